@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, only those missing.
+set -euo pipefail
+
+ORVANE_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5svg5-dev
+  libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
+  librtmidi-dev fonts-dejavu-core
+)
+
+missing=()
+for p in "${ORVANE_PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

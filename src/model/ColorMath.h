@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+
+// Geometry of the circular colour and direction controls and the colour
+// conversions whose exact truncations the stored levels depend on.
+
+// Direction from `second` to `first`, counter-clockwise from the x axis with
+// y pointing up, in radians; 0 for equal points.
+double GetAngle(const QPoint& first, const QPoint& second);
+int GetDistance(const QPoint& first, const QPoint& second);
+// `level` (0-255) scales the radius; angle in degrees.
+QPoint GetPointOnCircle(double angleDegrees, double radius, int level, const QPoint& centre);
+
+// Hue in degrees 0-359; saturation and value 0-255.
+void RgbToHsv(int red, int green, int blue, int& hue, int& saturation, int& value);
+void HsvToRgb(int hue, int saturation, int value, int& red, int& green, int& blue);
+
+// White level derived from the colour's whiteness: mode 2 keeps only the
+// upper half, mode 3 follows an exponential curve, others are linear.
+int GetWhiteLevel(int red, int green, int blue, int mode);
+
+// Colours are stored in files as red + green * 256 + blue * 65536.
+int ColorToInt(const QColor& color);
+QColor IntToColor(int value);

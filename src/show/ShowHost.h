@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+class CScene;
+
+// What the show document needs of the program around it: the main window,
+// its panels and the options record. The main window implements it; with no
+// host installed every call does nothing and every question is answered No,
+// so the show runs headless. Tests install a recording host.
+class CShowHost
+{
+public:
+    enum Answer { Yes = 0x4000, No = 0x10000 };
+
+    virtual ~CShowHost() = default;
+
+    // Progress and start-up screen.
+    virtual void ShowSplashMessage(const QString& text) { Q_UNUSED(text); }
+    virtual void CloseSplash() {}
+    virtual int AskQuestion(const QString& title, const QString& text)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        return No;
+    }
+
+    // Refreshes after the document changed.
+    virtual void OnProjectLoaded() {}
+    virtual void StoreDeviceConfig() {}
+    virtual void RefreshEffectState(int effectSceneIndex) { Q_UNUSED(effectSceneIndex); }
+    virtual void RefreshLivePage() {}
+    virtual void RefreshEffectActions() {}
+    virtual void NotifySceneEditorScene(CScene* scene) { Q_UNUSED(scene); }
+    virtual void NotifySceneEditor(int undoKind, const QString& label)
+    {
+        Q_UNUSED(undoKind);
+        Q_UNUSED(label);
+    }
+    virtual void RefreshOutputViews() {}
+    virtual void RefreshCurrentPanel() {}
+    virtual void RefreshPagesAndPresets() {}
+    virtual void UpdateReleaseEffectsAction() {}
+    virtual void UpdateReleaseScenesAction(bool force) { Q_UNUSED(force); }
+
+    // Program state the document reads and raises.
+    virtual void SetModified(bool modified) { Q_UNUSED(modified); }
+    virtual bool IsModified() const { return false; }
+    virtual void RaiseUiUpdate() {}
+    virtual void RaiseLiveLevelsChanged() {}
+    virtual void RaiseChangeFlag() {}
+    virtual int OutputMode() const { return 0; }
+    virtual void SetOutputMode(int mode) { Q_UNUSED(mode); }
+    virtual int LivePagesMode() const { return 0; }
+
+    // Options the document follows.
+    virtual bool StartScenesOption() const { return false; }
+    virtual bool SendEditDmxOption() const { return true; }
+    virtual int UniverseCountOption() const { return 4; }
+    virtual void SetUniverseCountOption(int count) { Q_UNUSED(count); }
+};
+
+// The installed host, or a host that does nothing.
+CShowHost& ShowHost();
+// Installs `host` (null restores the host that does nothing); the caller keeps ownership.
+void SetShowHost(CShowHost* host);

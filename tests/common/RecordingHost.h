@@ -1,0 +1,70 @@
+#pragma once
+
+#include "show/ShowHost.h"
+
+#include <QStringList>
+
+// A host that records every call the show document makes, in order, and
+// answers questions as the test tells it.
+class CRecordingHost : public CShowHost
+{
+public:
+    CRecordingHost() { SetShowHost(this); }
+    ~CRecordingHost() override { SetShowHost(nullptr); }
+
+    QStringList calls;
+    int answer = No;
+    bool modified = false;
+    int outputMode = 0;
+    int livePagesMode = 0;
+    bool startScenes = false;
+    bool sendEditDmx = true;
+    int universeCount = 4;
+
+    void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
+    void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
+    int AskQuestion(const QString& title, const QString& text) override
+    {
+        calls << QStringLiteral("AskQuestion:%1:%2").arg(title, text);
+        return answer;
+    }
+    void OnProjectLoaded() override { calls << QStringLiteral("OnProjectLoaded"); }
+    void StoreDeviceConfig() override { calls << QStringLiteral("StoreDeviceConfig"); }
+    void RefreshEffectState(int index) override { calls << QStringLiteral("RefreshEffectState:%1").arg(index); }
+    void RefreshLivePage() override { calls << QStringLiteral("RefreshLivePage"); }
+    void RefreshEffectActions() override { calls << QStringLiteral("RefreshEffectActions"); }
+    void NotifySceneEditorScene(CScene*) override { calls << QStringLiteral("NotifySceneEditorScene"); }
+    void NotifySceneEditor(int kind, const QString& label) override
+    {
+        calls << QStringLiteral("NotifySceneEditor:%1:%2").arg(kind).arg(label);
+    }
+    void RefreshOutputViews() override { calls << QStringLiteral("RefreshOutputViews"); }
+    void RefreshCurrentPanel() override { calls << QStringLiteral("RefreshCurrentPanel"); }
+    void RefreshPagesAndPresets() override { calls << QStringLiteral("RefreshPagesAndPresets"); }
+    void UpdateReleaseEffectsAction() override { calls << QStringLiteral("UpdateReleaseEffectsAction"); }
+    void UpdateReleaseScenesAction(bool force) override
+    {
+        calls << QStringLiteral("UpdateReleaseScenesAction:%1").arg(force);
+    }
+
+    void SetModified(bool m) override { modified = m; }
+    bool IsModified() const override { return modified; }
+    void RaiseUiUpdate() override { calls << QStringLiteral("RaiseUiUpdate"); }
+    void RaiseLiveLevelsChanged() override { calls << QStringLiteral("RaiseLiveLevelsChanged"); }
+    void RaiseChangeFlag() override { calls << QStringLiteral("RaiseChangeFlag"); }
+    int OutputMode() const override { return outputMode; }
+    void SetOutputMode(int mode) override { outputMode = mode; }
+    int LivePagesMode() const override { return livePagesMode; }
+    bool StartScenesOption() const override { return startScenes; }
+    bool SendEditDmxOption() const override { return sendEditDmx; }
+    int UniverseCountOption() const override { return universeCount; }
+    void SetUniverseCountOption(int count) override { universeCount = count; }
+
+    int Count(const QString& prefix) const
+    {
+        int n = 0;
+        for (const QString& c : calls)
+            n += c.startsWith(prefix) ? 1 : 0;
+        return n;
+    }
+};

@@ -1,0 +1,49 @@
+#include "TestRegistry.h"
+
+#include <QtTest>
+#include <cstring>
+
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+int main(int argc, char** argv)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The platform plugins keep their screens until the process ends.
+    __lsan_disable();
+#endif
+    TestApplication app(argc, argv);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_enable();
+#endif
+    // "tst_area [TestClass] [QTest options]"
+    const char* only = nullptr;
+    std::vector<char*> args(argv, argv + argc);
+    if (argc > 1 && argv[1][0] != '-') {
+        only = argv[1];
+        args.erase(args.begin() + 1);
+    }
+    int failures = 0;
+    bool ran = false;
+    for (const TestRegistry::Entry& entry : TestRegistry::Entries()) {
+        if (only && std::strcmp(only, entry.name) != 0)
+            continue;
+        ran = true;
+        std::unique_ptr<QObject> test = entry.make();
+        failures += QTest::qExec(test.get(), int(args.size()), args.data());
+    }
+    if (!ran) {
+        qWarning("no test class named %s", only ? only : "(any)");
+        return 1;
+    }
+    return failures == 0 ? 0 : 1;
+}

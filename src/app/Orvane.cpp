@@ -2,54 +2,843 @@
 
 #include "app/AppOptions.h"
 #include "app/Globals.h"
+#include "app/ModalWrappers.h"
+#include "app/ZikoraImportDlg.h"
 #include "model/Language.h"
 #include "Captions.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSplashScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+
+#include <exception>
 
 Orvane* g_pMainWnd = nullptr;
 CProject* g_pProject = nullptr;
 CAppOptions* g_pOptions = nullptr;
 
-Orvane::Orvane(const QString& projectPath, QWidget* parent)
-    : QMainWindow(parent)
-    , m_options(std::make_unique<CAppOptions>())
-    , m_projectPath(projectPath)
+namespace {
+
+constexpr int kTickMs = 25;
+const QString kOptionsFileName = QStringLiteral("Orvane.ini");
+
+// Sets the busy flag for a scope and puts back what was there on every way
+// out, exceptions included; the tick would otherwise stop for good.
+class CBusyScope
 {
+public:
+    explicit CBusyScope(CShowHost& host)
+        : m_host(host)
+        , m_previous(host.IsBusy())
+    {
+        m_host.SetBusy(true);
+    }
+    ~CBusyScope() { m_host.SetBusy(m_previous); }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    CShowHost& m_host;
+    bool m_previous;
+};
+
+// Runs one step of a file flow. An exception must not cross the event loop:
+// it ends the flow as a failure with its text as the reason.
+template <typename Step>
+bool RunGuarded(Step step, QString& reason)
+{
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        reason.clear();
+    }
+    return false;
+}
+
+bool IsCurrentFormat(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
+}
+
+QPixmap SplashPicture()
+{
+    QPixmap picture(420, 220);
+    picture.fill(QColor(210, 218, 238));
+    QPainter painter(&picture);
+    painter.setPen(QColor(229, 121, 72));
+    QFont font = painter.font();
+    font.setPointSize(28);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(picture.rect().adjusted(0, 0, 0, -40), Qt::AlignCenter, QStringLiteral("Orvane"));
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+    return picture;
+}
+
+} // namespace
+
+Orvane::Orvane(const QString& projectPath, QWidget* parent)
+    : Orvane([&projectPath] {
+          COrvaneSetup setup;
+          setup.projectPath = projectPath;
+          return setup;
+      }(),
+             parent)
+{
+}
+
+Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
+    : QMainWindow(parent)
+    , m_setup(std::move(setup))
+    , m_document(m_setup.document ? std::move(m_setup.document) : std::make_unique<CDocumentLink>())
+    , m_options(std::make_unique<CAppOptions>())
+{
+    if (m_setup.programDir.isEmpty())
+        m_setup.programDir = QCoreApplication::applicationDirPath();
+
     g_pMainWnd = this;
     g_pOptions = m_options.get();
     SetShowHost(this);
 
+    // The splash speaks before the options chose a language.
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     SetLanguage(0);
+    ShowSplashMessage(GetLangText(Txt::Loading));
 
+    setCentralWidget(new QWidget(this));
+    // The actions exist before the start-up sequence, whose project reset
+    // already asks for them to be updated.
     CreateActions();
-    UpdateTitle();
+    RunStartUp();
 }
 
 Orvane::~Orvane()
 {
+    m_timer->stop();
     SetShowHost(nullptr);
     g_pMainWnd = nullptr;
     g_pOptions = nullptr;
     g_pProject = nullptr;
 }
 
+QString Orvane::OptionsPath() const
+{
+    return QDir(m_setup.programDir).filePath(kOptionsFileName);
+}
+
+void Orvane::RunStartUp()
+{
+    // Relative folders ("Profiles", "System", "Media") are the program's own.
+    QDir::setCurrent(m_setup.programDir);
+    SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+    // The key-name table of the trigger records is built here.
+    LoadOptions();
+    SetLanguage(m_options->m_language >= 0 ? m_options->m_language
+                                            : CAppOptions::LanguageForLocale(QLocale::system()));
+    m_document->Reset(m_options->m_nbUniverses);
+    if (m_options->m_bStayOnTop)
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    m_actSendEditDmx->setChecked(m_options->m_bSendEditDmx);
+    CreateMenus();
+    CreateToolBar();
+    CreatePanels();
+    Retranslate();
+    ApplyPalette();
+    OpenInterfaces();
+
+    const QString lastProject = m_options->m_lastProject;
+    if (!m_setup.projectPath.isEmpty())
+        OpenProject(m_setup.projectPath);
+    else if (m_options->m_bOpenLastProject && !lastProject.isEmpty() && QFileInfo(lastProject).isFile())
+        OpenProject(lastProject);
+    else
+        m_document->Reset(-1);
+    UpdateTitle();
+
+    ConnectMidi();
+    RestoreStartPage();
+
+    m_timer = new QTimer(this);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);
+    m_tick.Start();
+    m_timer->start(kTickMs);
+    CloseSplash();
+}
+
+void Orvane::LoadOptions()
+{
+    QString error;
+    if (!m_options->Load(OptionsPath(), &error))
+        qWarning("Orvane: options not read from %s (%s); defaults used", qPrintable(OptionsPath()),
+                 qPrintable(error));
+}
+
+bool Orvane::SaveOptions()
+{
+    QString error;
+    if (m_options->Save(OptionsPath(), &error))
+        return true;
+    qWarning("Orvane: options not written to %s (%s)", qPrintable(OptionsPath()), qPrintable(error));
+    return false;
+}
+
 void Orvane::CreateActions()
 {
-    QMenu* fileMenu = menuBar()->addMenu(GetLangText(Txt::MenuFile));
-    QAction* exitAction = fileMenu->addAction(GetLangText(Txt::MenuFileExit));
-    exitAction->setShortcut(QKeySequence::Quit);
-    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    m_actNew = new QAction(this);
+    m_actNew->setObjectName(QStringLiteral("actionFileNew"));
+    m_actNew->setShortcut(QKeySequence::New);
+    connect(m_actNew, &QAction::triggered, this, &Orvane::OnFileNew);
+
+    m_actOpen = new QAction(this);
+    m_actOpen->setObjectName(QStringLiteral("actionFileOpen"));
+    m_actOpen->setShortcut(QKeySequence::Open);
+    connect(m_actOpen, &QAction::triggered, this, &Orvane::OnFileOpen);
+
+    m_actSave = new QAction(this);
+    m_actSave->setObjectName(QStringLiteral("actionFileSave"));
+    m_actSave->setShortcut(QKeySequence::Save);
+    connect(m_actSave, &QAction::triggered, this, &Orvane::OnFileSave);
+
+    m_actSaveAs = new QAction(this);
+    m_actSaveAs->setObjectName(QStringLiteral("actionFileSaveAs"));
+    connect(m_actSaveAs, &QAction::triggered, this, &Orvane::OnFileSaveAs);
+
+    m_actImport = new QAction(this);
+    m_actImport->setObjectName(QStringLiteral("actionFileImport"));
+    connect(m_actImport, &QAction::triggered, this, &Orvane::OnFileImport);
+
+    m_actExit = new QAction(this);
+    m_actExit->setObjectName(QStringLiteral("actionFileExit"));
+    m_actExit->setShortcut(QKeySequence::Quit);
+    connect(m_actExit, &QAction::triggered, this, &QWidget::close);
+
+    m_outputModeGroup = new QActionGroup(this);
+    for (int mode = 0; mode < 3; ++mode) {
+        QAction* action = new QAction(this);
+        action->setObjectName(QStringLiteral("actionOutputMode%1").arg(mode));
+        action->setCheckable(true);
+        m_outputModeGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, mode] {
+            if (m_outputMode != mode) {
+                SetOutputMode(mode);
+                // The mode is saved with the project.
+                SetModified(true);
+            }
+        });
+        m_actOutputMode[mode] = action;
+    }
+
+    m_actOutputOn = new QAction(this);
+    m_actOutputOn->setObjectName(QStringLiteral("actionOutputOn"));
+    m_actOutputOn->setCheckable(true);
+    connect(m_actOutputOn, &QAction::toggled, this, &Orvane::OnOutputOn);
+
+    m_actReleaseScenes = new QAction(this);
+    m_actReleaseScenes->setObjectName(QStringLiteral("actionReleaseScenes"));
+    m_actReleaseScenes->setEnabled(false);
+    connect(m_actReleaseScenes, &QAction::triggered, this, &Orvane::OnReleaseScenes);
+
+    m_actReleaseEffects = new QAction(this);
+    m_actReleaseEffects->setObjectName(QStringLiteral("actionReleaseEffects"));
+    m_actReleaseEffects->setEnabled(false);
+    connect(m_actReleaseEffects, &QAction::triggered, this, &Orvane::OnReleaseEffects);
+
+    m_actReleaseLive = new QAction(this);
+    m_actReleaseLive->setObjectName(QStringLiteral("actionReleaseLive"));
+    m_actReleaseLive->setEnabled(false);
+    connect(m_actReleaseLive, &QAction::triggered, this, &Orvane::OnReleaseLive);
+
+    m_actSendEditDmx = new QAction(this);
+    m_actSendEditDmx->setObjectName(QStringLiteral("actionSendEditDmx"));
+    m_actSendEditDmx->setCheckable(true);
+    connect(m_actSendEditDmx, &QAction::triggered, this, &Orvane::ToggleSendEditDmx);
+
+    UpdateOutputActions();
+}
+
+void Orvane::CreateMenus()
+{
+    m_fileMenu = menuBar()->addMenu(QString());
+    m_fileMenu->addAction(m_actNew);
+    m_fileMenu->addAction(m_actOpen);
+    m_fileMenu->addAction(m_actSave);
+    m_fileMenu->addAction(m_actSaveAs);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actImport);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actExit);
+
+    m_outputMenu = menuBar()->addMenu(QString());
+    for (QAction* action : m_actOutputMode)
+        m_outputMenu->addAction(action);
+    m_outputMenu->addSeparator();
+    m_outputMenu->addAction(m_actOutputOn);
+
+    m_liveMenu = menuBar()->addMenu(QString());
+    m_liveMenu->addAction(m_actReleaseScenes);
+    m_liveMenu->addAction(m_actReleaseEffects);
+    m_liveMenu->addAction(m_actReleaseLive);
+    m_liveMenu->addSeparator();
+    m_liveMenu->addAction(m_actSendEditDmx);
+}
+
+void Orvane::CreateToolBar()
+{
+    m_toolBar = addToolBar(QString());
+    m_toolBar->setObjectName(QStringLiteral("mainToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->addAction(m_actNew);
+    m_toolBar->addAction(m_actOpen);
+    m_toolBar->addAction(m_actSave);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_actOutputOn);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_actReleaseScenes);
+    m_toolBar->addAction(m_actReleaseEffects);
+    m_toolBar->addAction(m_actReleaseLive);
+}
+
+void Orvane::CreatePanels()
+{
+    // In this order, as their issues bring them: the live pages window, the
+    // fixtures window, the tool area with the presets panel (shown), the
+    // channel faders, commands, fading and timeline panels (hidden), then
+    // the split bar.
+}
+
+void Orvane::Retranslate()
+{
+    m_fileMenu->setTitle(GetLangText(Txt::MenuFile));
+    m_actNew->setText(GetLangText(Txt::MenuFileNew));
+    m_actOpen->setText(GetLangText(Txt::MenuFileOpen));
+    m_actSave->setText(GetLangText(Txt::MenuFileSave));
+    m_actSaveAs->setText(GetLangText(Txt::MenuFileSaveAs));
+    m_actImport->setText(GetLangText(Txt::MenuFileImport));
+    m_actExit->setText(GetLangText(Txt::MenuFileExit));
+    m_outputMenu->setTitle(GetLangText(Txt::MenuOutput));
+    m_actOutputMode[0]->setText(GetLangText(Txt::OutputInterfaces));
+    m_actOutputMode[1]->setText(GetLangText(Txt::OutputArtNet));
+    m_actOutputMode[2]->setText(GetLangText(Txt::OutputBoth));
+    m_actOutputOn->setText(GetLangText(Txt::OutputOn));
+    m_liveMenu->setTitle(GetLangText(Txt::MenuLive));
+    m_actReleaseScenes->setText(GetLangText(Txt::ReleaseScenes));
+    m_actReleaseEffects->setText(GetLangText(Txt::ReleaseEffects));
+    m_actReleaseLive->setText(GetLangText(Txt::ReleaseLive));
+    m_actSendEditDmx->setText(GetLangText(Txt::SendEditDmx));
+    m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
+    UpdateTitle();
+}
+
+void Orvane::ApplyPalette()
+{
+    m_palette = palette();
+    m_palette.setColor(QPalette::Window, QColor(210, 218, 238));
+    m_palette.setColor(QPalette::Button, QColor(175, 175, 170));
+    m_palette.setColor(QPalette::Highlight, QColor(229, 121, 72));
+    setPalette(m_palette);
+}
+
+void Orvane::OpenInterfaces()
+{
+    // The device manager opens the USB and Wi-Fi interfaces here. Output
+    // runs from the start, to whatever the output mode names.
+    m_bOutputOn = true;
+    UpdateOutputActions();
+}
+
+void Orvane::ConnectMidi()
+{
+    // The MIDI manager's note, controller and program signals are connected
+    // here to the main window's MIDI slots.
+}
+
+void Orvane::RestoreStartPage()
+{
+    // The live pages window shows its first page and the tool area its
+    // saved panel here.
+}
+
+void Orvane::StartArtNet()
+{
+    // The Art-Net manager is created here on first use and started.
 }
 
 void Orvane::UpdateTitle()
 {
-    const QString name = m_projectPath.isEmpty() ? GetLangText(Txt::Untitled)
-                                                 : QFileInfo(m_projectPath).fileName();
-    setWindowTitle(QStringLiteral("Orvane - %1%2").arg(name, m_bModified ? QStringLiteral(" *") : QString()));
+    const QString name = m_projectPath.isEmpty() ? GetLangText(Txt::Untitled) : QFileInfo(m_projectPath).fileName();
+    setWindowTitle(QStringLiteral("%1 - %2%3")
+                       .arg(GetLangText(Txt::AppTitle), name, m_bModified ? QStringLiteral(" *") : QString()));
+}
+
+void Orvane::UpdateOutputActions()
+{
+    for (int mode = 0; mode < 3; ++mode)
+        m_actOutputMode[mode]->setChecked(mode == m_outputMode);
+    const QSignalBlocker blocker(m_actOutputOn);
+    m_actOutputOn->setChecked(m_bOutputOn);
+}
+
+void Orvane::ShowProgress(const QString& text)
+{
+    if (m_splash)
+        ShowSplashMessage(text);
+    statusBar()->showMessage(text);
+    // Painted before the flow holds the program; the operator's input waits.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void Orvane::ClearProgress()
+{
+    statusBar()->clearMessage();
+}
+
+// --- File commands ---------------------------------------------------------
+
+bool Orvane::MayDiscardProject()
+{
+    if (!m_bModified)
+        return true;
+    SuspendVideoWindow();
+    const int answer = QMessageBox::question(this, GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    ResumeVideoWindow();
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer != QMessageBox::Yes)
+        return false;
+    return OnFileSave();
+}
+
+void Orvane::RememberProject(const QString& path)
+{
+    m_projectPath = path;
+    m_options->m_lastProject = QFileInfo(path).absoluteFilePath();
+}
+
+bool Orvane::OpenProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    bool opened = false;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(GetLangText(Txt::OpeningProject).arg(QFileInfo(path).fileName()));
+        QString reason;
+        opened = RunGuarded([&] { return m_document->Open(path); }, reason);
+        if (!opened && !reason.isEmpty()) {
+            // Whatever the document had read is not to be trusted.
+            RunGuarded([&] { m_document->Reset(-1); return true; }, reason);
+        }
+        ClearProgress();
+    }
+    if (opened)
+        RememberProject(path);
+    else
+        m_projectPath.clear();
+    m_bModified = false;
+    UpdateTitle();
+    return opened;
+}
+
+bool Orvane::ImportProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    bool imported = false;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(GetLangText(Txt::ImportingProject).arg(QFileInfo(path).fileName()));
+        QString reason;
+        imported = RunGuarded([&] { return m_document->Import(path); }, reason);
+        ClearProgress();
+        CloseSplash();
+    }
+    if (imported)
+        SetModified(true);
+    return imported;
+}
+
+bool Orvane::SaveProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    bool saved = false;
+    QString reason;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(GetLangText(Txt::SavingProject).arg(QFileInfo(path).fileName()));
+        saved = RunGuarded([&] { return m_document->Save(path, reason); }, reason);
+        ClearProgress();
+    }
+    if (!saved) {
+        // Told once the busy flag is down, so the show keeps running while
+        // the operator reads it.
+        QString text = GetLangText(Txt::CouldNotSave).arg(QDir::toNativeSeparators(path));
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + reason;
+        ::ShowInformation(this, GetLangText(Txt::Error), text);
+        return false;
+    }
+    RememberProject(path);
+    m_bModified = false;
+    UpdateTitle();
+    return true;
+}
+
+void Orvane::OnFileNew()
+{
+    if (m_bBusy || !MayDiscardProject())
+        return;
+    m_document->Reset(-1);
+    m_projectPath.clear();
+    m_bModified = false;
+    UpdateTitle();
+}
+
+void Orvane::OnFileOpen()
+{
+    if (m_bBusy || !MayDiscardProject())
+        return;
+    SuspendVideoWindow();
+    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::OpenProjectTitle), QString(),
+                                                      GetLangText(Txt::ProjectFilter));
+    ResumeVideoWindow();
+    if (!path.isEmpty())
+        OpenProject(path);
+}
+
+bool Orvane::OnFileSave()
+{
+    // Older formats are read, never written: such a project is saved anew.
+    if (m_projectPath.isEmpty() || !IsCurrentFormat(m_projectPath))
+        return OnFileSaveAs();
+    return SaveProject(m_projectPath);
+}
+
+bool Orvane::OnFileSaveAs()
+{
+    if (m_bBusy)
+        return false;
+    QString suggestion = m_projectPath;
+    if (!suggestion.isEmpty() && !IsCurrentFormat(suggestion)) {
+        const QFileInfo info(suggestion);
+        suggestion = info.dir().filePath(info.completeBaseName() + QStringLiteral(".kv3"));
+    }
+    SuspendVideoWindow();
+    QString path = QFileDialog::getSaveFileName(this, GetLangText(Txt::SaveProjectTitle), suggestion,
+                                                GetLangText(Txt::CurrentProjectFilter));
+    ResumeVideoWindow();
+    if (path.isEmpty())
+        return false;
+    if (!IsCurrentFormat(path))
+        path += QStringLiteral(".kv3");
+    return SaveProject(path);
+}
+
+void Orvane::OnFileImport()
+{
+    if (m_bBusy)
+        return;
+    SuspendVideoWindow();
+    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::ImportTitle), QString(),
+                                                      GetLangText(Txt::OlderProjectFilter));
+    ResumeVideoWindow();
+    if (!path.isEmpty())
+        ImportProject(path);
+}
+
+void Orvane::handleMessage(const QString& message)
+{
+    // Never while an editor is open, nor in the middle of another file flow.
+    if (m_livePagesMode != 0 || m_bBusy || message.isEmpty() || !QFileInfo(message).isFile())
+        return;
+    if (!MayDiscardProject())
+        return;
+    OpenProject(message);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void Orvane::closeEvent(QCloseEvent* event)
+{
+    if (m_bBusy || !MayDiscardProject()) {
+        event->ignore();
+        return;
+    }
+    m_timer->stop();
+    // The timeline stops its play here.
+    SaveOptions();
+    event->accept();
+}
+
+// --- Output and release commands -----------------------------------------
+
+void Orvane::SetOutputMode(int mode)
+{
+    if (mode < 0 || mode > 2)
+        return;
+    m_outputMode = mode;
+    UpdateOutputActions();
+}
+
+void Orvane::OnOutputOn(bool on)
+{
+    m_bOutputOn = on;
+    if (on && m_outputMode != 0)
+        StartArtNet();
+}
+
+void Orvane::OnReleaseScenes()
+{
+    ReleaseScenes();
+}
+
+void Orvane::ReleaseScenes()
+{
+    m_document->ReleaseScenes();
+    m_actReleaseScenes->setEnabled(false);
+}
+
+void Orvane::OnReleaseEffects()
+{
+    m_document->ReleaseEffects();
+    UpdateReleaseEffectsAction();
+}
+
+void Orvane::OnReleaseLive()
+{
+    m_document->ReleaseLive();
+    // The presets panel shows the released levels here.
+    m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
+}
+
+void Orvane::ToggleSendEditDmx()
+{
+    m_options->m_bSendEditDmx = !m_options->m_bSendEditDmx;
+    m_actSendEditDmx->setChecked(m_options->m_bSendEditDmx);
+    if (!m_document->IsPlaybackRunning() && !m_document->IsEffectEditing())
+        m_document->RefreshOutput();
+}
+
+// --- Master tick -----------------------------------------------------------
+
+void Orvane::OnTimer()
+{
+    CTickState state;
+    state.busy = m_bBusy;
+    state.outputOn = m_bOutputOn;
+    state.outputMode = m_outputMode;
+    state.recording = m_bRecording;
+    state.liveLevelsChanged = m_bLiveLevelsChanged;
+    if (m_tick.Fire(state, m_pStages ? *m_pStages : static_cast<CTickStages&>(*this)) >= 0 && m_bUiUpdate) {
+        // The panels refresh their levels here.
+        m_bUiUpdate = false;
+    }
+}
+
+void Orvane::TickTimeline(int ms)
+{
+    Q_UNUSED(ms); // the timeline window advances its play clock here
+}
+
+void Orvane::TickProject(int ms)
+{
+    m_document->Tick(ms);
+}
+
+void Orvane::TickLivePagesOrEditor(int ms)
+{
+    Q_UNUSED(ms); // the live pages window or the open editor ticks here
+}
+
+void Orvane::MergeOutput()
+{
+    m_document->MergeOutput();
+}
+
+void Orvane::TickLayoutView(int ms)
+{
+    Q_UNUSED(ms); // the fixtures window, while a scene plays or an effect is edited
+}
+
+void Orvane::TickLevelMonitor(int ms)
+{
+    Q_UNUSED(ms); // the DMX level monitor, when open
+}
+
+void Orvane::InterfacePass(int ms)
+{
+    Q_UNUSED(ms); // the device manager sends and reads the interface ports here
+}
+
+void Orvane::ArtNetPass(int ms)
+{
+    Q_UNUSED(ms); // the Art-Net manager sends every node port its universe here
+}
+
+void Orvane::RecordDmxInput(int ms)
+{
+    Q_UNUSED(ms); // the DMX input recorder samples here
+}
+
+void Orvane::UpdateReleaseLive()
+{
+    m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
+    // The DMX levels dialog rebuilds its grid here.
+    m_bLiveLevelsChanged = false;
+}
+
+// --- Host operations ------------------------------------------------------
+
+void Orvane::ShowSplashMessage(const QString& text)
+{
+    if (!m_splash)
+        m_splash = std::make_unique<QSplashScreen>(SplashPicture());
+    m_splash->show();
+    m_splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, QColor(60, 60, 60));
+    QCoreApplication::processEvents();
+}
+
+void Orvane::CloseSplash()
+{
+    if (!m_splash)
+        return;
+    m_splash->close();
+    m_splash.reset();
+}
+
+int Orvane::AskQuestion(const QString& title, const QString& text)
+{
+    return ::AskQuestion(this, title, text);
+}
+
+void Orvane::ShowInformation(const QString& title, const QString& text)
+{
+    ::ShowInformation(this, title, text);
+}
+
+void Orvane::WaitAfterLoadError()
+{
+    // The error stays on the splash screen long enough to be read.
+    QThread::msleep(ulong(qMax(0, m_setup.loadErrorWaitMs)));
+}
+
+void Orvane::SuspendVideoWindow()
+{
+    ::SuspendVideoWindow();
+}
+
+void Orvane::ResumeVideoWindow()
+{
+    ::ResumeVideoWindow();
+}
+
+bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage)
+{
+    CZikoraImportDlg dialog(sceneNames, this);
+    ::SuspendVideoWindow();
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    ::ResumeVideoWindow();
+    keep = dialog.SceneChecks();
+    newPage = dialog.NewTabState() == Qt::Checked;
+    return accepted;
+}
+
+void Orvane::OnProjectLoaded()
+{
+    // Pages, presets, faders, live commands, fading, timeline and layout
+    // view take the new project here.
+    const int loadedMode = m_document->LoadedDmxMode();
+    if (loadedMode != 0) {
+        SetOutputMode(loadedMode);
+        m_bOutputOn = true;
+        UpdateOutputActions();
+        StartArtNet();
+        m_document->ClearLoadedDmxMode();
+    }
+    UpdateReleaseScenesAction(false);
+    UpdateReleaseEffectsAction();
+    m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
+}
+
+void Orvane::StoreDeviceConfig()
+{
+    // The device manager writes each open interface's ports into the
+    // project's DMX configuration records here.
+}
+
+void Orvane::RefreshEffectState(int effectSceneIndex)
+{
+    Q_UNUSED(effectSceneIndex); // in live mode the effects page refreshes here
+    UpdateReleaseEffectsAction();
+}
+
+void Orvane::RefreshLivePage()
+{
+    // In live mode the live pages window refreshes its page here.
+    m_bUiUpdate = true;
+}
+
+void Orvane::RefreshEffectActions()
+{
+    if (m_document->HasRunningEffects())
+        m_actReleaseEffects->setEnabled(true);
+}
+
+void Orvane::NotifySceneEditorScene(CScene* scene)
+{
+    Q_UNUSED(scene); // the scene editor follows the step while it is shown
+}
+
+void Orvane::NotifySceneEditor(int undoKind, const QString& label)
+{
+    Q_UNUSED(undoKind); // the scene editor records the undo entry while it is shown
+    Q_UNUSED(label);
+}
+
+void Orvane::RefreshOutputViews()
+{
+    m_document->RefreshOutput();
+}
+
+void Orvane::RefreshCurrentPanel()
+{
+    // The presets panel or the channel faders refresh here.
+    m_bUiUpdate = true;
+}
+
+void Orvane::RefreshPagesAndPresets()
+{
+    // The live pages and the presets window refresh here.
+}
+
+void Orvane::UpdateReleaseEffectsAction()
+{
+    m_actReleaseEffects->setEnabled(m_document->HasRunningEffects());
+}
+
+void Orvane::UpdateReleaseScenesAction(bool force)
+{
+    m_actReleaseScenes->setEnabled(force || m_document->HasPlayingPlainScene());
 }
 
 void Orvane::SetModified(bool modified)
@@ -77,5 +866,8 @@ int Orvane::UniverseCountOption() const
 
 void Orvane::SetUniverseCountOption(int count)
 {
-    m_options->m_nbUniverses = count;
+    m_options->m_nbUniverses = qBound(1, count, CAppOptions::kMaxUniverses);
+    // Accepted in the universe question: kept even if the program stops
+    // before it closes.
+    SaveOptions();
 }

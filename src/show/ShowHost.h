@@ -1,8 +1,15 @@
 #pragma once
 
+#include <QList>
+#include <QPalette>
 #include <QString>
+#include <QStringList>
 
+class CAppOptions;
+class CFixtureMatrix;
+class CLibraryProfile;
 class CScene;
+class QObject;
 
 // What the show document needs of the program around it: the main window,
 // its panels and the options record. The main window implements it; with no
@@ -24,6 +31,25 @@ public:
         Q_UNUSED(text);
         return No;
     }
+    virtual void ShowInformation(const QString& title, const QString& text)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+    }
+    // The pause after a load error was put on the splash screen, so it can be read.
+    virtual void WaitAfterLoadError() {}
+    // Hide the floating video window around a modal dialog of one's own.
+    virtual void SuspendVideoWindow() {}
+    virtual void ResumeVideoWindow() {}
+    // The import dialog: which of `sceneNames` to keep (same order) and
+    // whether they go to a new page; false when the operator cancelled.
+    virtual bool ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage)
+    {
+        Q_UNUSED(sceneNames);
+        Q_UNUSED(keep);
+        Q_UNUSED(newPage);
+        return false;
+    }
 
     // Refreshes after the document changed.
     virtual void OnProjectLoaded() {}
@@ -43,6 +69,21 @@ public:
     virtual void UpdateReleaseEffectsAction() {}
     virtual void UpdateReleaseScenesAction(bool force) { Q_UNUSED(force); }
 
+    // Commands of the main window that panels and editors run.
+    virtual void ToggleSendEditDmx() {}
+    virtual void ClearEffectMarks() {}
+    virtual void ReleaseScenes() {}
+    virtual void AddMask() {}
+    virtual void StartDmxRecord() {}
+    virtual void StopDmxRecord() {}
+    virtual void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
+                                          bool newFixtures)
+    {
+        Q_UNUSED(profiles);
+        Q_UNUSED(colorMatrix);
+        Q_UNUSED(newFixtures);
+    }
+
     // Program state the document reads and raises.
     virtual void SetModified(bool modified) { Q_UNUSED(modified); }
     virtual bool IsModified() const { return false; }
@@ -52,12 +93,26 @@ public:
     virtual int OutputMode() const { return 0; }
     virtual void SetOutputMode(int mode) { Q_UNUSED(mode); }
     virtual int LivePagesMode() const { return 0; }
+    // Set while a project is opened, imported or saved: the tick does no show work.
+    virtual bool IsBusy() const { return false; }
+    virtual void SetBusy(bool busy) { Q_UNUSED(busy); }
+    virtual bool IsRecording() const { return false; }
+    // The area whose selection the Delete key removes (0 the layout view,
+    // 2 the timeline markers).
+    virtual int DeleteTarget() const { return 0; }
+    virtual void SetDeleteTarget(int target) { Q_UNUSED(target); }
+    // The trigger dialog being run, which then receives every MIDI message; null when none.
+    virtual void SetOpenTriggerDialog(QObject* dialog) { Q_UNUSED(dialog); }
+    // The palette the program's dialogs and lists take.
+    virtual QPalette ProgramPalette() const { return QPalette(); }
 
     // Options the document follows.
     virtual bool StartScenesOption() const { return false; }
     virtual bool SendEditDmxOption() const { return true; }
     virtual int UniverseCountOption() const { return 4; }
     virtual void SetUniverseCountOption(int count) { Q_UNUSED(count); }
+    // The whole options record, for the panels; null when no program runs.
+    virtual CAppOptions* AppOptions() { return nullptr; }
 };
 
 // The installed host, or a host that does nothing.

@@ -1,10 +1,21 @@
 #include "TestRegistry.h"
 
+#include "ModalAnswer.h"
+#include "RecordingDocument.h"
+#include "RecordingStages.h"
 #include "app/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
+#include "app/ZikoraImportDlg.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <stdexcept>
 
 namespace {
 
@@ -18,49 +29,453 @@ void CollectMessages(QtMsgType type, const QMessageLogContext&, const QString& t
         g_messages << text;
 }
 
+// A main window started in a folder of its own, with a recording document.
+struct CWindowRig
+{
+    QTemporaryDir dir;
+    CRecordingDocument* doc = nullptr;
+    std::unique_ptr<Orvane> window;
+
+    explicit CWindowRig(const QByteArray& ini = QByteArray(), const QString& projectFile = QString(),
+                        const std::function<void(CRecordingDocument&)>& prepare = {}, int loadErrorWaitMs = 0)
+    {
+        if (!ini.isEmpty())
+            WriteFile(QStringLiteral("Orvane.ini"), ini);
+        auto document = std::make_unique<CRecordingDocument>();
+        doc = document.get();
+        if (prepare)
+            prepare(*doc);
+        COrvaneSetup setup;
+        setup.programDir = dir.path();
+        setup.projectPath =
+            projectFile.isEmpty() || QDir::isAbsolutePath(projectFile) ? projectFile : Path(projectFile);
+        setup.document = std::move(document);
+        setup.loadErrorWaitMs = loadErrorWaitMs;
+        window = std::make_unique<Orvane>(std::move(setup));
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(Path(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return file.fileName();
+    }
+
+    QString Ini() const
+    {
+        QFile file(Path(QStringLiteral("Orvane.ini")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+};
+
+// Presses `button` on the next message box; its text lands in `text`.
+void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr, bool* busyWhileShown = nullptr)
+{
+    OnNextModal<QMessageBox>([=](QMessageBox* box) {
+        if (text)
+            *text = box->text();
+        if (busyWhileShown)
+            *busyWhileShown = ShowHost().IsBusy();
+        box->button(button)->click();
+    });
+}
+
 } // namespace
 
 class MainWindowTest : public QObject
 {
     Q_OBJECT
 
+    QString m_startDir;
+
 private slots:
+    void initTestCase() { m_startDir = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(m_startDir); }
+
     void startsAndClosesWithoutWarnings()
     {
         g_messages.clear();
         QtMessageHandler previous = qInstallMessageHandler(CollectMessages);
+        QString ini;
         {
-            Orvane window;
+            CWindowRig rig;
+            Orvane& window = *rig.window;
             QCOMPARE(g_pMainWnd, &window);
             QCOMPARE(g_pOptions, &window.Options());
             QCOMPARE(&ShowHost(), static_cast<CShowHost*>(&window));
+            QCOMPARE(ShowHost().AppOptions(), &window.Options());
             window.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QVERIFY(window.windowTitle().contains(QStringLiteral("Untitled")));
+            QCOMPARE(window.windowTitle(), QStringLiteral("Orvane - Untitled"));
+            QCOMPARE(rig.doc->calls, QStringList({"Reset:4", "Reset:-1"}));
             QVERIFY(window.close());
+            ini = rig.Ini();
         }
         qInstallMessageHandler(previous);
         QCOMPARE(g_messages, QStringList());
         QVERIFY(g_pMainWnd == nullptr);
         QVERIFY(g_pOptions == nullptr);
+        // The options are kept when the program closes.
+        QVERIFY(ini.contains(QLatin1String("NbUniverses=4\n")));
     }
 
-    void modifiedMarkFollowsTheFlag()
+    void startUpOpensTheCommandLineProject_data()
     {
-        Orvane window;
-        window.SetModified(true);
-        QVERIFY(window.windowTitle().endsWith(QStringLiteral(" *")));
-        window.SetModified(false);
-        QVERIFY(!window.windowTitle().endsWith(QStringLiteral(" *")));
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("open");
+        QTest::newRow("scenes restarted") << QByteArray("NbUniverses=6\nStartScenes=1\n") << "busy=1:startScenes=1";
+        QTest::newRow("scenes left") << QByteArray("NbUniverses=6\nStartScenes=0\n") << "busy=1:startScenes=0";
     }
 
-    void hostAnswersFromTheOptions()
+    void startUpOpensTheCommandLineProject()
     {
-        Orvane window;
-        window.Options().m_bStartScenes = true;
-        window.SetUniverseCountOption(7);
-        QVERIFY(ShowHost().StartScenesOption());
-        QCOMPARE(window.Options().m_nbUniverses, 7);
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, open);
+        QTemporaryDir shows;
+        const QString show = shows.filePath(QStringLiteral("show.kv3"));
+        QFile(show).open(QIODevice::WriteOnly);
+        CWindowRig rig(ini, show);
+        // The project is reset to the configured universes first, then the
+        // document opens the file while the tick is held.
+        QCOMPARE(rig.doc->calls, QStringList({"Reset:6", "Open:" + show + ":" + open}));
+        QCOMPARE(rig.window->ProjectPath(), show);
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - show.kv3"));
+        QVERIFY(!rig.window->IsBusy());
+        QVERIFY(!rig.window->IsModified());
+    }
+
+    void startUpOpensTheLastProjectWhenAsked_data()
+    {
+        QTest::addColumn<bool>("optionOn");
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("on, file there") << true << true << true;
+        QTest::newRow("on, file gone") << true << false << false;
+        QTest::newRow("off") << false << true << false;
+    }
+
+    void startUpOpensTheLastProjectWhenAsked()
+    {
+        QFETCH(bool, optionOn);
+        QFETCH(bool, fileThere);
+        QFETCH(bool, opened);
+        QTemporaryDir shows;
+        const QString last = shows.filePath(QStringLiteral("last.kv3"));
+        if (fileThere)
+            QFile(last).open(QIODevice::WriteOnly);
+        CWindowRig rig(QStringLiteral("OpenLastProject=%1\nLastProject=%2\n").arg(int(optionOn)).arg(last).toUtf8());
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:") + last), opened ? 1 : 0);
+        QCOMPARE(rig.doc->calls.last().startsWith(QLatin1String("Reset:-1")), !opened);
+    }
+
+    void aFailedOpenWaitsAndStartsANewProject()
+    {
+        QElapsedTimer started;
+        started.start();
+        CWindowRig rig(QByteArray(), QStringLiteral("broken.kv3"),
+                       [](CRecordingDocument& doc) { doc.openResult = false; }, 60);
+        // The wait after a load error is the window's, and it is injectable.
+        QVERIFY(started.elapsed() >= 60);
+        QVERIFY(!rig.window->IsBusy());
+        QCOMPARE(rig.window->ProjectPath(), QString());
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - Untitled"));
+        QCOMPARE(rig.doc->calls.last(), QStringLiteral("Reset:-1"));
+
+        CRecordingStages stages;
+        rig.window->SetTickStages(&stages);
+        rig.window->OnTimer();
+        QVERIFY(stages.calls.contains(QStringLiteral("Merge")));
+    }
+
+    void theTickDoesNoShowWorkWhileAFileFlowRuns()
+    {
+        CWindowRig rig;
+        CRecordingStages stages;
+        rig.window->SetTickStages(&stages);
+        QStringList seenDuring;
+        rig.doc->duringFlow = [&] {
+            rig.window->OnTimer();
+            seenDuring << QString::number(stages.calls.size());
+        };
+        rig.doc->saveResult = true;
+        QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("a.kv3"), "x")));
+        QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("b.kv2"), "x")));
+        QVERIFY(rig.window->SaveProject(rig.Path(QStringLiteral("c.kv3"))));
+        QCOMPARE(seenDuring, QStringList({"0", "0", "0"}));
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
+        QVERIFY(rig.doc->calls.filter(QStringLiteral("busy=1")).size() == 3);
+
+        // Once a flow ends the show runs again.
+        rig.window->OnTimer();
+        QVERIFY(!stages.calls.isEmpty());
+        QCOMPARE(stages.calls.first().left(9), QStringLiteral("Timeline:"));
+    }
+
+    void aFlowThatThrowsStillClearsTheBusyFlag()
+    {
+        CWindowRig rig;
+        rig.doc->duringFlow = [] { throw std::runtime_error("out of memory"); };
+        QVERIFY(!rig.window->OpenProject(rig.WriteFile(QStringLiteral("a.kv3"), "x")));
+        QVERIFY(!rig.window->IsBusy());
+        // Whatever was half read is replaced by a new project.
+        QCOMPARE(rig.doc->calls.last(), QStringLiteral("Reset:-1"));
+
+        QVERIFY(!rig.window->ImportProject(rig.WriteFile(QStringLiteral("b.kv2"), "x")));
+        QVERIFY(!rig.window->IsBusy());
+
+        QString text;
+        AnswerNextBox(QMessageBox::Ok, &text);
+        QVERIFY(!rig.window->SaveProject(rig.Path(QStringLiteral("c.kv3"))));
+        QVERIFY(!rig.window->IsBusy());
+        QVERIFY(text.contains(QLatin1String("out of memory")));
+    }
+
+    void aFailedSaveIsReportedAndKeepsTheModifiedMark()
+    {
+        CWindowRig rig;
+        const QString show = rig.WriteFile(QStringLiteral("show.kv3"), "previous");
+        QVERIFY(rig.window->OpenProject(show));
+        rig.window->SetModified(true);
+        rig.doc->saveResult = false;
+        rig.doc->saveReason = QStringLiteral("No space left on device");
+
+        QString text;
+        bool busyWhileShown = true;
+        AnswerNextBox(QMessageBox::Ok, &text, &busyWhileShown);
+        QVERIFY(!rig.window->OnFileSave());
+        QCOMPARE(rig.doc->calls.last(), "Save:" + show + ":busy=1");
+        QVERIFY(text.contains(QLatin1String("No space left on device")));
+        QVERIFY(text.contains(QLatin1String("show.kv3")));
+        // The box does not hold the show.
+        QVERIFY(!busyWhileShown);
+        QVERIFY(rig.window->IsModified());
+        QVERIFY(rig.window->windowTitle().endsWith(QLatin1String(" *")));
+        QCOMPARE(rig.window->ProjectPath(), show);
+
+        // A save that works clears the mark and is remembered.
+        rig.doc->saveResult = true;
+        QVERIFY(rig.window->OnFileSave());
+        QVERIFY(!rig.window->IsModified());
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - show.kv3"));
+        QCOMPARE(rig.window->Options().m_lastProject, QFileInfo(show).absoluteFilePath());
+    }
+
+    void anOlderFileIsSavedUnderANewName()
+    {
+        CWindowRig rig;
+        QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("old.kv2"), "older")));
+        QString suggested;
+        OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+            suggested = dialog->selectedFiles().value(0);
+            dialog->selectFile(rig.Path(QStringLiteral("renamed")));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QVERIFY(rig.window->OnFileSave());
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("old.kv3"));
+        QCOMPARE(rig.doc->Count(QStringLiteral("Save:")), 1);
+        QCOMPARE(rig.doc->calls.last(), "Save:" + rig.Path(QStringLiteral("renamed.kv3")) + ":busy=1");
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - renamed.kv3"));
+    }
+
+    void theSaveQuestionGuardsUnsavedWork()
+    {
+        CWindowRig rig;
+        QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("show.kv3"), "x")));
+
+        // Cancel: nothing happens.
+        rig.window->SetModified(true);
+        AnswerNextBox(QMessageBox::Cancel);
+        rig.window->OnFileNew();
+        QVERIFY(rig.window->IsModified());
+        QCOMPARE(rig.doc->Count(QStringLiteral("Reset:-1")), 1); // the one of start-up
+
+        // Yes, but the save fails: the project stays.
+        rig.doc->saveResult = false;
+        OnNextModal<QMessageBox>([](QMessageBox* question) {
+            AnswerNextBox(QMessageBox::Ok);
+            question->button(QMessageBox::Yes)->click();
+        });
+        rig.window->OnFileNew();
+        QCOMPARE(rig.doc->Count(QStringLiteral("Save:")), 1);
+        QCOMPARE(rig.doc->Count(QStringLiteral("Reset:-1")), 1);
+        QVERIFY(rig.window->IsModified());
+        QCOMPARE(rig.window->ProjectPath(), rig.Path(QStringLiteral("show.kv3")));
+
+        // No: a new project.
+        AnswerNextBox(QMessageBox::No);
+        rig.window->OnFileNew();
+        QCOMPARE(rig.doc->Count(QStringLiteral("Reset:-1")), 2);
+        QVERIFY(!rig.window->IsModified());
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - Untitled"));
+    }
+
+    void closingAModifiedProjectAsksFirst()
+    {
+        CWindowRig rig;
+        rig.window->show();
+        rig.window->SetModified(true);
+        AnswerNextBox(QMessageBox::Cancel);
+        QVERIFY(!rig.window->close());
+        QVERIFY(rig.window->isVisible());
+        AnswerNextBox(QMessageBox::No);
+        QVERIFY(rig.window->close());
+    }
+
+    void anotherInstancesPathIsOpenedWhenItMakesSense()
+    {
+        CWindowRig rig;
+        const QString show = rig.WriteFile(QStringLiteral("show.kv3"), "x");
+        rig.window->handleMessage(QString());
+        rig.window->handleMessage(rig.Path(QStringLiteral("missing.kv3")));
+        rig.window->handleMessage(rig.dir.path());
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 0);
+
+        // Not in the middle of another open.
+        rig.doc->duringFlow = [&] { rig.window->handleMessage(show); };
+        rig.window->OpenProject(show);
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
+        rig.doc->duringFlow = nullptr;
+
+        // The save question comes first.
+        rig.window->SetModified(true);
+        AnswerNextBox(QMessageBox::Cancel);
+        rig.window->handleMessage(show);
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
+        rig.window->SetModified(false);
+        rig.window->handleMessage(show);
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 2);
+    }
+
+    void anAcceptedUniverseCountIsWrittenAtOnce()
+    {
+        CWindowRig rig;
+        // The universe question of a refused patch, as the document asks it.
+        rig.doc->openResult = false;
+        rig.doc->duringFlow = [] { ShowHost().SetUniverseCountOption(7); };
+        rig.window->OpenProject(rig.WriteFile(QStringLiteral("big.kv3"), "x"));
+        QVERIFY(rig.Ini().contains(QLatin1String("NbUniverses=7\n")));
+        QCOMPARE(ShowHost().UniverseCountOption(), 7);
+
+        ShowHost().SetUniverseCountOption(100000);
+        QVERIFY(rig.Ini().contains(QLatin1String("NbUniverses=256\n")));
+    }
+
+    void releaseActionsFollowTheShow()
+    {
+        CWindowRig rig;
+        QAction* scenes = rig.Action("actionReleaseScenes");
+        QAction* effects = rig.Action("actionReleaseEffects");
+        QAction* live = rig.Action("actionReleaseLive");
+        QVERIFY(!scenes->isEnabled() && !effects->isEnabled() && !live->isEnabled());
+
+        rig.doc->playingPlainScene = true;
+        ShowHost().UpdateReleaseScenesAction(false);
+        QVERIFY(scenes->isEnabled());
+        scenes->trigger();
+        QCOMPARE(rig.doc->calls.last(), QStringLiteral("ReleaseScenes"));
+        QVERIFY(!scenes->isEnabled());
+        rig.doc->playingPlainScene = false;
+        ShowHost().UpdateReleaseScenesAction(true);
+        QVERIFY(scenes->isEnabled());
+
+        rig.doc->runningEffects = true;
+        ShowHost().RefreshEffectState(-1);
+        QVERIFY(effects->isEnabled());
+        rig.doc->runningEffects = false;
+        effects->trigger();
+        QCOMPARE(rig.doc->calls.last(), QStringLiteral("ReleaseEffects"));
+        QVERIFY(!effects->isEnabled());
+
+        // The live action is looked at on the tick after a live change only.
+        rig.doc->liveLevels = true;
+        rig.window->OnTimer();
+        QVERIFY(!live->isEnabled());
+        ShowHost().RaiseLiveLevelsChanged();
+        rig.window->OnTimer();
+        QVERIFY(live->isEnabled());
+        rig.doc->liveLevels = false;
+        ShowHost().RaiseLiveLevelsChanged();
+        rig.window->OnTimer();
+        QVERIFY(!live->isEnabled());
+    }
+
+    void theWindowsTickAdvancesThenMergesTheShow()
+    {
+        CWindowRig rig;
+        rig.doc->calls.clear();
+        rig.window->OnTimer();
+        QCOMPARE(rig.doc->calls, QStringList({"Tick", "MergeOutput"}));
+        rig.window->SetBusy(true);
+        rig.window->OnTimer();
+        QCOMPARE(rig.doc->calls.size(), 2);
+        rig.window->SetBusy(false);
+    }
+
+    void aProjectSavedWithArtNetStartsIt()
+    {
+        CWindowRig rig;
+        rig.window->OnOutputOn(false);
+        rig.doc->loadedDmxMode = 2;
+        QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("show.kv3"), "x")));
+        QCOMPARE(rig.window->OutputMode(), 2);
+        QVERIFY(rig.window->IsOutputOn());
+        QVERIFY(rig.Action("actionOutputMode2")->isChecked());
+        QVERIFY(rig.Action("actionOutputOn")->isChecked());
+        QCOMPARE(rig.doc->LoadedDmxMode(), 0);
+
+        // Choosing another mode is a change of the project.
+        rig.Action("actionOutputMode1")->trigger();
+        QCOMPARE(rig.window->OutputMode(), 1);
+        QVERIFY(rig.window->IsModified());
+    }
+
+    void sendingEditedLevelsIsAToggle()
+    {
+        CWindowRig rig(QByteArray("SendEditDmx=0\n"));
+        QAction* action = rig.Action("actionSendEditDmx");
+        QVERIFY(!action->isChecked());
+        QVERIFY(!ShowHost().SendEditDmxOption());
+        action->trigger();
+        QVERIFY(action->isChecked());
+        QVERIFY(ShowHost().SendEditDmxOption());
+        // Nothing plays, so the output shows the change at once.
+        QCOMPARE(rig.doc->calls.last(), QStringLiteral("RefreshOutput"));
+    }
+
+    void importMarksTheProjectModifiedOnlyWhenItAddedScenes()
+    {
+        CWindowRig rig;
+        rig.doc->importResult = false;
+        QVERIFY(!rig.window->ImportProject(rig.WriteFile(QStringLiteral("a.kv1"), "x")));
+        QVERIFY(!rig.window->IsModified());
+        rig.doc->importResult = true;
+        QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("a.kv1"), "x")));
+        QVERIFY(rig.window->IsModified());
+    }
+
+    void theImportDialogReportsTheOperatorsChoice()
+    {
+        CWindowRig rig;
+        OnNextModal<CZikoraImportDlg>([](CZikoraImportDlg* dialog) {
+            const QList<QCheckBox*> boxes = dialog->findChildren<QCheckBox*>();
+            QCOMPARE(boxes.size(), 4);
+            boxes.at(1)->setChecked(false);
+            boxes.at(3)->setChecked(true); // "Import in a new tab"
+            dialog->accept();
+        });
+        QList<bool> keep;
+        bool newPage = false;
+        QVERIFY(ShowHost().ChooseImportScenes({"Intro", "Chase", "Finale"}, keep, newPage));
+        QCOMPARE(keep, QList<bool>({true, false, true}));
+        QVERIFY(newPage);
+
+        OnNextModal<CZikoraImportDlg>([](CZikoraImportDlg* dialog) { dialog->reject(); });
+        QVERIFY(!ShowHost().ChooseImportScenes({"Intro"}, keep, newPage));
     }
 };
 

@@ -8,6 +8,10 @@ workdir="$(mktemp -d)"
 trap 'rm -rf "$log" "$workdir"' EXIT
 cd "$workdir"
 export XDG_RUNTIME_DIR="$workdir/runtime"
+# The single-instance guard keys its socket and segment under the temporary
+# folder: a run of its own does not meet an instance started elsewhere.
+export TMPDIR="$workdir/tmp"
+mkdir -p "$TMPDIR"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$program" >"$log" 2>&1 &
 pid=$!

@@ -20,6 +20,13 @@ public:
     bool startScenes = false;
     bool sendEditDmx = true;
     int universeCount = 4;
+    bool busy = false;
+    bool importAccepted = false;
+    QList<bool> importKeep;
+    bool importNewPage = false;
+    int deleteTarget = 0;
+    bool recording = false;
+    QObject* openTriggerDialog = nullptr;
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
@@ -27,6 +34,20 @@ public:
     {
         calls << QStringLiteral("AskQuestion:%1:%2").arg(title, text);
         return answer;
+    }
+    void ShowInformation(const QString& title, const QString& text) override
+    {
+        calls << QStringLiteral("ShowInformation:%1:%2").arg(title, text);
+    }
+    void WaitAfterLoadError() override { calls << QStringLiteral("WaitAfterLoadError"); }
+    void SuspendVideoWindow() override { calls << QStringLiteral("SuspendVideoWindow"); }
+    void ResumeVideoWindow() override { calls << QStringLiteral("ResumeVideoWindow"); }
+    bool ChooseImportScenes(const QStringList& names, QList<bool>& keep, bool& newPage) override
+    {
+        calls << QStringLiteral("ChooseImportScenes:") + names.join(QLatin1Char('|'));
+        keep = importKeep;
+        newPage = importNewPage;
+        return importAccepted;
     }
     void OnProjectLoaded() override { calls << QStringLiteral("OnProjectLoaded"); }
     void StoreDeviceConfig() override { calls << QStringLiteral("StoreDeviceConfig"); }
@@ -47,6 +68,17 @@ public:
         calls << QStringLiteral("UpdateReleaseScenesAction:%1").arg(force);
     }
 
+    void ToggleSendEditDmx() override { calls << QStringLiteral("ToggleSendEditDmx"); }
+    void ClearEffectMarks() override { calls << QStringLiteral("ClearEffectMarks"); }
+    void ReleaseScenes() override { calls << QStringLiteral("ReleaseScenes"); }
+    void AddMask() override { calls << QStringLiteral("AddMask"); }
+    void StartDmxRecord() override { calls << QStringLiteral("StartDmxRecord"); }
+    void StopDmxRecord() override { calls << QStringLiteral("StopDmxRecord"); }
+    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix*, bool newFixtures) override
+    {
+        calls << QStringLiteral("CreateEffectsForFixtures:%1:%2").arg(profiles.size()).arg(newFixtures);
+    }
+
     void SetModified(bool m) override { modified = m; }
     bool IsModified() const override { return modified; }
     void RaiseUiUpdate() override { calls << QStringLiteral("RaiseUiUpdate"); }
@@ -55,6 +87,12 @@ public:
     int OutputMode() const override { return outputMode; }
     void SetOutputMode(int mode) override { outputMode = mode; }
     int LivePagesMode() const override { return livePagesMode; }
+    bool IsBusy() const override { return busy; }
+    void SetBusy(bool b) override { busy = b; }
+    bool IsRecording() const override { return recording; }
+    void SetOpenTriggerDialog(QObject* dialog) override { openTriggerDialog = dialog; }
+    int DeleteTarget() const override { return deleteTarget; }
+    void SetDeleteTarget(int target) override { deleteTarget = target; }
     bool StartScenesOption() const override { return startScenes; }
     bool SendEditDmxOption() const override { return sendEditDmx; }
     int UniverseCountOption() const override { return universeCount; }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+// What the main window asks of the project document. The program runs with
+// this empty link until the show document takes its place: every query
+// answers "nothing there" and no file can be read or written. The show
+// document's link forwards to `CProject` (Reset, OpenProject, ImportProject,
+// SaveProject, Tick, MergeOutput and the queries below).
+class CDocumentLink
+{
+public:
+    virtual ~CDocumentLink() = default;
+
+    // File New and start-up: an empty project of `universes` universes;
+    // a negative count keeps the current one. Ends in OnProjectLoaded.
+    virtual void Reset(int universes) { Q_UNUSED(universes); }
+    // Clears the project and reads the file; shows its own errors (the
+    // splash text and the wait after a load error) and ends in a new empty
+    // project when reading fails. True when the file was read.
+    virtual bool Open(const QString& path)
+    {
+        Q_UNUSED(path);
+        return false;
+    }
+    // Adds the chosen scenes of an older project file; true when anything
+    // was imported. The open project stays as it was on failure.
+    virtual bool Import(const QString& path)
+    {
+        Q_UNUSED(path);
+        return false;
+    }
+    // Writes the project through a temporary file, so a failed save leaves
+    // the previous file as it was; on failure `reason` says why.
+    virtual bool Save(const QString& path, QString& reason)
+    {
+        Q_UNUSED(path);
+        reason.clear();
+        return false;
+    }
+
+    // Master tick stages owned by the document.
+    virtual void Tick(int ms) { Q_UNUSED(ms); }
+    virtual void MergeOutput() {}
+
+    // The output mode the opened file was saved with; 0 when none.
+    virtual int LoadedDmxMode() const { return 0; }
+    virtual void ClearLoadedDmxMode() {}
+
+    virtual bool IsPlaybackRunning() const { return false; }
+    virtual bool IsEffectEditing() const { return false; }
+    virtual bool HasPlayingPlainScene() const { return false; }
+    virtual bool HasRunningEffects() const { return false; }
+    // Some live-mask slot of an active universe is set.
+    virtual bool HasLiveLevels() const { return false; }
+
+    virtual void ReleaseScenes() {}
+    virtual void ReleaseEffects() {}
+    virtual void ReleaseLive() {}
+    // Merges at once when nothing plays, so a changed option shows.
+    virtual void RefreshOutput() {}
+};

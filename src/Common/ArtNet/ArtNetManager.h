@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Common/ArtNet/ArtNetNodeList.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QUdpSocket;
+
+// Art-Net output: discovers nodes by polling and sends each output port of
+// every node the universe it asks for. Lives on the GUI thread; the master
+// tick calls SendUniverses.
+class CArtNetManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPollIntervalMs = 3000;
+    static constexpr int kNodeTimeoutMs = 30000;
+
+    // The 512-level output buffer of universe u, or null when it has none.
+    using OutputBuffer = std::function<const quint8*(int universe)>;
+
+    explicit CArtNetManager(QObject* parent = nullptr);
+    ~CArtNetManager() override;
+
+    // Opens UDP port 6454 on `bindAddress`, then polls at once and every few
+    // seconds. False (and HasFailed) when the port cannot be opened.
+    bool Start(const QHostAddress& bindAddress = QHostAddress(QHostAddress::AnyIPv4));
+    void Stop();
+    bool IsRunning() const;
+    // The last start failed; the tool bar's network icons blink while it holds.
+    bool HasFailed() const { return m_failed; }
+
+    // Where polls go. Empty (the default) means the broadcast address of every
+    // network interface that is up and not the loopback.
+    void SetPollTargets(const QList<QHostAddress>& targets) { m_pollTargets = targets; }
+    void Poll();
+
+    // The Art-Net pass of the master tick: one ArtDmx packet per output port
+    // of every node whose Port-Address is below `universeCount`. Returns the
+    // number of packets sent.
+    int SendUniverses(int universeCount, const OutputBuffer& outputOf);
+
+    const CArtNetNodeList& NodeList() const { return m_nodes; }
+
+signals:
+    void nodeDetected();
+
+private slots:
+    void OnReadyRead();
+    void OnPollTimer();
+
+private:
+    QList<QHostAddress> PollAddresses() const;
+    void RefreshLocalBroadcasts();
+    void HandleDatagram(const QByteArray& datagram);
+    quint8 NextSequence(quint16 portAddress);
+
+    std::unique_ptr<QUdpSocket> m_socket;
+    QTimer m_pollTimer;
+    QElapsedTimer m_clock;
+    CArtNetNodeList m_nodes;
+    QList<QHostAddress> m_pollTargets;
+    QSet<quint32> m_localBroadcasts; // broadcast and network addresses of local subnets: never a node
+    QHash<quint16, quint8> m_sequences;
+    bool m_failed = false;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Common/ArtNet/ArtNetPackets.h"
+
+#include <QVector>
+
+// One node as its latest poll reply described it.
+struct SArtNetNode {
+    quint32 address = 0; // IPv4, host order
+    quint8 bindIndex = 1;
+    QString shortName;
+    QString longName;
+    QVector<quint16> outputs; // Port-Addresses of its output ports
+    qint64 lastSeenMs = 0;
+};
+
+// Where one ArtDmx packet goes: a node's address and the Port-Address it carries.
+struct SArtNetTarget {
+    quint32 address = 0;
+    quint16 portAddress = 0;
+    bool operator==(const SArtNetTarget& o) const { return address == o.address && portAddress == o.portAddress; }
+};
+
+// The discovered nodes, keyed by address and bind index (a node with more
+// than four ports answers once per group of four). Plain code over times
+// handed in by the caller, so discovery and time-out are testable without a
+// clock or a socket.
+class CArtNetNodeList
+{
+public:
+    // Forged replies from many addresses must not grow the list without end.
+    static constexpr int kMaxNodes = 1024;
+
+    enum class EUpdate { Added, Refreshed, Refused };
+
+    EUpdate Update(const ArtNet::SPollReply& reply, qint64 nowMs);
+    // Drops every node whose last reply is older than `timeoutMs`; returns them.
+    QVector<SArtNetNode> Expire(qint64 nowMs, qint64 timeoutMs);
+    // One target per node address and Port-Address below `universeCount`, in
+    // node then port order; ports of one node that share a Port-Address get one packet.
+    QVector<SArtNetTarget> Targets(int universeCount) const;
+
+    const QVector<SArtNetNode>& Nodes() const { return m_nodes; }
+    void Clear() { m_nodes.clear(); }
+
+private:
+    QVector<SArtNetNode> m_nodes;
+};

@@ -1,0 +1,3 @@
+#include "devices/DeviceLog.h"
+
+Q_LOGGING_CATEGORY(lcDevices, "orvane.devices", QtInfoMsg)

@@ -1,0 +1,226 @@
+#include "TestRegistry.h"
+
+#include "Common/ArtNet/ArtNetManager.h"
+#include "devices/DeviceLog.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <QtTest>
+
+// The Art-Net tests that use sockets send only inside a network namespace
+// made for them, where the loopback is the only interface.
+
+namespace {
+
+const char kNamespaceVariable[] = "ORVANE_PRIVATE_NETNS";
+
+bool InPrivateNamespace()
+{
+    return qEnvironmentVariable(kNamespaceVariable) == QLatin1String("1");
+}
+
+bool OnlyLoopback()
+{
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : interfaces) {
+        if (!(iface.flags() & QNetworkInterface::IsLoopBack))
+            return false;
+    }
+    return true;
+}
+
+const QHostAddress kController(QStringLiteral("127.0.0.1"));
+const QHostAddress kPolledNode(QStringLiteral("127.0.0.3"));
+const QHostAddress kNodeAddress(QStringLiteral("127.0.0.4"));
+
+QByteArray PollReply(const QHostAddress& ip, const QVector<quint8>& swOut)
+{
+    QByteArray p(239, '\0');
+    p.replace(0, 8, QByteArray("Art-Net\0", 8));
+    p[9] = 0x21;
+    const quint32 a = ip.toIPv4Address();
+    for (int i = 0; i < 4; ++i)
+        p[10 + i] = char(a >> (24 - 8 * i));
+    p.replace(26, 9, "Test node");
+    p[173] = char(swOut.size());
+    for (int i = 0; i < swOut.size(); ++i) {
+        p[174 + i] = char(0x80);
+        p[190 + i] = char(swOut[i]);
+    }
+    return p;
+}
+
+bool Bind(QUdpSocket& socket, const QHostAddress& address)
+{
+    return socket.bind(address, 6454, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
+}
+
+QVector<QByteArray> Receive(QUdpSocket& socket, int count, int timeoutMs = 2000)
+{
+    QVector<QByteArray> received;
+    QElapsedTimer clock;
+    clock.start();
+    while (received.size() < count && clock.elapsed() < timeoutMs) {
+        if (!socket.hasPendingDatagrams())
+            socket.waitForReadyRead(50);
+        while (socket.hasPendingDatagrams())
+            received << socket.receiveDatagram().data();
+    }
+    return received;
+}
+
+} // namespace
+
+// Makes the private namespace and runs ArtNetLoopbackTest inside it.
+class ArtNetNamespaceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loopbackTestsRunInAPrivateNetworkNamespace()
+    {
+        if (InPrivateNamespace())
+            QSKIP("already inside the private namespace");
+        QProcess probe;
+        probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")});
+        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            QSKIP("network namespaces cannot be made here (unshare -n failed): the Art-Net socket tests did not run");
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kNamespaceVariable), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
+                     QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" ArtNetLoopbackTest"),
+                     QCoreApplication::applicationFilePath()});
+        QVERIFY(child.waitForFinished(120000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+};
+
+class ArtNetLoopbackTest : public QObject
+{
+    Q_OBJECT
+
+    std::array<std::array<quint8, 512>, 3> m_universes{};
+
+    CArtNetManager::OutputBuffer Out()
+    {
+        return [this](int u) -> const quint8* { return u >= 0 && u < 3 ? m_universes[size_t(u)].data() : nullptr; };
+    }
+
+    // A manager polling the node at 127.0.0.3, which answers naming 127.0.0.4.
+    void Discover(CArtNetManager& manager, QUdpSocket& polled, const QVector<quint8>& swOut)
+    {
+        manager.SetPollTargets({kPolledNode});
+        QVERIFY(manager.Start(kController));
+        const QVector<QByteArray> polls = Receive(polled, 1);
+        QCOMPARE(polls.size(), 1);
+        QCOMPARE(polls.at(0), ArtNet::EncodePoll());
+        QSignalSpy detected(&manager, &CArtNetManager::nodeDetected);
+        polled.writeDatagram(PollReply(kNodeAddress, swOut), kController, 6454);
+        QVERIFY(detected.wait(2000));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!InPrivateNamespace())
+            QSKIP("runs only inside the private network namespace that ArtNetNamespaceTest makes");
+        if (!OnlyLoopback())
+            QFAIL("refusing to send Art-Net: this namespace has a network interface besides the loopback");
+        for (int u = 0; u < 3; ++u) {
+            for (int i = 0; i < 512; ++i)
+                m_universes[size_t(u)][size_t(i)] = quint8(i * 3 + u * 85);
+        }
+    }
+
+    void discoveredNodesGetTheirUniverses()
+    {
+        QUdpSocket polled;
+        QUdpSocket node;
+        QVERIFY(Bind(polled, kPolledNode));
+        QVERIFY(Bind(node, kNodeAddress));
+        CArtNetManager manager;
+        QLoggingCategory::setFilterRules(QStringLiteral("orvane.devices.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^Art-Net Node added : \\[IP : 127\\.0\\.0\\.4\\]")));
+        Discover(manager, polled, {2, 0, 5, 2});
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(manager.NodeList().Nodes().size(), 1);
+
+        // Port-Address 5 is beyond the project's three universes; the two
+        // ports on universe 2 take one packet.
+        QCOMPARE(manager.SendUniverses(3, Out()), 2);
+        const QVector<QByteArray> first = Receive(node, 2);
+        QCOMPARE(first.size(), 2);
+        QCOMPARE(first[0], ArtNet::EncodeDmx(2, 1, m_universes[2].data()));
+        QCOMPARE(first[1], ArtNet::EncodeDmx(0, 1, m_universes[0].data()));
+
+        m_universes[0][511] = 0;
+        QCOMPARE(manager.SendUniverses(3, Out()), 2);
+        const QVector<QByteArray> second = Receive(node, 2);
+        QCOMPARE(second.size(), 2);
+        QCOMPARE(second[1], ArtNet::EncodeDmx(0, 2, m_universes[0].data()));
+
+        // Nothing went to the datagram's source, only to the address the reply named.
+        QVERIFY(Receive(polled, 1, 200).isEmpty());
+        QCOMPARE(manager.SendUniverses(0, Out()), 0);
+        QCOMPARE(manager.SendUniverses(2, Out()), 1);
+    }
+
+    void whatIsNotAReplyAddsNoNode()
+    {
+        QUdpSocket polled;
+        QVERIFY(Bind(polled, kPolledNode));
+        CArtNetManager manager;
+        manager.SetPollTargets({kPolledNode});
+        QVERIFY(manager.Start(kController));
+        QSignalSpy detected(&manager, &CArtNetManager::nodeDetected);
+
+        const QByteArray reply = PollReply(kNodeAddress, {0});
+        QByteArray dmx = reply;
+        dmx[8] = 0x00;
+        dmx[9] = 0x50;
+        const QList<QByteArray> junk{reply.left(206), dmx, ArtNet::EncodePoll(), QByteArray(60000, 'A'),
+                                     PollReply(QHostAddress(QStringLiteral("127.255.255.255")), {0}),
+                                     PollReply(QHostAddress(QStringLiteral("255.255.255.255")), {0}), QByteArray()};
+        for (const QByteArray& datagram : junk)
+            polled.writeDatagram(datagram, kController, 6454);
+        QTest::qWait(300);
+        QCOMPARE(detected.count(), 0);
+        QVERIFY(manager.NodeList().Nodes().isEmpty());
+        QCOMPARE(manager.SendUniverses(3, Out()), 0);
+
+        // The socket still works after all of it.
+        polled.writeDatagram(reply, kController, 6454);
+        QVERIFY(detected.wait(2000));
+    }
+
+    void aPortThatCannotBeOpenedIsReported()
+    {
+        CArtNetManager manager;
+        QVERIFY(!manager.HasFailed());
+        QVERIFY(!manager.Start(QHostAddress(QStringLiteral("192.0.2.1"))));
+        QVERIFY(manager.HasFailed());
+        QVERIFY(!manager.IsRunning());
+        QCOMPARE(manager.SendUniverses(3, Out()), 0);
+
+        manager.SetPollTargets({kPolledNode});
+        QVERIFY(manager.Start(kController));
+        QVERIFY(!manager.HasFailed());
+        manager.Stop();
+        QVERIFY(!manager.IsRunning());
+    }
+};
+
+ORVANE_TEST(ArtNetNamespaceTest)
+ORVANE_TEST(ArtNetLoopbackTest)
+#include "ArtNetSocketTest.moc"

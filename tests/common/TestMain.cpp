@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "model/Language.h"
+
 #include <QtTest>
 #include <cstring>
 
@@ -25,6 +27,10 @@ int main(int argc, char** argv)
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_enable();
 #endif
+    // Messages read as the operator sees them: from the shipped tables.
+    SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+    SetLanguage(0);
+
     // "tst_area [TestClass] [QTest options]"
     const char* only = nullptr;
     std::vector<char*> args(argv, argv + argc);

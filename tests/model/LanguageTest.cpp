@@ -52,7 +52,13 @@ private slots:
     }
 
     void init() { ResetLanguageTables(); }
-    void cleanupTestCase() { ResetLanguageTables(); }
+    void cleanupTestCase()
+    {
+        // The other tests of the program read the shipped captions.
+        ResetLanguageTables();
+        SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+        SetLanguage(0);
+    }
 
     void nothingIsLoadedBeforeALanguageIsChosen()
     {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "devices/DmxInterface.h"
+
 #include <QString>
+#include <QVector>
 
 // What the main window asks of the project document. The program runs with
 // this empty link until the show document takes its place: every query
@@ -59,4 +62,24 @@ public:
     virtual void ReleaseLive() {}
     // Merges at once when nothing plays, so a changed option shows.
     virtual void RefreshOutput() {}
+
+    // What the output passes of the tick read and fill: the project's
+    // universe count and the 512 levels of universe u (null when it has none).
+    virtual int UniverseCount() const { return 0; }
+    virtual const quint8* OutputLevels(int universe) const
+    {
+        Q_UNUSED(universe);
+        return nullptr;
+    }
+    virtual quint8* DmxInputLevels(int universe)
+    {
+        Q_UNUSED(universe);
+        return nullptr;
+    }
+
+    // The project's DMX configuration list, saved with the project: the
+    // ports of the interfaces, one record per interface in the device
+    // manager's order.
+    virtual QVector<SDeviceConfig> DmxConfig() const { return {}; }
+    virtual void SetDmxConfig(const QVector<SDeviceConfig>& records) { Q_UNUSED(records); }
 };

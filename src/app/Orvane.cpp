@@ -4,6 +4,10 @@
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
 #include "app/ZikoraImportDlg.h"
+#include "Common/ArtNet/ArtNetManager.h"
+#include "Common/Midi/MidiManager.h"
+#include "devices/DeviceLog.h"
+#include "devices/DeviceManager.h"
 #include "model/Language.h"
 #include "Captions.h"
 
@@ -32,6 +36,7 @@ CAppOptions* g_pOptions = nullptr;
 namespace {
 
 constexpr int kTickMs = 25;
+constexpr int kNetworkBlinkMs = 500;
 const QString kOptionsFileName = QStringLiteral("Orvane.ini");
 
 // Sets the busy flag for a scope and puts back what was there on every way
@@ -90,6 +95,30 @@ QPixmap SplashPicture()
     return picture;
 }
 
+bool UsesArtNet(int outputMode)
+{
+    return outputMode == 1 || outputMode == 2;
+}
+
+// Three linked stations; drawn rather than loaded so that the tool bar
+// needs nothing beside the program.
+QIcon NetworkIcon(const QColor& fill, const QColor& line)
+{
+    QPixmap picture(24, 24);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF top(12, 5), left(5, 19), right(19, 19);
+    painter.setPen(QPen(line, 2));
+    painter.drawLine(top, left);
+    painter.drawLine(top, right);
+    painter.drawLine(left, right);
+    painter.setBrush(fill);
+    for (const QPointF& station : {top, left, right})
+        painter.drawEllipse(station, 4, 4);
+    return QIcon(picture);
+}
+
 } // namespace
 
 Orvane::Orvane(const QString& projectPath, QWidget* parent)
@@ -107,6 +136,8 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
     , m_setup(std::move(setup))
     , m_document(m_setup.document ? std::move(m_setup.document) : std::make_unique<CDocumentLink>())
     , m_options(std::make_unique<CAppOptions>())
+    , m_devices(std::make_unique<CDeviceManager>(std::move(m_setup.deviceTransport)))
+    , m_midi(std::make_unique<CMidiManager>())
 {
     if (m_setup.programDir.isEmpty())
         m_setup.programDir = QCoreApplication::applicationDirPath();
@@ -312,6 +343,21 @@ void Orvane::CreateToolBar()
     m_toolBar->addAction(m_actReleaseScenes);
     m_toolBar->addAction(m_actReleaseEffects);
     m_toolBar->addAction(m_actReleaseLive);
+
+    m_netIcons[kNetIdle] = NetworkIcon(QColor(190, 190, 190), QColor(130, 130, 130));
+    m_netIcons[kNetRunning] = NetworkIcon(QColor(67, 160, 71), QColor(43, 47, 54));
+    m_netIcons[kNetFailed] = NetworkIcon(QColor(229, 57, 53), QColor(43, 47, 54));
+    m_netIcons[kNetDark] = NetworkIcon(QColor(90, 30, 30), QColor(90, 90, 90));
+    m_toolBar->addSeparator();
+    m_actArtNetStatus = m_toolBar->addAction(m_netIcons[kNetIdle], QString());
+    m_actArtNetStatus->setObjectName(QStringLiteral("actionArtNetStatus"));
+    m_actWiFiStatus = m_toolBar->addAction(m_netIcons[kNetIdle], QString());
+    m_actWiFiStatus->setObjectName(QStringLiteral("actionWiFiStatus"));
+    m_blinkTimer = new QTimer(this);
+    m_blinkTimer->setObjectName(QStringLiteral("networkBlinkTimer"));
+    m_blinkTimer->setInterval(kNetworkBlinkMs);
+    connect(m_blinkTimer, &QTimer::timeout, this, &Orvane::OnNetworkBlink);
+    UpdateNetworkIcons();
 }
 
 void Orvane::CreatePanels()
@@ -342,6 +388,8 @@ void Orvane::Retranslate()
     m_actReleaseLive->setText(GetLangText(Txt::ReleaseLive));
     m_actSendEditDmx->setText(GetLangText(Txt::SendEditDmx));
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
+    m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
+    m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));
     UpdateTitle();
 }
 
@@ -356,16 +404,23 @@ void Orvane::ApplyPalette()
 
 void Orvane::OpenInterfaces()
 {
-    // The device manager opens the USB and Wi-Fi interfaces here. Output
-    // runs from the start, to whatever the output mode names.
+    connect(m_devices.get(), &CDeviceManager::dmxInputRefreshed, this, &Orvane::OnDmxInputRefreshed);
+    connect(m_devices.get(), &CDeviceManager::standAloneInputsChanged, this, &Orvane::OnStandAloneInputs);
+    connect(m_devices.get(), &CDeviceManager::interfaceLost, this, &Orvane::OnInterfaceLost);
+    m_devices->OpenDevices();
+    // Output runs from the start, to whatever the output mode names.
     m_bOutputOn = true;
     UpdateOutputActions();
 }
 
 void Orvane::ConnectMidi()
 {
-    // The MIDI manager's note, controller and program signals are connected
-    // here to the main window's MIDI slots.
+    // Key pressure and the pitch wheel trigger nothing.
+    connect(m_midi.get(), &CMidiManager::noteOn, this, &Orvane::OnNoteOn);
+    connect(m_midi.get(), &CMidiManager::noteOff, this, &Orvane::OnNoteOff);
+    connect(m_midi.get(), &CMidiManager::controlChange, this, &Orvane::OnControlChange);
+    connect(m_midi.get(), &CMidiManager::programChange, this, &Orvane::OnProgramChange);
+    m_midi->OpenInputPorts();
 }
 
 void Orvane::RestoreStartPage()
@@ -376,7 +431,39 @@ void Orvane::RestoreStartPage()
 
 void Orvane::StartArtNet()
 {
-    // The Art-Net manager is created here on first use and started.
+    if (!m_artNet)
+        m_artNet = std::make_unique<CArtNetManager>();
+    // After a failure every new request tries again: the operator may have
+    // closed whatever held the port.
+    if (!m_artNet->IsRunning())
+        m_artNet->Start();
+    UpdateNetworkIcons();
+}
+
+void Orvane::UpdateNetworkIcons()
+{
+    const bool artNetFailed = m_artNet && m_artNet->HasFailed();
+    if (!artNetFailed) {
+        m_blinkTimer->stop();
+        m_bBlinkLit = true;
+    } else if (!m_blinkTimer->isActive()) {
+        m_bBlinkLit = true;
+        m_blinkTimer->start();
+    }
+    ENetworkLook artNet = kNetIdle;
+    if (artNetFailed)
+        artNet = m_bBlinkLit ? kNetFailed : kNetDark;
+    else if (m_artNet && m_artNet->IsRunning())
+        artNet = kNetRunning;
+    m_actArtNetStatus->setIcon(m_netIcons[artNet]);
+    // No Wi-Fi interface is driven by this build, so its network is never started.
+    m_actWiFiStatus->setIcon(m_netIcons[kNetIdle]);
+}
+
+void Orvane::OnNetworkBlink()
+{
+    m_bBlinkLit = !m_bBlinkLit;
+    UpdateNetworkIcons();
 }
 
 void Orvane::UpdateTitle()
@@ -598,12 +685,14 @@ void Orvane::SetOutputMode(int mode)
         return;
     m_outputMode = mode;
     UpdateOutputActions();
+    if (m_bOutputOn && UsesArtNet(m_outputMode))
+        StartArtNet();
 }
 
 void Orvane::OnOutputOn(bool on)
 {
     m_bOutputOn = on;
-    if (on && m_outputMode != 0)
+    if (on && UsesArtNet(m_outputMode))
         StartArtNet();
 }
 
@@ -687,17 +776,27 @@ void Orvane::TickLevelMonitor(int ms)
 
 void Orvane::InterfacePass(int ms)
 {
-    Q_UNUSED(ms); // the device manager sends and reads the interface ports here
+    CDocumentLink& document = *m_document;
+    m_devices->Tick(
+        ms, document.UniverseCount(), [&document](int universe) { return document.OutputLevels(universe); },
+        [&document](int universe) { return document.DmxInputLevels(universe); }, m_bRecording, IsEditing());
 }
 
 void Orvane::ArtNetPass(int ms)
 {
-    Q_UNUSED(ms); // the Art-Net manager sends every node port its universe here
+    Q_UNUSED(ms);
+    // Started by whatever chose an Art-Net mode; a failed start is not
+    // retried every 25 ms.
+    if (!m_artNet)
+        return;
+    const CDocumentLink& document = *m_document;
+    m_artNet->SendUniverses(document.UniverseCount(),
+                            [&document](int universe) { return document.OutputLevels(universe); });
 }
 
 void Orvane::RecordDmxInput(int ms)
 {
-    Q_UNUSED(ms); // the DMX input recorder samples here
+    Q_UNUSED(ms); // the scene editor's recorder samples the DMX input universes here
 }
 
 void Orvane::UpdateReleaseLive()
@@ -769,10 +868,12 @@ void Orvane::OnProjectLoaded()
     // view take the new project here.
     const int loadedMode = m_document->LoadedDmxMode();
     if (loadedMode != 0) {
-        SetOutputMode(loadedMode);
+        // Output is on before the mode is set, which starts Art-Net when
+        // the mode uses it. A mode the window does not know comes from a
+        // damaged file: the output keeps its mode, and starts nothing new.
         m_bOutputOn = true;
         UpdateOutputActions();
-        StartArtNet();
+        SetOutputMode(loadedMode);
         m_document->ClearLoadedDmxMode();
     }
     UpdateReleaseScenesAction(false);
@@ -782,8 +883,109 @@ void Orvane::OnProjectLoaded()
 
 void Orvane::StoreDeviceConfig()
 {
-    // The device manager writes each open interface's ports into the
-    // project's DMX configuration records here.
+    const QVector<SDeviceConfig> open = m_devices->DeviceConfig();
+    if (open.isEmpty())
+        return;
+    // Records past the interfaces keep the settings of interfaces that are
+    // not plugged in today.
+    QVector<SDeviceConfig> records = m_document->DmxConfig();
+    for (int i = 0; i < open.size(); ++i) {
+        if (i < records.size())
+            records[i] = open[i];
+        else
+            records.append(open[i]);
+    }
+    m_document->SetDmxConfig(records);
+}
+
+// --- Triggers from MIDI and the interfaces --------------------------------
+
+void Orvane::OnNoteOn(int channel, int note, int velocity)
+{
+    Q_UNUSED(velocity);
+    RouteMidi(1, channel, note, 1);
+}
+
+void Orvane::OnNoteOff(int channel, int note, int velocity)
+{
+    Q_UNUSED(velocity);
+    RouteMidi(1, channel, note, 0);
+}
+
+void Orvane::OnControlChange(int channel, int controller, int value)
+{
+    RouteMidi(2, channel, controller, value);
+}
+
+void Orvane::OnProgramChange(int channel, int program)
+{
+    RouteMidi(3, channel, program, -1);
+}
+
+void Orvane::RouteMidi(int kind, int channel, int number, int value)
+{
+    if (m_openTriggerDialog) {
+        // The dialog is learning a MIDI trigger; the show must not react to
+        // the message the operator plays for it.
+        if (!QMetaObject::invokeMethod(m_openTriggerDialog, "SetMidiTrigger", Qt::DirectConnection,
+                                       Q_ARG(int, kind), Q_ARG(int, channel), Q_ARG(int, number),
+                                       Q_ARG(int, value)))
+            qCDebug(lcDevices) << "MIDI: the open trigger dialog takes no MIDI trigger";
+        return;
+    }
+    if (IsEditing())
+        return;
+    Triggers().MidiTrigger(kind, channel, number, value);
+}
+
+void Orvane::OnDmxInputRefreshed(int universe)
+{
+    // The device manager reports input universes only outside editing and recording.
+    Triggers().DmxInputTrigger(universe);
+}
+
+void Orvane::OnStandAloneInputs(int input1, int input2, int input3)
+{
+    const std::array<int, 3> inputs{input1, input2, input3};
+    bool fresh = false;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (inputs[i] != m_standAlone[i]) {
+            fresh = fresh || inputs[i] != 0;
+            m_standAlone[i] = inputs[i];
+        }
+    }
+    if (fresh && !IsEditing())
+        Triggers().StandAloneTrigger(input1, input2, input3);
+}
+
+void Orvane::OnInterfaceLost(const QString& description)
+{
+    // Told without a modal box, which would hold the tick and the other
+    // interfaces with it.
+    statusBar()->showMessage(GetLangText(Txt::InterfaceLost).arg(description));
+}
+
+void Orvane::MidiTrigger(int kind, int channel, int number, int value)
+{
+    // The fixtures window's group triggers, then the live pages' dispatcher, take it here.
+    Q_UNUSED(kind);
+    Q_UNUSED(channel);
+    Q_UNUSED(number);
+    Q_UNUSED(value);
+}
+
+void Orvane::DmxInputTrigger(int universe)
+{
+    // The fixtures window's group triggers, then the live pages' dispatcher, test it here.
+    Q_UNUSED(universe);
+}
+
+void Orvane::StandAloneTrigger(int a, int b, int c)
+{
+    // The fixtures window's group triggers, then the live pages' dispatcher, take it here.
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+    Q_UNUSED(c);
 }
 
 void Orvane::RefreshEffectState(int effectSceneIndex)

@@ -2,14 +2,21 @@
 
 #include "app/DocumentLink.h"
 #include "app/MasterTick.h"
+#include "app/TriggerTargets.h"
 #include "show/ShowHost.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPalette>
 #include <QPointer>
+#include <array>
 #include <memory>
 
 class CAppOptions;
+class CArtNetManager;
+class CDeviceManager;
+class CDeviceTransport;
+class CMidiManager;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -18,21 +25,23 @@ class QTimer;
 class QToolBar;
 
 // How the main window is started. The program passes only the project path;
-// tests also choose the directory of the options file, the document and
-// the pause after a load error.
+// tests also choose the directory of the options file, the document, the
+// interfaces the device manager finds and the pause after a load error.
 struct COrvaneSetup
 {
     QString projectPath;
     QString programDir; // empty: the directory of the program
     std::unique_ptr<CDocumentLink> document; // null: no show document yet
+    std::unique_ptr<CDeviceTransport> deviceTransport; // null: the back-end of this build
     int loadErrorWaitMs = 4000;
 };
 
-// The main window: owns the project document, the options record and, with
-// the issues ahead, the device managers and every panel; runs the 25 ms
-// master tick and the file commands. Windows that do not exist yet are
-// reached through the empty member stages below, which their issues fill.
-class Orvane : public QMainWindow, public CShowHost, public CTickStages
+// The main window: owns the project document, the options record, the
+// device, MIDI and Art-Net managers and, with the issues ahead, every panel;
+// runs the 25 ms master tick and the file commands. Windows that do not
+// exist yet are reached through the empty member stages below, which their
+// issues fill.
+class Orvane : public QMainWindow, public CShowHost, public CTickStages, public CTriggerTargets
 {
     Q_OBJECT
 
@@ -47,6 +56,14 @@ public:
     bool IsOutputOn() const { return m_bOutputOn; }
     // Tests replace the stages of the tick; null restores the window's own.
     void SetTickStages(CTickStages* stages) { m_pStages = stages; }
+    // Likewise for where dispatched triggers go.
+    void SetTriggerTargets(CTriggerTargets* targets) { m_pTriggerTargets = targets; }
+
+    CDeviceManager& DeviceManager() { return *m_devices; }
+    CMidiManager& MidiManager() { return *m_midi; }
+    // Null until Art-Net is first used: a program that never outputs to it
+    // never opens its port.
+    CArtNetManager* ArtNetManager() const { return m_artNet.get(); }
 
     // File flows. Each sets the busy flag for its whole run and clears it on
     // every way out; a failed save is reported and keeps the modified mark.
@@ -116,6 +133,11 @@ public:
     void RecordDmxInput(int ms) override;
     void UpdateReleaseLive() override;
 
+    // CTriggerTargets: the fixtures window, then the live pages.
+    void MidiTrigger(int kind, int channel, int number, int value) override;
+    void DmxInputTrigger(int universe) override;
+    void StandAloneTrigger(int a, int b, int c) override;
+
 public slots:
     void handleMessage(const QString& message);
     void OnTimer();
@@ -128,6 +150,21 @@ public slots:
     void OnReleaseEffects();
     void OnReleaseLive();
     void OnOutputOn(bool on);
+
+    // From the MIDI manager: to the open trigger dialog alone while there is
+    // one, else dispatched as triggers.
+    void OnNoteOn(int channel, int note, int velocity);
+    void OnNoteOff(int channel, int note, int velocity);
+    void OnControlChange(int channel, int controller, int value);
+    void OnProgramChange(int channel, int program);
+
+    // From the device manager.
+    void OnDmxInputRefreshed(int universe);
+    void OnStandAloneInputs(int input1, int input2, int input3);
+    void OnInterfaceLost(const QString& description);
+
+private slots:
+    void OnNetworkBlink();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +183,11 @@ private:
     void ConnectMidi();
     void RestoreStartPage();
     void StartArtNet();
+    void RouteMidi(int kind, int channel, int number, int value);
+    // A scene, effect or mask editor is open: it alone hears the operator.
+    bool IsEditing() const { return m_livePagesMode != 0; }
+    CTriggerTargets& Triggers() { return m_pTriggerTargets ? *m_pTriggerTargets : *this; }
+    void UpdateNetworkIcons();
     void UpdateTitle();
     void UpdateOutputActions();
     void ShowProgress(const QString& text);
@@ -158,7 +200,13 @@ private:
     COrvaneSetup m_setup;
     std::unique_ptr<CDocumentLink> m_document;
     std::unique_ptr<CAppOptions> m_options;
-    // The device manager and the MIDI manager join here, after the options.
+    std::unique_ptr<CDeviceManager> m_devices;
+    std::unique_ptr<CMidiManager> m_midi;
+    std::unique_ptr<CArtNetManager> m_artNet;
+    CTriggerTargets* m_pTriggerTargets = nullptr;
+    // The stand-alone inputs as last seen, so that only a new non-zero
+    // value triggers and a held button does not trigger again.
+    std::array<int, 3> m_standAlone{};
 
     QString m_projectPath;
     bool m_bModified = false;
@@ -196,4 +244,13 @@ private:
     QAction* m_actReleaseEffects = nullptr;
     QAction* m_actReleaseLive = nullptr;
     QAction* m_actSendEditDmx = nullptr;
+
+    // The tool bar's network status: Art-Net and the Wi-Fi interfaces. An
+    // icon blinks while starting its network failed.
+    enum ENetworkLook { kNetIdle, kNetRunning, kNetFailed, kNetDark, kNetLooks };
+    QAction* m_actArtNetStatus = nullptr;
+    QAction* m_actWiFiStatus = nullptr;
+    std::array<QIcon, kNetLooks> m_netIcons;
+    QTimer* m_blinkTimer = nullptr;
+    bool m_bBlinkLit = true;
 };

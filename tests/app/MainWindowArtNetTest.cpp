@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "LoopbackNetwork.h"
+
 #include "WindowIoRig.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "Common/ArtNet/ArtNetPackets.h"
@@ -18,69 +20,7 @@
 // runs only inside a network namespace made for it, where the loopback is
 // the only interface.
 
-namespace {
-
-const char kNamespaceVariable[] = "ORVANE_PRIVATE_NETNS";
-
-bool InPrivateNamespace()
-{
-    return qEnvironmentVariable(kNamespaceVariable) == QLatin1String("1");
-}
-
-bool OnlyLoopback()
-{
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& iface : interfaces) {
-        if (!(iface.flags() & QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
-}
-
-const QHostAddress kController(QStringLiteral("127.0.0.1"));
-const QHostAddress kPolledNode(QStringLiteral("127.0.0.3"));
-const QHostAddress kNodeAddress(QStringLiteral("127.0.0.4"));
-
-// An ArtPollReply as the protocol lays it out: the node's IPv4 address at
-// 10, short name at 26, port count at 173, port types at 174 (0x80: output)
-// and SwOut at 190; Net and Sub-Net 0.
-QByteArray PollReply(const QHostAddress& ip, const QVector<quint8>& swOut)
-{
-    QByteArray p(239, '\0');
-    p.replace(0, 8, QByteArray("Art-Net\0", 8));
-    p[9] = 0x21;
-    const quint32 a = ip.toIPv4Address();
-    for (int i = 0; i < 4; ++i)
-        p[10 + i] = char(a >> (24 - 8 * i));
-    p.replace(26, 9, "Test node");
-    p[173] = char(swOut.size());
-    for (int i = 0; i < swOut.size(); ++i) {
-        p[174 + i] = char(0x80);
-        p[190 + i] = char(swOut[i]);
-    }
-    return p;
-}
-
-bool Bind(QUdpSocket& socket, const QHostAddress& address)
-{
-    return socket.bind(address, 6454, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
-}
-
-QVector<QByteArray> Receive(QUdpSocket& socket, int count, int timeoutMs = 2000)
-{
-    QVector<QByteArray> received;
-    QElapsedTimer clock;
-    clock.start();
-    while (received.size() < count && clock.elapsed() < timeoutMs) {
-        if (!socket.hasPendingDatagrams())
-            socket.waitForReadyRead(50);
-        while (socket.hasPendingDatagrams())
-            received << socket.receiveDatagram().data();
-    }
-    return received;
-}
-
-} // namespace
+using namespace LoopbackNetwork;
 
 // Makes the private namespace and runs MainWindowArtNetTest inside it.
 class MainWindowArtNetNamespaceTest : public QObject
@@ -92,23 +32,9 @@ private slots:
     {
         if (InPrivateNamespace())
             QSKIP("already inside the private namespace");
-        QProcess probe;
-        probe.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")});
-        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        if (!CanMakeNamespace())
             QSKIP("network namespaces cannot be made here (unshare -n failed): the window's Art-Net tests did not run");
-
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kNamespaceVariable), QStringLiteral("1"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QStringLiteral("unshare"),
-                    {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
-                     QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" MainWindowArtNetTest"),
-                     QCoreApplication::applicationFilePath()});
-        QVERIFY(child.waitForFinished(120000));
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(RunInPrivateNamespace(QStringLiteral("MainWindowArtNetTest")), 0);
     }
 };
 

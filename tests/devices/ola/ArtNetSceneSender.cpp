@@ -9,6 +9,7 @@
 // 255 appears, and no two universes are alike.
 
 #include "Common/ArtNet/ArtNetManager.h"
+#include "LoopbackNetwork.h"
 
 #include <QCoreApplication>
 #include <QNetworkInterface>
@@ -17,16 +18,6 @@
 #include <vector>
 
 namespace {
-
-bool OnlyLoopback()
-{
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& iface : interfaces) {
-        if (!(iface.flags() & QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
-}
 
 bool HasNode(const CArtNetManager& manager, quint32 address)
 {
@@ -47,7 +38,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: artnet_scene_sender <bind> <poll> <node> <universes> <ticks>\n");
         return 2;
     }
-    if (!OnlyLoopback()) {
+    if (!LoopbackNetwork::OnlyLoopback()) {
         std::fprintf(stderr, "refusing to send Art-Net: a network interface besides the loopback is present\n");
         return 2;
     }

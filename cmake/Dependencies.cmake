@@ -7,6 +7,11 @@ foreach(component Core Gui Widgets Network Xml Multimedia PrintSupport Test Svg)
   endif()
 endforeach()
 
+find_package(ZLIB QUIET)
+if(NOT ZLIB_FOUND)
+  message(FATAL_ERROR "zlib not found: run scripts/deps.sh (Debian package zlib1g-dev)")
+endif()
+
 find_package(PkgConfig)
 if(NOT PKG_CONFIG_FOUND)
   message(FATAL_ERROR "pkg-config not found: run scripts/deps.sh (Debian package pkg-config)")

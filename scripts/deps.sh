@@ -7,7 +7,7 @@ ORVANE_PACKAGES=(
   qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5svg5-dev
   libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
-  librtmidi-dev fonts-dejavu-core
+  librtmidi-dev zlib1g-dev fonts-dejavu-core
   ola iproute2 util-linux
 )
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // A colour as colour fixtures take it: red, green, blue and white levels,
 // copied by value.
 struct CRgbwColor
@@ -14,6 +16,12 @@ struct CRgbwColor
         : r(red), g(green), b(blue), w(white)
     {
     }
+
+    // File form "r|g|b|w" in decimal.
+    QString ToString() const;
+    // Exactly four parts, each a base-10 number truncated to a byte (not a
+    // number: 0); any other text gives (0,0,0,0).
+    static CRgbwColor FromString(const QString& text);
 
     friend constexpr bool operator==(const CRgbwColor& x, const CRgbwColor& y)
     {

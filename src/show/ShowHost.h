@@ -8,6 +8,7 @@
 class CAppOptions;
 class CFixtureMatrix;
 class CLibraryProfile;
+class CPage;
 class CScene;
 class QObject;
 
@@ -83,6 +84,45 @@ public:
         Q_UNUSED(colorMatrix);
         Q_UNUSED(newFixtures);
     }
+
+    // Live pages: a scene of a page started or stopped (told only in live mode).
+    virtual void OnSceneStarted(CPage* page, CScene* scene)
+    {
+        Q_UNUSED(page);
+        Q_UNUSED(scene);
+    }
+    virtual void OnSceneStopped(CPage* page, CScene* scene)
+    {
+        Q_UNUSED(page);
+        Q_UNUSED(scene);
+    }
+
+    // Crossfade window.
+    virtual void FadingUpdateProgress(CScene* scene) { Q_UNUSED(scene); }
+    virtual void FadingSceneStopped(CScene* scene) { Q_UNUSED(scene); }
+    virtual void FadingRemoveScene(CScene* scene) { Q_UNUSED(scene); }
+    // A scene is deleted: the timeline drops its blocks, the live page its button.
+    virtual void RemoveSceneBlocks(CScene* scene) { Q_UNUSED(scene); }
+    virtual void ReloadPage() {}
+
+    // Presets window and timeline, at File New.
+    virtual void ResetPresets() {}
+    virtual void ClearTimeLine() {}
+    virtual void ClearTimeMarkers() {}
+    virtual void SetTimeLineLength(int ms) { Q_UNUSED(ms); }
+    virtual void SetTimeLineVolume(int volume) { Q_UNUSED(volume); }
+
+    // The 2-D layout view.
+    virtual void RepaintLayoutView() {}
+
+    // Scene sounds: the player lives with the program, not the document.
+    virtual void PlaySceneSound(const QString& path, int volume)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(volume);
+    }
+    virtual void StopSceneSound() {}
+    virtual void SetSceneSoundVolume(int volume) { Q_UNUSED(volume); }
 
     // Program state the document reads and raises.
     virtual void SetModified(bool modified) { Q_UNUSED(modified); }

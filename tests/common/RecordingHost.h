@@ -78,6 +78,25 @@ public:
     {
         calls << QStringLiteral("CreateEffectsForFixtures:%1:%2").arg(profiles.size()).arg(newFixtures);
     }
+    void OnSceneStarted(CPage*, CScene*) override { calls << QStringLiteral("OnSceneStarted"); }
+    void OnSceneStopped(CPage*, CScene*) override { calls << QStringLiteral("OnSceneStopped"); }
+    void FadingUpdateProgress(CScene*) override { calls << QStringLiteral("FadingUpdateProgress"); }
+    void FadingSceneStopped(CScene*) override { calls << QStringLiteral("FadingSceneStopped"); }
+    void FadingRemoveScene(CScene*) override { calls << QStringLiteral("FadingRemoveScene"); }
+    void RemoveSceneBlocks(CScene*) override { calls << QStringLiteral("RemoveSceneBlocks"); }
+    void ReloadPage() override { calls << QStringLiteral("ReloadPage"); }
+    void ResetPresets() override { calls << QStringLiteral("ResetPresets"); }
+    void ClearTimeLine() override { calls << QStringLiteral("ClearTimeLine"); }
+    void ClearTimeMarkers() override { calls << QStringLiteral("ClearTimeMarkers"); }
+    void SetTimeLineLength(int ms) override { calls << QStringLiteral("SetTimeLineLength:%1").arg(ms); }
+    void SetTimeLineVolume(int volume) override { calls << QStringLiteral("SetTimeLineVolume:%1").arg(volume); }
+    void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
+    void PlaySceneSound(const QString& path, int volume) override
+    {
+        calls << QStringLiteral("PlaySceneSound:%1:%2").arg(path).arg(volume);
+    }
+    void StopSceneSound() override { calls << QStringLiteral("StopSceneSound"); }
+    void SetSceneSoundVolume(int volume) override { calls << QStringLiteral("SetSceneSoundVolume:%1").arg(volume); }
 
     void SetModified(bool m) override { modified = m; }
     bool IsModified() const override { return modified; }

@@ -1,0 +1,506 @@
+#include "model/XmlDocument.h"
+
+#include "Captions.h"
+#include "model/ColorMath.h"
+#include "model/Language.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Deflate never expands better than about 1032:1, so a stream of n bytes
+// cannot honestly hold more than this; a size header above it is a lie we
+// need not allocate for.
+constexpr qint64 kMaxDeflateRatio = 1032;
+
+quint8 ScrambleKey(qint64 position)
+{
+    return quint8(0x5C + position * 0x1D);
+}
+
+QByteArray Scramble(const QByteArray& bytes)
+{
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i) {
+        const quint8 b = quint8(bytes[i]) ^ ScrambleKey(i);
+        out[i] = char(quint8((b << 3) | (b >> 5)));
+    }
+    return out;
+}
+
+QByteArray Unscramble(const QByteArray& bytes)
+{
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i) {
+        const quint8 b = quint8(bytes[i]);
+        out[i] = char(quint8((b >> 3) | (b << 5)) ^ ScrambleKey(i));
+    }
+    return out;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Unlike QByteArray::fromHex, which skips what it does not understand,
+// this refuses any stray character and an odd digit count (a cut file).
+bool DecodeHexStrict(const QByteArray& text, QByteArray& out)
+{
+    const QByteArray digits = text.trimmed();
+    if (digits.size() % 2 != 0)
+        return false;
+    out.resize(digits.size() / 2);
+    for (int i = 0; i < out.size(); ++i) {
+        const int high = HexValue(digits[2 * i]);
+        const int low = HexValue(digits[2 * i + 1]);
+        if (high < 0 || low < 0) {
+            out.clear();
+            return false;
+        }
+        out[i] = char(high * 16 + low);
+    }
+    return true;
+}
+
+void SetError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QString TooLargeText(int maxBytes)
+{
+    return GetLangText(Txt::DocumentTooLarge).arg(maxBytes / (1024 * 1024));
+}
+
+// Largest stored form of a document of kMaxDocumentBytes in each mode.
+qint64 MaxStoredBytes(int mode)
+{
+    return mode == CXmlDocument::HexStorage ? 2 * qint64(CXmlDocument::kMaxDocumentBytes) + 2
+                                            : qint64(CXmlDocument::kMaxDocumentBytes) + 16;
+}
+
+bool ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = GetLangText(Txt::CannotOpenFile).arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    if (!file.isSequential()) {
+        if (file.size() > maxBytes) {
+            error = TooLargeText(CXmlDocument::kMaxDocumentBytes);
+            return false;
+        }
+        bytes = file.readAll();
+    } else {
+        bytes.clear();
+        while (bytes.size() <= maxBytes) {
+            const QByteArray chunk = file.read(64 * 1024);
+            if (chunk.isEmpty())
+                break;
+            bytes.append(chunk);
+        }
+    }
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        error = TooLargeText(CXmlDocument::kMaxDocumentBytes);
+        return false;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        error = GetLangText(Txt::CannotOpenFile).arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    SetError(error, GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path), file.errorString()));
+    file.cancelWriting();
+    return false;
+}
+
+QString SiblingCopyPath(const QString& path, const char* tag)
+{
+    const QFileInfo info(path);
+    return QStringLiteral("%1/%2_%3.%4").arg(info.path(), info.completeBaseName(), QLatin1String(tag), info.suffix());
+}
+
+} // namespace
+
+// ---- Tree and cursor ----
+
+void CXmlDocument::NewDocument()
+{
+    m_document = QDomDocument();
+    for (QDomElement& element : m_element)
+        element = QDomElement();
+    QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
+    root.setAttribute(QStringLiteral("Version"), m_version);
+    m_document.appendChild(root);
+    m_element[RootSlot] = root;
+    m_element[CurrentSlot] = root;
+}
+
+void CXmlDocument::AddElement(const QString& tag, QDomElement parent)
+{
+    QDomElement element = m_document.createElement(tag);
+    parent.appendChild(element);
+    m_element[CurrentSlot] = element;
+}
+
+bool CXmlDocument::SelectElement(const QString& tag, int index)
+{
+    QDomElement& current = m_element[CurrentSlot];
+    if (tag == QLatin1String("..")) {
+        const QDomNode parent = current.parentNode();
+        if (!parent.isElement())
+            return false;
+        current = parent.toElement();
+        return true;
+    }
+    if (index < -1)
+        return false;
+    QDomElement child = current.firstChildElement(tag);
+    for (int i = 0; i < index && !child.isNull(); ++i)
+        child = child.nextSiblingElement(tag);
+    if (child.isNull())
+        return false;
+    current = child;
+    return true;
+}
+
+bool CXmlDocument::SelectBookmark()
+{
+    if (m_element[BookmarkSlot].isNull())
+        return false;
+    m_element[CurrentSlot] = m_element[BookmarkSlot];
+    return true;
+}
+
+// ---- Attributes ----
+
+void CXmlDocument::SetAttrString(const QString& name, const QString& text)
+{
+    m_element[CurrentSlot].setAttribute(name, text);
+}
+
+void CXmlDocument::SetAttrInt(const QString& name, int value)
+{
+    m_element[CurrentSlot].setAttribute(name, QString::number(value));
+}
+
+void CXmlDocument::SetAttrByte(const QString& name, quint8 value)
+{
+    m_element[CurrentSlot].setAttribute(name, QString::number(uint(value)));
+}
+
+void CXmlDocument::SetAttrBool(const QString& name, bool value)
+{
+    m_element[CurrentSlot].setAttribute(name, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void CXmlDocument::SetAttrColor(const QString& name, const QColor& color)
+{
+    SetAttrInt(name, ColorToInt(color));
+}
+
+bool CXmlDocument::GetAttrString(const QString& name, QString& text) const
+{
+    const QDomElement& current = m_element[CurrentSlot];
+    if (!current.hasAttribute(name))
+        return false;
+    text = current.attribute(name);
+    return true;
+}
+
+bool CXmlDocument::GetAttrInt(const QString& name, int& value) const
+{
+    QString text;
+    if (!GetAttrString(name, text))
+        return false;
+    value = text.toInt(); // not a number: 0
+    return true;
+}
+
+bool CXmlDocument::GetAttrLong(const QString& name, long& value) const
+{
+    int parsed = 0;
+    if (!GetAttrInt(name, parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool CXmlDocument::GetAttrByte(const QString& name, quint8& value) const
+{
+    int parsed = 0;
+    if (!GetAttrInt(name, parsed))
+        return false;
+    value = quint8(parsed & 0xFF);
+    return true;
+}
+
+bool CXmlDocument::GetAttrBool(const QString& name, bool& value) const
+{
+    int parsed = 0;
+    if (!GetAttrInt(name, parsed))
+        return false;
+    value = parsed != 0;
+    return true;
+}
+
+bool CXmlDocument::GetAttrColor(const QString& name, QColor& color) const
+{
+    int parsed = 0;
+    if (!GetAttrInt(name, parsed))
+        return false;
+    color = IntToColor(parsed);
+    return true;
+}
+
+// ---- Value encoders ----
+
+QString CXmlDocument::BoolArrayToString(const quint8* flags, int count)
+{
+    QString text;
+    if (!flags || count <= 0)
+        return text;
+    text.reserve(count);
+    for (int i = 0; i < count; ++i)
+        text.append(flags[i] ? QLatin1Char('1') : QLatin1Char('0'));
+    return text;
+}
+
+void CXmlDocument::StringToBoolArray(const QString& text, quint8* flags, int size)
+{
+    if (!flags)
+        return;
+    const int count = std::min(int(text.size()), size);
+    for (int i = 0; i < count; ++i)
+        flags[i] = text[i] == QLatin1Char('1') ? 1 : 0;
+}
+
+QString CXmlDocument::BytesToDigits(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (char b : bytes)
+        text.append(QStringLiteral("%1").arg(uint(quint8(b)), 3, 10, QLatin1Char('0')));
+    return text;
+}
+
+void CXmlDocument::DigitsToBytes(const QString& text, QByteArray& bytes)
+{
+    const int count = text.size() / 3;
+    bytes.resize(count);
+    for (int i = 0; i < count; ++i)
+        bytes[i] = char(text.midRef(3 * i, 3).toInt() & 0xFF);
+}
+
+QString CXmlDocument::IntListToString(const QList<int>& list)
+{
+    QStringList pieces;
+    pieces.reserve(list.size());
+    for (int value : list)
+        pieces.append(QString::number(value));
+    return pieces.join(QLatin1Char('|'));
+}
+
+void CXmlDocument::StringToIntList(const QString& text, QList<int>& list)
+{
+    list.clear();
+    const QVector<QStringRef> pieces = text.splitRef(QLatin1Char('|'));
+    list.reserve(pieces.size());
+    for (const QStringRef& piece : pieces)
+        list.append(piece.toInt());
+}
+
+QString CXmlDocument::EncodeBlob(const QByteArray& bytes)
+{
+    return QString::fromLatin1(qCompress(bytes, -1).toHex());
+}
+
+bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes) const
+{
+    bytes.clear();
+    QByteArray compressed;
+    if (m_oldFile) {
+        // Old files kept the compressed bytes as the raw code units of the text.
+        compressed.reserve(text.size() * 2);
+        for (QChar ch : text) {
+            compressed.append(char(ch.unicode() & 0xFF));
+            compressed.append(char(ch.unicode() >> 8));
+        }
+    } else if (!DecodeHexStrict(text.toLatin1(), compressed)) {
+        return false;
+    }
+    return UncompressBounded(compressed, bytes);
+}
+
+void CXmlDocument::WriteMatrixSize(int x, int y)
+{
+    AddElement(QStringLiteral("ZKMatrix"), m_element[CurrentSlot]);
+    SetAttrInt(QStringLiteral("ZKMatrixSizeX"), x);
+    SetAttrInt(QStringLiteral("ZKMatrixSizeY"), y);
+}
+
+// ---- Storage ----
+
+int CXmlDocument::GetStorageMode(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("zks") || suffix == QLatin1String("zkp"))
+        return ScrambledStorage;
+    if (suffix == QLatin1String("kv1") || suffix == QLatin1String("kvp"))
+        return HexStorage;
+    return CompressedStorage;
+}
+
+QByteArray CXmlDocument::EncodeStorage(int mode, const QByteArray& xml)
+{
+    switch (mode) {
+    case ScrambledStorage:
+        return Scramble(xml);
+    case HexStorage:
+        return xml.toHex();
+    default:
+        return qCompress(xml, -1);
+    }
+}
+
+bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error)
+{
+    xml.clear();
+    switch (mode) {
+    case ScrambledStorage:
+        if (stored.size() > kMaxDocumentBytes) {
+            error = TooLargeText(kMaxDocumentBytes);
+            return false;
+        }
+        xml = Unscramble(stored);
+        return true;
+    case HexStorage:
+        if (stored.size() / 2 > kMaxDocumentBytes) {
+            error = TooLargeText(kMaxDocumentBytes);
+            return false;
+        }
+        if (!DecodeHexStrict(stored, xml)) {
+            error = GetLangText(Txt::NotHexText);
+            return false;
+        }
+        return true;
+    default:
+        return UncompressBounded(stored, xml, &error);
+    }
+}
+
+bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QString* error, int maxBytes)
+{
+    out.clear();
+    if (data.size() < 4) {
+        SetError(error, GetLangText(Txt::DamagedCompressedData));
+        return false;
+    }
+    const auto* header = reinterpret_cast<const uchar*>(data.constData());
+    const quint32 expected = (quint32(header[0]) << 24) | (quint32(header[1]) << 16)
+        | (quint32(header[2]) << 8) | quint32(header[3]);
+    if (expected > quint32(std::max(0, maxBytes))) {
+        SetError(error, TooLargeText(maxBytes));
+        return false;
+    }
+    if (expected == 0)
+        return true; // what qCompress makes of nothing
+    const qint64 streamBytes = data.size() - 4;
+    const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
+    QByteArray buffer(int(capacity), Qt::Uninitialized);
+    uLongf produced = uLongf(capacity);
+    const int result = ::uncompress(reinterpret_cast<Bytef*>(buffer.data()), &produced,
+                                    header + 4, uLong(streamBytes));
+    if (result != Z_OK) {
+        SetError(error, GetLangText(Txt::DamagedCompressedData));
+        return false;
+    }
+    buffer.resize(int(produced));
+    out = buffer;
+    return true;
+}
+
+bool CXmlDocument::LoadFile(const QString& path, QString& error)
+{
+    const int mode = GetStorageMode(path);
+    QByteArray stored;
+    if (!ReadWholeFile(path, MaxStoredBytes(mode), stored, error))
+        return false;
+    QByteArray xml;
+    if (!DecodeStorage(mode, stored, xml, error))
+        return false;
+    stored.clear();
+
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!m_document.setContent(xml, true, &message, &line, &column)) {
+        error = GetLangText(Txt::ParseErrorAt).arg(line).arg(column) + QLatin1Char('\n') + message
+            + QLatin1Char('.');
+        return false;
+    }
+    for (QDomElement& element : m_element)
+        element = QDomElement();
+    const QDomElement root = m_document.documentElement();
+    m_element[RootSlot] = root;
+    m_element[CurrentSlot] = root;
+    if (root.tagName() != QLatin1String("ZKFile")) {
+        error = GetLangText(Txt::BadFileFormat);
+        return false;
+    }
+    m_oldFile = root.attribute(QStringLiteral("Version")) == QLatin1String("1.0");
+    return true;
+}
+
+bool CXmlDocument::SaveFile(const QString& path, QString* error) const
+{
+    const QByteArray stored = EncodeStorage(GetStorageMode(path), m_document.toByteArray(1));
+    return WriteWholeFile(path, stored, error);
+}
+
+bool CXmlDocument::CompressFileCopy(const QString& path)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(path, kMaxDocumentBytes, bytes, error))
+        return false;
+    return WriteWholeFile(SiblingCopyPath(path, "cp"), qCompress(bytes, -1), nullptr);
+}
+
+bool CXmlDocument::UncompressFileCopy(const QString& path)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(path, kMaxDocumentBytes, bytes, error))
+        return false;
+    QByteArray plain;
+    if (!UncompressBounded(bytes, plain))
+        return false;
+    return WriteWholeFile(SiblingCopyPath(path, "ucp"), plain, nullptr);
+}

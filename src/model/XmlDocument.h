@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QDomDocument>
+#include <QDomElement>
+#include <QList>
+#include <QString>
+
+class CFixtureProfile;
+
+// The one XML document class: a DOM with a cursor (the current element),
+// typed attribute access on that element, value encoders, and whole-file
+// storage in one of three modes chosen by the file suffix.
+class CXmlDocument
+{
+public:
+    enum StorageMode {
+        ScrambledStorage = 1, // "zks", "zkp"
+        HexStorage = 2,       // "kv1", "kvp"
+        CompressedStorage = 3 // every other suffix
+    };
+
+    // Element slots.
+    enum Slot {
+        CurrentSlot = 0,
+        BookmarkSlot = 1,
+        RootSlot = 2,
+        // Anchors of the profile reader and writer.
+        ProfileSlot = 3,
+        PropertiesSlot = 4,
+        BeamsSlot = 5,
+        BeamSlot = 6,
+        ModesSlot = 7,
+        ModeSlot = 8,
+        ChannelSlot = 9,
+        RangesSlot = 10,
+        PresetsSlot = 11,
+        SlotCount = 12
+    };
+
+    // Nothing larger is ever uncompressed or read: a bigger document is a
+    // load error, not an allocation.
+    static constexpr int kMaxDocumentBytes = 256 * 1024 * 1024;
+
+    CXmlDocument() = default;
+
+    void NewDocument();
+    void AddElement(const QString& tag, QDomElement parent);
+    // ".." selects the parent; otherwise the index-th child with the tag
+    // (-1 or 0: the first). False leaves the current element unchanged.
+    bool SelectElement(const QString& tag, int index = 0);
+    bool SelectBookmark();
+    void SetBookmark() { m_element[BookmarkSlot] = m_element[CurrentSlot]; }
+    QDomElement& CurrentElement() { return m_element[CurrentSlot]; }
+
+    void SetAttrString(const QString& name, const QString& text);
+    void SetAttrInt(const QString& name, int value);
+    void SetAttrByte(const QString& name, quint8 value);
+    void SetAttrBool(const QString& name, bool value);
+    void SetAttrColor(const QString& name, const QColor& color);
+
+    // False, target unchanged, when the attribute is missing; text that is
+    // not a number reads as 0.
+    bool GetAttrString(const QString& name, QString& text) const;
+    bool GetAttrInt(const QString& name, int& value) const;
+    bool GetAttrLong(const QString& name, long& value) const;
+    bool GetAttrByte(const QString& name, quint8& value) const;
+    bool GetAttrBool(const QString& name, bool& value) const;
+    bool GetAttrColor(const QString& name, QColor& color) const;
+
+    static QString BoolArrayToString(const quint8* flags, int count);
+    // Writes at most `size` flags.
+    static void StringToBoolArray(const QString& text, quint8* flags, int size);
+    static QString BytesToDigits(const QByteArray& bytes);
+    static void DigitsToBytes(const QString& text, QByteArray& bytes);
+    static QString IntListToString(const QList<int>& list);
+    static void StringToIntList(const QString& text, QList<int>& list);
+    static QString EncodeBlob(const QByteArray& bytes);
+    // False (bytes empty) on text that is not a valid compressed blob.
+    bool DecodeBlob(const QString& text, QByteArray& bytes) const;
+    void WriteMatrixSize(int x, int y);
+
+    // Profile tree below the current element; the current element is kept.
+    // Reading fails without "ZKProfile" and "ZKProperties" or on a beam
+    // position no fixture can have; `error`, when given, says why.
+    void WriteProfile(const CFixtureProfile& profile, bool allModes);
+    bool ReadProfile(CFixtureProfile& profile, QString* error = nullptr);
+
+    static int GetStorageMode(const QString& path);
+    // `error` gets the reason on failure (for a file that cannot be opened,
+    // the system's reason).
+    bool LoadFile(const QString& path, QString& error);
+    bool SaveFile(const QString& path, QString* error = nullptr) const;
+    static bool CompressFileCopy(const QString& path);
+    static bool UncompressFileCopy(const QString& path);
+
+    // The storage modes as plain byte transforms. Decode fails with a reason
+    // on malformed input and never yields more than kMaxDocumentBytes.
+    static QByteArray EncodeStorage(int mode, const QByteArray& xml);
+    static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
+    // qUncompress with the size header checked against `maxBytes` before
+    // anything is allocated, and the output bounded by that header.
+    static bool UncompressBounded(const QByteArray& data, QByteArray& out, QString* error = nullptr,
+                                  int maxBytes = kMaxDocumentBytes);
+
+    QString m_version = QStringLiteral("2.0");
+    bool m_oldFile = false;
+    QDomDocument m_document;
+    QDomElement m_element[SlotCount];
+};

@@ -1,0 +1,64 @@
+#include "show/EffectScene.h"
+
+#include "show/SceneStep.h"
+
+namespace {
+
+EffectStepBuilder g_stepBuilder = nullptr;
+
+} // namespace
+
+void SetEffectStepBuilder(EffectStepBuilder builder)
+{
+    g_stepBuilder = builder;
+}
+
+CEffectScene::CEffectScene(const QString& name, int universeCount)
+    : CScene(name, universeCount), m_staticChannels(UniverseCount())
+{
+}
+
+CEffectScene::CEffectScene(const CEffectScene& source, bool copyLists, bool copyLiveParameters, bool copyTriggers,
+                           bool copySteps)
+    : CScene(source, copyLiveParameters, copyTriggers, copySteps),
+      m_modeStaticLevels(source.m_modeStaticLevels),
+      m_channelStaticLevels(source.m_channelStaticLevels),
+      m_staticChannels(UniverseCount())
+{
+    if (copyLists) {
+        m_drivenFixtures = source.m_drivenFixtures;
+        m_staticChannels = source.m_staticChannels;
+    }
+}
+
+bool CEffectScene::IsDynamic() const
+{
+    return !m_effects.isEmpty();
+}
+
+bool CEffectScene::Start(int stepIndex, int stepTime, bool markFixtures, bool customFadeIn, bool noLoopCount)
+{
+    if (m_effects.isEmpty() || !g_stepBuilder || !g_stepBuilder(*this))
+        return false;
+    return CScene::Start(stepIndex, stepTime, markFixtures, customFadeIn, noLoopCount);
+}
+
+void CEffectScene::ClearGeneratedSteps()
+{
+    DeleteSteps();
+    ClearActiveMasks();
+    UpdateLength();
+}
+
+QList<int> CEffectScene::StaticChannels(int universe) const
+{
+    if (universe < 0 || universe >= m_staticChannels.size())
+        return {};
+    return m_staticChannels.at(universe);
+}
+
+void CEffectScene::SetStaticChannels(int universe, const QList<int>& channels)
+{
+    if (universe >= 0 && universe < m_staticChannels.size())
+        m_staticChannels[universe] = channels;
+}

@@ -1,0 +1,812 @@
+#include "show/Page.h"
+
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/PlayingScene.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "show/SpeedScale.h"
+
+#include <QVarLengthArray>
+
+#include <algorithm>
+
+namespace {
+
+// Every fade leads by one 40 ms frame, so it reaches its target on the tick
+// in which the counter reaches length - 40. A fade of length 0 is over.
+float FadeRatio(int counter, int length)
+{
+    if (length <= 0)
+        return 1.0f;
+    return qMin(1.0f, float(counter + 40) / float(length));
+}
+
+quint8 MixLevel(int from, int to, float t)
+{
+    return quint8(int(float(from) * (1.0f - t) + float(to) * t));
+}
+
+bool IsLiveMode()
+{
+    return ShowHost().LivePagesMode() == 0;
+}
+
+// The fine partner of channel c when c is the coarse byte of a 16-bit pair
+// whose fine byte lies in the same mode; -1 otherwise.
+int FinePartner(const CProfileMode& mode, int c, int count)
+{
+    const CProfileChannelDef* channel = mode.m_channels[c];
+    if (!channel || !channel->m_msb)
+        return -1;
+    const int p = channel->m_partner16Index;
+    if (p < 0 || p >= count || p == c)
+        return -1;
+    const CProfileChannelDef* fine = mode.m_channels[p];
+    return fine && fine->m_lsb ? p : -1;
+}
+
+// Whether channel c is written together with its coarse byte.
+bool IsWrittenWithCoarse(const CProfileMode& mode, int c, int count)
+{
+    const CProfileChannelDef* channel = mode.m_channels[c];
+    if (!channel || !channel->m_lsb)
+        return false;
+    const int coarse = channel->m_partner16Index;
+    return coarse >= 0 && coarse < count && coarse != c && FinePartner(mode, coarse, count) == c;
+}
+
+} // namespace
+
+CPage::CPage(CProject& project, const QString& name)
+    : m_name(name),
+      m_project(project),
+      m_scratch(project.UniverseCount()),
+      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0)
+{
+}
+
+CPage::~CPage()
+{
+    Clear();
+}
+
+void CPage::Clear()
+{
+    qDeleteAll(m_playing);
+    m_playing.clear();
+    m_pending.clear();
+    m_pendingRemove.clear();
+    m_hasPlaying = false;
+    m_hasPending = false;
+    for (CScene* scene : m_scenes) {
+        m_project.ForgetScene(scene);
+        delete scene;
+    }
+    m_scenes.clear();
+}
+
+int CPage::IndexOfPlaying(const CScene* scene) const
+{
+    if (!scene)
+        return -1;
+    for (int i = 0; i < m_playing.size(); ++i) {
+        if (m_playing[i]->Scene() == scene)
+            return i;
+    }
+    return -1;
+}
+
+CPlayingScene* CPage::PlayingEntry(const CScene* scene) const
+{
+    const int i = IndexOfPlaying(scene);
+    return i >= 0 ? m_playing[i] : nullptr;
+}
+
+void CPage::TellStarted(CScene* scene)
+{
+    if (IsLiveMode())
+        ShowHost().OnSceneStarted(this, scene);
+}
+
+// --- Starting and stopping
+
+bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, bool fromTimeline)
+{
+    if (!scene || !scene->IsDynamic())
+        return false;
+    // A scene already released for deletion stays released.
+    const int pendingAt = m_pending.indexOf(scene);
+    if (pendingAt >= 0 && m_pendingRemove[pendingAt])
+        return false;
+    if (!custom && !scene->IsEffectScene())
+        ApplyPlayMode(scene);
+
+    CPlayingScene* entry = PlayingEntry(scene);
+    if (!scene->Start(stepIndex, timeMs, entry == nullptr, custom, fromTimeline))
+        return false;
+
+    // Started again while fading out: it plays on and must not be finished
+    // by the next pending pass.
+    const int stillPending = m_pending.indexOf(scene);
+    if (stillPending >= 0) {
+        m_pending.removeAt(stillPending);
+        m_pendingRemove.removeAt(stillPending);
+        m_hasPending = !m_pending.isEmpty();
+    }
+
+    if (entry)
+        entry->Reset();
+    else
+        m_playing << new CPlayingScene(m_project, scene, custom);
+
+    if (!fromTimeline && !scene->IsEffectScene())
+        m_project.PlaySceneSound(scene);
+    m_hasPlaying = true;
+    m_project.StartPlayback();
+    return true;
+}
+
+bool CPage::SharesChannel(const CScene* a, const CScene* b) const
+{
+    const int universes = qMin(a->UniverseCount(), b->UniverseCount());
+    for (int u = 0; u < universes; ++u) {
+        const quint8* maskA = a->ActiveMask(u);
+        const quint8* maskB = b->ActiveMask(u);
+        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
+            if (maskA[s] && maskB[s])
+                return true;
+        }
+    }
+    return false;
+}
+
+void CPage::ApplyPlayMode(CScene* scene)
+{
+    auto stop = [this](CScene* other) {
+        if (!IsPending(other))
+            StopScene(other, false, false, true, true);
+    };
+
+    if (scene->m_playMode == ReleaseList) {
+        for (CScene* other : scene->m_releaseList) {
+            if (other && other != scene)
+                stop(other);
+        }
+        return;
+    }
+    if (scene->m_playMode != ReleaseSameChannels && scene->m_playMode != ReleaseAuto
+        && scene->m_playMode != ReleaseAll)
+        return;
+
+    // Stops only mark scenes pending; the playing list keeps its size.
+    for (int i = 0; i < m_playing.size(); ++i) {
+        CScene* other = m_playing[i]->Scene();
+        if (!other || other == scene || other->IsEffectScene())
+            continue;
+        const bool release = (scene->m_playMode == ReleaseAll)
+                             || (scene->m_playMode == ReleaseAuto && other->m_playMode == ReleaseAuto)
+                             || (scene->m_playMode == ReleaseSameChannels && SharesChannel(scene, other));
+        if (release)
+            stop(other);
+    }
+}
+
+bool CPage::StopScene(CScene* scene, bool remove, bool custom, bool followOn, bool withFadeOut)
+{
+    if (!scene)
+        return false;
+
+    const int pendingAt = m_pending.indexOf(scene);
+    if (pendingAt >= 0) {
+        // Released while fading out: the fade-out ends now. A removal asked
+        // for now is kept, so the scene goes once it has finished.
+        if (remove)
+            m_pendingRemove[pendingAt] = 1;
+        if (scene->m_fadeOutDelayCounter > 0 || scene->m_fadeOutCounter >= 0) {
+            scene->m_fadeOutDelayCounter = scene->m_fadeOutDelay;
+            scene->m_fadeOutCounter = qMax(0, scene->m_runningFadeOutLength);
+        }
+        return true;
+    }
+
+    CPlayingScene* entry = PlayingEntry(scene);
+    if (!entry)
+        return false;
+
+    scene->m_followOn = followOn;
+    if (!remove && !scene->m_stopping && scene != m_project.m_editedScene) {
+        const bool noFadeOutYet = scene->m_fadeOutCounter < 0;
+        if (!custom) {
+            if (withFadeOut && scene->m_fadeOut >= 1 && noFadeOutYet) {
+                entry->Reset();
+                CScene* outerRequest = m_stopRequest;
+                m_stopRequest = scene;
+                SceneEnded(scene, true);
+                m_stopRequest = outerRequest;
+            }
+        } else if ((scene->m_fadeOutDelay > 0 || scene->m_customFadeOut >= 1) && noFadeOutYet) {
+            entry->Reset();
+            if (scene->m_dynamicFadeOut)
+                entry->ClearFadeFrom();
+            scene->BeginFadeOut(true);
+        }
+    }
+
+    // The follow-on above may already have queued it.
+    const int queued = m_pending.indexOf(scene);
+    if (queued >= 0) {
+        if (remove)
+            m_pendingRemove[queued] = 1;
+    } else {
+        m_pending << scene;
+        m_pendingRemove << quint8(remove ? 1 : 0);
+    }
+    m_hasPending = true;
+    return true;
+}
+
+void CPage::RunFollowOn(CScene* scene)
+{
+    if (scene->m_autoJump)
+        PlayNext(scene);
+    else if (scene->m_jumpTarget)
+        JumpToScene(scene, scene->m_jumpTarget);
+}
+
+void CPage::SceneEnded(CScene* scene, bool startFadeOut)
+{
+    if (!scene)
+        return;
+    if (!scene->m_stopping && startFadeOut) {
+        scene->BeginFadeOut(false);
+        if (scene->m_followOn)
+            RunFollowOn(scene);
+        return;
+    }
+    if (!scene->m_stopping && scene->m_followOn && (scene->m_autoJump || scene->m_jumpTarget)) {
+        RunFollowOn(scene);
+        return;
+    }
+    StopScene(scene, false, false, true, true);
+}
+
+// Stops the scene that hands over to another one. Its follow-on is what is
+// running, so the stop must not run it a second time.
+void CPage::StopForFollowOn(CScene* scene)
+{
+    StopScene(scene, false, false, false, true);
+}
+
+void CPage::JumpToScene(CScene* scene, CScene* target)
+{
+    if (!scene || !target)
+        return;
+    StopForFollowOn(scene);
+    // The operator stopped the scene: a jump back onto itself would undo that.
+    if (target == scene && m_stopRequest == scene)
+        return;
+    if (PlayScene(target))
+        TellStarted(target);
+}
+
+void CPage::PlayNext(CScene* scene)
+{
+    const int index = m_scenes.indexOf(scene);
+    if (index < 0)
+        return;
+    const int count = m_scenes.size();
+    CScene* candidate = scene;
+    for (int k = 1; k <= count; ++k) {
+        CScene* next = m_scenes[(index + k) % count];
+        if (next->IsDynamic()) {
+            candidate = next;
+            break;
+        }
+    }
+    StopForFollowOn(scene);
+    if (candidate == scene && m_stopRequest == scene)
+        return;
+    if (PlayScene(candidate))
+        TellStarted(candidate);
+}
+
+bool CPage::ToggleScene(CScene* scene, bool allowPlay, bool allowStop, bool fromTimeline)
+{
+    if (IsPlaying(scene)) {
+        if (allowStop)
+            StopScene(scene, false, false, !fromTimeline, true);
+        return false;
+    }
+    return allowPlay ? PlayScene(scene, -1, -1, false, fromTimeline) : false;
+}
+
+bool CPage::TriggerScene(CScene* scene, int kind, int value)
+{
+    if (!scene)
+        return false;
+    const bool playing = IsPlaying(scene);
+    auto stop = [this, scene] {
+        StopScene(scene, false, false, true, true);
+        return false;
+    };
+
+    switch (kind) {
+    case KeyTrigger:
+        if (value == 1) {
+            if (playing)
+                return scene->m_triggers.m_bAutoRelease ? false : stop();
+            return PlayScene(scene);
+        }
+        if (scene->m_triggers.m_bAutoRelease && playing)
+            stop();
+        return false;
+    case LevelTrigger: {
+        const CDmxTrigger& range = scene->m_triggers.m_dmxTrigger;
+        if (value >= range.m_minimum && value <= range.m_maximum)
+            return playing ? false : PlayScene(scene);
+        return playing ? stop() : false;
+    }
+    case ToggleTrigger:
+        return playing ? stop() : PlayScene(scene);
+    default:
+        return false;
+    }
+}
+
+void CPage::ReleaseScenes()
+{
+    for (int i = 0; i < m_playing.size(); ++i) {
+        CScene* scene = m_playing[i]->Scene();
+        if (scene && !scene->IsEffectScene())
+            StopScene(scene, false, false, false, false);
+    }
+}
+
+void CPage::RebaseStepFade(CScene* scene)
+{
+    CPlayingScene* entry = PlayingEntry(scene);
+    if (!entry || !scene->m_currentStep || scene->m_stepTime >= scene->m_currentStep->m_fade)
+        return;
+    CSceneStep* previous = scene->PreviousStep();
+    if (!previous)
+        return;
+    // Rendered over the current start levels in a buffer of its own: the
+    // edit layer shows the edited scene and is not a scratch pad.
+    CDmxLayer& scratch = m_project.m_scratch;
+    scratch.CopyFrom(entry->StartLevels());
+    previous->ApplyLevels(CProject::Buffers(scratch), true);
+    entry->SetStartLevels(scratch);
+}
+
+// --- Pending pass
+
+bool CPage::ProcessPendingStops()
+{
+    QVarLengthArray<CScene*, 16> finished;
+    QVarLengthArray<bool, 16> removeFlags;
+    for (int i = m_pending.size() - 1; i >= 0; --i) {
+        CScene* scene = m_pending[i];
+        if (scene->IsEffectScene() && !IsPlaying(scene) && m_project.StartQueuedEffectCopy(this, scene)) {
+            m_pending.removeAt(i);
+            m_pendingRemove.removeAt(i);
+            continue;
+        }
+        const bool remove = m_pendingRemove[i] != 0;
+        if (remove || scene == m_project.m_editedScene || scene->IsFadeOutDone()) {
+            finished.prepend(scene);
+            removeFlags.prepend(remove);
+            m_pending.removeAt(i);
+            m_pendingRemove.removeAt(i);
+        }
+    }
+    for (int i = 0; i < finished.size(); ++i) {
+        FinishStop(finished[i], removeFlags[i]);
+        if (removeFlags[i] && !finished[i]->IsEffectScene())
+            DeleteScene(finished[i]);
+    }
+    m_hasPending = !m_pending.isEmpty();
+    return !finished.isEmpty();
+}
+
+void CPage::FinishStop(CScene* scene, bool remove)
+{
+    const int at = IndexOfPlaying(scene);
+    if (at >= 0) {
+        if (scene->IsEffectScene()) {
+            m_project.FinishEffectCopy(this, scene, remove);
+        } else {
+            if (scene->m_customTiming)
+                ShowHost().FadingSceneStopped(scene);
+            scene->UnmarkFixturesPlaying();
+            delete m_playing.takeAt(at);
+            if (IsLiveMode())
+                ShowHost().OnSceneStopped(this, scene);
+            if (m_project.m_soundScene == scene)
+                m_project.StopSceneSound();
+        }
+    }
+    if (m_playing.isEmpty()) {
+        m_hasPlaying = false;
+        m_project.UpdatePlaybackState();
+    }
+}
+
+// --- Scene list upkeep
+
+void CPage::ResolveJumps()
+{
+    for (CScene* scene : m_scenes) {
+        if (scene->m_jumpIndex >= 0 && scene->m_jumpIndex < m_scenes.size())
+            scene->m_jumpTarget = m_scenes[scene->m_jumpIndex];
+    }
+}
+
+void CPage::ReplaceInStopLists(CScene* oldScene, CScene* newScene)
+{
+    for (CScene* scene : m_scenes) {
+        const int i = scene->m_releaseList.indexOf(oldScene);
+        if (i >= 0)
+            scene->m_releaseList[i] = newScene;
+    }
+}
+
+void CPage::UniqueScenePosition(int n)
+{
+    if (n < 0 || n >= m_scenes.size())
+        return;
+    int position = 0;
+    for (;;) {
+        bool used = false;
+        for (int i = 0; i < m_scenes.size() && !used; ++i)
+            used = i != n && m_scenes[i]->m_position == position;
+        if (!used)
+            break;
+        ++position;
+    }
+    m_scenes[n]->m_position = position;
+}
+
+void CPage::DeleteScene(CScene* scene)
+{
+    if (!scene || !m_scenes.contains(scene))
+        return;
+    ShowHost().FadingRemoveScene(scene);
+    ShowHost().RemoveSceneBlocks(scene);
+    for (CScene* other : m_scenes) {
+        if (other == scene)
+            continue;
+        if (other->m_jumpTarget == scene) {
+            other->m_jumpTarget = nullptr;
+            other->m_jumpIndex = -1;
+            other->m_autoJump = false;
+        }
+        other->m_releaseList.removeAll(scene);
+    }
+    // Nothing that plays may keep pointing at it.
+    const int at = IndexOfPlaying(scene);
+    if (at >= 0) {
+        scene->UnmarkFixturesPlaying();
+        delete m_playing.takeAt(at);
+    }
+    const int pendingAt = m_pending.indexOf(scene);
+    if (pendingAt >= 0) {
+        m_pending.removeAt(pendingAt);
+        m_pendingRemove.removeAt(pendingAt);
+    }
+    m_hasPending = !m_pending.isEmpty();
+    m_project.ForgetScene(scene);
+    m_scenes.removeOne(scene);
+    delete scene;
+    if (m_playing.isEmpty() && m_hasPlaying) {
+        m_hasPlaying = false;
+        m_project.UpdatePlaybackState();
+    }
+    ShowHost().ReloadPage();
+}
+
+// --- Tick
+
+void CPage::Tick(int elapsedMs)
+{
+    if (m_hasPending && ProcessPendingStops())
+        ShowHost().RefreshLivePage();
+    if (!m_hasPlaying)
+        return;
+    // Scenes started during the pass (follow-ons) write from the next tick.
+    const int count = m_playing.size();
+    for (int i = 0; i < count && i < m_playing.size(); ++i)
+        TickScene(m_playing[i], elapsedMs);
+}
+
+void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
+{
+    CScene* scene = entry ? entry->Scene() : nullptr;
+    if (!scene)
+        return;
+    if (!scene->m_currentStep) {
+        StopScene(scene, false, false, true, true);
+        return;
+    }
+    CDmxLayer& playback = m_project.m_playback;
+    if (scene == m_project.m_editedScene) {
+        ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, false);
+        return;
+    }
+    const bool paused = scene->m_paused;
+
+    // A release during the fade-in ends the fade-in: the fade-out starts
+    // from the levels reached so far instead of first jumping to the step.
+    if (scene->m_fadingIn && scene->m_stopping)
+        scene->m_fadingIn = false;
+
+    if (scene->m_fadingIn && !scene->m_customTiming) {
+        MixStep(entry, scene->m_currentStep, FadeRatio(scene->m_fadeInCounter, scene->m_runningFadeInLength),
+                playback);
+        if (paused)
+            return;
+        scene->m_fadeInCounter += elapsedMs;
+        if (scene->m_fadeInCounter >= scene->m_runningFadeInLength) {
+            entry->Reset();
+            scene->m_loopsDone = 0;
+            scene->m_fadingIn = false;
+        }
+        return;
+    }
+
+    if (scene->m_fadingIn) {
+        if (scene->m_fadeInDelay >= 1 && scene->m_fadeInDelayCounter < scene->m_fadeInDelay) {
+            if (paused)
+                return;
+            ShowHost().FadingUpdateProgress(scene);
+            scene->m_fadeInDelayCounter += elapsedMs;
+            if (scene->m_fadeInDelayCounter >= scene->m_fadeInDelay) {
+                if (scene->m_dynamicFadeIn)
+                    entry->SnapshotPlayback();
+                else
+                    entry->Reset();
+            }
+            return;
+        }
+        const float r = FadeRatio(scene->m_fadeInCounter, scene->m_runningFadeInLength);
+        if (scene->m_dynamicFadeIn) {
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, m_scratch, true);
+            CrossfadeStep(entry, scene->m_currentStep, r, playback);
+        } else {
+            MixStep(entry, scene->m_currentStep, r, playback);
+        }
+        if (paused)
+            return;
+        ShowHost().FadingUpdateProgress(scene);
+        scene->m_fadeInCounter += elapsedMs;
+        if (scene->m_fadeInCounter >= scene->m_runningFadeInLength) {
+            entry->Reset();
+            scene->m_loopsDone = 0;
+            scene->m_fadingIn = false;
+            ShowHost().FadingSceneStopped(scene);
+        }
+        return;
+    }
+
+    if (scene->m_fadingOut && !scene->m_customTiming) {
+        MixStep(entry, scene->m_transitionStep, FadeRatio(scene->m_fadeOutCounter, scene->m_runningFadeOutLength),
+                playback);
+        if (paused)
+            return;
+        scene->m_fadeOutCounter += elapsedMs;
+        if (scene->m_fadeOutCounter >= scene->m_runningFadeOutLength)
+            SceneEnded(scene, false);
+        return;
+    }
+
+    if (scene->m_fadingOut) {
+        if (scene->InFadeOutDelay()) {
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, true);
+            if (paused)
+                return;
+            ShowHost().FadingUpdateProgress(scene);
+            scene->m_fadeOutDelayCounter += elapsedMs;
+            if (scene->m_fadeOutDelayCounter >= scene->m_fadeOutDelay) {
+                if (scene->m_dynamicFadeOut)
+                    entry->ClearFadeFrom();
+                else
+                    entry->Reset();
+            }
+            return;
+        }
+        const float r = FadeRatio(scene->m_fadeOutCounter, scene->m_runningFadeOutLength);
+        if (scene->m_dynamicFadeOut) {
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, m_scratch, true);
+            CrossfadeStep(entry, scene->m_transitionStep, qMax(0.0f, 1.0f - r), playback);
+        } else {
+            MixStep(entry, scene->m_transitionStep, r, playback);
+        }
+        if (paused)
+            return;
+        ShowHost().FadingUpdateProgress(scene);
+        scene->m_fadeOutCounter += elapsedMs;
+        if (scene->m_fadeOutCounter >= scene->m_runningFadeOutLength)
+            SceneEnded(scene, false);
+        return;
+    }
+
+    ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, false);
+}
+
+void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, CDmxLayer& target,
+                           bool keepRunningWhenPaused)
+{
+    CScene* scene = entry->Scene();
+    if (!scene || !step)
+        return;
+    const bool edited = scene == m_project.m_editedScene;
+    const bool write = !edited || ShowHost().SendEditDmxOption();
+    const int speed = scene->Speed();
+
+    if (write) {
+        if (scene->m_stepTime >= step->m_fade) {
+            step->ApplyLevels(CProject::Buffers(target), true);
+        } else {
+            const float t = qBound(0.0f,
+                                   float(ScaleElapsedBySpeed(40, speed) + scene->m_stepTime) / float(step->m_fade),
+                                   1.0f);
+            MixStep(entry, step, t, target);
+        }
+    }
+
+    if (scene->m_paused && (edited || !keepRunningWhenPaused))
+        return;
+
+    scene->m_cyclePosition += ScaleElapsedBySpeed(elapsedMs, speed);
+    scene->UpdateStepTime();
+
+    if (scene->m_roundedPosition >= scene->m_cycleLength) {
+        if (write)
+            entry->SetStartLevels(target);
+        if (edited) {
+            scene->RestartCycle();
+            ShowHost().NotifySceneEditorScene(scene);
+            return;
+        }
+        if (scene->m_loopCount >= 1 && !scene->m_noLoopCount) {
+            scene->m_loopsDone += 1;
+            scene->m_cyclePosition = 0;
+            scene->m_roundedPosition = 0;
+            if (scene->m_loopsDone < scene->m_loopCount && scene->m_cycleLength != 0)
+                scene->RestartCycle();
+            else
+                SceneEnded(scene, scene->m_fadeOut >= 1 && scene->m_fadeOutCounter < 0);
+        } else {
+            scene->RestartCycle();
+        }
+        return;
+    }
+
+    if (scene->m_stepTime >= step->m_fade + step->m_wait) {
+        if (write)
+            entry->SetStartLevels(target);
+        scene->AdvanceToPosition();
+        if (edited)
+            ShowHost().NotifySceneEditorScene(scene);
+    }
+}
+
+// --- Mixing
+
+void CPage::PrepareScratch(CSceneStep* step)
+{
+    // Only the universes the step writes need a clean buffer.
+    const int universes = m_scratch.UniverseCount();
+    std::fill(m_scratchCleared.begin(), m_scratchCleared.end(), quint8(0));
+    for (const CStepFixture* fixture : step->m_entries) {
+        const int u = fixture->Fixture() ? fixture->Fixture()->m_universe : -1;
+        if (u >= 0 && u < universes && !m_scratchCleared[u]) {
+            m_scratch.Zero(u);
+            m_scratchCleared[u] = 1;
+        }
+    }
+    step->ApplyLevels(CProject::Buffers(m_scratch), true);
+}
+
+void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target)
+{
+    for (const CStepFixture* fixture : step->m_entries) {
+        if (fixture->Profile())
+            MixFixture(scene, fixture, t, from, target);
+        else
+            MixChannel(scene, fixture, t, from, target);
+    }
+}
+
+void CPage::MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target)
+{
+    if (!step || !entry->Scene())
+        return;
+    PrepareScratch(step);
+    MixEntries(entry->Scene(), step, t, entry->StartLevels(), target);
+}
+
+void CPage::CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target)
+{
+    if (!step || !entry->Scene())
+        return;
+    MixEntries(entry->Scene(), step, t, entry->FadeFrom(), target);
+}
+
+void CPage::MixChannel(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
+                       CDmxLayer& target) const
+{
+    const CPatchedFixture* patched = fixture->Fixture();
+    if (!patched)
+        return;
+    const int u = patched->m_universe;
+    const int s = patched->m_address;
+    if (u < 0 || u >= target.UniverseCount() || u >= from.UniverseCount() || u >= m_scratch.UniverseCount()
+        || s < 0 || s >= CDmxLayer::kSlots)
+        return;
+    const quint8* active = scene->ActiveMask(u);
+    const quint8* override = scene->OverrideMask(u);
+    if (!active || !override)
+        return;
+    if (override[s])
+        target[u][s] = m_scratch[u][s];
+    else if (active[s])
+        target[u][s] = MixLevel(from[u][s], m_scratch[u][s], t);
+}
+
+void CPage::MixFixture(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
+                       CDmxLayer& target) const
+{
+    const CPatchedFixture* patched = fixture->Fixture();
+    const CLibraryProfile* profile = fixture->Profile();
+    if (!patched || !profile)
+        return;
+    const int u = patched->m_universe;
+    if (u < 0 || u >= target.UniverseCount() || u >= from.UniverseCount() || u >= m_scratch.UniverseCount())
+        return;
+    const quint8* active = scene->ActiveMask(u);
+    const quint8* override = scene->OverrideMask(u);
+    if (!active || !override)
+        return;
+    const CProfileMode* mode = profile->CurrentMode();
+    if (!mode)
+        return;
+    const quint8* to = m_scratch[u];
+    const quint8* start = from[u];
+    quint8* out = target[u];
+    const int address = patched->m_address;
+    const int count = qMin(fixture->ChannelCount(), mode->ChannelCount());
+
+    for (int c = 0; c < count; ++c) {
+        const int slot = address + c;
+        if (slot < 0 || slot >= CDmxLayer::kSlots)
+            continue;
+        const CProfileChannelDef* channel = mode->m_channels[c];
+        // Plain 8-bit channels, the common case, skip the pair lookups.
+        if (channel && (channel->m_msb || channel->m_lsb)) {
+            if (IsWrittenWithCoarse(*mode, c, count))
+                continue;
+            const int fine = FinePartner(*mode, c, count);
+            const int fineSlot = fine >= 0 ? address + fine : -1;
+            if (fineSlot >= 0 && fineSlot < CDmxLayer::kSlots) {
+                if (override[slot]) {
+                    out[slot] = to[slot];
+                    out[fineSlot] = to[fineSlot];
+                } else if (active[slot]) {
+                    const int from16 = start[slot] * 256 + start[fineSlot];
+                    const int to16 = to[slot] * 256 + to[fineSlot];
+                    const int v = int(float(from16) * (1.0f - t) + float(to16) * t);
+                    out[slot] = quint8(v / 256);
+                    out[fineSlot] = quint8(v % 256);
+                }
+                continue;
+            }
+        }
+        if (override[slot])
+            out[slot] = to[slot];
+        else if (active[slot])
+            out[slot] = MixLevel(start[slot], to[slot], t);
+    }
+}

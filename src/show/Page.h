@@ -1,0 +1,115 @@
+#pragma once
+
+#include "model/Triggers.h"
+#include "show/DmxLayer.h"
+
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+class CPlayingScene;
+class CProject;
+class CScene;
+class CSceneStep;
+class CStepFixture;
+
+// A named page of scene buttons with the scenes that play from it.
+//
+// Playing a scene gives it an entry in the playing list; stopping it starts
+// its fade-out and queues it in the pending list, from which the page's
+// next tick finishes it. Nothing leaves the playing list anywhere else, so
+// the tick may start and stop scenes while it walks the list.
+class CPage
+{
+public:
+    // Trigger kinds of TriggerScene.
+    enum TriggerKind { KeyTrigger = 1, LevelTrigger = 2, ToggleTrigger = 3 };
+
+    CPage(CProject& project, const QString& name);
+    ~CPage();
+
+    CPage(const CPage&) = delete;
+    CPage& operator=(const CPage&) = delete;
+
+    // Deletes every playing entry and every scene.
+    void Clear();
+
+    // Starting and stopping. stepIndex and timeMs pick where to start (-1:
+    // the beginning); custom takes the custom fade-in times (crossfades);
+    // fromTimeline loops without counting and plays no sound.
+    bool PlayScene(CScene* scene, int stepIndex = -1, int timeMs = -1, bool custom = false,
+                   bool fromTimeline = false);
+    bool StopScene(CScene* scene, bool remove, bool custom, bool followOn, bool withFadeOut);
+    void SceneEnded(CScene* scene, bool startFadeOut);
+    void JumpToScene(CScene* scene, CScene* target);
+    void PlayNext(CScene* scene);
+    bool ToggleScene(CScene* scene, bool allowPlay, bool allowStop, bool fromTimeline);
+    bool TriggerScene(CScene* scene, int kind, int value);
+    // Releases every playing plain scene at once: no fade-out, no follow-on.
+    void ReleaseScenes();
+    // Restarts the rest of a running step fade from the previous step under
+    // the scene's current live parameters.
+    void RebaseStepFade(CScene* scene);
+
+    // Pending pass: finishes the scenes whose fade-out is over; true when
+    // at least one was finished.
+    bool ProcessPendingStops();
+    void FinishStop(CScene* scene, bool remove);
+
+    int IndexOfPlaying(const CScene* scene) const;
+    bool IsPlaying(const CScene* scene) const { return IndexOfPlaying(scene) >= 0; }
+    bool IsPending(const CScene* scene) const { return m_pending.contains(const_cast<CScene*>(scene)); }
+    CPlayingScene* PlayingEntry(const CScene* scene) const;
+
+    // Scene list upkeep.
+    void ResolveJumps();
+    void ReplaceInStopLists(CScene* oldScene, CScene* newScene);
+    void UniqueScenePosition(int n);
+    // Deletes the scene from the page and drops every reference to it.
+    void DeleteScene(CScene* scene);
+
+    // One master tick: the pending pass, then every playing scene in the
+    // order it was started, each writing over the playback layer.
+    void Tick(int elapsedMs);
+    void TickScene(CPlayingScene* entry, int elapsedMs);
+    void ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, CDmxLayer& target,
+                        bool keepRunningWhenPaused);
+    // Crossfades from the entry's start levels into the step at ratio t.
+    void MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);
+    // Crossfades from the entry's snapshot into the scratch as the
+    // preceding ApplySceneStep left it.
+    void CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);
+    void MixChannel(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
+                    CDmxLayer& target) const;
+    void MixFixture(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
+                    CDmxLayer& target) const;
+
+    CDmxLayer& Scratch() { return m_scratch; }
+
+    QString m_name;
+    int m_id = -1;
+    bool m_hasPlaying = false;
+    bool m_hasPending = false;
+    CTriggers m_triggers;
+    QList<CScene*> m_scenes;          // owned, in button order
+    QList<CPlayingScene*> m_playing;  // owned, in the order the scenes started
+    QList<CScene*> m_pending;         // released scenes still fading out
+    QList<quint8> m_pendingRemove;    // parallel to m_pending: delete once finished
+
+private:
+    void StopForFollowOn(CScene* scene);
+    void RunFollowOn(CScene* scene);
+    void ApplyPlayMode(CScene* scene);
+    bool SharesChannel(const CScene* a, const CScene* b) const;
+    // Renders the step whole into the scratch, on clean universes.
+    void PrepareScratch(CSceneStep* step);
+    void MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target);
+    void TellStarted(CScene* scene);
+
+    CProject& m_project;
+    CDmxLayer m_scratch;
+    std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
+    // The scene whose stop the operator asked for, while its follow-on runs.
+    CScene* m_stopRequest = nullptr;
+};

@@ -1,0 +1,250 @@
+#pragma once
+
+#include "model/Triggers.h"
+#include "show/StepFixture.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QTime>
+#include <QVector>
+
+class CEffect;
+class CPatchedFixture;
+class CSceneStep;
+
+// Effects are the effect engine's classes, which build on scenes. The engine
+// lends scenes the few operations they need on effects; until it does, no
+// effect can be given to a scene and these are never called.
+struct CEffectOperations
+{
+    CEffect* (*clone)(const CEffect& effect) = nullptr;
+    void (*destroy)(CEffect* effect) = nullptr;
+    // The fixtures the effect drives.
+    QList<CPatchedFixture*> (*fixtures)(const CEffect& effect) = nullptr;
+};
+void SetEffectOperations(const CEffectOperations& operations);
+
+// What a scene does to the other scenes of its page when it starts.
+enum ScenePlayMode : int {
+    ReleaseSameChannels = 0,
+    ReleaseNone = 1, // latest takes precedence
+    ReleaseAuto = 2,
+    ReleaseAll = 3,
+    ReleaseList = 4,
+};
+
+// A scene the operator plays: timed steps with fades, delays, loops and a
+// follow-on, live parameters, triggers, a button picture and a sound, plus
+// the run-time position the playback tick advances. Owns its steps, its
+// transition step, its effects and its channel masks.
+//
+// Times are milliseconds. The run-time fields are public: the page's tick
+// drives them directly, as the scene's own operations below do.
+class CScene
+{
+public:
+    // One zeroed active mask and override mask per universe.
+    CScene(const QString& name, int universeCount);
+    // Copies the scene's settings and active masks; with copyLiveParameters
+    // its speed, dimmer and live flags (else the defaults), with copyTriggers
+    // its trigger record, with copySteps its effects (cloned) and its steps.
+    // The copy starts idle with zeroed override masks.
+    CScene(const CScene& source, bool copyLiveParameters, bool copyTriggers, bool copySteps);
+    CScene(const CScene&) = delete;
+    CScene& operator=(const CScene&) = delete;
+    virtual ~CScene();
+
+    virtual bool IsEffectScene() const { return false; }
+    // Whether there is anything to play: the page's Next skips scenes that are not.
+    virtual bool IsDynamic() const;
+    // Starts a run at the step and the time inside it (-1: the beginning).
+    // False when there is nothing to play.
+    virtual bool Start(int stepIndex = -1, int stepTime = -1, bool markFixtures = false, bool customFadeIn = false,
+                       bool noLoopCount = false);
+
+    QString GetName() const { return m_name; }
+
+    // --- Steps and lengths
+    // Recomputes the first-pass and cycle lengths after steps or times changed.
+    void UpdateLength();
+    // Fade-in plus every pass, -1 for an endless scene.
+    qint64 TotalDuration() const;
+    // Length of the passes for the editor: minutes, seconds and milliseconds,
+    // led by hours from one hour on, by days (without milliseconds) from one day.
+    QString DurationText() const;
+    // -1 without steps or when the current step is not one of them.
+    int CurrentStepIndex() const;
+    // The step before the current one, the last when the current is the
+    // first; null without a current step in the list.
+    CSceneStep* PreviousStep() const;
+    // Cycle position at which the current step is fully reached; 0 without one.
+    int CurrentStepFadeEnd() const;
+    // Makes every step drive the fixture (zeroed entries where missing).
+    void AddFixtureToAllSteps(CPatchedFixture* fixture);
+    // AddFixtureToAllSteps for every fixture of a's entries, then of b's.
+    void AddMissingEntries(const CSceneStep* a, const CSceneStep* b);
+    // False when some step uses one of the fixtures (a generated step through
+    // its effect's fixtures, a hand-made one through an entry).
+    bool UsesNoneOf(const QList<CPatchedFixture*>& fixtures) const;
+    // Deletes every step, the transition step and the selection; no current step.
+    void DeleteSteps();
+
+    // --- Position
+    // Shows step `index` at `time` inside it; an index out of range shows the
+    // first step fully reached; without steps nothing is current.
+    void GoToStep(int index, int time);
+    // Jumps `ms` past the position origin, wrapping at the cycle length.
+    void SeekTo(int ms);
+    void AdvanceToPosition();
+    void UpdateStepTime();
+    void RestartCycle();
+
+    // --- Fades
+    void BeginFadeIn(bool custom);
+    // Begins the release; only with a current step.
+    void BeginFadeOut(bool custom);
+    bool IsFadeOutDone() const;
+    bool InFadeOutDelay() const;
+
+    // --- Fixtures driven
+    void MarkFixturesPlaying();
+    // Also clears the fading flags.
+    void UnmarkFixturesPlaying();
+
+    // --- Channel masks, one 512-slot mask per universe
+    int UniverseCount() const { return m_universeCount; }
+    // Null outside the scene's universes.
+    quint8* ActiveMask(int universe);
+    const quint8* ActiveMask(int universe) const;
+    quint8* OverrideMask(int universe);
+    const quint8* OverrideMask(int universe) const;
+    // False outside the universes and slots.
+    bool IsChannelActive(int universe, int slot) const;
+    void ClearActiveMasks();
+    void ClearOverrideMasks();
+
+    // --- Live parameters; speed and dimmer are kept to 0-100
+    int Speed() const { return m_speed; }
+    void SetSpeed(int speed);
+    int Dimmer() const { return m_dimmer; }
+    void SetDimmer(int dimmer);
+
+    // --- Times from the editor's time fields (milliseconds since midnight)
+    void SetFadeIn(const QTime& time);
+    void SetFadeOut(const QTime& time);
+    void SetFadeInDelay(const QTime& time);
+    void SetFadeOutDelay(const QTime& time);
+    void SetCustomFadeIn(const QTime& time);
+    void SetCustomFadeOut(const QTime& time);
+    QString CustomFadeInText() const;
+    QString CustomFadeOutText() const;
+    QString FadeInDelayText() const;
+    QString FadeOutDelayText() const;
+    QString DynamicFadeInText() const;
+    QString DynamicFadeOutText() const;
+
+    // --- Triggers; each also needs the play-in-current-page flag or `currentPage`
+    bool MatchShortCut(int key, bool currentPage) const;
+    bool MatchMidiTrigger(int mode, int channel, int number, bool currentPage) const;
+    bool MatchDeviceTrigger(int input1, int input2, int input3, bool currentPage) const;
+    bool HasTriggers() const;
+
+    // Loads the own button picture and its highlighted copy, or marks it missing.
+    void LoadButtonPicture();
+
+    // --- Lengths and position (the tick advances these)
+    int m_firstPassLength = 0; // wait of step 1, then fade + wait of the others
+    int m_cycleLength = 0;     // fade + wait of every step; 0: nothing to play
+    int m_currentStepIndex = 0;
+    int m_positionOrigin = 0; // SeekTo counts from here
+    int m_stepStart = 0;      // cycle position where the current step's fade begins
+    int m_stepEnd = 0;        // cycle position where its wait ends
+    CSceneStep* m_currentStep = nullptr;
+    int m_roundedPosition = 0; // cycle position down to a multiple of 40 ms
+    int m_cyclePosition = 0;
+    int m_stepTime = 0; // time since the current step's fade began
+
+    // --- Fades and delays
+    int m_fadeIn = 0;
+    int m_runningFadeInLength = 0;
+    int m_fadeOut = 0;
+    int m_runningFadeOutLength = 0;
+    int m_fadeInDelay = 0;
+    int m_customFadeIn = 0;
+    int m_fadeOutDelay = 0;
+    int m_customFadeOut = 0;
+    int m_fadeInDelayCounter = 0;
+    int m_fadeOutDelayCounter = 0;
+    int m_fadeInCounter = 0;
+    int m_fadeOutCounter = -1; // -1: no fade-out has begun
+    int m_startCounter = 0;
+    bool m_dynamicFadeIn = false;
+    bool m_dynamicFadeOut = false;
+    bool m_customTiming = false;
+    bool m_followOn = true;
+    bool m_noLoopCount = false;
+    bool m_stopping = false;
+    bool m_fadingIn = false;
+    bool m_fadingOut = false;
+
+    // --- Loops and follow-on
+    qint16 m_loopsDone = 0;
+    qint16 m_loopCount = 0; // 0: endless
+    int m_playMode = ReleaseSameChannels;
+    bool m_autoJump = false;
+    int m_jumpIndex = -1;
+    CScene* m_jumpTarget = nullptr;   // not owned
+    QList<CScene*> m_releaseList;      // not owned; play mode 4
+
+    // --- Crossfade window
+    int m_fadeInId = -1;
+    int m_fadeOutId = -1;
+    bool m_inFadeInList = false;
+    bool m_inFadeOutList = false;
+    bool m_checkInList = false;
+    bool m_checkOutList = false;
+
+    // --- Live parameters (besides speed and dimmer)
+    bool m_paused = false;
+    bool m_blackout = false;
+    bool m_beamOn = false;
+    bool m_liveColor = false;
+    quint8 m_red = 0;
+    quint8 m_green = 0;
+    quint8 m_blue = 0;
+    quint8 m_white = 0;
+
+    // --- Button, triggers, sound
+    QString m_name;
+    int m_indexInPage = -1;
+    int m_position = -1; // button place on the live page
+    CTriggers m_triggers;
+    bool m_playInCurrentPage = false;
+    bool m_defaultButtonPicture = true;
+    bool m_pictureMissing = true;
+    QString m_buttonPicture;
+    QImage m_picture;
+    QImage m_highlightedPicture;
+    bool m_playSound = false;
+    QString m_sound;
+
+    // --- Steps
+    CSceneStep* m_transitionStep = nullptr; // owned; zeroed copy of the step left at a release
+    QList<CSceneStep*> m_steps;             // owned, in play order
+    QList<CSceneStep*> m_selection;         // editor's selected steps, not owned
+    QList<CEffect*> m_effects;              // owned
+
+protected:
+    // Deletes the effects through the effect engine's operations.
+    void DeleteEffects();
+
+private:
+    static QString TimeText(int ms);
+
+    int m_universeCount = 0;
+    int m_speed = 50;  // 50: normal time
+    int m_dimmer = 50; // 50: levels unchanged
+    QVector<quint8> m_activeMasks;   // universe * 512 + slot
+    QVector<quint8> m_overrideMasks; // same layout
+};

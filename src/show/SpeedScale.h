@@ -1,0 +1,7 @@
+#pragma once
+
+// Scene time for `elapsedMs` of wall time at a speed of 0 to 100, 50 being
+// normal. Above 50 a fixed amount is added per call, not a factor: a fast
+// scene gains up to 360 ms per tick whatever the tick length. Below 50 the
+// time shrinks to between 5 % (speed 0) and 100 %.
+int ScaleElapsedBySpeed(int elapsedMs, int speed);

@@ -1,0 +1,366 @@
+#include "show/StepFixture.h"
+
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/Scene.h"
+#include "show/ShowHost.h"
+
+#include <algorithm>
+
+namespace {
+
+int ToByte(int value)
+{
+    return std::clamp(value, 0, 255);
+}
+
+float DimmerRatio(int dimmer)
+{
+    return float(std::clamp(dimmer, 0, 100)) / 50.0f;
+}
+
+bool IsBeamChannel(int type)
+{
+    switch (type) {
+    case ChannelType::Dimmer:
+    case ChannelType::Iris:
+    case ChannelType::Zoom:
+    case ChannelType::Shutter:
+    case ChannelType::Lamp:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsAdditiveColourChannel(int type)
+{
+    switch (type) {
+    case ChannelType::Red:
+    case ChannelType::Green:
+    case ChannelType::Blue:
+    case ChannelType::White:
+    case ChannelType::ColorDimmer:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsSubtractiveColourChannel(int type)
+{
+    return type == ChannelType::Cyan || type == ChannelType::Magenta || type == ChannelType::Yellow;
+}
+
+// The level beam on opens a beam channel to: its default preset's level.
+quint8 OpenBeamLevel(const CProfileChannelDef* channel)
+{
+    for (const CProfilePresetDef* preset : channel->m_presets) {
+        if (preset && preset->m_defaultPreset)
+            return preset->m_dmxDefault;
+    }
+    return 255;
+}
+
+} // namespace
+
+quint8 Dim(int level, int dimmer)
+{
+    level = ToByte(level);
+    dimmer = std::clamp(dimmer, 0, 100);
+    if (level == 0)
+        return 0;
+    if (dimmer <= 50)
+        return quint8(ToByte(int(DimmerRatio(dimmer) * float(level))));
+    const float towardsFull = float(dimmer - 50) / 50.0f;
+    return quint8(ToByte(level + int(towardsFull * float(255 - level))));
+}
+
+void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
+{
+    dimmer = std::clamp(dimmer, 0, 100);
+    quint8* components[3] = {&red, &green, &blue};
+    if (dimmer <= 50) {
+        const float ratio = DimmerRatio(dimmer);
+        for (quint8* c : components)
+            *c = quint8(ToByte(int(ratio * float(*c))));
+        return;
+    }
+    const int strongest = std::max({int(red), int(green), int(blue)});
+    // A colour at full on one component cannot grow without changing hue, and
+    // black has no hue to keep.
+    if (strongest == 255 || strongest == 0)
+        return;
+    const float f = float(dimmer - 50) / 50.0f;
+    for (quint8* c : components) {
+        const int level = *c;
+        const float share = float(level) / float(strongest);
+        *c = quint8(ToByte(level + int(share * (float(255 - level) * f))));
+    }
+}
+
+CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
+    : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene)
+{
+    const int count = m_profile ? std::max(0, m_profile->ChannelCount()) : 1;
+    m_levels = QByteArray(count, '\0');
+}
+
+CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams)
+    : CStepFixture(fixture, scene)
+{
+    CaptureLevels(source, selectedBeams);
+}
+
+CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
+    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene), m_levels(other.m_levels)
+{
+}
+
+quint8 CStepFixture::Level(int channel) const
+{
+    if (channel < 0 || channel >= m_levels.size())
+        return 0;
+    return quint8(m_levels.at(channel));
+}
+
+int CStepFixture::SlotOf(int channel) const
+{
+    if (!m_fixture || channel < 0 || channel >= m_levels.size())
+        return -1;
+    const int slot = m_fixture->m_address + channel;
+    return (slot >= 0 && slot < kSlotsPerUniverse) ? slot : -1;
+}
+
+void CStepFixture::MarkSlot(int slot) const
+{
+    if (slot < 0 || !m_scene)
+        return;
+    if (quint8* active = m_scene->ActiveMask(m_fixture->m_universe))
+        active[slot] = 1;
+}
+
+void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartners)
+{
+    if (channel < 0 || channel >= m_levels.size())
+        return;
+    m_levels[channel] = char(level);
+    if (!mark)
+        return;
+    const int slot = SlotOf(channel);
+    if (slot >= 0 && m_scene && !m_scene->IsChannelActive(m_fixture->m_universe, slot))
+        MarkChannelActive(channel, withPartners);
+}
+
+void CStepFixture::StoreChannel(const CProfileChannelDef* channel, quint8 level, bool mark)
+{
+    if (channel)
+        SetLevel(channel->m_index, level, mark, true);
+}
+
+void CStepFixture::StoreColor(bool secondGroup, int set, quint8 red, quint8 green, quint8 blue, quint8 white,
+                              bool mark)
+{
+    if (!m_profile)
+        return;
+    const QList<CColorSet>& sets = m_profile->ColorSets(secondGroup);
+    if (set < 0 || set >= sets.size())
+        return;
+    const CColorSet& s = sets.at(set);
+    if (m_profile->IsCmy()) {
+        red = quint8(255 - red);
+        green = quint8(255 - green);
+        blue = quint8(255 - blue);
+    }
+    StoreChannel(s.red, red, mark);
+    StoreChannel(s.green, green, mark);
+    StoreChannel(s.blue, blue, mark);
+    if (m_profile->HasWhite())
+        StoreChannel(s.white, white, mark);
+}
+
+void CStepFixture::SetColor(int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark)
+{
+    StoreColor(false, set, red, green, blue, white, mark);
+}
+
+void CStepFixture::SetColor2(int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark)
+{
+    StoreColor(true, set, red, green, blue, white, mark);
+}
+
+void CStepFixture::StorePanTilt(bool secondGroup, int pair, quint8 pan, quint8 tilt, quint8 panFine,
+                                quint8 tiltFine, bool mark)
+{
+    if (!m_profile)
+        return;
+    const QList<CPanTiltPair>& pairs = m_profile->PanTiltPairs(secondGroup);
+    if (pair < 0 || pair >= pairs.size())
+        return;
+    const CPanTiltPair& p = pairs.at(pair);
+    StoreChannel(p.pan, pan, mark);
+    StoreChannel(p.tilt, tilt, mark);
+    if (m_profile->HasFinePanTilt()) {
+        StoreChannel(p.panFine, panFine, mark);
+        StoreChannel(p.tiltFine, tiltFine, mark);
+    }
+}
+
+void CStepFixture::SetPanTilt(int pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, bool mark)
+{
+    StorePanTilt(false, pair, pan, tilt, panFine, tiltFine, mark);
+}
+
+void CStepFixture::SetPanTilt2(int pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, bool mark)
+{
+    StorePanTilt(true, pair, pan, tilt, panFine, tiltFine, mark);
+}
+
+void CStepFixture::MarkChannelActive(int channel, bool withPartners)
+{
+    MarkSlot(SlotOf(channel));
+    if (withPartners && m_profile) {
+        if (const CProfileChannelDef* def = m_profile->GetChannel(channel)) {
+            if (def->m_partner16)
+                MarkSlot(SlotOf(def->m_partner16->m_index));
+            if (def->IsColorMixChannel()) {
+                int a = -1, b = -1, c = -1;
+                m_profile->FindColorSet(def, a, b, c);
+                MarkSlot(SlotOf(a));
+                MarkSlot(SlotOf(b));
+                MarkSlot(SlotOf(c));
+            }
+        }
+    }
+    ShowHost().RaiseChangeFlag();
+}
+
+bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
+{
+    if (!m_fixture)
+        return false;
+    const int universe = m_fixture->m_universe;
+    const quint8* editLevels = source.EditLevels(universe);
+    const quint8* editMask = source.EditMask(universe);
+    bool marked = false;
+    for (int i = 0; i < m_levels.size(); ++i) {
+        const int slot = SlotOf(i);
+        if (slot < 0 || !editLevels || !editMask || !editMask[slot]) {
+            m_levels[i] = 0;
+            continue;
+        }
+        quint8 level = editLevels[slot];
+        if (level != 0 && m_scene && m_scene->ActiveMask(universe) && !m_scene->IsChannelActive(universe, slot)) {
+            const CProfileChannelDef* def = m_profile ? m_profile->GetChannel(i) : nullptr;
+            if (selectedBeams && def && !m_fixture->IsChannelSelected(def)) {
+                level = 0;
+            } else {
+                MarkChannelActive(i, true);
+                marked = true;
+            }
+        }
+        m_levels[i] = char(level);
+    }
+    return marked;
+}
+
+void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
+{
+    if (!m_fixture || !m_scene)
+        return;
+    const int universe = m_fixture->m_universe;
+    quint8* out = output.Universe(universe);
+    const quint8* active = m_scene->ActiveMask(universe);
+    quint8* overridden = m_scene->OverrideMask(universe);
+    if (!out || !active || !overridden)
+        return;
+
+    const int count = m_levels.size();
+    const auto* levels = reinterpret_cast<const quint8*>(m_levels.constData());
+    for (int i = 0; i < count; ++i) {
+        const int slot = SlotOf(i);
+        if (slot < 0)
+            continue;
+        overridden[slot] = 0;
+        if (active[slot])
+            out[slot] = levels[i];
+    }
+
+    const int dimmer = live ? m_scene->Dimmer() : 50;
+    auto slotOf = [this](const CProfileChannelDef* channel) { return channel ? SlotOf(channel->m_index) : -1; };
+    auto isActive = [active](int slot) { return slot >= 0 && active[slot]; };
+
+    if (dimmer != 50 && m_profile) {
+        for (const CDimmerChannel& d : m_profile->Dimmers()) {
+            const int slot = slotOf(d.channel);
+            if (isActive(slot))
+                out[slot] = Dim(out[slot], dimmer);
+        }
+        for (const CColorSet& set : m_profile->ColorSets()) {
+            const int r = slotOf(set.red), g = slotOf(set.green), b = slotOf(set.blue);
+            if (isActive(r) && isActive(g) && isActive(b))
+                ColourDim(out[r], out[g], out[b], dimmer);
+            const int w = m_profile->HasWhite() ? slotOf(set.white) : -1;
+            if (isActive(w))
+                out[w] = Dim(out[w], dimmer);
+        }
+    }
+    if (!live)
+        return;
+
+    auto force = [out, overridden](int slot, quint8 level) {
+        if (slot < 0)
+            return;
+        out[slot] = level;
+        overridden[slot] = 1;
+    };
+
+    if (m_scene->m_blackout) {
+        if (!m_profile) {
+            force(SlotOf(0), 0);
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const CProfileChannelDef* def = m_profile->GetChannel(i);
+            if (!def)
+                continue;
+            if (IsBeamChannel(def->m_type) || IsAdditiveColourChannel(def->m_type))
+                force(SlotOf(i), 0);
+            else if (IsSubtractiveColourChannel(def->m_type))
+                force(SlotOf(i), 255);
+        }
+        return;
+    }
+    if (!m_profile)
+        return;
+
+    if (m_scene->m_beamOn) {
+        for (int i = 0; i < count; ++i) {
+            const CProfileChannelDef* def = m_profile->GetChannel(i);
+            if (!def)
+                continue;
+            if (IsBeamChannel(def->m_type))
+                force(slotOf(def), OpenBeamLevel(def));
+            else if (IsAdditiveColourChannel(def->m_type))
+                force(slotOf(def), 255);
+            else if (IsSubtractiveColourChannel(def->m_type))
+                force(slotOf(def), 0);
+        }
+        return;
+    }
+
+    if (m_scene->m_liveColor && m_profile->HasColor()) {
+        const bool cmy = m_profile->IsCmy();
+        auto component = [cmy](quint8 level) { return cmy ? quint8(255 - level) : level; };
+        for (const CColorSet& set : m_profile->ColorSets()) {
+            if (isActive(slotOf(set.red)))
+                force(slotOf(set.red), component(m_scene->m_red));
+            if (isActive(slotOf(set.green)))
+                force(slotOf(set.green), component(m_scene->m_green));
+            if (isActive(slotOf(set.blue)))
+                force(slotOf(set.blue), component(m_scene->m_blue));
+            if (m_profile->HasWhite() && isActive(slotOf(set.white)))
+                force(slotOf(set.white), m_scene->m_white);
+        }
+    }
+}

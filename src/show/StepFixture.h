@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QtGlobal>
+
+class CLibraryProfile;
+class CPatchedFixture;
+class CProfileChannelDef;
+class CScene;
+
+constexpr int kSlotsPerUniverse = 512;
+
+// Dimmer rule of scenes, d from 0 to 100: 50 leaves a level as it is, below
+// 50 scales it by d / 50, above 50 moves it towards full by (d - 50) / 50 of
+// the distance left. Level 0 stays 0. Results are always 0-255.
+quint8 Dim(int level, int dimmer);
+// The same for a colour, keeping its proportions: above 50 every component
+// moves towards full in the ratio of its share of the strongest one, so a
+// colour already at full on one component is left alone. All-zero stays zero.
+void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer);
+
+// A set of per-universe 512-slot buffers as the step renderers see them: a
+// project layer or a page's scratch. It does not own the buffers. Either a
+// table of one pointer per universe or one block of count * 512 bytes.
+class CLevelBuffers
+{
+public:
+    CLevelBuffers(quint8* const* table, int count) : m_table(table), m_count(count) {}
+    CLevelBuffers(quint8* block, int count) : m_block(block), m_count(count) {}
+
+    int Count() const { return m_count; }
+    // Null outside 0 .. Count() - 1.
+    quint8* Universe(int universe) const
+    {
+        if (universe < 0 || universe >= m_count)
+            return nullptr;
+        return m_table ? m_table[universe] : m_block + universe * kSlotsPerUniverse;
+    }
+
+private:
+    quint8* const* m_table = nullptr;
+    quint8* m_block = nullptr;
+    int m_count = 0;
+};
+
+// What steps read of the project when they capture the operator's levels or
+// look for fixtures. The project document implements it; tests fake it.
+class CStepSource
+{
+public:
+    virtual int UniverseCount() const = 0;
+    // The edit layer and edit mask of a universe, 512 slots each; null
+    // outside the project's universes.
+    virtual const quint8* EditLevels(int universe) const = 0;
+    virtual const quint8* EditMask(int universe) const = 0;
+    // Every patched fixture (the general group), the current group's
+    // fixtures and the current group's selected fixtures, in list order.
+    virtual QList<CPatchedFixture*> PatchedFixtures() const = 0;
+    virtual QList<CPatchedFixture*> GroupFixtures() const = 0;
+    virtual QList<CPatchedFixture*> SelectedFixtures() const = 0;
+    // The patched fixture (with a profile) whose first channel is the slot.
+    virtual CPatchedFixture* FixtureAt(int universe, int slot) const = 0;
+    // The raw-channel record of the slot, null when there is none.
+    virtual CPatchedFixture* RawChannelAt(int universe, int slot) const = 0;
+    // The raw-channel record of the slot, made on first use.
+    virtual CPatchedFixture* ChannelFixture(int universe, int slot) = 0;
+
+protected:
+    ~CStepSource() = default;
+};
+
+// One fixture's part of a step: a level per channel of the fixture's profile
+// mode (one level for a raw DMX channel). Channel i lies at slot address + i
+// of the fixture's universe and reaches the output only where the owning
+// scene's active mask is set. Slots past 511 or universes the scene has no
+// mask for are never written or marked.
+class CStepFixture
+{
+public:
+    // Zeroed levels.
+    CStepFixture(CPatchedFixture* fixture, CScene* scene);
+    // Levels captured from the edit layer (see CaptureLevels).
+    CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams);
+    // Same fixture, profile and levels, owned by another scene.
+    CStepFixture(const CStepFixture& other, CScene* scene);
+    CStepFixture(const CStepFixture&) = delete;
+    CStepFixture& operator=(const CStepFixture&) = delete;
+
+    CPatchedFixture* Fixture() const { return m_fixture; }
+    CLibraryProfile* Profile() const { return m_profile; }
+    CScene* Scene() const { return m_scene; }
+    int ChannelCount() const { return m_levels.size(); }
+    // 0 outside the channels.
+    quint8 Level(int channel) const;
+    const QByteArray& Levels() const { return m_levels; }
+
+    // Out-of-range channels, sets and pairs are ignored. With mark, a written
+    // channel not yet active in the scene becomes active (MarkChannelActive).
+    void SetLevel(int channel, quint8 level, bool mark, bool withPartners);
+    void SetColor(int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark);
+    void SetColor2(int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark);
+    void SetPanTilt(int pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, bool mark);
+    void SetPanTilt2(int pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, bool mark);
+    // Marks the channel's slot in the scene's active mask; with partners also
+    // its 16-bit companion and the rest of its colour set. Raises the host's
+    // change flag.
+    void MarkChannelActive(int channel, bool withPartners);
+
+    // Fills the levels from the edit layer: the edit level where the edit
+    // mask is set, else 0; a non-zero level the scene did not drive yet is
+    // marked. With selectedBeams such a channel that serves no selected beam
+    // of the fixture stores 0 and stays unmarked. True when it marked any.
+    bool CaptureLevels(const CStepSource& source, bool selectedBeams);
+    void ClearLevels() { m_levels.fill(0); }
+
+    // Renders the entry into `output`; with `live` the scene's dimmer,
+    // blackout, beam on and colour override apply, without it none does.
+    // Rewrites the scene's override mask for the entry's slots.
+    void ApplyLevels(const CLevelBuffers& output, bool live) const;
+
+private:
+    void StoreColor(bool secondGroup, int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark);
+    void StorePanTilt(bool secondGroup, int pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine,
+                      bool mark);
+    void StoreChannel(const CProfileChannelDef* channel, quint8 level, bool mark);
+    // Slot of channel i, -1 when it lies past the universe.
+    int SlotOf(int channel) const;
+    void MarkSlot(int slot) const;
+
+    CPatchedFixture* m_fixture = nullptr;
+    CLibraryProfile* m_profile = nullptr;
+    CScene* m_scene = nullptr;
+    QByteArray m_levels;
+};

@@ -1,0 +1,435 @@
+#include "TestRegistry.h"
+
+#include "effects/CurveEffect.h"
+#include "effects/CurveTables.h"
+#include "effects/EffectEngine.h"
+#include "model/PatchedFixture.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class Rig
+{
+public:
+    explicit Rig(int fixtures)
+    {
+        for (int i = 0; i < fixtures; ++i)
+            m_fixtures.push_back(std::make_unique<CPatchedFixture>(i, 0));
+    }
+
+    void Drive(CEffect& effect) const
+    {
+        for (const auto& fixture : m_fixtures) {
+            effect.m_fixtures << fixture.get();
+            effect.m_fixtureSel << true;
+            effect.m_beamIndex << 0;
+            effect.m_beamFixtures << fixture.get();
+            effect.m_beamSel << true;
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<CPatchedFixture>> m_fixtures;
+};
+
+// Ampli 128 and offset 128 give A = 25 and O = 0: a square between 0 and
+// trunc(25 / 100 x 131070) = 32767, whose coarse byte is 127 and fine 255.
+// Ratio 8 gives a half period of 100 points, already a divisor of 200.
+CCurveParam SquareParam()
+{
+    CCurveParam param;
+    param.m_type = CCurveParam::Square;
+    param.m_ampli = 128;
+    param.m_offset = 128;
+    param.m_ratio = 8.0f;
+    return param;
+}
+
+void AddChannel(CCurveEffect& curve, const CCurveParam& param, bool active)
+{
+    curve.m_params << param;
+    curve.m_activeChannels << active;
+    curve.m_tables << QVector<int>(kCurvePoints, 0);
+    curve.m_chanTypes << 4;
+    curve.m_chanNums << 0;
+    curve.m_channelDefs << nullptr;
+}
+
+// A bound and generated curve of one square channel over `fixtures` beams.
+CCurveEffect* SquareCurve(CEffectEngine& engine, const Rig& rig, int offset2, int phi, bool fine = false)
+{
+    auto* curve = new CCurveEffect(1000);
+    CCurveParam param = SquareParam();
+    param.m_offset2 = offset2;
+    param.m_phi = phi;
+    param.m_fine = fine;
+    AddChannel(*curve, param, true);
+    rig.Drive(*curve);
+    engine.SetEffect(curve);
+    engine.GenerateEffect();
+    return curve;
+}
+
+int Coarse(const CCurveEffect& curve, int fixture, int step)
+{
+    return quint8(curve.m_outputs.at(0).at(fixture).m_coarse.at(step));
+}
+
+int EngineCoarse(const CEffectEngine& engine, int record, int step)
+{
+    return quint8(engine.m_channelRecords.at(record).m_coarse.at(step));
+}
+
+struct Table
+{
+    CCurveGenerator generator;
+    QVector<int> values = QVector<int>(kCurvePoints, 12345);
+
+    Table() { generator.m_table = &values; }
+
+    void Generate(int type, int ampli, int phase, int offset, float& ratio)
+    {
+        generator.Generate(type, ampli, phase, offset, ratio);
+    }
+};
+
+} // namespace
+
+class CurveEffectTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- Waveform tables ---
+
+    void sineTableFollowsTheWaveform()
+    {
+        // Ampli 255: A = 50, S = 32767.5. Offset 127: O = -1, so
+        // B = trunc(-655.35 + 32767.5) = 32112. Ratio 5: one period.
+        Table table;
+        table.generator.m_lastType = CCurveParam::Sinus;
+        table.generator.m_lastRatio = 5.0f; // the same ratio: no loop search
+        float ratio = 5.0f;
+        table.Generate(CCurveParam::Sinus, 255, 0, 127, ratio);
+        QCOMPARE(ratio, 5.0f);
+        QCOMPARE(table.values[0], 32112);
+        QCOMPARE(table.values[25], 55282);  // sin(pi/4) x 32767.5 + 32112
+        QCOMPARE(table.values[50], 64879);  // the crest
+        QCOMPARE(table.values[150], 0);     // below 1 maps to the minimum
+    }
+
+    void sineLoopSearchEndsWhereTheTableCloses()
+    {
+        Table table;
+        float ratio = 5.0f;
+        table.Generate(CCurveParam::Sinus, 255, 0, 127, ratio);
+        // Point 199 lands on point 0 near 5 x 200 / 199 = 5.0251.
+        QVERIFY(ratio > 5.02f && ratio < 5.03f);
+        QCOMPARE(table.values[199], table.values[0]);
+        QCOMPARE(table.generator.m_lastRatio, ratio);
+
+        // A ratio too large for the search step to register stops at once.
+        float huge = 1.0e7f;
+        table.Generate(CCurveParam::Sinus, 255, 0, 127, huge);
+        QCOMPARE(huge, 1.0e7f);
+    }
+
+    void squareSearchesAHalfPeriodThatDividesTheTable()
+    {
+        // Ratio 5: H = 160; 6, 7 do not divide 200 either; 8 gives H = 100.
+        Table table;
+        float ratio = 5.0f;
+        table.Generate(CCurveParam::Square, 128, 0, 128, ratio);
+        QCOMPARE(ratio, 8.0f);
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(table.values[i], 0);
+        for (int i = 100; i < 200; ++i)
+            QCOMPARE(table.values[i], 32767);
+    }
+
+    void squarePhaseDelaysTwoPointsPerUnit()
+    {
+        Table table;
+        float ratio = 8.0f;
+        table.Generate(CCurveParam::Square, 128, 10, 128, ratio);
+        QCOMPARE(table.values[79], 0);
+        QCOMPARE(table.values[80], 32767);
+        QCOMPARE(table.values[179], 32767);
+        QCOMPARE(table.values[180], 0);
+
+        // Phases are held to 0..100: a negative one writes every entry, a
+        // huge one costs no more than 100.
+        Table negative;
+        negative.Generate(CCurveParam::Square, 128, -5, 128, ratio);
+        QCOMPARE(negative.values[0], 0);
+        QCOMPARE(negative.values[100], 32767);
+        Table full;
+        full.Generate(CCurveParam::Square, 128, 100, 128, ratio);
+        Table beyond;
+        beyond.Generate(CCurveParam::Square, 128, 1000000, 128, ratio);
+        QCOMPARE(beyond.values, full.values);
+    }
+
+    void triangleRisesAndTurnsAtTheHalfPeriod()
+    {
+        // Q = 32767 over H = 100 points: slope 327.67.
+        Table table;
+        float ratio = 8.0f;
+        table.Generate(CCurveParam::Triangle, 128, 0, 128, ratio);
+        QCOMPARE(table.values[0], 0);
+        QCOMPARE(table.values[10], 3276);
+        QCOMPARE(table.values[99], 32439);
+        QCOMPARE(table.values[100], 32439); // the turn starts from the last value
+        QCOMPARE(table.values[101], 32111);
+    }
+
+    void degenerateWaveformsGiveFlatTables()
+    {
+        // An unknown waveform sits at the minimum.
+        Table unknown;
+        float ratio = 5.0f;
+        unknown.Generate(7, 255, 0, 127, ratio);
+        QCOMPARE(unknown.values, QVector<int>(kCurvePoints, 0));
+
+        // Ratio 0 or below: the level the wave starts from, held. Offset 255
+        // gives O = 50, B = trunc(50 x 655.35) = 32767 for the square.
+        Table square;
+        float zero = 0.0f;
+        square.Generate(CCurveParam::Square, 255, 0, 255, zero);
+        QCOMPARE(square.values, QVector<int>(kCurvePoints, 32767));
+        Table triangle;
+        float negative = -3.0f;
+        triangle.Generate(CCurveParam::Triangle, 255, 0, 255, negative);
+        QCOMPARE(triangle.values, QVector<int>(kCurvePoints, 32767));
+        QCOMPARE(negative, -3.0f);
+        // Offset 128: O = 0, the sine and pulse sit on the middle level.
+        Table sine;
+        float minus = -1.0f;
+        sine.Generate(CCurveParam::Sinus, 255, 0, 128, minus);
+        QCOMPARE(sine.values, QVector<int>(kCurvePoints, 32767));
+        Table pulse;
+        float none = 0.0f;
+        pulse.Generate(CCurveParam::Pulse, 255, 0, 128, none);
+        QCOMPARE(pulse.values, QVector<int>(kCurvePoints, 32767));
+    }
+
+    void squareWithATinyHalfPeriodAlternatesEveryPoint()
+    {
+        // Ratio 1e6 would make the half period 0 points.
+        Table table;
+        float ratio = 1.0e6f;
+        table.Generate(CCurveParam::Square, 128, 0, 128, ratio);
+        QCOMPARE(table.values[0], 0);
+        QCOMPARE(table.values[1], 32767);
+        QCOMPARE(table.values[2], 0);
+        QCOMPARE(table.values[199], 32767);
+    }
+
+    // --- Spreading over the fixtures ---
+
+    void spreadCurveFansLevelsAroundTheWave()
+    {
+        Rig three(3);
+        CEffectEngine engine;
+        CCurveEffect* curve = SquareCurve(engine, three, 100, 0);
+        QCOMPARE(engine.m_stepCount, 200);
+        // d = 100 / 2 = 50: coarse - 50, coarse, coarse + 50.
+        QCOMPARE(Coarse(*curve, 0, 0), 0); // -50 held at 0
+        QCOMPARE(Coarse(*curve, 1, 0), 0);
+        QCOMPARE(Coarse(*curve, 2, 0), 50);
+        QCOMPARE(Coarse(*curve, 0, 150), 77);
+        QCOMPARE(Coarse(*curve, 1, 150), 127);
+        QCOMPARE(Coarse(*curve, 2, 150), 177);
+
+        Rig two(2);
+        curve = SquareCurve(engine, two, 100, 0);
+        // d = 100: start = coarse - 100 + 50.
+        QCOMPARE(Coarse(*curve, 0, 150), 77);
+        QCOMPARE(Coarse(*curve, 1, 150), 177);
+        QCOMPARE(Coarse(*curve, 1, 0), 50);
+
+        curve = SquareCurve(engine, three, 400, 0, true);
+        // d = 200: -73 and 327 are held to 0 and 255; the fine byte is not spread.
+        QCOMPARE(Coarse(*curve, 0, 150), 0);
+        QCOMPARE(Coarse(*curve, 1, 150), 127);
+        QCOMPARE(Coarse(*curve, 2, 150), 255);
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(quint8(curve->m_outputs[0][k].m_fine.at(150)), quint8(255));
+            QCOMPARE(quint8(curve->m_outputs[0][k].m_fine.at(50)), quint8(0));
+        }
+
+        // Without an offset every fixture plays the wave itself.
+        curve = SquareCurve(engine, three, 0, 0);
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(Coarse(*curve, k, 99), 0);
+            QCOMPARE(Coarse(*curve, k, 100), 127);
+        }
+    }
+
+    void phasedSpreadDelaysEachFixtureAroundTheRing()
+    {
+        Rig three(3);
+        CEffectEngine engine;
+        // Phi 75: 150 steps per fixture; fixture 2 is 300 behind, which wraps
+        // round the ring more than once.
+        CCurveEffect* curve = SquareCurve(engine, three, 0, 75);
+        QCOMPARE(Coarse(*curve, 0, 0), 0);
+        QCOMPARE(Coarse(*curve, 1, 0), 0);     // step 50
+        QCOMPARE(Coarse(*curve, 1, 50), 127);  // step 100
+        QCOMPARE(Coarse(*curve, 2, 0), 127);   // step 100
+        QCOMPARE(Coarse(*curve, 2, 99), 127);  // step 199
+        QCOMPARE(Coarse(*curve, 2, 100), 0);   // step 0
+
+        // With an offset the delayed level is fanned as well.
+        curve = SquareCurve(engine, three, 100, 25);
+        QCOMPARE(Coarse(*curve, 0, 0), 0);     // 0 - 50
+        QCOMPARE(Coarse(*curve, 1, 0), 127);   // step 150
+        QCOMPARE(Coarse(*curve, 2, 0), 177);   // step 100, + 50
+
+        // Phases are held to 0..100: 150 acts as 100, a whole ring.
+        curve = SquareCurve(engine, three, 0, 150);
+        QCOMPARE(Coarse(*curve, 1, 0), 0);
+        QCOMPARE(Coarse(*curve, 1, 100), 127);
+        curve = SquareCurve(engine, three, 0, -25);
+        QCOMPARE(Coarse(*curve, 2, 0), 0);
+        QCOMPARE(Coarse(*curve, 2, 100), 127);
+    }
+
+    void matrixSpreadReadsAheadByDirection()
+    {
+        // A 4 x 8 matrix with phi 50: shift = 8 x 50 / 100 = 4 steps.
+        Rig cells(32);
+        CEffectEngine engine;
+        SquareCurve(engine, cells, 0, 0);
+        engine.m_rows = 4;
+        engine.m_cols = 8;
+
+        engine.SpreadCurveOnMatrix(50, 3, false); // by rows
+        QCOMPARE(EngineCoarse(engine, 0, 99), 0);
+        QCOMPARE(EngineCoarse(engine, 0, 100), 127);
+        QCOMPARE(EngineCoarse(engine, 3 * 8 + 5, 87), 0);   // 12 ahead: step 99
+        QCOMPARE(EngineCoarse(engine, 3 * 8 + 5, 88), 127); // step 100
+
+        engine.SpreadCurveOnMatrix(50, 1, false); // by columns
+        QCOMPARE(EngineCoarse(engine, 7, 71), 0);
+        QCOMPARE(EngineCoarse(engine, 7, 72), 127);
+
+        engine.SpreadCurveOnMatrix(50, 4, false); // r - c: column 7 of row 0 lags 28
+        QCOMPARE(EngineCoarse(engine, 7, 0), 127);  // step 172
+        QCOMPARE(EngineCoarse(engine, 7, 127), 0);  // step 99
+        QCOMPARE(EngineCoarse(engine, 7, 128), 127);
+
+        engine.SpreadCurveOnMatrix(50, 7, false); // rows reversed: row 0 is 12 ahead
+        QCOMPARE(EngineCoarse(engine, 0, 88), 127);
+        QCOMPARE(EngineCoarse(engine, 3 * 8, 88), 0);
+    }
+
+    void matrixSpreadSkipsCellsWithoutRecords()
+    {
+        // 30 records on a 4 x 8 matrix: the last two cells have none.
+        Rig cells(30);
+        CEffectEngine engine;
+        SquareCurve(engine, cells, 0, 0);
+        engine.m_rows = 4;
+        engine.m_cols = 8;
+        engine.SpreadCurveOnMatrix(50, 6, true);
+        // Cell (3, 5) of the reversed diagonal: offset 0 + 2 = 2, 8 ahead.
+        QCOMPARE(EngineCoarse(engine, 29, 91), 0);
+        QCOMPARE(EngineCoarse(engine, 29, 92), 127);
+
+        // More records than cells: the ones past the matrix keep their steps.
+        Rig more(40);
+        SquareCurve(engine, more, 0, 0);
+        engine.m_rows = 4;
+        engine.m_cols = 8;
+        engine.SpreadCurveOnMatrix(50, 3, false);
+        QCOMPARE(EngineCoarse(engine, 39, 100), 127);
+        QCOMPARE(EngineCoarse(engine, 39, 99), 0);
+    }
+
+    void onlyActiveAndCurrentChannelsAreRegenerated()
+    {
+        Rig rig(2);
+        CEffectEngine engine;
+        auto* curve = new CCurveEffect(1000);
+        AddChannel(*curve, SquareParam(), true);
+        AddChannel(*curve, SquareParam(), false);
+        AddChannel(*curve, SquareParam(), false);
+        curve->m_currentChannel = 1;
+        rig.Drive(*curve);
+        engine.SetEffect(curve);
+        QCOMPARE(curve->m_outputs.size(), 3);
+        engine.GenerateEffect();
+        QCOMPARE(curve->m_outputs[0][1].m_coarse.size(), 200);
+        QCOMPARE(curve->m_outputs[1][1].m_coarse.size(), 200);
+        QVERIFY(curve->m_outputs[2][1].m_coarse.isEmpty());
+        QVERIFY(!curve->m_regenerateAll);
+
+        // Later generations touch the current channel only.
+        curve->m_currentChannel = 2;
+        curve->m_outputs[0][0].m_coarse.clear();
+        engine.GenerateEffect();
+        QCOMPARE(curve->m_outputs[2][0].m_coarse.size(), 200);
+        QVERIFY(curve->m_outputs[0][0].m_coarse.isEmpty());
+
+        // A current channel outside the list is ignored.
+        curve->m_currentChannel = 9;
+        engine.GenerateEffect();
+        curve->m_currentChannel = -1;
+        engine.GenerateEffect();
+    }
+
+    void recordsFollowTheBeamEntries()
+    {
+        // Two fixtures with two beams each: record k is beam entry k.
+        Rig rig(2);
+        auto* curve = new CCurveEffect(1000);
+        AddChannel(*curve, SquareParam(), true);
+        rig.Drive(*curve);
+        CPatchedFixture* second = curve->m_fixtures[1];
+        CPatchedFixture* first = curve->m_fixtures[0];
+        curve->m_beamIndex = {0, 1, 0, 1};
+        curve->m_beamFixtures = {first, first, second, second};
+        curve->m_beamSel = {true, true, true, true};
+        CEffectEngine engine;
+        engine.SetEffect(curve);
+        const QList<CChannelStepRecord>& records = curve->m_outputs[0];
+        QCOMPARE(records.size(), 4);
+        QCOMPARE(records[1].m_fixture, first);
+        QCOMPARE(records[1].m_beam, 1);
+        QCOMPARE(records[2].m_fixture, second);
+        QCOMPARE(records[3].m_fixture, second);
+        QCOMPARE(records[3].m_beam, 1);
+        engine.GenerateEffect();
+        QCOMPARE(Coarse(*curve, 3, 100), 127);
+    }
+
+    void malformedChannelListsDoNotCrash()
+    {
+        // A channel whose table is missing is skipped; the others generate.
+        Rig rig(2);
+        auto* curve = new CCurveEffect(1000);
+        AddChannel(*curve, SquareParam(), true);
+        AddChannel(*curve, SquareParam(), true);
+        rig.Drive(*curve);
+        CEffectEngine engine;
+        engine.SetEffect(curve);
+        curve->m_tables.removeLast();
+        engine.GenerateEffect();
+        QCOMPARE(Coarse(*curve, 1, 100), 127);
+        QVERIFY(curve->m_outputs[1][1].m_coarse.isEmpty());
+
+        // Outputs shorter than the beam entries: the missing records are skipped.
+        curve->m_outputs[0].removeLast();
+        curve->m_regenerateAll = true;
+        engine.GenerateEffect();
+        QCOMPARE(curve->m_outputs[0].size(), 1);
+    }
+};
+
+ORVANE_TEST(CurveEffectTest)
+#include "CurveEffectTest.moc"

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "model/LibraryProfile.h"
+
+#include <initializer_list>
+
+// Builds the current mode of a profile channel by channel, the way a
+// profile file would fill it.
+namespace ProfileBuilder {
+
+inline void SetBeams(CFixtureProfile& profile, std::initializer_list<CBeamPosition> beams)
+{
+    profile.m_beams.clear();
+    for (const CBeamPosition& beam : beams)
+        profile.m_beams << beam;
+    profile.UpdateBeamExtent();
+}
+
+inline CProfileChannelDef* AddChannel(CFixtureProfile& profile, int type, const QByteArray& beams = QByteArray())
+{
+    auto* channel = new CProfileChannelDef;
+    channel->m_type = type;
+    channel->m_beams = beams;
+    profile.CurrentMode()->m_channels << channel;
+    return channel;
+}
+
+// Appends the fine byte of `coarse`; links are made by LinkChannels.
+inline CProfileChannelDef* AddFine(CFixtureProfile& profile, CProfileChannelDef* coarse)
+{
+    const int coarseIndex = profile.CurrentMode()->m_channels.indexOf(coarse);
+    CProfileChannelDef* fine = AddChannel(profile, coarse->m_type, coarse->m_beams);
+    fine->m_lsb = true;
+    fine->m_partner16Index = coarseIndex;
+    coarse->m_msb = true;
+    coarse->m_partner16Index = profile.CurrentMode()->m_channels.size() - 1;
+    return fine;
+}
+
+inline CProfilePresetDef* AddPreset(CProfileChannelDef* channel, int type, int start, int end)
+{
+    auto* preset = new CProfilePresetDef;
+    preset->m_type = type;
+    preset->m_dmxStart = quint8(start);
+    preset->m_dmxEnd = quint8(end);
+    channel->m_presets << preset;
+    return preset;
+}
+
+inline CProfileChannelDef* AddDimmer(CFixtureProfile& profile, const QByteArray& beams = QByteArray())
+{
+    CProfileChannelDef* dimmer = AddChannel(profile, ChannelType::Dimmer, beams);
+    AddPreset(dimmer, PresetType::Dimmer, 0, 255);
+    return dimmer;
+}
+
+// Red, green and blue (or cyan, magenta and yellow) serving the same beams.
+inline void AddColorSet(CFixtureProfile& profile, int firstType, const QByteArray& beams = QByteArray())
+{
+    for (int t = firstType; t < firstType + 3; ++t)
+        AddChannel(profile, t, beams);
+}
+
+inline QByteArray Beams(std::initializer_list<int> numbers)
+{
+    QByteArray bytes;
+    for (int n : numbers)
+        bytes.append(char(n));
+    return bytes;
+}
+
+} // namespace ProfileBuilder

@@ -1,0 +1,209 @@
+#include "TestRegistry.h"
+
+#include "LibraryProfileBuilder.h"
+#include "model/PatchedFixture.h"
+#include "show/EffectScene.h"
+#include "show/Scene.h"
+
+#include <QtTest>
+
+using namespace ProfileBuilder;
+
+namespace {
+
+class TestItem : public CLayoutItem
+{
+public:
+    explicit TestItem(const QRect& rect) : m_rect(rect) {}
+    QRect ItemRect() const override { return m_rect; }
+
+private:
+    QRect m_rect;
+};
+
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(76, 120, 255);
+const QColor kGreen(25, 255, 82);
+const QColor kPurple(190, 128, 255);
+
+CPatchedFixture MakeFixture(CLibraryProfile* profile)
+{
+    return CPatchedFixture(10, 1, 7, -1, QStringLiteral("Bar"), profile, false, false, 0);
+}
+
+// Three pixels, each with its colour set and pan/tilt pair, plus a master colour set.
+void MakeThreePixelBar(CLibraryProfile& profile)
+{
+    SetBeams(profile, {{0.0f, 0.0f}, {1.0f, 0.0f}, {2.0f, 0.0f}});
+    for (int beam = 0; beam < 3; ++beam) {
+        AddColorSet(profile, ChannelType::Red, Beams({beam}));
+        AddChannel(profile, ChannelType::Pan, Beams({beam}));
+        AddChannel(profile, ChannelType::Tilt, Beams({beam}));
+    }
+    AddColorSet(profile, ChannelType::Red);
+    profile.AnalyseChannels();
+}
+
+} // namespace
+
+class PatchedFixtureTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneBeamFlagPerBeam()
+    {
+        CLibraryProfile single;
+        CPatchedFixture spot = MakeFixture(&single);
+        QCOMPARE(spot.BeamFlags(), QList<bool>({false}));
+
+        CLibraryProfile bar;
+        MakeThreePixelBar(bar);
+        TestItem item(QRect(40, 60, 61, 21));
+        CPatchedFixture patched(0, 0, 1, -1, QStringLiteral("Bar"), &bar, true, false, &item);
+        QCOMPARE(patched.BeamFlags(), QList<bool>({false, false, false}));
+        QCOMPARE(patched.ItemPosition(), QPoint(40, 60));
+
+        CPatchedFixture raw(511, 3);
+        QCOMPARE(raw.m_id, -1);
+        QVERIFY(raw.BeamFlags().isEmpty());
+        QCOMPARE(raw.ItemPosition(), QPoint(0, 0));
+        QCOMPARE(raw.FirstSelectedColor(false), 0);
+
+        // Another profile: the flags follow it and keep the beams both have.
+        patched.BeamFlags()[0] = true;
+        patched.SetProfile(&single);
+        QCOMPARE(patched.BeamFlags(), QList<bool>({true}));
+        QVERIFY(patched.m_masterColors.isEmpty());
+    }
+
+    void positionsPerGroup()
+    {
+        CPatchedFixture fixture(0, 0);
+        fixture.AddPosition(QPoint(5, 6));
+        fixture.AddPosition(7, 8);
+        QCOMPARE(fixture.Position(1), QPoint(7, 8));
+        // A group added after the fixture has no position yet.
+        QCOMPARE(fixture.Position(2), QPoint(0, 0));
+        QCOMPARE(fixture.Position(-1), QPoint(0, 0));
+
+        QVERIFY(!fixture.SetPosition(2, QPoint(1, 1)));
+        QVERIFY(!fixture.SetPosition(-1, QPoint(1, 1)));
+        QVERIFY(fixture.SetPosition(0, QPoint(9, 9)));
+        QVERIFY(!fixture.RemovePosition(2));
+        QVERIFY(!fixture.RemovePosition(-1));
+        QCOMPARE(fixture.PositionCount(), 2);
+        QVERIFY(fixture.RemovePosition(0));
+        QCOMPARE(fixture.Position(0), QPoint(7, 8));
+    }
+
+    void channelsServeSelectedBeams()
+    {
+        CLibraryProfile profile;
+        SetBeams(profile, {{0.0f, 0.0f}, {1.0f, 0.0f}});
+        CPatchedFixture fixture = MakeFixture(&profile);
+
+        CProfileChannelDef everyBeam;
+        CProfileChannelDef second;
+        second.m_beams = Beams({1});
+        CProfileChannelDef missing;
+        missing.m_beams = Beams({3, 200});
+
+        QVERIFY(fixture.IsChannelSelected(&everyBeam));
+        QVERIFY(!fixture.IsChannelSelected(&second));
+        fixture.BeamFlags() = {true, true};
+        QVERIFY(fixture.IsChannelSelected(&second));
+        QVERIFY(!fixture.IsChannelSelected(&missing));
+        QVERIFY(!fixture.IsChannelSelected(nullptr));
+
+        // Against another selection, a channel of every beam needs one selected.
+        QVERIFY(!CPatchedFixture::IsChannelInBeams(&everyBeam, {}));
+        QVERIFY(!CPatchedFixture::IsChannelInBeams(&everyBeam, {false, false}));
+        QVERIFY(CPatchedFixture::IsChannelInBeams(&everyBeam, {false, true}));
+        QVERIFY(CPatchedFixture::IsChannelInBeams(&second, {false, true}));
+        QVERIFY(!CPatchedFixture::IsChannelInBeams(&second, {true}));
+        QVERIFY(!CPatchedFixture::IsChannelInBeams(&missing, {true, true, true}));
+
+        QVERIFY(!IsAnyBeamSelected({}));
+        QVERIFY(IsAnyBeamSelected({false, true}));
+    }
+
+    void firstSelectedColorAndPanTilt()
+    {
+        CLibraryProfile bar;
+        MakeThreePixelBar(bar);
+        CPatchedFixture fixture = MakeFixture(&bar);
+        QCOMPARE(fixture.FirstSelectedColor(false), 0);
+        fixture.BeamFlags() = {false, true, true};
+        QCOMPARE(fixture.FirstSelectedColor(false), 1);
+        QCOMPARE(fixture.FirstSelectedPanTilt(false), 1);
+        // The master group has a single set.
+        QCOMPARE(fixture.FirstSelectedColor(true), 0);
+        fixture.BeamFlags() = {false, false, true};
+        QCOMPARE(fixture.FirstSelectedColor(false), 2);
+
+        // One set: 0, whether or not its beam is selected.
+        CLibraryProfile pair;
+        SetBeams(pair, {{0.0f, 0.0f}, {1.0f, 0.0f}});
+        AddColorSet(pair, ChannelType::Red, Beams({1}));
+        pair.AnalyseChannels();
+        CPatchedFixture one = MakeFixture(&pair);
+        one.BeamFlags() = {true, false};
+        QCOMPARE(one.FirstSelectedColor(false), 0);
+        one.BeamFlags() = {false, true};
+        QCOMPARE(one.FirstSelectedColor(false), 0);
+    }
+
+    void colourCachesOnlyWithMasterColour()
+    {
+        CLibraryProfile bar;
+        MakeThreePixelBar(bar);
+        CPatchedFixture fixture = MakeFixture(&bar);
+        QCOMPARE(fixture.m_masterColors, QList<QColor>({kBlack}));
+        QCOMPARE(fixture.m_beamColors.size(), 3);
+        QCOMPARE(fixture.m_beamColorFlags, QList<quint8>({0, 0, 0}));
+        fixture.InitColorSlots();
+        QCOMPARE(fixture.m_beamColors.size(), 3);
+
+        CLibraryProfile pixelsOnly;
+        SetBeams(pixelsOnly, {{0.0f, 0.0f}, {1.0f, 0.0f}});
+        AddColorSet(pixelsOnly, ChannelType::Red, Beams({0}));
+        AddColorSet(pixelsOnly, ChannelType::Red, Beams({1}));
+        pixelsOnly.AnalyseChannels();
+        CPatchedFixture plain = MakeFixture(&pixelsOnly);
+        QVERIFY(plain.m_masterColors.isEmpty() && plain.m_beamColors.isEmpty() && plain.m_beamColorFlags.isEmpty());
+    }
+
+    void displayColourFollowsDrivingScenes()
+    {
+        CScene plain(QStringLiteral("Plain"), 1);
+        CEffectScene effect(QStringLiteral("Effect"), 1);
+        CPatchedFixture fixture(0, 0);
+        QCOMPARE(fixture.DisplayColor(), kBlack);
+
+        fixture.AddPlayingScene(&effect);
+        QCOMPARE(fixture.DisplayColor(), kBlue);
+        fixture.AddPlayingScene(&plain);
+        QCOMPARE(fixture.DisplayColor(), kPurple);
+        fixture.RemovePlayingScene(&effect);
+        QCOMPARE(fixture.DisplayColor(), kGreen);
+        // A kind that does not drive the fixture changes nothing.
+        fixture.RemovePlayingScene(&effect);
+        QCOMPARE(fixture.DisplayColor(), kGreen);
+        QCOMPARE(fixture.DrivingSceneCount(), 1);
+        fixture.RemovePlayingScene(&plain);
+        QCOMPARE(fixture.DisplayColor(), kBlack);
+
+        fixture.AddPlayingScene(&plain);
+        fixture.AddPlayingScene(&plain);
+        fixture.AddPlayingScene(&effect);
+        QCOMPARE(fixture.DisplayColor(), kPurple);
+        fixture.RemovePlayingScene(&plain);
+        QCOMPARE(fixture.DisplayColor(), kPurple);
+        fixture.RemovePlayingScene(&plain);
+        QCOMPARE(fixture.DisplayColor(), kBlue);
+    }
+};
+
+ORVANE_TEST(PatchedFixtureTest)
+#include "PatchedFixtureTest.moc"

@@ -1,0 +1,463 @@
+#include "TestRegistry.h"
+
+#include "Captions.h"
+#include "model/Language.h"
+#include "model/XmlDocument.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kNonAscii = QStringLiteral("Lyre à tête — 光 \U0001F3AD & <\"quote\">");
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray SizeHeader(quint32 size)
+{
+    QByteArray header(4, '\0');
+    header[0] = char(size >> 24);
+    header[1] = char(size >> 16);
+    header[2] = char(size >> 8);
+    header[3] = char(size);
+    return header;
+}
+
+// A document with a little of everything the writers produce.
+void BuildSample(CXmlDocument& doc)
+{
+    doc.NewDocument();
+    doc.AddElement(QStringLiteral("ZKScene"), doc.m_element[CXmlDocument::RootSlot]);
+    doc.SetAttrString(QStringLiteral("ZKName"), kNonAscii);
+    doc.SetAttrInt(QStringLiteral("ZKNumber"), -42);
+    doc.SetAttrColor(QStringLiteral("ZKColor"), QColor(1, 2, 3));
+}
+
+// Makes every write of this process past `bytes` fail as on a full disk.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class XmlDocumentTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    // Loads a file that must be refused; returns the error text.
+    QString LoadFailure(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = Path(name);
+        if (!WriteBytes(path, bytes))
+            return QStringLiteral("test could not write %1").arg(path);
+        CXmlDocument doc;
+        QString error;
+        if (doc.LoadFile(path, error))
+            return QStringLiteral("loaded");
+        return error;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        ResetLanguageTables();
+        SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+        SetLanguage(0);
+    }
+
+    void cleanupTestCase() { ResetLanguageTables(); }
+
+    void storageModeFollowsTheSuffixWhateverItsCase()
+    {
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("a/b.zkp")), 1);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("b.ZKS")), 1);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("b.KVP")), 2);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("b.kv1")), 2);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("b.kv3")), 3);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("b.kv2")), 3);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("show")), 3);
+        QCOMPARE(CXmlDocument::GetStorageMode(QStringLiteral("dir.kvp/show")), 3);
+    }
+
+    void everyStorageModeRoundTripsNonAsciiText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("scrambled") << QStringLiteral("p.zkp");
+        QTest::newRow("hex") << QStringLiteral("p.kvp");
+        QTest::newRow("hex, capital suffix") << QStringLiteral("p.KVP");
+        QTest::newRow("compressed") << QStringLiteral("p.kv3");
+        QTest::newRow("no suffix") << QStringLiteral("plain");
+    }
+
+    void everyStorageModeRoundTripsNonAsciiText()
+    {
+        QFETCH(QString, name);
+        CXmlDocument doc;
+        BuildSample(doc);
+        QVERIFY(doc.SaveFile(Path(name)));
+
+        const QByteArray stored = ReadBytes(Path(name));
+        const QByteArray xml = doc.m_document.toByteArray(1);
+        switch (CXmlDocument::GetStorageMode(name)) {
+        case 1:
+            QVERIFY(!stored.contains("ZKFile"));
+            QCOMPARE(stored.size(), xml.size());
+            break;
+        case 2:
+            QCOMPARE(stored, xml.toHex()); // lower case, no separators
+            break;
+        default:
+            QCOMPARE(qUncompress(stored), xml);
+            break;
+        }
+
+        CXmlDocument loaded;
+        QString error;
+        QVERIFY2(loaded.LoadFile(Path(name), error), qPrintable(error));
+        QVERIFY(!loaded.m_oldFile);
+        QCOMPARE(loaded.CurrentElement().tagName(), QStringLiteral("ZKFile"));
+        QVERIFY(loaded.SelectElement(QStringLiteral("ZKScene")));
+        QString text;
+        int number = 0;
+        QColor color;
+        QVERIFY(loaded.GetAttrString(QStringLiteral("ZKName"), text));
+        QVERIFY(loaded.GetAttrInt(QStringLiteral("ZKNumber"), number));
+        QVERIFY(loaded.GetAttrColor(QStringLiteral("ZKColor"), color));
+        QCOMPARE(text, kNonAscii);
+        QCOMPARE(number, -42);
+        QCOMPARE(color, QColor(1, 2, 3));
+    }
+
+    void scramblingRoundTripsEveryByteValue()
+    {
+        QByteArray all;
+        for (int i = 0; i < 4 * 256 + 3; ++i)
+            all.append(char(i * 7));
+        const QByteArray scrambled = CXmlDocument::EncodeStorage(1, all);
+        QVERIFY(scrambled != all);
+        QByteArray back;
+        QString error;
+        QVERIFY(CXmlDocument::DecodeStorage(1, scrambled, back, error));
+        QCOMPARE(back, all);
+    }
+
+    void malformedFilesAreRefusedWithAReason()
+    {
+        const QByteArray xml = QByteArrayLiteral("<ZKFile Version=\"2.0\"><ZKScene/></ZKFile>");
+        const QByteArray hex = xml.toHex();
+        const QByteArray compressed = qCompress(xml);
+
+        QCOMPARE(LoadFailure(QStringLiteral("cut.kvp"), hex.left(hex.size() - 1)), GetLangText(Txt::NotHexText));
+        QByteArray stray = hex;
+        stray[10] = 'g';
+        QCOMPARE(LoadFailure(QStringLiteral("stray.kvp"), stray), GetLangText(Txt::NotHexText));
+
+        QByteArray corrupt = compressed;
+        for (int i = 6; i < corrupt.size(); i += 3)
+            corrupt[i] = char(corrupt[i] ^ 0x55);
+        QCOMPARE(LoadFailure(QStringLiteral("corrupt.kv3"), corrupt), GetLangText(Txt::DamagedCompressedData));
+        QCOMPARE(LoadFailure(QStringLiteral("cut.kv3"), compressed.left(compressed.size() / 2)),
+                 GetLangText(Txt::DamagedCompressedData));
+        QCOMPARE(LoadFailure(QStringLiteral("tiny.kv3"), QByteArrayLiteral("\x00\x01")),
+                 GetLangText(Txt::DamagedCompressedData));
+
+        // The header is checked before anything is allocated.
+        const QString tooLarge = GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes / (1024 * 1024));
+        QCOMPARE(LoadFailure(QStringLiteral("huge.kv3"), SizeHeader(0xFFFFFFFFu) + compressed.mid(4)), tooLarge);
+        QCOMPARE(LoadFailure(QStringLiteral("over.kv3"), SizeHeader(CXmlDocument::kMaxDocumentBytes + 1u) + compressed.mid(4)),
+                 tooLarge);
+        // A header that understates the size would let the output grow
+        // without bound; the stream must end within what it announced.
+        QCOMPARE(LoadFailure(QStringLiteral("understated.kv3"), SizeHeader(10) + compressed.mid(4)),
+                 GetLangText(Txt::DamagedCompressedData));
+
+        const QString parseError = LoadFailure(QStringLiteral("garbage.kvp"), QByteArrayLiteral("<ZKFile><open></ZKFile>").toHex());
+        QVERIFY2(parseError.startsWith(GetLangText(Txt::ParseErrorAt).arg(1).section(QLatin1Char(','), 0, 0)),
+                 qPrintable(parseError));
+        QVERIFY(parseError.contains(QLatin1Char('\n')));
+        QVERIFY(LoadFailure(QStringLiteral("empty.kv3"), QByteArray()) != QStringLiteral("loaded"));
+        QVERIFY(LoadFailure(QStringLiteral("empty.kvp"), QByteArray()).startsWith(GetLangText(Txt::ParseErrorAt).left(5)));
+        QVERIFY(LoadFailure(QStringLiteral("binary.zkp"), QByteArray(300, '\x01')) != QStringLiteral("loaded"));
+
+        QCOMPARE(LoadFailure(QStringLiteral("root.kvp"), QByteArrayLiteral("<ZKProject Version=\"2.0\"/>").toHex()),
+                 GetLangText(Txt::BadFileFormat));
+    }
+
+    void nestedEntitiesDoNotExplode()
+    {
+        QByteArray xml = "<?xml version=\"1.0\"?><!DOCTYPE ZKFile [<!ENTITY a0 \"aaaaaaaaaa\">";
+        for (int i = 1; i < 10; ++i)
+            xml += QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">").arg(i).arg(i - 1).toLatin1();
+        xml += "]><ZKFile Version=\"2.0\" ZKName=\"&a9;\"/>";
+        CXmlDocument doc;
+        QString error;
+        const bool loaded = [&] {
+            if (!WriteBytes(Path(QStringLiteral("laughs.kvp")), xml.toHex()))
+                return true;
+            return doc.LoadFile(Path(QStringLiteral("laughs.kvp")), error);
+        }();
+        if (loaded) {
+            QString name;
+            doc.GetAttrString(QStringLiteral("ZKName"), name);
+            QVERIFY(name.size() < 1000000);
+        } else {
+            QVERIFY(!error.isEmpty());
+        }
+    }
+
+    void missingFileGivesTheSystemReason()
+    {
+        CXmlDocument doc;
+        QString error;
+        QVERIFY(!doc.LoadFile(Path(QStringLiteral("absent.kv3")), error));
+        QVERIFY2(error.contains(QStringLiteral("absent.kv3")), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("No such file"), Qt::CaseInsensitive), qPrintable(error));
+    }
+
+    void oldVersionDecodesBlobsFromRawCodeUnits()
+    {
+        const QByteArray levels("\x00\x10\xff\x80\x01", 5);
+        QByteArray compressed = qCompress(levels);
+        if (compressed.size() % 2)
+            compressed.append('\0'); // zlib ignores what follows the stream
+        QString raw;
+        for (int i = 0; i < compressed.size(); i += 2)
+            raw.append(QChar(ushort(quint8(compressed[i]) | (quint8(compressed[i + 1]) << 8))));
+
+        CXmlDocument doc;
+        const QByteArray xml = QByteArrayLiteral("<ZKFile Version=\"1.0\"/>");
+        QVERIFY(WriteBytes(Path(QStringLiteral("old.kv2")), qCompress(xml)));
+        QString error;
+        QVERIFY(doc.LoadFile(Path(QStringLiteral("old.kv2")), error));
+        QVERIFY(doc.m_oldFile);
+        QCOMPARE(doc.m_version, QStringLiteral("2.0")); // a load never changes it
+
+        QByteArray decoded;
+        QVERIFY(doc.DecodeBlob(raw, decoded));
+        QCOMPARE(decoded, levels);
+
+        doc.m_oldFile = false;
+        const QString blob = CXmlDocument::EncodeBlob(levels);
+        QCOMPARE(blob, blob.toLower());
+        QVERIFY(doc.DecodeBlob(blob, decoded));
+        QCOMPARE(decoded, levels);
+        QVERIFY(!doc.DecodeBlob(blob.left(blob.size() - 1), decoded));
+        QVERIFY(decoded.isEmpty());
+        QVERIFY(!doc.DecodeBlob(QString::fromLatin1(SizeHeader(0xFFFFFFF0u).toHex()) + blob.mid(8), decoded));
+        QVERIFY(doc.DecodeBlob(QString::fromLatin1(qCompress(QByteArray()).toHex()), decoded));
+        QVERIFY(decoded.isEmpty());
+    }
+
+    void cursorNavigation()
+    {
+        CXmlDocument doc;
+        QVERIFY(!doc.SelectElement(QStringLiteral("ZKAny")));
+        QVERIFY(!doc.SelectElement(QStringLiteral("..")));
+        QVERIFY(!doc.SelectBookmark());
+        doc.SetAttrInt(QStringLiteral("ZKNothing"), 1); // no document yet: ignored
+
+        doc.NewDocument();
+        const QDomElement root = doc.CurrentElement();
+        for (int i = 0; i < 3; ++i) {
+            doc.AddElement(QStringLiteral("ZKItem"), root);
+            doc.SetAttrInt(QStringLiteral("ZKId"), i);
+            doc.AddElement(QStringLiteral("ZKOther"), root);
+        }
+        doc.CurrentElement() = root;
+        QVERIFY(!doc.SelectElement(QStringLiteral("..")));
+        QCOMPARE(doc.CurrentElement(), root);
+
+        int id = -1;
+        QVERIFY(doc.SelectElement(QStringLiteral("ZKItem"), -1));
+        QVERIFY(doc.GetAttrInt(QStringLiteral("ZKId"), id));
+        QCOMPARE(id, 0);
+        doc.SetBookmark();
+        QVERIFY(doc.SelectElement(QStringLiteral("..")));
+        QVERIFY(doc.SelectElement(QStringLiteral("ZKItem"), 0));
+        QCOMPARE(doc.CurrentElement(), doc.m_element[CXmlDocument::BookmarkSlot]);
+        QVERIFY(doc.SelectElement(QStringLiteral("..")));
+        QVERIFY(doc.SelectElement(QStringLiteral("ZKItem"), 2));
+        QVERIFY(doc.GetAttrInt(QStringLiteral("ZKId"), id));
+        QCOMPARE(id, 2);
+        QVERIFY(doc.SelectElement(QStringLiteral("..")));
+        QVERIFY(!doc.SelectElement(QStringLiteral("ZKItem"), 3));
+        QVERIFY(!doc.SelectElement(QStringLiteral("ZKItem"), -2));
+        QCOMPARE(doc.CurrentElement(), root);
+        QVERIFY(doc.SelectBookmark());
+        QVERIFY(doc.GetAttrInt(QStringLiteral("ZKId"), id));
+        QCOMPARE(id, 0);
+
+        doc.CurrentElement() = root;
+        doc.WriteMatrixSize(8, 4);
+        QCOMPARE(doc.CurrentElement().tagName(), QStringLiteral("ZKMatrix"));
+        QCOMPARE(doc.CurrentElement().parentNode(), QDomNode(root));
+        QCOMPARE(doc.CurrentElement().attribute(QStringLiteral("ZKMatrixSizeX")), QStringLiteral("8"));
+        QCOMPARE(doc.CurrentElement().attribute(QStringLiteral("ZKMatrixSizeY")), QStringLiteral("4"));
+    }
+
+    void attributeGettersKeepTheTargetWhenMissingAndReadJunkAsZero()
+    {
+        CXmlDocument doc;
+        doc.NewDocument();
+        doc.SetAttrString(QStringLiteral("ZKJunk"), QStringLiteral("twelve"));
+        doc.SetAttrInt(QStringLiteral("ZKBig"), 300);
+        doc.SetAttrInt(QStringLiteral("ZKNeg"), -1);
+        doc.SetAttrByte(QStringLiteral("ZKByte"), 255);
+        doc.SetAttrBool(QStringLiteral("ZKOn"), true);
+        doc.SetAttrColor(QStringLiteral("ZKColor"), QColor(10, 20, 30, 40));
+        QCOMPARE(doc.CurrentElement().attribute(QStringLiteral("ZKColor")), QString::number(10 + 20 * 256 + 30 * 65536));
+        QCOMPARE(doc.CurrentElement().attribute(QStringLiteral("ZKOn")), QStringLiteral("1"));
+
+        int value = 7;
+        QString text = QStringLiteral("kept");
+        quint8 byte = 9;
+        bool flag = true;
+        long wide = 5;
+        QColor color(Qt::red);
+        QVERIFY(!doc.GetAttrInt(QStringLiteral("ZKMissing"), value));
+        QVERIFY(!doc.GetAttrString(QStringLiteral("ZKMissing"), text));
+        QVERIFY(!doc.GetAttrByte(QStringLiteral("ZKMissing"), byte));
+        QVERIFY(!doc.GetAttrBool(QStringLiteral("ZKMissing"), flag));
+        QVERIFY(!doc.GetAttrLong(QStringLiteral("ZKMissing"), wide));
+        QVERIFY(!doc.GetAttrColor(QStringLiteral("ZKMissing"), color));
+        QCOMPARE(value, 7);
+        QCOMPARE(text, QStringLiteral("kept"));
+        QCOMPARE(byte, quint8(9));
+        QVERIFY(flag);
+        QCOMPARE(wide, 5L);
+        QCOMPARE(color, QColor(Qt::red));
+
+        QVERIFY(doc.GetAttrInt(QStringLiteral("ZKJunk"), value));
+        QCOMPARE(value, 0);
+        QVERIFY(doc.GetAttrBool(QStringLiteral("ZKJunk"), flag));
+        QVERIFY(!flag);
+        QVERIFY(doc.GetAttrByte(QStringLiteral("ZKBig"), byte));
+        QCOMPARE(byte, quint8(300 & 0xFF));
+        QVERIFY(doc.GetAttrByte(QStringLiteral("ZKNeg"), byte));
+        QCOMPARE(byte, quint8(255));
+        QVERIFY(doc.GetAttrLong(QStringLiteral("ZKNeg"), wide));
+        QCOMPARE(wide, -1L);
+        QVERIFY(doc.GetAttrColor(QStringLiteral("ZKColor"), color));
+        QCOMPARE(color, QColor(10, 20, 30)); // transparency is not stored
+        QVERIFY(doc.GetAttrColor(QStringLiteral("ZKNeg"), color));
+        QCOMPARE(color, QColor(255, 255, 255));
+    }
+
+    void valueEncoders()
+    {
+        const quint8 flags[] = {1, 0, 7, 0};
+        QCOMPARE(CXmlDocument::BoolArrayToString(flags, 4), QStringLiteral("1010"));
+        QCOMPARE(CXmlDocument::BoolArrayToString(flags, 0), QString());
+
+        // A text longer than the mask must stop at the mask's end.
+        quint8 mask[6] = {9, 9, 9, 9, 9, 9};
+        CXmlDocument::StringToBoolArray(QStringLiteral("1x011111111"), mask, 4);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(mask), 6), QByteArray("\x01\x00\x00\x01\x09\x09", 6));
+        CXmlDocument::StringToBoolArray(QStringLiteral("1"), mask, 4);
+        QCOMPARE(mask[1], quint8(0)); // a short text leaves the rest alone
+
+        QCOMPARE(CXmlDocument::BytesToDigits(QByteArray("\x00\x07\xff", 3)), QStringLiteral("000007255"));
+        QByteArray bytes;
+        CXmlDocument::DigitsToBytes(QStringLiteral("0072551"), bytes);
+        QCOMPARE(bytes, QByteArray("\x07\xff", 2));
+        CXmlDocument::DigitsToBytes(QStringLiteral("ab"), bytes);
+        QVERIFY(bytes.isEmpty());
+
+        QCOMPARE(CXmlDocument::IntListToString({}), QString());
+        QCOMPARE(CXmlDocument::IntListToString({-1, 0, 42}), QStringLiteral("-1|0|42"));
+        QList<int> list{5, 6};
+        CXmlDocument::StringToIntList(QString(), list);
+        QCOMPARE(list, QList<int>({0}));
+        CXmlDocument::StringToIntList(QStringLiteral("3||x|-7|"), list);
+        QCOMPARE(list, QList<int>({3, 0, 0, -7, 0}));
+    }
+
+    void failedSaveKeepsThePreviousFile()
+    {
+        const QString path = Path(QStringLiteral("keep.kv3"));
+        CXmlDocument small;
+        BuildSample(small);
+        QVERIFY(small.SaveFile(path));
+        const QByteArray before = ReadBytes(path);
+
+        CXmlDocument large;
+        BuildSample(large);
+        QString noise;
+        for (int i = 0; i < 5000; ++i)
+            noise += QString::number(i * 7919);
+        large.SetAttrString(QStringLiteral("ZKNoise"), noise);
+        QString error;
+        {
+            CFileSizeLimit limit(before.size() + 64);
+            QVERIFY(!large.SaveFile(path, &error));
+            QVERIFY(!large.SaveFile(Path(QStringLiteral("keep.kvp"))));
+        }
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ReadBytes(path), before);
+        QVERIFY(!QFile::exists(Path(QStringLiteral("keep.kvp"))));
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep*")}, QDir::Files), QStringList({QStringLiteral("keep.kv3")}));
+
+        QVERIFY(!small.SaveFile(Path(QStringLiteral("no/such/folder/x.kv3")), &error));
+        QVERIFY(error.contains(QStringLiteral("x.kv3")));
+        QVERIFY(large.SaveFile(path));
+        QVERIFY(ReadBytes(path) != before);
+    }
+
+    void maintenanceCopies()
+    {
+        const QByteArray content = QByteArray("levels ").repeated(200);
+        const QString source = Path(QStringLiteral("show.kv3"));
+        QVERIFY(WriteBytes(source, content));
+        QVERIFY(CXmlDocument::CompressFileCopy(source));
+        const QByteArray packed = ReadBytes(Path(QStringLiteral("show_cp.kv3")));
+        QCOMPARE(qUncompress(packed), content);
+
+        QVERIFY(CXmlDocument::UncompressFileCopy(Path(QStringLiteral("show_cp.kv3"))));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("show_cp_ucp.kv3"))), content);
+
+        // Plain text is no compressed file: nothing is written.
+        QVERIFY(!CXmlDocument::UncompressFileCopy(source));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("show_ucp.kv3"))));
+        QVERIFY(!CXmlDocument::CompressFileCopy(Path(QStringLiteral("gone.kv3"))));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("gone_cp.kv3"))));
+    }
+};
+
+ORVANE_TEST(XmlDocumentTest)
+#include "XmlDocumentTest.moc"

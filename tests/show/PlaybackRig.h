@@ -1,0 +1,108 @@
+#pragma once
+
+#include "../model/LibraryProfileBuilder.h"
+#include "RecordingHost.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/PlayingScene.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+// A project with a recording host, and short ways to patch fixtures and
+// build scenes of steps on its first page.
+class CPlaybackRig
+{
+public:
+    explicit CPlaybackRig(int universes = 4) { project.NewProject(universes); }
+
+    CPage* Page() { return project.m_firstPage; }
+
+    // Profiles live in the project's library, which deletes them.
+    CLibraryProfile* RgbProfile()
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        project.m_library << profile;
+        return profile;
+    }
+    CLibraryProfile* CmyProfile()
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Cyan);
+        profile->UpdateRoles();
+        project.m_library << profile;
+        return profile;
+    }
+    // Dimmer, 16-bit pan, 16-bit tilt: channels 0, 1/2, 3/4.
+    CLibraryProfile* MovingHeadProfile()
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddDimmer(*profile);
+        ProfileBuilder::AddFine(*profile, ProfileBuilder::AddChannel(*profile, ChannelType::Pan));
+        ProfileBuilder::AddFine(*profile, ProfileBuilder::AddChannel(*profile, ChannelType::Tilt));
+        profile->UpdateRoles();
+        project.m_library << profile;
+        return profile;
+    }
+
+    // Patched into the general group, which owns it.
+    CPatchedFixture* Patch(CLibraryProfile* profile, int universe, int address)
+    {
+        const int id = ++m_nextId;
+        auto* fixture = new CPatchedFixture(address, universe, id, -1, QStringLiteral("F%1").arg(id), profile, false,
+                                            false, 0);
+        project.m_generalGroup->AddFixture(fixture);
+        project.UpdateAfterPatch(false, false);
+        return fixture;
+    }
+
+    CScene* AddScene(const QString& name, int fadeIn = 0, int fadeOut = 0)
+    {
+        auto* scene = new CScene(name, project.UniverseCount());
+        scene->m_fadeIn = fadeIn;
+        scene->m_fadeOut = fadeOut;
+        Page()->m_scenes << scene;
+        return scene;
+    }
+
+    // A step with one entry per fixture; every level given is marked active.
+    using Levels = std::pair<CPatchedFixture*, std::vector<int>>;
+    CSceneStep* AddStep(CScene* scene, int fade, int wait, std::initializer_list<Levels> entries)
+    {
+        auto* step = new CSceneStep(fade, wait);
+        for (const Levels& levels : entries) {
+            auto* entry = new CStepFixture(levels.first, scene);
+            for (int c = 0; c < int(levels.second.size()); ++c)
+                entry->SetLevel(c, quint8(levels.second[size_t(c)]), true, true);
+            step->AddEntry(entry);
+        }
+        scene->m_steps << step;
+        scene->UpdateLength();
+        return step;
+    }
+
+    // One master tick as the main window runs it.
+    void Tick(int count = 1, int ms = 25)
+    {
+        for (int i = 0; i < count; ++i) {
+            project.Tick(ms);
+            project.MergeOutput();
+        }
+    }
+
+    int Out(int universe, int slot) const { return project.m_output[universe][slot]; }
+    int Played(int universe, int slot) const { return project.m_playback[universe][slot]; }
+
+    CRecordingHost host;
+    CProject project;
+
+private:
+    int m_nextId = 0;
+};

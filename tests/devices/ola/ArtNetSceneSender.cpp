@@ -1,6 +1,7 @@
-// Plays a fixed scene through CArtNetManager for the OLA receipt test: polls,
-// waits for the named node, then sends the scene's universes at the master
-// tick's rate for a given number of ticks. It refuses to send anything where
+// Plays a known scene in a project and sends the project's output through
+// CArtNetManager for the OLA receipt test: polls, waits for the named node,
+// then ticks the show and sends its universes at the master tick's rate for
+// a given number of ticks. It refuses to send anything where
 // the network has an interface besides the loopback.
 //
 //   artnet_scene_sender <bind address> <poll address> <node address> <universes> <ticks>
@@ -10,6 +11,11 @@
 
 #include "Common/ArtNet/ArtNetManager.h"
 #include "LoopbackNetwork.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/StepFixture.h"
 
 #include <QCoreApplication>
 #include <QNetworkInterface>
@@ -52,13 +58,35 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::vector<std::vector<quint8>> scene(size_t(universes), std::vector<quint8>(512));
+    // The show plays one scene whose single step holds a raw-channel level
+    // on every slot of every universe; the project's merged output is what
+    // goes out, as at every master tick of the program.
+    CProject project;
+    project.NewProject(universes);
+    auto* scene = new CScene(QStringLiteral("Known levels"), universes);
+    auto* step = new CSceneStep(0, 1000);
     for (int u = 0; u < universes; ++u) {
-        for (int i = 0; i < 512; ++i)
-            scene[size_t(u)][size_t(i)] = quint8((37 * i + 101 * u + 11) % 256);
+        for (int i = 0; i < 512; ++i) {
+            auto* entry = new CStepFixture(project.GetChannelFixture(u, i), scene);
+            entry->SetLevel(0, quint8((37 * i + 101 * u + 11) % 256), true, true);
+            step->AddEntry(entry);
+        }
     }
-    const CArtNetManager::OutputBuffer outputOf = [&scene](int u) -> const quint8* {
-        return u >= 0 && u < int(scene.size()) ? scene[size_t(u)].data() : nullptr;
+    scene->m_steps << step;
+    scene->UpdateLength();
+    project.m_firstPage->m_scenes << scene;
+    project.UpdateAfterPatch(false, false);
+    if (!project.m_firstPage->PlayScene(scene)) {
+        std::fprintf(stderr, "the scene does not play\n");
+        return 1;
+    }
+    const auto showTick = [&project] {
+        project.Tick(25);
+        project.MergeOutput();
+    };
+    showTick();
+    const CArtNetManager::OutputBuffer outputOf = [&project](int u) -> const quint8* {
+        return project.IsUniverse(u) ? project.m_output[u] : nullptr;
     };
 
     CArtNetManager manager;
@@ -73,6 +101,7 @@ int main(int argc, char** argv)
     QTimer tick;
     tick.setInterval(25);
     QObject::connect(&tick, &QTimer::timeout, [&] {
+        showTick();
         packets += manager.SendUniverses(universes, outputOf);
         if (++sentTicks == ticks)
             app.quit();

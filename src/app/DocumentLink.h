@@ -5,11 +5,10 @@
 #include <QString>
 #include <QVector>
 
-// What the main window asks of the project document. The program runs with
-// this empty link until the show document takes its place: every query
-// answers "nothing there" and no file can be read or written. The show
-// document's link forwards to `CProject` (Reset, OpenProject, ImportProject,
-// SaveProject, Tick, MergeOutput and the queries below).
+// What the main window asks of the project document. This base is an empty
+// show: every query answers "nothing there" and no file can be read or
+// written. The window's own link (CProjectLink) forwards to its `CProject`;
+// tests put a recording document in its place.
 class CDocumentLink
 {
 public:

@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
+#include "app/ProjectLink.h"
 #include "app/ZikoraImportDlg.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "Common/Midi/MidiManager.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMediaPlayer>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -134,7 +136,7 @@ Orvane::Orvane(const QString& projectPath, QWidget* parent)
 Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
     : QMainWindow(parent)
     , m_setup(std::move(setup))
-    , m_document(m_setup.document ? std::move(m_setup.document) : std::make_unique<CDocumentLink>())
+    , m_document(m_setup.document ? std::move(m_setup.document) : std::make_unique<CProjectLink>(m_project))
     , m_options(std::make_unique<CAppOptions>())
     , m_devices(std::make_unique<CDeviceManager>(std::move(m_setup.deviceTransport)))
     , m_midi(std::make_unique<CMidiManager>())
@@ -143,6 +145,8 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
         m_setup.programDir = QCoreApplication::applicationDirPath();
 
     g_pMainWnd = this;
+    g_pProject = &m_project;
+    // The preset switches take CProject::EditTarget here (SetPresetEditTargetSource) once the project has it.
     g_pOptions = m_options.get();
     SetShowHost(this);
 
@@ -534,6 +538,9 @@ bool Orvane::OpenProject(const QString& path)
             RunGuarded([&] { m_document->Reset(-1); return true; }, reason);
         }
         ClearProgress();
+        // A load error was left on the splash screen for its pause; after
+        // start-up nothing else would close it.
+        CloseSplash();
     }
     if (opened)
         RememberProject(path);
@@ -694,6 +701,29 @@ void Orvane::OnOutputOn(bool on)
     m_bOutputOn = on;
     if (on && UsesArtNet(m_outputMode))
         StartArtNet();
+}
+
+void Orvane::PlaySceneSound(const QString& path, int volume)
+{
+    if (!m_sceneSound)
+        m_sceneSound = new QMediaPlayer(this);
+    m_sceneSound->stop();
+    m_sceneSound->setMedia(QUrl::fromLocalFile(path));
+    m_sceneSound->setVolume(qBound(0, volume, 100));
+    m_sceneSound->play();
+}
+
+void Orvane::StopSceneSound()
+{
+    if (m_sceneSound)
+        m_sceneSound->stop();
+}
+
+void Orvane::SetSceneSoundVolume(int volume)
+{
+    // The volume is the project's: a player made later starts with it.
+    if (m_sceneSound)
+        m_sceneSound->setVolume(qBound(0, volume, 100));
 }
 
 void Orvane::OnReleaseScenes()

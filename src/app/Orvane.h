@@ -3,6 +3,7 @@
 #include "app/DocumentLink.h"
 #include "app/MasterTick.h"
 #include "app/TriggerTargets.h"
+#include "show/Project.h"
 #include "show/ShowHost.h"
 
 #include <QIcon>
@@ -19,6 +20,7 @@ class CDeviceTransport;
 class CMidiManager;
 class QAction;
 class QActionGroup;
+class QMediaPlayer;
 class QMenu;
 class QSplashScreen;
 class QTimer;
@@ -31,7 +33,7 @@ struct COrvaneSetup
 {
     QString projectPath;
     QString programDir; // empty: the directory of the program
-    std::unique_ptr<CDocumentLink> document; // null: no show document yet
+    std::unique_ptr<CDocumentLink> document; // null: the window's own project
     std::unique_ptr<CDeviceTransport> deviceTransport; // null: the back-end of this build
     int loadErrorWaitMs = 4000;
 };
@@ -50,6 +52,7 @@ public:
     explicit Orvane(COrvaneSetup setup, QWidget* parent = nullptr);
     ~Orvane() override;
 
+    CProject& Project() { return m_project; }
     CAppOptions& Options() { return *m_options; }
     QString OptionsPath() const;
     QString ProjectPath() const { return m_projectPath; }
@@ -70,6 +73,9 @@ public:
     bool OpenProject(const QString& path);
     bool ImportProject(const QString& path);
     bool SaveProject(const QString& path);
+
+    // Null until a scene first plays a sound.
+    QMediaPlayer* SceneSoundPlayer() const { return m_sceneSound; }
 
     // The floating video window of the timeline (none yet).
     void HideVideoWindow() {}
@@ -99,6 +105,9 @@ public:
     void UpdateReleaseScenesAction(bool force) override;
     void ToggleSendEditDmx() override;
     void ReleaseScenes() override;
+    void PlaySceneSound(const QString& path, int volume) override;
+    void StopSceneSound() override;
+    void SetSceneSoundVolume(int volume) override;
 
     void SetModified(bool modified) override;
     bool IsModified() const override { return m_bModified; }
@@ -197,6 +206,8 @@ private:
     bool MayDiscardProject();
     void RememberProject(const QString& path);
 
+    // The show comes first: everything below may refer to it.
+    CProject m_project;
     COrvaneSetup m_setup;
     std::unique_ptr<CDocumentLink> m_document;
     std::unique_ptr<CAppOptions> m_options;
@@ -224,6 +235,7 @@ private:
 
     std::unique_ptr<QSplashScreen> m_splash;
     QTimer* m_timer = nullptr;
+    QMediaPlayer* m_sceneSound = nullptr; // a child of the window
     CMasterTick m_tick;
     CTickStages* m_pStages = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
     quint8* operator[](int universe) { return m_slots.data() + size_t(universe) * kSlots; }
     const quint8* operator[](int universe) const { return m_slots.data() + size_t(universe) * kSlots; }
 
-    void Zero() { std::memset(m_slots.data(), 0, m_slots.size()); }
+    // A layer never allocated has no block: memset may not see its null pointer.
+    void Zero() { std::fill(m_slots.begin(), m_slots.end(), quint8(0)); }
     void Zero(int universe) { std::memset((*this)[universe], 0, kSlots); }
 
     // Copies the universes both layers have; the rest of this one is kept.

@@ -1,0 +1,182 @@
+#include "app/ProjectLink.h"
+
+#include "model/Language.h"
+#include "show/Page.h"
+#include "show/PlayingScene.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/ShowHost.h"
+#include "Captions.h"
+
+void CProjectLink::Reset(int universes)
+{
+    if (universes >= 0)
+        m_project.NewProject(universes);
+    m_project.Reset();
+}
+
+bool CProjectLink::Open(const QString& path)
+{
+    Q_UNUSED(path);
+    // As a file the reader refuses: the reason on the splash screen, the
+    // pause to read it, then the new project that opening promises.
+    ShowHost().ShowSplashMessage(GetLangText(Txt::ProjectFilesUnavailable));
+    ShowHost().WaitAfterLoadError();
+    m_project.Reset();
+    return false;
+}
+
+bool CProjectLink::Import(const QString& path)
+{
+    Q_UNUSED(path);
+    // An import that fails leaves the open project as it was.
+    ShowHost().ShowSplashMessage(GetLangText(Txt::ProjectFilesUnavailable));
+    ShowHost().WaitAfterLoadError();
+    return false;
+}
+
+bool CProjectLink::Save(const QString& path, QString& reason)
+{
+    Q_UNUSED(path);
+    reason = GetLangText(Txt::ProjectFilesUnavailable);
+    return false;
+}
+
+void CProjectLink::Tick(int ms)
+{
+    m_project.Tick(ms);
+}
+
+void CProjectLink::MergeOutput()
+{
+    m_project.MergeOutput();
+}
+
+int CProjectLink::LoadedDmxMode() const
+{
+    return m_project.m_loadedDmxMode;
+}
+
+void CProjectLink::ClearLoadedDmxMode()
+{
+    m_project.m_loadedDmxMode = 0;
+}
+
+bool CProjectLink::IsPlaybackRunning() const
+{
+    return m_project.m_playbackRunning;
+}
+
+bool CProjectLink::IsEffectEditing() const
+{
+    return m_project.m_effectEditing;
+}
+
+bool CProjectLink::HasPlayingPlainScene() const
+{
+    for (const CPage* page : m_project.m_pages) {
+        for (const CPlayingScene* entry : page->m_playing) {
+            if (entry->Scene() && !entry->Scene()->IsEffectScene())
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CProjectLink::HasRunningEffects() const
+{
+    return !m_project.m_runningCopies.isEmpty();
+}
+
+bool CProjectLink::HasLiveLevels() const
+{
+    return m_project.HasLiveLevels();
+}
+
+void CProjectLink::ReleaseScenes()
+{
+    m_project.ReleaseScenes();
+}
+
+void CProjectLink::ReleaseEffects()
+{
+    // Stopping the running copies of effect scenes belongs to the document
+    // part that starts them; until then no copy can be running.
+}
+
+void CProjectLink::ReleaseLive()
+{
+    for (int u = 0; u < m_project.UniverseCount(); ++u) {
+        if (!m_project.IsActive(u))
+            continue;
+        quint8* mask = m_project.m_liveMask[u];
+        quint8* live = m_project.m_live[u];
+        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
+            if (mask[s]) {
+                mask[s] = 0;
+                live[s] = 0;
+            }
+        }
+    }
+    ShowHost().RaiseLiveLevelsChanged();
+    ShowHost().RaiseUiUpdate();
+}
+
+void CProjectLink::RefreshOutput()
+{
+    m_project.RefreshOutput();
+}
+
+int CProjectLink::UniverseCount() const
+{
+    return m_project.UniverseCount();
+}
+
+const quint8* CProjectLink::OutputLevels(int universe) const
+{
+    if (!m_project.IsUniverse(universe) || universe >= m_project.m_output.UniverseCount())
+        return nullptr;
+    return m_project.m_output[universe];
+}
+
+quint8* CProjectLink::DmxInputLevels(int universe)
+{
+    if (!m_project.IsUniverse(universe) || universe >= m_project.m_dmxInput.UniverseCount())
+        return nullptr;
+    return m_project.m_dmxInput[universe];
+}
+
+QVector<SDeviceConfig> CProjectLink::DmxConfig() const
+{
+    QVector<SDeviceConfig> records;
+    records.reserve(m_project.m_dmxConfig.size());
+    for (const CDmxConfigRecord* stored : m_project.m_dmxConfig) {
+        SDeviceConfig record;
+        if (stored) {
+            record.portADirection = stored->m_portADirection;
+            record.portBDirection = stored->m_portBDirection;
+            record.portAUniverse = stored->m_portAUniverse;
+            record.portBUniverse = stored->m_portBUniverse;
+            record.secondaryAUniverse = stored->m_secondaryPortAUniverse;
+            record.secondaryBUniverse = stored->m_secondaryPortBUniverse;
+        }
+        records << record;
+    }
+    return records;
+}
+
+void CProjectLink::SetDmxConfig(const QVector<SDeviceConfig>& records)
+{
+    qDeleteAll(m_project.m_dmxConfig);
+    m_project.m_dmxConfig.clear();
+    for (const SDeviceConfig& record : records) {
+        auto* stored = new CDmxConfigRecord;
+        stored->m_portADirection = record.portADirection;
+        stored->m_portBDirection = record.portBDirection;
+        stored->m_portAUniverse = record.portAUniverse;
+        stored->m_portBUniverse = record.portBUniverse;
+        stored->m_secondaryPortAUniverse = record.secondaryAUniverse;
+        stored->m_secondaryPortBUniverse = record.secondaryBUniverse;
+        m_project.m_dmxConfig << stored;
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/DocumentLink.h"
+
+class CProject;
+
+// The main window's way into the show document it owns. The project-file
+// reader and writer are not part of the program yet: opening, importing and
+// saving fail with a reason the operator can read, and leave the show as
+// those commands promise to on failure.
+class CProjectLink : public CDocumentLink
+{
+public:
+    explicit CProjectLink(CProject& project)
+        : m_project(project)
+    {
+    }
+
+    void Reset(int universes) override;
+    bool Open(const QString& path) override;
+    bool Import(const QString& path) override;
+    bool Save(const QString& path, QString& reason) override;
+
+    void Tick(int ms) override;
+    void MergeOutput() override;
+
+    int LoadedDmxMode() const override;
+    void ClearLoadedDmxMode() override;
+
+    bool IsPlaybackRunning() const override;
+    bool IsEffectEditing() const override;
+    bool HasPlayingPlainScene() const override;
+    bool HasRunningEffects() const override;
+    bool HasLiveLevels() const override;
+
+    void ReleaseScenes() override;
+    void ReleaseEffects() override;
+    void ReleaseLive() override;
+    void RefreshOutput() override;
+
+    int UniverseCount() const override;
+    const quint8* OutputLevels(int universe) const override;
+    quint8* DmxInputLevels(int universe) override;
+
+    QVector<SDeviceConfig> DmxConfig() const override;
+    void SetDmxConfig(const QVector<SDeviceConfig>& records) override;
+
+private:
+    CProject& m_project;
+};

@@ -1,0 +1,383 @@
+#include "TestRegistry.h"
+
+#include "ModalAnswer.h"
+#include "WindowIoRig.h"
+#include "app/AppOptions.h"
+#include "app/Globals.h"
+#include "app/Orvane.h"
+#include "model/PatchedFixture.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/StepFixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+
+// The main window with the show document it owns: start-up, the tick
+// stages, the release commands, File New and the file commands that the
+// project has no reader or writer for yet. Nothing here starts Art-Net.
+
+namespace {
+
+// A main window on its own project, started in a folder of its own with the
+// interfaces of a fake transport.
+struct CProjectWindowRig
+{
+    QTemporaryDir dir;
+    CFakeTransport* transport = nullptr; // owned by the window's device manager
+    std::unique_ptr<Orvane> window;
+
+    explicit CProjectWindowRig(const QByteArray& ini = QByteArray(),
+                               const QVector<CFakeTransport::SDevice>& devices = {})
+    {
+        if (!ini.isEmpty())
+            WriteFile(QStringLiteral("Orvane.ini"), ini);
+        auto fake = std::make_unique<CFakeTransport>();
+        fake->devices = devices;
+        transport = fake.get();
+        COrvaneSetup setup;
+        setup.programDir = dir.path();
+        setup.deviceTransport = std::move(fake);
+        setup.loadErrorWaitMs = 0;
+        window = std::make_unique<Orvane>(std::move(setup));
+    }
+
+    CProject& Project() { return window->Project(); }
+    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return file.fileName();
+    }
+
+    // A scene of the first page with one step that sets raw channels.
+    CScene* AddRawScene(const QString& name, int fadeIn, std::initializer_list<std::array<int, 3>> levels)
+    {
+        CProject& project = Project();
+        auto* scene = new CScene(name, project.UniverseCount());
+        scene->m_fadeIn = fadeIn;
+        auto* step = new CSceneStep(0, 1000);
+        for (const std::array<int, 3>& level : levels) {
+            auto* entry = new CStepFixture(project.GetChannelFixture(level[0], level[1]), scene);
+            entry->SetLevel(0, quint8(level[2]), true, true);
+            step->AddEntry(entry);
+        }
+        scene->m_steps << step;
+        scene->UpdateLength();
+        project.m_firstPage->m_scenes << scene;
+        return scene;
+    }
+
+    // Master ticks through the window's own project and merge stages.
+    void Tick(int count, int ms = 25)
+    {
+        for (int i = 0; i < count; ++i) {
+            window->TickProject(ms);
+            window->MergeOutput();
+        }
+    }
+
+    int Out(int universe, int slot) { return Project().m_output[universe][slot]; }
+};
+
+} // namespace
+
+class MainWindowProjectTest : public QObject
+{
+    Q_OBJECT
+
+    QString m_startDir;
+
+private slots:
+    void initTestCase() { m_startDir = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(m_startDir); }
+
+    void startUpResetsTheProjectToTheConfiguredUniverses_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("universes");
+        QTest::newRow("default") << QByteArray() << 4;
+        QTest::newRow("from the options") << QByteArray("NbUniverses=7\n") << 7;
+        QTest::newRow("one") << QByteArray("NbUniverses=1\n") << 1;
+    }
+
+    void startUpResetsTheProjectToTheConfiguredUniverses()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, universes);
+        {
+            CProjectWindowRig rig(ini);
+            CProject& project = rig.Project();
+            QCOMPARE(g_pProject, &project);
+            QCOMPARE(project.UniverseCount(), universes);
+            QCOMPARE(project.m_output.UniverseCount(), universes);
+            QCOMPARE(project.m_dmxInput.UniverseCount(), universes);
+            // A new project: its first page and general group, nothing plays.
+            QCOMPARE(project.m_pages.size(), 1);
+            QVERIFY(project.m_firstPage && project.m_generalGroup);
+            QVERIFY(!project.m_playbackRunning);
+            QVERIFY(!rig.Action("actionReleaseScenes")->isEnabled());
+            QVERIFY(!rig.Action("actionReleaseLive")->isEnabled());
+            // No sound played: no player made.
+            QCOMPARE(rig.window->SceneSoundPlayer(), nullptr);
+        }
+        QCOMPARE(g_pProject, nullptr);
+    }
+
+    // The window makes its project before anything gives it universes, and
+    // a window on another document never does.
+    void aProjectWithoutUniversesClearsAndCloses()
+    {
+        CProject project;
+        project.Clear();
+        QCOMPARE(project.m_output.UniverseCount(), 0);
+        QCOMPARE(project.m_pages.size(), 0);
+    }
+
+    // A fade-in of 1000 ms to 200 on a raw channel: r = min(1, (counter + 40)
+    // / 1000) with the counter one tick behind, level = trunc(200 * r).
+    void aPlayedSceneReachesTheOutputThroughTheTickStages()
+    {
+        CProjectWindowRig rig;
+        CScene* scene = rig.AddRawScene(QStringLiteral("Wash"), 1000, {{{1, 10, 200}}, {{3, 511, 90}}});
+        scene->m_fadeOut = 2000;
+        QVERIFY(rig.Project().m_firstPage->PlayScene(scene));
+
+        rig.Tick(1);
+        QCOMPARE(rig.Out(1, 10), 8);   // r = 0.04
+        QCOMPARE(rig.Out(3, 511), 3);  // 3.6
+        rig.Tick(19);
+        QCOMPARE(rig.Out(1, 10), 103); // r = 0.515
+        QCOMPARE(rig.Out(3, 511), 46); // 46.35
+        rig.Tick(20);
+        QCOMPARE(rig.Out(1, 10), 200);
+        QCOMPARE(rig.Out(3, 511), 90);
+        QCOMPARE(rig.Out(1, 9), 0);
+        QCOMPARE(rig.Out(1, 11), 0);
+        QCOMPARE(rig.Out(0, 10), 0);
+
+        // Released at once, its 2000 ms fade-out notwithstanding.
+        rig.window->UpdateReleaseScenesAction(false);
+        QAction* release = rig.Action("actionReleaseScenes");
+        QVERIFY(release->isEnabled());
+        release->trigger();
+        QVERIFY(!release->isEnabled());
+        rig.Tick(1);
+        QCOMPARE(rig.Out(1, 10), 0);
+        QCOMPARE(rig.Out(3, 511), 0);
+        QVERIFY(!rig.Project().IsScenePlaying(scene));
+    }
+
+    // Output universes go out from the project's output buffer, input
+    // universes land in its DMX input layer.
+    void theInterfacePassUsesTheProjectBuffers()
+    {
+        CFakeTransport::SDevice reader = CIoRig::Device(QStringLiteral("B"), 2);
+        reader.inputLevel = 40;
+        CProjectWindowRig rig(QByteArray(), {CIoRig::Device(QStringLiteral("A"), 2), reader});
+        SDmxInterface& device = *rig.window->DeviceManager().Interface(0);
+        device.portA = {kPortOutput, 2};
+        device.portB = {kPortOutput, 0};
+        SDmxInterface& input = *rig.window->DeviceManager().Interface(1);
+        input.portA = {kPortInput, 1};
+        input.portB = {kPortInput, 9}; // past the project's four universes
+        CScene* scene = rig.AddRawScene(QStringLiteral("Front"), 0, {{{2, 0, 255}}, {{2, 300, 17}}});
+        QVERIFY(rig.Project().m_firstPage->PlayScene(scene));
+        QVERIFY(rig.window->IsOutputOn());
+        QCOMPARE(rig.window->OutputMode(), 0);
+
+        rig.window->OnTimer();
+        QCOMPARE(rig.transport->writes.size(), 2);
+        QByteArray expected(512, '\0');
+        expected[0] = char(255);
+        expected[300] = char(17);
+        for (const CFakeTransport::SWrite& write : rig.transport->writes) {
+            if (write.port == 0)
+                QCOMPARE(write.levels, expected);
+            else
+                QCOMPARE(write.levels, QByteArray(512, '\0'));
+        }
+        // The document's own buffer, as the device manager read it.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.Project().m_output[2]), 512), expected);
+
+        const CDmxLayer& in = rig.Project().m_dmxInput;
+        QCOMPARE(int(std::count(in[1], in[1] + 512, 40)), 512);
+        for (int u : {0, 2, 3})
+            QCOMPARE(int(std::count(in[u], in[u] + 512, 0)), 512);
+    }
+
+    // The interfaces' ports go into the project's records in the device
+    // manager's order; records past the interfaces keep what they held.
+    void deviceConfigGoesIntoTheProjectRecords()
+    {
+        CProjectWindowRig rig(QByteArray(), {CIoRig::Device(QStringLiteral("A"), 2, true)});
+        SDmxInterface& device = *rig.window->DeviceManager().Interface(0);
+        device.portA = {kPortInput, 3};
+        device.portB = {kPortOutput, 1};
+        device.secondary->universeA = 2;
+        device.secondary->universeB = 0;
+        CProject& project = rig.Project();
+        for (int i = 0; i < 2; ++i) {
+            auto* record = new CDmxConfigRecord;
+            record->m_portADirection = kPortOutput;
+            record->m_portAUniverse = 10 + i;
+            record->m_portBUniverse = 20 + i;
+            project.m_dmxConfig << record;
+        }
+
+        rig.window->StoreDeviceConfig();
+        QCOMPARE(project.m_dmxConfig.size(), 2);
+        const CDmxConfigRecord& first = *project.m_dmxConfig[0];
+        QCOMPARE(QList<int>({first.m_portADirection, first.m_portBDirection, first.m_portAUniverse,
+                             first.m_portBUniverse, first.m_secondaryPortAUniverse, first.m_secondaryPortBUniverse}),
+                 QList<int>({kPortInput, kPortOutput, 3, 1, 2, 0}));
+        const CDmxConfigRecord& second = *project.m_dmxConfig[1];
+        QCOMPARE(QList<int>({second.m_portADirection, second.m_portBDirection, second.m_portAUniverse,
+                             second.m_portBUniverse, second.m_secondaryPortAUniverse, second.m_secondaryPortBUniverse}),
+                 QList<int>({kPortOutput, kPortOff, 11, 21, -1, -1}));
+    }
+
+    void fileNewResetsTheProjectAndKeepsItsUniverses()
+    {
+        CProjectWindowRig rig("NbUniverses=6\n");
+        CProject& project = rig.Project();
+        CScene* scene = rig.AddRawScene(QStringLiteral("Stage"), 0, {{{5, 7, 140}}});
+        QVERIFY(project.m_firstPage->PlayScene(scene));
+        rig.Tick(1);
+        QCOMPARE(rig.Out(5, 7), 140);
+        project.m_liveMask[5][8] = 1;
+        project.m_live[5][8] = 60;
+        project.m_loadedDmxMode = 1;
+
+        rig.window->OnFileNew();
+        QCOMPARE(g_pProject, &project);
+        QCOMPARE(project.UniverseCount(), 6);
+        QCOMPARE(project.m_pages.size(), 1);
+        QVERIFY(project.m_firstPage->m_scenes.isEmpty());
+        QVERIFY(!project.m_playbackRunning);
+        QVERIFY(!project.HasLiveLevels());
+        QCOMPARE(project.m_loadedDmxMode, 0);
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - Untitled"));
+        rig.Tick(1);
+        QCOMPARE(rig.Out(5, 7), 0);
+        QCOMPARE(rig.Out(5, 8), 0);
+    }
+
+    // Release live follows the live mask of the active universes only, and
+    // clears only the slots that mask holds.
+    void releaseLiveFollowsTheLiveMask()
+    {
+        CProjectWindowRig rig;
+        CProject& project = rig.Project();
+        QAction* release = rig.Action("actionReleaseLive");
+
+        // Universe 2 has nothing patched: its mask does not count.
+        project.m_liveMask[2][0] = 1;
+        project.m_live[2][0] = 50;
+        rig.window->RaiseLiveLevelsChanged();
+        rig.window->OnTimer();
+        QVERIFY(!release->isEnabled());
+
+        project.GetChannelFixture(0, 5);
+        project.m_liveMask[0][5] = 1;
+        project.m_live[0][5] = 99;
+        project.m_live[0][6] = 77; // a level without its mask is not output
+        rig.window->OnTimer();
+        QVERIFY(!release->isEnabled()); // nobody raised the flag
+        QCOMPARE(rig.Out(0, 5), 99);
+        QCOMPARE(rig.Out(0, 6), 0);
+        rig.window->RaiseLiveLevelsChanged();
+        rig.window->OnTimer();
+        QVERIFY(release->isEnabled());
+
+        release->trigger();
+        QVERIFY(!release->isEnabled());
+        QCOMPARE(int(project.m_liveMask[0][5]), 0);
+        QCOMPARE(int(project.m_live[0][5]), 0);
+        QCOMPARE(int(project.m_live[0][6]), 77);
+        QCOMPARE(int(project.m_liveMask[2][0]), 1);
+        QCOMPARE(int(project.m_live[2][0]), 50);
+        rig.window->OnTimer();
+        QCOMPARE(rig.Out(0, 5), 0);
+    }
+
+    // No project file can be read or written yet: each command fails as its
+    // failure is defined, and the tick is not left stopped.
+    void fileCommandsFailCleanly()
+    {
+        CProjectWindowRig rig;
+        CProject& project = rig.Project();
+        const QString existing = rig.WriteFile(QStringLiteral("old.kv3"), "previous");
+
+        rig.AddRawScene(QStringLiteral("Kept"), 0, {{{0, 1, 10}}});
+        rig.window->SetModified(true);
+        QString text;
+        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        QVERIFY(!rig.window->SaveProject(existing));
+        QVERIFY(text.contains(QLatin1String("old.kv3")));
+        QVERIFY(text.contains(QLatin1String("cannot read or write project files")));
+        QVERIFY(rig.window->IsModified());
+        QVERIFY(!rig.window->IsBusy());
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("previous"));
+
+        // An import that fails leaves the open project as it was.
+        QVERIFY(!rig.window->ImportProject(existing));
+        QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
+        QVERIFY(!rig.window->IsBusy());
+
+        // Opening clears the project first: a failed open ends in a new one.
+        QVERIFY(!rig.window->OpenProject(existing));
+        QCOMPARE(project.m_pages.size(), 1);
+        QVERIFY(project.m_firstPage->m_scenes.isEmpty());
+        QVERIFY(!rig.window->IsBusy());
+        QVERIFY(!rig.window->IsModified());
+        QVERIFY(rig.window->ProjectPath().isEmpty());
+    }
+
+    void sceneSoundsPlayAtTheProjectVolume()
+    {
+        CProjectWindowRig rig;
+        CProject& project = rig.Project();
+        const QString sound = rig.WriteFile(QStringLiteral("bell.wav"), QByteArray());
+        CScene* scene = rig.AddRawScene(QStringLiteral("Bell"), 0, {{{0, 0, 1}}});
+        scene->m_playSound = true;
+        scene->m_sound = sound;
+
+        // The volume set before any sound played is the one the first takes.
+        project.SetVolume(40);
+        QCOMPARE(rig.window->SceneSoundPlayer(), nullptr);
+        QVERIFY(project.m_firstPage->PlayScene(scene));
+        QMediaPlayer* player = rig.window->SceneSoundPlayer();
+        QVERIFY(player);
+        QCOMPARE(player->media().request().url(), QUrl::fromLocalFile(sound));
+        QCOMPARE(player->volume(), 40);
+        QCOMPARE(player->state(), QMediaPlayer::PlayingState);
+
+        project.SetVolume(75);
+        QCOMPARE(player->volume(), 75);
+
+        // File New stops the sound of the scene it deletes.
+        rig.window->OnFileNew();
+        QCOMPARE(player->state(), QMediaPlayer::StoppedState);
+        QCOMPARE(project.m_soundScene, nullptr);
+    }
+};
+
+ORVANE_TEST(MainWindowProjectTest)
+#include "MainWindowProjectTest.moc"

@@ -90,6 +90,8 @@ public:
     // Pixel column and row of a beam of a member; (-1, -1) for a bad index
     // or beam.
     QPoint BeamPixel(int index, int beam) const;
+    // The name the layout and effect code know it by.
+    QPoint BeamRect(int index, int beam) const { return BeamPixel(index, beam); }
     // Member and beam at pixel (x, y); -1 for each when the pixel lies
     // outside the grid or on no member's beam.
     void HitTest(int x, int y, int& member, int& beam) const;

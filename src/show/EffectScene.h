@@ -62,6 +62,40 @@ public:
     QList<int> StaticChannels(int universe) const;
     void SetStaticChannels(int universe, const QList<int>& channels);
 
+    // Scene editing
+    // Static levels of a profile mode (the profile's current mode) and of
+    // single DMX channels; setting either raises m_staticLevelsChanged.
+    void SetStaticLevel(const CLibraryProfile* profile, int channel, quint8 level);
+    bool HasStaticLevel(const CLibraryProfile* profile, int channel) const;
+    // Keeps the mode's record even when it is left empty.
+    void RemoveStaticLevel(const CLibraryProfile* profile, int channel);
+    void SetChannelStaticLevel(int universe, int channel, quint8 level);
+    void RemoveChannelStaticLevel(int universe, int channel);
+    // Static channels: the output slots (0-511) the effect drives, per
+    // universe. Slots past the universe or universes the scene holds no mask
+    // for are ignored; a slot is listed once. -1 skips an optional channel.
+    void AddStaticChannel(int universe, int channel);
+    void AddStaticColorChannels(int universe, int red, int green, int blue, int white);
+    void AddStaticPanTiltChannels(int universe, int pan, int tilt, int panFine, int tiltFine);
+    // The fixture's first-group colour sets, pan/tilt pairs, dimmers or one
+    // mode channel, where they serve a selected beam of the fixture.
+    void AddStaticColorSet(const CPatchedFixture* fixture, int set);
+    void AddStaticColorSets(const CPatchedFixture* fixture);
+    void AddStaticPanTiltSet(const CPatchedFixture* fixture, int pair);
+    void AddStaticPanTiltSets(const CPatchedFixture* fixture);
+    void AddStaticDimmer(const CPatchedFixture* fixture, int dimmer);
+    void AddStaticDimmers(const CPatchedFixture* fixture);
+    void AddStaticModeChannel(const CPatchedFixture* fixture, const CProfileChannelDef* channel);
+    bool IsStaticChannel(int universe, int channel) const;
+    // Static channels move with their fixtures before the masks do.
+    void RemapChannels(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                       const QList<int>& newUniverses, const QList<int>& newAddresses,
+                       const QList<int>& lengths) override;
+    // A running copy gives up the fixtures of `other`'s captured selection
+    // whose channels both copies hold static. True when its first step is
+    // left without entries (the caller then stops it).
+    bool ReleaseSharedFixtures(const CEffectScene& other);
+
     bool m_runningCopy = false;
     bool m_staticLevelsChanged = false;
     CEffectScene* m_source = nullptr; // for a running copy: the scene it copies; not owned

@@ -81,11 +81,13 @@ void CPage::Clear()
     m_pendingRemove.clear();
     m_hasPlaying = false;
     m_hasPending = false;
-    for (CScene* scene : m_scenes) {
+    // Out of the list first: forgetting a scene searches the page's scenes.
+    const QList<CScene*> scenes = m_scenes;
+    m_scenes.clear();
+    for (CScene* scene : scenes) {
         m_project.ForgetScene(scene);
         delete scene;
     }
-    m_scenes.clear();
 }
 
 int CPage::IndexOfPlaying(const CScene* scene) const
@@ -475,17 +477,8 @@ void CPage::DeleteScene(CScene* scene)
         return;
     ShowHost().FadingRemoveScene(scene);
     ShowHost().RemoveSceneBlocks(scene);
-    for (CScene* other : m_scenes) {
-        if (other == scene)
-            continue;
-        if (other->m_jumpTarget == scene) {
-            other->m_jumpTarget = nullptr;
-            other->m_jumpIndex = -1;
-            other->m_autoJump = false;
-        }
-        other->m_releaseList.removeAll(scene);
-    }
-    // Nothing that plays may keep pointing at it.
+    // Nothing that plays may keep pointing at it; jumps, release lists and
+    // stored crossfades are the project's to clear (ForgetScene).
     const int at = IndexOfPlaying(scene);
     if (at >= 0) {
         scene->UnmarkFixturesPlaying();

@@ -69,6 +69,21 @@ public:
     // Deletes the scene from the page and drops every reference to it.
     void DeleteScene(CScene* scene);
 
+    // Scene editing (PageEditing.cpp)
+    // Appends a new scene; with fromLive it holds one step of the live levels.
+    CScene* NewScene(const QString& name, bool fromLive);
+    // The name itself when free on the page, else name + "_copy_<n>" with the
+    // first free n from 1 (exact comparison).
+    QString UniqueSceneName(const QString& name) const;
+    CScene* FindScene(const QString& name) const;
+    // end of scene editing
+
+    // Fixture bookkeeping (ProjectFixtures.cpp)
+    // Numbers the scenes 0.. in list order and sets each jump index to its
+    // target's number (-1 without a target on this page), for the writer.
+    void UpdateSceneIndexes();
+    // end of fixture bookkeeping
+
     // One master tick: the pending pass, then every playing scene in the
     // order it was started, each writing over the playback layer.
     void Tick(int elapsedMs);

@@ -85,6 +85,8 @@ void CProject::Clear()
     StopSceneSound();
     m_editedScene = nullptr;
     m_playbackRunning = false;
+    // The effect being edited points at fixtures and profiles deleted below.
+    m_effectEngine.Clear(true);
 
     m_savedPlayingPages.clear();
     m_savedPlayingScenes.clear();
@@ -96,9 +98,11 @@ void CProject::Clear()
     m_library.clear();
     m_currentPage = nullptr;
     m_firstPage = nullptr;
-    // Pages hold entries of running copies: they go before the copies.
-    qDeleteAll(m_pages);
+    // Pages hold entries of running copies: they go before the copies. Out
+    // of the list first, as each scene deleted is forgotten in the pages.
+    const QList<CPage*> pages = m_pages;
     m_pages.clear();
+    qDeleteAll(pages);
     qDeleteAll(m_effectScenes);
     m_effectScenes.clear();
     qDeleteAll(m_runningCopies);
@@ -109,6 +113,7 @@ void CProject::Clear()
     m_generalGroup = nullptr;
     qDeleteAll(m_groups);
     m_groups.clear();
+    m_masks.clear();
     qDeleteAll(m_fadingButtons);
     m_fadingButtons.clear();
     DeleteRawChannels();
@@ -136,8 +141,8 @@ void CProject::Reset()
 
 void CProject::UpdateAfterPatch(bool sortGroups, bool restartScenes)
 {
-    // The selection capabilities start again with the group operations that
-    // keep them; nothing here holds them yet.
+    // The patch may have deleted profiles the capabilities point to.
+    m_selectionCaps.Reset();
     if (sortGroups) {
         for (CGroup* group : m_groups)
             group->SortFixtures();
@@ -373,6 +378,20 @@ void CProject::ForgetScene(CScene* scene)
 {
     if (m_editedScene == scene)
         m_editedScene = nullptr;
+    // Jumps and release lists are kept per page, but a scene moved to
+    // another page takes its references along: every page is searched.
+    for (CPage* page : qAsConst(m_pages)) {
+        for (CScene* other : qAsConst(page->m_scenes)) {
+            if (other == scene)
+                continue;
+            if (other->m_jumpTarget == scene) {
+                other->m_jumpTarget = nullptr;
+                other->m_jumpIndex = -1;
+                other->m_autoJump = false;
+            }
+            other->m_releaseList.removeAll(scene);
+        }
+    }
     if (m_soundScene == scene)
         StopSceneSound();
     for (int i = m_savedPlayingScenes.size() - 1; i >= 0; --i) {

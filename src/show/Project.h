@@ -1,8 +1,12 @@
 #pragma once
 
+#include "effects/EffectEngine.h" // edited scene and selection levels
 #include "show/DmxLayer.h"
+#include "show/SelectionCaps.h"
 #include "show/StepFixture.h"
 
+#include <QHash>
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QVector>
@@ -15,6 +19,26 @@ class CLibraryProfile;
 class CPage;
 class CPatchedFixture;
 class CScene;
+class CEffect;
+class CProfileChannelDef;
+class CSceneStep;
+class CLayoutItem;
+class CProfilePresetDef;
+
+// Edited scene and selection levels: a stored set of channel levels the
+// scene editor lays over the edit layer.
+struct CChannelLevel
+{
+    int m_universe = 0;
+    int m_channel = 0; // slot 0-511
+    quint8 m_level = 0;
+};
+struct CMask
+{
+    QString m_name;
+    QList<CChannelLevel> m_levels;
+};
+// end of edited scene and selection levels
 
 // Port directions and universes of one DMX interface, saved with the project.
 struct CDmxConfigRecord
@@ -122,6 +146,151 @@ public:
     // A copy saved as playing is started again on its saved selection.
     bool RestartSavedEffectCopy(CEffectScene* effectScene);
 
+    // Groups and fixture bookkeeping (ProjectGroups.cpp, ProjectFixtures.cpp)
+    // A group of the current selection, made current; a selected matrix
+    // member brings its whole matrix.
+    CGroup* AddGroup(const QString& name);
+    // Adds the selection to group n (1 or more) and makes it current.
+    void AddSelectionToGroup(int n);
+    // Deletes group n (1 or more); later groups keep their layout positions.
+    void RemoveGroup(int n);
+    CPatchedFixture* AddFixture(int address, int universe, int id, int matrixId, const QString& name,
+                                CLibraryProfile* profile, bool invertPan, bool invertTilt, CLayoutItem* layoutItem);
+    CFixtureMatrix* AddMatrix(CLibraryProfile* profile, int id, int columns, int rows, CLayoutItem* layoutItem);
+    CLibraryProfile* FindLibraryProfile(const QString& path) const;
+    // The first "Untitled<n>.kvp" no library profile has as its path.
+    QString UniqueProfileName() const;
+    // 1 + the highest active universe, at least 4.
+    int UsedUniverseCount() const;
+    // False when a playing scene uses one of the fixtures.
+    bool CanRemoveFixtures(const QList<CPatchedFixture*>& fixtures) const;
+    // Unpatches and deletes the fixtures; scenes keep their levels as raw
+    // channels. With `matrixCleanUp` they also leave their matrices, and a
+    // matrix left empty is deleted.
+    void RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp);
+    void RemoveMatrix(CFixtureMatrix* matrix);
+    // Fixtures were patched over raw channels: every scene that does not
+    // play folds its raw-channel entries into theirs.
+    void AbsorbRawChannelsInScenes(const QList<CPatchedFixture*>& fixtures);
+    // The name the patch dialog and the import know it by.
+    void RemoveFixturesFromScenes(const QList<CPatchedFixture*>& fixtures) { AbsorbRawChannelsInScenes(fixtures); }
+    // Channel blocks moved by the patch: stored levels follow them in every
+    // scene, running copy and effect scene. Five parallel lists.
+    void PatchChanged(const QList<int>& oldUniverses, const QList<int>& oldAddresses, const QList<int>& newUniverses,
+                      const QList<int>& newAddresses, const QList<int>& lengths);
+    void SelectionChanged();
+    void ComputeSelectionCaps();
+    // The general group's selection becomes the fixtures, beams and
+    // matrices the effect drives.
+    void SelectEffectFixtures(const CEffect* effect);
+    // The 28 x 28 icon of a channel preset.
+    QImage MakePresetIcon(const CProfilePresetDef* preset);
+    // Where the effect engine lets go of removed fixtures in the copies it
+    // is generating; the engine installs it. Called before the fixtures are
+    // deleted.
+    using RemovedFixturesHook = void (*)(CProject& project, const QList<CPatchedFixture*>& fixtures);
+    static void SetRemovedFixturesHook(RemovedFixturesHook hook);
+
+    CSelectionCaps m_selectionCaps;
+    QHash<QString, QImage> m_presetIcons; // icon path -> scaled icon
+    // end of groups and fixture bookkeeping
+
+    // Scene editing (ProjectSceneEditing.cpp)
+    // A new page, made current.
+    CPage* AddPage(const QString& name);
+    // False for the first page, an index past the end or a page with
+    // playing scenes.
+    bool RemovePage(int n);
+    // "Scene <n>" on the current page; with fromLive it holds one step of
+    // the live levels.
+    CScene* AddScene(bool fromLive);
+    CEffectScene* AddEffectScene();
+    // Stops every running copy of effect scene n, then deletes it.
+    bool RemoveEffectScene(int n);
+    CEffectScene* FindEffectSceneByEffect(int id) const;
+    bool HasEffectSceneForEffect(int id) const { return FindEffectSceneByEffect(id) != nullptr; }
+    // Where the effect engine stops the running copies of an effect scene
+    // (all of them with `all`); the engine installs it.
+    using StopEffectSceneHook = bool (*)(CProject& project, CEffectScene* effectScene, bool all);
+    static void SetStopEffectSceneHook(StopEffectSceneHook hook);
+    // end of scene editing
+
+    // Edited scene and selection levels (ProjectEditLayer.cpp, ProjectSelectionLevels.cpp)
+    // The editor swaps scene objects (undo, cancel): `newScene` takes the
+    // old one's button place and every reference the show keeps to it.
+    void SetEditedScene(CScene* oldScene, CScene* newScene);
+    // With `rebuild`, the edit layer shows the edited scene again: its static
+    // levels, then its current step. A call made from inside a refresh does
+    // nothing.
+    void RefreshEditLayer(bool rebuild);
+    void LoadEditedEffectLevels();
+    void CopyLiveToEdit();
+    // Lays mask n over the edit layer; false when there is no mask n.
+    bool ApplyMask(int n);
+    void ResetEditLayer();
+    void ClearEditLayer();
+    void ClearEffectMask();
+    void ReleaseLive();
+    void UpdateEditMaskForSelection();
+    // Where preset and level controls act: 0 into the edited scene, 1 into
+    // an edited scene that plays (or beyond what the edited effect drives),
+    // 3 live.
+    int EditTarget() const;
+    bool CanPreviewEditedScene() const;
+    // The first running copy of the effect scene that drives the selection
+    // (fixtures the effect cannot reach aside); null when none does.
+    CEffectScene* IsEffectSceneRunningOnSelection(const CEffectScene* effectScene) const;
+    bool IsEditedScenePlayingHere() const;
+    void SetFixtureColor(CPatchedFixture* fixture, int colorSet, quint8 red, quint8 green, quint8 blue, quint8 white);
+    // Colour full (CMY 0), pan and tilt centred, other channels at their
+    // default preset, for the selected fixtures.
+    void DefaultLevels();
+    // Releases, on every selected fixture, the channels with the function of
+    // each given preset control's channel.
+    void ReleasePresetChannels(const QList<const CProfileChannelDef*>& channels);
+
+    // Levels the control panels set on the selection: into the live layer,
+    // or into the edit layer and the edited scene.
+    void SetSelectionColor(quint8 red, quint8 green, quint8 blue, quint8 white, bool master);
+    // With a spread the selected fixtures fan out around pan and tilt.
+    void SetSelectionPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, int panSpread, int tiltSpread,
+                             bool master);
+    void SetSelectionPreset(const CProfileChannelDef* reference, const CProfilePresetDef* preset, quint8 level,
+                            bool anyTypeIndex, bool fine);
+    void SetSelectionChannelPreset(const CLibraryProfile* profile, const CProfileChannelDef* channel, quint8 level);
+    void SetChannelLevel(int universe, int slot, quint8 level);
+    void SetFixtureChannelLevel(CPatchedFixture* fixture, int channel, quint8 level);
+    // The name the DMX faders know it by.
+    void SetChannelLevels(CPatchedFixture* fixture, int channel, quint8 level)
+    {
+        SetFixtureChannelLevel(fixture, channel, level);
+    }
+    void SetSelectionPanTiltLive(quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine);
+    // Mode switches "off" and "on" of the control panels.
+    void ReleaseChannel(int universe, int slot);
+    void ReleaseFixtureChannel(CPatchedFixture* fixture, int channel);
+    void ReleaseChannelWithPartner(CPatchedFixture* fixture, int channel);
+    void ReleasePresetChannel(const CProfileChannelDef* reference, bool anyTypeIndex);
+    // Component 0 red/cyan, 1 green/magenta, 2 blue/yellow, 3 white, else all.
+    void ReleaseColorChannels(int component, bool master);
+    // Axis 0 pan, 1 tilt, else both.
+    void ReleasePanTiltChannels(int axis, bool master);
+    void SetFixtureChannel(CPatchedFixture* fixture, int channel, quint8 level);
+    void SetColorChannels(int component, quint8 level, bool master);
+    void SetPanTiltChannels(int axis, quint8 coarse, quint8 fine, bool master);
+    // The channels the edited effect drives show "Fx" in the panels.
+    void MarkEffectDimmers();
+    void MarkEffectChannelType(int type);
+    void MarkEffectPanTilt();
+    void MarkEffectColors();
+
+    CEffectEngine m_effectEngine; // holds the effect being edited or generated
+    QList<CMask> m_masks;
+    // Set while the layout view paints colours fixture by fixture: selection
+    // colours then stay out of the edited scene's steps.
+    bool m_fullColorDrawing = false;
+    // end of edited scene and selection levels
+
     CPage* m_currentPage = nullptr;
     CPage* m_firstPage = nullptr;
     CGroup* m_currentGroup = nullptr;
@@ -183,6 +352,7 @@ public:
     QList<CFadingButton*> m_fadingButtons;       // owned
 
 private:
+    void RebuildEditLayer(); // edited scene and selection levels
     template <typename Apply>
     void ForEachPlayingScene(Apply apply);
     void MergeUniverse(int universe, bool mergeEdit);

@@ -235,6 +235,56 @@ public:
     QList<CSceneStep*> m_selection;         // editor's selected steps, not owned
     QList<CEffect*> m_effects;              // owned
 
+    // Scene editing
+    // The editor shows steps as rows: a hand-made step is a row of its own,
+    // a run of consecutive steps generated from one effect is one row.
+    int RowCount() const;
+    // Index of the row's first step; -1 when there is no such row.
+    int RowToStepIndex(int row) const;
+    CSceneStep* StepAtRow(int row) const;
+    // The row holding the step, whichever step of an effect row it is; -1
+    // when the step is not the scene's.
+    int StepToRow(const CSceneStep* step) const;
+    // Makes the row's first step current and adds the row's steps to the
+    // selection; a missing row only clears the current step.
+    void SelectRow(int row);
+    void ClearSelection();
+    int EffectCount() const { return m_effects.size(); }
+    // A new current step after the row's last step (first for a missing
+    // row): a copy of a hand-made template, else captured from the edit
+    // layer. Every step then drives the same fixtures.
+    CSceneStep* InsertStep(int row, bool selectionOnly, const CSceneStep* templateStep, CStepSource& source);
+    // Copies of the clipboard steps after the row; each run of steps of one
+    // effect gets one clone of it. The clipboard is left as it is.
+    void PasteSteps(int row, const QList<CSceneStep*>& clipboard);
+    // Takes the selected steps out (deleting them with deleteSteps) and the
+    // effects no step uses any more; empties the selection.
+    void RemoveSelectedSteps(bool deleteSteps);
+    void RemoveEffectIfUnused(CEffect* effect, bool deleteEffect);
+    // After steps came or went: lengths, selection, and a current step that
+    // is still the scene's (the one nearest `formerIndex`, its old place,
+    // when it went), with the run-time position on it.
+    void SettleAfterStepChange(int formerIndex);
+
+    // Fixtures moved in the patch: the five lists are parallel, one block
+    // per element. Every block is read from the masks as they were before,
+    // so overlapping blocks never move a channel twice.
+    virtual void RemapChannels(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                               const QList<int>& newUniverses, const QList<int>& newAddresses,
+                               const QList<int>& lengths);
+    // Fixtures patched over raw channels the hand-made steps drove: those
+    // levels move into the fixtures' entries.
+    void AbsorbRawChannels(const QList<CPatchedFixture*>& newFixtures);
+    // Fixtures leaving the patch: hand-made steps keep their levels as raw
+    // channels; effect rows drop the fixtures and are generated again.
+    void RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource& source);
+    // Writes the steps of `effect` (the caller keeps it) into the scene from
+    // step index `position` on, with a clone of the effect; the effect
+    // engine installs it. Without one, an effect row that loses fixtures
+    // keeps its steps minus their entries.
+    using EffectRowGenerator = void (*)(CScene& scene, CEffect* effect, int position);
+    static void SetEffectRowGenerator(EffectRowGenerator generator);
+
 protected:
     // Deletes the effects through the effect engine's operations.
     void DeleteEffects();

@@ -114,6 +114,37 @@ public:
 
     // The 2-D layout view.
     virtual void RepaintLayoutView() {}
+    // The fixtures window stores the view of the current group into it
+    // (scroll, visible rectangle, item positions, beam flags).
+    virtual void StoreGroupView() {}
+    // The layout view's move lock; there is none before the view is built.
+    virtual bool HasLayoutView() const { return false; }
+    virtual bool IsLayoutMoveLocked() const { return false; }
+    virtual void SetLayoutMoveLocked(bool locked) { Q_UNUSED(locked); }
+
+    // Edited scene and selection levels.
+    // The editor swapped scene objects: the crossfade window and the
+    // timeline point to the new one.
+    virtual void FadingReplaceScene(CScene* oldScene, CScene* newScene)
+    {
+        Q_UNUSED(oldScene);
+        Q_UNUSED(newScene);
+    }
+    virtual void TimeLineReplaceScene(CScene* oldScene, CScene* newScene)
+    {
+        Q_UNUSED(oldScene);
+        Q_UNUSED(newScene);
+    }
+    // The presets window shows "Fx" on the controls of what the edited
+    // effect drives, and the DMX faders lock theirs.
+    virtual void MarkDimmersFx() {}
+    virtual void MarkChannelTypeFx(int channelType) { Q_UNUSED(channelType); }
+    virtual void MarkPanTiltFx() {}
+    virtual void MarkColorFx() {}
+    virtual void LockDimmerChannels() {}
+    virtual void LockChannelsOfType(int channelType) { Q_UNUSED(channelType); }
+    virtual void LockPanTiltChannels() {}
+    virtual void LockColorChannels() {}
 
     // Scene sounds: the player lives with the program, not the document.
     virtual void PlaySceneSound(const QString& path, int volume)

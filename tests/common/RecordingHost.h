@@ -27,6 +27,8 @@ public:
     int deleteTarget = 0;
     bool recording = false;
     QObject* openTriggerDialog = nullptr;
+    bool layoutView = false;
+    bool layoutMoveLocked = false;
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
@@ -91,12 +93,27 @@ public:
     void SetTimeLineLength(int ms) override { calls << QStringLiteral("SetTimeLineLength:%1").arg(ms); }
     void SetTimeLineVolume(int volume) override { calls << QStringLiteral("SetTimeLineVolume:%1").arg(volume); }
     void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
+    void StoreGroupView() override { calls << QStringLiteral("StoreGroupView"); }
+    bool HasLayoutView() const override { return layoutView; }
+    bool IsLayoutMoveLocked() const override { return layoutMoveLocked; }
+    void SetLayoutMoveLocked(bool locked) override { layoutMoveLocked = locked; }
     void PlaySceneSound(const QString& path, int volume) override
     {
         calls << QStringLiteral("PlaySceneSound:%1:%2").arg(path).arg(volume);
     }
     void StopSceneSound() override { calls << QStringLiteral("StopSceneSound"); }
     void SetSceneSoundVolume(int volume) override { calls << QStringLiteral("SetSceneSoundVolume:%1").arg(volume); }
+
+    void FadingReplaceScene(CScene*, CScene*) override { calls << QStringLiteral("FadingReplaceScene"); }
+    void TimeLineReplaceScene(CScene*, CScene*) override { calls << QStringLiteral("TimeLineReplaceScene"); }
+    void MarkDimmersFx() override { calls << QStringLiteral("MarkDimmersFx"); }
+    void MarkChannelTypeFx(int type) override { calls << QStringLiteral("MarkChannelTypeFx:%1").arg(type); }
+    void MarkPanTiltFx() override { calls << QStringLiteral("MarkPanTiltFx"); }
+    void MarkColorFx() override { calls << QStringLiteral("MarkColorFx"); }
+    void LockDimmerChannels() override { calls << QStringLiteral("LockDimmerChannels"); }
+    void LockChannelsOfType(int type) override { calls << QStringLiteral("LockChannelsOfType:%1").arg(type); }
+    void LockPanTiltChannels() override { calls << QStringLiteral("LockPanTiltChannels"); }
+    void LockColorChannels() override { calls << QStringLiteral("LockColorChannels"); }
 
     void SetModified(bool m) override { modified = m; }
     bool IsModified() const override { return modified; }

@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "effects/GradientEffect.h"
+
 #include "PlaybackRig.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
@@ -82,6 +84,8 @@ private slots:
         rig.project.GetChannelFixture(2, 5);
         rig.project.m_fadingButtons << new CFadingButton(QStringLiteral("X"));
         rig.project.m_dmxConfig << new CDmxConfigRecord;
+        rig.project.m_masks << CMask{QStringLiteral("M"), {}};
+        rig.project.m_effectEngine.SetEffect(new CGradientEffect);
         for (CDmxLayer* layer : {&rig.project.m_liveMask, &rig.project.m_editMask, &rig.project.m_effectMask,
                                  &rig.project.m_playback, &rig.project.m_edit, &rig.project.m_live,
                                  &rig.project.m_output, &rig.project.m_dmxInput, &rig.project.m_recordInput})
@@ -100,6 +104,8 @@ private slots:
         QVERIFY(rig.project.m_library.isEmpty());
         QVERIFY(rig.project.m_fadingButtons.isEmpty());
         QVERIFY(rig.project.m_dmxConfig.isEmpty());
+        QVERIFY(rig.project.m_masks.isEmpty());
+        QCOMPARE(rig.project.m_effectEngine.Effect(), nullptr);
         QVERIFY(rig.project.m_rawChannels.isEmpty());
         QCOMPARE(rig.project.RawChannelAt(2, 5), nullptr);
         for (int u = 0; u < 4; ++u)

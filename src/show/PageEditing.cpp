@@ -1,0 +1,38 @@
+// Editing members of CPage: new scenes and scene names.
+
+#include "show/Page.h"
+
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+
+CScene* CPage::NewScene(const QString& name, bool fromLive)
+{
+    auto* scene = new CScene(name, m_project.UniverseCount());
+    if (fromLive) {
+        m_project.CopyLiveToEdit();
+        scene->InsertStep(0, false, nullptr, m_project);
+    }
+    m_scenes << scene;
+    return scene;
+}
+
+QString CPage::UniqueSceneName(const QString& name) const
+{
+    if (!FindScene(name))
+        return name;
+    for (int n = 1;; ++n) {
+        const QString candidate = name + QStringLiteral("_copy_%1").arg(n);
+        if (!FindScene(candidate))
+            return candidate;
+    }
+}
+
+CScene* CPage::FindScene(const QString& name) const
+{
+    for (CScene* scene : m_scenes) {
+        if (scene->m_name == name)
+            return scene;
+    }
+    return nullptr;
+}

@@ -1,0 +1,455 @@
+#include "show/Project.h"
+
+#include "effects/Effect.h"
+#include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "model/ProfilePresetDef.h"
+#include "model/ProfileTypes.h"
+#include "show/EffectScene.h"
+#include "show/Group.h"
+#include "show/MultiColorRect.h"
+#include "show/Page.h"
+#include "show/PlayingScene.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+CProject::RemovedFixturesHook s_removedFixturesHook = nullptr;
+
+constexpr int kPresetIconSize = 28;
+// A preset picture is a small icon; anything far larger is refused before
+// it is decoded, so a hostile profile cannot make us allocate gigabytes.
+constexpr int kLargestPresetPicture = 4096;
+constexpr int kFirstUniverseCount = 4;
+
+const QColor kIconOutline(115, 115, 110);
+const QString kUndefinedPresetIcon = QStringLiteral("System/Presets/Undef.png");
+const QString kRotaryMark = QStringLiteral(":/Orvane/Images/Channels/Rotary.png");
+const QString kShakeMark = QStringLiteral(":/Orvane/Images/Channels/Shake.png");
+
+QImage ReadIcon(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kLargestPresetPicture || size.height() > kLargestPresetPicture)
+        return QImage();
+    // Aspect ignored, fast: the reader decodes straight to the icon size.
+    reader.setScaledSize(QSize(kPresetIconSize, kPresetIconSize));
+    QImage image = reader.read();
+    if (image.isNull())
+        return image;
+    if (image.size() != QSize(kPresetIconSize, kPresetIconSize))
+        image = image.scaled(kPresetIconSize, kPresetIconSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The three pictures every run needs, read once.
+const QImage& UndefinedIcon()
+{
+    static const QImage image = ReadIcon(kUndefinedPresetIcon);
+    return image;
+}
+
+const QImage& RotaryMark()
+{
+    static const QImage image = ReadIcon(kRotaryMark);
+    return image;
+}
+
+const QImage& ShakeMark()
+{
+    static const QImage image = ReadIcon(kShakeMark);
+    return image;
+}
+
+QImage BlankIcon()
+{
+    QImage icon(kPresetIconSize, kPresetIconSize, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    return icon;
+}
+
+void DrawOutline(QPainter& painter)
+{
+    painter.setPen(kIconOutline);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, kPresetIconSize - 1, kPresetIconSize - 1);
+}
+
+// Every scene of every page, every effect scene and every running copy,
+// each once: an operation that moves or converts levels must not reach a
+// scene twice.
+QList<CScene*> EveryScene(const CProject& project)
+{
+    QList<CScene*> scenes;
+    auto add = [&scenes](CScene* scene) {
+        if (scene && !scenes.contains(scene))
+            scenes << scene;
+    };
+    for (const CPage* page : project.m_pages) {
+        for (CScene* scene : page->m_scenes)
+            add(scene);
+    }
+    for (CEffectScene* scene : project.m_effectScenes)
+        add(scene);
+    for (CEffectScene* scene : project.m_runningCopies)
+        add(scene);
+    return scenes;
+}
+
+// An effect scene's steps are made again from its effect at every start;
+// its effect is what the operator built and stays, even with no fixture left.
+void DropEntries(CScene* scene, const QList<CPatchedFixture*>& fixtures)
+{
+    QList<CSceneStep*> steps = scene->m_steps;
+    if (scene->m_transitionStep)
+        steps << scene->m_transitionStep;
+    for (CSceneStep* step : steps) {
+        for (int i = step->m_entries.size() - 1; i >= 0; --i) {
+            if (fixtures.contains(step->m_entries[i]->Fixture()))
+                delete step->m_entries.takeAt(i);
+        }
+    }
+}
+
+} // namespace
+
+void CProject::SetRemovedFixturesHook(RemovedFixturesHook hook)
+{
+    s_removedFixturesHook = hook;
+}
+
+// --- Adding
+
+CPatchedFixture* CProject::AddFixture(int address, int universe, int id, int matrixId, const QString& name,
+                                      CLibraryProfile* profile, bool invertPan, bool invertTilt,
+                                      CLayoutItem* layoutItem)
+{
+    if (!m_generalGroup)
+        return nullptr;
+    CPatchedFixture* fixture = m_generalGroup->AddFixture(address, universe, id, matrixId, name, profile, invertPan,
+                                                          invertTilt, m_groups.size(), layoutItem);
+    if (m_currentGroup && m_currentGroup != m_generalGroup)
+        m_currentGroup->AddFixture(fixture);
+    if (invertPan || invertTilt) {
+        m_invertedFixtures << fixture;
+        m_hasInvertedFixtures = true;
+    }
+    return fixture;
+}
+
+CFixtureMatrix* CProject::AddMatrix(CLibraryProfile* profile, int id, int columns, int rows, CLayoutItem* layoutItem)
+{
+    if (!m_generalGroup)
+        return nullptr;
+    CFixtureMatrix* matrix = m_generalGroup->AddMatrix(profile, id, columns, rows, m_groups.size(), layoutItem);
+    if (m_currentGroup && m_currentGroup != m_generalGroup)
+        m_currentGroup->m_matrices << matrix;
+    return matrix;
+}
+
+// --- Library
+
+CLibraryProfile* CProject::FindLibraryProfile(const QString& path) const
+{
+    for (CLibraryProfile* profile : m_library) {
+        if (profile->GetPath() == path)
+            return profile;
+    }
+    return nullptr;
+}
+
+QString CProject::UniqueProfileName() const
+{
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("Untitled%1.kvp").arg(n);
+        if (!FindLibraryProfile(name))
+            return name;
+    }
+}
+
+int CProject::UsedUniverseCount() const
+{
+    int used = 0;
+    for (int u = 0; u < m_active.size(); ++u) {
+        if (m_active[u])
+            used = u + 1;
+    }
+    return qMax(kFirstUniverseCount, used);
+}
+
+// --- Removing
+
+bool CProject::CanRemoveFixtures(const QList<CPatchedFixture*>& fixtures) const
+{
+    for (const CPage* page : m_pages) {
+        for (const CPlayingScene* entry : page->m_playing) {
+            const CScene* scene = entry->Scene();
+            if (scene && !scene->UsesNoneOf(fixtures))
+                return false;
+        }
+    }
+    return true;
+}
+
+void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp)
+{
+    if (!m_generalGroup)
+        return;
+    // Only patched fixtures, each once: anything else is left alone.
+    QList<CPatchedFixture*> removed;
+    for (CPatchedFixture* fixture : fixtures) {
+        if (m_generalGroup->m_fixtures.contains(fixture) && !removed.contains(fixture))
+            removed << fixture;
+    }
+    if (removed.isEmpty())
+        return;
+
+    // Every scene and copy lets go of the fixtures while they still exist.
+    QList<CScene*> scenes = EveryScene(*this);
+    if (m_editedScene && !scenes.contains(m_editedScene))
+        scenes << m_editedScene;
+    for (CScene* scene : scenes) {
+        if (scene->IsEffectScene() && !m_runningCopies.contains(static_cast<CEffectScene*>(scene)))
+            DropEntries(scene, removed);
+        else
+            scene->RemoveFixtures(removed, *this);
+        for (CEffect* effect : scene->m_effects) {
+            for (const CPatchedFixture* fixture : removed)
+                effect->RemoveFixture(fixture);
+        }
+    }
+    for (CEffectScene* scene : m_effectScenes + m_runningCopies) {
+        for (CPatchedFixture* fixture : removed) {
+            scene->m_drivenFixtures.removeAll(fixture);
+            scene->m_capturedSelection.removeAll(fixture);
+        }
+    }
+    // The effect being edited, and the engine's records made from it.
+    if (CEffect* edited = m_effectEngine.Effect()) {
+        for (const CPatchedFixture* fixture : removed)
+            edited->RemoveFixture(fixture);
+        m_effectEngine.SetEffect(edited);
+    }
+    if (s_removedFixturesHook)
+        s_removedFixturesHook(*this, removed);
+
+    for (CPatchedFixture* fixture : removed) {
+        CLibraryProfile* profile = fixture->Profile();
+
+        for (int g = 1; g < m_groups.size(); ++g)
+            m_groups[g]->RemoveFixture(fixture, false, false);
+        if (m_invertedFixtures.removeAll(fixture) > 0)
+            m_hasInvertedFixtures = !m_invertedFixtures.isEmpty();
+        m_savedSelectedFixtures.removeAll(fixture);
+
+        // No matrix may keep a deleted member. Without the clean-up the
+        // caller deals with the matrix itself; with it, a matrix left empty
+        // leaves every group (and every effect) before it is deleted.
+        for (CFixtureMatrix* matrix : QList<CFixtureMatrix*>(m_generalGroup->m_matrices)) {
+            if (!matrix->RemoveMember(fixture))
+                continue;
+            if (matrixCleanUp && matrix->MemberCount() == 0)
+                RemoveMatrix(matrix);
+        }
+        m_generalGroup->RemoveFixture(fixture, matrixCleanUp, true);
+
+        if (!profile)
+            continue;
+        bool used = false;
+        for (CGroup* group : m_groups) {
+            bool usedHere = false;
+            for (const CPatchedFixture* member : group->m_fixtures)
+                usedHere = usedHere || member->Profile() == profile;
+            if (!usedHere)
+                group->RemoveProfileConfigs(profile);
+            used = used || usedHere;
+        }
+        // A matrix kept by the caller still draws with its profile.
+        for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
+            used = used || matrix->Profile() == profile;
+        if (!used && m_library.removeAll(profile) > 0)
+            delete profile;
+    }
+    ComputeSelectionCaps();
+}
+
+void CProject::RemoveMatrix(CFixtureMatrix* matrix)
+{
+    if (!matrix || !m_generalGroup || !m_generalGroup->m_matrices.contains(matrix))
+        return;
+    for (int g = 1; g < m_groups.size(); ++g)
+        m_groups[g]->RemoveMatrix(matrix, false);
+    m_savedSelectedMatrices.removeAll(matrix);
+    // Effects address a project matrix without owning it.
+    for (CScene* scene : EveryScene(*this)) {
+        for (CEffect* effect : scene->m_effects) {
+            if (effect && effect->m_matrix == matrix)
+                effect->ReleaseMatrix();
+        }
+    }
+    CEffect* edited = m_effectEngine.Effect();
+    if (edited && edited->m_matrix == matrix) {
+        edited->ReleaseMatrix();
+        m_effectEngine.SetEffect(edited);
+    }
+    m_generalGroup->RemoveMatrix(matrix, true);
+}
+
+// --- Patch changes
+
+void CProject::AbsorbRawChannelsInScenes(const QList<CPatchedFixture*>& fixtures)
+{
+    if (fixtures.isEmpty())
+        return;
+    for (CPage* page : m_pages) {
+        for (CScene* scene : page->m_scenes) {
+            if (!page->IsPlaying(scene))
+                scene->AbsorbRawChannels(fixtures);
+        }
+    }
+}
+
+void CProject::PatchChanged(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                            const QList<int>& newUniverses, const QList<int>& newAddresses, const QList<int>& lengths)
+{
+    // Blocks are the entries all five lists have.
+    const int blocks = std::min({oldUniverses.size(), oldAddresses.size(), newUniverses.size(),
+                                 newAddresses.size(), lengths.size()});
+    if (blocks == 0)
+        return;
+    const QList<int> oldU = oldUniverses.mid(0, blocks);
+    const QList<int> oldA = oldAddresses.mid(0, blocks);
+    const QList<int> newU = newUniverses.mid(0, blocks);
+    const QList<int> newA = newAddresses.mid(0, blocks);
+    const QList<int> len = lengths.mid(0, blocks);
+
+    for (CScene* scene : EveryScene(*this))
+        scene->RemapChannels(oldU, oldA, newU, newA, len);
+}
+
+// --- Selection
+
+void CProject::SelectionChanged()
+{
+    ComputeSelectionCaps();
+    if (m_editedScene && m_editedScene->IsEffectScene()) {
+        ClearEditLayer();
+        RefreshEditLayer(true);
+    }
+    // The refresh may call back into the document; an outer operation that
+    // holds the guard keeps holding it afterwards.
+    const bool outerGuard = m_editGuard;
+    m_editGuard = true;
+    ShowHost().RefreshPagesAndPresets();
+    m_editGuard = outerGuard;
+}
+
+void CProject::ComputeSelectionCaps()
+{
+    m_selectionCaps.Reset();
+    if (m_currentGroup) {
+        for (const CPatchedFixture* fixture : m_currentGroup->m_selectedFixtures)
+            m_selectionCaps.AddProfile(fixture->Profile());
+    }
+    m_selectionCaps.Update();
+}
+
+void CProject::SelectEffectFixtures(const CEffect* effect)
+{
+    if (!m_generalGroup)
+        return;
+    CGroup* group = m_generalGroup;
+    group->m_selectedFixtures.clear();
+    group->m_selectedMatrices.clear();
+    for (CPatchedFixture* fixture : group->m_fixtures) {
+        QList<bool>& flags = fixture->BeamFlags();
+        for (bool& flag : flags)
+            flag = false;
+    }
+    if (!effect)
+        return;
+    const int bindings =
+        qMin(effect->m_beamFixtures.size(), qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()));
+    for (int i = 0; i < bindings; ++i) {
+        CPatchedFixture* fixture = effect->m_beamFixtures[i];
+        // A binding read from a file may name a fixture or beam that is not
+        // (or no longer) patched.
+        if (!effect->m_beamSel[i] || !group->m_fixtures.contains(fixture))
+            continue;
+        QList<bool>& flags = fixture->BeamFlags();
+        const int beam = effect->m_beamIndex[i];
+        if (beam < 0 || beam >= flags.size())
+            continue;
+        flags[beam] = true;
+        if (!group->m_selectedFixtures.contains(fixture))
+            group->m_selectedFixtures << fixture;
+        if (fixture->m_matrixId >= 0) {
+            CFixtureMatrix* matrix = group->FindMatrix(fixture->m_matrixId);
+            if (matrix && !group->m_selectedMatrices.contains(matrix))
+                group->m_selectedMatrices << matrix;
+        }
+    }
+}
+
+// --- Preset icons
+
+QImage CProject::MakePresetIcon(const CProfilePresetDef* preset)
+{
+    if (!preset)
+        return UndefinedIcon();
+
+    if (preset->m_type == PresetType::Color || preset->m_type == PresetType::HalfColor) {
+        QImage icon = BlankIcon();
+        QPainter painter(&icon);
+        const QRect whole(0, 0, kPresetIconSize, kPresetIconSize);
+        if (preset->m_type == PresetType::Color)
+            painter.fillRect(whole, preset->m_colors[0]);
+        else
+            DrawMultiColorRect(painter, whole, preset->UsedColorCount(), preset->m_colors);
+        DrawOutline(painter);
+        return icon;
+    }
+
+    if (preset->m_type == PresetType::Gobo && (preset->m_rotary || preset->m_shake)) {
+        QImage icon = BlankIcon();
+        QPainter painter(&icon);
+        const QImage picture = QFileInfo(preset->m_icon).isFile() ? ReadIcon(preset->m_icon) : QImage();
+        painter.drawImage(0, 0, picture.isNull() ? UndefinedIcon() : picture);
+        if (preset->m_rotary)
+            painter.drawImage(0, 0, RotaryMark());
+        if (preset->m_shake)
+            painter.drawImage(0, 0, ShakeMark());
+        return icon;
+    }
+
+    const auto cached = m_presetIcons.constFind(preset->m_icon);
+    if (cached != m_presetIcons.constEnd())
+        return cached.value();
+    if (!QFileInfo(preset->m_icon).isFile())
+        return UndefinedIcon();
+    const QImage icon = ReadIcon(preset->m_icon);
+    if (icon.isNull())
+        return UndefinedIcon();
+    m_presetIcons.insert(preset->m_icon, icon);
+    return icon;
+}
+
+// --- Scene numbers for the writer
+
+void CPage::UpdateSceneIndexes()
+{
+    for (int i = 0; i < m_scenes.size(); ++i)
+        m_scenes[i]->m_indexInPage = i;
+    for (CScene* scene : m_scenes)
+        scene->m_jumpIndex = scene->m_jumpTarget ? m_scenes.indexOf(scene->m_jumpTarget) : -1;
+}

@@ -1,0 +1,135 @@
+#include "show/Project.h"
+
+#include "model/FixtureMatrix.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+
+namespace {
+
+// Groups take the function keys in turn; the general group has F1.
+constexpr int kGroupKeyCount = 12;
+
+QString GroupKeyName(int groupIndex)
+{
+    return QStringLiteral("F%1").arg(groupIndex % kGroupKeyCount + 1);
+}
+
+// Gives the item a position at `slot`, appending copies of its position 0
+// where it has fewer (a file may have left it short).
+template <typename Item>
+void PlaceAt(Item* item, int slot, const QPoint& point)
+{
+    while (item->PositionCount() <= slot)
+        item->AddPosition(item->Position(0));
+    item->SetPosition(slot, point);
+}
+
+} // namespace
+
+CGroup* CProject::AddGroup(const QString& name)
+{
+    if (!m_generalGroup)
+        return nullptr;
+    CGroup* current = m_currentGroup ? m_currentGroup : m_generalGroup;
+    const int currentIndex = CurrentGroupIndex();
+    const int newIndex = m_groups.size();
+    auto* group = new CGroup(name);
+
+    // Members; a matrix member brings its whole matrix, so the new layout
+    // can place the matrix. Its matrix may not be in the current group
+    // (another group's selection): the fixture then comes alone.
+    for (CPatchedFixture* fixture : current->m_selectedFixtures) {
+        CFixtureMatrix* matrix = fixture->m_matrixId >= 0 ? current->FindMatrix(fixture->m_matrixId) : nullptr;
+        if (!matrix) {
+            group->AddFixture(fixture);
+            continue;
+        }
+        if (group->m_fixtures.contains(fixture))
+            continue;
+        for (CPatchedFixture* member : matrix->Members())
+            group->AddFixture(member);
+        if (!group->m_matrices.contains(matrix))
+            group->m_matrices << matrix;
+    }
+    for (CFixtureMatrix* matrix : current->m_selectedMatrices) {
+        if (!group->m_matrices.contains(matrix))
+            group->m_matrices << matrix;
+    }
+    group->m_selectedFixtures = current->m_selectedFixtures;
+    group->m_selectedMatrices = current->m_selectedMatrices;
+    group->m_commonPositions = current->m_commonPositions;
+
+    // Every item gets a place in the new layout: the general layout's,
+    // unless the new group holds it, then the current group's.
+    for (CPatchedFixture* fixture : m_generalGroup->m_fixtures) {
+        if (fixture->m_matrixId < 0)
+            PlaceAt(fixture, newIndex, fixture->Position(0));
+    }
+    for (CFixtureMatrix* matrix : m_generalGroup->m_matrices)
+        PlaceAt(matrix, newIndex, matrix->Position(0));
+    for (CPatchedFixture* fixture : group->m_fixtures) {
+        if (fixture->m_matrixId < 0)
+            PlaceAt(fixture, newIndex, fixture->Position(currentIndex));
+    }
+    for (CFixtureMatrix* matrix : group->m_matrices)
+        PlaceAt(matrix, newIndex, matrix->Position(currentIndex));
+
+    const QString key = GroupKeyName(newIndex);
+    bool keyTaken = false;
+    for (const CGroup* other : m_groups)
+        keyTaken = keyTaken || other->m_triggers.m_shortCut.m_keyName == key;
+    if (!keyTaken)
+        group->m_triggers.ParseShortCut(key);
+
+    m_groups << group;
+    m_currentGroup = group;
+    return group;
+}
+
+void CProject::AddSelectionToGroup(int n)
+{
+    if (n < 1 || n >= m_groups.size() || !m_currentGroup)
+        return;
+    CGroup* group = m_groups[n];
+    const int currentIndex = CurrentGroupIndex();
+    // Copies: the current group may be group n itself.
+    const QList<CPatchedFixture*> selectedFixtures = m_currentGroup->m_selectedFixtures;
+    const QList<CFixtureMatrix*> selectedMatrices = m_currentGroup->m_selectedMatrices;
+    group->m_selectedFixtures.clear();
+    group->m_selectedMatrices.clear();
+
+    for (CPatchedFixture* fixture : selectedFixtures) {
+        if (group->m_fixtures.contains(fixture))
+            continue;
+        // A matrix member has the one position of its matrix cell.
+        if (fixture->m_matrixId < 0)
+            PlaceAt(fixture, n, fixture->Position(currentIndex));
+        group->AddFixture(fixture);
+        group->m_selectedFixtures << fixture;
+    }
+    for (CFixtureMatrix* matrix : selectedMatrices) {
+        if (group->m_matrices.contains(matrix))
+            continue;
+        PlaceAt(matrix, n, matrix->Position(currentIndex));
+        group->m_matrices << matrix;
+        group->m_selectedMatrices << matrix;
+    }
+    m_currentGroup = group;
+}
+
+void CProject::RemoveGroup(int n)
+{
+    if (n < 1 || n >= m_groups.size() || !m_generalGroup)
+        return;
+    CGroup* group = m_groups[n];
+    if (m_currentGroup == group)
+        m_currentGroup = m_generalGroup;
+    m_groups.removeAt(n);
+    delete group;
+    for (CPatchedFixture* fixture : m_generalGroup->m_fixtures) {
+        if (fixture->m_matrixId < 0)
+            fixture->RemovePosition(n);
+    }
+    for (CFixtureMatrix* matrix : m_generalGroup->m_matrices)
+        matrix->RemovePosition(n);
+}

@@ -1,0 +1,653 @@
+// Editing members of CScene and CEffectScene: editor rows, inserting,
+// pasting and removing steps, following patch changes, and the static
+// levels and channels of effect scenes.
+
+#include "show/EffectScene.h"
+
+#include "effects/Effect.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/SceneStep.h"
+
+#include <algorithm>
+
+namespace {
+
+CScene::EffectRowGenerator g_rowGenerator = nullptr;
+
+// Index just past the row that starts at step `start`.
+int RowEnd(const QList<CSceneStep*>& steps, int start)
+{
+    const CEffect* effect = steps.at(start)->m_effect;
+    int end = start + 1;
+    if (effect) {
+        while (end < steps.size() && steps.at(end)->m_effect == effect)
+            ++end;
+    }
+    return end;
+}
+
+int ChannelCountOf(const CPatchedFixture* fixture)
+{
+    return fixture->Profile() ? fixture->Profile()->ChannelCount() : 1;
+}
+
+bool IsRawChannel(const CPatchedFixture* fixture)
+{
+    return fixture && fixture->m_id == -1 && !fixture->Profile();
+}
+
+bool IsSlot(int slot)
+{
+    return slot >= 0 && slot < kSlotsPerUniverse;
+}
+
+// One block of a patch move, checked against the scene's universes. Slots
+// that fall outside a universe at either end are left where they are.
+struct RemapBlock
+{
+    int oldUniverse = 0;
+    int oldAddress = 0;
+    int newUniverse = 0;
+    int newAddress = 0;
+    int length = 0;
+
+    bool MovesSlot(int offset) const { return IsSlot(oldAddress + offset) && IsSlot(newAddress + offset); }
+};
+
+QList<RemapBlock> CheckedBlocks(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                                const QList<int>& newUniverses, const QList<int>& newAddresses,
+                                const QList<int>& lengths, int universeCount)
+{
+    QList<RemapBlock> blocks;
+    const int count = newAddresses.size();
+    for (int k = 0; k < count; ++k) {
+        if (k >= oldUniverses.size() || k >= oldAddresses.size() || k >= newUniverses.size() || k >= lengths.size())
+            break;
+        RemapBlock block{oldUniverses[k], oldAddresses[k], newUniverses[k], newAddresses[k],
+                         std::min(lengths[k], kSlotsPerUniverse)};
+        if (block.length <= 0 || block.oldUniverse < 0 || block.oldUniverse >= universeCount ||
+            block.newUniverse < 0 || block.newUniverse >= universeCount)
+            continue;
+        blocks << block;
+    }
+    return blocks;
+}
+
+} // namespace
+
+void CScene::SetEffectRowGenerator(EffectRowGenerator generator)
+{
+    g_rowGenerator = generator;
+}
+
+// --- Rows
+
+int CScene::RowCount() const
+{
+    int rows = 0;
+    for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i))
+        ++rows;
+    return rows;
+}
+
+int CScene::RowToStepIndex(int row) const
+{
+    if (row < 0)
+        return -1;
+    for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i)) {
+        if (row-- == 0)
+            return i;
+    }
+    return -1;
+}
+
+CSceneStep* CScene::StepAtRow(int row) const
+{
+    const int index = RowToStepIndex(row);
+    return index >= 0 ? m_steps.at(index) : nullptr;
+}
+
+int CScene::StepToRow(const CSceneStep* step) const
+{
+    if (!step)
+        return -1;
+    int row = 0;
+    for (int i = 0; i < m_steps.size(); ++row) {
+        const int end = RowEnd(m_steps, i);
+        for (; i < end; ++i) {
+            if (m_steps.at(i) == step)
+                return row;
+        }
+    }
+    return -1;
+}
+
+void CScene::SelectRow(int row)
+{
+    const int first = RowToStepIndex(row);
+    if (first < 0) {
+        m_currentStep = nullptr;
+        return;
+    }
+    m_currentStep = m_steps.at(first);
+    const int end = RowEnd(m_steps, first);
+    for (int i = first; i < end; ++i) {
+        if (!m_selection.contains(m_steps.at(i)))
+            m_selection << m_steps.at(i);
+    }
+}
+
+void CScene::ClearSelection()
+{
+    m_selection.clear();
+    m_currentStep = nullptr;
+}
+
+// --- Steps
+
+void CScene::SettleAfterStepChange(int formerIndex)
+{
+    UpdateLength();
+    for (int i = m_selection.size() - 1; i >= 0; --i) {
+        if (!m_steps.contains(m_selection.at(i)))
+            m_selection.removeAt(i);
+    }
+    if (m_steps.isEmpty()) {
+        m_currentStep = nullptr;
+        m_currentStepIndex = 0;
+        m_positionOrigin = m_stepStart = m_stepEnd = 0;
+        m_cyclePosition = m_roundedPosition = m_stepTime = 0;
+        return;
+    }
+    if (!m_currentStep) {
+        m_currentStepIndex = std::clamp(m_currentStepIndex, 0, int(m_steps.size()) - 1);
+        return;
+    }
+    // A step shown or played stays where it is in time; a step that went
+    // away gives its place to the nearest one left.
+    const int index = m_steps.indexOf(m_currentStep);
+    if (index >= 0)
+        GoToStep(index, m_stepTime);
+    else
+        GoToStep(std::clamp(formerIndex, 0, int(m_steps.size()) - 1), 0);
+}
+
+CSceneStep* CScene::InsertStep(int row, bool selectionOnly, const CSceneStep* templateStep, CStepSource& source)
+{
+    const int rowStart = RowToStepIndex(row);
+    const int at = rowStart < 0 ? 0 : RowEnd(m_steps, rowStart);
+    CSceneStep* const formerFirst = m_steps.value(0);
+
+    CSceneStep* step = nullptr;
+    bool copyOfOwnStep = false;
+    if (templateStep && !templateStep->m_effect) {
+        step = new CSceneStep(this, *templateStep, nullptr);
+        copyOfOwnStep = m_steps.contains(const_cast<CSceneStep*>(templateStep));
+    } else {
+        step = new CSceneStep(this, true, selectionOnly, source);
+    }
+    m_steps.insert(at, step);
+    m_currentStep = step;
+    m_stepTime = 0; // a new step is shown from its start, not at the time of the last one
+    // Against the step that was first: the new step may now be first itself.
+    if (formerFirst && !copyOfOwnStep)
+        AddMissingEntries(step, formerFirst);
+    SettleAfterStepChange(at);
+    return step;
+}
+
+void CScene::PasteSteps(int row, const QList<CSceneStep*>& clipboard)
+{
+    const int rowStart = RowToStepIndex(row);
+    int at = rowStart < 0 ? 0 : RowEnd(m_steps, rowStart);
+    CSceneStep* const formerFirst = m_steps.value(0);
+    const QList<CSceneStep*> ownSteps = m_steps;
+    bool pasted = false;
+
+    for (int i = 0; i < clipboard.size();) {
+        if (!clipboard.at(i)) {
+            ++i;
+            continue;
+        }
+        const CEffect* effect = clipboard.at(i)->m_effect;
+        int end = i + 1;
+        if (effect) {
+            while (end < clipboard.size() && clipboard.at(end) && clipboard.at(end)->m_effect == effect)
+                ++end;
+        }
+        CEffect* clone = effect ? CloneEffect(effect) : nullptr;
+        if (clone)
+            m_effects << clone;
+        bool foreign = false;
+        CSceneStep* last = nullptr;
+        for (int k = i; k < end; ++k) {
+            last = new CSceneStep(this, *clipboard.at(k), clone);
+            m_steps.insert(at++, last);
+            m_currentStep = last;
+            m_stepTime = 0;
+            foreign = foreign || !ownSteps.contains(clipboard.at(k));
+        }
+        if (formerFirst && foreign)
+            AddMissingEntries(last, formerFirst);
+        pasted = true;
+        i = end;
+    }
+    if (pasted)
+        SettleAfterStepChange(at - 1);
+}
+
+void CScene::RemoveSelectedSteps(bool deleteSteps)
+{
+    const int formerIndex = m_currentStep ? m_steps.indexOf(m_currentStep) : m_currentStepIndex;
+    const QList<CSceneStep*> selection = m_selection;
+    m_selection.clear();
+    QList<CEffect*> effects;
+    for (CSceneStep* step : selection) {
+        // A step listed twice is taken out (and deleted) once.
+        if (!m_steps.removeOne(step))
+            continue;
+        if (step->m_effect && !effects.contains(step->m_effect))
+            effects << step->m_effect;
+        if (deleteSteps)
+            delete step;
+    }
+    for (CEffect* effect : effects)
+        RemoveEffectIfUnused(effect, deleteSteps);
+    SettleAfterStepChange(formerIndex);
+}
+
+void CScene::RemoveEffectIfUnused(CEffect* effect, bool deleteEffect)
+{
+    if (!effect)
+        return;
+    for (const CSceneStep* step : m_steps) {
+        if (step->m_effect == effect)
+            return;
+    }
+    // Only an effect the scene owned may be deleted here.
+    if (m_effects.removeAll(effect) > 0 && deleteEffect)
+        delete effect;
+}
+
+// --- Patch maintenance
+
+void CScene::RemapChannels(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                           const QList<int>& newUniverses, const QList<int>& newAddresses, const QList<int>& lengths)
+{
+    const QList<RemapBlock> blocks =
+        CheckedBlocks(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths, m_universeCount);
+    if (blocks.isEmpty())
+        return;
+    const QVector<quint8> before = m_activeMasks;
+    auto at = [](int universe, int slot) { return universe * kSlotsPerUniverse + slot; };
+    for (const RemapBlock& block : blocks) {
+        for (int i = 0; i < block.length; ++i) {
+            if (IsSlot(block.oldAddress + i))
+                m_activeMasks[at(block.oldUniverse, block.oldAddress + i)] = 0;
+        }
+    }
+    for (const RemapBlock& block : blocks) {
+        for (int i = 0; i < block.length; ++i) {
+            if (block.MovesSlot(i))
+                m_activeMasks[at(block.newUniverse, block.newAddress + i)] =
+                    before[at(block.oldUniverse, block.oldAddress + i)];
+        }
+    }
+}
+
+void CScene::AbsorbRawChannels(const QList<CPatchedFixture*>& newFixtures)
+{
+    for (CSceneStep* step : qAsConst(m_steps)) {
+        if (step->m_effect)
+            continue;
+        for (CPatchedFixture* fixture : newFixtures) {
+            if (!fixture || !fixture->Profile())
+                continue;
+            const int first = fixture->m_address;
+            const int last = first + ChannelCountOf(fixture) - 1;
+            // Appending the fixture's entry never moves the entries below i.
+            for (int i = step->m_entries.size() - 1; i >= 0; --i) {
+                CStepFixture* raw = step->m_entries.at(i);
+                const CPatchedFixture* channel = raw->Fixture();
+                if (!IsRawChannel(channel) || channel->m_universe != fixture->m_universe ||
+                    channel->m_address < first || channel->m_address > last)
+                    continue;
+                CStepFixture* entry = step->FindEntry(fixture);
+                if (!entry)
+                    entry = step->AddEntry(new CStepFixture(fixture, this));
+                if (entry)
+                    entry->SetLevel(channel->m_address - first, raw->Level(0), false, false);
+                step->m_entries.removeAt(i);
+                delete raw;
+            }
+        }
+    }
+}
+
+namespace {
+
+// The fixture's entry becomes one raw-channel entry per channel, in place,
+// each with its level. A slot past the universe has no raw channel and its
+// level goes with the fixture.
+void EntryToRawChannels(CSceneStep* step, CScene* scene, const CPatchedFixture* fixture, CStepSource& source)
+{
+    CStepFixture* entry = step->FindEntry(fixture);
+    if (!entry)
+        return;
+    int at = step->m_entries.indexOf(entry);
+    step->m_entries.removeAt(at);
+    for (int c = 0; c < entry->ChannelCount(); ++c) {
+        CPatchedFixture* raw = source.ChannelFixture(fixture->m_universe, fixture->m_address + c);
+        if (!raw)
+            continue;
+        if (CStepFixture* existing = step->FindEntry(raw)) {
+            existing->SetLevel(0, entry->Level(c), false, false);
+            continue;
+        }
+        auto* channel = new CStepFixture(raw, scene);
+        channel->SetLevel(0, entry->Level(c), false, false);
+        step->m_entries.insert(at++, channel);
+    }
+    delete entry;
+}
+
+void DropEntry(CSceneStep* step, const CPatchedFixture* fixture)
+{
+    if (CStepFixture* entry = step ? step->FindEntry(fixture) : nullptr) {
+        step->m_entries.removeOne(entry);
+        delete entry;
+    }
+}
+
+} // namespace
+
+void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource& source)
+{
+    if (removed.isEmpty())
+        return;
+    const int formerIndex = m_currentStep ? m_steps.indexOf(m_currentStep) : m_currentStepIndex;
+
+    QList<CEffect*> changedEffects;
+    for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i)) {
+        CSceneStep* step = m_steps.at(i);
+        if (CEffect* effect = step->m_effect) {
+            bool dropped = false;
+            for (const CPatchedFixture* fixture : removed)
+                dropped = effect->RemoveFixture(fixture) || dropped;
+            if (dropped && !changedEffects.contains(effect))
+                changedEffects << effect;
+            continue;
+        }
+        for (const CPatchedFixture* fixture : removed)
+            EntryToRawChannels(step, this, fixture, source);
+    }
+
+    for (CEffect* effect : changedEffects) {
+        const int position = std::find_if(m_steps.begin(), m_steps.end(),
+                                          [effect](const CSceneStep* s) { return s->m_effect == effect; }) -
+                             m_steps.begin();
+        const bool regenerate = !effect->m_fixtures.isEmpty();
+        if (regenerate && !g_rowGenerator) {
+            for (CSceneStep* step : qAsConst(m_steps)) {
+                if (step->m_effect == effect) {
+                    for (const CPatchedFixture* fixture : removed)
+                        DropEntry(step, fixture);
+                }
+            }
+            continue;
+        }
+        for (int i = m_steps.size() - 1; i >= 0; --i) {
+            if (m_steps.at(i)->m_effect == effect)
+                delete m_steps.takeAt(i);
+        }
+        if (regenerate)
+            g_rowGenerator(*this, effect, position);
+        RemoveEffectIfUnused(effect, true);
+    }
+
+    // The transition step is a copy of a step: it must not outlive the fixtures either.
+    for (const CPatchedFixture* fixture : removed)
+        DropEntry(m_transitionStep, fixture);
+    SettleAfterStepChange(formerIndex);
+}
+
+// --- Effect scenes: static levels
+
+void CEffectScene::SetStaticLevel(const CLibraryProfile* profile, int channel, quint8 level)
+{
+    if (!profile || channel < 0)
+        return;
+    auto record = std::find_if(m_modeStaticLevels.begin(), m_modeStaticLevels.end(), [profile](const auto& r) {
+        return r.m_profile == profile->GetPath() && r.m_mode == profile->m_currentMode;
+    });
+    if (record == m_modeStaticLevels.end()) {
+        CModeStaticLevels levels;
+        levels.m_profile = profile->GetPath();
+        levels.m_mode = profile->m_currentMode;
+        m_modeStaticLevels << levels;
+        record = m_modeStaticLevels.end() - 1;
+    }
+    auto entry = std::find_if(record->m_levels.begin(), record->m_levels.end(),
+                              [channel](const QPair<int, quint8>& e) { return e.first == channel; });
+    if (entry != record->m_levels.end())
+        entry->second = level;
+    else
+        record->m_levels << qMakePair(channel, level);
+    m_staticLevelsChanged = true;
+}
+
+bool CEffectScene::HasStaticLevel(const CLibraryProfile* profile, int channel) const
+{
+    if (!profile)
+        return false;
+    for (const CModeStaticLevels& record : m_modeStaticLevels) {
+        if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+            continue;
+        for (const auto& entry : record.m_levels) {
+            if (entry.first == channel)
+                return true;
+        }
+    }
+    return false;
+}
+
+void CEffectScene::RemoveStaticLevel(const CLibraryProfile* profile, int channel)
+{
+    if (!profile)
+        return;
+    for (CModeStaticLevels& record : m_modeStaticLevels) {
+        if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+            continue;
+        for (int i = record.m_levels.size() - 1; i >= 0; --i) {
+            if (record.m_levels.at(i).first == channel)
+                record.m_levels.removeAt(i);
+        }
+    }
+}
+
+void CEffectScene::SetChannelStaticLevel(int universe, int channel, quint8 level)
+{
+    for (CStaticChannelLevel& record : m_channelStaticLevels) {
+        if (record.m_universe == universe && record.m_channel == channel) {
+            record.m_level = level;
+            m_staticLevelsChanged = true;
+            return;
+        }
+    }
+    m_channelStaticLevels << CStaticChannelLevel{universe, channel, level};
+    m_staticLevelsChanged = true;
+}
+
+void CEffectScene::RemoveChannelStaticLevel(int universe, int channel)
+{
+    for (int i = m_channelStaticLevels.size() - 1; i >= 0; --i) {
+        const CStaticChannelLevel& record = m_channelStaticLevels.at(i);
+        if (record.m_universe == universe && record.m_channel == channel)
+            m_channelStaticLevels.removeAt(i);
+    }
+}
+
+// --- Effect scenes: static channels
+
+void CEffectScene::AddStaticChannel(int universe, int channel)
+{
+    if (universe < 0 || universe >= m_staticChannels.size() || !IsSlot(channel))
+        return;
+    if (!m_staticChannels[universe].contains(channel))
+        m_staticChannels[universe] << channel;
+}
+
+bool CEffectScene::IsStaticChannel(int universe, int channel) const
+{
+    return universe >= 0 && universe < m_staticChannels.size() && m_staticChannels[universe].contains(channel);
+}
+
+void CEffectScene::AddStaticColorChannels(int universe, int red, int green, int blue, int white)
+{
+    for (int channel : {red, green, blue, white}) {
+        if (channel != -1)
+            AddStaticChannel(universe, channel);
+    }
+}
+
+void CEffectScene::AddStaticPanTiltChannels(int universe, int pan, int tilt, int panFine, int tiltFine)
+{
+    for (int channel : {pan, tilt, panFine, tiltFine}) {
+        if (channel != -1)
+            AddStaticChannel(universe, channel);
+    }
+}
+
+namespace {
+
+int SlotOf(const CPatchedFixture* fixture, const CProfileChannelDef* channel)
+{
+    return channel ? fixture->m_address + channel->m_index : -1;
+}
+
+const CLibraryProfile* LibraryProfileOf(const CPatchedFixture* fixture)
+{
+    return fixture ? fixture->Profile() : nullptr;
+}
+
+} // namespace
+
+void CEffectScene::AddStaticColorSet(const CPatchedFixture* fixture, int set)
+{
+    const CLibraryProfile* profile = LibraryProfileOf(fixture);
+    if (!profile || set < 0 || set >= profile->ColorSets().size())
+        return;
+    const CColorSet& colors = profile->ColorSets().at(set);
+    if (!fixture->IsChannelSelected(colors.red))
+        return;
+    AddStaticColorChannels(fixture->m_universe, SlotOf(fixture, colors.red), SlotOf(fixture, colors.green),
+                           SlotOf(fixture, colors.blue), profile->HasWhite() ? SlotOf(fixture, colors.white) : -1);
+}
+
+void CEffectScene::AddStaticColorSets(const CPatchedFixture* fixture)
+{
+    if (const CLibraryProfile* profile = LibraryProfileOf(fixture)) {
+        for (int set = 0; set < profile->ColorSets().size(); ++set)
+            AddStaticColorSet(fixture, set);
+    }
+}
+
+void CEffectScene::AddStaticPanTiltSet(const CPatchedFixture* fixture, int pair)
+{
+    const CLibraryProfile* profile = LibraryProfileOf(fixture);
+    if (!profile || pair < 0 || pair >= profile->PanTiltPairs().size())
+        return;
+    const CPanTiltPair& axes = profile->PanTiltPairs().at(pair);
+    if (!fixture->IsChannelSelected(axes.pan))
+        return;
+    const bool fine = profile->HasFinePanTilt();
+    AddStaticPanTiltChannels(fixture->m_universe, SlotOf(fixture, axes.pan), SlotOf(fixture, axes.tilt),
+                             fine ? SlotOf(fixture, axes.panFine) : -1, fine ? SlotOf(fixture, axes.tiltFine) : -1);
+}
+
+void CEffectScene::AddStaticPanTiltSets(const CPatchedFixture* fixture)
+{
+    if (const CLibraryProfile* profile = LibraryProfileOf(fixture)) {
+        for (int pair = 0; pair < profile->PanTiltPairs().size(); ++pair)
+            AddStaticPanTiltSet(fixture, pair);
+    }
+}
+
+void CEffectScene::AddStaticDimmer(const CPatchedFixture* fixture, int dimmer)
+{
+    const CLibraryProfile* profile = LibraryProfileOf(fixture);
+    if (!profile || dimmer < 0 || dimmer >= profile->Dimmers().size())
+        return;
+    AddStaticModeChannel(fixture, profile->Dimmers().at(dimmer).channel);
+}
+
+void CEffectScene::AddStaticDimmers(const CPatchedFixture* fixture)
+{
+    if (const CLibraryProfile* profile = LibraryProfileOf(fixture)) {
+        for (int dimmer = 0; dimmer < profile->Dimmers().size(); ++dimmer)
+            AddStaticDimmer(fixture, dimmer);
+    }
+}
+
+void CEffectScene::AddStaticModeChannel(const CPatchedFixture* fixture, const CProfileChannelDef* channel)
+{
+    if (fixture && channel && fixture->IsChannelSelected(channel))
+        AddStaticChannel(fixture->m_universe, SlotOf(fixture, channel));
+}
+
+// --- Effect scenes: patch and running copies
+
+void CEffectScene::RemapChannels(const QList<int>& oldUniverses, const QList<int>& oldAddresses,
+                                 const QList<int>& newUniverses, const QList<int>& newAddresses,
+                                 const QList<int>& lengths)
+{
+    const QList<RemapBlock> blocks =
+        CheckedBlocks(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths, m_staticChannels.size());
+    if (!blocks.isEmpty()) {
+        // Read from the lists as they were, so that a channel one block moves
+        // into another block's old range is not moved again.
+        const QVector<QList<int>> before = m_staticChannels;
+        for (const RemapBlock& block : blocks) {
+            QList<int>& channels = m_staticChannels[block.oldUniverse];
+            for (int i = 0; i < block.length; ++i)
+                channels.removeAll(block.oldAddress + i);
+        }
+        for (const RemapBlock& block : blocks) {
+            for (int i = 0; i < block.length; ++i) {
+                if (block.MovesSlot(i) && before[block.oldUniverse].contains(block.oldAddress + i))
+                    AddStaticChannel(block.newUniverse, block.newAddress + i);
+            }
+        }
+    }
+    CScene::RemapChannels(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths);
+}
+
+bool CEffectScene::ReleaseSharedFixtures(const CEffectScene& other)
+{
+    if (m_steps.isEmpty() || other.m_capturedSelection.isEmpty())
+        return false;
+    for (CPatchedFixture* fixture : other.m_capturedSelection) {
+        if (!fixture)
+            continue;
+        bool shared = false;
+        const int count = ChannelCountOf(fixture);
+        for (int c = 0; c < count && !shared; ++c) {
+            const int slot = fixture->m_address + c;
+            shared = IsStaticChannel(fixture->m_universe, slot) && other.IsStaticChannel(fixture->m_universe, slot);
+        }
+        if (!shared)
+            continue;
+        for (int s = 0; s < m_steps.size(); ++s) {
+            CSceneStep* step = m_steps.at(s);
+            if (!step->FindEntry(fixture))
+                continue;
+            DropEntry(step, fixture);
+            if (s == 0) {
+                fixture->RemovePlayingScene(this);
+                m_drivenFixtures.removeAll(fixture);
+            }
+        }
+    }
+    return m_steps.first()->EntryCount() == 0;
+}

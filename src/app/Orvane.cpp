@@ -9,6 +9,7 @@
 #include "Common/Midi/MidiManager.h"
 #include "devices/DeviceLog.h"
 #include "devices/DeviceManager.h"
+#include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
 
@@ -146,7 +147,8 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
 
     g_pMainWnd = this;
     g_pProject = &m_project;
-    // The preset switches take CProject::EditTarget here (SetPresetEditTargetSource) once the project has it.
+    // The preset mode switches ask the project where a change goes.
+    SetPresetEditTargetSource([] { return g_pProject ? g_pProject->EditTarget() : int(PresetModeLive); });
     g_pOptions = m_options.get();
     SetShowHost(this);
 
@@ -166,6 +168,7 @@ Orvane::~Orvane()
 {
     m_timer->stop();
     SetShowHost(nullptr);
+    SetPresetEditTargetSource(nullptr);
     g_pMainWnd = nullptr;
     g_pOptions = nullptr;
     g_pProject = nullptr;

@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "widgets/PresetModeCtrl.h"
+
 #include "ModalAnswer.h"
 #include "WindowIoRig.h"
 #include "app/AppOptions.h"
@@ -147,6 +149,16 @@ private slots:
 
     // A fade-in of 1000 ms to 200 on a raw channel: r = min(1, (counter + 40)
     // / 1000) with the counter one tick behind, level = trunc(200 * r).
+    void presetSwitchesAskTheWindowsProject()
+    {
+        CProjectWindowRig rig;
+        CScene* scene = rig.AddRawScene(QStringLiteral("Edited"), 0, {{{0, 0, 10}}});
+        QCOMPARE(PresetEditTarget(), int(PresetModeLive));
+        rig.Project().m_editedScene = scene;
+        QCOMPARE(PresetEditTarget(), 0);
+        rig.Project().m_editedScene = nullptr;
+    }
+
     void aPlayedSceneReachesTheOutputThroughTheTickStages()
     {
         CProjectWindowRig rig;

@@ -1,6 +1,11 @@
 #include "TestRegistry.h"
 #include "WidgetTestUtil.h"
 
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/StepFixture.h"
 #include "widgets/PresetModeCtrl.h"
 
 #include <QSignalSpy>
@@ -12,6 +17,20 @@ int g_target = PresetModeLive;
 int AnswerTarget()
 {
     return g_target;
+}
+
+CProject* g_project = nullptr;
+int ProjectTarget()
+{
+    return g_project->EditTarget();
+}
+
+int StateAfterClick(int from, Qt::MouseButton button = Qt::LeftButton)
+{
+    CPresetModeCtrl mode;
+    mode.SetState(from);
+    QTest::mouseClick(&mode, button);
+    return mode.State();
 }
 
 } // namespace
@@ -98,6 +117,44 @@ private slots:
             mode.SetState(state);
             mode.repaint();
         }
+    }
+
+    // The switch asks a real show: nothing edited sends changes live, an
+    // edited scene that does not play takes them, one playing here mixes.
+    void aRealProjectDecidesWhereChangesGo()
+    {
+        CProject project;
+        project.NewProject(1);
+        auto* scene = new CScene(QStringLiteral("Edited"), 1);
+        auto* step = new CSceneStep(0, 1000);
+        auto* entry = new CStepFixture(project.GetChannelFixture(0, 0), scene);
+        entry->SetLevel(0, 200, true, true);
+        step->AddEntry(entry);
+        scene->m_steps << step;
+        scene->UpdateLength();
+        project.m_firstPage->m_scenes << scene;
+        g_project = &project;
+        SetPresetEditTargetSource(&ProjectTarget);
+
+        QCOMPARE(project.EditTarget(), 3);
+        QCOMPARE(StateAfterClick(PresetModeOff), int(PresetModeLive));
+        QCOMPARE(StateAfterClick(PresetModeOn), int(PresetModeOff));
+
+        project.m_editedScene = scene;
+        QCOMPARE(project.EditTarget(), 0);
+        QCOMPARE(StateAfterClick(PresetModeOff), int(PresetModeOn));
+        QCOMPARE(StateAfterClick(PresetModeLive), int(PresetModeOff));
+        QCOMPARE(StateAfterClick(PresetModeMixed, Qt::RightButton), int(PresetModeOff));
+
+        QVERIFY(project.m_firstPage->PlayScene(scene));
+        QCOMPARE(project.EditTarget(), 1);
+        QCOMPARE(StateAfterClick(PresetModeOn), int(PresetModeOff));
+        QCOMPARE(StateAfterClick(PresetModeLive), int(PresetModeOff));
+        QCOMPARE(StateAfterClick(PresetModeFx), int(PresetModeFx));
+
+        project.m_editedScene = nullptr;
+        SetPresetEditTargetSource(&AnswerTarget);
+        g_project = nullptr;
     }
 
     void withoutAProjectChangesGoLive()

@@ -1,5 +1,6 @@
 #include "effects/ColorTables.h"
 
+#include "effects/EffectMath.h"
 #include "effects/EffectRandom.h"
 
 #include <algorithm>
@@ -8,12 +9,7 @@
 
 namespace {
 
-// Remainder in 0..n-1 for any sign of v.
-qint64 Wrap(qint64 v, qint64 n)
-{
-    const qint64 r = v % n;
-    return r < 0 ? r + n : r;
-}
+using EffectMath::Wrap;
 
 // The next band colour; colour 0 is the background and never a band.
 int NextBandColor(int index, int number)

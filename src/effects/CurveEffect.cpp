@@ -16,6 +16,14 @@ QVector<int> ZeroTable()
     return QVector<int>(kCurvePoints, 0);
 }
 
+// The parallel lists may disagree in length after a damaged file.
+template <typename List>
+void RemoveIfPresent(List& list, int index)
+{
+    if (index < list.size())
+        list.removeAt(index);
+}
+
 } // namespace
 
 CCurveEffect::CCurveEffect()
@@ -41,12 +49,9 @@ CCurveEffect::CCurveEffect(const CCurveEffect& other)
     if (other.m_activeChannels.size() != count || other.m_tables.size() != count)
         return;
     for (int i = 0; i < count; ++i) {
-        m_params.append(other.m_params.at(i));
-        m_activeChannels.append(other.m_activeChannels.at(i));
-        m_tables.append(other.m_tables.at(i));
-        m_chanTypes.append(other.m_chanTypes.value(i, 0));
-        m_chanNums.append(other.m_chanNums.value(i, 0));
-        m_channelDefs.append(other.m_channelDefs.value(i, nullptr));
+        AppendChannel(other.m_params.at(i), other.m_activeChannels.at(i), other.m_tables.at(i),
+                      other.m_chanTypes.value(i, 0), other.m_chanNums.value(i, 0),
+                      other.m_channelDefs.value(i, nullptr));
     }
     if (other.m_outputs.size() == count)
         m_outputs = other.m_outputs;
@@ -85,33 +90,32 @@ void CCurveEffect::AddChannel(CProfileChannelDef* def, int& counter)
     }
     CCurveParam param;
     param.m_fine = def->m_msb;
-    m_params.append(param);
-    m_activeChannels.append(false);
-    m_tables.append(ZeroTable());
-    m_chanTypes.append(def->m_type);
-    m_chanNums.append(static_cast<unsigned char>(counter));
-    m_channelDefs.append(def);
+    AppendChannel(param, false, ZeroTable(), def->m_type, static_cast<unsigned char>(counter), def);
     ++counter;
+}
+
+void CCurveEffect::AppendChannel(const CCurveParam& param, bool active, const QVector<int>& table, int type,
+                                 unsigned char number, CProfileChannelDef* def)
+{
+    m_params.append(param);
+    m_activeChannels.append(active);
+    m_tables.append(table);
+    m_chanTypes.append(type);
+    m_chanNums.append(number);
+    m_channelDefs.append(def);
 }
 
 void CCurveEffect::RemoveChannel(int index)
 {
     if (index < 0)
         return;
-    if (index < m_params.size())
-        m_params.removeAt(index);
-    if (index < m_activeChannels.size())
-        m_activeChannels.removeAt(index);
-    if (index < m_chanTypes.size())
-        m_chanTypes.removeAt(index);
-    if (index < m_chanNums.size())
-        m_chanNums.removeAt(index);
-    if (index < m_channelDefs.size())
-        m_channelDefs.removeAt(index);
-    if (index < m_tables.size())
-        m_tables.removeAt(index);
-    if (index < m_outputs.size())
-        m_outputs.removeAt(index);
+    RemoveIfPresent(m_params, index);
+    RemoveIfPresent(m_activeChannels, index);
+    RemoveIfPresent(m_chanTypes, index);
+    RemoveIfPresent(m_chanNums, index);
+    RemoveIfPresent(m_channelDefs, index);
+    RemoveIfPresent(m_tables, index);
+    RemoveIfPresent(m_outputs, index);
 }
 
 void CCurveEffect::ClearChannels()
@@ -252,12 +256,7 @@ void CCurveEffect::Load(CXmlDocument& doc)
                          item.GetAttrByte(QStringLiteral("ZKEChanNum"), number);
                          if (m_params.size() >= EffectLimits::kMaxCurveChannels)
                              return;
-                         m_params.append(param);
-                         m_activeChannels.append(active);
-                         m_tables.append(ZeroTable());
-                         m_chanTypes.append(type);
-                         m_chanNums.append(number);
-                         m_channelDefs.append(nullptr);
+                         AppendChannel(param, active, ZeroTable(), type, number, nullptr);
                      });
 }
 

@@ -76,4 +76,9 @@ public:
     QList<CProfileChannelDef*> m_channelDefs; // not owned; may be null
     // Per channel, one record per beam entry of the effect.
     QList<QList<CChannelStepRecord>> m_outputs;
+
+private:
+    // One channel more on every parallel list but the outputs.
+    void AppendChannel(const CCurveParam& param, bool active, const QVector<int>& table, int type,
+                       unsigned char number, CProfileChannelDef* def);
 };

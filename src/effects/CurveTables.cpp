@@ -1,27 +1,16 @@
 #include "effects/CurveTables.h"
 
 #include "effects/CurveEffect.h"
+#include "effects/EffectMath.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
 constexpr float kTwoPi = 6.28318530718f;
 
-// Truncation toward zero that saturates instead of overflowing; NaN gives 0.
-qint64 Trunc(double v)
-{
-    if (!(v == v))
-        return 0;
-    constexpr double limit = double(std::numeric_limits<int>::max());
-    if (v >= limit)
-        return std::numeric_limits<int>::max();
-    if (v <= -limit)
-        return -std::numeric_limits<int>::max();
-    return qint64(v);
-}
+using EffectMath::Trunc;
 
 } // namespace
 

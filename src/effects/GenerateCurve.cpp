@@ -5,29 +5,15 @@
 
 #include "effects/CurveEffect.h"
 #include "effects/CurveTables.h"
+#include "effects/EffectMath.h"
 
 #include <algorithm>
 
 namespace {
 
-// Remainder in 0..n-1 for any sign of v; n > 0.
-int Wrap(qint64 v, int n)
-{
-    const qint64 r = v % n;
-    return int(r < 0 ? r + n : r);
-}
-
-// Arrays that were never sized read as 0.
-unsigned char ByteAt(const QByteArray& array, int index)
-{
-    return index >= 0 && index < array.size() ? static_cast<unsigned char>(array[index]) : 0;
-}
-
-void PutByte(QByteArray& array, int index, qint64 value)
-{
-    if (index >= 0 && index < array.size())
-        array[index] = char(std::clamp<qint64>(value, 0, 255));
-}
+using EffectMath::ByteAt;
+using EffectMath::PutByte;
+using EffectMath::Wrap;
 
 // The editors offer phases of 0..100 percent.
 int ClampPercent(int percent)

@@ -20,6 +20,19 @@ constexpr float kPi = 3.14159265358979323846f;
 // A pattern that fits its own budget fits the engine's, one record per pixel.
 static_assert(CMatrixPattern::MaxFrameCells == CEffectEngine::kMaxStepCells);
 
+// The pattern's frames, `fade` ms each, become the effect's steps; without a
+// frame, or past the step budget, the effect gets no steps and length 0.
+void FramesToEffect(CEffectEngine& engine, CMatrixColorEffect& effect, int frames)
+{
+    if (frames < 1 || !engine.FitsStepBudget(frames)) {
+        effect.m_len = 0;
+        return;
+    }
+    effect.m_len = MatrixSteps::EffectLength(effect.m_fade, frames);
+    engine.FramesToSteps(frames);
+    engine.ApplyIntensitySaturation();
+}
+
 } // namespace
 
 bool MatrixSteps::MatrixSizeUsable(const CEffectEngine& engine)
@@ -142,13 +155,7 @@ void CEffectEngine::GenerateMatrixAnim()
         frames = pattern.BuildPulseWave(params);
         break;
     }
-    if (frames < 1 || !FitsStepBudget(frames)) {
-        effect->m_len = 0;
-        return;
-    }
-    effect->m_len = MatrixSteps::EffectLength(effect->m_fade, frames);
-    FramesToSteps(frames);
-    ApplyIntensitySaturation();
+    FramesToEffect(*this, *effect, frames);
 }
 
 void CEffectEngine::GenerateMatrixText()
@@ -167,11 +174,5 @@ void CEffectEngine::GenerateMatrixText()
     params.textColor = effect->m_textColor;
     params.backColor = effect->m_backColor;
     const int frames = MatrixSteps::MatrixSizeUsable(*this) ? MatrixPattern().BuildText(params) : 0;
-    if (frames < 1 || !FitsStepBudget(frames)) {
-        effect->m_len = 0;
-        return;
-    }
-    effect->m_len = MatrixSteps::EffectLength(effect->m_fade, frames);
-    FramesToSteps(frames);
-    ApplyIntensitySaturation();
+    FramesToEffect(*this, *effect, frames);
 }

@@ -3,31 +3,14 @@
 
 #include "effects/EffectEngine.h"
 
+#include "effects/EffectMath.h"
 #include "effects/PanTiltEffect.h"
 
 #include <algorithm>
 
-namespace {
-
-// Remainder in 0..n-1 for any sign of v; n > 0.
-int Wrap(qint64 v, int n)
-{
-    const qint64 r = v % n;
-    return int(r < 0 ? r + n : r);
-}
-
-unsigned char ByteAt(const QByteArray& array, int index)
-{
-    return index >= 0 && index < array.size() ? static_cast<unsigned char>(array[index]) : 0;
-}
-
-void PutByte(QByteArray& array, int index, qint64 value)
-{
-    if (index >= 0 && index < array.size())
-        array[index] = char(std::clamp<qint64>(value, 0, 255));
-}
-
-} // namespace
+using EffectMath::ByteAt;
+using EffectMath::PutByte;
+using EffectMath::Wrap;
 
 void CEffectEngine::GeneratePanTilt()
 {

@@ -1,13 +1,13 @@
 #include "effects/PanTiltShapes.h"
 
 #include "effects/Effect.h"
+#include "effects/EffectMath.h"
 #include "effects/EffectRandom.h"
 #include "effects/PanTiltEffect.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 namespace {
 
@@ -16,18 +16,7 @@ constexpr double kCentre = CPanTiltShape::Range * 0.5;
 // The centre as a stored point.
 constexpr int kCentrePoint = CPanTiltShape::Range / 2;
 
-// Truncation toward zero that saturates instead of overflowing; NaN gives 0.
-qint64 Trunc(double v)
-{
-    if (!(v == v))
-        return 0;
-    constexpr double limit = double(std::numeric_limits<int>::max());
-    if (v >= limit)
-        return std::numeric_limits<int>::max();
-    if (v <= -limit)
-        return -std::numeric_limits<int>::max();
-    return qint64(v);
-}
+using EffectMath::Trunc;
 
 // Largest path one effect may hold (about 2 MB of coordinates).
 constexpr qint64 kMaxPathPoints = qint64(EffectLimits::kMaxControlPoints) * EffectLimits::kMaxPointsPerControl;
@@ -203,17 +192,17 @@ void CPanTiltShape::BuildRandom()
 
 void CPanTiltShape::BuildLines()
 {
-    if (!BeginShape(CPanTiltEffect::Lines, 1))
-        return;
-    const int n = m_effect->m_nbControls;
-    for (int i = 0; i < n; ++i)
-        AddRimPoint(i * 2.0 * kPi / n);
-    RebuildPath();
+    BuildRim(CPanTiltEffect::Lines);
 }
 
 void CPanTiltShape::BuildCircle()
 {
-    if (!BeginShape(CPanTiltEffect::Circle, 1))
+    BuildRim(CPanTiltEffect::Circle);
+}
+
+void CPanTiltShape::BuildRim(int kind)
+{
+    if (!BeginShape(kind, 1))
         return;
     const int n = m_effect->m_nbControls;
     for (int i = 0; i < n; ++i)
@@ -247,19 +236,17 @@ void CPanTiltShape::BuildStar()
 
 void CPanTiltShape::BuildCross()
 {
-    if (!BeginShape(CPanTiltEffect::Cross, 2))
-        return;
-    const int n = m_effect->m_nbControls / 2;
-    for (int i = 0; i < n; ++i) {
-        AddRimPoint(i * 2.0 * kPi / n);
-        AddPoint(kCentrePoint, kCentrePoint);
-    }
-    RebuildPath();
+    BuildSpokes(CPanTiltEffect::Cross);
 }
 
 void CPanTiltShape::BuildFlower()
 {
-    if (!BeginShape(CPanTiltEffect::Flower, 2))
+    BuildSpokes(CPanTiltEffect::Flower);
+}
+
+void CPanTiltShape::BuildSpokes(int kind)
+{
+    if (!BeginShape(kind, 2))
         return;
     const int n = m_effect->m_nbControls / 2;
     for (int i = 0; i < n; ++i) {

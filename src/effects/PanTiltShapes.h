@@ -76,6 +76,11 @@ private:
     bool BeginShape(int kind, int countFactor);
     void AddPoint(int x, int y);
     void AddRimPoint(double angle, double radius = Radius);
+    // Lines and Circle share their points, one per control evenly round the
+    // rim; the kind alone decides straight or curved path.
+    void BuildRim(int kind);
+    // Cross and Flower likewise: each rim point followed by the centre.
+    void BuildSpokes(int kind);
     // ResizePath, then the path kind of the shape kind.
     void RebuildPath();
     // Control count, points per control and vectors made consistent.

@@ -39,13 +39,9 @@ bool AreAllBeamsSelected(const QList<bool>& beamFlags)
 } // namespace
 
 CFixtureMatrix::CFixtureMatrix(CLibraryProfile* profile, int id, int columns, int rows, CLayoutItem* layoutItem)
-    : m_id(id)
-    , m_columns(qMax(0, columns))
-    , m_rows(qMax(0, rows))
-    , m_layoutItem(layoutItem)
-    , m_profile(profile)
+    : CFixtureMatrix(profile, id, columns, rows, 0)
 {
-    UpdatePixelSize();
+    SetLayoutItem(layoutItem);
 }
 
 CFixtureMatrix::CFixtureMatrix(CLibraryProfile* profile, int id, int columns, int rows, int drawType)
@@ -59,14 +55,14 @@ CFixtureMatrix::CFixtureMatrix(CLibraryProfile* profile, int id, int columns, in
 }
 
 CFixtureMatrix::CFixtureMatrix(const CFixtureMatrix& other)
-    : m_id(other.m_id)
+    : CLayoutPlacement(other.LayoutItem())
+    , m_id(other.m_id)
     , m_columns(other.m_columns)
     , m_rows(other.m_rows)
     , m_pixelColumns(other.m_pixelColumns)
     , m_pixelRows(other.m_pixelRows)
     , m_virtual(other.m_virtual)
     , m_drawType(other.m_drawType)
-    , m_layoutItem(other.m_layoutItem)
     , m_profile(other.m_profile)
     , m_members(other.m_members)
     , m_cells(other.m_cells)
@@ -112,32 +108,6 @@ QSize CFixtureMatrix::CellSize() const
     // Extents are never negative in a sound profile; a cell is at least one step.
     return QSize(qMax(kStep, TruncToInt((m_profile->m_beamExtentX + 1.0f) * kStep)),
                  qMax(kStep, TruncToInt((m_profile->m_beamExtentY + 1.0f) * kStep)));
-}
-
-QPoint CFixtureMatrix::Position(int group) const
-{
-    return group >= 0 && group < m_positions.size() ? m_positions.at(group) : QPoint(0, 0);
-}
-
-bool CFixtureMatrix::SetPosition(int group, const QPoint& point)
-{
-    if (group < 0 || group >= m_positions.size())
-        return false;
-    m_positions[group] = point;
-    return true;
-}
-
-bool CFixtureMatrix::RemovePosition(int group)
-{
-    if (group < 0 || group >= m_positions.size())
-        return false;
-    m_positions.removeAt(group);
-    return true;
-}
-
-QPoint CFixtureMatrix::ItemPosition() const
-{
-    return m_layoutItem ? m_layoutItem->ItemRect().topLeft() : QPoint(0, 0);
 }
 
 bool CFixtureMatrix::AddMember(CPatchedFixture* fixture, const QRect& cell)
@@ -332,7 +302,7 @@ CFixtureMatrix* CFixtureMatrix::BuildVirtualGrid()
     }
     if (!anySelected)
         return nullptr;
-    if (m_layoutItem && allSelected)
+    if (LayoutItem() && allSelected)
         return this;
 
     const QSize cellSize = CellSize();

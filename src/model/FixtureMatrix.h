@@ -1,12 +1,13 @@
 #pragma once
 
+#include "model/LayoutPlacement.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 
-class CLayoutItem;
 class CLibraryProfile;
 class CPatchedFixture;
 
@@ -18,7 +19,7 @@ class CPatchedFixture;
 //
 // Members, their cells and their keys (cell index, the sort order) are three
 // parallel lists that always change together.
-class CFixtureMatrix
+class CFixtureMatrix : public CLayoutPlacement
 {
 public:
     // Built in the layout view, which supplies the matrix's item.
@@ -43,20 +44,6 @@ public:
     void SetProfile(CLibraryProfile* profile);
     void SetSize(int columns, int rows);
     void UpdatePixelSize();
-
-    // One layout position per group, indexed like the project's group list.
-    void AddPosition(const QPoint& point) { m_positions << point; }
-    void AddPosition(int x, int y) { m_positions << QPoint(x, y); }
-    // (0, 0) for a group without a position.
-    QPoint Position(int group) const;
-    bool SetPosition(int group, const QPoint& point);
-    bool RemovePosition(int group);
-    int PositionCount() const { return m_positions.size(); }
-
-    void SetLayoutItem(CLayoutItem* item) { m_layoutItem = item; }
-    CLayoutItem* LayoutItem() const { return m_layoutItem; }
-    // Top-left corner of the layout item; (0, 0) without one.
-    QPoint ItemPosition() const;
 
     // Members are appended unordered; OrderMembers sorts them by cell. A null
     // fixture is refused.
@@ -107,7 +94,6 @@ private:
     // Size of one cell in layout pixels: 20 per beam-grid step.
     QSize CellSize() const;
 
-    QList<QPoint> m_positions;
     int m_id = 0;
     int m_columns = 0;
     int m_rows = 0;
@@ -115,7 +101,6 @@ private:
     int m_pixelRows = 0;
     bool m_virtual = false;
     int m_drawType = 0;
-    CLayoutItem* m_layoutItem = nullptr;
     CLibraryProfile* m_profile = nullptr;
     QList<CPatchedFixture*> m_members;
     QList<QRect> m_cells;

@@ -27,6 +27,17 @@ struct CPanTiltPair
     CProfileChannelDef* tiltFine = nullptr;
 };
 
+// The channel whose beams decide whether a whole set (pair) counts as
+// selected: the red (cyan) of a colour set, the pan of a pair.
+inline const CProfileChannelDef* LeadChannel(const CColorSet& set)
+{
+    return set.red;
+}
+inline const CProfileChannelDef* LeadChannel(const CPanTiltPair& pair)
+{
+    return pair.pan;
+}
+
 // A channel that is neither colour nor pan/tilt, with its fine byte if any.
 struct COtherChannel
 {
@@ -111,6 +122,35 @@ public:
     bool HasWhite() const { return m_hasWhite; }
     // There are pan/tilt pairs and every one of them has both fine bytes.
     bool HasFinePanTilt() const { return m_finePanTilt; }
+
+    // Every writer of levels (layers, steps, static levels) spreads a colour
+    // or a position over a set's channels by these rules, calling
+    // put(channel, level) per channel, a null channel included.
+    // Colour: red, green and blue inverted (255 - value) on a CMY profile;
+    // white never inverted and only on a profile with white.
+    template <typename Put>
+    void ForEachColorLevel(const CColorSet& set, quint8 red, quint8 green, quint8 blue, quint8 white, Put put) const
+    {
+        const auto level = [this](quint8 value) { return m_cmy ? quint8(255 - value) : value; };
+        put(set.red, level(red));
+        put(set.green, level(green));
+        put(set.blue, level(blue));
+        if (m_hasWhite)
+            put(set.white, white);
+    }
+    // Position: pan and tilt, then their fine bytes on a profile with 16-bit
+    // pan/tilt.
+    template <typename Put>
+    void ForEachPanTiltLevel(const CPanTiltPair& pair, quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine,
+                             Put put) const
+    {
+        put(pair.pan, pan);
+        put(pair.tilt, tilt);
+        if (m_finePanTilt) {
+            put(pair.panFine, panFine);
+            put(pair.tiltFine, tiltFine);
+        }
+    }
 
     const QImage& Icon() const { return m_icon; }
 

@@ -15,6 +15,15 @@ bool IsBeamSet(char beam, const QList<bool>& beamFlags)
     return b < beamFlags.size() && beamFlags.at(b);
 }
 
+bool NamesSetBeam(const CProfileChannelDef& channel, const QList<bool>& beamFlags)
+{
+    for (char beam : channel.m_beams) {
+        if (IsBeamSet(beam, beamFlags))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool IsAnyBeamSelected(const QList<bool>& beamFlags)
@@ -31,16 +40,9 @@ CPatchedFixture::CPatchedFixture(int address, int universe)
 CPatchedFixture::CPatchedFixture(int address, int universe, int id, int matrixId, const QString& name,
                                  CLibraryProfile* profile, bool invertPan, bool invertTilt,
                                  CLayoutItem* layoutItem)
-    : m_id(id)
-    , m_matrixId(matrixId)
-    , m_address(address)
-    , m_universe(universe)
-    , m_invertPan(invertPan)
-    , m_invertTilt(invertTilt)
-    , m_name(name)
-    , m_layoutItem(layoutItem)
+    : CPatchedFixture(address, universe, id, matrixId, name, profile, invertPan, invertTilt, 0)
 {
-    SetProfile(profile);
+    SetLayoutItem(layoutItem);
 }
 
 CPatchedFixture::CPatchedFixture(int address, int universe, int id, int matrixId, const QString& name,
@@ -88,84 +90,40 @@ void CPatchedFixture::InitColorSlots()
     }
 }
 
-QPoint CPatchedFixture::Position(int group) const
-{
-    return group >= 0 && group < m_positions.size() ? m_positions.at(group) : QPoint(0, 0);
-}
-
-bool CPatchedFixture::SetPosition(int group, const QPoint& point)
-{
-    if (group < 0 || group >= m_positions.size())
-        return false;
-    m_positions[group] = point;
-    return true;
-}
-
-bool CPatchedFixture::RemovePosition(int group)
-{
-    if (group < 0 || group >= m_positions.size())
-        return false;
-    m_positions.removeAt(group);
-    return true;
-}
-
-QPoint CPatchedFixture::ItemPosition() const
-{
-    return m_layoutItem ? m_layoutItem->ItemRect().topLeft() : QPoint(0, 0);
-}
-
 bool CPatchedFixture::IsChannelSelected(const CProfileChannelDef* channel) const
 {
     if (!channel)
         return false;
-    if (channel->m_beams.isEmpty())
-        return true;
-    for (char beam : channel->m_beams) {
-        if (IsBeamSet(beam, m_beamFlags))
-            return true;
-    }
-    return false;
+    return channel->m_beams.isEmpty() || NamesSetBeam(*channel, m_beamFlags);
 }
 
 bool CPatchedFixture::IsChannelInBeams(const CProfileChannelDef* channel, const QList<bool>& beamFlags)
 {
     if (!channel)
         return false;
-    if (channel->m_beams.isEmpty())
-        return ::IsAnyBeamSelected(beamFlags);
-    for (char beam : channel->m_beams) {
-        if (IsBeamSet(beam, beamFlags))
-            return true;
+    return channel->m_beams.isEmpty() ? ::IsAnyBeamSelected(beamFlags) : NamesSetBeam(*channel, beamFlags);
+}
+
+template <typename Group>
+int CPatchedFixture::FirstSelected(const QList<Group>& groups) const
+{
+    if (groups.size() < 2)
+        return 0;
+    for (int i = 0; i < groups.size(); ++i) {
+        if (IsGroupSelected(groups, i))
+            return i;
     }
-    return false;
+    return 0;
 }
 
 int CPatchedFixture::FirstSelectedColor(bool secondGroup) const
 {
-    if (!m_profile)
-        return 0;
-    const QList<CColorSet>& sets = m_profile->ColorSets(secondGroup);
-    if (sets.size() < 2)
-        return 0;
-    for (int i = 0; i < sets.size(); ++i) {
-        if (IsChannelSelected(sets.at(i).red))
-            return i;
-    }
-    return 0;
+    return m_profile ? FirstSelected(m_profile->ColorSets(secondGroup)) : 0;
 }
 
 int CPatchedFixture::FirstSelectedPanTilt(bool secondGroup) const
 {
-    if (!m_profile)
-        return 0;
-    const QList<CPanTiltPair>& pairs = m_profile->PanTiltPairs(secondGroup);
-    if (pairs.size() < 2)
-        return 0;
-    for (int i = 0; i < pairs.size(); ++i) {
-        if (IsChannelSelected(pairs.at(i).pan))
-            return i;
-    }
-    return 0;
+    return m_profile ? FirstSelected(m_profile->PanTiltPairs(secondGroup)) : 0;
 }
 
 void CPatchedFixture::AddPlayingScene(const CScene* scene)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/LayoutPlacement.h"
+
 #include <QColor>
 #include <QList>
 #include <QPoint>
@@ -12,18 +14,6 @@ class CProfileChannelDef;
 class CProject;
 class CScene;
 class CStepFixture;
-
-// What the model reads of an item of the 2-D layout view: its rectangle in
-// view coordinates. The layout view's items implement it; they are deleted
-// through their own type, never through this one.
-class CLayoutItem
-{
-public:
-    virtual QRect ItemRect() const = 0;
-
-protected:
-    ~CLayoutItem() = default;
-};
 
 // Where the layer writers of CPatchedFixture put levels: a level layer and its
 // mask, one 512-slot buffer per universe each. Live: the project's live layer
@@ -47,7 +37,7 @@ bool IsAnyBeamSelected(const QList<bool>& beamFlags);
 // beams and the colour the layout view draws it in. Without a profile the
 // record stands for one raw DMX channel. The general group owns every
 // patched fixture; everything else only points to it.
-class CPatchedFixture
+class CPatchedFixture : public CLayoutPlacement
 {
 public:
     // A raw DMX channel: no id, no name, no profile.
@@ -69,20 +59,6 @@ public:
     // the selection of the beams both have) and the colour caches start again.
     void SetProfile(CLibraryProfile* profile);
     CLibraryProfile* Profile() const { return m_profile; }
-
-    // One layout position per group, indexed like the project's group list.
-    void AddPosition(const QPoint& point) { m_positions << point; }
-    void AddPosition(int x, int y) { m_positions << QPoint(x, y); }
-    // (0, 0) for a group without a position.
-    QPoint Position(int group) const;
-    bool SetPosition(int group, const QPoint& point);
-    bool RemovePosition(int group);
-    int PositionCount() const { return m_positions.size(); }
-
-    void SetLayoutItem(CLayoutItem* item) { m_layoutItem = item; }
-    CLayoutItem* LayoutItem() const { return m_layoutItem; }
-    // Top-left corner of the layout item; (0, 0) without one.
-    QPoint ItemPosition() const;
 
     // Whether the channel serves a selected beam (a channel naming no beam
     // serves them all).
@@ -169,8 +145,25 @@ private:
 
     void UpdateDisplayColor();
 
-    QList<QPoint> m_positions;
-    CLayoutItem* m_layoutItem = nullptr;
+    // Colour sets and pan/tilt pairs follow one selection rule: set (pair)
+    // `index` exists and its lead channel serves a selected beam.
+    template <typename Group>
+    bool IsGroupSelected(const QList<Group>& groups, int index) const
+    {
+        return index >= 0 && index < groups.size() && IsChannelSelected(LeadChannel(groups.at(index)));
+    }
+    template <typename Group>
+    int FirstSelected(const QList<Group>& groups) const;
+    // Calls visit(index, group) for each selected set (pair), in order.
+    template <typename Group, typename Visit>
+    void ForEachSelected(const QList<Group>& groups, Visit visit) const
+    {
+        for (int i = 0; i < groups.size(); ++i) {
+            if (IsGroupSelected(groups, i))
+                visit(i, groups.at(i));
+        }
+    }
+
     CLibraryProfile* m_profile = nullptr;
     QList<bool> m_beamFlags;
     QColor m_displayColor{Qt::black};

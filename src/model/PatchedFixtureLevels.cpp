@@ -25,11 +25,6 @@ int SlotOf(const CPatchedFixture& fixture, const CProfileChannelDef* channel)
     return slot >= 0 && slot < CDmxLayer::kSlots ? slot : -1;
 }
 
-quint8 Inverted(quint8 level)
-{
-    return quint8(255 - level);
-}
-
 // Writes levels of one fixture into one universe of a layer target and
 // remembers whether a slot became masked, so that a live write tells the
 // host once per call.
@@ -74,28 +69,16 @@ public:
     void WriteColor(const CLibraryProfile& profile, const CColorSet& set, quint8 red, quint8 green, quint8 blue,
                     quint8 white)
     {
-        if (profile.IsCmy()) {
-            red = Inverted(red);
-            green = Inverted(green);
-            blue = Inverted(blue);
-        }
-        Write(set.red, red);
-        Write(set.green, green);
-        Write(set.blue, blue);
-        if (profile.HasWhite())
-            Write(set.white, white);
+        profile.ForEachColorLevel(set, red, green, blue, white,
+                                  [this](const CProfileChannelDef* channel, quint8 level) { Write(channel, level); });
     }
 
+    // A pair without its fine bytes (null partners) writes none.
     void WritePanTilt(const CLibraryProfile& profile, const CPanTiltPair& pair, quint8 pan, quint8 tilt,
                       quint8 panFine, quint8 tiltFine)
     {
-        Write(pair.pan, pan);
-        Write(pair.tilt, tilt);
-        // A pair without its fine bytes (null partners) writes none.
-        if (profile.HasFinePanTilt()) {
-            Write(pair.panFine, panFine);
-            Write(pair.tiltFine, tiltFine);
-        }
+        profile.ForEachPanTiltLevel(pair, pan, tilt, panFine, tiltFine,
+                                    [this](const CProfileChannelDef* channel, quint8 level) { Write(channel, level); });
     }
 
 private:
@@ -154,10 +137,9 @@ void CPatchedFixture::WriteAllColors(quint8 red, quint8 green, quint8 blue, quin
     CFixtureLayerWriter writer(*this, target);
     if (!writer.HasUniverse())
         return;
-    for (const CColorSet& set : m_profile->ColorSets(secondGroup)) {
-        if (IsChannelSelected(set.red))
-            writer.WriteColor(*m_profile, set, red, green, blue, white);
-    }
+    ForEachSelected(m_profile->ColorSets(secondGroup), [&](int, const CColorSet& set) {
+        writer.WriteColor(*m_profile, set, red, green, blue, white);
+    });
 }
 
 void CPatchedFixture::WriteAllPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quint8 tiltFine, bool secondGroup,
@@ -168,10 +150,9 @@ void CPatchedFixture::WriteAllPanTilt(quint8 pan, quint8 tilt, quint8 panFine, q
     CFixtureLayerWriter writer(*this, target);
     if (!writer.HasUniverse())
         return;
-    for (const CPanTiltPair& pair : m_profile->PanTiltPairs(secondGroup)) {
-        if (IsChannelSelected(pair.pan))
-            writer.WritePanTilt(*m_profile, pair, pan, tilt, panFine, tiltFine);
-    }
+    ForEachSelected(m_profile->PanTiltPairs(secondGroup), [&](int, const CPanTiltPair& pair) {
+        writer.WritePanTilt(*m_profile, pair, pan, tilt, panFine, tiltFine);
+    });
 }
 
 // ---- Entry writers
@@ -187,10 +168,7 @@ void CPatchedFixture::StoreChannel(CStepFixture* entry, const CProfileChannelDef
 bool CPatchedFixture::StoreColor(CStepFixture* entry, int set, quint8 red, quint8 green, quint8 blue,
                                  quint8 white) const
 {
-    if (!entry || !m_profile)
-        return false;
-    const QList<CColorSet>& sets = m_profile->ColorSets(false);
-    if (set < 0 || set >= sets.size() || !IsChannelSelected(sets.at(set).red))
+    if (!entry || !m_profile || !IsGroupSelected(m_profile->ColorSets(false), set))
         return false;
     entry->SetColor(set, red, green, blue, white, true);
     return true;
@@ -201,15 +179,12 @@ void CPatchedFixture::StoreAllColors(CStepFixture* entry, quint8 red, quint8 gre
 {
     if (!entry || !m_profile)
         return;
-    const QList<CColorSet>& sets = m_profile->ColorSets(secondGroup);
-    for (int i = 0; i < sets.size(); ++i) {
-        if (!IsChannelSelected(sets.at(i).red))
-            continue;
+    ForEachSelected(m_profile->ColorSets(secondGroup), [&](int i, const CColorSet&) {
         if (secondGroup)
             entry->SetColor2(i, red, green, blue, white, mark);
         else
             entry->SetColor(i, red, green, blue, white, mark);
-    }
+    });
 }
 
 bool CPatchedFixture::StoreDimmer(CStepFixture* entry, int dimmer, quint8 level) const
@@ -239,10 +214,7 @@ void CPatchedFixture::StoreAllDimmers(CStepFixture* entry, quint8 level) const
 bool CPatchedFixture::StorePanTilt(CStepFixture* entry, int pair, quint8 pan, quint8 tilt, quint8 panFine,
                                    quint8 tiltFine) const
 {
-    if (!entry || !m_profile)
-        return false;
-    const QList<CPanTiltPair>& pairs = m_profile->PanTiltPairs(false);
-    if (pair < 0 || pair >= pairs.size() || !IsChannelSelected(pairs.at(pair).pan))
+    if (!entry || !m_profile || !IsGroupSelected(m_profile->PanTiltPairs(false), pair))
         return false;
     entry->SetPanTilt(pair, pan, tilt, panFine, tiltFine, true);
     return true;
@@ -253,15 +225,12 @@ void CPatchedFixture::StoreAllPanTilt(CStepFixture* entry, quint8 pan, quint8 ti
 {
     if (!entry || !m_profile)
         return;
-    const QList<CPanTiltPair>& pairs = m_profile->PanTiltPairs(secondGroup);
-    for (int i = 0; i < pairs.size(); ++i) {
-        if (!IsChannelSelected(pairs.at(i).pan))
-            continue;
+    ForEachSelected(m_profile->PanTiltPairs(secondGroup), [&](int i, const CPanTiltPair&) {
         if (secondGroup)
             entry->SetPanTilt2(i, pan, tilt, panFine, tiltFine, mark);
         else
             entry->SetPanTilt(i, pan, tilt, panFine, tiltFine, mark);
-    }
+    });
 }
 
 void CPatchedFixture::StoreModeChannel(CStepFixture* entry, int channel, quint8 level, bool mark) const

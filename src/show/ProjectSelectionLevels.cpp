@@ -154,11 +154,34 @@ QList<const CProfileChannelDef*> ComponentChannels(const CLibraryProfile& profil
     }
 }
 
-// The release rule on one slot, once an edited effect scene let go of its
-// static level there.
-void ReleaseSlot(CProject& project, int universe, int slot)
+// A level set by hand on one slot: into the edit layer while a scene is
+// edited, else live.
+void WriteHandLevel(CProject& project, int universe, int slot, quint8 level)
+{
+    if (project.m_editedScene) {
+        project.m_edit[universe][slot] = level;
+        project.m_editMask[universe][slot] = 1;
+    } else {
+        project.m_live[universe][slot] = level;
+        if (!project.m_liveMask[universe][slot]) {
+            project.m_liveMask[universe][slot] = 1;
+            ShowHost().RaiseLiveLevelsChanged();
+        }
+    }
+}
+
+// The release rule on one slot. An edited effect scene first lets go of its
+// static level there (`dropStaticLevel`), unless its effect drives the slot:
+// then the level is the effect's and nothing is released.
+void ReleaseSlot(CProject& project, int universe, int slot,
+                 const std::function<void(CEffectScene&)>& dropStaticLevel)
 {
     CScene* edited = project.m_editedScene;
+    if (edited && edited->IsEffectScene()) {
+        if (project.m_effectMask[universe][slot])
+            return;
+        dropStaticLevel(*static_cast<CEffectScene*>(edited));
+    }
     if (!edited || (!edited->IsEffectScene() && project.IsEditedScenePlayingHere())) {
         const bool wasLive = project.m_liveMask[universe][slot] != 0;
         project.m_live[universe][slot] = 0;
@@ -222,20 +245,14 @@ void CProject::SetSelectionColor(quint8 red, quint8 green, quint8 blue, quint8 w
             const CLibraryProfile* profile = fixture->Profile();
             if (!profile)
                 continue;
-            const bool cmy = profile->IsCmy();
-            for (const CColorSet& set : profile->ColorSets(master)) {
-                // A static level is a channel level: a CMY set takes the
-                // colour inverted, as its layer and step writers do.
-                const auto put = [&](const CProfileChannelDef* channel, quint8 level, bool invert) {
-                    if (channel)
-                        scene.SetStaticLevel(profile, channel->m_index, invert ? quint8(255 - level) : level);
-                };
-                put(set.red, red, cmy);
-                put(set.green, green, cmy);
-                put(set.blue, blue, cmy);
-                if (profile->HasWhite())
-                    put(set.white, white, false);
-            }
+            // A static level is a channel level: a CMY set takes the colour
+            // inverted, as its layer and step writers do.
+            const auto put = [&](const CProfileChannelDef* channel, quint8 level) {
+                if (channel)
+                    scene.SetStaticLevel(profile, channel->m_index, level);
+            };
+            for (const CColorSet& set : profile->ColorSets(master))
+                profile->ForEachColorLevel(set, red, green, blue, white, put);
         }
     };
     store.step = [&](CSceneStep& step, CScene& scene) {
@@ -278,14 +295,8 @@ void CProject::SetSelectionPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quin
                 if (channel)
                     scene.SetStaticLevel(profile, channel->m_index, level);
             };
-            for (const CPanTiltPair& pair : profile->PanTiltPairs(master)) {
-                put(pair.pan, pans[i]);
-                put(pair.tilt, tilts[i]);
-                if (profile->HasFinePanTilt()) {
-                    put(pair.panFine, panFine);
-                    put(pair.tiltFine, tiltFine);
-                }
-            }
+            for (const CPanTiltPair& pair : profile->PanTiltPairs(master))
+                profile->ForEachPanTiltLevel(pair, pans[i], tilts[i], panFine, tiltFine, put);
         }
     };
     store.step = [&](CSceneStep& step, CScene& scene) {
@@ -368,16 +379,7 @@ void CProject::SetChannelLevel(int universe, int slot, quint8 level)
         return;
     CEditGuard guard(m_editGuard);
     m_active[universe] = 1;
-    if (m_editedScene) {
-        m_edit[universe][slot] = level;
-        m_editMask[universe][slot] = 1;
-    } else {
-        m_live[universe][slot] = level;
-        if (!m_liveMask[universe][slot]) {
-            m_liveMask[universe][slot] = 1;
-            ShowHost().RaiseLiveLevelsChanged();
-        }
-    }
+    WriteHandLevel(*this, universe, slot, level);
 
     CSceneStore store;
     store.effectScene = [&](CEffectScene& scene) { scene.SetChannelStaticLevel(universe, slot, level); };
@@ -405,16 +407,7 @@ void CProject::SetFixtureChannelLevel(CPatchedFixture* fixture, int channel, qui
     }
     CEditGuard guard(m_editGuard);
     const int universe = fixture->m_universe;
-    if (m_editedScene) {
-        m_edit[universe][slot] = level;
-        m_editMask[universe][slot] = 1;
-    } else {
-        m_live[universe][slot] = level;
-        if (!m_liveMask[universe][slot]) {
-            m_liveMask[universe][slot] = 1;
-            ShowHost().RaiseLiveLevelsChanged();
-        }
-    }
+    WriteHandLevel(*this, universe, slot, level);
 
     CSceneStore store;
     store.effectScene = [&](CEffectScene& scene) {
@@ -451,13 +444,7 @@ void CProject::ReleaseChannel(int universe, int slot)
 {
     if (!IsUniverse(universe) || slot < 0 || slot >= kSlots)
         return;
-    if (m_editedScene && m_editedScene->IsEffectScene()) {
-        // The effect being edited drives the slot: its level is the effect's.
-        if (m_effectMask[universe][slot])
-            return;
-        static_cast<CEffectScene*>(m_editedScene)->RemoveChannelStaticLevel(universe, slot);
-    }
-    ReleaseSlot(*this, universe, slot);
+    ReleaseSlot(*this, universe, slot, [&](CEffectScene& scene) { scene.RemoveChannelStaticLevel(universe, slot); });
 }
 
 void CProject::ReleaseFixtureChannel(CPatchedFixture* fixture, int channel)
@@ -468,16 +455,12 @@ void CProject::ReleaseFixtureChannel(CPatchedFixture* fixture, int channel)
     if (slot < 0)
         return;
     const int universe = fixture->m_universe;
-    if (m_editedScene && m_editedScene->IsEffectScene()) {
-        if (m_effectMask[universe][slot])
-            return;
-        auto* scene = static_cast<CEffectScene*>(m_editedScene);
+    ReleaseSlot(*this, universe, slot, [&](CEffectScene& scene) {
         if (fixture->Profile())
-            scene->RemoveStaticLevel(fixture->Profile(), channel);
+            scene.RemoveStaticLevel(fixture->Profile(), channel);
         else
-            scene->RemoveChannelStaticLevel(universe, slot);
-    }
-    ReleaseSlot(*this, universe, slot);
+            scene.RemoveChannelStaticLevel(universe, slot);
+    });
 }
 
 void CProject::ReleaseChannelWithPartner(CPatchedFixture* fixture, int channel)

@@ -1,15 +1,12 @@
+#include "EffectRig.h"
 #include "TestRegistry.h"
 
 #include "effects/EffectEngine.h"
 #include "effects/EffectRandom.h"
 #include "effects/GradientEffect.h"
 #include "effects/TrichroEffect.h"
-#include "model/PatchedFixture.h"
 
 #include <QtTest>
-
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -19,30 +16,7 @@ const CRgbwColor kRed(255, 0, 0, 0);
 const CRgbwColor kGreen(0, 255, 0, 0);
 const CRgbwColor kBlue(0, 0, 255, 0);
 
-// Fixtures with one driven beam each, as the effect editors bind them.
-class Rig
-{
-public:
-    explicit Rig(int fixtures)
-    {
-        for (int i = 0; i < fixtures; ++i)
-            m_fixtures.push_back(std::make_unique<CPatchedFixture>(i * 8, 0));
-    }
-
-    void Drive(CEffect& effect) const
-    {
-        for (const auto& fixture : m_fixtures) {
-            effect.m_fixtures << fixture.get();
-            effect.m_fixtureSel << true;
-            effect.m_beamIndex << 0;
-            effect.m_beamFixtures << fixture.get();
-            effect.m_beamSel << true;
-        }
-    }
-
-private:
-    std::vector<std::unique_ptr<CPatchedFixture>> m_fixtures;
-};
+using Rig = EffectRig<8>;
 
 CRgbwColor OutputAt(const CEffectEngine& engine, int record, int step)
 {
@@ -100,9 +74,7 @@ private slots:
         Rig rig(4);
         CEffectEngine engine;
         CGradientEffect* effect = Gradient(0, {kBlack, kWhite}, {0.0, 1.0});
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
 
         QCOMPARE(engine.m_stepCount, 1);
         // 255 x k / 4, truncated; white stays at both pegs' 0.
@@ -119,25 +91,19 @@ private slots:
 
         // No pegs: nothing to spread, nothing generated.
         CGradientEffect* empty = Gradient(0, {}, {});
-        rig.Drive(*empty);
-        engine.SetEffect(empty);
-        engine.GenerateEffect();
+        rig.Generate(engine, empty);
         QCOMPARE(engine.m_stepCount, 0);
 
         // One peg colours every fixture.
         CGradientEffect* single = Gradient(0, {CRgbwColor(10, 20, 30, 40)}, {0.3});
-        rig.Drive(*single);
-        engine.SetEffect(single);
-        engine.GenerateEffect();
+        rig.Generate(engine, single);
         for (int k = 0; k < 4; ++k)
             QCOMPARE(OutputAt(engine, k, 0), CRgbwColor(10, 20, 30, 40));
 
         // Two pegs at 0.5: t = 0.5 ends the first segment, t = 0.75 lies
         // half way along the last one, with no division by the empty span.
         CGradientEffect* edge = Gradient(0, {kRed, kBlue, kGreen, kWhite}, {0.0, 0.5, 0.5, 1.0});
-        rig.Drive(*edge);
-        engine.SetEffect(edge);
-        engine.GenerateEffect();
+        rig.Generate(engine, edge);
         QCOMPARE(OutputAt(engine, 0, 0), kRed);
         QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(127, 0, 127, 0));
         QCOMPARE(OutputAt(engine, 2, 0), kBlue);
@@ -145,9 +111,7 @@ private slots:
 
         // All pegs at one position: the later peg shows, never a blown-up weight.
         CGradientEffect* stacked = Gradient(0, {kRed, kBlue}, {0.0, 0.0});
-        rig.Drive(*stacked);
-        engine.SetEffect(stacked);
-        engine.GenerateEffect();
+        rig.Generate(engine, stacked);
         for (int k = 0; k < 4; ++k)
             QCOMPARE(OutputAt(engine, k, 0), kBlue);
     }
@@ -160,9 +124,7 @@ private slots:
         CEffectEngine engine;
         CGradientEffect* dense =
             Gradient(0, {kRed, kGreen, kBlue, kBlack, kWhite}, {0.0, 0.1, 0.2, 0.3, 1.0});
-        rig.Drive(*dense);
-        engine.SetEffect(dense);
-        engine.GenerateEffect();
+        rig.Generate(engine, dense);
         QCOMPARE(OutputAt(engine, 0, 0), kRed);
         QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(72, 72, 72, 0));
 
@@ -184,9 +146,7 @@ private slots:
         CEffectEngine engine;
         CGradientEffect* effect = Gradient(1, {kRed, kGreen, kBlue}, {0.0, 0.5, 1.0}, 1000);
         effect->m_stepTimes = {7, 7, 7, 7, 7};
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
 
         QCOMPARE(engine.m_stepCount, 3);
         // 500 ms rounds down to 480 twice; the 40 ms left over go to the last.
@@ -206,24 +166,18 @@ private slots:
 
         // One peg: its 40 ms plus the whole length.
         CGradientEffect* single = Gradient(1, {kRed}, {0.0}, 1000);
-        rig.Drive(*single);
-        engine.SetEffect(single);
-        engine.GenerateEffect();
+        rig.Generate(engine, single);
         QCOMPARE(engine.m_stepCount, 1);
         QCOMPARE(single->m_stepTimes, QList<int>({1040}));
 
         // Pegs out of order follow at once instead of lasting a negative time.
         CGradientEffect* reversed = Gradient(1, {kRed, kGreen, kBlue}, {1.0, 0.5, 0.0}, 1000);
-        rig.Drive(*reversed);
-        engine.SetEffect(reversed);
-        engine.GenerateEffect();
+        rig.Generate(engine, reversed);
         QCOMPARE(reversed->m_stepTimes, QList<int>({40, 0, 1000}));
 
         // No pegs: no steps and no times.
         CGradientEffect* empty = Gradient(1, {}, {}, 1000);
-        rig.Drive(*empty);
-        engine.SetEffect(empty);
-        engine.GenerateEffect();
+        rig.Generate(engine, empty);
         QCOMPARE(engine.m_stepCount, 0);
         QVERIFY(empty->m_stepTimes.isEmpty());
     }
@@ -239,9 +193,7 @@ private slots:
         const QList<CRgbwColor> colors = {kRed, kGreen, kBlue};
         CTrichroEffect* effect = Sequence(CTrichroEffect::Rainbow, 2, 3, colors);
         effect->m_sens = true;
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
 
         QCOMPARE(engine.m_stepCount, 6);
         QCOMPARE(effect->m_len, 600);
@@ -272,9 +224,7 @@ private slots:
         CTrichroEffect* effect = Sequence(CTrichroEffect::Rainbow, 2, 3, {kRed, kGreen, kBlue});
         effect->m_sens = true;
         effect->m_hasFade = true;
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         // Row 0: p = 0, 0.5, 1, 1.5.
         QCOMPARE(OutputAt(engine, 0, 0), kRed);
         QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(127, 127, 0, 0));
@@ -290,9 +240,7 @@ private slots:
         Rig rig(8);
         CEffectEngine engine;
         auto* effect = new CTrichroEffect(50);
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 16);
         QCOMPARE(effect->m_len, 800);
 
@@ -308,9 +256,7 @@ private slots:
         CEffectEngine engine;
         const QList<CRgbwColor> colors = {kBlack, kRed};
         CTrichroEffect* effect = Sequence(CTrichroEffect::Wave, 2, 2, colors);
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         // (4 + 2) / 1 rows; the band covers columns r - 2 .. r - 1.
         QCOMPARE(engine.m_stepCount, 6);
         const QStringList rows = {"0000", "1000", "1100", "0110", "0011", "0001"};
@@ -338,9 +284,7 @@ private slots:
         CEffectEngine engine;
         const QList<CRgbwColor> colors = {kBlack, kRed, kGreen};
         CTrichroEffect* effect = Sequence(CTrichroEffect::HalfWave, 2, 3, colors);
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 3);
         QCOMPARE(StepPattern(engine, 0, colors), QStringLiteral("0110"));
         QCOMPARE(StepPattern(engine, 1, colors), QStringLiteral("2112"));
@@ -354,9 +298,7 @@ private slots:
         CEffectEngine engine;
         const QList<CRgbwColor> colors = {kBlack, kRed};
         CTrichroEffect* effect = Sequence(CTrichroEffect::Wagons, 1, 2, colors);
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 4);
         QCOMPARE(StepPattern(engine, 0, colors), QStringLiteral("10011001"));
         QCOMPARE(StepPattern(engine, 1, colors), QStringLiteral("01100110"));
@@ -371,9 +313,7 @@ private slots:
         CEffectEngine engine;
         const QList<CRgbwColor> colors = {kBlack, kRed, kGreen};
         CTrichroEffect* effect = Sequence(CTrichroEffect::Random, 3, 3, colors);
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 40);
         QStringList first;
         for (int s = 0; s < 40; ++s) {
@@ -405,9 +345,7 @@ private slots:
             for (const auto& sizes : {std::make_pair(0, 3), std::make_pair(2, 0), std::make_pair(-5, -1)}) {
                 CTrichroEffect* effect = Sequence(subtype, sizes.first, sizes.second, {kRed, kGreen, kBlue});
                 effect->m_len = 1234;
-                rig.Drive(*effect);
-                engine.SetEffect(effect);
-                engine.GenerateEffect();
+                rig.Generate(engine, effect);
                 QCOMPARE(engine.m_stepCount, 0);
                 QCOMPARE(effect->m_len, 0);
             }
@@ -420,9 +358,7 @@ private slots:
         CEffectEngine engine;
         CTrichroEffect* effect = Sequence(CTrichroEffect::Rainbow, 2, 6, {kRed, kGreen, kBlue});
         effect->m_sens = true;
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(effect->m_colors.size(), 10);
         // 2 x 6 rows; row 6 shows colours 3, 3, 4, 4: the default colours.
         QCOMPARE(engine.m_stepCount, 12);
@@ -441,9 +377,7 @@ private slots:
         CEffectEngine engine;
         CTrichroEffect* effect = Sequence(CTrichroEffect::Rainbow, 2147483647, 8, {});
         effect->m_len = 1234;
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 0);
         QCOMPARE(effect->m_len, 0);
 
@@ -461,9 +395,7 @@ private slots:
         CEffectEngine engine;
         CTrichroEffect* effect = Sequence(7, 2, 3, {kRed, kGreen, kBlue});
         effect->m_len = 1234;
-        rig.Drive(*effect);
-        engine.SetEffect(effect);
-        engine.GenerateEffect();
+        rig.Generate(engine, effect);
         QCOMPARE(engine.m_stepCount, 0);
         QCOMPARE(effect->m_len, 1234);
     }

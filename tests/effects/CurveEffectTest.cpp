@@ -1,3 +1,4 @@
+#include "EffectRig.h"
 #include "TestRegistry.h"
 
 #include "effects/CurveEffect.h"
@@ -7,34 +8,9 @@
 
 #include <QtTest>
 
-#include <memory>
-#include <vector>
-
 namespace {
 
-class Rig
-{
-public:
-    explicit Rig(int fixtures)
-    {
-        for (int i = 0; i < fixtures; ++i)
-            m_fixtures.push_back(std::make_unique<CPatchedFixture>(i, 0));
-    }
-
-    void Drive(CEffect& effect) const
-    {
-        for (const auto& fixture : m_fixtures) {
-            effect.m_fixtures << fixture.get();
-            effect.m_fixtureSel << true;
-            effect.m_beamIndex << 0;
-            effect.m_beamFixtures << fixture.get();
-            effect.m_beamSel << true;
-        }
-    }
-
-private:
-    std::vector<std::unique_ptr<CPatchedFixture>> m_fixtures;
-};
+using Rig = EffectRig<1>;
 
 // Ampli 128 and offset 128 give A = 25 and O = 0: a square between 0 and
 // trunc(25 / 100 x 131070) = 32767, whose coarse byte is 127 and fine 255.
@@ -68,9 +44,7 @@ CCurveEffect* SquareCurve(CEffectEngine& engine, const Rig& rig, int offset2, in
     param.m_phi = phi;
     param.m_fine = fine;
     AddChannel(*curve, param, true);
-    rig.Drive(*curve);
-    engine.SetEffect(curve);
-    engine.GenerateEffect();
+    rig.Generate(engine, curve);
     return curve;
 }
 

@@ -1,41 +1,16 @@
+#include "EffectRig.h"
 #include "TestRegistry.h"
 
 #include "effects/EffectEngine.h"
 #include "effects/EffectRandom.h"
 #include "effects/PanTiltEffect.h"
 #include "effects/PanTiltShapes.h"
-#include "model/PatchedFixture.h"
 
 #include <QtTest>
 
-#include <memory>
-#include <vector>
-
 namespace {
 
-class Rig
-{
-public:
-    explicit Rig(int fixtures)
-    {
-        for (int i = 0; i < fixtures; ++i)
-            m_fixtures.push_back(std::make_unique<CPatchedFixture>(i * 16, 0));
-    }
-
-    void Drive(CEffect& effect) const
-    {
-        for (const auto& fixture : m_fixtures) {
-            effect.m_fixtures << fixture.get();
-            effect.m_fixtureSel << true;
-            effect.m_beamIndex << 0;
-            effect.m_beamFixtures << fixture.get();
-            effect.m_beamSel << true;
-        }
-    }
-
-private:
-    std::vector<std::unique_ptr<CPatchedFixture>> m_fixtures;
-};
+using Rig = EffectRig<16>;
 
 QList<QPoint> Controls(const CPanTiltEffect& effect)
 {

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
@@ -191,18 +192,6 @@ void BuildRichProfile(CFixtureProfile& profile)
     profile.m_modes.append(new CProfileMode);
     profile.LinkChannels();
     profile.UpdateBeamExtent();
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The XML text of a saved ".kvp".

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
@@ -13,18 +14,6 @@
 namespace {
 
 const QString kNonAscii = QStringLiteral("Lyre à tête — 光 \U0001F3AD & <\"quote\">");
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray SizeHeader(quint32 size)
 {

@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "PlaybackRig.h"
+#include "SelectionRig.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
@@ -14,27 +14,6 @@
 using namespace ProfileBuilder;
 
 namespace {
-
-// Every fixture's beams selected, and the fixtures made the selection of
-// the current group.
-void Select(CProject& project, const QList<CPatchedFixture*>& fixtures)
-{
-    for (CPatchedFixture* fixture : fixtures) {
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-    }
-    project.m_currentGroup->m_selectedFixtures = fixtures;
-}
-
-CLibraryProfile* PanTiltOnlyProfile(CProject& project)
-{
-    auto* profile = new CLibraryProfile;
-    AddChannel(*profile, ChannelType::Pan);
-    AddChannel(*profile, ChannelType::Tilt);
-    profile->UpdateRoles();
-    project.m_library << profile;
-    return profile;
-}
 
 // Zoom with a default preset at 40, then a shutter with no default.
 CLibraryProfile* ZoomShutterProfile(CProject& project)
@@ -156,10 +135,10 @@ private slots:
     {
         CPlaybackRig rig;
         CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
-        CPatchedFixture* head = rig.Patch(PanTiltOnlyProfile(rig.project), 0, 10);
+        CPatchedFixture* head = rig.Patch(PanTiltProfile(rig.project), 0, 10);
         CEffectScene* scene = AddEffectScene(rig.project, nullptr);
         rig.project.SetEditedScene(scene, scene);
-        Select(rig.project, {rgb, head});
+        SelectAll(rig.project, {rgb, head});
 
         QCOMPARE(rig.project.EditTarget(), 0); // no effect held
 
@@ -170,18 +149,18 @@ private slots:
         // A gradient cannot drive the pan/tilt-only fixture.
         rig.project.m_effectEngine.SetEffect(new CGradientEffect);
         QCOMPARE(rig.project.EditTarget(), 1);
-        Select(rig.project, {rgb});
+        SelectAll(rig.project, {rgb});
         QCOMPARE(rig.project.EditTarget(), 0);
 
         // A pan/tilt effect cannot drive the RGB fixture.
         rig.project.m_effectEngine.SetEffect(new CPanTiltEffect);
         QCOMPARE(rig.project.EditTarget(), 1);
-        Select(rig.project, {head});
+        SelectAll(rig.project, {head});
         QCOMPARE(rig.project.EditTarget(), 0);
 
         // A matrix effect reaches only matrix cells.
         rig.project.m_effectEngine.SetEffect(new CMatrixAnimEffect);
-        Select(rig.project, {rgb});
+        SelectAll(rig.project, {rgb});
         QCOMPARE(rig.project.EditTarget(), 1);
         rgb->m_matrixId = 2;
         QCOMPARE(rig.project.EditTarget(), 0);
@@ -234,7 +213,7 @@ private slots:
         CPatchedFixture* b = rig.Patch(rig.RgbProfile(), 0, 10);
         CEffectScene* edited = AddEffectScene(rig.project, new CGradientEffect);
         rig.project.SetEditedScene(edited, edited);
-        Select(rig.project, {a});
+        SelectAll(rig.project, {a});
 
         // A copy of the edited scene runs on b only: the selection is not
         // covered.
@@ -322,7 +301,7 @@ private slots:
         scene->m_modeStaticLevels << record;
         rig.project.m_edit[0][300] = 123; // stale level of an earlier refresh
         rig.project.SetEditedScene(scene, scene);
-        Select(rig.project, {a, edge});
+        SelectAll(rig.project, {a, edge});
 
         rig.host.calls.clear();
         rig.project.RefreshEditLayer(true);
@@ -362,7 +341,7 @@ private slots:
         QCOMPARE(int(rig.project.m_editMask[0][0]), 0);
 
         rig.project.SetEditedScene(scene, scene);
-        Select(rig.project, {a});
+        SelectAll(rig.project, {a});
         for (bool& flag : b->BeamFlags())
             flag = false;
         rig.project.UpdateEditMaskForSelection();
@@ -516,7 +495,7 @@ private slots:
         rig.project.DefaultLevels(); // nothing selected
         QVERIFY(rig.host.calls.isEmpty());
 
-        Select(rig.project, {rgb, cmy, head, zoom});
+        SelectAll(rig.project, {rgb, cmy, head, zoom});
         rig.project.DefaultLevels();
         const int expected[][2] = {
             {0, 255}, {1, 255}, {2, 255},    // RGB full
@@ -553,7 +532,7 @@ private slots:
         rig.project.m_edit[0][0] = 200;
         rig.project.m_editMask[0][0] = 1;
         rig.project.SetEditedScene(scene, scene);
-        Select(rig.project, {head});
+        SelectAll(rig.project, {head});
         rig.project.m_playback[0][1] = 77; // belongs to the tick
 
         rig.host.calls.clear();
@@ -591,7 +570,7 @@ private slots:
         scene->m_selection << step;
         scene->GoToStep(0, 0);
         rig.project.SetEditedScene(scene, scene);
-        Select(rig.project, {head, rgb});
+        SelectAll(rig.project, {head, rgb});
 
         rig.project.RefreshEditLayer(true);
         QCOMPARE(host.reentries, 1);

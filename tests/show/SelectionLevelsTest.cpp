@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "PlaybackRig.h"
+#include "SelectionRig.h"
 #include "show/EffectScene.h"
 
 #include <QtTest>
@@ -8,25 +8,6 @@
 using namespace ProfileBuilder;
 
 namespace {
-
-void SelectAll(CProject& project, const QList<CPatchedFixture*>& fixtures)
-{
-    for (CPatchedFixture* fixture : fixtures) {
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-    }
-    project.m_currentGroup->m_selectedFixtures = fixtures;
-}
-
-CLibraryProfile* PanTiltProfile(CProject& project)
-{
-    auto* profile = new CLibraryProfile;
-    AddChannel(*profile, ChannelType::Pan);
-    AddChannel(*profile, ChannelType::Tilt);
-    profile->UpdateRoles();
-    project.m_library << profile;
-    return profile;
-}
 
 // One zoom channel whose "Wide" preset spans start..end, with a fine byte
 // when asked.

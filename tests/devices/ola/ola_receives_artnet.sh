@@ -78,12 +78,17 @@ for _ in $(seq 100); do
 done
 [ -n "$device" ] || fail "OLA's Art-Net device did not appear"
 
-# Only the Art-Net plugin may be running.
+# Only the Art-Net plugin may be running. A busy daemon can answer the
+# plugin query with nothing at first, so an empty answer is asked again.
 active=""
-while read -r plugin_id name; do
-  [[ "$plugin_id" =~ ^[0-9]+$ ]] || continue
-  if ola_plugin_state -p "$plugin_id" | grep -q '^Active: True'; then active+="$name;"; fi
-done < <(ola_plugin_info)
+for _ in $(seq 20); do
+  while read -r plugin_id name; do
+    [[ "$plugin_id" =~ ^[0-9]+$ ]] || continue
+    if ola_plugin_state -p "$plugin_id" | grep -q '^Active: True'; then active+="$name;"; fi
+  done < <(ola_plugin_info 2>/dev/null || true)
+  [ -n "$active" ] && break
+  sleep 0.2
+done
 [ "$active" = "ArtNet;" ] || fail "plugins active besides Art-Net: $active"
 
 # OLA universe n listens on Art-Net Port-Address n. Port-Address 2 is beyond

@@ -100,8 +100,7 @@ void CProjectLink::ReleaseScenes()
 
 void CProjectLink::ReleaseEffects()
 {
-    // Stopping the running copies of effect scenes belongs to the document
-    // part that starts them; until then no copy can be running.
+    m_project.ReleaseEffects();
 }
 
 void CProjectLink::ReleaseLive()

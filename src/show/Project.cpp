@@ -107,6 +107,7 @@ void CProject::Clear()
     m_effectScenes.clear();
     qDeleteAll(m_runningCopies);
     m_runningCopies.clear();
+    DeleteWaitingCopies();
     m_currentGroup = nullptr;
     if (m_generalGroup)
         m_generalGroup->Clear(true);
@@ -514,26 +515,4 @@ void CProject::SetVolume(int value)
     m_volume = qBound(0, value, 100);
     ShowHost().SetSceneSoundVolume(m_volume);
     ShowHost().SetTimeLineVolume(m_volume);
-}
-
-// --- Running copies of effect scenes
-
-bool CProject::StartQueuedEffectCopy(CPage* page, CScene* copy)
-{
-    Q_UNUSED(page);
-    Q_UNUSED(copy);
-    return false;
-}
-
-void CProject::FinishEffectCopy(CPage* page, CScene* copy, bool all)
-{
-    Q_UNUSED(page);
-    Q_UNUSED(copy);
-    Q_UNUSED(all);
-}
-
-bool CProject::RestartSavedEffectCopy(CEffectScene* effectScene)
-{
-    Q_UNUSED(effectScene);
-    return false;
 }

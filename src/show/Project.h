@@ -20,6 +20,7 @@ class CPage;
 class CPatchedFixture;
 class CScene;
 class CEffect;
+class CCurveEffect;
 class CProfileChannelDef;
 class CSceneStep;
 class CLayoutItem;
@@ -134,17 +135,96 @@ public:
     void SetLiveWhite(quint8 white);
     void SetVolume(int value);
 
-    // Running copies of effect scenes. The effect engine drives them; until
-    // it is part of the show nothing queues or starts a copy, and these
-    // are the places it plugs into. Each does nothing for now.
-    // A pending entry of `page` that is a copy waiting to start: true when
-    // it started, and the pending pass then drops it from the list.
+    // Running copies of effect scenes (ProjectRunningCopies.cpp, ProjectLiveParams.cpp)
+    // An effect scene never plays itself: each start makes a copy bound to
+    // the fixtures selected at that moment, queued in the first page's
+    // pending list; the next pending pass starts it, and the copies already
+    // running give up the fixtures it takes. Stopping acts on the selected
+    // fixtures only. Trigger kinds are CPage's.
+    bool PlayEffectScene(CEffectScene* effectScene, int stepIndex = -1, int timeMs = -1);
+    bool PlayEffectSceneAt(int n);
+    void StartEffectCopy(CEffectScene* copy);
+    // The running copies give up the fixtures the copy takes; then the copy
+    // gives up those of its own fixture scope when it already runs. A copy
+    // left without fixtures is removed.
+    void StopOverlappingEffects(CEffectScene* copy);
+    bool ToggleEffectScene(CEffectScene* effectScene, bool allowPlay, bool allowStop);
+    bool TriggerEffectScene(CEffectScene* effectScene, int kind, int value);
+    // With `all` every copy of the effect scene goes on the next tick, and
+    // one still waiting to start goes at once; else the first copy that
+    // drives a selected fixture stops on the selection. False when nothing
+    // is selected or no copy matches.
+    bool StopEffectScene(CEffectScene* effectScene, bool all);
+    bool StopEffectSceneAt(int n);
+    // Fades the copy out of the selected fixtures only: a copy of it on the
+    // selection starts and at once fades out while the copy keeps the rest.
+    bool ReplaceCopyForSelection(CEffectScene* copy, bool removeFlag);
+    // Every copy stops on the next tick, without fade-out; copies still
+    // waiting to start never start.
+    void ReleaseEffects();
+    // Every running and waiting copy of effect scene n goes at once, then
+    // the effect scene; nothing when n is out of range.
+    void DeleteEffectScene(int n);
+
+    // What the first page's pending pass asks of a copy in its pending list
+    // that does not play yet. True: the pass drops the entry (the copy
+    // started, or it was stopped before it could and is deleted). False:
+    // the entry is a stopping scene like any other (a copy that started to
+    // fade out at once, or no copy of ours).
     bool StartQueuedEffectCopy(CPage* page, CScene* copy);
-    // The pending pass finished a copy: with `all`, every running copy of
-    // the same effect scene goes; else the copy gives up its fixtures.
+    // The pending pass finished a copy: with `all` the copy goes; else the
+    // other copies give up what its fixture scope shares with them, and it
+    // gives up its scope, going once it is left without fixtures.
     void FinishEffectCopy(CPage* page, CScene* copy, bool all);
-    // A copy saved as playing is started again on its saved selection.
-    bool RestartSavedEffectCopy(CEffectScene* effectScene);
+    // `saved` is an effect scene saved as playing, or a copy of one (its
+    // m_source set) whose first effect holds the selection it played on:
+    // that selection becomes the general group's, and a copy starts on it
+    // unless one of the effect scene already plays. The caller keeps `saved`.
+    bool RestartSavedEffectCopy(CEffectScene* saved);
+
+    // After the effect scene's effect changed: a new copy on the selection,
+    // or every running copy rebuilt from the new effect on its own fixtures.
+    void ReapplyEffectScene(CEffectScene* effectScene, bool onSelection, int stepIndex, int timeMs);
+    // Rebuilds running copy `index` from its effect scene's effect, keeping
+    // the copy's fixtures; false for a bad index or when nothing is left to
+    // play (the copy then plays on as it was).
+    bool RefreshRunningCopy(int index, int stepIndex, int timeMs);
+    // The live sliders of an effect scene reach its running copies.
+    void SetSceneLiveParams(CScene* scene, bool dimmerChanged);
+    // The preset effect's level as the effect scene's first step holds it
+    // on the selected fixtures; unchanged when nothing is found, or when
+    // `effect` is no preset effect or its range is empty.
+    void ReadPresetEffectLevel(CEffect* effect, const CEffectScene* effectScene);
+    void ApplyPresetEffectToStep(CEffect* effect, const CEffectScene* effectScene)
+    {
+        ReadPresetEffectLevel(effect, effectScene);
+    }
+    // Writes the level of the effect scene's preset effect into the first
+    // step of each of its running copies (the selected fixtures only, with
+    // `selectionOnly`, when something is selected).
+    void UpdatePresetEffectLevel(CEffectScene* effectScene, bool selectionOnly);
+    // Removes a running copy at once: its playing and pending entries and
+    // its fixtures' marks. With an index of 0 or more it is deleted too,
+    // found by pointer when the index is stale.
+    void RemoveRunningCopy(int index, CEffectScene* copy);
+    // Removes every running copy made with the same first effect as `copy`.
+    void RemoveRunningCopiesOf(CEffectScene* copy);
+
+    // Deletes the copies that are neither running nor in a page any more;
+    // the pages go first.
+    void DeleteWaitingCopies();
+
+    QList<CEffectScene*> m_queuedCopies; // owned: made and waiting in the first page's pending list
+    // Copies stopped for removal and not finished yet (not owned): no other
+    // copy's finish may take them, the pending pass still has to.
+    QList<CEffectScene*> m_releasingCopies;
+    // Removed while the pending pass could still read them; owned, deleted
+    // once that pass is over.
+    QList<CEffectScene*> m_retiredCopies;
+    // Per queued copy that fades out as soon as it starts: the levels its
+    // fade-out starts from, taken when it was queued.
+    QHash<const CScene*, CDmxLayer> m_copyFadeFrom;
+    // end of running copies of effect scenes
 
     // Groups and fixture bookkeeping (ProjectGroups.cpp, ProjectFixtures.cpp)
     // A group of the current selection, made current; a selected matrix
@@ -290,6 +370,55 @@ public:
     // colours then stay out of the edited scene's steps.
     bool m_fullColorDrawing = false;
     // end of edited scene and selection levels
+
+    // Applying effects (ProjectApplyEffect.cpp, ProjectCurveValues.cpp)
+    // Writes the engine's bound effect into the scene: a plain scene gets a
+    // row of generated steps (with `replace`, in place of the current step's
+    // effect row), an effect scene a clone of the effect, generated at each
+    // start. Scope -1 only writes; for an effect scene 0 then starts a copy
+    // on the selection and 1 rebuilds its running copies at `step` and
+    // `time`. The engine is left empty.
+    void ApplyEffect(CScene* scene, bool replace, int scope, int step, int time);
+    // Binds a clone of the effect (the caller keeps it) to the engine,
+    // generates it and writes its steps into the scene from step index
+    // `position` on. Nothing for a null effect or scene.
+    void GenerateEffectSteps(const CEffect* effect, CScene* scene, int position);
+    // Writes what the engine generated into the scene from step index
+    // `position` on, with a clone of the bound effect joining the scene's
+    // effects; nothing when the effect enables no fixture.
+    void ApplyEffectToScene(CScene* scene, int position);
+    // Fills the effect's fixture lists from the current group's selection
+    // or from its matrix, keeping what the effect can drive, and sets
+    // m_boundFixtureCount.
+    void BindEffectToSelection(CEffect* effect, bool colorOnly, bool anyChannel);
+    // Whether the effect can drive a fixture of the profile; a matrix kind
+    // only a matrix cell.
+    static bool EffectUsesProfile(const CEffect* effect, const CLibraryProfile* profile, bool matrixCell,
+                                  bool colorOnly, bool anyChannel);
+    // The curve's values at `position` for the fixture (value arrays
+    // `fixtureIndex`) into its step entry, channel type by channel type;
+    // with an effect scene the stored channels become its static channels.
+    void StoreCurveValues(CEffectScene* effectScene, const CCurveEffect* curve, CPatchedFixture* fixture,
+                          CStepFixture* entry, int fixtureIndex, int position);
+
+    int m_boundFixtureCount = 0; // beam entries of the last binding
+
+    // Scenes regenerate effect rows and effect-scene steps through seams
+    // without a document; they reach the most recently made project that is
+    // still alive (the program has exactly one).
+    class CEffectSeams
+    {
+    public:
+        explicit CEffectSeams(CProject& project);
+        ~CEffectSeams();
+        CEffectSeams(const CEffectSeams&) = delete;
+        CEffectSeams& operator=(const CEffectSeams&) = delete;
+
+    private:
+        CProject& m_project;
+    };
+    CEffectSeams m_effectSeams{*this};
+    // end of applying effects
 
     CPage* m_currentPage = nullptr;
     CPage* m_firstPage = nullptr;

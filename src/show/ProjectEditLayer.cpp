@@ -32,36 +32,6 @@ private:
     bool& m_guard;
 };
 
-// Whether the effect can drive a fixture of the profile. Curve and preset
-// effects never reach the question here: their channel-type tests belong to
-// the application of effects to scenes, and until then they count as
-// reaching every fixture.
-bool EffectReaches(const CEffect& effect, const CLibraryProfile* profile, bool matrixCell)
-{
-    if (!profile)
-        return false;
-    const auto colorOrDimmer = [profile]() {
-        return profile->HasColor(false) || profile->HasDimmers(false) || profile->HasDimmers(true);
-    };
-    switch (effect.m_type) {
-    case EffectType::Gradient:
-    case EffectType::Trichro:
-        return colorOrDimmer();
-    case EffectType::MatrixAnim:
-    case EffectType::MatrixGif:
-    case EffectType::MatrixMedia:
-    case EffectType::MatrixText:
-        return matrixCell && colorOrDimmer();
-    case EffectType::PanTilt:
-        return profile->HasPanTilt(false);
-    case EffectType::Curve:
-    case EffectType::Preset:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The fixture's slots in its universe: [first, end).
 bool FixtureSlots(const CPatchedFixture& fixture, int universeCount, int& first, int& end)
 {
@@ -271,7 +241,8 @@ int CProject::EditTarget() const
     if (!effect || effect->m_type == EffectType::Curve || effect->m_type == EffectType::Preset)
         return 0;
     for (const CPatchedFixture* fixture : SelectedFixtures()) {
-        if (fixture->Profile() && !EffectReaches(*effect, fixture->Profile(), fixture->m_matrixId >= 0))
+        const bool matrixCell = fixture->m_matrixId >= 0;
+        if (fixture->Profile() && !EffectUsesProfile(effect, fixture->Profile(), matrixCell, false, false))
             return 1;
     }
     return 0;
@@ -291,7 +262,7 @@ CEffectScene* CProject::IsEffectSceneRunningOnSelection(const CEffectScene* effe
         for (CPatchedFixture* fixture : selected) {
             if (copy->m_drivenFixtures.contains(fixture))
                 drivesOne = true;
-            else if (EffectReaches(effect, fixture->Profile(), fixture->m_matrixId >= 0))
+            else if (EffectUsesProfile(&effect, fixture->Profile(), fixture->m_matrixId >= 0, false, false))
                 fits = false;
         }
         if (fits && drivesOne)

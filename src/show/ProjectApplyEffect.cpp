@@ -1,0 +1,810 @@
+// Applying an effect to a scene: generated values become written steps of a
+// plain scene or the steps an effect scene regenerates at each start, and
+// effects are bound to the fixtures of the selection.
+
+#include "show/Project.h"
+
+#include "effects/CurveEffect.h"
+#include "effects/Effect.h"
+#include "effects/GradientEffect.h"
+#include "effects/MatrixColorEffect.h"
+#include "effects/PanTiltEffect.h"
+#include "effects/PresetEffect.h"
+#include "effects/TrichroEffect.h"
+#include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/EffectScene.h"
+#include "show/Group.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kTimeGrainMs = 40;
+constexpr int kPresetStepWaitMs = 10000;
+constexpr int kCurvePhaseSpan = 200; // positions of a curve's value arrays
+
+quint8 ByteAt(const QByteArray& bytes, int index)
+{
+    return index >= 0 && index < bytes.size() ? quint8(bytes.at(index)) : 0;
+}
+
+quint8 Mean(quint8 red, quint8 green, quint8 blue)
+{
+    return quint8((int(red) + green + blue) / 3);
+}
+
+quint8 ClampedByte(qint64 value)
+{
+    return quint8(std::clamp<qint64>(value, 0, 255));
+}
+
+bool IsMatrixKind(int type)
+{
+    return type >= EffectType::MatrixAnim && type <= EffectType::MatrixText;
+}
+
+bool HasDimmers(const CLibraryProfile& profile)
+{
+    return profile.HasDimmers(false) || profile.HasDimmers(true);
+}
+
+// A (preset type, id) pair of a preset effect names the preset; id -1 any.
+bool PresetMatches(const CPresetEffect& effect, const CProfilePresetDef& preset)
+{
+    const int pairs = std::min(effect.m_presetTypes1.size(), effect.m_presetTypes2.size());
+    for (int i = 0; i < pairs; ++i) {
+        const int id = effect.m_presetTypes2.at(i);
+        if (preset.m_type == effect.m_presetTypes1.at(i) && (id == -1 || preset.m_target == id))
+            return true;
+    }
+    return false;
+}
+
+// --- Writing generated steps
+
+// Turns what an engine generated for its bound effect into steps of one
+// scene, inserted from a position on. Only entries of the effect's enabled
+// fixtures are written; a track of an empty matrix slot (no fixture) or of
+// a fixture without an entry is skipped.
+class CGeneratedStepWriter
+{
+public:
+    CGeneratedStepWriter(CProject& project, const CEffectEngine& engine, CScene& scene, CEffect* clone,
+                         int position)
+        : m_project(project),
+          m_engine(engine),
+          m_scene(scene),
+          m_effectScene(scene.IsEffectScene() ? static_cast<CEffectScene*>(&scene) : nullptr),
+          m_clone(clone),
+          m_position(std::clamp(position, 0, int(scene.m_steps.size())))
+    {
+        const CEffect& effect = *engine.Effect();
+        for (int i = 0; i < effect.m_fixtures.size(); ++i) {
+            CPatchedFixture* fixture = effect.m_fixtures.at(i);
+            if (fixture && effect.m_fixtureSel.value(i, false) && !m_enabled.contains(fixture)) {
+                m_enabled << fixture;
+                m_enabledIndexes << i;
+            }
+        }
+    }
+
+    bool HasFixtures() const { return !m_enabled.isEmpty(); }
+
+    void Write()
+    {
+        const CEffect* effect = m_engine.Effect();
+        if (const auto* gradient = dynamic_cast<const CGradientEffect*>(effect))
+            WriteGradient(*gradient);
+        else if (const auto* sequence = dynamic_cast<const CTrichroEffect*>(effect))
+            WriteColorSequence(sequence->m_fade);
+        else if (const auto* matrix = dynamic_cast<const CMatrixColorEffect*>(effect))
+            WriteColorSequence(matrix->m_fade);
+        else if (const auto* panTilt = dynamic_cast<const CPanTiltEffect*>(effect))
+            WritePanTilt(panTilt->m_fade);
+        else if (const auto* curve = dynamic_cast<const CCurveEffect*>(effect))
+            WriteCurve(*curve);
+        else if (const auto* preset = dynamic_cast<const CPresetEffect*>(effect))
+            WritePreset(*preset);
+    }
+
+    // The effect scene's own levels on every written step.
+    void WriteStaticLevels()
+    {
+        if (!m_effectScene || (m_effectScene->m_modeStaticLevels.isEmpty()
+                               && m_effectScene->m_channelStaticLevels.isEmpty()))
+            return;
+        for (int s = 0; s < m_written.size(); ++s) {
+            const bool registering = s == 0;
+            CSceneStep* step = m_written.at(s);
+            for (const CStaticChannelLevel& level : qAsConst(m_effectScene->m_channelStaticLevels))
+                WriteChannelStaticLevel(step, level, registering);
+            for (CPatchedFixture* fixture : qAsConst(m_enabled))
+                WriteModeStaticLevels(step, fixture, registering);
+        }
+    }
+
+private:
+    CSceneStep* NewStep(int fade, int wait)
+    {
+        return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project);
+    }
+
+    // Static channels are declared while the first step is written only.
+    bool Registering() const { return m_effectScene && m_written.isEmpty(); }
+
+    void Insert(CSceneStep* step)
+    {
+        m_scene.m_steps.insert(m_position + m_written.size(), step);
+        m_written << step;
+    }
+
+    // --- Colour kinds
+
+    // A dimmer-only fixture takes the mean of the colour on its dimmers.
+    void WriteColorTrack(CSceneStep* step, const CColorStepRecord& track, int s, bool allSets)
+    {
+        CPatchedFixture* fixture = track.m_fixture;
+        CStepFixture* entry = fixture ? step->FindEntry(fixture) : nullptr;
+        if (!entry || !fixture->Profile())
+            return;
+        const quint8 red = ByteAt(track.m_outRed, s);
+        const quint8 green = ByteAt(track.m_outGreen, s);
+        const quint8 blue = ByteAt(track.m_outBlue, s);
+        const quint8 white = ByteAt(track.m_outWhite, s);
+        const bool registering = Registering();
+        if (fixture->Profile()->IsDimmerOnly()) {
+            const quint8 level = Mean(red, green, blue);
+            if (allSets) {
+                fixture->StoreAllDimmers(entry, level);
+                if (registering)
+                    m_effectScene->AddStaticDimmers(fixture);
+            } else {
+                fixture->StoreDimmer(entry, track.m_beam, level);
+                if (registering)
+                    m_effectScene->AddStaticDimmer(fixture, track.m_beam);
+            }
+            return;
+        }
+        if (allSets) {
+            fixture->StoreAllColors(entry, red, green, blue, white, false, true);
+            if (registering)
+                m_effectScene->AddStaticColorSets(fixture);
+        } else {
+            fixture->StoreColor(entry, track.m_beam, red, green, blue, white);
+            if (registering)
+                m_effectScene->AddStaticColorSet(fixture, track.m_beam);
+        }
+    }
+
+    void WriteGradient(const CGradientEffect& gradient)
+    {
+        const bool moving = gradient.m_gradType != 0;
+        if (!moving) {
+            CSceneStep* step = NewStep(0, gradient.m_len);
+            for (const CColorStepRecord& track : m_engine.m_colorRecords)
+                WriteColorTrack(step, track, 0, true);
+            Insert(step);
+            return;
+        }
+        for (int s = 0; s < m_engine.m_stepCount; ++s) {
+            CSceneStep* step = NewStep(gradient.m_stepTimes.value(s, 0), 0);
+            for (const CColorStepRecord& track : m_engine.m_colorRecords)
+                WriteColorTrack(step, track, s, true);
+            Insert(step);
+        }
+    }
+
+    void WriteColorSequence(int fade)
+    {
+        for (int s = 0; s < m_engine.m_stepCount; ++s) {
+            CSceneStep* step = NewStep(fade, 0);
+            for (const CColorStepRecord& track : m_engine.m_colorRecords)
+                WriteColorTrack(step, track, s, false);
+            Insert(step);
+        }
+    }
+
+    // --- Pan/tilt
+
+    void WritePanTilt(int fade)
+    {
+        for (int s = 0; s < m_engine.m_stepCount; ++s) {
+            CSceneStep* step = NewStep(fade, 0);
+            const bool registering = Registering();
+            for (const CPanTiltStepRecord& track : m_engine.m_panTiltRecords) {
+                CPatchedFixture* fixture = track.m_fixture;
+                CStepFixture* entry = fixture ? step->FindEntry(fixture) : nullptr;
+                if (!entry)
+                    continue;
+                fixture->StorePanTilt(entry, track.m_beam, ByteAt(track.m_panCoarse, s), ByteAt(track.m_tiltCoarse, s),
+                                      ByteAt(track.m_panFine, s), ByteAt(track.m_tiltFine, s));
+                if (registering)
+                    m_effectScene->AddStaticPanTiltSet(fixture, track.m_beam);
+            }
+            Insert(step);
+        }
+    }
+
+    // --- Curve
+
+    // One step per curve point, each lasting a whole number of 40 ms grains:
+    // points closer than that to the last written step fold into the next.
+    void WriteCurve(const CCurveEffect& curve)
+    {
+        const int points = curve.m_pointCount;
+        const double pointTime = curve.m_pointTime;
+        if (points < 1 || !std::isfinite(pointTime) || pointTime < 0.0)
+            return;
+        const double phaseStep = double(kCurvePhaseSpan) / points;
+        qint64 elapsed = 0;
+        qint64 written = 0;
+        int phase = 0;
+        // Far beyond any show, and inside what a step's time can hold.
+        constexpr double kLongestMs = double(std::numeric_limits<int>::max());
+        for (int k = 0; k < points; ++k) {
+            elapsed = qint64(std::min(pointTime + double(elapsed), kLongestMs));
+            const qint64 fade = (elapsed - written) / kTimeGrainMs * kTimeGrainMs;
+            if (fade > 0) {
+                CSceneStep* step = NewStep(int(fade), 0);
+                CEffectScene* registerIn = Registering() ? m_effectScene : nullptr;
+                for (int i = 0; i < m_enabled.size(); ++i) {
+                    CPatchedFixture* fixture = m_enabled.at(i);
+                    if (CStepFixture* entry = step->FindEntry(fixture))
+                        m_project.StoreCurveValues(registerIn, &curve, fixture, entry, m_enabledIndexes.at(i), phase);
+                }
+                Insert(step);
+                written += fade;
+            }
+            phase = int(phaseStep + phase);
+        }
+    }
+
+    // --- Preset
+
+    void WritePreset(const CPresetEffect& effect)
+    {
+        const int setting = effect.m_prValue;
+        const int percent =
+            effect.m_percentMin + int(qint64(effect.m_percentMax - effect.m_percentMin) * setting / 100);
+        const quint8 raw =
+            quint8((effect.m_dmxMin + qint64(effect.m_dmxMax - effect.m_dmxMin) * setting / 100) & 0xFF);
+        const quint8 channelLevel = effect.m_percent ? ClampedByte(qint64(percent) * 255 / 100) : raw;
+
+        CSceneStep* step = NewStep(0, kPresetStepWaitMs);
+        for (CPatchedFixture* fixture : qAsConst(m_enabled)) {
+            CStepFixture* entry = step->FindEntry(fixture);
+            const CLibraryProfile* profile = fixture->Profile();
+            if (!entry || !profile)
+                continue;
+            for (const COtherChannel& other : profile->OtherChannels()) {
+                const CProfileChannelDef* channel = other.channel;
+                if (!channel)
+                    continue;
+                if (channel->m_presets.isEmpty()) {
+                    if (effect.m_channelTypes.contains(channel->m_type))
+                        StoreStatic(fixture, entry, channel, channelLevel);
+                    continue;
+                }
+                for (const CProfilePresetDef* preset : channel->m_presets) {
+                    if (!preset || !PresetMatches(effect, *preset))
+                        continue;
+                    const int start = preset->m_dmxStart;
+                    const int end = preset->m_dmxEnd;
+                    const quint8 level = effect.m_percent
+                                             ? ClampedByte(start + qint64(end - start) * percent / 100)
+                                             : quint8(std::clamp(int(raw), std::min(start, end), std::max(start, end)));
+                    StoreStatic(fixture, entry, channel, level);
+                }
+            }
+        }
+        Insert(step);
+    }
+
+    void StoreStatic(CPatchedFixture* fixture, CStepFixture* entry, const CProfileChannelDef* channel, quint8 level)
+    {
+        fixture->StoreChannel(entry, channel, level, false);
+        if (Registering())
+            m_effectScene->AddStaticModeChannel(fixture, channel);
+    }
+
+    // --- Static levels of an effect scene
+
+    void WriteChannelStaticLevel(CSceneStep* step, const CStaticChannelLevel& level, bool registering)
+    {
+        CPatchedFixture* raw = m_project.GetChannelFixture(level.m_universe, level.m_channel);
+        if (!raw)
+            return;
+        CStepFixture* entry = step->FindEntry(raw);
+        if (!entry)
+            entry = step->AddEntry(new CStepFixture(raw, &m_scene));
+        if (!entry)
+            return;
+        entry->SetLevel(0, level.m_level, true, false);
+        if (registering)
+            m_effectScene->AddStaticChannel(level.m_universe, level.m_channel);
+    }
+
+    // Channels the effect itself drives keep the effect's levels.
+    void WriteModeStaticLevels(CSceneStep* step, CPatchedFixture* fixture, bool registering)
+    {
+        const CLibraryProfile* profile = fixture->Profile();
+        CStepFixture* entry = step->FindEntry(fixture);
+        if (!profile || !entry)
+            return;
+        for (const CModeStaticLevels& record : qAsConst(m_effectScene->m_modeStaticLevels)) {
+            if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+                continue;
+            for (const auto& level : record.m_levels) {
+                const CProfileChannelDef* channel = profile->GetChannel(level.first);
+                if (!channel)
+                    continue;
+                const int type = channel->m_type;
+                if ((type == 1 || type == 2) && (!profile->HasPanTilt(false) || m_clone->IsPanTilt()))
+                    continue;
+                if (type >= 25 && type <= 31 && (!profile->HasColor(false) || m_clone->IsColor()))
+                    continue;
+                fixture->StoreChannel(entry, channel, level.second, false);
+                if (registering)
+                    m_effectScene->AddStaticModeChannel(fixture, channel);
+            }
+        }
+    }
+
+    CProject& m_project;
+    const CEffectEngine& m_engine;
+    CScene& m_scene;
+    CEffectScene* m_effectScene;
+    CEffect* m_clone;
+    const int m_position;
+    QList<CPatchedFixture*> m_enabled;
+    QList<int> m_enabledIndexes; // of each enabled fixture in the effect's lists
+    QList<CSceneStep*> m_written;
+};
+
+// Writes the engine's bound effect into the scene; the scene owns the clone
+// its steps point to.
+void WriteEngineSteps(CProject& project, const CEffectEngine& engine, CScene* scene, int position)
+{
+    if (!scene || !engine.Effect())
+        return;
+    CEffect* clone = CloneEffect(engine.Effect());
+    if (!clone)
+        return;
+    CGeneratedStepWriter writer(project, engine, *scene, clone, position);
+    if (!writer.HasFixtures()) {
+        delete clone;
+        return;
+    }
+    if (scene->IsEffectScene()) {
+        auto* effectScene = static_cast<CEffectScene*>(scene);
+        for (int universe = 0; universe < effectScene->UniverseCount(); ++universe)
+            effectScene->SetStaticChannels(universe, {});
+    }
+    writer.Write();
+    scene->m_effects << clone;
+    writer.WriteStaticLevels();
+    scene->UpdateLength();
+}
+
+// --- Binding
+
+// The effect's lists sized to a matrix: `cells` fixture slots and `beams`
+// beam slots, all empty.
+void SizeListsToMatrix(CEffect& effect, int cells, int beams, int emptyBeamIndex)
+{
+    for (int c = 0; c < cells; ++c) {
+        effect.m_fixtures << nullptr;
+        effect.m_fixtureSel << false;
+    }
+    for (int p = 0; p < beams; ++p) {
+        effect.m_beamIndex << emptyBeamIndex;
+        effect.m_beamFixtures << nullptr;
+        effect.m_beamSel << false;
+    }
+}
+
+int CellCount(const CFixtureMatrix& matrix)
+{
+    return std::max(0, matrix.Columns()) * std::max(0, matrix.Rows());
+}
+
+// Gradients, curves and presets on a matrix: one slot per cell in all five
+// lists, a member in the slot of its cell.
+void FillMatrixCells(CEffect& effect, const CFixtureMatrix& matrix)
+{
+    const int cells = CellCount(matrix);
+    SizeListsToMatrix(effect, cells, cells, 0);
+    for (int i = 0; i < matrix.MemberCount(); ++i) {
+        CPatchedFixture* fixture = matrix.Member(i);
+        const int c = matrix.FirstPixelOfMember(i);
+        if (!fixture || c < 0 || c >= cells)
+            continue;
+        effect.m_fixtures[c] = fixture;
+        effect.m_beamFixtures[c] = fixture;
+        if (fixture->IsAnyBeamSelected()) {
+            effect.m_fixtureSel[c] = true;
+            effect.m_beamSel[c] = true;
+        }
+    }
+}
+
+// Pixel kinds: a fixture slot per cell and a beam slot per pixel, each
+// pixel naming the colour set (or dimmer) of the member that lights it.
+// Slots no member fills stay empty.
+void FillMatrixPixels(CEffect& effect, const CFixtureMatrix& matrix)
+{
+    const CLibraryProfile* profile = matrix.Profile();
+    if (!profile)
+        return;
+    const bool dimmerMode = profile->IsDimmerOnly();
+    const int sets = dimmerMode ? profile->Dimmers(false).size() : profile->ColorSets(false).size();
+    const int cells = CellCount(matrix);
+    const int pixels = std::max(0, matrix.PixelColumns()) * std::max(0, matrix.PixelRows());
+    SizeListsToMatrix(effect, cells, pixels, -1);
+    for (int i = 0; i < matrix.MemberCount(); ++i) {
+        CPatchedFixture* fixture = matrix.Member(i);
+        if (!fixture)
+            continue;
+        const bool selected = fixture->IsAnyBeamSelected();
+        const int c = matrix.FirstPixelOfMember(i);
+        if (c >= 0 && c < cells) {
+            effect.m_fixtures[c] = fixture;
+            effect.m_fixtureSel[c] = selected;
+        }
+        for (int k = 0; k < sets; ++k) {
+            const CProfileChannelDef* channel =
+                dimmerMode ? profile->Dimmers(false).at(k).channel : profile->ColorSets(false).at(k).red;
+            if (!channel)
+                continue;
+            const int p = matrix.PixelOfMember(i, channel->m_beams);
+            if (p < 0 || p >= pixels)
+                continue;
+            effect.m_beamIndex[p] = k;
+            effect.m_beamFixtures[p] = fixture;
+            if (selected && CPatchedFixture::IsChannelInBeams(channel, fixture->BeamFlags()))
+                effect.m_beamSel[p] = true;
+        }
+    }
+}
+
+// --- Seams of scenes
+
+QList<CProject*>& LiveProjects()
+{
+    static QList<CProject*> projects;
+    return projects;
+}
+
+CProject* SeamProject()
+{
+    return LiveProjects().isEmpty() ? nullptr : LiveProjects().last();
+}
+
+void RegenerateEffectRow(CScene& scene, CEffect* effect, int position)
+{
+    if (CProject* project = SeamProject())
+        project->GenerateEffectSteps(effect, &scene, position);
+}
+
+// An effect scene's steps for the fixtures selected now. The scene keeps
+// its own effect object: the generated steps are pointed at it.
+bool BuildEffectSceneSteps(CEffectScene& scene)
+{
+    CProject* project = SeamProject();
+    CGroup* group = project ? project->m_currentGroup : nullptr;
+    if (!group || group->m_selectedFixtures.isEmpty() || scene.m_effects.isEmpty() || !scene.m_effects.first())
+        return false;
+    CEffect* effect = scene.m_effects.first();
+
+    CFixtureMatrix* target = group->IsMatrixSelection() && group->m_selectedMatrices.size() == 1
+                                 ? group->m_selectedMatrices.first()
+                                 : nullptr;
+    if (auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect)) {
+        if (!target)
+            return false;
+        matrixEffect->SetMatrix(target);
+    } else if (effect->m_matrix != target) {
+        effect->ReleaseMatrix();
+        effect->m_matrix = target;
+    }
+
+    project->BindEffectToSelection(effect, false, false);
+    if (project->m_boundFixtureCount == 0)
+        return false;
+
+    scene.DeleteSteps();
+    const QList<CEffect*> others = scene.m_effects.mid(1);
+    scene.m_effects.clear();
+    qDeleteAll(others);
+
+    scene.m_drivenFixtures.clear();
+    for (CPatchedFixture* fixture : qAsConst(group->m_selectedFixtures)) {
+        if (effect->m_fixtures.contains(fixture))
+            scene.m_drivenFixtures << fixture;
+    }
+    scene.ClearActiveMasks();
+    project->GenerateEffectSteps(effect, &scene, 0);
+
+    const QList<CEffect*> generated = scene.m_effects;
+    scene.m_effects = {effect};
+    for (CSceneStep* step : qAsConst(scene.m_steps)) {
+        if (generated.contains(step->m_effect))
+            step->m_effect = effect;
+    }
+    qDeleteAll(generated);
+    scene.UpdateLength();
+    return true;
+}
+
+// Scenes reach the document through these from the start of the program.
+const bool g_seamsInstalled = [] {
+    CScene::SetEffectRowGenerator(&RegenerateEffectRow);
+    SetEffectStepBuilder(&BuildEffectSceneSteps);
+    return true;
+}();
+
+// --- Applying to a plain scene
+
+// Index just past the row that holds step `index`.
+int RowEndOf(const CScene& scene, int index)
+{
+    const CEffect* effect = scene.m_steps.at(index)->m_effect;
+    int end = index + 1;
+    if (effect) {
+        while (end < scene.m_steps.size() && scene.m_steps.at(end)->m_effect == effect)
+            ++end;
+    }
+    return end;
+}
+
+// Deletes the steps of the effect from `from` on and the effect itself.
+// Steps of it before `from` stay as hand-made steps.
+void CutEffectRow(CScene& scene, int from, CEffect* effect)
+{
+    for (int i = scene.m_steps.size() - 1; i >= 0; --i) {
+        CSceneStep* step = scene.m_steps.at(i);
+        if (step->m_effect != effect)
+            continue;
+        if (i < from) {
+            step->m_effect = nullptr;
+            continue;
+        }
+        scene.m_selection.removeAll(step);
+        delete scene.m_steps.takeAt(i);
+    }
+    scene.RemoveEffectIfUnused(effect, true);
+}
+
+} // namespace
+
+// --- Seams
+
+CProject::CEffectSeams::CEffectSeams(CProject& project) : m_project(project)
+{
+    Q_UNUSED(g_seamsInstalled);
+    LiveProjects() << &m_project;
+}
+
+CProject::CEffectSeams::~CEffectSeams()
+{
+    LiveProjects().removeAll(&m_project);
+}
+
+// --- Applying
+
+void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int time)
+{
+    const CEffect* bound = m_effectEngine.Effect();
+    if (!scene || !bound) {
+        m_effectEngine.Clear(true);
+        return;
+    }
+
+    if (scene->IsEffectScene()) {
+        auto* effectScene = static_cast<CEffectScene*>(scene);
+        CEffect* clone = CloneEffect(bound);
+        if (!effectScene->m_effects.isEmpty()) {
+            CEffect* old = effectScene->m_effects.takeFirst();
+            // Steps made from the old effect would point at a deleted one.
+            for (int i = effectScene->m_steps.size() - 1; i >= 0; --i) {
+                if (effectScene->m_steps.at(i)->m_effect == old) {
+                    effectScene->m_selection.removeAll(effectScene->m_steps.at(i));
+                    delete effectScene->m_steps.takeAt(i);
+                }
+            }
+            if (!effectScene->m_steps.contains(effectScene->m_currentStep))
+                effectScene->m_currentStep = nullptr;
+            delete old;
+            effectScene->SettleAfterStepChange(0);
+        }
+        effectScene->ClearActiveMasks();
+        if (clone)
+            effectScene->m_effects << clone;
+        m_effectEngine.Clear(true);
+        if (scope == 0 || scope == 1)
+            ReapplyEffectScene(effectScene, scope == 0, step, time);
+        return;
+    }
+
+    // The editor generated the effect it shows; generating again would
+    // give a random effect other values than the preview.
+    if (m_effectEngine.m_stepCount == 0)
+        m_effectEngine.GenerateEffect();
+    // A preset effect is written from its settings, not from generated steps.
+    if (m_effectEngine.m_stepCount == 0 && bound->m_type != EffectType::Preset) {
+        m_effectEngine.Clear(true);
+        return;
+    }
+
+    const int currentIndex = scene->CurrentStepIndex();
+    int position = scene->m_steps.size();
+    bool currentCut = false;
+    if (currentIndex >= 0) {
+        CEffect* rowEffect = scene->m_steps.at(currentIndex)->m_effect;
+        if (!replace) {
+            position = RowEndOf(*scene, currentIndex);
+        } else if (rowEffect) {
+            scene->m_currentStep = nullptr; // about to be deleted
+            CutEffectRow(*scene, currentIndex, rowEffect);
+            position = currentIndex;
+            currentCut = true;
+        }
+    }
+
+    const int stepsBefore = scene->m_steps.size();
+    ApplyEffectToScene(scene, position);
+    if (stepsBefore > 0 && scene->m_steps.size() > stepsBefore && position < scene->m_steps.size())
+        scene->AddMissingEntries(scene->m_steps.at(position), scene->m_steps.first());
+    scene->SettleAfterStepChange(currentIndex);
+    // The replaced step's place shows what replaced it.
+    if (currentCut && !scene->m_steps.isEmpty())
+        scene->GoToStep(std::min(position, int(scene->m_steps.size()) - 1), 0);
+    m_effectEngine.Clear(true);
+}
+
+void CProject::GenerateEffectSteps(const CEffect* effect, CScene* scene, int position)
+{
+    if (!effect || !scene)
+        return;
+    CEffect* clone = CloneEffect(effect);
+    if (!clone)
+        return;
+    // An engine of its own: the project's engine holds the effect the
+    // editor is working on, which a start or a patch change must not take.
+    CEffectEngine engine;
+    engine.SetEffect(clone);
+    engine.GenerateEffect();
+    WriteEngineSteps(*this, engine, scene, position);
+}
+
+void CProject::ApplyEffectToScene(CScene* scene, int position)
+{
+    WriteEngineSteps(*this, m_effectEngine, scene, position);
+}
+
+// --- Binding
+
+void CProject::BindEffectToSelection(CEffect* effect, bool colorOnly, bool anyChannel)
+{
+    m_boundFixtureCount = 0;
+    if (!effect)
+        return;
+    effect->ClearFixtures();
+    const QList<CPatchedFixture*> selection = m_currentGroup ? m_currentGroup->m_selectedFixtures
+                                                             : QList<CPatchedFixture*>();
+    const bool matrixSelection = m_currentGroup && m_currentGroup->IsMatrixSelection();
+    const auto matrixReached = [&](const CFixtureMatrix* matrix) {
+        return EffectUsesProfile(effect, matrix->Profile(), true, colorOnly, anyChannel);
+    };
+
+    const int type = effect->m_type;
+    if (IsMatrixKind(type)) {
+        if (effect->m_matrix && matrixReached(effect->m_matrix)) {
+            auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect);
+            if (matrixEffect && matrixEffect->m_applySel) {
+                CFixtureMatrix* grid = effect->m_matrix->BuildVirtualGrid();
+                if (grid && grid != effect->m_matrix && grid->IsVirtual())
+                    matrixEffect->SetMatrix(grid);
+                else if (grid && grid != effect->m_matrix)
+                    delete grid;
+            }
+            FillMatrixPixels(*effect, *effect->m_matrix);
+        }
+    } else if (type == EffectType::Gradient || type == EffectType::Curve || type == EffectType::Preset) {
+        if (effect->m_matrix && matrixSelection) {
+            if (matrixReached(effect->m_matrix))
+                FillMatrixCells(*effect, *effect->m_matrix);
+        } else {
+            effect->ReleaseMatrix();
+            for (CPatchedFixture* fixture : selection) {
+                if (!fixture || !EffectUsesProfile(effect, fixture->Profile(), false, colorOnly, anyChannel))
+                    continue;
+                effect->m_fixtures << fixture;
+                effect->m_fixtureSel << true;
+                effect->m_beamIndex << 0;
+                effect->m_beamFixtures << fixture;
+                effect->m_beamSel << true;
+            }
+        }
+    } else if (!effect->m_matrix || !matrixSelection) {
+        effect->ReleaseMatrix();
+        for (CPatchedFixture* fixture : selection) {
+            if (!fixture || !EffectUsesProfile(effect, fixture->Profile(), false, colorOnly, false))
+                continue;
+            effect->m_fixtures << fixture;
+            effect->m_fixtureSel << true;
+            const int beams = fixture->Profile()->BeamCount();
+            for (int b = 0; b < beams; ++b) {
+                if (!fixture->BeamFlags().value(b, false))
+                    continue;
+                effect->m_beamIndex << b;
+                effect->m_beamFixtures << fixture;
+                effect->m_beamSel << true;
+            }
+        }
+    } else if (matrixReached(effect->m_matrix)) {
+        FillMatrixPixels(*effect, *effect->m_matrix);
+    }
+    m_boundFixtureCount = effect->m_beamFixtures.size();
+}
+
+bool CProject::EffectUsesProfile(const CEffect* effect, const CLibraryProfile* profile, bool matrixCell,
+                                 bool colorOnly, bool anyChannel)
+{
+    if (!effect || !profile)
+        return false;
+    const auto colorOrDimmer = [&] { return profile->HasColor(false) || (HasDimmers(*profile) && !colorOnly); };
+    switch (effect->m_type) {
+    case EffectType::Gradient:
+    case EffectType::Trichro:
+        return colorOrDimmer();
+    case EffectType::MatrixAnim:
+    case EffectType::MatrixGif:
+    case EffectType::MatrixMedia:
+    case EffectType::MatrixText:
+        return matrixCell && colorOrDimmer();
+    case EffectType::Curve: {
+        if (anyChannel)
+            return true;
+        const auto* curve = dynamic_cast<const CCurveEffect*>(effect);
+        if (!curve)
+            return false;
+        for (int n = 0; n < profile->ChannelCount(); ++n) {
+            const CProfileChannelDef* channel = profile->GetChannel(n);
+            if (!channel)
+                continue;
+            for (int i = 0; i < curve->m_chanTypes.size(); ++i) {
+                if (curve->m_activeChannels.value(i, false) && curve->m_chanTypes.at(i) == channel->m_type)
+                    return true;
+            }
+        }
+        return false;
+    }
+    case EffectType::PanTilt:
+        return profile->HasPanTilt(false);
+    case EffectType::Preset: {
+        const auto* preset = dynamic_cast<const CPresetEffect*>(effect);
+        if (!preset)
+            return false;
+        for (const COtherChannel& other : profile->OtherChannels()) {
+            if (!other.channel)
+                continue;
+            if (other.channel->m_presets.isEmpty() && preset->m_channelTypes.contains(other.channel->m_type))
+                return true;
+            for (const CProfilePresetDef* def : other.channel->m_presets) {
+                if (def && PresetMatches(*preset, *def))
+                    return true;
+            }
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,413 @@
+#include "TestRegistry.h"
+
+#include "PlaybackRig.h"
+#include "effects/CurveEffect.h"
+#include "effects/Effect.h"
+#include "effects/GradientEffect.h"
+#include "effects/MatrixAnimEffect.h"
+#include "effects/PresetEffect.h"
+#include "effects/TrichroEffect.h"
+#include "model/FixtureMatrix.h"
+#include "show/EffectScene.h"
+
+#include <QtTest>
+
+using namespace ProfileBuilder;
+
+namespace {
+
+void Select(CProject& project, const QList<CPatchedFixture*>& fixtures)
+{
+    for (CPatchedFixture* fixture : fixtures) {
+        for (bool& flag : fixture->BeamFlags())
+            flag = true;
+    }
+    project.m_currentGroup->m_selectedFixtures = fixtures;
+}
+
+CLibraryProfile* Library(CProject& project, CLibraryProfile* profile)
+{
+    profile->UpdateRoles();
+    project.m_library << profile;
+    return profile;
+}
+
+// Pegs evenly spread over 1000 ms; moving: one step per peg, else one step
+// of the first peg's colour.
+CGradientEffect* Gradient(const QList<CRgbwColor>& colors, bool moving)
+{
+    auto* gradient = new CGradientEffect(1000);
+    gradient->m_gradType = moving ? 1 : 0;
+    gradient->m_pegColors = colors;
+    gradient->m_pegPositions.clear();
+    for (int i = 0; i < colors.size(); ++i)
+        gradient->m_pegPositions << (colors.size() > 1 ? double(i) / (colors.size() - 1) : 0.0);
+    return gradient;
+}
+
+void Apply(CProject& project, CEffect* effect, CScene* scene, bool replace)
+{
+    project.BindEffectToSelection(effect, false, false);
+    project.m_effectEngine.SetEffect(effect);
+    project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+QList<int> Fades(const CScene* scene)
+{
+    QList<int> fades;
+    for (const CSceneStep* step : scene->m_steps)
+        fades << step->m_fade;
+    return fades;
+}
+
+QList<int> Levels(const CSceneStep* step, const CPatchedFixture* fixture)
+{
+    QList<int> levels;
+    if (const CStepFixture* entry = step->FindEntry(fixture)) {
+        for (int c = 0; c < entry->ChannelCount(); ++c)
+            levels << entry->Level(c);
+    }
+    return levels;
+}
+
+// Steps point at an owned effect or none, owned effects have steps, and
+// every step drives the same fixtures.
+void VerifyConsistent(const CScene* scene)
+{
+    const auto fixturesOf = [](const CSceneStep* step) {
+        QSet<const CPatchedFixture*> fixtures;
+        for (const CStepFixture* entry : step->m_entries)
+            fixtures << entry->Fixture();
+        return fixtures;
+    };
+    for (const CSceneStep* step : scene->m_steps) {
+        QVERIFY(!step->m_effect || scene->m_effects.contains(step->m_effect));
+        QCOMPARE(fixturesOf(step), fixturesOf(scene->m_steps.first()));
+    }
+    for (const CEffect* effect : scene->m_effects)
+        QVERIFY(std::any_of(scene->m_steps.begin(), scene->m_steps.end(),
+                            [effect](const CSceneStep* step) { return step->m_effect == effect; }));
+    QVERIFY(!scene->m_currentStep || scene->m_steps.contains(scene->m_currentStep));
+}
+
+} // namespace
+
+class ApplyEffectTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterEffectOperations(); }
+
+    void colourKindsReachEveryProfileKind()
+    {
+        CPlaybackRig rig;
+        auto* dimmerOnly = new CLibraryProfile;
+        AddDimmer(*dimmerOnly);
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CPatchedFixture* cmy = rig.Patch(rig.CmyProfile(), 0, 10);
+        CPatchedFixture* dimmer = rig.Patch(Library(rig.project, dimmerOnly), 0, 20);
+        Select(rig.project, {rgb, cmy, dimmer});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+
+        Apply(rig.project, Gradient({CRgbwColor(255, 128, 0)}, false), scene, false);
+        QCOMPARE(Fades(scene), QList<int>({0}));
+        QCOMPARE(scene->m_steps[0]->m_wait, 1000);
+        QCOMPARE(Levels(scene->m_steps[0], rgb), QList<int>({255, 128, 0}));
+        QCOMPARE(Levels(scene->m_steps[0], cmy), QList<int>({0, 127, 255}));
+        QCOMPARE(Levels(scene->m_steps[0], dimmer), QList<int>({127})); // (255 + 128 + 0) / 3
+        QCOMPARE(scene->m_steps[0]->m_effect, scene->m_effects.value(0));
+        QVERIFY(!rig.project.m_effectEngine.Effect());
+
+        // Moving: 40 ms for the first peg, 500 ms cut to 480 for the next
+        // two, and the 40 ms left over go to the last.
+        CScene* moving = rig.AddScene(QStringLiteral("M"));
+        Apply(rig.project, Gradient({CRgbwColor(9, 0, 0), CRgbwColor(0, 9, 0), CRgbwColor(0, 0, 9)}, true), moving,
+              false);
+        QCOMPARE(Fades(moving), QList<int>({40, 480, 520}));
+        QCOMPARE(Levels(moving->m_steps[2], rgb), QList<int>({0, 0, 9}));
+    }
+
+    void effectWhoseFixturesAreAllDisabledAddsNothing()
+    {
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        Select(rig.project, {rgb});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        CSceneStep* hand = rig.AddStep(scene, 0, 500, {{rgb, {1, 2, 3}}});
+        scene->GoToStep(0, 0);
+        CEffect* gradient = Gradient({CRgbwColor(255, 0, 0)}, false);
+        rig.project.BindEffectToSelection(gradient, false, false);
+        gradient->m_fixtureSel = {false};
+        rig.project.m_effectEngine.SetEffect(gradient);
+        rig.project.ApplyEffect(scene, false, -1, -1, -1);
+        QCOMPARE(scene->m_steps, QList<CSceneStep*>({hand}));
+        QVERIFY(scene->m_effects.isEmpty());
+    }
+
+    void replacingInTheMiddleOfARowKeepsTheSceneConsistent()
+    {
+        CPlaybackRig rig;
+        CPatchedFixture* a = rig.Patch(rig.RgbProfile(), 0, 0);
+        CPatchedFixture* b = rig.Patch(rig.RgbProfile(), 0, 3);
+        Select(rig.project, {a, b});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        CSceneStep* first = rig.AddStep(scene, 0, 500, {{a, {1, 1, 1}}});
+        scene->GoToStep(0, 0);
+        // After the current hand-made step, and every step gains b.
+        Apply(rig.project, Gradient({CRgbwColor(1, 0, 0), CRgbwColor(2, 0, 0), CRgbwColor(3, 0, 0)}, true), scene,
+              false);
+        QCOMPARE(scene->m_steps.size(), 4);
+        CSceneStep* rowStart = scene->m_steps[1];
+        CEffect* old = rowStart->m_effect;
+        CSceneStep* last = rig.AddStep(scene, 0, 700, {{a, {5, 5, 5}}, {b, {6, 6, 6}}});
+
+        scene->GoToStep(2, 0); // the second step of the three-step row
+        Apply(rig.project, Gradient({CRgbwColor(0, 7, 0), CRgbwColor(0, 8, 0)}, true), scene, true);
+
+        QCOMPARE(scene->m_steps.size(), 5);
+        QCOMPARE(scene->m_steps[0], first);
+        QCOMPARE(scene->m_steps[1], rowStart);
+        QCOMPARE(scene->m_steps[4], last);
+        QVERIFY(!rowStart->m_effect); // hand-made now, not pointing at the deleted effect
+        QVERIFY(!scene->m_effects.contains(old));
+        QCOMPARE(Fades(scene).mid(2, 2), QList<int>({40, 1000}));
+        QCOMPARE(Levels(scene->m_steps[3], b), QList<int>({0, 8, 0}));
+        QCOMPARE(scene->m_currentStep, scene->m_steps[2]);
+        QCOMPARE(scene->m_firstPassLength, 500 + 40 + 40 + 1000 + 700);
+        VerifyConsistent(scene);
+
+        // Replace on a hand-made step replaces nothing: the row goes last.
+        scene->GoToStep(0, 0);
+        Apply(rig.project, Gradient({CRgbwColor(4, 0, 0)}, false), scene, true);
+        QCOMPARE(scene->m_steps.size(), 6);
+        QCOMPARE(Levels(scene->m_steps[5], a), QList<int>({4, 0, 0}));
+        VerifyConsistent(scene);
+    }
+
+    void curvePointsFoldIntoStepsOfWholeGrains()
+    {
+        CPlaybackRig rig;
+        auto* profile = new CLibraryProfile;
+        AddChannel(*profile, ChannelType::Zoom);
+        CPatchedFixture* fixture = rig.Patch(Library(rig.project, profile), 0, 0);
+        Select(rig.project, {fixture});
+        auto* curve = new CCurveEffect(625);
+        curve->m_precision = 1; // 25 points of 25 ms
+        curve->m_pointCount = 25;
+        curve->m_pointTime = 25.0f;
+        curve->m_params << CCurveParam();
+        curve->m_activeChannels << true;
+        curve->m_tables << QVector<int>(kCurvePoints);
+        curve->m_chanTypes << ChannelType::Zoom;
+        curve->m_chanNums << 0;
+        curve->m_channelDefs << nullptr;
+        rig.project.BindEffectToSelection(curve, false, false);
+        QCOMPARE(curve->m_fixtures, QList<CPatchedFixture*>({fixture}));
+        rig.project.m_effectEngine.SetEffect(curve);
+        CChannelStepRecord values; // the value at phase p is p
+        for (int p = 0; p < kCurvePoints; ++p)
+            values.m_coarse.append(char(p));
+        curve->m_outputs = {{values}};
+
+        CEffectScene scene(QStringLiteral("E"), 4);
+        rig.project.ApplyEffectToScene(&scene, 0);
+
+        // A step wherever 40 ms or more gathered since the last one, at the
+        // phase of its point: 8 per point.
+        QCOMPARE(Fades(&scene), QVector<int>(15, 40).toList());
+        const QList<int> points = {1, 3, 4, 6, 7, 9, 11, 12, 14, 15, 17, 19, 20, 22, 23};
+        for (int s = 0; s < points.size(); ++s)
+            QCOMPARE(Levels(scene.m_steps[s], fixture), QList<int>({8 * points[s]}));
+        // Declared while the first step, of the second point, was written.
+        QCOMPARE(scene.StaticChannels(0), QList<int>({0}));
+    }
+
+    void presetEffectWritesOneLongStep()
+    {
+        CPlaybackRig rig;
+        auto* profile = new CLibraryProfile;
+        AddChannel(*profile, ChannelType::Focus);
+        CProfileChannelDef* gobo = AddChannel(*profile, ChannelType::GoboWheel);
+        AddPreset(gobo, PresetType::Gobo, 100, 200)->m_target = 3;
+        AddPreset(gobo, PresetType::Gobo, 210, 220)->m_target = 4;
+        CPatchedFixture* fixture = rig.Patch(Library(rig.project, profile), 0, 0);
+        Select(rig.project, {fixture});
+        CPresetEffect settings;
+        settings.m_channelTypes = {ChannelType::Focus};
+        settings.m_presetTypes1 = {PresetType::Gobo};
+        settings.m_presetTypes2 = {3};
+        settings.m_prValue = 50;
+
+        CEffectScene scene(QStringLiteral("E"), 4);
+        rig.project.BindEffectToSelection(&settings, false, false);
+        rig.project.m_effectEngine.SetEffect(new CPresetEffect(settings));
+        rig.project.ApplyEffectToScene(&scene, 0);
+        QCOMPARE(scene.m_steps.size(), 1);
+        QCOMPARE(scene.m_steps[0]->m_wait, 10000);
+        // 50 % of 255, and halfway into the gobo's 100..200.
+        QCOMPARE(Levels(scene.m_steps[0], fixture), QList<int>({127, 150}));
+        QCOMPARE(scene.StaticChannels(0), QList<int>({0, 1}));
+
+        // Raw levels are held to each matching preset's range; the last wins.
+        settings.m_percent = false;
+        settings.m_prValue = 100;
+        settings.m_presetTypes2 = {-1};
+        CScene* plain = rig.AddScene(QStringLiteral("S"));
+        rig.project.m_effectEngine.SetEffect(new CPresetEffect(settings));
+        rig.project.ApplyEffectToScene(plain, 0);
+        QCOMPARE(Levels(plain->m_steps[0], fixture), QList<int>({255, 220}));
+    }
+
+    void bindingKeepsWhatTheEffectCanDrive()
+    {
+        CPlaybackRig rig;
+        auto* twoBeams = new CLibraryProfile;
+        SetBeams(*twoBeams, {CBeamPosition(), CBeamPosition()});
+        AddColorSet(*twoBeams, ChannelType::Red, Beams({0}));
+        AddColorSet(*twoBeams, ChannelType::Red, Beams({1}));
+        auto* gobos = new CLibraryProfile;
+        AddPreset(AddChannel(*gobos, ChannelType::GoboWheel), PresetType::Gobo, 0, 50)->m_target = 2;
+        CPatchedFixture* bar = rig.Patch(Library(rig.project, twoBeams), 0, 0);
+        CPatchedFixture* head = rig.Patch(rig.MovingHeadProfile(), 0, 20);
+        CPatchedFixture* goboFixture = rig.Patch(Library(rig.project, gobos), 0, 30);
+        Select(rig.project, {bar, head, goboFixture});
+        bar->BeamFlags()[0] = false;
+
+        CTrichroEffect sequence;
+        rig.project.BindEffectToSelection(&sequence, false, false);
+        QCOMPARE(sequence.m_fixtures, QList<CPatchedFixture*>({bar, head})); // the head through its dimmer
+        QCOMPARE(sequence.m_beamIndex, QList<int>({1, 0}));                    // the bar's selected beam
+        QCOMPARE(rig.project.m_boundFixtureCount, 2);
+        rig.project.BindEffectToSelection(&sequence, true, false); // colour only
+        QCOMPARE(sequence.m_fixtures, QList<CPatchedFixture*>({bar}));
+
+        CCurveEffect curve;
+        curve.m_chanTypes = {ChannelType::Pan, ChannelType::Zoom};
+        curve.m_activeChannels = {false, true};
+        QVERIFY(!CProject::EffectUsesProfile(&curve, head->Profile(), false, false, false)); // pan disabled
+        QVERIFY(CProject::EffectUsesProfile(&curve, head->Profile(), false, false, true));
+
+        CPresetEffect preset;
+        preset.m_presetTypes1 = {PresetType::Gobo};
+        preset.m_presetTypes2 = {1};
+        QVERIFY(!CProject::EffectUsesProfile(&preset, gobos, false, false, false));
+        preset.m_presetTypes2 = {2};
+        QVERIFY(CProject::EffectUsesProfile(&preset, gobos, false, false, false));
+        CMatrixAnimEffect pixels;
+        QVERIFY(!CProject::EffectUsesProfile(&pixels, twoBeams, false, false, false)); // only a matrix cell
+
+        rig.project.m_currentGroup->m_selectedFixtures.clear();
+        rig.project.BindEffectToSelection(&sequence, false, false);
+        QCOMPARE(rig.project.m_boundFixtureCount, 0);
+    }
+
+    void matrixFillLeavesEmptySlotsEmpty()
+    {
+        CPlaybackRig rig;
+        CLibraryProfile* rgb = rig.RgbProfile();
+        CPatchedFixture* a = rig.Patch(rgb, 0, 0);
+        CPatchedFixture* b = rig.Patch(rgb, 0, 3);
+        CPatchedFixture* stray = rig.Patch(rgb, 0, 6);
+        auto* matrix = new CFixtureMatrix(rgb, 1, 2, 2, 0);
+        matrix->AddMember(a, QRect(0, 0, 20, 20));        // cell 0
+        matrix->AddMember(b, QRect(20, 20, 20, 20));      // cell 3
+        matrix->AddMember(stray, QRect(100, 20, 20, 20)); // cell 7 of 4
+        for (CPatchedFixture* fixture : {a, b, stray})
+            fixture->m_matrixId = 1;
+        rig.project.m_generalGroup->m_matrices << matrix;
+        rig.project.m_currentGroup->m_selectedMatrices = {matrix};
+        Select(rig.project, {a, b, stray});
+
+        auto* animation = new CMatrixAnimEffect(matrix, 40);
+        rig.project.BindEffectToSelection(animation, false, false);
+        QCOMPARE(animation->m_fixtures, QList<CPatchedFixture*>({a, nullptr, nullptr, b}));
+        QCOMPARE(animation->m_fixtureSel, QList<bool>({true, false, false, true}));
+        QCOMPARE(animation->m_beamIndex, QList<int>({0, -1, -1, 0}));
+        QCOMPARE(rig.project.m_boundFixtureCount, 4);
+
+        // Writing walks the tracks of the empty slots too.
+        CEffectEngine& engine = rig.project.m_effectEngine;
+        engine.SetEffect(animation);
+        engine.m_stepCount = 1;
+        for (CColorStepRecord& record : engine.m_colorRecords) {
+            record.m_outRed = QByteArray(1, char(200));
+            record.m_outGreen = record.m_outBlue = record.m_outWhite = QByteArray(1, 0);
+        }
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        rig.project.ApplyEffectToScene(scene, 0);
+        QCOMPARE(Fades(scene), QList<int>({40}));
+        QCOMPARE(scene->m_steps[0]->EntryCount(), 2);
+        QCOMPARE(Levels(scene->m_steps[0], b), QList<int>({200, 0, 0}));
+
+        CGradientEffect gradient; // cells only, in all five lists
+        gradient.m_matrix = matrix;
+        rig.project.BindEffectToSelection(&gradient, false, false);
+        QCOMPARE(gradient.m_beamFixtures, QList<CPatchedFixture*>({a, nullptr, nullptr, b}));
+        QCOMPARE(gradient.m_beamIndex, QList<int>({0, 0, 0, 0}));
+    }
+
+    void effectSceneStartGeneratesForTheSelection()
+    {
+        CPlaybackRig rig;
+        auto* profile = new CLibraryProfile;
+        AddColorSet(*profile, ChannelType::Red);
+        AddChannel(*profile, ChannelType::Zoom);
+        auto* panTiltOnly = new CLibraryProfile;
+        AddChannel(*panTiltOnly, ChannelType::Pan);
+        AddChannel(*panTiltOnly, ChannelType::Tilt);
+        CPatchedFixture* a = rig.Patch(Library(rig.project, profile), 0, 0);
+        CPatchedFixture* b = rig.Patch(profile, 0, 4);
+        CPatchedFixture* head = rig.Patch(Library(rig.project, panTiltOnly), 0, 8);
+        CEffectScene* scene = rig.project.AddEffectScene();
+        CEffect* effect = Gradient({CRgbwColor(10, 20, 30)}, false);
+        scene->m_effects << effect;
+        scene->SetStaticLevel(profile, 3, 90);    // zoom: written
+        scene->SetStaticLevel(profile, 0, 5);     // red: the effect's own
+        scene->SetChannelStaticLevel(1, 300, 77); // a loose DMX channel
+
+        QVERIFY(!scene->Start()); // nothing selected
+        auto* edited = new CTrichroEffect;
+        rig.project.m_effectEngine.SetEffect(edited);
+        Select(rig.project, {b, head, a});
+        QVERIFY(scene->Start());
+
+        QCOMPARE(scene->m_drivenFixtures, QList<CPatchedFixture*>({b, a}));
+        QCOMPARE(scene->m_effects, QList<CEffect*>({effect}));
+        QCOMPARE(scene->m_steps.size(), 1);
+        QCOMPARE(scene->m_steps[0]->m_effect, effect);
+        QCOMPARE(Levels(scene->m_steps[0], a), QList<int>({10, 20, 30, 90}));
+        QCOMPARE(scene->m_steps[0]->FindEntry(rig.project.RawChannelAt(1, 300))->Level(0), quint8(77));
+        QCOMPARE(scene->StaticChannels(0), QList<int>({4, 5, 6, 0, 1, 2, 7, 3}));
+        QCOMPARE(scene->StaticChannels(1), QList<int>({300}));
+        QCOMPARE(rig.project.m_effectEngine.Effect(), edited); // the editor's effect stays
+
+        // Applying replaces the effect; the steps come at the next start.
+        Apply(rig.project, Gradient({CRgbwColor(1, 0, 0), CRgbwColor(2, 0, 0)}, true), scene, false);
+        QCOMPARE(scene->m_effects.size(), 1);
+        QVERIFY(scene->m_steps.isEmpty());
+        QVERIFY(!scene->IsChannelActive(0, 0));
+        QVERIFY(scene->Start());
+        QCOMPARE(Fades(scene), QList<int>({40, 1000}));
+    }
+
+    void removedFixturesLeaveARegeneratedRow()
+    {
+        CPlaybackRig rig;
+        CPatchedFixture* keep = rig.Patch(rig.RgbProfile(), 0, 0);
+        CPatchedFixture* gone = rig.Patch(rig.RgbProfile(), 0, 3);
+        Select(rig.project, {keep, gone});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        Apply(rig.project, Gradient({CRgbwColor(4, 0, 0), CRgbwColor(5, 0, 0)}, true), scene, false);
+        QCOMPARE(scene->m_steps[1]->EntryCount(), 2);
+
+        rig.project.RemoveFixtures({gone}, true);
+        QCOMPARE(Fades(scene), QList<int>({40, 1000}));
+        QCOMPARE(scene->m_steps[1]->EntryCount(), 1);
+        QCOMPARE(Levels(scene->m_steps[1], keep), QList<int>({5, 0, 0}));
+        VerifyConsistent(scene);
+    }
+};
+
+ORVANE_TEST(ApplyEffectTest)
+#include "ApplyEffectTest.moc"

@@ -1,5 +1,9 @@
 #include "effects/PresetEffect.h"
 
+#include "model/ProfilePresetDef.h"
+
+#include <algorithm>
+
 #include "Captions.h"
 #include "effects/EffectParams.h"
 #include "model/Language.h"
@@ -74,4 +78,15 @@ void CPresetEffect::Save(CXmlDocument& doc) const
         doc.SetAttrInt(QStringLiteral("ZKEType2"), m_presetTypes2.at(i));
     }
     writer.ReturnToEffect();
+}
+
+bool CPresetEffect::DrivesPreset(const CProfilePresetDef& preset) const
+{
+    const int pairs = std::min(m_presetTypes1.size(), m_presetTypes2.size());
+    for (int i = 0; i < pairs; ++i) {
+        const int subType = m_presetTypes2.at(i);
+        if (preset.m_type == m_presetTypes1.at(i) && (subType == -1 || preset.m_effectType == subType))
+            return true;
+    }
+    return false;
 }

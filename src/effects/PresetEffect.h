@@ -3,6 +3,8 @@
 #include "effects/Effect.h"
 
 // A sequence of channel presets.
+class CProfilePresetDef;
+
 class CPresetEffect : public CEffect
 {
 public:
@@ -13,6 +15,11 @@ public:
     QString GetName() const override;
     void Load(CXmlDocument& doc) override;
     void Save(CXmlDocument& doc) const override;
+
+    // A channel preset is driven when one of the effect's pairs names its
+    // preset type and its effect (or prism) sub-type, -1 taking any sub-type:
+    // the sub-type is what the preset page stores as the pair's second value.
+    bool DrivesPreset(const CProfilePresetDef& preset) const;
 
     int m_prValue = 0;
     int m_percentMin = 0;

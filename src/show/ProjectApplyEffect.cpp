@@ -54,18 +54,6 @@ bool HasDimmers(const CLibraryProfile& profile)
     return profile.HasDimmers(false) || profile.HasDimmers(true);
 }
 
-// A (preset type, id) pair of a preset effect names the preset; id -1 any.
-bool PresetMatches(const CPresetEffect& effect, const CProfilePresetDef& preset)
-{
-    const int pairs = std::min(effect.m_presetTypes1.size(), effect.m_presetTypes2.size());
-    for (int i = 0; i < pairs; ++i) {
-        const int id = effect.m_presetTypes2.at(i);
-        if (preset.m_type == effect.m_presetTypes1.at(i) && (id == -1 || preset.m_target == id))
-            return true;
-    }
-    return false;
-}
-
 // --- Writing generated steps
 
 // Turns what an engine generated for its bound effect into steps of one
@@ -292,7 +280,7 @@ private:
                     continue;
                 }
                 for (const CProfilePresetDef* preset : channel->m_presets) {
-                    if (!preset || !PresetMatches(effect, *preset))
+                    if (!preset || !effect.DrivesPreset(*preset))
                         continue;
                     const int start = preset->m_dmxStart;
                     const int end = preset->m_dmxEnd;
@@ -798,7 +786,7 @@ bool CProject::EffectUsesProfile(const CEffect* effect, const CLibraryProfile* p
             if (other.channel->m_presets.isEmpty() && preset->m_channelTypes.contains(other.channel->m_type))
                 return true;
             for (const CProfilePresetDef* def : other.channel->m_presets) {
-                if (def && PresetMatches(*preset, *def))
+                if (def && preset->DrivesPreset(*def))
                     return true;
             }
         }

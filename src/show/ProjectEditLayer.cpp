@@ -12,25 +12,12 @@
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
 
+#include <QScopedValueRollback>
 #include <cstring>
 
 namespace {
 
 constexpr int kSlots = CDmxLayer::kSlots;
-
-// Sets and clears the document's edit guard around an operation, whatever
-// way the operation leaves.
-class CEditGuard
-{
-public:
-    explicit CEditGuard(bool& guard) : m_guard(guard) { m_guard = true; }
-    ~CEditGuard() { m_guard = false; }
-    CEditGuard(const CEditGuard&) = delete;
-    CEditGuard& operator=(const CEditGuard&) = delete;
-
-private:
-    bool& m_guard;
-};
 
 // The fixture's slots in its universe: [first, end).
 bool FixtureSlots(const CPatchedFixture& fixture, int universeCount, int& first, int& end)
@@ -334,7 +321,7 @@ void CProject::RefreshEditLayer(bool rebuild)
 {
     if (m_editGuard)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     if (rebuild && m_editedScene)
         RebuildEditLayer();
     ShowHost().RefreshOutputViews();
@@ -482,7 +469,7 @@ void CProject::SetFixtureColor(CPatchedFixture* fixture, int colorSet, quint8 re
 {
     if (!fixture || m_editGuard || m_colorLock)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     fixture->WriteColor(colorSet, red, green, blue, white, CLayerTarget::Of(*this, !m_editedScene));
     if (!m_editedScene)
         return;
@@ -512,7 +499,7 @@ void CProject::DefaultLevels()
     const QList<CPatchedFixture*> selected = SelectedFixtures();
     if (selected.isEmpty())
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
 
     // With an edited scene the defaults go where the scene's steps capture
     // from, the edit layer and its mask; the playback layer belongs to the

@@ -24,23 +24,11 @@ CPresetEffect* AsPresetEffect(CEffect* effect)
     return effect && effect->m_type == EffectType::Preset ? static_cast<CPresetEffect*>(effect) : nullptr;
 }
 
-// A preset of a (preset type, effect type) pair of the effect; -1 takes any
-// effect type.
-bool PresetMatches(const CPresetEffect& effect, const CProfilePresetDef& preset)
-{
-    const int pairs = std::min(effect.m_presetTypes1.size(), effect.m_presetTypes2.size());
-    for (int i = 0; i < pairs; ++i) {
-        const int effectType = effect.m_presetTypes2.at(i);
-        if (preset.m_type == effect.m_presetTypes1.at(i) && (effectType == -1 || preset.m_effectType == effectType))
-            return true;
-    }
-    return false;
-}
 
 const CProfilePresetDef* FirstMatchingPreset(const CPresetEffect& effect, const CProfileChannelDef& channel)
 {
     for (const CProfilePresetDef* preset : channel.m_presets) {
-        if (preset && PresetMatches(effect, *preset))
+        if (preset && effect.DrivesPreset(*preset))
             return preset;
     }
     return nullptr;

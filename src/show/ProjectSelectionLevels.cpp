@@ -10,6 +10,7 @@
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <functional>
 
@@ -20,18 +21,6 @@ constexpr int kSlots = CDmxLayer::kSlots;
 namespace UndoKind {
 enum : int { Color = 4, PanTilt = 5, Preset = 6, DmxLevel = 7 };
 } // namespace UndoKind
-
-class CEditGuard
-{
-public:
-    explicit CEditGuard(bool& guard) : m_guard(guard) { m_guard = true; }
-    ~CEditGuard() { m_guard = false; }
-    CEditGuard(const CEditGuard&) = delete;
-    CEditGuard& operator=(const CEditGuard&) = delete;
-
-private:
-    bool& m_guard;
-};
 
 // What a guarded level change stores into the edited scene once the
 // fixtures are written.
@@ -233,7 +222,7 @@ void CProject::SetSelectionColor(quint8 red, quint8 green, quint8 blue, quint8 w
 {
     if (m_editGuard || m_colorLock)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
     for (const CPatchedFixture* fixture : selected)
@@ -268,7 +257,7 @@ void CProject::SetSelectionPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quin
 {
     if (m_editGuard || m_panTiltLock)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
     const int n = selected.size();
     const bool spread = panSpread != 0 || tiltSpread != 0;
@@ -317,7 +306,7 @@ void CProject::SetSelectionPreset(const CProfileChannelDef* reference, const CPr
 {
     if (!reference || m_editGuard || (m_dimmerLock && IsLockedDimmer(reference)))
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
     for (const CPatchedFixture* fixture : selected) {
@@ -354,7 +343,7 @@ void CProject::SetSelectionChannelPreset(const CLibraryProfile* profile, const C
 {
     if (!OwnsChannel(profile, channel) || m_editGuard || (m_dimmerLock && IsLockedDimmer(channel)))
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     // The channel is one of this profile's: on a fixture of another profile
     // its number would name an unrelated channel.
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
@@ -377,7 +366,7 @@ void CProject::SetChannelLevel(int universe, int slot, quint8 level)
 {
     if (m_editGuard || !IsUniverse(universe) || slot < 0 || slot >= kSlots)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     m_active[universe] = 1;
     WriteHandLevel(*this, universe, slot, level);
 
@@ -405,7 +394,7 @@ void CProject::SetFixtureChannelLevel(CPatchedFixture* fixture, int channel, qui
             || (m_panTiltLock && def->IsPanTiltChannel()))
             return;
     }
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     const int universe = fixture->m_universe;
     WriteHandLevel(*this, universe, slot, level);
 
@@ -431,7 +420,7 @@ void CProject::SetSelectionPanTiltLive(quint8 pan, quint8 tilt, quint8 panFine, 
 {
     if (!ShowHost().SendEditDmxOption() || m_editGuard)
         return;
-    CEditGuard guard(m_editGuard);
+    const QScopedValueRollback<bool> guard(m_editGuard, true);
     const CLayerTarget target = CLayerTarget::Of(*this, false);
     for (const CPatchedFixture* fixture : SelectedFixtures())
         fixture->WriteAllPanTilt(pan, tilt, panFine, tiltFine, false, target);

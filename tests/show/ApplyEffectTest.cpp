@@ -229,8 +229,8 @@ private slots:
         auto* profile = new CLibraryProfile;
         AddChannel(*profile, ChannelType::Focus);
         CProfileChannelDef* gobo = AddChannel(*profile, ChannelType::GoboWheel);
-        AddPreset(gobo, PresetType::Gobo, 100, 200)->m_target = 3;
-        AddPreset(gobo, PresetType::Gobo, 210, 220)->m_target = 4;
+        AddPreset(gobo, PresetType::Gobo, 100, 200)->m_effectType = 3;
+        AddPreset(gobo, PresetType::Gobo, 210, 220)->m_effectType = 4;
         CPatchedFixture* fixture = rig.Patch(Library(rig.project, profile), 0, 0);
         Select(rig.project, {fixture});
         CPresetEffect settings;
@@ -267,7 +267,7 @@ private slots:
         AddColorSet(*twoBeams, ChannelType::Red, Beams({0}));
         AddColorSet(*twoBeams, ChannelType::Red, Beams({1}));
         auto* gobos = new CLibraryProfile;
-        AddPreset(AddChannel(*gobos, ChannelType::GoboWheel), PresetType::Gobo, 0, 50)->m_target = 2;
+        AddPreset(AddChannel(*gobos, ChannelType::GoboWheel), PresetType::Gobo, 0, 50)->m_effectType = 2;
         CPatchedFixture* bar = rig.Patch(Library(rig.project, twoBeams), 0, 0);
         CPatchedFixture* head = rig.Patch(rig.MovingHeadProfile(), 0, 20);
         CPatchedFixture* goboFixture = rig.Patch(Library(rig.project, gobos), 0, 30);

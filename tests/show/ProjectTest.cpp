@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(rig.host.Count(QStringLiteral("UpdateReleaseScenesAction")), 1);
     }
 
-    void effectCopySeamsDoNothingYet()
+    void anEffectSceneItselfNeverPlaysFromAPage()
     {
         CPlaybackRig rig;
         auto* effect = new CEffectScene(QStringLiteral("Effect"), 4);
@@ -215,7 +215,7 @@ private slots:
         rig.project.FinishEffectCopy(rig.Page(), effect, true);
         QVERIFY(!rig.Page()->PlayScene(effect));
 
-        // A copy queued on the first page just leaves the pending list.
+        // Queued as if it were a copy, the effect scene itself only leaves the pending list.
         rig.Page()->m_pending << effect;
         rig.Page()->m_pendingRemove << 0;
         rig.Page()->m_hasPending = true;

@@ -97,6 +97,31 @@ public:
         Q_UNUSED(scene);
     }
 
+    // A scene or its page was renamed: the timeline and the crossfade window
+    // show the new names.
+    virtual void UpdateSceneName(CScene* scene) { Q_UNUSED(scene); }
+    // A scene moved to another page: the timeline and the crossfade window follow it.
+    virtual void UpdateScenePage(CScene* scene, CPage* page)
+    {
+        Q_UNUSED(scene);
+        Q_UNUSED(page);
+    }
+    // The timeline's scene lines, for the live page's menu: their count,
+    // where line n's blocks end (-1 when it takes no block) and a new block.
+    virtual int TimeLineSceneLineCount() const { return 0; }
+    virtual int TimeLineLineEndX(int line) const
+    {
+        Q_UNUSED(line);
+        return -1;
+    }
+    virtual void AddTimeLineSceneBlock(CPage* page, CScene* scene, int line, int x)
+    {
+        Q_UNUSED(page);
+        Q_UNUSED(scene);
+        Q_UNUSED(line);
+        Q_UNUSED(x);
+    }
+
     // Crossfade window.
     virtual void FadingUpdateProgress(CScene* scene) { Q_UNUSED(scene); }
     virtual void FadingSceneStopped(CScene* scene) { Q_UNUSED(scene); }

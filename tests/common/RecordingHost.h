@@ -29,6 +29,7 @@ public:
     QObject* openTriggerDialog = nullptr;
     bool layoutView = false;
     bool layoutMoveLocked = false;
+    int timeLineSceneLines = 0;
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
@@ -82,6 +83,14 @@ public:
     }
     void OnSceneStarted(CPage*, CScene*) override { calls << QStringLiteral("OnSceneStarted"); }
     void OnSceneStopped(CPage*, CScene*) override { calls << QStringLiteral("OnSceneStopped"); }
+    void UpdateSceneName(CScene*) override { calls << QStringLiteral("UpdateSceneName"); }
+    void UpdateScenePage(CScene*, CPage*) override { calls << QStringLiteral("UpdateScenePage"); }
+    int TimeLineSceneLineCount() const override { return timeLineSceneLines; }
+    int TimeLineLineEndX(int line) const override { return line < timeLineSceneLines ? 40 * (line + 1) : -1; }
+    void AddTimeLineSceneBlock(CPage*, CScene*, int line, int x) override
+    {
+        calls << QStringLiteral("AddTimeLineSceneBlock:%1:%2").arg(line).arg(x);
+    }
     void FadingUpdateProgress(CScene*) override { calls << QStringLiteral("FadingUpdateProgress"); }
     void FadingSceneStopped(CScene*) override { calls << QStringLiteral("FadingSceneStopped"); }
     void FadingRemoveScene(CScene*) override { calls << QStringLiteral("FadingRemoveScene"); }

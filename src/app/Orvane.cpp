@@ -9,6 +9,12 @@
 #include "Common/Midi/MidiManager.h"
 #include "devices/DeviceLog.h"
 #include "devices/DeviceManager.h"
+#include "live/CommandsWnd.h"
+#include "live/DmxChannelsWnd.h"
+#include "live/DmxLevelsWnd.h"
+#include "live/FadingWnd.h"
+#include "live/TriggerDispatcher.h"
+#include "model/Triggers.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -20,15 +26,18 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMediaPlayer>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QSplashScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <exception>
 
@@ -122,6 +131,34 @@ QIcon NetworkIcon(const QColor& fill, const QColor& line)
     return QIcon(picture);
 }
 
+// What the dispatcher sees of the live pages until their window exists:
+// the pages always shown, no effects tab, no options popup.
+class CStandInLiveView : public CLiveTriggerView
+{
+public:
+    explicit CStandInLiveView(CProject& project)
+        : m_project(project)
+    {
+    }
+
+    void SelectPage(int n) override
+    {
+        if (n >= 0 && n < m_project.m_pages.size())
+            m_project.m_currentPage = m_project.m_pages.at(n);
+    }
+    bool TriggerEffectScene(CEffectScene* scene, int kind, int value) override
+    {
+        return m_project.TriggerEffectScene(scene, kind, value);
+    }
+    bool ToggleEffectScene(CEffectScene* scene, bool allowPlay, bool allowStop) override
+    {
+        return m_project.ToggleEffectScene(scene, allowPlay, allowStop);
+    }
+
+private:
+    CProject& m_project;
+};
+
 } // namespace
 
 Orvane::Orvane(const QString& projectPath, QWidget* parent)
@@ -157,7 +194,6 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
     SetLanguage(0);
     ShowSplashMessage(GetLangText(Txt::Loading));
 
-    setCentralWidget(new QWidget(this));
     // The actions exist before the start-up sequence, whose project reset
     // already asks for them to be updated.
     CreateActions();
@@ -168,6 +204,9 @@ Orvane::~Orvane()
 {
     m_timer->stop();
     SetShowHost(nullptr);
+    // The panels hold the project, which goes before the window's children would.
+    delete m_levelMonitor;
+    delete m_splitBar;
     SetPresetEditTargetSource(nullptr);
     g_pMainWnd = nullptr;
     g_pOptions = nullptr;
@@ -184,7 +223,7 @@ void Orvane::RunStartUp()
     // Relative folders ("Profiles", "System", "Media") are the program's own.
     QDir::setCurrent(m_setup.programDir);
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
-    // The key-name table of the trigger records is built here.
+    InitKeyNames();
     LoadOptions();
     SetLanguage(m_options->m_language >= 0 ? m_options->m_language
                                             : CAppOptions::LanguageForLocale(QLocale::system()));
@@ -307,6 +346,25 @@ void Orvane::CreateActions()
     m_actSendEditDmx->setCheckable(true);
     connect(m_actSendEditDmx, &QAction::triggered, this, &Orvane::ToggleSendEditDmx);
 
+    // Only the panels that exist have an action; the presets and timeline
+    // panels bring theirs.
+    m_toolPanelGroup = new QActionGroup(this);
+    const std::array<std::pair<int, const char*>, 3> panels{{{kFadersPanel, "actionToolPanelFaders"},
+                                                             {kCommandsPanel, "actionToolPanelCommands"},
+                                                             {kFadingPanel, "actionToolPanelFading"}}};
+    for (const auto& [panel, name] : panels) {
+        QAction* action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setCheckable(true);
+        m_toolPanelGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, panel = panel] { ShowToolPanel(panel); });
+        m_actToolPanel[size_t(panel)] = action;
+    }
+
+    m_actLevelMonitor = new QAction(this);
+    m_actLevelMonitor->setObjectName(QStringLiteral("actionDmxLevels"));
+    connect(m_actLevelMonitor, &QAction::triggered, this, &Orvane::OpenLevelMonitor);
+
     UpdateOutputActions();
 }
 
@@ -334,6 +392,13 @@ void Orvane::CreateMenus()
     m_liveMenu->addAction(m_actReleaseLive);
     m_liveMenu->addSeparator();
     m_liveMenu->addAction(m_actSendEditDmx);
+    m_liveMenu->addSeparator();
+    for (QAction* action : m_actToolPanel) {
+        if (action)
+            m_liveMenu->addAction(action);
+    }
+    m_liveMenu->addSeparator();
+    m_liveMenu->addAction(m_actLevelMonitor);
 }
 
 void Orvane::CreateToolBar()
@@ -369,10 +434,102 @@ void Orvane::CreateToolBar()
 
 void Orvane::CreatePanels()
 {
-    // In this order, as their issues bring them: the live pages window, the
-    // fixtures window, the tool area with the presets panel (shown), the
-    // channel faders, commands, fading and timeline panels (hidden), then
-    // the split bar.
+    // The live pages window comes first; the dispatcher sees the show
+    // through it. Until that window exists a stand-in takes its place: the
+    // next line is the one that builds the window instead.
+    m_liveView = std::make_unique<CStandInLiveView>(m_project);
+    m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_liveView);
+    m_dispatcher->SetCommandTriggers(QStringList(std::begin(m_options->m_liveTriggers),
+                                                 std::end(m_options->m_liveTriggers)));
+    m_dispatcher->SetMastersChangedHandler([this] {
+        if (m_commands)
+            m_commands->Refresh();
+    });
+
+    // The fixtures window comes here.
+
+    m_toolArea = new QWidget;
+    m_toolArea->setObjectName(QStringLiteral("toolArea"));
+    auto* toolLayout = new QVBoxLayout(m_toolArea);
+    toolLayout->setContentsMargins(0, 0, 0, 0);
+    // The presets panel comes here, shown; the others wait hidden.
+    m_faders = new CDmxChannelsWnd(m_project, m_toolArea);
+    m_faders->setObjectName(QStringLiteral("channelFadersPanel"));
+    m_commands = new CCommandsWnd(m_project, m_toolArea);
+    m_commands->setObjectName(QStringLiteral("commandsPanel"));
+    m_fading = new CFadingWnd(m_project, m_toolArea);
+    m_fading->setObjectName(QStringLiteral("fadingPanel"));
+    // The timeline panel comes here.
+    m_toolPanels[kFadersPanel] = m_faders;
+    m_toolPanels[kCommandsPanel] = m_commands;
+    m_toolPanels[kFadingPanel] = m_fading;
+    for (QWidget* panel : m_toolPanels) {
+        if (panel) {
+            panel->hide();
+            toolLayout->addWidget(panel);
+        }
+    }
+
+    // Above the split bar the live pages and fixtures windows, below it the tool area.
+    m_splitBar = new QSplitter(Qt::Vertical);
+    m_splitBar->setObjectName(QStringLiteral("mainSplitBar"));
+    m_splitBar->setChildrenCollapsible(false);
+    m_splitBar->addWidget(m_toolArea);
+    setCentralWidget(m_splitBar);
+}
+
+QWidget* Orvane::ToolPanel(int panel) const
+{
+    return panel >= 0 && panel < kToolPanelCount ? m_toolPanels[size_t(panel)] : nullptr;
+}
+
+void Orvane::ShowToolPanel(int panel)
+{
+    QWidget* shown = ToolPanel(panel);
+    if (!shown)
+        return;
+    m_toolPanel = panel;
+    for (QWidget* other : m_toolPanels) {
+        if (other && other != shown)
+            other->hide();
+    }
+    if (QAction* action = m_actToolPanel[size_t(panel)])
+        action->setChecked(true);
+    // A hidden panel does not follow the show: it catches up as it appears.
+    RefreshShownPanel();
+    shown->show();
+}
+
+void Orvane::RefreshShownPanel()
+{
+    if (!m_toolPanels[size_t(m_toolPanel)])
+        return;
+    if (m_toolPanel == kFadersPanel)
+        m_faders->RefreshLevels();
+    else if (m_toolPanel == kCommandsPanel)
+        m_commands->Refresh();
+}
+
+void Orvane::OpenLevelMonitor()
+{
+    if (!m_levelMonitor) {
+        m_levelMonitor = new CDmxLevelsWnd(m_project, this);
+        m_levelMonitor->setObjectName(QStringLiteral("dmxLevelsMonitor"));
+        m_levelMonitor->setWindowFlag(Qt::Window, true);
+        m_levelMonitor->Retranslate();
+    }
+    m_levelMonitor->show();
+    m_levelMonitor->raise();
+    // Closed, it read nothing: its marks and levels are those of now.
+    m_levelMonitor->OnLiveLevelsChanged();
+    m_levelMonitor->Tick();
+}
+
+void Orvane::SetLivePagesMode(int mode)
+{
+    m_livePagesMode = mode;
+    if (m_fading)
+        m_fading->SetEditMode(mode != 0);
 }
 
 void Orvane::Retranslate()
@@ -397,6 +554,15 @@ void Orvane::Retranslate()
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
     m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
     m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));
+    m_actToolPanel[kFadersPanel]->setText(GetLangText(Txt::ToolPanelFaders));
+    m_actToolPanel[kCommandsPanel]->setText(GetLangText(Txt::ToolPanelCommands));
+    m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
+    m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
+    m_faders->Retranslate();
+    m_commands->Retranslate();
+    m_fading->Retranslate();
+    if (m_levelMonitor)
+        m_levelMonitor->Retranslate();
     UpdateTitle();
 }
 
@@ -432,8 +598,10 @@ void Orvane::ConnectMidi()
 
 void Orvane::RestoreStartPage()
 {
-    // The live pages window shows its first page and the tool area its
-    // saved panel here.
+    // The live pages window shows its first page here.
+    // The presets panel opens the tool area; until it exists the channel
+    // faders stand in for it.
+    ShowToolPanel(ToolPanel(kPresetsPanel) ? kPresetsPanel : kFadersPanel);
 }
 
 void Orvane::StartArtNet()
@@ -684,7 +852,33 @@ void Orvane::closeEvent(QCloseEvent* event)
     m_timer->stop();
     // The timeline stops its play here.
     SaveOptions();
+    if (m_levelMonitor)
+        m_levelMonitor->close();
     event->accept();
+}
+
+void Orvane::keyPressEvent(QKeyEvent* event)
+{
+    // A held key repeats; a trigger fires once per press.
+    if (!event->isAutoRepeat())
+        RouteKey(event->key(), true);
+    QMainWindow::keyPressEvent(event);
+}
+
+void Orvane::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat())
+        RouteKey(event->key(), false);
+    QMainWindow::keyReleaseEvent(event);
+}
+
+void Orvane::RouteKey(int key, bool pressed)
+{
+    // An open editor hears its keys through the live pages window.
+    if (IsEditing() || !m_dispatcher)
+        return;
+    // The fixtures window's group triggers take the key first here.
+    m_dispatcher->KeyTrigger(key, pressed);
 }
 
 // --- Output and release commands -----------------------------------------
@@ -750,6 +944,7 @@ void Orvane::OnReleaseLive()
 {
     m_document->ReleaseLive();
     // The presets panel shows the released levels here.
+    RefreshShownPanel();
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
 }
 
@@ -772,8 +967,8 @@ void Orvane::OnTimer()
     state.recording = m_bRecording;
     state.liveLevelsChanged = m_bLiveLevelsChanged;
     if (m_tick.Fire(state, m_pStages ? *m_pStages : static_cast<CTickStages&>(*this)) >= 0 && m_bUiUpdate) {
-        // The panels refresh their levels here.
         m_bUiUpdate = false;
+        RefreshShownPanel();
     }
 }
 
@@ -804,7 +999,9 @@ void Orvane::TickLayoutView(int ms)
 
 void Orvane::TickLevelMonitor(int ms)
 {
-    Q_UNUSED(ms); // the DMX level monitor, when open
+    Q_UNUSED(ms);
+    if (m_levelMonitor && m_levelMonitor->isVisible())
+        m_levelMonitor->Tick();
 }
 
 void Orvane::InterfacePass(int ms)
@@ -835,7 +1032,9 @@ void Orvane::RecordDmxInput(int ms)
 void Orvane::UpdateReleaseLive()
 {
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
-    // The DMX levels dialog rebuilds its grid here.
+    // A closed monitor reads its marks as it opens.
+    if (m_levelMonitor && m_levelMonitor->isVisible())
+        m_levelMonitor->OnLiveLevelsChanged();
     m_bLiveLevelsChanged = false;
 }
 
@@ -897,8 +1096,15 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Pages, presets, faders, live commands, fading, timeline and layout
-    // view take the new project here.
+    // Pages, presets, timeline and layout view take the new project here.
+    // The first reset comes before the panels are built.
+    if (m_fading) {
+        m_fading->Reload();
+        m_faders->UpdateSelection();
+        m_commands->Refresh();
+    }
+    if (m_levelMonitor)
+        m_levelMonitor->Reload();
     const int loadedMode = m_document->LoadedDmxMode();
     if (loadedMode != 0) {
         // Output is on before the mode is set, which starts Art-Net when
@@ -998,27 +1204,24 @@ void Orvane::OnInterfaceLost(const QString& description)
     statusBar()->showMessage(GetLangText(Txt::InterfaceLost).arg(description));
 }
 
+// The fixtures window's group triggers come before the live pages' dispatcher in each of these.
+
 void Orvane::MidiTrigger(int kind, int channel, int number, int value)
 {
-    // The fixtures window's group triggers, then the live pages' dispatcher, take it here.
-    Q_UNUSED(kind);
-    Q_UNUSED(channel);
-    Q_UNUSED(number);
-    Q_UNUSED(value);
+    if (m_dispatcher)
+        m_dispatcher->MidiTrigger(kind, channel, number, value);
 }
 
 void Orvane::DmxInputTrigger(int universe)
 {
-    // The fixtures window's group triggers, then the live pages' dispatcher, test it here.
-    Q_UNUSED(universe);
+    if (m_dispatcher)
+        m_dispatcher->DmxInputTrigger(universe);
 }
 
 void Orvane::StandAloneTrigger(int a, int b, int c)
 {
-    // The fixtures window's group triggers, then the live pages' dispatcher, take it here.
-    Q_UNUSED(a);
-    Q_UNUSED(b);
-    Q_UNUSED(c);
+    if (m_dispatcher)
+        m_dispatcher->StandAloneTrigger(a, b, c);
 }
 
 void Orvane::RefreshEffectState(int effectSceneIndex)
@@ -1053,17 +1256,86 @@ void Orvane::NotifySceneEditor(int undoKind, const QString& label)
 void Orvane::RefreshOutputViews()
 {
     m_document->RefreshOutput();
+    RefreshShownPanel();
 }
 
 void Orvane::RefreshCurrentPanel()
 {
-    // The presets panel or the channel faders refresh here.
+    RefreshShownPanel();
     m_bUiUpdate = true;
 }
 
 void Orvane::RefreshPagesAndPresets()
 {
     // The live pages and the presets window refresh here.
+    if (m_faders)
+        m_faders->UpdateSelection();
+}
+
+void Orvane::ClearEffectMarks()
+{
+    m_project.ClearEffectMask();
+    // The presets panel's mode switches go back to off here.
+    if (m_faders)
+        m_faders->ResetModes();
+    RefreshShownPanel();
+    m_bUiUpdate = true;
+}
+
+void Orvane::OnSceneStopped(CPage* page, CScene* scene)
+{
+    // The live pages window unmarks the button here.
+    Q_UNUSED(page);
+    if (m_fading)
+        m_fading->OnSceneStopped(scene);
+}
+
+void Orvane::FadingUpdateProgress(CScene* scene)
+{
+    if (m_fading)
+        m_fading->UpdateProgress(scene);
+}
+
+void Orvane::FadingSceneStopped(CScene* scene)
+{
+    if (m_fading)
+        m_fading->OnSceneStopped(scene);
+}
+
+void Orvane::FadingRemoveScene(CScene* scene)
+{
+    if (m_fading)
+        m_fading->RemoveScene(scene);
+}
+
+void Orvane::FadingReplaceScene(CScene* oldScene, CScene* newScene)
+{
+    if (m_fading)
+        m_fading->ReplaceScene(oldScene, newScene);
+}
+
+void Orvane::LockDimmerChannels()
+{
+    if (m_faders)
+        m_faders->LockDimmerChannels();
+}
+
+void Orvane::LockChannelsOfType(int channelType)
+{
+    if (m_faders)
+        m_faders->LockChannelsOfType(channelType);
+}
+
+void Orvane::LockPanTiltChannels()
+{
+    if (m_faders)
+        m_faders->LockPanTiltChannels();
+}
+
+void Orvane::LockColorChannels()
+{
+    if (m_faders)
+        m_faders->LockColorChannels();
 }
 
 void Orvane::UpdateReleaseEffectsAction()

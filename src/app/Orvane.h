@@ -15,6 +15,12 @@
 
 class CAppOptions;
 class CArtNetManager;
+class CCommandsWnd;
+class CDmxChannelsWnd;
+class CDmxLevelsWnd;
+class CFadingWnd;
+class CLiveTriggerView;
+class CTriggerDispatcher;
 class CDeviceManager;
 class CDeviceTransport;
 class CMidiManager;
@@ -23,6 +29,7 @@ class QActionGroup;
 class QMediaPlayer;
 class QMenu;
 class QSplashScreen;
+class QSplitter;
 class QTimer;
 class QToolBar;
 
@@ -48,6 +55,9 @@ class Orvane : public QMainWindow, public CShowHost, public CTickStages, public 
     Q_OBJECT
 
 public:
+    // The tool panels of the tool area, one shown at a time.
+    enum EToolPanel { kPresetsPanel, kFadersPanel, kCommandsPanel, kFadingPanel, kTimelinePanel, kToolPanelCount };
+
     explicit Orvane(const QString& projectPath = QString(), QWidget* parent = nullptr);
     explicit Orvane(COrvaneSetup setup, QWidget* parent = nullptr);
     ~Orvane() override;
@@ -77,6 +87,24 @@ public:
     // Null until a scene first plays a sound.
     QMediaPlayer* SceneSoundPlayer() const { return m_sceneSound; }
 
+    // The tool area: a panel that is not built yet is null, and asking to
+    // show it changes nothing.
+    QWidget* ToolPanel(int panel) const;
+    int CurrentToolPanel() const { return m_toolPanel; }
+    void ShowToolPanel(int panel);
+    CFadingWnd* FadingPanel() const { return m_fading; }
+    CDmxChannelsWnd* ChannelFaders() const { return m_faders; }
+    CCommandsWnd* CommandsPanel() const { return m_commands; }
+    // Null until the operator first opens it.
+    CDmxLevelsWnd* LevelMonitor() const { return m_levelMonitor; }
+    void OpenLevelMonitor();
+    CTriggerDispatcher& Dispatcher() { return *m_dispatcher; }
+
+    // An editor took the place of the live pages (mode 1 to 4) or gave it
+    // back (0): it alone hears the operator meanwhile, and the crossfade
+    // transport rests.
+    void SetLivePagesMode(int mode);
+
     // The floating video window of the timeline (none yet).
     void HideVideoWindow() {}
     void ShowVideoWindow() {}
@@ -104,6 +132,16 @@ public:
     void UpdateReleaseEffectsAction() override;
     void UpdateReleaseScenesAction(bool force) override;
     void ToggleSendEditDmx() override;
+    void ClearEffectMarks() override;
+    void OnSceneStopped(CPage* page, CScene* scene) override;
+    void FadingUpdateProgress(CScene* scene) override;
+    void FadingSceneStopped(CScene* scene) override;
+    void FadingRemoveScene(CScene* scene) override;
+    void FadingReplaceScene(CScene* oldScene, CScene* newScene) override;
+    void LockDimmerChannels() override;
+    void LockChannelsOfType(int channelType) override;
+    void LockPanTiltChannels() override;
+    void LockColorChannels() override;
     void ReleaseScenes() override;
     void PlaySceneSound(const QString& path, int volume) override;
     void StopSceneSound() override;
@@ -177,6 +215,8 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void RunStartUp();
@@ -193,6 +233,9 @@ private:
     void RestoreStartPage();
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
+    void RouteKey(int key, bool pressed);
+    // The shown tool panel takes the show's levels again.
+    void RefreshShownPanel();
     // A scene, effect or mask editor is open: it alone hears the operator.
     bool IsEditing() const { return m_livePagesMode != 0; }
     CTriggerTargets& Triggers() { return m_pTriggerTargets ? *m_pTriggerTargets : *this; }
@@ -215,6 +258,8 @@ private:
     std::unique_ptr<CMidiManager> m_midi;
     std::unique_ptr<CArtNetManager> m_artNet;
     CTriggerTargets* m_pTriggerTargets = nullptr;
+    std::unique_ptr<CLiveTriggerView> m_liveView;
+    std::unique_ptr<CTriggerDispatcher> m_dispatcher;
     // The stand-alone inputs as last seen, so that only a new non-zero
     // value triggers and a held button does not trigger again.
     std::array<int, 3> m_standAlone{};
@@ -239,6 +284,16 @@ private:
     CMasterTick m_tick;
     CTickStages* m_pStages = nullptr;
 
+    // Children of the window, deleted with it before the project goes.
+    QSplitter* m_splitBar = nullptr;
+    QWidget* m_toolArea = nullptr;
+    CDmxChannelsWnd* m_faders = nullptr;
+    CCommandsWnd* m_commands = nullptr;
+    CFadingWnd* m_fading = nullptr;
+    CDmxLevelsWnd* m_levelMonitor = nullptr;
+    std::array<QWidget*, kToolPanelCount> m_toolPanels{};
+    int m_toolPanel = kPresetsPanel;
+
     QMenu* m_fileMenu = nullptr;
     QMenu* m_outputMenu = nullptr;
     QMenu* m_liveMenu = nullptr;
@@ -256,6 +311,9 @@ private:
     QAction* m_actReleaseEffects = nullptr;
     QAction* m_actReleaseLive = nullptr;
     QAction* m_actSendEditDmx = nullptr;
+    QActionGroup* m_toolPanelGroup = nullptr;
+    std::array<QAction*, kToolPanelCount> m_actToolPanel{};
+    QAction* m_actLevelMonitor = nullptr;
 
     // The tool bar's network status: Art-Net and the Wi-Fi interfaces. An
     // icon blinks while starting its network failed.

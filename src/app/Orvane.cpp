@@ -13,6 +13,8 @@
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
 #include "live/FadingWnd.h"
+#include "live/PageWnd.h"
+#include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Triggers.h"
 #include "widgets/PresetModeCtrl.h"
@@ -130,34 +132,6 @@ QIcon NetworkIcon(const QColor& fill, const QColor& line)
         painter.drawEllipse(station, 4, 4);
     return QIcon(picture);
 }
-
-// What the dispatcher sees of the live pages until their window exists:
-// the pages always shown, no effects tab, no options popup.
-class CStandInLiveView : public CLiveTriggerView
-{
-public:
-    explicit CStandInLiveView(CProject& project)
-        : m_project(project)
-    {
-    }
-
-    void SelectPage(int n) override
-    {
-        if (n >= 0 && n < m_project.m_pages.size())
-            m_project.m_currentPage = m_project.m_pages.at(n);
-    }
-    bool TriggerEffectScene(CEffectScene* scene, int kind, int value) override
-    {
-        return m_project.TriggerEffectScene(scene, kind, value);
-    }
-    bool ToggleEffectScene(CEffectScene* scene, bool allowPlay, bool allowStop) override
-    {
-        return m_project.ToggleEffectScene(scene, allowPlay, allowStop);
-    }
-
-private:
-    CProject& m_project;
-};
 
 } // namespace
 
@@ -435,10 +409,13 @@ void Orvane::CreateToolBar()
 void Orvane::CreatePanels()
 {
     // The live pages window comes first; the dispatcher sees the show
-    // through it. Until that window exists a stand-in takes its place: the
-    // next line is the one that builds the window instead.
-    m_liveView = std::make_unique<CStandInLiveView>(m_project);
-    m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_liveView);
+    // through it.
+    m_pages = new CPagesWnd(m_project);
+    m_pages->setObjectName(QStringLiteral("livePagesWindow"));
+    // EDITORS: the scene, effect scene, effects and masks editors come with
+    // their factory: m_pages->SetEditorFactory(...). Until then nothing opens.
+    connect(m_pages, &CPagesWnd::modeChanged, this, &Orvane::SetLivePagesMode);
+    m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_pages);
     m_dispatcher->SetCommandTriggers(QStringList(std::begin(m_options->m_liveTriggers),
                                                  std::end(m_options->m_liveTriggers)));
     m_dispatcher->SetMastersChangedHandler([this] {
@@ -459,6 +436,7 @@ void Orvane::CreatePanels()
     m_commands->setObjectName(QStringLiteral("commandsPanel"));
     m_fading = new CFadingWnd(m_project, m_toolArea);
     m_fading->setObjectName(QStringLiteral("fadingPanel"));
+    connect(m_fading, &CFadingWnd::pageButtonsChanged, this, &Orvane::RefreshPageMarks);
     // The timeline panel comes here.
     m_toolPanels[kFadersPanel] = m_faders;
     m_toolPanels[kCommandsPanel] = m_commands;
@@ -474,7 +452,10 @@ void Orvane::CreatePanels()
     m_splitBar = new QSplitter(Qt::Vertical);
     m_splitBar->setObjectName(QStringLiteral("mainSplitBar"));
     m_splitBar->setChildrenCollapsible(false);
+    m_splitBar->addWidget(m_pages);
+    // The fixtures window joins the live pages here.
     m_splitBar->addWidget(m_toolArea);
+    m_splitBar->setStretchFactor(0, 1);
     setCentralWidget(m_splitBar);
 }
 
@@ -558,6 +539,7 @@ void Orvane::Retranslate()
     m_actToolPanel[kCommandsPanel]->setText(GetLangText(Txt::ToolPanelCommands));
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
+    m_pages->Retranslate();
     m_faders->Retranslate();
     m_commands->Retranslate();
     m_fading->Retranslate();
@@ -598,7 +580,7 @@ void Orvane::ConnectMidi()
 
 void Orvane::RestoreStartPage()
 {
-    // The live pages window shows its first page here.
+    m_pages->SelectPage(0);
     // The presets panel opens the tool area; until it exists the channel
     // faders stand in for it.
     ShowToolPanel(ToolPanel(kPresetsPanel) ? kPresetsPanel : kFadersPanel);
@@ -859,6 +841,15 @@ void Orvane::closeEvent(QCloseEvent* event)
 
 void Orvane::keyPressEvent(QKeyEvent* event)
 {
+    if (IsEditing()) {
+        // The editor alone hears the keys, held ones repeating as in any
+        // editor; what it leaves goes the usual way of Qt, not to the show.
+        if (m_pages && m_pages->HandleKey(event->key(), event->modifiers()))
+            event->accept();
+        else
+            QMainWindow::keyPressEvent(event);
+        return;
+    }
     // A held key repeats; a trigger fires once per press.
     if (!event->isAutoRepeat())
         RouteKey(event->key(), true);
@@ -874,7 +865,7 @@ void Orvane::keyReleaseEvent(QKeyEvent* event)
 
 void Orvane::RouteKey(int key, bool pressed)
 {
-    // An open editor hears its keys through the live pages window.
+    // An open editor has its keys from keyPressEvent.
     if (IsEditing() || !m_dispatcher)
         return;
     // The fixtures window's group triggers take the key first here.
@@ -984,7 +975,7 @@ void Orvane::TickProject(int ms)
 
 void Orvane::TickLivePagesOrEditor(int ms)
 {
-    Q_UNUSED(ms); // the live pages window or the open editor ticks here
+    m_pages->Tick(ms);
 }
 
 void Orvane::MergeOutput()
@@ -1096,8 +1087,10 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Pages, presets, timeline and layout view take the new project here.
+    // Presets, timeline and layout view take the new project here.
     // The first reset comes before the panels are built.
+    if (m_pages)
+        m_pages->ReloadPages();
     if (m_fading) {
         m_fading->Reload();
         m_faders->UpdateSelection();
@@ -1226,14 +1219,37 @@ void Orvane::StandAloneTrigger(int a, int b, int c)
 
 void Orvane::RefreshEffectState(int effectSceneIndex)
 {
-    Q_UNUSED(effectSceneIndex); // in live mode the effects page refreshes here
+    Q_UNUSED(effectSceneIndex); // every effect scene's light is read again
+    RefreshPageMarks();
     UpdateReleaseEffectsAction();
 }
 
 void Orvane::RefreshLivePage()
 {
-    // In live mode the live pages window refreshes its page here.
+    RefreshPageMarks();
     m_bUiUpdate = true;
+}
+
+CPageWnd* Orvane::SettledPageView() const
+{
+    // A file flow may have cleared the project under the buttons: they are
+    // not read before OnProjectLoaded rebuilds them.
+    return m_pages && !m_bBusy ? m_pages->PageView() : nullptr;
+}
+
+void Orvane::RefreshPageMarks()
+{
+    // Behind an editor the page view is hidden; it rebuilds as it returns.
+    CPageWnd* view = SettledPageView();
+    if (view && m_pages->Mode() == CPagesWnd::PagesMode)
+        view->RefreshMarks();
+}
+
+void Orvane::ReloadPage()
+{
+    // Safe at any time: the view takes its page afresh from the project.
+    if (m_pages)
+        m_pages->PageView()->Reload();
 }
 
 void Orvane::RefreshEffectActions()
@@ -1282,12 +1298,25 @@ void Orvane::ClearEffectMarks()
     m_bUiUpdate = true;
 }
 
+void Orvane::OnSceneStarted(CPage* page, CScene* scene)
+{
+    if (CPageWnd* view = SettledPageView())
+        view->OnSceneStarted(page, scene);
+}
+
 void Orvane::OnSceneStopped(CPage* page, CScene* scene)
 {
-    // The live pages window unmarks the button here.
-    Q_UNUSED(page);
+    if (CPageWnd* view = SettledPageView())
+        view->OnSceneStopped(page, scene);
     if (m_fading)
         m_fading->OnSceneStopped(scene);
+}
+
+void Orvane::UpdateSceneName(CScene* scene)
+{
+    // The timeline shows the new name here too.
+    if (m_fading)
+        m_fading->UpdateSceneName(scene);
 }
 
 void Orvane::FadingUpdateProgress(CScene* scene)

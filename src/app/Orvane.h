@@ -19,7 +19,8 @@ class CCommandsWnd;
 class CDmxChannelsWnd;
 class CDmxLevelsWnd;
 class CFadingWnd;
-class CLiveTriggerView;
+class CPageWnd;
+class CPagesWnd;
 class CTriggerDispatcher;
 class CDeviceManager;
 class CDeviceTransport;
@@ -87,6 +88,9 @@ public:
     // Null until a scene first plays a sound.
     QMediaPlayer* SceneSoundPlayer() const { return m_sceneSound; }
 
+    // The live pages window: the pages, or the editor open in their place.
+    CPagesWnd* LivePages() const { return m_pages; }
+
     // The tool area: a panel that is not built yet is null, and asking to
     // show it changes nothing.
     QWidget* ToolPanel(int panel) const;
@@ -133,7 +137,10 @@ public:
     void UpdateReleaseScenesAction(bool force) override;
     void ToggleSendEditDmx() override;
     void ClearEffectMarks() override;
+    void OnSceneStarted(CPage* page, CScene* scene) override;
     void OnSceneStopped(CPage* page, CScene* scene) override;
+    void UpdateSceneName(CScene* scene) override;
+    void ReloadPage() override;
     void FadingUpdateProgress(CScene* scene) override;
     void FadingSceneStopped(CScene* scene) override;
     void FadingRemoveScene(CScene* scene) override;
@@ -234,6 +241,10 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
+    // The page view, unless its buttons may point into a project being replaced.
+    CPageWnd* SettledPageView() const;
+    // The page view's lights, while it is the page view that shows.
+    void RefreshPageMarks();
     // The shown tool panel takes the show's levels again.
     void RefreshShownPanel();
     // A scene, effect or mask editor is open: it alone hears the operator.
@@ -258,7 +269,6 @@ private:
     std::unique_ptr<CMidiManager> m_midi;
     std::unique_ptr<CArtNetManager> m_artNet;
     CTriggerTargets* m_pTriggerTargets = nullptr;
-    std::unique_ptr<CLiveTriggerView> m_liveView;
     std::unique_ptr<CTriggerDispatcher> m_dispatcher;
     // The stand-alone inputs as last seen, so that only a new non-zero
     // value triggers and a held button does not trigger again.
@@ -286,6 +296,7 @@ private:
 
     // Children of the window, deleted with it before the project goes.
     QSplitter* m_splitBar = nullptr;
+    CPagesWnd* m_pages = nullptr;
     QWidget* m_toolArea = nullptr;
     CDmxChannelsWnd* m_faders = nullptr;
     CCommandsWnd* m_commands = nullptr;

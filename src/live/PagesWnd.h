@@ -1,6 +1,7 @@
 #pragma once
 
 #include "live/LiveEditor.h"
+#include "live/TriggerDispatcher.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -21,7 +22,7 @@ class QToolButton;
 // Modes: 0 the pages, 1 the scene editor, 2 the effect scene editor, 3 the
 // effects window, 4 the masks editor. The effects window is opened from the
 // scene or effect scene editor, which waits hidden until it closes.
-class CPagesWnd : public QWidget
+class CPagesWnd : public QWidget, public CLiveTriggerView
 {
     Q_OBJECT
 public:
@@ -36,7 +37,7 @@ public:
     CPageWnd* PageView() const { return m_pageWnd; }
     CHTabsWnd* PageTabs() const { return m_tabs; }
 
-    int Mode() const { return m_mode; }
+    int Mode() const override { return m_mode; }
     // The effect the effects window edits; null when none.
     CEffect* EditedEffect() const;
     // The editor shown in place of the pages; null in mode 0.
@@ -44,18 +45,18 @@ public:
 
     // Makes page n current, shows it and selects its tab; a page that does
     // not exist is ignored.
-    void SelectPage(int n);
+    void SelectPage(int n) override;
     void ShowEffectsTab();
-    bool IsEffectsTabShown() const;
+    bool IsEffectsTabShown() const override;
     // The tabs again from the project's pages, after a load or File New.
     void ReloadPages();
 
     // The scene whose options popup is open; null when none is.
-    CScene* PopupScene() const;
+    CScene* PopupScene() const override;
     // A live command changed the popup scene's live values.
-    void PopupSceneChanged(bool dimmerChanged);
-    bool TriggerEffectScene(CEffectScene* scene, int kind, int value);
-    bool ToggleEffectScene(CEffectScene* scene, bool allowPlay, bool allowStop);
+    void PopupSceneChanged(bool dimmerChanged) override;
+    bool TriggerEffectScene(CEffectScene* scene, int kind, int value) override;
+    bool ToggleEffectScene(CEffectScene* scene, bool allowPlay, bool allowStop) override;
 
     // Opening the editors; false when one is open already or none can be made.
     bool EditScene(CPage* page, CScene* scene);

@@ -7,13 +7,19 @@
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
 #include "live/FadingWnd.h"
+#include "live/LiveEditor.h"
+#include "live/PageWnd.h"
+#include "live/PagesWnd.h"
+#include "live/SceneButton.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
+#include "show/EffectScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/StepFixture.h"
+#include "widgets/HTabsWnd.h"
 #include "widgets/PresetModeCtrl.h"
 #include "widgets/ProSlider.h"
 #include "widgets/SliderCtrl.h"
@@ -55,8 +61,8 @@ struct CLiveWindowRig
     CPage* Page() { return Project().m_firstPage; }
     QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
-    // One step of one raw channel at `level`, on the first page.
-    CScene* AddScene(const QString& name, int slot, int level)
+    // One step of one raw channel at `level`, on the first page unless told.
+    CScene* AddScene(const QString& name, int slot, int level, CPage* page = nullptr)
     {
         CProject& project = Project();
         auto* scene = new CScene(name, project.UniverseCount());
@@ -66,7 +72,7 @@ struct CLiveWindowRig
         step->AddEntry(entry);
         scene->m_steps << step;
         scene->UpdateLength();
-        Page()->m_scenes << scene;
+        (page ? page : Page())->m_scenes << scene;
         return scene;
     }
 
@@ -78,6 +84,28 @@ struct CLiveWindowRig
         }
     }
 
+    // The stages of the master tick that concern the live pages, in its order.
+    void TickWithPages(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            window->TickProject(25);
+            window->TickLivePagesOrEditor(25);
+            window->MergeOutput();
+        }
+    }
+
+    CPagesWnd& Pages() { return *window->LivePages(); }
+    CPageWnd& View() { return *window->LivePages()->PageView(); }
+    CSceneButton* ButtonOf(CScene* scene)
+    {
+        for (int i = 0; i < View().ButtonCount(); ++i) {
+            if (View().Button(i)->Scene() == scene)
+                return View().Button(i);
+        }
+        return nullptr;
+    }
+    quint8 Output(int slot) { return Project().m_output[0][slot]; }
+
     void Key(QEvent::Type type, int key, bool autoRepeat = false)
     {
         QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
@@ -85,6 +113,43 @@ struct CLiveWindowRig
     }
 
     bool Plays(CScene* scene) { return Page()->IsPlaying(scene) && !Page()->IsPending(scene); }
+};
+
+// An editor that keeps the keys and ticks it is given and closes on request.
+class CKeyEditor : public QWidget, public CLiveEditor
+{
+    Q_OBJECT
+public:
+    explicit CKeyEditor(QWidget* parent)
+        : QWidget(parent)
+    {
+    }
+    QWidget* Widget() override { return this; }
+    bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override
+    {
+        keys << QKeySequence(int(modifiers) | key).toString();
+        return true;
+    }
+    void Tick(int elapsedMs) override { ticked += elapsedMs; }
+    void Close() { emit closeWnd(); }
+
+    QStringList keys;
+    int ticked = 0;
+
+signals:
+    void closeWnd();
+};
+
+class CKeyEditorFactory : public CLiveEditorFactory
+{
+public:
+    CLiveEditor* Create(Kind, QWidget* parent) override
+    {
+        auto* editor = new CKeyEditor(parent);
+        made << editor;
+        return editor;
+    }
+    QList<QPointer<CKeyEditor>> made;
 };
 
 } // namespace
@@ -140,6 +205,181 @@ private slots:
         rig.Action("actionToolPanelCommands")->trigger();
         QVERIFY(rig.Action("actionToolPanelCommands")->isChecked());
         QCOMPARE(window.CommandsPanel()->DimmerFader()->Value(), 30);
+    }
+
+    void livePagesWindowComesFirstAndTakesThePageTriggers()
+    {
+        CLiveWindowRig rig;
+        Orvane& window = *rig.window;
+        auto* splitBar = qobject_cast<QSplitter*>(window.centralWidget());
+        QVERIFY(splitBar && window.LivePages());
+        QCOMPARE(splitBar->indexOf(window.LivePages()), 0);
+        QCOMPARE(rig.Pages().Mode(), int(CPagesWnd::PagesMode));
+        QCOMPARE(rig.View().Page(), rig.Page());
+
+        // The dispatcher shows a triggered page in the window, not only in the project.
+        CPage* second = rig.Project().AddPage(QStringLiteral("Second"));
+        rig.Pages().ReloadPages();
+        rig.Pages().SelectPage(0);
+        second->m_triggers.ParseShortCut(QStringLiteral("P"));
+        rig.Key(QEvent::KeyPress, Qt::Key_P);
+        rig.Key(QEvent::KeyRelease, Qt::Key_P);
+        QCOMPARE(rig.View().Page(), second);
+        QCOMPARE(rig.Project().m_currentPage, second);
+    }
+
+    void aPressPlaysTheSceneAndTheTickSendsIt()
+    {
+        CLiveWindowRig rig;
+        CScene* scene = rig.AddScene(QStringLiteral("Wash"), 5, 200);
+        rig.View().Refresh();
+        CSceneButton* button = rig.ButtonOf(scene);
+        QVERIFY(button);
+
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+        QVERIFY(rig.Plays(scene));
+        QVERIFY(button->IsMarked());
+        QVERIFY(rig.Action("actionReleaseScenes")->isEnabled());
+        // Nothing goes out before the next tick.
+        QCOMPARE(rig.Output(5), quint8(0));
+        rig.TickWithPages(2);
+        QCOMPARE(rig.Output(5), quint8(200));
+        QVERIFY(button->IsMarked());
+
+        // Released from the window's menu: the page learns it from the show.
+        rig.Action("actionReleaseScenes")->trigger();
+        rig.Tick(2);
+        QVERIFY(!rig.Page()->IsPlaying(scene));
+        QVERIFY(!button->IsMarked());
+        QCOMPARE(rig.Output(5), quint8(0));
+
+        // A second press stops what the first started.
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+        rig.TickWithPages(1);
+        QCOMPARE(rig.Output(5), quint8(200));
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+        rig.TickWithPages(2);
+        QVERIFY(!button->IsMarked());
+        QCOMPARE(rig.Output(5), quint8(0));
+    }
+
+    void triggersLightTheButtonsOfTheShownPageOnly()
+    {
+        CLiveWindowRig rig;
+        CScene* shown = rig.AddScene(QStringLiteral("Shown"), 0, 100);
+        shown->m_triggers.ParseShortCut(QStringLiteral("A"));
+        CScene* joining = rig.AddScene(QStringLiteral("Joining"), 2, 100);
+        joining->m_triggers.ParseShortCut(QStringLiteral("B"));
+        rig.View().Refresh();
+        rig.Key(QEvent::KeyPress, Qt::Key_A);
+        rig.Key(QEvent::KeyRelease, Qt::Key_A);
+        QVERIFY(rig.ButtonOf(shown)->IsMarked());
+        // A scene joining a running show lights up as well.
+        rig.Key(QEvent::KeyPress, Qt::Key_B);
+        rig.Key(QEvent::KeyRelease, Qt::Key_B);
+        QVERIFY(rig.ButtonOf(joining)->IsMarked());
+        // Its stop ends in the show's own tick, which tells the page.
+        rig.Key(QEvent::KeyPress, Qt::Key_B);
+        rig.Key(QEvent::KeyRelease, Qt::Key_B);
+        rig.Tick(1);
+        QVERIFY(!rig.ButtonOf(joining)->IsMarked());
+
+        // A scene of a page not shown plays unseen; showing its page lights it.
+        CPage* other = rig.Project().AddPage(QStringLiteral("Other"));
+        CScene* hidden = rig.AddScene(QStringLiteral("Hidden"), 1, 100, other);
+        rig.Pages().ReloadPages();
+        rig.Pages().SelectPage(0);
+        QVERIFY(other->PlayScene(hidden));
+        QCOMPARE(rig.ButtonOf(hidden), nullptr);
+        QVERIFY(rig.ButtonOf(shown)->IsMarked());
+        rig.Pages().SelectPage(1);
+        QVERIFY(rig.ButtonOf(hidden)->IsMarked());
+
+        // A playing scene deleted goes at the end of its stop, in the tick:
+        // its button goes with it.
+        rig.Pages().SelectPage(0);
+        QVERIFY(rig.Project().RemoveScene(0));
+        rig.TickWithPages(2);
+        QCOMPARE(rig.Page()->m_scenes, QList<CScene*>{joining});
+        QCOMPARE(rig.View().ButtonCount(), 1);
+    }
+
+    void aNewProjectLeavesNoButtonOfTheFormerOne()
+    {
+        CLiveWindowRig rig;
+        rig.window->show();
+        CScene* scene = rig.AddScene(QStringLiteral("Old"), 3, 90);
+        scene->m_triggers.ParseShortCut(QStringLiteral("A"));
+        rig.Project().AddPage(QStringLiteral("Second"));
+        rig.Pages().ReloadPages();
+        rig.Pages().SelectPage(0);
+        rig.View().PressButton(0);
+        rig.View().OpenOptions(0);
+        rig.TickWithPages(1);
+        QCoreApplication::processEvents();
+
+        rig.window->SetModified(false);
+        rig.window->OnFileNew();
+        QCOMPARE(rig.Pages().PageTabs()->m_tabNames.size(), 1);
+        QCOMPARE(rig.View().Page(), rig.Page());
+        QCOMPARE(rig.View().ButtonCount(), 0);
+        QCOMPARE(rig.Pages().PopupScene(), nullptr);
+        // Painted, ticked and triggered, the view reads only the new project.
+        QCoreApplication::processEvents();
+        rig.TickWithPages(2);
+        rig.window->RefreshEffectState(-1);
+        rig.Key(QEvent::KeyPress, Qt::Key_A);
+        QCOMPARE(rig.Output(3), quint8(0));
+
+        // Likewise from the effects tab, whose buttons are effect scenes.
+        CEffectScene* effect = rig.Project().AddEffectScene();
+        rig.Pages().ShowEffectsTab();
+        QCOMPARE(rig.View().ButtonCount(), 1);
+        QCOMPARE(rig.View().Button(0)->Scene(), effect);
+        rig.window->SetModified(false);
+        rig.window->OnFileNew();
+        QVERIFY(!rig.Pages().IsEffectsTabShown());
+        QCOMPARE(rig.View().ButtonCount(), 0);
+        QCoreApplication::processEvents();
+        rig.TickWithPages(2);
+        rig.window->RefreshEffectState(-1);
+    }
+
+    void anOpenEditorAloneHearsTheKeys()
+    {
+        CLiveWindowRig rig;
+        CKeyEditorFactory factory;
+        rig.Pages().SetEditorFactory(&factory);
+        CScene* scene = rig.AddScene(QStringLiteral("Keyed"), 0, 100);
+        scene->m_triggers.ParseShortCut(QStringLiteral("A"));
+        rig.View().Refresh();
+
+        QVERIFY(rig.Pages().EditScene(rig.Page(), scene));
+        QCOMPARE(factory.made.size(), 1);
+        CKeyEditor* editor = factory.made.first();
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::SceneEditMode));
+        QVERIFY(!rig.window->FadingPanel()->GoButton()->isEnabled());
+
+        // The editor's keys repeat while held, and none plays the scene.
+        rig.Key(QEvent::KeyPress, Qt::Key_A);
+        rig.Key(QEvent::KeyPress, Qt::Key_A, true);
+        rig.Key(QEvent::KeyRelease, Qt::Key_A);
+        QKeyEvent shifted(QEvent::KeyPress, Qt::Key_Right, Qt::ShiftModifier);
+        QApplication::sendEvent(rig.window.get(), &shifted);
+        QCOMPARE(editor->keys, (QStringList{QStringLiteral("A"), QStringLiteral("A"), QStringLiteral("Shift+Right")}));
+        QVERIFY(!rig.Page()->IsPlaying(scene));
+        rig.TickWithPages(2);
+        QCOMPARE(editor->ticked, 50);
+
+        // Closed, it is gone and the keys play scenes again.
+        editor->Close();
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        QVERIFY(rig.window->FadingPanel()->GoButton()->isEnabled());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(factory.made.first().isNull());
+        rig.Key(QEvent::KeyPress, Qt::Key_A);
+        QVERIFY(rig.Plays(scene));
+        QVERIFY(rig.ButtonOf(scene)->IsMarked());
     }
 
     void crossfadeWindowFollowsTheShow()

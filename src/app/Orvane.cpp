@@ -683,6 +683,8 @@ bool Orvane::OpenProject(const QString& path)
     bool opened = false;
     {
         CBusyScope busy(*this);
+        if (m_pages)
+            m_pages->DetachFromProject();
         ShowProgress(GetLangText(Txt::OpeningProject).arg(QFileInfo(path).fileName()));
         QString reason;
         opened = RunGuarded([&] { return m_document->Open(path); }, reason);

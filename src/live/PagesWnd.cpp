@@ -78,6 +78,11 @@ void CPagesWnd::ReloadPages()
     RefreshTabs();
 }
 
+void CPagesWnd::DetachFromProject()
+{
+    m_pageWnd->ShowPage(nullptr);
+}
+
 void CPagesWnd::RefreshTabs()
 {
     QStringList names;

@@ -50,6 +50,9 @@ public:
     bool IsEffectsTabShown() const override;
     // The tabs again from the project's pages, after a load or File New.
     void ReloadPages();
+    // Before the document is cleared for an open: the buttons let go of its
+    // scenes, so that nothing painted while the file loads reads a freed one.
+    void DetachFromProject();
 
     // The scene whose options popup is open; null when none is.
     CScene* PopupScene() const override;

@@ -345,6 +345,24 @@ private slots:
         rig.window->RefreshEffectState(-1);
     }
 
+    // Opening clears the show before the file is read, and the progress
+    // text lets the window paint: no button may still show a cleared scene.
+    void openingAFileLetsGoOfTheButtonsFirst()
+    {
+        CLiveWindowRig rig;
+        rig.window->show();
+        rig.AddScene(QStringLiteral("Old"), 3, 90);
+        rig.Pages().ReloadPages();
+        QCOMPARE(rig.View().ButtonCount(), 1);
+        QCoreApplication::processEvents();
+
+        rig.window->SetModified(false);
+        QVERIFY(!rig.window->OpenProject(QDir(rig.dir.path()).filePath(QStringLiteral("missing.kv3"))));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.View().ButtonCount(), 0);
+        QCOMPARE(rig.View().Page(), rig.Page());
+    }
+
     void anOpenEditorAloneHearsTheKeys()
     {
         CLiveWindowRig rig;

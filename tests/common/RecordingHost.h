@@ -29,6 +29,7 @@ public:
     QObject* openTriggerDialog = nullptr;
     bool layoutView = false;
     bool layoutMoveLocked = false;
+    bool timeLine = false;
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
@@ -92,6 +93,8 @@ public:
     void ClearTimeMarkers() override { calls << QStringLiteral("ClearTimeMarkers"); }
     void SetTimeLineLength(int ms) override { calls << QStringLiteral("SetTimeLineLength:%1").arg(ms); }
     void SetTimeLineVolume(int volume) override { calls << QStringLiteral("SetTimeLineVolume:%1").arg(volume); }
+    bool HasTimeLine() const override { return timeLine; }
+    void StoreVideoGeometry() override { calls << QStringLiteral("StoreVideoGeometry"); }
     void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
     void StoreGroupView() override { calls << QStringLiteral("StoreGroupView"); }
     bool HasLayoutView() const override { return layoutView; }

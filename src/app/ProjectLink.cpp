@@ -1,12 +1,10 @@
 #include "app/ProjectLink.h"
 
-#include "model/Language.h"
 #include "show/Page.h"
 #include "show/PlayingScene.h"
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/ShowHost.h"
-#include "Captions.h"
 
 void CProjectLink::Reset(int universes)
 {
@@ -17,29 +15,18 @@ void CProjectLink::Reset(int universes)
 
 bool CProjectLink::Open(const QString& path)
 {
-    Q_UNUSED(path);
-    // As a file the reader refuses: the reason on the splash screen, the
-    // pause to read it, then the new project that opening promises.
-    ShowHost().ShowSplashMessage(GetLangText(Txt::ProjectFilesUnavailable));
-    ShowHost().WaitAfterLoadError();
-    m_project.Reset();
-    return false;
+    return m_project.OpenProject(path);
 }
 
 bool CProjectLink::Import(const QString& path)
 {
-    Q_UNUSED(path);
-    // An import that fails leaves the open project as it was.
-    ShowHost().ShowSplashMessage(GetLangText(Txt::ProjectFilesUnavailable));
-    ShowHost().WaitAfterLoadError();
-    return false;
+    return m_project.ImportProject(path);
 }
 
 bool CProjectLink::Save(const QString& path, QString& reason)
 {
-    Q_UNUSED(path);
-    reason = GetLangText(Txt::ProjectFilesUnavailable);
-    return false;
+    reason.clear();
+    return m_project.SaveProject(path, &reason);
 }
 
 void CProjectLink::Tick(int ms)

@@ -4,10 +4,7 @@
 
 class CProject;
 
-// The main window's way into the show document it owns. The project-file
-// reader and writer are not part of the program yet: opening, importing and
-// saving fail with a reason the operator can read, and leave the show as
-// those commands promise to on failure.
+// The main window's way into the show document it owns.
 class CProjectLink : public CDocumentLink
 {
 public:

@@ -1,12 +1,36 @@
 #include "show/EffectScene.h"
 
 #include "show/SceneStep.h"
+#include "model/FixtureProfile.h"
+#include "model/ProfileChannelDef.h"
 
 namespace {
 
 EffectStepBuilder g_stepBuilder = nullptr;
 
 } // namespace
+
+QList<int> CModeStaticLevels::LayoutOf(const CFixtureProfile* profile)
+{
+    QList<int> layout;
+    if (!profile)
+        return layout;
+    const int count = profile->ChannelCount();
+    layout.reserve(count + 1);
+    layout << count;
+    for (int n = 0; n < count; ++n) {
+        const CProfileChannelDef* channel = profile->GetChannel(n);
+        layout << (channel ? channel->m_type : -1);
+    }
+    return layout;
+}
+
+bool CModeStaticLevels::Matches(const CFixtureProfile* profile) const
+{
+    if (!profile || m_profile != profile->GetPath())
+        return false;
+    return m_layout.isEmpty() ? m_mode == profile->m_currentMode : m_layout == LayoutOf(profile);
+}
 
 void SetEffectStepBuilder(EffectStepBuilder builder)
 {

@@ -8,6 +8,7 @@
 #include <QVector>
 
 class CEffectScene;
+class CFixtureProfile;
 class CPatchedFixture;
 
 // Levels an effect scene holds whatever its effect does, for the channels of
@@ -17,6 +18,14 @@ struct CModeStaticLevels
     QString m_profile; // profile path
     int m_mode = 0;
     QList<QPair<int, quint8>> m_levels;
+    // The mode's channel count, then the type of each channel. A project
+    // file keeps only the mode a profile is used in and renumbers it 0, so a
+    // record finds its profiles by path and layout; with the layout unknown
+    // (empty) by path and mode index.
+    QList<int> m_layout = {};
+
+    bool Matches(const CFixtureProfile* profile) const;
+    static QList<int> LayoutOf(const CFixtureProfile* profile);
 };
 
 // A level an effect scene holds on one DMX channel.

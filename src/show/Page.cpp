@@ -441,8 +441,13 @@ void CPage::FinishStop(CScene* scene, bool remove)
 void CPage::ResolveJumps()
 {
     for (CScene* scene : m_scenes) {
-        if (scene->m_jumpIndex >= 0 && scene->m_jumpIndex < m_scenes.size())
+        if (scene->m_jumpIndex >= 0 && scene->m_jumpIndex < m_scenes.size()) {
             scene->m_jumpTarget = m_scenes[scene->m_jumpIndex];
+        } else {
+            // An index naming no scene of the page (a damaged file) is no jump.
+            scene->m_jumpTarget = nullptr;
+            scene->m_jumpIndex = -1;
+        }
     }
 }
 

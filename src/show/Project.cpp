@@ -11,6 +11,7 @@
 #include "show/ShowHost.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -24,6 +25,13 @@ const QString kGeneralGroupName = QStringLiteral("General");
 const QString kGeneralGroupKey = QStringLiteral("F1");
 
 constexpr int kNewTimeLineLengthMs = 900000;
+
+// A copy read from a file as playing, not started since: the project's own.
+void DeleteSavedCopy(const CProject& project, CEffectScene* copy)
+{
+    if (copy && !project.m_runningCopies.contains(copy) && !project.m_effectScenes.contains(copy))
+        delete copy;
+}
 
 } // namespace
 
@@ -88,6 +96,9 @@ void CProject::Clear()
     // The effect being edited points at fixtures and profiles deleted below.
     m_effectEngine.Clear(true);
 
+    // Copies read as playing belong to the project until they run again.
+    for (CEffectScene* copy : QSet<CEffectScene*>(m_savedPlayingCopies.begin(), m_savedPlayingCopies.end()))
+        DeleteSavedCopy(*this, copy);
     m_savedPlayingPages.clear();
     m_savedPlayingScenes.clear();
     m_savedPlayingCopies.clear();
@@ -98,6 +109,9 @@ void CProject::Clear()
     m_library.clear();
     m_currentPage = nullptr;
     m_firstPage = nullptr;
+    // Blocks point at the pages and scenes deleted below.
+    m_timeLine.Clear();
+    m_timeLine.ClearMarkers();
     // Pages hold entries of running copies: they go before the copies. Out
     // of the list first, as each scene deleted is forgotten in the pages.
     const QList<CPage*> pages = m_pages;
@@ -135,6 +149,7 @@ void CProject::Reset()
     ShowHost().ClearTimeMarkers();
     ShowHost().ClearTimeLine();
     ShowHost().SetTimeLineLength(kNewTimeLineLengthMs);
+    m_timeLine.m_length = kNewTimeLineLengthMs;
     NewProject(-1);
     UpdateAfterPatch(true, false);
     ShowHost().OnProjectLoaded();
@@ -401,9 +416,10 @@ void CProject::ForgetScene(CScene* scene)
             if (i < m_savedPlayingPages.size())
                 m_savedPlayingPages.removeAt(i);
             if (i < m_savedPlayingCopies.size())
-                m_savedPlayingCopies.removeAt(i);
+                DeleteSavedCopy(*this, m_savedPlayingCopies.takeAt(i));
         }
     }
+    m_timeLine.RemoveSceneBlocks(scene);
     // A stored crossfade that still named the scene would play a dead pointer.
     for (CFadingButton* button : m_fadingButtons) {
         for (int i = button->m_fadeOutScenes.size() - 1; i >= 0; --i) {

@@ -4,6 +4,7 @@
 #include "show/DmxLayer.h"
 #include "show/SelectionCaps.h"
 #include "show/StepFixture.h"
+#include "show/TimeLine.h" // timeline data
 
 #include <QHash>
 #include <QImage>
@@ -25,6 +26,8 @@ class CProfileChannelDef;
 class CSceneStep;
 class CLayoutItem;
 class CProfilePresetDef;
+class CProjectFileV3;
+class CProjectFileV2;
 
 // Edited scene and selection levels: a stored set of channel levels the
 // scene editor lays over the edit layer.
@@ -419,6 +422,45 @@ public:
     };
     CEffectSeams m_effectSeams{*this};
     // end of applying effects
+
+    // Project files: open and save (ProjectOpenSave.cpp; sections in CProjectFileV3)
+    // Clears the project, then reads the file; a file that cannot be read
+    // or is refused leaves a new empty project. True when the file was read.
+    bool OpenProject(const QString& path);
+    // True when the file was written; a failed save leaves the previous
+    // file as it was.
+    bool SaveProject(const QString& path, QString* error = nullptr);
+    // The sections of a loaded current-format file, in order; false when
+    // the patch is refused or a reader threw.
+    bool readProject(CProjectFileV3& doc);
+    // end of project files: open and save
+
+    // Older project files and import (ProjectFileV2.cpp, ProjectImport.cpp)
+    // The sections of a loaded older file: params (not when importing),
+    // patch, plain scenes, programs. False when the patch is refused or a
+    // reader threw; an import then leaves its fixtures and scenes in the
+    // import lists for the caller to take out.
+    bool readLegacyProject(CProjectFileV2& doc, bool import);
+    // The open flow for a path that is not ".kv3", once the project is cleared.
+    bool OpenLegacyProject(const QString& path);
+    // Adds the scenes the operator picks from an older file. A ".kv3" path
+    // does nothing. Whatever ends the import early (a load error, the
+    // universe question, an exception, a cancelled dialog) leaves the
+    // project as it was. True when the operator took the scenes.
+    bool ImportProject(const QString& path);
+    // The imported fixtures go; the dialog decides which imported scenes
+    // stay and where. False when it was cancelled (the scenes are still there).
+    bool RunImportDialog();
+    // Filled while an import runs, emptied when it ends.
+    QList<CPatchedFixture*> m_importFixtures;
+    QList<CScene*> m_importScenes;
+    // end of older project files and import
+
+    // Timeline data (TimeLine.h; saved by CProjectFileV3)
+    // The timeline's lines, blocks, markers and settings; the timeline window
+    // presents them. Cleared with the project.
+    CTimeLineData m_timeLine;
+    // end of timeline data
 
     CPage* m_currentPage = nullptr;
     CPage* m_firstPage = nullptr;

@@ -213,6 +213,7 @@ void CProject::SetEditedScene(CScene* oldScene, CScene* newScene)
         if (m_soundScene == oldScene)
             m_soundScene = newScene;
         ShowHost().FadingReplaceScene(oldScene, newScene);
+        m_timeLine.ReplaceScene(oldScene, newScene);
         ShowHost().TimeLineReplaceScene(oldScene, newScene);
     }
     m_editedScene = newScene;
@@ -357,7 +358,7 @@ void CProject::LoadEditedEffectLevels()
         if (!profile)
             continue;
         for (const CModeStaticLevels& record : scene->m_modeStaticLevels) {
-            if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+            if (!record.Matches(profile))
                 continue;
             for (const auto& entry : record.m_levels) {
                 // Null for a channel past the mode's end.

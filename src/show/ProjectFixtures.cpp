@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QSet>
 
 #include <algorithm>
 
@@ -380,23 +381,32 @@ void CProject::SelectEffectFixtures(const CEffect* effect)
         return;
     const int bindings =
         qMin(effect->m_beamFixtures.size(), qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()));
+    // A matrix effect binds every pixel: look-ups in sets keep a project
+    // opening with many matrix rows linear.
+    const QSet<const CPatchedFixture*> patched(group->m_fixtures.cbegin(), group->m_fixtures.cend());
+    QSet<const CPatchedFixture*> selected;
+    QSet<const CFixtureMatrix*> selectedMatrices;
     for (int i = 0; i < bindings; ++i) {
         CPatchedFixture* fixture = effect->m_beamFixtures[i];
         // A binding read from a file may name a fixture or beam that is not
         // (or no longer) patched.
-        if (!effect->m_beamSel[i] || !group->m_fixtures.contains(fixture))
+        if (!effect->m_beamSel[i] || !patched.contains(fixture))
             continue;
         QList<bool>& flags = fixture->BeamFlags();
         const int beam = effect->m_beamIndex[i];
         if (beam < 0 || beam >= flags.size())
             continue;
         flags[beam] = true;
-        if (!group->m_selectedFixtures.contains(fixture))
-            group->m_selectedFixtures << fixture;
+        if (selected.contains(fixture))
+            continue;
+        selected.insert(fixture);
+        group->m_selectedFixtures << fixture;
         if (fixture->m_matrixId >= 0) {
             CFixtureMatrix* matrix = group->FindMatrix(fixture->m_matrixId);
-            if (matrix && !group->m_selectedMatrices.contains(matrix))
+            if (matrix && !selectedMatrices.contains(matrix)) {
+                selectedMatrices.insert(matrix);
                 group->m_selectedMatrices << matrix;
+            }
         }
     }
 }

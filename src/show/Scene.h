@@ -284,6 +284,8 @@ public:
     // keeps its steps minus their entries.
     using EffectRowGenerator = void (*)(CScene& scene, CEffect* effect, int position);
     static void SetEffectRowGenerator(EffectRowGenerator generator);
+    // Runs the installed generator; false when none is installed.
+    static bool GenerateEffectRow(CScene& scene, CEffect* effect, int position);
 
 protected:
     // Deletes the effects through the effect engine's operations.

@@ -81,6 +81,14 @@ void CScene::SetEffectRowGenerator(EffectRowGenerator generator)
     g_rowGenerator = generator;
 }
 
+bool CScene::GenerateEffectRow(CScene& scene, CEffect* effect, int position)
+{
+    if (!g_rowGenerator)
+        return false;
+    g_rowGenerator(scene, effect, position);
+    return true;
+}
+
 // --- Rows
 
 int CScene::RowCount() const
@@ -418,13 +426,13 @@ void CEffectScene::SetStaticLevel(const CLibraryProfile* profile, int channel, q
 {
     if (!profile || channel < 0)
         return;
-    auto record = std::find_if(m_modeStaticLevels.begin(), m_modeStaticLevels.end(), [profile](const auto& r) {
-        return r.m_profile == profile->GetPath() && r.m_mode == profile->m_currentMode;
-    });
+    auto record = std::find_if(m_modeStaticLevels.begin(), m_modeStaticLevels.end(),
+                               [profile](const auto& r) { return r.Matches(profile); });
     if (record == m_modeStaticLevels.end()) {
         CModeStaticLevels levels;
         levels.m_profile = profile->GetPath();
         levels.m_mode = profile->m_currentMode;
+        levels.m_layout = CModeStaticLevels::LayoutOf(profile);
         m_modeStaticLevels << levels;
         record = m_modeStaticLevels.end() - 1;
     }
@@ -442,7 +450,7 @@ bool CEffectScene::HasStaticLevel(const CLibraryProfile* profile, int channel) c
     if (!profile)
         return false;
     for (const CModeStaticLevels& record : m_modeStaticLevels) {
-        if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+        if (!record.Matches(profile))
             continue;
         for (const auto& entry : record.m_levels) {
             if (entry.first == channel)
@@ -457,7 +465,7 @@ void CEffectScene::RemoveStaticLevel(const CLibraryProfile* profile, int channel
     if (!profile)
         return;
     for (CModeStaticLevels& record : m_modeStaticLevels) {
-        if (record.m_profile != profile->GetPath() || record.m_mode != profile->m_currentMode)
+        if (!record.Matches(profile))
             continue;
         for (int i = record.m_levels.size() - 1; i >= 0; --i) {
             if (record.m_levels.at(i).first == channel)

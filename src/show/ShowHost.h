@@ -136,6 +136,11 @@ public:
     virtual void ClearTimeMarkers() {}
     virtual void SetTimeLineLength(int ms) { Q_UNUSED(ms); }
     virtual void SetTimeLineVolume(int volume) { Q_UNUSED(volume); }
+    // The timeline window exists: only then is the timeline saved with the
+    // project and read back from it.
+    virtual bool HasTimeLine() const { return false; }
+    // The floating video window, when shown, stores its place into the video line.
+    virtual void StoreVideoGeometry() {}
 
     // The 2-D layout view.
     virtual void RepaintLayoutView() {}

@@ -7,6 +7,7 @@
 #include "app/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
+#include "app/ZikoraImportDlg.h"
 #include "model/PatchedFixture.h"
 #include "show/Page.h"
 #include "show/Project.h"
@@ -15,6 +16,7 @@
 #include "show/StepFixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QMediaPlayer>
 #include <QMessageBox>
@@ -24,8 +26,8 @@
 #include <algorithm>
 
 // The main window with the show document it owns: start-up, the tick
-// stages, the release commands, File New and the file commands that the
-// project has no reader or writer for yet. Nothing here starts Art-Net.
+// stages, the release commands, File New and the file commands when they
+// fail. Nothing here starts Art-Net.
 
 namespace {
 
@@ -324,13 +326,14 @@ private slots:
         QCOMPARE(rig.Out(0, 5), 0);
     }
 
-    // No project file can be read or written yet: each command fails as its
-    // failure is defined, and the tick is not left stopped.
+    // Each file command fails as its failure is defined, and the tick is
+    // not left stopped. The save fails because the temporary file beside
+    // the target would get a longer name than the file system takes.
     void fileCommandsFailCleanly()
     {
         CProjectWindowRig rig;
         CProject& project = rig.Project();
-        const QString existing = rig.WriteFile(QStringLiteral("old.kv3"), "previous");
+        const QString existing = rig.WriteFile(QString(250, QLatin1Char('o')) + QStringLiteral(".kv3"), "previous");
 
         rig.AddRawScene(QStringLiteral("Kept"), 0, {{{0, 1, 10}}});
         rig.window->SetModified(true);
@@ -340,8 +343,7 @@ private slots:
             box->accept();
         });
         QVERIFY(!rig.window->SaveProject(existing));
-        QVERIFY(text.contains(QLatin1String("old.kv3")));
-        QVERIFY(text.contains(QLatin1String("cannot read or write project files")));
+        QVERIFY(text.contains(QString(250, QLatin1Char('o')) + QStringLiteral(".kv3")));
         QVERIFY(rig.window->IsModified());
         QVERIFY(!rig.window->IsBusy());
         QFile file(existing);
@@ -360,6 +362,34 @@ private slots:
         QVERIFY(!rig.window->IsBusy());
         QVERIFY(!rig.window->IsModified());
         QVERIFY(rig.window->ProjectPath().isEmpty());
+    }
+
+    // Older files open through the window, and File Import reaches the
+    // document's import and the operator's choice in the import dialog.
+    void olderFilesOpenAndImport()
+    {
+        CProjectWindowRig rig;
+        CProject& project = rig.Project();
+        const QByteArray xml("<ZKFile><ZKScenes>"
+                             "<ZKScene ZKName=\"Old\"><ZKSteps><ZKStep><ZKStepFixts>"
+                             "<ZKStepFixt ZKId=\"-1\" ZKUniverse=\"0\" ZKAddress=\"3\" ZKDmxBuffer=\"077\"/>"
+                             "</ZKStepFixts></ZKStep></ZKSteps></ZKScene>"
+                             "<ZKScene ZKName=\"Older\"/></ZKScenes></ZKFile>");
+        QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("show.kv1"), xml.toHex())));
+        QCOMPARE(project.m_firstPage->m_scenes.size(), 2);
+        QCOMPARE(project.m_firstPage->m_scenes[0]->m_name, QStringLiteral("Old"));
+        QVERIFY(!rig.window->IsModified());
+
+        OnNextModal<CZikoraImportDlg>([](CZikoraImportDlg* dialog) {
+            const QList<QCheckBox*> boxes = dialog->findChildren<QCheckBox*>();
+            boxes.at(0)->setChecked(false); // "Old"
+            dialog->accept();
+        });
+        QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("more.kv2"), qCompress(xml))));
+        QVERIFY(rig.window->IsModified());
+        QVERIFY(!rig.window->IsBusy());
+        QCOMPARE(project.m_firstPage->m_scenes.size(), 3);
+        QCOMPARE(project.m_firstPage->m_scenes[2]->m_name, QStringLiteral("Older"));
     }
 
     void sceneSoundsPlayAtTheProjectVolume()

@@ -31,6 +31,8 @@ public:
     bool layoutMoveLocked = false;
     int timeLineSceneLines = 0;
 
+    bool timeLine = false;
+
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }
     int AskQuestion(const QString& title, const QString& text) override
@@ -101,6 +103,8 @@ public:
     void ClearTimeMarkers() override { calls << QStringLiteral("ClearTimeMarkers"); }
     void SetTimeLineLength(int ms) override { calls << QStringLiteral("SetTimeLineLength:%1").arg(ms); }
     void SetTimeLineVolume(int volume) override { calls << QStringLiteral("SetTimeLineVolume:%1").arg(volume); }
+    bool HasTimeLine() const override { return timeLine; }
+    void StoreVideoGeometry() override { calls << QStringLiteral("StoreVideoGeometry"); }
     void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
     void StoreGroupView() override { calls << QStringLiteral("StoreGroupView"); }
     bool HasLayoutView() const override { return layoutView; }

@@ -336,7 +336,8 @@ private slots:
         CCopiesRig rig;
         rig.host.startScenes = true;
         CEffectScene* full = rig.ZoomEffect(255);
-        // As the reader keeps a saved copy: the effect with its selection.
+        // As the reader keeps a saved copy, owned by the project: the effect
+        // with its selection.
         auto* saved = new CEffectScene(*full, false, true, false, true);
         saved->m_source = full;
         CEffect* recorded = saved->m_effects.first();
@@ -358,7 +359,7 @@ private slots:
         QCOMPARE(rig.project.m_generalGroup->m_selectedFixtures, rig.Heads({0}));
         QVERIFY(!rig.project.RestartSavedEffectCopy(saved)); // one plays already
         QVERIFY(rig.project.m_queuedCopies.isEmpty());
-        delete saved;
+        // The saved copy stays the project's, which deletes it when cleared.
     }
 };
 

@@ -1,0 +1,303 @@
+// Saving and opening a large synthetic show: 16 universes patched full of
+// RGB fixtures, 1024 of them in a 32 x 32 matrix; 20 pages of 50 scenes of
+// 50 steps, every fifth scene with a generated gradient or curve row; 100
+// effect scenes with static levels; 500 timeline blocks. Prints the median
+// save and open times, the file size and the peak memory, then opens shows
+// of 5 to 40 pages and of 4 to 32 universes: opening must grow linearly with
+// each (the time per step stays flat as pages grow). Build it in Release:
+//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE]
+// --keep leaves the full-size file behind.
+
+#include "effects/CurveEffect.h"
+#include "effects/Effect.h"
+#include "effects/GradientEffect.h"
+#include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "model/ProfileChannelDef.h"
+#include "model/ProfileTypes.h"
+#include "show/EffectScene.h"
+#include "show/FadingButton.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "show/StepFixture.h"
+#include "show/TimeLine.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kFixturesPerUniverse = 170; // RGB: 510 of 512 slots
+constexpr int kStepsPerScene = 50;
+constexpr int kEntriesPerStep = 16;
+constexpr int kRowFixtures = 32;
+
+class CBenchHost : public CShowHost
+{
+public:
+    bool HasTimeLine() const override { return true; }
+    int UniverseCountOption() const override { return 16; }
+};
+
+// Stands in for the effect engine, which the show library does not link:
+// a row of 50 steps of 40 ms with an entry per enabled fixture.
+void GenerateRow(CScene& scene, CEffect* effect, int position)
+{
+    CEffect* clone = CloneEffect(effect);
+    if (!clone)
+        return;
+    scene.m_effects << clone;
+    for (int s = 0; s < kStepsPerScene; ++s) {
+        auto* step = new CSceneStep(0, 40);
+        step->m_effect = clone;
+        for (int i = 0; i < clone->m_fixtures.size(); ++i) {
+            if (clone->m_fixtures[i] && clone->m_fixtureSel.value(i))
+                step->AddEntry(new CStepFixture(clone->m_fixtures[i], &scene));
+        }
+        scene.m_steps.insert(position + s, step);
+    }
+}
+
+CLibraryProfile* RgbProfile(CProject& project)
+{
+    auto* profile = new CLibraryProfile;
+    profile->m_path = QStringLiteral("Bench/Rgb.kvp");
+    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
+        auto* channel = new CProfileChannelDef;
+        channel->m_type = type;
+        profile->CurrentMode()->m_channels << channel;
+    }
+    profile->UpdateRoles();
+    project.m_library << profile;
+    return profile;
+}
+
+struct CShowSize
+{
+    int universes = 16;  // patched full; the matrix takes the first 1024 fixtures
+    int pages = 20;      // of 50 scenes of 50 steps
+};
+
+void BuildShow(CProject& project, const CShowSize& size)
+{
+    project.NewProject(std::max(16, size.universes));
+    CGroup* general = project.m_generalGroup;
+    CLibraryProfile* rgb = RgbProfile(project);
+
+    // The matrix takes the first fixtures of the first universes, 32 per row.
+    const int matrixRows = std::min(32, size.universes * kFixturesPerUniverse / 32);
+    auto* matrix = new CFixtureMatrix(rgb, 1, 32, matrixRows, 0);
+    general->m_matrices << matrix;
+    const int matrixCells = 32 * matrixRows;
+    int id = 0;
+    for (int u = 0; u < size.universes; ++u) {
+        for (int f = 0; f < kFixturesPerUniverse; ++f) {
+            const bool member = id < matrixCells;
+            auto* fixture = new CPatchedFixture(3 * f, u, id + 1, member ? 1 : -1, QStringLiteral("RGB %1").arg(id + 1),
+                                                rgb, false, false, 0);
+            fixture->AddPosition(20 * (id % 32), 20 * (id / 32));
+            general->AddFixture(fixture);
+            if (member)
+                matrix->AddMember(fixture, QRect(20 * (id % 32), 20 * (id / 32), 20, 20));
+            ++id;
+        }
+    }
+    matrix->OrderMembers();
+    const QList<CPatchedFixture*> fixtures = general->m_fixtures;
+
+    // Pages of scenes: plain steps on 16 fixtures spread over the universes,
+    // and every fifth scene a gradient or curve row on 32 fixtures.
+    for (int p = 0; p < size.pages; ++p) {
+        CPage* page = p == 0 ? project.m_firstPage : project.AddPage(QStringLiteral("Page %1").arg(p + 1));
+        for (int s = 0; s < 50; ++s) {
+            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), project.UniverseCount());
+            page->m_scenes << scene;
+            CEffect* effect = nullptr;
+            if (s % 5 == 0) {
+                effect = (s / 5) % 2 ? static_cast<CEffect*>(new CCurveEffect) : new CGradientEffect;
+                for (int i = 0; i < kRowFixtures; ++i) {
+                    effect->m_fixtures << fixtures[(p * 50 + s + i * 7) % fixtures.size()];
+                    effect->m_fixtureSel << true;
+                }
+                scene->m_effects << effect;
+            }
+            for (int t = 0; t < kStepsPerScene; ++t) {
+                auto* step = new CSceneStep(40 * (t % 3), 1000);
+                step->m_effect = effect;
+                const int count = effect ? kRowFixtures : kEntriesPerStep;
+                for (int e = 0; e < count; ++e) {
+                    CPatchedFixture* fixture =
+                        effect ? effect->m_fixtures[e] : fixtures[(e * kFixturesPerUniverse + p * 50 + s) % fixtures.size()];
+                    auto* entry = new CStepFixture(fixture, scene);
+                    for (int c = 0; c < 3; ++c)
+                        entry->SetLevel(c, quint8((t * 5 + e + c) & 0xFF), true, false);
+                    step->AddEntry(entry);
+                }
+                scene->m_steps << step;
+            }
+            scene->UpdateLength();
+        }
+    }
+
+    for (int n = 0; n < 100; ++n) {
+        CEffectScene* scene = project.AddEffectScene();
+        scene->m_effects << new CGradientEffect;
+        scene->SetStaticLevel(rgb, n % 3, quint8(n));
+        scene->SetChannelStaticLevel(n % size.universes, n, 255);
+    }
+
+    for (int n = 0; n < 10; ++n) {
+        auto* button = new CFadingButton(QStringLiteral("Fade %1").arg(n + 1));
+        button->m_fadeOutPages << project.m_pages[0];
+        button->m_fadeOutScenes << project.m_pages[0]->m_scenes[n];
+        button->m_fadeInPages << project.m_pages.last();
+        button->m_fadeInScenes << project.m_pages.last()->m_scenes[n];
+        project.m_fadingButtons << button;
+    }
+
+    CTimeLineData& timeLine = project.m_timeLine;
+    for (int l = 0; l < 5; ++l) {
+        auto* line = new CTimeLine(QStringLiteral("Line %1").arg(l + 1));
+        for (int b = 0; b < 100; ++b) {
+            CPage* page = project.m_pages[b % project.m_pages.size()];
+            auto* block = new CTimeBlock(page, page->m_scenes[(b + l) % 50]);
+            block->m_start = 2000 * b;
+            block->m_length = 1500;
+            block->m_color = b % CTimeBlock::kColorCount;
+            line->AddBlock(block);
+        }
+        timeLine.AddLine(line);
+    }
+    auto* music = new CMediaTimeLine(QStringLiteral("Music"), CTimeLine::MusicLine);
+    music->AddBlock(new CMediaTimeBlock(QStringLiteral("show.mp3")));
+    timeLine.AddLine(music);
+    for (int m = 0; m < 20; ++m)
+        timeLine.AddMarker(new CTimeMarker(10000 * m));
+
+    for (int m = 0; m < 5; ++m) {
+        CMask mask{QStringLiteral("Mask %1").arg(m + 1), {}};
+        for (int c = 0; c < 512; c += 4)
+            mask.m_levels << CChannelLevel{m % size.universes, c, 200};
+        project.m_masks << mask;
+    }
+    project.UpdateAfterPatch(false, false);
+}
+
+qint64 StepCount(const CProject& project)
+{
+    qint64 steps = 0;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes)
+            steps += scene->m_steps.size();
+    }
+    return steps;
+}
+
+template <typename F>
+double Ms(F f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+long PeakKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString keep;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--keep"))
+            keep = QString::fromLocal8Bit(argv[i + 1]);
+    }
+    CBenchHost host;
+    SetShowHost(&host);
+    CScene::SetEffectRowGenerator(&GenerateRow);
+    QTemporaryDir dir;
+    const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("bench.kv3")) : keep;
+
+    CProject project;
+    BuildShow(project, CShowSize());
+    std::printf("show: %d fixtures, %d pages, %lld steps, %d effect scenes, %d timeline lines\n",
+                project.m_generalGroup->m_fixtures.size(), project.m_pages.size(), StepCount(project),
+                project.m_effectScenes.size(), project.m_timeLine.m_lines.size());
+    std::printf("peak memory after building: %ld MiB\n", PeakKb() / 1024);
+
+    constexpr int kRuns = 5;
+    std::vector<double> saves;
+    std::vector<double> opens;
+    for (int run = 0; run < kRuns; ++run) {
+        bool saved = false;
+        bool opened = false;
+        saves.push_back(Ms([&] { saved = project.SaveProject(path); }));
+        opens.push_back(Ms([&] { opened = project.OpenProject(path); }));
+        if (!saved || !opened) {
+            std::printf("run %d: save %s, open %s\n", run, saved ? "ok" : "FAILED", opened ? "ok" : "FAILED");
+            return 1;
+        }
+    }
+    std::printf("opened: %d fixtures, %lld steps, %d effect scenes, %d timeline blocks in line 1\n",
+                project.m_generalGroup->m_fixtures.size(), StepCount(project), project.m_effectScenes.size(),
+                project.m_timeLine.m_lines.value(0) ? project.m_timeLine.m_lines[0]->m_blocks.size() : 0);
+    std::printf("save: median %.0f ms of %d\n", Median(saves), kRuns);
+    std::printf("open: median %.0f ms of %d\n", Median(opens), kRuns);
+    std::printf("file: %.1f MiB\n", double(QFileInfo(path).size()) / (1024.0 * 1024.0));
+    std::printf("peak memory: %ld MiB\n", PeakKb() / 1024);
+
+    // The full show would otherwise share the heap with the others.
+    project.Clear();
+    std::printf("\nopening by size (each scene also stores the masks of every patched universe):\n");
+    std::printf("%10s %8s %10s %10s %10s %14s\n", "universes", "pages", "fixtures", "steps", "open ms", "us per step");
+    const QString scaledPath = dir.filePath(QStringLiteral("scaled.kv3"));
+    for (const CShowSize& size : {CShowSize{16, 5}, CShowSize{16, 10}, CShowSize{16, 20}, CShowSize{16, 40},
+                                  CShowSize{4, 20}, CShowSize{8, 20}, CShowSize{32, 20}}) {
+        qint64 steps = 0;
+        int fixtures = 0;
+        {
+            CProject built;
+            BuildShow(built, size);
+            built.SaveProject(scaledPath);
+            steps = StepCount(built);
+            fixtures = built.m_generalGroup->m_fixtures.size();
+        }
+        std::vector<double> times;
+        for (int run = 0; run < 3; ++run) {
+            CProject opened;
+            opened.NewProject(std::max(16, size.universes));
+            times.push_back(Ms([&] { opened.OpenProject(scaledPath); }));
+        }
+        const double ms = Median(times);
+        std::printf("%10d %8d %10d %10lld %10.0f %14.2f\n", size.universes, size.pages, fixtures, steps, ms,
+                    1000.0 * ms / double(steps));
+    }
+    CScene::SetEffectRowGenerator(nullptr);
+    SetShowHost(nullptr);
+    return 0;
+}

@@ -1,0 +1,685 @@
+// The last four sections of a project file: effect scenes (with their
+// static levels and the selections of their running copies), fading buttons,
+// the timeline and the masks.
+
+#include "show/ProjectFileV3.h"
+
+#include "effects/Effect.h"
+#include "effects/RgbwColor.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/EffectScene.h"
+#include "show/FadingButton.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/ShowHost.h"
+#include "show/TimeLine.h"
+
+#include <QHash>
+#include <QVector>
+
+namespace {
+
+constexpr int kSlots = 512;
+
+QString Key(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+// Where the pages section put each scene: page id and index in the page.
+// Built from the page list itself, so a pointer that names no scene of the
+// show is found nowhere rather than followed.
+class CSceneIndex
+{
+public:
+    explicit CSceneIndex(const CProject& project)
+    {
+        for (int p = 0; p < project.m_pages.size(); ++p) {
+            const CPage* page = project.m_pages[p];
+            m_pages.insert(page, p);
+            for (int s = 0; s < page->m_scenes.size(); ++s)
+                m_scenes.insert(page->m_scenes[s], qMakePair(p, s));
+        }
+    }
+
+    // False when the scene is not on that page.
+    bool Find(const CPage* page, const CScene* scene, int& pageId, int& sceneIndex) const
+    {
+        const auto at = m_scenes.constFind(scene);
+        if (at == m_scenes.constEnd() || m_pages.value(page, -1) != at->first)
+            return false;
+        pageId = at->first;
+        sceneIndex = at->second;
+        return true;
+    }
+
+private:
+    QHash<const CPage*, int> m_pages;
+    QHash<const CScene*, QPair<int, int>> m_scenes;
+};
+
+// A file embeds each profile once per block of the patch, with only the mode
+// the block's fixtures use, and reading renumbers that mode 0. The mode
+// index of a static-level record therefore names, in the file, the n-th
+// distinct channel layout of that profile in patch order.
+using FileModes = QHash<QString, QList<QList<int>>>;
+
+void AddMode(FileModes& modes, const CFixtureProfile* profile)
+{
+    if (!profile)
+        return;
+    QList<QList<int>>& layouts = modes[profile->GetPath()];
+    const QList<int> layout = CModeStaticLevels::LayoutOf(profile);
+    if (!layouts.contains(layout))
+        layouts << layout;
+}
+
+// The patch writer writes its blocks in the order of their first fixture in
+// the general group's list.
+FileModes ModesAsWritten(const CProject& project)
+{
+    FileModes modes;
+    if (project.m_generalGroup) {
+        for (const CPatchedFixture* fixture : project.m_generalGroup->m_fixtures)
+            AddMode(modes, fixture->Profile());
+    }
+    return modes;
+}
+
+// The patch reader appends one library profile per block, in file order.
+FileModes ModesAsRead(const CProject& project)
+{
+    FileModes modes;
+    for (const CLibraryProfile* profile : project.m_library)
+        AddMode(modes, profile);
+    return modes;
+}
+
+// The file's mode index of a record; -1 when the record cannot be stored
+// so that it comes back to the same fixtures.
+int FileModeOf(const FileModes& modes, const CModeStaticLevels& record)
+{
+    const auto layouts = modes.constFind(record.m_profile);
+    if (layouts == modes.constEnd())
+        return record.m_mode; // no fixture uses the profile: kept as it stands
+    if (record.m_layout.isEmpty())
+        return -1;
+    return layouts->indexOf(record.m_layout);
+}
+
+CModeStaticLevels* FindModeRecord(CEffectScene* scene, const CModeStaticLevels& key)
+{
+    for (CModeStaticLevels& record : scene->m_modeStaticLevels) {
+        if (record.m_profile == key.m_profile && record.m_layout == key.m_layout
+            && (!key.m_layout.isEmpty() || record.m_mode == key.m_mode))
+            return &record;
+    }
+    return nullptr;
+}
+
+void SetEntry(QList<QPair<int, quint8>>& entries, int channel, quint8 level)
+{
+    for (auto& entry : entries) {
+        if (entry.first == channel) {
+            entry.second = level;
+            return;
+        }
+    }
+    entries << qMakePair(channel, level);
+}
+
+} // namespace
+
+// ---- Effect scenes ----
+
+void CProjectFileV3::WriteEffectScenes(CProject& project)
+{
+    SelectRoot();
+    if (project.m_effectScenes.isEmpty())
+        return;
+    m_fileModes = ModesAsWritten(project);
+    Create(Key("ZKEffScenes"), RootParent, EffectScenesHandle);
+    SetAttrInt(Key("ZKNumber"), project.m_effectScenes.size());
+
+    for (const CEffectScene* scene : qAsConst(project.m_effectScenes)) {
+        Create(Key("ZKEffScene"), EffectScenesHandle, SceneHandle);
+        SetAttrString(Key("ZKName"), scene->m_name);
+        SetAttrInt(Key("ZKFadeIn"), scene->m_fadeIn);
+        SetAttrInt(Key("ZKFadeOut"), scene->m_fadeOut);
+        SetAttrInt(Key("ZKLoop"), scene->m_loopCount);
+        SetAttrInt(Key("ZKPosition"), scene->m_position);
+        SetAttrInt(Key("ZKSpeed"), scene->Speed());
+        SetAttrInt(Key("ZKDimmer"), scene->Dimmer());
+        SetAttrBool(Key("ZKPause"), scene->m_paused);
+        SetAttrBool(Key("ZKBlOut"), scene->m_blackout);
+        SetAttrBool(Key("ZKBeamOn"), scene->m_beamOn);
+        SetAttrBool(Key("ZKLiveColor"), scene->m_liveColor);
+        SetAttrString(Key("ZKColor"), CRgbwColor(scene->m_red, scene->m_green, scene->m_blue, scene->m_white).ToString());
+        scene->m_triggers.WriteXml(*this);
+        SetAttrBool(Key("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+
+        const CEffect* effect = scene->m_effects.value(0, nullptr);
+        if (effect) {
+            Create(Key("ZKEffect"), SceneHandle, EffectHandle);
+            SetAttrInt(Key("ZKEType"), effect->m_type);
+            effect->Save(*this);
+            WriteStaticLevels(scene);
+        }
+
+        if (project.IsScenePlaying(scene)) {
+            Create(Key("ZKPlayingEffects"), SceneHandle, PlayingEffectsHandle);
+            for (const CEffectScene* copy : qAsConst(project.m_runningCopies)) {
+                if (copy->m_source != scene)
+                    continue;
+                Create(Key("ZKPlayingEffect"), PlayingEffectsHandle, EffectHandle);
+                if (const CEffect* copyEffect = copy->m_effects.value(0, nullptr))
+                    WriteEffectSelection(copyEffect);
+            }
+        }
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::WriteStaticLevels(const CEffectScene* scene)
+{
+    if (!scene || (scene->m_modeStaticLevels.isEmpty() && scene->m_channelStaticLevels.isEmpty()))
+        return;
+
+    QList<QPair<const CModeStaticLevels*, int>> records;
+    for (const CModeStaticLevels& record : scene->m_modeStaticLevels) {
+        // A record of a mode no fixture uses, of a profile the file holds in
+        // other modes, would come back on the wrong fixtures: it is left out.
+        const int mode = FileModeOf(m_fileModes, record);
+        if (mode >= 0)
+            records << qMakePair(&record, mode);
+    }
+    if (records.isEmpty() && scene->m_channelStaticLevels.isEmpty())
+        return;
+
+    Create(Key("ZKStaticELevels"), EffectHandle, StaticLevelsHandle);
+    SetAttrInt(Key("ZKENumber"), records.size());
+    if (!scene->m_channelStaticLevels.isEmpty()) {
+        Create(Key("ZKStaticEChannels"), StaticLevelsHandle, StaticChannelsHandle);
+        SetAttrInt(Key("ZKENumber"), scene->m_channelStaticLevels.size());
+        for (const CStaticChannelLevel& level : scene->m_channelStaticLevels) {
+            Create(Key("ZKStaticEChan"), StaticChannelsHandle);
+            SetAttrInt(Key("ZKUniverse"), level.m_universe);
+            SetAttrInt(Key("ZKChannel"), level.m_channel);
+            SetAttrInt(Key("ZKLevel"), level.m_level);
+        }
+    }
+    for (const auto& entry : qAsConst(records)) {
+        const CModeStaticLevels& record = *entry.first;
+        Create(Key("ZKStaticELevel"), StaticLevelsHandle, StaticLevelHandle);
+        SetAttrString(Key("ZKProfile"), record.m_profile);
+        SetAttrInt(Key("ZKMode"), entry.second);
+        if (record.m_levels.isEmpty())
+            continue;
+        Create(Key("ZKStaticEChannels"), StaticLevelHandle, StaticChannelsHandle);
+        SetAttrInt(Key("ZKENumber"), record.m_levels.size());
+        for (const auto& level : record.m_levels) {
+            Create(Key("ZKStaticEChan"), StaticChannelsHandle);
+            SetAttrInt(Key("ZKChannel"), level.first);
+            SetAttrInt(Key("ZKLevel"), level.second);
+        }
+    }
+}
+
+void CProjectFileV3::readEffectScenes(CProject& project)
+{
+    if (!SelectEffectScenes())
+        return;
+    const bool startScenes = ShowHost().StartScenesOption();
+    m_fileModes = ModesAsRead(project);
+
+    ForEachChild(Key("ZKEffScene"), [&]() {
+        QString name;
+        GetAttrString(Key("ZKName"), name);
+        // In the project at once: a reader that throws leaves nothing unowned.
+        auto* scene = new CEffectScene(name, project.UniverseCount());
+        project.m_effectScenes << scene;
+        int value = 0;
+        // Times are durations: a negative one from a damaged file is 0.
+        if (GetAttrInt(Key("ZKFadeIn"), value))
+            scene->m_fadeIn = qMax(0, value);
+        if (GetAttrInt(Key("ZKFadeOut"), value))
+            scene->m_fadeOut = qMax(0, value);
+        if (GetAttrInt(Key("ZKLoop"), value))
+            scene->m_loopCount = qint16(value);
+        GetAttrInt(Key("ZKPosition"), scene->m_position);
+        if (GetAttrInt(Key("ZKSpeed"), value))
+            scene->SetSpeed(value);
+        if (GetAttrInt(Key("ZKDimmer"), value))
+            scene->SetDimmer(value);
+        GetAttrBool(Key("ZKPause"), scene->m_paused);
+        GetAttrBool(Key("ZKBlOut"), scene->m_blackout);
+        GetAttrBool(Key("ZKBeamOn"), scene->m_beamOn);
+        GetAttrBool(Key("ZKLiveColor"), scene->m_liveColor);
+        QString text;
+        if (GetAttrString(Key("ZKColor"), text)) {
+            const CRgbwColor color = CRgbwColor::FromString(text);
+            scene->m_red = color.r;
+            scene->m_green = color.g;
+            scene->m_blue = color.b;
+            scene->m_white = color.w;
+        }
+        scene->m_triggers.ReadXml(*this);
+        GetAttrBool(Key("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+
+        // Only the first effect element counts, whatever it holds.
+        CEffect* effect = nullptr;
+        if (SelectElement(Key("ZKEffect"))) {
+            int type = 0;
+            if (GetAttrInt(Key("ZKEType"), type))
+                effect = CreateEffect(type);
+            if (effect) {
+                scene->m_effects << effect;
+                effect->Load(*this);
+                readStaticLevels(project, scene);
+            }
+            SelectElement(Key(".."));
+        }
+
+        if (startScenes && effect && SelectElement(Key("ZKPlayingEffects"))) {
+            ForEachChild(Key("ZKPlayingEffect"), [&]() {
+                CEffect* copyEffect = CloneEffect(effect);
+                if (!copyEffect)
+                    return;
+                auto* copy = new CEffectScene(*scene, false, true, true, false);
+                copy->m_runningCopy = true;
+                copy->m_source = scene;
+                copy->m_effects << copyEffect;
+                project.m_savedPlayingPages << nullptr;
+                project.m_savedPlayingScenes << scene;
+                project.m_savedPlayingCopies << copy;
+                readEffectSelection(project, copyEffect);
+            });
+            SelectElement(Key(".."));
+        }
+    });
+    SelectRoot();
+}
+
+void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
+{
+    if (!scene || !SelectElement(Key("ZKStaticELevels")))
+        return;
+
+    if (SelectElement(Key("ZKStaticEChannels"))) {
+        ForEachChild(Key("ZKStaticEChan"), [&]() {
+            int universe = 0;
+            int channel = 0;
+            int level = 0;
+            if (!GetAttrInt(Key("ZKUniverse"), universe) || !GetAttrInt(Key("ZKChannel"), channel)
+                || !GetAttrInt(Key("ZKLevel"), level))
+                return;
+            if (!project.IsUniverse(universe) || channel < 0 || channel >= kSlots)
+                return;
+            for (CStaticChannelLevel& existing : scene->m_channelStaticLevels) {
+                if (existing.m_universe == universe && existing.m_channel == channel) {
+                    existing.m_level = quint8(level);
+                    return;
+                }
+            }
+            scene->m_channelStaticLevels << CStaticChannelLevel{universe, channel, quint8(level)};
+        });
+        SelectElement(Key(".."));
+    }
+
+    ForEachChild(Key("ZKStaticELevel"), [&]() {
+        CModeStaticLevels key;
+        if (!GetAttrString(Key("ZKProfile"), key.m_profile) || !GetAttrInt(Key("ZKMode"), key.m_mode))
+            return;
+        const QList<QList<int>> layouts = m_fileModes.value(key.m_profile);
+        if (!layouts.isEmpty()) {
+            // A file of an older writer numbers the one mode it holds by
+            // the profile's own mode list.
+            if (key.m_mode >= 0 && key.m_mode < layouts.size())
+                key.m_layout = layouts[key.m_mode];
+            else if (layouts.size() == 1)
+                key.m_layout = layouts.first();
+            else
+                return;
+            key.m_mode = 0;
+        }
+        const int channelCount = key.m_layout.value(0, -1);
+
+        CModeStaticLevels* record = FindModeRecord(scene, key);
+        if (!record) {
+            scene->m_modeStaticLevels << key;
+            record = &scene->m_modeStaticLevels.last();
+        }
+        if (!SelectElement(Key("ZKStaticEChannels")))
+            return;
+        ForEachChild(Key("ZKStaticEChan"), [&]() {
+            int channel = 0;
+            int level = 0;
+            if (!GetAttrInt(Key("ZKChannel"), channel) || !GetAttrInt(Key("ZKLevel"), level))
+                return;
+            if (channel < 0 || (channelCount >= 0 && channel >= channelCount))
+                return;
+            SetEntry(record->m_levels, channel, quint8(level));
+        });
+    });
+    SelectElement(Key(".."));
+}
+
+// ---- Fading buttons ----
+
+void CProjectFileV3::WriteFadingButtons(CProject& project)
+{
+    SelectRoot();
+    Create(Key("ZKFadingButs"), RootParent, FadingButtonsHandle);
+    SetAttrInt(Key("ZKNumber"), project.m_fadingButtons.size());
+    const CSceneIndex index(project);
+
+    const auto writeList = [&](const char* listTag, const char* entryTag, const QList<CPage*>& pages,
+                               const QList<CScene*>& scenes) {
+        QList<QPair<int, int>> entries;
+        const int count = qMin(pages.size(), scenes.size());
+        for (int i = 0; i < count; ++i) {
+            int pageId = -1;
+            int sceneIndex = -1;
+            // What no longer names a scene of the show would be dropped on reading.
+            if (index.Find(pages[i], scenes[i], pageId, sceneIndex))
+                entries << qMakePair(pageId, sceneIndex);
+        }
+        if (entries.isEmpty())
+            return;
+        Create(Key(listTag), FadingButtonHandle, FadingSceneListHandle);
+        SetAttrInt(Key("ZKNumber"), entries.size());
+        for (const auto& entry : qAsConst(entries)) {
+            Create(Key(entryTag), FadingSceneListHandle);
+            SetAttrInt(Key("ZKFBScPage"), entry.first);
+            SetAttrInt(Key("ZKFBScScene"), entry.second);
+        }
+    };
+
+    for (const CFadingButton* button : qAsConst(project.m_fadingButtons)) {
+        Create(Key("ZKFadingBut"), FadingButtonsHandle, FadingButtonHandle);
+        SetAttrString(Key("ZKName"), button->m_name);
+        SetAttrInt(Key("ZKFBPos"), button->m_position);
+        writeList("ZKFBScenesOut", "ZKFBSceneOut", button->m_fadeOutPages, button->m_fadeOutScenes);
+        writeList("ZKFBScenesIn", "ZKFBSceneIn", button->m_fadeInPages, button->m_fadeInScenes);
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::readFadingButtons(CProject& project)
+{
+    if (!SelectFadingButtons())
+        return;
+
+    const auto readList = [&](const char* listTag, const char* entryTag, QList<CPage*>& pages,
+                              QList<CScene*>& scenes) {
+        if (!SelectElement(Key(listTag)))
+            return;
+        ForEachChild(Key(entryTag), [&]() {
+            int pageId = -1;
+            int sceneIndex = -1;
+            if (!GetAttrInt(Key("ZKFBScPage"), pageId) || !GetAttrInt(Key("ZKFBScScene"), sceneIndex))
+                return;
+            CPage* page = project.m_pages.value(pageId, nullptr);
+            CScene* scene = page ? page->m_scenes.value(sceneIndex, nullptr) : nullptr;
+            if (!scene)
+                return;
+            pages << page;
+            scenes << scene;
+        });
+        SelectElement(Key(".."));
+    };
+
+    ForEachChild(Key("ZKFadingBut"), [&]() {
+        QString name;
+        if (!GetAttrString(Key("ZKName"), name))
+            return;
+        auto* button = new CFadingButton(name);
+        project.m_fadingButtons << button;
+        GetAttrInt(Key("ZKFBPos"), button->m_position);
+        readList("ZKFBScenesOut", "ZKFBSceneOut", button->m_fadeOutPages, button->m_fadeOutScenes);
+        readList("ZKFBScenesIn", "ZKFBSceneIn", button->m_fadeInPages, button->m_fadeInScenes);
+    });
+    SelectRoot();
+}
+
+// ---- Timeline ----
+
+void CProjectFileV3::WriteTimeLines(CProject& project)
+{
+    SelectRoot();
+    if (!ShowHost().HasTimeLine())
+        return;
+    CTimeLineData& timeLine = project.m_timeLine;
+    Create(Key("ZKTimeLines"), RootParent, TimeLinesHandle);
+    SetAttrInt(Key("ZKTLen"), timeLine.m_length);
+    SetAttrInt(Key("ZKNumber"), timeLine.m_lines.size());
+    SetAttrInt(Key("ZKTLCurTime"), timeLine.m_cursorTime);
+    SetAttrBool(Key("ZKTLPlaying"), timeLine.m_playing);
+    SetAttrBool(Key("ZKTLPlayLen"), timeLine.m_playLength);
+    SetAttrBool(Key("ZKTLLoop"), timeLine.m_loop);
+    SetAttrBool(Key("ZKTLPlayFrom"), timeLine.m_playFrom);
+    SetAttrBool(Key("ZKTLKeepPlaying"), timeLine.m_keepPlaying);
+    SetAttrBool(Key("ZKTLLockMarker"), timeLine.m_lockMarker);
+    SetAttrBool(Key("ZKTLMoveMarker"), timeLine.m_moveMarker);
+
+    const CSceneIndex index(project);
+    for (const CTimeLine* line : qAsConst(timeLine.m_lines)) {
+        Create(Key("ZKTimeLine"), TimeLinesHandle, TimeLineHandle);
+        SetAttrString(Key("ZKName"), line->m_name);
+        SetAttrInt(Key("Type"), line->m_type);
+        if (line->IsMedia()) {
+            const auto* media = static_cast<const CMediaTimeLine*>(line);
+            SetAttrBool(Key("ZKTLSound"), media->m_sound);
+            SetAttrBool(Key("ZKTLWave"), media->m_wave);
+            SetAttrInt(Key("ZKTLDisplay"), media->m_display);
+            if (line->m_type == CTimeLine::VideoLine) {
+                ShowHost().StoreVideoGeometry();
+                SetAttrBool(Key("ZKTLVisible"), media->m_visible);
+                SetAttrBool(Key("ZKTLOnTop"), media->m_onTop);
+                SetAttrBool(Key("ZKTLMaximized"), media->m_maximized);
+                const QRect& rect = media->m_videoRect;
+                SetAttrString(Key("ZKTLRcVideo"), QStringLiteral("%1|%2|%3|%4")
+                                                      .arg(rect.left())
+                                                      .arg(rect.top())
+                                                      .arg(rect.width())
+                                                      .arg(rect.height()));
+            }
+        }
+
+        int written = 0;
+        for (const CTimeBlock* block : line->m_blocks) {
+            int pageId = -1;
+            int sceneIndex = -1;
+            // A block must be of the line's kind, and a scene block must name
+            // a scene of the show, or it could not be read back.
+            if (block->IsMedia() != line->IsMedia())
+                continue;
+            if (!block->IsMedia() && !index.Find(block->m_page, block->m_scene, pageId, sceneIndex))
+                continue;
+            if (written++ == 0)
+                Create(Key("ZKTimeBlocks"), TimeLineHandle, TimeBlocksHandle);
+            Create(Key("ZKTimeBlock"), TimeBlocksHandle);
+            SetAttrInt(Key("ZKTBPage"), pageId);
+            SetAttrInt(Key("ZKTBScene"), sceneIndex);
+            if (block->IsMedia()) {
+                const auto* media = static_cast<const CMediaTimeBlock*>(block);
+                SetAttrString(Key("ZKTBFile"), media->m_file);
+                SetAttrInt(Key("ZKTBMediaLen"), media->m_mediaLength);
+                SetAttrBool(Key("ZKTBMediaLoop"), media->m_mediaLoop);
+                SetAttrInt(Key("ZKTBStart"), block->m_start);
+                SetAttrInt(Key("ZKTBStop"), block->m_stop);
+                SetAttrInt(Key("ZKTBLen"), block->m_length);
+                SetAttrBool(Key("ZKTBStereo"), media->m_stereo);
+                SetAttrBool(Key("ZKTBFilter"), media->m_filter);
+                SetAttrInt(Key("ZKTBFc"), media->m_cutOff);
+                SetAttrInt(Key("ZKTBFz"), media->m_secondFrequency);
+            } else {
+                SetAttrInt(Key("ZKTBStart"), block->m_start);
+                SetAttrInt(Key("ZKTBStop"), block->m_stop);
+                SetAttrInt(Key("ZKTBLen"), block->m_length);
+                SetAttrInt(Key("ZKTBColor"), block->m_color);
+            }
+        }
+        if (written > 0) {
+            m_element[CurrentSlot] = Element(TimeBlocksHandle);
+            SetAttrInt(Key("ZKNumber"), written);
+        }
+    }
+
+    if (!timeLine.m_markers.isEmpty()) {
+        Create(Key("ZKTimeMarkers"), TimeLinesHandle, TimeMarkersHandle);
+        SetAttrInt(Key("ZKNumber"), timeLine.m_markers.size());
+        for (const CTimeMarker* marker : qAsConst(timeLine.m_markers)) {
+            Create(Key("ZKTimeMarker"), TimeMarkersHandle);
+            SetAttrInt(Key("ZKTMTime"), marker->m_time);
+            SetAttrInt(Key("ZKTMPause"), 0);
+        }
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::readTimeLines(CProject& project)
+{
+    if (!ShowHost().HasTimeLine() || !SelectTimeLines())
+        return;
+    CTimeLineData& timeLine = project.m_timeLine;
+    GetAttrInt(Key("ZKTLen"), timeLine.m_length);
+    GetAttrInt(Key("ZKTLCurTime"), timeLine.m_cursorTime);
+    GetAttrBool(Key("ZKTLPlaying"), timeLine.m_playing);
+    GetAttrBool(Key("ZKTLPlayLen"), timeLine.m_playLength);
+    GetAttrBool(Key("ZKTLLoop"), timeLine.m_loop);
+    GetAttrBool(Key("ZKTLPlayFrom"), timeLine.m_playFrom);
+    GetAttrBool(Key("ZKTLKeepPlaying"), timeLine.m_keepPlaying);
+    GetAttrBool(Key("ZKTLLockMarker"), timeLine.m_lockMarker);
+    GetAttrBool(Key("ZKTLMoveMarker"), timeLine.m_moveMarker);
+
+    ForEachChild(Key("ZKTimeLine"), [&]() {
+        QString name;
+        int type = -1;
+        if (!GetAttrString(Key("ZKName"), name) || !GetAttrInt(Key("Type"), type))
+            return;
+        // The timeline has one music line and one video line.
+        if (type == CTimeLine::MusicLine && timeLine.m_musicLine)
+            return;
+        if (type == CTimeLine::VideoLine && timeLine.m_videoLine)
+            return;
+        CTimeLine* line = nullptr;
+        if (type == CTimeLine::SceneLine) {
+            line = new CTimeLine(name);
+        } else if (type == CTimeLine::MusicLine || type == CTimeLine::VideoLine) {
+            auto* media = new CMediaTimeLine(name, type);
+            GetAttrBool(Key("ZKTLSound"), media->m_sound);
+            GetAttrBool(Key("ZKTLWave"), media->m_wave);
+            GetAttrInt(Key("ZKTLDisplay"), media->m_display);
+            if (type == CTimeLine::VideoLine) {
+                GetAttrBool(Key("ZKTLVisible"), media->m_visible);
+                GetAttrBool(Key("ZKTLOnTop"), media->m_onTop);
+                GetAttrBool(Key("ZKTLMaximized"), media->m_maximized);
+                QString text;
+                if (GetAttrString(Key("ZKTLRcVideo"), text)) {
+                    const QVector<QStringRef> fields = text.splitRef(QLatin1Char('|'));
+                    if (fields.size() == 4)
+                        media->m_videoRect =
+                            QRect(fields[0].toInt(), fields[1].toInt(), fields[2].toInt(), fields[3].toInt());
+                }
+            }
+            line = media;
+        } else {
+            return;
+        }
+        timeLine.AddLine(line);
+
+        if (SelectElement(Key("ZKTimeBlocks"))) {
+            ForEachChild(Key("ZKTimeBlock"), [&]() {
+                CTimeBlock* block = nullptr;
+                if (line->IsMedia()) {
+                    QString file;
+                    if (!GetAttrString(Key("ZKTBFile"), file))
+                        return;
+                    auto* media = new CMediaTimeBlock(file);
+                    GetAttrInt(Key("ZKTBMediaLen"), media->m_mediaLength);
+                    GetAttrBool(Key("ZKTBMediaLoop"), media->m_mediaLoop);
+                    GetAttrBool(Key("ZKTBStereo"), media->m_stereo);
+                    GetAttrBool(Key("ZKTBFilter"), media->m_filter);
+                    GetAttrInt(Key("ZKTBFc"), media->m_cutOff);
+                    GetAttrInt(Key("ZKTBFz"), media->m_secondFrequency);
+                    block = media;
+                } else {
+                    int pageId = -1;
+                    int sceneIndex = -1;
+                    if (!GetAttrInt(Key("ZKTBPage"), pageId) || !GetAttrInt(Key("ZKTBScene"), sceneIndex))
+                        return;
+                    CPage* page = project.m_pages.value(pageId, nullptr);
+                    CScene* scene = page ? page->m_scenes.value(sceneIndex, nullptr) : nullptr;
+                    if (!scene)
+                        return;
+                    block = new CTimeBlock(page, scene);
+                    int color = 0;
+                    // A colour the palette does not have keeps the default one.
+                    if (GetAttrInt(Key("ZKTBColor"), color) && CTimeBlock::IsColorIndex(color))
+                        block->m_color = color;
+                }
+                GetAttrInt(Key("ZKTBStart"), block->m_start);
+                GetAttrInt(Key("ZKTBStop"), block->m_stop);
+                GetAttrInt(Key("ZKTBLen"), block->m_length);
+                line->AddBlock(block);
+            });
+        }
+    });
+
+    if (SelectElement(Key("ZKTimeMarkers"))) {
+        ForEachChild(Key("ZKTimeMarker"), [&]() {
+            int time = 0;
+            if (GetAttrInt(Key("ZKTMTime"), time))
+                timeLine.AddMarker(new CTimeMarker(time));
+        });
+    }
+    SelectRoot();
+}
+
+// ---- Masks ----
+
+void CProjectFileV3::WriteMasks(CProject& project)
+{
+    SelectRoot();
+    if (project.m_masks.isEmpty())
+        return;
+    Create(Key("ZKMasks"), RootParent, MasksHandle);
+    SetAttrInt(Key("ZKNumber"), project.m_masks.size());
+    for (const CMask& mask : qAsConst(project.m_masks)) {
+        Create(Key("ZKMask"), MasksHandle, MaskHandle);
+        SetAttrString(Key("ZKName"), mask.m_name);
+        for (const CChannelLevel& level : mask.m_levels) {
+            Create(Key("ZKMaskLevel"), MaskHandle);
+            SetAttrInt(Key("ZKUniverse"), level.m_universe);
+            SetAttrInt(Key("ZKChannel"), level.m_channel);
+            SetAttrInt(Key("ZKLevel"), level.m_level);
+        }
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::readMasks(CProject& project)
+{
+    if (!SelectMasks())
+        return;
+    ForEachChild(Key("ZKMask"), [&]() {
+        CMask mask;
+        GetAttrString(Key("ZKName"), mask.m_name);
+        ForEachChild(Key("ZKMaskLevel"), [&]() {
+            int universe = 0;
+            int channel = 0;
+            int level = 0;
+            if (!GetAttrInt(Key("ZKUniverse"), universe) || !GetAttrInt(Key("ZKChannel"), channel)
+                || !GetAttrInt(Key("ZKLevel"), level))
+                return;
+            if (!project.IsUniverse(universe) || channel < 0 || channel >= kSlots)
+                return;
+            mask.m_levels << CChannelLevel{universe, channel, quint8(level)};
+        });
+        project.m_masks << mask;
+    });
+    SelectRoot();
+}

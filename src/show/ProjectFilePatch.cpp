@@ -1,0 +1,596 @@
+#include "show/ProjectFileV3.h"
+
+#include "model/FixtureMatrix.h"
+#include "model/Language.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Project.h"
+#include "show/ShowHost.h"
+#include "Captions.h"
+
+#include <QHash>
+#include <QSet>
+#include <QVector>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The program drives at most this many universes; a fixture beyond them
+// cannot be a universe-count question, only damage.
+constexpr int kMaxFileUniverses = 256;
+// Zoom of a group view in percent, as far as a file may set it.
+constexpr int kMinZoomPercent = 1;
+constexpr int kMaxZoomPercent = 10000;
+// Layout coordinates and sizes a file may give a view rectangle; far beyond
+// any screen, and far enough from the int range that QRect's arithmetic
+// cannot overflow.
+constexpr int kMaxLayoutExtent = 1 << 24;
+// Cell of a matrix member in layout pixels per beam-grid step.
+constexpr int kMatrixCellPixels = 20;
+
+QString IdList(const QList<int>& ids)
+{
+    QString text;
+    for (int i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('|');
+        text += QString::number(ids[i]);
+    }
+    return text;
+}
+
+// "id;f;f..." for one fixture and its beam flags.
+QString BeamRecord(int id, const QList<bool>& flags)
+{
+    QString text = QString::number(id);
+    for (bool flag : flags)
+        text += flag ? QLatin1String(";1") : QLatin1String(";0");
+    return text;
+}
+
+int ZoomPercent(float zoom)
+{
+    const float percent = zoom * 100.0f;
+    if (!std::isfinite(percent))
+        return 100;
+    if (percent >= float(std::numeric_limits<int>::max()) || percent <= float(std::numeric_limits<int>::min()))
+        return percent > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+    return int(percent);
+}
+
+QRect BoundedRect(int x, int y, int width, int height)
+{
+    const auto bound = [](int value) { return qBound(-kMaxLayoutExtent, value, kMaxLayoutExtent); };
+    return QRect(bound(x), bound(y), bound(width), bound(height));
+}
+
+// Fixture id -> index in the group's list, the first of equal ids.
+QHash<int, int> IndexById(const QList<CPatchedFixture*>& fixtures)
+{
+    QHash<int, int> index;
+    index.reserve(fixtures.size());
+    for (int i = 0; i < fixtures.size(); ++i) {
+        if (!index.contains(fixtures[i]->m_id))
+            index.insert(fixtures[i]->m_id, i);
+    }
+    return index;
+}
+
+} // namespace
+
+// ---- Patch writer ----
+
+void CProjectFileV3::WritePatch(CProject& project)
+{
+    SelectRoot();
+    CGroup* general = project.m_generalGroup;
+    if (!general || general->m_fixtures.isEmpty())
+        return;
+
+    // Blocks in the order of their first fixture. A block is one library
+    // profile (each embedded with its current mode, which the reader makes
+    // mode 0, so two modes of one profile must never share a block) or one
+    // matrix. A fixture whose matrix is gone is written as a free fixture;
+    // one without a profile has nothing to embed and is left out.
+    struct Block {
+        CLibraryProfile* profile = nullptr;
+        CFixtureMatrix* matrix = nullptr;
+        QList<CPatchedFixture*> fixtures;
+    };
+    QList<Block> blocks;
+    QHash<const CLibraryProfile*, int> freeBlocks;
+    QHash<int, int> matrixBlocks;
+    QHash<int, CFixtureMatrix*> matrices;
+    for (CFixtureMatrix* matrix : general->m_matrices) {
+        if (!matrices.contains(matrix->Id()))
+            matrices.insert(matrix->Id(), matrix);
+    }
+    for (CPatchedFixture* fixture : general->m_fixtures) {
+        CFixtureMatrix* matrix = fixture->m_matrixId >= 0 ? matrices.value(fixture->m_matrixId, nullptr) : nullptr;
+        if (matrix) {
+            auto it = matrixBlocks.constFind(matrix->Id());
+            if (it == matrixBlocks.constEnd()) {
+                it = matrixBlocks.insert(matrix->Id(), blocks.size());
+                blocks.append(Block{fixture->Profile(), matrix, {}});
+            }
+            blocks[it.value()].fixtures << fixture;
+            continue;
+        }
+        if (!fixture->Profile())
+            continue;
+        auto it = freeBlocks.constFind(fixture->Profile());
+        if (it == freeBlocks.constEnd()) {
+            it = freeBlocks.insert(fixture->Profile(), blocks.size());
+            blocks.append(Block{fixture->Profile(), nullptr, {}});
+        }
+        blocks[it.value()].fixtures << fixture;
+    }
+
+    Create(QStringLiteral("ZKPatch"), RootParent, PatchHandle);
+    SetAttrInt(QStringLiteral("ZKNumber"), general->m_fixtures.size());
+    for (const Block& block : blocks) {
+        if (!block.profile)
+            continue; // a matrix of fixtures without profile
+        Create(QStringLiteral("ZKFixtures"), PatchHandle, FixtureBlockHandle);
+        Create(QStringLiteral("ZKLibrary"), FixtureBlockHandle);
+        SetAttrString(QStringLiteral("ZKName"), block.profile->m_path);
+        SetAttrInt(QStringLiteral("ZKMatrixId"), block.matrix ? block.matrix->Id() : -1);
+        WriteProfile(*block.profile, false);
+        if (block.matrix) {
+            // Creates "ZKMatrix" below the library element and makes it current.
+            WriteMatrixSize(block.matrix->Columns(), block.matrix->Rows());
+            SetAttrInt(QStringLiteral("ZKDrawType"), block.matrix->DrawType());
+            QList<QPoint> positions;
+            for (int g = 0; g < block.matrix->PositionCount(); ++g)
+                positions << block.matrix->Position(g);
+            SetAttrString(QStringLiteral("ZKPosition"), PositionsToString(positions));
+        }
+        SelectFixtureBlock();
+        for (CPatchedFixture* fixture : block.fixtures) {
+            if (block.matrix) {
+                // A member is placed by its cell, whatever its item shows.
+                const QPoint cell = block.matrix->CellOfFixture(fixture);
+                if (!fixture->SetPosition(0, cell))
+                    fixture->AddPosition(cell);
+            }
+            WritePatchedFixture(fixture);
+        }
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture)
+{
+    Create(QStringLiteral("ZKFixture"), FixtureBlockHandle);
+    SetAttrString(QStringLiteral("ZKName"), fixture->m_name);
+    SetAttrInt(QStringLiteral("ZKAddress"), fixture->m_address);
+    SetAttrInt(QStringLiteral("ZKUniverse"), fixture->m_universe);
+    SetAttrInt(QStringLiteral("ZKId"), fixture->m_id);
+    SetAttrBool(QStringLiteral("ZKInvPan"), fixture->m_invertPan);
+    SetAttrBool(QStringLiteral("ZKInvTilt"), fixture->m_invertTilt);
+    SetAttrInt(QStringLiteral("ZKDrawType"), fixture->m_drawType);
+    QList<QPoint> positions;
+    for (int g = 0; g < fixture->PositionCount(); ++g)
+        positions << fixture->Position(g);
+    SetAttrString(QStringLiteral("ZKPosition"), PositionsToString(positions));
+}
+
+// ---- Groups writer ----
+
+void CProjectFileV3::WriteGroups(CProject& project)
+{
+    SelectRoot();
+    Create(QStringLiteral("ZKGroups"), RootParent, GroupsHandle);
+    SetAttrInt(QStringLiteral("ZKNumber"), project.m_groups.size());
+    for (int g = 0; g < project.m_groups.size(); ++g) {
+        const CGroup* group = project.m_groups[g];
+        const bool general = g == 0;
+        Create(general ? QStringLiteral("ZKGlobalGroup") : QStringLiteral("ZKGroup"), GroupsHandle, GroupHandle);
+        SetAttrString(QStringLiteral("ZKName"), group->m_name);
+        if (!general) {
+            QList<int> ids;
+            for (const CPatchedFixture* fixture : group->m_fixtures)
+                ids << fixture->m_id;
+            if (!ids.isEmpty())
+                SetAttrString(QStringLiteral("ZKFixtures"), IdList(ids));
+            ids.clear();
+            for (const CFixtureMatrix* matrix : group->m_matrices)
+                ids << matrix->Id();
+            if (!ids.isEmpty())
+                SetAttrString(QStringLiteral("ZKMatrix"), IdList(ids));
+        }
+        SetAttrInt(QStringLiteral("ZKPage"), group->m_page);
+        group->m_triggers.WriteXml(*this);
+        WriteGroupView(group, general);
+        WriteSubGroups(group);
+        WritePresetConfigs(group);
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::WriteGroupView(const CGroup* group, bool general)
+{
+    SelectHandle(GroupHandle);
+    SetAttrInt(QStringLiteral("ZKScrollX"), group->m_scrollX);
+    SetAttrInt(QStringLiteral("ZKScrollY"), group->m_scrollY);
+    SetAttrBool(QStringLiteral("ZKSceneDrawGrid"), group->m_drawGrid);
+    SetAttrBool(QStringLiteral("ZKSceneMagnetGrid"), group->m_magnetGrid);
+    SetAttrColor(QStringLiteral("ZKSceneColorBack"), group->m_backColor);
+    SetAttrBool(QStringLiteral("ZKSceneDrawImageBack"), group->m_drawBackImage);
+    SetAttrString(QStringLiteral("ZKSceneImageBack"), group->m_backImage);
+    SetAttrInt(QStringLiteral("ZKZoom"), ZoomPercent(group->m_zoom));
+    SetAttrInt(QStringLiteral("ZKSceneImageMode"), group->m_imageMode);
+    if (general) {
+        SetAttrInt(QStringLiteral("ZKSceneRectX"), group->m_layoutRect.width());
+        SetAttrInt(QStringLiteral("ZKSceneRectY"), group->m_layoutRect.height());
+    } else {
+        SetAttrBool(QStringLiteral("ZKCommonPos"), group->m_commonPositions);
+        const QRect& view = group->m_viewRect;
+        if (view.isValid())
+            SetAttrString(QStringLiteral("ZKCropRect"), QStringLiteral("%1;%2;%3;%4")
+                                                            .arg(view.left())
+                                                            .arg(view.top())
+                                                            .arg(view.width())
+                                                            .arg(view.height()));
+    }
+    QStringList selection;
+    for (int i = 0; i < group->m_fixtures.size() && i < group->m_beamFlags.size(); ++i) {
+        if (IsAnyBeamSelected(group->m_beamFlags[i]))
+            selection << BeamRecord(group->m_fixtures[i]->m_id, group->m_beamFlags[i]);
+    }
+    if (!selection.isEmpty())
+        SetAttrString(QStringLiteral("ZKGrpSel"), selection.join(QLatin1Char('|')));
+}
+
+void CProjectFileV3::WriteSubGroups(const CGroup* group)
+{
+    if (group->m_subGroups.isEmpty())
+        return;
+    Create(QStringLiteral("ZKSubGroups"), GroupHandle, SubGroupsHandle);
+    SetAttrInt(QStringLiteral("ZKNumber"), group->m_subGroups.size());
+    for (const CSubGroup* subGroup : group->m_subGroups) {
+        Create(QStringLiteral("ZKSubGroup"), SubGroupsHandle);
+        QStringList records;
+        for (int i = 0; i < subGroup->m_fixtures.size(); ++i)
+            records << BeamRecord(subGroup->m_fixtures[i]->m_id, subGroup->m_beamFlags.value(i));
+        SetAttrString(QStringLiteral("ZKBeams"), records.join(QLatin1Char('|')));
+    }
+}
+
+void CProjectFileV3::WritePresetConfigs(const CGroup* group)
+{
+    Create(QStringLiteral("ZKPresetConfigs"), GroupHandle, PresetConfigsHandle);
+    for (int i = 0; i < group->m_presetProfiles.size(); ++i) {
+        const CLibraryProfile* profile = group->m_presetProfiles[i];
+        Create(QStringLiteral("ZKProfileConfig"), PresetConfigsHandle, ProfileConfigHandle);
+        SetAttrString(QStringLiteral("ZKFixtPath"), profile ? profile->m_path : QString());
+        for (const CPresetConfig* config : group->m_presetConfigs.value(i)) {
+            Create(QStringLiteral("ZKPresetConfig"), ProfileConfigHandle);
+            SetAttrInt(QStringLiteral("ZKChannel"), config->m_channel);
+            SetAttrInt(QStringLiteral("ZKChanIndType"), config->m_channelIndexType);
+            SetAttrInt(QStringLiteral("ZKPosX"), config->m_x);
+            SetAttrInt(QStringLiteral("ZKPosY"), config->m_y);
+            SetAttrInt(QStringLiteral("ZKDisplayType"), config->m_displayType);
+            SetAttrInt(QStringLiteral("ZKDisplaySize"), config->m_displaySize);
+            SetAttrInt(QStringLiteral("ZKPrDisplayType"), config->m_presetDisplayType);
+        }
+    }
+}
+
+// ---- Patch reader ----
+
+bool CProjectFileV3::readPatch(CProject& project)
+{
+    CGroup* general = project.m_generalGroup;
+    if (!general || !SelectPatch()) {
+        IndexGeneralGroup(project);
+        SelectRoot();
+        return true;
+    }
+
+    int highestUniverse = -1;
+    ForEachChild(QStringLiteral("ZKFixtures"), [&] {
+        if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
+            return;
+        int matrixId = -1;
+        GetAttrInt(QStringLiteral("ZKMatrixId"), matrixId);
+        int columns = 0;
+        int rows = 0;
+        int drawType = 0;
+        QList<QPoint> matrixPositions;
+        bool hasMatrix = false;
+        if (matrixId >= 0 && SelectElement(QStringLiteral("ZKMatrix"), -1)) {
+            hasMatrix = true;
+            GetAttrInt(QStringLiteral("ZKMatrixSizeX"), columns);
+            GetAttrInt(QStringLiteral("ZKMatrixSizeY"), rows);
+            GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
+            QString text;
+            if (GetAttrString(QStringLiteral("ZKPosition"), text))
+                matrixPositions = StringToPositions(text, kMaxPositions);
+            SelectElement(QStringLiteral(".."));
+        }
+
+        auto* profile = new CLibraryProfile;
+        if (!ReadProfile(*profile)) {
+            // Without its profile no fixture of the block knows its channels.
+            delete profile;
+            return;
+        }
+        profile->UpdateRoles();
+        project.m_library << profile;
+        SelectElement(QStringLiteral(".."));
+
+        CFixtureMatrix* matrix = nullptr;
+        if (hasMatrix && columns >= 1 && rows >= 1) {
+            columns = qMin(columns, kMaxMatrixSide);
+            rows = qMin(rows, kMaxMatrixSide);
+            matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
+            for (const QPoint& position : matrixPositions)
+                matrix->AddPosition(position);
+        }
+        const QSize cellSize = profile->GetBeamsRect(kMatrixCellPixels, kMatrixCellPixels).size();
+
+        ForEachChild(QStringLiteral("ZKFixture"), [&] {
+            CPatchedFixture* fixture = readFixture(project, profile);
+            if (!fixture)
+                return;
+            // New, so no member yet: appended without the membership search,
+            // which would make a large patch quadratic.
+            general->m_fixtures << fixture;
+            general->m_beamFlags << fixture->BeamFlags();
+            highestUniverse = qMax(highestUniverse, fixture->m_universe);
+            if (matrix) {
+                fixture->m_matrixId = matrixId;
+                matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
+            }
+        });
+        if (matrix) {
+            matrix->OrderMembers();
+            general->m_matrices << matrix;
+        }
+    });
+    IndexGeneralGroup(project);
+    SelectRoot();
+
+    if (highestUniverse >= project.UniverseCount()) {
+        ShowHost().CloseSplash();
+        const QString text = GetLangText(Txt::MoreUniversesThanConfigured) + QLatin1Char('\n')
+            + GetLangText(Txt::RestartToApplyConfiguration);
+        if (ShowHost().AskQuestion(GetLangText(Txt::Warning), text) == CShowHost::Yes)
+            ShowHost().SetUniverseCountOption(highestUniverse + 1);
+        return false;
+    }
+    return true;
+}
+
+CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile* profile)
+{
+    QString name;
+    int address = 0;
+    int universe = 0;
+    int id = 0;
+    bool invertPan = false;
+    bool invertTilt = false;
+    int drawType = 0;
+    GetAttrString(QStringLiteral("ZKName"), name);
+    GetAttrInt(QStringLiteral("ZKAddress"), address);
+    GetAttrInt(QStringLiteral("ZKUniverse"), universe);
+    GetAttrInt(QStringLiteral("ZKId"), id);
+    GetAttrBool(QStringLiteral("ZKInvPan"), invertPan);
+    GetAttrBool(QStringLiteral("ZKInvTilt"), invertTilt);
+    GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
+
+    // Universes the configuration lacks are the universe question of the
+    // patch; anything else out of range would write past the universe.
+    if (universe < 0 || universe >= kMaxFileUniverses)
+        return nullptr;
+    if (address < 0 || qint64(address) + profile->ChannelCount() > kSlotsPerUniverse)
+        return nullptr;
+
+    auto* fixture =
+        new CPatchedFixture(address, universe, id, -1, name, profile, invertPan, invertTilt, drawType);
+    QString text;
+    if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
+        for (const QPoint& position : StringToPositions(text, kMaxPositions))
+            fixture->AddPosition(position);
+    }
+    if (invertPan || invertTilt) {
+        project.m_invertedFixtures << fixture;
+        project.m_hasInvertedFixtures = true;
+    }
+    return fixture;
+}
+
+// ---- Groups reader ----
+
+void CProjectFileV3::readGroups(CProject& project)
+{
+    CGroup* general = project.m_generalGroup;
+    if (!general || !SelectGroups())
+        return;
+
+    if (SelectElement(QStringLiteral("ZKGlobalGroup"), -1)) {
+        GetAttrString(QStringLiteral("ZKName"), general->m_name);
+        GetAttrInt(QStringLiteral("ZKPage"), general->m_page);
+        general->m_triggers.ReadXml(*this);
+        readGroupView(project, general, true);
+        readSubGroups(project, general);
+        readPresetConfigs(project, general);
+        SelectElement(QStringLiteral(".."));
+    }
+
+    ForEachChild(QStringLiteral("ZKGroup"), [&] {
+        QString name;
+        GetAttrString(QStringLiteral("ZKName"), name);
+        auto* group = new CGroup(name);
+        project.m_groups << group; // owned by the project from here, whatever follows
+
+        QString text;
+        QList<int> ids;
+        if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
+            StringToIntList(text, ids);
+            QSet<CPatchedFixture*> added;
+            for (int id : ids) {
+                CPatchedFixture* fixture = FindGeneralFixture(id);
+                if (fixture && !added.contains(fixture)) {
+                    added.insert(fixture);
+                    group->m_fixtures << fixture;
+                    group->m_beamFlags << fixture->BeamFlags();
+                }
+            }
+        }
+        if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
+            StringToIntList(text, ids);
+            for (int id : ids) {
+                CFixtureMatrix* matrix = FindGeneralMatrix(id);
+                if (matrix && !group->m_matrices.contains(matrix))
+                    group->m_matrices << matrix;
+            }
+        }
+        GetAttrInt(QStringLiteral("ZKPage"), group->m_page);
+        group->m_triggers.ReadXml(*this);
+        readGroupView(project, group, false);
+        readSubGroups(project, group);
+        readPresetConfigs(project, group);
+    });
+
+    project.m_savedSelectedFixtures = general->m_selectedFixtures;
+    project.m_savedSelectedMatrices = general->m_selectedMatrices;
+    SelectRoot();
+}
+
+void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool general)
+{
+    Q_UNUSED(project);
+    GetAttrInt(QStringLiteral("ZKScrollX"), group->m_scrollX);
+    GetAttrInt(QStringLiteral("ZKScrollY"), group->m_scrollY);
+    GetAttrBool(QStringLiteral("ZKSceneDrawGrid"), group->m_drawGrid);
+    GetAttrBool(QStringLiteral("ZKSceneMagnetGrid"), group->m_magnetGrid);
+    GetAttrColor(QStringLiteral("ZKSceneColorBack"), group->m_backColor);
+    GetAttrBool(QStringLiteral("ZKSceneDrawImageBack"), group->m_drawBackImage);
+    GetAttrString(QStringLiteral("ZKSceneImageBack"), group->m_backImage);
+    int zoom = 100;
+    if (GetAttrInt(QStringLiteral("ZKZoom"), zoom))
+        group->m_zoom = float(qBound(kMinZoomPercent, zoom, kMaxZoomPercent)) / 100.0f;
+    GetAttrInt(QStringLiteral("ZKSceneImageMode"), group->m_imageMode);
+    QString text;
+    if (general) {
+        int width = 0;
+        int height = 0;
+        GetAttrInt(QStringLiteral("ZKSceneRectX"), width);
+        GetAttrInt(QStringLiteral("ZKSceneRectY"), height);
+        group->m_layoutRect = BoundedRect(0, 0, width, height);
+    } else {
+        GetAttrBool(QStringLiteral("ZKCommonPos"), group->m_commonPositions);
+        if (GetAttrString(QStringLiteral("ZKCropRect"), text)) {
+            const QVector<QStringRef> fields = text.splitRef(QLatin1Char(';'));
+            if (fields.size() == 4)
+                group->m_viewRect =
+                    BoundedRect(fields[0].toInt(), fields[1].toInt(), fields[2].toInt(), fields[3].toInt());
+        }
+    }
+    if (group->m_backImage.isEmpty())
+        group->m_drawBackImage = false;
+
+    if (!GetAttrString(QStringLiteral("ZKGrpSel"), text))
+        return;
+    const QHash<int, int> byId = IndexById(group->m_fixtures);
+    QSet<CFixtureMatrix*> selectedMatrices(group->m_selectedMatrices.begin(), group->m_selectedMatrices.end());
+    QSet<CPatchedFixture*> selectedFixtures(group->m_selectedFixtures.begin(), group->m_selectedFixtures.end());
+    const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
+    for (const QStringRef& record : records) {
+        const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
+        const int index = byId.value(fields[0].toInt(), -1);
+        if (fields[0].isEmpty() || index < 0 || index >= group->m_beamFlags.size())
+            continue;
+        QList<bool>& flags = group->m_beamFlags[index];
+        if (fields.size() - 1 != flags.size())
+            continue;
+        for (int k = 0; k < flags.size(); ++k)
+            flags[k] = fields[k + 1].toInt() == 1;
+        CPatchedFixture* fixture = group->m_fixtures[index];
+        if (!selectedFixtures.contains(fixture)) {
+            selectedFixtures.insert(fixture);
+            group->m_selectedFixtures << fixture;
+        }
+        if (fixture->m_matrixId >= 0) {
+            CFixtureMatrix* matrix = group->FindMatrix(fixture->m_matrixId);
+            if (matrix && !selectedMatrices.contains(matrix)) {
+                selectedMatrices.insert(matrix);
+                group->m_selectedMatrices << matrix;
+            }
+        }
+    }
+}
+
+void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
+{
+    Q_UNUSED(project);
+    if (!SelectElement(QStringLiteral("ZKSubGroups"), -1))
+        return;
+    const QHash<int, int> byId = IndexById(group->m_fixtures);
+    ForEachChild(QStringLiteral("ZKSubGroup"), [&] {
+        QString text;
+        if (!GetAttrString(QStringLiteral("ZKBeams"), text))
+            return;
+        auto* subGroup = new CSubGroup;
+        QSet<CPatchedFixture*> added;
+        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
+        for (const QStringRef& record : records) {
+            const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
+            if (fields.size() < 2)
+                continue;
+            const int index = byId.value(fields[0].toInt(), -1);
+            if (index < 0)
+                continue;
+            CPatchedFixture* fixture = group->m_fixtures[index];
+            if (added.contains(fixture))
+                continue;
+            added.insert(fixture);
+            // One flag per beam of the fixture, whatever the record held.
+            QList<bool> flags;
+            const int beams = fixture->BeamCount();
+            for (int k = 0; k < beams; ++k)
+                flags << (k + 1 < fields.size() && fields[k + 1].toInt() != 0);
+            subGroup->m_fixtures << fixture;
+            subGroup->m_beamFlags << flags;
+        }
+        if (subGroup->m_fixtures.isEmpty())
+            delete subGroup;
+        else
+            group->m_subGroups << subGroup;
+    });
+    SelectElement(QStringLiteral(".."));
+}
+
+void CProjectFileV3::readPresetConfigs(CProject& project, CGroup* group)
+{
+    if (!SelectElement(QStringLiteral("ZKPresetConfigs"), -1))
+        return;
+    ForEachChild(QStringLiteral("ZKProfileConfig"), [&] {
+        QString path;
+        if (!GetAttrString(QStringLiteral("ZKFixtPath"), path))
+            return;
+        // An empty path is how the null profile's entry is written; a
+        // library profile without a path must not take it over.
+        CLibraryProfile* profile = path.isEmpty() ? nullptr : project.FindLibraryProfile(path);
+        ForEachChild(QStringLiteral("ZKPresetConfig"), [&] {
+            int channel = 0;
+            int type = 0;
+            if (!GetAttrInt(QStringLiteral("ZKChannel"), channel) || !GetAttrInt(QStringLiteral("ZKChanIndType"), type))
+                return;
+            CPresetConfig* config = group->GetPresetConfig(profile, channel, type);
+            if (!config)
+                return;
+            GetAttrInt(QStringLiteral("ZKPosX"), config->m_x);
+            GetAttrInt(QStringLiteral("ZKPosY"), config->m_y);
+            GetAttrInt(QStringLiteral("ZKDisplayType"), config->m_displayType);
+            GetAttrInt(QStringLiteral("ZKDisplaySize"), config->m_displaySize);
+            GetAttrInt(QStringLiteral("ZKPrDisplayType"), config->m_presetDisplayType);
+        });
+    });
+    SelectElement(QStringLiteral(".."));
+}

@@ -1,0 +1,692 @@
+// Pages, scenes and steps of the ".kv3" project file. A run of steps that one
+// effect generated is stored once, as the effect with its selection and the
+// levels of the run's first step; the reader generates the steps again.
+
+#include "show/ProjectFileV3.h"
+
+#include "effects/CurveEffect.h"
+#include "effects/Effect.h"
+#include "effects/GradientEffect.h"
+#include "effects/MatrixAnimEffect.h"
+#include "effects/MatrixGifEffect.h"
+#include "effects/MatrixMediaEffect.h"
+#include "effects/MatrixTextEffect.h"
+#include "effects/PanTiltEffect.h"
+#include "effects/PresetEffect.h"
+#include "effects/RgbwColor.h"
+#include "effects/TrichroEffect.h"
+#include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "model/ProfileChannelDef.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "show/StepFixture.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// Hand-made step entries one file may make. Steps without "SIds" repeat the
+// previous step's fixtures, so a few bytes of file can ask for thousands of
+// entries; past this the file is refused rather than exhausting memory.
+constexpr qint64 kMaxStepEntries = qint64(1) << 24;
+
+const QString kName = QStringLiteral("ZKName");
+const QString kNumber = QStringLiteral("ZKNumber");
+const QString kId = QStringLiteral("ZKId");
+const QString kSel = QStringLiteral("ZKESel");
+
+QString BytesOf(const CStepFixture* entry)
+{
+    return CXmlDocument::BytesToDigits(entry->Levels());
+}
+
+// What an effect row changes of the general group while it is read: the
+// selection and every fixture's beam flags. The file's own selection (read
+// with the groups) must come through the pages untouched.
+class CSelectionKeeper
+{
+public:
+    explicit CSelectionKeeper(CProject& project) : m_group(project.m_generalGroup)
+    {
+        if (!m_group)
+            return;
+        m_fixtures = m_group->m_selectedFixtures;
+        m_matrices = m_group->m_selectedMatrices;
+        m_flags.reserve(m_group->m_fixtures.size());
+        for (const CPatchedFixture* fixture : qAsConst(m_group->m_fixtures))
+            m_flags << fixture->BeamFlags();
+    }
+    ~CSelectionKeeper()
+    {
+        if (!m_group)
+            return;
+        m_group->m_selectedFixtures = m_fixtures;
+        m_group->m_selectedMatrices = m_matrices;
+        const int count = std::min(m_group->m_fixtures.size(), m_flags.size());
+        for (int i = 0; i < count; ++i)
+            m_group->m_fixtures[i]->BeamFlags() = m_flags[i];
+    }
+    CSelectionKeeper(const CSelectionKeeper&) = delete;
+    CSelectionKeeper& operator=(const CSelectionKeeper&) = delete;
+
+private:
+    CGroup* m_group;
+    QList<CPatchedFixture*> m_fixtures;
+    QList<CFixtureMatrix*> m_matrices;
+    QList<QList<bool>> m_flags;
+};
+
+// A matrix effect saved on a part of its matrix gets that part again: the
+// grid the beams of its selection span. The grid belongs to the effect; the
+// project's matrix never does.
+void AttachVirtualGrid(CProject& project, CEffect* effect)
+{
+    auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect);
+    if (!matrixEffect || !effect->m_matrix)
+        return;
+    CSelectionKeeper keeper(project);
+    project.SelectEffectFixtures(effect);
+    CFixtureMatrix* grid = effect->m_matrix->BuildVirtualGrid();
+    if (grid && grid != effect->m_matrix)
+        matrixEffect->SetMatrix(grid);
+}
+
+// Copies `length` bytes of `data` from `offset` into the entry's levels:
+// bytes past the entry's channels are dropped, channels past the data stay 0.
+void FillLevels(CStepFixture* entry, const QByteArray& data, qint64 offset, int length)
+{
+    const qint64 available = std::max<qint64>(0, qint64(data.size()) - offset);
+    const int count = int(std::min<qint64>({qint64(length), qint64(entry->ChannelCount()), available}));
+    for (int c = 0; c < count; ++c)
+        entry->SetLevel(c, quint8(data[int(offset + c)]), false, false);
+}
+
+void CountEntries(qint64& made, qint64 more)
+{
+    made += more;
+    if (made > kMaxStepEntries)
+        throw std::length_error("too many step entries");
+}
+
+} // namespace
+
+CEffect* CProjectFileV3::CreateEffect(int type)
+{
+    switch (type) {
+    case EffectType::Gradient:
+        return new CGradientEffect;
+    case EffectType::Trichro:
+        return new CTrichroEffect;
+    case EffectType::Curve:
+        return new CCurveEffect;
+    case EffectType::PanTilt:
+        return new CPanTiltEffect;
+    case EffectType::Preset:
+        return new CPresetEffect;
+    case EffectType::MatrixAnim:
+        return new CMatrixAnimEffect;
+    case EffectType::MatrixGif:
+        return new CMatrixGifEffect;
+    case EffectType::MatrixMedia:
+        return new CMatrixMediaEffect;
+    case EffectType::MatrixText:
+        return new CMatrixTextEffect;
+    default:
+        return nullptr;
+    }
+}
+
+// ---- Writers ----
+
+void CProjectFileV3::WritePages(CProject& project)
+{
+    SelectRoot();
+    Create(QStringLiteral("ZKPages"), RootParent, PagesHandle);
+    SetAttrInt(kNumber, project.m_pages.size());
+    for (int i = 0; i < project.m_pages.size(); ++i) {
+        CPage* page = project.m_pages[i];
+        // Fading buttons and timeline blocks, written later, name pages by it.
+        page->m_id = i;
+        Create(QStringLiteral("ZKPage"), PagesHandle, PageHandle);
+        SetAttrString(kName, page->m_name);
+        page->m_triggers.WriteXml(*this);
+        WritePageScenes(project, page);
+    }
+    SelectRoot();
+}
+
+void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
+{
+    if (page->m_scenes.isEmpty())
+        return;
+    page->UpdateSceneIndexes();
+    Create(QStringLiteral("ZKScenes"), PageHandle, ScenesHandle);
+    SetAttrInt(kNumber, page->m_scenes.size());
+    for (const CScene* scene : qAsConst(page->m_scenes)) {
+        Create(QStringLiteral("ZKScene"), ScenesHandle, SceneHandle);
+        SetAttrString(kName, scene->m_name);
+        SetAttrInt(QStringLiteral("ZKFadeIn"), scene->m_fadeIn);
+        SetAttrInt(QStringLiteral("ZKFadeOut"), scene->m_fadeOut);
+        SetAttrBool(QStringLiteral("ZKFadeInList"), scene->m_inFadeInList);
+        SetAttrBool(QStringLiteral("ZKFadeOutList"), scene->m_inFadeOutList);
+        SetAttrInt(QStringLiteral("ZKFadeInId"), scene->m_fadeInId);
+        SetAttrInt(QStringLiteral("ZKFadeOutId"), scene->m_fadeOutId);
+        SetAttrBool(QStringLiteral("ZKCheckInList"), scene->m_checkInList);
+        SetAttrBool(QStringLiteral("ZKCheckOutList"), scene->m_checkOutList);
+        SetAttrInt(QStringLiteral("ZKFadeInDelay"), scene->m_fadeInDelay);
+        SetAttrInt(QStringLiteral("ZKFadeOutDelay"), scene->m_fadeOutDelay);
+        SetAttrInt(QStringLiteral("ZKCustomFadeIn"), scene->m_customFadeIn);
+        SetAttrInt(QStringLiteral("ZKCustomFadeOut"), scene->m_customFadeOut);
+        SetAttrBool(QStringLiteral("ZKDynamicFadeIn"), scene->m_dynamicFadeIn);
+        SetAttrBool(QStringLiteral("ZKDynamicFadeOut"), scene->m_dynamicFadeOut);
+        SetAttrInt(QStringLiteral("ZKLoop"), scene->m_loopCount);
+        SetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
+        SetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
+        SetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        SetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
+        SetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
+        if (!scene->m_buttonPicture.isEmpty())
+            SetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
+        SetAttrBool(QStringLiteral("ZKPlaySound"), scene->m_playSound);
+        if (!scene->m_sound.isEmpty())
+            SetAttrString(QStringLiteral("ZKSound"), scene->m_sound);
+        SetAttrInt(QStringLiteral("ZKSpeed"), scene->Speed());
+        SetAttrInt(QStringLiteral("ZKDimmer"), scene->Dimmer());
+        SetAttrBool(QStringLiteral("ZKPause"), scene->m_paused);
+        SetAttrBool(QStringLiteral("ZKBlOut"), scene->m_blackout);
+        SetAttrBool(QStringLiteral("ZKBeamOn"), scene->m_beamOn);
+        SetAttrBool(QStringLiteral("ZKLiveColor"), scene->m_liveColor);
+        SetAttrString(QStringLiteral("ZKColor"),
+                      CRgbwColor(scene->m_red, scene->m_green, scene->m_blue, scene->m_white).ToString());
+        scene->m_triggers.WriteXml(*this);
+        SetAttrBool(QStringLiteral("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+        SetAttrBool(QStringLiteral("ZKPlayingScene"), project.IsScenePlaying(scene));
+
+        Create(QStringLiteral("ZKActivUniverses"), SceneHandle, ActiveUniversesHandle);
+        SetAttrInt(kNumber, project.UniverseCount());
+        for (int u = 0; u < project.UniverseCount(); ++u) {
+            if (!project.IsActive(u))
+                continue;
+            Create(QStringLiteral("ZKActivUniverse"), ActiveUniversesHandle);
+            SetAttrInt(QStringLiteral("ZKUniverse"), u);
+            const quint8* mask = scene->ActiveMask(u);
+            SetAttrString(QStringLiteral("ZKActivBuffer"), mask ? BoolArrayToString(mask, kSlotsPerUniverse)
+                                                                : QString(kSlotsPerUniverse, QLatin1Char('0')));
+        }
+
+        Create(QStringLiteral("ZKSteps"), SceneHandle, StepsHandle);
+        SetAttrInt(kNumber, scene->m_steps.size());
+        bool first = true;
+        for (int i = 0; i < scene->m_steps.size();) {
+            const CSceneStep* step = scene->m_steps[i];
+            const CEffect* effect = step->m_effect;
+            if (!effect) {
+                WriteStep(step, first);
+                ++i;
+                continue;
+            }
+            Create(QStringLiteral("ZKStep"), StepsHandle, StepHandle);
+            Create(QStringLiteral("ZKEffect"), StepHandle, EffectHandle);
+            SetAttrInt(QStringLiteral("ZKEType"), effect->m_type);
+            effect->Save(*this);
+            WriteEffectSelection(effect);
+            WriteEffectStepLevels(step);
+            while (i < scene->m_steps.size() && scene->m_steps[i]->m_effect == effect)
+                ++i;
+        }
+    }
+}
+
+void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
+{
+    if (first) {
+        m_previousIds.clear();
+        first = false;
+    }
+    Create(QStringLiteral("ZKStep"), StepsHandle, StepHandle);
+    SetAttrInt(QStringLiteral("ZKFade"), step->m_fade);
+    SetAttrInt(QStringLiteral("ZKWait"), step->m_wait);
+
+    QList<int> ids;
+    QByteArray levels;
+    for (const CStepFixture* entry : step->m_entries) {
+        const CPatchedFixture* fixture = entry->Fixture();
+        if (!fixture)
+            continue;
+        if (!fixture->Profile()) {
+            // A raw channel is one byte, and the reader counts on exactly one.
+            ids << -1 << fixture->m_universe << fixture->m_address;
+            levels.append(char(entry->Level(0)));
+        } else {
+            ids << fixture->m_id << entry->ChannelCount();
+            levels.append(entry->Levels());
+        }
+    }
+    Create(QStringLiteral("SData"), StepHandle);
+    if (ids != m_previousIds) {
+        m_previousIds = ids;
+        SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
+    }
+    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels));
+}
+
+void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
+{
+    if (effect->m_matrix) {
+        Create(QStringLiteral("ZKEMatrix"), EffectHandle);
+        SetAttrInt(QStringLiteral("ZKMatrixId"), effect->m_matrix->Id());
+        SetAttrBool(QStringLiteral("ZKVirtualMatrix"), effect->IsMatrix() && effect->m_ownsMatrix);
+    }
+    // An empty matrix slot is written as id -1: the reader keeps it in place,
+    // so every later record keeps its pixel.
+    Create(QStringLiteral("ZKEFixts"), EffectHandle, EntryListHandle);
+    SetAttrInt(kNumber, effect->m_fixtures.size());
+    for (int i = 0; i < effect->m_fixtures.size(); ++i) {
+        const CPatchedFixture* fixture = effect->m_fixtures[i];
+        Create(QStringLiteral("ZKEFixt"), EntryListHandle);
+        SetAttrInt(kId, fixture ? fixture->m_id : -1);
+        SetAttrBool(kSel, effect->m_fixtureSel.value(i, false));
+    }
+    Create(QStringLiteral("ZKEBeamFixts"), EffectHandle, EntryListHandle);
+    SetAttrInt(kNumber, effect->m_beamFixtures.size());
+    for (int i = 0; i < effect->m_beamFixtures.size(); ++i) {
+        const CPatchedFixture* fixture = effect->m_beamFixtures[i];
+        Create(QStringLiteral("ZKEBeamFixt"), EntryListHandle);
+        SetAttrInt(kId, fixture ? fixture->m_id : -1);
+        SetAttrInt(QStringLiteral("ZKBeamIndex"), effect->m_beamIndex.value(i, 0));
+        SetAttrBool(kSel, effect->m_beamSel.value(i, false));
+    }
+    m_element[CurrentSlot] = Element(EffectHandle);
+}
+
+void CProjectFileV3::WriteEffectStepLevels(const CSceneStep* step)
+{
+    Create(QStringLiteral("ZKStepFixts"), StepHandle, EntryListHandle);
+    int count = 0;
+    for (const CStepFixture* entry : step->m_entries)
+        count += entry->Fixture() ? 1 : 0;
+    SetAttrInt(kNumber, count);
+    for (const CStepFixture* entry : step->m_entries) {
+        if (!entry->Fixture())
+            continue;
+        Create(QStringLiteral("ZKStepFixt"), EntryListHandle);
+        SetAttrInt(kId, entry->Fixture()->m_id);
+        SetAttrString(QStringLiteral("ZKDmxBuffer"), BytesOf(entry));
+    }
+}
+
+// ---- Readers ----
+
+void CProjectFileV3::readPages(CProject& project)
+{
+    IndexGeneralGroup(project);
+    m_stepEntriesRead = 0;
+    if (SelectPages()) {
+        // Effect rows select their fixtures to be generated; the selection
+        // read with the groups is the one the show opens with.
+        CSelectionKeeper keeper(project);
+        ForEachChild(QStringLiteral("ZKPage"), [&] {
+            QString name;
+            GetAttrString(kName, name);
+            // In the project at once: a reader that throws leaves nothing unowned.
+            auto* page = new CPage(project, name);
+            project.m_pages << page;
+            page->m_triggers.ReadXml(*this);
+            readScenes(project, page);
+        });
+    }
+    if (project.m_pages.isEmpty()) {
+        // Saved data, not a caption: every show plays from a first page.
+        project.m_pages << new CPage(project, QStringLiteral("Scenes"));
+    }
+    project.m_firstPage = project.m_pages.first();
+    project.m_currentPage = project.m_firstPage;
+    SelectRoot();
+}
+
+void CProjectFileV3::readScenes(CProject& project, CPage* page)
+{
+    if (!SelectElement(QStringLiteral("ZKScenes"), -1))
+        return;
+    const bool restartScenes = ShowHost().StartScenesOption();
+    ForEachChild(QStringLiteral("ZKScene"), [&] {
+        QString name;
+        GetAttrString(kName, name);
+        auto* scene = new CScene(name, project.UniverseCount());
+        scene->m_indexInPage = page->m_scenes.size();
+        page->m_scenes << scene;
+
+        // Times are durations: a negative one from a damaged file is 0.
+        auto readTime = [this](const QString& attribute, int& field) {
+            if (GetAttrInt(attribute, field))
+                field = std::max(0, field);
+        };
+        int value = 0;
+        readTime(QStringLiteral("ZKFadeIn"), scene->m_fadeIn);
+        readTime(QStringLiteral("ZKFadeOut"), scene->m_fadeOut);
+        GetAttrBool(QStringLiteral("ZKFadeInList"), scene->m_inFadeInList);
+        GetAttrBool(QStringLiteral("ZKFadeOutList"), scene->m_inFadeOutList);
+        GetAttrInt(QStringLiteral("ZKFadeInId"), scene->m_fadeInId);
+        GetAttrInt(QStringLiteral("ZKFadeOutId"), scene->m_fadeOutId);
+        GetAttrBool(QStringLiteral("ZKCheckInList"), scene->m_checkInList);
+        GetAttrBool(QStringLiteral("ZKCheckOutList"), scene->m_checkOutList);
+        readTime(QStringLiteral("ZKFadeInDelay"), scene->m_fadeInDelay);
+        readTime(QStringLiteral("ZKFadeOutDelay"), scene->m_fadeOutDelay);
+        readTime(QStringLiteral("ZKCustomFadeIn"), scene->m_customFadeIn);
+        readTime(QStringLiteral("ZKCustomFadeOut"), scene->m_customFadeOut);
+        GetAttrBool(QStringLiteral("ZKDynamicFadeIn"), scene->m_dynamicFadeIn);
+        GetAttrBool(QStringLiteral("ZKDynamicFadeOut"), scene->m_dynamicFadeOut);
+        if (GetAttrInt(QStringLiteral("ZKLoop"), value))
+            scene->m_loopCount = qint16(value);
+        GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
+        GetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
+        GetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        GetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
+        GetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
+        GetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
+        GetAttrBool(QStringLiteral("ZKPlaySound"), scene->m_playSound);
+        GetAttrString(QStringLiteral("ZKSound"), scene->m_sound);
+        if (GetAttrInt(QStringLiteral("ZKSpeed"), value))
+            scene->SetSpeed(value);
+        if (GetAttrInt(QStringLiteral("ZKDimmer"), value))
+            scene->SetDimmer(value);
+        GetAttrBool(QStringLiteral("ZKPause"), scene->m_paused);
+        GetAttrBool(QStringLiteral("ZKBlOut"), scene->m_blackout);
+        GetAttrBool(QStringLiteral("ZKBeamOn"), scene->m_beamOn);
+        GetAttrBool(QStringLiteral("ZKLiveColor"), scene->m_liveColor);
+        QString text;
+        if (GetAttrString(QStringLiteral("ZKColor"), text)) {
+            const CRgbwColor color = CRgbwColor::FromString(text);
+            scene->m_red = color.r;
+            scene->m_green = color.g;
+            scene->m_blue = color.b;
+            scene->m_white = color.w;
+        }
+        scene->m_triggers.ReadXml(*this);
+        GetAttrBool(QStringLiteral("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+
+        bool playing = false;
+        if (restartScenes && GetAttrBool(QStringLiteral("ZKPlayingScene"), playing) && playing) {
+            project.m_savedPlayingPages << page;
+            project.m_savedPlayingScenes << scene;
+            project.m_savedPlayingCopies << nullptr;
+        }
+
+        if (SelectElement(QStringLiteral("ZKActivUniverses"), -1)) {
+            ForEachChild(QStringLiteral("ZKActivUniverse"), [&] {
+                int universe = 0;
+                QString buffer;
+                if (!GetAttrInt(QStringLiteral("ZKUniverse"), universe)
+                    || !GetAttrString(QStringLiteral("ZKActivBuffer"), buffer))
+                    return;
+                // A longer text is cut at the universe's end; a shorter one
+                // leaves the rest of the mask clear.
+                if (quint8* mask = project.IsUniverse(universe) ? scene->ActiveMask(universe) : nullptr)
+                    StringToBoolArray(buffer, mask, kSlotsPerUniverse);
+            });
+            SelectElement(QStringLiteral(".."));
+        }
+
+        if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
+            bool first = true;
+            ForEachChild(QStringLiteral("ZKStep"), [&] {
+                if (!CurrentElement().firstChildElement(QStringLiteral("ZKEffect")).isNull()) {
+                    readEffectRow(project, scene);
+                    return;
+                }
+                auto* step = new CSceneStep(0, 1000);
+                scene->m_steps << step;
+                readStep(project, scene, step, first);
+                first = false;
+            });
+            SelectElement(QStringLiteral(".."));
+        }
+        scene->UpdateLength();
+        scene->LoadButtonPicture();
+    });
+    SelectElement(QStringLiteral(".."));
+    page->ResolveJumps();
+}
+
+void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step, bool first)
+{
+    int time = 0;
+    if (GetAttrInt(QStringLiteral("ZKFade"), time))
+        step->m_fade = std::max(0, time);
+    if (GetAttrInt(QStringLiteral("ZKWait"), time))
+        step->m_wait = std::max(0, time);
+    if (first)
+        m_previousEntries.clear();
+    if (!SelectElement(QStringLiteral("SData"), -1))
+        return;
+
+    QString text;
+    if (GetAttrString(QStringLiteral("SIds"), text)) {
+        m_previousEntries.clear();
+        QList<int> values;
+        StringToIntList(text, values);
+        // Every record of the list keeps its place in the level data: one
+        // that names nothing (or a fixture already listed) becomes a run of
+        // bytes to pass over, so the records after it, in this step and in
+        // the steps that repeat the list, read their own bytes.
+        QSet<const CPatchedFixture*> listed;
+        auto skip = [this](qint64 length) {
+            if (length <= 0)
+                return;
+            if (!m_previousEntries.isEmpty() && !m_previousEntries.last().first)
+                length += m_previousEntries.last().second;
+            else
+                m_previousEntries.append(qMakePair(static_cast<CPatchedFixture*>(nullptr), 0));
+            m_previousEntries.last().second = int(std::min<qint64>(length, std::numeric_limits<int>::max()));
+        };
+        for (int i = 0; i < values.size();) {
+            CPatchedFixture* fixture = nullptr;
+            int length = 0;
+            if (values[i] == -1) {
+                if (values.size() - i < 3)
+                    break;
+                fixture = project.GetChannelFixture(values[i + 1], values[i + 2]);
+                length = 1;
+                i += 3;
+            } else {
+                if (values.size() - i < 2)
+                    break;
+                fixture = FindGeneralFixture(values[i]);
+                length = std::max(0, values[i + 1]);
+                i += 2;
+            }
+            if (!fixture || listed.contains(fixture)) {
+                skip(length);
+                continue;
+            }
+            listed.insert(fixture);
+            m_previousEntries.append(qMakePair(fixture, length));
+        }
+    }
+
+    QByteArray levels;
+    if (!GetAttrString(QStringLiteral("SLvl"), text)) {
+        SelectElement(QStringLiteral(".."));
+        return;
+    }
+    // Data that does not decode counts as none: the entries stay at 0.
+    DecodeBlob(text, levels);
+    CountEntries(m_stepEntriesRead, m_previousEntries.size());
+    qint64 offset = 0;
+    step->m_entries.reserve(m_previousEntries.size());
+    for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
+        if (record.first) {
+            auto* entry = new CStepFixture(record.first, scene);
+            step->m_entries << entry;
+            FillLevels(entry, levels, offset, record.second);
+        }
+        offset += record.second;
+    }
+    SelectElement(QStringLiteral(".."));
+}
+
+void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
+{
+    if (!SelectElement(QStringLiteral("ZKEffect"), -1))
+        return;
+    int type = 0;
+    CEffect* effect = GetAttrInt(QStringLiteral("ZKEType"), type) ? CreateEffect(type) : nullptr;
+    if (!effect) {
+        SelectElement(QStringLiteral(".."));
+        return;
+    }
+    // Owned by the scene until it is generated, so nothing is lost if a
+    // later read throws.
+    scene->m_effects << effect;
+    effect->Load(*this);
+    readEffectSelection(project, effect);
+    SelectElement(QStringLiteral(".."));
+
+    const int first = scene->m_steps.size();
+    scene->m_effects.removeOne(effect);
+    std::unique_ptr<CEffect> owner(effect); // the generator makes its own clone
+    // Generation writes only the beams the effect selects; readPages puts
+    // the file's own selection back afterwards.
+    project.SelectEffectFixtures(effect);
+    const bool generated = CScene::GenerateEffectRow(*scene, effect, first) && scene->m_steps.size() > first;
+    if (generated) {
+        readEffectStepLevels(project, scene, effect, first, scene->m_steps.size());
+        return;
+    }
+
+    // No generator, or nothing generated: the row is kept as one step that
+    // holds the effect and the levels stored with it, so that saving writes
+    // the row again as it was read.
+    scene->m_effects << owner.release();
+    auto* step = new CSceneStep(0, 1000);
+    step->m_effect = effect;
+    scene->m_steps << step;
+    if (!SelectElement(QStringLiteral("ZKStepFixts"), -1))
+        return;
+    QSet<const CPatchedFixture*> listed;
+    ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
+        int id = 0;
+        QString digits;
+        if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
+            return;
+        CPatchedFixture* fixture = FindGeneralFixture(id);
+        if (!fixture || listed.contains(fixture))
+            return;
+        listed.insert(fixture);
+        CountEntries(m_stepEntriesRead, 1);
+        QByteArray levels;
+        DigitsToBytes(digits, levels);
+        auto* entry = new CStepFixture(fixture, scene);
+        step->m_entries << entry;
+        FillLevels(entry, levels, 0, levels.size());
+    });
+    SelectElement(QStringLiteral(".."));
+}
+
+void CProjectFileV3::readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end)
+{
+    Q_UNUSED(project);
+    first = std::max(0, first);
+    end = std::min(end, int(scene->m_steps.size()));
+    if (first >= end || !SelectElement(QStringLiteral("ZKStepFixts"), -1))
+        return;
+    // One look-up table per generated step, so the row costs steps x entries.
+    QVector<QHash<const CPatchedFixture*, CStepFixture*>> entries(end - first);
+    for (int s = first; s < end; ++s) {
+        for (CStepFixture* entry : scene->m_steps[s]->m_entries)
+            entries[s - first].insert(entry->Fixture(), entry);
+    }
+    // A fixture counts once: repeating it could only make the row cost more.
+    QSet<const CPatchedFixture*> done;
+    ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
+        int id = 0;
+        QString digits;
+        if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
+            return;
+        CPatchedFixture* fixture = FindGeneralFixture(id);
+        if (!fixture || !fixture->Profile() || done.contains(fixture))
+            return;
+        done.insert(fixture);
+        QByteArray levels;
+        DigitsToBytes(digits, levels);
+        const CLibraryProfile* profile = fixture->Profile();
+        const int channels = std::min(int(levels.size()), profile->ChannelCount());
+        QHash<int, int> occurrences; // channel type -> channels of it met so far
+        for (int c = 0; c < channels; ++c) {
+            const CProfileChannelDef* channel = profile->GetChannel(c);
+            if (!channel)
+                continue;
+            const int occurrence = occurrences.value(channel->m_type, 0);
+            occurrences.insert(channel->m_type, occurrence + 1);
+            const quint8 level = quint8(levels[c]);
+            if (level == 0 || effect->UsesChannelType(channel->m_type, (unsigned char)occurrence))
+                continue;
+            for (const QHash<const CPatchedFixture*, CStepFixture*>& step : qAsConst(entries)) {
+                if (CStepFixture* entry = step.value(fixture, nullptr))
+                    entry->SetLevel(c, level, false, false);
+            }
+        }
+    });
+    SelectElement(QStringLiteral(".."));
+}
+
+void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
+{
+    effect->ClearFixtures();
+    bool virtualGrid = false;
+    if (SelectElement(QStringLiteral("ZKEMatrix"), -1)) {
+        int id = 0;
+        CFixtureMatrix* matrix = GetAttrInt(QStringLiteral("ZKMatrixId"), id) ? FindGeneralMatrix(id) : nullptr;
+        GetAttrBool(QStringLiteral("ZKVirtualMatrix"), virtualGrid);
+        // The project's matrix stays the project's: the effect only points to it.
+        effect->ReleaseMatrix();
+        effect->m_matrix = matrix;
+        SelectElement(QStringLiteral(".."));
+    }
+
+    if (SelectElement(QStringLiteral("ZKEFixts"), -1)) {
+        ForEachChild(QStringLiteral("ZKEFixt"), [&] {
+            int id = 0;
+            bool selected = false;
+            if (!GetAttrInt(kId, id) || !GetAttrBool(kSel, selected))
+                return;
+            CPatchedFixture* fixture = id == -1 ? nullptr : FindGeneralFixture(id);
+            if (!fixture && id != -1)
+                return;
+            effect->m_fixtures << fixture;
+            effect->m_fixtureSel << selected;
+        });
+        SelectElement(QStringLiteral(".."));
+    }
+    if (SelectElement(QStringLiteral("ZKEBeamFixts"), -1)) {
+        ForEachChild(QStringLiteral("ZKEBeamFixt"), [&] {
+            int id = 0;
+            int beam = 0;
+            bool selected = false;
+            if (!GetAttrInt(kId, id) || !GetAttrInt(QStringLiteral("ZKBeamIndex"), beam)
+                || !GetAttrBool(kSel, selected))
+                return;
+            CPatchedFixture* fixture = id == -1 ? nullptr : FindGeneralFixture(id);
+            if (!fixture && id != -1)
+                return;
+            effect->m_beamIndex << beam;
+            effect->m_beamFixtures << fixture;
+            effect->m_beamSel << selected;
+        });
+        SelectElement(QStringLiteral(".."));
+    }
+    if (virtualGrid && effect->IsMatrix())
+        AttachVirtualGrid(project, effect);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "model/XmlDocument.h"
+
+#include <QDomElement>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <functional>
+
+class CLibraryProfile;
+class CPatchedFixture;
+class CProject;
+class CScene;
+class CSceneStep;
+
+// The document of the two older project formats (".kv1" hexadecimal text,
+// ".kv2" compressed; both the same XML below a root "ZKFile"). They are read
+// and imported, never written. Besides the DOM cursor of the base it keeps
+// the five top-level sections, and it holds the section readers.
+//
+// Reading: LocateSections() first; each section reader selects its section,
+// does nothing when the file has none and leaves the root current. In
+// import mode the file's fixtures are kept apart from the project's: their
+// ids are raised by kImportIdOffset and every id of the file is looked up
+// among them only. Every reader takes the file as untrusted: a record that
+// is missing parts, names nothing or lies out of range is dropped; a file
+// that asks for more than the caps below is refused by an exception.
+class CProjectFileV2 : public CXmlDocument
+{
+public:
+    enum Section { ParamsSection, PatchSection, ScenesSection, ProgramsSection, GroupsSection, SectionCount };
+    // Scene passes of readLegacyScenes.
+    enum Pass { PlainScenes = 0, Programs = 1 };
+
+    // Ids of imported fixtures live above the ids an operator gives.
+    static constexpr int kImportIdOffset = 50000;
+
+    CProjectFileV2() = default;
+
+    void LocateSections();
+    // Make the section current; false, cursor unchanged, without it.
+    bool SelectParams() { return SelectSection(ParamsSection); }
+    bool SelectPatch() { return SelectSection(PatchSection); }
+    bool SelectScenes() { return SelectSection(ScenesSection); }
+    bool SelectPrograms() { return SelectSection(ProgramsSection); }
+    bool SelectGroups() { return SelectSection(GroupsSection); }
+    bool SelectRoot();
+
+    // Visits the children `tag` of the current element in order, each made
+    // current for `visit`; the cursor is back on the parent afterwards.
+    int ForEachChild(const QString& tag, const std::function<void()>& visit);
+
+    // ---- Section readers; CProject::readLegacyProject runs them ----
+    void readLegacyParams(CProject& project);
+    // False only for the universe-count question (whatever the answer).
+    bool readLegacyPatch(CProject& project, bool import);
+    // One "ZKFixture" (current); null when it cannot be patched.
+    CPatchedFixture* readLegacyFixture(CProject& project, CLibraryProfile* profile, bool import);
+    void readLegacyScenes(CProject& project, int pass, bool import);
+    void readLegacyStep(CProject& project, CScene* scene, CSceneStep* step, bool first, bool import);
+
+    // The fixture a file id names: in import mode the import fixture whose
+    // id is the file id + kImportIdOffset, else the first fixture of the
+    // general group with the id. Null when none.
+    CPatchedFixture* FindFileFixture(int fileId, bool import) const;
+    // Rebuilds the look-up from the general group, or from the project's
+    // import fixtures in import mode.
+    void IndexFixtures(const CProject& project, bool import);
+
+    // Caps on what one file may make.
+    static constexpr int kMaxMatrixSide = 256;
+    static constexpr qint64 kMaxScenes = 1 << 16;
+    static constexpr qint64 kMaxSteps = 1 << 22;
+    static constexpr qint64 kMaxStepEntries = qint64(1) << 24;
+
+private:
+    bool SelectSection(Section section);
+    // Throws when the running total passes the cap.
+    static void Count(qint64& made, qint64 more, qint64 cap);
+
+    QDomElement m_sections[SectionCount];
+    QHash<int, CPatchedFixture*> m_fixturesById;
+    // (fixture, length) records of the previous plain step of the scene
+    // being read; a step without "SIds" repeats them. A null fixture is a
+    // run of bytes that names nothing.
+    QList<QPair<CPatchedFixture*, int>> m_previousEntries;
+    qint64 m_scenesRead = 0;
+    qint64 m_stepsRead = 0;
+    qint64 m_entriesRead = 0;
+};

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "model/XmlDocument.h"
+
+#include <QDomElement>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+
+class CEffect;
+class CEffectScene;
+class CFixtureMatrix;
+class CGroup;
+class CLibraryProfile;
+class CPage;
+class CPatchedFixture;
+class CProject;
+class CScene;
+class CSceneStep;
+
+// The ".kv3" project document: root "ZKFile" with eight sections in a fixed
+// order (params, patch, groups, pages, effect scenes, fading buttons,
+// timelines, masks). Besides the DOM cursor of the base it keeps one handle
+// per element kind that later elements are created below or that the reader
+// selects again, and it holds the writers and readers of every section.
+//
+// Writers: the document must have been started with NewDocument(); each
+// section writer appends its section below the root and leaves the root
+// current. Readers: LocateSections() first; each section reader selects its
+// section, does nothing when the file has none, and leaves the root current.
+// Every reader takes the file as untrusted: a record that is missing parts,
+// names nothing or lies out of range is dropped, never trusted.
+class CProjectFileV3 : public CXmlDocument
+{
+public:
+    // Element kinds that get a handle (see Create).
+    enum Handle {
+        ParamsHandle,
+        PatchHandle,
+        FixtureBlockHandle,   // "ZKFixtures" of the patch
+        GroupsHandle,
+        GroupHandle,          // "ZKGlobalGroup" or "ZKGroup"
+        SubGroupsHandle,
+        PresetConfigsHandle,
+        ProfileConfigHandle,
+        PagesHandle,
+        PageHandle,
+        ScenesHandle,
+        SceneHandle,          // "ZKScene" or "ZKEffScene"
+        EffectScenesHandle,
+        FadingButtonsHandle,
+        FadingButtonHandle,
+        FadingSceneListHandle, // "ZKFBScenesOut" or "ZKFBScenesIn"
+        TimeLinesHandle,
+        TimeLineHandle,
+        TimeBlocksHandle,
+        TimeMarkersHandle,
+        ActiveUniversesHandle,
+        StepsHandle,
+        StepHandle,
+        EntryListHandle,      // "ZKStepFixts", "ZKEFixts" or "ZKEBeamFixts"
+        EffectHandle,         // "ZKEffect" or "ZKPlayingEffect"
+        PlayingEffectsHandle,
+        StaticLevelsHandle,
+        StaticLevelHandle,
+        StaticChannelsHandle,
+        MasksHandle,
+        MaskHandle,
+        HandleCount,
+        // Parents for Create that are not handles.
+        RootParent = 100,
+        CurrentParent = 101,
+        NoHandle = 102
+    };
+
+    CProjectFileV3() = default;
+
+    // Appends an element `tag` below `parent` (a handle, RootParent or
+    // CurrentParent), makes it the current element and, unless `kind` is
+    // NoHandle, stores it in that handle. A null parent handle appends below
+    // the current element, so a writer never loses an element.
+    QDomElement& Create(const QString& tag, int parent, int kind = NoHandle);
+    QDomElement Element(Handle handle) const { return m_handles[handle]; }
+
+    // Fills the eight section handles from the root (missing sections stay
+    // null) and leaves the root current.
+    void LocateSections();
+    // Make the section current; false, cursor unchanged, without it.
+    bool SelectParams() { return SelectHandle(ParamsHandle); }
+    bool SelectPatch() { return SelectHandle(PatchHandle); }
+    bool SelectGroups() { return SelectHandle(GroupsHandle); }
+    bool SelectPages() { return SelectHandle(PagesHandle); }
+    bool SelectEffectScenes() { return SelectHandle(EffectScenesHandle); }
+    bool SelectFadingButtons() { return SelectHandle(FadingButtonsHandle); }
+    bool SelectTimeLines() { return SelectHandle(TimeLinesHandle); }
+    bool SelectMasks() { return SelectHandle(MasksHandle); }
+    bool SelectFixtureBlock() { return SelectHandle(FixtureBlockHandle); }
+    bool SelectRoot();
+
+    // Visits the children `tag` of the current element in order, each made
+    // current for `visit`; the current element is back on the parent after
+    // every visit, whatever the visit selected. Linear in the child count
+    // (selecting the n-th child by index is not). Returns the number visited.
+    int ForEachChild(const QString& tag, const std::function<void()>& visit);
+
+    // Position lists "x;y|x;y..." (one pair per group index).
+    static QString PositionsToString(const QList<QPoint>& positions);
+    // Records without ";" or with it first are skipped; at most `maxRecords`.
+    static QList<QPoint> StringToPositions(const QString& text, int maxRecords);
+
+    // ---- Whole project ----
+    // NewDocument, then the eight sections in order.
+    void WriteProject(CProject& project);
+
+    // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
+    void WriteParams(CProject& project);
+    void WritePatch(CProject& project);
+    void WritePatchedFixture(const CPatchedFixture* fixture);
+    void WriteGroups(CProject& project);
+    void WriteGroupView(const CGroup* group, bool general);
+    void WriteSubGroups(const CGroup* group);
+    void WritePresetConfigs(const CGroup* group);
+
+    // ---- Writers of pages and scenes (ProjectFileScenes.cpp) ----
+    void WritePages(CProject& project);
+    void WritePageScenes(CProject& project, CPage* page);
+    // `first` is set by the caller before the first step of a scene and
+    // cleared by the call.
+    void WriteStep(const CSceneStep* step, bool& first);
+    // Below the current effect element ("ZKEffect" or "ZKPlayingEffect").
+    void WriteEffectSelection(const CEffect* effect);
+    void WriteEffectStepLevels(const CSceneStep* step);
+
+    // ---- Writers of the last four sections (ProjectFileExtras.cpp) ----
+    void WriteEffectScenes(CProject& project);
+    void WriteStaticLevels(const CEffectScene* effectScene);
+    void WriteFadingButtons(CProject& project);
+    void WriteTimeLines(CProject& project);
+    void WriteMasks(CProject& project);
+
+    // ---- Readers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
+    // CProject::readProject runs them in section order.
+    void readParams(CProject& project);
+    // False only for the universe-count refusal.
+    bool readPatch(CProject& project);
+    // One "ZKFixture" (current); null when it cannot be patched.
+    CPatchedFixture* readFixture(CProject& project, CLibraryProfile* profile);
+    void readGroups(CProject& project);
+    void readGroupView(CProject& project, CGroup* group, bool general);
+    void readSubGroups(CProject& project, CGroup* group);
+    void readPresetConfigs(CProject& project, CGroup* group);
+
+    // ---- Readers of pages and scenes (ProjectFileScenes.cpp) ----
+    void readPages(CProject& project);
+    void readScenes(CProject& project, CPage* page);
+    void readStep(CProject& project, CScene* scene, CSceneStep* step, bool first);
+    void readEffectSelection(CProject& project, CEffect* effect);
+    void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
+    // files-scenes: shared with the effect-scene reader
+    // A default effect of the type code (1 to 5, 10 to 13); null for any
+    // other code.
+    static CEffect* CreateEffect(int type);
+    // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
+    // selection and the steps generated from it, appended to the scene.
+    void readEffectRow(CProject& project, CScene* scene);
+    // Hand-made step entries made so far by readPages (bounded).
+    qint64 m_stepEntriesRead = 0;
+    // end files-scenes
+
+    // ---- Readers of the last four sections (ProjectFileExtras.cpp) ----
+    void readEffectScenes(CProject& project);
+    void readStaticLevels(CProject& project, CEffectScene* effectScene);
+    void readFadingButtons(CProject& project);
+    void readTimeLines(CProject& project);
+    void readMasks(CProject& project);
+
+    // ---- Look-ups for the readers, filled by readPatch ----
+    // First fixture / matrix of the general group with the id, in constant
+    // time; null when none.
+    CPatchedFixture* FindGeneralFixture(int id) const { return m_fixturesById.value(id, nullptr); }
+    CFixtureMatrix* FindGeneralMatrix(int id) const { return m_matricesById.value(id, nullptr); }
+    // Rebuilds both from the general group (readPatch calls it).
+    void IndexGeneralGroup(const CProject& project);
+
+    // Caps on what a file may ask for, so a hostile file cannot make the
+    // reader allocate without bound.
+    static constexpr int kMaxMatrixSide = 256;
+    static constexpr int kMaxPositions = 4096; // layout positions of one object
+
+    // Plain steps: the ids of the previous plain step written, and the
+    // (fixture, length) entries of the previous plain step read; both are
+    // emptied at the start of every scene.
+    QList<int> m_previousIds;
+    QList<QPair<CPatchedFixture*, int>> m_previousEntries;
+
+    // Static levels of effect scenes (ProjectFileExtras.cpp): per profile
+    // path, the channel layouts of its modes in patch order, which is how the
+    // file numbers them. WriteEffectScenes and readEffectScenes fill it.
+    QHash<QString, QList<QList<int>>> m_fileModes;
+    // end of static levels of effect scenes
+
+private:
+    bool SelectHandle(Handle handle);
+
+    QDomElement m_handles[HandleCount];
+    QHash<int, CPatchedFixture*> m_fixturesById;
+    QHash<int, CFixtureMatrix*> m_matricesById;
+};

@@ -1,0 +1,153 @@
+// File Import: the scenes of an older project file join the open project as
+// raw DMX channel levels; the file's fixtures exist only while it runs.
+
+#include "show/Project.h"
+
+#include "model/Language.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/ProjectFileV2.h"
+#include "show/Scene.h"
+#include "show/ShowHost.h"
+#include "Captions.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// What an import may add to the project, noted before it starts, so that an
+// import that does not finish takes all of it out again.
+class CImportUndo
+{
+public:
+    explicit CImportUndo(CProject& project)
+        : m_project(project),
+          m_library(project.m_library.begin(), project.m_library.end()),
+          m_pageCount(project.m_pages.size()),
+          m_currentPage(project.m_currentPage),
+          m_rawChannelCount(project.m_rawChannels.size()),
+          m_active(project.m_active)
+    {
+    }
+
+    void Revert()
+    {
+        CProject& project = m_project;
+        // The scenes first: then no scene holds the fixtures, and taking
+        // them out makes no raw channels.
+        const QSet<CScene*> scenes(project.m_importScenes.begin(), project.m_importScenes.end());
+        for (CPage* page : qAsConst(project.m_pages)) {
+            for (int i = page->m_scenes.size() - 1; i >= 0; --i) {
+                if (scenes.contains(page->m_scenes[i]))
+                    page->m_scenes.removeAt(i);
+            }
+        }
+        qDeleteAll(scenes);
+        project.m_importScenes.clear();
+        while (project.m_pages.size() > m_pageCount)
+            delete project.m_pages.takeLast();
+        project.m_currentPage = m_currentPage;
+
+        project.RemoveFixtures(project.m_importFixtures, true);
+        project.m_importFixtures.clear();
+        for (int i = project.m_library.size() - 1; i >= 0; --i) {
+            if (!m_library.contains(project.m_library[i]))
+                delete project.m_library.takeAt(i);
+        }
+
+        // Raw-channel records the file's steps made are used by nothing left.
+        while (project.m_rawChannels.size() > m_rawChannelCount) {
+            CPatchedFixture* record = project.m_rawChannels.takeLast();
+            const qint64 at = qint64(record->m_universe) * kSlotsPerUniverse + record->m_address;
+            if (at >= 0 && at < project.m_rawChannelTable.size() && project.m_rawChannelTable[int(at)] == record)
+                project.m_rawChannelTable[int(at)] = nullptr;
+            delete record;
+        }
+        if (m_active.size() == project.m_active.size())
+            project.m_active = m_active;
+    }
+
+private:
+    CProject& m_project;
+    const QSet<CLibraryProfile*> m_library;
+    const int m_pageCount;
+    CPage* const m_currentPage;
+    const int m_rawChannelCount;
+    const QVector<quint8> m_active;
+};
+
+} // namespace
+
+bool CProject::ImportProject(const QString& path)
+{
+    // The current format is opened, not imported.
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("kv3"))
+        return false;
+    if (!m_generalGroup || !m_firstPage)
+        return false;
+
+    CProjectFileV2 doc;
+    QString error;
+    if (!doc.LoadFile(path, error)) {
+        ShowHost().ShowSplashMessage(error);
+        ShowHost().WaitAfterLoadError();
+        return false;
+    }
+
+    m_importFixtures.clear();
+    m_importScenes.clear();
+    CImportUndo undo(*this);
+    bool imported = false;
+    try {
+        imported = readLegacyProject(doc, true) && RunImportDialog();
+    } catch (...) {
+        imported = false;
+    }
+    if (!imported)
+        undo.Revert();
+    m_importFixtures.clear();
+    m_importScenes.clear();
+    return imported;
+}
+
+bool CProject::RunImportDialog()
+{
+    // The imported scenes already hold raw channels: the fixtures can go.
+    RemoveFixtures(m_importFixtures, true);
+    m_importFixtures.clear();
+
+    ShowHost().CloseSplash();
+    QStringList names;
+    for (const CScene* scene : qAsConst(m_importScenes))
+        names << scene->m_name;
+    QList<bool> keep;
+    bool newPage = false;
+    if (!ShowHost().ChooseImportScenes(names, keep, newPage))
+        return false;
+
+    ShowHost().ShowSplashMessage(GetLangText(Txt::Loading));
+    for (int i = m_importScenes.size() - 1; i >= 0; --i) {
+        if (keep.value(i, false))
+            continue;
+        m_firstPage->DeleteScene(m_importScenes.takeAt(i));
+    }
+    if (newPage) {
+        auto* page = new CPage(*this, GetLangText(Txt::NewTab));
+        m_pages << page;
+        m_currentPage = page;
+        for (CScene* scene : qAsConst(m_importScenes)) {
+            m_firstPage->m_scenes.removeOne(scene);
+            scene->m_indexInPage = page->m_scenes.size();
+            page->m_scenes << scene;
+        }
+    }
+    if (m_generalGroup)
+        AbsorbRawChannelsInScenes(m_generalGroup->m_fixtures);
+    UpdateAfterPatch(true, false);
+    ShowHost().OnProjectLoaded();
+    ShowHost().CloseSplash();
+    return true;
+}

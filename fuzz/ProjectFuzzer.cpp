@@ -45,12 +45,6 @@ struct CFuzzState
         output = stem + QStringLiteral("-out.kv3");
         roundTrip = qEnvironmentVariableIntValue("ORVANE_FUZZ_ROUNDTRIP") != 0;
     }
-    ~CFuzzState()
-    {
-        QFile::remove(input);
-        QFile::remove(output);
-    }
-
     CFuzzHost host;
     CProject project;
     QString input;
@@ -71,11 +65,23 @@ QByteArray Xml(CProject& project)
     return doc.m_document.toByteArray(1);
 }
 
+// libFuzzer ends without running destructors: each run removes its files.
+struct CRemoveFiles
+{
+    ~CRemoveFiles()
+    {
+        QFile::remove(state.input);
+        QFile::remove(state.output);
+    }
+    const CFuzzState& state;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CFuzzState state;
+    const CRemoveFiles removeFiles{state};
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     const QByteArray stored = bytes.startsWith('<')
         ? CXmlDocument::EncodeStorage(CXmlDocument::CompressedStorage, bytes)

@@ -285,17 +285,11 @@ bool CPagesWnd::EditScene(CPage* page, CScene* scene)
 {
     if (m_mode != PagesMode || !page || !scene || !page->m_scenes.contains(scene))
         return false;
-    CLiveEditor* editor = Open(CLiveEditorFactory::SceneEditor);
+    CLiveEditor* editor = StartEditor(CLiveEditorFactory::SceneEditor, scene);
     if (!editor)
         return false;
-    m_pageWnd->OptionsPopup()->CloseFor(nullptr);
-    m_editor = editor;
-    m_editorWidget = editor->Widget();
-    m_editedScene = scene;
     editor->SetScene(page, scene, m_project.IsScenePlaying(scene));
-    m_editorMode = SceneEditMode;
-    ShowEditor(editor);
-    SetMode(SceneEditMode);
+    PresentEditor(editor, SceneEditMode);
     return true;
 }
 
@@ -303,17 +297,11 @@ bool CPagesWnd::EditEffectScene(CEffectScene* scene)
 {
     if (m_mode != PagesMode || !scene || !m_project.m_effectScenes.contains(scene))
         return false;
-    CLiveEditor* editor = Open(CLiveEditorFactory::EffectSceneEditor);
+    CLiveEditor* editor = StartEditor(CLiveEditorFactory::EffectSceneEditor, scene);
     if (!editor)
         return false;
-    m_pageWnd->OptionsPopup()->CloseFor(nullptr);
-    m_editor = editor;
-    m_editorWidget = editor->Widget();
-    m_editedScene = scene;
     editor->SetEffectScene(scene);
-    m_editorMode = EffectSceneEditMode;
-    ShowEditor(editor);
-    SetMode(EffectSceneEditMode);
+    PresentEditor(editor, EffectSceneEditMode);
     return true;
 }
 
@@ -321,17 +309,30 @@ bool CPagesWnd::EditMasks()
 {
     if (m_mode != PagesMode)
         return false;
-    CLiveEditor* editor = Open(CLiveEditorFactory::MasksEditor);
+    CLiveEditor* editor = StartEditor(CLiveEditorFactory::MasksEditor, nullptr);
     if (!editor)
         return false;
+    PresentEditor(editor, MasksMode);
+    return true;
+}
+
+CLiveEditor* CPagesWnd::StartEditor(CLiveEditorFactory::Kind kind, CScene* scene)
+{
+    CLiveEditor* editor = Open(kind);
+    if (!editor)
+        return nullptr;
     m_pageWnd->OptionsPopup()->CloseFor(nullptr);
     m_editor = editor;
     m_editorWidget = editor->Widget();
-    m_editedScene = nullptr;
-    m_editorMode = MasksMode;
+    m_editedScene = scene;
+    return editor;
+}
+
+void CPagesWnd::PresentEditor(CLiveEditor* editor, int mode)
+{
+    m_editorMode = mode;
     ShowEditor(editor);
-    SetMode(MasksMode);
-    return true;
+    SetMode(mode);
 }
 
 void CPagesWnd::OnEditEffect(eEffect type, bool edit)

@@ -93,6 +93,11 @@ private:
     void RefreshTabs();
     CLiveEditor* Open(CLiveEditorFactory::Kind kind);
     void ShowEditor(CLiveEditor* editor);
+    // Opens the editor of `kind` in place of the pages, for `scene` (null
+    // when it edits none); null when it cannot be opened.
+    CLiveEditor* StartEditor(CLiveEditorFactory::Kind kind, CScene* scene);
+    // Shows the editor StartEditor gave, in `mode`.
+    void PresentEditor(CLiveEditor* editor, int mode);
     void DeleteEditor(CLiveEditor*& editor, QPointer<QWidget>& widget);
     void ShowPages();
     void SetMode(int mode);

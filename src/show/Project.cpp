@@ -504,19 +504,18 @@ void CProject::SetLiveColor(quint8 red, quint8 green, quint8 blue)
     m_red = red;
     m_green = green;
     m_blue = blue;
-    ForEachPlayingScene([this](CScene* scene) {
-        scene->m_red = m_red;
-        scene->m_green = m_green;
-        scene->m_blue = m_blue;
-        scene->m_white = m_white;
-        scene->m_liveColor = true;
-    });
+    ApplyLiveColor();
 }
 
 void CProject::SetLiveWhite(quint8 white)
 {
     m_colorOverride = true;
     m_white = white;
+    ApplyLiveColor();
+}
+
+void CProject::ApplyLiveColor()
+{
     ForEachPlayingScene([this](CScene* scene) {
         scene->m_red = m_red;
         scene->m_green = m_green;

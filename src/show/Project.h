@@ -526,6 +526,8 @@ private:
     void RebuildEditLayer(); // edited scene and selection levels
     template <typename Apply>
     void ForEachPlayingScene(Apply apply);
+    // Every playing scene takes the live colour, all four parts of it.
+    void ApplyLiveColor();
     void MergeUniverse(int universe, bool mergeEdit);
     void InvertPanTilt();
     void DeleteRawChannels();

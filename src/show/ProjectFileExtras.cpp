@@ -249,24 +249,7 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         if (GetAttrInt(Key("ZKLoop"), value))
             scene->m_loopCount = qint16(value);
         GetAttrInt(Key("ZKPosition"), scene->m_position);
-        if (GetAttrInt(Key("ZKSpeed"), value))
-            scene->SetSpeed(value);
-        if (GetAttrInt(Key("ZKDimmer"), value))
-            scene->SetDimmer(value);
-        GetAttrBool(Key("ZKPause"), scene->m_paused);
-        GetAttrBool(Key("ZKBlOut"), scene->m_blackout);
-        GetAttrBool(Key("ZKBeamOn"), scene->m_beamOn);
-        GetAttrBool(Key("ZKLiveColor"), scene->m_liveColor);
-        QString text;
-        if (GetAttrString(Key("ZKColor"), text)) {
-            const CRgbwColor color = CRgbwColor::FromString(text);
-            scene->m_red = color.r;
-            scene->m_green = color.g;
-            scene->m_blue = color.b;
-            scene->m_white = color.w;
-        }
-        scene->m_triggers.ReadXml(*this);
-        GetAttrBool(Key("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+        readSceneControls(scene);
 
         // Only the first effect element counts, whatever it holds.
         CEffect* effect = nullptr;
@@ -302,6 +285,18 @@ void CProjectFileV3::readEffectScenes(CProject& project)
     SelectRoot();
 }
 
+bool CProjectFileV3::readChannelLevel(const CProject& project, int& universe, int& channel, quint8& level)
+{
+    int value = 0;
+    if (!GetAttrInt(Key("ZKUniverse"), universe) || !GetAttrInt(Key("ZKChannel"), channel)
+        || !GetAttrInt(Key("ZKLevel"), value))
+        return false;
+    if (!project.IsUniverse(universe) || channel < 0 || channel >= kSlots)
+        return false;
+    level = quint8(value);
+    return true;
+}
+
 void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
 {
     if (!scene || !SelectElement(Key("ZKStaticELevels")))
@@ -311,19 +306,16 @@ void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
         ForEachChild(Key("ZKStaticEChan"), [&]() {
             int universe = 0;
             int channel = 0;
-            int level = 0;
-            if (!GetAttrInt(Key("ZKUniverse"), universe) || !GetAttrInt(Key("ZKChannel"), channel)
-                || !GetAttrInt(Key("ZKLevel"), level))
-                return;
-            if (!project.IsUniverse(universe) || channel < 0 || channel >= kSlots)
+            quint8 level = 0;
+            if (!readChannelLevel(project, universe, channel, level))
                 return;
             for (CStaticChannelLevel& existing : scene->m_channelStaticLevels) {
                 if (existing.m_universe == universe && existing.m_channel == channel) {
-                    existing.m_level = quint8(level);
+                    existing.m_level = level;
                     return;
                 }
             }
-            scene->m_channelStaticLevels << CStaticChannelLevel{universe, channel, quint8(level)};
+            scene->m_channelStaticLevels << CStaticChannelLevel{universe, channel, level};
         });
         SelectElement(Key(".."));
     }
@@ -671,13 +663,9 @@ void CProjectFileV3::readMasks(CProject& project)
         ForEachChild(Key("ZKMaskLevel"), [&]() {
             int universe = 0;
             int channel = 0;
-            int level = 0;
-            if (!GetAttrInt(Key("ZKUniverse"), universe) || !GetAttrInt(Key("ZKChannel"), channel)
-                || !GetAttrInt(Key("ZKLevel"), level))
-                return;
-            if (!project.IsUniverse(universe) || channel < 0 || channel >= kSlots)
-                return;
-            mask.m_levels << CChannelLevel{universe, channel, quint8(level)};
+            quint8 level = 0;
+            if (readChannelLevel(project, universe, channel, level))
+                mask.m_levels << CChannelLevel{universe, channel, level};
         });
         project.m_masks << mask;
     });

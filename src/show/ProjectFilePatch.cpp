@@ -18,9 +18,6 @@
 
 namespace {
 
-// The program drives at most this many universes; a fixture beyond them
-// cannot be a universe-count question, only damage.
-constexpr int kMaxFileUniverses = 256;
 // Zoom of a group view in percent, as far as a file may set it.
 constexpr int kMinZoomPercent = 1;
 constexpr int kMaxZoomPercent = 10000;
@@ -313,15 +310,9 @@ bool CProjectFileV3::readPatch(CProject& project)
             SelectElement(QStringLiteral(".."));
         }
 
-        auto* profile = new CLibraryProfile;
-        if (!ReadProfile(*profile)) {
-            // Without its profile no fixture of the block knows its channels.
-            delete profile;
-            return;
-        }
-        profile->UpdateRoles();
-        project.m_library << profile;
-        SelectElement(QStringLiteral(".."));
+        CLibraryProfile* profile = readLibraryProfile(project);
+        if (!profile)
+            return; // without its profile no fixture of the block knows its channels
 
         CFixtureMatrix* matrix = nullptr;
         if (hasMatrix && columns >= 1 && rows >= 1) {
@@ -355,51 +346,22 @@ bool CProjectFileV3::readPatch(CProject& project)
     IndexGeneralGroup(project);
     SelectRoot();
 
-    if (highestUniverse >= project.UniverseCount()) {
-        ShowHost().CloseSplash();
-        const QString text = GetLangText(Txt::MoreUniversesThanConfigured) + QLatin1Char('\n')
-            + GetLangText(Txt::RestartToApplyConfiguration);
-        if (ShowHost().AskQuestion(GetLangText(Txt::Warning), text) == CShowHost::Yes)
-            ShowHost().SetUniverseCountOption(highestUniverse + 1);
-        return false;
-    }
-    return true;
+    return AcceptUniverses(project, highestUniverse);
 }
 
 CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile* profile)
 {
-    QString name;
-    int address = 0;
-    int universe = 0;
-    int id = 0;
-    bool invertPan = false;
-    bool invertTilt = false;
+    SFixtureRecord record;
     int drawType = 0;
-    GetAttrString(QStringLiteral("ZKName"), name);
-    GetAttrInt(QStringLiteral("ZKAddress"), address);
-    GetAttrInt(QStringLiteral("ZKUniverse"), universe);
-    GetAttrInt(QStringLiteral("ZKId"), id);
-    GetAttrBool(QStringLiteral("ZKInvPan"), invertPan);
-    GetAttrBool(QStringLiteral("ZKInvTilt"), invertTilt);
     GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
-
-    // Universes the configuration lacks are the universe question of the
-    // patch; anything else out of range would write past the universe.
-    if (universe < 0 || universe >= kMaxFileUniverses)
-        return nullptr;
-    if (address < 0 || qint64(address) + profile->ChannelCount() > kSlotsPerUniverse)
+    if (!readFixtureRecord(record, profile))
         return nullptr;
 
-    auto* fixture =
-        new CPatchedFixture(address, universe, id, -1, name, profile, invertPan, invertTilt, drawType);
+    auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
     if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
         for (const QPoint& position : StringToPositions(text, kMaxPositions))
             fixture->AddPosition(position);
-    }
-    if (invertPan || invertTilt) {
-        project.m_invertedFixtures << fixture;
-        project.m_hasInvertedFixtures = true;
     }
     return fixture;
 }

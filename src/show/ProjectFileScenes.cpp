@@ -398,24 +398,7 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         GetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
         GetAttrBool(QStringLiteral("ZKPlaySound"), scene->m_playSound);
         GetAttrString(QStringLiteral("ZKSound"), scene->m_sound);
-        if (GetAttrInt(QStringLiteral("ZKSpeed"), value))
-            scene->SetSpeed(value);
-        if (GetAttrInt(QStringLiteral("ZKDimmer"), value))
-            scene->SetDimmer(value);
-        GetAttrBool(QStringLiteral("ZKPause"), scene->m_paused);
-        GetAttrBool(QStringLiteral("ZKBlOut"), scene->m_blackout);
-        GetAttrBool(QStringLiteral("ZKBeamOn"), scene->m_beamOn);
-        GetAttrBool(QStringLiteral("ZKLiveColor"), scene->m_liveColor);
-        QString text;
-        if (GetAttrString(QStringLiteral("ZKColor"), text)) {
-            const CRgbwColor color = CRgbwColor::FromString(text);
-            scene->m_red = color.r;
-            scene->m_green = color.g;
-            scene->m_blue = color.b;
-            scene->m_white = color.w;
-        }
-        scene->m_triggers.ReadXml(*this);
-        GetAttrBool(QStringLiteral("ZKPlayInCurPage"), scene->m_playInCurrentPage);
+        readSceneControls(scene);
 
         bool playing = false;
         if (restartScenes && GetAttrBool(QStringLiteral("ZKPlayingScene"), playing) && playing) {
@@ -424,20 +407,7 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
             project.m_savedPlayingCopies << nullptr;
         }
 
-        if (SelectElement(QStringLiteral("ZKActivUniverses"), -1)) {
-            ForEachChild(QStringLiteral("ZKActivUniverse"), [&] {
-                int universe = 0;
-                QString buffer;
-                if (!GetAttrInt(QStringLiteral("ZKUniverse"), universe)
-                    || !GetAttrString(QStringLiteral("ZKActivBuffer"), buffer))
-                    return;
-                // A longer text is cut at the universe's end; a shorter one
-                // leaves the rest of the mask clear.
-                if (quint8* mask = project.IsUniverse(universe) ? scene->ActiveMask(universe) : nullptr)
-                    StringToBoolArray(buffer, mask, kSlotsPerUniverse);
-            });
-            SelectElement(QStringLiteral(".."));
-        }
+        readActiveUniverses(project, scene);
 
         if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
             bool first = true;
@@ -458,6 +428,29 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     });
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
+}
+
+void CProjectFileV3::readSceneControls(CScene* scene)
+{
+    int value = 0;
+    if (GetAttrInt(QStringLiteral("ZKSpeed"), value))
+        scene->SetSpeed(value);
+    if (GetAttrInt(QStringLiteral("ZKDimmer"), value))
+        scene->SetDimmer(value);
+    GetAttrBool(QStringLiteral("ZKPause"), scene->m_paused);
+    GetAttrBool(QStringLiteral("ZKBlOut"), scene->m_blackout);
+    GetAttrBool(QStringLiteral("ZKBeamOn"), scene->m_beamOn);
+    GetAttrBool(QStringLiteral("ZKLiveColor"), scene->m_liveColor);
+    QString text;
+    if (GetAttrString(QStringLiteral("ZKColor"), text)) {
+        const CRgbwColor color = CRgbwColor::FromString(text);
+        scene->m_red = color.r;
+        scene->m_green = color.g;
+        scene->m_blue = color.b;
+        scene->m_white = color.w;
+    }
+    scene->m_triggers.ReadXml(*this);
+    GetAttrBool(QStringLiteral("ZKPlayInCurPage"), scene->m_playInCurrentPage);
 }
 
 void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step, bool first)
@@ -491,29 +484,17 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
                 m_previousEntries.append(qMakePair(static_cast<CPatchedFixture*>(nullptr), 0));
             m_previousEntries.last().second = int(std::min<qint64>(length, std::numeric_limits<int>::max()));
         };
-        for (int i = 0; i < values.size();) {
-            CPatchedFixture* fixture = nullptr;
-            int length = 0;
-            if (values[i] == -1) {
-                if (values.size() - i < 3)
-                    break;
-                fixture = project.GetChannelFixture(values[i + 1], values[i + 2]);
-                length = 1;
-                i += 3;
-            } else {
-                if (values.size() - i < 2)
-                    break;
-                fixture = FindGeneralFixture(values[i]);
-                length = std::max(0, values[i + 1]);
-                i += 2;
-            }
-            if (!fixture || listed.contains(fixture)) {
-                skip(length);
-                continue;
-            }
-            listed.insert(fixture);
-            m_previousEntries.append(qMakePair(fixture, length));
-        }
+        ForEachStepRecord(
+            values, [this](int id) { return FindGeneralFixture(id); },
+            [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); },
+            [&](CPatchedFixture* fixture, int length) {
+                if (!fixture || listed.contains(fixture)) {
+                    skip(length);
+                    return;
+                }
+                listed.insert(fixture);
+                m_previousEntries.append(qMakePair(fixture, length));
+            });
     }
 
     QByteArray levels;

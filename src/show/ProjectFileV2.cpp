@@ -28,9 +28,6 @@
 
 namespace {
 
-// Beyond this a fixture cannot be a universe-count question, only damage.
-constexpr int kMaxFileUniverses = 256;
-constexpr int kMaxDmxConfigRecords = 256;
 // Layout coordinates a file may set; far from the int range, so QRect's
 // arithmetic cannot overflow.
 constexpr int kMaxLayoutExtent = 1 << 24;
@@ -131,27 +128,6 @@ bool CProjectFileV2::SelectSection(Section section)
     return true;
 }
 
-bool CProjectFileV2::SelectRoot()
-{
-    if (m_element[RootSlot].isNull())
-        return false;
-    m_element[CurrentSlot] = m_element[RootSlot];
-    return true;
-}
-
-int CProjectFileV2::ForEachChild(const QString& tag, const std::function<void()>& visit)
-{
-    const QDomElement parent = m_element[CurrentSlot];
-    int visited = 0;
-    for (QDomElement child = parent.firstChildElement(tag); !child.isNull(); child = child.nextSiblingElement(tag)) {
-        m_element[CurrentSlot] = child;
-        visit();
-        ++visited;
-    }
-    m_element[CurrentSlot] = parent;
-    return visited;
-}
-
 void CProjectFileV2::Count(qint64& made, qint64 more, qint64 cap)
 {
     made += more;
@@ -169,15 +145,10 @@ CPatchedFixture* CProjectFileV2::FindFileFixture(int fileId, bool import) const
 
 void CProjectFileV2::IndexFixtures(const CProject& project, bool import)
 {
-    m_fixturesById.clear();
     QList<CPatchedFixture*> fixtures = import ? project.m_importFixtures : QList<CPatchedFixture*>();
     if (!import && project.m_generalGroup)
         fixtures = project.m_generalGroup->m_fixtures;
-    // Ids may repeat in a damaged file: the first one is the one that counts.
-    for (CPatchedFixture* fixture : qAsConst(fixtures)) {
-        if (!m_fixturesById.contains(fixture->m_id))
-            m_fixturesById.insert(fixture->m_id, fixture);
-    }
+    IndexFixturesById(m_fixturesById, fixtures);
 }
 
 // ---- Params ----
@@ -206,29 +177,9 @@ void CProjectFileV2::readLegacyParams(CProject& project)
     if (general->m_backImage.isEmpty())
         general->m_drawBackImage = false;
 
-    QString text;
-    if (GetAttrString(QStringLiteral("ZKDmxConfig"), text)) {
-        // Old files may name universes this configuration lacks; an
-        // interface port is then put on the last one there is.
-        const int lastUniverse = project.UniverseCount() - 1;
-        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-        for (const QStringRef& record : records) {
-            if (project.m_dmxConfig.size() >= kMaxDmxConfigRecords)
-                break;
-            const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
-            if (fields.size() != 6)
-                continue;
-            auto* config = new CDmxConfigRecord;
-            config->m_portADirection = fields[0].toInt();
-            config->m_portBDirection = fields[1].toInt();
-            config->m_portAUniverse = std::min(fields[2].toInt(), lastUniverse);
-            config->m_portBUniverse = std::min(fields[3].toInt(), lastUniverse);
-            config->m_secondaryPortAUniverse = std::min(fields[4].toInt(), lastUniverse);
-            config->m_secondaryPortBUniverse = std::min(fields[5].toInt(), lastUniverse);
-            project.m_dmxConfig << config;
-        }
-    }
-    GetAttrInt(QStringLiteral("ZKDmxMode"), project.m_loadedDmxMode);
+    // Old files may name universes this configuration lacks; an interface
+    // port is then put on the last one there is.
+    readDmxConfig(project, project.UniverseCount() - 1);
     SelectRoot();
 }
 
@@ -271,15 +222,9 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
             SelectElement(QStringLiteral(".."));
         }
 
-        auto* profile = new CLibraryProfile;
-        if (!ReadProfile(*profile)) {
-            // Without its profile no fixture of the block knows its channels.
-            delete profile;
-            return;
-        }
-        profile->UpdateRoles();
-        project.m_library << profile;
-        SelectElement(QStringLiteral(".."));
+        CLibraryProfile* profile = readLibraryProfile(project);
+        if (!profile)
+            return; // without its profile no fixture of the block knows its channels
 
         CFixtureMatrix* matrix = nullptr;
         if (hasMatrix && columns >= 1 && rows >= 1) {
@@ -339,54 +284,26 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     IndexFixtures(project, import);
     SelectRoot();
 
-    if (highestUniverse >= project.UniverseCount()) {
-        ShowHost().CloseSplash();
-        const QString text = GetLangText(Txt::MoreUniversesThanConfigured) + QLatin1Char('\n')
-            + GetLangText(Txt::RestartToApplyConfiguration);
-        if (ShowHost().AskQuestion(GetLangText(Txt::Warning), text) == CShowHost::Yes)
-            ShowHost().SetUniverseCountOption(highestUniverse + 1);
-        return false;
-    }
-    return true;
+    return AcceptUniverses(project, highestUniverse);
 }
 
 CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryProfile* profile, bool import)
 {
-    QString name;
-    int address = 0;
-    int universe = 0;
-    int id = 0;
-    bool invertPan = false;
-    bool invertTilt = false;
+    SFixtureRecord record;
     int x = 0;
     int y = 0;
-    GetAttrString(QStringLiteral("ZKName"), name);
-    GetAttrInt(QStringLiteral("ZKAddress"), address);
-    GetAttrInt(QStringLiteral("ZKUniverse"), universe);
-    GetAttrInt(QStringLiteral("ZKId"), id);
     GetAttrInt(QStringLiteral("ZKPosX"), x);
     GetAttrInt(QStringLiteral("ZKPosY"), y);
-    GetAttrBool(QStringLiteral("ZKInvPan"), invertPan);
-    GetAttrBool(QStringLiteral("ZKInvTilt"), invertTilt);
-
-    // Universes the configuration lacks are the universe question of the
-    // patch; anything else out of range would write past the universe.
-    if (universe < 0 || universe >= kMaxFileUniverses)
-        return nullptr;
-    if (address < 0 || qint64(address) + profile->ChannelCount() > kSlotsPerUniverse)
+    if (!readFixtureRecord(record, profile))
         return nullptr;
     if (import) {
-        if (qint64(id) + kImportIdOffset > std::numeric_limits<int>::max())
+        if (qint64(record.id) + kImportIdOffset > std::numeric_limits<int>::max())
             return nullptr;
-        id += kImportIdOffset;
+        record.id += kImportIdOffset;
     }
 
-    auto* fixture = new CPatchedFixture(address, universe, id, -1, name, profile, invertPan, invertTilt, 0);
+    auto* fixture = CreateFixture(project, record, profile, 0);
     fixture->AddPosition(BoundedExtent(x), BoundedExtent(y));
-    if (invertPan || invertTilt) {
-        project.m_invertedFixtures << fixture;
-        project.m_hasInvertedFixtures = true;
-    }
     return fixture;
 }
 
@@ -422,18 +339,8 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         GetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
         GetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
 
-        if (!plain && SelectElement(QStringLiteral("ZKActivUniverses"), -1)) {
-            ForEachChild(QStringLiteral("ZKActivUniverse"), [&] {
-                int universe = 0;
-                QString buffer;
-                if (!GetAttrInt(QStringLiteral("ZKUniverse"), universe)
-                    || !GetAttrString(QStringLiteral("ZKActivBuffer"), buffer))
-                    return;
-                if (quint8* mask = project.IsUniverse(universe) ? scene->ActiveMask(universe) : nullptr)
-                    StringToBoolArray(buffer, mask, kSlotsPerUniverse);
-            });
-            SelectElement(QStringLiteral(".."));
-        }
+        if (!plain)
+            readActiveUniverses(project, scene);
         if (plain) {
             GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
             // The auto jump belongs to scenes that jump nowhere.
@@ -513,24 +420,12 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
             QList<int> values;
             StringToIntList(text, values);
             // Every record keeps its place in the level data, matched or not.
-            for (int i = 0; i < values.size();) {
-                CPatchedFixture* fixture = nullptr;
-                int length = 0;
-                if (values[i] == -1) {
-                    if (values.size() - i < 3)
-                        break;
-                    fixture = project.GetChannelFixture(values[i + 1], values[i + 2]);
-                    length = 1;
-                    i += 3;
-                } else {
-                    if (values.size() - i < 2)
-                        break;
-                    fixture = FindFileFixture(values[i], import);
-                    length = std::max(0, values[i + 1]);
-                    i += 2;
-                }
-                m_previousEntries.append(qMakePair(fixture, length));
-            }
+            ForEachStepRecord(
+                values, [&](int id) { return FindFileFixture(id, import); },
+                [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); },
+                [this](CPatchedFixture* fixture, int length) {
+                    m_previousEntries.append(qMakePair(fixture, length));
+                });
         }
         QByteArray levels;
         if (GetAttrString(QStringLiteral("SLvl"), text)) {

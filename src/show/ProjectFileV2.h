@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/XmlDocument.h"
+#include "show/ProjectFileBase.h"
 
 #include <QDomElement>
 #include <QHash>
@@ -28,7 +28,7 @@ class CSceneStep;
 // among them only. Every reader takes the file as untrusted: a record that
 // is missing parts, names nothing or lies out of range is dropped; a file
 // that asks for more than the caps below is refused by an exception.
-class CProjectFileV2 : public CXmlDocument
+class CProjectFileV2 : public CProjectFileBase
 {
 public:
     enum Section { ParamsSection, PatchSection, ScenesSection, ProgramsSection, GroupsSection, SectionCount };
@@ -47,11 +47,6 @@ public:
     bool SelectScenes() { return SelectSection(ScenesSection); }
     bool SelectPrograms() { return SelectSection(ProgramsSection); }
     bool SelectGroups() { return SelectSection(GroupsSection); }
-    bool SelectRoot();
-
-    // Visits the children `tag` of the current element in order, each made
-    // current for `visit`; the cursor is back on the parent afterwards.
-    int ForEachChild(const QString& tag, const std::function<void()>& visit);
 
     // ---- Section readers; CProject::readLegacyProject runs them ----
     void readLegacyParams(CProject& project);

@@ -9,12 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
-namespace {
-
-// One record per DMX interface; no machine has more interfaces than this.
-constexpr int kMaxDmxConfigRecords = 256;
-
-} // namespace
+#include <limits>
 
 // ---- Container ----
 
@@ -41,14 +36,6 @@ bool CProjectFileV3::SelectHandle(Handle handle)
     return true;
 }
 
-bool CProjectFileV3::SelectRoot()
-{
-    if (m_element[RootSlot].isNull())
-        return false;
-    m_element[CurrentSlot] = m_element[RootSlot];
-    return true;
-}
-
 void CProjectFileV3::LocateSections()
 {
     static const struct {
@@ -62,19 +49,6 @@ void CProjectFileV3::LocateSections()
     for (const auto& section : sections)
         m_handles[section.handle] = root.isNull() ? QDomElement() : root.firstChildElement(QLatin1String(section.tag));
     SelectRoot();
-}
-
-int CProjectFileV3::ForEachChild(const QString& tag, const std::function<void()>& visit)
-{
-    const QDomElement parent = m_element[CurrentSlot];
-    int visited = 0;
-    for (QDomElement child = parent.firstChildElement(tag); !child.isNull(); child = child.nextSiblingElement(tag)) {
-        m_element[CurrentSlot] = child;
-        visit();
-        ++visited;
-    }
-    m_element[CurrentSlot] = parent;
-    return visited;
 }
 
 QString CProjectFileV3::PositionsToString(const QList<QPoint>& positions)
@@ -107,15 +81,12 @@ QList<QPoint> CProjectFileV3::StringToPositions(const QString& text, int maxReco
 
 void CProjectFileV3::IndexGeneralGroup(const CProject& project)
 {
-    m_fixturesById.clear();
     m_matricesById.clear();
+    IndexFixturesById(m_fixturesById, project.m_generalGroup ? project.m_generalGroup->m_fixtures
+                                                          : QList<CPatchedFixture*>());
     if (!project.m_generalGroup)
         return;
-    // Ids may repeat in a damaged file: the first one is the one that counts.
-    for (CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
-        if (!m_fixturesById.contains(fixture->m_id))
-            m_fixturesById.insert(fixture->m_id, fixture);
-    }
+    // A damaged file may repeat a matrix id as well: the first one counts.
     for (CFixtureMatrix* matrix : project.m_generalGroup->m_matrices) {
         if (!m_matricesById.contains(matrix->Id()))
             m_matricesById.insert(matrix->Id(), matrix);
@@ -178,25 +149,7 @@ void CProjectFileV3::readParams(CProject& project)
     if (ShowHost().HasLayoutView() && GetAttrBool(QStringLiteral("ZKSceneMoveLocked"), locked))
         ShowHost().SetLayoutMoveLocked(locked);
 
-    QString text;
-    if (GetAttrString(QStringLiteral("ZKDmxConfig"), text)) {
-        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-        for (const QStringRef& record : records) {
-            if (project.m_dmxConfig.size() >= kMaxDmxConfigRecords)
-                break;
-            const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
-            if (fields.size() != 6)
-                continue;
-            auto* config = new CDmxConfigRecord;
-            config->m_portADirection = fields[0].toInt();
-            config->m_portBDirection = fields[1].toInt();
-            config->m_portAUniverse = fields[2].toInt();
-            config->m_portBUniverse = fields[3].toInt();
-            config->m_secondaryPortAUniverse = fields[4].toInt();
-            config->m_secondaryPortBUniverse = fields[5].toInt();
-            project.m_dmxConfig << config;
-        }
-    }
-    GetAttrInt(QStringLiteral("ZKDmxMode"), project.m_loadedDmxMode);
+    // The current format keeps the universes as written.
+    readDmxConfig(project, std::numeric_limits<int>::max());
     SelectRoot();
 }

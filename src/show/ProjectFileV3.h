@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/XmlDocument.h"
+#include "show/ProjectFileBase.h"
 
 #include <QDomElement>
 #include <QHash>
@@ -34,7 +34,7 @@ class CSceneStep;
 // section, does nothing when the file has none, and leaves the root current.
 // Every reader takes the file as untrusted: a record that is missing parts,
 // names nothing or lies out of range is dropped, never trusted.
-class CProjectFileV3 : public CXmlDocument
+class CProjectFileV3 : public CProjectFileBase
 {
 public:
     // Element kinds that get a handle (see Create).
@@ -99,13 +99,6 @@ public:
     bool SelectTimeLines() { return SelectHandle(TimeLinesHandle); }
     bool SelectMasks() { return SelectHandle(MasksHandle); }
     bool SelectFixtureBlock() { return SelectHandle(FixtureBlockHandle); }
-    bool SelectRoot();
-
-    // Visits the children `tag` of the current element in order, each made
-    // current for `visit`; the current element is back on the parent after
-    // every visit, whatever the visit selected. Linear in the child count
-    // (selecting the n-th child by index is not). Returns the number visited.
-    int ForEachChild(const QString& tag, const std::function<void()>& visit);
 
     // Position lists "x;y|x;y..." (one pair per group index).
     static QString PositionsToString(const QList<QPoint>& positions);
@@ -159,6 +152,10 @@ public:
     void readScenes(CProject& project, CPage* page);
     void readStep(CProject& project, CScene* scene, CSceneStep* step, bool first);
     void readEffectSelection(CProject& project, CEffect* effect);
+    // The playing controls of the current scene element (speed, dimmer,
+    // pause, blackout, beam, live colour, triggers), alike for plain and
+    // effect scenes.
+    void readSceneControls(CScene* scene);
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
     // files-scenes: shared with the effect-scene reader
     // A default effect of the type code (1 to 5, 10 to 13); null for any
@@ -177,6 +174,9 @@ public:
     void readFadingButtons(CProject& project);
     void readTimeLines(CProject& project);
     void readMasks(CProject& project);
+    // A "ZKUniverse"/"ZKChannel"/"ZKLevel" record (current); false when it
+    // lacks one or names no channel of the project.
+    bool readChannelLevel(const CProject& project, int& universe, int& channel, quint8& level);
 
     // ---- Look-ups for the readers, filled by readPatch ----
     // First fixture / matrix of the general group with the id, in constant

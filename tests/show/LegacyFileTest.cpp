@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "StepEntries.h"
 #include "model/FixtureMatrix.h"
 #include "model/XmlDocument.h"
 
@@ -52,22 +53,6 @@ QString Slots(const CScene* scene, int universe)
             active << QString::number(s);
     }
     return active.join(QLatin1Char(','));
-}
-
-// "#id=l,l,l" for a fixture, "universe.slot=l" for a raw channel.
-QString Entries(const CSceneStep* step)
-{
-    QStringList entries;
-    for (const CStepFixture* entry : step->m_entries) {
-        const CPatchedFixture* fixture = entry->Fixture();
-        QStringList levels;
-        for (int c = 0; c < entry->ChannelCount(); ++c)
-            levels << QString::number(entry->Level(c));
-        entries << (fixture->Profile() ? QStringLiteral("#%1=").arg(fixture->m_id)
-                                       : QStringLiteral("%1.%2=").arg(fixture->m_universe).arg(fixture->m_address))
-                + levels.join(QLatin1Char(','));
-    }
-    return entries.join(QLatin1Char(' '));
 }
 
 } // namespace

@@ -1,0 +1,148 @@
+#include "show/ProjectFileBase.h"
+
+#include "model/Language.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/ShowHost.h"
+#include "Captions.h"
+
+#include <QVector>
+
+#include <algorithm>
+
+namespace {
+
+// The program drives at most this many universes; a fixture beyond them
+// cannot be a universe-count question, only damage.
+constexpr int kMaxFileUniverses = 256;
+// One record per DMX interface; no machine has more interfaces than this.
+constexpr int kMaxDmxConfigRecords = 256;
+
+} // namespace
+
+bool CProjectFileBase::SelectRoot()
+{
+    if (m_element[RootSlot].isNull())
+        return false;
+    m_element[CurrentSlot] = m_element[RootSlot];
+    return true;
+}
+
+int CProjectFileBase::ForEachChild(const QString& tag, const std::function<void()>& visit)
+{
+    const QDomElement parent = m_element[CurrentSlot];
+    int visited = 0;
+    for (QDomElement child = parent.firstChildElement(tag); !child.isNull(); child = child.nextSiblingElement(tag)) {
+        m_element[CurrentSlot] = child;
+        visit();
+        ++visited;
+    }
+    m_element[CurrentSlot] = parent;
+    return visited;
+}
+
+CLibraryProfile* CProjectFileBase::readLibraryProfile(CProject& project)
+{
+    auto* profile = new CLibraryProfile;
+    if (!ReadProfile(*profile)) {
+        delete profile;
+        return nullptr;
+    }
+    profile->UpdateRoles();
+    project.m_library << profile;
+    SelectElement(QStringLiteral(".."));
+    return profile;
+}
+
+bool CProjectFileBase::readFixtureRecord(SFixtureRecord& record, const CLibraryProfile* profile)
+{
+    GetAttrString(QStringLiteral("ZKName"), record.name);
+    GetAttrInt(QStringLiteral("ZKAddress"), record.address);
+    GetAttrInt(QStringLiteral("ZKUniverse"), record.universe);
+    GetAttrInt(QStringLiteral("ZKId"), record.id);
+    GetAttrBool(QStringLiteral("ZKInvPan"), record.invertPan);
+    GetAttrBool(QStringLiteral("ZKInvTilt"), record.invertTilt);
+
+    // Universes the configuration lacks are the universe question of the
+    // patch; anything else out of range would write past the universe.
+    if (record.universe < 0 || record.universe >= kMaxFileUniverses)
+        return false;
+    return record.address >= 0 && qint64(record.address) + profile->ChannelCount() <= kSlotsPerUniverse;
+}
+
+CPatchedFixture* CProjectFileBase::CreateFixture(CProject& project, const SFixtureRecord& record,
+                                                 CLibraryProfile* profile, int drawType)
+{
+    auto* fixture = new CPatchedFixture(record.address, record.universe, record.id, -1, record.name, profile,
+                                        record.invertPan, record.invertTilt, drawType);
+    if (record.invertPan || record.invertTilt) {
+        project.m_invertedFixtures << fixture;
+        project.m_hasInvertedFixtures = true;
+    }
+    return fixture;
+}
+
+void CProjectFileBase::readDmxConfig(CProject& project, int lastUniverse)
+{
+    QString text;
+    if (GetAttrString(QStringLiteral("ZKDmxConfig"), text)) {
+        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
+        for (const QStringRef& record : records) {
+            if (project.m_dmxConfig.size() >= kMaxDmxConfigRecords)
+                break;
+            const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
+            if (fields.size() != 6)
+                continue;
+            auto* config = new CDmxConfigRecord;
+            config->m_portADirection = fields[0].toInt();
+            config->m_portBDirection = fields[1].toInt();
+            config->m_portAUniverse = std::min(fields[2].toInt(), lastUniverse);
+            config->m_portBUniverse = std::min(fields[3].toInt(), lastUniverse);
+            config->m_secondaryPortAUniverse = std::min(fields[4].toInt(), lastUniverse);
+            config->m_secondaryPortBUniverse = std::min(fields[5].toInt(), lastUniverse);
+            project.m_dmxConfig << config;
+        }
+    }
+    GetAttrInt(QStringLiteral("ZKDmxMode"), project.m_loadedDmxMode);
+}
+
+void CProjectFileBase::readActiveUniverses(CProject& project, CScene* scene)
+{
+    if (!SelectElement(QStringLiteral("ZKActivUniverses"), -1))
+        return;
+    ForEachChild(QStringLiteral("ZKActivUniverse"), [&] {
+        int universe = 0;
+        QString buffer;
+        if (!GetAttrInt(QStringLiteral("ZKUniverse"), universe)
+            || !GetAttrString(QStringLiteral("ZKActivBuffer"), buffer))
+            return;
+        // A longer text is cut at the universe's end; a shorter one leaves
+        // the rest of the mask clear.
+        if (quint8* mask = project.IsUniverse(universe) ? scene->ActiveMask(universe) : nullptr)
+            StringToBoolArray(buffer, mask, kSlotsPerUniverse);
+    });
+    SelectElement(QStringLiteral(".."));
+}
+
+bool CProjectFileBase::AcceptUniverses(CProject& project, int highestUniverse)
+{
+    if (highestUniverse < project.UniverseCount())
+        return true;
+    ShowHost().CloseSplash();
+    const QString text = GetLangText(Txt::MoreUniversesThanConfigured) + QLatin1Char('\n')
+        + GetLangText(Txt::RestartToApplyConfiguration);
+    if (ShowHost().AskQuestion(GetLangText(Txt::Warning), text) == CShowHost::Yes)
+        ShowHost().SetUniverseCountOption(highestUniverse + 1);
+    return false;
+}
+
+void CProjectFileBase::IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures)
+{
+    index.clear();
+    for (CPatchedFixture* fixture : fixtures) {
+        if (!index.contains(fixture->m_id))
+            index.insert(fixture->m_id, fixture);
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "model/XmlDocument.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <algorithm>
+#include <functional>
+
+class CLibraryProfile;
+class CPatchedFixture;
+class CProject;
+class CScene;
+
+// What the project documents of every format read alike: the cursor walks,
+// the DMX configuration, the common part of a patched fixture record, the
+// active universes of a scene and the universe-count question. Each reader
+// takes the file as untrusted, like the documents built on it.
+class CProjectFileBase : public CXmlDocument
+{
+public:
+    // Make the root current; false, cursor unchanged, without one.
+    bool SelectRoot();
+
+    // Visits the children `tag` of the current element in order, each made
+    // current for `visit`; the current element is back on the parent after
+    // every visit, whatever the visit selected. Linear in the child count
+    // (selecting the n-th child by index is not). Returns the number visited.
+    int ForEachChild(const QString& tag, const std::function<void()>& visit);
+
+protected:
+    // The attributes every fixture record of the patch has.
+    struct SFixtureRecord {
+        QString name;
+        int address = 0;
+        int universe = 0;
+        int id = 0;
+        bool invertPan = false;
+        bool invertTilt = false;
+    };
+
+    // Reads the record of the current "ZKFixture"; false when it lies where
+    // no fixture of `profile` can be patched.
+    bool readFixtureRecord(SFixtureRecord& record, const CLibraryProfile* profile);
+    // The profile of the current "ZKLibrary", joined to the project's
+    // library, and the library's parent made current again; null, nothing
+    // kept, when the profile does not read.
+    CLibraryProfile* readLibraryProfile(CProject& project);
+    // The fixture of the record; an inverted one joins the project's list
+    // of them.
+    static CPatchedFixture* CreateFixture(CProject& project, const SFixtureRecord& record, CLibraryProfile* profile,
+                                          int drawType);
+
+    // "ZKDmxConfig" and "ZKDmxMode" of the current params element; a port
+    // universe is brought down to `lastUniverse`.
+    void readDmxConfig(CProject& project, int lastUniverse);
+
+    // "ZKActivUniverses" below the current scene element, when there is one.
+    void readActiveUniverses(CProject& project, CScene* scene);
+
+    // True when the patch fits the configured universes. Otherwise asks
+    // whether to raise the count for the next start, and returns false
+    // whatever the answer.
+    static bool AcceptUniverses(CProject& project, int highestUniverse);
+
+    // Walks the records of a step's "SIds" list in order: an "id|length"
+    // record names `byId(id)`, a "-1|universe|slot" one `byChannel(universe,
+    // slot)` with length 1; `record(fixture, length)` gets each, the fixture
+    // null when the record names nothing. A cut-off record ends the list.
+    template <typename ById, typename ByChannel, typename Record>
+    static void ForEachStepRecord(const QList<int>& values, ById byId, ByChannel byChannel, Record record)
+    {
+        for (int i = 0; i < values.size();) {
+            CPatchedFixture* fixture = nullptr;
+            int length = 0;
+            if (values[i] == -1) {
+                if (values.size() - i < 3)
+                    break;
+                fixture = byChannel(values[i + 1], values[i + 2]);
+                length = 1;
+                i += 3;
+            } else {
+                if (values.size() - i < 2)
+                    break;
+                fixture = byId(values[i]);
+                length = std::max(0, values[i + 1]);
+                i += 2;
+            }
+            record(fixture, length);
+        }
+    }
+
+    // Ids may repeat in a damaged file: the first fixture with one is the
+    // one the index keeps.
+    static void IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures);
+};

@@ -60,7 +60,7 @@ QString State(const CProject& project)
     QString active;
     for (int u = 0; u < project.UniverseCount(); ++u)
         active += project.IsActive(u) ? QLatin1Char('1') : QLatin1Char('0');
-    lines << QStringLiteral("current %1 matrices %2 library %3 inverted %4 raw %5 mode %6 active %7 lists %8 %9")
+    lines << QStringLiteral("current %1 matrices %2 library %3 inverted %4 raw %5 mode %6 active %7 lists %8 %9 has-inverted %10")
                  .arg(project.m_pages.indexOf(project.m_currentPage))
                  .arg(project.m_generalGroup->m_matrices.size())
                  .arg(project.m_library.size())

@@ -197,6 +197,32 @@ CEffect* CloneEffect(const CEffect* source)
     }
 }
 
+CEffect* CreateEffect(int type)
+{
+    switch (type) {
+    case EffectType::Gradient:
+        return new CGradientEffect;
+    case EffectType::Trichro:
+        return new CTrichroEffect;
+    case EffectType::Curve:
+        return new CCurveEffect;
+    case EffectType::PanTilt:
+        return new CPanTiltEffect;
+    case EffectType::Preset:
+        return new CPresetEffect;
+    case EffectType::MatrixAnim:
+        return new CMatrixAnimEffect;
+    case EffectType::MatrixGif:
+        return new CMatrixGifEffect;
+    case EffectType::MatrixMedia:
+        return new CMatrixMediaEffect;
+    case EffectType::MatrixText:
+        return new CMatrixTextEffect;
+    default:
+        return nullptr;
+    }
+}
+
 void RegisterEffectOperations()
 {
     CEffectOperations operations;

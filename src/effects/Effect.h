@@ -102,6 +102,8 @@ protected:
 // A new effect of the source's class made by that class's copy constructor;
 // null for a null source or a type code without a class.
 CEffect* CloneEffect(const CEffect* source);
+// A default effect of the type code (1 to 5, 10 to 13); null for any other code.
+CEffect* CreateEffect(int type);
 
 // Lends scenes the operations they need on effects (cloning, deleting,
 // listing the fixtures). Called once at start-up; calling it again is harmless.

@@ -4,17 +4,9 @@
 
 #include "show/ProjectFileV3.h"
 
-#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
-#include "effects/GradientEffect.h"
-#include "effects/MatrixAnimEffect.h"
-#include "effects/MatrixGifEffect.h"
-#include "effects/MatrixMediaEffect.h"
-#include "effects/MatrixTextEffect.h"
-#include "effects/PanTiltEffect.h"
-#include "effects/PresetEffect.h"
+#include "effects/MatrixColorEffect.h"
 #include "effects/RgbwColor.h"
-#include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
@@ -121,32 +113,6 @@ void CountEntries(qint64& made, qint64 more)
 }
 
 } // namespace
-
-CEffect* CProjectFileV3::CreateEffect(int type)
-{
-    switch (type) {
-    case EffectType::Gradient:
-        return new CGradientEffect;
-    case EffectType::Trichro:
-        return new CTrichroEffect;
-    case EffectType::Curve:
-        return new CCurveEffect;
-    case EffectType::PanTilt:
-        return new CPanTiltEffect;
-    case EffectType::Preset:
-        return new CPresetEffect;
-    case EffectType::MatrixAnim:
-        return new CMatrixAnimEffect;
-    case EffectType::MatrixGif:
-        return new CMatrixGifEffect;
-    case EffectType::MatrixMedia:
-        return new CMatrixMediaEffect;
-    case EffectType::MatrixText:
-        return new CMatrixTextEffect;
-    default:
-        return nullptr;
-    }
-}
 
 // ---- Writers ----
 

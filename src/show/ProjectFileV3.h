@@ -158,9 +158,6 @@ public:
     void readSceneControls(CScene* scene);
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
     // files-scenes: shared with the effect-scene reader
-    // A default effect of the type code (1 to 5, 10 to 13); null for any
-    // other code.
-    static CEffect* CreateEffect(int type);
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
     // selection and the steps generated from it, appended to the scene.
     void readEffectRow(CProject& project, CScene* scene);

@@ -392,7 +392,7 @@ private slots:
         a.rig.AddStep(first, 0, 200, {{a.head, {5, 4, 3, 2, 1}}});
         // Rows of every effect kind, without an engine: each comes back as it went.
         for (int type : {1, 2, 3, 4, 5, 10, 11, 12, 13}) {
-            CEffect* effect = CProjectFileV3::CreateEffect(type);
+            CEffect* effect = CreateEffect(type);
             effect->m_len = 1000 + type;
             effect->m_fixtures = {a.rgb, nullptr};
             effect->m_fixtureSel = {true, false};

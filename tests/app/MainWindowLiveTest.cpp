@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "RawChannelScene.h"
+
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
 #include "app/Orvane.h"
@@ -64,16 +66,7 @@ struct CLiveWindowRig
     // One step of one raw channel at `level`, on the first page unless told.
     CScene* AddScene(const QString& name, int slot, int level, CPage* page = nullptr)
     {
-        CProject& project = Project();
-        auto* scene = new CScene(name, project.UniverseCount());
-        auto* step = new CSceneStep(0, 1000);
-        auto* entry = new CStepFixture(project.GetChannelFixture(0, slot), scene);
-        entry->SetLevel(0, quint8(level), true, true);
-        step->AddEntry(entry);
-        scene->m_steps << step;
-        scene->UpdateLength();
-        (page ? page : Page())->m_scenes << scene;
-        return scene;
+        return AddRawChannelScene(Project(), name, {{0, slot, level}}, 0, page);
     }
 
     void Tick(int count)

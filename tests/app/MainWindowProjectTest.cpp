@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "RawChannelScene.h"
+
 #include "widgets/PresetModeCtrl.h"
 
 #include "ModalAnswer.h"
@@ -68,19 +70,7 @@ struct CProjectWindowRig
     // A scene of the first page with one step that sets raw channels.
     CScene* AddRawScene(const QString& name, int fadeIn, std::initializer_list<std::array<int, 3>> levels)
     {
-        CProject& project = Project();
-        auto* scene = new CScene(name, project.UniverseCount());
-        scene->m_fadeIn = fadeIn;
-        auto* step = new CSceneStep(0, 1000);
-        for (const std::array<int, 3>& level : levels) {
-            auto* entry = new CStepFixture(project.GetChannelFixture(level[0], level[1]), scene);
-            entry->SetLevel(0, quint8(level[2]), true, true);
-            step->AddEntry(entry);
-        }
-        scene->m_steps << step;
-        scene->UpdateLength();
-        project.m_firstPage->m_scenes << scene;
-        return scene;
+        return AddRawChannelScene(Project(), name, QVector<std::array<int, 3>>(levels), fadeIn);
     }
 
     // Master ticks through the window's own project and merge stages.

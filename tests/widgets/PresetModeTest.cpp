@@ -1,4 +1,6 @@
 #include "TestRegistry.h"
+
+#include "RawChannelScene.h"
 #include "WidgetTestUtil.h"
 
 #include "show/Page.h"
@@ -125,14 +127,7 @@ private slots:
     {
         CProject project;
         project.NewProject(1);
-        auto* scene = new CScene(QStringLiteral("Edited"), 1);
-        auto* step = new CSceneStep(0, 1000);
-        auto* entry = new CStepFixture(project.GetChannelFixture(0, 0), scene);
-        entry->SetLevel(0, 200, true, true);
-        step->AddEntry(entry);
-        scene->m_steps << step;
-        scene->UpdateLength();
-        project.m_firstPage->m_scenes << scene;
+        CScene* scene = AddRawChannelScene(project, QStringLiteral("Edited"), {{0, 0, 200}});
         g_project = &project;
         SetPresetEditTargetSource(&ProjectTarget);
 

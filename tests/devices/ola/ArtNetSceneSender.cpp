@@ -11,11 +11,7 @@
 
 #include "Common/ArtNet/ArtNetManager.h"
 #include "LoopbackNetwork.h"
-#include "show/Page.h"
-#include "show/Project.h"
-#include "show/Scene.h"
-#include "show/SceneStep.h"
-#include "show/StepFixture.h"
+#include "RawChannelScene.h"
 
 #include <QCoreApplication>
 #include <QNetworkInterface>
@@ -63,18 +59,12 @@ int main(int argc, char** argv)
     // goes out, as at every master tick of the program.
     CProject project;
     project.NewProject(universes);
-    auto* scene = new CScene(QStringLiteral("Known levels"), universes);
-    auto* step = new CSceneStep(0, 1000);
+    QVector<std::array<int, 3>> levels;
     for (int u = 0; u < universes; ++u) {
-        for (int i = 0; i < 512; ++i) {
-            auto* entry = new CStepFixture(project.GetChannelFixture(u, i), scene);
-            entry->SetLevel(0, quint8((37 * i + 101 * u + 11) % 256), true, true);
-            step->AddEntry(entry);
-        }
+        for (int i = 0; i < 512; ++i)
+            levels.append({u, i, (37 * i + 101 * u + 11) % 256});
     }
-    scene->m_steps << step;
-    scene->UpdateLength();
-    project.m_firstPage->m_scenes << scene;
+    CScene* scene = AddRawChannelScene(project, QStringLiteral("Known levels"), levels);
     project.UpdateAfterPatch(false, false);
     if (!project.m_firstPage->PlayScene(scene)) {
         std::fprintf(stderr, "the scene does not play\n");

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 ORVANE_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5svg5-dev
   libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev

@@ -124,6 +124,28 @@ private slots:
         QCOMPARE(control->Config()->m_displayType, int(CPresetCtrl::DisplayCursor));
     }
 
+    void fineFaderOfASixteenBitChannel()
+    {
+        CPanelsRig rig;
+        CLibraryProfile* profile = rig.Profile();
+        CProfileChannelDef* zoom = CPanelsRig::Channel(profile, ChannelType::Zoom, QStringLiteral("Wide"));
+        ProfileBuilder::AddFine(*profile, zoom);
+        profile->UpdateRoles();
+        rig.Select({rig.Patch(profile, 0, 0)});
+        CChannelPresetCtrl* control = rig.Ctrl(0);
+        QVERIFY(control->IsSixteenBit());
+        QVERIFY(control->FineFader()->isVisibleTo(control));
+        QTest::mouseClick(control->PresetList(), Qt::RightButton, Qt::NoModifier,
+                          control->PresetList()->ItemRect(0).center());
+        QCOMPARE(QList<int>({rig.project.m_live[0][0], rig.project.m_live[0][1]}), QList<int>({10, 127}));
+        emit control->FineFader()->sliderMoved(3);
+        QCOMPARE(int(rig.project.m_live[0][1]), 3);
+        control->OnDisplayBig();
+        QVERIFY(!control->FineFader()->isVisibleTo(control));
+        control->OnDisplayPreset();
+        QVERIFY(!control->LevelFader()->isVisibleTo(control) && !control->ModeSwitch()->isVisibleTo(control));
+    }
+
     void levelZeroShowsNoPreset()
     {
         CSingleRig rig;

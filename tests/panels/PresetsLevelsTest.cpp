@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "PanelsRig.h"
+#include "show/EffectScene.h"
 #include "widgets/PresetModeCtrl.h"
 #include "widgets/ProSlider.h"
 
@@ -18,18 +19,21 @@ CLibraryProfile* CmyWhite(CPanelsRig& rig)
     return profile;
 }
 
-// Two fixtures of a two-beam profile with a dimmer per beam and a dimmer
-// for both beams (multi-beam), and a gobo.
+// Two fixtures of a four-beam profile: dimmers of beams 0 and 1, dimmers of
+// beams 0-1 and 2-3 (multi-beam), a gobo: three controls, two merged.
 QList<CPatchedFixture*> Dimmers(CPanelsRig& rig)
 {
-    CLibraryProfile* profile = rig.Profile(2);
-    for (int beam = 0; beam < 2; ++beam)
-        CPanelsRig::Channel(profile, ChannelType::Dimmer, QStringLiteral("Full"), ProfileBuilder::Beams({beam}));
-    CPanelsRig::Channel(profile, ChannelType::Dimmer, QStringLiteral("Full"));
+    CLibraryProfile* profile = rig.Profile(4);
+    for (const QByteArray& beams : {ProfileBuilder::Beams({0}), ProfileBuilder::Beams({1}),
+                                    ProfileBuilder::Beams({0, 1}), ProfileBuilder::Beams({2, 3})})
+        CPanelsRig::Channel(profile, ChannelType::Dimmer, QStringLiteral("Full"), beams);
     CPanelsRig::Channel(profile, ChannelType::GoboWheel, QStringLiteral("Open"));
     profile->UpdateRoles();
     return {rig.Patch(profile, 0, 0), rig.Patch(profile, 0, 10)};
 }
+
+// A gobo control on one fixture, and how the edited scene is set up.
+enum EditSetup { LiveMask, PlainScene, PlainSceneActive, EffectEditingMask, EffectSceneStatic };
 
 QList<int> Modes(const CPresetsWnd& wnd)
 {
@@ -88,9 +92,10 @@ private slots:
         CPanelsRig rig;
         rig.Select(Dimmers(rig));
         QCOMPARE(rig.wnd.ChannelControls().size(), 3);
+        QVERIFY(rig.Ctrl(0)->IsMerged() && rig.Ctrl(1)->IsMerged());
         for (const QString& step : steps.split(QLatin1Char(' '))) {
             if (step == QLatin1String("live")) {
-                for (int slot : {0, 1, 3})
+                for (int slot : {0, 1, 4})
                     rig.Live(slot, 12);
                 rig.wnd.RefreshMasterControls();
             } else if (step == QLatin1String("dimmers")) {
@@ -102,6 +107,84 @@ private slots:
             }
         }
         QCOMPARE(Modes(rig.wnd), modes);
+    }
+
+    void modeFollowsTheEditTarget_data()
+    {
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("live layer") << int(LiveMask) << int(PresetModeLive);
+        QTest::newRow("plain scene without the channel") << int(PlainScene) << int(PresetModeOff);
+        QTest::newRow("plain scene with the channel") << int(PlainSceneActive) << int(PresetModeOn);
+        QTest::newRow("effect editing: edit mask") << int(EffectEditingMask) << int(PresetModeOn);
+        QTest::newRow("effect scene: static level") << int(EffectSceneStatic) << int(PresetModeOn);
+    }
+    void modeFollowsTheEditTarget()
+    {
+        QFETCH(int, setup);
+        QFETCH(int, mode);
+        CPanelsRig rig;
+        CLibraryProfile* profile = rig.Profile();
+        CPanelsRig::Channel(profile, ChannelType::GoboWheel, QStringLiteral("Open"));
+        profile->UpdateRoles();
+        rig.Select({rig.Patch(profile, 1, 7)});
+        CProject& project = rig.project;
+        CScene* scene = rig.AddScene(QStringLiteral("Edited"));
+        CEffectScene effectScene(QStringLiteral("Effect"), project.UniverseCount());
+        switch (setup) {
+        case LiveMask:
+            project.m_liveMask[1][7] = 1;
+            break;
+        case PlainSceneActive:
+            scene->ActiveMask(1)[7] = 1;
+            Q_FALLTHROUGH();
+        case PlainScene:
+            project.m_editedScene = scene;
+            break;
+        case EffectEditingMask:
+            project.m_editedScene = scene;
+            project.m_effectEditing = true;
+            project.m_editMask[1][7] = 1;
+            break;
+        default:
+            effectScene.SetStaticLevel(profile, 0, 9);
+            project.m_editedScene = &effectScene;
+        }
+        rig.wnd.RefreshMasterControls();
+        QCOMPARE(rig.Ctrl(0)->ModeSwitch()->State(), mode);
+        project.m_editedScene = nullptr;
+    }
+
+    void mergedControlReadsEachProfileOnItsOwnTerms()
+    {
+        CPanelsRig rig;
+        CLibraryProfile* a = rig.Profile();
+        CProfileChannelDef* wheelA = CPanelsRig::Channel(a, ChannelType::ColorWheel);
+        CPanelsRig::Preset(wheelA, QStringLiteral("Red"), 10, 20);
+        CPanelsRig::Preset(wheelA, QStringLiteral("Blue"), 30, 40);
+        a->UpdateRoles();
+        CLibraryProfile* b = rig.Profile();
+        CPanelsRig::Channel(b, ChannelType::Dimmer, QStringLiteral("Full"));
+        CProfileChannelDef* wheelB = CPanelsRig::Channel(b, ChannelType::ColorWheel);
+        CPanelsRig::Preset(wheelB, QStringLiteral("Blue"), 60, 50); // stored the wrong way round
+        CPanelsRig::Preset(wheelB, QStringLiteral("Red"), 100, 110);
+        b->UpdateRoles();
+        CPatchedFixture* onB = rig.Patch(b, 0, 0);
+        rig.Select({onB, rig.Patch(a, 0, 10)});
+        CChannelPresetCtrl* wheel = rig.Ctrl(0);
+        QCOMPARE(wheel->Channel()->m_type, int(ChannelType::ColorWheel));
+        QCOMPARE(wheel->Presets().size(), 2);
+        // The first selected fixture is of profile B: its wheel is channel 1.
+        rig.Live(1, 55);
+        rig.Live(0, 35); // B's dimmer, where A keeps its wheel
+        rig.wnd.RefreshControls();
+        QCOMPARE(wheel->Presets().value(wheel->CurrentPreset())->m_name, QStringLiteral("Blue"));
+        QCOMPARE(wheel->LevelFader()->m_value, 50);
+        // The preset the level lies in, not the first of its kind.
+        rig.Live(1, 108);
+        rig.wnd.RefreshControls();
+        QCOMPARE(wheel->Presets().value(wheel->CurrentPreset())->m_name, QStringLiteral("Red"));
+        QCOMPARE(wheel->LevelFader()->m_value, 80);
     }
 
     void fixedControlsFollowMarksAndResets()

@@ -147,6 +147,21 @@ public:
     QList<QPointer<CKeyEditor>> made;
 };
 
+// A fixture of the profile (its roles made, kept in the library) at
+// address 0, with every beam selected, as the current group's selection.
+CPatchedFixture* PatchSelected(CProject& project, CLibraryProfile* profile)
+{
+    profile->UpdateRoles();
+    project.m_library << profile;
+    auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
+    project.m_generalGroup->AddFixture(fixture);
+    project.UpdateAfterPatch(false, false);
+    for (bool& flag : fixture->BeamFlags())
+        flag = true;
+    project.m_currentGroup->m_selectedFixtures = {fixture};
+    return fixture;
+}
+
 } // namespace
 
 class MainWindowLiveTest : public QObject
@@ -503,14 +518,7 @@ private slots:
         auto* profile = new CLibraryProfile;
         ProfileBuilder::AddDimmer(*profile);
         ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
-        project.m_generalGroup->AddFixture(fixture);
-        project.UpdateAfterPatch(false, false);
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-        project.m_currentGroup->m_selectedFixtures = {fixture};
+        CPatchedFixture* fixture = PatchSelected(project, profile);
 
         CDmxChannelsWnd& faders = *rig.window->ChannelFaders();
         rig.window->RefreshPagesAndPresets();
@@ -541,14 +549,7 @@ private slots:
         CProject& project = rig.Project();
         auto* profile = new CLibraryProfile;
         ProfileBuilder::AddDimmer(*profile);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Par"), profile, false, false, 0);
-        project.m_generalGroup->AddFixture(fixture);
-        project.UpdateAfterPatch(false, false);
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-        project.m_currentGroup->m_selectedFixtures = {fixture};
+        PatchSelected(project, profile);
         project.SelectionChanged();
 
         CPresetsWnd& presets = *rig.window->PresetsPanel();

@@ -110,6 +110,16 @@ public:
         return channel;
     }
 
+    // One channel of the type per preset name, each with that one preset.
+    CLibraryProfile* ChannelsOf(int type, const QStringList& presets)
+    {
+        CLibraryProfile* profile = Profile();
+        for (const QString& preset : presets)
+            Channel(profile, type, preset);
+        profile->UpdateRoles();
+        return profile;
+    }
+
     // The fixtures become the selection and the window follows.
     void Select(const QList<CPatchedFixture*>& fixtures)
     {

@@ -43,14 +43,8 @@ QList<CPatchedFixture*> TwoProfiles(CPanelsRig& rig)
 // one channel and ends the build.
 QList<CPatchedFixture*> PassStops(CPanelsRig& rig)
 {
-    CLibraryProfile* a = rig.Profile();
-    CPanelsRig::Channel(a, ChannelType::Dimmer, QStringLiteral("Full"));
-    CPanelsRig::Channel(a, ChannelType::Dimmer, QStringLiteral("Full"));
-    a->UpdateRoles();
-    CLibraryProfile* b = rig.Profile();
-    CPanelsRig::Channel(b, ChannelType::Dimmer, QStringLiteral("Full"));
-    b->UpdateRoles();
-    return {rig.Patch(a, 0, 0), rig.Patch(b, 0, 10)};
+    return {rig.Patch(rig.ChannelsOf(ChannelType::Dimmer, {"Full", "Full"}), 0, 0),
+            rig.Patch(rig.ChannelsOf(ChannelType::Dimmer, {"Full"}), 0, 10)};
 }
 
 QList<CPatchedFixture*> FourBeams(CPanelsRig& rig)
@@ -76,13 +70,8 @@ QList<CPatchedFixture*> NoCommonPreset(CPanelsRig& rig)
 // Across profiles two dimmers with no preset in common.
 QList<CPatchedFixture*> NothingInCommon(CPanelsRig& rig)
 {
-    CLibraryProfile* a = rig.Profile();
-    CPanelsRig::Channel(a, ChannelType::Dimmer, QStringLiteral("Full"));
-    a->UpdateRoles();
-    CLibraryProfile* b = rig.Profile();
-    CPanelsRig::Channel(b, ChannelType::Dimmer, QStringLiteral("Half"));
-    b->UpdateRoles();
-    return {rig.Patch(a, 0, 0), rig.Patch(b, 0, 10)};
+    return {rig.Patch(rig.ChannelsOf(ChannelType::Dimmer, {"Full"}), 0, 0),
+            rig.Patch(rig.ChannelsOf(ChannelType::Dimmer, {"Half"}), 0, 10)};
 }
 
 // A CMY fixture and an RGB one: one RGB colour control, no pan/tilt.

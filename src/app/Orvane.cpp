@@ -1102,8 +1102,7 @@ void Orvane::OnProjectLoaded()
 {
     // Timeline and layout view take the new project here.
     // The first reset comes before the panels are built.
-    if (m_presets)
-        m_presets->FixturesChanged();
+    FixturesChanged();
     if (m_pages)
         m_pages->ReloadPages();
     if (m_fading) {

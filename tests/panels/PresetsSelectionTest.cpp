@@ -4,6 +4,7 @@
 #include "panels/MiniPresetList.h"
 #include "widgets/ProSlider.h"
 
+#include <QPointer>
 #include <QtTest>
 
 using Build = QList<CPatchedFixture*> (*)(CPanelsRig&);
@@ -166,6 +167,22 @@ private slots:
         rig.Flush();
         QCOMPARE(Controls(rig.wnd), QStringList{"7"});
         QVERIFY(rig.wnd.ColorControl(false)); // still lent to the effect page
+    }
+
+    void aRebuildLetsTheRunningControlFinish()
+    {
+        CPanelsRig rig;
+        rig.Select({rig.Patch(EveryKind(rig), 0, 0)});
+        QPointer<CChannelPresetCtrl> control = rig.Ctrl(0);
+        // As when a drag started from this control ends in a group change.
+        connect(control.data(), &CPresetCtrl::minimize, &rig.wnd, [&] { rig.wnd.Reset(); });
+        control->OnMinimize();
+        QVERIFY(control && control->isHidden());
+        QVERIFY(rig.wnd.MinimisedStrip()->IsEmpty());
+        emit control->dropPreset(1, 0); // no longer heard by the window
+        QCOMPARE(rig.wnd.ColumnCount(), 0);
+        rig.Flush();
+        QVERIFY(!control);
     }
 
     void effectColorIsHookedAndTakenBack()

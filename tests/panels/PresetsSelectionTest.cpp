@@ -24,15 +24,21 @@ QStringList Controls(const CPresetsWnd& wnd)
     return names;
 }
 
-// A profile with every mergeable kind and a gobo, each with one "Open" preset.
-CLibraryProfile* EveryKind(CPanelsRig& rig)
+// A profile of one channel per type, each with one "Open" preset.
+CLibraryProfile* Kinds(CPanelsRig& rig, const QList<int>& types)
 {
     CLibraryProfile* profile = rig.Profile();
-    for (int type : kMergedKinds)
+    for (int type : types)
         CPanelsRig::Channel(profile, type, QStringLiteral("Open"));
-    CPanelsRig::Channel(profile, ChannelType::GoboWheel, QStringLiteral("Open"));
     profile->UpdateRoles();
     return profile;
+}
+
+// Every mergeable kind and a gobo.
+CLibraryProfile* EveryKind(CPanelsRig& rig)
+{
+    QList<int> types(std::begin(kMergedKinds), std::end(kMergedKinds));
+    return Kinds(rig, types << ChannelType::GoboWheel);
 }
 
 QList<CPatchedFixture*> TwoProfiles(CPanelsRig& rig)
@@ -75,6 +81,14 @@ QList<CPatchedFixture*> NothingInCommon(CPanelsRig& rig)
             rig.Patch(rig.ChannelsOf(ChannelType::Dimmer, {"Half"}), 0, 10)};
 }
 
+// Pass 1 finds A's second iris and B's second dimmer: each alone of its
+// kind, so neither gets a control.
+QList<CPatchedFixture*> LoneChannels(CPanelsRig& rig)
+{
+    using namespace ChannelType;
+    return {rig.Patch(Kinds(rig, {Iris, Iris, Dimmer}), 0, 0), rig.Patch(Kinds(rig, {Iris, Dimmer, Dimmer}), 0, 10)};
+}
+
 // A CMY fixture and an RGB one: one RGB colour control, no pan/tilt.
 QList<CPatchedFixture*> CmyAndRgb(CPanelsRig& rig)
 {
@@ -102,6 +116,8 @@ private slots:
             << Build(FourBeams) << QStringList{"7*", "8"} << false;
         QTest::newRow("no common preset: no control") << Build(NoCommonPreset) << QStringList{} << false;
         QTest::newRow("nothing in common across profiles") << Build(NothingInCommon) << QStringList{} << false;
+        QTest::newRow("lone channels across profiles: none") << Build(LoneChannels) << QStringList{"13*", "7*"}
+                                                             << false;
         QTest::newRow("cmy and rgb: one colour control") << Build(CmyAndRgb) << QStringList{} << true;
     }
     void buildsControlsForTheSelection()

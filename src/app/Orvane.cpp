@@ -518,7 +518,7 @@ void Orvane::SetLivePagesMode(int mode)
     m_livePagesMode = mode;
     if (m_fading)
         m_fading->SetEditMode(mode != 0);
-    if (m_presets)
+    if (m_presets && m_toolPanel == kPresetsPanel)
         m_presets->RefreshMasterControls();
 }
 
@@ -550,6 +550,7 @@ void Orvane::Retranslate()
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
     m_pages->Retranslate();
+    m_presets->Retranslate();
     m_faders->Retranslate();
     m_commands->Retranslate();
     m_fading->Retranslate();
@@ -944,10 +945,9 @@ void Orvane::OnReleaseEffects()
 void Orvane::OnReleaseLive()
 {
     m_document->ReleaseLive();
-    if (m_presets) {
+    // A hidden presets panel catches up when it is shown.
+    if (m_presets && m_toolPanel == kPresetsPanel)
         m_presets->RefreshControls();
-        m_presets->RefreshMasterControls();
-    }
     RefreshShownPanel();
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
 }

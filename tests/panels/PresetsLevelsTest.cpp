@@ -204,6 +204,25 @@ private slots:
         QCOMPARE(rig.Color()->modes, (QList<int>{3, 1, 1, 1}));
     }
 
+    void panTiltIsForwardedAndShown()
+    {
+        CPanelsRig rig;
+        rig.Select({rig.Patch(rig.MovingHeadProfile(), 0, 0)}); // pan 1/2, tilt 3/4
+        auto* panTilt = static_cast<CFakePanTiltCtrl*>(rig.wnd.PanTiltControl(false));
+        QVERIFY(panTilt && !rig.wnd.PanTiltControl(true));
+        const quint8* live = rig.project.m_live[0];
+        emit panTilt->posChanged(10, 20, 1, 2, 0, 0);
+        QCOMPARE(QList<int>({live[1], live[2], live[3], live[4]}), QList<int>({10, 1, 20, 2}));
+        emit panTilt->modeChanged(0, false);
+        QCOMPARE(QList<int>({rig.project.m_liveMask[0][1], rig.project.m_liveMask[0][2]}), QList<int>({0, 0}));
+        panTilt->position = {30, 40, 5, 6};
+        emit panTilt->modeChanged(0, true);
+        QCOMPARE(QList<int>({live[1], live[2], live[3]}), QList<int>({30, 5, 20}));
+        rig.project.RefreshOutput();
+        rig.wnd.RefreshControls();
+        QCOMPARE(panTilt->position, (QList<int>{30, 20, 5, 2}));
+    }
+
     void colourSwitchWritesTheComponent()
     {
         CPanelsRig rig;

@@ -21,12 +21,6 @@
 
 namespace {
 
-CPresetsWnd::CFixedCtrlFactory& Factory()
-{
-    static CPresetsWnd::CFixedCtrlFactory factory;
-    return factory;
-}
-
 // The channel types that get one control per beam on a multi-beam fixture
 // and the only ones offered across several profiles.
 constexpr std::array<int, 6> kMergedTypes{ChannelType::ColorWheel, ChannelType::Dimmer, ChannelType::Iris,
@@ -104,11 +98,6 @@ private:
 };
 
 } // namespace
-
-void CPresetsWnd::SetFixedCtrlFactory(const CFixedCtrlFactory& factory)
-{
-    Factory() = factory;
-}
 
 CPresetsWnd::CPresetsWnd(CProject& project, QWidget* parent)
     : QWidget(parent), m_project(project), m_dragPixmap(QStringLiteral(":/Orvane/Images/Icons/DragPreset.png"))
@@ -265,11 +254,11 @@ void CPresetsWnd::WireControl(CPresetCtrl* control)
 
 void CPresetsWnd::CreateColorCtrl(bool master)
 {
-    if (!Factory().color)
+    if (!m_factory.color)
         return;
     const CSelectionCaps& caps = m_project.m_selectionCaps;
     CColorPresetCtrlBase* control =
-        Factory().color(master ? MasterColorId : ColorId, caps.m_cmy, caps.m_white, master, this);
+        m_factory.color(master ? MasterColorId : ColorId, caps.m_cmy, caps.m_white, master, this);
     if (!control)
         return;
     WireControl(control);
@@ -293,9 +282,9 @@ void CPresetsWnd::CreateColorCtrl(bool master)
 
 void CPresetsWnd::CreatePanTiltCtrl(bool master)
 {
-    if (!Factory().panTilt)
+    if (!m_factory.panTilt)
         return;
-    CPanTiltPresetCtrlBase* control = Factory().panTilt(master ? MasterPanTiltId : PanTiltId,
+    CPanTiltPresetCtrlBase* control = m_factory.panTilt(master ? MasterPanTiltId : PanTiltId,
                                                         m_project.m_selectionCaps.m_finePanTilt != 0, master, this);
     if (!control)
         return;

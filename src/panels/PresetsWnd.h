@@ -30,14 +30,14 @@ class CPresetsWnd : public QWidget
 public:
     enum { MasterColorId = -2, ColorId = -3, MasterPanTiltId = -4, PanTiltId = -5 };
 
-    // Where the colour and pan/tilt controls come from (their own library
-    // installs it); without it the window shows channel controls only.
+    // Where the colour and pan/tilt controls come from (the program installs
+    // it with their library); without it the window shows channel controls only.
     struct CFixedCtrlFactory
     {
         std::function<CColorPresetCtrlBase*(int id, bool cmy, bool white, bool master, CPresetsWnd* wnd)> color;
         std::function<CPanTiltPresetCtrlBase*(int id, bool fine, bool master, CPresetsWnd* wnd)> panTilt;
     };
-    static void SetFixedCtrlFactory(const CFixedCtrlFactory& factory);
+    void SetFixedCtrlFactory(CFixedCtrlFactory factory) { m_factory = std::move(factory); }
     // Told of the colour control the effects window's colour page follows,
     // and told null when that control goes away.
     using EffectColorHook = std::function<void(CColorPresetCtrlBase* control)>;
@@ -163,5 +163,6 @@ private:
     CPanTiltPresetCtrlBase* m_panTilt = nullptr;
     CMiniPresetList* m_strip;
     QScrollArea* m_stripArea;
+    CFixedCtrlFactory m_factory;
     EffectColorHook m_effectColorHook;
 };

@@ -70,10 +70,9 @@ public:
         factory.panTilt = [](int id, bool, bool master, CPresetsWnd* w) {
             return new CFakePanTiltCtrl(id, master, w);
         };
-        CPresetsWnd::SetFixedCtrlFactory(factory);
+        wnd.SetFixedCtrlFactory(factory);
         wnd.resize(1200, 400);
     }
-    ~CPanelsRig() { CPresetsWnd::SetFixedCtrlFactory({}); }
 
     // Every profile gets its own path: the selection tells profiles apart by it.
     CLibraryProfile* Profile(int beams = 1)

@@ -196,6 +196,8 @@ void CPresetsWnd::DropControl(CPresetCtrl* control)
         m_effectColorHook(nullptr);
     control->hide();
     disconnect(control, nullptr, this, nullptr);
+    for (const CToolBarDragDrop* handle : control->findChildren<CToolBarDragDrop*>())
+        disconnect(handle, nullptr, this, nullptr);
     // The control may be the sender of the signal being handled (a drag
     // whose drop changed the group): it goes once that returns.
     control->deleteLater();

@@ -17,6 +17,7 @@
 #include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Triggers.h"
+#include "panels/PresetsWnd.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -320,10 +321,10 @@ void Orvane::CreateActions()
     m_actSendEditDmx->setCheckable(true);
     connect(m_actSendEditDmx, &QAction::triggered, this, &Orvane::ToggleSendEditDmx);
 
-    // Only the panels that exist have an action; the presets and timeline
-    // panels bring theirs.
+    // Only the panels that exist have an action; the timeline panel brings its own.
     m_toolPanelGroup = new QActionGroup(this);
-    const std::array<std::pair<int, const char*>, 3> panels{{{kFadersPanel, "actionToolPanelFaders"},
+    const std::array<std::pair<int, const char*>, 4> panels{{{kPresetsPanel, "actionToolPanelPresets"},
+                                                             {kFadersPanel, "actionToolPanelFaders"},
                                                              {kCommandsPanel, "actionToolPanelCommands"},
                                                              {kFadingPanel, "actionToolPanelFading"}}};
     for (const auto& [panel, name] : panels) {
@@ -429,7 +430,8 @@ void Orvane::CreatePanels()
     m_toolArea->setObjectName(QStringLiteral("toolArea"));
     auto* toolLayout = new QVBoxLayout(m_toolArea);
     toolLayout->setContentsMargins(0, 0, 0, 0);
-    // The presets panel comes here, shown; the others wait hidden.
+    m_presets = new CPresetsWnd(m_project, m_toolArea);
+    m_presets->setObjectName(QStringLiteral("presetsPanel"));
     m_faders = new CDmxChannelsWnd(m_project, m_toolArea);
     m_faders->setObjectName(QStringLiteral("channelFadersPanel"));
     m_commands = new CCommandsWnd(m_project, m_toolArea);
@@ -438,6 +440,7 @@ void Orvane::CreatePanels()
     m_fading->setObjectName(QStringLiteral("fadingPanel"));
     connect(m_fading, &CFadingWnd::pageButtonsChanged, this, &Orvane::RefreshPageMarks);
     // The timeline panel comes here.
+    m_toolPanels[kPresetsPanel] = m_presets;
     m_toolPanels[kFadersPanel] = m_faders;
     m_toolPanels[kCommandsPanel] = m_commands;
     m_toolPanels[kFadingPanel] = m_fading;
@@ -477,6 +480,8 @@ void Orvane::ShowToolPanel(int panel)
     if (QAction* action = m_actToolPanel[size_t(panel)])
         action->setChecked(true);
     // A hidden panel does not follow the show: it catches up as it appears.
+    if (panel == kPresetsPanel)
+        m_presets->UpdateSelection();
     RefreshShownPanel();
     shown->show();
 }
@@ -485,7 +490,9 @@ void Orvane::RefreshShownPanel()
 {
     if (!m_toolPanels[size_t(m_toolPanel)])
         return;
-    if (m_toolPanel == kFadersPanel)
+    if (m_toolPanel == kPresetsPanel)
+        m_presets->RefreshMasterControls();
+    else if (m_toolPanel == kFadersPanel)
         m_faders->RefreshLevels();
     else if (m_toolPanel == kCommandsPanel)
         m_commands->Refresh();
@@ -511,6 +518,8 @@ void Orvane::SetLivePagesMode(int mode)
     m_livePagesMode = mode;
     if (m_fading)
         m_fading->SetEditMode(mode != 0);
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshMasterControls();
 }
 
 void Orvane::Retranslate()
@@ -535,11 +544,13 @@ void Orvane::Retranslate()
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
     m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
     m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));
+    m_actToolPanel[kPresetsPanel]->setText(GetLangText(Txt::ToolPanelPresets));
     m_actToolPanel[kFadersPanel]->setText(GetLangText(Txt::ToolPanelFaders));
     m_actToolPanel[kCommandsPanel]->setText(GetLangText(Txt::ToolPanelCommands));
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
     m_pages->Retranslate();
+    m_presets->Retranslate();
     m_faders->Retranslate();
     m_commands->Retranslate();
     m_fading->Retranslate();
@@ -581,9 +592,7 @@ void Orvane::ConnectMidi()
 void Orvane::RestoreStartPage()
 {
     m_pages->SelectPage(0);
-    // The presets panel opens the tool area; until it exists the channel
-    // faders stand in for it.
-    ShowToolPanel(ToolPanel(kPresetsPanel) ? kPresetsPanel : kFadersPanel);
+    ShowToolPanel(kPresetsPanel);
 }
 
 void Orvane::StartArtNet()
@@ -936,7 +945,9 @@ void Orvane::OnReleaseEffects()
 void Orvane::OnReleaseLive()
 {
     m_document->ReleaseLive();
-    // The presets panel shows the released levels here.
+    // A hidden presets panel catches up when it is shown.
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshControls();
     RefreshShownPanel();
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
 }
@@ -1089,8 +1100,9 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Presets, timeline and layout view take the new project here.
+    // Timeline and layout view take the new project here.
     // The first reset comes before the panels are built.
+    FixturesChanged();
     if (m_pages)
         m_pages->ReloadPages();
     if (m_fading) {
@@ -1274,6 +1286,8 @@ void Orvane::NotifySceneEditor(int undoKind, const QString& label)
 void Orvane::RefreshOutputViews()
 {
     m_document->RefreshOutput();
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshControls();
     RefreshShownPanel();
 }
 
@@ -1285,7 +1299,9 @@ void Orvane::RefreshCurrentPanel()
 
 void Orvane::RefreshPagesAndPresets()
 {
-    // The live pages and the presets window refresh here.
+    // The live pages refresh here.
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
     if (m_faders)
         m_faders->UpdateSelection();
 }
@@ -1293,11 +1309,51 @@ void Orvane::RefreshPagesAndPresets()
 void Orvane::ClearEffectMarks()
 {
     m_project.ClearEffectMask();
-    // The presets panel's mode switches go back to off here.
+    if (m_presets)
+        m_presets->ResetModes();
     if (m_faders)
         m_faders->ResetModes();
     RefreshShownPanel();
     m_bUiUpdate = true;
+}
+
+void Orvane::ResetPresets()
+{
+    if (m_presets)
+        m_presets->Reset();
+}
+
+void Orvane::FixturesChanged()
+{
+    if (!m_presets)
+        return;
+    m_presets->FixturesChanged();
+    if (m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
+}
+
+void Orvane::MarkDimmersFx()
+{
+    if (m_presets)
+        m_presets->MarkDimmersFx();
+}
+
+void Orvane::MarkChannelTypeFx(int channelType)
+{
+    if (m_presets)
+        m_presets->MarkChannelTypeFx(channelType);
+}
+
+void Orvane::MarkPanTiltFx()
+{
+    if (m_presets)
+        m_presets->MarkPanTiltFx();
+}
+
+void Orvane::MarkColorFx()
+{
+    if (m_presets)
+        m_presets->MarkColorFx();
 }
 
 void Orvane::OnSceneStarted(CPage* page, CScene* scene)

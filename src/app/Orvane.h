@@ -21,6 +21,7 @@ class CDmxLevelsWnd;
 class CFadingWnd;
 class CPageWnd;
 class CPagesWnd;
+class CPresetsWnd;
 class CTriggerDispatcher;
 class CDeviceManager;
 class CDeviceTransport;
@@ -99,6 +100,7 @@ public:
     CFadingWnd* FadingPanel() const { return m_fading; }
     CDmxChannelsWnd* ChannelFaders() const { return m_faders; }
     CCommandsWnd* CommandsPanel() const { return m_commands; }
+    CPresetsWnd* PresetsPanel() const { return m_presets; }
     // Null until the operator first opens it.
     CDmxLevelsWnd* LevelMonitor() const { return m_levelMonitor; }
     void OpenLevelMonitor();
@@ -137,6 +139,12 @@ public:
     void UpdateReleaseScenesAction(bool force) override;
     void ToggleSendEditDmx() override;
     void ClearEffectMarks() override;
+    void ResetPresets() override;
+    void FixturesChanged() override;
+    void MarkDimmersFx() override;
+    void MarkChannelTypeFx(int channelType) override;
+    void MarkPanTiltFx() override;
+    void MarkColorFx() override;
     void OnSceneStarted(CPage* page, CScene* scene) override;
     void OnSceneStopped(CPage* page, CScene* scene) override;
     void UpdateSceneName(CScene* scene) override;
@@ -298,6 +306,7 @@ private:
     QSplitter* m_splitBar = nullptr;
     CPagesWnd* m_pages = nullptr;
     QWidget* m_toolArea = nullptr;
+    CPresetsWnd* m_presets = nullptr;
     CDmxChannelsWnd* m_faders = nullptr;
     CCommandsWnd* m_commands = nullptr;
     CFadingWnd* m_fading = nullptr;

@@ -16,16 +16,11 @@ namespace {
 constexpr int kRefreshChoices = 4;
 constexpr int kRefreshStepMs = 40;
 
-int ShownLanguage(const CAppOptions& options)
-{
-    return options.m_language >= 0 ? options.m_language : CAppOptions::LanguageForLocale(QLocale::system());
-}
-
 } // namespace
 
 CGeneralPage::CGeneralPage(const CAppOptions& options, QWidget* parent)
     : QWidget(parent)
-    , m_shownLanguage(ShownLanguage(options))
+    , m_shownLanguage(options.LanguageInUse())
     , m_language(new QComboBox(this))
     , m_startScenes(new QCheckBox(GetLangText(Txt::OptionsStartScenes), this))
     , m_openLastProject(new QCheckBox(GetLangText(Txt::OptionsOpenLastProject), this))

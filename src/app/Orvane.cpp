@@ -202,8 +202,7 @@ void Orvane::RunStartUp()
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     InitKeyNames();
     LoadOptions();
-    SetLanguage(m_options->m_language >= 0 ? m_options->m_language
-                                            : CAppOptions::LanguageForLocale(QLocale::system()));
+    SetLanguage(m_options->LanguageInUse());
     m_document->Reset(m_options->m_nbUniverses);
     if (m_options->m_bStayOnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -815,8 +814,6 @@ bool Orvane::OnFileSaveAs()
 
 TriggerDialogRunner Orvane::TriggerRunner()
 {
-    if (m_triggerRunner)
-        return m_triggerRunner;
     return [this](CTriggers& triggers, bool levelMode, bool autoRelease, QWidget* parent) {
         return RunTriggerDialog(triggers, levelMode, autoRelease, m_project.UniverseCount(), parent);
     };
@@ -834,8 +831,7 @@ void Orvane::OnOptions()
 
 void Orvane::ApplyOptions()
 {
-    const int language = m_options->m_language >= 0 ? m_options->m_language
-                                                     : CAppOptions::LanguageForLocale(QLocale::system());
+    const int language = m_options->LanguageInUse();
     if (language != GetLanguage()) {
         SetLanguage(language);
         Retranslate();

@@ -104,9 +104,7 @@ public:
     CDmxLevelsWnd* LevelMonitor() const { return m_levelMonitor; }
     void OpenLevelMonitor();
     CTriggerDispatcher& Dispatcher() { return *m_dispatcher; }
-    // How the window's dialogs run the trigger dialog; tests stand in for
-    // the modal run (empty: the real dialog).
-    void SetTriggerRunner(TriggerDialogRunner runner) { m_triggerRunner = std::move(runner); }
+    // How the window's dialogs run the trigger dialog on the project's universes.
     TriggerDialogRunner TriggerRunner();
 
     // An editor took the place of the live pages (mode 1 to 4) or gave it
@@ -294,7 +292,6 @@ private:
     int m_livePagesMode = 0;
     int m_deleteTarget = 0;
     QPointer<QObject> m_openTriggerDialog;
-    TriggerDialogRunner m_triggerRunner;
     QPalette m_palette;
 
     std::unique_ptr<QSplashScreen> m_splash;

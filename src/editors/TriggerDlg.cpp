@@ -299,11 +299,10 @@ void CTriggerDlg::SetMidiTrigger(int mode, int channel, int number, int value)
     // would select a mode that cannot be chosen here.
     if (m_levelMode && (mode == CMidiTrigger::Note || mode == CMidiTrigger::ProgramChange))
         return;
+    // Checking the radio button sets the working mode; the lists follow.
     QRadioButton* radio = m_midiRadios[size_t(mode)];
     if (!radio->isChecked())
         radio->setChecked(true);
-    else
-        m_midiMode = mode;
     if (mode == CMidiTrigger::None)
         return;
     Select(m_midiChannel, channel);

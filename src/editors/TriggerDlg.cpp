@@ -49,7 +49,7 @@ void Select(QComboBox* list, int position)
     list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
 }
 
-void Show(std::initializer_list<QComboBox*> lists, bool enabled)
+void EnableLists(std::initializer_list<QComboBox*> lists, bool enabled)
 {
     for (QComboBox* list : lists) {
         list->setEnabled(enabled);
@@ -215,11 +215,11 @@ void CTriggerDlg::BuildLayout()
 void CTriggerDlg::LoadRecord()
 {
     if (m_levelMode) {
-        Show({m_shortcut}, false);
+        EnableLists({m_shortcut}, false);
         m_midiRadios[CMidiTrigger::Note]->setEnabled(false);
         m_midiRadios[CMidiTrigger::ProgramChange]->setEnabled(false);
         m_dmxRadios[CDmxTrigger::LevelReached]->setEnabled(false);
-        Show({m_saInputs[0], m_saInputs[1], m_saInputs[2]}, false);
+        EnableLists({m_saInputs[0], m_saInputs[1], m_saInputs[2]}, false);
     } else {
         m_shortcut->setCurrentIndex(
             m_shortcut->findText(m_record.m_shortCut.m_keyName, Qt::MatchExactly | Qt::MatchCaseSensitive));
@@ -249,8 +249,8 @@ void CTriggerDlg::ShowMidi(int mode)
     const CMidiTrigger& stored = m_record.m_midiTrigger;
     const bool any = mode != CMidiTrigger::None;
     const bool range = mode == CMidiTrigger::Controller;
-    Show({m_midiChannel, m_midiNumber}, any);
-    Show({m_midiMin, m_midiMax}, range);
+    EnableLists({m_midiChannel, m_midiNumber}, any);
+    EnableLists({m_midiMin, m_midiMax}, range);
     if (any) {
         Select(m_midiChannel, stored.m_channel);
         Select(m_midiNumber, stored.m_number - 1);
@@ -267,9 +267,9 @@ void CTriggerDlg::ShowDmx(int mode)
     const CDmxTrigger& stored = m_record.m_dmxTrigger;
     const bool any = mode != CDmxTrigger::None;
     const bool range = mode == CDmxTrigger::InsideRange;
-    Show({m_dmxUniverse, m_dmxChannel}, any);
-    Show({m_dmxLevel}, mode == CDmxTrigger::LevelReached);
-    Show({m_dmxMin, m_dmxMax}, range);
+    EnableLists({m_dmxUniverse, m_dmxChannel}, any);
+    EnableLists({m_dmxLevel}, mode == CDmxTrigger::LevelReached);
+    EnableLists({m_dmxMin, m_dmxMax}, range);
     if (any) {
         Select(m_dmxUniverse, stored.m_universe);
         Select(m_dmxChannel, stored.m_channel);

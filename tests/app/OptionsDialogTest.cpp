@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
+#include "RecordingHost.h"
 #include "WindowIoRig.h"
 #include "Common/Midi/MidiManager.h"
 #include "Captions.h"
@@ -166,14 +167,18 @@ private slots:
     void okStoresSavesAndSignalsOnce_data()
     {
         QTest::addColumn<bool>("ok");
-        QTest::newRow("ok") << true;
-        QTest::newRow("cancel") << false;
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("ok") << true << "";
+        QTest::newRow("cancel") << false << "";
+        QTest::newRow("ok, the file cannot be written") << true << "missing/";
     }
     void okStoresSavesAndSignalsOnce()
     {
         QFETCH(bool, ok);
+        QFETCH(QString, folder);
+        CRecordingHost host;
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Orvane.ini"));
+        const QString path = dir.filePath(folder + QStringLiteral("Orvane.ini"));
         CAppOptions options;
         COptionsDlg dialog(options, path, TriggerDialogRunner(), nullptr);
         QSignalSpy applied(&dialog, &COptionsDlg::optionsApplied);
@@ -185,13 +190,15 @@ private slots:
         general->SetBackground(QColor(1, 2, 3));
         Press(&dialog, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
         QCOMPARE(applied.count(), ok ? 1 : 0);
-        QCOMPARE(QFile::exists(path), ok);
+        // The options hold for this run even when the file cannot take them; the operator is told.
+        QCOMPARE(QFile::exists(path), ok && folder.isEmpty());
+        QCOMPARE(host.Count(QStringLiteral("ShowInformation:Error:Cannot write")), folder.isEmpty() ? 0 : 1);
         QCOMPARE(options.m_refreshChoice, ok ? 3 : 1);
         QCOMPARE(options.m_bStayOnTop && options.m_bOpenLastProject && options.m_bStartScenes, ok);
         QCOMPARE(options.m_panelBackground, ok ? QColor(1, 2, 3) : QColor(175, 175, 170));
         // An untouched language stays the system's.
         QCOMPARE(options.m_language, -1);
-        if (ok) {
+        if (QFile::exists(path)) {
             const QByteArray file = ReadFile(path);
             QVERIFY(file.contains("\nRefresh2D=3\n"));
             QVERIFY(file.contains("\nBackColor=197121\n"));

@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
+#include "app/OptionsDlg.h"
 #include "app/ProjectLink.h"
 #include "app/ZikoraImportDlg.h"
 #include "Common/ArtNet/ArtNetManager.h"
@@ -13,6 +14,7 @@
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
 #include "live/FadingWnd.h"
+#include "live/PageOptionsDlg.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
@@ -178,6 +180,7 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
 Orvane::~Orvane()
 {
     m_timer->stop();
+    CPageOptionsDlg::SetTriggerDialogRunner(nullptr);
     SetShowHost(nullptr);
     // The panels hold the project, which goes before the window's children would.
     delete m_levelMonitor;
@@ -200,8 +203,7 @@ void Orvane::RunStartUp()
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     InitKeyNames();
     LoadOptions();
-    SetLanguage(m_options->m_language >= 0 ? m_options->m_language
-                                            : CAppOptions::LanguageForLocale(QLocale::system()));
+    SetLanguage(m_options->LanguageInUse());
     m_document->Reset(m_options->m_nbUniverses);
     if (m_options->m_bStayOnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -274,6 +276,10 @@ void Orvane::CreateActions()
     m_actImport = new QAction(this);
     m_actImport->setObjectName(QStringLiteral("actionFileImport"));
     connect(m_actImport, &QAction::triggered, this, &Orvane::OnFileImport);
+
+    m_actOptions = new QAction(this);
+    m_actOptions->setObjectName(QStringLiteral("actionFileOptions"));
+    connect(m_actOptions, &QAction::triggered, this, &Orvane::OnOptions);
 
     m_actExit = new QAction(this);
     m_actExit->setObjectName(QStringLiteral("actionFileExit"));
@@ -353,6 +359,8 @@ void Orvane::CreateMenus()
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_actImport);
     m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actOptions);
+    m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_actExit);
 
     m_outputMenu = menuBar()->addMenu(QString());
@@ -419,6 +427,8 @@ void Orvane::CreatePanels()
     m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_pages);
     m_dispatcher->SetCommandTriggers(QStringList(std::begin(m_options->m_liveTriggers),
                                                  std::end(m_options->m_liveTriggers)));
+    CPageOptionsDlg::SetTriggerDialogRunner(
+        [this](CTriggers& triggers, QWidget* parent) { return TriggerRunner()(triggers, false, false, parent); });
     m_dispatcher->SetMastersChangedHandler([this] {
         if (m_commands)
             m_commands->Refresh();
@@ -530,6 +540,7 @@ void Orvane::Retranslate()
     m_actSave->setText(GetLangText(Txt::MenuFileSave));
     m_actSaveAs->setText(GetLangText(Txt::MenuFileSaveAs));
     m_actImport->setText(GetLangText(Txt::MenuFileImport));
+    m_actOptions->setText(GetLangText(Txt::MenuFileOptions));
     m_actExit->setText(GetLangText(Txt::MenuFileExit));
     m_outputMenu->setTitle(GetLangText(Txt::MenuOutput));
     m_actOutputMode[0]->setText(GetLangText(Txt::OutputInterfaces));
@@ -808,6 +819,40 @@ bool Orvane::OnFileSaveAs()
     if (!IsCurrentFormat(path))
         path += QStringLiteral(".kv3");
     return SaveProject(path);
+}
+
+TriggerDialogRunner Orvane::TriggerRunner()
+{
+    return [this](CTriggers& triggers, bool levelMode, bool autoRelease, QWidget* parent) {
+        return RunTriggerDialog(triggers, levelMode, autoRelease, m_project.UniverseCount(), parent);
+    };
+}
+
+void Orvane::OnOptions()
+{
+    COptionsDlg dialog(*m_options, OptionsPath(), TriggerRunner(), m_dispatcher.get(), this);
+    // The fixtures window takes its repaint rate from the same signal.
+    connect(&dialog, &COptionsDlg::optionsApplied, this, &Orvane::ApplyOptions);
+    SuspendVideoWindow();
+    dialog.exec();
+    ResumeVideoWindow();
+}
+
+void Orvane::ApplyOptions()
+{
+    const int language = m_options->LanguageInUse();
+    if (language != GetLanguage()) {
+        SetLanguage(language);
+        Retranslate();
+    }
+    if (m_options->m_bStayOnTop != bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
+        // A new window flag hides the window; it comes back where it was.
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, m_options->m_bStayOnTop);
+        if (shown)
+            show();
+    }
+    RefreshCurrentPanel();
 }
 
 void Orvane::OnFileImport()

@@ -3,6 +3,7 @@
 #include "app/DocumentLink.h"
 #include "app/MasterTick.h"
 #include "app/TriggerTargets.h"
+#include "editors/EditTriggerRecord.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 
@@ -105,6 +106,8 @@ public:
     CDmxLevelsWnd* LevelMonitor() const { return m_levelMonitor; }
     void OpenLevelMonitor();
     CTriggerDispatcher& Dispatcher() { return *m_dispatcher; }
+    // How the window's dialogs run the trigger dialog on the project's universes.
+    TriggerDialogRunner TriggerRunner();
 
     // An editor took the place of the live pages (mode 1 to 4) or gave it
     // back (0): it alone hears the operator meanwhile, and the crossfade
@@ -208,6 +211,9 @@ public slots:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnFileImport();
+    void OnOptions();
+    // The options dialog stored new options: the window follows them.
+    void ApplyOptions();
     void OnReleaseScenes();
     void OnReleaseEffects();
     void OnReleaseLive();
@@ -323,6 +329,7 @@ private:
     QAction* m_actSave = nullptr;
     QAction* m_actSaveAs = nullptr;
     QAction* m_actImport = nullptr;
+    QAction* m_actOptions = nullptr;
     QAction* m_actExit = nullptr;
     QActionGroup* m_outputModeGroup = nullptr;
     QAction* m_actOutputMode[3] = {};

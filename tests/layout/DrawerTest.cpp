@@ -1,6 +1,8 @@
 #include "LayoutRig.h"
 #include "TestRegistry.h"
 
+#include "effects/ColorEffect.h"
+
 #include <QtTest>
 
 using namespace ProfileBuilder;
@@ -153,6 +155,39 @@ private slots:
         QCOMPARE(high->Drawer().BeamColors().first(), QColor(200, 100, 0));
         far->Drawer().ComputeLiveColors();
         QCOMPARE(far->Drawer().BeamColors().first(), QColor(Qt::black));
+    }
+
+    void fullColoursUndoTheEditedIntensity()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(0, 0));
+        item->Fixture()->m_drawType = 3;
+        rig.SetOutput(item->Fixture(), {100, 50, 0});
+        QCOMPARE(CLayoutRig::Render(*item).pixelColor(10, 10), QColor(100, 50, 0));
+        CColorEffect effect(EffectType::Gradient);
+        effect.m_intensity = 50;
+        rig.host.editedEffect = &effect;
+        QCOMPARE(CLayoutRig::Render(*item).pixelColor(10, 10), QColor(200, 100, 0));
+    }
+
+    void rectanglesMatchTheStrokedOutline()
+    {
+        CFixtureDrawer drawer;
+        drawer.SetProfile(CFixtureDrawer::Rectangle, 1, nullptr, 20, 20);
+        QImage drawn(40, 40, QImage::Format_RGB32);
+        QImage stroked = drawn;
+        drawn.fill(Qt::white);
+        stroked.fill(Qt::white);
+        QPainter painter(&drawn);
+        painter.translate(3, 2);
+        drawer.DrawBeams(painter, QPoint(5, 5), 1.0f);
+        painter.end();
+        painter.begin(&stroked);
+        painter.setPen(QColor(60, 60, 60));
+        painter.setBrush(QColor(100, 100, 100));
+        painter.drawRect(QRect(8, 7, 20, 20));
+        painter.end();
+        QCOMPARE(drawn, stroked);
     }
 
     void labelsOnlyFromScaleOne()

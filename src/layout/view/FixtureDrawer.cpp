@@ -52,31 +52,74 @@ bool Flag(const QList<bool>& flags, int index)
     return index >= 0 && index < flags.size() && flags.at(index);
 }
 
-// Saves the painter, scales it and moves it to the symbol; restores on exit.
-class CSymbolPainter
-{
-public:
-    CSymbolPainter(QPainter& painter, const QPoint& topLeft, float scale)
-        : m_painter(painter)
-    {
-        m_painter.save();
-        m_painter.scale(scale, scale);
-        m_painter.translate(topLeft);
-    }
-    ~CSymbolPainter() { m_painter.restore(); }
-    CSymbolPainter(const CSymbolPainter&) = delete;
-    CSymbolPainter& operator=(const CSymbolPainter&) = delete;
-
-private:
-    QPainter& m_painter;
-};
-
 int DivideByPercentage(int component, float factor)
 {
     return std::min(255, int(float(component) * factor));
 }
 
 } // namespace
+
+// Where a symbol is painted: rectangles are mapped to device pixels and
+// filled through the painter as it stands, which keeps the common case off
+// the painter's state stack; everything else is drawn after Transform(),
+// which saves the painter, scales it and moves it to the symbol (the point
+// in unscaled view coordinates). The painter is restored on exit.
+class CSymbolPainter
+{
+public:
+    CSymbolPainter(QPainter& painter, const QPoint& topLeft, float scale)
+        : m_painter(painter)
+        , m_base(painter.worldTransform())
+        , m_topLeft(topLeft)
+        , m_scale(double(scale))
+    {
+    }
+    ~CSymbolPainter()
+    {
+        if (m_transformed)
+            m_painter.restore();
+    }
+    CSymbolPainter(const CSymbolPainter&) = delete;
+    CSymbolPainter& operator=(const CSymbolPainter&) = delete;
+
+    QPainter& Transform()
+    {
+        if (!m_transformed) {
+            m_painter.save();
+            m_painter.scale(m_scale, m_scale);
+            m_painter.translate(m_topLeft);
+            m_transformed = true;
+        }
+        return m_painter;
+    }
+    // A rectangle of the symbol in the painter's coordinates as it stood.
+    QRect Map(const QRectF& rect) const
+    {
+        return QRectF((rect.x() + m_topLeft.x()) * m_scale, (rect.y() + m_topLeft.y()) * m_scale,
+                      rect.width() * m_scale, rect.height() * m_scale)
+            .toRect();
+    }
+    void Fill(const QRect& deviceRect, const QColor& color)
+    {
+        if (m_transformed) {
+            m_painter.save();
+            m_painter.setWorldTransform(m_base);
+            m_painter.fillRect(deviceRect, color);
+            m_painter.restore();
+        } else {
+            m_painter.fillRect(deviceRect, color);
+        }
+    }
+    // A pen width in device pixels, at least one.
+    int Thickness(double width) const { return std::max(1, int(width * m_scale + 0.5)); }
+
+private:
+    QPainter& m_painter;
+    QTransform m_base; // the painter's transform before Transform()
+    QPointF m_topLeft;
+    double m_scale;
+    bool m_transformed = false;
+};
 
 void CFixtureDrawer::SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, int cellWidth,
                                 int cellHeight)
@@ -103,6 +146,7 @@ void CFixtureDrawer::BuildShapes()
     m_colored.clear();
     m_colors.clear();
     m_shapes.clear();
+    m_shapeRects.clear();
     const int w = m_cellWidth;
     const int h = m_cellHeight;
     const bool several = m_profile && m_profile->m_beams.size() > 1;
@@ -148,42 +192,58 @@ void CFixtureDrawer::BuildShapes()
             break;
         }
         m_shapes << path;
+        m_shapeRects << path.boundingRect();
     }
 }
 
-void CFixtureDrawer::DrawShape(QPainter& painter, int beam) const
+void CFixtureDrawer::DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const
 {
-    // Rectangles and ellipses are the common shapes of a large plan: drawn
-    // directly they cost far less than through their paths.
-    const QPainterPath& path = m_shapes.at(beam);
-    if (m_shapeType == Ellipse)
-        painter.drawEllipse(path.boundingRect());
-    else if (m_shapeType == Octagon || m_shapeType == Triangle)
-        painter.drawPath(path);
-    else
-        painter.drawRect(path.boundingRect());
+    if (m_shapeType == Ellipse || m_shapeType == Octagon || m_shapeType == Triangle) {
+        QPainter& painter = symbol.Transform();
+        painter.setPen(pen);
+        painter.setBrush(fill);
+        if (m_shapeType == Ellipse)
+            painter.drawEllipse(m_shapeRects.at(beam));
+        else
+            painter.drawPath(m_shapes.at(beam));
+        return;
+    }
+    // Stroking even a small rectangle costs the raster engine many times
+    // what filling it does, and a large plan is mostly rectangles: the
+    // outline is painted as a filled frame of the pen's width instead.
+    const QRect r = symbol.Map(m_shapeRects.at(beam));
+    if (pen.style() == Qt::NoPen) {
+        symbol.Fill(r, fill);
+        return;
+    }
+    const int t = symbol.Thickness(pen.widthF() > 1.5 ? 2.0 : 1.0);
+    // A wide pen is centred on the edge; a thin one lies inside the right and bottom.
+    const int before = pen.widthF() > 1.5 ? t / 2 : 0;
+    symbol.Fill(QRect(r.x() - before, r.y() - before, r.width() + t, r.height() + t), pen.color());
+    symbol.Fill(QRect(r.x() - before + t, r.y() - before + t, r.width() - t, r.height() - t), fill);
 }
 
-void CFixtureDrawer::DrawCornerMark(QPainter& painter, int beam) const
+void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
 {
     if (!m_fixture)
         return;
     const QColor& mark = m_fixture->DisplayColor();
     if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
         return;
-    painter.fillRect(m_cells.at(beam).adjusted(16, 0, 0, -16), mark);
+    symbol.Fill(symbol.Map(m_cells.at(beam).adjusted(16, 0, 0, -16)), mark);
 }
 
 void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale)
 {
-    const CSymbolPainter state(painter, topLeft, scale);
+    CSymbolPainter symbol(painter, topLeft, scale);
+    const QPen pen = painter.pen();
     for (int i = 0; i < m_beamCount; ++i) {
-        painter.setBrush(m_colors.at(i));
-        DrawShape(painter, i);
-        DrawCornerMark(painter, i);
+        DrawShape(symbol, i, pen, m_colors.at(i));
+        DrawCornerMark(symbol, i);
     }
     if (scale < 1.0f)
         return;
+    symbol.Transform();
 
     QRect text = m_cells.first().adjusted(1, 0, -1, 0);
     if (m_shapeType == Triangle)
@@ -204,11 +264,9 @@ void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float 
 
 void CFixtureDrawer::DrawBeams(QPainter& painter, const QPoint& topLeft, float scale)
 {
-    const CSymbolPainter state(painter, topLeft, scale);
-    painter.setPen(OutlinePen());
-    painter.setBrush(QColor(100, 100, 100));
+    CSymbolPainter symbol(painter, topLeft, scale);
     for (int i = 0; i < m_beamCount; ++i)
-        DrawShape(painter, i);
+        DrawShape(symbol, i, OutlinePen(), QColor(100, 100, 100));
 }
 
 void CFixtureDrawer::DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam)
@@ -216,10 +274,8 @@ void CFixtureDrawer::DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft
     DrawBeams(painter, topLeft, scale);
     if (beam < 0 || beam >= m_beamCount)
         return;
-    const CSymbolPainter state(painter, topLeft, scale);
-    painter.setPen(OutlinePen());
-    painter.setBrush(Qt::white);
-    DrawShape(painter, beam);
+    CSymbolPainter symbol(painter, topLeft, scale);
+    DrawShape(symbol, beam, OutlinePen(), Qt::white);
 }
 
 int CFixtureDrawer::Level(const CProfileChannelDef* channel) const
@@ -378,20 +434,19 @@ void CFixtureDrawer::DrawLiveColors(QPainter& painter, const QPoint& topLeft, fl
         return;
     ComputeLiveColors();
 
-    const CSymbolPainter state(painter, topLeft, scale);
+    CSymbolPainter symbol(painter, topLeft, scale);
     const float factor = percentage >= 1 ? 100.0f / float(percentage) : 1.0f;
     for (int i = 0; i < m_beamCount; ++i) {
-        painter.setPen(Flag(selection, i) ? SelectionPen() : OutlinePen());
         const QColor& color = m_colors.at(i);
+        const QPen& pen = Flag(selection, i) ? SelectionPen() : OutlinePen();
         if (percentage >= 1) {
-            painter.setBrush(QColor(DivideByPercentage(color.red(), factor),
-                                    DivideByPercentage(color.green(), factor),
-                                    DivideByPercentage(color.blue(), factor)));
+            DrawShape(symbol, i, pen,
+                      QColor(DivideByPercentage(color.red(), factor), DivideByPercentage(color.green(), factor),
+                             DivideByPercentage(color.blue(), factor)));
         } else {
-            painter.setBrush(color);
+            DrawShape(symbol, i, pen, color);
         }
-        DrawShape(painter, i);
-        DrawCornerMark(painter, i);
+        DrawCornerMark(symbol, i);
     }
 }
 
@@ -402,13 +457,10 @@ void CFixtureDrawer::DrawLiveOverlay(QPainter& painter, const QPoint& topLeft, f
     if (!m_fixture)
         return;
     DrawLiveColors(painter, topLeft, scale, selection, percentage);
-    const CSymbolPainter state(painter, topLeft, scale);
-    painter.setBrush(overlayColor);
+    CSymbolPainter symbol(painter, topLeft, scale);
     for (int i = 0; i < m_beamCount; ++i) {
-        if (!Flag(overlay, i))
-            continue;
-        painter.setPen(Flag(selection, i) ? SelectionPen() : OutlinePen());
-        DrawShape(painter, i);
+        if (Flag(overlay, i))
+            DrawShape(symbol, i, Flag(selection, i) ? SelectionPen() : OutlinePen(), overlayColor);
     }
 }
 
@@ -418,7 +470,8 @@ void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float
     if (!m_fixture)
         return;
     const bool large = scale > 2.0f;
-    const CSymbolPainter state(painter, topLeft, scale);
+    CSymbolPainter symbol(painter, topLeft, scale);
+    symbol.Transform();
     const QImage* picture = m_profile ? &m_profile->Icon() : nullptr;
     for (int i = 0; i < m_beamCount; ++i) {
         const QRect& cell = m_cells.at(i);
@@ -430,7 +483,7 @@ void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float
         }
         if (picture && !picture->isNull())
             painter.drawImage(large ? cell.adjusted(4, 3, -4, -5) : cell, *picture);
-        DrawCornerMark(painter, i);
+        DrawCornerMark(symbol, i);
     }
     if (!large)
         return;

@@ -11,6 +11,8 @@ class CLibraryProfile;
 class CPatchedFixture;
 class CProfileChannelDef;
 class QPainter;
+class QPen;
+class CSymbolPainter;
 
 // Draws the symbol of one fixture: one cell per beam, each a filled shape
 // (rectangle, ellipse, octagon or triangle) with an ID or ID-and-address
@@ -60,8 +62,8 @@ public:
 
 private:
     void BuildShapes();
-    void DrawShape(QPainter& painter, int beam) const;
-    void DrawCornerMark(QPainter& painter, int beam) const;
+    void DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const;
+    void DrawCornerMark(CSymbolPainter& symbol, int beam) const;
     // Output level of the channel at the fixture's address; 0 outside the
     // output's slots and universes.
     int Level(const CProfileChannelDef* channel) const;
@@ -93,4 +95,5 @@ private:
     QList<bool> m_colored;
     QList<QColor> m_colors;
     QList<QPainterPath> m_shapes;
+    QList<QRectF> m_shapeRects; // bounds of the shapes
 };

@@ -5,6 +5,7 @@
 // repaints nothing. Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_layoutview && <dir>/bench/bench_layoutview
 
+#include "../../tests/model/LibraryProfileBuilder.h"
 #include "layout/view/FixtureItem.h"
 #include "layout/view/FixturesView.h"
 #include "model/LibraryProfile.h"
@@ -48,11 +49,7 @@ double Median(std::vector<double> values)
 CLibraryProfile* RgbProfile(CProject& project)
 {
     auto* profile = new CLibraryProfile;
-    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
-        auto* channel = new CProfileChannelDef;
-        channel->m_type = type;
-        profile->CurrentMode()->m_channels << channel;
-    }
+    ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
     profile->UpdateRoles();
     project.m_library << profile;
     return profile;

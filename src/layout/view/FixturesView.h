@@ -169,8 +169,9 @@ private:
     void DrawScene(QPainter& painter) const;
     void HoverHandles(const QPoint& point);
     void EndTool();
-    // The colour matrix and cell under a model point.
-    bool FindCell(const QPoint& modelPoint, CMatrixItem*& item, int& member, int& beam) const;
+    // The colour matrix and cell under a model point; a miss disarms the
+    // tool when asked.
+    bool FindCell(const QPoint& modelPoint, bool endOnMiss, CMatrixItem*& item, int& member, int& beam);
     void FloodFill(CMatrixItem* item, int member, int beam, const QColor& old, int oldWhite);
     // Sets the cell's colour, switching the matrix to live colours first.
     void SetCellColor(CFixtureMatrix* matrix, int member, int beam);

@@ -84,14 +84,16 @@ void CFixturesView::EndTool()
         m_toolMode = NoTool;
 }
 
-bool CFixturesView::FindCell(const QPoint& modelPoint, CMatrixItem*& item, int& member, int& beam) const
+bool CFixturesView::FindCell(const QPoint& modelPoint, bool endOnMiss, CMatrixItem*& item, int& member, int& beam)
 {
-    for (CMatrixItem* candidate : m_matrixItems) {
+    for (CMatrixItem* candidate : qAsConst(m_matrixItems)) {
         if (IsColorMatrix(candidate->Matrix()) && candidate->CellAt(modelPoint, member, beam)) {
             item = candidate;
             return true;
         }
     }
+    if (endOnMiss)
+        EndTool();
     return false;
 }
 
@@ -111,11 +113,8 @@ void CFixturesView::PenAt(const QPoint& modelPoint, bool endOnMiss)
     CMatrixItem* item = nullptr;
     int member = -1;
     int beam = -1;
-    if (!FindCell(modelPoint, item, member, beam)) {
-        if (endOnMiss)
-            EndTool();
+    if (!FindCell(modelPoint, endOnMiss, item, member, beam))
         return;
-    }
     SetCellColor(item->Matrix(), member, beam);
     m_project.RefreshOutput();
     update();
@@ -127,10 +126,8 @@ void CFixturesView::PickAt(const QPoint& modelPoint)
     int member = -1;
     int beam = -1;
     CCellColor color;
-    if (!FindCell(modelPoint, item, member, beam)) {
-        EndTool();
+    if (!FindCell(modelPoint, true, item, member, beam))
         return;
-    }
     if (!CellColor(m_project, item->Matrix(), member, beam, color))
         return;
     m_toolColor = QColor(color.red, color.green, color.blue);
@@ -143,10 +140,8 @@ void CFixturesView::FillAt(const QPoint& modelPoint)
     CMatrixItem* item = nullptr;
     int member = -1;
     int beam = -1;
-    if (!FindCell(modelPoint, item, member, beam)) {
-        EndTool();
+    if (!FindCell(modelPoint, true, item, member, beam))
         return;
-    }
     CCellColor old;
     if (!CellColor(m_project, item->Matrix(), member, beam, old))
         return;
@@ -194,10 +189,8 @@ void CFixturesView::ShapeToolPress(const QPoint& modelPoint)
     CMatrixItem* item = nullptr;
     int member = -1;
     int beam = -1;
-    if (!FindCell(modelPoint, item, member, beam)) {
-        EndTool();
+    if (!FindCell(modelPoint, true, item, member, beam))
         return;
-    }
     m_toolTarget = item;
     m_toolStartMember = member;
     m_toolStartBeam = beam;

@@ -190,6 +190,36 @@ private slots:
         QCOMPARE(drawn, stroked);
     }
 
+    void pictureAndCornerMark()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(0, 0));
+        item->Fixture()->m_drawType = 1;
+        item->Fixture()->BeamFlags() = {true};
+        const QImage plain = CLayoutRig::Render(*item, 2.0f);
+        QCOMPARE(plain.pixelColor(20, 20), QColor(250, 232, 151));
+        QCOMPARE(plain.pixelColor(0, 20), QColor(229, 121, 72));
+        // The ID and address strips show only above scale 2.
+        const auto inked = [](const QImage& image, int scale) {
+            int count = 0;
+            for (int x = 2 * scale; x < 18 * scale; ++x) {
+                for (int y = scale; y < 4 * scale; ++y)
+                    count += image.pixelColor(x, y) != QColor(250, 232, 151);
+            }
+            return count;
+        };
+        QCOMPARE(inked(plain, 2), 0);
+        QVERIFY(inked(CLayoutRig::Render(*item, 4.0f), 4) > 0);
+
+        // A fixture a scene drives shows its colour in the top right corner.
+        item->Fixture()->m_drawType = 0;
+        QCOMPARE(CLayoutRig::Render(*item).pixelColor(18, 2), QColor(247, 182, 131));
+        CScene scene(QStringLiteral("S"), 4);
+        item->Fixture()->AddPlayingScene(&scene);
+        QCOMPARE(CLayoutRig::Render(*item).pixelColor(18, 2), item->Fixture()->DisplayColor());
+        item->Fixture()->RemovePlayingScene(&scene);
+    }
+
     void labelsOnlyFromScaleOne()
     {
         CLayoutRig rig;

@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "../widgets/WidgetTestUtil.h"
 
+#include "layout/view/FixtViewScrollArea.h"
 #include "layout/view/MatrixDimDlg.h"
 #include "show/Group.h"
 
@@ -98,6 +99,36 @@ private slots:
         QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QCOMPARE(rig.view.SceneRect(), QRect(0, 0, 130, 130));
         QCOMPARE(rig.view.size(), QSize(130, 130));
+    }
+
+    void cropByHandle()
+    {
+        CLayoutRig rig;
+        CFixtViewScrollArea area;
+        area.setWidget(&rig.view);
+        // The rig owns the view: the area gives it back, whatever happens.
+        struct CGiveBack
+        {
+            QScrollArea& area;
+            ~CGiveBack() { area.takeWidget(); }
+        } giveBack{area};
+        rig.view.SetScrollArea(&area);
+        rig.AddItem(rig.RgbProfile(), QPoint(100, 100));
+        rig.view.SetCrop(true, QRect());
+        rig.view.UpdateSize();
+        QVERIFY(!rig.view.HandleRect(0).isNull());
+        const QPoint handle = rig.view.HandleRect(0).center();
+        WidgetTest::MoveHeld(&rig.view, handle, Qt::NoButton);
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, handle);
+        WidgetTest::MoveHeld(&rig.view, QPoint(150, 150));
+        QVERIFY(area.IsOutlineVisible());
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+        QVERIFY(!area.IsOutlineVisible());
+        // The crop would leave the item out: it grows to take it in.
+        QVERIFY(rig.view.IsCropped());
+        QCOMPARE(rig.view.CropRect(), QRect(QPoint(100, 100), QPoint(599, 399)));
+        QCOMPARE(rig.view.size(), QSize(500, 300));
+        QVERIFY(rig.host.modified);
     }
 
     void tooltipsOnCroppedView()

@@ -143,6 +143,73 @@ private slots:
         QTEST(rig.Selection(), "after");
     }
 
+    void operations_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("all") << "all" << "00|0|10" << "11|1|11";
+        QTest::newRow("invert") << "invert" << "10|0|11" << "01|1|00";
+        QTest::newRow("none") << "none" << "11|1|11" << "00|0|00";
+        QTest::newRow("fixtures") << "fixtures" << "01|0|10" << "11|0|01";
+        QTest::newRow("add beams") << "add" << "00|1|00" << "01|1|10";
+        QTest::newRow("remove beams") << "remove" << "11|1|11" << "10|1|10";
+        QTest::newRow("active") << "active" << "01|0|10" << "00|1|01";
+    }
+    void operations()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, before);
+        CSelectionRig rig;
+        rig.SetSelection(before);
+        rig.host.deleteTarget = 2;
+        QSignalSpy changed(&rig.view, &CFixturesView::selChanged);
+        CPatchedFixture* member = rig.matrix->Matrix()->Member(1);
+        const QList<CPatchedFixture*> pair{rig.first->Fixture(), member};
+        if (operation == QLatin1String("all"))
+            rig.view.SelectAll();
+        else if (operation == QLatin1String("invert"))
+            rig.view.InvertSelection();
+        else if (operation == QLatin1String("none"))
+            rig.view.UnselectAll();
+        else if (operation == QLatin1String("fixtures"))
+            rig.view.SelectFixtures(pair);
+        else if (operation == QLatin1String("add"))
+            rig.view.AddBeamsToSelection({rig.first->Fixture(), rig.matrix->Matrix()->Member(0)}, {{false, true}, {true}});
+        else if (operation == QLatin1String("remove"))
+            rig.view.RemoveBeamsFromSelection(pair, {{false, true}, {true}});
+        if (operation == QLatin1String("active")) {
+            // Levels in the playback layer mark what plays; a fixture in a
+            // universe the project lacks is never active.
+            rig.project.m_playback[0][rig.second->Fixture()->m_address + 2] = 9;
+            rig.project.m_playback[0][member->m_address] = 1;
+            rig.project.m_playback[0][0] = 5;
+            rig.matrix->Matrix()->Member(0)->m_universe = 40;
+            rig.view.SelectActiv();
+        }
+        QTEST(rig.Selection(), "after");
+        QCOMPARE(changed.count(), operation == QLatin1String("none") ? 0 : 1);
+        if (operation != QLatin1String("none") && operation != QLatin1String("remove"))
+            QCOMPARE(rig.host.deleteTarget, 0);
+    }
+
+    void groupMenuEntries()
+    {
+        CSelectionRig rig;
+        rig.project.AddGroup(QStringLiteral("Front"));
+        rig.project.m_currentGroup = rig.project.m_groups.first();
+        QSignalSpy toGroup(&rig.view, &CFixturesView::addToGroup);
+        QSignalSpy toNewGroup(&rig.view, &CFixturesView::addToNewGroup);
+        rig.view.SetMenuRunner([](QMenu& menu, const QPoint&) {
+            for (QAction* action : menu.actions())
+                action->trigger();
+        });
+        rig.view.ShowGroupMenu(QPoint(5, 5));
+        QCOMPARE(toNewGroup.count(), 1);
+        QCOMPARE(toGroup.count(), 1);
+        QCOMPARE(toGroup.first().first().toInt(), 1);
+    }
+
     void itemRules()
     {
         CSelectionRig rig;

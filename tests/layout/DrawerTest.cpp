@@ -73,6 +73,14 @@ private slots:
                 p.UpdateBeamExtent();
             });
         }
+        // A drawer never given a profile draws one plain cell.
+        CFixtureDrawer fresh;
+        QCOMPARE(fresh.BeamCells(), QList<QRect>{QRect(0, 0, 20, 20)});
+        QImage image(30, 30, QImage::Format_RGB32);
+        QPainter painter(&image);
+        fresh.DrawSymbol(painter, QPoint(0, 0), 1.0f);
+        fresh.DrawBeamsHighlight(painter, QPoint(0, 0), 1.0f, 3);
+        painter.end();
         for (int shape : {0, 1, 2, 3}) {
             CFixtureDrawer drawer;
             drawer.SetProfile(shape, 7, profile, 20, 20);

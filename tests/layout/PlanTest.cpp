@@ -131,6 +131,18 @@ private slots:
         QVERIFY(rig.host.modified);
     }
 
+    void rubberBandShowsTheSelectPicture()
+    {
+        CLayoutRig rig;
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+        WidgetTest::MoveHeld(&rig.view, QPoint(400, 380));
+        const QImage shown = rig.view.grab().toImage();
+        QCOMPARE(shown.pixelColor(300, 340), QColor(229, 121, 72));
+        const QColor inside = shown.pixelColor(350, 340);
+        QVERIFY(inside != QColor(Qt::white) && inside.red() > inside.blue());
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(400, 380));
+    }
+
     void tooltipsOnCroppedView()
     {
         CLayoutRig rig;

@@ -24,7 +24,8 @@ class CFixtureDrawer
 public:
     enum Shape { Rectangle = 0, Ellipse = 1, Octagon = 2, Triangle = 3 };
 
-    CFixtureDrawer() = default;
+    // One plain cell until a profile is set: every list holds one entry per beam.
+    CFixtureDrawer() { BuildShapes(); }
 
     void SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, int cellWidth, int cellHeight);
     // After a re-patch replaced the library profiles.

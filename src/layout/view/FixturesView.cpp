@@ -1,7 +1,6 @@
 #include "layout/view/FixturesView.h"
 
 #include "effects/Effect.h"
-#include "layout/view/FixtViewScrollArea.h"
 #include "layout/view/MatrixItem.h"
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"

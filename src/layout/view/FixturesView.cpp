@@ -38,6 +38,8 @@ CFixturesView::CFixturesView(CProject& project, QWidget* parent)
     , m_project(project)
 {
     setMouseTracking(true);
+    // Every pixel is painted, from the background cache or directly.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     if (!g_view)
         g_view = this;
     UpdateSize();

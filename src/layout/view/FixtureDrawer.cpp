@@ -47,11 +47,6 @@ const QPen& PictureFramePen()
     return pen;
 }
 
-bool Flag(const QList<bool>& flags, int index)
-{
-    return index >= 0 && index < flags.size() && flags.at(index);
-}
-
 int DivideByPercentage(int component, float factor)
 {
     return std::min(255, int(float(component) * factor));
@@ -438,7 +433,7 @@ void CFixtureDrawer::DrawLiveColors(QPainter& painter, const QPoint& topLeft, fl
     const float factor = percentage >= 1 ? 100.0f / float(percentage) : 1.0f;
     for (int i = 0; i < m_beamCount; ++i) {
         const QColor& color = m_colors.at(i);
-        const QPen& pen = Flag(selection, i) ? SelectionPen() : OutlinePen();
+        const QPen& pen = IsBeamFlagSet(selection, i) ? SelectionPen() : OutlinePen();
         if (percentage >= 1) {
             DrawShape(symbol, i, pen,
                       QColor(DivideByPercentage(color.red(), factor), DivideByPercentage(color.green(), factor),
@@ -459,8 +454,8 @@ void CFixtureDrawer::DrawLiveOverlay(QPainter& painter, const QPoint& topLeft, f
     DrawLiveColors(painter, topLeft, scale, selection, percentage);
     CSymbolPainter symbol(painter, topLeft, scale);
     for (int i = 0; i < m_beamCount; ++i) {
-        if (Flag(overlay, i))
-            DrawShape(symbol, i, Flag(selection, i) ? SelectionPen() : OutlinePen(), overlayColor);
+        if (IsBeamFlagSet(overlay, i))
+            DrawShape(symbol, i, IsBeamFlagSet(selection, i) ? SelectionPen() : OutlinePen(), overlayColor);
     }
 }
 
@@ -475,7 +470,7 @@ void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float
     const QImage* picture = m_profile ? &m_profile->Icon() : nullptr;
     for (int i = 0; i < m_beamCount; ++i) {
         const QRect& cell = m_cells.at(i);
-        if (Flag(selection, i)) {
+        if (IsBeamFlagSet(selection, i)) {
             painter.fillRect(cell, QColor(250, 232, 151));
             painter.setPen(PictureFramePen());
             painter.setBrush(Qt::NoBrush);

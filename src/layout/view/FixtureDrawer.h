@@ -14,6 +14,13 @@ class QPainter;
 class QPen;
 class CSymbolPainter;
 
+// Flag `index` of a beam list; a flag past the list's end counts as unset,
+// as flags may be left short by a re-patch.
+inline bool IsBeamFlagSet(const QList<bool>& flags, int index)
+{
+    return index >= 0 && index < flags.size() && flags.at(index);
+}
+
 // Draws the symbol of one fixture: one cell per beam, each a filled shape
 // (rectangle, ellipse, octagon or triangle) with an ID or ID-and-address
 // label, or coloured from the live output. The geometry is built once per

@@ -151,7 +151,7 @@ void CFixtureItem::PaintSelectionColors(const QList<bool>& flags)
 {
     QList<QColor>& colors = m_drawer.BeamColors();
     for (int i = 0; i < colors.size(); ++i)
-        colors[i] = i < flags.size() && flags.at(i) ? kSelectedBeam : kUnselectedBeam;
+        colors[i] = IsBeamFlagSet(flags, i) ? kSelectedBeam : kUnselectedBeam;
 }
 
 void CFixtureItem::Draw(QPainter& painter, float scale)

@@ -8,15 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-bool Flag(const QList<bool>& flags, int index)
-{
-    return index >= 0 && index < flags.size() && flags.at(index);
-}
-
-} // namespace
-
 CMatrixItem::CMatrixItem(CFixtureMatrix* matrix)
     : CFixtureItem(matrix && matrix->MemberCount() > 0 ? matrix->Member(0) : nullptr, MatrixType)
 {
@@ -276,7 +267,7 @@ void CMatrixItem::SetToolMask(int member, int beam, bool on)
 
 bool CMatrixItem::ToolMask(int member, int beam) const
 {
-    return member >= 0 && member < m_toolMask.size() && Flag(m_toolMask.at(member), beam);
+    return member >= 0 && member < m_toolMask.size() && IsBeamFlagSet(m_toolMask.at(member), beam);
 }
 
 void CMatrixItem::SelectMemberBeams(int member)

@@ -154,6 +154,22 @@ private slots:
         QCOMPARE(rig.view.ToolTipAt(QPoint(90, 90)), QStringLiteral(""));
     }
 
+    void deletedItemsLeaveNoPointerBehind()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(30, 40));
+        CMatrixItem* matrixItem = rig.AddMatrix(rig.RgbProfile(), 2, 1, QPoint(60, 40));
+        CPatchedFixture* fixture = item->Fixture();
+        CFixtureMatrix* matrix = matrixItem->Matrix();
+        fixture->SetLayoutItem(item);
+        matrix->SetLayoutItem(matrixItem);
+        QCOMPARE(fixture->ItemPosition(), QPoint(30, 40));
+        rig.view.Reset();
+        QVERIFY(!fixture->LayoutItem());
+        QVERIFY(!matrix->LayoutItem());
+        QCOMPARE(fixture->ItemPosition(), QPoint(0, 0));
+    }
+
     void matrixItems()
     {
         CLayoutRig rig;

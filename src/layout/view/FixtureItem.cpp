@@ -66,6 +66,13 @@ CFixtureItem::CFixtureItem(int shapeType, int labelNumber, quint8 type)
     SetProfile(shapeType, labelNumber, nullptr, type);
 }
 
+CFixtureItem::~CFixtureItem()
+{
+    // Positions are stored from the item a fixture points to.
+    if (m_fixture && m_fixture->LayoutItem() == this)
+        m_fixture->SetLayoutItem(nullptr);
+}
+
 void CFixtureItem::SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, quint8 type)
 {
     m_type = type;

@@ -26,7 +26,8 @@ int EditedColorIntensity();
 
 // The item of one patched fixture in the 2-D layout view. Selection lives
 // in the fixture's beam flags; the item only caches whether it counts as
-// selected. The view owns its items.
+// selected. The view owns its items; an item goes before its fixture, and
+// takes the fixture's pointer back to it along.
 class CFixtureItem : public CLayoutItem
 {
 public:
@@ -37,7 +38,7 @@ public:
     CFixtureItem(CLibraryProfile* profile, quint8 type);
     // A plain shape of one beam, without profile.
     CFixtureItem(int shapeType, int labelNumber, quint8 type);
-    virtual ~CFixtureItem() = default;
+    virtual ~CFixtureItem();
     CFixtureItem(const CFixtureItem&) = delete;
     CFixtureItem& operator=(const CFixtureItem&) = delete;
 

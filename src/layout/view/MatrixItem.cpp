@@ -24,6 +24,12 @@ CMatrixItem::CMatrixItem(CLibraryProfile* profile)
 {
 }
 
+CMatrixItem::~CMatrixItem()
+{
+    if (m_matrix && m_matrix->LayoutItem() == this)
+        m_matrix->SetLayoutItem(nullptr);
+}
+
 void CMatrixItem::SetMatrix(CFixtureMatrix* matrix)
 {
     m_matrix = matrix;

@@ -14,6 +14,7 @@ public:
     explicit CMatrixItem(CFixtureMatrix* matrix);
     // Built from a library profile only, without matrix.
     explicit CMatrixItem(CLibraryProfile* profile);
+    ~CMatrixItem() override;
 
     // Also points the item and its drawer at the first member (none when
     // the matrix has none) and rebuilds the tool mask.

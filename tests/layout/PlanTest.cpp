@@ -131,6 +131,32 @@ private slots:
         QVERIFY(rig.host.modified);
     }
 
+    void partialRepaintMatchesTheWhole_data()
+    {
+        QTest::addColumn<float>("zoom");
+        QTest::addColumn<QRect>("part");
+        QTest::newRow("zoom 1") << 1.0f << QRect(35, 35, 40, 30);
+        QTest::newRow("zoom 0.3") << 0.3f << QRect(9, 9, 14, 14);
+        QTest::newRow("zoom 2.5") << 2.5f << QRect(95, 95, 60, 50);
+    }
+    void partialRepaintMatchesTheWhole()
+    {
+        QFETCH(float, zoom);
+        QFETCH(QRect, part);
+        CLayoutRig rig;
+        for (int i = 0; i < 12; ++i) {
+            CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(10 + (i % 4) * 21, 10 + (i / 4) * 21), 0, i * 3);
+            item->Fixture()->m_drawType = 2;
+            item->SetSelected(i % 3 == 0);
+            rig.SetOutput(item->Fixture(), {i * 20, 255 - i * 20, 90});
+        }
+        rig.view.SetZoom(zoom);
+        const QImage whole = rig.view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage piece(part.size(), QImage::Format_RGB32);
+        rig.view.render(&piece, QPoint(), QRegion(part));
+        QCOMPARE(piece, whole.copy(part));
+    }
+
     void rubberBandShowsTheSelectPicture()
     {
         CLayoutRig rig;

@@ -356,7 +356,7 @@ bool CFixturesView::RefreshLiveColors()
     return true;
 }
 
-void CFixturesView::paintEvent(QPaintEvent*)
+void CFixturesView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     if (m_background.isNull()) {
@@ -379,10 +379,20 @@ void CFixturesView::paintEvent(QPaintEvent*)
     if (m_cropped)
         painter.translate(-double(m_cropRect.left()) * m_zoom, -double(m_cropRect.top()) * m_zoom);
     painter.setPen(QPen(Qt::black));
-    for (CFixtureItem* item : qAsConst(m_fixtureItems))
-        item->Draw(painter, m_zoom);
-    for (CMatrixItem* item : qAsConst(m_matrixItems))
-        item->DrawMatrix(painter, m_zoom, m_toolDrag, m_toolColor);
+    // In the scroll area only part of a large plan is exposed: items
+    // outside it (with room for their frames) are not drawn at all.
+    const QRect exposed = event->rect();
+    QRect shown(ToModel(exposed.topLeft()), ToModel(exposed.bottomRight() + QPoint(1, 1)));
+    const int margin = 3 + int(4.0f / m_zoom);
+    shown.adjust(-margin, -margin, margin, margin);
+    for (CFixtureItem* item : qAsConst(m_fixtureItems)) {
+        if (item->m_rect.intersects(shown))
+            item->Draw(painter, m_zoom);
+    }
+    for (CMatrixItem* item : qAsConst(m_matrixItems)) {
+        if (item->m_rect.intersects(shown))
+            item->DrawMatrix(painter, m_zoom, m_toolDrag, m_toolColor);
+    }
     painter.restore();
 
     if (m_rubberBand) {

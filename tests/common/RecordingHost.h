@@ -17,6 +17,7 @@ public:
     bool modified = false;
     int outputMode = 0;
     int livePagesMode = 0;
+    CEffect* editedEffect = nullptr;
     bool startScenes = false;
     bool sendEditDmx = true;
     int universeCount = 4;
@@ -32,6 +33,8 @@ public:
     int timeLineSceneLines = 0;
 
     bool timeLine = false;
+
+    CEffect* EditedEffect() const override { return editedEffect; }
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }

@@ -97,7 +97,12 @@ CAddFixturesDlg::CAddFixturesDlg(CProject& project, int channelsPerUniverse, QWi
     OnTabChanged(0);
 }
 
-CAddFixturesDlg::~CAddFixturesDlg() = default;
+CAddFixturesDlg::~CAddFixturesDlg()
+{
+    // The pages go with the children: no page change may reach them then.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
 
 void CAddFixturesDlg::SetPrompts(std::unique_ptr<CSetupPrompts> prompts)
 {

@@ -60,9 +60,9 @@ CPatchTab::CPatchTab(CProject& project, int channelsPerUniverse, CAddFixturesDlg
 
 CPatchTab::~CPatchTab()
 {
-    // The grids hold previews of the selected profile: they go first.
-    qDeleteAll(m_grids);
-    m_grids.clear();
+    // Children torn down later must not call back into what is gone.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
     delete m_selectedProfile;
     qDeleteAll(m_blocks);
     qDeleteAll(m_matrixBlocks);

@@ -28,27 +28,21 @@ const int kOfferedTypes[] = {
 // The group entries have a name and picture of their own.
 void Describe(int type, QString& name, QString& icon)
 {
-    switch (type) {
-    case ChannelType::Red:
-        name = GetLangText(Txt::ChannelsRGB);
-        icon = kImages + QStringLiteral("Channels/RGB.png");
-        return;
-    case ChannelType::White:
-        name = GetLangText(Txt::ChannelsRGBW);
-        icon = kImages + QStringLiteral("Channels/RGBW.png");
-        return;
-    case ChannelType::Cyan:
-        name = GetLangText(Txt::ChannelsCMY);
-        icon = kImages + QStringLiteral("Channels/CMY.png");
-        return;
-    case ChannelType::Pan:
-        name = GetLangText(Txt::ChannelsPanTilt);
-        icon = kImages + QStringLiteral("Channels/XY.png");
-        return;
-    default:
-        name = GetChannelTypeName(type);
-        icon = GetChannelTypeIcon(type, kImages + QStringLiteral("Channels/"));
+    static const struct { int type; int caption; const char* icon; } groups[] = {
+        {ChannelType::Red, Txt::ChannelsRGB, "Channels/RGB.png"},
+        {ChannelType::White, Txt::ChannelsRGBW, "Channels/RGBW.png"},
+        {ChannelType::Cyan, Txt::ChannelsCMY, "Channels/CMY.png"},
+        {ChannelType::Pan, Txt::ChannelsPanTilt, "Channels/XY.png"},
+    };
+    for (const auto& group : groups) {
+        if (group.type == type) {
+            name = GetLangText(group.caption);
+            icon = kImages + QLatin1String(group.icon);
+            return;
+        }
     }
+    name = GetChannelTypeName(type);
+    icon = GetChannelTypeIcon(type, kImages + QStringLiteral("Channels/"));
 }
 
 } // namespace

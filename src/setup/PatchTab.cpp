@@ -40,6 +40,19 @@ namespace {
 const QString kPatchImages = QStringLiteral(":/Orvane/Images/Patch/");
 constexpr int kMaxNameLength = 64;
 
+// The smallest positive ID none of the records has.
+template <typename Record>
+int SmallestFreeId(const QList<Record*>& records)
+{
+    QSet<int> used;
+    for (const Record* record : records)
+        used.insert(record->m_id);
+    int id = 1;
+    while (used.contains(id))
+        ++id;
+    return id;
+}
+
 // The text before the last point: "Par.3" gives "Par".
 QString BaseName(const QString& name)
 {
@@ -244,24 +257,12 @@ void CPatchTab::SetMatrixBuilderFactory(MatrixBuilderFactory factory)
 
 int CPatchTab::NextFreeId() const
 {
-    QSet<int> used;
-    for (const CPatchBlock* block : m_blocks)
-        used.insert(block->m_id);
-    int id = 1;
-    while (used.contains(id))
-        ++id;
-    return id;
+    return SmallestFreeId(m_blocks);
 }
 
 int CPatchTab::NextFreeMatrixId() const
 {
-    QSet<int> used;
-    for (const CPatchMatrixBlock* matrix : m_matrixBlocks)
-        used.insert(matrix->m_id);
-    int id = 1;
-    while (used.contains(id))
-        ++id;
-    return id;
+    return SmallestFreeId(m_matrixBlocks);
 }
 
 void CPatchTab::SetIdAndName(CPatchBlock* block, const QString& base)
@@ -616,12 +617,10 @@ void CPatchTab::OnMatrix()
     matrix->m_id = NextFreeMatrixId();
     const int baseId = FirstFreeIdRange(matrix) - 1;
     for (int i = 0; i < builder->CellCount(); ++i) {
-        const QRect cell = builder->CellGridRect(i);
+        if (!IsPlaceableCell(*builder, i, n))
+            continue;
         const int cu = builder->CellUniverse(i);
         const int address = builder->CellAddress(i);
-        if (cell.left() > cell.right() || cell.top() > cell.bottom() || cu < 0 || cu >= m_universeCount ||
-            address < 0 || address + n > m_channelsPerUniverse)
-            continue;
         auto* block = new CPatchBlock(m_currentProfile, cu, address, matrix->m_id);
         block->m_id = baseId + builder->CellNumber(i);
         SetIdAndName(block, base);
@@ -633,6 +632,15 @@ void CPatchTab::OnMatrix()
     RefreshAll();
     m_countSpin->setValue(m_countSpin->minimum());
     RepaintGrids();
+}
+
+bool CPatchTab::IsPlaceableCell(const CMatrixBuilder& builder, int cell, int channelCount) const
+{
+    const QRect grid = builder.CellGridRect(cell);
+    const int universe = builder.CellUniverse(cell);
+    const int address = builder.CellAddress(cell);
+    return grid.left() <= grid.right() && grid.top() <= grid.bottom() && universe >= 0 &&
+           universe < m_universeCount && address >= 0 && address + channelCount <= m_channelsPerUniverse;
 }
 
 void CPatchTab::EditMatrix()
@@ -664,12 +672,10 @@ void CPatchTab::EditMatrix()
     const QString base = matrix->m_profile ? matrix->m_profile->GetBaseName() : QString();
     QList<CPatchBlock*> kept;
     for (int i = 0; i < builder->CellCount(); ++i) {
-        const QRect cell = builder->CellGridRect(i);
+        if (!IsPlaceableCell(*builder, i, n))
+            continue;
         const int cu = builder->CellUniverse(i);
         const int address = builder->CellAddress(i);
-        if (cell.left() > cell.right() || cell.top() > cell.bottom() || cu < 0 || cu >= m_universeCount ||
-            address < 0 || address + n > m_channelsPerUniverse)
-            continue;
         CPatchBlock* block = builder->CellBlock(i);
         const int index = block ? matrix->IndexOf(block) : -1;
         if (index >= 0) {

@@ -138,6 +138,8 @@ private:
     void BuildLayout();
     static bool IsRangeFree(const QList<CPatchBlock*>& blocks, int start, int count);
     CPatchMatrixBlock* FindMatrixBlock(int id) const;
+    // A cell of the builder with a fixture that lies inside the patch.
+    bool IsPlaceableCell(const CMatrixBuilder& builder, int cell, int channelCount) const;
     // A deleted block leaves the selection, its saved places and the clipboard.
     void Forget(CPatchBlock* block);
     void Deselect(CPatchBlock* block);

@@ -22,12 +22,18 @@ QPoint CellCenter(const CPatchWnd& grid, int channel)
     return grid.CellRect(channel).center();
 }
 
-void Drag(CPatchWnd& grid, const QPoint& from, const QPoint& to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// QTest moves the pointer without its buttons; a drag needs the button held.
+void MoveHeld(CPatchWnd& grid, const QPoint& to)
 {
-    QTest::mousePress(&grid, Qt::LeftButton, modifiers, from);
-    QMouseEvent move(QEvent::MouseMove, to, grid.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, modifiers);
+    QMouseEvent move(QEvent::MouseMove, to, grid.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&grid, &move);
-    QTest::mouseRelease(&grid, Qt::LeftButton, modifiers, to);
+}
+
+void Drag(CPatchWnd& grid, const QPoint& from, const QPoint& to)
+{
+    QTest::mousePress(&grid, Qt::LeftButton, Qt::NoModifier, from);
+    MoveHeld(grid, to);
+    QTest::mouseRelease(&grid, Qt::LeftButton, Qt::NoModifier, to);
 }
 
 // A drag of the list's current profile entered, moved and dropped at `pos`.
@@ -135,9 +141,7 @@ private slots:
         QTabBar* bar = rig.Tab().GridTabs()->tabBar();
         const QPoint overTab = grid.mapFromGlobal(bar->mapToGlobal(bar->tabRect(1).center()));
         QTest::mousePress(&grid, Qt::LeftButton, Qt::NoModifier, CellCenter(grid, 0));
-        QMouseEvent move(QEvent::MouseMove, overTab, grid.mapToGlobal(overTab), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&grid, &move);
+        MoveHeld(grid, overTab);
         QCOMPARE(block->m_universe, 1);
         QCOMPARE(rig.Tab().GridTabs()->currentIndex(), 1);
         QCOMPARE(rig.Tab().Grid(1)->Mode(), int(CPatchWnd::MoveMode));

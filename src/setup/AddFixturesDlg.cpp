@@ -219,7 +219,7 @@ bool CAddFixturesDlg::SaveProfile()
     const QString oldPath = m_editedProfile->m_path;
     if (!m_editedProfile->Save(path)) {
         m_editedProfile->m_path = oldPath;
-        ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::CannotSave));
+        ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::ProfileCannotSave));
         return false;
     }
     m_patchTab->SetCurrentProfile(QFileInfo(path).completeBaseName());

@@ -138,9 +138,9 @@ void CPatchTab::BuildLayout()
     auto* placeLayout = new QGridLayout(placeBox);
     placeLayout->addWidget(new QLabel(GetLangText(Txt::DmxUniverse), placeBox), 0, 0);
     placeLayout->addWidget(m_universeCombo, 0, 1);
-    placeLayout->addWidget(new QLabel(GetLangText(Txt::FirstDmxChannel), placeBox), 1, 0);
+    placeLayout->addWidget(new QLabel(GetLangText(Txt::PatchFirstChannel), placeBox), 1, 0);
     placeLayout->addWidget(m_firstChannelCombo, 1, 1);
-    placeLayout->addWidget(new QLabel(GetLangText(Txt::NumberOfFixtures), placeBox), 2, 0);
+    placeLayout->addWidget(new QLabel(GetLangText(Txt::PatchFixtureCount), placeBox), 2, 0);
     placeLayout->addWidget(m_countSpin, 2, 1);
     placeLayout->addWidget(m_matrixButton, 3, 0);
     placeLayout->addWidget(m_patchButton, 3, 1);
@@ -453,7 +453,7 @@ void CPatchTab::OnRadioCurrent()
 void CPatchTab::OnRadioList()
 {
     if (!m_selectedProfile) {
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::MustSelectProfile));
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchMustSelectProfile));
         SetListMode(false);
         return;
     }
@@ -574,7 +574,7 @@ void CPatchTab::OnPatch()
     for (int i = 0; i < count; ++i) {
         if (a + n > m_channelsPerUniverse) {
             if (u == m_universeCount - 1) {
-                ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::NotEnoughSpace));
+                ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::PatchNotEnoughSpace));
                 break;
             }
             ShowUniverse(++u);
@@ -582,7 +582,7 @@ void CPatchTab::OnPatch()
             a = 0;
         }
         if (!IsRangeFree(blocks, a, n)) {
-            ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::NotEnoughSpace));
+            ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::PatchNotEnoughSpace));
             break;
         }
         auto* block = new CPatchBlock(m_currentProfile, u, a % m_channelsPerUniverse, -1);

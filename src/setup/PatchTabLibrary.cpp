@@ -77,7 +77,7 @@ void CPatchTab::OnManufacturerChanged(int)
     m_folderCombo->clear();
     m_folderCombo->addItems(folder.entryList(dirs, QDir::Name | QDir::IgnoreCase));
     m_folderCombo->setCurrentIndex(-1);
-    m_folderLabel->setText((m_folder == kLibraryRoot ? GetLangText(Txt::Manufacturer)
+    m_folderLabel->setText((m_folder == kLibraryRoot ? GetLangText(Txt::PatchManufacturer)
                                                      : m_folder.mid(m_folder.lastIndexOf(QLatin1Char('/')) + 1)) +
                            QStringLiteral(" :"));
     m_updating = false;
@@ -162,11 +162,11 @@ void CPatchTab::OnImportProfile()
     if (!onItself) {
         if (targetInfo.exists() &&
             ShowHost().AskQuestion(GetLangText(Txt::ImportProfile),
-                                   GetLangText(Txt::AlreadyExistsOverwrite).arg(target)) != CShowHost::Yes)
+                                   GetLangText(Txt::ProfileAlreadyExists).arg(target)) != CShowHost::Yes)
             return;
         QString error;
         if (!CopyIntoLibrary(chosen, target, error)) {
-            ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::ImportFailed).arg(chosen, error));
+            ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::ProfileImportFailed).arg(chosen, error));
             return;
         }
     }
@@ -190,7 +190,7 @@ void CPatchTab::ImportProfileFromSelection()
         const CLibraryProfile* profile = block->m_profile;
         if (!first || !profile || profile->GetPath() != first->GetPath() ||
             profile->m_currentMode != first->m_currentMode) {
-            ShowHost().ShowInformation(GetLangText(Txt::ImportProfile), GetLangText(Txt::DifferentProfiles));
+            ShowHost().ShowInformation(GetLangText(Txt::ImportProfile), GetLangText(Txt::PatchDifferentProfiles));
             return;
         }
     }
@@ -214,7 +214,7 @@ void CPatchTab::UpdateSelectionProfiles()
     QList<CPatchMatrixBlock*> matrices;
     for (CPatchBlock* block : m_selection) {
         if (block->ChannelCount() != n) {
-            ShowHost().ShowInformation(GetLangText(Txt::UpdateProfiles), GetLangText(Txt::ChannelCountMismatch));
+            ShowHost().ShowInformation(GetLangText(Txt::PatchUpdateProfiles), GetLangText(Txt::PatchChannelMismatch));
             return;
         }
         if (!block->IsInMatrix()) {

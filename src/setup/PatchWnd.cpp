@@ -234,12 +234,12 @@ void CPatchWnd::ShowContextMenu(const CPatchBlock& block, const QPoint& globalPo
     menu.addAction(m_tab->ContextAction(6));
     menu.addSeparator();
     QAction* pan = menu.addAction(QIcon(QStringLiteral(":/Orvane/Images/Patch/InvPan.png")),
-                                  GetLangText(Txt::InvertPan));
+                                  GetLangText(Txt::PatchInvertPan));
     pan->setCheckable(true);
     pan->setChecked(block.m_invertPan);
     connect(pan, &QAction::triggered, this, &CPatchWnd::OnInvPan);
     QAction* tilt = menu.addAction(QIcon(QStringLiteral(":/Orvane/Images/Patch/InvTilt.png")),
-                                   GetLangText(Txt::InvertTilt));
+                                   GetLangText(Txt::PatchInvertTilt));
     tilt->setCheckable(true);
     tilt->setChecked(block.m_invertTilt);
     connect(tilt, &QAction::triggered, this, &CPatchWnd::OnInvTilt);
@@ -314,7 +314,7 @@ void CPatchWnd::EndMove()
         return;
     }
     if (!stopped->m_overlap)
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::AddressMaxExceeded));
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchAddressMax));
     m_tab->RevertMove(m_universe);
 }
 
@@ -392,7 +392,7 @@ void CPatchWnd::dropEvent(QDropEvent* event)
     }
     if (m_preview->m_start < 0 || m_preview->m_start >= m_channelCount) {
         DeletePreview();
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::AddressMaxExceeded));
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchAddressMax));
         update();
         return;
     }
@@ -409,7 +409,7 @@ void CPatchWnd::dropEvent(QDropEvent* event)
         DeletePreview();
     } else if (m_preview->m_start < 0 || m_preview->m_end >= m_channelCount) {
         DeletePreview();
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::AddressMaxExceeded));
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchAddressMax));
     } else {
         name = name.trimmed().left(kMaxBaseNameLength);
         m_tab->SetIdAndName(m_preview, name.isEmpty() ? profile->GetBaseName() : name);

@@ -49,7 +49,7 @@ CSetupPrompts::SaveAnswer CSetupPrompts::AskSaveChanges(QWidget* parent)
     const auto button = WithVideoHidden([&] {
         return QMessageBox::warning(
             parent, GetLangText(Txt::AppTitle),
-            QStringLiteral("%1 %2").arg(GetLangText(Txt::ProfileModified), GetLangText(Txt::SaveChangesQuestion)),
+            QStringLiteral("%1 %2").arg(GetLangText(Txt::ProfileModified), GetLangText(Txt::ProfileSaveChanges)),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     });
     if (button == QMessageBox::Save)

@@ -213,7 +213,7 @@ private slots:
 
     void listModePatchesOnlyProjectCopies()
     {
-        CSetupRig rig(2, {{QStringLiteral("Par.kvp"), 4}});
+        CSetupRig rig(2, {{QStringLiteral("Par.kvp"), 4}, {QStringLiteral("Wash.kvp"), 2}});
         rig.Tab().ProfileList()->setCurrentRow(0);
         QVERIFY(rig.Tab().IsListMode());
         rig.Patch(0, 1, 1);
@@ -227,8 +227,10 @@ private slots:
             QCOMPARE(block->m_name.section(QLatin1Char('.'), 0, 0), QStringLiteral("Par"));
         }
         QCOMPARE(rig.project.m_addedProfiles.size(), 1);
-        rig.Tab().ProfileList()->setCurrentRow(-1);
+        // The next selection deletes the tab's own profile; the blocks keep theirs.
+        rig.Tab().ProfileList()->setCurrentRow(1);
         QCOMPARE(rig.Tab().m_blocks.first()->ChannelCount(), 4);
+        QCOMPARE(rig.Tab().m_blocks.last()->ChannelCount(), 4);
     }
 
     void patchingKeepsTheModeOfALibraryProfile()

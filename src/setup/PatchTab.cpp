@@ -104,7 +104,7 @@ void CPatchTab::BuildLayout()
     importButton->setFixedWidth(30);
     m_folderLabel = new QLabel(listBox);
     m_folderCombo = new QComboBox(listBox);
-    m_folderCombo->setFixedWidth(150);
+    m_folderCombo->setMinimumWidth(150);
     m_profileList = new CProfilesList(listBox);
     auto* listLayout = new QGridLayout(listBox);
     auto* radioRow = new QHBoxLayout;
@@ -128,7 +128,7 @@ void CPatchTab::BuildLayout()
     m_countSpin->setRange(0, 0);
     for (QWidget* w : {static_cast<QWidget*>(m_universeCombo), static_cast<QWidget*>(m_firstChannelCombo),
                        static_cast<QWidget*>(m_countSpin)})
-        w->setFixedWidth(120);
+        w->setMinimumWidth(120);
     m_matrixButton = new QPushButton(GetLangText(Txt::Matrix), placeBox);
     m_patchButton = new QPushButton(GetLangText(Txt::PatchButton), placeBox);
     for (QPushButton* button : {m_matrixButton, m_patchButton}) {
@@ -147,7 +147,7 @@ void CPatchTab::BuildLayout()
 
     auto* left = new QVBoxLayout;
     for (QGroupBox* box : {currentBox, listBox, placeBox}) {
-        box->setFixedWidth(270);
+        box->setMinimumWidth(270); // wider where the captions need it
         left->addWidget(box);
     }
 

@@ -72,7 +72,7 @@ CAddFixturesDlg::CAddFixturesDlg(CProject& project, int channelsPerUniverse, QWi
     // it neither accepts nor rejects.
     auto* buttons = new QDialogButtonBox(Qt::Horizontal, this);
     QPushButton* ok = buttons->addButton(GetLangText(Txt::Ok), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(GetLangText(Txt::SetupCancel), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(GetLangText(Txt::Cancel), QDialogButtonBox::RejectRole);
     auto* sink = new QPushButton(buttons);
     sink->setFixedWidth(0);
     buttons->addButton(sink, QDialogButtonBox::HelpRole);

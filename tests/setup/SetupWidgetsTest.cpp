@@ -97,6 +97,15 @@ private slots:
         QCOMPARE(list.count(), expected.size());
     }
 
+    void everyPatchPictureIsShipped()
+    {
+        for (const char* name : {"Copy.png", "Paste.png", "Rename.png", "Remove.png", "Import.png",
+                                 "Update.png", "EditMatrix.png", "InvPan.png", "InvTilt.png", "XLR.png",
+                                 "DragProfile.png", "New.png", "Open.png", "Save.png", "DipSwitch/DipSwitch.png",
+                                 "DipSwitch/9Bit.png", "DipSwitch/10Bit.png"})
+            QVERIFY2(!QPixmap(QStringLiteral(":/Orvane/Images/Patch/") + QLatin1String(name)).isNull(), name);
+    }
+
     void payloadsRoundTripAndRefuseDamage()
     {
         const QString name = QStringLiteral("Lyre \u00e9t\u00e9 \u4e2d");

@@ -1,0 +1,149 @@
+#include "MediaFiles.h"
+#include "TestRegistry.h"
+
+#include "media/VideoPlayer.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(AVCodecID)
+
+class VideoPlayerTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString Video(const QString& name, const VideoSpec& spec)
+    {
+        const QString path = m_dir.filePath(name);
+        if (!QFile::exists(path) && !EncodeVideo(path, spec))
+            return QString();
+        return path;
+    }
+
+    static int ShownFrame(const CVideoPlayer& player) { return FrameOfPicture(player.CurrentFrame()); }
+
+private slots:
+    void containers_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<AVCodecID>("video");
+        QTest::addColumn<AVCodecID>("audio");
+        QTest::newRow("avi") << "a.avi" << AV_CODEC_ID_MPEG4 << AV_CODEC_ID_PCM_S16LE;
+        QTest::newRow("mkv") << "b.mkv" << AV_CODEC_ID_MPEG4 << AV_CODEC_ID_AAC;
+        // An MPEG program starts at 0.54 s: seeks must add that.
+        QTest::newRow("mpg") << "c.mpg" << AV_CODEC_ID_MPEG1VIDEO << AV_CODEC_ID_MP2;
+        QTest::newRow("video alone") << "d.avi" << AV_CODEC_ID_MPEG4 << AV_CODEC_ID_NONE;
+    }
+    void containers()
+    {
+        QFETCH(QString, name);
+        QFETCH(AVCodecID, video);
+        QFETCH(AVCodecID, audio);
+        VideoSpec spec;
+        spec.video = video;
+        spec.audio = audio;
+        const QString path = Video(name, spec);
+        QVERIFY(!path.isEmpty());
+        CVideoPlayer player;
+        QVERIFY(player.OpenFile(path, true));
+        QVERIFY(player.OpenFile(path, true));
+        QVERIFY2(qAbs(player.Duration() - 2000) <= 80, qPrintable(QString::number(player.Duration())));
+        QCOMPARE(player.FrameSize(), QSize(64, 48));
+        player.SetSound(true); // no device here: harmless
+
+        player.Pause();
+        player.Seek(1000);
+        QVERIFY2(qAbs(ShownFrame(player) - 25) <= 1, qPrintable(QString::number(ShownFrame(player))));
+        QCOMPARE(player.Position(), 1000);
+        player.Seek(0);
+        QCOMPARE(ShownFrame(player), 0);
+        player.Seek(1800);
+        QVERIFY2(qAbs(ShownFrame(player) - 45) <= 1, qPrintable(QString::number(ShownFrame(player))));
+
+        player.Stop();
+        QVERIFY(player.CurrentFrame().isNull());
+        QSignalSpy finished(&player, &CVideoPlayer::finished);
+        player.Play();
+        QTRY_VERIFY_WITH_TIMEOUT(!player.CurrentFrame().isNull(), 2000);
+        QVERIFY(ShownFrame(player) <= 5);
+        QVERIFY(finished.wait(5000));
+        QVERIFY(ShownFrame(player) >= 45);
+    }
+
+    // A width whose RGB rows are padded: the white band stays at the left of every row.
+    void paddedRowsAreNotSkewed()
+    {
+        VideoSpec spec;
+        spec.width = 66;
+        CVideoPlayer player;
+        QVERIFY(player.OpenFile(Video("wide.avi", spec), false));
+        player.Pause();
+        player.Seek(400);
+        const QImage& picture = player.CurrentFrame();
+        QCOMPARE(picture.size(), QSize(66, 48));
+        for (int y : {0, 24, 47}) {
+            QVERIFY2(qRed(picture.pixel(1, y)) > 200, qPrintable(QString::number(y)));
+            QVERIFY(qAbs(qRed(picture.pixel(40, y)) - FrameGrey(10)) < 12);
+        }
+    }
+
+    void shortVideoPlaysToItsEnd()
+    {
+        VideoSpec spec;
+        spec.frames = 12;
+        CVideoPlayer player;
+        QVERIFY(player.OpenFile(Video("short.avi", spec), true));
+        QSignalSpy finished(&player, &CVideoPlayer::finished);
+        player.Play();
+        QVERIFY(finished.wait(3000));
+        QVERIFY(ShownFrame(player) >= 10);
+        player.Stop();
+        QVERIFY(!player.IsPlaying());
+    }
+
+    void badFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray cut;
+        {
+            QFile avi(Video("full.avi", VideoSpec()));
+            QVERIFY(avi.open(QIODevice::ReadOnly));
+            cut = avi.read(avi.size() / 2);
+        }
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("text") << QByteArray("no video here\n").repeated(100);
+        QTest::newRow("sound only") << MakeWav({8000, 1, 16, false}, 8000, SquareOn(0, 100));
+        QTest::newRow("cut in half") << cut;
+    }
+    // A file cut short plays what it has; others are refused, and a second
+    // try with the same name opens it once it is good.
+    void badFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = m_dir.filePath("bad.avi");
+        QVERIFY(WriteTestFile(path, bytes));
+        CVideoPlayer player;
+        if (player.OpenFile(path, true)) {
+            QVERIFY(QByteArray(QTest::currentDataTag()) == "cut in half");
+            QSignalSpy finished(&player, &CVideoPlayer::finished);
+            player.Pause();
+            player.Seek(1900);
+            player.Play();
+            QVERIFY(finished.wait(3000));
+            return;
+        }
+        QVERIFY(!player.IsOpen());
+        player.Play();
+        player.Seek(500);
+        player.Stop();
+        QFile::remove(path);
+        QVERIFY(QFile::copy(Video("full.avi", VideoSpec()), path));
+        QVERIFY(player.OpenFile(path, true));
+    }
+};
+
+ORVANE_TEST(VideoPlayerTest)
+#include "VideoPlayerTest.moc"

@@ -148,6 +148,9 @@ private slots:
         QTest::newRow("empty") << QByteArray() << "empty.wav" << GetLangText(Txt::ErrorOpeningFile) << -1;
         QTest::newRow("zero rate") << zeroRate << "zero.wav" << GetLangText(Txt::ErrorOpeningFile) << -1;
         QTest::newRow("missing") << QByteArray() << "" << GetLangText(Txt::ErrorOpeningFile) << -1;
+        // Fewer samples a second than envelope values: nothing to average.
+        QTest::newRow("rate below values") << MakeWav({20, 1, 16, false}, 20, SquareOn(0, 100)) << "slow.wav"
+                                           << GetLangText(Txt::DecoderFailed) << 1000;
     }
     void badFiles()
     {
@@ -162,19 +165,30 @@ private slots:
         const Decoded d = Decode(decoder, path, true, 5000);
         QVERIFY(!d.ok);
         QCOMPARE(decoder.Message(), message);
+        QCOMPARE(d.maxLength, qMin(5000, duration < 0 ? 5000 : duration));
         QCOMPARE(decoder.GetMediaDuration(path), duration);
         QVERIFY(decoder.LeftValues().isEmpty());
     }
 
-    // A cut-off file decodes what it holds.
-    void truncatedFile()
+    void shortFiles_data()
     {
-        const QString path = Wav("cut.wav", {8000, 1, 16, false}, 8000, SquareOn(0, 100));
-        QFile file(path);
-        QVERIFY(file.resize(44 + 3200));
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("values");
+        QTest::newRow("cut short") << 8000 << 44 + 3200 << 5;
+        QTest::newRow("no samples") << 0 << 44 << 0;
+    }
+    // A file cut off, or empty of sound, decodes what it holds.
+    void shortFiles()
+    {
+        QFETCH(int, frames);
+        QFETCH(int, bytes);
+        QFETCH(int, values);
+        const QString path = Wav("cut.wav", {8000, 1, 16, false}, frames, SquareOn(0, 100));
+        QVERIFY(QFile::resize(path, bytes));
         CAudioFileDecoder decoder;
         QVERIFY(Decode(decoder, path, false).ok);
-        QCOMPARE(decoder.LeftValues().size(), 5);
+        QCOMPARE(decoder.LeftValues().size(), values);
         QVERIFY(AllEqual(decoder.LeftValues(), 100));
     }
 

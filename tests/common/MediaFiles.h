@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <QByteArray>
+#include <QDir>
 #include <QImage>
 #include <QSaveFile>
 #include <QString>
@@ -72,6 +73,13 @@ inline QByteArray MakeWav(const WavFormat& f, int frames, const SampleFn& sample
         }
     }
     return out;
+}
+
+// Writes a WAV file into a folder; its path, empty on failure.
+inline QString WriteWav(const QDir& dir, const QString& name, const WavFormat& format, int frames, const SampleFn& sample)
+{
+    const QString path = dir.filePath(name);
+    return WriteTestFile(path, MakeWav(format, frames, sample)) ? path : QString();
 }
 
 // A square wave of the given amplitude on one channel, the others silent.

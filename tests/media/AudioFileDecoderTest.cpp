@@ -40,10 +40,7 @@ class AudioFileDecoderTest : public QObject
 
     QString Wav(const QString& name, const WavFormat& format, int frames, const SampleFn& sample)
     {
-        const QString path = m_dir.filePath(name);
-        if (!WriteTestFile(path, MakeWav(format, frames, sample)))
-            return QString();
-        return path;
+        return WriteWav(QDir(m_dir.path()), name, format, frames, sample);
     }
 
 private slots:

@@ -18,10 +18,7 @@ class SoundThreadTest : public QObject
 
     QString Wav(const QString& name, const WavFormat& format, int frames)
     {
-        const QString path = m_dir.filePath(name);
-        if (!QFile::exists(path) && !WriteTestFile(path, MakeWav(format, frames, SquareOn(0, 1000))))
-            return QString();
-        return path;
+        return WriteWav(QDir(m_dir.path()), name, format, frames, SquareOn(0, 1000));
     }
 
 private slots:

@@ -9,36 +9,33 @@ CPcmBuffer::CPcmBuffer(QObject* parent)
 
 void CPcmBuffer::Append(const char* data, qint64 size)
 {
-    QMutexLocker lock(&m_mutex);
+    qint64 at = m_size.load(std::memory_order_relaxed);
     while (size > 0) {
-        if (m_blocks.empty() || m_blocks.back().size() == kBlockSize) {
-            m_blocks.emplace_back();
-            m_blocks.back().reserve(kBlockSize);
+        const size_t block = size_t(at / kBlockSize);
+        const int offset = int(at % kBlockSize);
+        if (block == m_blocks.size()) {
+            std::unique_ptr<char[]> fresh(new char[kBlockSize]);
+            QMutexLocker lock(&m_mutex);
+            m_blocks.push_back(std::move(fresh));
         }
-        QByteArray& block = m_blocks.back();
-        const int take = int(qMin<qint64>(size, kBlockSize - block.size()));
-        block.append(data, take);
+        const int take = int(qMin<qint64>(size, kBlockSize - offset));
+        std::memcpy(m_blocks[block].get() + offset, data, size_t(take));
         data += take;
         size -= take;
-        m_size += take;
+        at += take;
+        m_size.store(at, std::memory_order_release); // readers see the bytes before the size
     }
 }
 
 void CPcmBuffer::Clear()
 {
-    std::vector<QByteArray> old;
+    std::vector<std::unique_ptr<char[]>> old;
     {
         QMutexLocker lock(&m_mutex);
         old.swap(m_blocks);
-        m_size = 0;
+        m_size.store(0, std::memory_order_release);
     }
     // The blocks are freed outside the lock.
-}
-
-qint64 CPcmBuffer::size() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_size;
 }
 
 qint64 CPcmBuffer::bytesAvailable() const
@@ -49,13 +46,13 @@ qint64 CPcmBuffer::bytesAvailable() const
 qint64 CPcmBuffer::readData(char* data, qint64 maxSize)
 {
     QMutexLocker lock(&m_mutex);
+    const qint64 end = m_size.load(std::memory_order_acquire);
     qint64 at = pos();
     qint64 done = 0;
-    while (done < maxSize && at < m_size) {
-        const QByteArray& block = m_blocks[size_t(at / kBlockSize)];
+    while (done < maxSize && at < end) {
         const int offset = int(at % kBlockSize);
-        const int take = int(qMin<qint64>(maxSize - done, block.size() - offset));
-        std::memcpy(data + done, block.constData() + offset, size_t(take));
+        const int take = int(qMin(maxSize - done, qMin<qint64>(kBlockSize - offset, end - at)));
+        std::memcpy(data + done, m_blocks[size_t(at / kBlockSize)].get() + offset, size_t(take));
         done += take;
         at += take;
     }

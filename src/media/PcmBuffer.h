@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QByteArray>
 #include <QIODevice>
 #include <QMutex>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 // The decoded sound of a video, appended by the sound thread while the audio
-// output reads it on the GUI thread. Kept in fixed blocks, so an append never
-// copies what is already there and the lock is held for a short copy only.
+// output reads it on the GUI thread. Kept in fixed blocks: the writer fills
+// the bytes past the published size without a lock and takes the lock only
+// to add a block, so a reader is never held up by the decoding.
 class CPcmBuffer : public QIODevice
 {
     Q_OBJECT
@@ -15,12 +17,13 @@ class CPcmBuffer : public QIODevice
 public:
     explicit CPcmBuffer(QObject* parent = nullptr);
 
-    // Any thread.
+    // One writer at a time, never both at once: the sound thread while it
+    // runs, or any thread while it does not.
     void Append(const char* data, qint64 size);
     void Clear();
 
     bool isSequential() const override { return false; }
-    qint64 size() const override;
+    qint64 size() const override { return m_size.load(std::memory_order_acquire); }
     qint64 bytesAvailable() const override;
 
 protected:
@@ -30,7 +33,7 @@ protected:
 private:
     static constexpr int kBlockSize = 1 << 16;
 
-    mutable QMutex m_mutex;
-    std::vector<QByteArray> m_blocks;
-    qint64 m_size = 0;
+    QMutex m_mutex; // guards the list of blocks, not their bytes
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::atomic<qint64> m_size{0};
 };

@@ -62,7 +62,6 @@ void CSoundThread::Start(qint64 startMs, int run)
     Cancel();
     if (!m_opened)
         return;
-    m_pcm->Clear();
     m_startMs = qMax<qint64>(startMs, 0);
     m_run = run;
     m_cancel = false;
@@ -86,6 +85,7 @@ bool CSoundThread::Append(int samples, const char* data)
 void CSoundThread::run()
 {
     const int run = m_run;
+    m_pcm->Clear(); // here, so the GUI thread never waits for the old sound to be freed
     bool announced = false;
     auto announce = [&] {
         if (!announced && !m_cancel) {

@@ -29,8 +29,8 @@ public:
     int FileRate() const { return m_rate; }
     int ChunkMs() const { return m_chunkMs; }
 
-    // Ends the current run, clears the PCM and decodes from startMs; the
-    // run's first data (or its end without any) emits ready(run).
+    // Ends the current run and decodes from startMs into the cleared PCM;
+    // the run's first data (or its end without any) emits ready(run).
     void Start(qint64 startMs, int run);
     // Ends a run at its next packet; returns when the thread has stopped.
     void Cancel();

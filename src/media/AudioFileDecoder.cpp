@@ -18,13 +18,13 @@ int ClampToInt(qint64 v)
 
 bool CAudioFileDecoder::DecodeAudioFile(const QString& path, int valuesPerSecond, int& maxLength, int& duration)
 {
-    m_message = GetLangText(Txt::DecoderFailed);
+    m_message = GetLangText(Txt::MediaDecoderFailed);
     MediaOpenError openError;
     FormatPtr format = OpenMediaInput(path, &openError);
     if (!format) {
         duration = -1;
-        m_message = GetLangText(openError == MediaOpenError::StreamInfo ? Txt::ErrorFindingStreamInfo
-                                                                         : Txt::ErrorOpeningFile);
+        m_message = GetLangText(openError == MediaOpenError::StreamInfo ? Txt::MediaNoStreamInfo
+                                                                         : Txt::MediaOpenFailed);
         return false;
     }
     const qint64 known = MediaDurationMs(format.get());
@@ -34,13 +34,13 @@ bool CAudioFileDecoder::DecodeAudioFile(const QString& path, int valuesPerSecond
 
     const int stream = FirstStreamOf(format.get(), AVMEDIA_TYPE_AUDIO);
     if (stream < 0) {
-        m_message = GetLangText(Txt::NoAudioStream);
+        m_message = GetLangText(Txt::MediaNoAudioStream);
         return false;
     }
     DecoderError decoderError;
     CodecPtr codec = OpenStreamDecoder(format->streams[stream], &decoderError);
     if (!codec) {
-        m_message = GetLangText(decoderError == DecoderError::NotFound ? Txt::NoProperDecoder : Txt::CannotOpenDecoder);
+        m_message = GetLangText(decoderError == DecoderError::NotFound ? Txt::MediaNoDecoder : Txt::MediaDecoderNotOpened);
         return false;
     }
     m_channels = codec->ch_layout.nb_channels;
@@ -57,7 +57,7 @@ bool CAudioFileDecoder::DecodeAudioFile(const QString& path, int valuesPerSecond
     m_converter.SetOutput(0, 0);
     if (!Decode(format.get(), stream, codec.get()))
         return false;
-    m_message = GetLangText(Txt::DecoderSucceed);
+    m_message = GetLangText(Txt::MediaDecoded);
     return true;
 }
 
@@ -66,7 +66,7 @@ bool CAudioFileDecoder::Decode(AVFormatContext* format, int stream, AVCodecConte
     FramePtr frame(av_frame_alloc());
     PacketPtr packet(av_packet_alloc());
     if (!frame || !packet) {
-        m_message = GetLangText(Txt::ErrorAllocatingFrame);
+        m_message = GetLangText(Txt::MediaNoFrame);
         return false;
     }
     bool draining = false;

@@ -66,7 +66,7 @@ private slots:
         CAudioFileDecoder decoder;
         const Decoded d = Decode(decoder, path, true);
         QVERIFY(d.ok);
-        QCOMPARE(decoder.Message(), GetLangText(Txt::DecoderSucceed));
+        QCOMPARE(decoder.Message(), GetLangText(Txt::MediaDecoded));
         QCOMPARE(d.duration, 2000);
         QCOMPARE(d.maxLength, 2000);
         QVERIFY(decoder.IsStereo());
@@ -139,15 +139,15 @@ private slots:
         const QByteArray wav = MakeWav({8000, 1, 16, false}, 8000, SquareOn(0, 100));
         QByteArray zeroRate = wav;
         zeroRate.replace(24, 4, QByteArray(4, '\0'));
-        QTest::newRow("picture") << png << "picture.png" << GetLangText(Txt::NoAudioStream) << -1;
+        QTest::newRow("picture") << png << "picture.png" << GetLangText(Txt::MediaNoAudioStream) << -1;
         QTest::newRow("text named mp3") << QByteArray("just some words\n").repeated(40) << "text.mp3"
-                                        << GetLangText(Txt::ErrorOpeningFile) << -1;
-        QTest::newRow("empty") << QByteArray() << "empty.wav" << GetLangText(Txt::ErrorOpeningFile) << -1;
-        QTest::newRow("zero rate") << zeroRate << "zero.wav" << GetLangText(Txt::ErrorOpeningFile) << -1;
-        QTest::newRow("missing") << QByteArray() << "" << GetLangText(Txt::ErrorOpeningFile) << -1;
+                                        << GetLangText(Txt::MediaOpenFailed) << -1;
+        QTest::newRow("empty") << QByteArray() << "empty.wav" << GetLangText(Txt::MediaOpenFailed) << -1;
+        QTest::newRow("zero rate") << zeroRate << "zero.wav" << GetLangText(Txt::MediaOpenFailed) << -1;
+        QTest::newRow("missing") << QByteArray() << "" << GetLangText(Txt::MediaOpenFailed) << -1;
         // Fewer samples a second than envelope values: nothing to average.
         QTest::newRow("rate below values") << MakeWav({20, 1, 16, false}, 20, SquareOn(0, 100)) << "slow.wav"
-                                           << GetLangText(Txt::DecoderFailed) << 1000;
+                                           << GetLangText(Txt::MediaDecoderFailed) << 1000;
     }
     void badFiles()
     {

@@ -90,6 +90,33 @@ private slots:
         }
     }
 
+    void displayModes_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QPoint>("black");
+        QTest::addColumn<QPoint>("picture");
+        // A 64x48 frame in a 200x100 widget.
+        QTest::newRow("stretch") << int(CVideoPlayer::Stretch) << QPoint(-1, -1) << QPoint(20, 5);
+        QTest::newRow("adjust") << int(CVideoPlayer::Adjust) << QPoint(20, 50) << QPoint(100, 5);
+        QTest::newRow("centre") << int(CVideoPlayer::Centre) << QPoint(100, 20) << QPoint(100, 50);
+    }
+    void displayModes()
+    {
+        QFETCH(int, mode);
+        QFETCH(QPoint, black);
+        QFETCH(QPoint, picture);
+        CVideoPlayer player;
+        player.resize(200, 100);
+        QVERIFY(player.OpenFile(Video("d.avi", VideoSpec()), false));
+        player.SetDisplayMode(mode);
+        player.Pause();
+        player.Seek(1000);
+        const QImage shown = player.grab().toImage();
+        if (black.x() >= 0)
+            QCOMPARE(shown.pixel(black), qRgb(0, 0, 0));
+        QVERIFY(qAbs(qRed(shown.pixel(picture)) - FrameGrey(25)) < 12);
+    }
+
     void shortVideoPlaysToItsEnd()
     {
         VideoSpec spec;

@@ -38,9 +38,9 @@ public:
     bool IsPlaying() const { return m_playing; }
     bool IsPaused() const { return m_paused; }
     bool HasSound() const { return m_hasSound; }
-    int Duration() const { return m_durationMs; }
+    int Duration() const { return m_durationMs; } // ms
     QSize FrameSize() const { return QSize(m_width, m_height); }
-    int Position() const { return int(m_elapsed); }
+    int Position() const { return int(m_elapsed); } // ms
     // The last shown frame; null after Stop and before the first frame.
     const QImage& CurrentFrame() const { return m_picture; }
 

@@ -127,7 +127,7 @@ int main(int argc, char** argv)
             return (c ? 4000.0 : 9000.0) * std::sin(i * 0.031);
         })))
         return 1;
-    VideoSpec aac;
+    VideoRecipe aac;
     aac.video = AV_CODEC_ID_NONE;
     aac.audio = AV_CODEC_ID_AAC;
     aac.frames = 25 * 300;

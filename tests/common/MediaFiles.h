@@ -88,7 +88,7 @@ inline SampleFn SquareOn(int channel, double amplitude)
     return [=](int i, int c) { return c == channel ? ((i / 50) % 2 ? -amplitude : amplitude) : 0.0; };
 }
 
-struct VideoSpec {
+struct VideoRecipe {
     AVCodecID video = AV_CODEC_ID_MPEG4; // AV_CODEC_ID_NONE: sound only
     AVCodecID audio = AV_CODEC_ID_NONE;
     int width = 64;
@@ -205,7 +205,7 @@ inline bool AudioFrame(Track& t)
 } // namespace MediaFilesDetail
 
 // Encodes a test video; the container follows the file's suffix.
-inline bool EncodeVideo(const QString& path, const VideoSpec& spec)
+inline bool EncodeVideo(const QString& path, const VideoRecipe& recipe)
 {
     using namespace MediaFilesDetail;
     const QByteArray name = path.toUtf8();
@@ -215,10 +215,10 @@ inline bool EncodeVideo(const QString& path, const VideoSpec& spec)
     bool ok = true;
     {
         Track video, audio;
-        if (spec.video != AV_CODEC_ID_NONE)
-            ok = Open(out, video, spec.video, [&](AVCodecContext* c) {
-                c->width = spec.width;
-                c->height = spec.height;
+        if (recipe.video != AV_CODEC_ID_NONE)
+            ok = Open(out, video, recipe.video, [&](AVCodecContext* c) {
+                c->width = recipe.width;
+                c->height = recipe.height;
                 c->time_base = AVRational{1, 25};
                 c->framerate = AVRational{25, 1};
                 c->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -226,24 +226,24 @@ inline bool EncodeVideo(const QString& path, const VideoSpec& spec)
                 c->flags |= AV_CODEC_FLAG_QSCALE;
                 c->global_quality = FF_QP2LAMBDA * 2;
             });
-        if (ok && spec.audio != AV_CODEC_ID_NONE)
-            ok = Open(out, audio, spec.audio, [&](AVCodecContext* c) {
-                const AVCodec* codec = avcodec_find_encoder(spec.audio);
+        if (ok && recipe.audio != AV_CODEC_ID_NONE)
+            ok = Open(out, audio, recipe.audio, [&](AVCodecContext* c) {
+                const AVCodec* codec = avcodec_find_encoder(recipe.audio);
                 c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-                c->sample_rate = spec.audioRate;
+                c->sample_rate = recipe.audioRate;
                 av_channel_layout_default(&c->ch_layout, 2);
                 c->bit_rate = 128000;
-                c->time_base = AVRational{1, spec.audioRate};
+                c->time_base = AVRational{1, recipe.audioRate};
             });
         ok = ok && avio_open(&out->pb, name.constData(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(out, nullptr) >= 0;
-        const int64_t audioEnd = int64_t(spec.frames) * spec.audioRate / 25;
+        const int64_t audioEnd = int64_t(recipe.frames) * recipe.audioRate / 25;
         int written = 0;
         while (ok) {
-            const bool videoDue = video.codec && written < spec.frames;
+            const bool videoDue = video.codec && written < recipe.frames;
             const bool audioDue = audio.codec && audio.next < audioEnd;
             if (!videoDue && !audioDue)
                 break;
-            const bool takeVideo = videoDue && (!audioDue || written * int64_t(spec.audioRate) <= audio.next * 25);
+            const bool takeVideo = videoDue && (!audioDue || written * int64_t(recipe.audioRate) <= audio.next * 25);
             if (takeVideo)
                 ok = VideoFrame(video, written++) && Drain(out, video, video.frame);
             else

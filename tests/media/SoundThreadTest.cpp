@@ -28,7 +28,7 @@ private slots:
         QTest::addColumn<int>("bytes");
         QTest::addColumn<int>("slack");
         QTest::addColumn<int>("fromOneSecond");
-        VideoSpec aac;
+        VideoRecipe aac;
         aac.video = AV_CODEC_ID_NONE;
         aac.audio = AV_CODEC_ID_AAC;
         const QString mkv = m_dir.filePath("sound.mkv");

@@ -15,10 +15,10 @@ class VideoPlayerTest : public QObject
 
     QTemporaryDir m_dir;
 
-    QString Video(const QString& name, const VideoSpec& spec)
+    QString Video(const QString& name, const VideoRecipe& recipe)
     {
         const QString path = m_dir.filePath(name);
-        if (!QFile::exists(path) && !EncodeVideo(path, spec))
+        if (!QFile::exists(path) && !EncodeVideo(path, recipe))
             return QString();
         return path;
     }
@@ -42,10 +42,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(AVCodecID, video);
         QFETCH(AVCodecID, audio);
-        VideoSpec spec;
-        spec.video = video;
-        spec.audio = audio;
-        const QString path = Video(name, spec);
+        VideoRecipe recipe;
+        recipe.video = video;
+        recipe.audio = audio;
+        const QString path = Video(name, recipe);
         QVERIFY(!path.isEmpty());
         CVideoPlayer player;
         QVERIFY(player.OpenFile(path, true));
@@ -76,10 +76,10 @@ private slots:
     // A width whose RGB rows are padded: the white band stays at the left of every row.
     void paddedRowsAreNotSkewed()
     {
-        VideoSpec spec;
-        spec.width = 66;
+        VideoRecipe recipe;
+        recipe.width = 66;
         CVideoPlayer player;
-        QVERIFY(player.OpenFile(Video("wide.avi", spec), false));
+        QVERIFY(player.OpenFile(Video("wide.avi", recipe), false));
         player.Pause();
         player.Seek(400);
         const QImage& picture = player.CurrentFrame();
@@ -107,7 +107,7 @@ private slots:
         QFETCH(QPoint, picture);
         CVideoPlayer player;
         player.resize(200, 100);
-        QVERIFY(player.OpenFile(Video("d.avi", VideoSpec()), false));
+        QVERIFY(player.OpenFile(Video("d.avi", VideoRecipe()), false));
         player.SetDisplayMode(mode);
         player.Pause();
         player.Seek(1000);
@@ -119,10 +119,10 @@ private slots:
 
     void shortVideoPlaysToItsEnd()
     {
-        VideoSpec spec;
-        spec.frames = 12;
+        VideoRecipe recipe;
+        recipe.frames = 12;
         CVideoPlayer player;
-        QVERIFY(player.OpenFile(Video("short.avi", spec), true));
+        QVERIFY(player.OpenFile(Video("short.avi", recipe), true));
         QSignalSpy finished(&player, &CVideoPlayer::finished);
         player.Play();
         QVERIFY(finished.wait(3000));
@@ -136,7 +136,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QByteArray full;
         {
-            QFile avi(Video("full.avi", VideoSpec()));
+            QFile avi(Video("full.avi", VideoRecipe()));
             QVERIFY(avi.open(QIODevice::ReadOnly));
             full = avi.readAll();
         }
@@ -171,7 +171,7 @@ private slots:
         player.Seek(500);
         player.Stop();
         QFile::remove(path);
-        QVERIFY(QFile::copy(Video("full.avi", VideoSpec()), path));
+        QVERIFY(QFile::copy(Video("full.avi", VideoRecipe()), path));
         QVERIFY(player.OpenFile(path, true));
     }
 };

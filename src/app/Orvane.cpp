@@ -18,6 +18,7 @@
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
+#include "media/SystemMusicPlayer.h"
 #include "model/Triggers.h"
 #include "panels/PresetsWnd.h"
 #include "widgets/PresetModeCtrl.h"
@@ -32,7 +33,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QMediaPlayer>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -955,24 +955,24 @@ void Orvane::OnOutputOn(bool on)
 void Orvane::PlaySceneSound(const QString& path, int volume)
 {
     if (!m_sceneSound)
-        m_sceneSound = new QMediaPlayer(this);
-    m_sceneSound->stop();
-    m_sceneSound->setMedia(QUrl::fromLocalFile(path));
-    m_sceneSound->setVolume(qBound(0, volume, 100));
-    m_sceneSound->play();
+        m_sceneSound = m_makeMusicPlayer ? m_makeMusicPlayer(this) : new CSystemMusicPlayer(this);
+    m_sceneSound->Stop();
+    m_sceneSound->SetFile(path);
+    m_sceneSound->SetVolume(qBound(0, volume, 100));
+    m_sceneSound->Play();
 }
 
 void Orvane::StopSceneSound()
 {
     if (m_sceneSound)
-        m_sceneSound->stop();
+        m_sceneSound->Stop();
 }
 
 void Orvane::SetSceneSoundVolume(int volume)
 {
     // The volume is the project's: a player made later starts with it.
     if (m_sceneSound)
-        m_sceneSound->setVolume(qBound(0, volume, 100));
+        m_sceneSound->SetVolume(qBound(0, volume, 100));
 }
 
 void Orvane::OnReleaseScenes()

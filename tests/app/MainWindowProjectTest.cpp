@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
 
 #include "widgets/PresetModeCtrl.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -392,21 +392,21 @@ private slots:
         scene->m_sound = sound;
 
         // The volume set before any sound played is the one the first takes.
+        rig.window->SetMusicPlayerMaker([](QObject* parent) { return new CFakeMusicPlayer(parent); });
         project.SetVolume(40);
         QCOMPARE(rig.window->SceneSoundPlayer(), nullptr);
         QVERIFY(project.m_firstPage->PlayScene(scene));
-        QMediaPlayer* player = rig.window->SceneSoundPlayer();
+        auto* player = static_cast<CFakeMusicPlayer*>(rig.window->SceneSoundPlayer());
         QVERIFY(player);
-        QCOMPARE(player->media().request().url(), QUrl::fromLocalFile(sound));
-        QCOMPARE(player->volume(), 40);
-        QCOMPARE(player->state(), QMediaPlayer::PlayingState);
+        QCOMPARE(player->calls, QStringList({"stop", "file " + sound, "volume 40", "play"}));
+        QCOMPARE(player->GetState(), CMusicPlayer::PlayingState);
 
         project.SetVolume(75);
-        QCOMPARE(player->volume(), 75);
+        QCOMPARE(player->calls.last(), QStringLiteral("volume 75"));
 
         // File New stops the sound of the scene it deletes.
         rig.window->OnFileNew();
-        QCOMPARE(player->state(), QMediaPlayer::StoppedState);
+        QCOMPARE(player->GetState(), CMusicPlayer::StoppedState);
         QCOMPARE(project.m_soundScene, nullptr);
     }
 };

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
 #include "app/AppOptions.h"
@@ -14,6 +15,12 @@ QString WriteFile(const QString& path, const QByteArray& bytes)
         return QString();
     file.write(bytes);
     return path;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -224,6 +231,17 @@ private slots:
         QDir(m_dir.path()).mkdir(QStringLiteral("folder.ini"));
         QVERIFY(!options.Save(Path("folder.ini"), &error));
         QVERIFY(QFileInfo(Path("folder.ini")).isDir());
+        // On a full disk the few hundred bytes fail at the flush and the old file stays.
+        options.m_nbUniverses = 3;
+        QVERIFY(options.Save(Path("full.ini")));
+        const QByteArray before = ReadAll(Path("full.ini"));
+        options.m_nbUniverses = 5;
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!options.Save(Path("full.ini"), &error));
+        }
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ReadAll(Path("full.ini")), before);
     }
 
     void theSystemLanguageChoosesTheTable_data()

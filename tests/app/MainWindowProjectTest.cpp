@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
 #include "RawChannelScene.h"
@@ -339,6 +340,25 @@ private slots:
         QFile file(existing);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("previous"));
+        file.close();
+
+        // On a full disk even a show of a few hundred bytes fails and says why.
+        const QString small = rig.WriteFile(QStringLiteral("small.kv3"), "previous");
+        text.clear();
+        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!rig.window->SaveProject(small));
+        }
+        QVERIFY(text.contains(QStringLiteral("small.kv3")));
+        QVERIFY(text.count(QLatin1Char('\n')) >= 1);
+        QVERIFY(rig.window->IsModified());
+        QFile smallFile(small);
+        QVERIFY(smallFile.open(QIODevice::ReadOnly));
+        QCOMPARE(smallFile.readAll(), QByteArray("previous"));
 
         // An import that fails leaves the open project as it was.
         QVERIFY(!rig.window->ImportProject(existing));

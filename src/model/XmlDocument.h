@@ -45,7 +45,7 @@ public:
     // No show nests deeper or holds more; past these a file is refused
     // before a tree is built (deep nesting would exhaust the parser's stack).
     static constexpr int kMaxDepth = 64;
-    static constexpr int kMaxNodes = 4 * 1000 * 1000; // elements and attributes
+    static constexpr int kMaxNodes = 1000 * 1000; // elements and attributes
 
     CXmlDocument() = default;
 

@@ -1,3 +1,4 @@
+#include "../model/FileBytes.h"
 #include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
@@ -15,12 +16,6 @@ QString WriteFile(const QString& path, const QByteArray& bytes)
         return QString();
     file.write(bytes);
     return path;
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -234,14 +229,14 @@ private slots:
         // On a full disk the few hundred bytes fail at the flush and the old file stays.
         options.m_nbUniverses = 3;
         QVERIFY(options.Save(Path("full.ini")));
-        const QByteArray before = ReadAll(Path("full.ini"));
+        const QByteArray before = ReadBytes(Path("full.ini"));
         options.m_nbUniverses = 5;
         {
             CFileSizeLimit limit(16);
             QVERIFY(!options.Save(Path("full.ini"), &error));
         }
         QVERIFY(!error.isEmpty());
-        QCOMPARE(ReadAll(Path("full.ini")), before);
+        QCOMPARE(ReadBytes(Path("full.ini")), before);
     }
 
     void theSystemLanguageChoosesTheTable_data()

@@ -478,21 +478,16 @@ private slots:
         doc.CurrentElement().appendChild(doc.m_document.createTextNode(tricky));
         QCOMPARE(doc.ToBytes(), doc.m_document.toByteArray(1));
 
-        // Many attributes set in opposite orders give the same bytes, in name order.
-        QByteArray previous;
-        for (bool reversed : {false, true}) {
-            CXmlDocument many;
-            many.NewDocument();
-            for (int i = 0; i < 40; ++i) {
-                const int n = reversed ? 39 - i : i;
-                many.SetAttrInt(QStringLiteral("A%1").arg(n, 2, 10, QLatin1Char('0')), n);
-            }
-            const QByteArray bytes = many.ToBytes();
-            QVERIFY(bytes.indexOf("A00=") < bytes.indexOf("A01=") && bytes.indexOf("A38=") < bytes.indexOf("A39="));
-            if (!previous.isEmpty())
-                QCOMPARE(bytes, previous);
-            previous = bytes;
+        // Attributes set in opposite orders give the same bytes, in name order.
+        CXmlDocument up, down;
+        up.NewDocument();
+        down.NewDocument();
+        for (int i = 0; i < 40; ++i) {
+            up.SetAttrInt(QStringLiteral("A%1").arg(i, 2, 10, QLatin1Char('0')), i);
+            down.SetAttrInt(QStringLiteral("A%1").arg(39 - i, 2, 10, QLatin1Char('0')), 39 - i);
         }
+        QCOMPARE(up.ToBytes(), down.ToBytes());
+        QVERIFY(up.ToBytes().indexOf("A00=") < up.ToBytes().indexOf("A01=") && up.ToBytes().indexOf("A38=") < up.ToBytes().indexOf("A39="));
     }
 
     void maintenanceCopies()

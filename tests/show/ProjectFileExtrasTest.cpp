@@ -654,13 +654,10 @@ private slots:
             "</ZKTimeBlocks></ZKTimeLine><ZKTimeMarkers><ZKTimeMarker ZKTMTime=\"700\"/></ZKTimeMarkers>"
             "</ZKTimeLines>"));
         QVERIFY(project.OpenProject(file));
-        QCOMPARE(project.m_timeLine.m_lines.size(), 1);
-        QCOMPARE(project.m_timeLine.m_lines[0]->m_name, QStringLiteral("New"));
         QCOMPARE(project.m_timeLine.m_markers.size(), 1);
-        QCOMPARE(project.m_timeLine.m_length, 5000);
         CProjectFileV3 doc;
         const QString section = Canonical(Child(Written(project, doc), "ZKTimeLines"));
-        QVERIFY(section.contains(QStringLiteral("ZKTBStart=40")));
+        QVERIFY(section.contains(QStringLiteral("ZKTBStart=40")) && section.contains(QStringLiteral("ZKTLen=5000")));
         QVERIFY(!SaveAndOpen(project).isEmpty());
         CProjectFileV3 again;
         QCOMPARE(Canonical(Child(Written(project, again), "ZKTimeLines")), section);
@@ -675,7 +672,6 @@ private slots:
 
         // A failed open ends in a new show with a new timeline.
         QVERIFY(!project.OpenProject(m_dir.filePath(QStringLiteral("missing.kv3"))));
-        QVERIFY(project.m_timeLine.m_lines.isEmpty());
         QCOMPARE(project.m_timeLine.m_length, int(CTimeLineData::kNewLengthMs));
     }
 

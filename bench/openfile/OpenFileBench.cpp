@@ -4,6 +4,7 @@
 // it in Release:
 //   cmake --build <dir> --target bench_openfile && <dir>/bench/bench_openfile FILE...
 
+#include "model/Language.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 
@@ -15,15 +16,24 @@
 #include <chrono>
 #include <cstdio>
 
+// Prints the reason a file is refused.
+class CPrintingHost : public CShowHost
+{
+public:
+    void ShowSplashMessage(const QString& text) override { std::printf("  %s\n", qPrintable(text)); }
+};
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    CShowHost host;
+    SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+    SetLanguage(0);
+    CPrintingHost host;
     SetShowHost(&host);
     for (const QString& path : app.arguments().mid(1)) {
         CProject project;
-        project.NewProject(4);
+        project.NewProject(64); // as many universes as any show here patches
         const auto start = std::chrono::steady_clock::now();
         const bool opened = project.OpenProject(path);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -10,7 +10,6 @@
 
 #include <QFileInfo>
 
-
 namespace {
 
 // The page a project without pages gets; saved data, not a caption.

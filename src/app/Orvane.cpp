@@ -21,6 +21,7 @@
 #include "media/SystemMusicPlayer.h"
 #include "model/Triggers.h"
 #include "panels/PresetsWnd.h"
+#include "widgets/FitMessage.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -95,6 +96,9 @@ bool IsCurrentFormat(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
 }
+
+// The splash draws its message this far in from both sides.
+constexpr int kSplashMargin = 5;
 
 QPixmap SplashPicture()
 {
@@ -1096,10 +1100,14 @@ void Orvane::UpdateReleaseLive()
 
 void Orvane::ShowSplashMessage(const QString& text)
 {
+    // Above the main window, which comes up maximised behind it, so that a
+    // load error is seen; a long message wraps and a long path loses its middle.
     if (!m_splash)
-        m_splash = std::make_unique<QSplashScreen>(SplashPicture());
+        m_splash = std::make_unique<QSplashScreen>(SplashPicture(), Qt::WindowStaysOnTopHint);
     m_splash->show();
-    m_splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, QColor(60, 60, 60));
+    const int width = m_splash->width() - 2 * kSplashMargin;
+    m_splash->showMessage(FitMessage(text, m_splash->fontMetrics(), width),
+                          Qt::AlignBottom | Qt::AlignHCenter | Qt::TextWordWrap, QColor(60, 60, 60));
     QCoreApplication::processEvents();
 }
 
@@ -1125,6 +1133,11 @@ void Orvane::WaitAfterLoadError()
 {
     // The error stays on the splash screen long enough to be read.
     QThread::msleep(ulong(qMax(0, m_setup.loadErrorWaitMs)));
+}
+
+void Orvane::EffectTooLarge()
+{
+    ::ShowInformation(this, GetLangText(Txt::Warning), GetLangText(Txt::EffectTooLarge));
 }
 
 void Orvane::SuspendVideoWindow()

@@ -127,6 +127,7 @@ public:
     int AskQuestion(const QString& title, const QString& text) override;
     void ShowInformation(const QString& title, const QString& text) override;
     void WaitAfterLoadError() override;
+    void EffectTooLarge() override;
     void SuspendVideoWindow() override;
     void ResumeVideoWindow() override;
     bool ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage) override;

@@ -1,3 +1,5 @@
+#include "../model/FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
 #include "FakeMusicPlayer.h"
@@ -339,6 +341,19 @@ private slots:
         QFile file(existing);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("previous"));
+
+        // On a full disk even a show of a few hundred bytes fails and says why.
+        const QString small = rig.WriteFile(QStringLiteral("small.kv3"), "previous");
+        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!rig.window->SaveProject(small));
+        }
+        QVERIFY(text.contains(QStringLiteral("small.kv3'.\n")) && rig.window->IsModified());
+        QCOMPARE(ReadBytes(small), QByteArray("previous"));
 
         // An import that fails leaves the open project as it was.
         QVERIFY(!rig.window->ImportProject(existing));

@@ -152,6 +152,8 @@ CSceneStep::CSceneStep(CScene* scene, const CSceneStep& source, CEffect* effect)
 CSceneStep::~CSceneStep()
 {
     qDeleteAll(m_entries);
+    // A step made later at the same address must not pass for this one.
+    RenderedContentChanged();
 }
 
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const

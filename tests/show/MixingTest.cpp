@@ -265,6 +265,39 @@ private slots:
             QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("tick %1, %2").arg(tick).arg(difference)));
         }
     }
+
+    // Steady playing, with another scene open in the editor or not, changes
+    // nothing a kept render depends on.
+    void ticksKeepTheRenders_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("playing") << false;
+        QTest::newRow("editing") << true;
+    }
+    void ticksKeepTheRenders()
+    {
+        QFETCH(bool, editing);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CScene* edited = project.m_firstPage->m_scenes.takeLast();
+        for (CScene* scene : project.m_firstPage->m_scenes) {
+            scene->m_playMode = ReleaseNone;
+            scene->m_loopCount = 0;
+            project.m_firstPage->PlayScene(scene);
+        }
+        project.m_firstPage->m_scenes << edited;
+        if (editing)
+            project.m_editedScene = edited;
+        project.Tick(25);
+        project.MergeOutput();
+        const quint64 generation = RenderGeneration();
+        for (int tick = 0; tick < 40; ++tick) {
+            project.Tick(25);
+            project.MergeOutput();
+        }
+        QCOMPARE(RenderGeneration(), generation);
+    }
 };
 
 ORVANE_TEST(MixingTest)

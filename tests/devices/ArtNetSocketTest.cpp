@@ -104,26 +104,14 @@ private slots:
         QVERIFY(Receive(polled, 1, 200).isEmpty());
         QCOMPARE(manager.SendUniverses(0, Out()), 0);
         QCOMPARE(manager.SendUniverses(2, Out()), 1);
-    }
+        QCOMPARE(Receive(node, 1).size(), 1);
 
-    void aRefreshedNodeGetsItsNewPorts()
-    {
-        QUdpSocket polled;
-        QUdpSocket node;
-        QVERIFY(Bind(polled, kPolledNode));
-        QVERIFY(Bind(node, kNodeAddress));
-        CArtNetManager manager;
-        Discover(manager, polled, {0});
+        // Re-patched, the node gets its new ports from its next reply on;
+        // port 1 had no packet yet, so its count starts at 1.
+        polled.writeDatagram(PollReply(kNodeAddress, {1}), kController, 6454);
+        QTRY_COMPARE(manager.NodeList().Nodes().value(0).outputs, QVector<quint16>({1}));
         QCOMPARE(manager.SendUniverses(3, Out()), 1);
-        QCOMPARE(Receive(node, 1).value(0), ArtNet::EncodeDmx(0, 1, m_universes[0].data()));
-
-        polled.writeDatagram(PollReply(kNodeAddress, {1, 2}), kController, 6454);
-        QTRY_COMPARE(manager.NodeList().Nodes().value(0).outputs, QVector<quint16>({1, 2}));
-        QCOMPARE(manager.SendUniverses(3, Out()), 2);
-        const QVector<QByteArray> packets = Receive(node, 2);
-        QCOMPARE(packets.size(), 2);
-        QCOMPARE(packets[0], ArtNet::EncodeDmx(1, 1, m_universes[1].data()));
-        QCOMPARE(packets[1], ArtNet::EncodeDmx(2, 1, m_universes[2].data()));
+        QCOMPARE(Receive(node, 1).value(0), ArtNet::EncodeDmx(1, 1, m_universes[1].data()));
     }
 
     // Datagrams of these sizes go out in one batch; a datagram too large

@@ -36,7 +36,8 @@ CPage::CPage(CProject& project, const QString& name)
     : m_name(name),
       m_project(project),
       m_scratch(project.UniverseCount()),
-      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0)
+      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0),
+      m_probe(project.UniverseCount())
 {
 }
 
@@ -691,13 +692,15 @@ void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer
 
 const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target)
 {
-    // The edited scene changes under the editor's hands, and a render into
-    // the scratch is what a dynamic crossfade reads next.
+    // The edited scene changes under the editor's hands, a running copy of
+    // an effect scene trades fixtures with the others while it plays, and a
+    // render into the scratch is what a dynamic crossfade reads next.
     const CScene* scene = entry->Scene();
-    if (!m_keepRenders || !scene || scene == m_project.m_editedScene || &target == &m_scratch)
+    if (!m_keepRenders || !scene || scene->IsEffectScene() || scene == m_project.m_editedScene
+        || &target == &m_scratch)
         return nullptr;
     CRenderedStep& rendered = entry->Rendered();
-    if (rendered.IsCurrent(step, *scene) || rendered.Render(*step, *scene, m_scratch))
+    if (rendered.IsCurrent(step, *scene) || rendered.Render(*step, *scene, m_probe))
         return &rendered;
     return nullptr;
 }

@@ -130,6 +130,7 @@ private:
     CDmxLayer m_scratch;
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
     CSlotRuns m_runs;                     // of the step mixed as it goes
+    CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
     bool m_keepRenders = true;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;

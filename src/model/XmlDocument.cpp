@@ -1,6 +1,7 @@
 #include "model/XmlDocument.h"
 
 #include "Captions.h"
+#include "model/BlobCompressor.h"
 #include "model/ColorMath.h"
 #include "model/Language.h"
 #include "model/SafeWrite.h"
@@ -420,7 +421,13 @@ void CXmlDocument::StringToIntList(const QString& text, QList<int>& list)
 
 QString CXmlDocument::EncodeBlob(const QByteArray& bytes)
 {
-    return QString::fromLatin1(qCompress(bytes, -1).toHex());
+    CBlobCompressor compressor;
+    return EncodeBlob(bytes, compressor);
+}
+
+QString CXmlDocument::EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor)
+{
+    return QString::fromLatin1(compressor.Compress(bytes).toHex());
 }
 
 bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes) const

@@ -12,6 +12,8 @@ class CFixtureProfile;
 // The one XML document class: a DOM with a cursor (the current element),
 // typed attribute access on that element, value encoders, and whole-file
 // storage in one of three modes chosen by the file suffix.
+class CBlobCompressor;
+
 class CXmlDocument
 {
 public:
@@ -85,6 +87,8 @@ public:
     static QString IntListToString(const QList<int>& list);
     static void StringToIntList(const QString& text, QList<int>& list);
     static QString EncodeBlob(const QByteArray& bytes);
+    // The same through a compressor kept by a writer of many blobs.
+    static QString EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor);
     // False (bytes empty) on text that is not a valid compressed blob.
     bool DecodeBlob(const QString& text, QByteArray& bytes) const;
     void WriteMatrixSize(int x, int y);

@@ -2,6 +2,7 @@
 
 #include "model/Triggers.h"
 #include "show/DmxLayer.h"
+#include "show/SlotRuns.h"
 
 #include <QList>
 #include <QString>
@@ -10,6 +11,7 @@
 
 class CPlayingScene;
 class CProject;
+class CRenderedStep;
 class CScene;
 class CSceneStep;
 class CStepFixture;
@@ -95,12 +97,11 @@ public:
     // Crossfades from the entry's snapshot into the scratch as the
     // preceding ApplySceneStep left it.
     void CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);
-    void MixChannel(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                    CDmxLayer& target) const;
-    void MixFixture(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                    CDmxLayer& target) const;
 
     CDmxLayer& Scratch() { return m_scratch; }
+    // A playing scene keeps its rendered step between ticks; without, every
+    // tick renders it anew, the plain way the kept renders are checked against.
+    void SetKeepRenders(bool keep) { m_keepRenders = keep; }
 
     QString m_name;
     int m_id = -1;
@@ -120,11 +121,17 @@ private:
     // Renders the step whole into the scratch, on clean universes.
     void PrepareScratch(CSceneStep* step);
     void MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target);
+    // The entry's kept render of the step, brought up to date; null where
+    // the step is rendered as it goes.
+    const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
     void TellStarted(CScene* scene);
 
     CProject& m_project;
     CDmxLayer m_scratch;
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
+    CSlotRuns m_runs;                     // of the step mixed as it goes
+    CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
+    bool m_keepRenders = true;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
 };

@@ -256,7 +256,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         m_previousIds = ids;
         SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
     }
-    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels));
+    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels, m_compressor));
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BlobCompressor.h"
 #include "show/ProjectFileBase.h"
 
 #include <QDomElement>
@@ -164,6 +165,7 @@ public:
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
     qint64 m_stepLevelsRead = 0;
+    CBlobCompressor m_compressor; // of every step's levels
     // end files-scenes
 
     // ---- Readers of the last four sections (ProjectFileExtras.cpp) ----

@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 
 #include "Captions.h"
+#include "model/BlobCompressor.h"
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
@@ -298,6 +299,19 @@ private slots:
         QVERIFY(!doc.DecodeBlob(QString::fromLatin1(SizeHeader(0xFFFFFFF0u).toHex()) + blob.mid(8), decoded));
         QVERIFY(doc.DecodeBlob(QString::fromLatin1(qCompress(QByteArray()).toHex()), decoded));
         QVERIFY(decoded.isEmpty());
+    }
+
+    // One compressor writes blob after blob as qCompress writes each alone.
+    void keptCompressorWritesWhatQCompressWrites()
+    {
+        QByteArray random(70000, '\0');
+        for (int i = 0; i < random.size(); ++i)
+            random[i] = char((i * 2654435761u) >> 13);
+        const QList<QByteArray> blobs = {QByteArray(), QByteArray("\1\2\3"), QByteArray(512, '\x7f'), random,
+                                         QByteArray(), random.left(1531), QByteArray(3, '\0')};
+        CBlobCompressor compressor;
+        for (const QByteArray& blob : blobs)
+            QCOMPARE(compressor.Compress(blob), qCompress(blob, -1));
     }
 
     void cursorNavigation()

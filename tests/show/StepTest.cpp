@@ -554,6 +554,40 @@ private slots:
         QCOMPARE(LevelsOf(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
     }
 
+    // A generated step holds one entry per fixture, in the list's order,
+    // whatever repeats or gaps the list has.
+    void generatedStepTakesEachFixtureOnce_data()
+    {
+        QTest::addColumn<QList<int>>("list"); // fixture numbers, -1 for none
+        QTest::addColumn<QList<int>>("entries");
+        QTest::newRow("distinct") << QList<int>{2, 0, 1} << QList<int>{2, 0, 1};
+        QTest::newRow("repeated") << QList<int>{1, 0, 1, 0} << QList<int>{1, 0};
+        QTest::newRow("gaps") << QList<int>{-1, 2, -1} << QList<int>{2};
+        QTest::newRow("repeated gaps") << QList<int>{-1, 1, -1, 1} << QList<int>{1};
+        QTest::newRow("none") << QList<int>{} << QList<int>{};
+    }
+    void generatedStepTakesEachFixtureOnce()
+    {
+        QFETCH(QList<int>, list);
+        QFETCH(QList<int>, entries);
+        CLibraryProfile rgb;
+        AddColorSet(rgb, ChannelType::Red);
+        rgb.AnalyseChannels();
+        std::vector<std::unique_ptr<CPatchedFixture>> owner;
+        const QList<CPatchedFixture*> fixtures = {Patch(owner, &rgb, 0, 0), Patch(owner, &rgb, 0, 3),
+                                                  Patch(owner, &rgb, 0, 6)};
+        QList<CPatchedFixture*> given;
+        for (int n : list)
+            given << (n >= 0 ? fixtures[n] : nullptr);
+        FakeSource source;
+        CScene scene(QStringLiteral("P"), 4);
+        CSceneStep step(&scene, 0, 0, nullptr, given, source);
+        QList<int> made;
+        for (const CStepFixture* entry : step.m_entries)
+            made << fixtures.indexOf(entry->Fixture());
+        QCOMPARE(made, entries);
+    }
+
     void laterEntriesWinOnSharedSlots()
     {
         CLibraryProfile rgb;

@@ -127,4 +127,7 @@ private:
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
+    // The scenes the running play-mode pass has released.
+    QList<CScene*> m_passReleased;
+    int m_passDepth = 0;
 };

@@ -28,6 +28,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSplitter>
@@ -39,6 +40,18 @@
 // keyboard, MIDI and the tick reach them. Nothing here starts Art-Net.
 
 namespace {
+
+// Luminance contrast of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
 struct CLiveWindowRig
 {
@@ -427,6 +440,12 @@ private slots:
         QVERIFY(rig.Project().RemoveScene(rig.Page()->m_scenes.indexOf(a)));
         QCOMPARE(fading.RowCount(CFadingWnd::FadeOutList), 0);
         QCOMPARE(fading.SceneAt(CFadingWnd::FadeInList, 0), b);
+        // A scene moved to another page shows its new page.
+        CPage* other = rig.Project().AddPage(QStringLiteral("Other"));
+        rig.Page()->m_scenes.removeOne(b);
+        other->m_scenes << b;
+        ShowHost().UpdateScenePage(b, other);
+        QCOMPARE(fading.Table(CFadingWnd::FadeInList)->item(0, CFadingWnd::ColPage)->text(), other->m_name);
 
         // File New leaves nothing of the former project in the lists. The
         // fade time typed above marked the project; no save is asked for.
@@ -532,6 +551,19 @@ private slots:
     }
 
 
+    void captionsFitAndDisabledControlsStayLegible()
+    {
+        CLiveWindowRig rig;
+        const std::unique_ptr<QInputDialog> store = CFadingWnd::NameDialog(rig.window.get(), QString());
+        QVERIFY(store->minimumWidth() > store->fontMetrics().horizontalAdvance(store->windowTitle()));
+        QPushButton* pause = rig.window->FadingPanel()->PauseButton();
+        QVERIFY(!pause->isEnabled());
+        const QPalette& colours = pause->palette();
+        QVERIFY(Contrast(colours.color(QPalette::Disabled, QPalette::ButtonText),
+                         colours.color(QPalette::Disabled, QPalette::Button))
+                >= 3.0); // 3.13 for grey 90 on the buttons' 175
+    }
+
     void levelMonitorReadsTheOutputOnlyWhileOpen()
     {
         CLiveWindowRig rig;
@@ -539,12 +571,17 @@ private slots:
         CProject& project = rig.Project();
         QCOMPARE(window.LevelMonitor(), nullptr);
         window.TickLevelMonitor(25);
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
         project.SetChannelLevel(0, 3, 77);
         rig.Tick(1);
         rig.Action("actionDmxLevels")->trigger();
         CDmxLevelsWnd* monitor = window.LevelMonitor();
         QVERIFY(monitor && monitor->isVisible() && monitor->isWindow());
+        // Above its owner, even one that stays on top.
+        QCOMPARE(monitor->parentWidget(), &window);
+        QVERIFY(monitor->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(monitor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         // It opens on what goes out now, live marks included.
         QCOMPARE(monitor->Level(3), 77);
         QVERIFY(monitor->IsLiveSlot(3));

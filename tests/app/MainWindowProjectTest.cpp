@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "RawChannelScene.h"
@@ -59,13 +60,7 @@ struct CProjectWindowRig
     CProject& Project() { return window->Project(); }
     QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) const { return WrittenFile(dir.filePath(name), bytes); }
 
     // A scene of the first page with one step that sets raw channels.
     CScene* AddRawScene(const QString& name, int fadeIn, std::initializer_list<std::array<int, 3>> levels)

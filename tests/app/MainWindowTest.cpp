@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
@@ -56,13 +57,7 @@ struct CWindowRig
 
     QString Path(const QString& name) const { return dir.filePath(name); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) const { return WrittenFile(Path(name), bytes); }
 
     QString Ini() const
     {
@@ -347,8 +342,12 @@ private slots:
         rig.window->handleMessage(show);
         QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
         rig.window->SetModified(false);
+        rig.window->showMinimized();
         rig.window->handleMessage(show);
         QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 2);
+        // And the window comes back to the front.
+        QVERIFY(!rig.window->isMinimized());
+        QVERIFY(rig.window->isVisible());
     }
 
     void anAcceptedUniverseCountIsWrittenAtOnce()

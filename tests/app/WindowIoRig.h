@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileBytes.h"
 #include "../devices/FakeTransport.h"
 #include "RecordingDocument.h"
 #include "app/Orvane.h"
@@ -110,13 +111,7 @@ struct CIoRig
     SDmxInterface& Interface(int index) { return *window->DeviceManager().Interface(index); }
     QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) const { return WrittenFile(dir.filePath(name), bytes); }
 
     // What the fake interfaces were sent, as "serial:port=universe" with the
     // universe recognised by its levels (or "?" for levels of no universe).

@@ -103,6 +103,18 @@ private slots:
         QVERIFY(Receive(polled, 1, 200).isEmpty());
         QCOMPARE(manager.SendUniverses(0, Out()), 0);
         QCOMPARE(manager.SendUniverses(2, Out()), 1);
+
+        // The sequence (byte 12) runs to 255 and wraps to 1: a 0 would turn
+        // the node's packet ordering off. Universe 0 stands at 3 here.
+        QCOMPARE(Receive(node, 1).size(), 1);
+        QList<int> sequences;
+        for (int n = 4; n <= 256; ++n) {
+            QCOMPARE(manager.SendUniverses(1, Out()), 1);
+            const QVector<QByteArray> packet = Receive(node, 1); // one at a time: the queue is short
+            QCOMPARE(packet.size(), 1);
+            sequences << quint8(packet[0][12]);
+        }
+        QCOMPARE(sequences.mid(250), QList<int>({254, 255, 1}));
     }
 
     void whatIsNotAReplyAddsNoNode()

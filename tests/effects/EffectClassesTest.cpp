@@ -17,7 +17,9 @@
 #include "model/XmlDocument.h"
 
 #include <QBuffer>
+#include <QPair>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -55,6 +57,26 @@ QDomElement SavedElement(const CEffect& effect, CXmlDocument& doc)
     const QDomElement element = NewEffectElement(doc);
     effect.Save(doc);
     return element;
+}
+
+// Every attribute written below and on the effect element, as
+// "element.attribute", sorted: order carries no meaning in the file.
+QStringList WrittenNames(CEffect& effect)
+{
+    effect.m_sId = 1;
+    CXmlDocument doc;
+    QStringList names;
+    std::function<void(const QDomElement&)> collect = [&](const QDomElement& element) {
+        const QDomNamedNodeMap attributes = element.attributes();
+        for (int i = 0; i < attributes.count(); ++i)
+            names << element.tagName() + QLatin1Char('.') + attributes.item(i).nodeName();
+        for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
+            collect(child);
+    };
+    collect(SavedElement(effect, doc));
+    names.sort();
+    names.removeDuplicates();
+    return names;
 }
 
 QImage Picture(int width, int height)
@@ -247,6 +269,68 @@ private slots:
         QCOMPARE(loaded.m_colors, source.m_colors);
         QVERIFY(!loaded.m_matrix);
         QVERIFY(!loaded.m_ownsMatrix);
+    }
+
+    // Older files and other programs' files name the attributes so: a name
+    // misspelt alike on save and load would pass every round trip.
+    void attributeNamesAsWrittenInFiles()
+    {
+        const QString base = QStringLiteral("ZKEffect.ZKELen ZKEffect.ZKEPhi ZKEffect.ZKESId ");
+        const QString colour = base + QStringLiteral("ZKEffect.ZKEIntensity ZKEffect.ZKESaturation ");
+        const QString matrix = colour + QStringLiteral("ZKEffect.ZKEApplySel ZKEffect.ZKEFade ZKEffect.ZKENbCols "
+                                                       "ZKEffect.ZKENbRows ");
+        const QString colourList = QStringLiteral("ZKEParams.ZKENumber ZKETrichroClr.ZKEClr ");
+        CGradientEffect gradient(1000);
+        CTrichroEffect sequence(250);
+        CMatrixAnimEffect anim;
+        anim.m_colors = {CRgbwColor(1, 2, 3, 4)};
+        CMatrixGifEffect gif;
+        CMatrixMediaEffect media;
+        CMatrixTextEffect text;
+        CPanTiltEffect panTilt;
+        panTilt.m_nbControls = 1;
+        panTilt.m_controlX = {1};
+        panTilt.m_controlY = {2};
+        CPresetEffect preset;
+        preset.m_channelTypes = {4};
+        preset.m_presetTypes1 = {1};
+        preset.m_presetTypes2 = {2};
+        CCurveEffect curve(1000);
+        curve.m_params = {CCurveParam()};
+        curve.m_activeChannels = {true};
+        curve.m_tables = {QVector<int>(kCurvePoints, 0)};
+        curve.m_chanTypes = {ChannelType::Dimmer};
+        curve.m_chanNums = {0};
+        curve.m_channelDefs = {nullptr};
+        const QList<QPair<CEffect*, QString>> table{
+            {&gradient, colour + "ZKEffect.ZKEGradType ZKEParams.ZKENumber ZKEPeg.ZKEPegClr ZKEPeg.ZKEPegPos"},
+            {&sequence, colour + colourList + "ZKEffect.ZKEComeBack ZKEffect.ZKEContinue ZKEffect.ZKEFade "
+                                              "ZKEffect.ZKEHasFade ZKEffect.ZKENumber ZKEffect.ZKESens "
+                                              "ZKEffect.ZKESize ZKEffect.ZKETrichroType"},
+            {&anim, matrix + colourList + "ZKEffect.ZKEComeBack ZKEffect.ZKEHasFade ZKEffect.ZKEMatrixType "
+                                          "ZKEffect.ZKENumber ZKEffect.ZKESens ZKEffect.ZKESize ZKEffect.ZKEVertical"},
+            {&gif, matrix + "ZKEffect.ZKEFile"},
+            {&media, matrix + "ZKEffect.ZKEFile ZKEffect.ZKEMediaType"},
+            {&text, matrix + "ZKEffect.ZKEBackClr ZKEffect.ZKEDirection ZKEffect.ZKEFontFamily "
+                             "ZKEffect.ZKEFontItalic ZKEffect.ZKEFontPointSize ZKEffect.ZKEFontWeight "
+                             "ZKEffect.ZKEHOffset ZKEffect.ZKEText ZKEffect.ZKETextClr ZKEffect.ZKEVOffset"},
+            {&panTilt, base + "ZKEPanTiltPos.ZKEPosX ZKEPanTiltPos.ZKEPosY ZKEParams.ZKENumber ZKEffect.ZKEFade "
+                              "ZKEffect.ZKENbControls ZKEffect.ZKENbPtsPerCtrl ZKEffect.ZKEOffsetX "
+                              "ZKEffect.ZKEOffsetY ZKEffect.ZKESens ZKEffect.ZKEShapeType ZKEffect.ZKEStart"},
+            {&preset, base + "ZKEChannel.ZKEType1 ZKEChannels.ZKENumber ZKEPreset.ZKEType1 ZKEPreset.ZKEType2 "
+                             "ZKEPresets.ZKENumber ZKEffect.ZKECursor ZKEffect.ZKEDmxMax ZKEffect.ZKEDmxMin "
+                             "ZKEffect.ZKEPercent ZKEffect.ZKEPercentMax ZKEffect.ZKEPercentMin ZKEffect.ZKEPrValue"},
+            {&curve, base + "ZKECurveParam.ZKEActivChan ZKECurveParam.ZKEAmpli ZKECurveParam.ZKEChanNum "
+                            "ZKECurveParam.ZKEChanType ZKECurveParam.ZKEDirection ZKECurveParam.ZKEFade "
+                            "ZKECurveParam.ZKEFine ZKECurveParam.ZKEOffset ZKECurveParam.ZKEOffset2 "
+                            "ZKECurveParam.ZKEPHase ZKECurveParam.ZKEPhi ZKECurveParam.ZKERatio "
+                            "ZKECurveParam.ZKEType ZKEParams.ZKENumber ZKEffect.ZKEMatrix ZKEffect.ZKEPrecision"},
+        };
+        for (const auto& row : table) {
+            QStringList expected = row.second.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            expected.sort();
+            QCOMPARE(WrittenNames(*row.first).join(QLatin1Char(' ')), expected.join(QLatin1Char(' ')));
+        }
     }
 
     void identifierIsOptional()

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "effects/EffectEngine.h"
@@ -159,14 +160,7 @@ class MatrixPictureTest : public QObject
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(Path(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(bytes);
-        return file.fileName();
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) { return WrittenFile(Path(name), bytes); }
 
     // A picture of 2 x 2 blocks: block (column c, row r) has colour (30c, 60r, 100).
     QString WriteBlockPicture(const QString& name, int columns, int rows)

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "WindowRig.h"
 
 #include "RawChannelScene.h"
 
@@ -53,28 +54,17 @@ double Contrast(const QColor& a, const QColor& b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-struct CLiveWindowRig
+struct CLiveWindowRig : CWindowRigBase
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Orvane> window;
-
     explicit CLiveWindowRig(const QByteArray& ini = QByteArray())
     {
-        if (!ini.isEmpty()) {
-            QFile file(dir.filePath(QStringLiteral("Orvane.ini")));
-            if (file.open(QIODevice::WriteOnly))
-                file.write(ini);
-        }
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup), ini);
     }
 
     CProject& Project() { return window->Project(); }
     CPage* Page() { return Project().m_firstPage; }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
     // One step of one raw channel at `level`, on the first page unless told.
     CScene* AddScene(const QString& name, int slot, int level, CPage* page = nullptr)

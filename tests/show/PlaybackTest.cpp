@@ -150,20 +150,6 @@ private slots:
         QCOMPARE(rig.Out(0, 0), expected);
     }
 
-    // A fixture at slot 510 has no slot for its blue: its fade ends at slot
-    // 511 and leaves the first slot of the next universe alone.
-    void aFadeEndsAtTheLastSlot()
-    {
-        CPlaybackRig rig;
-        CScene* scene = rig.AddScene(QStringLiteral("Edge"), 1000);
-        rig.AddStep(scene, 0, 1000, {{rig.Patch(rig.RgbProfile(), 0, 510), {201, 255, 255}}});
-        QVERIFY(rig.Page()->PlayScene(scene));
-        rig.Tick(20);
-        QCOMPARE(rig.Out(0, 510), 103);
-        QCOMPARE(rig.Out(0, 511), 131);
-        QCOMPARE(rig.Out(1, 0), 0);
-    }
-
     // A crossfade's fade-out from the levels the scene had when stopped, or
     // (dynamic) from the scene as it runs on: it leaves step A (201, 50 ms)
     // for step B (101) after the second tick of the 1000 ms fade.

@@ -10,21 +10,10 @@
 
 namespace {
 
-// Four zoom heads at slots 0, 10, 20 and 30 of universe 0, and effect scenes
-// whose preset effect sets the zoom channel to one level.
-class CCopiesRig : public CPlaybackRig
+// Effect scenes whose preset effect sets the zoom of the heads to one level.
+class CCopiesRig : public CZoomHeadsRig
 {
 public:
-    CCopiesRig()
-    {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        for (int i = 0; i < 4; ++i)
-            heads << Patch(profile, 0, 10 * i);
-    }
-
     CEffectScene* ZoomEffect(int level, int fadeOut = 0)
     {
         auto* effect = new CPresetEffect;
@@ -36,14 +25,6 @@ public:
         scene->m_effects << effect;
         scene->m_fadeOut = fadeOut;
         return scene;
-    }
-
-    void Select(std::initializer_list<int> indexes)
-    {
-        QList<CPatchedFixture*> selection;
-        for (int i : indexes)
-            selection << heads[i];
-        project.m_currentGroup->m_selectedFixtures = selection;
     }
 
     QList<CPatchedFixture*> Heads(std::initializer_list<int> indexes) const
@@ -64,8 +45,6 @@ public:
     }
 
     CEffectScene* Running(int n) const { return project.m_runningCopies.value(n); }
-
-    QList<CPatchedFixture*> heads;
 };
 
 } // namespace

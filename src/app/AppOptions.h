@@ -70,6 +70,8 @@ public:
     // The language table for a system locale; English for any language
     // without a table.
     static int LanguageForLocale(const QLocale& locale);
+    // The language chosen, or the system's while none was.
+    int LanguageInUse() const { return m_language >= 0 ? m_language : LanguageForLocale(QLocale::system()); }
     static int ColorToInt(const QColor& color);
     static QColor IntToColor(int value);
 

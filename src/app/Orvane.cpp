@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
+#include "app/OptionsDlg.h"
 #include "app/ProjectLink.h"
 #include "app/ZikoraImportDlg.h"
 #include "Common/ArtNet/ArtNetManager.h"
@@ -13,10 +14,12 @@
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
 #include "live/FadingWnd.h"
+#include "live/PageOptionsDlg.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Triggers.h"
+#include "panels/PresetsWnd.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -177,6 +180,7 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
 Orvane::~Orvane()
 {
     m_timer->stop();
+    CPageOptionsDlg::SetTriggerDialogRunner(nullptr);
     SetShowHost(nullptr);
     // The panels hold the project, which goes before the window's children would.
     delete m_levelMonitor;
@@ -199,8 +203,7 @@ void Orvane::RunStartUp()
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     InitKeyNames();
     LoadOptions();
-    SetLanguage(m_options->m_language >= 0 ? m_options->m_language
-                                            : CAppOptions::LanguageForLocale(QLocale::system()));
+    SetLanguage(m_options->LanguageInUse());
     m_document->Reset(m_options->m_nbUniverses);
     if (m_options->m_bStayOnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -274,6 +277,10 @@ void Orvane::CreateActions()
     m_actImport->setObjectName(QStringLiteral("actionFileImport"));
     connect(m_actImport, &QAction::triggered, this, &Orvane::OnFileImport);
 
+    m_actOptions = new QAction(this);
+    m_actOptions->setObjectName(QStringLiteral("actionFileOptions"));
+    connect(m_actOptions, &QAction::triggered, this, &Orvane::OnOptions);
+
     m_actExit = new QAction(this);
     m_actExit->setObjectName(QStringLiteral("actionFileExit"));
     m_actExit->setShortcut(QKeySequence::Quit);
@@ -320,10 +327,10 @@ void Orvane::CreateActions()
     m_actSendEditDmx->setCheckable(true);
     connect(m_actSendEditDmx, &QAction::triggered, this, &Orvane::ToggleSendEditDmx);
 
-    // Only the panels that exist have an action; the presets and timeline
-    // panels bring theirs.
+    // Only the panels that exist have an action; the timeline panel brings its own.
     m_toolPanelGroup = new QActionGroup(this);
-    const std::array<std::pair<int, const char*>, 3> panels{{{kFadersPanel, "actionToolPanelFaders"},
+    const std::array<std::pair<int, const char*>, 4> panels{{{kPresetsPanel, "actionToolPanelPresets"},
+                                                             {kFadersPanel, "actionToolPanelFaders"},
                                                              {kCommandsPanel, "actionToolPanelCommands"},
                                                              {kFadingPanel, "actionToolPanelFading"}}};
     for (const auto& [panel, name] : panels) {
@@ -351,6 +358,8 @@ void Orvane::CreateMenus()
     m_fileMenu->addAction(m_actSaveAs);
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_actImport);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actOptions);
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_actExit);
 
@@ -418,6 +427,8 @@ void Orvane::CreatePanels()
     m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_pages);
     m_dispatcher->SetCommandTriggers(QStringList(std::begin(m_options->m_liveTriggers),
                                                  std::end(m_options->m_liveTriggers)));
+    CPageOptionsDlg::SetTriggerDialogRunner(
+        [this](CTriggers& triggers, QWidget* parent) { return TriggerRunner()(triggers, false, false, parent); });
     m_dispatcher->SetMastersChangedHandler([this] {
         if (m_commands)
             m_commands->Refresh();
@@ -429,7 +440,8 @@ void Orvane::CreatePanels()
     m_toolArea->setObjectName(QStringLiteral("toolArea"));
     auto* toolLayout = new QVBoxLayout(m_toolArea);
     toolLayout->setContentsMargins(0, 0, 0, 0);
-    // The presets panel comes here, shown; the others wait hidden.
+    m_presets = new CPresetsWnd(m_project, m_toolArea);
+    m_presets->setObjectName(QStringLiteral("presetsPanel"));
     m_faders = new CDmxChannelsWnd(m_project, m_toolArea);
     m_faders->setObjectName(QStringLiteral("channelFadersPanel"));
     m_commands = new CCommandsWnd(m_project, m_toolArea);
@@ -438,6 +450,7 @@ void Orvane::CreatePanels()
     m_fading->setObjectName(QStringLiteral("fadingPanel"));
     connect(m_fading, &CFadingWnd::pageButtonsChanged, this, &Orvane::RefreshPageMarks);
     // The timeline panel comes here.
+    m_toolPanels[kPresetsPanel] = m_presets;
     m_toolPanels[kFadersPanel] = m_faders;
     m_toolPanels[kCommandsPanel] = m_commands;
     m_toolPanels[kFadingPanel] = m_fading;
@@ -477,6 +490,8 @@ void Orvane::ShowToolPanel(int panel)
     if (QAction* action = m_actToolPanel[size_t(panel)])
         action->setChecked(true);
     // A hidden panel does not follow the show: it catches up as it appears.
+    if (panel == kPresetsPanel)
+        m_presets->UpdateSelection();
     RefreshShownPanel();
     shown->show();
 }
@@ -485,7 +500,9 @@ void Orvane::RefreshShownPanel()
 {
     if (!m_toolPanels[size_t(m_toolPanel)])
         return;
-    if (m_toolPanel == kFadersPanel)
+    if (m_toolPanel == kPresetsPanel)
+        m_presets->RefreshMasterControls();
+    else if (m_toolPanel == kFadersPanel)
         m_faders->RefreshLevels();
     else if (m_toolPanel == kCommandsPanel)
         m_commands->Refresh();
@@ -515,6 +532,8 @@ void Orvane::SetLivePagesMode(int mode)
     m_livePagesMode = mode;
     if (m_fading)
         m_fading->SetEditMode(mode != 0);
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshMasterControls();
 }
 
 void Orvane::Retranslate()
@@ -525,6 +544,7 @@ void Orvane::Retranslate()
     m_actSave->setText(GetLangText(Txt::MenuFileSave));
     m_actSaveAs->setText(GetLangText(Txt::MenuFileSaveAs));
     m_actImport->setText(GetLangText(Txt::MenuFileImport));
+    m_actOptions->setText(GetLangText(Txt::MenuFileOptions));
     m_actExit->setText(GetLangText(Txt::MenuFileExit));
     m_outputMenu->setTitle(GetLangText(Txt::MenuOutput));
     m_actOutputMode[0]->setText(GetLangText(Txt::OutputInterfaces));
@@ -539,11 +559,13 @@ void Orvane::Retranslate()
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
     m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
     m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));
+    m_actToolPanel[kPresetsPanel]->setText(GetLangText(Txt::ToolPanelPresets));
     m_actToolPanel[kFadersPanel]->setText(GetLangText(Txt::ToolPanelFaders));
     m_actToolPanel[kCommandsPanel]->setText(GetLangText(Txt::ToolPanelCommands));
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
     m_pages->Retranslate();
+    m_presets->Retranslate();
     m_faders->Retranslate();
     m_commands->Retranslate();
     m_fading->Retranslate();
@@ -589,9 +611,7 @@ void Orvane::ConnectMidi()
 void Orvane::RestoreStartPage()
 {
     m_pages->SelectPage(0);
-    // The presets panel opens the tool area; until it exists the channel
-    // faders stand in for it.
-    ShowToolPanel(ToolPanel(kPresetsPanel) ? kPresetsPanel : kFadersPanel);
+    ShowToolPanel(kPresetsPanel);
 }
 
 void Orvane::StartArtNet()
@@ -809,6 +829,40 @@ bool Orvane::OnFileSaveAs()
     return SaveProject(path);
 }
 
+TriggerDialogRunner Orvane::TriggerRunner()
+{
+    return [this](CTriggers& triggers, bool levelMode, bool autoRelease, QWidget* parent) {
+        return RunTriggerDialog(triggers, levelMode, autoRelease, m_project.UniverseCount(), parent);
+    };
+}
+
+void Orvane::OnOptions()
+{
+    COptionsDlg dialog(*m_options, OptionsPath(), TriggerRunner(), m_dispatcher.get(), this);
+    // The fixtures window takes its repaint rate from the same signal.
+    connect(&dialog, &COptionsDlg::optionsApplied, this, &Orvane::ApplyOptions);
+    SuspendVideoWindow();
+    dialog.exec();
+    ResumeVideoWindow();
+}
+
+void Orvane::ApplyOptions()
+{
+    const int language = m_options->LanguageInUse();
+    if (language != GetLanguage()) {
+        SetLanguage(language);
+        Retranslate();
+    }
+    if (m_options->m_bStayOnTop != bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
+        // A new window flag hides the window; it comes back where it was.
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, m_options->m_bStayOnTop);
+        if (shown)
+            show();
+    }
+    RefreshCurrentPanel();
+}
+
 void Orvane::OnFileImport()
 {
     if (m_bBusy)
@@ -945,7 +999,9 @@ void Orvane::OnReleaseEffects()
 void Orvane::OnReleaseLive()
 {
     m_document->ReleaseLive();
-    // The presets panel shows the released levels here.
+    // A hidden presets panel catches up when it is shown.
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshControls();
     RefreshShownPanel();
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
 }
@@ -1098,8 +1154,9 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Presets, timeline and layout view take the new project here.
+    // Timeline and layout view take the new project here.
     // The first reset comes before the panels are built.
+    FixturesChanged();
     if (m_pages)
         m_pages->ReloadPages();
     if (m_fading) {
@@ -1283,6 +1340,8 @@ void Orvane::NotifySceneEditor(int undoKind, const QString& label)
 void Orvane::RefreshOutputViews()
 {
     m_document->RefreshOutput();
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->RefreshControls();
     RefreshShownPanel();
 }
 
@@ -1294,7 +1353,9 @@ void Orvane::RefreshCurrentPanel()
 
 void Orvane::RefreshPagesAndPresets()
 {
-    // The live pages and the presets window refresh here.
+    // The live pages refresh here.
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
     if (m_faders)
         m_faders->UpdateSelection();
 }
@@ -1302,11 +1363,51 @@ void Orvane::RefreshPagesAndPresets()
 void Orvane::ClearEffectMarks()
 {
     m_project.ClearEffectMask();
-    // The presets panel's mode switches go back to off here.
+    if (m_presets)
+        m_presets->ResetModes();
     if (m_faders)
         m_faders->ResetModes();
     RefreshShownPanel();
     m_bUiUpdate = true;
+}
+
+void Orvane::ResetPresets()
+{
+    if (m_presets)
+        m_presets->Reset();
+}
+
+void Orvane::FixturesChanged()
+{
+    if (!m_presets)
+        return;
+    m_presets->FixturesChanged();
+    if (m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
+}
+
+void Orvane::MarkDimmersFx()
+{
+    if (m_presets)
+        m_presets->MarkDimmersFx();
+}
+
+void Orvane::MarkChannelTypeFx(int channelType)
+{
+    if (m_presets)
+        m_presets->MarkChannelTypeFx(channelType);
+}
+
+void Orvane::MarkPanTiltFx()
+{
+    if (m_presets)
+        m_presets->MarkPanTiltFx();
+}
+
+void Orvane::MarkColorFx()
+{
+    if (m_presets)
+        m_presets->MarkColorFx();
 }
 
 void Orvane::OnSceneStarted(CPage* page, CScene* scene)

@@ -3,6 +3,7 @@
 #include "app/DocumentLink.h"
 #include "app/MasterTick.h"
 #include "app/TriggerTargets.h"
+#include "editors/EditTriggerRecord.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 
@@ -21,6 +22,7 @@ class CDmxLevelsWnd;
 class CFadingWnd;
 class CPageWnd;
 class CPagesWnd;
+class CPresetsWnd;
 class CTriggerDispatcher;
 class CDeviceManager;
 class CDeviceTransport;
@@ -99,10 +101,13 @@ public:
     CFadingWnd* FadingPanel() const { return m_fading; }
     CDmxChannelsWnd* ChannelFaders() const { return m_faders; }
     CCommandsWnd* CommandsPanel() const { return m_commands; }
+    CPresetsWnd* PresetsPanel() const { return m_presets; }
     // Null until the operator first opens it.
     CDmxLevelsWnd* LevelMonitor() const { return m_levelMonitor; }
     void OpenLevelMonitor();
     CTriggerDispatcher& Dispatcher() { return *m_dispatcher; }
+    // How the window's dialogs run the trigger dialog on the project's universes.
+    TriggerDialogRunner TriggerRunner();
 
     // An editor took the place of the live pages (mode 1 to 4) or gave it
     // back (0): it alone hears the operator meanwhile, and the crossfade
@@ -137,6 +142,12 @@ public:
     void UpdateReleaseScenesAction(bool force) override;
     void ToggleSendEditDmx() override;
     void ClearEffectMarks() override;
+    void ResetPresets() override;
+    void FixturesChanged() override;
+    void MarkDimmersFx() override;
+    void MarkChannelTypeFx(int channelType) override;
+    void MarkPanTiltFx() override;
+    void MarkColorFx() override;
     void OnSceneStarted(CPage* page, CScene* scene) override;
     void OnSceneStopped(CPage* page, CScene* scene) override;
     void UpdateSceneName(CScene* scene) override;
@@ -201,6 +212,9 @@ public slots:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnFileImport();
+    void OnOptions();
+    // The options dialog stored new options: the window follows them.
+    void ApplyOptions();
     void OnReleaseScenes();
     void OnReleaseEffects();
     void OnReleaseLive();
@@ -299,6 +313,7 @@ private:
     QSplitter* m_splitBar = nullptr;
     CPagesWnd* m_pages = nullptr;
     QWidget* m_toolArea = nullptr;
+    CPresetsWnd* m_presets = nullptr;
     CDmxChannelsWnd* m_faders = nullptr;
     CCommandsWnd* m_commands = nullptr;
     CFadingWnd* m_fading = nullptr;
@@ -315,6 +330,7 @@ private:
     QAction* m_actSave = nullptr;
     QAction* m_actSaveAs = nullptr;
     QAction* m_actImport = nullptr;
+    QAction* m_actOptions = nullptr;
     QAction* m_actExit = nullptr;
     QActionGroup* m_outputModeGroup = nullptr;
     QAction* m_actOutputMode[3] = {};

@@ -45,12 +45,6 @@ bool MatchesInputs(const CTriggers& triggers, const std::array<int, 3>& inputs)
     return false;
 }
 
-bool IsLevelCommand(int command)
-{
-    const int local = command % CTriggerDispatcher::kScopeSize;
-    return local == CTriggerDispatcher::MasterDimmer || local == CTriggerDispatcher::MasterSpeed;
-}
-
 CPage* PageOf(CProject& project, const CScene* scene)
 {
     for (CPage* page : project.m_pages)
@@ -78,6 +72,20 @@ CTriggers CTriggerDispatcher::ParseCommandTrigger(const QString& text)
     triggers.ParseSaTrigger(piece(3));
     triggers.m_bAutoRelease = piece(4).trimmed() == QLatin1String("1");
     return triggers;
+}
+
+bool CTriggerDispatcher::IsLevelCommand(int command)
+{
+    const int local = command % kScopeSize;
+    return local == MasterDimmer || local == MasterSpeed;
+}
+
+QString CTriggerDispatcher::FormatCommandTrigger(const CTriggers& triggers)
+{
+    const QString key = triggers.m_shortCut.m_key >= 0 ? triggers.m_shortCut.m_keyName : QString();
+    return QStringList({key, triggers.MidiTriggerToString(), triggers.DmxTriggerToString(),
+                        triggers.SaTriggerToString(), QLatin1String(triggers.m_bAutoRelease ? "1" : "0")})
+        .join(QLatin1Char(';'));
 }
 
 void CTriggerDispatcher::SetCommandTriggers(const QStringList& texts)

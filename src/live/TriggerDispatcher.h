@@ -81,6 +81,9 @@ public:
     // DMX text, stand-alone text and the auto-release flag, joined by ";".
     // Missing or malformed pieces leave their part at its defaults.
     static CTriggers ParseCommandTrigger(const QString& text);
+    static QString FormatCommandTrigger(const CTriggers& triggers);
+    // The master dimmer and speed commands take a level, not a state.
+    static bool IsLevelCommand(int command);
     // The twelve records as the options hold them; absent ones are reset.
     void SetCommandTriggers(const QStringList& texts);
     void SetCommandTrigger(int command, const CTriggers& triggers);

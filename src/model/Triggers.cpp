@@ -218,7 +218,11 @@ void CTriggers::UpdateDmxTriggerText()
 QString CTriggers::GetText() const
 {
     QString text;
+    // A part whose mode is set may still carry no text; it must not leave a
+    // stray separator behind.
     auto append = [&text](const QString& piece) {
+        if (piece.isEmpty())
+            return;
         if (!text.isEmpty())
             text += QLatin1Char('/');
         text += piece;

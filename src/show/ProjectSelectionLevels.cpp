@@ -558,10 +558,13 @@ void CProject::SetColorChannels(int component, quint8 level, bool master)
             const CLibraryProfile* profile = fixture->Profile();
             if (!profile)
                 continue;
+            // The level is a colour component: a CMY set takes red, green
+            // and blue inverted, as every colour writer does; white never is.
+            const quint8 channelLevel = profile->IsCmy() && component < 3 ? quint8(255 - level) : level;
             for (const CColorSet& set : profile->ColorSets(master)) {
                 const CProfileChannelDef* channel = ComponentChannels(*profile, set, component).value(0);
                 if (channel && fixture->IsChannelSelected(channel))
-                    SetFixtureChannel(fixture, channel->m_index, level);
+                    SetFixtureChannel(fixture, channel->m_index, channelLevel);
             }
         }
     }

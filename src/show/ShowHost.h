@@ -132,6 +132,9 @@ public:
 
     // Presets window and timeline, at File New.
     virtual void ResetPresets() {}
+    // Fixtures were patched or removed: the presets window lets go of every
+    // control and rebuilds from the selection.
+    virtual void FixturesChanged() {}
     virtual void ClearTimeLine() {}
     virtual void ClearTimeMarkers() {}
     virtual void SetTimeLineLength(int ms) { Q_UNUSED(ms); }

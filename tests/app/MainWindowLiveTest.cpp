@@ -15,6 +15,8 @@
 #include "live/PagesWnd.h"
 #include "live/SceneButton.h"
 #include "model/PatchedFixture.h"
+#include "panels/ChannelPresetCtrl.h"
+#include "panels/PresetsWnd.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
@@ -148,6 +150,21 @@ public:
     QList<QPointer<CKeyEditor>> made;
 };
 
+// A fixture of the profile (its roles made, kept in the library) at
+// address 0, with every beam selected, as the current group's selection.
+CPatchedFixture* PatchSelected(CProject& project, CLibraryProfile* profile)
+{
+    profile->UpdateRoles();
+    project.m_library << profile;
+    auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
+    project.m_generalGroup->AddFixture(fixture);
+    project.UpdateAfterPatch(false, false);
+    for (bool& flag : fixture->BeamFlags())
+        flag = true;
+    project.m_currentGroup->m_selectedFixtures = {fixture};
+    return fixture;
+}
+
 } // namespace
 
 class MainWindowLiveTest : public QObject
@@ -174,15 +191,16 @@ private slots:
             if (auto* widget = qobject_cast<QWidget*>(child))
                 panels << widget;
         }
-        const QList<QWidget*> expected{window.ChannelFaders(), window.CommandsPanel(), window.FadingPanel()};
+        const QList<QWidget*> expected{window.PresetsPanel(), window.ChannelFaders(), window.CommandsPanel(),
+                                       window.FadingPanel()};
         QCOMPARE(panels, expected);
-        QCOMPARE(window.ToolPanel(Orvane::kPresetsPanel), nullptr);
         QCOMPARE(window.ToolPanel(Orvane::kTimelinePanel), nullptr);
 
-        // Until the presets panel comes, the channel faders open the area.
-        QCOMPARE(window.CurrentToolPanel(), int(Orvane::kFadersPanel));
-        QVERIFY(!window.ChannelFaders()->isHidden());
-        QVERIFY(window.CommandsPanel()->isHidden() && window.FadingPanel()->isHidden());
+        // The presets panel opens the area.
+        QCOMPARE(window.CurrentToolPanel(), int(Orvane::kPresetsPanel));
+        QVERIFY(!window.PresetsPanel()->isHidden());
+        QVERIFY(rig.Action("actionToolPanelPresets")->isChecked());
+        QVERIFY(window.ChannelFaders()->isHidden() && window.CommandsPanel()->isHidden());
 
         rig.Action("actionToolPanelFading")->trigger();
         QCOMPARE(window.CurrentToolPanel(), int(Orvane::kFadingPanel));
@@ -190,7 +208,7 @@ private slots:
         QVERIFY(window.ChannelFaders()->isHidden() && window.CommandsPanel()->isHidden());
 
         // A panel that is not there, or no panel at all, leaves the area as it is.
-        for (int panel : {int(Orvane::kPresetsPanel), int(Orvane::kTimelinePanel), -1, int(Orvane::kToolPanelCount)}) {
+        for (int panel : {int(Orvane::kTimelinePanel), -1, int(Orvane::kToolPanelCount)}) {
             window.ShowToolPanel(panel);
             QCOMPARE(window.CurrentToolPanel(), int(Orvane::kFadingPanel));
             QVERIFY(!window.FadingPanel()->isHidden());
@@ -509,14 +527,7 @@ private slots:
         auto* profile = new CLibraryProfile;
         ProfileBuilder::AddDimmer(*profile);
         ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
-        project.m_generalGroup->AddFixture(fixture);
-        project.UpdateAfterPatch(false, false);
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-        project.m_currentGroup->m_selectedFixtures = {fixture};
+        CPatchedFixture* fixture = PatchSelected(project, profile);
 
         CDmxChannelsWnd& faders = *rig.window->ChannelFaders();
         rig.window->RefreshPagesAndPresets();
@@ -552,6 +563,34 @@ private slots:
         QVERIFY(Contrast(colours.color(QPalette::Disabled, QPalette::ButtonText),
                          colours.color(QPalette::Disabled, QPalette::Button))
                 >= 3.0); // 3.13 for grey 90 on the buttons' 175
+    }
+
+    void presetsPanelFollowsSelectionReleaseAndEffectMarks()
+    {
+        CLiveWindowRig rig;
+        CProject& project = rig.Project();
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddDimmer(*profile);
+        PatchSelected(project, profile);
+        project.SelectionChanged();
+
+        CPresetsWnd& presets = *rig.window->PresetsPanel();
+        QCOMPARE(presets.ChannelControls().size(), 1);
+        CChannelPresetCtrl* dimmer = presets.ChannelControls().first();
+        project.SetSelectionChannelPreset(profile, profile->GetChannel(0), 200);
+        rig.window->RefreshOutputViews();
+        QCOMPARE(dimmer->LevelFader()->m_value, 200);
+        QCOMPARE(dimmer->ModeSwitch()->State(), int(PresetModeLive));
+
+        rig.window->OnReleaseLive();
+        QCOMPARE(dimmer->LevelFader()->m_value, 0);
+        QCOMPARE(dimmer->ModeSwitch()->State(), int(PresetModeOff));
+
+        project.MarkEffectDimmers();
+        QCOMPARE(dimmer->ModeSwitch()->State(), int(PresetModeFx));
+        rig.window->ClearEffectMarks();
+        QCOMPARE(dimmer->ModeSwitch()->State(), int(PresetModeOff));
+        QVERIFY(dimmer->isEnabled());
     }
 
     void levelMonitorReadsTheOutputOnlyWhileOpen()

@@ -311,6 +311,20 @@ private slots:
         rig.dispatcher.SetCommandTrigger(CTriggerDispatcher::kCommandCount, full);
         rig.dispatcher.SetCommandTrigger(-1, full);
     }
+
+    void commandRecordTextRoundTrips_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("defaults") << ";0|0|68|1|127;0|0|0|127|127|255;0|0|0;0";
+        QTest::newRow("everything") << "F5;2|15|7|10|100;2|3|511|0|20|220;1|10|5;1";
+        QTest::newRow("level") << "Space;1|0|36|1|127;1|0|299|255|127|255;0|0|0;0";
+    }
+    void commandRecordTextRoundTrips()
+    {
+        QFETCH(QString, text);
+        const CTriggers parsed = CTriggerDispatcher::ParseCommandTrigger(text);
+        QCOMPARE(CTriggerDispatcher::FormatCommandTrigger(parsed), text);
+    }
 };
 
 ORVANE_TEST(DispatcherTest)

@@ -216,6 +216,10 @@ private slots:
         stale.m_midiTrigger.m_mode = CMidiTrigger::Note;
         QCOMPARE(stale.GetText(), QStringLiteral("[...]"));
         QCOMPARE(stale.m_midiTrigger.m_displayText, QString());
+        stale.ParseShortCut(QStringLiteral("A"));
+        QCOMPARE(stale.GetText(), QStringLiteral("[A]"));
+        stale.m_dmxTrigger.m_mode = CDmxTrigger::InsideRange;
+        QCOMPARE(stale.GetText(), QStringLiteral("[A]"));
     }
 
     void xmlAttributes()

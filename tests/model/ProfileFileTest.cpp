@@ -400,11 +400,13 @@ private slots:
     }
 
     // A thousand cells either way is the most a beam may lie off; a file
-    // beyond it is refused, a profile beyond it is written at the limit.
+    // beyond it is refused, a profile beyond it is written at the limit, and
+    // a position is written as it was read.
     void beamPositionsAreBoundedAtAThousandCells_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("loads");
+        QTest::newRow("53 hundredths") << "53" << true; // 52.99... in floats
         QTest::newRow("limit") << "100000" << true;
         QTest::newRow("negative limit") << "-100000" << true;
         QTest::newRow("past it") << "100001" << false;
@@ -424,9 +426,12 @@ private slots:
         if (!loads)
             return;
         QCOMPARE(profile.m_beams[0].x, stored.toFloat() / 100.0f);
-        profile.m_beams[0].x *= 5.0f;
-        QVERIFY(profile.Save(Path(name)));
-        QVERIFY(SavedXml(Path(name)).contains(QStringLiteral("ZKBeamPosX=\"%1\"").arg(stored)));
+        // Saved again as it was read; past the limit, at the limit.
+        for (float scale : {1.0f, qAbs(stored.toInt()) == 100000 ? 5.0f : 1.0f}) {
+            profile.m_beams[0].x *= scale;
+            QVERIFY(profile.Save(Path(name)));
+            QVERIFY(SavedXml(Path(name)).contains(QStringLiteral("ZKBeamPosX=\"%1\"").arg(stored)));
+        }
     }
 
     void profileInsideAnotherDocument()

@@ -517,7 +517,11 @@ void Orvane::OpenLevelMonitor()
     if (!m_levelMonitor) {
         m_levelMonitor = new CDmxLevelsWnd(m_project, this);
         m_levelMonitor->setObjectName(QStringLiteral("dmxLevelsMonitor"));
-        m_levelMonitor->setWindowFlag(Qt::Window, true);
+        // A tool window of its own stays above the main window, which a
+        // click would otherwise raise over it; over a main window that
+        // stays on top it must stay on top as well to be seen at all.
+        m_levelMonitor->setWindowFlag(Qt::Tool, true);
+        m_levelMonitor->setWindowFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         m_levelMonitor->Retranslate();
     }
     m_levelMonitor->show();
@@ -585,6 +589,10 @@ void Orvane::ApplyPalette()
     m_palette.setColor(QPalette::Window, QColor(210, 218, 238));
     m_palette.setColor(QPalette::Button, QColor(175, 175, 170));
     m_palette.setColor(QPalette::Highlight, QColor(229, 121, 72));
+    // The style's grey for disabled text all but vanishes on these buttons:
+    // a darker grey stays readable and still tells disabled from enabled.
+    for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        m_palette.setColor(QPalette::Disabled, role, QColor(90, 90, 90));
     setPalette(m_palette);
 }
 
@@ -884,8 +892,9 @@ void Orvane::handleMessage(const QString& message)
     if (!MayDiscardProject())
         return;
     OpenProject(message);
-    if (isMinimized())
-        showNormal();
+    // Back to the front as it was left, maximised or not.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
 }
@@ -1436,6 +1445,13 @@ void Orvane::OnSceneStopped(CPage* page, CScene* scene)
 void Orvane::UpdateSceneName(CScene* scene)
 {
     // The timeline shows the new name here too.
+    if (m_fading)
+        m_fading->UpdateSceneName(scene);
+}
+
+void Orvane::UpdateScenePage(CScene* scene, CPage*)
+{
+    // The crossfade lists show the page the scene is on now.
     if (m_fading)
         m_fading->UpdateSceneName(scene);
 }

@@ -155,6 +155,7 @@ public:
     void OnSceneStarted(CPage* page, CScene* scene) override;
     void OnSceneStopped(CPage* page, CScene* scene) override;
     void UpdateSceneName(CScene* scene) override;
+    void UpdateScenePage(CScene* scene, CPage* page) override;
     void ReloadPage() override;
     void FadingUpdateProgress(CScene* scene) override;
     void FadingSceneStopped(CScene* scene) override;

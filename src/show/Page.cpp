@@ -97,6 +97,10 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
     const int pendingAt = m_pending.indexOf(scene);
     if (pendingAt >= 0 && m_pendingRemove[pendingAt])
         return false;
+    // A follow-on run by a play-mode pass (A jumps to B, B back to A) must
+    // not revive a scene the same pass is releasing.
+    if (pendingAt >= 0 && m_passReleased.contains(scene))
+        return false;
     if (!custom && !scene->IsEffectScene())
         ApplyPlayMode(scene);
 
@@ -142,9 +146,22 @@ bool CPage::SharesChannel(const CScene* a, const CScene* b) const
 void CPage::ApplyPlayMode(CScene* scene)
 {
     auto stop = [this](CScene* other) {
-        if (!IsPending(other))
+        if (!IsPending(other)) {
+            m_passReleased << other;
             StopScene(other, false, false, true, true);
+        }
     };
+    // Follow-ons may start another pass inside this one: the outermost one
+    // forgets what was released.
+    struct PassScope {
+        CPage& page;
+        explicit PassScope(CPage& p) : page(p) { ++page.m_passDepth; }
+        ~PassScope()
+        {
+            if (--page.m_passDepth == 0)
+                page.m_passReleased.clear();
+        }
+    } scope(*this);
 
     if (scene->m_playMode == ReleaseList) {
         for (CScene* other : scene->m_releaseList) {

@@ -134,4 +134,7 @@ private:
     bool m_keepRenders = true;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
+    // The scenes the running play-mode pass has released.
+    QList<CScene*> m_passReleased;
+    int m_passDepth = 0;
 };

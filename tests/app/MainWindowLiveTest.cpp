@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "WindowRig.h"
 
 #include "RawChannelScene.h"
 
@@ -30,6 +31,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSplitter>
@@ -42,28 +44,29 @@
 
 namespace {
 
-struct CLiveWindowRig
+// Luminance contrast of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Orvane> window;
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
+struct CLiveWindowRig : CWindowRigBase
+{
     explicit CLiveWindowRig(const QByteArray& ini = QByteArray())
     {
-        if (!ini.isEmpty()) {
-            QFile file(dir.filePath(QStringLiteral("Orvane.ini")));
-            if (file.open(QIODevice::WriteOnly))
-                file.write(ini);
-        }
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup), ini);
     }
 
     CProject& Project() { return window->Project(); }
     CPage* Page() { return Project().m_firstPage; }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
     // One step of one raw channel at `level`, on the first page unless told.
     CScene* AddScene(const QString& name, int slot, int level, CPage* page = nullptr)
@@ -445,6 +448,12 @@ private slots:
         QVERIFY(rig.Project().RemoveScene(rig.Page()->m_scenes.indexOf(a)));
         QCOMPARE(fading.RowCount(CFadingWnd::FadeOutList), 0);
         QCOMPARE(fading.SceneAt(CFadingWnd::FadeInList, 0), b);
+        // A scene moved to another page shows its new page.
+        CPage* other = rig.Project().AddPage(QStringLiteral("Other"));
+        rig.Page()->m_scenes.removeOne(b);
+        other->m_scenes << b;
+        ShowHost().UpdateScenePage(b, other);
+        QCOMPARE(fading.Table(CFadingWnd::FadeInList)->item(0, CFadingWnd::ColPage)->text(), other->m_name);
 
         // File New leaves nothing of the former project in the lists. The
         // fade time typed above marked the project; no save is asked for.
@@ -543,6 +552,19 @@ private slots:
     }
 
 
+    void captionsFitAndDisabledControlsStayLegible()
+    {
+        CLiveWindowRig rig;
+        const std::unique_ptr<QInputDialog> store = CFadingWnd::NameDialog(rig.window.get(), QString());
+        QVERIFY(store->minimumWidth() > store->fontMetrics().horizontalAdvance(store->windowTitle()));
+        QPushButton* pause = rig.window->FadingPanel()->PauseButton();
+        QVERIFY(!pause->isEnabled());
+        const QPalette& colours = pause->palette();
+        QVERIFY(Contrast(colours.color(QPalette::Disabled, QPalette::ButtonText),
+                         colours.color(QPalette::Disabled, QPalette::Button))
+                >= 3.0); // 3.13 for grey 90 on the buttons' 175
+    }
+
     void presetsPanelFollowsSelectionReleaseAndEffectMarks()
     {
         CLiveWindowRig rig;
@@ -578,12 +600,17 @@ private slots:
         CProject& project = rig.Project();
         QCOMPARE(window.LevelMonitor(), nullptr);
         window.TickLevelMonitor(25);
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
         project.SetChannelLevel(0, 3, 77);
         rig.Tick(1);
         rig.Action("actionDmxLevels")->trigger();
         CDmxLevelsWnd* monitor = window.LevelMonitor();
         QVERIFY(monitor && monitor->isVisible() && monitor->isWindow());
+        // Above its owner, even one that stays on top.
+        QCOMPARE(monitor->parentWidget(), &window);
+        QVERIFY(monitor->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(monitor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         // It opens on what goes out now, live marks included.
         QCOMPARE(monitor->Level(3), 77);
         QVERIFY(monitor->IsLiveSlot(3));

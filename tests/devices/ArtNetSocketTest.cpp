@@ -106,6 +106,17 @@ private slots:
         QCOMPARE(manager.SendUniverses(2, Out()), 1);
         QCOMPARE(Receive(node, 1).size(), 1);
 
+        // The sequence (byte 12) runs to 255 and wraps to 1: a 0 would turn
+        // the node's packet ordering off. Universe 0 stands at 3 here.
+        QList<int> sequences;
+        for (int n = 4; n <= 256; ++n) {
+            QCOMPARE(manager.SendUniverses(1, Out()), 1);
+            const QVector<QByteArray> packet = Receive(node, 1); // one at a time: the queue is short
+            QCOMPARE(packet.size(), 1);
+            sequences << quint8(packet[0][12]);
+        }
+        QCOMPARE(sequences.mid(250), QList<int>({254, 255, 1}));
+
         // Re-patched, the node gets its new ports from its next reply on;
         // port 1 had no packet yet, so its count starts at 1.
         polled.writeDatagram(PollReply(kNodeAddress, {1}), kController, 6454);

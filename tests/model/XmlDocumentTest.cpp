@@ -131,6 +131,10 @@ private slots:
 
     void scramblingRoundTripsEveryByteValue()
     {
+        // Files written by earlier versions open only while the key holds:
+        // each byte is xored with 0x5C + 0x1D * position, then rotated left by 3.
+        QCOMPARE(CXmlDocument::EncodeStorage(1, QByteArray("<A\0", 3)).toHex(), QByteArray("03c1b4"));
+        QCOMPARE(CXmlDocument::EncodeStorage(1, "0123456789").right(1).toHex(), QByteArray("c2"));
         QByteArray all;
         for (int i = 0; i < 4 * 256 + 3; ++i)
             all.append(char(i * 7));

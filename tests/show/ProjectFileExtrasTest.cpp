@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "XmlText.h"
 
 #include "PlaybackRig.h"
 #include "effects/Effect.h"
@@ -42,21 +43,6 @@ CLibraryProfile* WashProfile(CProject& project, int mode)
     profile->UpdateRoles();
     project.m_library << profile;
     return profile;
-}
-
-// Every element with its attributes sorted: attribute order carries no meaning.
-QString Canonical(const QDomElement& element, int depth = 0)
-{
-    QStringList attributes;
-    const QDomNamedNodeMap map = element.attributes();
-    for (int i = 0; i < map.count(); ++i)
-        attributes << map.item(i).nodeName() + QLatin1Char('=') + map.item(i).nodeValue();
-    std::sort(attributes.begin(), attributes.end());
-    QString text = QString(depth, QLatin1Char(' ')) + element.tagName() + QLatin1Char(' ')
-        + attributes.join(QLatin1Char(' ')) + QLatin1Char('\n');
-    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
-        text += Canonical(child, depth + 1);
-    return text;
 }
 
 QDomElement Written(CProject& project, CProjectFileV3& doc)

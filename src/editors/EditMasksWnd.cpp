@@ -97,8 +97,12 @@ void CEditMasksWnd::OnCelChanged(int row, int column)
         return;
     // The row changed is the mask renamed, whichever row is selected.
     m_busy = true;
-    m_project.m_masks[row].m_name = item->text();
-    ShowHost().SetModified(true);
+    if (item->text().trimmed().isEmpty()) {
+        m_table->item(row, column)->setText(m_project.m_masks[row].m_name);
+    } else {
+        m_project.m_masks[row].m_name = item->text();
+        ShowHost().SetModified(true);
+    }
     m_busy = false;
 }
 

@@ -431,6 +431,9 @@ void CEditSceneWnd::StoreParams()
 {
     if (!m_scene)
         return;
+    // A scene without a name could not be told apart on its page.
+    if (m_name->text().trimmed().isEmpty())
+        m_name->setText(m_scene->m_name);
     if (m_name->text() != m_scene->m_name) {
         m_scene->m_name = m_name->text();
         ShowHost().UpdateSceneName(m_scene);

@@ -127,6 +127,7 @@ private slots:
     {
         CEditorWindowRig rig;
         rig.Project().m_masks << CMask{QStringLiteral("One"), {}} << CMask{QStringLiteral("Two"), {}};
+        rig.Project().GetChannelFixture(0, 4); // the universe in use
         rig.Project().m_live[0][4] = 99;
         rig.Project().m_liveMask[0][4] = 1;
         rig.window->findChild<QAction*>(QStringLiteral("actionMasks"))->trigger();

@@ -147,6 +147,7 @@ private slots:
         QTest::newRow("rename, cancel Yes") << "rename:2:Z cancel" << int(CShowHost::Yes) << "A B Z";
         QTest::newRow("remove all, cancel No") << "sel:0 remove sel:0 remove sel:0 remove cancel"
                                                << int(CShowHost::No) << "A B C";
+        QTest::newRow("empty name refused") << "rename:1: ok" << int(CShowHost::Yes) << "A B C";
         QTest::newRow("remove without selection") << "remove ok" << int(CShowHost::Yes) << "A B C";
         QTest::newRow("no change still asks") << "cancel" << int(CShowHost::No) << "A B C";
     }

@@ -193,7 +193,9 @@ private slots:
         r.Open(0, "0/1000");
         QCOMPARE(r.editor->LoopsCombo()->currentIndex(), -1);
         QCOMPARE(r.editor->ReleaseModeCombo()->currentIndex(), -1);
+        r.editor->NameEdit()->setText(QStringLiteral("  "));
         r.editor->StoreParams();
+        QCOMPARE(r.Scene(0)->m_name, QStringLiteral("A"));
         QCOMPARE(int(r.Scene(0)->m_loopCount), 300);
         QCOMPARE(r.Scene(0)->m_playMode, 7);
         QVERIFY(!r.host.calls.contains(QStringLiteral("AskQuestion:Orvane:Do you want to save your changes?")));

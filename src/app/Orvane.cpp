@@ -1089,6 +1089,14 @@ void Orvane::RecordDmxInput(int ms)
         StopDmxRecord();
 }
 
+void Orvane::EnableLevelPanels(bool enable)
+{
+    if (m_presets)
+        m_presets->setEnabled(enable);
+    if (m_faders)
+        m_faders->setEnabled(enable);
+}
+
 int Orvane::DmxRecordElapsedMs() const
 {
     return m_recorder ? m_recorder->ElapsedMs() : 0;

@@ -185,6 +185,7 @@ public:
     void SetRecordDialogOpen(bool open) override { m_bRecordDialogOpen = open; }
     int DmxRecordElapsedMs() const override;
     bool ChannelFadersShown() const override { return m_toolPanel == kFadersPanel; }
+    void EnableLevelPanels(bool enable) override;
     int DeleteTarget() const override { return m_deleteTarget; }
     void SetDeleteTarget(int target) override { m_deleteTarget = target; }
     void SetOpenTriggerDialog(QObject* dialog) override { m_openTriggerDialog = dialog; }

@@ -978,6 +978,7 @@ void CEditSceneWnd::StartPlay(bool start)
         m_page->PlayScene(m_scene, index, index >= 0 ? 0 : -1);
     }
     ShowPlayingStep(m_scene);
+    ShowHost().EnableLevelPanels(false);
 }
 
 void CEditSceneWnd::StopPlay(bool stop)
@@ -992,6 +993,7 @@ void CEditSceneWnd::StopPlay(bool stop)
     UpdateUndoButtons();
     SetToolIcon(ToolPlay, QStringLiteral("Play.png"));
     m_clock->SetTime(m_scene->m_cycleLength);
+    ShowHost().EnableLevelPanels(true);
     OnSelStepChanged();
 }
 
@@ -1263,6 +1265,8 @@ void CEditSceneWnd::OnOk()
     StoreParams();
     // A scene that plays goes on playing where it is: the editor's
     // selection must not move its current step any more.
+    if (m_playing)
+        ShowHost().EnableLevelPanels(true);
     m_playing = false;
     Close();
 }
@@ -1289,6 +1293,8 @@ void CEditSceneWnd::OnCancel()
     }
     // A scene that plays goes on playing where it is: the editor's
     // selection must not move its current step any more.
+    if (m_playing)
+        ShowHost().EnableLevelPanels(true);
     m_playing = false;
     Close();
 }

@@ -85,6 +85,9 @@ public:
     // New steps of the scene editor take the selected fixtures, unless the
     // channel faders are the tool panel shown.
     virtual bool ChannelFadersShown() const { return false; }
+    // While the scene editor plays its scene the presets and channel-fader
+    // panels rest: the levels come from the playback.
+    virtual void EnableLevelPanels(bool enable) { Q_UNUSED(enable); }
     virtual void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                           bool newFixtures)
     {

@@ -10,7 +10,9 @@
 #include "app/DmxRecorder.h"
 #include "app/Orvane.h"
 #include "editors/EditSceneWnd.h"
+#include "live/DmxChannelsWnd.h"
 #include "live/PagesWnd.h"
+#include "panels/PresetsWnd.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 
@@ -160,6 +162,13 @@ private slots:
         project.SetSelectionColor(255, 0, 0, 0, false);
         QCOMPARE(editor->UndoTable()->rowCount(), 2);
         QCOMPARE(editor->UndoTable()->item(1, 0)->text(), QStringLiteral("Color"));
+        // Playing, the level panels rest; the edit ends with them back.
+        editor->Play();
+        QVERIFY(!rig.window->PresetsPanel()->isEnabled() && !rig.window->ChannelFaders()->isEnabled());
+        editor->OnOk();
+        QVERIFY(rig.window->PresetsPanel()->isEnabled() && rig.window->ChannelFaders()->isEnabled());
+        QVERIFY(project.m_firstPage->IsPlaying(scene));
+        QVERIFY(!project.m_editedScene);
     }
 };
 

@@ -1039,6 +1039,13 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
             row = m_steps->rowCount() - 1;
         BeginChange();
         m_scene->PasteSteps(row, recorded->m_steps);
+        // The recorded channels play in the scene as they did in the recording.
+        for (int u = 0; u < m_scene->UniverseCount() && u < recorded->UniverseCount(); ++u) {
+            quint8* to = m_scene->ActiveMask(u);
+            const quint8* from = recorded->ActiveMask(u);
+            for (int slot = 0; slot < kSlotsPerUniverse; ++slot)
+                to[slot] = to[slot] || from[slot];
+        }
         FillStepsTable(row + 1);
         UpdateDuration();
         PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoPasteSteps));

@@ -114,7 +114,7 @@ private slots:
             r.host.recording = true;
             CScene* recorded = r.project.m_recordScene;
             r.AddStep(recorded, 40, 0, {{r.rgb, {1, 0, 0}}});
-            r.AddStep(recorded, 40, 0, {{r.rgb, {2, 0, 0}}});
+            r.AddStep(recorded, 40, 0, {{r.rgb, {2, 0, 0}}, {r.project.GetChannelFixture(0, 100), {7}}});
             r.host.recording = false;
             dialog.OnRecordStopped();
             if (playBack) {
@@ -132,6 +132,7 @@ private slots:
         r.Tick(10);
         QCOMPARE(r.UndoLabels(), undo);
         QCOMPARE(r.editor->Scene()->m_steps.size(), steps);
+        QCOMPARE(r.editor->Scene()->IsChannelActive(0, 100), ok);
         if (ok)
             QCOMPARE(r.Reds(), QStringLiteral("10,1,2"));
         QVERIFY(r.host.calls.contains(QStringLiteral("StartDmxRecord")));

@@ -58,6 +58,9 @@ public:
     // at least one was finished.
     bool ProcessPendingStops();
     void FinishStop(CScene* scene, bool remove);
+    // Ends the scene's play at once, fade-out or not, and drops it from the
+    // stop lists; the scene itself stays (or goes) with its owner.
+    void DropScene(CScene* scene);
 
     int IndexOfPlaying(const CScene* scene) const;
     bool IsPlaying(const CScene* scene) const { return IndexOfPlaying(scene) >= 0; }

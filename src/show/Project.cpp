@@ -129,6 +129,9 @@ void CProject::Clear()
     const QList<CPage*> pages = m_pages;
     m_pages.clear();
     qDeleteAll(pages);
+    // Its playback entry, if any, went with its page.
+    delete m_recordScene;
+    m_recordScene = nullptr;
     qDeleteAll(m_effectScenes);
     m_effectScenes.clear();
     qDeleteAll(m_runningCopies);

@@ -494,6 +494,9 @@ public:
     quint8 m_white = 0;
 
     CScene* m_editedScene = nullptr;
+    // The scene DMX input is recorded into while the recording dialog runs;
+    // owned, in no page. Null when none.
+    CScene* m_recordScene = nullptr;
     CScene* m_soundScene = nullptr; // whose sound the player plays
 
     // Per universe; every layer operation skips inactive universes.

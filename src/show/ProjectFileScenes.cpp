@@ -172,6 +172,7 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
         SetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
         SetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
         SetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        WriteReleaseList(*page, *scene);
         SetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
         SetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
         if (!scene->m_buttonPicture.isEmpty())
@@ -339,6 +340,9 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
     const bool restartScenes = ShowHost().StartScenesOption();
+    // Release lists name scenes by their place in the page: resolved once
+    // every scene of the page is read.
+    QList<QPair<CScene*, QString>> releaseLists;
     ForEachChild(QStringLiteral("ZKScene"), [&] {
         QString name;
         GetAttrString(kName, name);
@@ -367,6 +371,9 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
         GetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
         GetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        QString releaseList;
+        if (GetAttrString(QStringLiteral("ZKReleaseList"), releaseList) && !releaseList.isEmpty())
+            releaseLists.append({scene, releaseList});
         GetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
         GetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
         GetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
@@ -402,6 +409,35 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     });
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
+    for (const auto& entry : qAsConst(releaseLists))
+        ResolveReleaseList(*page, *entry.first, entry.second);
+}
+
+void CProjectFileV3::WriteReleaseList(const CPage& page, const CScene& scene)
+{
+    QStringList indexes;
+    for (const CScene* other : scene.m_releaseList) {
+        const int index = page.m_scenes.indexOf(const_cast<CScene*>(other));
+        if (index >= 0)
+            indexes << QString::number(index);
+    }
+    if (!indexes.isEmpty())
+        SetAttrString(QStringLiteral("ZKReleaseList"), indexes.join(QLatin1Char('|')));
+}
+
+void CProjectFileV3::ResolveReleaseList(const CPage& page, CScene& scene, const QString& text)
+{
+    // A damaged file may name anything: an index that is no other scene of
+    // the page, or one named again, is skipped.
+    for (const QStringRef& part : text.splitRef(QLatin1Char('|'))) {
+        bool ok = false;
+        const int index = part.toInt(&ok);
+        if (!ok || index < 0 || index >= page.m_scenes.size())
+            continue;
+        CScene* other = page.m_scenes.at(index);
+        if (other != &scene && !scene.m_releaseList.contains(other))
+            scene.m_releaseList << other;
+    }
 }
 
 void CProjectFileV3::readSceneControls(CScene* scene)

@@ -157,6 +157,8 @@ public:
     // pause, blackout, beam, live colour, triggers), alike for plain and
     // effect scenes.
     void readSceneControls(CScene* scene);
+    void WriteReleaseList(const CPage& page, const CScene& scene);
+    void ResolveReleaseList(const CPage& page, CScene& scene, const QString& text);
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
     // files-scenes: shared with the effect-scene reader
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its

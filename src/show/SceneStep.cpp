@@ -353,3 +353,13 @@ void CSceneStep::StoreFunctionForSelection(CScene* scene, const CProfileChannelD
         }
     }
 }
+
+void CSceneStep::SetFade(const QTime& time)
+{
+    m_fade = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}
+
+void CSceneStep::SetWait(const QTime& time)
+{
+    m_wait = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}

@@ -81,6 +81,17 @@ public:
     virtual void AddMask() {}
     virtual void StartDmxRecord() {}
     virtual void StopDmxRecord() {}
+    // Recording of DMX input: an interface port is set to input; the
+    // recording dialog runs; the time recorded so far.
+    virtual bool HasDmxInputPort() const { return false; }
+    virtual void SetRecordDialogOpen(bool open) { Q_UNUSED(open); }
+    virtual int DmxRecordElapsedMs() const { return 0; }
+    // New steps of the scene editor take the selected fixtures, unless the
+    // channel faders are the tool panel shown.
+    virtual bool ChannelFadersShown() const { return false; }
+    // While the scene editor plays its scene the presets and channel-fader
+    // panels rest: the levels come from the playback.
+    virtual void EnableLevelPanels(bool enable) { Q_UNUSED(enable); }
     virtual void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                           bool newFixtures)
     {

@@ -2,6 +2,7 @@
 #include "WindowRig.h"
 
 #include "RawChannelScene.h"
+#include "SelectedFixture.h"
 
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
@@ -149,21 +150,6 @@ public:
     }
     QList<QPointer<CKeyEditor>> made;
 };
-
-// A fixture of the profile (its roles made, kept in the library) at
-// address 0, with every beam selected, as the current group's selection.
-CPatchedFixture* PatchSelected(CProject& project, CLibraryProfile* profile)
-{
-    profile->UpdateRoles();
-    project.m_library << profile;
-    auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
-    project.m_generalGroup->AddFixture(fixture);
-    project.UpdateAfterPatch(false, false);
-    for (bool& flag : fixture->BeamFlags())
-        flag = true;
-    project.m_currentGroup->m_selectedFixtures = {fixture};
-    return fixture;
-}
 
 } // namespace
 

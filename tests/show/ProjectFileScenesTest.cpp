@@ -234,6 +234,49 @@ private slots:
         QVERIFY(a->m_effects.isEmpty());
     }
 
+    void releaseListsRead_data()
+    {
+        QTest::addColumn<QString>("attribute");
+        QTest::addColumn<QString>("released");
+        QTest::newRow("none") << QString() << QString();
+        QTest::newRow("two scenes") << "ZKReleaseList=\"1|2\"" << "B C";
+        QTest::newRow("out of range skipped") << "ZKReleaseList=\"99|2|-1\"" << "C";
+        QTest::newRow("itself skipped") << "ZKReleaseList=\"0\"" << QString();
+        QTest::newRow("junk and repeats") << "ZKReleaseList=\"x|1||1\"" << "B";
+    }
+    void releaseListsRead()
+    {
+        QFETCH(QString, attribute);
+        QFETCH(QString, released);
+        CPagesRig r;
+        ReadPages(r.project(), QStringLiteral("<ZKPages><ZKPage ZKName=\"P\"><ZKScenes>"
+                                              "<ZKScene ZKName=\"A\" ZKPlayMode=\"4\" %1/><ZKScene ZKName=\"B\"/>"
+                                              "<ZKScene ZKName=\"C\"/></ZKScenes></ZKPage></ZKPages>")
+                                   .arg(attribute));
+        QStringList names;
+        for (const CScene* scene : r.Scene(0, 0)->m_releaseList)
+            names << scene->m_name;
+        QCOMPARE(names.join(QLatin1Char(' ')), released);
+    }
+
+    void releaseListSurvivesSave()
+    {
+        CPagesRig a;
+        CPage* page = a.project().AddPage(QStringLiteral("Main"));
+        for (const char* name : {"A", "B", "C"})
+            page->m_scenes << new CScene(QString::fromLatin1(name), 4);
+        page->m_scenes[0]->m_playMode = ReleaseList;
+        page->m_scenes[0]->m_releaseList = {page->m_scenes[2], page->m_scenes[1]};
+        const QString written = PagesText(a.project());
+        // Scenes without a list write nothing, so older readers see no change.
+        QCOMPARE(written.count(QStringLiteral("ZKReleaseList")), 1);
+
+        CPagesRig b;
+        ReadPages(b.project(), written);
+        QCOMPARE(b.Scene(0, 0)->m_releaseList, QList<CScene*>({b.Scene(0, 2), b.Scene(0, 1)}));
+        QVERIFY(b.Scene(0, 1)->m_releaseList.isEmpty());
+    }
+
     void pagesAndScenesSavedAsPlaying()
     {
         CPagesRig r;

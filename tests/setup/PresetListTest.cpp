@@ -214,6 +214,26 @@ private slots:
         QVERIFY(!rig.channel.m_presets[0]->m_defaultPreset);
     }
 
+    void pressAndMoveDragsTheRowOnce()
+    {
+        CPresetListRig rig(QStringLiteral("0-99 100-255"));
+        QStringList dragged;
+        rig.list->SetDragRunner([&](QDrag* drag) {
+            SPresetPayload payload;
+            DecodePresetPayload(drag->mimeData()->data(QLatin1String(kPresetMimeType)), payload);
+            dragged << payload.name;
+            return Qt::IgnoreAction;
+        });
+        QTest::mousePress(rig.list.get(), Qt::LeftButton, Qt::NoModifier, rig.Centre(1));
+        for (int i = 0; i < 2; ++i) {
+            QMouseEvent move(QEvent::MouseMove, rig.Centre(1) + QPoint(0, 10 + i), Qt::LeftButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(rig.list.get(), &move);
+        }
+        QCOMPARE(dragged, QStringList{QStringLiteral("p1")});
+        QCOMPARE(Ranges(rig.channel), QStringLiteral("0-99 100-255"));
+    }
+
     void selectionNamesEachPresetOnce()
     {
         CPresetListRig rig(QStringLiteral("0-99 100-199 200-255"));

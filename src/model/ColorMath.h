@@ -24,3 +24,8 @@ int GetWhiteLevel(int red, int green, int blue, int mode);
 // Colours are stored in files as red + green * 256 + blue * 65536.
 int ColorToInt(const QColor& color);
 QColor IntToColor(int value);
+
+// Mixes two colours per component: mode 0 subtractively (as filters in a
+// row), any other mode additively (as beams on one surface), scaled back
+// so that no component passes 255. Always opaque.
+QColor MixColors(const QColor& a, const QColor& b, int mode);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class CMenuBar;
+class CProSlider;
+class QWidget;
+
+// What the colour and pan/tilt controls share: the bar of saved slots with
+// its right-click "Save" menu, and faders set from code.
+
+// The tool bar look of the preset controls, 16-pixel icons only.
+CMenuBar* NewSavedSlotBar(QWidget* parent);
+
+// Offers "Save" at the pointer; true when the operator chose it. Tests
+// install a runner that answers at once (null restores the menu).
+using SaveMenuRunner = bool (*)(QWidget* parent);
+void SetSaveMenuRunner(SaveMenuRunner runner);
+bool RunSaveMenu(QWidget* parent);
+
+// The fader shows `value` held to its range; no signal.
+void ShowOnFader(CProSlider* fader, int value);

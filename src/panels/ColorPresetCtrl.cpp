@@ -581,6 +581,7 @@ void CColorPresetCtrl::OnColorPicked()
     const quint8 rgbw[4] = {quint8(picked.red()), quint8(picked.green()), quint8(picked.blue()),
                             quint8(qBound(0, view->ToolWhite(), 255))};
     m_wheel->SetColor(rgbw, true);
+    m_tools[CPaintToolView::Pick]->setChecked(false);
     if (m_lastTool >= 1 && m_lastTool <= 6 && m_lastTool != CPaintToolView::Pick) {
         SetTool(m_lastTool);
         m_tools[m_lastTool]->setChecked(true);

@@ -32,6 +32,9 @@ public:
     int timeLineSceneLines = 0;
 
     bool timeLine = false;
+    CAppOptions* options = nullptr; // the panels' options record, when a test gives one
+
+    CAppOptions* AppOptions() override { return options; }
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }

@@ -523,6 +523,11 @@ void Orvane::OpenLevelMonitor()
     m_levelMonitor->Tick();
 }
 
+CEffect* Orvane::EditedEffect() const
+{
+    return m_pages ? m_pages->EditedEffect() : nullptr;
+}
+
 void Orvane::SetLivePagesMode(int mode)
 {
     m_livePagesMode = mode;

@@ -173,6 +173,7 @@ public:
     int OutputMode() const override { return m_outputMode; }
     void SetOutputMode(int mode) override;
     int LivePagesMode() const override { return m_livePagesMode; }
+    CEffect* EditedEffect() const override;
     bool IsBusy() const override { return m_bBusy; }
     void SetBusy(bool busy) override { m_bBusy = busy; }
     bool IsRecording() const override { return m_bRecording; }

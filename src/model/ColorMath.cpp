@@ -122,6 +122,26 @@ int GetWhiteLevel(int red, int green, int blue, int mode)
     return ClampByte(level);
 }
 
+QColor MixColors(const QColor& a, const QColor& b, int mode)
+{
+    const int first[3] = {a.red(), a.green(), a.blue()};
+    const int second[3] = {b.red(), b.green(), b.blue()};
+    int mixed[3];
+    int largest = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (mode == 0)
+            mixed[i] = std::max(0, first[i] + second[i] - 255);
+        else
+            mixed[i] = int(float((first[i] + second[i]) / 2 + std::max(first[i], second[i])) * 0.75f);
+        largest = std::max(largest, mixed[i]);
+    }
+    if (largest > 255) {
+        for (int& component : mixed)
+            component = component * 255 / largest;
+    }
+    return QColor(mixed[0], mixed[1], mixed[2]);
+}
+
 int ColorToInt(const QColor& color)
 {
     return color.red() + color.green() * 256 + color.blue() * 65536;
@@ -130,23 +150,4 @@ int ColorToInt(const QColor& color)
 QColor IntToColor(int value)
 {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-QColor MixColors(const QColor& a, const QColor& b, int mode)
-{
-    const int first[3] = {a.red(), a.green(), a.blue()};
-    const int second[3] = {b.red(), b.green(), b.blue()};
-    int mixed[3];
-    for (int i = 0; i < 3; ++i) {
-        if (mode == 0)
-            mixed[i] = std::max(0, first[i] + second[i] - 255);
-        else
-            mixed[i] = int(((first[i] + second[i]) / 2 + std::max(first[i], second[i])) * 0.75);
-    }
-    const int largest = std::max({mixed[0], mixed[1], mixed[2]});
-    if (largest > 255) {
-        for (int& component : mixed)
-            component = component * 255 / largest;
-    }
-    return QColor(mixed[0], mixed[1], mixed[2]);
 }

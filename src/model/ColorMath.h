@@ -21,11 +21,12 @@ void HsvToRgb(int hue, int saturation, int value, int& red, int& green, int& blu
 // upper half, mode 3 follows an exponential curve, others are linear.
 int GetWhiteLevel(int red, int green, int blue, int mode);
 
+// Two colours mixed per component. Mode 0 is subtractive, max(0, a + b - 255),
+// so a grey of 255 leaves a colour as it is and black makes it black; any
+// other mode is additive, (average + larger) * 0.75, all three scaled down
+// together when one goes over 255. The result is opaque.
+QColor MixColors(const QColor& a, const QColor& b, int mode);
+
 // Colours are stored in files as red + green * 256 + blue * 65536.
 int ColorToInt(const QColor& color);
 QColor IntToColor(int value);
-
-// Mixes two colours per component: mode 0 subtractively (as filters in a
-// row), any other mode additively (as beams on one surface), scaled back
-// so that no component passes 255. Always opaque.
-QColor MixColors(const QColor& a, const QColor& b, int mode);

@@ -253,12 +253,12 @@ void CFixtureMatrix::HitTest(int x, int y, int& member, int& beam) const
     if (x < 0 || y < 0 || x >= m_pixelColumns || y >= m_pixelRows)
         return;
 
+    // Cells are looked up by key: once a member was removed, the members
+    // no longer stand at their cell index.
     if (ProfileBeamCount() < 2) {
         const qint64 index = qint64(y) * m_columns + x;
-        if (index < m_members.size()) {
-            member = int(index);
+        if (index <= std::numeric_limits<int>::max() && (member = m_keys.indexOf(int(index))) >= 0)
             beam = 0;
-        }
         return;
     }
 
@@ -275,10 +275,9 @@ void CFixtureMatrix::HitTest(int x, int y, int& member, int& beam) const
     if (column >= m_columns || row >= m_rows)
         return;
     const qint64 index = row * m_columns + column;
-    if (index >= m_members.size())
+    if (index > std::numeric_limits<int>::max() || (member = m_keys.indexOf(int(index))) < 0)
         return;
 
-    member = int(index);
     const QRect& cell = m_cells.at(member);
     for (int b = 0; b < m_profile->m_beams.size(); ++b) {
         const qint64 left = qint64(cell.left()) + TruncToInt(kStep * m_profile->m_beams.at(b).x);

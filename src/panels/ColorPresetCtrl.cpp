@@ -2,9 +2,9 @@
 
 #include "Captions.h"
 #include "app/AppOptions.h" // the option fields only; nothing of the program is linked
+#include "layout/view/FixturesView.h"
 #include "model/Language.h"
 #include "panels/ColorCircleCtrl.h"
-#include "panels/PaintToolView.h"
 #include "panels/PresetsWnd.h"
 #include "panels/SavedSlotMenu.h"
 #include "show/Group.h"
@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QPointer>
 #include <QToolBar>
 #include <QToolButton>
@@ -82,6 +83,9 @@ int ComponentOfType(int type)
     }
 }
 
+// Pictures beyond this many pixels are refused rather than decoded.
+constexpr qint64 kMaxImportPixels = qint64(8192) * 8192;
+
 const char* const kToolPictures[7] = {"Import", "Brush", "Line", "Rect", "Circle", "PickColor", "Fill"};
 
 } // namespace
@@ -129,8 +133,11 @@ CColorPresetCtrl::CColorPresetCtrl(int id, bool cmy, bool white, bool master, CP
     connect(m_modes[3], &CPresetModeCtrl::modeChanged, this, &CColorPresetCtrl::OnWModeChanged);
     connect(m_modes[4], &CPresetModeCtrl::modeChanged, this, &CColorPresetCtrl::OnTrichroModeChanged);
 
-    if (!master)
+    if (!master) {
         BuildTools();
+        if (CFixturesView* view = CFixturesView::Instance())
+            connect(view, &CFixturesView::colorPicked, this, &CColorPresetCtrl::OnColorPicked);
+    }
     m_wheel = new CColorCircleCtrl(cmy, white, autoWhite ? 1 : 0, m_faders[0], m_faders[1], m_faders[2],
                                    m_faders[3], this);
     connect(m_wheel, &CColorCircleCtrl::circleColorChanged, this, &CColorPresetCtrl::OnCircleColorChanged);
@@ -179,13 +186,13 @@ CColorPresetCtrl::~CColorPresetCtrl()
 {
     // The view's tool outlives every rebuild of the panel: disarm it and
     // take back the hooks that lead here.
-    CPaintToolView* view = PaintToolView();
-    if (!view || m_flag)
+    CFixturesView* view = CFixturesView::Instance();
+    if (!view)
         return;
     if (m_tool != 0)
-        view->SetToolMode(0);
-    view->SetEndToolHook(nullptr);
-    view->SetColorPickedHook(nullptr);
+        view->SetToolMode(CFixturesView::NoTool);
+    if (m_hookInstalled)
+        view->SetEndToolModeHook(nullptr);
 }
 
 void CColorPresetCtrl::BuildColorActions()
@@ -281,8 +288,8 @@ void CColorPresetCtrl::GetColor(quint8& red, quint8& green, quint8& blue, quint8
 void CColorPresetCtrl::OnCircleColorChanged(int red, int green, int blue, int white)
 {
     if (m_tool != 0) {
-        if (CPaintToolView* view = PaintToolView())
-            view->SetToolColor(QColor(red, green, blue), white);
+        if (CFixturesView* view = CFixturesView::Instance())
+            view->SetTool(view->ToolMode(), QColor(red, green, blue), white);
         return;
     }
     const int target = m_wnd ? m_wnd->Project().EditTarget() : PresetEditTarget();
@@ -476,21 +483,15 @@ void CColorPresetCtrl::OnSaveColor()
         options->m_savedColors[m_hovered] = color;
 }
 
-void CColorPresetCtrl::InstallViewHooks()
+void CColorPresetCtrl::InstallEndToolHook(CFixturesView* view)
 {
-    CPaintToolView* view = PaintToolView();
-    if (!view)
-        return;
     // The view may call after this control is gone: the guard makes that a no-op.
     const QPointer<CColorPresetCtrl> self(this);
-    view->SetEndToolHook([self]() {
+    view->SetEndToolModeHook([self]() {
         if (self)
             self->EndToolMode();
     });
-    view->SetColorPickedHook([self]() {
-        if (self)
-            self->OnColorPicked();
-    });
+    m_hookInstalled = true;
 }
 
 void CColorPresetCtrl::ApplyTool(int keep)
@@ -499,14 +500,13 @@ void CColorPresetCtrl::ApplyTool(int keep)
         if (i != keep)
             m_tools[i]->setChecked(false);
     }
-    CPaintToolView* view = PaintToolView();
+    CFixturesView* view = CFixturesView::Instance();
     if (!view)
         return;
-    InstallViewHooks();
-    view->SetToolMode(m_tool);
+    InstallEndToolHook(view);
     quint8 rgbw[4];
     m_wheel->GetColor(rgbw);
-    view->SetToolColor(QColor(rgbw[0], rgbw[1], rgbw[2]), rgbw[3]);
+    view->SetTool(m_tool, QColor(rgbw[0], rgbw[1], rgbw[2]), rgbw[3]);
 }
 
 void CColorPresetCtrl::SetTool(int tool)
@@ -518,7 +518,7 @@ void CColorPresetCtrl::SetTool(int tool)
         m_lastTool = tool;
     } else {
         m_tool = tool;
-        if (tool != CPaintToolView::Pick)
+        if (tool != CFixturesView::PickTool)
             m_lastTool = tool;
     }
     ApplyTool(tool);
@@ -535,59 +535,59 @@ void CColorPresetCtrl::ChooseTool(int tool)
 
 void CColorPresetCtrl::OnPenMode()
 {
-    ChooseTool(CPaintToolView::Pen);
+    ChooseTool(CFixturesView::PenTool);
 }
 
 void CColorPresetCtrl::OnLineMode()
 {
-    ChooseTool(CPaintToolView::Line);
+    ChooseTool(CFixturesView::LineTool);
 }
 
 void CColorPresetCtrl::OnRectMode()
 {
-    ChooseTool(CPaintToolView::Rect);
+    ChooseTool(CFixturesView::RectangleTool);
 }
 
 void CColorPresetCtrl::OnCircleMode()
 {
-    ChooseTool(CPaintToolView::Circle);
+    ChooseTool(CFixturesView::CircleTool);
 }
 
 void CColorPresetCtrl::OnFillMode()
 {
-    ChooseTool(CPaintToolView::Fill);
+    ChooseTool(CFixturesView::FillTool);
 }
 
 void CColorPresetCtrl::OnPickMode()
 {
     if (!m_toolsBox)
         return;
-    if (m_tool == CPaintToolView::Pick) {
+    if (m_tool == CFixturesView::PickTool) {
         m_tool = 0;
-        m_lastTool = CPaintToolView::Pick;
+        m_lastTool = CFixturesView::PickTool;
     } else {
         // The tool to go back to after the pick stays the last one.
-        m_tool = CPaintToolView::Pick;
+        m_tool = CFixturesView::PickTool;
     }
-    ApplyTool(CPaintToolView::Pick);
+    ApplyTool(CFixturesView::PickTool);
 }
 
 void CColorPresetCtrl::OnColorPicked()
 {
-    CPaintToolView* view = PaintToolView();
+    CFixturesView* view = CFixturesView::Instance();
     if (!m_toolsBox || !view)
         return;
     const QColor picked = view->ToolColor();
     const quint8 rgbw[4] = {quint8(picked.red()), quint8(picked.green()), quint8(picked.blue()),
                             quint8(qBound(0, view->ToolWhite(), 255))};
     m_wheel->SetColor(rgbw, true);
-    m_tools[CPaintToolView::Pick]->setChecked(false);
-    if (m_lastTool >= 1 && m_lastTool <= 6 && m_lastTool != CPaintToolView::Pick) {
+    m_tools[CFixturesView::PickTool]->setChecked(false);
+    if (m_lastTool >= 1 && m_lastTool <= 6 && m_lastTool != CFixturesView::PickTool) {
         SetTool(m_lastTool);
         m_tools[m_lastTool]->setChecked(true);
     } else {
         // No tool before the pick: the pick ends and no tool stays armed.
-        SetTool(CPaintToolView::Pick);
+        SetTool(CFixturesView::PickTool);
     }
 }
 
@@ -601,16 +601,26 @@ void CColorPresetCtrl::EndToolMode()
 
 void CColorPresetCtrl::OnImport()
 {
-    CPaintToolView* view = PaintToolView();
-    if (!m_toolsBox || !view)
+    if (!m_toolsBox || !CFixturesView::Instance())
         return;
     const QString path = g_chooser(this, GetLangText(Txt::OpenImage),
                                    GetLangText(Txt::ImagesFilter).arg(ImageFileFilter()));
     if (path.isEmpty())
         return;
+    // The view leaves the matrix as it is on a picture it cannot use; the
+    // operator is told why here.
+    QImageReader reader(path);
+    const QSize size = reader.size();
     QString error;
-    if (!view->ApplyImageToMatrix(path, &error))
+    if (!reader.canRead())
+        error = reader.errorString();
+    else if (size.isValid() && qint64(size.width()) * size.height() > kMaxImportPixels)
+        error = QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
+    if (!error.isEmpty()) {
         ShowHost().ShowInformation(m_title, GetLangText(Txt::CannotReadImage).arg(path, error));
+        return;
+    }
+    CFixturesView::ApplyImageToMatrix(path);
 }
 
 void CColorPresetCtrl::UpdateImportButton()

@@ -6,6 +6,7 @@
 #include <QList>
 
 class CColorCircleCtrl;
+class CFixturesView;
 class CMenuBar;
 class CPresetModeCtrl;
 class CProSlider;
@@ -27,7 +28,7 @@ class CColorPresetCtrl : public CColorPresetCtrlBase
 public:
     static constexpr int kFixedColors = 8;
     static constexpr int kSavedShown = 6;
-    enum { ToolImport = 0 }; // buttons 1-6 are the tools of CPaintToolView
+    enum { ToolImport = 0 }; // buttons 1-6 are the layout view's tools
 
     CColorPresetCtrl(int id, bool cmy, bool white, bool master, CPresetsWnd* wnd);
     ~CColorPresetCtrl() override;
@@ -100,7 +101,7 @@ private:
     // Tool buttons other than `keep` unchecked; the view follows the tool.
     void ApplyTool(int keep);
     void ChooseTool(int tool);
-    void InstallViewHooks();
+    void InstallEndToolHook(CFixturesView* view);
     int ComponentCount() const { return m_white ? 4 : 3; }
 
     bool m_cmy;
@@ -108,6 +109,7 @@ private:
     int m_hovered = -1;
     int m_tool = 0;
     int m_lastTool = 0;
+    bool m_hookInstalled = false;
     QList<QAction*> m_fixed;
     QList<QAction*> m_saved;
     QToolButton* m_tools[7] = {};

@@ -105,6 +105,7 @@ void CProject::Clear()
     m_savedSelectedFixtures.clear();
     m_savedSelectedMatrices.clear();
 
+    m_addedProfiles.clear();
     qDeleteAll(m_library);
     m_library.clear();
     m_currentPage = nullptr;

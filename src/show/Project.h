@@ -518,6 +518,10 @@ public:
     QList<CPatchedFixture*> m_savedSelectedFixtures;
     QList<CFixtureMatrix*> m_savedSelectedMatrices;
     QList<CLibraryProfile*> m_library;           // owned
+    // Profiles the add-fixtures dialog put into the library while it is
+    // open (also in m_library): the fixtures window rebuilds their role
+    // tables when it applies the patch and empties the list.
+    QList<CLibraryProfile*> m_addedProfiles;
     QList<CDmxConfigRecord*> m_dmxConfig;         // owned
     int m_loadedDmxMode = 0;
     QList<CFadingButton*> m_fadingButtons;       // owned

@@ -278,8 +278,10 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
         // A matrix kept by the caller still draws with its profile.
         for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
             used = used || matrix->Profile() == profile;
-        if (!used && m_library.removeAll(profile) > 0)
+        if (!used && m_library.removeAll(profile) > 0) {
+            m_addedProfiles.removeAll(profile);
             delete profile;
+        }
     }
     ComputeSelectionCaps();
 }

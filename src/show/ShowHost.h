@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class CAppOptions;
+class CEffect;
 class CFixtureMatrix;
 class CLibraryProfile;
 class CPage;
@@ -197,6 +198,8 @@ public:
     virtual int OutputMode() const { return 0; }
     virtual void SetOutputMode(int mode) { Q_UNUSED(mode); }
     virtual int LivePagesMode() const { return 0; }
+    // The effect the effects window edits; null when none is edited.
+    virtual CEffect* EditedEffect() const { return nullptr; }
     // Set while a project is opened, imported or saved: the tick does no show work.
     virtual bool IsBusy() const { return false; }
     virtual void SetBusy(bool busy) { Q_UNUSED(busy); }

@@ -17,6 +17,7 @@ public:
     bool modified = false;
     int outputMode = 0;
     int livePagesMode = 0;
+    CEffect* editedEffect = nullptr;
     bool startScenes = false;
     bool sendEditDmx = true;
     int universeCount = 4;
@@ -35,6 +36,8 @@ public:
     CAppOptions* options = nullptr; // the panels' options record, when a test gives one
 
     CAppOptions* AppOptions() override { return options; }
+
+    CEffect* EditedEffect() const override { return editedEffect; }
 
     void ShowSplashMessage(const QString& text) override { calls << QStringLiteral("ShowSplashMessage:") + text; }
     void CloseSplash() override { calls << QStringLiteral("CloseSplash"); }

@@ -120,6 +120,29 @@ private slots:
         QCOMPARE(GetWhiteLevel(255, 100, 100, 2), 0);
     }
 
+    void mixColors_data()
+    {
+        QTest::addColumn<QColor>("a");
+        QTest::addColumn<QColor>("b");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QColor>("mixed");
+        QTest::newRow("dimmer half") << QColor(255, 128, 0) << QColor(128, 128, 128) << 0 << QColor(128, 1, 0);
+        QTest::newRow("dimmer full") << QColor(10, 20, 30) << QColor(Qt::white) << 0 << QColor(10, 20, 30);
+        QTest::newRow("dimmer off") << QColor(10, 20, 30) << QColor(Qt::black) << 0 << QColor(Qt::black);
+        QTest::newRow("add under") << QColor(200, 100, 0) << QColor(Qt::black) << 1 << QColor(225, 112, 0);
+        QTest::newRow("add over") << QColor(255, 100, 0) << QColor(100, 100, 0) << 1 << QColor(255, 118, 0);
+        QTest::newRow("add all over") << QColor(255, 255, 0) << QColor(0, 0, 255) << 2 << QColor(Qt::white);
+    }
+
+    void mixColors()
+    {
+        QFETCH(QColor, a);
+        QFETCH(QColor, b);
+        QFETCH(int, mode);
+        QTEST(MixColors(a, b, mode), "mixed");
+        QTEST(MixColors(b, a, mode), "mixed");
+    }
+
     void storedColourIntegers()
     {
         QCOMPARE(ColorToInt(QColor(1, 2, 3)), 197121);

@@ -241,6 +241,13 @@ private slots:
         cells.HitTest(2, 1, member, beam);
         QCOMPARE(member, -1);
         QCOMPARE(beam, -1);
+        // Once a member has gone the others no longer stand at their cell index.
+        cells.RemoveMember(0);
+        cells.HitTest(0, 0, member, beam);
+        QCOMPARE(member, -1);
+        cells.HitTest(1, 0, member, beam);
+        QCOMPARE(member, 0);
+        QCOMPARE(beam, 0);
     }
 
     void hitTestBetweenBeams()
@@ -262,6 +269,12 @@ private slots:
         matrix.HitTest(1, 0, member, beam);
         QCOMPARE(member, 0);
         QCOMPARE(beam, -1);
+        matrix.RemoveMember(0);
+        matrix.HitTest(5, 0, member, beam);
+        QCOMPARE(member, 0);
+        QCOMPARE(beam, 1);
+        matrix.HitTest(0, 0, member, beam);
+        QCOMPARE(member, -1);
     }
 
     void virtualGridOfTheSelection()

@@ -9,6 +9,8 @@
 #include "widgets/ProSlider.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QAction>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -56,12 +58,12 @@ private slots:
         CColorRig rig;
         QSignalSpy spy(rig.ctrl.get(), &CColorPresetCtrl::colorChanged);
         rig.ctrl->OnPenMode();
-        QCOMPARE(rig.view.mode, 1);
+        QCOMPARE(rig.view.ToolMode(), 1);
         emit rig.ctrl->Fader(0)->sliderMoved(100);
-        QCOMPARE(rig.view.color, QColor(100, 255, 255));
+        QCOMPARE(rig.view.ToolColor(), QColor(100, 255, 255));
         QCOMPARE(spy.count(), 0);
         rig.ctrl->OnPenMode();
-        QCOMPARE(rig.view.mode, 0);
+        QCOMPARE(rig.view.ToolMode(), 0);
         emit rig.ctrl->Fader(1)->sliderMoved(20);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(1).value<uchar>(), uchar(20));
@@ -176,11 +178,11 @@ private slots:
             rig.ctrl->OnLineMode();
         QSignalSpy spy(rig.ctrl.get(), &CColorPresetCtrl::colorChanged);
         rig.ctrl->OnPickMode();
-        QCOMPARE(rig.view.mode, 5);
-        rig.view.color = QColor(10, 20, 30);
-        rig.view.picked();
+        QCOMPARE(rig.view.ToolMode(), 5);
+        rig.view.SetTool(5, QColor(10, 20, 30), 0);
+        emit rig.view.colorPicked();
         QCOMPARE(rig.ctrl->CurrentTool(), FETCHED(int, after));
-        QCOMPARE(rig.view.mode, rig.ctrl->CurrentTool());
+        QCOMPARE(rig.view.ToolMode(), rig.ctrl->CurrentTool());
         QCOMPARE(rig.Wheel().mid(0, 3), (QList<int>{10, 20, 30}));
         QCOMPARE(spy.count(), 0);
         QVERIFY(!rig.ctrl->ToolButton(5)->isChecked());
@@ -191,9 +193,10 @@ private slots:
         CColorRig rig;
         rig.ctrl->ToolButton(3)->setChecked(true);
         rig.ctrl->OnRectMode();
-        rig.view.endTool();
+        // A press beside every matrix.
+        rig.view.PenAt(QPoint(-500, -500), true);
         QCOMPARE(rig.ctrl->CurrentTool(), 0);
-        QCOMPARE(rig.view.mode, 0);
+        QCOMPARE(rig.view.ToolMode(), 0);
         QVERIFY(!rig.ctrl->ToolButton(3)->isChecked());
     }
 
@@ -201,13 +204,12 @@ private slots:
     {
         CColorRig rig;
         rig.ctrl->OnFillMode();
-        const std::function<void()> lateEnd = rig.view.endTool;
-        const std::function<void()> latePick = rig.view.picked;
         rig.ctrl.reset();
-        QCOMPARE(rig.view.mode, 0);
-        QVERIFY(!rig.view.endTool);
-        lateEnd();
-        latePick();
+        QCOMPARE(rig.view.ToolMode(), 0);
+        rig.view.SetTool(1, Qt::red, 0);
+        emit rig.view.colorPicked();
+        rig.view.PenAt(QPoint(-500, -500), true);
+        QCOMPARE(rig.view.ToolMode(), 0);
     }
 
     void masterHasNoTools()
@@ -218,37 +220,51 @@ private slots:
         rig.ctrl->SetTool(2);
         rig.ctrl->OnImport();
         QCOMPARE(rig.ctrl->CurrentTool(), 0);
-        QCOMPARE(rig.view.mode, 0);
+        QCOMPARE(rig.view.ToolMode(), 0);
     }
 
-    void importGoesToTheView_data()
+    void importColoursTheSelectedMatrix_data()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("selected");
         QTest::addColumn<int>("messages");
-        QTest::newRow("cancelled") << QString() << true << 0;
-        QTest::newRow("picture") << QStringLiteral("Image/a.png") << true << 0;
-        QTest::newRow("unreadable picture") << QStringLiteral("Image/b.png") << false << 1;
+        QTest::addColumn<QList<int>>("levels");
+        QTest::newRow("cancelled") << QString() << true << 0 << QList<int>{0, 0, 0, 0, 0, 0};
+        QTest::newRow("picture") << QStringLiteral("bands.png") << true << 0 << QList<int>{255, 0, 0, 0, 0, 255};
+        QTest::newRow("no matrix selected") << QStringLiteral("bands.png") << false << 0
+                                            << QList<int>{0, 0, 0, 0, 0, 0};
+        QTest::newRow("not a picture") << QStringLiteral("junk.png") << true << 1 << QList<int>{0, 0, 0, 0, 0, 0};
+        QTest::newRow("missing") << QStringLiteral("missing.png") << true << 1 << QList<int>{0, 0, 0, 0, 0, 0};
     }
-    void importGoesToTheView()
+    void importColoursTheSelectedMatrix()
     {
-        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        QImage bands(4, 2, QImage::Format_RGB32);
+        for (int x = 0; x < 4; ++x) {
+            for (int y = 0; y < 2; ++y)
+                bands.setPixelColor(x, y, x < 2 ? Qt::red : Qt::blue);
+        }
+        QVERIFY(bands.save(dir.filePath(QStringLiteral("bands.png"))));
+        QFile junk(dir.filePath(QStringLiteral("junk.png")));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not a picture") > 0);
+        junk.close();
+
         CColorRig rig;
-        rig.view.importOk = FETCHED(bool, readable);
-        g_chosen = chosen;
+        const bool selected = FETCHED(bool, selected);
+        rig.RgbMatrix(2, selected);
+        rig.ctrl->UpdateImportButton();
+        QCOMPARE(rig.ctrl->ToolButton(0)->isEnabled(), selected);
+        const QString file = FETCHED(QString, file);
+        g_chosen = file.isEmpty() ? QString() : dir.filePath(file);
         CColorPresetCtrl::SetImageChooser([](QWidget*, const QString&, const QString& filter) {
             return filter.contains(QLatin1String("*.png")) ? g_chosen : QString();
         });
         rig.ctrl->OnImport();
-        QCOMPARE(rig.view.imported, chosen.isEmpty() ? QStringList() : QStringList{chosen});
         QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowInformation")).size(), FETCHED(int, messages));
-    }
-
-    void importButtonWantsNoMatrixWithoutOne()
-    {
-        CColorRig rig;
-        rig.ctrl->UpdateImportButton();
-        QVERIFY(!rig.ctrl->ToolButton(0)->isEnabled());
+        QList<int> levels;
+        for (int slot = 0; slot < 6; ++slot)
+            levels << rig.project.m_live[0][slot];
+        QCOMPARE(levels, FETCHED(QList<int>, levels));
     }
 
     void savedColoursRoundTrip()

@@ -2,7 +2,8 @@
 
 #include "PanelsRig.h"
 #include "app/AppOptions.h"
-#include "panels/PaintToolView.h"
+#include "layout/view/FixturesView.h"
+#include "model/FixtureMatrix.h"
 #include "panels/PanTiltGridCtrl.h"
 #include "panels/SavedSlotMenu.h"
 
@@ -11,42 +12,12 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-// A view that records what the colour control tells it.
-class CFakePaintView : public CPaintToolView
-{
-public:
-    CFakePaintView() { SetPaintToolView(this); }
-    ~CFakePaintView() override { SetPaintToolView(nullptr); }
-    void SetToolMode(int tool) override { mode = tool; }
-    int ToolMode() const override { return mode; }
-    void SetToolColor(const QColor& rgb, int w) override { color = rgb, white = w; }
-    QColor ToolColor() const override { return color; }
-    int ToolWhite() const override { return white; }
-    bool ApplyImageToMatrix(const QString& path, QString* error) override
-    {
-        imported << path;
-        if (!importOk && error)
-            *error = QStringLiteral("bad picture");
-        return importOk;
-    }
-    void SetEndToolHook(std::function<void()> hook) override { endTool = std::move(hook); }
-    void SetColorPickedHook(std::function<void()> hook) override { picked = std::move(hook); }
-
-    int mode = 0;
-    QColor color;
-    int white = 0;
-    bool importOk = true;
-    QStringList imported;
-    std::function<void()> endTool;
-    std::function<void()> picked;
-};
-
-// The panels rig with an options record, a paint view, a save menu that
+// The panels rig with an options record, a layout view, a save menu that
 // answers at once and a pointer that never moves.
 class CFixedCtrlRig : public CPanelsRig
 {
 public:
-    CFixedCtrlRig()
+    CFixedCtrlRig() : view(project)
     {
         host.options = &options;
         saveAsked = 0;
@@ -72,8 +43,28 @@ public:
         return read;
     }
 
+    // A row of `columns` RGB fixtures made a matrix; selected with `select`.
+    CFixtureMatrix* RgbMatrix(int columns, bool select)
+    {
+        CLibraryProfile* profile = Profile();
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        auto* matrix = new CFixtureMatrix(profile, 1, columns, 1, 0);
+        project.m_generalGroup->m_matrices << matrix;
+        for (int c = 0; c < columns; ++c) {
+            CPatchedFixture* member = Patch(profile, 0, c * 3);
+            member->m_matrixId = 1;
+            matrix->AddMember(member, QRect(c * 20, 0, 20, 20));
+        }
+        if (select) {
+            project.m_currentGroup->m_selectedMatrices << matrix;
+            SelectAll(project, matrix->Members());
+        }
+        return matrix;
+    }
+
     CAppOptions options;
-    CFakePaintView view;
+    CFixturesView view;
     static inline int saveAsked = 0;
     static inline int pointerMoves = 0;
 };

@@ -1,0 +1,109 @@
+// Repainting the 2-D plan of a large show with live colours: 2,720 RGB
+// fixtures (sixteen fully patched universes) drawn from the output levels,
+// which change before every repaint. Prints the median repaint time and its
+// share of the 25 ms tick, then checks that a tick with unchanged levels
+// repaints nothing. Build it in Release for meaningful times:
+//   cmake --build <dir> --target bench_layoutview && <dir>/bench/bench_layoutview
+
+#include "../../tests/model/LibraryProfileBuilder.h"
+#include "layout/view/FixtureItem.h"
+#include "layout/view/FixturesView.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "model/ProfileTypes.h"
+#include "show/Group.h"
+#include "show/Project.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include <time.h>
+
+namespace {
+
+constexpr int kFixtures = 2720;
+constexpr int kPerUniverse = 170; // three channels each
+constexpr int kColumns = 68;
+constexpr int kRuns = 60;
+
+// The machine may be shared: the thread's own processor time is reported
+// beside the wall time, as it leaves out the waits for a processor.
+double ThreadMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+CLibraryProfile* RgbProfile(CProject& project)
+{
+    auto* profile = new CLibraryProfile;
+    ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+    profile->UpdateRoles();
+    project.m_library << profile;
+    return profile;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    CProject project;
+    project.NewProject(kFixtures / kPerUniverse);
+    CLibraryProfile* profile = RgbProfile(project);
+
+    CFixturesView view(project);
+    for (int i = 0; i < kFixtures; ++i) {
+        auto* fixture = new CPatchedFixture((i % kPerUniverse) * 3, i / kPerUniverse, i + 1, -1,
+                                            QStringLiteral("F%1").arg(i + 1), profile, false, false, 2);
+        project.m_generalGroup->AddFixture(fixture);
+        auto* item = new CFixtureItem(fixture, CFixtureItem::FixtureType);
+        item->m_rect.moveTopLeft(QPoint(10 + (i % kColumns) * 22, 10 + (i / kColumns) * 22));
+        view.AddFixtureItem(item);
+    }
+    view.SetSceneRect(view.ItemsExtent());
+    QImage target(view.size(), QImage::Format_ARGB32_Premultiplied);
+
+    std::vector<double> times;
+    std::vector<double> cpuTimes;
+    CDmxLayer& output = project.m_output;
+    for (int run = 0; run < kRuns; ++run) {
+        for (int u = 0; u < output.UniverseCount(); ++u) {
+            for (int s = 0; s < CDmxLayer::kSlots; ++s)
+                output[u][s] = quint8((s * 7 + u * 13 + run * 29) & 0xFF);
+        }
+        const double cpuStart = ThreadMs();
+        const auto start = std::chrono::steady_clock::now();
+        view.render(&target);
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        cpuTimes.push_back(ThreadMs() - cpuStart);
+    }
+    const double median = Median(times);
+    std::printf("repaint of %d fixtures with live colours (%dx%d px): median %.3f ms wall, %.3f ms processor "
+                "(%.1f%% of a 25 ms tick)\n",
+                kFixtures, view.width(), view.height(), median, Median(cpuTimes), median * 100.0 / 25.0);
+
+    // The output as last painted: a tick that changes no level repaints nothing.
+    view.RefreshLiveColors();
+    int repaints = 0;
+    for (int tick = 0; tick < 100; ++tick)
+        repaints += view.RefreshLiveColors() ? 1 : 0;
+    output[3][100] ^= 0xFF;
+    const bool changedRepaints = view.RefreshLiveColors();
+    std::printf("unchanged ticks that repainted: %d of 100; a changed level repaints: %s\n", repaints,
+                changedRepaints ? "yes" : "no");
+    return repaints == 0 && changedRepaints ? 0 : 1;
+}

@@ -1,0 +1,492 @@
+#include "layout/view/FixtureDrawer.h"
+
+#include "model/ColorMath.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "model/ProfileTypes.h"
+#include "show/DmxLayer.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+const QColor kUnselectedBeam(156, 156, 164);
+const QColor kOutline(60, 60, 60);
+
+// Fonts and pens are made once for the whole program.
+const QFont& LabelFont()
+{
+    static const QFont font(QStringLiteral("Arial"), 8);
+    return font;
+}
+const QFont& SmallLabelFont()
+{
+    static const QFont font(QStringLiteral("Arial"), 3);
+    return font;
+}
+const QFont& PictureLabelFont()
+{
+    static const QFont font(QStringLiteral("Arial"), 2);
+    return font;
+}
+const QPen& OutlinePen()
+{
+    static const QPen pen(kOutline);
+    return pen;
+}
+const QPen& SelectionPen()
+{
+    static const QPen pen(QBrush(QColor(229, 121, 72)), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    return pen;
+}
+const QPen& PictureFramePen()
+{
+    static const QPen pen(QColor(229, 121, 72));
+    return pen;
+}
+
+int DivideByPercentage(int component, float factor)
+{
+    return std::min(255, int(float(component) * factor));
+}
+
+} // namespace
+
+// Where a symbol is painted: rectangles are mapped to device pixels and
+// filled through the painter as it stands, which keeps the common case off
+// the painter's state stack; everything else is drawn after Transform(),
+// which saves the painter, scales it and moves it to the symbol (the point
+// in unscaled view coordinates). The painter is restored on exit.
+class CSymbolPainter
+{
+public:
+    CSymbolPainter(QPainter& painter, const QPoint& topLeft, float scale)
+        : m_painter(painter)
+        , m_base(painter.worldTransform())
+        , m_topLeft(topLeft)
+        , m_scale(double(scale))
+    {
+    }
+    ~CSymbolPainter()
+    {
+        if (m_transformed)
+            m_painter.restore();
+    }
+    CSymbolPainter(const CSymbolPainter&) = delete;
+    CSymbolPainter& operator=(const CSymbolPainter&) = delete;
+
+    QPainter& Transform()
+    {
+        if (!m_transformed) {
+            m_painter.save();
+            m_painter.scale(m_scale, m_scale);
+            m_painter.translate(m_topLeft);
+            m_transformed = true;
+        }
+        return m_painter;
+    }
+    // A rectangle of the symbol in the painter's coordinates as it stood.
+    QRect Map(const QRectF& rect) const
+    {
+        return QRectF((rect.x() + m_topLeft.x()) * m_scale, (rect.y() + m_topLeft.y()) * m_scale,
+                      rect.width() * m_scale, rect.height() * m_scale)
+            .toRect();
+    }
+    void Fill(const QRect& deviceRect, const QColor& color)
+    {
+        if (m_transformed) {
+            m_painter.save();
+            m_painter.setWorldTransform(m_base);
+            m_painter.fillRect(deviceRect, color);
+            m_painter.restore();
+        } else {
+            m_painter.fillRect(deviceRect, color);
+        }
+    }
+    // A pen width in device pixels, at least one.
+    int Thickness(double width) const { return std::max(1, int(width * m_scale + 0.5)); }
+
+private:
+    QPainter& m_painter;
+    QTransform m_base; // the painter's transform before Transform()
+    QPointF m_topLeft;
+    double m_scale;
+    bool m_transformed = false;
+};
+
+void CFixtureDrawer::SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, int cellWidth,
+                                int cellHeight)
+{
+    m_shapeType = shapeType;
+    m_labelNumber = labelNumber;
+    m_profile = profile;
+    m_cellWidth = cellWidth;
+    m_cellHeight = cellHeight;
+    BuildShapes();
+}
+
+void CFixtureDrawer::SetLibraryProfile(CLibraryProfile* profile)
+{
+    m_profile = profile;
+    if (profile)
+        m_shapeType = profile->m_shapeType;
+    BuildShapes();
+}
+
+void CFixtureDrawer::BuildShapes()
+{
+    m_cells.clear();
+    m_colored.clear();
+    m_colors.clear();
+    m_shapes.clear();
+    m_shapeRects.clear();
+    const int w = m_cellWidth;
+    const int h = m_cellHeight;
+    const bool several = m_profile && m_profile->m_beams.size() > 1;
+    m_beamCount = several ? m_profile->m_beams.size() : 1;
+
+    QList<QPointF> offsets;
+    if (!several) {
+        m_cells << QRect(0, 0, w, h);
+        offsets << QPointF(0, 0);
+        m_boundingRect = m_cells.first();
+    } else {
+        for (const CBeamPosition& beam : qAsConst(m_profile->m_beams)) {
+            const float x = float(w) * beam.x;
+            const float y = float(h) * beam.y;
+            m_cells << QRect(int(x), int(y), w, h);
+            offsets << QPointF(x, y);
+        }
+        m_boundingRect = QRect(0, 0, int((m_profile->m_beamExtentX + 1.0f) * float(w)),
+                               int((m_profile->m_beamExtentY + 1.0f) * float(h)));
+    }
+
+    for (const QPointF& offset : qAsConst(offsets)) {
+        m_colored << false;
+        m_colors << kUnselectedBeam;
+        QPainterPath path;
+        switch (m_shapeType) {
+        case Ellipse:
+            path.addEllipse(QRectF(offset, QSizeF(w, h)));
+            break;
+        case Octagon:
+            path.addPolygon(QPolygonF({{0, h / 3.0}, {w / 3.0, 0}, {2 * w / 3.0, 0}, {double(w), h / 3.0},
+                                       {double(w), 2 * h / 3.0}, {2 * w / 3.0, double(h)}, {w / 3.0, double(h)},
+                                       {0, 2 * h / 3.0}, {0, h / 3.0}})
+                                .translated(offset));
+            path.closeSubpath();
+            break;
+        case Triangle:
+            path.addPolygon(QPolygonF({{0, double(h)}, {w / 2.0, 0}, {double(w), double(h)}, {0, double(h)}})
+                                .translated(offset));
+            break;
+        default:
+            path.addRect(QRectF(offset, QSizeF(w, h)));
+            break;
+        }
+        m_shapes << path;
+        m_shapeRects << path.boundingRect();
+    }
+}
+
+void CFixtureDrawer::DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const
+{
+    if (m_shapeType == Ellipse || m_shapeType == Octagon || m_shapeType == Triangle) {
+        QPainter& painter = symbol.Transform();
+        painter.setPen(pen);
+        painter.setBrush(fill);
+        if (m_shapeType == Ellipse)
+            painter.drawEllipse(m_shapeRects.at(beam));
+        else
+            painter.drawPath(m_shapes.at(beam));
+        return;
+    }
+    // Stroking even a small rectangle costs the raster engine many times
+    // what filling it does, and a large plan is mostly rectangles: the
+    // outline is painted as a filled frame of the pen's width instead.
+    const QRect r = symbol.Map(m_shapeRects.at(beam));
+    if (pen.style() == Qt::NoPen) {
+        symbol.Fill(r, fill);
+        return;
+    }
+    const int t = symbol.Thickness(pen.widthF() > 1.5 ? 2.0 : 1.0);
+    // A wide pen is centred on the edge; a thin one lies inside the right and bottom.
+    const int before = pen.widthF() > 1.5 ? t / 2 : 0;
+    symbol.Fill(QRect(r.x() - before, r.y() - before, r.width() + t, r.height() + t), pen.color());
+    symbol.Fill(QRect(r.x() - before + t, r.y() - before + t, r.width() - t, r.height() - t), fill);
+}
+
+void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
+{
+    if (!m_fixture)
+        return;
+    const QColor& mark = m_fixture->DisplayColor();
+    if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
+        return;
+    symbol.Fill(symbol.Map(m_cells.at(beam).adjusted(16, 0, 0, -16)), mark);
+}
+
+void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale)
+{
+    CSymbolPainter symbol(painter, topLeft, scale);
+    const QPen pen = painter.pen();
+    for (int i = 0; i < m_beamCount; ++i) {
+        DrawShape(symbol, i, pen, m_colors.at(i));
+        DrawCornerMark(symbol, i);
+    }
+    if (scale < 1.0f)
+        return;
+    symbol.Transform();
+
+    QRect text = m_cells.first().adjusted(1, 0, -1, 0);
+    if (m_shapeType == Triangle)
+        text.setTop(text.top() + 8);
+    painter.setPen(OutlinePen());
+    if (!m_fixture) {
+        painter.setFont(LabelFont());
+        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_labelNumber));
+    } else if (scale >= 2.0f && m_shapeType != Triangle) {
+        painter.setFont(SmallLabelFont());
+        painter.drawText(text, Qt::AlignCenter,
+                         QStringLiteral("ID : %1\n@ : %2").arg(m_fixture->m_id).arg(m_fixture->m_address + 1));
+    } else {
+        painter.setFont(LabelFont());
+        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_fixture->m_id));
+    }
+}
+
+void CFixtureDrawer::DrawBeams(QPainter& painter, const QPoint& topLeft, float scale)
+{
+    CSymbolPainter symbol(painter, topLeft, scale);
+    for (int i = 0; i < m_beamCount; ++i)
+        DrawShape(symbol, i, OutlinePen(), QColor(100, 100, 100));
+}
+
+void CFixtureDrawer::DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam)
+{
+    DrawBeams(painter, topLeft, scale);
+    if (beam < 0 || beam >= m_beamCount)
+        return;
+    CSymbolPainter symbol(painter, topLeft, scale);
+    DrawShape(symbol, beam, OutlinePen(), Qt::white);
+}
+
+int CFixtureDrawer::Level(const CProfileChannelDef* channel) const
+{
+    if (!channel || !m_fixture || !m_output)
+        return 0;
+    const int slot = m_fixture->m_address + channel->m_index;
+    const int universe = m_fixture->m_universe;
+    if (slot < 0 || slot >= CDmxLayer::kSlots || universe < 0 || universe >= m_output->UniverseCount())
+        return 0;
+    return (*m_output)[universe][slot];
+}
+
+template <typename Apply>
+void CFixtureDrawer::ForEachBeamOf(const CProfileChannelDef* channel, Apply apply) const
+{
+    if (channel->m_beams.isEmpty()) {
+        for (int b = 0; b < m_beamCount; ++b)
+            apply(b);
+        return;
+    }
+    for (char beam : channel->m_beams) {
+        const int b = static_cast<unsigned char>(beam);
+        if (b < m_beamCount)
+            apply(b);
+    }
+}
+
+QColor CFixtureDrawer::SetColor(const CProfileChannelDef* red, const CProfileChannelDef* green,
+                                const CProfileChannelDef* blue, const CProfileChannelDef* white) const
+{
+    const bool cmy = m_profile->IsCmy();
+    const auto level = [this, cmy](const CProfileChannelDef* channel) {
+        const int value = Level(channel);
+        return cmy ? 255 - value : value;
+    };
+    QColor color(level(red), level(green), level(blue));
+    if (m_profile->HasWhite() && white) {
+        const int w = Level(white);
+        color = MixColors(color, QColor(w, w, w), 1);
+    }
+    return color;
+}
+
+QColor CFixtureDrawer::FirstGroupColor(int set)
+{
+    const CColorSet& channels = m_profile->ColorSets(false).at(set);
+    const QColor color = SetColor(channels.red, channels.green, channels.blue, channels.white);
+    // With master colours too, the group whose levels changed last is shown.
+    if (m_profile->HasColor(true) && set < m_fixture->m_beamColors.size()
+        && m_fixture->m_beamColors.at(set) != color) {
+        m_fixture->m_beamColors[set] = color;
+        if (set < m_fixture->m_beamColorFlags.size())
+            m_fixture->m_beamColorFlags[set] = 1;
+    }
+    return color;
+}
+
+QColor CFixtureDrawer::SecondGroupColor(int set)
+{
+    const CColorSet& channels = m_profile->ColorSets(true).at(set);
+    const QColor color = SetColor(channels.red, channels.green, channels.blue, channels.white);
+    if (set < m_fixture->m_masterColors.size() && m_fixture->m_masterColors.at(set) != color) {
+        m_fixture->m_masterColors[set] = color;
+        if (channels.red) {
+            QList<quint8>& wins = m_fixture->m_beamColorFlags;
+            ForEachBeamOf(channels.red, [&wins](int b) {
+                if (b < wins.size())
+                    wins[b] = 0;
+            });
+        }
+    }
+    return color;
+}
+
+void CFixtureDrawer::ApplyBeamColor(const CProfileChannelDef* channel, const QColor& color, int mode)
+{
+    if (!channel)
+        return;
+    ForEachBeamOf(channel, [&](int b) {
+        m_colors[b] = m_colored.at(b) ? MixColors(m_colors.at(b), color, mode) : color;
+        m_colored[b] = true;
+    });
+}
+
+void CFixtureDrawer::ApplySecondGroupColor(const CProfileChannelDef* channel, const QColor& color)
+{
+    if (!channel)
+        return;
+    const QList<quint8>& wins = m_fixture->m_beamColorFlags;
+    ForEachBeamOf(channel, [&](int b) {
+        if (b < wins.size() && wins.at(b))
+            return;
+        m_colors[b] = color;
+        m_colored[b] = true;
+    });
+}
+
+bool CFixtureDrawer::DimmerGrey(const CProfileChannelDef* channel, int& grey) const
+{
+    const int level = Level(channel);
+    const CProfilePresetDef* preset = channel->FindPreset(level);
+    if (!preset || preset->m_type != PresetType::Dimmer)
+        return false;
+    const int start = preset->m_dmxStart;
+    const int end = preset->m_dmxEnd;
+    grey = start == end ? 255 : ((level - start) * 255 / (end - start)) & 0xFF;
+    return true;
+}
+
+QColor CFixtureDrawer::ColorDimmerColor(const CProfileChannelDef* channel) const
+{
+    const float t = float(Level(channel)) / 255.0f;
+    const auto mix = [t](int start, int end) { return int(float(end) * t + float(start) * (1.0f - t)); };
+    const QColor& start = channel->m_colorMin;
+    const QColor& end = channel->m_colorMax;
+    return QColor(mix(start.red(), end.red()), mix(start.green(), end.green()), mix(start.blue(), end.blue()));
+}
+
+void CFixtureDrawer::ComputeLiveColors()
+{
+    std::fill(m_colors.begin(), m_colors.end(), QColor(Qt::black));
+    std::fill(m_colored.begin(), m_colored.end(), false);
+    if (!m_fixture || !m_profile)
+        return;
+
+    const QList<CColorSet>& firstSets = m_profile->ColorSets(false);
+    for (int i = 0; i < firstSets.size(); ++i)
+        ApplyBeamColor(firstSets.at(i).red, FirstGroupColor(i), 0);
+
+    const QList<CColorSet>& secondSets = m_profile->ColorSets(true);
+    if (!secondSets.isEmpty()) {
+        std::fill(m_colored.begin(), m_colored.end(), false);
+        for (int i = 0; i < secondSets.size(); ++i)
+            ApplySecondGroupColor(secondSets.at(i).red, SecondGroupColor(i));
+    }
+
+    for (bool multiBeam : {false, true}) {
+        for (const CDimmerChannel& dimmer : m_profile->Dimmers(multiBeam)) {
+            int grey = 0;
+            if (dimmer.channel && DimmerGrey(dimmer.channel, grey))
+                ApplyBeamColor(dimmer.channel, QColor(grey, grey, grey), 0);
+        }
+    }
+
+    for (const CProfileChannelDef* channel : m_profile->ColorDimmers()) {
+        if (channel)
+            ApplyBeamColor(channel, ColorDimmerColor(channel), 1);
+    }
+}
+
+void CFixtureDrawer::DrawLiveColors(QPainter& painter, const QPoint& topLeft, float scale,
+                                    const QList<bool>& selection, int percentage)
+{
+    if (!m_fixture)
+        return;
+    ComputeLiveColors();
+
+    CSymbolPainter symbol(painter, topLeft, scale);
+    const float factor = percentage >= 1 ? 100.0f / float(percentage) : 1.0f;
+    for (int i = 0; i < m_beamCount; ++i) {
+        const QColor& color = m_colors.at(i);
+        const QPen& pen = IsBeamFlagSet(selection, i) ? SelectionPen() : OutlinePen();
+        if (percentage >= 1) {
+            DrawShape(symbol, i, pen,
+                      QColor(DivideByPercentage(color.red(), factor), DivideByPercentage(color.green(), factor),
+                             DivideByPercentage(color.blue(), factor)));
+        } else {
+            DrawShape(symbol, i, pen, color);
+        }
+        DrawCornerMark(symbol, i);
+    }
+}
+
+void CFixtureDrawer::DrawLiveOverlay(QPainter& painter, const QPoint& topLeft, float scale,
+                                     const QList<bool>& overlay, const QColor& overlayColor,
+                                     const QList<bool>& selection, int percentage)
+{
+    if (!m_fixture)
+        return;
+    DrawLiveColors(painter, topLeft, scale, selection, percentage);
+    CSymbolPainter symbol(painter, topLeft, scale);
+    for (int i = 0; i < m_beamCount; ++i) {
+        if (IsBeamFlagSet(overlay, i))
+            DrawShape(symbol, i, IsBeamFlagSet(selection, i) ? SelectionPen() : OutlinePen(), overlayColor);
+    }
+}
+
+void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float scale,
+                                 const QList<bool>& selection)
+{
+    if (!m_fixture)
+        return;
+    const bool large = scale > 2.0f;
+    CSymbolPainter symbol(painter, topLeft, scale);
+    symbol.Transform();
+    const QImage* picture = m_profile ? &m_profile->Icon() : nullptr;
+    for (int i = 0; i < m_beamCount; ++i) {
+        const QRect& cell = m_cells.at(i);
+        if (IsBeamFlagSet(selection, i)) {
+            painter.fillRect(cell, QColor(250, 232, 151));
+            painter.setPen(PictureFramePen());
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(cell);
+        }
+        if (picture && !picture->isNull())
+            painter.drawImage(large ? cell.adjusted(4, 3, -4, -5) : cell, *picture);
+        DrawCornerMark(symbol, i);
+    }
+    if (!large)
+        return;
+    const QRect& cell = m_cells.first();
+    painter.setPen(QPen(Qt::black));
+    painter.setFont(PictureLabelFont());
+    painter.drawText(QRect(QPoint(cell.left() + 1, cell.top() + 1), QPoint(cell.right() - 1, cell.top() + 3)),
+                     Qt::AlignCenter, QStringLiteral("ID : %1").arg(m_fixture->m_id));
+    painter.drawText(QRect(QPoint(cell.left() + 1, cell.bottom() - 3), QPoint(cell.right() - 1, cell.bottom() - 1)),
+                     Qt::AlignCenter, QStringLiteral("@ : %1").arg(m_fixture->m_address + 1));
+}

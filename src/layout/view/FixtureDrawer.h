@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPainterPath>
+#include <QPoint>
+#include <QRect>
+
+class CDmxLayer;
+class CLibraryProfile;
+class CPatchedFixture;
+class CProfileChannelDef;
+class QPainter;
+class QPen;
+class CSymbolPainter;
+
+// Flag `index` of a beam list; a flag past the list's end counts as unset,
+// as flags may be left short by a re-patch.
+inline bool IsBeamFlagSet(const QList<bool>& flags, int index)
+{
+    return index >= 0 && index < flags.size() && flags.at(index);
+}
+
+// Draws the symbol of one fixture: one cell per beam, each a filled shape
+// (rectangle, ellipse, octagon or triangle) with an ID or ID-and-address
+// label, or coloured from the live output. The geometry is built once per
+// profile and only painted afterwards. The drawer owns neither the fixture
+// nor the profile; its owner resets them when they go.
+class CFixtureDrawer
+{
+public:
+    enum Shape { Rectangle = 0, Ellipse = 1, Octagon = 2, Triangle = 3 };
+
+    // One plain cell until a profile is set: every list holds one entry per beam.
+    CFixtureDrawer() { BuildShapes(); }
+
+    void SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, int cellWidth, int cellHeight);
+    // After a re-patch replaced the library profiles.
+    void SetLibraryProfile(CLibraryProfile* profile);
+    void SetFixture(CPatchedFixture* fixture) { m_fixture = fixture; }
+    CPatchedFixture* Fixture() const { return m_fixture; }
+    CLibraryProfile* Profile() const { return m_profile; }
+    // The levels live drawing reads (the project's output); without one
+    // every beam is black.
+    void SetOutput(const CDmxLayer* output) { m_output = output; }
+    const CDmxLayer* Output() const { return m_output; }
+
+    // The top-left point is in unscaled view coordinates.
+    void DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale);
+    void DrawBeams(QPainter& painter, const QPoint& topLeft, float scale);
+    void DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam);
+    // A percentage of 1 or more divides the colours by it (an effect's
+    // intensity undone); below 1 they are drawn as they are.
+    void DrawLiveColors(QPainter& painter, const QPoint& topLeft, float scale, const QList<bool>& selection,
+                        int percentage);
+    void DrawLiveOverlay(QPainter& painter, const QPoint& topLeft, float scale, const QList<bool>& overlay,
+                         const QColor& overlayColor, const QList<bool>& selection, int percentage);
+    void DrawPicture(QPainter& painter, const QPoint& topLeft, float scale, const QList<bool>& selection);
+
+    // The beam colours from the output levels, as live drawing shows them.
+    void ComputeLiveColors();
+
+    int BeamCount() const { return m_beamCount; }
+    QRect BoundingRect() const { return m_boundingRect; }
+    int ShapeType() const { return m_shapeType; }
+    const QList<QRect>& BeamCells() const { return m_cells; }
+    const QList<QColor>& BeamColors() const { return m_colors; }
+    // The owner writes them before DrawSymbol.
+    QList<QColor>& BeamColors() { return m_colors; }
+
+private:
+    void BuildShapes();
+    void DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const;
+    void DrawCornerMark(CSymbolPainter& symbol, int beam) const;
+    // Output level of the channel at the fixture's address; 0 outside the
+    // output's slots and universes.
+    int Level(const CProfileChannelDef* channel) const;
+    QColor SetColor(const CProfileChannelDef* red, const CProfileChannelDef* green, const CProfileChannelDef* blue,
+                    const CProfileChannelDef* white) const;
+    QColor FirstGroupColor(int set);
+    QColor SecondGroupColor(int set);
+    void ApplyBeamColor(const CProfileChannelDef* channel, const QColor& color, int mode);
+    void ApplySecondGroupColor(const CProfileChannelDef* channel, const QColor& color);
+    // Grey of a dimmer's level within its Dimmer preset; false when the
+    // level lies in no Dimmer preset.
+    bool DimmerGrey(const CProfileChannelDef* channel, int& grey) const;
+    QColor ColorDimmerColor(const CProfileChannelDef* channel) const;
+    // Calls apply(beam) for each beam the channel serves (all of them when
+    // it names none) that the drawer has.
+    template <typename Apply>
+    void ForEachBeamOf(const CProfileChannelDef* channel, Apply apply) const;
+
+    int m_cellWidth = 20;
+    int m_cellHeight = 20;
+    int m_labelNumber = -1;
+    int m_beamCount = 1;
+    QRect m_boundingRect;
+    int m_shapeType = Rectangle;
+    CPatchedFixture* m_fixture = nullptr;
+    CLibraryProfile* m_profile = nullptr;
+    const CDmxLayer* m_output = nullptr;
+    QList<QRect> m_cells;
+    QList<bool> m_colored;
+    QList<QColor> m_colors;
+    QList<QPainterPath> m_shapes;
+    QList<QRectF> m_shapeRects; // bounds of the shapes
+};

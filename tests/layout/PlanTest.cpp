@@ -1,0 +1,313 @@
+#include "LayoutRig.h"
+#include "TestRegistry.h"
+#include "../widgets/WidgetTestUtil.h"
+
+#include "layout/view/FixtViewScrollArea.h"
+#include "layout/view/MatrixDimDlg.h"
+#include "show/Group.h"
+
+#include <QComboBox>
+#include <QtTest>
+
+#include <limits>
+
+class PlanTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void geometry()
+    {
+        CLayoutRig rig;
+        QCOMPARE(rig.view.FreePosition(40, 40), QPoint(10, 10));
+        rig.view.SetZoom(2.0f);
+        rig.view.SetCrop(true, QRect(100, 50, 200, 100));
+        QCOMPARE(rig.view.ToModel(QPoint(35, 21)), QPoint(118, 61));
+
+        // A crop that leaves an item out grows to take it in.
+        rig.view.SetZoom(1.0f);
+        rig.AddItem(rig.RgbProfile(), QPoint(100, 100));
+        rig.view.SetCrop(true, QRect(0, 0, 50, 50));
+        rig.view.ClampCrop();
+        QCOMPARE(rig.view.CropRect(), QRect(0, 0, 120, 120));
+    }
+
+    void zoomFromFile_data()
+    {
+        QTest::addColumn<float>("stored");
+        QTest::addColumn<float>("zoom");
+        QTest::newRow("zero") << 0.0f << 0.1f;
+        QTest::newRow("negative") << -2.0f << 0.1f;
+        QTest::newRow("nan") << std::numeric_limits<float>::quiet_NaN() << 0.1f;
+        QTest::newRow("huge") << 1e30f << 3.0f;
+        QTest::newRow("fine") << 1.5f << 1.5f;
+    }
+    void zoomFromFile()
+    {
+        QFETCH(float, stored);
+        CLayoutRig rig;
+        CGroup group(QStringLiteral("G"));
+        group.m_zoom = stored;
+        group.m_layoutRect = QRect(0, 0, 300, 200);
+        rig.view.ApplyViewSettings(group, true);
+        QTEST(rig.view.Zoom(), "zoom");
+        QCOMPARE(rig.view.ToModel(QPoint(30, 30)).x() >= 0, true);
+        QVERIFY(rig.view.width() > 0);
+    }
+
+    void hugeBackgroundIsNotCached()
+    {
+        CLayoutRig rig;
+        CGroup group(QStringLiteral("G"));
+        group.m_backColor = Qt::red;
+        group.m_drawGrid = true;
+        group.m_layoutRect = QRect(0, 0, 600, 400);
+        rig.view.ApplyViewSettings(group, true);
+        QVERIFY(rig.view.HasBackgroundCache());
+        group.m_layoutRect = QRect(0, 0, 9000, 9000);
+        rig.view.ApplyViewSettings(group, true);
+        QVERIFY(!rig.view.HasBackgroundCache());
+        QImage corner(40, 40, QImage::Format_RGB32);
+        rig.view.render(&corner, QPoint(), QRegion(0, 0, 40, 40));
+        QCOMPARE(corner.pixelColor(15, 15), QColor(Qt::red));
+        QCOMPARE(corner.pixelColor(10, 15), QColor(200, 200, 200));
+    }
+
+    void snapToGrid()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(0, 0));
+        rig.view.SetGridVisible(true);
+        rig.view.SetSnapToGrid(true);
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        WidgetTest::MoveHeld(&rig.view, QPoint(42, 5));
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(42, 5));
+        QCOMPARE(item->m_rect.topLeft(), QPoint(30, 0));
+        // Pushed back inside the scene at its right edge.
+        item->m_moveOrigin = item->m_rect;
+        rig.view.MoveItem(item, 1000, 0);
+        QCOMPARE(item->m_rect.right(), rig.view.SceneRect().right());
+    }
+
+    void shrinkingHandleKeepsItems()
+    {
+        CLayoutRig rig;
+        rig.AddItem(rig.RgbProfile(), QPoint(100, 100));
+        const QPoint handle = rig.view.HandleRect(7).center();
+        WidgetTest::MoveHeld(&rig.view, handle, Qt::NoButton);
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, handle);
+        WidgetTest::MoveHeld(&rig.view, QPoint(50, 50));
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QCOMPARE(rig.view.SceneRect(), QRect(0, 0, 130, 130));
+        QCOMPARE(rig.view.size(), QSize(130, 130));
+    }
+
+    void cropByHandle()
+    {
+        CLayoutRig rig;
+        CFixtViewScrollArea area;
+        area.setWidget(&rig.view);
+        // The rig owns the view: the area gives it back, whatever happens.
+        struct CGiveBack
+        {
+            QScrollArea& area;
+            ~CGiveBack() { area.takeWidget(); }
+        } giveBack{area};
+        rig.view.SetScrollArea(&area);
+        rig.AddItem(rig.RgbProfile(), QPoint(100, 100));
+        rig.view.SetCrop(true, QRect());
+        rig.view.UpdateSize();
+        QVERIFY(!rig.view.HandleRect(0).isNull());
+        const QPoint handle = rig.view.HandleRect(0).center();
+        WidgetTest::MoveHeld(&rig.view, handle, Qt::NoButton);
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, handle);
+        WidgetTest::MoveHeld(&rig.view, QPoint(150, 150));
+        QVERIFY(area.IsOutlineVisible());
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+        QVERIFY(!area.IsOutlineVisible());
+        // The crop would leave the item out: it grows to take it in.
+        QVERIFY(rig.view.IsCropped());
+        QCOMPARE(rig.view.CropRect(), QRect(QPoint(100, 100), QPoint(599, 399)));
+        QCOMPARE(rig.view.size(), QSize(500, 300));
+        QVERIFY(rig.host.modified);
+    }
+
+    void partialRepaintMatchesTheWhole_data()
+    {
+        QTest::addColumn<float>("zoom");
+        QTest::addColumn<QRect>("part");
+        QTest::newRow("zoom 1") << 1.0f << QRect(35, 35, 40, 30);
+        QTest::newRow("zoom 0.3") << 0.3f << QRect(9, 9, 14, 14);
+        QTest::newRow("zoom 2.5") << 2.5f << QRect(95, 95, 60, 50);
+    }
+    void partialRepaintMatchesTheWhole()
+    {
+        QFETCH(float, zoom);
+        QFETCH(QRect, part);
+        CLayoutRig rig;
+        for (int i = 0; i < 12; ++i) {
+            CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(10 + (i % 4) * 21, 10 + (i / 4) * 21), 0, i * 3);
+            item->Fixture()->m_drawType = 2;
+            item->SetSelected(i % 3 == 0);
+            rig.SetOutput(item->Fixture(), {i * 20, 255 - i * 20, 90});
+        }
+        rig.view.SetZoom(zoom);
+        const QImage whole = rig.view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage piece(part.size(), QImage::Format_RGB32);
+        rig.view.render(&piece, QPoint(), QRegion(part));
+        QCOMPARE(piece, whole.copy(part));
+    }
+
+    void rubberBandShowsTheSelectPicture()
+    {
+        CLayoutRig rig;
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+        WidgetTest::MoveHeld(&rig.view, QPoint(400, 380));
+        const QImage shown = rig.view.grab().toImage();
+        QCOMPARE(shown.pixelColor(300, 340), QColor(229, 121, 72));
+        const QColor inside = shown.pixelColor(350, 340);
+        QVERIFY(inside != QColor(Qt::white) && inside.red() > inside.blue());
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(400, 380));
+    }
+
+    void tooltipsOnCroppedView()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(110, 60), 1, 20);
+        rig.view.SetCrop(true, QRect(100, 50, 100, 100));
+        rig.view.UpdateSize();
+        QCOMPARE(rig.view.ToolTipAt(QPoint(15, 15)),
+                 QStringLiteral("%1 - #%2\n@ : 21 - 23 [U2]").arg(item->Fixture()->m_name).arg(item->Fixture()->m_id));
+        QCOMPARE(rig.view.ToolTipAt(QPoint(90, 90)), QStringLiteral(""));
+    }
+
+    void deletedItemsLeaveNoPointerBehind()
+    {
+        CLayoutRig rig;
+        CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(30, 40));
+        CMatrixItem* matrixItem = rig.AddMatrix(rig.RgbProfile(), 2, 1, QPoint(60, 40));
+        CPatchedFixture* fixture = item->Fixture();
+        CFixtureMatrix* matrix = matrixItem->Matrix();
+        fixture->SetLayoutItem(item);
+        matrix->SetLayoutItem(matrixItem);
+        QCOMPARE(fixture->ItemPosition(), QPoint(30, 40));
+        rig.view.Reset();
+        QVERIFY(!fixture->LayoutItem());
+        QVERIFY(!matrix->LayoutItem());
+        QCOMPARE(fixture->ItemPosition(), QPoint(0, 0));
+    }
+
+    void matrixItems()
+    {
+        CLayoutRig rig;
+        CMatrixItem* item = rig.AddMatrix(rig.RgbProfile(), 3, 2, QPoint(0, 0));
+        QCOMPARE(item->m_rect.size(), QSize(60, 40));
+        QCOMPARE(rig.view.FreePosition(20, 20), QPoint(10, 62));
+        // A matrix without members shows as its profile; the item points at
+        // the matrix's first member, or at none once it has none.
+        CFixtureMatrix* matrix = item->Matrix();
+        CFixtureMatrix empty(rig.RgbProfile(), 2, 0, 0, 0);
+        CMatrixItem emptyItem(&empty);
+        QCOMPARE(emptyItem.m_rect.size(), QSize(20, 20));
+        QVERIFY(!emptyItem.Fixture());
+        matrix->RemoveMember(0);
+        item->SetMatrix(matrix);
+        QCOMPARE(item->Fixture(), matrix->Member(0));
+        QCOMPARE(item->Drawer().Fixture(), matrix->Member(0));
+        matrix->ClearMembers();
+        item->SetMatrix(matrix);
+        QVERIFY(!item->Drawer().Fixture());
+        QImage image(100, 100, QImage::Format_RGB32);
+        QPainter painter(&image);
+        item->DrawMatrix(painter, 1.0f, false, Qt::red);
+    }
+
+    void arrange_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QList<QPoint>>("before");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("rowsIndex");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QList<QPoint>>("after");
+        const QList<QPoint> square{{100, 100}, {200, 100}, {100, 200}, {200, 200}};
+        QTest::newRow("line") << "line" << QList<QPoint>{{100, 40}, {50, 80}, {300, 60}} << "111" << -1 << false
+                              << QList<QPoint>{{50, 40}, {70, 40}, {90, 40}};
+        QTest::newRow("line to the edge") << "line" << QList<QPoint>{{550, 0}, {560, 0}, {570, 0}} << "111" << -1
+                                          << false << QList<QPoint>{{550, 0}, {570, 0}, {580, 0}};
+        QTest::newRow("circle") << "circle" << QList<QPoint>{{100, 100}, {200, 100}, {400, 300}, {100, 200}, {200, 200}}
+                                << "11011" << -1 << false
+                                << QList<QPoint>{{176, 150}, {150, 176}, {400, 300}, {124, 150}, {150, 124}};
+        QTest::newRow("grid 2 x 2") << "matrix" << square << "1111" << -1 << false
+                                    << QList<QPoint>{{100, 100}, {120, 100}, {100, 120}, {120, 120}};
+        QTest::newRow("prime in a row") << "matrix" << QList<QPoint>{{0, 0}, {0, 50}, {0, 100}, {0, 150}, {0, 200}}
+                                        << "11111" << 0 << false
+                                        << QList<QPoint>{{0, 0}, {20, 0}, {40, 0}, {60, 0}, {80, 0}};
+        QTest::newRow("prime default") << "matrix" << QList<QPoint>{{0, 0}, {0, 50}, {0, 100}, {30, 150}, {0, 200}}
+                                       << "11111" << -1 << false
+                                       << QList<QPoint>{{0, 0}, {0, 20}, {0, 40}, {0, 60}, {0, 80}};
+        for (const QString& command : {QStringLiteral("line"), QStringLiteral("circle"), QStringLiteral("matrix")})
+            QTest::newRow(qPrintable(QStringLiteral("locked ") + command)) << command << square << "1111" << -1 << true
+                                                                          << square;
+    }
+    void arrange()
+    {
+        QFETCH(QString, command);
+        QFETCH(QList<QPoint>, before);
+        QFETCH(QString, selected);
+        QFETCH(int, rowsIndex);
+        QFETCH(bool, locked);
+        CLayoutRig rig;
+        rig.view.SetLocked(locked);
+        for (int i = 0; i < before.size(); ++i) {
+            CFixtureItem* item = rig.AddItem(rig.RgbProfile(), before.at(i), 0, i * 3);
+            if (selected.at(i) == QLatin1Char('1'))
+                item->Select();
+        }
+        rig.view.SetDialogRunner([rowsIndex](CMatrixDimDlg& dialog) {
+            if (rowsIndex >= 0)
+                dialog.RowsBox()->setCurrentIndex(rowsIndex);
+            return int(QDialog::Accepted);
+        });
+        if (command == QLatin1String("line"))
+            rig.view.ArrangeInLine();
+        else if (command == QLatin1String("circle"))
+            rig.view.ArrangeInCircle();
+        else
+            rig.view.ArrangeAsMatrix();
+        QList<QPoint> positions;
+        for (const CFixtureItem* item : rig.view.FixtureItems())
+            positions << item->m_rect.topLeft();
+        QTEST(positions, "after");
+    }
+
+    void matrixDimensions_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("12") << 12 << QString("1 2 3 4 6 12").split(' ') << 4 << 3;
+        QTest::newRow("5") << 5 << QString("1 5").split(' ') << 5 << 1;
+        QTest::newRow("1") << 1 << QStringList{"1"} << 1 << 1;
+        QTest::newRow("0") << 0 << QStringList() << 0 << 0;
+    }
+    void matrixDimensions()
+    {
+        QFETCH(int, count);
+        CMatrixDimDlg dialog(count);
+        QStringList offered;
+        for (int i = 0; i < dialog.RowsBox()->count(); ++i)
+            offered << dialog.RowsBox()->itemText(i);
+        QTEST(offered, "offered");
+        QTEST(dialog.Rows(), "rows");
+        QTEST(dialog.Columns(), "columns");
+        if (count == 12) {
+            dialog.ColumnsBox()->setCurrentIndex(5);
+            QCOMPARE(dialog.Rows(), 1);
+            QCOMPARE(dialog.RowsBox()->currentText(), QStringLiteral("1"));
+        }
+    }
+};
+
+ORVANE_TEST(PlanTest)
+#include "PlanTest.moc"

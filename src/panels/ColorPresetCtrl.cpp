@@ -54,15 +54,6 @@ QIcon Swatch(const QColor& color)
     return QIcon(pixmap);
 }
 
-int CommonState(const QList<int>& states)
-{
-    for (int state : states) {
-        if (state != states.first())
-            return PresetModeMixed;
-    }
-    return states.first();
-}
-
 // The colour component an effect channel type drives, -1 for none.
 int ComponentOfType(int type)
 {
@@ -346,7 +337,7 @@ void CColorPresetCtrl::UpdateTrichroMode(bool force)
     QList<int> states;
     for (int i = 0; i < ComponentCount(); ++i)
         states << m_modes[i]->State();
-    m_modes[4]->SetState(CommonState(states));
+    m_modes[4]->SetState(CommonPresetMode(states));
 }
 
 void CColorPresetCtrl::ComponentModeChanged(int component, bool on)
@@ -437,10 +428,7 @@ void CColorPresetCtrl::MarkEffectChannel(int channelType)
             break;
         }
     }
-    QList<int> states;
-    for (int i = 0; i < ComponentCount(); ++i)
-        states << m_modes[i]->State();
-    m_modes[4]->SetState(CommonState(states));
+    UpdateTrichroMode(true);
 }
 
 void CColorPresetCtrl::OnStaticColor()

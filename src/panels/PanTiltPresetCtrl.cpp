@@ -44,16 +44,6 @@ int EditTarget(CPresetsWnd* wnd)
     return wnd ? wnd->Project().EditTarget() : PresetEditTarget();
 }
 
-// The state both components share, "0/1" when they differ.
-int CommonState(const QList<int>& states)
-{
-    for (int state : states) {
-        if (state != states.first())
-            return PresetModeMixed;
-    }
-    return states.first();
-}
-
 } // namespace
 
 CPanTiltPresetCtrl::CPanTiltPresetCtrl(int id, bool fine, bool master, CPresetsWnd* wnd)
@@ -315,7 +305,7 @@ void CPanTiltPresetCtrl::UpdateBothSwitch(bool force)
     CPresetModeCtrl* both = m_modes[2];
     if (both->State() == PresetModeFx && !force)
         return;
-    both->SetState(CommonState({m_modes[0]->State(), m_modes[1]->State()}));
+    both->SetState(CommonPresetMode({m_modes[0]->State(), m_modes[1]->State()}));
 }
 
 void CPanTiltPresetCtrl::OnPanModeChanged(bool on)

@@ -3,6 +3,7 @@
 #include "Captions.h"
 #include "model/Language.h"
 #include "widgets/MenuBar.h"
+#include "widgets/PresetModeCtrl.h"
 #include "widgets/ProSlider.h"
 
 #include <QCursor>
@@ -41,6 +42,15 @@ void SetSaveMenuRunner(SaveMenuRunner runner)
 bool RunSaveMenu(QWidget* parent)
 {
     return g_runner(parent);
+}
+
+int CommonPresetMode(const QList<int>& states)
+{
+    for (int state : states) {
+        if (state != states.first())
+            return PresetModeMixed;
+    }
+    return states.isEmpty() ? int(PresetModeOff) : states.first();
 }
 
 void ShowOnFader(CProSlider* fader, int value)

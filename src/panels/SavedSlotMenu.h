@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class CMenuBar;
@@ -7,7 +8,8 @@ class CProSlider;
 class QWidget;
 
 // What the colour and pan/tilt controls share: the bar of saved slots with
-// its right-click "Save" menu, and faders set from code.
+// its right-click "Save" menu, the common state of their switches, and
+// faders set from code.
 
 // The tool bar look of the preset controls, 16-pixel icons only.
 CMenuBar* NewSavedSlotBar(QWidget* parent);
@@ -17,6 +19,9 @@ CMenuBar* NewSavedSlotBar(QWidget* parent);
 using SaveMenuRunner = bool (*)(QWidget* parent);
 void SetSaveMenuRunner(SaveMenuRunner runner);
 bool RunSaveMenu(QWidget* parent);
+
+// The state switches share, "0/1" when they differ.
+int CommonPresetMode(const QList<int>& states);
 
 // The fader shows `value` held to its range; no signal.
 void ShowOnFader(CProSlider* fader, int value);

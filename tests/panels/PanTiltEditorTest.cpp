@@ -9,6 +9,7 @@
 #include "panels/PanTiltWnd.h"
 #include "widgets/SliderCtrl.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -140,6 +141,26 @@ private slots:
         QCOMPARE(right ? after.left() : after.bottom(), right ? box.left() : box.bottom());
         for (int i = 0; i < rig.Grid()->PointCount(); ++i)
             QVERIFY(rig.effect->m_controlX[i] >= 0 && rig.effect->m_controlY[i] <= 65535);
+    }
+
+    void flatFigureKeepsItsFlatAxis()
+    {
+        CEditorRig rig({{16384, 32768}, {49152, 32768}});
+        rig.Grid()->MoveMode();
+        const QRect box = rig.Grid()->Box();
+        QTest::mousePress(rig.Grid(), Qt::LeftButton, {}, QPoint(box.center().x(), box.top()));
+        MoveMouse(rig.Grid(), QPoint(box.center().x(), 10));
+        QCOMPARE(rig.effect->m_controlY, (QVector<int>{32768, 32768}));
+        QCOMPARE(rig.effect->m_controlX, (QVector<int>{16384, 49152}));
+    }
+
+    void droppedEditorGivesThePointerBack()
+    {
+        CEditorRig rig(kTriangle);
+        QTest::mousePress(rig.Grid(), Qt::LeftButton, {}, rig.Screen(0));
+        QVERIFY(QApplication::overrideCursor());
+        rig.editor.reset();
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void moveBoxStaysInside()

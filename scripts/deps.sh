@@ -5,7 +5,7 @@ set -euo pipefail
 ORVANE_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5svg5-dev
-  libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   librtmidi-dev zlib1g-dev fonts-dejavu-core
   ola iproute2 util-linux

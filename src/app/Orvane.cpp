@@ -18,8 +18,10 @@
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "live/TriggerDispatcher.h"
+#include "media/SystemMusicPlayer.h"
 #include "model/Triggers.h"
 #include "panels/PresetsWnd.h"
+#include "widgets/FitMessage.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -32,7 +34,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QMediaPlayer>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -95,6 +96,9 @@ bool IsCurrentFormat(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
 }
+
+// The splash draws its message this far in from both sides.
+constexpr int kSplashMargin = 5;
 
 QPixmap SplashPicture()
 {
@@ -955,24 +959,24 @@ void Orvane::OnOutputOn(bool on)
 void Orvane::PlaySceneSound(const QString& path, int volume)
 {
     if (!m_sceneSound)
-        m_sceneSound = new QMediaPlayer(this);
-    m_sceneSound->stop();
-    m_sceneSound->setMedia(QUrl::fromLocalFile(path));
-    m_sceneSound->setVolume(qBound(0, volume, 100));
-    m_sceneSound->play();
+        m_sceneSound = m_makeMusicPlayer ? m_makeMusicPlayer(this) : new CSystemMusicPlayer(this);
+    m_sceneSound->Stop();
+    m_sceneSound->SetFile(path);
+    m_sceneSound->SetVolume(qBound(0, volume, 100));
+    m_sceneSound->Play();
 }
 
 void Orvane::StopSceneSound()
 {
     if (m_sceneSound)
-        m_sceneSound->stop();
+        m_sceneSound->Stop();
 }
 
 void Orvane::SetSceneSoundVolume(int volume)
 {
     // The volume is the project's: a player made later starts with it.
     if (m_sceneSound)
-        m_sceneSound->setVolume(qBound(0, volume, 100));
+        m_sceneSound->SetVolume(qBound(0, volume, 100));
 }
 
 void Orvane::OnReleaseScenes()
@@ -1096,10 +1100,14 @@ void Orvane::UpdateReleaseLive()
 
 void Orvane::ShowSplashMessage(const QString& text)
 {
+    // Above the main window, which comes up maximised behind it, so that a
+    // load error is seen; a long message wraps and a long path loses its middle.
     if (!m_splash)
-        m_splash = std::make_unique<QSplashScreen>(SplashPicture());
+        m_splash = std::make_unique<QSplashScreen>(SplashPicture(), Qt::WindowStaysOnTopHint);
     m_splash->show();
-    m_splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, QColor(60, 60, 60));
+    const int width = m_splash->width() - 2 * kSplashMargin;
+    m_splash->showMessage(FitMessage(text, m_splash->fontMetrics(), width),
+                          Qt::AlignBottom | Qt::AlignHCenter | Qt::TextWordWrap, QColor(60, 60, 60));
     QCoreApplication::processEvents();
 }
 
@@ -1125,6 +1133,11 @@ void Orvane::WaitAfterLoadError()
 {
     // The error stays on the splash screen long enough to be read.
     QThread::msleep(ulong(qMax(0, m_setup.loadErrorWaitMs)));
+}
+
+void Orvane::EffectTooLarge()
+{
+    ::ShowInformation(this, GetLangText(Txt::Warning), GetLangText(Txt::EffectTooLarge));
 }
 
 void Orvane::SuspendVideoWindow()

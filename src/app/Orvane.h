@@ -12,6 +12,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 
 class CAppOptions;
@@ -29,7 +30,7 @@ class CDeviceTransport;
 class CMidiManager;
 class QAction;
 class QActionGroup;
-class QMediaPlayer;
+class CMusicPlayer;
 class QMenu;
 class QSplashScreen;
 class QSplitter;
@@ -88,7 +89,9 @@ public:
     bool SaveProject(const QString& path);
 
     // Null until a scene first plays a sound.
-    QMediaPlayer* SceneSoundPlayer() const { return m_sceneSound; }
+    CMusicPlayer* SceneSoundPlayer() const { return m_sceneSound; }
+    // Makes the player of scene sounds on first need; tests hand in a recording one.
+    void SetMusicPlayerMaker(std::function<CMusicPlayer*(QObject*)> make) { m_makeMusicPlayer = std::move(make); }
 
     // The live pages window: the pages, or the editor open in their place.
     CPagesWnd* LivePages() const { return m_pages; }
@@ -124,6 +127,7 @@ public:
     int AskQuestion(const QString& title, const QString& text) override;
     void ShowInformation(const QString& title, const QString& text) override;
     void WaitAfterLoadError() override;
+    void EffectTooLarge() override;
     void SuspendVideoWindow() override;
     void ResumeVideoWindow() override;
     bool ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage) override;
@@ -305,7 +309,8 @@ private:
 
     std::unique_ptr<QSplashScreen> m_splash;
     QTimer* m_timer = nullptr;
-    QMediaPlayer* m_sceneSound = nullptr; // a child of the window
+    std::function<CMusicPlayer*(QObject*)> m_makeMusicPlayer;
+    CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     CMasterTick m_tick;
     CTickStages* m_pStages = nullptr;
 

@@ -12,6 +12,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -648,7 +649,8 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
             step->ApplyLevels(CProject::Buffers(target), true);
         } else {
             const float t = qBound(0.0f,
-                                   float(ScaleElapsedBySpeed(40, speed) + scene->m_stepTime) / float(step->m_fade),
+                                   float(qint64(ScaleElapsedBySpeed(40, speed)) + scene->m_stepTime)
+                                       / float(step->m_fade),
                                    1.0f);
             MixStep(entry, step, t, target);
         }
@@ -657,7 +659,9 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
     if (scene->m_paused && (edited || !keepRunningWhenPaused))
         return;
 
-    scene->m_cyclePosition += ScaleElapsedBySpeed(elapsedMs, speed);
+    // Saturating: a cycle of the longest steps may end near the int limit.
+    scene->m_cyclePosition = int(std::min<qint64>(qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed),
+                                                  std::numeric_limits<int>::max()));
     scene->UpdateStepTime();
 
     if (scene->m_roundedPosition >= scene->m_cycleLength) {
@@ -682,7 +686,7 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
         return;
     }
 
-    if (scene->m_stepTime >= step->m_fade + step->m_wait) {
+    if (scene->m_stepTime >= step->Duration()) {
         if (write)
             entry->SetStartLevels(target);
         scene->AdvanceToPosition();

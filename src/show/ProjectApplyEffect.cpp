@@ -18,6 +18,7 @@
 #include "show/Group.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -626,6 +627,9 @@ void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         m_effectEngine.GenerateEffect();
     // A preset effect is written from its settings, not from generated steps.
     if (m_effectEngine.m_stepCount == 0 && bound->m_type != EffectType::Preset) {
+        // Refused, not failed: the user learns the effect is too large here.
+        if (m_effectEngine.TooLarge())
+            ShowHost().EffectTooLarge();
         m_effectEngine.Clear(true);
         return;
     }

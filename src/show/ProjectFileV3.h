@@ -163,6 +163,7 @@ public:
     void readEffectRow(CProject& project, CScene* scene);
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
+    qint64 m_stepLevelsRead = 0;
     // end files-scenes
 
     // ---- Readers of the last four sections (ProjectFileExtras.cpp) ----

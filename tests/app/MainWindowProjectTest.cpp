@@ -1,5 +1,8 @@
+#include "../model/FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
+#include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
 
 #include "widgets/PresetModeCtrl.h"
@@ -20,7 +23,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -340,6 +342,19 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("previous"));
 
+        // On a full disk even a show of a few hundred bytes fails and says why.
+        const QString small = rig.WriteFile(QStringLiteral("small.kv3"), "previous");
+        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!rig.window->SaveProject(small));
+        }
+        QVERIFY(text.contains(QStringLiteral("small.kv3'.\n")) && rig.window->IsModified());
+        QCOMPARE(ReadBytes(small), QByteArray("previous"));
+
         // An import that fails leaves the open project as it was.
         QVERIFY(!rig.window->ImportProject(existing));
         QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
@@ -392,21 +407,21 @@ private slots:
         scene->m_sound = sound;
 
         // The volume set before any sound played is the one the first takes.
+        rig.window->SetMusicPlayerMaker([](QObject* parent) { return new CFakeMusicPlayer(parent); });
         project.SetVolume(40);
         QCOMPARE(rig.window->SceneSoundPlayer(), nullptr);
         QVERIFY(project.m_firstPage->PlayScene(scene));
-        QMediaPlayer* player = rig.window->SceneSoundPlayer();
+        auto* player = static_cast<CFakeMusicPlayer*>(rig.window->SceneSoundPlayer());
         QVERIFY(player);
-        QCOMPARE(player->media().request().url(), QUrl::fromLocalFile(sound));
-        QCOMPARE(player->volume(), 40);
-        QCOMPARE(player->state(), QMediaPlayer::PlayingState);
+        QCOMPARE(player->calls, QStringList({"stop", "file " + sound, "volume 40", "play"}));
+        QCOMPARE(player->GetState(), CMusicPlayer::PlayingState);
 
         project.SetVolume(75);
-        QCOMPARE(player->volume(), 75);
+        QCOMPARE(player->calls.last(), QStringLiteral("volume 75"));
 
         // File New stops the sound of the scene it deletes.
         rig.window->OnFileNew();
-        QCOMPARE(player->state(), QMediaPlayer::StoppedState);
+        QCOMPARE(player->GetState(), CMusicPlayer::StoppedState);
         QCOMPARE(project.m_soundScene, nullptr);
     }
 };

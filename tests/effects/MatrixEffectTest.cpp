@@ -584,6 +584,7 @@ private slots:
         effect->m_size = 0;
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 0);
+        QVERIFY(!engine.TooLarge()); // a bad size is no budget matter
         QCOMPARE(engine.m_stepCount, 2);
         COMPARE_FRAME(StepOf(engine, 0), kBlue, kRed, kBlue, kRed);
 
@@ -601,6 +602,7 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 0);
         QCOMPARE(engine.m_stepCount, 2);
+        QVERIFY(engine.TooLarge());
 
         // An unknown kind changes nothing at all.
         effect->m_number = 2;
@@ -609,6 +611,7 @@ private slots:
         effect->m_len = 999;
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 999);
+        QVERIFY(!engine.TooLarge());
         QCOMPARE(engine.m_stepCount, 2);
     }
 

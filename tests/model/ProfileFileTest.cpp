@@ -476,7 +476,7 @@ private slots:
         doc.WriteProfile(profile, true);
         QVERIFY(doc.SaveFile(Path(QStringLiteral("scrambled.zkp"))));
         QVERIFY(doc.SaveFile(Path(QStringLiteral("CAPITAL.KVP"))));
-        QCOMPARE(ReadBytes(Path(QStringLiteral("CAPITAL.KVP"))), doc.m_document.toByteArray(1).toHex());
+        QCOMPARE(ReadBytes(Path(QStringLiteral("CAPITAL.KVP"))), doc.ToBytes().toHex());
         for (const QString& name : {QStringLiteral("scrambled.zkp"), QStringLiteral("CAPITAL.KVP")}) {
             CFixtureProfile loaded;
             QString error;

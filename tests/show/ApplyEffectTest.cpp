@@ -347,6 +347,31 @@ private slots:
         QCOMPARE(gradient.m_beamIndex, QList<int>({0, 0, 0, 0}));
     }
 
+    // Over the step budget the effect makes no steps, and the host is told.
+    void anEffectTooLargeForItsMatrixIsToldToTheHost()
+    {
+        CPlaybackRig rig;
+        CLibraryProfile* rgb = rig.RgbProfile();
+        CPatchedFixture* a = rig.Patch(rgb, 0, 0);
+        auto* matrix = new CFixtureMatrix(rgb, 1, 2, 2, 0);
+        matrix->AddMember(a, QRect(0, 0, 20, 20));
+        a->m_matrixId = 1;
+        rig.project.m_generalGroup->m_matrices << matrix;
+        rig.project.m_currentGroup->m_selectedMatrices = {matrix};
+        Select(rig.project, {a});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        for (int size : {10000, 1}) {
+            auto* lines = new CMatrixAnimEffect(matrix, 40);
+            lines->m_matrixType = CMatrixAnimEffect::Lines;
+            lines->m_number = size > 1 ? 1024 : 2;
+            lines->m_size = size;
+            rig.host.calls.clear();
+            Apply(rig.project, lines, scene, true);
+            QCOMPARE(rig.host.calls.contains(QStringLiteral("EffectTooLarge")), size > 1);
+            QCOMPARE(scene->m_steps.isEmpty(), size > 1);
+        }
+    }
+
     void effectSceneStartGeneratesForTheSelection()
     {
         CPlaybackRig rig;

@@ -1,0 +1,72 @@
+#include "media/SystemMusicPlayer.h"
+
+#include <QMediaPlayer>
+#include <QUrl>
+
+namespace {
+
+CMusicPlayer::State StateOf(QMediaPlayer::State state)
+{
+    switch (state) {
+    case QMediaPlayer::PlayingState:
+        return CMusicPlayer::PlayingState;
+    case QMediaPlayer::PausedState:
+        return CMusicPlayer::PausedState;
+    default:
+        return CMusicPlayer::StoppedState;
+    }
+}
+
+} // namespace
+
+CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent)
+    : CMusicPlayer(parent)
+    , m_player(new QMediaPlayer(this))
+{
+    connect(m_player, &QMediaPlayer::stateChanged, this, [this](QMediaPlayer::State state) { emit stateChanged(StateOf(state)); });
+}
+
+void CSystemMusicPlayer::SetFile(const QString& path)
+{
+    m_player->setMedia(QUrl::fromLocalFile(path));
+}
+
+void CSystemMusicPlayer::Play()
+{
+    m_player->play();
+}
+
+void CSystemMusicPlayer::Pause()
+{
+    m_player->pause();
+}
+
+void CSystemMusicPlayer::Stop()
+{
+    m_player->stop();
+}
+
+qint64 CSystemMusicPlayer::Position() const
+{
+    return m_player->position();
+}
+
+void CSystemMusicPlayer::SetPosition(qint64 ms)
+{
+    m_player->setPosition(ms);
+}
+
+bool CSystemMusicPlayer::IsSeekable() const
+{
+    return m_player->isSeekable();
+}
+
+void CSystemMusicPlayer::SetVolume(int volume)
+{
+    m_player->setVolume(qBound(0, volume, 100));
+}
+
+CMusicPlayer::State CSystemMusicPlayer::GetState() const
+{
+    return StateOf(m_player->state());
+}

@@ -25,11 +25,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kRefreshStepMs = 40;
 constexpr float kMinZoom = 0.1f;
 constexpr float kMaxZoom = 3.0f;
+constexpr std::array<float, 6> kZoomSteps{kMinZoom, 0.25f, 0.5f, 1.0f, 2.0f, kMaxZoom};
 
 QIcon Icon(const char* name)
 {
@@ -681,52 +684,30 @@ void CFixturesWnd::Lock()
     Modified();
 }
 
-void CFixturesWnd::SetZoom(float zoom)
+void CFixturesWnd::StepZoom(int direction)
 {
-    CurrentGroup()->m_zoom = zoom;
-    m_view->SetZoom(zoom);
+    CGroup* group = CurrentGroup();
+    if (!group || (direction > 0 ? group->m_zoom >= kMaxZoom : group->m_zoom <= kMinZoom))
+        return;
+    // From an exact step to the next; any other factor (a file's) goes
+    // straight to the end.
+    const auto at = std::find(kZoomSteps.begin(), kZoomSteps.end(), group->m_zoom);
+    const float next = at == kZoomSteps.end() ? (direction > 0 ? kMaxZoom : kMinZoom) : *(at + direction);
+    ToolButton(ZoomInButton)->setEnabled(next < kMaxZoom);
+    ToolButton(ZoomOutButton)->setEnabled(next > kMinZoom);
+    group->m_zoom = next;
+    m_view->SetZoom(next);
     Modified();
 }
 
 void CFixturesWnd::ZoomIn()
 {
-    CGroup* group = CurrentGroup();
-    if (!group || group->m_zoom >= kMaxZoom)
-        return;
-    const float zoom = group->m_zoom;
-    // Exact steps; any other factor (a file's) goes straight to the top.
-    float next = kMaxZoom;
-    if (zoom == 0.1f)
-        next = 0.25f;
-    else if (zoom == 0.25f)
-        next = 0.5f;
-    else if (zoom == 0.5f)
-        next = 1.0f;
-    else if (zoom == 1.0f)
-        next = 2.0f;
-    ToolButton(ZoomInButton)->setEnabled(next < kMaxZoom);
-    ToolButton(ZoomOutButton)->setEnabled(true);
-    SetZoom(next);
+    StepZoom(1);
 }
 
 void CFixturesWnd::ZoomOut()
 {
-    CGroup* group = CurrentGroup();
-    if (!group || group->m_zoom <= kMinZoom)
-        return;
-    const float zoom = group->m_zoom;
-    float next = kMinZoom;
-    if (zoom == 3.0f)
-        next = 2.0f;
-    else if (zoom == 2.0f)
-        next = 1.0f;
-    else if (zoom == 1.0f)
-        next = 0.5f;
-    else if (zoom == 0.5f)
-        next = 0.25f;
-    ToolButton(ZoomOutButton)->setEnabled(next > kMinZoom);
-    ToolButton(ZoomInButton)->setEnabled(true);
-    SetZoom(next);
+    StepZoom(-1);
 }
 
 void CFixturesWnd::UpdateLiveDrawing()

@@ -154,7 +154,8 @@ private:
     void UpdateLiveDrawing();
     void UpdateDrawTypeIcon();
     void SetDrawType(int type);
-    void SetZoom(float zoom);
+    // One step of the zoom ladder up (1) or down (-1).
+    void StepZoom(int direction);
     void AddSubGroupButton();
     void RemoveSubGroupButton();
     void RebuildSubGroupButtons();

@@ -295,10 +295,12 @@ private slots:
         QTest::newRow("in 0.1") << 0.1f << true << 0.25f << true << true;
         QTest::newRow("in 1.0") << 1.0f << true << 2.0f << true << true;
         QTest::newRow("in 1.5") << 1.5f << true << 3.0f << false << true;
+        QTest::newRow("in 2.0") << 2.0f << true << 3.0f << false << true;
         QTest::newRow("in 3.0") << 3.0f << true << 3.0f << false << true;
         QTest::newRow("out 3.0") << 3.0f << false << 2.0f << true << true;
         QTest::newRow("out 0.5") << 0.5f << false << 0.25f << true << true;
         QTest::newRow("out 0.3") << 0.3f << false << 0.1f << true << false;
+        QTest::newRow("out 0.25") << 0.25f << false << 0.1f << true << false;
         QTest::newRow("out 0.1") << 0.1f << false << 0.1f << true << false;
     }
     void zoom()

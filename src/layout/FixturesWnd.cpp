@@ -534,9 +534,8 @@ void CFixturesWnd::OpenGroupOptions(CGroup* group)
         return;
     const bool current = group == CurrentGroup();
     const bool general = IsGeneral(group);
-    QRect layoutRect(0, 0, 0, 0);
-    layoutRect.setRight(-1);
-    layoutRect.setBottom(-1);
+    // Null rectangles: no size section.
+    QRect layoutRect(QPoint(0, 0), QPoint(-1, -1));
     QRect extent = layoutRect;
     // The view shows only the current group: another group keeps its own
     // crop and has no size here.

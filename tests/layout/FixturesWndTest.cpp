@@ -148,6 +148,11 @@ private slots:
         for (const CPatchedFixture* fixture : rig.project.m_generalGroup->m_fixtures)
             QVERIFY(fixture->LayoutItem());
         rig.wnd->StoreGroupView();
+        // One patched since the view was built keeps its place.
+        CPatchedFixture* late = rig.Patch(rig.RgbProfile(), 2, 0);
+        late->AddPosition(30, 40);
+        rig.wnd->StoreGroupView();
+        QCOMPARE(late->Position(0), QPoint(30, 40));
     }
 
     void closeGroup_data()

@@ -17,6 +17,9 @@
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
 #include "live/FadingWnd.h"
+#include "layout/FixturesWnd.h"
+#include "layout/GroupOptionsDlg.h"
+#include "layout/view/FixturesView.h"
 #include "live/PageOptionsDlg.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
@@ -190,6 +193,7 @@ Orvane::~Orvane()
 {
     m_timer->stop();
     CPageOptionsDlg::SetTriggerDialogRunner(nullptr);
+    CGroupOptionsDlg::SetTriggerDialogRunner(nullptr);
     SetShowHost(nullptr);
     // The panels hold the project, which goes before the window's children would.
     delete m_levelMonitor;
@@ -446,7 +450,10 @@ void Orvane::CreatePanels()
             m_commands->Refresh();
     });
 
-    // The fixtures window comes here.
+    CGroupOptionsDlg::SetTriggerDialogRunner(
+        [this](CTriggers& triggers, QWidget* parent) { return TriggerRunner()(triggers, false, false, parent); });
+    m_fixtures = new CFixturesWnd(m_project);
+    m_fixtures->setObjectName(QStringLiteral("fixturesWindow"));
 
     m_toolArea = new QWidget;
     m_toolArea->setObjectName(QStringLiteral("toolArea"));
@@ -478,7 +485,7 @@ void Orvane::CreatePanels()
     m_splitBar->setObjectName(QStringLiteral("mainSplitBar"));
     m_splitBar->setChildrenCollapsible(false);
     m_splitBar->addWidget(m_pages);
-    // The fixtures window joins the live pages here.
+    m_splitBar->addWidget(m_fixtures);
     m_splitBar->addWidget(m_toolArea);
     m_splitBar->setStretchFactor(0, 1);
     setCentralWidget(m_splitBar);
@@ -584,6 +591,7 @@ void Orvane::Retranslate()
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
     m_pages->Retranslate();
+    m_fixtures->Retranslate();
     m_presets->Retranslate();
     m_faders->Retranslate();
     m_commands->Retranslate();
@@ -858,8 +866,8 @@ TriggerDialogRunner Orvane::TriggerRunner()
 void Orvane::OnOptions()
 {
     COptionsDlg dialog(*m_options, OptionsPath(), TriggerRunner(), m_dispatcher.get(), this);
-    // The fixtures window takes its repaint rate from the same signal.
     connect(&dialog, &COptionsDlg::optionsApplied, this, &Orvane::ApplyOptions);
+    connect(&dialog, &COptionsDlg::optionsApplied, m_fixtures, &CFixturesWnd::ApplyOptions);
     SuspendVideoWindow();
     dialog.exec();
     ResumeVideoWindow();
@@ -952,7 +960,8 @@ void Orvane::RouteKey(int key, bool pressed)
     // An open editor has its keys from keyPressEvent.
     if (IsEditing() || !m_dispatcher)
         return;
-    // The fixtures window's group triggers take the key first here.
+    if (pressed && m_fixtures)
+        m_fixtures->OnKeyTrigger(key, Qt::NoModifier);
     m_dispatcher->KeyTrigger(key, pressed);
 }
 
@@ -1071,7 +1080,8 @@ void Orvane::MergeOutput()
 
 void Orvane::TickLayoutView(int ms)
 {
-    Q_UNUSED(ms); // the fixtures window, while a scene plays or an effect is edited
+    if (m_fixtures && (m_document->IsPlaybackRunning() || m_document->IsEffectEditing()))
+        m_fixtures->Tick(ms);
 }
 
 void Orvane::TickLevelMonitor(int ms)
@@ -1263,9 +1273,11 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Timeline and layout view take the new project here.
+    // Timeline takes the new project here.
     // The first reset comes before the panels are built.
     FixturesChanged();
+    if (m_fixtures)
+        m_fixtures->LoadProject();
     if (m_pages)
         m_pages->ReloadPages();
     if (m_fading) {
@@ -1378,20 +1390,55 @@ void Orvane::OnInterfaceLost(const QString& description)
 
 void Orvane::MidiTrigger(int kind, int channel, int number, int value)
 {
+    if (m_fixtures)
+        m_fixtures->OnMidiTrigger(kind, channel, number, value);
     if (m_dispatcher)
         m_dispatcher->MidiTrigger(kind, channel, number, value);
 }
 
 void Orvane::DmxInputTrigger(int universe)
 {
+    if (m_fixtures)
+        m_fixtures->OnDmxTrigger(universe);
     if (m_dispatcher)
         m_dispatcher->DmxInputTrigger(universe);
 }
 
 void Orvane::StandAloneTrigger(int a, int b, int c)
 {
+    if (m_fixtures)
+        m_fixtures->OnSaTrigger(a, b, c);
     if (m_dispatcher)
         m_dispatcher->StandAloneTrigger(a, b, c);
+}
+
+void Orvane::RepaintLayoutView()
+{
+    if (m_fixtures)
+        m_fixtures->UpdateLiveView();
+}
+
+void Orvane::StoreGroupView()
+{
+    if (m_fixtures)
+        m_fixtures->StoreGroupView();
+}
+
+bool Orvane::IsLayoutMoveLocked() const
+{
+    return m_fixtures && m_fixtures->View()->IsLocked();
+}
+
+void Orvane::SetLayoutMoveLocked(bool locked)
+{
+    if (m_fixtures)
+        m_fixtures->View()->SetLocked(locked);
+}
+
+void Orvane::SelectLivePage(int n)
+{
+    if (m_pages)
+        m_pages->SelectPage(n);
 }
 
 void Orvane::RefreshEffectState(int effectSceneIndex)

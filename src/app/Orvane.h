@@ -23,6 +23,7 @@ class CCommandsWnd;
 class CDmxChannelsWnd;
 class CDmxLevelsWnd;
 class CFadingWnd;
+class CFixturesWnd;
 class CPageWnd;
 class CPagesWnd;
 class CPresetsWnd;
@@ -97,6 +98,7 @@ public:
 
     // The live pages window: the pages, or the editor open in their place.
     CPagesWnd* LivePages() const { return m_pages; }
+    CFixturesWnd* FixturesWindow() const { return m_fixtures; }
 
     // The tool area: a panel that is not built yet is null, and asking to
     // show it changes nothing.
@@ -150,6 +152,12 @@ public:
     void ClearEffectMarks() override;
     void ResetPresets() override;
     void FixturesChanged() override;
+    void RepaintLayoutView() override;
+    void StoreGroupView() override;
+    bool HasLayoutView() const override { return m_fixtures != nullptr; }
+    bool IsLayoutMoveLocked() const override;
+    void SetLayoutMoveLocked(bool locked) override;
+    void SelectLivePage(int n) override;
     void MarkDimmersFx() override;
     void MarkChannelTypeFx(int channelType) override;
     void MarkPanTiltFx() override;
@@ -332,6 +340,7 @@ private:
     // Children of the window, deleted with it before the project goes.
     QSplitter* m_splitBar = nullptr;
     CPagesWnd* m_pages = nullptr;
+    CFixturesWnd* m_fixtures = nullptr;
     QWidget* m_toolArea = nullptr;
     CPresetsWnd* m_presets = nullptr;
     CDmxChannelsWnd* m_faders = nullptr;

@@ -269,15 +269,18 @@ void CGroup::SaveViewState(int groupIndex, int scrollX, int scrollY, const QRect
         CPatchedFixture* fixture = m_fixtures[i];
         if (i < m_beamFlags.size())
             m_beamFlags[i] = fixture->BeamFlags();
-        // A group the view cannot place (index -1) has no position slot, and
-        // a matrix member is placed through its matrix.
-        if (slot >= 0 && fixture->m_matrixId < 0)
+        // A group the view cannot place (index -1) has no position slot, a
+        // matrix member is placed through its matrix, and one the view does
+        // not show yet (patched since) keeps the place it has.
+        if (slot >= 0 && fixture->m_matrixId < 0 && fixture->LayoutItem())
             fixture->SetPosition(slot, fixture->ItemPosition());
     }
     if (slot < 0)
         return;
-    for (CFixtureMatrix* matrix : m_matrices)
-        matrix->SetPosition(slot, matrix->ItemPosition());
+    for (CFixtureMatrix* matrix : m_matrices) {
+        if (matrix->LayoutItem())
+            matrix->SetPosition(slot, matrix->ItemPosition());
+    }
 }
 
 void CGroup::SortFixtures()

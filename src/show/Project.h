@@ -93,6 +93,8 @@ public:
     int FindRunningEffect(const CEffectScene* effectScene) const;
     bool HasLiveLevels() const;
     int CurrentGroupIndex() const;
+    // Group n of the list becomes current; an index outside the list is ignored.
+    void SetCurrentGroup(int n);
     void UniqueEffectScenePosition(int n);
     // The raw-channel record of the slot, made (and its universe made
     // active) on first use; null outside the project's universes and slots.

@@ -86,6 +86,12 @@ CGroup* CProject::AddGroup(const QString& name)
     return group;
 }
 
+void CProject::SetCurrentGroup(int n)
+{
+    if (n >= 0 && n < m_groups.size())
+        m_currentGroup = m_groups[n];
+}
+
 void CProject::AddSelectionToGroup(int n)
 {
     if (n < 1 || n >= m_groups.size() || !m_currentGroup)

@@ -212,6 +212,8 @@ public:
     virtual int OutputMode() const { return 0; }
     virtual void SetOutputMode(int mode) { Q_UNUSED(mode); }
     virtual int LivePagesMode() const { return 0; }
+    // The live pages window shows page n (a fixture group's linked page).
+    virtual void SelectLivePage(int n) { Q_UNUSED(n); }
     // The effect the effects window edits; null when none is edited.
     virtual CEffect* EditedEffect() const { return nullptr; }
     // Set while a project is opened, imported or saved: the tick does no show work.

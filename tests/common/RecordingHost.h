@@ -31,6 +31,7 @@ public:
     bool layoutView = false;
     bool layoutMoveLocked = false;
     int timeLineSceneLines = 0;
+    CAppOptions* appOptions = nullptr;
 
     bool timeLine = false;
     CAppOptions* options = nullptr; // the panels' options record, when a test gives one
@@ -144,6 +145,8 @@ public:
     int OutputMode() const override { return outputMode; }
     void SetOutputMode(int mode) override { outputMode = mode; }
     int LivePagesMode() const override { return livePagesMode; }
+    void SelectLivePage(int n) override { calls << QStringLiteral("SelectLivePage:%1").arg(n); }
+    CAppOptions* AppOptions() override { return appOptions; }
     bool IsBusy() const override { return busy; }
     void SetBusy(bool b) override { busy = b; }
     bool IsRecording() const override { return recording; }

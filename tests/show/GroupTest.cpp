@@ -386,7 +386,9 @@ private slots:
         QCOMPARE(Positions(r.plain[0]), QList<QPoint>({QPoint(100, 10), QPoint(100, 10)}));
         QCOMPARE(Positions(r.matrix), QList<QPoint>({QPoint(300, 300), QPoint(300, 300)}));
 
+        const QList<QPoint> unshown = Positions(r.plain[1]);
         general->SaveViewState(1, 0, 0, QRect());
+        QCOMPARE(Positions(r.plain[1]), unshown); // no item: keeps its place
         QCOMPARE(Positions(r.plain[0]), QList<QPoint>({QPoint(100, 10), QPoint(70, 80)}));
         QCOMPARE(Positions(r.matrix), QList<QPoint>({QPoint(300, 300), QPoint(90, 95)}));
         QCOMPARE(Positions(r.members[0]), QList<QPoint>({QPoint(0, 0)}));

@@ -1,0 +1,144 @@
+#include "TestRegistry.h"
+
+#include "../devices/FakeTransport.h"
+#include "../model/LibraryProfileBuilder.h"
+#include "ModalAnswer.h"
+#include "app/GeneralPage.h"
+#include "app/OptionsDlg.h"
+#include "app/Orvane.h"
+#include "layout/FixturesWnd.h"
+#include "layout/view/FixtureItem.h"
+#include "layout/view/FixturesView.h"
+#include "live/PageWnd.h"
+#include "live/PagesWnd.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The fixtures window inside the main window: where it stands, what reaches
+// it and what the document asks of it. Nothing here starts Art-Net.
+
+namespace {
+
+struct CFixturesWindowRig
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Orvane> window;
+
+    CFixturesWindowRig()
+    {
+        COrvaneSetup setup;
+        setup.programDir = dir.path();
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        setup.loadErrorWaitMs = 0;
+        window = std::make_unique<Orvane>(std::move(setup));
+    }
+
+    CProject& Project() { return window->Project(); }
+    CFixturesWnd& Fixtures() { return *window->FixturesWindow(); }
+
+    CPatchedFixture* Patch(int address)
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        Project().m_library << profile;
+        auto* fixture = new CPatchedFixture(address, 0, address + 1, -1, QStringLiteral("F"), profile, false, false, 0);
+        fixture->AddPosition(10, 10);
+        Project().m_generalGroup->AddFixture(fixture);
+        return fixture;
+    }
+};
+
+} // namespace
+
+class MainWindowFixturesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void groupTriggersComeFirstAndTheDispatcherStillHears_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("key") << "key";
+        QTest::newRow("MIDI") << "midi";
+        QTest::newRow("DMX input") << "dmx";
+        QTest::newRow("stand-alone") << "sa";
+    }
+    void groupTriggersComeFirstAndTheDispatcherStillHears()
+    {
+        QFETCH(QString, source);
+        CFixturesWindowRig rig;
+        Orvane& window = *rig.window;
+        auto* splitBar = qobject_cast<QSplitter*>(window.centralWidget());
+        QCOMPARE(splitBar->indexOf(&rig.Fixtures()), 1);
+
+        CProject& project = rig.Project();
+        CGroup* group = project.AddGroup(QStringLiteral("G1"));
+        project.SetCurrentGroup(0);
+        CPage* second = project.AddPage(QStringLiteral("Second"));
+        rig.window->LivePages()->ReloadPages();
+        rig.Fixtures().LoadProject();
+        // The group and the page wait for the same event.
+        for (CTriggers* triggers : {&group->m_triggers, &second->m_triggers}) {
+            triggers->ParseShortCut(QStringLiteral("G"));
+            triggers->m_midiTrigger = {0, 60, 1, 127, CMidiTrigger::Note, QString()};
+            triggers->m_dmxTrigger.m_mode = CDmxTrigger::LevelReached;
+            triggers->m_dmxTrigger.m_channel = 300;
+            triggers->m_dmxTrigger.m_level = 128;
+            triggers->m_saInputs = {0, 5, 0};
+        }
+        if (source == QLatin1String("key")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_G, Qt::NoModifier);
+            QApplication::sendEvent(&window, &press);
+        } else if (source == QLatin1String("midi")) {
+            window.MidiTrigger(1, 0, 60, 1);
+        } else if (source == QLatin1String("dmx")) {
+            project.m_dmxInput[0][300] = 200;
+            window.DmxInputTrigger(0);
+        } else {
+            window.StandAloneTrigger(0, 5, 0);
+        }
+        QCOMPARE(project.CurrentGroupIndex(), 1);
+        QCOMPARE(window.LivePages()->PageView()->Page(), second);
+    }
+
+    void savingStoresTheGroupViewFirst()
+    {
+        CFixturesWindowRig rig;
+        CPatchedFixture* fixture = rig.Patch(0);
+        rig.Fixtures().LoadProject();
+        auto* item = static_cast<CFixtureItem*>(fixture->LayoutItem());
+        QVERIFY(item);
+        item->m_rect.moveTopLeft(QPoint(140, 60));
+        QVERIFY(rig.window->SaveProject(rig.dir.filePath(QStringLiteral("show.kv3"))));
+        QCOMPARE(fixture->Position(0), QPoint(140, 60));
+        QVERIFY(rig.window->HasLayoutView());
+        rig.window->SetLayoutMoveLocked(true);
+        QVERIFY(rig.Fixtures().View()->IsLocked() && rig.window->IsLayoutMoveLocked());
+    }
+
+    void aRefreshChoiceTakesEffectOnOk()
+    {
+        CFixturesWindowRig rig;
+        QCOMPARE(rig.Fixtures().RefreshInterval(), 40);
+        OnNextModal<COptionsDlg>([](COptionsDlg* dialog) {
+            dialog->GeneralPage()->RefreshList()->setCurrentIndex(3);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        rig.window->findChild<QAction*>(QStringLiteral("actionFileOptions"))->trigger();
+        QCOMPARE(rig.Fixtures().RefreshInterval(), 160);
+    }
+};
+
+ORVANE_TEST(MainWindowFixturesTest)
+#include "MainWindowFixturesTest.moc"

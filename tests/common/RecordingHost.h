@@ -31,7 +31,6 @@ public:
     bool layoutView = false;
     bool layoutMoveLocked = false;
     int timeLineSceneLines = 0;
-    CAppOptions* appOptions = nullptr;
 
     bool timeLine = false;
     CAppOptions* options = nullptr; // the panels' options record, when a test gives one
@@ -146,7 +145,6 @@ public:
     void SetOutputMode(int mode) override { outputMode = mode; }
     int LivePagesMode() const override { return livePagesMode; }
     void SelectLivePage(int n) override { calls << QStringLiteral("SelectLivePage:%1").arg(n); }
-    CAppOptions* AppOptions() override { return appOptions; }
     bool IsBusy() const override { return busy; }
     void SetBusy(bool b) override { busy = b; }
     bool IsRecording() const override { return recording; }

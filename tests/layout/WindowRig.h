@@ -18,7 +18,7 @@ class CWindowRig : public CPlaybackRig
 public:
     explicit CWindowRig(int fixtureCount = 4)
     {
-        host.appOptions = &options;
+        host.options = &options;
         for (int i = 0; i < fixtureCount; ++i) {
             CPatchedFixture* fixture = Patch(RgbProfile(), 0, 3 * i);
             fixture->AddPosition(20 + 60 * i, 20);

@@ -1,3 +1,4 @@
+#include "WindowRig.h"
 #include "TestRegistry.h"
 
 #include "../devices/FakeTransport.h"
@@ -30,18 +31,13 @@
 
 namespace {
 
-struct CFixturesWindowRig
+struct CFixturesWindowRig : CWindowRigBase
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Orvane> window;
-
     CFixturesWindowRig()
     {
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup));
     }
 
     CProject& Project() { return window->Project(); }

@@ -1,3 +1,4 @@
+#include "WindowRig.h"
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
@@ -27,18 +28,13 @@
 
 namespace {
 
-struct CEditorWindowRig
+struct CEditorWindowRig : CWindowRigBase
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Orvane> window;
-
     CEditorWindowRig()
     {
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup));
     }
     CProject& Project() { return window->Project(); }
 };

@@ -485,14 +485,7 @@ bool CTimeLineCtrl::LocateMediaFile(CMediaTimeBlock* block)
 
 void CTimeLineCtrl::StartPlayback()
 {
-    for (const CTimeLine* line : Lines()) {
-        if (!line->IsMedia()) {
-            for (const CTimeBlock* block : line->m_blocks)
-                m_views[block].active = false;
-        }
-    }
-    if (m_musicBlock)
-        m_views[m_musicBlock].pending = true;
+    PrepareRestart(true);
     m_paused = false;
     if (m_player && m_musicPlaying)
         m_player->Play();

@@ -78,6 +78,7 @@ public:
     static STicks TicksForSpan(int span);
     static QString TickLabel(int period, int n);
     int TickPeriod() const { return m_period; }
+    QRect Thumb() const { return QRect(QPoint(m_thumbLeft, 0), QPoint(m_thumbRight, 14)); }
 
 signals:
     void timeChanged();

@@ -41,21 +41,12 @@ void CTimeScaleHeader::ValueFromX(int x)
     update();
 }
 
-void CTimeScaleHeader::resizeEvent(QResizeEvent*)
-{
-    const QRect r = rect();
-    m_zoomOut = QRect(QPoint(r.left() + 1, r.top() + 4), QPoint(r.left() + 32, r.top() + 35));
-    m_zoomIn = QRect(QPoint(r.right() - 34, r.top() + 4), QPoint(r.right() - 3, r.top() + 35));
-    if (m_value >= 0)
-        SetValue(m_value);
-}
-
 void CTimeScaleHeader::mousePressEvent(QMouseEvent* event)
 {
-    if (m_zoomIn.contains(event->pos())) {
+    if (ZoomInRect().contains(event->pos())) {
         m_zoomInPressed = true;
         emit zoomChanged(std::min(m_ruler.Zoom() + 1, 100));
-    } else if (m_zoomOut.contains(event->pos())) {
+    } else if (ZoomOutRect().contains(event->pos())) {
         m_zoomOutPressed = true;
         emit zoomChanged(std::max(m_ruler.Zoom() - 1, 0));
     } else {
@@ -87,8 +78,8 @@ void CTimeScaleHeader::paintEvent(QPaintEvent*)
     const QRect r = rect();
     QPainter p(this);
     p.fillRect(r, QColor(180, 180, 180));
-    p.drawPixmap(m_zoomIn, pictures[m_zoomInPressed ? 1 : 0]);
-    p.drawPixmap(m_zoomOut, pictures[m_zoomOutPressed ? 3 : 2]);
+    p.drawPixmap(ZoomInRect(), pictures[m_zoomInPressed ? 1 : 0]);
+    p.drawPixmap(ZoomOutRect(), pictures[m_zoomOutPressed ? 3 : 2]);
     p.setPen(QColor(50, 50, 50));
     p.drawRect(r.adjusted(0, 0, -1, -1));
     const int y = r.top() + (r.bottom() - r.top() - 19) / 2;

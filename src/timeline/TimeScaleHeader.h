@@ -22,7 +22,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -30,13 +29,13 @@ protected:
 private:
     void ValueFromX(int x);
     QRect Track() const { return rect().adjusted(40, 0, -40, 0); }
+    QRect ZoomOutRect() const { return QRect(QPoint(1, 4), QPoint(32, 35)); }
+    QRect ZoomInRect() const { return QRect(QPoint(width() - 35, 4), QPoint(width() - 4, 35)); }
 
     CTimeScaleCtrl& m_ruler;
     int m_value = -1;
     int m_sliderX = 0;
     bool m_dragging = false;
-    QRect m_zoomIn;
-    QRect m_zoomOut;
     bool m_zoomInPressed = false;
     bool m_zoomOutPressed = false;
 };

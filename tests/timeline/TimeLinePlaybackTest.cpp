@@ -140,6 +140,48 @@ private slots:
         QCOMPARE(rig.player.GetState(), CMusicPlayer::PausedState);
     }
 
+    // Stopping the play or the music line's sound lets the music go.
+    void theMusicStops_data()
+    {
+        QTest::addColumn<bool>("soundOff");
+        QTest::newRow("stop") << false;
+        QTest::newRow("sound off") << true;
+    }
+    void theMusicStops()
+    {
+        QFETCH(bool, soundOff);
+        CMediaFolder folder(QStringLiteral("m.wav"));
+        CTimeLineRig rig;
+        CMediaTimeBlock* block = rig.Music(QStringLiteral("Media/m.wav"), 0, 10000, 10000);
+        rig.Control().StartPlayback();
+        rig.Control().SetPosition(0, false);
+        rig.Control().SetPosition(25, false);
+        QVERIFY(rig.Control().IsActive(block));
+        if (soundOff)
+            rig.Control().SetMusicSound(false);
+        else
+            rig.Control().StopPlayback();
+        QCOMPARE(rig.player.calls.last(), QStringLiteral("stop"));
+        QVERIFY(!rig.Control().CurrentMusicBlock());
+        QVERIFY(!rig.Control().IsActive(block));
+        QCOMPARE(rig.Control().isEnabled(), !soundOff);
+    }
+
+    // Looping the timeline starts the music of the block again.
+    void aRestartSeeksTheMusicAgain()
+    {
+        CMediaFolder folder(QStringLiteral("m.wav"));
+        CTimeLineRig rig;
+        CMediaTimeBlock* block = rig.Music(QStringLiteral("Media/m.wav"), 0, 10000, 10000);
+        rig.Control().SetPosition(0, false);
+        rig.Control().SetPosition(9000, false);
+        rig.Control().PrepareRestart(false);
+        QVERIFY(rig.Control().IsPending(block));
+        rig.player.calls.clear();
+        rig.Control().SetPosition(0, false);
+        QCOMPARE(rig.player.calls, (QStringList{QStringLiteral("seek 0"), QStringLiteral("play")}));
+    }
+
     void aLoopingBlockRestartsWhenItsMusicEnds()
     {
         CMediaFolder folder(QStringLiteral("m.wav"));

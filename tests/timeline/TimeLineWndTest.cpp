@@ -153,6 +153,19 @@ private slots:
         QCOMPARE(rig.window->findChild<QComboBox*>(QStringLiteral("timeLineMarkers"))->count(), 0);
     }
 
+    // A show saved while the timeline played plays on from its cursor.
+    void aShowSavedWhilePlayingResumes()
+    {
+        CTimeLineRig rig;
+        rig.project.m_timeLine.m_playLength = false;
+        rig.project.m_timeLine.m_playing = true;
+        rig.project.m_timeLine.m_cursorTime = 4000;
+        rig.window->UpdateFromProject();
+        QVERIFY(rig.window->IsPlaying());
+        rig.window->Tick(25);
+        QCOMPARE(rig.window->PlayTime(), 4025);
+    }
+
     void aSceneEditorDisablesPlayOnly()
     {
         CTimeLineRig rig;

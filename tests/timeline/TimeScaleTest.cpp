@@ -118,6 +118,38 @@ private slots:
         QCOMPARE(rig.Ruler().SelectedMarker(), markers[1]);
     }
 
+    // The thumb never gets narrower than 60 pixels; a drag of the
+    // time band's marker never takes it to 0 and sorts at the release.
+    void dragsKeepTheirBounds()
+    {
+        CTimeLineRig rig;
+        CTimeScaleCtrl& ruler = rig.Ruler();
+        ruler.SetZoom(0);
+        const QRect thumb = ruler.Thumb();
+        QTest::mousePress(&ruler, Qt::LeftButton, {}, QPoint(thumb.left() + 2, 5));
+        QMouseEvent move(QEvent::MouseMove, QPointF(thumb.right(), 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&ruler, &move);
+        QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(thumb.right(), 5));
+        QCOMPARE(ruler.Thumb().width(), 61);
+
+        ruler.SetZoom(100);
+        ruler.AddMarkerAtTime(3000);
+        ruler.AddMarkerAtTime(5000);
+        CTimeMarker* moved = ruler.Markers()[1];
+        const QPoint at = ruler.MarkerRect(moved).center();
+        QTest::mousePress(&ruler, Qt::LeftButton, {}, at);
+        QCOMPARE(ruler.SelectedMarker(), moved);
+        QMouseEvent left(QEvent::MouseMove, QPointF(0, at.y()), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&ruler, &left);
+        QCOMPARE(moved->m_time, 5000);
+        QMouseEvent back(QEvent::MouseMove, QPointF(1000, at.y()), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&ruler, &back);
+        QCOMPARE(ruler.Markers()[1], moved); // unsorted until the release
+        QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(1000, at.y()));
+        QCOMPARE(moved->m_time, 1000);
+        QCOMPARE(ruler.Markers()[0], moved);
+    }
+
     void markerLabel()
     {
         QCOMPARE(TimeMarkerLabel(CTimeMarker(65120)), QStringLiteral("0h 1m 5s 120"));

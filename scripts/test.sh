@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Debug build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test.
+# UndefinedBehaviorSanitizer and runs every test, then runs them once more in
+# a plain Release build: a freed address reused or a different optimisation
+# shows faults the sanitizer build hides.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -17,3 +19,8 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 jobs="$(nproc 2>/dev/null || echo 2)"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+release="$root/build/release"
+cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_SANITIZE=OFF -DORVANE_TESTS=ON
+cmake --build "$release"
+ctest --test-dir "$release" --output-on-failure -j "$jobs"

@@ -5,7 +5,9 @@
 // distinct step bytes a generation leaves, the median time and the heap calls
 // (malloc, calloc, realloc) of one generation. Random patterns use a pinned
 // seed, so every run generates the same steps. Preset effects make no steps
-// and are not timed. Build it in Release for meaningful times:
+// and are not timed. Then a sequence wave is applied to a plain scene on 500
+// and 2,000 RGB fixtures, as the operator applies it (--apply: only that).
+// Build it in Release for meaningful times:
 //   cmake -S . -B build/benchfx -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/benchfx --target bench_effects && build/benchfx/bench/bench_effects
 
@@ -20,8 +22,14 @@
 #include "effects/PanTiltEffect.h"
 #include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
+#include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -478,6 +486,44 @@ QString MatrixRig(int side)
     return QStringLiteral("%1x%1 matrix").arg(side);
 }
 
+// Applying a sequence wave, as the operator does, to an empty plain scene on
+// `count` selected RGB fixtures: the written step entries and the time.
+void RunApply(int count)
+{
+    CProject project;
+    project.NewProject(count * 3 / 510 + 1);
+    CLibraryProfile* profile = MakePixelProfile().release();
+    project.m_library << profile;
+    QList<CPatchedFixture*> fixtures;
+    for (int i = 0; i < count; ++i) {
+        auto* fixture = new CPatchedFixture(i % 170 * 3, i / 170, i + 1, -1, QStringLiteral("F%1").arg(i + 1),
+                                            profile, false, false, 0);
+        for (bool& flag : fixture->BeamFlags())
+            flag = true;
+        project.m_generalGroup->AddFixture(fixture);
+        fixtures << fixture;
+    }
+    project.UpdateAfterPatch(false, false);
+    project.m_currentGroup->m_selectedFixtures = fixtures;
+    auto* scene = new CScene(QStringLiteral("Wave"), project.UniverseCount());
+    project.m_firstPage->m_scenes << scene;
+    auto* effect = new CTrichroEffect(200);
+    effect->m_trichroType = CTrichroEffect::Wave;
+    effect->m_intensity = 80;
+    project.BindEffectToSelection(effect, false, false);
+    project.m_effectEngine.SetEffect(effect);
+    const long heapBefore = g_heapCalls.load();
+    const auto start = std::chrono::steady_clock::now();
+    project.ApplyEffect(scene, false, -1, -1, -1);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    long entries = 0;
+    for (const CSceneStep* step : scene->m_steps)
+        entries += step->EntryCount();
+    std::printf("%-22s %5d fixtures %6d %8ld %11s %11.1f %10ld\n", "apply sequence wave", count,
+                int(scene->m_steps.size()), entries, "", ms, g_heapCalls.load() - heapBefore);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -487,6 +533,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     CEffectRandom::PinSeed(kSeed);
+    const bool applyOnly = app.arguments().contains(QStringLiteral("--apply"));
+    // The captions of the progress text a long apply shows.
+    SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+    SetLanguage(0);
 
     QTemporaryDir dir;
     const QString gifFile = dir.filePath(QStringLiteral("bands.gif"));
@@ -513,7 +563,7 @@ int main(int argc, char** argv)
     } sequences[] = {{CTrichroEffect::Rainbow, "sequence rainbow"}, {CTrichroEffect::Wave, "sequence wave"},
                      {CTrichroEffect::HalfWave, "sequence half wave"}, {CTrichroEffect::Random, "sequence random"},
                      {CTrichroEffect::Wagons, "sequence wagons"}};
-    for (int count : {8, 64, 512, 4096}) {
+    for (int count : applyOnly ? std::vector<int>() : std::vector<int>{8, 64, 512, 4096}) {
         const std::vector<CPatchedFixture*> pars = rig.Patch(par.get(), count);
         const std::vector<CPatchedFixture*> heads = rig.Patch(head.get(), count);
         const std::unique_ptr<CEffect> gradient(SpatialGradient(pars));
@@ -540,7 +590,7 @@ int main(int argc, char** argv)
                     {CMatrixAnimEffect::Rainbow, "matrix rainbow"},
                     {CMatrixAnimEffect::Wave, "matrix wave"},
                     {CMatrixAnimEffect::PulseWave, "matrix pulse wave"}};
-    for (int side : {8, 32, 64}) {
+    for (int side : applyOnly ? std::vector<int>() : std::vector<int>{8, 32, 64}) {
         CFixtureMatrix* matrix = rig.Matrix(pixel.get(), side, side);
         for (const auto& pattern : patterns) {
             const std::unique_ptr<CEffect> effect(MatrixPattern(pattern.kind, matrix));
@@ -553,6 +603,10 @@ int main(int argc, char** argv)
         const std::unique_ptr<CEffect> text(ScrollingText(matrix));
         Run("matrix text scroll", MatrixRig(side), *text);
     }
+    std::printf("\n%-22s %-14s %6s %8s %11s %11s %10s\n", "applied to a scene", "rig", "steps", "entries", "",
+                "ms", "heap calls");
+    for (int count : {500, 2000})
+        RunApply(count);
     CEffectRandom::UnpinSeed();
     return 0;
 }

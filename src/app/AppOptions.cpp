@@ -1,7 +1,8 @@
 #include "app/AppOptions.h"
 
+#include "model/SafeWrite.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -224,12 +225,5 @@ bool CAppOptions::Load(const QString& path, QString* error)
 
 bool CAppOptions::Save(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = Format().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return SafeWriteFile(path, Format().toUtf8(), error);
 }

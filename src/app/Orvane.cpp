@@ -1,6 +1,7 @@
 #include "app/Orvane.h"
 
 #include "app/AppOptions.h"
+#include "app/DmxRecorder.h"
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
 #include "app/OptionsDlg.h"
@@ -10,6 +11,8 @@
 #include "Common/Midi/MidiManager.h"
 #include "devices/DeviceLog.h"
 #include "devices/DeviceManager.h"
+#include "editors/EditSceneWnd.h"
+#include "editors/EditorFactory.h"
 #include "live/CommandsWnd.h"
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
@@ -25,6 +28,7 @@
 #include "timeline/TimeLineHeader.h"
 #include "timeline/TimeLineWnd.h"
 #include "timeline/TimeScaleCtrl.h"
+#include "widgets/FitMessage.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -36,6 +40,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -99,6 +105,9 @@ bool IsCurrentFormat(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
 }
+
+// The splash draws its message this far in from both sides.
+constexpr int kSplashMargin = 5;
 
 QPixmap SplashPicture()
 {
@@ -387,6 +396,9 @@ void Orvane::CreateMenus()
     }
     m_liveMenu->addSeparator();
     m_liveMenu->addAction(m_actLevelMonitor);
+    m_actMasks = m_liveMenu->addAction(QString());
+    m_actMasks->setObjectName(QStringLiteral("actionMasks"));
+    connect(m_actMasks, &QAction::triggered, this, [this] { m_pages->EditMasks(); });
 }
 
 void Orvane::CreateToolBar()
@@ -426,8 +438,8 @@ void Orvane::CreatePanels()
     // through it.
     m_pages = new CPagesWnd(m_project);
     m_pages->setObjectName(QStringLiteral("livePagesWindow"));
-    // EDITORS: the scene, effect scene, effects and masks editors come with
-    // their factory: m_pages->SetEditorFactory(...). Until then nothing opens.
+    m_editorFactory = std::make_unique<CEditorFactory>(m_project);
+    m_pages->SetEditorFactory(m_editorFactory.get());
     connect(m_pages, &CPagesWnd::modeChanged, this, &Orvane::SetLivePagesMode);
     m_dispatcher = std::make_unique<CTriggerDispatcher>(m_project, *m_pages);
     m_dispatcher->SetCommandTriggers(QStringList(std::begin(m_options->m_liveTriggers),
@@ -522,7 +534,11 @@ void Orvane::OpenLevelMonitor()
     if (!m_levelMonitor) {
         m_levelMonitor = new CDmxLevelsWnd(m_project, this);
         m_levelMonitor->setObjectName(QStringLiteral("dmxLevelsMonitor"));
-        m_levelMonitor->setWindowFlag(Qt::Window, true);
+        // A tool window of its own stays above the main window, which a
+        // click would otherwise raise over it; over a main window that
+        // stays on top it must stay on top as well to be seen at all.
+        m_levelMonitor->setWindowFlag(Qt::Tool, true);
+        m_levelMonitor->setWindowFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         m_levelMonitor->Retranslate();
     }
     m_levelMonitor->show();
@@ -571,6 +587,8 @@ void Orvane::Retranslate()
     m_actReleaseEffects->setText(GetLangText(Txt::ReleaseEffects));
     m_actReleaseLive->setText(GetLangText(Txt::ReleaseLive));
     m_actSendEditDmx->setText(GetLangText(Txt::SendEditDmx));
+    if (m_actMasks)
+        m_actMasks->setText(GetLangText(Txt::EdMasks));
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
     m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
     m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));
@@ -597,6 +615,10 @@ void Orvane::ApplyPalette()
     m_palette.setColor(QPalette::Window, QColor(210, 218, 238));
     m_palette.setColor(QPalette::Button, QColor(175, 175, 170));
     m_palette.setColor(QPalette::Highlight, QColor(229, 121, 72));
+    // The style's grey for disabled text all but vanishes on these buttons:
+    // a darker grey stays readable and still tells disabled from enabled.
+    for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        m_palette.setColor(QPalette::Disabled, role, QColor(90, 90, 90));
     setPalette(m_palette);
 }
 
@@ -896,8 +918,9 @@ void Orvane::handleMessage(const QString& message)
     if (!MayDiscardProject())
         return;
     OpenProject(message);
-    if (isMinimized())
-        showNormal();
+    // Back to the front as it was left, maximised or not.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
     raise();
     activateWindow();
 }
@@ -1109,7 +1132,88 @@ void Orvane::ArtNetPass(int ms)
 
 void Orvane::RecordDmxInput(int ms)
 {
-    Q_UNUSED(ms); // the scene editor's recorder samples the DMX input universes here
+    if (m_bRecording && m_recorder && !m_recorder->Tick(m_project, ms))
+        StopDmxRecord();
+}
+
+void Orvane::EnableLevelPanels(bool enable)
+{
+    if (m_presets)
+        m_presets->setEnabled(enable);
+    if (m_faders)
+        m_faders->setEnabled(enable);
+}
+
+int Orvane::DmxRecordElapsedMs() const
+{
+    return m_recorder ? m_recorder->ElapsedMs() : 0;
+}
+
+bool Orvane::HasDmxInputPort() const
+{
+    return m_devices->HasInputPort();
+}
+
+void Orvane::StartDmxRecord()
+{
+    if (m_bRecording || !m_project.m_recordScene)
+        return;
+    QList<int> universes;
+    for (const SDmxInterface& iface : m_devices->Interfaces()) {
+        if (iface.lost)
+            continue;
+        if (iface.portA.direction == kPortInput)
+            universes << iface.portA.universe;
+        if (iface.HasTwoPorts() && iface.portB.direction == kPortInput)
+            universes << iface.portB.universe;
+    }
+    const CRecordConfig& config = m_options->m_record;
+    if (config.autoStart) {
+        CDocumentLink& document = *m_document;
+        m_devices->ReadInputs(document.UniverseCount(),
+                              [&document](int universe) { return document.DmxInputLevels(universe); });
+    }
+    if (!m_recorder)
+        m_recorder = std::make_unique<CDmxRecorder>();
+    m_recorder->Start(m_project, config, universes);
+    m_bRecording = true;
+}
+
+void Orvane::StopDmxRecord()
+{
+    if (!m_bRecording)
+        return;
+    m_bRecording = false;
+    if (auto* editor = dynamic_cast<CEditSceneWnd*>(m_pages->ShownEditor()))
+        editor->OnRecordStopped();
+}
+
+void Orvane::AddMask()
+{
+    const QString proposal = GetLangText(Txt::EdMaskNumbered).arg(m_project.m_masks.size() + 1);
+    SuspendVideoWindow();
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, GetLangText(Txt::EdMasks), GetLangText(Txt::EdMaskName),
+                                               QLineEdit::Normal, proposal, &ok);
+    ResumeVideoWindow();
+    if (!ok || name.trimmed().isEmpty())
+        return;
+    // The levels set: those of the scene edited, else the live ones.
+    const bool edited = m_project.m_editedScene != nullptr;
+    CMask mask;
+    mask.m_name = name;
+    for (int u = 0; u < m_project.UniverseCount(); ++u) {
+        if (!m_project.IsActive(u))
+            continue;
+        const quint8* levels = edited ? m_project.m_edit[u] : m_project.m_live[u];
+        const quint8* set = edited ? m_project.m_editMask[u] : m_project.m_liveMask[u];
+        for (int slot = 0; slot < CDmxLayer::kSlots; ++slot) {
+            if (set[slot])
+                mask.m_levels.append({u, slot, levels[slot]});
+        }
+    }
+    m_project.m_masks << mask;
+    SetModified(true);
 }
 
 void Orvane::UpdateReleaseLive()
@@ -1125,10 +1229,14 @@ void Orvane::UpdateReleaseLive()
 
 void Orvane::ShowSplashMessage(const QString& text)
 {
+    // Above the main window, which comes up maximised behind it, so that a
+    // load error is seen; a long message wraps and a long path loses its middle.
     if (!m_splash)
-        m_splash = std::make_unique<QSplashScreen>(SplashPicture());
+        m_splash = std::make_unique<QSplashScreen>(SplashPicture(), Qt::WindowStaysOnTopHint);
     m_splash->show();
-    m_splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, QColor(60, 60, 60));
+    const int width = m_splash->width() - 2 * kSplashMargin;
+    m_splash->showMessage(FitMessage(text, m_splash->fontMetrics(), width),
+                          Qt::AlignBottom | Qt::AlignHCenter | Qt::TextWordWrap, QColor(60, 60, 60));
     QCoreApplication::processEvents();
 }
 
@@ -1154,6 +1262,11 @@ void Orvane::WaitAfterLoadError()
 {
     // The error stays on the splash screen long enough to be read.
     QThread::msleep(ulong(qMax(0, m_setup.loadErrorWaitMs)));
+}
+
+void Orvane::EffectTooLarge()
+{
+    ::ShowInformation(this, GetLangText(Txt::Warning), GetLangText(Txt::EffectTooLarge));
 }
 
 void Orvane::SuspendVideoWindow()
@@ -1355,13 +1468,16 @@ void Orvane::RefreshEffectActions()
 
 void Orvane::NotifySceneEditorScene(CScene* scene)
 {
-    Q_UNUSED(scene); // the scene editor follows the step while it is shown
+    if (auto* editor = dynamic_cast<CEditSceneWnd*>(m_pages->ShownEditor()))
+        editor->ShowPlayingStep(scene);
 }
 
 void Orvane::NotifySceneEditor(int undoKind, const QString& label)
 {
-    Q_UNUSED(undoKind); // the scene editor records the undo entry while it is shown
-    Q_UNUSED(label);
+    if (m_pages->Mode() == CPagesWnd::SceneEditMode) {
+        if (CLiveEditor* editor = m_pages->ShownEditor())
+            editor->PushUndo(undoKind, label);
+    }
 }
 
 void Orvane::RefreshOutputViews()
@@ -1461,6 +1577,7 @@ void Orvane::UpdateSceneName(CScene* scene)
 
 void Orvane::UpdateScenePage(CScene* scene, CPage* page)
 {
+    // The timeline's blocks and the crossfade lists name the page the scene is on now.
     if (m_timeLine)
         m_timeLine->Control().UpdateScenePage(scene, page);
     if (m_fading)

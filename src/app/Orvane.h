@@ -16,6 +16,8 @@
 #include <memory>
 
 class CAppOptions;
+class CDmxRecorder;
+class CLiveEditorFactory;
 class CArtNetManager;
 class CCommandsWnd;
 class CDmxChannelsWnd;
@@ -129,6 +131,7 @@ public:
     int AskQuestion(const QString& title, const QString& text) override;
     void ShowInformation(const QString& title, const QString& text) override;
     void WaitAfterLoadError() override;
+    void EffectTooLarge() override;
     void SuspendVideoWindow() override;
     void ResumeVideoWindow() override;
     bool ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage) override;
@@ -194,6 +197,14 @@ public:
     bool IsBusy() const override { return m_bBusy; }
     void SetBusy(bool busy) override { m_bBusy = busy; }
     bool IsRecording() const override { return m_bRecording; }
+    void AddMask() override;
+    void StartDmxRecord() override;
+    void StopDmxRecord() override;
+    bool HasDmxInputPort() const override;
+    void SetRecordDialogOpen(bool open) override { m_bRecordDialogOpen = open; }
+    int DmxRecordElapsedMs() const override;
+    bool ChannelFadersShown() const override { return m_toolPanel == kFadersPanel; }
+    void EnableLevelPanels(bool enable) override;
     int DeleteTarget() const override { return m_deleteTarget; }
     void SetDeleteTarget(int target) override { m_deleteTarget = target; }
     void SetOpenTriggerDialog(QObject* dialog) override { m_openTriggerDialog = dialog; }
@@ -314,6 +325,10 @@ private:
     bool m_bChanged = false;
     bool m_bOutputOn = false;
     bool m_bRecording = false;
+    bool m_bRecordDialogOpen = false;
+    std::unique_ptr<CDmxRecorder> m_recorder;
+    std::unique_ptr<CLiveEditorFactory> m_editorFactory;
+    QAction* m_actMasks = nullptr;
     int m_outputMode = 0;
     int m_livePagesMode = 0;
     int m_deleteTarget = 0;

@@ -1,7 +1,9 @@
 #include "Common/SingleApp/SingleApplication.h"
 #include "app/Orvane.h"
+#include "app/StartPath.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -57,7 +59,7 @@ int main(int argc, char* argv[])
     QuitOnTerminateSignals(app);
 
     const QStringList args = QApplication::arguments();
-    const QString projectPath = args.size() > 1 ? args.at(1) : QString();
+    const QString projectPath = args.size() > 1 ? AbsoluteStartPath(args.at(1), QDir::currentPath()) : QString();
 
     SingleApplication guard(QStringLiteral("Orvane"));
     if (guard.isRunning()) {

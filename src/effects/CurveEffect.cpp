@@ -247,7 +247,7 @@ void CCurveEffect::Load(CXmlDocument& doc)
                          item.GetAttrInt(QStringLiteral("ZKEAmpli"), param.m_ampli);
                          item.GetAttrInt(QStringLiteral("ZKEPHase"), param.m_phase);
                          item.GetAttrInt(QStringLiteral("ZKEOffset"), param.m_offset);
-                         item.GetAttrInt(QStringLiteral("ZKEFade"), param.m_fade);
+                         item.GetAttrTime(QStringLiteral("ZKEFade"), param.m_fade);
                          item.GetAttrInt(QStringLiteral("ZKERatio"), ratio);
                          param.m_ratio = float(ratio) / 100.0f;
                          item.GetAttrBool(QStringLiteral("ZKEFine"), param.m_fine);

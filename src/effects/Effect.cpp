@@ -146,7 +146,7 @@ void CEffect::Load(CXmlDocument& doc)
 {
     doc.GetAttrInt(QStringLiteral("ZKESId"), m_sId);
     doc.GetAttrInt(QStringLiteral("ZKEPhi"), m_phi);
-    doc.GetAttrInt(QStringLiteral("ZKELen"), m_len);
+    doc.GetAttrTime(QStringLiteral("ZKELen"), m_len);
 }
 
 void CEffect::Save(CXmlDocument& doc) const

@@ -154,6 +154,8 @@ void CEffectEngine::GenerateEffect()
     if (!m_effect || m_generating || m_fixtureCount == 0)
         return;
     m_generating = true;
+    m_tooLarge = false;
+    m_matrixPattern->m_tooLarge = false;
     // The type code is only a number; each builder gets the class it expects.
     switch (m_effect->m_type) {
     case EffectType::Gradient:
@@ -191,6 +193,8 @@ void CEffectEngine::GenerateEffect()
     default:
         break;
     }
+    if (m_matrixPattern->m_tooLarge)
+        m_tooLarge = true;
     m_generating = false;
 }
 
@@ -262,7 +266,10 @@ void CEffectEngine::ResizeSteps(int count)
 
 bool CEffectEngine::FitsStepBudget(qint64 steps) const
 {
-    return steps >= 0 && steps * qMax(1, m_fixtureCount) <= kMaxStepCells;
+    const bool fits = steps >= 0 && steps * qMax(1, m_fixtureCount) <= kMaxStepCells;
+    if (!fits && steps >= 0)
+        m_tooLarge = true;
+    return fits;
 }
 
 void CEffectEngine::ApplyIntensitySaturation()

@@ -56,6 +56,9 @@ public:
     void ResizeSteps(int count);
     // Whether `steps` steps over the bound records stay within kMaxStepCells.
     bool FitsStepBudget(qint64 steps) const;
+    // The last generation was refused for exceeding the step budget: the
+    // effect is too large for its fixtures or matrix, and the user is told.
+    bool TooLarge() const { return m_tooLarge; }
 
     CEffect* Effect() const { return m_effect; }
     CColorTable& ColorTable() { return *m_colorTable; }
@@ -111,6 +114,7 @@ public:
     int m_cols = 0;
     int m_mode = ChannelMode;
     bool m_generating = false;
+    mutable bool m_tooLarge = false;
 
     // Channel mode.
     QByteArray m_curveCoarse, m_curveFine;

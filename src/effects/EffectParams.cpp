@@ -2,6 +2,9 @@
 
 #include "model/XmlDocument.h"
 
+#include <algorithm>
+#include <cmath>
+
 CEffectParamWriter::CEffectParamWriter(CXmlDocument& doc)
     : m_doc(doc), m_effect(doc.CurrentElement())
 {
@@ -45,7 +48,11 @@ int ReadEffectParams(CXmlDocument& doc, const QString& listTag, const QString& i
 
 int ToHundredths(double value)
 {
-    const double scaled = value * 100.0 + 1e-6;
+    // Most of these values live in floats: 2.34f is 2.3399999..., whose
+    // hundredths would truncate to 233 and lose one on every save. A nudge of
+    // a millionth of the value, away from zero, keeps exact hundredths.
+    const double raw = value * 100.0;
+    const double scaled = raw + std::copysign(std::max(1e-6, std::fabs(raw) * 1e-6), raw);
     if (!(scaled > -2147483648.0)) // also NaN
         return 0;
     if (scaled >= 2147483647.0)

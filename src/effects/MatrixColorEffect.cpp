@@ -32,7 +32,7 @@ void CMatrixColorEffect::Load(CXmlDocument& doc)
     doc.GetAttrInt(QStringLiteral("ZKENbCols"), m_cols);
     m_rows = qBound(0, m_rows, EffectLimits::kMaxMatrixSide);
     m_cols = qBound(0, m_cols, EffectLimits::kMaxMatrixSide);
-    doc.GetAttrInt(QStringLiteral("ZKEFade"), m_fade);
+    doc.GetAttrTime(QStringLiteral("ZKEFade"), m_fade);
     doc.GetAttrBool(QStringLiteral("ZKEApplySel"), m_applySel);
 }
 

@@ -91,8 +91,12 @@ int CMatrixPattern::BuildText(const CTextParams& original)
     m_columns = params.columns;
     m_pixelCount = 0;
     const qint64 pixels = qint64(m_rows) * m_columns;
-    if (m_rows < 1 || m_columns < 1 || pixels > MaxFrameCells)
+    if (m_rows < 1 || m_columns < 1)
         return 0;
+    if (pixels > MaxFrameCells) {
+        m_tooLarge = true;
+        return 0;
+    }
     m_pixelCount = int(pixels);
     switch (params.direction) {
     case 1:
@@ -151,8 +155,10 @@ int CMatrixPattern::BuildVerticalText(const CTextParams& params)
         totalPixels += qint64(line.width()) * line.height();
         // Every word is at least as wide as the matrix: a text of many words
         // is bounded here, before its images add up.
-        if (totalPixels > MaxTextImagePixels || totalHeight > MaxFrameCells)
+        if (totalPixels > MaxTextImagePixels || totalHeight > MaxFrameCells) {
+            m_tooLarge = true;
             return 0;
+        }
         lines << line;
     }
     if (params.direction == 4 && lines.size() >= 2)

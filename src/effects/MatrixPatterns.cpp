@@ -90,10 +90,12 @@ bool CMatrixPattern::Begin(const CPatternParams& params, qint64 frames)
 bool CMatrixPattern::AllocateFrames(qint64 frames, bool comeBack)
 {
     const qint64 pixels = qint64(m_rows) * m_columns;
-    if (frames < 1 || pixels < 1 || pixels > MaxFrameCells)
+    if (frames < 1 || pixels < 1)
         return false;
-    if (frames * (comeBack ? 2 : 1) > MaxFrameCells / pixels)
+    if (pixels > MaxFrameCells || frames * (comeBack ? 2 : 1) > MaxFrameCells / pixels) {
+        m_tooLarge = true;
         return false;
+    }
     m_pixelCount = int(pixels);
     m_cells.reserve(int(frames * pixels * (comeBack ? 2 : 1)));
     m_cells.fill(CRgbwColor(), int(frames * pixels));

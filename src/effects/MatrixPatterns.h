@@ -59,6 +59,10 @@ public:
 
     CMatrixPattern() = default;
 
+    // The last Build made no frames because they would not fit the budget
+    // (not because a size was below 1); the engine resets it.
+    bool m_tooLarge = false;
+
     int BuildCircle(const CPatternParams& params);
     int BuildSquare(const CPatternParams& params);
     // params.number is the drops per frame. Seeds the effect random source

@@ -73,7 +73,7 @@ void CPanTiltEffect::Load(CXmlDocument& doc)
     doc.GetAttrInt(QStringLiteral("ZKENbControls"), m_nbControls);
     doc.GetAttrInt(QStringLiteral("ZKENbPtsPerCtrl"), m_nbPtsPerCtrl);
     m_nbPtsPerCtrl = qBound(0, m_nbPtsPerCtrl, EffectLimits::kMaxPointsPerControl);
-    doc.GetAttrInt(QStringLiteral("ZKEFade"), m_fade);
+    doc.GetAttrTime(QStringLiteral("ZKEFade"), m_fade);
     doc.GetAttrInt(QStringLiteral("ZKEOffsetX"), m_offsetX);
     doc.GetAttrInt(QStringLiteral("ZKEOffsetY"), m_offsetY);
     doc.GetAttrBool(QStringLiteral("ZKESens"), m_sens);

@@ -43,7 +43,7 @@ void CTrichroEffect::Load(CXmlDocument& doc)
     doc.GetAttrInt(QStringLiteral("ZKESize"), m_size);
     m_number = qBound(0, m_number, EffectLimits::kMaxNumber);
     m_size = qBound(0, m_size, EffectLimits::kMaxSize);
-    doc.GetAttrInt(QStringLiteral("ZKEFade"), m_fade);
+    doc.GetAttrTime(QStringLiteral("ZKEFade"), m_fade);
     doc.GetAttrBool(QStringLiteral("ZKESens"), m_sens);
     doc.GetAttrBool(QStringLiteral("ZKEHasFade"), m_hasFade);
     doc.GetAttrBool(QStringLiteral("ZKEComeBack"), m_comeBack);

@@ -122,13 +122,12 @@ CFadingWnd::CFadingWnd(CProject& project, QWidget* parent)
     layout->addWidget(m_buttonStrip);
 
     m_askName = [this](QString& name) {
-        bool ok = false;
+        const std::unique_ptr<QInputDialog> dialog = NameDialog(this, name);
         ShowHost().SuspendVideoWindow();
-        const QString text = QInputDialog::getText(this, GetLangText(Txt::FadingStoreTitle),
-                                                   GetLangText(Txt::FadingName), QLineEdit::Normal, name, &ok);
+        const bool ok = dialog->exec() == QDialog::Accepted;
         ShowHost().ResumeVideoWindow();
         if (ok)
-            name = text;
+            name = dialog->textValue();
         return ok;
     };
 
@@ -137,6 +136,19 @@ CFadingWnd::CFadingWnd(CProject& project, QWidget* parent)
 }
 
 CFadingWnd::~CFadingWnd() = default;
+
+std::unique_ptr<QInputDialog> CFadingWnd::NameDialog(QWidget* parent, const QString& name)
+{
+    auto dialog = std::make_unique<QInputDialog>(parent);
+    dialog->setWindowTitle(GetLangText(Txt::FadingStoreTitle));
+    dialog->setLabelText(GetLangText(Txt::FadingName));
+    dialog->setTextValue(name);
+    // Sized to its input field alone the dialog is narrower than its title,
+    // which the title bar then cuts; the allowance is for the bar's buttons.
+    const int titleWidth = dialog->fontMetrics().horizontalAdvance(dialog->windowTitle());
+    dialog->setMinimumWidth(qMax(dialog->minimumSizeHint().width(), titleWidth + kTitleBarAllowance));
+    return dialog;
+}
 
 // --- What the show document reports
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class CFadingButton;
 class CPage;
@@ -11,6 +12,7 @@ class CProject;
 class CScene;
 class CTimeWidget;
 class QHBoxLayout;
+class QInputDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -44,7 +46,7 @@ public:
     void ReplaceScene(CScene* oldScene, CScene* newScene);
     // The scene is about to be deleted.
     void RemoveScene(CScene* scene);
-    // The scene (or its page) was renamed.
+    // The scene (or its page) was renamed, or it moved to another page.
     void UpdateSceneName(CScene* scene);
 
     // --- Main window
@@ -98,6 +100,9 @@ public:
     // default runs a modal input dialog.
     using NameAsker = std::function<bool(QString& name)>;
     void SetNameAsker(NameAsker asker) { m_askName = std::move(asker); }
+    // The dialog the default asker runs, wide enough for its whole title.
+    static std::unique_ptr<QInputDialog> NameDialog(QWidget* parent, const QString& name);
+    static constexpr int kTitleBarAllowance = 160;
 
 signals:
     // Scenes of a run started or ended: the live page marks its buttons again.

@@ -8,16 +8,13 @@
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
+#include "show/UndoKind.h"
 #include "widgets/HTabsWnd.h"
 
 #include <QHBoxLayout>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-constexpr int kUndoNewEffect = 2;
-}
 
 CPagesWnd::CPagesWnd(CProject& project, QWidget* parent)
     : QWidget(parent)
@@ -372,7 +369,7 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
         ShowEditor(m_editor);
         m_editor->UpdateDmxButton();
         if (done && !cancelled)
-            m_editor->PushUndo(kUndoNewEffect, GetLangText(Txt::PagesUndoNewEffect));
+            m_editor->PushUndo(UndoNewEffect, GetLangText(Txt::PagesUndoNewEffect));
         m_editor->FillStepsTable();
         m_editor->UpdateDuration();
         m_editor->UpdateEffectList();

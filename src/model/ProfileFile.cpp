@@ -6,6 +6,7 @@
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -17,7 +18,10 @@ constexpr int kMaxBeamHundredths = 100000;
 
 int ToHundredths(float coordinate)
 {
-    const float scaled = std::trunc(coordinate * 100.0f);
+    // In floats 0.53f x 100 is 52.99...: a position read as k / 100 is
+    // written as k again only when nudged a millionth away from zero.
+    const double raw = double(coordinate) * 100.0;
+    const double scaled = std::trunc(raw + std::copysign(std::max(1e-6, std::fabs(raw) * 1e-6), raw));
     if (!(scaled > -float(kMaxBeamHundredths)))
         return -kMaxBeamHundredths;
     if (scaled > float(kMaxBeamHundredths))

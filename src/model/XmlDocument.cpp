@@ -1,14 +1,17 @@
 #include "model/XmlDocument.h"
 
 #include "Captions.h"
+#include "model/BlobCompressor.h"
 #include "model/ColorMath.h"
 #include "model/Language.h"
+#include "model/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
+#include <QTextStream>
+#include <QVector>
 
 #include <zlib.h>
 
@@ -21,6 +24,13 @@ namespace {
 // cannot honestly hold more than this; a size header above it is a lie we
 // need not allocate for.
 constexpr qint64 kMaxDeflateRatio = 1032;
+
+// CMF/FLG of RFC 1950: deflate, a window of at most 32 KB, a check that
+// holds, and no preset dictionary (qCompress never uses one).
+bool IsZlibHeader(quint8 cmf, quint8 flg)
+{
+    return (cmf & 0x0F) == 8 && (cmf >> 4) <= 7 && (cmf * 256 + flg) % 31 == 0 && !(flg & 0x20);
+}
 
 quint8 ScrambleKey(qint64 position)
 {
@@ -132,12 +142,76 @@ bool ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QStr
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString reason;
+    if (SafeWriteFile(path, bytes, &reason))
         return true;
-    SetError(error, GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path), file.errorString()));
-    file.cancelWriting();
+    SetError(error, GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path), reason));
     return false;
+}
+
+// The DOM keeps attributes in a hash whose order changes from run to run;
+// written in name order, the same show gives the same bytes every time.
+// Layout and escaping are the DOM writer's own, with an indent of one.
+void AppendEscaped(QString& out, const QString& text, bool attribute)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('<'))
+            out += QLatin1String("&lt;");
+        else if (attribute && c == QLatin1Char('"'))
+            out += QLatin1String("&quot;");
+        else if (c == QLatin1Char('&'))
+            out += QLatin1String("&amp;");
+        else if (c == QLatin1Char('>') && i >= 2 && text[i - 1] == QLatin1Char(']') && text[i - 2] == QLatin1Char(']'))
+            out += QLatin1String("&gt;");
+        else if ((attribute && (c == QLatin1Char('\n') || c == QLatin1Char('\t'))) || c == QLatin1Char('\r'))
+            out += QStringLiteral("&#x%1;").arg(uint(c.unicode()), 0, 16);
+        else
+            out += c;
+    }
+}
+
+void AppendNode(QString& out, const QDomNode& node, int depth)
+{
+    if (node.isText() && !node.isCDATASection()) {
+        AppendEscaped(out, node.nodeValue(), false);
+        return;
+    }
+    if (!node.isElement()) {
+        QTextStream stream(&out);
+        node.save(stream, 1);
+        return;
+    }
+    const QDomElement element = node.toElement();
+    if (!node.previousSibling().isText())
+        out += QString(depth, QLatin1Char(' '));
+    out += QLatin1Char('<') + element.tagName();
+    const QDomNamedNodeMap map = element.attributes();
+    QVector<QDomAttr> attributes;
+    attributes.reserve(map.count());
+    for (int i = 0; i < map.count(); ++i)
+        attributes.append(map.item(i).toAttr());
+    std::sort(attributes.begin(), attributes.end(),
+              [](const QDomAttr& a, const QDomAttr& b) { return a.name() < b.name(); });
+    for (const QDomAttr& attribute : qAsConst(attributes)) {
+        out += QLatin1Char(' ') + attribute.name() + QLatin1String("=\"");
+        AppendEscaped(out, attribute.value(), true);
+        out += QLatin1Char('"');
+    }
+    if (node.hasChildNodes()) {
+        out += QLatin1Char('>');
+        if (!node.firstChild().isText())
+            out += QLatin1Char('\n');
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            AppendNode(out, child, depth + 1);
+        if (!node.lastChild().isText())
+            out += QString(depth, QLatin1Char(' '));
+        out += QLatin1String("</") + element.tagName() + QLatin1Char('>');
+    } else {
+        out += QLatin1String("/>");
+    }
+    if (!node.nextSibling().isText())
+        out += QLatin1Char('\n');
 }
 
 QString SiblingCopyPath(const QString& path, const char* tag)
@@ -252,6 +326,15 @@ bool CXmlDocument::GetAttrLong(const QString& name, long& value) const
     return true;
 }
 
+bool CXmlDocument::GetAttrTime(const QString& name, int& ms) const
+{
+    int parsed = 0;
+    if (!GetAttrInt(name, parsed))
+        return false;
+    ms = std::clamp(parsed, 0, kMaxTimeMs);
+    return true;
+}
+
 bool CXmlDocument::GetAttrByte(const QString& name, quint8& value) const
 {
     int parsed = 0;
@@ -338,7 +421,13 @@ void CXmlDocument::StringToIntList(const QString& text, QList<int>& list)
 
 QString CXmlDocument::EncodeBlob(const QByteArray& bytes)
 {
-    return QString::fromLatin1(qCompress(bytes, -1).toHex());
+    CBlobCompressor compressor;
+    return EncodeBlob(bytes, compressor);
+}
+
+QString CXmlDocument::EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor)
+{
+    return QString::fromLatin1(compressor.Compress(bytes).toHex());
 }
 
 bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes) const
@@ -415,6 +504,67 @@ bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray&
     }
 }
 
+bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
+{
+    // A scan of the markup, not a parser: it accepts whatever the parser
+    // accepts (old files hold characters a strict reader refuses) and
+    // counts exactly up to the first error, where the parser stops too.
+    const char* p = xml.constData();
+    const char* const end = p + xml.size();
+    const auto skipPast = [&](const char* marker) {
+        const char* found = std::search(p, end, marker, marker + std::strlen(marker));
+        p = found == end ? end : found + std::strlen(marker);
+    };
+    int depth = 0;
+    qint64 nodes = 0;
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p || ++p >= end)
+            break;
+        if (*p == '/') {
+            depth = std::max(0, depth - 1);
+            skipPast(">");
+        } else if (*p == '?') {
+            skipPast("?>");
+        } else if (end - p >= 3 && std::memcmp(p, "!--", 3) == 0) {
+            skipPast("-->");
+        } else if (end - p >= 8 && std::memcmp(p, "![CDATA[", 8) == 0) {
+            skipPast("]]>");
+        } else if (*p == '!') {
+            // A declaration, with an internal subset in brackets.
+            int brackets = 0;
+            for (; p < end && (*p != '>' || brackets > 0); ++p) {
+                if (*p == '[')
+                    ++brackets;
+                else if (*p == ']')
+                    --brackets;
+            }
+        } else {
+            ++nodes;
+            char quote = 0;
+            for (; p < end && (quote || *p != '>'); ++p) {
+                if (quote) {
+                    if (*p == quote)
+                        quote = 0;
+                } else if (*p == '"' || *p == '\'') {
+                    quote = *p;
+                } else if (*p == '=') {
+                    ++nodes;
+                }
+            }
+            if (p < end && p[-1] != '/' && ++depth > kMaxDepth) {
+                error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
+                return false;
+            }
+            if (nodes > kMaxNodes) {
+                error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QString* error, int maxBytes)
 {
     out.clear();
@@ -425,13 +575,24 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
     const auto* header = reinterpret_cast<const uchar*>(data.constData());
     const quint32 expected = (quint32(header[0]) << 24) | (quint32(header[1]) << 16)
         | (quint32(header[2]) << 8) | quint32(header[3]);
+    if (expected == 0)
+        return true; // what qCompress makes of nothing
+    // A picture or random bytes also start with four bytes that read as a
+    // size: only behind a zlib stream header is it a size at all, and only
+    // within what deflate can reach is it an honest one.
+    const qint64 streamBytes = data.size() - 4;
+    if (streamBytes < 2 || !IsZlibHeader(header[4], header[5])) {
+        SetError(error, GetLangText(Txt::NotAProjectFile));
+        return false;
+    }
+    if (expected > streamBytes * kMaxDeflateRatio + 64) {
+        SetError(error, GetLangText(Txt::DamagedCompressedData));
+        return false;
+    }
     if (expected > quint32(std::max(0, maxBytes))) {
         SetError(error, TooLargeText(maxBytes));
         return false;
     }
-    if (expected == 0)
-        return true; // what qCompress makes of nothing
-    const qint64 streamBytes = data.size() - 4;
     const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
     QByteArray buffer(int(capacity), Qt::Uninitialized);
     uLongf produced = uLongf(capacity);
@@ -457,6 +618,8 @@ bool CXmlDocument::LoadFile(const QString& path, QString& error)
         return false;
     stored.clear();
 
+    if (!CheckStructure(xml, error))
+        return false;
     QString message;
     int line = 0;
     int column = 0;
@@ -480,8 +643,16 @@ bool CXmlDocument::LoadFile(const QString& path, QString& error)
 
 bool CXmlDocument::SaveFile(const QString& path, QString* error) const
 {
-    const QByteArray stored = EncodeStorage(GetStorageMode(path), m_document.toByteArray(1));
+    const QByteArray stored = EncodeStorage(GetStorageMode(path), ToBytes());
     return WriteWholeFile(path, stored, error);
+}
+
+QByteArray CXmlDocument::ToBytes() const
+{
+    QString text;
+    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
+        AppendNode(text, node, 0);
+    return text.toUtf8();
 }
 
 bool CXmlDocument::CompressFileCopy(const QString& path)

@@ -12,6 +12,8 @@ class CFixtureProfile;
 // The one XML document class: a DOM with a cursor (the current element),
 // typed attribute access on that element, value encoders, and whole-file
 // storage in one of three modes chosen by the file suffix.
+class CBlobCompressor;
+
 class CXmlDocument
 {
 public:
@@ -41,7 +43,11 @@ public:
 
     // Nothing larger is ever uncompressed or read: a bigger document is a
     // load error, not an allocation.
-    static constexpr int kMaxDocumentBytes = 256 * 1024 * 1024;
+    static constexpr int kMaxDocumentBytes = 64 * 1024 * 1024;
+    // No show nests deeper or holds more; past these a file is refused
+    // before a tree is built (deep nesting would exhaust the parser's stack).
+    static constexpr int kMaxDepth = 64;
+    static constexpr int kMaxNodes = 1000 * 1000; // elements and attributes
 
     CXmlDocument() = default;
 
@@ -68,6 +74,10 @@ public:
     bool GetAttrByte(const QString& name, quint8& value) const;
     bool GetAttrBool(const QString& name, bool& value) const;
     bool GetAttrColor(const QString& name, QColor& color) const;
+    // A duration in ms, brought within 0..kMaxTimeMs: the editors enter no
+    // longer time, and the tick's sums of such times cannot overflow.
+    static constexpr int kMaxTimeMs = ((99 * 60 + 59) * 60 + 59) * 1000 + 999;
+    bool GetAttrTime(const QString& name, int& ms) const;
 
     static QString BoolArrayToString(const quint8* flags, int count);
     // Writes at most `size` flags.
@@ -77,6 +87,8 @@ public:
     static QString IntListToString(const QList<int>& list);
     static void StringToIntList(const QString& text, QList<int>& list);
     static QString EncodeBlob(const QByteArray& bytes);
+    // The same through a compressor kept by a writer of many blobs.
+    static QString EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor);
     // False (bytes empty) on text that is not a valid compressed blob.
     bool DecodeBlob(const QString& text, QByteArray& bytes) const;
     void WriteMatrixSize(int x, int y);
@@ -92,6 +104,9 @@ public:
     // the system's reason).
     bool LoadFile(const QString& path, QString& error);
     bool SaveFile(const QString& path, QString* error = nullptr) const;
+    // The text SaveFile stores: attributes in name order, so the same
+    // document always gives the same bytes.
+    QByteArray ToBytes() const;
     static bool CompressFileCopy(const QString& path);
     static bool UncompressFileCopy(const QString& path);
 
@@ -99,6 +114,10 @@ public:
     // on malformed input and never yields more than kMaxDocumentBytes.
     static QByteArray EncodeStorage(int mode, const QByteArray& xml);
     static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
+    // A streaming pass over the text, before any tree is built: false with
+    // a reason when it nests deeper than kMaxDepth or has more than
+    // kMaxNodes. Whether it is well-formed is the parser's to say.
+    static bool CheckStructure(const QByteArray& xml, QString& error);
     // qUncompress with the size header checked against `maxBytes` before
     // anything is allocated, and the output bounded by that header.
     static bool UncompressBounded(const QByteArray& data, QByteArray& out, QString* error = nullptr,

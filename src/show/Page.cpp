@@ -4,6 +4,7 @@
 #include "model/PatchedFixture.h"
 #include "show/PlayingScene.h"
 #include "show/Project.h"
+#include "show/RenderedStep.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
@@ -12,6 +13,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -24,38 +26,9 @@ float FadeRatio(int counter, int length)
     return qMin(1.0f, float(counter + 40) / float(length));
 }
 
-quint8 MixLevel(int from, int to, float t)
-{
-    return quint8(int(float(from) * (1.0f - t) + float(to) * t));
-}
-
 bool IsLiveMode()
 {
     return ShowHost().LivePagesMode() == 0;
-}
-
-// The fine partner of channel c when c is the coarse byte of a 16-bit pair
-// whose fine byte lies in the same mode; -1 otherwise.
-int FinePartner(const CProfileMode& mode, int c, int count)
-{
-    const CProfileChannelDef* channel = mode.m_channels[c];
-    if (!channel || !channel->m_msb)
-        return -1;
-    const int p = channel->m_partner16Index;
-    if (p < 0 || p >= count || p == c)
-        return -1;
-    const CProfileChannelDef* fine = mode.m_channels[p];
-    return fine && fine->m_lsb ? p : -1;
-}
-
-// Whether channel c is written together with its coarse byte.
-bool IsWrittenWithCoarse(const CProfileMode& mode, int c, int count)
-{
-    const CProfileChannelDef* channel = mode.m_channels[c];
-    if (!channel || !channel->m_lsb)
-        return false;
-    const int coarse = channel->m_partner16Index;
-    return coarse >= 0 && coarse < count && coarse != c && FinePartner(mode, coarse, count) == c;
 }
 
 } // namespace
@@ -64,7 +37,8 @@ CPage::CPage(CProject& project, const QString& name)
     : m_name(name),
       m_project(project),
       m_scratch(project.UniverseCount()),
-      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0)
+      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0),
+      m_probe(project.UniverseCount())
 {
 }
 
@@ -123,6 +97,10 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
     const int pendingAt = m_pending.indexOf(scene);
     if (pendingAt >= 0 && m_pendingRemove[pendingAt])
         return false;
+    // A follow-on run by a play-mode pass (A jumps to B, B back to A) must
+    // not revive a scene the same pass is releasing.
+    if (pendingAt >= 0 && m_passReleased.contains(scene))
+        return false;
     if (!custom && !scene->IsEffectScene())
         ApplyPlayMode(scene);
 
@@ -168,9 +146,22 @@ bool CPage::SharesChannel(const CScene* a, const CScene* b) const
 void CPage::ApplyPlayMode(CScene* scene)
 {
     auto stop = [this](CScene* other) {
-        if (!IsPending(other))
+        if (!IsPending(other)) {
+            m_passReleased << other;
             StopScene(other, false, false, true, true);
+        }
     };
+    // Follow-ons may start another pass inside this one: the outermost one
+    // forgets what was released.
+    struct PassScope {
+        CPage& page;
+        explicit PassScope(CPage& p) : page(p) { ++page.m_passDepth; }
+        ~PassScope()
+        {
+            if (--page.m_passDepth == 0)
+                page.m_passReleased.clear();
+        }
+    } scope(*this);
 
     if (scene->m_playMode == ReleaseList) {
         for (CScene* other : scene->m_releaseList) {
@@ -645,10 +636,14 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
 
     if (write) {
         if (scene->m_stepTime >= step->m_fade) {
-            step->ApplyLevels(CProject::Buffers(target), true);
+            if (const CRenderedStep* rendered = KeptRender(entry, step, target))
+                rendered->WriteTo(target);
+            else
+                step->ApplyLevels(CProject::Buffers(target), true);
         } else {
             const float t = qBound(0.0f,
-                                   float(ScaleElapsedBySpeed(40, speed) + scene->m_stepTime) / float(step->m_fade),
+                                   float(qint64(ScaleElapsedBySpeed(40, speed)) + scene->m_stepTime)
+                                       / float(step->m_fade),
                                    1.0f);
             MixStep(entry, step, t, target);
         }
@@ -657,7 +652,9 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
     if (scene->m_paused && (edited || !keepRunningWhenPaused))
         return;
 
-    scene->m_cyclePosition += ScaleElapsedBySpeed(elapsedMs, speed);
+    // Saturating: a cycle of the longest steps may end near the int limit.
+    scene->m_cyclePosition = int(std::min<qint64>(qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed),
+                                                  std::numeric_limits<int>::max()));
     scene->UpdateStepTime();
 
     if (scene->m_roundedPosition >= scene->m_cycleLength) {
@@ -682,7 +679,7 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
         return;
     }
 
-    if (scene->m_stepTime >= step->m_fade + step->m_wait) {
+    if (scene->m_stepTime >= step->Duration()) {
         if (write)
             entry->SetStartLevels(target);
         scene->AdvanceToPosition();
@@ -710,18 +707,33 @@ void CPage::PrepareScratch(CSceneStep* step)
 
 void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target)
 {
-    for (const CStepFixture* fixture : step->m_entries) {
-        if (fixture->Profile())
-            MixFixture(scene, fixture, t, from, target);
-        else
-            MixChannel(scene, fixture, t, from, target);
-    }
+    m_runs.BuildMix(*step, *scene, m_scratch.UniverseCount());
+    m_runs.Apply(t, from, m_scratch, target);
+}
+
+const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target)
+{
+    // The edited scene changes under the editor's hands, a running copy of
+    // an effect scene trades fixtures with the others while it plays, and a
+    // render into the scratch is what a dynamic crossfade reads next.
+    const CScene* scene = entry->Scene();
+    if (!m_keepRenders || !scene || scene->IsEffectScene() || scene == m_project.m_editedScene
+        || &target == &m_scratch)
+        return nullptr;
+    CRenderedStep& rendered = entry->Rendered();
+    if (rendered.IsCurrent(step, *scene) || rendered.Render(*step, *scene, m_probe))
+        return &rendered;
+    return nullptr;
 }
 
 void CPage::MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target)
 {
     if (!step || !entry->Scene())
         return;
+    if (const CRenderedStep* rendered = KeptRender(entry, step, target)) {
+        rendered->MixInto(t, entry->StartLevels(), target);
+        return;
+    }
     PrepareScratch(step);
     MixEntries(entry->Scene(), step, t, entry->StartLevels(), target);
 }
@@ -731,80 +743,4 @@ void CPage::CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxL
     if (!step || !entry->Scene())
         return;
     MixEntries(entry->Scene(), step, t, entry->FadeFrom(), target);
-}
-
-void CPage::MixChannel(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                       CDmxLayer& target) const
-{
-    const CPatchedFixture* patched = fixture->Fixture();
-    if (!patched)
-        return;
-    const int u = patched->m_universe;
-    const int s = patched->m_address;
-    if (u < 0 || u >= target.UniverseCount() || u >= from.UniverseCount() || u >= m_scratch.UniverseCount()
-        || s < 0 || s >= CDmxLayer::kSlots)
-        return;
-    const quint8* active = scene->ActiveMask(u);
-    const quint8* override = scene->OverrideMask(u);
-    if (!active || !override)
-        return;
-    if (override[s])
-        target[u][s] = m_scratch[u][s];
-    else if (active[s])
-        target[u][s] = MixLevel(from[u][s], m_scratch[u][s], t);
-}
-
-void CPage::MixFixture(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                       CDmxLayer& target) const
-{
-    const CPatchedFixture* patched = fixture->Fixture();
-    const CLibraryProfile* profile = fixture->Profile();
-    if (!patched || !profile)
-        return;
-    const int u = patched->m_universe;
-    if (u < 0 || u >= target.UniverseCount() || u >= from.UniverseCount() || u >= m_scratch.UniverseCount())
-        return;
-    const quint8* active = scene->ActiveMask(u);
-    const quint8* override = scene->OverrideMask(u);
-    if (!active || !override)
-        return;
-    const CProfileMode* mode = profile->CurrentMode();
-    if (!mode)
-        return;
-    const quint8* to = m_scratch[u];
-    const quint8* start = from[u];
-    quint8* out = target[u];
-    const int address = patched->m_address;
-    const int count = qMin(fixture->ChannelCount(), mode->ChannelCount());
-
-    for (int c = 0; c < count; ++c) {
-        const int slot = address + c;
-        if (slot < 0 || slot >= CDmxLayer::kSlots)
-            continue;
-        const CProfileChannelDef* channel = mode->m_channels[c];
-        // Plain 8-bit channels, the common case, skip the pair lookups.
-        if (channel && (channel->m_msb || channel->m_lsb)) {
-            if (IsWrittenWithCoarse(*mode, c, count))
-                continue;
-            const int fine = FinePartner(*mode, c, count);
-            const int fineSlot = fine >= 0 ? address + fine : -1;
-            if (fineSlot >= 0 && fineSlot < CDmxLayer::kSlots) {
-                if (override[slot]) {
-                    out[slot] = to[slot];
-                    out[fineSlot] = to[fineSlot];
-                } else if (active[slot]) {
-                    const int from16 = start[slot] * 256 + start[fineSlot];
-                    const int to16 = to[slot] * 256 + to[fineSlot];
-                    const int v = int(float(from16) * (1.0f - t) + float(to16) * t);
-                    out[slot] = quint8(v / 256);
-                    out[fineSlot] = quint8(v % 256);
-                }
-                continue;
-            }
-        }
-        if (override[slot])
-            out[slot] = to[slot];
-        else if (active[slot])
-            out[slot] = MixLevel(start[slot], to[slot], t);
-    }
 }

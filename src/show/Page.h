@@ -2,6 +2,7 @@
 
 #include "model/Triggers.h"
 #include "show/DmxLayer.h"
+#include "show/SlotRuns.h"
 
 #include <QList>
 #include <QString>
@@ -10,6 +11,7 @@
 
 class CPlayingScene;
 class CProject;
+class CRenderedStep;
 class CScene;
 class CSceneStep;
 class CStepFixture;
@@ -56,6 +58,9 @@ public:
     // at least one was finished.
     bool ProcessPendingStops();
     void FinishStop(CScene* scene, bool remove);
+    // Ends the scene's play at once, fade-out or not, and drops it from the
+    // stop lists; the scene itself stays (or goes) with its owner.
+    void DropScene(CScene* scene);
 
     int IndexOfPlaying(const CScene* scene) const;
     bool IsPlaying(const CScene* scene) const { return IndexOfPlaying(scene) >= 0; }
@@ -95,12 +100,11 @@ public:
     // Crossfades from the entry's snapshot into the scratch as the
     // preceding ApplySceneStep left it.
     void CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);
-    void MixChannel(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                    CDmxLayer& target) const;
-    void MixFixture(const CScene* scene, const CStepFixture* fixture, float t, const CDmxLayer& from,
-                    CDmxLayer& target) const;
 
     CDmxLayer& Scratch() { return m_scratch; }
+    // A playing scene keeps its rendered step between ticks; without, every
+    // tick renders it anew, the plain way the kept renders are checked against.
+    void SetKeepRenders(bool keep) { m_keepRenders = keep; }
 
     QString m_name;
     int m_id = -1;
@@ -120,11 +124,20 @@ private:
     // Renders the step whole into the scratch, on clean universes.
     void PrepareScratch(CSceneStep* step);
     void MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target);
+    // The entry's kept render of the step, brought up to date; null where
+    // the step is rendered as it goes.
+    const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
     void TellStarted(CScene* scene);
 
     CProject& m_project;
     CDmxLayer m_scratch;
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
+    CSlotRuns m_runs;                     // of the step mixed as it goes
+    CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
+    bool m_keepRenders = true;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
+    // The scenes the running play-mode pass has released.
+    QList<CScene*> m_passReleased;
+    int m_passDepth = 0;
 };

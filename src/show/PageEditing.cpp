@@ -36,3 +36,18 @@ CScene* CPage::FindScene(const QString& name) const
     }
     return nullptr;
 }
+
+void CPage::DropScene(CScene* scene)
+{
+    if (!scene)
+        return;
+    FinishStop(scene, false);
+    for (int i = m_pending.size() - 1; i >= 0; --i) {
+        if (m_pending.at(i) == scene) {
+            m_pending.removeAt(i);
+            if (i < m_pendingRemove.size())
+                m_pendingRemove.removeAt(i);
+        }
+    }
+    m_hasPending = !m_pending.isEmpty();
+}

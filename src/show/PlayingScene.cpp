@@ -7,7 +7,8 @@ CPlayingScene::CPlayingScene(CProject& project, CScene* scene, bool custom)
     : m_project(project),
       m_scene(scene),
       m_startLevels(project.UniverseCount()),
-      m_fadeFrom(project.UniverseCount())
+      m_fadeFrom(project.UniverseCount()),
+      m_rendered(project.UniverseCount())
 {
     Reset();
     if (custom && scene && scene->m_dynamicFadeIn)

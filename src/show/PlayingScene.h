@@ -1,6 +1,7 @@
 #pragma once
 
 #include "show/DmxLayer.h"
+#include "show/RenderedStep.h"
 
 class CProject;
 class CScene;
@@ -8,7 +9,8 @@ class CScene;
 // One playing scene of a page: the levels its fades and step crossfades
 // start from and, for dynamic fades, the snapshot they fade from. Both are
 // allocated here for every universe of the project, so the tick never
-// allocates; a snapshot never taken is all zero.
+// allocates; a snapshot never taken is all zero. It also keeps the scene's
+// rendered step.
 class CPlayingScene
 {
 public:
@@ -31,10 +33,12 @@ public:
     const CDmxLayer& StartLevels() const { return m_startLevels; }
     CDmxLayer& FadeFrom() { return m_fadeFrom; }
     const CDmxLayer& FadeFrom() const { return m_fadeFrom; }
+    CRenderedStep& Rendered() { return m_rendered; }
 
 private:
     CProject& m_project;
     CScene* m_scene;
     CDmxLayer m_startLevels;
     CDmxLayer m_fadeFrom;
+    CRenderedStep m_rendered;
 };

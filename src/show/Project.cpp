@@ -97,8 +97,15 @@ void CProject::Clear()
     m_effectEngine.Clear(true);
 
     // Copies read as playing belong to the project until they run again.
-    for (CEffectScene* copy : QSet<CEffectScene*>(m_savedPlayingCopies.begin(), m_savedPlayingCopies.end()))
-        DeleteSavedCopy(*this, copy);
+    // Sorted in place rather than gathered in a set: clearing after a read
+    // that ran out of memory must not allocate.
+    std::sort(m_savedPlayingCopies.begin(), m_savedPlayingCopies.end());
+    CEffectScene* previous = nullptr;
+    for (CEffectScene* copy : qAsConst(m_savedPlayingCopies)) {
+        if (copy != previous)
+            DeleteSavedCopy(*this, copy);
+        previous = copy;
+    }
     m_savedPlayingPages.clear();
     m_savedPlayingScenes.clear();
     m_savedPlayingCopies.clear();
@@ -113,11 +120,18 @@ void CProject::Clear()
     // Blocks point at the pages and scenes deleted below.
     m_timeLine.Clear();
     m_timeLine.ClearMarkers();
+    m_timeLine.m_inFile = false;
+    // A refused file must not switch the output on for the show after it.
+    m_loadedDmxMode = 0;
+    m_fixturesLeftOut = 0;
     // Pages hold entries of running copies: they go before the copies. Out
     // of the list first, as each scene deleted is forgotten in the pages.
     const QList<CPage*> pages = m_pages;
     m_pages.clear();
     qDeleteAll(pages);
+    // Its playback entry, if any, went with its page.
+    delete m_recordScene;
+    m_recordScene = nullptr;
     qDeleteAll(m_effectScenes);
     m_effectScenes.clear();
     qDeleteAll(m_runningCopies);
@@ -160,6 +174,7 @@ void CProject::UpdateAfterPatch(bool sortGroups, bool restartScenes)
 {
     // The patch may have deleted profiles the capabilities point to.
     m_selectionCaps.Reset();
+    RenderedContentChanged();
     if (sortGroups) {
         for (CGroup* group : m_groups)
             group->SortFixtures();

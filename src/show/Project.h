@@ -431,18 +431,23 @@ public:
     // file as it was.
     bool SaveProject(const QString& path, QString* error = nullptr);
     // The sections of a loaded current-format file, in order; false when
-    // the patch is refused or a reader threw.
-    bool readProject(CProjectFileV3& doc);
+    // the patch is refused or a reader threw (then `error` says why).
+    bool readProject(CProjectFileV3& doc, QString& error);
     // end of project files: open and save
 
     // Older project files and import (ProjectFileV2.cpp, ProjectImport.cpp)
     // The sections of a loaded older file: params (not when importing),
     // patch, plain scenes, programs. False when the patch is refused or a
-    // reader threw; an import then leaves its fixtures and scenes in the
-    // import lists for the caller to take out.
-    bool readLegacyProject(CProjectFileV2& doc, bool import);
-    // The open flow for a path that is not ".kv3", once the project is cleared.
-    bool OpenLegacyProject(const QString& path);
+    // reader threw (then `error` says why); an import then leaves its
+    // fixtures and scenes in the import lists for the caller to take out.
+    bool readLegacyProject(CProjectFileV2& doc, bool import, QString& error);
+    // The open flows of a ".kv3" file and of an older one, once the
+    // project is cleared; `error` says why when they fail (or stays empty
+    // when the user was already asked, as about the universes).
+    bool readCurrentFile(const QString& path, QString& error);
+    bool readLegacyFile(const QString& path, QString& error);
+    // Tells the user once, after an open, how many fixtures the patch left out.
+    void ReportLeftOutFixtures();
     // Adds the scenes the operator picks from an older file. A ".kv3" path
     // does nothing. Whatever ends the import early (a load error, the
     // universe question, an exception, a cancelled dialog) leaves the
@@ -489,6 +494,9 @@ public:
     quint8 m_white = 0;
 
     CScene* m_editedScene = nullptr;
+    // The scene DMX input is recorded into while the recording dialog runs;
+    // owned, in no page. Null when none.
+    CScene* m_recordScene = nullptr;
     CScene* m_soundScene = nullptr; // whose sound the player plays
 
     // Per universe; every layer operation skips inactive universes.
@@ -524,6 +532,8 @@ public:
     QList<CLibraryProfile*> m_addedProfiles;
     QList<CDmxConfigRecord*> m_dmxConfig;         // owned
     int m_loadedDmxMode = 0;
+    // Fixtures of the opened file that lay past the universes or slots.
+    int m_fixturesLeftOut = 0;
     QList<CFadingButton*> m_fadingButtons;       // owned
 
 private:

@@ -12,12 +12,18 @@
 #include "effects/PresetEffect.h"
 #include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
+#include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
 #include "show/Group.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "Captions.h"
+
+#include <QElapsedTimer>
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +62,38 @@ bool HasDimmers(const CLibraryProfile& profile)
 
 // --- Writing generated steps
 
+// The host's progress text for a write that takes longer than half a
+// second: from then on, the steps written so far, a few times a second.
+class CWriteProgress
+{
+public:
+    CWriteProgress() { m_clock.start(); }
+    ~CWriteProgress()
+    {
+        if (m_shown)
+            ShowHost().CloseSplash();
+    }
+    CWriteProgress(const CWriteProgress&) = delete;
+    CWriteProgress& operator=(const CWriteProgress&) = delete;
+
+    void Report(int steps)
+    {
+        const qint64 now = m_clock.elapsed();
+        if (now < kFirstMs || now - m_shownAt < kRefreshMs)
+            return;
+        m_shown = true;
+        m_shownAt = now;
+        ShowHost().ShowSplashMessage(GetLangText(Txt::ApplyingEffect).arg(steps));
+    }
+
+private:
+    static constexpr qint64 kFirstMs = 500;
+    static constexpr qint64 kRefreshMs = 250;
+    QElapsedTimer m_clock;
+    qint64 m_shownAt = -kRefreshMs;
+    bool m_shown = false;
+};
+
 // Turns what an engine generated for its bound effect into steps of one
 // scene, inserted from a position on. Only entries of the effect's enabled
 // fixtures are written; a track of an empty matrix slot (no fixture) or of
@@ -75,7 +113,8 @@ public:
         const CEffect& effect = *engine.Effect();
         for (int i = 0; i < effect.m_fixtures.size(); ++i) {
             CPatchedFixture* fixture = effect.m_fixtures.at(i);
-            if (fixture && effect.m_fixtureSel.value(i, false) && !m_enabled.contains(fixture)) {
+            if (fixture && effect.m_fixtureSel.value(i, false) && !m_entryIndexes.contains(fixture)) {
+                m_entryIndexes.insert(fixture, m_enabled.size());
                 m_enabled << fixture;
                 m_enabledIndexes << i;
             }
@@ -123,6 +162,24 @@ private:
         return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project);
     }
 
+    // A new step holds one entry per enabled fixture, in their order; a
+    // search of thousands of entries for every track would cost their square.
+    // Tracks mostly follow that order too, so the entry after the last one
+    // found is tried first.
+    CStepFixture* EntryOf(const CSceneStep* step, const CPatchedFixture* fixture) const
+    {
+        const auto holds = [step, fixture](int i) {
+            return i >= 0 && i < step->m_entries.size() && step->m_entries.at(i)->Fixture() == fixture;
+        };
+        int i = m_lastEntry + 1;
+        if (!holds(i))
+            i = m_entryIndexes.value(fixture, -1);
+        if (!holds(i))
+            return fixture ? step->FindEntry(fixture) : nullptr;
+        m_lastEntry = i;
+        return step->m_entries.at(i);
+    }
+
     // Static channels are declared while the first step is written only.
     bool Registering() const { return m_effectScene && m_written.isEmpty(); }
 
@@ -130,6 +187,7 @@ private:
     {
         m_scene.m_steps.insert(m_position + m_written.size(), step);
         m_written << step;
+        m_progress.Report(m_written.size());
     }
 
     // --- Colour kinds
@@ -138,7 +196,7 @@ private:
     void WriteColorTrack(CSceneStep* step, const CColorStepRecord& track, int s, bool allSets)
     {
         CPatchedFixture* fixture = track.m_fixture;
-        CStepFixture* entry = fixture ? step->FindEntry(fixture) : nullptr;
+        CStepFixture* entry = EntryOf(step, fixture);
         if (!entry || !fixture->Profile())
             return;
         const quint8 red = ByteAt(track.m_outRed, s);
@@ -207,7 +265,7 @@ private:
             const bool registering = Registering();
             for (const CPanTiltStepRecord& track : m_engine.m_panTiltRecords) {
                 CPatchedFixture* fixture = track.m_fixture;
-                CStepFixture* entry = fixture ? step->FindEntry(fixture) : nullptr;
+                CStepFixture* entry = EntryOf(step, fixture);
                 if (!entry)
                     continue;
                 fixture->StorePanTilt(entry, track.m_beam, ByteAt(track.m_panCoarse, s), ByteAt(track.m_tiltCoarse, s),
@@ -243,7 +301,7 @@ private:
                 CEffectScene* registerIn = Registering() ? m_effectScene : nullptr;
                 for (int i = 0; i < m_enabled.size(); ++i) {
                     CPatchedFixture* fixture = m_enabled.at(i);
-                    if (CStepFixture* entry = step->FindEntry(fixture))
+                    if (CStepFixture* entry = EntryOf(step, fixture))
                         m_project.StoreCurveValues(registerIn, &curve, fixture, entry, m_enabledIndexes.at(i), phase);
                 }
                 Insert(step);
@@ -266,7 +324,7 @@ private:
 
         CSceneStep* step = NewStep(0, kPresetStepWaitMs);
         for (CPatchedFixture* fixture : qAsConst(m_enabled)) {
-            CStepFixture* entry = step->FindEntry(fixture);
+            CStepFixture* entry = EntryOf(step, fixture);
             const CLibraryProfile* profile = fixture->Profile();
             if (!entry || !profile)
                 continue;
@@ -322,7 +380,7 @@ private:
     void WriteModeStaticLevels(CSceneStep* step, CPatchedFixture* fixture, bool registering)
     {
         const CLibraryProfile* profile = fixture->Profile();
-        CStepFixture* entry = step->FindEntry(fixture);
+        CStepFixture* entry = EntryOf(step, fixture);
         if (!profile || !entry)
             return;
         for (const CModeStaticLevels& record : qAsConst(m_effectScene->m_modeStaticLevels)) {
@@ -352,6 +410,9 @@ private:
     const int m_position;
     QList<CPatchedFixture*> m_enabled;
     QList<int> m_enabledIndexes; // of each enabled fixture in the effect's lists
+    QHash<const CPatchedFixture*, int> m_entryIndexes; // of each enabled fixture in m_enabled
+    mutable int m_lastEntry = -1;
+    CWriteProgress m_progress;
     QList<CSceneStep*> m_written;
 };
 
@@ -626,6 +687,9 @@ void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         m_effectEngine.GenerateEffect();
     // A preset effect is written from its settings, not from generated steps.
     if (m_effectEngine.m_stepCount == 0 && bound->m_type != EffectType::Preset) {
+        // Refused, not failed: the user learns the effect is too large here.
+        if (m_effectEngine.TooLarge())
+            ShowHost().EffectTooLarge();
         m_effectEngine.Clear(true);
         return;
     }

@@ -14,6 +14,7 @@
 
 #include <QScopedValueRollback>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -451,7 +452,7 @@ void CProject::UpdateEditMaskForSelection()
         const int u = fixture->m_universe;
         quint8* editMask = m_editMask[u];
         if (fixture->IsAnyBeamSelected()) {
-            const quint8* active = m_editedScene->ActiveMask(u);
+            const quint8* active = std::as_const(*m_editedScene).ActiveMask(u);
             for (int s = first; s < end; ++s) {
                 if (!editMask[s])
                     editMask[s] = active ? active[s] : 0;

@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -21,6 +22,19 @@ constexpr int kMaxFileUniverses = 256;
 constexpr int kMaxDmxConfigRecords = 256;
 
 } // namespace
+
+QString CProjectFileBase::CurrentFailure()
+{
+    try {
+        throw;
+    } catch (const CFileTooLarge& tooLarge) {
+        return tooLarge.Message();
+    } catch (const std::bad_alloc&) {
+        return GetLangText(Txt::NotEnoughMemoryToOpen);
+    } catch (...) {
+        return GetLangText(Txt::FileDamaged);
+    }
+}
 
 bool CProjectFileBase::SelectRoot()
 {
@@ -67,9 +81,12 @@ bool CProjectFileBase::readFixtureRecord(SFixtureRecord& record, const CLibraryP
 
     // Universes the configuration lacks are the universe question of the
     // patch; anything else out of range would write past the universe.
-    if (record.universe < 0 || record.universe >= kMaxFileUniverses)
+    if (record.universe < 0 || record.universe >= kMaxFileUniverses
+        || record.address < 0 || qint64(record.address) + profile->ChannelCount() > kSlotsPerUniverse) {
+        ++m_fixturesLeftOut;
         return false;
-    return record.address >= 0 && qint64(record.address) + profile->ChannelCount() <= kSlotsPerUniverse;
+    }
+    return true;
 }
 
 CPatchedFixture* CProjectFileBase::CreateFixture(CProject& project, const SFixtureRecord& record,

@@ -8,11 +8,21 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 
 class CLibraryProfile;
 class CPatchedFixture;
 class CProject;
 class CScene;
+
+// Thrown by a reader when a file asks for more than any show holds; the
+// message says what is too large.
+class CFileTooLarge : public std::length_error
+{
+public:
+    explicit CFileTooLarge(const QString& message) : std::length_error(message.toStdString()) {}
+    QString Message() const { return QString::fromStdString(what()); }
+};
 
 // What the project documents of every format read alike: the cursor walks,
 // the DMX configuration, the common part of a patched fixture record, the
@@ -23,6 +33,10 @@ class CProjectFileBase : public CXmlDocument
 public:
     // Make the root current; false, cursor unchanged, without one.
     bool SelectRoot();
+
+    // Inside a catch block: the reason the current exception gives the
+    // user (what is too large, no memory left, or a damaged file).
+    static QString CurrentFailure();
 
     // Visits the children `tag` of the current element in order, each made
     // current for `visit`; the current element is back on the parent after
@@ -95,4 +109,8 @@ protected:
     // Ids may repeat in a damaged file: the first fixture with one is the
     // one the index keeps.
     static void IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures);
+
+public:
+    // Fixture records refused by readFixtureRecord: the open tells the user.
+    int m_fixturesLeftOut = 0;
 };

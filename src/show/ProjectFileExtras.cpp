@@ -241,11 +241,8 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         auto* scene = new CEffectScene(name, project.UniverseCount());
         project.m_effectScenes << scene;
         int value = 0;
-        // Times are durations: a negative one from a damaged file is 0.
-        if (GetAttrInt(Key("ZKFadeIn"), value))
-            scene->m_fadeIn = qMax(0, value);
-        if (GetAttrInt(Key("ZKFadeOut"), value))
-            scene->m_fadeOut = qMax(0, value);
+        GetAttrTime(Key("ZKFadeIn"), scene->m_fadeIn);
+        GetAttrTime(Key("ZKFadeOut"), scene->m_fadeOut);
         if (GetAttrInt(Key("ZKLoop"), value))
             scene->m_loopCount = qint16(value);
         GetAttrInt(Key("ZKPosition"), scene->m_position);
@@ -441,9 +438,9 @@ void CProjectFileV3::readFadingButtons(CProject& project)
 void CProjectFileV3::WriteTimeLines(CProject& project)
 {
     SelectRoot();
-    if (!ShowHost().HasTimeLine())
-        return;
     CTimeLineData& timeLine = project.m_timeLine;
+    if (!timeLine.BelongsInFile(ShowHost().HasTimeLine()))
+        return;
     Create(Key("ZKTimeLines"), RootParent, TimeLinesHandle);
     SetAttrInt(Key("ZKTLen"), timeLine.m_length);
     SetAttrInt(Key("ZKNumber"), timeLine.m_lines.size());
@@ -534,9 +531,10 @@ void CProjectFileV3::WriteTimeLines(CProject& project)
 
 void CProjectFileV3::readTimeLines(CProject& project)
 {
-    if (!ShowHost().HasTimeLine() || !SelectTimeLines())
+    if (!SelectTimeLines())
         return;
     CTimeLineData& timeLine = project.m_timeLine;
+    timeLine.m_inFile = true;
     GetAttrInt(Key("ZKTLen"), timeLine.m_length);
     GetAttrInt(Key("ZKTLCurTime"), timeLine.m_cursorTime);
     GetAttrBool(Key("ZKTLPlaying"), timeLine.m_playing);

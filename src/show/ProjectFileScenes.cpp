@@ -18,6 +18,8 @@
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
 #include "show/StepFixture.h"
+#include "Captions.h"
+#include "model/Language.h"
 
 #include <QHash>
 #include <QSet>
@@ -29,10 +31,12 @@
 
 namespace {
 
-// Hand-made step entries one file may make. Steps without "SIds" repeat the
-// previous step's fixtures, so a few bytes of file can ask for thousands of
-// entries; past this the file is refused rather than exhausting memory.
-constexpr qint64 kMaxStepEntries = qint64(1) << 24;
+// Hand-made step entries one file may make, and the channel levels they
+// hold together. Steps without "SIds" repeat the previous step's fixtures,
+// so a few bytes of file can ask for millions of entries; past these (some
+// 300 MB) the file is refused rather than exhausting memory.
+constexpr qint64 kMaxStepEntries = qint64(1) << 21;
+constexpr qint64 kMaxStepLevels = qint64(1) << 26;
 
 const QString kName = QStringLiteral("ZKName");
 const QString kNumber = QStringLiteral("ZKNumber");
@@ -109,7 +113,14 @@ void CountEntries(qint64& made, qint64 more)
 {
     made += more;
     if (made > kMaxStepEntries)
-        throw std::length_error("too many step entries");
+        throw CFileTooLarge(GetLangText(Txt::TooManyStepEntries).arg(kMaxStepEntries));
+}
+
+void CountLevels(qint64& made, const CPatchedFixture* fixture)
+{
+    made += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
+    if (made > kMaxStepLevels)
+        throw CFileTooLarge(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
 }
 
 } // namespace
@@ -161,6 +172,7 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
         SetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
         SetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
         SetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        WriteReleaseList(*page, *scene);
         SetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
         SetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
         if (!scene->m_buttonPicture.isEmpty())
@@ -245,7 +257,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         m_previousIds = ids;
         SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
     }
-    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels));
+    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels, m_compressor));
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
@@ -299,6 +311,7 @@ void CProjectFileV3::readPages(CProject& project)
 {
     IndexGeneralGroup(project);
     m_stepEntriesRead = 0;
+    m_stepLevelsRead = 0;
     if (SelectPages()) {
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
@@ -327,6 +340,9 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
     const bool restartScenes = ShowHost().StartScenesOption();
+    // Release lists name scenes by their place in the page: resolved once
+    // every scene of the page is read.
+    QList<QPair<CScene*, QString>> releaseLists;
     ForEachChild(QStringLiteral("ZKScene"), [&] {
         QString name;
         GetAttrString(kName, name);
@@ -334,11 +350,7 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         scene->m_indexInPage = page->m_scenes.size();
         page->m_scenes << scene;
 
-        // Times are durations: a negative one from a damaged file is 0.
-        auto readTime = [this](const QString& attribute, int& field) {
-            if (GetAttrInt(attribute, field))
-                field = std::max(0, field);
-        };
+        auto readTime = [this](const QString& attribute, int& field) { GetAttrTime(attribute, field); };
         int value = 0;
         readTime(QStringLiteral("ZKFadeIn"), scene->m_fadeIn);
         readTime(QStringLiteral("ZKFadeOut"), scene->m_fadeOut);
@@ -359,6 +371,9 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
         GetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
         GetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
+        QString releaseList;
+        if (GetAttrString(QStringLiteral("ZKReleaseList"), releaseList) && !releaseList.isEmpty())
+            releaseLists.append({scene, releaseList});
         GetAttrInt(QStringLiteral("ZKPosition"), scene->m_position);
         GetAttrBool(QStringLiteral("ZKDefaultButPic"), scene->m_defaultButtonPicture);
         GetAttrString(QStringLiteral("ZKButPic"), scene->m_buttonPicture);
@@ -394,6 +409,35 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     });
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
+    for (const auto& entry : qAsConst(releaseLists))
+        ResolveReleaseList(*page, *entry.first, entry.second);
+}
+
+void CProjectFileV3::WriteReleaseList(const CPage& page, const CScene& scene)
+{
+    QStringList indexes;
+    for (const CScene* other : scene.m_releaseList) {
+        const int index = page.m_scenes.indexOf(const_cast<CScene*>(other));
+        if (index >= 0)
+            indexes << QString::number(index);
+    }
+    if (!indexes.isEmpty())
+        SetAttrString(QStringLiteral("ZKReleaseList"), indexes.join(QLatin1Char('|')));
+}
+
+void CProjectFileV3::ResolveReleaseList(const CPage& page, CScene& scene, const QString& text)
+{
+    // A damaged file may name anything: an index that is no other scene of
+    // the page, or one named again, is skipped.
+    for (const QStringRef& part : text.splitRef(QLatin1Char('|'))) {
+        bool ok = false;
+        const int index = part.toInt(&ok);
+        if (!ok || index < 0 || index >= page.m_scenes.size())
+            continue;
+        CScene* other = page.m_scenes.at(index);
+        if (other != &scene && !scene.m_releaseList.contains(other))
+            scene.m_releaseList << other;
+    }
 }
 
 void CProjectFileV3::readSceneControls(CScene* scene)
@@ -421,11 +465,8 @@ void CProjectFileV3::readSceneControls(CScene* scene)
 
 void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step, bool first)
 {
-    int time = 0;
-    if (GetAttrInt(QStringLiteral("ZKFade"), time))
-        step->m_fade = std::max(0, time);
-    if (GetAttrInt(QStringLiteral("ZKWait"), time))
-        step->m_wait = std::max(0, time);
+    GetAttrTime(QStringLiteral("ZKFade"), step->m_fade);
+    GetAttrTime(QStringLiteral("ZKWait"), step->m_wait);
     if (first)
         m_previousEntries.clear();
     if (!SelectElement(QStringLiteral("SData"), -1))
@@ -475,6 +516,7 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     step->m_entries.reserve(m_previousEntries.size());
     for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
         if (record.first) {
+            CountLevels(m_stepLevelsRead, record.first);
             auto* entry = new CStepFixture(record.first, scene);
             step->m_entries << entry;
             FillLevels(entry, levels, offset, record.second);
@@ -533,6 +575,7 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
             return;
         listed.insert(fixture);
         CountEntries(m_stepEntriesRead, 1);
+        CountLevels(m_stepLevelsRead, fixture);
         QByteArray levels;
         DigitsToBytes(digits, levels);
         auto* entry = new CStepFixture(fixture, scene);

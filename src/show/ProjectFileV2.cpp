@@ -128,11 +128,11 @@ bool CProjectFileV2::SelectSection(Section section)
     return true;
 }
 
-void CProjectFileV2::Count(qint64& made, qint64 more, qint64 cap)
+void CProjectFileV2::Count(qint64& made, qint64 more, qint64 cap, int caption)
 {
     made += more;
     if (made > cap)
-        throw std::length_error("older project file asks for too much");
+        throw CFileTooLarge(GetLangText(caption).arg(cap));
 }
 
 CPatchedFixture* CProjectFileV2::FindFileFixture(int fileId, bool import) const
@@ -251,7 +251,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
                     fixture->m_matrixId = matrixId;
                     matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
                 }
-                Count(fixturesRead, 1, maxFixtures);
+                Count(fixturesRead, 1, maxFixtures, Txt::TooManyFixtures);
             });
         } catch (...) {
             delete matrix; // not yet the general group's
@@ -319,7 +319,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
     // Jumps count over the plain scenes of the file.
     QList<CScene*> fileScenes;
     ForEachChild(QStringLiteral("ZKScene"), [&] {
-        Count(m_scenesRead, 1, kMaxScenes);
+        Count(m_scenesRead, 1, kMaxScenes, Txt::TooManyScenes);
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);
         // On the page at once: a reader that throws leaves nothing unowned.
@@ -331,8 +331,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         fileScenes << scene;
 
         int value = 0;
-        if (GetAttrInt(QStringLiteral("ZKFade"), value))
-            scene->m_fadeIn = std::max(0, value);
+        GetAttrTime(QStringLiteral("ZKFade"), scene->m_fadeIn);
         if (GetAttrInt(QStringLiteral("ZKLoop"), value))
             scene->m_loopCount = qint16(value);
         scene->m_triggers.ReadXml(*this);
@@ -353,7 +352,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
             bool first = true;
             ForEachChild(QStringLiteral("ZKStep"), [&] {
-                Count(m_stepsRead, 1, kMaxSteps);
+                Count(m_stepsRead, 1, kMaxSteps, Txt::TooManySteps);
                 auto* step = new CSceneStep(0, 1000);
                 scene->m_steps << step;
                 readLegacyStep(project, scene, step, first, import);
@@ -404,11 +403,8 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
 
 void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep* step, bool first, bool import)
 {
-    int time = 0;
-    if (GetAttrInt(QStringLiteral("ZKFade"), time))
-        step->m_fade = std::max(0, time);
-    if (GetAttrInt(QStringLiteral("ZKWait"), time))
-        step->m_wait = std::max(0, time);
+    GetAttrTime(QStringLiteral("ZKFade"), step->m_fade);
+    GetAttrTime(QStringLiteral("ZKWait"), step->m_wait);
     if (first)
         m_previousEntries.clear();
 
@@ -434,7 +430,7 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
             qint64 offset = 0;
             for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
                 Count(m_entriesRead, builder.AddFixture(record.first, levels, offset, record.second),
-                      kMaxStepEntries);
+                      kMaxStepEntries, Txt::TooManyStepEntries);
                 offset += record.second;
             }
         }
@@ -464,14 +460,14 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
             return;
         QByteArray levels;
         DigitsToBytes(digits, levels);
-        Count(m_entriesRead, builder.AddFixture(fixture, levels, 0, levels.size()), kMaxStepEntries);
+        Count(m_entriesRead, builder.AddFixture(fixture, levels, 0, levels.size()), kMaxStepEntries, Txt::TooManyStepEntries);
     });
     SelectElement(QStringLiteral(".."));
 }
 
 // ---- Whole file ----
 
-bool CProject::readLegacyProject(CProjectFileV2& doc, bool import)
+bool CProject::readLegacyProject(CProjectFileV2& doc, bool import, QString& error)
 {
     try {
         doc.LocateSections();
@@ -481,9 +477,8 @@ bool CProject::readLegacyProject(CProjectFileV2& doc, bool import)
             return false;
         doc.readLegacyScenes(*this, CProjectFileV2::PlainScenes, import);
         doc.readLegacyScenes(*this, CProjectFileV2::Programs, import);
-    } catch (const std::exception&) {
-        return false;
     } catch (...) {
+        error = CProjectFileBase::CurrentFailure();
         return false;
     }
     return true;

@@ -68,13 +68,14 @@ public:
     // Caps on what one file may make.
     static constexpr int kMaxMatrixSide = 256;
     static constexpr qint64 kMaxScenes = 1 << 16;
-    static constexpr qint64 kMaxSteps = 1 << 22;
-    static constexpr qint64 kMaxStepEntries = qint64(1) << 24;
+    static constexpr qint64 kMaxSteps = 1 << 20;
+    static constexpr qint64 kMaxStepEntries = qint64(1) << 21;
 
 private:
     bool SelectSection(Section section);
-    // Throws when the running total passes the cap.
-    static void Count(qint64& made, qint64 more, qint64 cap);
+    // Adds `more` to `made`; past `cap` the file is refused with the caption,
+    // given the cap.
+    static void Count(qint64& made, qint64 more, qint64 cap, int caption);
 
     QDomElement m_sections[SectionCount];
     QHash<int, CPatchedFixture*> m_fixturesById;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BlobCompressor.h"
 #include "show/ProjectFileBase.h"
 
 #include <QDomElement>
@@ -156,6 +157,8 @@ public:
     // pause, blackout, beam, live colour, triggers), alike for plain and
     // effect scenes.
     void readSceneControls(CScene* scene);
+    void WriteReleaseList(const CPage& page, const CScene& scene);
+    void ResolveReleaseList(const CPage& page, CScene& scene, const QString& text);
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
     // files-scenes: shared with the effect-scene reader
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
@@ -163,6 +166,8 @@ public:
     void readEffectRow(CProject& project, CScene* scene);
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
+    qint64 m_stepLevelsRead = 0;
+    CBlobCompressor m_compressor; // of every step's levels
     // end files-scenes
 
     // ---- Readers of the last four sections (ProjectFileExtras.cpp) ----

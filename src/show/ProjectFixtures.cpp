@@ -374,18 +374,28 @@ void CProject::SelectEffectFixtures(const CEffect* effect)
     CGroup* group = m_generalGroup;
     group->m_selectedFixtures.clear();
     group->m_selectedMatrices.clear();
+    const int bindings = effect ? qMin(effect->m_beamFixtures.size(),
+                                       qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()))
+                                : 0;
+    // A matrix effect binds every pixel: look-ups in sets keep a project
+    // opening with many matrix rows linear. Only the effect's fixtures go in
+    // one, so that a row costs no set of the whole patch; the walk that
+    // clears every fixture's beams finds which of them are patched.
+    QSet<const CPatchedFixture*> bound;
+    for (int i = 0; i < bindings; ++i) {
+        if (effect->m_beamSel[i])
+            bound.insert(effect->m_beamFixtures[i]);
+    }
+    QSet<const CPatchedFixture*> patched;
     for (CPatchedFixture* fixture : group->m_fixtures) {
         QList<bool>& flags = fixture->BeamFlags();
         for (bool& flag : flags)
             flag = false;
+        if (bound.contains(fixture))
+            patched.insert(fixture);
     }
     if (!effect)
         return;
-    const int bindings =
-        qMin(effect->m_beamFixtures.size(), qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()));
-    // A matrix effect binds every pixel: look-ups in sets keep a project
-    // opening with many matrix rows linear.
-    const QSet<const CPatchedFixture*> patched(group->m_fixtures.cbegin(), group->m_fixtures.cend());
     QSet<const CPatchedFixture*> selected;
     QSet<const CFixtureMatrix*> selectedMatrices;
     for (int i = 0; i < bindings; ++i) {

@@ -101,13 +101,19 @@ bool CProject::ImportProject(const QString& path)
     m_importScenes.clear();
     CImportUndo undo(*this);
     bool imported = false;
+    error.clear();
     try {
-        imported = readLegacyProject(doc, true) && RunImportDialog();
+        imported = readLegacyProject(doc, true, error) && RunImportDialog();
     } catch (...) {
+        error = CProjectFileBase::CurrentFailure();
         imported = false;
     }
     if (!imported)
         undo.Revert();
+    if (!error.isEmpty()) {
+        ShowHost().ShowSplashMessage(error);
+        ShowHost().WaitAfterLoadError();
+    }
     m_importFixtures.clear();
     m_importScenes.clear();
     return imported;

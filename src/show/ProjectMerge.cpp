@@ -7,6 +7,7 @@
 #include "show/ShowHost.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -84,7 +85,9 @@ void CProject::MergeUniverse(int u, bool mergeEdit)
         return;
     const quint8* editMask = m_editMask[u];
     const quint8* edit = m_edit[u];
-    const quint8* sceneMask = m_editedScene->ActiveMask(u); // null past the scene's universes
+    // Read through the const accessor: the writable one counts as an edit of
+    // the mask, and would make every playing scene render anew each tick.
+    const quint8* sceneMask = std::as_const(*m_editedScene).ActiveMask(u); // null past the scene's universes
     for (int s = 0; s < CDmxLayer::kSlots; ++s) {
         if (editMask[s] || (sceneMask && sceneMask[s]))
             output[s] = edit[s];

@@ -1,5 +1,7 @@
 #include "show/Project.h"
 
+#include "Captions.h"
+#include "model/Language.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/ProjectFileV2.h"
@@ -7,8 +9,6 @@
 #include "show/ShowHost.h"
 
 #include <QFileInfo>
-
-#include <exception>
 
 namespace {
 
@@ -27,32 +27,46 @@ bool CProject::OpenProject(const QString& path)
     ShowHost().ClearTimeMarkers();
     ShowHost().ClearTimeLine();
 
-    auto* general = new CGroup(kGeneralGroupName);
-    m_groups << general;
-    m_generalGroup = general;
-    m_currentGroup = general;
-
-    if (QFileInfo(path).suffix().toLower() != QLatin1String("kv3"))
-        return OpenLegacyProject(path);
-
-    CProjectFileV3 doc;
     QString error;
-    if (!doc.LoadFile(path, error)) {
-        ShowHost().ShowSplashMessage(error);
-        ShowHost().WaitAfterLoadError();
+    bool opened = false;
+    try {
+        auto* general = new CGroup(kGeneralGroupName);
+        m_groups << general;
+        m_generalGroup = general;
+        m_currentGroup = general;
+        opened = QFileInfo(path).suffix().toLower() == QLatin1String("kv3") ? readCurrentFile(path, error)
+                                                                             : readLegacyFile(path, error);
+    } catch (...) {
+        // Memory ran out outside the section readers (the document itself).
+        error = CProjectFileBase::CurrentFailure();
+        opened = false;
+    }
+    if (!opened) {
+        // Told after the partial show is gone, so the memory it held is free.
+        Clear();
+        if (!error.isEmpty()) {
+            ShowHost().ShowSplashMessage(error);
+            ShowHost().WaitAfterLoadError();
+        }
         Reset();
         return false;
     }
-    if (!readProject(doc)) {
-        Reset();
-        return false;
-    }
-    UpdateAfterPatch(true, true);
     ShowHost().OnProjectLoaded();
+    ReportLeftOutFixtures();
     return true;
 }
 
-bool CProject::OpenLegacyProject(const QString& path)
+bool CProject::readCurrentFile(const QString& path, QString& error)
+{
+    CProjectFileV3 doc;
+    if (!doc.LoadFile(path, error) || !readProject(doc, error))
+        return false;
+    m_fixturesLeftOut = doc.m_fixturesLeftOut;
+    UpdateAfterPatch(true, true);
+    return true;
+}
+
+bool CProject::readLegacyFile(const QString& path, QString& error)
 {
     // The older formats had no pages: their scenes go to one page.
     auto* page = new CPage(*this, kDefaultPageName);
@@ -61,24 +75,15 @@ bool CProject::OpenLegacyProject(const QString& path)
     m_currentPage = page;
 
     CProjectFileV2 doc;
-    QString error;
-    if (!doc.LoadFile(path, error)) {
-        ShowHost().ShowSplashMessage(error);
-        ShowHost().WaitAfterLoadError();
-        Reset();
+    if (!doc.LoadFile(path, error) || !readLegacyProject(doc, false, error))
         return false;
-    }
-    if (!readLegacyProject(doc, false)) {
-        Reset();
-        return false;
-    }
+    m_fixturesLeftOut = doc.m_fixturesLeftOut;
     // Nothing was saved as playing in these formats: nothing restarts.
     UpdateAfterPatch(true, false);
-    ShowHost().OnProjectLoaded();
     return true;
 }
 
-bool CProject::readProject(CProjectFileV3& doc)
+bool CProject::readProject(CProjectFileV3& doc, QString& error)
 {
     try {
         doc.LocateSections();
@@ -91,9 +96,8 @@ bool CProject::readProject(CProjectFileV3& doc)
         doc.readFadingButtons(*this);
         doc.readTimeLines(*this);
         doc.readMasks(*this);
-    } catch (const std::exception&) {
-        return false;
     } catch (...) {
+        error = CProjectFileBase::CurrentFailure();
         return false;
     }
     // Whatever the file held, the show has a first page to play on.
@@ -104,6 +108,12 @@ bool CProject::readProject(CProjectFileV3& doc)
     if (!m_currentPage || !m_pages.contains(m_currentPage))
         m_currentPage = m_firstPage;
     return true;
+}
+
+void CProject::ReportLeftOutFixtures()
+{
+    if (m_fixturesLeftOut > 0)
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::FixturesLeftOut).arg(m_fixturesLeftOut));
 }
 
 bool CProject::SaveProject(const QString& path, QString* error)

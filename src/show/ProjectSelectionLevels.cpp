@@ -9,6 +9,7 @@
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
+#include "show/UndoKind.h"
 
 #include <QScopedValueRollback>
 #include <algorithm>
@@ -17,10 +18,6 @@
 namespace {
 
 constexpr int kSlots = CDmxLayer::kSlots;
-
-namespace UndoKind {
-enum : int { Color = 4, PanTilt = 5, Preset = 6, DmxLevel = 7 };
-} // namespace UndoKind
 
 // What a guarded level change stores into the edited scene once the
 // fixtures are written.
@@ -247,7 +244,7 @@ void CProject::SetSelectionColor(quint8 red, quint8 green, quint8 blue, quint8 w
     store.step = [&](CSceneStep& step, CScene& scene) {
         step.StoreAllColorsForSelection(&scene, red, green, blue, white, master, *this);
     };
-    store.undoKind = UndoKind::Color;
+    store.undoKind = UndoColor;
     store.undoLabel = GetLangText(Txt::UndoColor);
     FinishLevelChange(*this, store);
 }
@@ -296,7 +293,7 @@ void CProject::SetSelectionPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quin
         for (int i = 0; i < n; ++i)
             step.StorePanTiltForFixture(&scene, selected[i], pans[i], tilts[i], panFine, tiltFine, master, *this);
     };
-    store.undoKind = UndoKind::PanTilt;
+    store.undoKind = UndoPanTilt;
     store.undoLabel = GetLangText(Txt::UndoPanTilt);
     FinishLevelChange(*this, store);
 }
@@ -333,7 +330,7 @@ void CProject::SetSelectionPreset(const CProfileChannelDef* reference, const CPr
     store.step = [&](CSceneStep& step, CScene& scene) {
         step.StoreFunctionForSelection(&scene, reference, preset, level, anyTypeIndex, fine, *this);
     };
-    store.undoKind = UndoKind::Preset + reference->m_index;
+    store.undoKind = UndoPresetBase + reference->m_index;
     store.undoLabel = GetLangText(Txt::UndoCommonPreset);
     FinishLevelChange(*this, store);
 }
@@ -357,7 +354,7 @@ void CProject::SetSelectionChannelPreset(const CLibraryProfile* profile, const C
     store.step = [&](CSceneStep& step, CScene& scene) {
         step.StoreChannelForSelection(&scene, channel, level, true, *this);
     };
-    store.undoKind = UndoKind::Preset + channel->m_index;
+    store.undoKind = UndoPresetBase + channel->m_index;
     store.undoLabel = GetLangText(Txt::UndoPreset);
     FinishLevelChange(*this, store);
 }
@@ -375,7 +372,7 @@ void CProject::SetChannelLevel(int universe, int slot, quint8 level)
     store.step = [&](CSceneStep& step, CScene& scene) {
         step.StoreFixture(&scene, GetChannelFixture(universe, slot), *this);
     };
-    store.undoKind = UndoKind::DmxLevel + slot;
+    store.undoKind = UndoDmxLevelBase + slot;
     store.undoLabel = GetLangText(Txt::UndoDmxLevel);
     FinishLevelChange(*this, store);
 }
@@ -411,7 +408,7 @@ void CProject::SetFixtureChannelLevel(CPatchedFixture* fixture, int channel, qui
         else
             step.StoreFixture(&scene, fixture, *this);
     };
-    store.undoKind = UndoKind::DmxLevel + channel;
+    store.undoKind = UndoDmxLevelBase + channel;
     store.undoLabel = GetLangText(Txt::UndoDmxLevel);
     FinishLevelChange(*this, store);
 }

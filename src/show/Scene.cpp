@@ -432,6 +432,8 @@ quint8* CScene::ActiveMask(int universe)
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
+    // Whoever asks for a writable mask may change what the scene renders.
+    RenderedContentChanged();
     return m_activeMasks.data() + universe * kSlotsPerUniverse;
 }
 
@@ -465,6 +467,7 @@ bool CScene::IsChannelActive(int universe, int slot) const
 void CScene::ClearActiveMasks()
 {
     m_activeMasks.fill(0);
+    RenderedContentChanged();
 }
 
 void CScene::ClearOverrideMasks()

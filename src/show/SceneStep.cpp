@@ -5,6 +5,7 @@
 #include "show/Scene.h"
 
 #include <algorithm>
+#include <vector>
 
 // The fixture-side entry writers (store a level, colours or pan/tilt into a
 // fixture's entry, for the channels serving its selected beams) are written
@@ -133,11 +134,16 @@ CSceneStep::CSceneStep(CScene* scene, int fade, int wait, CEffect* effect, const
     : m_fade(fade), m_wait(wait), m_effect(effect)
 {
     const bool capture = scene && !scene->IsEffectScene();
+    // Thousands of fixtures: searching the entries for a repeat of each
+    // would cost the square of their number, so repeats are looked for once.
+    std::vector<const CPatchedFixture*> sorted(fixtures.begin(), fixtures.end());
+    std::sort(sorted.begin(), sorted.end());
+    const bool distinct = std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+    m_entries.reserve(fixtures.size());
     for (CPatchedFixture* fixture : fixtures) {
-        if (capture)
-            AddEntry(new CStepFixture(fixture, scene, source, false));
-        else
-            AddEntry(new CStepFixture(fixture, scene));
+        if (!fixture || (!distinct && FindEntry(fixture)))
+            continue;
+        m_entries << (capture ? new CStepFixture(fixture, scene, source, false) : new CStepFixture(fixture, scene));
     }
 }
 
@@ -152,6 +158,8 @@ CSceneStep::CSceneStep(CScene* scene, const CSceneStep& source, CEffect* effect)
 CSceneStep::~CSceneStep()
 {
     qDeleteAll(m_entries);
+    // A step made later at the same address must not pass for this one.
+    RenderedContentChanged();
 }
 
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const
@@ -344,4 +352,14 @@ void CSceneStep::StoreFunctionForSelection(CScene* scene, const CProfileChannelD
             }
         }
     }
+}
+
+void CSceneStep::SetFade(const QTime& time)
+{
+    m_fade = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}
+
+void CSceneStep::SetWait(const QTime& time)
+{
+    m_wait = time.isValid() ? time.msecsSinceStartOfDay() : 0;
 }

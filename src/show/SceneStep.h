@@ -3,6 +3,7 @@
 #include "show/StepFixture.h"
 
 #include <QList>
+#include <QTime>
 #include <QtGlobal>
 
 class CEffect;
@@ -93,6 +94,11 @@ public:
     // skipped); otherwise the channel gets the level.
     void StoreFunctionForSelection(CScene* scene, const CProfileChannelDef* channel, const CProfilePresetDef* preset,
                                    quint8 level, bool allowOtherIndex, bool fine, CStepSource& source);
+
+    // From the editor's time fields (milliseconds since midnight; an
+    // invalid time is 0).
+    void SetFade(const QTime& time);
+    void SetWait(const QTime& time);
 
     int m_fade = 0; // ms
     int m_wait = 0; // ms

@@ -40,6 +40,9 @@ public:
     }
     // The pause after a load error was put on the splash screen, so it can be read.
     virtual void WaitAfterLoadError() {}
+    // An effect made no steps because it exceeds the step budget (a long
+    // text on a large matrix, say): the user is told it is too large.
+    virtual void EffectTooLarge() {}
     // Hide the floating video window around a modal dialog of one's own.
     virtual void SuspendVideoWindow() {}
     virtual void ResumeVideoWindow() {}
@@ -78,6 +81,17 @@ public:
     virtual void AddMask() {}
     virtual void StartDmxRecord() {}
     virtual void StopDmxRecord() {}
+    // Recording of DMX input: an interface port is set to input; the
+    // recording dialog runs; the time recorded so far.
+    virtual bool HasDmxInputPort() const { return false; }
+    virtual void SetRecordDialogOpen(bool open) { Q_UNUSED(open); }
+    virtual int DmxRecordElapsedMs() const { return 0; }
+    // New steps of the scene editor take the selected fixtures, unless the
+    // channel faders are the tool panel shown.
+    virtual bool ChannelFadersShown() const { return false; }
+    // While the scene editor plays its scene the presets and channel-fader
+    // panels rest: the levels come from the playback.
+    virtual void EnableLevelPanels(bool enable) { Q_UNUSED(enable); }
     virtual void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                           bool newFixtures)
     {
@@ -142,8 +156,8 @@ public:
     virtual void ClearTimeMarkers() {}
     virtual void SetTimeLineLength(int ms) { Q_UNUSED(ms); }
     virtual void SetTimeLineVolume(int volume) { Q_UNUSED(volume); }
-    // The timeline window exists: only then is the timeline saved with the
-    // project and read back from it.
+    // The timeline window exists: then even an empty timeline is saved with
+    // the project (one the file held is always read and written back).
     virtual bool HasTimeLine() const { return false; }
     // The floating video window, when shown, stores its place into the video line.
     virtual void StoreVideoGeometry() {}

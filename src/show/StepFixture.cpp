@@ -9,6 +9,8 @@
 
 namespace {
 
+quint64 g_renderGeneration = 1;
+
 int ToByte(int value)
 {
     return std::clamp(value, 0, 255);
@@ -64,6 +66,16 @@ quint8 OpenBeamLevel(const CProfileChannelDef* channel)
 
 } // namespace
 
+quint64 RenderGeneration()
+{
+    return g_renderGeneration;
+}
+
+void RenderedContentChanged()
+{
+    ++g_renderGeneration;
+}
+
 quint8 Dim(int level, int dimmer)
 {
     level = ToByte(level);
@@ -104,6 +116,7 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
 {
     const int count = m_profile ? std::max(0, m_profile->ChannelCount()) : 1;
     m_levels = QByteArray(count, '\0');
+    RenderedContentChanged();
 }
 
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams)
@@ -115,6 +128,18 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepS
 CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
     : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene), m_levels(other.m_levels)
 {
+    RenderedContentChanged();
+}
+
+CStepFixture::~CStepFixture()
+{
+    RenderedContentChanged();
+}
+
+void CStepFixture::ClearLevels()
+{
+    m_levels.fill(0);
+    RenderedContentChanged();
 }
 
 quint8 CStepFixture::Level(int channel) const
@@ -145,6 +170,7 @@ void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartn
     if (channel < 0 || channel >= m_levels.size())
         return;
     m_levels[channel] = char(level);
+    RenderedContentChanged();
     if (!mark)
         return;
     const int slot = SlotOf(channel);
@@ -242,6 +268,7 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
     const int universe = m_fixture->m_universe;
     const quint8* editLevels = source.EditLevels(universe);
     const quint8* editMask = source.EditMask(universe);
+    RenderedContentChanged();
     bool marked = false;
     for (int i = 0; i < m_levels.size(); ++i) {
         const int slot = SlotOf(i);
@@ -270,7 +297,8 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         return;
     const int universe = m_fixture->m_universe;
     quint8* out = output.Universe(universe);
-    const quint8* active = m_scene->ActiveMask(universe);
+    // The writable accessor counts as an edit of the mask.
+    const quint8* active = static_cast<const CScene*>(m_scene)->ActiveMask(universe);
     quint8* overridden = m_scene->OverrideMask(universe);
     if (!out || !active || !overridden)
         return;

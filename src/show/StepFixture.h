@@ -20,6 +20,12 @@ quint8 Dim(int level, int dimmer);
 // colour already at full on one component is left alone. All-zero stays zero.
 void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer);
 
+// Counts the changes to what a step renders: entries made or deleted, levels,
+// active masks and the patch. A playing scene keeps its rendered step for as
+// long as the count stands, so every such change must go through here.
+quint64 RenderGeneration();
+void RenderedContentChanged();
+
 // A set of per-universe 512-slot buffers as the step renderers see them: a
 // project layer or a page's scratch. It does not own the buffers. Either a
 // table of one pointer per universe or one block of count * 512 bytes.
@@ -84,6 +90,7 @@ public:
     CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams);
     // Same fixture, profile and levels, owned by another scene.
     CStepFixture(const CStepFixture& other, CScene* scene);
+    ~CStepFixture();
     CStepFixture(const CStepFixture&) = delete;
     CStepFixture& operator=(const CStepFixture&) = delete;
 
@@ -112,7 +119,7 @@ public:
     // marked. With selectedBeams such a channel that serves no selected beam
     // of the fixture stores 0 and stays unmarked. True when it marked any.
     bool CaptureLevels(const CStepSource& source, bool selectedBeams);
-    void ClearLevels() { m_levels.fill(0); }
+    void ClearLevels();
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.

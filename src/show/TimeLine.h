@@ -143,4 +143,14 @@ public:
     CMediaTimeLine* m_musicLine = nullptr;  // one of m_lines
     CMediaTimeLine* m_videoLine = nullptr;  // one of m_lines
     QList<CTimeMarker*> m_markers;          // owned
+    // The show's file held a timeline: it is written back even while no
+    // timeline window exists, so an open and a save never lose it.
+    bool m_inFile = false;
+
+    // Saved with the show: the window exists, the file held one, or there is
+    // something in it.
+    bool BelongsInFile(bool windowExists) const
+    {
+        return windowExists || m_inFile || !m_lines.isEmpty() || !m_markers.isEmpty();
+    }
 };

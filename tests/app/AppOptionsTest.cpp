@@ -1,3 +1,5 @@
+#include "../model/FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
 #include "app/AppOptions.h"
@@ -224,6 +226,17 @@ private slots:
         QDir(m_dir.path()).mkdir(QStringLiteral("folder.ini"));
         QVERIFY(!options.Save(Path("folder.ini"), &error));
         QVERIFY(QFileInfo(Path("folder.ini")).isDir());
+        // On a full disk the few hundred bytes fail at the flush and the old file stays.
+        options.m_nbUniverses = 3;
+        QVERIFY(options.Save(Path("full.ini")));
+        const QByteArray before = ReadBytes(Path("full.ini"));
+        options.m_nbUniverses = 5;
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!options.Save(Path("full.ini"), &error));
+        }
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ReadBytes(Path("full.ini")), before);
     }
 
     void theSystemLanguageChoosesTheTable_data()

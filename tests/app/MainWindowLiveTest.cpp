@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
+#include "WindowRig.h"
 
 #include "RawChannelScene.h"
+#include "SelectedFixture.h"
 
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
@@ -30,6 +32,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSplitter>
@@ -42,28 +45,29 @@
 
 namespace {
 
-struct CLiveWindowRig
+// Luminance contrast of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Orvane> window;
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
+struct CLiveWindowRig : CWindowRigBase
+{
     explicit CLiveWindowRig(const QByteArray& ini = QByteArray())
     {
-        if (!ini.isEmpty()) {
-            QFile file(dir.filePath(QStringLiteral("Orvane.ini")));
-            if (file.open(QIODevice::WriteOnly))
-                file.write(ini);
-        }
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup), ini);
     }
 
     CProject& Project() { return window->Project(); }
     CPage* Page() { return Project().m_firstPage; }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
 
     // One step of one raw channel at `level`, on the first page unless told.
     CScene* AddScene(const QString& name, int slot, int level, CPage* page = nullptr)
@@ -147,21 +151,6 @@ public:
     QList<QPointer<CKeyEditor>> made;
 };
 
-// A fixture of the profile (its roles made, kept in the library) at
-// address 0, with every beam selected, as the current group's selection.
-CPatchedFixture* PatchSelected(CProject& project, CLibraryProfile* profile)
-{
-    profile->UpdateRoles();
-    project.m_library << profile;
-    auto* fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("Wash"), profile, false, false, 0);
-    project.m_generalGroup->AddFixture(fixture);
-    project.UpdateAfterPatch(false, false);
-    for (bool& flag : fixture->BeamFlags())
-        flag = true;
-    project.m_currentGroup->m_selectedFixtures = {fixture};
-    return fixture;
-}
-
 } // namespace
 
 class MainWindowLiveTest : public QObject
@@ -189,9 +178,9 @@ private slots:
                 panels << widget;
         }
         const QList<QWidget*> expected{window.PresetsPanel(), window.ChannelFaders(), window.CommandsPanel(),
-                                       window.FadingPanel()};
+                                       window.FadingPanel(), window.TimeLinePanel()};
         QCOMPARE(panels, expected);
-        QCOMPARE(window.ToolPanel(Orvane::kTimelinePanel), nullptr);
+        QCOMPARE(window.ToolPanel(Orvane::kTimelinePanel), window.TimeLinePanel());
 
         // The presets panel opens the area.
         QCOMPARE(window.CurrentToolPanel(), int(Orvane::kPresetsPanel));
@@ -205,11 +194,14 @@ private slots:
         QVERIFY(window.ChannelFaders()->isHidden() && window.CommandsPanel()->isHidden());
 
         // A panel that is not there, or no panel at all, leaves the area as it is.
-        for (int panel : {int(Orvane::kTimelinePanel), -1, int(Orvane::kToolPanelCount)}) {
+        for (int panel : {-1, int(Orvane::kToolPanelCount)}) {
             window.ShowToolPanel(panel);
             QCOMPARE(window.CurrentToolPanel(), int(Orvane::kFadingPanel));
             QVERIFY(!window.FadingPanel()->isHidden());
         }
+
+        rig.Action("actionToolPanelTimeLine")->trigger();
+        QVERIFY(!window.TimeLinePanel()->isHidden() && window.FadingPanel()->isHidden());
 
         // A hidden commands panel catches up with the masters as it is shown.
         rig.Project().SetDimmer(30);
@@ -445,6 +437,12 @@ private slots:
         QVERIFY(rig.Project().RemoveScene(rig.Page()->m_scenes.indexOf(a)));
         QCOMPARE(fading.RowCount(CFadingWnd::FadeOutList), 0);
         QCOMPARE(fading.SceneAt(CFadingWnd::FadeInList, 0), b);
+        // A scene moved to another page shows its new page.
+        CPage* other = rig.Project().AddPage(QStringLiteral("Other"));
+        rig.Page()->m_scenes.removeOne(b);
+        other->m_scenes << b;
+        ShowHost().UpdateScenePage(b, other);
+        QCOMPARE(fading.Table(CFadingWnd::FadeInList)->item(0, CFadingWnd::ColPage)->text(), other->m_name);
 
         // File New leaves nothing of the former project in the lists. The
         // fade time typed above marked the project; no save is asked for.
@@ -543,6 +541,19 @@ private slots:
     }
 
 
+    void captionsFitAndDisabledControlsStayLegible()
+    {
+        CLiveWindowRig rig;
+        const std::unique_ptr<QInputDialog> store = CFadingWnd::NameDialog(rig.window.get(), QString());
+        QVERIFY(store->minimumWidth() > store->fontMetrics().horizontalAdvance(store->windowTitle()));
+        QPushButton* pause = rig.window->FadingPanel()->PauseButton();
+        QVERIFY(!pause->isEnabled());
+        const QPalette& colours = pause->palette();
+        QVERIFY(Contrast(colours.color(QPalette::Disabled, QPalette::ButtonText),
+                         colours.color(QPalette::Disabled, QPalette::Button))
+                >= 3.0); // 3.13 for grey 90 on the buttons' 175
+    }
+
     void presetsPanelFollowsSelectionReleaseAndEffectMarks()
     {
         CLiveWindowRig rig;
@@ -578,12 +589,17 @@ private slots:
         CProject& project = rig.Project();
         QCOMPARE(window.LevelMonitor(), nullptr);
         window.TickLevelMonitor(25);
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
         project.SetChannelLevel(0, 3, 77);
         rig.Tick(1);
         rig.Action("actionDmxLevels")->trigger();
         CDmxLevelsWnd* monitor = window.LevelMonitor();
         QVERIFY(monitor && monitor->isVisible() && monitor->isWindow());
+        // Above its owner, even one that stays on top.
+        QCOMPARE(monitor->parentWidget(), &window);
+        QVERIFY(monitor->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(monitor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         // It opens on what goes out now, live marks included.
         QCOMPARE(monitor->Level(3), 77);
         QVERIFY(monitor->IsLiveSlot(3));

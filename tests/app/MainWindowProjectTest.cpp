@@ -1,4 +1,7 @@
+#include "../model/FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
+#include "WindowRig.h"
 
 #include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
@@ -35,37 +38,22 @@ namespace {
 
 // A main window on its own project, started in a folder of its own with the
 // interfaces of a fake transport.
-struct CProjectWindowRig
+struct CProjectWindowRig : CWindowRigBase
 {
-    QTemporaryDir dir;
     CFakeTransport* transport = nullptr; // owned by the window's device manager
-    std::unique_ptr<Orvane> window;
 
     explicit CProjectWindowRig(const QByteArray& ini = QByteArray(),
                                const QVector<CFakeTransport::SDevice>& devices = {})
     {
-        if (!ini.isEmpty())
-            WriteFile(QStringLiteral("Orvane.ini"), ini);
         auto fake = std::make_unique<CFakeTransport>();
         fake->devices = devices;
         transport = fake.get();
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::move(fake);
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup), ini);
     }
 
     CProject& Project() { return window->Project(); }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
-
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
 
     // A scene of the first page with one step that sets raw channels.
     CScene* AddRawScene(const QString& name, int fadeIn, std::initializer_list<std::array<int, 3>> levels)
@@ -339,6 +327,19 @@ private slots:
         QFile file(existing);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("previous"));
+
+        // On a full disk even a show of a few hundred bytes fails and says why.
+        const QString small = rig.WriteFile(QStringLiteral("small.kv3"), "previous");
+        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        {
+            CFileSizeLimit limit(16);
+            QVERIFY(!rig.window->SaveProject(small));
+        }
+        QVERIFY(text.contains(QStringLiteral("small.kv3'.\n")) && rig.window->IsModified());
+        QCOMPARE(ReadBytes(small), QByteArray("previous"));
 
         // An import that fails leaves the open project as it was.
         QVERIFY(!rig.window->ImportProject(existing));

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "WindowRig.h"
 
 #include "ModalAnswer.h"
 #include "RecordingDocument.h"
@@ -30,47 +31,25 @@ void CollectMessages(QtMsgType type, const QMessageLogContext&, const QString& t
 }
 
 // A main window started in a folder of its own, with a recording document.
-struct CWindowRig
+struct CWindowRig : CWindowRigBase
 {
-    QTemporaryDir dir;
     CRecordingDocument* doc = nullptr;
-    std::unique_ptr<Orvane> window;
 
     explicit CWindowRig(const QByteArray& ini = QByteArray(), const QString& projectFile = QString(),
                         const std::function<void(CRecordingDocument&)>& prepare = {}, int loadErrorWaitMs = 0)
     {
-        if (!ini.isEmpty())
-            WriteFile(QStringLiteral("Orvane.ini"), ini);
         auto document = std::make_unique<CRecordingDocument>();
         doc = document.get();
         if (prepare)
             prepare(*doc);
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.projectPath =
             projectFile.isEmpty() || QDir::isAbsolutePath(projectFile) ? projectFile : Path(projectFile);
         setup.document = std::move(document);
-        setup.loadErrorWaitMs = loadErrorWaitMs;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup), ini, loadErrorWaitMs);
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
-
-    QString Ini() const
-    {
-        QFile file(Path(QStringLiteral("Orvane.ini")));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+    QString Ini() const { return QString::fromUtf8(ReadBytes(Path(QStringLiteral("Orvane.ini")))); }
 };
 
 // Presses `button` on the next message box; its text lands in `text`.
@@ -347,8 +326,12 @@ private slots:
         rig.window->handleMessage(show);
         QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
         rig.window->SetModified(false);
+        rig.window->showMinimized();
         rig.window->handleMessage(show);
         QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 2);
+        // And the window comes back to the front.
+        QVERIFY(!rig.window->isMinimized());
+        QVERIFY(rig.window->isVisible());
     }
 
     void anAcceptedUniverseCountIsWrittenAtOnce()

@@ -2,6 +2,7 @@
 
 #include "Common/SingleApp/InstanceMessage.h"
 #include "Common/SingleApp/SingleApplication.h"
+#include "app/StartPath.h"
 
 #include <QDir>
 #include <QLocalSocket>
@@ -46,6 +47,26 @@ private slots:
         QVERIFY(second.sendMessage(QString(), 500));
         QVERIFY(received.wait(2000));
         QCOMPARE(received.at(1).at(0).toString(), QString());
+    }
+
+    // What the program opens, and what a second instance hands on.
+    void commandLinePathsAreResolvedAgainstTheStartFolder_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << "" << "/home/op" << "";
+        QTest::newRow("relative") << "shows/x.kv3" << "/home/op" << "/home/op/shows/x.kv3";
+        QTest::newRow("dot") << "./x.kv3" << "/home/op/" << "/home/op/x.kv3";
+        QTest::newRow("parent") << "../x y.kv3" << "/home/op/shows" << "/home/op/x y.kv3";
+        QTest::newRow("absolute") << "/srv/x.kv3" << "/home/op" << "/srv/x.kv3";
+    }
+    void commandLinePathsAreResolvedAgainstTheStartFolder()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, start);
+        QFETCH(QString, expected);
+        QCOMPARE(AbsoluteStartPath(argument, start), expected);
     }
 
     void aStaleSegmentDoesNotLockTheProgramOut()

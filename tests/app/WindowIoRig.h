@@ -2,6 +2,7 @@
 
 #include "../devices/FakeTransport.h"
 #include "RecordingDocument.h"
+#include "WindowRig.h"
 #include "app/Orvane.h"
 #include "app/TriggerTargets.h"
 #include "devices/DeviceManager.h"
@@ -75,13 +76,11 @@ public:
 
 // A main window started in a folder of its own, on the interfaces of a fake
 // transport, with an I/O document and recorded triggers.
-struct CIoRig
+struct CIoRig : CWindowRigBase
 {
-    QTemporaryDir dir;
     CIoDocument* doc = nullptr;
     CFakeTransport* transport = nullptr; // owned by the window's device manager
     CRecordingTriggers triggers;
-    std::unique_ptr<Orvane> window;
 
     explicit CIoRig(const QVector<CFakeTransport::SDevice>& devices = {}, int universes = 3)
     {
@@ -91,11 +90,9 @@ struct CIoRig
         fake->devices = devices;
         transport = fake.get();
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.document = std::move(document);
         setup.deviceTransport = std::move(fake);
-        setup.loadErrorWaitMs = 0;
-        window = std::make_unique<Orvane>(std::move(setup));
+        Start(std::move(setup));
         window->SetTriggerTargets(&triggers);
     }
 
@@ -108,15 +105,6 @@ struct CIoRig
     }
 
     SDmxInterface& Interface(int index) { return *window->DeviceManager().Interface(index); }
-    QAction* Action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
-
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-        return file.fileName();
-    }
 
     // What the fake interfaces were sent, as "serial:port=universe" with the
     // universe recognised by its levels (or "?" for levels of no universe).

@@ -40,8 +40,9 @@ inline bool CanMakeNamespace()
 }
 
 // Runs `testClass` of this test program in a fresh network namespace with
-// the loopback up; the exit code of that run, -1 when it did not finish.
-inline int RunInPrivateNamespace(const QString& testClass)
+// the loopback up; the exit code of that run, -1 when it did not finish
+// within `timeoutMs` (-1: however long it takes).
+inline int RunInPrivateNamespace(const QString& testClass, int timeoutMs = 120000)
 {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -52,7 +53,7 @@ inline int RunInPrivateNamespace(const QString& testClass)
                 {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
                  QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" \"$1\""),
                  QCoreApplication::applicationFilePath(), testClass});
-    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
+    if (!child.waitForFinished(timeoutMs) || child.exitStatus() != QProcess::NormalExit)
         return -1;
     return child.exitCode();
 }

@@ -48,6 +48,7 @@ public:
         calls << QStringLiteral("ShowInformation:%1:%2").arg(title, text);
     }
     void WaitAfterLoadError() override { calls << QStringLiteral("WaitAfterLoadError"); }
+    void EffectTooLarge() override { calls << QStringLiteral("EffectTooLarge"); }
     void SuspendVideoWindow() override { calls << QStringLiteral("SuspendVideoWindow"); }
     void ResumeVideoWindow() override { calls << QStringLiteral("ResumeVideoWindow"); }
     bool ChooseImportScenes(const QStringList& names, QList<bool>& keep, bool& newPage) override

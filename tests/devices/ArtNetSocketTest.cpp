@@ -3,6 +3,7 @@
 #include "LoopbackNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
+#include "Common/ArtNet/DatagramBatch.h"
 #include "devices/DeviceLog.h"
 
 #include <QCoreApplication>
@@ -103,6 +104,61 @@ private slots:
         QVERIFY(Receive(polled, 1, 200).isEmpty());
         QCOMPARE(manager.SendUniverses(0, Out()), 0);
         QCOMPARE(manager.SendUniverses(2, Out()), 1);
+        QCOMPARE(Receive(node, 1).size(), 1);
+
+        // The sequence (byte 12) runs to 255 and wraps to 1: a 0 would turn
+        // the node's packet ordering off. Universe 0 stands at 3 here.
+        QList<int> sequences;
+        for (int n = 4; n <= 256; ++n) {
+            QCOMPARE(manager.SendUniverses(1, Out()), 1);
+            const QVector<QByteArray> packet = Receive(node, 1); // one at a time: the queue is short
+            QCOMPARE(packet.size(), 1);
+            sequences << quint8(packet[0][12]);
+        }
+        QCOMPARE(sequences.mid(250), QList<int>({254, 255, 1}));
+
+        // Re-patched, the node gets its new ports from its next reply on;
+        // port 1 had no packet yet, so its count starts at 1.
+        polled.writeDatagram(PollReply(kNodeAddress, {1}), kController, 6454);
+        QTRY_COMPARE(manager.NodeList().Nodes().value(0).outputs, QVector<quint16>({1}));
+        QCOMPARE(manager.SendUniverses(3, Out()), 1);
+        QCOMPARE(Receive(node, 1).value(0), ArtNet::EncodeDmx(1, 1, m_universes[1].data()));
+    }
+
+    // Datagrams of these sizes go out in one batch; a datagram too large
+    // for UDP is refused on its own and the rest still go, in order.
+    void aBatchSendsWhatItCan_data()
+    {
+        QTest::addColumn<QVector<int>>("sizes");
+        QTest::addColumn<QVector<int>>("arriving");
+        QTest::newRow("one") << QVector<int>{530} << QVector<int>{530};
+        QTest::newRow("many") << QVector<int>{530, 14, 530, 1} << QVector<int>{530, 14, 530, 1};
+        QTest::newRow("first too large") << QVector<int>{70000, 530, 20} << QVector<int>{530, 20};
+        QTest::newRow("middle too large") << QVector<int>{530, 70000, 20} << QVector<int>{530, 20};
+        QTest::newRow("only too large") << QVector<int>{70000} << QVector<int>{};
+        QTest::newRow("none") << QVector<int>{} << QVector<int>{};
+    }
+    void aBatchSendsWhatItCan()
+    {
+        QFETCH(QVector<int>, sizes);
+        QFETCH(QVector<int>, arriving);
+        QUdpSocket sender;
+        QUdpSocket node;
+        QVERIFY(Bind(sender, kController));
+        QVERIFY(Bind(node, kNodeAddress));
+        std::vector<QByteArray> datagrams;
+        CDatagramBatch batch;
+        batch.Reserve(sizes.size());
+        for (int i = 0; i < sizes.size(); ++i) {
+            datagrams.push_back(QByteArray(sizes[i], char('a' + i)));
+            batch.Add(datagrams.back().constData(), sizes[i], kNodeAddress.toIPv4Address(), 6454);
+        }
+        batch.Add("beyond the reserve", 18, kNodeAddress.toIPv4Address(), 6454);
+        QCOMPARE(batch.Send(sender), arriving.size());
+        QVector<int> received;
+        for (const QByteArray& datagram : Receive(node, arriving.size(), arriving.isEmpty() ? 200 : 2000))
+            received << datagram.size();
+        QCOMPARE(received, arriving);
     }
 
     void whatIsNotAReplyAddsNoNode()

@@ -18,20 +18,13 @@ const CRgbwColor kBlue(0, 0, 255, 0);
 
 using Rig = EffectRig<8>;
 
-CRgbwColor OutputAt(const CEffectEngine& engine, int record, int step)
-{
-    const CColorStepRecord& r = engine.m_colorRecords.at(record);
-    return CRgbwColor(quint8(r.m_outRed.at(step)), quint8(r.m_outGreen.at(step)), quint8(r.m_outBlue.at(step)),
-                      quint8(r.m_outWhite.at(step)));
-}
-
 // One step of every record, as the letters of `palette` (index into the
 // effect's colours); '?' for a colour that is none of them.
 QString StepPattern(const CEffectEngine& engine, int step, const QList<CRgbwColor>& palette)
 {
     QString text;
     for (int k = 0; k < engine.m_colorRecords.size(); ++k) {
-        const int index = palette.indexOf(OutputAt(engine, k, step));
+        const int index = palette.indexOf(OutputColor(engine, k, step));
         text += index < 0 ? QChar('?') : QChar('0' + index);
     }
     return text;
@@ -78,10 +71,10 @@ private slots:
 
         QCOMPARE(engine.m_stepCount, 1);
         // 255 x k / 4, truncated; white stays at both pegs' 0.
-        QCOMPARE(OutputAt(engine, 0, 0), CRgbwColor(0, 0, 0, 0));
-        QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(63, 63, 63, 0));
-        QCOMPARE(OutputAt(engine, 2, 0), CRgbwColor(127, 127, 127, 0));
-        QCOMPARE(OutputAt(engine, 3, 0), CRgbwColor(191, 191, 191, 0));
+        QCOMPARE(OutputColor(engine, 0, 0), CRgbwColor(0, 0, 0, 0));
+        QCOMPARE(OutputColor(engine, 1, 0), CRgbwColor(63, 63, 63, 0));
+        QCOMPARE(OutputColor(engine, 2, 0), CRgbwColor(127, 127, 127, 0));
+        QCOMPARE(OutputColor(engine, 3, 0), CRgbwColor(191, 191, 191, 0));
     }
 
     void spatialGradientSurvivesDegeneratePegs()
@@ -98,22 +91,22 @@ private slots:
         CGradientEffect* single = Gradient(0, {CRgbwColor(10, 20, 30, 40)}, {0.3});
         rig.Generate(engine, single);
         for (int k = 0; k < 4; ++k)
-            QCOMPARE(OutputAt(engine, k, 0), CRgbwColor(10, 20, 30, 40));
+            QCOMPARE(OutputColor(engine, k, 0), CRgbwColor(10, 20, 30, 40));
 
         // Two pegs at 0.5: t = 0.5 ends the first segment, t = 0.75 lies
         // half way along the last one, with no division by the empty span.
         CGradientEffect* edge = Gradient(0, {kRed, kBlue, kGreen, kWhite}, {0.0, 0.5, 0.5, 1.0});
         rig.Generate(engine, edge);
-        QCOMPARE(OutputAt(engine, 0, 0), kRed);
-        QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(127, 0, 127, 0));
-        QCOMPARE(OutputAt(engine, 2, 0), kBlue);
-        QCOMPARE(OutputAt(engine, 3, 0), CRgbwColor(127, 255, 127, 0));
+        QCOMPARE(OutputColor(engine, 0, 0), kRed);
+        QCOMPARE(OutputColor(engine, 1, 0), CRgbwColor(127, 0, 127, 0));
+        QCOMPARE(OutputColor(engine, 2, 0), kBlue);
+        QCOMPARE(OutputColor(engine, 3, 0), CRgbwColor(127, 255, 127, 0));
 
         // All pegs at one position: the later peg shows, never a blown-up weight.
         CGradientEffect* stacked = Gradient(0, {kRed, kBlue}, {0.0, 0.0});
         rig.Generate(engine, stacked);
         for (int k = 0; k < 4; ++k)
-            QCOMPARE(OutputAt(engine, k, 0), kBlue);
+            QCOMPARE(OutputColor(engine, k, 0), kBlue);
     }
 
     void spatialGradientKeepsBlendWeightBetweenPegs()
@@ -125,8 +118,8 @@ private slots:
         CGradientEffect* dense =
             Gradient(0, {kRed, kGreen, kBlue, kBlack, kWhite}, {0.0, 0.1, 0.2, 0.3, 1.0});
         rig.Generate(engine, dense);
-        QCOMPARE(OutputAt(engine, 0, 0), kRed);
-        QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(72, 72, 72, 0));
+        QCOMPARE(OutputColor(engine, 0, 0), kRed);
+        QCOMPARE(OutputColor(engine, 1, 0), CRgbwColor(72, 72, 72, 0));
 
         // A first peg after 0: the fixtures before it take its colour rather
         // than an extrapolation beyond a byte.
@@ -135,9 +128,9 @@ private slots:
         four.Drive(*late);
         engine.SetEffect(late);
         engine.GenerateEffect();
-        QCOMPARE(OutputAt(engine, 0, 0), kRed);
-        QCOMPARE(OutputAt(engine, 1, 0), kRed);
-        QCOMPARE(OutputAt(engine, 3, 0), CRgbwColor(127, 0, 127, 0));
+        QCOMPARE(OutputColor(engine, 0, 0), kRed);
+        QCOMPARE(OutputColor(engine, 1, 0), kRed);
+        QCOMPARE(OutputColor(engine, 3, 0), CRgbwColor(127, 0, 127, 0));
     }
 
     void temporalGradientGivesOneStepPerPegOnTheTimeGrain()
@@ -153,9 +146,9 @@ private slots:
         // Entries past the pegs are not the builder's.
         QCOMPARE(effect->m_stepTimes, QList<int>({40, 480, 520, 7, 7}));
         for (int k = 0; k < 2; ++k) {
-            QCOMPARE(OutputAt(engine, k, 0), kRed);
-            QCOMPARE(OutputAt(engine, k, 1), kGreen);
-            QCOMPARE(OutputAt(engine, k, 2), kBlue);
+            QCOMPARE(OutputColor(engine, k, 0), kRed);
+            QCOMPARE(OutputColor(engine, k, 1), kGreen);
+            QCOMPARE(OutputColor(engine, k, 2), kBlue);
         }
     }
 
@@ -226,12 +219,12 @@ private slots:
         effect->m_hasFade = true;
         rig.Generate(engine, effect);
         // Row 0: p = 0, 0.5, 1, 1.5.
-        QCOMPARE(OutputAt(engine, 0, 0), kRed);
-        QCOMPARE(OutputAt(engine, 1, 0), CRgbwColor(127, 127, 0, 0));
-        QCOMPARE(OutputAt(engine, 2, 0), kGreen);
-        QCOMPARE(OutputAt(engine, 3, 0), CRgbwColor(0, 127, 127, 0));
+        QCOMPARE(OutputColor(engine, 0, 0), kRed);
+        QCOMPARE(OutputColor(engine, 1, 0), CRgbwColor(127, 127, 0, 0));
+        QCOMPARE(OutputColor(engine, 2, 0), kGreen);
+        QCOMPARE(OutputColor(engine, 3, 0), CRgbwColor(0, 127, 127, 0));
         // Row 5: p = 2.5 blends blue back into red.
-        QCOMPARE(OutputAt(engine, 0, 5), CRgbwColor(127, 0, 127, 0));
+        QCOMPARE(OutputColor(engine, 0, 5), CRgbwColor(127, 0, 127, 0));
     }
 
     void rainbowStepCountFollowsSizeAndNumber()
@@ -362,8 +355,8 @@ private slots:
         QCOMPARE(effect->m_colors.size(), 10);
         // 2 x 6 rows; row 6 shows colours 3, 3, 4, 4: the default colours.
         QCOMPARE(engine.m_stepCount, 12);
-        QCOMPARE(OutputAt(engine, 0, 6), CRgbwColor(191, 255, 127, 0));
-        QCOMPARE(OutputAt(engine, 3, 6), CRgbwColor(255, 197, 25, 0));
+        QCOMPARE(OutputColor(engine, 0, 6), CRgbwColor(191, 255, 127, 0));
+        QCOMPARE(OutputColor(engine, 3, 6), CRgbwColor(255, 197, 25, 0));
 
         // Beyond the ten colours the cycle uses the ten there are.
         effect->m_number = 50;

@@ -161,6 +161,65 @@ private slots:
         QCOMPARE(table.values[101], 32111);
     }
 
+    // The search moves the ratio on until two half periods divide the
+    // 200 points, so the table repeats without a seam at its end.
+    void squareAndTriangleRepeatCleanly_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<float>("ratio");
+        QTest::addColumn<float>("searched");
+        QTest::addColumn<int>("half");
+        // H = trunc(200 / (ratio / 4)): 10 gives 80, and 11 to 15 no divisor.
+        QTest::newRow("square 10") << int(CCurveParam::Square) << 10.0f << 16.0f << 50;
+        QTest::newRow("square 20") << int(CCurveParam::Square) << 20.0f << 31.0f << 25;
+        QTest::newRow("square 40") << int(CCurveParam::Square) << 40.0f << 40.0f << 20;
+        QTest::newRow("triangle 10") << int(CCurveParam::Triangle) << 10.0f << 16.0f << 50;
+        QTest::newRow("triangle 40") << int(CCurveParam::Triangle) << 40.0f << 40.0f << 20;
+    }
+    void squareAndTriangleRepeatCleanly()
+    {
+        QFETCH(int, type);
+        QFETCH(float, ratio);
+        QFETCH(float, searched);
+        QFETCH(int, half);
+        Table table;
+        table.Generate(type, 128, 0, 128, ratio);
+        QCOMPARE(ratio, searched);
+        QCOMPARE(table.values[0], 0);
+        QCOMPARE(table.values[half + 1] > table.values[half - 1], type == CCurveParam::Square);
+        for (int i = 2 * half; i < kCurvePoints; ++i)
+            QCOMPARE(table.values[i], table.values[i - 2 * half]);
+    }
+
+    // Phase p starts the wave p x 0.2 radians on; ampli 255, ratio 5 (one
+    // period over the table), S = 32767.5, B = 32112 for the sine.
+    void phaseShiftsSineAndPulse_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("point");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("sine start") << int(CCurveParam::Sinus) << 127 << 0 << 61907;   // sin 2 x S + B
+        QTest::newRow("sine quarter") << int(CCurveParam::Sinus) << 127 << 50 << 18475; // cos 2 x S + B
+        // The pulse swells from nothing: at point 50 an envelope of 25 x 24
+        // thousandths of 32767.5, at the half turn plus 2 radians.
+        QTest::newRow("pulse start") << int(CCurveParam::Pulse) << 128 << 0 << 32767;
+        QTest::newRow("pulse 50") << int(CCurveParam::Pulse) << 128 << 50 << 14889; // 32767 - sin 2 x 19660.5
+    }
+    void phaseShiftsSineAndPulse()
+    {
+        QFETCH(int, type);
+        QFETCH(int, offset);
+        QFETCH(int, point);
+        QFETCH(int, expected);
+        Table table;
+        table.generator.m_lastType = type;
+        table.generator.m_lastRatio = 5.0f; // no loop search
+        float ratio = 5.0f;
+        table.Generate(type, 255, 10, offset, ratio);
+        QCOMPARE(table.values[point], expected);
+    }
+
     void degenerateWaveformsGiveFlatTables()
     {
         // An unknown waveform sits at the minimum.
@@ -273,33 +332,41 @@ private slots:
         QCOMPARE(Coarse(*curve, 2, 100), 127);
     }
 
+    // A 4 x 8 matrix with phi 50: shift = 8 x 50 / 100 = 4 steps, so a cell
+    // that is k places on along the direction reads 4k steps ahead and its
+    // square rises at step 100 - 4k (of 200, wrapped).
+    void matrixSpreadReadsAheadByDirection_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("places");
+        QTest::newRow("columns") << 1 << 2 << 7 << 7;
+        QTest::newRow("diagonal") << 2 << 3 << 5 << 8;
+        QTest::newRow("rows") << 3 << 3 << 5 << 3;
+        QTest::newRow("anti-diagonal") << 4 << 0 << 7 << -7;
+        QTest::newRow("columns reversed") << 5 << 1 << 0 << 7;
+        QTest::newRow("columns reversed, last") << 5 << 1 << 7 << 0;
+        QTest::newRow("diagonal reversed") << 6 << 0 << 0 << 10;
+        QTest::newRow("rows reversed") << 7 << 0 << 4 << 3;
+        QTest::newRow("anti-diagonal reversed") << 8 << 3 << 0 << -3;
+        QTest::newRow("anti-diagonal reversed, top") << 8 << 0 << 7 << 7;
+    }
     void matrixSpreadReadsAheadByDirection()
     {
-        // A 4 x 8 matrix with phi 50: shift = 8 x 50 / 100 = 4 steps.
+        QFETCH(int, direction);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(int, places);
         Rig cells(32);
         CEffectEngine engine;
         SquareCurve(engine, cells, 0, 0);
         engine.m_rows = 4;
         engine.m_cols = 8;
-
-        engine.SpreadCurveOnMatrix(50, 3, false); // by rows
-        QCOMPARE(EngineCoarse(engine, 0, 99), 0);
-        QCOMPARE(EngineCoarse(engine, 0, 100), 127);
-        QCOMPARE(EngineCoarse(engine, 3 * 8 + 5, 87), 0);   // 12 ahead: step 99
-        QCOMPARE(EngineCoarse(engine, 3 * 8 + 5, 88), 127); // step 100
-
-        engine.SpreadCurveOnMatrix(50, 1, false); // by columns
-        QCOMPARE(EngineCoarse(engine, 7, 71), 0);
-        QCOMPARE(EngineCoarse(engine, 7, 72), 127);
-
-        engine.SpreadCurveOnMatrix(50, 4, false); // r - c: column 7 of row 0 lags 28
-        QCOMPARE(EngineCoarse(engine, 7, 0), 127);  // step 172
-        QCOMPARE(EngineCoarse(engine, 7, 127), 0);  // step 99
-        QCOMPARE(EngineCoarse(engine, 7, 128), 127);
-
-        engine.SpreadCurveOnMatrix(50, 7, false); // rows reversed: row 0 is 12 ahead
-        QCOMPARE(EngineCoarse(engine, 0, 88), 127);
-        QCOMPARE(EngineCoarse(engine, 3 * 8, 88), 0);
+        engine.SpreadCurveOnMatrix(50, direction, false);
+        const int rise = (100 - 4 * places + 200) % 200;
+        QCOMPARE(EngineCoarse(engine, row * 8 + column, (rise + 199) % 200), 0);
+        QCOMPARE(EngineCoarse(engine, row * 8 + column, rise), 127);
     }
 
     void matrixSpreadSkipsCellsWithoutRecords()

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "effects/CurveEffect.h"
@@ -55,14 +56,6 @@ void Drive(CEffect& effect, Fixtures& fixtures, int count, int firstBeam = 0)
         effect.m_beamFixtures << fixture;
         effect.m_beamSel << true;
     }
-}
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
 }
 
 // One step of raw colour in every record.

@@ -1,3 +1,4 @@
+#include "EffectRig.h"
 #include "TestRegistry.h"
 
 #include "effects/EffectEngine.h"
@@ -73,28 +74,6 @@ CMatrixAnimEffect* NewAnim(int kind, int rows, int columns, int number, int size
     effect->m_hasFade = false;
     effect->m_colors = QList<CRgbwColor>(colors);
     return effect;
-}
-
-CRgbwColor RawAt(const CEffectEngine& engine, int record, int step)
-{
-    const CColorStepRecord& r = engine.m_colorRecords.at(record);
-    return CRgbwColor(uchar(r.m_rawRed.at(step)), uchar(r.m_rawGreen.at(step)), uchar(r.m_rawBlue.at(step)),
-                      uchar(r.m_rawWhite.at(step)));
-}
-
-CRgbwColor OutAt(const CEffectEngine& engine, int record, int step)
-{
-    const CColorStepRecord& r = engine.m_colorRecords.at(record);
-    return CRgbwColor(uchar(r.m_outRed.at(step)), uchar(r.m_outGreen.at(step)), uchar(r.m_outBlue.at(step)),
-                      uchar(r.m_outWhite.at(step)));
-}
-
-QVector<CRgbwColor> StepOf(const CEffectEngine& engine, int step)
-{
-    QVector<CRgbwColor> colors;
-    for (int i = 0; i < engine.m_colorRecords.size(); ++i)
-        colors << OutAt(engine, i, step);
-    return colors;
 }
 
 } // namespace
@@ -514,9 +493,9 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, 2);
         QCOMPARE(effect->m_len, 80);
-        COMPARE_FRAME(StepOf(engine, 0), kBlue, kRed, kBlue, kRed);
-        COMPARE_FRAME(StepOf(engine, 1), kRed, kBlue, kRed, kBlue);
-        QCOMPARE(RawAt(engine, 0, 0), kBlue);
+        COMPARE_FRAME(OutputStep(engine, 0), kBlue, kRed, kBlue, kRed);
+        COMPARE_FRAME(OutputStep(engine, 1), kRed, kBlue, kRed, kBlue);
+        QCOMPARE(RawColor(engine, 0, 0), kBlue);
     }
 
     void engineAppliesIntensityAfterTheFrames()
@@ -526,9 +505,9 @@ private slots:
         effect->m_intensity = 50;
         engine.SetEffect(effect);
         engine.GenerateEffect();
-        QCOMPARE(RawAt(engine, 0, 0), kBlue);
-        QCOMPARE(OutAt(engine, 0, 0), CRgbwColor(0, 0, 127, 0));
-        QCOMPARE(OutAt(engine, 1, 0), CRgbwColor(127, 0, 0, 0));
+        QCOMPARE(RawColor(engine, 0, 0), kBlue);
+        QCOMPARE(OutputColor(engine, 0, 0), CRgbwColor(0, 0, 127, 0));
+        QCOMPARE(OutputColor(engine, 1, 0), CRgbwColor(127, 0, 0, 0));
     }
 
     void engineComeBackDoublesStepsAndLength()
@@ -541,8 +520,8 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, 32);
         QCOMPARE(effect->m_len, 32 * 40);
-        QCOMPARE(StepOf(engine, 16), StepOf(engine, 15));
-        QCOMPARE(StepOf(engine, 31), StepOf(engine, 0));
+        QCOMPARE(OutputStep(engine, 16), OutputStep(engine, 15));
+        QCOMPARE(OutputStep(engine, 31), OutputStep(engine, 0));
     }
 
     void engineUsesTheDivisorForLargeSizes()
@@ -567,10 +546,10 @@ private slots:
         QCOMPARE(engine.m_stepCount, 1 + 6 * 2);
         int heads = 0;
         for (int r = 0; r < 20; ++r)
-            heads += OutAt(engine, 2 * r, 0) == kRed ? 1 : 0;
+            heads += OutputColor(engine, 2 * r, 0) == kRed ? 1 : 0;
         QVERIFY(heads >= 1 && heads <= 3);
         for (int r = 0; r < 20; ++r)
-            QCOMPARE(OutAt(engine, 2 * r + 1, 0), CRgbwColor());
+            QCOMPARE(OutputColor(engine, 2 * r + 1, 0), CRgbwColor());
     }
 
     void engineBadParametersGiveLengthZeroAndKeepTheSteps()
@@ -584,8 +563,9 @@ private slots:
         effect->m_size = 0;
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 0);
+        QVERIFY(!engine.TooLarge()); // a bad size is no budget matter
         QCOMPARE(engine.m_stepCount, 2);
-        COMPARE_FRAME(StepOf(engine, 0), kBlue, kRed, kBlue, kRed);
+        COMPARE_FRAME(OutputStep(engine, 0), kBlue, kRed, kBlue, kRed);
 
         effect->m_size = 1;
         effect->m_number = -3;
@@ -601,6 +581,7 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 0);
         QCOMPARE(engine.m_stepCount, 2);
+        QVERIFY(engine.TooLarge());
 
         // An unknown kind changes nothing at all.
         effect->m_number = 2;
@@ -609,6 +590,7 @@ private slots:
         effect->m_len = 999;
         engine.GenerateEffect();
         QCOMPARE(effect->m_len, 999);
+        QVERIFY(!engine.TooLarge());
         QCOMPARE(engine.m_stepCount, 2);
     }
 
@@ -634,8 +616,8 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_colorRecords.size(), 3);
         QCOMPARE(engine.m_stepCount, 2);
-        COMPARE_FRAME(StepOf(engine, 0), kRed, kRed, kRed);
-        COMPARE_FRAME(StepOf(engine, 1), kBlue, kBlue, kBlue);
+        COMPARE_FRAME(OutputStep(engine, 0), kRed, kRed, kRed);
+        COMPARE_FRAME(OutputStep(engine, 1), kBlue, kBlue, kBlue);
     }
 };
 

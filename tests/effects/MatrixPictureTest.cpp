@@ -1,3 +1,5 @@
+#include "EffectRig.h"
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "effects/EffectEngine.h"
@@ -100,26 +102,11 @@ Effect* OnMatrix(Effect* effect, int rows, int columns)
     return effect;
 }
 
-CRgbwColor Raw(const CEffectEngine& engine, int record, int step)
-{
-    const CColorStepRecord& r = engine.m_colorRecords.at(record);
-    return CRgbwColor(uchar(r.m_rawRed.at(step)), uchar(r.m_rawGreen.at(step)), uchar(r.m_rawBlue.at(step)),
-                      uchar(r.m_rawWhite.at(step)));
-}
-
-QVector<CRgbwColor> Step(const CEffectEngine& engine, int step)
-{
-    QVector<CRgbwColor> colors;
-    for (int i = 0; i < engine.m_colorRecords.size(); ++i)
-        colors << Raw(engine, i, step);
-    return colors;
-}
-
 QSet<quint32> ColorsOf(const CEffectEngine& engine)
 {
     QSet<quint32> colors;
     for (int s = 0; s < engine.m_stepCount; ++s)
-        for (const CRgbwColor& c : Step(engine, s))
+        for (const CRgbwColor& c : RawStep(engine, s))
             colors << (quint32(c.r) << 24 | quint32(c.g) << 16 | quint32(c.b) << 8 | c.w);
     return colors;
 }
@@ -159,14 +146,7 @@ class MatrixPictureTest : public QObject
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(Path(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(bytes);
-        return file.fileName();
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) { return WrittenFile(Path(name), bytes); }
 
     // A picture of 2 x 2 blocks: block (column c, row r) has colour (30c, 60r, 100).
     QString WriteBlockPicture(const QString& name, int columns, int rows)
@@ -205,7 +185,7 @@ private slots:
         engine.SetEffect(effect);
         QCOMPARE(engine.GenerateMatrixMedia(), 40);
         QCOMPARE(engine.m_stepCount, 1);
-        QCOMPARE(Step(engine, 0), (QVector<CRgbwColor>{kRed, kGreen, kBlue, CRgbwColor(10, 20, 30, 0)}));
+        QCOMPARE(RawStep(engine, 0), (QVector<CRgbwColor>{kRed, kGreen, kBlue, CRgbwColor(10, 20, 30, 0)}));
         QCOMPARE(effect->m_len, 40);
     }
 
@@ -219,7 +199,7 @@ private slots:
         QCOMPARE(engine.m_stepCount, 1);
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 8; ++c)
-                QCOMPARE(Raw(engine, 8 * r + c, 0), CRgbwColor(30 * c, 60 * r, 100, 0));
+                QCOMPARE(RawColor(engine, 8 * r + c, 0), CRgbwColor(30 * c, 60 * r, 100, 0));
     }
 
     void missingOrUndecodablePictureKeepsTheSteps()
@@ -229,7 +209,7 @@ private slots:
         effect->m_file = WriteBlockPicture("kept.png", 8, 4);
         engine.SetEffect(effect);
         engine.GenerateEffect();
-        const QVector<CRgbwColor> before = Step(engine, 0);
+        const QVector<CRgbwColor> before = RawStep(engine, 0);
 
         QFile real(effect->m_file);
         QVERIFY(real.open(QIODevice::ReadOnly));
@@ -247,7 +227,7 @@ private slots:
             QCOMPARE(engine.GenerateMatrixMedia(), 0);
             QCOMPARE(effect->m_len, 0);
             QCOMPARE(engine.m_stepCount, 1);
-            QCOMPARE(Step(engine, 0), before);
+            QCOMPARE(RawStep(engine, 0), before);
         }
     }
 
@@ -306,9 +286,9 @@ private slots:
             engine.GenerateEffect();
             QCOMPARE(engine.m_stepCount, 3);
             QCOMPARE(effect->m_len, 120);
-            QCOMPARE(Step(engine, 0), (QVector<CRgbwColor>{kRed, kGreen, kBlue, kBlack}));
-            QCOMPARE(Step(engine, 1), (QVector<CRgbwColor>{kGreen, kBlue, kBlack, kRed}));
-            QCOMPARE(Step(engine, 2), (QVector<CRgbwColor>{kBlue, kBlue, kBlue, kBlue}));
+            QCOMPARE(RawStep(engine, 0), (QVector<CRgbwColor>{kRed, kGreen, kBlue, kBlack}));
+            QCOMPARE(RawStep(engine, 1), (QVector<CRgbwColor>{kGreen, kBlue, kBlack, kRed}));
+            QCOMPARE(RawStep(engine, 2), (QVector<CRgbwColor>{kBlue, kBlue, kBlue, kBlue}));
         }
     }
 
@@ -322,8 +302,8 @@ private slots:
         effect->m_file = WriteFile("big.gif", MakeGif(4, 4, Palette(), {red, blue}, false));
         engine.SetEffect(effect);
         QCOMPARE(engine.GenerateMatrixMedia(), 80);
-        QCOMPARE(Step(engine, 0), QVector<CRgbwColor>(6, kRed));
-        QCOMPARE(Step(engine, 1), QVector<CRgbwColor>(6, kBlue));
+        QCOMPARE(RawStep(engine, 0), QVector<CRgbwColor>(6, kRed));
+        QCOMPARE(RawStep(engine, 1), QVector<CRgbwColor>(6, kBlue));
     }
 
     void brokenAnimatedPictureMakesNoSteps()
@@ -360,14 +340,14 @@ private slots:
         effect->m_frames = {red, green, blue};
         engine.SetEffect(effect);
         engine.GenerateMatrixMedia();
-        QCOMPARE(Step(engine, 1), QVector<CRgbwColor>(4, kGreen));
+        QCOMPARE(RawStep(engine, 1), QVector<CRgbwColor>(4, kGreen));
         // A frame that could not be decoded: black, not what the step held before.
         effect->m_frames[1] = QImage();
         QCOMPARE(engine.GenerateMatrixMedia(), 120);
         QCOMPARE(engine.m_stepCount, 3);
-        QCOMPARE(Step(engine, 0), QVector<CRgbwColor>(4, kRed));
-        QCOMPARE(Step(engine, 1), QVector<CRgbwColor>(4, kBlack));
-        QCOMPARE(Step(engine, 2), QVector<CRgbwColor>(4, kBlue));
+        QCOMPARE(RawStep(engine, 0), QVector<CRgbwColor>(4, kRed));
+        QCOMPARE(RawStep(engine, 1), QVector<CRgbwColor>(4, kBlack));
+        QCOMPARE(RawStep(engine, 2), QVector<CRgbwColor>(4, kBlue));
 
         effect->m_frames.clear();
         QCOMPARE(engine.GenerateMatrixMedia(), 0);
@@ -399,7 +379,7 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, 1);
         QCOMPARE(engine.Effect()->m_len, 40);
-        QCOMPARE(Step(engine, 0), QVector<CRgbwColor>(12, CRgbwColor(8, 20, 24, 0)));
+        QCOMPARE(RawStep(engine, 0), QVector<CRgbwColor>(12, CRgbwColor(8, 20, 24, 0)));
     }
 
     void textPixelsAreTextOrBackColour()
@@ -412,7 +392,7 @@ private slots:
         const QSet<quint32> colors = ColorsOf(engine);
         QVERIFY(colors.contains(Key(kRed)));  // pure red survives the 16-bit image
         QVERIFY(colors.contains(Key(kBlue)));
-        for (const CRgbwColor& c : Step(engine, 0)) {
+        for (const CRgbwColor& c : RawStep(engine, 0)) {
             QCOMPARE(int(c.g), 0);
             QCOMPARE(int(c.w), 0);
         }
@@ -426,7 +406,7 @@ private slots:
                                  kBlack));
         engine.GenerateEffect();
         QVERIFY(ColorsOf(engine).contains(Key(CRgbwColor(99, 101, 99, 0))));
-        for (const CRgbwColor& c : Step(engine, 0))
+        for (const CRgbwColor& c : RawStep(engine, 0))
             QVERIFY(c.r <= 99 && c.g <= 101 && c.b <= 99);
     }
 
@@ -441,7 +421,7 @@ private slots:
             effect->m_vOffset = offset.y();
             engine.SetEffect(effect);
             engine.GenerateEffect();
-            QCOMPARE(Step(engine, 0), QVector<CRgbwColor>(64, kBlue));
+            QCOMPARE(RawStep(engine, 0), QVector<CRgbwColor>(64, kBlue));
         }
     }
 
@@ -454,10 +434,10 @@ private slots:
         const int n = engine.m_stepCount;
         QCOMPARE(n, 80);
         QCOMPARE(engine.Effect()->m_len, 3200);
-        QCOMPARE(Step(engine, 0), QVector<CRgbwColor>(320, kBlack));
+        QCOMPARE(RawStep(engine, 0), QVector<CRgbwColor>(320, kBlack));
         QVector<QVector<CRgbwColor>> left;
         for (int s = 0; s < n; ++s)
-            left << Step(engine, s);
+            left << RawStep(engine, s);
         QVERIFY(ColorsOf(engine).size() > 1); // the dot shows somewhere
         for (int s = 0; s + 1 < n; ++s)
             for (int r = 0; r < 8; ++r)
@@ -468,7 +448,7 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, n);
         for (int s = 0; s < n; ++s)
-            QCOMPARE(Step(engine, s), left[n - 1 - s]);
+            QCOMPARE(RawStep(engine, s), left[n - 1 - s]);
     }
 
     void verticalTextScrollsUpAndDown()
@@ -480,7 +460,7 @@ private slots:
         QVERIFY(n > 6);
         QVector<QVector<CRgbwColor>> up;
         for (int s = 0; s < n; ++s)
-            up << Step(engine, s);
+            up << RawStep(engine, s);
         QCOMPARE(up.first(), QVector<CRgbwColor>(72, kBlack));
         QVERIFY(ColorsOf(engine).size() > 1);
         for (int s = 0; s + 1 < n; ++s)
@@ -493,7 +473,7 @@ private slots:
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, n);
         for (int s = 0; s < n; ++s)
-            QCOMPARE(Step(engine, s), up[n - 1 - s]);
+            QCOMPARE(RawStep(engine, s), up[n - 1 - s]);
     }
 
     void verticalTextDownReversesTheWords()
@@ -504,13 +484,13 @@ private slots:
         const int n = engine.m_stepCount;
         QVector<QVector<CRgbwColor>> up;
         for (int s = 0; s < n; ++s)
-            up << Step(engine, s);
+            up << RawStep(engine, s);
 
         engine.SetEffect(NewText(5, 10, QStringLiteral("Ab Ba"), TestFont(7, false), 4, kRed, kBlack));
         engine.GenerateEffect();
         QCOMPARE(engine.m_stepCount, n);
         for (int s = 0; s < n; ++s)
-            QCOMPARE(Step(engine, s), up[n - 1 - s]);
+            QCOMPARE(RawStep(engine, s), up[n - 1 - s]);
     }
 
     void hostileTextMakesNoCrash()

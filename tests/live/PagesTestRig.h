@@ -13,19 +13,13 @@
 
 // Four zoom heads on universe 0 (slots 0, 10, 20, 30) and short ways to make
 // scenes that play and effect scenes of a preset effect on the zoom.
-class CPagesRig : public CPlaybackRig
+class CPagesRig : public CZoomHeadsRig
 {
 public:
     CPagesRig()
     {
         WidgetTest::LoadCaptions();
         RegisterEffectOperations();
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        for (int i = 0; i < 4; ++i)
-            heads << Patch(profile, 0, 10 * i);
     }
 
     // A scene of one step holding the zoom of head `head` at `level`.
@@ -51,16 +45,6 @@ public:
         scene->m_effects << effect;
         return scene;
     }
-
-    void Select(std::initializer_list<int> indexes)
-    {
-        QList<CPatchedFixture*> selection;
-        for (int i : indexes)
-            selection << heads[i];
-        project.m_currentGroup->m_selectedFixtures = selection;
-    }
-
-    QList<CPatchedFixture*> heads;
 };
 
 // An editor that notes what the live pages window asks of it and raises the

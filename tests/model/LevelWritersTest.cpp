@@ -1,3 +1,4 @@
+#include "LevelLists.h"
 #include "TestRegistry.h"
 
 #include "LibraryProfileBuilder.h"
@@ -27,24 +28,9 @@ struct Layers
     CLayerTarget live{liveLevels, liveMask, true};
     CLayerTarget edit{editLevels, editMask, false};
 
-    QList<int> Live(int universe, int from, int count) const { return Read(liveLevels, universe, from, count); }
-    QList<int> LiveMask(int universe, int from, int count) const { return Read(liveMask, universe, from, count); }
-    static QList<int> Read(const CDmxLayer& layer, int universe, int from, int count)
-    {
-        QList<int> values;
-        for (int s = from; s < from + count; ++s)
-            values << layer[universe][s];
-        return values;
-    }
+    QList<int> Live(int universe, int from, int count) const { return LayerLevels(liveLevels, universe, from, count); }
+    QList<int> LiveMask(int universe, int from, int count) const { return LayerLevels(liveMask, universe, from, count); }
 };
-
-QList<int> EntryLevels(const CStepFixture& entry)
-{
-    QList<int> levels;
-    for (int i = 0; i < entry.ChannelCount(); ++i)
-        levels << entry.Level(i);
-    return levels;
-}
 
 // Two beams: set 0 (channels 0-2) serves beam 0, set 1 (3-5) beam 1, the
 // master set (6-8) names no beam and so serves both.
@@ -147,7 +133,7 @@ private slots:
         fixture.WriteColor(0, 255, 0, 0, 0, layers.live);
         QCOMPARE(layers.Live(0, 0, 3), QList<int>({0, 255, 255}));
         fixture.WriteAllColors(0, 128, 255, 0, false, layers.edit);
-        QCOMPARE(Layers::Read(layers.editLevels, 0, 0, 3), QList<int>({255, 127, 0}));
+        QCOMPARE(LayerLevels(layers.editLevels, 0, 0, 3), QList<int>({255, 127, 0}));
 
         CLibraryProfile cmyw;
         AddColorSet(cmyw, ChannelType::Cyan);
@@ -199,7 +185,7 @@ private slots:
         QCOMPARE(layers.LiveMask(1, 100, 5), QList<int>({0, 1, 1, 1, 1}));
         QCOMPARE(host.Count(kLiveChanged), 1);
         fixture.WriteAllPanTilt(1, 2, 3, 4, false, layers.edit);
-        QCOMPARE(Layers::Read(layers.editMask, 1, 100, 5), QList<int>({0, 1, 1, 1, 1}));
+        QCOMPARE(LayerLevels(layers.editMask, 1, 100, 5), QList<int>({0, 1, 1, 1, 1}));
 
         // Pan has a fine byte, tilt has none: no 16-bit pan/tilt, so the
         // pan fine slot is left alone.
@@ -244,8 +230,8 @@ private slots:
         MakeMovingHead(head);
         CPatchedFixture headAtEnd = Patch(&head, 0, 509);
         headAtEnd.WriteAllPanTilt(1, 2, 3, 4, false, layers.edit);
-        QCOMPARE(Layers::Read(layers.editLevels, 0, 510, 2), QList<int>({1, 3}));
-        QCOMPARE(Layers::Read(layers.editMask, 1, 0, 2), QList<int>({0, 0}));
+        QCOMPARE(LayerLevels(layers.editLevels, 0, 510, 2), QList<int>({1, 3}));
+        QCOMPARE(LayerLevels(layers.editMask, 1, 0, 2), QList<int>({0, 0}));
 
         for (int universe : {2, -1}) {
             CPatchedFixture outside = Patch(&rgb, universe, 0);
@@ -255,12 +241,13 @@ private slots:
         }
         QCOMPARE(host.Count(kLiveChanged), notices);
 
-        // A channel that is not in the current mode has no slot of the fixture.
+        // A channel that is not in the current mode has no slot of the
+        // fixture, even just past its last one.
         CProfileChannelDef stray;
-        stray.m_index = 7;
+        stray.m_index = 3;
         CPatchedFixture fixture = Patch(&rgb, 1, 100);
         fixture.WriteChannel(&stray, 5, layers.live);
-        QCOMPARE(int(layers.liveLevels[1][107]), 0);
+        QCOMPARE(int(layers.liveLevels[1][103]), 0);
     }
 
     void fineBytePartnerOutsideTheMode()

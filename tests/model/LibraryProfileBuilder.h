@@ -47,6 +47,25 @@ inline CProfilePresetDef* AddPreset(CProfileChannelDef* channel, int type, int s
     return preset;
 }
 
+// A named channel of any mode, and a preset of a channel, numbered in
+// their lists as a profile file numbers them.
+inline CProfileChannelDef* AddChannel(CProfileMode& mode, int type, const QString& name = QString())
+{
+    auto* channel = new CProfileChannelDef;
+    channel->m_type = type;
+    channel->m_name = name;
+    channel->m_index = mode.m_channels.size();
+    mode.m_channels.append(channel);
+    return channel;
+}
+
+inline CProfilePresetDef* AddPreset(CProfileChannelDef& channel, int type, int start = 0, int end = 0)
+{
+    CProfilePresetDef* preset = AddPreset(&channel, type, start, end);
+    preset->m_index = channel.m_presets.size() - 1;
+    return preset;
+}
+
 inline CProfileChannelDef* AddDimmer(CFixtureProfile& profile, const QByteArray& beams = QByteArray())
 {
     CProfileChannelDef* dimmer = AddChannel(profile, ChannelType::Dimmer, beams);

@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "LibraryProfileBuilder.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
@@ -9,28 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace ProfileBuilder;
+
 namespace {
 
 const QString kLyre = QStringLiteral("Lyre à tête Ω 光");
-
-CProfileChannelDef* AddChannel(CProfileMode& mode, int type, const QString& name)
-{
-    auto* channel = new CProfileChannelDef;
-    channel->m_type = type;
-    channel->m_name = name;
-    channel->m_index = mode.m_channels.size();
-    mode.m_channels.append(channel);
-    return channel;
-}
-
-CProfilePresetDef* AddPreset(CProfileChannelDef& channel, int type)
-{
-    auto* preset = new CProfilePresetDef;
-    preset->m_type = type;
-    preset->m_index = channel.m_presets.size();
-    channel.m_presets.append(preset);
-    return preset;
-}
 
 // Every field away from its default, so that a field the file drops shows.
 void FillPreset(CProfilePresetDef& p, int type)
@@ -415,6 +399,41 @@ private slots:
         QCOMPARE(loaded.m_beamExtentX, 0.28f);
     }
 
+    // A thousand cells either way is the most a beam may lie off; a file
+    // beyond it is refused, a profile beyond it is written at the limit, and
+    // a position is written as it was read.
+    void beamPositionsAreBoundedAtAThousandCells_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("53 hundredths") << "53" << true; // 52.99... in floats
+        QTest::newRow("limit") << "100000" << true;
+        QTest::newRow("negative limit") << "-100000" << true;
+        QTest::newRow("past it") << "100001" << false;
+        QTest::newRow("negative past it") << "-100001" << false;
+    }
+    void beamPositionsAreBoundedAtAThousandCells()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, loads);
+        const QString name = QStringLiteral("beam%1.kvp").arg(QTest::currentDataTag()).remove(QLatin1Char(' '));
+        // A single beam is never written: two of them.
+        QVERIFY(WriteXml(name, ProfileXml(QString(), QStringLiteral("<ZKProperties><ZKBeams><ZKBeam ZKBeamPosX=\"%1\" "
+                                                                    "ZKBeamPosY=\"0\"/><ZKBeam/></ZKBeams></ZKProperties>")
+                                                         .arg(stored))));
+        CFixtureProfile profile;
+        QCOMPARE(profile.Load(Path(name)), loads);
+        if (!loads)
+            return;
+        QCOMPARE(profile.m_beams[0].x, stored.toFloat() / 100.0f);
+        // Saved again as it was read; past the limit, at the limit.
+        for (float scale : {1.0f, qAbs(stored.toInt()) == 100000 ? 5.0f : 1.0f}) {
+            profile.m_beams[0].x *= scale;
+            QVERIFY(profile.Save(Path(name)));
+            QVERIFY(SavedXml(Path(name)).contains(QStringLiteral("ZKBeamPosX=\"%1\"").arg(stored)));
+        }
+    }
+
     void profileInsideAnotherDocument()
     {
         CFixtureProfile profile;
@@ -467,6 +486,29 @@ private slots:
         QCOMPARE(profile.GetChannel(1)->m_partner16, profile.GetChannel(0));
     }
 
+    // A 16-bit flag goes out only with its partner's index: alone, the
+    // reader would pair the channel with whatever index 0 holds.
+    void sixteenBitFlagsAreWrittenOnlyWithTheirPartner()
+    {
+        CFixtureProfile profile;
+        CProfileMode& mode = *profile.m_modes[0];
+        CProfileChannelDef outside;
+        AddChannel(mode, ChannelType::Pan, QStringLiteral("P"))->m_lsb = true; // no partner at all
+        CProfileChannelDef* tilt = AddChannel(mode, ChannelType::Tilt, QStringLiteral("T"));
+        tilt->m_msb = true;
+        tilt->m_partner16 = &outside; // not in the mode
+        const QString path = Path(QStringLiteral("alone.kvp"));
+        QVERIFY(profile.Save(path));
+        const QString xml = SavedXml(path);
+        QVERIFY(!xml.contains(QStringLiteral("ZKChannelLSB=\"1\"")));
+        QVERIFY(!xml.contains(QStringLiteral("ZKChannelMSB=\"1\"")));
+        QVERIFY(!xml.contains(QStringLiteral("ZKChannel16BitsIndex")));
+        CFixtureProfile loaded;
+        QVERIFY(loaded.Load(path));
+        QVERIFY(!loaded.GetChannel(0)->m_lsb && !loaded.GetChannel(1)->m_msb);
+        QVERIFY(!loaded.GetChannel(0)->m_partner16 && !loaded.GetChannel(1)->m_partner16);
+    }
+
     void otherStoredForms()
     {
         CFixtureProfile profile;
@@ -476,7 +518,7 @@ private slots:
         doc.WriteProfile(profile, true);
         QVERIFY(doc.SaveFile(Path(QStringLiteral("scrambled.zkp"))));
         QVERIFY(doc.SaveFile(Path(QStringLiteral("CAPITAL.KVP"))));
-        QCOMPARE(ReadBytes(Path(QStringLiteral("CAPITAL.KVP"))), doc.m_document.toByteArray(1).toHex());
+        QCOMPARE(ReadBytes(Path(QStringLiteral("CAPITAL.KVP"))), doc.ToBytes().toHex());
         for (const QString& name : {QStringLiteral("scrambled.zkp"), QStringLiteral("CAPITAL.KVP")}) {
             CFixtureProfile loaded;
             QString error;

@@ -1,31 +1,13 @@
+#include "LibraryProfileBuilder.h"
 #include "TestRegistry.h"
 
 #include "model/FixtureProfile.h"
 
 #include <QtTest>
 
+using namespace ProfileBuilder;
+
 namespace {
-
-CProfileChannelDef* AddChannel(CProfileMode& mode, int type, const QString& name = QString())
-{
-    auto* channel = new CProfileChannelDef;
-    channel->m_type = type;
-    channel->m_name = name;
-    channel->m_index = mode.m_channels.size();
-    mode.m_channels.append(channel);
-    return channel;
-}
-
-CProfilePresetDef* AddPreset(CProfileChannelDef& channel, int type, int start, int end)
-{
-    auto* preset = new CProfilePresetDef;
-    preset->m_type = type;
-    preset->m_dmxStart = quint8(start);
-    preset->m_dmxEnd = quint8(end);
-    preset->m_index = channel.m_presets.size();
-    channel.m_presets.append(preset);
-    return preset;
-}
 
 // A mode with a 16-bit pan, a two-presets colour wheel pair and a preset
 // that targets another channel.

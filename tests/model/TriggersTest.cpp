@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "XmlText.h"
 
 #include "model/Triggers.h"
 #include "model/XmlDocument.h"
@@ -32,17 +33,6 @@ QString Describe(const CTriggers& t)
 
 const QString kDefaultMidi = QStringLiteral("mode 0 ch 0 nr 68 range 1-127 ''");
 const QString kDefaultDmx = QStringLiteral("mode 0 u 0 ch 0 lvl 127 range 127-255 last 0 ''");
-
-// Attributes of an element as "name=value" in name order.
-QStringList Attributes(const QDomElement& element)
-{
-    QStringList list;
-    const QDomNamedNodeMap map = element.attributes();
-    for (int i = 0; i < map.count(); ++i)
-        list << map.item(i).nodeName() + QLatin1Char('=') + map.item(i).nodeValue();
-    list.sort();
-    return list;
-}
 
 CMidiTrigger Midi(int mode, int minimum, int maximum)
 {
@@ -241,7 +231,7 @@ private slots:
         CTriggers onlyAutoRelease;
         onlyAutoRelease.m_bAutoRelease = true;
         onlyAutoRelease.WriteXml(document);
-        QCOMPARE(Attributes(document.CurrentElement()), QStringList{QStringLiteral("ZKAutoRelease=1")});
+        QCOMPARE(SortedAttributes(document.CurrentElement()), QStringList{QStringLiteral("ZKAutoRelease=1")});
 
         CTriggers full;
         full.ParseShortCut(QStringLiteral("Space"));
@@ -250,7 +240,7 @@ private slots:
         full.ParseSaTrigger(QStringLiteral("0|0|7"));
         document.AddElement(QStringLiteral("ZKScene"), document.CurrentElement().parentNode().toElement());
         full.WriteXml(document);
-        QCOMPARE(Attributes(document.CurrentElement()),
+        QCOMPARE(SortedAttributes(document.CurrentElement()),
                  QStringList({QStringLiteral("ZKAutoRelease=0"), QStringLiteral("ZKDmxTrigger=2|1|300|0|20|220"),
                               QStringLiteral("ZKMidiTrigger=2|4|60|10|100"), QStringLiteral("ZKSATrigger=0|0|7"),
                               QStringLiteral("ZKShortCut=Space")}));

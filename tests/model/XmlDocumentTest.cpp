@@ -1,15 +1,14 @@
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
+#include "model/BlobCompressor.h"
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -34,29 +33,6 @@ void BuildSample(CXmlDocument& doc)
     doc.SetAttrInt(QStringLiteral("ZKNumber"), -42);
     doc.SetAttrColor(QStringLiteral("ZKColor"), QColor(1, 2, 3));
 }
-
-// Makes every write of this process past `bytes` fail as on a full disk.
-class CFileSizeLimit
-{
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~CFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -122,7 +98,7 @@ private slots:
         QVERIFY(doc.SaveFile(Path(name)));
 
         const QByteArray stored = ReadBytes(Path(name));
-        const QByteArray xml = doc.m_document.toByteArray(1);
+        const QByteArray xml = doc.ToBytes();
         switch (CXmlDocument::GetStorageMode(name)) {
         case 1:
             QVERIFY(!stored.contains("ZKFile"));
@@ -155,6 +131,10 @@ private slots:
 
     void scramblingRoundTripsEveryByteValue()
     {
+        // Files written by earlier versions open only while the key holds:
+        // each byte is xored with 0x5C + 0x1D * position, then rotated left by 3.
+        QCOMPARE(CXmlDocument::EncodeStorage(1, QByteArray("<A\0", 3)).toHex(), QByteArray("03c1b4"));
+        QCOMPARE(CXmlDocument::EncodeStorage(1, "0123456789").right(1).toHex(), QByteArray("c2"));
         QByteArray all;
         for (int i = 0; i < 4 * 256 + 3; ++i)
             all.append(char(i * 7));
@@ -186,11 +166,6 @@ private slots:
         QCOMPARE(LoadFailure(QStringLiteral("tiny.kv3"), QByteArrayLiteral("\x00\x01")),
                  GetLangText(Txt::DamagedCompressedData));
 
-        // The header is checked before anything is allocated.
-        const QString tooLarge = GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes / (1024 * 1024));
-        QCOMPARE(LoadFailure(QStringLiteral("huge.kv3"), SizeHeader(0xFFFFFFFFu) + compressed.mid(4)), tooLarge);
-        QCOMPARE(LoadFailure(QStringLiteral("over.kv3"), SizeHeader(CXmlDocument::kMaxDocumentBytes + 1u) + compressed.mid(4)),
-                 tooLarge);
         // A header that understates the size would let the output grow
         // without bound; the stream must end within what it announced.
         QCOMPARE(LoadFailure(QStringLiteral("understated.kv3"), SizeHeader(10) + compressed.mid(4)),
@@ -206,6 +181,63 @@ private slots:
 
         QCOMPARE(LoadFailure(QStringLiteral("root.kvp"), QByteArrayLiteral("<ZKProject Version=\"2.0\"/>").toHex()),
                  GetLangText(Txt::BadFileFormat));
+    }
+
+    // The four bytes before the stream are a size only behind a zlib header,
+    // and an honest one only within what deflate can reach.
+    void sizeHeadersAreToldApart_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        const QString notProject = GetLangText(Txt::NotAProjectFile);
+        const QString damaged = GetLangText(Txt::DamagedCompressedData);
+        const QByteArray stream = qCompress(QByteArray("<ZKFile/>")).mid(4);
+        QByteArray noise(80 * 1024, '\0');
+        quint32 seed = 12345;
+        for (char& b : noise)
+            b = char((seed = seed * 1103515245u + 12345u) >> 24);
+        const QByteArray bigStream = qCompress(noise).mid(4);
+        QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << notProject;
+        QTest::newRow("random bytes") << noise.left(4096) << notProject;
+        QTest::newRow("header lies") << SizeHeader(0xFFFFFFFFu) + stream << damaged;
+        QTest::newRow("just over, small stream") << SizeHeader(CXmlDocument::kMaxDocumentBytes + 1u) + stream << damaged;
+        QTest::newRow("too large")
+            << SizeHeader(CXmlDocument::kMaxDocumentBytes + 1u) + bigStream
+            << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes / (1024 * 1024));
+    }
+
+    void sizeHeadersAreToldApart()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QCOMPARE(LoadFailure(QStringLiteral("header.kv3"), bytes), error);
+    }
+
+    // Checked by a streaming pass before any tree is built.
+    void deepOrCrowdedDocumentsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("error");
+        const auto nested = [](int depth) {
+            return QByteArray("<a>").repeated(depth - 1).prepend("<ZKFile>") + QByteArray("</a>").repeated(depth - 1)
+                + "</ZKFile>";
+        };
+        QTest::newRow("at the limit") << nested(CXmlDocument::kMaxDepth) << QString();
+        QTest::newRow("one deeper") << nested(CXmlDocument::kMaxDepth + 1)
+                                    << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        QTest::newRow("100000 deep, unclosed") << QByteArray("<a>").repeated(100000)
+                                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        QTest::newRow("too many attributes")
+            << "<ZKFile>" + QByteArray("<a b='1'/>").repeated(CXmlDocument::kMaxNodes / 2) + "</ZKFile>"
+            << GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes);
+    }
+
+    void deepOrCrowdedDocumentsAreRefused()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, error);
+        const QString result = LoadFailure(QStringLiteral("deep.kv3"), qCompress(xml));
+        QCOMPARE(result, error.isEmpty() ? QStringLiteral("loaded") : error);
     }
 
     void nestedEntitiesDoNotExplode()
@@ -271,6 +303,19 @@ private slots:
         QVERIFY(!doc.DecodeBlob(QString::fromLatin1(SizeHeader(0xFFFFFFF0u).toHex()) + blob.mid(8), decoded));
         QVERIFY(doc.DecodeBlob(QString::fromLatin1(qCompress(QByteArray()).toHex()), decoded));
         QVERIFY(decoded.isEmpty());
+    }
+
+    // One compressor writes blob after blob as qCompress writes each alone.
+    void keptCompressorWritesWhatQCompressWrites()
+    {
+        QByteArray random(70000, '\0');
+        for (int i = 0; i < random.size(); ++i)
+            random[i] = char((i * 2654435761u) >> 13);
+        const QList<QByteArray> blobs = {QByteArray(), QByteArray("\1\2\3"), QByteArray(512, '\x7f'), random,
+                                         QByteArray(), random.left(1531), QByteArray(3, '\0')};
+        CBlobCompressor compressor;
+        for (const QByteArray& blob : blobs)
+            QCOMPARE(compressor.Compress(blob), qCompress(blob, -1));
     }
 
     void cursorNavigation()
@@ -420,12 +465,47 @@ private slots:
         QVERIFY(!error.isEmpty());
         QCOMPARE(ReadBytes(path), before);
         QVERIFY(!QFile::exists(Path(QStringLiteral("keep.kvp"))));
+        // A document smaller than the write buffer fails too, not only at commit.
+        QVERIFY(before.size() < 1024);
+        small.SetAttrInt(QStringLiteral("ZKNumber"), 7);
+        for (const char* name : {"keep.kv3", "keep.zkp", "keep.kvp"}) {
+            CFileSizeLimit limit(16);
+            error.clear();
+            QVERIFY2(!small.SaveFile(Path(QLatin1String(name)), &error), name);
+            QVERIFY(!error.isEmpty());
+        }
+        QCOMPARE(ReadBytes(path), before);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep*")}, QDir::Files), QStringList({QStringLiteral("keep.kv3")}));
 
         QVERIFY(!small.SaveFile(Path(QStringLiteral("no/such/folder/x.kv3")), &error));
         QVERIFY(error.contains(QStringLiteral("x.kv3")));
         QVERIFY(large.SaveFile(path));
         QVERIFY(ReadBytes(path) != before);
+    }
+
+    void savedBytesKeepTheLayoutWithAttributesInNameOrder()
+    {
+        // One attribute per element: the layout and escaping are the DOM writer's.
+        CXmlDocument doc;
+        doc.NewDocument();
+        const QString tricky = QStringLiteral("a<b>&\"c\"]]>\n\t\r ") + kNonAscii;
+        doc.AddElement(QStringLiteral("ZKScene"), doc.m_element[CXmlDocument::RootSlot]);
+        doc.SetAttrString(QStringLiteral("ZKName"), tricky);
+        doc.AddElement(QStringLiteral("ZKStep"), doc.CurrentElement());
+        doc.AddElement(QStringLiteral("ZKEmpty"), doc.m_element[CXmlDocument::RootSlot]);
+        doc.CurrentElement().appendChild(doc.m_document.createTextNode(tricky));
+        QCOMPARE(doc.ToBytes(), doc.m_document.toByteArray(1));
+
+        // Attributes set in opposite orders give the same bytes, in name order.
+        CXmlDocument up, down;
+        up.NewDocument();
+        down.NewDocument();
+        for (int i = 0; i < 40; ++i) {
+            up.SetAttrInt(QStringLiteral("A%1").arg(i, 2, 10, QLatin1Char('0')), i);
+            down.SetAttrInt(QStringLiteral("A%1").arg(39 - i, 2, 10, QLatin1Char('0')), 39 - i);
+        }
+        QCOMPARE(up.ToBytes(), down.ToBytes());
+        QVERIFY(up.ToBytes().indexOf("A00=") < up.ToBytes().indexOf("A01=") && up.ToBytes().indexOf("A38=") < up.ToBytes().indexOf("A39="));
     }
 
     void maintenanceCopies()

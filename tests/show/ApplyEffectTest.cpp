@@ -1,10 +1,13 @@
+#include "LevelLists.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
+#include "effects/EffectEngine.h"
 #include "effects/GradientEffect.h"
 #include "effects/MatrixAnimEffect.h"
+#include "effects/PanTiltEffect.h"
 #include "effects/PresetEffect.h"
 #include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
@@ -62,12 +65,8 @@ QList<int> Fades(const CScene* scene)
 
 QList<int> Levels(const CSceneStep* step, const CPatchedFixture* fixture)
 {
-    QList<int> levels;
-    if (const CStepFixture* entry = step->FindEntry(fixture)) {
-        for (int c = 0; c < entry->ChannelCount(); ++c)
-            levels << entry->Level(c);
-    }
-    return levels;
+    const CStepFixture* entry = step->FindEntry(fixture);
+    return entry ? EntryLevels(*entry) : QList<int>();
 }
 
 // Steps point at an owned effect or none, owned effects have steps, and
@@ -159,7 +158,7 @@ private slots:
               false);
         QCOMPARE(scene->m_steps.size(), 4);
         CSceneStep* rowStart = scene->m_steps[1];
-        CEffect* old = rowStart->m_effect;
+        QCOMPARE(scene->m_effects.size(), 1);
         CSceneStep* last = rig.AddStep(scene, 0, 700, {{a, {5, 5, 5}}, {b, {6, 6, 6}}});
 
         scene->GoToStep(2, 0); // the second step of the three-step row
@@ -170,7 +169,13 @@ private slots:
         QCOMPARE(scene->m_steps[1], rowStart);
         QCOMPARE(scene->m_steps[4], last);
         QVERIFY(!rowStart->m_effect); // hand-made now, not pointing at the deleted effect
-        QVERIFY(!scene->m_effects.contains(old));
+        // Only the new effect is left: the address of the deleted one may
+        // well be reused, so its content tells them apart.
+        QCOMPARE(scene->m_effects.size(), 1);
+        const auto* kept = dynamic_cast<const CGradientEffect*>(scene->m_effects.first());
+        QVERIFY(kept && kept->m_pegColors.size() == 2 && kept->m_pegColors[1] == CRgbwColor(0, 8, 0));
+        QCOMPARE(scene->m_steps[2]->m_effect, scene->m_effects.first());
+        QCOMPARE(scene->m_steps[3]->m_effect, scene->m_effects.first());
         QCOMPARE(Fades(scene).mid(2, 2), QList<int>({40, 1000}));
         QCOMPARE(Levels(scene->m_steps[3], b), QList<int>({0, 8, 0}));
         QCOMPARE(scene->m_currentStep, scene->m_steps[2]);
@@ -182,6 +187,49 @@ private slots:
         Apply(rig.project, Gradient({CRgbwColor(4, 0, 0)}, false), scene, true);
         QCOMPARE(scene->m_steps.size(), 6);
         QCOMPARE(Levels(scene->m_steps[5], a), QList<int>({4, 0, 0}));
+        VerifyConsistent(scene);
+    }
+
+    // One plain step per generated step at the effect's fade, each entry
+    // holding what the engine made for its fixture on that step.
+    void sequencesAndPanTiltBecomePlainSteps_data()
+    {
+        QTest::addColumn<bool>("panTilt");
+        QTest::newRow("colour sequence") << false;
+        QTest::newRow("pan/tilt") << true;
+    }
+    void sequencesAndPanTiltBecomePlainSteps()
+    {
+        QFETCH(bool, panTilt);
+        CPlaybackRig rig;
+        CLibraryProfile* profile = panTilt ? rig.MovingHeadProfile() : rig.RgbProfile();
+        Select(rig.project, {rig.Patch(profile, 0, 0), rig.Patch(profile, 0, 10)});
+        CEffect* effect = panTilt ? static_cast<CEffect*>(new CPanTiltEffect) : new CTrichroEffect(120);
+        const int fade = panTilt ? 600 : 120;
+        CEffectEngine& engine = rig.project.m_effectEngine;
+        rig.project.BindEffectToSelection(effect, false, false);
+        engine.SetEffect(effect);
+        engine.GenerateEffect();
+        auto at = [](const QByteArray& bytes, int s) { return int(quint8(bytes.at(s))); };
+        QList<QPair<CPatchedFixture*, QList<int>>> expected;
+        for (int s = 0; s < engine.m_stepCount; ++s) {
+            for (const CPanTiltStepRecord& r : engine.m_panTiltRecords)
+                expected.append({r.m_fixture, {at(r.m_panCoarse, s), at(r.m_panFine, s), at(r.m_tiltCoarse, s),
+                                               at(r.m_tiltFine, s)}});
+            for (const CColorStepRecord& r : engine.m_colorRecords)
+                expected.append({r.m_fixture, {at(r.m_outRed, s), at(r.m_outGreen, s), at(r.m_outBlue, s)}});
+        }
+        QVERIFY(engine.m_stepCount > 1 && expected.size() == 2 * engine.m_stepCount);
+
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        rig.project.ApplyEffect(scene, false, -1, -1, -1);
+        QCOMPARE(scene->m_steps.size(), expected.size() / 2);
+        for (int i = 0; i < expected.size(); ++i) {
+            const CSceneStep* step = scene->m_steps[i / 2];
+            QCOMPARE(step->m_fade, fade);
+            QCOMPARE(step->m_wait, 0);
+            QCOMPARE(Levels(step, expected[i].first).mid(panTilt ? 1 : 0, panTilt ? 4 : 3), expected[i].second);
+        }
         VerifyConsistent(scene);
     }
 
@@ -345,6 +393,31 @@ private slots:
         rig.project.BindEffectToSelection(&gradient, false, false);
         QCOMPARE(gradient.m_beamFixtures, QList<CPatchedFixture*>({a, nullptr, nullptr, b}));
         QCOMPARE(gradient.m_beamIndex, QList<int>({0, 0, 0, 0}));
+    }
+
+    // Over the step budget the effect makes no steps, and the host is told.
+    void anEffectTooLargeForItsMatrixIsToldToTheHost()
+    {
+        CPlaybackRig rig;
+        CLibraryProfile* rgb = rig.RgbProfile();
+        CPatchedFixture* a = rig.Patch(rgb, 0, 0);
+        auto* matrix = new CFixtureMatrix(rgb, 1, 2, 2, 0);
+        matrix->AddMember(a, QRect(0, 0, 20, 20));
+        a->m_matrixId = 1;
+        rig.project.m_generalGroup->m_matrices << matrix;
+        rig.project.m_currentGroup->m_selectedMatrices = {matrix};
+        Select(rig.project, {a});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        for (int size : {10000, 1}) {
+            auto* lines = new CMatrixAnimEffect(matrix, 40);
+            lines->m_matrixType = CMatrixAnimEffect::Lines;
+            lines->m_number = size > 1 ? 1024 : 2;
+            lines->m_size = size;
+            rig.host.calls.clear();
+            Apply(rig.project, lines, scene, true);
+            QCOMPARE(rig.host.calls.contains(QStringLiteral("EffectTooLarge")), size > 1);
+            QCOMPARE(scene->m_steps.isEmpty(), size > 1);
+        }
     }
 
     void effectSceneStartGeneratesForTheSelection()

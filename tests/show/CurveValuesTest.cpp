@@ -1,3 +1,4 @@
+#include "LevelLists.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -31,14 +32,6 @@ void AddRecord(CCurveEffect& curve, int type, bool active = true, bool fine = fa
     values.m_coarse[kPosition] = char(10 * (i + 1));
     values.m_fine[kPosition] = char(100 + i);
     curve.m_outputs << QList<CChannelStepRecord>({values});
-}
-
-QList<int> Levels(const CStepFixture& entry)
-{
-    QList<int> levels;
-    for (int c = 0; c < entry.ChannelCount(); ++c)
-        levels << entry.Level(c);
-    return levels;
 }
 
 // 0 pan, 1 fine pan, 2 tilt, 3 fine tilt, 4-6 and 7-9 two RGB sets,
@@ -90,7 +83,7 @@ private slots:
         CEffectScene scene(QStringLiteral("E"), 4);
         CStepFixture entry(fixture, &scene);
         rig.project.StoreCurveValues(&scene, &curve, fixture, &entry, 0, kPosition);
-        QCOMPARE(Levels(entry), QList<int>({10, 100, 0, 0, 20, 0, 0, 20, 0, 0, 30, 50, 70, 106, 80, 90}));
+        QCOMPARE(EntryLevels(entry), QList<int>({10, 100, 0, 0, 20, 0, 0, 20, 0, 0, 30, 50, 70, 106, 80, 90}));
         QCOMPARE(scene.StaticChannels(0), QList<int>({0, 1, 4, 7, 10, 11, 12, 13, 14, 15}));
         QVERIFY(scene.IsChannelActive(0, 7));
         QVERIFY(!scene.IsChannelActive(0, 8)); // a written colour does not bring its set
@@ -99,7 +92,7 @@ private slots:
         CEffectScene other(QStringLiteral("O"), 4);
         CStepFixture plain(fixture, &other);
         rig.project.StoreCurveValues(nullptr, &curve, fixture, &plain, 0, kPosition);
-        QCOMPARE(Levels(plain), Levels(entry));
+        QCOMPARE(EntryLevels(plain), EntryLevels(entry));
         QVERIFY(other.StaticChannels(0).isEmpty());
     }
 
@@ -115,7 +108,7 @@ private slots:
         CScene scene(QStringLiteral("S"), 4);
         CStepFixture entry(rgb, &scene);
         rig.project.StoreCurveValues(nullptr, &curve, rgb, &entry, 0, kPosition);
-        QCOMPARE(Levels(entry), QList<int>({0, 0, 40}));
+        QCOMPARE(EntryLevels(entry), QList<int>({0, 0, 40}));
     }
 
     void channelsOfUnselectedBeamsStayUntouched()
@@ -135,7 +128,7 @@ private slots:
         CEffectScene scene(QStringLiteral("E"), 4);
         CStepFixture entry(fixture, &scene);
         rig.project.StoreCurveValues(&scene, &curve, fixture, &entry, 0, kPosition);
-        QCOMPARE(Levels(entry), QList<int>({0, 20}));
+        QCOMPARE(EntryLevels(entry), QList<int>({0, 20}));
         QCOMPARE(scene.StaticChannels(0), QList<int>({1}));
     }
 
@@ -154,7 +147,7 @@ private slots:
             rig.project.StoreCurveValues(nullptr, &curve, fixture, &entry, 0, position);
         rig.project.StoreCurveValues(nullptr, nullptr, fixture, &entry, 0, kPosition);
         rig.project.StoreCurveValues(nullptr, &curve, fixture, nullptr, 0, kPosition);
-        QCOMPARE(Levels(entry), QVector<int>(16, 0).toList());
+        QCOMPARE(EntryLevels(entry), QVector<int>(16, 0).toList());
 
         // A record without values still holds its place among its type.
         curve.m_outputs[0][0].m_coarse.clear();

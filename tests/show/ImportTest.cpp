@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -103,13 +104,7 @@ class ImportTest : public QObject
 
     QTemporaryDir m_dir;
 
-    QString Write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return file.fileName();
-    }
+    QString Write(const QString& name, const QByteArray& bytes) const { return WrittenFile(m_dir.filePath(name), bytes); }
     QString WriteKv2(const QString& name, const QString& xml) const { return Write(name, qCompress(xml.toUtf8())); }
 
 private slots:

@@ -185,6 +185,12 @@ private slots:
         effect->m_prValue = 50;
         rig.project.UpdatePresetEffectLevel(scene, false);
         QCOMPARE(rig.Level(copy, rig.first, 0), 35);
+        // In percent, 50 % is level 127: 127.5 is cut, not rounded.
+        effect->m_percent = true;
+        rig.project.UpdatePresetEffectLevel(scene, false);
+        QCOMPARE(rig.Level(copy, rig.first, 0), 127);
+        effect->m_percent = false;
+        rig.project.UpdatePresetEffectLevel(scene, false);
 
         // With a selection, only with selectionOnly and only the selected.
         effect->m_prValue = 100;

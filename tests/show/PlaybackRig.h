@@ -106,3 +106,29 @@ public:
 private:
     int m_nextId = 0;
 };
+
+// Four zoom heads at slots 0, 10, 20 and 30 of universe 0, any of which a
+// test selects.
+class CZoomHeadsRig : public CPlaybackRig
+{
+public:
+    CZoomHeadsRig()
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+        profile->UpdateRoles();
+        project.m_library << profile;
+        for (int i = 0; i < 4; ++i)
+            heads << Patch(profile, 0, 10 * i);
+    }
+
+    void Select(std::initializer_list<int> indexes)
+    {
+        QList<CPatchedFixture*> selection;
+        for (int i : indexes)
+            selection << heads[i];
+        project.m_currentGroup->m_selectedFixtures = selection;
+    }
+
+    QList<CPatchedFixture*> heads;
+};

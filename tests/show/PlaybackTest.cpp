@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "RawChannelScene.h"
 #include "show/SpeedScale.h"
 
 #include <QtTest>
@@ -108,6 +109,76 @@ private slots:
             QCOMPARE(rig.Out(0, 12), point.second.second);
             QCOMPARE(rig.Out(0, 11), 0);
             QCOMPARE(scene->m_fadingIn, tick < 40);
+        }
+    }
+
+    // Forced levels cut through a running fade; a raw channel (no profile)
+    // knows only blackout. Tick 20 of a 1000 ms fade-in: r = 0.515, so
+    // red 201 fades to 103.
+    void forcedLevelsCutThroughAFade_data()
+    {
+        QTest::addColumn<bool>("raw");
+        QTest::addColumn<int>("mode"); // 0 blackout, 1 beam on, 2 live colour
+        QTest::addColumn<int>("expected");
+        QTest::newRow("blackout") << false << 0 << 0;
+        QTest::newRow("beam on") << false << 1 << 255;
+        QTest::newRow("live colour") << false << 2 << 77;
+        QTest::newRow("raw, blackout") << true << 0 << 0;
+        QTest::newRow("raw, beam on") << true << 1 << 103;
+        QTest::newRow("raw, live colour") << true << 2 << 103;
+    }
+    void forcedLevelsCutThroughAFade()
+    {
+        QFETCH(bool, raw);
+        QFETCH(int, mode);
+        QFETCH(int, expected);
+        CPlaybackRig rig;
+        CScene* scene = nullptr;
+        if (raw) {
+            scene = AddRawChannelScene(rig.project, QStringLiteral("Raw"), {{0, 0, 201}}, 1000);
+        } else {
+            scene = rig.AddScene(QStringLiteral("Rgb"), 1000);
+            rig.AddStep(scene, 0, 1000, {{rig.Patch(rig.RgbProfile(), 0, 0), {201, 0, 0}}});
+        }
+        scene->m_blackout = mode == 0;
+        scene->m_beamOn = mode == 1;
+        scene->m_liveColor = mode == 2;
+        scene->m_red = 77;
+        QVERIFY(rig.Page()->PlayScene(scene));
+        rig.Tick(20);
+        QVERIFY(scene->m_fadingIn);
+        QCOMPARE(rig.Out(0, 0), expected);
+    }
+
+    // A crossfade's fade-out from the levels the scene had when stopped, or
+    // (dynamic) from the scene as it runs on: it leaves step A (201, 50 ms)
+    // for step B (101) after the second tick of the 1000 ms fade.
+    void customFadeOutFollowsTheRunningSceneWhenDynamic_data()
+    {
+        QTest::addColumn<bool>("dynamic");
+        QTest::addColumn<QList<int>>("levels");
+        // r = 0.04, 0.065, 0.09: the level falls by r, it never rises.
+        QTest::newRow("from the stop") << false << QList<int>{192, 187, 182};  // 201 x (1 - r)
+        QTest::newRow("dynamic") << true << QList<int>{192, 187, 91};           // then 101 x (1 - r)
+    }
+    void customFadeOutFollowsTheRunningSceneWhenDynamic()
+    {
+        QFETCH(bool, dynamic);
+        QFETCH(QList<int>, levels);
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* scene = rig.AddScene(QStringLiteral("Out"));
+        scene->m_dynamicFadeOut = dynamic;
+        scene->m_customFadeOut = 1000;
+        rig.AddStep(scene, 0, 50, {{rgb, {201, 0, 0}}});
+        rig.AddStep(scene, 0, 100000, {{rgb, {101, 0, 0}}});
+        QVERIFY(rig.Page()->PlayScene(scene));
+        rig.Tick();
+        QCOMPARE(rig.Out(0, 0), 201);
+        QVERIFY(rig.Page()->StopScene(scene, false, true, true, true));
+        for (int level : levels) {
+            rig.Tick();
+            QCOMPARE(rig.Out(0, 0), level);
         }
     }
 
@@ -526,6 +597,55 @@ private slots:
         QVERIFY(page->PlayScene(onA));
         QVERIFY(!page->IsPending(alsoA));
         rig.Tick();
+        QCOMPARE(rig.Out(0, 0), 30);
+
+        // Mode 2: the other scenes of mode 2 go, whatever their channels,
+        // and only they.
+        page->ReleaseScenes();
+        rig.Tick();
+        onA->m_playMode = onB->m_playMode = ReleaseAuto;
+        alsoA->m_playMode = ReleaseNone;
+        QVERIFY(page->PlayScene(onB));
+        QVERIFY(page->PlayScene(alsoA));
+        QVERIFY(page->PlayScene(onA));
+        QVERIFY(page->IsPending(onB));
+        QVERIFY(!page->IsPending(alsoA));
+    }
+
+    // A and B jump to each other with fade-outs; the pass of the pressed
+    // scene stops A, whose jump starts B, which the same pass stops, whose
+    // jump must not bring A back.
+    void playModePassStopsScenesThatJumpToEachOther_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("release all") << int(ReleaseAll);
+        QTest::newRow("same channels") << int(ReleaseSameChannels);
+        QTest::newRow("auto") << int(ReleaseAuto);
+    }
+    void playModePassStopsScenesThatJumpToEachOther()
+    {
+        QFETCH(int, mode);
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* a = rig.AddScene(QStringLiteral("A"), 0, 100);
+        CScene* b = rig.AddScene(QStringLiteral("B"), 0, 100);
+        CScene* pressed = rig.AddScene(QStringLiteral("Pressed"));
+        rig.AddStep(a, 0, 100000, {{rgb, {10, 0, 0}}});
+        rig.AddStep(b, 0, 100000, {{rgb, {20, 0, 0}}});
+        rig.AddStep(pressed, 0, 100000, {{rgb, {30, 0, 0}}});
+        a->m_jumpTarget = b;
+        b->m_jumpTarget = a;
+        for (CScene* scene : {a, b, pressed})
+            scene->m_playMode = mode;
+        CPage* page = rig.Page();
+        QVERIFY(page->PlayScene(a));
+        rig.Tick();
+        QVERIFY(page->PlayScene(pressed));
+        QVERIFY(page->IsPending(a));
+        rig.Tick(6);
+        QVERIFY(!page->IsPlaying(a));
+        QVERIFY(!page->IsPlaying(b));
+        QCOMPARE(page->m_playing.size(), 1);
         QCOMPARE(rig.Out(0, 0), 30);
     }
 

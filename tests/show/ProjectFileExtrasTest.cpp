@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "XmlText.h"
 
 #include "PlaybackRig.h"
 #include "effects/Effect.h"
@@ -42,21 +43,6 @@ CLibraryProfile* WashProfile(CProject& project, int mode)
     profile->UpdateRoles();
     project.m_library << profile;
     return profile;
-}
-
-// Every element with its attributes sorted: attribute order carries no meaning.
-QString Canonical(const QDomElement& element, int depth = 0)
-{
-    QStringList attributes;
-    const QDomNamedNodeMap map = element.attributes();
-    for (int i = 0; i < map.count(); ++i)
-        attributes << map.item(i).nodeName() + QLatin1Char('=') + map.item(i).nodeValue();
-    std::sort(attributes.begin(), attributes.end());
-    QString text = QString(depth, QLatin1Char(' ')) + element.tagName() + QLatin1Char(' ')
-        + attributes.join(QLatin1Char(' ')) + QLatin1Char('\n');
-    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
-        text += Canonical(child, depth + 1);
-    return text;
 }
 
 QDomElement Written(CProject& project, CProjectFileV3& doc)
@@ -639,28 +625,39 @@ private slots:
         QCOMPARE(project.m_masks[1].m_name, QString());
     }
 
-    void timelineNeedsItsWindow()
+    void timelineSurvivesWithoutItsWindow()
     {
-        // Without the timeline window the section is neither written nor
-        // read; opening a file still forgets the timeline of the show before.
+        // No timeline window exists: a file's timeline is still read and
+        // written back unchanged, and opening forgets the show before's.
         CPlaybackRig rig;
         CProject& project = rig.project;
         project.m_timeLine.AddLine(new CTimeLine(QStringLiteral("Old")));
         project.m_timeLine.AddMarker(new CTimeMarker(5));
-        const QString file = Store(QStringLiteral("<ZKTimeLines ZKTLen=\"5000\"><ZKTimeLine ZKName=\"New\" Type=\"0\"/>"
-                                                  "</ZKTimeLines>"));
+        const QString file = Store(QStringLiteral(
+            "<ZKPages ZKNumber=\"1\"><ZKPage ZKName=\"A\"><ZKScenes><ZKScene ZKName=\"a0\"/></ZKScenes></ZKPage>"
+            "</ZKPages><ZKTimeLines ZKTLen=\"5000\" ZKTLLoop=\"1\"><ZKTimeLine ZKName=\"New\" Type=\"0\">"
+            "<ZKTimeBlocks><ZKTimeBlock ZKTBPage=\"0\" ZKTBScene=\"0\" ZKTBStart=\"40\" ZKTBColor=\"3\"/>"
+            "</ZKTimeBlocks></ZKTimeLine><ZKTimeMarkers><ZKTimeMarker ZKTMTime=\"700\"/></ZKTimeMarkers>"
+            "</ZKTimeLines>"));
         QVERIFY(project.OpenProject(file));
-        QVERIFY(project.m_timeLine.m_lines.isEmpty());
-        QVERIFY(project.m_timeLine.m_markers.isEmpty());
-        QCOMPARE(project.m_timeLine.m_length, int(CTimeLineData::kNewLengthMs));
+        QCOMPARE(project.m_timeLine.m_markers.size(), 1);
+        CProjectFileV3 doc;
+        const QString section = Canonical(Child(Written(project, doc), "ZKTimeLines"));
+        QVERIFY(section.contains(QStringLiteral("ZKTBStart=40")) && section.contains(QStringLiteral("ZKTLen=5000")));
+        QVERIFY(!SaveAndOpen(project).isEmpty());
+        CProjectFileV3 again;
+        QCOMPARE(Canonical(Child(Written(project, again), "ZKTimeLines")), section);
 
-        rig.host.timeLine = true;
-        QVERIFY(project.OpenProject(file));
-        QCOMPARE(project.m_timeLine.m_lines.size(), 1);
-        QCOMPARE(project.m_timeLine.m_length, 5000);
+        // An empty section the file held comes back too; a show without one gains none.
+        QVERIFY(project.OpenProject(Store(QStringLiteral("<ZKTimeLines ZKTLen=\"6000\"/>"))));
+        QVERIFY(!SaveAndOpen(project).isEmpty());
+        QCOMPARE(project.m_timeLine.m_length, 6000);
+        QVERIFY(project.OpenProject(Store(QString())));
+        CProjectFileV3 none;
+        QVERIFY(Child(Written(project, none), "ZKTimeLines").isNull());
+
         // A failed open ends in a new show with a new timeline.
         QVERIFY(!project.OpenProject(m_dir.filePath(QStringLiteral("missing.kv3"))));
-        QVERIFY(project.m_timeLine.m_lines.isEmpty());
         QCOMPARE(project.m_timeLine.m_length, int(CTimeLineData::kNewLengthMs));
     }
 

@@ -1,4 +1,6 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
+#include "XmlText.h"
 
 #include "PlaybackRig.h"
 #include "effects/GradientEffect.h"
@@ -84,14 +86,6 @@ QString PlainStep(const QString& ids, const QByteArray& levels)
         .arg(idsAttribute, CXmlDocument::EncodeBlob(levels));
 }
 
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
-
 QByteArray LevelsOf(const CSceneStep* step, int entry)
 {
     return step->m_entries.value(entry) ? step->m_entries[entry]->Levels() : QByteArray("missing");
@@ -100,26 +94,6 @@ QByteArray LevelsOf(const CSceneStep* step, int entry)
 QDomElement FirstDescendant(const CProjectFileV3& doc, const QString& tag)
 {
     return doc.m_document.documentElement().elementsByTagName(tag).item(0).toElement();
-}
-
-// Attribute order carries no meaning, and the DOM does not keep it from one
-// document to the next: these sort them.
-QString Attributes(const QDomNode& node)
-{
-    QStringList attributes;
-    const QDomNamedNodeMap map = node.attributes();
-    for (int i = 0; i < map.size(); ++i)
-        attributes << map.item(i).nodeName() + QLatin1Char('=') + map.item(i).nodeValue();
-    attributes.sort();
-    return attributes.join(QLatin1Char(' '));
-}
-
-QString Canonical(const QDomElement& element)
-{
-    QString text = QLatin1Char('<') + element.tagName() + QLatin1Char(' ') + Attributes(element) + QLatin1Char('>');
-    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
-        text += Canonical(child);
-    return text + QStringLiteral("</>");
 }
 
 QString PagesText(CProject& project)
@@ -185,7 +159,7 @@ private slots:
         doc.WritePages(r.project());
         const QDomNodeList data = doc.m_document.elementsByTagName(QStringLiteral("SData"));
         QCOMPARE(data.size(), 5);
-        QCOMPARE(Attributes(data.item(0)), QStringLiteral("SLvl=00000000"));
+        QCOMPARE(AttributeText(data.item(0)), QStringLiteral("SLvl=00000000"));
         QCOMPARE(data.item(1).toElement().attribute(QStringLiteral("SIds")), QStringLiteral("7|3|-1|1|20"));
         QByteArray levels;
         QVERIFY(doc.DecodeBlob(data.item(1).toElement().attribute(QStringLiteral("SLvl")), levels));
@@ -197,10 +171,10 @@ private slots:
         const QDomElement steps = FirstDescendant(doc, QStringLiteral("ZKSteps"));
         QCOMPARE(steps.attribute(QStringLiteral("ZKNumber")), QStringLiteral("20"));
         QCOMPARE(steps.elementsByTagName(QStringLiteral("ZKStep")).size(), 7);
-        QCOMPARE(Attributes(FirstDescendant(doc, QStringLiteral("ZKStepFixt"))), QStringLiteral("ZKDmxBuffer=007000255 ZKId=7"));
+        QCOMPARE(AttributeText(FirstDescendant(doc, QStringLiteral("ZKStepFixt"))), QStringLiteral("ZKDmxBuffer=007000255 ZKId=7"));
         const QDomNodeList beams = doc.m_document.elementsByTagName(QStringLiteral("ZKEBeamFixt"));
         QCOMPARE(beams.size(), 2);
-        QCOMPARE(Attributes(beams.item(1)), QStringLiteral("ZKBeamIndex=0 ZKESel=0 ZKId=-1"));
+        QCOMPARE(AttributeText(beams.item(1)), QStringLiteral("ZKBeamIndex=0 ZKESel=0 ZKId=-1"));
     }
 
     void recordsThatDoNotFitKeepTheLevelsAligned()
@@ -237,7 +211,7 @@ private slots:
             "<ZKActivUniverse ZKUniverse=\"7\" ZKActivBuffer=\"1\"/>"
             "<ZKActivUniverse ZKActivBuffer=\"1\"/></ZKActivUniverses>"
             "<ZKSteps><ZKStep><ZKEffect ZKEType=\"7\"/></ZKStep><ZKStep><ZKEffect/></ZKStep>"
-            "<ZKStep ZKWait=\"-5\"/></ZKSteps></ZKScene>"
+            "<ZKStep ZKFade=\"-7\" ZKWait=\"-5\"/></ZKSteps></ZKScene>"
             "<ZKScene ZKName=\"B\" ZKJump=\"0\"/><ZKScene ZKName=\"C\" ZKJump=\"-3\"/>"
             "</ZKScenes></ZKPage></ZKPages>").arg(QString(600, QLatin1Char('1')));
         ReadPages(r.project(), scenes);
@@ -256,7 +230,51 @@ private slots:
         // Unknown and missing effect types give nothing; the plain step stays.
         QCOMPARE(a->m_steps.size(), 1);
         QCOMPARE(a->m_steps[0]->m_wait, 0);
+        QCOMPARE(a->m_steps[0]->m_fade, 0);
         QVERIFY(a->m_effects.isEmpty());
+    }
+
+    void releaseListsRead_data()
+    {
+        QTest::addColumn<QString>("attribute");
+        QTest::addColumn<QString>("released");
+        QTest::newRow("none") << QString() << QString();
+        QTest::newRow("two scenes") << "ZKReleaseList=\"1|2\"" << "B C";
+        QTest::newRow("out of range skipped") << "ZKReleaseList=\"99|2|-1\"" << "C";
+        QTest::newRow("itself skipped") << "ZKReleaseList=\"0\"" << QString();
+        QTest::newRow("junk and repeats") << "ZKReleaseList=\"x|1||1\"" << "B";
+    }
+    void releaseListsRead()
+    {
+        QFETCH(QString, attribute);
+        QFETCH(QString, released);
+        CPagesRig r;
+        ReadPages(r.project(), QStringLiteral("<ZKPages><ZKPage ZKName=\"P\"><ZKScenes>"
+                                              "<ZKScene ZKName=\"A\" ZKPlayMode=\"4\" %1/><ZKScene ZKName=\"B\"/>"
+                                              "<ZKScene ZKName=\"C\"/></ZKScenes></ZKPage></ZKPages>")
+                                   .arg(attribute));
+        QStringList names;
+        for (const CScene* scene : r.Scene(0, 0)->m_releaseList)
+            names << scene->m_name;
+        QCOMPARE(names.join(QLatin1Char(' ')), released);
+    }
+
+    void releaseListSurvivesSave()
+    {
+        CPagesRig a;
+        CPage* page = a.project().AddPage(QStringLiteral("Main"));
+        for (const char* name : {"A", "B", "C"})
+            page->m_scenes << new CScene(QString::fromLatin1(name), 4);
+        page->m_scenes[0]->m_playMode = ReleaseList;
+        page->m_scenes[0]->m_releaseList = {page->m_scenes[2], page->m_scenes[1]};
+        const QString written = PagesText(a.project());
+        // Scenes without a list write nothing, so older readers see no change.
+        QCOMPARE(written.count(QStringLiteral("ZKReleaseList")), 1);
+
+        CPagesRig b;
+        ReadPages(b.project(), written);
+        QCOMPARE(b.Scene(0, 0)->m_releaseList, QList<CScene*>({b.Scene(0, 2), b.Scene(0, 1)}));
+        QVERIFY(b.Scene(0, 1)->m_releaseList.isEmpty());
     }
 
     void pagesAndScenesSavedAsPlaying()

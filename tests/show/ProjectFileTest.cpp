@@ -1,4 +1,6 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
+#include "XmlText.h"
 
 #include "PlaybackRig.h"
 #include "model/FixtureMatrix.h"
@@ -145,29 +147,13 @@ QStringList Describe(const CProject& project)
     return lines;
 }
 
-// Tag and sorted attributes of every element in document order: the
-// document as the reader sees it (attribute order carries no meaning).
-void Canonical(const QDomElement& element, int depth, QStringList& lines)
-{
-    QStringList attributes;
-    const QDomNamedNodeMap map = element.attributes();
-    for (int i = 0; i < map.count(); ++i)
-        attributes << map.item(i).nodeName() + QLatin1Char('=') + map.item(i).nodeValue();
-    attributes.sort();
-    lines << QString(depth, QLatin1Char(' ')) + element.tagName() + QLatin1Char(' ') + attributes.join(QLatin1Char(' '));
-    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
-        Canonical(child, depth + 1, lines);
-}
-
-QStringList CanonicalFile(const QString& path)
+QString CanonicalFile(const QString& path)
 {
     CXmlDocument doc;
     QString error;
     if (!doc.LoadFile(path, error))
-        return {QStringLiteral("load error: ") + error};
-    QStringList lines;
-    Canonical(doc.m_document.documentElement(), 0, lines);
-    return lines;
+        return QStringLiteral("load error: ") + error;
+    return Canonical(doc.m_document.documentElement());
 }
 
 QDomElement LoadRoot(const QString& path, CXmlDocument& doc)
@@ -184,12 +170,6 @@ QList<QDomElement> Children(const QDomElement& parent, const QString& tag)
     for (QDomElement e = parent.firstChildElement(tag); !e.isNull(); e = e.nextSiblingElement(tag))
         list << e;
     return list;
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // A ".kv3" file as the program stores one: the XML text compressed.

@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "effects/GradientEffect.h"
+#include "effects/PanTiltEffect.h"
 #include "effects/PresetEffect.h"
 #include "show/EffectScene.h"
 
@@ -8,21 +10,10 @@
 
 namespace {
 
-// Four zoom heads at slots 0, 10, 20 and 30 of universe 0, and effect scenes
-// whose preset effect sets the zoom channel to one level.
-class CCopiesRig : public CPlaybackRig
+// Effect scenes whose preset effect sets the zoom of the heads to one level.
+class CCopiesRig : public CZoomHeadsRig
 {
 public:
-    CCopiesRig()
-    {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        for (int i = 0; i < 4; ++i)
-            heads << Patch(profile, 0, 10 * i);
-    }
-
     CEffectScene* ZoomEffect(int level, int fadeOut = 0)
     {
         auto* effect = new CPresetEffect;
@@ -34,14 +25,6 @@ public:
         scene->m_effects << effect;
         scene->m_fadeOut = fadeOut;
         return scene;
-    }
-
-    void Select(std::initializer_list<int> indexes)
-    {
-        QList<CPatchedFixture*> selection;
-        for (int i : indexes)
-            selection << heads[i];
-        project.m_currentGroup->m_selectedFixtures = selection;
     }
 
     QList<CPatchedFixture*> Heads(std::initializer_list<int> indexes) const
@@ -62,8 +45,6 @@ public:
     }
 
     CEffectScene* Running(int n) const { return project.m_runningCopies.value(n); }
-
-    QList<CPatchedFixture*> heads;
 };
 
 } // namespace
@@ -112,6 +93,48 @@ private slots:
         rig.Tick();
         QCOMPARE(rig.project.m_runningCopies.size(), 3);
         QCOMPARE(rig.Zooms(), QList<int>({255, 100, 100, 255}));
+    }
+
+    // A copy gives up a head to a newer one only where both drive the same
+    // channels: colours and pan/tilt of one head go to different copies.
+    void colourAndPanTiltCopiesShareHeadsByChannel_data()
+    {
+        QTest::addColumn<bool>("firstPanTilt");
+        QTest::addColumn<bool>("secondPanTilt");
+        QTest::addColumn<int>("keptByFirst");
+        QTest::newRow("colour, colour") << false << false << 1;
+        QTest::newRow("pan/tilt, pan/tilt") << true << true << 1;
+        QTest::newRow("colour, pan/tilt") << false << true << 2;
+        QTest::newRow("pan/tilt, colour") << true << false << 2;
+    }
+    void colourAndPanTiltCopiesShareHeadsByChannel()
+    {
+        QFETCH(bool, firstPanTilt);
+        QFETCH(bool, secondPanTilt);
+        QFETCH(int, keptByFirst);
+        CPlaybackRig rig;
+        CLibraryProfile* profile = rig.MovingHeadProfile();
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        const QList<CPatchedFixture*> heads{rig.Patch(profile, 0, 0), rig.Patch(profile, 0, 10),
+                                            rig.Patch(profile, 0, 20)};
+        auto play = [&](bool panTilt, const QList<CPatchedFixture*>& selection) {
+            CEffectScene* scene = rig.project.AddEffectScene();
+            scene->m_effects << (panTilt ? static_cast<CEffect*>(new CPanTiltEffect) : new CGradientEffect(1000));
+            rig.project.m_currentGroup->m_selectedFixtures = selection;
+            for (CPatchedFixture* head : selection) {
+                for (bool& flag : head->BeamFlags())
+                    flag = true;
+            }
+            QVERIFY(rig.project.PlayEffectScene(scene));
+            rig.Tick();
+        };
+        play(firstPanTilt, {heads[0], heads[1]});
+        CEffectScene* first = rig.project.m_runningCopies.value(0);
+        QVERIFY(first);
+        play(secondPanTilt, {heads[1], heads[2]});
+        QCOMPARE(rig.project.m_runningCopies.size(), 2);
+        QCOMPARE(first->m_drivenFixtures, heads.mid(0, keptByFirst));
     }
 
     void stoppingWithoutFadeOutActsOnTheSelectionOnly()

@@ -1,3 +1,4 @@
+#include "LevelLists.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -36,16 +37,6 @@ struct RowScene
         d->m_effect = e2;
     }
 };
-
-QList<int> MaskSlots(const CScene* scene, int universe, int from, int to)
-{
-    QList<int> set;
-    for (int slot = from; slot <= to; ++slot) {
-        if (scene->IsChannelActive(universe, slot))
-            set << slot;
-    }
-    return set;
-}
 
 QList<int> Sorted(QList<int> list)
 {
@@ -298,16 +289,16 @@ private slots:
         // 1..4 = 1,1,0,1 and slots 1..2 the old 3..4 = 0,1. Reading the first
         // block's result would leave 1..2 at 0,0 and 4 at 0.
         scene->RemapChannels({0, 0}, {1, 3}, {0, 0}, {3, 1}, {4, 2});
-        QCOMPARE(MaskSlots(scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
-        QCOMPARE(MaskSlots(scene, 1, 0, 511), QList<int>({100}));
+        QCOMPARE(ActiveSlots(*scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
+        QCOMPARE(ActiveSlots(*scene, 1), QList<int>({100}));
 
         // To another universe; the part of a block past slot 511 stays put.
         scene->RemapChannels({1}, {100}, {2}, {510}, {1});
-        QCOMPARE(MaskSlots(scene, 1, 0, 511), QList<int>());
-        QCOMPARE(MaskSlots(scene, 2, 0, 511), QList<int>({510}));
+        QCOMPARE(ActiveSlots(*scene, 1), QList<int>());
+        QCOMPARE(ActiveSlots(*scene, 2), QList<int>({510}));
         scene->RemapChannels({2}, {508}, {3}, {509}, {4});
-        QCOMPARE(MaskSlots(scene, 3, 0, 511), QList<int>({511}));
-        QCOMPARE(MaskSlots(scene, 2, 0, 511), QList<int>());
+        QCOMPARE(ActiveSlots(*scene, 3), QList<int>({511}));
+        QCOMPARE(ActiveSlots(*scene, 2), QList<int>());
 
         // Records that name no universe of the scene, have no length, or
         // that the other lists lack, change nothing.
@@ -315,10 +306,10 @@ private slots:
         scene->RemapChannels({0}, {2}, {-1}, {0}, {3});
         scene->RemapChannels({0}, {2}, {0}, {0}, {0});
         scene->RemapChannels({0}, {2}, {0}, {0}, {});
-        QCOMPARE(MaskSlots(scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
+        QCOMPARE(ActiveSlots(*scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
         // The new addresses count the blocks: a second old block is ignored.
         scene->RemapChannels({0, 0}, {6, 2}, {0, 0}, {8}, {1, 1});
-        QCOMPARE(MaskSlots(scene, 0, 0, 10), QList<int>({2, 3, 4, 8}));
+        QCOMPARE(ActiveSlots(*scene, 0, 0, 10), QList<int>({2, 3, 4, 8}));
     }
 
     void effectScenesRemapStaticChannelsInTwoPasses()
@@ -333,7 +324,7 @@ private slots:
         // 50 lies in no block. Moving one after the other would give
         // {1, 2, 6, 50}.
         QCOMPARE(Sorted(scene.StaticChannels(0)), QList<int>({2, 3, 4, 6, 50}));
-        QCOMPARE(MaskSlots(&scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
+        QCOMPARE(ActiveSlots(scene, 0, 0, 10), QList<int>({2, 3, 4, 6}));
 
         scene.RemapChannels({0}, {50}, {1}, {0}, {1});
         QCOMPARE(Sorted(scene.StaticChannels(0)), QList<int>({2, 3, 4, 6}));

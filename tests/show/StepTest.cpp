@@ -1,3 +1,4 @@
+#include "LevelLists.h"
 #include "TestRegistry.h"
 
 #include "../model/LibraryProfileBuilder.h"
@@ -133,14 +134,6 @@ void SetLevels(CStepFixture& entry, std::initializer_list<int> levels)
     int i = 0;
     for (int level : levels)
         entry.SetLevel(i++, quint8(level), true, false);
-}
-
-QList<int> LevelsOf(const CStepFixture& entry)
-{
-    QList<int> levels;
-    for (int i = 0; i < entry.ChannelCount(); ++i)
-        levels << entry.Level(i);
-    return levels;
 }
 
 QList<int> Slots(const Output& out, int universe, int first, int count)
@@ -390,7 +383,7 @@ private slots:
 
         CStepFixture cmyEntry(Patch(owner, &cmy, 0, 0), &scene);
         cmyEntry.SetColor(0, 255, 0, 128, 0, true);
-        QCOMPARE(LevelsOf(cmyEntry), QList<int>({0, 255, 127, 0, 0}));
+        QCOMPARE(EntryLevels(cmyEntry), QList<int>({0, 255, 127, 0, 0}));
 
         // Marking one colour channel marks its whole set, white included.
         CStepFixture rgbEntry(Patch(owner, &rgb, 0, 10), &scene);
@@ -398,13 +391,13 @@ private slots:
         QCOMPARE(MaskSlots(scene.ActiveMask(0), 10, 5), QList<int>({0, 1, 1, 1, 1}));
         // A set is never masked as a side effect of a level without mark.
         rgbEntry.SetColor(0, 1, 2, 3, 4, false);
-        QCOMPARE(LevelsOf(rgbEntry), QList<int>({0, 1, 2, 3, 4}));
+        QCOMPARE(EntryLevels(rgbEntry), QList<int>({0, 1, 2, 3, 4}));
 
         CStepFixture headEntry(Patch(owner, &head, 0, 20), &scene);
         headEntry.SetLevel(0, 18, true, true);
         QCOMPARE(MaskSlots(scene.ActiveMask(0), 20, 4), QList<int>({1, 1, 0, 0}));
         headEntry.SetPanTilt(0, 0x12, 0x34, 0x56, 0x78, true);
-        QCOMPARE(LevelsOf(headEntry), QList<int>({0x12, 0x56, 0x34, 0x78}));
+        QCOMPARE(EntryLevels(headEntry), QList<int>({0x12, 0x56, 0x34, 0x78}));
         QCOMPARE(MaskSlots(scene.ActiveMask(0), 20, 4), QList<int>({1, 1, 1, 1}));
         // A partner link that leads outside the mode marks nothing.
         CProfileChannelDef stray;
@@ -418,7 +411,7 @@ private slots:
         // Sets and pairs that do not exist are ignored.
         headEntry.SetPanTilt(1, 1, 1, 1, 1, true);
         headEntry.SetColor(0, 1, 1, 1, 1, true);
-        QCOMPARE(LevelsOf(headEntry), QList<int>({0x12, 0x56, 0x34, 0x78}));
+        QCOMPARE(EntryLevels(headEntry), QList<int>({0x12, 0x56, 0x34, 0x78}));
         QVERIFY(host.Count(QStringLiteral("RaiseChangeFlag")) >= 3);
     }
 
@@ -437,13 +430,13 @@ private slots:
         scene.ActiveMask(0)[3] = 1; // already driven: stored whatever its beam
         CStepFixture entry(fixture, &scene);
         QVERIFY(entry.CaptureLevels(source, true));
-        QCOMPARE(LevelsOf(entry), QList<int>({100, 100, 100, 100, 0, 0}));
+        QCOMPARE(EntryLevels(entry), QList<int>({100, 100, 100, 100, 0, 0}));
         QCOMPARE(MaskSlots(scene.ActiveMask(0), 0, 6), QList<int>({1, 1, 1, 1, 0, 0}));
 
         // Without the beam rule every edited level is kept and marked.
         CScene other(QStringLiteral("T"), 4);
         CStepFixture all(fixture, &other, source, false);
-        QCOMPARE(LevelsOf(all), QList<int>({100, 100, 100, 100, 100, 100}));
+        QCOMPARE(EntryLevels(all), QList<int>({100, 100, 100, 100, 100, 100}));
         QCOMPARE(MaskSlots(other.ActiveMask(0), 0, 6), QList<int>({1, 1, 1, 1, 1, 1}));
         QVERIFY(!all.CaptureLevels(source, false)); // nothing new to mark
 
@@ -452,7 +445,7 @@ private slots:
         quiet.Edit(0, 1, 0);
         CScene third(QStringLiteral("U"), 4);
         CStepFixture none(fixture, &third, quiet, false);
-        QCOMPARE(LevelsOf(none), QList<int>({0, 0, 0, 0, 0, 0}));
+        QCOMPARE(EntryLevels(none), QList<int>({0, 0, 0, 0, 0, 0}));
         QCOMPARE(MaskSlots(third.ActiveMask(0), 0, 6), QList<int>({0, 0, 0, 0, 0, 0}));
     }
 
@@ -523,7 +516,7 @@ private slots:
         QCOMPARE(step.m_entries.at(2)->Fixture(), raw);
         QCOMPARE(int(step.m_entries.at(2)->Level(0)), 33);
         QCOMPARE(step.m_entries.at(3)->Fixture(), last);
-        QCOMPARE(LevelsOf(*step.m_entries.at(3)), QList<int>({0, 44, 0}));
+        QCOMPARE(EntryLevels(*step.m_entries.at(3)), QList<int>({0, 44, 0}));
     }
 
     void generatedAndCopiedSteps()
@@ -538,11 +531,11 @@ private slots:
 
         CScene plain(QStringLiteral("P"), 4);
         CSceneStep fromEdit(&plain, 40, 0, nullptr, {fixture}, source);
-        QCOMPARE(LevelsOf(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
+        QCOMPARE(EntryLevels(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
 
         CEffectScene effects(QStringLiteral("E"), 4);
         CSceneStep zeroed(&effects, 40, 0, nullptr, {fixture}, source);
-        QCOMPARE(LevelsOf(*zeroed.FindEntry(fixture)), QList<int>({0, 0, 0}));
+        QCOMPARE(EntryLevels(*zeroed.FindEntry(fixture)), QList<int>({0, 0, 0}));
         QVERIFY(!effects.IsChannelActive(0, 0));
 
         CScene other(QStringLiteral("O"), 4);
@@ -550,8 +543,42 @@ private slots:
         QCOMPARE(copy.m_fade, 40);
         QCOMPARE(copy.FindEntry(fixture)->Scene(), &other);
         copy.ClearLevels();
-        QCOMPARE(LevelsOf(*copy.FindEntry(fixture)), QList<int>({0, 0, 0}));
-        QCOMPARE(LevelsOf(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
+        QCOMPARE(EntryLevels(*copy.FindEntry(fixture)), QList<int>({0, 0, 0}));
+        QCOMPARE(EntryLevels(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
+    }
+
+    // A generated step holds one entry per fixture, in the list's order,
+    // whatever repeats or gaps the list has.
+    void generatedStepTakesEachFixtureOnce_data()
+    {
+        QTest::addColumn<QList<int>>("list"); // fixture numbers, -1 for none
+        QTest::addColumn<QList<int>>("entries");
+        QTest::newRow("distinct") << QList<int>{2, 0, 1} << QList<int>{2, 0, 1};
+        QTest::newRow("repeated") << QList<int>{1, 0, 1, 0} << QList<int>{1, 0};
+        QTest::newRow("gaps") << QList<int>{-1, 2, -1} << QList<int>{2};
+        QTest::newRow("repeated gaps") << QList<int>{-1, 1, -1, 1} << QList<int>{1};
+        QTest::newRow("none") << QList<int>{} << QList<int>{};
+    }
+    void generatedStepTakesEachFixtureOnce()
+    {
+        QFETCH(QList<int>, list);
+        QFETCH(QList<int>, entries);
+        CLibraryProfile rgb;
+        AddColorSet(rgb, ChannelType::Red);
+        rgb.AnalyseChannels();
+        std::vector<std::unique_ptr<CPatchedFixture>> owner;
+        const QList<CPatchedFixture*> fixtures = {Patch(owner, &rgb, 0, 0), Patch(owner, &rgb, 0, 3),
+                                                  Patch(owner, &rgb, 0, 6)};
+        QList<CPatchedFixture*> given;
+        for (int n : list)
+            given << (n >= 0 ? fixtures[n] : nullptr);
+        FakeSource source;
+        CScene scene(QStringLiteral("P"), 4);
+        CSceneStep step(&scene, 0, 0, nullptr, given, source);
+        QList<int> made;
+        for (const CStepFixture* entry : step.m_entries)
+            made << fixtures.indexOf(entry->Fixture());
+        QCOMPARE(made, entries);
     }
 
     void laterEntriesWinOnSharedSlots()
@@ -595,16 +622,16 @@ private slots:
         second->AddEntry(new CStepFixture(bar, &scene));
 
         second->StoreAllColorsForSelection(&scene, 10, 20, 30, 0, false, source);
-        QCOMPARE(LevelsOf(*second->FindEntry(bar)), QList<int>({0, 0, 0, 10, 20, 30}));
+        QCOMPARE(EntryLevels(*second->FindEntry(bar)), QList<int>({0, 0, 0, 10, 20, 30}));
         // The new entry is captured from the edit layer, and since that drove
         // a new channel every step of the scene now carries the fixture.
-        QCOMPARE(LevelsOf(*second->FindEntry(newcomer)), QList<int>({77, 0, 0, 0, 0, 0}));
+        QCOMPARE(EntryLevels(*second->FindEntry(newcomer)), QList<int>({77, 0, 0, 0, 0, 0}));
         QVERIFY(first->FindEntry(newcomer));
-        QCOMPARE(LevelsOf(*first->FindEntry(newcomer)), QList<int>({0, 0, 0, 0, 0, 0}));
+        QCOMPARE(EntryLevels(*first->FindEntry(newcomer)), QList<int>({0, 0, 0, 0, 0, 0}));
 
         // The second group does not exist on this profile: nothing changes.
         second->StoreAllColorsForSelection(&scene, 1, 1, 1, 1, true, source);
-        QCOMPARE(LevelsOf(*second->FindEntry(bar)), QList<int>({0, 0, 0, 10, 20, 30}));
+        QCOMPARE(EntryLevels(*second->FindEntry(bar)), QList<int>({0, 0, 0, 10, 20, 30}));
     }
 
     void channelWritersStayOnTheirProfile()
@@ -624,19 +651,19 @@ private slots:
         step.AddEntry(new CStepFixture(fb, &scene));
 
         step.StoreChannelForSelection(&scene, a.GetChannel(0), 140, true, source);
-        QCOMPARE(LevelsOf(*step.FindEntry(fa)), QList<int>({140, 0, 0, 0, 0}));
-        QCOMPARE(LevelsOf(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 0}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fa)), QList<int>({140, 0, 0, 0, 0}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 0}));
         QVERIFY(scene.IsChannelActive(0, 0));
 
         // A fader moved without mark stores the level only.
         step.StoreModeChannel(&scene, fb, b.GetChannel(4), 66, false, source);
-        QCOMPARE(LevelsOf(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 66}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 66}));
         QVERIFY(!scene.IsChannelActive(0, 14));
         step.StoreModeChannel(&scene, fb, a.GetChannel(4), 99, true, source); // not fb's channel
-        QCOMPARE(LevelsOf(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 66}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fb)), QList<int>({0, 0, 0, 0, 66}));
 
         step.StoreColorForFixture(&scene, fa, 0, 1, 2, 3, 4, source);
-        QCOMPARE(LevelsOf(*step.FindEntry(fa)), QList<int>({140, 1, 2, 3, 4}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fa)), QList<int>({140, 1, 2, 3, 4}));
     }
 
     void functionWriterReachesEveryMatchingChannel()
@@ -666,10 +693,10 @@ private slots:
         step.AddEntry(new CStepFixture(fixture, &scene));
 
         step.StoreFunctionForSelection(&scene, gobo, nullptr, 77, false, false, source);
-        QCOMPARE(LevelsOf(*step.FindEntry(fixture)), QList<int>({0, 77, 0, 0}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fixture)), QList<int>({0, 77, 0, 0}));
         QVERIFY(scene.IsChannelActive(0, 1));
         // A fixture without an entry gets one captured from the edit layer.
-        QCOMPARE(LevelsOf(*step.FindEntry(fresh)), QList<int>({0, 55, 0, 0}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fresh)), QList<int>({0, 55, 0, 0}));
 
         // Presets are found by meaning and the level mapped into their range.
         CProfilePresetDef starsElsewhere;
@@ -685,7 +712,7 @@ private slots:
 
         // The fine flag writes the channel's fine byte only.
         step.StoreFunctionForSelection(&scene, zoom, nullptr, 9, false, true, source);
-        QCOMPARE(LevelsOf(*step.FindEntry(fixture)), QList<int>({0, 20, 0, 9}));
+        QCOMPARE(EntryLevels(*step.FindEntry(fixture)), QList<int>({0, 20, 0, 9}));
     }
 };
 

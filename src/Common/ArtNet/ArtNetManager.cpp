@@ -6,6 +6,8 @@
 #include <QNetworkInterface>
 #include <QUdpSocket>
 
+#include <algorithm>
+
 namespace {
 
 // Poll replies are 239 bytes; anything longer is cut here rather than read whole.
@@ -57,6 +59,7 @@ void CArtNetManager::Stop()
     m_socket.reset();
     m_nodes.Clear();
     m_sequences.clear();
+    RebuildTargets();
 }
 
 bool CArtNetManager::IsRunning() const
@@ -121,6 +124,8 @@ void CArtNetManager::Poll()
 void CArtNetManager::OnPollTimer()
 {
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_clock.elapsed(), kNodeTimeoutMs);
+    if (!lost.isEmpty())
+        RebuildTargets();
     for (const SArtNetNode& node : lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node removed : [IP : %1] [Name : %2]")
                                             .arg(QHostAddress(node.address).toString(), node.shortName);
@@ -146,7 +151,10 @@ void CArtNetManager::HandleDatagram(const QByteArray& datagram)
     // that "node" reach the whole network.
     if (!reply || m_localBroadcasts.contains(reply->address))
         return;
-    if (m_nodes.Update(*reply, m_clock.elapsed()) != CArtNetNodeList::EUpdate::Added)
+    const CArtNetNodeList::EUpdate update = m_nodes.Update(*reply, m_clock.elapsed());
+    if (update != CArtNetNodeList::EUpdate::Refused)
+        RebuildTargets(); // a refreshed node may have changed its ports
+    if (update != CArtNetNodeList::EUpdate::Added)
         return;
     qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node added : [IP : %1] [Name : %2] [Ports : %3]")
                                         .arg(QHostAddress(reply->address).toString(), reply->shortName,
@@ -162,24 +170,51 @@ quint8 CArtNetManager::NextSequence(quint16 portAddress)
     return sequence;
 }
 
+namespace {
+
+enum PacketState : quint8 { NotBuilt, Built, NoLevels };
+
+} // namespace
+
+void CArtNetManager::RebuildTargets()
+{
+    m_targets = m_nodes.Targets(ArtNet::kPortAddressCount);
+    m_ports.clear();
+    m_targetPorts.clear();
+    for (const SArtNetTarget& target : qAsConst(m_targets)) {
+        const auto known = std::find(m_ports.begin(), m_ports.end(), target.portAddress);
+        m_targetPorts.push_back(int(known - m_ports.begin()));
+        if (known == m_ports.end()) {
+            m_ports.push_back(target.portAddress);
+            m_sequences[target.portAddress]; // made now, not in the tick
+        }
+    }
+    m_packets.assign(m_ports.size() * size_t(ArtNet::kDmxPacketSize), '\0');
+    m_packetState.assign(m_ports.size(), NotBuilt);
+    m_batch.Reserve(m_targets.size());
+}
+
 int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputOf)
 {
     if (!m_socket || !outputOf)
         return 0;
-    const QVector<SArtNetTarget> targets = m_nodes.Targets(universeCount);
-    QHash<quint16, QByteArray> packets; // one packet per universe and tick, whatever the node count
-    int sent = 0;
-    for (const SArtNetTarget& target : targets) {
-        auto packet = packets.find(target.portAddress);
-        if (packet == packets.end()) {
+    // One packet per universe and tick, whatever the node count.
+    std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
+    m_batch.Clear();
+    for (int i = 0; i < m_targets.size(); ++i) {
+        const SArtNetTarget& target = m_targets[i];
+        if (int(target.portAddress) >= universeCount)
+            continue;
+        const size_t port = size_t(m_targetPorts[size_t(i)]);
+        char* packet = m_packets.data() + port * ArtNet::kDmxPacketSize;
+        if (m_packetState[port] == NotBuilt) {
             const quint8* levels = outputOf(target.portAddress);
-            if (!levels)
-                continue;
-            packet = packets.insert(target.portAddress,
-                                    ArtNet::EncodeDmx(target.portAddress, NextSequence(target.portAddress), levels));
+            m_packetState[port] = levels ? Built : NoLevels;
+            if (levels)
+                ArtNet::EncodeDmx(packet, target.portAddress, NextSequence(target.portAddress), levels);
         }
-        if (m_socket->writeDatagram(*packet, QHostAddress(target.address), ArtNet::kUdpPort) == packet->size())
-            ++sent;
+        if (m_packetState[port] == Built)
+            m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
     }
-    return sent;
+    return m_batch.Send(*m_socket);
 }

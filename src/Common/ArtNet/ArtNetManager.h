@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Common/ArtNet/ArtNetNodeList.h"
+#include "Common/ArtNet/DatagramBatch.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QUdpSocket;
 
@@ -45,7 +47,8 @@ public:
 
     // The Art-Net pass of the master tick: one ArtDmx packet per output port
     // of every node whose Port-Address is below `universeCount`. Returns the
-    // number of packets sent.
+    // number of packets sent. Allocates nothing: the packets and the batch
+    // that sends them are made when the node list changes.
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
@@ -62,6 +65,8 @@ private:
     void RefreshLocalBroadcasts();
     void HandleDatagram(const QByteArray& datagram);
     quint8 NextSequence(quint16 portAddress);
+    // After every change of the node list.
+    void RebuildTargets();
 
     std::unique_ptr<QUdpSocket> m_socket;
     QTimer m_pollTimer;
@@ -70,5 +75,11 @@ private:
     QList<QHostAddress> m_pollTargets;
     QSet<quint32> m_localBroadcasts; // broadcast and network addresses of local subnets: never a node
     QHash<quint16, quint8> m_sequences;
+    QVector<SArtNetTarget> m_targets; // of every Port-Address
+    std::vector<quint16> m_ports;     // the Port-Addresses m_targets names, each once
+    std::vector<int> m_targetPorts;   // per target, its index in m_ports
+    std::vector<char> m_packets;      // one packet per port
+    std::vector<quint8> m_packetState; // per port, during a pass
+    CDatagramBatch m_batch;
     bool m_failed = false;
 };

@@ -66,20 +66,26 @@ QByteArray EncodePoll()
 
 QByteArray EncodeDmx(quint16 portAddress, quint8 sequence, const quint8* levels)
 {
-    portAddress &= kPortAddressCount - 1;
-    QByteArray packet;
-    packet.reserve(kDmxPacketSize);
-    AppendHeader(packet, kOpDmx);
-    packet.append(char(0));
-    packet.append(char(kProtocolVersion));
-    packet.append(char(sequence));
-    packet.append(char(0)); // physical input: the levels come from no DMX input
-    packet.append(char(portAddress & 0xFF));
-    packet.append(char(portAddress >> 8));
-    packet.append(char(kDmxSlots >> 8));
-    packet.append(char(kDmxSlots & 0xFF));
-    packet.append(reinterpret_cast<const char*>(levels), kDmxSlots);
+    QByteArray packet(kDmxPacketSize, Qt::Uninitialized);
+    EncodeDmx(packet.data(), portAddress, sequence, levels);
     return packet;
+}
+
+void EncodeDmx(char* packet, quint16 portAddress, quint8 sequence, const quint8* levels)
+{
+    portAddress &= kPortAddressCount - 1;
+    std::memcpy(packet, kId, kIdSize);
+    packet[8] = char(kOpDmx & 0xFF);
+    packet[9] = char(kOpDmx >> 8);
+    packet[10] = char(0);
+    packet[11] = char(kProtocolVersion);
+    packet[12] = char(sequence);
+    packet[13] = char(0); // physical input: the levels come from no DMX input
+    packet[14] = char(portAddress & 0xFF);
+    packet[15] = char(portAddress >> 8);
+    packet[16] = char(kDmxSlots >> 8);
+    packet[17] = char(kDmxSlots & 0xFF);
+    std::memcpy(packet + kDmxHeaderSize, levels, kDmxSlots);
 }
 
 std::optional<SPollReply> DecodePollReply(const QByteArray& packet)

@@ -39,6 +39,9 @@ quint16 OpCodeOf(const QByteArray& packet);
 QByteArray EncodePoll();
 // One ArtDmx packet carrying the 512 `levels` to `portAddress` (masked to 15 bits).
 QByteArray EncodeDmx(quint16 portAddress, quint8 sequence, const quint8* levels);
+// The same packet written into `packet`, kDmxPacketSize bytes, for a sender
+// that keeps its buffers.
+void EncodeDmx(char* packet, quint16 portAddress, quint8 sequence, const quint8* levels);
 std::optional<SPollReply> DecodePollReply(const QByteArray& packet);
 
 quint16 PortAddress(int net, int subNet, int universe);

@@ -1,0 +1,16 @@
+#include "editors/EditorFactory.h"
+
+#include "editors/EditMasksWnd.h"
+#include "editors/EditSceneWnd.h"
+
+CLiveEditor* CEditorFactory::Create(Kind kind, QWidget* parent)
+{
+    switch (kind) {
+    case SceneEditor:
+        return new CEditSceneWnd(m_project, parent);
+    case MasksEditor:
+        return new CEditMasksWnd(m_project, parent);
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,58 @@
+#include "editors/ModalRun.h"
+
+#include "show/ShowHost.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace {
+
+DialogRunner& Runner()
+{
+    static DialogRunner runner;
+    return runner;
+}
+
+OpenFileRunner& FileRunner()
+{
+    static OpenFileRunner runner;
+    return runner;
+}
+
+} // namespace
+
+void SetDialogRunner(DialogRunner runner)
+{
+    Runner() = std::move(runner);
+}
+
+void SetOpenFileRunner(OpenFileRunner runner)
+{
+    FileRunner() = std::move(runner);
+}
+
+int RunDialog(QDialog& dialog)
+{
+    ShowHost().SuspendVideoWindow();
+    const int result = Runner() ? Runner()(dialog) : dialog.exec();
+    ShowHost().ResumeVideoWindow();
+    return result;
+}
+
+QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter)
+{
+    ShowHost().SuspendVideoWindow();
+    const QString path = FileRunner() ? FileRunner()(parent, caption, filter)
+                                      : QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    ShowHost().ResumeVideoWindow();
+    return path;
+}
+
+void MakeToolDialog(QDialog& dialog, const QString& title, int width, int height)
+{
+    dialog.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    dialog.setWindowTitle(title);
+    dialog.setFixedSize(width, height);
+    dialog.setPalette(ShowHost().ProgramPalette());
+    dialog.setAutoFillBackground(true);
+}

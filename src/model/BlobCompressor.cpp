@@ -1,0 +1,46 @@
+#include "model/BlobCompressor.h"
+
+#include <zlib.h>
+
+struct CBlobCompressor::SStream
+{
+    z_stream z{};
+    bool ready = false;
+};
+
+CBlobCompressor::CBlobCompressor() : m_stream(new SStream) {}
+
+CBlobCompressor::~CBlobCompressor()
+{
+    if (m_stream->ready)
+        deflateEnd(&m_stream->z);
+}
+
+QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return QByteArray(4, '\0'); // qCompress writes nothing but the length
+    z_stream& z = m_stream->z;
+    if (!m_stream->ready) {
+        if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
+            return QByteArray();
+        m_stream->ready = true;
+    } else if (deflateReset(&z) != Z_OK) {
+        return QByteArray();
+    }
+    const uLong bound = deflateBound(&z, uLong(bytes.size()));
+    QByteArray out(int(4 + bound), Qt::Uninitialized);
+    const quint32 length = quint32(bytes.size());
+    out[0] = char(length >> 24);
+    out[1] = char(length >> 16);
+    out[2] = char(length >> 8);
+    out[3] = char(length);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    z.avail_in = uInt(bytes.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data() + 4);
+    z.avail_out = uInt(bound);
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
+        return QByteArray();
+    out.resize(int(4 + z.total_out));
+    return out;
+}

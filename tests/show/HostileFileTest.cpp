@@ -1,0 +1,181 @@
+#include "TestRegistry.h"
+
+#include "../model/FileBytes.h"
+#include "Captions.h"
+#include "PlaybackRig.h"
+#include "model/Language.h"
+#include "model/XmlDocument.h"
+#include "show/EffectScene.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <climits>
+#include <new>
+
+// Whole opens of files built to hurt: each is refused with a message that
+// says what is wrong, ends in the empty show and switches no output on.
+
+namespace {
+
+const QString kHead = QStringLiteral("<ZKFile Version=\"2.0\"><ZKParams ZKDmxMode=\"2\"/><ZKGroups ZKNumber=\"1\">"
+                                     "<ZKGlobalGroup ZKName=\"General\"/></ZKGroups>");
+
+QString OneScene(const QString& sceneAttributes, const QString& steps)
+{
+    return QStringLiteral("<ZKPages><ZKPage ZKName=\"P\"><ZKScenes><ZKScene ZKName=\"S\" %1><ZKSteps>%2</ZKSteps>"
+                          "</ZKScene></ZKScenes></ZKPage></ZKPages>")
+        .arg(sceneAttributes, steps);
+}
+
+// 512 raw channels listed once, then repeated by steps that list nothing.
+QByteArray StepEntryBomb(int steps)
+{
+    QStringList records;
+    for (int slot = 0; slot < 512; ++slot)
+        records << QStringLiteral("-1|0|%1").arg(slot);
+    const QString first = QStringLiteral("<ZKStep><SData SIds=\"%1\" SLvl=\"\"/></ZKStep>").arg(records.join('|'));
+    return (kHead + OneScene({}, first + QStringLiteral("<ZKStep><SData SLvl=\"\"/></ZKStep>").repeated(steps))
+            + QStringLiteral("</ZKFile>"))
+        .toUtf8();
+}
+
+// Runs out of memory where the patch asks about the universes.
+class COutOfMemoryHost : public CRecordingHost
+{
+public:
+    int AskQuestion(const QString& title, const QString& text) override
+    {
+        CRecordingHost::AskQuestion(title, text);
+        if (failing)
+            throw std::bad_alloc();
+        return No;
+    }
+    bool failing = true;
+};
+
+} // namespace
+
+class HostileFileTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString Store(const QString& name, const QByteArray& xml)
+    {
+        WriteBytes(m_dir.filePath(name), xml.startsWith('<') ? qCompress(xml) : xml);
+        return m_dir.filePath(name);
+    }
+
+private slots:
+    void refusedFilesSayWhyAndLeaveAnEmptyShow_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("step entries") << StepEntryBomb(4200) << GetLangText(Txt::TooManyStepEntries).arg(1 << 21);
+        QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
+                              << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
+    }
+
+    void refusedFilesSayWhyAndLeaveAnEmptyShow()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        CPlaybackRig rig;
+        QVERIFY(!rig.project.OpenProject(Store(QStringLiteral("bad.kv3"), bytes)));
+        QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowSplashMessage:")), QStringList("ShowSplashMessage:" + message));
+        QVERIFY(rig.host.calls.contains(QStringLiteral("WaitAfterLoadError")));
+        // The mode the refused file named is forgotten: the empty show sends nothing.
+        QCOMPARE(rig.project.m_loadedDmxMode, 0);
+        QCOMPARE(rig.project.m_pages.size(), 1);
+        QVERIFY(rig.project.m_firstPage->m_scenes.isEmpty() && rig.project.m_rawChannels.isEmpty());
+    }
+
+    // An allocation that fails while reading ends in the empty show with a
+    // message; a patch the user refused ends there without one.
+    void runningOutOfMemoryEndsInTheEmptyShow()
+    {
+        CPlaybackRig rig;
+        rig.Patch(rig.RgbProfile(), 6, 0);
+        const QString path = m_dir.filePath(QStringLiteral("wide.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        COutOfMemoryHost host;
+        for (bool failing : {true, false}) {
+            host.failing = failing;
+            host.calls.clear();
+            QVERIFY(!rig.project.OpenProject(path));
+            QVERIFY(rig.project.PatchedFixtures().isEmpty());
+            const QString told = "ShowSplashMessage:" + GetLangText(Txt::NotEnoughMemoryToOpen);
+            QCOMPARE(host.calls.filter(QStringLiteral("ShowSplashMessage:")), failing ? QStringList(told) : QStringList());
+        }
+    }
+
+    void fixturesLeftOutAreToldOnce()
+    {
+        CPlaybackRig rig;
+        for (int address : {0, 10, 20, 30})
+            rig.Patch(rig.RgbProfile(), 0, address);
+        const QString saved = m_dir.filePath(QStringLiteral("patch.kv3"));
+        QVERIFY(rig.project.SaveProject(saved));
+        // Channels that run past slot 512 (id 2), a universe past the last (id 4).
+        QString xml = QString::fromUtf8(qUncompress(ReadBytes(saved)));
+        xml.replace(QRegularExpression(QStringLiteral("ZKAddress=\"10\"")), QStringLiteral("ZKAddress=\"510\""));
+        xml.replace(QRegularExpression(QStringLiteral("ZKId=\"4\"(.*)ZKUniverse=\"0\"")),
+                    QStringLiteral("ZKId=\"4\"\\1ZKUniverse=\"256\""));
+        rig.host.calls.clear();
+        QVERIFY(rig.project.OpenProject(Store(QStringLiteral("dropped.kv3"), xml.toUtf8())));
+        QCOMPARE(rig.project.PatchedFixtures().size(), 2);
+        const QString told = QStringLiteral("ShowInformation:%1:%2").arg(GetLangText(Txt::Warning),
+                                                                          GetLangText(Txt::FixturesLeftOut).arg(2));
+        QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowInformation:")), QStringList(told));
+        // Saved without them, the show opens without a word.
+        QVERIFY(rig.project.SaveProject(saved));
+        rig.host.calls.clear();
+        QVERIFY(rig.project.OpenProject(saved));
+        QVERIFY(rig.host.calls.filter(QStringLiteral("ShowInformation:")).isEmpty());
+    }
+
+    void stepTimesAreClampedOnRead()
+    {
+        CPlaybackRig rig;
+        const QString big = QStringLiteral("2147483647");
+        const QString xml = kHead
+            + OneScene(QStringLiteral("ZKFadeIn=\"%1\" ZKFadeOutDelay=\"-5\" ZKCustomFadeOut=\"99\"").arg(big),
+                       QStringLiteral("<ZKStep ZKFade=\"%1\" ZKWait=\"-1\"/><ZKStep ZKWait=\"%1\"/>").arg(big))
+            + QStringLiteral("<ZKEffScenes><ZKEffScene ZKName=\"E\" ZKFadeIn=\"-3\" ZKFadeOut=\"%1\"/></ZKEffScenes>")
+                  .arg(big)
+            + QStringLiteral("</ZKFile>");
+        QVERIFY(rig.project.OpenProject(Store(QStringLiteral("times.kv3"), xml.toUtf8())));
+        const int longest = CXmlDocument::kMaxTimeMs;
+        const CScene* s = rig.project.m_firstPage->m_scenes.value(0);
+        const CEffectScene* e = rig.project.m_effectScenes.value(0);
+        QVERIFY(s && e && s->m_steps.size() == 2);
+        QCOMPARE(QList<int>({s->m_fadeIn, s->m_fadeOutDelay, s->m_customFadeOut, s->m_steps[0]->m_fade,
+                             s->m_steps[0]->m_wait, s->m_steps[1]->m_wait, e->m_fadeIn, e->m_fadeOut}),
+                 QList<int>({longest, 0, 99, longest, 0, longest, 0, longest}));
+    }
+
+    // Steps as long as an int holds: the cycle position saturates instead
+    // of overflowing (the sanitizer build stops on an overflow).
+    void theLongestStepsCannotOverflowTheTick()
+    {
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* scene = rig.AddScene(QStringLiteral("Long"));
+        rig.AddStep(scene, 0, INT_MAX, {{rgb, {90, 0, 0}}});
+        rig.AddStep(scene, INT_MAX, INT_MAX, {{rgb, {0, 0, 0}}});
+        scene->SetSpeed(100);
+        QVERIFY(rig.Page()->PlayScene(scene));
+        rig.Tick();
+        scene->SeekTo(INT_MAX - 10);
+        rig.Tick(3);
+        QCOMPARE(scene->m_cyclePosition, INT_MAX);
+        QCOMPARE(rig.Out(0, 0), 90);
+    }
+};
+
+ORVANE_TEST(HostileFileTest)
+#include "HostileFileTest.moc"

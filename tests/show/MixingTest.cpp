@@ -1,0 +1,304 @@
+#include "TestRegistry.h"
+
+#include "../model/LibraryProfileBuilder.h"
+#include "RecordingHost.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/RenderedStep.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cstring>
+
+using namespace ProfileBuilder;
+
+namespace {
+
+constexpr int kUniverses = 3;
+
+// RGB with a dimmer, CMY, a head with its fine bytes next to the coarse
+// ones, and one whose fine bytes follow both coarse ones.
+void AddProfiles(CProject& project)
+{
+    QList<CLibraryProfile*> profiles;
+    for (int kind = 0; kind < 4; ++kind) {
+        auto* p = new CLibraryProfile;
+        if (kind == 0) {
+            AddDimmer(*p);
+            AddColorSet(*p, ChannelType::Red);
+        } else if (kind == 1) {
+            AddColorSet(*p, ChannelType::Cyan);
+        } else if (kind == 2) {
+            AddDimmer(*p);
+            AddFine(*p, AddChannel(*p, ChannelType::Pan));
+            AddFine(*p, AddChannel(*p, ChannelType::Tilt));
+        } else {
+            CProfileChannelDef* pan = AddChannel(*p, ChannelType::Pan);
+            CProfileChannelDef* tilt = AddChannel(*p, ChannelType::Tilt);
+            AddFine(*p, pan);
+            AddFine(*p, tilt);
+        }
+        p->UpdateRoles();
+        project.m_library << p;
+    }
+}
+
+// Fixtures and raw channels at random places (some overlap, some run past
+// the universe's end), and scenes of random steps, fades, masks and modes.
+void BuildShow(CProject& project, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    project.NewProject(kUniverses);
+    AddProfiles(project);
+    QList<CPatchedFixture*> fixtures;
+    for (int i = 0; i < 30; ++i) {
+        const int u = random.bounded(kUniverses);
+        if (random.bounded(4) == 0) {
+            fixtures << project.GetChannelFixture(u, random.bounded(512));
+            continue;
+        }
+        auto* fixture = new CPatchedFixture(random.bounded(i < 25 ? 120 : 512), u, i + 1, -1,
+                                            QStringLiteral("F%1").arg(i), project.m_library[random.bounded(4)],
+                                            false, false, 0);
+        project.m_generalGroup->AddFixture(fixture);
+        fixtures << fixture;
+    }
+    project.UpdateAfterPatch(false, false);
+
+    for (int s = 0; s < 6; ++s) {
+        auto* scene = new CScene(QStringLiteral("S%1").arg(s), kUniverses);
+        const int times[] = {0, 60, 150, 600};
+        scene->m_fadeIn = times[random.bounded(4)];
+        scene->m_fadeOut = times[random.bounded(4)];
+        scene->m_playMode = random.bounded(4);
+        scene->m_loopCount = qint16(random.bounded(3));
+        for (int k = 1 + random.bounded(3); k > 0; --k) {
+            auto* step = new CSceneStep(times[random.bounded(4)], times[random.bounded(4)] * 2);
+            for (CPatchedFixture* fixture : fixtures) {
+                if (random.bounded(3) == 0)
+                    continue;
+                auto* entry = new CStepFixture(fixture, scene);
+                for (int c = 0; c < entry->ChannelCount(); ++c)
+                    entry->SetLevel(c, quint8(random.bounded(256)), random.bounded(5) != 0, false);
+                step->AddEntry(entry);
+            }
+            scene->m_steps << step;
+        }
+        scene->UpdateLength();
+        project.m_firstPage->m_scenes << scene;
+    }
+}
+
+// One operator action drawn from `random`, done the same way on any project
+// built from the same seed.
+void Act(CProject& project, QRandomGenerator& random)
+{
+    CPage* page = project.m_firstPage;
+    CScene* scene = page->m_scenes[random.bounded(page->m_scenes.size())];
+    CSceneStep* step = scene->m_steps[random.bounded(scene->m_steps.size())];
+    const int value = random.bounded(256);
+    switch (random.bounded(12)) {
+    case 0: case 1: case 2:
+        page->ToggleScene(scene, true, true, false);
+        break;
+    case 3:
+        project.SetDimmer(value * 100 / 255);
+        break;
+    case 4:
+        project.SetBlackOut(value & 1);
+        break;
+    case 5:
+        project.SetBeamOn(value & 1);
+        break;
+    case 6:
+        if (value & 1)
+            project.SetLiveColor(quint8(value), quint8(255 - value), quint8(value / 2));
+        else
+            project.SetColorOverride(false);
+        break;
+    case 7:
+        scene->SetDimmer(value * 100 / 255);
+        break;
+    case 8:
+        if (!step->m_entries.isEmpty())
+            step->m_entries[random.bounded(step->m_entries.size())]->SetLevel(0, quint8(value), value & 1, false);
+        break;
+    case 9:
+        scene->ActiveMask(random.bounded(kUniverses))[random.bounded(512)] ^= 1;
+        break;
+    default:
+        break; // most ticks just play
+    }
+}
+
+QString FirstDifference(const CDmxLayer& a, const CDmxLayer& b)
+{
+    for (int u = 0; u < a.UniverseCount(); ++u) {
+        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
+            if (a[u][s] != b[u][s])
+                return QStringLiteral("universe %1 slot %2: %3, plainly %4").arg(u).arg(s).arg(a[u][s]).arg(b[u][s]);
+        }
+    }
+    return QString();
+}
+
+// The plain mix of one entry, slot by slot, as the tick did before it kept
+// its renders.
+void PlainMix(const CScene& scene, const CStepFixture& entry, float t, const CDmxLayer& from, const CDmxLayer& to,
+              CDmxLayer& target)
+{
+    const int u = entry.Fixture()->m_universe;
+    const quint8* active = scene.ActiveMask(u);
+    const quint8* override = scene.OverrideMask(u);
+    const CProfileMode* mode = entry.Profile() ? entry.Profile()->CurrentMode() : nullptr;
+    const int count = mode ? qMin(entry.ChannelCount(), mode->ChannelCount()) : 1;
+    auto mix = [t](int a, int b) { return int(float(a) * (1.0f - t) + float(b) * t); };
+    for (int c = 0; c < count; ++c) {
+        const int slot = entry.Fixture()->m_address + c;
+        const CProfileChannelDef* def = mode ? mode->m_channels[c] : nullptr;
+        if (slot >= 512 || (def && def->m_lsb && def->m_partner16Index != c))
+            continue;
+        const int fineSlot = def && def->m_msb ? entry.Fixture()->m_address + def->m_partner16Index : -1;
+        if (fineSlot >= 0 && fineSlot < 512) {
+            if (override[slot]) {
+                target[u][slot] = to[u][slot];
+                target[u][fineSlot] = to[u][fineSlot];
+            } else if (active[slot]) {
+                const int v = mix(from[u][slot] * 256 + from[u][fineSlot], to[u][slot] * 256 + to[u][fineSlot]);
+                target[u][slot] = quint8(v / 256);
+                target[u][fineSlot] = quint8(v % 256);
+            }
+        } else if (override[slot]) {
+            target[u][slot] = to[u][slot];
+        } else if (active[slot]) {
+            target[u][slot] = quint8(mix(from[u][slot], to[u][slot]));
+        }
+    }
+}
+
+void Fill(CDmxLayer& layer, QRandomGenerator& random)
+{
+    for (int u = 0; u < layer.UniverseCount(); ++u)
+        random.fillRange(reinterpret_cast<quint32*>(layer[u]), CDmxLayer::kSlots / 4);
+}
+
+void AddSeeds()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {1u, 2u, 3u, 5u, 8u, 13u, 21u, 34u})
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+}
+
+} // namespace
+
+class MixingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A kept render and its runs write what rendering the step onto the
+    // layer and mixing it entry by entry write, whatever lay there.
+    void keptRenderMatchesPlainRender_data() { AddSeeds(); }
+    void keptRenderMatchesPlainRender()
+    {
+        QFETCH(quint32, seed);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, seed);
+        QRandomGenerator random(seed * 7919);
+        CDmxLayer probe(kUniverses), from(kUniverses), plain(kUniverses), kept(kUniverses), to(kUniverses);
+        CRenderedStep rendered(kUniverses);
+        for (CScene* scene : project.m_firstPage->m_scenes) {
+            scene->SetDimmer(random.bounded(101));
+            scene->m_blackout = random.bounded(4) == 0;
+            scene->m_beamOn = random.bounded(4) == 0;
+            scene->m_liveColor = random.bounded(2) == 0;
+            scene->m_red = quint8(random.bounded(256));
+            for (const CSceneStep* step : scene->m_steps) {
+                QVERIFY(rendered.Render(*step, *scene, probe));
+                Fill(plain, random);
+                kept.CopyFrom(plain);
+                step->ApplyLevels(CProject::Buffers(plain), true);
+                rendered.WriteTo(kept);
+                QVERIFY2(FirstDifference(kept, plain).isEmpty(), qPrintable(FirstDifference(kept, plain)));
+
+                to.Zero();
+                step->ApplyLevels(CProject::Buffers(to), true);
+                Fill(from, random);
+                Fill(plain, random);
+                kept.CopyFrom(plain);
+                const float t = float(random.bounded(1001)) / 1000.0f;
+                for (const CStepFixture* entry : step->m_entries)
+                    PlainMix(*scene, *entry, t, from, to, plain);
+                rendered.MixInto(t, from, kept);
+                QVERIFY2(FirstDifference(kept, plain).isEmpty(), qPrintable(FirstDifference(kept, plain)));
+            }
+        }
+    }
+
+    // Played side by side through fades, play modes, masters and edits,
+    // a page that keeps its renders and one that renders every tick send
+    // the same levels, tick by tick.
+    void keptRendersPlayAsRenderingEveryTick_data() { AddSeeds(); }
+    void keptRendersPlayAsRenderingEveryTick()
+    {
+        QFETCH(quint32, seed);
+        CRecordingHost host;
+        CProject kept, plain;
+        BuildShow(kept, seed);
+        BuildShow(plain, seed);
+        plain.m_firstPage->SetKeepRenders(false);
+        QRandomGenerator keptActions(seed + 1), plainActions(seed + 1);
+        for (int tick = 0; tick < 600; ++tick) {
+            Act(kept, keptActions);
+            Act(plain, plainActions);
+            for (CProject* project : {&kept, &plain}) {
+                project->Tick(25);
+                project->MergeOutput();
+            }
+            const QString difference = FirstDifference(kept.m_output, plain.m_output);
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("tick %1, %2").arg(tick).arg(difference)));
+        }
+    }
+
+    // Steady playing, with another scene open in the editor or not, changes
+    // nothing a kept render depends on.
+    void ticksKeepTheRenders_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("playing") << false;
+        QTest::newRow("editing") << true;
+    }
+    void ticksKeepTheRenders()
+    {
+        QFETCH(bool, editing);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CScene* edited = project.m_firstPage->m_scenes.takeLast();
+        for (CScene* scene : project.m_firstPage->m_scenes) {
+            scene->m_playMode = ReleaseNone;
+            scene->m_loopCount = 0;
+            project.m_firstPage->PlayScene(scene);
+        }
+        project.m_firstPage->m_scenes << edited;
+        if (editing)
+            project.m_editedScene = edited;
+        project.Tick(25);
+        project.MergeOutput();
+        const quint64 generation = RenderGeneration();
+        for (int tick = 0; tick < 40; ++tick) {
+            project.Tick(25);
+            project.MergeOutput();
+        }
+        QCOMPARE(RenderGeneration(), generation);
+    }
+};
+
+ORVANE_TEST(MixingTest)
+#include "MixingTest.moc"

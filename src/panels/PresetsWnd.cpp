@@ -4,8 +4,10 @@
 #include "model/PatchedFixture.h"
 #include "model/ProfileTypes.h"
 #include "panels/ChannelPresetCtrl.h"
+#include "panels/ColorPresetCtrl.h"
 #include "panels/FixedPresetCtrls.h"
 #include "panels/MiniPresetList.h"
+#include "panels/PanTiltPresetCtrl.h"
 #include "panels/PresetLevels.h"
 #include "show/EffectScene.h"
 #include "show/Group.h"
@@ -102,6 +104,12 @@ private:
 CPresetsWnd::CPresetsWnd(CProject& project, QWidget* parent)
     : QWidget(parent), m_project(project), m_dragPixmap(QStringLiteral(":/Orvane/Images/Icons/DragPreset.png"))
 {
+    m_factory.color = [](int id, bool cmy, bool white, bool master, CPresetsWnd* wnd) {
+        return new CColorPresetCtrl(id, cmy, white, master, wnd);
+    };
+    m_factory.panTilt = [](int id, bool fine, bool master, CPresetsWnd* wnd) {
+        return new CPanTiltPresetCtrl(id, fine, master, wnd);
+    };
     m_mainLayout = new QHBoxLayout(this);
     m_mainLayout->setContentsMargins(0, 0, 0, 0);
     m_mainLayout->setSpacing(0);

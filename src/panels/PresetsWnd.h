@@ -30,8 +30,9 @@ class CPresetsWnd : public QWidget
 public:
     enum { MasterColorId = -2, ColorId = -3, MasterPanTiltId = -4, PanTiltId = -5 };
 
-    // Where the colour and pan/tilt controls come from (the program installs
-    // it with their library); without it the window shows channel controls only.
+    // Where the colour and pan/tilt controls come from: the panel's own
+    // controls unless another factory is installed; an empty factory leaves
+    // channel controls only.
     struct CFixedCtrlFactory
     {
         std::function<CColorPresetCtrlBase*(int id, bool cmy, bool white, bool master, CPresetsWnd* wnd)> color;

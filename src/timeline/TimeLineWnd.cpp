@@ -289,7 +289,7 @@ void CTimeLineWnd::Retranslate()
         {m_playLen, Txt::TimeLinePlayLen},    {m_loop, Txt::TimeLineLoop},
         {m_playFrom, Txt::TimeLinePlayFrom},  {m_keepPlaying, Txt::TimeLineKeepPlaying},
         {m_removeBlock, Txt::Remove},         {m_colorBlock, Txt::TimeLineColor},
-        {m_addMarker, Txt::TimeLineAdd},      {m_removeMarker, Txt::Remove},
+        {m_addMarker, Txt::Add},      {m_removeMarker, Txt::Remove},
         {m_prevMarker, Txt::TimeLinePrevious}, {m_nextMarker, Txt::TimeLineNext},
         {m_lockMarkers, Txt::TimeLineLockMarkers}, {m_moveMarkers, Txt::TimeLineMoveMarkers}};
     for (const auto& [button, text] : tips)

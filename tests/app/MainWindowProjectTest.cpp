@@ -1,4 +1,4 @@
-#include "../model/FileBytes.h"
+#include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"

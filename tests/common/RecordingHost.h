@@ -33,6 +33,9 @@ public:
     int timeLineSceneLines = 0;
 
     bool timeLine = false;
+    CAppOptions* options = nullptr; // the panels' options record, when a test gives one
+
+    CAppOptions* AppOptions() override { return options; }
 
     CEffect* EditedEffect() const override { return editedEffect; }
 

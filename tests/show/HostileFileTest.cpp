@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "../model/FileBytes.h"
+#include "FileBytes.h"
 #include "Captions.h"
 #include "PlaybackRig.h"
 #include "model/Language.h"

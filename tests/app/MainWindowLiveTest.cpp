@@ -25,6 +25,7 @@
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/StepFixture.h"
+#include "timeline/TimeLineWnd.h"
 #include "widgets/HTabsWnd.h"
 #include "widgets/PresetModeCtrl.h"
 #include "widgets/ProSlider.h"

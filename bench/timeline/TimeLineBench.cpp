@@ -5,6 +5,7 @@
 #include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
 #include "RecordingHost.h"
+#include "model/Language.h"
 #include "show/Project.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeLineCtrl.h"
@@ -32,6 +33,8 @@ double Median(std::vector<qint64> ns)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+    SetLanguage(0);
     CRecordingHost host;
     CProject project;
     project.NewProject(1);
@@ -68,6 +71,7 @@ int main(int argc, char** argv)
 
     QPixmap canvas(window.Control().size().expandedTo(QSize(1400, 400)));
     std::vector<qint64> paint;
+    std::vector<qint64> lines;
     std::vector<qint64> tick;
     QElapsedTimer timer;
     for (int i = 0; i < 400; ++i) {
@@ -76,11 +80,13 @@ int main(int argc, char** argv)
         tick.push_back(timer.nsecsElapsed());
         timer.start();
         window.Control().render(&canvas);
+        lines.push_back(timer.nsecsElapsed());
         window.Ruler().render(&canvas);
         paint.push_back(timer.nsecsElapsed());
     }
     std::printf("timeline stage of the tick: median %.3f ms\n", Median(tick));
-    std::printf("repaint of lines and ruler:  median %.3f ms\n", Median(paint));
+    std::printf("repaint of lines and ruler:  median %.3f ms (lines %.3f ms, %dx%d)\n", Median(paint),
+                Median(lines), window.Control().width(), window.Control().height());
     window.Stop();
     return 0;
 }

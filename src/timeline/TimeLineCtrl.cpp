@@ -21,16 +21,24 @@ namespace {
 
 constexpr int kMinBlockLength = 1000; // ms
 
-const QPixmap& BlockPicture(int color, bool selected)
+// A block's picture as a brush of the block's height: filling a rectangle
+// with it tiles it along the block instead of scaling it for every block.
+const QBrush& BlockBrush(int color, bool selected, int height)
 {
-    static QPixmap pictures[CTimeBlock::kColorCount + 1];
+    static QBrush brushes[CTimeBlock::kColorCount + 1];
+    static int heights[CTimeBlock::kColorCount + 1] = {};
     const int index = selected ? CTimeBlock::kColorCount : std::clamp(color, 0, CTimeBlock::kColorCount - 1);
-    if (pictures[index].isNull()) {
-        pictures[index] = QPixmap(selected ? QStringLiteral(":/Orvane/Images/TimeLine/BlockSel.png")
-                                           : QStringLiteral(":/Orvane/Images/TimeLine/Block%1.png").arg(index + 1));
+    if (heights[index] != height) {
+        const QPixmap picture(selected ? QStringLiteral(":/Orvane/Images/TimeLine/BlockSel.png")
+                                       : QStringLiteral(":/Orvane/Images/TimeLine/Block%1.png").arg(index + 1));
+        brushes[index] = QBrush(picture.scaled(std::max(picture.width(), 1), std::max(height, 1)));
+        heights[index] = height;
     }
-    return pictures[index];
+    return brushes[index];
 }
+
+// Narrower blocks show their colour only: no name would fit.
+constexpr int kLabelMinWidth = 24;
 
 template <typename T>
 int Repair(T& value, T low, T high)
@@ -731,9 +739,13 @@ void CTimeLineCtrl::paintEvent(QPaintEvent*)
             const SBlockView view = m_views.value(block);
             if (view.rect.isEmpty())
                 continue;
-            p.drawPixmap(view.rect, BlockPicture(block->m_color, block == m_current));
-            p.drawRect(view.rect);
-            p.drawText(view.rect.adjusted(4, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, view.label);
+            // The outline as a fill under the picture: far cheaper than a stroke.
+            const QRect inside = view.rect.adjusted(1, 1, 0, 0);
+            p.fillRect(view.rect.adjusted(0, 0, 1, 1), QColor(50, 50, 50));
+            p.setBrushOrigin(inside.topLeft());
+            p.fillRect(inside, BlockBrush(block->m_color, block == m_current, inside.height()));
+            if (view.rect.width() >= kLabelMinWidth)
+                p.drawText(view.rect.adjusted(4, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, view.label);
         }
     }
     p.setPen(QColor(214, 39, 39));

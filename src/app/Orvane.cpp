@@ -27,6 +27,10 @@
 #include "media/SystemMusicPlayer.h"
 #include "model/Triggers.h"
 #include "panels/PresetsWnd.h"
+#include "timeline/TimeLineCtrl.h"
+#include "timeline/TimeLineHeader.h"
+#include "timeline/TimeLineWnd.h"
+#include "timeline/TimeScaleCtrl.h"
 #include "widgets/FitMessage.h"
 #include "widgets/PresetModeCtrl.h"
 #include "model/Language.h"
@@ -342,10 +346,11 @@ void Orvane::CreateActions()
 
     // Only the panels that exist have an action; the timeline panel brings its own.
     m_toolPanelGroup = new QActionGroup(this);
-    const std::array<std::pair<int, const char*>, 4> panels{{{kPresetsPanel, "actionToolPanelPresets"},
+    const std::array<std::pair<int, const char*>, 5> panels{{{kPresetsPanel, "actionToolPanelPresets"},
                                                              {kFadersPanel, "actionToolPanelFaders"},
                                                              {kCommandsPanel, "actionToolPanelCommands"},
-                                                             {kFadingPanel, "actionToolPanelFading"}}};
+                                                             {kFadingPanel, "actionToolPanelFading"},
+                                                             {kTimelinePanel, "actionToolPanelTimeLine"}}};
     for (const auto& [panel, name] : panels) {
         QAction* action = new QAction(this);
         action->setObjectName(QLatin1String(name));
@@ -468,7 +473,11 @@ void Orvane::CreatePanels()
     m_fading = new CFadingWnd(m_project, m_toolArea);
     m_fading->setObjectName(QStringLiteral("fadingPanel"));
     connect(m_fading, &CFadingWnd::pageButtonsChanged, this, &Orvane::RefreshPageMarks);
-    // The timeline panel comes here.
+    m_timeLine = new CTimeLineWnd(
+        m_project, [this] { return m_makeMusicPlayer ? m_makeMusicPlayer(this) : new CSystemMusicPlayer(this); },
+        m_toolArea);
+    m_timeLine->setObjectName(QStringLiteral("timeLinePanel"));
+    m_toolPanels[kTimelinePanel] = m_timeLine;
     m_toolPanels[kPresetsPanel] = m_presets;
     m_toolPanels[kFadersPanel] = m_faders;
     m_toolPanels[kCommandsPanel] = m_commands;
@@ -556,6 +565,11 @@ void Orvane::SetLivePagesMode(int mode)
     m_livePagesMode = mode;
     if (m_fading)
         m_fading->SetEditMode(mode != 0);
+    // Only a scene's editor changes what the timeline plays.
+    if (m_timeLine && (mode == CPagesWnd::SceneEditMode || m_timeLineEditing)) {
+        m_timeLineEditing = mode == CPagesWnd::SceneEditMode;
+        m_timeLine->SetEditMode(m_timeLineEditing);
+    }
     if (m_presets && m_toolPanel == kPresetsPanel)
         m_presets->RefreshMasterControls();
 }
@@ -589,6 +603,8 @@ void Orvane::Retranslate()
     m_actToolPanel[kFadersPanel]->setText(GetLangText(Txt::ToolPanelFaders));
     m_actToolPanel[kCommandsPanel]->setText(GetLangText(Txt::ToolPanelCommands));
     m_actToolPanel[kFadingPanel]->setText(GetLangText(Txt::ToolPanelFading));
+    m_actToolPanel[kTimelinePanel]->setText(GetLangText(Txt::ToolPanelTimeLine));
+    m_timeLine->Retranslate();
     m_actLevelMonitor->setText(GetLangText(Txt::DmxLevelsTitle));
     m_pages->Retranslate();
     m_fixtures->Retranslate();
@@ -924,7 +940,8 @@ void Orvane::closeEvent(QCloseEvent* event)
         return;
     }
     m_timer->stop();
-    // The timeline stops its play here.
+    if (m_timeLine)
+        m_timeLine->Stop();
     SaveOptions();
     if (m_levelMonitor)
         m_levelMonitor->close();
@@ -941,6 +958,17 @@ void Orvane::keyPressEvent(QKeyEvent* event)
         else
             QMainWindow::keyPressEvent(event);
         return;
+    }
+    if (m_timeLine && m_toolPanel == kTimelinePanel) {
+        if (m_timeLine->KeyPress(event->key())) {
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Delete && DeleteTarget() == kTimeMarkersTarget) {
+            m_timeLine->Ruler().RemoveSelectedMarker();
+            event->accept();
+            return;
+        }
     }
     // A held key repeats; a trigger fires once per press.
     if (!event->isAutoRepeat())
@@ -1060,7 +1088,8 @@ void Orvane::OnTimer()
 
 void Orvane::TickTimeline(int ms)
 {
-    Q_UNUSED(ms); // the timeline window advances its play clock here
+    if (m_timeLine)
+        m_timeLine->Tick(ms);
 }
 
 void Orvane::TickProject(int ms)
@@ -1273,7 +1302,8 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
-    // Timeline takes the new project here.
+    if (m_timeLine)
+        m_timeLine->UpdateFromProject();
     // The first reset comes before the panels are built.
     FixturesChanged();
     if (m_fixtures)
@@ -1585,16 +1615,77 @@ void Orvane::OnSceneStopped(CPage* page, CScene* scene)
 
 void Orvane::UpdateSceneName(CScene* scene)
 {
-    // The timeline shows the new name here too.
+    if (m_timeLine)
+        m_timeLine->Control().UpdateSceneName(scene);
     if (m_fading)
         m_fading->UpdateSceneName(scene);
 }
 
-void Orvane::UpdateScenePage(CScene* scene, CPage*)
+void Orvane::UpdateScenePage(CScene* scene, CPage* page)
 {
-    // The crossfade lists show the page the scene is on now.
+    // The timeline's blocks and the crossfade lists name the page the scene is on now.
+    if (m_timeLine)
+        m_timeLine->Control().UpdateScenePage(scene, page);
     if (m_fading)
         m_fading->UpdateSceneName(scene);
+}
+
+int Orvane::TimeLineSceneLineCount() const
+{
+    return m_timeLine ? m_timeLine->Control().SceneLineCount() : 0;
+}
+
+int Orvane::TimeLineLineEndX(int line) const
+{
+    return m_timeLine ? m_timeLine->Control().LineEndX(line) : -1;
+}
+
+void Orvane::AddTimeLineSceneBlock(CPage* page, CScene* scene, int line, int x)
+{
+    if (m_timeLine)
+        m_timeLine->Control().AddSceneBlock(page, scene, m_timeLine->Control().SceneLine(line), x);
+}
+
+void Orvane::AddTimeLineSceneLine()
+{
+    if (m_timeLine)
+        m_timeLine->LineHeader().RequestAddLine(m_timeLine->Control().Lines().size());
+}
+
+void Orvane::RemoveSceneBlocks(CScene* scene)
+{
+    if (m_timeLine)
+        m_timeLine->Control().RemoveSceneBlocks(scene);
+}
+
+void Orvane::ClearTimeLine()
+{
+    if (m_timeLine)
+        m_timeLine->ClearLines();
+}
+
+void Orvane::ClearTimeMarkers()
+{
+    if (m_timeLine)
+        m_timeLine->ClearMarkers();
+}
+
+void Orvane::SetTimeLineLength(int ms)
+{
+    if (m_timeLine)
+        m_timeLine->SetLength(ms);
+}
+
+void Orvane::SetTimeLineVolume(int volume)
+{
+    if (m_timeLine)
+        m_timeLine->Control().SetVolume(volume);
+}
+
+void Orvane::TimeLineReplaceScene(CScene* oldScene, CScene* newScene)
+{
+    if (m_timeLine)
+        m_timeLine->Control().ReplaceScene(oldScene, newScene);
 }
 
 void Orvane::FadingUpdateProgress(CScene* scene)

@@ -27,6 +27,7 @@ class CFixturesWnd;
 class CPageWnd;
 class CPagesWnd;
 class CPresetsWnd;
+class CTimeLineWnd;
 class CTriggerDispatcher;
 class CDeviceManager;
 class CDeviceTransport;
@@ -106,6 +107,7 @@ public:
     int CurrentToolPanel() const { return m_toolPanel; }
     void ShowToolPanel(int panel);
     CFadingWnd* FadingPanel() const { return m_fading; }
+    CTimeLineWnd* TimeLinePanel() const { return m_timeLine; }
     CDmxChannelsWnd* ChannelFaders() const { return m_faders; }
     CCommandsWnd* CommandsPanel() const { return m_commands; }
     CPresetsWnd* PresetsPanel() const { return m_presets; }
@@ -166,6 +168,17 @@ public:
     void OnSceneStopped(CPage* page, CScene* scene) override;
     void UpdateSceneName(CScene* scene) override;
     void UpdateScenePage(CScene* scene, CPage* page) override;
+    int TimeLineSceneLineCount() const override;
+    int TimeLineLineEndX(int line) const override;
+    void AddTimeLineSceneBlock(CPage* page, CScene* scene, int line, int x) override;
+    void AddTimeLineSceneLine() override;
+    void RemoveSceneBlocks(CScene* scene) override;
+    void ClearTimeLine() override;
+    void ClearTimeMarkers() override;
+    void SetTimeLineLength(int ms) override;
+    void SetTimeLineVolume(int volume) override;
+    bool HasTimeLine() const override { return m_timeLine != nullptr; }
+    void TimeLineReplaceScene(CScene* oldScene, CScene* newScene) override;
     void ReloadPage() override;
     void FadingUpdateProgress(CScene* scene) override;
     void FadingSceneStopped(CScene* scene) override;
@@ -346,6 +359,9 @@ private:
     CDmxChannelsWnd* m_faders = nullptr;
     CCommandsWnd* m_commands = nullptr;
     CFadingWnd* m_fading = nullptr;
+    CTimeLineWnd* m_timeLine = nullptr;
+    bool m_timeLineEditing = false; // a scene editor is open
+    static constexpr int kTimeMarkersTarget = 2; // Delete removes the selected marker
     CDmxLevelsWnd* m_levelMonitor = nullptr;
     std::array<QWidget*, kToolPanelCount> m_toolPanels{};
     int m_toolPanel = kPresetsPanel;

@@ -395,6 +395,10 @@ QMenu* CPageWnd::BuildMenu(int n)
                                                       [this, n, line] { AddToTimeLine(n, line); });
                 action->setEnabled(ShowHost().TimeLineLineEndX(line) >= 0);
             }
+            if (lines > 0) {
+                timeLine->addSeparator();
+                timeLine->addAction(GetLangText(Txt::TimeLineNewLine), this, [] { ShowHost().AddTimeLineSceneLine(); });
+            }
             timeLine->setEnabled(lines > 0);
         }
     }

@@ -136,6 +136,8 @@ public:
         Q_UNUSED(line);
         Q_UNUSED(x);
     }
+    // A new scene line below the others.
+    virtual void AddTimeLineSceneLine() {}
 
     // Crossfade window.
     virtual void FadingUpdateProgress(CScene* scene) { Q_UNUSED(scene); }

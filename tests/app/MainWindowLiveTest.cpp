@@ -25,6 +25,7 @@
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/StepFixture.h"
+#include "timeline/TimeLineWnd.h"
 #include "widgets/HTabsWnd.h"
 #include "widgets/PresetModeCtrl.h"
 #include "widgets/ProSlider.h"
@@ -178,9 +179,9 @@ private slots:
                 panels << widget;
         }
         const QList<QWidget*> expected{window.PresetsPanel(), window.ChannelFaders(), window.CommandsPanel(),
-                                       window.FadingPanel()};
+                                       window.FadingPanel(), window.TimeLinePanel()};
         QCOMPARE(panels, expected);
-        QCOMPARE(window.ToolPanel(Orvane::kTimelinePanel), nullptr);
+        QCOMPARE(window.ToolPanel(Orvane::kTimelinePanel), window.TimeLinePanel());
 
         // The presets panel opens the area.
         QCOMPARE(window.CurrentToolPanel(), int(Orvane::kPresetsPanel));
@@ -194,11 +195,14 @@ private slots:
         QVERIFY(window.ChannelFaders()->isHidden() && window.CommandsPanel()->isHidden());
 
         // A panel that is not there, or no panel at all, leaves the area as it is.
-        for (int panel : {int(Orvane::kTimelinePanel), -1, int(Orvane::kToolPanelCount)}) {
+        for (int panel : {-1, int(Orvane::kToolPanelCount)}) {
             window.ShowToolPanel(panel);
             QCOMPARE(window.CurrentToolPanel(), int(Orvane::kFadingPanel));
             QVERIFY(!window.FadingPanel()->isHidden());
         }
+
+        rig.Action("actionToolPanelTimeLine")->trigger();
+        QVERIFY(!window.TimeLinePanel()->isHidden() && window.FadingPanel()->isHidden());
 
         // A hidden commands panel catches up with the masters as it is shown.
         rig.Project().SetDimmer(30);

@@ -91,7 +91,11 @@ private slots:
             window.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QCOMPARE(window.windowTitle(), QStringLiteral("Orvane - Untitled"));
-            QCOMPARE(rig.doc->calls, QStringList({"Reset:4", "Reset:-1"}));
+            // A master tick may come while the window is exposed on a busy machine.
+            QStringList calls = rig.doc->calls;
+            calls.removeAll(QStringLiteral("Tick"));
+            calls.removeAll(QStringLiteral("MergeOutput"));
+            QCOMPARE(calls, QStringList({"Reset:4", "Reset:-1"}));
             QVERIFY(window.close());
             ini = rig.Ini();
         }

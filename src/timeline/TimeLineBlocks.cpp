@@ -1,0 +1,128 @@
+#include "timeline/TimeLineBlocks.h"
+
+#include "Captions.h"
+#include "model/Language.h"
+#include "show/Page.h"
+#include "show/Scene.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int kNewCutOff = 4000; // Hz
+
+} // namespace
+
+int SceneBlockCount(const CTimeLineData& data)
+{
+    int count = 0;
+    for (const CTimeLine* line : data.m_lines) {
+        if (!line->IsMedia())
+            count += line->m_blocks.size();
+    }
+    return count;
+}
+
+CTimeLine* NewSceneLine(const CTimeLineData& data)
+{
+    int sceneLines = 1;
+    for (const CTimeLine* line : data.m_lines)
+        sceneLines += line->IsMedia() ? 0 : 1;
+    return new CTimeLine(GetLangText(Txt::TimeLineLine).arg(sceneLines));
+}
+
+CMediaTimeLine* NewMediaLine(int type)
+{
+    auto* line = new CMediaTimeLine(
+        GetLangText(type == CTimeLine::VideoLine ? Txt::TimeLineVideo : Txt::TimeLineMusic), type);
+    line->m_sound = line->m_type == CTimeLine::MusicLine;
+    line->m_wave = line->m_type == CTimeLine::MusicLine;
+    line->m_display = 1;
+    line->m_visible = false;
+    line->m_onTop = true;
+    line->m_maximized = false;
+    line->m_videoRect = QRect();
+    return line;
+}
+
+CTimeBlock* NewSceneBlock(const CTimeLineData& data, CPage* page, CScene* scene)
+{
+    auto* block = new CTimeBlock(page, scene);
+    block->m_start = 0;
+    block->m_stop = -1;
+    block->m_length = -1;
+    block->m_color = SceneBlockCount(data) % CTimeBlock::kColorCount;
+    return block;
+}
+
+CMediaTimeBlock* NewMediaBlock(const QString& file)
+{
+    auto* block = new CMediaTimeBlock(file);
+    block->m_start = 0;
+    block->m_stop = -1;
+    block->m_length = -1;
+    block->m_mediaLoop = true;
+    block->m_mediaLength = -1;
+    block->m_cutOff = kNewCutOff;
+    block->m_secondFrequency = 0;
+    return block;
+}
+
+CTimeBlock* CopyBlock(const CTimeBlock& block)
+{
+    CTimeBlock* copy = nullptr;
+    if (block.IsMedia()) {
+        const auto& media = static_cast<const CMediaTimeBlock&>(block);
+        auto* mediaCopy = new CMediaTimeBlock(media.m_file);
+        mediaCopy->m_mediaLoop = media.m_mediaLoop;
+        mediaCopy->m_mediaLength = media.m_mediaLength;
+        mediaCopy->m_stereo = media.m_stereo;
+        mediaCopy->m_filter = media.m_filter;
+        mediaCopy->m_cutOff = media.m_cutOff;
+        mediaCopy->m_secondFrequency = media.m_secondFrequency;
+        copy = mediaCopy;
+    } else {
+        copy = new CTimeBlock(block.m_page, block.m_scene);
+    }
+    copy->m_start = block.m_start;
+    copy->m_stop = block.m_stop;
+    copy->m_length = block.m_length;
+    copy->m_color = block.m_color;
+    return copy;
+}
+
+QString SceneBlockLabel(const CTimeBlock& block)
+{
+    if (!block.m_page || !block.m_scene)
+        return QString();
+    return block.m_page->m_name + QStringLiteral(" - ") + block.m_scene->GetName();
+}
+
+void FixLineTimes(CTimeLine& line)
+{
+    const auto endAt = [](int start, qint64 length) {
+        return int(std::min<qint64>(start + length, std::numeric_limits<int>::max()));
+    };
+    for (CTimeBlock* block : qAsConst(line.m_blocks)) {
+        if (block->m_length > 0) {
+            block->m_stop = endAt(block->m_start, block->m_length);
+        } else if (line.IsMedia()) {
+            const int media = static_cast<const CMediaTimeBlock*>(block)->m_mediaLength;
+            block->m_stop = media >= 1 ? endAt(block->m_start, media) : -1;
+        } else {
+            const qint64 d = block->m_scene ? block->m_scene->TotalDuration() : 0;
+            block->m_stop = d < 1 ? -1 : endAt(block->m_start, d);
+        }
+    }
+    for (CTimeBlock* a : qAsConst(line.m_blocks)) {
+        for (CTimeBlock* b : qAsConst(line.m_blocks)) {
+            if (a == b)
+                continue;
+            if (a->m_start > b->m_start && a->m_start < b->m_stop)
+                b->m_stop = a->m_start;
+            if (a->m_start < b->m_start && (a->m_stop < 1 || a->m_stop > b->m_start))
+                a->m_stop = b->m_start;
+        }
+    }
+}

@@ -1,0 +1,172 @@
+#include "TestRegistry.h"
+#include "TimeLineRig.h"
+
+#include "show/EffectScene.h"
+
+#include <QtTest>
+
+// Lines and blocks: their stops, colours, copies, ends and labels.
+class TimeLineBlocksTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Blocks given as start and length (-1: as long as the scene) on one
+    // line; "loops" 0 makes every scene endless.
+    void stopsAfterAFix_data()
+    {
+        QTest::addColumn<int>("loops");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<QList<int>>("stops");
+        QTest::newRow("endless alone") << 0 << QList<int>{500} << QList<int>{-1} << QList<int>{-1};
+        QTest::newRow("endless ends at the next") << 0 << QList<int>{3000, 500} << QList<int>{-1, -1}
+                                                  << QList<int>{-1, 3000};
+        QTest::newRow("length wins") << 0 << QList<int>{500} << QList<int>{2000} << QList<int>{2500};
+        QTest::newRow("overlap cut") << 0 << QList<int>{0, 1000} << QList<int>{4000, 500} << QList<int>{1000, 1500};
+        QTest::newRow("equal starts keep both") << 0 << QList<int>{1000, 1000} << QList<int>{2000, 3000}
+                                                << QList<int>{3000, 4000};
+    }
+    void stopsAfterAFix()
+    {
+        QFETCH(int, loops);
+        QFETCH(QList<int>, starts);
+        QFETCH(QList<int>, lengths);
+        QFETCH(QList<int>, stops);
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"), loops);
+        QList<CTimeBlock*> blocks;
+        for (int i = 0; i < starts.size(); ++i)
+            blocks << rig.Block(rig.Line(0), scene, starts[i], lengths[i]);
+        for (int i = 0; i < stops.size(); ++i)
+            QCOMPARE(blocks[i]->m_stop, stops[i]);
+    }
+
+    void aSceneThatEndsGivesTheStop()
+    {
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"), 2);
+        QVERIFY(scene->TotalDuration() > 0);
+        QCOMPARE(rig.Block(rig.Line(0), scene, 100)->m_stop, 100 + int(scene->TotalDuration()));
+    }
+
+    void theEighthSceneBlockTakesTheFirstColour()
+    {
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        QList<int> colours;
+        for (int i = 0; i < 8; ++i)
+            colours << rig.Block(rig.Line(0), scene, i * 1000, 1000)->m_color;
+        QCOMPARE(colours, (QList<int>{0, 1, 2, 3, 4, 5, 6, 0}));
+    }
+
+    void aCopyLeavesThePlayStateBehind()
+    {
+        CTimeLineRig rig;
+        CMediaTimeBlock* music = rig.Music(QStringLiteral("a.wav"), 0, 5000, 4000, true);
+        music->m_cutOff = 900;
+        rig.Control().SetPending(music, true);
+        std::unique_ptr<CTimeBlock> copy(CopyBlock(*music));
+        QVERIFY(copy->IsMedia());
+        QVERIFY(!rig.Control().IsPending(copy.get()));
+        const auto& media = static_cast<const CMediaTimeBlock&>(*copy);
+        QCOMPARE(media.m_file, music->m_file);
+        QCOMPARE(media.m_cutOff, 900);
+        QCOMPARE(media.m_mediaLength, 4000);
+        QCOMPARE(copy->m_stop, 5000);
+    }
+
+    // Where the live page's menu puts the next block of a scene line.
+    void lineEnds_data()
+    {
+        QTest::addColumn<QList<int>>("lengths"); // blocks one after the other from 0
+        QTest::addColumn<int>("endTime");         // -1: the line takes no block
+        QTest::newRow("empty") << QList<int>{} << 0;
+        QTest::newRow("two blocks") << QList<int>{1000, 4000} << 5000;
+        QTest::newRow("open end") << QList<int>{1000, -1} << -1;
+        QTest::newRow("up to the length") << QList<int>{20000} << -1;
+    }
+    void lineEnds()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(int, endTime);
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        int start = 0;
+        for (int length : lengths) {
+            rig.Block(rig.Line(0), scene, start, length);
+            start += length;
+        }
+        QCOMPARE(rig.Control().LineEndX(0), endTime < 0 ? -1 : rig.Ruler().TimeToX(endTime));
+    }
+
+    void blocksGoWhereTheMenuSays()
+    {
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        rig.Music(QStringLiteral("a.wav"), 0, 1000, 1000);
+        rig.Control().InsertLine(2);
+        QCOMPARE(rig.Control().SceneLineCount(), 2);
+        QCOMPARE(rig.Control().SceneLine(1)->m_name, QStringLiteral("Line 2"));
+        QVERIFY(rig.Control().AddSceneBlock(rig.project.m_firstPage, scene, rig.Control().SceneLine(1), 5000));
+        const CTimeBlock* block = rig.Control().SceneLine(1)->m_blocks.value(0);
+        QVERIFY(block);
+        QCOMPARE(block->m_start, 5000);
+        QCOMPARE(rig.Control().Label(block), rig.project.m_firstPage->m_name + QStringLiteral(" - S"));
+        QVERIFY(rig.host.modified);
+    }
+
+    // The file names a block's scene by its page: a scene of no page is refused.
+    void aSceneOutsideItsPageIsRefused()
+    {
+        CTimeLineRig rig;
+        CScene* effect = rig.project.AddEffectScene();
+        QVERIFY(effect);
+        QVERIFY(!rig.Control().AddSceneBlock(rig.project.m_firstPage, effect, rig.Line(0), 0));
+        QVERIFY(rig.Line(0)->m_blocks.isEmpty());
+    }
+
+    void aBlockWithoutItsPageKeepsItsLabel()
+    {
+        CTimeLineRig rig;
+        CTimeBlock* block = rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, 1000);
+        const QString label = rig.Control().Label(block);
+        block->m_page = nullptr;
+        rig.Control().UpdateSceneName(block->m_scene);
+        QCOMPARE(rig.Control().Label(block), label);
+    }
+
+    void theLastLineStays()
+    {
+        CTimeLineRig rig;
+        QVERIFY(!rig.Control().RemoveLine(0));
+        rig.Control().InsertLine(1);
+        rig.Block(rig.Line(1), rig.Scene(QStringLiteral("S")), 0, 1000);
+        rig.host.answer = CShowHost::No;
+        QVERIFY(!rig.Control().RemoveLine(1));
+        rig.host.answer = CShowHost::Yes;
+        QVERIFY(rig.Control().RemoveLine(1));
+        QCOMPARE(rig.project.m_timeLine.m_lines.size(), 1);
+    }
+
+    // Values out of range in a file are mended and reported; nothing is dropped.
+    void badValuesFromAFileAreRepaired()
+    {
+        CTimeLineRig rig;
+        CTimeBlock* block = rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, 1000);
+        block->m_start = -500;
+        block->m_color = 99;
+        rig.project.m_timeLine.AddMarker(new CTimeMarker(-1));
+        rig.project.m_timeLine.m_length = 999999999;
+        rig.window->UpdateFromProject();
+        QCOMPARE(block->m_start, 0);
+        QCOMPARE(block->m_color, CTimeBlock::kColorCount - 1);
+        QCOMPARE(rig.project.m_timeLine.m_markers.value(0)->m_time, 0);
+        QCOMPARE(rig.Ruler().Length(), CTimeScaleCtrl::kMaxLength);
+        QCOMPARE(rig.Line(0)->m_blocks.size(), 1);
+        QVERIFY(rig.host.calls.join(QLatin1Char('\n')).contains(QStringLiteral("ShowInformation")));
+    }
+};
+
+ORVANE_TEST(TimeLineBlocksTest)
+#include "TimeLineBlocksTest.moc"

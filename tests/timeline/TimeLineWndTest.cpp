@@ -1,0 +1,181 @@
+#include "TestRegistry.h"
+#include "TimeLineRig.h"
+
+#include "widgets/ZKFullTimeEdit.h"
+
+#include <QComboBox>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+int FieldTime(const CTimeLineRig& rig, const char* name)
+{
+    return rig.window->findChild<CZKFullTimeEdit*>(QLatin1String(name))->GetTime();
+}
+
+} // namespace
+
+// The timeline window's transport, keys and cursor dragging.
+class TimeLineWndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void playStartsAtTheCursor()
+    {
+        CTimeLineRig rig;
+        rig.project.m_timeLine.m_playLength = false;
+        rig.Ruler().SetCursorTime(12345);
+        rig.window->Play();
+        QVERIFY(rig.window->IsPlaying());
+        QVERIFY(rig.host.calls.contains(QStringLiteral("ReleaseScenes")));
+        rig.window->Tick(25);
+        QCOMPARE(rig.window->PlayTime(), 12370);
+        QCOMPARE(rig.Ruler().CursorTime(), 12370);
+        QCOMPARE(FieldTime(rig, "timeLineTime"), 12360);
+    }
+
+    void aLoopRestartsAtZero()
+    {
+        CTimeLineRig rig;
+        rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, 1000);
+        rig.Ruler().SetCursorTime(900);
+        rig.window->Play();
+        rig.window->Tick(200);
+        QVERIFY(rig.window->IsPlaying());
+        QCOMPARE(rig.window->PlayTime(), 0);
+    }
+
+    // Without loop, the end stops the play and lets the scenes go unless
+    // they are to keep playing.
+    void theEndWithoutLoopStops_data()
+    {
+        QTest::addColumn<bool>("keepPlaying");
+        QTest::addColumn<int>("releases");
+        QTest::newRow("release") << false << 2;
+        QTest::newRow("keep playing") << true << 1;
+    }
+    void theEndWithoutLoopStops()
+    {
+        QFETCH(bool, keepPlaying);
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        rig.Block(rig.Line(0), scene, 0, 1000);
+        rig.project.m_timeLine.m_loop = false;
+        rig.project.m_timeLine.m_keepPlaying = keepPlaying;
+        rig.window->Play();
+        rig.window->Tick(25);
+        QVERIFY(rig.project.m_firstPage->IsPlaying(scene));
+        rig.window->Tick(1000);
+        QVERIFY(!rig.window->IsPlaying());
+        QCOMPARE(rig.Ruler().CursorTime(), 0);
+        QCOMPARE(FieldTime(rig, "timeLineTime"), 0);
+        QTEST(int(rig.host.calls.count(QStringLiteral("ReleaseScenes"))), "releases");
+    }
+
+    void nothingToPlayDoesNothing_data()
+    {
+        QTest::addColumn<bool>("playLength");
+        QTest::addColumn<int>("length");
+        QTest::newRow("no block") << true << 20000;
+        QTest::newRow("zero length") << false << 0;
+    }
+    void nothingToPlayDoesNothing()
+    {
+        QFETCH(bool, playLength);
+        QFETCH(int, length);
+        CTimeLineRig rig;
+        rig.window->SetLength(length);
+        rig.project.m_timeLine.m_playLength = playLength;
+        rig.window->Play();
+        QVERIFY(!rig.window->IsPlaying());
+    }
+
+    void keys()
+    {
+        CTimeLineRig rig;
+        rig.project.m_timeLine.m_playLength = false;
+        // Stopped, with the mouse away from the lines, Return is not ours.
+        QVERIFY(!rig.window->KeyPress(Qt::Key_Return));
+        QVERIFY(rig.window->KeyPress(Qt::Key_Space));
+        QVERIFY(rig.window->IsPlaying());
+        rig.window->Tick(10019);
+        QVERIFY(rig.window->KeyPress(Qt::Key_Return));
+        QCOMPARE(rig.project.m_timeLine.m_markers.size(), 1);
+        QCOMPARE(rig.project.m_timeLine.m_markers[0]->m_time, 10000);
+        QCOMPARE(rig.window->findChild<QComboBox*>(QStringLiteral("timeLineMarkers"))->count(), 1);
+        QVERIFY(rig.window->KeyPress(Qt::Key_Space));
+        QVERIFY(rig.window->IsPaused());
+        QVERIFY(rig.window->findChild<QToolButton*>(QStringLiteral("timeLinePause"))->isChecked());
+        QVERIFY(!rig.window->KeyPress(Qt::Key_A));
+    }
+
+    // Dragging the cursor while playing pauses and resumes, unless the
+    // play was paused before.
+    void cursorDragDuringPlay_data()
+    {
+        QTest::addColumn<bool>("pausedBefore");
+        QTest::newRow("playing") << false;
+        QTest::newRow("paused") << true;
+    }
+    void cursorDragDuringPlay()
+    {
+        QFETCH(bool, pausedBefore);
+        CTimeLineRig rig;
+        rig.project.m_timeLine.m_playLength = false;
+        rig.window->Play();
+        rig.window->Tick(25);
+        if (pausedBefore)
+            rig.window->Pause();
+        QTest::mousePress(&rig.Ruler(), Qt::LeftButton, {}, QPoint(5000, 30));
+        QVERIFY(rig.window->IsPaused());
+        QMouseEvent move(QEvent::MouseMove, QPointF(7000, 30), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&rig.Ruler(), &move);
+        QCOMPARE(rig.window->PlayTime(), 7000);
+        QTest::mouseRelease(&rig.Ruler(), Qt::LeftButton, {}, QPoint(7000, 30));
+        QCOMPARE(rig.window->IsPaused(), pausedBefore);
+        rig.window->Tick(25);
+        QCOMPARE(rig.window->PlayTime(), pausedBefore ? 7000 : 7025);
+    }
+
+    void removingAMarkerUnlinksItsBlocks()
+    {
+        CTimeLineRig rig;
+        rig.project.m_timeLine.AddMarker(new CTimeMarker(2000));
+        CTimeBlock* block = rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 2000, 1000);
+        rig.window->UpdateFromProject();
+        QVERIFY(rig.Control().BlockMarker(block));
+        rig.Ruler().SelectMarker(0);
+        rig.window->findChild<QToolButton*>(QStringLiteral("timeLineRemoveMarker"))->click();
+        QVERIFY(rig.project.m_timeLine.m_markers.isEmpty());
+        QVERIFY(!rig.Control().BlockMarker(block));
+        QCOMPARE(rig.window->findChild<QComboBox*>(QStringLiteral("timeLineMarkers"))->count(), 0);
+    }
+
+    // A show saved while the timeline played plays on from its cursor.
+    void aShowSavedWhilePlayingResumes()
+    {
+        CTimeLineRig rig;
+        rig.project.m_timeLine.m_playLength = false;
+        rig.project.m_timeLine.m_playing = true;
+        rig.project.m_timeLine.m_cursorTime = 4000;
+        rig.window->UpdateFromProject();
+        QVERIFY(rig.window->IsPlaying());
+        rig.window->Tick(25);
+        QCOMPARE(rig.window->PlayTime(), 4025);
+    }
+
+    void aSceneEditorDisablesPlayOnly()
+    {
+        CTimeLineRig rig;
+        auto* play = rig.window->findChild<QToolButton*>(QStringLiteral("timeLinePlay"));
+        rig.window->SetEditMode(true);
+        QVERIFY(!play->isEnabled());
+        rig.window->SetEditMode(false);
+        QVERIFY(play->isEnabled());
+    }
+};
+
+ORVANE_TEST(TimeLineWndTest)
+#include "TimeLineWndTest.moc"

@@ -264,6 +264,8 @@ public:
     void PatchChanged(const QList<int>& oldUniverses, const QList<int>& oldAddresses, const QList<int>& newUniverses,
                       const QList<int>& newAddresses, const QList<int>& lengths);
     void SelectionChanged();
+    // Profiles the patch dialog added get their role tables; the list empties.
+    void AnalyseNewProfiles();
     void ComputeSelectionCaps();
     // The general group's selection becomes the fixtures, beams and
     // matrices the effect drives.

@@ -342,6 +342,13 @@ void CProject::PatchChanged(const QList<int>& oldUniverses, const QList<int>& ol
 
 // --- Selection
 
+void CProject::AnalyseNewProfiles()
+{
+    for (CLibraryProfile* profile : qAsConst(m_addedProfiles))
+        profile->UpdateRoles();
+    m_addedProfiles.clear();
+}
+
 void CProject::SelectionChanged()
 {
     ComputeSelectionCaps();

@@ -43,44 +43,50 @@ private slots:
         QTest::addColumn<int>("fixtures");
         QTest::addColumn<QString>("effects");
         QTest::addColumn<QString>("placed");
-        QTest::newRow("nothing changed") << "none" << 4 << "CreateEffectsForFixtures:0:0" << "";
-        QTest::newRow("moved block") << "move" << 4 << "CreateEffectsForFixtures:0:0" << "";
-        QTest::newRow("removed fixture") << "remove" << 3 << "CreateEffectsForFixtures:0:0" << "";
-        QTest::newRow("new profile") << "profile" << 4 << "CreateEffectsForFixtures:0:0" << "";
-        QTest::newRow("one new fixture") << "add1" << 5 << "CreateEffectsForFixtures:1:1" << "0:0";
+        QTest::addColumn<int>("applied");
+        QTest::newRow("nothing changed") << "none" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("moved block") << "move" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("removed fixture") << "remove" << 3 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("new profile") << "profile" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("one new fixture") << "add1" << 5 << "CreateEffectsForFixtures:1:1" << "0:0" << 1;
         QTest::newRow("five new fixtures, rows of 2, 2, 1")
-            << "add5" << 9 << "CreateEffectsForFixtures:1:1" << "0:0 1:0 0:1 1:1 0:2";
+            << "add5" << 9 << "CreateEffectsForFixtures:1:1" << "0:0 1:0 0:1 1:1 0:2" << 1;
+        // A playing scene uses the removed fixture: nothing of the edit is applied.
+        QTest::newRow("refused") << "refuse" << 4 << "" << "" << 0;
     }
     void apply()
     {
         QFETCH(QString, edit);
         QFETCH(int, fixtures);
+        QFETCH(int, applied);
         CWindowRig rig;
         rig.Load();
         CScene* scene = rig.AddScene(QStringLiteral("S"));
         rig.AddStep(scene, 0, 0, {{rig.fixtures.at(0), {10, 20, 30}}});
         CLibraryProfile* other = rig.CmyProfile();
         CLibraryProfile* rgb = rig.RgbProfile();
-        const int added = edit == QLatin1String("add5") ? 5 : edit == QLatin1String("add1") ? 1 : 0;
+        if (edit == QLatin1String("refuse"))
+            rig.Page()->m_playing << new CPlayingScene(rig.project, scene, false);
+        const int added = edit == QLatin1String("add5") ? 5 : edit.startsWith(QLatin1String("add")) ? 1 : 0;
         ApplyPatch(rig, [&](CPatchTab& tab) {
             if (edit == QLatin1String("move"))
                 tab.m_blocks.at(0)->m_start = 100;
             if (edit == QLatin1String("profile"))
                 tab.m_blocks.at(2)->m_profile = other;
-            if (edit == QLatin1String("remove")) {
-                CPatchBlock* block = tab.m_blocks.takeAt(1);
+            if (edit == QLatin1String("remove") || edit == QLatin1String("refuse")) {
+                CPatchBlock* block = tab.m_blocks.takeAt(edit == QLatin1String("remove") ? 1 : 0);
                 tab.m_removedFixtures << block->m_fixture;
                 delete block;
             }
-            for (int i = 0; i < added; ++i)
+            for (int i = 0; i < (edit == QLatin1String("refuse") ? 1 : added); ++i)
                 tab.m_blocks << new CPatchBlock(rgb, 2, 3 * i, -1);
         });
         QVERIFY(!rig.wnd->PatchDialog());
         QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), fixtures);
         QCOMPARE(rig.View().FixtureItems().size(), fixtures);
         QTEST(rig.host.calls.filter(QStringLiteral("CreateEffectsForFixtures")).value(0), "effects");
-        QCOMPARE(CallCount(rig, QStringLiteral("ResetPortRefresh")), 1);
-        QCOMPARE(CallCount(rig, QStringLiteral("FixturesChanged")), 1);
+        QCOMPARE(CallCount(rig, QStringLiteral("ResetPortRefresh")), applied);
+        QCOMPARE(CallCount(rig, QStringLiteral("FixturesChanged")), applied);
         // The moved fixture takes its stored levels along.
         CPatchedFixture* first = rig.fixtures.at(0);
         QCOMPARE(first->m_address, edit == QLatin1String("move") ? 100 : 0);

@@ -68,6 +68,22 @@ bool IsNullCell(const QRect& cell)
     return cell.left() > cell.right() || cell.top() > cell.bottom();
 }
 
+// Flags stored for a re-profiled fixture would index beams it no longer has.
+void FitStoredFlags(const QList<CGroup*>& groups, const CPatchedFixture* fixture)
+{
+    const int beams = std::max(1, fixture->Profile() ? fixture->Profile()->BeamCount() : 1);
+    auto fit = [&](const QList<CPatchedFixture*>& fixtures, QList<QList<bool>>& flags) {
+        for (int i = 0; i < fixtures.size() && i < flags.size(); ++i)
+            if (fixtures.at(i) == fixture)
+                flags[i] = QVector<bool>(beams, false).toList();
+    };
+    for (CGroup* group : groups) {
+        fit(group->m_fixtures, group->m_beamFlags);
+        for (CSubGroup* sub : qAsConst(group->m_subGroups))
+            fit(sub->m_fixtures, sub->m_beamFlags);
+    }
+}
+
 } // namespace
 
 void CFixturesWnd::AddFixtures()
@@ -243,6 +259,7 @@ void CFixturesWnd::ApplyMovedBlocks(CPatchRun& run)
         if (block->m_profile && block->m_profile != fixture->Profile()) {
             // Fits the beam flags and restarts the colour caches.
             fixture->SetProfile(block->m_profile);
+            FitStoredFlags(m_project.m_groups, fixture);
             if (!block->IsInMatrix())
                 if (auto* item = dynamic_cast<CFixtureItem*>(fixture->LayoutItem()))
                     item->Drawer().SetLibraryProfile(block->m_profile);

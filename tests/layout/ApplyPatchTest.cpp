@@ -4,6 +4,7 @@
 #include "layout/view/FixtureItem.h"
 #include "setup/AddFixturesDlg.h"
 #include "setup/PatchBlock.h"
+#include "setup/PatchMatrixBlock.h"
 #include "setup/PatchTab.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
@@ -60,6 +61,11 @@ private slots:
         QFETCH(int, fixtures);
         QFETCH(int, applied);
         CWindowRig rig;
+        CGroup* group = rig.AddGroup(QStringLiteral("G"), {0, 1, 2});
+        group->m_beamFlags = {{true}, {false}, {true, true, true, true}};
+        group->m_subGroups << new CSubGroup;
+        group->m_subGroups.at(0)->m_fixtures = group->m_fixtures;
+        group->m_subGroups.at(0)->m_beamFlags = group->m_beamFlags;
         rig.Load();
         CScene* scene = rig.AddScene(QStringLiteral("S"));
         rig.AddStep(scene, 0, 0, {{rig.fixtures.at(0), {10, 20, 30}}});
@@ -91,8 +97,13 @@ private slots:
         CPatchedFixture* first = rig.fixtures.at(0);
         QCOMPARE(first->m_address, edit == QLatin1String("move") ? 100 : 0);
         QVERIFY(scene->m_steps.at(0)->FindEntry(first));
-        if (edit == QLatin1String("profile"))
+        if (edit == QLatin1String("profile")) {
             QCOMPARE(rig.fixtures.at(2)->Profile(), other);
+            const int beams = other->BeamCount();
+            QCOMPARE(rig.fixtures.at(2)->BeamFlags().size(), beams);
+            QCOMPARE(group->m_beamFlags.at(2).size(), beams);
+            QCOMPARE(group->m_subGroups.at(0)->m_beamFlags.at(2).size(), beams);
+        }
         // New fixtures are laid out in rows from the first one's corner, and selected.
         QStringList placed;
         const QList<CPatchedFixture*> all = rig.project.m_generalGroup->m_fixtures;
@@ -131,6 +142,27 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(rig.project.m_addedProfiles.isEmpty());
         QVERIFY(!rig.wnd->PatchDialog());
+    }
+
+    void removingEveryMemberRemovesTheMatrix()
+    {
+        CWindowRig rig(2);
+        CFixtureMatrix* matrix = rig.AddMatrix(3, QPoint(300, 20));
+        rig.Load();
+        ApplyPatch(rig, [&](CPatchTab& tab) {
+            tab.m_removedMatrices << matrix;
+            tab.m_removedFixtures += matrix->Members();
+            for (int i = tab.m_blocks.size() - 1; i >= 0; --i)
+                if (tab.m_blocks.at(i)->IsInMatrix())
+                    delete tab.m_blocks.takeAt(i);
+            for (CPatchMatrixBlock* block : qAsConst(tab.m_matrixBlocks))
+                block->m_members.clear();
+        });
+        QVERIFY(rig.project.m_generalGroup->m_matrices.isEmpty());
+        QVERIFY(rig.View().MatrixItems().isEmpty());
+        QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), 2);
+        rig.wnd->SelectAll(); // walks the items left
+        QCOMPARE(rig.View().FixtureItems().size(), 2);
     }
 
     void deleteKey_data()

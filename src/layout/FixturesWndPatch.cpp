@@ -186,7 +186,12 @@ void CFixturesWnd::OnPatchOk()
             cellsChanged = true;
         }
     }
-    m_project.RemoveFixtures(removed, true);
+    // A pasted copy or a re-patch of a removed fixture still needs its profile.
+    QList<CLibraryProfile*> blockProfiles;
+    for (const CPatchBlock* block : qAsConst(tab->m_blocks))
+        if (block && block->m_profile && !blockProfiles.contains(block->m_profile))
+            blockProfiles << block->m_profile;
+    m_project.RemoveFixtures(removed, true, blockProfiles);
     if (cellsChanged) {
         for (CFixtureMatrix* matrix : qAsConst(m_project.m_generalGroup->m_matrices))
             for (int i = matrix->MemberCount() - 1; i >= 0; --i)
@@ -198,6 +203,8 @@ void CFixturesWnd::OnPatchOk()
     ApplyMovedBlocks(run);
     PlaceNewFixtures(run);
     ApplyMatrixBlocks(run);
+    for (CLibraryProfile* profile : qAsConst(blockProfiles))
+        m_project.DropProfileIfUnused(profile);
     m_project.PatchChanged(run.oldUniverses, run.oldAddresses, run.newUniverses, run.newAddresses, run.lengths);
     m_project.RemoveFixturesFromScenes(run.changed);
 

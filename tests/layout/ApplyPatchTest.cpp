@@ -52,6 +52,8 @@ private slots:
         QTest::newRow("one new fixture") << "add1" << 5 << "CreateEffectsForFixtures:1:1" << "0:0" << 1;
         QTest::newRow("five new fixtures, rows of 2, 2, 1")
             << "add5" << 9 << "CreateEffectsForFixtures:1:1" << "0:0 1:0 0:1 1:1 0:2" << 1;
+        // The removed fixture's only profile is patched again in the same edit.
+        QTest::newRow("re-patched profile") << "repatch" << 4 << "CreateEffectsForFixtures:1:1" << "0:0" << 1;
         // A playing scene uses the removed fixture: nothing of the edit is applied.
         QTest::newRow("refused") << "refuse" << 4 << "" << "" << 0;
     }
@@ -73,12 +75,20 @@ private slots:
         CLibraryProfile* rgb = rig.RgbProfile();
         if (edit == QLatin1String("refuse"))
             rig.Page()->m_playing << new CPlayingScene(rig.project, scene, false);
-        const int added = edit == QLatin1String("add5") ? 5 : edit.startsWith(QLatin1String("add")) ? 1 : 0;
+        const int added = edit == QLatin1String("add5") ? 5 : edit.startsWith(QLatin1String("add")) || edit == QLatin1String("repatch") ? 1 : 0;
+        CLibraryProfile* firstProfile = rig.fixtures.at(0)->Profile();
         ApplyPatch(rig, [&](CPatchTab& tab) {
             if (edit == QLatin1String("move"))
                 tab.m_blocks.at(0)->m_start = 100;
             if (edit == QLatin1String("profile"))
                 tab.m_blocks.at(2)->m_profile = other;
+            if (edit == QLatin1String("repatch")) {
+                CPatchBlock* block = tab.m_blocks.takeAt(0);
+                tab.m_removedFixtures << block->m_fixture;
+                delete block;
+                tab.m_blocks << new CPatchBlock(firstProfile, 2, 0, -1);
+                return;
+            }
             if (edit == QLatin1String("remove") || edit == QLatin1String("refuse")) {
                 CPatchBlock* block = tab.m_blocks.takeAt(edit == QLatin1String("remove") ? 1 : 0);
                 tab.m_removedFixtures << block->m_fixture;
@@ -94,9 +104,14 @@ private slots:
         QCOMPARE(CallCount(rig, QStringLiteral("ResetPortRefresh")), applied);
         QCOMPARE(CallCount(rig, QStringLiteral("FixturesChanged")), applied);
         // The moved fixture takes its stored levels along.
-        CPatchedFixture* first = rig.fixtures.at(0);
-        QCOMPARE(first->m_address, edit == QLatin1String("move") ? 100 : 0);
-        QVERIFY(scene->m_steps.at(0)->FindEntry(first));
+        if (edit == QLatin1String("repatch")) {
+            QVERIFY(rig.project.m_library.contains(firstProfile));
+            QCOMPARE(rig.project.m_generalGroup->m_fixtures.last()->Profile(), firstProfile);
+        } else {
+            CPatchedFixture* first = rig.fixtures.at(0);
+            QCOMPARE(first->m_address, edit == QLatin1String("move") ? 100 : 0);
+            QVERIFY(scene->m_steps.at(0)->FindEntry(first));
+        }
         if (edit == QLatin1String("profile")) {
             QCOMPARE(rig.fixtures.at(2)->Profile(), other);
             const int beams = other->BeamCount();

@@ -752,6 +752,8 @@ bool Orvane::OpenProject(const QString& path)
     if (m_bBusy)
         return false;
     bool opened = false;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog(); // its records point into the outgoing project
     {
         CBusyScope busy(*this);
         if (m_pages)
@@ -781,6 +783,8 @@ bool Orvane::ImportProject(const QString& path)
 {
     if (m_bBusy)
         return false;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog();
     bool imported = false;
     {
         CBusyScope busy(*this);
@@ -826,6 +830,8 @@ void Orvane::OnFileNew()
 {
     if (m_bBusy || !MayDiscardProject())
         return;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog();
     m_document->Reset(-1);
     m_projectPath.clear();
     m_bModified = false;
@@ -983,6 +989,12 @@ void Orvane::keyReleaseEvent(QKeyEvent* event)
     QMainWindow::keyReleaseEvent(event);
 }
 
+void Orvane::ResetPortRefresh()
+{
+    if (m_devices)
+        m_devices->ResetPortRefresh();
+}
+
 void Orvane::RouteKey(int key, bool pressed)
 {
     // An open editor has its keys from keyPressEvent.
@@ -990,6 +1002,8 @@ void Orvane::RouteKey(int key, bool pressed)
         return;
     if (pressed && m_fixtures)
         m_fixtures->OnKeyTrigger(key, Qt::NoModifier);
+    if (pressed && key == Qt::Key_Delete && m_fixtures && DeleteTarget() == 0)
+        m_fixtures->DelFixtures();
     m_dispatcher->KeyTrigger(key, pressed);
 }
 

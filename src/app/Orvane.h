@@ -154,6 +154,7 @@ public:
     void ClearEffectMarks() override;
     void ResetPresets() override;
     void FixturesChanged() override;
+    void ResetPortRefresh() override;
     void RepaintLayoutView() override;
     void StoreGroupView() override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }

@@ -622,8 +622,9 @@ void CFixturesWnd::UpdateSelectionActions()
 
 void CFixturesWnd::EnableActions(bool on)
 {
-    ToolAction(RemoveAction)->setEnabled(on);
-    ToolButton(RemoveButton)->setEnabled(on);
+    // No removal behind the back of an open patch dialog.
+    ToolAction(RemoveAction)->setEnabled(on && !m_patchDialog);
+    ToolButton(RemoveButton)->setEnabled(on && !m_patchDialog);
     for (Button button : {AssignIdsButton, DefaultLevelsButton, DrawTypeButton, SubGroupAddButton})
         ToolButton(button)->setEnabled(on);
     for (Action action : {AssignIdsAction, DrawTypeAction, DrawFullAction})

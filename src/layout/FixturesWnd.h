@@ -6,8 +6,12 @@
 #include <array>
 #include <functional>
 
+class CAddFixturesDlg;
+struct CPatchRun;
 class CEffect;
 class CFixtViewScrollArea;
+class CFixtureItem;
+class CFixtureMatrix;
 class CFixturesView;
 class CGroup;
 class CGroupOptionsDlg;
@@ -135,10 +139,17 @@ public slots:
     void SetPosCircle();
     void SetPosMatrix();
     void DefaultLevels();
-    // Patching, removal and ID assignment arrive with the patch dialog.
-    void AddFixtures() {}
-    void DelFixtures() {}
+    // At most one patch dialog: a second call raises it.
+    void AddFixtures();
+    void OnPatchOk();
+    void OnPatchCancel();
+    void DelFixtures();
     void AssignIDs() {}
+
+public:
+    CAddFixturesDlg* PatchDialog() const { return m_patchDialog; }
+    // Before a project is opened, imported or reset.
+    void CancelPatchDialog();
 
 private:
     void CreateActions();
@@ -160,6 +171,14 @@ private:
     void RemoveSubGroupButton();
     void RebuildSubGroupButtons();
     void Modified();
+    void RemoveFromProject();
+    void RemoveFromGroup();
+    void ClosePatchDialog();
+    void DropFixtureItem(CFixtureItem* item);
+    void DropMatrixItem(CFixtureMatrix* matrix);
+    void ApplyMovedBlocks(CPatchRun& run);
+    void PlaceNewFixtures(CPatchRun& run);
+    void ApplyMatrixBlocks(CPatchRun& run);
 
     CProject& m_project;
     int m_refreshInterval = 40;
@@ -176,4 +195,5 @@ private:
     CFixturesView* m_view = nullptr;
     CFixtViewScrollArea* m_scrollArea = nullptr;
     OptionsRunner m_optionsRunner;
+    CAddFixturesDlg* m_patchDialog = nullptr;
 };

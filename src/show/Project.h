@@ -251,8 +251,11 @@ public:
     bool CanRemoveFixtures(const QList<CPatchedFixture*>& fixtures) const;
     // Unpatches and deletes the fixtures; scenes keep their levels as raw
     // channels. With `matrixCleanUp` they also leave their matrices, and a
-    // matrix left empty is deleted.
-    void RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp);
+    // matrix left empty is deleted. A profile no fixture uses any more leaves
+    // the library unless the caller still needs it.
+    void RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp,
+                        const QList<CLibraryProfile*>& keepProfiles = {});
+    void DropProfileIfUnused(CLibraryProfile* profile);
     void RemoveMatrix(CFixtureMatrix* matrix);
     // Fixtures were patched over raw channels: every scene that does not
     // play folds its raw-channel entries into theirs.
@@ -264,6 +267,8 @@ public:
     void PatchChanged(const QList<int>& oldUniverses, const QList<int>& oldAddresses, const QList<int>& newUniverses,
                       const QList<int>& newAddresses, const QList<int>& lengths);
     void SelectionChanged();
+    // Profiles the patch dialog added get their role tables; the list empties.
+    void AnalyseNewProfiles();
     void ComputeSelectionCaps();
     // The general group's selection becomes the fixtures, beams and
     // matrices the effect drives.

@@ -202,7 +202,8 @@ bool CProject::CanRemoveFixtures(const QList<CPatchedFixture*>& fixtures) const
     return true;
 }
 
-void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp)
+void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp,
+                              const QList<CLibraryProfile*>& keepProfiles)
 {
     if (!m_generalGroup)
         return;
@@ -264,26 +265,32 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
         }
         m_generalGroup->RemoveFixture(fixture, matrixCleanUp, true);
 
-        if (!profile)
-            continue;
-        bool used = false;
-        for (CGroup* group : m_groups) {
-            bool usedHere = false;
-            for (const CPatchedFixture* member : group->m_fixtures)
-                usedHere = usedHere || member->Profile() == profile;
-            if (!usedHere)
-                group->RemoveProfileConfigs(profile);
-            used = used || usedHere;
-        }
-        // A matrix kept by the caller still draws with its profile.
-        for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
-            used = used || matrix->Profile() == profile;
-        if (!used && m_library.removeAll(profile) > 0) {
-            m_addedProfiles.removeAll(profile);
-            delete profile;
-        }
+        if (profile && !keepProfiles.contains(profile))
+            DropProfileIfUnused(profile);
     }
     ComputeSelectionCaps();
+}
+
+void CProject::DropProfileIfUnused(CLibraryProfile* profile)
+{
+    if (!profile)
+        return;
+    bool used = false;
+    for (CGroup* group : m_groups) {
+        bool usedHere = false;
+        for (const CPatchedFixture* member : group->m_fixtures)
+            usedHere = usedHere || member->Profile() == profile;
+        if (!usedHere)
+            group->RemoveProfileConfigs(profile);
+        used = used || usedHere;
+    }
+    // A matrix kept by the caller still draws with its profile.
+    for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
+        used = used || matrix->Profile() == profile;
+    if (!used && m_library.removeAll(profile) > 0) {
+        m_addedProfiles.removeAll(profile);
+        delete profile;
+    }
 }
 
 void CProject::RemoveMatrix(CFixtureMatrix* matrix)
@@ -341,6 +348,13 @@ void CProject::PatchChanged(const QList<int>& oldUniverses, const QList<int>& ol
 }
 
 // --- Selection
+
+void CProject::AnalyseNewProfiles()
+{
+    for (CLibraryProfile* profile : qAsConst(m_addedProfiles))
+        profile->UpdateRoles();
+    m_addedProfiles.clear();
+}
 
 void CProject::SelectionChanged()
 {

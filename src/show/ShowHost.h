@@ -152,6 +152,8 @@ public:
     // Fixtures were patched or removed: the presets window lets go of every
     // control and rebuilds from the selection.
     virtual void FixturesChanged() {}
+    // The output ports resend everything after the patch changed.
+    virtual void ResetPortRefresh() {}
     virtual void ClearTimeLine() {}
     virtual void ClearTimeMarkers() {}
     virtual void SetTimeLineLength(int ms) { Q_UNUSED(ms); }

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -106,6 +107,31 @@ private slots:
         }
         QCOMPARE(project.CurrentGroupIndex(), 1);
         QCOMPARE(window.LivePages()->PageView()->Page(), second);
+    }
+
+    void deleteRemovesTheSelectedFixturesOnlyWithTheLayoutFocused_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("left");
+        QTest::newRow("layout view") << 0 << 1;
+        QTest::newRow("another panel") << 2 << 2;
+    }
+    void deleteRemovesTheSelectedFixturesOnlyWithTheLayoutFocused()
+    {
+        QFETCH(int, target);
+        CFixturesWindowRig rig;
+        CPatchedFixture* fixture = rig.Patch(0);
+        rig.Patch(10);
+        rig.Fixtures().LoadProject();
+        fixture->BeamFlags()[0] = true;
+        rig.Fixtures().View()->RefreshSelectedFlags();
+        rig.Fixtures().OnSelChanged();
+        rig.window->SetDeleteTarget(target);
+        if (target == 0)
+            OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(rig.window.get(), &press);
+        QTEST(int(rig.Project().m_generalGroup->m_fixtures.size()), "left");
     }
 
     void savingStoresTheGroupViewFirst()

@@ -107,6 +107,7 @@ public:
     void ReloadPage() override { calls << QStringLiteral("ReloadPage"); }
     void ResetPresets() override { calls << QStringLiteral("ResetPresets"); }
     void FixturesChanged() override { calls << QStringLiteral("FixturesChanged"); }
+    void ResetPortRefresh() override { calls << QStringLiteral("ResetPortRefresh"); }
     void ClearTimeLine() override { calls << QStringLiteral("ClearTimeLine"); }
     void ClearTimeMarkers() override { calls << QStringLiteral("ClearTimeMarkers"); }
     void SetTimeLineLength(int ms) override { calls << QStringLiteral("SetTimeLineLength:%1").arg(ms); }

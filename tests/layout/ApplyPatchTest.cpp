@@ -1,0 +1,213 @@
+#include "TestRegistry.h"
+#include "WindowRig.h"
+
+#include "layout/view/FixtureItem.h"
+#include "setup/AddFixturesDlg.h"
+#include "setup/PatchBlock.h"
+#include "setup/PatchMatrixBlock.h"
+#include "setup/PatchTab.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+
+#include <QAction>
+#include <QtTest>
+
+namespace {
+
+// Opens the patch dialog on the rig, lets `edit` change its result lists,
+// accepts it and lets the deferred deletion of the dialog run.
+template <class Edit>
+void ApplyPatch(CWindowRig& rig, Edit edit)
+{
+    rig.wnd->AddFixtures();
+    CPatchTab* tab = rig.wnd->PatchDialog()->PatchPage();
+    edit(*tab);
+    rig.host.calls.clear();
+    rig.wnd->PatchDialog()->accept();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int CallCount(const CWindowRig& rig, const QString& call)
+{
+    return int(rig.host.calls.count(call));
+}
+
+} // namespace
+
+class ApplyPatchTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void apply_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("fixtures");
+        QTest::addColumn<QString>("effects");
+        QTest::addColumn<QString>("placed");
+        QTest::addColumn<int>("applied");
+        QTest::newRow("nothing changed") << "none" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("moved block") << "move" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("removed fixture") << "remove" << 3 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("new profile") << "profile" << 4 << "CreateEffectsForFixtures:0:0" << "" << 1;
+        QTest::newRow("one new fixture") << "add1" << 5 << "CreateEffectsForFixtures:1:1" << "0:0" << 1;
+        QTest::newRow("five new fixtures, rows of 2, 2, 1")
+            << "add5" << 9 << "CreateEffectsForFixtures:1:1" << "0:0 1:0 0:1 1:1 0:2" << 1;
+        // The removed fixture's only profile is patched again in the same edit.
+        QTest::newRow("re-patched profile") << "repatch" << 4 << "CreateEffectsForFixtures:1:1" << "0:0" << 1;
+        // A playing scene uses the removed fixture: nothing of the edit is applied.
+        QTest::newRow("refused") << "refuse" << 4 << "" << "" << 0;
+    }
+    void apply()
+    {
+        QFETCH(QString, edit);
+        QFETCH(int, fixtures);
+        QFETCH(int, applied);
+        CWindowRig rig;
+        CGroup* group = rig.AddGroup(QStringLiteral("G"), {0, 1, 2});
+        group->m_beamFlags = {{true}, {false}, {true, true, true, true}};
+        group->m_subGroups << new CSubGroup;
+        group->m_subGroups.at(0)->m_fixtures = group->m_fixtures;
+        group->m_subGroups.at(0)->m_beamFlags = group->m_beamFlags;
+        rig.Load();
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        rig.AddStep(scene, 0, 0, {{rig.fixtures.at(0), {10, 20, 30}}});
+        CLibraryProfile* other = rig.CmyProfile();
+        CLibraryProfile* rgb = rig.RgbProfile();
+        if (edit == QLatin1String("refuse"))
+            rig.Page()->m_playing << new CPlayingScene(rig.project, scene, false);
+        const int added = edit == QLatin1String("add5") ? 5 : edit.startsWith(QLatin1String("add")) || edit == QLatin1String("repatch") ? 1 : 0;
+        CLibraryProfile* firstProfile = rig.fixtures.at(0)->Profile();
+        ApplyPatch(rig, [&](CPatchTab& tab) {
+            if (edit == QLatin1String("move"))
+                tab.m_blocks.at(0)->m_start = 100;
+            if (edit == QLatin1String("profile"))
+                tab.m_blocks.at(2)->m_profile = other;
+            if (edit == QLatin1String("repatch")) {
+                CPatchBlock* block = tab.m_blocks.takeAt(0);
+                tab.m_removedFixtures << block->m_fixture;
+                delete block;
+                tab.m_blocks << new CPatchBlock(firstProfile, 2, 0, -1);
+                return;
+            }
+            if (edit == QLatin1String("remove") || edit == QLatin1String("refuse")) {
+                CPatchBlock* block = tab.m_blocks.takeAt(edit == QLatin1String("remove") ? 1 : 0);
+                tab.m_removedFixtures << block->m_fixture;
+                delete block;
+            }
+            for (int i = 0; i < (edit == QLatin1String("refuse") ? 1 : added); ++i)
+                tab.m_blocks << new CPatchBlock(rgb, 2, 3 * i, -1);
+        });
+        QVERIFY(!rig.wnd->PatchDialog());
+        QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), fixtures);
+        QCOMPARE(rig.View().FixtureItems().size(), fixtures);
+        QTEST(rig.host.calls.filter(QStringLiteral("CreateEffectsForFixtures")).value(0), "effects");
+        QCOMPARE(CallCount(rig, QStringLiteral("ResetPortRefresh")), applied);
+        QCOMPARE(CallCount(rig, QStringLiteral("FixturesChanged")), applied);
+        // The moved fixture takes its stored levels along.
+        if (edit == QLatin1String("repatch")) {
+            QVERIFY(rig.project.m_library.contains(firstProfile));
+            QCOMPARE(rig.project.m_generalGroup->m_fixtures.last()->Profile(), firstProfile);
+        } else {
+            CPatchedFixture* first = rig.fixtures.at(0);
+            QCOMPARE(first->m_address, edit == QLatin1String("move") ? 100 : 0);
+            QVERIFY(scene->m_steps.at(0)->FindEntry(first));
+        }
+        if (edit == QLatin1String("profile")) {
+            QCOMPARE(rig.fixtures.at(2)->Profile(), other);
+            const int beams = other->BeamCount();
+            QCOMPARE(rig.fixtures.at(2)->BeamFlags().size(), beams);
+            QCOMPARE(group->m_beamFlags.at(2).size(), beams);
+            QCOMPARE(group->m_subGroups.at(0)->m_beamFlags.at(2).size(), beams);
+        }
+        // New fixtures are laid out in rows from the first one's corner, and selected.
+        QStringList placed;
+        const QList<CPatchedFixture*> all = rig.project.m_generalGroup->m_fixtures;
+        const QList<CPatchedFixture*> created = all.mid(all.size() - added);
+        for (CPatchedFixture* fixture : created) {
+            const QRect r = fixture->LayoutItem()->ItemRect();
+            const QRect origin = created.at(0)->LayoutItem()->ItemRect();
+            placed << QStringLiteral("%1:%2").arg((r.left() - origin.left()) / r.width()).arg((r.top() - origin.top()) / r.height());
+            QVERIFY(fixture->BeamFlags().at(0));
+        }
+        QTEST(placed.join(QLatin1Char(' ')), "placed");
+        QVERIFY(rig.View().SceneRect().width() >= 600);
+    }
+
+    void addedProfilesLeaveTheList_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("ok") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void addedProfilesLeaveTheList()
+    {
+        QFETCH(bool, accept);
+        CWindowRig rig;
+        rig.Load();
+        rig.wnd->AddFixtures();
+        CAddFixturesDlg* first = rig.wnd->PatchDialog();
+        rig.wnd->AddFixtures();
+        QCOMPARE(rig.wnd->PatchDialog(), first); // a second Add raises the open one
+        QVERIFY(!rig.wnd->ToolAction(CFixturesWnd::RemoveAction)->isEnabled());
+        rig.project.m_addedProfiles << rig.RgbProfile();
+        if (accept)
+            first->accept();
+        else
+            first->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.project.m_addedProfiles.isEmpty());
+        QVERIFY(!rig.wnd->PatchDialog());
+    }
+
+    void removingEveryMemberRemovesTheMatrix()
+    {
+        CWindowRig rig(2);
+        CFixtureMatrix* matrix = rig.AddMatrix(3, QPoint(300, 20));
+        rig.Load();
+        ApplyPatch(rig, [&](CPatchTab& tab) {
+            tab.m_removedMatrices << matrix;
+            tab.m_removedFixtures += matrix->Members();
+            for (int i = tab.m_blocks.size() - 1; i >= 0; --i)
+                if (tab.m_blocks.at(i)->IsInMatrix())
+                    delete tab.m_blocks.takeAt(i);
+            for (CPatchMatrixBlock* block : qAsConst(tab.m_matrixBlocks))
+                block->m_members.clear();
+        });
+        QVERIFY(rig.project.m_generalGroup->m_matrices.isEmpty());
+        QVERIFY(rig.View().MatrixItems().isEmpty());
+        QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), 2);
+        rig.wnd->SelectAll(); // walks the items left
+        QCOMPARE(rig.View().FixtureItems().size(), 2);
+    }
+
+    void deleteKey_data()
+    {
+        QTest::addColumn<bool>("general");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("inProject");
+        QTest::addColumn<int>("inGroup");
+        QTest::newRow("general, yes") << true << int(CShowHost::Yes) << 2 << 2;
+        QTest::newRow("general, no") << true << int(CShowHost::No) << 4 << 4;
+        QTest::newRow("other group keeps the fixtures") << false << int(CShowHost::Yes) << 4 << 1;
+    }
+    void deleteKey()
+    {
+        QFETCH(bool, general);
+        QFETCH(int, answer);
+        CWindowRig rig;
+        CGroup* group = rig.AddGroup(QStringLiteral("G"), {0, 1, 2});
+        rig.Load();
+        if (!general)
+            rig.wnd->SwitchGroup(1);
+        rig.host.answer = answer;
+        rig.Select(QStringLiteral("0110"));
+        rig.wnd->DelFixtures();
+        QTEST(int(rig.project.m_generalGroup->m_fixtures.size()), "inProject");
+        QTEST(int((general ? rig.project.m_generalGroup : group)->m_fixtures.size()), general ? "inProject" : "inGroup");
+        QCOMPARE(rig.View().FixtureItems().size(), general ? rig.project.m_generalGroup->m_fixtures.size()
+                                                           : group->m_fixtures.size());
+    }
+};
+
+ORVANE_TEST(ApplyPatchTest)
+#include "ApplyPatchTest.moc"

@@ -1,0 +1,273 @@
+// The file commands: new, open, save, save as and import, the project a
+// second start hands over, and the title that names the project.
+
+#include "app/Orvane.h"
+
+#include "app/AppOptions.h"
+#include "app/ModalWrappers.h"
+#include "layout/FixturesWnd.h"
+#include "live/PagesWnd.h"
+#include "model/Language.h"
+#include "Captions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include <exception>
+
+namespace {
+
+// Sets the busy flag for a scope and puts back what was there on every way
+// out, exceptions included; the tick would otherwise stop for good.
+class CBusyScope
+{
+public:
+    explicit CBusyScope(CShowHost& host)
+        : m_host(host)
+        , m_previous(host.IsBusy())
+    {
+        m_host.SetBusy(true);
+    }
+    ~CBusyScope() { m_host.SetBusy(m_previous); }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    CShowHost& m_host;
+    bool m_previous;
+};
+
+// Runs one step of a file flow. An exception must not cross the event loop:
+// it ends the flow as a failure with its text as the reason.
+template <typename Step>
+bool RunGuarded(Step step, QString& reason)
+{
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        reason.clear();
+    }
+    return false;
+}
+
+bool IsCurrentFormat(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+void Orvane::UpdateTitle()
+{
+    const QString name = m_projectPath.isEmpty() ? GetLangText(Txt::Untitled) : QFileInfo(m_projectPath).fileName();
+    setWindowTitle(QStringLiteral("%1 - %2%3")
+                       .arg(GetLangText(Txt::AppTitle), name, m_bModified ? QStringLiteral(" *") : QString()));
+}
+
+void Orvane::ShowProgress(const QString& text)
+{
+    if (m_splash)
+        ShowSplashMessage(text);
+    statusBar()->showMessage(text);
+    // Painted before the flow holds the program; the operator's input waits.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void Orvane::ClearProgress()
+{
+    statusBar()->clearMessage();
+}
+
+bool Orvane::MayDiscardProject()
+{
+    if (!m_bModified)
+        return true;
+    SuspendVideoWindow();
+    const int answer = QMessageBox::question(this, GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    ResumeVideoWindow();
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer != QMessageBox::Yes)
+        return false;
+    return OnFileSave();
+}
+
+void Orvane::RememberProject(const QString& path)
+{
+    m_projectPath = path;
+    m_options->m_lastProject = QFileInfo(path).absoluteFilePath();
+}
+
+bool Orvane::OpenProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    bool opened = false;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog(); // its records point into the outgoing project
+    {
+        CBusyScope busy(*this);
+        if (m_pages)
+            m_pages->DetachFromProject();
+        ShowProgress(GetLangText(Txt::OpeningProject).arg(QFileInfo(path).fileName()));
+        QString reason;
+        opened = RunGuarded([&] { return m_document->Open(path); }, reason);
+        if (!opened && !reason.isEmpty()) {
+            // Whatever the document had read is not to be trusted.
+            RunGuarded([&] { m_document->Reset(-1); return true; }, reason);
+        }
+        ClearProgress();
+        // A load error was left on the splash screen for its pause; after
+        // start-up nothing else would close it.
+        CloseSplash();
+    }
+    if (opened)
+        RememberProject(path);
+    else
+        m_projectPath.clear();
+    m_bModified = false;
+    UpdateTitle();
+    return opened;
+}
+
+bool Orvane::ImportProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog();
+    bool imported = false;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(GetLangText(Txt::ImportingProject).arg(QFileInfo(path).fileName()));
+        QString reason;
+        imported = RunGuarded([&] { return m_document->Import(path); }, reason);
+        ClearProgress();
+        CloseSplash();
+    }
+    if (imported)
+        SetModified(true);
+    return imported;
+}
+
+bool Orvane::SaveProject(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    bool saved = false;
+    QString reason;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(GetLangText(Txt::SavingProject).arg(QFileInfo(path).fileName()));
+        saved = RunGuarded([&] { return m_document->Save(path, reason); }, reason);
+        ClearProgress();
+    }
+    if (!saved) {
+        // Told once the busy flag is down, so the show keeps running while
+        // the operator reads it.
+        QString text = GetLangText(Txt::CouldNotSave).arg(QDir::toNativeSeparators(path));
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + reason;
+        ::ShowInformation(this, GetLangText(Txt::Error), text);
+        return false;
+    }
+    RememberProject(path);
+    m_bModified = false;
+    UpdateTitle();
+    return true;
+}
+
+void Orvane::OnFileNew()
+{
+    if (m_bBusy || !MayDiscardProject())
+        return;
+    if (m_fixtures)
+        m_fixtures->CancelPatchDialog();
+    m_document->Reset(-1);
+    m_projectPath.clear();
+    m_bModified = false;
+    UpdateTitle();
+}
+
+void Orvane::OnFileOpen()
+{
+    if (m_bBusy || !MayDiscardProject())
+        return;
+    SuspendVideoWindow();
+    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::OpenProjectTitle), QString(),
+                                                      GetLangText(Txt::ProjectFilter));
+    ResumeVideoWindow();
+    if (!path.isEmpty())
+        OpenProject(path);
+}
+
+bool Orvane::OnFileSave()
+{
+    // Older formats are read, never written: such a project is saved anew.
+    if (m_projectPath.isEmpty() || !IsCurrentFormat(m_projectPath))
+        return OnFileSaveAs();
+    return SaveProject(m_projectPath);
+}
+
+bool Orvane::OnFileSaveAs()
+{
+    if (m_bBusy)
+        return false;
+    QString suggestion = m_projectPath;
+    if (!suggestion.isEmpty() && !IsCurrentFormat(suggestion)) {
+        const QFileInfo info(suggestion);
+        suggestion = info.dir().filePath(info.completeBaseName() + QStringLiteral(".kv3"));
+    }
+    SuspendVideoWindow();
+    QString path = QFileDialog::getSaveFileName(this, GetLangText(Txt::SaveProjectTitle), suggestion,
+                                                GetLangText(Txt::CurrentProjectFilter));
+    ResumeVideoWindow();
+    if (path.isEmpty())
+        return false;
+    if (!IsCurrentFormat(path))
+        path += QStringLiteral(".kv3");
+    return SaveProject(path);
+}
+
+void Orvane::OnFileImport()
+{
+    if (m_bBusy)
+        return;
+    SuspendVideoWindow();
+    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::ImportTitle), QString(),
+                                                      GetLangText(Txt::OlderProjectFilter));
+    ResumeVideoWindow();
+    if (!path.isEmpty())
+        ImportProject(path);
+}
+
+void Orvane::handleMessage(const QString& message)
+{
+    // Never while an editor is open, nor in the middle of another file flow.
+    if (m_livePagesMode != 0 || m_bBusy || message.isEmpty() || !QFileInfo(message).isFile())
+        return;
+    if (!MayDiscardProject())
+        return;
+    OpenProject(message);
+    // Back to the front as it was left, maximised or not.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Orvane::SetModified(bool modified)
+{
+    if (m_bModified == modified)
+        return;
+    m_bModified = modified;
+    UpdateTitle();
+}

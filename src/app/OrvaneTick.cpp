@@ -1,0 +1,153 @@
+// The 25 ms master tick: the window's answers to each of its passes, and the
+// recording of DMX input that one of them feeds.
+
+#include "app/Orvane.h"
+
+#include "app/AppOptions.h"
+#include "app/DmxRecorder.h"
+#include "Common/ArtNet/ArtNetManager.h"
+#include "devices/DeviceManager.h"
+#include "editors/EditSceneWnd.h"
+#include "live/DmxChannelsWnd.h"
+#include "live/DmxLevelsWnd.h"
+#include "layout/FixturesWnd.h"
+#include "live/PagesWnd.h"
+#include "panels/PresetsWnd.h"
+#include "timeline/TimeLineWnd.h"
+
+#include <QAction>
+
+void Orvane::OnTimer()
+{
+    CTickState state;
+    state.busy = m_bBusy;
+    state.outputOn = m_bOutputOn;
+    state.outputMode = m_outputMode;
+    state.recording = m_bRecording;
+    state.liveLevelsChanged = m_bLiveLevelsChanged;
+    if (m_tick.Fire(state, m_pStages ? *m_pStages : static_cast<CTickStages&>(*this)) >= 0 && m_bUiUpdate) {
+        m_bUiUpdate = false;
+        RefreshShownPanel();
+    }
+}
+
+void Orvane::TickTimeline(int ms)
+{
+    if (m_timeLine)
+        m_timeLine->Tick(ms);
+}
+
+void Orvane::TickProject(int ms)
+{
+    m_document->Tick(ms);
+}
+
+void Orvane::TickLivePagesOrEditor(int ms)
+{
+    m_pages->Tick(ms);
+}
+
+void Orvane::MergeOutput()
+{
+    m_document->MergeOutput();
+}
+
+void Orvane::TickLayoutView(int ms)
+{
+    if (m_fixtures && (m_document->IsPlaybackRunning() || m_document->IsEffectEditing()))
+        m_fixtures->Tick(ms);
+}
+
+void Orvane::TickLevelMonitor(int ms)
+{
+    Q_UNUSED(ms);
+    if (m_levelMonitor && m_levelMonitor->isVisible())
+        m_levelMonitor->Tick();
+}
+
+void Orvane::InterfacePass(int ms)
+{
+    CDocumentLink& document = *m_document;
+    m_devices->Tick(
+        ms, document.UniverseCount(), [&document](int universe) { return document.OutputLevels(universe); },
+        [&document](int universe) { return document.DmxInputLevels(universe); }, m_bRecording, IsEditing());
+}
+
+void Orvane::ArtNetPass(int ms)
+{
+    Q_UNUSED(ms);
+    // Started by whatever chose an Art-Net mode; a failed start is not
+    // retried every 25 ms.
+    if (!m_artNet)
+        return;
+    const CDocumentLink& document = *m_document;
+    m_artNet->SendUniverses(document.UniverseCount(),
+                            [&document](int universe) { return document.OutputLevels(universe); });
+}
+
+void Orvane::RecordDmxInput(int ms)
+{
+    if (m_bRecording && m_recorder && !m_recorder->Tick(m_project, ms))
+        StopDmxRecord();
+}
+
+void Orvane::UpdateReleaseLive()
+{
+    m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
+    // A closed monitor reads its marks as it opens.
+    if (m_levelMonitor && m_levelMonitor->isVisible())
+        m_levelMonitor->OnLiveLevelsChanged();
+    m_bLiveLevelsChanged = false;
+}
+
+void Orvane::EnableLevelPanels(bool enable)
+{
+    if (m_presets)
+        m_presets->setEnabled(enable);
+    if (m_faders)
+        m_faders->setEnabled(enable);
+}
+
+int Orvane::DmxRecordElapsedMs() const
+{
+    return m_recorder ? m_recorder->ElapsedMs() : 0;
+}
+
+bool Orvane::HasDmxInputPort() const
+{
+    return m_devices->HasInputPort();
+}
+
+void Orvane::StartDmxRecord()
+{
+    if (m_bRecording || !m_project.m_recordScene)
+        return;
+    QList<int> universes;
+    for (const SDmxInterface& iface : m_devices->Interfaces()) {
+        if (iface.lost)
+            continue;
+        if (iface.portA.direction == kPortInput)
+            universes << iface.portA.universe;
+        if (iface.HasTwoPorts() && iface.portB.direction == kPortInput)
+            universes << iface.portB.universe;
+    }
+    const CRecordConfig& config = m_options->m_record;
+    if (config.autoStart) {
+        CDocumentLink& document = *m_document;
+        m_devices->ReadInputs(document.UniverseCount(),
+                              [&document](int universe) { return document.DmxInputLevels(universe); });
+    }
+    if (!m_recorder)
+        m_recorder = std::make_unique<CDmxRecorder>();
+    m_recorder->Start(m_project, config, universes);
+    m_bRecording = true;
+}
+
+void Orvane::StopDmxRecord()
+{
+    if (!m_bRecording)
+        return;
+    m_bRecording = false;
+    if (auto* editor = dynamic_cast<CEditSceneWnd*>(m_pages->ShownEditor()))
+        editor->OnRecordStopped();
+}

@@ -1,0 +1,193 @@
+// The host operations that reach the tool panels: the presets' selection and
+// effect marks, the timeline, the crossfades and the channel locks.
+
+#include "app/Orvane.h"
+
+#include "live/DmxChannelsWnd.h"
+#include "live/FadingWnd.h"
+#include "panels/PresetsWnd.h"
+#include "timeline/TimeLineCtrl.h"
+#include "timeline/TimeLineHeader.h"
+#include "timeline/TimeLineWnd.h"
+
+void Orvane::RefreshPagesAndPresets()
+{
+    // The live pages refresh here.
+    if (m_presets && m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
+    if (m_faders)
+        m_faders->UpdateSelection();
+}
+
+void Orvane::ClearEffectMarks()
+{
+    m_project.ClearEffectMask();
+    if (m_presets)
+        m_presets->ResetModes();
+    if (m_faders)
+        m_faders->ResetModes();
+    RefreshShownPanel();
+    m_bUiUpdate = true;
+}
+
+void Orvane::ResetPresets()
+{
+    if (m_presets)
+        m_presets->Reset();
+}
+
+void Orvane::FixturesChanged()
+{
+    if (!m_presets)
+        return;
+    m_presets->FixturesChanged();
+    if (m_toolPanel == kPresetsPanel)
+        m_presets->UpdateSelection();
+}
+
+void Orvane::MarkDimmersFx()
+{
+    if (m_presets)
+        m_presets->MarkDimmersFx();
+}
+
+void Orvane::MarkChannelTypeFx(int channelType)
+{
+    if (m_presets)
+        m_presets->MarkChannelTypeFx(channelType);
+}
+
+void Orvane::MarkPanTiltFx()
+{
+    if (m_presets)
+        m_presets->MarkPanTiltFx();
+}
+
+void Orvane::MarkColorFx()
+{
+    if (m_presets)
+        m_presets->MarkColorFx();
+}
+
+void Orvane::UpdateSceneName(CScene* scene)
+{
+    if (m_timeLine)
+        m_timeLine->Control().UpdateSceneName(scene);
+    if (m_fading)
+        m_fading->UpdateSceneName(scene);
+}
+
+void Orvane::UpdateScenePage(CScene* scene, CPage* page)
+{
+    // The timeline's blocks and the crossfade lists name the page the scene is on now.
+    if (m_timeLine)
+        m_timeLine->Control().UpdateScenePage(scene, page);
+    if (m_fading)
+        m_fading->UpdateSceneName(scene);
+}
+
+int Orvane::TimeLineSceneLineCount() const
+{
+    return m_timeLine ? m_timeLine->Control().SceneLineCount() : 0;
+}
+
+int Orvane::TimeLineLineEndX(int line) const
+{
+    return m_timeLine ? m_timeLine->Control().LineEndX(line) : -1;
+}
+
+void Orvane::AddTimeLineSceneBlock(CPage* page, CScene* scene, int line, int x)
+{
+    if (m_timeLine)
+        m_timeLine->Control().AddSceneBlock(page, scene, m_timeLine->Control().SceneLine(line), x);
+}
+
+void Orvane::AddTimeLineSceneLine()
+{
+    if (m_timeLine)
+        m_timeLine->LineHeader().RequestAddLine(m_timeLine->Control().Lines().size());
+}
+
+void Orvane::RemoveSceneBlocks(CScene* scene)
+{
+    if (m_timeLine)
+        m_timeLine->Control().RemoveSceneBlocks(scene);
+}
+
+void Orvane::ClearTimeLine()
+{
+    if (m_timeLine)
+        m_timeLine->ClearLines();
+}
+
+void Orvane::ClearTimeMarkers()
+{
+    if (m_timeLine)
+        m_timeLine->ClearMarkers();
+}
+
+void Orvane::SetTimeLineLength(int ms)
+{
+    if (m_timeLine)
+        m_timeLine->SetLength(ms);
+}
+
+void Orvane::SetTimeLineVolume(int volume)
+{
+    if (m_timeLine)
+        m_timeLine->Control().SetVolume(volume);
+}
+
+void Orvane::TimeLineReplaceScene(CScene* oldScene, CScene* newScene)
+{
+    if (m_timeLine)
+        m_timeLine->Control().ReplaceScene(oldScene, newScene);
+}
+
+void Orvane::FadingUpdateProgress(CScene* scene)
+{
+    if (m_fading)
+        m_fading->UpdateProgress(scene);
+}
+
+void Orvane::FadingSceneStopped(CScene* scene)
+{
+    if (m_fading)
+        m_fading->OnSceneStopped(scene);
+}
+
+void Orvane::FadingRemoveScene(CScene* scene)
+{
+    if (m_fading)
+        m_fading->RemoveScene(scene);
+}
+
+void Orvane::FadingReplaceScene(CScene* oldScene, CScene* newScene)
+{
+    if (m_fading)
+        m_fading->ReplaceScene(oldScene, newScene);
+}
+
+void Orvane::LockDimmerChannels()
+{
+    if (m_faders)
+        m_faders->LockDimmerChannels();
+}
+
+void Orvane::LockChannelsOfType(int channelType)
+{
+    if (m_faders)
+        m_faders->LockChannelsOfType(channelType);
+}
+
+void Orvane::LockPanTiltChannels()
+{
+    if (m_faders)
+        m_faders->LockPanTiltChannels();
+}
+
+void Orvane::LockColorChannels()
+{
+    if (m_faders)
+        m_faders->LockColorChannels();
+}

@@ -8,7 +8,7 @@ ORVANE_PACKAGES=(
   libqt5multimedia5-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   librtmidi-dev zlib1g-dev fonts-dejavu-core
-  ola iproute2 util-linux
+  ola iproute2 util-linux python3
 )
 
 missing=()

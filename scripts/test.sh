@@ -6,6 +6,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/deps.sh"
+# A library that includes one above it builds today and tangles tomorrow;
+# the check goes first as it takes a second where the build takes minutes.
+python3 "$root/scripts/layers.py" --self-test
+python3 "$root/scripts/layers.py" "$root"
 # Compilations are cached by paths relative to the tree, so a fresh clone in
 # another folder reuses what an earlier build compiled.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"

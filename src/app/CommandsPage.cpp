@@ -1,7 +1,7 @@
 #include "app/CommandsPage.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Language.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 
 #include <QList>
 

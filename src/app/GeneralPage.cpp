@@ -1,7 +1,7 @@
 #include "app/GeneralPage.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/ModalWrappers.h"
 #include "model/Language.h"
 

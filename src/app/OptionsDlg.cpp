@@ -1,7 +1,7 @@
 #include "app/OptionsDlg.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/CommandsPage.h"
 #include "app/GeneralPage.h"
 #include "model/Language.h"

@@ -3,7 +3,7 @@
 
 #include "app/Orvane.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/DmxRecorder.h"
 #include "app/Globals.h"
 #include "app/OptionsDlg.h"

@@ -2,7 +2,7 @@
 
 #include "app/DocumentLink.h"
 #include "app/MasterTick.h"
-#include "app/TriggerTargets.h"
+#include "app/options/TriggerTargets.h"
 #include "editors/EditTriggerRecord.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"

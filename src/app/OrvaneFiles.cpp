@@ -3,7 +3,7 @@
 
 #include "app/Orvane.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/ModalWrappers.h"
 #include "layout/FixturesWnd.h"
 #include "live/PagesWnd.h"

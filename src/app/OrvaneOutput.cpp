@@ -3,7 +3,7 @@
 
 #include "app/Orvane.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "devices/DeviceManager.h"
 #include "panels/PresetsWnd.h"

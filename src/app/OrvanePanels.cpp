@@ -3,7 +3,7 @@
 
 #include "app/Orvane.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "editors/EditorFactory.h"
 #include "live/CommandsWnd.h"
 #include "live/DmxChannelsWnd.h"

@@ -1,7 +1,7 @@
 #include "editors/RecordDmxDlg.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h" // the recording settings only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "editors/ModalRun.h"
 #include "model/Language.h"
 #include "show/Page.h"

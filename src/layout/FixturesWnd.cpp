@@ -1,7 +1,7 @@
 #include "layout/FixturesWnd.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h" // the refresh choice only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "layout/GroupOptionsDlg.h"
 #include "layout/view/FixtViewScrollArea.h"
 #include "layout/view/FixtureItem.h"

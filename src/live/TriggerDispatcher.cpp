@@ -1,6 +1,6 @@
 #include "live/TriggerDispatcher.h"
 
-#include "app/AppOptions.h" // the command order only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "live/NextStep.h"
 #include "show/EffectScene.h"
 #include "show/Page.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TriggerTargets.h"
+#include "app/options/TriggerTargets.h"
 #include "model/Triggers.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "panels/ColorPresetCtrl.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h" // the option fields only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "layout/view/FixturesView.h"
 #include "model/Language.h"
 #include "panels/ColorCircleCtrl.h"

@@ -1,6 +1,6 @@
 #include "panels/PanTiltWnd.h"
 
-#include "app/AppOptions.h" // the option fields only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "effects/EffectEngine.h"
 #include "effects/PanTiltEffect.h"
 #include "effects/PanTiltShapes.h"

@@ -1,7 +1,7 @@
 #include "panels/PresetCtrl.h"
 
 #include "Captions.h"
-#include "app/AppOptions.h" // the panel colour field only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "model/Language.h"
 #include "panels/PresetDragData.h"
 #include "panels/PresetsWnd.h"

@@ -1,6 +1,6 @@
 #include "setup/OneItemList.h"
 
-#include "app/AppOptions.h" // the panel colour field only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "setup/PresetsList.h"
 #include "show/ShowHost.h"
 

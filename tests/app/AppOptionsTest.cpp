@@ -2,7 +2,7 @@
 #include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -10,7 +10,7 @@
 
 #include "ModalAnswer.h"
 #include "WindowIoRig.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
 #include "app/ZikoraImportDlg.h"

@@ -4,7 +4,7 @@
 #include "ModalAnswer.h"
 #include "RecordingDocument.h"
 #include "RecordingStages.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
 #include "app/ZikoraImportDlg.h"

@@ -5,7 +5,7 @@
 #include "WindowIoRig.h"
 #include "Common/Midi/MidiManager.h"
 #include "Captions.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "app/CommandsPage.h"
 #include "app/GeneralPage.h"
 #include "app/OptionsDlg.h"

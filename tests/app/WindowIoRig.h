@@ -4,7 +4,7 @@
 #include "RecordingDocument.h"
 #include "WindowRig.h"
 #include "app/Orvane.h"
-#include "app/TriggerTargets.h"
+#include "app/options/TriggerTargets.h"
 #include "devices/DeviceManager.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 
 #include "SceneEditorRig.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "editors/EditMasksWnd.h"
 #include "editors/RecordDmxDlg.h"
 

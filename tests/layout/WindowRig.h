@@ -1,7 +1,7 @@
 #pragma once
 
 #include "../show/PlaybackRig.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "layout/FixturesWnd.h"
 #include "layout/view/FixturesView.h"
 #include "model/FixtureMatrix.h"

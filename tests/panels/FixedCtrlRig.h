@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PanelsRig.h"
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "layout/view/FixturesView.h"
 #include "model/FixtureMatrix.h"
 #include "panels/PanTiltGridCtrl.h"

@@ -1,4 +1,4 @@
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 
 #include "model/SafeWrite.h"
 

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Captions.h"
+#include "effects/Effect.h"
+#include "show/Scene.h"
+
+#include <QIcon>
+#include <QString>
+#include <QTime>
+
+// What the files of the scene editor share: its pictures, the effect kinds it
+// offers and the times of its fields.
+namespace EditScene {
+
+inline const QString kIcons = QStringLiteral(":/Orvane/Images/Icons/");
+inline const QString kBlackHeader = QStringLiteral("QHeaderView::section {color: black;}");
+inline const QString kRedHeader = QStringLiteral("QHeaderView::section {color: red;}");
+constexpr int kPlayModes = 5;
+
+struct CEffectKind
+{
+    int caption;
+    const char* icon;
+    int type;
+};
+inline const CEffectKind kEffectKinds[] = {
+    {Txt::EdGradient, "Gradient.png", EffectType::Gradient},   {Txt::EdSequencer, "Color.png", EffectType::Trichro},
+    {Txt::EdCurve, "Curve.png", EffectType::Curve},            {Txt::EdPanTilt, "PanTilt.png", EffectType::PanTilt},
+    {Txt::Matrix, "Matrix.png", EffectType::MatrixAnim},       {Txt::EdAnimated, "GIF.png", EffectType::MatrixGif},
+    {Txt::EdMedia, "Media.png", EffectType::MatrixMedia},      {Txt::EdText, "Text.png", EffectType::MatrixText},
+};
+
+inline QIcon EffectIcon(const CEffectKind& kind)
+{
+    return QIcon(QStringLiteral(":/Orvane/Images/Effects/") + QLatin1String(kind.icon));
+}
+
+// A copy for the history: the whole scene with its release list, which the
+// scene's own copy leaves out so that page copies never share one.
+inline CScene* CopyOf(const CScene& scene)
+{
+    auto* copy = new CScene(scene, true, true, true);
+    copy->m_releaseList = scene.m_releaseList;
+    return copy;
+}
+
+inline QTime TimeOf(int ms)
+{
+    return QTime(0, 0).addMSecs(qMax(0, ms));
+}
+
+inline int Ms(const QTime& time)
+{
+    return time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}
+
+} // namespace EditScene

@@ -1,0 +1,391 @@
+#include "editors/EditSceneWnd.h"
+
+#include "Captions.h"
+#include "editors/EditSceneShared.h"
+#include "editors/EffectsList.h"
+#include "editors/ModalRun.h"
+#include "editors/TimeStepDlg.h"
+#include "model/Language.h"
+#include "show/Group.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "show/UndoKind.h"
+#include "widgets/TimeBoxDelegate.h"
+#include "widgets/TimeWidget.h"
+
+#include <QLineEdit>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace EditScene;
+
+namespace {
+
+constexpr int kMinWaitMs = 40;
+
+const CEffectKind* KindOf(int type)
+{
+    for (const CEffectKind& kind : kEffectKinds) {
+        if (kind.type == type)
+            return &kind;
+    }
+    return nullptr;
+}
+
+// A step never has fade and wait both 0.
+void KeepPlayable(CSceneStep& step)
+{
+    if (step.m_fade + step.m_wait == 0) {
+        step.m_fade = 0;
+        step.m_wait = kMinWaitMs;
+    }
+}
+
+} // namespace
+
+// --- Steps table
+
+void CEditSceneWnd::FillStepsTable(int row)
+{
+    if (!m_scene)
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    {
+        QSignalBlocker block(m_steps);
+        m_steps->clearContents();
+        const QList<CSceneStep*>& steps = m_scene->m_steps;
+        m_steps->setRowCount(m_scene->RowCount());
+        qint64 total = 0;
+        int tableRow = 0;
+        for (int i = 0; i < steps.size(); ++tableRow) {
+            const CSceneStep* step = steps.at(i);
+            int end = i + 1;
+            qint64 length = step->Duration();
+            if (step->m_effect) {
+                while (end < steps.size() && steps.at(end)->m_effect == step->m_effect)
+                    length += steps.at(end++)->Duration();
+            }
+            FillStepRow(step, tableRow, total, length);
+            i = end;
+        }
+        m_steps->clearSelection();
+        if (row >= 0 && row < m_steps->rowCount())
+            m_steps->setCurrentCell(row, 0);
+    }
+    OnSelStepChanged();
+}
+
+void CEditSceneWnd::FillStepRow(const CSceneStep* step, int row, qint64& total, qint64 rowLength)
+{
+    const Qt::ItemFlags fixed = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    QTableWidgetItem* first = nullptr;
+    QTableWidgetItem* second = nullptr;
+    if (step->m_effect) {
+        const CEffectKind* kind = KindOf(step->m_effect->m_type);
+        first = new QTableWidgetItem(kind ? GetLangText(kind->caption) : QString());
+        if (kind)
+            first->setIcon(EffectIcon(*kind));
+        second = new QTableWidgetItem(CellText(rowLength));
+        // A generated row is changed in the effects window, not by its times.
+        for (QTableWidgetItem* item : {first, second}) {
+            item->setFlags(fixed);
+            item->setBackground(QColor(175, 175, 205));
+        }
+        total += rowLength;
+        if (row == 0)
+            total -= step->m_fade;
+        m_steps->setRowHeight(row, 40);
+    } else {
+        first = new QTableWidgetItem(CellText(step->m_fade));
+        second = new QTableWidgetItem(CellText(step->m_wait));
+        total += step->m_wait;
+        if (row != 0)
+            total += step->m_fade;
+        m_steps->setRowHeight(row, 20);
+    }
+    auto* third = new QTableWidgetItem(CellText(total));
+    third->setFlags(fixed);
+    m_steps->setItem(row, 0, first);
+    m_steps->setItem(row, 1, second);
+    m_steps->setItem(row, 2, third);
+}
+
+int CEditSceneWnd::CurrentRow() const
+{
+    return m_steps->currentRow();
+}
+
+void CEditSceneWnd::OnSelStepChanged()
+{
+    if (m_playing || !m_scene)
+        return;
+    m_scene->ClearSelection();
+    // The current row goes last: its first step becomes the current step.
+    const int current = m_steps->currentRow();
+    bool currentSelected = false;
+    for (const QTableWidgetItem* item : m_steps->selectedItems()) {
+        if (item->column() != 0)
+            continue;
+        if (item->row() == current)
+            currentSelected = true;
+        else
+            m_scene->SelectRow(item->row());
+    }
+    if (currentSelected)
+        m_scene->SelectRow(current);
+    m_project.RefreshEditLayer(true);
+    UpdateActions();
+    m_lastUndoKind = 0;
+}
+
+void CEditSceneWnd::UpdateActions()
+{
+    const bool current = m_scene && m_scene->m_currentStep;
+    m_tools[ToolAdd]->setEnabled(true);
+    for (Tool tool : {ToolRemove, ToolTime, ToolCut, ToolCopy, ToolCopyLive})
+        m_tools[size_t(tool)]->setEnabled(current);
+    m_tools[ToolPaste]->setEnabled(!m_clipSteps.isEmpty());
+    m_tools[ToolPlay]->setEnabled(m_scene && m_scene->IsDynamic());
+    m_tools[ToolRecord]->setEnabled(ShowHost().HasDmxInputPort());
+}
+
+void CEditSceneWnd::UpdateUndoButtons()
+{
+    const int entries = m_undoCopies.size();
+    m_tools[ToolUndo]->setEnabled(m_currentUndo != 0 && entries > 1);
+    m_tools[ToolRedo]->setEnabled(m_currentUndo >= 0 && m_currentUndo <= entries - 2);
+}
+
+void CEditSceneWnd::UpdateDuration()
+{
+    if (!m_scene)
+        return;
+    m_scene->UpdateLength();
+    m_clock->SetTime(m_scene->m_cycleLength);
+    m_duration->setText(m_scene->DurationText());
+    m_tools[ToolPlay]->setEnabled(m_scene->IsDynamic());
+}
+
+void CEditSceneWnd::UpdateEffectList()
+{
+    const CSelectionCaps& caps = m_project.m_selectionCaps;
+    const bool color = caps.m_color || caps.m_masterColor;
+    const CGroup* group = m_project.m_currentGroup;
+    const bool matrix = color && group && group->m_selectedMatrices.size() == 1 && group->AllSelectedHaveIds();
+    for (int i = 0; i < m_effectList->count(); ++i) {
+        bool shown = false;
+        switch (kEffectKinds[i].type) {
+        case EffectType::Gradient:
+        case EffectType::Trichro:
+            shown = color;
+            break;
+        case EffectType::Curve:
+            shown = !caps.m_profiles.isEmpty();
+            break;
+        case EffectType::PanTilt:
+            shown = caps.m_panTilt;
+            break;
+        default:
+            shown = matrix;
+        }
+        m_effectList->item(i)->setHidden(!shown);
+    }
+}
+
+// --- Step operations
+
+void CEditSceneWnd::EmptyClipboard()
+{
+    qDeleteAll(m_clipSteps);
+    m_clipSteps.clear();
+    qDeleteAll(m_clipEffects);
+    m_clipEffects.clear();
+}
+
+void CEditSceneWnd::AddStep()
+{
+    if (!m_scene || m_playing)
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    const int row = CurrentRow();
+    m_scene->InsertStep(row, !ShowHost().ChannelFadersShown(), m_scene->m_currentStep, m_project);
+    FillStepsTable(row + 1);
+    UpdateDuration();
+    if (m_scene->m_steps.size() == 1)
+        ShowHost().RefreshCurrentPanel();
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoNewStep));
+}
+
+void CEditSceneWnd::DelSteps()
+{
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    m_scene->RemoveSelectedSteps(true);
+    FillStepsTable(0);
+    UpdateDuration();
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoRemoveSteps));
+}
+
+void CEditSceneWnd::CutSteps()
+{
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    EmptyClipboard();
+    for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
+        if (!m_scene->m_steps.contains(step) || m_clipSteps.contains(step))
+            continue;
+        m_clipSteps << step;
+        if (step->m_effect && !m_clipEffects.contains(step->m_effect))
+            m_clipEffects << step->m_effect;
+    }
+    // The scene forgets the steps and their effects; the clipboard owns them now.
+    m_scene->RemoveSelectedSteps(false);
+    FillStepsTable(0);
+    UpdateDuration();
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoCutSteps));
+}
+
+void CEditSceneWnd::CopySteps()
+{
+    if (!m_scene || m_playing)
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    EmptyClipboard();
+    const CEffect* runEffect = nullptr;
+    CEffect* runClone = nullptr;
+    QList<const CSceneStep*> copied;
+    for (const CSceneStep* step : qAsConst(m_scene->m_selection)) {
+        if (!m_scene->m_steps.contains(const_cast<CSceneStep*>(step)) || copied.contains(step))
+            continue;
+        copied << step;
+        if (step->m_effect && step->m_effect != runEffect) {
+            runEffect = step->m_effect;
+            runClone = CloneEffect(step->m_effect);
+            if (runClone)
+                m_clipEffects << runClone;
+        } else if (!step->m_effect) {
+            runEffect = nullptr;
+            runClone = nullptr;
+        }
+        m_clipSteps << new CSceneStep(m_scene, *step, step->m_effect ? runClone : nullptr);
+    }
+    UpdateActions();
+}
+
+void CEditSceneWnd::PasteSteps()
+{
+    if (!m_scene || m_playing)
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    int row = CurrentRow();
+    if (row < 0)
+        row = m_steps->rowCount() - 1;
+    m_scene->PasteSteps(row, m_clipSteps);
+    FillStepsTable(qMax(0, row));
+    UpdateDuration();
+    ShowHost().RefreshCurrentPanel();
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoPasteSteps));
+}
+
+void CEditSceneWnd::TimeSteps()
+{
+    if (!m_scene || m_playing || !m_scene->m_currentStep || m_scene->m_currentStep->m_effect)
+        return;
+    CTimeStepDlg dialog(*m_scene->m_currentStep, this);
+    if (RunDialog(dialog) != QDialog::Accepted || !m_scene)
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
+        if (!m_scene->m_steps.contains(step))
+            continue;
+        step->SetFade(dialog.FadeTime());
+        step->SetWait(dialog.HoldTime());
+        KeepPlayable(*step);
+    }
+    FillStepsTable(0);
+    UpdateDuration();
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoTimeSteps));
+}
+
+void CEditSceneWnd::OnTimeFadeChanged(const QTime& time)
+{
+    CSceneStep* step = m_scene ? m_scene->m_currentStep : nullptr;
+    if (m_busy || m_playing || !step || step->m_effect)
+        return;
+    BeginChange();
+    step->SetFade(time);
+    KeepPlayable(*step);
+    UpdateDuration();
+}
+
+void CEditSceneWnd::OnTimeWaitChanged(const QTime& time)
+{
+    CSceneStep* step = m_scene ? m_scene->m_currentStep : nullptr;
+    if (m_busy || m_playing || !step || step->m_effect)
+        return;
+    BeginChange();
+    step->SetWait(time);
+    KeepPlayable(*step);
+    UpdateDuration();
+}
+
+void CEditSceneWnd::OnCelStepChanged(int row, int column)
+{
+    if (m_busy || m_playing || !m_scene)
+        return;
+    // The committed cell is the time the step keeps, whichever way it was typed.
+    CSceneStep* step = m_scene->StepAtRow(row);
+    const QTableWidgetItem* item = m_steps->item(row, column);
+    BeginChange();
+    if (step && !step->m_effect && item && column < 2) {
+        const QTime time = CTimeBoxDelegate::ParseCellText(item->text());
+        if (time.isValid()) {
+            (column == 0 ? step->m_fade : step->m_wait) = Ms(time);
+            KeepPlayable(*step);
+        }
+    }
+    PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoTimeSteps));
+    FillStepsTable(CurrentRow());
+    UpdateDuration();
+}
+
+void CEditSceneWnd::ApplyLevelsToSelection(const QString& label)
+{
+    for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
+        if (m_scene->m_steps.contains(step))
+            step->StoreFixtures(m_scene, false, m_project);
+    }
+    m_project.RefreshEditLayer(true);
+    ShowHost().RefreshCurrentPanel();
+    PushUndo(UndoCopyLive, label);
+}
+
+void CEditSceneWnd::CopyLive()
+{
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    m_project.CopyLiveToEdit();
+    ApplyLevelsToSelection(GetLangText(Txt::EdUndoCopyLive));
+}
+
+void CEditSceneWnd::OnMaskChanged(int mask)
+{
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty() || !m_project.ApplyMask(mask))
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
+    ApplyLevelsToSelection(GetLangText(Txt::EdUndoApplyMask));
+}

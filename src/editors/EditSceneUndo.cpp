@@ -1,0 +1,136 @@
+#include "editors/EditSceneWnd.h"
+
+#include "editors/EditSceneShared.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/UndoKind.h"
+
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace EditScene;
+
+// --- Undo history
+
+void CEditSceneWnd::PushUndo(int kind, const QString& label)
+{
+    if (!m_scene)
+        return;
+    if (kind == m_lastUndoKind && kind != UndoStepOperation) {
+        // The run goes on: the entry is refreshed again at its end.
+        m_lastEntryRefreshed = false;
+        return;
+    }
+    QScopedValueRollback<bool> busy(m_busy, true);
+    QSignalBlocker block(m_undo);
+    m_lastUndoKind = kind;
+    int n = m_undo->rowCount();
+    if (m_currentUndo == -1) {
+        if (!m_lastEntryRefreshed)
+            RefreshLastUndo();
+    } else {
+        // A change made while an earlier entry is shown drops the later ones.
+        for (int r = n - 1; r > m_currentUndo; --r)
+            delete m_undoCopies.takeAt(r);
+        m_undo->setRowCount(m_currentUndo + 1);
+        n = m_currentUndo + 1;
+        m_currentUndo = -1;
+        m_undo->clearSelection();
+    }
+    int row = n;
+    if (n < kUndoLimit) {
+        m_undo->insertRow(n);
+    } else {
+        m_undo->removeRow(0);
+        delete m_undoCopies.takeFirst();
+        row = kUndoLimit - 1;
+        m_undo->insertRow(row);
+    }
+    m_undoCopies << CopyOf(*m_scene);
+    auto* item = new QTableWidgetItem(label);
+    item->setData(Qt::UserRole, kind);
+    m_undo->setItem(row, 0, item);
+    m_tools[ToolUndo]->setEnabled(m_undoCopies.size() > 1);
+    m_tools[ToolRedo]->setEnabled(false);
+    m_lastEntryRefreshed = false;
+}
+
+void CEditSceneWnd::BeginChange()
+{
+    // The entry of a run of level changes is refreshed lazily, at the next
+    // push; the editor's own operations refresh it before they change the
+    // scene, so that it never holds what they did.
+    if (m_currentUndo == -1 && !m_lastEntryRefreshed) {
+        RefreshLastUndo();
+        m_lastEntryRefreshed = true;
+    }
+}
+
+void CEditSceneWnd::RefreshLastUndo()
+{
+    const int rows = m_undo->rowCount();
+    if (rows == 0 || m_undoCopies.size() != rows)
+        return;
+    const QTableWidgetItem* item = m_undo->item(rows - 1, 0);
+    if (!item || item->data(Qt::UserRole).toInt() <= UndoStepOperation)
+        return;
+    delete m_undoCopies.takeLast();
+    m_undoCopies << CopyOf(*m_scene);
+}
+
+void CEditSceneWnd::ClearUndo()
+{
+    qDeleteAll(m_undoCopies);
+    m_undoCopies.clear();
+    m_currentUndo = -1;
+}
+
+void CEditSceneWnd::Undo()
+{
+    if (m_playing || m_currentUndo == 0 || m_undoCopies.isEmpty())
+        return;
+    const int target = m_currentUndo > 0 ? m_currentUndo - 1 : m_undoCopies.size() - 2;
+    if (target >= 0)
+        m_undo->setCurrentCell(target, 0);
+}
+
+void CEditSceneWnd::Redo()
+{
+    if (m_playing || m_currentUndo < 0 || m_currentUndo >= m_undoCopies.size() - 1)
+        return;
+    m_undo->setCurrentCell(m_currentUndo + 1, 0);
+}
+
+void CEditSceneWnd::OnSelUndoChanged()
+{
+    if (m_busy || m_playing || !m_scene)
+        return;
+    const int r = m_undo->currentRow();
+    if (r < 0 || r >= m_undoCopies.size())
+        return;
+    if (m_currentUndo == -1)
+        RefreshLastUndo();
+    m_currentUndo = r;
+    ReplaceScene(CopyOf(*m_undoCopies.at(r)));
+    // Undo gives back steps, effects, triggers and media; the fields shown stay.
+    StoreParams();
+    SetSceneFields(false);
+}
+
+void CEditSceneWnd::ReplaceScene(CScene* copy)
+{
+    CScene* old = m_scene;
+    m_project.SetEditedScene(old, copy);
+    m_scene = copy;
+    if (m_page && m_page->IsPlaying(copy)) {
+        // The copy is idle: it plays on from its first step, or stops at once
+        // when it has nothing to play.
+        copy->UpdateLength();
+        if (!copy->Start(0, 0))
+            m_page->DropScene(copy);
+    }
+    delete old;
+}

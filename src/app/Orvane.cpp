@@ -141,6 +141,8 @@ void Orvane::RunStartUp()
     m_tick.Start();
     m_timer->start(kTickMs);
     CloseSplash();
+    // After the window shows, with the tick already running under the boxes.
+    QTimer::singleShot(0, this, &Orvane::ShowHeldMessages);
 }
 
 void Orvane::LoadOptions()

@@ -281,7 +281,7 @@ protected:
 private:
     void RunStartUp();
     void LoadOptions();
-    bool SaveOptions();
+    bool SaveOptions(QString* error = nullptr);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

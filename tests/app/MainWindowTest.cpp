@@ -356,6 +356,18 @@ private slots:
         QVERIFY(rig.window->close());
     }
 
+    void optionsThatCannotBeWrittenAtQuitAreTold()
+    {
+        CWindowRig rig;
+        rig.window->show();
+        // A folder where the file goes stops the write, whoever runs the test.
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("Orvane.ini")));
+        QString text;
+        AnswerNextBox(QMessageBox::Ok, &text);
+        QVERIFY(rig.window->close());
+        QVERIFY(text.contains(QLatin1String("Orvane.ini")));
+    }
+
     void anotherInstancesPathIsOpenedWhenItMakesSense()
     {
         CWindowRig rig;

@@ -6,6 +6,7 @@
 #include "app/options/AppOptions.h"
 #include "app/DmxRecorder.h"
 #include "app/Globals.h"
+#include "app/ModalWrappers.h"
 #include "app/OptionsDlg.h"
 #include "app/ProjectLink.h"
 #include "Common/ArtNet/ArtNetManager.h"
@@ -141,6 +142,8 @@ void Orvane::RunStartUp()
     m_tick.Start();
     m_timer->start(kTickMs);
     CloseSplash();
+    // After the window shows, with the tick already running under the boxes.
+    QTimer::singleShot(0, this, &Orvane::ShowHeldMessages);
 }
 
 void Orvane::LoadOptions()
@@ -151,12 +154,14 @@ void Orvane::LoadOptions()
                  qPrintable(error));
 }
 
-bool Orvane::SaveOptions()
+bool Orvane::SaveOptions(QString* error)
 {
-    QString error;
-    if (m_options->Save(OptionsPath(), &error))
+    QString reason;
+    if (m_options->Save(OptionsPath(), &reason))
         return true;
-    qWarning("Orvane: options not written to %s (%s)", qPrintable(OptionsPath()), qPrintable(error));
+    qWarning("Orvane: options not written to %s (%s)", qPrintable(OptionsPath()), qPrintable(reason));
+    if (error)
+        *error = reason;
     return false;
 }
 
@@ -212,10 +217,14 @@ void Orvane::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Told before the tick stops, so the show goes on while it is read.
+    QString error;
+    if (!SaveOptions(&error))
+        ::ShowInformation(this, GetLangText(Txt::Error),
+                          GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(OptionsPath()), error));
     m_timer->stop();
     if (m_timeLine)
         m_timeLine->Stop();
-    SaveOptions();
     if (m_levelMonitor)
         m_levelMonitor->close();
     event->accept();

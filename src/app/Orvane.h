@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPalette>
 #include <QPointer>
+#include <QVector>
 #include <array>
 #include <functional>
 #include <memory>
@@ -280,7 +281,7 @@ protected:
 private:
     void RunStartUp();
     void LoadOptions();
-    bool SaveOptions();
+    bool SaveOptions(QString* error = nullptr);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -307,6 +308,9 @@ private:
     void UpdateOutputActions();
     void ShowProgress(const QString& text);
     void ClearProgress();
+    // Shows the information boxes held back while a file flow ran or before
+    // the tick started; nothing while a flow still runs.
+    void ShowHeldMessages();
     // Asks whether to save a modified project; false when the command that
     // asked must not go on (Cancel, or the save failed).
     bool MayDiscardProject();
@@ -342,6 +346,12 @@ private:
     int m_livePagesMode = 0;
     int m_deleteTarget = 0;
     QPointer<QObject> m_openTriggerDialog;
+    struct SHeldMessage
+    {
+        QString title;
+        QString text;
+    };
+    QVector<SHeldMessage> m_heldMessages;
     QPalette m_palette;
 
     std::unique_ptr<QSplashScreen> m_splash;

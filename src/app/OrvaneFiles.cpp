@@ -135,6 +135,7 @@ bool Orvane::OpenProject(const QString& path)
         m_projectPath.clear();
     m_bModified = false;
     UpdateTitle();
+    ShowHeldMessages();
     return opened;
 }
 
@@ -155,6 +156,7 @@ bool Orvane::ImportProject(const QString& path)
     }
     if (imported)
         SetModified(true);
+    ShowHeldMessages();
     return imported;
 }
 
@@ -170,6 +172,7 @@ bool Orvane::SaveProject(const QString& path)
         saved = RunGuarded([&] { return m_document->Save(path, reason); }, reason);
         ClearProgress();
     }
+    ShowHeldMessages();
     if (!saved) {
         // Told once the busy flag is down, so the show keeps running while
         // the operator reads it.

@@ -30,6 +30,8 @@
 #include <QSplashScreen>
 #include <QThread>
 
+#include <utility>
+
 namespace {
 
 // The splash draws its message this far in from both sides.
@@ -81,7 +83,23 @@ int Orvane::AskQuestion(const QString& title, const QString& text)
 
 void Orvane::ShowInformation(const QString& title, const QString& text)
 {
+    // A box inside a file flow, or before the tick starts, would hold the
+    // show on the wire for as long as it stays open.
+    if (m_bBusy || !m_timer) {
+        m_heldMessages.append({title, text});
+        return;
+    }
     ::ShowInformation(this, title, text);
+}
+
+void Orvane::ShowHeldMessages()
+{
+    if (m_bBusy || !m_timer)
+        return;
+    // Taken first: a flow started under a box holds its own.
+    const QVector<SHeldMessage> held = std::exchange(m_heldMessages, {});
+    for (const SHeldMessage& message : held)
+        ::ShowInformation(this, message.title, message.text);
 }
 
 void Orvane::WaitAfterLoadError()

@@ -113,7 +113,9 @@ bool CProject::readProject(CProjectFileV3& doc, QString& error)
 void CProject::ReportLeftOutFixtures()
 {
     if (m_fixturesLeftOut > 0)
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::FixturesLeftOut).arg(m_fixturesLeftOut));
+        ShowHost().ShowInformation(
+            GetLangText(Txt::Warning),
+            GetLangText(m_fixturesLeftOut == 1 ? Txt::FixtureLeftOut : Txt::FixturesLeftOut).arg(m_fixturesLeftOut));
 }
 
 bool CProject::SaveProject(const QString& path, QString* error)

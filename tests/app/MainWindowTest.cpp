@@ -248,6 +248,53 @@ private slots:
         QCOMPARE(rig.window->Options().m_lastProject, QFileInfo(show).absoluteFilePath());
     }
 
+    // A note the document leaves during a flow (fixtures left out of the
+    // file) comes once the flow is over, with the window's tick running the
+    // show under the box.
+    void aFlowsNoteWaitsForTheFlowWhileTheShowRuns_data()
+    {
+        QTest::addColumn<QString>("flow");
+        QTest::newRow("started with a file") << "start";
+        QTest::newRow("opened") << "open";
+        QTest::newRow("imported") << "import";
+    }
+
+    void aFlowsNoteWaitsForTheFlowWhileTheShowRuns()
+    {
+        QFETCH(QString, flow);
+        const QString note = QStringLiteral("2 fixtures of the file were left out.");
+        CRecordingStages stages;
+        QString text;
+        bool busyWhileShown = true;
+        int mergesWhileShown = 0;
+        bool answered = false;
+        OnNextModal<QMessageBox>([&](QMessageBox* box) {
+            text = box->text();
+            busyWhileShown = ShowHost().IsBusy();
+            g_pMainWnd->SetTickStages(&stages);
+            QElapsedTimer waited;
+            waited.start();
+            while (!stages.calls.contains(QStringLiteral("Merge")) && waited.elapsed() < 2000)
+                QTest::qWait(10);
+            mergesWhileShown = stages.calls.count(QStringLiteral("Merge"));
+            box->button(QMessageBox::Ok)->click();
+            answered = true;
+        });
+        CWindowRig rig(QByteArray(), flow == "start" ? QStringLiteral("show.kv3") : QString(),
+                       [note](CRecordingDocument& doc) {
+                           doc.duringFlow = [note] { ShowHost().ShowInformation(QStringLiteral("Warning"), note); };
+                       });
+        if (flow == "open")
+            QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("show.kv3"), "x")));
+        else if (flow == "import")
+            QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("old.kv2"), "x")));
+        QTRY_VERIFY(answered);
+        rig.window->SetTickStages(nullptr);
+        QCOMPARE(text, note);
+        QVERIFY(!busyWhileShown);
+        QVERIFY(mergesWhileShown > 0);
+    }
+
     void anOlderFileIsSavedUnderANewName()
     {
         CWindowRig rig;
@@ -307,6 +354,18 @@ private slots:
         QVERIFY(rig.window->isVisible());
         AnswerNextBox(QMessageBox::No);
         QVERIFY(rig.window->close());
+    }
+
+    void optionsThatCannotBeWrittenAtQuitAreTold()
+    {
+        CWindowRig rig;
+        rig.window->show();
+        // A folder where the file goes stops the write, whoever runs the test.
+        QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("Orvane.ini")));
+        QString text;
+        AnswerNextBox(QMessageBox::Ok, &text);
+        QVERIFY(rig.window->close());
+        QVERIFY(text.contains(QLatin1String("Orvane.ini")));
     }
 
     void anotherInstancesPathIsOpenedWhenItMakesSense()

@@ -113,8 +113,20 @@ private slots:
         }
     }
 
+    void fixturesLeftOutAreToldOnce_data()
+    {
+        QTest::addColumn<bool>("pastLastUniverse");
+        QTest::addColumn<int>("leftOut");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("one") << false << 1 << GetLangText(Txt::FixtureLeftOut);
+        QTest::newRow("two") << true << 2 << GetLangText(Txt::FixturesLeftOut);
+    }
+
     void fixturesLeftOutAreToldOnce()
     {
+        QFETCH(bool, pastLastUniverse);
+        QFETCH(int, leftOut);
+        QFETCH(QString, caption);
         CPlaybackRig rig;
         for (int address : {0, 10, 20, 30})
             rig.Patch(rig.RgbProfile(), 0, address);
@@ -123,13 +135,14 @@ private slots:
         // Channels that run past slot 512 (id 2), a universe past the last (id 4).
         QString xml = QString::fromUtf8(qUncompress(ReadBytes(saved)));
         xml.replace(QRegularExpression(QStringLiteral("ZKAddress=\"10\"")), QStringLiteral("ZKAddress=\"510\""));
-        xml.replace(QRegularExpression(QStringLiteral("ZKId=\"4\"(.*)ZKUniverse=\"0\"")),
-                    QStringLiteral("ZKId=\"4\"\\1ZKUniverse=\"256\""));
+        if (pastLastUniverse)
+            xml.replace(QRegularExpression(QStringLiteral("ZKId=\"4\"(.*)ZKUniverse=\"0\"")),
+                        QStringLiteral("ZKId=\"4\"\\1ZKUniverse=\"256\""));
         rig.host.calls.clear();
         QVERIFY(rig.project.OpenProject(Store(QStringLiteral("dropped.kv3"), xml.toUtf8())));
-        QCOMPARE(rig.project.PatchedFixtures().size(), 2);
-        const QString told = QStringLiteral("ShowInformation:%1:%2").arg(GetLangText(Txt::Warning),
-                                                                          GetLangText(Txt::FixturesLeftOut).arg(2));
+        QCOMPARE(rig.project.PatchedFixtures().size(), 4 - leftOut);
+        const QString told =
+            QStringLiteral("ShowInformation:%1:%2").arg(GetLangText(Txt::Warning), caption.arg(leftOut));
         QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowInformation:")), QStringList(told));
         // Saved without them, the show opens without a word.
         QVERIFY(rig.project.SaveProject(saved));

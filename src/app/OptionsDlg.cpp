@@ -4,6 +4,7 @@
 #include "app/options/AppOptions.h"
 #include "app/CommandsPage.h"
 #include "app/GeneralPage.h"
+#include "app/OptionsFile.h"
 #include "model/Language.h"
 #include "show/ShowHost.h"
 
@@ -39,7 +40,7 @@ void COptionsDlg::OnOk()
     m_general->Store(m_options);
     QString error;
     // The options hold in this run even when the file cannot take them.
-    if (!m_options.Save(m_path, &error))
+    if (!COptionsFile::Save(m_options, m_path, &error))
         ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::CannotWriteFile).arg(m_path, error));
     emit optionsApplied();
     accept();

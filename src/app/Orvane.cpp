@@ -8,6 +8,7 @@
 #include "app/Globals.h"
 #include "app/ModalWrappers.h"
 #include "app/OptionsDlg.h"
+#include "app/OptionsFile.h"
 #include "app/ProjectLink.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "Common/Midi/MidiManager.h"
@@ -149,7 +150,7 @@ void Orvane::RunStartUp()
 void Orvane::LoadOptions()
 {
     QString error;
-    if (!m_options->Load(OptionsPath(), &error))
+    if (!COptionsFile::Load(*m_options, OptionsPath(), &error))
         qWarning("Orvane: options not read from %s (%s); defaults used", qPrintable(OptionsPath()),
                  qPrintable(error));
 }
@@ -157,7 +158,7 @@ void Orvane::LoadOptions()
 bool Orvane::SaveOptions(QString* error)
 {
     QString reason;
-    if (m_options->Save(OptionsPath(), &reason))
+    if (COptionsFile::Save(*m_options, OptionsPath(), &reason))
         return true;
     qWarning("Orvane: options not written to %s (%s)", qPrintable(OptionsPath()), qPrintable(reason));
     if (error)

@@ -2,6 +2,7 @@
 #include "FileSizeLimit.h"
 #include "TestRegistry.h"
 
+#include "app/OptionsFile.h"
 #include "app/options/AppOptions.h"
 
 #include <QTemporaryDir>
@@ -33,7 +34,7 @@ private slots:
     {
         CAppOptions options;
         options.m_nbUniverses = 9;
-        QVERIFY(options.Load(Path("none.ini")));
+        QVERIFY(COptionsFile::Load(options, Path("none.ini")));
         QCOMPARE(options.m_nbUniverses, 4);
         QVERIFY(options.m_bSendEditDmx);
         QVERIFY(!options.m_bStartScenes);
@@ -70,10 +71,10 @@ private slots:
         written.m_record = {1000, false, true, true, 600, false, 1000};
         written.m_liveTriggers[CAppOptions::CmdBlackOut] = QStringLiteral("F5;1|0|36|1|127;;0|0|0;1");
         written.m_liveTriggers[CAppOptions::CmdCommonMasterSpeed] = QStringLiteral(";2|3|7|1|127;;;0");
-        QVERIFY(written.Save(Path("roundtrip.ini")));
+        QVERIFY(COptionsFile::Save(written, Path("roundtrip.ini")));
 
         CAppOptions read;
-        QVERIFY(read.Load(Path("roundtrip.ini")));
+        QVERIFY(COptionsFile::Load(read, Path("roundtrip.ini")));
         QCOMPARE(read.m_language, 2);
         QVERIFY(read.m_bStartScenes);
         QVERIFY(!read.m_bSendEditDmx);
@@ -134,7 +135,7 @@ private slots:
                                 "PosPresets=1;2|bad|65536;3|4;5;6|7;8\n"
                                 "BackColor=99999999\n";
         CAppOptions options;
-        QVERIFY(options.Load(WriteFile(Path("malformed.ini"), text)));
+        QVERIFY(COptionsFile::Load(options, WriteFile(Path("malformed.ini"), text)));
         QCOMPARE(options.m_nbUniverses, 4);
         QVERIFY(options.m_bStartScenes); // after a BOM and with CR LF
         QVERIFY(options.m_bSendEditDmx);
@@ -210,7 +211,7 @@ private slots:
         text.append(QByteArray(CAppOptions::kMaxFileBytes, 'x'));
         CAppOptions options;
         QString error;
-        QVERIFY(!options.Load(WriteFile(Path("big.ini"), text), &error));
+        QVERIFY(!COptionsFile::Load(options, WriteFile(Path("big.ini"), text), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(options.m_nbUniverses, 4);
     }
@@ -220,20 +221,20 @@ private slots:
         // A file in a folder that does not exist cannot be written.
         CAppOptions options;
         QString error;
-        QVERIFY(!options.Save(m_dir.filePath(QStringLiteral("missing/kept.ini")), &error));
+        QVERIFY(!COptionsFile::Save(options, m_dir.filePath(QStringLiteral("missing/kept.ini")), &error));
         QVERIFY(!error.isEmpty());
         // The target being a folder fails as well, and nothing is left behind.
         QDir(m_dir.path()).mkdir(QStringLiteral("folder.ini"));
-        QVERIFY(!options.Save(Path("folder.ini"), &error));
+        QVERIFY(!COptionsFile::Save(options, Path("folder.ini"), &error));
         QVERIFY(QFileInfo(Path("folder.ini")).isDir());
         // On a full disk the few hundred bytes fail at the flush and the old file stays.
         options.m_nbUniverses = 3;
-        QVERIFY(options.Save(Path("full.ini")));
+        QVERIFY(COptionsFile::Save(options, Path("full.ini")));
         const QByteArray before = ReadBytes(Path("full.ini"));
         options.m_nbUniverses = 5;
         {
             CFileSizeLimit limit(16);
-            QVERIFY(!options.Save(Path("full.ini"), &error));
+            QVERIFY(!COptionsFile::Save(options, Path("full.ini"), &error));
         }
         QVERIFY(!error.isEmpty());
         QCOMPARE(ReadBytes(Path("full.ini")), before);

@@ -5,6 +5,7 @@
 #include "WindowIoRig.h"
 #include "Common/Midi/MidiManager.h"
 #include "Captions.h"
+#include "app/OptionsFile.h"
 #include "app/options/AppOptions.h"
 #include "app/CommandsPage.h"
 #include "app/GeneralPage.h"
@@ -142,9 +143,9 @@ private slots:
         QCOMPARE(CTriggerDispatcher::FormatCommandTrigger(rig.window->Dispatcher().CommandTrigger(command)), text);
 
         const QString path = rig.dir.filePath(QStringLiteral("again.ini"));
-        QVERIFY(options.Save(path));
+        QVERIFY(COptionsFile::Save(options, path));
         CAppOptions reread;
-        QVERIFY(reread.Load(path));
+        QVERIFY(COptionsFile::Load(reread, path));
         QCOMPARE(reread.m_liveTriggers[command], text);
         for (int other = 0; other < CAppOptions::kLiveCommandCount; ++other)
             QCOMPARE(page.TriggerButton(other)->text(), other == command ? edited.GetText() : QStringLiteral("[...]"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PanelsRig.h"
+#include "app/OptionsFile.h"
 #include "app/options/AppOptions.h"
 #include "layout/view/FixturesView.h"
 #include "model/FixtureMatrix.h"
@@ -38,8 +39,8 @@ public:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Orvane.ini"));
         CAppOptions read;
-        if (options.Save(path))
-            read.Load(path);
+        if (COptionsFile::Save(options, path))
+            COptionsFile::Load(read, path);
         return read;
     }
 

@@ -1,9 +1,5 @@
 #include "app/options/AppOptions.h"
 
-#include "model/SafeWrite.h"
-
-#include <QFile>
-
 namespace {
 
 const char* const kTriggerKeys[CAppOptions::kLiveCommandCount] = {
@@ -198,32 +194,4 @@ QString CAppOptions::Format() const
     }
     lines << m_unknownLines;
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-}
-
-bool CAppOptions::Load(const QString& path, QString* error)
-{
-    Reset();
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.size() > kMaxFileBytes) {
-        if (error)
-            *error = QStringLiteral("the file is larger than %1 bytes").arg(kMaxFileBytes);
-        return false;
-    }
-    QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    Parse(QString::fromUtf8(bytes));
-    return true;
-}
-
-bool CAppOptions::Save(const QString& path, QString* error) const
-{
-    return SafeWriteFile(path, Format().toUtf8(), error);
 }

@@ -61,12 +61,6 @@ public:
     void Parse(const QString& text);
     QString Format() const;
 
-    // A missing file leaves the defaults and is no error; an unreadable or
-    // oversized one leaves the defaults and says why.
-    bool Load(const QString& path, QString* error = nullptr);
-    // Written through a temporary file: a failed write keeps the old file.
-    bool Save(const QString& path, QString* error = nullptr) const;
-
     // The language table for a system locale; English for any language
     // without a table.
     static int LanguageForLocale(const QLocale& locale);

@@ -87,7 +87,8 @@ public:
     void AddMask() override { calls << QStringLiteral("AddMask"); }
     void StartDmxRecord() override { calls << QStringLiteral("StartDmxRecord"); }
     void StopDmxRecord() override { calls << QStringLiteral("StopDmxRecord"); }
-    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* matrix, bool newFixtures) override
+    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* matrix,
+                                  bool newFixtures) override
     {
         effectsMatrix = matrix;
         calls << QStringLiteral("CreateEffectsForFixtures:%1:%2").arg(profiles.size()).arg(newFixtures);

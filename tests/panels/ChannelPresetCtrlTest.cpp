@@ -121,9 +121,11 @@ private slots:
         QFETCH(int, high);
         CPanelsRig rig;
         CLibraryProfile* profile = rig.Profile(2);
-        for (int beam = 0; beam < 2; ++beam)
-            CPanelsRig::Preset(CPanelsRig::Channel(profile, ChannelType::Iris, QString(), ProfileBuilder::Beams({beam})),
-                               QStringLiteral("Wide"), low, high);
+        for (int beam = 0; beam < 2; ++beam) {
+            CProfileChannelDef* iris =
+                CPanelsRig::Channel(profile, ChannelType::Iris, QString(), ProfileBuilder::Beams({beam}));
+            CPanelsRig::Preset(iris, QStringLiteral("Wide"), low, high);
+        }
         profile->UpdateRoles();
         rig.Select({rig.Patch(profile, 0, 0)});
         CChannelPresetCtrl* control = rig.Ctrl(0);

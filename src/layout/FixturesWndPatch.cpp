@@ -254,12 +254,12 @@ void CFixturesWnd::ApplyMovedBlocks(CPatchRun& run)
         fixture->m_name = block->m_name;
         const bool had = fixture->m_invertPan || fixture->m_invertTilt;
         const bool has = block->m_invertPan || block->m_invertTilt;
-        if (had && !has) {
+        if (had != has) {
+            // Listed at most once: every entry inverts the output again.
             m_project.m_invertedFixtures.removeAll(fixture);
+            if (has)
+                m_project.m_invertedFixtures << fixture;
             m_project.m_hasInvertedFixtures = !m_project.m_invertedFixtures.isEmpty();
-        } else if (has && !had) {
-            m_project.m_invertedFixtures << fixture;
-            m_project.m_hasInvertedFixtures = true;
         }
         fixture->m_invertPan = block->m_invertPan;
         fixture->m_invertTilt = block->m_invertTilt;

@@ -213,6 +213,9 @@ void CPresetsWnd::DropControl(CPresetCtrl* control)
 
 void CPresetsWnd::ClearControls()
 {
+    // A rebuild keeps the effect page's colour only when the new selection
+    // has colour of its own.
+    m_colorForced = false;
     m_nextId = 0;
     for (int i = m_columns.size() - 1; i >= 0; --i)
         RemoveColumn(i);
@@ -619,8 +622,9 @@ void CPresetsWnd::ResetModes()
 void CPresetsWnd::ShowEffectColor()
 {
     m_effectColorShown = true;
+    // A control made by an earlier call stays borrowed, so that hiding the
+    // effect colour still takes it away.
     if (m_color) {
-        m_colorForced = false;
         if (m_effectColorHook)
             m_effectColorHook(m_color);
         return;
@@ -635,6 +639,9 @@ void CPresetsWnd::HideEffectColor()
         RemoveControl(m_color, -1);
         DropControl(m_color);
         m_color = nullptr;
+    } else if (m_color && m_effectColorShown && m_effectColorHook) {
+        // The selection's own control stays, but the closed page must let go of it.
+        m_effectColorHook(nullptr);
     }
     m_colorForced = false;
     m_effectColorShown = false;

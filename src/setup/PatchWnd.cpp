@@ -1,5 +1,6 @@
 #include "setup/PatchWnd.h"
 
+#include "app/AppOptions.h" // the panel colour field only; nothing of the program is linked
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "setup/PatchBlock.h"
@@ -42,7 +43,8 @@ const CPatchPens& Pens()
 
 QColor PanelBackground()
 {
-    return QColor(175, 175, 170);
+    const CAppOptions* options = ShowHost().AppOptions();
+    return options ? options->m_panelBackground : QColor(175, 175, 170);
 }
 
 } // namespace

@@ -11,13 +11,10 @@ void CSelectionCaps::AddProfile(CLibraryProfile* profile)
 {
     if (!profile)
         return;
-    // Two fixtures of one profile file in one mode offer the same controls,
-    // even when the library holds the profile twice.
-    for (const CLibraryProfile* known : m_profiles) {
-        if (known->GetPath() == profile->GetPath() && known->m_currentMode == profile->m_currentMode)
-            return;
-    }
-    m_profiles << profile;
+    // The object, not its file: an edited copy shares its original's path
+    // and mode but not its channel numbers.
+    if (!m_profiles.contains(profile))
+        m_profiles << profile;
 }
 
 void CSelectionCaps::Update()

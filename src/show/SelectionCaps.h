@@ -11,8 +11,8 @@ struct CSelectionCaps
 {
     // All flags off, no profile.
     void Reset();
-    // Appends the profile unless an equal one is present (same path and
-    // current mode); a null profile is ignored.
+    // Appends the profile unless it is present already; a null profile is
+    // ignored.
     void AddProfile(CLibraryProfile* profile);
     // Derives the flags from the profile list.
     void Update();

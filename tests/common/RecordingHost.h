@@ -31,6 +31,7 @@ public:
     bool layoutView = false;
     bool layoutMoveLocked = false;
     int timeLineSceneLines = 0;
+    CFixtureMatrix* effectsMatrix = nullptr; // the colour matrix the default effects were offered
 
     bool timeLine = false;
     CAppOptions* options = nullptr; // the panels' options record, when a test gives one
@@ -86,8 +87,10 @@ public:
     void AddMask() override { calls << QStringLiteral("AddMask"); }
     void StartDmxRecord() override { calls << QStringLiteral("StartDmxRecord"); }
     void StopDmxRecord() override { calls << QStringLiteral("StopDmxRecord"); }
-    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix*, bool newFixtures) override
+    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* matrix,
+                                  bool newFixtures) override
     {
+        effectsMatrix = matrix;
         calls << QStringLiteral("CreateEffectsForFixtures:%1:%2").arg(profiles.size()).arg(newFixtures);
     }
     void OnSceneStarted(CPage*, CScene*) override { calls << QStringLiteral("OnSceneStarted"); }

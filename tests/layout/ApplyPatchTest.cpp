@@ -2,6 +2,7 @@
 #include "WindowRig.h"
 
 #include "layout/view/FixtureItem.h"
+#include "model/FixtureMatrix.h"
 #include "setup/AddFixturesDlg.h"
 #include "setup/PatchBlock.h"
 #include "setup/PatchMatrixBlock.h"
@@ -30,6 +31,58 @@ void ApplyPatch(CWindowRig& rig, Edit edit)
 int CallCount(const CWindowRig& rig, const QString& call)
 {
     return int(rig.host.calls.count(call));
+}
+
+// A new two-member matrix (ID 5) of `profile` on universe 2.
+void AddNewMatrix(CPatchTab& tab, CLibraryProfile* profile)
+{
+    auto* matrix = new CPatchMatrixBlock(profile, 2, 1);
+    matrix->m_id = 5;
+    for (int i = 0; i < 2; ++i) {
+        auto* member = new CPatchBlock(profile, 2, 3 * i, matrix->m_id);
+        tab.SetIdAndName(member, QStringLiteral("M"));
+        tab.m_blocks << member;
+        matrix->m_members << member;
+        matrix->m_cells << QRect(20 * i, 0, 20, 20);
+    }
+    tab.m_matrixBlocks << matrix;
+}
+
+// One edit of the first fixture's block, or a new matrix.
+void EditFirst(CWindowRig& rig, CPatchTab& tab, const QString& edit)
+{
+    CPatchBlock* block = tab.m_blocks.at(0);
+    if (edit == QLatin1String("move"))
+        block->m_start = 100;
+    if (edit == QLatin1String("pan") || edit == QLatin1String("tilt") || edit == QLatin1String("none")) {
+        block->m_invertPan = edit == QLatin1String("pan");
+        block->m_invertTilt = edit == QLatin1String("tilt");
+    }
+    if (edit == QLatin1String("id")) {
+        block->m_id = 42;
+        block->m_name = QStringLiteral("Par.42");
+    }
+    if (edit == QLatin1String("rgbmatrix"))
+        AddNewMatrix(tab, rig.RgbProfile());
+    if (edit == QLatin1String("headmatrix"))
+        AddNewMatrix(tab, rig.MovingHeadProfile());
+}
+
+// Where the first fixture and what the patch left stand.
+QString Readout(const CWindowRig& rig, const CScene& scene)
+{
+    const CPatchedFixture* first = rig.fixtures.at(0);
+    QStringList active;
+    for (int slot = 0; slot < 512; ++slot)
+        if (scene.ActiveMask(0)[slot])
+            active << QString::number(slot);
+    const CFixtureMatrix* matrix = rig.host.effectsMatrix;
+    return QStringLiteral("slots=%1 listed=%2 flag=%3 id=%4:%5 matrix=%6")
+        .arg(active.join(QLatin1Char(',')))
+        .arg(rig.project.m_invertedFixtures.count(const_cast<CPatchedFixture*>(first)))
+        .arg(int(rig.project.m_hasInvertedFixtures))
+        .arg(first->m_id)
+        .arg(first->m_name, matrix ? QString::number(matrix->Id()) : QStringLiteral("-"));
 }
 
 } // namespace
@@ -131,6 +184,35 @@ private slots:
         }
         QTEST(placed.join(QLatin1Char(' ')), "placed");
         QVERIFY(rig.View().SceneRect().width() >= 600);
+    }
+
+    // Patch runs separated by "|"; the first fixture starts at address 0
+    // with ID 1 and name F1, and a scene holds its channel 1.
+    void runsOnTheFirstFixture_data()
+    {
+        QTest::addColumn<QString>("runs");
+        QTest::addColumn<QString>("readout");
+        QTest::newRow("scenes follow a moved fixture") << "move" << "slots=101 listed=0 flag=0 id=1:F1 matrix=-";
+        QTest::newRow("inverted") << "pan" << "slots=1 listed=1 flag=1 id=1:F1 matrix=-";
+        QTest::newRow("pan to tilt: still listed once") << "pan|tilt" << "slots=1 listed=1 flag=1 id=1:F1 matrix=-";
+        QTest::newRow("un-inverted") << "pan|none" << "slots=1 listed=0 flag=0 id=1:F1 matrix=-";
+        QTest::newRow("inverted again: listed once") << "pan|none|tilt"
+                                                     << "slots=1 listed=1 flag=1 id=1:F1 matrix=-";
+        QTest::newRow("ID and name edited") << "id" << "slots=1 listed=0 flag=0 id=42:Par.42 matrix=-";
+        QTest::newRow("new colour matrix offered") << "rgbmatrix" << "slots=1 listed=0 flag=0 id=1:F1 matrix=5";
+        QTest::newRow("matrix without colour: none") << "headmatrix"
+                                                     << "slots=1 listed=0 flag=0 id=1:F1 matrix=-";
+    }
+    void runsOnTheFirstFixture()
+    {
+        QFETCH(QString, runs);
+        CWindowRig rig;
+        rig.Load();
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        scene->ActiveMask(0)[1] = 1;
+        for (const QString& run : runs.split(QLatin1Char('|')))
+            ApplyPatch(rig, [&](CPatchTab& tab) { EditFirst(rig, tab, run); });
+        QTEST(Readout(rig, *scene), "readout");
     }
 
     void addedProfilesLeaveTheList_data()

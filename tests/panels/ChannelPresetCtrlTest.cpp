@@ -106,6 +106,37 @@ private slots:
         QCOMPARE(QList<int>({rig.project.m_live[0][0], rig.project.m_live[0][1]}), QList<int>({20, 20}));
     }
 
+    // Two beams' iris channels sharing one preset, the fader moved to 50 %.
+    void mergedHalfFader_data()
+    {
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<int>("level");
+        QTest::newRow("whole range: 50 x 255 / 100") << 0 << 255 << 127;
+        QTest::newRow("10-20: 10 + 127 x 10 / 255") << 10 << 20 << 14;
+    }
+    void mergedHalfFader()
+    {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        CPanelsRig rig;
+        CLibraryProfile* profile = rig.Profile(2);
+        for (int beam = 0; beam < 2; ++beam) {
+            CProfileChannelDef* iris =
+                CPanelsRig::Channel(profile, ChannelType::Iris, QString(), ProfileBuilder::Beams({beam}));
+            CPanelsRig::Preset(iris, QStringLiteral("Wide"), low, high);
+        }
+        profile->UpdateRoles();
+        rig.Select({rig.Patch(profile, 0, 0)});
+        CChannelPresetCtrl* control = rig.Ctrl(0);
+        QTest::mouseClick(control->PresetList(), Qt::LeftButton, Qt::NoModifier,
+                          control->PresetList()->ItemRect(0).center());
+        control->LevelFader()->m_value = 50;
+        emit control->LevelFader()->sliderMoved(50);
+        QFETCH(int, level);
+        QCOMPARE(QList<int>({rig.project.m_live[0][0], rig.project.m_live[0][1]}), QList<int>({level, level}));
+    }
+
     void sizesFollowModeAndLayout()
     {
         CSingleRig rig;

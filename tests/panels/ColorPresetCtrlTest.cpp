@@ -21,8 +21,8 @@ namespace {
 
 struct CColorRig : CFixedCtrlRig
 {
-    explicit CColorRig(bool white = true, bool master = false)
-        : ctrl(new CColorPresetCtrl(master ? CPresetsWnd::MasterColorId : CPresetsWnd::ColorId, false, white,
+    explicit CColorRig(bool white = true, bool master = false, bool cmy = false)
+        : ctrl(new CColorPresetCtrl(master ? CPresetsWnd::MasterColorId : CPresetsWnd::ColorId, cmy, white,
                                     master, &wnd))
     {
     }
@@ -67,6 +67,28 @@ private slots:
         emit rig.ctrl->Fader(1)->sliderMoved(20);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(1).value<uchar>(), uchar(20));
+    }
+
+    // The faders of a CMY control show cyan, magenta and yellow.
+    void componentFaders_data()
+    {
+        QTest::addColumn<bool>("cmy");
+        QTest::addColumn<QList<int>>("sent");
+        QTest::newRow("rgb") << false << QList<int>{200, 0, 0};
+        QTest::newRow("cmy: the complement") << true << QList<int>{55, 255, 255};
+    }
+    void componentFaders()
+    {
+        QFETCH(bool, cmy);
+        CColorRig rig(false, false, cmy);
+        rig.ctrl->SetColor(cmy ? 255 : 0, cmy ? 255 : 0, cmy ? 255 : 0, 0, true);
+        QSignalSpy spy(rig.ctrl.get(), &CColorPresetCtrl::colorChanged);
+        emit rig.ctrl->Fader(0)->sliderMoved(200);
+        QVERIFY(!spy.isEmpty());
+        QList<int> sent;
+        for (int i = 0; i < 3; ++i)
+            sent << spy.last().at(i).value<uchar>();
+        QTEST(sent, "sent");
     }
 
     void colourChoiceSetsSwitchesButFx()

@@ -110,6 +110,22 @@ private slots:
         QTest::mouseRelease(grid, Qt::LeftButton, {}, QPoint(254, 128));
     }
 
+    void storedPrecisionSetsTheGridSpeed_data()
+    {
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<double>("speed");
+        QTest::newRow("1: full speed") << 1 << 1.0;
+        QTest::newRow("6: (11 - 6) / 10") << 6 << 0.5;
+        QTest::newRow("10: a tenth") << 10 << 0.1;
+    }
+    void storedPrecisionSetsTheGridSpeed()
+    {
+        CFixedCtrlRig rig;
+        rig.options.m_ptPrecision = FETCHED(int, precision);
+        CPanTiltPresetCtrl ctrl(CPresetsWnd::PanTiltId, true, false, &rig.wnd);
+        QTEST(ctrl.Grid()->Speed(), "speed");
+    }
+
     void droppedGridGivesThePointerBack()
     {
         CFixedCtrlRig rig;

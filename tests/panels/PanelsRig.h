@@ -74,7 +74,7 @@ public:
         wnd.resize(1200, 400);
     }
 
-    // Every profile gets its own path: the selection tells profiles apart by it.
+    // Every profile gets its own path, as the library's files have.
     CLibraryProfile* Profile(int beams = 1)
     {
         auto* profile = new CLibraryProfile;

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "Fetched.h"
 #include "PanelsRig.h"
 #include "show/EffectScene.h"
 #include "widgets/PresetModeCtrl.h"
@@ -58,6 +59,23 @@ private slots:
             rig.Live(slot, slot == 0 ? 255 : 0);
         rig.wnd.RefreshControls();
         QCOMPARE(rig.Color()->color, (QList<int>{0, 255, 255, 0}));
+    }
+
+    void levelsOutsideTheLiveMaskReadAsZero_data()
+    {
+        QTest::addColumn<bool>("masked");
+        QTest::addColumn<int>("red");
+        QTest::newRow("live slot") << true << 90;
+        QTest::newRow("outside the mask") << false << 0;
+    }
+    void levelsOutsideTheLiveMaskReadAsZero()
+    {
+        CPanelsRig rig;
+        rig.Select({rig.Patch(rig.RgbProfile(), 0, 0)});
+        rig.project.m_output[0][0] = 90;
+        rig.project.m_liveMask[0][0] = FETCHED(bool, masked);
+        rig.wnd.RefreshControls();
+        QTEST(rig.Color()->color.at(0), "red");
     }
 
     void setColorChannelsInvertsCmyButNotWhite()

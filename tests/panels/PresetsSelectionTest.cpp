@@ -182,7 +182,7 @@ private slots:
         rig.Select({b});
         rig.Flush();
         QCOMPARE(Controls(rig.wnd), QStringList{"7"});
-        QVERIFY(rig.wnd.ColorControl(false)); // still lent to the effect page
+        QVERIFY(!rig.wnd.ColorControl(false)); // a rebuild without colour takes the borrowed one back
     }
 
     void aRebuildLetsTheRunningControlFinish()
@@ -201,24 +201,41 @@ private slots:
         QVERIFY(!control);
     }
 
-    void effectColorIsHookedAndTakenBack()
+    // Steps: "head" or "rgb" selects a fixture of a new profile of that kind,
+    // "show" and "hide" are the effect page opening and closing. The hook
+    // log has "c" for a control and "-" for null.
+    void effectColorLeavesWithThePage_data()
     {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("hooked");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("borrowed, given back") << "head show hide" << "c -" << false;
+        QTest::newRow("shown twice, still given back") << "head show show hide" << "c c -" << false;
+        QTest::newRow("selection's own control stays") << "rgb show hide" << "c -" << true;
+        QTest::newRow("rebuild onto colour keeps its own") << "head show rgb hide" << "c - c -" << true;
+        QTest::newRow("rebuild without colour drops it") << "head show head hide" << "c -" << false;
+    }
+    void effectColorLeavesWithThePage()
+    {
+        QFETCH(QString, steps);
         CPanelsRig rig;
-        QList<CColorPresetCtrlBase*> hooked;
-        rig.wnd.SetEffectColorHook([&](CColorPresetCtrlBase* control) { hooked << control; });
-        rig.Select({rig.Patch(rig.MovingHeadProfile(), 0, 0)});
-        rig.wnd.ShowEffectColor();
-        CColorPresetCtrlBase* forced = rig.wnd.ColorControl(false);
-        QVERIFY(forced);
-        QCOMPARE(rig.wnd.TopControl(0), static_cast<CPresetCtrl*>(forced));
-        // A rebuild keeps the borrowed control and hooks the new one.
-        rig.Select({rig.Patch(rig.RgbProfile(), 0, 20)});
-        QCOMPARE(hooked.size(), 3);
-        QCOMPARE(hooked[1], nullptr);
-        QCOMPARE(hooked[2], rig.wnd.ColorControl(false));
-        rig.wnd.HideEffectColor();
-        QVERIFY(!rig.wnd.ColorControl(false));
-        QCOMPARE(hooked.size(), 4);
+        QStringList hooked;
+        rig.wnd.SetEffectColorHook(
+            [&](CColorPresetCtrlBase* control) { hooked << (control ? QStringLiteral("c") : QStringLiteral("-")); });
+        int address = 0;
+        for (const QString& step : steps.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("show"))
+                rig.wnd.ShowEffectColor();
+            else if (step == QLatin1String("hide"))
+                rig.wnd.HideEffectColor();
+            else
+                rig.Select({rig.Patch(step == QLatin1String("rgb") ? rig.RgbProfile() : rig.MovingHeadProfile(), 0,
+                                      address += 10)});
+            if (step == QLatin1String("show") && !steps.startsWith(QLatin1String("rgb")))
+                QCOMPARE(rig.wnd.TopControl(0), static_cast<CPresetCtrl*>(rig.wnd.ColorControl(false)));
+        }
+        QTEST(hooked.join(QLatin1Char(' ')), "hooked");
+        QTEST(rig.wnd.ColorControl(false) != nullptr, "kept");
         rig.Flush();
     }
 };

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "SetupRig.h"
 
+#include "app/AppOptions.h"
 #include "setup/ZKTabWidget.h"
 
 #include <QDragEnterEvent>
@@ -75,6 +76,32 @@ private slots:
         QCOMPARE(grid.ChannelAt(QPoint(1, 1)), -1);
         QTest::mousePress(&grid, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
         QCOMPARE(grid.Mode(), int(CPatchWnd::NoMode));
+    }
+
+    void marginsTakeThePanelBackground_data()
+    {
+        QTest::addColumn<bool>("withOptions");
+        QTest::addColumn<QColor>("margin");
+        QTest::newRow("chosen colour") << true << QColor(10, 120, 30);
+        QTest::newRow("no options: default") << false << QColor(175, 175, 170);
+    }
+    void marginsTakeThePanelBackground()
+    {
+        QFETCH(bool, withOptions);
+        CSetupRig rig;
+        CAppOptions options;
+        options.m_panelBackground = QColor(10, 120, 30);
+        rig.host.options = withOptions ? &options : nullptr;
+        CPatchWnd grid(0, 512, &rig.Tab());
+        grid.setAttribute(Qt::WA_DontShowOnScreen);
+        grid.setWindowFlags(Qt::Window);
+        grid.resize(100, 50);
+        grid.show();
+        // The grid spans x 1 to 97: columns 0 and 98 are margin.
+        const QImage image = grid.grab().toImage();
+        QTEST(QColor(image.pixel(0, 20)), "margin");
+        QTEST(QColor(image.pixel(98, 20)), "margin");
+        rig.host.options = nullptr;
     }
 
     void movingTheSelection_data()

@@ -1,8 +1,10 @@
 #include "TestRegistry.h"
 #include "SetupRig.h"
 
+#include "Fetched.h"
 #include "model/FixtureMatrix.h"
 #include "model/PatchedFixture.h"
+#include "setup/DipSwitchCtrl.h"
 #include "setup/ProfileTab.h"
 
 #include <QFileInfo>
@@ -90,17 +92,20 @@ private slots:
     void patchPlacesFixturesAcrossUniverses_data()
     {
         QTest::addColumn<int>("universe");
+        QTest::addColumn<int>("first");
         QTest::addColumn<QStringList>("places");
         QTest::addColumn<int>("warnings");
-        QTest::newRow("runs into the next universe") << 0 << QStringList{"0:490", "0:500", "1:0"} << 0;
-        QTest::newRow("stops on the last universe") << 1 << QStringList{"1:490", "1:500"} << 1;
+        QTest::newRow("runs into the next universe") << 0 << 491 << QStringList{"0:490", "0:500", "1:0"} << 0;
+        QTest::newRow("stops on the last universe") << 1 << 491 << QStringList{"1:490", "1:500"} << 1;
+        QTest::newRow("second one ends on channel 512") << 0 << 493 << QStringList{"0:492", "0:502", "1:0"} << 0;
     }
     void patchPlacesFixturesAcrossUniverses()
     {
         QFETCH(int, universe);
+        QFETCH(int, first);
         CSetupRig rig(2);
         rig.Edit(QStringLiteral("Par.kvp"), 10);
-        rig.Patch(universe, 491, 3);
+        rig.Patch(universe, first, 3);
         QFETCH(QStringList, places);
         QFETCH(int, warnings);
         QCOMPARE(rig.Places(), places);
@@ -120,6 +125,70 @@ private slots:
         rig.Tab().Refresh();
         QCOMPARE(starts->findText(QStringLiteral("101")), -1);
         QCOMPARE(starts->findText(QStringLiteral("111")) >= 0, true);
+    }
+
+    // Five-channel fixtures against blocks on 0-based channels 10 to 19.
+    void rangeTouchingABlockIsTaken_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("free");
+        QTest::newRow("ends just before it") << 5 << true;
+        QTest::newRow("ends on its first channel") << 6 << false;
+        QTest::newRow("starts on its last channel") << 19 << false;
+        QTest::newRow("starts just after it") << 20 << true;
+    }
+    void rangeTouchingABlockIsTaken()
+    {
+        CSetupRig rig(2);
+        CLibraryProfile* profile = rig.Edit(QStringLiteral("Par.kvp"), 5);
+        rig.AddBlock(profile, 0, 10);
+        rig.AddBlock(profile, 0, 15);
+        rig.Tab().Refresh();
+        const QString offered = QString::number(FETCHED(int, start) + 1);
+        QTEST(rig.Tab().FirstChannelCombo()->findText(offered) >= 0, "free");
+    }
+
+    // A block at 0-based channel 95: ten-channel fixtures from `first` up to it.
+    void countStopsAtTheFirstBlock_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("fitting");
+        QTest::newRow("nine in 95 channels") << 1 << 9;
+        QTest::newRow("one in 15 channels") << 81 << 1;
+    }
+    void countStopsAtTheFirstBlock()
+    {
+        CSetupRig rig(2);
+        CLibraryProfile* profile = rig.Edit(QStringLiteral("Par.kvp"), 10);
+        rig.AddBlock(profile, 0, 95);
+        rig.Tab().Refresh();
+        QComboBox* starts = rig.Tab().FirstChannelCombo();
+        starts->setCurrentIndex(starts->findText(QString::number(FETCHED(int, first))));
+        rig.Tab().UpdateCountRange();
+        QTEST(rig.Tab().CountSpin()->maximum(), "fitting");
+    }
+
+    // Blocks at 0-based 0 and 20, selected in the order given.
+    void dipSwitchShowsTheLastSelectedAddress_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<int>("address");
+        QTest::newRow("nothing") << QList<int>{} << 0;
+        QTest::newRow("one") << QList<int>{1} << 21;
+        QTest::newRow("the last of two") << QList<int>{1, 0} << 1;
+    }
+    void dipSwitchShowsTheLastSelectedAddress()
+    {
+        QFETCH(QList<int>, selected);
+        CSetupRig rig(2);
+        CLibraryProfile* profile = rig.Edit(QStringLiteral("Par.kvp"), 10);
+        const QList<CPatchBlock*> blocks{rig.AddBlock(profile, 0, 0), rig.AddBlock(profile, 0, 20)};
+        QList<CPatchBlock*> selection;
+        for (int i : selected)
+            selection << blocks.at(i);
+        rig.Select(selection);
+        rig.Tab().UpdateActions();
+        QTEST(rig.Tab().DipSwitch()->Address(), "address");
     }
 
     void removingALoadedMatrixListsItOnce()

@@ -538,22 +538,21 @@ private slots:
     {
         CPlaybackRig rig;
         CProject& project = rig.project;
-        // Two library copies of one file in one mode are one profile.
-        CPatchedFixture* a = rig.Patch(MasterColorProfile(rig, QStringLiteral("bar.kvp")), 0, 1);
-        CPatchedFixture* b = rig.Patch(MasterColorProfile(rig, QStringLiteral("bar.kvp")), 0, 20);
+        CLibraryProfile* bar = MasterColorProfile(rig, QStringLiteral("bar.kvp"));
+        CPatchedFixture* a = rig.Patch(bar, 0, 1);
+        CPatchedFixture* b = rig.Patch(bar, 0, 20);
         Select(project, {a, b});
         const CSelectionCaps& caps = project.m_selectionCaps;
         QCOMPARE(caps.m_profiles.size(), 1);
         QVERIFY(caps.m_color && caps.m_masterColor && caps.m_anyColor1 && caps.m_color2);
         QVERIFY(!caps.m_panTilt && !caps.m_masterPanTilt && !caps.m_cmy && !caps.m_white);
 
-        // Another mode of the same file is another profile.
-        b->Profile()->m_currentMode = 1;
-        Select(project, {a, b});
-        QCOMPARE(caps.m_profiles.size(), 2);
-        b->Profile()->m_currentMode = 0;
+        // An edited copy shares the file and the mode, not the channels.
+        CPatchedFixture* edited = rig.Patch(MasterColorProfile(rig, QStringLiteral("bar.kvp")), 0, 40);
+        Select(project, {a, edited, b});
+        QCOMPARE(caps.m_profiles, QList<CLibraryProfile*>({bar, edited->Profile()}));
 
-        CPatchedFixture* head = rig.Patch(Named(rig.MovingHeadProfile(), QStringLiteral("head.kvp")), 0, 40);
+        CPatchedFixture* head = rig.Patch(Named(rig.MovingHeadProfile(), QStringLiteral("head.kvp")), 0, 60);
         Select(project, {head});
         QVERIFY(!caps.m_color && caps.m_panTilt && !caps.m_masterPanTilt);
         QCOMPARE(caps.m_finePanTilt, 1);

@@ -1,6 +1,6 @@
 #include "setup/PatchWnd.h"
 
-#include "app/AppOptions.h" // the panel colour field only; nothing of the program is linked
+#include "app/options/AppOptions.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "setup/PatchBlock.h"

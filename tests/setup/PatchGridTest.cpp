@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 #include "SetupRig.h"
 
-#include "app/AppOptions.h"
+#include "app/options/AppOptions.h"
 #include "setup/ZKTabWidget.h"
 
 #include <QDragEnterEvent>

@@ -353,7 +353,17 @@ int CMatrixCells::LoadMatrix(const CPatchMatrixBlock& matrix)
     }
     m_selection.clear();
     const qint64 lowest = matrix.LowestId();
+    const auto bind = [&](int index, const QRect& square, CPatchBlock* member) {
+        Cell& cell = m_cells[index];
+        cell.block = member;
+        cell.rect = square;
+        const qint64 number = std::clamp<qint64>(member->m_id - lowest + 1, 1, kMaxCells);
+        SetCell(index, int(number), member->m_start, member->m_universe);
+    };
     int leftOut = 0;
+    // Members sharing a cell wait until every member on its own cell is
+    // bound, then take the first free squares: none is lost.
+    QList<CPatchBlock*> displaced;
     for (int k = 0; k < matrix.m_members.size(); ++k) {
         CPatchBlock* member = matrix.m_members[k];
         const QRect r = k < matrix.m_cells.size() ? matrix.m_cells[k] : QRect();
@@ -369,30 +379,28 @@ int CMatrixCells::LoadMatrix(const CPatchMatrixBlock& matrix)
             ++leftOut;
             continue;
         }
-        int index = column + m_columns * row;
-        QRect square = Square(column, row);
-        if (m_cells[index].block || m_cells[index].IsPlaced()) {
-            index = -1;
-            for (int i = 0; i < m_cells.size() && index < 0; ++i) {
-                if (!m_cells[i].IsPlaced() && !m_cells[i].block)
-                    index = i;
-            }
-            square = QRect();
-            for (int i = 0; i < m_columns * m_rows && !square.isValid(); ++i) {
-                const QRect candidate = Square(i % m_columns, i / m_columns);
-                if (!IsSquareTaken(candidate))
-                    square = candidate;
-            }
-            if (index < 0 || !square.isValid()) {
-                ++leftOut;
-                continue;
-            }
+        const int index = column + m_columns * row;
+        if (m_cells[index].block)
+            displaced << member;
+        else
+            bind(index, Square(column, row), member);
+    }
+    for (CPatchBlock* member : std::as_const(displaced)) {
+        int index = -1;
+        for (int i = 0; i < m_cells.size() && index < 0; ++i) {
+            if (!m_cells[i].IsPlaced() && !m_cells[i].block)
+                index = i;
         }
-        Cell& cell = m_cells[index];
-        cell.block = member;
-        cell.rect = square;
-        const qint64 number = std::clamp<qint64>(member->m_id - lowest + 1, 1, kMaxCells);
-        SetCell(index, int(number), member->m_start, member->m_universe);
+        QRect square;
+        for (int i = 0; i < m_columns * m_rows && !square.isValid(); ++i) {
+            const QRect candidate = Square(i % m_columns, i / m_columns);
+            if (!IsSquareTaken(candidate))
+                square = candidate;
+        }
+        if (index < 0 || !square.isValid())
+            ++leftOut;
+        else
+            bind(index, square, member);
     }
     return leftOut;
 }

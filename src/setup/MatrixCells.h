@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/Triggers.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -28,7 +30,7 @@ public:
         bool IsPlaced() const { return rect.isValid(); }
     };
 
-    static constexpr int kSlots = 512;
+    static constexpr int kSlots = kDmxChannelsPerUniverse;
 
     // `limit` is the absolute position no fixture start may reach; no
     // fixture lies in or past universe `universeCount`.

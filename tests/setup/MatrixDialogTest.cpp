@@ -64,6 +64,7 @@ private slots:
                  QList<int>({0, 255, 255, 0, 0}));
         QVERIFY(rig.host.calls.contains(QStringLiteral("RepaintLayoutView")));
         QVERIFY(!rig.dialog->ColumnsSpin()->isEnabled() && rig.dialog->Slider()->isEnabled());
+        QVERIFY(!rig.Grid().grab().isNull());
         if (byClosing)
             rig.dialog->done(QDialog::Rejected);
         else
@@ -85,6 +86,7 @@ private slots:
         grid.StartPreview();
         QCOMPARE(grid.StepCount(), 4);
         grid.ShowPreviewStep(3); // second fixture, second beam
+        QVERIFY(!grid.grab().isNull());
         const CDmxLayer& layer = rig.project.m_playback;
         QCOMPARE(QList<int>({layer[0][3], layer[0][4], layer[0][5], layer[0][1]}), QList<int>({0, 255, 255, 0}));
     }
@@ -126,6 +128,31 @@ private slots:
         QCOMPARE(Squares(rig.Grid().Cells()), QStringLiteral("1 2 3 4"));
     }
 
+    void zoomKeepsColumnsAndRows()
+    {
+        CMatrixRig rig(3, 3, 2);
+        rig.Grid().Cells().m_selection = {1};
+        rig.Grid().RemoveSelected();
+        const QString before = Squares(rig.Grid().Cells(), true);
+        QList<QSize> sizes;
+        for (int step = 0; step < 3; ++step) {
+            rig.dialog->Zoom();
+            sizes << rig.Grid().Cells().CellSize();
+            QCOMPARE(Squares(rig.Grid().Cells(), true), before);
+            QVERIFY(!rig.Grid().grab().isNull()); // every zoom step draws
+        }
+        QCOMPARE(sizes, (QList<QSize>{{21, 21}, {11, 11}, {30, 30}}));
+    }
+
+    void okNeedsAFixture()
+    {
+        CMatrixRig rig(3, 2, 2, 0); // nothing fits before the limit
+        QCOMPARE(rig.Grid().Cells().PlacedCellCount(), 0);
+        rig.dialog->OnOk();
+        QCOMPARE(rig.Messages(QStringLiteral("The matrix holds no fixture.")), 1);
+        QVERIFY(rig.dialog->result() != QDialog::Accepted);
+    }
+
     void addAndRemoveByMouse()
     {
         CMatrixRig rig(3, 2, 2, 12);
@@ -148,6 +175,7 @@ private slots:
         rig.dialog->SelectMode();
         QTest::mouseClick(&rig.Grid(), Qt::LeftButton, Qt::NoModifier, rig.Centre(1, 1));
         QCOMPARE(rig.Grid().Cells().m_selection, QList<int>{3});
+        QVERIFY(!rig.Grid().grab().isNull());
         QVERIFY(rig.dialog->RemoveAction()->isEnabled());
         QTest::mouseClick(&rig.Grid(), Qt::LeftButton, Qt::ControlModifier, rig.Centre(1, 1));
         QVERIFY(rig.Grid().Cells().m_selection.isEmpty());

@@ -3,6 +3,7 @@
 #include "setup/PatchBlock.h"
 #include "setup/PatchMatrixBlock.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -208,9 +209,12 @@ void CMatrixCells::RebuildGrid(int columns, int rows, bool keep)
 void CMatrixCells::SetOrder(int order, bool following)
 {
     QList<int> selected;
+    QSet<int> seen;
     for (int i : std::as_const(m_selection)) {
-        if (i >= 0 && i < m_cells.size() && m_cells[i].IsPlaced() && !selected.contains(i))
+        if (i >= 0 && i < m_cells.size() && m_cells[i].IsPlaced() && !seen.contains(i)) {
+            seen.insert(i);
             selected << i;
+        }
     }
     if (selected.isEmpty()) {
         int p = ChainStart();
@@ -228,6 +232,11 @@ void CMatrixCells::SetOrder(int order, bool following)
     }
     if (following) {
         // Gaps between the selected cells close first, from their lowest address.
+        QHash<int, int> holders; // position -> first placed cell there
+        for (int j = m_cells.size() - 1; j >= 0; --j) {
+            if (m_cells[j].IsPlaced())
+                holders.insert(Position(m_cells[j].universe, m_cells[j].address), j);
+        }
         int q = INT_MAX;
         for (int i : std::as_const(selected))
             q = std::min(q, Position(m_cells[i].universe, m_cells[i].address));
@@ -235,17 +244,18 @@ void CMatrixCells::SetOrder(int order, bool following)
             if (!IsFreePosition(q))
                 break;
             Cell& cell = m_cells[i];
-            if (Position(cell.universe, cell.address) != q) {
-                int holder = -1;
-                for (int j = 0; j < m_cells.size() && holder < 0; ++j) {
-                    const Cell& other = m_cells[j];
-                    if (other.IsPlaced() && Position(other.universe, other.address) == q)
-                        holder = j;
-                }
-                if (holder >= 0)
+            const int from = Position(cell.universe, cell.address);
+            if (from != q) {
+                const int holder = holders.value(q, -1);
+                if (holder >= 0) {
                     SwapCells(i, holder);
-                else
+                    holders.insert(from, holder);
+                } else {
                     SetCellAt(cell, q, cell.number);
+                    if (holders.value(from) == i)
+                        holders.remove(from);
+                }
+                holders.insert(q, i);
             }
             q = NextAddress(q);
         }

@@ -257,7 +257,7 @@ void CMatrixDlg::OnNbFixtPerUnivChanged(int index)
     SetSpinRanges(room);
     int x = m_columnsSpin->value();
     int y = m_rowsSpin->value();
-    for (bool lowerX = true; x * y > room; lowerX = !lowerX) {
+    for (bool lowerX = true; qint64(x) * y > room; lowerX = !lowerX) {
         if (lowerX && x > 1)
             --x;
         else if (y > 1)
@@ -277,7 +277,7 @@ void CMatrixDlg::OnXValueChanged(int x)
         return;
     const int empty = m_grid->Cells().EmptyCellCount();
     int y = m_rowsSpin->value();
-    if (x * y - empty > m_capacity) {
+    if (qint64(x) * y - empty > m_capacity) {
         y = std::max(1, (empty + m_capacity) / std::max(1, x));
         m_busy = true;
         m_rowsSpin->setValue(y);
@@ -293,7 +293,7 @@ void CMatrixDlg::OnYValueChanged(int y)
         return;
     const int empty = m_grid->Cells().EmptyCellCount();
     int x = m_columnsSpin->value();
-    if (x * y - empty > m_capacity) {
+    if (qint64(x) * y - empty > m_capacity) {
         x = std::max(1, (empty + m_capacity) / std::max(1, y));
         m_busy = true;
         m_columnsSpin->setValue(x);

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSet>
 
 #include <algorithm>
 
@@ -254,15 +255,22 @@ void CMatrixWnd::mouseReleaseEvent(QMouseEvent* event)
     } else if (const int cell = m_cells.CellAtPoint(event->pos()); cell >= 0) {
         hit << cell;
     }
+    // A band over a large grid hits many cells: membership through a set.
+    QSet<int> selected(m_cells.m_selection.begin(), m_cells.m_selection.end());
+    QSet<int> dropped;
     for (int i : std::as_const(hit)) {
-        if (!control) {
-            if (!m_cells.m_selection.contains(i))
-                m_cells.m_selection << i;
-        } else if (m_cells.m_selection.contains(i)) {
-            m_cells.m_selection.removeAll(i);
-        } else {
+        if (!selected.contains(i)) {
+            selected.insert(i);
             m_cells.m_selection << i;
+        } else if (control) {
+            selected.remove(i);
+            dropped.insert(i);
         }
+    }
+    if (!dropped.isEmpty()) {
+        m_cells.m_selection.erase(std::remove_if(m_cells.m_selection.begin(), m_cells.m_selection.end(),
+                                                 [&](int i) { return dropped.contains(i); }),
+                                  m_cells.m_selection.end());
     }
     m_band = QRect();
     update();

@@ -153,6 +153,20 @@ private slots:
         QVERIFY(rig.dialog->result() != QDialog::Accepted);
     }
 
+    void typedSizesOfTheLargestMatrix()
+    {
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(256);
+        std::unique_ptr<CLibraryProfile> profile(MakeProfile(QStringLiteral("Dot.kvp"), 1));
+        CMatrixDlg dialog(project, profile.get(), 0, 0, 1, 1, 256 * 512, 256 * 512);
+        QCOMPARE(dialog.Capacity(), 256 * 512);
+        dialog.RowsSpin()->setValue(256 * 512);
+        dialog.ColumnsSpin()->setValue(256 * 512);
+        QCOMPARE(dialog.RowsSpin()->value(), 1);
+        QCOMPARE(dialog.Grid()->Cells().PlacedCellCount(), 256 * 512);
+    }
+
     void addAndRemoveByMouse()
     {
         CMatrixRig rig(3, 2, 2, 12);

@@ -144,6 +144,21 @@ private slots:
         QVERIFY(cells.CellCount() <= 256 * 512);
     }
 
+    void largestGridOrdersAllAtOnce()
+    {
+        const auto cells = MakeCells(1, 0, 0, 0, 512, 256, 256);
+        QCOMPARE(cells->PlacedCellCount(), 512 * 256);
+        for (int i = cells->CellCount() - 1; i >= 0; i -= 2)
+            cells->m_selection << i;
+        const QList<int> selected = cells->m_selection;
+        cells->SetOrder(12, true);
+        QSet<int> positions;
+        for (int i : selected)
+            positions.insert(cells->CellAt(i).universe * 512 + cells->CellAt(i).address);
+        QCOMPARE(positions.size(), int(selected.size()));
+        QVERIFY(positions.contains(1) && positions.contains(int(selected.size())));
+    }
+
     void orders_data()
     {
         QTest::addColumn<int>("order");

@@ -256,6 +256,27 @@ private slots:
         QCOMPARE(rig.Messages(message), 1);
     }
 
+    void editedMatrixWithBadCellsIsReported()
+    {
+        CMatrixRig rig;
+        CPatchBlock good(rig.profile.get(), 0, 3, 1);
+        CPatchBlock bad(rig.profile.get(), 0, 0, 1);
+        good.m_id = 2;
+        bad.m_id = 1;
+        CPatchMatrixBlock matrix(rig.profile.get(), 2, 1);
+        matrix.m_members = {&bad, &good};
+        matrix.m_cells = {QRect(0, 0, 0, 20), QRect(20, 0, 20, 20)};
+        CMatrixDlgBuilder builder(rig.project, [](CMatrixDlg&) { return int(QDialog::Accepted); });
+        QVERIFY(builder.Run({rig.profile.get(), 0, 0, 2, 1, 1024, 10, &matrix}, nullptr));
+        QCOMPARE(rig.Messages(QStringLiteral("1 fixture(s) of the matrix have no valid cell")), 1);
+        QCOMPARE(builder.CellCount(), 2);
+        QVERIFY(!builder.CellGridRect(0).isValid());
+        QCOMPARE(builder.CellBlock(1), &good);
+        QCOMPARE(QList<int>({builder.CellNumber(1), builder.CellAddress(1)}), QList<int>({2, 3}));
+        QCOMPARE(builder.CellLayoutRect(1), QRect(20, 0, 20, 20));
+        QVERIFY(!builder.CellGridRect(7).isValid()); // past the cells: nothing
+    }
+
     void patchTabBuildsAndEditsThroughTheDialog()
     {
         CSetupRig rig;

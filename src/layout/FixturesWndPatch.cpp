@@ -334,8 +334,8 @@ void CFixturesWnd::ApplyMatrixBlocks(CPatchRun& run)
                 if (item)
                     item->Drawer().SetLibraryProfile(block->m_profile);
                 if (!block->m_edited) {
-                    // The cells are sized by the profile's beams: the old
-                    // size would overlap or part the new symbols.
+                    // The cells are sized by the profile's beams: at the old
+                    // size the new symbols would overlap or leave gaps.
                     const QSize size = block->m_profile->GetBeamsRect(20, 20).size();
                     for (int i = 0; i < matrix->MemberCount(); ++i) {
                         const QRect cell = matrix->MemberCell(i);

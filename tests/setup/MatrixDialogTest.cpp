@@ -204,6 +204,7 @@ private slots:
         QTest::newRow("onto an occupied cell") << 1 << 0 << "2 1|3 .";
         QTest::newRow("onto an empty square") << 1 << 1 << ". 2|3 1";
         QTest::newRow("onto itself") << 0 << 0 << "1 2|3 .";
+        QTest::newRow("cancelled") << -1 << -1 << "1 2|3 .";
     }
     void draggingMovesFixtures()
     {
@@ -217,6 +218,8 @@ private slots:
         rig.Grid().RemoveSelected();
         const QPoint target = rig.Centre(column, row);
         rig.Grid().SetDragRunner([&](QDrag* drag) {
+            if (column < 0)
+                return Qt::IgnoreAction;
             QDragEnterEvent enter(target, Qt::MoveAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(&rig.Grid(), &enter);
             QDragMoveEvent move(target, Qt::MoveAction, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);

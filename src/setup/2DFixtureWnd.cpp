@@ -6,7 +6,7 @@
 
 C2DFixtureWnd::C2DFixtureWnd(CLibraryProfile* profile, QWidget* parent) : QWidget(parent)
 {
-    m_drawer.SetProfile(profile ? profile->m_shapeType : 0, 0, profile, 30, 30);
+    m_drawer.SetProfile(profile ? profile->m_shapeType : 0, 1, profile, 30, 30);
     setFixedSize(m_drawer.BoundingRect().size() + QSize(2, 2));
 }
 

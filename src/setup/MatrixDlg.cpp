@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopWidget>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -163,9 +162,9 @@ CMatrixDlg::CMatrixDlg(CProject& project, CLibraryProfile* profile, int universe
     m_slider->setEnabled(false);
     tools->addWidget(m_slider);
 
-    auto* gridScroll = new QScrollArea(this);
-    gridScroll->setWidgetResizable(true);
-    gridScroll->setWidget(m_grid);
+    m_gridScroll = new QScrollArea(this);
+    m_gridScroll->setWidgetResizable(true);
+    m_gridScroll->setWidget(m_grid);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CMatrixDlg::OnOk);
@@ -179,7 +178,7 @@ CMatrixDlg::CMatrixDlg(CProject& project, CLibraryProfile* profile, int universe
     layout->addLayout(top);
     layout->addLayout(groups);
     layout->addWidget(tools);
-    layout->addWidget(gridScroll, 1);
+    layout->addWidget(m_gridScroll, 1);
     layout->addWidget(buttons);
 
     {
@@ -440,9 +439,11 @@ void CMatrixDlg::showEvent(QShowEvent* event)
     const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // Room for the whole grid, but never more than the screen minus a margin.
     const QRect available = screen->availableGeometry();
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize wanted = sizeHint().expandedTo(m_grid->minimumSize() + QSize(2, 2) + frame);
-    resize(std::min(wanted.width(), available.width() - 199), std::min(wanted.height(), available.height() - 299));
+    const QSize missing = (m_grid->minimumSize() + QSize(2, 2) - m_gridScroll->viewport()->size()).expandedTo(QSize(0, 0));
+    const QSize wanted = size() + missing;
+    resize(std::max(minimumSizeHint().width(), std::min(wanted.width(), available.width() - 199)),
+           std::max(minimumSizeHint().height(), std::min(wanted.height(), available.height() - 299)));
     move(available.center() - rect().center());
 }

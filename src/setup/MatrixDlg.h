@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class QScrollArea;
 class QTimer;
 class REDOvoroz;
 
@@ -96,6 +97,7 @@ private:
     QAction* m_zoomAction = nullptr;
     QAction* m_playAction = nullptr;
     REDOvoroz* m_slider = nullptr;
+    QScrollArea* m_gridScroll = nullptr;
     QTimer* m_timer = nullptr;
 
     int m_capacity = 0;

@@ -354,7 +354,7 @@ void CMatrixDlg::SetOrder(int order)
 
 void CMatrixDlg::EnableEditing(bool on)
 {
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_columnsSpin, m_rowsSpin})
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_columnsSpin, m_rowsSpin, m_firstCombo, m_perUniverseCombo})
         widget->setEnabled(on);
     for (QAction* action : {m_defaultAction, m_addRemoveAction, m_selectAction, m_zoomAction})
         action->setEnabled(on);

@@ -78,6 +78,8 @@ void CMatrixWnd::SetMode(int mode)
 void CMatrixWnd::Rebuild(int columns, int rows, bool keep)
 {
     m_cells.RebuildGrid(columns, rows, keep);
+    if (m_playing)
+        StartPreview(); // the old preview order may name cells that are gone
     UpdateGeometry();
 }
 

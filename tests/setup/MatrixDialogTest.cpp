@@ -74,6 +74,20 @@ private slots:
         QVERIFY(rig.dialog->ColumnsSpin()->isEnabled() && !rig.dialog->Slider()->isEnabled());
     }
 
+    void patchSettingsChangedWhilePlaying()
+    {
+        CMatrixRig rig(3, 10, 10);
+        rig.dialog->Play();
+        rig.dialog->Slider()->setValue(99);
+        QVERIFY(!rig.dialog->FirstAddressCombo()->isEnabled());
+        rig.dialog->FirstAddressCombo()->setCurrentIndex(500); // 4 a universe: a 2 x 3 grid
+        rig.dialog->OnTimer();
+        rig.dialog->Slider()->setValue(99);
+        QCOMPARE(rig.Grid().StepCount(), 6);
+        rig.dialog->Play();
+        QVERIFY(rig.dialog->FirstAddressCombo()->isEnabled());
+    }
+
     void beamPreviewLightsTheBeamsChannels()
     {
         CMatrixRig rig;

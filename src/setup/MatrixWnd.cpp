@@ -195,8 +195,8 @@ void CMatrixWnd::LightBeam()
     const CProfileMode* mode = m_profile ? m_profile->CurrentMode() : nullptr;
     if (mode && cell.universe >= 0 && cell.universe < layer.UniverseCount()) {
         for (int i = 0; i < mode->ChannelCount() && cell.address + i < CDmxLayer::kSlots; ++i) {
-            const QByteArray& beams = mode->m_channels[i]->m_beams;
-            if (beams.isEmpty() || beams.contains(char(m_beam)))
+            const CProfileChannelDef* channel = mode->Channel(i);
+            if (channel && (channel->m_beams.isEmpty() || channel->m_beams.contains(char(m_beam))))
                 layer[cell.universe][cell.address + i] = 255;
         }
     }

@@ -333,6 +333,20 @@ void CFixturesWnd::ApplyMatrixBlocks(CPatchRun& run)
                 matrix->SetProfile(block->m_profile);
                 if (item)
                     item->Drawer().SetLibraryProfile(block->m_profile);
+                if (!block->m_edited) {
+                    // The cells are sized by the profile's beams: at the old
+                    // size the new symbols would overlap or leave gaps.
+                    const QSize size = block->m_profile->GetBeamsRect(20, 20).size();
+                    for (int i = 0; i < matrix->MemberCount(); ++i) {
+                        const QRect cell = matrix->MemberCell(i);
+                        if (cell.width() > 0 && cell.height() > 0)
+                            matrix->SetMemberCell(i, QRect(cell.left() / cell.width() * size.width(),
+                                                           cell.top() / cell.height() * size.height(),
+                                                           size.width(), size.height()));
+                    }
+                    if (item)
+                        item->SetMatrix(matrix);
+                }
             }
             if (!block->m_edited)
                 continue;

@@ -7,6 +7,7 @@
 #include "model/Triggers.h"
 #include "setup/AddFixturesDlg.h"
 #include "setup/DipSwitchCtrl.h"
+#include "setup/MatrixDlgBuilder.h"
 #include "setup/PatchBlock.h"
 #include "setup/PatchMatrixBlock.h"
 #include "setup/PatchWnd.h"
@@ -66,6 +67,7 @@ CPatchTab::CPatchTab(CProject& project, int channelsPerUniverse, CAddFixturesDlg
     : QWidget(dialog), m_project(project), m_dialog(dialog), m_universeCount(std::max(1, project.UniverseCount())),
       m_channelsPerUniverse(std::clamp(channelsPerUniverse, 1, kDmxChannelsPerUniverse))
 {
+    m_builderFactory = [this] { return std::unique_ptr<CMatrixBuilder>(new CMatrixDlgBuilder(m_project)); };
     BuildLayout();
     OnManufacturerChanged(0);
     RefreshAll();

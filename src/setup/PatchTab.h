@@ -41,7 +41,8 @@ public:
     void AddPatchedFixture(CPatchedFixture* fixture);
     void AddPatchedMatrix(CFixtureMatrix* matrix);
 
-    // Without a builder Matrix and Edit stay disabled.
+    // The matrix builder dialog unless replaced; without a builder Matrix
+    // and Edit stay disabled.
     void SetMatrixBuilderFactory(MatrixBuilderFactory factory);
 
     // Used by the dialog.

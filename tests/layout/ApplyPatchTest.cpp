@@ -2,6 +2,7 @@
 #include "WindowRig.h"
 
 #include "layout/view/FixtureItem.h"
+#include "layout/view/MatrixItem.h"
 #include "model/FixtureMatrix.h"
 #include "setup/AddFixturesDlg.h"
 #include "setup/PatchBlock.h"
@@ -260,6 +261,21 @@ private slots:
         QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), 2);
         rig.wnd->SelectAll(); // walks the items left
         QCOMPARE(rig.View().FixtureItems().size(), 2);
+    }
+
+    void reprofiledMatrixKeepsColumnsAndRows()
+    {
+        CWindowRig rig(2);
+        CFixtureMatrix* matrix = rig.AddMatrix(3, QPoint(300, 20));
+        rig.Load();
+        auto* wide = new CLibraryProfile;
+        ProfileBuilder::SetBeams(*wide, {{0, 0}, {1, 0}});
+        ProfileBuilder::AddDimmer(*wide);
+        wide->UpdateRoles();
+        rig.project.m_library << wide;
+        ApplyPatch(rig, [&](CPatchTab& tab) { tab.m_matrixBlocks.first()->m_profile = wide; });
+        QCOMPARE(matrix->MemberCells(), (QList<QRect>{{0, 0, 40, 20}, {40, 0, 40, 20}, {80, 0, 40, 20}}));
+        QCOMPARE(rig.View().MatrixItems().first()->m_rect.size(), QSize(120, 20));
     }
 
     void deleteKey_data()

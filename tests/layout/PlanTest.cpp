@@ -196,6 +196,47 @@ private slots:
         QCOMPARE(fixture->ItemPosition(), QPoint(0, 0));
     }
 
+    // Items go before the fixtures and matrices they show are deleted; a
+    // matrix item drawn with a member that goes takes the next one.
+    void itemsGoBeforeTheirFixtures_data()
+    {
+        QTest::addColumn<QString>("removal");
+        QTest::addColumn<int>("fixtureItems");
+        QTest::addColumn<int>("matrixItems");
+        QTest::addColumn<int>("drawnMember"); // index in the matrix's original members, -1 none
+        QTest::newRow("show cleared") << "clear" << 0 << 0 << -1;
+        QTest::newRow("fixture removed") << "fixture" << 1 << 1 << 0;
+        QTest::newRow("first member removed") << "member 0" << 2 << 1 << 1;
+        QTest::newRow("first two members removed") << "members 0 1" << 2 << 1 << 2;
+        QTest::newRow("every member removed") << "members 0 1 2" << 2 << 0 << -1;
+    }
+    void itemsGoBeforeTheirFixtures()
+    {
+        QFETCH(QString, removal);
+        QFETCH(int, drawnMember);
+        CLayoutRig rig;
+        CFixtureItem* first = rig.AddItem(rig.RgbProfile(), QPoint(0, 0), 1, 0);
+        rig.AddItem(rig.RgbProfile(), QPoint(30, 0), 1, 3);
+        CMatrixItem* matrixItem = rig.AddMatrix(rig.RgbProfile(), 3, 1, QPoint(0, 40));
+        const QList<CPatchedFixture*> members = matrixItem->Matrix()->Members();
+        if (removal == QLatin1String("clear")) {
+            rig.project.Clear();
+        } else if (removal == QLatin1String("fixture")) {
+            rig.project.RemoveFixtures({first->Fixture()}, true);
+        } else {
+            QList<CPatchedFixture*> removed;
+            for (const QString& m : removal.split(QLatin1Char(' ')).mid(1))
+                removed << members.at(m.toInt());
+            rig.project.RemoveFixtures(removed, true);
+        }
+        QTEST(int(rig.view.FixtureItems().size()), "fixtureItems");
+        QTEST(int(rig.view.MatrixItems().size()), "matrixItems");
+        if (drawnMember >= 0)
+            QCOMPARE(rig.view.MatrixItems().at(0)->Fixture(), members.at(drawnMember));
+        rig.view.grab();
+        rig.view.Reset();
+    }
+
     void matrixItems()
     {
         CLayoutRig rig;

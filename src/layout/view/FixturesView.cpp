@@ -11,6 +11,7 @@
 
 #include <QPainter>
 #include <QPaintEvent>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
@@ -97,6 +98,45 @@ void CFixturesView::ClearItems()
     m_matrixItems.clear();
     m_toolTarget = nullptr;
     m_toolDrag = false;
+}
+
+void CFixturesView::ForgetFixtures(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    if (m_fixtureItems.isEmpty() && m_matrixItems.isEmpty())
+        return;
+    const QSet<CPatchedFixture*> goneFixtures(fixtures.begin(), fixtures.end());
+    const QSet<CFixtureMatrix*> goneMatrices(matrices.begin(), matrices.end());
+    const auto gone = [&goneFixtures](CPatchedFixture* fixture) { return fixture && goneFixtures.contains(fixture); };
+    // Each item is deleted while its fixture still exists, so it can clear
+    // the fixture's pointer back to it.
+    QList<CFixtureItem*> keptItems;
+    for (CFixtureItem* item : qAsConst(m_fixtureItems)) {
+        if (gone(item->Fixture()))
+            delete item;
+        else
+            keptItems << item;
+    }
+    m_fixtureItems = keptItems;
+    QList<CMatrixItem*> keptMatrices;
+    for (CMatrixItem* item : qAsConst(m_matrixItems)) {
+        CFixtureMatrix* matrix = item->Matrix();
+        if (matrix && goneMatrices.contains(matrix)) {
+            if (m_toolTarget == item) {
+                m_toolTarget = nullptr;
+                m_toolDrag = false;
+            }
+            delete item;
+            continue;
+        }
+        if (gone(item->Fixture())) {
+            const QList<CPatchedFixture*> members = matrix ? matrix->Members() : QList<CPatchedFixture*>();
+            const auto stays = std::find_if_not(members.begin(), members.end(), gone);
+            item->SetFixture(stays != members.end() ? *stays : nullptr);
+        }
+        keptMatrices << item;
+    }
+    m_matrixItems = keptMatrices;
+    update();
 }
 
 void CFixturesView::Reset()

@@ -51,6 +51,10 @@ public:
     void RemoveFixtureItem(CFixtureItem* item);
     void RemoveMatrixItem(CMatrixItem* item);
     void ClearItems();
+    // The fixtures and matrices are about to be deleted: their items go
+    // while they still exist, and a matrix item drawn with a member that
+    // goes takes another.
+    void ForgetFixtures(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
     void Reset();
     void RefreshSelectedFlags();
     const QList<CFixtureItem*>& FixtureItems() const { return m_fixtureItems; }

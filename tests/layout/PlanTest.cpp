@@ -7,9 +7,39 @@
 #include "show/Group.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <limits>
+
+namespace {
+
+// The pictures a background may name: a blue 4 x 4 PNG, a PNG of 16000 x
+// 16000 (30 KB on disk, 1 GB decoded), a one-pixel GIF frame on a logical
+// screen of 16000 x 16000, text, or nothing.
+void WritePicture(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name == QLatin1String("small.png")) {
+        QImage small(4, 4, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        small.save(path);
+    } else if (name == QLatin1String("huge.png")) {
+        QImage huge(16000, 16000, QImage::Format_Mono);
+        huge.fill(0);
+        huge.save(path);
+    } else if (name != QLatin1String("missing.png")) {
+        QByteArray bytes("not a picture");
+        if (name == QLatin1String("screen.gif"))
+            bytes = QByteArray::fromHex("474946383961803e803e800000000000ffffff2c00000000010001000002024401003b");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+}
+
+} // namespace
 
 class PlanTest : public QObject
 {
@@ -70,6 +100,41 @@ private slots:
         rig.view.render(&corner, QPoint(), QRegion(0, 0, 40, 40));
         QCOMPARE(corner.pixelColor(15, 15), QColor(Qt::red));
         QCOMPARE(corner.pixelColor(10, 15), QColor(200, 200, 200));
+    }
+
+    // A picture is decoded only once its file declared a size a picture may
+    // have; the operator is told of one refused once, not at every group.
+    void backgroundPicture_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("told");
+        QTest::newRow("small PNG") << "small.png" << true << 0;
+        QTest::newRow("16000 x 16000 PNG") << "huge.png" << false << 1;
+        QTest::newRow("GIF on a 16000 x 16000 screen") << "screen.gif" << false << 1;
+        QTest::newRow("missing") << "missing.png" << false << 0;
+        QTest::newRow("not a picture") << "junk.png" << false << 0;
+    }
+    void backgroundPicture()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, shown);
+        QTemporaryDir dir;
+        WritePicture(dir.filePath(file));
+        CLayoutRig rig;
+        CGroup group(QStringLiteral("G"));
+        group.m_backColor = Qt::red;
+        group.m_backImage = dir.filePath(file);
+        group.m_drawBackImage = true;
+        group.m_imageMode = 0;
+        group.m_layoutRect = QRect(0, 0, 100, 100);
+        QElapsedTimer timer;
+        timer.start();
+        rig.view.ApplyViewSettings(group, true);
+        rig.view.ApplyViewSettings(group, true);
+        QVERIFY(timer.elapsed() < 5000);
+        QTEST(rig.host.Count(QStringLiteral("ShowInformation")), "told");
+        QCOMPARE(rig.view.grab().toImage().pixelColor(50, 50), shown ? QColor(Qt::blue) : QColor(Qt::red));
     }
 
     void snapToGrid()

@@ -1,14 +1,18 @@
 #include "layout/view/FixturesView.h"
 
+#include "Captions.h"
 #include "effects/Effect.h"
+#include "effects/PictureFile.h"
 #include "layout/view/MatrixItem.h"
 #include "model/FixtureMatrix.h"
+#include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QSet>
@@ -185,15 +189,35 @@ void CFixturesView::ApplyViewSettings(const CGroup& group, bool withoutCrop)
     m_gridVisible = group.m_drawGrid;
     m_snap = group.m_magnetGrid;
     m_pictureVisible = group.m_drawBackImage;
-    m_picture = QImage();
-    if (m_pictureVisible && !m_picturePath.isEmpty() && !m_picture.load(m_picturePath))
-        m_picture = QImage();
+    LoadPicture();
     SetCrop(!withoutCrop, group.m_viewRect);
     m_zoom = group.m_zoom >= kMinZoom ? std::min(group.m_zoom, kMaxZoom) : kMinZoom;
     if (withoutCrop)
         SetSceneRect(group.m_layoutRect);
     else
         UpdateSize();
+}
+
+void CFixturesView::LoadPicture()
+{
+    m_picture = QImage();
+    if (!m_pictureVisible || m_picturePath.isEmpty())
+        return;
+    // The file names any picture: its size is read before a pixel is decoded.
+    const QList<QSize> sizes = PictureFile::DeclaredSizes(m_picturePath);
+    if (sizes.isEmpty())
+        return;
+    if (!std::all_of(sizes.begin(), sizes.end(), PictureFile::IsSaneSize)) {
+        // Told once, not at every switch to a group that shows it.
+        if (m_refusedPicture != m_picturePath)
+            ShowHost().ShowInformation(GetLangText(Txt::Warning),
+                                       GetLangText(Txt::BackgroundTooLarge).arg(m_picturePath));
+        m_refusedPicture = m_picturePath;
+        return;
+    }
+    QImageReader reader(m_picturePath);
+    if (!reader.read(&m_picture))
+        m_picture = QImage();
 }
 
 void CFixturesView::UpdateSize()

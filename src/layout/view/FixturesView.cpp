@@ -203,7 +203,7 @@ void CFixturesView::LoadPicture()
     m_picture = QImage();
     if (!m_pictureVisible || m_picturePath.isEmpty())
         return;
-    // The file names any picture: its size is read before a pixel is decoded.
+    // A show may name any file: its size is read before a pixel is decoded.
     const QList<QSize> sizes = PictureFile::DeclaredSizes(m_picturePath);
     if (sizes.isEmpty())
         return;

@@ -158,6 +158,7 @@ public:
     void ResetPortRefresh() override;
     void RepaintLayoutView() override;
     void StoreGroupView() override;
+    void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;

@@ -178,6 +178,12 @@ void Orvane::StoreGroupView()
         m_fixtures->StoreGroupView();
 }
 
+void Orvane::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    if (m_fixtures)
+        m_fixtures->View()->ForgetFixtures(fixtures, matrices);
+}
+
 bool Orvane::IsLayoutMoveLocked() const
 {
     return m_fixtures && m_fixtures->View()->IsLocked();

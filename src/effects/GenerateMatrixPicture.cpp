@@ -8,50 +8,13 @@
 #include "effects/MatrixGifEffect.h"
 #include "effects/MatrixMediaEffect.h"
 #include "effects/MatrixSteps.h"
+#include "effects/PictureFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QMovie>
 
 namespace {
-
-// Pixels a picture file may declare before it is decoded (128 MB at 32 bits).
-constexpr qint64 kMaxPicturePixels = qint64(32) * 1024 * 1024;
-
-bool IsSanePictureSize(const QSize& size)
-{
-    return size.width() >= 1 && size.height() >= 1 && qint64(size.width()) * size.height() <= kMaxPicturePixels;
-}
-
-// The logical screen of a GIF file: every frame is decoded into a picture of
-// that size, whatever size its own frames (and the image reader) report.
-// Invalid for any other file.
-QSize GifScreenSize(const QByteArray& header)
-{
-    if (header.size() < 10 || !header.startsWith("GIF8"))
-        return QSize();
-    const auto byte = [&header](int i) { return int(uchar(header.at(i))); };
-    return QSize(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8);
-}
-
-// Whether the file exists, can be decoded and declares a size worth
-// decoding; the sizes are read from the header, before any pixel is allocated.
-bool IsReadablePicture(const QString& file)
-{
-    if (file.isEmpty() || !QFileInfo(file).isFile())
-        return false;
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
-        return false;
-    const QSize screen = GifScreenSize(input.read(10));
-    input.close();
-    if (screen.isValid() && !IsSanePictureSize(screen))
-        return false;
-    QImageReader reader(file);
-    return reader.canRead() && IsSanePictureSize(reader.size());
-}
 
 QImage ScaledToMatrix(const QImage& image, int columns, int rows)
 {
@@ -64,7 +27,7 @@ QImage ScaledToMatrix(const QImage& image, int columns, int rows)
 
 int CEffectEngine::LoadMovieFrames(const QString& file)
 {
-    if (!MatrixSteps::MatrixSizeUsable(*this) || !IsReadablePicture(file))
+    if (!MatrixSteps::MatrixSizeUsable(*this) || !PictureFile::IsReadable(file))
         return 0;
     QMovie movie(file);
     movie.setCacheMode(QMovie::CacheNone);
@@ -95,7 +58,7 @@ int CEffectEngine::LoadMovieFrames(const QString& file)
 
 int CEffectEngine::LoadPicture(const QString& file)
 {
-    if (!MatrixSteps::MatrixSizeUsable(*this) || !FitsStepBudget(1) || !IsReadablePicture(file))
+    if (!MatrixSteps::MatrixSizeUsable(*this) || !FitsStepBudget(1) || !PictureFile::IsReadable(file))
         return 0;
     QImageReader reader(file);
     QImage image;

@@ -3,6 +3,7 @@
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "show/ShowHost.h"
 
 bool CSubGroup::RemoveFixture(const CPatchedFixture* fixture)
 {
@@ -27,6 +28,7 @@ void CGroup::Clear(bool deleteMembers)
     m_selectedFixtures.clear();
     m_selectedMatrices.clear();
     if (deleteMembers) {
+        ShowHost().FixturesDeleting(m_fixtures, m_matrices);
         qDeleteAll(m_fixtures);
         qDeleteAll(m_matrices);
     }
@@ -137,8 +139,10 @@ void CGroup::RemoveFixture(CPatchedFixture* fixture, bool matrixCleanUp, bool de
         while (subGroup->RemoveFixture(fixture)) {
         }
     }
-    if (deleteFixture)
+    if (deleteFixture) {
+        ShowHost().FixturesDeleting({fixture}, {});
         delete fixture;
+    }
     m_fixtures.removeAt(index);
     if (index < m_beamFlags.size())
         m_beamFlags.removeAt(index);
@@ -151,8 +155,10 @@ void CGroup::RemoveMatrix(CFixtureMatrix* matrix, bool deleteMatrix)
     // A selected matrix left behind would be a dangling pointer once deleted.
     m_selectedMatrices.removeAll(matrix);
     m_matrices.removeAll(matrix);
-    if (deleteMatrix)
+    if (deleteMatrix) {
+        ShowHost().FixturesDeleting({}, {matrix});
         delete matrix;
+    }
 }
 
 // --- Selection

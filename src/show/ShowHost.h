@@ -10,6 +10,7 @@ class CEffect;
 class CFixtureMatrix;
 class CLibraryProfile;
 class CPage;
+class CPatchedFixture;
 class CScene;
 class QObject;
 
@@ -169,6 +170,13 @@ public:
     // The fixtures window stores the view of the current group into it
     // (scroll, visible rectangle, item positions, beam flags).
     virtual void StoreGroupView() {}
+    // The fixtures and matrices are about to be deleted: whatever shows them
+    // lets go of them now, while they still exist.
+    virtual void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+    {
+        Q_UNUSED(fixtures);
+        Q_UNUSED(matrices);
+    }
     // The layout view's move lock; there is none before the view is built.
     virtual bool HasLayoutView() const { return false; }
     virtual bool IsLayoutMoveLocked() const { return false; }

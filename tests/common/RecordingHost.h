@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // A host that records every call the show document makes, in order, and
 // answers questions as the test tells it.
 class CRecordingHost : public CShowHost
@@ -117,6 +119,13 @@ public:
     void SetTimeLineVolume(int volume) override { calls << QStringLiteral("SetTimeLineVolume:%1").arg(volume); }
     bool HasTimeLine() const override { return timeLine; }
     void StoreVideoGeometry() override { calls << QStringLiteral("StoreVideoGeometry"); }
+    // What the layout does when fixtures are about to be deleted, where a test gives it.
+    std::function<void(const QList<CPatchedFixture*>&, const QList<CFixtureMatrix*>&)> fixturesDeleting;
+    void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override
+    {
+        if (fixturesDeleting)
+            fixturesDeleting(fixtures, matrices);
+    }
     void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
     void StoreGroupView() override { calls << QStringLiteral("StoreGroupView"); }
     bool HasLayoutView() const override { return layoutView; }

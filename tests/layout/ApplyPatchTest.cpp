@@ -242,25 +242,52 @@ private slots:
         QVERIFY(!rig.wnd->PatchDialog());
     }
 
-    void removingEveryMemberRemovesTheMatrix()
+    // The item of a matrix that keeps members is drawn with one of them;
+    // one that keeps none goes with its matrix.
+    void removingMatrixMembers_data()
     {
+        QTest::addColumn<QList<int>>("removed");
+        QTest::addColumn<int>("left");
+        QTest::newRow("every member") << QList<int>{0, 1, 2} << 0;
+        QTest::newRow("the first member") << QList<int>{0} << 2;
+        QTest::newRow("the first two") << QList<int>{0, 1} << 1;
+        QTest::newRow("the last member") << QList<int>{2} << 2;
+    }
+    void removingMatrixMembers()
+    {
+        QFETCH(QList<int>, removed);
+        QFETCH(int, left);
         CWindowRig rig(2);
         CFixtureMatrix* matrix = rig.AddMatrix(3, QPoint(300, 20));
+        const QList<CPatchedFixture*> members = matrix->Members();
         rig.Load();
         ApplyPatch(rig, [&](CPatchTab& tab) {
-            tab.m_removedMatrices << matrix;
-            tab.m_removedFixtures += matrix->Members();
-            for (int i = tab.m_blocks.size() - 1; i >= 0; --i)
-                if (tab.m_blocks.at(i)->IsInMatrix())
+            if (left == 0)
+                tab.m_removedMatrices << matrix;
+            for (int m : removed) {
+                tab.m_removedFixtures << members.at(m);
+                for (int i = tab.m_blocks.size() - 1; i >= 0; --i) {
+                    CPatchBlock* block = tab.m_blocks.at(i);
+                    if (block->m_fixture != members.at(m))
+                        continue;
+                    for (CPatchMatrixBlock* matrixBlock : qAsConst(tab.m_matrixBlocks))
+                        matrixBlock->m_members.removeAll(block);
                     delete tab.m_blocks.takeAt(i);
-            for (CPatchMatrixBlock* block : qAsConst(tab.m_matrixBlocks))
-                block->m_members.clear();
+                }
+            }
         });
-        QVERIFY(rig.project.m_generalGroup->m_matrices.isEmpty());
-        QVERIFY(rig.View().MatrixItems().isEmpty());
-        QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), 2);
+        QCOMPARE(rig.project.m_generalGroup->m_matrices.size(), left ? 1 : 0);
+        QCOMPARE(rig.View().MatrixItems().size(), left ? 1 : 0);
+        if (left) {
+            QCOMPARE(matrix->MemberCount(), left);
+            QCOMPARE(rig.View().MatrixItems().at(0)->Fixture(), matrix->Member(0));
+        }
+        QCOMPARE(rig.project.m_generalGroup->m_fixtures.size(), 2 + left);
+        rig.View().grab();
         rig.wnd->SelectAll(); // walks the items left
         QCOMPARE(rig.View().FixtureItems().size(), 2);
+        rig.Load();
+        QCOMPARE(rig.View().MatrixItems().size(), left ? 1 : 0);
     }
 
     void reprofiledMatrixKeepsColumnsAndRows()

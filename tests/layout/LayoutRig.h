@@ -10,11 +10,20 @@
 #include <QPainter>
 
 // A project with a recording host, profiles of the shapes the layout tests
-// need, and a layout view on the project.
+// need, and a layout view on the project, told of fixtures deleted as the
+// program's is.
 class CLayoutRig : public CPlaybackRig
 {
 public:
-    CLayoutRig() : view(project) {}
+    CLayoutRig() : view(project)
+    {
+        host.fixturesDeleting = [this](const QList<CPatchedFixture*>& fixtures,
+                                       const QList<CFixtureMatrix*>& matrices) {
+            view.ForgetFixtures(fixtures, matrices);
+        };
+    }
+    // The project outlives the view.
+    ~CLayoutRig() { host.fixturesDeleting = nullptr; }
 
     // A profile whose beams stand at the given grid positions.
     CLibraryProfile* BeamsProfile(std::initializer_list<CBeamPosition> beams)

@@ -7,9 +7,39 @@
 #include "show/Group.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <limits>
+
+namespace {
+
+// The pictures a background may name: a blue 4 x 4 PNG, a PNG of 16000 x
+// 16000 (30 KB on disk, 1 GB decoded), a one-pixel GIF frame on a logical
+// screen of 16000 x 16000, text, or nothing.
+void WritePicture(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name == QLatin1String("small.png")) {
+        QImage small(4, 4, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        small.save(path);
+    } else if (name == QLatin1String("huge.png")) {
+        QImage huge(16000, 16000, QImage::Format_Mono);
+        huge.fill(0);
+        huge.save(path);
+    } else if (name != QLatin1String("missing.png")) {
+        QByteArray bytes("not a picture");
+        if (name == QLatin1String("screen.gif"))
+            bytes = QByteArray::fromHex("474946383961803e803e800000000000ffffff2c00000000010001000002024401003b");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+}
+
+} // namespace
 
 class PlanTest : public QObject
 {
@@ -72,16 +102,60 @@ private slots:
         QCOMPARE(corner.pixelColor(10, 15), QColor(200, 200, 200));
     }
 
+    // A picture is decoded only once its file declared a size a picture may
+    // have; the operator is told of one refused once, not at every group.
+    void backgroundPicture_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("told");
+        QTest::newRow("small PNG") << "small.png" << true << 0;
+        QTest::newRow("16000 x 16000 PNG") << "huge.png" << false << 1;
+        QTest::newRow("GIF on a 16000 x 16000 screen") << "screen.gif" << false << 1;
+        QTest::newRow("missing") << "missing.png" << false << 0;
+        QTest::newRow("not a picture") << "junk.png" << false << 0;
+    }
+    void backgroundPicture()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, shown);
+        QTemporaryDir dir;
+        WritePicture(dir.filePath(file));
+        CLayoutRig rig;
+        CGroup group(QStringLiteral("G"));
+        group.m_backColor = Qt::red;
+        group.m_backImage = dir.filePath(file);
+        group.m_drawBackImage = true;
+        group.m_imageMode = 0;
+        group.m_layoutRect = QRect(0, 0, 100, 100);
+        QElapsedTimer timer;
+        timer.start();
+        rig.view.ApplyViewSettings(group, true);
+        rig.view.ApplyViewSettings(group, true);
+        QVERIFY(timer.elapsed() < 5000);
+        QTEST(rig.host.Count(QStringLiteral("ShowInformation")), "told");
+        QCOMPARE(rig.view.grab().toImage().pixelColor(50, 50), shown ? QColor(Qt::blue) : QColor(Qt::red));
+    }
+
+    void snapToGrid_data()
+    {
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("along x") << QPoint(42, 5) << QPoint(30, 0);
+        QTest::newRow("along y") << QPoint(5, 63) << QPoint(0, 50);
+        QTest::newRow("both") << QPoint(29, 44) << QPoint(20, 30);
+    }
     void snapToGrid()
     {
+        QFETCH(QPoint, to);
         CLayoutRig rig;
         CFixtureItem* item = rig.AddItem(rig.RgbProfile(), QPoint(0, 0));
         rig.view.SetGridVisible(true);
         rig.view.SetSnapToGrid(true);
         QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-        WidgetTest::MoveHeld(&rig.view, QPoint(42, 5));
-        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(42, 5));
-        QCOMPARE(item->m_rect.topLeft(), QPoint(30, 0));
+        WidgetTest::MoveHeld(&rig.view, to);
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, to);
+        QTEST(item->m_rect.topLeft(), "at");
         // Pushed back inside the scene at its right edge.
         item->m_moveOrigin = item->m_rect;
         rig.view.MoveItem(item, 1000, 0);
@@ -101,8 +175,20 @@ private slots:
         QCOMPARE(rig.view.size(), QSize(130, 130));
     }
 
+    // The item at (100, 100) on the 600 x 400 scene stays inside the crop.
+    void cropByHandle_data()
+    {
+        QTest::addColumn<int>("handle");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QRect>("crop");
+        QTest::newRow("top-left, grown to the item") << 0 << QPoint(150, 150) << QRect(100, 100, 500, 300);
+        QTest::newRow("bottom-left") << 5 << QPoint(50, 200) << QRect(50, 0, 550, 200);
+    }
     void cropByHandle()
     {
+        QFETCH(int, handle);
+        QFETCH(QPoint, to);
+        QFETCH(QRect, crop);
         CLayoutRig rig;
         CFixtViewScrollArea area;
         area.setWidget(&rig.view);
@@ -116,18 +202,17 @@ private slots:
         rig.AddItem(rig.RgbProfile(), QPoint(100, 100));
         rig.view.SetCrop(true, QRect());
         rig.view.UpdateSize();
-        QVERIFY(!rig.view.HandleRect(0).isNull());
-        const QPoint handle = rig.view.HandleRect(0).center();
-        WidgetTest::MoveHeld(&rig.view, handle, Qt::NoButton);
-        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, handle);
-        WidgetTest::MoveHeld(&rig.view, QPoint(150, 150));
+        QVERIFY(!rig.view.HandleRect(handle).isNull());
+        const QPoint from = rig.view.HandleRect(handle).center();
+        WidgetTest::MoveHeld(&rig.view, from, Qt::NoButton);
+        QTest::mousePress(&rig.view, Qt::LeftButton, Qt::NoModifier, from);
+        WidgetTest::MoveHeld(&rig.view, to);
         QVERIFY(area.IsOutlineVisible());
-        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, to);
         QVERIFY(!area.IsOutlineVisible());
-        // The crop would leave the item out: it grows to take it in.
         QVERIFY(rig.view.IsCropped());
-        QCOMPARE(rig.view.CropRect(), QRect(QPoint(100, 100), QPoint(599, 399)));
-        QCOMPARE(rig.view.size(), QSize(500, 300));
+        QCOMPARE(rig.view.CropRect(), crop);
+        QCOMPARE(rig.view.size(), crop.size());
         QVERIFY(rig.host.modified);
     }
 
@@ -196,6 +281,47 @@ private slots:
         QCOMPARE(fixture->ItemPosition(), QPoint(0, 0));
     }
 
+    // Items go before the fixtures and matrices they show are deleted; a
+    // matrix item drawn with a member that goes takes the next one.
+    void itemsGoBeforeTheirFixtures_data()
+    {
+        QTest::addColumn<QString>("removal");
+        QTest::addColumn<int>("fixtureItems");
+        QTest::addColumn<int>("matrixItems");
+        QTest::addColumn<int>("drawnMember"); // index in the matrix's original members, -1 none
+        QTest::newRow("show cleared") << "clear" << 0 << 0 << -1;
+        QTest::newRow("fixture removed") << "fixture" << 1 << 1 << 0;
+        QTest::newRow("first member removed") << "member 0" << 2 << 1 << 1;
+        QTest::newRow("first two members removed") << "members 0 1" << 2 << 1 << 2;
+        QTest::newRow("every member removed") << "members 0 1 2" << 2 << 0 << -1;
+    }
+    void itemsGoBeforeTheirFixtures()
+    {
+        QFETCH(QString, removal);
+        QFETCH(int, drawnMember);
+        CLayoutRig rig;
+        CFixtureItem* first = rig.AddItem(rig.RgbProfile(), QPoint(0, 0), 1, 0);
+        rig.AddItem(rig.RgbProfile(), QPoint(30, 0), 1, 3);
+        CMatrixItem* matrixItem = rig.AddMatrix(rig.RgbProfile(), 3, 1, QPoint(0, 40));
+        const QList<CPatchedFixture*> members = matrixItem->Matrix()->Members();
+        if (removal == QLatin1String("clear")) {
+            rig.project.Clear();
+        } else if (removal == QLatin1String("fixture")) {
+            rig.project.RemoveFixtures({first->Fixture()}, true);
+        } else {
+            QList<CPatchedFixture*> removed;
+            for (const QString& m : removal.split(QLatin1Char(' ')).mid(1))
+                removed << members.at(m.toInt());
+            rig.project.RemoveFixtures(removed, true);
+        }
+        QTEST(int(rig.view.FixtureItems().size()), "fixtureItems");
+        QTEST(int(rig.view.MatrixItems().size()), "matrixItems");
+        if (drawnMember >= 0)
+            QCOMPARE(rig.view.MatrixItems().at(0)->Fixture(), members.at(drawnMember));
+        rig.view.grab();
+        rig.view.Reset();
+    }
+
     void matrixItems()
     {
         CLayoutRig rig;
@@ -229,25 +355,26 @@ private slots:
         QTest::addColumn<int>("rowsIndex");
         QTest::addColumn<bool>("locked");
         QTest::addColumn<QList<QPoint>>("after");
+        QTest::addColumn<bool>("modified");
         const QList<QPoint> square{{100, 100}, {200, 100}, {100, 200}, {200, 200}};
         QTest::newRow("line") << "line" << QList<QPoint>{{100, 40}, {50, 80}, {300, 60}} << "111" << -1 << false
-                              << QList<QPoint>{{50, 40}, {70, 40}, {90, 40}};
+                              << QList<QPoint>{{50, 40}, {70, 40}, {90, 40}} << true;
         QTest::newRow("line to the edge") << "line" << QList<QPoint>{{550, 0}, {560, 0}, {570, 0}} << "111" << -1
-                                          << false << QList<QPoint>{{550, 0}, {570, 0}, {580, 0}};
+                                          << false << QList<QPoint>{{550, 0}, {570, 0}, {580, 0}} << true;
         QTest::newRow("circle") << "circle" << QList<QPoint>{{100, 100}, {200, 100}, {400, 300}, {100, 200}, {200, 200}}
                                 << "11011" << -1 << false
-                                << QList<QPoint>{{176, 150}, {150, 176}, {400, 300}, {124, 150}, {150, 124}};
+                                << QList<QPoint>{{176, 150}, {150, 176}, {400, 300}, {124, 150}, {150, 124}} << true;
         QTest::newRow("grid 2 x 2") << "matrix" << square << "1111" << -1 << false
-                                    << QList<QPoint>{{100, 100}, {120, 100}, {100, 120}, {120, 120}};
+                                    << QList<QPoint>{{100, 100}, {120, 100}, {100, 120}, {120, 120}} << true;
         QTest::newRow("prime in a row") << "matrix" << QList<QPoint>{{0, 0}, {0, 50}, {0, 100}, {0, 150}, {0, 200}}
                                         << "11111" << 0 << false
-                                        << QList<QPoint>{{0, 0}, {20, 0}, {40, 0}, {60, 0}, {80, 0}};
+                                        << QList<QPoint>{{0, 0}, {20, 0}, {40, 0}, {60, 0}, {80, 0}} << true;
         QTest::newRow("prime default") << "matrix" << QList<QPoint>{{0, 0}, {0, 50}, {0, 100}, {30, 150}, {0, 200}}
                                        << "11111" << -1 << false
-                                       << QList<QPoint>{{0, 0}, {0, 20}, {0, 40}, {0, 60}, {0, 80}};
+                                       << QList<QPoint>{{0, 0}, {0, 20}, {0, 40}, {0, 60}, {0, 80}} << true;
         for (const QString& command : {QStringLiteral("line"), QStringLiteral("circle"), QStringLiteral("matrix")})
             QTest::newRow(qPrintable(QStringLiteral("locked ") + command)) << command << square << "1111" << -1 << true
-                                                                          << square;
+                                                                          << square << false;
     }
     void arrange()
     {
@@ -278,6 +405,7 @@ private slots:
         for (const CFixtureItem* item : rig.view.FixtureItems())
             positions << item->m_rect.topLeft();
         QTEST(positions, "after");
+        QTEST(rig.host.modified, "modified");
     }
 
     void matrixDimensions_data()

@@ -38,13 +38,16 @@ public:
             const QColor c = kColors.at(kLetters.indexOf(letters.at(m)));
             project.SetFixtureColor(Matrix()->Member(m), 0, quint8(c.red()), quint8(c.green()), quint8(c.blue()), 0);
         }
+        project.MergeOutput();
     }
-    // The colour painted into each member, as a letter ('?' for another).
-    QString Cells() const
+    // The colour painted into each member, as a letter ('?' for another),
+    // from the live levels or, with `output`, from what is sent.
+    QString Cells(bool output = false) const
     {
         QString letters;
         for (const CPatchedFixture* member : Matrix()->Members()) {
-            QColor c = LiveLevels(member);
+            const quint8* sent = project.m_output[member->m_universe] + member->m_address;
+            QColor c = output ? QColor(sent[0], sent[1], sent[2]) : LiveLevels(member);
             if (member->Profile()->IsCmy())
                 c = QColor(255 - c.red(), 255 - c.green(), 255 - c.blue());
             const int index = kColors.indexOf(c);
@@ -117,6 +120,7 @@ private slots:
             WidgetTest::MoveHeld(&rig.view, path.at(i));
         QTest::mouseRelease(&rig.view, Qt::LeftButton, Qt::NoModifier, path.last());
         QTEST(rig.Cells(), "after");
+        QTEST(rig.Cells(true), "after");
         QTEST(rig.view.ToolMode(), "modeAfter");
         QVERIFY(!rig.project.m_fullColorDrawing);
         if (rig.Cells() != before)

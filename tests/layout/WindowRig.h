@@ -12,7 +12,8 @@
 #include <memory>
 
 // A project of one-beam fixtures placed in a row (fixture i at (20 + 60 i,
-// 20)), groups made of some of them, and the fixtures window over it.
+// 20)), groups made of some of them, and the fixtures window over it, its
+// view told of fixtures deleted as the program's is.
 class CWindowRig : public CPlaybackRig
 {
 public:
@@ -25,7 +26,13 @@ public:
             fixtures << fixture;
         }
         wnd = std::make_unique<CFixturesWnd>(project);
+        host.fixturesDeleting = [this](const QList<CPatchedFixture*>& fixtures,
+                                       const QList<CFixtureMatrix*>& matrices) {
+            wnd->View()->ForgetFixtures(fixtures, matrices);
+        };
     }
+    // The project outlives the window.
+    ~CWindowRig() { host.fixturesDeleting = nullptr; }
 
     // A group of the given fixtures; every fixture and matrix gets a place
     // for it, a copy of its general one. Call Load() after the last.

@@ -1,16 +1,21 @@
 #include "layout/view/FixturesView.h"
 
+#include "Captions.h"
 #include "effects/Effect.h"
+#include "effects/PictureFile.h"
 #include "layout/view/MatrixItem.h"
 #include "model/FixtureMatrix.h"
+#include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
@@ -99,6 +104,45 @@ void CFixturesView::ClearItems()
     m_toolDrag = false;
 }
 
+void CFixturesView::ForgetFixtures(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    if (m_fixtureItems.isEmpty() && m_matrixItems.isEmpty())
+        return;
+    const QSet<CPatchedFixture*> goneFixtures(fixtures.begin(), fixtures.end());
+    const QSet<CFixtureMatrix*> goneMatrices(matrices.begin(), matrices.end());
+    const auto gone = [&goneFixtures](CPatchedFixture* fixture) { return fixture && goneFixtures.contains(fixture); };
+    // Each item is deleted while its fixture still exists, so it can clear
+    // the fixture's pointer back to it.
+    QList<CFixtureItem*> keptItems;
+    for (CFixtureItem* item : qAsConst(m_fixtureItems)) {
+        if (gone(item->Fixture()))
+            delete item;
+        else
+            keptItems << item;
+    }
+    m_fixtureItems = keptItems;
+    QList<CMatrixItem*> keptMatrices;
+    for (CMatrixItem* item : qAsConst(m_matrixItems)) {
+        CFixtureMatrix* matrix = item->Matrix();
+        if (matrix && goneMatrices.contains(matrix)) {
+            if (m_toolTarget == item) {
+                m_toolTarget = nullptr;
+                m_toolDrag = false;
+            }
+            delete item;
+            continue;
+        }
+        if (gone(item->Fixture())) {
+            const QList<CPatchedFixture*> members = matrix ? matrix->Members() : QList<CPatchedFixture*>();
+            const auto stays = std::find_if_not(members.begin(), members.end(), gone);
+            item->SetFixture(stays != members.end() ? *stays : nullptr);
+        }
+        keptMatrices << item;
+    }
+    m_matrixItems = keptMatrices;
+    update();
+}
+
 void CFixturesView::Reset()
 {
     ClearItems();
@@ -145,15 +189,35 @@ void CFixturesView::ApplyViewSettings(const CGroup& group, bool withoutCrop)
     m_gridVisible = group.m_drawGrid;
     m_snap = group.m_magnetGrid;
     m_pictureVisible = group.m_drawBackImage;
-    m_picture = QImage();
-    if (m_pictureVisible && !m_picturePath.isEmpty() && !m_picture.load(m_picturePath))
-        m_picture = QImage();
+    LoadPicture();
     SetCrop(!withoutCrop, group.m_viewRect);
     m_zoom = group.m_zoom >= kMinZoom ? std::min(group.m_zoom, kMaxZoom) : kMinZoom;
     if (withoutCrop)
         SetSceneRect(group.m_layoutRect);
     else
         UpdateSize();
+}
+
+void CFixturesView::LoadPicture()
+{
+    m_picture = QImage();
+    if (!m_pictureVisible || m_picturePath.isEmpty())
+        return;
+    // A show may name any file: its size is read before a pixel is decoded.
+    const QList<QSize> sizes = PictureFile::DeclaredSizes(m_picturePath);
+    if (sizes.isEmpty())
+        return;
+    if (!std::all_of(sizes.begin(), sizes.end(), PictureFile::IsSaneSize)) {
+        // Told once, not at every switch to a group that shows it.
+        if (m_refusedPicture != m_picturePath)
+            ShowHost().ShowInformation(GetLangText(Txt::Warning),
+                                       GetLangText(Txt::BackgroundTooLarge).arg(m_picturePath));
+        m_refusedPicture = m_picturePath;
+        return;
+    }
+    QImageReader reader(m_picturePath);
+    if (!reader.read(&m_picture))
+        m_picture = QImage();
 }
 
 void CFixturesView::UpdateSize()

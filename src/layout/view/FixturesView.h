@@ -51,6 +51,10 @@ public:
     void RemoveFixtureItem(CFixtureItem* item);
     void RemoveMatrixItem(CMatrixItem* item);
     void ClearItems();
+    // The fixtures and matrices are about to be deleted: their items go
+    // while they still exist, and a matrix item drawn with a member that
+    // goes takes another.
+    void ForgetFixtures(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
     void Reset();
     void RefreshSelectedFlags();
     const QList<CFixtureItem*>& FixtureItems() const { return m_fixtureItems; }
@@ -165,6 +169,8 @@ private:
     void Notify();
     void StoreMoveOrigins();
     void KeepInScene(QRect& rect) const;
+    // The group's picture, unless it is hidden, unreadable or refused for its size.
+    void LoadPicture();
     // Background colour, picture and grid, in scene coordinates.
     void DrawScene(QPainter& painter) const;
     void HoverHandles(const QPoint& point);
@@ -212,6 +218,7 @@ private:
     QString m_picturePath;
     int m_pictureMode = 0;
     QImage m_picture;
+    QString m_refusedPicture; // the operator was told it is too large
     QPixmap m_background;
     int m_toolMode = NoTool;
     QColor m_toolColor{Qt::black};

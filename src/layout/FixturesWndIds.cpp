@@ -19,7 +19,7 @@ QString CFixturesWnd::NameBase(const QString& name)
 void CFixturesWnd::AssignIDs()
 {
     const CGroup* group = CurrentGroup();
-    if (!group || group->m_selectedFixtures.isEmpty())
+    if (!group || group->m_selectedFixtures.isEmpty() || m_patchDialog)
         return;
     std::vector<std::unique_ptr<CPatchBlock>> owned;
     QList<CPatchBlock*> blocks;

@@ -2,6 +2,7 @@
 #include "AssignIdsScript.h"
 #include "WindowRig.h"
 
+#include "setup/AddFixturesDlg.h"
 #include "setup/AssignIdsDlg.h"
 
 #include <QAction>
@@ -119,6 +120,26 @@ private slots:
         QVERIFY(rig.wnd->ToolAction(CFixturesWnd::AssignIdsAction)->isEnabled());
         rig.Button(CFixturesWnd::AssignIdsButton)->click();
         QCOMPARE(rig.runs, 1);
+    }
+
+    // The patch dialog's OK writes back the IDs of its copies: new IDs
+    // given meanwhile would be lost.
+    void restsWhilePatching()
+    {
+        CIdsWindowRig rig;
+        rig.Answer(QStringLiteral("0>1"), true);
+        rig.Select(QStringLiteral("1100"));
+        rig.wnd->AddFixtures();
+        rig.Select(QStringLiteral("1110"));
+        QVERIFY(!rig.wnd->ToolAction(CFixturesWnd::AssignIdsAction)->isEnabled());
+        QVERIFY(!rig.Button(CFixturesWnd::AssignIdsButton)->isEnabled());
+        rig.wnd->AssignIDs();
+        QCOMPARE(rig.runs, 0);
+        rig.wnd->PatchDialog()->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.wnd->ToolAction(CFixturesWnd::AssignIdsAction)->isEnabled());
+        rig.wnd->AssignIDs();
+        QCOMPARE(rig.Names(), QStringLiteral("Spot.2#2 Wash.1#1 Par.3#3 X.Y.4#4"));
     }
 
     // OK pressed while the chase runs: the IDs are taken and the live layer

@@ -41,7 +41,11 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setWidget(m_grid);
-    scroll->setFixedSize(m_grid->GridSize() + QSize(2, 2));
+    // Sized to show every cell: no scroll bar takes room from them.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = scroll->frameWidth();
+    scroll->setFixedSize(m_grid->GridSize() + QSize(2 * frame, 2 * frame));
 
     m_play = new QAction(Icon("Play.png"), GetLangText(Txt::Play), this);
     m_leftToRight = new QAction(Icon("LeftToRight.png"), QStringLiteral("->"), this);

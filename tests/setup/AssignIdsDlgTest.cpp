@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QToolBar>
 #include <QtTest>
 
@@ -120,6 +121,7 @@ private slots:
         CAssignIdsDlg dialog(rig.project, rig.Blocks());
         QCOMPARE(QSize(dialog.Grid()->Columns(), dialog.Grid()->Rows()), cells);
         QCOMPARE(dialog.Grid()->GridSize(), cells * 30);
+        QCOMPARE(dialog.findChild<QScrollArea*>()->maximumViewportSize(), cells * 30);
         QCOMPARE(dialog.Slider()->maximum(), count - 1);
     }
 

@@ -68,7 +68,8 @@ public:
         PosMatrixAction,
         kActionCount
     };
-    // Runs the group options dialog; tests answer it without a modal loop.
+    // Run the group options and the ID dialogs; tests answer them without a
+    // modal loop.
     using OptionsRunner = std::function<int(CGroupOptionsDlg& dialog)>;
     using AssignIdsRunner = std::function<int(CAssignIdsDlg& dialog)>;
 

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QToolBar>
@@ -140,6 +141,28 @@ private slots:
         RunIdScript(*dialog.Grid(), script);
         QTEST(ShownIds(*dialog.Grid()), "shown");
         QTEST(rig.NewIds(dialog), "newIds");
+    }
+
+    // Only the grid's own drags are taken; a drop elsewhere changes nothing.
+    void dropEvents()
+    {
+        CIdsRig rig({1, 2, 3}, {0, 10, 20});
+        CAssignIdsDlg dialog(rig.project, rig.blocks);
+        CAssignIdsWnd& grid = *dialog.Grid();
+        const auto drop = [&grid](const char* type, const QPoint& at) {
+            QMimeData data;
+            data.setData(QLatin1String(type), QByteArray());
+            QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&grid, &enter);
+            QDropEvent event(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&grid, &event);
+            return event.isAccepted();
+        };
+        QVERIFY(grid.BeginDrag(QPoint(5, 5)));
+        QVERIFY(!drop("image/zk-sceneline", QPoint(65, 5)));
+        QCOMPARE(ShownIds(grid), QStringLiteral("1 2 3"));
+        QVERIFY(drop("image/zk-fixtid", QPoint(65, 5)));
+        QCOMPARE(ShownIds(grid), QStringLiteral("3 2 1"));
     }
 
     // The chase lights exactly one fixture and gives the live layer back,

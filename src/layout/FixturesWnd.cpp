@@ -622,12 +622,15 @@ void CFixturesWnd::UpdateSelectionActions()
 
 void CFixturesWnd::EnableActions(bool on)
 {
-    // No removal behind the back of an open patch dialog.
-    ToolAction(RemoveAction)->setEnabled(on && !m_patchDialog);
-    ToolButton(RemoveButton)->setEnabled(on && !m_patchDialog);
-    for (Button button : {AssignIdsButton, DefaultLevelsButton, DrawTypeButton, SubGroupAddButton})
+    // No removal and no new IDs behind the back of an open patch dialog: its
+    // OK writes back the IDs and names of its copies.
+    for (Action action : {RemoveAction, AssignIdsAction})
+        ToolAction(action)->setEnabled(on && !m_patchDialog);
+    for (Button button : {RemoveButton, AssignIdsButton})
+        ToolButton(button)->setEnabled(on && !m_patchDialog);
+    for (Button button : {DefaultLevelsButton, DrawTypeButton, SubGroupAddButton})
         ToolButton(button)->setEnabled(on);
-    for (Action action : {AssignIdsAction, DrawTypeAction, DrawFullAction})
+    for (Action action : {DrawTypeAction, DrawFullAction})
         ToolAction(action)->setEnabled(on);
     if (!on)
         ToolButton(SubGroupRemoveButton)->setEnabled(false);

@@ -7,6 +7,7 @@
 #include <functional>
 
 class CAddFixturesDlg;
+class CAssignIdsDlg;
 struct CPatchRun;
 class CEffect;
 class CFixtViewScrollArea;
@@ -67,8 +68,10 @@ public:
         PosMatrixAction,
         kActionCount
     };
-    // Runs the group options dialog; tests answer it without a modal loop.
+    // Run the group options and the ID dialogs; tests answer them without a
+    // modal loop.
     using OptionsRunner = std::function<int(CGroupOptionsDlg& dialog)>;
+    using AssignIdsRunner = std::function<int(CAssignIdsDlg& dialog)>;
 
     explicit CFixturesWnd(CProject& project, QWidget* parent = nullptr);
     ~CFixturesWnd() override;
@@ -101,6 +104,9 @@ public:
     void SelectSubGroup(int n);
     void OpenGroupOptions(CGroup* group);
     void SetOptionsRunner(OptionsRunner runner) { m_optionsRunner = std::move(runner); }
+    void SetAssignIdsRunner(AssignIdsRunner runner) { m_assignIdsRunner = std::move(runner); }
+    // A fixture's name without what follows its last dot, where the ID goes.
+    static QString NameBase(const QString& name);
 
     CFixturesView* View() const { return m_view; }
     CFixtViewScrollArea* ScrollArea() const { return m_scrollArea; }
@@ -144,7 +150,7 @@ public slots:
     void OnPatchOk();
     void OnPatchCancel();
     void DelFixtures();
-    void AssignIDs() {}
+    void AssignIDs();
 
 public:
     CAddFixturesDlg* PatchDialog() const { return m_patchDialog; }
@@ -195,5 +201,6 @@ private:
     CFixturesView* m_view = nullptr;
     CFixtViewScrollArea* m_scrollArea = nullptr;
     OptionsRunner m_optionsRunner;
+    AssignIdsRunner m_assignIdsRunner;
     CAddFixturesDlg* m_patchDialog = nullptr;
 };

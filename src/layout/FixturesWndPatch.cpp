@@ -95,6 +95,8 @@ void CFixturesWnd::AddFixtures()
     }
     ToolAction(RemoveAction)->setEnabled(false);
     ToolButton(RemoveButton)->setEnabled(false);
+    ToolAction(AssignIdsAction)->setEnabled(false);
+    ToolButton(AssignIdsButton)->setEnabled(false);
     m_patchDialog = new CAddFixturesDlg(m_project, kDmxChannelsPerUniverse, this);
     connect(m_patchDialog, &QDialog::accepted, this, &CFixturesWnd::OnPatchOk);
     connect(m_patchDialog, &QDialog::rejected, this, &CFixturesWnd::OnPatchCancel);

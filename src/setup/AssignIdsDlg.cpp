@@ -1,0 +1,158 @@
+#include "setup/AssignIdsDlg.h"
+
+#include "Captions.h"
+#include "model/Language.h"
+#include "setup/AssignIdsWnd.h"
+#include "show/ShowHost.h"
+#include "widgets/REDOvoroz.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QIcon Icon(const char* name)
+{
+    return QIcon(QStringLiteral(":/Orvane/Images/Icons/") + QLatin1String(name));
+}
+
+} // namespace
+
+CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& blocks, QWidget* parent)
+    : QDialog(parent, Qt::Tool)
+{
+    setWindowTitle(GetLangText(Txt::AssignIds));
+    setPalette(ShowHost().ProgramPalette());
+    setAutoFillBackground(true);
+
+    const QString gap(4, QLatin1Char(' '));
+    auto* label = new QLabel(gap + GetLangText(Txt::AssignIdsOrder) + gap, this);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    label->setMinimumHeight(40);
+
+    m_grid = new CAssignIdsWnd(project, blocks, this);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_grid);
+    // Sized to show every cell: no scroll bar takes room from them.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = scroll->frameWidth();
+    scroll->setFixedSize(m_grid->GridSize() + QSize(2 * frame, 2 * frame));
+
+    m_play = new QAction(Icon("Play.png"), GetLangText(Txt::Play), this);
+    m_leftToRight = new QAction(Icon("LeftToRight.png"), QStringLiteral("->"), this);
+    m_rightToLeft = new QAction(Icon("RightToLeft.png"), QStringLiteral("<-"), this);
+    connect(m_play, &QAction::triggered, this, &CAssignIdsDlg::Play);
+    connect(m_leftToRight, &QAction::triggered, this, &CAssignIdsDlg::LeftToRight);
+    connect(m_rightToLeft, &QAction::triggered, this, &CAssignIdsDlg::RightToLeft);
+
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setStyleSheet(QStringLiteral(
+        "QToolBar { border: 1px solid gray; background-image: url(\":/Orvane/Images/Icons/HorzToolBar.png\") }"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->addAction(m_play);
+    m_toolBar->addAction(m_leftToRight);
+    m_toolBar->addAction(m_rightToLeft);
+    m_slider = new REDOvoroz(Qt::Horizontal, m_toolBar);
+    m_slider->setRange(0, qMax(0, m_grid->Count() - 1));
+    m_slider->setEnabled(false);
+    connect(m_slider, &QSlider::valueChanged, this, &CAssignIdsDlg::OnSliderMoved);
+    m_toolBar->addWidget(m_slider);
+
+    auto* buttons = new QDialogButtonBox(Qt::Horizontal, this);
+    buttons->addButton(GetLangText(Txt::Ok), QDialogButtonBox::AcceptRole);
+    buttons->addButton(GetLangText(Txt::Cancel), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* inner = new QVBoxLayout;
+    inner->setContentsMargins(4, 4, 4, 4);
+    inner->addWidget(label);
+    inner->addWidget(scroll);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_toolBar);
+    layout->addLayout(inner);
+    layout->addStretch();
+    layout->addWidget(buttons);
+}
+
+int CAssignIdsDlg::Count() const
+{
+    return m_grid->Count();
+}
+
+int CAssignIdsDlg::IdAt(int n) const
+{
+    return m_grid->IdAt(n);
+}
+
+CPatchedFixture* CAssignIdsDlg::FixtureAt(int n) const
+{
+    return m_grid->FixtureAt(n);
+}
+
+int CAssignIdsDlg::NewIdAt(int n) const
+{
+    return m_grid->NewIdAt(n);
+}
+
+void CAssignIdsDlg::Play()
+{
+    if (!m_grid->IsChasing()) {
+        m_slider->setEnabled(true);
+        m_play->setIcon(Icon("Stop.png"));
+        m_grid->StartChase();
+        if (!m_timer) {
+            m_timer = new QTimer(this);
+            connect(m_timer, &QTimer::timeout, this, &CAssignIdsDlg::OnTimer);
+        }
+        m_timer->start(kChaseMs);
+        return;
+    }
+    m_timer->stop();
+    m_grid->StopChase();
+    m_slider->setValue(0);
+    m_slider->setEnabled(false);
+    m_play->setIcon(Icon("Play.png"));
+}
+
+void CAssignIdsDlg::LeftToRight()
+{
+    m_grid->SortByAddress(true);
+}
+
+void CAssignIdsDlg::RightToLeft()
+{
+    m_grid->SortByAddress(false);
+}
+
+void CAssignIdsDlg::OnTimer()
+{
+    const int count = m_grid->Count();
+    if (m_slider->isSliderDown() || count == 0)
+        return;
+    const int position = (m_grid->Position() + 1) % count;
+    m_grid->ShowPosition(position);
+    m_grid->update();
+    m_slider->setValue(position);
+}
+
+void CAssignIdsDlg::OnSliderMoved(int value)
+{
+    // The slider goes back to 0 at the stop; the live layer keeps what the
+    // stop gave back.
+    if (!m_grid->IsChasing())
+        return;
+    m_grid->ShowPosition(value);
+    m_grid->update();
+}

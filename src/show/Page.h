@@ -127,6 +127,12 @@ private:
     // The entry's kept render of the step, brought up to date; null where
     // the step is rendered as it goes.
     const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
+    bool KeepsRenders(const CScene* scene) const;
+    // Renders, a part each tick, the steps the playing scenes go on to, the
+    // one due first first, so that no tick renders every scene's next step.
+    void RenderAhead(int elapsedMs);
+    // The render in parts under way, or null once its scene stopped.
+    CRenderedStep* AheadRender() const;
     void TellStarted(CScene* scene);
 
     CProject& m_project;
@@ -134,6 +140,8 @@ private:
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
     CSlotRuns m_runs;                     // of the step mixed as it goes
     CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
+    CDmxLayer m_aheadWork;                // scratch of the render in parts, kept between its ticks
+    CRenderedStep* m_ahead = nullptr;     // that render, owned by its playing scene
     bool m_keepRenders = true;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;

@@ -750,9 +750,6 @@ CRenderedStep* CPage::AheadRender() const
 
 void CPage::RenderAhead(int elapsedMs)
 {
-    // About a tenth of a full render of 64 universes: a tick with nothing
-    // due soon does a little, and one with much due does what is due.
-    constexpr qint64 kLeastBudget = 8192;
     struct SDue
     {
         CPlayingScene* entry;
@@ -780,7 +777,7 @@ void CPage::RenderAhead(int elapsedMs)
     std::stable_sort(due.begin(), due.end(), [](const SDue& a, const SDue& b) { return a.ticks < b.ticks; });
 
     // Enough each tick that every step is ready in time, the soonest first.
-    qint64 budget = kLeastBudget, sum = 0;
+    qint64 budget = m_aheadBudget, sum = 0;
     for (const SDue& d : due) {
         sum += d.cost;
         budget = qMax(budget, (sum + d.ticks - 1) / d.ticks);

@@ -750,6 +750,7 @@ CRenderedStep* CPage::AheadRender() const
 
 void CPage::RenderAhead(int elapsedMs)
 {
+    constexpr qint64 kAheadHorizonMs = 4000;
     struct SDue
     {
         CPlayingScene* entry;
@@ -765,10 +766,14 @@ void CPage::RenderAhead(int elapsedMs)
             || scene->m_steps.size() < 2)
             continue;
         const int index = scene->CurrentStepIndex();
+        // Steps due later wait: a scene may yet go elsewhere, and the renders
+        // spread over the ticks before the change all the same.
+        const qint64 left = qMax<qint64>(0, scene->m_currentStep->Duration() - scene->m_stepTime);
+        if (left > kAheadHorizonMs)
+            continue;
         const CSceneStep* next = scene->m_steps[(index + 1) % scene->m_steps.size()];
         if (entry->KeptRender(next, false))
             continue;
-        const qint64 left = qMax<qint64>(0, scene->m_currentStep->Duration() - scene->m_stepTime);
         const qint64 perTick = qMax(1, ScaleElapsedBySpeed(qMax(1, elapsedMs), scene->Speed()));
         due.append({entry, next, qMax<qint64>(1, left / perTick), CRenderedStep::Cost(*next, universes)});
     }

@@ -27,6 +27,7 @@ constexpr quint8 kWritten = 2;
 CRenderedStep::CRenderedStep(int universes)
     : m_levels(universes), m_touched(size_t(m_levels.UniverseCount()), 0)
 {
+    m_universes.reserve(m_touched.size());
 }
 
 CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& scene)

@@ -757,6 +757,7 @@ void CPage::RenderAhead(int elapsedMs)
         const CSceneStep* step;
         qint64 ticks; // before the step is due
         qint64 cost;
+        int order;
     };
     QVarLengthArray<SDue, 64> due;
     const int universes = m_aheadWork.UniverseCount();
@@ -775,11 +776,15 @@ void CPage::RenderAhead(int elapsedMs)
         if (entry->KeptRender(next, false))
             continue;
         const qint64 perTick = qMax(1, ScaleElapsedBySpeed(qMax(1, elapsedMs), scene->Speed()));
-        due.append({entry, next, qMax<qint64>(1, left / perTick), CRenderedStep::Cost(*next, universes)});
+        due.append({entry, next, qMax<qint64>(1, left / perTick), CRenderedStep::Cost(*next, universes),
+                    int(due.size())});
     }
     if (due.isEmpty())
         return;
-    std::stable_sort(due.begin(), due.end(), [](const SDue& a, const SDue& b) { return a.ticks < b.ticks; });
+    // In playing order among equals; a stable sort would allocate.
+    std::sort(due.begin(), due.end(), [](const SDue& a, const SDue& b) {
+        return a.ticks != b.ticks ? a.ticks < b.ticks : a.order < b.order;
+    });
 
     // Enough each tick that every step is ready in time, the soonest first.
     qint64 budget = m_aheadBudget, sum = 0;

@@ -308,6 +308,7 @@ private slots:
         QTest::newRow("in many parts") << 100 << 100 << qint64(1);
         QTest::newRow("waits only") << 0 << 250 << qint64(1);
         QTest::newRow("a tick a step") << 0 << 25 << qint64(1);
+        QTest::newRow("longer than rendered ahead") << 1000 << 5000 << qint64(1);
     }
     void nextStepIsRenderedBeforeItIsDue()
     {
@@ -330,7 +331,7 @@ private slots:
             scene->m_fadeIn = 0;
             page->PlayScene(scene);
         }
-        for (int tick = 0; tick < 200; ++tick) {
+        for (int tick = 0; tick < 500; ++tick) {
             for (CPlayingScene* entry : page->m_playing) {
                 const CScene* scene = entry->Scene();
                 const int index = scene->CurrentStepIndex();

@@ -1,16 +1,19 @@
 // The whole master tick as the program runs it under growing shows: the
 // scene pass, the output merge and the Art-Net pass, which sends every
 // universe to a receiver on the loopback. Universes are fully patched with
-// RGB fixtures; scenes crossfade endlessly or hold a step, and either drive
-// each channel once between them (split) or every channel each (full).
-// Prints the median and 99th percentile time per tick, microseconds per
-// universe and frame, and the heap allocations of the measured ticks, which
-// must be none.
+// RGB fixtures; scenes crossfade endlessly, hold a step, or go through their
+// steps with fades and waits of a second (all of them changing step in the
+// same tick: two steps looping, or a chase of more steps than a scene keeps
+// renders of), and either drive each channel once between them (split) or
+// every channel each (full). Prints the median, 99th percentile and longest
+// time per tick (and the mean), the ticks longer than the 25 ms a tick has,
+// microseconds per universe and frame, and the heap allocations of the
+// measured ticks, which must be none (counted once every step has played).
 //
 // The benchmark sends UDP, so it runs itself again inside a network
 // namespace of its own (unshare -n) whose only interface is the loopback.
 // Build it in Release for meaningful times:
-//   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick
+//   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick [steady|crossfade|loop|chase]
 
 #include "LoopbackNetwork.h"
 
@@ -24,6 +27,7 @@
 #include "show/SceneStep.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <algorithm>
 #include <atomic>
@@ -74,10 +78,14 @@ using namespace LoopbackNetwork;
 constexpr int kTickMs = 25;
 constexpr int kWarmUpTicks = 20;
 constexpr int kMeasuredTicks = 400;
+// Steps that change: long enough for 25 step changes, the first ones included.
+constexpr int kChangingTicks = 2000;
+constexpr int kStepMs = 1000;
+constexpr int kChaseSteps = 12;
 constexpr int kRgbWidth = 3;
 
 enum class Coverage { Split, Full };
-enum class Motion { Steady, Crossfade };
+enum class Motion { Steady, Crossfade, Loop, Chase };
 
 struct Case
 {
@@ -117,10 +125,12 @@ void BuildShow(CProject& project, const Case& c)
     for (int s = 0; s < c.scenes; ++s) {
         auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), c.universes);
         scene->m_playMode = ReleaseNone; // all of them play at once
-        const int stepCount = c.motion == Motion::Steady ? 1 : 2;
+        const int stepCount = c.motion == Motion::Steady ? 1 : c.motion == Motion::Chase ? kChaseSteps : 2;
         for (int k = 0; k < stepCount; ++k) {
             // A crossfade step fades for far longer than the measured ticks.
-            auto* step = c.motion == Motion::Steady ? new CSceneStep(0, 3600000) : new CSceneStep(600000, 0);
+            auto* step = c.motion == Motion::Steady      ? new CSceneStep(0, 3600000)
+                         : c.motion == Motion::Crossfade ? new CSceneStep(600000, 0)
+                                                         : new CSceneStep(kStepMs, kStepMs);
             for (int f = 0; f < fixtures.size(); ++f) {
                 if (c.coverage == Coverage::Split && f % c.scenes != s)
                     continue;
@@ -134,7 +144,12 @@ void BuildShow(CProject& project, const Case& c)
         scene->UpdateLength();
         page->m_scenes << scene;
         // Start in the middle of the second step so the crossfade runs.
-        page->PlayScene(scene, stepCount - 1, c.motion == Motion::Crossfade ? 1000 : -1);
+        if (c.motion == Motion::Crossfade)
+            page->PlayScene(scene, stepCount - 1, 1000);
+        else if (c.motion == Motion::Steady)
+            page->PlayScene(scene, stepCount - 1, -1);
+        else
+            page->PlayScene(scene);
     }
 }
 
@@ -195,15 +210,22 @@ void Run(const Case& c)
         Drain(node, received);
     }
 
+    const bool changing = c.motion == Motion::Loop || c.motion == Motion::Chase;
+    const int measured = changing ? kChangingTicks : kMeasuredTicks;
+    // Allocations count once every step has played: the renders kept grow
+    // their buffers while they are first made.
+    const int stepCount = c.motion == Motion::Chase ? kChaseSteps : 2;
+    const int settled = changing ? stepCount * 2 * kStepMs / kTickMs : 0;
     std::vector<double> times;
-    times.reserve(kMeasuredTicks);
+    times.reserve(size_t(measured));
     long allocations = 0;
-    for (int i = 0; i < kMeasuredTicks; ++i) {
+    for (int i = 0; i < measured; ++i) {
         const long before = g_allocations.load();
         const auto start = std::chrono::steady_clock::now();
         tick();
         const auto end = std::chrono::steady_clock::now();
-        allocations += g_allocations.load() - before;
+        if (i >= settled)
+            allocations += g_allocations.load() - before;
         times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
         Drain(node, received);
     }
@@ -213,11 +235,18 @@ void Run(const Case& c)
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
     const double p99 = times[times.size() * 99 / 100];
-    std::printf("%3d universes  %2d scenes  %-5s %-9s  median %8.1f us  p99 %8.1f us  %6.2f us/universe-frame"
-                "  allocations/tick %.2f  packets %ld/%ld\n",
-                c.universes, c.scenes, c.coverage == Coverage::Split ? "split" : "full",
-                c.motion == Motion::Steady ? "steady" : "crossfade", median, p99, median / c.universes,
-                double(allocations) / kMeasuredTicks, received, sent);
+    // Loops fade half of the time and wait the other half: the median may
+    // land on either, the mean does not.
+    double mean = 0;
+    for (double t : times)
+        mean += t / double(times.size());
+    const long late = long(times.end() - std::upper_bound(times.begin(), times.end(), kTickMs * 1000.0));
+    const char* motions[] = {"steady", "crossfade", "loop", "chase"};
+    std::printf("%3d universes  %2d scenes  %-5s %-9s  median %7.1f us  mean %7.1f us  p99 %7.1f us  max %8.1f us"
+                "  over %d ms %ld/%d  %6.2f us/universe-frame  allocations/tick %.2f  packets %ld/%ld\n",
+                c.universes, c.scenes, c.coverage == Coverage::Split ? "split" : "full", motions[int(c.motion)],
+                median, mean, p99, times.back(), kTickMs, late, measured, median / c.universes,
+                double(allocations) / (measured - settled), received, sent);
     std::fflush(stdout);
 }
 
@@ -226,18 +255,24 @@ void Run(const Case& c)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // The argument names no test class: the benchmark takes none.
+    // An argument picks the cases of one motion: steady, crossfade, loop or
+    // chase. It is handed on to the run in the namespace.
+    const QString motion = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("all");
     if (!InPrivateNamespace())
-        return RunInPrivateNamespace(QStringLiteral("--bench"), -1) == 0 ? 0 : 1;
+        return RunInPrivateNamespace(motion, -1) == 0 ? 0 : 1;
     if (!OnlyLoopback()) {
         std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
         return 1;
     }
+    const QStringList motions = {"steady", "crossfade", "loop", "chase"};
+    const int only = int(motions.indexOf(motion));
     for (int universes : {4, 16, 64}) {
         for (int scenes : {10, 50}) {
             for (Coverage coverage : {Coverage::Split, Coverage::Full}) {
-                for (Motion motion : {Motion::Steady, Motion::Crossfade})
-                    Run({universes, scenes, coverage, motion});
+                for (Motion motion : {Motion::Steady, Motion::Crossfade, Motion::Loop, Motion::Chase}) {
+                    if (only < 0 || only == int(motion))
+                        Run({universes, scenes, coverage, motion});
+                }
             }
         }
     }

@@ -38,7 +38,8 @@ CPage::CPage(CProject& project, const QString& name)
       m_project(project),
       m_scratch(project.UniverseCount()),
       m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0),
-      m_probe(project.UniverseCount())
+      m_probe(project.UniverseCount()),
+      m_aheadWork(project.UniverseCount())
 {
 }
 
@@ -508,6 +509,7 @@ void CPage::Tick(int elapsedMs)
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
         TickScene(m_playing[i], elapsedMs);
+    RenderAhead(elapsedMs);
 }
 
 void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
@@ -711,19 +713,112 @@ void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer
     m_runs.Apply(t, from, m_scratch, target);
 }
 
+bool CPage::KeepsRenders(const CScene* scene) const
+{
+    // The edited scene changes under the editor's hands, and a running copy
+    // of an effect scene trades fixtures with the others while it plays.
+    return m_keepRenders && scene && !scene->IsEffectScene() && scene != m_project.m_editedScene;
+}
+
 const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target)
 {
-    // The edited scene changes under the editor's hands, a running copy of
-    // an effect scene trades fixtures with the others while it plays, and a
-    // render into the scratch is what a dynamic crossfade reads next.
+    // A render into the scratch is what a dynamic crossfade reads next.
     const CScene* scene = entry->Scene();
-    if (!m_keepRenders || !scene || scene->IsEffectScene() || scene == m_project.m_editedScene
-        || &target == &m_scratch)
+    if (!step || !KeepsRenders(scene) || &target == &m_scratch)
         return nullptr;
-    CRenderedStep& rendered = entry->Rendered();
-    if (rendered.IsCurrent(step, *scene) || rendered.Render(*step, *scene, m_probe))
+    if (const CRenderedStep* kept = entry->KeptRender(step, true))
+        return kept;
+    // Due before the parts ahead were done: the rest now, in its own scratch.
+    CRenderedStep* ahead = AheadRender();
+    const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;
+    CRenderedStep& rendered = entry->RenderFor(step, underWay ? nullptr : ahead);
+    if (rendered.Render(*step, *scene, &rendered == ahead ? m_aheadWork : m_probe))
         return &rendered;
     return nullptr;
+}
+
+CRenderedStep* CPage::AheadRender() const
+{
+    if (!m_ahead)
+        return nullptr;
+    for (const CPlayingScene* entry : m_playing) {
+        if (entry->Owns(m_ahead))
+            return m_ahead->PendingStep() ? m_ahead : nullptr;
+    }
+    return nullptr;
+}
+
+void CPage::RenderAhead(int elapsedMs)
+{
+    constexpr qint64 kAheadHorizonMs = 4000;
+    struct SDue
+    {
+        CPlayingScene* entry;
+        const CSceneStep* step;
+        qint64 ticks; // before the step is due
+        qint64 cost;
+        int order;
+    };
+    QVarLengthArray<SDue, 64> due;
+    const int universes = m_aheadWork.UniverseCount();
+    for (CPlayingScene* entry : m_playing) {
+        CScene* scene = entry->Scene();
+        if (!KeepsRenders(scene) || !scene->m_currentStep || scene->m_fadingOut || scene->m_stopping
+            || scene->m_steps.size() < 2)
+            continue;
+        const int index = scene->CurrentStepIndex();
+        // Steps due later wait: a scene may yet go elsewhere, and the renders
+        // spread over the ticks before the change all the same.
+        const qint64 left = qMax<qint64>(0, scene->m_currentStep->Duration() - scene->m_stepTime);
+        if (left > kAheadHorizonMs)
+            continue;
+        const CSceneStep* next = scene->m_steps[(index + 1) % scene->m_steps.size()];
+        if (entry->KeptRender(next, false))
+            continue;
+        const qint64 perTick = qMax(1, ScaleElapsedBySpeed(qMax(1, elapsedMs), scene->Speed()));
+        due.append({entry, next, qMax<qint64>(1, left / perTick), CRenderedStep::Cost(*next, universes),
+                    int(due.size())});
+    }
+    if (due.isEmpty())
+        return;
+    // In playing order among equals; a stable sort would allocate.
+    std::sort(due.begin(), due.end(), [](const SDue& a, const SDue& b) {
+        return a.ticks != b.ticks ? a.ticks < b.ticks : a.order < b.order;
+    });
+
+    // Enough each tick that every step is ready in time, the soonest first.
+    qint64 budget = m_aheadBudget, sum = 0;
+    for (const SDue& d : due) {
+        sum += d.cost;
+        budget = qMax(budget, (sum + d.ticks - 1) / d.ticks);
+    }
+    // A render under way goes on first: its scratch is kept for it alone,
+    // so it is dropped before another starts.
+    if (CRenderedStep* ahead = AheadRender()) {
+        const SDue* mine = nullptr;
+        for (const SDue& d : due) {
+            if (d.entry->Owns(ahead) && ahead->PendingStep() == d.step)
+                mine = &d;
+        }
+        if (!mine)
+            ahead->Forget();
+        else if (ahead->Continue(*mine->step, *mine->entry->Scene(), m_aheadWork, budget)
+                 == CRenderedStep::Progress::Working)
+            return;
+    }
+    m_ahead = nullptr;
+    for (const SDue& d : due) {
+        if (budget <= 0)
+            return;
+        if (d.entry->KeptRender(d.step, false))
+            continue;
+        const CRenderedStep* playing = d.entry->KeptRender(d.entry->Scene()->m_currentStep, false);
+        CRenderedStep& rendered = d.entry->RenderFor(d.step, playing);
+        if (rendered.Continue(*d.step, *d.entry->Scene(), m_aheadWork, budget) == CRenderedStep::Progress::Working) {
+            m_ahead = &rendered;
+            return;
+        }
+    }
 }
 
 void CPage::MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target)

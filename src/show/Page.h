@@ -105,6 +105,9 @@ public:
     // A playing scene keeps its rendered step between ticks; without, every
     // tick renders it anew, the plain way the kept renders are checked against.
     void SetKeepRenders(bool keep) { m_keepRenders = keep; }
+    // The least a tick spends on rendering steps ahead, in budget units of
+    // CRenderedStep::Cost; small, renders take many ticks.
+    void SetAheadBudget(qint64 units) { m_aheadBudget = qMax<qint64>(1, units); }
 
     QString m_name;
     int m_id = -1;
@@ -127,6 +130,12 @@ private:
     // The entry's kept render of the step, brought up to date; null where
     // the step is rendered as it goes.
     const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
+    bool KeepsRenders(const CScene* scene) const;
+    // Renders, a part each tick, the steps the playing scenes go on to, the
+    // one due first first, so that no tick renders every scene's next step.
+    void RenderAhead(int elapsedMs);
+    // The render in parts under way, or null once its scene stopped.
+    CRenderedStep* AheadRender() const;
     void TellStarted(CScene* scene);
 
     CProject& m_project;
@@ -134,7 +143,12 @@ private:
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
     CSlotRuns m_runs;                     // of the step mixed as it goes
     CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
+    CDmxLayer m_aheadWork;                // scratch of the render in parts, kept between its ticks
+    CRenderedStep* m_ahead = nullptr;     // that render, owned by its playing scene
     bool m_keepRenders = true;
+    // About a tenth of a full render of 64 universes: a tick with nothing
+    // due soon does a little, and one with much due does what is due.
+    qint64 m_aheadBudget = 8192;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

@@ -6,10 +6,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+namespace {
+
+// Budget units, roughly in proportion to the time each part takes.
+constexpr qint64 kUniverseCost = 1;  // per entry, finding its universe
+constexpr qint64 kLevelsCost = 4;    // per entry, rendering it
+constexpr qint64 kMixCost = 2;       // per entry, building its mix
+constexpr qint64 kWritesCost = 64;   // per universe, collecting its writes
+
+// Per slot of the work layer while the levels are rendered: whether some
+// entry writes the slot (whatever lay under it), and whether the last entry
+// on it overrides it, as the mix must see it.
+constexpr quint8 kOverridden = 1;
+constexpr quint8 kWritten = 2;
+
+} // namespace
 
 CRenderedStep::CRenderedStep(int universes)
     : m_levels(universes), m_touched(size_t(m_levels.UniverseCount()), 0)
 {
+    m_universes.reserve(m_touched.size());
 }
 
 CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& scene)
@@ -31,47 +49,155 @@ bool CRenderedStep::IsCurrent(const CSceneStep* step, const CScene& scene) const
     return step && step == m_step && m_generation == RenderGeneration() && m_live == LiveParametersOf(scene);
 }
 
-bool CRenderedStep::Render(const CSceneStep& step, const CScene& scene, CDmxLayer& probe)
+void CRenderedStep::Forget()
 {
     m_step = nullptr;
-    const int universes = m_levels.UniverseCount();
-    if (probe.UniverseCount() != universes)
-        return false;
+    m_phase = Phase::Idle;
+    m_pending = nullptr;
+}
 
-    // A slot the render writes gets the same level whatever lay under it, so
-    // the slots where a render onto zeros and one onto full agree are the
-    // written ones.
+qint64 CRenderedStep::Cost(const CSceneStep& step, int universes)
+{
+    const qint64 entries = step.m_entries.size();
+    return entries * (kUniverseCost + kLevelsCost + kMixCost) + kWritesCost * qMin<qint64>(entries, universes);
+}
+
+bool CRenderedStep::Render(const CSceneStep& step, const CScene& scene, CDmxLayer& work)
+{
+    qint64 unlimited = std::numeric_limits<qint64>::max();
+    if (!IsUnderWay(step, scene))
+        Begin(step, scene);
+    return Run(step, scene, work, unlimited, false) == Progress::Done;
+}
+
+CRenderedStep::Progress CRenderedStep::Continue(const CSceneStep& step, const CScene& scene, CDmxLayer& work,
+                                                qint64& budget)
+{
+    if (!IsUnderWay(step, scene))
+        Begin(step, scene);
+    return Run(step, scene, work, budget, true);
+}
+
+bool CRenderedStep::IsUnderWay(const CSceneStep& step, const CScene& scene) const
+{
+    return m_phase != Phase::Idle && m_pending == &step && m_pendingGeneration == RenderGeneration()
+           && m_pendingLive == LiveParametersOf(scene);
+}
+
+void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
+{
+    m_step = nullptr;
+    m_phase = Phase::Universes;
+    m_next = 0;
+    m_pending = &step;
+    m_pendingGeneration = RenderGeneration();
+    m_pendingLive = LiveParametersOf(scene);
     m_universes.clear();
     std::fill(m_touched.begin(), m_touched.end(), quint8(0));
-    for (const CStepFixture* entry : step.m_entries) {
-        if (entry->Scene() != &scene)
-            return false;
-        const int u = entry->Fixture() ? entry->Fixture()->m_universe : -1;
-        if (u >= 0 && u < universes && !m_touched[size_t(u)]) {
-            m_touched[size_t(u)] = 1;
-            m_universes.push_back(u);
-            m_levels.Zero(u);
-            std::memset(probe[u], 0xFF, CDmxLayer::kSlots);
-        }
-    }
-    // The probe's render rewrites the override mask just as the first did.
-    step.ApplyLevels(CLevelBuffers(m_levels[0], universes), true);
-    step.ApplyLevels(CLevelBuffers(probe[0], universes), true);
-
-    std::sort(m_universes.begin(), m_universes.end());
     m_writes.Clear();
-    for (int u : m_universes) {
-        const quint8* levels = m_levels[u];
-        const quint8* probed = probe[u];
-        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
-            if (levels[s] == probed[s])
-                m_writes.Add(u, s, CSlotRuns::Copy);
-        }
-    }
-    m_mix.BuildMix(step, scene, universes);
+    m_mix.Clear();
+}
 
+// The render of an entry lands on the step's levels; the work layer collects
+// which slots it writes and leaves overridden. Rendered in parts, the scene's
+// override mask is put back as it was after each entry, for what renders
+// between the parts.
+CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene& scene, CDmxLayer& work,
+                                           qint64& budget, bool leaveScene)
+{
+    const int universes = m_levels.UniverseCount();
+    const int entries = step.m_entries.size();
+    auto fail = [this] {
+        Forget();
+        return Progress::Failed;
+    };
+    if (work.UniverseCount() != universes)
+        return fail();
+
+    if (m_phase == Phase::Universes) {
+        for (; m_next < entries && budget > 0; ++m_next, budget -= kUniverseCost) {
+            const CStepFixture* entry = step.m_entries[m_next];
+            if (entry->Scene() != &scene)
+                return fail();
+            const int u = entry->Fixture() ? entry->Fixture()->m_universe : -1;
+            if (u >= 0 && u < universes && !m_touched[size_t(u)]) {
+                m_touched[size_t(u)] = 1;
+                m_universes.push_back(u);
+                m_levels.Zero(u);
+                work.Zero(u);
+            }
+        }
+        if (m_next < entries)
+            return Progress::Working;
+        std::sort(m_universes.begin(), m_universes.end());
+        m_phase = Phase::Levels;
+        m_next = 0;
+    }
+
+    if (m_phase == Phase::Levels) {
+        const CLevelBuffers levels(m_levels[0], universes);
+        quint8 saved[CDmxLayer::kSlots];
+        for (; m_next < entries && budget > 0; ++m_next, budget -= kLevelsCost) {
+            const CStepFixture* entry = step.m_entries[m_next];
+            const CPatchedFixture* fixture = entry->Fixture();
+            const int u = fixture ? fixture->m_universe : -1;
+            const quint8* active = scene.ActiveMask(u);
+            quint8* overridden = u >= 0 && u < universes ? entry->Scene()->OverrideMask(u) : nullptr;
+            const int first = fixture ? qMax(0, fixture->m_address) : 0;
+            const int end = fixture ? int(qBound<qint64>(0, qint64(fixture->m_address) + entry->ChannelCount(),
+                                                         CDmxLayer::kSlots))
+                                    : 0;
+            const int count = active && overridden ? end - first : 0;
+            if (count > 0 && leaveScene)
+                std::memcpy(saved, overridden + first, size_t(count));
+            entry->ApplyLevels(levels, true);
+            if (count <= 0)
+                continue;
+            quint8* flags = work[u];
+            for (int s = first; s < end; ++s) {
+                const bool forced = overridden[s] != 0;
+                flags[s] = quint8((flags[s] & kWritten) | (active[s] || forced ? kWritten : 0)
+                                  | (forced ? kOverridden : 0));
+            }
+            if (leaveScene)
+                std::memcpy(overridden + first, saved, size_t(count));
+        }
+        if (m_next < entries)
+            return Progress::Working;
+        m_phase = Phase::Writes;
+        m_next = 0;
+    }
+
+    if (m_phase == Phase::Writes) {
+        const int touched = int(m_universes.size());
+        for (; m_next < touched && budget > 0; ++m_next, budget -= kWritesCost) {
+            const int u = m_universes[size_t(m_next)];
+            quint8* flags = work[u];
+            for (int s = 0; s < CDmxLayer::kSlots; ++s) {
+                if (flags[s] & kWritten)
+                    m_writes.Add(u, s, CSlotRuns::Copy);
+                flags[s] &= kOverridden;
+            }
+        }
+        if (m_next < touched)
+            return Progress::Working;
+        m_phase = Phase::Mix;
+        m_next = 0;
+    }
+
+    for (; m_next < entries && budget > 0; ++m_next, budget -= kMixCost) {
+        const CStepFixture* entry = step.m_entries[m_next];
+        const int u = entry->Fixture() ? entry->Fixture()->m_universe : -1;
+        if (u >= 0 && u < universes)
+            m_mix.AddEntry(*entry, scene.ActiveMask(u), scene.OverrideMask(u) ? work[u] : nullptr);
+    }
+    if (m_next < entries)
+        return Progress::Working;
+
+    m_phase = Phase::Idle;
+    m_pending = nullptr;
     m_step = &step;
-    m_generation = RenderGeneration();
-    m_live = LiveParametersOf(scene);
-    return true;
+    m_generation = m_pendingGeneration;
+    m_live = m_pendingLive;
+    return Progress::Done;
 }

@@ -15,17 +15,34 @@ class CSceneStep;
 // parameters change, so that a steady scene costs copies and mixes only. The
 // levels are the render onto clean universes, as the mix fades into; the
 // write runs are the slots the render writes onto any layer.
+//
+// A render may also be made in parts over several ticks (Continue with a
+// budget), so that the step a scene plays next is ready before it starts
+// without one tick paying for it. Such a render leaves the scene as it found
+// it; its work layer must then stay untouched by anything else until it is
+// done.
 class CRenderedStep
 {
 public:
     explicit CRenderedStep(int universes);
 
     bool IsCurrent(const CSceneStep* step, const CScene& scene) const;
-    // Renders the step for the scene. `probe` (scratch of as many universes)
-    // is left dirty. False when the render cannot be kept (entries of another
-    // scene, a layer of another size): the caller renders as it goes.
-    bool Render(const CSceneStep& step, const CScene& scene, CDmxLayer& probe);
-    void Forget() { m_step = nullptr; }
+    // Renders the step for the scene at once. `work` (scratch of as many
+    // universes) is left dirty, and the scene's override mask as rendering
+    // the step leaves it. False when the render cannot be kept (entries of
+    // another scene, a layer of another size): the caller renders as it goes.
+    bool Render(const CSceneStep& step, const CScene& scene, CDmxLayer& work);
+    void Forget();
+
+    enum class Progress { Working, Done, Failed };
+    // Carries on the render of the step in parts, starting it anew when it
+    // was of another step or what it renders changed since. Spends about
+    // `budget` units (see Cost) and takes off what it spent.
+    Progress Continue(const CSceneStep& step, const CScene& scene, CDmxLayer& work, qint64& budget);
+    // The step a render in parts is under way for, or null.
+    const CSceneStep* PendingStep() const { return m_phase == Phase::Idle ? nullptr : m_pending; }
+    // What rendering the step costs in budget units.
+    static qint64 Cost(const CSceneStep& step, int universes);
 
     // Leaves the target as rendering the step onto it would.
     void WriteTo(CDmxLayer& target) const { m_writes.Apply(0.0f, m_levels, m_levels, target); }
@@ -48,6 +65,11 @@ private:
     };
     static SLiveParameters LiveParametersOf(const CScene& scene);
 
+    enum class Phase { Idle, Universes, Levels, Writes, Mix };
+    bool IsUnderWay(const CSceneStep& step, const CScene& scene) const;
+    void Begin(const CSceneStep& step, const CScene& scene);
+    Progress Run(const CSceneStep& step, const CScene& scene, CDmxLayer& work, qint64& budget, bool leaveScene);
+
     const CSceneStep* m_step = nullptr;
     quint64 m_generation = 0;
     SLiveParameters m_live;
@@ -56,4 +78,11 @@ private:
     std::vector<quint8> m_touched; // per universe, while rendering
     CSlotRuns m_writes;
     CSlotRuns m_mix;
+
+    // The render under way.
+    Phase m_phase = Phase::Idle;
+    int m_next = 0; // entry or universe the phase goes on with
+    const CSceneStep* m_pending = nullptr;
+    quint64 m_pendingGeneration = 0;
+    SLiveParameters m_pendingLive;
 };

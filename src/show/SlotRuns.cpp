@@ -126,19 +126,22 @@ void CSlotRuns::BuildMix(const CSceneStep& step, const CScene& scene, int univer
         if (!patched)
             continue;
         const int u = patched->m_universe;
-        if (u < 0 || u >= universes)
-            continue;
-        const quint8* active = scene.ActiveMask(u);
-        const quint8* override = scene.OverrideMask(u);
-        if (!active || !override)
-            continue;
-        if (!entry->Profile()) {
-            AddRawChannel(*this, *patched, active, override);
-            continue;
-        }
-        if (const CProfileMode* mode = entry->Profile()->CurrentMode())
-            AddFixture(*this, *entry, *mode, active, override);
+        if (u >= 0 && u < universes)
+            AddEntry(*entry, scene.ActiveMask(u), scene.OverrideMask(u));
     }
+}
+
+void CSlotRuns::AddEntry(const CStepFixture& entry, const quint8* active, const quint8* override)
+{
+    const CPatchedFixture* patched = entry.Fixture();
+    if (!patched || !active || !override)
+        return;
+    if (!entry.Profile()) {
+        AddRawChannel(*this, *patched, active, override);
+        return;
+    }
+    if (const CProfileMode* mode = entry.Profile()->CurrentMode())
+        AddFixture(*this, entry, *mode, active, override);
 }
 
 void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxLayer& target) const

@@ -7,6 +7,7 @@
 class CDmxLayer;
 class CScene;
 class CSceneStep;
+class CStepFixture;
 
 // What carrying a step's levels to a layer writes, as runs of slots in the
 // order a walk over the step's entries writes them: a later run wins where
@@ -36,6 +37,9 @@ public:
     // stand: overridden slots copy, active ones mix; a 16-bit pair follows
     // its coarse channel. Universes from `universes` on are left out.
     void BuildMix(const CSceneStep& step, const CScene& scene, int universes);
+    // Appends the mix of one entry under the masks of its universe; nothing
+    // without both.
+    void AddEntry(const CStepFixture& entry, const quint8* active, const quint8* override);
 
     // Runs the runs: copies from `to`, mixes from `from` into `to` at ratio
     // t. Runs past the universes of any layer are skipped. `to` may be

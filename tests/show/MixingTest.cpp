@@ -5,6 +5,7 @@
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Page.h"
+#include "show/PlayingScene.h"
 #include "show/Project.h"
 #include "show/RenderedStep.h"
 #include "show/Scene.h"
@@ -49,8 +50,9 @@ void AddProfiles(CProject& project)
 }
 
 // Fixtures and raw channels at random places (some overlap, some run past
-// the universe's end), and scenes of random steps, fades, masks and modes.
-void BuildShow(CProject& project, quint32 seed)
+// the universe's end), and scenes of up to `mostSteps` random steps, fades,
+// masks, modes and jumps.
+void BuildShow(CProject& project, quint32 seed, int mostSteps = 3)
 {
     QRandomGenerator random(seed);
     project.NewProject(kUniverses);
@@ -77,7 +79,7 @@ void BuildShow(CProject& project, quint32 seed)
         scene->m_fadeOut = times[random.bounded(4)];
         scene->m_playMode = random.bounded(4);
         scene->m_loopCount = qint16(random.bounded(3));
-        for (int k = 1 + random.bounded(3); k > 0; --k) {
+        for (int k = 1 + random.bounded(mostSteps); k > 0; --k) {
             auto* step = new CSceneStep(times[random.bounded(4)], times[random.bounded(4)] * 2);
             for (CPatchedFixture* fixture : fixtures) {
                 if (random.bounded(3) == 0)
@@ -92,6 +94,11 @@ void BuildShow(CProject& project, quint32 seed)
         scene->UpdateLength();
         project.m_firstPage->m_scenes << scene;
     }
+    for (CScene* scene : project.m_firstPage->m_scenes) {
+        const int jump = random.bounded(4);
+        scene->m_autoJump = jump == 1;
+        scene->m_jumpTarget = jump == 2 ? project.m_firstPage->m_scenes[random.bounded(6)] : nullptr;
+    }
 }
 
 // One operator action drawn from `random`, done the same way on any project
@@ -102,7 +109,7 @@ void Act(CProject& project, QRandomGenerator& random)
     CScene* scene = page->m_scenes[random.bounded(page->m_scenes.size())];
     CSceneStep* step = scene->m_steps[random.bounded(scene->m_steps.size())];
     const int value = random.bounded(256);
-    switch (random.bounded(12)) {
+    switch (random.bounded(14)) {
     case 0: case 1: case 2:
         page->ToggleScene(scene, true, true, false);
         break;
@@ -130,6 +137,17 @@ void Act(CProject& project, QRandomGenerator& random)
         break;
     case 9:
         scene->ActiveMask(random.bounded(kUniverses))[random.bounded(512)] ^= 1;
+        break;
+    case 10: {
+        // Replaces the fixture's entry where the step has one.
+        const QList<CPatchedFixture*>& fixtures = project.m_generalGroup->m_fixtures;
+        auto* entry = new CStepFixture(fixtures[random.bounded(fixtures.size())], scene);
+        entry->SetLevel(0, quint8(value), true, false);
+        step->AddEntry(entry);
+        break;
+    }
+    case 11:
+        scene->m_jumpTarget = value & 1 ? page->m_scenes[value % page->m_scenes.size()] : nullptr;
         break;
     default:
         break; // most ticks just play
@@ -241,17 +259,30 @@ private slots:
         }
     }
 
-    // Played side by side through fades, play modes, masters and edits,
-    // a page that keeps its renders and one that renders every tick send
-    // the same levels, tick by tick.
-    void keptRendersPlayAsRenderingEveryTick_data() { AddSeeds(); }
+    // Played side by side through fades, step changes, loops, jumps, play
+    // modes, masters and edits, a page that keeps its renders and one that
+    // renders every tick send the same levels, tick by tick. Chases have more
+    // steps than a scene keeps renders of, and render ahead in many parts.
+    void keptRendersPlayAsRenderingEveryTick_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("mostSteps");
+        QTest::addColumn<qint64>("aheadBudget");
+        for (quint32 seed : {1u, 2u, 3u, 5u, 8u, 13u, 21u, 34u}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 short").arg(seed))) << seed << 3 << qint64(8192);
+            QTest::newRow(qPrintable(QStringLiteral("%1 chase").arg(seed))) << seed << 12 << qint64(3);
+        }
+    }
     void keptRendersPlayAsRenderingEveryTick()
     {
         QFETCH(quint32, seed);
+        QFETCH(int, mostSteps);
+        QFETCH(qint64, aheadBudget);
         CRecordingHost host;
         CProject kept, plain;
-        BuildShow(kept, seed);
-        BuildShow(plain, seed);
+        BuildShow(kept, seed, mostSteps);
+        BuildShow(plain, seed, mostSteps);
+        kept.m_firstPage->SetAheadBudget(aheadBudget);
         plain.m_firstPage->SetKeepRenders(false);
         QRandomGenerator keptActions(seed + 1), plainActions(seed + 1);
         for (int tick = 0; tick < 600; ++tick) {
@@ -263,6 +294,54 @@ private slots:
             }
             const QString difference = FirstDifference(kept.m_output, plain.m_output);
             QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("tick %1, %2").arg(tick).arg(difference)));
+        }
+    }
+
+    // However many scenes change step in the same tick, the step each goes
+    // on to was rendered in the ticks before.
+    void nextStepIsRenderedBeforeItIsDue_data()
+    {
+        QTest::addColumn<int>("fade");
+        QTest::addColumn<int>("wait");
+        QTest::addColumn<qint64>("aheadBudget");
+        QTest::newRow("fades and waits") << 100 << 100 << qint64(8192);
+        QTest::newRow("in many parts") << 100 << 100 << qint64(1);
+        QTest::newRow("waits only") << 0 << 250 << qint64(1);
+        QTest::newRow("a tick a step") << 0 << 25 << qint64(1);
+        QTest::newRow("longer than rendered ahead") << 1000 << 5000 << qint64(1);
+    }
+    void nextStepIsRenderedBeforeItIsDue()
+    {
+        QFETCH(int, fade);
+        QFETCH(int, wait);
+        QFETCH(qint64, aheadBudget);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 3, 12);
+        CPage* page = project.m_firstPage;
+        page->SetAheadBudget(aheadBudget);
+        for (CScene* scene : page->m_scenes) {
+            for (CSceneStep* step : scene->m_steps) {
+                step->m_fade = fade;
+                step->m_wait = wait;
+            }
+            scene->UpdateLength();
+            scene->m_playMode = ReleaseNone;
+            scene->m_loopCount = 0;
+            scene->m_fadeIn = 0;
+            page->PlayScene(scene);
+        }
+        for (int tick = 0; tick < 500; ++tick) {
+            for (CPlayingScene* entry : page->m_playing) {
+                const CScene* scene = entry->Scene();
+                const int index = scene->CurrentStepIndex();
+                if (tick == 0 || scene->m_currentStep->Duration() - scene->m_stepTime > 25)
+                    continue;
+                const CSceneStep* next = scene->m_steps[(index + 1) % scene->m_steps.size()];
+                QVERIFY2(entry->KeptRender(next, false),
+                         qPrintable(QStringLiteral("tick %1, %2 step %3").arg(tick).arg(scene->m_name).arg(index)));
+            }
+            project.Tick(25);
         }
     }
 

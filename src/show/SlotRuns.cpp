@@ -6,6 +6,7 @@
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -84,9 +85,17 @@ void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode
     }
 }
 
+// Single-precision rounding can put the mix a hair below its lower end,
+// which truncation turns into a whole level: a level both sides hold would
+// dip by one for the length of a crossfade.
+int Mix(int from, int to, float t)
+{
+    return std::max(int(float(from) * (1.0f - t) + float(to) * t), std::min(from, to));
+}
+
 quint8 MixLevel(int from, int to, float t)
 {
-    return quint8(int(float(from) * (1.0f - t) + float(to) * t));
+    return quint8(Mix(from, to, t));
 }
 
 // A run whose output overlaps neither input: told so, the compiler mixes
@@ -171,7 +180,7 @@ void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxL
                 const int fine = i + run.fineOffset;
                 const int from16 = start[i] * 256 + start[fine];
                 const int to16 = end[i] * 256 + end[fine];
-                const int v = int(float(from16) * (1.0f - t) + float(to16) * t);
+                const int v = Mix(from16, to16, t);
                 out[i] = quint8(v / 256);
                 out[fine] = quint8(v % 256);
             }

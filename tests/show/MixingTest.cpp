@@ -10,6 +10,8 @@
 #include "show/RenderedStep.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/SlotRuns.h"
+#include "show/DmxLayer.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -376,6 +378,52 @@ private slots:
             project.MergeOutput();
         }
         QCOMPARE(RenderGeneration(), generation);
+    }
+    // Every pair of levels at every fraction a fade of n ticks passes
+    // through: a mix never leaves the range of its two ends, so a level both
+    // sides hold stays put for the whole crossfade.
+    void aMixStaysBetweenItsEnds_data()
+    {
+        QTest::addColumn<int>("ticks");
+        for (int ticks : {3, 7, 10, 11, 40, 120, 400})
+            QTest::addRow("%d ticks", ticks) << ticks;
+    }
+    void aMixStaysBetweenItsEnds()
+    {
+        QFETCH(int, ticks);
+        constexpr int kPairs = 256 * 256;
+        constexpr int kLayerUniverses = kPairs / CDmxLayer::kSlots;
+        CDmxLayer from(kLayerUniverses), to(kLayerUniverses), out(kLayerUniverses);
+        CSlotRuns mix8, mix16;
+        for (int u = 0; u < kLayerUniverses; ++u) {
+            for (int slot = 0; slot < CDmxLayer::kSlots; ++slot) {
+                const int pair = u * CDmxLayer::kSlots + slot;
+                from[u][slot] = quint8(pair / 256);
+                to[u][slot] = quint8(pair % 256);
+                mix8.Add(u, slot, CSlotRuns::Mix8);
+            }
+            for (int slot = 0; slot < CDmxLayer::kSlots; slot += 2)
+                mix16.Add(u, slot, CSlotRuns::Mix16, 1);
+        }
+        for (int k = 0; k <= ticks; ++k) {
+            const float t = float(k * 25) / float(ticks * 25);
+            mix8.Apply(t, from, to, out);
+            for (int pair = 0; pair < kPairs; ++pair) {
+                const int a = pair / 256, b = pair % 256;
+                const int level = out[pair / CDmxLayer::kSlots][pair % CDmxLayer::kSlots];
+                if (level < qMin(a, b) || level > qMax(a, b))
+                    QFAIL(qPrintable(QStringLiteral("%1 to %2 at %3/%4 gave %5").arg(a).arg(b).arg(k).arg(ticks).arg(level)));
+            }
+            mix16.Apply(t, from, to, out);
+            for (int pair = 0; pair < kPairs; pair += 2) {
+                const quint8* f = from[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
+                const quint8* e = to[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
+                const quint8* o = out[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
+                const int a = f[0] * 256 + f[1], b = e[0] * 256 + e[1], level = o[0] * 256 + o[1];
+                if (level < qMin(a, b) || level > qMax(a, b))
+                    QFAIL(qPrintable(QStringLiteral("16-bit %1 to %2 at %3/%4 gave %5").arg(a).arg(b).arg(k).arg(ticks).arg(level)));
+            }
+        }
     }
 };
 

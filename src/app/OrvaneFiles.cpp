@@ -10,6 +10,7 @@
 #include "model/Language.h"
 #include "Captions.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -254,8 +255,10 @@ void Orvane::OnFileImport()
 
 void Orvane::handleMessage(const QString& message)
 {
-    // Never while an editor is open, nor in the middle of another file flow.
-    if (m_livePagesMode != 0 || m_bBusy || message.isEmpty() || !QFileInfo(message).isFile())
+    // Never while an editor is open, nor in the middle of another file flow,
+    // nor under a modal dialog: it holds pointers into the show it edits.
+    if (m_livePagesMode != 0 || m_bBusy || QApplication::activeModalWidget() || message.isEmpty()
+        || !QFileInfo(message).isFile())
         return;
     if (!MayDiscardProject())
         return;

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -382,6 +383,15 @@ private slots:
         rig.window->OpenProject(show);
         QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
         rig.doc->duringFlow = nullptr;
+
+        // Nor under a modal dialog, which edits the show in place.
+        {
+            QDialog dialog(rig.window.get());
+            dialog.setModal(true);
+            dialog.show();
+            rig.window->handleMessage(show);
+            QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
+        }
 
         // The save question comes first.
         rig.window->SetModified(true);

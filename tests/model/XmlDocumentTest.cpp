@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
+#include "HostileXml.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
@@ -7,8 +8,11 @@
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -32,6 +36,15 @@ void BuildSample(CXmlDocument& doc)
     doc.SetAttrString(QStringLiteral("ZKName"), kNonAscii);
     doc.SetAttrInt(QStringLiteral("ZKNumber"), -42);
     doc.SetAttrColor(QStringLiteral("ZKColor"), QColor(1, 2, 3));
+}
+
+// Elements, attributes, texts, comments and every other node the DOM holds.
+int NodeCount(const QDomNode& node)
+{
+    int count = node.attributes().count();
+    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+        count += 1 + NodeCount(child);
+    return count;
 }
 
 } // namespace
@@ -260,6 +273,80 @@ private slots:
         } else {
             QVERIFY(!error.isEmpty());
         }
+    }
+
+    // Each is refused for what it is, in every storage form, long before
+    // the bar of five seconds a file may take.
+    void hostileDocumentsAreRefusedQuickly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("error");
+        const QString crowded = GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes);
+        const QString declares = GetLangText(Txt::DocumentDeclaresEntities);
+        QList<CHostileXml> documents = HostileXmlDocuments(CXmlDocument::kMaxNodes);
+        documents.append({"legit", "<?xml version=\"1.0\"?><!DOCTYPE ZKFile><!-- saved --><ZKFile Version=\"2.0\">"
+                                   "<ZKScene ZKName=\"a &amp; b\">x &lt;<![CDATA[y]]><?z?></ZKScene></ZKFile>", false});
+        // Compressed, every bomb fits in a few kilobytes; the other forms
+        // take the same path, shown by the smallest bomb and the legit file.
+        for (const char* suffix : {"kv2", "kv1", "kvp", "zkp"}) {
+            for (const CHostileXml& document : documents) {
+                const bool legit = qstrcmp(document.name, "legit") == 0;
+                if (qstrcmp(suffix, "kv2") != 0 && !legit && !document.declaresEntities)
+                    continue;
+                QTest::addRow("%s, %s", document.name, suffix)
+                    << QStringLiteral("hostile.") + QLatin1String(suffix) << document.xml
+                    << (legit ? QString() : document.declaresEntities ? declares : crowded);
+            }
+        }
+    }
+
+    void hostileDocumentsAreRefusedQuickly()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, error);
+        const QByteArray stored = CXmlDocument::EncodeStorage(CXmlDocument::GetStorageMode(name), xml);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(LoadFailure(name, stored), error.isEmpty() ? QStringLiteral("loaded") : error);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // The pre-scan's count against the DOM's own, then its verdict right at
+    // the bound: white space and the built-in references make no node.
+    void everyNodeTheParserBuildsIsCounted_data()
+    {
+        QTest::addColumn<QByteArray>("unit");
+        QTest::addColumn<int>("nodes");
+        QTest::newRow("element") << QByteArray("<a></a>") << 1;
+        QTest::newRow("quoted markup in attributes") << QByteArray("<a b=\"1\" c='>=['/>") << 3;
+        QTest::newRow("comment") << QByteArray("<!-- a > b -->") << 1;
+        QTest::newRow("processing instruction") << QByteArray("<?p a > b?>") << 1;
+        QTest::newRow("CDATA") << QByteArray("<![CDATA[<a/>]]>") << 1;
+        QTest::newRow("text") << QByteArray("<a/>x") << 2;
+        QTest::newRow("text after a comment") << QByteArray("<!---->x") << 2;
+        QTest::newRow("'>' as text") << QByteArray("<a/>><!---->>") << 4;
+        QTest::newRow("white space") << QByteArray("<a/> \r\n\t") << 1;
+        QTest::newRow("built-in references") << QByteArray("<a/>&amp;x&#65;&#x42;&lt;") << 2;
+        QTest::newRow("unknown entity") << QByteArray("<a/>&e;") << 2;
+        QTest::newRow("unknown entity inside text") << QByteArray("<a/>x&e;y") << 4;
+    }
+
+    void everyNodeTheParserBuildsIsCounted()
+    {
+        QFETCH(QByteArray, unit);
+        QFETCH(int, nodes);
+        QDomDocument dom;
+        QVERIFY(dom.setContent(CrowdedXml(unit, 3), true));
+        QCOMPARE(NodeCount(dom), 2 + 3 * nodes);
+
+        const int units = (CXmlDocument::kMaxNodes - 2) / nodes;
+        const QByteArray atTheBound = unit.repeated(units) + QByteArray("<a/>").repeated((CXmlDocument::kMaxNodes - 2) % nodes);
+        QString error;
+        QVERIFY2(CXmlDocument::CheckStructure(CrowdedXml(atTheBound, 1), error), qPrintable(error));
+        QVERIFY(!CXmlDocument::CheckStructure(CrowdedXml(atTheBound + "<a/>", 1), error));
+        QCOMPARE(error, GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes));
     }
 
     void missingFileGivesTheSystemReason()

@@ -549,7 +549,10 @@ private slots:
             QVERIFY(!large.SaveFile(path, &error));
             QVERIFY(!large.SaveFile(Path(QStringLiteral("keep.kvp"))));
         }
-        QVERIFY(!error.isEmpty());
+        const auto tooLarge = [](const QString& file) {
+            return GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(file), qt_error_string(EFBIG));
+        };
+        QCOMPARE(error, tooLarge(path));
         QCOMPARE(ReadBytes(path), before);
         QVERIFY(!QFile::exists(Path(QStringLiteral("keep.kvp"))));
         // A document smaller than the write buffer fails too, not only at commit.
@@ -559,7 +562,7 @@ private slots:
             CFileSizeLimit limit(16);
             error.clear();
             QVERIFY2(!small.SaveFile(Path(QLatin1String(name)), &error), name);
-            QVERIFY(!error.isEmpty());
+            QCOMPARE(error, tooLarge(Path(QLatin1String(name))));
         }
         QCOMPARE(ReadBytes(path), before);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep*")}, QDir::Files), QStringList({QStringLiteral("keep.kv3")}));

@@ -513,20 +513,25 @@ bool IsXmlSpace(char c)
 
 bool IsBuiltInEntity(const char* name, const char* end)
 {
-    const QByteArray text = QByteArray::fromRawData(name, int(end - name));
-    return text.startsWith('#') || text == "lt" || text == "gt" || text == "amp" || text == "apos"
-        || text == "quot";
+    const size_t size = size_t(end - name);
+    if (size > 0 && *name == '#')
+        return true;
+    for (const char* builtIn : {"lt", "gt", "amp", "apos", "quot"}) {
+        if (std::strlen(builtIn) == size && std::memcmp(name, builtIn, size) == 0)
+            return true;
+    }
+    return false;
 }
 
-// The nodes the parser builds from the text between two pieces of markup:
-// none for white space alone, which it drops; otherwise one for each run of
-// text and one for each reference to an entity it cannot expand, which
-// splits the text around it.
-qint64 TextNodes(const char* p, const char* const end)
+// The nodes the parser builds from the text between two pieces of markup,
+// counted until they pass `limit`: none for white space alone, which it
+// drops; otherwise one for each run of text and one for each reference to
+// an entity it cannot expand, which splits the text around it.
+qint64 TextNodes(const char* p, const char* const end, qint64 limit)
 {
     qint64 nodes = 0;
     bool inText = false;
-    for (; p < end; ++p) {
+    for (; p < end && nodes <= limit; ++p) {
         if (*p == '&') {
             const char* const semicolon = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
             if (!semicolon)
@@ -544,6 +549,12 @@ qint64 TextNodes(const char* p, const char* const end)
     }
     return nodes + (inText ? 1 : 0);
 }
+
+// What the DOM takes for each node, attribute and byte of text, measured
+// on large documents and rounded up.
+constexpr qint64 kTreeNodeBytes = 220;
+constexpr qint64 kTreeAttributeBytes = 560;
+constexpr qint64 kTreeTextBytes = 4;
 
 } // namespace
 
@@ -575,13 +586,14 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
     };
     int depth = 0;
     qint64 nodes = 0;
+    qint64 attributes = 0;
     while (p < end) {
         const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        nodes += TextNodes(p, tag ? tag : end);
-        if (nodes > kMaxNodes)
+        nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
+        if (nodes + attributes > kMaxNodes)
             break;
         if (!tag || tag + 1 >= end)
-            return true;
+            break;
         p = tag + 1;
         if (*p == '/') {
             depth = std::max(0, depth - 1);
@@ -611,7 +623,7 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
                 if (!quoted(*p) && *p == '=')
-                    ++nodes;
+                    ++attributes;
             }
             if (p < end && p[-1] != '/' && ++depth > kMaxDepth) {
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
@@ -619,13 +631,20 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
             }
             p = std::min(p + 1, end);
         }
-        if (nodes > kMaxNodes)
+        if (nodes + attributes > kMaxNodes)
             break;
     }
-    if (nodes <= kMaxNodes)
-        return true;
-    error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
-    return false;
+    if (nodes + attributes > kMaxNodes) {
+        error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+        return false;
+    }
+    // Markup counts as text here: an estimate a little over, never under.
+    const qint64 treeBytes = nodes * kTreeNodeBytes + attributes * kTreeAttributeBytes + xml.size() * kTreeTextBytes;
+    if (treeBytes > kMaxTreeBytes) {
+        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
+        return false;
+    }
+    return true;
 }
 
 bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QString* error, int maxBytes)

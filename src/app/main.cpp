@@ -46,6 +46,9 @@ void QuitOnTerminateSignals(QApplication& app)
 
 int main(int argc, char* argv[])
 {
+    // A save past the file-size limit then fails with its reason shown and
+    // the old file kept, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 #if defined(__SANITIZE_ADDRESS__)
     // The platform plugins keep their screens until the process ends.
     __lsan_disable();

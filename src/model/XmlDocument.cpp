@@ -504,63 +504,145 @@ bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray&
     }
 }
 
+namespace {
+
+bool IsXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsBuiltInEntity(const char* name, const char* end)
+{
+    const size_t size = size_t(end - name);
+    if (size > 0 && *name == '#')
+        return true;
+    for (const char* builtIn : {"lt", "gt", "amp", "apos", "quot"}) {
+        if (std::strlen(builtIn) == size && std::memcmp(name, builtIn, size) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The nodes the parser builds from the text between two pieces of markup,
+// counted until they pass `limit`: none for white space alone, which it
+// drops; otherwise one for each run of text and one for each reference to
+// an entity it cannot expand, which splits the text around it.
+qint64 TextNodes(const char* p, const char* const end, qint64 limit)
+{
+    qint64 nodes = 0;
+    bool inText = false;
+    for (; p < end && nodes <= limit; ++p) {
+        if (*p == '&') {
+            const char* const semicolon = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
+            if (!semicolon)
+                break; // where the parser stops
+            if (IsBuiltInEntity(p + 1, semicolon)) {
+                inText = true;
+            } else {
+                nodes += inText ? 2 : 1;
+                inText = false;
+            }
+            p = semicolon;
+        } else if (!IsXmlSpace(*p)) {
+            inText = true;
+        }
+    }
+    return nodes + (inText ? 1 : 0);
+}
+
+// What the DOM takes for each node, attribute and byte of text, measured
+// on large documents and rounded up.
+constexpr qint64 kTreeNodeBytes = 220;
+constexpr qint64 kTreeAttributeBytes = 560;
+constexpr qint64 kTreeTextBytes = 4;
+
+} // namespace
+
 bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
 {
     // A scan of the markup, not a parser: it accepts whatever the parser
     // accepts (old files hold characters a strict reader refuses) and
-    // counts exactly up to the first error, where the parser stops too.
+    // counts every node the parser would build, exactly or a little over,
+    // up to the first error, where the parser stops too.
     const char* p = xml.constData();
     const char* const end = p + xml.size();
     const auto skipPast = [&](const char* marker) {
         const char* found = std::search(p, end, marker, marker + std::strlen(marker));
         p = found == end ? end : found + std::strlen(marker);
     };
+    // Inside a tag a quoted value may hold '>', '=' or '['.
+    char quote = 0;
+    const auto quoted = [&quote](char c) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            return true;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            return true;
+        }
+        return false;
+    };
     int depth = 0;
     qint64 nodes = 0;
+    qint64 attributes = 0;
     while (p < end) {
-        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        if (!p || ++p >= end)
+        const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
+        if (nodes + attributes > kMaxNodes)
             break;
+        if (!tag || tag + 1 >= end)
+            break;
+        p = tag + 1;
         if (*p == '/') {
             depth = std::max(0, depth - 1);
             skipPast(">");
-        } else if (*p == '?') {
+            continue;
+        }
+        ++nodes;
+        if (*p == '?') {
             skipPast("?>");
         } else if (end - p >= 3 && std::memcmp(p, "!--", 3) == 0) {
+            p += 3;
             skipPast("-->");
         } else if (end - p >= 8 && std::memcmp(p, "![CDATA[", 8) == 0) {
             skipPast("]]>");
         } else if (*p == '!') {
-            // A declaration, with an internal subset in brackets.
-            int brackets = 0;
-            for (; p < end && (*p != '>' || brackets > 0); ++p) {
-                if (*p == '[')
-                    ++brackets;
-                else if (*p == ']')
-                    --brackets;
-            }
-        } else {
-            ++nodes;
-            char quote = 0;
+            // No file of ours declares anything: entities defined in the
+            // document could expand a few bytes into gigabytes of nodes.
+            quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
-                if (quote) {
-                    if (*p == quote)
-                        quote = 0;
-                } else if (*p == '"' || *p == '\'') {
-                    quote = *p;
-                } else if (*p == '=') {
-                    ++nodes;
+                if (!quoted(*p) && *p == '[') {
+                    error = GetLangText(Txt::DocumentDeclaresEntities);
+                    return false;
                 }
+            }
+            p = std::min(p + 1, end);
+        } else {
+            quote = 0;
+            for (; p < end && (quote || *p != '>'); ++p) {
+                if (!quoted(*p) && *p == '=')
+                    ++attributes;
             }
             if (p < end && p[-1] != '/' && ++depth > kMaxDepth) {
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
                 return false;
             }
-            if (nodes > kMaxNodes) {
-                error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
-                return false;
-            }
+            p = std::min(p + 1, end);
         }
+        if (nodes + attributes > kMaxNodes)
+            break;
+    }
+    if (nodes + attributes > kMaxNodes) {
+        error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+        return false;
+    }
+    // Markup counts as text here: an estimate a little over, never under.
+    const qint64 treeBytes = nodes * kTreeNodeBytes + attributes * kTreeAttributeBytes + xml.size() * kTreeTextBytes;
+    if (treeBytes > kMaxTreeBytes) {
+        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
+        return false;
     }
     return true;
 }

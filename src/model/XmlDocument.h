@@ -47,7 +47,14 @@ public:
     // No show nests deeper or holds more; past these a file is refused
     // before a tree is built (deep nesting would exhaust the parser's stack).
     static constexpr int kMaxDepth = 64;
-    static constexpr int kMaxNodes = 1000 * 1000; // elements and attributes
+    // Every node counts: elements, attributes, texts, comments, processing
+    // instructions.
+    static constexpr int kMaxNodes = 1000 * 1000;
+    // Within kMaxNodes, attributes and long names or texts can still make a
+    // tree of most of a gigabyte: past this estimate of its size a file is
+    // refused before it is built, so that opening any file stays within
+    // half a gigabyte.
+    static constexpr qint64 kMaxTreeBytes = qint64(320) * 1024 * 1024;
 
     CXmlDocument() = default;
 
@@ -115,8 +122,10 @@ public:
     static QByteArray EncodeStorage(int mode, const QByteArray& xml);
     static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
     // A streaming pass over the text, before any tree is built: false with
-    // a reason when it nests deeper than kMaxDepth or has more than
-    // kMaxNodes. Whether it is well-formed is the parser's to say.
+    // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes,
+    // would take a tree of more than kMaxTreeBytes or declares entities of
+    // its own (a DOCTYPE with an internal subset).
+    // Whether it is well-formed is the parser's to say.
     static bool CheckStructure(const QByteArray& xml, QString& error);
     // qUncompress with the size header checked against `maxBytes` before
     // anything is allocated, and the output bounded by that header.

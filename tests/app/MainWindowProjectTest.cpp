@@ -29,6 +29,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 
 // The main window with the show document it owns: start-up, the tick
 // stages, the release commands, File New and the file commands when they
@@ -339,6 +340,7 @@ private slots:
             QVERIFY(!rig.window->SaveProject(small));
         }
         QVERIFY(text.contains(QStringLiteral("small.kv3'.\n")) && rig.window->IsModified());
+        QVERIFY2(text.contains(qt_error_string(EFBIG)), qPrintable(text));
         QCOMPARE(ReadBytes(small), QByteArray("previous"));
 
         // An import that fails leaves the open project as it was.

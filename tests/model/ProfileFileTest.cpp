@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "HostileXml.h"
 #include "LibraryProfileBuilder.h"
 #include "TestRegistry.h"
 
@@ -637,6 +638,8 @@ private slots:
                  .toUtf8()
                  .toHex(),
              GetLangText(Txt::BeamPositionOutOfRange)},
+            {"bomb.zkp", CXmlDocument::EncodeStorage(CXmlDocument::ScrambledStorage, EntityBombXml(1000)),
+             GetLangText(Txt::DocumentDeclaresEntities)},
         };
         for (const Case& c : cases) {
             QVERIFY(WriteBytes(Path(QString::fromLatin1(c.name)), c.stored));

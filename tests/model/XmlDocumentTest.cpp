@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
+#include "HostileXml.h"
 #include "TestRegistry.h"
 
 #include "Captions.h"
@@ -7,8 +8,11 @@
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -32,6 +36,15 @@ void BuildSample(CXmlDocument& doc)
     doc.SetAttrString(QStringLiteral("ZKName"), kNonAscii);
     doc.SetAttrInt(QStringLiteral("ZKNumber"), -42);
     doc.SetAttrColor(QStringLiteral("ZKColor"), QColor(1, 2, 3));
+}
+
+// Elements, attributes, texts, comments and every other node the DOM holds.
+int NodeCount(const QDomNode& node)
+{
+    int count = node.attributes().count();
+    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+        count += 1 + NodeCount(child);
+    return count;
 }
 
 } // namespace
@@ -262,6 +275,100 @@ private slots:
         }
     }
 
+    // Each is refused for what it is, in every storage form, long before
+    // the bar of five seconds a file may take.
+    void hostileDocumentsAreRefusedQuickly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("error");
+        const QByteArray legit = "<?xml version=\"1.0\"?><!DOCTYPE ZKFile><!-- saved --><ZKFile Version=\"2.0\">"
+                                 "<ZKScene ZKName=\"a &amp; b\">x &lt;<![CDATA[y]]><?z?></ZKScene></ZKFile>";
+        // Compressed, every one fits in a few kilobytes; the other forms
+        // take the same path, shown by the smallest and the legit file.
+        for (const char* suffix : {"kv2", "kv1", "kvp", "zkp"}) {
+            const QString name = QStringLiteral("hostile.") + QLatin1String(suffix);
+            for (const CHostileXml& document : HostileXmlDocuments()) {
+                if (qstrcmp(suffix, "kv2") == 0 || document.reason == CHostileXml::DeclaresEntities)
+                    QTest::addRow("%s, %s", document.name, suffix) << name << document.xml << document.Error();
+            }
+            QTest::addRow("legit, %s", suffix) << name << legit << QString();
+        }
+    }
+
+    void hostileDocumentsAreRefusedQuickly()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, error);
+        const QByteArray stored = CXmlDocument::EncodeStorage(CXmlDocument::GetStorageMode(name), xml);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(LoadFailure(name, stored), error.isEmpty() ? QStringLiteral("loaded") : error);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // The pre-scan's count against the DOM's own, then its verdict right at
+    // the bound: white space and the built-in references make no node.
+    void everyNodeTheParserBuildsIsCounted_data()
+    {
+        QTest::addColumn<QByteArray>("unit");
+        QTest::addColumn<int>("nodes");
+        QTest::newRow("element") << QByteArray("<a></a>") << 1;
+        QTest::newRow("quoted markup in attributes") << QByteArray("<a b=\"1\" c='>=['/>") << 3;
+        QTest::newRow("comment") << QByteArray("<!-- a > b -->") << 1;
+        QTest::newRow("processing instruction") << QByteArray("<?p a > b?>") << 1;
+        QTest::newRow("CDATA") << QByteArray("<![CDATA[<a/>]]>") << 1;
+        QTest::newRow("text") << QByteArray("<a/>x") << 2;
+        QTest::newRow("text after a comment") << QByteArray("<!---->x") << 2;
+        QTest::newRow("'>' as text") << QByteArray("<a/>><!---->>") << 4;
+        QTest::newRow("white space") << QByteArray("<a/> \r\n\t") << 1;
+        QTest::newRow("built-in references") << QByteArray("<a/>&amp;x&#65;&#x42;&lt;") << 2;
+        QTest::newRow("unknown entity") << QByteArray("<a/>&e;") << 2;
+        QTest::newRow("unknown entity inside text") << QByteArray("<a/>x&e;y") << 4;
+    }
+
+    void everyNodeTheParserBuildsIsCounted()
+    {
+        QFETCH(QByteArray, unit);
+        QFETCH(int, nodes);
+        QDomDocument dom;
+        QVERIFY(dom.setContent(CrowdedXml(unit, 3), true));
+        QCOMPARE(NodeCount(dom), 2 + 3 * nodes);
+
+        // A thousand units among plain elements, so that one node too many
+        // or too few in a unit shows.
+        const int units = 1000;
+        const QByteArray atTheBound = unit.repeated(units) + QByteArray("<a/>").repeated(CXmlDocument::kMaxNodes - 2 - units * nodes);
+        QString error;
+        QVERIFY2(CXmlDocument::CheckStructure(CrowdedXml(atTheBound, 1), error), qPrintable(error));
+        QVERIFY(!CXmlDocument::CheckStructure(CrowdedXml(atTheBound + "<a/>", 1), error));
+        QCOMPARE(error, GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes));
+    }
+
+    // Files as large as those measured by hand in a Release build: those
+    // that stayed well within half a gigabyte open, the others are refused.
+    void largeTreesAreWeighedBeforeTheyAreBuilt_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<bool>("opens");
+        const int maxNodes = CXmlDocument::kMaxNodes;
+        QTest::newRow("a million elements") << CrowdedXml("<a/>", maxNodes - 2) << true;
+        QTest::newRow("60 MB of text") << CrowdedXml(QByteArray(60 << 20, 't'), 1) << true;
+        QTest::newRow("250000 long attributes") << CrowdedXml("<a b=\"" + QByteArray(120, 'v') + "\"/>", 250000) << true;
+        QTest::newRow("a million long names") << CrowdedXml("<" + QByteArray(58, 'n') + "/>", maxNodes - 2) << false;
+    }
+
+    void largeTreesAreWeighedBeforeTheyAreBuilt()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, opens);
+        QString error;
+        QCOMPARE(CXmlDocument::CheckStructure(xml, error), opens);
+        if (!opens)
+            QCOMPARE(error, GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxTreeBytes / (1024 * 1024)));
+    }
+
     void missingFileGivesTheSystemReason()
     {
         CXmlDocument doc;
@@ -462,7 +569,10 @@ private slots:
             QVERIFY(!large.SaveFile(path, &error));
             QVERIFY(!large.SaveFile(Path(QStringLiteral("keep.kvp"))));
         }
-        QVERIFY(!error.isEmpty());
+        const auto tooLarge = [](const QString& file) {
+            return GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(file), qt_error_string(EFBIG));
+        };
+        QCOMPARE(error, tooLarge(path));
         QCOMPARE(ReadBytes(path), before);
         QVERIFY(!QFile::exists(Path(QStringLiteral("keep.kvp"))));
         // A document smaller than the write buffer fails too, not only at commit.
@@ -472,7 +582,7 @@ private slots:
             CFileSizeLimit limit(16);
             error.clear();
             QVERIFY2(!small.SaveFile(Path(QLatin1String(name)), &error), name);
-            QVERIFY(!error.isEmpty());
+            QCOMPARE(error, tooLarge(Path(QLatin1String(name))));
         }
         QCOMPARE(ReadBytes(path), before);
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep*")}, QDir::Files), QStringList({QStringLiteral("keep.kv3")}));

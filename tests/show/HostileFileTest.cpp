@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "FileBytes.h"
+#include "HostileXml.h"
 #include "Captions.h"
 #include "PlaybackRig.h"
 #include "model/Language.h"
@@ -78,6 +79,8 @@ private slots:
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
+        for (const CHostileXml& document : HostileXmlDocuments())
+            QTest::newRow(document.name) << document.xml << document.Error();
     }
 
     void refusedFilesSayWhyAndLeaveAnEmptyShow()

@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "HostileXml.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -267,6 +268,8 @@ private slots:
         QTest::newRow("kv3") << "show.kv3" << readable << false;
         QTest::newRow("kv3 in capitals") << "SHOW.KV3" << readable << false;
         QTest::newRow("unreadable") << "bad.kv1" << QByteArray("not hexadecimal") << true;
+        QTest::newRow("entity bomb") << "bomb.kv1" << EntityBombXml(1000).toHex() << true;
+        QTest::newRow("comment bomb") << "bomb.kv2" << qCompress(CrowdedXml("<!---->", CXmlDocument::kMaxNodes)) << true;
     }
 
     void filesThatAreNotImported()

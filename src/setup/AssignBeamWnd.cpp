@@ -80,7 +80,7 @@ void CAssignBeamWnd::PaintTable(QPainter& painter, int firstRow, int lastRow)
 
 void CAssignBeamWnd::paintEvent(QPaintEvent* event)
 {
-    // Shared by every table.
+    // One picture for every table, loaded when first needed.
     static const QPixmap check(QStringLiteral(":/Orvane/Images/Patch/Check.png"));
     QPainter painter(this);
     const QRect exposed = event->rect();

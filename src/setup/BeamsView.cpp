@@ -18,8 +18,8 @@ const QColor kFrame(115, 115, 110);
 const QColor kGridLine(200, 200, 200);
 constexpr int kFirstBeam = 10;
 constexpr int kBeamsPerRow = 10;
-// A file keeps its positions within a thousand cells; anything else in
-// memory is treated the same.
+// Profile files keep their positions within a thousand cells; a position
+// held in memory gets the same bound before it becomes pixels.
 constexpr float kMaxPosition = 1000.0f;
 
 int PositionToPixels(float position)
@@ -211,7 +211,7 @@ QVector<CBeamPosition> CBeamsView::StoredPositions() const
 
 void CBeamsView::paintEvent(QPaintEvent*)
 {
-    // Shared by every view: the view is rebuilt whenever the tab changes profile.
+    // One picture for every view, loaded when first needed.
     static const QPixmap rubber(QStringLiteral(":/Orvane/Images/Fixtures/2D/Select.png"));
     QPainter painter(this);
     if (m_background.isNull())

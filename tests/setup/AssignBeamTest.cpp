@@ -19,10 +19,6 @@ QPoint Cell(int row, int column)
     return QPoint(325 + 20 * column, 25 + 20 * row);
 }
 
-struct RunnerReset {
-    ~RunnerReset() { CAssignBeamDlg::SetRunner({}); }
-};
-
 } // namespace
 
 class AssignBeamTest : public QObject
@@ -123,7 +119,7 @@ private slots:
     {
         QFETCH(bool, accept);
         QFETCH(QStringList, after);
-        const RunnerReset reset;
+        const RunnerReset<CAssignBeamDlg> reset;
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(QStringLiteral("RR"), 2));
         SetBeamLists(*profile->CurrentMode(), {"1", "0.9"});
         CAssignBeamDlg::SetRunner([accept](CAssignBeamDlg& dialog) {

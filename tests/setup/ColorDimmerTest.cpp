@@ -15,10 +15,6 @@
 
 namespace {
 
-struct RunnerReset {
-    ~RunnerReset() { CColorDimmerDlg::SetRunner({}); }
-};
-
 // The bar at its top-left and bottom-right corners, where the gradient
 // starts and ends: "same" when each is within a few steps of the colour.
 QString BarEnds(CGradientColorCtrl& gradient, const QColor& top, const QColor& bottom)
@@ -26,8 +22,8 @@ QString BarEnds(CGradientColorCtrl& gradient, const QColor& top, const QColor& b
     const QImage image = Rendered(gradient);
     const QRect bar = gradient.BarRect();
     const auto near = [](const QColor& a, const QColor& b) {
-        return std::abs(a.red() - b.red()) <= 4 && std::abs(a.green() - b.green()) <= 4 &&
-               std::abs(a.blue() - b.blue()) <= 4;
+        const int red = std::abs(a.red() - b.red());
+        return std::max({red, std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())}) <= 4;
     };
     const QColor shownTop = image.pixelColor(bar.topLeft() + QPoint(1, 1));
     const QColor shownBottom = image.pixelColor(bar.bottomRight() - QPoint(1, 1));
@@ -115,7 +111,7 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(QColor, first);
         QFETCH(QColor, second);
-        const RunnerReset reset;
+        const RunnerReset<CColorDimmerDlg> reset;
         CProfileChannelDef channel;
         channel.m_type = ChannelType::ColorDimmer;
         QColor pickerAfterSwitch;

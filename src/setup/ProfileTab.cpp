@@ -267,7 +267,8 @@ void CProfileTab::Reset()
     m_shapes->setCurrentRow(0);
     LoadBeams();
     m_currentChannel = -1;
-    UpdateChannelCount();
+    m_count->setText(QStringLiteral("0"));
+    m_assign->setEnabled(false);
     UpdateActions();
     m_showing = false;
 }

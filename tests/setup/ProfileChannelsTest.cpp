@@ -72,7 +72,8 @@ private slots:
 
     // 16-bit pairs, deletions and edits, step by step: "c3" checks 16 Bits
     // on channel 3, "u3" unchecks it, "d3" deletes channel 3, "t3:15" gives
-    // it type 15, "e3" replaces it through the channel editor.
+    // it type 15, "e3" replaces it through the channel editor, "m3:1" drags
+    // it into column 1 (-1: past the last).
     void pairings_data()
     {
         QTest::addColumn<QString>("start");
@@ -90,6 +91,8 @@ private slots:
         QTest::newRow("editor on the coarse") << five << "c1 e1" << "7 7M 7L 7 7 7";
         QTest::newRow("editor then delete before") << five << "c2 e2 d0" << "7 7M 7L 7 7";
         QTest::newRow("checking a fine does nothing") << five << "c1 c2" << "7 7M 7L 7 7 7";
+        QTest::newRow("coarse moved past its fine, deleted") << five << "c0 m0:-1 d5" << "7 7 7 7";
+        QTest::newRow("fine moved first, coarse deleted") << five << "c2 m3:0 d3" << "7 7 7 7";
     }
     void pairings()
     {
@@ -109,6 +112,10 @@ private slots:
             case 'd': rig.Strip().DeleteChannel(column); break;
             case 't': rig.Strip().ChangeChannelType(parts[0].toInt(), parts[1].toInt(), QPixmap()); break;
             case 'e': rig.Strip().EditChannel(column); break;
+            case 'm':
+                rig.ScriptDrag(parts[1].toInt());
+                rig.Strip().StartDrag(parts[0].toInt(), false);
+                break;
             }
             VerifyParallel(rig);
         }
@@ -194,6 +201,27 @@ private slots:
             QVERIFY(!column->isHidden());
     }
 
+    void twoPresetPartnersFollowEdits()
+    {
+        CProfileRig rig;
+        rig.dialogs->editedName = QStringLiteral("Edited");
+        CLibraryProfile* profile = rig.Open(QStringLiteral("7 8 9 18"));
+        profile->m_modes[0]->m_channels[1]->m_twoPresets = true;
+        profile->m_modes[0]->m_channels[1]->m_twoPresetIndex = 3;
+        rig.Page().ShowProfile(profile);
+        rig.Strip().EditChannel(rig.Column(1));
+        rig.Strip().EditChannel(rig.Column(3));
+        rig.Strip().DeleteChannel(rig.Column(0));
+        const CProfileChannelDef* channel = rig.Mode()->m_channels[0];
+        QCOMPARE(channel->m_name, QStringLiteral("Edited"));
+        QCOMPARE(channel->m_twoPresetPartner, rig.Mode()->m_channels[2]);
+        QCOMPARE(channel->m_twoPresetIndex, 2);
+        QCOMPARE(rig.Mode()->m_channels[2]->m_twoPresetPartner, channel);
+        rig.Strip().DeleteChannel(rig.Column(2));
+        QCOMPARE(channel->m_twoPresetIndex, -1);
+        VerifyParallel(rig);
+    }
+
     void pastedChannelStandsAlone()
     {
         CProfileRig rig;
@@ -249,6 +277,37 @@ private slots:
         QCOMPARE(channel->m_colorMin, available && accept ? QColor(Qt::red) : QColor(Qt::black));
         QCOMPARE(channel->m_colorMax, available && accept ? QColor(Qt::blue) : QColor(Qt::white));
         QCOMPARE(rig.dialogs->edits, 0);
+    }
+
+    void typeListDragNeedsAnItem()
+    {
+        struct CExposed : CChannelsList
+        {
+            using CChannelsList::startDrag;
+        } list;
+        list.setCurrentItem(nullptr);
+        list.startDrag(Qt::MoveAction);
+        QCOMPARE(list.count(), 22);
+    }
+
+    // Every picture the page and its columns ask for is in the resources.
+    void picturesExist()
+    {
+        CProfileRig rig;
+        QStringList paths;
+        for (int tab = 0; tab < 6; ++tab) {
+            for (int row = 0; row < rig.Page().PictureList(tab)->count(); ++row)
+                paths << rig.Page().PictureList(tab)->item(row)->data(Qt::UserRole).toString();
+        }
+        for (int row = 0; row < rig.Page().ShapesList()->count(); ++row)
+            paths << rig.Page().ShapesList()->item(row)->data(Qt::UserRole).toString();
+        for (const char* file : {"Add", "Remove", "Update", "Copy", "Paste", "Params", "Beams", "Channels/Micro"})
+            paths << QStringLiteral(":/Orvane/Images/Patch/%1.png").arg(QLatin1String(file));
+        QCOMPARE(paths.size(), 28 + 4 + 8);
+        for (const QString& path : paths)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+        for (int type = 0; type < ChannelType::kCount; ++type)
+            QVERIFY2(!CProfileTab::ChannelPicture(type).isNull(), qPrintable(QString::number(type)));
     }
 
     void newDimmerHasItsPreset()

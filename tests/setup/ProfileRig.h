@@ -185,6 +185,10 @@ inline void VerifyParallel(const CProfileRig& rig)
         } else {
             QCOMPARE(channel->m_partner16Index, -1);
         }
+        if (channel->m_twoPresets && channel->m_twoPresetPartner) {
+            QCOMPARE(channel->m_twoPresetIndex, mode->m_channels.indexOf(channel->m_twoPresetPartner));
+            QCOMPARE(channel->m_twoPresetPartner->m_twoPresetPartner, channel);
+        }
         for (const CProfilePresetDef* preset : channel->m_presets) {
             QCOMPARE(preset->m_target, mode->m_channels.indexOf(preset->m_targetChannel));
         }

@@ -51,9 +51,8 @@ Qt::DropAction ExecDrag(QObject* source, QMimeData* data, const QPixmap& picture
 } // namespace
 
 CProfileChannelsWnd::CProfileChannelsWnd(CProfileTab* owner)
-    : QWidget(nullptr), m_owner(owner), m_layout(new QHBoxLayout(this)), m_dropIndicator(0, 0, 0, 0)
+    : QWidget(nullptr), m_owner(owner), m_layout(new QHBoxLayout(this))
 {
-    m_dropIndicator = QRect();
     setAcceptDrops(true);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);

@@ -3,7 +3,7 @@
 #include "model/FixtureProfile.h"
 #include "model/ProfileTypes.h"
 
-#include <QSet>
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>

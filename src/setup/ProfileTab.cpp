@@ -218,6 +218,14 @@ CLibraryProfile* CProfileTab::EditedProfile() const
     return m_dialog ? m_dialog->EditedProfile() : nullptr;
 }
 
+void CProfileTab::RepaintChannels()
+{
+    // Numbers and beams show in the columns' cells.
+    for (QWidget* widget : m_channels->findChildren<QWidget*>())
+        widget->update();
+    m_channels->update();
+}
+
 bool CProfileTab::HasChannel(int index) const
 {
     return index >= 0 && index < m_channels->Columns().size();
@@ -327,9 +335,7 @@ void CProfileTab::AutoAssignBeams()
     const int beams = ProfileEditRules::AutoAssignBeams(*mode);
     if (m_beamNumber->currentIndex() < beams - 1)
         SetBeamNumber(beams - 1);
-    m_channels->update();
-    for (QWidget* column : m_channels->findChildren<QWidget*>())
-        column->update();
+    RepaintChannels();
 }
 
 void CProfileTab::OnAssignBeams()
@@ -348,9 +354,7 @@ void CProfileTab::OnAssignBeams()
         for (int i = 0; i < mode->m_channels.size() && i < before.m_channels.size(); ++i)
             mode->m_channels[i]->m_beams = before.m_channels[i]->m_beams;
     }
-    m_channels->update();
-    for (QWidget* column : m_channels->findChildren<QWidget*>())
-        column->update();
+    RepaintChannels();
 }
 
 // ---- The edited profile ----
@@ -405,8 +409,7 @@ void CProfileTab::UpdateChannelCount()
     m_assign->setEnabled(count > 0 && m_dialogs->CanAssignBeams());
     if (!HasChannel(m_currentChannel))
         m_currentChannel = -1;
-    for (QWidget* column : m_channels->findChildren<QWidget*>())
-        column->update();
+    RepaintChannels();
     UpdateActions();
 }
 

@@ -100,6 +100,7 @@ private:
     // page keeps the layout and shows nothing of it.
     void ShowBeams();
     bool HasChannel(int index) const;
+    void RepaintChannels();
     void SetBeamNumber(int index);
 
     CAddFixturesDlg* m_dialog;

@@ -50,7 +50,8 @@ constexpr int kPictureRole = Qt::UserRole;
 QLabel* Caption(int text, int width, QWidget* parent)
 {
     auto* label = new QLabel(QStringLiteral("    ") + GetLangText(text) + QStringLiteral(" :"), parent);
-    label->setFixedWidth(width);
+    // Longer captions of other languages widen the label rather than lose letters.
+    label->setMinimumWidth(width);
     return label;
 }
 
@@ -100,6 +101,10 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
     }
     m_shapes = IconList(this);
     m_shapes->setFixedSize(34, 146);
+    // Four shapes stand one above the other in the narrow column.
+    m_shapes->setIconSize(QSize(24, 24));
+    m_shapes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_shapes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const char* shape : kShapes)
         AddPicture(m_shapes, kFixtureImages + QLatin1String(shape));
     connect(m_shapes, &QListWidget::itemClicked, this, &CProfileTab::OnShapeChanged);

@@ -210,6 +210,9 @@ void CProfileTab::SetDialogs(std::unique_ptr<CProfileEditorDialogs> dialogs)
     if (!dialogs)
         return;
     m_dialogs = std::move(dialogs);
+    // The columns enable their Edit buttons by the dialogs there are.
+    if (EditedProfile())
+        m_channels->LoadChannels();
     UpdateChannelCount();
 }
 
@@ -428,7 +431,8 @@ void CProfileTab::UpdateActions()
     m_remove->setEnabled(selected);
     m_update->setEnabled(typeChosen && selected);
     m_copy->setEnabled(selected);
-    m_paste->setEnabled(m_clipboard != nullptr);
+    // Paste needs a profile to paste into.
+    m_paste->setEnabled(m_clipboard && EditedProfile());
 }
 
 void CProfileTab::ScrollToChannel(int index)

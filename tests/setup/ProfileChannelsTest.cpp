@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "ProfileRig.h"
 
+#include <QAction>
 #include <QPushButton>
 
 class ProfileChannelsTest : public QObject
@@ -235,6 +236,11 @@ private slots:
         QCOMPARE(Describe(rig.Mode()), QStringLiteral("7M 7L 15 7 7"));
         QVERIFY(rig.Mode()->m_channels[3] != rig.Mode()->m_channels[4]);
         VerifyParallel(rig);
+        // Without a profile there is nothing to paste into.
+        QVERIFY(rig.Page().PasteAction()->isEnabled());
+        rig.prompts->saveAnswer = CSetupPrompts::Discard;
+        rig.dialog->New();
+        QVERIFY(!rig.Page().PasteAction()->isEnabled());
     }
 
     // Presses on a new column's buttons belong to the gesture that made it.

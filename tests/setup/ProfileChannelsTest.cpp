@@ -223,6 +223,35 @@ private slots:
         VerifyParallel(rig);
     }
 
+    // The page's Update and type actions on channel 1 of "7 15 18".
+    void typeActions_data()
+    {
+        QTest::addColumn<QString>("action"); // "update:<type list row>" or "type:<action>"
+        QTest::addColumn<QString>("result");
+        QTest::newRow("update to iris") << "update:8" << "7 13 18";
+        QTest::newRow("update to a group") << "update:2" << "7 15 18";
+        QTest::newRow("macro") << "type:1" << "7 33 18";
+        QTest::newRow("control") << "type:2" << "7 34 18";
+    }
+    void typeActions()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, result);
+        CProfileRig rig;
+        rig.Open(QStringLiteral("7 15 18"));
+        rig.Page().SetCurrentChannel(1);
+        const int n = action.section(QLatin1Char(':'), 1).toInt();
+        if (action.startsWith(QLatin1String("update"))) {
+            emit rig.Page().ChannelTypes()->itemClicked(rig.Page().ChannelTypes()->item(n));
+            QVERIFY(rig.Page().UpdateAction()->isEnabled());
+            rig.Page().UpdateAction()->trigger();
+        } else {
+            rig.Page().TypeActions()[n]->trigger();
+        }
+        QCOMPARE(Describe(rig.Mode()), result);
+        QCOMPARE(rig.Column(1)->NameEdit()->text(), rig.Mode()->m_channels[1]->m_name);
+    }
+
     void pastedChannelStandsAlone()
     {
         CProfileRig rig;

@@ -192,6 +192,15 @@ void CAddFixturesDlg::OpenProfileForEditing(CLibraryProfile* profile)
 {
     if (!profile)
         return;
+    AdoptEditedProfile(profile);
+    m_profileTab->ShowProfile(profile);
+    m_patchTab->SetCurrentProfile(profile->GetBaseName());
+}
+
+void CAddFixturesDlg::AdoptEditedProfile(CLibraryProfile* profile)
+{
+    if (!profile)
+        return;
     m_editedProfile = profile;
     if (!m_project.m_library.contains(profile)) {
         m_project.m_library << profile;
@@ -199,8 +208,8 @@ void CAddFixturesDlg::OpenProfileForEditing(CLibraryProfile* profile)
     }
     m_patchTab->SetCurrentProfileUsed(false);
     m_patchTab->SetListMode(false);
-    m_profileTab->ShowProfile(profile);
-    m_patchTab->SetCurrentProfile(profile->GetBaseName());
+    // Patches from now on take the edited profile, not the one they used.
+    m_patchTab->SetCurrentProfilePointer(profile);
 }
 
 bool CAddFixturesDlg::SaveProfile()

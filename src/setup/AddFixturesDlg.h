@@ -32,6 +32,9 @@ public:
     bool AskSaveProfile();
     // The profile becomes the edited profile and joins the project.
     void OpenProfileForEditing(CLibraryProfile* profile);
+    // The same without showing it: the profile editor's own copies.
+    void AdoptEditedProfile(CLibraryProfile* profile);
+    CProject& Project() const { return m_project; }
     void ShowProfilePage();
 
     CSetupPrompts& Prompts() const { return *m_prompts; }

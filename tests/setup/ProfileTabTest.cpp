@@ -1,0 +1,446 @@
+#include "TestRegistry.h"
+#include "FileBytes.h"
+#include "ProfileRig.h"
+
+#include "model/PatchedFixture.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString Points(const QList<QPoint>& points)
+{
+    QStringList texts;
+    for (const QPoint& p : points)
+        texts << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
+    return texts.join(QLatin1Char(' '));
+}
+
+QString Positions(const CFixtureProfile& profile)
+{
+    QStringList texts;
+    for (const CBeamPosition& b : profile.m_beams)
+        texts << QStringLiteral("%1,%2").arg(double(b.x)).arg(double(b.y));
+    return texts.join(QLatin1Char(' '));
+}
+
+QList<QPoint> ParsePoints(const QString& text)
+{
+    QList<QPoint> points;
+    for (const QString& pair : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        points << QPoint(pair.section(QLatin1Char(','), 0, 0).toInt(), pair.section(QLatin1Char(','), 1, 1).toInt());
+    return points;
+}
+
+// Beams of each channel, "-" for all beams.
+QString Beams(const CProfileMode& mode)
+{
+    QStringList texts;
+    for (const CProfileChannelDef* c : mode.m_channels) {
+        QStringList beams;
+        for (char b : c->m_beams)
+            beams << QString::number(int(quint8(b)));
+        texts << (beams.isEmpty() ? QStringLiteral("-") : beams.join(QLatin1Char(',')));
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
+// "1 1L 2": types, L for a fine channel paired with the coarse one before it.
+void AddPairedChannels(CProfileMode& mode, const QString& types)
+{
+    AddChannels(mode, QString(types).remove(QLatin1Char('L')));
+    const QStringList parts = types.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (int i = 1; i < parts.size(); ++i) {
+        if (!parts[i].endsWith(QLatin1Char('L')))
+            continue;
+        CProfileChannelDef* fine = mode.m_channels[i];
+        CProfileChannelDef* coarse = mode.m_channels[i - 1];
+        fine->m_lsb = coarse->m_msb = true;
+        fine->m_partner16 = coarse;
+        coarse->m_partner16 = fine;
+    }
+}
+
+} // namespace
+
+class ProfileTabTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every kind of edit of a profile a patch used goes to a copy.
+    void editsOfAUsedProfileGoToACopy_data()
+    {
+        QTest::addColumn<QString>("edit");
+        for (const char* edit : {"drop", "delete", "16 bits", "paste", "move", "copy drag", "type", "rename",
+                                 "editor", "picture", "shape", "beam number", "add", "remove"})
+            QTest::newRow(edit) << QString::fromLatin1(edit);
+    }
+    void editsOfAUsedProfileGoToACopy()
+    {
+        QFETCH(QString, edit);
+        CProfileRig rig;
+        CLibraryProfile* original = rig.Open(QStringLiteral("7 15 25"));
+        rig.Patch(0, 1, 1);
+        QCOMPARE(rig.Tab().m_blocks.size(), 1);
+        QVERIFY(rig.Tab().IsCurrentProfileUsed());
+        const CLibraryProfile before(*original);
+        rig.dialogs->editedName = QStringLiteral("Edited");
+        rig.Page().ChannelTypes()->setCurrentRow(0);
+
+        CProfileChannelsWnd& strip = rig.Strip();
+        if (edit == "drop") {
+            rig.DropType(-1, ChannelType::Iris);
+        } else if (edit == "delete") {
+            strip.DeleteChannel(rig.Column(0));
+        } else if (edit == "16 bits") {
+            rig.Column(1)->SixteenBits()->setChecked(true);
+        } else if (edit == "paste") {
+            rig.Page().SetCurrentChannel(0);
+            rig.Page().Copy();
+            QCOMPARE(rig.Edited(), original);
+            rig.Page().Paste();
+        } else if (edit == "move" || edit == "copy drag") {
+            rig.ScriptDrag(-1);
+            strip.StartDrag(0, edit == "copy drag");
+        } else if (edit == "type") {
+            strip.ChangeChannelType(0, ChannelType::Focus, QPixmap());
+        } else if (edit == "rename") {
+            rig.Column(0)->NameEdit()->setText(QStringLiteral("Renamed"));
+            emit rig.Column(0)->NameEdit()->editingFinished();
+        } else if (edit == "editor") {
+            strip.EditChannel(rig.Column(2));
+        } else if (edit == "picture") {
+            rig.Page().FixtureTabs()->setCurrentIndex(3);
+            emit rig.Page().PictureList(3)->itemClicked(rig.Page().PictureList(3)->item(2));
+        } else if (edit == "shape") {
+            emit rig.Page().ShapesList()->itemClicked(rig.Page().ShapesList()->item(2));
+        } else if (edit == "beam number") {
+            rig.Page().BeamNumberCombo()->setCurrentIndex(3);
+            rig.Page().StoreToProfile(rig.Edited());
+        } else if (edit == "add") {
+            rig.Page().Add();
+        } else if (edit == "remove") {
+            rig.Page().SetCurrentChannel(1);
+            rig.Page().Remove();
+        }
+
+        CLibraryProfile* copy = rig.Edited();
+        QVERIFY(copy != original);
+        QCOMPARE(copy->GetPath(), QStringLiteral("Untitled1.kvp"));
+        QVERIFY(rig.project.m_library.contains(copy) && rig.project.m_addedProfiles.contains(copy));
+        QVERIFY(rig.project.m_library.contains(original));
+        QVERIFY(!rig.Tab().IsCurrentProfileUsed());
+        QVERIFY(!rig.Tab().IsListMode());
+        QCOMPARE(rig.Tab().m_blocks.first()->m_profile, original);
+        // The patched profile is as the patch saw it.
+        QCOMPARE(Describe(original->CurrentMode()), Describe(before.CurrentMode()));
+        QCOMPARE(original->GetChannel(0)->m_name, before.GetChannel(0)->m_name);
+        QCOMPARE(original->GetChannel(2)->m_presets.size(), before.GetChannel(2)->m_presets.size());
+        QCOMPARE(original->m_fixtureType, before.m_fixtureType);
+        QCOMPARE(original->m_shapeType, before.m_shapeType);
+        QCOMPARE(Positions(*original), Positions(before));
+        VerifyParallel(rig);
+        // A second edit stays on the copy.
+        rig.DropType(-1, ChannelType::Zoom);
+        QCOMPARE(rig.Edited(), copy);
+        QCOMPARE(Describe(original->CurrentMode()), Describe(before.CurrentMode()));
+    }
+
+    void copyIsAProfileOfItsOwn()
+    {
+        CProfileRig rig;
+        rig.project.m_library << MakeProfile(QStringLiteral("Untitled1.kvp"), 1);
+        CLibraryProfile* original = rig.Open(QStringLiteral("25 26 27"));
+        rig.Patch(0, 1, 1);
+        rig.DropType(-1, ChannelType::Dimmer);
+        CLibraryProfile* copy = rig.Edited();
+        QCOMPARE(copy->GetPath(), QStringLiteral("Untitled2.kvp"));
+
+        // Fixtures of both in one selection: two profiles, two channel layouts.
+        original->UpdateRoles();
+        copy->UpdateRoles();
+        CGroup* group = rig.project.m_generalGroup;
+        auto* a = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("A"), original, false, false, 0);
+        auto* b = new CPatchedFixture(10, 0, 2, -1, QStringLiteral("B"), copy, false, false, 0);
+        group->AddFixture(a);
+        group->AddFixture(b);
+        rig.project.m_currentGroup->m_selectedFixtures = {a, b};
+        rig.project.ComputeSelectionCaps();
+        QCOMPARE(rig.project.m_selectionCaps.m_profiles.size(), 2);
+    }
+
+    void firstChannelMakesAProfile()
+    {
+        CProfileRig rig;
+        rig.Page().FixtureTabs()->setCurrentIndex(3);
+        rig.Page().PictureList(3)->setCurrentRow(2);
+        rig.Page().ShapesList()->setCurrentRow(1);
+        rig.DropType(-1, ChannelType::Dimmer);
+        CLibraryProfile* profile = rig.Edited();
+        QVERIFY(profile);
+        QCOMPARE(profile->GetPath(), QStringLiteral("Untitled1.kvp"));
+        QCOMPARE(profile->m_fixtureType, 3);
+        QCOMPARE(profile->m_pictureIndex, 2);
+        QCOMPARE(profile->m_picture, QStringLiteral(":/Orvane/Images/Fixtures/MH/MH3.png"));
+        QCOMPARE(profile->m_shapeType, 1);
+        QCOMPARE(profile->m_modes.size(), 1);
+        QCOMPARE(Describe(profile->CurrentMode()), QStringLiteral("7"));
+        QVERIFY(rig.project.m_library.contains(profile) && rig.project.m_addedProfiles.contains(profile));
+        VerifyParallel(rig);
+    }
+
+    // A profile of the library edited through its copy keeps the mode the
+    // fixtures were patched in, and a saved project comes back on it.
+    void modesSurviveEditing()
+    {
+        CProfileRig rig;
+        auto* spot = new CLibraryProfile;
+        spot->m_path = QStringLiteral("Spot.kvp");
+        AddChannels(*spot->m_modes[0], QStringLiteral("7 7"));
+        spot->m_modes << new CProfileMode;
+        AddChannels(*spot->m_modes[1], QStringLiteral("1 2 7"));
+        spot->m_currentMode = 1;
+        rig.project.m_library << spot;
+        rig.Select({rig.AddBlock(spot, 0, 0)});
+        rig.Tab().ImportProfileFromSelection();
+        CLibraryProfile* edited = rig.Edited();
+        QVERIFY(edited && edited != spot);
+
+        rig.DropType(-1, ChannelType::Shutter);
+        rig.Strip().DeleteChannel(rig.Column(0));
+        QCOMPARE(edited->m_currentMode, 1);
+        QCOMPARE(Describe(edited->m_modes[0]), QStringLiteral("7 7"));
+        QCOMPARE(Describe(edited->CurrentMode()), QStringLiteral("2 7 15"));
+        QCOMPARE(Describe(spot->CurrentMode()), QStringLiteral("1 2 7"));
+
+        rig.Page().StoreToProfile(edited);
+        edited->UpdateRoles();
+        rig.project.AddFixture(0, 0, 1, -1, QStringLiteral("Spot.1"), edited, false, false, nullptr);
+        const QString path = rig.dir.filePath(QStringLiteral("show.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        CProject reopened;
+        reopened.NewProject(2);
+        QVERIFY(reopened.OpenProject(path));
+        QCOMPARE(reopened.m_generalGroup->m_fixtures.size(), 1);
+        QCOMPARE(Describe(reopened.m_generalGroup->m_fixtures.first()->Profile()->CurrentMode()),
+                 QStringLiteral("2 7 15"));
+    }
+
+    void beamNumberLaysOutRowsOfTen_data()
+    {
+        QTest::addColumn<int>("beams");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("1") << 1 << "10,10";
+        QTest::newRow("10") << 10 << "190,10";
+        QTest::newRow("11") << 11 << "10,30";
+        QTest::newRow("25") << 25 << "90,50";
+        QTest::newRow("128") << 128 << "150,250";
+    }
+    void beamNumberLaysOutRowsOfTen()
+    {
+        QFETCH(int, beams);
+        QFETCH(QString, last);
+        CProfileRig rig;
+        rig.Page().BeamNumberCombo()->setCurrentIndex(beams - 1);
+        const QList<QPoint> layout = rig.Page().BeamLayout();
+        QCOMPARE(layout.size(), beams);
+        QCOMPARE(Points({layout.last()}), last);
+    }
+
+    void storingBeams_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("reloaded");
+        QTest::newRow("three in a row") << "20,10 40,10 50,10" << "0,0 1,0 1.5,0" << "0,0 20,0 30,0";
+        QTest::newRow("one beam") << "10,10" << "" << "10,10";
+        QTest::newRow("from the smallest corner") << "40,60 10,100" << "1.5,0 0,2" << "30,0 0,40";
+    }
+    void storingBeams()
+    {
+        QFETCH(QString, layout);
+        QFETCH(QString, stored);
+        QFETCH(QString, reloaded);
+        CProfileRig rig;
+        rig.Open(QStringLiteral("7"));
+        rig.Page().SetBeamLayout(ParsePoints(layout));
+        rig.Page().StoreToProfile(rig.Edited());
+        QCOMPARE(Positions(*rig.Edited()), stored);
+        rig.Page().ShowProfile(rig.Edited());
+        QCOMPARE(Points(rig.Page().BeamLayout()), reloaded);
+    }
+
+    // Profile fields out of range show as the nearest thing the page has.
+    void hostileProfiles_data()
+    {
+        QTest::addColumn<int>("fixtureType");
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<int>("beams");
+        QTest::addColumn<float>("coordinate");
+        QTest::addColumn<QString>("shown"); // tab, row, shape, combo index
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("in range") << 3 << 2 << 1 << 3 << 1.0f << "3 2 1 2";
+        QTest::newRow("too large") << 99 << 50 << 9 << 500 << 1e30f << "5 5 3 127";
+        QTest::newRow("negative") << -3 << -1 << -1 << 0 << -1e30f << "0 0 0 0";
+        QTest::newRow("not a number") << 0 << 0 << 0 << 2 << nan << "0 0 0 1";
+    }
+    void hostileProfiles()
+    {
+        QFETCH(int, fixtureType);
+        QFETCH(int, picture);
+        QFETCH(int, shape);
+        QFETCH(int, beams);
+        QFETCH(float, coordinate);
+        QFETCH(QString, shown);
+        CProfileRig rig;
+        auto* profile = new CLibraryProfile;
+        profile->m_fixtureType = fixtureType;
+        profile->m_pictureIndex = picture;
+        profile->m_shapeType = shape;
+        for (int i = 0; i < beams; ++i)
+            profile->m_beams << CBeamPosition{coordinate * float(i), 0.0f};
+        rig.dialog->OpenProfileForEditing(profile);
+        CProfileTab& page = rig.Page();
+        const int tab = page.FixtureTabs()->currentIndex();
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(tab)
+                     .arg(page.PictureList(tab)->currentRow())
+                     .arg(page.ShapesList()->currentRow())
+                     .arg(page.BeamNumberCombo()->currentIndex()),
+                 shown);
+        for (const QPoint& corner : page.BeamLayout())
+            QVERIFY(std::abs(qint64(corner.x())) <= 2000000 && std::abs(qint64(corner.y())) <= 2000000);
+    }
+
+    void aModeOutOfRangeTakesNoChannel()
+    {
+        CProfileRig rig;
+        CLibraryProfile* profile = rig.Open(QStringLiteral("7"));
+        profile->m_currentMode = 4;
+        rig.Page().ShowProfile(profile);
+        QCOMPARE(rig.Page().CountEdit()->text(), QStringLiteral("0"));
+        rig.DropType(-1, ChannelType::Dimmer);
+        QCOMPARE(rig.Edited(), profile);
+        QCOMPARE(Describe(profile->m_modes[0]), QStringLiteral("7"));
+        QVERIFY(rig.Strip().Columns().isEmpty());
+    }
+
+    void newPage()
+    {
+        CProfileRig rig;
+        rig.Open(QStringLiteral("7 15"));
+        rig.prompts->saveAnswer = CSetupPrompts::Discard;
+        rig.dialog->New();
+        QCOMPARE(Points(rig.Page().BeamLayout()), QStringLiteral("10,10"));
+        QCOMPARE(rig.Page().CountEdit()->text(), QStringLiteral("0"));
+        QVERIFY(!rig.Page().AssignButton()->isEnabled());
+        QVERIFY(rig.Strip().Columns().isEmpty());
+    }
+
+    // Beams by channel type: "L" marks the fine half paired with the
+    // channel before it.
+    void autoAssignBeams_data()
+    {
+        QTest::addColumn<QString>("types");
+        QTest::addColumn<QString>("beams");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty") << "" << "" << 0;
+        QTest::newRow("three reds") << "25 26 27 25 26 27 25 26 27" << "0 0 0 1 1 1 2 2 2" << 3;
+        QTest::newRow("and a dimmer") << "25 26 27 25 26 27 25 26 27 7" << "0 0 0 1 1 1 2 2 2 -" << 3;
+        QTest::newRow("fine pan follows") << "1 1L 2 1 1L 2" << "0 0 0 1 1 1" << 2;
+        QTest::newRow("extras share the last") << "7 7 18 18 18" << "0 1 0 1 1" << 2;
+        QTest::newRow("one with its fine") << "15 15L 7 7" << "- - 0 1" << 2;
+    }
+    void autoAssignBeams()
+    {
+        QFETCH(QString, types);
+        QFETCH(QString, beams);
+        QFETCH(int, count);
+        CProfileMode mode;
+        AddPairedChannels(mode, types);
+        for (CProfileChannelDef* channel : mode.m_channels)
+            channel->m_beams = QByteArray(1, char(9));
+        QCOMPARE(ProfileEditRules::AutoAssignBeams(mode), count);
+        QCOMPARE(Beams(mode), beams);
+    }
+
+    void beamCountOnlyGrows()
+    {
+        CProfileRig rig;
+        rig.Open(QString());
+        rig.DropType(-1, ChannelType::Red);
+        rig.DropType(-1, ChannelType::Red);
+        rig.DropType(-1, ChannelType::Red);
+        QCOMPARE(rig.Page().BeamNumberCombo()->currentIndex(), 2);
+        rig.Page().BeamNumberCombo()->setCurrentIndex(5);
+        rig.DropType(-1, ChannelType::Dimmer);
+        QCOMPARE(rig.Page().BeamNumberCombo()->currentIndex(), 5);
+        QCOMPARE(rig.CellTexts(CProfileChannelCell::Beams).last(), QStringLiteral(" All"));
+    }
+
+    void assigningBeams_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("beams");
+        QTest::newRow("no dialog") << false << true << "0 0 0 1 1 1";
+        QTest::newRow("cancelled") << true << false << "0 0 0 1 1 1";
+        QTest::newRow("accepted") << true << true << "7 7 7 7 7 7";
+    }
+    void assigningBeams()
+    {
+        QFETCH(bool, available);
+        QFETCH(bool, accept);
+        QFETCH(QString, beams);
+        CProfileRig rig;
+        rig.dialogs->assignDialog = available;
+        rig.dialogs->acceptAssign = accept;
+        rig.Open(QString());
+        rig.DropType(-1, ChannelType::Red);
+        rig.DropType(-1, ChannelType::Red);
+        QCOMPARE(rig.Page().AssignButton()->isEnabled(), available);
+        rig.Page().OnAssignBeams();
+        QCOMPARE(Beams(*rig.Mode()), beams);
+        QCOMPARE(rig.dialogs->assigns, available ? 1 : 0);
+    }
+
+    void laserPictureClearsTheOtherLists()
+    {
+        CProfileRig rig;
+        CLibraryProfile* profile = rig.Open(QStringLiteral("7"));
+        rig.Page().FixtureTabs()->setCurrentIndex(4);
+        QListWidget* laser = rig.Page().PictureList(4);
+        laser->setCurrentRow(0);
+        emit laser->itemClicked(laser->item(0));
+        for (int tab = 0; tab < 6; ++tab)
+            QCOMPARE(rig.Page().PictureList(tab)->selectedItems().size(), tab == 4 ? 1 : 0);
+        QCOMPARE(profile->m_fixtureType, 4);
+        QCOMPARE(profile->m_picture, QStringLiteral(":/Orvane/Images/Fixtures/OTHER/LASER1.png"));
+    }
+
+    // Editing never writes the profile's file: only Save does.
+    void unsavedEditsLeaveTheFile()
+    {
+        CProfileRig rig;
+        const QString path = QStringLiteral("Profiles/Wash.kvp");
+        WriteProfileFile(path, 3);
+        const QByteArray bytes = ReadBytes(path);
+        rig.prompts->openFile = path;
+        rig.dialog->Open();
+        QVERIFY(rig.Edited());
+        rig.DropType(-1, ChannelType::Red);
+        rig.Column(0)->SixteenBits()->setChecked(true);
+        rig.Strip().DeleteChannel(rig.Column(3));
+        rig.Page().StoreToProfile(rig.Edited());
+        QCOMPARE(ReadBytes(path), bytes);
+    }
+};
+
+ORVANE_TEST(ProfileTabTest)
+#include "ProfileTabTest.moc"

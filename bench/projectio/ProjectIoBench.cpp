@@ -5,8 +5,10 @@
 // save and open times, the file size and the peak memory, then opens shows
 // of 5 to 40 pages and of 4 to 32 universes: opening must grow linearly with
 // each (the time per step stays flat as pages grow). Build it in Release:
-//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE]
-// --keep leaves the full-size file behind.
+//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N]
+// --keep leaves the full-size file behind. --universes N patches N universes
+// full in the timed show and leaves out the table by size, so that the
+// process's peak memory (/usr/bin/time -v) is that show's.
 
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
@@ -49,7 +51,9 @@ class CBenchHost : public CShowHost
 {
 public:
     bool HasTimeLine() const override { return true; }
-    int UniverseCountOption() const override { return 16; }
+    int UniverseCountOption() const override { return m_universes; }
+
+    int m_universes = 16;
 };
 
 // Stands in for the effect engine, which the show library does not link:
@@ -233,9 +237,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QString keep;
+    int universes = 0;
     for (int i = 1; i + 1 < argc; ++i) {
         if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--keep"))
             keep = QString::fromLocal8Bit(argv[i + 1]);
+        else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--universes"))
+            universes = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 256);
     }
     CBenchHost host;
     SetShowHost(&host);
@@ -243,10 +250,14 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("bench.kv3")) : keep;
 
+    CShowSize timed;
+    if (universes > 0)
+        timed.universes = universes;
+    host.m_universes = std::max(16, timed.universes);
     CProject project;
-    BuildShow(project, CShowSize());
-    std::printf("show: %d fixtures, %d pages, %lld steps, %d effect scenes, %d timeline lines\n",
-                project.m_generalGroup->m_fixtures.size(), project.m_pages.size(), StepCount(project),
+    BuildShow(project, timed);
+    std::printf("show: %d universes, %d fixtures, %d pages, %lld steps, %d effect scenes, %d timeline lines\n",
+                timed.universes, project.m_generalGroup->m_fixtures.size(), project.m_pages.size(), StepCount(project),
                 project.m_effectScenes.size(), project.m_timeLine.m_lines.size());
     std::printf("peak memory after building: %ld MiB\n", PeakKb() / 1024);
 
@@ -273,6 +284,12 @@ int main(int argc, char** argv)
 
     // The full show would otherwise share the heap with the others.
     project.Clear();
+    if (universes > 0) {
+        CScene::SetEffectRowGenerator(nullptr);
+        SetShowHost(nullptr);
+        return 0;
+    }
+    host.m_universes = 16;
     std::printf("\nopening by size (each scene also stores the masks of every patched universe):\n");
     std::printf("%10s %8s %10s %10s %10s %14s\n", "universes", "pages", "fixtures", "steps", "open ms", "us per step");
     const QString scaledPath = dir.filePath(QStringLiteral("scaled.kv3"));

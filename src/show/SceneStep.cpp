@@ -159,7 +159,8 @@ CSceneStep::~CSceneStep()
 {
     qDeleteAll(m_entries);
     // A step made later at the same address must not pass for this one.
-    RenderedContentChanged();
+    if (DeletionsCounted())
+        RenderedContentChanged();
 }
 
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const

@@ -318,6 +318,48 @@ private slots:
             QCOMPARE(compressor.Compress(blob), qCompress(blob, -1));
     }
 
+    // A kept stream reads blob after blob as a new one reads each; a damaged
+    // blob among them fails alone.
+    void keptCompressorReadsWhatItWrote()
+    {
+        CXmlDocument doc;
+        CBlobCompressor compressor;
+        const QList<QByteArray> blobs = {QByteArray("\1\2\3"), QByteArray(70000, 'x'), QByteArray(512, '\x7f')};
+        for (int round = 0; round < 2; ++round) {
+            for (const QByteArray& blob : blobs) {
+                const QString text = CXmlDocument::EncodeBlob(blob, compressor);
+                QByteArray decoded;
+                QVERIFY(!doc.DecodeBlob(text.left(text.size() - 6), decoded, compressor));
+                QVERIFY(decoded.isEmpty());
+                QVERIFY(doc.DecodeBlob(text, decoded, compressor));
+                QCOMPARE(decoded, blob);
+            }
+        }
+    }
+
+    // The compressed mode is deflated while the text is written: whatever
+    // the document's size, the file is what qCompress makes of the text.
+    void compressedFileIsTheTextCompressedWhole_data()
+    {
+        QTest::addColumn<int>("elements");
+        QTest::newRow("root only") << 0;
+        QTest::newRow("a few elements") << 3;
+        QTest::newRow("megabytes of text") << 20000;
+    }
+    void compressedFileIsTheTextCompressedWhole()
+    {
+        QFETCH(int, elements);
+        CXmlDocument doc;
+        doc.NewDocument();
+        for (int i = 0; i < elements; ++i) {
+            doc.AddElement(QStringLiteral("ZKStep"), doc.m_element[CXmlDocument::RootSlot]);
+            doc.SetAttrInt(QStringLiteral("ZKId"), i * 7919);
+            doc.SetAttrString(QStringLiteral("ZKName"), kNonAscii + QString::number(i));
+        }
+        QVERIFY(doc.SaveFile(Path(QStringLiteral("whole.kv3"))));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("whole.kv3"))), qCompress(doc.ToBytes(), -1));
+    }
+
     void cursorNavigation()
     {
         CXmlDocument doc;

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QVector>
+#include <QXmlStreamReader>
 
 #include <zlib.h>
 
@@ -349,6 +350,39 @@ void AppendNode(CTextSink& sink, const QDomNode& node, int depth)
     if (!node.nextSibling().isText())
         out += '\n';
     sink.Drain();
+}
+
+// Elements, attributes and text only (no declaration, comment, section or
+// instruction), without a carriage return or tab anywhere and without a line
+// break inside an attribute value: the text every show this program writes
+// is, which both readers turn into the same tree.
+bool IsPlainMarkup(const QByteArray& xml)
+{
+    const char* p = xml.constData();
+    const char* const end = p + xml.size();
+    bool inTag = false;
+    char quote = 0;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == '\r' || c == '\t')
+            return false;
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            else if (c == '\n')
+                return false;
+        } else if (inTag) {
+            if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                inTag = false;
+        } else if (c == '<') {
+            if (p + 1 < end && (p[1] == '!' || p[1] == '?'))
+                return false;
+            inTag = true;
+        }
+    }
+    return true;
 }
 
 QString SiblingCopyPath(const QString& path, const char* tag)
@@ -804,6 +838,16 @@ bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QStrin
 
 bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
 {
+    // The stream reader builds the same tree a quarter faster, as long as
+    // no attribute holds a raw line break or tab (it makes them spaces, the
+    // DOM's own reader keeps them). Any other text, and any text the stream
+    // reader refuses, goes to the DOM's own reader, which also words the
+    // error the user sees.
+    if (IsPlainMarkup(xml)) {
+        QXmlStreamReader reader(xml);
+        if (m_document.setContent(&reader, true))
+            return AdoptRoot(error);
+    }
     QString message;
     int line = 0;
     int column = 0;
@@ -812,6 +856,11 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
             + QLatin1Char('.');
         return false;
     }
+    return AdoptRoot(error);
+}
+
+bool CXmlDocument::AdoptRoot(QString& error)
+{
     for (QDomElement& element : m_element)
         element = QDomElement();
     const QDomElement root = m_document.documentElement();

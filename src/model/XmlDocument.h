@@ -132,6 +132,9 @@ public:
                                   int maxBytes = kMaxDocumentBytes, CBlobCompressor* inflater = nullptr);
 
 private:
+    // Points the cursor slots at the root of a tree just built; false with a
+    // reason when it is no project document.
+    bool AdoptRoot(QString& error);
     // ToBytes, or with compress the text in the compressed storage mode,
     // deflated while it is written.
     QByteArray WriteText(bool compress) const;

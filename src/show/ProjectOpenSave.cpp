@@ -2,33 +2,24 @@
 
 #include "Captions.h"
 #include "model/Language.h"
+#include "show/BackgroundFree.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/ProjectFileV2.h"
 #include "show/ProjectFileV3.h"
-#include "show/Scene.h"
-#include "show/SceneStep.h"
 #include "show/ShowHost.h"
 
 #include <QFileInfo>
 
-#include <algorithm>
-#include <chrono>
-#include <functional>
 #include <future>
 #include <memory>
 #include <system_error>
-#include <vector>
 
 namespace {
 
 // The page a project without pages gets; saved data, not a caption.
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
-
-} // namespace
-
-namespace {
 
 struct SDocumentText
 {
@@ -56,77 +47,6 @@ std::future<SDocumentText> StartReadingText(const QString& path)
     }
 }
 
-// Frees, on worker threads, plain data a save or an open gave up: the tree
-// of a written file, the steps of a closed show. Whatever it is given must
-// be referenced by nothing else: no host, no object with a thread of its
-// own. Every worker is finished before the program ends.
-class CBackgroundFree
-{
-public:
-    ~CBackgroundFree()
-    {
-        for (std::future<void>& done : m_done)
-            done.wait();
-    }
-
-    // `free` frees in its call; whatever it holds is let go there too.
-    void Run(std::function<void()> free)
-    {
-        m_done.erase(std::remove_if(m_done.begin(), m_done.end(),
-                                    [](const std::future<void>& done) {
-                                        return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-                                    }),
-                     m_done.end());
-        auto task = std::make_shared<std::function<void()>>(std::move(free));
-        auto run = [task] {
-            (*task)();
-            *task = nullptr;
-        };
-        try {
-            m_done.push_back(std::async(std::launch::async, run));
-        } catch (const std::system_error&) {
-            run(); // no thread to be had: freed here
-        }
-    }
-
-private:
-    std::vector<std::future<void>> m_done;
-};
-
-CBackgroundFree& BackgroundFree()
-{
-    static CBackgroundFree instance;
-    return instance;
-}
-
-// The steps of the show's scenes, taken out of them: they are nearly all of a
-// show's heap blocks. Scenes that play, fade out or are edited keep theirs,
-// as the playback and the editor read them while the show is given up.
-std::vector<CSceneStep*> DetachSteps(const CProject& project)
-{
-    std::vector<CSceneStep*> steps;
-    for (const CPage* page : project.m_pages) {
-        for (CScene* scene : page->m_scenes) {
-            if (page->PlayingEntry(scene) || page->IsPending(scene) || scene == project.m_editedScene
-                || scene == project.m_recordScene || scene->m_currentStep)
-                continue;
-            steps.insert(steps.end(), scene->m_steps.cbegin(), scene->m_steps.cend());
-            scene->m_steps.clear();
-        }
-    }
-    if (!steps.empty())
-        RenderedContentChanged(); // the worker does not count its deletions
-    return steps;
-}
-
-void DeleteUncounted(const std::vector<CSceneStep*>& steps)
-{
-    SetDeletionsCounted(false);
-    for (CSceneStep* step : steps)
-        delete step;
-    SetDeletionsCounted(true);
-}
-
 } // namespace
 
 bool CProject::OpenProject(const QString& path)
@@ -135,8 +55,6 @@ bool CProject::OpenProject(const QString& path)
     std::future<SDocumentText> text;
     if (current)
         text = StartReadingText(path);
-    std::vector<CSceneStep*> steps = DetachSteps(*this);
-    BackgroundFree().Run([steps = std::move(steps)] { DeleteUncounted(steps); });
 
     // Opening gives up the open project before anything is read into it; a
     // file that fails ends in a new project, never in the old one.
@@ -253,6 +171,6 @@ bool CProject::SaveProject(const QString& path, QString* error)
     doc->WriteProject(*this);
     const bool saved = doc->SaveFile(path, error);
     // The tree of a large show takes a tenth of the save to tear down.
-    BackgroundFree().Run([written = std::shared_ptr<CProjectFileV3>(std::move(doc))]() mutable { written.reset(); });
+    CBackgroundFree::Run([written = std::shared_ptr<CProjectFileV3>(std::move(doc))]() mutable { written.reset(); });
     return saved;
 }

@@ -159,8 +159,7 @@ CSceneStep::~CSceneStep()
 {
     qDeleteAll(m_entries);
     // A step made later at the same address must not pass for this one.
-    if (DeletionsCounted())
-        RenderedContentChanged();
+    RenderedContentChanged();
 }
 
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const

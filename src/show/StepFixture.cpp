@@ -11,7 +11,6 @@
 namespace {
 
 quint64 g_renderGeneration = 1;
-thread_local bool t_countDeletions = true;
 
 int ToByte(int value)
 {
@@ -78,16 +77,6 @@ void RenderedContentChanged()
     ++g_renderGeneration;
 }
 
-void SetDeletionsCounted(bool counted)
-{
-    t_countDeletions = counted;
-}
-
-bool DeletionsCounted()
-{
-    return t_countDeletions;
-}
-
 quint8 Dim(int level, int dimmer)
 {
     level = ToByte(level);
@@ -149,8 +138,7 @@ CStepFixture::~CStepFixture()
 {
     if (m_count > kInlineLevels)
         delete[] m_heap;
-    if (t_countDeletions)
-        RenderedContentChanged();
+    RenderedContentChanged();
 }
 
 void CStepFixture::AllocateLevels(int count)

@@ -25,11 +25,6 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer);
 // long as the count stands, so every such change must go through here.
 quint64 RenderGeneration();
 void RenderedContentChanged();
-// Steps the project gave up are freed on a worker thread, where nothing
-// renders and the count must not be touched: the worker turns counting off
-// for itself, and the project counts the change once on its own thread.
-void SetDeletionsCounted(bool counted);
-bool DeletionsCounted();
 
 // A set of per-universe 512-slot buffers as the step renderers see them: a
 // project layer or a page's scratch. It does not own the buffers. Either a

@@ -134,8 +134,8 @@ private slots:
     void initTestCase() { RegisterEffectOperations(); }
     void cleanup() { CScene::SetEffectRowGenerator(nullptr); }
 
-    // Opening gives up a show with a scene playing: the show is the file's,
-    // and the old steps are gone, whichever thread freed them.
+    // Opening reads the file on a worker while it gives up a show with a
+    // scene playing: the show is the file's, and what renders is told.
     void openingReplacesAPlayingShow()
     {
         CPagesRig r;

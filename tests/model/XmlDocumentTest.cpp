@@ -360,6 +360,31 @@ private slots:
         QCOMPARE(ReadBytes(Path(QStringLiteral("whole.kv3"))), qCompress(doc.ToBytes(), -1));
     }
 
+    // Whichever reader builds it, the tree is the one the DOM's own reader
+    // builds from the same text.
+    void everyTextGivesTheDomReadersTree_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("plain") << QByteArray("<ZKFile a=\"1&#xa;2\" b='&amp;'>\n <x>t &lt; u</x>\n</ZKFile>");
+        QTest::newRow("raw line break in an attribute") << QByteArray("<ZKFile a=\"1\n2\"><x b='3\n4'/></ZKFile>");
+        QTest::newRow("raw tab") << QByteArray("<ZKFile a=\"1\t2\"/>");
+        QTest::newRow("carriage returns") << QByteArray("<ZKFile a=\"1\r\n2\">\r\n<x/></ZKFile>");
+        QTest::newRow("declaration and comment")
+            << QByteArray("<?xml version=\"1.0\"?><!-- a\n'b --><ZKFile a=\"x\ny\"/>");
+        QTest::newRow("non-ASCII") << (QByteArray("<ZKFile a=\"") + kNonAscii.toHtmlEscaped().toUtf8() + "\"/>");
+    }
+    void everyTextGivesTheDomReadersTree()
+    {
+        QFETCH(QByteArray, xml);
+        QDomDocument expected;
+        QVERIFY(expected.setContent(xml, true));
+        CXmlDocument doc;
+        QString error;
+        QVERIFY2(doc.ParseDocumentText(xml, error), qPrintable(error));
+        QCOMPARE(doc.m_document.toByteArray(1), expected.toByteArray(1));
+        QCOMPARE(doc.CurrentElement().tagName(), QStringLiteral("ZKFile"));
+    }
+
     void cursorNavigation()
     {
         CXmlDocument doc;

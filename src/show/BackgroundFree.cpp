@@ -1,6 +1,5 @@
 #include "show/BackgroundFree.h"
 
-#include <cstdlib>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -84,7 +83,6 @@ CWorker& Worker()
 
 void CBackgroundFree::Run(std::function<void()> free)
 {
-    if (getenv("PF_SYNC")) { free(); return; }
     Worker().Run(std::move(free));
 }
 

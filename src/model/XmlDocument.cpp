@@ -6,6 +6,7 @@
 #include "model/Language.h"
 #include "model/SafeWrite.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -844,7 +845,12 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
     // reader refuses, goes to the DOM's own reader, which also words the
     // error the user sees.
     if (IsPlainMarkup(xml)) {
-        QXmlStreamReader reader(xml);
+        // Through a device the reader decodes a piece at a time; given the
+        // bytes it would hold the whole text again in UTF-16.
+        QBuffer device;
+        device.setData(xml);
+        device.open(QIODevice::ReadOnly);
+        QXmlStreamReader reader(&device);
         if (m_document.setContent(&reader, true))
             return AdoptRoot(error);
     }

@@ -51,6 +51,8 @@ std::future<SDocumentText> StartReadingText(const QString& path)
 
 bool CProject::OpenProject(const QString& path)
 {
+    // A written tree still being freed would fight the open for the heap.
+    CBackgroundFree::Wait();
     const bool current = QFileInfo(path).suffix().toLower() == QLatin1String("kv3");
     std::future<SDocumentText> text;
     if (current)
@@ -167,10 +169,12 @@ bool CProject::SaveProject(const QString& path, QString* error)
 {
     // The group section writes what the operator sees.
     ShowHost().StoreGroupView();
+    CBackgroundFree::Wait();
     auto doc = std::make_unique<CProjectFileV3>();
     doc->WriteProject(*this);
     const bool saved = doc->SaveFile(path, error);
-    // The tree of a large show takes a tenth of the save to tear down.
+    // The tree of a large show takes a tenth of the save to tear down: it
+    // goes while the window shows the file saved.
     CBackgroundFree::Run([written = std::shared_ptr<CProjectFileV3>(std::move(doc))]() mutable { written.reset(); });
     return saved;
 }

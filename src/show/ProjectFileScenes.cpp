@@ -38,6 +38,8 @@ namespace {
 // 300 MB) the file is refused rather than exhausting memory.
 constexpr qint64 kMaxStepEntries = qint64(1) << 21;
 constexpr qint64 kMaxStepLevels = qint64(1) << 26;
+// Level sets whose texts a save keeps for the steps after them.
+constexpr int kMaxKnownLevelSets = 4096;
 
 const QString kName = QStringLiteral("ZKName");
 const QString kNumber = QStringLiteral("ZKNumber");
@@ -290,7 +292,16 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         m_previousIds = ids;
         SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
     }
-    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels, m_compressor));
+    // Shows repeat their looks: a level set met before gets the text it got
+    // then, compressed once and held once in the tree.
+    auto known = m_levelTexts.constFind(levels);
+    if (known == m_levelTexts.constEnd()) {
+        const QString text = EncodeBlob(levels, m_compressor);
+        if (m_levelTexts.size() >= kMaxKnownLevelSets)
+            m_levelTexts.clear();
+        known = m_levelTexts.insert(levels, text);
+    }
+    SetAttrString(QStringLiteral("SLvl"), known.value());
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)

@@ -11,10 +11,6 @@
 
 #include <QFileInfo>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include <future>
 #include <memory>
 #include <system_error>
@@ -24,16 +20,6 @@ namespace {
 // The page a project without pages gets; saved data, not a caption.
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
-
-// Gives the pages of freed heap blocks back to the system. A large show
-// leaves hundreds of megabytes free when it is written or given up; the
-// text and tree of the next one would otherwise come on top of them.
-void ReleaseFreeMemory()
-{
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
-    malloc_trim(0);
-#endif
-}
 
 struct SDocumentText
 {
@@ -67,7 +53,6 @@ bool CProject::OpenProject(const QString& path)
 {
     // A written tree still being freed would fight the open for the heap.
     CBackgroundFree::Wait();
-    ReleaseFreeMemory();
     const bool current = QFileInfo(path).suffix().toLower() == QLatin1String("kv3");
     std::future<SDocumentText> text;
     if (current)
@@ -76,7 +61,6 @@ bool CProject::OpenProject(const QString& path)
     // Opening gives up the open project before anything is read into it; a
     // file that fails ends in a new project, never in the old one.
     Clear();
-    ReleaseFreeMemory();
     ShowHost().ResetPresets();
     ShowHost().ClearTimeMarkers();
     ShowHost().ClearTimeLine();

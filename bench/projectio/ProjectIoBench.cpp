@@ -5,8 +5,10 @@
 // save and open times, the file size and the peak memory, then opens shows
 // of 5 to 40 pages and of 4 to 32 universes: opening must grow linearly with
 // each (the time per step stays flat as pages grow). Build it in Release:
-//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE]
-// --keep leaves the full-size file behind.
+//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N]
+// --keep leaves the full-size file behind. --universes N patches N universes
+// full in the timed show and leaves out the table by size, so that the
+// process's peak memory (/usr/bin/time -v) is that show's.
 
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
@@ -32,6 +34,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -49,7 +52,9 @@ class CBenchHost : public CShowHost
 {
 public:
     bool HasTimeLine() const override { return true; }
-    int UniverseCountOption() const override { return 16; }
+    int UniverseCountOption() const override { return m_universes; }
+
+    int m_universes = 16;
 };
 
 // Stands in for the effect engine, which the show library does not link:
@@ -206,6 +211,13 @@ qint64 StepCount(const CProject& project)
     return steps;
 }
 
+double ClockMs(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return 1000.0 * double(now.tv_sec) + double(now.tv_nsec) / 1e6;
+}
+
 template <typename F>
 double Ms(F f)
 {
@@ -213,6 +225,26 @@ double Ms(F f)
     f();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
+
+// On a busy machine the wall time includes waiting for a core: the CPU time
+// of the calling thread, and of the whole process (workers included), is
+// what the code itself costs.
+struct STimes
+{
+    std::vector<double> wall;
+    std::vector<double> thread;
+    std::vector<double> process;
+
+    template <typename F>
+    void Measure(F f)
+    {
+        const double thread0 = ClockMs(CLOCK_THREAD_CPUTIME_ID);
+        const double process0 = ClockMs(CLOCK_PROCESS_CPUTIME_ID);
+        wall.push_back(Ms(f));
+        thread.push_back(ClockMs(CLOCK_THREAD_CPUTIME_ID) - thread0);
+        process.push_back(ClockMs(CLOCK_PROCESS_CPUTIME_ID) - process0);
+    }
+};
 
 double Median(std::vector<double> values)
 {
@@ -233,9 +265,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QString keep;
+    int universes = 0;
     for (int i = 1; i + 1 < argc; ++i) {
         if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--keep"))
             keep = QString::fromLocal8Bit(argv[i + 1]);
+        else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--universes"))
+            universes = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 256);
     }
     CBenchHost host;
     SetShowHost(&host);
@@ -243,21 +278,25 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("bench.kv3")) : keep;
 
+    CShowSize timed;
+    if (universes > 0)
+        timed.universes = universes;
+    host.m_universes = std::max(16, timed.universes);
     CProject project;
-    BuildShow(project, CShowSize());
-    std::printf("show: %d fixtures, %d pages, %lld steps, %d effect scenes, %d timeline lines\n",
-                project.m_generalGroup->m_fixtures.size(), project.m_pages.size(), StepCount(project),
+    BuildShow(project, timed);
+    std::printf("show: %d universes, %d fixtures, %d pages, %lld steps, %d effect scenes, %d timeline lines\n",
+                timed.universes, project.m_generalGroup->m_fixtures.size(), project.m_pages.size(), StepCount(project),
                 project.m_effectScenes.size(), project.m_timeLine.m_lines.size());
     std::printf("peak memory after building: %ld MiB\n", PeakKb() / 1024);
 
     constexpr int kRuns = 5;
-    std::vector<double> saves;
-    std::vector<double> opens;
+    STimes saves;
+    STimes opens;
     for (int run = 0; run < kRuns; ++run) {
         bool saved = false;
         bool opened = false;
-        saves.push_back(Ms([&] { saved = project.SaveProject(path); }));
-        opens.push_back(Ms([&] { opened = project.OpenProject(path); }));
+        saves.Measure([&] { saved = project.SaveProject(path); });
+        opens.Measure([&] { opened = project.OpenProject(path); });
         if (!saved || !opened) {
             std::printf("run %d: save %s, open %s\n", run, saved ? "ok" : "FAILED", opened ? "ok" : "FAILED");
             return 1;
@@ -266,13 +305,21 @@ int main(int argc, char** argv)
     std::printf("opened: %d fixtures, %lld steps, %d effect scenes, %d timeline blocks in line 1\n",
                 project.m_generalGroup->m_fixtures.size(), StepCount(project), project.m_effectScenes.size(),
                 project.m_timeLine.m_lines.value(0) ? project.m_timeLine.m_lines[0]->m_blocks.size() : 0);
-    std::printf("save: median %.0f ms of %d\n", Median(saves), kRuns);
-    std::printf("open: median %.0f ms of %d\n", Median(opens), kRuns);
+    std::printf("save: median %.0f ms of %d (CPU: calling thread %.0f ms, process %.0f ms)\n", Median(saves.wall),
+                kRuns, Median(saves.thread), Median(saves.process));
+    std::printf("open: median %.0f ms of %d (CPU: calling thread %.0f ms, process %.0f ms)\n", Median(opens.wall),
+                kRuns, Median(opens.thread), Median(opens.process));
     std::printf("file: %.1f MiB\n", double(QFileInfo(path).size()) / (1024.0 * 1024.0));
     std::printf("peak memory: %ld MiB\n", PeakKb() / 1024);
 
     // The full show would otherwise share the heap with the others.
     project.Clear();
+    if (universes > 0) {
+        CScene::SetEffectRowGenerator(nullptr);
+        SetShowHost(nullptr);
+        return 0;
+    }
+    host.m_universes = 16;
     std::printf("\nopening by size (each scene also stores the masks of every patched universe):\n");
     std::printf("%10s %8s %10s %10s %10s %14s\n", "universes", "pages", "fixtures", "steps", "open ms", "us per step");
     const QString scaledPath = dir.filePath(QStringLiteral("scaled.kv3"));

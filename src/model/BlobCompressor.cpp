@@ -2,18 +2,51 @@
 
 #include <zlib.h>
 
+#include <climits>
+
 struct CBlobCompressor::SStream
 {
     z_stream z{};
     bool ready = false;
 };
 
-CBlobCompressor::CBlobCompressor() : m_stream(new SStream) {}
+struct CBlobCompressor::SInflater
+{
+    z_stream z{};
+    bool ready = false;
+};
+
+CBlobCompressor::CBlobCompressor() : m_stream(new SStream), m_inflater(new SInflater) {}
 
 CBlobCompressor::~CBlobCompressor()
 {
     if (m_stream->ready)
         deflateEnd(&m_stream->z);
+    if (m_inflater->ready)
+        inflateEnd(&m_inflater->z);
+}
+
+bool CBlobCompressor::Inflate(const uchar* stream, qint64 size, char* out, qint64 capacity, qint64& produced)
+{
+    produced = 0;
+    // One call of inflate takes at most 4 GB each way; no blob comes near.
+    if (size < 0 || capacity < 0 || size > qint64(UINT_MAX) || capacity > qint64(UINT_MAX))
+        return false;
+    z_stream& z = m_inflater->z;
+    if (!m_inflater->ready) {
+        if (inflateInit(&z) != Z_OK)
+            return false;
+        m_inflater->ready = true;
+    } else if (inflateReset(&z) != Z_OK) {
+        return false;
+    }
+    z.next_in = const_cast<Bytef*>(stream);
+    z.avail_in = uInt(size);
+    z.next_out = reinterpret_cast<Bytef*>(out);
+    z.avail_out = uInt(capacity);
+    const int result = inflate(&z, Z_FINISH);
+    produced = qint64(z.total_out);
+    return result == Z_STREAM_END;
 }
 
 QByteArray CBlobCompressor::Compress(const QByteArray& bytes)

@@ -7,7 +7,7 @@
 // Compresses blobs exactly as qCompress at the default level does (a 4-byte
 // big-endian length, then a zlib stream), keeping one zlib stream between
 // calls: a writer of tens of thousands of small blobs sets zlib up once
-// instead of for every blob.
+// instead of for every blob. A reader of as many keeps one for inflating.
 class CBlobCompressor
 {
 public:
@@ -18,8 +18,14 @@ public:
 
     // Empty when zlib fails, as qCompress returns.
     QByteArray Compress(const QByteArray& bytes);
+    // Inflates one whole zlib stream of `size` bytes into `out` of
+    // `capacity` bytes, as zlib's uncompress does: false unless the stream
+    // is sound and ends within `capacity`. `produced` gets the length.
+    bool Inflate(const uchar* stream, qint64 size, char* out, qint64 capacity, qint64& produced);
 
 private:
     struct SStream;
     std::unique_ptr<SStream> m_stream;
+    struct SInflater;
+    std::unique_ptr<SInflater> m_inflater;
 };

@@ -6,12 +6,14 @@
 #include "model/Language.h"
 #include "model/SafeWrite.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
 #include <QVector>
+#include <QXmlStreamReader>
 
 #include <zlib.h>
 
@@ -171,21 +173,153 @@ void AppendEscaped(QString& out, const QString& text, bool attribute)
     }
 }
 
-void AppendNode(QString& out, const QDomNode& node, int depth)
+// Where the document's text goes: kept whole, or deflated as it is made so
+// that a show's tens of megabytes of text are never held at once. Deflate
+// gives the same stream however its input is cut, so the bytes are those
+// qCompress makes of the whole text.
+class CTextSink
 {
+public:
+    explicit CTextSink(bool compress)
+    {
+        m_buffer.reserve(kChunkBytes + 64 * 1024);
+        if (!compress)
+            return;
+        m_compressing = true;
+        m_ok = deflateInit(&m_z, Z_DEFAULT_COMPRESSION) == Z_OK;
+        m_stored = QByteArray(4, '\0'); // the length, once known
+    }
+    ~CTextSink()
+    {
+        if (m_compressing && m_ok)
+            deflateEnd(&m_z);
+    }
+    CTextSink(const CTextSink&) = delete;
+    CTextSink& operator=(const CTextSink&) = delete;
+
+    QByteArray& Buffer() { return m_buffer; }
+    void Drain()
+    {
+        if (m_compressing && m_buffer.size() >= kChunkBytes)
+            Deflate(Z_NO_FLUSH);
+    }
+    // The whole text, or its qCompress form; empty when zlib fails.
+    QByteArray Finish()
+    {
+        if (!m_compressing)
+            return m_buffer;
+        if (m_total + m_buffer.size() == 0)
+            return QByteArray(4, '\0'); // qCompress of nothing
+        Deflate(Z_FINISH);
+        if (!m_ok)
+            return QByteArray();
+        const quint32 length = quint32(m_total);
+        m_stored[0] = char(length >> 24);
+        m_stored[1] = char(length >> 16);
+        m_stored[2] = char(length >> 8);
+        m_stored[3] = char(length);
+        return m_stored;
+    }
+
+private:
+    static constexpr int kChunkBytes = 256 * 1024;
+
+    void Deflate(int flush)
+    {
+        m_total += m_buffer.size();
+        if (!m_ok) {
+            m_buffer.resize(0);
+            return;
+        }
+        m_z.next_in = reinterpret_cast<Bytef*>(m_buffer.data());
+        m_z.avail_in = uInt(m_buffer.size());
+        int result = Z_OK;
+        do {
+            char chunk[64 * 1024];
+            m_z.next_out = reinterpret_cast<Bytef*>(chunk);
+            m_z.avail_out = uInt(sizeof chunk);
+            result = deflate(&m_z, flush);
+            if (result == Z_STREAM_ERROR) {
+                m_ok = false;
+                break;
+            }
+            m_stored.append(chunk, int(sizeof chunk - m_z.avail_out));
+        } while (m_z.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+        m_buffer.resize(0);
+    }
+
+    QByteArray m_buffer;
+    QByteArray m_stored;
+    z_stream m_z{};
+    qint64 m_total = 0;
+    bool m_compressing = false;
+    bool m_ok = true;
+};
+
+// The document's text goes straight into UTF-8: a show of tens of megabytes
+// of text would otherwise be held twice, once in UTF-16. Text that is plain
+// ASCII with nothing to escape, nearly all of it, is copied as it is; any
+// other is escaped and encoded whole, so the bytes are those of escaping the
+// whole text and encoding it once.
+bool IsPlainText(const QChar* data, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        const ushort c = data[i].unicode();
+        if (c >= 0x80 || c == '<' || c == '>' || c == '&' || c == '"' || c == '\n' || c == '\t' || c == '\r')
+            return false;
+    }
+    return true;
+}
+
+void AppendPlain(QByteArray& out, const QChar* data, int size)
+{
+    const int start = out.size();
+    out.resize(start + size);
+    char* target = out.data() + start;
+    for (int i = 0; i < size; ++i)
+        target[i] = char(data[i].unicode());
+}
+
+void AppendName(QByteArray& out, const QString& name)
+{
+    if (IsPlainText(name.constData(), name.size()))
+        AppendPlain(out, name.constData(), name.size());
+    else
+        out += name.toUtf8();
+}
+
+void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
+{
+    if (IsPlainText(text.constData(), text.size())) {
+        AppendPlain(out, text.constData(), text.size());
+        return;
+    }
+    QString escaped;
+    AppendEscaped(escaped, text, attribute);
+    out += escaped.toUtf8();
+}
+
+void AppendNode(CTextSink& sink, const QDomNode& node, int depth)
+{
+    QByteArray& out = sink.Buffer();
     if (node.isText() && !node.isCDATASection()) {
-        AppendEscaped(out, node.nodeValue(), false);
+        AppendEscapedUtf8(out, node.nodeValue(), false);
         return;
     }
     if (!node.isElement()) {
-        QTextStream stream(&out);
+        QString text;
+        QTextStream stream(&text);
         node.save(stream, 1);
+        stream.flush();
+        out += text.toUtf8();
         return;
     }
     const QDomElement element = node.toElement();
     if (!node.previousSibling().isText())
-        out += QString(depth, QLatin1Char(' '));
-    out += QLatin1Char('<') + element.tagName();
+        out.append(depth, ' ');
+    const QString tag = element.tagName();
+    out += '<';
+    AppendName(out, tag);
     const QDomNamedNodeMap map = element.attributes();
     QVector<QDomAttr> attributes;
     attributes.reserve(map.count());
@@ -194,24 +328,62 @@ void AppendNode(QString& out, const QDomNode& node, int depth)
     std::sort(attributes.begin(), attributes.end(),
               [](const QDomAttr& a, const QDomAttr& b) { return a.name() < b.name(); });
     for (const QDomAttr& attribute : qAsConst(attributes)) {
-        out += QLatin1Char(' ') + attribute.name() + QLatin1String("=\"");
-        AppendEscaped(out, attribute.value(), true);
-        out += QLatin1Char('"');
+        out += ' ';
+        AppendName(out, attribute.name());
+        out += "=\"";
+        AppendEscapedUtf8(out, attribute.value(), true);
+        out += '"';
     }
     if (node.hasChildNodes()) {
-        out += QLatin1Char('>');
+        out += '>';
         if (!node.firstChild().isText())
-            out += QLatin1Char('\n');
+            out += '\n';
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(out, child, depth + 1);
+            AppendNode(sink, child, depth + 1);
         if (!node.lastChild().isText())
-            out += QString(depth, QLatin1Char(' '));
-        out += QLatin1String("</") + element.tagName() + QLatin1Char('>');
+            out.append(depth, ' ');
+        out += "</";
+        AppendName(out, tag);
+        out += '>';
     } else {
-        out += QLatin1String("/>");
+        out += "/>";
     }
     if (!node.nextSibling().isText())
-        out += QLatin1Char('\n');
+        out += '\n';
+    sink.Drain();
+}
+
+// Elements, attributes and text only (no declaration, comment, section or
+// instruction), without a carriage return or tab anywhere and without a line
+// break inside an attribute value: the text every show this program writes
+// is, which both readers turn into the same tree.
+bool IsPlainMarkup(const QByteArray& xml)
+{
+    const char* p = xml.constData();
+    const char* const end = p + xml.size();
+    bool inTag = false;
+    char quote = 0;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == '\r' || c == '\t')
+            return false;
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            else if (c == '\n')
+                return false;
+        } else if (inTag) {
+            if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                inTag = false;
+        } else if (c == '<') {
+            if (p + 1 < end && (p[1] == '!' || p[1] == '?'))
+                return false;
+            inTag = true;
+        }
+    }
+    return true;
 }
 
 QString SiblingCopyPath(const QString& path, const char* tag)
@@ -279,14 +451,34 @@ void CXmlDocument::SetAttrString(const QString& name, const QString& text)
     m_element[CurrentSlot].setAttribute(name, text);
 }
 
+namespace {
+
+// Most numbers a show writes are small (times, flags, ids, levels): those
+// share one text each instead of a string per attribute of the tree.
+constexpr int kSharedNumbers = 1024;
+
+QString NumberText(int value)
+{
+    static const QVector<QString> shared = [] {
+        QVector<QString> texts;
+        texts.reserve(kSharedNumbers + 1);
+        for (int i = -1; i < kSharedNumbers; ++i)
+            texts.append(QString::number(i));
+        return texts;
+    }();
+    return value >= -1 && value < kSharedNumbers ? shared[value + 1] : QString::number(value);
+}
+
+} // namespace
+
 void CXmlDocument::SetAttrInt(const QString& name, int value)
 {
-    m_element[CurrentSlot].setAttribute(name, QString::number(value));
+    m_element[CurrentSlot].setAttribute(name, NumberText(value));
 }
 
 void CXmlDocument::SetAttrByte(const QString& name, quint8 value)
 {
-    m_element[CurrentSlot].setAttribute(name, QString::number(uint(value)));
+    m_element[CurrentSlot].setAttribute(name, NumberText(int(value)));
 }
 
 void CXmlDocument::SetAttrBool(const QString& name, bool value)
@@ -366,12 +558,12 @@ bool CXmlDocument::GetAttrColor(const QString& name, QColor& color) const
 
 QString CXmlDocument::BoolArrayToString(const quint8* flags, int count)
 {
-    QString text;
     if (!flags || count <= 0)
-        return text;
-    text.reserve(count);
+        return QString();
+    QString text(count, Qt::Uninitialized);
+    QChar* out = text.data();
     for (int i = 0; i < count; ++i)
-        text.append(flags[i] ? QLatin1Char('1') : QLatin1Char('0'));
+        out[i] = flags[i] ? QLatin1Char('1') : QLatin1Char('0');
     return text;
 }
 
@@ -432,6 +624,12 @@ QString CXmlDocument::EncodeBlob(const QByteArray& bytes, CBlobCompressor& compr
 
 bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes) const
 {
+    CBlobCompressor compressor;
+    return DecodeBlob(text, bytes, compressor);
+}
+
+bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes, CBlobCompressor& compressor) const
+{
     bytes.clear();
     QByteArray compressed;
     if (m_oldFile) {
@@ -444,7 +642,7 @@ bool CXmlDocument::DecodeBlob(const QString& text, QByteArray& bytes) const
     } else if (!DecodeHexStrict(text.toLatin1(), compressed)) {
         return false;
     }
-    return UncompressBounded(compressed, bytes);
+    return UncompressBounded(compressed, bytes, nullptr, kMaxDocumentBytes, &compressor);
 }
 
 void CXmlDocument::WriteMatrixSize(int x, int y)
@@ -647,7 +845,8 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
     return true;
 }
 
-bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QString* error, int maxBytes)
+bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QString* error, int maxBytes,
+                                     CBlobCompressor* inflater)
 {
     out.clear();
     if (data.size() < 4) {
@@ -678,9 +877,16 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
     const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
     QByteArray buffer(int(capacity), Qt::Uninitialized);
     uLongf produced = uLongf(capacity);
-    const int result = ::uncompress(reinterpret_cast<Bytef*>(buffer.data()), &produced,
-                                    header + 4, uLong(streamBytes));
-    if (result != Z_OK) {
+    bool inflated = false;
+    if (inflater) {
+        qint64 length = 0;
+        inflated = inflater->Inflate(header + 4, streamBytes, buffer.data(), capacity, length);
+        produced = uLongf(length);
+    } else {
+        inflated = ::uncompress(reinterpret_cast<Bytef*>(buffer.data()), &produced, header + 4, uLong(streamBytes))
+            == Z_OK;
+    }
+    if (!inflated) {
         SetError(error, GetLangText(Txt::DamagedCompressedData));
         return false;
     }
@@ -691,17 +897,45 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
 
 bool CXmlDocument::LoadFile(const QString& path, QString& error)
 {
+    QByteArray xml;
+    return ReadDocumentText(path, xml, error) && ParseDocumentText(xml, error);
+}
+
+bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QString& error)
+{
+    xml.clear();
     const int mode = GetStorageMode(path);
     QByteArray stored;
     if (!ReadWholeFile(path, MaxStoredBytes(mode), stored, error))
         return false;
-    QByteArray xml;
     if (!DecodeStorage(mode, stored, xml, error))
         return false;
     stored.clear();
 
-    if (!CheckStructure(xml, error))
+    if (!CheckStructure(xml, error)) {
+        xml.clear();
         return false;
+    }
+    return true;
+}
+
+bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
+{
+    // The stream reader builds the same tree a quarter faster, as long as
+    // no attribute holds a raw line break or tab (it makes them spaces, the
+    // DOM's own reader keeps them). Any other text, and any text the stream
+    // reader refuses, goes to the DOM's own reader, which also words the
+    // error the user sees.
+    if (IsPlainMarkup(xml)) {
+        // Through a device the reader decodes a piece at a time; given the
+        // bytes it would hold the whole text again in UTF-16.
+        QBuffer device;
+        device.setData(xml);
+        device.open(QIODevice::ReadOnly);
+        QXmlStreamReader reader(&device);
+        if (m_document.setContent(&reader, true))
+            return AdoptRoot(error);
+    }
     QString message;
     int line = 0;
     int column = 0;
@@ -710,6 +944,11 @@ bool CXmlDocument::LoadFile(const QString& path, QString& error)
             + QLatin1Char('.');
         return false;
     }
+    return AdoptRoot(error);
+}
+
+bool CXmlDocument::AdoptRoot(QString& error)
+{
     for (QDomElement& element : m_element)
         element = QDomElement();
     const QDomElement root = m_document.documentElement();
@@ -725,16 +964,22 @@ bool CXmlDocument::LoadFile(const QString& path, QString& error)
 
 bool CXmlDocument::SaveFile(const QString& path, QString* error) const
 {
-    const QByteArray stored = EncodeStorage(GetStorageMode(path), ToBytes());
+    const int mode = GetStorageMode(path);
+    const QByteArray stored = mode == CompressedStorage ? WriteText(true) : EncodeStorage(mode, ToBytes());
     return WriteWholeFile(path, stored, error);
 }
 
 QByteArray CXmlDocument::ToBytes() const
 {
-    QString text;
+    return WriteText(false);
+}
+
+QByteArray CXmlDocument::WriteText(bool compress) const
+{
+    CTextSink sink(compress);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(text, node, 0);
-    return text.toUtf8();
+        AppendNode(sink, node, 0);
+    return sink.Finish();
 }
 
 bool CXmlDocument::CompressFileCopy(const QString& path)

@@ -98,6 +98,8 @@ public:
     static QString EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor);
     // False (bytes empty) on text that is not a valid compressed blob.
     bool DecodeBlob(const QString& text, QByteArray& bytes) const;
+    // The same through a compressor kept by a reader of many blobs.
+    bool DecodeBlob(const QString& text, QByteArray& bytes, CBlobCompressor& compressor) const;
     void WriteMatrixSize(int x, int y);
 
     // Profile tree below the current element; the current element is kept.
@@ -110,6 +112,11 @@ public:
     // `error` gets the reason on failure (for a file that cannot be opened,
     // the system's reason).
     bool LoadFile(const QString& path, QString& error);
+    // LoadFile in two parts. The first reads, decodes and checks the text
+    // and touches no document, so it may run on another thread; the second
+    // builds the tree from that text.
+    static bool ReadDocumentText(const QString& path, QByteArray& xml, QString& error);
+    bool ParseDocumentText(const QByteArray& xml, QString& error);
     bool SaveFile(const QString& path, QString* error = nullptr) const;
     // The text SaveFile stores: attributes in name order, so the same
     // document always gives the same bytes.
@@ -129,9 +136,19 @@ public:
     static bool CheckStructure(const QByteArray& xml, QString& error);
     // qUncompress with the size header checked against `maxBytes` before
     // anything is allocated, and the output bounded by that header.
+    // With `inflater`, its kept stream inflates instead of a new one.
     static bool UncompressBounded(const QByteArray& data, QByteArray& out, QString* error = nullptr,
-                                  int maxBytes = kMaxDocumentBytes);
+                                  int maxBytes = kMaxDocumentBytes, CBlobCompressor* inflater = nullptr);
 
+private:
+    // Points the cursor slots at the root of a tree just built; false with a
+    // reason when it is no project document.
+    bool AdoptRoot(QString& error);
+    // ToBytes, or with compress the text in the compressed storage mode,
+    // deflated while it is written.
+    QByteArray WriteText(bool compress) const;
+
+public:
     QString m_version = QStringLiteral("2.0");
     bool m_oldFile = false;
     QDomDocument m_document;

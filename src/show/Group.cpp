@@ -5,6 +5,11 @@
 #include "model/PatchedFixture.h"
 #include "show/ShowHost.h"
 
+#include <QVector>
+
+#include <algorithm>
+#include <numeric>
+
 bool CSubGroup::RemoveFixture(const CPatchedFixture* fixture)
 {
     const int index = m_fixtures.indexOf(const_cast<CPatchedFixture*>(fixture));
@@ -291,21 +296,21 @@ void CGroup::SaveViewState(int groupIndex, int scrollX, int scrollY, const QRect
 
 void CGroup::SortFixtures()
 {
+    // By universe, then address; fixtures at the same place keep their order.
+    QVector<int> order(m_fixtures.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        const CPatchedFixture* x = m_fixtures[a];
+        const CPatchedFixture* y = m_fixtures[b];
+        return x->m_universe != y->m_universe ? x->m_universe < y->m_universe : x->m_address < y->m_address;
+    });
     QList<CPatchedFixture*> fixtures;
     QList<QList<bool>> flags;
-    for (int i = 0; i < m_fixtures.size(); ++i) {
-        CPatchedFixture* fixture = m_fixtures[i];
-        int at = fixtures.size();
-        for (int j = 0; j < fixtures.size(); ++j) {
-            const CPatchedFixture* placed = fixtures[j];
-            if (placed->m_universe > fixture->m_universe
-                || (placed->m_universe == fixture->m_universe && placed->m_address > fixture->m_address)) {
-                at = j;
-                break;
-            }
-        }
-        fixtures.insert(at, fixture);
-        flags.insert(at, i < m_beamFlags.size() ? m_beamFlags[i] : fixture->BeamFlags());
+    fixtures.reserve(order.size());
+    flags.reserve(order.size());
+    for (int i : qAsConst(order)) {
+        fixtures << m_fixtures[i];
+        flags << (i < m_beamFlags.size() ? m_beamFlags[i] : m_fixtures[i]->BeamFlags());
     }
     m_fixtures = fixtures;
     m_beamFlags = flags;

@@ -451,7 +451,9 @@ public:
     // The open flows of a ".kv3" file and of an older one, once the
     // project is cleared; `error` says why when they fail (or stays empty
     // when the user was already asked, as about the universes).
-    bool readCurrentFile(const QString& path, QString& error);
+    // The ".kv3" document from its text (CXmlDocument::ReadDocumentText),
+    // which is freed once the tree is built.
+    bool readCurrentFile(QByteArray& xml, QString& error);
     bool readLegacyFile(const QString& path, QString& error);
     // Tells the user once, after an open, how many fixtures the patch left out.
     void ReportLeftOutFixtures();

@@ -105,15 +105,23 @@ void CProjectFileV3::WritePatch(CProject& project)
         if (!matrices.contains(matrix->Id()))
             matrices.insert(matrix->Id(), matrix);
     }
-    for (CPatchedFixture* fixture : general->m_fixtures) {
+    // Each fixture's block is found first and the lists filled after, each
+    // at its final size: growing lists of thousands of fixtures one by one
+    // costs more than the rest of the patch.
+    QVector<int> blockOf(general->m_fixtures.size(), -1);
+    QVector<int> blockSizes;
+    for (int f = 0; f < general->m_fixtures.size(); ++f) {
+        CPatchedFixture* fixture = general->m_fixtures[f];
         CFixtureMatrix* matrix = fixture->m_matrixId >= 0 ? matrices.value(fixture->m_matrixId, nullptr) : nullptr;
         if (matrix) {
             auto it = matrixBlocks.constFind(matrix->Id());
             if (it == matrixBlocks.constEnd()) {
                 it = matrixBlocks.insert(matrix->Id(), blocks.size());
                 blocks.append(Block{fixture->Profile(), matrix, {}});
+                blockSizes.append(0);
             }
-            blocks[it.value()].fixtures << fixture;
+            blockOf[f] = it.value();
+            ++blockSizes[it.value()];
             continue;
         }
         if (!fixture->Profile())
@@ -122,8 +130,16 @@ void CProjectFileV3::WritePatch(CProject& project)
         if (it == freeBlocks.constEnd()) {
             it = freeBlocks.insert(fixture->Profile(), blocks.size());
             blocks.append(Block{fixture->Profile(), nullptr, {}});
+            blockSizes.append(0);
         }
-        blocks[it.value()].fixtures << fixture;
+        blockOf[f] = it.value();
+        ++blockSizes[it.value()];
+    }
+    for (int b = 0; b < blocks.size(); ++b)
+        blocks[b].fixtures.reserve(blockSizes[b]);
+    for (int f = 0; f < general->m_fixtures.size(); ++f) {
+        if (blockOf[f] >= 0)
+            blocks[blockOf[f]].fixtures << general->m_fixtures[f];
     }
 
     Create(QStringLiteral("ZKPatch"), RootParent, PatchHandle);

@@ -25,6 +25,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -37,6 +38,8 @@ namespace {
 // 300 MB) the file is refused rather than exhausting memory.
 constexpr qint64 kMaxStepEntries = qint64(1) << 21;
 constexpr qint64 kMaxStepLevels = qint64(1) << 26;
+// Level sets whose texts a save keeps for the steps after them.
+constexpr int kMaxKnownLevelSets = 4096;
 
 const QString kName = QStringLiteral("ZKName");
 const QString kNumber = QStringLiteral("ZKNumber");
@@ -109,6 +112,34 @@ void FillLevels(CStepFixture* entry, const QByteArray& data, qint64 offset, int 
         entry->SetLevel(c, quint8(data[int(offset + c)]), false, false);
 }
 
+// The active mask texts of a page's scenes: a scene drives a few of the
+// universes, so most of its masks are clear or as the scene before left
+// them. Equal masks share one text in the tree instead of a kilobyte each.
+class CMaskTexts
+{
+public:
+    QString Text(int universe, const quint8* mask)
+    {
+        static const QString clear(kSlotsPerUniverse, QLatin1Char('0'));
+        if (!mask || std::all_of(mask, mask + kSlotsPerUniverse, [](quint8 flag) { return flag == 0; }))
+            return clear;
+        SLast& last = m_last[universe];
+        if (last.mask.size() != kSlotsPerUniverse
+            || std::memcmp(last.mask.constData(), mask, kSlotsPerUniverse) != 0) {
+            last.mask = QByteArray(reinterpret_cast<const char*>(mask), kSlotsPerUniverse);
+            last.text = CXmlDocument::BoolArrayToString(mask, kSlotsPerUniverse);
+        }
+        return last.text;
+    }
+
+private:
+    struct SLast {
+        QByteArray mask;
+        QString text;
+    };
+    QHash<int, SLast> m_last;
+};
+
 void CountEntries(qint64& made, qint64 more)
 {
     made += more;
@@ -151,6 +182,7 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
     page->UpdateSceneIndexes();
     Create(QStringLiteral("ZKScenes"), PageHandle, ScenesHandle);
     SetAttrInt(kNumber, page->m_scenes.size());
+    CMaskTexts masks;
     for (const CScene* scene : qAsConst(page->m_scenes)) {
         Create(QStringLiteral("ZKScene"), ScenesHandle, SceneHandle);
         SetAttrString(kName, scene->m_name);
@@ -199,9 +231,7 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
                 continue;
             Create(QStringLiteral("ZKActivUniverse"), ActiveUniversesHandle);
             SetAttrInt(QStringLiteral("ZKUniverse"), u);
-            const quint8* mask = scene->ActiveMask(u);
-            SetAttrString(QStringLiteral("ZKActivBuffer"), mask ? BoolArrayToString(mask, kSlotsPerUniverse)
-                                                                : QString(kSlotsPerUniverse, QLatin1Char('0')));
+            SetAttrString(QStringLiteral("ZKActivBuffer"), masks.Text(u, scene->ActiveMask(u)));
         }
 
         Create(QStringLiteral("ZKSteps"), SceneHandle, StepsHandle);
@@ -239,6 +269,11 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
 
     QList<int> ids;
     QByteArray levels;
+    ids.reserve(3 * step->m_entries.size());
+    int bytes = 0;
+    for (const CStepFixture* entry : step->m_entries)
+        bytes += entry->ChannelCount();
+    levels.reserve(bytes);
     for (const CStepFixture* entry : step->m_entries) {
         const CPatchedFixture* fixture = entry->Fixture();
         if (!fixture)
@@ -249,7 +284,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
             levels.append(char(entry->Level(0)));
         } else {
             ids << fixture->m_id << entry->ChannelCount();
-            levels.append(entry->Levels());
+            levels.append(reinterpret_cast<const char*>(entry->LevelData()), entry->ChannelCount());
         }
     }
     Create(QStringLiteral("SData"), StepHandle);
@@ -257,7 +292,16 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         m_previousIds = ids;
         SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
     }
-    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels, m_compressor));
+    // Shows repeat their looks: a level set met before gets the text it got
+    // then, compressed once and held once in the tree.
+    auto known = m_levelTexts.constFind(levels);
+    if (known == m_levelTexts.constEnd()) {
+        const QString text = EncodeBlob(levels, m_compressor);
+        if (m_levelTexts.size() >= kMaxKnownLevelSets)
+            m_levelTexts.clear();
+        known = m_levelTexts.insert(levels, text);
+    }
+    SetAttrString(QStringLiteral("SLvl"), known.value());
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
@@ -316,7 +360,13 @@ void CProjectFileV3::readPages(CProject& project)
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
         CSelectionKeeper keeper(project);
-        ForEachChild(QStringLiteral("ZKPage"), [&] {
+        // Each page's tree is given up once the page is read: the pages hold
+        // nearly all of a show, which would otherwise be held twice, as tree
+        // and as show, until the end of the open. Nothing reads them again.
+        QDomElement pages = Element(PagesHandle);
+        const QString tag = QStringLiteral("ZKPage");
+        for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {
+            m_element[CurrentSlot] = element;
             QString name;
             GetAttrString(kName, name);
             // In the project at once: a reader that throws leaves nothing unowned.
@@ -324,7 +374,13 @@ void CProjectFileV3::readPages(CProject& project)
             project.m_pages << page;
             page->m_triggers.ReadXml(*this);
             readScenes(project, page);
-        });
+            const QDomElement next = element.nextSiblingElement(tag);
+            m_element[CurrentSlot] = pages;
+            m_element[BookmarkSlot] = QDomElement();
+            pages.removeChild(element);
+            element = next;
+        }
+        SelectPages();
     }
     if (project.m_pages.isEmpty()) {
         // Saved data, not a caption: every show plays from a first page.
@@ -510,7 +566,7 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
         return;
     }
     // Data that does not decode counts as none: the entries stay at 0.
-    DecodeBlob(text, levels);
+    DecodeBlob(text, levels, m_compressor);
     CountEntries(m_stepEntriesRead, m_previousEntries.size());
     qint64 offset = 0;
     step->m_entries.reserve(m_previousEntries.size());

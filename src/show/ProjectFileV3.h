@@ -168,6 +168,7 @@ public:
     qint64 m_stepEntriesRead = 0;
     qint64 m_stepLevelsRead = 0;
     CBlobCompressor m_compressor; // of every step's levels
+    QHash<QByteArray, QString> m_levelTexts; // written, by level set
     // end files-scenes
 
     // ---- Readers of the last four sections (ProjectFileExtras.cpp) ----

@@ -2,6 +2,7 @@
 
 #include "Captions.h"
 #include "model/Language.h"
+#include "show/BackgroundFree.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/ProjectFileV2.h"
@@ -10,18 +11,55 @@
 
 #include <QFileInfo>
 
+#include <future>
+#include <memory>
+#include <system_error>
+
 namespace {
 
 // The page a project without pages gets; saved data, not a caption.
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
 
+struct SDocumentText
+{
+    QByteArray xml;
+    QString error;
+    bool read = false;
+};
+
+SDocumentText ReadText(const QString& path)
+{
+    SDocumentText text;
+    text.read = CXmlDocument::ReadDocumentText(path, text.xml, text.error);
+    return text;
+}
+
+// Reading, unpacking and checking the text of a large show takes about as
+// long as giving up the open one: a worker does it meanwhile. It touches
+// nothing but the file and the text it returns.
+std::future<SDocumentText> StartReadingText(const QString& path)
+{
+    try {
+        return std::async(std::launch::async, ReadText, path);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, ReadText, path);
+    }
+}
+
 } // namespace
 
 bool CProject::OpenProject(const QString& path)
 {
-    // Opening gives up the open project before anything is read; a file
-    // that fails ends in a new project, never in the old one.
+    // A written tree still being freed would fight the open for the heap.
+    CBackgroundFree::Wait();
+    const bool current = QFileInfo(path).suffix().toLower() == QLatin1String("kv3");
+    std::future<SDocumentText> text;
+    if (current)
+        text = StartReadingText(path);
+
+    // Opening gives up the open project before anything is read into it; a
+    // file that fails ends in a new project, never in the old one.
     Clear();
     ShowHost().ResetPresets();
     ShowHost().ClearTimeMarkers();
@@ -34,8 +72,17 @@ bool CProject::OpenProject(const QString& path)
         m_groups << general;
         m_generalGroup = general;
         m_currentGroup = general;
-        opened = QFileInfo(path).suffix().toLower() == QLatin1String("kv3") ? readCurrentFile(path, error)
-                                                                             : readLegacyFile(path, error);
+        if (current) {
+            SDocumentText read = text.get();
+            if (read.read) {
+                opened = readCurrentFile(read.xml, error);
+            } else {
+                error = read.error;
+                opened = false;
+            }
+        } else {
+            opened = readLegacyFile(path, error);
+        }
     } catch (...) {
         // Memory ran out outside the section readers (the document itself).
         error = CProjectFileBase::CurrentFailure();
@@ -56,10 +103,12 @@ bool CProject::OpenProject(const QString& path)
     return true;
 }
 
-bool CProject::readCurrentFile(const QString& path, QString& error)
+bool CProject::readCurrentFile(QByteArray& xml, QString& error)
 {
     CProjectFileV3 doc;
-    if (!doc.LoadFile(path, error) || !readProject(doc, error))
+    const bool parsed = doc.ParseDocumentText(xml, error);
+    xml = QByteArray();
+    if (!parsed || !readProject(doc, error))
         return false;
     m_fixturesLeftOut = doc.m_fixturesLeftOut;
     UpdateAfterPatch(true, true);
@@ -122,7 +171,12 @@ bool CProject::SaveProject(const QString& path, QString* error)
 {
     // The group section writes what the operator sees.
     ShowHost().StoreGroupView();
-    CProjectFileV3 doc;
-    doc.WriteProject(*this);
-    return doc.SaveFile(path, error);
+    CBackgroundFree::Wait();
+    auto doc = std::make_unique<CProjectFileV3>();
+    doc->WriteProject(*this);
+    const bool saved = doc->SaveFile(path, error);
+    // The tree of a large show takes a tenth of the save to tear down: it
+    // goes while the window shows the file saved.
+    CBackgroundFree::Run([written = std::shared_ptr<CProjectFileV3>(std::move(doc))]() mutable { written.reset(); });
+    return saved;
 }

@@ -6,6 +6,7 @@
 #include "show/ShowHost.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -114,8 +115,8 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
     : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene)
 {
-    const int count = m_profile ? std::max(0, m_profile->ChannelCount()) : 1;
-    m_levels = QByteArray(count, '\0');
+    AllocateLevels(m_profile ? std::max(0, m_profile->ChannelCount()) : 1);
+    std::memset(MutableLevels(), 0, size_t(m_count));
     RenderedContentChanged();
 }
 
@@ -126,32 +127,43 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepS
 }
 
 CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
-    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene), m_levels(other.m_levels)
+    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene)
 {
+    AllocateLevels(other.m_count);
+    std::memcpy(MutableLevels(), other.LevelData(), size_t(m_count));
     RenderedContentChanged();
 }
 
 CStepFixture::~CStepFixture()
 {
+    if (m_count > kInlineLevels)
+        delete[] m_heap;
     RenderedContentChanged();
+}
+
+void CStepFixture::AllocateLevels(int count)
+{
+    m_count = count;
+    if (count > kInlineLevels)
+        m_heap = new quint8[size_t(count)];
 }
 
 void CStepFixture::ClearLevels()
 {
-    m_levels.fill(0);
+    std::memset(MutableLevels(), 0, size_t(m_count));
     RenderedContentChanged();
 }
 
 quint8 CStepFixture::Level(int channel) const
 {
-    if (channel < 0 || channel >= m_levels.size())
+    if (channel < 0 || channel >= m_count)
         return 0;
-    return quint8(m_levels.at(channel));
+    return LevelData()[channel];
 }
 
 int CStepFixture::SlotOf(int channel) const
 {
-    if (!m_fixture || channel < 0 || channel >= m_levels.size())
+    if (!m_fixture || channel < 0 || channel >= m_count)
         return -1;
     const int slot = m_fixture->m_address + channel;
     return (slot >= 0 && slot < kSlotsPerUniverse) ? slot : -1;
@@ -167,9 +179,9 @@ void CStepFixture::MarkSlot(int slot) const
 
 void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartners)
 {
-    if (channel < 0 || channel >= m_levels.size())
+    if (channel < 0 || channel >= m_count)
         return;
-    m_levels[channel] = char(level);
+    MutableLevels()[channel] = level;
     RenderedContentChanged();
     if (!mark)
         return;
@@ -270,10 +282,10 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
     const quint8* editMask = source.EditMask(universe);
     RenderedContentChanged();
     bool marked = false;
-    for (int i = 0; i < m_levels.size(); ++i) {
+    for (int i = 0; i < m_count; ++i) {
         const int slot = SlotOf(i);
         if (slot < 0 || !editLevels || !editMask || !editMask[slot]) {
-            m_levels[i] = 0;
+            MutableLevels()[i] = 0;
             continue;
         }
         quint8 level = editLevels[slot];
@@ -286,7 +298,7 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
                 marked = true;
             }
         }
-        m_levels[i] = char(level);
+        MutableLevels()[i] = level;
     }
     return marked;
 }
@@ -303,8 +315,8 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
     if (!out || !active || !overridden)
         return;
 
-    const int count = m_levels.size();
-    const auto* levels = reinterpret_cast<const quint8*>(m_levels.constData());
+    const int count = m_count;
+    const quint8* levels = LevelData();
     for (int i = 0; i < count; ++i) {
         const int slot = SlotOf(i);
         if (slot < 0)

@@ -97,10 +97,12 @@ public:
     CPatchedFixture* Fixture() const { return m_fixture; }
     CLibraryProfile* Profile() const { return m_profile; }
     CScene* Scene() const { return m_scene; }
-    int ChannelCount() const { return m_levels.size(); }
+    int ChannelCount() const { return m_count; }
     // 0 outside the channels.
     quint8 Level(int channel) const;
-    const QByteArray& Levels() const { return m_levels; }
+    // ChannelCount() levels in channel order.
+    const quint8* LevelData() const { return m_count > kInlineLevels ? m_heap : m_inline; }
+    QByteArray Levels() const { return QByteArray(reinterpret_cast<const char*>(LevelData()), m_count); }
 
     // Out-of-range channels, sets and pairs are ignored. With mark, a written
     // channel not yet active in the scene becomes active (MarkChannelActive).
@@ -134,9 +136,20 @@ private:
     // Slot of channel i, -1 when it lies past the universe.
     int SlotOf(int channel) const;
     void MarkSlot(int slot) const;
+    quint8* MutableLevels() { return m_count > kInlineLevels ? m_heap : m_inline; }
+    void AllocateLevels(int count);
+
+    // Shows hold millions of entries, nearly all of fixtures with a few
+    // channels: their levels live in the entry itself, so an entry is one
+    // heap block. Larger modes get a block of their own.
+    static constexpr int kInlineLevels = 24;
 
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;
     CScene* m_scene = nullptr;
-    QByteArray m_levels;
+    int m_count = 0;
+    union {
+        quint8 m_inline[kInlineLevels];
+        quint8* m_heap;
+    };
 };

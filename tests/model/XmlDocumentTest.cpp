@@ -425,6 +425,73 @@ private slots:
             QCOMPARE(compressor.Compress(blob), qCompress(blob, -1));
     }
 
+    // A kept stream reads blob after blob as a new one reads each; a damaged
+    // blob among them fails alone.
+    void keptCompressorReadsWhatItWrote()
+    {
+        CXmlDocument doc;
+        CBlobCompressor compressor;
+        const QList<QByteArray> blobs = {QByteArray("\1\2\3"), QByteArray(70000, 'x'), QByteArray(512, '\x7f')};
+        for (int round = 0; round < 2; ++round) {
+            for (const QByteArray& blob : blobs) {
+                const QString text = CXmlDocument::EncodeBlob(blob, compressor);
+                QByteArray decoded;
+                QVERIFY(!doc.DecodeBlob(text.left(text.size() - 6), decoded, compressor));
+                QVERIFY(decoded.isEmpty());
+                QVERIFY(doc.DecodeBlob(text, decoded, compressor));
+                QCOMPARE(decoded, blob);
+            }
+        }
+    }
+
+    // The compressed mode is deflated while the text is written: whatever
+    // the document's size, the file is what qCompress makes of the text.
+    void compressedFileIsTheTextCompressedWhole_data()
+    {
+        QTest::addColumn<int>("elements");
+        QTest::newRow("root only") << 0;
+        QTest::newRow("a few elements") << 3;
+        QTest::newRow("megabytes of text") << 20000;
+    }
+    void compressedFileIsTheTextCompressedWhole()
+    {
+        QFETCH(int, elements);
+        CXmlDocument doc;
+        doc.NewDocument();
+        for (int i = 0; i < elements; ++i) {
+            doc.AddElement(QStringLiteral("ZKStep"), doc.m_element[CXmlDocument::RootSlot]);
+            doc.SetAttrInt(QStringLiteral("ZKId"), i * 7919);
+            doc.SetAttrString(QStringLiteral("ZKName"), kNonAscii + QString::number(i));
+        }
+        QVERIFY(doc.SaveFile(Path(QStringLiteral("whole.kv3"))));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("whole.kv3"))), qCompress(doc.ToBytes(), -1));
+    }
+
+    // Whichever reader builds it, the tree is the one the DOM's own reader
+    // builds from the same text.
+    void everyTextGivesTheDomReadersTree_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("plain") << QByteArray("<ZKFile a=\"1&#xa;2\" b='&amp;'>\n <x>t &lt; u</x>\n</ZKFile>");
+        QTest::newRow("raw line break in an attribute") << QByteArray("<ZKFile a=\"1\n2\"><x b='3\n4'/></ZKFile>");
+        QTest::newRow("raw tab") << QByteArray("<ZKFile a=\"1\t2\"/>");
+        QTest::newRow("carriage returns") << QByteArray("<ZKFile a=\"1\r\n2\">\r\n<x/></ZKFile>");
+        QTest::newRow("declaration and comment")
+            << QByteArray("<?xml version=\"1.0\"?><!-- a\n'b --><ZKFile a=\"x\ny\"/>");
+        QTest::newRow("non-ASCII") << (QByteArray("<ZKFile a=\"") + kNonAscii.toHtmlEscaped().toUtf8() + "\"/>");
+    }
+    void everyTextGivesTheDomReadersTree()
+    {
+        QFETCH(QByteArray, xml);
+        QDomDocument expected;
+        QVERIFY(expected.setContent(xml, true));
+        CXmlDocument doc;
+        QString error;
+        QVERIFY2(doc.ParseDocumentText(xml, error), qPrintable(error));
+        QCOMPARE(doc.m_document.toByteArray(1), expected.toByteArray(1));
+        QCOMPARE(doc.CurrentElement().tagName(), QStringLiteral("ZKFile"));
+    }
+
     void cursorNavigation()
     {
         CXmlDocument doc;

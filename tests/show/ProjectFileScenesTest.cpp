@@ -134,6 +134,31 @@ private slots:
     void initTestCase() { RegisterEffectOperations(); }
     void cleanup() { CScene::SetEffectRowGenerator(nullptr); }
 
+    // Opening reads the file on a worker while it gives up a show with a
+    // scene playing: the show is the file's, and what renders is told.
+    void openingReplacesAPlayingShow()
+    {
+        CPagesRig r;
+        r.rig.AddStep(r.NewScene(), 0, 1000, {{r.rgb, {10, 20, 30}}});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("open.kv3"));
+        QVERIFY(r.project().SaveProject(path));
+        for (int s = 0; s < 3; ++s)
+            r.rig.AddStep(r.NewScene(), 0, 500, {{r.rgb, {s, s, s}}, {r.head, {1, 2, 3, 4, 5}}});
+        r.project().m_firstPage = r.project().m_currentPage = r.project().m_pages[0];
+        QVERIFY(r.project().m_pages[0]->PlayScene(r.Scene(0, 2)));
+        r.rig.Tick(3);
+
+        const quint64 before = RenderGeneration();
+        QVERIFY(r.project().OpenProject(path));
+        QVERIFY(RenderGeneration() != before);
+        QCOMPARE(r.project().m_pages.size(), 1);
+        QCOMPARE(r.project().m_pages[0]->m_scenes.size(), 1);
+        QCOMPARE(r.Scene(0, 0)->m_steps.size(), 1);
+        QCOMPARE(LevelsOf(r.Scene(0, 0)->m_steps[0], 0), QByteArray("\x0a\x14\x1e"));
+        r.rig.Tick(3);
+    }
+
     void stepsAsTheWriterLaysThemOut()
     {
         CPagesRig r;

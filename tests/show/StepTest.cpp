@@ -547,6 +547,48 @@ private slots:
         QCOMPARE(EntryLevels(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
     }
 
+    // Small modes keep their levels inside the entry, larger ones apart: on
+    // both sides of that line every channel keeps its own level through a
+    // copy, a clear of the copy and a render.
+    void entriesOfAnySizeKeepTheirLevels_data()
+    {
+        QTest::addColumn<int>("channels");
+        for (int channels : {1, 3, 23, 24, 25, 64})
+            QTest::addRow("%d channels", channels) << channels;
+    }
+    void entriesOfAnySizeKeepTheirLevels()
+    {
+        QFETCH(int, channels);
+        CLibraryProfile profile;
+        for (int c = 0; c < channels; ++c)
+            AddChannel(profile, ChannelType::GoboWheel);
+        profile.AnalyseChannels();
+        std::vector<std::unique_ptr<CPatchedFixture>> owner;
+        CPatchedFixture* fixture = Patch(owner, &profile, 1, 400);
+        CScene scene(QStringLiteral("S"), 4);
+        CStepFixture entry(fixture, &scene);
+        QCOMPARE(entry.ChannelCount(), channels);
+        QList<int> expected;
+        for (int c = 0; c < channels; ++c) {
+            entry.SetLevel(c, quint8(7 * c + 1), true, false);
+            expected << ((7 * c + 1) & 0xFF);
+        }
+        QCOMPARE(EntryLevels(entry), expected);
+        QCOMPARE(entry.Level(channels), quint8(0));
+        QCOMPARE(entry.Level(-1), quint8(0));
+
+        CScene other(QStringLiteral("O"), 4);
+        CStepFixture copy(entry, &other);
+        copy.ClearLevels();
+        QCOMPARE(EntryLevels(copy), QVector<int>(channels, 0).toList());
+        QCOMPARE(EntryLevels(entry), expected);
+        QCOMPARE(entry.Levels(), QByteArray(reinterpret_cast<const char*>(entry.LevelData()), channels));
+
+        Output out;
+        entry.ApplyLevels(out.Buffers(), false);
+        QCOMPARE(Slots(out, 1, 400, channels), expected);
+    }
+
     // A generated step holds one entry per fixture, in the list's order,
     // whatever repeats or gaps the list has.
     void generatedStepTakesEachFixtureOnce_data()

@@ -18,6 +18,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -966,6 +967,14 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error) const
 {
     const int mode = GetStorageMode(path);
     const QByteArray stored = mode == CompressedStorage ? WriteText(true) : EncodeStorage(mode, ToBytes());
+    // Compressed text is never empty (even nothing has its length): empty
+    // means zlib ran out of memory, and writing it would replace the show
+    // with an empty file.
+    if (stored.isEmpty() && mode != ScrambledStorage && mode != HexStorage) {
+        if (error)
+            *error = qt_error_string(ENOMEM);
+        return false;
+    }
     return WriteWholeFile(path, stored, error);
 }
 

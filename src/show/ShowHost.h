@@ -139,6 +139,13 @@ public:
     }
     // A new scene line below the others.
     virtual void AddTimeLineSceneLine() {}
+    // The scene of the live page view's current button, with its page; a
+    // scene dragged from the live pages onto the timeline is this one.
+    virtual CScene* LiveCurrentScene(CPage*& page) const
+    {
+        page = nullptr;
+        return nullptr;
+    }
 
     // Crossfade window.
     virtual void FadingUpdateProgress(CScene* scene) { Q_UNUSED(scene); }

@@ -34,6 +34,7 @@ public:
     static constexpr int kMediaLineHeight = 47;
     static constexpr int kMinBlockLength = 1000; // ms
     static constexpr int kWaveValuesPerSecond = 25;
+    static constexpr int kMaxFrequency = 20000; // Hz, of the wave's band filter
     // An unmeasurable file still gets a block one can see and grab.
     static constexpr int kUnknownMediaLength = 10000; // ms
     // The program-wide delete target while the timeline's blocks have the Delete key.
@@ -152,7 +153,6 @@ public:
     // Drawing.
     void LayoutLines();
     void UpdateBlockRects(const CTimeLine* line = nullptr);
-    void Redraw();
     const QPixmap& Drawing() const { return m_drawing; }
     // The sound envelope of a media block whose wave is not loaded yet.
     void LoadWave(CMediaTimeBlock* block);
@@ -172,6 +172,7 @@ signals:
 
 public slots:
     void OnTimeChanged();
+    void Redraw();
     void OnRemoveSelected();
     void OnCopy();
     void OnPaste();

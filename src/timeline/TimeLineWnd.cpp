@@ -81,6 +81,9 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     connect(m_ruler, &CTimeScaleCtrl::timeChanged, m_control, &CTimeLineCtrl::OnTimeChanged);
     connect(m_ruler, &CTimeScaleCtrl::markerRemoved, m_control, &CTimeLineCtrl::ForgetMarker);
     connect(m_ruler, &CTimeScaleCtrl::markerChanged, m_control, &CTimeLineCtrl::MoveMarkedBlocks);
+    // The lines' picture shows the markers and the selected one.
+    connect(m_ruler, &CTimeScaleCtrl::selChanged, m_control, &CTimeLineCtrl::Redraw);
+    connect(m_ruler, &CTimeScaleCtrl::endMarkerChanged, m_control, &CTimeLineCtrl::Redraw);
     connect(m_lineHeader, &CTimeLineHeader::addLine, this, &CTimeLineWnd::OnAddLine);
     connect(m_lineHeader, &CTimeLineHeader::removeLine, this, &CTimeLineWnd::OnRemoveLine);
     connect(m_lineHeader, &CTimeLineHeader::musicSoundChanged, this, [this] {
@@ -480,6 +483,7 @@ void CTimeLineWnd::ClearMarkers()
 {
     m_control->ForgetMarkers();
     m_ruler->ClearMarkers();
+    m_control->Redraw();
     RefillMarkers();
     EnableMarkerFields(false);
 }

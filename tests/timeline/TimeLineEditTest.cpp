@@ -192,6 +192,21 @@ private slots:
         QCOMPARE(edit.rig.Control().MusicLine()->m_blocks.last()->m_start, 8000);
     }
 
+    void aPastedBlockEndsAtTheNextOne()
+    {
+        SEdit edit;
+        edit.rig.Control().SelectBlock(edit.Add(1000, 3000));
+        edit.Add(9000, 1000);
+        edit.rig.Control().OnCopy();
+        edit.rig.AnswerMenus(QStringLiteral("Paste"));
+        edit.rig.RightClick(edit.rig.At(edit.line, 8000));
+        const CTimeBlock* pasted = edit.rig.Control().CurrentBlock();
+        QVERIFY(pasted && edit.line->m_blocks.contains(const_cast<CTimeBlock*>(pasted)));
+        QCOMPARE(pasted->m_start, 8000);
+        QCOMPARE(pasted->m_stop, 9000);
+        QCOMPARE(edit.rig.Control().Label(pasted), QStringLiteral("Scenes - S"));
+    }
+
     void aDeletedSceneLeavesTheClipboard()
     {
         SEdit edit;

@@ -125,6 +125,21 @@ private slots:
         QCOMPARE(block->m_mediaLength, CTimeLineCtrl::kUnknownMediaLength);
     }
 
+    // A media block read from a show is mended, never dropped, and keeps
+    // its stored length while its file cannot be decoded.
+    void aLoadedMediaBlockIsMendedAndKept()
+    {
+        CTimeLineRig rig;
+        CMediaTimeBlock* block = rig.Music(QStringLiteral("/nowhere/a.wav"), 1000, -1, 5000);
+        block->m_cutOff = 99999;
+        block->m_secondFrequency = -5;
+        rig.window->UpdateFromProject();
+        QCOMPARE(rig.Control().MusicLine()->m_blocks, QList<CTimeBlock*>{block});
+        QCOMPARE(block->m_cutOff, 20000);
+        QCOMPARE(block->m_secondFrequency, 0);
+        QCOMPARE(block->m_stop, 6000);
+    }
+
     // What the filter dialog answers, and the wave shown after it.
     void theFilterShapesTheWave_data()
     {

@@ -113,7 +113,8 @@ private slots:
         QCOMPARE(edit.rig.Control().CurrentLine(), edit.rig.Line(endsOn));
     }
 
-    // Steps: "A" or "B" presses that block, "-" the empty line; "^" holds Ctrl.
+    // Steps: "A" or "B" presses that block, "-" the empty line, "~" draws a
+    // band over both from the empty start of the line; "^" holds Ctrl.
     void clicksSelect_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -123,6 +124,8 @@ private slots:
         QTest::newRow("ctrl on empty keeps") << QStringList{"A", "^-"} << "A";
         QTest::newRow("empty clears") << QStringList{"A", "-"} << "";
         QTest::newRow("plain replaces") << QStringList{"A", "B"} << "B";
+        QTest::newRow("band takes both") << QStringList{"~"} << "AB";
+        QTest::newRow("ctrl band toggles") << QStringList{"A", "^~"} << "B";
     }
     void clicksSelect()
     {
@@ -132,11 +135,13 @@ private slots:
         CTimeBlock* b = edit.Add(4000, 1000);
         const QHash<QChar, QPoint> at{{'A', edit.rig.At(edit.line, 1500)},
                                       {'B', edit.rig.At(edit.line, 4500)},
-                                      {'-', edit.rig.At(edit.line, 8000)}};
+                                      {'-', edit.rig.At(edit.line, 8000)},
+                                      {'~', edit.rig.At(edit.line, 200) - QPoint(0, 5)}};
         for (const QString& step : steps) {
             const bool ctrl = step.startsWith('^');
             const QPoint pos = at.value(step.back());
-            Drag(&edit.rig.Control(), pos, pos, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+            const QPoint to = step.back() == '~' ? edit.rig.At(edit.line, 6000) + QPoint(0, 5) : pos;
+            Drag(&edit.rig.Control(), pos, to, ctrl ? Qt::ControlModifier : Qt::NoModifier);
         }
         QString selected;
         for (const CTimeBlock* block : edit.rig.Control().Selection())

@@ -5,6 +5,7 @@
 #include "media/AudioFileDecoder.h"
 
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 // Media blocks: their files, their lengths and the waves drawn under them.
@@ -100,6 +101,24 @@ private slots:
         QCOMPARE(block->m_cutOff, 4000);
         QCOMPARE(length.value(0).value(0).toInt(), CTimeLineCtrl::kUnknownMediaLength);
         QVERIFY(!rig.Control().AddMusicFile(dir.filePath(QStringLiteral("missing.wav")), false));
+    }
+
+    // Open on an empty timeline: the file goes to its line and the
+    // timeline takes the media's length.
+    void openedMediaGoToTheirLine()
+    {
+        QTemporaryDir dir;
+        CTimeLineRig rig;
+        const QString file = Wav(dir, "a.wav", 3000);
+        rig.Control().Dialogs().chooseFile = [&](const QString&, const QString&, const QString& filter) {
+            return filter.contains(QStringLiteral("*.mkv")) ? file : QString();
+        };
+        QTest::mouseClick(rig.window->findChild<QToolButton*>(QStringLiteral("timeLineOpen")), Qt::LeftButton);
+        QVERIFY(rig.Control().MusicLine());
+        QCOMPARE(rig.Control().Lines().first(), rig.Control().MusicLine());
+        QCOMPARE(rig.Control().MusicLine()->m_blocks.size(), 1);
+        QCOMPARE(rig.Ruler().Length(), 3000);
+        QCOMPARE(rig.host.Count(QStringLiteral("SuspendVideoWindow")), 1);
     }
 
     void aReplacedFileShowsNoOldWave()

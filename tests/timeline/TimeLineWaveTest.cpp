@@ -52,6 +52,11 @@ private slots:
         QVERIFY(Dark(rig.Control().Drawing(), QPoint(x, rect.top() + 3)));
         // The silent right channel leaves the lower half empty.
         QCOMPARE(!Dark(rig.Control().Drawing(), QPoint(x, rect.bottom() - 3)), stereo);
+        // "Stereo" from the menu decodes the file again the other way.
+        rig.Control().SelectBlock(block);
+        rig.Control().OnMediaStereo();
+        QCOMPARE(block->m_stereo, !stereo);
+        QCOMPARE(rig.Control().ShownWave(block, true).isEmpty(), stereo);
     }
 
     // The view starts past the media's end: a looping block draws the

@@ -240,7 +240,7 @@ public:
     virtual void SetBusy(bool busy) { Q_UNUSED(busy); }
     virtual bool IsRecording() const { return false; }
     // The area whose selection the Delete key removes (0 the layout view,
-    // 2 the timeline markers).
+    // 1 the timeline's blocks, 2 the timeline markers).
     virtual int DeleteTarget() const { return 0; }
     virtual void SetDeleteTarget(int target) { Q_UNUSED(target); }
     // The trigger dialog being run, which then receives every MIDI message; null when none.

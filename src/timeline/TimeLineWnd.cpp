@@ -324,7 +324,7 @@ void CTimeLineWnd::Modified()
 
 void CTimeLineWnd::SetTransportEnabled(bool stopped)
 {
-    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_prevPage),
+    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_open), static_cast<QWidget*>(m_prevPage),
                        static_cast<QWidget*>(m_nextPage), static_cast<QWidget*>(m_playLen),
                        static_cast<QWidget*>(m_loop), static_cast<QWidget*>(m_playFrom),
                        static_cast<QWidget*>(m_keepPlaying), static_cast<QWidget*>(m_lockMarkers),

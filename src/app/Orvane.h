@@ -175,6 +175,7 @@ public:
     int TimeLineLineEndX(int line) const override;
     void AddTimeLineSceneBlock(CPage* page, CScene* scene, int line, int x) override;
     void AddTimeLineSceneLine() override;
+    CScene* LiveCurrentScene(CPage*& page) const override;
     void RemoveSceneBlocks(CScene* scene) override;
     void ClearTimeLine() override;
     void ClearTimeMarkers() override;

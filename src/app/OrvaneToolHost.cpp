@@ -5,6 +5,8 @@
 
 #include "live/DmxChannelsWnd.h"
 #include "live/FadingWnd.h"
+#include "live/PageWnd.h"
+#include "live/PagesWnd.h"
 #include "panels/PresetsWnd.h"
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineHeader.h"
@@ -106,6 +108,13 @@ void Orvane::AddTimeLineSceneLine()
 {
     if (m_timeLine)
         m_timeLine->LineHeader().RequestAddLine(m_timeLine->Control().Lines().size());
+}
+
+CScene* Orvane::LiveCurrentScene(CPage*& page) const
+{
+    const CPageWnd* view = m_pages ? m_pages->PageView() : nullptr;
+    page = view ? view->Page() : nullptr;
+    return page ? view->CurrentScene() : nullptr;
 }
 
 void Orvane::RemoveSceneBlocks(CScene* scene)

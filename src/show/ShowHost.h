@@ -139,6 +139,13 @@ public:
     }
     // A new scene line below the others.
     virtual void AddTimeLineSceneLine() {}
+    // The scene of the live page view's current button, with its page; a
+    // scene dragged from the live pages onto the timeline is this one.
+    virtual CScene* LiveCurrentScene(CPage*& page) const
+    {
+        page = nullptr;
+        return nullptr;
+    }
 
     // Crossfade window.
     virtual void FadingUpdateProgress(CScene* scene) { Q_UNUSED(scene); }
@@ -233,7 +240,7 @@ public:
     virtual void SetBusy(bool busy) { Q_UNUSED(busy); }
     virtual bool IsRecording() const { return false; }
     // The area whose selection the Delete key removes (0 the layout view,
-    // 2 the timeline markers).
+    // 1 the timeline's blocks, 2 the timeline markers).
     virtual int DeleteTarget() const { return 0; }
     virtual void SetDeleteTarget(int target) { Q_UNUSED(target); }
     // The trigger dialog being run, which then receives every MIDI message; null when none.

@@ -11,34 +11,13 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QMenu>
 
 #include <algorithm>
 
 namespace {
-
-constexpr int kMinBlockLength = 1000; // ms
-
-// A block's picture as a brush of the block's height: filling a rectangle
-// with it tiles it along the block instead of scaling it for every block.
-const QBrush& BlockBrush(int color, bool selected, int height)
-{
-    static QBrush brushes[CTimeBlock::kColorCount + 1];
-    static int heights[CTimeBlock::kColorCount + 1] = {};
-    const int index = selected ? CTimeBlock::kColorCount : std::clamp(color, 0, CTimeBlock::kColorCount - 1);
-    if (heights[index] != height) {
-        const QPixmap picture(selected ? QStringLiteral(":/Orvane/Images/TimeLine/BlockSel.png")
-                                       : QStringLiteral(":/Orvane/Images/TimeLine/Block%1.png").arg(index + 1));
-        brushes[index] = QBrush(picture.scaled(std::max(picture.width(), 1), std::max(height, 1)));
-        heights[index] = height;
-    }
-    return brushes[index];
-}
-
-// Narrower blocks show their colour only: no name would fit.
-constexpr int kLabelMinWidth = 24;
 
 template <typename T>
 int Repair(T& value, T low, T high)
@@ -51,6 +30,7 @@ int Repair(T& value, T low, T high)
 
 } // namespace
 
+
 CTimeLineCtrl::CTimeLineCtrl(CProject& project, CTimeScaleCtrl& ruler, PlayerMaker makePlayer, QWidget* parent)
     : QWidget(parent)
     , m_project(project)
@@ -59,9 +39,19 @@ CTimeLineCtrl::CTimeLineCtrl(CProject& project, CTimeScaleCtrl& ruler, PlayerMak
     , m_makePlayer(std::move(makePlayer))
 {
     setMouseTracking(true);
+    setAcceptDrops(true);
+    m_dialogs.runMenu = [](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); };
+    m_dialogs.chooseFile = [this](const QString& caption, const QString& dir, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, caption, dir, filter);
+    };
     if (m_data.m_lines.isEmpty())
         m_data.AddLine(NewSceneLine(m_data));
     LayoutLines();
+}
+
+CTimeLineCtrl::~CTimeLineCtrl()
+{
+    DropClips([](const SClip&) { return true; });
 }
 
 const QList<CTimeLine*>& CTimeLineCtrl::Lines() const
@@ -72,6 +62,11 @@ const QList<CTimeLine*>& CTimeLineCtrl::Lines() const
 CMediaTimeLine* CTimeLineCtrl::MusicLine() const
 {
     return m_data.m_musicLine;
+}
+
+CMediaTimeLine* CTimeLineCtrl::VideoLine() const
+{
+    return m_data.m_videoLine;
 }
 
 int CTimeLineCtrl::SceneLineCount() const
@@ -88,11 +83,28 @@ CTimeLine* CTimeLineCtrl::SceneLine(int n) const
     return nullptr;
 }
 
+CTimeLine* CTimeLineCtrl::LineOf(const CTimeBlock* block) const
+{
+    for (CTimeLine* line : Lines()) {
+        if (line->m_blocks.contains(const_cast<CTimeBlock*>(block)))
+            return line;
+    }
+    return nullptr;
+}
+
+const QVector<int>& CTimeLineCtrl::ShownWave(const CTimeBlock* block, bool right) const
+{
+    static const QVector<int> none;
+    const auto view = m_views.constFind(block);
+    if (view == m_views.constEnd())
+        return none;
+    return right ? view->shownRight : view->shownLeft;
+}
+
 void CTimeLineCtrl::Modified()
 {
     ShowHost().SetModified(true);
 }
-
 // --- Lines and blocks -------------------------------------------------------
 
 void CTimeLineCtrl::FixLine(CTimeLine* line, bool withRects)
@@ -101,48 +113,7 @@ void CTimeLineCtrl::FixLine(CTimeLine* line, bool withRects)
         return;
     FixLineTimes(*line);
     if (withRects)
-        UpdateRects(line);
-}
-
-void CTimeLineCtrl::UpdateRects(const CTimeLine* line)
-{
-    const QRect band = m_lineRects.value(line);
-    const int viewStart = m_ruler.ViewStartTime();
-    const int viewEnd = m_ruler.ViewEndTime();
-    for (const CTimeBlock* block : line->m_blocks) {
-        const int stop = block->m_stop < 1 ? m_ruler.Length() : block->m_stop;
-        SBlockView& view = m_views[block];
-        if (band.isEmpty() || stop <= viewStart || block->m_start >= viewEnd) {
-            view.rect = EmptyRect();
-            continue;
-        }
-        const int left = m_ruler.TimeToX(std::max(block->m_start, viewStart));
-        const int right = m_ruler.TimeToX(std::min(stop, viewEnd));
-        view.rect = QRect(QPoint(left, band.top() + 2), QPoint(std::max(right - 1, left), band.bottom() - 2));
-    }
-}
-
-void CTimeLineCtrl::LayoutLines()
-{
-    m_lineRects.clear();
-    int y = 0;
-    for (const CTimeLine* line : Lines()) {
-        const int h = line->IsMedia() ? kMediaLineHeight : kSceneLineHeight;
-        m_lineRects.insert(line, QRect(0, y, std::max(width(), 1), h));
-        y += h;
-    }
-    setMinimumHeight(y + 1);
-    for (const CTimeLine* line : Lines())
-        UpdateRects(line);
-    update();
-    emit linesChanged();
-}
-
-void CTimeLineCtrl::OnTimeChanged()
-{
-    for (const CTimeLine* line : Lines())
-        UpdateRects(line);
-    update();
+        UpdateBlockRects(line);
 }
 
 int CTimeLineCtrl::MediaAppendTime(const CTimeLine* line) const
@@ -193,7 +164,48 @@ bool CTimeLineCtrl::AddSceneBlock(CPage* page, CScene* scene, CTimeLine* line, i
     line->AddBlock(block);
     UpdateLabel(block);
     FixLine(line);
-    update();
+    Modified();
+    return true;
+}
+
+CMediaTimeLine* CTimeLineCtrl::MediaLine(int type)
+{
+    CMediaTimeLine*& line = type == CTimeLine::VideoLine ? m_data.m_videoLine : m_data.m_musicLine;
+    if (!line) {
+        line = NewMediaLine(type);
+        m_data.m_lines.prepend(line);
+        LayoutLines();
+    }
+    return line;
+}
+
+bool CTimeLineCtrl::AddMusicFile(const QString& path, bool emptyTimeLine)
+{
+    return AddMediaFile(CTimeLine::MusicLine, path, emptyTimeLine);
+}
+
+bool CTimeLineCtrl::AddVideoFile(const QString& path, bool emptyTimeLine)
+{
+    return AddMediaFile(CTimeLine::VideoLine, path, emptyTimeLine);
+}
+
+bool CTimeLineCtrl::AddMediaFile(int type, const QString& path, bool emptyTimeLine)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    CMediaTimeLine* line = MediaLine(type);
+    const int start = MediaAppendTime(line);
+    if (start >= CTimeScaleCtrl::kMaxLength)
+        return false;
+    CMediaTimeBlock* block = NewMediaBlock(path);
+    block->m_start = start;
+    line->AddBlock(block);
+    UpdateLabel(block);
+    if (line->m_wave)
+        LoadWave(block);
+    SetMediaLength(line, block, emptyTimeLine);
+    if (type == CTimeLine::VideoLine)
+        ShowVideoAtCursor();
     Modified();
     return true;
 }
@@ -201,6 +213,19 @@ bool CTimeLineCtrl::AddSceneBlock(CPage* page, CScene* scene, CTimeLine* line, i
 void CTimeLineCtrl::InsertLine(int index)
 {
     m_data.m_lines.insert(std::clamp(index, 0, int(Lines().size())), NewSceneLine(m_data));
+    LayoutLines();
+    Modified();
+}
+
+void CTimeLineCtrl::MoveLine(int from, int to)
+{
+    if (from < 0 || from >= Lines().size())
+        return;
+    CTimeLine* line = m_data.m_lines.takeAt(from);
+    if (to < 0 || to > Lines().size())
+        m_data.m_lines.append(line);
+    else
+        m_data.m_lines.insert(to, line);
     LayoutLines();
     Modified();
 }
@@ -213,18 +238,23 @@ bool CTimeLineCtrl::RemoveLine(int index)
     if (!line->m_blocks.isEmpty()
         && ShowHost().AskQuestion(GetLangText(Txt::Warning), GetLangText(Txt::ReallyRemove)) != CShowHost::Yes)
         return false;
-    if (m_currentLine == line) {
-        m_current = nullptr;
+    const bool hadSelection = m_current != nullptr;
+    DropViews(line);
+    if (m_currentLine == line)
         m_currentLine = nullptr;
+    if (hadSelection && !m_current)
         emit selChanged(false);
-    }
     if (line == m_data.m_musicLine) {
         StopMusic();
         m_data.m_musicLine = nullptr;
     }
-    if (line == m_data.m_videoLine)
+    if (line == m_data.m_videoLine) {
+        m_videoBlock = nullptr;
         m_data.m_videoLine = nullptr;
-    DropViews(line);
+        if (m_dialogs.deleteVideoWindow)
+            m_dialogs.deleteVideoWindow();
+    }
+    DropClips([line](const SClip& clip) { return clip.line == line; });
     m_data.m_lines.removeAt(index);
     delete line;
     LayoutLines();
@@ -232,80 +262,86 @@ bool CTimeLineCtrl::RemoveLine(int index)
     return true;
 }
 
+void CTimeLineCtrl::ForgetBlock(const CTimeBlock* block)
+{
+    if (block == m_musicBlock)
+        StopMusic();
+    if (block == m_videoBlock)
+        m_videoBlock = nullptr;
+    const int at = m_selected.indexOf(const_cast<CTimeBlock*>(block));
+    if (at >= 0) {
+        m_selected.removeAt(at);
+        m_selectedLines.removeAt(at);
+        m_offsets.removeAt(at);
+    }
+    if (block == m_current)
+        m_current = m_selected.isEmpty() ? nullptr : m_selected.last();
+    m_views.remove(block);
+}
+
 void CTimeLineCtrl::DropViews(const CTimeLine* line)
 {
-    for (const CTimeBlock* block : line->m_blocks) {
-        m_views.remove(block);
-        if (block == m_musicBlock)
-            m_musicBlock = nullptr;
-        if (block == m_current)
-            m_current = nullptr;
+    for (const CTimeBlock* block : line->m_blocks)
+        ForgetBlock(block);
+}
+
+void CTimeLineCtrl::DropClips(const std::function<bool(const SClip&)>& which)
+{
+    for (int i = m_clipboard.size() - 1; i >= 0; --i) {
+        if (which(m_clipboard[i]))
+            delete m_clipboard.takeAt(i).block;
     }
 }
 
 void CTimeLineCtrl::SelectBlock(CTimeBlock* block)
 {
-    m_current = nullptr;
-    m_currentLine = nullptr;
-    for (CTimeLine* line : Lines()) {
-        if (block && line->m_blocks.contains(block)) {
-            m_current = block;
-            m_currentLine = line;
-        }
-    }
-    update();
+    ClearSelection();
+    CTimeLine* line = block ? LineOf(block) : nullptr;
+    if (line)
+        AddToSelection(block, line);
+    Redraw();
     emit selChanged(m_current != nullptr);
 }
 
 void CTimeLineCtrl::RemoveCurrentBlock()
 {
-    CTimeBlock* block = m_current;
-    CTimeLine* line = m_currentLine;
-    if (!block || !line)
-        return;
-    SelectBlock(nullptr);
-    if (block == m_musicBlock)
-        StopMusic();
-    m_views.remove(block);
-    line->m_blocks.removeOne(block);
-    delete block;
-    FixLine(line);
-    update();
-    Modified();
+    if (m_current)
+        OnRemoveSelected();
 }
 
-int CTimeLineCtrl::MinBlockStart() const
+// A bound of a block's times among the other blocks of its line.
+int CTimeLineCtrl::MinBlockStart(const CTimeBlock* block, const CTimeLine* line)
 {
     int r = 0;
-    if (!m_current || !m_currentLine)
+    if (!block || !line)
         return r;
-    for (const CTimeBlock* block : m_currentLine->m_blocks) {
-        if (block != m_current && block->m_start < m_current->m_start && block->m_start > r)
-            r = block->m_start + kMinBlockLength;
+    for (const CTimeBlock* other : line->m_blocks) {
+        if (other != block && other->m_start < block->m_start)
+            r = std::max(r, other->m_start + kMinBlockLength);
     }
     return r;
 }
 
-int CTimeLineCtrl::MaxBlockStart() const
+int CTimeLineCtrl::MaxBlockStart(const CTimeBlock* block) const
 {
-    if (!m_current)
+    if (!block)
         return 0;
-    return m_current->m_stop > 0 ? m_current->m_stop - kMinBlockLength : m_ruler.Length();
+    return block->m_stop > 0 ? block->m_stop - kMinBlockLength : m_ruler.Length();
 }
 
-int CTimeLineCtrl::MinBlockStop() const
+int CTimeLineCtrl::MinBlockStop(const CTimeBlock* block)
 {
-    return m_current ? m_current->m_start + kMinBlockLength : kMinBlockLength;
+    return block ? block->m_start + kMinBlockLength : kMinBlockLength;
 }
 
-int CTimeLineCtrl::MaxBlockStop() const
+int CTimeLineCtrl::MaxBlockStop(const CTimeBlock* block, const CTimeLine* line) const
 {
     int r = m_ruler.Length();
-    if (!m_current || !m_currentLine)
+    if (!block || !line)
         return r;
-    for (const CTimeBlock* block : m_currentLine->m_blocks) {
-        if (block != m_current && block->m_start > m_current->m_start)
-            r = std::min(r, block->m_start);
+    for (const CTimeBlock* other : line->m_blocks) {
+        if (other != block && other->m_start > block->m_start)
+            r = std::min(r, other->m_start);
     }
     return r;
 }
@@ -317,16 +353,64 @@ bool CTimeLineCtrl::OnAddMarker()
         return false;
     int x = pos.x();
     m_ruler.AddMarkerAtX(x);
-    update();
+    Redraw();
     emit markerAdded();
+    Modified();
     return true;
 }
 
 void CTimeLineCtrl::AddMarkerAt(int ms)
 {
     m_ruler.AddMarkerAtTime(ms);
-    update();
+    Redraw();
     emit markerAdded();
+    Modified();
+}
+
+void CTimeLineCtrl::AttachMarkers()
+{
+    for (const CTimeLine* line : Lines()) {
+        for (const CTimeBlock* block : line->m_blocks) {
+            for (const CTimeMarker* marker : qAsConst(m_data.m_markers)) {
+                if (marker->m_time == block->m_start)
+                    m_views[block].marker = marker;
+            }
+        }
+    }
+}
+
+void CTimeLineCtrl::MoveMarkedBlocks()
+{
+    const CTimeMarker* marker = m_ruler.SelectedMarker();
+    if (!m_data.m_moveMarker || !marker) {
+        Redraw();
+        return;
+    }
+    bool moved = false;
+    for (CTimeLine* line : Lines()) {
+        bool touched = false;
+        for (CTimeBlock* block : qAsConst(line->m_blocks)) {
+            SBlockView& view = m_views[block];
+            if (view.marker != marker)
+                continue;
+            const int start =
+                std::min(std::max(marker->m_time, MinBlockStart(block, line)), MaxBlockStart(block));
+            if (start != marker->m_time)
+                view.marker = nullptr;
+            touched |= start != block->m_start;
+            block->m_start = start;
+        }
+        if (touched) {
+            FixLine(line);
+            moved = true;
+        }
+    }
+    if (moved) {
+        emit timeBlockChanged();
+        Modified();
+    } else {
+        Redraw();
+    }
 }
 
 void CTimeLineCtrl::UpdateLabel(const CTimeBlock* block)
@@ -338,6 +422,12 @@ void CTimeLineCtrl::UpdateLabel(const CTimeBlock* block)
     const QString label = SceneBlockLabel(*block);
     if (!label.isEmpty())
         m_views[block].label = label;
+}
+
+void CTimeLineCtrl::ShowVideoAtCursor()
+{
+    if (m_dialogs.showVideoAt)
+        m_dialogs.showVideoAt(m_ruler.CursorTime());
 }
 
 // --- Play ---------------------------------------------------------------------
@@ -497,12 +587,15 @@ void CTimeLineCtrl::StartPlayback()
     m_paused = false;
     if (m_player && m_musicPlaying)
         m_player->Play();
+    m_playback = true;
+    m_buttonDown = m_rubberBand = m_resizeStart = m_resizeStop = false;
     setEnabled(false);
 }
 
 void CTimeLineCtrl::StopPlayback()
 {
     StopMusic();
+    m_playback = false;
     setEnabled(true);
 }
 
@@ -551,10 +644,32 @@ void CTimeLineCtrl::SetMusicSound(bool on)
 
 void CTimeLineCtrl::SetMusicWave(bool on)
 {
-    if (!MusicLine())
+    CMediaTimeLine* line = MusicLine();
+    if (!line)
         return;
-    MusicLine()->m_wave = on;
-    update();
+    line->m_wave = on;
+    if (on) {
+        for (CTimeBlock* block : qAsConst(line->m_blocks))
+            LoadWave(static_cast<CMediaTimeBlock*>(block));
+        FixLineTimes(*line);
+    }
+    UpdateBlockRects(line);
+    emit headerChanged();
+    Modified();
+}
+
+void CTimeLineCtrl::SetVideoWave(bool on)
+{
+    CMediaTimeLine* line = VideoLine();
+    if (!line)
+        return;
+    line->m_wave = on;
+    if (on) {
+        for (CTimeBlock* block : qAsConst(line->m_blocks))
+            LoadWave(static_cast<CMediaTimeBlock*>(block));
+        FixLineTimes(*line);
+    }
+    UpdateBlockRects(line);
     emit headerChanged();
     Modified();
 }
@@ -564,17 +679,24 @@ void CTimeLineCtrl::SetMusicWave(bool on)
 void CTimeLineCtrl::Clear()
 {
     StopMusic();
+    m_videoBlock = nullptr;
+    if (m_dialogs.deleteVideoWindow)
+        m_dialogs.deleteVideoWindow();
+    m_selected.clear();
+    m_selectedLines.clear();
+    m_offsets.clear();
     m_current = nullptr;
     m_currentLine = nullptr;
+    DropClips([](const SClip&) { return true; });
     m_views.clear();
     m_lineRects.clear();
     m_data.Clear();
-    update();
+    Redraw();
 }
 
 void CTimeLineCtrl::RemoveSceneBlocks(CScene* scene)
 {
-    bool selectionGone = false;
+    const bool hadSelection = m_current != nullptr;
     for (CTimeLine* line : Lines()) {
         if (line->IsMedia())
             continue;
@@ -582,20 +704,20 @@ void CTimeLineCtrl::RemoveSceneBlocks(CScene* scene)
         for (const CTimeBlock* block : line->m_blocks) {
             if (block->m_scene != scene)
                 continue;
-            selectionGone |= block == m_current;
-            m_views.remove(block);
+            ForgetBlock(block);
             touched = true;
         }
         if (!touched)
             continue;
         line->RemoveSceneBlocks(scene);
         FixLine(line);
+        Modified();
     }
-    if (selectionGone) {
-        m_current = nullptr;
+    // A copy would paste a scene that no longer exists.
+    DropClips([scene](const SClip& clip) { return !clip.block->IsMedia() && clip.block->m_scene == scene; });
+    if (hadSelection && !m_current)
         emit selChanged(false);
-    }
-    update();
+    Redraw();
 }
 
 void CTimeLineCtrl::ReplaceScene(CScene* oldScene, CScene* newScene)
@@ -612,7 +734,11 @@ void CTimeLineCtrl::ReplaceScene(CScene* oldScene, CScene* newScene)
         if (touched)
             FixLine(line);
     }
-    update();
+    for (SClip& clip : m_clipboard) {
+        if (!clip.block->IsMedia() && clip.block->m_scene == oldScene)
+            clip.block->m_scene = newScene;
+    }
+    Redraw();
 }
 
 void CTimeLineCtrl::UpdateSceneName(CScene* scene)
@@ -623,7 +749,7 @@ void CTimeLineCtrl::UpdateSceneName(CScene* scene)
                 UpdateLabel(block);
         }
     }
-    update();
+    Redraw();
 }
 
 void CTimeLineCtrl::UpdateScenePage(CScene* scene, CPage* page)
@@ -636,7 +762,11 @@ void CTimeLineCtrl::UpdateScenePage(CScene* scene, CPage* page)
             }
         }
     }
-    update();
+    for (SClip& clip : m_clipboard) {
+        if (!clip.block->IsMedia() && clip.block->m_scene == scene)
+            clip.block->m_page = page;
+    }
+    Redraw();
 }
 
 void CTimeLineCtrl::RefreshEditedScene(bool entering)
@@ -649,44 +779,50 @@ void CTimeLineCtrl::RefreshEditedScene(bool entering)
             continue;
         for (const CTimeBlock* block : line->m_blocks)
             UpdateLabel(block);
-        FixLine(line);
+        FixLine(line, false);
     }
-    update();
+    UpdateBlockRects();
 }
 
 int CTimeLineCtrl::RefreshFromProject()
 {
     m_views.clear();
+    m_selected.clear();
+    m_selectedLines.clear();
+    m_offsets.clear();
+    DropClips([](const SClip&) { return true; });
     m_current = nullptr;
     m_currentLine = nullptr;
     m_musicBlock = nullptr;
+    m_videoBlock = nullptr;
     m_musicPlaying = false;
-    int repaired = Repair(m_data.m_length, 0, int(CTimeScaleCtrl::kMaxLength));
+    constexpr int kMax = CTimeScaleCtrl::kMaxLength;
+    int repaired = Repair(m_data.m_length, 0, kMax);
     for (CTimeMarker* marker : qAsConst(m_data.m_markers))
-        repaired += Repair(marker->m_time, 0, int(CTimeScaleCtrl::kMaxLength));
+        repaired += Repair(marker->m_time, 0, kMax);
     for (CTimeLine* line : qAsConst(m_data.m_lines)) {
         for (CTimeBlock* block : qAsConst(line->m_blocks)) {
-            repaired += Repair(block->m_start, 0, int(CTimeScaleCtrl::kMaxLength));
-            repaired += Repair(block->m_length, -1, int(CTimeScaleCtrl::kMaxLength));
+            repaired += Repair(block->m_start, 0, kMax);
+            repaired += Repair(block->m_length, -1, kMax);
             repaired += Repair(block->m_color, 0, CTimeBlock::kColorCount - 1);
-            if (block->IsMedia())
-                repaired += Repair(static_cast<CMediaTimeBlock*>(block)->m_mediaLength, -1,
-                                   int(CTimeScaleCtrl::kMaxLength));
+            if (block->IsMedia()) {
+                auto* media = static_cast<CMediaTimeBlock*>(block);
+                repaired += Repair(media->m_mediaLength, -1, kMax);
+                repaired += Repair(media->m_cutOff, 0, kMaxFrequency);
+                repaired += Repair(media->m_secondFrequency, 0, kMaxFrequency);
+            }
             UpdateLabel(block);
+        }
+        if (line->IsMedia() && static_cast<const CMediaTimeLine*>(line)->m_wave) {
+            for (CTimeBlock* block : qAsConst(line->m_blocks))
+                LoadWave(static_cast<CMediaTimeBlock*>(block));
         }
         FixLineTimes(*line);
     }
     if (m_data.m_lines.isEmpty())
         m_data.AddLine(NewSceneLine(m_data));
     LayoutLines();
-    for (const CTimeLine* line : Lines()) {
-        for (const CTimeBlock* block : line->m_blocks) {
-            for (const CTimeMarker* marker : qAsConst(m_data.m_markers)) {
-                if (marker->m_time == block->m_start)
-                    m_views[block].marker = marker;
-            }
-        }
-    }
+    AttachMarkers();
     return repaired;
 }
 
@@ -704,51 +840,3 @@ void CTimeLineCtrl::ForgetMarkers()
         view.marker = nullptr;
 }
 
-// --- Screen ---------------------------------------------------------------------
-
-void CTimeLineCtrl::mousePressEvent(QMouseEvent* event)
-{
-    for (CTimeLine* line : Lines()) {
-        for (CTimeBlock* block : qAsConst(line->m_blocks)) {
-            if (BlockRect(block).contains(event->pos())) {
-                SelectBlock(block);
-                return;
-            }
-        }
-    }
-    if (m_current)
-        SelectBlock(nullptr);
-}
-
-void CTimeLineCtrl::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.fillRect(rect(), QColor(150, 150, 150));
-    int sceneLines = 0;
-    for (const CTimeLine* line : Lines()) {
-        QRect band = m_lineRects.value(line);
-        band.setWidth(width());
-        QColor fill = line->m_type == CTimeLine::MusicLine   ? QColor(255, 224, 126)
-                      : line->m_type == CTimeLine::VideoLine ? QColor(190, 128, 255)
-                      : sceneLines++ % 2                     ? QColor(200, 200, 240)
-                                                             : QColor(180, 180, 180);
-        p.fillRect(band, fill.lighter(110));
-        p.setPen(QColor(50, 50, 50));
-        p.drawLine(band.bottomLeft(), band.bottomRight());
-        for (const CTimeBlock* block : line->m_blocks) {
-            const SBlockView view = m_views.value(block);
-            if (view.rect.isEmpty())
-                continue;
-            // The outline as a fill under the picture: far cheaper than a stroke.
-            const QRect inside = view.rect.adjusted(1, 1, 0, 0);
-            p.fillRect(view.rect.adjusted(0, 0, 1, 1), QColor(50, 50, 50));
-            p.setBrushOrigin(inside.topLeft());
-            p.fillRect(inside, BlockBrush(block->m_color, block == m_current, inside.height()));
-            if (view.rect.width() >= kLabelMinWidth)
-                p.drawText(view.rect.adjusted(4, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, view.label);
-        }
-    }
-    p.setPen(QColor(214, 39, 39));
-    const int x = m_ruler.CursorX();
-    p.drawLine(x, 0, x, height());
-}

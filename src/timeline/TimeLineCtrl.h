@@ -1,10 +1,13 @@
 #pragma once
 
+#include "media/AudioFileDecoder.h"
 #include "media/MusicPlayer.h"
 
 #include <QHash>
-#include <functional>
+#include <QPixmap>
+#include <QVector>
 #include <QWidget>
+#include <functional>
 
 class CMediaTimeBlock;
 class CMediaTimeLine;
@@ -16,29 +19,62 @@ class CTimeLine;
 class CTimeLineData;
 class CTimeMarker;
 class CTimeScaleCtrl;
+class QMenu;
 
-// The timeline's lines and blocks on screen, and their play: at every play
-// position it starts and stops the scenes of the blocks the position enters
-// and leaves, and the music follows the music line. The lines and blocks are
-// the document's; the control keeps only what it shows and plays of them.
+// The timeline's lines and blocks on screen, their editing with the mouse,
+// the menus and the clipboard, and their play: at every play position it
+// starts and stops the scenes of the blocks the position enters and leaves,
+// and the music follows the music line. The lines and blocks are the
+// document's; the control keeps only what it shows and plays of them.
 class CTimeLineCtrl : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kSceneLineHeight = 32;
     static constexpr int kMediaLineHeight = 47;
+    static constexpr int kMinBlockLength = 1000; // ms
+    static constexpr int kWaveValuesPerSecond = 25;
+    static constexpr int kMaxFrequency = 20000; // Hz, of the wave's band filter
+    // An unmeasurable file still gets a block one can see and grab.
+    static constexpr int kUnknownMediaLength = 10000; // ms
+    // The program-wide delete target while the timeline's blocks have the Delete key.
+    static constexpr int kDeleteTarget = 1;
 
     // The music player is made at its first use and not owned; without a
     // maker no music plays.
     using PlayerMaker = std::function<CMusicPlayer*()>;
     CTimeLineCtrl(CProject& project, CTimeScaleCtrl& ruler, PlayerMaker makePlayer, QWidget* parent = nullptr);
+    ~CTimeLineCtrl() override;
+
+    // What the control asks of the windows around it. A menu entry whose
+    // dialog is not given stays disabled.
+    struct SDialogs
+    {
+        // The colour index 0 to 6; false when cancelled.
+        std::function<bool(int& color)> chooseColor;
+        // Cut-off, second frequency and filter switch of a media block.
+        std::function<bool(int& cutOff, int& second, bool& filter)> chooseFilter;
+        // A time in ms within [min, max].
+        std::function<bool(int& ms, int min, int max)> chooseTime;
+        // A file to open: caption, folder, filter; empty when cancelled.
+        std::function<QString(const QString& caption, const QString& dir, const QString& filter)> chooseFile;
+        // Runs a context menu at a global position (QMenu::exec by default).
+        std::function<void(QMenu& menu, const QPoint& globalPos)> runMenu;
+        // The floating video window: the video follows t with a jump; the
+        // window is deleted with the video line.
+        std::function<void(int t)> showVideoAt;
+        std::function<void()> deleteVideoWindow;
+    };
+    SDialogs& Dialogs() { return m_dialogs; }
 
     CTimeLineData& Data() const { return m_data; }
     const QList<CTimeLine*>& Lines() const;
     CMediaTimeLine* MusicLine() const;
+    CMediaTimeLine* VideoLine() const;
     int SceneLineCount() const;
     // The n-th scene line, or null.
     CTimeLine* SceneLine(int n) const;
+    CTimeLine* LineOf(const CTimeBlock* block) const;
 
     // Lines and blocks.
     void FixLine(CTimeLine* line, bool withRects = true);
@@ -50,7 +86,11 @@ public:
     int LastBlockEnd() const;
     // False when the page does not hold the scene.
     bool AddSceneBlock(CPage* page, CScene* scene, CTimeLine* line, int x);
+    // False when the line is full or the file cannot be read.
+    bool AddMusicFile(const QString& path, bool emptyTimeLine);
+    bool AddVideoFile(const QString& path, bool emptyTimeLine);
     void InsertLine(int index);
+    void MoveLine(int from, int to);
     bool RemoveLine(int index);
     QString Label(const CTimeBlock* block) const { return m_views.value(block).label; }
     bool IsActive(const CTimeBlock* block) const { return m_views.value(block).active; }
@@ -58,19 +98,27 @@ public:
     void SetPending(const CTimeBlock* block, bool pending) { m_views[block].pending = pending; }
     const CTimeMarker* BlockMarker(const CTimeBlock* block) const { return m_views.value(block).marker; }
     QRect BlockRect(const CTimeBlock* block) const { return m_views.value(block).rect; }
+    QRect LineRect(const CTimeLine* line) const { return m_lineRects.value(line); }
+    const QVector<int>& ShownWave(const CTimeBlock* block, bool right) const;
     CTimeBlock* CurrentBlock() const { return m_current; }
     CTimeLine* CurrentLine() const { return m_currentLine; }
+    const QList<CTimeBlock*>& Selection() const { return m_selected; }
+    int ClipboardSize() const { return m_clipboard.size(); }
+    // Only this block selected; null clears the selection.
     void SelectBlock(CTimeBlock* block);
     void RemoveCurrentBlock();
     // Bounds of the current block's times on its line.
-    int MinBlockStart() const;
-    int MaxBlockStart() const;
-    int MinBlockStop() const;
-    int MaxBlockStop() const;
+    int MinBlockStart() const { return MinBlockStart(m_current, m_currentLine); }
+    int MaxBlockStart() const { return MaxBlockStart(m_current); }
+    int MinBlockStop() const { return MinBlockStop(m_current); }
+    int MaxBlockStop() const { return MaxBlockStop(m_current, m_currentLine); }
     int MaxBlockLength() const { return MaxBlockStop() - MinBlockStart(); }
     // Adds a marker at the mouse when it is over the control.
     bool OnAddMarker();
     void AddMarkerAt(int ms);
+    void AttachMarkers();
+    // The ruler's selected marker moved: the blocks that start on it follow.
+    void MoveMarkedBlocks();
 
     // Play.
     void SetPosition(int t, bool jump);
@@ -82,8 +130,12 @@ public:
     void SetVolume(int volume);
     void SetMusicSound(bool on);
     void SetMusicWave(bool on);
+    void SetVideoWave(bool on);
     bool LocateMediaFile(CMediaTimeBlock* block);
     CMediaTimeBlock* CurrentMusicBlock() const { return m_musicBlock; }
+    CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
+    // The video line's current block, as the video window plays it.
+    void SetCurrentVideoBlock(CMediaTimeBlock* block) { m_videoBlock = block; }
 
     // The document changed under the timeline.
     void Clear();
@@ -97,30 +149,58 @@ public:
     int RefreshFromProject();
     void ForgetMarker(const CTimeMarker* marker);
     void ForgetMarkers();
-    void Redraw() { update(); }
+
+    // Drawing.
     void LayoutLines();
+    void UpdateBlockRects(const CTimeLine* line = nullptr);
+    const QPixmap& Drawing() const { return m_drawing; }
+    // The sound envelope of a media block whose wave is not loaded yet.
+    void LoadWave(CMediaTimeBlock* block);
+    void ApplyFilter(CMediaTimeBlock* block);
+    // Measures a block whose media length is unknown and fixes its line.
+    void SetMediaLength(CTimeLine* line, CMediaTimeBlock* block, bool emitLength);
 
     static QRect EmptyRect() { return QRect(QPoint(0, 0), QPoint(-1, -1)); }
 
 signals:
+    void markerAdded();
     void selChanged(bool selected);
     void timeBlockChanged();
     void headerChanged();
+    void timeLineLenChanged(int ms);
     void linesChanged();
-    void markerAdded();
 
 public slots:
     void OnTimeChanged();
+    void Redraw();
+    void OnRemoveSelected();
+    void OnCopy();
+    void OnPaste();
+    void OnTimeStart();
+    void OnTimeStop();
+    void OnColorSelected();
+    void OnMediaDefaultSize();
+    void OnMediaLoop();
+    void OnMediaStereo();
+    void OnMediaFilter();
+    void OnUpdateMedia();
 
 private slots:
     void RestartMusic(CMusicPlayer::State state);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    // What the control shows and plays of a block.
+    // What the control shows and plays of a block, and its decoded sound.
     struct SBlockView
     {
         QRect rect;
@@ -128,16 +208,66 @@ private:
         bool active = false;
         bool pending = false;
         const CTimeMarker* marker = nullptr;
+        int peakLeft = 0;
+        int peakRight = 0;
+        int filteredPeakLeft = 0;
+        int filteredPeakRight = 0;
+        QVector<int> rawLeft;
+        QVector<int> rawRight;
+        QVector<int> shownLeft;
+        QVector<int> shownRight;
+    };
+    struct SClip
+    {
+        CTimeBlock* block; // owned
+        const CTimeLine* line;
+        SBlockView view;
     };
 
+    static int MinBlockStart(const CTimeBlock* block, const CTimeLine* line);
+    int MaxBlockStart(const CTimeBlock* block) const;
+    static int MinBlockStop(const CTimeBlock* block);
+    int MaxBlockStop(const CTimeBlock* block, const CTimeLine* line) const;
+
+    CMediaTimeLine* MediaLine(int type);
+    bool AddMediaFile(int type, const QString& path, bool emptyTimeLine);
     void UpdateLabel(const CTimeBlock* block);
-    void UpdateRects(const CTimeLine* line);
     bool IsSceneCoveredElsewhere(const CTimeBlock* block, int t) const;
     void FollowMusic(int t, bool jump);
     void SeekMusic(int t);
     void StopMusic();
+    void ForgetBlock(const CTimeBlock* block);
     void DropViews(const CTimeLine* line);
+    void DropClips(const std::function<bool(const SClip&)>& which);
+    void ClearWave(CMediaTimeBlock* block);
     void Modified();
+
+    // Selection and the mouse.
+    CTimeBlock* BlockAt(const QPoint& pos) const;
+    CTimeLine* LineAt(const QPoint& pos) const;
+    void ClearSelection();
+    void AddToSelection(CTimeBlock* block, CTimeLine* line);
+    void Unselect(CTimeBlock* block);
+    void TakeOffsets(int x);
+    bool InStartZone(const CTimeBlock* block, int x) const;
+    bool InStopZone(const CTimeBlock* block, int x) const;
+    void ResizeStart(int x);
+    void ResizeStop(int x);
+    void MoveSelection(const QPoint& pos);
+    void MoveOneBlock(const QPoint& pos);
+    void EndRubberBand(Qt::KeyboardModifiers modifiers);
+    void ShowBlockMenu(const QPoint& pos);
+    void ShowEmptyMenu(const QPoint& pos);
+    bool PasteBlock(const SClip& clip, CTimeLine* line, int t);
+    QRect FreeSpan(const QPoint& pos) const;
+    void ShowVideoAtCursor();
+    void ComputeRects(const CTimeLine* line);
+    template <typename F>
+    bool RunDialog(F&& dialog);
+
+    // Drawing.
+    void DrawMediaBlock(QPainter& p, const CMediaTimeLine& line, const CMediaTimeBlock& block, bool selected);
+    void DrawWave(QPainter& p, const CMediaTimeBlock& block, const QRect& band, bool right, const QColor& fill);
 
     CProject& m_project;
     CTimeLineData& m_data;
@@ -145,13 +275,35 @@ private:
     CMusicPlayer* Player();
 
     PlayerMaker m_makePlayer;
+    SDialogs m_dialogs;
     CMusicPlayer* m_player = nullptr;
     int m_volume = -1;
     QHash<const CTimeBlock*, SBlockView> m_views;
     QHash<const CTimeLine*, QRect> m_lineRects;
+    CAudioFileDecoder m_decoder;
+
+    QList<CTimeBlock*> m_selected;
+    QList<CTimeLine*> m_selectedLines;
+    QList<int> m_offsets;
     CTimeBlock* m_current = nullptr;
     CTimeLine* m_currentLine = nullptr;
+    QList<SClip> m_clipboard;
+    QPoint m_menuPos; // where the last menu opened, in the control
+
+    bool m_buttonDown = false;
+    bool m_rubberBand = false;
+    bool m_resizeStart = false;
+    bool m_resizeStop = false;
+    bool m_resizeCursor = false;
+    bool m_dropShown = false;
+    QRect m_dropRect;
+    QRect m_bandRect;
+    QPoint m_bandAnchor;
+    QPixmap m_drawing;
+
     CMediaTimeBlock* m_musicBlock = nullptr;
+    CMediaTimeBlock* m_videoBlock = nullptr;
     bool m_musicPlaying = false;
     bool m_paused = false;
+    bool m_playback = false;
 };

@@ -9,10 +9,13 @@
 #include "timeline/TimeLineHeader.h"
 #include "timeline/TimeScaleCtrl.h"
 #include "timeline/TimeScaleHeader.h"
+#include "widgets/FileFilters.h"
 #include "widgets/TBToolButtonStyle.h"
 #include "widgets/ZKFullTimeEdit.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,6 +61,7 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     setAutoFillBackground(true);
     // A new timeline plays to its last block, loops and starts at the cursor.
     m_data.m_playLength = m_data.m_loop = m_data.m_playFrom = true;
+    m_data.m_moveMarker = true;
     m_ruler = new CTimeScaleCtrl(m_data);
     m_ruler->setObjectName(QStringLiteral("timeRuler"));
     m_control = new CTimeLineCtrl(project, *m_ruler, std::move(makePlayer));
@@ -76,6 +80,10 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     connect(m_ruler, &CTimeScaleCtrl::endMarkerChanged, this, &CTimeLineWnd::RefillMarkers);
     connect(m_ruler, &CTimeScaleCtrl::timeChanged, m_control, &CTimeLineCtrl::OnTimeChanged);
     connect(m_ruler, &CTimeScaleCtrl::markerRemoved, m_control, &CTimeLineCtrl::ForgetMarker);
+    connect(m_ruler, &CTimeScaleCtrl::markerChanged, m_control, &CTimeLineCtrl::MoveMarkedBlocks);
+    // The lines' picture shows the markers and the selected one.
+    connect(m_ruler, &CTimeScaleCtrl::selChanged, m_control, &CTimeLineCtrl::Redraw);
+    connect(m_ruler, &CTimeScaleCtrl::endMarkerChanged, m_control, &CTimeLineCtrl::Redraw);
     connect(m_lineHeader, &CTimeLineHeader::addLine, this, &CTimeLineWnd::OnAddLine);
     connect(m_lineHeader, &CTimeLineHeader::removeLine, this, &CTimeLineWnd::OnRemoveLine);
     connect(m_lineHeader, &CTimeLineHeader::musicSoundChanged, this, [this] {
@@ -90,6 +98,10 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     connect(m_control, &CTimeLineCtrl::timeBlockChanged, this, &CTimeLineWnd::OnTimeBlockChanged);
     connect(m_control, &CTimeLineCtrl::markerAdded, this, &CTimeLineWnd::RefillMarkers);
     connect(m_control, &CTimeLineCtrl::headerChanged, m_lineHeader, qOverload<>(&QWidget::update));
+    connect(m_control, &CTimeLineCtrl::timeLineLenChanged, this, [this](int ms) {
+        SetLength(ms);
+        m_control->OnTimeChanged();
+    });
 
     QWidget* toolBar = CreateToolBar();
     QScrollArea* rulerArea = ScrollRow(m_scaleHeader, m_ruler);
@@ -161,9 +173,6 @@ QWidget* CTimeLineWnd::CreateToolBar()
     m_markerTimeField = TimeField("timeLineMarkerTime");
     m_markerList = new QComboBox;
     m_markerList->setObjectName(QStringLiteral("timeLineMarkers"));
-    // Media files come with the timeline's editing; until then Open and
-    // Color have nothing to do.
-    m_open->setEnabled(false);
     m_colorBlock->setEnabled(false);
     m_pause->setEnabled(false);
     m_stop->setEnabled(false);
@@ -190,8 +199,13 @@ QWidget* CTimeLineWnd::CreateToolBar()
     });
     connect(m_removeBlock, &QToolButton::released, this, [this] {
         if (!m_playing)
-            m_control->RemoveCurrentBlock();
+            m_control->OnRemoveSelected();
     });
+    connect(m_colorBlock, &QToolButton::released, this, [this] {
+        if (!m_playing)
+            m_control->OnColorSelected();
+    });
+    connect(m_open, &QToolButton::released, this, &CTimeLineWnd::Open);
     connect(m_addMarker, &QToolButton::released, this, &CTimeLineWnd::AddMarker);
     connect(m_removeMarker, &QToolButton::released, this, &CTimeLineWnd::RemoveMarker);
     connect(m_prevMarker, &QToolButton::pressed, m_ruler, &CTimeScaleCtrl::SelectPrevMarker);
@@ -310,7 +324,7 @@ void CTimeLineWnd::Modified()
 
 void CTimeLineWnd::SetTransportEnabled(bool stopped)
 {
-    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_prevPage),
+    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_open), static_cast<QWidget*>(m_prevPage),
                        static_cast<QWidget*>(m_nextPage), static_cast<QWidget*>(m_playLen),
                        static_cast<QWidget*>(m_loop), static_cast<QWidget*>(m_playFrom),
                        static_cast<QWidget*>(m_keepPlaying), static_cast<QWidget*>(m_lockMarkers),
@@ -408,6 +422,12 @@ bool CTimeLineWnd::KeyPress(int key)
         }
         return true;
     }
+    if (key == Qt::Key_Delete && ShowHost().DeleteTarget() == CTimeLineCtrl::kDeleteTarget) {
+        // The blocks stay while they play.
+        if (!m_playing)
+            m_control->OnRemoveSelected();
+        return true;
+    }
     if (key == Qt::Key_Return) {
         if (!m_playing)
             return m_control->OnAddMarker();
@@ -463,6 +483,7 @@ void CTimeLineWnd::ClearMarkers()
 {
     m_control->ForgetMarkers();
     m_ruler->ClearMarkers();
+    m_control->Redraw();
     RefillMarkers();
     EnableMarkerFields(false);
 }
@@ -553,6 +574,7 @@ void CTimeLineWnd::EnableBlockFields(bool on)
                        static_cast<QWidget*>(m_stopField), static_cast<QWidget*>(m_blockLenField)})
         w->setEnabled(on);
     const CTimeBlock* block = m_control->CurrentBlock();
+    m_colorBlock->setEnabled(on && block && !block->IsMedia() && m_control->Dialogs().chooseColor);
     if (!on || !block) {
         for (CZKFullTimeEdit* field : {m_startField, m_stopField, m_blockLenField})
             field->SetTime(0);
@@ -705,4 +727,50 @@ void CTimeLineWnd::OnRemoveLine(int index)
 {
     if (!m_playing)
         m_control->RemoveLine(index);
+}
+
+// --- Media files --------------------------------------------------------------
+
+void CTimeLineWnd::Open()
+{
+    if (m_playing || !m_control->Dialogs().chooseFile)
+        return;
+    ShowHost().SuspendVideoWindow();
+    const QString path = m_control->Dialogs().chooseFile(
+        GetLangText(Txt::TimeLineOpenMedia), QStringLiteral("Media"),
+        GetLangText(Txt::TimeLineMediaFiles).arg(SoundFileFilter() + QLatin1Char(' ') + VideoFileFilter()));
+    ShowHost().ResumeVideoWindow();
+    if (path.isEmpty())
+        return;
+    bool empty = m_ruler->Markers().isEmpty();
+    for (const CTimeLine* line : m_control->Lines())
+        empty &= line->m_blocks.isEmpty();
+    if (IsVideoFileSuffix(QFileInfo(path).suffix().toLower()))
+        AddVideoFile(path, empty);
+    else
+        AddMusicFile(path, empty);
+}
+
+bool CTimeLineWnd::AddMusicFile(const QString& path, bool emptyTimeLine)
+{
+    return AddMediaFile(path, emptyTimeLine, false);
+}
+
+bool CTimeLineWnd::AddVideoFile(const QString& path, bool emptyTimeLine)
+{
+    return AddMediaFile(path, emptyTimeLine, true);
+}
+
+bool CTimeLineWnd::AddMediaFile(const QString& path, bool emptyTimeLine, bool video)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    const bool added = video ? m_control->AddVideoFile(path, emptyTimeLine)
+                             : m_control->AddMusicFile(path, emptyTimeLine);
+    QApplication::restoreOverrideCursor();
+    if (added)
+        m_lineHeader->Layout();
+    else
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::TimeLineNoSpace));
+    return added;
 }

@@ -43,11 +43,15 @@ public:
     void ClearLines();
     void ClearMarkers();
     void SetLength(int ms);
+    // A media file on the music or the video line; a box says when it found no room.
+    bool AddMusicFile(const QString& path, bool emptyTimeLine);
+    bool AddVideoFile(const QString& path, bool emptyTimeLine);
 
 public slots:
     void Play();
     void Pause();
     void Stop();
+    void Open();
 
 private slots:
     void OnTimeLineLenChanged(int ms);
@@ -80,6 +84,7 @@ private:
     void EnableMarkerFields(bool on);
     void SetTransportEnabled(bool stopped);
     void ShowPlayTime();
+    bool AddMediaFile(const QString& path, bool emptyTimeLine, bool video);
     void Modified();
 
     CProject& m_project;

@@ -33,6 +33,8 @@ public:
     bool layoutView = false;
     bool layoutMoveLocked = false;
     int timeLineSceneLines = 0;
+    CPage* livePage = nullptr;   // the live page view's current scene and its page
+    CScene* liveScene = nullptr;
     CFixtureMatrix* effectsMatrix = nullptr; // the colour matrix the default effects were offered
 
     bool timeLine = false;
@@ -104,6 +106,11 @@ public:
     void AddTimeLineSceneBlock(CPage*, CScene*, int line, int x) override
     {
         calls << QStringLiteral("AddTimeLineSceneBlock:%1:%2").arg(line).arg(x);
+    }
+    CScene* LiveCurrentScene(CPage*& page) const override
+    {
+        page = livePage;
+        return liveScene;
     }
     void FadingUpdateProgress(CScene*) override { calls << QStringLiteral("FadingUpdateProgress"); }
     void FadingSceneStopped(CScene*) override { calls << QStringLiteral("FadingSceneStopped"); }

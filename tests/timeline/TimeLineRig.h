@@ -10,6 +10,10 @@
 #include "timeline/TimeLineWnd.h"
 #include "timeline/TimeScaleCtrl.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+
 #include <memory>
 
 // A project on a recording host, the timeline window on it with a fake
@@ -60,6 +64,37 @@ public:
         return block;
     }
 
+    // The lines laid out as wide as the ruler, so that the control's x is the ruler's.
+    void ShowLines()
+    {
+        Control().resize(20060, 400);
+        Control().LayoutLines();
+    }
+    // A point on the line at a time.
+    QPoint At(const CTimeLine* line, int ms) { return {Ruler().TimeToX(ms), Control().LineRect(line).center().y()}; }
+    void RightClick(const QPoint& pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, pos, Control().mapToGlobal(pos), Qt::RightButton, Qt::RightButton,
+                          modifiers);
+        QApplication::sendEvent(&Control(), &press);
+    }
+    // Menus list their entries into `menu` ("-" for a disabled one) and
+    // run the entry named `pick`.
+    void AnswerMenus(const QString& pick = QString())
+    {
+        Control().Dialogs().runMenu = [this, pick](QMenu& shown, const QPoint&) {
+            menu.clear();
+            for (QAction* action : shown.actions()) {
+                if (action->isSeparator())
+                    continue;
+                menu << (action->isEnabled() ? QString() : QStringLiteral("-")) + action->text();
+                if (action->text() == pick && action->isEnabled())
+                    action->trigger();
+            }
+        };
+    }
+
+    QStringList menu;
     CRecordingHost host;
     CProject project;
     CFakeMusicPlayer player;

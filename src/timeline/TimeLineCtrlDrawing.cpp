@@ -1,0 +1,332 @@
+// The control's drawing: the layout of lines and blocks, the cached
+// picture of the whole timeline and the waves of media blocks.
+
+#include "timeline/TimeLineCtrl.h"
+
+#include "show/TimeLine.h"
+#include "timeline/TimeScaleCtrl.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kLabelMinWidth = 20;
+constexpr int kLoopMinWidth = 16;
+constexpr int kMaxDrawing = 65535; // px
+
+// A block's picture as a brush of the block's height: filling a rectangle
+// with it tiles it along the block instead of scaling it for every block.
+const QBrush& BlockBrush(int color, bool selected, int height)
+{
+    static QBrush brushes[CTimeBlock::kColorCount + 1];
+    static int heights[CTimeBlock::kColorCount + 1] = {};
+    const int index = selected ? CTimeBlock::kColorCount : std::clamp(color, 0, CTimeBlock::kColorCount - 1);
+    if (heights[index] != height) {
+        const QPixmap picture(selected ? QStringLiteral(":/Orvane/Images/TimeLine/BlockSel.png")
+                                       : QStringLiteral(":/Orvane/Images/TimeLine/Block%1.png").arg(index + 1));
+        brushes[index] = QBrush(picture.scaled(std::max(picture.width(), 1), std::max(height, 1)));
+        heights[index] = height;
+    }
+    return brushes[index];
+}
+
+} // namespace
+
+// --- Drawing and waves --------------------------------------------------------------
+
+void CTimeLineCtrl::LayoutLines()
+{
+    m_lineRects.clear();
+    int y = 0;
+    for (const CTimeLine* line : Lines()) {
+        const int h = line->IsMedia() ? kMediaLineHeight : kSceneLineHeight;
+        m_lineRects.insert(line, QRect(QPoint(0, y), QPoint(width(), y + h - 1)));
+        y += h;
+    }
+    setMinimumHeight(y + 1);
+    UpdateBlockRects();
+    emit linesChanged();
+}
+
+void CTimeLineCtrl::ComputeRects(const CTimeLine* line)
+{
+    const QRect band = m_lineRects.value(line);
+    const int viewStart = m_ruler.ViewStartTime();
+    const int viewEnd = m_ruler.ViewEndTime();
+    for (const CTimeBlock* block : line->m_blocks) {
+        SBlockView& view = m_views[block];
+        if (!band.isValid() || block->m_start >= viewEnd || (block->m_stop >= 1 && block->m_stop <= viewStart)) {
+            view.rect = EmptyRect();
+            continue;
+        }
+        const int left = std::max(m_ruler.TimeToX(block->m_start), band.left());
+        const int stopX = block->m_stop < 1 ? band.right() - 1 : m_ruler.TimeToX(block->m_stop);
+        const int right = std::min(stopX, band.right() - 1) - 1;
+        view.rect = QRect(QPoint(left, band.top() + 1), QPoint(right, band.bottom() - 1));
+    }
+}
+
+void CTimeLineCtrl::UpdateBlockRects(const CTimeLine* line)
+{
+    if (line) {
+        ComputeRects(line);
+    } else {
+        for (const CTimeLine* each : Lines())
+            ComputeRects(each);
+    }
+    Redraw();
+}
+
+void CTimeLineCtrl::OnTimeChanged()
+{
+    UpdateBlockRects();
+}
+
+void CTimeLineCtrl::resizeEvent(QResizeEvent*)
+{
+    LayoutLines();
+}
+
+void CTimeLineCtrl::Redraw()
+{
+    const QSize size = this->size();
+    if (size.isEmpty() || size.width() > kMaxDrawing || size.height() > kMaxDrawing) {
+        update();
+        return;
+    }
+    if (m_drawing.size() != size)
+        m_drawing = QPixmap(size);
+    m_drawing.fill(QColor(220, 220, 220));
+    QPainter p(&m_drawing);
+    int sceneLines = 0;
+    for (const CTimeLine* line : Lines()) {
+        const QRect band = m_lineRects.value(line);
+        if (line->IsMedia()) {
+            const auto* media = static_cast<const CMediaTimeLine*>(line);
+            p.fillRect(band, line->m_type == CTimeLine::VideoLine ? QColor(190, 128, 255) : QColor(255, 224, 126));
+            for (CTimeBlock* block : line->m_blocks) {
+                if (BlockRect(block).isValid())
+                    DrawMediaBlock(p, *media, static_cast<const CMediaTimeBlock&>(*block), m_selected.contains(block));
+            }
+        } else {
+            p.fillRect(band, sceneLines++ % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180));
+            p.setPen(QColor(80, 80, 80));
+            for (CTimeBlock* block : line->m_blocks) {
+                const SBlockView& view = m_views[block];
+                if (!view.rect.isValid())
+                    continue;
+                const bool selected = m_selected.contains(block);
+                p.setBrushOrigin(view.rect.topLeft());
+                p.fillRect(view.rect, BlockBrush(block->m_color, selected, view.rect.height()));
+                const QRect text = view.rect.adjusted(4, 0, -4, 0);
+                if (text.width() >= kLabelMinWidth)
+                    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, view.label);
+                p.drawRect(view.rect);
+            }
+        }
+        p.setPen(QColor(50, 50, 50));
+        p.drawRect(band);
+    }
+    const CTimeMarker* current = m_ruler.SelectedMarker();
+    for (const CTimeMarker* marker : m_ruler.Markers()) {
+        const int x = m_ruler.MarkerX(marker);
+        if (x < 0)
+            continue;
+        p.setPen(QPen(marker == current ? QColor(0, 255, 0) : QColor(100, 100, 100), 1, Qt::DashLine));
+        p.drawLine(x, 0, x, height());
+    }
+    if (m_current && BlockRect(m_current).isValid()) {
+        p.setPen(QPen(Qt::blue, 1, Qt::DashLine));
+        const int x = BlockRect(m_current).left();
+        p.drawLine(x, 0, x, height());
+    }
+    p.end();
+    update();
+}
+
+void CTimeLineCtrl::DrawMediaBlock(QPainter& p, const CMediaTimeLine& line, const CMediaTimeBlock& block,
+                                   bool selected)
+{
+    const QRect rect = BlockRect(&block);
+    const bool video = line.m_type == CTimeLine::VideoLine;
+    const QColor fill = selected ? QColor(255, 202, 62) : video ? QColor(170, 108, 235) : QColor(235, 204, 106);
+    if (line.m_wave) {
+        if (block.m_stereo) {
+            const int middle = rect.top() + rect.height() / 2;
+            DrawWave(p, block, QRect(QPoint(rect.left(), rect.top()), QPoint(rect.right(), middle - 1)), false, fill);
+            DrawWave(p, block, QRect(QPoint(rect.left(), middle), rect.bottomRight()), true, fill);
+        } else {
+            DrawWave(p, block, rect, false, fill);
+        }
+    } else {
+        p.fillRect(rect, fill);
+        if (video) {
+            static const QPixmap film(QStringLiteral(":/Orvane/Images/TimeLine/video.png"));
+            const int tile = 40;
+            for (int x = rect.left(); x <= rect.right(); x += tile) {
+                const int w = std::min(tile, rect.right() - x + 1);
+                p.drawPixmap(QPoint(x, rect.top()), film, QRect(0, 0, w, film.height()));
+                p.drawPixmap(QPoint(x, rect.bottom() - 11), film, QRect(0, 0, w, film.height()));
+            }
+        }
+        p.setPen(QColor(80, 80, 80));
+        p.drawRect(rect);
+    }
+    const QRect text = rect.adjusted(block.m_mediaLoop ? 20 : 4, 0, -4, 0);
+    if (text.width() >= kLabelMinWidth) {
+        p.setPen(QColor(50, 50, 255));
+        p.drawText(text, Qt::AlignCenter, Label(&block));
+    }
+    if (block.m_mediaLoop && rect.width() >= kLoopMinWidth) {
+        static const QPixmap loop(QStringLiteral(":/Orvane/Images/TimeLine/Loop.png"));
+        p.drawPixmap(QPoint(rect.left(), rect.top() + (video ? 12 : 0)), loop);
+    }
+}
+
+// One channel's envelope, one column per pixel: a looping block repeats its
+// media to its end, and the index never leaves the vector.
+void CTimeLineCtrl::DrawWave(QPainter& p, const CMediaTimeBlock& block, const QRect& band, bool right,
+                             const QColor& fill)
+{
+    p.fillRect(band, fill);
+    const SBlockView& view = m_views[&block];
+    const QVector<int>& values = right ? view.shownRight : view.shownLeft;
+    const int peak = block.m_filter ? (right ? view.filteredPeakRight : view.filteredPeakLeft)
+                                    : (right ? view.peakRight : view.peakLeft);
+    const qint64 n = values.size();
+    const qint64 length = block.m_mediaLength;
+    const qint64 v0 = m_ruler.ViewStartTime();
+    const qint64 v1 = m_ruler.ViewEndTime();
+    if (n > 0 && peak >= 1 && length >= 1 && v1 > v0) {
+        const qint64 a = std::max<qint64>(block.m_start, v0);
+        const qint64 b = block.m_stop < 1 ? v1 : std::min<qint64>(block.m_stop, v1);
+        const qint64 e = std::min<qint64>(block.m_start + length, b);
+        const qint64 last = std::min(n, (e - block.m_start) * n / length);
+        const double step = double(n) * double(v1 - v0) / (double(length) * double(width() + 1));
+        double index = -1;
+        if (a < e)
+            index = double((a - block.m_start) * n / length);
+        else if (block.m_mediaLoop)
+            index = double((a - block.m_start) % length * n / length);
+        if (index >= 0) {
+            const QPen wavePen(QColor(50, 50, 50));
+            const QPen wrapPen(QColor(50, 50, 255));
+            p.setPen(wavePen);
+            const int y2 = band.bottom();
+            for (int x = band.left(); x <= band.right(); ++x) {
+                if (index >= double(n)) {
+                    if (!block.m_mediaLoop)
+                        break;
+                    index = std::fmod(index, double(n));
+                    p.setPen(wrapPen);
+                    p.drawLine(x, band.top(), x, y2);
+                    p.setPen(wavePen);
+                }
+                const qint64 i = std::clamp<qint64>(qint64(index), 0, n - 1);
+                if (!block.m_mediaLoop && i >= last)
+                    break;
+                const int h = int(std::min<qint64>(qint64(band.height()) * std::max(values[int(i)], 0) / peak,
+                                                   band.height()));
+                if (h > 0)
+                    p.drawLine(x, y2, x, y2 - h + 1);
+                index += step;
+            }
+        }
+    }
+    p.setPen(QColor(80, 80, 80));
+    p.drawRect(band);
+}
+
+void CTimeLineCtrl::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_drawing.size() == size())
+        p.drawPixmap(0, 0, m_drawing);
+    else
+        p.fillRect(rect(), QColor(220, 220, 220));
+    if (m_dropShown && m_dropRect.isValid())
+        p.fillRect(m_dropRect, QColor(240, 240, 240));
+    p.setPen(Qt::red);
+    const int x = m_ruler.CursorX();
+    p.drawLine(x, 0, x, height());
+    if (m_rubberBand && m_bandRect.isValid()) {
+        static const QPixmap select(QStringLiteral(":/Orvane/Images/Fixtures/2D/Select.png"));
+        p.drawPixmap(m_bandRect, select);
+        p.setPen(QColor(229, 121, 72));
+        p.drawRect(m_bandRect);
+    }
+}
+
+void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
+{
+    if (!block || !m_views.value(block).shownLeft.isEmpty() || !LocateMediaFile(block))
+        return;
+    m_decoder.SetStereo(block->m_stereo);
+    int maxLength = CTimeScaleCtrl::kMaxLength;
+    int duration = -1;
+    const bool decoded = m_decoder.DecodeAudioFile(block->m_file, kWaveValuesPerSecond, maxLength, duration);
+    if (decoded) {
+        SBlockView& view = m_views[block];
+        block->m_stereo = m_decoder.IsStereo();
+        view.rawLeft = m_decoder.LeftValues();
+        view.rawRight = block->m_stereo ? m_decoder.RightValues() : QVector<int>();
+        view.peakLeft = m_decoder.LeftPeak();
+        view.peakRight = block->m_stereo ? m_decoder.RightPeak() : 0;
+        if (block->m_filter) {
+            ApplyFilter(block);
+        } else {
+            view.shownLeft = view.rawLeft;
+            view.shownRight = view.rawRight;
+        }
+        // A file that does not tell its length keeps the one it had.
+        if (duration >= 1)
+            block->m_mediaLength = std::min(duration, int(CTimeScaleCtrl::kMaxLength));
+    }
+    m_decoder.ClearValues();
+}
+
+void CTimeLineCtrl::ApplyFilter(CMediaTimeBlock* block)
+{
+    SBlockView& view = m_views[block];
+    if (view.rawLeft.isEmpty())
+        return;
+    if (!block->m_filter) {
+        view.shownLeft = view.rawLeft;
+        view.shownRight = view.rawRight;
+        return;
+    }
+    m_decoder.BandFilter(view.rawLeft.constData(), view.rawLeft.size(), block->m_cutOff, block->m_secondFrequency);
+    view.shownLeft = m_decoder.FilterOutput();
+    view.filteredPeakLeft = m_decoder.FilterPeak();
+    view.shownRight.clear();
+    view.filteredPeakRight = 0;
+    if (block->m_stereo && !view.rawRight.isEmpty()) {
+        m_decoder.BandFilter(view.rawRight.constData(), view.rawRight.size(), block->m_cutOff,
+                             block->m_secondFrequency);
+        view.shownRight = m_decoder.FilterOutput();
+        view.filteredPeakRight = m_decoder.FilterPeak();
+    }
+}
+
+void CTimeLineCtrl::SetMediaLength(CTimeLine* line, CMediaTimeBlock* block, bool emitLength)
+{
+    if (!line || !block)
+        return;
+    if (block->m_mediaLength < 1 && LocateMediaFile(block)) {
+        const int duration = m_decoder.GetMediaDuration(block->m_file);
+        block->m_mediaLength =
+            duration > 0 ? std::min(duration, int(CTimeScaleCtrl::kMaxLength)) : kUnknownMediaLength;
+    }
+    FixLine(line, false);
+    LayoutLines();
+    if (block->m_mediaLength < 1)
+        return;
+    const qint64 end = qint64(block->m_start) + block->m_mediaLength;
+    if (emitLength)
+        emit timeLineLenChanged(block->m_mediaLength);
+    else if (end > m_ruler.Length())
+        emit timeLineLenChanged(int(std::min<qint64>(end, CTimeScaleCtrl::kMaxLength)));
+}

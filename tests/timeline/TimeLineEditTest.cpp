@@ -1,0 +1,330 @@
+#include "SyntheticMouse.h"
+#include "TestRegistry.h"
+#include "TimeLineRig.h"
+
+#include "show/Page.h"
+
+#include <QMimeData>
+#include <QtTest>
+
+using namespace SyntheticMouse;
+
+// Editing the timeline with the mouse, the menus, the clipboard and drops.
+class TimeLineEditTest : public QObject
+{
+    Q_OBJECT
+
+    // Two scene blocks on the first scene line of a shown timeline.
+    struct SEdit
+    {
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        CTimeLine* line = rig.Line(0);
+        SEdit() { rig.ShowLines(); }
+        CTimeBlock* Add(int start, int length) { return rig.Block(line, scene, start, length); }
+        QPoint Edge(const CTimeBlock* block, bool stop)
+        {
+            const QRect rect = rig.Control().BlockRect(block);
+            return QPoint(stop ? rect.right() - 2 : rect.left() + 2, rect.center().y());
+        }
+    };
+
+private slots:
+    // Resizing and the bounds of a block among the other blocks of its line.
+    void resizesStopAtTheBounds_data()
+    {
+        QTest::addColumn<int>("earlier"); // start of an earlier block, -1 for none
+        QTest::addColumn<bool>("stopEdge");
+        QTest::addColumn<int>("toMs");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("stop");
+        QTest::newRow("start to the stop") << -1 << false << 9000 << 5000 << 6000;
+        QTest::newRow("stop to the start") << -1 << true << 100 << 2000 << 3000;
+        QTest::newRow("start after a block at 0") << 0 << false << 120 << 1000 << 6000;
+        QTest::newRow("start after a block at 400") << 400 << false << 120 << 1400 << 6000;
+        QTest::newRow("start free to the left") << -1 << false << 800 << 800 << 6000;
+    }
+    void resizesStopAtTheBounds()
+    {
+        QFETCH(int, earlier);
+        QFETCH(bool, stopEdge);
+        QFETCH(int, toMs);
+        SEdit edit;
+        if (earlier >= 0)
+            edit.Add(earlier, 200);
+        CTimeBlock* block = edit.Add(2000, 4000);
+        edit.rig.Control().FixLine(edit.line);
+        const QPoint from = edit.Edge(block, stopEdge);
+        Drag(&edit.rig.Control(), from, QPoint(edit.rig.Ruler().TimeToX(toMs), from.y()));
+        QTEST(block->m_start, "start");
+        QTEST(block->m_stop, "stop");
+    }
+
+    void aDraggedBlockSnapsToAMarker_data()
+    {
+        QTest::addColumn<int>("dx"); // from the marker, in pixels
+        QTest::addColumn<bool>("snaps");
+        QTest::newRow("10 right") << 10 << true;
+        QTest::newRow("10 left") << -10 << true;
+        QTest::newRow("11 right") << 11 << false;
+        QTest::newRow("11 left") << -11 << false;
+    }
+    void aDraggedBlockSnapsToAMarker()
+    {
+        QFETCH(int, dx);
+        QFETCH(bool, snaps);
+        SEdit edit;
+        CTimeBlock* block = edit.Add(1000, 1000);
+        edit.rig.Control().AddMarkerAt(5000);
+        const CTimeMarker* marker = edit.rig.Ruler().Markers().first();
+        const int markerX = edit.rig.Ruler().MarkerX(marker);
+        const QPoint grip = edit.rig.At(edit.line, 1500);
+        const int offset = grip.x() - edit.rig.Ruler().TimeToX(1000);
+        Drag(&edit.rig.Control(), grip, QPoint(markerX + dx + offset, grip.y()));
+        int x = markerX + dx;
+        QCOMPARE(block->m_start, snaps ? 5000 : edit.rig.Ruler().XToTime(x));
+        QCOMPARE(edit.rig.Control().BlockMarker(block), snaps ? marker : nullptr);
+    }
+
+    // Lines from the top: music, scene, scene; a block dragged to another line.
+    void blocksChangeOnlySceneLines_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("endsOn");
+        QTest::newRow("scene to scene") << 1 << 2 << 2;
+        QTest::newRow("scene to music") << 1 << 0 << 1;
+        QTest::newRow("music to scene") << 0 << 1 << 0;
+    }
+    void blocksChangeOnlySceneLines()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, endsOn);
+        SEdit edit;
+        edit.rig.Music(QStringLiteral("a.wav"), 1000, 2000, 2000);
+        edit.rig.Control().InsertLine(2);
+        edit.Add(1000, 2000);
+        edit.rig.ShowLines();
+        CTimeBlock* block = edit.rig.Line(from)->m_blocks.first();
+        const QPoint grip = edit.rig.At(edit.rig.Line(from), 1500);
+        Drag(&edit.rig.Control(), grip, edit.rig.At(edit.rig.Line(to), 1500));
+        QCOMPARE(edit.rig.Control().LineOf(block), edit.rig.Line(endsOn));
+        QCOMPARE(edit.rig.Control().CurrentLine(), edit.rig.Line(endsOn));
+    }
+
+    // Steps: "A" or "B" presses that block, "-" the empty line, "~" draws a
+    // band over both from the empty start of the line; "^" holds Ctrl.
+    void clicksSelect_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("ctrl unselects") << QStringList{"A", "^A"} << "";
+        QTest::newRow("ctrl adds") << QStringList{"A", "^B"} << "AB";
+        QTest::newRow("ctrl on empty keeps") << QStringList{"A", "^-"} << "A";
+        QTest::newRow("empty clears") << QStringList{"A", "-"} << "";
+        QTest::newRow("plain replaces") << QStringList{"A", "B"} << "B";
+        QTest::newRow("band takes both") << QStringList{"~"} << "AB";
+        QTest::newRow("ctrl band toggles") << QStringList{"A", "^~"} << "B";
+    }
+    void clicksSelect()
+    {
+        QFETCH(QStringList, steps);
+        SEdit edit;
+        CTimeBlock* a = edit.Add(1000, 1000);
+        CTimeBlock* b = edit.Add(4000, 1000);
+        const QHash<QChar, QPoint> at{{'A', edit.rig.At(edit.line, 1500)},
+                                      {'B', edit.rig.At(edit.line, 4500)},
+                                      {'-', edit.rig.At(edit.line, 8000)},
+                                      {'~', edit.rig.At(edit.line, 200) - QPoint(0, 5)}};
+        for (const QString& step : steps) {
+            const bool ctrl = step.startsWith('^');
+            const QPoint pos = at.value(step.back());
+            const QPoint to = step.back() == '~' ? edit.rig.At(edit.line, 6000) + QPoint(0, 5) : pos;
+            Drag(&edit.rig.Control(), pos, to, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        }
+        QString selected;
+        for (const CTimeBlock* block : edit.rig.Control().Selection())
+            selected += block == a ? 'A' : block == b ? 'B' : '?';
+        QTEST(selected, "selected");
+    }
+
+    // The media entries of the block menu, by what is selected.
+    void mediaEntriesNeedOneMediaBlock_data()
+    {
+        QTest::addColumn<QString>("pressed"); // "m" music, "M" music with Ctrl, "s" scene
+        QTest::addColumn<bool>("media");
+        QTest::newRow("one music") << "m" << true;
+        QTest::newRow("two music") << "mM" << false;
+        QTest::newRow("one scene") << "s" << false;
+    }
+    void mediaEntriesNeedOneMediaBlock()
+    {
+        QFETCH(QString, pressed);
+        QFETCH(bool, media);
+        SEdit edit;
+        edit.Add(1000, 1000);
+        CTimeBlock* music = edit.rig.Music(QStringLiteral("a.wav"), 1000, 2000, 2000);
+        edit.rig.Music(QStringLiteral("b.wav"), 5000, 2000, 2000);
+        edit.rig.ShowLines();
+        CTimeLine* musicLine = edit.rig.Control().LineOf(music);
+        const QHash<QChar, QPoint> at{{'m', edit.rig.At(musicLine, 1500)},
+                                      {'M', edit.rig.At(musicLine, 5500)},
+                                      {'s', edit.rig.At(edit.line, 1500)}};
+        for (const QChar c : pressed)
+            Drag(&edit.rig.Control(), at[c], at[c], c == 'M' ? Qt::ControlModifier : Qt::NoModifier);
+        edit.rig.AnswerMenus();
+        edit.rig.RightClick(at[pressed.back()]);
+        for (const QString& entry : {QStringLiteral("Filter"), QStringLiteral("Loops"), QStringLiteral("Stereo")})
+            QCOMPARE(edit.rig.menu.contains(entry) || edit.rig.menu.contains('-' + entry), media);
+        // Dialogs the program has not given stay disabled.
+        QVERIFY(!edit.rig.menu.contains(QStringLiteral("Start schedule")));
+    }
+
+    void musicIsNotPastedOnASceneLine()
+    {
+        SEdit edit;
+        CTimeBlock* music = edit.rig.Music(QStringLiteral("a.wav"), 1000, 2000, 2000);
+        edit.rig.ShowLines();
+        edit.rig.Control().SelectBlock(music);
+        edit.rig.Control().OnCopy();
+        edit.rig.AnswerMenus(QStringLiteral("Paste"));
+        edit.rig.RightClick(edit.rig.At(edit.line, 8000));
+        QVERIFY(edit.rig.menu.contains(QStringLiteral("Paste")));
+        QVERIFY(edit.line->m_blocks.isEmpty());
+        edit.rig.RightClick(edit.rig.At(edit.rig.Control().MusicLine(), 8000));
+        QCOMPARE(edit.rig.Control().MusicLine()->m_blocks.size(), 2);
+        QCOMPARE(edit.rig.Control().MusicLine()->m_blocks.last()->m_start, 8000);
+    }
+
+    void aPastedBlockEndsAtTheNextOne()
+    {
+        SEdit edit;
+        edit.rig.Control().SelectBlock(edit.Add(1000, 3000));
+        edit.Add(9000, 1000);
+        edit.rig.Control().OnCopy();
+        edit.rig.AnswerMenus(QStringLiteral("Paste"));
+        edit.rig.RightClick(edit.rig.At(edit.line, 8000));
+        const CTimeBlock* pasted = edit.rig.Control().CurrentBlock();
+        QVERIFY(pasted && edit.line->m_blocks.contains(const_cast<CTimeBlock*>(pasted)));
+        QCOMPARE(pasted->m_start, 8000);
+        QCOMPARE(pasted->m_stop, 9000);
+        QCOMPARE(edit.rig.Control().Label(pasted), QStringLiteral("Scenes - S"));
+    }
+
+    void aDeletedSceneLeavesTheClipboard()
+    {
+        SEdit edit;
+        edit.rig.Control().SelectBlock(edit.Add(1000, 1000));
+        edit.rig.Control().OnCopy();
+        edit.rig.Control().RemoveSceneBlocks(edit.scene);
+        edit.rig.project.m_firstPage->DeleteScene(edit.scene);
+        QCOMPARE(edit.rig.Control().ClipboardSize(), 0);
+        edit.rig.Control().OnPaste();
+        QVERIFY(edit.line->m_blocks.isEmpty());
+    }
+
+    // Drops of the live page's current scene: "free" an empty span of the
+    // scene line, "block" a block on it, "music" the music line.
+    void dropsAddTheLiveScene_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("liveScene");
+        QTest::addColumn<int>("added");
+        QTest::newRow("free span") << "free" << true << 1;
+        QTest::newRow("on a block") << "block" << true << 0;
+        QTest::newRow("music line") << "music" << true << 0;
+        QTest::newRow("no live scene") << "free" << false << 0;
+    }
+    void dropsAddTheLiveScene()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, liveScene);
+        SEdit edit;
+        edit.Add(1000, 1000);
+        edit.rig.Music(QStringLiteral("a.wav"), 0, 2000, 2000);
+        edit.rig.ShowLines();
+        edit.rig.host.livePage = edit.rig.project.m_firstPage;
+        edit.rig.host.liveScene = liveScene ? edit.rig.Scene(QStringLiteral("Dropped")) : nullptr;
+        const int before = SceneBlockCount(edit.rig.project.m_timeLine) + edit.rig.Control().MusicLine()->m_blocks.size();
+        const QPoint pos = where == "music" ? edit.rig.At(edit.rig.Control().MusicLine(), 5000)
+                                            : edit.rig.At(edit.line, where == "block" ? 1500 : 5000);
+        QMimeData payload;
+        payload.setData(QStringLiteral("image/zk-sceneline"), QByteArray("ignored"));
+        QDragEnterEvent enter(pos, Qt::MoveAction, &payload, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit.rig.Control(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(pos, Qt::MoveAction, &payload, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit.rig.Control(), &drop);
+        const int after = SceneBlockCount(edit.rig.project.m_timeLine) + edit.rig.Control().MusicLine()->m_blocks.size();
+        QTEST(after - before, "added");
+        if (after > before)
+            QCOMPARE(edit.line->m_blocks.last()->m_scene, edit.rig.host.liveScene);
+    }
+
+    void deleteWaitsWhilePlaying()
+    {
+        SEdit edit;
+        CTimeBlock* block = edit.Add(1000, 1000);
+        const QPoint pos = edit.rig.At(edit.line, 1500);
+        Drag(&edit.rig.Control(), pos, pos);
+        QCOMPARE(edit.rig.host.deleteTarget, CTimeLineCtrl::kDeleteTarget);
+        edit.rig.window->Play();
+        QVERIFY(edit.rig.window->KeyPress(Qt::Key_Delete));
+        QCOMPARE(edit.line->m_blocks, QList<CTimeBlock*>{block});
+        edit.rig.window->Stop();
+        QVERIFY(edit.rig.window->KeyPress(Qt::Key_Delete));
+        QVERIFY(edit.line->m_blocks.isEmpty());
+    }
+
+    void aRemovedMusicBlockIsForgotten()
+    {
+        CTimeLineRig rig;
+        CMediaTimeBlock* music = rig.Music(QStringLiteral("a.wav"), 0, 2000, 2000);
+        rig.ShowLines();
+        rig.Control().SetPosition(500, false);
+        QCOMPARE(rig.Control().CurrentMusicBlock(), music);
+        rig.Control().SelectBlock(music);
+        rig.Control().OnRemoveSelected();
+        QVERIFY(!rig.Control().CurrentMusicBlock());
+        rig.player.ReachEnd();
+        rig.Control().SetPosition(600, false);
+    }
+
+    void removingTheVideoLineDeletesItsWindow()
+    {
+        CTimeLineRig rig;
+        int deleted = 0;
+        rig.Control().Dialogs().deleteVideoWindow = [&deleted] { ++deleted; };
+        auto* video = NewMediaLine(CTimeLine::VideoLine);
+        rig.project.m_timeLine.AddLine(video);
+        rig.Control().LayoutLines();
+        QVERIFY(rig.Control().RemoveLine(rig.Control().Lines().indexOf(video)));
+        QCOMPARE(deleted, 1);
+        QVERIFY(!rig.Control().VideoLine());
+    }
+
+    void markersMoveTheirBlocksWithinBounds_data()
+    {
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("start");
+        QTest::newRow("free") << 3000 << 3000;
+        QTest::newRow("close to the earlier block") << 600 << 1000;
+    }
+    void markersMoveTheirBlocksWithinBounds()
+    {
+        QFETCH(int, to);
+        SEdit edit;
+        edit.Add(0, 500);
+        CTimeBlock* block = edit.Add(2000, -1);
+        edit.rig.Control().AddMarkerAt(2000);
+        edit.rig.Control().AttachMarkers();
+        edit.rig.Ruler().SelectMarker(0);
+        edit.rig.Ruler().SetSelectedMarkerTime(to);
+        QTEST(block->m_start, "start");
+        QCOMPARE(edit.rig.Control().BlockMarker(block) != nullptr, block->m_start == to);
+    }
+};
+
+ORVANE_TEST(TimeLineEditTest)
+#include "TimeLineEditTest.moc"

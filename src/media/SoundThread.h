@@ -28,7 +28,7 @@ public:
     int FileChannels() const { return m_channels; }
     int FileRate() const { return m_rate; }
     int ChunkMs() const { return m_chunkMs; }
-    // A run length of one's own from the next Open on; 0 goes back to the above.
+    // A run length chosen by the caller, from the next Open on; 0 goes back to the lengths above.
     void SetChunkMs(int ms) { m_chunkChosen = qMax(ms, 0); }
 
     // Ends the current run and decodes from startMs into the cleared PCM;

@@ -28,6 +28,8 @@ public:
     int FileChannels() const { return m_channels; }
     int FileRate() const { return m_rate; }
     int ChunkMs() const { return m_chunkMs; }
+    // A run length chosen by the caller, from the next Open on; 0 goes back to the lengths above.
+    void SetChunkMs(int ms) { m_chunkChosen = qMax(ms, 0); }
 
     // Ends the current run and decodes from startMs into the cleared PCM;
     // the run's first data (or its end without any) emits ready(run).
@@ -54,6 +56,7 @@ private:
     int m_channels = 0;
     int m_rate = 0;
     int m_chunkMs = 0;
+    int m_chunkChosen = 0;
     bool m_opened = false;
     std::atomic<qint64> m_startMs{0};
     std::atomic<int> m_run{0};

@@ -89,13 +89,14 @@ bool CVideoPlayer::OpenVideo(const QString& path)
 
 void CVideoPlayer::OpenSound(const QString& path)
 {
-    const QAudioDeviceInfo device = QAudioDeviceInfo::defaultOutputDevice();
+    const QAudioDeviceInfo device = m_soundDevice.isNull() ? QAudioDeviceInfo::defaultOutputDevice() : m_soundDevice;
     if (device.isNull())
         return; // no usable device: the video plays silently
     if (!m_sound) {
         m_sound = new CSoundThread(this);
         connect(m_sound, &CSoundThread::ready, this, &CVideoPlayer::OnSoundReady);
     }
+    m_sound->SetChunkMs(m_chosenChunk);
     if (!m_sound->Open(path, &m_pcm))
         return;
     QAudioFormat format;
@@ -409,6 +410,12 @@ void CVideoPlayer::SetDisplayMode(int mode)
     m_displayMode = mode;
     if (!m_playing)
         update();
+}
+
+void CVideoPlayer::SetSoundOutput(const QAudioDeviceInfo& device, int chunkMs)
+{
+    m_soundDevice = device;
+    m_chosenChunk = qMax(chunkMs, 0);
 }
 
 void CVideoPlayer::paintEvent(QPaintEvent*)

@@ -3,6 +3,7 @@
 #include "media/FfmpegSupport.h"
 #include "media/PcmBuffer.h"
 
+#include <QAudioDeviceInfo>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
@@ -33,6 +34,9 @@ public:
     void SetSound(bool on);
     void SetVolume(int volume);
     void SetDisplayMode(int mode);
+    // Where the sound plays (null: the system's default) and how much of it
+    // is decoded ahead per run (0: the decoder's own); from the next OpenFile on.
+    void SetSoundOutput(const QAudioDeviceInfo& device, int chunkMs = 0);
 
     bool IsOpen() const { return m_open; }
     bool IsPlaying() const { return m_playing; }
@@ -91,6 +95,8 @@ private:
     CPcmBuffer m_pcm;
     int m_soundRun = 0;
     int m_soundChunk = 0;
+    QAudioDeviceInfo m_soundDevice;
+    int m_chosenChunk = 0;
 
     qint64 m_elapsed = 0;
     qint64 m_soundStart = 0;

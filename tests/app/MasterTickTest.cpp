@@ -154,7 +154,8 @@ private slots:
         CRecordingStages stages;
         QTest::qSleep(40);
         const int ms = tick.Fire(Running(0), stages);
-        QVERIFY2(ms >= 40 && ms < 1000, qPrintable(QString::number(ms)));
+        // The bound above only tells milliseconds from finer units; a busy machine may add seconds.
+        QVERIFY2(ms >= 40 && ms < 10000, qPrintable(QString::number(ms)));
     }
 };
 

@@ -117,7 +117,8 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!second.sendMessage(QStringLiteral("late.kv3"), 500));
-        QVERIFY(timer.elapsed() < 1500);
+        // Far below the socket's own 30 s waits, far above what a busy machine adds.
+        QVERIFY(timer.elapsed() < 5000);
     }
 
     void strangersAreNotHeard()

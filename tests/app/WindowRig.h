@@ -5,8 +5,25 @@
 
 #include <QAction>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
 
 #include <memory>
+
+// Tests drive the master tick by hand, so the window's own timer is stopped:
+// on a busy machine it would fire between a test's steps. The timer is the
+// one whose timeout runs OnTimer.
+inline void StopMasterTick(Orvane& window)
+{
+    bool stopped = false;
+    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (QObject::disconnect(timer, &QTimer::timeout, &window, &Orvane::OnTimer)) {
+            timer->stop();
+            stopped = true;
+        }
+    }
+    QTest::qVerify(stopped, "StopMasterTick", "the window's master tick timer was not found", __FILE__, __LINE__);
+}
 
 // What every main-window rig shares: a window started in a folder of its
 // own, which holds its options file and whatever files a test writes.
@@ -23,6 +40,7 @@ struct CWindowRigBase
         setup.programDir = dir.path();
         setup.loadErrorWaitMs = loadErrorWaitMs;
         window = std::make_unique<Orvane>(std::move(setup));
+        StopMasterTick(*window);
     }
 
     QString Path(const QString& name) const { return dir.filePath(name); }

@@ -2,6 +2,8 @@
 
 #include "show/ShowHost.h"
 
+#include <QEvent>
+#include <QObject>
 #include <QStringList>
 
 #include <functional>
@@ -11,8 +13,16 @@
 class CRecordingHost : public CShowHost
 {
 public:
-    CRecordingHost() { SetShowHost(this); }
+    CRecordingHost()
+        : m_paints(calls)
+    {
+        SetShowHost(this);
+    }
     ~CRecordingHost() override { SetShowHost(nullptr); }
+
+    // Widgets paint on their own, not through the host: the paint events of
+    // a watched one are written down with the calls, as "Paint:<objectName>".
+    void WatchPaints(QObject* widget) { widget->installEventFilter(&m_paints); }
 
     QStringList calls;
     int answer = No;
@@ -183,4 +193,24 @@ public:
             n += c.startsWith(prefix) ? 1 : 0;
         return n;
     }
+
+private:
+    class CPaintRecorder : public QObject
+    {
+    public:
+        explicit CPaintRecorder(QStringList& calls)
+            : m_calls(calls)
+        {
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                m_calls << QStringLiteral("Paint:") + watched->objectName();
+            return false;
+        }
+
+    private:
+        QStringList& m_calls;
+    };
+    CPaintRecorder m_paints;
 };

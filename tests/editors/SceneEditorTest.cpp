@@ -208,14 +208,18 @@ private slots:
         QTest::addColumn<QString>("ops");
         QTest::addColumn<QString>("labels");
         QTest::addColumn<bool>("undoEnabled");
-        QTest::newRow("opened") << "" << "Edit" << false;
+        QTest::addColumn<int>("steps");
+        QTest::newRow("opened") << "" << "Edit" << false << 1;
         QTest::newRow("undo then new operation")
-            << "add add add undo undo del" << "Edit,New Step,Remove Step(s)" << true;
-        QTest::newRow("colour run is one entry") << "color10" << "Edit,Color" << true;
-        QTest::newRow("row change splits a run") << "add color2 sel:0 color1" << "Edit,New Step,Color,Color" << true;
+            << "add add add undo undo del" << "Edit,New Step,Remove Step(s)" << true << 1;
+        QTest::newRow("colour run is one entry") << "color10" << "Edit,Color" << true << 1;
+        QTest::newRow("row change splits a run")
+            << "add color2 sel:0 color1" << "Edit,New Step,Color,Color" << true << 2;
         QTest::newRow("step operations always record") << "add sel:0 copy paste paste"
-                                                        << "Edit,New Step,Paste Step(s),Paste Step(s)" << true;
-        QTest::newRow("undo to the first entry") << "add undo" << "Edit,New Step" << false;
+                                                        << "Edit,New Step,Paste Step(s),Paste Step(s)" << true << 4;
+        QTest::newRow("undo to the first entry") << "add undo" << "Edit,New Step" << false << 1;
+        // The entry dropped by the change must not be the one undo goes back to.
+        QTest::newRow("undo, change, undo") << "add add undo add undo" << "Edit,New Step,New Step" << true << 2;
     }
     void undoSequences()
     {
@@ -227,6 +231,20 @@ private slots:
         Run(r, ops);
         QCOMPARE(r.UndoLabels(), labels);
         QCOMPARE(r.editor->ToolButton(CEditSceneWnd::ToolUndo)->isEnabled(), undoEnabled);
+        QTEST(int(r.editor->Scene()->m_steps.size()), "steps");
+    }
+
+    void okStoresTheFieldsAndMarksTheShowModified()
+    {
+        CSceneEditorRig r;
+        r.Open(0, "0/1000");
+        r.host.modified = false;
+        Run(r, "name:Renamed");
+        QSignalSpy closed(r.editor.get(), &CEditSceneWnd::closeWnd);
+        r.editor->OnOk();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(r.Scene(0)->m_name, QStringLiteral("Renamed"));
+        QVERIFY(r.host.modified);
     }
 
     void historyKeepsFifteenAndCancelStillRestores()

@@ -206,11 +206,11 @@ private slots:
             ranges += QStringLiteral("%1-%2 ").arg(i * 8).arg(i * 8 + 7);
         CEditorRig rig(19, ranges);
         rig.dialog->show();
-        QTest::qWait(20);
+        QVERIFY(QTest::qWaitForWindowExposed(rig.dialog.get()));
         rig.PickOther(COtherTab::Prism, 0);
         rig.Select({0});
         rig.dialog->AddAction()->trigger();
-        QVERIFY(!rig.dialog->Presets()->Rows()[1]->visibleRegion().isEmpty());
+        QTRY_VERIFY(!rig.dialog->Presets()->Rows()[1]->visibleRegion().isEmpty());
         QVERIFY(rig.dialog->Presets()->Rows()[30]->visibleRegion().isEmpty());
     }
 

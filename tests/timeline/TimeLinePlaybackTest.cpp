@@ -84,6 +84,24 @@ private slots:
         QCOMPARE(Count(rig.host.calls, QStringLiteral("OnSceneStarted")), 0);
     }
 
+    // A block lights up while the play is inside it, so every tick repaints the lines.
+    void theLinesRepaintAsThePlayMoves()
+    {
+        CTimeLineRig rig;
+        rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, 1000);
+        rig.window->resize(600, 300);
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        rig.host.WatchPaints(&rig.Control());
+        rig.window->Play();
+        QTRY_VERIFY(rig.host.Count(QStringLiteral("Paint:")) > 0);
+        for (int tick = 0; tick < 3; ++tick) {
+            rig.host.calls.clear();
+            rig.window->Tick(25);
+            QTRY_COMPARE(rig.host.Count(QStringLiteral("Paint:")), 1);
+        }
+    }
+
     // Where the player is sought when the play enters a music block; -1: nowhere.
     void musicSeeks_data()
     {

@@ -53,12 +53,16 @@ private slots:
     {
         QTest::addColumn<bool>("keepPlaying");
         QTest::addColumn<int>("releases");
-        QTest::newRow("release") << false << 2;
-        QTest::newRow("keep playing") << true << 1;
+        QTest::addColumn<int>("lastTick");
+        QTest::newRow("release") << false << 2 << 1000;
+        QTest::newRow("keep playing") << true << 1 << 1000;
+        // 25 + 975 lands on the block's end, 1000 ms.
+        QTest::newRow("exactly at the end") << false << 2 << 975;
     }
     void theEndWithoutLoopStops()
     {
         QFETCH(bool, keepPlaying);
+        QFETCH(int, lastTick);
         CTimeLineRig rig;
         CScene* scene = rig.Scene(QStringLiteral("S"));
         rig.Block(rig.Line(0), scene, 0, 1000);
@@ -67,7 +71,7 @@ private slots:
         rig.window->Play();
         rig.window->Tick(25);
         QVERIFY(rig.project.m_firstPage->IsPlaying(scene));
-        rig.window->Tick(1000);
+        rig.window->Tick(lastTick);
         QVERIFY(!rig.window->IsPlaying());
         QCOMPARE(rig.Ruler().CursorTime(), 0);
         QCOMPARE(FieldTime(rig, "timeLineTime"), 0);

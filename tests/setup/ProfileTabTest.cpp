@@ -41,22 +41,6 @@ QString Beams(const CProfileMode& mode)
     return texts.join(QLatin1Char(' '));
 }
 
-// "1 1L 2": types, L for a fine channel paired with the coarse one before it.
-void AddPairedChannels(CProfileMode& mode, const QString& types)
-{
-    AddChannels(mode, QString(types).remove(QLatin1Char('L')));
-    const QStringList parts = types.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (int i = 1; i < parts.size(); ++i) {
-        if (!parts[i].endsWith(QLatin1Char('L')))
-            continue;
-        CProfileChannelDef* fine = mode.m_channels[i];
-        CProfileChannelDef* coarse = mode.m_channels[i - 1];
-        fine->m_lsb = coarse->m_msb = true;
-        fine->m_partner16 = coarse;
-        coarse->m_partner16 = fine;
-    }
-}
-
 } // namespace
 
 class ProfileTabTest : public QObject
@@ -355,33 +339,6 @@ private slots:
         QCOMPARE(rig.Page().CountEdit()->text(), QStringLiteral("0"));
         QVERIFY(!rig.Page().AssignButton()->isEnabled());
         QVERIFY(rig.Strip().Columns().isEmpty());
-    }
-
-    // Beams by channel type: "L" marks the fine half paired with the
-    // channel before it.
-    void autoAssignBeams_data()
-    {
-        QTest::addColumn<QString>("types");
-        QTest::addColumn<QString>("beams");
-        QTest::addColumn<int>("count");
-        QTest::newRow("empty") << "" << "" << 0;
-        QTest::newRow("three reds") << "25 26 27 25 26 27 25 26 27" << "0 0 0 1 1 1 2 2 2" << 3;
-        QTest::newRow("and a dimmer") << "25 26 27 25 26 27 25 26 27 7" << "0 0 0 1 1 1 2 2 2 -" << 3;
-        QTest::newRow("fine pan follows") << "1 1L 2 1 1L 2" << "0 0 0 1 1 1" << 2;
-        QTest::newRow("extras share the last") << "7 7 18 18 18" << "0 1 0 1 1" << 2;
-        QTest::newRow("one with its fine") << "15 15L 7 7" << "- - 0 1" << 2;
-    }
-    void autoAssignBeams()
-    {
-        QFETCH(QString, types);
-        QFETCH(QString, beams);
-        QFETCH(int, count);
-        CProfileMode mode;
-        AddPairedChannels(mode, types);
-        for (CProfileChannelDef* channel : mode.m_channels)
-            channel->m_beams = QByteArray(1, char(9));
-        QCOMPARE(CAssignBeamDlg::AutoAssign(mode), count);
-        QCOMPARE(Beams(mode), beams);
     }
 
     void beamCountOnlyGrows()

@@ -120,8 +120,7 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
     m_assign->setEnabled(false);
     m_beamsView = new CBeamsView;
     m_beamScroll = new QScrollArea(this);
-    // The view sizes itself to its beams; the area scrolls around it.
-    m_beamScroll->setWidgetResizable(false);
+    m_beamScroll->setWidgetResizable(true);
     m_beamScroll->setAlignment(Qt::AlignCenter);
     m_beamScroll->setFixedHeight(146);
     m_beamScroll->setWidget(m_beamsView);
@@ -298,7 +297,7 @@ void CProfileTab::LoadBeams()
 {
     const CLibraryProfile* profile = EditedProfile();
     m_beamsView->LoadPositions(profile ? profile->m_beams : QVector<CBeamPosition>{},
-                               profile ? profile->m_shapeType : qMax(0, m_shapes->currentRow()));
+                               profile ? profile->m_shapeType : 0);
 }
 
 void CProfileTab::OnBeamNumberChanged(int index)

@@ -78,11 +78,16 @@ void CColorDimmerDlg::SetRunner(Runner runner)
 
 bool CColorDimmerDlg::Run(CProfileChannelDef& channel, QWidget* parent)
 {
-    CColorDimmerDlg dialog(channel.m_colorMin, channel.m_colorMax, parent);
+    return Run(channel.m_colorMin, channel.m_colorMax, parent);
+}
+
+bool CColorDimmerDlg::Run(QColor& start, QColor& end, QWidget* parent)
+{
+    CColorDimmerDlg dialog(start, end, parent);
     const Runner& runner = InstalledRunner();
     if ((runner ? runner(dialog) : dialog.exec()) != QDialog::Accepted)
         return false;
-    channel.m_colorMin = dialog.GetStartColor();
-    channel.m_colorMax = dialog.GetEndColor();
+    start = dialog.GetStartColor();
+    end = dialog.GetEndColor();
     return true;
 }

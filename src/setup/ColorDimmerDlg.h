@@ -28,6 +28,8 @@ public:
     // Runs the dialog modally on the channel's colours; on OK they become
     // its first (start) and second (end) colour. True when accepted.
     static bool Run(CProfileChannelDef& channel, QWidget* parent);
+    // The same on two colours held elsewhere: both are written on OK only.
+    static bool Run(QColor& start, QColor& end, QWidget* parent);
     static void SetRunner(Runner runner);
 
     CColorPicker* Picker() const { return m_picker; }

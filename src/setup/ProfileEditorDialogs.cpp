@@ -1,6 +1,9 @@
 #include "setup/ProfileEditorDialogs.h"
 
+#include "model/LibraryProfile.h"
 #include "model/ProfileChannelDef.h"
+#include "setup/AssignBeamDlg.h"
+#include "setup/ColorDimmerDlg.h"
 #include "setup/EditChannelDlg.h"
 
 CProfileChannelDef* CProfileEditorDialogs::EditChannel(const CProfileChannelDef& channel, QWidget* parent)
@@ -14,12 +17,12 @@ CProfileChannelDef* CProfileEditorDialogs::EditChannel(const CProfileChannelDef&
     return nullptr;
 }
 
-bool CProfileEditorDialogs::EditColorDimmer(QColor&, QColor&, QWidget*)
+bool CProfileEditorDialogs::EditColorDimmer(QColor& low, QColor& high, QWidget* parent)
 {
-    return false;
+    return CColorDimmerDlg::Run(low, high, parent);
 }
 
-bool CProfileEditorDialogs::AssignBeams(CLibraryProfile&, QWidget*)
+bool CProfileEditorDialogs::AssignBeams(CLibraryProfile& profile, QWidget* parent)
 {
-    return false;
+    return CAssignBeamDlg::Run(&profile, parent);
 }

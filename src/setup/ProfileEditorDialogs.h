@@ -19,11 +19,11 @@ public:
     virtual CProfileChannelDef* EditChannel(const CProfileChannelDef& channel, QWidget* parent);
 
     // The two colours of a colour dimmer channel; false on Cancel.
-    virtual bool CanEditColorDimmer() const { return false; }
+    virtual bool CanEditColorDimmer() const { return true; }
     virtual bool EditColorDimmer(QColor& low, QColor& high, QWidget* parent);
 
     // The beams of every channel of the profile's current mode; false on
     // Cancel.
-    virtual bool CanAssignBeams() const { return false; }
+    virtual bool CanAssignBeams() const { return true; }
     virtual bool AssignBeams(CLibraryProfile& profile, QWidget* parent);
 };

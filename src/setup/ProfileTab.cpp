@@ -4,6 +4,8 @@
 #include "model/LibraryProfile.h"
 #include "model/ProfileTypes.h"
 #include "setup/AddFixturesDlg.h"
+#include "setup/AssignBeamDlg.h"
+#include "setup/BeamsView.h"
 #include "setup/ChannelsList.h"
 #include "setup/PatchTab.h"
 #include "setup/ProfileChannelsWnd.h"
@@ -111,17 +113,17 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
 
     m_beamNumber = new QComboBox(this);
     m_beamNumber->setFixedWidth(200);
-    for (int i = 1; i <= ProfileEditRules::kMaxBeams; ++i)
+    for (int i = 1; i <= CBeamsView::kMaxBeams; ++i)
         m_beamNumber->addItem(QString::number(i));
     m_assign = new QPushButton(GetLangText(Txt::Assignation), this);
     m_assign->setFixedSize(140, 26);
     m_assign->setEnabled(false);
-    m_beamPlace = new QWidget;
+    m_beamsView = new CBeamsView;
     m_beamScroll = new QScrollArea(this);
     m_beamScroll->setWidgetResizable(true);
     m_beamScroll->setAlignment(Qt::AlignCenter);
     m_beamScroll->setFixedHeight(146);
-    m_beamScroll->setWidget(m_beamPlace);
+    m_beamScroll->setWidget(m_beamsView);
 
     auto* channelTitle = new CTitleWnd(GetLangText(Txt::DragDropAddChannels), this);
     m_addCount = new QSpinBox(this);
@@ -195,7 +197,7 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
 
     m_pictureLists.first()->setCurrentRow(0);
     m_shapes->setCurrentRow(0);
-    m_beams = ProfileEditRules::BeamLayoutOf(nullptr);
+    LoadBeams();
 }
 
 CProfileTab::~CProfileTab() = default;
@@ -243,7 +245,7 @@ bool CProfileTab::HasChannel(int index) const
 
 void CProfileTab::SetBeamNumber(int index)
 {
-    m_beamNumber->setCurrentIndex(qBound(0, index, ProfileEditRules::kMaxBeams - 1));
+    m_beamNumber->setCurrentIndex(qBound(0, index, CBeamsView::kMaxBeams - 1));
 }
 
 void CProfileTab::ShowProfile(CLibraryProfile* profile)
@@ -291,35 +293,26 @@ void CProfileTab::Reset()
 
 // ---- Beams ----
 
-void CProfileTab::SetBeamLayout(const QList<QPoint>& layout)
-{
-    m_beams = layout;
-    ShowBeams();
-}
-
-void CProfileTab::ShowBeams()
-{
-    m_beamPlace->update();
-}
-
 void CProfileTab::LoadBeams()
 {
-    m_beams = ProfileEditRules::BeamLayoutOf(EditedProfile());
-    ShowBeams();
+    const CLibraryProfile* profile = EditedProfile();
+    m_beamsView->LoadPositions(profile ? profile->m_beams : QVector<CBeamPosition>{},
+                               profile ? profile->m_shapeType : 0);
 }
 
 void CProfileTab::OnBeamNumberChanged(int index)
 {
     if (!m_showing)
         DetachUsedProfile();
-    m_beams = ProfileEditRules::DefaultBeamLayout(index + 1);
-    ShowBeams();
+    m_beamsView->LayOutInRows(index + 1, qMax(0, m_shapes->currentRow()));
 }
 
 void CProfileTab::StoreBeams(CLibraryProfile* profile)
 {
-    if (profile)
-        ProfileEditRules::StoreBeamLayout(*profile, m_beams);
+    if (!profile)
+        return;
+    profile->m_beams = m_beamsView->StoredPositions();
+    profile->UpdateBeamExtent();
 }
 
 void CProfileTab::StoreChannelLinks(CLibraryProfile* profile)
@@ -340,9 +333,9 @@ void CProfileTab::AutoAssignBeams()
     CProfileMode* mode = profile ? profile->CurrentMode() : nullptr;
     if (!mode)
         return;
-    const int beams = ProfileEditRules::AutoAssignBeams(*mode);
-    if (m_beamNumber->currentIndex() < beams - 1)
-        SetBeamNumber(beams - 1);
+    const int lastBeam = qMax(CAssignBeamDlg::AutoAssign(*mode) - 1, 0);
+    if (m_beamNumber->currentIndex() < lastBeam)
+        SetBeamNumber(lastBeam);
     RepaintChannels();
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QList>
-#include <QPoint>
 #include <QWidget>
 
 #include <memory>
 
 class CAddFixturesDlg;
+class CBeamsView;
 class CChannelsList;
 class CLibraryProfile;
 class CProfileChannelDef;
@@ -77,9 +77,8 @@ public:
     CChannelsList* ChannelTypes() const { return m_channelTypes; }
     CProfileChannelsWnd* Channels() const { return m_channels; }
     const CProfileChannelDef* Clipboard() const { return m_clipboard.get(); }
-    // Top-left corners of the beams as the beam view shows them.
-    const QList<QPoint>& BeamLayout() const { return m_beams; }
-    void SetBeamLayout(const QList<QPoint>& layout);
+    // Holds the beam layout the page stores into the profile.
+    CBeamsView* BeamsView() const { return m_beamsView; }
 
 public slots:
     void Add();
@@ -96,9 +95,6 @@ public slots:
 
 private:
     void LoadBeams();
-    // The beam view stands here once the program has one; until then the
-    // page keeps the layout and shows nothing of it.
-    void ShowBeams();
     bool HasChannel(int index) const;
     void RepaintChannels();
     void SetBeamNumber(int index);
@@ -107,7 +103,6 @@ private:
     std::unique_ptr<CProfileEditorDialogs> m_dialogs;
     int m_currentChannel = -1;
     std::unique_ptr<CProfileChannelDef> m_clipboard;
-    QList<QPoint> m_beams;
     bool m_showing = false; // the page follows the profile, the user changes nothing
 
     QLineEdit* m_name;
@@ -117,7 +112,7 @@ private:
     QListWidget* m_shapes;
     QComboBox* m_beamNumber;
     QPushButton* m_assign;
-    QWidget* m_beamPlace;
+    CBeamsView* m_beamsView;
     QScrollArea* m_beamScroll;
     QSpinBox* m_addCount;
     CChannelsList* m_channelTypes;

@@ -151,6 +151,14 @@ private slots:
                                                             << QStringList{"0", "1", "1", "0", "1"};
         QTest::newRow("colour dimmers count as dimmers") << "CCD" << 3 << QStringList{"0", "1", "all"};
         QTest::newRow("types not counted give one beam") << "GG" << 0 << QStringList{"0", "0"};
+        QTest::newRow("colours interleaved") << "RgbRgbRgb" << 3
+                                             << QStringList{"0", "0", "0", "1", "1", "1", "2", "2", "2"};
+        QTest::newRow("and a dimmer") << "RgbRgbRgbD" << 3
+                                      << QStringList{"0", "0", "0", "1", "1", "1", "2", "2", "2", "all"};
+        QTest::newRow("fine pan follows between tilts") << "PpTPpT" << 2
+                                                        << QStringList{"0", "0", "0", "1", "1", "1"};
+        QTest::newRow("uncounted extras share the last") << "DDGGG" << 2 << QStringList{"0", "1", "0", "1", "1"};
+        QTest::newRow("one shutter with its fine") << "SsDD" << 2 << QStringList{"all", "all", "0", "1"};
     }
     void beamsAreAssignedByChannelType()
     {

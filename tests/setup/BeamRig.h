@@ -8,21 +8,23 @@
 #include <QWidget>
 
 // A profile whose current mode holds one channel per letter of `types`:
-// P pan, p fine pan, R red, D dimmer, S shutter, G gobo wheel, C colour
-// dimmer. `beamPositions` beams are laid out in a row.
+// P pan, p fine pan, T tilt, R red, g green, b blue, D dimmer, S shutter,
+// s fine shutter, G gobo wheel, C colour dimmer. `beamPositions` beams are
+// laid out in a row.
 inline CFixtureProfile* MakeBeamProfile(const QString& types, int beamPositions = 0)
 {
     auto* profile = new CFixtureProfile;
     for (int i = 0; i < beamPositions; ++i)
         profile->m_beams.append({float(i), 0.0f});
     profile->UpdateBeamExtent();
-    const QString letters = QStringLiteral("PpRDSGC");
-    const int typeOf[] = {ChannelType::Pan, ChannelType::Pan, ChannelType::Red, ChannelType::Dimmer,
+    const QString letters = QStringLiteral("PpTRgbDSsGC");
+    const int typeOf[] = {ChannelType::Pan,     ChannelType::Pan,     ChannelType::Tilt,      ChannelType::Red,
+                          ChannelType::Green,   ChannelType::Blue,    ChannelType::Dimmer,    ChannelType::Shutter,
                           ChannelType::Shutter, ChannelType::GoboWheel, ChannelType::ColorDimmer};
     for (const QChar letter : types) {
         auto* channel = new CProfileChannelDef;
         channel->m_type = typeOf[letters.indexOf(letter)];
-        channel->m_lsb = letter == QLatin1Char('p');
+        channel->m_lsb = letter == QLatin1Char('p') || letter == QLatin1Char('s');
         channel->m_name = QString(letter);
         channel->m_index = profile->CurrentMode()->ChannelCount();
         profile->CurrentMode()->m_channels << channel;

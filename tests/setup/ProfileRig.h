@@ -3,11 +3,12 @@
 #include "SetupRig.h"
 
 #include "model/ProfileTypes.h"
+#include "setup/BeamItem.h"
+#include "setup/BeamsView.h"
 #include "setup/ChannelsList.h"
 #include "setup/ProfileChannelCell.h"
 #include "setup/ProfileChannelCtrl.h"
 #include "setup/ProfileChannelsWnd.h"
-#include "setup/ProfileEditRules.h"
 #include "setup/ProfileEditorDialogs.h"
 #include "setup/ProfileTab.h"
 
@@ -97,6 +98,32 @@ struct CProfileRig : CSetupRig
     CLibraryProfile* Edited() const { return dialog->EditedProfile(); }
     CProfileMode* Mode() const { return Edited() ? Edited()->CurrentMode() : nullptr; }
     CProfileChannelCtrl* Column(int i) const { return Strip().Columns().value(i); }
+    CBeamsView& Beams() const { return *Page().BeamsView(); }
+
+    // The program's own dialogs; tests answer them through their runners.
+    void UseRealDialogs()
+    {
+        dialogs = nullptr;
+        Page().SetDialogs(std::make_unique<CProfileEditorDialogs>());
+    }
+    // Top-left corners of the beams in the page's view: "10,10 30,10".
+    QString BeamCorners() const
+    {
+        QStringList corners;
+        for (const CBeamItem* beam : Beams().Beams())
+            corners << QStringLiteral("%1,%2").arg(beam->m_rect.left()).arg(beam->m_rect.top());
+        return corners.join(QLatin1Char(' '));
+    }
+    void PlaceBeams(const QString& corners) const
+    {
+        Beams().ClearBeams();
+        for (const QString& pair : corners.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            auto* beam = new CBeamItem(0, Beams().BeamCount() + 1);
+            beam->MoveTopLeft(QPoint(pair.section(QLatin1Char(','), 0, 0).toInt(),
+                                     pair.section(QLatin1Char(','), 1, 1).toInt()));
+            Beams().AddBeam(beam);
+        }
+    }
 
     // A profile of these channels opened in the editor.
     CLibraryProfile* Open(const QString& types, const QString& path = QStringLiteral("Wash.kvp"))

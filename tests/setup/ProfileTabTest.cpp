@@ -2,8 +2,16 @@
 #include "FileBytes.h"
 #include "ProfileRig.h"
 
-#include "model/PatchedFixture.h"
+#include "BeamRig.h"
+#include "SyntheticMouse.h"
 
+#include "model/PatchedFixture.h"
+#include "setup/AssignBeamDlg.h"
+#include "setup/ColorDimmerDlg.h"
+#include "widgets/ColorCircle.h"
+#include "widgets/ColorPicker.h"
+
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,28 +20,12 @@
 
 namespace {
 
-QString Points(const QList<QPoint>& points)
-{
-    QStringList texts;
-    for (const QPoint& p : points)
-        texts << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
-    return texts.join(QLatin1Char(' '));
-}
-
 QString Positions(const CFixtureProfile& profile)
 {
     QStringList texts;
     for (const CBeamPosition& b : profile.m_beams)
         texts << QStringLiteral("%1,%2").arg(double(b.x)).arg(double(b.y));
     return texts.join(QLatin1Char(' '));
-}
-
-QList<QPoint> ParsePoints(const QString& text)
-{
-    QList<QPoint> points;
-    for (const QString& pair : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        points << QPoint(pair.section(QLatin1Char(','), 0, 0).toInt(), pair.section(QLatin1Char(','), 1, 1).toInt());
-    return points;
 }
 
 // Beams of each channel, "-" for all beams.
@@ -47,22 +39,6 @@ QString Beams(const CProfileMode& mode)
         texts << (beams.isEmpty() ? QStringLiteral("-") : beams.join(QLatin1Char(',')));
     }
     return texts.join(QLatin1Char(' '));
-}
-
-// "1 1L 2": types, L for a fine channel paired with the coarse one before it.
-void AddPairedChannels(CProfileMode& mode, const QString& types)
-{
-    AddChannels(mode, QString(types).remove(QLatin1Char('L')));
-    const QStringList parts = types.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (int i = 1; i < parts.size(); ++i) {
-        if (!parts[i].endsWith(QLatin1Char('L')))
-            continue;
-        CProfileChannelDef* fine = mode.m_channels[i];
-        CProfileChannelDef* coarse = mode.m_channels[i - 1];
-        fine->m_lsb = coarse->m_msb = true;
-        fine->m_partner16 = coarse;
-        coarse->m_partner16 = fine;
-    }
 }
 
 } // namespace
@@ -247,9 +223,8 @@ private slots:
         QFETCH(QString, last);
         CProfileRig rig;
         rig.Page().BeamNumberCombo()->setCurrentIndex(beams - 1);
-        const QList<QPoint> layout = rig.Page().BeamLayout();
-        QCOMPARE(layout.size(), beams);
-        QCOMPARE(Points({layout.last()}), last);
+        QCOMPARE(rig.Beams().BeamCount(), beams);
+        QCOMPARE(rig.BeamCorners().section(QLatin1Char(' '), -1), last);
     }
 
     void storingBeams_data()
@@ -268,11 +243,34 @@ private slots:
         QFETCH(QString, reloaded);
         CProfileRig rig;
         rig.Open(QStringLiteral("7"));
-        rig.Page().SetBeamLayout(ParsePoints(layout));
+        rig.PlaceBeams(layout);
         rig.Page().StoreToProfile(rig.Edited());
         QCOMPARE(Positions(*rig.Edited()), stored);
         rig.Page().ShowProfile(rig.Edited());
-        QCOMPARE(Points(rig.Page().BeamLayout()), reloaded);
+        QCOMPARE(rig.BeamCorners(), reloaded);
+    }
+
+    // A beam dragged in the page's view is where the profile keeps it.
+    void draggedBeamIsStored_data()
+    {
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("right, snapped") << QPoint(76, 15) << "0,0 1,0 3,0";
+        QTest::newRow("below") << QPoint(55, 55) << "0,0 1,0 2,2";
+        QTest::newRow("past the left edge, before the first") << QPoint(-200, 15) << "0.5,0 1.5,0 0,0";
+    }
+    void draggedBeamIsStored()
+    {
+        QFETCH(QPoint, to);
+        QFETCH(QString, stored);
+        CProfileRig rig;
+        rig.Open(QStringLiteral("7"));
+        rig.Page().BeamNumberCombo()->setCurrentIndex(2);
+        SyntheticMouse::Press(&rig.Beams(), QPoint(55, 15));
+        SyntheticMouse::Move(&rig.Beams(), to);
+        SyntheticMouse::Release(&rig.Beams(), to);
+        rig.Page().StoreToProfile(rig.Edited());
+        QCOMPARE(Positions(*rig.Edited()), stored);
     }
 
     // Profile fields out of range show as the nearest thing the page has.
@@ -314,8 +312,8 @@ private slots:
                      .arg(page.ShapesList()->currentRow())
                      .arg(page.BeamNumberCombo()->currentIndex()),
                  shown);
-        for (const QPoint& corner : page.BeamLayout())
-            QVERIFY(std::abs(qint64(corner.x())) <= 2000000 && std::abs(qint64(corner.y())) <= 2000000);
+        for (const CBeamItem* beam : rig.Beams().Beams())
+            QVERIFY(rig.Beams().ViewRect().contains(beam->m_rect));
     }
 
     void aModeOutOfRangeTakesNoChannel()
@@ -337,37 +335,10 @@ private slots:
         rig.Open(QStringLiteral("7 15"));
         rig.prompts->saveAnswer = CSetupPrompts::Discard;
         rig.dialog->New();
-        QCOMPARE(Points(rig.Page().BeamLayout()), QStringLiteral("10,10"));
+        QCOMPARE(rig.BeamCorners(), QStringLiteral("10,10"));
         QCOMPARE(rig.Page().CountEdit()->text(), QStringLiteral("0"));
         QVERIFY(!rig.Page().AssignButton()->isEnabled());
         QVERIFY(rig.Strip().Columns().isEmpty());
-    }
-
-    // Beams by channel type: "L" marks the fine half paired with the
-    // channel before it.
-    void autoAssignBeams_data()
-    {
-        QTest::addColumn<QString>("types");
-        QTest::addColumn<QString>("beams");
-        QTest::addColumn<int>("count");
-        QTest::newRow("empty") << "" << "" << 0;
-        QTest::newRow("three reds") << "25 26 27 25 26 27 25 26 27" << "0 0 0 1 1 1 2 2 2" << 3;
-        QTest::newRow("and a dimmer") << "25 26 27 25 26 27 25 26 27 7" << "0 0 0 1 1 1 2 2 2 -" << 3;
-        QTest::newRow("fine pan follows") << "1 1L 2 1 1L 2" << "0 0 0 1 1 1" << 2;
-        QTest::newRow("extras share the last") << "7 7 18 18 18" << "0 1 0 1 1" << 2;
-        QTest::newRow("one with its fine") << "15 15L 7 7" << "- - 0 1" << 2;
-    }
-    void autoAssignBeams()
-    {
-        QFETCH(QString, types);
-        QFETCH(QString, beams);
-        QFETCH(int, count);
-        CProfileMode mode;
-        AddPairedChannels(mode, types);
-        for (CProfileChannelDef* channel : mode.m_channels)
-            channel->m_beams = QByteArray(1, char(9));
-        QCOMPARE(ProfileEditRules::AutoAssignBeams(mode), count);
-        QCOMPARE(Beams(mode), beams);
     }
 
     void beamCountOnlyGrows()
@@ -408,6 +379,62 @@ private slots:
         rig.Page().OnAssignBeams();
         QCOMPARE(Beams(*rig.Mode()), beams);
         QCOMPARE(rig.dialogs->assigns, available ? 1 : 0);
+    }
+
+    // Assignation and a colour dimmer's Edit open the program's dialogs,
+    // on the profile as the page shows it; a used profile is copied first.
+    void realDialogs_data()
+    {
+        QTest::addColumn<bool>("used");
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("cancelled") << false << false;
+        QTest::newRow("accepted") << false << true;
+        QTest::newRow("used, cancelled") << true << false;
+        QTest::newRow("used, accepted") << true << true;
+    }
+    void realDialogs()
+    {
+        QFETCH(bool, used);
+        QFETCH(bool, accept);
+        const RunnerReset<CAssignBeamDlg> assignReset;
+        const RunnerReset<CColorDimmerDlg> colorReset;
+        CProfileRig rig;
+        rig.UseRealDialogs();
+        CLibraryProfile* original = rig.Open(QStringLiteral("32 25 25"));
+        if (used)
+            rig.Patch(0, 1, 1);
+        const QString before = Beams(*original->CurrentMode());
+        const auto answer = [accept](QDialog& dialog, QDialogButtonBox* buttons) {
+            buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+            return dialog.result();
+        };
+        int assignBeams = -1;
+        CAssignBeamDlg::SetRunner([&](CAssignBeamDlg& dialog) {
+            assignBeams = rig.Edited()->m_beams.size();
+            for (CProfileChannelDef* channel : rig.Mode()->m_channels)
+                channel->m_beams = QByteArray(1, char(1));
+            return answer(dialog, dialog.Buttons());
+        });
+        CColorDimmerDlg::SetRunner([&](CColorDimmerDlg& dialog) {
+            dialog.Picker()->m_pCircle->SetColor(Qt::green, 1);
+            return answer(dialog, dialog.Buttons());
+        });
+
+        QVERIFY(rig.Page().AssignButton()->isEnabled());
+        rig.Page().BeamNumberCombo()->setCurrentIndex(3);
+        rig.Page().AssignButton()->click();
+        QCOMPARE(assignBeams, 4);
+        QCOMPARE(Beams(*rig.Mode()), accept ? QStringLiteral("1 1 1") : before);
+
+        QVERIFY(rig.Column(0)->EditButton()->isEnabled());
+        QTest::qWait(CProfileChannelCtrl::kGuardMs + 20);
+        emit rig.Column(0)->EditButton()->pressed();
+        const CProfileChannelDef* dimmer = rig.Mode()->m_channels[0];
+        QCOMPARE(dimmer->m_colorMin, QColor(Qt::black));
+        QCOMPARE(dimmer->m_colorMax, accept ? QColor(Qt::green) : QColor(Qt::white));
+        QCOMPARE(rig.Edited() != original, used);
+        QCOMPARE(original->GetChannel(0)->m_colorMax, used || !accept ? QColor(Qt::white) : QColor(Qt::green));
+        QCOMPARE(Beams(*original->CurrentMode()), used || !accept ? before : QStringLiteral("1 1 1"));
     }
 
     void laserPictureClearsTheOtherLists()

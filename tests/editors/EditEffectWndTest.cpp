@@ -45,11 +45,6 @@ public:
     std::unique_ptr<CEditEffectWnd> editor;
 };
 
-int AskCount(const CRecordingHost& host)
-{
-    return host.calls.filter(QStringLiteral("AskQuestion")).size();
-}
-
 } // namespace
 
 class EditEffectWndTest : public QObject
@@ -79,7 +74,7 @@ private slots:
         // Return writes only: no copy starts on the selection.
         QVERIFY(rig.project.m_runningCopies.isEmpty());
         QCOMPARE(rig.project.m_effectEngine.Effect() != nullptr, !closes);
-        QCOMPARE(AskCount(rig.host), 0);
+        QCOMPARE(rig.AskCount(), 0);
     }
 
     void kindsFollowSelection_data()
@@ -127,7 +122,7 @@ private slots:
         rig.host.answer = answer;
         rig.editor->LoopsCombo()->setCurrentIndex(5);
         rig.editor->HandleKey(Qt::Key_Escape, Qt::NoModifier);
-        QCOMPARE(AskCount(rig.host), 1);
+        QCOMPARE(rig.AskCount(), 1);
         QCOMPARE(int(rig.scene->m_loopCount), loops);
         QCOMPARE(rig.scene->m_effects.size(), effects);
         QVERIFY(!rig.project.m_effectEngine.Effect());
@@ -152,7 +147,7 @@ private slots:
         rig.scene->m_fadeIn = fadeIn;
         rig.editor->SetEffectScene(rig.scene);
         rig.editor->OnCancel();
-        QCOMPARE(AskCount(rig.host), 0);
+        QCOMPARE(rig.AskCount(), 0);
         rig.editor->OnOk();
         QCOMPARE(int(rig.scene->m_loopCount), loops);
         QCOMPARE(rig.scene->m_fadeIn, fadeIn);

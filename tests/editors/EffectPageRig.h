@@ -51,12 +51,10 @@ public:
     int GetPlayStep() const override { return 0; }
     int GetPlayTime() const override { return 0; }
     void Tick(int elapsedMs) override { ticks << elapsedMs; }
-    void SetMatrix(CFixtureMatrix* matrix) override { matrices << matrix; }
     bool HasUngeneratedChanges() const override { return pending; }
 
     QList<int> ticks;
     QStringList positions;
-    QList<CFixtureMatrix*> matrices;
     bool pending = false;
 
     static inline CFakeEffectPage* s_open = nullptr;
@@ -112,6 +110,8 @@ public:
         flags += project.m_panTiltLock ? "p" : "";
         return flags;
     }
+
+    int AskCount() const { return host.calls.filter(QStringLiteral("AskQuestion")).size(); }
 
     CFakeEffectPage* FakePage() const { return static_cast<CFakeEffectPage*>(window->Page()); }
 

@@ -37,11 +37,6 @@ QString Closed(const QSignalSpy& spy)
     return emitted.join(' ');
 }
 
-int AskCount(const CRecordingHost& host)
-{
-    return host.calls.filter(QStringLiteral("AskQuestion")).size();
-}
-
 } // namespace
 
 class EffectsWndTest : public QObject
@@ -102,6 +97,8 @@ private slots:
         rig.window->EditEffect(scene, EffectType::Gradient, false);
         QVERIFY(rig.FakePage());
         QCOMPARE(rig.EditFlags(), QStringLiteral("ec"));
+        // Only an effect scene has a running copy whose place the preview takes.
+        QCOMPARE(rig.FakePage()->positions, effectScene ? QStringList({"-1/0"}) : QStringList());
         End(*rig.window, how);
         QCOMPARE(Closed(spy), closed);
         QVERIFY(!rig.window->Page());
@@ -110,7 +107,7 @@ private slots:
         QCOMPARE(CFakeEffectPage::s_effectAtDelete != nullptr, !applied);
         QCOMPARE(rig.EditFlags(), QString());
         QVERIFY(rig.host.calls.contains("ClearEffectMarks"));
-        QCOMPARE(AskCount(rig.host), 0);
+        QCOMPARE(rig.AskCount(), 0);
         QCOMPARE(!scene->m_effects.isEmpty(), applied);
         QCOMPARE(rig.project.m_effectEngine.Effect() != nullptr, engineKeeps);
     }
@@ -144,7 +141,7 @@ private slots:
         else
             scene->SetChannelStaticLevel(0, 5, 200);
         rig.window->OnCancel();
-        QCOMPARE(AskCount(rig.host), 1);
+        QCOMPARE(rig.AskCount(), 1);
         QCOMPARE(Closed(spy), closed);
         QCOMPARE(rig.EditFlags(), QString());
         QVERIFY(!rig.project.m_effectEngine.Effect());

@@ -2,6 +2,7 @@
 
 #include "EffectPageRig.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -186,6 +187,33 @@ private slots:
         QVERIFY(scene->m_effects.isEmpty());
         QVERIFY(!rig.project.m_effectEngine.Effect());
         QCOMPARE(rig.EditFlags(), QString());
+    }
+
+    // Live levels of the group's fixtures become the effect scene's static
+    // levels; a plain scene has none to take them.
+    void copyLiveLevels_data()
+    {
+        QTest::addColumn<bool>("effectScene");
+        QTest::newRow("effect scene") << true;
+        QTest::newRow("plain scene") << false;
+    }
+    void copyLiveLevels()
+    {
+        QFETCH(bool, effectScene);
+        CEffectsRig rig;
+        rig.Select({rig.rgb});
+        CScene* scene = effectScene ? rig.AddEffectScene(false) : rig.Scene(0);
+        rig.project.m_live[0][1] = 99;
+        rig.project.m_liveMask[0][1] = 1;
+        rig.window->EditEffect(scene, EffectType::Gradient, false);
+        QCOMPARE(rig.window->ToolAction(CEffectsWnd::ActCopyLive)->isEnabled(), effectScene);
+        if (!effectScene)
+            return;
+        rig.window->CopyLive();
+        auto* statics = static_cast<CEffectScene*>(scene);
+        QVERIFY(statics->HasStaticLevel(rig.rgb->Profile(), 1));
+        QVERIFY(!statics->HasStaticLevel(rig.rgb->Profile(), 0));
+        QVERIFY(rig.window->Page());
     }
 
     void secondEditIsIgnored()

@@ -162,6 +162,7 @@ public:
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;
+    void SelectEffectFixtures(const CEffect* effect) override;
     void SelectLivePage(int n) override;
     void MarkDimmersFx() override;
     void MarkChannelTypeFx(int channelType) override;

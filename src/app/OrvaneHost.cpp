@@ -195,6 +195,12 @@ void Orvane::SetLayoutMoveLocked(bool locked)
         m_fixtures->View()->SetLocked(locked);
 }
 
+void Orvane::SelectEffectFixtures(const CEffect* effect)
+{
+    if (m_fixtures)
+        m_fixtures->SelectEffectFixtures(effect);
+}
+
 void Orvane::SelectLivePage(int n)
 {
     if (m_pages)

@@ -4,7 +4,8 @@
 
 class CProject;
 
-// Makes the scene editor and the masks editor for the live pages window.
+// Makes the scene, effect scene and masks editors and the effects window
+// for the live pages window.
 class CEditorFactory : public CLiveEditorFactory
 {
 public:

@@ -188,6 +188,9 @@ public:
     virtual bool HasLayoutView() const { return false; }
     virtual bool IsLayoutMoveLocked() const { return false; }
     virtual void SetLayoutMoveLocked(bool locked) { Q_UNUSED(locked); }
+    // The layout view selects the fixtures, beams and matrices the effect
+    // drives, moving to the general group when the current one lacks them.
+    virtual void SelectEffectFixtures(const CEffect* effect) { Q_UNUSED(effect); }
 
     // Edited scene and selection levels.
     // The editor swapped scene objects: the crossfade window and the

@@ -148,6 +148,7 @@ public:
     bool HasLayoutView() const override { return layoutView; }
     bool IsLayoutMoveLocked() const override { return layoutMoveLocked; }
     void SetLayoutMoveLocked(bool locked) override { layoutMoveLocked = locked; }
+    void SelectEffectFixtures(const CEffect*) override { calls << QStringLiteral("SelectEffectFixtures"); }
     void PlaySceneSound(const QString& path, int volume) override
     {
         calls << QStringLiteral("PlaySceneSound:%1:%2").arg(path).arg(volume);

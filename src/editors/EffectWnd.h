@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class CEffect;
+class CEffectEngine;
+class CFixtureMatrix;
+class CTimeWidget;
+
+// The base of every effect page. A page keeps its own copy of the effect,
+// binds the engine to it (the engine then owns it), regenerates after each
+// change and shows a preview the effects window advances. The window talks
+// to the page only through the operations below and deletes the page when
+// the edit ends; the engine's effect outlives the page, so no page deletes
+// or touches its effect on the way out.
+class CEffectWnd : public QWidget
+{
+    Q_OBJECT
+public:
+    CEffectWnd(CEffectEngine* engine, CTimeWidget* timeWidget, bool effectScene, QWidget* parent = nullptr);
+
+    virtual void Retranslate() {}
+    // The matrix the effect is drawn on after a selection change; null when
+    // the selection offers no single matrix.
+    virtual void SetMatrix(CFixtureMatrix* matrix) { Q_UNUSED(matrix); }
+    // A step outside the generated steps leaves the preview where it is.
+    virtual void SetPlayPosition(int step, int timeMs)
+    {
+        Q_UNUSED(step);
+        Q_UNUSED(timeMs);
+    }
+    // -1: no position.
+    virtual int GetPlayStep() const { return -1; }
+    virtual int GetPlayTime() const { return -1; }
+    // Already scaled by the effect speed.
+    virtual void Tick(int elapsedMs) { Q_UNUSED(elapsedMs); }
+    // The page changed the effect's shape without generating it yet: the
+    // window generates before the effect is applied or handed back.
+    virtual bool HasUngeneratedChanges() const { return false; }
+
+    CEffectEngine* Engine() const { return m_engine; }
+    CTimeWidget* TimeWidget() const { return m_timeWidget; }
+    bool IsEffectScene() const { return m_effectScene; }
+
+public slots:
+    virtual void OnColorChanged(uchar red, uchar green, uchar blue, uchar white);
+
+protected:
+    CEffectEngine* m_engine;
+    CTimeWidget* m_timeWidget;
+    bool m_effectScene;
+};
+
+// What a page is made from: the effect to edit (null for a new one, which
+// the page makes), the engine, the matrix for the types drawn on one, the
+// time display and whether the edited scene is an effect scene.
+struct CEffectPageArgs
+{
+    const CEffect* effect = nullptr;
+    CEffectEngine* engine = nullptr;
+    CFixtureMatrix* matrix = nullptr;
+    CTimeWidget* timeWidget = nullptr;
+    bool effectScene = false;
+    QWidget* parent = nullptr;
+};
+using EffectPageMaker = std::function<CEffectWnd*(const CEffectPageArgs& args)>;
+
+// Each page registers itself for its effect type; a type without a page
+// opens nothing. A null maker removes the type.
+void RegisterEffectPage(int type, EffectPageMaker maker);
+CEffectWnd* CreateEffectPage(int type, const CEffectPageArgs& args);

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "live/LiveEditor.h"
+#include "show/EffectScene.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <array>
+
+class CEffectEngine;
+class CEffectWnd;
+class CFixtureMatrix;
+class CProject;
+class CScene;
+class CTimeWidget;
+class QAction;
+class QPushButton;
+class QScrollArea;
+class QToolBar;
+
+// The view in which one effect is edited on the page of its type: it drives
+// the page's preview at the scene's speed and hands the edited copy to the
+// project on OK or an apply. An edit that opens no page (no effect on the
+// current step, a matrix type without a matrix, a type without a page)
+// leaves the window empty, and every way out then ends it as Cancel does.
+class CEffectsWnd : public QWidget, public CLiveEditor
+{
+    Q_OBJECT
+public:
+    enum Action { ActCopyLive, ActApplySelected, ActDmx, ActPlay, ActDirection, ActDefaultMode, ActStartMode,
+                  ActMoveMode, ActAddMode, ActRemoveMode, ActionCount };
+    enum Button { BtnParams, BtnOk, BtnApplySelected, BtnApplyAll, BtnCancel, ButtonCount };
+
+    explicit CEffectsWnd(CProject& project, QWidget* parent = nullptr);
+    ~CEffectsWnd() override;
+
+    // CLiveEditor
+    QWidget* Widget() override { return this; }
+    bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
+    void Tick(int elapsedMs) override;
+    void Retranslate() override;
+    void UpdatePage() override;
+    void EditEffect(CScene* scene, int type, bool edit) override;
+    CEffect* EditedEffect() const override;
+
+    void Apply(int scope);
+    void ClosePage(bool restorePanels);
+    void UpdateEditMode(bool refreshPage);
+
+    CEffectWnd* Page() const { return m_page; }
+    CFixtureMatrix* Matrix() const { return m_matrix; }
+    int Speed() const { return m_speed; }
+    QAction* ToolAction(Action action) const { return m_actions[size_t(action)]; }
+    QPushButton* EndButton(Button button) const { return m_buttons[size_t(button)]; }
+    CTimeWidget* TimeDisplay() const { return m_time; }
+
+public slots:
+    void OnOk();
+    void OnApplySelected();
+    void OnApplyAll();
+    void OnCancel();
+    void OnParams();
+    void CopyLive();
+    void ApplySelected();
+    void EnableDmx();
+
+signals:
+    void closeWnd(bool done, bool cancelled);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ApplyAndClose(int scope);
+    // Ends the edit without applying: static levels back, the page gone,
+    // then the engine's copy deleted.
+    void Discard();
+    // Forgets what the edit set on the project (flags, locks, marks).
+    void EndEditState();
+    void UpdateButtons();
+    void UpdateDmxLook();
+    void SetActionIcon(Action action, const QString& name);
+    void DropUnselectedFixtures();
+    bool IsEffectScene() const;
+
+    CProject& m_project;
+    CEffectEngine* m_engine;
+    CEffectWnd* m_page = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    CTimeWidget* m_time = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    std::array<QAction*, ActionCount> m_actions{};
+    std::array<QPushButton*, ButtonCount> m_buttons{};
+    CFixtureMatrix* m_matrix = nullptr;
+    CScene* m_scene = nullptr;
+    int m_type = 0;
+    bool m_edit = false;
+    int m_speed = 50;
+    int m_blinkMs = 0;
+    bool m_blinkCrossed = false;
+    // The effect scene's static levels as the edit found them.
+    QList<CModeStaticLevels> m_savedModeLevels;
+    QList<CStaticChannelLevel> m_savedChannelLevels;
+};

@@ -1,0 +1,65 @@
+#include "TestRegistry.h"
+
+#include "EffectPageRig.h"
+#include "editors/EditEffectWnd.h"
+#include "editors/EditorFactory.h"
+#include "live/PagesWnd.h"
+
+#include <QListWidget>
+#include <QtTest>
+
+// The effect scene editor and the effects window as the live pages window
+// makes and chains them.
+class EffectEditFlowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void effectSceneEdit_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("effects");
+        QTest::newRow("ok in the effects window") << "ok" << 1;
+        QTest::newRow("cancel in the effects window") << "cancel" << 0;
+        QTest::newRow("parameters, then ok") << "params ok" << 1;
+        QTest::newRow("parameters, then cancel") << "params cancel" << 0;
+    }
+    void effectSceneEdit()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, effects);
+        CEffectsRig rig;
+        rig.Select({rig.rgb});
+        CEditorFactory factory(rig.project);
+        CPagesWnd pages(rig.project);
+        pages.SetEditorFactory(&factory);
+        CEffectScene* scene = rig.AddEffectScene(false);
+        QVERIFY(pages.EditEffectScene(scene));
+        auto* editor = dynamic_cast<CEditEffectWnd*>(pages.ShownEditor());
+        QVERIFY(editor);
+        editor->OnSelEffectChanged(editor->KindItem(EffectType::Gradient));
+        QCOMPARE(pages.Mode(), int(CPagesWnd::EffectsMode));
+        auto* window = dynamic_cast<CEffectsWnd*>(pages.ShownEditor());
+        QVERIFY(window && window->Page());
+        QCOMPARE(pages.EditedEffect(), rig.project.m_effectEngine.Effect());
+        for (const QString& step : steps.split(' ')) {
+            if (step == "params") {
+                window->OnParams();
+                QCOMPARE(pages.ShownEditor(), static_cast<CLiveEditor*>(editor));
+                QVERIFY(rig.project.m_effectEngine.Effect());
+            } else if (pages.Mode() == CPagesWnd::EffectsMode) {
+                step == "ok" ? window->OnOk() : window->OnCancel();
+            } else {
+                step == "ok" ? editor->OnOk() : editor->OnCancel();
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(pages.Mode(), int(CPagesWnd::PagesMode));
+        QCOMPARE(scene->m_effects.size(), effects);
+        QVERIFY(!rig.project.m_effectEngine.Effect());
+        QCOMPARE(rig.EditFlags(), QString());
+    }
+};
+
+ORVANE_TEST(EffectEditFlowTest)
+#include "EffectEditFlowTest.moc"

@@ -46,15 +46,19 @@ CVideoDlg::CVideoDlg(CMediaTimeLine* line, QWidget* parent)
 {
     setWindowTitle(GetLangText(Txt::TimeLineVideo));
     setMinimumSize(320, 220);
-    // A display mode the file made up becomes the one a new line has.
-    m_line->m_display = DisplayIndex(m_line->m_display);
+    int display = CVideoPlayer::Adjust;
+    if (m_line) {
+        // A display mode the file made up becomes the one a new line has.
+        m_line->m_display = DisplayIndex(m_line->m_display);
+        display = m_line->m_display;
+    }
 
     m_toolBar->setStyleSheet(QStringLiteral(
         "QToolBar { border: 1px solid gray; background-image: url(\":/Orvane/Images/Icons/HorzToolBar.png\") }"));
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_actOnTop->setCheckable(true);
-    m_actOnTop->setChecked(m_line->m_onTop);
+    m_actOnTop->setChecked(m_line && m_line->m_onTop);
     connect(m_actOnTop, &QAction::triggered, this, &CVideoDlg::OnTop);
     m_toolBar->addAction(m_actOnTop);
     connect(m_actSound, &QAction::triggered, this, &CVideoDlg::OnSound);
@@ -62,7 +66,7 @@ CVideoDlg::CVideoDlg(CMediaTimeLine* line, QWidget* parent)
     m_display->addItem(Icon("ImageStretch"), GetLangText(Txt::VideoStretch));
     m_display->addItem(Icon("ImageAdjust"), GetLangText(Txt::VideoAdjust));
     m_display->addItem(Icon("ImageCenter"), GetLangText(Txt::VideoCenter));
-    m_display->setCurrentIndex(m_line->m_display);
+    m_display->setCurrentIndex(display);
     connect(m_display, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CVideoDlg::OnDisplayChanged);
     m_toolBar->addWidget(m_display);
     auto* spacer = new QWidget;
@@ -72,7 +76,7 @@ CVideoDlg::CVideoDlg(CMediaTimeLine* line, QWidget* parent)
     connect(m_actMaximize, &QAction::triggered, this, &CVideoDlg::OnMaximize);
     m_toolBar->addAction(m_actMaximize);
 
-    m_player->SetDisplayMode(m_line->m_display);
+    m_player->SetDisplayMode(display);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -120,9 +120,15 @@ void CVideoDlg::ShowWindow()
     if (flags != windowFlags())
         setWindowFlags(flags);
 
-    QScreen* screen = HostScreen();
-    if (m_line->m_videoRect.isEmpty() && screen)
-        m_line->m_videoRect = FirstPlace(screen->availableGeometry(), minimumSize());
+    // A place on a screen that is no longer there would hide the window:
+    // it opens as if never placed.
+    const QRect& place = m_line->m_videoRect;
+    QScreen* screen = place.isEmpty() ? nullptr : QGuiApplication::screenAt(place.center());
+    if (!screen) {
+        screen = HostScreen();
+        if (screen)
+            m_line->m_videoRect = FirstPlace(screen->availableGeometry(), minimumSize());
+    }
     if (m_line->m_maximized) {
         m_toolBar->hide();
         if (screen)

@@ -672,7 +672,8 @@ private slots:
         QTest::addColumn<QRect>("rect");
         QTest::addColumn<int>("readCutOff");
         QTest::addColumn<int>("readSecond");
-        QTest::newRow("as written") << "100|50|640|480" << "6000" << "10000" << QRect(100, 50, 640, 480) << 6000 << 10000;
+        QTest::newRow("as written") << "100|50|640|480" << "6000" << "10000" << QRect(100, 50, 640, 480) << 6000
+                                    << 10000;
         QTest::newRow("left of the first screen") << "-1280|0|640|480" << "0" << "20000" << QRect(-1280, 0, 640, 480)
                                                   << 0 << 20000;
         QTest::newRow("unplaced") << "0|0|0|0" << "4000" << "0" << QRect() << 4000 << 0;

@@ -83,8 +83,9 @@ private slots:
         QFETCH(int, shownMinimum);
         CRecordingHost host;
         CFilterDlg dialog(stored);
-        for (QWidget* control : {static_cast<QWidget*>(dialog.ModeButton(CFilterDlg::HighPass)),
-                                 static_cast<QWidget*>(dialog.FrequencyBox()), static_cast<QWidget*>(dialog.SecondBox())})
+        const QList<QWidget*> controls = {dialog.ModeButton(CFilterDlg::HighPass), dialog.FrequencyBox(),
+                                          dialog.SecondBox()};
+        for (const QWidget* control : controls)
             QCOMPARE(control->isEnabled(), stored.on);
         if (click >= 0)
             dialog.ModeButton(click)->click();
@@ -171,8 +172,8 @@ private slots:
         QCOMPARE(color, ok ? 4 : 2);
         QCOMPARE(time, ok ? 8000 : 3000);
         QCOMPARE(Text(filter), Text(ok ? Filter(true, 4000, 20000) : Filter(true, 6000, 10000)));
-        const QString aroundEach = QStringLiteral("SuspendVideoWindow,ResumeVideoWindow");
-        QCOMPARE(host.calls.join(QLatin1Char(',')), QStringList({aroundEach, aroundEach, aroundEach}).join(QLatin1Char(',')));
+        const QString aroundEach = QStringLiteral("SuspendVideoWindow ResumeVideoWindow ");
+        QCOMPARE(host.calls.join(QLatin1Char(' ')), aroundEach.repeated(3).trimmed());
     }
 
     // A colour the palette lacks opens on the first one, so OK never hands it back.

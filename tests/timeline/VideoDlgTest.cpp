@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("never placed") << QRect() << false;
         QTest::newRow("no width") << QRect(40, 30, 0, 200) << false;
         QTest::newRow("placed") << QRect(100, 50, 400, 300) << true;
+        QTest::newRow("on a screen gone") << QRect(9000, 50, 400, 300) << false;
     }
     void opensWhereItWasPlaced()
     {
@@ -139,6 +140,13 @@ private slots:
         QCOMPARE(rig.window->isFullScreen(), maximized);
         QVERIFY(rig.window->isVisible());
         QVERIFY(rig.host.modified);
+
+        // Out of the way of a modal box only while on top, and back as it was.
+        rig.window->HideIfOnTop();
+        QCOMPARE(rig.window->isVisible(), onTop);
+        rig.window->ShowIfOnTop();
+        QVERIFY(rig.window->isVisible());
+        QCOMPARE(rig.window->isFullScreen(), maximized);
     }
 
     void aDisplayModeOutOfRangeBecomesAdjust()

@@ -30,6 +30,7 @@ class CPagesWnd;
 class CPresetsWnd;
 class CTimeLineWnd;
 class CTriggerDispatcher;
+class CVideoDlg;
 class CDeviceManager;
 class CDeviceTransport;
 class CMidiManager;
@@ -124,9 +125,12 @@ public:
     // transport rests.
     void SetLivePagesMode(int mode);
 
-    // The floating video window of the timeline (none yet).
-    void HideVideoWindow() {}
-    void ShowVideoWindow() {}
+    // The floating video window of the timeline's video line, made by the
+    // timeline inside this window; null while there is none.
+    CVideoDlg* VideoWindow() const;
+    // Out of the way of a modal box, and back after it.
+    void HideVideoWindow();
+    void ShowVideoWindow();
 
     // CShowHost
     void ShowSplashMessage(const QString& text) override;
@@ -183,6 +187,7 @@ public:
     void SetTimeLineLength(int ms) override;
     void SetTimeLineVolume(int volume) override;
     bool HasTimeLine() const override { return m_timeLine != nullptr; }
+    void StoreVideoGeometry() override;
     void TimeLineReplaceScene(CScene* oldScene, CScene* newScene) override;
     void ReloadPage() override;
     void FadingUpdateProgress(CScene* scene) override;

@@ -11,6 +11,7 @@
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineHeader.h"
 #include "timeline/TimeLineWnd.h"
+#include "timeline/VideoDlg.h"
 
 void Orvane::RefreshPagesAndPresets()
 {
@@ -127,6 +128,10 @@ void Orvane::ClearTimeLine()
 {
     if (m_timeLine)
         m_timeLine->ClearLines();
+    // The show's lines are gone: no video window may go on pointing at one.
+    const QList<CVideoDlg*> videos = findChildren<CVideoDlg*>();
+    for (CVideoDlg* video : videos)
+        video->Dispose();
 }
 
 void Orvane::ClearTimeMarkers()
@@ -151,6 +156,39 @@ void Orvane::TimeLineReplaceScene(CScene* oldScene, CScene* newScene)
 {
     if (m_timeLine)
         m_timeLine->Control().ReplaceScene(oldScene, newScene);
+}
+
+CVideoDlg* Orvane::VideoWindow() const
+{
+    // A window being disposed of, or one left over from a line that is gone,
+    // is no longer the video line's.
+    const CMediaTimeLine* line = m_project.m_timeLine.m_videoLine;
+    if (!line)
+        return nullptr;
+    const QList<CVideoDlg*> windows = findChildren<CVideoDlg*>();
+    for (CVideoDlg* window : windows) {
+        if (window->Line() == line)
+            return window;
+    }
+    return nullptr;
+}
+
+void Orvane::HideVideoWindow()
+{
+    if (CVideoDlg* video = VideoWindow())
+        video->HideIfOnTop();
+}
+
+void Orvane::ShowVideoWindow()
+{
+    if (CVideoDlg* video = VideoWindow())
+        video->ShowIfOnTop();
+}
+
+void Orvane::StoreVideoGeometry()
+{
+    if (CVideoDlg* video = VideoWindow())
+        video->StoreGeometry();
 }
 
 void Orvane::FadingUpdateProgress(CScene* scene)

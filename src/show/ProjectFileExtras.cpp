@@ -28,6 +28,31 @@ QString Key(const char* name)
     return QString::fromLatin1(name);
 }
 
+// The floating video window's place as "x|y|width|height". Anything else, a
+// size of 0 or less, or a place no screen could have leaves it unplaced.
+QRect VideoRectFromText(const QString& text)
+{
+    constexpr int kMaxExtent = 1 << 16;
+    const QVector<QStringRef> fields = text.splitRef(QLatin1Char('|'));
+    if (fields.size() != 4)
+        return QRect();
+    int values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = fields[i].trimmed().toInt(&ok);
+        if (!ok || values[i] < -kMaxExtent || values[i] > kMaxExtent)
+            return QRect();
+    }
+    if (values[2] <= 0 || values[3] <= 0)
+        return QRect();
+    return QRect(values[0], values[1], values[2], values[3]);
+}
+
+int FrequencyOf(int hertz)
+{
+    return qBound(0, hertz, CMediaTimeBlock::kTopFrequency);
+}
+
 // Where the pages section put each scene: page id and index in the page.
 // Built from the page list itself, so a pointer that names no scene of the
 // show is found nowhere rather than followed.
@@ -568,12 +593,8 @@ void CProjectFileV3::readTimeLines(CProject& project)
                 GetAttrBool(Key("ZKTLOnTop"), media->m_onTop);
                 GetAttrBool(Key("ZKTLMaximized"), media->m_maximized);
                 QString text;
-                if (GetAttrString(Key("ZKTLRcVideo"), text)) {
-                    const QVector<QStringRef> fields = text.splitRef(QLatin1Char('|'));
-                    if (fields.size() == 4)
-                        media->m_videoRect =
-                            QRect(fields[0].toInt(), fields[1].toInt(), fields[2].toInt(), fields[3].toInt());
-                }
+                if (GetAttrString(Key("ZKTLRcVideo"), text))
+                    media->m_videoRect = VideoRectFromText(text);
             }
             line = media;
         } else {
@@ -595,6 +616,8 @@ void CProjectFileV3::readTimeLines(CProject& project)
                     GetAttrBool(Key("ZKTBFilter"), media->m_filter);
                     GetAttrInt(Key("ZKTBFc"), media->m_cutOff);
                     GetAttrInt(Key("ZKTBFz"), media->m_secondFrequency);
+                    media->m_cutOff = FrequencyOf(media->m_cutOff);
+                    media->m_secondFrequency = FrequencyOf(media->m_secondFrequency);
                     block = media;
                 } else {
                     int pageId = -1;

@@ -44,6 +44,9 @@ public:
 
     bool IsMedia() const override { return true; }
 
+    // The band filter's frequencies run from 0 to this (Hz).
+    static constexpr int kTopFrequency = 20000;
+
     QString m_file;
     bool m_mediaLoop = false;
     int m_mediaLength = 0; // ms

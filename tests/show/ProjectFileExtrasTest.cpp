@@ -661,6 +661,48 @@ private slots:
         QCOMPARE(project.m_timeLine.m_length, int(CTimeLineData::kNewLengthMs));
     }
 
+    // The video window's place and a media block's filter as a file holds
+    // them: a place without a size, or one no screen has, leaves the window
+    // unplaced; frequencies come back inside what the filter takes.
+    void videoPlaceAndFilterFromAFile_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("cutOff");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("readCutOff");
+        QTest::addColumn<int>("readSecond");
+        QTest::newRow("as written") << "100|50|640|480" << "6000" << "10000" << QRect(100, 50, 640, 480) << 6000
+                                    << 10000;
+        QTest::newRow("left of the first screen") << "-1280|0|640|480" << "0" << "20000" << QRect(-1280, 0, 640, 480)
+                                                  << 0 << 20000;
+        QTest::newRow("unplaced") << "0|0|0|0" << "4000" << "0" << QRect() << 4000 << 0;
+        QTest::newRow("no height") << "10|10|300|-2" << "-300" << "25000" << QRect() << 0 << 20000;
+        QTest::newRow("past any screen") << "2147483647|0|10|10" << "2147483647" << "-2147483648" << QRect()
+                                         << 20000 << 0;
+        QTest::newRow("not numbers") << "a|b|c|d" << "x" << "" << QRect() << 0 << 0;
+        QTest::newRow("five fields") << "1|2|3|4|5" << "1" << "2" << QRect() << 1 << 2;
+    }
+    void videoPlaceAndFilterFromAFile()
+    {
+        QFETCH(QString, place);
+        QFETCH(QString, cutOff);
+        QFETCH(QString, second);
+        CPlaybackRig rig;
+        QVERIFY(rig.project.OpenProject(Store(
+            QStringLiteral("<ZKTimeLines><ZKTimeLine ZKName=\"Video\" Type=\"2\" ZKTLRcVideo=\"%1\"><ZKTimeBlocks>"
+                           "<ZKTimeBlock ZKTBFile=\"a.avi\" ZKTBFc=\"%2\" ZKTBFz=\"%3\"/></ZKTimeBlocks>"
+                           "</ZKTimeLine></ZKTimeLines>")
+                .arg(place, cutOff, second))));
+        const CMediaTimeLine* video = rig.project.m_timeLine.m_videoLine;
+        QVERIFY(video);
+        QTEST(video->m_videoRect, "rect");
+        const auto* block = static_cast<const CMediaTimeBlock*>(video->m_blocks.value(0));
+        QVERIFY(block);
+        QTEST(block->m_cutOff, "readCutOff");
+        QTEST(block->m_secondFrequency, "readSecond");
+    }
+
     void playingCopiesComeBackWithTheirSelection()
     {
         CPlaybackRig rig;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "show/ShowHost.h"
+
+#include <QDialog>
+#include <functional>
+
+// The timeline's dialogs run modally with the floating video window out of
+// the way. Tests hand in a replacement for the modal loop that works the
+// dialog as an operator would and returns its result.
+template <typename Dialog>
+using TimeLineDialogRunner = std::function<int(Dialog& dialog)>;
+
+template <typename Dialog>
+int RunTimeLineDialog(Dialog& dialog, const TimeLineDialogRunner<Dialog>& runner)
+{
+    ShowHost().SuspendVideoWindow();
+    const int result = runner ? runner(dialog) : dialog.exec();
+    ShowHost().ResumeVideoWindow();
+    return result;
+}
+
+// A small tool window of fixed size on the program's palette.
+inline void MakeTimeLineToolDialog(QDialog& dialog, const QString& title, int width, int height)
+{
+    dialog.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    dialog.setWindowTitle(title);
+    dialog.setFixedSize(width, height);
+    dialog.setPalette(ShowHost().ProgramPalette());
+    dialog.setAutoFillBackground(true);
+}

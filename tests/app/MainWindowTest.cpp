@@ -273,6 +273,7 @@ private slots:
             text = box->text();
             busyWhileShown = ShowHost().IsBusy();
             g_pMainWnd->SetTickStages(&stages);
+            RestartMasterTick(*g_pMainWnd);
             QElapsedTimer waited;
             waited.start();
             while (!stages.calls.contains(QStringLiteral("Merge")) && waited.elapsed() < 2000)

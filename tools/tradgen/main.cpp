@@ -3,7 +3,8 @@
 //
 // Source lines: "<number or *>\t<Name>\t<English text>"; '#' starts a comment
 // line. Captions whose number the program's own screens fix keep it; the
-// others ("*") take the free lines in the order they are listed.
+// others ("*") take the free lines in the order they are listed, or the line
+// of an earlier caption with the same text.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -79,16 +80,28 @@ bool parseCaptions(const QStringList& lines, QVector<Caption>& captions)
         }
         captions.append(c);
     }
+    // The table's length is fixed, so a caption of our own whose text some
+    // line already holds shares that line instead of taking a free one.
+    QMap<QString, int> lineOfText;
+    for (const Caption& c : captions) {
+        if (c.number >= 0 && !lineOfText.contains(c.text))
+            lineOfText.insert(c.text, c.number);
+    }
     int next = 0;
     for (Caption& c : captions) {
         if (c.number >= 0)
             continue;
+        if (lineOfText.contains(c.text)) {
+            c.number = lineOfText.value(c.text);
+            continue;
+        }
         while (next < kEnglishLines && numbers.contains(next))
             ++next;
         if (next >= kEnglishLines)
             return fail(QStringLiteral("the English table has no free line left for '%1'").arg(c.name));
         c.number = next;
         numbers.insert(next);
+        lineOfText.insert(c.text, next);
     }
     return true;
 }

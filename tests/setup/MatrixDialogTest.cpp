@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "MatrixRig.h"
 #include "SetupRig.h"
+#include "DataTable.h"
 
 #include "setup/MatrixDlg.h"
 #include "setup/MatrixDlgBuilder.h"
@@ -107,11 +108,7 @@ private slots:
 
     void patchSettingsSetTheGrid_data()
     {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("perUniverse");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<QString>("cells");
+        Columns<int, int, int, QString, QString>("channels", "first", "perUniverse", "last", "cells");
         QTest::newRow("3ch") << 3 << 0 << 170 << "510" << "1@0 2@3|3@6 4@9";
         QTest::newRow("first address moved") << 3 << 10 << 167 << "511" << "1@10 2@13|3@16 4@19";
         // One entry: no change signal, the grid is set all the same.
@@ -119,16 +116,12 @@ private slots:
     }
     void patchSettingsSetTheGrid()
     {
-        QFETCH(int, channels);
-        QFETCH(int, first);
-        QFETCH(int, perUniverse);
-        QFETCH(QString, last);
-        QFETCH(QString, cells);
+        const auto [channels, first] = Row<int, int>("channels", "first");
         CMatrixRig rig(channels);
         rig.dialog->FirstAddressCombo()->setCurrentIndex(first);
-        QCOMPARE(rig.dialog->PerUniverseCombo()->count(), perUniverse);
-        QCOMPARE(rig.dialog->LastAddressLabel()->text(), last);
-        QCOMPARE(Squares(rig.Grid().Cells(), true), cells);
+        QTEST(rig.dialog->PerUniverseCombo()->count(), "perUniverse");
+        QTEST(rig.dialog->LastAddressLabel()->text(), "last");
+        QTEST(Squares(rig.Grid().Cells(), true), "cells");
         QCOMPARE(rig.dialog->ColumnsSpin()->value() * rig.dialog->RowsSpin()->value(), rig.Grid().Cells().CellCount());
     }
 
@@ -212,9 +205,7 @@ private slots:
 
     void draggingMovesFixtures_data()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("expected");
+        Columns<int, int, QString>("column", "row", "expected");
         QTest::newRow("onto an occupied cell") << 1 << 0 << "2 1|3 .";
         QTest::newRow("onto an empty square") << 1 << 1 << ". 2|3 1";
         QTest::newRow("onto itself") << 0 << 0 << "1 2|3 .";
@@ -224,7 +215,6 @@ private slots:
     {
         QFETCH(int, column);
         QFETCH(int, row);
-        QFETCH(QString, expected);
         CMatrixRig rig;
         rig.dialog->show(); // drops reach only a widget that registered as drop site
         QVERIFY(QTest::qWaitForWindowExposed(rig.dialog.get()));
@@ -243,16 +233,13 @@ private slots:
             return drop.dropAction();
         });
         QTest::mousePress(&rig.Grid(), Qt::LeftButton, Qt::NoModifier, rig.Centre(0, 0));
-        QCOMPARE(Squares(rig.Grid().Cells()), expected);
+        QTEST(Squares(rig.Grid().Cells()), "expected");
         QCOMPARE(rig.Grid().DragSource(), -1);
     }
 
     void builderRefusesBadRequests_data()
     {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("universe");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("message");
+        Columns<int, int, int, QString>("channels", "universe", "start", "message");
         QTest::newRow("no channel") << 0 << 0 << 0 << "1 to 512 channels";
         QTest::newRow("more than a universe") << 513 << 0 << 0 << "1 to 512 channels";
         QTest::newRow("start past the end") << 3 << 0 << 510 << "universe 1, address 511";
@@ -260,10 +247,8 @@ private slots:
     }
     void builderRefusesBadRequests()
     {
-        QFETCH(int, channels);
-        QFETCH(int, universe);
-        QFETCH(int, start);
-        QFETCH(QString, message);
+        const auto [channels, universe, start, message] =
+            Row<int, int, int, QString>("channels", "universe", "start", "message");
         CMatrixRig rig;
         std::unique_ptr<CLibraryProfile> profile(MakeProfile(QStringLiteral("Bad.kvp"), channels));
         int runs = 0;

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "MatrixRig.h"
 #include "SetupRig.h"
+#include "DataTable.h"
 
 #include <QtTest>
 
@@ -49,12 +50,7 @@ class MatrixRulesTest : public QObject
 private slots:
     void chainStarts_data()
     {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("perUniverse");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("expected");
+        Columns<int, int, int, int, int, QString>("channels", "first", "start", "perUniverse", "index", "expected");
         QTest::newRow("3ch x170: last of the universe") << 3 << 0 << 0 << 170 << 169 << "0:507";
         QTest::newRow("3ch x170: then the next universe") << 3 << 0 << 0 << 170 << 170 << "1:0";
         QTest::newRow("5ch x102 from 3: fixture 101") << 5 << 0 << 3 << 102 << 100 << "0:503";
@@ -66,14 +62,9 @@ private slots:
     }
     void chainStarts()
     {
-        QFETCH(int, channels);
-        QFETCH(int, first);
-        QFETCH(int, start);
-        QFETCH(int, perUniverse);
-        QFETCH(int, index);
-        QFETCH(QString, expected);
-        const auto cells = MakeCells(channels, first, start, perUniverse, 1, 1, 4);
-        QCOMPARE(ChainStarts(*cells, index + 1).last(), expected);
+        const auto [channels, first, start, perUniverse, index] =
+            Row<int, int, int, int, int>("channels", "first", "start", "perUniverse", "index");
+        QTEST(ChainStarts(*MakeCells(channels, first, start, perUniverse, 1, 1, 4), index + 1).last(), "expected");
     }
 
     void chainNeverRunsPastSlot511()
@@ -101,13 +92,8 @@ private slots:
 
     void capacity_data()
     {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("perUniverse");
-        QTest::addColumn<int>("universes");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<int>("expected");
+        Columns<int, int, int, int, int, int, int>("channels", "first", "start", "perUniverse", "universes", "limit",
+                                                   "expected");
         QTest::newRow("two universes of 170") << 3 << 0 << 0 << 170 << 2 << -1 << 340;
         QTest::newRow("limit inside the start universe") << 3 << 0 << 0 << 170 << 2 << 30 << 10;
         QTest::newRow("limit just after a start") << 3 << 0 << 0 << 170 << 1 << 4 << 2;
@@ -117,14 +103,9 @@ private slots:
     }
     void capacity()
     {
-        QFETCH(int, channels);
-        QFETCH(int, first);
-        QFETCH(int, start);
-        QFETCH(int, perUniverse);
-        QFETCH(int, universes);
-        QFETCH(int, limit);
-        QFETCH(int, expected);
-        QCOMPARE(MakeCells(channels, first, start, perUniverse, 1, 1, universes, limit)->Capacity(), expected);
+        const auto [channels, first, start, perUniverse, universes, limit] =
+            Row<int, int, int, int, int, int>("channels", "first", "start", "perUniverse", "universes", "limit");
+        QTEST(MakeCells(channels, first, start, perUniverse, 1, 1, universes, limit)->Capacity(), "expected");
     }
 
     void typedValuesAreClamped()
@@ -161,8 +142,7 @@ private slots:
 
     void orders_data()
     {
-        QTest::addColumn<int>("order");
-        QTest::addColumn<QString>("expected");
+        Columns<int, QString>("order", "expected");
         QTest::newRow("H1") << 0 << "1 2 3 4|5 6 7 8|9 10 11 12";
         QTest::newRow("H4") << 3 << "12 11 10 9|8 7 6 5|4 3 2 1";
         QTest::newRow("H5") << 4 << "1 2 3 4|8 7 6 5|9 10 11 12";
@@ -173,25 +153,18 @@ private slots:
     }
     void orders()
     {
-        QFETCH(int, order);
-        QFETCH(QString, expected);
         const auto cells = MakeCells(1, 0, 0, 0, 4, 3);
         cells->SetOrder(8, false); // renumbered from a different order first
-        cells->SetOrder(order, true);
-        QCOMPARE(Squares(*cells), expected);
+        cells->SetOrder(std::get<0>(Row<int>("order")), true);
+        QTEST(Squares(*cells), "expected");
         for (int i = 0; i < cells->CellCount(); ++i)
             QCOMPARE(cells->CellAt(i).address, cells->CellAt(i).number - 1);
     }
 
     void ordersOfASelection_data()
     {
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<QString>("removed");
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<int>("order");
-        QTest::addColumn<bool>("following");
-        QTest::addColumn<QString>("expected");
+        Columns<int, int, QString, QString, int, bool, QString>("columns", "channels", "removed", "selected", "order",
+                                                               "following", "expected");
         QTest::newRow("following closes gaps") << 3 << 3 << "1 3" << "0 2 4" << 8 << true << "1@0 . 5@6|. 3@3 6@15";
         QTest::newRow("addresses kept without following")
             << 3 << 3 << "1 3" << "0 2 4" << 8 << false << "1@0 . 5@12|. 3@6 6@15";
@@ -200,29 +173,19 @@ private slots:
     }
     void ordersOfASelection()
     {
-        QFETCH(int, columns);
-        QFETCH(int, channels);
-        QFETCH(QString, removed);
-        QFETCH(QString, selected);
-        QFETCH(int, order);
-        QFETCH(bool, following);
-        QFETCH(QString, expected);
+        const auto [columns, channels, removed, selected, order, following] = Row<int, int, QString, QString, int, bool>(
+            "columns", "channels", "removed", "selected", "order", "following");
         const auto cells = MakeCells(channels, 0, 0, 0, columns, 2);
         cells->m_selection = IntList(removed);
         cells->RemoveSelected();
         cells->m_selection = IntList(selected);
         cells->SetOrder(order, following);
-        QCOMPARE(Squares(*cells, true), expected);
+        QTEST(Squares(*cells, true), "expected");
     }
 
     void addingACell_data()
     {
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("universes");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("removed");
-        QTest::addColumn<bool>("added");
-        QTest::addColumn<QString>("expected");
+        Columns<int, int, int, QString, bool, QString>("channels", "universes", "limit", "removed", "added", "expected");
         QTest::newRow("a removed cell comes back") << 3 << 2 << -1 << "1" << true << "1@0 2@3 3@6|4@9 5@12 6@15";
         QTest::newRow("the smallest free number and address") << 3 << 2 << -1 << "0 4" << true << "1@0 2@3 3@6|4@9 . 6@15";
         QTest::newRow("limit reached warns") << 3 << 2 << 10 << "" << false << "1@0 2@3 3@6|4@9 . .";
@@ -230,12 +193,8 @@ private slots:
     }
     void addingACell()
     {
-        QFETCH(int, channels);
-        QFETCH(int, universes);
-        QFETCH(int, limit);
-        QFETCH(QString, removed);
-        QFETCH(bool, added);
-        QFETCH(QString, expected);
+        const auto [channels, universes, limit, removed] =
+            Row<int, int, int, QString>("channels", "universes", "limit", "removed");
         const auto cells = MakeCells(channels, 0, 0, 0, 3, 2, universes, limit);
         cells->m_selection = IntList(removed);
         cells->RemoveSelected();
@@ -244,8 +203,8 @@ private slots:
             if (cells->FindCell(cells->Square(i % 3, i / 3)) < 0)
                 square = cells->Square(i % 3, i / 3);
         }
-        QCOMPARE(cells->AddCellAt(square), added);
-        QCOMPARE(Squares(*cells, true), expected);
+        QTEST(cells->AddCellAt(square), "added");
+        QTEST(Squares(*cells, true), "expected");
     }
 
     void removingAndRebuilding()
@@ -266,10 +225,7 @@ private slots:
 
     void loadingAMatrix_data()
     {
-        QTest::addColumn<QString>("members");
-        QTest::addColumn<int>("leftOut");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("bound");
+        Columns<QString, int, QString, QString>("members", "leftOut", "expected", "bound");
         QTest::newRow("members on their cells")
             << "5:0:0:0,0,20,20;6:0:3:20,0,20,20;7:1:0:0,20,20,20" << 0 << "1@0 2@3 .|3@0 . ." << "0 1 - 2 - -";
         QTest::newRow("bad cells and starts left out")
@@ -280,23 +236,16 @@ private slots:
     }
     void loadingAMatrix()
     {
-        QFETCH(QString, members);
-        QFETCH(int, leftOut);
-        QFETCH(QString, expected);
-        QFETCH(QString, bound);
-        CLoadedMatrix loaded(members);
+        CLoadedMatrix loaded(std::get<0>(Row<QString>("members")));
         const auto cells = MakeCells(3, 0, 0, 0, 3, 2);
-        QCOMPARE(cells->LoadMatrix(loaded.matrix), leftOut);
-        QCOMPARE(Squares(*cells, true), expected);
-        QCOMPARE(loaded.Members(*cells), bound);
+        QTEST(cells->LoadMatrix(loaded.matrix), "leftOut");
+        QTEST(Squares(*cells, true), "expected");
+        QTEST(loaded.Members(*cells), "bound");
     }
 
     void droppingACell_data()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<bool>("moved");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("bound");
+        Columns<int, bool, QString, QString>("column", "moved", "expected", "bound");
         QTest::newRow("occupied square swaps") << 1 << true << "2@3 1@0 .|. . ." << "1 0 - - - -";
         QTest::newRow("empty square takes the fixture and member") << 2 << true << ". 2@3 1@0|. . ." << "- 1 0 - - -";
         QTest::newRow("own square does nothing") << 0 << false << "1@0 2@3 .|. . ." << "0 1 - - - -";
@@ -304,15 +253,12 @@ private slots:
     void droppingACell()
     {
         QFETCH(int, column);
-        QFETCH(bool, moved);
-        QFETCH(QString, expected);
-        QFETCH(QString, bound);
         CLoadedMatrix loaded(QStringLiteral("1:0:0:0,0,20,20;2:0:3:20,0,20,20"));
         const auto cells = MakeCells(3, 0, 0, 0, 3, 2);
         cells->LoadMatrix(loaded.matrix);
-        QCOMPARE(cells->DropCell(cells->FindCell(cells->Square(0, 0)), cells->Square(column, 0)), moved);
-        QCOMPARE(Squares(*cells, true), expected);
-        QCOMPARE(loaded.Members(*cells), bound);
+        QTEST(cells->DropCell(cells->FindCell(cells->Square(0, 0)), cells->Square(column, 0)), "moved");
+        QTEST(Squares(*cells, true), "expected");
+        QTEST(loaded.Members(*cells), "bound");
         QCOMPARE(cells->PlacedCellCount(), 2);
     }
 };

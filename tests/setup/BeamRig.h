@@ -2,6 +2,8 @@
 
 #include "model/FixtureProfile.h"
 #include "model/ProfileTypes.h"
+#include "setup/BeamItem.h"
+#include "setup/BeamsView.h"
 
 #include <QImage>
 #include <QStringList>
@@ -55,6 +57,23 @@ inline void SetBeamLists(CProfileMode& mode, const QStringList& lists)
         for (const QString& beam : lists[i].split(QLatin1Char('.')))
             beams.append(char(quint8(beam.toInt())));
     }
+}
+
+// "x,y" per position, or per beam's top-left corner, in list order.
+inline QString PositionsText(const QVector<CBeamPosition>& positions)
+{
+    QStringList text;
+    for (const CBeamPosition& p : positions)
+        text << QStringLiteral("%1,%2").arg(double(p.x)).arg(double(p.y));
+    return text.join(QLatin1Char(' '));
+}
+
+inline QString TopLefts(const CBeamsView& view)
+{
+    QStringList text;
+    for (const CBeamItem* beam : view.Beams())
+        text << QStringLiteral("%1,%2").arg(beam->m_rect.left()).arg(beam->m_rect.top());
+    return text.join(QLatin1Char(' '));
 }
 
 inline QImage Rendered(QWidget& widget)

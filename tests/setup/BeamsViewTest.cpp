@@ -16,23 +16,6 @@ Q_DECLARE_METATYPE(Positions)
 
 namespace {
 
-// "x,y" per beam (top-left corners) or per position, in list order.
-QString TopLefts(const CBeamsView& view)
-{
-    QStringList text;
-    for (const CBeamItem* beam : view.Beams())
-        text << QStringLiteral("%1,%2").arg(beam->m_rect.left()).arg(beam->m_rect.top());
-    return text.join(QLatin1Char(' '));
-}
-
-QString Text(const Positions& positions)
-{
-    QStringList text;
-    for (const CBeamPosition& p : positions)
-        text << QStringLiteral("%1,%2").arg(double(p.x)).arg(double(p.y));
-    return text.join(QLatin1Char(' '));
-}
-
 // "1" for a selected beam, "0" for another.
 QString Selection(const CBeamsView& view)
 {
@@ -104,7 +87,7 @@ private slots:
         QCOMPARE(view.ViewRect(), QRect(0, 0, std::max(side, 100), side));
         QCOMPARE(view.size(), view.ViewRect().size());
         QCOMPARE(view.Beams().first()->m_symbol.ShapeType(), 2);
-        QTEST(Text(view.StoredPositions()), "stored");
+        QTEST(PositionsText(view.StoredPositions()), "stored");
     }
 
     void mouseSelectsAndDragsBeams_data()

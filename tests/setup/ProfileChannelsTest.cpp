@@ -297,14 +297,6 @@ private slots:
         for (int type = 0; type < ChannelType::kCount; ++type)
             QVERIFY2(!CProfileTab::ChannelPicture(type).isNull(), qPrintable(QString::number(type)));
     }
-
-    void newDimmerHasItsPreset()
-    {
-        CProfileRig rig;
-        rig.Open(QString());
-        rig.DropType(-1, ChannelType::Dimmer);
-        QCOMPARE(rig.CellTexts(CProfileChannelCell::Presets), QStringList{QStringLiteral("1 Pr.")});
-    }
 };
 
 ORVANE_TEST(ProfileChannelsTest)

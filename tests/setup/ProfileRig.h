@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BeamRig.h"
 #include "SetupRig.h"
 
 #include "model/ProfileTypes.h"
@@ -106,14 +107,7 @@ struct CProfileRig : CSetupRig
         dialogs = nullptr;
         Page().SetDialogs(std::make_unique<CProfileEditorDialogs>());
     }
-    // Top-left corners of the beams in the page's view: "10,10 30,10".
-    QString BeamCorners() const
-    {
-        QStringList corners;
-        for (const CBeamItem* beam : Beams().Beams())
-            corners << QStringLiteral("%1,%2").arg(beam->m_rect.left()).arg(beam->m_rect.top());
-        return corners.join(QLatin1Char(' '));
-    }
+    QString BeamCorners() const { return TopLefts(Beams()); }
     void PlaceBeams(const QString& corners) const
     {
         Beams().ClearBeams();

@@ -23,23 +23,12 @@ namespace {
 
 QString Positions(const CFixtureProfile& profile)
 {
-    QStringList texts;
-    for (const CBeamPosition& b : profile.m_beams)
-        texts << QStringLiteral("%1,%2").arg(double(b.x)).arg(double(b.y));
-    return texts.join(QLatin1Char(' '));
+    return PositionsText(profile.m_beams);
 }
 
-// Beams of each channel, "-" for all beams.
 QString Beams(const CProfileMode& mode)
 {
-    QStringList texts;
-    for (const CProfileChannelDef* c : mode.m_channels) {
-        QStringList beams;
-        for (char b : c->m_beams)
-            beams << QString::number(int(quint8(b)));
-        texts << (beams.isEmpty() ? QStringLiteral("-") : beams.join(QLatin1Char(',')));
-    }
-    return texts.join(QLatin1Char(' '));
+    return BeamLists(mode).join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -169,6 +158,7 @@ private slots:
         QCOMPARE(Describe(profile->CurrentMode()), QStringLiteral("7"));
         QVERIFY(rig.project.m_library.contains(profile) && rig.project.m_addedProfiles.contains(profile));
         VerifyParallel(rig);
+        QCOMPARE(rig.CellTexts(CProfileChannelCell::Presets), QStringList{QStringLiteral("1 Pr.")});
     }
 
     // A profile of the library edited through its copy keeps the mode the
@@ -224,43 +214,35 @@ private slots:
         QTEST(rig.BeamCorners().section(QLatin1Char(' '), -1), "last");
     }
 
+    // Beams placed, or the third of three dragged in the page's view, are
+    // stored from the smallest corner and shown again as they were.
     void storingBeams_data()
     {
-        Columns<QString, QString, QString>("layout", "stored", "reloaded");
-        QTest::newRow("three in a row") << "20,10 40,10 50,10" << "0,0 1,0 1.5,0" << "0,0 20,0 30,0";
-        QTest::newRow("one beam") << "10,10" << "" << "10,10";
-        QTest::newRow("from the smallest corner") << "40,60 10,100" << "1.5,0 0,2" << "30,0 0,40";
+        Columns<QString, QPoint, QString, QString>("layout", "dragTo", "stored", "reloaded");
+        const QString three = QStringLiteral("10,10 30,10 50,10");
+        QTest::newRow("three in a row") << "20,10 40,10 50,10" << QPoint() << "0,0 1,0 1.5,0" << "0,0 20,0 30,0";
+        QTest::newRow("one beam") << "10,10" << QPoint() << "" << "10,10";
+        QTest::newRow("from the smallest corner") << "40,60 10,100" << QPoint() << "1.5,0 0,2" << "30,0 0,40";
+        QTest::newRow("dragged right, snapped") << three << QPoint(76, 15) << "0,0 1,0 3,0" << "0,0 20,0 60,0";
+        QTest::newRow("dragged below") << three << QPoint(55, 55) << "0,0 1,0 2,2" << "0,0 20,0 40,40";
+        QTest::newRow("dragged past the left edge, before the first")
+            << three << QPoint(-200, 15) << "0.5,0 1.5,0 0,0" << "10,0 30,0 0,0";
     }
     void storingBeams()
     {
+        const auto [layout, to] = Row<QString, QPoint>("layout", "dragTo");
         CProfileRig rig;
         rig.Open(QStringLiteral("7"));
-        rig.PlaceBeams(std::get<0>(Row<QString>("layout")));
+        rig.PlaceBeams(layout);
+        if (!to.isNull()) {
+            SyntheticMouse::Press(&rig.Beams(), QPoint(55, 15));
+            SyntheticMouse::Move(&rig.Beams(), to);
+            SyntheticMouse::Release(&rig.Beams(), to);
+        }
         rig.Page().StoreToProfile(rig.Edited());
         QTEST(Positions(*rig.Edited()), "stored");
         rig.Page().ShowProfile(rig.Edited());
         QTEST(rig.BeamCorners(), "reloaded");
-    }
-
-    // A beam dragged in the page's view is where the profile keeps it.
-    void draggedBeamIsStored_data()
-    {
-        Columns<QPoint, QString>("to", "stored");
-        QTest::newRow("right, snapped") << QPoint(76, 15) << "0,0 1,0 3,0";
-        QTest::newRow("below") << QPoint(55, 55) << "0,0 1,0 2,2";
-        QTest::newRow("past the left edge, before the first") << QPoint(-200, 15) << "0.5,0 1.5,0 0,0";
-    }
-    void draggedBeamIsStored()
-    {
-        QFETCH(QPoint, to);
-        CProfileRig rig;
-        rig.Open(QStringLiteral("7"));
-        rig.Page().BeamNumberCombo()->setCurrentIndex(2);
-        SyntheticMouse::Press(&rig.Beams(), QPoint(55, 15));
-        SyntheticMouse::Move(&rig.Beams(), to);
-        SyntheticMouse::Release(&rig.Beams(), to);
-        rig.Page().StoreToProfile(rig.Edited());
-        QTEST(Positions(*rig.Edited()), "stored");
     }
 
     // Profile fields out of range show as the nearest thing the page has.
@@ -342,8 +324,8 @@ private slots:
     void scriptedDialogs_data()
     {
         Columns<bool, bool, QString>("available", "accept", "beams");
-        QTest::newRow("no dialog") << false << true << "- 0 0 0 1 1 1";
-        QTest::newRow("cancelled") << true << false << "- 0 0 0 1 1 1";
+        QTest::newRow("no dialog") << false << true << "all 0 0 0 1 1 1";
+        QTest::newRow("cancelled") << true << false << "all 0 0 0 1 1 1";
         QTest::newRow("accepted") << true << true << "7 7 7 7 7 7 7";
     }
     void scriptedDialogs()

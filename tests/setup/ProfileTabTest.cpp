@@ -21,15 +21,8 @@
 
 namespace {
 
-QString Positions(const CFixtureProfile& profile)
-{
-    return PositionsText(profile.m_beams);
-}
-
-QString Beams(const CProfileMode& mode)
-{
-    return BeamLists(mode).join(QLatin1Char(' '));
-}
+QString Positions(const CFixtureProfile& profile) { return PositionsText(profile.m_beams); }
+QString Beams(const CProfileMode& mode) { return BeamLists(mode).join(QLatin1Char(' ')); }
 
 } // namespace
 

@@ -243,11 +243,15 @@ private slots:
         QCOMPARE(Describe(rig.Mode()), QStringLiteral("7M 7L 15 7 7"));
         QVERIFY(rig.Mode()->m_channels[3] != rig.Mode()->m_channels[4]);
         VerifyParallel(rig);
-        // Without a profile there is nothing to paste into.
+        // A new page has no profile to paste into, and nothing else.
         QVERIFY(rig.Page().PasteAction()->isEnabled());
         rig.prompts->saveAnswer = CSetupPrompts::Discard;
         rig.dialog->New();
         QVERIFY(!rig.Page().PasteAction()->isEnabled());
+        QCOMPARE(rig.BeamCorners(), QStringLiteral("10,10"));
+        QCOMPARE(rig.Page().CountEdit()->text(), QStringLiteral("0"));
+        QVERIFY(!rig.Page().AssignButton()->isEnabled());
+        QVERIFY(rig.Strip().Columns().isEmpty());
     }
 
     // Presses on a new column's buttons belong to the gesture that made it.

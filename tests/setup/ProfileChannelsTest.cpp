@@ -268,7 +268,8 @@ private slots:
         emit rig.Column(0)->EditButton()->pressed();
         emit rig.Column(1)->DeleteButton()->pressed();
         QCOMPARE(rig.dialogs->edits, 1);
-        QCOMPARE(rig.Names(), QStringList{QStringLiteral("Edited")});
+        QCOMPARE(Describe(rig.Mode()), QStringLiteral("7"));
+        QCOMPARE(rig.Mode()->m_channels[0]->m_name, QStringLiteral("Edited"));
     }
 
     void typeListDragNeedsAnItem()

@@ -100,13 +100,6 @@ struct CProfileRig : CSetupRig
     CProfileMode* Mode() const { return Edited() ? Edited()->CurrentMode() : nullptr; }
     CProfileChannelCtrl* Column(int i) const { return Strip().Columns().value(i); }
     CBeamsView& Beams() const { return *Page().BeamsView(); }
-
-    // The program's own dialogs; tests answer them through their runners.
-    void UseRealDialogs()
-    {
-        dialogs = nullptr;
-        Page().SetDialogs(std::make_unique<CProfileEditorDialogs>());
-    }
     QString BeamCorners() const { return TopLefts(Beams()); }
     void PlaceBeams(const QString& corners) const
     {
@@ -175,13 +168,6 @@ struct CProfileRig : CSetupRig
         for (const CProfileChannelCtrl* column : Strip().Columns())
             texts << column->Cell(kind)->Text();
         return texts;
-    }
-    QStringList Names() const
-    {
-        QStringList names;
-        for (const CProfileChannelDef* channel : Mode()->m_channels)
-            names << channel->m_name;
-        return names;
     }
 };
 

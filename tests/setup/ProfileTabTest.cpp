@@ -338,7 +338,8 @@ private slots:
         const RunnerReset<CAssignBeamDlg> assignReset;
         const RunnerReset<CColorDimmerDlg> colorReset;
         CProfileRig rig;
-        rig.UseRealDialogs();
+        rig.dialogs = nullptr; // the program's own dialogs, answered through their runners
+        rig.Page().SetDialogs(std::make_unique<CProfileEditorDialogs>());
         CLibraryProfile* original = rig.Open(QStringLiteral("32 25 25"));
         if (used)
             rig.Patch(0, 1, 1);

@@ -90,7 +90,9 @@ void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode
 // dip by one for the length of a crossfade.
 int Mix(int from, int to, float t)
 {
-    return std::max(int(float(from) * (1.0f - t) + float(to) * t), std::min(from, to));
+    // Held in floats, where the compiler mixes many levels at once.
+    const float a = float(from), b = float(to);
+    return int(std::max(a * (1.0f - t) + b * t, std::min(a, b)));
 }
 
 quint8 MixLevel(int from, int to, float t)

@@ -47,7 +47,8 @@ public:
     ~CTimeLineCtrl() override;
 
     // What the control asks of the windows around it. A menu entry whose
-    // dialog is not given stays disabled.
+    // dialog is not given stays disabled. The colour, filter and time
+    // dialogs put the floating video window out of their way themselves.
     struct SDialogs
     {
         // The colour index 0 to 6; false when cancelled.

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -19,6 +20,7 @@ class CTimeLine;
 class CTimeLineData;
 class CTimeMarker;
 class CTimeScaleCtrl;
+class CVideoDlg;
 class QMenu;
 
 // The timeline's lines and blocks on screen, their editing with the mouse,
@@ -137,6 +139,13 @@ public:
     CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
     // The video line's current block, as the video window plays it.
     void SetCurrentVideoBlock(CMediaTimeBlock* block) { m_videoBlock = block; }
+    // The floating window of the video line, null while there is none.
+    CVideoDlg* VideoWindow() const;
+    bool IsVideoPlaying() const { return m_videoPlaying; }
+    void SetVideoSound(bool on);
+    // Shows the window, made when missing (with reset on its first place),
+    // or closes it.
+    void SetVideoVisible(bool visible, bool reset);
 
     // The document changed under the timeline.
     void Clear();
@@ -188,6 +197,9 @@ public slots:
 
 private slots:
     void RestartMusic(CMusicPlayer::State state);
+    void RestartVideo();
+    void OnVideoClosed();
+    void OnSoundChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -237,6 +249,11 @@ private:
     void FollowMusic(int t, bool jump);
     void SeekMusic(int t);
     void StopMusic();
+    CVideoDlg* MakeVideoWindow();
+    void FollowVideo(int t, bool jump);
+    void SeekVideo(int t);
+    void StopVideo();
+    void DisposeVideoWindow();
     void ForgetBlock(const CTimeBlock* block);
     void DropViews(const CTimeLine* line);
     void DropClips(const std::function<bool(const SClip&)>& which);
@@ -305,6 +322,8 @@ private:
     CMediaTimeBlock* m_musicBlock = nullptr;
     CMediaTimeBlock* m_videoBlock = nullptr;
     bool m_musicPlaying = false;
+    QPointer<CVideoDlg> m_videoWnd;
+    bool m_videoPlaying = false;
     bool m_paused = false;
     bool m_playback = false;
 };

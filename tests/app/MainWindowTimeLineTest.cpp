@@ -16,6 +16,7 @@
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 #include "timeline/TimeScaleCtrl.h"
+#include "timeline/VideoDlg.h"
 #include "widgets/ZKFullTimeEdit.h"
 
 #include <QCheckBox>
@@ -181,6 +182,24 @@ private slots:
         QCOMPARE(data.m_markers.size(), 2);
         QCOMPARE(data.m_markers[0]->m_time, 1000);
         QCOMPARE(rig.window->TimeLinePanel()->Ruler().Markers().size(), 2);
+    }
+
+    // A show saved with its video window open opens it again, and a new
+    // show lets it go.
+    void theVideoWindowComesBackWithItsShow()
+    {
+        CTimeLineWindowRig rig;
+        CTimeLineData& data = rig.Project().m_timeLine;
+        data.m_lines.prepend(data.m_videoLine = NewMediaLine(CTimeLine::VideoLine));
+        rig.Control().SetVideoVisible(true, true);
+        QVERIFY(rig.window->VideoWindow());
+        QVERIFY(rig.SaveAndOpen());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.window->VideoWindow() && rig.window->VideoWindow()->isVisible());
+        QCOMPARE(rig.window->findChildren<CVideoDlg*>().size(), 1);
+        rig.window->ClearTimeLine();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.window->findChildren<CVideoDlg*>().isEmpty());
     }
 
     void theLivePageMenuCountsSceneLinesOnly()

@@ -63,8 +63,8 @@ public:
         std::function<QString(const QString& caption, const QString& dir, const QString& filter)> chooseFile;
         // Runs a context menu at a global position (QMenu::exec by default).
         std::function<void(QMenu& menu, const QPoint& globalPos)> runMenu;
-        // The floating video window: the video follows t with a jump; the
-        // window is deleted with the video line.
+        // Told after the control's own video window followed t with a
+        // jump, and after it let the window go with the video line.
         std::function<void(int t)> showVideoAt;
         std::function<void()> deleteVideoWindow;
     };

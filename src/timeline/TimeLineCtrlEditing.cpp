@@ -586,6 +586,8 @@ void CTimeLineCtrl::OnUpdateMedia()
         return;
     if (media == m_musicBlock)
         StopMusic();
+    if (media == m_videoBlock)
+        StopVideo();
     // The old file's sound and length must not stay drawn under the new name.
     ClearWave(media);
     media->m_mediaLength = -1;

@@ -135,6 +135,26 @@ private slots:
             QVERIFY(!video.Control().VideoLine()->m_visible);
     }
 
+    // A replaced file is the one the window shows next.
+    void aReplacedFileIsShown()
+    {
+        CVideoRig video;
+        QVERIFY(video.ready);
+        const QString longer = video.dir.filePath(QStringLiteral("longer.avi"));
+        VideoRecipe recipe;
+        recipe.frames = 100;
+        QVERIFY(EncodeVideo(longer, recipe));
+        video.Control().SetVideoVisible(true, true);
+        video.Control().ShowPosition(400);
+        QCOMPARE(video.Window()->Player().Duration(), 2000);
+        video.Control().SelectBlock(video.Block());
+        video.Control().Dialogs().chooseFile = [&](const QString&, const QString&, const QString&) { return longer; };
+        video.Control().OnUpdateMedia();
+        video.Control().ShowPosition(400);
+        QCOMPARE(video.Window()->Player().Duration(), 4000);
+        QCOMPARE(video.State(), QStringLiteral("still at 400"));
+    }
+
     // A show saved with its video window open opens it again.
     void aLoadedShowReopensItsWindow()
     {

@@ -135,6 +135,42 @@ private slots:
             QVERIFY(!video.Control().VideoLine()->m_visible);
     }
 
+    // The block runs to 5000 ms on a two-second video. "finished" is the
+    // video's own end, after which the tick goes to 2500 ms.
+    void theTransportDrivesTheVideo_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("loop");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("pause") << "pause" << true << "still at 1000";
+        QTest::newRow("stop") << "stop" << true << "still at 1000";
+        QTest::newRow("looping video ends") << "finished" << true << "playing at 500";
+        QTest::newRow("video ends, no restart") << "finished" << false << "playing at 1000";
+    }
+    void theTransportDrivesTheVideo()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, loop);
+        CVideoRig video;
+        QVERIFY(video.ready);
+        video.Block()->m_mediaLoop = loop;
+        video.Block()->m_length = 5000;
+        video.Control().FixLine(video.Control().VideoLine());
+        QCOMPARE(video.Block()->m_stop, 5000);
+        video.Control().SetVideoVisible(true, true);
+        video.Control().StartPlayback();
+        video.Control().SetPosition(1000, false);
+        if (action == "pause")
+            video.Control().SetPaused(true);
+        else if (action == "stop")
+            video.Control().StopPlayback();
+        else {
+            emit video.Window()->Player().finished();
+            video.Control().SetPosition(2500, false);
+        }
+        QTEST(video.State(), "state");
+    }
+
     // A replaced file is the one the window shows next.
     void aReplacedFileIsShown()
     {

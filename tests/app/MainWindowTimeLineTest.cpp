@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -110,6 +111,7 @@ private slots:
         QTest::addColumn<bool>("music");
         QTest::addColumn<QString>("result");
         QTest::newRow("colour") << "Color" << false << "color 4";
+        QTest::newRow("colour from the tool bar") << "tool bar" << false << "color 4";
         QTest::newRow("start") << "Start schedule" << false << "1000 - 2000";
         QTest::newRow("end") << "End schedule" << false << "2000 - 5000";
         QTest::newRow("filter") << "Filter" << true << "filter 1, 4000 - 20000";
@@ -149,16 +151,20 @@ private slots:
             return int(QDialog::Accepted);
         });
         rig.ShowLines(entry);
-        rig.RightClick(block);
+        if (entry == "tool bar") {
+            rig.Control().SelectBlock(block);
+            auto* button = rig.window->TimeLinePanel()->findChild<QToolButton*>(QStringLiteral("timeLineColorBlock"));
+            QVERIFY(button && button->isEnabled());
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            rig.RightClick(block);
+        }
         QCOMPARE(runs, 1);
         const auto* media = music ? static_cast<const CMediaTimeBlock*>(block) : nullptr;
         const QString result =
-            media                ? QStringLiteral("filter %1, %2 - %3")
-                                       .arg(media->m_filter)
-                                       .arg(media->m_cutOff)
-                                       .arg(media->m_secondFrequency)
-            : entry == "Color" ? QStringLiteral("color %1").arg(block->m_color)
-                               : QStringLiteral("%1 - %2").arg(block->m_start).arg(block->m_stop);
+            media ? QStringLiteral("filter %1, %2 - %3").arg(media->m_filter).arg(media->m_cutOff).arg(media->m_secondFrequency)
+            : entry.endsWith(QLatin1String("schedule")) ? QStringLiteral("%1 - %2").arg(block->m_start).arg(block->m_stop)
+                                                         : QStringLiteral("color %1").arg(block->m_color);
         QTEST(result, "result");
     }
 

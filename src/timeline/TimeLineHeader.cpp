@@ -143,6 +143,11 @@ void CTimeLineHeader::mouseReleaseEvent(QMouseEvent*)
 
 void CTimeLineHeader::StartDrag()
 {
+    const CTimeLine* line = m_control.Lines().value(m_pressedLine);
+    if (!line) {
+        m_pressedLine = -1;
+        return;
+    }
     m_dragging = true;
     const QRect band = m_bands.value(m_pressedLine);
     QPixmap picture(band.size());
@@ -150,7 +155,7 @@ void CTimeLineHeader::StartDrag()
         QPainter p(&picture);
         p.fillRect(picture.rect(), Fill(m_pressedLine));
         p.setPen(QColor(50, 50, 50));
-        p.drawText(picture.rect().adjusted(4, 0, -20, 0), Qt::AlignCenter, m_control.Lines().value(m_pressedLine)->m_name);
+        p.drawText(picture.rect().adjusted(4, 0, -20, 0), Qt::AlignCenter, line->m_name);
         p.drawRect(picture.rect().adjusted(0, 0, -1, -1));
     }
     auto* drag = new QDrag(this);

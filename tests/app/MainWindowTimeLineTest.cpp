@@ -161,10 +161,14 @@ private slots:
         }
         QCOMPARE(runs, 1);
         const auto* media = music ? static_cast<const CMediaTimeBlock*>(block) : nullptr;
-        const QString result =
-            media ? QStringLiteral("filter %1, %2 - %3").arg(media->m_filter).arg(media->m_cutOff).arg(media->m_secondFrequency)
-            : entry.endsWith(QLatin1String("schedule")) ? QStringLiteral("%1 - %2").arg(block->m_start).arg(block->m_stop)
-                                                         : QStringLiteral("color %1").arg(block->m_color);
+        QString result = QStringLiteral("color %1").arg(block->m_color);
+        if (media)
+            result = QStringLiteral("filter %1, %2 - %3")
+                         .arg(media->m_filter)
+                         .arg(media->m_cutOff)
+                         .arg(media->m_secondFrequency);
+        else if (entry.endsWith(QLatin1String("schedule")))
+            result = QStringLiteral("%1 - %2").arg(block->m_start).arg(block->m_stop);
         QTEST(result, "result");
     }
 

@@ -605,15 +605,16 @@ void CTimeLineCtrl::FollowVideo(int t, bool jump)
     if (!line || !line->m_visible || !VideoWindow())
         return;
     CVideoPlayer& player = m_videoWnd->Player();
+    // A jump while the transport runs (a marker chosen) keeps the video running.
+    const bool run = m_playback && !m_paused;
     if (m_videoBlock && BlockCovers(*m_videoBlock, t)) {
         SBlockView& view = m_views[m_videoBlock];
         if (!view.active || (!jump && !view.pending))
             return;
         view.pending = false;
         SeekVideo(t);
-        // A loop that came round to its start, or a restart of the timeline,
-        // plays on from the new place.
-        if (!jump && m_playback && !m_paused)
+        // A video that reached its end plays on from the new place.
+        if (run && (!player.IsPlaying() || player.IsPaused()))
             player.Play();
         return;
     }
@@ -625,10 +626,10 @@ void CTimeLineCtrl::FollowVideo(int t, bool jump)
         SBlockView& view = m_views[block];
         view.active = view.pending = false;
         if (LocateMediaFile(m_videoBlock) && player.OpenFile(m_videoBlock->m_file, true)) {
-            if (jump)
+            if (!run)
                 player.Pause();
             SeekVideo(t);
-            if (!jump)
+            if (run)
                 player.Play();
             view.active = true;
             m_videoPlaying = true;
@@ -705,9 +706,7 @@ void CTimeLineCtrl::SetVideoVisible(bool visible, bool reset)
         }
         line->m_visible = true;
         MakeVideoWindow()->ShowWindow();
-        // While the transport runs the next tick starts the picture.
-        if (!m_playback)
-            FollowVideo(m_ruler.CursorTime(), true);
+        FollowVideo(m_ruler.CursorTime(), true);
     } else if (VideoWindow()) {
         m_videoWnd->close();
     } else {

@@ -50,7 +50,7 @@ class TimeLineVideoTest : public QObject
 
 private slots:
     // Without play the cursor is set by hand; with play the ticks go to
-    // `from` (-1 none) and then to t. The video keeps its own clock between
+    // `from` (-1 none, -2 none and a jump to t) and then to t. The video keeps its own clock between
     // ticks and is seeked only when it starts.
     void theWindowFollowsThePosition_data()
     {
@@ -64,6 +64,8 @@ private slots:
         QTest::newRow("tick on inside") << true << true << 500 << 1000 << "playing at 500";
         QTest::newRow("tick past its end") << true << true << 500 << 2500 << "still at 0";
         QTest::newRow("window not shown") << false << true << -1 << 1000 << "no window";
+        // A marker chosen while playing jumps the video, which plays on.
+        QTest::newRow("jump while playing") << true << true << -2 << 1000 << "playing at 1000";
     }
     void theWindowFollowsThePosition()
     {
@@ -80,7 +82,7 @@ private slots:
             video.Control().StartPlayback();
             if (from >= 0)
                 video.Control().SetPosition(from, false);
-            video.Control().SetPosition(t, false);
+            video.Control().SetPosition(t, from == -2);
         } else {
             video.Control().ShowPosition(t);
         }

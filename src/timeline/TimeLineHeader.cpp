@@ -1,10 +1,14 @@
 #include "timeline/TimeLineHeader.h"
 
+#include "Captions.h"
+#include "model/Language.h"
+#include "show/ShowHost.h"
 #include "show/TimeLine.h"
 #include "timeline/TimeLineCtrl.h"
 
 #include <QApplication>
 #include <QDrag>
+#include <QInputDialog>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,6 +43,14 @@ CTimeLineHeader::CTimeLineHeader(CTimeLineCtrl& control, QWidget* parent)
 {
     setFixedWidth(kWidth);
     setAcceptDrops(true);
+    m_askName = [this](QString& name) {
+        const QString title = GetLangText(Txt::EdName);
+        bool ok = false;
+        ShowHost().SuspendVideoWindow();
+        name = QInputDialog::getText(this, title, title + QStringLiteral(" :"), QLineEdit::Normal, name, &ok);
+        ShowHost().ResumeVideoWindow();
+        return ok;
+    };
     connect(&m_control, &CTimeLineCtrl::linesChanged, this, &CTimeLineHeader::Layout);
     Layout();
 }
@@ -139,6 +151,26 @@ void CTimeLineHeader::mouseReleaseEvent(QMouseEvent*)
 {
     m_pressedLine = -1;
     m_dragging = false;
+}
+
+void CTimeLineHeader::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->pos();
+    const int index = LineAt(pos);
+    CTimeLine* line = m_control.Lines().value(index);
+    m_pressedLine = -1;
+    if (!line || m_removeBoxes[index].contains(pos) || m_addBoxes[index].contains(pos))
+        return;
+    for (const QRect& box : {m_musicSound, m_musicWave, m_videoVisible, m_videoSound, m_videoWave}) {
+        if (box.contains(pos))
+            return;
+    }
+    QString name = line->m_name;
+    if (!m_askName || !m_askName(name) || name.isEmpty() || !m_control.Lines().contains(line))
+        return;
+    line->m_name = name;
+    update();
+    ShowHost().SetModified(true);
 }
 
 void CTimeLineHeader::StartDrag()

@@ -3,6 +3,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 class CTimeLineCtrl;
 
 // The column of line names beside the timeline: a line's remove and add
@@ -15,6 +17,11 @@ public:
     static constexpr int kWidth = 200;
 
     explicit CTimeLineHeader(CTimeLineCtrl& control, QWidget* parent = nullptr);
+
+    // Asks for a line's new name, given the old one; false when cancelled.
+    // A modal text box unless replaced.
+    using NameAsker = std::function<bool(QString& name)>;
+    void SetNameAsker(NameAsker asker) { m_askName = std::move(asker); }
 
     void Layout();
     // A new scene line at `index`, as the live pages ask for it.
@@ -47,6 +54,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -57,6 +65,7 @@ private:
     QColor Fill(int line) const;
 
     CTimeLineCtrl& m_control;
+    NameAsker m_askName;
     int m_pressedLine = -1;
     int m_dropLine = -1;
     bool m_dragging = false;

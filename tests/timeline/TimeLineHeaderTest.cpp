@@ -132,6 +132,37 @@ private slots:
         QCOMPARE(header.Band(2).bottom(), 3 * CTimeLineCtrl::kSceneLineHeight - 1);
     }
 
+    // A double click on a line's name renames it; its boxes keep their own use.
+    void aDoubleClickRenamesTheLine_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("typed"); // "-" cancels
+        QTest::addColumn<QString>("name");
+        QTest::newRow("renamed") << "name" << "Lights" << "Lights";
+        QTest::newRow("cancelled") << "name" << "-" << "Line 1";
+        QTest::newRow("left empty") << "name" << "" << "Line 1";
+        QTest::newRow("on the add box") << "add" << "Lights" << "Line 1";
+    }
+    void aDoubleClickRenamesTheLine()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, typed);
+        CTimeLineRig rig;
+        CTimeLineHeader& header = rig.window->LineHeader();
+        header.Layout();
+        QStringList asked;
+        header.SetNameAsker([&](QString& name) {
+            asked << name;
+            name = typed;
+            return typed != QLatin1String("-");
+        });
+        const QPoint at = where == QLatin1String("add") ? header.AddBox(0).center() : header.Band(0).center();
+        QTest::mouseDClick(&header, Qt::LeftButton, {}, at);
+        QTEST(rig.Line(0)->m_name, "name");
+        QCOMPARE(asked, where == QLatin1String("add") ? QStringList() : QStringList{QStringLiteral("Line 1")});
+        QCOMPARE(rig.host.modified, rig.Line(0)->m_name != QLatin1String("Line 1"));
+    }
+
     void theZoomHeaderDrivesTheRuler()
     {
         CTimeLineRig rig;

@@ -17,6 +17,10 @@
 #include "media/SystemMusicPlayer.h"
 #include "model/Triggers.h"
 #include "panels/PresetsWnd.h"
+#include "timeline/ColorDlg.h"
+#include "timeline/FilterDlg.h"
+#include "timeline/TimeDlg.h"
+#include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -264,6 +268,19 @@ void Orvane::CreatePanels()
         m_project, [this] { return m_makeMusicPlayer ? m_makeMusicPlayer(this) : new CSystemMusicPlayer(this); },
         m_toolArea);
     m_timeLine->setObjectName(QStringLiteral("timeLinePanel"));
+    CTimeLineCtrl& timeLine = m_timeLine->Control();
+    CTimeLineCtrl::SDialogs& dialogs = timeLine.Dialogs();
+    dialogs.chooseColor = [&timeLine](int& color) { return CColorDlg::Run(color, &timeLine); };
+    dialogs.chooseTime = [&timeLine](int& ms, int low, int high) { return CTimeDlg::Run(ms, low, high, &timeLine); };
+    dialogs.chooseFilter = [&timeLine](int& cutOff, int& second, bool& on) {
+        CFilterDlg::SFilter filter{on, cutOff, second};
+        if (!CFilterDlg::Run(filter, &timeLine))
+            return false;
+        on = filter.on;
+        cutOff = filter.cutOff;
+        second = filter.secondFrequency;
+        return true;
+    };
     m_toolPanels[kTimelinePanel] = m_timeLine;
     m_toolPanels[kPresetsPanel] = m_presets;
     m_toolPanels[kFadersPanel] = m_faders;

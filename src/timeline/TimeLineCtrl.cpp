@@ -8,6 +8,8 @@
 #include "show/ShowHost.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeScaleCtrl.h"
+#include "timeline/VideoDlg.h"
+#include "media/VideoPlayer.h"
 
 #include <QCursor>
 #include <QDir>
@@ -51,6 +53,7 @@ CTimeLineCtrl::CTimeLineCtrl(CProject& project, CTimeScaleCtrl& ruler, PlayerMak
 
 CTimeLineCtrl::~CTimeLineCtrl()
 {
+    DisposeVideoWindow();
     DropClips([](const SClip&) { return true; });
 }
 
@@ -249,7 +252,7 @@ bool CTimeLineCtrl::RemoveLine(int index)
         m_data.m_musicLine = nullptr;
     }
     if (line == m_data.m_videoLine) {
-        m_videoBlock = nullptr;
+        DisposeVideoWindow();
         m_data.m_videoLine = nullptr;
         if (m_dialogs.deleteVideoWindow)
             m_dialogs.deleteVideoWindow();
@@ -267,7 +270,7 @@ void CTimeLineCtrl::ForgetBlock(const CTimeBlock* block)
     if (block == m_musicBlock)
         StopMusic();
     if (block == m_videoBlock)
-        m_videoBlock = nullptr;
+        StopVideo();
     const int at = m_selected.indexOf(const_cast<CTimeBlock*>(block));
     if (at >= 0) {
         m_selected.removeAt(at);
@@ -426,6 +429,7 @@ void CTimeLineCtrl::UpdateLabel(const CTimeBlock* block)
 
 void CTimeLineCtrl::ShowVideoAtCursor()
 {
+    FollowVideo(m_ruler.CursorTime(), true);
     if (m_dialogs.showVideoAt)
         m_dialogs.showVideoAt(m_ruler.CursorTime());
 }
@@ -472,12 +476,14 @@ void CTimeLineCtrl::SetPosition(int t, bool jump)
         }
     }
     FollowMusic(t, jump);
+    FollowVideo(t, jump);
     update();
 }
 
-void CTimeLineCtrl::ShowPosition(int)
+void CTimeLineCtrl::ShowPosition(int t)
 {
     // The video follows a hand-set cursor; the music and scenes wait for play.
+    FollowVideo(t, true);
     update();
 }
 
@@ -559,6 +565,157 @@ void CTimeLineCtrl::FollowMusic(int t, bool jump)
     m_musicPlaying = false;
 }
 
+// --- The video window ---------------------------------------------------------
+
+CVideoDlg* CTimeLineCtrl::VideoWindow() const
+{
+    return m_videoWnd && !m_videoWnd->IsDisposed() ? m_videoWnd.data() : nullptr;
+}
+
+CVideoDlg* CTimeLineCtrl::MakeVideoWindow()
+{
+    if (VideoWindow() || !VideoLine())
+        return VideoWindow();
+    // Beside the control rather than under it: the control is disabled while
+    // the timeline plays, and the window's own buttons must stay usable.
+    m_videoWnd = new CVideoDlg(VideoLine(), window());
+    connect(m_videoWnd, &CVideoDlg::closed, this, &CTimeLineCtrl::OnVideoClosed);
+    connect(m_videoWnd, &CVideoDlg::soundChanged, this, &CTimeLineCtrl::OnSoundChanged);
+    connect(&m_videoWnd->Player(), &CVideoPlayer::finished, this, &CTimeLineCtrl::RestartVideo);
+    if (m_volume >= 0)
+        m_videoWnd->SetVolume(m_volume);
+    m_videoWnd->SetSound(VideoLine()->m_sound);
+    return m_videoWnd;
+}
+
+void CTimeLineCtrl::SeekVideo(int t)
+{
+    qint64 offset = qint64(t) - m_videoBlock->m_start;
+    if (offset > m_videoBlock->m_mediaLength && m_videoBlock->m_mediaLoop) {
+        if (m_videoBlock->m_mediaLength < 1)
+            return;
+        offset %= m_videoBlock->m_mediaLength;
+    }
+    m_videoWnd->Player().Seek(int(offset));
+}
+
+void CTimeLineCtrl::FollowVideo(int t, bool jump)
+{
+    CMediaTimeLine* line = VideoLine();
+    if (!line || !line->m_visible || !VideoWindow())
+        return;
+    CVideoPlayer& player = m_videoWnd->Player();
+    // A jump while the transport runs (a marker chosen) keeps the video running.
+    const bool run = m_playback && !m_paused;
+    if (m_videoBlock && BlockCovers(*m_videoBlock, t)) {
+        SBlockView& view = m_views[m_videoBlock];
+        if (!view.active || (!jump && !view.pending))
+            return;
+        view.pending = false;
+        SeekVideo(t);
+        // A video that reached its end plays on from the new place.
+        if (run && (!player.IsPlaying() || player.IsPaused()))
+            player.Play();
+        return;
+    }
+    m_videoBlock = nullptr;
+    for (CTimeBlock* block : qAsConst(line->m_blocks)) {
+        if (!BlockCovers(*block, t))
+            continue;
+        m_videoBlock = static_cast<CMediaTimeBlock*>(block);
+        SBlockView& view = m_views[block];
+        view.active = view.pending = false;
+        if (LocateMediaFile(m_videoBlock) && player.OpenFile(m_videoBlock->m_file, true)) {
+            if (!run)
+                player.Pause();
+            SeekVideo(t);
+            if (run)
+                player.Play();
+            view.active = true;
+            m_videoPlaying = true;
+        } else if (m_videoPlaying) {
+            player.Stop();
+            m_videoPlaying = false;
+        }
+        return;
+    }
+    if (m_videoPlaying)
+        player.Stop();
+    m_videoPlaying = false;
+}
+
+void CTimeLineCtrl::StopVideo()
+{
+    if (m_videoBlock) {
+        m_views[m_videoBlock].pending = false;
+        m_views[m_videoBlock].active = false;
+    }
+    m_videoBlock = nullptr;
+    if (VideoWindow() && m_videoPlaying)
+        m_videoWnd->Player().Stop();
+    m_videoPlaying = false;
+}
+
+void CTimeLineCtrl::DisposeVideoWindow()
+{
+    StopVideo();
+    if (m_videoWnd)
+        m_videoWnd->Dispose();
+    m_videoWnd = nullptr;
+}
+
+void CTimeLineCtrl::RestartVideo()
+{
+    if (m_videoBlock && m_videoBlock->m_mediaLoop)
+        m_views[m_videoBlock].pending = true;
+}
+
+void CTimeLineCtrl::OnVideoClosed()
+{
+    if (VideoLine())
+        VideoLine()->m_visible = false;
+    StopVideo();
+    emit headerChanged();
+}
+
+void CTimeLineCtrl::OnSoundChanged()
+{
+    emit headerChanged();
+}
+
+void CTimeLineCtrl::SetVideoSound(bool on)
+{
+    if (!VideoLine())
+        return;
+    VideoLine()->m_sound = on;
+    if (VideoWindow())
+        m_videoWnd->SetSound(on);
+    emit headerChanged();
+    Modified();
+}
+
+void CTimeLineCtrl::SetVideoVisible(bool visible, bool reset)
+{
+    CMediaTimeLine* line = VideoLine();
+    if (!line)
+        return;
+    if (visible) {
+        if (reset) {
+            line->m_maximized = false;
+            line->m_videoRect = QRect();
+        }
+        line->m_visible = true;
+        MakeVideoWindow()->ShowWindow();
+        FollowVideo(m_ruler.CursorTime(), true);
+    } else if (VideoWindow()) {
+        m_videoWnd->close();
+    } else {
+        line->m_visible = false;
+    }
+    emit headerChanged();
+    Modified();
+}
+
 void CTimeLineCtrl::RestartMusic(CMusicPlayer::State state)
 {
     if (state == CMusicPlayer::StoppedState && m_musicBlock && m_musicBlock->m_mediaLoop)
@@ -587,6 +744,8 @@ void CTimeLineCtrl::StartPlayback()
     m_paused = false;
     if (m_player && m_musicPlaying)
         m_player->Play();
+    if (VideoWindow() && m_videoPlaying)
+        m_videoWnd->Player().Play();
     m_playback = true;
     m_buttonDown = m_rubberBand = m_resizeStart = m_resizeStop = false;
     setEnabled(false);
@@ -595,6 +754,9 @@ void CTimeLineCtrl::StartPlayback()
 void CTimeLineCtrl::StopPlayback()
 {
     StopMusic();
+    // The window keeps the picture it stopped on.
+    if (VideoWindow() && m_videoPlaying)
+        m_videoWnd->Player().Pause();
     m_playback = false;
     setEnabled(true);
 }
@@ -611,11 +773,19 @@ void CTimeLineCtrl::PrepareRestart(bool all)
     }
     if (m_musicBlock)
         m_views[m_musicBlock].pending = true;
+    if (m_videoBlock)
+        m_views[m_videoBlock].pending = true;
 }
 
 void CTimeLineCtrl::SetPaused(bool paused)
 {
     m_paused = paused;
+    if (VideoWindow() && m_videoPlaying) {
+        if (paused)
+            m_videoWnd->Player().Pause();
+        else
+            m_videoWnd->Player().Play();
+    }
     if (!m_player || !m_musicPlaying)
         return;
     if (paused)
@@ -629,6 +799,8 @@ void CTimeLineCtrl::SetVolume(int volume)
     m_volume = std::clamp(volume, 0, 100);
     if (m_player)
         m_player->SetVolume(m_volume);
+    if (VideoWindow())
+        m_videoWnd->SetVolume(m_volume);
 }
 
 void CTimeLineCtrl::SetMusicSound(bool on)
@@ -679,7 +851,7 @@ void CTimeLineCtrl::SetVideoWave(bool on)
 void CTimeLineCtrl::Clear()
 {
     StopMusic();
-    m_videoBlock = nullptr;
+    DisposeVideoWindow();
     if (m_dialogs.deleteVideoWindow)
         m_dialogs.deleteVideoWindow();
     m_selected.clear();
@@ -794,8 +966,12 @@ int CTimeLineCtrl::RefreshFromProject()
     m_current = nullptr;
     m_currentLine = nullptr;
     m_musicBlock = nullptr;
-    m_videoBlock = nullptr;
     m_musicPlaying = false;
+    // A window left from the show before belongs to a line that is gone.
+    if (VideoWindow() && VideoWindow()->Line() != VideoLine())
+        DisposeVideoWindow();
+    m_videoBlock = nullptr;
+    m_videoPlaying = false;
     constexpr int kMax = CTimeScaleCtrl::kMaxLength;
     int repaired = Repair(m_data.m_length, 0, kMax);
     for (CTimeMarker* marker : qAsConst(m_data.m_markers))
@@ -823,6 +999,8 @@ int CTimeLineCtrl::RefreshFromProject()
         m_data.AddLine(NewSceneLine(m_data));
     LayoutLines();
     AttachMarkers();
+    if (VideoLine() && VideoLine()->m_visible)
+        MakeVideoWindow()->ShowWindow();
     return repaired;
 }
 

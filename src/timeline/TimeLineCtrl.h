@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -19,6 +20,7 @@ class CTimeLine;
 class CTimeLineData;
 class CTimeMarker;
 class CTimeScaleCtrl;
+class CVideoDlg;
 class QMenu;
 
 // The timeline's lines and blocks on screen, their editing with the mouse,
@@ -47,7 +49,8 @@ public:
     ~CTimeLineCtrl() override;
 
     // What the control asks of the windows around it. A menu entry whose
-    // dialog is not given stays disabled.
+    // dialog is not given stays disabled. The colour, filter and time
+    // dialogs put the floating video window out of their way themselves.
     struct SDialogs
     {
         // The colour index 0 to 6; false when cancelled.
@@ -60,8 +63,8 @@ public:
         std::function<QString(const QString& caption, const QString& dir, const QString& filter)> chooseFile;
         // Runs a context menu at a global position (QMenu::exec by default).
         std::function<void(QMenu& menu, const QPoint& globalPos)> runMenu;
-        // The floating video window: the video follows t with a jump; the
-        // window is deleted with the video line.
+        // Told after the control's own video window followed t with a
+        // jump, and after it let the window go with the video line.
         std::function<void(int t)> showVideoAt;
         std::function<void()> deleteVideoWindow;
     };
@@ -136,6 +139,13 @@ public:
     CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
     // The video line's current block, as the video window plays it.
     void SetCurrentVideoBlock(CMediaTimeBlock* block) { m_videoBlock = block; }
+    // The floating window of the video line, null while there is none.
+    CVideoDlg* VideoWindow() const;
+    bool IsVideoPlaying() const { return m_videoPlaying; }
+    void SetVideoSound(bool on);
+    // Shows the window, made when missing (with reset on its first place),
+    // or closes it.
+    void SetVideoVisible(bool visible, bool reset);
 
     // The document changed under the timeline.
     void Clear();
@@ -187,6 +197,9 @@ public slots:
 
 private slots:
     void RestartMusic(CMusicPlayer::State state);
+    void RestartVideo();
+    void OnVideoClosed();
+    void OnSoundChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -236,6 +249,11 @@ private:
     void FollowMusic(int t, bool jump);
     void SeekMusic(int t);
     void StopMusic();
+    CVideoDlg* MakeVideoWindow();
+    void FollowVideo(int t, bool jump);
+    void SeekVideo(int t);
+    void StopVideo();
+    void DisposeVideoWindow();
     void ForgetBlock(const CTimeBlock* block);
     void DropViews(const CTimeLine* line);
     void DropClips(const std::function<bool(const SClip&)>& which);
@@ -304,6 +322,8 @@ private:
     CMediaTimeBlock* m_musicBlock = nullptr;
     CMediaTimeBlock* m_videoBlock = nullptr;
     bool m_musicPlaying = false;
+    QPointer<CVideoDlg> m_videoWnd;
+    bool m_videoPlaying = false;
     bool m_paused = false;
     bool m_playback = false;
 };

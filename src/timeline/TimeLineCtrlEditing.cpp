@@ -30,7 +30,8 @@ constexpr int kSnapZone = 11; // a marker closer than this many px catches a dra
 } // namespace
 
 
-// The dialogs run with the floating video window out of their way.
+// The file dialog runs with the floating video window out of its way; the
+// timeline's own dialogs move it themselves.
 template <typename F>
 bool CTimeLineCtrl::RunDialog(F&& dialog)
 {
@@ -444,7 +445,7 @@ void CTimeLineCtrl::OnTimeStart()
     int ms = m_current->m_start;
     const int low = MinBlockStart();
     const int high = MaxBlockStart();
-    if (!RunDialog([&] { return m_dialogs.chooseTime(ms, low, high); }))
+    if (!m_dialogs.chooseTime(ms, low, high))
         return;
     for (int i = 0; i < m_selected.size(); ++i) {
         CTimeBlock* block = m_selected[i];
@@ -464,7 +465,7 @@ void CTimeLineCtrl::OnTimeStop()
     int ms = m_current->m_stop < 1 ? m_ruler.Length() : m_current->m_stop;
     const int low = MinBlockStop();
     const int high = MaxBlockStop();
-    if (!RunDialog([&] { return m_dialogs.chooseTime(ms, low, high); }))
+    if (!m_dialogs.chooseTime(ms, low, high))
         return;
     for (int i = 0; i < m_selected.size(); ++i) {
         CTimeBlock* block = m_selected[i];
@@ -483,7 +484,7 @@ void CTimeLineCtrl::OnColorSelected()
     if (m_playback || !m_current || !m_dialogs.chooseColor)
         return;
     int color = m_current->m_color;
-    if (!RunDialog([&] { return m_dialogs.chooseColor(color); }) || !CTimeBlock::IsColorIndex(color))
+    if (!m_dialogs.chooseColor(color) || !CTimeBlock::IsColorIndex(color))
         return;
     for (CTimeBlock* block : qAsConst(m_selected)) {
         if (!block->IsMedia())
@@ -551,7 +552,7 @@ void CTimeLineCtrl::OnMediaFilter()
     int cutOff = media->m_cutOff;
     int second = media->m_secondFrequency;
     bool filter = media->m_filter;
-    if (!RunDialog([&] { return m_dialogs.chooseFilter(cutOff, second, filter); }))
+    if (!m_dialogs.chooseFilter(cutOff, second, filter))
         return;
     media->m_cutOff = std::clamp(cutOff, 0, kMaxFrequency);
     media->m_secondFrequency = std::clamp(second, 0, kMaxFrequency);
@@ -585,6 +586,8 @@ void CTimeLineCtrl::OnUpdateMedia()
         return;
     if (media == m_musicBlock)
         StopMusic();
+    if (media == m_videoBlock)
+        StopVideo();
     // The old file's sound and length must not stay drawn under the new name.
     ClearWave(media);
     media->m_mediaLength = -1;

@@ -94,6 +94,18 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
         if (m_control->MusicLine())
             m_control->SetMusicWave(!m_control->MusicLine()->m_wave);
     });
+    connect(m_lineHeader, &CTimeLineHeader::videoSoundChanged, this, [this] {
+        if (m_control->VideoLine())
+            m_control->SetVideoSound(!m_control->VideoLine()->m_sound);
+    });
+    connect(m_lineHeader, &CTimeLineHeader::videoWaveChanged, this, [this] {
+        if (m_control->VideoLine())
+            m_control->SetVideoWave(!m_control->VideoLine()->m_wave);
+    });
+    connect(m_lineHeader, &CTimeLineHeader::videoVisibleChanged, this, [this](bool reset) {
+        if (m_control->VideoLine())
+            m_control->SetVideoVisible(!m_control->VideoLine()->m_visible, reset);
+    });
     connect(m_control, &CTimeLineCtrl::selChanged, this, &CTimeLineWnd::OnSelBlockChanged);
     connect(m_control, &CTimeLineCtrl::timeBlockChanged, this, &CTimeLineWnd::OnTimeBlockChanged);
     connect(m_control, &CTimeLineCtrl::markerAdded, this, &CTimeLineWnd::RefillMarkers);

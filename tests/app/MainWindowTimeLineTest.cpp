@@ -3,15 +3,28 @@
 #include "../devices/FakeTransport.h"
 #include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
+#include "ScriptedDialog.h"
 #include "app/Orvane.h"
 #include "live/FadingWnd.h"
 #include "live/PageWnd.h"
 #include "show/EffectScene.h"
 #include "show/TimeLine.h"
+#include "timeline/ColorDlg.h"
+#include "timeline/FilterDlg.h"
+#include "timeline/TimeDlg.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 #include "timeline/TimeScaleCtrl.h"
+#include "timeline/VideoDlg.h"
+#include "widgets/ZKFullTimeEdit.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
 
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -52,6 +65,28 @@ struct CTimeLineWindowRig
         Control().InsertLine(2);
         Control().FixLine(data.m_musicLine);
     }
+    // The lines as wide as the ruler, one pixel a millisecond, and context
+    // menus that run the entry named `pick`.
+    void ShowLines(const QString& pick)
+    {
+        window->TimeLinePanel()->Ruler().resize(20060, CTimeScaleCtrl::kHeight);
+        window->TimeLinePanel()->SetLength(20000);
+        Control().resize(20060, 400);
+        Control().LayoutLines();
+        Control().Dialogs().runMenu = [pick](QMenu& menu, const QPoint&) {
+            for (QAction* action : menu.actions()) {
+                if (action->text() == pick && action->isEnabled())
+                    action->trigger();
+            }
+        };
+    }
+    void RightClick(const CTimeBlock* block)
+    {
+        const QPoint at = Control().BlockRect(block).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, Control().mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&Control(), &press);
+    }
     bool SaveAndOpen()
     {
         const QString path = dir.filePath(QStringLiteral("show.kv3"));
@@ -68,6 +103,75 @@ class MainWindowTimeLineTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Each block menu entry runs its dialog, worked here as an operator
+    // would, and the block takes the dialog's answer.
+    void blockMenuEntriesRunTheirDialogs_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("music");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("colour") << "Color" << false << "color 4";
+        QTest::newRow("colour from the tool bar") << "tool bar" << false << "color 4";
+        QTest::newRow("start") << "Start schedule" << false << "1000 - 2000";
+        QTest::newRow("end") << "End schedule" << false << "2000 - 5000";
+        QTest::newRow("filter") << "Filter" << true << "filter 1, 4000 - 20000";
+    }
+    void blockMenuEntriesRunTheirDialogs()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, music);
+        CTimeLineWindowRig rig;
+        rig.MusicAndTwoLines();
+        CTimeBlock* block = music ? rig.Project().m_timeLine.m_musicLine->m_blocks.first()
+                                  : rig.Control().SceneLine(0)->m_blocks.value(0);
+        if (!music) {
+            QVERIFY(rig.Control().AddSceneBlock(rig.Project().m_firstPage, rig.Scene(QStringLiteral("S")),
+                                                rig.Control().SceneLine(0), 0));
+            block = rig.Control().SceneLine(0)->m_blocks.first();
+            block->m_start = 2000;
+            block->m_length = 1000;
+            rig.Control().FixLine(rig.Control().SceneLine(0));
+        }
+        int runs = 0;
+        CScriptedDialog<CColorDlg> color([&runs](CColorDlg& dialog) {
+            ++runs;
+            emit dialog.List()->itemClicked(dialog.List()->item(4));
+            return int(QDialog::Accepted);
+        });
+        CScriptedDialog<CTimeDlg> time([&runs, entry](CTimeDlg& dialog) {
+            ++runs;
+            dialog.Editor()->Seconds()->setValue(entry.startsWith('S') ? 1 : 5);
+            return int(QDialog::Accepted);
+        });
+        CScriptedDialog<CFilterDlg> filter([&runs](CFilterDlg& dialog) {
+            ++runs;
+            dialog.ApplyBox()->setChecked(true);
+            dialog.ModeButton(CFilterDlg::HighPass)->click();
+            dialog.FrequencyBox()->setValue(16000);
+            return int(QDialog::Accepted);
+        });
+        rig.ShowLines(entry);
+        if (entry == "tool bar") {
+            rig.Control().SelectBlock(block);
+            auto* button = rig.window->TimeLinePanel()->findChild<QToolButton*>(QStringLiteral("timeLineColorBlock"));
+            QVERIFY(button && button->isEnabled());
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            rig.RightClick(block);
+        }
+        QCOMPARE(runs, 1);
+        const auto* media = music ? static_cast<const CMediaTimeBlock*>(block) : nullptr;
+        QString result = QStringLiteral("color %1").arg(block->m_color);
+        if (media)
+            result = QStringLiteral("filter %1, %2 - %3")
+                         .arg(media->m_filter)
+                         .arg(media->m_cutOff)
+                         .arg(media->m_secondFrequency);
+        else if (entry.endsWith(QLatin1String("schedule")))
+            result = QStringLiteral("%1 - %2").arg(block->m_start).arg(block->m_stop);
+        QTEST(result, "result");
+    }
+
     void aTimelineSurvivesSaveAndOpen()
     {
         CTimeLineWindowRig rig;
@@ -88,6 +192,24 @@ private slots:
         QCOMPARE(data.m_markers.size(), 2);
         QCOMPARE(data.m_markers[0]->m_time, 1000);
         QCOMPARE(rig.window->TimeLinePanel()->Ruler().Markers().size(), 2);
+    }
+
+    // A show saved with its video window open opens it again, and a new
+    // show lets it go.
+    void theVideoWindowComesBackWithItsShow()
+    {
+        CTimeLineWindowRig rig;
+        CTimeLineData& data = rig.Project().m_timeLine;
+        data.m_lines.prepend(data.m_videoLine = NewMediaLine(CTimeLine::VideoLine));
+        rig.Control().SetVideoVisible(true, true);
+        QVERIFY(rig.window->VideoWindow());
+        QVERIFY(rig.SaveAndOpen());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.window->VideoWindow() && rig.window->VideoWindow()->isVisible());
+        QCOMPARE(rig.window->findChildren<CVideoDlg*>().size(), 1);
+        rig.window->ClearTimeLine();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(rig.window->findChildren<CVideoDlg*>().isEmpty());
     }
 
     void theLivePageMenuCountsSceneLinesOnly()

@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "../show/PlaybackRig.h"
+#include "ColorPageRig.h"
 #include "editors/GradientCtrl.h"
 #include "editors/GradientEffectWnd.h"
 #include "effects/GradientEffect.h"
@@ -144,11 +144,11 @@ private slots:
     {
         QFETCH(int, peg);
         QFETCH(int, side);
-        CPlaybackRig rig;
+        CColorPageRig rig;
         CGradientEffect effect(1000);
         effect.m_pegColors.insert(1, CRgbwColor(9, 9, 9));
         effect.m_pegPositions.insert(1, 0.5);
-        CGradientEffectWnd page(rig.project, &effect, &rig.project.m_effectEngine, nullptr, false);
+        CGradientEffectWnd page(rig.project, &effect, rig.Engine(), nullptr, false);
         page.resize(600, 300);
         page.show();
         CGradientCtrl& control = *page.GradientCtrl();
@@ -156,8 +156,8 @@ private slots:
         const int stopX = side < 0 ? control.PegRect(0).right() + 7 : control.PegRect(2).left() - 6;
         QTest::mousePress(&control, Qt::LeftButton, {}, PegCentre(control, peg));
         QCOMPARE(control.SelectedPeg(), peg);
-        // Without the presets window's colour, Delete stays off.
-        QVERIFY(!page.DeleteButton()->isEnabled());
+        QCOMPARE(page.DeleteButton()->isEnabled(), peg == 1);
+        QCOMPARE(rig.Shown(), QStringList({"0,0,0,0", "9,9,9,0", "255,255,255,0"}).at(peg));
         const QPoint to(side < 0 ? 0 : control.width() - 1, PegCentre(control, peg).y());
         QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(&control, &move);
@@ -165,6 +165,38 @@ private slots:
         QCOMPARE(QList<double>({control.PegPosition(0), control.PegPosition(2)}), before);
         const double expected = peg == 1 ? double(stopX - control.PegStrip().left()) / control.PegStrip().width() : 0.5;
         QCOMPARE(control.PegPosition(1), expected);
+    }
+
+    // The presets window rebuilds its colour control while the page is
+    // open: the page follows the new one and forgets the deleted one.
+    void colorAfterPresetsRebuild()
+    {
+        CColorPageRig rig;
+        rig.Select({rig.Patch(rig.RgbProfile(), 0, 0)});
+        CGradientEffectWnd page(rig.project, nullptr, rig.Engine(), nullptr, false);
+        QVERIFY(page.ColorControl());
+        page.GradientCtrl()->InsertPeg(0.5, CRgbwColor(1, 1, 1));
+        rig.Rebuild();
+        QCOMPARE(page.ColorControl(), static_cast<CColorPresetCtrlBase*>(rig.Color()));
+        emit rig.Color()->colorChanged(10, 20, 30, 40);
+        QCOMPARE(page.Effect()->m_pegColors.value(1), CRgbwColor(10, 20, 30, 40));
+        page.GradientCtrl()->RemovePeg(1);
+        emit rig.Color()->colorChanged(1, 2, 3, 4); // no peg selected: only regenerates
+        QCOMPARE(page.Effect()->m_pegColors, QList<CRgbwColor>({CRgbwColor(0, 0, 0), CRgbwColor(255, 255, 255)}));
+    }
+
+    // Closing the page gives the borrowed control back.
+    void closingReleasesTheColor()
+    {
+        CColorPageRig rig;
+        auto page = std::make_unique<CGradientEffectWnd>(rig.project, nullptr, rig.Engine(), nullptr, false);
+        QVERIFY(rig.Color());
+        page.reset();
+        rig.Flush();
+        QVERIFY(!rig.Color());
+        rig.wnd.ShowEffectColor(); // no hook left to call
+        rig.wnd.HideEffectColor();
+        rig.Flush();
     }
 
     // Length 0, no steps, nothing selected: nothing ticks or divides.

@@ -199,6 +199,39 @@ private slots:
         rig.Flush();
     }
 
+    // A dynamic gradient of red 200, 100, 50 at 0, 0.5, 1 played by ticks
+    // onto an RGB fixture: the step reached and the red sent.
+    void dynamicTicks_data()
+    {
+        QTest::addColumn<bool>("fixture");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QList<int>>("ticks");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("red");
+        QTest::newRow("no fixture, no steps: nothing") << false << 1000 << QList<int>({500}) << 0 << -1;
+        QTest::newRow("half-way into the next step") << true << 1000 << QList<int>({240}) << 0 << 150;
+        QTest::newRow("steps of no time move on at t = 0") << true << 0 << QList<int>({0}) << 1 << 100;
+        QTest::newRow("and on") << true << 0 << QList<int>({0, 0}) << 2 << 50;
+    }
+    void dynamicTicks()
+    {
+        QFETCH(bool, fixture);
+        QFETCH(int, length);
+        QFETCH(QList<int>, ticks);
+        CColorPageRig rig;
+        if (fixture)
+            rig.SelectRgb(1);
+        CGradientEffect effect(length);
+        effect.m_gradType = 1;
+        effect.m_pegColors = {CRgbwColor(200, 0, 0), CRgbwColor(100, 0, 0), CRgbwColor(50, 0, 0)};
+        effect.m_pegPositions = {0.0, 0.5, 1.0};
+        CGradientEffectWnd page(rig.project, &effect, rig.Engine(), nullptr, false);
+        for (int tick : ticks)
+            page.Tick(tick);
+        QTEST(page.GetPlayStep(), "step");
+        QTEST(rig.project.m_editMask[0][0] ? int(rig.project.m_edit[0][0]) : -1, "red");
+    }
+
     // Length 0, no steps, nothing selected: nothing ticks or divides.
     void emptyIsClean()
     {

@@ -5,6 +5,7 @@
 
 #include "app/options/AppOptions.h"
 #include "editors/EditorFactory.h"
+#include "editors/EffectWnd.h"
 #include "live/CommandsWnd.h"
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
@@ -257,6 +258,7 @@ void Orvane::CreatePanels()
     toolLayout->setContentsMargins(0, 0, 0, 0);
     m_presets = new CPresetsWnd(m_project, m_toolArea);
     m_presets->setObjectName(QStringLiteral("presetsPanel"));
+    CEffectWnd::SetColorSource(m_presets);
     m_faders = new CDmxChannelsWnd(m_project, m_toolArea);
     m_faders->setObjectName(QStringLiteral("channelFadersPanel"));
     m_commands = new CCommandsWnd(m_project, m_toolArea);

@@ -1,8 +1,17 @@
 #include "editors/EffectWnd.h"
 
+#include "panels/FixedPresetCtrls.h"
+#include "panels/PresetsWnd.h"
+
 #include <QHash>
 
 namespace {
+
+QPointer<CPresetsWnd>& ColorPresets()
+{
+    static QPointer<CPresetsWnd> presets;
+    return presets;
+}
 
 QHash<int, EffectPageMaker>& PageMakers()
 {
@@ -15,6 +24,52 @@ QHash<int, EffectPageMaker>& PageMakers()
 CEffectWnd::CEffectWnd(CEffectEngine* engine, CTimeWidget* timeWidget, bool effectScene, QWidget* parent)
     : QWidget(parent), m_engine(engine), m_timeWidget(timeWidget), m_effectScene(effectScene)
 {
+}
+
+CEffectWnd::~CEffectWnd()
+{
+    CPresetsWnd* presets = ColorPresets();
+    if (!m_borrowsColor || !presets)
+        return;
+    // The hook goes first: the page is half destroyed and must not be told.
+    presets->SetEffectColorHook(nullptr);
+    presets->HideEffectColor();
+}
+
+void CEffectWnd::SetColorSource(CPresetsWnd* presets)
+{
+    ColorPresets() = presets;
+}
+
+CPresetsWnd* CEffectWnd::ColorSource()
+{
+    return ColorPresets();
+}
+
+void CEffectWnd::BorrowColorControl()
+{
+    CPresetsWnd* presets = ColorPresets();
+    if (!presets)
+        return;
+    m_borrowsColor = true;
+    QPointer<CEffectWnd> self(this);
+    presets->SetEffectColorHook([self](CColorPresetCtrlBase* control) {
+        if (self)
+            self->TakeColorControl(control);
+    });
+    presets->ShowEffectColor();
+}
+
+void CEffectWnd::TakeColorControl(CColorPresetCtrlBase* control)
+{
+    if (m_colorCtrl == control)
+        return;
+    if (m_colorCtrl)
+        disconnect(m_colorCtrl, nullptr, this, nullptr);
+    m_colorCtrl = control;
+    if (control)
+        connect(control, &CColorPresetCtrlBase::colorChanged, this, &CEffectWnd::OnColorChanged);
+    ColorControlChanged();
 }
 
 void CEffectWnd::OnColorChanged(uchar red, uchar green, uchar blue, uchar white)

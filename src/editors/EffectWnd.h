@@ -1,5 +1,8 @@
 #pragma once
 
+#include "panels/FixedPresetCtrls.h"
+
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -7,6 +10,8 @@
 class CEffect;
 class CEffectEngine;
 class CFixtureMatrix;
+class CPresetsWnd;
+class CProject;
 class CTimeWidget;
 
 // The base of every effect page. A page keeps its own copy of the effect,
@@ -20,6 +25,12 @@ class CEffectWnd : public QWidget
     Q_OBJECT
 public:
     CEffectWnd(CEffectEngine* engine, CTimeWidget* timeWidget, bool effectScene, QWidget* parent = nullptr);
+    ~CEffectWnd() override;
+
+    // The presets window whose colour control the colour pages borrow; null
+    // leaves them without one.
+    static void SetColorSource(CPresetsWnd* presets);
+    static CPresetsWnd* ColorSource();
 
     virtual void Retranslate() {}
     // The matrix the effect is drawn on after a selection change; null when
@@ -43,14 +54,28 @@ public:
     CEffectEngine* Engine() const { return m_engine; }
     CTimeWidget* TimeWidget() const { return m_timeWidget; }
     bool IsEffectScene() const { return m_effectScene; }
+    CColorPresetCtrlBase* ColorControl() const { return m_colorCtrl; }
 
 public slots:
     virtual void OnColorChanged(uchar red, uchar green, uchar blue, uchar white);
 
 protected:
+    // Borrows the presets window's colour control until the page goes. The
+    // presets window may rebuild (and delete) it meanwhile: the new one is
+    // handed over, hence the guarded pointer.
+    void BorrowColorControl();
+    // The borrowed control changed (null when it went away).
+    virtual void ColorControlChanged() {}
+
     CEffectEngine* m_engine;
     CTimeWidget* m_timeWidget;
     bool m_effectScene;
+    QPointer<CColorPresetCtrlBase> m_colorCtrl;
+
+private:
+    void TakeColorControl(CColorPresetCtrlBase* control);
+
+    bool m_borrowsColor = false;
 };
 
 // What a page is made from: the effect to edit (null for a new one, which
@@ -58,6 +83,7 @@ protected:
 // time display and whether the edited scene is an effect scene.
 struct CEffectPageArgs
 {
+    CProject* project = nullptr;
     const CEffect* effect = nullptr;
     CEffectEngine* engine = nullptr;
     CFixtureMatrix* matrix = nullptr;

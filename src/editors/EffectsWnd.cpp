@@ -195,6 +195,7 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
         ShowHost().RefreshOutputViews();
     }
     CEffectPageArgs args;
+    args.project = &m_project;
     args.effect = effect;
     args.engine = m_engine;
     args.matrix = type == EffectType::Trichro || type == EffectType::Curve || IsMatrixType(type) ? m_matrix : nullptr;

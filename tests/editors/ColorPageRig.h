@@ -1,0 +1,66 @@
+#pragma once
+
+#include "../panels/PanelsRig.h"
+#include "editors/EffectWnd.h"
+#include "model/FixtureMatrix.h"
+#include "widgets/TimeWidget.h"
+
+// A presets window whose colour control the colour pages borrow, and the
+// project's engine for them.
+class CColorPageRig : public CPanelsRig
+{
+public:
+    CColorPageRig() { CEffectWnd::SetColorSource(&wnd); }
+    ~CColorPageRig() { CEffectWnd::SetColorSource(nullptr); }
+
+    CEffectEngine* Engine() { return &project.m_effectEngine; }
+
+    // `count` RGB fixtures, three channels apart, all selected.
+    void SelectRgb(int count)
+    {
+        CLibraryProfile* rgb = RgbProfile();
+        QList<CPatchedFixture*> fixtures;
+        for (int i = 0; i < count; ++i)
+            fixtures << Patch(rgb, i * 3 / 510, i * 3 % 510);
+        Select(fixtures);
+    }
+    // A matrix of the current group with one RGB fixture in its first cell.
+    CFixtureMatrix* AddMatrix(int columns, int rows)
+    {
+        CLibraryProfile* rgb = RgbProfile();
+        CPatchedFixture* fixture = Patch(rgb, 0, 0);
+        auto* matrix = new CFixtureMatrix(rgb, 1, columns, rows, 0);
+        matrix->AddMember(fixture, QRect(0, 0, 20, 20));
+        fixture->m_matrixId = 1;
+        project.m_generalGroup->m_matrices << matrix;
+        project.m_currentGroup->m_selectedMatrices = {matrix};
+        Select({fixture});
+        return matrix;
+    }
+    // Regeneration shows the length here; a value no length has tells
+    // whether one happened.
+    bool Regenerated() const { return time.Time() != kUntouched; }
+    void ClearRegenerated() { time.SetTime(kUntouched); }
+
+    static constexpr int kUntouched = 987654;
+    CTimeWidget time{kUntouched};
+    // The colour the borrowed control shows, "r,g,b,w".
+    QString Shown() const
+    {
+        const CFakeColorCtrl* color = Color();
+        if (!color)
+            return QStringLiteral("none");
+        QStringList parts;
+        for (int c : color->color)
+            parts << QString::number(c);
+        return parts.join(QLatin1Char(','));
+    }
+    // A rebuild of the presets window on the same selection: the borrowed
+    // control is deleted and a new one handed over.
+    void Rebuild()
+    {
+        wnd.Reset();
+        wnd.UpdateSelection();
+        Flush();
+    }
+};

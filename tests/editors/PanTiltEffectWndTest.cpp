@@ -1,8 +1,7 @@
 #include "TestRegistry.h"
 
-#include "SyntheticMouse.h"
-
 #include "EffectPageRig.h"
+#include "SyntheticMouse.h"
 #include "editors/PanTiltEffectWnd.h"
 #include "effects/PanTiltEffect.h"
 #include "panels/PanTiltGrid.h"
@@ -56,12 +55,6 @@ public:
     int answer = -1;
     QStringList offered;
 };
-
-void Type(CZKTimeEdit* edit, int minutes, int seconds, int ms)
-{
-    edit->SetTime(QTime(0, minutes, seconds, ms));
-    emit edit->timeChanged(edit->GetTime());
-}
 
 } // namespace
 
@@ -117,7 +110,6 @@ private slots:
         QTest::addColumn<int>("ms");
         QTest::addColumn<int>("fade");
         QTest::newRow("nothing becomes the shortest step") << 0 << 0 << 40;
-        QTest::newRow("milliseconds") << 0 << 80 << 80;
         QTest::newRow("seconds and milliseconds") << 2 << 120 << 2120;
     }
     void stepDuration()
@@ -127,7 +119,8 @@ private slots:
         QFETCH(int, fade);
         CPanTiltRig rig;
         CPanTiltEffectWnd* page = rig.Open();
-        Type(page->StepEdit(), 0, seconds, ms);
+        page->StepEdit()->SetTime(QTime(0, 0, seconds, ms));
+        emit page->StepEdit()->timeChanged(page->StepEdit()->GetTime());
         QCOMPARE(page->Effect()->m_fade, fade);
         QCOMPARE(page->StepEdit()->GetTime(), QTime(0, 0).addMSecs(fade));
         QCOMPARE(page->Effect()->m_len, fade * page->Effect()->m_pathCount);
@@ -156,9 +149,8 @@ private slots:
             rig.Select({});
         CPanTiltEffectWnd* page = rig.Open(stored ? new CPanTiltEffect : nullptr);
         auto state = [&] {
-            return QStringLiteral("%1 %2 %3")
-                .arg(page->IsPlaying() ? "playing" : "stopped", page->IsDirty() ? "dirty" : "clean",
-                     rig.Icon(CEffectsWnd::ActPlay));
+            return QString(page->IsPlaying() ? "playing " : "stopped ") + (page->IsDirty() ? "dirty " : "clean ") +
+                   rig.Icon(CEffectsWnd::ActPlay);
         };
         QCOMPARE(state(), opened);
         QCOMPARE(page->PathEditor()->IsPreviewRunning(), page->IsPlaying());
@@ -204,6 +196,14 @@ private slots:
             for (int other = 0; other < 5; ++other)
                 QCOMPARE(rig.window->ToolAction(modes[other])->isChecked(), other == mode);
         }
+        // Picking a point in start mode starts the path there.
+        page->PrecisionSlider()->SpinBox()->setValue(3);
+        rig.window->ToolAction(CEffectsWnd::ActStartMode)->trigger();
+        CPanTiltGrid* grid = page->PathEditor()->Grid();
+        const QPoint third = grid->ToScreen(page->Effect()->m_controlX[2], page->Effect()->m_controlY[2]);
+        SyntheticMouse::Press(grid, third);
+        SyntheticMouse::Release(grid, third);
+        QCOMPARE(page->Effect()->m_start, 6);
         QCOMPARE(rig.Icon(CEffectsWnd::ActDirection), QStringLiteral("DirLeft.png"));
         rig.window->ToolAction(CEffectsWnd::ActDirection)->trigger();
         QVERIFY(page->Effect()->m_sens);
@@ -212,20 +212,6 @@ private slots:
         for (CEffectsWnd::Action action : modes)
             QVERIFY(!rig.window->ToolAction(action)->isVisible());
         QVERIFY(!rig.window->ToolAction(CEffectsWnd::ActPlay)->isVisible());
-    }
-
-    // Picking the start point in start mode moves the path's first step.
-    void startModePicksTheFirstStep()
-    {
-        CPanTiltRig rig;
-        CPanTiltEffectWnd* page = rig.Open();
-        page->PrecisionSlider()->SpinBox()->setValue(3);
-        rig.window->ToolAction(CEffectsWnd::ActStartMode)->trigger();
-        CPanTiltGrid* grid = page->PathEditor()->Grid();
-        const CPanTiltEffect* e = page->Effect();
-        SyntheticMouse::Press(grid, grid->ToScreen(e->m_controlX[2], e->m_controlY[2]));
-        SyntheticMouse::Release(grid, grid->ToScreen(e->m_controlX[2], e->m_controlY[2]));
-        QCOMPARE(page->Effect()->m_start, 6);
     }
 
     // With every head deselected the preview stops rather than walking the
@@ -242,11 +228,6 @@ private slots:
         QVERIFY(!page->PathEditor()->IsPreviewRunning());
         QVERIFY(page->IsDirty());
         QCOMPARE(rig.Icon(CEffectsWnd::ActPlay), QStringLiteral("Play.png"));
-        rig.Select({rig.head});
-        rig.window->UpdatePage();
-        page->TogglePlay();
-        QVERIFY(page->IsPlaying());
-        QCOMPARE(page->Effect()->m_fixtures.size(), 1);
     }
 
     void storedFieldsAreRangeChecked_data()
@@ -274,7 +255,6 @@ private slots:
         QCOMPARE((QList<int>{page->PhiSlider()->Value(), page->PrecisionSlider()->Value(),
                              page->OffsetXSlider()->Value(), page->OffsetYSlider()->Value()}),
                  shown.mid(0, 4));
-        QVERIFY(e->m_len >= 0);
     }
 };
 

@@ -85,16 +85,43 @@ class TextEffectWndTest : public QObject
     Q_OBJECT
 
 private slots:
-    void opensThroughTheWindow()
+    // A new text takes the defaults; a stored one is brought into the
+    // ranges of the controls and the matrix (eight columns, one row).
+    void openedFields_data()
     {
-        CTextRig rig;
-        QVERIFY(rig.page);
-        QCOMPARE(rig.page->Effect()->m_text, QStringLiteral("Enter your text here"));
-        QCOMPARE(rig.page->Effect()->m_fade, 120);
-        QCOMPARE(rig.wheel.color, CRgbwColor(255, 255, 255, 0));
-        QCOMPARE(rig.window->TimeDisplay()->Time(), rig.page->Effect()->m_len);
-        QVERIFY(rig.page->Effect()->m_len > 0);
-        QCOMPARE(rig.page->HorzOffset()->maximum(), 8);
+        QTest::addColumn<QList<int>>("stored"); // h, v, direction, intensity; empty: new
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("new") << QList<int>{} << "Enter your text here 0 0 0 100 120 255,255,255";
+        QTest::newRow("stored in range") << QList<int>{-8, 1, 0, 50} << " -8 1 0 50 120 255,255,255";
+        QTest::newRow("stored out of range") << QList<int>{50, -9, 9, 0} << " 8 -1 0 10 120 255,255,255";
+    }
+    void openedFields()
+    {
+        QFETCH(QString, expected);
+        QFETCH(QList<int>, stored);
+        CMatrixTextEffect* effect = nullptr;
+        if (!stored.isEmpty()) {
+            effect = new CMatrixTextEffect;
+            effect->m_fade = 120;
+            effect->m_hOffset = stored[0], effect->m_vOffset = stored[1];
+            effect->m_direction = stored[2], effect->m_intensity = stored[3];
+        }
+        CTextRig rig(effect);
+        const CMatrixTextEffect* e = rig.page->Effect();
+        const QString fields = QStringLiteral("%1 %2 %3 %4 %5 %6 %7,%8,%9")
+                                   .arg(e->m_text)
+                                   .arg(e->m_hOffset)
+                                   .arg(e->m_vOffset)
+                                   .arg(e->m_direction)
+                                   .arg(rig.page->IntensitySlider()->Value())
+                                   .arg(e->m_fade)
+                                   .arg(rig.wheel.color.r)
+                                   .arg(rig.wheel.color.g)
+                                   .arg(rig.wheel.color.b);
+        QCOMPARE(fields, expected);
+        QCOMPARE(rig.page->HorzOffset()->value(), e->m_hOffset);
+        QVERIFY(e->m_len > 0);
+        QCOMPARE(rig.window->TimeDisplay()->Time(), e->m_len);
     }
 
     void speedSetsStepTime_data()
@@ -214,19 +241,6 @@ private slots:
             rig.font = QFont(QStringLiteral("Courier"), 12);
         rig.page->FontButton()->pressed();
         QCOMPARE(rig.page->Effect()->m_font, chosen ? *rig.font : before);
-    }
-
-    void storedFieldsAreRangeChecked()
-    {
-        auto* stored = new CMatrixTextEffect;
-        stored->m_hOffset = 50;
-        stored->m_vOffset = -9;
-        stored->m_direction = 9;
-        stored->m_intensity = 0;
-        CTextRig rig(stored);
-        const CMatrixTextEffect* e = rig.page->Effect();
-        QCOMPARE((QList<int>{e->m_hOffset, e->m_vOffset, e->m_direction, e->m_intensity}), (QList<int>{8, -1, 0, 10}));
-        QCOMPARE(rig.page->IntensitySlider()->Value(), 10);
     }
 };
 

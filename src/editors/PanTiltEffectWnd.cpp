@@ -276,9 +276,10 @@ void CPanTiltEffectWnd::OnPanTiltChanged(uchar pan, uchar tilt, uchar panFine, u
     Q_UNUSED(tilt);
     Q_UNUSED(panFine);
     Q_UNUSED(tiltFine);
-    if (m_editor->EditMode() != CPanTiltGrid::ModeStart)
-        return;
-    m_effect->m_start = m_effect->m_nbPtsPerCtrl * std::max(m_editor->CurrentPoint(), 0);
+    // Every edit of the points comes this way too: left unmarked, a play
+    // or an apply after it would use the figure as it was.
+    if (m_editor->EditMode() == CPanTiltGrid::ModeStart)
+        m_effect->m_start = m_effect->m_nbPtsPerCtrl * std::max(m_editor->CurrentPoint(), 0);
     Changed();
 }
 

@@ -181,6 +181,30 @@ private slots:
         QCOMPARE(rig.Scene(0)->m_steps.size(), 20);
     }
 
+    // A point dragged after the preview stopped reaches the applied steps.
+    void movedPointIsApplied_data()
+    {
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("stopped after playing") << false;
+        QTest::newRow("playing") << true;
+    }
+    void movedPointIsApplied()
+    {
+        QFETCH(bool, playing);
+        CPanTiltRig rig;
+        CPanTiltEffectWnd* page = rig.Open();
+        page->TogglePlay();
+        if (!playing)
+            page->TogglePlay();
+        page->PathEditor()->Grid()->SetCurrentPosition(0x4000, 0x2000);
+        QCOMPARE(page->HasUngeneratedChanges(), !playing);
+        rig.window->OnOk();
+        const CStepFixture* entry = rig.Scene(0)->m_steps.value(0)->FindEntry(rig.head);
+        QVERIFY(entry);
+        QCOMPARE(entry->Level(1), 0x40);
+        QCOMPARE(entry->Level(3), 0x20);
+    }
+
     void toolBarDrivesThePage()
     {
         CPanTiltRig rig;

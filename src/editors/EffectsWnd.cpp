@@ -2,8 +2,10 @@
 
 #include "Captions.h"
 #include "editors/EffectWnd.h"
+#include "editors/PanTiltEffectWnd.h"
 #include "effects/EffectEngine.h"
 #include "effects/MatrixColorEffect.h"
+#include "effects/PanTiltEffect.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
@@ -59,6 +61,17 @@ const CActionDef kActions[] = {
 
 const int kButtonCaptions[] = {Txt::FxParameters, Txt::Ok, Txt::FxApplySelected, Txt::FxApplyAll, Txt::Cancel};
 
+// The pan/tilt edit modes in the order of the grid's mode numbers.
+constexpr CEffectsWnd::Action kPanTiltModes[] = {CEffectsWnd::ActDefaultMode, CEffectsWnd::ActStartMode,
+                                                 CEffectsWnd::ActMoveMode, CEffectsWnd::ActAddMode,
+                                                 CEffectsWnd::ActRemoveMode};
+constexpr int kPanTiltModeCount = 5;
+
+CPanTiltEffectWnd* PanTiltPage(CEffectWnd* page)
+{
+    return qobject_cast<CPanTiltEffectWnd*>(page);
+}
+
 // What the selection offers the colour effects; with nothing selected the
 // selection state shows every control, yet offers nothing to an effect.
 bool OffersColor(const CSelectionCaps& caps)
@@ -95,10 +108,26 @@ CEffectsWnd::CEffectsWnd(CProject& project, QWidget* parent)
     m_toolBar->addAction(m_actions[ActDmx]);
     for (int a = ActApplySelected; a < ActionCount; ++a)
         m_actions[size_t(a)]->setVisible(a == ActDmx);
-    // The pan/tilt preview and path tools come with the pan/tilt page; until
-    // then they stay hidden and disabled.
-    for (Action action : {ActPlay, ActDirection, ActDefaultMode, ActStartMode, ActMoveMode, ActAddMode, ActRemoveMode})
-        m_actions[size_t(action)]->setEnabled(false);
+    connect(m_actions[ActPlay], &QAction::triggered, this, [this] {
+        if (CPanTiltEffectWnd* page = PanTiltPage(m_page)) {
+            page->TogglePlay();
+            ShowPanTiltLook();
+        }
+    });
+    connect(m_actions[ActDirection], &QAction::triggered, this, [this] {
+        if (CPanTiltEffectWnd* page = PanTiltPage(m_page)) {
+            page->SwitchDirection();
+            ShowPanTiltLook();
+        }
+    });
+    for (int mode = 0; mode < kPanTiltModeCount; ++mode) {
+        connect(m_actions[size_t(kPanTiltModes[mode])], &QAction::triggered, this, [this, mode] {
+            if (CPanTiltEffectWnd* page = PanTiltPage(m_page))
+                page->SetEditMode(mode);
+            for (int other = 0; other < kPanTiltModeCount; ++other)
+                m_actions[size_t(kPanTiltModes[other])]->setChecked(other == mode);
+        });
+    }
     connect(m_actions[ActCopyLive], &QAction::triggered, this, &CEffectsWnd::CopyLive);
     connect(m_actions[ActApplySelected], &QAction::triggered, this, &CEffectsWnd::ApplySelected);
     connect(m_actions[ActDmx], &QAction::triggered, this, &CEffectsWnd::EnableDmx);
@@ -213,6 +242,15 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
         m_actions[ActApplySelected]->setVisible(true);
         m_actions[ActApplySelected]->setChecked(matrixEffect && matrixEffect->m_applySel);
     }
+    if (PanTiltPage(m_page)) {
+        for (Action action : {ActPlay, ActDirection})
+            m_actions[size_t(action)]->setVisible(true);
+        for (int mode = 0; mode < kPanTiltModeCount; ++mode) {
+            m_actions[size_t(kPanTiltModes[mode])]->setVisible(true);
+            m_actions[size_t(kPanTiltModes[mode])]->setChecked(mode == 0);
+        }
+        ShowPanTiltLook();
+    }
     if (effectScene)
         m_page->SetPlayPosition(m_project.FindRunningEffect(effectScene), scene->m_stepTime);
     m_scroll->setWidget(m_page);
@@ -255,6 +293,16 @@ void CEffectsWnd::UpdatePage()
     UpdateButtons();
     UpdateEditMode(false);
     m_page->SetMatrix(m_matrix);
+    ShowPanTiltLook();
+}
+
+void CEffectsWnd::ShowPanTiltLook()
+{
+    const CPanTiltEffectWnd* page = PanTiltPage(m_page);
+    if (!page)
+        return;
+    SetActionIcon(ActPlay, page->IsPlaying() ? QStringLiteral("Stop.png") : QStringLiteral("Play.png"));
+    SetActionIcon(ActDirection, page->Effect()->m_sens ? QStringLiteral("DirRight.png") : QStringLiteral("DirLeft.png"));
 }
 
 void CEffectsWnd::UpdateButtons()
@@ -396,6 +444,12 @@ void CEffectsWnd::ClosePage(bool restorePanels)
     if (restorePanels) {
         if (IsMatrixType(m_type))
             m_actions[ActApplySelected]->setVisible(false);
+        if (m_type == EffectType::PanTilt) {
+            for (Action action : {ActPlay, ActDirection})
+                m_actions[size_t(action)]->setVisible(false);
+            for (Action action : kPanTiltModes)
+                m_actions[size_t(action)]->setVisible(false);
+        }
         m_time->SetTime(0);
     }
     EndEditState();

@@ -49,6 +49,7 @@ public:
     void UpdateEditMode(bool refreshPage);
 
     CEffectWnd* Page() const { return m_page; }
+    CProject& Project() const { return m_project; }
     CFixtureMatrix* Matrix() const { return m_matrix; }
     int Speed() const { return m_speed; }
     QAction* ToolAction(Action action) const { return m_actions[size_t(action)]; }
@@ -81,6 +82,8 @@ private:
     void UpdateButtons();
     void UpdateDmxLook();
     void SetActionIcon(Action action, const QString& name);
+    // The Play/Stop and direction icons of the pan/tilt page.
+    void ShowPanTiltLook();
     void DropUnselectedFixtures();
     bool IsEffectScene() const;
 

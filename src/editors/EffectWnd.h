@@ -66,6 +66,8 @@ protected:
     void BorrowColorControl();
     // The borrowed control changed (null when it went away).
     virtual void ColorControlChanged() {}
+    // Follows `control` from now on, in place of any borrowed one.
+    void TakeColorControl(CColorPresetCtrlBase* control);
 
     CEffectEngine* m_engine;
     CTimeWidget* m_timeWidget;
@@ -73,8 +75,6 @@ protected:
     QPointer<CColorPresetCtrlBase> m_colorCtrl;
 
 private:
-    void TakeColorControl(CColorPresetCtrlBase* control);
-
     bool m_borrowsColor = false;
 };
 

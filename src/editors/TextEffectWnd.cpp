@@ -178,6 +178,7 @@ CTextEffectWnd::CTextEffectWnd(CProject& project, const CEffectPageArgs& args)
     layout->addLayout(column);
     layout->addWidget(m_groups[GroupPreview]);
     Retranslate();
+    BorrowColorControl();
 
     EnableOffsetsByDirection();
     ShowLength();
@@ -198,17 +199,16 @@ void CTextEffectWnd::FitToMatrix()
 
 void CTextEffectWnd::SetColorControl(CColorPresetCtrlBase* control)
 {
-    if (m_colorCtrl)
-        disconnect(m_colorCtrl, nullptr, this, nullptr);
-    m_colorCtrl = control;
-    if (!control)
+    TakeColorControl(control);
+}
+
+void CTextEffectWnd::ColorControlChanged()
+{
+    if (!m_colorCtrl)
         return;
-    {
-        const QScopedValueRollback<bool> guard(m_guard, true);
-        const CRgbwColor& c = m_effect->m_textColor;
-        control->SetColor(c.r, c.g, c.b, c.w, true);
-    }
-    connect(control, &CColorPresetCtrlBase::colorChanged, this, &CTextEffectWnd::OnColorChanged);
+    const QScopedValueRollback<bool> guard(m_guard, true);
+    const CRgbwColor& c = m_effect->m_textColor;
+    m_colorCtrl->SetColor(c.r, c.g, c.b, c.w, true);
 }
 
 void CTextEffectWnd::Retranslate()

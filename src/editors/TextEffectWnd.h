@@ -42,6 +42,7 @@ public:
 
     void OnColorChanged(uchar red, uchar green, uchar blue, uchar white) override;
     void Retranslate() override;
+
     void SetMatrix(CFixtureMatrix* matrix) override;
     void SetPlayPosition(int step, int timeMs) override;
     int GetPlayStep() const override;
@@ -69,6 +70,9 @@ public slots:
     void OnDirectionChanged(eDirection direction);
     void OnSelColorChanged(int index);
 
+protected:
+    void ColorControlChanged() override;
+
 private:
     void Regenerate(bool restart);
     void ShowLength();
@@ -78,7 +82,6 @@ private:
 
     CProject& m_project;
     CMatrixTextEffect* m_effect = nullptr; // owned by the engine
-    QPointer<CColorPresetCtrlBase> m_colorCtrl;
     CMatrixPreviewWnd* m_preview = nullptr;
     QLineEdit* m_textEdit = nullptr;
     QPushButton* m_fontButton = nullptr;

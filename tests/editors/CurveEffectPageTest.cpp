@@ -1,0 +1,190 @@
+#include "TestRegistry.h"
+
+#include "EffectPageRig.h"
+#include "editors/CurveEffectWnd.h"
+#include "editors/DrawCurveCtrl.h"
+#include "effects/CurveEffect.h"
+#include "widgets/SliderCtrl.h"
+#include "widgets/ZKTimeEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+constexpr int kZoomSlot = 40; // the zoom head's address; its zoom is its first channel
+
+// A zoom head beside the rig's RGB fixture, selected alone, and a curve
+// page opened on a plain scene (on `effect` when given).
+struct CCurvePage
+{
+    CEffectsRig rig;
+    CPatchedFixture* head = nullptr;
+    CCurveEffectWnd* page = nullptr;
+
+    explicit CCurvePage(CCurveEffect* effect = nullptr)
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+        profile->UpdateRoles();
+        rig.project.m_library << profile;
+        head = rig.Patch(profile, 0, kZoomSlot);
+        rig.Select({head});
+        CScene* scene = rig.Scene(0);
+        if (effect) {
+            scene->m_effects << effect;
+            rig.AddStep(scene, 0, 100, {})->m_effect = effect;
+            scene->m_currentStep = scene->m_steps.first();
+        }
+        rig.project.m_edit[0][kZoomSlot] = 77;
+        rig.window->EditEffect(scene, EffectType::Curve, effect != nullptr);
+        page = qobject_cast<CCurveEffectWnd*>(rig.window->Page());
+    }
+
+    QCheckBox* Check(int row) const { return qobject_cast<QCheckBox*>(page->Table()->cellWidget(row, 1)); }
+    int Zoom() const { return rig.project.m_edit[0][kZoomSlot]; }
+};
+
+QString Position(const CCurveEffectWnd& page)
+{
+    return QStringLiteral("%1/%2/%3").arg(page.GetPlayStep()).arg(page.NextStep()).arg(page.GetPlayTime());
+}
+
+} // namespace
+
+class CurveEffectPageTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensOnSelection()
+    {
+        CCurvePage fx;
+        QVERIFY(fx.page);
+        QCOMPARE(fx.page->Table()->rowCount(), 1);
+        QCOMPARE(fx.page->Effect()->m_len, 10000);
+        QVERIFY(!fx.page->Effect()->m_flag);
+        QCOMPARE(fx.rig.project.m_effectEngine.Effect(), fx.page->Effect());
+    }
+
+    void duration_data()
+    {
+        QTest::addColumn<QTime>("typed");
+        QTest::addColumn<int>("length");
+        QTest::newRow("zero") << QTime(0, 0) << 40;
+        QTest::newRow("40 ms") << QTime(0, 0, 0, 40) << 40;
+        QTest::newRow("41 ms") << QTime(0, 0, 0, 41) << 41;
+        QTest::newRow("minutes") << QTime(0, 1, 2, 500) << 62500;
+        QTest::newRow("invalid") << QTime() << 40;
+    }
+    void duration()
+    {
+        QFETCH(QTime, typed);
+        QFETCH(int, length);
+        CCurvePage fx;
+        fx.page->OnTimeChanged(typed);
+        QCOMPARE(fx.page->Effect()->m_len, length);
+        QCOMPARE(fx.page->Effect()->m_pointTime, float(length) / 200.0f);
+        QVERIFY(fx.page->Effect()->m_flag);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<int>("length"); // -1: a new effect
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("steps");  // -1: as generated
+        QTest::addColumn<bool>("sendEdit");
+        QTest::addColumn<QList<int>>("ticks");
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<bool>("moves");
+        using L = QList<int>;
+        QTest::newRow("precision 4: a point, a step") << -1 << 4 << -1 << true << L{50} << "1/2/0" << true;
+        QTest::newRow("precision 4: three points") << -1 << 4 << -1 << true << L{20, 20, 110} << "3/6/0" << true;
+        QTest::newRow("precision 1: a point, eight steps") << -1 << 1 << -1 << true << L{400} << "8/16/0" << true;
+        QTest::newRow("half a point") << -1 << 4 << -1 << true << L{25} << "0/0/25" << true;
+        QTest::newRow("negative time ignored") << -1 << 4 << -1 << true << L{-500} << "0/0/0" << false;
+        QTest::newRow("edited levels not sent") << -1 << 4 << -1 << false << L{50} << "0/0/0" << false;
+        QTest::newRow("length 0 from a file") << 0 << 4 << -1 << true << L{50} << "0/0/0" << false;
+        QTest::newRow("no steps") << -1 << 4 << 0 << true << L{50} << "0/0/0" << false;
+    }
+    void preview()
+    {
+        QFETCH(int, length);
+        QFETCH(int, precision);
+        QFETCH(int, steps);
+        QFETCH(bool, sendEdit);
+        QFETCH(QList<int>, ticks);
+        QFETCH(QString, position);
+        QFETCH(bool, moves);
+        CCurvePage fx(length < 0 ? nullptr : new CCurveEffect(length));
+        fx.page->SliderAt(CCurveEffectWnd::SlPrec)->SpinBox()->setValue(precision);
+        fx.Check(0)->setChecked(true);
+        fx.rig.host.sendEditDmx = sendEdit;
+        if (steps >= 0)
+            fx.rig.project.m_effectEngine.m_stepCount = steps;
+        for (int elapsed : ticks)
+            fx.page->Tick(elapsed);
+        QCOMPARE(Position(*fx.page), position);
+        const QByteArray& levels = fx.page->Effect()->m_outputs.value(0).value(0).m_coarse;
+        QCOMPARE(fx.Zoom(), moves ? int(quint8(levels.at(fx.page->GetPlayStep()))) : 77);
+    }
+
+    void directionRaisesPhi_data()
+    {
+        QTest::addColumn<int>("phi");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("travelling, low phi") << 10 << int(FullDirUp) << 20;
+        QTest::newRow("travelling, phi enough") << 30 << int(FullDirLeft) << 30;
+        QTest::newRow("no direction") << 10 << int(FullDirNone) << 10;
+        QTest::newRow("beyond the pad") << 10 << 9 << 10;
+    }
+    void directionRaisesPhi()
+    {
+        QFETCH(int, phi);
+        QFETCH(int, direction);
+        QFETCH(int, stored);
+        CCurvePage fx;
+        fx.page->SliderAt(CCurveEffectWnd::SlPhi)->SpinBox()->setValue(phi);
+        fx.page->OnDirectionChanged(eFullDirection(direction));
+        QCOMPARE(fx.page->Effect()->m_params[0].m_phi, stored);
+        QCOMPARE(fx.page->SliderAt(CCurveEffectWnd::SlPhi)->Value(), stored);
+    }
+
+    void uncheckingPutsLevelsBack()
+    {
+        CCurvePage fx;
+        fx.Check(0)->setChecked(true);
+        QVERIFY(fx.rig.project.m_editMask[0][kZoomSlot]);
+        fx.page->Tick(75);
+        QVERIFY(fx.Zoom() != 77);
+        QVERIFY(fx.page->Drawing()->IsPlayLineShown());
+        fx.Check(0)->setChecked(false);
+        QCOMPARE(fx.Zoom(), 77);
+        QVERIFY(!fx.page->Drawing()->IsPlayLineShown());
+        QVERIFY(fx.rig.host.calls.contains(QStringLiteral("ClearEffectMarks")));
+    }
+
+    void curveDrawingScale_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("y");
+        QTest::newRow("bottom") << 0 << 78;
+        QTest::newRow("top") << 65535 << 4;
+        QTest::newRow("middle") << 32768 << 40;
+        QTest::newRow("below range") << -100 << 78;
+        QTest::newRow("above range") << 70000 << 4;
+    }
+    void curveDrawingScale()
+    {
+        QFETCH(int, value);
+        QFETCH(int, y);
+        QCOMPARE(CDrawCurveCtrl::YOf(value), y);
+    }
+};
+
+ORVANE_TEST(CurveEffectPageTest)
+#include "CurveEffectPageTest.moc"

@@ -77,7 +77,7 @@ int LevelAt(const QByteArray& levels, int step)
 // The slot of a fixture's channel in its universe, -1 outside the layer.
 int SlotOf(const CProject& project, const CPatchedFixture& fixture, const CProfileChannelDef* channel)
 {
-    if (!channel || !project.IsUniverse(fixture.m_universe))
+    if (!channel || !project.IsUniverse(fixture.m_universe) || fixture.m_universe >= project.m_edit.UniverseCount())
         return -1;
     const int slot = fixture.m_address + channel->m_index;
     return slot >= 0 && slot < kSlots ? slot : -1;
@@ -104,7 +104,7 @@ CCurveEffectWnd::CCurveEffectWnd(CProject& project, const CEffect* effect, CEffe
     m_project.BindEffectToSelection(m_effect, m_effectScene, true);
     m_engine->SetEffect(m_effect);
 
-    for (int u = 0; u < m_project.UniverseCount(); ++u)
+    for (int u = 0; u < m_project.m_edit.UniverseCount(); ++u)
         m_savedLevels << QByteArray(reinterpret_cast<const char*>(m_project.m_edit[u]), kSlots);
 
     m_drawing->SetPointCount(m_effect->m_pointCount);

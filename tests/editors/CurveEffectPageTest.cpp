@@ -132,6 +132,27 @@ private slots:
         QCOMPARE(fx.Zoom(), moves ? int(quint8(levels.at(fx.page->GetPlayStep()))) : 77);
     }
 
+    void playPosition_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("time");
+        QTest::addColumn<QString>("position");
+        QTest::newRow("inside") << 120 << 30 << "120/0/30";
+        QTest::newRow("last step") << 199 << 0 << "199/0/0";
+        QTest::newRow("negative step") << -1 << 30 << "0/0/0";
+        QTest::newRow("at the step count") << 200 << 30 << "0/0/0";
+    }
+    void playPosition()
+    {
+        QFETCH(int, step);
+        QFETCH(int, time);
+        QFETCH(QString, position);
+        CCurvePage fx;
+        QCOMPARE(fx.rig.project.m_effectEngine.m_stepCount, 200);
+        fx.page->SetPlayPosition(step, time);
+        QCOMPARE(Position(*fx.page), position);
+    }
+
     void directionRaisesPhi_data()
     {
         QTest::addColumn<int>("phi");

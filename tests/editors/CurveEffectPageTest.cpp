@@ -153,6 +153,47 @@ private slots:
         QCOMPARE(Position(*fx.page), position);
     }
 
+    // Every field read from a file comes within what the controls offer.
+    void fileValuesRepaired_data()
+    {
+        QTest::addColumn<QList<int>>("stored"); // type ampli phase offset phi offset2 direction ratio precision row;
+        // the ratio is the generator's to round, so it is not read back
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("above") << QList<int>{7, 999, 101, 300, 150, 256, 20, 500, 9, 5} << "3 510 100 255 100 255 8 4 0";
+        QTest::newRow("below") << QList<int>{-1, -1, -1, -1, -1, -1, -1, -3, -2, -1} << "0 0 0 0 0 0 0 4 0";
+        QTest::newRow("kept") << QList<int>{0, 300, 50, 10, 20, 30, 3, 7, 1, 0} << "0 300 50 10 20 30 3 1 0";
+    }
+    void fileValuesRepaired()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(QString, shown);
+        auto* effect = new CCurveEffect(1000);
+        CCurveParam param;
+        int* fields[] = {&param.m_type, &param.m_ampli, &param.m_phase, &param.m_offset, &param.m_phi, &param.m_offset2,
+                         &param.m_direction};
+        for (int i = 0; i < 7; ++i)
+            *fields[i] = stored[i];
+        param.m_ratio = float(stored[7]);
+        effect->m_precision = stored[8];
+        effect->m_currentChannel = stored[9];
+        effect->m_params << param;
+        effect->m_activeChannels << true;
+        effect->m_tables << QVector<int>(kCurvePoints, 0);
+        effect->m_chanTypes << ChannelType::Zoom;
+        effect->m_chanNums << 0;
+        effect->m_channelDefs << nullptr;
+        CCurvePage fx(effect);
+        const CCurveEffect& curve = *fx.page->Effect();
+        const CCurveParam& got = curve.m_params.at(0);
+        QStringList values;
+        for (int value : {got.m_type, got.m_ampli, got.m_phase, got.m_offset, got.m_phi, got.m_offset2, got.m_direction,
+                          curve.m_precision, curve.m_currentChannel})
+            values << QString::number(value);
+        QCOMPARE(values.join(' '), shown);
+        QCOMPARE(fx.page->SliderAt(CCurveEffectWnd::SlAmpli)->Value(), got.m_ampli);
+        QCOMPARE(fx.page->WaveformBox()->currentIndex(), got.m_type);
+    }
+
     void directionRaisesPhi_data()
     {
         QTest::addColumn<int>("phi");

@@ -70,6 +70,19 @@ private slots:
         QCOMPARE(fx.rig.project.m_effectEngine.Effect(), fx.page->Effect());
     }
 
+    void okWritesTheCurveIntoTheScene()
+    {
+        CCurvePage fx;
+        fx.Check(0)->setChecked(true);
+        fx.rig.window->OnOk();
+        QVERIFY(!fx.rig.window->Page());
+        CScene* scene = fx.rig.Scene(0);
+        const auto* stored = dynamic_cast<const CCurveEffect*>(scene->m_effects.value(0));
+        QVERIFY(stored);
+        QCOMPARE(stored->m_activeChannels, QList<bool>{true});
+        QVERIFY(!scene->m_steps.isEmpty());
+    }
+
     void duration_data()
     {
         QTest::addColumn<QTime>("typed");

@@ -180,6 +180,22 @@ private slots:
         QCOMPARE(page->Effect()->m_flag, !clicks.isEmpty());
     }
 
+    void okHandsTheSelectionToTheScene()
+    {
+        CEffectsRig rig;
+        CPresetEffectWnd* page = Open(rig, "14;15:19,21");
+        Toggle(*page->ChannelList(), {0});
+        Toggle(*page->PresetList(), {1});
+        CScene* scene = rig.window->EditedEffect() ? rig.project.m_effectScenes.value(0) : nullptr;
+        rig.window->OnOk();
+        QVERIFY(!rig.window->Page());
+        QVERIFY(scene);
+        const auto* stored = dynamic_cast<const CPresetEffect*>(scene->m_effects.value(0));
+        QVERIFY(stored);
+        QCOMPARE(stored->m_channelTypes, QList<int>{14});
+        QCOMPARE(Pairs(*stored), QStringLiteral("21/0"));
+    }
+
     void channelSelectionMarks()
     {
         CEffectsRig rig;

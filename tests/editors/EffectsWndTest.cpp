@@ -162,9 +162,10 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("matrix type without matrix, ok") << int(EffectType::MatrixAnim) << false << "ok";
         QTest::newRow("matrix type without matrix, cancel") << int(EffectType::MatrixAnim) << false << "cancel";
-        QTest::newRow("type without page, apply all") << int(EffectType::Curve) << false << "applyAll";
+        // No effect type has code 9, so no page claims it.
+        QTest::newRow("type without page, apply all") << 9 << false << "applyAll";
         QTest::newRow("no effect on the current step, return") << int(EffectType::Gradient) << true << "return";
-        QTest::newRow("no page, copy live levels") << int(EffectType::Curve) << false << "copyLive";
+        QTest::newRow("no page, copy live levels") << 9 << false << "copyLive";
     }
     void editOpeningNothing()
     {

@@ -605,10 +605,9 @@ namespace {
 // The page needs the show it edits, which only its effects window knows.
 const bool s_registered = [] {
     RegisterEffectPage(EffectType::Curve, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        auto* window = qobject_cast<CEffectsWnd*>(args.parent);
-        if (!window)
+        if (!args.project)
             return nullptr;
-        return new CCurveEffectWnd(window->Project(), args.effect, args.engine, args.matrix, args.timeWidget,
+        return new CCurveEffectWnd(*args.project, args.effect, args.engine, args.matrix, args.timeWidget,
                                    args.effectScene, args.parent);
     });
     return true;

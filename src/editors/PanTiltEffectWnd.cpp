@@ -72,9 +72,8 @@ bool IsCurved(int kind)
 
 const bool kRegistered = (RegisterEffectPage(EffectType::PanTilt,
                                              [](const CEffectPageArgs& args) -> CEffectWnd* {
-                                                 auto* window = qobject_cast<CEffectsWnd*>(args.parent);
-                                                 return window ? new CPanTiltEffectWnd(window->Project(), args)
-                                                               : nullptr;
+                                                 return args.project ? new CPanTiltEffectWnd(*args.project, args)
+                                                                     : nullptr;
                                              }),
                           true);
 

@@ -374,10 +374,9 @@ namespace {
 // The page needs the show it edits, which only its effects window knows.
 const bool s_registered = [] {
     RegisterEffectPage(EffectType::Preset, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        auto* window = qobject_cast<CEffectsWnd*>(args.parent);
-        if (!window)
+        if (!args.project)
             return nullptr;
-        return new CPresetEffectWnd(window->Project(), args.effect, args.engine, args.timeWidget, args.effectScene,
+        return new CPresetEffectWnd(*args.project, args.effect, args.engine, args.timeWidget, args.effectScene,
                                     args.parent);
     });
     return true;

@@ -68,9 +68,8 @@ QGroupBox* MakeGroup(QWidget* parent, QLayout* contents)
 
 const bool kRegistered = (RegisterEffectPage(EffectType::MatrixText,
                                              [](const CEffectPageArgs& args) -> CEffectWnd* {
-                                                 auto* window = qobject_cast<CEffectsWnd*>(args.parent);
-                                                 return window ? new CTextEffectWnd(window->Project(), args)
-                                                               : nullptr;
+                                                 return args.project ? new CTextEffectWnd(*args.project, args)
+                                                                     : nullptr;
                                              }),
                           true);
 

@@ -49,8 +49,6 @@ public:
     void UpdateEditMode(bool refreshPage);
 
     CEffectWnd* Page() const { return m_page; }
-    // The pages reach the show they edit through the window that holds them.
-    CProject& Project() const { return m_project; }
     CFixtureMatrix* Matrix() const { return m_matrix; }
     int Speed() const { return m_speed; }
     QAction* ToolAction(Action action) const { return m_actions[size_t(action)]; }

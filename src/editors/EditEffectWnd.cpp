@@ -1,8 +1,8 @@
 #include "editors/EditEffectWnd.h"
 
 #include "Captions.h"
+#include "editors/EditSceneShared.h"
 #include "editors/ModalRun.h"
-#include "editors/TriggerDlg.h"
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
 #include "show/EffectScene.h"
@@ -323,11 +323,7 @@ void CEditEffectWnd::OnTriggers()
 {
     if (!m_scene)
         return;
-    CTriggerDlg dialog(m_scene->m_triggers, false, true, m_project.UniverseCount(), this);
-    ShowHost().SetOpenTriggerDialog(&dialog);
-    const int result = RunDialog(dialog);
-    ShowHost().SetOpenTriggerDialog(nullptr);
-    if (result == QDialog::Accepted && m_scene)
+    if (EditScene::EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this) && m_scene)
         m_triggers->setText(m_scene->m_triggers.GetText());
 }
 

@@ -5,7 +5,6 @@
 #include "editors/ModalRun.h"
 #include "editors/SceneMediaDlg.h"
 #include "editors/ScenesListDlg.h"
-#include "editors/TriggerDlg.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Language.h"
 #include "show/Page.h"
@@ -277,11 +276,7 @@ void CEditSceneWnd::OnTriggers()
 {
     if (!m_scene)
         return;
-    CTriggerDlg dialog(m_scene->m_triggers, false, true, m_project.UniverseCount(), this);
-    ShowHost().SetOpenTriggerDialog(&dialog);
-    const int result = RunDialog(dialog);
-    ShowHost().SetOpenTriggerDialog(nullptr);
-    if (result == QDialog::Accepted && m_scene)
+    if (EditScene::EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this) && m_scene)
         m_triggers->setText(m_scene->m_triggers.GetText());
 }
 

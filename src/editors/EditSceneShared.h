@@ -1,8 +1,11 @@
 #pragma once
 
 #include "Captions.h"
+#include "editors/ModalRun.h"
+#include "editors/TriggerDlg.h"
 #include "effects/Effect.h"
 #include "show/Scene.h"
+#include "show/ShowHost.h"
 
 #include <QIcon>
 #include <QString>
@@ -42,6 +45,17 @@ inline CScene* CopyOf(const CScene& scene)
     auto* copy = new CScene(scene, true, true, true);
     copy->m_releaseList = scene.m_releaseList;
     return copy;
+}
+
+// The trigger dialog of a scene, which the host knows for as long as it is
+// open. True when the operator accepted it.
+inline bool EditTriggers(CTriggers& triggers, int universeCount, QWidget* parent)
+{
+    CTriggerDlg dialog(triggers, false, true, universeCount, parent);
+    ShowHost().SetOpenTriggerDialog(&dialog);
+    const int result = RunDialog(dialog);
+    ShowHost().SetOpenTriggerDialog(nullptr);
+    return result == QDialog::Accepted;
 }
 
 inline QTime TimeOf(int ms)

@@ -198,13 +198,7 @@ void CEditEffectWnd::StoreParams()
 {
     if (!m_scene)
         return;
-    // A scene without a name could not be told apart in the effects list.
-    if (m_name->text().trimmed().isEmpty())
-        m_name->setText(m_scene->m_name);
-    if (m_name->text() != m_scene->m_name) {
-        m_scene->m_name = m_name->text();
-        ShowHost().UpdateSceneName(m_scene);
-    }
+    EditScene::StoreName(*m_name, *m_scene);
     if (FadeFieldDiffers(m_fadeIn, m_scene->m_fadeIn))
         m_scene->m_fadeIn = Ms(m_fadeIn->GetTime());
     if (FadeFieldDiffers(m_fadeOut, m_scene->m_fadeOut))

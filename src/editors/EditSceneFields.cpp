@@ -125,13 +125,7 @@ void CEditSceneWnd::StoreParams()
 {
     if (!m_scene)
         return;
-    // A scene without a name could not be told apart on its page.
-    if (m_name->text().trimmed().isEmpty())
-        m_name->setText(m_scene->m_name);
-    if (m_name->text() != m_scene->m_name) {
-        m_scene->m_name = m_name->text();
-        ShowHost().UpdateSceneName(m_scene);
-    }
+    EditScene::StoreName(*m_name, *m_scene);
     m_scene->SetFadeIn(m_fadeIn->GetTime());
     m_scene->SetFadeOut(m_fadeOut->GetTime());
     if (m_loops->currentIndex() >= 0)

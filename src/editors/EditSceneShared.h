@@ -8,6 +8,7 @@
 #include "show/ShowHost.h"
 
 #include <QIcon>
+#include <QLineEdit>
 #include <QString>
 #include <QTime>
 
@@ -56,6 +57,18 @@ inline bool EditTriggers(CTriggers& triggers, int universeCount, QWidget* parent
     const int result = RunDialog(dialog);
     ShowHost().SetOpenTriggerDialog(nullptr);
     return result == QDialog::Accepted;
+}
+
+// A scene without a name could not be told apart from the others: an emptied
+// field gets the old name back, and a new one reaches the host.
+inline void StoreName(QLineEdit& field, CScene& scene)
+{
+    if (field.text().trimmed().isEmpty())
+        field.setText(scene.m_name);
+    if (field.text() != scene.m_name) {
+        scene.m_name = field.text();
+        ShowHost().UpdateSceneName(&scene);
+    }
 }
 
 inline QTime TimeOf(int ms)

@@ -363,11 +363,8 @@ void CEditEffectWnd::Tick(int elapsedMs)
 {
     if (ShowHost().SendEditDmxOption())
         return;
-    m_blinkMs += elapsedMs;
-    if (m_blinkMs >= 500) {
-        m_blinkMs = 0;
-        m_blinkCrossed = !m_blinkCrossed;
-        const QString name = m_blinkCrossed ? QStringLiteral("XLR_Cross.png") : QStringLiteral("XLR.png");
+    if (m_blink.Advance(elapsedMs)) {
+        const QString name = m_blink.IconName();
         m_dmx->setIcon(QIcon(kIcons + name));
         m_dmx->setData(name);
     }

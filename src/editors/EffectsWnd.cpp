@@ -552,12 +552,8 @@ void CEffectsWnd::keyPressEvent(QKeyEvent* event)
 void CEffectsWnd::Tick(int elapsedMs)
 {
     if (!ShowHost().SendEditDmxOption()) {
-        m_blinkMs += elapsedMs;
-        if (m_blinkMs >= 500) {
-            m_blinkMs = 0;
-            m_blinkCrossed = !m_blinkCrossed;
-            SetActionIcon(ActDmx, m_blinkCrossed ? QStringLiteral("XLR_Cross.png") : QStringLiteral("XLR.png"));
-        }
+        if (m_blink.Advance(elapsedMs))
+            SetActionIcon(ActDmx, m_blink.IconName());
     }
     if (m_page)
         m_page->Tick(ScaleElapsedBySpeed(elapsedMs, m_speed));

@@ -2,6 +2,7 @@
 
 #include "Captions.h"
 #include "editors/EditSceneShared.h"
+#include "editors/EditorKeys.h"
 #include "editors/ModalRun.h"
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
@@ -341,16 +342,7 @@ void CEditEffectWnd::UpdateDmxLook()
 bool CEditEffectWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
-    switch (key) {
-    case Qt::Key_Return:
-        OnOk();
-        return true;
-    case Qt::Key_Escape:
-        OnCancel();
-        return true;
-    default:
-        return false;
-    }
+    return OkOrCancelKey(*this, key);
 }
 
 void CEditEffectWnd::keyPressEvent(QKeyEvent* event)

@@ -1,6 +1,7 @@
 #include "editors/EffectsWnd.h"
 
 #include "Captions.h"
+#include "editors/EditorKeys.h"
 #include "editors/EffectWnd.h"
 #include "editors/PanTiltEffectWnd.h"
 #include "effects/EffectEngine.h"
@@ -531,16 +532,7 @@ void CEffectsWnd::SetActionIcon(Action action, const QString& name)
 bool CEffectsWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
-    switch (key) {
-    case Qt::Key_Return:
-        OnOk();
-        return true;
-    case Qt::Key_Escape:
-        OnCancel();
-        return true;
-    default:
-        return false;
-    }
+    return OkOrCancelKey(*this, key);
 }
 
 void CEffectsWnd::keyPressEvent(QKeyEvent* event)

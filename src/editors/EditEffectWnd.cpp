@@ -1,8 +1,9 @@
 #include "editors/EditEffectWnd.h"
 
 #include "Captions.h"
+#include "editors/EditSceneShared.h"
+#include "editors/EditorKeys.h"
 #include "editors/ModalRun.h"
-#include "editors/TriggerDlg.h"
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
 #include "show/EffectScene.h"
@@ -198,13 +199,7 @@ void CEditEffectWnd::StoreParams()
 {
     if (!m_scene)
         return;
-    // A scene without a name could not be told apart in the effects list.
-    if (m_name->text().trimmed().isEmpty())
-        m_name->setText(m_scene->m_name);
-    if (m_name->text() != m_scene->m_name) {
-        m_scene->m_name = m_name->text();
-        ShowHost().UpdateSceneName(m_scene);
-    }
+    EditScene::StoreName(*m_name, *m_scene);
     if (FadeFieldDiffers(m_fadeIn, m_scene->m_fadeIn))
         m_scene->m_fadeIn = Ms(m_fadeIn->GetTime());
     if (FadeFieldDiffers(m_fadeOut, m_scene->m_fadeOut))
@@ -323,11 +318,7 @@ void CEditEffectWnd::OnTriggers()
 {
     if (!m_scene)
         return;
-    CTriggerDlg dialog(m_scene->m_triggers, false, true, m_project.UniverseCount(), this);
-    ShowHost().SetOpenTriggerDialog(&dialog);
-    const int result = RunDialog(dialog);
-    ShowHost().SetOpenTriggerDialog(nullptr);
-    if (result == QDialog::Accepted && m_scene)
+    if (EditScene::EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this) && m_scene)
         m_triggers->setText(m_scene->m_triggers.GetText());
 }
 
@@ -351,16 +342,7 @@ void CEditEffectWnd::UpdateDmxLook()
 bool CEditEffectWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
-    switch (key) {
-    case Qt::Key_Return:
-        OnOk();
-        return true;
-    case Qt::Key_Escape:
-        OnCancel();
-        return true;
-    default:
-        return false;
-    }
+    return OkOrCancelKey(*this, key);
 }
 
 void CEditEffectWnd::keyPressEvent(QKeyEvent* event)
@@ -373,11 +355,8 @@ void CEditEffectWnd::Tick(int elapsedMs)
 {
     if (ShowHost().SendEditDmxOption())
         return;
-    m_blinkMs += elapsedMs;
-    if (m_blinkMs >= 500) {
-        m_blinkMs = 0;
-        m_blinkCrossed = !m_blinkCrossed;
-        const QString name = m_blinkCrossed ? QStringLiteral("XLR_Cross.png") : QStringLiteral("XLR.png");
+    if (m_blink.Advance(elapsedMs)) {
+        const QString name = m_blink.IconName();
         m_dmx->setIcon(QIcon(kIcons + name));
         m_dmx->setData(name);
     }

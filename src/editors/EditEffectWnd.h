@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/DmxBlink.h"
 #include "live/LiveEditor.h"
 
 #include <QWidget>
@@ -93,6 +94,5 @@ private:
     QComboBox* m_loops = nullptr;
     QPushButton* m_triggers = nullptr;
     std::array<QPushButton*, ButtonCount> m_buttons{};
-    int m_blinkMs = 0;
-    bool m_blinkCrossed = false;
+    CDmxBlink m_blink;
 };

@@ -5,7 +5,6 @@
 #include "editors/ModalRun.h"
 #include "editors/SceneMediaDlg.h"
 #include "editors/ScenesListDlg.h"
-#include "editors/TriggerDlg.h"
 #include "live/TriggerDispatcher.h"
 #include "model/Language.h"
 #include "show/Page.h"
@@ -126,13 +125,7 @@ void CEditSceneWnd::StoreParams()
 {
     if (!m_scene)
         return;
-    // A scene without a name could not be told apart on its page.
-    if (m_name->text().trimmed().isEmpty())
-        m_name->setText(m_scene->m_name);
-    if (m_name->text() != m_scene->m_name) {
-        m_scene->m_name = m_name->text();
-        ShowHost().UpdateSceneName(m_scene);
-    }
+    EditScene::StoreName(*m_name, *m_scene);
     m_scene->SetFadeIn(m_fadeIn->GetTime());
     m_scene->SetFadeOut(m_fadeOut->GetTime());
     if (m_loops->currentIndex() >= 0)
@@ -277,11 +270,7 @@ void CEditSceneWnd::OnTriggers()
 {
     if (!m_scene)
         return;
-    CTriggerDlg dialog(m_scene->m_triggers, false, true, m_project.UniverseCount(), this);
-    ShowHost().SetOpenTriggerDialog(&dialog);
-    const int result = RunDialog(dialog);
-    ShowHost().SetOpenTriggerDialog(nullptr);
-    if (result == QDialog::Accepted && m_scene)
+    if (EditScene::EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this) && m_scene)
         m_triggers->setText(m_scene->m_triggers.GetText());
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "Captions.h"
+#include "editors/ModalRun.h"
+#include "editors/TriggerDlg.h"
 #include "effects/Effect.h"
 #include "show/Scene.h"
+#include "show/ShowHost.h"
 
 #include <QIcon>
+#include <QLineEdit>
 #include <QString>
 #include <QTime>
 
@@ -42,6 +46,29 @@ inline CScene* CopyOf(const CScene& scene)
     auto* copy = new CScene(scene, true, true, true);
     copy->m_releaseList = scene.m_releaseList;
     return copy;
+}
+
+// The trigger dialog of a scene, which the host knows for as long as it is
+// open. True when the operator accepted it.
+inline bool EditTriggers(CTriggers& triggers, int universeCount, QWidget* parent)
+{
+    CTriggerDlg dialog(triggers, false, true, universeCount, parent);
+    ShowHost().SetOpenTriggerDialog(&dialog);
+    const int result = RunDialog(dialog);
+    ShowHost().SetOpenTriggerDialog(nullptr);
+    return result == QDialog::Accepted;
+}
+
+// A scene without a name could not be told apart from the others: an emptied
+// field gets the old name back, and a new one reaches the host.
+inline void StoreName(QLineEdit& field, CScene& scene)
+{
+    if (field.text().trimmed().isEmpty())
+        field.setText(scene.m_name);
+    if (field.text() != scene.m_name) {
+        scene.m_name = field.text();
+        ShowHost().UpdateSceneName(&scene);
+    }
 }
 
 inline QTime TimeOf(int ms)

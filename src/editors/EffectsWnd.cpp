@@ -1,6 +1,7 @@
 #include "editors/EffectsWnd.h"
 
 #include "Captions.h"
+#include "editors/EditorKeys.h"
 #include "editors/EffectWnd.h"
 #include "editors/PanTiltEffectWnd.h"
 #include "effects/EffectEngine.h"
@@ -531,16 +532,7 @@ void CEffectsWnd::SetActionIcon(Action action, const QString& name)
 bool CEffectsWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
-    switch (key) {
-    case Qt::Key_Return:
-        OnOk();
-        return true;
-    case Qt::Key_Escape:
-        OnCancel();
-        return true;
-    default:
-        return false;
-    }
+    return OkOrCancelKey(*this, key);
 }
 
 void CEffectsWnd::keyPressEvent(QKeyEvent* event)
@@ -552,12 +544,8 @@ void CEffectsWnd::keyPressEvent(QKeyEvent* event)
 void CEffectsWnd::Tick(int elapsedMs)
 {
     if (!ShowHost().SendEditDmxOption()) {
-        m_blinkMs += elapsedMs;
-        if (m_blinkMs >= 500) {
-            m_blinkMs = 0;
-            m_blinkCrossed = !m_blinkCrossed;
-            SetActionIcon(ActDmx, m_blinkCrossed ? QStringLiteral("XLR_Cross.png") : QStringLiteral("XLR.png"));
-        }
+        if (m_blink.Advance(elapsedMs))
+            SetActionIcon(ActDmx, m_blink.IconName());
     }
     if (m_page)
         m_page->Tick(ScaleElapsedBySpeed(elapsedMs, m_speed));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/DmxBlink.h"
 #include "live/LiveEditor.h"
 #include "show/EffectScene.h"
 
@@ -99,8 +100,7 @@ private:
     int m_type = 0;
     bool m_edit = false;
     int m_speed = 50;
-    int m_blinkMs = 0;
-    bool m_blinkCrossed = false;
+    CDmxBlink m_blink;
     // The effect scene's static levels as the edit found them.
     QList<CModeStaticLevels> m_savedModeLevels;
     QList<CStaticChannelLevel> m_savedChannelLevels;

@@ -816,23 +816,16 @@ void CTimeLineCtrl::SetMusicSound(bool on)
 
 void CTimeLineCtrl::SetMusicWave(bool on)
 {
-    CMediaTimeLine* line = MusicLine();
-    if (!line)
-        return;
-    line->m_wave = on;
-    if (on) {
-        for (CTimeBlock* block : qAsConst(line->m_blocks))
-            LoadWave(static_cast<CMediaTimeBlock*>(block));
-        FixLineTimes(*line);
-    }
-    UpdateBlockRects(line);
-    emit headerChanged();
-    Modified();
+    SetLineWave(MusicLine(), on);
 }
 
 void CTimeLineCtrl::SetVideoWave(bool on)
 {
-    CMediaTimeLine* line = VideoLine();
+    SetLineWave(VideoLine(), on);
+}
+
+void CTimeLineCtrl::SetLineWave(CMediaTimeLine* line, bool on)
+{
     if (!line)
         return;
     line->m_wave = on;

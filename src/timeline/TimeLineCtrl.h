@@ -213,6 +213,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void SetLineWave(CMediaTimeLine* line, bool on);
+
     // What the control shows and plays of a block, and its decoded sound.
     struct SBlockView
     {

@@ -1,9 +1,15 @@
 #pragma once
 
 #include "../panels/PanelsRig.h"
-#include "editors/EffectWnd.h"
+#include "editors/SwatchEffectWnd.h"
 #include "model/FixtureMatrix.h"
+#include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include <memory>
 
 // A presets window whose colour control the colour pages borrow, and the
 // project's engine for them.
@@ -64,3 +70,21 @@ public:
         Flush();
     }
 };
+
+// A colour page of the rig's project and engine.
+template <class Page, class Effect>
+std::unique_ptr<Page> ColorPage(CColorPageRig& rig, const Effect* effect, CFixtureMatrix* matrix)
+{
+    return std::make_unique<Page>(rig.project, effect, rig.Engine(), matrix, &rig.time, false);
+}
+
+// Direction, fade, loop, the page's own option and number: "1" enabled, "0" not.
+inline QString EnabledFlags(const CSwatchEffectWnd& page, const QWidget* option)
+{
+    QString flags;
+    for (const QWidget* w : {static_cast<const QWidget*>(page.DirectionButton()),
+                             static_cast<const QWidget*>(page.FadeBox()), static_cast<const QWidget*>(page.LoopBox()),
+                             option, static_cast<const QWidget*>(page.NumberCtrl())})
+        flags += w->isEnabled() ? "1" : "0";
+    return flags;
+}

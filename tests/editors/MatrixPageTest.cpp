@@ -18,19 +18,12 @@ namespace {
 std::unique_ptr<CMatrixEffectWnd> Page(CColorPageRig& rig, CFixtureMatrix* matrix,
                                        const CMatrixAnimEffect* effect = nullptr)
 {
-    return std::make_unique<CMatrixEffectWnd>(rig.project, effect, rig.Engine(), matrix, &rig.time, false);
+    return ColorPage<CMatrixEffectWnd>(rig, effect, matrix);
 }
 
-// Direction, fade, loop, vertical and number: "1" enabled, "0" not.
 QString Enabled(const CMatrixEffectWnd& page)
 {
-    QString flags;
-    for (const QWidget* w : {static_cast<const QWidget*>(page.DirectionButton()),
-                             static_cast<const QWidget*>(page.FadeBox()), static_cast<const QWidget*>(page.LoopBox()),
-                             static_cast<const QWidget*>(page.VerticalBox()),
-                             static_cast<const QWidget*>(page.NumberCtrl())})
-        flags += w->isEnabled() ? "1" : "0";
-    return flags;
+    return EnabledFlags(page, page.VerticalBox());
 }
 
 } // namespace

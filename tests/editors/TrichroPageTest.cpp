@@ -18,19 +18,12 @@ namespace {
 std::unique_ptr<CTrichroEffectWnd> Page(CColorPageRig& rig, const CTrichroEffect* effect = nullptr,
                                         CFixtureMatrix* matrix = nullptr)
 {
-    return std::make_unique<CTrichroEffectWnd>(rig.project, effect, rig.Engine(), matrix, &rig.time, false);
+    return ColorPage<CTrichroEffectWnd>(rig, effect, matrix);
 }
 
-// Direction, fade, loop, continue and number: "1" enabled, "0" not.
 QString Enabled(const CTrichroEffectWnd& page)
 {
-    QString flags;
-    for (const QWidget* w : {static_cast<const QWidget*>(page.DirectionButton()),
-                             static_cast<const QWidget*>(page.FadeBox()), static_cast<const QWidget*>(page.LoopBox()),
-                             static_cast<const QWidget*>(page.ContinueBox()),
-                             static_cast<const QWidget*>(page.NumberCtrl())})
-        flags += w->isEnabled() ? "1" : "0";
-    return flags;
+    return EnabledFlags(page, page.ContinueBox());
 }
 
 } // namespace

@@ -39,11 +39,11 @@ int RunDialog(QDialog& dialog)
     return result;
 }
 
-QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter)
+QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter, const QString& folder)
 {
     ShowHost().SuspendVideoWindow();
     const QString path = FileRunner() ? FileRunner()(parent, caption, filter)
-                                      : QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+                                      : QFileDialog::getOpenFileName(parent, caption, folder, filter);
     ShowHost().ResumeVideoWindow();
     return path;
 }

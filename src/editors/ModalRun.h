@@ -19,7 +19,9 @@ void SetDialogRunner(DialogRunner runner);
 void SetOpenFileRunner(OpenFileRunner runner);
 
 int RunDialog(QDialog& dialog);
-QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter);
+// `folder`: where a dialog of the system starts.
+QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter,
+                    const QString& folder = QString());
 
 // The look of the editors' small dialogs: a tool window of fixed size on the
 // program's palette.

@@ -30,7 +30,7 @@ QVector<Listed> ReadList()
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (words.size() < 2)
             continue;
-        const QStringList edges = words[1].split(QLatin1Char('x'));
+        const QStringList edges = words[1].section(QLatin1Char('/'), 0, 0).split(QLatin1Char('x'));
         const int width = edges[0].toInt();
         listed.append({words[0], QSize(width, edges.size() > 1 ? edges[1].toInt() : width)});
     }

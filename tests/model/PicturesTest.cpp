@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QMovie>
 #include <QtTest>
 
 namespace {
@@ -30,7 +32,7 @@ QVector<Listed> ReadList()
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (words.size() < 2)
             continue;
-        const QStringList edges = words[1].split(QLatin1Char('x'));
+        const QStringList edges = words[1].section(QLatin1Char('/'), 0, 0).split(QLatin1Char('x'));
         const int width = edges[0].toInt();
         listed.append({words[0], QSize(width, edges.size() > 1 ? edges[1].toInt() : width)});
     }
@@ -165,6 +167,33 @@ private slots:
         const QImage image = BesideProgram(path);
         QVERIFY2(!image.isNull(), qPrintable(path));
         QCOMPARE(image.size(), QSize(48, 48));
+    }
+
+    // Each library folder holds animations Qt reads back at the size drawn.
+    void libraryAnimationsReadBack_data()
+    {
+        QTest::addColumn<QString>("folder");
+        for (const char* folder : {"Particles", "Spirals", "Anim", "Neon", "Others"})
+            QTest::newRow(folder) << QString::fromLatin1(folder);
+    }
+    void libraryAnimationsReadBack()
+    {
+        QFETCH(QString, folder);
+        const QString prefix = QStringLiteral("System/Effects/%1/").arg(folder);
+        int found = 0;
+        for (const Listed& picture : ReadList()) {
+            if (!picture.path.startsWith(prefix))
+                continue;
+            ++found;
+            QImageReader reader(kProgramDir + picture.path);
+            const int frames = reader.imageCount();
+            QVERIFY2(frames > 1, qPrintable(picture.path));
+            QCOMPARE(reader.size(), picture.size);
+            QCOMPARE(QMovie(kProgramDir + picture.path).frameCount(), frames);
+            for (int f = 0; f < frames; ++f)
+                QCOMPARE(reader.read().size(), picture.size);
+        }
+        QVERIFY(found >= 2);
     }
 
     void presetPicturesAreNotInTheResourceTree()

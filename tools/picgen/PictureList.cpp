@@ -7,6 +7,34 @@
 namespace {
 
 constexpr int kMaxEdge = 1024;
+constexpr int kMaxFrames = 64;
+constexpr int kMaxDelayMs = 10000;
+
+bool ParseAnimation(const QString& text, PictureEntry& entry)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,3})/(\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    entry.frames = match.captured(1).toInt();
+    entry.delayMs = match.captured(2).toInt();
+    return entry.frames >= 1 && entry.frames <= kMaxFrames && entry.delayMs >= 10 && entry.delayMs <= kMaxDelayMs;
+}
+
+QString AtFrame(QString text, int frame, int frames)
+{
+    static const QRegularExpression range(QStringLiteral("(-?\\d+(?:\\.\\d+)?)~(-?\\d+(?:\\.\\d+)?)"));
+    QRegularExpressionMatch match;
+    int from = 0;
+    while ((match = range.match(text, from)).hasMatch()) {
+        const double a = match.captured(1).toDouble();
+        const double b = match.captured(2).toDouble();
+        const QString value = QString::number(a + (b - a) * frame / frames, 'f', 3);
+        text.replace(match.capturedStart(), match.capturedLength(), value);
+        from = match.capturedStart() + value.size();
+    }
+    return text;
+}
 
 bool ParseSize(const QString& text, QSize& size)
 {
@@ -51,7 +79,16 @@ bool ParsePictureLine(const QString& text, int line, PictureEntry& entry, QStrin
         error = where + QStringLiteral("path \"%1\" is not below Images/ or System/").arg(entry.path);
         return false;
     }
-    if (!ParseSize(head.takeFirst(), entry.size)) {
+    QString sizeText = head.takeFirst();
+    const int slash = sizeText.indexOf(QLatin1Char('/'));
+    if (slash >= 0) {
+        if (!entry.path.endsWith(QLatin1String(".gif")) || !ParseAnimation(sizeText.mid(slash + 1), entry)) {
+            error = where + QStringLiteral("frames and delay are for a .gif: \"N/frames/delay\"");
+            return false;
+        }
+        sizeText.truncate(slash);
+    }
+    if (!ParseSize(sizeText, entry.size)) {
         error = where + QStringLiteral("bad size");
         return false;
     }
@@ -96,4 +133,15 @@ bool ReadPictureList(const QString& fileName, QVector<PictureEntry>& entries, QS
         entries.append(entry);
     }
     return true;
+}
+
+QVector<PictureLayer> FrameLayers(const PictureEntry& entry, int frame)
+{
+    QVector<PictureLayer> layers = entry.layers;
+    for (PictureLayer& layer : layers) {
+        layer.glyph = AtFrame(layer.glyph, frame, entry.frames);
+        for (QString& arg : layer.args)
+            arg = AtFrame(arg, frame, entry.frames);
+    }
+    return layers;
 }

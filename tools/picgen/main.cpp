@@ -7,6 +7,7 @@
 // resource tree), "System/..." below <program-dir> (files read beside the
 // program).
 
+#include "GifWriter.h"
 #include "Glyphs.h"
 #include "PictureList.h"
 
@@ -47,7 +48,7 @@ bool Placement(QString& glyph, QTransform& place)
     return true;
 }
 
-bool Draw(const PictureEntry& entry, QImage& image, QString& error)
+bool Draw(const PictureEntry& entry, const QVector<PictureLayer>& layers, QImage& image, QString& error)
 {
     image = QImage(entry.size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -55,7 +56,7 @@ bool Draw(const PictureEntry& entry, QImage& image, QString& error)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QTransform box = QTransform::fromScale(entry.size.width() / 100.0, entry.size.height() / 100.0);
-    for (const PictureLayer& layer : entry.layers) {
+    for (const PictureLayer& layer : layers) {
         QString glyph = layer.glyph;
         QTransform place;
         if (!Placement(glyph, place)) {
@@ -80,7 +81,7 @@ bool Draw(const PictureEntry& entry, QImage& image, QString& error)
     return true;
 }
 
-bool Write(const QImage& image, const QString& fileName, QString& error)
+bool Write(const PictureEntry& entry, const QVector<QImage>& frames, const QString& fileName, QString& error)
 {
     if (!QDir().mkpath(QFileInfo(fileName).absolutePath())) {
         error = QStringLiteral("cannot create the folder of %1").arg(fileName);
@@ -89,7 +90,11 @@ bool Write(const QImage& image, const QString& fileName, QString& error)
     QSaveFile file(fileName);
     // Some names carry no suffix or a doubled one, so the format is never
     // guessed from the name.
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+    const bool animated = entry.path.endsWith(QLatin1String(".gif"));
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written)
+        written = animated ? file.write(EncodeGif(frames, entry.delayMs)) > 0 : frames.first().save(&file, "PNG");
+    if (!written || !file.commit()) {
         error = QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString());
         return false;
     }
@@ -109,11 +114,15 @@ int main(int argc, char** argv)
     if (!ReadPictureList(QString::fromLocal8Bit(argv[1]), entries, error))
         return Fail(error);
     for (const PictureEntry& entry : entries) {
-        QImage image;
-        if (!Draw(entry, image, error))
-            return Fail(error);
+        QVector<QImage> frames;
+        for (int frame = 0; frame < entry.frames; ++frame) {
+            QImage image;
+            if (!Draw(entry, FrameLayers(entry, frame), image, error))
+                return Fail(error);
+            frames.append(image);
+        }
         const QString root = entry.path.startsWith(QLatin1String("Images/")) ? resourceDir : programDir;
-        if (!Write(image, root + QLatin1Char('/') + entry.path, error))
+        if (!Write(entry, frames, root + QLatin1Char('/') + entry.path, error))
             return Fail(error);
     }
     return 0;

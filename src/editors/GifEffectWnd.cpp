@@ -1,0 +1,221 @@
+#include "editors/GifEffectWnd.h"
+
+#include "Captions.h"
+#include "editors/GifEffectsTab.h"
+#include "editors/GifEffectsWnd.h"
+#include "editors/MatrixPreviewWnd.h"
+#include "effects/EffectEngine.h"
+#include "effects/MatrixGifEffect.h"
+#include "model/Language.h"
+#include "show/Project.h"
+#include "show/ShowHost.h"
+#include "widgets/SliderCtrl.h"
+#include "widgets/TimeWidget.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Speed 1 to 10 against a step time of (11 − speed) × 40 ms.
+constexpr int kMaxSpeed = 10;
+constexpr int kStepGrain = 40;
+constexpr int kNewStepTime = 120;
+
+const int kTabCaptions[] = {Txt::PictureTabParticles, Txt::PictureTabSpirals, Txt::PictureTabAnim,
+                            Txt::PictureTabNeon, Txt::Other};
+
+const bool kRegistered = [] {
+    RegisterEffectPage(EffectType::MatrixGif, [](const CEffectPageArgs& args) -> CEffectWnd* {
+        if (!args.project || !args.engine)
+            return nullptr;
+        return new CGifEffectWnd(*args.project, dynamic_cast<const CMatrixGifEffect*>(args.effect), args.engine,
+                                 args.matrix, args.timeWidget, args.effectScene, args.parent);
+    });
+    return true;
+}();
+
+} // namespace
+
+QStringList CGifEffectWnd::LibraryFolders()
+{
+    return {tr("System/Effects/Particles"), tr("System/Effects/Spirals"), tr("System/Effects/Anim"),
+            tr("System/Effects/Neon"), tr("System/Effects/Others")};
+}
+
+CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, CEffectEngine* engine,
+                             CFixtureMatrix* matrix, CTimeWidget* timeWidget, bool effectScene, QWidget* parent)
+    : CEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
+      m_effect(effect ? new CMatrixGifEffect(*effect) : new CMatrixGifEffect(matrix, kNewStepTime))
+{
+    if (m_effect->m_matrix != matrix) {
+        m_effect->ReleaseMatrix();
+        m_effect->SetMatrix(matrix);
+    }
+    // What a file holds is brought into what the controls can show.
+    m_effect->m_fade = qBound(kStepGrain, m_effect->m_fade, kMaxSpeed * kStepGrain);
+    m_effect->m_intensity = qBound(10, m_effect->m_intensity, 100);
+    m_effect->m_saturation = qBound(0, m_effect->m_saturation, 100);
+    m_project.BindEffectToSelection(m_effect, m_effectScene, false);
+    m_engine->SetEffect(m_effect);
+
+    m_previewGroup = new QGroupBox(this);
+    auto* scroll = new QScrollArea(m_previewGroup);
+    scroll->setWidgetResizable(true);
+    scroll->setAlignment(Qt::AlignCenter);
+    m_preview = new CMatrixPreviewWnd(m_project);
+    m_preview->SetStepTime(m_effect->m_fade);
+    scroll->setWidget(m_preview);
+    auto* previewLayout = new QVBoxLayout(m_previewGroup);
+    previewLayout->setContentsMargins(6, 2, 6, 6);
+    previewLayout->addWidget(scroll);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setFixedWidth(382);
+    const QString root = QDir::currentPath();
+    for (const QString& folder : LibraryFolders()) {
+        auto* tab = new CGifEffectsTab(QDir(root).filePath(folder), m_tabs);
+        m_tabs->addTab(tab, QString());
+        connect(tab->Pictures(), &CGifEffectsWnd::selChanged, this, &CGifEffectWnd::OnSelChanged);
+        m_libraryTabs.append(tab);
+    }
+
+    m_paramsGroup = new QGroupBox(this);
+    m_paramsGroup->setFixedHeight(140);
+    m_speed = new CSliderCtrl(GetLangText(Txt::EffectSpeed), m_paramsGroup);
+    m_speed->SetRange(1, kMaxSpeed);
+    m_speed->SetValue(kMaxSpeed + 1 - m_effect->m_fade / kStepGrain);
+    m_intensity = new CSliderCtrl(GetLangText(Txt::EffectIntensityShort), m_paramsGroup);
+    m_intensity->SetRange(10, 100);
+    m_intensity->SetValue(m_effect->m_intensity);
+    m_saturation = new CSliderCtrl(GetLangText(Txt::EffectSaturationShort), m_paramsGroup);
+    m_saturation->SetRange(0, 100);
+    m_saturation->SetValue(m_effect->m_saturation);
+    auto* paramsLayout = new QHBoxLayout(m_paramsGroup);
+    paramsLayout->setContentsMargins(6, 2, 6, 6);
+    paramsLayout->setSpacing(2);
+    for (CSliderCtrl* slider : {m_speed, m_intensity, m_saturation})
+        paramsLayout->addWidget(slider);
+    connect(m_speed, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSpeedValueChanged);
+    connect(m_intensity, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnIntensityChanged);
+    connect(m_saturation, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSaturationChanged);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addWidget(m_previewGroup, 1);
+    right->addWidget(m_paramsGroup, 0);
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(6);
+    outer->addWidget(m_tabs, 0);
+    outer->addLayout(right, 1);
+
+    Retranslate();
+    if (effect && !m_effect->m_file.isEmpty() && QFileInfo(m_effect->m_file).isFile()) {
+        m_engine->GenerateEffect();
+        m_preview->Start(true);
+        ShowLength();
+    }
+    m_effect->m_flag = false;
+}
+
+void CGifEffectWnd::ShowLength()
+{
+    if (m_timeWidget)
+        m_timeWidget->SetTime(m_effect->m_len);
+}
+
+void CGifEffectWnd::OnSelChanged(const QString& file)
+{
+    m_effect->m_file = file;
+    m_preview->Stop();
+    m_engine->GenerateEffect();
+    m_preview->Start(true);
+    m_effect->m_flag = true;
+    ShowLength();
+}
+
+void CGifEffectWnd::OnSpeedValueChanged(int value)
+{
+    m_effect->m_fade = (kMaxSpeed + 1 - qBound(1, value, kMaxSpeed)) * kStepGrain;
+    m_preview->SetStepTime(m_effect->m_fade);
+    m_effect->m_flag = true;
+}
+
+void CGifEffectWnd::ApplyColorChange()
+{
+    m_preview->Stop();
+    m_engine->ApplyIntensitySaturation();
+    m_preview->Start(false);
+    m_effect->m_flag = true;
+}
+
+void CGifEffectWnd::OnIntensityChanged(int value)
+{
+    m_effect->m_intensity = qBound(10, value, 100);
+    ApplyColorChange();
+}
+
+void CGifEffectWnd::OnSaturationChanged(int value)
+{
+    m_effect->m_saturation = qBound(0, value, 100);
+    ApplyColorChange();
+}
+
+void CGifEffectWnd::SetMatrix(CFixtureMatrix* matrix)
+{
+    if (!matrix)
+        return;
+    m_preview->Stop();
+    if (matrix != m_effect->m_matrix || m_effect->m_applySel) {
+        if (matrix != m_effect->m_matrix) {
+            m_effect->ReleaseMatrix();
+            m_effect->SetMatrix(matrix);
+        }
+        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
+        m_engine->SetEffect(nullptr);
+        m_engine->GenerateEffect();
+        m_preview->UpdateGeometry();
+    } else {
+        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
+    }
+    m_preview->Start(false);
+    ShowLength();
+}
+
+void CGifEffectWnd::SetPlayPosition(int step, int timeMs)
+{
+    m_preview->SetPlayPosition(step, timeMs);
+}
+
+int CGifEffectWnd::GetPlayStep() const
+{
+    return m_preview->GetPlayStep();
+}
+
+int CGifEffectWnd::GetPlayTime() const
+{
+    return m_preview->GetPlayTime();
+}
+
+void CGifEffectWnd::Tick(int elapsedMs)
+{
+    m_tabs->update();
+    m_preview->Tick(ShowHost().SendEditDmxOption(), elapsedMs);
+}
+
+void CGifEffectWnd::Retranslate()
+{
+    for (int i = 0; i < m_tabs->count(); ++i)
+        m_tabs->setTabText(i, GetLangText(kTabCaptions[i]));
+    m_previewGroup->setTitle(GetLangText(Txt::EffectPreview));
+    m_speed->SetCaption(GetLangText(Txt::EffectSpeed));
+    m_paramsGroup->setTitle(GetLangText(Txt::EffectSpeed) + QStringLiteral(" / ") +
+                            GetLangText(Txt::EffectIntensity) + QStringLiteral(" / ") +
+                            GetLangText(Txt::EffectSaturation));
+}

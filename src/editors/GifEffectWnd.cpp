@@ -8,7 +8,6 @@
 #include "effects/MatrixGifEffect.h"
 #include "model/Language.h"
 #include "show/Project.h"
-#include "show/ShowHost.h"
 #include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
 
@@ -50,7 +49,7 @@ QStringList CGifEffectWnd::LibraryFolders()
 
 CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, CEffectEngine* engine,
                              CFixtureMatrix* matrix, CTimeWidget* timeWidget, bool effectScene, QWidget* parent)
-    : CEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
+    : CPreviewEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
       m_effect(effect ? new CMatrixGifEffect(*effect) : new CMatrixGifEffect(matrix, kNewStepTime))
 {
     if (m_effect->m_matrix != matrix) {
@@ -68,9 +67,10 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
     auto* scroll = new QScrollArea(m_previewGroup);
     scroll->setWidgetResizable(true);
     scroll->setAlignment(Qt::AlignCenter);
-    m_preview = new CMatrixPreviewWnd(m_project);
+    auto* preview = new CMatrixPreviewWnd(m_project);
+    m_preview = preview;
     m_preview->SetStepTime(m_effect->m_fade);
-    scroll->setWidget(m_preview);
+    scroll->setWidget(preview);
     auto* previewLayout = new QVBoxLayout(m_previewGroup);
     previewLayout->setContentsMargins(6, 2, 6, 6);
     previewLayout->addWidget(scroll);
@@ -124,6 +124,11 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
     m_effect->m_flag = false;
 }
 
+CMatrixPreviewWnd* CGifEffectWnd::Preview() const
+{
+    return static_cast<CMatrixPreviewWnd*>(m_preview);
+}
+
 void CGifEffectWnd::ShowLength()
 {
     if (m_timeWidget)
@@ -142,16 +147,13 @@ void CGifEffectWnd::OnSelChanged(const QString& file)
 
 void CGifEffectWnd::OnSpeedValueChanged(int value)
 {
-    m_effect->m_fade = (kMaxSpeed + 1 - qBound(1, value, kMaxSpeed)) * kStepGrain;
-    m_preview->SetStepTime(m_effect->m_fade);
+    ApplySpeed(m_effect->m_fade, value, kMaxSpeed, kStepGrain);
     m_effect->m_flag = true;
 }
 
 void CGifEffectWnd::ApplyColorChange()
 {
-    m_preview->Stop();
-    m_engine->ApplyIntensitySaturation();
-    m_preview->Start(false);
+    ReapplyIntensitySaturation();
     m_effect->m_flag = true;
 }
 
@@ -169,44 +171,13 @@ void CGifEffectWnd::OnSaturationChanged(int value)
 
 void CGifEffectWnd::SetMatrix(CFixtureMatrix* matrix)
 {
-    if (!matrix)
-        return;
-    m_preview->Stop();
-    if (matrix != m_effect->m_matrix || m_effect->m_applySel) {
-        if (matrix != m_effect->m_matrix) {
-            m_effect->ReleaseMatrix();
-            m_effect->SetMatrix(matrix);
-        }
-        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
-        m_engine->SetEffect(nullptr);
-        m_engine->GenerateEffect();
-        m_preview->UpdateGeometry();
-    } else {
-        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
-    }
-    m_preview->Start(false);
-    ShowLength();
-}
-
-void CGifEffectWnd::SetPlayPosition(int step, int timeMs)
-{
-    m_preview->SetPlayPosition(step, timeMs);
-}
-
-int CGifEffectWnd::GetPlayStep() const
-{
-    return m_preview->GetPlayStep();
-}
-
-int CGifEffectWnd::GetPlayTime() const
-{
-    return m_preview->GetPlayTime();
+    MoveToMatrix(m_project, m_effect, matrix);
 }
 
 void CGifEffectWnd::Tick(int elapsedMs)
 {
     m_tabs->update();
-    m_preview->Tick(ShowHost().SendEditDmxOption(), elapsedMs);
+    CPreviewEffectWnd::Tick(elapsedMs);
 }
 
 void CGifEffectWnd::Retranslate()

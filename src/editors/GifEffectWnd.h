@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/EffectWnd.h"
+#include "editors/PreviewEffectWnd.h"
 
 #include <QVector>
 
@@ -13,7 +13,7 @@ class QTabWidget;
 
 // The page of the matrix picture sequence: an animated picture from the
 // library below the program's folder, played on a fixture matrix.
-class CGifEffectWnd : public CEffectWnd
+class CGifEffectWnd : public CPreviewEffectWnd
 {
     Q_OBJECT
 public:
@@ -22,16 +22,13 @@ public:
 
     void Retranslate() override;
     void SetMatrix(CFixtureMatrix* matrix) override;
-    void SetPlayPosition(int step, int timeMs) override;
-    int GetPlayStep() const override;
-    int GetPlayTime() const override;
     void Tick(int elapsedMs) override;
 
     // The library folders, relative to the program's folder, in tab order.
     static QStringList LibraryFolders();
 
     CMatrixGifEffect* Effect() const { return m_effect; }
-    CMatrixPreviewWnd* Preview() const { return m_preview; }
+    CMatrixPreviewWnd* Preview() const;
     QTabWidget* Tabs() const { return m_tabs; }
     const QVector<CGifEffectsTab*>& LibraryTabs() const { return m_libraryTabs; }
     CSliderCtrl* SpeedCtrl() const { return m_speed; }
@@ -50,7 +47,6 @@ private:
 
     CProject& m_project;
     CMatrixGifEffect* m_effect;
-    CMatrixPreviewWnd* m_preview;
     QTabWidget* m_tabs;
     CSliderCtrl* m_speed;
     CSliderCtrl* m_intensity;

@@ -6,7 +6,6 @@
 #include "effects/MatrixAnimEffect.h"
 #include "model/Language.h"
 #include "widgets/SliderCtrl.h"
-#include "widgets/TimeWidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,27 +127,11 @@ void CMatrixEffectWnd::OnCheckVertical(int state)
 
 void CMatrixEffectWnd::SetMatrix(CFixtureMatrix* matrix)
 {
-    if (!matrix)
-        return;
-    m_preview->Stop();
-    if (matrix != m_effect->m_matrix || m_effect->m_applySel) {
-        if (matrix != m_effect->m_matrix) {
-            m_effect->ReleaseMatrix();
-            m_effect->SetMatrix(matrix);
-        }
-        Rebind();
-        m_engine->SetEffect(nullptr);
+    MoveToMatrix(m_project, m_effect, matrix, [this] {
         // A larger size than the new matrix holds would only draw outside it.
         m_size->SetRange(1, SizeMax());
         m_effect->m_size = m_size->Value();
-        m_engine->GenerateEffect();
-        m_preview->UpdateGeometry();
-    } else {
-        Rebind();
-    }
-    m_preview->Start(false);
-    if (m_timeWidget)
-        m_timeWidget->SetTime(m_effect->m_len);
+    });
 }
 
 void CMatrixEffectWnd::Retranslate()

@@ -57,7 +57,7 @@ QString Icon(const char* name)
 
 CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* effect, CEffectEngine* engine,
                                  CFixtureMatrix* matrix, CTimeWidget* timeWidget, bool effectScene, QWidget* parent)
-    : CEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
+    : CPreviewEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
       m_effect(effect ? new CMatrixMediaEffect(*effect) : new CMatrixMediaEffect(matrix, kNewStepTime))
 {
     if (m_effect->m_matrix != matrix) {
@@ -75,9 +75,10 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     m_previewGroup = new QGroupBox(this);
     auto* scroll = new QScrollArea(m_previewGroup);
     scroll->setWidgetResizable(true);
-    m_preview = new CMatrixPreviewWnd(m_project);
+    auto* preview = new CMatrixPreviewWnd(m_project);
+    m_preview = preview;
     m_preview->SetStepTime(m_effect->m_fade);
-    scroll->setWidget(m_preview);
+    scroll->setWidget(preview);
     auto* previewLayout = new QVBoxLayout(m_previewGroup);
     previewLayout->setContentsMargins(6, 2, 6, 6);
     previewLayout->addWidget(scroll);
@@ -359,29 +360,22 @@ void CMediaEffectWnd::OnVideoSliderMoved(int position)
 
 void CMediaEffectWnd::OnSpeedValueChanged(int value)
 {
-    m_effect->m_fade = (kMaxSpeed + 1 - qBound(1, value, kMaxSpeed)) * kStepGrain;
-    m_preview->SetStepTime(m_effect->m_fade);
-    m_effect->m_flag = true;
-}
-
-void CMediaEffectWnd::ApplyIntensitySaturation()
-{
-    m_preview->Stop();
-    m_engine->ApplyIntensitySaturation();
-    m_preview->Start(false);
+    ApplySpeed(m_effect->m_fade, value, kMaxSpeed, kStepGrain);
     m_effect->m_flag = true;
 }
 
 void CMediaEffectWnd::OnIntensityChanged(int value)
 {
     m_effect->m_intensity = qBound(10, value, 100);
-    ApplyIntensitySaturation();
+    ReapplyIntensitySaturation();
+    m_effect->m_flag = true;
 }
 
 void CMediaEffectWnd::OnSaturationChanged(int value)
 {
     m_effect->m_saturation = qBound(0, value, 100);
-    ApplyIntensitySaturation();
+    ReapplyIntensitySaturation();
+    m_effect->m_flag = true;
 }
 
 void CMediaEffectWnd::Regenerate(bool restart)
@@ -396,39 +390,7 @@ void CMediaEffectWnd::Regenerate(bool restart)
 
 void CMediaEffectWnd::SetMatrix(CFixtureMatrix* matrix)
 {
-    if (!matrix)
-        return;
-    m_preview->Stop();
-    if (matrix != m_effect->m_matrix || m_effect->m_applySel) {
-        if (matrix != m_effect->m_matrix) {
-            m_effect->ReleaseMatrix();
-            m_effect->SetMatrix(matrix);
-        }
-        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
-        m_engine->SetEffect(nullptr);
-        m_engine->GenerateEffect();
-        m_preview->UpdateGeometry();
-    } else {
-        m_project.BindEffectToSelection(m_effect, m_effectScene, false);
-    }
-    m_preview->Start(false);
-    if (m_timeWidget)
-        m_timeWidget->SetTime(m_effect->m_len);
-}
-
-void CMediaEffectWnd::SetPlayPosition(int step, int timeMs)
-{
-    m_preview->SetPlayPosition(step, timeMs);
-}
-
-int CMediaEffectWnd::GetPlayStep() const
-{
-    return m_preview->GetPlayStep();
-}
-
-int CMediaEffectWnd::GetPlayTime() const
-{
-    return m_preview->GetPlayTime();
+    MoveToMatrix(m_project, m_effect, matrix);
 }
 
 void CMediaEffectWnd::Tick(int elapsedMs)
@@ -451,7 +413,12 @@ void CMediaEffectWnd::Tick(int elapsedMs)
             }
         }
     }
-    m_preview->Tick(ShowHost().SendEditDmxOption(), elapsedMs);
+    CPreviewEffectWnd::Tick(elapsedMs);
+}
+
+CMatrixPreviewWnd* CMediaEffectWnd::Preview() const
+{
+    return static_cast<CMatrixPreviewWnd*>(m_preview);
 }
 
 void CMediaEffectWnd::Retranslate()

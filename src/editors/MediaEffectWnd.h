@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/EffectWnd.h"
+#include "editors/PreviewEffectWnd.h"
 
 class CMatrixMediaEffect;
 class CMatrixPreviewWnd;
@@ -18,7 +18,7 @@ class REDOvoroz;
 // The page of a picture, an animated picture or recorded video frames laid
 // on a matrix. Pictures are generated from their file; from a video the
 // operator records the frames it shows while it plays.
-class CMediaEffectWnd : public CEffectWnd
+class CMediaEffectWnd : public CPreviewEffectWnd
 {
     Q_OBJECT
 public:
@@ -28,9 +28,6 @@ public:
 
     void Retranslate() override;
     void SetMatrix(CFixtureMatrix* matrix) override;
-    void SetPlayPosition(int step, int timeMs) override;
-    int GetPlayStep() const override;
-    int GetPlayTime() const override;
     void Tick(int elapsedMs) override;
 
     // Shows the effect's file by its suffix, regenerating from it.
@@ -41,7 +38,7 @@ public:
     static constexpr int kMaxFrames = 750;
 
     CMatrixMediaEffect* Effect() const { return m_effect; }
-    CMatrixPreviewWnd* Preview() const { return m_preview; }
+    CMatrixPreviewWnd* Preview() const;
     QAction* OpenAction() const { return m_open; }
     QAction* PlayAction() const { return m_play; }
     QAction* RecordAction() const { return m_record; }
@@ -74,14 +71,12 @@ private:
     void LoadPicture();
     void ShowVideoActions(bool shown);
     void SetPlayIcon(bool pause);
-    void ApplyIntensitySaturation();
     void Regenerate(bool restart);
     void Warn(const QString& text);
     bool HasVideo() const;
 
     CProject& m_project;
     CMatrixMediaEffect* m_effect;
-    CMatrixPreviewWnd* m_preview = nullptr;
     QAction* m_open;
     QAction* m_play;
     QAction* m_record;

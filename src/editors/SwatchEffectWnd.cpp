@@ -6,7 +6,6 @@
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
 #include "show/Project.h"
-#include "show/ShowHost.h"
 #include "widgets/ColorChooser.h"
 #include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
@@ -30,7 +29,7 @@ constexpr int kStepGrain = 40;
 
 CSwatchEffectWnd::CSwatchEffectWnd(CProject& project, CEffectEngine* engine, CTimeWidget* timeWidget,
                                    bool effectScene, QWidget* parent)
-    : CEffectWnd(engine, timeWidget, effectScene, parent), m_project(project)
+    : CPreviewEffectWnd(engine, timeWidget, effectScene, parent), m_project(project)
 {
 }
 
@@ -243,18 +242,15 @@ void CSwatchEffectWnd::OnSizeValueChanged(int value)
 
 void CSwatchEffectWnd::OnSpeedValueChanged(int value)
 {
-    *m_fields.fade = (kMaxSpeed + 1 - qBound(1, value, kMaxSpeed)) * kStepGrain;
-    m_preview->SetStepTime(*m_fields.fade);
+    ApplySpeed(*m_fields.fade, value, kMaxSpeed, kStepGrain);
     m_swatchEffect->m_flag = true;
 }
 
 void CSwatchEffectWnd::OnIntensityChanged(int value)
 {
     m_swatchEffect->m_intensity = qBound(10, value, 100);
-    m_preview->Stop();
-    m_engine->ApplyIntensitySaturation();
+    ReapplyIntensitySaturation();
     m_swatchEffect->m_flag = true;
-    m_preview->Start(false);
 }
 
 void CSwatchEffectWnd::OnSwitchDirection()
@@ -286,22 +282,3 @@ void CSwatchEffectWnd::OnColorChanged(uchar red, uchar green, uchar blue, uchar 
     Regenerate(false);
 }
 
-void CSwatchEffectWnd::SetPlayPosition(int step, int timeMs)
-{
-    m_preview->SetPlayPosition(step, timeMs);
-}
-
-int CSwatchEffectWnd::GetPlayStep() const
-{
-    return m_preview->GetPlayStep();
-}
-
-int CSwatchEffectWnd::GetPlayTime() const
-{
-    return m_preview->GetPlayTime();
-}
-
-void CSwatchEffectWnd::Tick(int elapsedMs)
-{
-    m_preview->Tick(ShowHost().SendEditDmxOption(), elapsedMs);
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/EffectWnd.h"
+#include "editors/PreviewEffectWnd.h"
 #include "effects/RgbwColor.h"
 
 #include <QList>
@@ -9,7 +9,6 @@ class CColorChooser;
 class CColorEffect;
 class CProject;
 class CSliderCtrl;
-class CTrichroPreviewWnd;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -32,15 +31,10 @@ struct CSwatchFields
 // The common ground of the pages that run up to ten colours with a number,
 // a size, a speed, a direction and an intensity: their controls, and what
 // those controls change in the effect.
-class CSwatchEffectWnd : public CEffectWnd
+class CSwatchEffectWnd : public CPreviewEffectWnd
 {
     Q_OBJECT
 public:
-    void SetPlayPosition(int step, int timeMs) override;
-    int GetPlayStep() const override;
-    int GetPlayTime() const override;
-    void Tick(int elapsedMs) override;
-
     QComboBox* KindList() const { return m_kind; }
     CSliderCtrl* NumberCtrl() const { return m_number; }
     CSliderCtrl* SizeCtrl() const { return m_size; }
@@ -84,7 +78,6 @@ protected:
     void ColorControlChanged() override;
 
     CProject& m_project;
-    CTrichroPreviewWnd* m_preview = nullptr;
     QScrollArea* m_scroll = nullptr;
     bool m_comboGuard = false;
     bool m_colorGuard = false;

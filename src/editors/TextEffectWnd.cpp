@@ -81,7 +81,7 @@ void CTextEffectWnd::SetFontRunner(FontRunner runner)
 }
 
 CTextEffectWnd::CTextEffectWnd(CProject& project, const CEffectPageArgs& args)
-    : CEffectWnd(args.engine, args.timeWidget, args.effectScene, args.parent), m_project(project)
+    : CPreviewEffectWnd(args.engine, args.timeWidget, args.effectScene, args.parent), m_project(project)
 {
     Q_UNUSED(kRegistered);
     if (const auto* given = dynamic_cast<const CMatrixTextEffect*>(args.effect)) {
@@ -108,12 +108,13 @@ CTextEffectWnd::CTextEffectWnd(CProject& project, const CEffectPageArgs& args)
     FitToMatrix();
     m_engine->GenerateEffect();
 
-    m_preview = new CMatrixPreviewWnd(m_project, this);
+    auto* preview = new CMatrixPreviewWnd(m_project, this);
+    m_preview = preview;
     m_preview->SetStepTime(m_effect->m_fade);
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setAlignment(Qt::AlignCenter);
-    scroll->setWidget(m_preview);
+    scroll->setWidget(preview);
 
     m_textEdit = new QLineEdit(m_effect->m_text, this);
     m_textEdit->setAlignment(Qt::AlignCenter);
@@ -223,6 +224,11 @@ void CTextEffectWnd::Retranslate()
     m_speed->SetCaption(GetLangText(Txt::LiveSpeed));
 }
 
+CMatrixPreviewWnd* CTextEffectWnd::Preview() const
+{
+    return static_cast<CMatrixPreviewWnd*>(m_preview);
+}
+
 void CTextEffectWnd::ShowLength()
 {
     if (m_timeWidget)
@@ -291,16 +297,13 @@ void CTextEffectWnd::OnVertOffsetChanged(int value)
 
 void CTextEffectWnd::OnSpeedValueChanged(int speed)
 {
-    m_effect->m_fade = (11 - std::clamp(speed, 1, kMaxSpeed)) * kStepUnitMs;
-    m_preview->SetStepTime(m_effect->m_fade);
+    ApplySpeed(m_effect->m_fade, speed, kMaxSpeed, kStepUnitMs);
 }
 
 void CTextEffectWnd::OnIntensityChanged(int intensity)
 {
-    m_preview->Stop();
     m_effect->m_intensity = std::clamp(intensity, kMinIntensity, 100);
-    m_engine->ApplyIntensitySaturation();
-    m_preview->Start(false);
+    ReapplyIntensitySaturation();
 }
 
 void CTextEffectWnd::OnDirectionChanged(eDirection direction)
@@ -353,21 +356,6 @@ void CTextEffectWnd::SetMatrix(CFixtureMatrix* matrix)
     }
     m_preview->Start(false);
     ShowLength();
-}
-
-void CTextEffectWnd::SetPlayPosition(int step, int timeMs)
-{
-    m_preview->SetPlayPosition(step, timeMs);
-}
-
-int CTextEffectWnd::GetPlayStep() const
-{
-    return m_preview->GetPlayStep();
-}
-
-int CTextEffectWnd::GetPlayTime() const
-{
-    return m_preview->GetPlayTime();
 }
 
 void CTextEffectWnd::Tick(int elapsedMs)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/EffectWnd.h"
+#include "editors/PreviewEffectWnd.h"
 #include "widgets/DirectionCtrl.h"
 
 #include <QFont>
@@ -23,7 +23,7 @@ class QSpinBox;
 // The page of a text scrolled across a fixture matrix: text, font, text and
 // background colours, offsets, direction, speed and intensity, with the
 // matrix preview below. Every change regenerates and restarts the preview.
-class CTextEffectWnd : public CEffectWnd
+class CTextEffectWnd : public CPreviewEffectWnd
 {
     Q_OBJECT
 public:
@@ -44,13 +44,10 @@ public:
     void Retranslate() override;
 
     void SetMatrix(CFixtureMatrix* matrix) override;
-    void SetPlayPosition(int step, int timeMs) override;
-    int GetPlayStep() const override;
-    int GetPlayTime() const override;
     void Tick(int elapsedMs) override;
 
     CMatrixTextEffect* Effect() const { return m_effect; }
-    CMatrixPreviewWnd* Preview() const { return m_preview; }
+    CMatrixPreviewWnd* Preview() const;
     CColorChooser* Chooser() const { return m_chooser; }
     QLineEdit* TextEdit() const { return m_textEdit; }
     QPushButton* FontButton() const { return m_fontButton; }
@@ -82,7 +79,6 @@ private:
 
     CProject& m_project;
     CMatrixTextEffect* m_effect = nullptr; // owned by the engine
-    CMatrixPreviewWnd* m_preview = nullptr;
     QLineEdit* m_textEdit = nullptr;
     QPushButton* m_fontButton = nullptr;
     CColorChooser* m_chooser = nullptr;

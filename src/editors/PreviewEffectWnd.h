@@ -1,0 +1,34 @@
+#pragma once
+
+#include "editors/EffectWnd.h"
+
+#include <functional>
+
+class CMatrixColorEffect;
+class CTrichroPreviewWnd;
+
+// The pages whose effect plays in a preview of its own: the play position
+// and the clock go to the preview, and speed, colour and matrix changes
+// restart it the same way on every page.
+class CPreviewEffectWnd : public CEffectWnd
+{
+    Q_OBJECT
+public:
+    void SetPlayPosition(int step, int timeMs) override;
+    int GetPlayStep() const override;
+    int GetPlayTime() const override;
+    void Tick(int elapsedMs) override;
+
+protected:
+    using CEffectWnd::CEffectWnd;
+
+    // The fastest speed gives one grain per step, each notch below one more.
+    void ApplySpeed(int& stepTime, int speed, int maxSpeed, int grain);
+    void ReapplyIntensitySaturation();
+    // Between unbinding from the engine and generating anew, the page may
+    // fit its controls to the new matrix.
+    void MoveToMatrix(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
+                      const std::function<void()>& fitControls = {});
+
+    CTrichroPreviewWnd* m_preview = nullptr;
+};

@@ -243,7 +243,7 @@ void CPresetsWnd::BuildControls()
     const CSelectionCaps& caps = m_project.m_selectionCaps;
     if (caps.m_masterColor)
         CreateColorCtrl(true);
-    if (caps.m_color || m_colorForced)
+    if (caps.m_color)
         CreateColorCtrl(false);
     if (caps.m_masterPanTilt)
         CreatePanTiltCtrl(true);

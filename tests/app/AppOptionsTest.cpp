@@ -10,19 +10,6 @@
 
 #include <cerrno>
 
-namespace {
-
-QString WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(bytes);
-    return path;
-}
-
-} // namespace
-
 class AppOptionsTest : public QObject
 {
     Q_OBJECT
@@ -137,7 +124,7 @@ private slots:
                                 "PosPresets=1;2|bad|65536;3|4;5;6|7;8\n"
                                 "BackColor=99999999\n";
         CAppOptions options;
-        QVERIFY(COptionsFile::Load(options, WriteFile(Path("malformed.ini"), text)));
+        QVERIFY(COptionsFile::Load(options, WrittenFile(Path("malformed.ini"), text)));
         QCOMPARE(options.m_nbUniverses, 4);
         QVERIFY(options.m_bStartScenes); // after a BOM and with CR LF
         QVERIFY(options.m_bSendEditDmx);
@@ -213,7 +200,7 @@ private slots:
         text.append(QByteArray(CAppOptions::kMaxFileBytes, 'x'));
         CAppOptions options;
         QString error;
-        QVERIFY(!COptionsFile::Load(options, WriteFile(Path("big.ini"), text), &error));
+        QVERIFY(!COptionsFile::Load(options, WrittenFile(Path("big.ini"), text), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(options.m_nbUniverses, 4);
     }

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
@@ -40,12 +41,6 @@ void SendNote(Orvane& window)
     unsigned char note[] = {0x93, 61, 100};
     window.MidiManager().HandleRawMessage(note, sizeof note);
     QCoreApplication::processEvents();
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What each command's trigger is set to by the stand-in for the dialog: a
@@ -200,7 +195,7 @@ private slots:
         // An untouched language stays the system's.
         QCOMPARE(options.m_language, -1);
         if (QFile::exists(path)) {
-            const QByteArray file = ReadFile(path);
+            const QByteArray file = ReadBytes(path);
             QVERIFY(file.contains("\nRefresh2D=3\n"));
             QVERIFY(file.contains("\nBackColor=197121\n"));
         }
@@ -219,7 +214,7 @@ private slots:
         rig.Action("actionFileOptions")->trigger();
         QVERIFY(GetLanguage() == 1 || GetLanguage() == 2);
         QCOMPARE(newAction->text(), GetLangText(Txt::MenuFileNew));
-        QVERIFY(ReadFile(rig.window->OptionsPath()).contains(QByteArray("Language=") + QByteArray::number(GetLanguage())));
+        QVERIFY(ReadBytes(rig.window->OptionsPath()).contains(QByteArray("Language=") + QByteArray::number(GetLanguage())));
         SetLanguage(0);
     }
 };

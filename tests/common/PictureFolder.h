@@ -1,10 +1,10 @@
 #pragma once
 
+#include "FileBytes.h"
 #include "GifWriter.h"
 
 #include <QDir>
 #include <QImage>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 // A scratch folder made the current one for the test's lifetime, since the
@@ -20,11 +20,7 @@ public:
     QString Write(const QString& folder, const QString& name, const QByteArray& bytes) const
     {
         QDir().mkpath(m_dir.filePath(folder));
-        const QString path = QDir(m_dir.filePath(folder)).absoluteFilePath(name);
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            return QString();
-        return path;
+        return WrittenFile(QDir(m_dir.filePath(folder)).absoluteFilePath(name), bytes);
     }
     QString Path(const QString& relative) const { return m_dir.filePath(relative); }
 

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -63,17 +62,7 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
     m_project.BindEffectToSelection(m_effect, m_effectScene, false);
     m_engine->SetEffect(m_effect);
 
-    m_previewGroup = new QGroupBox(this);
-    auto* scroll = new QScrollArea(m_previewGroup);
-    scroll->setWidgetResizable(true);
-    scroll->setAlignment(Qt::AlignCenter);
-    auto* preview = new CMatrixPreviewWnd(m_project);
-    m_preview = preview;
-    m_preview->SetStepTime(m_effect->m_fade);
-    scroll->setWidget(preview);
-    auto* previewLayout = new QVBoxLayout(m_previewGroup);
-    previewLayout->setContentsMargins(6, 2, 6, 6);
-    previewLayout->addWidget(scroll);
+    BuildMatrixPreview(m_project, *m_effect, kMaxSpeed, kStepGrain, Qt::AlignCenter);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setFixedWidth(382);
@@ -85,22 +74,6 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
         m_libraryTabs.append(tab);
     }
 
-    m_paramsGroup = new QGroupBox(this);
-    m_paramsGroup->setFixedHeight(140);
-    m_speed = new CSliderCtrl(GetLangText(Txt::EffectSpeed), m_paramsGroup);
-    m_speed->SetRange(1, kMaxSpeed);
-    m_speed->SetValue(kMaxSpeed + 1 - m_effect->m_fade / kStepGrain);
-    m_intensity = new CSliderCtrl(GetLangText(Txt::EffectIntensityShort), m_paramsGroup);
-    m_intensity->SetRange(10, 100);
-    m_intensity->SetValue(m_effect->m_intensity);
-    m_saturation = new CSliderCtrl(GetLangText(Txt::EffectSaturationShort), m_paramsGroup);
-    m_saturation->SetRange(0, 100);
-    m_saturation->SetValue(m_effect->m_saturation);
-    auto* paramsLayout = new QHBoxLayout(m_paramsGroup);
-    paramsLayout->setContentsMargins(6, 2, 6, 6);
-    paramsLayout->setSpacing(2);
-    for (CSliderCtrl* slider : {m_speed, m_intensity, m_saturation})
-        paramsLayout->addWidget(slider);
     connect(m_speed, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSpeedValueChanged);
     connect(m_intensity, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnIntensityChanged);
     connect(m_saturation, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSaturationChanged);
@@ -184,9 +157,5 @@ void CGifEffectWnd::Retranslate()
 {
     for (int i = 0; i < m_tabs->count(); ++i)
         m_tabs->setTabText(i, GetLangText(kTabCaptions[i]));
-    m_previewGroup->setTitle(GetLangText(Txt::EffectPreview));
-    m_speed->SetCaption(GetLangText(Txt::EffectSpeed));
-    m_paramsGroup->setTitle(GetLangText(Txt::EffectSpeed) + QStringLiteral(" / ") +
-                            GetLangText(Txt::EffectIntensity) + QStringLiteral(" / ") +
-                            GetLangText(Txt::EffectSaturation));
+    RetranslateMatrixPreview();
 }

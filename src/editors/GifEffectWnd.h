@@ -48,10 +48,5 @@ private:
     CProject& m_project;
     CMatrixGifEffect* m_effect;
     QTabWidget* m_tabs;
-    CSliderCtrl* m_speed;
-    CSliderCtrl* m_intensity;
-    CSliderCtrl* m_saturation;
     QVector<CGifEffectsTab*> m_libraryTabs;
-    QGroupBox* m_previewGroup;
-    QGroupBox* m_paramsGroup;
 };

@@ -22,7 +22,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMovie>
-#include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -72,16 +71,7 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     m_project.BindEffectToSelection(m_effect, m_effectScene, false);
     m_engine->SetEffect(m_effect);
 
-    m_previewGroup = new QGroupBox(this);
-    auto* scroll = new QScrollArea(m_previewGroup);
-    scroll->setWidgetResizable(true);
-    auto* preview = new CMatrixPreviewWnd(m_project);
-    m_preview = preview;
-    m_preview->SetStepTime(m_effect->m_fade);
-    scroll->setWidget(preview);
-    auto* previewLayout = new QVBoxLayout(m_previewGroup);
-    previewLayout->setContentsMargins(6, 2, 6, 6);
-    previewLayout->addWidget(scroll);
+    BuildMatrixPreview(m_project, *m_effect, kMaxSpeed, kStepGrain, Qt::AlignLeft | Qt::AlignTop);
 
     m_open = new QAction(QIcon(Icon("Open")), GetLangText(Txt::TimeLineOpen), this);
     m_play = new QAction(QIcon(Icon("Play")), GetLangText(Txt::Play), this);
@@ -101,25 +91,9 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     m_toolBar->addActions({m_open, m_play, m_record, m_stop});
     ShowVideoActions(false);
 
-    m_paramsGroup = new QGroupBox(this);
-    m_paramsGroup->setFixedHeight(140);
-    m_speed = new CSliderCtrl(GetLangText(Txt::EffectSpeed), m_paramsGroup);
-    m_speed->SetRange(1, kMaxSpeed);
-    m_speed->SetValue(kMaxSpeed + 1 - m_effect->m_fade / kStepGrain);
-    m_intensity = new CSliderCtrl(GetLangText(Txt::EffectIntensityShort), m_paramsGroup);
-    m_intensity->SetRange(10, 100);
-    m_intensity->SetValue(m_effect->m_intensity);
-    m_saturation = new CSliderCtrl(GetLangText(Txt::EffectSaturationShort), m_paramsGroup);
-    m_saturation->SetRange(0, 100);
-    m_saturation->SetValue(m_effect->m_saturation);
     connect(m_speed, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnSpeedValueChanged);
     connect(m_intensity, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnIntensityChanged);
     connect(m_saturation, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnSaturationChanged);
-    auto* paramsLayout = new QHBoxLayout(m_paramsGroup);
-    paramsLayout->setContentsMargins(6, 2, 6, 6);
-    paramsLayout->setSpacing(2);
-    for (CSliderCtrl* slider : {m_speed, m_intensity, m_saturation})
-        paramsLayout->addWidget(slider);
 
     m_mediaColumn = new QVBoxLayout;
     m_mediaColumn->setContentsMargins(0, 0, 0, 0);
@@ -427,8 +401,5 @@ void CMediaEffectWnd::Retranslate()
     m_play->setToolTip(GetLangText(Txt::Play));
     m_record->setToolTip(GetLangText(Txt::EdRecord));
     m_stop->setToolTip(GetLangText(Txt::TimeLineStop));
-    m_speed->SetCaption(GetLangText(Txt::EffectSpeed));
-    m_previewGroup->setTitle(GetLangText(Txt::EffectPreview));
-    m_paramsGroup->setTitle(GetLangText(Txt::EffectSpeed) + QStringLiteral(" / ") + GetLangText(Txt::EffectIntensity)
-                            + QStringLiteral(" / ") + GetLangText(Txt::EffectSaturation));
+    RetranslateMatrixPreview();
 }

@@ -91,11 +91,6 @@ private:
     CTimeWidget* m_position = nullptr;
     QAction* m_sliderAction = nullptr;
     QAction* m_positionAction = nullptr;
-    CSliderCtrl* m_speed;
-    CSliderCtrl* m_intensity;
-    CSliderCtrl* m_saturation;
-    QGroupBox* m_previewGroup;
-    QGroupBox* m_paramsGroup;
     bool m_playing = false;
     bool m_paused = false;
     bool m_recording = false;

@@ -1,11 +1,20 @@
 #include "editors/PreviewEffectWnd.h"
 
+#include "Captions.h"
+#include "editors/MatrixPreviewWnd.h"
 #include "editors/TrichroPreviewWnd.h"
 #include "effects/EffectEngine.h"
 #include "effects/MatrixColorEffect.h"
+#include "model/Language.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
+#include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 void CPreviewEffectWnd::SetPlayPosition(int step, int timeMs)
 {
@@ -63,4 +72,45 @@ void CPreviewEffectWnd::MoveToMatrix(CProject& project, CMatrixColorEffect* effe
     m_preview->Start(false);
     if (m_timeWidget)
         m_timeWidget->SetTime(effect->m_len);
+}
+
+void CPreviewEffectWnd::BuildMatrixPreview(CProject& project, const CMatrixColorEffect& effect, int maxSpeed,
+                                           int grain, Qt::Alignment previewAlignment)
+{
+    m_previewGroup = new QGroupBox(this);
+    auto* scroll = new QScrollArea(m_previewGroup);
+    scroll->setWidgetResizable(true);
+    scroll->setAlignment(previewAlignment);
+    auto* preview = new CMatrixPreviewWnd(project);
+    m_preview = preview;
+    m_preview->SetStepTime(effect.m_fade);
+    scroll->setWidget(preview);
+    auto* previewLayout = new QVBoxLayout(m_previewGroup);
+    previewLayout->setContentsMargins(6, 2, 6, 6);
+    previewLayout->addWidget(scroll);
+
+    m_paramsGroup = new QGroupBox(this);
+    m_paramsGroup->setFixedHeight(140);
+    m_speed = new CSliderCtrl(GetLangText(Txt::EffectSpeed), m_paramsGroup);
+    m_speed->SetRange(1, maxSpeed);
+    m_speed->SetValue(maxSpeed + 1 - effect.m_fade / grain);
+    m_intensity = new CSliderCtrl(GetLangText(Txt::EffectIntensityShort), m_paramsGroup);
+    m_intensity->SetRange(10, 100);
+    m_intensity->SetValue(effect.m_intensity);
+    m_saturation = new CSliderCtrl(GetLangText(Txt::EffectSaturationShort), m_paramsGroup);
+    m_saturation->SetRange(0, 100);
+    m_saturation->SetValue(effect.m_saturation);
+    auto* paramsLayout = new QHBoxLayout(m_paramsGroup);
+    paramsLayout->setContentsMargins(6, 2, 6, 6);
+    paramsLayout->setSpacing(2);
+    for (CSliderCtrl* slider : {m_speed, m_intensity, m_saturation})
+        paramsLayout->addWidget(slider);
+}
+
+void CPreviewEffectWnd::RetranslateMatrixPreview()
+{
+    m_previewGroup->setTitle(GetLangText(Txt::EffectPreview));
+    m_speed->SetCaption(GetLangText(Txt::EffectSpeed));
+    m_paramsGroup->setTitle(GetLangText(Txt::EffectSpeed) + QStringLiteral(" / ") + GetLangText(Txt::EffectIntensity)
+                            + QStringLiteral(" / ") + GetLangText(Txt::EffectSaturation));
 }

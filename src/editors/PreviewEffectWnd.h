@@ -5,7 +5,9 @@
 #include <functional>
 
 class CMatrixColorEffect;
+class CSliderCtrl;
 class CTrichroPreviewWnd;
+class QGroupBox;
 
 // The pages whose effect plays in a preview of its own: the play position
 // and the clock go to the preview, and speed, colour and matrix changes
@@ -30,5 +32,16 @@ protected:
     void MoveToMatrix(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
                       const std::function<void()>& fitControls = {});
 
+    // A matrix preview in a scroll area, and the speed, intensity and
+    // saturation sliders set from the effect; the page lays them out.
+    void BuildMatrixPreview(CProject& project, const CMatrixColorEffect& effect, int maxSpeed, int grain,
+                            Qt::Alignment previewAlignment);
+    void RetranslateMatrixPreview();
+
     CTrichroPreviewWnd* m_preview = nullptr;
+    QGroupBox* m_previewGroup = nullptr;
+    QGroupBox* m_paramsGroup = nullptr;
+    CSliderCtrl* m_speed = nullptr;
+    CSliderCtrl* m_intensity = nullptr;
+    CSliderCtrl* m_saturation = nullptr;
 };

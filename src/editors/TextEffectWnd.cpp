@@ -1,7 +1,6 @@
 #include "editors/TextEffectWnd.h"
 
 #include "Captions.h"
-#include "app/options/AppOptions.h"
 #include "editors/EffectsWnd.h"
 #include "editors/MatrixPreviewWnd.h"
 #include "effects/EffectEngine.h"
@@ -11,7 +10,6 @@
 #include "model/Language.h"
 #include "panels/FixedPresetCtrls.h"
 #include "show/Project.h"
-#include "show/ShowHost.h"
 #include "widgets/ColorChooser.h"
 #include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
@@ -356,10 +354,4 @@ void CTextEffectWnd::SetMatrix(CFixtureMatrix* matrix)
     }
     m_preview->Start(false);
     ShowLength();
-}
-
-void CTextEffectWnd::Tick(int elapsedMs)
-{
-    const CAppOptions* options = ShowHost().AppOptions();
-    m_preview->Tick(options && options->m_bSendEditDmx, elapsedMs);
 }

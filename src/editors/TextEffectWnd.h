@@ -44,7 +44,6 @@ public:
     void Retranslate() override;
 
     void SetMatrix(CFixtureMatrix* matrix) override;
-    void Tick(int elapsedMs) override;
 
     CMatrixTextEffect* Effect() const { return m_effect; }
     CMatrixPreviewWnd* Preview() const;

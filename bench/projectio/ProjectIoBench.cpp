@@ -10,14 +10,13 @@
 // full in the timed show and leaves out the table by size, so that the
 // process's peak memory (/usr/bin/time -v) is that show's.
 
+#include "BenchShow.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
-#include "model/ProfileChannelDef.h"
-#include "model/ProfileTypes.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
 #include "show/Group.h"
@@ -74,20 +73,6 @@ void GenerateRow(CScene& scene, CEffect* effect, int position)
         }
         scene.m_steps.insert(position + s, step);
     }
-}
-
-CLibraryProfile* RgbProfile(CProject& project)
-{
-    auto* profile = new CLibraryProfile;
-    profile->m_path = QStringLiteral("Bench/Rgb.kvp");
-    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
-        auto* channel = new CProfileChannelDef;
-        channel->m_type = type;
-        profile->CurrentMode()->m_channels << channel;
-    }
-    profile->UpdateRoles();
-    project.m_library << profile;
-    return profile;
 }
 
 struct CShowSize

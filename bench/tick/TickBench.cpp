@@ -15,10 +15,10 @@
 // Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick [steady|crossfade|loop|chase]
 
+#include "BenchShow.h"
 #include "LoopbackNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
-#include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Page.h"
@@ -82,7 +82,6 @@ constexpr int kMeasuredTicks = 400;
 constexpr int kChangingTicks = 2000;
 constexpr int kStepMs = 1000;
 constexpr int kChaseSteps = 12;
-constexpr int kRgbWidth = 3;
 
 enum class Coverage { Split, Full };
 enum class Motion { Steady, Crossfade, Loop, Chase };
@@ -95,30 +94,9 @@ struct Case
     Motion motion;
 };
 
-CLibraryProfile* RgbProfile()
-{
-    auto* profile = new CLibraryProfile;
-    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
-        auto* channel = new CProfileChannelDef;
-        channel->m_type = type;
-        profile->CurrentMode()->m_channels << channel;
-    }
-    profile->UpdateRoles();
-    return profile;
-}
-
 void BuildShow(CProject& project, const Case& c)
 {
-    project.NewProject(c.universes);
-    CLibraryProfile* profile = RgbProfile();
-    project.m_library << profile;
-    int id = 0;
-    for (int u = 0; u < c.universes; ++u) {
-        for (int address = 0; address + kRgbWidth <= 512; address += kRgbWidth)
-            project.m_generalGroup->AddFixture(
-                new CPatchedFixture(address, u, ++id, -1, QStringLiteral("F"), profile, false, false, 0));
-    }
-    project.UpdateAfterPatch(false, false);
+    NewRgbShow(project, c.universes);
 
     CPage* page = project.m_firstPage;
     const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
@@ -134,10 +112,7 @@ void BuildShow(CProject& project, const Case& c)
             for (int f = 0; f < fixtures.size(); ++f) {
                 if (c.coverage == Coverage::Split && f % c.scenes != s)
                     continue;
-                auto* entry = new CStepFixture(fixtures[f], scene);
-                for (int ch = 0; ch < kRgbWidth; ++ch)
-                    entry->SetLevel(ch, quint8((s * 37 + k * 101 + ch * 53 + f) & 0xFF), true, true);
-                step->AddEntry(entry);
+                step->AddEntry(PatternEntry(fixtures[f], scene, s, k, f));
             }
             scene->m_steps << step;
         }

@@ -15,20 +15,17 @@
 // The program is looked for in the build folder above this benchmark, or at
 // $ORVANE_PROGRAM.
 
+#include "BenchShow.h"
 #include "LoopbackNetwork.h"
 
 #include "Common/ArtNet/ArtNetPackets.h"
-#include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
-#include "model/ProfileChannelDef.h"
-#include "model/ProfileTypes.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
-#include "show/StepFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,7 +54,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kUniverses = 64;
 constexpr int kScenes = 50;
 constexpr int kStepMs = 1000;
-constexpr int kRgbWidth = 3;
 constexpr int kArtNetOnly = 1;
 constexpr int kLateGapMs = 50;
 constexpr int kStartMinutes = 3;
@@ -71,20 +67,6 @@ public:
     int UniverseCountOption() const override { return kUniverses; }
 };
 
-CLibraryProfile* RgbProfile(CProject& project)
-{
-    auto* profile = new CLibraryProfile;
-    profile->m_path = QStringLiteral("Bench/Rgb.kvp");
-    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
-        auto* channel = new CProfileChannelDef;
-        channel->m_type = type;
-        profile->CurrentMode()->m_channels << channel;
-    }
-    profile->UpdateRoles();
-    project.m_library << profile;
-    return profile;
-}
-
 bool SaveShow(const QString& path)
 {
     CBenchHost host;
@@ -92,17 +74,7 @@ bool SaveShow(const QString& path)
     bool saved = false;
     {
         CProject project;
-        project.NewProject(kUniverses);
-        CLibraryProfile* profile = RgbProfile(project);
-        int id = 0;
-        for (int u = 0; u < kUniverses; ++u) {
-            for (int address = 0; address + kRgbWidth <= 512; address += kRgbWidth) {
-                ++id;
-                project.m_generalGroup->AddFixture(new CPatchedFixture(
-                    address, u, id, -1, QStringLiteral("RGB %1").arg(id), profile, false, false, 0));
-            }
-        }
-        project.UpdateAfterPatch(false, false);
+        NewRgbShow(project, kUniverses);
 
         CPage* page = project.m_firstPage;
         const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
@@ -111,12 +83,8 @@ bool SaveShow(const QString& path)
             scene->m_playMode = ReleaseNone; // all of them play at once
             for (int k = 0; k < 2; ++k) {
                 auto* step = new CSceneStep(kStepMs, kStepMs);
-                for (int f = 0; f < fixtures.size(); ++f) {
-                    auto* entry = new CStepFixture(fixtures[f], scene);
-                    for (int ch = 0; ch < kRgbWidth; ++ch)
-                        entry->SetLevel(ch, quint8((s * 37 + k * 101 + ch * 53 + f) & 0xFF), true, true);
-                    step->AddEntry(entry);
-                }
+                for (int f = 0; f < fixtures.size(); ++f)
+                    step->AddEntry(PatternEntry(fixtures[f], scene, s, k, f));
                 scene->m_steps << step;
             }
             scene->UpdateLength();

@@ -877,17 +877,9 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
     }
     const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
     QByteArray buffer(int(capacity), Qt::Uninitialized);
-    uLongf produced = uLongf(capacity);
-    bool inflated = false;
-    if (inflater) {
-        qint64 length = 0;
-        inflated = inflater->Inflate(header + 4, streamBytes, buffer.data(), capacity, length);
-        produced = uLongf(length);
-    } else {
-        inflated = ::uncompress(reinterpret_cast<Bytef*>(buffer.data()), &produced, header + 4, uLong(streamBytes))
-            == Z_OK;
-    }
-    if (!inflated) {
+    CBlobCompressor ownInflater;
+    qint64 produced = 0;
+    if (!(inflater ? *inflater : ownInflater).Inflate(header + 4, streamBytes, buffer.data(), capacity, produced)) {
         SetError(error, GetLangText(Txt::DamagedCompressedData));
         return false;
     }

@@ -45,8 +45,6 @@ public:
     // else the least recently used one that `keep` is not. Counts as used.
     CRenderedStep& RenderFor(const CSceneStep* step, const CRenderedStep* keep = nullptr);
     bool Owns(const CRenderedStep* render) const;
-    // How many renders the scene may keep.
-    int RenderBound() const { return m_renderBound; }
 
 private:
     CProject& m_project;

@@ -95,18 +95,13 @@ int Mix(int from, int to, float t)
     return int(std::max(a * (1.0f - t) + b * t, std::min(a, b)));
 }
 
-quint8 MixLevel(int from, int to, float t)
-{
-    return quint8(Mix(from, to, t));
-}
-
 // A run whose output overlaps neither input: told so, the compiler mixes
 // many levels at once.
 void MixApart(const quint8* __restrict from, const quint8* __restrict to, quint8* __restrict out, int count,
               float t)
 {
     for (int i = 0; i < count; ++i)
-        out[i] = MixLevel(from[i], to[i], t);
+        out[i] = quint8(Mix(from[i], to[i], t));
 }
 
 } // namespace
@@ -175,7 +170,7 @@ void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxL
                 break;
             }
             for (int i = 0; i < run.count; ++i)
-                out[i] = MixLevel(start[i], end[i], t);
+                out[i] = quint8(Mix(start[i], end[i], t));
             break;
         case Mix16:
             for (int i = 0; i < 2 * run.count; i += 2) {

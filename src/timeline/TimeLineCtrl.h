@@ -132,11 +132,8 @@ public:
     bool LocateMediaFile(CMediaTimeBlock* block);
     CMediaTimeBlock* CurrentMusicBlock() const { return m_musicBlock; }
     CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
-    // The video line's current block, as the video window plays it.
-    void SetCurrentVideoBlock(CMediaTimeBlock* block) { m_videoBlock = block; }
     // The floating window of the video line, null while there is none.
     CVideoDlg* VideoWindow() const;
-    bool IsVideoPlaying() const { return m_videoPlaying; }
     void SetVideoSound(bool on);
     // Shows the window, made when missing (with reset on its first place),
     // or closes it.

@@ -14,7 +14,7 @@ CSoundThread::~CSoundThread()
     Close();
 }
 
-bool CSoundThread::Open(const QString& path, CPcmBuffer* pcm)
+bool CSoundThread::Open(const QString& path, CPcmBuffer* pcm, int chunkMs)
 {
     Close();
     FormatPtr format = OpenMediaInput(path);
@@ -35,7 +35,7 @@ bool CSoundThread::Open(const QString& path, CPcmBuffer* pcm)
     m_frame = std::move(frame);
     m_packet = std::move(packet);
     m_stream = stream;
-    m_chunkMs = m_chunkChosen > 0 ? m_chunkChosen : m_channels <= 2 ? 300000 : 60000;
+    m_chunkMs = chunkMs > 0 ? chunkMs : m_channels <= 2 ? 300000 : 60000;
     m_pcm = pcm;
     m_opened = true;
     return true;

@@ -19,8 +19,8 @@ public:
     explicit CSoundThread(QObject* parent = nullptr);
     ~CSoundThread() override;
 
-    // A run decodes 5 minutes of sound, 1 minute beyond two channels.
-    bool Open(const QString& path, CPcmBuffer* pcm);
+    // A run decodes chunkMs of sound; 0 takes 5 minutes, 1 minute beyond two channels.
+    bool Open(const QString& path, CPcmBuffer* pcm, int chunkMs = 0);
     void Close();
     // What the audio device takes; 0 keeps the file's own. Only while no run goes on.
     void SetOutput(int rate, int channels) { m_converter.SetOutput(rate, channels); }
@@ -28,8 +28,6 @@ public:
     int FileChannels() const { return m_channels; }
     int FileRate() const { return m_rate; }
     int ChunkMs() const { return m_chunkMs; }
-    // A run length chosen by the caller, from the next Open on; 0 goes back to the lengths above.
-    void SetChunkMs(int ms) { m_chunkChosen = qMax(ms, 0); }
 
     // Ends the current run and decodes from startMs into the cleared PCM;
     // the run's first data (or its end without any) emits ready(run).
@@ -56,7 +54,6 @@ private:
     int m_channels = 0;
     int m_rate = 0;
     int m_chunkMs = 0;
-    int m_chunkChosen = 0;
     bool m_opened = false;
     std::atomic<qint64> m_startMs{0};
     std::atomic<int> m_run{0};

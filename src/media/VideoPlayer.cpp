@@ -96,8 +96,7 @@ void CVideoPlayer::OpenSound(const QString& path)
         m_sound = new CSoundThread(this);
         connect(m_sound, &CSoundThread::ready, this, &CVideoPlayer::OnSoundReady);
     }
-    m_sound->SetChunkMs(m_chosenChunk);
-    if (!m_sound->Open(path, &m_pcm))
+    if (!m_sound->Open(path, &m_pcm, m_chosenChunk))
         return;
     QAudioFormat format;
     format.setSampleRate(m_sound->FileRate());

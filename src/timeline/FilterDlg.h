@@ -39,7 +39,6 @@ public:
     QRadioButton* ModeButton(int mode) const;
     QLabel* FrequencyLabel() const { return m_frequencyLabel; }
     QSpinBox* FrequencyBox() const { return m_frequency; }
-    QLabel* SecondLabel() const { return m_secondLabel; }
     QSpinBox* SecondBox() const { return m_second; }
 
     // Runs the dialog; on OK `filter` takes the chosen one and the result is true.

@@ -254,8 +254,6 @@ bool CTimeLineCtrl::RemoveLine(int index)
     if (line == m_data.m_videoLine) {
         DisposeVideoWindow();
         m_data.m_videoLine = nullptr;
-        if (m_dialogs.deleteVideoWindow)
-            m_dialogs.deleteVideoWindow();
     }
     DropClips([line](const SClip& clip) { return clip.line == line; });
     m_data.m_lines.removeAt(index);
@@ -430,8 +428,6 @@ void CTimeLineCtrl::UpdateLabel(const CTimeBlock* block)
 void CTimeLineCtrl::ShowVideoAtCursor()
 {
     FollowVideo(m_ruler.CursorTime(), true);
-    if (m_dialogs.showVideoAt)
-        m_dialogs.showVideoAt(m_ruler.CursorTime());
 }
 
 // --- Play ---------------------------------------------------------------------
@@ -845,8 +841,6 @@ void CTimeLineCtrl::Clear()
 {
     StopMusic();
     DisposeVideoWindow();
-    if (m_dialogs.deleteVideoWindow)
-        m_dialogs.deleteVideoWindow();
     m_selected.clear();
     m_selectedLines.clear();
     m_offsets.clear();
@@ -977,8 +971,8 @@ int CTimeLineCtrl::RefreshFromProject()
             if (block->IsMedia()) {
                 auto* media = static_cast<CMediaTimeBlock*>(block);
                 repaired += Repair(media->m_mediaLength, -1, kMax);
-                repaired += Repair(media->m_cutOff, 0, kMaxFrequency);
-                repaired += Repair(media->m_secondFrequency, 0, kMaxFrequency);
+                repaired += Repair(media->m_cutOff, 0, CMediaTimeBlock::kTopFrequency);
+                repaired += Repair(media->m_secondFrequency, 0, CMediaTimeBlock::kTopFrequency);
             }
             UpdateLabel(block);
         }

@@ -36,7 +36,6 @@ public:
     static constexpr int kMediaLineHeight = 47;
     static constexpr int kMinBlockLength = 1000; // ms
     static constexpr int kWaveValuesPerSecond = 25;
-    static constexpr int kMaxFrequency = 20000; // Hz, of the wave's band filter
     // An unmeasurable file still gets a block one can see and grab.
     static constexpr int kUnknownMediaLength = 10000; // ms
     // The program-wide delete target while the timeline's blocks have the Delete key.
@@ -63,10 +62,6 @@ public:
         std::function<QString(const QString& caption, const QString& dir, const QString& filter)> chooseFile;
         // Runs a context menu at a global position (QMenu::exec by default).
         std::function<void(QMenu& menu, const QPoint& globalPos)> runMenu;
-        // Told after the control's own video window followed t with a
-        // jump, and after it let the window go with the video line.
-        std::function<void(int t)> showVideoAt;
-        std::function<void()> deleteVideoWindow;
     };
     SDialogs& Dialogs() { return m_dialogs; }
 
@@ -137,11 +132,8 @@ public:
     bool LocateMediaFile(CMediaTimeBlock* block);
     CMediaTimeBlock* CurrentMusicBlock() const { return m_musicBlock; }
     CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
-    // The video line's current block, as the video window plays it.
-    void SetCurrentVideoBlock(CMediaTimeBlock* block) { m_videoBlock = block; }
     // The floating window of the video line, null while there is none.
     CVideoDlg* VideoWindow() const;
-    bool IsVideoPlaying() const { return m_videoPlaying; }
     void SetVideoSound(bool on);
     // Shows the window, made when missing (with reset on its first place),
     // or closes it.

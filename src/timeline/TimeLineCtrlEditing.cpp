@@ -554,8 +554,8 @@ void CTimeLineCtrl::OnMediaFilter()
     bool filter = media->m_filter;
     if (!m_dialogs.chooseFilter(cutOff, second, filter))
         return;
-    media->m_cutOff = std::clamp(cutOff, 0, kMaxFrequency);
-    media->m_secondFrequency = std::clamp(second, 0, kMaxFrequency);
+    media->m_cutOff = std::clamp(cutOff, 0, CMediaTimeBlock::kTopFrequency);
+    media->m_secondFrequency = std::clamp(second, 0, CMediaTimeBlock::kTopFrequency);
     media->m_filter = filter;
     if (static_cast<const CMediaTimeLine*>(m_currentLine)->m_wave) {
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -27,7 +27,6 @@ public:
     QToolBar* ToolBar() const { return m_toolBar; }
     QAction* OnTopAction() const { return m_actOnTop; }
     QAction* SoundAction() const { return m_actSound; }
-    QAction* MaximizeAction() const { return m_actMaximize; }
     QComboBox* DisplayBox() const { return m_display; }
 
     // Shows the window where the line says: full screen, or on its stored

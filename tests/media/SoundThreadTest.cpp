@@ -51,8 +51,7 @@ private slots:
         QFETCH(int, chunkMs);
         CPcmBuffer pcm;
         CSoundThread thread;
-        thread.SetChunkMs(chunkMs);
-        QVERIFY(thread.Open(path, &pcm));
+        QVERIFY(thread.Open(path, &pcm, chunkMs));
         QCOMPARE(thread.ChunkMs(), chunkMs ? chunkMs : thread.FileChannels() > 2 ? 60000 : 300000);
         QSignalSpy ready(&thread, &CSoundThread::ready);
         thread.Start(0, 7);

@@ -47,12 +47,3 @@ QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filt
     ShowHost().ResumeVideoWindow();
     return path;
 }
-
-void MakeToolDialog(QDialog& dialog, const QString& title, int width, int height)
-{
-    dialog.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-    dialog.setWindowTitle(title);
-    dialog.setFixedSize(width, height);
-    dialog.setPalette(ShowHost().ProgramPalette());
-    dialog.setAutoFillBackground(true);
-}

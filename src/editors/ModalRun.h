@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/ToolDialog.h"
+
 #include <QString>
 
 #include <functional>
@@ -22,7 +24,3 @@ int RunDialog(QDialog& dialog);
 // `folder`: where a dialog of the system starts.
 QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter,
                     const QString& folder = QString());
-
-// The look of the editors' small dialogs: a tool window of fixed size on the
-// program's palette.
-void MakeToolDialog(QDialog& dialog, const QString& title, int width, int height);

@@ -21,7 +21,7 @@ TimeLineDialogRunner<CColorDlg>& Runner()
 CColorDlg::CColorDlg(int color, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget), m_color(CTimeBlock::IsColorIndex(color) ? color : 0)
 {
-    MakeTimeLineToolDialog(*this, GetLangText(Txt::TimeLineColor), 330, 90);
+    MakeToolDialog(*this, GetLangText(Txt::TimeLineColor), 330, 90);
     m_list->setViewMode(QListView::IconMode);
     m_list->setIconSize(QSize(30, 30));
     m_list->setResizeMode(QListView::Adjust);

@@ -58,7 +58,7 @@ CFilterDlg::CFilterDlg(const SFilter& filter, QWidget* parent)
     , m_secondLabel(new QLabel(QStringLiteral("Min frequency :")))
     , m_second(NewFrequencyBox())
 {
-    MakeTimeLineToolDialog(*this, GetLangText(Txt::TimeLineFilter), 320, 200);
+    MakeToolDialog(*this, GetLangText(Txt::TimeLineFilter), 320, 200);
     m_second->setRange(0, kTopFrequency);
 
     auto* modes = new QGridLayout;

@@ -20,7 +20,7 @@ TimeLineDialogRunner<CTimeDlg>& Runner()
 CTimeDlg::CTimeDlg(int time, int minimum, int maximum, QWidget* parent)
     : QDialog(parent), m_edit(new CZKFullTimeEdit)
 {
-    MakeTimeLineToolDialog(*this, GetLangText(Txt::TimeLineTime), 260, 60);
+    MakeToolDialog(*this, GetLangText(Txt::TimeLineTime), 260, 60);
     m_edit->SetRange(minimum, maximum);
     m_edit->SetTime(time);
 

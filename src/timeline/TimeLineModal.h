@@ -1,6 +1,7 @@
 #pragma once
 
 #include "show/ShowHost.h"
+#include "widgets/ToolDialog.h"
 
 #include <QDialog>
 #include <functional>
@@ -18,14 +19,4 @@ int RunTimeLineDialog(Dialog& dialog, const TimeLineDialogRunner<Dialog>& runner
     const int result = runner ? runner(dialog) : dialog.exec();
     ShowHost().ResumeVideoWindow();
     return result;
-}
-
-// A small tool window of fixed size on the program's palette.
-inline void MakeTimeLineToolDialog(QDialog& dialog, const QString& title, int width, int height)
-{
-    dialog.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-    dialog.setWindowTitle(title);
-    dialog.setFixedSize(width, height);
-    dialog.setPalette(ShowHost().ProgramPalette());
-    dialog.setAutoFillBackground(true);
 }

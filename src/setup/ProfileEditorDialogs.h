@@ -23,7 +23,7 @@ public:
     virtual bool EditColorDimmer(QColor& low, QColor& high, QWidget* parent);
 
     // The beams of every channel of the profile's current mode; false on
-    // Cancel.
+    // Cancel, with every beam list as it was.
     virtual bool CanAssignBeams() const { return true; }
     virtual bool AssignBeams(CLibraryProfile& profile, QWidget* parent);
 };

@@ -347,14 +347,9 @@ void CProfileTab::OnAssignBeams()
     DetachUsedProfile();
     profile = EditedProfile();
     StoreToProfile(profile);
-    CProfileMode* mode = profile->CurrentMode();
-    if (!mode)
+    if (!profile->CurrentMode())
         return;
-    const CProfileMode before(*mode);
-    if (!m_dialogs->AssignBeams(*profile, this)) {
-        for (int i = 0; i < mode->m_channels.size() && i < before.m_channels.size(); ++i)
-            mode->m_channels[i]->m_beams = before.m_channels[i]->m_beams;
-    }
+    m_dialogs->AssignBeams(*profile, this);
     RepaintChannels();
 }
 

@@ -56,9 +56,10 @@ public:
     bool AssignBeams(CLibraryProfile& profile, QWidget*) override
     {
         ++assigns;
-        // Whatever the dialog did is on the profile when it is cancelled.
-        for (CProfileChannelDef* channel : profile.CurrentMode()->m_channels)
-            channel->m_beams = QByteArray(1, char(7));
+        if (acceptAssign) {
+            for (CProfileChannelDef* channel : profile.CurrentMode()->m_channels)
+                channel->m_beams = QByteArray(1, char(7));
+        }
         return acceptAssign;
     }
 };

@@ -4,6 +4,7 @@
 #include "model/PatchedFixture.h"
 #include "setup/AssignIdsDlg.h"
 #include "setup/PatchBlock.h"
+#include "setup/PatchTab.h"
 #include "show/Group.h"
 #include "show/ShowHost.h"
 
@@ -12,8 +13,7 @@
 
 QString CFixturesWnd::NameBase(const QString& name)
 {
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
+    return CPatchTab::NameBase(name);
 }
 
 void CFixturesWnd::AssignIDs()

@@ -54,13 +54,6 @@ int SmallestFreeId(const QList<Record*>& records)
     return id;
 }
 
-// The text before the last point: "Par.3" gives "Par".
-QString BaseName(const QString& name)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
-}
-
 } // namespace
 
 CPatchTab::CPatchTab(CProject& project, int channelsPerUniverse, CAddFixturesDlg* dialog)
@@ -265,6 +258,12 @@ int CPatchTab::NextFreeId() const
 int CPatchTab::NextFreeMatrixId() const
 {
     return SmallestFreeId(m_matrixBlocks);
+}
+
+QString CPatchTab::NameBase(const QString& name)
+{
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
 }
 
 void CPatchTab::SetIdAndName(CPatchBlock* block, const QString& base)
@@ -858,7 +857,7 @@ void CPatchTab::Paste()
         for (int p = a; p <= m_channelsPerUniverse - n; p += n + 1) {
             if (IsRangeFree(blocks, p, n)) {
                 auto* copy = new CPatchBlock(*source, u, p);
-                SetIdAndName(copy, BaseName(source->m_name));
+                SetIdAndName(copy, NameBase(source->m_name));
                 m_blocks << copy;
                 a = p + n;
                 break;
@@ -873,7 +872,7 @@ void CPatchTab::Rename()
 {
     if (m_selection.isEmpty() || !m_dialog)
         return;
-    QString text = BaseName(m_selection.first()->m_name);
+    QString text = NameBase(m_selection.first()->m_name);
     if (!Prompts().GetText(this, GetLangText(Txt::PatchRename), GetLangText(Txt::PatchName), text))
         return;
     text = text.trimmed().left(kMaxNameLength);

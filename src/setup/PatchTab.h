@@ -77,6 +77,8 @@ public:
     void CommitMove();
     void RevertMove(int universe);
     void SetIdAndName(CPatchBlock* block, const QString& base);
+    // The text before the last point: "Par.3" gives "Par".
+    static QString NameBase(const QString& name);
     // A fresh project copy of the selected library profile becomes the
     // current profile; null without a selected library profile.
     CLibraryProfile* AddDroppedProfile();

@@ -59,17 +59,8 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     : CPreviewEffectWnd(engine, timeWidget, effectScene, parent), m_project(project),
       m_effect(effect ? new CMatrixMediaEffect(*effect) : new CMatrixMediaEffect(matrix, kNewStepTime))
 {
-    if (m_effect->m_matrix != matrix) {
-        m_effect->ReleaseMatrix();
-        m_effect->SetMatrix(matrix);
-    }
-    // What a file holds is brought into what the controls can show.
-    m_effect->m_fade = qBound(kStepGrain, m_effect->m_fade, kMaxSpeed * kStepGrain);
-    m_effect->m_intensity = qBound(10, m_effect->m_intensity, 100);
-    m_effect->m_saturation = qBound(0, m_effect->m_saturation, 100);
     m_effect->m_mediaType = qBound(0, m_effect->m_mediaType, 2);
-    m_project.BindEffectToSelection(m_effect, m_effectScene, false);
-    m_engine->SetEffect(m_effect);
+    AdoptEffect(m_project, m_effect, matrix, kMaxSpeed, kStepGrain);
 
     BuildMatrixPreview(m_project, *m_effect, kMaxSpeed, kStepGrain, Qt::AlignLeft | Qt::AlignTop);
 

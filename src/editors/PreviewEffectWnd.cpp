@@ -49,6 +49,20 @@ void CPreviewEffectWnd::ReapplyIntensitySaturation()
     m_preview->Start(false);
 }
 
+void CPreviewEffectWnd::AdoptEffect(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
+                                    int maxSpeed, int grain)
+{
+    if (effect->m_matrix != matrix) {
+        effect->ReleaseMatrix();
+        effect->SetMatrix(matrix);
+    }
+    effect->m_fade = qBound(grain, effect->m_fade, maxSpeed * grain);
+    effect->m_intensity = qBound(10, effect->m_intensity, 100);
+    effect->m_saturation = qBound(0, effect->m_saturation, 100);
+    project.BindEffectToSelection(effect, m_effectScene, false);
+    m_engine->SetEffect(effect);
+}
+
 void CPreviewEffectWnd::MoveToMatrix(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
                                      const std::function<void()>& fitControls)
 {

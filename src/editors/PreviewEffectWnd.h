@@ -32,6 +32,9 @@ protected:
     void MoveToMatrix(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
                       const std::function<void()>& fitControls = {});
 
+    // The page's own copy of the effect onto `matrix`, what a file holds
+    // brought into what the controls can show, bound and handed to the engine.
+    void AdoptEffect(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix, int maxSpeed, int grain);
     // A matrix preview in a scroll area, and the speed, intensity and
     // saturation sliders set from the effect; the page lays them out.
     void BuildMatrixPreview(CProject& project, const CMatrixColorEffect& effect, int maxSpeed, int grain,

@@ -18,6 +18,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <cstring>
 
@@ -300,7 +301,14 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
     out += escaped.toUtf8();
 }
 
-void AppendNode(CTextSink& sink, const QDomNode& node, int depth)
+// Children of one element written out before the text is (WriteOut).
+struct SWrittenOut
+{
+    const QDomNode& parent;
+    const QVector<QByteArray>& texts;
+};
+
+void AppendNode(CTextSink& sink, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
 {
     QByteArray& out = sink.Buffer();
     if (node.isText() && !node.isCDATASection()) {
@@ -335,12 +343,27 @@ void AppendNode(CTextSink& sink, const QDomNode& node, int depth)
         AppendEscapedUtf8(out, attribute.value(), true);
         out += '"';
     }
-    if (node.hasChildNodes()) {
+    const bool written = !writtenOut.texts.isEmpty() && node == writtenOut.parent;
+    if (written) {
+        // Written out as element children: the same bytes they would make
+        // as children of the tree.
+        out += ">\n";
+        for (const QByteArray& text : writtenOut.texts) {
+            sink.Buffer() += text;
+            sink.Drain();
+        }
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            AppendNode(sink, child, depth + 1, writtenOut);
+        out.append(depth, ' ');
+        out += "</";
+        AppendName(out, tag);
+        out += '>';
+    } else if (node.hasChildNodes()) {
         out += '>';
         if (!node.firstChild().isText())
             out += '\n';
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(sink, child, depth + 1);
+            AppendNode(sink, child, depth + 1, writtenOut);
         if (!node.lastChild().isText())
             out.append(depth, ' ');
         out += "</";
@@ -402,6 +425,8 @@ void CXmlDocument::NewDocument()
     m_document = QDomDocument();
     for (QDomElement& element : m_element)
         element = QDomElement();
+    m_writtenOutParent = QDomNode();
+    m_writtenOut.clear();
     QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
     root.setAttribute(QStringLiteral("Version"), m_version);
     m_document.appendChild(root);
@@ -757,13 +782,14 @@ constexpr qint64 kTreeTextBytes = 4;
 
 } // namespace
 
-bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
+bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred)
 {
     // A scan of the markup, not a parser: it accepts whatever the parser
     // accepts (old files hold characters a strict reader refuses) and
     // counts every node the parser would build, exactly or a little over,
     // up to the first error, where the parser stops too.
-    const char* p = xml.constData();
+    const char* const begin = xml.constData();
+    const char* p = begin;
     const char* const end = p + xml.size();
     const auto skipPast = [&](const char* marker) {
         const char* found = std::search(p, end, marker, marker + std::strlen(marker));
@@ -786,6 +812,32 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
     int depth = 0;
     qint64 nodes = 0;
     qint64 attributes = 0;
+
+    // Where the deferred children are cut out: each is one whole element
+    // of the section, so that the rest and every child parse on their own.
+    SDeferredChildren* const cut = deferred && deferred->section && deferred->child ? deferred : nullptr;
+    if (cut)
+        cut->ranges.clear();
+    bool cutSafe = cut != nullptr;
+    enum { BeforeSection, InSection, AfterSection } section = BeforeSection;
+    const char* childStart = nullptr;
+    qint64 childNodes = 0, childAttributes = 0;
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    const auto nameIs = [&end](const char* name, const char* wanted) {
+        const size_t size = std::strlen(wanted);
+        return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
+            && (IsXmlSpace(name[size]) || name[size] == '/' || name[size] == '>');
+    };
+    const auto endChild = [&] {
+        const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
+        cut->ranges.append({int(childStart - begin), int(p - begin)});
+        cutNodes += n;
+        cutAttributes += a;
+        cutBytes += bytes;
+        largestChild = std::max(largestChild, n * kTreeNodeBytes + a * kTreeAttributeBytes + bytes * kTreeTextBytes);
+        childStart = nullptr;
+    };
+
     while (p < end) {
         const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
         nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
@@ -797,11 +849,28 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
         if (*p == '/') {
             depth = std::max(0, depth - 1);
             skipPast(">");
+            if (cut && depth == 2 && childStart)
+                endChild();
+            else if (cut && depth == 1 && section == InSection)
+                section = AfterSection;
             continue;
+        }
+        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child)) {
+            childStart = tag;
+            childNodes = nodes;
+            childAttributes = attributes;
         }
         ++nodes;
         if (*p == '?') {
+            // Cut out of their text, the children would be read as UTF-8.
+            const char* const instruction = p;
             skipPast("?>");
+            if (depth == 0 && nameIs(instruction + 1, "xml")) {
+                const QByteArray declaration = QByteArray::fromRawData(instruction, int(p - instruction)).toLower();
+                const int encoding = declaration.indexOf("encoding");
+                if (encoding >= 0 && declaration.indexOf("utf-8", encoding) < 0)
+                    cutSafe = false;
+            }
         } else if (end - p >= 3 && std::memcmp(p, "!--", 3) == 0) {
             p += 3;
             skipPast("-->");
@@ -818,17 +887,26 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
                 }
             }
             p = std::min(p + 1, end);
+            cutSafe = false;
         } else {
+            const char* const name = p;
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
                 if (!quoted(*p) && *p == '=')
                     ++attributes;
             }
-            if (p < end && p[-1] != '/' && ++depth > kMaxDepth) {
+            const bool empty = p < end && p[-1] == '/';
+            if (cut && depth <= 1 && std::search(name, p, "xmlns", "xmlns" + 5) != p)
+                cutSafe = false; // a child alone would lose its namespaces
+            if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
+                section = empty ? AfterSection : InSection;
+            if (p < end && !empty && ++depth > kMaxDepth) {
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
                 return false;
             }
             p = std::min(p + 1, end);
+            if (cut && empty && depth == 2 && childStart)
+                endChild();
         }
         if (nodes + attributes > kMaxNodes)
             break;
@@ -837,9 +915,16 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error)
         error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
         return false;
     }
+    if (cut && (!cutSafe || childStart))
+        cut->ranges.clear();
+    if (!cut || cut->ranges.isEmpty())
+        cutNodes = cutAttributes = cutBytes = largestChild = 0;
     // Markup counts as text here: an estimate a little over, never under.
-    const qint64 treeBytes = nodes * kTreeNodeBytes + attributes * kTreeAttributeBytes + xml.size() * kTreeTextBytes;
-    if (treeBytes > kMaxTreeBytes) {
+    const qint64 treeBytes = (nodes - cutNodes) * kTreeNodeBytes + (attributes - cutAttributes) * kTreeAttributeBytes
+        + (xml.size() - cutBytes) * kTreeTextBytes;
+    if (std::max(treeBytes, largestChild) > kMaxTreeBytes) {
+        if (cut)
+            cut->ranges.clear();
         error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
         return false;
     }
@@ -894,7 +979,8 @@ bool CXmlDocument::LoadFile(const QString& path, QString& error)
     return ReadDocumentText(path, xml, error) && ParseDocumentText(xml, error);
 }
 
-bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QString& error)
+bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QString& error,
+                                    SDeferredChildren* deferred)
 {
     xml.clear();
     const int mode = GetStorageMode(path);
@@ -905,14 +991,56 @@ bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QStrin
         return false;
     stored.clear();
 
-    if (!CheckStructure(xml, error)) {
+    if (!CheckStructure(xml, error, deferred)) {
         xml.clear();
         return false;
     }
     return true;
 }
 
-bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
+bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred)
+{
+    DropDeferred();
+    if (!deferred || deferred->ranges.isEmpty())
+        return BuildTree(m_document, xml, error) && AdoptRoot(error);
+
+    QByteArray rest;
+    int from = 0;
+    for (const auto& range : deferred->ranges) {
+        rest.append(xml.constData() + from, range.first - from);
+        from = range.second;
+    }
+    rest.append(xml.constData() + from, xml.size() - from);
+    // The rest is parsed first: an error there is reported where it is in
+    // the file, as if the tree were built whole.
+    if (!BuildTree(m_document, rest, error) || !AdoptRoot(error))
+        return false;
+    m_deferredText = xml;
+    m_deferredRanges = deferred->ranges;
+    return true;
+}
+
+bool CXmlDocument::ParseDeferred(int index, QDomDocument& tree, QString& error) const
+{
+    const auto range = m_deferredRanges.value(index, {0, 0});
+    const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
+                                                    range.second - range.first);
+    const char* const begin = m_deferredText.constData();
+    const char* const at = begin + range.first;
+    const int line = 1 + int(std::count(begin, at, '\n'));
+    const char* const lineStart = std::find(std::reverse_iterator<const char*>(at),
+                                            std::reverse_iterator<const char*>(begin), '\n').base();
+    return BuildTree(tree, text, error, line, int(at - lineStart) + 1);
+}
+
+void CXmlDocument::DropDeferred()
+{
+    m_deferredText = QByteArray();
+    m_deferredRanges.clear();
+}
+
+bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int firstLine,
+                             int firstColumn) const
 {
     // The stream reader builds the same tree a quarter faster, as long as
     // no attribute holds a raw line break or tab (it makes them spaces, the
@@ -926,18 +1054,21 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error)
         device.setData(xml);
         device.open(QIODevice::ReadOnly);
         QXmlStreamReader reader(&device);
-        if (m_document.setContent(&reader, true))
-            return AdoptRoot(error);
+        if (tree.setContent(&reader, true))
+            return true;
     }
     QString message;
     int line = 0;
     int column = 0;
-    if (!m_document.setContent(xml, true, &message, &line, &column)) {
+    if (!tree.setContent(xml, true, &message, &line, &column)) {
+        if (line == 1)
+            column += firstColumn - 1;
+        line += firstLine - 1;
         error = GetLangText(Txt::ParseErrorAt).arg(line).arg(column) + QLatin1Char('\n') + message
             + QLatin1Char('.');
         return false;
     }
-    return AdoptRoot(error);
+    return true;
 }
 
 bool CXmlDocument::AdoptRoot(QString& error)
@@ -979,8 +1110,26 @@ QByteArray CXmlDocument::WriteText(bool compress) const
 {
     CTextSink sink(compress);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(sink, node, 0);
+        AppendNode(sink, node, 0, {m_writtenOutParent, m_writtenOut});
     return sink.Finish();
+}
+
+void CXmlDocument::WriteOut(QDomElement child)
+{
+    QDomNode parent = child.parentNode();
+    if (parent.isNull() || !child.nextSibling().isNull())
+        return;
+    if (parent != m_writtenOutParent) {
+        m_writtenOutParent = parent;
+        m_writtenOut.clear();
+    }
+    int depth = 0;
+    for (QDomNode above = parent; above.isElement(); above = above.parentNode())
+        ++depth;
+    CTextSink sink(false);
+    AppendNode(sink, child, depth, {QDomNode(), {}});
+    m_writtenOut.append(sink.Finish());
+    parent.removeChild(child);
 }
 
 bool CXmlDocument::CompressFileCopy(const QString& path)

@@ -6,6 +6,9 @@
 #include <QDomElement>
 #include <QList>
 #include <QString>
+#include <QVector>
+
+#include <utility>
 
 class CFixtureProfile;
 
@@ -108,6 +111,20 @@ public:
     void WriteProfile(const CFixtureProfile& profile, bool allModes);
     bool ReadProfile(CFixtureProfile& profile, QString* error = nullptr);
 
+    // Children of one section that a document leaves out of its tree and
+    // keeps as text, each built into a tree of its own when it is read
+    // (ParseDeferred): a show's pages hold nearly all of it, and as one tree
+    // they would take several times the memory of the show they make.
+    struct SDeferredChildren
+    {
+        const char* section = nullptr; // below the root, the first of that name
+        const char* child = nullptr;
+        // Byte ranges [first, second) of the text, in document order; none
+        // when the text cannot be cut apart safely (a DOCTYPE, namespaces,
+        // an encoding other than UTF-8).
+        QVector<std::pair<int, int>> ranges;
+    };
+
     static int GetStorageMode(const QString& path);
     // `error` gets the reason on failure (for a file that cannot be opened,
     // the system's reason).
@@ -115,8 +132,23 @@ public:
     // LoadFile in two parts. The first reads, decodes and checks the text
     // and touches no document, so it may run on another thread; the second
     // builds the tree from that text.
-    static bool ReadDocumentText(const QString& path, QByteArray& xml, QString& error);
-    bool ParseDocumentText(const QByteArray& xml, QString& error);
+    // With `deferred`, its children are found in the text, and the tree is
+    // built without them.
+    static bool ReadDocumentText(const QString& path, QByteArray& xml, QString& error,
+                                 SDeferredChildren* deferred = nullptr);
+    bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
+    int DeferredCount() const { return m_deferredRanges.size(); }
+    // The index-th deferred child as the root element of `tree`; false with
+    // the parser's reason, placed in the whole text.
+    bool ParseDeferred(int index, QDomDocument& tree, QString& error) const;
+    // Gives up the text the deferred children were kept in.
+    void DropDeferred();
+    // Turns the last child of an element into the text the file will hold
+    // and drops it from the tree: a show's pages would otherwise stand as a
+    // tree several times the size of the show until the file is written.
+    // The children of one element at a time are kept so, in order, and
+    // written in its place by SaveFile and ToBytes.
+    void WriteOut(QDomElement child);
     bool SaveFile(const QString& path, QString* error = nullptr) const;
     // The text SaveFile stores: attributes in name order, so the same
     // document always gives the same bytes.
@@ -131,9 +163,11 @@ public:
     // A streaming pass over the text, before any tree is built: false with
     // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes,
     // would take a tree of more than kMaxTreeBytes or declares entities of
-    // its own (a DOCTYPE with an internal subset).
+    // its own (a DOCTYPE with an internal subset). With `deferred`, its
+    // children's ranges are found, and each tree built at once (the rest,
+    // or one child) is held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.
-    static bool CheckStructure(const QByteArray& xml, QString& error);
+    static bool CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred = nullptr);
     // qUncompress with the size header checked against `maxBytes` before
     // anything is allocated, and the output bounded by that header.
     // With `inflater`, its kept stream inflates instead of a new one.
@@ -147,6 +181,15 @@ private:
     // ToBytes, or with compress the text in the compressed storage mode,
     // deflated while it is written.
     QByteArray WriteText(bool compress) const;
+    // Builds m_document from a text: false with the parser's reason, its
+    // line counted from `firstLine`.
+    bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int firstLine = 1,
+                   int firstColumn = 1) const;
+
+    QDomNode m_writtenOutParent;
+    QVector<QByteArray> m_writtenOut;
+    QByteArray m_deferredText;
+    QVector<std::pair<int, int>> m_deferredRanges;
 
 public:
     QString m_version = QStringLiteral("2.0");

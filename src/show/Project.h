@@ -451,9 +451,9 @@ public:
     // The open flows of a ".kv3" file and of an older one, once the
     // project is cleared; `error` says why when they fail (or stays empty
     // when the user was already asked, as about the universes).
-    // The ".kv3" document from its text (CXmlDocument::ReadDocumentText),
-    // which is freed once the tree is built.
-    bool readCurrentFile(QByteArray& xml, QString& error);
+    // The ".kv3" document from its text (CXmlDocument::ReadDocumentText,
+    // which found where its pages lie), freed once the last page is read.
+    bool readCurrentFile(QByteArray& xml, const QVector<std::pair<int, int>>& pages, QString& error);
     bool readLegacyFile(const QString& path, QString& error);
     // Tells the user once, after an open, how many fixtures the patch left out.
     void ReportLeftOutFixtures();

@@ -27,8 +27,8 @@ QString CProjectFileBase::CurrentFailure()
 {
     try {
         throw;
-    } catch (const CFileTooLarge& tooLarge) {
-        return tooLarge.Message();
+    } catch (const CFileRefused& refused) {
+        return refused.Message();
     } catch (const std::bad_alloc&) {
         return GetLangText(Txt::NotEnoughMemoryToOpen);
     } catch (...) {

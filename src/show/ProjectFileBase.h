@@ -15,12 +15,12 @@ class CPatchedFixture;
 class CProject;
 class CScene;
 
-// Thrown by a reader when a file asks for more than any show holds; the
-// message says what is too large.
-class CFileTooLarge : public std::length_error
+// Thrown by a reader when a file asks for more than any show holds, or a
+// part read late turns out damaged; the message says what is wrong.
+class CFileRefused : public std::runtime_error
 {
 public:
-    explicit CFileTooLarge(const QString& message) : std::length_error(message.toStdString()) {}
+    explicit CFileRefused(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString Message() const { return QString::fromStdString(what()); }
 };
 

@@ -4,6 +4,7 @@
 
 #include "show/ProjectFileV3.h"
 
+
 #include "effects/Effect.h"
 #include "effects/MatrixColorEffect.h"
 #include "effects/RgbwColor.h"
@@ -11,6 +12,7 @@
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "model/ProfileChannelDef.h"
+#include "show/BackgroundFree.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
@@ -144,21 +146,21 @@ void CountEntries(qint64& made, qint64 more)
 {
     made += more;
     if (made > kMaxStepEntries)
-        throw CFileTooLarge(GetLangText(Txt::TooManyStepEntries).arg(kMaxStepEntries));
+        throw CFileRefused(GetLangText(Txt::TooManyStepEntries).arg(kMaxStepEntries));
 }
 
 void CountLevels(qint64& made, const CPatchedFixture* fixture)
 {
     made += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
     if (made > kMaxStepLevels)
-        throw CFileTooLarge(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
+        throw CFileRefused(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
 }
 
 } // namespace
 
 // ---- Writers ----
 
-void CProjectFileV3::WritePages(CProject& project)
+void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
 {
     SelectRoot();
     Create(QStringLiteral("ZKPages"), RootParent, PagesHandle);
@@ -171,6 +173,19 @@ void CProjectFileV3::WritePages(CProject& project)
         SetAttrString(kName, page->m_name);
         page->m_triggers.WriteXml(*this);
         WritePageScenes(project, page);
+        if (pagesOut) {
+            // Torn down here: on the worker it would fight this thread for
+            // the heap while the next page is made.
+            WriteOut(Element(PageHandle));
+            for (Handle below : {PageHandle, ScenesHandle, SceneHandle, ActiveUniversesHandle, StepsHandle,
+                                 StepHandle, EntryListHandle, EffectHandle, PlayingEffectsHandle})
+                m_handles[below] = QDomElement();
+            for (int slot = 0; slot < SlotCount; ++slot) {
+                if (slot != RootSlot)
+                    m_element[slot] = QDomElement();
+            }
+            m_element[CurrentSlot] = Element(PagesHandle);
+        }
     }
     SelectRoot();
 }
@@ -360,12 +375,8 @@ void CProjectFileV3::readPages(CProject& project)
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
         CSelectionKeeper keeper(project);
-        // Each page's tree is given up once the page is read: the pages hold
-        // nearly all of a show, which would otherwise be held twice, as tree
-        // and as show, until the end of the open. Nothing reads them again.
         QDomElement pages = Element(PagesHandle);
-        const QString tag = QStringLiteral("ZKPage");
-        for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {
+        const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
             GetAttrString(kName, name);
@@ -374,11 +385,29 @@ void CProjectFileV3::readPages(CProject& project)
             project.m_pages << page;
             page->m_triggers.ReadXml(*this);
             readScenes(project, page);
-            const QDomElement next = element.nextSiblingElement(tag);
             m_element[CurrentSlot] = pages;
             m_element[BookmarkSlot] = QDomElement();
-            pages.removeChild(element);
-            element = next;
+        };
+        // The pages hold nearly all of a show: each page's tree is given up
+        // once the page is read, so that the show is never held twice, as
+        // tree and as show. Nothing reads them again.
+        if (DeferredCount() > 0) {
+            for (int i = 0; i < DeferredCount(); ++i) {
+                QDomDocument tree;
+                QString error;
+                if (!ParseDeferred(i, tree, error))
+                    throw CFileRefused(error);
+                readPage(tree.documentElement());
+            }
+            DropDeferred();
+        } else {
+            const QString tag = QStringLiteral("ZKPage");
+            for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {
+                readPage(element);
+                const QDomElement next = element.nextSiblingElement(tag);
+                pages.removeChild(element);
+                element = next;
+            }
         }
         SelectPages();
     }

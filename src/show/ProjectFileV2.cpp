@@ -132,7 +132,7 @@ void CProjectFileV2::Count(qint64& made, qint64 more, qint64 cap, int caption)
 {
     made += more;
     if (made > cap)
-        throw CFileTooLarge(GetLangText(caption).arg(cap));
+        throw CFileRefused(GetLangText(caption).arg(cap));
 }
 
 CPatchedFixture* CProjectFileV2::FindFileFixture(int fileId, bool import) const

@@ -95,7 +95,7 @@ void CProjectFileV3::IndexGeneralGroup(const CProject& project)
 
 // ---- Whole project ----
 
-void CProjectFileV3::WriteProject(CProject& project)
+void CProjectFileV3::WriteProject(CProject& project, bool pagesOut)
 {
     NewDocument();
     for (QDomElement& handle : m_handles)
@@ -105,7 +105,7 @@ void CProjectFileV3::WriteProject(CProject& project)
     WriteParams(project);
     WritePatch(project);
     WriteGroups(project);
-    WritePages(project);
+    WritePages(project, pagesOut);
     WriteEffectScenes(project);
     WriteFadingButtons(project);
     WriteTimeLines(project);

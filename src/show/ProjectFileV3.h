@@ -107,8 +107,10 @@ public:
     static QList<QPoint> StringToPositions(const QString& text, int maxRecords);
 
     // ---- Whole project ----
-    // NewDocument, then the eight sections in order.
-    void WriteProject(CProject& project);
+    // NewDocument, then the eight sections in order. With pagesOut, each
+    // page is turned into text as soon as it is made (CXmlDocument::WriteOut):
+    // the file's bytes are the same, the tree then holds no pages.
+    void WriteProject(CProject& project, bool pagesOut = false);
 
     // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
     void WriteParams(CProject& project);
@@ -120,7 +122,7 @@ public:
     void WritePresetConfigs(const CGroup* group);
 
     // ---- Writers of pages and scenes (ProjectFileScenes.cpp) ----
-    void WritePages(CProject& project);
+    void WritePages(CProject& project, bool pagesOut = false);
     void WritePageScenes(CProject& project, CPage* page);
     // `first` is set by the caller before the first step of a scene and
     // cleared by the call.

@@ -21,9 +21,19 @@ namespace {
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
 
+// The pages are built into trees one at a time, as they are read.
+CXmlDocument::SDeferredChildren ShowPages()
+{
+    CXmlDocument::SDeferredChildren pages;
+    pages.section = "ZKPages";
+    pages.child = "ZKPage";
+    return pages;
+}
+
 struct SDocumentText
 {
     QByteArray xml;
+    CXmlDocument::SDeferredChildren pages = ShowPages();
     QString error;
     bool read = false;
 };
@@ -31,7 +41,7 @@ struct SDocumentText
 SDocumentText ReadText(const QString& path)
 {
     SDocumentText text;
-    text.read = CXmlDocument::ReadDocumentText(path, text.xml, text.error);
+    text.read = CXmlDocument::ReadDocumentText(path, text.xml, text.error, &text.pages);
     return text;
 }
 
@@ -75,7 +85,7 @@ bool CProject::OpenProject(const QString& path)
         if (current) {
             SDocumentText read = text.get();
             if (read.read) {
-                opened = readCurrentFile(read.xml, error);
+                opened = readCurrentFile(read.xml, read.pages.ranges, error);
             } else {
                 error = read.error;
                 opened = false;
@@ -103,10 +113,12 @@ bool CProject::OpenProject(const QString& path)
     return true;
 }
 
-bool CProject::readCurrentFile(QByteArray& xml, QString& error)
+bool CProject::readCurrentFile(QByteArray& xml, const QVector<std::pair<int, int>>& pages, QString& error)
 {
     CProjectFileV3 doc;
-    const bool parsed = doc.ParseDocumentText(xml, error);
+    CXmlDocument::SDeferredChildren deferred = ShowPages();
+    deferred.ranges = pages;
+    const bool parsed = doc.ParseDocumentText(xml, error, &deferred);
     xml = QByteArray();
     if (!parsed || !readProject(doc, error))
         return false;
@@ -173,7 +185,7 @@ bool CProject::SaveProject(const QString& path, QString* error)
     ShowHost().StoreGroupView();
     CBackgroundFree::Wait();
     auto doc = std::make_unique<CProjectFileV3>();
-    doc->WriteProject(*this);
+    doc->WriteProject(*this, true);
     const bool saved = doc->SaveFile(path, error);
     // The tree of a large show takes a tenth of the save to tear down: it
     // goes while the window shows the file saved.

@@ -47,6 +47,30 @@ int NodeCount(const QDomNode& node)
     return count;
 }
 
+// The pages a show's reader builds one at a time.
+CXmlDocument::SDeferredChildren Pages()
+{
+    CXmlDocument::SDeferredChildren pages;
+    pages.section = "ZKPages";
+    pages.child = "ZKPage";
+    return pages;
+}
+
+// The first section's children of that name, taken out of the tree.
+QStringList TakeChildren(QDomDocument& tree, const QString& section, const QString& child)
+{
+    QStringList texts;
+    QDomElement parent = tree.documentElement().firstChildElement(section);
+    for (QDomElement e = parent.firstChildElement(child); !e.isNull(); e = parent.firstChildElement(child)) {
+        QString text;
+        QTextStream stream(&text);
+        e.save(stream, 1);
+        texts << text;
+        parent.removeChild(e);
+    }
+    return texts;
+}
+
 } // namespace
 
 class XmlDocumentTest : public QObject
@@ -352,21 +376,129 @@ private slots:
     {
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<bool>("opens");
+        QTest::addColumn<bool>("opensByPages");
         const int maxNodes = CXmlDocument::kMaxNodes;
-        QTest::newRow("a million elements") << CrowdedXml("<a/>", maxNodes - 2) << true;
-        QTest::newRow("60 MB of text") << CrowdedXml(QByteArray(60 << 20, 't'), 1) << true;
-        QTest::newRow("250000 long attributes") << CrowdedXml("<a b=\"" + QByteArray(120, 'v') + "\"/>", 250000) << true;
-        QTest::newRow("a million long names") << CrowdedXml("<" + QByteArray(58, 'n') + "/>", maxNodes - 2) << false;
+        QTest::newRow("a million elements") << CrowdedXml("<a/>", maxNodes - 2) << true << true;
+        QTest::newRow("60 MB of text") << CrowdedXml(QByteArray(60 << 20, 't'), 1) << true << true;
+        QTest::newRow("250000 long attributes") << CrowdedXml("<a b=\"" + QByteArray(120, 'v') + "\"/>", 250000) << true << true;
+        QTest::newRow("a million long names") << CrowdedXml("<" + QByteArray(58, 'n') + "/>", maxNodes - 2) << false << false;
+        // Built one page at a time, only the largest page and the rest count.
+        const QByteArray attributes = "<a " + QByteArray("b=\"\" ").repeated(100) + "/>";
+        QTest::newRow("pages, too much at once")
+            << CrowdedXml("<ZKPages>" + ("<ZKPage>" + attributes.repeated(1000) + "</ZKPage>").repeated(6) + "</ZKPages>", 1)
+            << false << true;
+        QTest::newRow("one page too large")
+            << CrowdedXml("<ZKPages><ZKPage>" + attributes.repeated(6000) + "</ZKPage></ZKPages>", 1) << false << false;
     }
 
     void largeTreesAreWeighedBeforeTheyAreBuilt()
     {
         QFETCH(QByteArray, xml);
         QFETCH(bool, opens);
+        QFETCH(bool, opensByPages);
         QString error;
         QCOMPARE(CXmlDocument::CheckStructure(xml, error), opens);
         if (!opens)
             QCOMPARE(error, GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxTreeBytes / (1024 * 1024)));
+        CXmlDocument::SDeferredChildren pages = Pages();
+        QCOMPARE(CXmlDocument::CheckStructure(xml, error, &pages), opensByPages);
+    }
+
+    // Pages cut out of the text build the trees they would build in the
+    // whole one, and the rest builds the whole tree without them. Text that
+    // could read otherwise once cut apart is not cut.
+    void deferredChildrenBuildTheTreesOfTheWhole_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<int>("cut");
+        const auto file = [](const QByteArray& pages) {
+            return "<ZKFile Version=\"2.0\">\n <ZKParams/>\n <ZKPages>" + pages + "</ZKPages><ZKMasks/>\n</ZKFile>";
+        };
+        QTest::newRow("pages") << file("\n  <ZKPage a=\"1\">\n   <x>t</x>\n  </ZKPage>\n  <ZKPage/>\n ") << 2;
+        QTest::newRow("markup that looks like an end")
+            << file("<ZKPage a=\"&lt;/ZKPage>\" b='/>'><!-- </ZKPage> --><![CDATA[</ZKPage>]]><?p </ZKPage>?></ZKPage>") << 1;
+        QTest::newRow("a page inside a page") << file("<ZKPage><ZKPage/><y><ZKPage></ZKPage></y></ZKPage>") << 1;
+        QTest::newRow("other children stay") << file("<Other/><ZKPage/><ZKPageX/><Other><ZKPage/></Other>") << 1;
+        QTest::newRow("only the first section")
+            << QByteArray("<ZKFile><ZKPages><ZKPage/></ZKPages><ZKPages><ZKPage b=\"2\"/></ZKPages></ZKFile>") << 1;
+        QTest::newRow("a section deeper down") << QByteArray("<ZKFile><a><ZKPages><ZKPage/></ZKPages></a></ZKFile>") << 0;
+        QTest::newRow("UTF-8 declared") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + file("<ZKPage/>") << 1;
+        QTest::newRow("another encoding") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + file("<ZKPage/>") << 0;
+        QTest::newRow("a DOCTYPE") << "<!DOCTYPE ZKFile>" + file("<ZKPage/>") << 0;
+        QTest::newRow("namespaces") << QByteArray("<ZKFile xmlns:p=\"u\"><ZKPages><ZKPage p:a=\"1\"/></ZKPages></ZKFile>") << 0;
+    }
+    void deferredChildrenBuildTheTreesOfTheWhole()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(int, cut);
+        QDomDocument whole;
+        QVERIFY(whole.setContent(xml, true));
+        const QStringList pages = TakeChildren(whole, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
+
+        CXmlDocument::SDeferredChildren deferred = Pages();
+        QString error;
+        QVERIFY2(CXmlDocument::CheckStructure(xml, error, &deferred), qPrintable(error));
+        QCOMPARE(deferred.ranges.size(), cut);
+        CXmlDocument doc;
+        QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
+        QCOMPARE(doc.DeferredCount(), cut);
+        QStringList read;
+        for (int i = 0; i < cut; ++i) {
+            QDomDocument tree;
+            QVERIFY2(doc.ParseDeferred(i, tree, error), qPrintable(error));
+            QString text;
+            QTextStream stream(&text);
+            tree.documentElement().save(stream, 1);
+            read << text;
+        }
+        read += TakeChildren(doc.m_document, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
+        QCOMPARE(read, pages);
+        QCOMPARE(doc.m_document.toByteArray(1), whole.toByteArray(1));
+    }
+
+    // A page that does not parse is reported where it stands in the file.
+    void damagedDeferredChildIsPlacedInTheFile()
+    {
+        const QByteArray xml = "<ZKFile>\n<ZKPages>\n <ZKPage/><ZKPage>\n <a></b></ZKPage>\n</ZKPages></ZKFile>";
+        CXmlDocument whole;
+        QString expected;
+        QVERIFY(!whole.ParseDocumentText(xml, expected));
+        CXmlDocument::SDeferredChildren deferred = Pages();
+        QString error;
+        QVERIFY(CXmlDocument::CheckStructure(xml, error, &deferred));
+        CXmlDocument doc;
+        QVERIFY(doc.ParseDocumentText(xml, error, &deferred));
+        QDomDocument tree;
+        QVERIFY(doc.ParseDeferred(0, tree, error));
+        QVERIFY(!doc.ParseDeferred(1, tree, error));
+        QCOMPARE(error, expected);
+        QVERIFY2(error.startsWith(GetLangText(Txt::ParseErrorAt).arg(4).section(QLatin1Char(','), 0, 0)), qPrintable(error));
+    }
+
+    // Children written out as they are made give the bytes of the whole tree.
+    void writtenOutChildrenKeepTheBytes()
+    {
+        CXmlDocument whole, out;
+        for (CXmlDocument* doc : {&whole, &out}) {
+            doc->NewDocument();
+            doc->AddElement(QStringLiteral("ZKParams"), doc->m_element[CXmlDocument::RootSlot]);
+            doc->AddElement(QStringLiteral("ZKPages"), doc->m_element[CXmlDocument::RootSlot]);
+            const QDomElement pages = doc->CurrentElement();
+            for (int i = 0; i < 3; ++i) {
+                doc->AddElement(QStringLiteral("ZKPage"), pages);
+                const QDomElement page = doc->CurrentElement();
+                doc->SetAttrString(QStringLiteral("ZKName"), kNonAscii + QString::number(i));
+                doc->AddElement(QStringLiteral("ZKScene"), page);
+                doc->AddElement(QStringLiteral("ZKStep"), doc->CurrentElement());
+                if (doc == &out)
+                    doc->WriteOut(page);
+            }
+            doc->AddElement(QStringLiteral("ZKMasks"), doc->m_element[CXmlDocument::RootSlot]);
+        }
+        QVERIFY(out.m_document.elementsByTagName(QStringLiteral("ZKPage")).isEmpty());
+        QCOMPARE(out.ToBytes(), whole.ToBytes());
+        QVERIFY(out.SaveFile(Path(QStringLiteral("out.kv3"))));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("out.kv3"))), qCompress(whole.ToBytes(), -1));
     }
 
     void missingFileGivesTheSystemReason()

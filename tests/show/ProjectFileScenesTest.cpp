@@ -479,6 +479,20 @@ private slots:
         CProjectFileV3 before;
         LoadFile(before, written);
         QCOMPARE(Canonical(again.m_document.documentElement()), Canonical(before.m_document.documentElement()));
+
+        // Saved, each page is turned into text as it is made, and opened,
+        // each is built and read on its own: the tree's bytes, the same pages.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("pages.kv3"));
+        QVERIFY(a.project().SaveProject(path));
+        CProjectFileV3 tree;
+        tree.WriteProject(a.project());
+        QCOMPARE(ReadBytes(path), qCompress(tree.ToBytes(), -1));
+        CPagesRig c;
+        QVERIFY(c.project().OpenProject(path));
+        CProjectFileV3 reopened;
+        LoadFile(reopened, PagesText(c.project()));
+        QCOMPARE(Canonical(reopened.m_document.documentElement()), Canonical(before.m_document.documentElement()));
     }
 };
 

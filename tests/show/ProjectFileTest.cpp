@@ -635,6 +635,8 @@ private slots:
         QTest::newRow("wrong root") << qCompress(QByteArray("<ZKProfile/>"));
         QTest::newRow("not xml") << qCompress(QByteArray("ZKFile"));
         QTest::newRow("unclosed") << qCompress(QByteArray("<ZKFile><ZKParams>"));
+        QTest::newRow("damaged page after a good one")
+            << qCompress(QByteArray("<ZKFile><ZKPages><ZKPage/><ZKPage><ZKScenes></ZKPage></ZKPages></ZKFile>"));
     }
 
     void damagedFilesEndInANewProject()

@@ -36,6 +36,22 @@ QString CProjectFileBase::CurrentFailure()
     }
 }
 
+void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buffers)
+{
+    m_universeBufferBytes += std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount());
+    if (m_universeBufferBytes > kMaxUniverseBufferBytes)
+        throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
+}
+
+int CProjectFileBase::CountChildren(const QString& tag) const
+{
+    int count = 0;
+    for (QDomElement child = m_element[CurrentSlot].firstChildElement(tag); !child.isNull();
+         child = child.nextSiblingElement(tag))
+        ++count;
+    return count;
+}
+
 bool CProjectFileBase::SelectRoot()
 {
     if (m_element[RootSlot].isNull())

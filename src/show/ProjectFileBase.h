@@ -45,6 +45,19 @@ public:
     int ForEachChild(const QString& tag, const std::function<void()>& visit);
 
 protected:
+    // Every scene, effect scene and page keeps buffers of every universe,
+    // whatever the file holds for it: a file of a few kilobytes naming a
+    // million scenes would take tens of gigabytes. Counted before they are
+    // made (`buffers` of one universe each); past kMaxUniverseBufferBytes the
+    // file is refused.
+    static constexpr qint64 kMaxUniverseBufferBytes = qint64(1024) * 1024 * 1024;
+    static constexpr int kSceneBuffers = 2;       // active and override masks
+    static constexpr int kEffectSceneBuffers = 3; // and the static channels
+    static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers
+    void CountUniverseBuffers(const CProject& project, qint64 buffers);
+    // The children `tag` of the current element.
+    int CountChildren(const QString& tag) const;
+
     // The attributes every fixture record of the patch has.
     struct SFixtureRecord {
         QString name;
@@ -109,6 +122,8 @@ protected:
     // Ids may repeat in a damaged file: the first fixture with one is the
     // one the index keeps.
     static void IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures);
+
+    qint64 m_universeBufferBytes = 0;
 
 public:
     // Fixture records refused by readFixtureRecord: the open tells the user.

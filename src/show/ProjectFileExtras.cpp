@@ -258,6 +258,7 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         return;
     const bool startScenes = ShowHost().StartScenesOption();
     m_fileModes = ModesAsRead(project);
+    CountUniverseBuffers(project, kEffectSceneBuffers * CountChildren(Key("ZKEffScene")));
 
     ForEachChild(Key("ZKEffScene"), [&]() {
         QString name;
@@ -288,6 +289,7 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         }
 
         if (startScenes && effect && SelectElement(Key("ZKPlayingEffects"))) {
+            CountUniverseBuffers(project, kEffectSceneBuffers * CountChildren(Key("ZKPlayingEffect")));
             ForEachChild(Key("ZKPlayingEffect"), [&]() {
                 CEffect* copyEffect = CloneEffect(effect);
                 if (!copyEffect)

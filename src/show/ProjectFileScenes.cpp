@@ -376,6 +376,7 @@ void CProjectFileV3::readPages(CProject& project)
         // read with the groups is the one the show opens with.
         CSelectionKeeper keeper(project);
         QDomElement pages = Element(PagesHandle);
+        CountUniverseBuffers(project, kPageBuffers * (DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"))));
         const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
@@ -424,6 +425,7 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 {
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
+    CountUniverseBuffers(project, kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.

@@ -318,6 +318,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
 
     // Jumps count over the plain scenes of the file.
     QList<CScene*> fileScenes;
+    CountUniverseBuffers(project, kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
     ForEachChild(QStringLiteral("ZKScene"), [&] {
         Count(m_scenesRead, 1, kMaxScenes, Txt::TooManyScenes);
         QString name;

@@ -3,6 +3,8 @@
 #include "XmlText.h"
 
 #include "PlaybackRig.h"
+#include "Captions.h"
+#include "model/Language.h"
 #include "model/FixtureMatrix.h"
 #include "model/XmlDocument.h"
 #include "show/ProjectFileV3.h"
@@ -654,6 +656,29 @@ private slots:
         QVERIFY(wait > rig.host.calls.indexOf(shown[0]));
         QVERIFY(IsNewEmptyProject(rig.project));
         QVERIFY(rig.host.calls.lastIndexOf(QStringLiteral("OnProjectLoaded")) > wait);
+    }
+
+    // Scenes and pages keep buffers of every universe: a small file naming
+    // thousands of them at 256 universes is refused before they are made.
+    void showsTooLargeForMemoryAreRefused_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::newRow("scenes") << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>")
+                                       .arg(QStringLiteral("<ZKScene/>").repeated(4200));
+        QTest::newRow("pages") << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(2800));
+        QTest::newRow("effect scenes")
+            << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
+    }
+    void showsTooLargeForMemoryAreRefused()
+    {
+        QFETCH(QString, body);
+        const QString path = Path(QStringLiteral("large.kv3"));
+        QVERIFY(WriteProjectXml(path, File(body)));
+        CPlaybackRig rig(256);
+        QVERIFY(!rig.project.OpenProject(path));
+        QVERIFY(rig.host.calls.contains(QStringLiteral("ShowSplashMessage:")
+                                        + GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(1024)));
+        QVERIFY(IsNewEmptyProject(rig.project));
     }
 
     // Records that cannot be trusted are dropped one by one; the rest of

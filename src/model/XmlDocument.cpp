@@ -1025,12 +1025,7 @@ bool CXmlDocument::ParseDeferred(int index, QDomDocument& tree, QString& error) 
     const auto range = m_deferredRanges.value(index, {0, 0});
     const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
                                                     range.second - range.first);
-    const char* const begin = m_deferredText.constData();
-    const char* const at = begin + range.first;
-    const int line = 1 + int(std::count(begin, at, '\n'));
-    const char* const lineStart = std::find(std::reverse_iterator<const char*>(at),
-                                            std::reverse_iterator<const char*>(begin), '\n').base();
-    return BuildTree(tree, text, error, line, int(at - lineStart) + 1);
+    return BuildTree(tree, text, error, range.first);
 }
 
 void CXmlDocument::DropDeferred()
@@ -1039,8 +1034,7 @@ void CXmlDocument::DropDeferred()
     m_deferredRanges.clear();
 }
 
-bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int firstLine,
-                             int firstColumn) const
+bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const
 {
     // The stream reader builds the same tree a quarter faster, as long as
     // no attribute holds a raw line break or tab (it makes them spaces, the
@@ -1061,9 +1055,16 @@ bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString&
     int line = 0;
     int column = 0;
     if (!tree.setContent(xml, true, &message, &line, &column)) {
-        if (line == 1)
-            column += firstColumn - 1;
-        line += firstLine - 1;
+        if (deferredAt > 0) {
+            // Placed in the whole text, where the user would look for it.
+            const char* const begin = m_deferredText.constData();
+            const char* const at = begin + deferredAt;
+            const char* const lineStart = std::find(std::reverse_iterator<const char*>(at),
+                                                    std::reverse_iterator<const char*>(begin), '\n').base();
+            if (line == 1)
+                column += int(at - lineStart);
+            line += int(std::count(begin, at, '\n'));
+        }
         error = GetLangText(Txt::ParseErrorAt).arg(line).arg(column) + QLatin1Char('\n') + message
             + QLatin1Char('.');
         return false;

@@ -181,10 +181,9 @@ private:
     // ToBytes, or with compress the text in the compressed storage mode,
     // deflated while it is written.
     QByteArray WriteText(bool compress) const;
-    // Builds m_document from a text: false with the parser's reason, its
-    // line counted from `firstLine`.
-    bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int firstLine = 1,
-                   int firstColumn = 1) const;
+    // Builds a tree from a text: false with the parser's reason, placed in
+    // the whole text for a deferred child that starts at `deferredAt`.
+    bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt = 0) const;
 
     QDomNode m_writtenOutParent;
     QVector<QByteArray> m_writtenOut;

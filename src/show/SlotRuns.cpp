@@ -123,9 +123,9 @@ void MixApart(const quint8* __restrict from, const quint8* __restrict to, quint8
 // equal ends and fades that barely moved.
 //
 // Levels whose exact mix is a whole number, common at ratios of small
-// denominators (t = 0.2 and d a multiple of 5), cannot be decided: Mix's
-// roundings land on either side. Where most blocks hold such a level, the
-// rest of the call mixes as Mix does, which the fixed point would only slow.
+// denominators (t = 0.2 and b - a a multiple of 5), cannot be decided: Mix's
+// roundings land on either side. Once more than one level in ten is left
+// undecided, the rest of the call mixes as Mix does, faster then.
 class CLevelMixer
 {
 public:
@@ -148,21 +148,11 @@ public:
     {
         int i = 0;
 #if defined(__SSE2__)
-        while (m_fixed && i < count) {
-            // Undecided levels are mixed after their stretch, from copies of
-            // the inputs: no branch on them in the loop, and `out` may be an input.
-            const int blocks = std::min(count - i, kStretch * 16) / 16;
-            int undecided = 0;
-            for (int k = 0; k < blocks; ++k, i += 16)
-                undecided += MixBlock(from + i, to + i, out + i, m_undecided[undecided]);
-            if (blocks < kStretch && i < count) {
-                MixTail(from + i, to + i, out + i, count - i);
-                i = count;
-            }
-            for (int k = 0; k < undecided; ++k)
-                m_undecidedLevels += Decide(m_undecided[k]);
-            m_levels += blocks * 16;
-            m_fixed = m_undecidedLevels < 32 || 10 * m_undecidedLevels < m_levels;
+        for (; m_fixed && i + 16 <= count; i += 16)
+            MixBlock(from + i, to + i, out + i);
+        if (m_fixed && i < count) {
+            MixTail(from + i, to + i, out + i, count - i);
+            i = count;
         }
 #endif
         if (apart) {
@@ -175,19 +165,9 @@ public:
 
 private:
 #if defined(__SSE2__)
-    static constexpr int kStretch = 16;
-
-    struct SUndecided
+    void MixBlock(const quint8* from, const quint8* to, quint8* out)
     {
-        alignas(16) quint8 from[16];
-        quint8 to[16];
-        quint8* out;
-        int lanes;
-    };
-
-    // Whether any level of the block is left to `undecided`, written always.
-    int MixBlock(const quint8* from, const quint8* to, quint8* out, SUndecided& undecided) const
-    {
+        m_mixed += 16;
         const __m128i zero = _mm_setzero_si128();
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
@@ -201,12 +181,26 @@ private:
         const __m128i fraction = _mm_packus_epi16(_mm_and_si128(low, byte), _mm_and_si128(high, byte));
         const __m128i nearWhole = _mm_cmpeq_epi8(_mm_subs_epu8(fraction, twos), zero);
         const __m128i atLower = _mm_cmpeq_epi8(whole, _mm_min_epu8(a, b));
-        _mm_store_si128(reinterpret_cast<__m128i*>(undecided.from), a);
-        _mm_store_si128(reinterpret_cast<__m128i*>(undecided.to), b);
-        undecided.out = out;
-        undecided.lanes = _mm_movemask_epi8(_mm_andnot_si128(atLower, nearWhole));
+        const int undecided = _mm_movemask_epi8(_mm_andnot_si128(atLower, nearWhole));
+        if (undecided)
+            Decide(a, b, whole, undecided, out);
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), whole);
+    }
+
+    // Mixes the undecided levels as Mix does, from copies of the inputs, as
+    // `out` may be one of them.
+    void Decide(__m128i a, __m128i b, __m128i whole, int undecided, quint8* out)
+    {
+        alignas(16) quint8 start[16], end[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(start), a);
+        _mm_store_si128(reinterpret_cast<__m128i*>(end), b);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), whole);
-        return undecided.lanes != 0;
+        for (; undecided; undecided &= undecided - 1, ++m_undecided) {
+            const int j = __builtin_ctz(unsigned(undecided));
+            out[j] = quint8(Mix(start[j], end[j], m_t));
+        }
+        m_fixed = m_undecided < 32 || 10 * m_undecided < m_mixed;
     }
 
     // S' of the comment above for eight levels, from 256 a + 2 and 256 b + 2.
@@ -216,32 +210,18 @@ private:
     }
 
     // The last levels of a run, padded to a block.
-    void MixTail(const quint8* from, const quint8* to, quint8* out, int count) const
+    void MixTail(const quint8* from, const quint8* to, quint8* out, int count)
     {
         alignas(16) quint8 start[16] = {}, end[16] = {}, levels[16];
         std::memcpy(start, from, size_t(count));
         std::memcpy(end, to, size_t(count));
-        SUndecided undecided;
-        if (MixBlock(start, end, levels, undecided))
-            Decide(undecided);
+        MixBlock(start, end, levels);
         std::memcpy(out, levels, size_t(count));
-    }
-
-    // How many levels it decided.
-    int Decide(const SUndecided& undecided) const
-    {
-        int count = 0;
-        for (int rest = undecided.lanes; rest; rest &= rest - 1, ++count) {
-            const int j = __builtin_ctz(unsigned(rest));
-            undecided.out[j] = quint8(Mix(undecided.from[j], undecided.to[j], m_t));
-        }
-        return count;
     }
 
     __m128i m_u, m_w;
     bool m_fixed = false;
-    int m_levels = 0, m_undecidedLevels = 0;
-    SUndecided m_undecided[kStretch];
+    int m_mixed = 0, m_undecided = 0;
 #endif
     float m_t;
 };

@@ -150,8 +150,10 @@ public:
 #if defined(__SSE2__)
         for (; m_fixed && i + 16 <= count; i += 16)
             MixBlock(from + i, to + i, out + i);
-        if (m_fixed && i < count) {
-            MixTail(from + i, to + i, out + i, count - i);
+        // The block that ends the run mixes some levels again, from inputs
+        // that are still there when `out` is apart from them.
+        if (m_fixed && apart && i < count && count >= 16) {
+            MixBlock(from + count - 16, to + count - 16, out + count - 16);
             i = count;
         }
 #endif
@@ -207,16 +209,6 @@ private:
     __m128i Estimate(__m128i a256, __m128i b256) const
     {
         return _mm_add_epi16(_mm_mulhi_epu16(a256, m_u), _mm_mulhi_epu16(b256, m_w));
-    }
-
-    // The last levels of a run, padded to a block.
-    void MixTail(const quint8* from, const quint8* to, quint8* out, int count)
-    {
-        alignas(16) quint8 start[16] = {}, end[16] = {}, levels[16];
-        std::memcpy(start, from, size_t(count));
-        std::memcpy(end, to, size_t(count));
-        MixBlock(start, end, levels);
-        std::memcpy(out, levels, size_t(count));
     }
 
     __m128i m_u, m_w;

@@ -454,8 +454,8 @@ private slots:
         for (int elapsed = 0; length > 0 && (ratios.isEmpty() || ratios.last() < 1.0f); elapsed += 25 * every)
             ratios << qMin(1.0f, float(elapsed + 40) / float(length));
 
-        // Runs of an odd length, so that some pairs mix one by one.
-        constexpr int kRun = 509, kPairs = 256 * 256, kUniverses = kPairs / kRun + 1;
+        // Runs of a length off sixteens and a last one of four pairs.
+        constexpr int kRun = 508, kPairs = 256 * 256, kUniverses = kPairs / kRun + 1;
         CDmxLayer from(kUniverses), to(kUniverses), apart(kUniverses), inPlace(kUniverses);
         CSlotRuns mix8;
         for (int pair = 0; pair < kPairs; ++pair) {

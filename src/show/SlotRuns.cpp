@@ -7,7 +7,12 @@
 #include "show/SceneStep.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -104,6 +109,115 @@ void MixApart(const quint8* __restrict from, const quint8* __restrict to, quint8
         out[i] = quint8(Mix(from[i], to[i], t));
 }
 
+// Mixes 8-bit runs at one ratio, level for level as Mix does, but about
+// twice as fast: sixteen levels at a time in 16-bit fixed point, with Mix
+// itself only for the few levels the fixed point cannot decide.
+//
+// With W = round(65536 t) and U = 65536 - W, the estimate
+// S = floor(aU / 256) + floor(bW / 256) falls short of 256 (a(1-t) + bt) by
+// the two truncations, [0, 2), give or take 255/512 for W's rounding. Mix's
+// single-precision sum lies within three roundings, 3 * 255 * 2^-24 < 0.012/256,
+// of the exact mix. So 256 * Mix's sum lies in (S - 0.51, S + 2.51): with
+// S' = S + 2, its whole part is S' / 256 unless S' % 256 < 3. Where that whole
+// part is min(a, b), Mix's floor at min(a, b) gives it anyway, which settles
+// equal ends and fades that barely moved.
+//
+// Levels whose exact mix is a whole number, common at ratios of small
+// denominators (t = 0.2 and b - a a multiple of 5), cannot be decided: Mix's
+// roundings land on either side. Once more than one level in ten is left
+// undecided, the rest of the call mixes as Mix does, faster then.
+class CLevelMixer
+{
+public:
+    explicit CLevelMixer(float t)
+        : m_t(t)
+    {
+#if defined(__SSE2__)
+        // The error bound needs 1 <= W <= 65535; fades stay in there but for
+        // their first and last hair. 65536 t is exact.
+        const float scaled = t * 65536.0f;
+        m_fixed = scaled >= 0.5f && scaled < 65535.5f;
+        const int w = m_fixed ? int(std::lround(scaled)) : 0;
+        m_w = _mm_set1_epi16(short(w));
+        m_u = _mm_set1_epi16(short(65536 - w));
+#endif
+    }
+
+    // `out` is either apart from both inputs or one of them.
+    void Run(const quint8* from, const quint8* to, quint8* out, int count, bool apart)
+    {
+        int i = 0;
+#if defined(__SSE2__)
+        for (; m_fixed && i + 16 <= count; i += 16)
+            MixBlock(from + i, to + i, out + i);
+        // The block that ends the run mixes some levels again, from inputs
+        // that are still there when `out` is apart from them.
+        if (m_fixed && apart && i < count && count >= 16) {
+            MixBlock(from + count - 16, to + count - 16, out + count - 16);
+            i = count;
+        }
+#endif
+        if (apart) {
+            MixApart(from + i, to + i, out + i, count - i, m_t);
+            return;
+        }
+        for (; i < count; ++i)
+            out[i] = quint8(Mix(from[i], to[i], m_t));
+    }
+
+private:
+#if defined(__SSE2__)
+    void MixBlock(const quint8* from, const quint8* to, quint8* out)
+    {
+        m_mixed += 16;
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+        // A level in the high byte of a 16-bit lane over a low byte of 2 is
+        // 256 a + 2; the 2s of a pair add up to S's 2 (as U + W = 65536).
+        const __m128i twos = _mm_set1_epi8(2);
+        const __m128i low = Estimate(_mm_unpacklo_epi8(twos, a), _mm_unpacklo_epi8(twos, b));
+        const __m128i high = Estimate(_mm_unpackhi_epi8(twos, a), _mm_unpackhi_epi8(twos, b));
+        const __m128i whole = _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8));
+        const __m128i byte = _mm_set1_epi16(0xFF);
+        const __m128i fraction = _mm_packus_epi16(_mm_and_si128(low, byte), _mm_and_si128(high, byte));
+        const __m128i nearWhole = _mm_cmpeq_epi8(_mm_subs_epu8(fraction, twos), zero);
+        const __m128i atLower = _mm_cmpeq_epi8(whole, _mm_min_epu8(a, b));
+        const int undecided = _mm_movemask_epi8(_mm_andnot_si128(atLower, nearWhole));
+        if (undecided)
+            Decide(a, b, whole, undecided, out);
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), whole);
+    }
+
+    // Mixes the undecided levels as Mix does, from copies of the inputs, as
+    // `out` may be one of them.
+    void Decide(__m128i a, __m128i b, __m128i whole, int undecided, quint8* out)
+    {
+        alignas(16) quint8 start[16], end[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(start), a);
+        _mm_store_si128(reinterpret_cast<__m128i*>(end), b);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), whole);
+        for (; undecided; undecided &= undecided - 1, ++m_undecided) {
+            const int j = __builtin_ctz(unsigned(undecided));
+            out[j] = quint8(Mix(start[j], end[j], m_t));
+        }
+        m_fixed = m_undecided < 32 || 10 * m_undecided < m_mixed;
+    }
+
+    // S' of the comment above for eight levels, from 256 a + 2 and 256 b + 2.
+    __m128i Estimate(__m128i a256, __m128i b256) const
+    {
+        return _mm_add_epi16(_mm_mulhi_epu16(a256, m_u), _mm_mulhi_epu16(b256, m_w));
+    }
+
+    __m128i m_u, m_w;
+    bool m_fixed = false;
+    int m_mixed = 0, m_undecided = 0;
+#endif
+    float m_t;
+};
+
 } // namespace
 
 void CSlotRuns::Add(int universe, int slot, Kind kind, int fineOffset)
@@ -154,6 +268,7 @@ void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxL
 {
     const int universes = qMin(qMin(from.UniverseCount(), to.UniverseCount()), target.UniverseCount());
     const bool apart = &target != &from && &target != &to;
+    CLevelMixer mixer(t);
     for (const SRun& run : m_runs) {
         if (run.universe >= universes)
             continue;
@@ -165,12 +280,7 @@ void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxL
             std::memmove(out, end, run.count);
             break;
         case Mix8:
-            if (apart) {
-                MixApart(start, end, out, run.count, t);
-                break;
-            }
-            for (int i = 0; i < run.count; ++i)
-                out[i] = quint8(Mix(start[i], end[i], t));
+            mixer.Run(start, end, out, run.count, apart);
             break;
         case Mix16:
             for (int i = 0; i < 2 * run.count; i += 2) {

@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace ProfileBuilder;
@@ -207,6 +208,50 @@ void Fill(CDmxLayer& layer, QRandomGenerator& random)
         random.fillRange(reinterpret_cast<quint32*>(layer[u]), CDmxLayer::kSlots / 4);
 }
 
+// The crossfade's levels by definition: the blend in single precision,
+// floored at the lower end, truncated.
+int FloatMix(int a, int b, float t)
+{
+    return int(std::max(float(a) * (1.0f - t) + float(b) * t, float(std::min(a, b))));
+}
+
+// FloatMix of 8-bit levels at one ratio, in fewer steps: each product
+// rounds once whatever the other level, so it is worked out once per level.
+class CFloatMix8
+{
+public:
+    explicit CFloatMix8(float t)
+    {
+        for (int level = 0; level < 256; ++level) {
+            m_starts[level] = float(level) * (1.0f - t);
+            m_ends[level] = float(level) * t;
+        }
+    }
+    int operator()(int a, int b) const
+    {
+        const float blend = m_starts[a] + m_ends[b], lower = float(a < b ? a : b);
+        return int(blend < lower ? lower : blend);
+    }
+
+private:
+    float m_starts[256], m_ends[256];
+};
+
+// The 16-bit value of pair `pair` of `layer`, coarse and fine slots side by
+// side, 256 pairs a universe.
+int Get16(const CDmxLayer& layer, int pair)
+{
+    const quint8* bytes = layer[pair / 256] + pair % 256 * 2;
+    return bytes[0] * 256 + bytes[1];
+}
+
+void Put16(CDmxLayer& layer, int pair, int value)
+{
+    quint8* bytes = layer[pair / 256] + pair % 256 * 2;
+    bytes[0] = quint8(value / 256);
+    bytes[1] = quint8(value % 256);
+}
+
 void AddSeeds()
 {
     QTest::addColumn<quint32>("seed");
@@ -379,49 +424,86 @@ private slots:
         }
         QCOMPARE(RenderGeneration(), generation);
     }
-    // Every pair of levels at every fraction a fade of n ticks passes
-    // through: a mix never leaves the range of its two ends, so a level both
-    // sides hold stays put for the whole crossfade.
+    // Every pair of levels at every ratio a fade passes through, a fade of
+    // n ticks or one of a length in ms as a step plays it: a mix gives the
+    // single-precision blend's levels exactly, never leaving the range of its
+    // two ends, so a level both sides hold stays put for the whole crossfade.
+    // Mixed into a layer of its own and in place; 16-bit pairs from a sample
+    // of edges, equal ends and random values.
     void aMixStaysBetweenItsEnds_data()
     {
         QTest::addColumn<int>("ticks");
-        for (int ticks : {3, 7, 10, 11, 40, 120, 400})
-            QTest::addRow("%d ticks", ticks) << ticks;
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("every");
+        for (int ticks = 1; ticks <= 24; ++ticks)
+            QTest::addRow("%d ticks", ticks) << ticks << 0 << 1;
+        for (int ticks : {40, 120, 400})
+            QTest::addRow("%d ticks", ticks) << ticks << 0 << 1;
+        for (int length : {1000, 1337, 3000})
+            QTest::addRow("%d ms", length) << 0 << length << 1;
+        QTest::addRow("65535 ms, every tenth tick") << 0 << 65535 << 10;
     }
     void aMixStaysBetweenItsEnds()
     {
         QFETCH(int, ticks);
-        constexpr int kPairs = 256 * 256;
-        constexpr int kLayerUniverses = kPairs / CDmxLayer::kSlots;
-        CDmxLayer from(kLayerUniverses), to(kLayerUniverses), out(kLayerUniverses);
-        CSlotRuns mix8, mix16;
-        for (int u = 0; u < kLayerUniverses; ++u) {
-            for (int slot = 0; slot < CDmxLayer::kSlots; ++slot) {
-                const int pair = u * CDmxLayer::kSlots + slot;
-                from[u][slot] = quint8(pair / 256);
-                to[u][slot] = quint8(pair % 256);
-                mix8.Add(u, slot, CSlotRuns::Mix8);
-            }
-            for (int slot = 0; slot < CDmxLayer::kSlots; slot += 2)
-                mix16.Add(u, slot, CSlotRuns::Mix16, 1);
+        QFETCH(int, length);
+        QFETCH(int, every);
+        QVector<float> ratios;
+        for (int k = 0; k <= ticks && ticks > 0; ++k)
+            ratios << float(k * 25) / float(ticks * 25);
+        for (int elapsed = 0; length > 0 && (ratios.isEmpty() || ratios.last() < 1.0f); elapsed += 25 * every)
+            ratios << qMin(1.0f, float(elapsed + 40) / float(length));
+
+        // Runs of a length off sixteens and a last one of four pairs.
+        constexpr int kRun = 508, kPairs = 256 * 256, kUniverses = kPairs / kRun + 1;
+        CDmxLayer from(kUniverses), to(kUniverses), apart(kUniverses), inPlace(kUniverses);
+        CSlotRuns mix8;
+        for (int pair = 0; pair < kPairs; ++pair) {
+            from[pair / kRun][pair % kRun] = quint8(pair / 256);
+            to[pair / kRun][pair % kRun] = quint8(pair % 256);
+            mix8.Add(pair / kRun, pair % kRun, CSlotRuns::Mix8);
         }
-        for (int k = 0; k <= ticks; ++k) {
-            const float t = float(k * 25) / float(ticks * 25);
-            mix8.Apply(t, from, to, out);
-            for (int pair = 0; pair < kPairs; ++pair) {
-                const int a = pair / 256, b = pair % 256;
-                const int level = out[pair / CDmxLayer::kSlots][pair % CDmxLayer::kSlots];
-                if (level < qMin(a, b) || level > qMax(a, b))
-                    QFAIL(qPrintable(QStringLiteral("%1 to %2 at %3/%4 gave %5").arg(a).arg(b).arg(k).arg(ticks).arg(level)));
+        constexpr int kUniverses16 = 8, kPairs16 = kUniverses16 * CDmxLayer::kSlots / 2;
+        CDmxLayer from16(kUniverses16), to16(kUniverses16), out16(kUniverses16);
+        CSlotRuns mix16;
+        QRandomGenerator random(quint32(ticks * 65536 + length));
+        const int edges[] = {0, 1, 2, 127, 128, 255, 256, 257, 32767, 32768, 65279, 65280, 65534, 65535};
+        constexpr int kEdges = sizeof edges / sizeof *edges;
+        for (int pair = 0; pair < kPairs16; ++pair) {
+            const bool edge = pair < kEdges * kEdges;
+            const int a = edge ? edges[pair / kEdges] : random.bounded(65536);
+            const int b = edge ? edges[pair % kEdges] : pair % 5 ? random.bounded(65536) : a;
+            Put16(from16, pair, a);
+            Put16(to16, pair, b);
+            mix16.Add(pair / 256, pair % 256 * 2, CSlotRuns::Mix16, 1);
+        }
+
+        for (const float t : ratios) {
+            mix8.Apply(t, from, to, apart);
+            const CFloatMix8 expected(t);
+            for (int u = 0; u < kUniverses; ++u) {
+                const quint8* a = from[u];
+                const quint8* b = to[u];
+                const quint8* level = apart[u];
+                for (int slot = 0; slot < kRun && u * kRun + slot < kPairs; ++slot) {
+                    const int mix = expected(a[slot], b[slot]);
+                    if (level[slot] != mix || mix < (a[slot] < b[slot] ? a[slot] : b[slot])
+                        || mix > (a[slot] < b[slot] ? b[slot] : a[slot]))
+                        QFAIL(qPrintable(QStringLiteral("%1 to %2 at %3 gave %4, not %5")
+                                             .arg(a[slot]).arg(b[slot]).arg(double(t), 0, 'g', 9).arg(level[slot]).arg(mix)));
+                }
             }
-            mix16.Apply(t, from, to, out);
-            for (int pair = 0; pair < kPairs; pair += 2) {
-                const quint8* f = from[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
-                const quint8* e = to[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
-                const quint8* o = out[pair / CDmxLayer::kSlots] + pair % CDmxLayer::kSlots;
-                const int a = f[0] * 256 + f[1], b = e[0] * 256 + e[1], level = o[0] * 256 + o[1];
-                if (level < qMin(a, b) || level > qMax(a, b))
-                    QFAIL(qPrintable(QStringLiteral("16-bit %1 to %2 at %3/%4 gave %5").arg(a).arg(b).arg(k).arg(ticks).arg(level)));
+            inPlace.CopyFrom(to);
+            mix8.Apply(t, from, inPlace, inPlace);
+            if (std::memcmp(inPlace[0], apart[0], size_t(kUniverses) * CDmxLayer::kSlots) != 0)
+                QFAIL(qPrintable(QStringLiteral("in place at %1, %2").arg(double(t), 0, 'g', 9).arg(FirstDifference(inPlace, apart))));
+
+            mix16.Apply(t, from16, to16, out16);
+            for (int pair = 0; pair < kPairs16; ++pair) {
+                const int a = Get16(from16, pair), b = Get16(to16, pair), level = Get16(out16, pair);
+                if (level != FloatMix(a, b, t) || level < qMin(a, b) || level > qMax(a, b))
+                    QFAIL(qPrintable(QStringLiteral("16-bit %1 to %2 at %3 gave %4, not %5")
+                                         .arg(a).arg(b).arg(double(t), 0, 'g', 9).arg(level).arg(FloatMix(a, b, t))));
             }
         }
     }

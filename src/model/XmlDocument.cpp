@@ -922,7 +922,7 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
     // Markup counts as text here: an estimate a little over, never under.
     const qint64 treeBytes = (nodes - cutNodes) * kTreeNodeBytes + (attributes - cutAttributes) * kTreeAttributeBytes
         + (xml.size() - cutBytes) * kTreeTextBytes;
-    if (std::max(treeBytes, largestChild) > kMaxTreeBytes) {
+    if (treeBytes + largestChild > kMaxTreeBytes) {
         if (cut)
             cut->ranges.clear();
         error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));

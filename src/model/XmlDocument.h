@@ -54,10 +54,10 @@ public:
     // instructions.
     static constexpr int kMaxNodes = 1000 * 1000;
     // Within kMaxNodes, attributes and long names or texts can still make a
-    // tree of most of a gigabyte: past this estimate of the size of a tree
-    // built at once (the document, or one deferred child and the rest) a
-    // file is refused before it is built, so that no tree of a file takes
-    // more than half a gigabyte.
+    // tree of most of a gigabyte: past this estimate of the trees held at
+    // once (the document, or the rest and its largest deferred child) a
+    // file is refused before they are built, so that the trees of a file
+    // never take more than half a gigabyte.
     static constexpr qint64 kMaxTreeBytes = qint64(320) * 1024 * 1024;
 
     CXmlDocument() = default;

@@ -387,6 +387,9 @@ private slots:
         QTest::newRow("pages, too much at once")
             << CrowdedXml("<ZKPages>" + ("<ZKPage>" + attributes.repeated(1000) + "</ZKPage>").repeated(6) + "</ZKPages>", 1)
             << false << true;
+        QTest::newRow("the rest and a page together")
+            << CrowdedXml(attributes.repeated(3600) + "<ZKPages><ZKPage>" + attributes.repeated(3600) + "</ZKPage></ZKPages>", 1)
+            << false << false;
         QTest::newRow("one page too large")
             << CrowdedXml("<ZKPages><ZKPage>" + attributes.repeated(6000) + "</ZKPage></ZKPages>", 1) << false << false;
     }

@@ -43,6 +43,13 @@ void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buff
         throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
 }
 
+void CProjectFileBase::CountBeamFlags(qint64 flags)
+{
+    m_universeBufferBytes += std::max<qint64>(0, flags) * qint64(sizeof(void*));
+    if (m_universeBufferBytes > kMaxUniverseBufferBytes)
+        throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
+}
+
 int CProjectFileBase::CountChildren(const QString& tag) const
 {
     int count = 0;

@@ -55,6 +55,11 @@ protected:
     static constexpr int kEffectSceneBuffers = 3; // and the static channels
     static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers
     void CountUniverseBuffers(const CProject& project, qint64 buffers);
+    // Every fixture keeps a flag per beam of its profile, and so does each of
+    // its places in a subgroup: with a profile of thousands of beams a record
+    // of a few bytes would make kilobytes. Counted before they are made, with
+    // the universe buffers, as an entry of a list each.
+    void CountBeamFlags(qint64 flags);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;
 
@@ -123,7 +128,7 @@ protected:
     // one the index keeps.
     static void IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures);
 
-    qint64 m_universeBufferBytes = 0;
+    qint64 m_universeBufferBytes = 0; // and beam flags
 
 public:
     // Fixture records refused by readFixtureRecord: the open tells the user.

@@ -330,6 +330,7 @@ bool CProjectFileV3::readPatch(CProject& project)
         if (!profile)
             return; // without its profile no fixture of the block knows its channels
 
+        CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
         if (hasMatrix && columns >= 1 && rows >= 1) {
             columns = qMin(columns, kMaxMatrixSide);
@@ -514,20 +515,28 @@ void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
         QString text;
         if (!GetAttrString(QStringLiteral("ZKBeams"), text))
             return;
-        auto* subGroup = new CSubGroup;
-        QSet<CPatchedFixture*> added;
+        // The fixture each record names, once: counted before any flag is made.
         const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-        for (const QStringRef& record : records) {
-            const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
-            if (fields.size() < 2)
+        QVector<int> fixtureOf(records.size(), -1);
+        QSet<int> named;
+        qint64 flagCount = 0;
+        for (int r = 0; r < records.size(); ++r) {
+            const QStringRef& record = records[r];
+            const int separator = record.indexOf(QLatin1Char(';'));
+            const int index = separator < 0 ? -1 : byId.value(record.left(separator).toInt(), -1);
+            if (index < 0 || named.contains(index))
                 continue;
-            const int index = byId.value(fields[0].toInt(), -1);
-            if (index < 0)
+            named.insert(index);
+            fixtureOf[r] = index;
+            flagCount += group->m_fixtures[index]->BeamCount();
+        }
+        CountBeamFlags(flagCount);
+        auto* subGroup = new CSubGroup;
+        for (int r = 0; r < records.size(); ++r) {
+            if (fixtureOf[r] < 0)
                 continue;
-            CPatchedFixture* fixture = group->m_fixtures[index];
-            if (added.contains(fixture))
-                continue;
-            added.insert(fixture);
+            const QVector<QStringRef> fields = records[r].split(QLatin1Char(';'));
+            CPatchedFixture* fixture = group->m_fixtures[fixtureOf[r]];
             // One flag per beam of the fixture, whatever the record held.
             QList<bool> flags;
             const int beams = fixture->BeamCount();

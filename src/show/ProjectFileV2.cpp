@@ -226,6 +226,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
         if (!profile)
             return; // without its profile no fixture of the block knows its channels
 
+        CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
         if (hasMatrix && columns >= 1 && rows >= 1) {
             matrix = new CFixtureMatrix(profile, matrixId, std::min(columns, kMaxMatrixSide),

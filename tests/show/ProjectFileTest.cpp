@@ -658,21 +658,35 @@ private slots:
         QVERIFY(rig.host.calls.lastIndexOf(QStringLiteral("OnProjectLoaded")) > wait);
     }
 
-    // Scenes and pages keep buffers of every universe: a small file naming
-    // thousands of them at 256 universes is refused before they are made.
+    // Scenes and pages keep buffers of every universe, fixtures a flag per
+    // beam: a small file naming thousands of them at 256 universes, or of a
+    // profile of thousands of beams, is refused before they are made.
     void showsTooLargeForMemoryAreRefused_data()
     {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("body");
-        QTest::newRow("scenes") << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>")
+        QTest::newRow("scenes") << "large.kv3"
+                                << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>")
                                        .arg(QStringLiteral("<ZKScene/>").repeated(4200));
-        QTest::newRow("pages") << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(2800));
+        QTest::newRow("pages") << "large.kv3"
+                               << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(2800));
         QTest::newRow("effect scenes")
+            << "large.kv3"
             << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
+        // 8193 fixtures of 16384 beams: just over a gigabyte of flags.
+        const QString beamsPatch =
+            QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary><ZKProfile><ZKProperties><ZKBeams>%1</ZKBeams>"
+                           "</ZKProperties><ZKModes><ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile></ZKLibrary>"
+                           "%2</ZKFixtures></ZKPatch>")
+                .arg(QStringLiteral("<ZKBeam/>").repeated(16384), QStringLiteral("<ZKFixture/>").repeated(8193));
+        QTest::newRow("fixtures of many beams") << "large.kv3" << beamsPatch;
+        QTest::newRow("fixtures of many beams, older format") << "large.kv2" << beamsPatch;
     }
     void showsTooLargeForMemoryAreRefused()
     {
+        QFETCH(QString, name);
         QFETCH(QString, body);
-        const QString path = Path(QStringLiteral("large.kv3"));
+        const QString path = Path(name);
         QVERIFY(WriteProjectXml(path, File(body)));
         CPlaybackRig rig(256);
         QVERIFY(!rig.project.OpenProject(path));

@@ -134,25 +134,11 @@ int FileModeOf(const FileModes& modes, const CModeStaticLevels& record)
     return layouts->indexOf(record.m_layout);
 }
 
-CModeStaticLevels* FindModeRecord(CEffectScene* scene, const CModeStaticLevels& key)
+// Where a static-level record is kept: the same profile and layout, and with
+// the layout unknown the same mode.
+QPair<QString, QPair<QList<int>, int>> RecordKey(const CModeStaticLevels& record)
 {
-    for (CModeStaticLevels& record : scene->m_modeStaticLevels) {
-        if (record.m_profile == key.m_profile && record.m_layout == key.m_layout
-            && (!key.m_layout.isEmpty() || record.m_mode == key.m_mode))
-            return &record;
-    }
-    return nullptr;
-}
-
-void SetEntry(QList<QPair<int, quint8>>& entries, int channel, quint8 level)
-{
-    for (auto& entry : entries) {
-        if (entry.first == channel) {
-            entry.second = level;
-            return;
-        }
-    }
-    entries << qMakePair(channel, level);
+    return {record.m_profile, {record.m_layout, record.m_layout.isEmpty() ? record.m_mode : 0}};
 }
 
 } // namespace
@@ -326,24 +312,40 @@ void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
     if (!scene || !SelectElement(Key("ZKStaticELevels")))
         return;
 
+    // A file may name a channel or a record again, the last level counting.
+    // They are found through these indexes: searching the lists made a file
+    // of a few hundred thousand records take minutes.
     if (SelectElement(Key("ZKStaticEChannels"))) {
+        QHash<QPair<int, int>, int> channelAt;
+        for (int i = 0; i < scene->m_channelStaticLevels.size(); ++i) {
+            const CStaticChannelLevel& existing = scene->m_channelStaticLevels[i];
+            if (!channelAt.contains({existing.m_universe, existing.m_channel}))
+                channelAt.insert({existing.m_universe, existing.m_channel}, i);
+        }
         ForEachChild(Key("ZKStaticEChan"), [&]() {
             int universe = 0;
             int channel = 0;
             quint8 level = 0;
             if (!readChannelLevel(project, universe, channel, level))
                 return;
-            for (CStaticChannelLevel& existing : scene->m_channelStaticLevels) {
-                if (existing.m_universe == universe && existing.m_channel == channel) {
-                    existing.m_level = level;
-                    return;
-                }
+            const auto at = channelAt.constFind({universe, channel});
+            if (at != channelAt.constEnd()) {
+                scene->m_channelStaticLevels[at.value()].m_level = level;
+                return;
             }
+            channelAt.insert({universe, channel}, scene->m_channelStaticLevels.size());
             scene->m_channelStaticLevels << CStaticChannelLevel{universe, channel, level};
         });
         SelectElement(Key(".."));
     }
 
+    QHash<QPair<QString, QPair<QList<int>, int>>, int> recordAt;
+    for (int i = 0; i < scene->m_modeStaticLevels.size(); ++i) {
+        const auto key = RecordKey(scene->m_modeStaticLevels[i]);
+        if (!recordAt.contains(key))
+            recordAt.insert(key, i);
+    }
+    QHash<int, QHash<int, int>> levelAt; // record -> channel -> place in its levels
     ForEachChild(Key("ZKStaticELevel"), [&]() {
         CModeStaticLevels key;
         if (!GetAttrString(Key("ZKProfile"), key.m_profile) || !GetAttrInt(Key("ZKMode"), key.m_mode))
@@ -362,13 +364,24 @@ void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
         }
         const int channelCount = key.m_layout.value(0, -1);
 
-        CModeStaticLevels* record = FindModeRecord(scene, key);
-        if (!record) {
+        const auto keyAt = recordAt.constFind(RecordKey(key));
+        int recordIndex = keyAt != recordAt.constEnd() ? keyAt.value() : -1;
+        if (recordIndex < 0) {
+            recordIndex = scene->m_modeStaticLevels.size();
+            recordAt.insert(RecordKey(key), recordIndex);
             scene->m_modeStaticLevels << key;
-            record = &scene->m_modeStaticLevels.last();
         }
         if (!SelectElement(Key("ZKStaticEChannels")))
             return;
+        QList<QPair<int, quint8>>& levels = scene->m_modeStaticLevels[recordIndex].m_levels;
+        if (!levelAt.contains(recordIndex)) {
+            QHash<int, int>& index = levelAt[recordIndex];
+            for (int i = 0; i < levels.size(); ++i) {
+                if (!index.contains(levels[i].first))
+                    index.insert(levels[i].first, i);
+            }
+        }
+        QHash<int, int>& index = levelAt[recordIndex];
         ForEachChild(Key("ZKStaticEChan"), [&]() {
             int channel = 0;
             int level = 0;
@@ -376,7 +389,13 @@ void CProjectFileV3::readStaticLevels(CProject& project, CEffectScene* scene)
                 return;
             if (channel < 0 || (channelCount >= 0 && channel >= channelCount))
                 return;
-            SetEntry(record->m_levels, channel, quint8(level));
+            const auto at = index.constFind(channel);
+            if (at != index.constEnd()) {
+                levels[at.value()].second = quint8(level);
+                return;
+            }
+            index.insert(channel, levels.size());
+            levels << qMakePair(channel, quint8(level));
         });
     });
     SelectElement(Key(".."));

@@ -515,15 +515,19 @@ void CProjectFileV3::WriteReleaseList(const CPage& page, const CScene& scene)
 void CProjectFileV3::ResolveReleaseList(const CPage& page, CScene& scene, const QString& text)
 {
     // A damaged file may name anything: an index that is no other scene of
-    // the page, or one named again, is skipped.
+    // the page, or one named again, is skipped (looked up, not searched for:
+    // a list naming the last scene millions of times took minutes).
+    QSet<const CScene*> listed(scene.m_releaseList.begin(), scene.m_releaseList.end());
     for (const QStringRef& part : text.splitRef(QLatin1Char('|'))) {
         bool ok = false;
         const int index = part.toInt(&ok);
         if (!ok || index < 0 || index >= page.m_scenes.size())
             continue;
         CScene* other = page.m_scenes.at(index);
-        if (other != &scene && !scene.m_releaseList.contains(other))
+        if (other != &scene && !listed.contains(other)) {
+            listed.insert(other);
             scene.m_releaseList << other;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include "show/ProjectFileV3.h"
 #include "show/TimeLine.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -753,6 +754,66 @@ private slots:
         // Deleting the effect scene deletes the copy saved with it.
         QVERIFY(project.RemoveEffectScene(0));
         QVERIFY(project.m_savedPlayingCopies.isEmpty());
+    }
+
+    // Records named again are found by look-up: lists of tens of thousands
+    // took minutes when every record searched the ones before it.
+    void longListsAreReadInTime_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("list"); // what is counted after the open
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("universes");
+        const auto effectScene = [](const QString& levels) {
+            return QStringLiteral("<ZKEffScenes><ZKEffScene ZKName=\"E\"><ZKEffect ZKEType=\"1\"><ZKStaticELevels>%1"
+                                  "</ZKStaticELevels></ZKEffect></ZKEffScene></ZKEffScenes>")
+                .arg(levels);
+        };
+        QString text;
+        for (int i = 0; i < 100000; ++i)
+            text += QStringLiteral("<ZKStaticEChan ZKUniverse=\"%1\" ZKChannel=\"%2\" ZKLevel=\"1\"/>").arg(i / 512).arg(i % 512);
+        QTest::newRow("channel levels") << effectScene("<ZKStaticEChannels>" + text + "</ZKStaticEChannels>")
+                                        << "channels" << 100000 << 256;
+        text.clear();
+        for (int i = 0; i < 40000; ++i)
+            text += QStringLiteral("<ZKStaticELevel ZKProfile=\"%1\" ZKMode=\"0\"/>").arg(i);
+        QTest::newRow("mode records") << effectScene(text) << "records" << 40000 << 1;
+        text.clear();
+        for (int i = 0; i < 100000; ++i)
+            text += QStringLiteral("<ZKStaticEChan ZKChannel=\"%1\" ZKLevel=\"1\"/>").arg(i);
+        QTest::newRow("levels of a mode record")
+            << effectScene("<ZKStaticELevel ZKProfile=\"P\" ZKMode=\"0\"><ZKStaticEChannels>" + text
+                           + "</ZKStaticEChannels></ZKStaticELevel>")
+            << "levels" << 100000 << 1;
+        QStringList released;
+        for (int i = 1; i < 3000; ++i)
+            released << QString::number(i);
+        QTest::newRow("release list")
+            << QStringLiteral("<ZKPages><ZKPage><ZKScenes><ZKScene ZKReleaseList=\"%1\"/>%2</ZKScenes></ZKPage></ZKPages>")
+                   .arg(released.join(QLatin1Char('|')) + QStringLiteral("|2999").repeated(500000),
+                        QStringLiteral("<ZKScene/>").repeated(2999))
+            << "released" << 2999 << 1;
+    }
+    void longListsAreReadInTime()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, list);
+        QFETCH(int, universes);
+        CPlaybackRig rig(universes);
+        const QString path = Store(body);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rig.project.OpenProject(path));
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        const CEffectScene* effectScene = rig.project.m_effectScenes.value(0);
+        const CScene* scene = rig.project.m_firstPage->m_scenes.value(0);
+        const QHash<QString, int> counts = {
+            {QStringLiteral("channels"), effectScene ? effectScene->m_channelStaticLevels.size() : -1},
+            {QStringLiteral("records"), effectScene ? effectScene->m_modeStaticLevels.size() : -1},
+            {QStringLiteral("levels"), effectScene ? effectScene->m_modeStaticLevels.value(0).m_levels.size() : -1},
+            {QStringLiteral("released"), scene ? scene->m_releaseList.size() : -1},
+        };
+        QTEST(counts.value(list), "count");
     }
 
     void timelineDataFollowsTheScenes()

@@ -390,6 +390,11 @@ void CProjectFileV3::readGroups(CProject& project)
     CGroup* general = project.m_generalGroup;
     if (!general || !SelectGroups())
         return;
+    m_profilesByPath.clear();
+    for (CLibraryProfile* profile : qAsConst(project.m_library)) {
+        if (!m_profilesByPath.contains(profile->GetPath()))
+            m_profilesByPath.insert(profile->GetPath(), profile);
+    }
 
     if (SelectElement(QStringLiteral("ZKGlobalGroup"), -1)) {
         GetAttrString(QStringLiteral("ZKName"), general->m_name);
@@ -423,10 +428,13 @@ void CProjectFileV3::readGroups(CProject& project)
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
             StringToIntList(text, ids);
+            QSet<CFixtureMatrix*> added;
             for (int id : ids) {
                 CFixtureMatrix* matrix = FindGeneralMatrix(id);
-                if (matrix && !group->m_matrices.contains(matrix))
+                if (matrix && !added.contains(matrix)) {
+                    added.insert(matrix);
                     group->m_matrices << matrix;
+                }
             }
         }
         GetAttrInt(QStringLiteral("ZKPage"), group->m_page);
@@ -479,6 +487,12 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
     const QHash<int, int> byId = IndexById(group->m_fixtures);
     QSet<CFixtureMatrix*> selectedMatrices(group->m_selectedMatrices.begin(), group->m_selectedMatrices.end());
     QSet<CPatchedFixture*> selectedFixtures(group->m_selectedFixtures.begin(), group->m_selectedFixtures.end());
+    // The group's matrices by id, the first of equal ids, as FindMatrix finds them.
+    QHash<int, CFixtureMatrix*> matricesById;
+    for (CFixtureMatrix* matrix : qAsConst(group->m_matrices)) {
+        if (!matricesById.contains(matrix->Id()))
+            matricesById.insert(matrix->Id(), matrix);
+    }
     const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
     for (const QStringRef& record : records) {
         const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
@@ -496,7 +510,7 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
             group->m_selectedFixtures << fixture;
         }
         if (fixture->m_matrixId >= 0) {
-            CFixtureMatrix* matrix = group->FindMatrix(fixture->m_matrixId);
+            CFixtureMatrix* matrix = matricesById.value(fixture->m_matrixId, nullptr);
             if (matrix && !selectedMatrices.contains(matrix)) {
                 selectedMatrices.insert(matrix);
                 group->m_selectedMatrices << matrix;
@@ -555,23 +569,50 @@ void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
 
 void CProjectFileV3::readPresetConfigs(CProject& project, CGroup* group)
 {
+    Q_UNUSED(project);
     if (!SelectElement(QStringLiteral("ZKPresetConfigs"), -1))
         return;
+    // As CGroup::GetPresetConfig files them, but through indexes: searching
+    // the library and the configs for every record made a file of a few
+    // hundred thousand configs take minutes.
+    QHash<const CLibraryProfile*, int> profileAt;
+    QHash<QPair<int, QPair<int, int>>, CPresetConfig*> configAt;
+    for (int i = 0; i < group->m_presetProfiles.size(); ++i) {
+        if (i > 0 && !profileAt.contains(group->m_presetProfiles[i]))
+            profileAt.insert(group->m_presetProfiles[i], i);
+        for (CPresetConfig* config : group->m_presetConfigs.value(i)) {
+            if (!configAt.contains({i, {config->m_channel, config->m_channelIndexType}}))
+                configAt.insert({i, {config->m_channel, config->m_channelIndexType}}, config);
+        }
+    }
     ForEachChild(QStringLiteral("ZKProfileConfig"), [&] {
         QString path;
         if (!GetAttrString(QStringLiteral("ZKFixtPath"), path))
             return;
         // An empty path is how the null profile's entry is written; a
         // library profile without a path must not take it over.
-        CLibraryProfile* profile = path.isEmpty() ? nullptr : project.FindLibraryProfile(path);
+        CLibraryProfile* profile = path.isEmpty() ? nullptr : m_profilesByPath.value(path, nullptr);
         ForEachChild(QStringLiteral("ZKPresetConfig"), [&] {
             int channel = 0;
             int type = 0;
             if (!GetAttrInt(QStringLiteral("ZKChannel"), channel) || !GetAttrInt(QStringLiteral("ZKChanIndType"), type))
                 return;
-            CPresetConfig* config = group->GetPresetConfig(profile, channel, type);
-            if (!config)
-                return;
+            if (group->m_presetProfiles.isEmpty())
+                group->m_presetProfiles << nullptr; // index 0 is the null profile's
+            while (group->m_presetConfigs.size() < group->m_presetProfiles.size())
+                group->m_presetConfigs << QList<CPresetConfig*>();
+            int index = profile ? profileAt.value(profile, -1) : 0;
+            if (index < 0) {
+                index = group->m_presetProfiles.size();
+                profileAt.insert(profile, index);
+                group->m_presetProfiles << profile;
+                group->m_presetConfigs << QList<CPresetConfig*>();
+            }
+            CPresetConfig*& config = configAt[{index, {channel, type}}];
+            if (!config) {
+                config = new CPresetConfig(channel, type);
+                group->m_presetConfigs[index] << config;
+            }
             GetAttrInt(QStringLiteral("ZKPosX"), config->m_x);
             GetAttrInt(QStringLiteral("ZKPosY"), config->m_y);
             GetAttrInt(QStringLiteral("ZKDisplayType"), config->m_displayType);

@@ -214,4 +214,6 @@ private:
     QDomElement m_handles[HandleCount];
     QHash<int, CPatchedFixture*> m_fixturesById;
     QHash<int, CFixtureMatrix*> m_matricesById;
+    // The library by path, the first of equal paths; readGroups fills it.
+    QHash<QString, CLibraryProfile*> m_profilesByPath;
 };

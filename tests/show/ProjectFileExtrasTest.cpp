@@ -8,6 +8,7 @@
 #include "model/XmlDocument.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
+#include "show/Group.h"
 #include "show/ProjectFileV3.h"
 #include "show/TimeLine.h"
 
@@ -119,15 +120,15 @@ class ProjectFileExtrasTest : public QObject
     QTemporaryDir m_dir;
     int m_files = 0;
 
-    QString Store(const QString& body)
+    QString Store(const QString& body, bool withGroups = true)
     {
         const QString path = m_dir.filePath(QStringLiteral("extras%1.kv3").arg(++m_files));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return QString();
-        const QString xml = QStringLiteral("<ZKFile Version=\"2.0\"><ZKParams/><ZKGroups ZKNumber=\"1\">"
-                                           "<ZKGlobalGroup ZKName=\"General\"/></ZKGroups>%1</ZKFile>")
-                                .arg(body);
+        const QString groups = QStringLiteral("<ZKGroups ZKNumber=\"1\"><ZKGlobalGroup ZKName=\"General\"/></ZKGroups>");
+        const QString xml =
+            QStringLiteral("<ZKFile Version=\"2.0\"><ZKParams/>%1%2</ZKFile>").arg(withGroups ? groups : QString(), body);
         file.write(CXmlDocument::EncodeStorage(CXmlDocument::CompressedStorage, xml.toUtf8()));
         return path;
     }
@@ -756,8 +757,8 @@ private slots:
         QVERIFY(project.m_savedPlayingCopies.isEmpty());
     }
 
-    // Records named again are found by look-up: lists of tens of thousands
-    // took minutes when every record searched the ones before it.
+    // Records are found by look-up: lists of tens of thousands took minutes
+    // when every record searched the ones before it.
     void longListsAreReadInTime_data()
     {
         QTest::addColumn<QString>("body");
@@ -793,6 +794,30 @@ private slots:
                    .arg(released.join(QLatin1Char('|')) + QStringLiteral("|2999").repeated(500000),
                         QStringLiteral("<ZKScene/>").repeated(2999))
             << "released" << 2999 << 1;
+        text.clear();
+        for (int i = 0; i < 60000; ++i)
+            text += QStringLiteral("<ZKPresetConfig ZKChannel=\"%1\" ZKChanIndType=\"0\"/>").arg(i);
+        QTest::newRow("preset configs") << QStringLiteral("<ZKGroups><ZKGlobalGroup><ZKPresetConfigs><ZKProfileConfig "
+                                                          "ZKFixtPath=\"\">%1</ZKProfileConfig></ZKPresetConfigs>"
+                                                          "</ZKGlobalGroup></ZKGroups>").arg(text)
+                                        << "configs" << 60000 << 1;
+        // 3000 matrices of a fixture each; a group names them all, and the
+        // last again and again, as it selects its fixture.
+        QString patch;
+        QStringList ids;
+        for (int i = 0; i < 3000; ++i) {
+            patch += QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"%1\"><ZKProfile><ZKProperties/><ZKModes><ZKMode>"
+                                    "<ZKChannel/></ZKMode></ZKModes></ZKProfile><ZKMatrix ZKMatrixSizeX=\"1\" "
+                                    "ZKMatrixSizeY=\"1\"/></ZKLibrary><ZKFixture ZKId=\"%1\"/></ZKFixtures>").arg(i);
+            ids << QString::number(i);
+        }
+        const QString matrixGroup =
+            QStringLiteral("<ZKPatch>%1</ZKPatch><ZKGroups><ZKGlobalGroup/><ZKGroup ZKFixtures=\"2999\" "
+                           "ZKMatrix=\"%2\" ZKGrpSel=\"%3\"/></ZKGroups>")
+                .arg(patch, ids.join(QLatin1Char('|')) + QStringLiteral("|2999").repeated(300000),
+                     QStringLiteral("2999;1|").repeated(300000));
+        QTest::newRow("matrices of a group") << matrixGroup << "matrices" << 3000 << 1;
+        QTest::newRow("selected matrices") << matrixGroup << "selected matrices" << 1 << 1;
     }
     void longListsAreReadInTime()
     {
@@ -800,18 +825,23 @@ private slots:
         QFETCH(QString, list);
         QFETCH(int, universes);
         CPlaybackRig rig(universes);
-        const QString path = Store(body);
+        const QString path = Store(body, false);
         QElapsedTimer timer;
         timer.start();
         QVERIFY(rig.project.OpenProject(path));
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         const CEffectScene* effectScene = rig.project.m_effectScenes.value(0);
         const CScene* scene = rig.project.m_firstPage->m_scenes.value(0);
+        const CGroup* general = rig.project.m_generalGroup;
+        const CGroup* group = rig.project.m_groups.value(1);
         const QHash<QString, int> counts = {
             {QStringLiteral("channels"), effectScene ? effectScene->m_channelStaticLevels.size() : -1},
             {QStringLiteral("records"), effectScene ? effectScene->m_modeStaticLevels.size() : -1},
             {QStringLiteral("levels"), effectScene ? effectScene->m_modeStaticLevels.value(0).m_levels.size() : -1},
             {QStringLiteral("released"), scene ? scene->m_releaseList.size() : -1},
+            {QStringLiteral("configs"), general->m_presetConfigs.value(0).size()},
+            {QStringLiteral("matrices"), group ? group->m_matrices.size() : -1},
+            {QStringLiteral("selected matrices"), group ? group->m_selectedMatrices.size() : -1},
         };
         QTEST(counts.value(list), "count");
     }

@@ -17,6 +17,7 @@
 #include "show/TimeLine.h"
 
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 namespace {
@@ -114,11 +115,19 @@ FileModes ModesAsWritten(const CProject& project)
 }
 
 // The patch reader appends one library profile per block, in file order.
+// Layouts met are looked up, not searched for: a file of tens of thousands
+// of blocks of one path took minutes.
 FileModes ModesAsRead(const CProject& project)
 {
     FileModes modes;
-    for (const CLibraryProfile* profile : project.m_library)
-        AddMode(modes, profile);
+    QSet<QPair<QString, QList<int>>> met;
+    for (const CLibraryProfile* profile : project.m_library) {
+        QPair<QString, QList<int>> mode(profile->GetPath(), CModeStaticLevels::LayoutOf(profile));
+        if (met.contains(mode))
+            continue;
+        modes[mode.first] << mode.second;
+        met.insert(mode);
+    }
     return modes;
 }
 

@@ -149,6 +149,16 @@ void CountEntries(qint64& made, qint64 more)
         throw CFileRefused(GetLangText(Txt::TooManyStepEntries).arg(kMaxStepEntries));
 }
 
+// A step's blob may inflate to 64 MB, a tenth of a second's work: the
+// blobs of a file together may hold no more levels than its steps may, or a
+// file of a few hundred such steps would take minutes to open.
+void CountBlobLevels(qint64& read, qint64 more)
+{
+    read += more;
+    if (read > kMaxStepLevels)
+        throw CFileRefused(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
+}
+
 void CountLevels(qint64& made, const CPatchedFixture* fixture)
 {
     made += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
@@ -371,6 +381,7 @@ void CProjectFileV3::readPages(CProject& project)
     IndexGeneralGroup(project);
     m_stepEntriesRead = 0;
     m_stepLevelsRead = 0;
+    m_blobLevelsRead = 0;
     if (SelectPages()) {
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
@@ -602,6 +613,7 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     }
     // Data that does not decode counts as none: the entries stay at 0.
     DecodeBlob(text, levels, m_compressor);
+    CountBlobLevels(m_blobLevelsRead, levels.size());
     CountEntries(m_stepEntriesRead, m_previousEntries.size());
     qint64 offset = 0;
     step->m_entries.reserve(m_previousEntries.size());

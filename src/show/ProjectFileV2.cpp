@@ -429,6 +429,9 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
         if (GetAttrString(QStringLiteral("SLvl"), text)) {
             // Data that does not decode counts as none: the entries stay at 0.
             DecodeBlob(text, levels);
+            // Each blob may inflate to 64 MB: together they may hold no more
+            // levels than steps may, or a few hundred would take minutes.
+            Count(m_blobLevelsRead, levels.size(), kMaxStepLevels, Txt::TooManyStepLevels);
             qint64 offset = 0;
             for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
                 Count(m_entriesRead, builder.AddFixture(record.first, levels, offset, record.second),

@@ -70,6 +70,7 @@ public:
     static constexpr qint64 kMaxScenes = 1 << 16;
     static constexpr qint64 kMaxSteps = 1 << 20;
     static constexpr qint64 kMaxStepEntries = qint64(1) << 21;
+    static constexpr qint64 kMaxStepLevels = qint64(1) << 26;
 
 private:
     bool SelectSection(Section section);
@@ -86,4 +87,5 @@ private:
     qint64 m_scenesRead = 0;
     qint64 m_stepsRead = 0;
     qint64 m_entriesRead = 0;
+    qint64 m_blobLevelsRead = 0;
 };

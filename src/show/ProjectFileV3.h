@@ -169,6 +169,7 @@ public:
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
     qint64 m_stepLevelsRead = 0;
+    qint64 m_blobLevelsRead = 0; // inflated from the steps' blobs
     CBlobCompressor m_compressor; // of every step's levels
     QHash<QByteArray, QString> m_levelTexts; // written, by level set
     // end files-scenes

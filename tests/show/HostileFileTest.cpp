@@ -42,6 +42,15 @@ QByteArray StepEntryBomb(int steps)
         .toUtf8();
 }
 
+// Steps whose blobs each inflate to almost 64 MB: a few hundred would take
+// minutes to open.
+QByteArray InflatingSteps(int steps)
+{
+    const QString blob = QString::fromLatin1(qCompress(QByteArray(CXmlDocument::kMaxDocumentBytes - 64, '\0'), 9).toHex());
+    const QString step = QStringLiteral("<ZKStep><SData SIds=\"-1|0|0\" SLvl=\"%1\"/></ZKStep>").arg(blob);
+    return (kHead + OneScene({}, step.repeated(steps)) + QStringLiteral("</ZKFile>")).toUtf8();
+}
+
 // Runs out of memory where the patch asks about the universes.
 class COutOfMemoryHost : public CRecordingHost
 {
@@ -76,6 +85,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QTest::newRow("step entries") << StepEntryBomb(4200) << GetLangText(Txt::TooManyStepEntries).arg(1 << 21);
+        QTest::newRow("inflating step levels") << InflatingSteps(2)
+                                               << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);

@@ -631,10 +631,10 @@ QString CXmlDocument::IntListToString(const QList<int>& list)
 void CXmlDocument::StringToIntList(const QString& text, QList<int>& list)
 {
     list.clear();
-    const QVector<QStringRef> pieces = text.splitRef(QLatin1Char('|'));
-    list.reserve(pieces.size());
-    for (const QStringRef& piece : pieces)
+    ForEachPiece(text, QLatin1Char('|'), [&list](const QStringRef& piece) {
         list.append(piece.toInt());
+        return true;
+    });
 }
 
 QString CXmlDocument::EncodeBlob(const QByteArray& bytes)

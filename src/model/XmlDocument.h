@@ -95,6 +95,32 @@ public:
     static void StringToBoolArray(const QString& text, quint8* flags, int size);
     static QString BytesToDigits(const QByteArray& bytes);
     static void DigitsToBytes(const QString& text, QByteArray& bytes);
+    // Calls `piece(QStringRef)` for each piece of `text` between separators,
+    // empty ones too, in order, until it returns false. Unlike splitRef it
+    // makes no list: an attribute of millions of separators would make one
+    // of sixteen times its size.
+    template <typename Piece>
+    static void ForEachPiece(const QString& text, QChar separator, Piece piece)
+    {
+        int from = 0;
+        for (;;) {
+            const int at = text.indexOf(separator, from);
+            if (!piece(text.midRef(from, at < 0 ? -1 : at - from)) || at < 0)
+                return;
+            from = at + 1;
+        }
+    }
+    template <typename Piece>
+    static void ForEachPiece(const QStringRef& text, QChar separator, Piece piece)
+    {
+        int from = 0;
+        for (;;) {
+            const int at = text.indexOf(separator, from);
+            if (!piece(text.mid(from, at < 0 ? -1 : at - from)) || at < 0)
+                return;
+            from = at + 1;
+        }
+    }
     static QString IntListToString(const QList<int>& list);
     static void StringToIntList(const QString& text, QList<int>& list);
     static QString EncodeBlob(const QByteArray& bytes);

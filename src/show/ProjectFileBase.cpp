@@ -128,13 +128,12 @@ void CProjectFileBase::readDmxConfig(CProject& project, int lastUniverse)
 {
     QString text;
     if (GetAttrString(QStringLiteral("ZKDmxConfig"), text)) {
-        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-        for (const QStringRef& record : records) {
+        ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
             if (project.m_dmxConfig.size() >= kMaxDmxConfigRecords)
-                break;
+                return false;
+            if (record.count(QLatin1Char(';')) != 5)
+                return true;
             const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
-            if (fields.size() != 6)
-                continue;
             auto* config = new CDmxConfigRecord;
             config->m_portADirection = fields[0].toInt();
             config->m_portBDirection = fields[1].toInt();
@@ -143,7 +142,8 @@ void CProjectFileBase::readDmxConfig(CProject& project, int lastUniverse)
             config->m_secondaryPortAUniverse = std::min(fields[4].toInt(), lastUniverse);
             config->m_secondaryPortBUniverse = std::min(fields[5].toInt(), lastUniverse);
             project.m_dmxConfig << config;
-        }
+            return true;
+        });
     }
     GetAttrInt(QStringLiteral("ZKDmxMode"), project.m_loadedDmxMode);
 }

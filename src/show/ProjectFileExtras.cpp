@@ -34,9 +34,9 @@ QString Key(const char* name)
 QRect VideoRectFromText(const QString& text)
 {
     constexpr int kMaxExtent = 1 << 16;
-    const QVector<QStringRef> fields = text.splitRef(QLatin1Char('|'));
-    if (fields.size() != 4)
+    if (text.count(QLatin1Char('|')) != 3)
         return QRect();
+    const QVector<QStringRef> fields = text.splitRef(QLatin1Char('|'));
     int values[4];
     for (int i = 0; i < 4; ++i) {
         bool ok = false;

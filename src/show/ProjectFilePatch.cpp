@@ -473,10 +473,11 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
     } else {
         GetAttrBool(QStringLiteral("ZKCommonPos"), group->m_commonPositions);
         if (GetAttrString(QStringLiteral("ZKCropRect"), text)) {
-            const QVector<QStringRef> fields = text.splitRef(QLatin1Char(';'));
-            if (fields.size() == 4)
+            if (text.count(QLatin1Char(';')) == 3) {
+                const QVector<QStringRef> fields = text.splitRef(QLatin1Char(';'));
                 group->m_viewRect =
                     BoundedRect(fields[0].toInt(), fields[1].toInt(), fields[2].toInt(), fields[3].toInt());
+            }
         }
     }
     if (group->m_backImage.isEmpty())
@@ -493,17 +494,22 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
         if (!matricesById.contains(matrix->Id()))
             matricesById.insert(matrix->Id(), matrix);
     }
-    const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-    for (const QStringRef& record : records) {
-        const QVector<QStringRef> fields = record.split(QLatin1Char(';'));
-        const int index = byId.value(fields[0].toInt(), -1);
-        if (fields[0].isEmpty() || index < 0 || index >= group->m_beamFlags.size())
-            continue;
+    ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
+        const int separator = record.indexOf(QLatin1Char(';'));
+        const QStringRef id = separator < 0 ? record : record.left(separator);
+        const int index = byId.value(id.toInt(), -1);
+        if (id.isEmpty() || index < 0 || index >= group->m_beamFlags.size())
+            return true;
         QList<bool>& flags = group->m_beamFlags[index];
-        if (fields.size() - 1 != flags.size())
-            continue;
-        for (int k = 0; k < flags.size(); ++k)
-            flags[k] = fields[k + 1].toInt() == 1;
+        if (record.count(QLatin1Char(';')) != flags.size())
+            return true;
+        int k = -1; // the id comes first
+        ForEachPiece(record, QLatin1Char(';'), [&](const QStringRef& field) {
+            if (k >= 0)
+                flags[k] = field.toInt() == 1;
+            ++k;
+            return true;
+        });
         CPatchedFixture* fixture = group->m_fixtures[index];
         if (!selectedFixtures.contains(fixture)) {
             selectedFixtures.insert(fixture);
@@ -516,7 +522,8 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
                 group->m_selectedMatrices << matrix;
             }
         }
-    }
+        return true;
+    });
 }
 
 void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
@@ -529,36 +536,47 @@ void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
         QString text;
         if (!GetAttrString(QStringLiteral("ZKBeams"), text))
             return;
-        // The fixture each record names, once: counted before any flag is made.
-        const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-        QVector<int> fixtureOf(records.size(), -1);
-        QSet<int> named;
-        qint64 flagCount = 0;
-        for (int r = 0; r < records.size(); ++r) {
-            const QStringRef& record = records[r];
+        // The fixture a record names, the first record of each fixture only:
+        // counted before any flag is made.
+        const auto fixtureOf = [&](const QStringRef& record, QSet<int>& named) {
             const int separator = record.indexOf(QLatin1Char(';'));
             const int index = separator < 0 ? -1 : byId.value(record.left(separator).toInt(), -1);
             if (index < 0 || named.contains(index))
-                continue;
+                return -1;
             named.insert(index);
-            fixtureOf[r] = index;
-            flagCount += group->m_fixtures[index]->BeamCount();
-        }
+            return index;
+        };
+        QSet<int> named;
+        qint64 flagCount = 0;
+        ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
+            const int index = fixtureOf(record, named);
+            if (index >= 0)
+                flagCount += group->m_fixtures[index]->BeamCount();
+            return true;
+        });
         CountBeamFlags(flagCount);
+        named.clear();
         auto* subGroup = new CSubGroup;
-        for (int r = 0; r < records.size(); ++r) {
-            if (fixtureOf[r] < 0)
-                continue;
-            const QVector<QStringRef> fields = records[r].split(QLatin1Char(';'));
-            CPatchedFixture* fixture = group->m_fixtures[fixtureOf[r]];
+        ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
+            const int index = fixtureOf(record, named);
+            if (index < 0)
+                return true;
+            CPatchedFixture* fixture = group->m_fixtures[index];
             // One flag per beam of the fixture, whatever the record held.
             QList<bool> flags;
             const int beams = fixture->BeamCount();
-            for (int k = 0; k < beams; ++k)
-                flags << (k + 1 < fields.size() && fields[k + 1].toInt() != 0);
+            int k = -1; // the id comes first
+            ForEachPiece(record, QLatin1Char(';'), [&](const QStringRef& field) {
+                if (k >= 0)
+                    flags << (field.toInt() != 0);
+                return ++k < beams;
+            });
+            while (flags.size() < beams)
+                flags << false;
             subGroup->m_fixtures << fixture;
             subGroup->m_beamFlags << flags;
-        }
+            return true;
+        });
         if (subGroup->m_fixtures.isEmpty())
             delete subGroup;
         else

@@ -529,17 +529,18 @@ void CProjectFileV3::ResolveReleaseList(const CPage& page, CScene& scene, const 
     // the page, or one named again, is skipped (looked up, not searched for:
     // a list naming the last scene millions of times took minutes).
     QSet<const CScene*> listed(scene.m_releaseList.begin(), scene.m_releaseList.end());
-    for (const QStringRef& part : text.splitRef(QLatin1Char('|'))) {
+    ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& part) {
         bool ok = false;
         const int index = part.toInt(&ok);
         if (!ok || index < 0 || index >= page.m_scenes.size())
-            continue;
+            return true;
         CScene* other = page.m_scenes.at(index);
         if (other != &scene && !listed.contains(other)) {
             listed.insert(other);
             scene.m_releaseList << other;
         }
-    }
+        return true;
+    });
 }
 
 void CProjectFileV3::readSceneControls(CScene* scene)
@@ -555,7 +556,9 @@ void CProjectFileV3::readSceneControls(CScene* scene)
     GetAttrBool(QStringLiteral("ZKLiveColor"), scene->m_liveColor);
     QString text;
     if (GetAttrString(QStringLiteral("ZKColor"), text)) {
-        const CRgbwColor color = CRgbwColor::FromString(text);
+        // Anything but four values reads as none: a text of millions of
+        // separators is not split.
+        const CRgbwColor color = text.count(QLatin1Char('|')) == 3 ? CRgbwColor::FromString(text) : CRgbwColor();
         scene->m_red = color.r;
         scene->m_green = color.g;
         scene->m_blue = color.b;

@@ -67,15 +67,14 @@ QList<QPoint> CProjectFileV3::StringToPositions(const QString& text, int maxReco
     QList<QPoint> positions;
     if (text.isEmpty())
         return positions;
-    const QVector<QStringRef> records = text.splitRef(QLatin1Char('|'));
-    for (const QStringRef& record : records) {
+    ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
         if (positions.size() >= maxRecords)
-            break;
+            return false;
         const int separator = record.indexOf(QLatin1Char(';'));
-        if (separator <= 0)
-            continue;
-        positions << QPoint(record.left(separator).toInt(), record.mid(separator + 1).toInt());
-    }
+        if (separator > 0)
+            positions << QPoint(record.left(separator).toInt(), record.mid(separator + 1).toInt());
+        return true;
+    });
     return positions;
 }
 

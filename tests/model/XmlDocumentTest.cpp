@@ -751,6 +751,43 @@ private slots:
         QCOMPARE(list, QList<int>({3, 0, 0, -7, 0}));
     }
 
+    // The pieces splitRef would give, empty ones too, up to the one the
+    // visitor stops at.
+    void piecesAreVisitedAsSplitGivesThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stopAt");
+        QTest::newRow("empty") << QString() << -1;
+        QTest::newRow("one") << "abc" << -1;
+        QTest::newRow("empty pieces") << "|a||b|" << -1;
+        QTest::newRow("separators only") << "|||" << -1;
+        QTest::newRow("stopped") << "a|b|c|d" << 1;
+        QTest::newRow("stopped at the last") << "a|b" << 1;
+    }
+    void piecesAreVisitedAsSplitGivesThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, stopAt);
+        QStringList expected;
+        for (const QStringRef& piece : text.splitRef(QLatin1Char('|')))
+            expected << piece.toString();
+        if (stopAt >= 0)
+            expected = expected.mid(0, stopAt + 1);
+        QStringList visited;
+        CXmlDocument::ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& piece) {
+            visited << piece.toString();
+            return visited.size() - 1 != stopAt;
+        });
+        QCOMPARE(visited, expected);
+        visited.clear();
+        const QString framed = "x;" + text + ";y";
+        CXmlDocument::ForEachPiece(framed.midRef(2, text.size()), QLatin1Char('|'), [&](const QStringRef& piece) {
+            visited << piece.toString();
+            return visited.size() - 1 != stopAt;
+        });
+        QCOMPARE(visited, expected);
+    }
+
     void failedSaveKeepsThePreviousFile()
     {
         const QString path = Path(QStringLiteral("keep.kv3"));

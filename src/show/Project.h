@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -273,6 +274,10 @@ public:
     // The general group's selection becomes the fixtures, beams and
     // matrices the effect drives.
     void SelectEffectFixtures(const CEffect* effect);
+    // The same when only the selected fixtures can have beams flagged and
+    // `patched` holds the general group's fixtures: in time of the effect's
+    // bindings, not of the patch (a reader selects row after row).
+    void SelectEffectFixtures(const CEffect* effect, const QSet<const CPatchedFixture*>& patched);
     // The 28 x 28 icon of a channel preset.
     QImage MakePresetIcon(const CProfilePresetDef* preset);
     // Where the effect engine lets go of removed fixtures in the copies it

@@ -89,21 +89,6 @@ private:
     QList<QList<bool>> m_flags;
 };
 
-// A matrix effect saved on a part of its matrix gets that part again: the
-// grid the beams of its selection span. The grid belongs to the effect; the
-// project's matrix never does.
-void AttachVirtualGrid(CProject& project, CEffect* effect)
-{
-    auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect);
-    if (!matrixEffect || !effect->m_matrix)
-        return;
-    CSelectionKeeper keeper(project);
-    project.SelectEffectFixtures(effect);
-    CFixtureMatrix* grid = effect->m_matrix->BuildVirtualGrid();
-    if (grid && grid != effect->m_matrix)
-        matrixEffect->SetMatrix(grid);
-}
-
 // Copies `length` bytes of `data` from `offset` into the entry's levels:
 // bytes past the entry's channels are dropped, channels past the data stay 0.
 void FillLevels(CStepFixture* entry, const QByteArray& data, qint64 offset, int length)
@@ -386,6 +371,7 @@ void CProjectFileV3::readPages(CProject& project)
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
         CSelectionKeeper keeper(project);
+        m_readingPages = true;
         QDomElement pages = Element(PagesHandle);
         CountUniverseBuffers(project, kPageBuffers * (DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"))));
         const auto readPage = [&](const QDomElement& element) {
@@ -421,6 +407,7 @@ void CProjectFileV3::readPages(CProject& project)
                 element = next;
             }
         }
+        m_readingPages = m_rowSelectionReady = false;
         SelectPages();
     }
     if (project.m_pages.isEmpty()) {
@@ -654,7 +641,7 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
     std::unique_ptr<CEffect> owner(effect); // the generator makes its own clone
     // Generation writes only the beams the effect selects; readPages puts
     // the file's own selection back afterwards.
-    project.SelectEffectFixtures(effect);
+    SelectRowFixtures(project, effect);
     const bool generated = CScene::GenerateEffectRow(*scene, effect, first) && scene->m_steps.size() > first;
     if (generated) {
         readEffectStepLevels(project, scene, effect, first, scene->m_steps.size());
@@ -689,6 +676,43 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
         FillLevels(entry, levels, 0, levels.size());
     });
     SelectElement(QStringLiteral(".."));
+}
+
+void CProjectFileV3::SelectRowFixtures(CProject& project, const CEffect* effect)
+{
+    if (m_rowSelectionReady) {
+        project.SelectEffectFixtures(effect, m_rowPatched);
+        return;
+    }
+    project.SelectEffectFixtures(effect);
+    m_rowPatched.clear();
+    if (project.m_generalGroup) {
+        for (const CPatchedFixture* fixture : qAsConst(project.m_generalGroup->m_fixtures))
+            m_rowPatched.insert(fixture);
+    }
+    m_rowSelectionReady = m_readingPages;
+}
+
+// The grid belongs to the effect; the project's matrix never does.
+void CProjectFileV3::AttachVirtualGrid(CProject& project, CEffect* effect)
+{
+    auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect);
+    if (!matrixEffect || !effect->m_matrix)
+        return;
+    const auto attach = [&] {
+        CFixtureMatrix* grid = effect->m_matrix->BuildVirtualGrid();
+        if (grid && grid != effect->m_matrix)
+            matrixEffect->SetMatrix(grid);
+    };
+    if (m_readingPages) {
+        // The row's own selection follows, and readPages puts the file's back.
+        SelectRowFixtures(project, effect);
+        attach();
+        return;
+    }
+    CSelectionKeeper keeper(project);
+    project.SelectEffectFixtures(effect);
+    attach();
 }
 
 void CProjectFileV3::readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end)

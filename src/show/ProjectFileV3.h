@@ -5,6 +5,7 @@
 
 #include <QDomElement>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QPair>
 #include <QPoint>
@@ -166,6 +167,18 @@ public:
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
     // selection and the steps generated from it, appended to the scene.
     void readEffectRow(CProject& project, CScene* scene);
+    // The general group's selection becomes the effect's, as the row's
+    // generation wants it. Rows follow one another with nothing else
+    // selecting in between: once the first has cleared every beam, only the
+    // selected fixtures hold flags, and a row costs its bindings rather than
+    // the patch (a file of many rows over a large patch took minutes).
+    void SelectRowFixtures(CProject& project, const CEffect* effect);
+    // A matrix effect saved on a part of its matrix gets that part again:
+    // the grid the beams of its selection span.
+    void AttachVirtualGrid(CProject& project, CEffect* effect);
+    bool m_readingPages = false;
+    bool m_rowSelectionReady = false;
+    QSet<const CPatchedFixture*> m_rowPatched; // the general group's fixtures
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
     qint64 m_stepLevelsRead = 0;

@@ -385,9 +385,6 @@ void CProject::SelectEffectFixtures(const CEffect* effect)
 {
     if (!m_generalGroup)
         return;
-    CGroup* group = m_generalGroup;
-    group->m_selectedFixtures.clear();
-    group->m_selectedMatrices.clear();
     const int bindings = effect ? qMin(effect->m_beamFixtures.size(),
                                        qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()))
                                 : 0;
@@ -401,15 +398,32 @@ void CProject::SelectEffectFixtures(const CEffect* effect)
             bound.insert(effect->m_beamFixtures[i]);
     }
     QSet<const CPatchedFixture*> patched;
-    for (CPatchedFixture* fixture : group->m_fixtures) {
+    for (CPatchedFixture* fixture : m_generalGroup->m_fixtures) {
         QList<bool>& flags = fixture->BeamFlags();
         for (bool& flag : flags)
             flag = false;
         if (bound.contains(fixture))
             patched.insert(fixture);
     }
+    m_generalGroup->m_selectedFixtures.clear();
+    m_generalGroup->m_selectedMatrices.clear();
+    SelectEffectFixtures(effect, patched);
+}
+
+void CProject::SelectEffectFixtures(const CEffect* effect, const QSet<const CPatchedFixture*>& patched)
+{
+    if (!m_generalGroup)
+        return;
+    CGroup* group = m_generalGroup;
+    for (CPatchedFixture* fixture : qAsConst(group->m_selectedFixtures)) {
+        for (bool& flag : fixture->BeamFlags())
+            flag = false;
+    }
+    group->m_selectedFixtures.clear();
+    group->m_selectedMatrices.clear();
     if (!effect)
         return;
+    const int bindings = qMin(effect->m_beamFixtures.size(), qMin(effect->m_beamIndex.size(), effect->m_beamSel.size()));
     QSet<const CPatchedFixture*> selected;
     QSet<const CFixtureMatrix*> selectedMatrices;
     for (int i = 0; i < bindings; ++i) {

@@ -149,6 +149,18 @@ private slots:
         QCOMPARE(rig.project.m_timeLine.m_lines.size(), 1);
     }
 
+    // Zoomed in on a short timeline, a block's end a day away lies billions
+    // of pixels off: it is drawn to the line's end.
+    void aFarEndIsDrawnToTheLineEnd()
+    {
+        CTimeLineRig rig(100);
+        rig.ShowLines();
+        CTimeBlock* block = rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, CTimeScaleCtrl::kMaxLength);
+        const QRect rect = rig.Control().BlockRect(block);
+        QVERIFY(rect.isValid());
+        QCOMPARE(rect.right(), rig.Control().LineRect(rig.Line(0)).right() - 2);
+    }
+
     // Values out of range in a file are mended and reported; nothing is dropped.
     void badValuesFromAFileAreRepaired()
     {

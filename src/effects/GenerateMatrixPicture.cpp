@@ -37,11 +37,16 @@ int CEffectEngine::LoadMovieFrames(const QString& file)
 
     // Every frame of the file once: a looping picture lets the jump past its
     // last frame succeed by wrapping to frame 0, which ends the count too.
+    const qint64 framePixels = PictureFile::FramePixels(file);
     qint64 steps = 0;
     while (movie.jumpToFrame(int(steps)) && movie.currentFrameNumber() == steps) {
         ++steps;
         if (!FitsStepBudget(steps))
             return 0;
+        if (steps * framePixels > PictureFile::kMaxAnimationPixels) {
+            m_tooLarge = true;
+            return 0;
+        }
     }
     if (steps < 1)
         return 0;

@@ -47,3 +47,13 @@ bool PictureFile::IsReadable(const QString& file)
     const QList<QSize> sizes = DeclaredSizes(file);
     return !sizes.isEmpty() && std::all_of(sizes.begin(), sizes.end(), IsSaneSize);
 }
+
+qint64 PictureFile::FramePixels(const QString& file)
+{
+    qint64 largest = 0;
+    for (const QSize& size : DeclaredSizes(file)) {
+        if (size.isValid())
+            largest = std::max(largest, qint64(size.width()) * size.height());
+    }
+    return largest;
+}

@@ -11,6 +11,10 @@ namespace PictureFile {
 // 128 MB at 32 bits.
 constexpr qint64 kMaxPixels = qint64(32) * 1024 * 1024;
 
+// What all the frames of one animated picture may decode: each frame is
+// decoded at the largest declared size, however small the frame itself.
+constexpr qint64 kMaxAnimationPixels = qint64(1) << 30;
+
 // 1 to kMaxPixels pixels.
 bool IsSaneSize(const QSize& size);
 
@@ -21,5 +25,8 @@ QList<QSize> DeclaredSizes(const QString& file);
 
 // The file exists, can be decoded and declares only sane sizes.
 bool IsReadable(const QString& file);
+
+// Pixels of the largest declared size; 0 when the file declares none.
+qint64 FramePixels(const QString& file);
 
 } // namespace PictureFile

@@ -41,7 +41,7 @@ bool CSampleConverter::Prepare(const AVFrame* frame)
 int CSampleConverter::Run(const uint8_t* const* input, int inSamples)
 {
     const int capacity = swr_get_out_samples(m_swr.get(), inSamples);
-    if (capacity < 0)
+    if (capacity < 0 || capacity > kMaxOutSamples)
         return -1;
     m_out.resize(size_t(qMax(capacity, 1)) * size_t(m_outChannels));
     uint8_t* out = reinterpret_cast<uint8_t*>(m_out.data());

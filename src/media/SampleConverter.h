@@ -13,7 +13,13 @@ public:
     // 0 keeps the frame's own rate or channel count.
     void SetOutput(int rate, int channels);
 
-    // Samples per channel now in Samples(); -1 when the frame cannot be converted.
+    // More samples per channel than one frame ever converts to: some twenty
+    // seconds at 48 kHz, while a file claiming a rate of 1 Hz would have a
+    // frame of a few thousand samples ask for gigabytes.
+    static constexpr int kMaxOutSamples = 1 << 20;
+
+    // Samples per channel now in Samples(); -1 when the frame cannot be
+    // converted, or would convert to more than kMaxOutSamples.
     int Convert(const AVFrame* frame);
     // What the resampler still holds at the end of the stream.
     int Flush();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -115,14 +116,16 @@ void FixLineTimes(CTimeLine& line)
             block->m_stop = d < 1 ? -1 : endAt(block->m_start, d);
         }
     }
-    for (CTimeBlock* a : qAsConst(line.m_blocks)) {
-        for (CTimeBlock* b : qAsConst(line.m_blocks)) {
-            if (a == b)
-                continue;
-            if (a->m_start > b->m_start && a->m_start < b->m_stop)
-                b->m_stop = a->m_start;
-            if (a->m_start < b->m_start && (a->m_stop < 1 || a->m_stop > b->m_start))
-                a->m_stop = b->m_start;
-        }
+    // Each block ends by the first start after its own: found in the sorted
+    // starts, as a line read from a file may hold many thousands of blocks.
+    std::vector<int> starts;
+    starts.reserve(size_t(line.m_blocks.size()));
+    for (const CTimeBlock* block : qAsConst(line.m_blocks))
+        starts.push_back(block->m_start);
+    std::sort(starts.begin(), starts.end());
+    for (CTimeBlock* block : qAsConst(line.m_blocks)) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), block->m_start);
+        if (next != starts.end() && (block->m_stop < 1 || block->m_stop > *next))
+            block->m_stop = *next;
     }
 }

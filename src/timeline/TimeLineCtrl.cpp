@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QMenu>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -370,12 +372,14 @@ void CTimeLineCtrl::AddMarkerAt(int ms)
 
 void CTimeLineCtrl::AttachMarkers()
 {
+    // Of several markers at one time, the last in the list holds the blocks.
+    QHash<int, const CTimeMarker*> markerAt;
+    for (const CTimeMarker* marker : qAsConst(m_data.m_markers))
+        markerAt.insert(marker->m_time, marker);
     for (const CTimeLine* line : Lines()) {
         for (const CTimeBlock* block : line->m_blocks) {
-            for (const CTimeMarker* marker : qAsConst(m_data.m_markers)) {
-                if (marker->m_time == block->m_start)
-                    m_views[block].marker = marker;
-            }
+            if (const CTimeMarker* marker = markerAt.value(block->m_start, nullptr))
+                m_views[block].marker = marker;
         }
     }
 }
@@ -432,22 +436,25 @@ void CTimeLineCtrl::ShowVideoAtCursor()
 
 // --- Play ---------------------------------------------------------------------
 
-bool CTimeLineCtrl::IsSceneCoveredElsewhere(const CTimeBlock* block, int t) const
+QSet<const CScene*> CTimeLineCtrl::ScenesCoveredAt(int t) const
 {
+    QSet<const CScene*> scenes;
     for (const CTimeLine* line : Lines()) {
         if (line->IsMedia())
             continue;
-        for (const CTimeBlock* other : line->m_blocks) {
-            if (other != block && other->m_scene == block->m_scene && BlockCovers(*other, t))
-                return true;
+        for (const CTimeBlock* block : line->m_blocks) {
+            if (block->m_scene && BlockCovers(*block, t))
+                scenes.insert(block->m_scene);
         }
     }
-    return false;
+    return scenes;
 }
 
 void CTimeLineCtrl::SetPosition(int t, bool jump)
 {
     const bool pagesShown = ShowHost().LivePagesMode() == 0;
+    // Found once for every block that ends here: many may end together.
+    std::optional<QSet<const CScene*>> stillCovered;
     for (const CTimeLine* line : Lines()) {
         if (line->IsMedia())
             continue;
@@ -457,10 +464,14 @@ void CTimeLineCtrl::SetPosition(int t, bool jump)
             if (view.active) {
                 if (covers)
                     continue;
-                if (block->m_page && block->m_scene && !IsSceneCoveredElsewhere(block, t)) {
-                    block->m_page->ToggleScene(block->m_scene, false, true, true);
-                    if (pagesShown)
-                        ShowHost().OnSceneStopped(block->m_page, block->m_scene);
+                if (block->m_page && block->m_scene) {
+                    if (!stillCovered)
+                        stillCovered = ScenesCoveredAt(t);
+                    if (!stillCovered->contains(block->m_scene)) {
+                        block->m_page->ToggleScene(block->m_scene, false, true, true);
+                        if (pagesShown)
+                            ShowHost().OnSceneStopped(block->m_page, block->m_scene);
+                    }
                 }
                 view.active = false;
             } else if (covers) {
@@ -826,8 +837,7 @@ void CTimeLineCtrl::SetLineWave(CMediaTimeLine* line, bool on)
         return;
     line->m_wave = on;
     if (on) {
-        for (CTimeBlock* block : qAsConst(line->m_blocks))
-            LoadWave(static_cast<CMediaTimeBlock*>(block));
+        LoadWaves(*line);
         FixLineTimes(*line);
     }
     UpdateBlockRects(line);
@@ -976,10 +986,8 @@ int CTimeLineCtrl::RefreshFromProject()
             }
             UpdateLabel(block);
         }
-        if (line->IsMedia() && static_cast<const CMediaTimeLine*>(line)->m_wave) {
-            for (CTimeBlock* block : qAsConst(line->m_blocks))
-                LoadWave(static_cast<CMediaTimeBlock*>(block));
-        }
+        if (line->IsMedia() && static_cast<const CMediaTimeLine*>(line)->m_wave)
+            LoadWaves(*line);
         FixLineTimes(*line);
     }
     if (m_data.m_lines.isEmpty())

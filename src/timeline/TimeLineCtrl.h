@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -224,6 +225,18 @@ private:
         QVector<int> shownLeft;
         QVector<int> shownRight;
     };
+    // A wave loaded for one block of a line, for the others that show the
+    // same file the same way: one decoding and one copy serve them all.
+    struct SLoadedWave
+    {
+        bool decoded = false;
+        bool stereo = false;
+        int duration = -1;
+        SBlockView view;
+    };
+    // LoadWave for every block of the line.
+    void LoadWaves(const CTimeLine& line);
+    QHash<QString, SLoadedWave>* m_loadedWaves = nullptr; // while LoadWaves runs
     struct SClip
     {
         CTimeBlock* block; // owned
@@ -239,7 +252,8 @@ private:
     CMediaTimeLine* MediaLine(int type);
     bool AddMediaFile(int type, const QString& path, bool emptyTimeLine);
     void UpdateLabel(const CTimeBlock* block);
-    bool IsSceneCoveredElsewhere(const CTimeBlock* block, int t) const;
+    // The scenes some block of a scene line plays at t.
+    QSet<const CScene*> ScenesCoveredAt(int t) const;
     void FollowMusic(int t, bool jump);
     void SeekMusic(int t);
     void StopMusic();

@@ -6,7 +6,9 @@
 #include "show/TimeLine.h"
 #include "timeline/TimeScaleCtrl.h"
 
+#include <QHash>
 #include <QPainter>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +33,27 @@ const QBrush& BlockBrush(int color, bool selected, int height)
         heights[index] = height;
     }
     return brushes[index];
+}
+
+// Blocks of one line overlap only where they share a start: a block is
+// hidden when a later one, drawn over it, starts at its left edge and
+// reaches at least its right edge. A damaged show that stacks thousands of
+// blocks at one time is then drawn as fast as the few that show.
+QVector<bool> HiddenBlocks(const CTimeLineCtrl& control, const QList<CTimeBlock*>& blocks)
+{
+    QVector<bool> hidden(blocks.size(), false);
+    QHash<int, int> rightFrom; // left edge -> rightmost edge drawn later from it
+    for (int i = blocks.size() - 1; i >= 0; --i) {
+        const QRect rect = control.BlockRect(blocks[i]);
+        if (!rect.isValid())
+            continue;
+        const auto drawn = rightFrom.constFind(rect.left());
+        if (drawn != rightFrom.constEnd() && *drawn >= rect.right())
+            hidden[i] = true;
+        else
+            rightFrom.insert(rect.left(), rect.right());
+    }
+    return hidden;
 }
 
 } // namespace
@@ -104,19 +127,22 @@ void CTimeLineCtrl::Redraw()
     int sceneLines = 0;
     for (const CTimeLine* line : Lines()) {
         const QRect band = m_lineRects.value(line);
+        const QVector<bool> hidden = HiddenBlocks(*this, line->m_blocks);
         if (line->IsMedia()) {
             const auto* media = static_cast<const CMediaTimeLine*>(line);
             p.fillRect(band, line->m_type == CTimeLine::VideoLine ? QColor(190, 128, 255) : QColor(255, 224, 126));
-            for (CTimeBlock* block : line->m_blocks) {
-                if (BlockRect(block).isValid())
+            for (int i = 0; i < line->m_blocks.size(); ++i) {
+                CTimeBlock* block = line->m_blocks[i];
+                if (!hidden[i] && BlockRect(block).isValid())
                     DrawMediaBlock(p, *media, static_cast<const CMediaTimeBlock&>(*block), m_selected.contains(block));
             }
         } else {
             p.fillRect(band, sceneLines++ % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180));
             p.setPen(QColor(80, 80, 80));
-            for (CTimeBlock* block : line->m_blocks) {
+            for (int i = 0; i < line->m_blocks.size(); ++i) {
+                CTimeBlock* block = line->m_blocks[i];
                 const SBlockView& view = m_views[block];
-                if (!view.rect.isValid())
+                if (hidden[i] || !view.rect.isValid())
                     continue;
                 const bool selected = m_selected.contains(block);
                 p.setBrushOrigin(view.rect.topLeft());
@@ -131,9 +157,13 @@ void CTimeLineCtrl::Redraw()
         p.drawRect(band);
     }
     const CTimeMarker* current = m_ruler.SelectedMarker();
+    // Markers at one place draw the same line over each other: only the last shows.
+    QHash<int, const CTimeMarker*> lastAt;
+    for (const CTimeMarker* marker : m_ruler.Markers())
+        lastAt.insert(m_ruler.MarkerX(marker), marker);
     for (const CTimeMarker* marker : m_ruler.Markers()) {
         const int x = m_ruler.MarkerX(marker);
-        if (x < 0)
+        if (x < 0 || lastAt.value(x) != marker)
             continue;
         p.setPen(QPen(marker == current ? QColor(0, 255, 0) : QColor(100, 100, 100), 1, Qt::DashLine));
         p.drawLine(x, 0, x, height());
@@ -260,10 +290,46 @@ void CTimeLineCtrl::paintEvent(QPaintEvent*)
     }
 }
 
+void CTimeLineCtrl::LoadWaves(const CTimeLine& line)
+{
+    QHash<QString, SLoadedWave> loaded;
+    m_loadedWaves = &loaded;
+    for (CTimeBlock* block : line.m_blocks)
+        LoadWave(static_cast<CMediaTimeBlock*>(block));
+    m_loadedWaves = nullptr;
+}
+
 void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
 {
     if (!block || !m_views.value(block).shownLeft.isEmpty() || !LocateMediaFile(block))
         return;
+    // The file, then what the block makes of it (a file name may hold the separator).
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(block->m_file)
+                            .arg(int(block->m_stereo))
+                            .arg(int(block->m_filter))
+                            .arg(block->m_cutOff)
+                            .arg(block->m_secondFrequency);
+    if (m_loadedWaves) {
+        const auto found = m_loadedWaves->constFind(key);
+        if (found != m_loadedWaves->constEnd()) {
+            if (found->decoded) {
+                SBlockView& view = m_views[block];
+                block->m_stereo = found->stereo;
+                view.rawLeft = found->view.rawLeft;
+                view.rawRight = found->view.rawRight;
+                view.shownLeft = found->view.shownLeft;
+                view.shownRight = found->view.shownRight;
+                view.peakLeft = found->view.peakLeft;
+                view.peakRight = found->view.peakRight;
+                view.filteredPeakLeft = found->view.filteredPeakLeft;
+                view.filteredPeakRight = found->view.filteredPeakRight;
+                if (found->duration >= 1)
+                    block->m_mediaLength = std::min(found->duration, int(CTimeScaleCtrl::kMaxLength));
+            }
+            return;
+        }
+    }
     m_decoder.SetStereo(block->m_stereo);
     int maxLength = CTimeScaleCtrl::kMaxLength;
     int duration = -1;
@@ -286,6 +352,8 @@ void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
             block->m_mediaLength = std::min(duration, int(CTimeScaleCtrl::kMaxLength));
     }
     m_decoder.ClearValues();
+    if (m_loadedWaves)
+        m_loadedWaves->insert(key, {decoded, block->m_stereo, duration, m_views.value(block)});
 }
 
 void CTimeLineCtrl::ApplyFilter(CMediaTimeBlock* block)

@@ -231,9 +231,13 @@ int CTimeScaleCtrl::TimeToX(int t) const
         return m_rc.left();
     const float s = float(m_viewStart);
     const float p = float(m_period);
-    if (t >= m_viewStart)
-        return m_rc.left() + int((float(t) - s) / (float(m_firstTick + 1) * p - s) * float(m_major + m_firstTickX));
-    return m_rc.left() + int((s - float(t)) / (float(2 - m_firstTick) * p + s) * float(m_firstTickX - 2 * m_major));
+    const float x = t >= m_viewStart
+                        ? (float(t) - s) / (float(m_firstTick + 1) * p - s) * float(m_major + m_firstTickX)
+                        : (s - float(t)) / (float(2 - m_firstTick) * p + s) * float(m_firstTickX - 2 * m_major);
+    // Zoomed in, a time far off the view lies billions of pixels away; held
+    // well inside an int, it still leaves room for the arithmetic of rectangles.
+    constexpr float kFarOff = float(1 << 30);
+    return m_rc.left() + int(std::clamp(x, -kFarOff, kFarOff));
 }
 
 int CTimeScaleCtrl::RawTime(int x) const

@@ -292,6 +292,23 @@ private slots:
         }
     }
 
+    // Every frame is decoded at the declared size: many one-pixel frames on a
+    // large screen would take minutes, and are refused as too large.
+    void animationDecodingTooMuchMakesNoSteps()
+    {
+        QByteArray gif = MakeGif(2, 2, Palette(), std::vector<std::vector<int>>(200, {1}), false);
+        gif[6] = gif[8] = char(0x88); // a screen of 5000 x 5000
+        gif[7] = gif[9] = char(0x13);
+        CEffectEngine engine;
+        auto* effect = OnMatrix(new CMatrixGifEffect, 2, 2);
+        effect->m_file = WriteFile("many.gif", gif);
+        engine.SetEffect(effect);
+        engine.GenerateEffect();
+        QCOMPARE(engine.m_stepCount, 0);
+        QCOMPARE(effect->m_len, 0);
+        QVERIFY(engine.TooLarge());
+    }
+
     void animatedPictureIsScaledToTheMatrix()
     {
         std::vector<int> red(16, 1);

@@ -72,6 +72,20 @@ private slots:
         QVERIFY2(qAbs(pcm.size() - fromOneSecond) <= slack, qPrintable(QString::number(pcm.size())));
     }
 
+    // A file at 1 Hz: each frame of 4096 samples would convert to 196 million.
+    void framesThatWouldConvertToGigabytesAreSkipped()
+    {
+        CPcmBuffer pcm;
+        CSoundThread thread;
+        QVERIFY(thread.Open(Wav("slow.wav", {1, 1, 8, false}, 8192), &pcm));
+        thread.SetOutput(48000, 2);
+        QSignalSpy ready(&thread, &CSoundThread::ready);
+        thread.Start(0, 1);
+        QVERIFY(thread.wait(10000));
+        QCOMPARE(ready.count(), 1);
+        QCOMPARE(pcm.size(), 0);
+    }
+
     void stopReturnsAtOnce()
     {
         CPcmBuffer pcm;

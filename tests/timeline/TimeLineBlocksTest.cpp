@@ -149,6 +149,18 @@ private slots:
         QCOMPARE(rig.project.m_timeLine.m_lines.size(), 1);
     }
 
+    // Zoomed in on a short timeline, a block's end a day away lies billions
+    // of pixels off: it is drawn to the line's end.
+    void aFarEndIsDrawnToTheLineEnd()
+    {
+        CTimeLineRig rig(100);
+        rig.ShowLines();
+        CTimeBlock* block = rig.Block(rig.Line(0), rig.Scene(QStringLiteral("S")), 0, CTimeScaleCtrl::kMaxLength);
+        const QRect rect = rig.Control().BlockRect(block);
+        QVERIFY(rect.isValid());
+        QCOMPARE(rect.right(), rig.Control().LineRect(rig.Line(0)).right() - 2);
+    }
+
     // Values out of range in a file are mended and reported; nothing is dropped.
     void badValuesFromAFileAreRepaired()
     {
@@ -166,6 +178,51 @@ private slots:
         QCOMPARE(rig.Line(0)->m_blocks.size(), 1);
         QVERIFY(rig.host.calls.join(QLatin1Char('\n')).contains(QStringLiteral("ShowInformation")));
     }
+
+    // A show may crowd a line with blocks and markers: stacked at one time,
+    // one after another, or ending together. Opening it, drawing it and
+    // playing past the ends stay quick.
+    void crowdedLinesStayQuick_data()
+    {
+        QTest::addColumn<int>("step");   // ms between block starts
+        QTest::addColumn<int>("length"); // ms, -1: open end
+        QTest::addColumn<int>("markers");
+        QTest::addColumn<bool>("firstPlays"); // at 1500 ms
+        QTest::newRow("stacked at one start") << 0 << -1 << 0 << true;
+        QTest::newRow("one after another") << 40 << -1 << 0 << false;
+        QTest::newRow("ending together") << 0 << 1000 << 0 << false;
+        QTest::newRow("markers on the blocks") << 0 << -1 << kCrowd << true;
+    }
+    void crowdedLinesStayQuick()
+    {
+        QFETCH(int, step);
+        QFETCH(int, length);
+        QFETCH(int, markers);
+        QFETCH(bool, firstPlays);
+        CTimeLineRig rig(kCrowd * step + 2000);
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        CTimeLine* line = rig.Line(0);
+        for (int i = 0; i < kCrowd; ++i) {
+            auto* block = new CTimeBlock(rig.project.m_firstPage, scene);
+            block->m_start = i * step;
+            block->m_length = length;
+            line->AddBlock(block);
+        }
+        for (int i = 0; i < markers; ++i)
+            rig.project.m_timeLine.AddMarker(new CTimeMarker(0));
+        rig.Control().resize(20060, 400);
+        QElapsedTimer timer;
+        timer.start();
+        rig.window->UpdateFromProject();
+        rig.Control().SetPosition(0, true);
+        rig.Control().SetPosition(1500, false);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(line->m_blocks.last()->m_stop, length > 0 ? (kCrowd - 1) * step + length : -1);
+        QCOMPARE(rig.Control().IsActive(line->m_blocks.first()), firstPlays);
+    }
+
+private:
+    static constexpr int kCrowd = 20000;
 };
 
 ORVANE_TEST(TimeLineBlocksTest)

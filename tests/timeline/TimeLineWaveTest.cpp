@@ -149,6 +149,27 @@ private slots:
         QCOMPARE(block->m_mediaLength, CTimeLineCtrl::kUnknownMediaLength);
     }
 
+    // Blocks that show one file the same way share one decoding of it: a
+    // show may name a long file in thousands of blocks.
+    void blocksOfOneFileShareTheirWave()
+    {
+        QTemporaryDir dir;
+        const QString path = Wav(dir, QStringLiteral("a.wav"), 2000);
+        CTimeLineRig rig;
+        QList<CMediaTimeBlock*> blocks;
+        for (int i = 0; i < 4; ++i) {
+            blocks << rig.Music(path, i * 3000, -1, -1);
+            blocks.last()->m_filter = i >= 2;
+        }
+        rig.window->UpdateFromProject();
+        const auto shown = [&](int i) { return rig.Control().ShownWave(blocks[i], false).constData(); };
+        QVERIFY(!rig.Control().ShownWave(blocks[0], false).isEmpty());
+        QCOMPARE(shown(1), shown(0));
+        QCOMPARE(shown(3), shown(2));
+        QVERIFY(shown(2) != shown(0));
+        QCOMPARE(blocks[1]->m_mediaLength, 2000);
+    }
+
     // A media block read from a show is mended, never dropped, and keeps
     // its stored length while its file cannot be decoded.
     void aLoadedMediaBlockIsMendedAndKept()

@@ -216,7 +216,9 @@ private slots:
         rig.window->UpdateFromProject();
         rig.Control().SetPosition(0, true);
         rig.Control().SetPosition(1500, false);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        // About a second at most with the sanitizers; a pass per pair of
+        // blocks took from 16 s to minutes.
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(line->m_blocks.last()->m_stop, length > 0 ? (kCrowd - 1) * step + length : -1);
         QCOMPARE(rig.Control().IsActive(line->m_blocks.first()), firstPlays);
     }

@@ -102,13 +102,7 @@ public:
     template <typename Piece>
     static void ForEachPiece(const QString& text, QChar separator, Piece piece)
     {
-        int from = 0;
-        for (;;) {
-            const int at = text.indexOf(separator, from);
-            if (!piece(text.midRef(from, at < 0 ? -1 : at - from)) || at < 0)
-                return;
-            from = at + 1;
-        }
+        ForEachPiece(QStringRef(&text), separator, piece);
     }
     template <typename Piece>
     static void ForEachPiece(const QStringRef& text, QChar separator, Piece piece)

@@ -1,5 +1,11 @@
 #include "model/LibraryProfile.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QMutex>
+
 namespace {
 
 const QString kLibraryPictureFolder = QStringLiteral(":/Orvane/Images/Fixtures/");
@@ -34,6 +40,33 @@ bool ServesSameBeams(const CProfileChannelDef* white, const CProfileChannelDef* 
 int ChannelNumber(const CProfileChannelDef* channel)
 {
     return channel ? channel->m_index : -1;
+}
+
+// A profile's picture is shown as a small icon: one larger than this is
+// left out rather than decoded.
+constexpr qint64 kMaxIconPixels = qint64(2048) * 2048;
+
+// Profiles of one picture share its icon: a patch of tens of thousands of
+// blocks of one profile held as many copies of it (a gigabyte). A picture
+// changed on disk is read again.
+QImage SharedIcon(const QString& path)
+{
+    static QMutex mutex;
+    static QHash<QString, QImage> icons;
+    const QFileInfo file(path);
+    const QString key = path + QLatin1Char('\n') + QString::number(file.size()) + QLatin1Char('\n')
+        + QString::number(file.lastModified().toMSecsSinceEpoch());
+    QMutexLocker lock(&mutex);
+    const auto found = icons.constFind(key);
+    if (found != icons.constEnd())
+        return found.value();
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    QImage icon;
+    if (!size.isValid() || qint64(size.width()) * size.height() <= kMaxIconPixels)
+        icon = reader.read();
+    icons.insert(key, icon);
+    return icon;
 }
 
 } // namespace
@@ -146,7 +179,7 @@ void CLibraryProfile::AnalyseChannels()
     UpdateFinePanTilt();
     AttachWhites(singleBeamWhites, multiBeamWhites);
     if (!m_picture.isEmpty())
-        m_icon.load(m_picture);
+        m_icon = SharedIcon(m_picture);
 }
 
 void CLibraryProfile::AddPanTiltPair(CProfileChannelDef* pan, CProfileChannelDef* tilt, int beamCount)

@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 
+#include "FileBytes.h"
 #include "LibraryProfileBuilder.h"
+#include "PictureFiles.h"
 #include "model/LibraryProfile.h"
 
 #include <QTemporaryDir>
@@ -394,6 +396,21 @@ private slots:
         QCOMPARE(profile.Icon().size(), QSize(4, 3));
 
         profile.m_picture = dir.filePath(QStringLiteral("gone.png"));
+        profile.AnalyseChannels();
+        QVERIFY(profile.Icon().isNull());
+
+        // Profiles of one picture share one icon, read again once the
+        // picture changes; a picture larger than any icon is left out.
+        CLibraryProfile same, other;
+        same.m_picture = other.m_picture = path;
+        same.AnalyseChannels();
+        other.AnalyseChannels();
+        QCOMPARE(same.Icon().cacheKey(), other.Icon().cacheKey());
+        QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(path));
+        other.AnalyseChannels();
+        QCOMPARE(other.Icon().size(), QSize(40, 30));
+        profile.m_picture = dir.filePath(QStringLiteral("huge.bmp"));
+        QVERIFY(WriteBytes(profile.m_picture, HugeBmp()));
         profile.AnalyseChannels();
         QVERIFY(profile.Icon().isNull());
     }

@@ -33,8 +33,12 @@ quint8 ReadByte(const QString& piece, quint8 fallback)
     return static_cast<quint8>(ReadPiece(piece, 0, 255, fallback));
 }
 
+// No trigger has more than six pieces: a longer text is none, and is not
+// split (an attribute of millions of separators made a list of millions).
 QStringList SplitPieces(const QString& text)
 {
+    if (text.count(QLatin1Char('|')) > 5)
+        return {};
     return text.split(QLatin1Char('|'), Qt::KeepEmptyParts);
 }
 

@@ -5,6 +5,7 @@
 #include "editors/EffectsWnd.h"
 #include "effects/CurveEffect.h"
 #include "effects/EffectEngine.h"
+#include "effects/EffectMath.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
@@ -28,6 +29,8 @@
 #include <cmath>
 
 namespace {
+
+using EffectMath::ByteAt;
 
 constexpr int kNewLength = 10000;
 constexpr int kMinLength = 40;
@@ -67,11 +70,6 @@ void RepairParams(CCurveEffect& curve)
     }
     if (curve.m_currentChannel < 0 || curve.m_currentChannel >= curve.ChannelCount())
         curve.m_currentChannel = 0;
-}
-
-int LevelAt(const QByteArray& levels, int step)
-{
-    return step >= 0 && step < levels.size() ? quint8(levels.at(step)) : 0;
 }
 
 // The slot of a fixture's channel in its universe, -1 outside the layer.
@@ -588,15 +586,15 @@ void CCurveEffectWnd::WriteFixtureRow(CPatchedFixture& fixture, int row, int rec
     quint8* edit = m_project.m_edit[fixture.m_universe];
     const int fineSlot = SlotOf(m_project, fixture, fine);
     if (fineSlot >= 0) {
-        const int current = LevelAt(levels.m_coarse, m_currentStep) * 256 + LevelAt(levels.m_fine, m_currentStep);
-        const int next = LevelAt(levels.m_coarse, m_nextStep) * 256 + LevelAt(levels.m_fine, m_nextStep);
+        const int current = ByteAt(levels.m_coarse, m_currentStep) * 256 + ByteAt(levels.m_fine, m_currentStep);
+        const int next = ByteAt(levels.m_coarse, m_nextStep) * 256 + ByteAt(levels.m_fine, m_nextStep);
         const int value = int(float(current) * (1.0f - fraction) + float(next) * fraction);
         edit[coarseSlot] = quint8(value >> 8);
         edit[fineSlot] = quint8(value & 0xff);
         return;
     }
-    const int current = LevelAt(levels.m_coarse, m_currentStep);
-    const int next = LevelAt(levels.m_coarse, m_nextStep);
+    const int current = ByteAt(levels.m_coarse, m_currentStep);
+    const int next = ByteAt(levels.m_coarse, m_nextStep);
     edit[coarseSlot] = quint8(float(current) * (1.0f - fraction) + float(next) * fraction);
 }
 

@@ -20,7 +20,6 @@ public:
     void ShowPlayLine(bool shown);
     bool IsPlayLineShown() const { return m_playShown; }
     void SetPlayX(int x);
-    int PlayX() const { return m_playX; }
 
     static int YOf(int value);
 

@@ -65,13 +65,6 @@ CGradientCtrl::~CGradientCtrl()
     delete m_scalePixmap;
 }
 
-QString CGradientCtrl::FormatSeconds(int seconds)
-{
-    const int hours = seconds / 3600;
-    const int rest = seconds % 3600;
-    return Format(hours, rest / 60, QString::number(rest % 60), rest % 60 == 0);
-}
-
 QString CGradientCtrl::FormatSeconds(double seconds)
 {
     int hours = 0;
@@ -89,8 +82,6 @@ QString CGradientCtrl::FormatSeconds(double seconds)
 
 QString CGradientCtrl::TickLabel(int k) const
 {
-    if (m_majorUnit >= 1000)
-        return FormatSeconds(m_majorUnit / 1000 * k);
     // k × unit first: 0.2 × 3 in binary is not 0.6.
     return FormatSeconds(double(m_majorUnit) * k / 1000.0);
 }

@@ -28,7 +28,6 @@ public:
     void InsertPeg(double position, const CRgbwColor& color);
     // Black for an index out of range.
     CRgbwColor GetPegColor(int index) const;
-    CRgbwColor GetSelPegColor() const { return GetPegColor(m_selPeg); }
     void SetPegColor(int index, const CRgbwColor& color);
     // Inner pegs only.
     void RemovePeg(int index);
@@ -40,12 +39,10 @@ public:
     QRect PegRect(int index) const { return m_pegRects.value(index); }
     QRect PegStrip() const { return m_pegStrip; }
     int MajorUnit() const { return m_majorUnit; }
-    int MinorDivisions() const { return m_minorDivisions; }
     float MajorSpacing() const { return m_majorSpacing; }
     // The text under labelled tick `k` of the scale.
     QString TickLabel(int k) const;
 
-    static QString FormatSeconds(int seconds);
     static QString FormatSeconds(double seconds);
 
 signals:

@@ -3,6 +3,7 @@
 #include "Captions.h"
 #include "editors/GradientCtrl.h"
 #include "effects/EffectEngine.h"
+#include "effects/EffectMath.h"
 #include "effects/GradientEffect.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
@@ -23,10 +24,7 @@
 
 namespace {
 
-quint8 StepByte(const QByteArray& array, int step)
-{
-    return step >= 0 && step < array.size() ? quint8(array.at(step)) : 0;
-}
+using EffectMath::ByteAt;
 
 QTime LengthToTime(int ms)
 {
@@ -113,8 +111,8 @@ CGradientEffectWnd::CGradientEffectWnd(CProject& project, const CGradientEffect*
     outer->addWidget(m_intensityGroup);
 
     connect(m_timeEdit, &CZKTimeEdit::timeChanged, this, &CGradientEffectWnd::OnTimeChanged);
-    connect(m_static, &QRadioButton::clicked, this, qOverload<bool>(&CGradientEffectWnd::OnClickedStatic));
-    connect(m_dynamic, &QRadioButton::clicked, this, qOverload<bool>(&CGradientEffectWnd::OnClickedDynamic));
+    connect(m_static, &QRadioButton::clicked, this, &CGradientEffectWnd::OnClickedStatic);
+    connect(m_dynamic, &QRadioButton::clicked, this, &CGradientEffectWnd::OnClickedDynamic);
     connect(m_delete, &QPushButton::pressed, this, &CGradientEffectWnd::OnDelete);
     connect(m_intensity, &CSliderCtrl::valueChanged, this, &CGradientEffectWnd::OnIntensityChanged);
     connect(m_gradient, &CGradientCtrl::pegChanged, this, &CGradientEffectWnd::OnSelPegChanged);
@@ -192,22 +190,10 @@ void CGradientEffectWnd::OnIntensityChanged(int value)
     m_effect->m_flag = true;
 }
 
-void CGradientEffectWnd::OnClickedStatic(bool checked)
-{
-    Q_UNUSED(checked);
-    OnClickedStatic();
-}
-
 void CGradientEffectWnd::OnClickedStatic()
 {
     m_effect->m_gradType = 0;
     Regenerate(true);
-}
-
-void CGradientEffectWnd::OnClickedDynamic(bool checked)
-{
-    Q_UNUSED(checked);
-    OnClickedDynamic();
 }
 
 void CGradientEffectWnd::OnClickedDynamic()
@@ -278,7 +264,7 @@ void CGradientEffectWnd::WriteLevels(int current, int next, float t)
     const CLayerTarget edit = CLayerTarget::Of(m_project, false);
     for (const CColorStepRecord& record : m_engine->m_colorRecords) {
         const auto blend = [&](const QByteArray& array) {
-            return quint8(float(StepByte(array, current)) * (1.0F - t) + float(StepByte(array, next)) * t);
+            return quint8(float(ByteAt(array, current)) * (1.0F - t) + float(ByteAt(array, next)) * t);
         };
         const quint8 red = blend(record.m_outRed);
         const quint8 green = blend(record.m_outGreen);

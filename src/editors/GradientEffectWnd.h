@@ -34,8 +34,6 @@ public:
     CZKTimeEdit* TimeEdit() const { return m_timeEdit; }
     QPushButton* DeleteButton() const { return m_delete; }
     CSliderCtrl* IntensityCtrl() const { return m_intensity; }
-    QRadioButton* StaticButton() const { return m_static; }
-    QRadioButton* DynamicButton() const { return m_dynamic; }
     int NextStep() const { return m_next; }
 
     // The longest length the time edit takes.
@@ -46,9 +44,7 @@ public slots:
     void OnSelPegMoved(int index);
     void OnTimeChanged(const QTime& time);
     void OnIntensityChanged(int value);
-    void OnClickedStatic(bool checked);
     void OnClickedStatic();
-    void OnClickedDynamic(bool checked);
     void OnClickedDynamic();
     void OnDelete();
     void OnColorChanged(uchar red, uchar green, uchar blue, uchar white) override;

@@ -1,7 +1,6 @@
 #include "editors/PanTiltEffectWnd.h"
 
 #include "Captions.h"
-#include "app/options/AppOptions.h"
 #include "editors/EffectsWnd.h"
 #include "effects/EffectEngine.h"
 #include "effects/PanTiltEffect.h"
@@ -353,6 +352,5 @@ void CPanTiltEffectWnd::Tick(int elapsedMs)
 {
     if (!m_playing)
         return;
-    const CAppOptions* options = ShowHost().AppOptions();
-    m_editor->Tick(options && options->m_bSendEditDmx, elapsedMs);
+    m_editor->Tick(ShowHost().SendEditDmxOption(), elapsedMs);
 }

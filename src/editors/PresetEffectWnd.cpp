@@ -99,17 +99,14 @@ CPresetEffectWnd::CPresetEffectWnd(CProject& project, const CEffect* effect, CEf
     m_effect->m_flag = false;
 }
 
-bool CPresetEffectWnd::RepairRange(CPresetEffect& effect)
+void CPresetEffectWnd::RepairRange(CPresetEffect& effect)
 {
-    const CPresetEffect before = effect;
     effect.m_percentMin = std::clamp(effect.m_percentMin, 0, 100);
     effect.m_percentMax = std::clamp(effect.m_percentMax, 0, 100);
     effect.m_dmxMin = std::clamp(effect.m_dmxMin, 0, 255);
     effect.m_dmxMax = std::clamp(effect.m_dmxMax, 0, 255);
     effect.m_percentMin = std::min(effect.m_percentMin, effect.m_percentMax);
     effect.m_dmxMin = std::min(effect.m_dmxMin, effect.m_dmxMax);
-    return before.m_percentMin != effect.m_percentMin || before.m_percentMax != effect.m_percentMax
-           || before.m_dmxMin != effect.m_dmxMin || before.m_dmxMax != effect.m_dmxMax;
 }
 
 void CPresetEffectWnd::BuildWidgets()

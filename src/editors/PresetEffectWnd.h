@@ -44,8 +44,8 @@ public:
     QCheckBox* CursorBox() const { return m_cursor; }
 
     // Keeps a range read from a file within its scale, minimum not above
-    // maximum; true when something had to change.
-    static bool RepairRange(CPresetEffect& effect);
+    // maximum.
+    static void RepairRange(CPresetEffect& effect);
 
 public slots:
     void OnSelChannelChanged();

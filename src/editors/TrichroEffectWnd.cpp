@@ -106,7 +106,6 @@ void CTrichroEffectWnd::ArrangeGroups(bool matrix)
         m_main->insertWidget(0, m_previewGroup, 0);
     }
     m_matrixLayout = matrix;
-    m_colorLayout = !matrix;
 }
 
 void CTrichroEffectWnd::CreateColorPreview()

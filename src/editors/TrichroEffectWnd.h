@@ -38,6 +38,5 @@ private:
     QBoxLayout* m_right;
     QBoxLayout* m_columns;
     QBoxLayout* m_main;
-    bool m_colorLayout = false;
     bool m_matrixLayout = false;
 };

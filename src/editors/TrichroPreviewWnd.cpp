@@ -1,6 +1,7 @@
 #include "editors/TrichroPreviewWnd.h"
 
 #include "effects/EffectEngine.h"
+#include "effects/EffectMath.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Project.h"
@@ -12,10 +13,7 @@ namespace {
 
 const QColor kIdle(60, 60, 60);
 
-int ByteAt(const QByteArray& array, int step)
-{
-    return step >= 0 && step < array.size() ? quint8(array.at(step)) : 0;
-}
+using EffectMath::ByteAt;
 
 } // namespace
 

@@ -8,6 +8,8 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
 
 #include <memory>
 
@@ -87,4 +89,30 @@ inline QString EnabledFlags(const CSwatchEffectWnd& page, const QWidget* option)
                              option, static_cast<const QWidget*>(page.NumberCtrl())})
         flags += w->isEnabled() ? "1" : "0";
     return flags;
+}
+
+// The speed slider against the step time it sets, for a page's speed test:
+// 0 stands for a new effect, which the slider shows at 18.
+inline void SpeedRows()
+{
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("stepTime");
+    QTest::newRow("fastest") << 20 << 40;
+    QTest::newRow("slowest") << 1 << 800;
+    QTest::newRow("new effect") << 0 << 120;
+}
+// Moves the speed of a freshly built page to the row's and checks the step
+// time, which plays differently without making the steps again.
+template <class Page>
+void CheckSpeed(CColorPageRig& rig, Page& page)
+{
+    QFETCH(int, speed);
+    QFETCH(int, stepTime);
+    rig.ClearRegenerated();
+    if (speed)
+        page.SpeedCtrl()->SpinBox()->setValue(speed);
+    else
+        QCOMPARE(page.SpeedCtrl()->Value(), 18);
+    QCOMPARE(page.Effect()->m_fade, stepTime);
+    QVERIFY(!rig.Regenerated());
 }

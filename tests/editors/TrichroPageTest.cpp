@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QtTest>
 
 namespace {
@@ -63,28 +62,12 @@ private slots:
                  QList<int>({number, number, number}));
     }
 
-    void speed_data()
-    {
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("stepTime");
-        QTest::newRow("fastest") << 20 << 40;
-        QTest::newRow("slowest") << 1 << 800;
-        QTest::newRow("new effect") << 0 << 120;
-    }
+    void speed_data() { SpeedRows(); }
     void speed()
     {
-        QFETCH(int, speed);
-        QFETCH(int, stepTime);
         CColorPageRig rig;
         rig.SelectRgb(3);
-        auto page = Page(rig);
-        rig.ClearRegenerated();
-        if (speed)
-            page->SpeedCtrl()->SpinBox()->setValue(speed);
-        else
-            QCOMPARE(page->SpeedCtrl()->Value(), 18);
-        QCOMPARE(page->Effect()->m_fade, stepTime);
-        QVERIFY(!rig.Regenerated());
+        CheckSpeed(rig, *Page(rig));
     }
 
     void sizeRangeFromCells()

@@ -8,16 +8,6 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-TimeLineDialogRunner<CColorDlg>& Runner()
-{
-    static TimeLineDialogRunner<CColorDlg> runner;
-    return runner;
-}
-
-} // namespace
-
 CColorDlg::CColorDlg(int color, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget), m_color(CTimeBlock::IsColorIndex(color) ? color : 0)
 {
@@ -57,7 +47,7 @@ void CColorDlg::OnSelClrChanged(QListWidgetItem* item)
 bool CColorDlg::Run(int& color, QWidget* parent)
 {
     CColorDlg dialog(color, parent);
-    if (RunTimeLineDialog(dialog, Runner()) != QDialog::Accepted)
+    if (RunTimeLineDialog(dialog) != QDialog::Accepted)
         return false;
     color = dialog.Color();
     return true;
@@ -65,5 +55,5 @@ bool CColorDlg::Run(int& color, QWidget* parent)
 
 void CColorDlg::SetRunner(TimeLineDialogRunner<CColorDlg> runner)
 {
-    Runner() = std::move(runner);
+    TimeLineRunner<CColorDlg>() = std::move(runner);
 }

@@ -15,12 +15,6 @@
 
 namespace {
 
-TimeLineDialogRunner<CFilterDlg>& Runner()
-{
-    static TimeLineDialogRunner<CFilterDlg> runner;
-    return runner;
-}
-
 // How each mode shows its frequencies when chosen.
 struct SModeLook
 {
@@ -193,7 +187,7 @@ void CFilterDlg::accept()
 bool CFilterDlg::Run(SFilter& filter, QWidget* parent)
 {
     CFilterDlg dialog(filter, parent);
-    if (RunTimeLineDialog(dialog, Runner()) != QDialog::Accepted)
+    if (RunTimeLineDialog(dialog) != QDialog::Accepted)
         return false;
     filter = dialog.Filter();
     return true;
@@ -201,5 +195,5 @@ bool CFilterDlg::Run(SFilter& filter, QWidget* parent)
 
 void CFilterDlg::SetRunner(TimeLineDialogRunner<CFilterDlg> runner)
 {
-    Runner() = std::move(runner);
+    TimeLineRunner<CFilterDlg>() = std::move(runner);
 }

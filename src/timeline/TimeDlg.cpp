@@ -7,16 +7,6 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
-namespace {
-
-TimeLineDialogRunner<CTimeDlg>& Runner()
-{
-    static TimeLineDialogRunner<CTimeDlg> runner;
-    return runner;
-}
-
-} // namespace
-
 CTimeDlg::CTimeDlg(int time, int minimum, int maximum, QWidget* parent)
     : QDialog(parent), m_edit(new CZKFullTimeEdit)
 {
@@ -42,7 +32,7 @@ int CTimeDlg::Time() const
 bool CTimeDlg::Run(int& time, int minimum, int maximum, QWidget* parent)
 {
     CTimeDlg dialog(time, minimum, maximum, parent);
-    if (RunTimeLineDialog(dialog, Runner()) != QDialog::Accepted)
+    if (RunTimeLineDialog(dialog) != QDialog::Accepted)
         return false;
     time = dialog.Time();
     return true;
@@ -50,5 +40,5 @@ bool CTimeDlg::Run(int& time, int minimum, int maximum, QWidget* parent)
 
 void CTimeDlg::SetRunner(TimeLineDialogRunner<CTimeDlg> runner)
 {
-    Runner() = std::move(runner);
+    TimeLineRunner<CTimeDlg>() = std::move(runner);
 }

@@ -271,14 +271,7 @@ void CTimeLineCtrl::ForgetBlock(const CTimeBlock* block)
         StopMusic();
     if (block == m_videoBlock)
         StopVideo();
-    const int at = m_selected.indexOf(const_cast<CTimeBlock*>(block));
-    if (at >= 0) {
-        m_selected.removeAt(at);
-        m_selectedLines.removeAt(at);
-        m_offsets.removeAt(at);
-    }
-    if (block == m_current)
-        m_current = m_selected.isEmpty() ? nullptr : m_selected.last();
+    Unselect(const_cast<CTimeBlock*>(block));
     m_views.remove(block);
 }
 
@@ -304,12 +297,6 @@ void CTimeLineCtrl::SelectBlock(CTimeBlock* block)
         AddToSelection(block, line);
     Redraw();
     emit selChanged(m_current != nullptr);
-}
-
-void CTimeLineCtrl::RemoveCurrentBlock()
-{
-    if (m_current)
-        OnRemoveSelected();
 }
 
 // A bound of a block's times among the other blocks of its line.
@@ -354,17 +341,24 @@ bool CTimeLineCtrl::OnAddMarker()
     const QPoint pos = mapFromGlobal(QCursor::pos());
     if (!isVisible() || !rect().contains(pos))
         return false;
-    int x = pos.x();
-    m_ruler.AddMarkerAtX(x);
-    Redraw();
-    emit markerAdded();
-    Modified();
+    AddMarkerAtX(pos.x());
     return true;
+}
+
+void CTimeLineCtrl::AddMarkerAtX(int x)
+{
+    m_ruler.AddMarkerAtX(x);
+    MarkerAdded();
 }
 
 void CTimeLineCtrl::AddMarkerAt(int ms)
 {
     m_ruler.AddMarkerAtTime(ms);
+    MarkerAdded();
+}
+
+void CTimeLineCtrl::MarkerAdded()
+{
     Redraw();
     emit markerAdded();
     Modified();
@@ -587,7 +581,7 @@ CVideoDlg* CTimeLineCtrl::MakeVideoWindow()
     // the timeline plays, and the window's own buttons must stay usable.
     m_videoWnd = new CVideoDlg(VideoLine(), window());
     connect(m_videoWnd, &CVideoDlg::closed, this, &CTimeLineCtrl::OnVideoClosed);
-    connect(m_videoWnd, &CVideoDlg::soundChanged, this, &CTimeLineCtrl::OnSoundChanged);
+    connect(m_videoWnd, &CVideoDlg::soundChanged, this, &CTimeLineCtrl::headerChanged);
     connect(&m_videoWnd->Player(), &CVideoPlayer::finished, this, &CTimeLineCtrl::RestartVideo);
     if (m_volume >= 0)
         m_videoWnd->SetVolume(m_volume);
@@ -682,11 +676,6 @@ void CTimeLineCtrl::OnVideoClosed()
     if (VideoLine())
         VideoLine()->m_visible = false;
     StopVideo();
-    emit headerChanged();
-}
-
-void CTimeLineCtrl::OnSoundChanged()
-{
     emit headerChanged();
 }
 
@@ -851,10 +840,7 @@ void CTimeLineCtrl::Clear()
 {
     StopMusic();
     DisposeVideoWindow();
-    m_selected.clear();
-    m_selectedLines.clear();
-    m_offsets.clear();
-    m_current = nullptr;
+    ClearSelection();
     m_currentLine = nullptr;
     DropClips([](const SClip&) { return true; });
     m_views.clear();
@@ -956,11 +942,8 @@ void CTimeLineCtrl::RefreshEditedScene(bool entering)
 int CTimeLineCtrl::RefreshFromProject()
 {
     m_views.clear();
-    m_selected.clear();
-    m_selectedLines.clear();
-    m_offsets.clear();
+    ClearSelection();
     DropClips([](const SClip&) { return true; });
-    m_current = nullptr;
     m_currentLine = nullptr;
     m_musicBlock = nullptr;
     m_musicPlaying = false;

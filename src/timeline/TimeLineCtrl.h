@@ -65,6 +65,8 @@ public:
         std::function<void(QMenu& menu, const QPoint& globalPos)> runMenu;
     };
     SDialogs& Dialogs() { return m_dialogs; }
+    // chooseFile, which must be given, with the video window out of the way.
+    QString ChooseFile(const QString& caption, const QString& dir, const QString& filter);
 
     CTimeLineData& Data() const { return m_data; }
     const QList<CTimeLine*>& Lines() const;
@@ -105,7 +107,6 @@ public:
     int ClipboardSize() const { return m_clipboard.size(); }
     // Only this block selected; null clears the selection.
     void SelectBlock(CTimeBlock* block);
-    void RemoveCurrentBlock();
     // Bounds of the current block's times on its line.
     int MinBlockStart() const { return MinBlockStart(m_current, m_currentLine); }
     int MaxBlockStart() const { return MaxBlockStart(m_current); }
@@ -158,12 +159,15 @@ public:
     void UpdateBlockRects(const CTimeLine* line = nullptr);
     const QPixmap& Drawing() const { return m_drawing; }
     // The sound envelope of a media block whose wave is not loaded yet.
-    void LoadWave(CMediaTimeBlock* block);
+    void LoadWave(CMediaTimeBlock* block) { LoadWave(block, nullptr); }
     void ApplyFilter(CMediaTimeBlock* block);
     // Measures a block whose media length is unknown and fixes its line.
     void SetMediaLength(CTimeLine* line, CMediaTimeBlock* block, bool emitLength);
 
     static QRect EmptyRect() { return QRect(QPoint(0, 0), QPoint(-1, -1)); }
+    // The band of a line, shared with the header beside it: the media lines
+    // by their kind, the scene lines alternating.
+    static QColor LineColor(const CTimeLine& line, int sceneLinesBefore);
 
 signals:
     void markerAdded();
@@ -192,7 +196,6 @@ private slots:
     void RestartMusic(CMusicPlayer::State state);
     void RestartVideo();
     void OnVideoClosed();
-    void OnSoundChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -236,7 +239,8 @@ private:
     };
     // LoadWave for every block of the line.
     void LoadWaves(const CTimeLine& line);
-    QHash<QString, SLoadedWave>* m_loadedWaves = nullptr; // while LoadWaves runs
+    // `loaded`: the waves already loaded for the other blocks of the line.
+    void LoadWave(CMediaTimeBlock* block, QHash<QString, SLoadedWave>* loaded);
     struct SClip
     {
         CTimeBlock* block; // owned
@@ -252,6 +256,8 @@ private:
     CMediaTimeLine* MediaLine(int type);
     bool AddMediaFile(int type, const QString& path, bool emptyTimeLine);
     void UpdateLabel(const CTimeBlock* block);
+    void AddMarkerAtX(int x);
+    void MarkerAdded();
     // The scenes some block of a scene line plays at t.
     QSet<const CScene*> ScenesCoveredAt(int t) const;
     void FollowMusic(int t, bool jump);
@@ -288,8 +294,6 @@ private:
     QRect FreeSpan(const QPoint& pos) const;
     void ShowVideoAtCursor();
     void ComputeRects(const CTimeLine* line);
-    template <typename F>
-    bool RunDialog(F&& dialog);
 
     // Drawing.
     void DrawMediaBlock(QPainter& p, const CMediaTimeLine& line, const CMediaTimeBlock& block, bool selected);

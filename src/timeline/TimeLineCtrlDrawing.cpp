@@ -113,6 +113,15 @@ void CTimeLineCtrl::resizeEvent(QResizeEvent*)
     LayoutLines();
 }
 
+QColor CTimeLineCtrl::LineColor(const CTimeLine& line, int sceneLinesBefore)
+{
+    if (line.m_type == CTimeLine::MusicLine)
+        return QColor(255, 224, 126);
+    if (line.m_type == CTimeLine::VideoLine)
+        return QColor(190, 128, 255);
+    return sceneLinesBefore % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180);
+}
+
 void CTimeLineCtrl::Redraw()
 {
     const QSize size = this->size();
@@ -130,14 +139,14 @@ void CTimeLineCtrl::Redraw()
         const QVector<bool> hidden = HiddenBlocks(*this, line->m_blocks);
         if (line->IsMedia()) {
             const auto* media = static_cast<const CMediaTimeLine*>(line);
-            p.fillRect(band, line->m_type == CTimeLine::VideoLine ? QColor(190, 128, 255) : QColor(255, 224, 126));
+            p.fillRect(band, LineColor(*line, sceneLines));
             for (int i = 0; i < line->m_blocks.size(); ++i) {
                 CTimeBlock* block = line->m_blocks[i];
                 if (!hidden[i] && BlockRect(block).isValid())
                     DrawMediaBlock(p, *media, static_cast<const CMediaTimeBlock&>(*block), m_selected.contains(block));
             }
         } else {
-            p.fillRect(band, sceneLines++ % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180));
+            p.fillRect(band, LineColor(*line, sceneLines++));
             p.setPen(QColor(80, 80, 80));
             for (int i = 0; i < line->m_blocks.size(); ++i) {
                 CTimeBlock* block = line->m_blocks[i];
@@ -293,13 +302,11 @@ void CTimeLineCtrl::paintEvent(QPaintEvent*)
 void CTimeLineCtrl::LoadWaves(const CTimeLine& line)
 {
     QHash<QString, SLoadedWave> loaded;
-    m_loadedWaves = &loaded;
     for (CTimeBlock* block : line.m_blocks)
-        LoadWave(static_cast<CMediaTimeBlock*>(block));
-    m_loadedWaves = nullptr;
+        LoadWave(static_cast<CMediaTimeBlock*>(block), &loaded);
 }
 
-void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
+void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block, QHash<QString, SLoadedWave>* loaded)
 {
     if (!block || !m_views.value(block).shownLeft.isEmpty() || !LocateMediaFile(block))
         return;
@@ -310,9 +317,9 @@ void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
                             .arg(int(block->m_filter))
                             .arg(block->m_cutOff)
                             .arg(block->m_secondFrequency);
-    if (m_loadedWaves) {
-        const auto found = m_loadedWaves->constFind(key);
-        if (found != m_loadedWaves->constEnd()) {
+    if (loaded) {
+        const auto found = loaded->constFind(key);
+        if (found != loaded->constEnd()) {
             if (found->decoded) {
                 SBlockView& view = m_views[block];
                 block->m_stereo = found->stereo;
@@ -352,8 +359,8 @@ void CTimeLineCtrl::LoadWave(CMediaTimeBlock* block)
             block->m_mediaLength = std::min(duration, int(CTimeScaleCtrl::kMaxLength));
     }
     m_decoder.ClearValues();
-    if (m_loadedWaves)
-        m_loadedWaves->insert(key, {decoded, block->m_stereo, duration, m_views.value(block)});
+    if (loaded)
+        loaded->insert(key, {decoded, block->m_stereo, duration, m_views.value(block)});
 }
 
 void CTimeLineCtrl::ApplyFilter(CMediaTimeBlock* block)

@@ -29,16 +29,14 @@ constexpr int kSnapZone = 11; // a marker closer than this many px catches a dra
 
 } // namespace
 
-
 // The file dialog runs with the floating video window out of its way; the
 // timeline's own dialogs move it themselves.
-template <typename F>
-bool CTimeLineCtrl::RunDialog(F&& dialog)
+QString CTimeLineCtrl::ChooseFile(const QString& caption, const QString& dir, const QString& filter)
 {
     ShowHost().SuspendVideoWindow();
-    const bool accepted = dialog();
+    const QString path = m_dialogs.chooseFile(caption, dir, filter);
     ShowHost().ResumeVideoWindow();
-    return accepted;
+    return path;
 }
 
 // --- Selection and the mouse ----------------------------------------------------
@@ -343,13 +341,7 @@ void CTimeLineCtrl::ShowEmptyMenu(const QPoint& pos)
     QMenu menu(this);
     menu.setStyleSheet(kMenuStyle);
     QAction* add = menu.addAction(GetLangText(Txt::TimeLineAddMarker));
-    connect(add, &QAction::triggered, this, [this] {
-        int x = m_menuPos.x();
-        m_ruler.AddMarkerAtX(x);
-        Redraw();
-        emit markerAdded();
-        Modified();
-    });
+    connect(add, &QAction::triggered, this, [this] { AddMarkerAtX(m_menuPos.x()); });
     if (!m_clipboard.isEmpty())
         connect(menu.addAction(GetLangText(Txt::Paste)), &QAction::triggered, this, &CTimeLineCtrl::OnPaste);
     if (m_dialogs.runMenu)
@@ -576,12 +568,7 @@ void CTimeLineCtrl::OnUpdateMedia()
     const QString filter = line->m_type == CTimeLine::VideoLine
                                ? GetLangText(Txt::TimeLineVideoFiles).arg(VideoFileFilter())
                                : GetLangText(Txt::TimeLineMusicFiles).arg(SoundFileFilter());
-    QString path;
-    RunDialog([&] {
-        path = m_dialogs.chooseFile(old.completeBaseName() + QLatin1Char('.') + old.suffix(),
-                                    QStringLiteral("Media"), filter);
-        return !path.isEmpty();
-    });
+    const QString path = ChooseFile(old.completeBaseName() + QLatin1Char('.') + old.suffix(), QStringLiteral("Media"), filter);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     if (media == m_musicBlock)

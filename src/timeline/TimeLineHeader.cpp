@@ -246,15 +246,11 @@ QColor CTimeLineHeader::Fill(int index) const
 {
     const QList<CTimeLine*>& lines = m_control.Lines();
     const CTimeLine* line = lines.value(index);
-    if (index == m_dropLine)
+    if (index == m_dropLine || !line)
         return QColor(240, 240, 240);
-    if (line && line->m_type == CTimeLine::MusicLine)
-        return QColor(255, 224, 126);
-    if (line && line->m_type == CTimeLine::VideoLine)
-        return QColor(190, 128, 255);
     const int sceneLines =
         int(std::count_if(lines.begin(), lines.begin() + index, [](const CTimeLine* l) { return !l->IsMedia(); }));
-    return sceneLines % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180);
+    return CTimeLineCtrl::LineColor(*line, sceneLines);
 }
 
 void CTimeLineHeader::paintEvent(QPaintEvent*)

@@ -12,9 +12,18 @@
 template <typename Dialog>
 using TimeLineDialogRunner = std::function<int(Dialog& dialog)>;
 
+// The replacement in force for one dialog class; empty runs the modal loop.
 template <typename Dialog>
-int RunTimeLineDialog(Dialog& dialog, const TimeLineDialogRunner<Dialog>& runner)
+TimeLineDialogRunner<Dialog>& TimeLineRunner()
 {
+    static TimeLineDialogRunner<Dialog> runner;
+    return runner;
+}
+
+template <typename Dialog>
+int RunTimeLineDialog(Dialog& dialog)
+{
+    const TimeLineDialogRunner<Dialog>& runner = TimeLineRunner<Dialog>();
     ShowHost().SuspendVideoWindow();
     const int result = runner ? runner(dialog) : dialog.exec();
     ShowHost().ResumeVideoWindow();

@@ -747,11 +747,9 @@ void CTimeLineWnd::Open()
 {
     if (m_playing || !m_control->Dialogs().chooseFile)
         return;
-    ShowHost().SuspendVideoWindow();
-    const QString path = m_control->Dialogs().chooseFile(
+    const QString path = m_control->ChooseFile(
         GetLangText(Txt::TimeLineOpenMedia), QStringLiteral("Media"),
         GetLangText(Txt::TimeLineMediaFiles).arg(SoundFileFilter() + QLatin1Char(' ') + VideoFileFilter()));
-    ShowHost().ResumeVideoWindow();
     if (path.isEmpty())
         return;
     bool empty = m_ruler->Markers().isEmpty();

@@ -23,19 +23,14 @@ CChannelEffectList::CChannelEffectList(QWidget* parent)
 
 void CChannelEffectList::AddChannel(const CProfileChannelDef& channel, bool selected)
 {
-    if (m_types.contains(channel.m_type))
-        return;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->data(TypeRole).toInt() == channel.m_type)
+            return;
+    }
     auto* item = new QListWidgetItem(QIcon(GetChannelTypeIcon(channel.m_type, QStringLiteral(":/Orvane/Images/Channels/"))),
                                      QString(), this);
     item->setData(TypeRole, channel.m_type);
     item->setToolTip(channel.m_name);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setSelected(selected);
-    m_types << channel.m_type;
-}
-
-void CChannelEffectList::Clear()
-{
-    clear();
-    m_types.clear();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QListWidget>
 
 class CProfileChannelDef;
@@ -16,11 +15,6 @@ public:
     explicit CChannelEffectList(QWidget* parent = nullptr);
 
     void AddChannel(const CProfileChannelDef& channel, bool selected);
-    void Clear();
-    const QList<int>& Types() const { return m_types; }
-
-private:
-    QList<int> m_types;
 };
 
 // Icon mode, multi-selection without a band, as both effect lists show.

@@ -3,7 +3,6 @@
 #include "Captions.h"
 #include "editors/EditSceneShared.h"
 #include "editors/EditorKeys.h"
-#include "editors/ModalRun.h"
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
 #include "show/EffectScene.h"
@@ -28,34 +27,17 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+using namespace EditScene;
+
 namespace {
 
-const QString kIcons = QStringLiteral(":/Orvane/Images/Icons/");
-constexpr int kLoopItems = 256; // "Always loop" and 1 to 255
-
-struct CKind
-{
-    int caption;
-    const char* icon;
-    int type;
-};
-const CKind kKinds[] = {
+const CEffectKind kKinds[] = {
     {Txt::EdGradient, "Gradient.png", EffectType::Gradient},  {Txt::EdSequencer, "Color.png", EffectType::Trichro},
     {Txt::EdCurve, "Curve.png", EffectType::Curve},           {Txt::EdPanTilt, "PanTilt.png", EffectType::PanTilt},
     {Txt::FxPreset, "Preset.png", EffectType::Preset},        {Txt::Matrix, "Matrix.png", EffectType::MatrixAnim},
     {Txt::EdAnimated, "GIF.png", EffectType::MatrixGif},      {Txt::EdMedia, "Media.png", EffectType::MatrixMedia},
     {Txt::EdText, "Text.png", EffectType::MatrixText},
 };
-
-int Ms(const QTime& time)
-{
-    return time.isValid() ? time.msecsSinceStartOfDay() : 0;
-}
-
-QTime TimeOf(int ms)
-{
-    return QTime(0, 0).addMSecs(qMax(0, ms));
-}
 
 // A fade the field cannot show (from a damaged file) counts as unchanged
 // until the field is edited, and is then kept.
@@ -109,9 +91,8 @@ CEditEffectWnd::CEditEffectWnd(CProject& project, QWidget* parent) : QWidget(par
     m_kinds->setDragEnabled(false);
     m_kinds->setMovement(QListView::Static);
     m_kinds->setUniformItemSizes(true);
-    for (const CKind& kind : kKinds) {
-        auto* item = new QListWidgetItem(QIcon(QStringLiteral(":/Orvane/Images/Effects/") + QLatin1String(kind.icon)),
-                                         QString());
+    for (const CEffectKind& kind : kKinds) {
+        auto* item = new QListWidgetItem(EffectIcon(kind), QString());
         item->setData(Qt::UserRole, kind.type);
         item->setTextAlignment(Qt::AlignHCenter);
         item->setFlags(Qt::ItemIsEnabled);
@@ -185,13 +166,8 @@ void CEditEffectWnd::LoadFields()
     m_fadeIn->SetTime(TimeOf(m_scene->m_fadeIn));
     m_fadeOut->SetTime(TimeOf(m_scene->m_fadeOut));
     QSignalBlocker block(m_loops);
-    m_loops->clear();
-    m_loops->addItem(GetLangText(Txt::EdAlwaysLoop));
-    for (int i = 1; i < kLoopItems; ++i)
-        m_loops->addItem(QStringLiteral("%1 %2").arg(i).arg(GetLangText(Txt::EdLoops)));
-    // A count no item shows (from a damaged file) stays as it is unless one is picked.
-    const int loops = m_scene->m_loopCount;
-    m_loops->setCurrentIndex(loops >= 0 && loops < kLoopItems ? loops : -1);
+    FillLoopItems(*m_loops);
+    ShowLoopCount(*m_loops, m_scene->m_loopCount);
     m_triggers->setText(m_scene->m_triggers.GetText());
 }
 
@@ -199,7 +175,7 @@ void CEditEffectWnd::StoreParams()
 {
     if (!m_scene)
         return;
-    EditScene::StoreName(*m_name, *m_scene);
+    StoreName(*m_name, *m_scene);
     if (FadeFieldDiffers(m_fadeIn, m_scene->m_fadeIn))
         m_scene->m_fadeIn = Ms(m_fadeIn->GetTime());
     if (FadeFieldDiffers(m_fadeOut, m_scene->m_fadeOut))
@@ -318,7 +294,7 @@ void CEditEffectWnd::OnTriggers()
 {
     if (!m_scene)
         return;
-    if (EditScene::EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this) && m_scene)
+    if (EditTriggers(m_scene->m_triggers, m_project.UniverseCount(), this))
         m_triggers->setText(m_scene->m_triggers.GetText());
 }
 

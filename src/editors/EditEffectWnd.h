@@ -46,16 +46,11 @@ public:
     void StoreParams();
     void Apply(int scope);
 
-    CEffectScene* Scene() const { return m_scene; }
     QListWidget* KindList() const { return m_kinds; }
     QListWidgetItem* KindItem(int type) const;
     QLineEdit* NameEdit() const { return m_name; }
-    CZKTimeEdit* FadeInEdit() const { return m_fadeIn; }
-    CZKTimeEdit* FadeOutEdit() const { return m_fadeOut; }
     QComboBox* LoopsCombo() const { return m_loops; }
-    QPushButton* TriggersButton() const { return m_triggers; }
     QPushButton* EndButton(Button button) const { return m_buttons[size_t(button)]; }
-    QAction* DmxAction() const { return m_dmx; }
 
 public slots:
     void OnOk();

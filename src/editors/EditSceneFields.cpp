@@ -30,12 +30,6 @@
 
 using namespace EditScene;
 
-namespace {
-
-constexpr int kLoopItems = 256; // "Always loop" and 1 to 255
-
-} // namespace
-
 // --- Opening and fields
 
 void CEditSceneWnd::SetScene(CPage* page, CScene* scene, bool playing)
@@ -64,15 +58,9 @@ void CEditSceneWnd::SetSceneFields(bool resetHistory)
     m_name->setText(m_scene->m_name);
     m_fadeIn->SetTime(TimeOf(m_scene->m_fadeIn));
     m_fadeOut->SetTime(TimeOf(m_scene->m_fadeOut));
-    if (m_loops->count() != kLoopItems) {
-        m_loops->clear();
-        m_loops->addItem(GetLangText(Txt::EdAlwaysLoop));
-        for (int i = 1; i < kLoopItems; ++i)
-            m_loops->addItem(QStringLiteral("%1 %2").arg(i).arg(GetLangText(Txt::EdLoops)));
-    }
-    // A value no item stands for (a damaged file) shows none and is kept.
-    const int loops = m_scene->m_loopCount;
-    m_loops->setCurrentIndex(loops >= 0 && loops < kLoopItems ? loops : -1);
+    if (m_loops->count() != kLoopItems)
+        FillLoopItems(*m_loops);
+    ShowLoopCount(*m_loops, m_scene->m_loopCount);
     FillJumpCombo();
     const int mode = m_scene->m_playMode;
     m_releaseMode->setCurrentIndex(mode >= 0 && mode < kPlayModes ? mode : -1);

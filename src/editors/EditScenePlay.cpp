@@ -1,6 +1,7 @@
 #include "editors/EditSceneWnd.h"
 
 #include "Captions.h"
+#include "editors/DmxBlink.h"
 #include "editors/EditSceneShared.h"
 #include "editors/EffectsList.h"
 #include "editors/ModalRun.h"
@@ -25,8 +26,7 @@ namespace {
 
 // Shared by every editor, as the blinking is the program's one signal that
 // edited levels do not reach the output.
-int g_blinkMs = 0;
-bool g_blinkCrossed = false;
+CDmxBlink g_blink;
 
 } // namespace
 
@@ -164,14 +164,8 @@ void CEditSceneWnd::UpdateDmxButton()
 
 void CEditSceneWnd::Tick(int elapsedMs)
 {
-    if (!ShowHost().SendEditDmxOption()) {
-        g_blinkMs += elapsedMs;
-        if (g_blinkMs >= 500) {
-            g_blinkMs = 0;
-            g_blinkCrossed = !g_blinkCrossed;
-            SetToolIcon(ToolDmx, g_blinkCrossed ? QStringLiteral("XLR_Cross.png") : QStringLiteral("XLR.png"));
-        }
-    }
+    if (!ShowHost().SendEditDmxOption() && g_blink.Advance(elapsedMs))
+        SetToolIcon(ToolDmx, g_blink.IconName());
     if (m_playing && m_scene) {
         m_clock->SetTime(m_scene->m_roundedPosition);
     } else if (m_recordDlg) {

@@ -4,9 +4,11 @@
 #include "editors/ModalRun.h"
 #include "editors/TriggerDlg.h"
 #include "effects/Effect.h"
+#include "model/Language.h"
 #include "show/Scene.h"
 #include "show/ShowHost.h"
 
+#include <QComboBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QString>
@@ -20,6 +22,7 @@ inline const QString kIcons = QStringLiteral(":/Orvane/Images/Icons/");
 inline const QString kBlackHeader = QStringLiteral("QHeaderView::section {color: black;}");
 inline const QString kRedHeader = QStringLiteral("QHeaderView::section {color: red;}");
 constexpr int kPlayModes = 5;
+constexpr int kLoopItems = 256; // "Always loop" and 1 to 255
 
 struct CEffectKind
 {
@@ -69,6 +72,21 @@ inline void StoreName(QLineEdit& field, CScene& scene)
         scene.m_name = field.text();
         ShowHost().UpdateSceneName(&scene);
     }
+}
+
+inline void FillLoopItems(QComboBox& loops)
+{
+    loops.clear();
+    loops.addItem(GetLangText(Txt::EdAlwaysLoop));
+    for (int i = 1; i < kLoopItems; ++i)
+        loops.addItem(QStringLiteral("%1 %2").arg(i).arg(GetLangText(Txt::EdLoops)));
+}
+
+// A count no item shows (from a damaged file) selects none, and stays as it
+// is unless one is picked.
+inline void ShowLoopCount(QComboBox& loops, int count)
+{
+    loops.setCurrentIndex(count >= 0 && count < kLoopItems ? count : -1);
 }
 
 inline QTime TimeOf(int ms)

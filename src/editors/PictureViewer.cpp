@@ -42,7 +42,7 @@ void CPictureViewer::paintEvent(QPaintEvent* event)
     Q_UNUSED(event);
     QPainter painter(this);
     painter.fillRect(rect(), QColor(100, 100, 100));
-    if (!m_file.isEmpty() && !m_pixmap.isNull())
+    if (!m_pixmap.isNull())
         painter.drawPixmap(FittedRect(m_pixmap.size(), rect()), m_pixmap);
     painter.setPen(QColor(115, 115, 110));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

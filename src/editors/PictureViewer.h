@@ -16,7 +16,6 @@ public:
     bool SetFile(const QString& path);
 
     QString File() const { return m_file; }
-    const QPixmap& Pixmap() const { return m_pixmap; }
     // Where the picture is drawn in a widget of `area`.
     static QRect FittedRect(const QSize& picture, const QRect& area);
 

@@ -13,8 +13,9 @@ CPresetEffectList::CPresetEffectList(QWidget* parent)
 
 void CPresetEffectList::AddPreset(const CProfilePresetDef& preset, const QImage& icon, bool selected)
 {
-    for (int i = 0; i < m_types.size(); ++i) {
-        if (m_types.at(i) == preset.m_type && m_subTypes.at(i) == preset.m_effectType)
+    for (int i = 0; i < count(); ++i) {
+        const QListWidgetItem* shown = item(i);
+        if (shown->data(TypeRole).toInt() == preset.m_type && shown->data(SubTypeRole).toInt() == preset.m_effectType)
             return;
     }
     auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(icon)), QString(), this);
@@ -23,13 +24,4 @@ void CPresetEffectList::AddPreset(const CProfilePresetDef& preset, const QImage&
     item->setToolTip(preset.m_name);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setSelected(selected);
-    m_types << preset.m_type;
-    m_subTypes << preset.m_effectType;
-}
-
-void CPresetEffectList::Clear()
-{
-    clear();
-    m_types.clear();
-    m_subTypes.clear();
 }

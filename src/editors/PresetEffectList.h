@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QList>
 #include <QListWidget>
 
 class CProfilePresetDef;
@@ -18,11 +17,4 @@ public:
     explicit CPresetEffectList(QWidget* parent = nullptr);
 
     void AddPreset(const CProfilePresetDef& preset, const QImage& icon, bool selected);
-    void Clear();
-    const QList<int>& Types() const { return m_types; }
-    const QList<int>& SubTypes() const { return m_subTypes; }
-
-private:
-    QList<int> m_types; // parallel: one pair per item
-    QList<int> m_subTypes;
 };

@@ -19,6 +19,7 @@
 #include <iterator>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -917,9 +918,15 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
     }
     const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
     QByteArray buffer(int(capacity), Qt::Uninitialized);
-    CBlobCompressor ownInflater;
+    // A compressor of its own only without a kept one, which a reader of
+    // many blobs passes so as to make none for each.
+    std::unique_ptr<CBlobCompressor> ownInflater;
+    if (!inflater) {
+        ownInflater = std::make_unique<CBlobCompressor>();
+        inflater = ownInflater.get();
+    }
     qint64 produced = 0;
-    if (!(inflater ? *inflater : ownInflater).Inflate(header + 4, streamBytes, buffer.data(), capacity, produced)) {
+    if (!inflater->Inflate(header + 4, streamBytes, buffer.data(), capacity, produced)) {
         SetError(error, GetLangText(Txt::DamagedCompressedData));
         return false;
     }

@@ -4,10 +4,10 @@
 // Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_sceneeditor && QT_QPA_PLATFORM=offscreen <dir>/bench/bench_sceneeditor
 
+#include "BenchShow.h"
 #include "editors/EditSceneWnd.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
-#include "model/ProfileChannelDef.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
@@ -49,14 +49,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     CProject project;
     project.NewProject(4);
-    auto* profile = new CLibraryProfile;
-    for (int type : {ChannelType::Red, ChannelType::Green, ChannelType::Blue}) {
-        auto* channel = new CProfileChannelDef;
-        channel->m_type = type;
-        profile->CurrentMode()->m_channels << channel;
-    }
-    profile->UpdateRoles();
-    project.m_library << profile;
+    CLibraryProfile* profile = RgbProfile(project);
     QList<CPatchedFixture*> fixtures;
     for (int i = 0; i < kFixtures; ++i) {
         auto* fixture = new CPatchedFixture((i % 170) * 3, i / 170, i + 1, -1, QStringLiteral("F%1").arg(i), profile,

@@ -327,17 +327,8 @@ int main(int argc, char** argv)
                 std::chrono::duration<double>(Clock::now() - start).count(), QFileInfo(show).size() / 1e6);
     std::fflush(stdout);
 
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kNamespaceVariable), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QStringLiteral("unshare"),
-                {QStringLiteral("-n"), QStringLiteral("-i"), QStringLiteral("sh"), QStringLiteral("-c"),
-                 QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" \"$@\""),
-                 QCoreApplication::applicationFilePath(), program, show, tmp, QString::number(universe),
-                 QString::number(seconds)});
-    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit)
-        return 1;
-    return child.exitCode();
+    // Its own IPC namespace too: the program allows one instance a machine.
+    const int code =
+        RunInPrivateNamespace({program, show, tmp, QString::number(universe), QString::number(seconds)}, -1, true);
+    return code < 0 ? 1 : code;
 }

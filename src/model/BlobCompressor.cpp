@@ -49,25 +49,40 @@ bool CBlobCompressor::Inflate(const uchar* stream, qint64 size, char* out, qint6
     return result == Z_STREAM_END;
 }
 
-QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
+namespace {
+
+void PutLength(QByteArray& out, quint32 length)
 {
-    if (bytes.isEmpty())
-        return QByteArray(4, '\0'); // qCompress writes nothing but the length
-    z_stream& z = m_stream->z;
-    if (!m_stream->ready) {
-        if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
-            return QByteArray();
-        m_stream->ready = true;
-    } else if (deflateReset(&z) != Z_OK) {
-        return QByteArray();
-    }
-    const uLong bound = deflateBound(&z, uLong(bytes.size()));
-    QByteArray out(int(4 + bound), Qt::Uninitialized);
-    const quint32 length = quint32(bytes.size());
     out[0] = char(length >> 24);
     out[1] = char(length >> 16);
     out[2] = char(length >> 8);
     out[3] = char(length);
+}
+
+} // namespace
+
+bool CBlobCompressor::ReadyToDeflate()
+{
+    z_stream& z = m_stream->z;
+    if (!m_stream->ready) {
+        if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
+            return false;
+        m_stream->ready = true;
+        return true;
+    }
+    return deflateReset(&z) == Z_OK;
+}
+
+QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return QByteArray(4, '\0'); // qCompress writes nothing but the length
+    if (!ReadyToDeflate())
+        return QByteArray();
+    z_stream& z = m_stream->z;
+    const uLong bound = deflateBound(&z, uLong(bytes.size()));
+    QByteArray out(int(4 + bound), Qt::Uninitialized);
+    PutLength(out, quint32(bytes.size()));
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
     z.avail_in = uInt(bytes.size());
     z.next_out = reinterpret_cast<Bytef*>(out.data() + 4);
@@ -76,4 +91,52 @@ QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
         return QByteArray();
     out.resize(int(4 + z.total_out));
     return out;
+}
+
+void CBlobCompressor::BeginStream()
+{
+    m_streamed = QByteArray(4, '\0'); // the length, once known
+    m_streamedBytes = 0;
+    m_streamOk = ReadyToDeflate();
+}
+
+void CBlobCompressor::AppendToStream(const char* data, int size)
+{
+    m_streamedBytes += size;
+    if (m_streamOk)
+        Deflate(data, size, Z_NO_FLUSH);
+}
+
+QByteArray CBlobCompressor::EndStream()
+{
+    if (m_streamedBytes == 0)
+        return QByteArray(4, '\0'); // qCompress of nothing
+    if (m_streamOk)
+        Deflate(nullptr, 0, Z_FINISH);
+    QByteArray out;
+    if (m_streamOk) {
+        PutLength(m_streamed, quint32(m_streamedBytes));
+        out.swap(m_streamed);
+    }
+    m_streamed = QByteArray();
+    return out;
+}
+
+void CBlobCompressor::Deflate(const char* data, int size, int flush)
+{
+    z_stream& z = m_stream->z;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    z.avail_in = uInt(size);
+    int result = Z_OK;
+    do {
+        char chunk[64 * 1024];
+        z.next_out = reinterpret_cast<Bytef*>(chunk);
+        z.avail_out = uInt(sizeof chunk);
+        result = deflate(&z, flush);
+        if (result == Z_STREAM_ERROR) {
+            m_streamOk = false;
+            return;
+        }
+        m_streamed.append(chunk, int(sizeof chunk - z.avail_out));
+    } while (z.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
 }

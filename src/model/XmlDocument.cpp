@@ -15,12 +15,11 @@
 #include <QVector>
 #include <QXmlStreamReader>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <iterator>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -176,86 +175,43 @@ void AppendEscaped(QString& out, const QString& text, bool attribute)
 }
 
 // Where the document's text goes: kept whole, or deflated as it is made so
-// that a show's tens of megabytes of text are never held at once. Deflate
-// gives the same stream however its input is cut, so the bytes are those
-// qCompress makes of the whole text.
+// that a show's tens of megabytes of text are never held at once.
 class CTextSink
 {
 public:
-    explicit CTextSink(bool compress)
+    explicit CTextSink(CBlobCompressor* compressor) : m_compressor(compressor)
     {
         m_buffer.reserve(kChunkBytes + 64 * 1024);
-        if (!compress)
-            return;
-        m_compressing = true;
-        m_ok = deflateInit(&m_z, Z_DEFAULT_COMPRESSION) == Z_OK;
-        m_stored = QByteArray(4, '\0'); // the length, once known
+        if (m_compressor)
+            m_compressor->BeginStream();
     }
-    ~CTextSink()
-    {
-        if (m_compressing && m_ok)
-            deflateEnd(&m_z);
-    }
-    CTextSink(const CTextSink&) = delete;
-    CTextSink& operator=(const CTextSink&) = delete;
 
     QByteArray& Buffer() { return m_buffer; }
     void Drain()
     {
-        if (m_compressing && m_buffer.size() >= kChunkBytes)
-            Deflate(Z_NO_FLUSH);
+        if (m_compressor && m_buffer.size() >= kChunkBytes)
+            Pass();
     }
     // The whole text, or its qCompress form; empty when zlib fails.
     QByteArray Finish()
     {
-        if (!m_compressing)
+        if (!m_compressor)
             return m_buffer;
-        if (m_total + m_buffer.size() == 0)
-            return QByteArray(4, '\0'); // qCompress of nothing
-        Deflate(Z_FINISH);
-        if (!m_ok)
-            return QByteArray();
-        const quint32 length = quint32(m_total);
-        m_stored[0] = char(length >> 24);
-        m_stored[1] = char(length >> 16);
-        m_stored[2] = char(length >> 8);
-        m_stored[3] = char(length);
-        return m_stored;
+        Pass();
+        return m_compressor->EndStream();
     }
 
 private:
     static constexpr int kChunkBytes = 256 * 1024;
 
-    void Deflate(int flush)
+    void Pass()
     {
-        m_total += m_buffer.size();
-        if (!m_ok) {
-            m_buffer.resize(0);
-            return;
-        }
-        m_z.next_in = reinterpret_cast<Bytef*>(m_buffer.data());
-        m_z.avail_in = uInt(m_buffer.size());
-        int result = Z_OK;
-        do {
-            char chunk[64 * 1024];
-            m_z.next_out = reinterpret_cast<Bytef*>(chunk);
-            m_z.avail_out = uInt(sizeof chunk);
-            result = deflate(&m_z, flush);
-            if (result == Z_STREAM_ERROR) {
-                m_ok = false;
-                break;
-            }
-            m_stored.append(chunk, int(sizeof chunk - m_z.avail_out));
-        } while (m_z.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+        m_compressor->AppendToStream(m_buffer.constData(), m_buffer.size());
         m_buffer.resize(0);
     }
 
+    CBlobCompressor* const m_compressor;
     QByteArray m_buffer;
-    QByteArray m_stored;
-    z_stream m_z{};
-    qint64 m_total = 0;
-    bool m_compressing = false;
-    bool m_ok = true;
 };
 
 // The document's text goes straight into UTF-8: a show of tens of megabytes
@@ -962,9 +918,15 @@ bool CXmlDocument::UncompressBounded(const QByteArray& data, QByteArray& out, QS
     }
     const qint64 capacity = std::min<qint64>(expected, streamBytes * kMaxDeflateRatio + 64);
     QByteArray buffer(int(capacity), Qt::Uninitialized);
-    CBlobCompressor ownInflater;
+    // A compressor of its own only without a kept one, which a reader of
+    // many blobs passes so as to make none for each.
+    std::unique_ptr<CBlobCompressor> ownInflater;
+    if (!inflater) {
+        ownInflater = std::make_unique<CBlobCompressor>();
+        inflater = ownInflater.get();
+    }
     qint64 produced = 0;
-    if (!(inflater ? *inflater : ownInflater).Inflate(header + 4, streamBytes, buffer.data(), capacity, produced)) {
+    if (!inflater->Inflate(header + 4, streamBytes, buffer.data(), capacity, produced)) {
         SetError(error, GetLangText(Txt::DamagedCompressedData));
         return false;
     }
@@ -1109,7 +1071,8 @@ QByteArray CXmlDocument::ToBytes() const
 
 QByteArray CXmlDocument::WriteText(bool compress) const
 {
-    CTextSink sink(compress);
+    CBlobCompressor compressor;
+    CTextSink sink(compress ? &compressor : nullptr);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
         AppendNode(sink, node, 0, {m_writtenOutParent, m_writtenOut});
     return sink.Finish();
@@ -1127,7 +1090,7 @@ void CXmlDocument::WriteOut(QDomElement child)
     int depth = 0;
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
-    CTextSink sink(false);
+    CTextSink sink(nullptr);
     AppendNode(sink, child, depth, {QDomNode(), {}});
     m_writtenOut.append(sink.Finish());
     parent.removeChild(child);

@@ -38,14 +38,17 @@ QString CProjectFileBase::CurrentFailure()
 
 void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buffers)
 {
-    m_universeBufferBytes += std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount());
-    if (m_universeBufferBytes > kMaxUniverseBufferBytes)
-        throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
+    CountBufferBytes(std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount()));
 }
 
 void CProjectFileBase::CountBeamFlags(qint64 flags)
 {
-    m_universeBufferBytes += std::max<qint64>(0, flags) * qint64(sizeof(void*));
+    CountBufferBytes(std::max<qint64>(0, flags) * qint64(sizeof(void*)));
+}
+
+void CProjectFileBase::CountBufferBytes(qint64 bytes)
+{
+    m_universeBufferBytes += bytes;
     if (m_universeBufferBytes > kMaxUniverseBufferBytes)
         throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
 }

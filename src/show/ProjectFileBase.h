@@ -130,6 +130,9 @@ protected:
 
     qint64 m_universeBufferBytes = 0; // and beam flags
 
+private:
+    void CountBufferBytes(qint64 bytes);
+
 public:
     // Fixture records refused by readFixtureRecord: the open tells the user.
     int m_fixturesLeftOut = 0;

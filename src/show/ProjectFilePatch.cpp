@@ -402,7 +402,7 @@ void CProjectFileV3::readGroups(CProject& project)
         general->m_triggers.ReadXml(*this);
         readGroupView(project, general, true);
         readSubGroups(project, general);
-        readPresetConfigs(project, general);
+        readPresetConfigs(general);
         SelectElement(QStringLiteral(".."));
     }
 
@@ -441,7 +441,7 @@ void CProjectFileV3::readGroups(CProject& project)
         group->m_triggers.ReadXml(*this);
         readGroupView(project, group, false);
         readSubGroups(project, group);
-        readPresetConfigs(project, group);
+        readPresetConfigs(group);
     });
 
     project.m_savedSelectedFixtures = general->m_selectedFixtures;
@@ -585,9 +585,8 @@ void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)
     SelectElement(QStringLiteral(".."));
 }
 
-void CProjectFileV3::readPresetConfigs(CProject& project, CGroup* group)
+void CProjectFileV3::readPresetConfigs(CGroup* group)
 {
-    Q_UNUSED(project);
     if (!SelectElement(QStringLiteral("ZKPresetConfigs"), -1))
         return;
     // As CGroup::GetPresetConfig files them, but through indexes: searching

@@ -4,7 +4,6 @@
 
 #include "show/ProjectFileV3.h"
 
-
 #include "effects/Effect.h"
 #include "effects/MatrixColorEffect.h"
 #include "effects/RgbwColor.h"
@@ -12,7 +11,6 @@
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "model/ProfileChannelDef.h"
-#include "show/BackgroundFree.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"

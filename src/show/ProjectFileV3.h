@@ -149,7 +149,7 @@ public:
     void readGroups(CProject& project);
     void readGroupView(CProject& project, CGroup* group, bool general);
     void readSubGroups(CProject& project, CGroup* group);
-    void readPresetConfigs(CProject& project, CGroup* group);
+    void readPresetConfigs(CGroup* group);
 
     // ---- Readers of pages and scenes (ProjectFileScenes.cpp) ----
     void readPages(CProject& project);

@@ -10,6 +10,7 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QProcess>
+#include <QStringList>
 #include <QUdpSocket>
 #include <QVector>
 
@@ -39,23 +40,33 @@ inline bool CanMakeNamespace()
     return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
 
-// Runs `testClass` of this test program in a fresh network namespace with
-// the loopback up; the exit code of that run, -1 when it did not finish
-// within `timeoutMs` (-1: however long it takes).
-inline int RunInPrivateNamespace(const QString& testClass, int timeoutMs = 120000)
+// Runs this program with `arguments` in a fresh network namespace with the
+// loopback up (with `ownIpc`, in a fresh IPC namespace too); the exit code
+// of that run, -1 when it did not finish within `timeoutMs` (-1: however
+// long it takes).
+inline int RunInPrivateNamespace(const QStringList& arguments, int timeoutMs = 120000, bool ownIpc = false)
 {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kNamespaceVariable), QStringLiteral("1"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QStringLiteral("unshare"),
-                {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
-                 QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" \"$1\""),
-                 QCoreApplication::applicationFilePath(), testClass});
+    QStringList unshare = {QStringLiteral("-n")};
+    if (ownIpc)
+        unshare << QStringLiteral("-i");
+    unshare << QStringLiteral("sh") << QStringLiteral("-c")
+            << QStringLiteral("PATH=\"$PATH:/usr/sbin:/sbin\"; ip link set lo up && exec \"$0\" \"$@\"")
+            << QCoreApplication::applicationFilePath() << arguments;
+    child.start(QStringLiteral("unshare"), unshare);
     if (!child.waitForFinished(timeoutMs) || child.exitStatus() != QProcess::NormalExit)
         return -1;
     return child.exitCode();
+}
+
+// Runs `testClass` of this test program so.
+inline int RunInPrivateNamespace(const QString& testClass, int timeoutMs = 120000)
+{
+    return RunInPrivateNamespace(QStringList{testClass}, timeoutMs);
 }
 
 const QHostAddress kController(QStringLiteral("127.0.0.1"));

@@ -48,11 +48,6 @@ void CBeamsView::AddBeam(CBeamItem* beam)
         m_beams.append(beam);
 }
 
-bool CBeamsView::RemoveBeam(CBeamItem* beam)
-{
-    return m_beams.removeOne(beam);
-}
-
 void CBeamsView::ClearBeams()
 {
     qDeleteAll(m_beams);
@@ -97,18 +92,6 @@ void CBeamsView::BuildBackground()
     for (int i = 1; i <= m_viewRect.height() / kGrid; ++i)
         painter.drawLine(0, i * kGrid, width(), i * kGrid);
     update();
-}
-
-bool CBeamsView::SelectAt(const QPoint& point)
-{
-    bool hit = false;
-    for (CBeamItem* beam : qAsConst(m_beams)) {
-        if (beam->m_rect.contains(point)) {
-            beam->m_selected = true;
-            hit = true;
-        }
-    }
-    return hit;
 }
 
 bool CBeamsView::SelectIn(const QRect& rect)

@@ -30,26 +30,11 @@ public:
 
     // Takes ownership; an item already shown is not added twice.
     void AddBeam(CBeamItem* beam);
-    // Gives the beam back to the caller without deleting it.
-    bool RemoveBeam(CBeamItem* beam);
     void ClearBeams();
-    void FitToBeams();
 
     int BeamCount() const { return m_beams.size(); }
     const QList<CBeamItem*>& Beams() const { return m_beams; }
     QRect ViewRect() const { return m_viewRect; }
-    // Sizes are kept between 1 and kMaxSide.
-    void SetViewSize(int width, int height);
-
-    // Each selects the beams it hits and says whether there was one.
-    bool SelectAt(const QPoint& point);
-    bool SelectIn(const QRect& rect);
-    void UnselectAll();
-    // The same rectangle shifted back inside the view.
-    QRect KeptInView(QRect rect) const;
-    // The beam's saved rectangle moved by (dx, dy), snapped to the grid and
-    // kept inside the view.
-    void MoveBeam(CBeamItem* beam, int dx, int dy);
 
     // The default layout of `count` beams (0 to kMaxBeams) in rows of ten
     // from (10, 10), numbered from 1.
@@ -73,7 +58,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void FitToBeams();
+    // Sizes are kept between 1 and kMaxSide.
+    void SetViewSize(int width, int height);
     void BuildBackground();
+    // Selects the beams the rectangle meets and says whether there was one.
+    bool SelectIn(const QRect& rect);
+    void UnselectAll();
+    // The same rectangle shifted back inside the view.
+    QRect KeptInView(QRect rect) const;
+    // The beam's saved rectangle moved by (dx, dy), snapped to the grid and
+    // kept inside the view.
+    void MoveBeam(CBeamItem* beam, int dx, int dy);
 
     QRect m_viewRect;
     QRect m_rubberRect;

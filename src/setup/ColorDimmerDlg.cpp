@@ -1,6 +1,5 @@
 #include "setup/ColorDimmerDlg.h"
 
-#include "model/ProfileChannelDef.h"
 #include "setup/GradientColorCtrl.h"
 #include "show/ShowHost.h"
 #include "widgets/ColorCircle.h"
@@ -74,11 +73,6 @@ void CColorDimmerDlg::OnSelChanged(const QColor& color)
 void CColorDimmerDlg::SetRunner(Runner runner)
 {
     InstalledRunner() = std::move(runner);
-}
-
-bool CColorDimmerDlg::Run(CProfileChannelDef& channel, QWidget* parent)
-{
-    return Run(channel.m_colorMin, channel.m_colorMax, parent);
 }
 
 bool CColorDimmerDlg::Run(QColor& start, QColor& end, QWidget* parent)

@@ -7,12 +7,11 @@
 
 class CColorPicker;
 class CGradientColorCtrl;
-class CProfileChannelDef;
 class QDialogButtonBox;
 
 // Picks the start and end colours of a colour dimmer channel: the
 // gradient shows both, the picker sets the one whose swatch is selected.
-// The dialog works on copies; Run copies them into the channel on OK.
+// The dialog works on copies; Run writes them back on OK.
 class CColorDimmerDlg : public QDialog
 {
     Q_OBJECT
@@ -25,10 +24,8 @@ public:
     QColor GetStartColor() const;
     QColor GetEndColor() const;
 
-    // Runs the dialog modally on the channel's colours; on OK they become
-    // its first (start) and second (end) colour. True when accepted.
-    static bool Run(CProfileChannelDef& channel, QWidget* parent);
-    // The same on two colours held elsewhere: both are written on OK only.
+    // Runs the dialog modally on a channel's two colours; both are written
+    // on OK only. True when accepted.
     static bool Run(QColor& start, QColor& end, QWidget* parent);
     static void SetRunner(Runner runner);
 

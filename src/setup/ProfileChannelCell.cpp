@@ -11,16 +11,6 @@ constexpr int kPictureSide = 96;
 constexpr int kBeamsPictureWidth = 24;
 constexpr int kBeamsTextLeft = 23;
 
-const QPixmap& SharedPicture(const char* file)
-{
-    static QHash<QString, QPixmap> pictures;
-    const QString path = QStringLiteral(":/Orvane/Images/Patch/") + QLatin1String(file);
-    auto it = pictures.find(path);
-    if (it == pictures.end())
-        it = pictures.insert(path, QPixmap(path));
-    return *it;
-}
-
 } // namespace
 
 CProfileChannelCell::CProfileChannelCell(Kind kind, CProfileChannelDef* channel, const QPixmap* picture,
@@ -76,15 +66,20 @@ void CProfileChannelCell::paintEvent(QPaintEvent*)
         const QRect square((width() - kPictureSide) / 2, (height() - kPictureSide) / 2, kPictureSide, kPictureSide);
         if (m_picture && !m_picture->isNull())
             painter.drawPixmap(square, *m_picture);
-        if (m_channel && m_channel->m_lsb)
-            painter.drawPixmap(square, SharedPicture("Channels/Micro.png"));
+        if (m_channel && m_channel->m_lsb) {
+            // One picture for every column, loaded when first needed.
+            static const QPixmap fine(QStringLiteral(":/Orvane/Images/Patch/Channels/Micro.png"));
+            painter.drawPixmap(square, fine);
+        }
         return;
     }
-    case Beams:
-        painter.drawPixmap(QRect(0, 0, kBeamsPictureWidth, height()), SharedPicture("Beams.png"));
+    case Beams: {
+        static const QPixmap beams(QStringLiteral(":/Orvane/Images/Patch/Beams.png"));
+        painter.drawPixmap(QRect(0, 0, kBeamsPictureWidth, height()), beams);
         painter.drawText(QRect(kBeamsTextLeft, 0, width() - kBeamsTextLeft, height()),
                          Qt::AlignLeft | Qt::AlignVCenter, Text());
         break;
+    }
     case Index:
     case Presets:
         painter.drawText(rect(), Qt::AlignCenter, Text());

@@ -172,7 +172,7 @@ void CProfileChannelCtrl::OnChannelDelete()
 void CProfileChannelCtrl::OnCheck16Bits(int state)
 {
     if (m_channel)
-        m_strip->SetSixteenBits(this, m_channel, state == Qt::Checked);
+        m_strip->SetSixteenBits(this, state == Qt::Checked);
 }
 
 void CProfileChannelCtrl::paintEvent(QPaintEvent*)

@@ -288,7 +288,7 @@ void CProfileChannelsWnd::ReplaceChannel(CProfileChannelCtrl* column, CProfileCh
     m_owner->UpdateChannelCount();
 }
 
-void CProfileChannelsWnd::SetSixteenBits(CProfileChannelCtrl* column, CProfileChannelDef*, bool on)
+void CProfileChannelsWnd::SetSixteenBits(CProfileChannelCtrl* column, bool on)
 {
     if (m_pairing || !m_mode)
         return;

@@ -39,7 +39,7 @@ public:
     void DeleteChannel(CProfileChannelCtrl* column);
     void ChangeChannelType(int index, int type, const QPixmap& picture);
     void ReplaceChannel(CProfileChannelCtrl* column, CProfileChannelDef* channel);
-    void SetSixteenBits(CProfileChannelCtrl* column, CProfileChannelDef* channel, bool on);
+    void SetSixteenBits(CProfileChannelCtrl* column, bool on);
     // A copy of `channel` on its own, at `index` (-1: the end).
     void PasteChannel(int index, const CProfileChannelDef& channel);
     void RenameChannel(CProfileChannelCtrl* column, const QString& name);

@@ -8,6 +8,7 @@
 #include "setup/BeamsView.h"
 #include "setup/ChannelsList.h"
 #include "setup/PatchTab.h"
+#include "setup/ProfileChannelCtrl.h"
 #include "setup/ProfileChannelsWnd.h"
 #include "setup/ProfileEditRules.h"
 #include "setup/ProfileEditorDialogs.h"
@@ -46,6 +47,11 @@ const SPictureTab kPictureTabs[] = {
     {Txt::ProfileScan, "SCAN/SCAN%1.png", 3},   {Txt::ProfileMovingHead, "MH/MH%1.png", 7},
     {Txt::ProfileLaser, "OTHER/LASER%1.png", 1}, {Txt::Other, "OTHER/OTHER%1.png", 6},
 };
+QString ChannelIcon(int type)
+{
+    return GetChannelTypeIcon(type, kImages + QStringLiteral("Channels/"));
+}
+
 const char* const kShapes[] = {"2D/Rect.png", "2D/Circle.png", "2D/Hexa.png", "2D/Triangle.png"};
 constexpr int kPictureRole = Qt::UserRole;
 
@@ -151,8 +157,7 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
     m_copy = action(Txt::Copy, "Copy.png", &CProfileTab::Copy);
     m_paste = action(Txt::Paste, "Paste.png", &CProfileTab::Paste);
     for (int type : {ChannelType::Undef, ChannelType::Macro, ChannelType::Control}) {
-        auto* a = new QAction(QIcon(GetChannelTypeIcon(type, kImages + QStringLiteral("Channels/"))),
-                              GetChannelTypeName(type), this);
+        auto* a = new QAction(QIcon(ChannelIcon(type)), GetChannelTypeName(type), this);
         a->setData(type);
         connect(a, &QAction::triggered, this, &CProfileTab::UpdateIcon);
         m_typeActions << a;
@@ -204,7 +209,7 @@ CProfileTab::~CProfileTab() = default;
 
 QPixmap CProfileTab::ChannelPicture(int type)
 {
-    return QPixmap(GetChannelTypeIcon(type, kImages + QStringLiteral("Channels/")));
+    return QPixmap(ChannelIcon(type));
 }
 
 void CProfileTab::SetDialogs(std::unique_ptr<CProfileEditorDialogs> dialogs)
@@ -307,24 +312,13 @@ void CProfileTab::OnBeamNumberChanged(int index)
     m_beamsView->LayOutInRows(index + 1, qMax(0, m_shapes->currentRow()));
 }
 
-void CProfileTab::StoreBeams(CLibraryProfile* profile)
+void CProfileTab::StoreToProfile(CLibraryProfile* profile)
 {
     if (!profile)
         return;
+    ProfileEditRules::RelinkProfile(*profile);
     profile->m_beams = m_beamsView->StoredPositions();
     profile->UpdateBeamExtent();
-}
-
-void CProfileTab::StoreChannelLinks(CLibraryProfile* profile)
-{
-    if (profile)
-        ProfileEditRules::RelinkProfile(*profile);
-}
-
-void CProfileTab::StoreToProfile(CLibraryProfile* profile)
-{
-    StoreChannelLinks(profile);
-    StoreBeams(profile);
 }
 
 void CProfileTab::AutoAssignBeams()
@@ -429,7 +423,7 @@ void CProfileTab::ScrollToChannel(int index)
         QScrollBar* bar = m_channelScroll->horizontalScrollBar();
         bar->setValue(bar->maximum());
     } else {
-        m_channelScroll->ensureVisible((index + 1) * 112, 0, 50, 50);
+        m_channelScroll->ensureVisible((index + 1) * CProfileChannelCtrl::kWidth, 0, 50, 50);
     }
 }
 

@@ -40,8 +40,6 @@ public:
     void ShowProfile(CLibraryProfile* profile);
     // Writes the channel links and the beam layout into the profile.
     void StoreToProfile(CLibraryProfile* profile);
-    void StoreChannelLinks(CLibraryProfile* profile);
-    void StoreBeams(CLibraryProfile* profile);
 
     CLibraryProfile* EditedProfile() const;
     // True when the edited profile was used by a patch and was replaced by

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "BeamRig.h"
 #include "DataTable.h"
+#include "ScriptedDialog.h"
 #include "SyntheticMouse.h"
 
 #include "setup/AssignBeamDlg.h"
@@ -105,10 +106,9 @@ private slots:
     void cancelPutsTheBeamsBack()
     {
         QFETCH(bool, accept);
-        const RunnerReset<CAssignBeamDlg> reset;
         std::unique_ptr<CFixtureProfile> profile(MakeBeamProfile(QStringLiteral("RR"), 2));
         SetBeamLists(*profile->CurrentMode(), {"1", "0.9"});
-        CAssignBeamDlg::SetRunner([accept](CAssignBeamDlg& dialog) {
+        const CScriptedDialog<CAssignBeamDlg> script([accept](CAssignBeamDlg& dialog) {
             SyntheticMouse::Press(dialog.Table(), Cell(0, 0));
             SyntheticMouse::Press(dialog.Table(), Cell(1, 2));
             dialog.Buttons()->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();

@@ -83,9 +83,3 @@ inline QImage Rendered(QWidget& widget)
     widget.render(&image);
     return image;
 }
-
-// Puts the dialog class's own modal loop back when a test ends.
-template <typename Dialog>
-struct RunnerReset {
-    ~RunnerReset() { Dialog::SetRunner({}); }
-};

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 #include "BeamRig.h"
 #include "DataTable.h"
+#include "ScriptedDialog.h"
 #include "SyntheticMouse.h"
 
 #include "model/ProfileChannelDef.h"
@@ -97,12 +98,11 @@ private slots:
     void pickedColourGoesToTheChannelOnOk()
     {
         QFETCH(bool, accept);
-        const RunnerReset<CColorDimmerDlg> reset;
         CProfileChannelDef channel;
         channel.m_type = ChannelType::ColorDimmer;
         QColor pickerAfterSwitch;
         QString bar;
-        CColorDimmerDlg::SetRunner([&](CColorDimmerDlg& dialog) {
+        const CScriptedDialog<CColorDimmerDlg> script([&](CColorDimmerDlg& dialog) {
             dialog.show();
             CGradientColorCtrl& gradient = *dialog.Gradient();
             SyntheticMouse::Press(&gradient, gradient.SwatchRect(CGradientColorCtrl::Start).center());
@@ -112,7 +112,7 @@ private slots:
             dialog.Buttons()->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
             return dialog.result();
         });
-        QCOMPARE(CColorDimmerDlg::Run(channel, nullptr), accept);
+        QCOMPARE(CColorDimmerDlg::Run(channel.m_colorMin, channel.m_colorMax, nullptr), accept);
         QCOMPARE(pickerAfterSwitch, QColor(Qt::black));
         QCOMPARE(bar, QStringLiteral("same"));
         QTEST(channel.m_colorMin, "first");

@@ -2,6 +2,7 @@
 #include "DataTable.h"
 #include "FileBytes.h"
 #include "ProfileRig.h"
+#include "ScriptedDialog.h"
 
 #include "BeamRig.h"
 #include "SyntheticMouse.h"
@@ -320,8 +321,6 @@ private slots:
     {
         QFETCH(bool, used);
         QFETCH(bool, accept);
-        const RunnerReset<CAssignBeamDlg> assignReset;
-        const RunnerReset<CColorDimmerDlg> colorReset;
         CProfileRig rig;
         rig.dialogs = nullptr; // the program's own dialogs, answered through their runners
         rig.Page().SetDialogs(std::make_unique<CProfileEditorDialogs>());
@@ -334,13 +333,13 @@ private slots:
             return dialog.result();
         };
         int assignBeams = -1;
-        CAssignBeamDlg::SetRunner([&](CAssignBeamDlg& dialog) {
+        const CScriptedDialog<CAssignBeamDlg> assignScript([&](CAssignBeamDlg& dialog) {
             assignBeams = rig.Edited()->m_beams.size();
             for (CProfileChannelDef* channel : rig.Mode()->m_channels)
                 channel->m_beams = QByteArray(1, char(1));
             return answer(dialog, dialog.Buttons());
         });
-        CColorDimmerDlg::SetRunner([&](CColorDimmerDlg& dialog) {
+        const CScriptedDialog<CColorDimmerDlg> colorScript([&](CColorDimmerDlg& dialog) {
             dialog.Picker()->m_pCircle->SetColor(Qt::green, 1);
             return answer(dialog, dialog.Buttons());
         });

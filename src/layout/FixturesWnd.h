@@ -105,8 +105,6 @@ public:
     void OpenGroupOptions(CGroup* group);
     void SetOptionsRunner(OptionsRunner runner) { m_optionsRunner = std::move(runner); }
     void SetAssignIdsRunner(AssignIdsRunner runner) { m_assignIdsRunner = std::move(runner); }
-    // A fixture's name without what follows its last dot, where the ID goes.
-    static QString NameBase(const QString& name);
 
     CFixturesView* View() const { return m_view; }
     CFixtViewScrollArea* ScrollArea() const { return m_scrollArea; }

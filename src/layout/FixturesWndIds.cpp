@@ -11,11 +11,6 @@
 #include <memory>
 #include <vector>
 
-QString CFixturesWnd::NameBase(const QString& name)
-{
-    return CPatchTab::NameBase(name);
-}
-
 void CFixturesWnd::AssignIDs()
 {
     const CGroup* group = CurrentGroup();
@@ -42,7 +37,7 @@ void CFixturesWnd::AssignIDs()
         if (!fixture || fixture->m_id == id)
             continue;
         fixture->m_id = id;
-        fixture->m_name = NameBase(fixture->m_name) + QLatin1Char('.') + QString::number(id);
+        fixture->m_name = CPatchTab::NameBase(fixture->m_name) + QLatin1Char('.') + QString::number(id);
     }
     m_view->update();
     OnSelChanged();

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -54,19 +55,19 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     connect(m_leftToRight, &QAction::triggered, this, &CAssignIdsDlg::LeftToRight);
     connect(m_rightToLeft, &QAction::triggered, this, &CAssignIdsDlg::RightToLeft);
 
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setStyleSheet(QStringLiteral(
+    auto* toolBar = new QToolBar(this);
+    toolBar->setStyleSheet(QStringLiteral(
         "QToolBar { border: 1px solid gray; background-image: url(\":/Orvane/Images/Icons/HorzToolBar.png\") }"));
-    m_toolBar->setIconSize(QSize(16, 16));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolBar->addAction(m_play);
-    m_toolBar->addAction(m_leftToRight);
-    m_toolBar->addAction(m_rightToLeft);
-    m_slider = new REDOvoroz(Qt::Horizontal, m_toolBar);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolBar->addAction(m_play);
+    toolBar->addAction(m_leftToRight);
+    toolBar->addAction(m_rightToLeft);
+    m_slider = new REDOvoroz(Qt::Horizontal, toolBar);
     m_slider->setRange(0, qMax(0, m_grid->Count() - 1));
     m_slider->setEnabled(false);
     connect(m_slider, &QSlider::valueChanged, this, &CAssignIdsDlg::OnSliderMoved);
-    m_toolBar->addWidget(m_slider);
+    toolBar->addWidget(m_slider);
 
     auto* buttons = new QDialogButtonBox(Qt::Horizontal, this);
     buttons->addButton(GetLangText(Txt::Ok), QDialogButtonBox::AcceptRole);
@@ -80,7 +81,7 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     inner->addWidget(scroll);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_toolBar);
+    layout->addWidget(toolBar);
     layout->addLayout(inner);
     layout->addStretch();
     layout->addWidget(buttons);
@@ -142,9 +143,11 @@ void CAssignIdsDlg::OnTimer()
     if (m_slider->isSliderDown() || count == 0)
         return;
     const int position = (m_grid->Position() + 1) % count;
+    // Shown here, not through the slider: a chase of one cell moves no slider.
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setValue(position);
     m_grid->ShowPosition(position);
     m_grid->update();
-    m_slider->setValue(position);
 }
 
 void CAssignIdsDlg::OnSliderMoved(int value)

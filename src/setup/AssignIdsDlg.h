@@ -9,7 +9,6 @@ class CPatchedFixture;
 class CProject;
 class QAction;
 class QTimer;
-class QToolBar;
 class REDOvoroz;
 
 // "Assign IDs": the selected fixtures as cells the operator puts in order,
@@ -47,7 +46,6 @@ private:
     QAction* m_play = nullptr;
     QAction* m_leftToRight = nullptr;
     QAction* m_rightToLeft = nullptr;
-    QToolBar* m_toolBar = nullptr;
     REDOvoroz* m_slider = nullptr;
     QTimer* m_timer = nullptr;
     CAssignIdsWnd* m_grid = nullptr;

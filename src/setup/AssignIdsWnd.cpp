@@ -56,8 +56,6 @@ CAssignIdsWnd::CAssignIdsWnd(CProject& project, const QList<CPatchBlock*>& block
     const int count = m_cells.size();
     m_columns = std::min(count, kMaxColumns);
     m_rows = (count + kMaxColumns - 1) / kMaxColumns;
-    for (int i = 0; i < count; ++i)
-        m_rects << QRect(kCellSide * (i % kMaxColumns), kCellSide * (i / kMaxColumns), kCellSide, kCellSide);
     for (Cell& cell : m_cells)
         RedrawCellPicture(cell);
     RebuildGrid();
@@ -107,10 +105,17 @@ QRect CAssignIdsWnd::SlotAt(const QPoint& point) const
     return QRect(point.x() / kCellSide * kCellSide, point.y() / kCellSide * kCellSide, kCellSide, kCellSide);
 }
 
+QRect CAssignIdsWnd::CellRect(int i) const
+{
+    return QRect(kCellSide * (i % kMaxColumns), kCellSide * (i / kMaxColumns), kCellSide, kCellSide);
+}
+
 int CAssignIdsWnd::CellAt(const QPoint& point) const
 {
-    const QRect slot = SlotAt(point);
-    return slot.isNull() ? -1 : m_rects.indexOf(slot);
+    if (point.x() < 0 || point.y() < 0 || point.x() / kCellSide >= kMaxColumns)
+        return -1;
+    const int i = point.y() / kCellSide * kMaxColumns + point.x() / kCellSide;
+    return i < m_cells.size() ? i : -1;
 }
 
 void CAssignIdsWnd::DrawCell(QPainter& painter, const Cell& cell, const QRect& rect, int state) const
@@ -143,9 +148,9 @@ void CAssignIdsWnd::RebuildGrid()
     QPainter painter(&m_grid);
     for (int i = 0; i < m_cells.size(); ++i) {
         if (m_chasing)
-            DrawCell(painter, m_cells.at(i), m_rects.at(i), Chased);
+            DrawCell(painter, m_cells.at(i), CellRect(i), Chased);
         else
-            painter.drawPixmap(m_rects.at(i).topLeft(), m_cells.at(i).picture);
+            painter.drawPixmap(CellRect(i).topLeft(), m_cells.at(i).picture);
     }
 }
 
@@ -165,9 +170,8 @@ void CAssignIdsWnd::SortByAddress(bool ascending)
         const auto kb = std::make_pair(b.universe, b.start);
         return ascending ? ka < kb : kb < ka;
     };
+    // A cell's picture shows its own ID and address: it moves with the cell.
     std::stable_sort(m_cells.begin(), m_cells.end(), before);
-    for (Cell& cell : m_cells)
-        RedrawCellPicture(cell);
     RebuildGrid();
     update();
 }
@@ -188,17 +192,15 @@ bool CAssignIdsWnd::BeginDrag(const QPoint& point)
     if (cell < 0)
         return false;
     m_source = cell;
-    m_savedRect = m_rects.at(cell);
     return true;
 }
 
 void CAssignIdsWnd::DropAt(const QPoint& point)
 {
-    const int target = CellAt(point);
-    if (target >= 0 && m_source >= 0 && target != m_source)
-        Exchange(m_source, target);
     ClearTarget();
-    RebuildGrid();
+    const int target = CellAt(point);
+    if (target >= 0 && m_source >= 0)
+        Exchange(m_source, target);
     update();
 }
 
@@ -212,8 +214,7 @@ void CAssignIdsWnd::mousePressEvent(QMouseEvent* event)
     data->setData(kMimeType, QByteArray());
     drag->setMimeData(data);
     drag->setPixmap(m_cells.at(m_source).picture);
-    drag->setHotSpot(event->pos() - m_savedRect.topLeft());
-    RebuildGrid();
+    drag->setHotSpot(event->pos() - CellRect(m_source).topLeft());
     if (drag->exec(Qt::MoveAction) != Qt::MoveAction) {
         RebuildGrid();
         update();
@@ -232,7 +233,7 @@ void CAssignIdsWnd::dragMoveEvent(QDragMoveEvent* event)
 {
     if (event->mimeData()->hasFormat(kMimeType)) {
         m_targetRect = SlotAt(event->pos());
-        m_target = m_rects.indexOf(m_targetRect);
+        m_target = CellAt(event->pos());
         event->setDropAction(Qt::MoveAction);
         event->accept();
     } else {
@@ -270,11 +271,11 @@ void CAssignIdsWnd::paintEvent(QPaintEvent* event)
     painter.drawPixmap(0, 0, m_grid);
     if (!m_chasing) {
         if (m_target >= 0)
-            DrawCell(painter, m_cells.at(m_target), m_rects.at(m_target), DropTarget);
+            DrawCell(painter, m_cells.at(m_target), CellRect(m_target), DropTarget);
         else if (!m_targetRect.isNull())
             painter.fillRect(m_targetRect, kTargetColor);
     } else if (m_position >= 0 && m_position < m_cells.size()) {
-        DrawCell(painter, m_cells.at(m_position), m_rects.at(m_position), ChasePosition);
+        DrawCell(painter, m_cells.at(m_position), CellRect(m_position), ChasePosition);
     }
     const QSize size = GridSize();
     painter.setPen(QPen(Qt::black, 1));

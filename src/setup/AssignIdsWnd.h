@@ -79,6 +79,7 @@ private:
     };
 
     QRect SlotAt(const QPoint& point) const;
+    QRect CellRect(int i) const;
     void DrawCell(QPainter& painter, const Cell& cell, const QRect& rect, int state) const;
     void RedrawCellPicture(Cell& cell) const;
     void RebuildGrid();
@@ -91,13 +92,11 @@ private:
     int m_columns = 0;
     int m_rows = 0;
     QRect m_targetRect;
-    QRect m_savedRect;
     QPixmap m_grid;
     CDmxLayer m_savedMask;
     CDmxLayer m_savedLive;
     int m_position = 0;
     bool m_chasing = false;
     QList<Cell> m_cells;
-    QList<QRect> m_rects;
     QList<int> m_openingIds;
 };

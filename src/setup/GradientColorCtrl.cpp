@@ -26,7 +26,7 @@ void CGradientColorCtrl::SetColor(const QColor& color)
 {
     if (!color.isValid())
         return;
-    m_colors[m_selected] = QColor(color.red(), color.green(), color.blue());
+    m_colors[m_selected] = Opaque(color, Qt::black);
     update();
 }
 

@@ -74,9 +74,9 @@ CMatrixDlg::CMatrixDlg(CProject& project, CLibraryProfile* profile, int universe
     m_grid->SetProject(&project);
 
     // The builder's result carries no name: the patch tab names the fixtures.
-    m_nameEdit = new QLineEdit(QStringLiteral("Matrix"), this);
-    m_nameEdit->setMaximumWidth(160);
-    m_nameEdit->setEnabled(false);
+    auto* nameEdit = new QLineEdit(QStringLiteral("Matrix"), this);
+    nameEdit->setMaximumWidth(160);
+    nameEdit->setEnabled(false);
     m_columnsSpin = new QSpinBox(this);
     m_rowsSpin = new QSpinBox(this);
     for (QSpinBox* spin : {m_columnsSpin, m_rowsSpin})
@@ -85,7 +85,7 @@ CMatrixDlg::CMatrixDlg(CProject& project, CLibraryProfile* profile, int universe
     m_rowsSpin->setValue(m_grid->Cells().Rows());
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(GetLangText(Txt::PatchName) + QStringLiteral(" :"), this));
-    top->addWidget(m_nameEdit);
+    top->addWidget(nameEdit);
     top->addSpacing(20);
     top->addWidget(new QLabel(GetLangText(Txt::Dimensions) + QStringLiteral(" :"), this));
     top->addWidget(m_columnsSpin);
@@ -272,30 +272,25 @@ void CMatrixDlg::OnNbFixtPerUnivChanged(int index)
 
 void CMatrixDlg::OnXValueChanged(int x)
 {
-    if (m_busy)
-        return;
-    const int empty = m_grid->Cells().EmptyCellCount();
-    int y = m_rowsSpin->value();
-    if (qint64(x) * y - empty > m_capacity) {
-        y = std::max(1, (empty + m_capacity) / std::max(1, x));
-        m_busy = true;
-        m_rowsSpin->setValue(y);
-        m_busy = false;
-    }
-    if (!m_grid->IsPlaying())
-        m_grid->Rebuild(x, y, true);
+    Resize(x, m_rowsSpin->value(), true);
 }
 
 void CMatrixDlg::OnYValueChanged(int y)
 {
+    Resize(m_columnsSpin->value(), y, false);
+}
+
+void CMatrixDlg::Resize(int x, int y, bool columnsChanged)
+{
     if (m_busy)
         return;
+    // The other side shrinks until the grid holds no more fixtures than fit.
     const int empty = m_grid->Cells().EmptyCellCount();
-    int x = m_columnsSpin->value();
     if (qint64(x) * y - empty > m_capacity) {
-        x = std::max(1, (empty + m_capacity) / std::max(1, y));
+        const int fitting = std::max(1, (empty + m_capacity) / std::max(1, columnsChanged ? x : y));
+        (columnsChanged ? y : x) = fitting;
         m_busy = true;
-        m_columnsSpin->setValue(x);
+        (columnsChanged ? m_rowsSpin : m_columnsSpin)->setValue(fitting);
         m_busy = false;
     }
     if (!m_grid->IsPlaying())
@@ -376,7 +371,6 @@ void CMatrixDlg::Play()
     }
     m_savedPlayback = m_project.m_playback;
     EnableEditing(false);
-    m_position = 0;
     {
         const QSignalBlocker blocker(m_slider);
         m_slider->setRange(0, m_grid->StepCount() - 1);
@@ -406,14 +400,15 @@ void CMatrixDlg::OnTimer()
 {
     if (m_slider->isSliderDown() || !m_grid->IsPlaying() || m_grid->StepCount() < 1)
         return;
-    m_grid->PreviewStep();
-    m_position = (m_position + 1) % m_grid->StepCount();
-    m_slider->setValue(m_position);
+    const int step = (m_slider->value() + 1) % m_grid->StepCount();
+    // Shown here, not through the slider: a preview of one step moves no slider.
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setValue(step);
+    m_grid->ShowPreviewStep(step);
 }
 
 void CMatrixDlg::OnSliderMoved(int value)
 {
-    m_position = value;
     m_grid->ShowPreviewStep(value);
 }
 

@@ -12,7 +12,6 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QSpinBox;
 class QScrollArea;
 class QTimer;
@@ -76,13 +75,14 @@ protected:
 private:
     void FillFixturesPerUniverse();
     void SetSpinRanges(int maximum);
+    // A new size from the columns' or the rows' spin box.
+    void Resize(int x, int y, bool columnsChanged);
     void SetMode(int mode);
     void StopPreview();
     void EnableEditing(bool on);
 
     CProject& m_project;
     CMatrixWnd* m_grid = nullptr;
-    QLineEdit* m_nameEdit = nullptr;
     QSpinBox* m_columnsSpin = nullptr;
     QSpinBox* m_rowsSpin = nullptr;
     QComboBox* m_firstCombo = nullptr;
@@ -101,7 +101,6 @@ private:
     QTimer* m_timer = nullptr;
 
     int m_capacity = 0;
-    int m_position = 0;
     bool m_busy = false;
     CDmxLayer m_savedPlayback;
 };

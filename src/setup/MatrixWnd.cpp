@@ -118,7 +118,6 @@ int CMatrixWnd::LoadMatrix(const CPatchMatrixBlock& matrix)
 
 void CMatrixWnd::StartPreview()
 {
-    m_fixtureIndex = 0;
     m_beam = 0;
     m_currentCell = -1;
     m_previewOrder = m_cells.PreviewOrder();
@@ -134,69 +133,31 @@ void CMatrixWnd::StopPreview()
     update();
 }
 
-void CMatrixWnd::PreviewStep()
-{
-    if (m_previewOrder.isEmpty())
-        return;
-    const int placed = int(m_previewOrder.size());
-    if (m_zoom == 0) {
-        m_fixtureIndex = (m_fixtureIndex + 1) % placed;
-        m_currentCell = m_previewOrder[m_fixtureIndex];
-        LightFixture();
-    } else {
-        m_beam = (m_beam + 1) % m_beamCount;
-        if (m_beam == 0) {
-            m_fixtureIndex = (m_fixtureIndex + 1) % placed;
-            m_currentCell = m_previewOrder[m_fixtureIndex];
-        }
-        LightBeam();
-    }
-    update();
-}
-
 void CMatrixWnd::ShowPreviewStep(int step)
 {
     if (m_previewOrder.isEmpty() || step < 0 || step >= m_stepCount)
         return;
-    if (m_zoom == 0) {
-        m_fixtureIndex = step;
-        m_currentCell = m_previewOrder[step];
-        LightFixture();
-    } else {
-        m_fixtureIndex = step / m_beamCount;
-        m_beam = step % m_beamCount;
-        m_currentCell = m_previewOrder[m_fixtureIndex];
-        LightBeam();
-    }
+    const int beams = m_zoom == 0 ? 1 : m_beamCount;
+    m_beam = step % beams;
+    m_currentCell = m_previewOrder[step / beams];
+    LightCurrentCell();
     update();
 }
 
-void CMatrixWnd::LightFixture()
+void CMatrixWnd::LightCurrentCell()
 {
     if (!m_project || m_currentCell < 0)
         return;
     CDmxLayer& layer = m_project->m_playback;
     layer.Zero();
     const CMatrixCells::Cell& cell = m_cells.CellAt(m_currentCell);
+    // Zoomed out the whole fixture lights; zoomed in, the channels of one beam.
+    const CProfileMode* mode = m_zoom == 0 || !m_profile ? nullptr : m_profile->CurrentMode();
+    const int channels = m_zoom == 0 ? m_cells.Channels() : mode ? mode->ChannelCount() : 0;
     if (cell.universe >= 0 && cell.universe < layer.UniverseCount()) {
-        for (int i = 0; i < m_cells.Channels() && cell.address + i < CDmxLayer::kSlots; ++i)
-            layer[cell.universe][cell.address + i] = 255;
-    }
-    m_project->RefreshOutput();
-}
-
-void CMatrixWnd::LightBeam()
-{
-    if (!m_project || m_currentCell < 0)
-        return;
-    CDmxLayer& layer = m_project->m_playback;
-    layer.Zero();
-    const CMatrixCells::Cell& cell = m_cells.CellAt(m_currentCell);
-    const CProfileMode* mode = m_profile ? m_profile->CurrentMode() : nullptr;
-    if (mode && cell.universe >= 0 && cell.universe < layer.UniverseCount()) {
-        for (int i = 0; i < mode->ChannelCount() && cell.address + i < CDmxLayer::kSlots; ++i) {
-            const CProfileChannelDef* channel = mode->Channel(i);
-            if (channel && (channel->m_beams.isEmpty() || channel->m_beams.contains(char(m_beam))))
+        for (int i = 0; i < channels && cell.address + i < CDmxLayer::kSlots; ++i) {
+            const CProfileChannelDef* channel = mode ? mode->Channel(i) : nullptr;
+            if (!mode || (channel && (channel->m_beams.isEmpty() || channel->m_beams.contains(char(m_beam)))))
                 layer[cell.universe][cell.address + i] = 255;
         }
     }

@@ -51,10 +51,7 @@ public:
     void StopPreview();
     bool IsPlaying() const { return m_playing; }
     int StepCount() const { return m_stepCount; }
-    void PreviewStep();
     void ShowPreviewStep(int step);
-    int CurrentPreviewCell() const { return m_currentCell; }
-    int PreviewBeam() const { return m_beam; }
 
     // Runs a drag; the default runs it modally with the move action.
     using DragRunner = std::function<Qt::DropAction(QDrag*)>;
@@ -81,8 +78,7 @@ private:
     void DrawCellBeams(QPainter& painter, int i, int style, float scale);
     void UpdateGeometry();
     void StartDrag(int cell, const QPoint& press);
-    void LightFixture();
-    void LightBeam();
+    void LightCurrentCell();
 
     CMatrixCells m_cells;
     CLibraryProfile* m_profile;
@@ -103,7 +99,6 @@ private:
     DragRunner m_runDrag;
 
     QList<int> m_previewOrder;
-    int m_fixtureIndex = 0;
     int m_beam = 0;
     int m_currentCell = -1;
     int m_stepCount = 0;

@@ -4,6 +4,7 @@
 
 #include "setup/AddFixturesDlg.h"
 #include "setup/AssignIdsDlg.h"
+#include "setup/PatchTab.h"
 
 #include <QAction>
 #include <QtTest>
@@ -61,7 +62,7 @@ private slots:
     void nameBase()
     {
         QFETCH(QString, name);
-        QTEST(CFixturesWnd::NameBase(name), "base");
+        QTEST(CPatchTab::NameBase(name), "base");
     }
 
     // The new IDs and names reach the selected fixtures on OK only; the live

@@ -97,3 +97,17 @@ using EffectPageMaker = std::function<CEffectWnd*(const CEffectPageArgs& args)>;
 // opens nothing. A null maker removes the type.
 void RegisterEffectPage(int type, EffectPageMaker maker);
 CEffectWnd* CreateEffectPage(int type, const CEffectPageArgs& args);
+
+// The maker of a page built from the project, its own class of effect, the
+// engine and the matrix; without a project or an engine there is no page.
+template <class Page, class Effect>
+bool RegisterMatrixEffectPage(int type)
+{
+    RegisterEffectPage(type, [](const CEffectPageArgs& args) -> CEffectWnd* {
+        if (!args.project || !args.engine)
+            return nullptr;
+        return new Page(*args.project, dynamic_cast<const Effect*>(args.effect), args.engine, args.matrix,
+                        args.timeWidget, args.effectScene, args.parent);
+    });
+    return true;
+}

@@ -212,7 +212,7 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
             ShowHost().SelectEffectFixtures(effect);
         }
     }
-    UpdateEditMode(false);
+    UpdateEditMode();
     if (IsMatrixType(type) && !m_matrix) {
         m_matrix = m_project.m_currentGroup ? m_project.m_currentGroup->m_matrices.value(0) : nullptr;
         if (!m_matrix) {
@@ -257,9 +257,8 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
     m_scroll->setWidget(m_page);
 }
 
-void CEffectsWnd::UpdateEditMode(bool refreshPage)
+void CEffectsWnd::UpdateEditMode()
 {
-    Q_UNUSED(refreshPage); // the curve and preset pages refresh here once they exist
     if (!m_scene)
         return;
     const bool effectScene = IsEffectScene();
@@ -292,7 +291,7 @@ void CEffectsWnd::UpdatePage()
     if (!m_page)
         return;
     UpdateButtons();
-    UpdateEditMode(false);
+    UpdateEditMode();
     m_page->SetMatrix(m_matrix);
     ShowPanTiltLook();
 }

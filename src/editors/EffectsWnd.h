@@ -47,7 +47,7 @@ public:
 
     void Apply(int scope);
     void ClosePage(bool restorePanels);
-    void UpdateEditMode(bool refreshPage);
+    void UpdateEditMode();
 
     CEffectWnd* Page() const { return m_page; }
     CFixtureMatrix* Matrix() const { return m_matrix; }

@@ -8,7 +8,6 @@
 #include "effects/MatrixGifEffect.h"
 #include "model/Language.h"
 #include "show/Project.h"
-#include "widgets/SliderCtrl.h"
 #include "widgets/TimeWidget.h"
 
 #include <QDir>
@@ -28,15 +27,7 @@ constexpr int kNewStepTime = 120;
 const int kTabCaptions[] = {Txt::PictureTabParticles, Txt::PictureTabSpirals, Txt::PictureTabAnim,
                             Txt::PictureTabNeon, Txt::Other};
 
-const bool kRegistered = [] {
-    RegisterEffectPage(EffectType::MatrixGif, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        if (!args.project || !args.engine)
-            return nullptr;
-        return new CGifEffectWnd(*args.project, dynamic_cast<const CMatrixGifEffect*>(args.effect), args.engine,
-                                 args.matrix, args.timeWidget, args.effectScene, args.parent);
-    });
-    return true;
-}();
+const bool kRegistered = RegisterMatrixEffectPage<CGifEffectWnd, CMatrixGifEffect>(EffectType::MatrixGif);
 
 } // namespace
 
@@ -53,7 +44,7 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
 {
     AdoptEffect(m_project, m_effect, matrix, kMaxSpeed, kStepGrain);
 
-    BuildMatrixPreview(m_project, *m_effect, kMaxSpeed, kStepGrain, Qt::AlignCenter);
+    BuildMatrixPreview(m_project, Qt::AlignCenter);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setFixedWidth(382);
@@ -65,9 +56,6 @@ CGifEffectWnd::CGifEffectWnd(CProject& project, const CMatrixGifEffect* effect, 
         m_libraryTabs.append(tab);
     }
 
-    connect(m_speed, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSpeedValueChanged);
-    connect(m_intensity, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnIntensityChanged);
-    connect(m_saturation, &CSliderCtrl::valueChanged, this, &CGifEffectWnd::OnSaturationChanged);
 
     auto* right = new QVBoxLayout;
     right->setSpacing(4);
@@ -102,35 +90,7 @@ void CGifEffectWnd::ShowLength()
 void CGifEffectWnd::OnSelChanged(const QString& file)
 {
     m_effect->m_file = file;
-    m_preview->Stop();
-    m_engine->GenerateEffect();
-    m_preview->Start(true);
-    m_effect->m_flag = true;
-    ShowLength();
-}
-
-void CGifEffectWnd::OnSpeedValueChanged(int value)
-{
-    ApplySpeed(m_effect->m_fade, value, kMaxSpeed, kStepGrain);
-    m_effect->m_flag = true;
-}
-
-void CGifEffectWnd::ApplyColorChange()
-{
-    ReapplyIntensitySaturation();
-    m_effect->m_flag = true;
-}
-
-void CGifEffectWnd::OnIntensityChanged(int value)
-{
-    m_effect->m_intensity = qBound(10, value, 100);
-    ApplyColorChange();
-}
-
-void CGifEffectWnd::OnSaturationChanged(int value)
-{
-    m_effect->m_saturation = qBound(0, value, 100);
-    ApplyColorChange();
+    GenerateAnew(*m_effect, true);
 }
 
 void CGifEffectWnd::SetMatrix(CFixtureMatrix* matrix)

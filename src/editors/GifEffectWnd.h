@@ -36,13 +36,9 @@ public:
     CSliderCtrl* SaturationCtrl() const { return m_saturation; }
 
 public slots:
-    void OnSpeedValueChanged(int value);
-    void OnIntensityChanged(int value);
-    void OnSaturationChanged(int value);
     void OnSelChanged(const QString& file);
 
 private:
-    void ApplyColorChange();
     void ShowLength();
 
     CProject& m_project;

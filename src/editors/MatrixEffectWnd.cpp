@@ -36,15 +36,7 @@ constexpr CKindRule kKindRules[kKinds] = {
     {true, true, true, true, true, 0},    // wave 2
 };
 
-const bool kRegistered = [] {
-    RegisterEffectPage(EffectType::MatrixAnim, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        if (!args.project || !args.engine)
-            return nullptr;
-        return new CMatrixEffectWnd(*args.project, dynamic_cast<const CMatrixAnimEffect*>(args.effect), args.engine,
-                                    args.matrix, args.timeWidget, args.effectScene, args.parent);
-    });
-    return true;
-}();
+const bool kRegistered = RegisterMatrixEffectPage<CMatrixEffectWnd, CMatrixAnimEffect>(EffectType::MatrixAnim);
 
 } // namespace
 

@@ -37,15 +37,7 @@ constexpr int kStepGrain = 40;
 // page opened anew keeps the recording's pace.
 int g_sinceLastFrame = 0;
 
-const bool kRegistered = [] {
-    RegisterEffectPage(EffectType::MatrixMedia, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        if (!args.project || !args.engine)
-            return nullptr;
-        return new CMediaEffectWnd(*args.project, dynamic_cast<const CMatrixMediaEffect*>(args.effect), args.engine,
-                                   args.matrix, args.timeWidget, args.effectScene, args.parent);
-    });
-    return true;
-}();
+const bool kRegistered = RegisterMatrixEffectPage<CMediaEffectWnd, CMatrixMediaEffect>(EffectType::MatrixMedia);
 
 QString Icon(const char* name)
 {
@@ -62,7 +54,7 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     m_effect->m_mediaType = qBound(0, m_effect->m_mediaType, 2);
     AdoptEffect(m_project, m_effect, matrix, kMaxSpeed, kStepGrain);
 
-    BuildMatrixPreview(m_project, *m_effect, kMaxSpeed, kStepGrain, Qt::AlignLeft | Qt::AlignTop);
+    BuildMatrixPreview(m_project, Qt::AlignLeft | Qt::AlignTop);
 
     m_open = new QAction(QIcon(Icon("Open")), GetLangText(Txt::TimeLineOpen), this);
     m_play = new QAction(QIcon(Icon("Play")), GetLangText(Txt::Play), this);
@@ -82,9 +74,6 @@ CMediaEffectWnd::CMediaEffectWnd(CProject& project, const CMatrixMediaEffect* ef
     m_toolBar->addActions({m_open, m_play, m_record, m_stop});
     ShowVideoActions(false);
 
-    connect(m_speed, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnSpeedValueChanged);
-    connect(m_intensity, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnIntensityChanged);
-    connect(m_saturation, &CSliderCtrl::valueChanged, this, &CMediaEffectWnd::OnSaturationChanged);
 
     m_mediaColumn = new QVBoxLayout;
     m_mediaColumn->setContentsMargins(0, 0, 0, 0);
@@ -131,7 +120,7 @@ void CMediaEffectWnd::LoadMedia()
         m_effect->m_file.clear();
         ClearMedia();
         // What an earlier file generated is not left under an effect without one.
-        Regenerate(true);
+        GenerateAnew(*m_effect, true);
         Warn(GetLangText(Txt::MediaScenesButtonsOnly));
         return;
     }
@@ -147,7 +136,7 @@ void CMediaEffectWnd::LoadMedia()
 void CMediaEffectWnd::LoadVideo()
 {
     m_effect->m_mediaType = CMatrixMediaEffect::StoredFrames;
-    Regenerate(true);
+    GenerateAnew(*m_effect, true);
     auto* player = new CVideoPlayer(this);
     if (!player->OpenFile(m_effect->m_file, false)) {
         // Without a player nothing can be recorded: the stored frames stay.
@@ -182,7 +171,7 @@ void CMediaEffectWnd::LoadAnimation()
     m_mediaColumn->addWidget(m_animation, 1);
     if (m_effect->m_file.isEmpty())
         return;
-    Regenerate(true);
+    GenerateAnew(*m_effect, true);
     if (!PictureFile::IsReadable(m_effect->m_file)) {
         Warn(GetLangText(Txt::CannotReadImage).arg(m_effect->m_file, GetLangText(Txt::MediaNotPicture)));
         return;
@@ -199,7 +188,7 @@ void CMediaEffectWnd::LoadPicture()
     m_mediaColumn->addWidget(m_viewer, 1);
     if (m_effect->m_file.isEmpty())
         return;
-    Regenerate(true);
+    GenerateAnew(*m_effect, true);
     if (!m_viewer->SetFile(m_effect->m_file))
         Warn(GetLangText(Txt::CannotReadImage).arg(m_effect->m_file, GetLangText(Txt::MediaNotPicture)));
 }
@@ -308,7 +297,7 @@ void CMediaEffectWnd::Stop()
             m_speed->SetValue(kMaxSpeed);
             m_preview->SetStepTime(kFrameInterval);
         }
-        Regenerate(true);
+        GenerateAnew(*m_effect, true);
     }
     SetPlayIcon(false);
     m_record->setChecked(false);
@@ -321,36 +310,6 @@ void CMediaEffectWnd::OnVideoSliderMoved(int position)
 {
     if (m_player && m_player->IsOpen())
         m_player->Seek(qBound(0, position, qMax(0, m_player->Duration())));
-}
-
-void CMediaEffectWnd::OnSpeedValueChanged(int value)
-{
-    ApplySpeed(m_effect->m_fade, value, kMaxSpeed, kStepGrain);
-    m_effect->m_flag = true;
-}
-
-void CMediaEffectWnd::OnIntensityChanged(int value)
-{
-    m_effect->m_intensity = qBound(10, value, 100);
-    ReapplyIntensitySaturation();
-    m_effect->m_flag = true;
-}
-
-void CMediaEffectWnd::OnSaturationChanged(int value)
-{
-    m_effect->m_saturation = qBound(0, value, 100);
-    ReapplyIntensitySaturation();
-    m_effect->m_flag = true;
-}
-
-void CMediaEffectWnd::Regenerate(bool restart)
-{
-    m_preview->Stop();
-    m_engine->GenerateEffect();
-    m_preview->Start(restart);
-    m_effect->m_flag = true;
-    if (m_timeWidget)
-        m_timeWidget->SetTime(m_effect->m_len);
 }
 
 void CMediaEffectWnd::SetMatrix(CFixtureMatrix* matrix)

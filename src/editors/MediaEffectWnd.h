@@ -61,9 +61,6 @@ public slots:
     void Record();
     void Stop();
     void OnVideoSliderMoved(int position);
-    void OnSpeedValueChanged(int value);
-    void OnIntensityChanged(int value);
-    void OnSaturationChanged(int value);
 
 private:
     void LoadVideo();
@@ -71,7 +68,6 @@ private:
     void LoadPicture();
     void ShowVideoActions(bool shown);
     void SetPlayIcon(bool pause);
-    void Regenerate(bool restart);
     void Warn(const QString& text);
     bool HasVideo() const;
 

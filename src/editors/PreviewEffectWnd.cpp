@@ -49,9 +49,42 @@ void CPreviewEffectWnd::ReapplyIntensitySaturation()
     m_preview->Start(false);
 }
 
+void CPreviewEffectWnd::GenerateAnew(CEffect& effect, bool restart)
+{
+    m_preview->Stop();
+    m_engine->GenerateEffect();
+    m_preview->Start(restart);
+    effect.m_flag = true;
+    if (m_timeWidget)
+        m_timeWidget->SetTime(effect.m_len);
+}
+
+void CPreviewEffectWnd::OnSpeedValueChanged(int value)
+{
+    ApplySpeed(m_matrixEffect->m_fade, value, m_maxSpeed, m_grain);
+    m_matrixEffect->m_flag = true;
+}
+
+void CPreviewEffectWnd::OnIntensityChanged(int value)
+{
+    m_matrixEffect->m_intensity = qBound(10, value, 100);
+    ReapplyIntensitySaturation();
+    m_matrixEffect->m_flag = true;
+}
+
+void CPreviewEffectWnd::OnSaturationChanged(int value)
+{
+    m_matrixEffect->m_saturation = qBound(0, value, 100);
+    ReapplyIntensitySaturation();
+    m_matrixEffect->m_flag = true;
+}
+
 void CPreviewEffectWnd::AdoptEffect(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
                                     int maxSpeed, int grain)
 {
+    m_matrixEffect = effect;
+    m_maxSpeed = maxSpeed;
+    m_grain = grain;
     if (effect->m_matrix != matrix) {
         effect->ReleaseMatrix();
         effect->SetMatrix(matrix);
@@ -88,9 +121,9 @@ void CPreviewEffectWnd::MoveToMatrix(CProject& project, CMatrixColorEffect* effe
         m_timeWidget->SetTime(effect->m_len);
 }
 
-void CPreviewEffectWnd::BuildMatrixPreview(CProject& project, const CMatrixColorEffect& effect, int maxSpeed,
-                                           int grain, Qt::Alignment previewAlignment)
+void CPreviewEffectWnd::BuildMatrixPreview(CProject& project, Qt::Alignment previewAlignment)
 {
+    const CMatrixColorEffect& effect = *m_matrixEffect;
     m_previewGroup = new QGroupBox(this);
     auto* scroll = new QScrollArea(m_previewGroup);
     scroll->setWidgetResizable(true);
@@ -106,8 +139,8 @@ void CPreviewEffectWnd::BuildMatrixPreview(CProject& project, const CMatrixColor
     m_paramsGroup = new QGroupBox(this);
     m_paramsGroup->setFixedHeight(140);
     m_speed = new CSliderCtrl(GetLangText(Txt::EffectSpeed), m_paramsGroup);
-    m_speed->SetRange(1, maxSpeed);
-    m_speed->SetValue(maxSpeed + 1 - effect.m_fade / grain);
+    m_speed->SetRange(1, m_maxSpeed);
+    m_speed->SetValue(m_maxSpeed + 1 - effect.m_fade / m_grain);
     m_intensity = new CSliderCtrl(GetLangText(Txt::EffectIntensityShort), m_paramsGroup);
     m_intensity->SetRange(10, 100);
     m_intensity->SetValue(effect.m_intensity);
@@ -119,6 +152,9 @@ void CPreviewEffectWnd::BuildMatrixPreview(CProject& project, const CMatrixColor
     paramsLayout->setSpacing(2);
     for (CSliderCtrl* slider : {m_speed, m_intensity, m_saturation})
         paramsLayout->addWidget(slider);
+    connect(m_speed, &CSliderCtrl::valueChanged, this, &CPreviewEffectWnd::OnSpeedValueChanged);
+    connect(m_intensity, &CSliderCtrl::valueChanged, this, &CPreviewEffectWnd::OnIntensityChanged);
+    connect(m_saturation, &CSliderCtrl::valueChanged, this, &CPreviewEffectWnd::OnSaturationChanged);
 }
 
 void CPreviewEffectWnd::RetranslateMatrixPreview()

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class CEffect;
 class CMatrixColorEffect;
 class CSliderCtrl;
 class CTrichroPreviewWnd;
@@ -21,12 +22,20 @@ public:
     int GetPlayTime() const override;
     void Tick(int elapsedMs) override;
 
+public slots:
+    // On the adopted effect; the pages that adopt none override the first two.
+    virtual void OnSpeedValueChanged(int value);
+    virtual void OnIntensityChanged(int value);
+    void OnSaturationChanged(int value);
+
 protected:
     using CEffectWnd::CEffectWnd;
 
     // The fastest speed gives one grain per step, each notch below one more.
     void ApplySpeed(int& stepTime, int speed, int maxSpeed, int grain);
     void ReapplyIntensitySaturation();
+    // Generates the effect anew, marks it changed and restarts the preview.
+    void GenerateAnew(CEffect& effect, bool restart);
     // Between unbinding from the engine and generating anew, the page may
     // fit its controls to the new matrix.
     void MoveToMatrix(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix,
@@ -36,9 +45,9 @@ protected:
     // brought into what the controls can show, bound and handed to the engine.
     void AdoptEffect(CProject& project, CMatrixColorEffect* effect, CFixtureMatrix* matrix, int maxSpeed, int grain);
     // A matrix preview in a scroll area, and the speed, intensity and
-    // saturation sliders set from the effect; the page lays them out.
-    void BuildMatrixPreview(CProject& project, const CMatrixColorEffect& effect, int maxSpeed, int grain,
-                            Qt::Alignment previewAlignment);
+    // saturation sliders set from the adopted effect and changing it; the
+    // page lays them out.
+    void BuildMatrixPreview(CProject& project, Qt::Alignment previewAlignment);
     void RetranslateMatrixPreview();
 
     CTrichroPreviewWnd* m_preview = nullptr;
@@ -47,4 +56,9 @@ protected:
     CSliderCtrl* m_speed = nullptr;
     CSliderCtrl* m_intensity = nullptr;
     CSliderCtrl* m_saturation = nullptr;
+
+private:
+    CMatrixColorEffect* m_matrixEffect = nullptr;
+    int m_maxSpeed = 0;
+    int m_grain = 0;
 };

@@ -1,14 +1,12 @@
 #include "editors/SwatchEffectWnd.h"
 
 #include "Captions.h"
-#include "editors/TrichroPreviewWnd.h"
 #include "effects/ColorEffect.h"
 #include "effects/EffectEngine.h"
 #include "model/Language.h"
 #include "show/Project.h"
 #include "widgets/ColorChooser.h"
 #include "widgets/SliderCtrl.h"
-#include "widgets/TimeWidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -190,12 +188,7 @@ void CSwatchEffectWnd::ShowSwatch(int index)
 
 void CSwatchEffectWnd::Regenerate(bool restart)
 {
-    m_preview->Stop();
-    m_engine->GenerateEffect();
-    m_swatchEffect->m_flag = true;
-    m_preview->Start(restart);
-    if (m_timeWidget)
-        m_timeWidget->SetTime(m_swatchEffect->m_len);
+    GenerateAnew(*m_swatchEffect, restart);
 }
 
 void CSwatchEffectWnd::Rebind()

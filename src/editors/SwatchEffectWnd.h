@@ -50,8 +50,8 @@ public slots:
     void OnCheckComeBack(int state);
     void OnNumValueChanged(int value);
     void OnSizeValueChanged(int value);
-    void OnSpeedValueChanged(int value);
-    void OnIntensityChanged(int value);
+    void OnSpeedValueChanged(int value) override;
+    void OnIntensityChanged(int value) override;
     void OnSwitchDirection();
     void OnSelColorChanged(int index);
     void OnColorChanged(uchar red, uchar green, uchar blue, uchar white) override;
@@ -86,15 +86,11 @@ protected:
     QPushButton* m_direction = nullptr;
     CSliderCtrl* m_number = nullptr;
     CSliderCtrl* m_size = nullptr;
-    CSliderCtrl* m_speed = nullptr;
-    CSliderCtrl* m_intensity = nullptr;
     QCheckBox* m_fade = nullptr;
     QCheckBox* m_loop = nullptr;
     QCheckBox* m_third = nullptr;
     CColorChooser* m_chooser = nullptr;
-    QGroupBox* m_previewGroup = nullptr;
     QGroupBox* m_colorsGroup = nullptr;
-    QGroupBox* m_paramsGroup = nullptr;
     QGroupBox* m_propsGroup = nullptr;
     QGroupBox* m_intensityGroup = nullptr;
 

@@ -61,8 +61,8 @@ public slots:
     void OnFont();
     void OnHorzOffsetChanged(int value);
     void OnVertOffsetChanged(int value);
-    void OnSpeedValueChanged(int speed);
-    void OnIntensityChanged(int intensity);
+    void OnSpeedValueChanged(int speed) override;
+    void OnIntensityChanged(int intensity) override;
     void OnDirectionChanged(eDirection direction);
     void OnSelColorChanged(int index);
 

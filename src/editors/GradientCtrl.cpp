@@ -2,7 +2,6 @@
 
 #include "app/options/AppOptions.h"
 #include "effects/GradientEffect.h"
-#include "show/ShowHost.h"
 
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -54,8 +53,7 @@ CGradientCtrl::CGradientCtrl(QWidget* parent)
     m_colors << CRgbwColor(0, 0, 0) << CRgbwColor(255, 255, 255);
     m_positions << 0.0 << 1.0;
     m_pegRects << QRect() << QRect();
-    const CAppOptions* options = ShowHost().AppOptions();
-    m_background = options ? options->m_panelBackground : QColor(175, 175, 170);
+    m_background = PanelBackground();
     setMinimumWidth(80);
     setFixedHeight(90);
 }

@@ -21,15 +21,7 @@ namespace {
 constexpr int kKinds = 5;
 constexpr int kNewStepTime = 120;
 
-const bool kRegistered = [] {
-    RegisterEffectPage(EffectType::Trichro, [](const CEffectPageArgs& args) -> CEffectWnd* {
-        if (!args.project || !args.engine)
-            return nullptr;
-        return new CTrichroEffectWnd(*args.project, dynamic_cast<const CTrichroEffect*>(args.effect), args.engine,
-                                     args.matrix, args.timeWidget, args.effectScene, args.parent);
-    });
-    return true;
-}();
+const bool kRegistered = RegisterMatrixEffectPage<CTrichroEffectWnd, CTrichroEffect>(EffectType::Trichro);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "panels/MiniPresetList.h"
 
+#include "app/options/AppOptions.h"
 #include "panels/PresetCtrl.h"
 
 #include <QMouseEvent>
@@ -45,7 +46,7 @@ void CMiniPresetList::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor frame(115, 115, 110);
-    painter.fillRect(rect(), CPresetCtrl::PanelBackground());
+    painter.fillRect(rect(), PanelBackground());
     painter.setPen(frame);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     for (int i = 0; i < m_controls.size(); ++i) {

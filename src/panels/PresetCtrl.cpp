@@ -6,7 +6,6 @@
 #include "panels/PresetDragData.h"
 #include "panels/PresetsWnd.h"
 #include "show/Group.h"
-#include "show/ShowHost.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -36,12 +35,6 @@ CPresetCtrl::CPresetCtrl(int id, CLibraryProfile* profile, int key1, int key2, b
         m_size = size >= 0 ? size : SizeBig;
     }
     setAcceptDrops(true);
-}
-
-QColor CPresetCtrl::PanelBackground()
-{
-    const CAppOptions* options = ShowHost().AppOptions();
-    return options ? options->m_panelBackground : QColor(175, 175, 170);
 }
 
 void CPresetCtrl::CreateMenu()

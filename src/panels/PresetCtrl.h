@@ -52,8 +52,6 @@ public:
     // Back from the minimised strip.
     void Restore();
 
-    static QColor PanelBackground();
-
 signals:
     void dropPreset(int draggedId, int targetId);
     void minimize(int id);

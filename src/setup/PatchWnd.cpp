@@ -41,12 +41,6 @@ const CPatchPens& Pens()
     return pens;
 }
 
-QColor PanelBackground()
-{
-    const CAppOptions* options = ShowHost().AppOptions();
-    return options ? options->m_panelBackground : QColor(175, 175, 170);
-}
-
 } // namespace
 
 CPatchWnd::CPatchWnd(int universe, int channelCount, CPatchTab* tab)

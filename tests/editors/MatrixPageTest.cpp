@@ -72,27 +72,11 @@ private slots:
         QCOMPARE(QList<int>({page->SizeCtrl()->Minimum(), page->SizeCtrl()->Maximum()}), QList<int>({1, 16}));
     }
 
-    void speed_data()
-    {
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("stepTime");
-        QTest::newRow("fastest") << 20 << 40;
-        QTest::newRow("slowest") << 1 << 800;
-        QTest::newRow("new effect") << 0 << 120;
-    }
+    void speed_data() { SpeedRows(); }
     void speed()
     {
-        QFETCH(int, speed);
-        QFETCH(int, stepTime);
         CColorPageRig rig;
-        auto page = Page(rig, rig.AddMatrix(4, 4));
-        rig.ClearRegenerated();
-        if (speed)
-            page->SpeedCtrl()->SpinBox()->setValue(speed);
-        else
-            QCOMPARE(page->SpeedCtrl()->Value(), 18);
-        QCOMPARE(page->Effect()->m_fade, stepTime);
-        QVERIFY(!rig.Regenerated());
+        CheckSpeed(rig, *Page(rig, rig.AddMatrix(4, 4)));
     }
 
     // Matrices given after a selection change; whether the steps are made again.

@@ -1,5 +1,7 @@
 #include "app/options/AppOptions.h"
 
+#include "show/ShowHost.h"
+
 namespace {
 
 const char* const kTriggerKeys[CAppOptions::kLiveCommandCount] = {
@@ -194,4 +196,10 @@ QString CAppOptions::Format() const
     }
     lines << m_unknownLines;
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QColor PanelBackground()
+{
+    const CAppOptions* options = ShowHost().AppOptions();
+    return options ? options->m_panelBackground : CAppOptions().m_panelBackground;
 }

@@ -94,3 +94,7 @@ private:
 
     QStringList m_unknownLines;
 };
+
+// The panel background of the options in use; without options (a host
+// that has none) the default.
+QColor PanelBackground();

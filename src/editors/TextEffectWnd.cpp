@@ -233,14 +233,6 @@ void CTextEffectWnd::ShowLength()
         m_timeWidget->SetTime(m_effect->m_len);
 }
 
-void CTextEffectWnd::Regenerate(bool restart)
-{
-    m_preview->Stop();
-    m_engine->GenerateEffect();
-    m_preview->Start(restart);
-    ShowLength();
-}
-
 void CTextEffectWnd::EnableOffsetsByDirection()
 {
     const QScopedValueRollback<bool> guard(m_guard, true);
@@ -263,7 +255,7 @@ void CTextEffectWnd::EnableOffsetsByDirection()
 void CTextEffectWnd::OnTextEdited(const QString& text)
 {
     m_effect->m_text = text.left(EffectLimits::kMaxTextLength);
-    Regenerate(false);
+    GenerateAnew(*m_effect, false);
 }
 
 void CTextEffectWnd::OnFont()
@@ -274,7 +266,7 @@ void CTextEffectWnd::OnFont()
     if (chosen.pointSize() > EffectLimits::kMaxFontPointSize)
         chosen.setPointSize(EffectLimits::kMaxFontPointSize);
     m_effect->m_font = chosen;
-    Regenerate(false);
+    GenerateAnew(*m_effect, false);
 }
 
 void CTextEffectWnd::OnHorzOffsetChanged(int value)
@@ -282,7 +274,7 @@ void CTextEffectWnd::OnHorzOffsetChanged(int value)
     if (m_guard)
         return;
     m_effect->m_hOffset = std::clamp(value, -m_effect->m_cols, m_effect->m_cols);
-    Regenerate(false);
+    GenerateAnew(*m_effect, false);
 }
 
 void CTextEffectWnd::OnVertOffsetChanged(int value)
@@ -290,17 +282,19 @@ void CTextEffectWnd::OnVertOffsetChanged(int value)
     if (m_guard)
         return;
     m_effect->m_vOffset = std::clamp(value, -m_effect->m_rows, m_effect->m_rows);
-    Regenerate(false);
+    GenerateAnew(*m_effect, false);
 }
 
 void CTextEffectWnd::OnSpeedValueChanged(int speed)
 {
     ApplySpeed(m_effect->m_fade, speed, kMaxSpeed, kStepUnitMs);
+    m_effect->m_flag = true;
 }
 
 void CTextEffectWnd::OnIntensityChanged(int intensity)
 {
     m_effect->m_intensity = std::clamp(intensity, kMinIntensity, 100);
+    m_effect->m_flag = true;
     ReapplyIntensitySaturation();
 }
 
@@ -309,7 +303,7 @@ void CTextEffectWnd::OnDirectionChanged(eDirection direction)
     const int d = int(direction);
     m_effect->m_direction = d >= CMatrixTextEffect::Still && d <= CMatrixTextEffect::ScrollDown ? d : 0;
     EnableOffsetsByDirection();
-    Regenerate(true);
+    GenerateAnew(*m_effect, true);
 }
 
 void CTextEffectWnd::OnSelColorChanged(int index)
@@ -334,7 +328,7 @@ void CTextEffectWnd::OnColorChanged(uchar red, uchar green, uchar blue, uchar wh
         (index == 0 ? m_effect->m_textColor : m_effect->m_backColor) = color;
     }
     m_chooser->update();
-    Regenerate(false);
+    GenerateAnew(*m_effect, false);
 }
 
 void CTextEffectWnd::SetMatrix(CFixtureMatrix* matrix)

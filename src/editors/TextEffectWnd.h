@@ -70,7 +70,6 @@ protected:
     void ColorControlChanged() override;
 
 private:
-    void Regenerate(bool restart);
     void ShowLength();
     void EnableOffsetsByDirection();
     // Offset ranges follow the matrix; stored fields are brought into them.

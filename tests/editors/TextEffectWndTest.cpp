@@ -14,6 +14,7 @@
 #include <QSpinBox>
 
 #include <optional>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -241,6 +242,32 @@ private slots:
             rig.font = QFont(QStringLiteral("Courier"), 12);
         rig.page->FontButton()->pressed();
         QCOMPARE(rig.page->Effect()->m_font, chosen ? *rig.font : before);
+        QCOMPARE(rig.page->Effect()->m_flag, chosen);
+    }
+
+    // Every edit marks the effect changed, so that cancelling asks whether
+    // to keep it; opening the page does not.
+    void editsMarkTheEffectChanged_data()
+    {
+        QTest::addColumn<QString>("edit");
+        for (const char* edit : {"none", "text", "speed", "intensity", "offset", "direction"})
+            QTest::newRow(edit) << QString::fromLatin1(edit);
+    }
+    void editsMarkTheEffectChanged()
+    {
+        QFETCH(QString, edit);
+        CTextRig rig;
+        if (edit == QLatin1String("text"))
+            rig.page->TextEdit()->textEdited(QStringLiteral("Hello"));
+        else if (edit == QLatin1String("speed"))
+            rig.page->SpeedSlider()->SpinBox()->setValue(3);
+        else if (edit == QLatin1String("intensity"))
+            rig.page->IntensitySlider()->SpinBox()->setValue(40);
+        else if (edit == QLatin1String("offset"))
+            rig.page->HorzOffset()->setValue(2);
+        else if (edit == QLatin1String("direction"))
+            rig.page->OnDirectionChanged(eDirection(1));
+        QCOMPARE(rig.page->Effect()->m_flag, edit != QLatin1String("none"));
     }
 };
 

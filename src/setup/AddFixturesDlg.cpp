@@ -2,6 +2,7 @@
 
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
+#include "model/XmlDocument.h"
 #include "setup/PatchBlock.h"
 #include "setup/PatchTab.h"
 #include "setup/ProfileTab.h"
@@ -110,9 +111,25 @@ void CAddFixturesDlg::SetPrompts(std::unique_ptr<CSetupPrompts> prompts)
         m_prompts = std::move(prompts);
 }
 
+QByteArray CAddFixturesDlg::EditedProfileText() const
+{
+    if (!m_editedProfile)
+        return QByteArray();
+    // A copy: the editor's layout goes into the text, not into the profile.
+    CLibraryProfile profile(*m_editedProfile);
+    m_profileTab->StoreToProfile(&profile);
+    CXmlDocument document;
+    document.NewDocument();
+    document.WriteProfile(profile, true);
+    return document.ToBytes();
+}
+
 bool CAddFixturesDlg::AskSaveProfile()
 {
     if (!m_editedProfile)
+        return true;
+    // Just saved and not touched since: nothing to lose.
+    if (m_savedProfile == m_editedProfile && m_savedText == EditedProfileText())
         return true;
     switch (m_prompts->AskSaveChanges(this)) {
     case CSetupPrompts::Save:
@@ -214,12 +231,15 @@ void CAddFixturesDlg::AdoptEditedProfile(CLibraryProfile* profile)
 
 bool CAddFixturesDlg::SaveProfile()
 {
-    if (!m_editedProfile || PatchChannelCount(m_editedProfile) < 1)
+    if (!m_editedProfile || PatchChannelCount(m_editedProfile) < 1) {
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::ProfileNoChannel));
         return false;
+    }
     const QString name = (m_pages->currentIndex() == 0 ? m_patchTab->NameEdit() : m_profileTab->NameEdit())->text();
+    // The library lists profile files by their suffix.
     const QString path = m_prompts->SaveFileName(
         this, GetLangText(Txt::SaveProfile),
-        QStringLiteral("Profiles/") + (name.isEmpty() ? QStringLiteral("Untitled") : name),
+        QStringLiteral("Profiles/") + (name.isEmpty() ? QStringLiteral("Untitled") : name) + QStringLiteral(".kvp"),
         GetLangText(Txt::ProfileSaveFilter));
     if (path.isEmpty())
         return false;
@@ -231,6 +251,8 @@ bool CAddFixturesDlg::SaveProfile()
         ShowHost().ShowInformation(GetLangText(Txt::Error), GetLangText(Txt::ProfileCannotSave));
         return false;
     }
+    m_savedProfile = m_editedProfile;
+    m_savedText = EditedProfileText();
     m_patchTab->SetCurrentProfile(QFileInfo(path).completeBaseName());
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
 
 #include <memory>
@@ -53,6 +54,8 @@ protected:
 private:
     // True only when the profile was written.
     bool SaveProfile();
+    // The edited profile as its file would hold it now.
+    QByteArray EditedProfileText() const;
 
     CProject& m_project;
     QAction* m_newAction;
@@ -62,5 +65,8 @@ private:
     CPatchTab* m_patchTab;
     CProfileTab* m_profileTab;
     CLibraryProfile* m_editedProfile = nullptr; // owned by the project
+    // The profile last saved and its text then; never dereferenced.
+    const CLibraryProfile* m_savedProfile = nullptr;
+    QByteArray m_savedText;
     std::unique_ptr<CSetupPrompts> m_prompts;
 };

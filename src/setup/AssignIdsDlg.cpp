@@ -8,9 +8,12 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolBar>
@@ -39,14 +42,14 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     label->setMinimumHeight(40);
 
     m_grid = new CAssignIdsWnd(project, blocks, this);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(m_grid);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_grid);
     // Sized to show every cell: no scroll bar takes room from them.
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const int frame = scroll->frameWidth();
-    scroll->setFixedSize(m_grid->GridSize() + QSize(2 * frame, 2 * frame));
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = m_scroll->frameWidth();
+    m_scroll->setFixedSize(m_grid->GridSize() + QSize(2 * frame, 2 * frame));
 
     m_play = new QAction(Icon("Play.png"), GetLangText(Txt::Play), this);
     m_leftToRight = new QAction(Icon("LeftToRight.png"), QStringLiteral("->"), this);
@@ -78,13 +81,47 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     auto* inner = new QVBoxLayout;
     inner->setContentsMargins(4, 4, 4, 4);
     inner->addWidget(label);
-    inner->addWidget(scroll);
+    inner->addWidget(m_scroll);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(toolBar);
     layout->addLayout(inner);
     layout->addStretch();
     layout->addWidget(buttons);
+    FitToScreen(parent);
+}
+
+void CAssignIdsDlg::FitToScreen(const QWidget* parent)
+{
+    const QWidget* mainWindow = parent ? parent->window() : nullptr;
+    const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The window frame takes its share of the screen too; a shown main
+    // window tells how much.
+    QSize frame(0, 0);
+    if (mainWindow && mainWindow->isVisible())
+        frame = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
+    const QSize available = (screen->availableGeometry().size() - frame).expandedTo(QSize(1, 1));
+    const QSize whole = sizeHint();
+    if (whole.width() <= available.width() && whole.height() <= available.height())
+        return;
+    // Too many cells for the screen: the grid scrolls, and the buttons stay
+    // on it.
+    const int frameWidth = m_scroll->frameWidth();
+    const QSize grid = m_grid->GridSize() + QSize(2 * frameWidth, 2 * frameWidth);
+    const QSize rest = whole - grid;
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    QSize shown = grid.boundedTo(available - rest);
+    if (shown.height() < grid.height())
+        shown.rwidth() += bar;
+    if (shown.width() < grid.width() + (shown.height() < grid.height() ? bar : 0))
+        shown.rheight() += bar;
+    shown = shown.boundedTo(available - rest).expandedTo(QSize(CAssignIdsWnd::kCellSide, CAssignIdsWnd::kCellSide));
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->setFixedSize(shown);
+    setMaximumSize(available);
 }
 
 int CAssignIdsDlg::Count() const

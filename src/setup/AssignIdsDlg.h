@@ -8,6 +8,7 @@ class CPatchBlock;
 class CPatchedFixture;
 class CProject;
 class QAction;
+class QScrollArea;
 class QTimer;
 class REDOvoroz;
 
@@ -43,10 +44,14 @@ public slots:
     void OnSliderMoved(int value);
 
 private:
+    // Past the screen that holds the main window the grid scrolls.
+    void FitToScreen(const QWidget* parent);
+
     QAction* m_play = nullptr;
     QAction* m_leftToRight = nullptr;
     QAction* m_rightToLeft = nullptr;
     REDOvoroz* m_slider = nullptr;
     QTimer* m_timer = nullptr;
     CAssignIdsWnd* m_grid = nullptr;
+    QScrollArea* m_scroll = nullptr;
 };

@@ -125,11 +125,16 @@ QRect CBeamsView::KeptInView(QRect rect) const
     return rect;
 }
 
-void CBeamsView::MoveBeam(CBeamItem* beam, int dx, int dy)
+QRect CBeamsView::MovedRect(const CBeamItem* beam, int dx, int dy) const
 {
     QRect rect = beam->m_savedRect.translated(dx, dy);
     rect.translate(-(rect.left() % kGrid), -(rect.top() % kGrid));
-    beam->m_rect = KeptInView(rect);
+    return KeptInView(rect);
+}
+
+void CBeamsView::MoveBeam(CBeamItem* beam, int dx, int dy)
+{
+    beam->m_rect = MovedRect(beam, dx, dy);
 }
 
 void CBeamsView::LayOutInRows(int count, int shapeType)
@@ -240,6 +245,7 @@ void CBeamsView::mousePressEvent(QMouseEvent* event)
     for (CBeamItem* beam : qAsConst(m_beams))
         beam->m_savedRect = beam->m_rect;
     m_dragging = true;
+    m_moved = false;
     update();
 }
 
@@ -251,6 +257,15 @@ void CBeamsView::mouseMoveEvent(QMouseEvent* event)
                              std::abs(delta.x()), std::abs(delta.y()));
         update();
     } else if (m_dragging) {
+        // Whoever keeps the layout elsewhere hears of it before the first
+        // beam leaves its place.
+        const bool moves = std::any_of(m_beams.cbegin(), m_beams.cend(), [this, delta](const CBeamItem* beam) {
+            return beam->m_selected && MovedRect(beam, delta.x(), delta.y()) != beam->m_rect;
+        });
+        if (moves && !m_moved) {
+            m_moved = true;
+            emit beamsMoving();
+        }
         for (CBeamItem* beam : qAsConst(m_beams)) {
             if (beam->m_selected)
                 MoveBeam(beam, delta.x(), delta.y());

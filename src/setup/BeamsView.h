@@ -50,6 +50,8 @@ public:
 
 signals:
     void selChanged();
+    // A drag is about to move beams: the layout the view holds changes.
+    void beamsMoving();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +71,7 @@ private:
     QRect KeptInView(QRect rect) const;
     // The beam's saved rectangle moved by (dx, dy), snapped to the grid and
     // kept inside the view.
+    QRect MovedRect(const CBeamItem* beam, int dx, int dy) const;
     void MoveBeam(CBeamItem* beam, int dx, int dy);
 
     QRect m_viewRect;
@@ -77,6 +80,7 @@ private:
     bool m_control = false;
     bool m_rubberBand = false;
     bool m_dragging = false;
+    bool m_moved = false; // the current drag has moved a beam
     QPixmap m_background;
     QList<CBeamItem*> m_beams;
 };

@@ -199,6 +199,9 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
 
     connect(m_beamNumber, qOverload<int>(&QComboBox::currentIndexChanged), this, &CProfileTab::OnBeamNumberChanged);
     connect(m_assign, &QPushButton::pressed, this, &CProfileTab::OnAssignBeams);
+    // The next patch or save stores the dragged layout: not into the
+    // profile earlier patches use.
+    connect(m_beamsView, &CBeamsView::beamsMoving, this, &CProfileTab::DetachUsedProfile);
 
     m_pictureLists.first()->setCurrentRow(0);
     m_shapes->setCurrentRow(0);

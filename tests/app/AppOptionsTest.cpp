@@ -229,6 +229,28 @@ private slots:
         QCOMPARE(ReadBytes(Path("full.ini")), before);
     }
 
+    // A language the operator chose is written even when it is the first
+    // table: read back unwritten, the system's language would apply instead.
+    void aChosenLanguageSurvivesTheFile_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("english") << 0;
+        QTest::newRow("french") << 1;
+        QTest::newRow("the last table") << CAppOptions::kLanguageCount - 1;
+    }
+
+    void aChosenLanguageSurvivesTheFile()
+    {
+        QFETCH(int, language);
+        CAppOptions written;
+        written.m_language = language;
+        QVERIFY(COptionsFile::Save(written, Path("language.ini")));
+        CAppOptions read;
+        QVERIFY(COptionsFile::Load(read, Path("language.ini")));
+        QCOMPARE(read.m_language, language);
+        QCOMPARE(read.LanguageInUse(), language);
+    }
+
     void theSystemLanguageChoosesTheTable_data()
     {
         QTest::addColumn<QString>("locale");

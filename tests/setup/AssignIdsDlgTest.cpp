@@ -8,6 +8,9 @@
 #include "widgets/REDOvoroz.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QFile>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -102,6 +105,38 @@ private slots:
         QCOMPARE(dialog.Grid()->GridSize(), cells * 30);
         QCOMPARE(dialog.findChild<QScrollArea*>()->maximumViewportSize(), cells * 30);
         QCOMPARE(dialog.Slider()->maximum(), count - 1);
+    }
+
+    // The dialog keeps the grid's size while it fits the screen; past
+    // that the grid scrolls to its last row and OK stays on the screen.
+    void manyFixturesFitTheScreen_data()
+    {
+        Columns<int>("count");
+        for (int count : {20, 200, 400, 1000})
+            QTest::newRow(qPrintable(QString::number(count))) << count;
+    }
+    void manyFixturesFitTheScreen()
+    {
+        const int count = std::get<0>(Row<int>("count"));
+        CIdsRig rig(Range(1, count), Range(0, count, 1));
+        QWidget mainWindow;
+        CAssignIdsDlg dialog(rig.project, rig.blocks, &mainWindow);
+        auto* scroll = dialog.findChild<QScrollArea*>();
+        const QSize grid = dialog.Grid()->GridSize();
+        const QSize available = mainWindow.screen()->availableGeometry().size();
+        const int rest = dialog.sizeHint().height() - scroll->height();
+        const bool fits = rest + grid.height() + 2 * scroll->frameWidth() <= available.height();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.height() <= available.height() && dialog.width() <= available.width());
+        const auto* ok = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(dialog.rect().contains(ok->geometry()));
+        if (fits) {
+            QCOMPARE(scroll->viewport()->size(), grid);
+        } else {
+            QCOMPARE(scroll->verticalScrollBar()->maximum() + scroll->viewport()->height(), grid.height());
+            QVERIFY(scroll->viewport()->width() >= grid.width() || scroll->horizontalScrollBar()->maximum() > 0);
+        }
     }
 
     // Cells open in ID order; whatever the operator does, the fixture in

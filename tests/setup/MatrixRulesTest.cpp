@@ -170,6 +170,10 @@ private slots:
             << 3 << 3 << "1 3" << "0 2 4" << 8 << false << "1@0 . 5@12|. 3@6 6@15";
         QTest::newRow("following swaps with the holder") << 3 << 1 << "" << "0 2" << 0 << true << "1@0 3@2 2@1|4@3 5@4 6@5";
         QTest::newRow("H3 reverses a row") << 3 << 1 << "" << "0 1 2" << 2 << false << "3@2 2@1 1@0|4@3 5@4 6@5";
+        // Two 200-channel fixtures a universe: addresses 0 and 200 of universes 0 and 1.
+        QTest::newRow("V1 across two universes") << 2 << 200 << "" << "3 0 2 1" << 8 << false << "1@0 3@0|2@200 4@200";
+        QTest::newRow("following into the next universe")
+            << 3 << 200 << "1" << "0 2 3" << 8 << true << "1@0 . 4@0|3@200 . .";
     }
     void ordersOfASelection()
     {
@@ -221,6 +225,27 @@ private slots:
             cells->m_selection << i;
         cells->RemoveSelected();
         QCOMPARE(Squares(*cells), QStringLiteral("1 . . .|. . . ."));
+    }
+
+    // A resize keeps the squares emptied before it empty and numbers the
+    // rest in grid order; squares the old grid did not have are filled.
+    void resizingAfterRemoving_data()
+    {
+        Columns<QSize, QString, QSize, QString>("grid", "removed", "size", "expected");
+        QTest::newRow("one more row") << QSize(3, 2) << "1 4" << QSize(3, 3) << "1@0 . 2@3|3@6 . 4@9|5@12 6@15 7@18";
+        QTest::newRow("one column less") << QSize(3, 2) << "1" << QSize(2, 2) << "1@0 .|2@3 3@6";
+        QTest::newRow("one row less") << QSize(3, 3) << "4" << QSize(3, 2) << "1@0 2@3 3@6|4@9 . 5@12";
+        QTest::newRow("smaller and wider") << QSize(2, 3) << "0 3" << QSize(4, 1) << ". 1@0 2@3 3@6";
+    }
+    void resizingAfterRemoving()
+    {
+        const auto [grid, removed, size] = Row<QSize, QString, QSize>("grid", "removed", "size");
+        const auto cells = MakeCells(3, 0, 0, 0, grid.width(), grid.height());
+        cells->m_selection = IntList(removed);
+        cells->RemoveSelected();
+        cells->RebuildGrid(size.width(), size.height(), true);
+        QTEST(Squares(*cells, true), "expected");
+        QCOMPARE(cells->CellCount(), size.width() * size.height());
     }
 
     void loadingAMatrix_data()

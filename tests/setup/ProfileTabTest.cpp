@@ -32,19 +32,26 @@ class ProfileTabTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Every kind of edit of a profile a patch used goes to a copy.
+    // Every kind of edit of a profile a patch used goes to a copy, and the
+    // copy has it: "type/picture/shape beam positions" after the patch's
+    // store.
     void editsOfAUsedProfileGoToACopy_data()
     {
-        Columns<QString>("edit");
+        Columns<QString, QString>("edit", "copyHas");
         for (const char* edit : {"drop", "delete", "16 bits", "paste", "move", "copy drag", "type", "rename",
-                                 "editor", "picture", "shape", "beam number", "add", "remove"})
-            QTest::newRow(edit) << QString::fromLatin1(edit);
+                                 "editor", "beam number", "add", "remove"})
+            QTest::newRow(edit) << QString::fromLatin1(edit) << QString();
+        QTest::newRow("picture") << "picture" << "3/2/0 0,0 1,0 2,0 3,0";
+        QTest::newRow("shape") << "shape" << "0/0/2 0,0 1,0 2,0 3,0";
+        QTest::newRow("beam drag") << "beam drag" << "0/0/0 0,0 1,0 2,0 0,1";
     }
     void editsOfAUsedProfileGoToACopy()
     {
         QFETCH(QString, edit);
         CProfileRig rig;
         CLibraryProfile* original = rig.Open(QStringLiteral("7 15 25"));
+        original->m_beams = {{0, 0}, {1, 0}, {2, 0}, {3, 0}};
+        rig.Page().ShowProfile(original);
         rig.Patch(0, 1, 1);
         QCOMPARE(rig.Tab().m_blocks.size(), 1);
         QVERIFY(rig.Tab().IsCurrentProfileUsed());
@@ -80,8 +87,9 @@ private slots:
         } else if (edit == "shape") {
             emit rig.Page().ShapesList()->itemClicked(rig.Page().ShapesList()->item(2));
         } else if (edit == "beam number") {
-            rig.Page().BeamNumberCombo()->setCurrentIndex(3);
-            rig.Page().StoreToProfile(rig.Edited());
+            rig.Page().BeamNumberCombo()->setCurrentIndex(5);
+        } else if (edit == "beam drag") {
+            SyntheticMouse::Drag(&rig.Beams(), QPoint(70, 10), QPoint(10, 30)); // the fourth under the first
         } else if (edit == "add") {
             rig.Page().Add();
         } else if (edit == "remove") {
@@ -89,8 +97,17 @@ private slots:
             rig.Page().Remove();
         }
 
+        rig.Page().StoreToProfile(rig.Edited()); // as the next patch or save does
         CLibraryProfile* copy = rig.Edited();
         QVERIFY(copy != original);
+        const QString expected = std::get<0>(Row<QString>("copyHas"));
+        if (!expected.isEmpty())
+            QCOMPARE(QStringLiteral("%1/%2/%3 %4")
+                         .arg(copy->m_fixtureType)
+                         .arg(copy->m_pictureIndex)
+                         .arg(copy->m_shapeType)
+                         .arg(Positions(*copy)),
+                     expected);
         QCOMPARE(copy->GetPath(), QStringLiteral("Untitled1.kvp"));
         QVERIFY(rig.project.m_library.contains(copy) && rig.project.m_addedProfiles.contains(copy));
         QVERIFY(rig.project.m_library.contains(original));
@@ -103,12 +120,37 @@ private slots:
         QCOMPARE(original->GetChannel(2)->m_presets.size(), before.GetChannel(2)->m_presets.size());
         QCOMPARE(original->m_fixtureType, before.m_fixtureType);
         QCOMPARE(original->m_shapeType, before.m_shapeType);
+        QCOMPARE(original->m_pictureIndex, before.m_pictureIndex);
         QCOMPARE(Positions(*original), Positions(before));
         VerifyParallel(rig);
         // A second edit stays on the copy.
         rig.DropType(-1, ChannelType::Zoom);
         QCOMPARE(rig.Edited(), copy);
         QCOMPARE(Describe(original->CurrentMode()), Describe(before.CurrentMode()));
+    }
+
+    // Add puts the chosen type after the selected channel, or at the end.
+    void addGoesAfterTheSelectedChannel_data()
+    {
+        Columns<int, int, QString>("selected", "count", "expected");
+        QTest::newRow("nothing selected") << -1 << 1 << "7 15 25 13";
+        QTest::newRow("after the first") << 0 << 1 << "7 13 15 25";
+        QTest::newRow("two after the second") << 1 << 2 << "7 15 13 13 25";
+        QTest::newRow("after the last") << 2 << 1 << "7 15 25 13";
+    }
+    void addGoesAfterTheSelectedChannel()
+    {
+        const auto [selected, count] = Row<int, int>("selected", "count");
+        CProfileRig rig;
+        rig.Open(QStringLiteral("7 15 25"));
+        CChannelsList& types = *rig.Page().ChannelTypes();
+        const int iris = 8;
+        rig.Page().OnChannelChanged(types.item(iris));
+        rig.Page().AddCountSpin()->setValue(count);
+        rig.Page().SetCurrentChannel(selected);
+        rig.Page().Add();
+        QTEST(Describe(rig.Mode()), "expected");
+        VerifyParallel(rig);
     }
 
     void copyIsAProfileOfItsOwn()

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "DataTable.h"
 #include "SetupRig.h"
 
 #include "model/ProfileTypes.h"
@@ -8,6 +9,7 @@
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -183,6 +185,41 @@ private slots:
         QCOMPARE(finished.size(), closed ? 1 : 0);
     }
 
+    // Save proposes a profile file; a profile saved and untouched since
+    // closes without the question, an edit after the save asks again; a
+    // profile without a channel says why it is not saved.
+    void savingAProfile_data()
+    {
+        Columns<int, QString, QString, QString, int>("channels", "name", "after", "proposal", "questions");
+        QTest::newRow("saved, then closed") << 2 << "Bright" << "" << "Profiles/Bright.kvp" << 0;
+        QTest::newRow("unnamed") << 2 << "" << "" << "Profiles/Untitled.kvp" << 0;
+        QTest::newRow("beams changed after") << 2 << "Bright" << "beams" << "Profiles/Bright.kvp" << 1;
+        QTest::newRow("picture changed after") << 2 << "Bright" << "picture" << "Profiles/Bright.kvp" << 1;
+        QTest::newRow("no channel") << 0 << "Bright" << "" << "" << 1;
+    }
+    void savingAProfile()
+    {
+        const auto [channels, name, after] = Row<int, QString, QString>("channels", "name", "after");
+        CSetupRig rig;
+        rig.Edit(QStringLiteral("Par.kvp"), channels);
+        rig.Tab().NameEdit()->setText(name);
+        rig.prompts->saveFile = rig.dir.filePath(QStringLiteral("Profiles/Saved.kvp"));
+        rig.dialog->Save();
+        QTEST(rig.prompts->proposal, "proposal");
+        QCOMPARE(QFile::exists(rig.prompts->saveFile), channels > 0);
+        QCOMPARE(rig.Messages(QStringLiteral("The profile has no channel: add one before saving it.")),
+                 channels > 0 ? 0 : 1);
+        CProfileTab& page = *rig.dialog->ProfilePage();
+        if (after == QLatin1String("beams"))
+            page.BeamNumberCombo()->setCurrentIndex(2);
+        else if (after == QLatin1String("picture"))
+            emit page.PictureList(0)->itemClicked(page.PictureList(0)->item(3));
+        rig.prompts->saveAnswer = CSetupPrompts::Discard;
+        rig.dialog->done(QDialog::Accepted);
+        QTEST(rig.prompts->saveQuestions, "questions");
+        QCOMPARE(rig.dialog->result(), int(QDialog::Accepted));
+    }
+
     void savingAndOpeningProfiles()
     {
         CSetupRig rig;
@@ -195,7 +232,7 @@ private slots:
         // A cancelled save box and a failed write keep the dialog and the profile.
         rig.prompts->saveAnswer = CSetupPrompts::Save;
         rig.dialog->done(QDialog::Accepted);
-        QCOMPARE(rig.prompts->proposal, QStringLiteral("Profiles/Bright"));
+        QCOMPARE(rig.prompts->proposal, QStringLiteral("Profiles/Bright.kvp"));
         rig.prompts->saveFile = rig.dir.filePath(QStringLiteral("missing/folder/Bright.kvp"));
         rig.dialog->done(QDialog::Accepted);
         QCOMPARE(rig.Messages(QStringLiteral("Cannot save...")), 1);

@@ -233,7 +233,7 @@ private slots:
     {
         Columns<QSize, QString, QSize, QString>("grid", "removed", "size", "expected");
         QTest::newRow("one more row") << QSize(3, 2) << "1 4" << QSize(3, 3) << "1@0 . 2@3|3@6 . 4@9|5@12 6@15 7@18";
-        QTest::newRow("one column less") << QSize(3, 2) << "1" << QSize(2, 2) << "1@0 .|2@3 3@6";
+        QTest::newRow("one column less") << QSize(3, 2) << "2 4" << QSize(2, 2) << "1@0 2@3|3@6 .";
         QTest::newRow("one row less") << QSize(3, 3) << "4" << QSize(3, 2) << "1@0 2@3 3@6|4@9 . 5@12";
         QTest::newRow("smaller and wider") << QSize(2, 3) << "0 3" << QSize(4, 1) << ". 1@0 2@3 3@6";
     }

@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStyle>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>

@@ -9,12 +9,12 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
-#include <QScreen>
-#include <QScrollBar>
 #include <QFile>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QtTest>
 

@@ -235,12 +235,15 @@ bool CAddFixturesDlg::SaveProfile()
         ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::ProfileNoChannel));
         return false;
     }
-    const QString name = (m_pages->currentIndex() == 0 ? m_patchTab->NameEdit() : m_profileTab->NameEdit())->text();
+    QString name = (m_pages->currentIndex() == 0 ? m_patchTab->NameEdit() : m_profileTab->NameEdit())->text();
+    if (name.isEmpty())
+        name = QStringLiteral("Untitled");
     // The library lists profile files by their suffix.
-    const QString path = m_prompts->SaveFileName(
-        this, GetLangText(Txt::SaveProfile),
-        QStringLiteral("Profiles/") + (name.isEmpty() ? QStringLiteral("Untitled") : name) + QStringLiteral(".kvp"),
-        GetLangText(Txt::ProfileSaveFilter));
+    const QString suffix = QStringLiteral(".kvp");
+    if (!name.endsWith(suffix, Qt::CaseInsensitive))
+        name += suffix;
+    const QString path = m_prompts->SaveFileName(this, GetLangText(Txt::SaveProfile), QStringLiteral("Profiles/") + name,
+                                                 GetLangText(Txt::ProfileSaveFilter));
     if (path.isEmpty())
         return false;
     m_profileTab->StoreToProfile(m_editedProfile);

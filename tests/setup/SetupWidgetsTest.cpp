@@ -193,6 +193,7 @@ private slots:
         Columns<int, QString, QString, QString, int>("channels", "name", "after", "proposal", "questions");
         QTest::newRow("saved, then closed") << 2 << "Bright" << "" << "Profiles/Bright.kvp" << 0;
         QTest::newRow("unnamed") << 2 << "" << "" << "Profiles/Untitled.kvp" << 0;
+        QTest::newRow("named with the suffix") << 2 << "Bright.KVP" << "" << "Profiles/Bright.KVP" << 0;
         QTest::newRow("beams changed after") << 2 << "Bright" << "beams" << "Profiles/Bright.kvp" << 1;
         QTest::newRow("picture changed after") << 2 << "Bright" << "picture" << "Profiles/Bright.kvp" << 1;
         QTest::newRow("no channel") << 0 << "Bright" << "" << "" << 1;

@@ -69,7 +69,7 @@ private:
     void ReadPass();
     void HandleDatagram(const QNetworkDatagram& datagram);
     quint8 NextSequence(quint16 portAddress);
-    // Before the first pass after a change of the node list.
+    // Called by SendUniverses when the node list changed since the last build.
     void RebuildTargets();
 
     std::unique_ptr<QUdpSocket> m_socket;

@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
+
 #include "Common/ArtNet/ArtNetNodeList.h"
 
 #include <QtTest>
@@ -41,6 +43,37 @@ private slots:
         QCOMPARE(list.Nodes().at(0).lastSeenMs, qint64(20));
     }
 
+    // The targets are rebuilt only when the revision moves: a refresh that
+    // changes no port must leave it, however often it comes.
+    void onlyAChangeOfTargetsMovesTheRevision_data()
+    {
+        Columns<quint32, int, QVector<quint16>, QString, bool>("address", "bindIndex", "ports", "name", "moves");
+        auto row = [](const char* name, quint32 address, int bindIndex, QVector<quint16> ports, const char* nodeName,
+                      bool moves) {
+            QTest::newRow(name) << address << bindIndex << ports << QString::fromLatin1(nodeName) << moves;
+        };
+        row("same reply", kNodeA, 1, {0, 1}, "node", false);
+        row("renamed", kNodeA, 1, {0, 1}, "renamed", false);
+        row("re-patched", kNodeA, 1, {0, 2}, "node", true);
+        row("a port fewer", kNodeA, 1, {0}, "node", true);
+        row("ports in another order", kNodeA, 1, {1, 0}, "node", true);
+        row("next bind index", kNodeA, 2, {0, 1}, "node", true);
+        row("another node", kNodeB, 1, {0, 1}, "node", true);
+    }
+    void onlyAChangeOfTargetsMovesTheRevision()
+    {
+        const auto [address, bindIndex, ports, name, moves] =
+            Row<quint32, int, QVector<quint16>, QString, bool>("address", "bindIndex", "ports", "name", "moves");
+        CArtNetNodeList list;
+        list.Update(Reply(kNodeA, {0, 1}), 0);
+        const quint64 before = list.Revision();
+        ArtNet::SPollReply reply = Reply(address, ports, quint8(bindIndex));
+        reply.shortName = name;
+        list.Update(reply, 100);
+        QCOMPARE(list.Revision() != before, moves);
+        QCOMPARE(list.Nodes().constLast().shortName, name);
+    }
+
     void targetsBelowTheUniverseCount()
     {
         CArtNetNodeList list;
@@ -61,11 +94,14 @@ private slots:
         CArtNetNodeList list;
         list.Update(Reply(kNodeA, {0}), 1000);
         list.Update(Reply(kNodeB, {0}), 5000);
+        const quint64 revision = list.Revision();
         QVERIFY(list.Expire(31000, 30000).isEmpty());
+        QCOMPARE(list.Revision(), revision);
         const QVector<SArtNetNode> gone = list.Expire(31001, 30000);
         QCOMPARE(gone.size(), 1);
         QCOMPARE(gone.at(0).address, kNodeA);
         QCOMPARE(list.Nodes().size(), 1);
+        QVERIFY(list.Revision() != revision);
         QCOMPARE(list.Targets(1), QVector<SArtNetTarget>({{kNodeB, 0}}));
 
         // A reply keeps a node alive.
@@ -78,7 +114,9 @@ private slots:
         CArtNetNodeList list;
         for (int i = 0; i < CArtNetNodeList::kMaxNodes; ++i)
             QCOMPARE(list.Update(Reply(0x0B000000 + quint32(i), {0}), 0), CArtNetNodeList::EUpdate::Added);
+        const quint64 full = list.Revision();
         QCOMPARE(list.Update(Reply(kNodeA, {0}), 0), CArtNetNodeList::EUpdate::Refused);
+        QCOMPARE(list.Revision(), full);
         QCOMPARE(list.Update(Reply(0x0B000000, {1}), 5), CArtNetNodeList::EUpdate::Refreshed);
         QCOMPARE(list.Nodes().size(), CArtNetNodeList::kMaxNodes);
         // Once nodes time out there is room again.

@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
+
 #include "Common/ArtNet/ArtNetPackets.h"
 
 #include <QtTest>
@@ -147,6 +149,31 @@ private slots:
         QVERIFY(reply);
         QCOMPARE(reply->shortName, QString(18, QLatin1Char('S')));
         QCOMPARE(reply->longName, QString(64, QLatin1Char('L')));
+    }
+
+    // Names reach the debug log: no control character of a forged one may
+    // start a line of its own there.
+    void namesKeepNoControlCharacters_data()
+    {
+        Columns<QByteArray, QString>("bytes", "name");
+        QTest::newRow("plain") << QByteArray("Rack 1") << QStringLiteral("Rack 1");
+        QTest::newRow("newline") << QByteArray("a\nNode added : b") << QStringLiteral("a\\x0aNode added : b");
+        QTest::newRow("return and tab") << QByteArray("a\rb\tc") << QStringLiteral("a\\x0db\\x09c");
+        QTest::newRow("escape sequence") << QByteArray("\x1b[2Jx") << QStringLiteral("\\x1b[2Jx");
+        QTest::newRow("delete and C1") << QByteArray("a\x7f\x85z") << QStringLiteral("a\\x7f\\x85z");
+        QTest::newRow("Latin-1 letter") << QByteArray("Sc\xe8ne") << QStringLiteral("Sc\u00e8ne");
+        QTest::newRow("trailing newline") << QByteArray("Node\n") << QStringLiteral("Node");
+    }
+    void namesKeepNoControlCharacters()
+    {
+        const auto [bytes, name] = Row<QByteArray, QString>("bytes", "name");
+        SReplyFields f;
+        f.shortName = bytes;
+        f.longName = bytes;
+        const auto reply = ArtNet::DecodePollReply(Reply(f));
+        QVERIFY(reply);
+        QCOMPARE(reply->shortName, name);
+        QCOMPARE(reply->longName, name);
     }
 
     void replyLengths()

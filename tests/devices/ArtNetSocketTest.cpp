@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
 #include "LoopbackNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
@@ -14,6 +15,9 @@
 #include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
+
+#include <algorithm>
+#include <functional>
 
 // The Art-Net tests that use sockets send only inside a network namespace
 // made for them, where the loopback is the only interface.
@@ -67,6 +71,11 @@ private slots:
             QSKIP("runs only inside the private network namespace that ArtNetNamespaceTest makes");
         if (!OnlyLoopback())
             QFAIL("refusing to send Art-Net: this namespace has a network interface besides the loopback");
+        // A subnet whose other hosts are not this machine, on the namespace's loopback.
+        QProcess ip;
+        ip.start(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("198.51.100.1/24"),
+                                        QStringLiteral("dev"), QStringLiteral("lo")});
+        QVERIFY(ip.waitForFinished(10000) && ip.exitStatus() == QProcess::NormalExit && ip.exitCode() == 0);
         for (int u = 0; u < 3; ++u) {
             for (int i = 0; i < 512; ++i)
                 m_universes[size_t(u)][size_t(i)] = quint8(i * 3 + u * 85);
@@ -187,6 +196,69 @@ private slots:
         // The socket still works after all of it.
         polled.writeDatagram(reply, kController, 6454);
         QVERIFY(detected.wait(2000));
+    }
+
+    // A reply may name its sender, or another host of the subnet it came in
+    // on; anything else would make us a reflector towards any host.
+    void onlyRepliesForTheirSubnetAddNodes_data()
+    {
+        Columns<QString, QString, bool>("sender", "named", "accepted");
+        auto row = [](const char* name, const char* sender, const char* named, bool accepted) {
+            QTest::newRow(name) << QString::fromLatin1(sender) << QString::fromLatin1(named) << accepted;
+        };
+        row("this machine for itself", "127.0.0.3", "127.0.0.3", true);
+        row("host of the subnet it came in on", "198.51.100.1", "198.51.100.50", true);
+        row("off the subnet", "198.51.100.1", "203.0.113.5", false);
+        row("off the subnet, from the loopback", "127.0.0.3", "203.0.113.5", false);
+    }
+    void onlyRepliesForTheirSubnetAddNodes()
+    {
+        const auto [sender, named, accepted] = Row<QString, QString, bool>("sender", "named", "accepted");
+        QUdpSocket node;
+        QVERIFY(Bind(node, QHostAddress(sender)));
+        CArtNetManager manager;
+        manager.SetPollTargets({kPolledNode});
+        QVERIFY(manager.Start(kController));
+        auto has = [&manager](const QString& address) {
+            const auto& nodes = manager.NodeList().Nodes();
+            return std::any_of(nodes.begin(), nodes.end(), [&](const SArtNetNode& n) {
+                return n.address == QHostAddress(address).toIPv4Address();
+            });
+        };
+        node.writeDatagram(PollReply(QHostAddress(named), {0}), kController, 6454);
+        // The sender for itself, after it: once that is in, the first was read.
+        node.writeDatagram(PollReply(QHostAddress(sender), {1}), kController, 6454);
+        QTRY_VERIFY(has(sender));
+        QCOMPARE(has(named), accepted);
+    }
+
+    // A flood of replies is read a pass at a time, and the event loop, where
+    // the master tick fires, has its turn between passes.
+    void aFloodIsReadInPassesThatLetTheTickIn()
+    {
+        QUdpSocket polled;
+        QVERIFY(Bind(polled, kPolledNode));
+        CArtNetManager manager;
+        manager.SetPollTargets({kPolledNode});
+        QVERIFY(manager.Start(kController));
+        const int pass = CArtNetManager::kDatagramsPerPass;
+        const int flood = 3 * pass; // well within the socket's receive buffer
+        for (int i = 0; i < flood; ++i)
+            polled.writeDatagram(PollReply(QHostAddress(0x7F000100u + quint32(i)), {0}), kController, 6454);
+
+        QVector<int> seen; // the node count each time the stand-in tick ran
+        std::function<void()> tick;
+        tick = [&] {
+            seen << manager.NodeList().Nodes().size();
+            if (seen.constLast() < flood)
+                QMetaObject::invokeMethod(&manager, tick, Qt::QueuedConnection);
+        };
+        tick();
+        QTRY_COMPARE(seen.constLast(), flood);
+        int longest = 0;
+        for (int i = 1; i < seen.size(); ++i)
+            longest = qMax(longest, seen[i] - seen[i - 1]);
+        QVERIFY2(longest <= 2 * pass, qPrintable(QStringLiteral("%1 replies read without a tick").arg(longest)));
     }
 
     void aPortThatCannotBeOpenedIsReported()

@@ -67,25 +67,6 @@ bool CArtNetManager::IsRunning() const
     return m_socket != nullptr;
 }
 
-void CArtNetManager::RefreshLocalBroadcasts()
-{
-    m_localBroadcasts.clear();
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& iface : interfaces) {
-        for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
-            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
-                continue;
-            const int prefix = entry.prefixLength();
-            if (prefix < 1 || prefix > 30)
-                continue;
-            const quint32 hostMask = (quint32(1) << (32 - prefix)) - 1;
-            const quint32 ip = entry.ip().toIPv4Address();
-            m_localBroadcasts.insert(ip | hostMask);
-            m_localBroadcasts.insert(ip & ~hostMask);
-        }
-    }
-}
-
 QList<QHostAddress> CArtNetManager::PollAddresses() const
 {
     if (!m_pollTargets.isEmpty())
@@ -111,7 +92,7 @@ void CArtNetManager::Poll()
 {
     if (!m_socket)
         return;
-    RefreshLocalBroadcasts();
+    m_subnets.Refresh();
     const QByteArray poll = ArtNet::EncodePoll();
     const QList<QHostAddress> addresses = PollAddresses();
     for (const QHostAddress& address : addresses) {
@@ -124,8 +105,6 @@ void CArtNetManager::Poll()
 void CArtNetManager::OnPollTimer()
 {
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_clock.elapsed(), kNodeTimeoutMs);
-    if (!lost.isEmpty())
-        RebuildTargets();
     for (const SArtNetNode& node : lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node removed : [IP : %1] [Name : %2]")
                                             .arg(QHostAddress(node.address).toString(), node.shortName);
@@ -134,27 +113,40 @@ void CArtNetManager::OnPollTimer()
 
 void CArtNetManager::OnReadyRead()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
+    // A pass already queued reads these too; two would give the flood twice the time.
+    if (!m_passQueued)
+        ReadPass();
+}
+
+void CArtNetManager::ReadPass()
+{
+    m_passQueued = false;
+    for (int n = 0; n < kDatagramsPerPass; ++n) {
+        // Checked each time: a slot of nodeDetected may have stopped us.
+        if (!m_socket || !m_socket->hasPendingDatagrams())
+            return;
         const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
         if (datagram.isValid())
-            HandleDatagram(datagram.data());
+            HandleDatagram(datagram);
+    }
+    if (m_socket && m_socket->hasPendingDatagrams()) {
+        m_passQueued = true;
+        QMetaObject::invokeMethod(this, &CArtNetManager::ReadPass, Qt::QueuedConnection);
     }
 }
 
-void CArtNetManager::HandleDatagram(const QByteArray& datagram)
+void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
 {
+    const QByteArray bytes = datagram.data();
     // Our own polls, other controllers' DMX and everything unknown are ignored.
-    if (ArtNet::OpCodeOf(datagram) != ArtNet::kOpPollReply)
+    if (ArtNet::OpCodeOf(bytes) != ArtNet::kOpPollReply)
         return;
-    const std::optional<ArtNet::SPollReply> reply = ArtNet::DecodePollReply(datagram);
-    // A reply naming a subnet's broadcast address would have every packet to
-    // that "node" reach the whole network.
-    if (!reply || m_localBroadcasts.contains(reply->address))
+    const std::optional<ArtNet::SPollReply> reply = ArtNet::DecodePollReply(bytes);
+    bool ipv4 = false;
+    const quint32 sender = datagram.senderAddress().toIPv4Address(&ipv4);
+    if (!reply || !ipv4 || !m_subnets.MayName(reply->address, sender, int(datagram.interfaceIndex())))
         return;
-    const CArtNetNodeList::EUpdate update = m_nodes.Update(*reply, m_clock.elapsed());
-    if (update != CArtNetNodeList::EUpdate::Refused)
-        RebuildTargets(); // a refreshed node may have changed its ports
-    if (update != CArtNetNodeList::EUpdate::Added)
+    if (m_nodes.Update(*reply, m_clock.elapsed()) != CArtNetNodeList::EUpdate::Added)
         return;
     qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node added : [IP : %1] [Name : %2] [Ports : %3]")
                                         .arg(QHostAddress(reply->address).toString(), reply->shortName,
@@ -178,18 +170,27 @@ enum PacketState : quint8 { NotBuilt, Built, NoLevels };
 
 void CArtNetManager::RebuildTargets()
 {
+    m_targetsRevision = m_nodes.Revision();
     m_targets = m_nodes.Targets(ArtNet::kPortAddressCount);
+    // Ports are found through a table by Port-Address, not by a search of
+    // m_ports: with a thousand nodes a search per target costs seconds.
+    if (m_portIndex.empty() && !m_targets.isEmpty())
+        m_portIndex.assign(size_t(ArtNet::kPortAddressCount), -1);
+    for (quint16 portAddress : m_ports)
+        m_portIndex[portAddress] = -1;
     m_ports.clear();
     m_targetPorts.clear();
     for (const SArtNetTarget& target : qAsConst(m_targets)) {
-        const auto known = std::find(m_ports.begin(), m_ports.end(), target.portAddress);
-        m_targetPorts.push_back(int(known - m_ports.begin()));
-        if (known == m_ports.end()) {
+        int& index = m_portIndex[target.portAddress];
+        if (index < 0) {
+            index = int(m_ports.size());
             m_ports.push_back(target.portAddress);
             m_sequences[target.portAddress]; // made now, not in the tick
         }
+        m_targetPorts.push_back(index);
     }
-    m_packets.assign(m_ports.size() * size_t(ArtNet::kDmxPacketSize), '\0');
+    // Each packet is written whole before it goes, so the bytes need no clearing.
+    m_packets.resize(m_ports.size() * size_t(ArtNet::kDmxPacketSize));
     m_packetState.assign(m_ports.size(), NotBuilt);
     m_batch.Reserve(m_targets.size());
 }
@@ -198,6 +199,8 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
 {
     if (!m_socket || !outputOf)
         return 0;
+    if (m_targetsRevision != m_nodes.Revision())
+        RebuildTargets();
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     m_batch.Clear();

@@ -2,17 +2,18 @@
 
 #include "Common/ArtNet/ArtNetNodeList.h"
 #include "Common/ArtNet/DatagramBatch.h"
+#include "Common/ArtNet/LocalSubnets.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QNetworkDatagram;
 class QUdpSocket;
 
 // Art-Net output: discovers nodes by polling and sends each output port of
@@ -25,6 +26,9 @@ class CArtNetManager : public QObject
 public:
     static constexpr int kPollIntervalMs = 3000;
     static constexpr int kNodeTimeoutMs = 30000;
+    // Datagrams read before the event loop gets its turn again: a flood of
+    // replies must not keep the master tick from firing.
+    static constexpr int kDatagramsPerPass = 32;
 
     // The 512-level output buffer of universe u, or null when it has none.
     using OutputBuffer = std::function<const quint8*(int universe)>;
@@ -47,8 +51,8 @@ public:
 
     // The Art-Net pass of the master tick: one ArtDmx packet per output port
     // of every node whose Port-Address is below `universeCount`. Returns the
-    // number of packets sent. Allocates nothing: the packets and the batch
-    // that sends them are made when the node list changes.
+    // number of packets sent. The packets and the batch that sends them are
+    // made here, once, after the node list changed; otherwise it allocates nothing.
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
@@ -62,10 +66,10 @@ private slots:
 
 private:
     QList<QHostAddress> PollAddresses() const;
-    void RefreshLocalBroadcasts();
-    void HandleDatagram(const QByteArray& datagram);
+    void ReadPass();
+    void HandleDatagram(const QNetworkDatagram& datagram);
     quint8 NextSequence(quint16 portAddress);
-    // After every change of the node list.
+    // Called by SendUniverses when the node list changed since the last build.
     void RebuildTargets();
 
     std::unique_ptr<QUdpSocket> m_socket;
@@ -73,13 +77,16 @@ private:
     QElapsedTimer m_clock;
     CArtNetNodeList m_nodes;
     QList<QHostAddress> m_pollTargets;
-    QSet<quint32> m_localBroadcasts; // broadcast and network addresses of local subnets: never a node
+    CLocalSubnets m_subnets;
     QHash<quint16, quint8> m_sequences;
     QVector<SArtNetTarget> m_targets; // of every Port-Address
+    quint64 m_targetsRevision = 0;    // of the node list m_targets was built from
     std::vector<quint16> m_ports;     // the Port-Addresses m_targets names, each once
+    std::vector<int> m_portIndex;     // per Port-Address, its index in m_ports or -1
     std::vector<int> m_targetPorts;   // per target, its index in m_ports
     std::vector<char> m_packets;      // one packet per port
     std::vector<quint8> m_packetState; // per port, during a pass
     CDatagramBatch m_batch;
+    bool m_passQueued = false;
     bool m_failed = false;
 };

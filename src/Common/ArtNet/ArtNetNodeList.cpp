@@ -16,12 +16,16 @@ CArtNetNodeList::EUpdate CArtNetNodeList::Update(const ArtNet::SPollReply& reply
             return EUpdate::Refused;
         m_nodes.append(SArtNetNode());
         it = m_nodes.end() - 1;
+        ++m_revision;
     }
     it->address = reply.address;
     it->bindIndex = reply.bindIndex;
     it->shortName = reply.shortName;
     it->longName = reply.longName;
-    it->outputs = reply.outputs; // a node re-patched since its last reply sends its new ports
+    if (it->outputs != reply.outputs) {
+        it->outputs = reply.outputs; // a node re-patched since its last reply sends its new ports
+        ++m_revision;
+    }
     it->lastSeenMs = nowMs;
     return added ? EUpdate::Added : EUpdate::Refreshed;
 }
@@ -34,8 +38,17 @@ QVector<SArtNetNode> CArtNetNodeList::Expire(qint64 nowMs, qint64 timeoutMs)
         if (stale(node))
             removed << node;
     }
-    m_nodes.erase(std::remove_if(m_nodes.begin(), m_nodes.end(), stale), m_nodes.end());
+    if (!removed.isEmpty()) {
+        m_nodes.erase(std::remove_if(m_nodes.begin(), m_nodes.end(), stale), m_nodes.end());
+        ++m_revision;
+    }
     return removed;
+}
+
+void CArtNetNodeList::Clear()
+{
+    m_nodes.clear();
+    ++m_revision;
 }
 
 QVector<SArtNetTarget> CArtNetNodeList::Targets(int universeCount) const

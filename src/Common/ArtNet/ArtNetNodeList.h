@@ -39,10 +39,15 @@ public:
     // One target per node address and Port-Address below `universeCount`, in
     // node then port order; ports of one node that share a Port-Address get one packet.
     QVector<SArtNetTarget> Targets(int universeCount) const;
+    // Moves on whenever Targets may have changed: a node added, re-patched or
+    // gone. A reply that only confirms a node leaves it, so that the flood of
+    // replies a busy network brings costs no rebuilding.
+    quint64 Revision() const { return m_revision; }
 
     const QVector<SArtNetNode>& Nodes() const { return m_nodes; }
-    void Clear() { m_nodes.clear(); }
+    void Clear();
 
 private:
     QVector<SArtNetNode> m_nodes;
+    quint64 m_revision = 0;
 };

@@ -28,12 +28,23 @@ quint8 ByteAt(const QByteArray& bytes, int offset)
     return static_cast<quint8>(bytes.at(offset));
 }
 
+// Names go into the debug log: a forged one must not write lines of its
+// own there, so control characters are written as escapes.
 QString FixedString(const QByteArray& bytes, int offset, int size)
 {
     const char* begin = bytes.constData() + offset;
     const void* nul = std::memchr(begin, '\0', size_t(size));
     const int length = nul ? int(static_cast<const char*>(nul) - begin) : size;
-    return QString::fromLatin1(begin, length).trimmed();
+    const QString text = QString::fromLatin1(begin, length).trimmed();
+    QString printable;
+    printable.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            printable += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            printable += c;
+    }
+    return printable;
 }
 
 void AppendHeader(QByteArray& packet, quint16 opCode)

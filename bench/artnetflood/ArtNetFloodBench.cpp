@@ -1,0 +1,402 @@
+// The frame rate the running program holds while poll replies flood in.
+// Builds a show of 64 fully patched universes whose scenes all play, runs
+// the real program on it (offscreen, scenes started at launch) with a node
+// of its own at 127.0.0.4 answering for every universe, and once that node
+// gets frames, floods the program with forged poll replies: 1,000 nodes
+// answering from one sender, each for four Port-Addresses of its own, at the
+// given rate. Counts the ArtDMX packets of every universe on the real node
+// and prints frames per second per universe, the longest gap between two
+// frames of a universe and the gaps over 50 ms. When the flood is given a
+// shorter time than the count, the count goes on while the forged nodes time
+// out together, 30 s after their last reply.
+//
+// The forged nodes name addresses of the loopback subnet, which the program
+// takes as nodes of its own subnet: the hardest case, as every one of them
+// enters the node list. Their Port-Addresses lie above the show's universes,
+// so none of them gets a packet.
+//
+// Everything that sends UDP runs inside a network namespace and IPC
+// namespace made for it (unshare -n -i) whose only interface is the
+// loopback; the program gets its own TMPDIR and program folder. Build in
+// Release and run by hand:
+//   cmake --build build/release --target orvane bench_artnetflood
+//   build/release/bench/bench_artnetflood [replies per second] [seconds] [scenes] [flood seconds]
+// 0 replies per second gives the same count without a flood. The program is
+// looked for in the build folder above this benchmark, or at $ORVANE_PROGRAM.
+
+#include "BenchShow.h"
+#include "LoopbackNetwork.h"
+
+#include "Common/ArtNet/ArtNetPackets.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using namespace LoopbackNetwork;
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+constexpr int kUniverses = 64;
+constexpr int kStepMs = 1000;
+constexpr int kArtNetOnly = 1;
+constexpr int kLateGapMs = 50;
+constexpr int kStartMinutes = 3;
+constexpr int kSettleMs = 3000;
+constexpr int kReplyEveryMs = 2000;
+constexpr int kForgedNodes = 1000;
+constexpr int kFloodSliceMs = 5;
+constexpr char kRealNode[] = "127.0.0.4";
+constexpr char kRealNodePolled[] = "127.0.0.3";
+constexpr char kForger[] = "127.0.0.5";
+
+class CBenchHost : public CShowHost
+{
+public:
+    int OutputMode() const override { return kArtNetOnly; }
+    int UniverseCountOption() const override { return kUniverses; }
+};
+
+bool SaveShow(const QString& path, int scenes)
+{
+    CBenchHost host;
+    SetShowHost(&host);
+    bool saved = false;
+    {
+        CProject project;
+        NewRgbShow(project, kUniverses);
+        CPage* page = project.m_firstPage;
+        const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
+        for (int s = 0; s < scenes; ++s) {
+            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), kUniverses);
+            scene->m_playMode = ReleaseNone; // all of them play at once
+            for (int k = 0; k < 2; ++k) {
+                auto* step = new CSceneStep(kStepMs, kStepMs);
+                for (int f = 0; f < fixtures.size(); ++f)
+                    step->AddEntry(PatternEntry(fixtures[f], scene, s, k, f));
+                scene->m_steps << step;
+            }
+            scene->UpdateLength();
+            page->m_scenes << scene;
+            page->PlayScene(scene);
+        }
+        QString error;
+        saved = project.SaveProject(path, &error);
+        if (!saved)
+            std::printf("cannot save the show: %s\n", qPrintable(error));
+    }
+    SetShowHost(nullptr);
+    return saved;
+}
+
+bool WriteFile(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush();
+}
+
+sockaddr_in SocketAddress(const char* address, quint16 port)
+{
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    ::inet_pton(AF_INET, address, &a.sin_addr);
+    return a;
+}
+
+int UdpSocket(const char* address, quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // Root in its own namespace may pass the system's cap: a late read of the
+    // bench must not show as a lost frame.
+    const int buffer = 8 << 20;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    const sockaddr_in local = SocketAddress(address, port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void Send(int fd, const QByteArray& datagram)
+{
+    static const sockaddr_in controller = SocketAddress("127.0.0.1", ArtNet::kUdpPort);
+    ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&controller),
+             sizeof controller);
+}
+
+// The real node answers for every universe, four output ports per reply as
+// a node with many ports does.
+void AnnounceNode(int fd)
+{
+    for (int r = 0; r < (kUniverses + 3) / 4; ++r) {
+        QVector<quint8> swOut;
+        for (int p = 0; p < 4 && r * 4 + p < kUniverses; ++p)
+            swOut << quint8((r * 4 + p) & 0x0F);
+        QByteArray reply = PollReply(QHostAddress(QString::fromLatin1(kRealNode)), swOut);
+        reply[18] = char(((r * 4) >> 8) & 0x7F); // Net
+        reply[19] = char(((r * 4) >> 4) & 0x0F); // Sub-Net
+        reply[211] = char(r + 1);                // bind index
+        Send(fd, reply);
+    }
+}
+
+// Forged node i at 127.1.x.y answers for Port-Addresses 16 (i + 16) to
+// 16 (i + 16) + 3: 4,000 ports in all, none of them a universe of the show.
+std::vector<QByteArray> ForgedReplies()
+{
+    std::vector<QByteArray> replies;
+    for (int i = 0; i < kForgedNodes; ++i) {
+        const quint32 address = 0x7F010000u + quint32(i / 250) * 256 + quint32(i % 250) + 1;
+        QByteArray reply = PollReply(QHostAddress(address), {0, 1, 2, 3});
+        const int netSub = i + 16;
+        reply[18] = char((netSub >> 4) & 0x7F);
+        reply[19] = char(netSub & 0x0F);
+        replies.push_back(reply);
+    }
+    return replies;
+}
+
+struct SUniverse
+{
+    long frames = 0;
+    double last = -1; // ms since the count began
+    double longest = 0;
+    long late = 0;
+};
+
+int Measure(const QString& program, const QString& show, const QString& tmp, int rate, int seconds, int floodSeconds)
+{
+    if (!OnlyLoopback()) {
+        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
+        return 1;
+    }
+    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
+    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
+    const int forger = UdpSocket(kForger, ArtNet::kUdpPort);
+    if (polled < 0 || node < 0 || forger < 0) {
+        std::printf("cannot bind the nodes on the loopback\n");
+        return 1;
+    }
+    const std::vector<QByteArray> forged = ForgedReplies();
+
+    QProcess orvane;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp);
+    env.remove(QString::fromLatin1(kNamespaceVariable));
+    orvane.setProcessEnvironment(env);
+    orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    orvane.setStandardOutputFile(QProcess::nullDevice());
+    const Clock::time_point launched = Clock::now();
+    orvane.start(program, {show});
+    if (!orvane.waitForStarted(10000)) {
+        std::printf("cannot start %s\n", qPrintable(program));
+        return 1;
+    }
+    const auto stop = [&orvane] {
+        orvane.terminate();
+        if (!orvane.waitForFinished(10000)) {
+            orvane.kill();
+            orvane.waitForFinished(5000);
+        }
+    };
+
+    std::vector<SUniverse> universes(kUniverses);
+    long repliesSent = 0;
+    size_t nextForged = 0;
+    double firstFrameMs = -1;
+    bool counting = false;
+    Clock::time_point countFrom{}, countTo{}, floodTo{}, nextSlice{}, nextAnnounce = Clock::now();
+    char packet[2048];
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        if (now >= nextAnnounce) {
+            AnnounceNode(polled);
+            nextAnnounce = now + std::chrono::milliseconds(kReplyEveryMs);
+        }
+        if (!counting && firstFrameMs >= 0 && now >= countFrom) {
+            counting = true;
+            countFrom = now;
+            countTo = now + std::chrono::seconds(seconds);
+            floodTo = now + std::chrono::seconds(floodSeconds);
+            nextSlice = now;
+        }
+        if (counting && now >= countTo)
+            break;
+        if (orvane.state() != QProcess::Running || (!counting && now - launched > std::chrono::minutes(kStartMinutes))) {
+            std::printf("the program %s before the count began\n",
+                        orvane.state() == QProcess::Running ? "took too long" : "stopped");
+            stop();
+            return 1;
+        }
+        // The flood keeps its rate in slices; a slice the bench was late for
+        // is sent late rather than dropped.
+        const bool flooding = counting && rate > 0 && now < floodTo;
+        while (flooding && now >= nextSlice) {
+            const long due = long(rate) * std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 nextSlice - countFrom + std::chrono::milliseconds(kFloodSliceMs))
+                                                 .count()
+                             / 1000;
+            for (; repliesSent < due; ++repliesSent) {
+                Send(forger, forged[nextForged]);
+                nextForged = (nextForged + 1) % forged.size();
+            }
+            nextSlice += std::chrono::milliseconds(kFloodSliceMs);
+        }
+        const int waitMs = flooding
+            ? int(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextSlice - Clock::now()).count()))
+            : 20;
+        pollfd ready = {node, POLLIN, 0};
+        if (::poll(&ready, 1, waitMs) <= 0)
+            continue;
+        for (;;) {
+            const ssize_t size = ::recv(node, packet, sizeof packet, MSG_DONTWAIT);
+            if (size < 0)
+                break;
+            const Clock::time_point arrived = Clock::now();
+            if (size != ArtNet::kDmxPacketSize
+                || ArtNet::OpCodeOf(QByteArray::fromRawData(packet, int(size))) != ArtNet::kOpDmx)
+                continue;
+            const int universe = quint8(packet[14]) | (quint8(packet[15]) << 8);
+            if (universe >= kUniverses)
+                continue;
+            if (firstFrameMs < 0) {
+                firstFrameMs = Ms(arrived - launched).count();
+                countFrom = arrived + std::chrono::milliseconds(kSettleMs);
+            }
+            if (!counting)
+                continue;
+            SUniverse& u = universes[size_t(universe)];
+            const double at = Ms(arrived - countFrom).count();
+            // The gap before the first frame counts too: a universe that
+            // stops at the flood's start shows there.
+            const double gap = at - std::max(0.0, u.last);
+            u.longest = std::max(u.longest, gap);
+            u.late += gap > kLateGapMs ? 1 : 0;
+            u.last = at;
+            ++u.frames;
+        }
+    }
+    stop();
+    ::close(polled);
+    ::close(node);
+    ::close(forger);
+
+    // A universe that went quiet before the end has that gap too.
+    const double countedMs = double(seconds) * 1000;
+    std::vector<double> rates;
+    double longest = 0;
+    int longestUniverse = 0;
+    long late = 0;
+    for (int i = 0; i < kUniverses; ++i) {
+        SUniverse& u = universes[size_t(i)];
+        const double tail = countedMs - std::max(0.0, u.last);
+        u.longest = std::max(u.longest, tail);
+        u.late += tail > kLateGapMs ? 1 : 0;
+        rates.push_back(double(u.frames) / seconds);
+        late += u.late;
+        if (u.longest > longest) {
+            longest = u.longest;
+            longestUniverse = i;
+        }
+    }
+    std::sort(rates.begin(), rates.end());
+    const int flooded = std::min(seconds, floodSeconds);
+    std::printf("%d universes, forged replies %ld (%.0f/s for %d s from %d nodes of 4 ports), counted %d s"
+                " (first frame %.1f s after launch, counted from %d s later)\n",
+                kUniverses, repliesSent, double(repliesSent) / flooded, flooded, kForgedNodes, seconds, firstFrameMs / 1000.0, kSettleMs / 1000);
+    std::printf("frames/s per universe: min %.2f  median %.2f  max %.2f  longest gap %.1f ms (universe %d)"
+                "  gaps over %d ms: %ld\n",
+                rates.front(), rates[rates.size() / 2], rates.back(), longest, longestUniverse, kLateGapMs, late);
+    std::fflush(stdout);
+    return rates.front() > 0 ? 0 : 1;
+}
+
+QString ProgramPath()
+{
+    const QString given = qEnvironmentVariable("ORVANE_PROGRAM");
+    if (!given.isEmpty())
+        return QFileInfo(given).absoluteFilePath();
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../orvane"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (InPrivateNamespace()) {
+        // program, show, tmp, rate, seconds, flood seconds: handed on by the run below.
+        if (args.size() != 7)
+            return 1;
+        return Measure(args[1], args[2], args[3], args[4].toInt(), args[5].toInt(), args[6].toInt());
+    }
+
+    const int rate = args.size() > 1 ? args[1].toInt() : 2000;
+    const int seconds = args.size() > 2 ? args[2].toInt() : 20;
+    const int scenes = args.size() > 3 ? args[3].toInt() : 4;
+    const int floodSeconds = args.size() > 4 ? args[4].toInt() : seconds;
+    if (rate < 0 || rate > 100000 || seconds < 1 || scenes < 1 || floodSeconds < 1) {
+        std::printf("usage: bench_artnetflood [replies per second] [seconds] [scenes] [flood seconds]\n");
+        return 1;
+    }
+    const QString built = ProgramPath();
+    if (!QFileInfo(built).isExecutable()) {
+        std::printf("no program at %s (set ORVANE_PROGRAM)\n", qPrintable(built));
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString programDir = dir.filePath(QStringLiteral("program"));
+    const QString tmp = dir.filePath(QStringLiteral("tmp"));
+    const QString program = QDir(programDir).filePath(QStringLiteral("orvane"));
+    const QString show = dir.filePath(QStringLiteral("flood.kv3"));
+    // The options file is read beside the program: a copy of its own keeps
+    // the build's folder untouched.
+    if (!dir.isValid() || !QDir().mkpath(programDir) || !QDir().mkpath(tmp) || !QFile::copy(built, program)
+        || !WriteFile(QDir(programDir).filePath(QStringLiteral("Orvane.ini")),
+                      QByteArray("StartScenes=1\nOpenLastProject=0\nNbUniverses=" + QByteArray::number(kUniverses) + "\n"))) {
+        std::printf("cannot prepare %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    QFile::setPermissions(program, QFile::permissions(built));
+    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!SaveShow(show, scenes))
+        return 1;
+
+    // Its own IPC namespace too: the program allows one instance a machine.
+    const int code = RunInPrivateNamespace(
+        {program, show, tmp, QString::number(rate), QString::number(seconds), QString::number(floodSeconds)}, -1, true);
+    return code < 0 ? 1 : code;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QVector>
+#include <QtGlobal>
+
+// The IPv4 subnets of this machine's network interfaces, and the address a
+// poll reply may have its DMX sent to. A reply is one datagram nobody vouches
+// for: taken as written, its address field would let one forged reply point
+// the whole output at any host, this machine included.
+class CLocalSubnets
+{
+public:
+    struct SSubnet {
+        int interfaceIndex = 0;
+        quint32 address = 0; // this machine's own address there, IPv4 host order
+        int prefixLength = 0;
+    };
+
+    // Reads the subnets of every interface.
+    void Refresh();
+    void Set(const QVector<SSubnet>& subnets) { m_subnets = subnets; }
+
+    // Whether a reply that came from `sender` on interface `interfaceIndex`
+    // (0: not known) may name `named` as its node: its own address, another
+    // host of the subnet it came in on, or, from this machine only, one of
+    // this machine's own addresses (a visualiser answering for itself).
+    // Never a subnet's network or broadcast address.
+    bool MayName(quint32 named, quint32 sender, int interfaceIndex) const;
+
+private:
+    bool IsOwn(quint32 address) const;
+
+    QVector<SSubnet> m_subnets;
+};

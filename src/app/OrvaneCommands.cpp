@@ -19,10 +19,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
-#ifndef ORVANE_VERSION
-#define ORVANE_VERSION "0"
-#endif
-
 void Orvane::UpdateMaskMenu()
 {
     if (!m_maskMenu)

@@ -204,7 +204,7 @@ void Orvane::CreateMenus()
     m_maskMenu = m_liveMenu->addMenu(QString());
     m_maskMenu->setObjectName(QStringLiteral("applyMaskMenu"));
     // The masks may have changed since the menu was last filled.
-    connect(m_maskMenu, &QMenu::aboutToShow, this, &Orvane::UpdateMaskMenu);
+    connect(m_liveMenu, &QMenu::aboutToShow, this, &Orvane::UpdateMaskMenu);
     UpdateMaskMenu();
 
     m_helpMenu = menuBar()->addMenu(QString());

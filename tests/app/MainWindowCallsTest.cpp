@@ -49,6 +49,12 @@ struct CPaintCounter : QObject
     }
 };
 
+QString LastVolume(const CFakeMusicPlayer& player)
+{
+    const QStringList volumes = player.calls.filter(QStringLiteral("volume "));
+    return volumes.isEmpty() ? QStringLiteral("none") : volumes.last().mid(7);
+}
+
 struct CCallsRig : CWindowRigBase
 {
     QList<CFakeMusicPlayer*> players; // in the order they were made
@@ -185,6 +191,7 @@ private slots:
             << "mask edit" << "offered 2, step 200,100,0, undo Apply Mask";
         QTest::newRow("mask, no editor") << "mask" << "offered 0, step 30,0,0, undo none";
         QTest::newRow("volume") << "volume" << "scene sound 30, timeline 30, shown after New 55";
+        QTest::newRow("About") << "about" << QStringLiteral("Orvane version " ORVANE_VERSION);
         QTest::newRow("About with Control") << "compress" << "Open project|Projects (*.kv2 *.kv3), copy right";
         QTest::newRow("About with Shift") << "uncompress" << "Open project|Projects (*.kv2 *.kv3), copy right";
         QTest::newRow("scene starts and stops") << "marks" << "repainted on start 1, on stop 1";
@@ -209,6 +216,7 @@ private slots:
                 editor = dynamic_cast<CEditSceneWnd*>(rig.window->LivePages()->ShownEditor());
             }
             auto* menu = rig.window->findChild<QMenu*>(QStringLiteral("applyMaskMenu"));
+            emit qobject_cast<QMenu*>(menu->parentWidget())->aboutToShow(); // the Live menu opens
             const QList<QAction*> offered = menu->menuAction()->isEnabled() ? menu->actions() : QList<QAction*>();
             if (offered.size() == 2)
                 offered[1]->trigger();
@@ -230,12 +238,17 @@ private slots:
             auto* slider = rig.window->findChild<QSlider*>(QStringLiteral("volumeSlider"));
             slider->setValue(30);
             result = QStringLiteral("scene sound %1, timeline %2")
-                         .arg(rig.players[0]->calls.last(), rig.players[1]->calls.last())
-                         .remove(QStringLiteral("volume "));
+                         .arg(LastVolume(*rig.players[0]), LastVolume(*rig.players[1]));
             project.SetVolume(55);
             rig.window->SetModified(false);
             rig.window->OnFileNew();
             result += QStringLiteral(", shown after New %1").arg(slider->value());
+        } else if (command == QLatin1String("about")) {
+            OnNextModal<QMessageBox>([&](QMessageBox* box) {
+                result = box->text();
+                box->accept();
+            });
+            rig.Action("actionAbout")->trigger();
         } else if (command.endsWith(QLatin1String("compress"))) {
             const bool compress = command == QLatin1String("compress");
             const QByteArray plain("<ZKFile Version=\"2.0\"/>");

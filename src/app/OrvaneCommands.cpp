@@ -28,7 +28,9 @@ void Orvane::UpdateMaskMenu()
     const bool editing = m_pages && m_pages->Mode() == CPagesWnd::SceneEditMode;
     if (editing) {
         for (int n = 0; n < m_project.m_masks.size(); ++n) {
-            QAction* action = m_maskMenu->addAction(m_project.m_masks.at(n).m_name);
+            // A mask's name is the operator's: an ampersand in it is no shortcut.
+            QString name = m_project.m_masks.at(n).m_name;
+            QAction* action = m_maskMenu->addAction(name.replace(QLatin1Char('&'), QStringLiteral("&&")));
             action->setObjectName(QStringLiteral("actionApplyMask%1").arg(n));
             connect(action, &QAction::triggered, this, [this, n] { ApplyMaskToEditedScene(n); });
         }

@@ -230,6 +230,8 @@ void Orvane::CreateToolBar()
     m_volume->setObjectName(QStringLiteral("volumeSlider"));
     m_volume->setRange(0, 100);
     m_volume->setFixedWidth(kVolumeWidth);
+    // Moved with the mouse only: the operator's keys stay with the show.
+    m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setValue(m_project.m_volume);
     connect(m_volume, &QSlider::valueChanged, this, &Orvane::OnVolumeChanged);
     m_toolBar->addWidget(m_volume);

@@ -39,6 +39,7 @@ class QActionGroup;
 class CMusicPlayer;
 class QMenu;
 class QSplashScreen;
+class QSlider;
 class QSplitter;
 class QTimer;
 class QToolBar;
@@ -202,6 +203,8 @@ public:
     void PlaySceneSound(const QString& path, int volume) override;
     void StopSceneSound() override;
     void SetSceneSoundVolume(int volume) override;
+    void CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
+                                  bool newFixtures) override;
 
     void SetModified(bool modified) override;
     bool IsModified() const override { return m_bModified; }
@@ -265,6 +268,13 @@ public slots:
     void OnReleaseEffects();
     void OnReleaseLive();
     void OnOutputOn(bool on);
+    // The program's name and version; with Control held a compressed copy
+    // of a project file picked, with Shift an uncompressed one.
+    void OnAbout();
+    // Mask n of the project goes into the steps selected in the open scene editor.
+    void ApplyMaskToEditedScene(int n);
+    // The volume control: the volume of scene sounds and of the timeline's media.
+    void OnVolumeChanged(int volume);
 
     // From the MIDI manager: to the open trigger dialog alone while there is
     // one, else dispatched as triggers.
@@ -323,6 +333,13 @@ private:
     // asked must not go on (Cancel, or the save failed).
     bool MayDiscardProject();
     void RememberProject(const QString& path);
+    // The show commands: the masks offered to the open scene editor, the
+    // volume control showing the project's volume, the maintenance copies.
+    void UpdateMaskMenu();
+    void ShowVolume();
+    // The layout view again, for the marks of the fixtures scenes drive.
+    void RepaintPlayingMarks();
+    void RunMaintenanceCopy(bool compress);
 
     // The show comes first: everything below may refer to it.
     CProject m_project;
@@ -406,6 +423,10 @@ private:
     QActionGroup* m_toolPanelGroup = nullptr;
     std::array<QAction*, kToolPanelCount> m_actToolPanel{};
     QAction* m_actLevelMonitor = nullptr;
+    QMenu* m_maskMenu = nullptr; // offers the masks while the scene editor is open
+    QMenu* m_helpMenu = nullptr;
+    QAction* m_actAbout = nullptr;
+    QSlider* m_volume = nullptr;
 
     // The tool bar's network status: Art-Net and the Wi-Fi interfaces. An
     // icon blinks while starting its network failed.

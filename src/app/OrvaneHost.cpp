@@ -164,12 +164,22 @@ void Orvane::OnProjectLoaded()
     UpdateReleaseScenesAction(false);
     UpdateReleaseEffectsAction();
     m_actReleaseLive->setEnabled(m_document->HasLiveLevels());
+    ShowVolume();
+    UpdateMaskMenu();
 }
 
 void Orvane::RepaintLayoutView()
 {
     if (m_fixtures)
         m_fixtures->UpdateLiveView();
+}
+
+void Orvane::RepaintPlayingMarks()
+{
+    // The marks of the fixtures a scene drives are drawn whether or not the
+    // view shows live colours.
+    if (m_fixtures)
+        m_fixtures->UpdateView();
 }
 
 void Orvane::StoreGroupView()
@@ -212,12 +222,14 @@ void Orvane::RefreshEffectState(int effectSceneIndex)
     Q_UNUSED(effectSceneIndex); // every effect scene's light is read again
     RefreshPageMarks();
     UpdateReleaseEffectsAction();
+    RepaintPlayingMarks();
 }
 
 void Orvane::RefreshLivePage()
 {
     RefreshPageMarks();
     m_bUiUpdate = true;
+    RepaintPlayingMarks();
 }
 
 CPageWnd* Orvane::SettledPageView() const
@@ -246,6 +258,7 @@ void Orvane::RefreshEffectActions()
 {
     if (m_document->HasRunningEffects())
         m_actReleaseEffects->setEnabled(true);
+    RepaintPlayingMarks();
 }
 
 void Orvane::NotifySceneEditorScene(CScene* scene)

@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QMenu>
 #include <QPainter>
+#include <QSlider>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -39,6 +40,7 @@
 namespace {
 
 constexpr int kNetworkBlinkMs = 500;
+constexpr int kVolumeWidth = 100;
 
 // Three linked stations; drawn rather than loaded so that the tool bar
 // needs nothing beside the program.
@@ -156,6 +158,10 @@ void Orvane::CreateActions()
     m_actLevelMonitor->setObjectName(QStringLiteral("actionDmxLevels"));
     connect(m_actLevelMonitor, &QAction::triggered, this, &Orvane::OpenLevelMonitor);
 
+    m_actAbout = new QAction(this);
+    m_actAbout->setObjectName(QStringLiteral("actionAbout"));
+    connect(m_actAbout, &QAction::triggered, this, &Orvane::OnAbout);
+
     UpdateOutputActions();
 }
 
@@ -195,6 +201,14 @@ void Orvane::CreateMenus()
     m_actMasks = m_liveMenu->addAction(QString());
     m_actMasks->setObjectName(QStringLiteral("actionMasks"));
     connect(m_actMasks, &QAction::triggered, this, [this] { m_pages->EditMasks(); });
+    m_maskMenu = m_liveMenu->addMenu(QString());
+    m_maskMenu->setObjectName(QStringLiteral("applyMaskMenu"));
+    // The masks may have changed since the menu was last filled.
+    connect(m_liveMenu, &QMenu::aboutToShow, this, &Orvane::UpdateMaskMenu);
+    UpdateMaskMenu();
+
+    m_helpMenu = menuBar()->addMenu(QString());
+    m_helpMenu->addAction(m_actAbout);
 }
 
 void Orvane::CreateToolBar()
@@ -211,6 +225,16 @@ void Orvane::CreateToolBar()
     m_toolBar->addAction(m_actReleaseScenes);
     m_toolBar->addAction(m_actReleaseEffects);
     m_toolBar->addAction(m_actReleaseLive);
+    m_toolBar->addSeparator();
+    m_volume = new QSlider(Qt::Horizontal, m_toolBar);
+    m_volume->setObjectName(QStringLiteral("volumeSlider"));
+    m_volume->setRange(0, 100);
+    m_volume->setFixedWidth(kVolumeWidth);
+    // Moved with the mouse only: the operator's keys stay with the show.
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setValue(m_project.m_volume);
+    connect(m_volume, &QSlider::valueChanged, this, &Orvane::OnVolumeChanged);
+    m_toolBar->addWidget(m_volume);
 
     m_netIcons[kNetIdle] = NetworkIcon(QColor(190, 190, 190), QColor(130, 130, 130));
     m_netIcons[kNetRunning] = NetworkIcon(QColor(67, 160, 71), QColor(43, 47, 54));
@@ -378,6 +402,7 @@ void Orvane::SetLivePagesMode(int mode)
     }
     if (m_presets && m_toolPanel == kPresetsPanel)
         m_presets->RefreshMasterControls();
+    UpdateMaskMenu();
 }
 
 void Orvane::Retranslate()
@@ -402,6 +427,10 @@ void Orvane::Retranslate()
     m_actSendEditDmx->setText(GetLangText(Txt::SendEditDmx));
     if (m_actMasks)
         m_actMasks->setText(GetLangText(Txt::EdMasks));
+    m_maskMenu->setTitle(GetLangText(Txt::ApplyMask));
+    m_helpMenu->setTitle(GetLangText(Txt::MenuHelp));
+    m_actAbout->setText(GetLangText(Txt::MenuAbout));
+    m_volume->setToolTip(GetLangText(Txt::Volume));
     m_toolBar->setWindowTitle(GetLangText(Txt::MainToolBar));
     m_actArtNetStatus->setText(GetLangText(Txt::ArtNetNetwork));
     m_actWiFiStatus->setText(GetLangText(Txt::WiFiNetwork));

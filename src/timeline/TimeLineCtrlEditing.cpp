@@ -238,7 +238,10 @@ void CTimeLineCtrl::MoveOneBlock(const QPoint& pos)
     int x = pos.x() - m_offsets.value(at);
     SBlockView& view = m_views[m_current];
     view.marker = nullptr;
-    for (const CTimeMarker* marker : m_ruler.Markers()) {
+    // Only the markers a few pixels around x can catch it.
+    const int from = m_ruler.RawTime(x - kSnapZone) - 1;
+    const int to = m_ruler.RawTime(x + kSnapZone) + 1;
+    for (const CTimeMarker* marker : m_ruler.MarkersWithin(from, to)) {
         const int markerX = m_ruler.MarkerX(marker);
         if (markerX >= 0 && std::abs(markerX - x) < kSnapZone) {
             view.marker = marker;

@@ -247,6 +247,7 @@ private slots:
         CTimeLineRig rig;
         rig.Music(QStringLiteral("Media/m.wav"), 0, 1000, 1000);
         rig.Music(QStringLiteral("/nowhere/gone.wav"), 5000, 1000, 1000);
+        rig.Control().MusicLine()->m_wave = false; // no wave looks for the files
         const QHash<QChar, std::function<void()>> step{
             {'o', [&] { rig.window->UpdateFromProject(); }},
             {'a', [&] { rig.Control().SetPosition(500, false); }},

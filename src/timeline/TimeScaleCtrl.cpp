@@ -391,9 +391,8 @@ const QVector<const CTimeMarker*>& CTimeScaleCtrl::ShownMarkers() const
         if (!it->rect.isEmpty())
             placed.append({it->x, it.key()});
     }
-    std::sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first < b.first : a.second->m_time < b.second->m_time;
-    });
+    // Which of the markers at one x is kept does not show: they look alike.
+    std::sort(placed.begin(), placed.end());
     m_shown.clear();
     for (const auto& [x, marker] : placed) {
         if (m_shown.isEmpty() || m_views.value(m_shown.last()).x != x)

@@ -1,7 +1,8 @@
 // The timeline while it plays: the repaint of 8 lines and 500 blocks with a
 // 10-minute music block, and the timeline stage of the master tick; then a
 // show of 100,000 markers saved, opened into the timeline and played.
-// Run by hand: QT_QPA_PLATFORM=offscreen ./bench_timeline
+// Run by hand: QT_QPA_PLATFORM=offscreen ./bench_timeline [FILE]
+// (FILE keeps the marker show, to open it in the program itself).
 
 #include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
@@ -41,10 +42,10 @@ long PeakMegabytes()
 
 // A show of `count` markers over ten minutes, written, opened into a
 // timeline window and played: the open's time and the repaint while playing.
-void Markers(int count)
+void Markers(int count, const QString& keep)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("markers.kv3"));
+    const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("markers.kv3")) : keep;
     {
         CProject project;
         project.NewProject(1);
@@ -147,6 +148,6 @@ int main(int argc, char** argv)
     std::printf("repaint of lines and ruler:  median %.3f ms (lines %.3f ms, %dx%d)\n", Median(paint),
                 Median(lines), window.Control().width(), window.Control().height());
     window.Stop();
-    Markers(100000);
+    Markers(100000, app.arguments().value(1));
     return 0;
 }

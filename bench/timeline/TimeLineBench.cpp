@@ -1,6 +1,8 @@
 // The timeline while it plays: the repaint of 8 lines and 500 blocks with a
-// 10-minute music block, and the timeline stage of the master tick.
-// Run by hand: QT_QPA_PLATFORM=offscreen ./bench_timeline
+// 10-minute music block, and the timeline stage of the master tick; then a
+// show of 100,000 markers saved, opened into the timeline and played.
+// Run by hand: QT_QPA_PLATFORM=offscreen ./bench_timeline [FILE]
+// (FILE keeps the marker show, to open it in the program itself).
 
 #include "FakeMusicPlayer.h"
 #include "RawChannelScene.h"
@@ -15,6 +17,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +31,61 @@ double Median(std::vector<qint64> ns)
 {
     std::sort(ns.begin(), ns.end());
     return double(ns[ns.size() / 2]) / 1e6;
+}
+
+long PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// A show of `count` markers over ten minutes, written, opened into a
+// timeline window and played: the open's time and the repaint while playing.
+void Markers(int count, const QString& keep)
+{
+    QTemporaryDir dir;
+    const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("markers.kv3")) : keep;
+    {
+        CProject project;
+        project.NewProject(1);
+        project.m_timeLine.m_length = 600000;
+        for (int i = 0; i < count; ++i)
+            project.m_timeLine.AddMarker(new CTimeMarker(int(qint64(i) * 600000 / count)));
+        QString error;
+        if (!project.SaveProject(path, &error)) {
+            std::printf("cannot save the marker show: %s\n", qPrintable(error));
+            return;
+        }
+    }
+    const long before = PeakMegabytes();
+    CProject project;
+    project.NewProject(1);
+    CFakeMusicPlayer player;
+    CTimeLineWnd window(project, [&] { return &player; });
+    window.resize(1600, 600);
+    window.show();
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    const bool opened = project.OpenProject(path);
+    window.UpdateFromProject();
+    QApplication::processEvents();
+    std::printf("%d markers: %s and shown in %.0f ms, peak %ld MB (%ld MB before)\n", count,
+                opened ? "opened" : "REFUSED", double(timer.nsecsElapsed()) / 1e6, PeakMegabytes(), before);
+    project.m_timeLine.m_playLength = false;
+    window.Play();
+    QPixmap canvas(window.size());
+    std::vector<qint64> paint;
+    for (int i = 0; i < 400; ++i) {
+        timer.start();
+        window.Tick(25);
+        window.Control().render(&canvas);
+        window.Ruler().render(&canvas);
+        paint.push_back(timer.nsecsElapsed());
+    }
+    std::printf("%d markers: tick and repaint of lines and ruler, median %.3f ms\n", count, Median(paint));
+    window.Stop();
 }
 
 } // namespace
@@ -88,5 +148,6 @@ int main(int argc, char** argv)
     std::printf("repaint of lines and ruler:  median %.3f ms (lines %.3f ms, %dx%d)\n", Median(paint),
                 Median(lines), window.Control().width(), window.Control().height());
     window.Stop();
+    Markers(100000, app.arguments().value(1));
     return 0;
 }

@@ -32,4 +32,6 @@ public:
 
 signals:
     void stateChanged(CMusicPlayer::State state);
+    // The file or the sound could not be played; `reason` is the player's own words.
+    void failed(const QString& reason);
 };

@@ -24,6 +24,14 @@ CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent)
     , m_player(new QMediaPlayer(this))
 {
     connect(m_player, &QMediaPlayer::stateChanged, this, [this](QMediaPlayer::State state) { emit stateChanged(StateOf(state)); });
+    // Without a sound device, a back end or a readable file the player only
+    // stops: its error is the one word the user gets of it.
+    connect(m_player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this](QMediaPlayer::Error error) {
+        if (error == QMediaPlayer::NoError)
+            return;
+        const QString reason = m_player->errorString();
+        emit failed(reason.isEmpty() ? QStringLiteral("error %1").arg(int(error)) : reason);
+    });
 }
 
 void CSystemMusicPlayer::SetFile(const QString& path)

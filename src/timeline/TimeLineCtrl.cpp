@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -299,6 +300,19 @@ void CTimeLineCtrl::SelectBlock(CTimeBlock* block)
     emit selChanged(m_current != nullptr);
 }
 
+CTimeLine* CTimeLineCtrl::CurrentBlockLine() const
+{
+    const int at = m_selected.indexOf(m_current);
+    if (at >= 0 && at < m_selectedLines.size())
+        return m_selectedLines[at];
+    return m_current ? LineOf(m_current) : nullptr;
+}
+
+int CTimeLineCtrl::MaxBlockLength() const
+{
+    return MaxBlockStop() - (m_current ? m_current->m_start : 0);
+}
+
 // A bound of a block's times among the other blocks of its line.
 int CTimeLineCtrl::MinBlockStart(const CTimeBlock* block, const CTimeLine* line)
 {
@@ -392,8 +406,9 @@ void CTimeLineCtrl::MoveMarkedBlocks()
             SBlockView& view = m_views[block];
             if (view.marker != marker)
                 continue;
-            const int start =
-                std::min(std::max(marker->m_time, MinBlockStart(block, line)), MaxBlockStart(block));
+            // The block moves whole, as a drag would, within its neighbours.
+            const int start = std::min(std::max(marker->m_time, MinBlockStart(block, line)),
+                                       MaxBlockStop(block, line) - kMinBlockLength);
             if (start != marker->m_time)
                 view.marker = nullptr;
             touched |= start != block->m_start;
@@ -517,6 +532,8 @@ CMusicPlayer* CTimeLineCtrl::Player()
         m_player = m_makePlayer();
         if (m_player) {
             connect(m_player, &CMusicPlayer::stateChanged, this, &CTimeLineCtrl::RestartMusic);
+            // Queued: the box opens after the call that made the player fail.
+            connect(m_player, &CMusicPlayer::failed, this, &CTimeLineCtrl::OnPlayerFailed, Qt::QueuedConnection);
             if (m_volume >= 0)
                 m_player->SetVolume(m_volume);
         }
@@ -718,20 +735,64 @@ void CTimeLineCtrl::RestartMusic(CMusicPlayer::State state)
         m_views[m_musicBlock].pending = true;
 }
 
-bool CTimeLineCtrl::LocateMediaFile(CMediaTimeBlock* block)
+QString CTimeLineCtrl::FoundMediaFile(const CMediaTimeBlock& block)
 {
-    const QFileInfo file(block->m_file);
-    if (!block->m_file.isEmpty() && file.isFile())
-        return true;
+    const QFileInfo file(block.m_file);
+    if (!block.m_file.isEmpty() && file.isFile())
+        return block.m_file;
     // A show moved to another machine finds its media in the folder beside it.
     const QString moved =
         QDir::currentPath() + QStringLiteral("/Media/%1.%2").arg(file.completeBaseName(), file.suffix());
     if (file.completeBaseName().isEmpty() || !QFileInfo(moved).isFile())
+        return QString();
+    return moved;
+}
+
+bool CTimeLineCtrl::LocateMediaFile(CMediaTimeBlock* block)
+{
+    const QString found = FoundMediaFile(*block);
+    if (found.isEmpty()) {
+        NoteMissingMedia(block->m_file);
+        // Told after the play step or the load that looked for it, never inside it.
+        QMetaObject::invokeMethod(this, &CTimeLineCtrl::TellMissingMedia, Qt::QueuedConnection);
         return false;
-    block->m_file = moved;
-    UpdateLabel(block);
-    Modified();
+    }
+    if (found != block->m_file) {
+        block->m_file = found;
+        UpdateLabel(block);
+        Modified();
+    }
     return true;
+}
+
+void CTimeLineCtrl::NoteMissingMedia(const QString& file)
+{
+    if (m_toldMissing.contains(file))
+        return;
+    m_toldMissing.insert(file);
+    m_missingUntold << file;
+}
+
+void CTimeLineCtrl::TellMissingMedia()
+{
+    if (m_missingUntold.isEmpty())
+        return;
+    // A damaged show may name thousands: the box stays readable.
+    constexpr int kListed = 10;
+    const QStringList missing = std::exchange(m_missingUntold, {});
+    QStringList lines{GetLangText(Txt::TimeLineMediaMissing)};
+    lines << missing.mid(0, kListed);
+    if (missing.size() > kListed)
+        lines << GetLangText(Txt::TimeLineMediaMissingMore).arg(missing.size() - kListed);
+    ShowHost().ShowInformation(GetLangText(Txt::Warning), lines.join(QLatin1Char('\n')));
+}
+
+void CTimeLineCtrl::OnPlayerFailed(const QString& reason)
+{
+    if (m_toldSoundFailed)
+        return;
+    m_toldSoundFailed = true;
+    ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::TimeLineSoundFailed).arg(reason));
 }
 
 void CTimeLineCtrl::StartPlayback()
@@ -846,6 +907,9 @@ void CTimeLineCtrl::Clear()
     m_views.clear();
     m_lineRects.clear();
     m_data.Clear();
+    m_toldMissing.clear();
+    m_missingUntold.clear();
+    m_toldSoundFailed = false;
     Redraw();
 }
 
@@ -952,6 +1016,9 @@ int CTimeLineCtrl::RefreshFromProject()
         DisposeVideoWindow();
     m_videoBlock = nullptr;
     m_videoPlaying = false;
+    m_toldMissing.clear();
+    m_missingUntold.clear();
+    m_toldSoundFailed = false;
     constexpr int kMax = CTimeScaleCtrl::kMaxLength;
     int repaired = Repair(m_data.m_length, 0, kMax);
     for (CTimeMarker* marker : qAsConst(m_data.m_markers))
@@ -966,6 +1033,8 @@ int CTimeLineCtrl::RefreshFromProject()
                 repaired += Repair(media->m_mediaLength, -1, kMax);
                 repaired += Repair(media->m_cutOff, 0, CMediaTimeBlock::kTopFrequency);
                 repaired += Repair(media->m_secondFrequency, 0, CMediaTimeBlock::kTopFrequency);
+                if (FoundMediaFile(*media).isEmpty())
+                    NoteMissingMedia(media->m_file);
             }
             UpdateLabel(block);
         }

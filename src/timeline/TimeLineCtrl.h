@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSet>
+#include <QStringList>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -103,16 +104,20 @@ public:
     const QVector<int>& ShownWave(const CTimeBlock* block, bool right) const;
     CTimeBlock* CurrentBlock() const { return m_current; }
     CTimeLine* CurrentLine() const { return m_currentLine; }
+    // The line that holds the current block: a Ctrl-click elsewhere makes
+    // another line current while the block stays selected.
+    CTimeLine* CurrentBlockLine() const;
     const QList<CTimeBlock*>& Selection() const { return m_selected; }
     int ClipboardSize() const { return m_clipboard.size(); }
     // Only this block selected; null clears the selection.
     void SelectBlock(CTimeBlock* block);
     // Bounds of the current block's times on its line.
-    int MinBlockStart() const { return MinBlockStart(m_current, m_currentLine); }
+    int MinBlockStart() const { return MinBlockStart(m_current, CurrentBlockLine()); }
     int MaxBlockStart() const { return MaxBlockStart(m_current); }
     int MinBlockStop() const { return MinBlockStop(m_current); }
-    int MaxBlockStop() const { return MaxBlockStop(m_current, m_currentLine); }
-    int MaxBlockLength() const { return MaxBlockStop() - MinBlockStart(); }
+    int MaxBlockStop() const { return MaxBlockStop(m_current, CurrentBlockLine()); }
+    // The longest the current block may last from where it starts.
+    int MaxBlockLength() const;
     // Adds a marker at the mouse when it is over the control.
     bool OnAddMarker();
     void AddMarkerAt(int ms);
@@ -131,7 +136,11 @@ public:
     void SetMusicSound(bool on);
     void SetMusicWave(bool on);
     void SetVideoWave(bool on);
+    // False when the file is found neither where the block says nor in the
+    // folder of moved media; the user is told of it once per open show.
     bool LocateMediaFile(CMediaTimeBlock* block);
+    // Tells, in one message, of the media files found missing and not told yet.
+    void TellMissingMedia();
     CMediaTimeBlock* CurrentMusicBlock() const { return m_musicBlock; }
     CMediaTimeBlock* CurrentVideoBlock() const { return m_videoBlock; }
     // The floating window of the video line, null while there is none.
@@ -210,6 +219,11 @@ protected:
 
 private:
     void SetLineWave(CMediaTimeLine* line, bool on);
+    // Where the block's file is: its own path, in the folder of moved media,
+    // or empty when it is in neither.
+    static QString FoundMediaFile(const CMediaTimeBlock& block);
+    void NoteMissingMedia(const QString& file);
+    void OnPlayerFailed(const QString& reason);
 
     // What the control shows and plays of a block, and its decoded sound.
     struct SBlockView
@@ -338,4 +352,9 @@ private:
     bool m_videoPlaying = false;
     bool m_paused = false;
     bool m_playback = false;
+    // What the user has been told since the show was opened: a missing file
+    // or a silent player is told once, not at every pass of the play.
+    QSet<QString> m_toldMissing;
+    QStringList m_missingUntold;
+    bool m_toldSoundFailed = false;
 };

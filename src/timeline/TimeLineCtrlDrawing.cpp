@@ -165,17 +165,17 @@ void CTimeLineCtrl::Redraw()
         p.setPen(QColor(50, 50, 50));
         p.drawRect(band);
     }
+    // One line for each x where markers are shown, the selected one's over the others.
     const CTimeMarker* current = m_ruler.SelectedMarker();
-    // Markers at one place draw the same line over each other: only the last shows.
-    QHash<int, const CTimeMarker*> lastAt;
-    for (const CTimeMarker* marker : m_ruler.Markers())
-        lastAt.insert(m_ruler.MarkerX(marker), marker);
-    for (const CTimeMarker* marker : m_ruler.Markers()) {
+    p.setPen(QPen(QColor(100, 100, 100), 1, Qt::DashLine));
+    for (const CTimeMarker* marker : m_ruler.ShownMarkers()) {
         const int x = m_ruler.MarkerX(marker);
-        if (x < 0 || lastAt.value(x) != marker)
-            continue;
-        p.setPen(QPen(marker == current ? QColor(0, 255, 0) : QColor(100, 100, 100), 1, Qt::DashLine));
-        p.drawLine(x, 0, x, height());
+        if (marker != current)
+            p.drawLine(x, 0, x, height());
+    }
+    if (current && m_ruler.MarkerX(current) >= 0) {
+        p.setPen(QPen(QColor(0, 255, 0), 1, Qt::DashLine));
+        p.drawLine(m_ruler.MarkerX(current), 0, m_ruler.MarkerX(current), height());
     }
     if (m_current && BlockRect(m_current).isValid()) {
         p.setPen(QPen(Qt::blue, 1, Qt::DashLine));

@@ -150,6 +150,13 @@ void CTimeLineCtrl::mousePressEvent(QMouseEvent* event)
         AddToSelection(hit, LineOf(hit));
         TakeOffsets(pos.x());
     }
+    if (!right && !unselected && m_current) {
+        m_resizeStart = InStartZone(hit, pos.x());
+        m_resizeStop = !m_resizeStart && InStopZone(hit, pos.x());
+        // Of several selected blocks, the one whose edge is grabbed is resized.
+        if (m_resizeStart || m_resizeStop)
+            m_current = hit;
+    }
     Redraw();
     ShowHost().SetDeleteTarget(kDeleteTarget);
     emit selChanged(m_current != nullptr);
@@ -160,10 +167,6 @@ void CTimeLineCtrl::mousePressEvent(QMouseEvent* event)
     } else if (unselected || !m_current) {
         // What Ctrl let go of is not dragged.
         m_buttonDown = false;
-    } else if (InStartZone(hit, pos.x())) {
-        m_resizeStart = true;
-    } else if (InStopZone(hit, pos.x())) {
-        m_resizeStop = true;
     }
 }
 
@@ -207,14 +210,14 @@ void CTimeLineCtrl::ResizeStart(int x)
         m_current->m_length += m_current->m_start - start;
     m_current->m_start = start;
     m_views[m_current].marker = nullptr;
-    FixLine(m_currentLine);
+    FixLine(CurrentBlockLine());
 }
 
 void CTimeLineCtrl::ResizeStop(int x)
 {
     const int t = m_ruler.XToTime(x);
     m_current->m_length = std::min(MaxBlockStop(), std::max(t, MinBlockStop())) - m_current->m_start;
-    FixLine(m_currentLine);
+    FixLine(CurrentBlockLine());
 }
 
 void CTimeLineCtrl::MoveSelection(const QPoint& pos)
@@ -235,7 +238,10 @@ void CTimeLineCtrl::MoveOneBlock(const QPoint& pos)
     int x = pos.x() - m_offsets.value(at);
     SBlockView& view = m_views[m_current];
     view.marker = nullptr;
-    for (const CTimeMarker* marker : m_ruler.Markers()) {
+    // Only the markers a few pixels around x can catch it.
+    const int from = m_ruler.RawTime(x - kSnapZone) - 1;
+    const int to = m_ruler.RawTime(x + kSnapZone) + 1;
+    for (const CTimeMarker* marker : m_ruler.MarkersWithin(from, to)) {
         const int markerX = m_ruler.MarkerX(marker);
         if (markerX >= 0 && std::abs(markerX - x) < kSnapZone) {
             view.marker = marker;
@@ -496,7 +502,7 @@ void CTimeLineCtrl::OnMediaDefaultSize()
     if (media < 1)
         return;
     m_current->m_length = std::min(media, MaxBlockLength());
-    FixLine(m_currentLine);
+    FixLine(CurrentBlockLine());
     emit timeBlockChanged();
     Modified();
 }
@@ -523,22 +529,24 @@ void CTimeLineCtrl::ClearWave(CMediaTimeBlock* block)
 
 void CTimeLineCtrl::OnMediaStereo()
 {
-    if (m_playback || !m_current || !m_current->IsMedia() || !m_currentLine)
+    CTimeLine* line = CurrentBlockLine();
+    if (m_playback || !m_current || !m_current->IsMedia() || !line)
         return;
     auto* media = static_cast<CMediaTimeBlock*>(m_current);
     media->m_stereo = !media->m_stereo;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ClearWave(media);
-    if (static_cast<const CMediaTimeLine*>(m_currentLine)->m_wave)
+    if (static_cast<const CMediaTimeLine*>(line)->m_wave)
         LoadWave(media);
     QApplication::restoreOverrideCursor();
-    FixLine(m_currentLine);
+    FixLine(line);
     Modified();
 }
 
 void CTimeLineCtrl::OnMediaFilter()
 {
-    if (m_playback || !m_current || !m_current->IsMedia() || !m_currentLine || !m_dialogs.chooseFilter)
+    const CTimeLine* line = CurrentBlockLine();
+    if (m_playback || !m_current || !m_current->IsMedia() || !line || !m_dialogs.chooseFilter)
         return;
     auto* media = static_cast<CMediaTimeBlock*>(m_current);
     int cutOff = media->m_cutOff;
@@ -549,7 +557,7 @@ void CTimeLineCtrl::OnMediaFilter()
     media->m_cutOff = std::clamp(cutOff, 0, CMediaTimeBlock::kTopFrequency);
     media->m_secondFrequency = std::clamp(second, 0, CMediaTimeBlock::kTopFrequency);
     media->m_filter = filter;
-    if (static_cast<const CMediaTimeLine*>(m_currentLine)->m_wave) {
+    if (static_cast<const CMediaTimeLine*>(line)->m_wave) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ApplyFilter(media);
         QApplication::restoreOverrideCursor();
@@ -560,10 +568,10 @@ void CTimeLineCtrl::OnMediaFilter()
 
 void CTimeLineCtrl::OnUpdateMedia()
 {
-    if (m_playback || !m_current || !m_current->IsMedia() || !m_currentLine || !m_dialogs.chooseFile)
+    if (m_playback || !m_current || !m_current->IsMedia() || !CurrentBlockLine() || !m_dialogs.chooseFile)
         return;
     auto* media = static_cast<CMediaTimeBlock*>(m_current);
-    auto* line = static_cast<CMediaTimeLine*>(m_currentLine);
+    auto* line = static_cast<CMediaTimeLine*>(CurrentBlockLine());
     const QFileInfo old(media->m_file);
     const QString filter = line->m_type == CTimeLine::VideoLine
                                ? GetLangText(Txt::TimeLineVideoFiles).arg(VideoFileFilter())

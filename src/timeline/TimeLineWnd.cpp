@@ -190,13 +190,18 @@ QWidget* CTimeLineWnd::CreateToolBar()
     m_stop->setEnabled(false);
 
     connect(m_play, &QToolButton::pressed, this, &CTimeLineWnd::Play);
-    connect(m_pause, &QToolButton::pressed, this, &CTimeLineWnd::Pause);
+    // A checkable button changes its mark only when released over it: what
+    // it stands for follows the mark, so a press dragged away changes neither.
+    connect(m_pause, &QToolButton::clicked, this, [this](bool checked) {
+        if (checked != m_paused)
+            Pause();
+    });
     connect(m_stop, &QToolButton::pressed, this, &CTimeLineWnd::Stop);
     connect(m_prevPage, &QToolButton::pressed, m_ruler, &CTimeScaleCtrl::PageBack);
     connect(m_nextPage, &QToolButton::pressed, m_ruler, &CTimeScaleCtrl::PageForward);
     const auto toggle = [this](QToolButton* button, bool CTimeLineData::*option) {
-        connect(button, &QToolButton::pressed, this, [this, option] {
-            m_data.*option = !(m_data.*option);
+        connect(button, &QToolButton::clicked, this, [this, option](bool checked) {
+            m_data.*option = checked;
             Modified();
         });
     };
@@ -205,8 +210,9 @@ QWidget* CTimeLineWnd::CreateToolBar()
     toggle(m_playFrom, &CTimeLineData::m_playFrom);
     toggle(m_keepPlaying, &CTimeLineData::m_keepPlaying);
     toggle(m_moveMarkers, &CTimeLineData::m_moveMarker);
-    connect(m_lockMarkers, &QToolButton::pressed, this, [this] {
-        m_ruler->ToggleLockMarkers();
+    connect(m_lockMarkers, &QToolButton::clicked, this, [this](bool checked) {
+        if (checked != m_data.m_lockMarker)
+            m_ruler->ToggleLockMarkers();
         Modified();
     });
     connect(m_removeBlock, &QToolButton::released, this, [this] {
@@ -477,6 +483,7 @@ void CTimeLineWnd::UpdateFromProject()
     m_timeField->SetTime(m_ruler->CursorTime());
     if (repaired > 0)
         ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::TimeLineBadValues).arg(repaired));
+    m_control->TellMissingMedia();
     if (resume) {
         m_data.m_playing = false;
         Play();
@@ -533,7 +540,7 @@ void CTimeLineWnd::OnBlockStartChanged(int ms)
     if (m_playing || !block)
         return;
     block->m_start = std::clamp(ms, m_control->MinBlockStart(), m_control->MaxBlockStart());
-    m_control->FixLine(m_control->CurrentLine());
+    m_control->FixLine(m_control->CurrentBlockLine());
     m_stopField->SetTime(block->m_stop > 0 ? block->m_stop : m_ruler->Length());
     m_control->update();
     Modified();
@@ -545,7 +552,7 @@ void CTimeLineWnd::OnBlockStopChanged(int ms)
     if (m_playing || !block)
         return;
     block->m_length = std::clamp(ms, m_control->MinBlockStop(), m_control->MaxBlockStop()) - block->m_start;
-    m_control->FixLine(m_control->CurrentLine());
+    m_control->FixLine(m_control->CurrentBlockLine());
     m_blockLenField->SetTime(block->m_stop - block->m_start);
     m_control->update();
     Modified();
@@ -557,7 +564,7 @@ void CTimeLineWnd::OnBlockLenChanged(int ms)
     if (m_playing || !block)
         return;
     block->m_length = std::clamp(ms, 1000, std::max(m_control->MaxBlockStop() - block->m_start, 1000));
-    m_control->FixLine(m_control->CurrentLine());
+    m_control->FixLine(m_control->CurrentBlockLine());
     m_stopField->SetTime(block->m_stop);
     m_control->update();
     Modified();

@@ -18,6 +18,11 @@ constexpr int kMinThumb = 60;
 constexpr int kSnapMs = 40;
 constexpr int kMarkerTarget = 2; // the Delete key removes the selected marker
 
+bool Earlier(const CTimeMarker* a, const CTimeMarker* b)
+{
+    return a->m_time < b->m_time;
+}
+
 const QPixmap& Picture(const char* name)
 {
     static QHash<QString, QPixmap> cache;
@@ -298,6 +303,8 @@ void CTimeScaleCtrl::RefreshFromProject()
 {
     m_selected = nullptr;
     m_views.clear();
+    m_shownValid = false;
+    IndexMarkers();
     m_markersReadOnly = m_data.m_lockMarker;
     m_storedCursor = m_data.m_cursorTime;
     SetLength(m_data.m_length, 100);
@@ -321,24 +328,85 @@ void CTimeScaleCtrl::PlaceMarker(const CTimeMarker* marker, int x)
     SMarkerView& view = m_views[marker];
     view.x = x;
     view.rect = QRect(QPoint(x - 8, m_rc.bottom() - 16), QPoint(x + 7, m_rc.bottom() - 1));
+    m_shownValid = false;
 }
 
 void CTimeScaleCtrl::UpdateMarkerRects()
 {
+    // A show may hold a hundred thousand markers: only those in view are
+    // placed, found by time.
+    m_views.clear();
+    m_shownValid = false;
     const int a = ViewStartTime();
     const int b = ViewEndTime();
-    for (const CTimeMarker* marker : Markers()) {
-        if (marker->m_time > a && marker->m_time < b)
-            PlaceMarker(marker, TimeToX(marker->m_time));
-        else
-            m_views[marker] = SMarkerView();
+    if (b - a < 2)
+        return;
+    for (const CTimeMarker* marker : MarkersWithin(a + 1, b - 1))
+        PlaceMarker(marker, TimeToX(marker->m_time));
+}
+
+void CTimeScaleCtrl::IndexMarkers() const
+{
+    m_byTime = QVector<CTimeMarker*>(Markers().begin(), Markers().end());
+    std::stable_sort(m_byTime.begin(), m_byTime.end(), Earlier);
+}
+
+void CTimeScaleCtrl::IndexMarker(CTimeMarker* marker)
+{
+    UnindexMarker(marker);
+    if (m_byTime.size() + 1 != Markers().size()) {
+        // The document added or dropped markers behind the ruler's back.
+        IndexMarkers();
+        return;
     }
+    m_byTime.insert(std::upper_bound(m_byTime.begin(), m_byTime.end(), marker, Earlier), marker);
+}
+
+void CTimeScaleCtrl::UnindexMarker(const CTimeMarker* marker)
+{
+    const int at = m_byTime.indexOf(const_cast<CTimeMarker*>(marker));
+    if (at >= 0)
+        m_byTime.remove(at);
+}
+
+QVector<const CTimeMarker*> CTimeScaleCtrl::MarkersWithin(int from, int to) const
+{
+    if (m_byTime.size() != Markers().size())
+        IndexMarkers();
+    const auto first = std::lower_bound(m_byTime.cbegin(), m_byTime.cend(), from,
+                                        [](const CTimeMarker* m, int t) { return m->m_time < t; });
+    const auto last = std::upper_bound(first, m_byTime.cend(), to,
+                                       [](int t, const CTimeMarker* m) { return t < m->m_time; });
+    return QVector<const CTimeMarker*>(first, last);
+}
+
+const QVector<const CTimeMarker*>& CTimeScaleCtrl::ShownMarkers() const
+{
+    if (m_shownValid)
+        return m_shown;
+    // Zoomed out, thousands of markers share a few pixels; each x is drawn once.
+    QVector<std::pair<int, const CTimeMarker*>> placed;
+    placed.reserve(m_views.size());
+    for (auto it = m_views.cbegin(); it != m_views.cend(); ++it) {
+        if (!it->rect.isEmpty())
+            placed.append({it->x, it.key()});
+    }
+    // Which of the markers at one x is kept does not show: they look alike.
+    std::sort(placed.begin(), placed.end());
+    m_shown.clear();
+    for (const auto& [x, marker] : placed) {
+        if (m_shown.isEmpty() || m_views.value(m_shown.last()).x != x)
+            m_shown.append(marker);
+    }
+    m_shownValid = true;
+    return m_shown;
 }
 
 void CTimeScaleCtrl::AddMarkerAtX(int& x)
 {
     auto* marker = new CTimeMarker(XToTime(x));
     m_data.AddMarker(marker);
+    IndexMarker(marker);
     PlaceMarker(marker, x);
     Modified();
     update();
@@ -348,6 +416,7 @@ void CTimeScaleCtrl::AddMarkerAtTime(int ms)
 {
     auto* marker = new CTimeMarker(std::clamp(ms, 0, m_length));
     m_data.AddMarker(marker);
+    IndexMarker(marker);
     PlaceMarker(marker, TimeToX(marker->m_time));
     SortMarkers();
     Modified();
@@ -356,8 +425,8 @@ void CTimeScaleCtrl::AddMarkerAtTime(int ms)
 
 void CTimeScaleCtrl::SortMarkers()
 {
-    std::stable_sort(m_data.m_markers.begin(), m_data.m_markers.end(),
-                     [](const CTimeMarker* a, const CTimeMarker* b) { return a->m_time < b->m_time; });
+    std::stable_sort(m_data.m_markers.begin(), m_data.m_markers.end(), Earlier);
+    m_byTime = QVector<CTimeMarker*>(Markers().begin(), Markers().end());
 }
 
 int CTimeScaleCtrl::SelectedIndex() const
@@ -413,10 +482,11 @@ void CTimeScaleCtrl::SetSelectedMarkerTime(int ms)
     if (!m_selected)
         return;
     m_selected->m_time = std::clamp(ms, 0, m_length);
+    IndexMarker(m_selected);
     if (m_selected->m_time > ViewStartTime() && m_selected->m_time < ViewEndTime())
         PlaceMarker(m_selected, TimeToX(m_selected->m_time));
-    else
-        m_views[m_selected] = SMarkerView();
+    else if (m_views.remove(m_selected) > 0)
+        m_shownValid = false;
     update();
     emit markerChanged();
 }
@@ -427,7 +497,9 @@ void CTimeScaleCtrl::RemoveSelectedMarker()
         return;
     emit markerRemoved(m_selected);
     m_data.m_markers.removeOne(m_selected);
+    UnindexMarker(m_selected);
     m_views.remove(m_selected);
+    m_shownValid = false;
     delete m_selected;
     m_selected = nullptr;
     update();
@@ -445,6 +517,8 @@ void CTimeScaleCtrl::ClearMarkers()
 void CTimeScaleCtrl::ForgetMarkers()
 {
     m_views.clear();
+    m_byTime.clear();
+    m_shownValid = false;
     m_selected = nullptr;
     update();
 }
@@ -552,6 +626,7 @@ void CTimeScaleCtrl::mouseMoveEvent(QMouseEvent* event)
             const int t = XToTime(x);
             if (t > 0) {
                 m_selected->m_time = std::min(t, m_length);
+                IndexMarker(m_selected);
                 PlaceMarker(m_selected, x);
                 update();
                 emit markerChanged();
@@ -643,10 +718,11 @@ void CTimeScaleCtrl::paintEvent(QPaintEvent*)
                 p.drawLine(x + i * m_minor, m_rc.bottom() - 3, x + i * m_minor, m_rc.bottom());
         }
     }
-    for (const CTimeMarker* marker : Markers()) {
-        const QRect r = MarkerRect(marker);
-        if (!r.isEmpty())
-            p.drawPixmap(r.topLeft(), Picture(marker == m_selected ? "MarkerSel.png" : "Marker.png"));
+    for (const CTimeMarker* marker : ShownMarkers()) {
+        if (marker != m_selected)
+            p.drawPixmap(MarkerRect(marker).topLeft(), Picture("Marker.png"));
     }
+    if (m_selected && !MarkerRect(m_selected).isEmpty())
+        p.drawPixmap(MarkerRect(m_selected).topLeft(), Picture("MarkerSel.png"));
     p.drawPixmap(m_cursorX - 10, m_rc.bottom() - 22, Picture("Cursor.png"));
 }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QPixmap>
+#include <QVector>
 #include <QWidget>
 
 class CTimeLineData;
@@ -68,6 +69,11 @@ public:
     // The marker's x in the ruler, -1 when not shown.
     int MarkerX(const CTimeMarker* marker) const { return m_views.value(marker).x; }
     QRect MarkerRect(const CTimeMarker* marker) const { return m_views.value(marker).rect; }
+    // One shown marker for each x where markers are shown, from left to
+    // right: what a paint draws, however many markers the show holds.
+    const QVector<const CTimeMarker*>& ShownMarkers() const;
+    // The markers from one time to another, both included, by time.
+    QVector<const CTimeMarker*> MarkersWithin(int from, int to) const;
 
     // Labelled-tick period and subdivisions for a visible span.
     struct STicks
@@ -116,6 +122,10 @@ private:
     void PlaceMarker(const CTimeMarker* marker, int x);
     void UpdateMarkerRects();
     void SortMarkers();
+    // The markers by time, kept beside the list (which the user orders).
+    void IndexMarkers() const;
+    void IndexMarker(CTimeMarker* marker);
+    void UnindexMarker(const CTimeMarker* marker);
     void ScrollToTime(int t);
     void ShowSelected(CTimeMarker* marker);
     void SetCursorFromX(int x);
@@ -146,5 +156,9 @@ private:
     bool m_markersReadOnly = false;
     int m_storedCursor = -1;
     CTimeMarker* m_selected = nullptr;
+    // The views of the markers in the visible window only.
     QHash<const CTimeMarker*, SMarkerView> m_views;
+    mutable QVector<CTimeMarker*> m_byTime;
+    mutable QVector<const CTimeMarker*> m_shown;
+    mutable bool m_shownValid = false;
 };

@@ -48,6 +48,12 @@ public:
 
     // What a real player does when its music ends.
     void ReachEnd() { Become(StoppedState); }
+    // What a real player does without a sound device or with a file it cannot read.
+    void Fail(const QString& reason)
+    {
+        Become(StoppedState);
+        emit failed(reason);
+    }
 
 private:
     void Become(State state)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "SyntheticMouse.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
@@ -58,6 +59,53 @@ private slots:
         Drag(&edit.rig.Control(), from, QPoint(edit.rig.Ruler().TimeToX(toMs), from.y()));
         QTEST(block->m_start, "start");
         QTEST(block->m_stop, "stop");
+    }
+
+    // A (5000-7000) then B (1000-3000, on a second line) selected: B is
+    // current. The edge grabbed is the block resized.
+    void theGrabbedEdgeResizesItsBlock_data()
+    {
+        Columns<QString, bool, int, QString>("grab", "stopEdge", "toMs", "times");
+        QTest::newRow("stop of the other") << "A" << true << 9000 << "5000-9000 1000-3000";
+        QTest::newRow("start of the other") << "A" << false << 4000 << "4000-7000 1000-3000";
+        QTest::newRow("stop of the current") << "B" << true << 4000 << "5000-7000 1000-4000";
+    }
+    void theGrabbedEdgeResizesItsBlock()
+    {
+        const auto [grab, stopEdge, toMs, times] = Row<QString, bool, int, QString>("grab", "stopEdge", "toMs", "times");
+        SEdit edit;
+        edit.rig.Control().InsertLine(1);
+        edit.rig.ShowLines();
+        CTimeBlock* a = edit.Add(5000, 2000);
+        CTimeBlock* b = edit.rig.Block(edit.rig.Line(1), edit.scene, 1000, 2000);
+        Drag(&edit.rig.Control(), edit.rig.At(edit.line, 6000), edit.rig.At(edit.line, 6000));
+        const QPoint atB = edit.rig.At(edit.rig.Line(1), 2000);
+        Drag(&edit.rig.Control(), atB, atB, Qt::ControlModifier);
+        QCOMPARE(edit.rig.Control().CurrentBlock(), b);
+        const QPoint from = edit.Edge(grab == "A" ? a : b, stopEdge);
+        Drag(&edit.rig.Control(), from, QPoint(edit.rig.Ruler().TimeToX(toMs), from.y()));
+        QCOMPARE(QStringLiteral("%1-%2 %3-%4").arg(a->m_start).arg(a->m_stop).arg(b->m_start).arg(b->m_stop), times);
+    }
+
+    // A music block at 5000 of a 4000-ms file, 2000 ms long, after a block at 0.
+    void defaultSizeStaysWithinTheSpan_data()
+    {
+        Columns<int, int, int>("next", "timeLine", "length"); // next block's start, -1 for none
+        QTest::newRow("up to the next block") << 8000 << 20000 << 3000;
+        QTest::newRow("room for the file") << 12000 << 20000 << 4000;
+        QTest::newRow("up to the end") << -1 << 7500 << 2500;
+    }
+    void defaultSizeStaysWithinTheSpan()
+    {
+        const auto [next, timeLine, length] = Row<int, int, int>("next", "timeLine", "length");
+        CTimeLineRig rig(timeLine);
+        rig.Music(QStringLiteral("a.wav"), 0, 1000, 1000);
+        CMediaTimeBlock* block = rig.Music(QStringLiteral("a.wav"), 5000, 2000, 4000);
+        if (next >= 0)
+            rig.Music(QStringLiteral("a.wav"), next, 1000, 1000);
+        rig.Control().SelectBlock(block);
+        rig.Control().OnMediaDefaultSize();
+        QCOMPARE(block->m_length, length);
     }
 
     void aDraggedBlockSnapsToAMarker_data()
@@ -310,18 +358,22 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::newRow("free") << 3000 << 3000;
         QTest::newRow("close to the earlier block") << 600 << 1000;
+        QTest::newRow("past its own end") << 8000 << 8000;
+        QTest::newRow("close to the next block") << 13000 << 11000;
     }
     void markersMoveTheirBlocksWithinBounds()
     {
         QFETCH(int, to);
         SEdit edit;
         edit.Add(0, 500);
-        CTimeBlock* block = edit.Add(2000, -1);
+        CTimeBlock* block = edit.Add(2000, 1000);
+        edit.Add(12000, 1000);
         edit.rig.Control().AddMarkerAt(2000);
         edit.rig.Control().AttachMarkers();
         edit.rig.Ruler().SelectMarker(0);
         edit.rig.Ruler().SetSelectedMarkerTime(to);
         QTEST(block->m_start, "start");
+        QCOMPARE(block->m_stop, block->m_start + 1000);
         QCOMPARE(edit.rig.Control().BlockMarker(block) != nullptr, block->m_start == to);
     }
 };

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
 
@@ -223,6 +224,48 @@ private slots:
         QCOMPARE(rig.Control().Label(block), block->m_file);
         block->m_file = QStringLiteral("/nowhere/y.wav");
         QVERIFY(!rig.Control().LocateMediaFile(block));
+    }
+
+    // Steps: "o" opens the show again, "a" plays in the block of Media/m.wav,
+    // "b" in the block of a file that is nowhere, "d" deletes Media/m.wav,
+    // "f" has the player fail. Told: each warning, "S" for the sound or the
+    // names of the files it lists.
+    void missingMediaAreToldOncePerOpen_data()
+    {
+        Columns<QString, QString>("steps", "told");
+        QTest::newRow("open") << "o" << "gone.wav";
+        QTest::newRow("play after the open") << "oab" << "gone.wav";
+        QTest::newRow("each open") << "obo" << "gone.wav|gone.wav";
+        QTest::newRow("gone while playing") << "odaa" << "gone.wav|m.wav";
+        QTest::newRow("silent player") << "oaffa" << "gone.wav|S";
+        QTest::newRow("silent player, each open") << "oafoaf" << "gone.wav|S|gone.wav|S";
+    }
+    void missingMediaAreToldOncePerOpen()
+    {
+        const auto [steps, told] = Row<QString, QString>("steps", "told");
+        CMediaFolder folder(QStringLiteral("m.wav"));
+        CTimeLineRig rig;
+        rig.Music(QStringLiteral("Media/m.wav"), 0, 1000, 1000);
+        rig.Music(QStringLiteral("/nowhere/gone.wav"), 5000, 1000, 1000);
+        rig.Control().MusicLine()->m_wave = false; // no wave looks for the files
+        const QHash<QChar, std::function<void()>> step{
+            {'o', [&] { rig.window->UpdateFromProject(); }},
+            {'a', [&] { rig.Control().SetPosition(500, false); }},
+            {'b', [&] { rig.Control().SetPosition(5500, false); }},
+            {'d', [&] { QFile::remove(QStringLiteral("Media/m.wav")); }},
+            {'f', [&] { rig.player.Fail(QStringLiteral("no device")); }}};
+        for (const QChar c : steps) {
+            step[c]();
+            QCoreApplication::processEvents();
+        }
+        QStringList heard;
+        for (const QString& call : rig.host.calls.filter(QStringLiteral("ShowInformation:"))) {
+            QStringList files = call.split(QLatin1Char('\n')).mid(1);
+            for (QString& file : files)
+                file = QFileInfo(file).fileName();
+            heard << (call.contains(QStringLiteral("no device")) ? QStringLiteral("S") : files.join(QLatin1Char(',')));
+        }
+        QCOMPARE(heard.join(QLatin1Char('|')), told);
     }
 
     void deletedScenesLeaveTheTimeline()

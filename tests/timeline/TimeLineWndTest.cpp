@@ -1,3 +1,5 @@
+#include "DataTable.h"
+#include "SyntheticMouse.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
 
@@ -168,6 +170,43 @@ private slots:
         QVERIFY(rig.window->IsPlaying());
         rig.window->Tick(25);
         QCOMPARE(rig.window->PlayTime(), 4025);
+    }
+
+    // A press on an option's button released on it or away from it: the
+    // option and the button's mark stay one.
+    void optionButtonsFollowTheirMark_data()
+    {
+        Columns<QString, bool>("button", "away");
+        for (const char* button : {"timeLineLoop", "timeLinePlayLen", "timeLinePlayFrom", "timeLineKeepPlaying",
+                                   "timeLineLockMarkers", "timeLineMoveMarkers", "timeLinePause"}) {
+            QTest::addRow("%s clicked", button) << button << false;
+            QTest::addRow("%s released away", button) << button << true;
+        }
+    }
+    void optionButtonsFollowTheirMark()
+    {
+        const auto [name, away] = Row<QString, bool>("button", "away");
+        CTimeLineRig rig;
+        const CTimeLineData& data = rig.project.m_timeLine;
+        const QHash<QString, std::function<bool()>> option{
+            {"timeLineLoop", [&] { return data.m_loop; }},
+            {"timeLinePlayLen", [&] { return data.m_playLength; }},
+            {"timeLinePlayFrom", [&] { return data.m_playFrom; }},
+            {"timeLineKeepPlaying", [&] { return data.m_keepPlaying; }},
+            {"timeLineLockMarkers", [&] { return data.m_lockMarker && rig.Ruler().MarkersReadOnly(); }},
+            {"timeLineMoveMarkers", [&] { return data.m_moveMarker; }},
+            {"timeLinePause", [&] { return rig.window->IsPaused(); }}};
+        if (name == "timeLinePause") {
+            rig.project.m_timeLine.m_playLength = false;
+            rig.window->Play();
+        }
+        auto* button = rig.window->findChild<QToolButton*>(name);
+        const bool before = option[name]();
+        QCOMPARE(button->isChecked(), before);
+        SyntheticMouse::Press(button, QPoint(16, 16));
+        SyntheticMouse::Release(button, away ? QPoint(100, 100) : QPoint(16, 16));
+        QCOMPARE(option[name](), away ? before : !before);
+        QCOMPARE(button->isChecked(), option[name]());
     }
 
     void aSceneEditorDisablesPlayOnly()

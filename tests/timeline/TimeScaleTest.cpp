@@ -1,3 +1,5 @@
+#include "CountingPaintDevice.h"
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
 
@@ -148,6 +150,33 @@ private slots:
         QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(1000, at.y()));
         QCOMPARE(moved->m_time, 1000);
         QCOMPARE(ruler.Markers()[0], moved);
+    }
+
+    // However many markers a show holds, a paint of the ruler draws a
+    // picture for each place in view that holds markers, and no more.
+    void aPaintDrawsOnlyTheMarkersInView_data()
+    {
+        Columns<int, int, int, int, int, int>("count", "first", "step", "zoom", "least", "most");
+        QTest::newRow("20000 over the whole view") << 20000 << 1 << 1 << 100 << 300 << 400;
+        QTest::newRow("5000 at one time") << 5000 << 5000 << 0 << 100 << 1 << 1;
+        QTest::newRow("10000 past the view") << 10000 << 10000 << 1 << 0 << 0 << 0;
+    }
+    void aPaintDrawsOnlyTheMarkersInView()
+    {
+        const auto [count, first, step, zoom, least, most] =
+            Row<int, int, int, int, int, int>("count", "first", "step", "zoom", "least", "most");
+        CTimeLineRig rig;
+        CTimeScaleCtrl& ruler = rig.Ruler();
+        ruler.resize(400, CTimeScaleCtrl::kHeight);
+        ruler.RefreshFromProject();
+        ruler.SetZoom(zoom);
+        const int frame = CCountingPaintDevice::PixmapsPainted(ruler);
+        for (int i = 0; i < count; ++i)
+            rig.project.m_timeLine.AddMarker(new CTimeMarker(first + i * step));
+        ruler.RefreshFromProject();
+        ruler.SetZoom(zoom);
+        const int drawn = CCountingPaintDevice::PixmapsPainted(ruler) - frame;
+        QVERIFY2(drawn >= least && drawn <= most, qPrintable(QString::number(drawn)));
     }
 
     void markerLabel()

@@ -2,6 +2,7 @@
 
 #include "../devices/FakeTransport.h"
 #include "FakeMusicPlayer.h"
+#include "ModalAnswer.h"
 #include "RawChannelScene.h"
 #include "ScriptedDialog.h"
 #include "app/Orvane.h"
@@ -21,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -181,7 +183,14 @@ private slots:
                                     rig.Control().SceneLine(1), 0);
         rig.window->TimeLinePanel()->Ruler().AddMarkerAtTime(4000);
         rig.window->TimeLinePanel()->Ruler().AddMarkerAtTime(1000);
+        // The music file was never there: the open says so once, and goes on.
+        QString told;
+        OnNextModal<QMessageBox>([&told](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        });
         QVERIFY(rig.SaveAndOpen());
+        QVERIFY2(told.contains(QStringLiteral("song.wav")), qPrintable(told));
         const CTimeLineData& data = rig.Project().m_timeLine;
         QCOMPARE(data.m_lines.size(), 3);
         QVERIFY(data.m_musicLine);

@@ -128,7 +128,8 @@ public:
 
     // Profile tree below the current element; the current element is kept.
     // Reading fails without "ZKProfile" and "ZKProperties" or on a beam
-    // position no fixture can have; `error`, when given, says why.
+    // position no fixture can have; `error`, when given, says why. Beams
+    // past CFixtureProfile::kMaxBeams are left out.
     void WriteProfile(const CFixtureProfile& profile, bool allModes);
     bool ReadProfile(CFixtureProfile& profile, QString* error = nullptr);
 

@@ -171,7 +171,12 @@ public:
     // The children of one element at a time are kept so, in order, and
     // written in its place by SaveFile and ToBytes.
     void WriteOut(QDomElement child);
-    bool SaveFile(const QString& path, QString* error = nullptr) const;
+    // Nothing is written that would not load again: a text past the bounds
+    // of reading (checked as ReadDocumentText checks it, with the children
+    // its reader defers, when given) fails, and the file stays as it was.
+    bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
+    // The reason ReadDocumentText would refuse `xml`, empty when it would not.
+    static QString RefusalOf(const QByteArray& xml, const SDeferredChildren* readAs = nullptr);
     // The text SaveFile stores: attributes in name order, so the same
     // document always gives the same bytes.
     QByteArray ToBytes() const;
@@ -200,9 +205,8 @@ private:
     // Points the cursor slots at the root of a tree just built; false with a
     // reason when it is no project document.
     bool AdoptRoot(QString& error);
-    // ToBytes, or with compress the text in the compressed storage mode,
-    // deflated while it is written.
-    QByteArray WriteText(bool compress) const;
+    // ToBytes, given up once past `maxBytes`: the text then ends there.
+    QByteArray WriteText(int maxBytes) const;
     // Builds a tree from a text: false with the parser's reason, placed in
     // the whole text for a deferred child that starts at `deferredAt`.
     bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt = 0) const;

@@ -16,10 +16,10 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <iterator>
-#include <limits>
 #include <cctype>
 #include <cerrno>
+#include <iterator>
+#include <limits>
 #include <cstring>
 #include <memory>
 
@@ -228,7 +228,7 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
 }
 
 // Children of one element written out before the text is (WriteOut), and
-// the length past which the text is no more use to the caller.
+// the length past which the rest of the text is of no use to the caller.
 struct SWrittenOut
 {
     const QDomNode& parent;
@@ -278,8 +278,9 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
         // as children of the tree.
         out += ">\n";
         for (const QByteArray& text : writtenOut.texts) {
-            if (out.size() <= writtenOut.maxBytes)
-                out += text;
+            const qint64 room = qint64(writtenOut.maxBytes) + 1 - out.size();
+            if (room > 0)
+                out.append(text.constData(), int(std::min<qint64>(text.size(), room)));
         }
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
             AppendNode(out, child, depth + 1, writtenOut);
@@ -1033,10 +1034,10 @@ bool CXmlDocument::AdoptRoot(QString& error)
 bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
 {
     const int mode = GetStorageMode(path);
-    // The whole text is made before a byte of the file is replaced: a show
-    // that would not open again is refused with the reader's reason, and
-    // the one saved before stays.
-    // Past the bound of reading the rest of the text is not made.
+    // The whole text is made and checked as the reader checks it before a
+    // byte of the file is replaced: a show that would not open again is
+    // refused with the reader's reason, and the one saved before stays.
+    // Past the bound on its size the rest of the text is not made.
     const QByteArray xml = WriteText(kMaxDocumentBytes);
     const QString refusal = RefusalOf(xml, readAs);
     if (!refusal.isEmpty()) {

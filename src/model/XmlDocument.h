@@ -45,7 +45,9 @@ public:
     };
 
     // Nothing larger is ever uncompressed or read: a bigger document is a
-    // load error, not an allocation.
+    // load error, not an allocation. A save past this or the bounds below
+    // fails before it writes (SaveFile), so that no file this program
+    // writes is one it refuses to open.
     static constexpr int kMaxDocumentBytes = 64 * 1024 * 1024;
     // No show nests deeper or holds more; past these a file is refused
     // before a tree is built (deep nesting would exhaust the parser's stack).

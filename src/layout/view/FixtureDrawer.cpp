@@ -164,7 +164,8 @@ namespace {
 
 // Shapes in use, by profile, shape and cell size. A plan of a hundred
 // fixtures of one profile of many beams would otherwise hold a hundred
-// copies of the same paths. The shapes go with their last drawer.
+// copies of the same paths. The shapes go with their last drawer. (A
+// template: the shapes' type is the drawer's own.)
 using ShapesKey = std::tuple<const CLibraryProfile*, int, int, int>;
 template <typename Shapes>
 std::map<ShapesKey, std::weak_ptr<const Shapes>>& ShapesInUse()

@@ -87,6 +87,10 @@ public:
     QVector<CBeamPosition> m_beams; // empty for a one-beam fixture
     QList<CProfileMode*> m_modes; // owned
 
+    // A channel names its beams by a byte: no channel can reach a beam past
+    // this many, and a file's positions past it are not read.
+    static constexpr int kMaxBeams = 256;
+
 private:
     void CopyFrom(const CFixtureProfile& other);
     void DeleteModes();

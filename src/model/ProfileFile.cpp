@@ -423,8 +423,8 @@ bool CXmlDocument::ReadProfile(CFixtureProfile& profile, QString* error)
     m_element[BeamsSlot] = m_element[PropertiesSlot].firstChildElement(Key("ZKBeams"));
     int x = 0;
     int y = 0; // a missing coordinate repeats the previous beam's
-    for (QDomElement e = m_element[BeamsSlot].firstChildElement(Key("ZKBeam")); !e.isNull();
-         e = e.nextSiblingElement(Key("ZKBeam"))) {
+    for (QDomElement e = m_element[BeamsSlot].firstChildElement(Key("ZKBeam"));
+         !e.isNull() && profile.m_beams.size() < CFixtureProfile::kMaxBeams; e = e.nextSiblingElement(Key("ZKBeam"))) {
         m_element[BeamSlot] = m_element[CurrentSlot] = e;
         GetAttrInt(Key("ZKBeamPosX"), x);
         GetAttrInt(Key("ZKBeamPosY"), y);

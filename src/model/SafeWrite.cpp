@@ -1,8 +1,51 @@
 #include "model/SafeWrite.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The folder that holds the file QSaveFile replaced: it renames over the
+// target of a link, not over the link itself.
+QString FolderOfTarget(const QString& path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.absolutePath();
+}
+
+void SyncFolderOf(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    // The commit renamed the new file over the old one, and a rename lives
+    // in the folder: until the folder is on the disk, a power cut may bring
+    // back the old name (or none). Best effort: the file itself is already
+    // on the disk, and some file systems cannot sync a folder at all.
+    const QByteArray folder = QFile::encodeName(QDir::toNativeSeparators(FolderOfTarget(path)));
+    int fd = -1;
+    do {
+        fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return;
+    while (::fsync(fd) != 0 && errno == EINTR) {
+    }
+    ::close(fd);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+} // namespace
 
 bool SafeWriteFile(const QString& path, const QByteArray& bytes, QString* reason)
 {
@@ -18,8 +61,10 @@ bool SafeWriteFile(const QString& path, const QByteArray& bytes, QString* reason
     errno = 0;
     const bool written = file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
     const int writeErrno = errno;
-    if (written && file.commit())
+    if (written && file.commit()) {
+        SyncFolderOf(path);
         return true;
+    }
     if (reason)
         *reason = !written && writeErrno != 0 ? qt_error_string(writeErrno) : file.errorString();
     file.cancelWriting();

@@ -16,8 +16,10 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <iterator>
+#include <cctype>
 #include <cerrno>
+#include <iterator>
+#include <limits>
 #include <cstring>
 #include <memory>
 
@@ -75,18 +77,26 @@ int HexValue(char c)
 // this refuses any stray character and an odd digit count (a cut file).
 bool DecodeHexStrict(const QByteArray& text, QByteArray& out)
 {
-    const QByteArray digits = text.trimmed();
-    if (digits.size() % 2 != 0)
+    // Through plain pointers: a step's levels are tens of kilobytes of
+    // digits, and a show holds thousands of them.
+    const char* begin = text.constData();
+    const char* end = begin + text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(*begin)))
+        ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(end[-1])))
+        --end;
+    if ((end - begin) % 2 != 0)
         return false;
-    out.resize(digits.size() / 2);
-    for (int i = 0; i < out.size(); ++i) {
-        const int high = HexValue(digits[2 * i]);
-        const int low = HexValue(digits[2 * i + 1]);
+    out.resize(int(end - begin) / 2);
+    char* target = out.data();
+    for (const char* p = begin; p < end; p += 2) {
+        const int high = HexValue(p[0]);
+        const int low = HexValue(p[1]);
         if (high < 0 || low < 0) {
             out.clear();
             return false;
         }
-        out[i] = char(high * 16 + low);
+        *target++ = char(high * 16 + low);
     }
     return true;
 }
@@ -174,46 +184,6 @@ void AppendEscaped(QString& out, const QString& text, bool attribute)
     }
 }
 
-// Where the document's text goes: kept whole, or deflated as it is made so
-// that a show's tens of megabytes of text are never held at once.
-class CTextSink
-{
-public:
-    explicit CTextSink(CBlobCompressor* compressor) : m_compressor(compressor)
-    {
-        m_buffer.reserve(kChunkBytes + 64 * 1024);
-        if (m_compressor)
-            m_compressor->BeginStream();
-    }
-
-    QByteArray& Buffer() { return m_buffer; }
-    void Drain()
-    {
-        if (m_compressor && m_buffer.size() >= kChunkBytes)
-            Pass();
-    }
-    // The whole text, or its qCompress form; empty when zlib fails.
-    QByteArray Finish()
-    {
-        if (!m_compressor)
-            return m_buffer;
-        Pass();
-        return m_compressor->EndStream();
-    }
-
-private:
-    static constexpr int kChunkBytes = 256 * 1024;
-
-    void Pass()
-    {
-        m_compressor->AppendToStream(m_buffer.constData(), m_buffer.size());
-        m_buffer.resize(0);
-    }
-
-    CBlobCompressor* const m_compressor;
-    QByteArray m_buffer;
-};
-
 // The document's text goes straight into UTF-8: a show of tens of megabytes
 // of text would otherwise be held twice, once in UTF-16. Text that is plain
 // ASCII with nothing to escape, nearly all of it, is copied as it is; any
@@ -257,16 +227,19 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
     out += escaped.toUtf8();
 }
 
-// Children of one element written out before the text is (WriteOut).
+// Children of one element written out before the text is (WriteOut), and
+// the length past which the rest of the text is of no use to the caller.
 struct SWrittenOut
 {
     const QDomNode& parent;
     const QVector<QByteArray>& texts;
+    int maxBytes = std::numeric_limits<int>::max();
 };
 
-void AppendNode(CTextSink& sink, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
+void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
 {
-    QByteArray& out = sink.Buffer();
+    if (out.size() > writtenOut.maxBytes)
+        return;
     if (node.isText() && !node.isCDATASection()) {
         AppendEscapedUtf8(out, node.nodeValue(), false);
         return;
@@ -305,11 +278,12 @@ void AppendNode(CTextSink& sink, const QDomNode& node, int depth, const SWritten
         // as children of the tree.
         out += ">\n";
         for (const QByteArray& text : writtenOut.texts) {
-            sink.Buffer() += text;
-            sink.Drain();
+            const qint64 room = qint64(writtenOut.maxBytes) + 1 - out.size();
+            if (room > 0)
+                out.append(text.constData(), int(std::min<qint64>(text.size(), room)));
         }
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(sink, child, depth + 1, writtenOut);
+            AppendNode(out, child, depth + 1, writtenOut);
         out.append(depth, ' ');
         out += "</";
         AppendName(out, tag);
@@ -319,7 +293,7 @@ void AppendNode(CTextSink& sink, const QDomNode& node, int depth, const SWritten
         if (!node.firstChild().isText())
             out += '\n';
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(sink, child, depth + 1, writtenOut);
+            AppendNode(out, child, depth + 1, writtenOut);
         if (!node.lastChild().isText())
             out.append(depth, ' ');
         out += "</";
@@ -330,7 +304,6 @@ void AppendNode(CTextSink& sink, const QDomNode& node, int depth, const SWritten
     }
     if (!node.nextSibling().isText())
         out += '\n';
-    sink.Drain();
 }
 
 // Elements, attributes and text only (no declaration, comment, section or
@@ -848,7 +821,16 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
             const char* const name = p;
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
-                if (!quoted(*p) && *p == '=')
+                if (quoted(*p)) {
+                    // Nothing inside a value counts: on to its closing
+                    // quote (a step's levels are tens of kilobytes).
+                    if (quote) {
+                        const auto* close = static_cast<const char*>(std::memchr(p + 1, quote, size_t(end - p - 1)));
+                        p = close ? close - 1 : end - 1;
+                    }
+                    continue;
+                }
+                if (*p == '=')
                     ++attributes;
             }
             const bool empty = p < end && p[-1] == '/';
@@ -1049,10 +1031,31 @@ bool CXmlDocument::AdoptRoot(QString& error)
     return true;
 }
 
-bool CXmlDocument::SaveFile(const QString& path, QString* error) const
+bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
 {
     const int mode = GetStorageMode(path);
-    const QByteArray stored = mode == CompressedStorage ? WriteText(true) : EncodeStorage(mode, ToBytes());
+    // The whole text is made and checked as the reader checks it before a
+    // byte of the file is replaced: a show that would not open again is
+    // refused with the reader's reason, and the one saved before stays.
+    // Past the bound on its size the rest of the text is not made.
+    const QByteArray xml = WriteText(kMaxDocumentBytes);
+    const QString refusal = RefusalOf(xml, readAs);
+    if (!refusal.isEmpty()) {
+        SetError(error, GetLangText(Txt::CannotWriteFile)
+                            .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal)));
+        return false;
+    }
+    QByteArray stored;
+    if (mode == CompressedStorage) {
+        // Deflated as a stream: qCompress would first take a buffer the
+        // size of the text.
+        CBlobCompressor compressor;
+        compressor.BeginStream();
+        compressor.AppendToStream(xml.constData(), xml.size());
+        stored = compressor.EndStream();
+    } else {
+        stored = EncodeStorage(mode, xml);
+    }
     // Compressed text is never empty (even nothing has its length): empty
     // means zlib ran out of memory, and writing it would replace the show
     // with an empty file.
@@ -1064,18 +1067,32 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error) const
     return WriteWholeFile(path, stored, error);
 }
 
-QByteArray CXmlDocument::ToBytes() const
+QString CXmlDocument::RefusalOf(const QByteArray& xml, const SDeferredChildren* readAs)
 {
-    return WriteText(false);
+    if (xml.size() > kMaxDocumentBytes)
+        return TooLargeText(kMaxDocumentBytes);
+    SDeferredChildren deferred;
+    if (readAs)
+        deferred = *readAs;
+    QString error;
+    return CheckStructure(xml, error, readAs ? &deferred : nullptr) ? QString() : error;
 }
 
-QByteArray CXmlDocument::WriteText(bool compress) const
+QByteArray CXmlDocument::ToBytes() const
 {
-    CBlobCompressor compressor;
-    CTextSink sink(compress ? &compressor : nullptr);
+    return WriteText(std::numeric_limits<int>::max());
+}
+
+QByteArray CXmlDocument::WriteText(int maxBytes) const
+{
+    QByteArray out;
+    qint64 writtenOut = 0;
+    for (const QByteArray& text : m_writtenOut)
+        writtenOut += text.size();
+    out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(sink, node, 0, {m_writtenOutParent, m_writtenOut});
-    return sink.Finish();
+        AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes});
+    return out;
 }
 
 void CXmlDocument::WriteOut(QDomElement child)
@@ -1090,9 +1107,9 @@ void CXmlDocument::WriteOut(QDomElement child)
     int depth = 0;
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
-    CTextSink sink(nullptr);
-    AppendNode(sink, child, depth, {QDomNode(), {}});
-    m_writtenOut.append(sink.Finish());
+    QByteArray text;
+    AppendNode(text, child, depth, {QDomNode(), {}});
+    m_writtenOut.append(text);
     parent.removeChild(child);
 }
 

@@ -45,7 +45,9 @@ public:
     };
 
     // Nothing larger is ever uncompressed or read: a bigger document is a
-    // load error, not an allocation.
+    // load error, not an allocation. A save past this or the bounds below
+    // fails before it writes (SaveFile), so that no file this program
+    // writes is one it refuses to open.
     static constexpr int kMaxDocumentBytes = 64 * 1024 * 1024;
     // No show nests deeper or holds more; past these a file is refused
     // before a tree is built (deep nesting would exhaust the parser's stack).
@@ -128,7 +130,8 @@ public:
 
     // Profile tree below the current element; the current element is kept.
     // Reading fails without "ZKProfile" and "ZKProperties" or on a beam
-    // position no fixture can have; `error`, when given, says why.
+    // position no fixture can have; `error`, when given, says why. Beams
+    // past CFixtureProfile::kMaxBeams are left out.
     void WriteProfile(const CFixtureProfile& profile, bool allModes);
     bool ReadProfile(CFixtureProfile& profile, QString* error = nullptr);
 
@@ -170,7 +173,12 @@ public:
     // The children of one element at a time are kept so, in order, and
     // written in its place by SaveFile and ToBytes.
     void WriteOut(QDomElement child);
-    bool SaveFile(const QString& path, QString* error = nullptr) const;
+    // Nothing is written that would not load again: a text past the bounds
+    // of reading (checked as ReadDocumentText checks it, with the children
+    // its reader defers, when given) fails, and the file stays as it was.
+    bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
+    // The reason ReadDocumentText would refuse `xml`, empty when it would not.
+    static QString RefusalOf(const QByteArray& xml, const SDeferredChildren* readAs = nullptr);
     // The text SaveFile stores: attributes in name order, so the same
     // document always gives the same bytes.
     QByteArray ToBytes() const;
@@ -199,9 +207,8 @@ private:
     // Points the cursor slots at the root of a tree just built; false with a
     // reason when it is no project document.
     bool AdoptRoot(QString& error);
-    // ToBytes, or with compress the text in the compressed storage mode,
-    // deflated while it is written.
-    QByteArray WriteText(bool compress) const;
+    // ToBytes, given up once past `maxBytes`: the text then ends there.
+    QByteArray WriteText(int maxBytes) const;
     // Builds a tree from a text: false with the parser's reason, placed in
     // the whole text for a deferred child that starts at `deferredAt`.
     bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt = 0) const;

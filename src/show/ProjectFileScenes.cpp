@@ -11,6 +11,7 @@
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "model/ProfileChannelDef.h"
+#include "show/EffectScene.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
@@ -152,6 +153,45 @@ void CountLevels(qint64& made, const CPatchedFixture* fixture)
 } // namespace
 
 // ---- Writers ----
+
+void CProjectFileV3::CountAsRead(const CProject& project)
+{
+    if (project.m_generalGroup) {
+        for (const CPatchedFixture* fixture : qAsConst(project.m_generalGroup->m_fixtures))
+            CountBeamFlags(fixture->BeamCount());
+    }
+    for (const CGroup* group : qAsConst(project.m_groups)) {
+        for (const CSubGroup* subGroup : group->m_subGroups) {
+            for (const CPatchedFixture* fixture : subGroup->m_fixtures)
+                CountBeamFlags(fixture->BeamCount());
+        }
+    }
+    CountUniverseBuffers(project, kPageBuffers * qint64(project.m_pages.size()));
+    qint64 entries = 0, levels = 0, blobLevels = 0;
+    for (const CPage* page : qAsConst(project.m_pages)) {
+        CountUniverseBuffers(project, kSceneBuffers * qint64(page->m_scenes.size()));
+        // Only hand-made steps: the rows of an effect are generated again.
+        for (const CScene* scene : qAsConst(page->m_scenes)) {
+            for (const CSceneStep* step : scene->m_steps) {
+                if (step->m_effect)
+                    continue;
+                for (const CStepFixture* entry : step->m_entries) {
+                    const CPatchedFixture* fixture = entry->Fixture();
+                    if (!fixture)
+                        continue;
+                    CountEntries(entries, 1);
+                    CountLevels(levels, fixture);
+                    CountBlobLevels(blobLevels, fixture->Profile() ? entry->ChannelCount() : 1);
+                }
+            }
+        }
+    }
+    CountUniverseBuffers(project, kEffectSceneBuffers * qint64(project.m_effectScenes.size()));
+    for (const CEffectScene* copy : qAsConst(project.m_runningCopies)) {
+        if (copy->m_source)
+            CountUniverseBuffers(project, kEffectSceneBuffers);
+    }
+}
 
 void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
 {

@@ -112,6 +112,11 @@ public:
     // page is turned into text as soon as it is made (CXmlDocument::WriteOut):
     // the file's bytes are the same, the tree then holds no pages.
     void WriteProject(CProject& project, bool pagesOut = false);
+    // What the readers count of a show before they make it (universe
+    // buffers, beam flags, step entries and levels), counted here of the
+    // show as it stands: throws CFileRefused with the reader's reason for a
+    // show that would not open again.
+    void CountAsRead(const CProject& project);
 
     // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
     void WriteParams(CProject& project);

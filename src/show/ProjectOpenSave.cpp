@@ -9,6 +9,7 @@
 #include "show/ProjectFileV3.h"
 #include "show/ShowHost.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <future>
@@ -185,8 +186,19 @@ bool CProject::SaveProject(const QString& path, QString* error)
     ShowHost().StoreGroupView();
     CBackgroundFree::Wait();
     auto doc = std::make_unique<CProjectFileV3>();
-    doc->WriteProject(*this, true);
-    const bool saved = doc->SaveFile(path, error);
+    bool saved = false;
+    try {
+        // A show its reader would refuse is not written: the file saved
+        // before stays, and the user learns why.
+        doc->CountAsRead(*this);
+        doc->WriteProject(*this, true);
+        const CXmlDocument::SDeferredChildren pages = ShowPages();
+        saved = doc->SaveFile(path, error, &pages);
+    } catch (const CFileRefused& refused) {
+        if (error)
+            *error = GetLangText(Txt::CannotWriteFile)
+                         .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refused.Message()));
+    }
     // The tree of a large show takes a tenth of the save to tear down: it
     // goes while the window shows the file saved.
     CBackgroundFree::Run([written = std::shared_ptr<CProjectFileV3>(std::move(doc))]() mutable { written.reset(); });

@@ -36,6 +36,16 @@ inline QByteArray CrowdedXml(const QByteArray& unit, int count)
     return "<ZKFile Version=\"2.0\">" + unit.repeated(count) + "</ZKFile>";
 }
 
+// A profile's beam positions, `count` of them, in rows of 256 cells.
+inline QByteArray BeamsXml(int count)
+{
+    QByteArray beams = "<ZKBeams ZKNbBeam=\"" + QByteArray::number(count) + "\">";
+    for (int i = 0; i < count; ++i)
+        beams += "<ZKBeam ZKBeamPosX=\"" + QByteArray::number(i % 256) + "\" ZKBeamPosY=\""
+            + QByteArray::number(i / 256) + "\"/>";
+    return beams + "</ZKBeams>";
+}
+
 // One entity of a thousand elements, within the parser's bound on what an
 // entity may expand to, referenced `references` times.
 inline QByteArray EntityBombXml(int references)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "LayoutRig.h"
 #include "TestRegistry.h"
 
@@ -88,6 +89,36 @@ private slots:
             QTEST(drawer.BoundingRect(), "bounds");
             QCOMPARE(drawer.BeamColors().size(), drawer.BeamCount());
         }
+    }
+
+    // The fixtures of one profile paint one set of shapes; another shape,
+    // cell size or a profile edited since gets its own.
+    void fixturesOfOneProfileShareTheirShapes_data()
+    {
+        Columns<QString, bool>("second", "shared");
+        QTest::newRow("same") << "same" << true;
+        QTest::newRow("other shape") << "shape" << false;
+        QTest::newRow("other cell size") << "size" << false;
+        QTest::newRow("beams moved since") << "moved" << false;
+        QTest::newRow("beams added since") << "added" << false;
+    }
+    void fixturesOfOneProfileShareTheirShapes()
+    {
+        const auto [second, shared] = Row<QString, bool>("second", "shared");
+        CLayoutRig rig;
+        CLibraryProfile* profile = rig.BeamsProfile({{0, 0}, {1, 0}, {2, 0}});
+        CFixtureItem* first = rig.AddItem(profile, QPoint(0, 0));
+        const QList<QRect> cells = first->Drawer().BeamCells();
+        if (second == QLatin1String("moved"))
+            ProfileBuilder::SetBeams(*profile, {{0, 0}, {1, 0}, {2, 1}});
+        else if (second == QLatin1String("added"))
+            ProfileBuilder::SetBeams(*profile, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+        CFixtureDrawer other;
+        other.SetProfile(second == QLatin1String("shape") ? CFixtureDrawer::Ellipse : first->Drawer().ShapeType(), 2,
+                         profile, 20, second == QLatin1String("size") ? 30 : 20);
+        QCOMPARE(other.SharesShapesWith(first->Drawer()), shared);
+        QCOMPARE(other.BeamCount(), profile->m_beams.size());
+        QCOMPARE(first->Drawer().BeamCells(), cells);
     }
 
     void liveColors_data()

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "HostileXml.h"
 #include "LibraryProfileBuilder.h"
@@ -433,6 +434,31 @@ private slots:
             QVERIFY(profile.Save(Path(name)));
             QVERIFY(SavedXml(Path(name)).contains(QStringLiteral("ZKBeamPosX=\"%1\"").arg(stored)));
         }
+    }
+
+    // A channel names its beams by a byte: positions past the 256th are
+    // left out, whatever they hold, and the rest read as written.
+    void beamCountIsHeldToWhatAChannelCanName_data()
+    {
+        Columns<int, int>("inFile", "read");
+        QTest::newRow("two") << 2 << 2;
+        QTest::newRow("as many as a channel can name") << 256 << 256;
+        QTest::newRow("one more") << 257 << 256;
+        QTest::newRow("65536") << 65536 << 256;
+    }
+    void beamCountIsHeldToWhatAChannelCanName()
+    {
+        const auto [inFile, read] = Row<int, int>("inFile", "read");
+        // Past the 256th, a position out of range is not even looked at.
+        QByteArray beams = BeamsXml(inFile);
+        if (inFile > 256)
+            beams.replace("</ZKBeams>", "<ZKBeam ZKBeamPosX=\"100001\"/></ZKBeams>");
+        const QString name = QStringLiteral("beams%1.kvp").arg(inFile);
+        QVERIFY(WriteXml(name, ProfileXml(QString(), "<ZKProperties>" + beams + "</ZKProperties>")));
+        CFixtureProfile profile;
+        QVERIFY(profile.Load(Path(name)));
+        QCOMPARE(profile.m_beams.size(), read);
+        QCOMPARE(profile.m_beams.last().x, float((read - 1) % 256) / 100.0f);
     }
 
     void profileInsideAnotherDocument()

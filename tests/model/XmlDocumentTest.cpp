@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "HostileXml.h"
@@ -830,6 +831,42 @@ private slots:
         QVERIFY(error.contains(QStringLiteral("x.kv3")));
         QVERIFY(large.SaveFile(path));
         QVERIFY(ReadBytes(path) != before);
+    }
+
+    // A document the reader would refuse is not written, whatever its
+    // storage; the file saved before stays. One the reader takes loads.
+    void documentsTheReaderRefusesAreNotWritten_data()
+    {
+        Columns<int, int, QString>("depth", "valueBytes", "reason");
+        const int maxDepth = CXmlDocument::kMaxDepth;
+        QTest::newRow("deepest read") << maxDepth << 0 << QString();
+        QTest::newRow("one deeper") << maxDepth + 1 << 0 << GetLangText(Txt::DocumentTooDeep).arg(maxDepth);
+        QTest::newRow("longer") << 1 << CXmlDocument::kMaxDocumentBytes
+                                << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
+    }
+    void documentsTheReaderRefusesAreNotWritten()
+    {
+        const auto [depth, valueBytes, reason] = Row<int, int, QString>("depth", "valueBytes", "reason");
+        CXmlDocument doc;
+        doc.NewDocument();
+        for (int level = 1; level < depth; ++level)
+            doc.AddElement(QStringLiteral("ZKLevel"), doc.CurrentElement());
+        doc.CurrentElement().appendChild(doc.m_document.createTextNode(QStringLiteral("x")));
+        doc.SetAttrString(QStringLiteral("ZKValue"), QString(valueBytes, QLatin1Char('v')));
+        for (const char* name : {"refused.kv3", "refused.kvp"}) {
+            const QString path = Path(QLatin1String(name));
+            QVERIFY(WriteBytes(path, "before"));
+            QString error;
+            QCOMPARE(doc.SaveFile(path, &error), reason.isEmpty());
+            if (!reason.isEmpty()) {
+                QCOMPARE(error, GetLangText(Txt::CannotWriteFile)
+                                    .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(reason)));
+                QCOMPARE(ReadBytes(path), QByteArray("before"));
+                continue;
+            }
+            CXmlDocument loaded;
+            QVERIFY2(loaded.LoadFile(path, error), qPrintable(error));
+        }
     }
 
     void savedBytesKeepTheLayoutWithAttributesInNameOrder()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "HostileXml.h"
 #include "Captions.h"
@@ -163,6 +164,39 @@ private slots:
         rig.host.calls.clear();
         QVERIFY(rig.project.OpenProject(saved));
         QVERIFY(rig.host.calls.filter(QStringLiteral("ShowInformation:")).isEmpty());
+    }
+
+    // A profile of more beams than a channel can name, patched many times:
+    // the show opens with the beams a channel can reach, and no more.
+    void beamsPastWhatAChannelCanNameAreLeftOut_data()
+    {
+        Columns<int, int>("beams", "fixtures");
+        QTest::newRow("64 fixtures of 65536 beams") << 65536 << 64;
+        QTest::newRow("100 fixtures of 10000 beams") << 10000 << 100;
+    }
+    void beamsPastWhatAChannelCanNameAreLeftOut()
+    {
+        const auto [beams, fixtures] = Row<int, int>("beams", "fixtures");
+        CPlaybackRig rig;
+        CLibraryProfile* profile = rig.RgbProfile();
+        ProfileBuilder::SetBeams(*profile, {{0, 0}, {1, 0}});
+        for (int i = 0; i < fixtures; ++i)
+            rig.Patch(profile, i / 128, 3 * (i % 128));
+        const QString path = m_dir.filePath(QStringLiteral("beams.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        QString xml = QString::fromUtf8(qUncompress(ReadBytes(path)));
+        const QRegularExpression two(QStringLiteral("<ZKBeams ZKNbBeam=\"2\">.*</ZKBeams>"),
+                                     QRegularExpression::DotMatchesEverythingOption
+                                         | QRegularExpression::InvertedGreedinessOption);
+        QCOMPARE(xml.count(two), 1);
+        xml.replace(two, QString::fromLatin1(BeamsXml(beams)));
+
+        QVERIFY(rig.project.OpenProject(Store(QStringLiteral("many.kv3"), xml.toUtf8())));
+        QCOMPARE(rig.project.PatchedFixtures().size(), fixtures);
+        for (const CPatchedFixture* fixture : rig.project.PatchedFixtures()) {
+            QCOMPARE(fixture->Profile()->m_beams.size(), CFixtureProfile::kMaxBeams);
+            QCOMPARE(fixture->BeamFlags().size(), CFixtureProfile::kMaxBeams);
+        }
     }
 
     void stepTimesAreClampedOnRead()

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "TestRegistry.h"
 #include "XmlText.h"
@@ -210,6 +211,38 @@ bool IsNewEmptyProject(const CProject& project)
         && project.m_library.isEmpty();
 }
 
+
+// 64 universes, each filled by one fixture of 512 channels, and a scene of
+// steps that set every channel: the levels of step s come from `seed` + s,
+// all alike with seed 0, else each a run of numbers deflate cannot shrink.
+void FillUniverses(CPlaybackRig& rig, int steps, quint32 seed)
+{
+    CProject& project = rig.project;
+    if (project.m_library.isEmpty()) {
+        auto* profile = new CLibraryProfile;
+        for (int c = 0; c < kSlotsPerUniverse; ++c)
+            ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+        profile->UpdateRoles();
+        project.m_library << profile;
+        for (int u = 0; u < project.UniverseCount(); ++u)
+            rig.Patch(profile, u, 0);
+        rig.AddScene(QStringLiteral("Full"));
+    }
+    CScene* scene = rig.Page()->m_scenes.first();
+    for (int s = 0; s < steps; ++s) {
+        auto* step = new CSceneStep(0, 1000);
+        quint32 state = seed ? seed + quint32(s) : 0;
+        for (CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
+            auto* entry = new CStepFixture(fixture, scene);
+            for (int c = 0; c < kSlotsPerUniverse; ++c) {
+                state = seed ? state * 1664525u + 1013904223u : 0;
+                entry->SetLevel(c, quint8(state >> 24), false, false);
+            }
+            step->AddEntry(entry);
+        }
+        scene->m_steps << step;
+    }
+}
 } // namespace
 
 class ProjectFileTest : public QObject
@@ -673,12 +706,13 @@ private slots:
         QTest::newRow("effect scenes")
             << "large.kv3"
             << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
-        // 8193 fixtures of 16384 beams: just over a gigabyte of flags.
+        // 524289 fixtures of the 256 beams a profile keeps: just over a
+        // gigabyte of flags.
         const QString beamsPatch =
             QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary><ZKProfile><ZKProperties><ZKBeams>%1</ZKBeams>"
                            "</ZKProperties><ZKModes><ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile></ZKLibrary>"
                            "%2</ZKFixtures></ZKPatch>")
-                .arg(QStringLiteral("<ZKBeam/>").repeated(16384), QStringLiteral("<ZKFixture/>").repeated(8193));
+                .arg(QStringLiteral("<ZKBeam/>").repeated(256), QStringLiteral("<ZKFixture/>").repeated(524289));
         QTest::newRow("fixtures of many beams") << "large.kv3" << beamsPatch;
         QTest::newRow("fixtures of many beams, older format") << "large.kv2" << beamsPatch;
     }
@@ -782,6 +816,46 @@ private slots:
         QCOMPARE(Ids(dup->m_matrices), QStringLiteral("7"));
         QCOMPARE(dup->m_zoom, 0.01f);
         QVERIFY(dup->m_viewRect.isNull());
+    }
+
+
+    // A show past what the reader takes is not written, says why and keeps
+    // the file saved before; a show just within it saves and opens again.
+    void showsTheReaderWouldRefuseAreNotSaved_data()
+    {
+        Columns<int, int, quint32, QString>("past", "within", "seed", "reason");
+        // Steps of 64 KB of text each, past 64 MB of text.
+        QTest::newRow("text") << 1030 << 1010 << 7u
+                              << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
+        // Steps of 32768 levels, past 2^26 levels in all.
+        QTest::newRow("step levels") << 2049 << 2047 << 0u << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
+    }
+    void showsTheReaderWouldRefuseAreNotSaved()
+    {
+        const auto [past, within, seed, reason] = Row<int, int, quint32, QString>("past", "within", "seed", "reason");
+        const QString path = Path(QStringLiteral("full.kv3"));
+        CPlaybackRig rig(64);
+        FillUniverses(rig, 1, seed);
+        QVERIFY(rig.project.SaveProject(path));
+        const QByteArray before = ReadBytes(path);
+
+        FillUniverses(rig, past - 1, seed ? seed + 1 : 0);
+        QString error;
+        QVERIFY(!rig.project.SaveProject(path, &error));
+        QCOMPARE(error, GetLangText(Txt::CannotWriteFile)
+                            .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(reason)));
+        QCOMPARE(ReadBytes(path), before);
+
+        QList<CSceneStep*>& steps = rig.Page()->m_scenes.first()->m_steps;
+        while (steps.size() > within)
+            delete steps.takeLast();
+        QVERIFY(rig.project.SaveProject(path, &error));
+        const CStepFixture* last = steps.last()->m_entries.last();
+        CPlaybackRig opened(64);
+        QVERIFY(opened.project.OpenProject(path));
+        const CScene* scene = opened.Page()->m_scenes.value(0);
+        QVERIFY(scene && scene->m_steps.size() == within);
+        QCOMPARE(scene->m_steps.last()->m_entries.last()->Levels(), last->Levels());
     }
 
     // QSaveFile: the old file is replaced only by a complete new one.

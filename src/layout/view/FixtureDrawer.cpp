@@ -9,6 +9,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -135,37 +138,91 @@ void CFixtureDrawer::SetLibraryProfile(CLibraryProfile* profile)
     BuildShapes();
 }
 
+// The cells of a profile's beams and the shapes painted in them, with what
+// they were built from: a profile edited since gives shapes of its own.
+struct CFixtureDrawer::SBeamShapes
+{
+    QVector<CBeamPosition> beams;
+    float extentX = 0.0f;
+    float extentY = 0.0f;
+    QList<QRect> cells;
+    QList<QPainterPath> paths;
+    QList<QRectF> rects; // bounds of the paths
+    QRect boundingRect;
+
+    bool BuiltFrom(const CLibraryProfile* profile) const
+    {
+        const QVector<CBeamPosition> none;
+        const QVector<CBeamPosition>& now = profile ? profile->m_beams : none;
+        return (!profile || (profile->m_beamExtentX == extentX && profile->m_beamExtentY == extentY))
+            && std::equal(beams.begin(), beams.end(), now.begin(), now.end(),
+                          [](const CBeamPosition& a, const CBeamPosition& b) { return a.x == b.x && a.y == b.y; });
+    }
+};
+
+namespace {
+
+// Shapes in use, by profile, shape and cell size. A plan of a hundred
+// fixtures of one profile of many beams would otherwise hold a hundred
+// copies of the same paths. The shapes go with their last drawer. (A
+// template: the shapes' type is the drawer's own.)
+using ShapesKey = std::tuple<const CLibraryProfile*, int, int, int>;
+template <typename Shapes>
+std::map<ShapesKey, std::weak_ptr<const Shapes>>& ShapesInUse()
+{
+    static std::map<ShapesKey, std::weak_ptr<const Shapes>> shapes;
+    return shapes;
+}
+
+} // namespace
+
 void CFixtureDrawer::BuildShapes()
 {
-    m_cells.clear();
-    m_colored.clear();
-    m_colors.clear();
-    m_shapes.clear();
-    m_shapeRects.clear();
     const int w = m_cellWidth;
     const int h = m_cellHeight;
     const bool several = m_profile && m_profile->m_beams.size() > 1;
     m_beamCount = several ? m_profile->m_beams.size() : 1;
+    m_colored = QList<bool>();
+    m_colors = QList<QColor>();
+    m_colored.reserve(m_beamCount);
+    m_colors.reserve(m_beamCount);
+    for (int i = 0; i < m_beamCount; ++i) {
+        m_colored << false;
+        m_colors << kUnselectedBeam;
+    }
 
+    auto& inUse = ShapesInUse<SBeamShapes>();
+    const ShapesKey key(several ? m_profile : nullptr, m_shapeType, w, h);
+    const auto found = inUse.find(key);
+    if (found != inUse.end()) {
+        std::shared_ptr<const SBeamShapes> shapes = found->second.lock();
+        if (shapes && shapes->BuiltFrom(several ? m_profile : nullptr)) {
+            m_shapes = std::move(shapes);
+            return;
+        }
+    }
+
+    auto shapes = std::make_shared<SBeamShapes>();
     QList<QPointF> offsets;
     if (!several) {
-        m_cells << QRect(0, 0, w, h);
+        shapes->cells << QRect(0, 0, w, h);
         offsets << QPointF(0, 0);
-        m_boundingRect = m_cells.first();
+        shapes->boundingRect = shapes->cells.first();
     } else {
+        shapes->beams = m_profile->m_beams;
+        shapes->extentX = m_profile->m_beamExtentX;
+        shapes->extentY = m_profile->m_beamExtentY;
         for (const CBeamPosition& beam : qAsConst(m_profile->m_beams)) {
             const float x = float(w) * beam.x;
             const float y = float(h) * beam.y;
-            m_cells << QRect(int(x), int(y), w, h);
+            shapes->cells << QRect(int(x), int(y), w, h);
             offsets << QPointF(x, y);
         }
-        m_boundingRect = QRect(0, 0, int((m_profile->m_beamExtentX + 1.0f) * float(w)),
-                               int((m_profile->m_beamExtentY + 1.0f) * float(h)));
+        shapes->boundingRect = QRect(0, 0, int((m_profile->m_beamExtentX + 1.0f) * float(w)),
+                                     int((m_profile->m_beamExtentY + 1.0f) * float(h)));
     }
 
     for (const QPointF& offset : qAsConst(offsets)) {
-        m_colored << false;
-        m_colors << kUnselectedBeam;
         QPainterPath path;
         switch (m_shapeType) {
         case Ellipse:
@@ -186,9 +243,23 @@ void CFixtureDrawer::BuildShapes()
             path.addRect(QRectF(offset, QSizeF(w, h)));
             break;
         }
-        m_shapes << path;
-        m_shapeRects << path.boundingRect();
+        shapes->paths << path;
+        shapes->rects << path.boundingRect();
     }
+    for (auto it = inUse.begin(); it != inUse.end();)
+        it = it->second.expired() ? inUse.erase(it) : std::next(it);
+    inUse[key] = shapes;
+    m_shapes = std::move(shapes);
+}
+
+QRect CFixtureDrawer::BoundingRect() const
+{
+    return m_shapes->boundingRect;
+}
+
+const QList<QRect>& CFixtureDrawer::BeamCells() const
+{
+    return m_shapes->cells;
 }
 
 void CFixtureDrawer::DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const
@@ -198,15 +269,15 @@ void CFixtureDrawer::DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen
         painter.setPen(pen);
         painter.setBrush(fill);
         if (m_shapeType == Ellipse)
-            painter.drawEllipse(m_shapeRects.at(beam));
+            painter.drawEllipse(m_shapes->rects.at(beam));
         else
-            painter.drawPath(m_shapes.at(beam));
+            painter.drawPath(m_shapes->paths.at(beam));
         return;
     }
     // Stroking even a small rectangle costs the raster engine many times
     // what filling it does, and a large plan is mostly rectangles: the
     // outline is painted as a filled frame of the pen's width instead.
-    const QRect r = symbol.Map(m_shapeRects.at(beam));
+    const QRect r = symbol.Map(m_shapes->rects.at(beam));
     if (pen.style() == Qt::NoPen) {
         symbol.Fill(r, fill);
         return;
@@ -225,7 +296,7 @@ void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
     const QColor& mark = m_fixture->DisplayColor();
     if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
         return;
-    symbol.Fill(symbol.Map(m_cells.at(beam).adjusted(16, 0, 0, -16)), mark);
+    symbol.Fill(symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16)), mark);
 }
 
 void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale)
@@ -240,7 +311,7 @@ void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float 
         return;
     symbol.Transform();
 
-    QRect text = m_cells.first().adjusted(1, 0, -1, 0);
+    QRect text = m_shapes->cells.first().adjusted(1, 0, -1, 0);
     if (m_shapeType == Triangle)
         text.setTop(text.top() + 8);
     painter.setPen(OutlinePen());
@@ -469,7 +540,7 @@ void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float
     symbol.Transform();
     const QImage* picture = m_profile ? &m_profile->Icon() : nullptr;
     for (int i = 0; i < m_beamCount; ++i) {
-        const QRect& cell = m_cells.at(i);
+        const QRect& cell = m_shapes->cells.at(i);
         if (IsBeamFlagSet(selection, i)) {
             painter.fillRect(cell, QColor(250, 232, 151));
             painter.setPen(PictureFramePen());
@@ -482,7 +553,7 @@ void CFixtureDrawer::DrawPicture(QPainter& painter, const QPoint& topLeft, float
     }
     if (!large)
         return;
-    const QRect& cell = m_cells.first();
+    const QRect& cell = m_shapes->cells.first();
     painter.setPen(QPen(Qt::black));
     painter.setFont(PictureLabelFont());
     painter.drawText(QRect(QPoint(cell.left() + 1, cell.top() + 1), QPoint(cell.right() - 1, cell.top() + 3)),

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <memory>
+
 class CDmxLayer;
 class CLibraryProfile;
 class CPatchedFixture;
@@ -24,8 +26,10 @@ inline bool IsBeamFlagSet(const QList<bool>& flags, int index)
 // Draws the symbol of one fixture: one cell per beam, each a filled shape
 // (rectangle, ellipse, octagon or triangle) with an ID or ID-and-address
 // label, or coloured from the live output. The geometry is built once per
-// profile and only painted afterwards. The drawer owns neither the fixture
-// nor the profile; its owner resets them when they go.
+// profile, shape and cell size and shared by every drawer of that profile
+// (a plan patches one profile many times); the drawers only paint it. The
+// drawer owns neither the fixture nor the profile; its owner resets them
+// when they go.
 class CFixtureDrawer
 {
 public:
@@ -61,14 +65,17 @@ public:
     void ComputeLiveColors();
 
     int BeamCount() const { return m_beamCount; }
-    QRect BoundingRect() const { return m_boundingRect; }
+    QRect BoundingRect() const;
     int ShapeType() const { return m_shapeType; }
-    const QList<QRect>& BeamCells() const { return m_cells; }
+    const QList<QRect>& BeamCells() const;
+    // Whether this drawer paints the very shapes `other` paints.
+    bool SharesShapesWith(const CFixtureDrawer& other) const { return m_shapes == other.m_shapes; }
     const QList<QColor>& BeamColors() const { return m_colors; }
     // The owner writes them before DrawSymbol.
     QList<QColor>& BeamColors() { return m_colors; }
 
 private:
+    struct SBeamShapes;
     void BuildShapes();
     void DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const;
     void DrawCornerMark(CSymbolPainter& symbol, int beam) const;
@@ -94,14 +101,11 @@ private:
     int m_cellHeight = 20;
     int m_labelNumber = -1;
     int m_beamCount = 1;
-    QRect m_boundingRect;
     int m_shapeType = Rectangle;
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;
     const CDmxLayer* m_output = nullptr;
-    QList<QRect> m_cells;
+    std::shared_ptr<const SBeamShapes> m_shapes;
     QList<bool> m_colored;
     QList<QColor> m_colors;
-    QList<QPainterPath> m_shapes;
-    QList<QRectF> m_shapeRects; // bounds of the shapes
 };

@@ -20,11 +20,13 @@
 #include "live/PagesWnd.h"
 #include "model/Language.h"
 #include "model/PatchedFixture.h"
+#include "panels/ChannelPresetCtrl.h"
 #include "panels/PresetsWnd.h"
 #include "show/EffectScene.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/SceneStep.h"
+#include "widgets/PresetModeCtrl.h"
 #include "widgets/SliderCtrl.h"
 
 #include <QListWidget>
@@ -49,7 +51,7 @@ namespace {
 
 // The main window with, none selected: F1 and F2 RGB at 0 and 20, F3 a
 // moving head at 40 (dimmer, pan 41/42, tilt 43/44), F4 three RGB cells at
-// 60-68 and F5 a zoom at 80.
+// 60-68, F5 a zoom at 80 and F6 a dimmer and a zoom at 100.
 struct CEffectWindowRig : CWindowRigBase
 {
     CEffectWindowRig()
@@ -69,7 +71,12 @@ struct CEffectWindowRig : CWindowRigBase
                 AddColorSet(p, ChannelType::Red, Beams({beam}));
         });
         CLibraryProfile* zoom = Profile([](CLibraryProfile& p) { AddChannel(p, ChannelType::Zoom); });
-        for (auto [profile, address] : {std::pair{rgb, 0}, {rgb, 20}, {head, 40}, {cells, 60}, {zoom, 80}}) {
+        CLibraryProfile* spot = Profile([](CLibraryProfile& p) {
+            AddDimmer(p);
+            AddChannel(p, ChannelType::Zoom);
+        });
+        for (auto [profile, address] :
+             {std::pair{rgb, 0}, {rgb, 20}, {head, 40}, {cells, 60}, {zoom, 80}, {spot, 100}}) {
             const int id = fixtures.size() + 1;
             auto* fixture = new CPatchedFixture(address, 0, id, -1, QStringLiteral("F%1").arg(id), profile, false,
                                                 false, 0);
@@ -149,8 +156,13 @@ private slots:
                                                           << "kinds 1 2 3 5 apply 1";
         QTest::newRow("editor, a head") << 0 << QList<int>{1} << QList<int>{3} << "kinds 1 2 3 5 apply 1"
                                         << "kinds 3 4 5 apply 1";
+        // Back from the effects window, the editor shows what changed meanwhile.
+        QTest::newRow("editor after parameters") << -1 << QList<int>{1} << QList<int>{3} << "F1 colour"
+                                                 << "kinds 3 4 5 apply 1";
         QTest::newRow("gradient page fixtures") << int(EffectType::Gradient) << QList<int>{1} << QList<int>{2}
-                                                << "F1" << "F2";
+                                                << "F1 colour" << "F2 colour";
+        QTest::newRow("gradient page, no colour selected") << int(EffectType::Gradient) << QList<int>{1}
+                                                           << QList<int>{5} << "F1 colour" << "colour";
         QTest::newRow("curve page channel table") << int(EffectType::Curve) << QList<int>{1} << QList<int>{3}
                                                   << "Red Green Blue" << "Pan Tilt Dimmer";
         QTest::newRow("preset page marks") << int(EffectType::Preset) << QList<int>{3} << QList<int>{1} << "40"
@@ -166,7 +178,7 @@ private slots:
         rig.Select(first);
         CEditEffectWnd* editor = rig.OpenEffectScene();
         QVERIFY(editor);
-        CEffectsWnd* window = kind ? rig.OpenKind(editor, kind) : nullptr;
+        CEffectsWnd* window = kind ? rig.OpenKind(editor, qAbs(kind)) : nullptr;
         QVERIFY(!kind || (window && window->Page()));
         if (auto* preset = window ? qobject_cast<CPresetEffectWnd*>(window->Page()) : nullptr) {
             preset->Effect()->m_channelTypes = {ChannelType::Dimmer};
@@ -195,12 +207,44 @@ private slots:
             } else {
                 for (const CPatchedFixture* fixture : project.m_effectEngine.Effect()->m_fixtures)
                     shown << fixture->m_name;
+                // The presets' colour control the page follows.
+                if (window->Page()->ColorControl())
+                    shown << "colour";
             }
             return shown.join(' ');
         };
         QTEST(state(), "before");
         rig.Select(then);
+        if (kind < 0) {
+            window->OnParams();
+            window = nullptr;
+        }
         QTEST(state(), "after");
+    }
+
+    // The channel presets rebuilt when their panel shows again carry the
+    // marks of the effect being edited.
+    void presetsShownAgainCarryTheEffectMarks()
+    {
+        CEffectWindowRig rig;
+        rig.Select({3});
+        CEffectsWnd* window = rig.OpenKind(rig.OpenEffectScene(), EffectType::Preset);
+        auto* page = window ? qobject_cast<CPresetEffectWnd*>(window->Page()) : nullptr;
+        QVERIFY(page);
+        page->Effect()->m_channelTypes = {ChannelType::Dimmer};
+        page->MarkEffectChannels();
+        const auto dimmerMode = [&rig] {
+            for (const CChannelPresetCtrl* control : rig.window->PresetsPanel()->ChannelControls()) {
+                if (control->Channel() && control->Channel()->m_type == ChannelType::Dimmer)
+                    return control->ModeSwitch()->State();
+            }
+            return -1;
+        };
+        QCOMPARE(dimmerMode(), int(PresetModeFx));
+        rig.window->ShowToolPanel(Orvane::kFadersPanel);
+        rig.Select({3, 6});
+        rig.window->ShowToolPanel(Orvane::kPresetsPanel);
+        QCOMPARE(dimmerMode(), int(PresetModeFx));
     }
 
     // The open effect scene is the edited scene: the presets' colour goes

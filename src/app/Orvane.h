@@ -140,6 +140,7 @@ public:
     void ShowInformation(const QString& title, const QString& text) override;
     void WaitAfterLoadError() override;
     void EffectTooLarge() override;
+    void ShowStatusMessage(const QString& text) override;
     void SuspendVideoWindow() override;
     void ResumeVideoWindow() override;
     bool ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep, bool& newPage) override;

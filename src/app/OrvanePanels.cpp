@@ -348,8 +348,12 @@ void Orvane::ShowToolPanel(int panel)
     if (QAction* action = m_actToolPanel[size_t(panel)])
         action->setChecked(true);
     // A hidden panel does not follow the show: it catches up as it appears.
-    if (panel == kPresetsPanel)
+    if (panel == kPresetsPanel) {
         m_presets->UpdateSelection();
+        // A rebuild lost the marks of the effect being edited.
+        if (m_pages)
+            m_pages->RefreshEditMode();
+    }
     RefreshShownPanel();
     shown->show();
 }

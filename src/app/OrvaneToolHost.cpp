@@ -13,13 +13,32 @@
 #include "timeline/TimeLineWnd.h"
 #include "timeline/VideoDlg.h"
 
+#include <QStatusBar>
+
+namespace {
+
+// Long enough to be read; a note about one command must not stay for the next.
+constexpr int kStatusMessageMs = 8000;
+
+} // namespace
+
 void Orvane::RefreshPagesAndPresets()
 {
-    // The live pages refresh here.
     if (m_presets && m_toolPanel == kPresetsPanel)
         m_presets->UpdateSelection();
     if (m_faders)
         m_faders->UpdateSelection();
+    // The open editor follows the selection after the panels: their rebuild
+    // drops the marks the effect being edited sets again.
+    if (m_pages) {
+        m_pages->UpdateEffectList();
+        m_pages->UpdatePage();
+    }
+}
+
+void Orvane::ShowStatusMessage(const QString& text)
+{
+    statusBar()->showMessage(text, kStatusMessageMs);
 }
 
 void Orvane::ClearEffectMarks()

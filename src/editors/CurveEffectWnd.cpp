@@ -10,6 +10,7 @@
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "model/ProfileChannelDef.h"
+#include "model/ProfileTypes.h"
 #include "show/Project.h"
 #include "show/SelectionCaps.h"
 #include "show/ShowHost.h"
@@ -457,59 +458,64 @@ void CCurveEffectWnd::CheckRow(int row, bool checked)
         m_drawing->ShowPlayLine(checked);
 }
 
-bool CCurveEffectWnd::RowChannels(const CLibraryProfile& profile, int row, const CProfileChannelDef*& coarse,
-                                  const CProfileChannelDef*& fine) const
+QList<CCurveEffectWnd::ChannelPair> CCurveEffectWnd::RowChannels(const CLibraryProfile& profile, int row) const
 {
-    coarse = nullptr;
-    fine = nullptr;
     const int type = m_effect->m_chanTypes.value(row);
-    const CPanTiltPair* panTilt = profile.HasPanTilt() ? &profile.PanTiltPairs().first() : nullptr;
-    const CColorSet* colors = profile.HasColor() ? &profile.ColorSets().first() : nullptr;
+    const bool sixteenBit = m_effect->m_params.value(row).m_fine;
+    QList<ChannelPair> channels;
+    const auto add = [&](const CProfileChannelDef* coarse, const CProfileChannelDef* fine) {
+        if (coarse)
+            channels << ChannelPair(coarse, sixteenBit ? fine : nullptr);
+    };
     switch (type) {
-    case 1:
-        coarse = panTilt ? panTilt->pan : nullptr;
-        fine = panTilt ? panTilt->panFine : nullptr;
+    case ChannelType::Pan:
+    case ChannelType::Tilt:
+        for (const CPanTiltPair& pair : profile.PanTiltPairs()) {
+            if (type == ChannelType::Pan)
+                add(pair.pan, pair.panFine);
+            else
+                add(pair.tilt, pair.tiltFine);
+        }
         break;
-    case 2:
-        coarse = panTilt ? panTilt->tilt : nullptr;
-        fine = panTilt ? panTilt->tiltFine : nullptr;
-        break;
-    case 25:
-    case 28:
-        coarse = colors ? colors->red : nullptr;
-        break;
-    case 26:
-    case 29:
-        coarse = colors ? colors->green : nullptr;
-        break;
-    case 27:
-    case 30:
-        coarse = colors ? colors->blue : nullptr;
-        break;
-    case 31:
-        coarse = colors ? colors->white : nullptr;
+    case ChannelType::Red:
+    case ChannelType::Cyan:
+    case ChannelType::Green:
+    case ChannelType::Magenta:
+    case ChannelType::Blue:
+    case ChannelType::Yellow:
+    case ChannelType::White:
+        for (const CColorSet& set : profile.ColorSets()) {
+            switch (type) {
+            case ChannelType::Red:
+            case ChannelType::Cyan: add(set.red, nullptr); break;
+            case ChannelType::Green:
+            case ChannelType::Magenta: add(set.green, nullptr); break;
+            case ChannelType::Blue:
+            case ChannelType::Yellow: add(set.blue, nullptr); break;
+            default: add(set.white, nullptr); break;
+            }
+        }
         break;
     default: {
         int occurrence = m_effect->m_chanNums.value(row);
-        coarse = profile.NextChannelOfType(type, occurrence);
-        fine = coarse ? coarse->m_partner16 : nullptr;
+        const CProfileChannelDef* coarse = profile.NextChannelOfType(type, occurrence);
+        add(coarse, coarse ? coarse->m_partner16 : nullptr);
         break;
     }
     }
-    if (!m_effect->m_params.value(row).m_fine)
-        fine = nullptr;
-    return coarse != nullptr;
+    return channels;
 }
 
 void CCurveEffectWnd::SetRowActive(int row, bool active)
 {
     for (CPatchedFixture* fixture : m_effect->m_fixtures) {
-        const CProfileChannelDef* coarse = nullptr;
-        const CProfileChannelDef* fine = nullptr;
-        if (!fixture || !fixture->Profile() || !RowChannels(*fixture->Profile(), row, coarse, fine))
+        if (!fixture || !fixture->Profile())
             continue;
         const int universe = fixture->m_universe;
-        for (const CProfileChannelDef* channel : {coarse, fine}) {
+        QList<const CProfileChannelDef*> played;
+        for (const ChannelPair& channels : RowChannels(*fixture->Profile(), row))
+            played << channels.first << channels.second;
+        for (const CProfileChannelDef* channel : qAsConst(played)) {
             const int slot = SlotOf(m_project, *fixture, channel);
             if (slot < 0 || universe >= m_savedLevels.size())
                 continue;
@@ -575,27 +581,25 @@ void CCurveEffectWnd::Tick(int elapsedMs)
 
 void CCurveEffectWnd::WriteFixtureRow(CPatchedFixture& fixture, int row, int record, float fraction)
 {
-    const CProfileChannelDef* coarse = nullptr;
-    const CProfileChannelDef* fine = nullptr;
-    if (!RowChannels(*fixture.Profile(), row, coarse, fine))
-        return;
     const CChannelStepRecord& levels = m_effect->m_outputs.at(row).at(record);
-    const int coarseSlot = SlotOf(m_project, fixture, coarse);
-    if (coarseSlot < 0)
-        return;
     quint8* edit = m_project.m_edit[fixture.m_universe];
-    const int fineSlot = SlotOf(m_project, fixture, fine);
-    if (fineSlot >= 0) {
-        const int current = ByteAt(levels.m_coarse, m_currentStep) * 256 + ByteAt(levels.m_fine, m_currentStep);
-        const int next = ByteAt(levels.m_coarse, m_nextStep) * 256 + ByteAt(levels.m_fine, m_nextStep);
-        const int value = int(float(current) * (1.0f - fraction) + float(next) * fraction);
-        edit[coarseSlot] = quint8(value >> 8);
-        edit[fineSlot] = quint8(value & 0xff);
-        return;
+    for (const ChannelPair& channels : RowChannels(*fixture.Profile(), row)) {
+        const int coarseSlot = SlotOf(m_project, fixture, channels.first);
+        if (coarseSlot < 0)
+            continue;
+        const int fineSlot = SlotOf(m_project, fixture, channels.second);
+        if (fineSlot >= 0) {
+            const int current = ByteAt(levels.m_coarse, m_currentStep) * 256 + ByteAt(levels.m_fine, m_currentStep);
+            const int next = ByteAt(levels.m_coarse, m_nextStep) * 256 + ByteAt(levels.m_fine, m_nextStep);
+            const int value = int(float(current) * (1.0f - fraction) + float(next) * fraction);
+            edit[coarseSlot] = quint8(value >> 8);
+            edit[fineSlot] = quint8(value & 0xff);
+            continue;
+        }
+        const int current = ByteAt(levels.m_coarse, m_currentStep);
+        const int next = ByteAt(levels.m_coarse, m_nextStep);
+        edit[coarseSlot] = quint8(float(current) * (1.0f - fraction) + float(next) * fraction);
     }
-    const int current = ByteAt(levels.m_coarse, m_currentStep);
-    const int next = ByteAt(levels.m_coarse, m_nextStep);
-    edit[coarseSlot] = quint8(float(current) * (1.0f - fraction) + float(next) * fraction);
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QTime>
 
+#include <utility>
+
 class CCurveEffect;
 class CDrawCurveCtrl;
 class CFullDirectionCtrl;
@@ -75,10 +77,12 @@ private:
     bool ParamEditable() const;
     void SetRowActive(int row, bool active);
     void CheckRow(int row, bool checked);
-    // The profile's channels that play the row's channel kind: the channel
-    // and, for a 16-bit row, its fine byte (else null).
-    bool RowChannels(const CLibraryProfile& profile, int row, const CProfileChannelDef*& coarse,
-                     const CProfileChannelDef*& fine) const;
+    // The profile's channels that play the row's channel kind: every pan or
+    // tilt of its pairs and every member of its colour sets, else the row's
+    // channel of that kind; each with, for a 16-bit row, its fine byte
+    // (else null).
+    using ChannelPair = std::pair<const CProfileChannelDef*, const CProfileChannelDef*>;
+    QList<ChannelPair> RowChannels(const CLibraryProfile& profile, int row) const;
     void WriteFixtureRow(CPatchedFixture& fixture, int row, int record, float fraction);
 
     CProject& m_project;

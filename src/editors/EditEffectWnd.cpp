@@ -126,6 +126,11 @@ CEditEffectWnd::CEditEffectWnd(CProject& project, QWidget* parent) : QWidget(par
     UpdateDmxLook();
 }
 
+CEditEffectWnd::~CEditEffectWnd()
+{
+    ReleaseScene();
+}
+
 QListWidgetItem* CEditEffectWnd::KindItem(int type) const
 {
     for (int i = 0; i < m_kinds->count(); ++i) {
@@ -149,6 +154,8 @@ void CEditEffectWnd::SetScene(CEffectScene* scene, bool edit)
         return;
     m_scene = scene;
     m_edit = edit;
+    // Colours and levels set meanwhile are the scene's static levels.
+    m_project.SetEditedScene(nullptr, scene);
     if (!scene->m_steps.isEmpty()) {
         scene->m_currentStepIndex = 0;
         scene->m_currentStep = scene->m_steps.first();
@@ -239,13 +246,28 @@ void CEditEffectWnd::Apply(int scope)
     QApplication::processEvents();
     m_project.ApplyEffect(m_scene, m_edit, scope, -1, -1);
     QApplication::restoreOverrideCursor();
+    ShowHost().SetModified(true);
 }
 
 void CEditEffectWnd::ApplyAndClose(int scope)
 {
     StoreParams();
     Apply(scope);
+    Close();
+}
+
+void CEditEffectWnd::Close()
+{
+    ReleaseScene();
     emit closeWnd();
+}
+
+void CEditEffectWnd::ReleaseScene()
+{
+    if (m_scene && m_project.m_editedScene == m_scene) {
+        m_project.SetEditedScene(nullptr, nullptr);
+        m_project.ClearEditLayer();
+    }
 }
 
 void CEditEffectWnd::OnOk()
@@ -266,7 +288,7 @@ void CEditEffectWnd::OnApplyAll()
 void CEditEffectWnd::OnCancel()
 {
     if (!m_scene) {
-        emit closeWnd();
+        Close();
         return;
     }
     const CEffect* effect = m_project.m_effectEngine.Effect();
@@ -279,7 +301,7 @@ void CEditEffectWnd::OnCancel()
         // The copy the effects window handed back is not wanted.
         m_project.m_effectEngine.Clear(true);
     }
-    emit closeWnd();
+    Close();
 }
 
 void CEditEffectWnd::OnSelEffectChanged(QListWidgetItem* item)

@@ -31,6 +31,7 @@ public:
     enum Button { BtnOk, BtnApplySelected, BtnApplyAll, BtnCancel, ButtonCount };
 
     explicit CEditEffectWnd(CProject& project, QWidget* parent = nullptr);
+    ~CEditEffectWnd() override;
 
     // CLiveEditor
     QWidget* Widget() override { return this; }
@@ -72,6 +73,9 @@ private:
     void LoadFields();
     bool FieldsChanged() const;
     void ApplyAndClose(int scope);
+    // Ends the edit: the show no longer edits the scene.
+    void Close();
+    void ReleaseScene();
     void UpdateButtons();
     void UpdateDmxLook();
 

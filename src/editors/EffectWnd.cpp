@@ -80,12 +80,12 @@ void CEffectWnd::OnColorChanged(uchar red, uchar green, uchar blue, uchar white)
     Q_UNUSED(white);
 }
 
-void RegisterEffectPage(int type, EffectPageMaker maker)
+EffectPageMaker RegisterEffectPage(int type, EffectPageMaker maker)
 {
+    EffectPageMaker replaced = PageMakers().take(type);
     if (maker)
         PageMakers().insert(type, std::move(maker));
-    else
-        PageMakers().remove(type);
+    return replaced;
 }
 
 CEffectWnd* CreateEffectPage(int type, const CEffectPageArgs& args)

@@ -94,8 +94,9 @@ struct CEffectPageArgs
 using EffectPageMaker = std::function<CEffectWnd*(const CEffectPageArgs& args)>;
 
 // Each page registers itself for its effect type; a type without a page
-// opens nothing. A null maker removes the type.
-void RegisterEffectPage(int type, EffectPageMaker maker);
+// opens nothing. A null maker removes the type. Returns the maker replaced
+// (null when none), so that a stand-in can give the type back.
+EffectPageMaker RegisterEffectPage(int type, EffectPageMaker maker);
 CEffectWnd* CreateEffectPage(int type, const CEffectPageArgs& args);
 
 // The maker of a page built from the project, its own class of effect, the

@@ -1,15 +1,18 @@
 #include "editors/EffectsWnd.h"
 
 #include "Captions.h"
+#include "editors/CurveEffectWnd.h"
 #include "editors/EditorKeys.h"
 #include "editors/EffectWnd.h"
 #include "editors/PanTiltEffectWnd.h"
+#include "editors/PresetEffectWnd.h"
 #include "effects/EffectEngine.h"
 #include "effects/MatrixColorEffect.h"
 #include "effects/PanTiltEffect.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "panels/PresetsWnd.h"
 #include "show/Group.h"
 #include "show/Project.h"
 #include "show/SceneStep.h"
@@ -38,6 +41,13 @@ bool IsMatrixType(int type)
 bool IsColorType(int type)
 {
     return type == EffectType::Gradient || type == EffectType::Trichro || IsMatrixType(type);
+}
+
+// The pages that borrow the presets window's colour control.
+bool UsesColorControl(int type)
+{
+    return type == EffectType::Gradient || type == EffectType::Trichro || type == EffectType::MatrixAnim
+           || type == EffectType::MatrixText;
 }
 
 struct CActionDef
@@ -212,7 +222,7 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
             ShowHost().SelectEffectFixtures(effect);
         }
     }
-    UpdateEditMode();
+    UpdateEditMode(false);
     if (IsMatrixType(type) && !m_matrix) {
         m_matrix = m_project.m_currentGroup ? m_project.m_currentGroup->m_matrices.value(0) : nullptr;
         if (!m_matrix) {
@@ -257,7 +267,7 @@ void CEffectsWnd::EditEffect(CScene* scene, int type, bool edit)
     m_scroll->setWidget(m_page);
 }
 
-void CEffectsWnd::UpdateEditMode()
+void CEffectsWnd::UpdateEditMode(bool refreshPage)
 {
     if (!m_scene)
         return;
@@ -270,6 +280,11 @@ void CEffectsWnd::UpdateEditMode()
         m_project.m_colorLock = true;
         m_project.m_dimmerLock = !color && caps.m_color2;
         m_project.m_panTiltLock = false;
+        // A selection without colour of its own dropped the presets
+        // window's colour control: the page's colour comes back.
+        CPresetsWnd* presets = CEffectWnd::ColorSource();
+        if (m_page && presets && UsesColorControl(m_type))
+            presets->ShowEffectColor();
         m_project.MarkEffectColors();
         if (!effectScene && m_project.m_dimmerLock)
             m_project.MarkEffectDimmers();
@@ -278,6 +293,11 @@ void CEffectsWnd::UpdateEditMode()
         m_project.m_dimmerLock = false;
         m_project.m_panTiltLock = true;
         m_project.MarkEffectPanTilt();
+    } else if (refreshPage && m_page) {
+        if (auto* curve = qobject_cast<CCurveEffectWnd*>(m_page))
+            curve->RefreshChannels();
+        else if (auto* preset = qobject_cast<CPresetEffectWnd*>(m_page))
+            preset->MarkEffectChannels();
     }
     const CGroup* group = m_project.m_currentGroup;
     const bool offered = effectScene ? color : (color || caps.m_color2);
@@ -291,7 +311,7 @@ void CEffectsWnd::UpdatePage()
     if (!m_page)
         return;
     UpdateButtons();
-    UpdateEditMode();
+    UpdateEditMode(false);
     m_page->SetMatrix(m_matrix);
     ShowPanTiltLook();
 }

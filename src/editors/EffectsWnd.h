@@ -42,12 +42,15 @@ public:
     void Tick(int elapsedMs) override;
     void Retranslate() override;
     void UpdatePage() override;
+    void RefreshEditMode() override { UpdateEditMode(true); }
     void EditEffect(CScene* scene, int type, bool edit) override;
     CEffect* EditedEffect() const override;
 
     void Apply(int scope);
     void ClosePage(bool restorePanels);
-    void UpdateEditMode();
+    // The locks and marks of the effect being edited, again; with
+    // refreshPage the curve and preset pages mark their channels anew.
+    void UpdateEditMode(bool refreshPage);
 
     CEffectWnd* Page() const { return m_page; }
     CFixtureMatrix* Matrix() const { return m_matrix; }

@@ -279,7 +279,8 @@ void CGradientEffectWnd::WriteLevels(int current, int next, float t)
                 fixture->WriteChannel(dimmer.channel, quint8((red + green + blue) / 3), edit);
             continue;
         }
-        fixture->WriteColor(record.m_beam, red, green, blue, white, edit);
+        // Every cell of the fixture, as the applied scene stores it.
+        fixture->WriteAllColors(red, green, blue, white, false, edit);
     }
 }
 

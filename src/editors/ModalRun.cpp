@@ -39,6 +39,14 @@ int RunDialog(QDialog& dialog)
     return result;
 }
 
+bool RunModalQuestion(const std::function<bool()>& ask)
+{
+    ShowHost().SuspendVideoWindow();
+    const bool answered = ask();
+    ShowHost().ResumeVideoWindow();
+    return answered;
+}
+
 QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter, const QString& folder)
 {
     ShowHost().SuspendVideoWindow();

@@ -21,6 +21,8 @@ void SetDialogRunner(DialogRunner runner);
 void SetOpenFileRunner(OpenFileRunner runner);
 
 int RunDialog(QDialog& dialog);
+// A modal question of Qt's own (a number, a font) asked by `ask`.
+bool RunModalQuestion(const std::function<bool()>& ask);
 // `folder`: where a dialog of the system starts.
 QString RunOpenFile(QWidget* parent, const QString& caption, const QString& filter,
                     const QString& folder = QString());

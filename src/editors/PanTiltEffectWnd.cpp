@@ -2,6 +2,7 @@
 
 #include "Captions.h"
 #include "editors/EffectsWnd.h"
+#include "editors/ModalRun.h"
 #include "effects/EffectEngine.h"
 #include "effects/PanTiltEffect.h"
 #include "model/Language.h"
@@ -52,11 +53,14 @@ CPanTiltEffectWnd::PointCountRunner& PointCountRun()
 
 bool AskPointCount(QWidget* parent, const QString& title, int initial, int minimum, int maximum, int& count)
 {
-    if (PointCountRun())
-        return PointCountRun()(parent, title, initial, minimum, maximum, count);
-    bool ok = false;
-    count = QInputDialog::getInt(parent, title, GetLangText(Txt::PtFxPointCount), initial, minimum, maximum, 1, &ok);
-    return ok;
+    return RunModalQuestion([&] {
+        if (PointCountRun())
+            return PointCountRun()(parent, title, initial, minimum, maximum, count);
+        bool ok = false;
+        count = QInputDialog::getInt(parent, title, GetLangText(Txt::PtFxPointCount), initial, minimum, maximum, 1,
+                                     &ok);
+        return ok;
+    });
 }
 
 QTime TimeOfMs(int ms)
@@ -149,6 +153,7 @@ CPanTiltEffectWnd::CPanTiltEffectWnd(CProject& project, const CEffectPageArgs& a
     ShowLength();
     if (given && HasFixtures())
         Play();
+    m_effect->m_flag = false;
 }
 
 void CPanTiltEffectWnd::SanitiseFields()
@@ -203,6 +208,7 @@ void CPanTiltEffectWnd::Changed()
         m_dirty = true;
     }
     ShowLength();
+    m_effect->m_flag = true;
 }
 
 void CPanTiltEffectWnd::Play()

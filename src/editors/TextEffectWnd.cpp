@@ -3,6 +3,7 @@
 #include "Captions.h"
 #include "editors/EffectsWnd.h"
 #include "editors/MatrixPreviewWnd.h"
+#include "editors/ModalRun.h"
 #include "effects/EffectEngine.h"
 #include "effects/MatrixTextEffect.h"
 #include "effects/RgbwColor.h"
@@ -44,11 +45,13 @@ CTextEffectWnd::FontRunner& FontRun()
 
 bool AskFont(QWidget* parent, const QFont& initial, QFont& chosen)
 {
-    if (FontRun())
-        return FontRun()(parent, initial, chosen);
-    bool ok = false;
-    chosen = QFontDialog::getFont(&ok, initial, parent);
-    return ok;
+    return RunModalQuestion([&] {
+        if (FontRun())
+            return FontRun()(parent, initial, chosen);
+        bool ok = false;
+        chosen = QFontDialog::getFont(&ok, initial, parent);
+        return ok;
+    });
 }
 
 int SpeedOfStep(int stepMs)

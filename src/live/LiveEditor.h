@@ -49,6 +49,9 @@ public:
     virtual void Retranslate() {}
     virtual void UpdateEffectList() {}
     virtual void UpdatePage() {}
+    // The tool panels were rebuilt: the effect being edited marks its
+    // channels in them again.
+    virtual void RefreshEditMode() {}
 
     // The scene editor.
     virtual void SetScene(CPage* page, CScene* scene, bool playing)

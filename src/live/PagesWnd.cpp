@@ -380,13 +380,25 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
     // apply or a cancel ends the whole edit.
     if (!done && cancelled) {
         ShowEditor(m_editor);
+        // The selection may have changed while the effect was edited.
+        m_editor->UpdateEffectList();
         SetMode(EffectSceneEditMode);
         return;
     }
+    EndEffectSceneEdit();
     DeleteEditor(m_editor, m_editorWidget);
     m_editedScene = nullptr;
     ShowPages();
     SetMode(PagesMode);
+}
+
+void CPagesWnd::EndEffectSceneEdit()
+{
+    // The editor goes later; the show stops editing its scene now.
+    if (m_project.m_editedScene && m_project.m_editedScene == m_editedScene) {
+        m_project.SetEditedScene(nullptr, nullptr);
+        m_project.ClearEditLayer();
+    }
 }
 
 void CPagesWnd::OnCloseEditor()
@@ -439,4 +451,10 @@ void CPagesWnd::UpdatePage()
 {
     if (CLiveEditor* editor = ShownEditor())
         editor->UpdatePage();
+}
+
+void CPagesWnd::RefreshEditMode()
+{
+    if (CLiveEditor* editor = ShownEditor())
+        editor->RefreshEditMode();
 }

@@ -547,8 +547,17 @@ bool BuildEffectSceneSteps(CEffectScene& scene)
 {
     CProject* project = SeamProject();
     CGroup* group = project ? project->m_currentGroup : nullptr;
-    if (!group || group->m_selectedFixtures.isEmpty() || scene.m_effects.isEmpty() || !scene.m_effects.first())
+    if (!project || scene.m_effects.isEmpty() || !scene.m_effects.first())
         return false;
+    // Nothing plays: the operator is told why, or it would look like success.
+    if (!group || group->m_selectedFixtures.isEmpty()) {
+        ShowHost().ShowStatusMessage(GetLangText(Txt::PagesEffectNoSelection));
+        return false;
+    }
+    const auto fitsNone = [] {
+        ShowHost().ShowStatusMessage(GetLangText(Txt::PagesEffectNoFixture));
+        return false;
+    };
     CEffect* effect = scene.m_effects.first();
 
     CFixtureMatrix* target = group->IsMatrixSelection() && group->m_selectedMatrices.size() == 1
@@ -556,7 +565,7 @@ bool BuildEffectSceneSteps(CEffectScene& scene)
                                  : nullptr;
     if (auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect)) {
         if (!target)
-            return false;
+            return fitsNone();
         matrixEffect->SetMatrix(target);
     } else if (effect->m_matrix != target) {
         effect->ReleaseMatrix();
@@ -565,7 +574,7 @@ bool BuildEffectSceneSteps(CEffectScene& scene)
 
     project->BindEffectToSelection(effect, false, false);
     if (project->m_boundFixtureCount == 0)
-        return false;
+        return fitsNone();
 
     scene.DeleteSteps();
     const QList<CEffect*> others = scene.m_effects.mid(1);

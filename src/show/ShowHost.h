@@ -44,6 +44,8 @@ public:
     // An effect made no steps because it exceeds the step budget (a long
     // text on a large matrix, say): the user is told it is too large.
     virtual void EffectTooLarge() {}
+    // A note in the status bar: why something asked for did nothing.
+    virtual void ShowStatusMessage(const QString& text) { Q_UNUSED(text); }
     // Hide the floating video window around a modal dialog of one's own.
     virtual void SuspendVideoWindow() {}
     virtual void ResumeVideoWindow() {}

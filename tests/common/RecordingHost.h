@@ -67,6 +67,7 @@ public:
     }
     void WaitAfterLoadError() override { calls << QStringLiteral("WaitAfterLoadError"); }
     void EffectTooLarge() override { calls << QStringLiteral("EffectTooLarge"); }
+    void ShowStatusMessage(const QString& text) override { calls << QStringLiteral("ShowStatusMessage:") + text; }
     void SuspendVideoWindow() override { calls << QStringLiteral("SuspendVideoWindow"); }
     void ResumeVideoWindow() override { calls << QStringLiteral("ResumeVideoWindow"); }
     bool ChooseImportScenes(const QStringList& names, QList<bool>& keep, bool& newPage) override

@@ -37,6 +37,9 @@ private slots:
         QVERIFY(pages.EditEffectScene(scene));
         auto* editor = dynamic_cast<CEditEffectWnd*>(pages.ShownEditor());
         QVERIFY(editor);
+        // Open, the effect scene is what level changes are made to.
+        QCOMPARE(rig.project.m_editedScene, static_cast<CScene*>(scene));
+        QCOMPARE(rig.project.EditTarget(), 0);
         editor->OnSelEffectChanged(editor->KindItem(EffectType::Gradient));
         QCOMPARE(pages.Mode(), int(CPagesWnd::EffectsMode));
         auto* window = dynamic_cast<CEffectsWnd*>(pages.ShownEditor());
@@ -53,6 +56,8 @@ private slots:
                 step == "ok" ? editor->OnOk() : editor->OnCancel();
             }
         }
+        // The edit ends with the last step, not when the editor is deleted.
+        QVERIFY(!rig.project.m_editedScene);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(pages.Mode(), int(CPagesWnd::PagesMode));
         QCOMPARE(scene->m_effects.size(), effects);

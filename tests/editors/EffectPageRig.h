@@ -69,16 +69,18 @@ class CEffectsRig : public CSceneEditorRig
 public:
     CEffectsRig()
     {
-        for (int type : {EffectType::Gradient, EffectType::MatrixAnim})
-            RegisterEffectPage(type, [this](const CEffectPageArgs& args) { return new CFakeEffectPage(project, args); });
+        for (int type : kFakeTypes)
+            m_replaced << RegisterEffectPage(
+                type, [this](const CEffectPageArgs& args) { return new CFakeEffectPage(project, args); });
         CFakeEffectPage::s_deleted = 0;
         window = std::make_unique<CEffectsWnd>(project);
     }
     ~CEffectsRig()
     {
         window.reset();
-        for (int type : {EffectType::Gradient, EffectType::MatrixAnim})
-            RegisterEffectPage(type, nullptr);
+        // The real pages come back for the tests that follow.
+        for (int i = 0; i < m_replaced.size(); ++i)
+            RegisterEffectPage(kFakeTypes[i], m_replaced[i]);
     }
 
     void Select(std::initializer_list<CPatchedFixture*> fixtures)
@@ -116,4 +118,8 @@ public:
     CFakeEffectPage* FakePage() const { return static_cast<CFakeEffectPage*>(window->Page()); }
 
     std::unique_ptr<CEffectsWnd> window;
+
+private:
+    static constexpr int kFakeTypes[] = {EffectType::Gradient, EffectType::MatrixAnim};
+    QList<EffectPageMaker> m_replaced;
 };

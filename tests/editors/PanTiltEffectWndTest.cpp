@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTime>
 #include <QtTest>
 
 namespace {
@@ -279,6 +280,63 @@ private slots:
         QCOMPARE((QList<int>{page->PhiSlider()->Value(), page->PrecisionSlider()->Value(),
                              page->OffsetXSlider()->Value(), page->OffsetYSlider()->Value()}),
                  shown.mid(0, 4));
+    }
+
+    // Every change of the figure is the operator's work: Cancel asks before
+    // it goes. A stored figure arrives unchanged, whatever it carried.
+    void cancelAsksAfterAChange_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("nothing") << "" << 0;
+        QTest::newRow("stored figure, nothing") << "stored" << 0;
+        QTest::newRow("phi") << "phi" << 1;
+        QTest::newRow("precision") << "precision" << 1;
+        QTest::newRow("offset") << "offset" << 1;
+        QTest::newRow("step duration") << "time" << 1;
+        QTest::newRow("figure") << "figure" << 1;
+        QTest::newRow("direction") << "direction" << 1;
+    }
+    void cancelAsksAfterAChange()
+    {
+        QFETCH(QString, change);
+        CPanTiltRig rig;
+        rig.answer = 6;
+        auto* stored = change == "stored" ? new CPanTiltEffect : nullptr;
+        if (stored)
+            stored->m_flag = true;
+        CPanTiltEffectWnd* page = rig.Open(stored);
+        if (change == "phi")
+            page->PhiSlider()->SpinBox()->setValue(30);
+        else if (change == "precision")
+            page->PrecisionSlider()->SpinBox()->setValue(5);
+        else if (change == "offset")
+            page->OffsetXSlider()->SpinBox()->setValue(8);
+        else if (change == "time")
+            page->OnTimeChanged(QTime(0, 0, 1));
+        else if (change == "figure")
+            page->FigureButton(CPanTiltEffect::Circle)->click();
+        else if (change == "direction")
+            rig.window->ToolAction(CEffectsWnd::ActDirection)->trigger();
+        rig.window->OnCancel();
+        QTEST(rig.AskCount(), "asked");
+    }
+
+    // The point count is asked with the floating video window out of the way.
+    void pointCountHidesTheVideoWindow()
+    {
+        CPanTiltRig rig;
+        CPanTiltEffectWnd* page = rig.Open();
+        QStringList during;
+        CPanTiltEffectWnd::SetPointCountRunner([&](QWidget*, const QString&, int, int, int, int& count) {
+            during = rig.host.calls.filter("VideoWindow");
+            count = 5;
+            return true;
+        });
+        rig.host.calls.clear();
+        page->FigureButton(CPanTiltEffect::Star)->click();
+        QCOMPARE(during, QStringList{"SuspendVideoWindow"});
+        QCOMPARE(rig.host.calls.filter("VideoWindow"), QStringList({"SuspendVideoWindow", "ResumeVideoWindow"}));
     }
 };
 

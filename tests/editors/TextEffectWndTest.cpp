@@ -269,6 +269,50 @@ private slots:
             rig.page->OnDirectionChanged(eDirection(1));
         QCOMPARE(rig.page->Effect()->m_flag, edit != QLatin1String("none"));
     }
+
+    // A text may start left of or above the matrix: typed offsets keep their
+    // sign, within the matrix size, also when fitted to the matrix again.
+    void negativeOffsetsAreKept_data()
+    {
+        QTest::addColumn<int>("h");
+        QTest::addColumn<int>("v");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("left and up") << -5 << -1 << "-5 -1";
+        QTest::newRow("past the left edge") << -20 << -4 << "-8 -1";
+        QTest::newRow("right and down") << 3 << 1 << "3 1";
+    }
+    void negativeOffsetsAreKept()
+    {
+        QFETCH(int, h);
+        QFETCH(int, v);
+        CTextRig rig;
+        rig.page->HorzOffset()->setValue(h);
+        rig.page->VertOffset()->setValue(v);
+        const auto offsets = [](const CMatrixTextEffect* e) {
+            return e ? QStringLiteral("%1 %2").arg(e->m_hOffset).arg(e->m_vOffset) : QString();
+        };
+        QTEST(offsets(rig.page->Effect()), "kept");
+        // Fitted to the matrix again, as after a selection change.
+        rig.page->Effect()->m_applySel = true;
+        rig.page->SetMatrix(rig.matrix);
+        QTEST(offsets(rig.page->Effect()), "kept");
+        QCOMPARE(rig.page->HorzOffset()->value(), rig.page->Effect()->m_hOffset);
+    }
+
+    // The font is chosen with the floating video window out of the way.
+    void fontDialogHidesTheVideoWindow()
+    {
+        CTextRig rig;
+        QStringList during;
+        CTextEffectWnd::SetFontRunner([&](QWidget*, const QFont&, QFont&) {
+            during = rig.host.calls.filter("VideoWindow");
+            return false;
+        });
+        rig.host.calls.clear();
+        rig.page->OnFont();
+        QCOMPARE(during, QStringList{"SuspendVideoWindow"});
+        QCOMPARE(rig.host.calls.filter("VideoWindow"), QStringList({"SuspendVideoWindow", "ResumeVideoWindow"}));
+    }
 };
 
 ORVANE_TEST(TextEffectWndTest)

@@ -507,6 +507,60 @@ private slots:
             }
         }
     }
+
+    // Levels worked out by hand: the blend a×(1-t) + b×t truncated, never
+    // below the lower end; a 16-bit pair blends coarse×256 + fine; an
+    // overridden slot takes the end level at once. "c/f" is a pair.
+    void crossfadeByHand_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<float>("t");
+        QTest::addColumn<QString>("level");
+        QTest::newRow("halfway up") << int(CSlotRuns::Mix8) << "0" << "255" << 0.5f << "127";
+        QTest::newRow("halfway down") << int(CSlotRuns::Mix8) << "255" << "0" << 0.5f << "127";
+        QTest::newRow("a quarter down") << int(CSlotRuns::Mix8) << "200" << "100" << 0.25f << "175";
+        QTest::newRow("three quarters up") << int(CSlotRuns::Mix8) << "100" << "200" << 0.75f << "175";
+        QTest::newRow("a tenth down") << int(CSlotRuns::Mix8) << "255" << "0" << 0.1f << "229";
+        QTest::newRow("held level stays") << int(CSlotRuns::Mix8) << "37" << "37" << 0.1f << "37";
+        QTest::newRow("start") << int(CSlotRuns::Mix8) << "10" << "20" << 0.0f << "10";
+        QTest::newRow("end") << int(CSlotRuns::Mix8) << "10" << "20" << 1.0f << "20";
+        QTest::newRow("override jumps") << int(CSlotRuns::Copy) << "10" << "20" << 0.25f << "20";
+        QTest::newRow("pair halfway") << int(CSlotRuns::Mix16) << "0/0" << "255/255" << 0.5f << "127/255";
+        QTest::newRow("pair carries into coarse") << int(CSlotRuns::Mix16) << "1/0" << "3/0" << 0.25f << "1/128";
+        QTest::newRow("pair a quarter down") << int(CSlotRuns::Mix16) << "255/255" << "0/0" << 0.25f << "191/255";
+    }
+    void crossfadeByHand()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(float, t);
+        QFETCH(QString, level);
+        // Twenty slots (ten pairs) of the same levels: a run long enough for
+        // the mix's block path, and its tail.
+        constexpr int kSlots = 20;
+        const int width = kind == CSlotRuns::Mix16 ? 2 : 1;
+        CDmxLayer a(1), b(1), out(1);
+        CSlotRuns runs;
+        const auto put = [](CDmxLayer& layer, int slot, const QString& levels) {
+            const QStringList bytes = levels.split('/');
+            for (int i = 0; i < bytes.size(); ++i)
+                layer[0][slot + i] = quint8(bytes[i].toInt());
+        };
+        for (int slot = 0; slot < kSlots; slot += width) {
+            put(a, slot, from);
+            put(b, slot, to);
+            runs.Add(0, slot, CSlotRuns::Kind(kind), width - 1);
+        }
+        runs.Apply(t, a, b, out);
+        for (int slot = 0; slot < kSlots; slot += width) {
+            const QString mixed = width == 2 ? QStringLiteral("%1/%2").arg(out[0][slot]).arg(out[0][slot + 1])
+                                             : QString::number(out[0][slot]);
+            QCOMPARE(mixed, level);
+        }
+    }
 };
 
 ORVANE_TEST(MixingTest)

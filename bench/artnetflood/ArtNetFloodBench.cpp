@@ -24,30 +24,9 @@
 // 0 replies per second gives the same count without a flood. The program is
 // looked for in the build folder above this benchmark, or at $ORVANE_PROGRAM.
 
-#include "BenchShow.h"
-#include "LoopbackNetwork.h"
+#include "WireShow.h"
 
-#include "Common/ArtNet/ArtNetPackets.h"
-#include "model/PatchedFixture.h"
-#include "show/Group.h"
-#include "show/Page.h"
-#include "show/Project.h"
-#include "show/Scene.h"
-#include "show/SceneStep.h"
-#include "show/ShowHost.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -57,118 +36,14 @@
 namespace {
 
 using namespace LoopbackNetwork;
+using namespace WireShow;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
-constexpr int kUniverses = 64;
-constexpr int kStepMs = 1000;
-constexpr int kArtNetOnly = 1;
-constexpr int kLateGapMs = 50;
-constexpr int kStartMinutes = 3;
 constexpr int kSettleMs = 3000;
-constexpr int kReplyEveryMs = 2000;
 constexpr int kForgedNodes = 1000;
 constexpr int kFloodSliceMs = 5;
-constexpr char kRealNode[] = "127.0.0.4";
-constexpr char kRealNodePolled[] = "127.0.0.3";
 constexpr char kForger[] = "127.0.0.5";
-
-class CBenchHost : public CShowHost
-{
-public:
-    int OutputMode() const override { return kArtNetOnly; }
-    int UniverseCountOption() const override { return kUniverses; }
-};
-
-bool SaveShow(const QString& path, int scenes)
-{
-    CBenchHost host;
-    SetShowHost(&host);
-    bool saved = false;
-    {
-        CProject project;
-        NewRgbShow(project, kUniverses);
-        CPage* page = project.m_firstPage;
-        const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
-        for (int s = 0; s < scenes; ++s) {
-            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), kUniverses);
-            scene->m_playMode = ReleaseNone; // all of them play at once
-            for (int k = 0; k < 2; ++k) {
-                auto* step = new CSceneStep(kStepMs, kStepMs);
-                for (int f = 0; f < fixtures.size(); ++f)
-                    step->AddEntry(PatternEntry(fixtures[f], scene, s, k, f));
-                scene->m_steps << step;
-            }
-            scene->UpdateLength();
-            page->m_scenes << scene;
-            page->PlayScene(scene);
-        }
-        QString error;
-        saved = project.SaveProject(path, &error);
-        if (!saved)
-            std::printf("cannot save the show: %s\n", qPrintable(error));
-    }
-    SetShowHost(nullptr);
-    return saved;
-}
-
-bool WriteFile(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush();
-}
-
-sockaddr_in SocketAddress(const char* address, quint16 port)
-{
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    ::inet_pton(AF_INET, address, &a.sin_addr);
-    return a;
-}
-
-int UdpSocket(const char* address, quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0)
-        return -1;
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    // Root in its own namespace may pass the system's cap: a late read of the
-    // bench must not show as a lost frame.
-    const int buffer = 8 << 20;
-    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    const sockaddr_in local = SocketAddress(address, port);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-void Send(int fd, const QByteArray& datagram)
-{
-    static const sockaddr_in controller = SocketAddress("127.0.0.1", ArtNet::kUdpPort);
-    ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&controller),
-             sizeof controller);
-}
-
-// The real node answers for every universe, four output ports per reply as
-// a node with many ports does.
-void AnnounceNode(int fd)
-{
-    for (int r = 0; r < (kUniverses + 3) / 4; ++r) {
-        QVector<quint8> swOut;
-        for (int p = 0; p < 4 && r * 4 + p < kUniverses; ++p)
-            swOut << quint8((r * 4 + p) & 0x0F);
-        QByteArray reply = PollReply(QHostAddress(QString::fromLatin1(kRealNode)), swOut);
-        reply[18] = char(((r * 4) >> 8) & 0x7F); // Net
-        reply[19] = char(((r * 4) >> 4) & 0x0F); // Sub-Net
-        reply[211] = char(r + 1);                // bind index
-        Send(fd, reply);
-    }
-}
 
 // Forged node i at 127.1.x.y answers for Port-Addresses 16 (i + 16) to
 // 16 (i + 16) + 3: 4,000 ports in all, none of them a universe of the show.
@@ -210,27 +85,9 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
     const std::vector<QByteArray> forged = ForgedReplies();
 
     QProcess orvane;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TMPDIR"), tmp);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp);
-    env.remove(QString::fromLatin1(kNamespaceVariable));
-    orvane.setProcessEnvironment(env);
-    orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    orvane.setStandardOutputFile(QProcess::nullDevice());
     const Clock::time_point launched = Clock::now();
-    orvane.start(program, {show});
-    if (!orvane.waitForStarted(10000)) {
-        std::printf("cannot start %s\n", qPrintable(program));
+    if (!StartProgram(orvane, program, show, tmp))
         return 1;
-    }
-    const auto stop = [&orvane] {
-        orvane.terminate();
-        if (!orvane.waitForFinished(10000)) {
-            orvane.kill();
-            orvane.waitForFinished(5000);
-        }
-    };
 
     std::vector<SUniverse> universes(kUniverses);
     long repliesSent = 0;
@@ -257,7 +114,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
         if (orvane.state() != QProcess::Running || (!counting && now - launched > std::chrono::minutes(kStartMinutes))) {
             std::printf("the program %s before the count began\n",
                         orvane.state() == QProcess::Running ? "took too long" : "stopped");
-            stop();
+            StopProgram(orvane);
             return 1;
         }
         // The flood keeps its rate in slices; a slice the bench was late for
@@ -269,7 +126,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
                                                  .count()
                              / 1000;
             for (; repliesSent < due; ++repliesSent) {
-                Send(forger, forged[nextForged]);
+                SendToProgram(forger, forged[nextForged]);
                 nextForged = (nextForged + 1) % forged.size();
             }
             nextSlice += std::chrono::milliseconds(kFloodSliceMs);
@@ -285,11 +142,8 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             if (size < 0)
                 break;
             const Clock::time_point arrived = Clock::now();
-            if (size != ArtNet::kDmxPacketSize
-                || ArtNet::OpCodeOf(QByteArray::fromRawData(packet, int(size))) != ArtNet::kOpDmx)
-                continue;
-            const int universe = quint8(packet[14]) | (quint8(packet[15]) << 8);
-            if (universe >= kUniverses)
+            const int universe = DmxUniverse(packet, size);
+            if (universe < 0 || universe >= kUniverses)
                 continue;
             if (firstFrameMs < 0) {
                 firstFrameMs = Ms(arrived - launched).count();
@@ -308,7 +162,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             ++u.frames;
         }
     }
-    stop();
+    StopProgram(orvane);
     ::close(polled);
     ::close(node);
     ::close(forger);
@@ -343,14 +197,6 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
     return rates.front() > 0 ? 0 : 1;
 }
 
-QString ProgramPath()
-{
-    const QString given = qEnvironmentVariable("ORVANE_PROGRAM");
-    if (!given.isEmpty())
-        return QFileInfo(given).absoluteFilePath();
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../orvane"));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -372,31 +218,14 @@ int main(int argc, char** argv)
         std::printf("usage: bench_artnetflood [replies per second] [seconds] [scenes] [flood seconds]\n");
         return 1;
     }
-    const QString built = ProgramPath();
-    if (!QFileInfo(built).isExecutable()) {
-        std::printf("no program at %s (set ORVANE_PROGRAM)\n", qPrintable(built));
+    SRunFolder run;
+    if (!PrepareRunFolder(run, QStringLiteral("flood.kv3")))
         return 1;
-    }
-    QTemporaryDir dir;
-    const QString programDir = dir.filePath(QStringLiteral("program"));
-    const QString tmp = dir.filePath(QStringLiteral("tmp"));
-    const QString program = QDir(programDir).filePath(QStringLiteral("orvane"));
-    const QString show = dir.filePath(QStringLiteral("flood.kv3"));
-    // The options file is read beside the program: a copy of its own keeps
-    // the build's folder untouched.
-    if (!dir.isValid() || !QDir().mkpath(programDir) || !QDir().mkpath(tmp) || !QFile::copy(built, program)
-        || !WriteFile(QDir(programDir).filePath(QStringLiteral("Orvane.ini")),
-                      QByteArray("StartScenes=1\nOpenLastProject=0\nNbUniverses=" + QByteArray::number(kUniverses) + "\n"))) {
-        std::printf("cannot prepare %s\n", qPrintable(dir.path()));
-        return 1;
-    }
-    QFile::setPermissions(program, QFile::permissions(built));
-    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (!SaveShow(show, scenes))
+    if (!SaveShow(run.show, scenes))
         return 1;
 
     // Its own IPC namespace too: the program allows one instance a machine.
     const int code = RunInPrivateNamespace(
-        {program, show, tmp, QString::number(rate), QString::number(seconds), QString::number(floodSeconds)}, -1, true);
+        {run.program, run.show, run.tmp, QString::number(rate), QString::number(seconds), QString::number(floodSeconds)}, -1, true);
     return code < 0 ? 1 : code;
 }

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -39,6 +40,23 @@ long PeakMegabytes()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
 }
+
+// A new show of one universe in a timeline window of its own, on screen.
+struct SShownTimeLine
+{
+    CProject project;
+    CFakeMusicPlayer player;
+    std::unique_ptr<CTimeLineWnd> window;
+
+    SShownTimeLine()
+    {
+        project.NewProject(1);
+        window = std::make_unique<CTimeLineWnd>(project, [this] { return &player; });
+        window->resize(1600, 600);
+        window->show();
+        QApplication::processEvents();
+    }
+};
 
 // A show of `count` markers over ten minutes, written, opened into a
 // timeline window and played: the open's time and the repaint while playing.
@@ -59,13 +77,9 @@ void Markers(int count, const QString& keep)
         }
     }
     const long before = PeakMegabytes();
-    CProject project;
-    project.NewProject(1);
-    CFakeMusicPlayer player;
-    CTimeLineWnd window(project, [&] { return &player; });
-    window.resize(1600, 600);
-    window.show();
-    QApplication::processEvents();
+    SShownTimeLine shown;
+    CProject& project = shown.project;
+    CTimeLineWnd& window = *shown.window;
     QElapsedTimer timer;
     timer.start();
     const bool opened = project.OpenProject(path);
@@ -96,13 +110,9 @@ int main(int argc, char** argv)
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     SetLanguage(0);
     CRecordingHost host;
-    CProject project;
-    project.NewProject(1);
-    CFakeMusicPlayer player;
-    CTimeLineWnd window(project, [&] { return &player; });
-    window.resize(1600, 600);
-    window.show();
-    QApplication::processEvents();
+    SShownTimeLine shown;
+    CProject& project = shown.project;
+    CTimeLineWnd& window = *shown.window;
     window.SetLength(600000);
 
     CTimeLineData& data = project.m_timeLine;

@@ -15,30 +15,9 @@
 // The program is looked for in the build folder above this benchmark, or at
 // $ORVANE_PROGRAM.
 
-#include "BenchShow.h"
-#include "LoopbackNetwork.h"
+#include "WireShow.h"
 
-#include "Common/ArtNet/ArtNetPackets.h"
-#include "model/PatchedFixture.h"
-#include "show/Group.h"
-#include "show/Page.h"
-#include "show/Project.h"
-#include "show/Scene.h"
-#include "show/SceneStep.h"
-#include "show/ShowHost.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -49,103 +28,11 @@
 namespace {
 
 using namespace LoopbackNetwork;
+using namespace WireShow;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kUniverses = 64;
 constexpr int kScenes = 50;
-constexpr int kStepMs = 1000;
-constexpr int kArtNetOnly = 1;
-constexpr int kLateGapMs = 50;
-constexpr int kStartMinutes = 3;
 constexpr int kSettleMs = 5000;
-constexpr int kReplyEveryMs = 2000;
-
-class CBenchHost : public CShowHost
-{
-public:
-    int OutputMode() const override { return kArtNetOnly; }
-    int UniverseCountOption() const override { return kUniverses; }
-};
-
-bool SaveShow(const QString& path)
-{
-    CBenchHost host;
-    SetShowHost(&host);
-    bool saved = false;
-    {
-        CProject project;
-        NewRgbShow(project, kUniverses);
-
-        CPage* page = project.m_firstPage;
-        const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
-        for (int s = 0; s < kScenes; ++s) {
-            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), kUniverses);
-            scene->m_playMode = ReleaseNone; // all of them play at once
-            for (int k = 0; k < 2; ++k) {
-                auto* step = new CSceneStep(kStepMs, kStepMs);
-                for (int f = 0; f < fixtures.size(); ++f)
-                    step->AddEntry(PatternEntry(fixtures[f], scene, s, k, f));
-                scene->m_steps << step;
-            }
-            scene->UpdateLength();
-            page->m_scenes << scene;
-            page->PlayScene(scene);
-        }
-        QString error;
-        saved = project.SaveProject(path, &error);
-        if (!saved)
-            std::printf("cannot save the show: %s\n", qPrintable(error));
-    }
-    SetShowHost(nullptr);
-    return saved;
-}
-
-bool WriteFile(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush();
-}
-
-int UdpSocket(const char* address, quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0)
-        return -1;
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const int buffer = 8 << 20;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    ::inet_pton(AF_INET, address, &local.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// The node answers for every universe, four output ports per reply as a
-// node with many ports does; the program takes replies it did not poll for.
-void AnnounceNode(int fd)
-{
-    sockaddr_in controller = {};
-    controller.sin_family = AF_INET;
-    controller.sin_port = htons(ArtNet::kUdpPort);
-    ::inet_pton(AF_INET, "127.0.0.1", &controller.sin_addr);
-    for (int r = 0; r < (kUniverses + 3) / 4; ++r) {
-        QVector<quint8> swOut;
-        for (int p = 0; p < 4 && r * 4 + p < kUniverses; ++p)
-            swOut << quint8((r * 4 + p) & 0x0F);
-        QByteArray reply = PollReply(kNodeAddress, swOut);
-        reply[18] = char(((r * 4) >> 8) & 0x7F);  // Net
-        reply[19] = char(((r * 4) >> 4) & 0x0F);  // Sub-Net
-        reply[211] = char(r + 1);                 // bind index
-        ::sendto(fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<sockaddr*>(&controller),
-                 sizeof controller);
-    }
-}
 
 struct Frames
 {
@@ -161,37 +48,18 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
         std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
         return 1;
     }
-    const int polled = UdpSocket("127.0.0.3", ArtNet::kUdpPort);
-    const int node = UdpSocket("127.0.0.4", ArtNet::kUdpPort);
+    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
+    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
     if (polled < 0 || node < 0) {
         std::printf("cannot bind the node on the loopback\n");
         return 1;
     }
 
     QProcess orvane;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TMPDIR"), tmp);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp);
-    env.remove(QString::fromLatin1(kNamespaceVariable));
-    orvane.setProcessEnvironment(env);
-    orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    orvane.setStandardOutputFile(QProcess::nullDevice());
     const Clock::time_point launched = Clock::now();
-    orvane.start(program, {show});
-    if (!orvane.waitForStarted(10000)) {
-        std::printf("cannot start %s\n", qPrintable(program));
+    if (!StartProgram(orvane, program, show, tmp))
         return 1;
-    }
 
-    const auto stop = [&orvane] {
-        orvane.terminate();
-        if (!orvane.waitForFinished(10000)) {
-            orvane.kill();
-            orvane.waitForFinished(5000);
-        }
-    };
-    const quint16 wanted = quint16(universe);
     Frames frames;
     std::vector<char> last(ArtNet::kDmxPacketSize, 0);
     bool haveLast = false;
@@ -210,7 +78,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
         if (orvane.state() != QProcess::Running || (!counting && now - launched > std::chrono::minutes(kStartMinutes))) {
             std::printf("the program %s before sending a frame of universe %d\n",
                         orvane.state() == QProcess::Running ? "took too long" : "stopped", universe);
-            stop();
+            StopProgram(orvane);
             return 1;
         }
         pollfd ready = {node, POLLIN, 0};
@@ -218,10 +86,10 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             continue;
         const ssize_t size = ::recv(node, packet, sizeof packet, 0);
         const Clock::time_point arrived = Clock::now();
-        if (size != ArtNet::kDmxPacketSize || ArtNet::OpCodeOf(QByteArray::fromRawData(packet, int(size))) != ArtNet::kOpDmx)
+        const int portAddress = DmxUniverse(packet, size);
+        if (portAddress < 0)
             continue;
-        const quint16 portAddress = quint16(quint8(packet[14]) | (quint8(packet[15]) << 8));
-        if (portAddress != wanted) {
+        if (portAddress != universe) {
             if (counting)
                 ++frames.otherUniverses;
             continue;
@@ -247,7 +115,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             ++frames.lit;
     }
 
-    stop();
+    StopProgram(orvane);
     ::close(polled);
     ::close(node);
 
@@ -271,14 +139,6 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
     return t.empty() ? 1 : 0;
 }
 
-QString ProgramPath()
-{
-    const QString given = qEnvironmentVariable("ORVANE_PROGRAM");
-    if (!given.isEmpty())
-        return QFileInfo(given).absoluteFilePath();
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../orvane"));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -298,37 +158,19 @@ int main(int argc, char** argv)
         std::printf("usage: bench_wire [universe 0-%d] [seconds]\n", kUniverses - 1);
         return 1;
     }
-    const QString built = ProgramPath();
-    if (!QFileInfo(built).isExecutable()) {
-        std::printf("no program at %s (set ORVANE_PROGRAM)\n", qPrintable(built));
+    SRunFolder run;
+    if (!PrepareRunFolder(run, QStringLiteral("wire.kv3")))
         return 1;
-    }
-    QTemporaryDir dir;
-    const QString programDir = dir.filePath(QStringLiteral("program"));
-    const QString tmp = dir.filePath(QStringLiteral("tmp"));
-    const QString program = QDir(programDir).filePath(QStringLiteral("orvane"));
-    const QString show = dir.filePath(QStringLiteral("wire.kv3"));
-    // The options file is read beside the program: a copy of its own keeps
-    // the build's folder untouched. A show of more universes than the
-    // options allow would stop at a question nobody answers offscreen.
-    if (!dir.isValid() || !QDir().mkpath(programDir) || !QDir().mkpath(tmp) || !QFile::copy(built, program)
-        || !WriteFile(QDir(programDir).filePath(QStringLiteral("Orvane.ini")),
-                      QByteArray("StartScenes=1\nOpenLastProject=0\nNbUniverses=" + QByteArray::number(kUniverses) + "\n"))) {
-        std::printf("cannot prepare %s\n", qPrintable(dir.path()));
-        return 1;
-    }
-    QFile::setPermissions(program, QFile::permissions(built));
-    QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const Clock::time_point start = Clock::now();
-    if (!SaveShow(show))
+    if (!SaveShow(run.show, kScenes))
         return 1;
     std::printf("show saved in %.1f s, %.1f MB\n",
-                std::chrono::duration<double>(Clock::now() - start).count(), QFileInfo(show).size() / 1e6);
+                std::chrono::duration<double>(Clock::now() - start).count(), QFileInfo(run.show).size() / 1e6);
     std::fflush(stdout);
 
     // Its own IPC namespace too: the program allows one instance a machine.
     const int code =
-        RunInPrivateNamespace({program, show, tmp, QString::number(universe), QString::number(seconds)}, -1, true);
+        RunInPrivateNamespace({run.program, run.show, run.tmp, QString::number(universe), QString::number(seconds)}, -1, true);
     return code < 0 ? 1 : code;
 }

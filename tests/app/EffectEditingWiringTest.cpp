@@ -125,6 +125,15 @@ struct CEffectWindowRig : CWindowRigBase
     }
     CEffectsWnd* Effects() { return dynamic_cast<CEffectsWnd*>(Pages().ShownEditor()); }
 
+    // F3 selected and the kind opened on a new effect scene: its page.
+    template <class Page>
+    Page* OpenPageOnHead(int type)
+    {
+        Select({3});
+        CEffectsWnd* window = OpenKind(OpenEffectScene(), type);
+        return window ? qobject_cast<Page*>(window->Page()) : nullptr;
+    }
+
     QList<CPatchedFixture*> fixtures;
 };
 
@@ -227,9 +236,7 @@ private slots:
     void presetsShownAgainCarryTheEffectMarks()
     {
         CEffectWindowRig rig;
-        rig.Select({3});
-        CEffectsWnd* window = rig.OpenKind(rig.OpenEffectScene(), EffectType::Preset);
-        auto* page = window ? qobject_cast<CPresetEffectWnd*>(window->Page()) : nullptr;
+        auto* page = rig.OpenPageOnHead<CPresetEffectWnd>(EffectType::Preset);
         QVERIFY(page);
         page->Effect()->m_channelTypes = {ChannelType::Dimmer};
         page->MarkEffectChannels();
@@ -304,9 +311,7 @@ private slots:
     void panTiltCancelAsks()
     {
         CEffectWindowRig rig;
-        rig.Select({3});
-        CEffectsWnd* window = rig.OpenKind(rig.OpenEffectScene(), EffectType::PanTilt);
-        auto* page = window ? qobject_cast<CPanTiltEffectWnd*>(window->Page()) : nullptr;
+        auto* page = rig.OpenPageOnHead<CPanTiltEffectWnd>(EffectType::PanTilt);
         QVERIFY(page);
         page->PhiSlider()->SpinBox()->setValue(40);
         auto asked = std::make_shared<QString>();
@@ -314,7 +319,7 @@ private slots:
             *asked = box->text();
             box->button(QMessageBox::No)->click();
         });
-        window->OnCancel();
+        rig.Effects()->OnCancel();
         QCOMPARE(*asked, GetLangText(Txt::SaveChanges));
         QCOMPARE(rig.Pages().Mode(), int(CPagesWnd::PagesMode));
     }

@@ -5,6 +5,7 @@
 #include "../model/LibraryProfileBuilder.h"
 #include "FakeMusicPlayer.h"
 #include "ModalAnswer.h"
+#include "PatchMatrix.h"
 #include "RawChannelScene.h"
 #include "SelectedFixture.h"
 #include "editors/EditSceneWnd.h"
@@ -124,16 +125,7 @@ struct CCallsRig : CWindowRigBase
         CPatchTab& tab = *fixtures.PatchDialog()->PatchPage();
         for (auto [profile, start] : {std::pair{par, 0}, {par, 3}, {head, 6}})
             tab.m_blocks << new CPatchBlock(profile, 0, start, -1);
-        auto* matrix = new CPatchMatrixBlock(cell, 2, 1);
-        matrix->m_id = 5;
-        for (int i = 0; i < 2; ++i) {
-            auto* member = new CPatchBlock(cell, 1, 3 * i, matrix->m_id);
-            tab.SetIdAndName(member, QStringLiteral("M"));
-            tab.m_blocks << member;
-            matrix->m_members << member;
-            matrix->m_cells << QRect(20 * i, 0, 20, 20);
-        }
-        tab.m_matrixBlocks << matrix;
+        AddNewMatrix(tab, cell, 1);
         OnNextModal<QMessageBox>([&](QMessageBox* box) {
             question = box->text();
             box->button(answer)->click();

@@ -51,11 +51,17 @@ class ArtNetLoopbackTest : public QObject
         return [this](int u) -> const quint8* { return u >= 0 && u < 3 ? m_universes[size_t(u)].data() : nullptr; };
     }
 
-    // A manager polling the node at 127.0.0.3, which answers naming 127.0.0.4.
-    void Discover(CArtNetManager& manager, QUdpSocket& polled, const QVector<quint8>& swOut)
+    // A manager on the controller's address, polling the node at 127.0.0.3.
+    static bool StartPolling(CArtNetManager& manager)
     {
         manager.SetPollTargets({kPolledNode});
-        QVERIFY(manager.Start(kController));
+        return manager.Start(kController);
+    }
+
+    // The node at 127.0.0.3 found, answering naming 127.0.0.4.
+    void Discover(CArtNetManager& manager, QUdpSocket& polled, const QVector<quint8>& swOut)
+    {
+        QVERIFY(StartPolling(manager));
         const QVector<QByteArray> polls = Receive(polled, 1);
         QCOMPARE(polls.size(), 1);
         QCOMPARE(polls.at(0), ArtNet::EncodePoll());
@@ -175,8 +181,7 @@ private slots:
         QUdpSocket polled;
         QVERIFY(Bind(polled, kPolledNode));
         CArtNetManager manager;
-        manager.SetPollTargets({kPolledNode});
-        QVERIFY(manager.Start(kController));
+        QVERIFY(StartPolling(manager));
         QSignalSpy detected(&manager, &CArtNetManager::nodeDetected);
 
         const QByteArray reply = PollReply(kNodeAddress, {0});
@@ -217,8 +222,7 @@ private slots:
         QUdpSocket node;
         QVERIFY(Bind(node, QHostAddress(sender)));
         CArtNetManager manager;
-        manager.SetPollTargets({kPolledNode});
-        QVERIFY(manager.Start(kController));
+        QVERIFY(StartPolling(manager));
         auto has = [&manager](const QString& address) {
             const auto& nodes = manager.NodeList().Nodes();
             return std::any_of(nodes.begin(), nodes.end(), [&](const SArtNetNode& n) {
@@ -239,8 +243,7 @@ private slots:
         QUdpSocket polled;
         QVERIFY(Bind(polled, kPolledNode));
         CArtNetManager manager;
-        manager.SetPollTargets({kPolledNode});
-        QVERIFY(manager.Start(kController));
+        QVERIFY(StartPolling(manager));
         const int pass = CArtNetManager::kDatagramsPerPass;
         const int flood = 3 * pass; // well within the socket's receive buffer
         for (int i = 0; i < flood; ++i)
@@ -270,8 +273,7 @@ private slots:
         QVERIFY(!manager.IsRunning());
         QCOMPARE(manager.SendUniverses(3, Out()), 0);
 
-        manager.SetPollTargets({kPolledNode});
-        QVERIFY(manager.Start(kController));
+        QVERIFY(StartPolling(manager));
         QVERIFY(!manager.HasFailed());
         manager.Stop();
         QVERIFY(!manager.IsRunning());

@@ -1,3 +1,4 @@
+#include "PatchMatrix.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"
 
@@ -34,21 +35,6 @@ int CallCount(const CWindowRig& rig, const QString& call)
     return int(rig.host.calls.count(call));
 }
 
-// A new two-member matrix (ID 5) of `profile` on universe 2.
-void AddNewMatrix(CPatchTab& tab, CLibraryProfile* profile)
-{
-    auto* matrix = new CPatchMatrixBlock(profile, 2, 1);
-    matrix->m_id = 5;
-    for (int i = 0; i < 2; ++i) {
-        auto* member = new CPatchBlock(profile, 2, 3 * i, matrix->m_id);
-        tab.SetIdAndName(member, QStringLiteral("M"));
-        tab.m_blocks << member;
-        matrix->m_members << member;
-        matrix->m_cells << QRect(20 * i, 0, 20, 20);
-    }
-    tab.m_matrixBlocks << matrix;
-}
-
 // One edit of the first fixture's block, or a new matrix.
 void EditFirst(CWindowRig& rig, CPatchTab& tab, const QString& edit)
 {
@@ -64,9 +50,9 @@ void EditFirst(CWindowRig& rig, CPatchTab& tab, const QString& edit)
         block->m_name = QStringLiteral("Par.42");
     }
     if (edit == QLatin1String("rgbmatrix"))
-        AddNewMatrix(tab, rig.RgbProfile());
+        AddNewMatrix(tab, rig.RgbProfile(), 2);
     if (edit == QLatin1String("headmatrix"))
-        AddNewMatrix(tab, rig.MovingHeadProfile());
+        AddNewMatrix(tab, rig.MovingHeadProfile(), 2);
 }
 
 // Where the first fixture and what the patch left stand.

@@ -46,7 +46,7 @@ CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& sce
 
 bool CRenderedStep::IsCurrent(const CSceneStep* step, const CScene& scene) const
 {
-    return step && step == m_step && m_generation == RenderGeneration() && m_live == LiveParametersOf(scene);
+    return step && step == m_step && m_generation == RenderGeneration(scene) && m_live == LiveParametersOf(scene);
 }
 
 void CRenderedStep::Forget()
@@ -80,7 +80,7 @@ CRenderedStep::Progress CRenderedStep::Continue(const CSceneStep& step, const CS
 
 bool CRenderedStep::IsUnderWay(const CSceneStep& step, const CScene& scene) const
 {
-    return m_phase != Phase::Idle && m_pending == &step && m_pendingGeneration == RenderGeneration()
+    return m_phase != Phase::Idle && m_pending == &step && m_pendingGeneration == RenderGeneration(scene)
            && m_pendingLive == LiveParametersOf(scene);
 }
 
@@ -90,7 +90,7 @@ void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
     m_phase = Phase::Universes;
     m_next = 0;
     m_pending = &step;
-    m_pendingGeneration = RenderGeneration();
+    m_pendingGeneration = RenderGeneration(scene);
     m_pendingLive = LiveParametersOf(scene);
     m_universes.clear();
     std::fill(m_touched.begin(), m_touched.end(), quint8(0));

@@ -417,12 +417,75 @@ private slots:
             project.m_editedScene = edited;
         project.Tick(25);
         project.MergeOutput();
-        const quint64 generation = RenderGeneration();
+        auto generations = [&project] {
+            QVector<quint64> all{RenderGeneration()};
+            for (const CScene* scene : project.m_firstPage->m_scenes)
+                all << RenderGeneration(*scene);
+            return all;
+        };
+        const QVector<quint64> before = generations();
         for (int tick = 0; tick < 40; ++tick) {
             project.Tick(25);
             project.MergeOutput();
         }
-        QCOMPARE(RenderGeneration(), generation);
+        QCOMPARE(generations(), before);
+    }
+
+    // A change within one playing scene drops that scene's render alone, so
+    // that the next tick renders one step, not one for every scene playing;
+    // a change of the patch drops them all.
+    void aChangeDropsItsOwnScenesRender_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("othersKept");
+        QTest::newRow("a level") << 0 << true;
+        QTest::newRow("an active mask") << 1 << true;
+        QTest::newRow("an entry made") << 2 << true;
+        QTest::newRow("levels cleared") << 3 << true;
+        QTest::newRow("the patch") << 4 << false;
+    }
+    void aChangeDropsItsOwnScenesRender()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, othersKept);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CPage* page = project.m_firstPage;
+        for (CScene* scene : page->m_scenes) {
+            scene->m_playMode = ReleaseNone;
+            scene->m_loopCount = 0;
+            page->PlayScene(scene);
+        }
+        project.Tick(25);
+        QList<CPlayingScene*> kept;
+        for (CPlayingScene* entry : page->m_playing) {
+            if (entry->KeptRender(entry->Scene()->m_currentStep, false))
+                kept << entry;
+        }
+        QVERIFY(kept.size() >= 3);
+        CScene* changed = kept.first()->Scene();
+        CSceneStep* step = changed->m_currentStep;
+        QVERIFY(!step->m_entries.isEmpty());
+        CStepFixture* entry = step->m_entries.first();
+        switch (change) {
+        case 0: entry->SetLevel(0, quint8(entry->Level(0) ^ 1), false, false); break;
+        case 1: changed->ActiveMask(0)[7] ^= 1; break;
+        case 2:
+            for (CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
+                if (!step->FindEntry(fixture)) {
+                    QVERIFY(step->AddEntry(new CStepFixture(fixture, changed)));
+                    break;
+                }
+            }
+            break;
+        case 3: entry->ClearLevels(); break;
+        default: project.UpdateAfterPatch(false, false); break;
+        }
+        for (CPlayingScene* playing : kept) {
+            const bool stands = playing->KeptRender(playing->Scene()->m_currentStep, false) != nullptr;
+            QCOMPARE(stands, playing != kept.first() && othersKept);
+        }
     }
     // Every pair of levels at every ratio a fade passes through, a fade of
     // n ticks or one of a length in ms as a step plays it: a mix gives the

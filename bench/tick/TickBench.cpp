@@ -264,6 +264,9 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
     const Case c{64, 50, Coverage::Full, motion};
     CProject project;
     BuildShow(project, c);
+    // The scene stopped and started fades out, through a step of its own.
+    if (edits)
+        project.m_firstPage->m_scenes[1]->m_fadeOut = 500;
     QUdpSocket polled, node;
     CArtNetManager artNet;
     if (!Bind(polled, kPolledNode) || !Bind(node, kNodeAddress) || !DiscoverNode(artNet, polled, c.universes)) {

@@ -14,6 +14,8 @@ namespace {
 // change of no one scene.
 quint64 g_renderClock = 1;
 quint64 g_renderGeneration = 1;
+// Entries deleted with their step change no render that can still be used.
+int g_quietDeletes = 0;
 
 int ToByte(int value)
 {
@@ -154,7 +156,16 @@ CStepFixture::~CStepFixture()
 {
     if (m_count > kInlineLevels)
         delete[] m_heap;
-    RenderedContentChanged();
+    // Its scene may be gone by now: the change counts for every scene.
+    if (!g_quietDeletes)
+        RenderedContentChanged();
+}
+
+void DeleteEntriesQuietly(const QList<CStepFixture*>& entries)
+{
+    ++g_quietDeletes;
+    qDeleteAll(entries);
+    --g_quietDeletes;
 }
 
 void CStepFixture::AllocateLevels(int count)

@@ -162,3 +162,7 @@ private:
         quint8* m_heap;
     };
 };
+
+// Deletes the entries of a step that goes with them, counting no change: no
+// render of the step can be used again (see CSceneStep::Serial).
+void DeleteEntriesQuietly(const QList<CStepFixture*>& entries);

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace ProfileBuilder;
 
@@ -433,20 +434,23 @@ private slots:
 
     // A change within one playing scene drops that scene's render alone, so
     // that the next tick renders one step, not one for every scene playing;
-    // a change of the patch drops them all.
+    // a scene deleted with its steps drops none, a change of the patch all.
     void aChangeDropsItsOwnScenesRender_data()
     {
         QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("ownKept");
         QTest::addColumn<bool>("othersKept");
-        QTest::newRow("a level") << 0 << true;
-        QTest::newRow("an active mask") << 1 << true;
-        QTest::newRow("an entry made") << 2 << true;
-        QTest::newRow("levels cleared") << 3 << true;
-        QTest::newRow("the patch") << 4 << false;
+        QTest::newRow("a level") << 0 << false << true;
+        QTest::newRow("an active mask") << 1 << false << true;
+        QTest::newRow("an entry made") << 2 << false << true;
+        QTest::newRow("levels cleared") << 3 << false << true;
+        QTest::newRow("another scene deleted") << 4 << true << true;
+        QTest::newRow("the patch") << 5 << false << false;
     }
     void aChangeDropsItsOwnScenesRender()
     {
         QFETCH(int, change);
+        QFETCH(bool, ownKept);
         QFETCH(bool, othersKept);
         CRecordingHost host;
         CProject project;
@@ -480,12 +484,40 @@ private slots:
             }
             break;
         case 3: entry->ClearLevels(); break;
+        case 4: {
+            auto* other = new CScene(QStringLiteral("Other"), kUniverses);
+            other->m_steps << new CSceneStep(0, 1000);
+            other->m_steps[0]->AddEntry(new CStepFixture(entry->Fixture(), other));
+            delete other;
+            break;
+        }
         default: project.UpdateAfterPatch(false, false); break;
         }
         for (CPlayingScene* playing : kept) {
             const bool stands = playing->KeptRender(playing->Scene()->m_currentStep, false) != nullptr;
-            QCOMPARE(stands, playing != kept.first() && othersKept);
+            QCOMPARE(stands, playing == kept.first() ? ownKept : othersKept);
         }
+    }
+
+    // Deleted quietly, a step leaves its render standing: a step made where
+    // it lay is still not taken for it.
+    void aStepInADeletedOnesPlaceIsRenderedAfresh()
+    {
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CScene* scene = project.m_firstPage->m_scenes[0];
+        alignas(CSceneStep) unsigned char place[sizeof(CSceneStep)];
+        CRenderedStep rendered(kUniverses);
+        CDmxLayer work(kUniverses);
+        auto* step = new (place) CSceneStep(0, 1000);
+        step->AddEntry(new CStepFixture(project.m_generalGroup->m_fixtures[0], scene));
+        QVERIFY(rendered.Render(*step, *scene, work));
+        QVERIFY(rendered.IsCurrent(step, *scene));
+        step->~CSceneStep();
+        auto* again = new (place) CSceneStep(0, 1000);
+        QVERIFY(!rendered.IsCurrent(again, *scene));
+        again->~CSceneStep();
     }
     // Every pair of levels at every ratio a fade passes through, a fade of
     // n ticks or one of a length in ms as a step plays it: a mix gives the

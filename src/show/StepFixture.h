@@ -27,7 +27,8 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer);
 // A change within one scene counts for that scene alone: an edit, or the
 // step a stopping scene fades out from, leaves the others' renders standing,
 // which a big show would otherwise render again all in one tick. Changes of
-// no one scene (the patch, entries deleted) count for every scene.
+// no one scene (the patch, an entry deleted from its step) count for every
+// scene; entries deleted with their step count for none.
 quint64 RenderGeneration();
 quint64 RenderGeneration(const CScene& scene);
 void RenderedContentChanged(CScene* scene = nullptr);

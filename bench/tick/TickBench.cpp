@@ -231,7 +231,6 @@ void Run(const Case& c)
     std::fflush(stdout);
 }
 
-
 double ThreadCpuMicroseconds()
 {
     timespec ts;
@@ -253,8 +252,8 @@ struct SThreadEvents
 };
 
 // The show of the long runs in the field: 64 universes, 50 full scenes
-// looping through steps of a second's fade and a second's wait, ticked for
-// `minutes` of show time with the elapsed times a 25 ms timer really hands
+// (by default looping through steps of a second's fade and a second's wait),
+// ticked for `minutes` of show time with the elapsed times a 25 ms timer really hands
 // over (mostly 24-26 ms, now and then a late one). Times are taken both on
 // the clock and as this thread's processor time, which other work on the
 // machine does not lengthen by preemption. With `edits`, an operator now and

@@ -14,6 +14,7 @@
 // namespace of its own (unshare -n) whose only interface is the loopback.
 // Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick [steady|crossfade|loop|chase]
+//   <dir>/bench/bench_tick soak [minutes of show time] [seed] [motion] [edits]
 
 #include "BenchShow.h"
 #include "LoopbackNetwork.h"
@@ -25,9 +26,13 @@
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/StepFixture.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+
+#include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -35,6 +40,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <random>
 #include <vector>
 
 namespace {
@@ -225,6 +231,122 @@ void Run(const Case& c)
     std::fflush(stdout);
 }
 
+double ThreadCpuMicroseconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
+}
+
+// Page faults and involuntary switches of this thread: a long tick that did
+// no more work than its neighbours shows in these.
+struct SThreadEvents
+{
+    long faults = 0, switches = 0;
+    static SThreadEvents Now()
+    {
+        rusage usage;
+        getrusage(RUSAGE_THREAD, &usage);
+        return {usage.ru_minflt + usage.ru_majflt, usage.ru_nivcsw};
+    }
+};
+
+// The show of the long runs in the field: 64 universes, 50 full scenes
+// (by default looping through steps of a second's fade and a second's wait),
+// ticked for `minutes` of show time with the elapsed times a 25 ms timer really hands
+// over (mostly 24-26 ms, now and then a late one). Times are taken both on
+// the clock and as this thread's processor time, which other work on the
+// machine does not lengthen by preemption. With `edits`, an operator now and
+// then touches one level of the first scene, or stops and starts another.
+void Soak(double minutes, unsigned seed, Motion motion, bool edits)
+{
+    const Case c{64, 50, Coverage::Full, motion};
+    CProject project;
+    BuildShow(project, c);
+    // The scene stopped and started fades out, through a step of its own.
+    if (edits)
+        project.m_firstPage->m_scenes[1]->m_fadeOut = 500;
+    QUdpSocket polled, node;
+    CArtNetManager artNet;
+    if (!Bind(polled, kPolledNode) || !Bind(node, kNodeAddress) || !DiscoverNode(artNet, polled, c.universes)) {
+        std::printf("no Art-Net node on the loopback\n");
+        std::exit(1);
+    }
+    node.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+    const CDmxLayer& output = project.m_output;
+    const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
+    long sent = 0, received = 0;
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> jitter(24, 26);
+    std::uniform_int_distribution<int> late(27, 60);
+    std::uniform_int_distribution<int> chance(0, 199);
+    auto elapsed = [&] { return chance(random) == 0 ? late(random) : jitter(random); };
+
+    struct STick
+    {
+        double cpu, wall;
+        long index;
+        int ms;
+        long faults, switches;
+    };
+    std::vector<STick> ticks;
+    const long showMs = long(minutes * 60000.0);
+    ticks.reserve(size_t(showMs / 20));
+    long index = 0;
+    for (long ms = 0; ms < showMs; ++index) {
+        const int step = index < kWarmUpTicks ? kTickMs : elapsed();
+        ms += step;
+        CPage* page = project.m_firstPage;
+        if (edits && index % 2000 == 1000) {
+            CStepFixture* entry = page->m_scenes[0]->m_steps[0]->m_entries[0];
+            entry->SetLevel(0, entry->Level(0), true, false);
+        } else if (edits && index % 2000 == 1999) {
+            page->ToggleScene(page->m_scenes[1], true, true, false);
+            page->ToggleScene(page->m_scenes[1], true, true, false);
+        }
+        const SThreadEvents events = SThreadEvents::Now();
+        const double cpu = ThreadCpuMicroseconds();
+        const auto start = std::chrono::steady_clock::now();
+        project.Tick(step);
+        project.MergeOutput();
+        sent += artNet.SendUniverses(project.UniverseCount(), outputOf);
+        const auto end = std::chrono::steady_clock::now();
+        if (index >= kWarmUpTicks) {
+            const double spent = ThreadCpuMicroseconds() - cpu;
+            const SThreadEvents after = SThreadEvents::Now();
+            ticks.push_back({spent, std::chrono::duration<double, std::micro>(end - start).count(), index, step,
+                             after.faults - events.faults, after.switches - events.switches});
+        }
+        Drain(node, received);
+    }
+    node.waitForReadyRead(50);
+    Drain(node, received);
+
+    auto report = [&ticks](const char* what, double STick::*field) {
+        std::vector<double> times;
+        times.reserve(ticks.size());
+        for (const STick& t : ticks)
+            times.push_back(t.*field);
+        std::sort(times.begin(), times.end());
+        const long late = long(times.end() - std::upper_bound(times.begin(), times.end(), kTickMs * 1000.0));
+        std::printf("  %-9s median %7.1f us  p99 %7.1f us  p99.9 %8.1f us  max %8.1f us  over %d ms %ld\n", what,
+                    times[times.size() / 2], times[times.size() * 99 / 100], times[times.size() * 999 / 1000],
+                    times.back(), kTickMs, late);
+    };
+    const char* motions[] = {"steady", "crossfade", "loop", "chase"};
+    std::printf("64 universes  50 scenes  full  %s%s, %.1f min of show time in %zu ticks (seed %u)  packets %ld/%ld\n",
+                motions[int(motion)], edits ? " with edits" : "", minutes, ticks.size(), seed, received, sent);
+    report("processor", &STick::cpu);
+    report("clock", &STick::wall);
+    std::sort(ticks.begin(), ticks.end(), [](const STick& a, const STick& b) { return a.cpu > b.cpu; });
+    std::printf("  longest on the processor:");
+    for (size_t i = 0; i < std::min<size_t>(5, ticks.size()); ++i)
+        std::printf("  #%ld (%d ms) %.0f us %ld faults %ld switches", ticks[i].index, ticks[i].ms, ticks[i].cpu,
+                    ticks[i].faults, ticks[i].switches);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -232,14 +354,21 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     // An argument picks the cases of one motion: steady, crossfade, loop or
     // chase. It is handed on to the run in the namespace.
-    const QString motion = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("all");
+    const QStringList arguments = app.arguments().mid(1);
+    const QString motion = arguments.value(0, QStringLiteral("all"));
     if (!InPrivateNamespace())
-        return RunInPrivateNamespace(motion, -1) == 0 ? 0 : 1;
+        return RunInPrivateNamespace(arguments.isEmpty() ? QStringList{motion} : arguments, -1) == 0 ? 0 : 1;
     if (!OnlyLoopback()) {
         std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
         return 1;
     }
     const QStringList motions = {"steady", "crossfade", "loop", "chase"};
+    if (motion == QLatin1String("soak")) {
+        const int soakMotion = motions.indexOf(arguments.value(3, QStringLiteral("loop")));
+        Soak(arguments.value(1, QStringLiteral("20")).toDouble(), arguments.value(2, QStringLiteral("1")).toUInt(),
+             Motion(qMax(0, soakMotion)), arguments.value(4) == QLatin1String("edits"));
+        return 0;
+    }
     const int only = int(motions.indexOf(motion));
     for (int universes : {4, 16, 64}) {
         for (int scenes : {10, 50}) {

@@ -46,7 +46,8 @@ CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& sce
 
 bool CRenderedStep::IsCurrent(const CSceneStep* step, const CScene& scene) const
 {
-    return step && step == m_step && m_generation == RenderGeneration() && m_live == LiveParametersOf(scene);
+    return step && step == m_step && step->Serial() == m_stepSerial && m_generation == RenderGeneration(scene)
+           && m_live == LiveParametersOf(scene);
 }
 
 void CRenderedStep::Forget()
@@ -80,8 +81,8 @@ CRenderedStep::Progress CRenderedStep::Continue(const CSceneStep& step, const CS
 
 bool CRenderedStep::IsUnderWay(const CSceneStep& step, const CScene& scene) const
 {
-    return m_phase != Phase::Idle && m_pending == &step && m_pendingGeneration == RenderGeneration()
-           && m_pendingLive == LiveParametersOf(scene);
+    return m_phase != Phase::Idle && m_pending == &step && m_pendingSerial == step.Serial()
+           && m_pendingGeneration == RenderGeneration(scene) && m_pendingLive == LiveParametersOf(scene);
 }
 
 void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
@@ -90,7 +91,8 @@ void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
     m_phase = Phase::Universes;
     m_next = 0;
     m_pending = &step;
-    m_pendingGeneration = RenderGeneration();
+    m_pendingSerial = step.Serial();
+    m_pendingGeneration = RenderGeneration(scene);
     m_pendingLive = LiveParametersOf(scene);
     m_universes.clear();
     std::fill(m_touched.begin(), m_touched.end(), quint8(0));
@@ -197,6 +199,7 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
     m_phase = Phase::Idle;
     m_pending = nullptr;
     m_step = &step;
+    m_stepSerial = m_pendingSerial;
     m_generation = m_pendingGeneration;
     m_live = m_pendingLive;
     return Progress::Done;

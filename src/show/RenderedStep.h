@@ -71,6 +71,7 @@ private:
     Progress Run(const CSceneStep& step, const CScene& scene, CDmxLayer& work, qint64& budget, bool leaveScene);
 
     const CSceneStep* m_step = nullptr;
+    quint64 m_stepSerial = 0;
     quint64 m_generation = 0;
     SLiveParameters m_live;
     CDmxLayer m_levels;
@@ -83,6 +84,7 @@ private:
     Phase m_phase = Phase::Idle;
     int m_next = 0; // entry or universe the phase goes on with
     const CSceneStep* m_pending = nullptr;
+    quint64 m_pendingSerial = 0;
     quint64 m_pendingGeneration = 0;
     SLiveParameters m_pendingLive;
 };

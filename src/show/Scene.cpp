@@ -433,7 +433,7 @@ quint8* CScene::ActiveMask(int universe)
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
     // Whoever asks for a writable mask may change what the scene renders.
-    RenderedContentChanged();
+    RenderedContentChanged(this);
     return m_activeMasks.data() + universe * kSlotsPerUniverse;
 }
 
@@ -467,7 +467,7 @@ bool CScene::IsChannelActive(int universe, int slot) const
 void CScene::ClearActiveMasks()
 {
     m_activeMasks.fill(0);
-    RenderedContentChanged();
+    RenderedContentChanged(this);
 }
 
 void CScene::ClearOverrideMasks()

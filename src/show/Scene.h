@@ -128,6 +128,9 @@ public:
     int Speed() const { return m_speed; }
     void SetSpeed(int speed);
     int Dimmer() const { return m_dimmer; }
+    // When what the scene renders last changed (see RenderGeneration).
+    quint64 RenderStamp() const { return m_renderStamp; }
+    void ContentChanged() { m_renderStamp = NextRenderStamp(); }
     void SetDimmer(int dimmer);
 
     // --- Times from the editor's time fields (milliseconds since midnight)
@@ -299,4 +302,5 @@ private:
     int m_dimmer = 50; // 50: levels unchanged
     QVector<quint8> m_activeMasks;   // universe * 512 + slot
     QVector<quint8> m_overrideMasks; // same layout
+    quint64 m_renderStamp = NextRenderStamp();
 };

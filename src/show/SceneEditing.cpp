@@ -287,7 +287,7 @@ void CScene::RemapChannels(const QList<int>& oldUniverses, const QList<int>& old
         CheckedBlocks(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths, m_universeCount);
     if (blocks.isEmpty())
         return;
-    RenderedContentChanged();
+    RenderedContentChanged(this);
     const QVector<quint8> before = m_activeMasks;
     auto at = [](int universe, int slot) { return universe * kSlotsPerUniverse + slot; };
     for (const RemapBlock& block : blocks) {

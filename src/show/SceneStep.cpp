@@ -157,9 +157,9 @@ CSceneStep::CSceneStep(CScene* scene, const CSceneStep& source, CEffect* effect)
 
 CSceneStep::~CSceneStep()
 {
-    qDeleteAll(m_entries);
-    // A step made later at the same address must not pass for this one.
-    RenderedContentChanged();
+    // A step made later at the same address has a serial of its own, so no
+    // render is asked for this one again: its entries go without a word.
+    DeleteEntriesQuietly(m_entries);
 }
 
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const

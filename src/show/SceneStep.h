@@ -44,6 +44,9 @@ public:
     // Takes ownership; an entry for a fixture that already has one is deleted.
     CStepFixture* AddEntry(CStepFixture* entry);
     void ClearLevels();
+    // Never the same for two steps, even at one address: what a kept render
+    // of a step is known by.
+    quint64 Serial() const { return m_serial; }
     // Fade plus wait, in 64 bits so that sums over many steps cannot wrap.
     qint64 Duration() const { return qint64(m_fade) + m_wait; }
 
@@ -106,5 +109,7 @@ public:
     QList<CStepFixture*> m_entries;
 
 private:
+    const quint64 m_serial = NextRenderStamp();
+
     CStepFixture* EntryForSelection(CScene* scene, CPatchedFixture* fixture, CStepSource& source, bool& created);
 };

@@ -10,7 +10,12 @@
 
 namespace {
 
+// The clock of every change; the show-wide count is the time of the last
+// change of no one scene.
+quint64 g_renderClock = 1;
 quint64 g_renderGeneration = 1;
+// Entries deleted with their step change no render that can still be used.
+int g_quietDeletes = 0;
 
 int ToByte(int value)
 {
@@ -72,9 +77,22 @@ quint64 RenderGeneration()
     return g_renderGeneration;
 }
 
-void RenderedContentChanged()
+quint64 RenderGeneration(const CScene& scene)
 {
-    ++g_renderGeneration;
+    return std::max(g_renderGeneration, scene.RenderStamp());
+}
+
+void RenderedContentChanged(CScene* scene)
+{
+    if (scene)
+        scene->ContentChanged();
+    else
+        g_renderGeneration = NextRenderStamp();
+}
+
+quint64 NextRenderStamp()
+{
+    return ++g_renderClock;
 }
 
 quint8 Dim(int level, int dimmer)
@@ -117,7 +135,7 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
 {
     AllocateLevels(m_profile ? std::max(0, m_profile->ChannelCount()) : 1);
     std::memset(MutableLevels(), 0, size_t(m_count));
-    RenderedContentChanged();
+    RenderedContentChanged(m_scene);
 }
 
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams)
@@ -131,14 +149,23 @@ CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
 {
     AllocateLevels(other.m_count);
     std::memcpy(MutableLevels(), other.LevelData(), size_t(m_count));
-    RenderedContentChanged();
+    RenderedContentChanged(m_scene);
 }
 
 CStepFixture::~CStepFixture()
 {
     if (m_count > kInlineLevels)
         delete[] m_heap;
-    RenderedContentChanged();
+    // Its scene may be gone by now: the change counts for every scene.
+    if (!g_quietDeletes)
+        RenderedContentChanged();
+}
+
+void DeleteEntriesQuietly(const QList<CStepFixture*>& entries)
+{
+    ++g_quietDeletes;
+    qDeleteAll(entries);
+    --g_quietDeletes;
 }
 
 void CStepFixture::AllocateLevels(int count)
@@ -151,7 +178,7 @@ void CStepFixture::AllocateLevels(int count)
 void CStepFixture::ClearLevels()
 {
     std::memset(MutableLevels(), 0, size_t(m_count));
-    RenderedContentChanged();
+    RenderedContentChanged(m_scene);
 }
 
 quint8 CStepFixture::Level(int channel) const
@@ -182,7 +209,7 @@ void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartn
     if (channel < 0 || channel >= m_count)
         return;
     MutableLevels()[channel] = level;
-    RenderedContentChanged();
+    RenderedContentChanged(m_scene);
     if (!mark)
         return;
     const int slot = SlotOf(channel);
@@ -280,7 +307,7 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
     const int universe = m_fixture->m_universe;
     const quint8* editLevels = source.EditLevels(universe);
     const quint8* editMask = source.EditMask(universe);
-    RenderedContentChanged();
+    RenderedContentChanged(m_scene);
     bool marked = false;
     for (int i = 0; i < m_count; ++i) {
         const int slot = SlotOf(i);

@@ -22,9 +22,19 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer);
 
 // Counts the changes to what a step renders: entries made or deleted, levels,
 // active masks and the patch. A playing scene keeps its rendered step for as
-// long as the count stands, so every such change must go through here.
+// long as its count stands, so every such change must go through here.
+//
+// A change within one scene counts for that scene alone: an edit, or the
+// step a stopping scene fades out from, leaves the others' renders standing,
+// which a big show would otherwise render again all in one tick. Changes of
+// no one scene (the patch, an entry deleted from its step) count for every
+// scene; entries deleted with their step count for none.
 quint64 RenderGeneration();
-void RenderedContentChanged();
+quint64 RenderGeneration(const CScene& scene);
+void RenderedContentChanged(CScene* scene = nullptr);
+// A scene's own count: the time of its last change on the clock the
+// show-wide count runs on, so that the two never repeat a value between them.
+quint64 NextRenderStamp();
 
 // A set of per-universe 512-slot buffers as the step renderers see them: a
 // project layer or a page's scratch. It does not own the buffers. Either a
@@ -153,3 +163,7 @@ private:
         quint8* m_heap;
     };
 };
+
+// Deletes the entries of a step that goes with them, counting no change: no
+// render of the step can be used again (see CSceneStep::Serial).
+void DeleteEntriesQuietly(const QList<CStepFixture*>& entries);

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace ProfileBuilder;
 
@@ -417,12 +418,106 @@ private slots:
             project.m_editedScene = edited;
         project.Tick(25);
         project.MergeOutput();
-        const quint64 generation = RenderGeneration();
+        auto generations = [&project] {
+            QVector<quint64> all{RenderGeneration()};
+            for (const CScene* scene : project.m_firstPage->m_scenes)
+                all << RenderGeneration(*scene);
+            return all;
+        };
+        const QVector<quint64> before = generations();
         for (int tick = 0; tick < 40; ++tick) {
             project.Tick(25);
             project.MergeOutput();
         }
-        QCOMPARE(RenderGeneration(), generation);
+        QCOMPARE(generations(), before);
+    }
+
+    // A change within one playing scene drops that scene's render alone, so
+    // that the next tick renders one step, not one for every scene playing;
+    // a scene deleted with its steps drops none, a change of the patch all.
+    void aChangeDropsItsOwnScenesRender_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("ownKept");
+        QTest::addColumn<bool>("othersKept");
+        QTest::newRow("a level") << 0 << false << true;
+        QTest::newRow("an active mask") << 1 << false << true;
+        QTest::newRow("an entry made") << 2 << false << true;
+        QTest::newRow("levels cleared") << 3 << false << true;
+        QTest::newRow("another scene deleted") << 4 << true << true;
+        QTest::newRow("the patch") << 5 << false << false;
+    }
+    void aChangeDropsItsOwnScenesRender()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, ownKept);
+        QFETCH(bool, othersKept);
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CPage* page = project.m_firstPage;
+        for (CScene* scene : page->m_scenes) {
+            scene->m_playMode = ReleaseNone;
+            scene->m_loopCount = 0;
+            page->PlayScene(scene);
+        }
+        project.Tick(25);
+        QList<CPlayingScene*> kept;
+        for (CPlayingScene* entry : page->m_playing) {
+            if (entry->KeptRender(entry->Scene()->m_currentStep, false))
+                kept << entry;
+        }
+        QVERIFY(kept.size() >= 3);
+        CScene* changed = kept.first()->Scene();
+        CSceneStep* step = changed->m_currentStep;
+        QVERIFY(!step->m_entries.isEmpty());
+        CStepFixture* entry = step->m_entries.first();
+        switch (change) {
+        case 0: entry->SetLevel(0, quint8(entry->Level(0) ^ 1), false, false); break;
+        case 1: changed->ActiveMask(0)[7] ^= 1; break;
+        case 2:
+            for (CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
+                if (!step->FindEntry(fixture)) {
+                    QVERIFY(step->AddEntry(new CStepFixture(fixture, changed)));
+                    break;
+                }
+            }
+            break;
+        case 3: entry->ClearLevels(); break;
+        case 4: {
+            auto* other = new CScene(QStringLiteral("Other"), kUniverses);
+            other->m_steps << new CSceneStep(0, 1000);
+            other->m_steps[0]->AddEntry(new CStepFixture(entry->Fixture(), other));
+            delete other;
+            break;
+        }
+        default: project.UpdateAfterPatch(false, false); break;
+        }
+        for (CPlayingScene* playing : kept) {
+            const bool stands = playing->KeptRender(playing->Scene()->m_currentStep, false) != nullptr;
+            QCOMPARE(stands, playing == kept.first() ? ownKept : othersKept);
+        }
+    }
+
+    // Deleted quietly, a step leaves its render standing: a step made where
+    // it lay is still not taken for it.
+    void aStepInADeletedOnesPlaceIsRenderedAfresh()
+    {
+        CRecordingHost host;
+        CProject project;
+        BuildShow(project, 1);
+        CScene* scene = project.m_firstPage->m_scenes[0];
+        alignas(CSceneStep) unsigned char place[sizeof(CSceneStep)];
+        CRenderedStep rendered(kUniverses);
+        CDmxLayer work(kUniverses);
+        auto* step = new (place) CSceneStep(0, 1000);
+        step->AddEntry(new CStepFixture(project.m_generalGroup->m_fixtures[0], scene));
+        QVERIFY(rendered.Render(*step, *scene, work));
+        QVERIFY(rendered.IsCurrent(step, *scene));
+        step->~CSceneStep();
+        auto* again = new (place) CSceneStep(0, 1000);
+        QVERIFY(!rendered.IsCurrent(again, *scene));
+        again->~CSceneStep();
     }
     // Every pair of levels at every ratio a fade passes through, a fade of
     // n ticks or one of a length in ms as a step plays it: a mix gives the

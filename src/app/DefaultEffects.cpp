@@ -27,18 +27,16 @@ constexpr int kPanTiltPointsPerControl = 8;
 constexpr int kPanTiltStepMs = 150;
 
 // Binds the effect to these fixtures alone, as if they were the selection;
-// the selection itself is left as it was. False when it drives nothing.
-bool BindTo(CProject& project, CEffect& effect, const QList<CPatchedFixture*>& fixtures, CFixtureMatrix* matrix)
+// the selection itself is left as it was. An effect on a matrix binds to its
+// matrix whatever the selection. False when it drives nothing.
+bool BindTo(CProject& project, CEffect& effect, const QList<CPatchedFixture*>& fixtures)
 {
     CGroup* group = project.m_currentGroup;
     if (!group)
         return false;
     const QList<CPatchedFixture*> selection = std::exchange(group->m_selectedFixtures, fixtures);
-    const QList<CFixtureMatrix*> matrices =
-        std::exchange(group->m_selectedMatrices, matrix ? QList<CFixtureMatrix*>{matrix} : QList<CFixtureMatrix*>{});
     project.BindEffectToSelection(&effect, false, false);
     group->m_selectedFixtures = selection;
-    group->m_selectedMatrices = matrices;
     return project.m_boundFixtureCount > 0;
 }
 
@@ -101,19 +99,19 @@ QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryPr
         const QString name = profile->GetBaseName();
         if (profile->HasColor() && !single.isEmpty()) {
             std::unique_ptr<CEffect> effect = ColorSequence();
-            if (BindTo(project, *effect, single, nullptr))
+            if (BindTo(project, *effect, single))
                 added << AddScene(project, std::move(effect), name, Txt::EdSequencer);
         }
         if (profile->HasPanTilt() && !own.isEmpty()) {
             std::unique_ptr<CEffect> effect = PanTiltCircle();
-            if (BindTo(project, *effect, own, nullptr))
+            if (BindTo(project, *effect, own))
                 added << AddScene(project, std::move(effect), name, Txt::EdPanTilt);
         }
     }
 
     if (colorMatrix && colorMatrix->Profile()) {
         std::unique_ptr<CEffect> effect = std::make_unique<CMatrixAnimEffect>(colorMatrix, kColorStepMs);
-        if (BindTo(project, *effect, fresh, colorMatrix))
+        if (BindTo(project, *effect, fresh))
             added << AddScene(project, std::move(effect), colorMatrix->Profile()->GetBaseName(), Txt::Matrix);
     }
     return added;

@@ -7,13 +7,13 @@
 #include "app/DefaultEffects.h"
 #include "app/ModalWrappers.h"
 #include "editors/EditSceneWnd.h"
+#include "editors/ModalRun.h"
 #include "live/PagesWnd.h"
 #include "model/XmlDocument.h"
 #include "model/Language.h"
 #include "Captions.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSignalBlocker>
@@ -74,10 +74,7 @@ void Orvane::OnAbout()
 
 void Orvane::RunMaintenanceCopy(bool compress)
 {
-    SuspendVideoWindow();
-    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::OpenProjectTitle), QString(),
-                                                      GetLangText(Txt::MaintenanceFilter));
-    ResumeVideoWindow();
+    const QString path = RunOpenFile(this, GetLangText(Txt::OpenProjectTitle), GetLangText(Txt::MaintenanceFilter));
     if (path.isEmpty())
         return;
     // The copy goes beside the file, which stays as it was.

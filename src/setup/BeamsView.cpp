@@ -259,10 +259,9 @@ void CBeamsView::mouseMoveEvent(QMouseEvent* event)
     } else if (m_dragging) {
         // Whoever keeps the layout elsewhere hears of it before the first
         // beam leaves its place.
-        const bool moves = std::any_of(m_beams.cbegin(), m_beams.cend(), [this, delta](const CBeamItem* beam) {
-            return beam->m_selected && MovedRect(beam, delta.x(), delta.y()) != beam->m_rect;
-        });
-        if (moves && !m_moved) {
+        if (!m_moved && std::any_of(m_beams.cbegin(), m_beams.cend(), [this, delta](const CBeamItem* beam) {
+                return beam->m_selected && MovedRect(beam, delta.x(), delta.y()) != beam->m_rect;
+            })) {
             m_moved = true;
             emit beamsMoving();
         }

@@ -52,11 +52,7 @@ std::vector<QByteArray> ForgedReplies()
     std::vector<QByteArray> replies;
     for (int i = 0; i < kForgedNodes; ++i) {
         const quint32 address = 0x7F010000u + quint32(i / 250) * 256 + quint32(i % 250) + 1;
-        QByteArray reply = PollReply(QHostAddress(address), {0, 1, 2, 3});
-        const int netSub = i + 16;
-        reply[18] = char((netSub >> 4) & 0x7F);
-        reply[19] = char(netSub & 0x0F);
-        replies.push_back(reply);
+        replies.push_back(PollReply(QHostAddress(address), {0, 1, 2, 3}, quint16(16 * (i + 16))));
     }
     return replies;
 }
@@ -224,8 +220,5 @@ int main(int argc, char** argv)
     if (!SaveShow(run.show, scenes))
         return 1;
 
-    // Its own IPC namespace too: the program allows one instance a machine.
-    const int code = RunInPrivateNamespace(
-        {run.program, run.show, run.tmp, QString::number(rate), QString::number(seconds), QString::number(floodSeconds)}, -1, true);
-    return code < 0 ? 1 : code;
+    return MeasureInNamespace(run, {QString::number(rate), QString::number(seconds), QString::number(floodSeconds)});
 }

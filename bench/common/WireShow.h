@@ -130,6 +130,16 @@ inline bool PrepareRunFolder(SRunFolder& run, const QString& showName)
     return true;
 }
 
+// Runs this benchmark again inside a namespace of its own with the run's
+// program, show and TMPDIR before `arguments`; its exit code, 1 when it did
+// not finish. Its own IPC namespace too: the program allows one instance a machine.
+inline int MeasureInNamespace(const SRunFolder& run, const QStringList& arguments)
+{
+    const QStringList all = QStringList{run.program, run.show, run.tmp} + arguments;
+    const int code = LoopbackNetwork::RunInPrivateNamespace(all, -1, true);
+    return code < 0 ? 1 : code;
+}
+
 // Offscreen, with its own TMPDIR, and not taken for a run inside the
 // namespace by anything it starts.
 inline bool StartProgram(QProcess& orvane, const QString& program, const QString& show, const QString& tmp)
@@ -202,11 +212,8 @@ inline void AnnounceNode(int fd)
         QVector<quint8> swOut;
         for (int p = 0; p < 4 && r * 4 + p < kUniverses; ++p)
             swOut << quint8((r * 4 + p) & 0x0F);
-        QByteArray reply = LoopbackNetwork::PollReply(QHostAddress(QString::fromLatin1(kRealNode)), swOut);
-        reply[18] = char(((r * 4) >> 8) & 0x7F); // Net
-        reply[19] = char(((r * 4) >> 4) & 0x0F); // Sub-Net
-        reply[211] = char(r + 1);                // bind index
-        SendToProgram(fd, reply);
+        const QHostAddress node(QString::fromLatin1(kRealNode));
+        SendToProgram(fd, LoopbackNetwork::PollReply(node, swOut, quint16(r * 4), quint8(r + 1)));
     }
 }
 

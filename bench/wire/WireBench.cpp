@@ -169,8 +169,5 @@ int main(int argc, char** argv)
                 std::chrono::duration<double>(Clock::now() - start).count(), QFileInfo(run.show).size() / 1e6);
     std::fflush(stdout);
 
-    // Its own IPC namespace too: the program allows one instance a machine.
-    const int code =
-        RunInPrivateNamespace({run.program, run.show, run.tmp, QString::number(universe), QString::number(seconds)}, -1, true);
-    return code < 0 ? 1 : code;
+    return MeasureInNamespace(run, {QString::number(universe), QString::number(seconds)});
 }

@@ -93,6 +93,17 @@ inline QByteArray PollReply(const QHostAddress& ip, const QVector<quint8>& swOut
     return p;
 }
 
+// The same for ports in the Net and Sub-Net of `portAddress`, on page
+// `bindIndex` (at 211; 0 leaves it out as older nodes do) of a node with more ports.
+inline QByteArray PollReply(const QHostAddress& ip, const QVector<quint8>& swOut, quint16 portAddress, quint8 bindIndex = 0)
+{
+    QByteArray p = PollReply(ip, swOut);
+    p[18] = char((portAddress >> 8) & 0x7F); // Net
+    p[19] = char((portAddress >> 4) & 0x0F); // Sub-Net
+    p[211] = char(bindIndex);
+    return p;
+}
+
 inline bool Bind(QUdpSocket& socket, const QHostAddress& address)
 {
     return socket.bind(address, 6454, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);

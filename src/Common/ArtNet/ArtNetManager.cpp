@@ -59,7 +59,6 @@ void CArtNetManager::Stop()
     m_socket.reset();
     m_nodes.Clear();
     m_sequences.clear();
-    RebuildTargets();
 }
 
 bool CArtNetManager::IsRunning() const

@@ -767,19 +767,19 @@ bool CTimeLineCtrl::LocateMediaFile(CMediaTimeBlock* block)
 
 void CTimeLineCtrl::NoteMissingMedia(const QString& file)
 {
-    if (m_toldMissing.contains(file))
+    if (m_told.missing.contains(file))
         return;
-    m_toldMissing.insert(file);
-    m_missingUntold << file;
+    m_told.missing.insert(file);
+    m_told.missingUntold << file;
 }
 
 void CTimeLineCtrl::TellMissingMedia()
 {
-    if (m_missingUntold.isEmpty())
+    if (m_told.missingUntold.isEmpty())
         return;
     // A damaged show may name thousands: the box stays readable.
     constexpr int kListed = 10;
-    const QStringList missing = std::exchange(m_missingUntold, {});
+    const QStringList missing = std::exchange(m_told.missingUntold, {});
     QStringList lines{GetLangText(Txt::TimeLineMediaMissing)};
     lines << missing.mid(0, kListed);
     if (missing.size() > kListed)
@@ -789,9 +789,9 @@ void CTimeLineCtrl::TellMissingMedia()
 
 void CTimeLineCtrl::OnPlayerFailed(const QString& reason)
 {
-    if (m_toldSoundFailed)
+    if (m_told.soundFailed)
         return;
-    m_toldSoundFailed = true;
+    m_told.soundFailed = true;
     ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::TimeLineSoundFailed).arg(reason));
 }
 
@@ -907,9 +907,7 @@ void CTimeLineCtrl::Clear()
     m_views.clear();
     m_lineRects.clear();
     m_data.Clear();
-    m_toldMissing.clear();
-    m_missingUntold.clear();
-    m_toldSoundFailed = false;
+    m_told = {};
     Redraw();
 }
 
@@ -1016,9 +1014,7 @@ int CTimeLineCtrl::RefreshFromProject()
         DisposeVideoWindow();
     m_videoBlock = nullptr;
     m_videoPlaying = false;
-    m_toldMissing.clear();
-    m_missingUntold.clear();
-    m_toldSoundFailed = false;
+    m_told = {};
     constexpr int kMax = CTimeScaleCtrl::kMaxLength;
     int repaired = Repair(m_data.m_length, 0, kMax);
     for (CTimeMarker* marker : qAsConst(m_data.m_markers))

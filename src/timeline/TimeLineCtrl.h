@@ -354,7 +354,11 @@ private:
     bool m_playback = false;
     // What the user has been told since the show was opened: a missing file
     // or a silent player is told once, not at every pass of the play.
-    QSet<QString> m_toldMissing;
-    QStringList m_missingUntold;
-    bool m_toldSoundFailed = false;
+    struct STold
+    {
+        QSet<QString> missing;
+        QStringList missingUntold;
+        bool soundFailed = false;
+    };
+    STold m_told;
 };

@@ -568,10 +568,10 @@ void CTimeLineCtrl::OnMediaFilter()
 
 void CTimeLineCtrl::OnUpdateMedia()
 {
-    if (m_playback || !m_current || !m_current->IsMedia() || !CurrentBlockLine() || !m_dialogs.chooseFile)
+    auto* line = static_cast<CMediaTimeLine*>(CurrentBlockLine());
+    if (m_playback || !m_current || !m_current->IsMedia() || !line || !m_dialogs.chooseFile)
         return;
     auto* media = static_cast<CMediaTimeBlock*>(m_current);
-    auto* line = static_cast<CMediaTimeLine*>(CurrentBlockLine());
     const QFileInfo old(media->m_file);
     const QString filter = line->m_type == CTimeLine::VideoLine
                                ? GetLangText(Txt::TimeLineVideoFiles).arg(VideoFileFilter())

@@ -563,7 +563,8 @@ void CTimeLineWnd::OnBlockLenChanged(int ms)
     CTimeBlock* block = m_control->CurrentBlock();
     if (m_playing || !block)
         return;
-    block->m_length = std::clamp(ms, 1000, std::max(m_control->MaxBlockStop() - block->m_start, 1000));
+    constexpr int kMinLength = CTimeLineCtrl::kMinBlockLength;
+    block->m_length = std::clamp(ms, kMinLength, std::max(m_control->MaxBlockLength(), kMinLength));
     m_control->FixLine(m_control->CurrentBlockLine());
     m_stopField->SetTime(block->m_stop);
     m_control->update();
@@ -602,7 +603,8 @@ void CTimeLineWnd::EnableBlockFields(bool on)
     const int stop = block->m_stop > 0 ? block->m_stop : m_ruler->Length();
     m_startField->SetRange(m_control->MinBlockStart(), m_control->MaxBlockStart());
     m_stopField->SetRange(m_control->MinBlockStop(), m_control->MaxBlockStop());
-    m_blockLenField->SetRange(1000, std::max(m_control->MaxBlockLength(), 1000));
+    constexpr int kMinLength = CTimeLineCtrl::kMinBlockLength;
+    m_blockLenField->SetRange(kMinLength, std::max(m_control->MaxBlockLength(), kMinLength));
     m_startField->SetTime(block->m_start);
     m_stopField->SetTime(stop);
     m_blockLenField->SetTime(stop - block->m_start);

@@ -394,9 +394,9 @@ const QVector<const CTimeMarker*>& CTimeScaleCtrl::ShownMarkers() const
     // Which of the markers at one x is kept does not show: they look alike.
     std::sort(placed.begin(), placed.end());
     m_shown.clear();
-    for (const auto& [x, marker] : placed) {
-        if (m_shown.isEmpty() || m_views.value(m_shown.last()).x != x)
-            m_shown.append(marker);
+    for (int i = 0; i < placed.size(); ++i) {
+        if (i == 0 || placed[i - 1].first != placed[i].first)
+            m_shown.append(placed[i].second);
     }
     m_shownValid = true;
     return m_shown;
@@ -416,7 +416,6 @@ void CTimeScaleCtrl::AddMarkerAtTime(int ms)
 {
     auto* marker = new CTimeMarker(std::clamp(ms, 0, m_length));
     m_data.AddMarker(marker);
-    IndexMarker(marker);
     PlaceMarker(marker, TimeToX(marker->m_time));
     SortMarkers();
     Modified();

@@ -91,6 +91,7 @@ constexpr int kChaseSteps = 12;
 
 enum class Coverage { Split, Full };
 enum class Motion { Steady, Crossfade, Loop, Chase };
+const char* const kMotionNames[] = {"steady", "crossfade", "loop", "chase"};
 
 struct Case
 {
@@ -158,6 +159,17 @@ bool DiscoverNode(CArtNetManager& manager, QUdpSocket& polled, int universes)
     return manager.NodeList().Nodes().size() == replies;
 }
 
+// The node's sockets bound and the node found, or the run ends: without it
+// there is nothing to measure.
+void ReachNode(CArtNetManager& artNet, QUdpSocket& polled, QUdpSocket& node, int universes)
+{
+    if (!Bind(polled, kPolledNode) || !Bind(node, kNodeAddress) || !DiscoverNode(artNet, polled, universes)) {
+        std::printf("no Art-Net node on the loopback\n");
+        std::exit(1);
+    }
+    node.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+}
+
 void Drain(QUdpSocket& node, long& received)
 {
     char buffer[ArtNet::kDmxPacketSize];
@@ -173,11 +185,7 @@ void Run(const Case& c)
     BuildShow(project, c);
     QUdpSocket polled, node;
     CArtNetManager artNet;
-    if (!Bind(polled, kPolledNode) || !Bind(node, kNodeAddress) || !DiscoverNode(artNet, polled, c.universes)) {
-        std::printf("no Art-Net node on the loopback\n");
-        std::exit(1);
-    }
-    node.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+    ReachNode(artNet, polled, node, c.universes);
     const CDmxLayer& output = project.m_output;
     const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
     long sent = 0, received = 0;
@@ -222,10 +230,9 @@ void Run(const Case& c)
     for (double t : times)
         mean += t / double(times.size());
     const long late = long(times.end() - std::upper_bound(times.begin(), times.end(), kTickMs * 1000.0));
-    const char* motions[] = {"steady", "crossfade", "loop", "chase"};
     std::printf("%3d universes  %2d scenes  %-5s %-9s  median %7.1f us  mean %7.1f us  p99 %7.1f us  max %8.1f us"
                 "  over %d ms %ld/%d  %6.2f us/universe-frame  allocations/tick %.2f  packets %ld/%ld\n",
-                c.universes, c.scenes, c.coverage == Coverage::Split ? "split" : "full", motions[int(c.motion)],
+                c.universes, c.scenes, c.coverage == Coverage::Split ? "split" : "full", kMotionNames[int(c.motion)],
                 median, mean, p99, times.back(), kTickMs, late, measured, median / c.universes,
                 double(allocations) / (measured - settled), received, sent);
     std::fflush(stdout);
@@ -268,11 +275,7 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
         project.m_firstPage->m_scenes[1]->m_fadeOut = 500;
     QUdpSocket polled, node;
     CArtNetManager artNet;
-    if (!Bind(polled, kPolledNode) || !Bind(node, kNodeAddress) || !DiscoverNode(artNet, polled, c.universes)) {
-        std::printf("no Art-Net node on the loopback\n");
-        std::exit(1);
-    }
-    node.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+    ReachNode(artNet, polled, node, c.universes);
     const CDmxLayer& output = project.m_output;
     const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
     long sent = 0, received = 0;
@@ -333,9 +336,8 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
                     times[times.size() / 2], times[times.size() * 99 / 100], times[times.size() * 999 / 1000],
                     times.back(), kTickMs, late);
     };
-    const char* motions[] = {"steady", "crossfade", "loop", "chase"};
     std::printf("64 universes  50 scenes  full  %s%s, %.1f min of show time in %zu ticks (seed %u)  packets %ld/%ld\n",
-                motions[int(motion)], edits ? " with edits" : "", minutes, ticks.size(), seed, received, sent);
+                kMotionNames[int(motion)], edits ? " with edits" : "", minutes, ticks.size(), seed, received, sent);
     report("processor", &STick::cpu);
     report("clock", &STick::wall);
     std::sort(ticks.begin(), ticks.end(), [](const STick& a, const STick& b) { return a.cpu > b.cpu; });

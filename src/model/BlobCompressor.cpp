@@ -93,50 +93,26 @@ QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
     return out;
 }
 
-void CBlobCompressor::BeginStream()
+QByteArray CBlobCompressor::CompressGrowing(const QByteArray& bytes)
 {
-    m_streamed = QByteArray(4, '\0'); // the length, once known
-    m_streamedBytes = 0;
-    m_streamOk = ReadyToDeflate();
-}
-
-void CBlobCompressor::AppendToStream(const char* data, int size)
-{
-    m_streamedBytes += size;
-    if (m_streamOk)
-        Deflate(data, size, Z_NO_FLUSH);
-}
-
-QByteArray CBlobCompressor::EndStream()
-{
-    if (m_streamedBytes == 0)
+    if (bytes.isEmpty())
         return QByteArray(4, '\0'); // qCompress of nothing
-    if (m_streamOk)
-        Deflate(nullptr, 0, Z_FINISH);
-    QByteArray out;
-    if (m_streamOk) {
-        PutLength(m_streamed, quint32(m_streamedBytes));
-        out.swap(m_streamed);
-    }
-    m_streamed = QByteArray();
-    return out;
-}
-
-void CBlobCompressor::Deflate(const char* data, int size, int flush)
-{
+    if (!ReadyToDeflate())
+        return QByteArray();
     z_stream& z = m_stream->z;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-    z.avail_in = uInt(size);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    z.avail_in = uInt(bytes.size());
+    QByteArray out(4, '\0'); // the length, once the stream is made
     int result = Z_OK;
     do {
         char chunk[64 * 1024];
         z.next_out = reinterpret_cast<Bytef*>(chunk);
         z.avail_out = uInt(sizeof chunk);
-        result = deflate(&z, flush);
-        if (result == Z_STREAM_ERROR) {
-            m_streamOk = false;
-            return;
-        }
-        m_streamed.append(chunk, int(sizeof chunk - z.avail_out));
-    } while (z.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+        result = deflate(&z, Z_FINISH);
+        if (result == Z_STREAM_ERROR)
+            return QByteArray();
+        out.append(chunk, int(sizeof chunk - z.avail_out));
+    } while (result != Z_STREAM_END);
+    PutLength(out, quint32(bytes.size()));
+    return out;
 }

@@ -18,13 +18,10 @@ public:
 
     // Empty when zlib fails, as qCompress returns.
     QByteArray Compress(const QByteArray& bytes);
-    // Compress of a text given in pieces, for a writer that never holds it
-    // whole: deflate gives the same stream however its input is cut.
-    // BeginStream, AppendToStream for each piece, then EndStream, which
-    // returns what Compress returns of the whole.
-    void BeginStream();
-    void AppendToStream(const char* data, int size);
-    QByteArray EndStream();
+    // What Compress returns, made in a buffer that grows with the stream
+    // rather than one of the input's size first: for a text of tens of
+    // megabytes, which deflates to a small part of that.
+    QByteArray CompressGrowing(const QByteArray& bytes);
     // Inflates one whole zlib stream of `size` bytes into `out` of
     // `capacity` bytes, as zlib's uncompress does: false unless the stream
     // is sound and ends within `capacity`. `produced` gets the length.
@@ -33,13 +30,9 @@ public:
 private:
     // The kept deflate stream, set up or reset for a new blob.
     bool ReadyToDeflate();
-    void Deflate(const char* data, int size, int flush);
 
     struct SStream;
     std::unique_ptr<SStream> m_stream;
-    QByteArray m_streamed; // with the length left for EndStream
-    qint64 m_streamedBytes = 0;
-    bool m_streamOk = false;
     struct SInflater;
     std::unique_ptr<SInflater> m_inflater;
 };

@@ -1047,12 +1047,8 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     }
     QByteArray stored;
     if (mode == CompressedStorage) {
-        // Deflated as a stream: qCompress would first take a buffer the
-        // size of the text.
-        CBlobCompressor compressor;
-        compressor.BeginStream();
-        compressor.AppendToStream(xml.constData(), xml.size());
-        stored = compressor.EndStream();
+        // qCompress would first take a buffer the size of the text.
+        stored = CBlobCompressor().CompressGrowing(xml);
     } else {
         stored = EncodeStorage(mode, xml);
     }

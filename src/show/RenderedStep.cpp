@@ -46,13 +46,13 @@ CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& sce
 
 bool CRenderedStep::IsCurrent(const CSceneStep* step, const CScene& scene) const
 {
-    return step && step == m_step && step->Serial() == m_stepSerial && m_generation == RenderGeneration(scene)
+    return step && step->Serial() == m_stepSerial && m_generation == RenderGeneration(scene)
            && m_live == LiveParametersOf(scene);
 }
 
 void CRenderedStep::Forget()
 {
-    m_step = nullptr;
+    m_stepSerial = 0;
     m_phase = Phase::Idle;
     m_pending = nullptr;
 }
@@ -87,7 +87,7 @@ bool CRenderedStep::IsUnderWay(const CSceneStep& step, const CScene& scene) cons
 
 void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
 {
-    m_step = nullptr;
+    m_stepSerial = 0;
     m_phase = Phase::Universes;
     m_next = 0;
     m_pending = &step;
@@ -198,7 +198,6 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
 
     m_phase = Phase::Idle;
     m_pending = nullptr;
-    m_step = &step;
     m_stepSerial = m_pendingSerial;
     m_generation = m_pendingGeneration;
     m_live = m_pendingLive;

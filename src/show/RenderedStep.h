@@ -70,8 +70,7 @@ private:
     void Begin(const CSceneStep& step, const CScene& scene);
     Progress Run(const CSceneStep& step, const CScene& scene, CDmxLayer& work, qint64& budget, bool leaveScene);
 
-    const CSceneStep* m_step = nullptr;
-    quint64 m_stepSerial = 0;
+    quint64 m_stepSerial = 0; // of the step rendered, 0 for none
     quint64 m_generation = 0;
     SLiveParameters m_live;
     CDmxLayer m_levels;

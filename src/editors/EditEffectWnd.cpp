@@ -128,7 +128,7 @@ CEditEffectWnd::CEditEffectWnd(CProject& project, QWidget* parent) : QWidget(par
 
 CEditEffectWnd::~CEditEffectWnd()
 {
-    ReleaseScene();
+    CEditEffectWnd::ReleaseScene();
 }
 
 QListWidgetItem* CEditEffectWnd::KindItem(int type) const

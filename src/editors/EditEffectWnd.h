@@ -42,6 +42,7 @@ public:
     // An effect scene that holds an effect is edited, one without is made.
     void SetEffectScene(CEffectScene* scene) override;
     void UpdateDmxButton() override { UpdateDmxLook(); }
+    void ReleaseScene() override;
 
     void SetScene(CEffectScene* scene, bool edit);
     void StoreParams();
@@ -75,7 +76,6 @@ private:
     void ApplyAndClose(int scope);
     // Ends the edit: the show no longer edits the scene.
     void Close();
-    void ReleaseScene();
     void UpdateButtons();
     void UpdateDmxLook();
 

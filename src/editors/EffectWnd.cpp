@@ -60,6 +60,13 @@ void CEffectWnd::BorrowColorControl()
     presets->ShowEffectColor();
 }
 
+void CEffectWnd::ShowBorrowedColor()
+{
+    CPresetsWnd* presets = ColorPresets();
+    if (m_borrowsColor && presets)
+        presets->ShowEffectColor();
+}
+
 void CEffectWnd::TakeColorControl(CColorPresetCtrlBase* control)
 {
     if (m_colorCtrl == control)

@@ -55,6 +55,9 @@ public:
     CTimeWidget* TimeWidget() const { return m_timeWidget; }
     bool IsEffectScene() const { return m_effectScene; }
     CColorPresetCtrlBase* ColorControl() const { return m_colorCtrl; }
+    // A selection without colour of its own drops the presets window's
+    // colour control: a page that borrows it has it shown again.
+    void ShowBorrowedColor();
 
 public slots:
     virtual void OnColorChanged(uchar red, uchar green, uchar blue, uchar white);

@@ -12,7 +12,6 @@
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
-#include "panels/PresetsWnd.h"
 #include "show/Group.h"
 #include "show/Project.h"
 #include "show/SceneStep.h"
@@ -41,13 +40,6 @@ bool IsMatrixType(int type)
 bool IsColorType(int type)
 {
     return type == EffectType::Gradient || type == EffectType::Trichro || IsMatrixType(type);
-}
-
-// The pages that borrow the presets window's colour control.
-bool UsesColorControl(int type)
-{
-    return type == EffectType::Gradient || type == EffectType::Trichro || type == EffectType::MatrixAnim
-           || type == EffectType::MatrixText;
 }
 
 struct CActionDef
@@ -280,11 +272,8 @@ void CEffectsWnd::UpdateEditMode(bool refreshPage)
         m_project.m_colorLock = true;
         m_project.m_dimmerLock = !color && caps.m_color2;
         m_project.m_panTiltLock = false;
-        // A selection without colour of its own dropped the presets
-        // window's colour control: the page's colour comes back.
-        CPresetsWnd* presets = CEffectWnd::ColorSource();
-        if (m_page && presets && UsesColorControl(m_type))
-            presets->ShowEffectColor();
+        if (m_page)
+            m_page->ShowBorrowedColor();
         m_project.MarkEffectColors();
         if (!effectScene && m_project.m_dimmerLock)
             m_project.MarkEffectDimmers();

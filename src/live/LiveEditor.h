@@ -71,6 +71,9 @@ public:
 
     // The effect scene editor.
     virtual void SetEffectScene(CEffectScene* scene) { Q_UNUSED(scene); }
+    // Its edit ended in the effects window: the editor goes later, but the
+    // show stops editing its scene now.
+    virtual void ReleaseScene() {}
 
     // The effects window: edit an effect of `type` in the scene, the
     // scene's own effect when `edit` is set.

@@ -385,20 +385,11 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
         SetMode(EffectSceneEditMode);
         return;
     }
-    EndEffectSceneEdit();
+    m_editor->ReleaseScene();
     DeleteEditor(m_editor, m_editorWidget);
     m_editedScene = nullptr;
     ShowPages();
     SetMode(PagesMode);
-}
-
-void CPagesWnd::EndEffectSceneEdit()
-{
-    // The editor goes later; the show stops editing its scene now.
-    if (m_project.m_editedScene && m_project.m_editedScene == m_editedScene) {
-        m_project.SetEditedScene(nullptr, nullptr);
-        m_project.ClearEditLayer();
-    }
 }
 
 void CPagesWnd::OnCloseEditor()

@@ -101,8 +101,6 @@ private:
     void PresentEditor(CLiveEditor* editor, int mode);
     void DeleteEditor(CLiveEditor*& editor, QPointer<QWidget>& widget);
     void ShowPages();
-    // The effect scene editor's edit ended in the effects window.
-    void EndEffectSceneEdit();
     void SetMode(int mode);
     // The scene the waiting editor edits, as long as the show still holds it.
     CScene* EditedScene() const;

@@ -147,10 +147,7 @@ bool DiscoverNode(CArtNetManager& manager, QUdpSocket& polled, int universes)
         QVector<quint8> swOut;
         for (int p = 0; p < 4 && r * 4 + p < universes; ++p)
             swOut << quint8((r * 4 + p) & 0x0F);
-        QByteArray reply = PollReply(kNodeAddress, swOut);
-        reply[19] = char((r * 4 / 16) & 0x0F); // Sub-Net
-        reply[211] = char(r + 1);              // bind index
-        polled.writeDatagram(reply, kController, 6454);
+        polled.writeDatagram(PollReply(kNodeAddress, swOut, quint16(r * 4), quint8(r + 1)), kController, 6454);
     }
     QElapsedTimer clock;
     clock.start();

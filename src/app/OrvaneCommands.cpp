@@ -74,7 +74,8 @@ void Orvane::OnAbout()
 
 void Orvane::RunMaintenanceCopy(bool compress)
 {
-    const QString path = RunOpenFile(this, GetLangText(Txt::OpenProjectTitle), GetLangText(Txt::MaintenanceFilter));
+    const QString path = RunOpenFile(this, GetLangText(Txt::OpenProjectTitle), GetLangText(Txt::MaintenanceFilter),
+                                     ProjectFolder());
     if (path.isEmpty())
         return;
     // The copy goes beside the file, which stays as it was.
@@ -87,7 +88,7 @@ void Orvane::RunMaintenanceCopy(bool compress)
 void Orvane::CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                       bool newFixtures)
 {
-    if (!newFixtures)
+    if (!newFixtures || !HasDefaultEffects(m_project, profiles, colorMatrix))
         return;
     if (AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::CreateDefaultEffects)) != Yes)
         return;

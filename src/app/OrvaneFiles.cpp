@@ -9,12 +9,12 @@
 #include "layout/FixturesWnd.h"
 #include "live/PagesWnd.h"
 #include "model/Language.h"
+#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -212,8 +212,8 @@ void Orvane::OnFileOpen()
     if (m_bBusy || !MayDiscardProject())
         return;
     SuspendVideoWindow();
-    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(),
-                                                      GetLangText(Txt::ProjectFilter));
+    const QString path = OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(),
+                                    GetLangText(Txt::ProjectFilter));
     ResumeVideoWindow();
     if (!path.isEmpty())
         OpenProject(path);
@@ -237,8 +237,8 @@ bool Orvane::OnFileSaveAs()
         suggestion = info.dir().filePath(info.completeBaseName() + QStringLiteral(".kv3"));
     }
     SuspendVideoWindow();
-    QString path = QFileDialog::getSaveFileName(this, GetLangText(Txt::SaveProjectTitle), suggestion,
-                                                GetLangText(Txt::CurrentProjectFilter));
+    QString path = SaveFileIn(this, GetLangText(Txt::SaveProjectTitle), suggestion,
+                              GetLangText(Txt::CurrentProjectFilter));
     ResumeVideoWindow();
     if (path.isEmpty())
         return false;
@@ -252,8 +252,8 @@ void Orvane::OnFileImport()
     if (m_bBusy)
         return;
     SuspendVideoWindow();
-    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::ImportTitle), ProjectFolder(),
-                                                      GetLangText(Txt::OlderProjectFilter));
+    const QString path = OpenFileIn(this, GetLangText(Txt::ImportTitle), ProjectFolder(),
+                                    GetLangText(Txt::OlderProjectFilter));
     ResumeVideoWindow();
     if (!path.isEmpty())
         ImportProject(path);

@@ -13,7 +13,8 @@
 // For its life, answers every modal window the program shows, as an
 // operator would, and writes down what each one was: a message box by its
 // text, answered with `answer` (or its only button); a file dialog as
-// "folder: <where it starts>", cancelled; any other dialog by its class,
+// "folder: <where it starts>", cancelled unless `pick` names a file for it
+// to choose; any other dialog by its class,
 // cancelled. It acts on the window's own show event, so no timer decides
 // whether a window came.
 class CShownDialogs : public QObject
@@ -27,6 +28,7 @@ public:
     ~CShownDialogs() override { qApp->removeEventFilter(this); }
 
     QStringList shown;
+    QString pick;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -55,10 +57,16 @@ protected:
                 Qt::QueuedConnection);
             return false;
         }
-        if (auto* files = qobject_cast<QFileDialog*>(dialog))
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
             shown << QStringLiteral("folder: ") + QDir::cleanPath(files->directory().absolutePath());
-        else
+            if (!pick.isEmpty()) {
+                files->selectFile(pick);
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+                return false;
+            }
+        } else {
             shown << QString::fromLatin1(dialog->metaObject()->className());
+        }
         QMetaObject::invokeMethod(
             this, [guard] { if (guard) guard->reject(); }, Qt::QueuedConnection);
         return false;

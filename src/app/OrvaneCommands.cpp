@@ -7,10 +7,10 @@
 #include "app/DefaultEffects.h"
 #include "app/ModalWrappers.h"
 #include "editors/EditSceneWnd.h"
-#include "editors/ModalRun.h"
 #include "live/PagesWnd.h"
 #include "model/XmlDocument.h"
 #include "model/Language.h"
+#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
 #include <QAction>
@@ -74,8 +74,10 @@ void Orvane::OnAbout()
 
 void Orvane::RunMaintenanceCopy(bool compress)
 {
-    const QString path = RunOpenFile(this, GetLangText(Txt::OpenProjectTitle), GetLangText(Txt::MaintenanceFilter),
-                                     ProjectFolder());
+    SuspendVideoWindow();
+    const QString path =
+        OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(), GetLangText(Txt::MaintenanceFilter));
+    ResumeVideoWindow();
     if (path.isEmpty())
         return;
     // The copy goes beside the file, which stays as it was.

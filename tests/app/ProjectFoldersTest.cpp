@@ -9,6 +9,7 @@
 #include "setup/AddFixturesDlg.h"
 
 #include <QDir>
+#include <QMenuBar>
 #include <QtTest>
 
 // Where the main window's dialogs for project files start, after a profile
@@ -29,7 +30,8 @@ private slots:
         QTest::addColumn<QString>("project"); // "open", "new" (after one was open) or "none"
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("folder"); // below the program's folder
-        for (const char* command : {"actionFileOpen", "actionFileSaveAs", "actionFileImport"}) {
+        // About with Ctrl held opens a project to copy.
+        for (const char* command : {"actionFileOpen", "actionFileSaveAs", "actionFileImport", "actionAbout"}) {
             QTest::addRow("open project, %s", command) << "open" << command << "Shows";
             QTest::addRow("after New, %s", command) << "new" << command << "Shows";
             QTest::addRow("no project yet, %s", command) << "none" << command << "";
@@ -64,7 +66,9 @@ private slots:
         fixtures.PatchDialog()->reject();
 
         CShownDialogs dialogs(QMessageBox::No);
+        QTest::keyPress(rig.window->menuBar(), Qt::Key_Control, Qt::ControlModifier);
         rig.Action(command.toLatin1().constData())->trigger();
+        QTest::keyRelease(rig.window->menuBar(), Qt::Key_Control, Qt::NoModifier);
         QCOMPARE(dialogs.shown, QStringList{QStringLiteral("folder: ") + QDir::cleanPath(rig.Path(folder))});
     }
 };

@@ -40,18 +40,6 @@ bool BindTo(CProject& project, CEffect& effect, const QList<CPatchedFixture*>& f
     return project.m_boundFixtureCount > 0;
 }
 
-CEffectScene* AddScene(CProject& project, std::unique_ptr<CEffect> effect, const QString& driven, int kindCaption)
-{
-    CEffectScene* scene = project.AddEffectScene();
-    if (!driven.isEmpty())
-        scene->m_name = QStringLiteral("%1 - %2").arg(driven, GetLangText(kindCaption));
-    else
-        scene->m_name = GetLangText(kindCaption);
-    scene->m_effects << effect.release();
-    project.UniqueEffectScenePosition(project.m_effectScenes.size() - 1);
-    return scene;
-}
-
 std::unique_ptr<CEffect> ColorSequence()
 {
     return std::make_unique<CTrichroEffect>(kColorStepMs);
@@ -69,14 +57,26 @@ std::unique_ptr<CEffect> PanTiltCircle()
     return effect;
 }
 
-} // namespace
-
-QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
-                                       CFixtureMatrix* colorMatrix)
+CEffectScene* AddScene(CProject& project, std::unique_ptr<CEffect> effect, const QString& driven, int kindCaption)
 {
-    QList<CEffectScene*> added;
+    CEffectScene* scene = project.AddEffectScene();
+    if (!driven.isEmpty())
+        scene->m_name = QStringLiteral("%1 - %2").arg(driven, GetLangText(kindCaption));
+    else
+        scene->m_name = GetLangText(kindCaption);
+    scene->m_effects << effect.release();
+    project.UniqueEffectScenePosition(project.m_effectScenes.size() - 1);
+    return scene;
+}
+
+// Hands each default effect, bound to the fixtures it drives, to `make`
+// with the name of what it drives and the caption of its kind.
+template <typename Make>
+void ForEachDefaultEffect(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
+                          Make make)
+{
     if (!project.m_currentGroup)
-        return added;
+        return;
     const QList<CPatchedFixture*> fresh = project.m_currentGroup->m_selectedFixtures;
     QSet<const CPatchedFixture*> matrixMembers;
     if (colorMatrix) {
@@ -100,19 +100,40 @@ QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryPr
         if (profile->HasColor() && !single.isEmpty()) {
             std::unique_ptr<CEffect> effect = ColorSequence();
             if (BindTo(project, *effect, single))
-                added << AddScene(project, std::move(effect), name, Txt::EdSequencer);
+                make(std::move(effect), name, Txt::EdSequencer);
         }
         if (profile->HasPanTilt() && !own.isEmpty()) {
             std::unique_ptr<CEffect> effect = PanTiltCircle();
             if (BindTo(project, *effect, own))
-                added << AddScene(project, std::move(effect), name, Txt::EdPanTilt);
+                make(std::move(effect), name, Txt::EdPanTilt);
         }
     }
 
     if (colorMatrix && colorMatrix->Profile()) {
         std::unique_ptr<CEffect> effect = std::make_unique<CMatrixAnimEffect>(colorMatrix, kColorStepMs);
         if (BindTo(project, *effect, fresh))
-            added << AddScene(project, std::move(effect), colorMatrix->Profile()->GetBaseName(), Txt::Matrix);
+            make(std::move(effect), colorMatrix->Profile()->GetBaseName(), Txt::Matrix);
     }
+}
+
+} // namespace
+
+bool HasDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix)
+{
+    bool any = false;
+    ForEachDefaultEffect(project, profiles, colorMatrix,
+                         [&](std::unique_ptr<CEffect>, const QString&, int) { any = true; });
+    return any;
+}
+
+QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
+                                       CFixtureMatrix* colorMatrix)
+{
+    QList<CEffectScene*> added;
+    ForEachDefaultEffect(project, profiles, colorMatrix,
+                         [&](std::unique_ptr<CEffect> effect, const QString& driven, int kindCaption) {
+                             added << AddScene(project, std::move(effect), driven, kindCaption);
+                         });
     return added;
 }
+

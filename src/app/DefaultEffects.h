@@ -17,3 +17,7 @@ class CProject;
 // Returns the effect scenes appended to the project's.
 QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
                                        CFixtureMatrix* colorMatrix);
+
+// Whether AddDefaultEffects would make any effect scene, so that the operator
+// is not offered effects for fixtures that none of them can drive.
+bool HasDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix);

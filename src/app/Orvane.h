@@ -334,6 +334,8 @@ private:
     // asked must not go on (Cancel, or the save failed).
     bool MayDiscardProject();
     void RememberProject(const QString& path);
+    // Where the dialogs for project files start.
+    QString ProjectFolder() const;
     // The show commands: the masks offered to the open scene editor, the
     // volume control showing the project's volume, the maintenance copies.
     void UpdateMaskMenu();

@@ -7,10 +7,10 @@
 #include "app/DefaultEffects.h"
 #include "app/ModalWrappers.h"
 #include "editors/EditSceneWnd.h"
-#include "editors/ModalRun.h"
 #include "live/PagesWnd.h"
 #include "model/XmlDocument.h"
 #include "model/Language.h"
+#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
 #include <QAction>
@@ -74,7 +74,10 @@ void Orvane::OnAbout()
 
 void Orvane::RunMaintenanceCopy(bool compress)
 {
-    const QString path = RunOpenFile(this, GetLangText(Txt::OpenProjectTitle), GetLangText(Txt::MaintenanceFilter));
+    SuspendVideoWindow();
+    const QString path =
+        OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(), GetLangText(Txt::MaintenanceFilter));
+    ResumeVideoWindow();
     if (path.isEmpty())
         return;
     // The copy goes beside the file, which stays as it was.
@@ -87,7 +90,7 @@ void Orvane::RunMaintenanceCopy(bool compress)
 void Orvane::CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                       bool newFixtures)
 {
-    if (!newFixtures)
+    if (!newFixtures || !HasDefaultEffects(m_project, profiles, colorMatrix))
         return;
     if (AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::CreateDefaultEffects)) != Yes)
         return;

@@ -5,15 +5,16 @@
 
 #include "app/options/AppOptions.h"
 #include "app/ModalWrappers.h"
+#include "app/StartPath.h"
 #include "layout/FixturesWnd.h"
 #include "live/PagesWnd.h"
 #include "model/Language.h"
+#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -69,6 +70,11 @@ void Orvane::UpdateTitle()
     const QString name = m_projectPath.isEmpty() ? GetLangText(Txt::Untitled) : QFileInfo(m_projectPath).fileName();
     setWindowTitle(QStringLiteral("%1 - %2%3")
                        .arg(GetLangText(Txt::AppTitle), name, m_bModified ? QStringLiteral(" *") : QString()));
+}
+
+QString Orvane::ProjectFolder() const
+{
+    return ProjectDialogFolder(m_projectPath, m_options->m_lastProject, m_setup.programDir);
 }
 
 void Orvane::ShowProgress(const QString& text)
@@ -206,8 +212,8 @@ void Orvane::OnFileOpen()
     if (m_bBusy || !MayDiscardProject())
         return;
     SuspendVideoWindow();
-    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::OpenProjectTitle), QString(),
-                                                      GetLangText(Txt::ProjectFilter));
+    const QString path = OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(),
+                                    GetLangText(Txt::ProjectFilter));
     ResumeVideoWindow();
     if (!path.isEmpty())
         OpenProject(path);
@@ -225,14 +231,14 @@ bool Orvane::OnFileSaveAs()
 {
     if (m_bBusy)
         return false;
-    QString suggestion = m_projectPath;
-    if (!suggestion.isEmpty() && !IsCurrentFormat(suggestion)) {
+    QString suggestion = m_projectPath.isEmpty() ? ProjectFolder() : m_projectPath;
+    if (!m_projectPath.isEmpty() && !IsCurrentFormat(suggestion)) {
         const QFileInfo info(suggestion);
         suggestion = info.dir().filePath(info.completeBaseName() + QStringLiteral(".kv3"));
     }
     SuspendVideoWindow();
-    QString path = QFileDialog::getSaveFileName(this, GetLangText(Txt::SaveProjectTitle), suggestion,
-                                                GetLangText(Txt::CurrentProjectFilter));
+    QString path = SaveFileIn(this, GetLangText(Txt::SaveProjectTitle), suggestion,
+                              GetLangText(Txt::CurrentProjectFilter));
     ResumeVideoWindow();
     if (path.isEmpty())
         return false;
@@ -246,8 +252,8 @@ void Orvane::OnFileImport()
     if (m_bBusy)
         return;
     SuspendVideoWindow();
-    const QString path = QFileDialog::getOpenFileName(this, GetLangText(Txt::ImportTitle), QString(),
-                                                      GetLangText(Txt::OlderProjectFilter));
+    const QString path = OpenFileIn(this, GetLangText(Txt::ImportTitle), ProjectFolder(),
+                                    GetLangText(Txt::OlderProjectFilter));
     ResumeVideoWindow();
     if (!path.isEmpty())
         ImportProject(path);

@@ -63,6 +63,33 @@ void WarnPlaying()
                                                               GetLangText(Txt::StopScenesToProceed));
 }
 
+// The fixtures that leave the project with the General group's selection:
+// the selected ones outside matrices, then every member of each selected
+// matrix, from the last matrix to the first.
+QList<CPatchedFixture*> ProjectRemovalList(const CGroup& general)
+{
+    QList<CPatchedFixture*> list;
+    for (CPatchedFixture* fixture : general.m_selectedFixtures)
+        if (fixture->m_matrixId < 0)
+            list << fixture;
+    const QList<CFixtureMatrix*>& matrices = general.m_selectedMatrices;
+    for (int i = matrices.size() - 1; i >= 0; --i)
+        list += matrices.at(i)->Members();
+    return list;
+}
+
+// Names what goes, so that a Yes is given knowingly: the fixture's name
+// when it is one, else their number; a group other than General loses them
+// while the project keeps them.
+QString RemovalQuestion(const QList<CPatchedFixture*>& fixtures, const CGroup* group)
+{
+    const bool one = fixtures.size() == 1;
+    const QString what = one ? fixtures.first()->m_name : QString::number(fixtures.size());
+    if (!group)
+        return GetLangText(one ? Txt::RemoveFixtureNamed : Txt::RemoveFixtureCount).arg(what);
+    return GetLangText(one ? Txt::UngroupFixtureNamed : Txt::UngroupFixtureCount).arg(what, group->m_name);
+}
+
 bool IsNullCell(const QRect& cell)
 {
     return cell.left() > cell.right() || cell.top() > cell.bottom();
@@ -387,11 +414,22 @@ void CFixturesWnd::ApplyMatrixBlocks(CPatchRun& run)
 
 void CFixturesWnd::DelFixtures()
 {
-    if (m_patchDialog)
+    CGroup* group = CurrentGroup();
+    if (m_patchDialog || !group)
         return;
-    if (ShowHost().AskQuestion(GetLangText(Txt::Warning), GetLangText(Txt::ReallyRemove)) != CShowHost::Yes)
+    const bool general = IsGeneral(group);
+    const QList<CPatchedFixture*> fixtures = general ? ProjectRemovalList(*group) : group->m_selectedFixtures;
+    if (fixtures.isEmpty())
         return;
-    if (IsGeneral(CurrentGroup()))
+    // Refused before the question: a Yes would change nothing.
+    if (general && !m_project.CanRemoveFixtures(fixtures)) {
+        WarnPlaying();
+        return;
+    }
+    if (ShowHost().AskQuestion(GetLangText(Txt::Warning), RemovalQuestion(fixtures, general ? nullptr : group))
+        != CShowHost::Yes)
+        return;
+    if (general)
         RemoveFromProject();
     else
         RemoveFromGroup();
@@ -400,13 +438,8 @@ void CFixturesWnd::DelFixtures()
 void CFixturesWnd::RemoveFromProject()
 {
     CGroup* general = m_project.m_generalGroup;
-    QList<CPatchedFixture*> list;
-    for (CPatchedFixture* fixture : qAsConst(general->m_selectedFixtures))
-        if (fixture->m_matrixId < 0)
-            list << fixture;
+    const QList<CPatchedFixture*> list = ProjectRemovalList(*general);
     const QList<CFixtureMatrix*> matrices = general->m_selectedMatrices;
-    for (int i = matrices.size() - 1; i >= 0; --i)
-        list += matrices.at(i)->Members();
     if (!m_project.CanRemoveFixtures(list)) {
         WarnPlaying();
         return;

@@ -2,9 +2,10 @@
 
 #include "model/Language.h"
 #include "show/ShowHost.h"
+#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
-#include <QFileDialog>
+#include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -25,13 +26,14 @@ auto WithVideoHidden(Run run)
 QString CSetupPrompts::OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                     const QString& filter)
 {
-    return WithVideoHidden([&] { return QFileDialog::getOpenFileName(parent, title, folder, filter); });
+    return WithVideoHidden([&] { return OpenFileIn(parent, title, QDir::current().absoluteFilePath(folder), filter); });
 }
 
 QString CSetupPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& proposal,
                                     const QString& filter)
 {
-    return WithVideoHidden([&] { return QFileDialog::getSaveFileName(parent, title, proposal, filter); });
+    return WithVideoHidden(
+        [&] { return SaveFileIn(parent, title, QDir::current().absoluteFilePath(proposal), filter); });
 }
 
 bool CSetupPrompts::GetText(QWidget* parent, const QString& title, const QString& label, QString& text)

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+
+// For its life, answers every modal window the program shows, as an
+// operator would, and writes down what each one was: a message box by its
+// text, answered with `answer` (or its only button); a file dialog as
+// "folder: <where it starts>", cancelled unless `pick` names a file for it
+// to choose; any other dialog by its class,
+// cancelled. It acts on the window's own show event, so no timer decides
+// whether a window came.
+class CShownDialogs : public QObject
+{
+public:
+    explicit CShownDialogs(QMessageBox::StandardButton answer = QMessageBox::No)
+        : m_answer(answer)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~CShownDialogs() override { qApp->removeEventFilter(this); }
+
+    QStringList shown;
+    QString pick;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() != QEvent::Show || !dialog || !dialog->isModal())
+            return false;
+        QPointer<QDialog> guard(dialog);
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            shown << box->text();
+            const QMessageBox::StandardButton answer = m_answer;
+            QMetaObject::invokeMethod(
+                this,
+                [guard, answer] {
+                    auto* box = qobject_cast<QMessageBox*>(guard.data());
+                    if (!box)
+                        return;
+                    QAbstractButton* button = box->button(answer);
+                    if (!button && box->buttons().size() == 1)
+                        button = box->buttons().first();
+                    if (button)
+                        button->click();
+                    else
+                        box->reject();
+                },
+                Qt::QueuedConnection);
+            return false;
+        }
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            shown << QStringLiteral("folder: ") + QDir::cleanPath(files->directory().absolutePath());
+            if (!pick.isEmpty()) {
+                files->selectFile(pick);
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+                return false;
+            }
+        } else {
+            shown << QString::fromLatin1(dialog->metaObject()->className());
+        }
+        QMetaObject::invokeMethod(
+            this, [guard] { if (guard) guard->reject(); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QMessageBox::StandardButton m_answer;
+};

@@ -272,7 +272,7 @@ private slots:
         Columns<int, int, int, int, float, QString>("fixtureType", "picture", "shape", "beams", "coordinate", "shown");
         const float nan = std::numeric_limits<float>::quiet_NaN();
         QTest::newRow("in range") << 3 << 2 << 1 << 3 << 1.0f << "3 2 1 2";
-        QTest::newRow("too large") << 99 << 50 << 9 << 500 << 1e30f << "5 5 3 127";
+        QTest::newRow("too large") << 99 << 50 << 9 << 500 << 1e30f << "5 5 3 255";
         QTest::newRow("negative") << -3 << -1 << -1 << 0 << -1e30f << "0 0 0 0";
         QTest::newRow("not a number") << 0 << 0 << 0 << 2 << nan << "0 0 0 1";
     }
@@ -298,6 +298,41 @@ private slots:
               "shown");
         for (const CBeamItem* beam : rig.Beams().Beams())
             QVERIFY(rig.Beams().ViewRect().contains(beam->m_rect));
+    }
+
+    // A profile file holds up to 256 beams: the choice shows its count and a
+    // change of shape lays out every one of them again; the next profile
+    // has the usual 128 on offer.
+    void beamsOfAFile_data()
+    {
+        Columns<int, int>("beams", "offered");
+        QTest::newRow("two") << 2 << 128;
+        QTest::newRow("128") << 128 << 128;
+        QTest::newRow("129") << 129 << 129;
+        QTest::newRow("256") << 256 << 256;
+    }
+    void beamsOfAFile()
+    {
+        const auto [beams, offered] = Row<int, int>("beams", "offered");
+        CProfileRig rig;
+        const QString path = rig.dir.filePath(QStringLiteral("Beams.kvp"));
+        CLibraryProfile written;
+        for (int i = 0; i < beams; ++i)
+            written.m_beams << CBeamPosition{float(i % 16), float(i / 16)};
+        QVERIFY(written.Save(path));
+        auto* profile = new CLibraryProfile;
+        QVERIFY(profile->Load(path));
+        rig.dialog->OpenProfileForEditing(profile);
+        QComboBox* number = rig.Page().BeamNumberCombo();
+        QCOMPARE(number->currentText(), QString::number(beams));
+        QCOMPARE(number->count(), offered);
+        emit rig.Page().ShapesList()->itemClicked(rig.Page().ShapesList()->item(1));
+        QCOMPARE(rig.Beams().BeamCount(), beams);
+        rig.Page().StoreToProfile(profile);
+        QCOMPARE(profile->m_beams.size(), beams);
+        rig.Open(QStringLiteral("7"));
+        QCOMPARE(number->count(), 128);
+        QCOMPARE(number->currentIndex(), 0);
     }
 
     void aModeOutOfRangeTakesNoChannel()

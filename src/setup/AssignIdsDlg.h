@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QMargins>
 
 class CAssignIdsWnd;
 class CPatchBlock;
@@ -28,6 +29,11 @@ public:
     int IdAt(int n) const;
     CPatchedFixture* FixtureAt(int n) const;
     int NewIdAt(int n) const;
+
+    // Sizes the dialog so that, with its window frame, it stays within
+    // `available`: past that the grid scrolls. `frame` is the frame a
+    // window gets here, as far as it is known (none: not yet).
+    void FitTo(const QSize& available, const QMargins& frame);
 
     CAssignIdsWnd* Grid() const { return m_grid; }
     QAction* PlayAction() const { return m_play; }

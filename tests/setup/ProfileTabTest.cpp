@@ -234,6 +234,28 @@ private slots:
                  QStringLiteral("2 7 15"));
     }
 
+    // Each drag starts afresh: the copy an earlier drag made, once patched,
+    // is left alone by the next.
+    void aDragAfterAPatchOfTheCopyMakesAnother()
+    {
+        CProfileRig rig;
+        CLibraryProfile* original = rig.Open(QStringLiteral("7 15 25"));
+        original->m_beams = {{0, 0}, {1, 0}, {2, 0}, {3, 0}};
+        rig.Page().ShowProfile(original);
+        rig.Patch(0, 1, 1);
+        SyntheticMouse::Drag(&rig.Beams(), QPoint(70, 10), QPoint(10, 30));
+        CLibraryProfile* copy = rig.Edited();
+        rig.Patch(0, 20, 1);
+        QCOMPARE(rig.Tab().m_blocks.last()->m_profile, copy);
+        const QString patched = Positions(*copy);
+        QCOMPARE(patched, QStringLiteral("0,0 1,0 2,0 0,1"));
+        SyntheticMouse::Drag(&rig.Beams(), QPoint(50, 10), QPoint(10, 50));
+        rig.Page().StoreToProfile(rig.Edited());
+        QVERIFY(rig.Edited() != copy && rig.Edited() != original);
+        QCOMPARE(Positions(*copy), patched);
+        QCOMPARE(Positions(*rig.Edited()), QStringLiteral("0,0 1,0 0,2 0,1"));
+    }
+
     // Beams placed, or the third of three dragged in the page's view, are
     // stored from the smallest corner and shown again as they were.
     void storingBeams_data()

@@ -94,17 +94,20 @@ void CAssignIdsDlg::FitToScreen(const QWidget* parent)
     const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    const QRect available = screen->availableGeometry();
     QMargins frame;
+    QPoint centre = available.center();
     if (mainWindow && mainWindow->isVisible()) {
         const QRect outer = mainWindow->frameGeometry();
         const QRect inner = mainWindow->geometry();
         frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                          outer.bottom() - inner.bottom());
+        centre = inner.center();
     }
-    FitTo(screen->availableGeometry().size(), frame);
+    FitTo(available, frame, centre);
 }
 
-void CAssignIdsDlg::FitTo(const QSize& available, const QMargins& frame)
+void CAssignIdsDlg::FitTo(const QRect& available, const QMargins& frame, const QPoint& centre)
 {
     // A frame is known only once a window manager framed a window, and this
     // tool window's may be larger than the main window's: no less than a
@@ -112,8 +115,8 @@ void CAssignIdsDlg::FitTo(const QSize& available, const QMargins& frame)
     const QMargins least(10, 40, 10, 10);
     const QMargins kept(std::max(frame.left(), least.left()), std::max(frame.top(), least.top()),
                         std::max(frame.right(), least.right()), std::max(frame.bottom(), least.bottom()));
-    const QSize room =
-        (available - QSize(kept.left() + kept.right(), kept.top() + kept.bottom())).expandedTo(QSize(1, 1));
+    const QRect inside = available.marginsRemoved(kept);
+    const QSize room = inside.size().expandedTo(QSize(1, 1));
 
     // Sized to show every cell, no scroll bar takes room from them.
     const int frameWidth = m_scroll->frameWidth();
@@ -123,8 +126,10 @@ void CAssignIdsDlg::FitTo(const QSize& available, const QMargins& frame)
     m_scroll->setFixedSize(grid);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const QSize whole = sizeHint();
-    if (whole.width() <= room.width() && whole.height() <= room.height())
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        PlaceIn(inside, centre);
         return;
+    }
     // Too many cells for the screen: the grid scrolls, and the buttons stay
     // on it.
     const QSize rest = whole - grid;
@@ -139,6 +144,18 @@ void CAssignIdsDlg::FitTo(const QSize& available, const QMargins& frame)
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setFixedSize(shown);
     setMaximumSize(room);
+    PlaceIn(inside, centre);
+}
+
+void CAssignIdsDlg::PlaceIn(const QRect& inside, const QPoint& centre)
+{
+    // Placed here, not by the toolkit: near the top of the screen that
+    // puts the window itself at the edge, and its frame above it.
+    QRect placed(QPoint(0, 0), sizeHint().boundedTo(maximumSize()));
+    placed.moveCenter(centre);
+    placed.moveLeft(std::max(inside.left(), std::min(placed.left(), inside.right() + 1 - placed.width())));
+    placed.moveTop(std::max(inside.top(), std::min(placed.top(), inside.bottom() + 1 - placed.height())));
+    setGeometry(placed);
 }
 
 int CAssignIdsDlg::Count() const

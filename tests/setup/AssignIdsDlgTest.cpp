@@ -139,9 +139,10 @@ private slots:
         }
     }
 
-    // On a screen of 1280 x 1000 the dialog and its window frame fit, a
-    // frame not known yet counting as at least a usual title bar and
-    // border; a grid too tall for it scrolls with its bar shown.
+    // Below a panel on a screen of 1280 x 1000 and asked to centre near its
+    // top, the dialog and its window frame fit, a frame not known yet
+    // counting as at least a usual title bar and border; a grid too tall
+    // for it scrolls with its bar shown.
     void fitsWithItsFrame_data()
     {
         Columns<int, QList<int>, bool>("count", "frame", "scrolls"); // left, top, right, bottom
@@ -154,15 +155,14 @@ private slots:
     {
         const auto [count, sides, scrolls] = Row<int, QList<int>, bool>("count", "frame", "scrolls");
         const QMargins frame(sides[0], sides[1], sides[2], sides[3]);
-        const QSize available(1280, 1000);
+        const QRect available(0, 30, 1280, 970);
         CIdsRig rig(Range(1, count), Range(0, count, 1));
         CAssignIdsDlg dialog(rig.project, rig.blocks);
-        dialog.FitTo(available, frame);
+        dialog.FitTo(available, frame, QPoint(640, 60));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QMargins framed = frame.isNull() ? QMargins(4, 30, 4, 4) : frame;
-        QVERIFY(dialog.height() + framed.top() + framed.bottom() <= available.height());
-        QVERIFY(dialog.width() + framed.left() + framed.right() <= available.width());
+        QVERIFY(available.contains(dialog.geometry().marginsAdded(framed)));
         QVERIFY(dialog.rect().contains(dialog.findChild<QDialogButtonBox*>()->geometry()));
         const auto* scroll = dialog.findChild<QScrollArea*>();
         QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolls);

@@ -154,6 +154,7 @@ void CEditEffectWnd::SetScene(CEffectScene* scene, bool edit)
         return;
     m_scene = scene;
     m_edit = edit;
+    m_cancelled = false;
     // Colours and levels set meanwhile are the scene's static levels.
     m_project.SetEditedScene(nullptr, scene);
     if (!scene->m_steps.isEmpty()) {
@@ -300,6 +301,7 @@ void CEditEffectWnd::OnCancel()
     } else {
         // The copy the effects window handed back is not wanted.
         m_project.m_effectEngine.Clear(true);
+        m_cancelled = true;
     }
     Close();
 }

@@ -43,6 +43,7 @@ public:
     void SetEffectScene(CEffectScene* scene) override;
     void UpdateDmxButton() override { UpdateDmxLook(); }
     void ReleaseScene() override;
+    bool WasCancelled() const override { return m_cancelled; }
 
     void SetScene(CEffectScene* scene, bool edit);
     void StoreParams();
@@ -82,6 +83,7 @@ private:
     CProject& m_project;
     CEffectScene* m_scene = nullptr;
     bool m_edit = false;
+    bool m_cancelled = false;
     QToolBar* m_toolBar = nullptr;
     CEffectTitleWidget* m_title = nullptr;
     QAction* m_dmx = nullptr;

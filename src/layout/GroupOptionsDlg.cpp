@@ -49,7 +49,8 @@ QSpinBox* SizeSpin(int minimum, int value, QWidget* parent)
     spin->setRange(minimum, std::max(minimum, CGroupOptionsDlg::kMaxLayoutSide));
     spin->setSingleStep(50);
     spin->setValue(value);
-    spin->setFixedWidth(70);
+    // Room for the largest value in the program's font.
+    spin->setFixedWidth(std::max(70, spin->sizeHint().width()));
     return spin;
 }
 
@@ -99,9 +100,9 @@ CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect
     m_page->setCurrentIndex(m_shownPage);
     layout->addWidget(pageBox);
 
+    int sizeBoxHeight = 0;
     if (m_sizeShown) {
         auto* sizeBox = new QGroupBox(GetLangText(Txt::GroupSceneSize), this);
-        sizeBox->setFixedHeight(70);
         auto* row = new QHBoxLayout(sizeBox);
         auto* grid = new QGridLayout;
         auto* width = new QLabel(GetLangText(Txt::GroupWidth), sizeBox);
@@ -122,6 +123,10 @@ CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect
         row->addStretch();
         row->addLayout(grid);
         row->addStretch();
+        // Its boxes keep their height under the labels; the dialog grows
+        // by what the section takes.
+        sizeBoxHeight = std::max(70, sizeBox->sizeHint().height());
+        sizeBox->setFixedHeight(sizeBoxHeight);
         layout->addWidget(sizeBox);
     }
 
@@ -185,7 +190,9 @@ CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect
     connect(buttons, &QDialogButtonBox::accepted, this, &CGroupOptionsDlg::OnOk);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    setFixedSize(360, m_sizeShown ? 430 : 360);
+    // In a larger font than it was drawn for, the dialog grows rather than
+    // lay its boxes over the buttons.
+    setFixedSize(360, std::max(m_sizeShown ? 360 + sizeBoxHeight : 360, minimumSizeHint().height()));
 }
 
 void CGroupOptionsDlg::SetTriggerDialogRunner(TriggerDialogRunner runner)

@@ -74,6 +74,8 @@ public:
     // Its edit ended in the effects window: the editor goes later, but the
     // show stops editing its scene now.
     virtual void ReleaseScene() {}
+    // It closed on Cancel, keeping nothing.
+    virtual bool WasCancelled() const { return false; }
 
     // The effects window: edit an effect of `type` in the scene, the
     // scene's own effect when `edit` is set.

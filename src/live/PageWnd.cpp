@@ -425,7 +425,7 @@ CScene* CPageWnd::NewScene()
     Rebuild();
     ShowHost().SetModified(true);
     SetCurrentIndex(m_buttons.size() - 1);
-    EditScene(m_buttons.size() - 1);
+    EditScene(m_buttons.size() - 1, true);
     return scene;
 }
 
@@ -477,12 +477,17 @@ bool CPageWnd::DeleteScene(int n)
 
 void CPageWnd::EditScene(int n)
 {
+    EditScene(n, false);
+}
+
+void CPageWnd::EditScene(int n, bool made)
+{
     CScene* scene = SceneAt(n);
     if (!scene)
         return;
     m_popup->CloseFor(nullptr);
     if (m_effects)
-        emit editEffectScene(static_cast<CEffectScene*>(scene));
+        emit editEffectScene(static_cast<CEffectScene*>(scene), made);
     else
         emit editScene(m_page, scene);
 }

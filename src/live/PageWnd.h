@@ -86,7 +86,8 @@ public:
 
 signals:
     void editScene(CPage* page, CScene* scene);
-    void editEffectScene(CEffectScene* scene);
+    // `made`: the scene was made for this edit, by New.
+    void editEffectScene(CEffectScene* scene, bool made);
     void newPageRequested();
     // A page was renamed.
     void pagesChanged();
@@ -108,6 +109,7 @@ private:
     // The project's current page follows the page shown, so that its page
     // operations act here.
     void MakePageCurrent();
+    void EditScene(int n, bool made);
 
     CProject& m_project;
     CPage* m_page = nullptr;

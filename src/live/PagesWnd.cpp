@@ -264,6 +264,16 @@ CScene* CPagesWnd::EditedScene() const
     return nullptr;
 }
 
+void CPagesWnd::EndEffectSceneEdit(bool cancelled)
+{
+    // Left, it would be a button that plays nothing.
+    CEffectScene* made = m_madeEffectScene;
+    m_madeEffectScene = nullptr;
+    const int index = m_project.m_effectScenes.indexOf(made);
+    if (cancelled && index >= 0 && made->m_effects.isEmpty())
+        m_project.RemoveEffectScene(index);
+}
+
 void CPagesWnd::ShowPages()
 {
     m_stack->setCurrentWidget(m_pagesPane);
@@ -290,13 +300,14 @@ bool CPagesWnd::EditScene(CPage* page, CScene* scene)
     return true;
 }
 
-bool CPagesWnd::EditEffectScene(CEffectScene* scene)
+bool CPagesWnd::EditEffectScene(CEffectScene* scene, bool made)
 {
     if (m_mode != PagesMode || !scene || !m_project.m_effectScenes.contains(scene))
         return false;
     CLiveEditor* editor = StartEditor(CLiveEditorFactory::EffectSceneEditor, scene);
     if (!editor)
         return false;
+    m_madeEffectScene = made ? scene : nullptr;
     editor->SetEffectScene(scene);
     PresentEditor(editor, EffectSceneEditMode);
     return true;
@@ -361,6 +372,7 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
     if (!m_editorWidget) {
         m_editor = nullptr;
         m_editedScene = nullptr;
+        EndEffectSceneEdit(done && cancelled);
         ShowPages();
         SetMode(PagesMode);
         return;
@@ -388,6 +400,7 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
     m_editor->ReleaseScene();
     DeleteEditor(m_editor, m_editorWidget);
     m_editedScene = nullptr;
+    EndEffectSceneEdit(cancelled);
     ShowPages();
     SetMode(PagesMode);
 }
@@ -398,8 +411,10 @@ void CPagesWnd::OnCloseEditor()
         return;
     if (sender() && sender() != m_editorWidget.data())
         return;
+    const bool cancelled = m_editor && m_editor->WasCancelled();
     DeleteEditor(m_editor, m_editorWidget);
     m_editedScene = nullptr;
+    EndEffectSceneEdit(cancelled);
     ShowPages();
     SetMode(PagesMode);
 }

@@ -63,7 +63,9 @@ public:
 
     // Opening the editors; false when one is open already or none can be made.
     bool EditScene(CPage* page, CScene* scene);
-    bool EditEffectScene(CEffectScene* scene);
+    // `made`: New made the scene for this edit; cancelled before it holds an
+    // effect, it goes again.
+    bool EditEffectScene(CEffectScene* scene, bool made = false);
     bool EditMasks();
 
     // Passed on to the editor shown; HandleKey is true when it used the key.
@@ -102,6 +104,9 @@ private:
     void DeleteEditor(CLiveEditor*& editor, QPointer<QWidget>& widget);
     void ShowPages();
     void SetMode(int mode);
+    // The effect scene edit is over; what New made for it goes again when
+    // the edit was cancelled and left it without an effect.
+    void EndEffectSceneEdit(bool cancelled);
     // The scene the waiting editor edits, as long as the show still holds it.
     CScene* EditedScene() const;
 
@@ -124,4 +129,5 @@ private:
     QPointer<QWidget> m_effectsWidget;
     int m_editorMode = PagesMode;
     CScene* m_editedScene = nullptr;
+    CEffectScene* m_madeEffectScene = nullptr;
 };

@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QIcon Icon(const char* name)
@@ -45,11 +47,6 @@ CAssignIdsDlg::CAssignIdsDlg(CProject& project, const QList<CPatchBlock*>& block
     m_scroll = new QScrollArea(this);
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(m_grid);
-    // Sized to show every cell: no scroll bar takes room from them.
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const int frame = m_scroll->frameWidth();
-    m_scroll->setFixedSize(m_grid->GridSize() + QSize(2 * frame, 2 * frame));
 
     m_play = new QAction(Icon("Play.png"), GetLangText(Txt::Play), this);
     m_leftToRight = new QAction(Icon("LeftToRight.png"), QStringLiteral("->"), this);
@@ -97,31 +94,68 @@ void CAssignIdsDlg::FitToScreen(const QWidget* parent)
     const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The window frame takes its share of the screen too; a shown main
-    // window tells how much.
-    QSize frame(0, 0);
-    if (mainWindow && mainWindow->isVisible())
-        frame = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
-    const QSize available = (screen->availableGeometry().size() - frame).expandedTo(QSize(1, 1));
-    const QSize whole = sizeHint();
-    if (whole.width() <= available.width() && whole.height() <= available.height())
-        return;
-    // Too many cells for the screen: the grid scrolls, and the buttons stay
-    // on it.
+    const QRect available = screen->availableGeometry();
+    QMargins frame;
+    QPoint centre = available.center();
+    if (mainWindow && mainWindow->isVisible()) {
+        const QRect outer = mainWindow->frameGeometry();
+        const QRect inner = mainWindow->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+        centre = inner.center();
+    }
+    FitTo(available, frame, centre);
+}
+
+void CAssignIdsDlg::FitTo(const QRect& available, const QMargins& frame, const QPoint& centre)
+{
+    // A frame is known only once a window manager framed a window, and this
+    // tool window's may be larger than the main window's: no less than a
+    // title bar and borders is left for it.
+    const QMargins least(10, 40, 10, 10);
+    const QMargins kept(std::max(frame.left(), least.left()), std::max(frame.top(), least.top()),
+                        std::max(frame.right(), least.right()), std::max(frame.bottom(), least.bottom()));
+    const QRect inside = available.marginsRemoved(kept);
+    const QSize room = inside.size().expandedTo(QSize(1, 1));
+
+    // Sized to show every cell, no scroll bar takes room from them.
     const int frameWidth = m_scroll->frameWidth();
     const QSize grid = m_grid->GridSize() + QSize(2 * frameWidth, 2 * frameWidth);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFixedSize(grid);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize whole = sizeHint();
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        PlaceIn(inside, centre);
+        return;
+    }
+    // Too many cells for the screen: the grid scrolls, and the buttons stay
+    // on it.
     const QSize rest = whole - grid;
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
-    QSize shown = grid.boundedTo(available - rest);
+    QSize shown = grid.boundedTo(room - rest);
     if (shown.height() < grid.height())
         shown.rwidth() += bar;
     if (shown.width() < grid.width() + (shown.height() < grid.height() ? bar : 0))
         shown.rheight() += bar;
-    shown = shown.boundedTo(available - rest).expandedTo(QSize(CAssignIdsWnd::kCellSide, CAssignIdsWnd::kCellSide));
+    shown = shown.boundedTo(room - rest).expandedTo(QSize(CAssignIdsWnd::kCellSide, CAssignIdsWnd::kCellSide));
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setFixedSize(shown);
-    setMaximumSize(available);
+    setMaximumSize(room);
+    PlaceIn(inside, centre);
+}
+
+void CAssignIdsDlg::PlaceIn(const QRect& inside, const QPoint& centre)
+{
+    // Placed here, not by the toolkit: near the top of the screen that
+    // puts the window itself at the edge, and its frame above it.
+    QRect placed(QPoint(0, 0), sizeHint().boundedTo(maximumSize()));
+    placed.moveCenter(centre);
+    placed.moveLeft(std::max(inside.left(), std::min(placed.left(), inside.right() + 1 - placed.width())));
+    placed.moveTop(std::max(inside.top(), std::min(placed.top(), inside.bottom() + 1 - placed.height())));
+    setGeometry(placed);
 }
 
 int CAssignIdsDlg::Count() const

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QList>
+#include <QMargins>
+#include <QRect>
 
 class CAssignIdsWnd;
 class CPatchBlock;
@@ -29,6 +31,12 @@ public:
     CPatchedFixture* FixtureAt(int n) const;
     int NewIdAt(int n) const;
 
+    // Sizes and places the dialog, centred on `centre`, so that with its
+    // window frame it stays within `available`: past that the grid
+    // scrolls. `frame` is the frame a window gets here, as far as it is
+    // known (none: not yet).
+    void FitTo(const QRect& available, const QMargins& frame, const QPoint& centre);
+
     CAssignIdsWnd* Grid() const { return m_grid; }
     QAction* PlayAction() const { return m_play; }
     QAction* LeftToRightAction() const { return m_leftToRight; }
@@ -46,6 +54,9 @@ public slots:
 private:
     // Past the screen that holds the main window the grid scrolls.
     void FitToScreen(const QWidget* parent);
+    // Within `inside`, the available area less the frame, as near
+    // `centre` as it goes.
+    void PlaceIn(const QRect& inside, const QPoint& centre);
 
     QAction* m_play = nullptr;
     QAction* m_leftToRight = nullptr;

@@ -140,7 +140,7 @@ void CBeamsView::MoveBeam(CBeamItem* beam, int dx, int dy)
 void CBeamsView::LayOutInRows(int count, int shapeType)
 {
     ClearBeams();
-    count = std::clamp(count, 0, kMaxBeams);
+    count = std::clamp(count, 0, CFixtureProfile::kMaxBeams);
     QPoint at(kFirstBeam, kFirstBeam);
     for (int n = 1; n <= count; ++n) {
         auto* beam = new CBeamItem(shapeType, n);

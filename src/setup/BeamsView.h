@@ -18,7 +18,8 @@ class CBeamsView : public QWidget
     Q_OBJECT
 public:
     static constexpr int kGrid = 10;
-    // The beam-number choice offers 1 to 128 beams.
+    // The beam-number choice offers 1 to 128 beams for a new layout; a
+    // profile may hold up to CFixtureProfile::kMaxBeams.
     static constexpr int kMaxBeams = 128;
     // However far a profile file places its beams, the view (and its
     // background pixmap) stays this size at most; beams beyond it are
@@ -36,8 +37,8 @@ public:
     const QList<CBeamItem*>& Beams() const { return m_beams; }
     QRect ViewRect() const { return m_viewRect; }
 
-    // The default layout of `count` beams (0 to kMaxBeams) in rows of ten
-    // from (10, 10), numbered from 1.
+    // The default layout of `count` beams (0 to CFixtureProfile::kMaxBeams)
+    // in rows of ten from (10, 10), numbered from 1.
     void LayOutInRows(int count, int shapeType);
     // The profile's layout: with two positions or more one beam per
     // position, a position being 20 pixels a unit; otherwise one beam at

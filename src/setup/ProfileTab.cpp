@@ -253,7 +253,18 @@ bool CProfileTab::HasChannel(int index) const
 
 void CProfileTab::SetBeamNumber(int index)
 {
-    m_beamNumber->setCurrentIndex(qBound(0, index, CBeamsView::kMaxBeams - 1));
+    m_beamNumber->setCurrentIndex(qBound(0, index, m_beamNumber->count() - 1));
+}
+
+void CProfileTab::OfferBeamNumbers(int beams)
+{
+    // A profile file may hold more beams than a new layout is offered; the
+    // choice shows them all, and a change of shape or number keeps them.
+    const int count = qBound(int(CBeamsView::kMaxBeams), beams, int(CFixtureProfile::kMaxBeams));
+    while (m_beamNumber->count() > count)
+        m_beamNumber->removeItem(m_beamNumber->count() - 1);
+    while (m_beamNumber->count() < count)
+        m_beamNumber->addItem(QString::number(m_beamNumber->count() + 1));
 }
 
 void CProfileTab::ShowProfile(CLibraryProfile* profile)
@@ -264,6 +275,7 @@ void CProfileTab::ShowProfile(CLibraryProfile* profile)
         profile->LinkChannels();
     m_channels->Clear();
     const int beams = profile && !profile->m_beams.isEmpty() ? profile->m_beams.size() : 1;
+    OfferBeamNumbers(beams);
     SetBeamNumber(beams - 1);
     const int fixtureType = profile ? qBound(0, profile->m_fixtureType, m_pictureLists.size() - 1) : 0;
     m_fixtureTabs->setCurrentIndex(fixtureType);
@@ -286,6 +298,7 @@ void CProfileTab::Reset()
     m_name->clear();
     m_channels->Clear();
     SetBeamNumber(0);
+    OfferBeamNumbers(1);
     m_fixtureTabs->setCurrentIndex(0);
     for (QListWidget* list : qAsConst(m_pictureLists))
         list->clearSelection();

@@ -96,6 +96,9 @@ private:
     bool HasChannel(int index) const;
     void RepaintChannels();
     void SetBeamNumber(int index);
+    // The beam-number choice holds 1 to CBeamsView::kMaxBeams, and up to
+    // `beams` (at most a profile file's CFixtureProfile::kMaxBeams) besides.
+    void OfferBeamNumbers(int beams);
 
     CAddFixturesDlg* m_dialog;
     std::unique_ptr<CProfileEditorDialogs> m_dialogs;

@@ -18,17 +18,20 @@ namespace {
 constexpr int kZoomSlot = 40; // the zoom head's address; its zoom is its first channel
 
 // A zoom head beside the rig's RGB fixture, selected alone, and a curve
-// page opened on a plain scene (on `effect` when given).
+// page opened on a plain scene (on `effect` when given). A 16-bit zoom has
+// its fine byte next, at 33.
 struct CCurvePage
 {
     CEffectsRig rig;
     CPatchedFixture* head = nullptr;
     CCurveEffectWnd* page = nullptr;
 
-    explicit CCurvePage(CCurveEffect* effect = nullptr)
+    explicit CCurvePage(CCurveEffect* effect = nullptr, bool sixteenBits = false)
     {
         auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+        CProfileChannelDef* zoom = ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+        if (sixteenBits)
+            ProfileBuilder::AddFine(*profile, zoom);
         profile->UpdateRoles();
         rig.project.m_library << profile;
         head = rig.Patch(profile, 0, kZoomSlot);
@@ -40,12 +43,14 @@ struct CCurvePage
             scene->m_currentStep = scene->m_steps.first();
         }
         rig.project.m_edit[0][kZoomSlot] = 77;
+        rig.project.m_edit[0][kZoomSlot + 1] = 33;
         rig.window->EditEffect(scene, EffectType::Curve, effect != nullptr);
         page = qobject_cast<CCurveEffectWnd*>(rig.window->Page());
     }
 
     QCheckBox* Check(int row) const { return qobject_cast<QCheckBox*>(page->Table()->cellWidget(row, 1)); }
     int Zoom() const { return rig.project.m_edit[0][kZoomSlot]; }
+    int FineZoom() const { return rig.project.m_edit[0][kZoomSlot + 1]; }
 };
 
 QString Position(const CCurveEffectWnd& page)
@@ -229,16 +234,26 @@ private slots:
         QCOMPARE(fx.page->SliderAt(CCurveEffectWnd::SlPhi)->Value(), stored);
     }
 
+    void uncheckingPutsLevelsBack_data()
+    {
+        QTest::addColumn<bool>("sixteenBits");
+        QTest::newRow("8 bits") << false;
+        QTest::newRow("16 bits: the fine byte too") << true;
+    }
     void uncheckingPutsLevelsBack()
     {
-        CCurvePage fx;
+        QFETCH(bool, sixteenBits);
+        CCurvePage fx(nullptr, sixteenBits);
+        QCOMPARE(fx.page->Effect()->m_params.value(0).m_fine, sixteenBits);
         fx.Check(0)->setChecked(true);
         QVERIFY(fx.rig.project.m_editMask[0][kZoomSlot]);
         fx.page->Tick(75);
         QVERIFY(fx.Zoom() != 77);
+        QCOMPARE(fx.FineZoom() != 33, sixteenBits);
         QVERIFY(fx.page->Drawing()->IsPlayLineShown());
         fx.Check(0)->setChecked(false);
         QCOMPARE(fx.Zoom(), 77);
+        QCOMPARE(fx.FineZoom(), 33);
         QVERIFY(!fx.page->Drawing()->IsPlayLineShown());
         QVERIFY(fx.rig.host.calls.contains(QStringLiteral("ClearEffectMarks")));
     }

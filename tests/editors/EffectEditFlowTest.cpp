@@ -3,6 +3,7 @@
 #include "EffectPageRig.h"
 #include "editors/EditEffectWnd.h"
 #include "editors/EditorFactory.h"
+#include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 
 #include <QListWidget>
@@ -63,6 +64,61 @@ private slots:
         QCOMPARE(scene->m_effects.size(), effects);
         QVERIFY(!rig.project.m_effectEngine.Effect());
         QCOMPARE(rig.EditFlags(), QString());
+    }
+
+    // New on the effects tab makes an effect scene and opens it; cancelled
+    // before it holds an effect, its button goes again. One the operator
+    // kept, or that was there before, stays.
+    void newEffectSceneCancelled_data()
+    {
+        QTest::addColumn<bool>("made");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("buttons");
+        QTest::newRow("gradient, cancel") << true << "gradient cancel" << 1;
+        QTest::newRow("cancel in the editor") << true << "cancel" << 1;
+        QTest::newRow("gradient, parameters, cancel") << true << "gradient params cancel" << 1;
+        QTest::newRow("gradient, ok") << true << "gradient ok" << 2;
+        QTest::newRow("ok in the editor") << true << "ok" << 2;
+        QTest::newRow("an empty one edited, gradient, cancel") << false << "gradient cancel" << 2;
+    }
+    void newEffectSceneCancelled()
+    {
+        QFETCH(bool, made);
+        QFETCH(QString, steps);
+        QFETCH(int, buttons);
+        CEffectsRig rig;
+        rig.Select({rig.rgb});
+        CEditorFactory factory(rig.project);
+        CPagesWnd pages(rig.project);
+        pages.SetEditorFactory(&factory);
+        rig.AddEffectScene(true);
+        if (!made)
+            rig.AddEffectScene(false);
+        pages.ShowEffectsTab();
+        CPageWnd& view = *pages.PageView();
+        if (made)
+            QVERIFY(view.NewScene());
+        else
+            view.EditScene(1);
+        QCOMPARE(view.ButtonCount(), 2);
+        auto* editor = dynamic_cast<CEditEffectWnd*>(pages.ShownEditor());
+        QVERIFY(editor);
+        for (const QString& step : steps.split(' ')) {
+            auto* window = dynamic_cast<CEffectsWnd*>(pages.ShownEditor());
+            if (step == "gradient")
+                editor->OnSelEffectChanged(editor->KindItem(EffectType::Gradient));
+            else if (step == "params")
+                window->OnParams();
+            else if (window)
+                step == "ok" ? window->OnOk() : window->OnCancel();
+            else
+                step == "ok" ? editor->OnOk() : editor->OnCancel();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(pages.Mode(), int(CPagesWnd::PagesMode));
+        QCOMPARE(rig.project.m_effectScenes.size(), buttons);
+        QCOMPARE(view.ButtonCount(), buttons);
+        QVERIFY(!rig.project.m_editedScene);
     }
 };
 

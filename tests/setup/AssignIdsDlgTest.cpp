@@ -139,6 +139,36 @@ private slots:
         }
     }
 
+    // Below a panel on a screen of 1280 x 1000 and asked to centre near its
+    // top, the dialog and its window frame fit, a frame not known yet
+    // counting as at least a usual title bar and border; a grid too tall
+    // for it scrolls with its bar shown.
+    void fitsWithItsFrame_data()
+    {
+        Columns<int, QList<int>, bool>("count", "frame", "scrolls"); // left, top, right, bottom
+        QTest::newRow("1024, frame not known yet") << 1024 << QList<int>{0, 0, 0, 0} << true;
+        QTest::newRow("1024, a thin frame") << 1024 << QList<int>{1, 20, 1, 1} << true;
+        QTest::newRow("1024, a tall title bar") << 1024 << QList<int>{6, 64, 6, 6} << true;
+        QTest::newRow("a row, frame not known yet") << 20 << QList<int>{0, 0, 0, 0} << false;
+    }
+    void fitsWithItsFrame()
+    {
+        const auto [count, sides, scrolls] = Row<int, QList<int>, bool>("count", "frame", "scrolls");
+        const QMargins frame(sides[0], sides[1], sides[2], sides[3]);
+        const QRect available(0, 30, 1280, 970);
+        CIdsRig rig(Range(1, count), Range(0, count, 1));
+        CAssignIdsDlg dialog(rig.project, rig.blocks);
+        dialog.FitTo(available, frame, QPoint(640, 60));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QMargins framed = frame.isNull() ? QMargins(4, 30, 4, 4) : frame;
+        QVERIFY(available.contains(dialog.geometry().marginsAdded(framed)));
+        QVERIFY(dialog.rect().contains(dialog.findChild<QDialogButtonBox*>()->geometry()));
+        const auto* scroll = dialog.findChild<QScrollArea*>();
+        QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolls);
+        QCOMPARE(scroll->viewport()->width(), dialog.Grid()->GridSize().width());
+    }
+
     // Cells open in ID order; whatever the operator does, the fixture in
     // cell n takes the n-th opening ID.
     void order_data()

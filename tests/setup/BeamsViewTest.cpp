@@ -46,7 +46,7 @@ private slots:
         QTest::newRow("none") << -1 << 0 << QSize(100, 60);
         QTest::newRow("one") << 1 << 1 << QSize(100, 80);
         QTest::newRow("25 in rows of 10, 10, 5") << 25 << 25 << QSize(440, 440);
-        QTest::newRow("beyond the choice") << 500 << 128 << QSize(560, 560);
+        QTest::newRow("beyond what a profile holds") << 500 << 256 << QSize(1080, 1080);
     }
     void beamsAreLaidOutInRowsOfTen()
     {

@@ -234,6 +234,28 @@ private slots:
                  QStringLiteral("2 7 15"));
     }
 
+    // Each drag starts afresh: the copy an earlier drag made, once patched,
+    // is left alone by the next.
+    void aDragAfterAPatchOfTheCopyMakesAnother()
+    {
+        CProfileRig rig;
+        CLibraryProfile* original = rig.Open(QStringLiteral("7 15 25"));
+        original->m_beams = {{0, 0}, {1, 0}, {2, 0}, {3, 0}};
+        rig.Page().ShowProfile(original);
+        rig.Patch(0, 1, 1);
+        SyntheticMouse::Drag(&rig.Beams(), QPoint(70, 10), QPoint(10, 30));
+        CLibraryProfile* copy = rig.Edited();
+        rig.Patch(0, 20, 1);
+        QCOMPARE(rig.Tab().m_blocks.last()->m_profile, copy);
+        const QString patched = Positions(*copy);
+        QCOMPARE(patched, QStringLiteral("0,0 1,0 2,0 0,1"));
+        SyntheticMouse::Drag(&rig.Beams(), QPoint(50, 10), QPoint(10, 50));
+        rig.Page().StoreToProfile(rig.Edited());
+        QVERIFY(rig.Edited() != copy && rig.Edited() != original);
+        QCOMPARE(Positions(*copy), patched);
+        QCOMPARE(Positions(*rig.Edited()), QStringLiteral("0,0 1,0 0,2 0,1"));
+    }
+
     // Beams placed, or the third of three dragged in the page's view, are
     // stored from the smallest corner and shown again as they were.
     void storingBeams_data()
@@ -272,7 +294,7 @@ private slots:
         Columns<int, int, int, int, float, QString>("fixtureType", "picture", "shape", "beams", "coordinate", "shown");
         const float nan = std::numeric_limits<float>::quiet_NaN();
         QTest::newRow("in range") << 3 << 2 << 1 << 3 << 1.0f << "3 2 1 2";
-        QTest::newRow("too large") << 99 << 50 << 9 << 500 << 1e30f << "5 5 3 127";
+        QTest::newRow("too large") << 99 << 50 << 9 << 500 << 1e30f << "5 5 3 255";
         QTest::newRow("negative") << -3 << -1 << -1 << 0 << -1e30f << "0 0 0 0";
         QTest::newRow("not a number") << 0 << 0 << 0 << 2 << nan << "0 0 0 1";
     }
@@ -298,6 +320,41 @@ private slots:
               "shown");
         for (const CBeamItem* beam : rig.Beams().Beams())
             QVERIFY(rig.Beams().ViewRect().contains(beam->m_rect));
+    }
+
+    // A profile file holds up to 256 beams: the choice shows its count and a
+    // change of shape lays out every one of them again; the next profile
+    // has the usual 128 on offer.
+    void beamsOfAFile_data()
+    {
+        Columns<int, int>("beams", "offered");
+        QTest::newRow("two") << 2 << 128;
+        QTest::newRow("128") << 128 << 128;
+        QTest::newRow("129") << 129 << 129;
+        QTest::newRow("256") << 256 << 256;
+    }
+    void beamsOfAFile()
+    {
+        const auto [beams, offered] = Row<int, int>("beams", "offered");
+        CProfileRig rig;
+        const QString path = rig.dir.filePath(QStringLiteral("Beams.kvp"));
+        CLibraryProfile written;
+        for (int i = 0; i < beams; ++i)
+            written.m_beams << CBeamPosition{float(i % 16), float(i / 16)};
+        QVERIFY(written.Save(path));
+        auto* profile = new CLibraryProfile;
+        QVERIFY(profile->Load(path));
+        rig.dialog->OpenProfileForEditing(profile);
+        QComboBox* number = rig.Page().BeamNumberCombo();
+        QCOMPARE(number->currentText(), QString::number(beams));
+        QCOMPARE(number->count(), offered);
+        emit rig.Page().ShapesList()->itemClicked(rig.Page().ShapesList()->item(1));
+        QCOMPARE(rig.Beams().BeamCount(), beams);
+        rig.Page().StoreToProfile(profile);
+        QCOMPARE(profile->m_beams.size(), beams);
+        rig.Open(QStringLiteral("7"));
+        QCOMPARE(number->count(), 128);
+        QCOMPARE(number->currentIndex(), 0);
     }
 
     void aModeOutOfRangeTakesNoChannel()

@@ -63,11 +63,15 @@ struct SWindow
 {
     long frames = 0;
     double longest = 0;
+    double longestEnd = 0; // ms since the count began
     long late = 0;
 
-    void Gap(double ms)
+    void Gap(double ms, double end)
     {
-        longest = std::max(longest, ms);
+        if (ms > longest) {
+            longest = ms;
+            longestEnd = end;
+        }
         late += ms > kLateGapMs ? 1 : 0;
     }
 };
@@ -84,6 +88,7 @@ void PrintWindow(const std::vector<SUniverse>& universes, int w, const char* nam
 {
     std::vector<double> rates;
     double longest = 0;
+    double longestEnd = 0;
     int longestUniverse = 0;
     long late = 0;
     for (int i = 0; i < int(universes.size()); ++i) {
@@ -92,14 +97,15 @@ void PrintWindow(const std::vector<SUniverse>& universes, int w, const char* nam
         late += window.late;
         if (window.longest > longest) {
             longest = window.longest;
+            longestEnd = window.longestEnd;
             longestUniverse = i;
         }
     }
     std::sort(rates.begin(), rates.end());
-    std::printf("%s (%.0f s): frames/s per universe: min %.2f  median %.2f  max %.2f  longest gap %.1f ms (universe %d)"
-                "  gaps over %d ms: %ld\n",
-                name, seconds, rates.front(), rates[rates.size() / 2], rates.back(), longest, longestUniverse, kLateGapMs,
-                late);
+    std::printf("%s (%.0f s): frames/s per universe: min %.2f  median %.2f  max %.2f  longest gap %.1f ms (universe %d,"
+                " ending %.1f s into the count)  gaps over %d ms: %ld\n",
+                name, seconds, rates.front(), rates[rates.size() / 2], rates.back(), longest, longestUniverse,
+                longestEnd / 1000, kLateGapMs, late);
 }
 
 bool AllFlowed(const std::vector<SUniverse>& universes, int w)
@@ -196,8 +202,8 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             // The gap before the first frame counts too: a universe that
             // stops at the flood's start shows there.
             if (w == 1 && u.last < floodMs)
-                u.windows[0].Gap(floodMs - std::max(0.0, u.last));
-            u.windows[w].Gap(at - std::max(0.0, u.last));
+                u.windows[0].Gap(floodMs - std::max(0.0, u.last), floodMs);
+            u.windows[w].Gap(at - std::max(0.0, u.last), at);
             u.last = at;
             ++u.windows[w].frames;
         }
@@ -212,9 +218,9 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
     const bool after = countedMs > floodMs;
     for (SUniverse& u : universes) {
         if (u.last < floodMs)
-            u.windows[0].Gap(floodMs - std::max(0.0, u.last));
+            u.windows[0].Gap(floodMs - std::max(0.0, u.last), floodMs);
         if (after)
-            u.windows[1].Gap(countedMs - std::max(0.0, u.last));
+            u.windows[1].Gap(countedMs - std::max(0.0, u.last), countedMs);
     }
     std::printf("%d universes, forged replies %ld (%.0f/s for %.0f s from %d nodes of 4 ports), counted %d s"
                 " (first frame %.1f s after launch, counted from %d s later)\n",

@@ -281,9 +281,9 @@ private slots:
 
     // However the socket's notices fall against the passes that read it,
     // every datagram is read, and the node answering after a flood gets its
-    // universe. A notice read by an earlier pass is what a flood brings when
-    // a queued pass empties the socket between the event loop's look at it
-    // and the notice.
+    // universe. A notice of datagrams an earlier pass already took is what a
+    // flood brings: a queued pass can empty the socket between the event
+    // loop's look at it and the notice.
     void everyDatagramIsReadWhateverTheNotices_data()
     {
         Columns<int, QString>("flood", "notices");

@@ -13,6 +13,7 @@
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -56,6 +57,24 @@ class ArtNetLoopbackTest : public QObject
     {
         manager.SetPollTargets({kPolledNode});
         return manager.Start(kController);
+    }
+
+    static bool HasNode(const CArtNetManager& manager, const QHostAddress& address)
+    {
+        const auto& nodes = manager.NodeList().Nodes();
+        return std::any_of(nodes.begin(), nodes.end(),
+                           [&](const SArtNetNode& n) { return n.address == address.toIPv4Address(); });
+    }
+
+    // The notifier through which the manager's socket watches for datagrams.
+    static QSocketNotifier* ReadNotifier(const CArtNetManager& manager)
+    {
+        const auto notifiers = manager.findChildren<QSocketNotifier*>();
+        for (QSocketNotifier* notifier : notifiers) {
+            if (notifier->type() == QSocketNotifier::Read)
+                return notifier;
+        }
+        return nullptr;
     }
 
     // The node at 127.0.0.3 found, answering naming 127.0.0.4.
@@ -215,6 +234,8 @@ private slots:
         row("host of the subnet it came in on", "198.51.100.1", "198.51.100.50", true);
         row("off the subnet", "198.51.100.1", "203.0.113.5", false);
         row("off the subnet, from the loopback", "127.0.0.3", "203.0.113.5", false);
+        row("the subnet's network address", "198.51.100.1", "198.51.100.0", false);
+        row("the loopback's network address", "127.0.0.3", "127.0.0.0", false);
     }
     void onlyRepliesForTheirSubnetAddNodes()
     {
@@ -223,17 +244,11 @@ private slots:
         QVERIFY(Bind(node, QHostAddress(sender)));
         CArtNetManager manager;
         QVERIFY(StartPolling(manager));
-        auto has = [&manager](const QString& address) {
-            const auto& nodes = manager.NodeList().Nodes();
-            return std::any_of(nodes.begin(), nodes.end(), [&](const SArtNetNode& n) {
-                return n.address == QHostAddress(address).toIPv4Address();
-            });
-        };
         node.writeDatagram(PollReply(QHostAddress(named), {0}), kController, 6454);
         // The sender for itself, after it: once that is in, the first was read.
         node.writeDatagram(PollReply(QHostAddress(sender), {1}), kController, 6454);
-        QTRY_VERIFY(has(sender));
-        QCOMPARE(has(named), accepted);
+        QTRY_VERIFY(HasNode(manager, QHostAddress(sender)));
+        QCOMPARE(HasNode(manager, QHostAddress(named)), accepted);
     }
 
     // A flood of replies is read a pass at a time, and the event loop, where
@@ -262,6 +277,125 @@ private slots:
         for (int i = 1; i < seen.size(); ++i)
             longest = qMax(longest, seen[i] - seen[i - 1]);
         QVERIFY2(longest <= 2 * pass, qPrintable(QStringLiteral("%1 replies read without a tick").arg(longest)));
+    }
+
+    // However the socket's notices fall against the passes that read it,
+    // every datagram is read, and the node answering after a flood gets its
+    // universe. A notice of datagrams an earlier pass already took is what a
+    // flood brings: a queued pass can empty the socket between the event
+    // loop's look at it and the notice.
+    void everyDatagramIsReadWhateverTheNotices_data()
+    {
+        Columns<int, QString>("flood", "notices");
+        const int pass = CArtNetManager::kDatagramsPerPass;
+        QTest::newRow("a notice of nothing") << 0 << QStringLiteral("after");
+        QTest::newRow("a notice after the flood was read") << 2 * pass + 5 << QStringLiteral("after");
+        QTest::newRow("a notice after the queued pass") << pass + 5 << QStringLiteral("behind the queued pass");
+        QTest::newRow("notices while a pass is queued") << 2 * pass + 5 << QStringLiteral("while queued");
+    }
+    void everyDatagramIsReadWhateverTheNotices()
+    {
+        const auto [flood, notices] = Row<int, QString>("flood", "notices");
+        QUdpSocket polled;
+        QUdpSocket node;
+        QVERIFY(Bind(polled, kPolledNode));
+        QVERIFY(Bind(node, kNodeAddress));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        QSocketNotifier* notifier = ReadNotifier(manager);
+        QVERIFY(notifier);
+        auto notice = [notifier] {
+            QEvent event(QEvent::SockAct);
+            QCoreApplication::sendEvent(notifier, &event);
+        };
+        // Forged nodes on Port-Address 16, beyond the show's universes.
+        for (int i = 0; i < flood; ++i)
+            polled.writeDatagram(PollReply(QHostAddress(0x7F000100u + quint32(i)), {0}, 16), kController, 6454);
+
+        if (notices == QLatin1String("behind the queued pass")) {
+            notice(); // a pass that leaves the rest to a queued one
+            QCoreApplication::postEvent(notifier, new QEvent(QEvent::SockAct));
+        } else if (notices == QLatin1String("while queued")) {
+            for (int n = 0; n < 3; ++n)
+                notice();
+        }
+        QTRY_COMPARE(manager.NodeList().Nodes().size(), flood);
+        if (notices == QLatin1String("after"))
+            notice();
+
+        // A socket that stopped watching would leave the reply unread for good.
+        polled.writeDatagram(PollReply(kNodeAddress, {0}), kController, 6454);
+        QTRY_VERIFY(HasNode(manager, kNodeAddress) || !notifier->isEnabled());
+        QVERIFY(HasNode(manager, kNodeAddress));
+        QVERIFY(notifier->isEnabled());
+        QCOMPARE(manager.SendUniverses(3, Out()), 1);
+        QCOMPARE(Receive(node, 1).value(0), ArtNet::EncodeDmx(0, 1, m_universes[0].data()));
+    }
+
+    // A node re-patched while the output runs gets each universe on the port
+    // that carries it, whatever port it had before.
+    void aRepatchedNodeGetsEachUniverseOnItsOwnPort_data()
+    {
+        Columns<QVector<quint8>, QVector<quint8>>("before", "after");
+        QTest::newRow("ports moved down") << QVector<quint8>{1, 2} << QVector<quint8>{0, 1};
+        QTest::newRow("a port added before") << QVector<quint8>{1} << QVector<quint8>{0, 1};
+        QTest::newRow("ports moved up") << QVector<quint8>{0, 1} << QVector<quint8>{1, 2};
+        QTest::newRow("one port left") << QVector<quint8>{0, 1, 2} << QVector<quint8>{2};
+    }
+    void aRepatchedNodeGetsEachUniverseOnItsOwnPort()
+    {
+        const auto [before, after] = Row<QVector<quint8>, QVector<quint8>>("before", "after");
+        QUdpSocket polled;
+        QUdpSocket node;
+        QVERIFY(Bind(polled, kPolledNode));
+        QVERIFY(Bind(node, kNodeAddress));
+        CArtNetManager manager;
+        Discover(manager, polled, before);
+        QCOMPARE(manager.SendUniverses(3, Out()), before.size());
+        QCOMPARE(Receive(node, before.size()).size(), before.size());
+
+        polled.writeDatagram(PollReply(kNodeAddress, after), kController, 6454);
+        const QVector<quint16> ports(after.begin(), after.end());
+        QTRY_COMPARE(manager.NodeList().Nodes().value(0).outputs, ports);
+        QCOMPARE(manager.SendUniverses(3, Out()), after.size());
+        QSet<int> arrived;
+        for (const QByteArray& packet : Receive(node, after.size())) {
+            const int port = quint8(packet.at(14)) | quint8(packet.at(15)) << 8;
+            QVERIFY2(port < 3, qPrintable(QString::number(port)));
+            QCOMPARE(packet.mid(18), QByteArray(reinterpret_cast<const char*>(m_universes[size_t(port)].data()), 512));
+            arrived << port;
+        }
+        QCOMPARE(arrived, QSet<int>(after.begin(), after.end()));
+    }
+
+    // Output off and on forgets the nodes: only one that answers again gets DMX.
+    void onlyNodesThatAnswerAfterARestartGetDmx_data()
+    {
+        Columns<bool>("answers");
+        QTest::newRow("silent") << false;
+        QTest::newRow("answering again") << true;
+    }
+    void onlyNodesThatAnswerAfterARestartGetDmx()
+    {
+        const auto [answers] = Row<bool>("answers");
+        QUdpSocket polled;
+        QUdpSocket node;
+        QVERIFY(Bind(polled, kPolledNode));
+        QVERIFY(Bind(node, kNodeAddress));
+        CArtNetManager manager;
+        Discover(manager, polled, {0});
+        QCOMPARE(manager.SendUniverses(3, Out()), 1);
+        QCOMPARE(Receive(node, 1).size(), 1);
+
+        manager.Stop();
+        QCOMPARE(manager.SendUniverses(3, Out()), 0);
+        QVERIFY(StartPolling(manager));
+        if (answers) {
+            polled.writeDatagram(PollReply(kNodeAddress, {0}), kController, 6454);
+            QTRY_VERIFY(HasNode(manager, kNodeAddress));
+        }
+        QCOMPARE(manager.SendUniverses(3, Out()), answers ? 1 : 0);
+        QCOMPARE(Receive(node, 1, answers ? 2000 : 200).size(), answers ? 1 : 0);
     }
 
     void aPortThatCannotBeOpenedIsReported()

@@ -39,6 +39,8 @@ private slots:
         row("subnet of another interface", "198.51.100.9", "192.0.2.20", kEth, false);
         row("subnet broadcast", "192.0.2.255", "192.0.2.20", kEth, false);
         row("broadcast of another subnet", "198.51.100.255", "192.0.2.20", kEth, false);
+        row("subnet network address", "192.0.2.0", "192.0.2.20", kEth, false);
+        row("subnet network address as its sender", "192.0.2.0", "192.0.2.0", kEth, false);
         row("loopback from the network", "127.0.0.1", "192.0.2.20", kEth, false);
         row("our address from the network", "192.0.2.10", "192.0.2.20", kEth, false);
         row("visualiser on the loopback", "127.0.0.1", "127.0.0.1", kLo, true);

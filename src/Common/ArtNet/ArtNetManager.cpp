@@ -36,7 +36,7 @@ CArtNetManager::~CArtNetManager() = default;
 bool CArtNetManager::Start(const QHostAddress& bindAddress)
 {
     Stop();
-    auto socket = std::make_unique<QUdpSocket>();
+    auto socket = std::make_unique<QUdpSocket>(this);
     // Other Art-Net software on the same machine listens on the same port.
     if (!socket->bind(bindAddress, ArtNet::kUdpPort, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: cannot open UDP port %1 on %2: %3")
@@ -103,6 +103,10 @@ void CArtNetManager::Poll()
 
 void CArtNetManager::OnPollTimer()
 {
+    // Read here too, so that nothing waiting in the socket depends on its
+    // notice alone, and nodes are judged after the replies that came.
+    if (!m_passQueued)
+        ReadPass();
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_clock.elapsed(), kNodeTimeoutMs);
     for (const SArtNetNode& node : lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node removed : [IP : %1] [Name : %2]")
@@ -120,13 +124,18 @@ void CArtNetManager::OnReadyRead()
 void CArtNetManager::ReadPass()
 {
     m_passQueued = false;
+    // Every pass reads until a read finds nothing, rather than looking first:
+    // once an unbuffered UDP socket has signalled readyRead it watches for
+    // more only after a read, and a notice can come after an earlier pass
+    // took what it announced. Left unread, the socket would fall silent for good.
     for (int n = 0; n < kDatagramsPerPass; ++n) {
         // Checked each time: a slot of nodeDetected may have stopped us.
-        if (!m_socket || !m_socket->hasPendingDatagrams())
+        if (!m_socket)
             return;
         const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
-        if (datagram.isValid())
-            HandleDatagram(datagram);
+        if (!datagram.isValid())
+            return;
+        HandleDatagram(datagram);
     }
     if (m_socket && m_socket->hasPendingDatagrams()) {
         m_passQueued = true;

@@ -593,8 +593,11 @@ void CTimeLineWnd::EnableBlockFields(bool on)
     const CTimeBlock* block = m_control->CurrentBlock();
     m_colorBlock->setEnabled(on && block && !block->IsMedia() && m_control->Dialogs().chooseColor);
     if (!on || !block) {
-        for (CZKFullTimeEdit* field : {m_startField, m_stopField, m_blockLenField})
+        // The bounds of the block they showed would turn the zero into one of its times.
+        for (CZKFullTimeEdit* field : {m_startField, m_stopField, m_blockLenField}) {
+            field->SetRange(0, CZKFullTimeEdit::kLongest);
             field->SetTime(0);
+        }
         return;
     }
     ShowBlockTimes();

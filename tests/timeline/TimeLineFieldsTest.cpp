@@ -139,6 +139,27 @@ private slots:
         QCOMPARE(fields.Shown(), fields.Expected());
     }
 
+    // Fields without a block to show, B (8000-12000) shown before.
+    void idleFieldsShowZero_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("playing") << "play";
+        QTest::newRow("nothing selected") << "click";
+    }
+    void idleFieldsShowZero()
+    {
+        QFETCH(QString, how);
+        SFields fields(4000);
+        if (how == "play")
+            fields.rig.window->Play();
+        else
+            Drag(&fields.rig.Control(), fields.At(1, 500), fields.At(1, 500));
+        for (const char* name : {"timeLineBlockStart", "timeLineBlockStop", "timeLineBlockLength"}) {
+            QVERIFY(!fields.Field(name)->isEnabled());
+            QCOMPARE(fields.Field(name)->GetTime(), 0);
+        }
+    }
+
     // B (8000-9000) between A and C (12000-13000) on its line, then a
     // Ctrl-press on the empty second line: B stays selected, and its own
     // neighbours still hold it. "default" is the block menu's "Set default

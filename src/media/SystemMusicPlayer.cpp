@@ -42,15 +42,16 @@ CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent, OutputCheck hasOutput)
 
 void CSystemMusicPlayer::SetFile(const QString& path)
 {
+    // Without a sound server the back end plays on in silence and reports
+    // nothing but a line on the terminal. Said as soon as there is music to
+    // play: the play itself waits for the back end to have read the file.
+    if (!m_hasOutput())
+        emit failed(QStringLiteral("no sound output device"));
     m_player->setMedia(QUrl::fromLocalFile(path));
 }
 
 void CSystemMusicPlayer::Play()
 {
-    // Without a sound server the back end plays on in silence and reports
-    // nothing but a line on the terminal.
-    if (!m_hasOutput())
-        emit failed(QStringLiteral("no sound output device"));
     m_player->play();
 }
 

@@ -113,7 +113,8 @@ void FixLineTimes(CTimeLine& line)
 {
     for (CTimeBlock* block : qAsConst(line.m_blocks)) {
         const qint64 length = OwnLength(*block, line.IsMedia());
-        block->m_stop = length < 1 ? -1 : int(std::min<qint64>(block->m_start + length, std::numeric_limits<int>::max()));
+        block->m_stop =
+            length < 1 ? -1 : int(std::min<qint64>(block->m_start + length, std::numeric_limits<int>::max()));
     }
     // Each block ends by the first start after its own: found in the sorted
     // starts, as a line read from a file may hold many thousands of blocks.

@@ -66,7 +66,8 @@ private slots:
         Orvane window(std::move(setup));
         window.SetMusicPlayerMaker(
             [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
-        const QString song = WriteWav(QDir(dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
+        const QString song =
+            WriteWav(QDir(dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
         CTimeLineData& data = window.Project().m_timeLine;
         data.m_lines.prepend(data.m_musicLine = NewMediaLine(CTimeLine::MusicLine));
         data.m_musicLine->m_wave = false;

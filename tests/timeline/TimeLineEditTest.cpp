@@ -380,7 +380,8 @@ private slots:
         edit.rig.Control().AttachMarkers();
         edit.rig.Ruler().SelectMarker(0);
         edit.rig.Ruler().SetSelectedMarkerTime(to);
-        QCOMPARE(QStringLiteral("%1-%2").arg(block->m_start).arg(block->m_stop), QStringLiteral("%1-%2").arg(start).arg(stop));
+        QCOMPARE(QStringLiteral("%1-%2").arg(block->m_start).arg(block->m_stop),
+                 QStringLiteral("%1-%2").arg(start).arg(stop));
         QCOMPARE(edit.rig.Control().BlockMarker(block) != nullptr, block->m_start == to);
     }
 };

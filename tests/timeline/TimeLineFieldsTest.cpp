@@ -20,13 +20,12 @@ struct SFields
     CTimeLineRig rig;
     CScene* scene = rig.Scene(QStringLiteral("S"));
     CScene* other = rig.Scene(QStringLiteral("T"));
-    CTimeBlock* a;
     CTimeBlock* b;
 
     explicit SFields(int length)
     {
         rig.Control().InsertLine(1);
-        a = rig.Block(rig.Line(0), other, 2000, 1000);
+        rig.Block(rig.Line(0), other, 2000, 1000);
         b = rig.Block(rig.Line(0), scene, 8000, length);
         rig.ShowLines();
         Drag(&rig.Control(), At(0, 8500), At(0, 8500));
@@ -42,7 +41,10 @@ struct SFields
         TypeInto(Field("timeLineBlock" + field)->findChild<QSpinBox*>(part.isEmpty() ? "seconds" : part),
                  what.section(':', 1));
     }
-    static QString Times(const CTimeBlock* block) { return QStringLiteral("%1-%2").arg(block->m_start).arg(block->m_stop); }
+    static QString Times(const CTimeBlock* block)
+    {
+        return QStringLiteral("%1-%2").arg(block->m_start).arg(block->m_stop);
+    }
     // What the fields show and the bounds they keep, and what they should.
     QString Shown()
     {

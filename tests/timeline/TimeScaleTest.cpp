@@ -207,7 +207,8 @@ private slots:
             rig.RightClick(rig.At(rig.Line(0), t.toInt()));
             QCOMPARE(ruler.Markers().last()->m_time, t.toInt());
             const QVector<const CTimeMarker*>& shown = ruler.ShownMarkers();
-            QVERIFY(std::any_of(shown.begin(), shown.end(), [&](const CTimeMarker* m) { return m->m_time == t.toInt(); }));
+            QVERIFY(std::any_of(shown.begin(), shown.end(),
+                                [&](const CTimeMarker* m) { return m->m_time == t.toInt(); }));
         }
         for (const QString& change : typed.split(' ', Qt::SkipEmptyParts)) {
             const int from = change.section(':', 0, 0).toInt();

@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -113,6 +114,10 @@ CPanTiltEffectWnd::CPanTiltEffectWnd(CProject& project, const CEffectPageArgs& a
         button->setChecked(true);
 
     m_stepEdit = new CZKTimeEdit(this, true);
+    // A step of nothing is put back to the shortest one: a typed time counts
+    // when finished, or its first digit could be put back before the next.
+    for (QSpinBox* box : {m_stepEdit->Minutes(), m_stepEdit->Seconds(), m_stepEdit->Milliseconds()})
+        box->setKeyboardTracking(false);
     m_stepEdit->SetTime(TimeOfMs(m_effect->m_fade));
     connect(m_stepEdit, &CZKTimeEdit::timeChanged, this, &CPanTiltEffectWnd::OnTimeChanged);
     m_stepGroup = new QGroupBox(this);

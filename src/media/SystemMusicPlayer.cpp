@@ -1,7 +1,10 @@
 #include "media/SystemMusicPlayer.h"
 
+#include <QAudioDeviceInfo>
 #include <QMediaPlayer>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -19,10 +22,13 @@ CMusicPlayer::State StateOf(QMediaPlayer::State state)
 
 } // namespace
 
-CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent)
+CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent, OutputCheck hasOutput)
     : CMusicPlayer(parent)
     , m_player(new QMediaPlayer(this))
+    , m_hasOutput(std::move(hasOutput))
 {
+    if (!m_hasOutput)
+        m_hasOutput = [] { return !QAudioDeviceInfo::defaultOutputDevice().isNull(); };
     connect(m_player, &QMediaPlayer::stateChanged, this, [this](QMediaPlayer::State state) { emit stateChanged(StateOf(state)); });
     // Without a sound device, a back end or a readable file the player only
     // stops: its error is the one word the user gets of it.
@@ -36,6 +42,11 @@ CSystemMusicPlayer::CSystemMusicPlayer(QObject* parent)
 
 void CSystemMusicPlayer::SetFile(const QString& path)
 {
+    // Without a sound server the back end plays on in silence and reports
+    // nothing but a line on the terminal. Said as soon as there is music to
+    // play: the play itself waits for the back end to have read the file.
+    if (!m_hasOutput())
+        emit failed(QStringLiteral("no sound output device"));
     m_player->setMedia(QUrl::fromLocalFile(path));
 }
 

@@ -2,6 +2,8 @@
 
 #include "media/MusicPlayer.h"
 
+#include <functional>
+
 class QMediaPlayer;
 
 // The music player over Qt's media player and the system's sound.
@@ -10,7 +12,10 @@ class CSystemMusicPlayer : public CMusicPlayer
     Q_OBJECT
 
 public:
-    explicit CSystemMusicPlayer(QObject* parent = nullptr);
+    // Whether the system has a sound output to play to; by default, whether
+    // it names one.
+    using OutputCheck = std::function<bool()>;
+    explicit CSystemMusicPlayer(QObject* parent = nullptr, OutputCheck hasOutput = {});
 
     void SetFile(const QString& path) override;
     void Play() override;
@@ -24,4 +29,5 @@ public:
 
 private:
     QMediaPlayer* m_player;
+    OutputCheck m_hasOutput;
 };

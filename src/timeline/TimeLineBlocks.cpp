@@ -100,21 +100,21 @@ QString SceneBlockLabel(const CTimeBlock& block)
     return block.m_page->m_name + QStringLiteral(" - ") + block.m_scene->GetName();
 }
 
+qint64 OwnLength(const CTimeBlock& block, bool onMediaLine)
+{
+    if (block.m_length > 0)
+        return block.m_length;
+    if (onMediaLine)
+        return static_cast<const CMediaTimeBlock&>(block).m_mediaLength;
+    return block.m_scene ? block.m_scene->TotalDuration() : 0;
+}
+
 void FixLineTimes(CTimeLine& line)
 {
-    const auto endAt = [](int start, qint64 length) {
-        return int(std::min<qint64>(start + length, std::numeric_limits<int>::max()));
-    };
     for (CTimeBlock* block : qAsConst(line.m_blocks)) {
-        if (block->m_length > 0) {
-            block->m_stop = endAt(block->m_start, block->m_length);
-        } else if (line.IsMedia()) {
-            const int media = static_cast<const CMediaTimeBlock*>(block)->m_mediaLength;
-            block->m_stop = media >= 1 ? endAt(block->m_start, media) : -1;
-        } else {
-            const qint64 d = block->m_scene ? block->m_scene->TotalDuration() : 0;
-            block->m_stop = d < 1 ? -1 : endAt(block->m_start, d);
-        }
+        const qint64 length = OwnLength(*block, line.IsMedia());
+        block->m_stop =
+            length < 1 ? -1 : int(std::min<qint64>(block->m_start + length, std::numeric_limits<int>::max()));
     }
     // Each block ends by the first start after its own: found in the sorted
     // starts, as a line read from a file may hold many thousands of blocks.

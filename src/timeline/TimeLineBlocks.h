@@ -26,6 +26,9 @@ inline bool BlockCovers(const CTimeBlock& block, int t)
 {
     return t >= block.m_start && (t < block.m_stop || block.m_stop < 1);
 }
+// How long a block lasts of itself: its length, else its media's or its
+// scene's; below 1 for an open end.
+qint64 OwnLength(const CTimeBlock& block, bool onMediaLine);
 // Stops from lengths and content, then no block runs past the start of a
 // later one; an open end stops where the next block begins.
 void FixLineTimes(CTimeLine& line);

@@ -120,6 +120,10 @@ void CTimeLineCtrl::FixLine(CTimeLine* line, bool withRects)
     FixLineTimes(*line);
     if (withRects)
         UpdateBlockRects(line);
+    // Whatever changed the line may have moved the current block or the
+    // neighbours that bound it; the fields that show it follow.
+    if (m_current && line->m_blocks.contains(m_current))
+        emit timeBlockChanged();
 }
 
 int CTimeLineCtrl::MediaAppendTime(const CTimeLine* line) const
@@ -406,9 +410,15 @@ void CTimeLineCtrl::MoveMarkedBlocks()
             SBlockView& view = m_views[block];
             if (view.marker != marker)
                 continue;
-            // The block moves whole, as a drag would, within its neighbours.
-            const int start = std::min(std::max(marker->m_time, MinBlockStart(block, line)),
-                                       MaxBlockStop(block, line) - kMinBlockLength);
+            // The block moves whole, keeping its length, and stops where it
+            // still fits before the next block or the end; an open end needs
+            // only the shortest length. One that already runs past its room
+            // goes no further.
+            const int length =
+                OwnLength(*block, line->IsMedia()) > 0 ? block->m_stop - block->m_start : kMinBlockLength;
+            const int low = MinBlockStart(block, line);
+            const int high = std::max({low, MaxBlockStop(block, line) - length, block->m_start});
+            const int start = std::clamp(marker->m_time, low, high);
             if (start != marker->m_time)
                 view.marker = nullptr;
             touched |= start != block->m_start;

@@ -78,7 +78,7 @@ public:
     CTimeLine* SceneLine(int n) const;
     CTimeLine* LineOf(const CTimeBlock* block) const;
 
-    // Lines and blocks.
+    // Lines and blocks. Fixing the current block's line tells timeBlockChanged.
     void FixLine(CTimeLine* line, bool withRects = true);
     // Where a media line takes its next block: the latest stop, the
     // timeline's length once a block is open-ended.

@@ -513,6 +513,9 @@ void CTimeLineWnd::SetLength(int ms)
     m_lengthField->SetTime(m_ruler->Length());
     m_timeField->SetRange(0, m_ruler->Length());
     m_markerTimeField->SetRange(0, m_ruler->Length());
+    // The end of the timeline bounds the block and ends an open one.
+    if (!m_playing)
+        ShowBlockTimes();
 }
 
 // --- Fields -------------------------------------------------------------------
@@ -540,10 +543,7 @@ void CTimeLineWnd::OnBlockStartChanged(int ms)
     if (m_playing || !block)
         return;
     block->m_start = std::clamp(ms, m_control->MinBlockStart(), m_control->MaxBlockStart());
-    m_control->FixLine(m_control->CurrentBlockLine());
-    m_stopField->SetTime(block->m_stop > 0 ? block->m_stop : m_ruler->Length());
-    m_control->update();
-    Modified();
+    BlockTimeTyped();
 }
 
 void CTimeLineWnd::OnBlockStopChanged(int ms)
@@ -552,10 +552,7 @@ void CTimeLineWnd::OnBlockStopChanged(int ms)
     if (m_playing || !block)
         return;
     block->m_length = std::clamp(ms, m_control->MinBlockStop(), m_control->MaxBlockStop()) - block->m_start;
-    m_control->FixLine(m_control->CurrentBlockLine());
-    m_blockLenField->SetTime(block->m_stop - block->m_start);
-    m_control->update();
-    Modified();
+    BlockTimeTyped();
 }
 
 void CTimeLineWnd::OnBlockLenChanged(int ms)
@@ -565,8 +562,13 @@ void CTimeLineWnd::OnBlockLenChanged(int ms)
         return;
     constexpr int kMinLength = CTimeLineCtrl::kMinBlockLength;
     block->m_length = std::clamp(ms, kMinLength, std::max(m_control->MaxBlockLength(), kMinLength));
+    BlockTimeTyped();
+}
+
+void CTimeLineWnd::BlockTimeTyped()
+{
     m_control->FixLine(m_control->CurrentBlockLine());
-    m_stopField->SetTime(block->m_stop);
+    ShowBlockTimes();
     m_control->update();
     Modified();
 }
@@ -579,13 +581,8 @@ void CTimeLineWnd::OnSelBlockChanged(bool selected)
 
 void CTimeLineWnd::OnTimeBlockChanged()
 {
-    const CTimeBlock* block = m_control->CurrentBlock();
-    if (m_playing || !block)
-        return;
-    const int stop = block->m_stop > 0 ? block->m_stop : m_ruler->Length();
-    m_startField->SetTime(block->m_start);
-    m_stopField->SetTime(stop);
-    m_blockLenField->SetTime(stop - block->m_start);
+    if (!m_playing)
+        ShowBlockTimes();
 }
 
 void CTimeLineWnd::EnableBlockFields(bool on)
@@ -596,10 +593,23 @@ void CTimeLineWnd::EnableBlockFields(bool on)
     const CTimeBlock* block = m_control->CurrentBlock();
     m_colorBlock->setEnabled(on && block && !block->IsMedia() && m_control->Dialogs().chooseColor);
     if (!on || !block) {
-        for (CZKFullTimeEdit* field : {m_startField, m_stopField, m_blockLenField})
+        // The bounds of the block they showed would turn the zero into one of its times.
+        for (CZKFullTimeEdit* field : {m_startField, m_stopField, m_blockLenField}) {
+            field->SetRange(0, CZKFullTimeEdit::kLongest);
             field->SetTime(0);
+        }
         return;
     }
+    ShowBlockTimes();
+}
+
+void CTimeLineWnd::ShowBlockTimes()
+{
+    const CTimeBlock* block = m_control->CurrentBlock();
+    if (!block)
+        return;
+    // The bounds move with the block and its neighbours: fields held to old
+    // ones would show times no block has and refuse the ones it may take.
     const int stop = block->m_stop > 0 ? block->m_stop : m_ruler->Length();
     m_startField->SetRange(m_control->MinBlockStart(), m_control->MaxBlockStart());
     m_stopField->SetRange(m_control->MinBlockStop(), m_control->MaxBlockStop());

@@ -81,6 +81,9 @@ private:
     CZKFullTimeEdit* TimeField(const char* name);
     QWidget* CreateToolBar();
     void EnableBlockFields(bool on);
+    // The current block's times, in fields bounded as its line bounds it.
+    void ShowBlockTimes();
+    void BlockTimeTyped();
     void EnableMarkerFields(bool on);
     void SetTransportEnabled(bool stopped);
     void ShowPlayTime();

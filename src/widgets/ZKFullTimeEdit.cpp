@@ -17,6 +17,10 @@ QSpinBox* MakeField(QWidget* parent, int maximum, const QString& suffix, const c
     box->setSuffix(suffix);
     box->setAlignment(Qt::AlignRight);
     box->setObjectName(QLatin1String(name));
+    // A time is held to the owner's range as a whole: one digit of several
+    // would be held on its own and the rest of the typing lost. Typed text
+    // counts at Return or when the field loses focus; arrows count at once.
+    box->setKeyboardTracking(false);
     return box;
 }
 

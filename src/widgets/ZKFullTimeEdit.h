@@ -5,7 +5,9 @@
 class QSpinBox;
 
 // A time of the timeline in hours, minutes, seconds and milliseconds,
-// limited to a range the owner sets; the user cannot leave the range.
+// limited to a range the owner sets; the user cannot leave the range. A
+// typed time is taken when the user finishes it (Return, or focus leaving
+// the field) and then held to the range; arrows and the wheel step at once.
 class CZKFullTimeEdit : public QWidget
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "EffectPageRig.h"
 #include "SyntheticMouse.h"
+#include "TypedKeys.h"
 #include "editors/PanTiltEffectWnd.h"
 #include "effects/PanTiltEffect.h"
 #include "panels/PanTiltGrid.h"
@@ -11,6 +12,7 @@
 #include "widgets/ZKTimeEdit.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTime>
@@ -105,23 +107,36 @@ private slots:
             QCOMPARE(page->Effect()->m_controlX, pointsBefore);
     }
 
+    // A time set in the box, or typed into its seconds over 5 s.
     void stepDuration_data()
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("fade");
-        QTest::newRow("nothing becomes the shortest step") << 0 << 0 << 40;
-        QTest::newRow("seconds and milliseconds") << 2 << 120 << 2120;
+        QTest::newRow("nothing becomes the shortest step") << 0 << 0 << "" << 40;
+        QTest::newRow("seconds and milliseconds") << 2 << 120 << "" << 2120;
+        QTest::newRow("typed through a zero") << 5 << 0 << "03" << 3000;
+        QTest::newRow("typed zero") << 5 << 0 << "0" << 40;
     }
     void stepDuration()
     {
         QFETCH(int, seconds);
         QFETCH(int, ms);
+        QFETCH(QString, typed);
         QFETCH(int, fade);
         CPanTiltRig rig;
         CPanTiltEffectWnd* page = rig.Open();
         page->StepEdit()->SetTime(QTime(0, 0, seconds, ms));
         emit page->StepEdit()->timeChanged(page->StepEdit()->GetTime());
+        if (!typed.isEmpty()) {
+            // Left by a click into the next field: Return would also be the editor's OK.
+            rig.window->show();
+            QApplication::setActiveWindow(rig.window.get());
+            page->StepEdit()->Seconds()->setFocus();
+            TypeInto(page->StepEdit()->Seconds(), typed, false);
+            QTest::mouseClick(page->StepEdit()->Milliseconds()->findChild<QLineEdit*>(), Qt::LeftButton);
+        }
         QCOMPARE(page->Effect()->m_fade, fade);
         QCOMPARE(page->StepEdit()->GetTime(), QTime(0, 0).addMSecs(fade));
         QCOMPARE(page->Effect()->m_len, fade * page->Effect()->m_pathCount);

@@ -13,20 +13,25 @@ class SystemMusicPlayerTest : public QObject
     Q_OBJECT
 
 private slots:
+    // `output`: whether the system has a sound output to play to. Without
+    // one, the back end would play a good file in silence.
     void aFileThatCannotPlaySaysWhy_data()
     {
         QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
-        QTest::newRow("no file") << QByteArray();
-        QTest::newRow("not sound") << QByteArray("this is no sound at all").repeated(100);
+        QTest::addColumn<bool>("output");
+        QTest::newRow("no file") << QByteArray() << true;
+        QTest::newRow("not sound") << QByteArray("this is no sound at all").repeated(100) << true;
+        QTest::newRow("no sound output") << MakeWav(WavFormat(), 44100, SquareOn(0, 3000)) << false;
     }
     void aFileThatCannotPlaySaysWhy()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, output);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("song.wav"));
         if (!bytes.isEmpty())
             QVERIFY(WriteTestFile(path, bytes));
-        CSystemMusicPlayer player;
+        CSystemMusicPlayer player(nullptr, [output] { return output; });
         QSignalSpy failed(&player, &CMusicPlayer::failed);
         player.SetFile(path);
         player.Play();

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "TypedKeys.h"
 
 #include "RecordingHost.h"
 #include "ScriptedDialog.h"
@@ -174,6 +175,29 @@ private slots:
         QCOMPARE(Text(filter), Text(ok ? Filter(true, 4000, 20000) : Filter(true, 6000, 10000)));
         const QString aroundEach = QStringLiteral("SuspendVideoWindow ResumeVideoWindow ");
         QCOMPARE(host.calls.join(QLatin1Char(' ')), aroundEach.repeated(3).trimmed());
+    }
+
+    // The time dialog of a block's start, bounded to 9 s to 20 s and opened
+    // on 12 s: the seconds typed and Return, which is also the dialog's OK.
+    void aTypedTimeIsTakenByReturn_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("time");
+        QTest::newRow("two digits") << "14" << 14000;
+        QTest::newRow("past the end") << "45" << 20000;
+        QTest::newRow("before the start") << "2" << 9000;
+    }
+    void aTypedTimeIsTakenByReturn()
+    {
+        QFETCH(QString, typed);
+        CScriptedDialog<CTimeDlg> timeScript([typed](CTimeDlg& dialog) {
+            dialog.show();
+            TypeInto(dialog.Editor()->Seconds(), typed);
+            return dialog.result();
+        });
+        int time = 12000;
+        QVERIFY(CTimeDlg::Run(time, 9000, 20000, nullptr));
+        QTEST(time, "time");
     }
 
     // A colour the palette lacks opens on the first one, so OK never hands it back.

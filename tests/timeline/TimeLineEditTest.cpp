@@ -352,28 +352,36 @@ private slots:
         QVERIFY(!rig.Control().VideoLine());
     }
 
+    // Blocks at 0 (500 ms) and 12000 (1000 ms) of a 20-s timeline, and the
+    // block linked to a marker between them or after them, `length` long
+    // (-1: an endless scene's open end).
     void markersMoveTheirBlocksWithinBounds_data()
     {
-        QTest::addColumn<int>("to");
-        QTest::addColumn<int>("start");
-        QTest::newRow("free") << 3000 << 3000;
-        QTest::newRow("close to the earlier block") << 600 << 1000;
-        QTest::newRow("past its own end") << 8000 << 8000;
-        QTest::newRow("close to the next block") << 13000 << 11000;
+        Columns<int, int, int, int, int>("at", "length", "to", "start", "stop");
+        QTest::newRow("free") << 2000 << 1000 << 3000 << 3000 << 4000;
+        QTest::newRow("close to the earlier block") << 2000 << 1000 << 600 << 1000 << 2000;
+        QTest::newRow("past its own end") << 2000 << 1000 << 8000 << 8000 << 9000;
+        QTest::newRow("close to the next block") << 2000 << 1000 << 13000 << 11000 << 12000;
+        QTest::newRow("long, close to the next block") << 2000 << 4000 << 9000 << 8000 << 12000;
+        QTest::newRow("long, near the end") << 14000 << 4000 << 19920 << 16000 << 20000;
+        QTest::newRow("long, back") << 14000 << 4000 << 13500 << 13500 << 17500;
+        QTest::newRow("open end, close to the next block") << 2000 << -1 << 11500 << 11000 << 12000;
+        QTest::newRow("open end, near the end") << 14000 << -1 << 19920 << 19000 << -1;
+        QTest::newRow("longer than its room") << 14000 << 9000 << 15000 << 14000 << 23000;
     }
     void markersMoveTheirBlocksWithinBounds()
     {
-        QFETCH(int, to);
+        const auto [at, length, to, start, stop] = Row<int, int, int, int, int>("at", "length", "to", "start", "stop");
         SEdit edit;
         edit.Add(0, 500);
-        CTimeBlock* block = edit.Add(2000, 1000);
+        CTimeBlock* block = edit.Add(at, length);
         edit.Add(12000, 1000);
-        edit.rig.Control().AddMarkerAt(2000);
+        edit.rig.Control().AddMarkerAt(at);
         edit.rig.Control().AttachMarkers();
         edit.rig.Ruler().SelectMarker(0);
         edit.rig.Ruler().SetSelectedMarkerTime(to);
-        QTEST(block->m_start, "start");
-        QCOMPARE(block->m_stop, block->m_start + 1000);
+        QCOMPARE(QStringLiteral("%1-%2").arg(block->m_start).arg(block->m_stop),
+                 QStringLiteral("%1-%2").arg(start).arg(stop));
         QCOMPARE(edit.rig.Control().BlockMarker(block) != nullptr, block->m_start == to);
     }
 };

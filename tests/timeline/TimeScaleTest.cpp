@@ -2,8 +2,12 @@
 #include "DataTable.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
+#include "TypedKeys.h"
+
+#include "widgets/ZKFullTimeEdit.h"
 
 #include <QPixmap>
+#include <QSpinBox>
 #include <QtTest>
 
 // The time ruler: its scale, the cursor a click sets, and the markers.
@@ -177,6 +181,57 @@ private slots:
         ruler.SetZoom(zoom);
         const int drawn = CCountingPaintDevice::PixmapsPainted(ruler) - frame;
         QVERIFY2(drawn >= least && drawn <= most, qPrintable(QString::number(drawn)));
+    }
+
+    // Markers added with the mouse at the times of `added`, in that order,
+    // then the one at each time of `typed` given a new time in seconds in the
+    // marker time field ("9000:3"). Each is drawn as soon as it is added,
+    // and every search by time finds what the list holds.
+    void markersAreFoundByTime_data()
+    {
+        Columns<QString, QString>("added", "typed");
+        QTest::newRow("added out of order") << "5000 1000 3000 9000" << "";
+        QTest::newRow("added at one time") << "3000 3000 1000" << "";
+        QTest::newRow("typed earlier") << "1000 5000 9000" << "9000:3";
+        QTest::newRow("typed later") << "1000 5000 9000" << "1000:7 5000:12";
+    }
+    void markersAreFoundByTime()
+    {
+        const auto [added, typed] = Row<QString, QString>("added", "typed");
+        CTimeLineRig rig;
+        rig.ShowLines();
+        CTimeScaleCtrl& ruler = rig.Ruler();
+        QVERIFY(ruler.ShownMarkers().isEmpty());
+        rig.AnswerMenus(QStringLiteral("Add Marker"));
+        for (const QString& t : added.split(' ')) {
+            rig.RightClick(rig.At(rig.Line(0), t.toInt()));
+            QCOMPARE(ruler.Markers().last()->m_time, t.toInt());
+            const QVector<const CTimeMarker*>& shown = ruler.ShownMarkers();
+            QVERIFY(std::any_of(shown.begin(), shown.end(),
+                                [&](const CTimeMarker* m) { return m->m_time == t.toInt(); }));
+        }
+        for (const QString& change : typed.split(' ', Qt::SkipEmptyParts)) {
+            const int from = change.section(':', 0, 0).toInt();
+            const auto found = std::find_if(ruler.Markers().begin(), ruler.Markers().end(),
+                                            [from](const CTimeMarker* m) { return m->m_time == from; });
+            QVERIFY(found != ruler.Markers().end());
+            ruler.SelectMarker(int(found - ruler.Markers().begin()));
+            TypeInto(rig.window->findChild<CZKFullTimeEdit*>("timeLineMarkerTime")->Seconds(), change.section(':', 1));
+            QCOMPARE((*found)->m_time, change.section(':', 1).toInt() * 1000);
+        }
+        for (int from = 0; from < 14000; from += 500) {
+            for (int to = from; to < 14000; to += 1500) {
+                QList<const CTimeMarker*> expected;
+                for (const CTimeMarker* marker : ruler.Markers()) {
+                    if (marker->m_time >= from && marker->m_time <= to)
+                        expected << marker;
+                }
+                const QVector<const CTimeMarker*> within = ruler.MarkersWithin(from, to);
+                QCOMPARE(QSet<const CTimeMarker*>(within.begin(), within.end()),
+                         QSet<const CTimeMarker*>(expected.begin(), expected.end()));
+                QCOMPARE(within.size(), expected.size());
+            }
+        }
     }
 
     void markerLabel()

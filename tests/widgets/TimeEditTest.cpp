@@ -1,4 +1,6 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
+#include "TypedKeys.h"
 
 #include "widgets/SplitTime.h"
 #include "widgets/TimeBoxDelegate.h"
@@ -6,6 +8,7 @@
 #include "widgets/ZKFullTimeEdit.h"
 #include "widgets/ZKTimeEdit.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardItemModel>
@@ -164,6 +167,48 @@ private slots:
         edit.SetTime(-5);
         QCOMPARE(edit.GetTime(), 20000);
         QCOMPARE(spy.count(), 3);
+    }
+
+    // A range of 9 s to 20 s, a time of 12 s; keys typed into one field over
+    // its selected text, then Return, a click into the next field ("focus")
+    // or nothing. "+" is the up arrow, which counts at once.
+    void aTypedTimeCountsWhenFinished_data()
+    {
+        Columns<QString, QString, QString, int, int>("field", "keys", "finish", "time", "signals");
+        QTest::newRow("two digits, Return") << "seconds" << "14" << "Return" << 14000 << 1;
+        QTest::newRow("two digits, focus out") << "seconds" << "14" << "focus" << 14000 << 1;
+        QTest::newRow("unfinished") << "seconds" << "14" << "" << 12000 << 0;
+        QTest::newRow("past the end") << "seconds" << "59" << "Return" << 20000 << 1;
+        QTest::newRow("before the start") << "seconds" << "3" << "Return" << 9000 << 1;
+        QTest::newRow("three digits") << "milliseconds" << "500" << "Return" << 12500 << 1;
+        QTest::newRow("minutes past the end") << "minutes" << "5" << "Return" << 20000 << 1;
+        QTest::newRow("arrow") << "seconds" << "+" << "" << 13000 << 1;
+    }
+    void aTypedTimeCountsWhenFinished()
+    {
+        const auto [field, keys, finish, time, signalCount] =
+            Row<QString, QString, QString, int, int>("field", "keys", "finish", "time", "signals");
+        QWidget window;
+        auto* edit = new CZKFullTimeEdit(&window);
+        edit->SetRange(9000, 20000);
+        edit->SetTime(12000);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QSignalSpy spy(edit, &CZKFullTimeEdit::timeChanged);
+        auto* box = edit->findChild<QSpinBox*>(field);
+        box->setFocus();
+        QVERIFY(box->hasFocus());
+        TypeInto(box, keys, finish == "Return");
+        if (finish == "focus")
+            QTest::mouseClick(edit->Milliseconds()->findChild<QLineEdit*>(), Qt::LeftButton);
+        QCOMPARE(edit->GetTime(), time);
+        QCOMPARE(int(spy.count()), signalCount);
+        if (signalCount > 0)
+            QCOMPARE(spy.last().at(0).toInt(), time);
+        // The fields show what counts, held to the range.
+        QCOMPARE(((edit->Hours()->value() * 60 + edit->Minutes()->value()) * 60 + edit->Seconds()->value()) * 1000
+                     + edit->Milliseconds()->value(),
+                 time);
     }
 
     void splitTime()

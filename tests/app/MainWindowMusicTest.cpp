@@ -1,0 +1,102 @@
+#include "DataTable.h"
+#include "TestRegistry.h"
+
+#include "../devices/FakeTransport.h"
+#include "MediaFiles.h"
+#include "app/Orvane.h"
+#include "media/SystemMusicPlayer.h"
+#include "show/TimeLine.h"
+#include "timeline/TimeLineBlocks.h"
+#include "timeline/TimeLineCtrl.h"
+#include "timeline/TimeLineWnd.h"
+
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Answers every message box the moment it shows and keeps its text.
+class CBoxAnswerer : public QObject
+{
+public:
+    CBoxAnswerer() { qApp->installEventFilter(this); }
+    ~CBoxAnswerer() override { qApp->removeEventFilter(this); }
+    QStringList told;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+                told << box->text();
+                QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// The timeline's music on a system with no sound output, played through
+// the main window: the operator reads it once in the window.
+class MainWindowMusicTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A one-second music block, looping; the play goes on for `ms` in
+    // quarter seconds, "stop" plays it again after a stop.
+    void aSilentSystemIsToldOnce_data()
+    {
+        Columns<int, bool>("ms", "stop");
+        QTest::newRow("one start") << 500 << false;
+        QTest::newRow("three loops") << 3250 << false;
+        QTest::newRow("played again") << 1500 << true;
+    }
+    void aSilentSystemIsToldOnce()
+    {
+        const auto [ms, stop] = Row<int, bool>("ms", "stop");
+        QTemporaryDir dir;
+        COrvaneSetup setup;
+        setup.programDir = dir.path();
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        setup.loadErrorWaitMs = 0;
+        Orvane window(std::move(setup));
+        window.SetMusicPlayerMaker(
+            [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
+        const QString song =
+            WriteWav(QDir(dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
+        CTimeLineData& data = window.Project().m_timeLine;
+        data.m_lines.prepend(data.m_musicLine = NewMediaLine(CTimeLine::MusicLine));
+        data.m_musicLine->m_wave = false;
+        CMediaTimeBlock* block = NewMediaBlock(song);
+        block->m_length = block->m_mediaLength = 1000;
+        data.m_musicLine->AddBlock(block);
+        CTimeLineWnd& timeLine = *window.TimeLinePanel();
+        timeLine.Control().FixLine(data.m_musicLine);
+
+        CBoxAnswerer boxes;
+        const auto play = [&](int forMs) {
+            timeLine.Play();
+            QVERIFY(timeLine.IsPlaying());
+            for (int t = 0; t < forMs; t += 250) {
+                timeLine.Tick(250);
+                QCoreApplication::processEvents();
+            }
+        };
+        play(ms);
+        if (stop) {
+            timeLine.Stop();
+            play(ms);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.told.size(), 1);
+        QVERIFY2(boxes.told.first().contains(QStringLiteral("music cannot be played")), qPrintable(boxes.told.first()));
+        timeLine.Stop();
+    }
+};
+
+ORVANE_TEST(MainWindowMusicTest)
+#include "MainWindowMusicTest.moc"

@@ -12,7 +12,10 @@
 #include "timeline/TimeLineWnd.h"
 #include "timeline/TimeScaleCtrl.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 void Orvane::ConnectMidi()
 {
@@ -31,6 +34,21 @@ TriggerDialogRunner Orvane::TriggerRunner()
     };
 }
 
+namespace {
+
+// A text box hands Return on after taking what was typed (an editor takes it
+// as OK, as a dialog does); outside one, finishing a typed time is no cue,
+// nor a marker where the pointer happens to be.
+bool FinishesTyping(const QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    const QWidget* focus = QApplication::focusWidget();
+    return qobject_cast<const QAbstractSpinBox*>(focus) || qobject_cast<const QLineEdit*>(focus);
+}
+
+} // namespace
+
 void Orvane::keyPressEvent(QKeyEvent* event)
 {
     if (IsEditing()) {
@@ -40,6 +58,10 @@ void Orvane::keyPressEvent(QKeyEvent* event)
             event->accept();
         else
             QMainWindow::keyPressEvent(event);
+        return;
+    }
+    if (FinishesTyping(event)) {
+        QMainWindow::keyPressEvent(event);
         return;
     }
     if (m_timeLine && m_toolPanel == kTimelinePanel) {
@@ -61,7 +83,7 @@ void Orvane::keyPressEvent(QKeyEvent* event)
 
 void Orvane::keyReleaseEvent(QKeyEvent* event)
 {
-    if (!event->isAutoRepeat())
+    if (!event->isAutoRepeat() && !FinishesTyping(event))
         RouteKey(event->key(), false);
     QMainWindow::keyReleaseEvent(event);
 }

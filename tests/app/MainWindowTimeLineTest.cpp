@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "TypedKeys.h"
 
 #include "../devices/FakeTransport.h"
 #include "FakeMusicPlayer.h"
@@ -271,6 +272,29 @@ private slots:
         rig.window->TimeLinePanel()->Ruler().SelectMarker(0);
         QTest::keyClick(rig.window.get(), Qt::Key_Delete);
         QVERIFY(rig.Project().m_timeLine.m_markers.isEmpty());
+    }
+
+    // Return finishes a typed length; with the pointer over the lines it
+    // must not also drop a marker there, nor reach the show as a key.
+    void returnInATimeFieldAddsNoMarker()
+    {
+        CTimeLineWindowRig rig;
+        rig.window->ShowToolPanel(Orvane::kTimelinePanel);
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        rig.window->activateWindow();
+        QCursor::setPos(rig.Control().mapToGlobal(rig.Control().rect().center()));
+        auto* seconds = rig.window->findChild<CZKFullTimeEdit*>(QStringLiteral("timeLineLength"))
+                            ->findChild<QSpinBox*>(QStringLiteral("seconds"));
+        seconds->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(seconds));
+        TypeInto(seconds, QStringLiteral("42"));
+        QCOMPARE(rig.window->TimeLinePanel()->Ruler().Length() / 1000 % 60, 42);
+        QVERIFY(rig.Project().m_timeLine.m_markers.isEmpty());
+        // The same key from the lines themselves still drops one.
+        rig.Control().setFocus();
+        QTest::keyClick(rig.window.get(), Qt::Key_Return);
+        QCOMPARE(rig.Project().m_timeLine.m_markers.size(), 1);
     }
 };
 

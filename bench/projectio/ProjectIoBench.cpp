@@ -5,10 +5,12 @@
 // save and open times, the file size and the peak memory, then opens shows
 // of 5 to 40 pages and of 4 to 32 universes: opening must grow linearly with
 // each (the time per step stays flat as pages grow). Build it in Release:
-//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N]
+//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N] [--pages N]
 // --keep leaves the full-size file behind. --universes N patches N universes
 // full in the timed show and leaves out the table by size, so that the
-// process's peak memory (/usr/bin/time -v) is that show's.
+// process's peak memory (/usr/bin/time -v) is that show's; --pages N does
+// the same with N pages (2,500 steps each). No language is loaded: a save
+// refused for its size must fail without the message's wording.
 
 #include "BenchShow.h"
 #include "effects/CurveEffect.h"
@@ -251,11 +253,14 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QString keep;
     int universes = 0;
+    int pages = 0;
     for (int i = 1; i + 1 < argc; ++i) {
         if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--keep"))
             keep = QString::fromLocal8Bit(argv[i + 1]);
         else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--universes"))
             universes = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 256);
+        else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--pages"))
+            pages = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 400);
     }
     CBenchHost host;
     SetShowHost(&host);
@@ -266,6 +271,8 @@ int main(int argc, char** argv)
     CShowSize timed;
     if (universes > 0)
         timed.universes = universes;
+    if (pages > 0)
+        timed.pages = pages;
     host.m_universes = std::max(16, timed.universes);
     CProject project;
     BuildShow(project, timed);
@@ -280,10 +287,16 @@ int main(int argc, char** argv)
     for (int run = 0; run < kRuns; ++run) {
         bool saved = false;
         bool opened = false;
-        saves.Measure([&] { saved = project.SaveProject(path); });
+        QString error;
+        saves.Measure([&] { saved = project.SaveProject(path, &error); });
+        if (!saved) {
+            std::printf("run %d: save FAILED (%s), file: %.1f MiB\n", run, qPrintable(error),
+                        double(QFileInfo(path).size()) / (1024.0 * 1024.0));
+            return 1;
+        }
         opens.Measure([&] { opened = project.OpenProject(path); });
-        if (!saved || !opened) {
-            std::printf("run %d: save %s, open %s\n", run, saved ? "ok" : "FAILED", opened ? "ok" : "FAILED");
+        if (!opened) {
+            std::printf("run %d: saved, open FAILED\n", run);
             return 1;
         }
     }
@@ -299,7 +312,7 @@ int main(int argc, char** argv)
 
     // The full show would otherwise share the heap with the others.
     project.Clear();
-    if (universes > 0) {
+    if (universes > 0 || pages > 0) {
         CScene::SetEffectRowGenerator(nullptr);
         SetShowHost(nullptr);
         return 0;

@@ -58,18 +58,19 @@ CXmlDocument::SDeferredChildren Pages()
 }
 
 // A root with a section of `pages` pages written out as they are made, of
-// `elements` elements each, and `rest` elements in the root; all of ten
-// attributes of 200 bytes (some 14 KB of trees each, 2 KB of text).
-// `extra` goes into the first page, the root or the section (`into` 0-2).
-void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, const QString& extra = QString(), int into = 0)
+// `elements` elements each, and `rest` elements in the root; all of
+// `attributes` attributes of 200 bytes (some 14 KB of trees and 2 KB of text
+// for ten). `extra` goes into the first page, the root or the section
+// (`into` 0-2).
+void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attributes, const QString& extra, int into)
 {
     static const QString value(200, QLatin1Char('v'));
     doc.NewDocument();
     const QDomElement root = doc.m_element[CXmlDocument::RootSlot];
-    const auto addElements = [&doc, &root](const QDomElement& parent, int count) {
+    const auto addElements = [&doc, attributes](const QDomElement& parent, int count) {
         for (int e = 0; e < count; ++e) {
             doc.AddElement(QStringLiteral("e"), parent);
-            for (int a = 0; a < 10; ++a)
+            for (int a = 0; a < attributes; ++a)
                 doc.SetAttrString(QStringLiteral("a%1").arg(a), value);
         }
     };
@@ -949,27 +950,36 @@ private slots:
     // scanned. Pages are weighed one at a time only as the reader cuts them.
     void savesAreCheckedAsTheReaderChecks_data()
     {
-        Columns<int, int, int, QString, int, bool, bool, bool>("pages", "elements", "rest", "extra", "into",
-                                                               "savesByPages", "scans", "savesWhole");
-        // 27000 elements weigh some 380 MB at once, a sixth of it by pages.
-        QTest::newRow("weighed by pages") << 6 << 4500 << 0 << QString() << 0 << true << false << false;
-        QTest::newRow("one page too large") << 1 << 24500 << 0 << QString() << 0 << false << true << false;
-        QTest::newRow("the rest and a page") << 1 << 12500 << 12500 << QString() << 0 << false << true << false;
+        Columns<int, int, int, int, QString, int, bool, bool, bool>(
+            "pages", "elements", "rest", "attributes", "extra", "into", "savesByPages", "scans", "savesWhole");
+        // 27000 elements of ten attributes weigh some 380 MB at once, a
+        // sixth of it by pages.
+        QTest::newRow("weighed by pages") << 6 << 4500 << 0 << 10 << QString() << 0 << true << false << false;
+        QTest::newRow("scanned by pages")
+            << 6 << 4500 << 0 << 10 << QStringLiteral("<!-- c -->") << 0 << true << true << false;
+        QTest::newRow("one page too large") << 1 << 24500 << 0 << 10 << QString() << 0 << false << true << false;
+        QTest::newRow("the rest and a page") << 1 << 12500 << 12500 << 10 << QString() << 0 << false << true << false;
+        // A million bare elements, well within the bound on memory.
+        QTest::newRow("too many nodes")
+            << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << false << true << false;
         // What the counts cannot vouch for is scanned.
-        QTest::newRow("small") << 2 << 10 << 10 << QString() << 0 << true << false << true;
+        QTest::newRow("small") << 2 << 10 << 10 << 10 << QString() << 0 << true << false << true;
         QTest::newRow("a namespace near the root")
-            << 2 << 10 << 10 << QStringLiteral("<n xmlns:p=\"u\"/>") << 1 << true << true << true;
-        QTest::newRow("a comment in a page") << 2 << 10 << 10 << QStringLiteral("<!-- c -->") << 0 << true << true << true;
-        QTest::newRow("an odd name") << 2 << 10 << 10 << QStringLiteral("<n a='1' b\u00e9='2'/>") << 0 << true << true << true;
-        QTest::newRow("a page left in the tree") << 2 << 10 << 10 << QStringLiteral("<ZKPage/>") << 2 << true << false << true;
+            << 2 << 10 << 10 << 10 << QStringLiteral("<n xmlns:p=\"u\"/>") << 1 << true << true << true;
+        QTest::newRow("a comment in a page")
+            << 2 << 10 << 10 << 10 << QStringLiteral("<!-- c -->") << 0 << true << true << true;
+        QTest::newRow("an odd name")
+            << 2 << 10 << 10 << 10 << QStringLiteral("<n a='1' b\u00e9='2'/>") << 0 << true << true << true;
+        QTest::newRow("a page left in the tree")
+            << 2 << 10 << 10 << 10 << QStringLiteral("<ZKPage/>") << 2 << true << false << true;
     }
     void savesAreCheckedAsTheReaderChecks()
     {
-        const auto [pages, elements, rest, extra, into, savesByPages, scans, savesWhole] =
-            Row<int, int, int, QString, int, bool, bool, bool>("pages", "elements", "rest", "extra", "into",
-                                                               "savesByPages", "scans", "savesWhole");
+        const auto [pages, elements, rest, attributes, extra, into, savesByPages, scans, savesWhole] =
+            Row<int, int, int, int, QString, int, bool, bool, bool>(
+                "pages", "elements", "rest", "attributes", "extra", "into", "savesByPages", "scans", "savesWhole");
         CXmlDocument doc;
-        BuildPaged(doc, pages, elements, rest, extra, into);
+        BuildPaged(doc, pages, elements, rest, attributes, extra, into);
         CXmlDocument::SDeferredChildren pagesApart = Pages();
         for (CXmlDocument::SDeferredChildren* readAs : {&pagesApart, static_cast<CXmlDocument::SDeferredChildren*>(nullptr)}) {
             const bool saves = readAs ? savesByPages : savesWhole;

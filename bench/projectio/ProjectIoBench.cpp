@@ -5,12 +5,19 @@
 // save and open times, the file size and the peak memory, then opens shows
 // of 5 to 40 pages and of 4 to 32 universes: opening must grow linearly with
 // each (the time per step stays flat as pages grow). Build it in Release:
-//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N]
+//   cmake --build <dir> --target bench_projectio && <dir>/bench/bench_projectio [--keep FILE] [--universes N] [--pages N]
+// Last, files of a few long lists (a group naming 3000 matrices 300,000
+// times, 20,000 effect rows over 20,000 fixtures, a release list of 500,000
+// scenes) and the hostile document of long names, timed as they open: the
+// tests bound their work, not their time.
 // --keep leaves the full-size file behind. --universes N patches N universes
 // full in the timed show and leaves out the table by size, so that the
-// process's peak memory (/usr/bin/time -v) is that show's.
+// process's peak memory (/usr/bin/time -v) is that show's; --pages N does
+// the same with N pages (2,500 steps each). No language is loaded: a save
+// refused for its size must fail without the message's wording.
 
 #include "BenchShow.h"
+#include "HostileXml.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
@@ -29,6 +36,7 @@
 #include "show/TimeLine.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -37,6 +45,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -237,6 +246,75 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// A ".kv3" file of `body` below the root, as the program stores it.
+bool StoreFile(const QString& path, const QByteArray& body)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(CXmlDocument::EncodeStorage(CXmlDocument::CompressedStorage,
+                                                  "<ZKFile Version=\"2.0\"><ZKParams/>" + body + "</ZKFile>"))
+        > 0;
+}
+
+QList<std::pair<const char*, QByteArray>> LongListFiles()
+{
+    QByteArray patch;
+    QByteArray ids;
+    for (int i = 0; i < 3000; ++i) {
+        patch += "<ZKFixtures><ZKLibrary ZKMatrixId=\"" + QByteArray::number(i)
+            + "\"><ZKProfile><ZKProperties/><ZKModes><ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile>"
+              "<ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/></ZKLibrary><ZKFixture ZKId=\""
+            + QByteArray::number(i) + "\"/></ZKFixtures>";
+        ids += (i ? "|" : "") + QByteArray::number(i);
+    }
+    QByteArray released;
+    for (int i = 1; i < 6000; ++i)
+        released += (i > 1 ? "|" : "") + QByteArray::number(i);
+    return {
+        {"matrices of a group",
+         "<ZKPatch>" + patch + "</ZKPatch><ZKGroups><ZKGlobalGroup/><ZKGroup ZKFixtures=\"2999\" ZKMatrix=\"" + ids
+             + QByteArray("|2999").repeated(300000) + "\" ZKGrpSel=\"" + QByteArray("2999;1|").repeated(300000)
+             + "\"/></ZKGroups>"},
+        {"effect rows over a large patch",
+         "<ZKPatch><ZKFixtures><ZKLibrary ZKMatrixId=\"-1\"><ZKProfile><ZKProperties/><ZKModes><ZKMode><ZKChannel/>"
+         "</ZKMode></ZKModes></ZKProfile></ZKLibrary>"
+             + QByteArray("<ZKFixture/>").repeated(20000)
+             + "</ZKFixtures></ZKPatch><ZKPages><ZKPage><ZKScenes><ZKScene><ZKSteps>"
+             + QByteArray("<ZKStep><ZKEffect ZKEType=\"1\"/></ZKStep>").repeated(20000)
+             + "</ZKSteps></ZKScene></ZKScenes></ZKPage></ZKPages>"},
+        {"release list",
+         "<ZKPages><ZKPage><ZKScenes><ZKScene ZKReleaseList=\"" + released + QByteArray("|5999").repeated(500000)
+             + "\"/>" + QByteArray("<ZKScene/>").repeated(5999) + "</ZKScenes></ZKPage></ZKPages>"},
+    };
+}
+
+// Opens each file of long lists, and the hostile document of long names, a
+// few times, and prints the median time it took to open or refuse.
+void TimeLongListsAndRefusals(const QTemporaryDir& dir)
+{
+    std::printf("\nopening files of long lists, refusing a hostile document:\n");
+    QList<std::pair<const char*, QByteArray>> files = LongListFiles();
+    for (const CHostileXml& document : HostileXmlDocuments()) {
+        if (qstrcmp(document.name, "long names") == 0)
+            files.append({"hostile: long names", document.xml.mid(int(std::strlen("<ZKFile Version=\"2.0\">")))});
+    }
+    const QString path = dir.filePath(QStringLiteral("lists.kv3"));
+    for (const auto& [name, body] : files) {
+        if (!StoreFile(path, body)) {
+            std::printf("%-32s cannot write %s\n", name, qPrintable(path));
+            continue;
+        }
+        std::vector<double> times;
+        bool opened = false;
+        for (int run = 0; run < 3; ++run) {
+            CProject project;
+            project.NewProject(16);
+            times.push_back(Ms([&] { opened = project.OpenProject(path); }));
+        }
+        std::printf("%-32s %s in %.0f ms (median of 3)\n", name, opened ? "opened" : "refused", Median(times));
+    }
+}
+
 long PeakKb()
 {
     rusage usage{};
@@ -251,11 +329,14 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QString keep;
     int universes = 0;
+    int pages = 0;
     for (int i = 1; i + 1 < argc; ++i) {
         if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--keep"))
             keep = QString::fromLocal8Bit(argv[i + 1]);
         else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--universes"))
             universes = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 256);
+        else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--pages"))
+            pages = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 400);
     }
     CBenchHost host;
     SetShowHost(&host);
@@ -266,6 +347,8 @@ int main(int argc, char** argv)
     CShowSize timed;
     if (universes > 0)
         timed.universes = universes;
+    if (pages > 0)
+        timed.pages = pages;
     host.m_universes = std::max(16, timed.universes);
     CProject project;
     BuildShow(project, timed);
@@ -280,10 +363,16 @@ int main(int argc, char** argv)
     for (int run = 0; run < kRuns; ++run) {
         bool saved = false;
         bool opened = false;
-        saves.Measure([&] { saved = project.SaveProject(path); });
+        QString error;
+        saves.Measure([&] { saved = project.SaveProject(path, &error); });
+        if (!saved) {
+            std::printf("run %d: save FAILED (%s), file: %.1f MiB\n", run, qPrintable(error),
+                        double(QFileInfo(path).size()) / (1024.0 * 1024.0));
+            return 1;
+        }
         opens.Measure([&] { opened = project.OpenProject(path); });
-        if (!saved || !opened) {
-            std::printf("run %d: save %s, open %s\n", run, saved ? "ok" : "FAILED", opened ? "ok" : "FAILED");
+        if (!opened) {
+            std::printf("run %d: saved, open FAILED\n", run);
             return 1;
         }
     }
@@ -299,7 +388,7 @@ int main(int argc, char** argv)
 
     // The full show would otherwise share the heap with the others.
     project.Clear();
-    if (universes > 0) {
+    if (universes > 0 || pages > 0) {
         CScene::SetEffectRowGenerator(nullptr);
         SetShowHost(nullptr);
         return 0;
@@ -329,6 +418,7 @@ int main(int argc, char** argv)
         std::printf("%10d %8d %10d %10lld %10.0f %14.2f\n", size.universes, size.pages, fixtures, steps, ms,
                     1000.0 * ms / double(steps));
     }
+    TimeLongListsAndRefusals(dir);
     CScene::SetEffectRowGenerator(nullptr);
     SetShowHost(nullptr);
     return 0;

@@ -16,6 +16,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <iterator>
@@ -208,12 +209,42 @@ void AppendPlain(QByteArray& out, const QChar* data, int size)
         target[i] = char(data[i].unicode());
 }
 
-void AppendName(QByteArray& out, const QString& name)
+// Letters, digits and "_-.:": a name the reader's scan takes as one, and
+// nothing around it for another.
+bool IsPlainName(const QString& name)
 {
+    for (const QChar c : name) {
+        const ushort u = c.unicode();
+        if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-'
+              || u == '.' || u == ':'))
+            return false;
+    }
+    return !name.isEmpty();
+}
+
+void AppendName(QByteArray& out, const QString& name, CXmlDocument::STextCount* count = nullptr)
+{
+    if (IsPlainName(name)) {
+        AppendPlain(out, name.constData(), name.size());
+        return;
+    }
+    if (count)
+        count->sure = false;
     if (IsPlainText(name.constData(), name.size()))
         AppendPlain(out, name.constData(), name.size());
     else
         out += name.toUtf8();
+}
+
+// Text the parser drops: the scan counts no node for it. A carriage return
+// is written as a reference, which it counts.
+bool IsLayoutSpace(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+            return false;
+    }
+    return true;
 }
 
 void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
@@ -227,24 +258,33 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
     out += escaped.toUtf8();
 }
 
-// Children of one element written out before the text is (WriteOut), and
-// the length past which the rest of the text is of no use to the caller.
+// Children of one element written out before the text is (WriteOut), the
+// length past which the rest of the text is of no use to the caller, and
+// where what the reader will count of it is counted (the children written
+// out are counted when they are).
 struct SWrittenOut
 {
     const QDomNode& parent;
     const QVector<QByteArray>& texts;
     int maxBytes = std::numeric_limits<int>::max();
+    CXmlDocument::STextCount* count = nullptr;
 };
 
 void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
 {
     if (out.size() > writtenOut.maxBytes)
         return;
+    CXmlDocument::STextCount* const count = writtenOut.count;
     if (node.isText() && !node.isCDATASection()) {
-        AppendEscapedUtf8(out, node.nodeValue(), false);
+        const QString value = node.nodeValue();
+        if (count && !IsLayoutSpace(value))
+            ++count->nodes;
+        AppendEscapedUtf8(out, value, false);
         return;
     }
     if (!node.isElement()) {
+        if (count)
+            count->sure = false;
         QString text;
         QTextStream stream(&text);
         node.save(stream, 1);
@@ -256,8 +296,9 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
     if (!node.previousSibling().isText())
         out.append(depth, ' ');
     const QString tag = element.tagName();
+    const int tagStart = out.size();
     out += '<';
-    AppendName(out, tag);
+    AppendName(out, tag, count);
     const QDomNamedNodeMap map = element.attributes();
     QVector<QDomAttr> attributes;
     attributes.reserve(map.count());
@@ -267,12 +308,25 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
               [](const QDomAttr& a, const QDomAttr& b) { return a.name() < b.name(); });
     for (const QDomAttr& attribute : qAsConst(attributes)) {
         out += ' ';
-        AppendName(out, attribute.name());
+        AppendName(out, attribute.name(), count);
         out += "=\"";
         AppendEscapedUtf8(out, attribute.value(), true);
         out += '"';
     }
     const bool written = !writtenOut.texts.isEmpty() && node == writtenOut.parent;
+    if (count) {
+        ++count->nodes;
+        count->attributes += attributes.size();
+        if (written || node.hasChildNodes())
+            count->depth = std::max(count->depth, depth + 1);
+        // Near the root a namespace keeps the reader from cutting its
+        // children apart, which changes what it weighs.
+        static const char kNamespace[] = "xmlns";
+        const char* const from = out.constData() + tagStart;
+        const char* const to = out.constData() + out.size();
+        if (depth <= 1 && std::search(from, to, kNamespace, kNamespace + 5) != to)
+            count->sure = false;
+    }
     if (written) {
         // Written out as element children: the same bytes they would make
         // as children of the tree.
@@ -356,6 +410,7 @@ void CXmlDocument::NewDocument()
         element = QDomElement();
     m_writtenOutParent = QDomNode();
     m_writtenOut.clear();
+    m_writtenOutCounts.clear();
     QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
     root.setAttribute(QStringLiteral("Version"), m_version);
     m_document.appendChild(root);
@@ -709,9 +764,34 @@ constexpr qint64 kTreeNodeBytes = 220;
 constexpr qint64 kTreeAttributeBytes = 560;
 constexpr qint64 kTreeTextBytes = 4;
 
+qint64 TreeBytes(qint64 nodes, qint64 attributes, qint64 bytes)
+{
+    return nodes * kTreeNodeBytes + attributes * kTreeAttributeBytes + bytes * kTreeTextBytes;
+}
+
+std::atomic<qint64> g_scannedBytes{0};
+std::atomic<qint64> g_parsedBytes{0};
+
 } // namespace
 
+CXmlDocument::SReadWork CXmlDocument::ReadWork()
+{
+    SReadWork work;
+    work.scanned = g_scannedBytes.load();
+    work.parsed = g_parsedBytes.load();
+    return work;
+}
+
 bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred)
+{
+    const char* scannedTo = xml.constData();
+    const bool passed = ScanStructure(xml, error, deferred, scannedTo);
+    g_scannedBytes += scannedTo - xml.constData();
+    return passed;
+}
+
+bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
+                                 const char*& scannedTo)
 {
     // A scan of the markup, not a parser: it accepts whatever the parser
     // accepts (old files hold characters a strict reader refuses) and
@@ -763,8 +843,28 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
         cutNodes += n;
         cutAttributes += a;
         cutBytes += bytes;
-        largestChild = std::max(largestChild, n * kTreeNodeBytes + a * kTreeAttributeBytes + bytes * kTreeTextBytes);
+        largestChild = std::max(largestChild, TreeBytes(n, a, bytes));
         childStart = nullptr;
+    };
+    // What the trees weigh at least, whatever follows: the rest so far and
+    // the largest child, the open one included. Past the bound the file is
+    // refused there, not at its end.
+    const auto treeBytesSoFar = [&] {
+        qint64 n = 0, a = 0, bytes = 0;
+        if (childStart) {
+            n = nodes - childNodes;
+            a = attributes - childAttributes;
+            bytes = p - childStart;
+        }
+        return TreeBytes(nodes - cutNodes - n, attributes - cutAttributes - a, (p - begin) - cutBytes - bytes)
+            + std::max(largestChild, TreeBytes(n, a, bytes));
+    };
+    const auto tooMuchMemory = [&] {
+        if (cut)
+            cut->ranges.clear();
+        scannedTo = p;
+        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
+        return false;
     };
 
     while (p < end) {
@@ -772,8 +872,10 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
         nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
         if (nodes + attributes > kMaxNodes)
             break;
-        if (!tag || tag + 1 >= end)
+        if (!tag || tag + 1 >= end) {
+            p = end;
             break;
+        }
         p = tag + 1;
         if (*p == '/') {
             depth = std::max(0, depth - 1);
@@ -811,6 +913,7 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
                 if (!quoted(*p) && *p == '[') {
+                    scannedTo = p;
                     error = GetLangText(Txt::DocumentDeclaresEntities);
                     return false;
                 }
@@ -839,6 +942,7 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
             if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
                 section = empty ? AfterSection : InSection;
             if (p < end && !empty && ++depth > kMaxDepth) {
+                scannedTo = p;
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
                 return false;
             }
@@ -848,7 +952,10 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
         }
         if (nodes + attributes > kMaxNodes)
             break;
+        if (treeBytesSoFar() > kMaxTreeBytes)
+            return tooMuchMemory();
     }
+    scannedTo = p;
     if (nodes + attributes > kMaxNodes) {
         error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
         return false;
@@ -858,14 +965,8 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
     if (!cut || cut->ranges.isEmpty())
         cutNodes = cutAttributes = cutBytes = largestChild = 0;
     // Markup counts as text here: an estimate a little over, never under.
-    const qint64 treeBytes = (nodes - cutNodes) * kTreeNodeBytes + (attributes - cutAttributes) * kTreeAttributeBytes
-        + (xml.size() - cutBytes) * kTreeTextBytes;
-    if (treeBytes + largestChild > kMaxTreeBytes) {
-        if (cut)
-            cut->ranges.clear();
-        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
-        return false;
-    }
+    if (TreeBytes(nodes - cutNodes, attributes - cutAttributes, xml.size() - cutBytes) + largestChild > kMaxTreeBytes)
+        return tooMuchMemory();
     return true;
 }
 
@@ -986,6 +1087,7 @@ bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString&
     // reader refuses, goes to the DOM's own reader, which also words the
     // error the user sees.
     if (IsPlainMarkup(xml)) {
+        g_parsedBytes += xml.size();
         // Through a device the reader decodes a piece at a time; given the
         // bytes it would hold the whole text again in UTF-16.
         QBuffer device;
@@ -995,6 +1097,7 @@ bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString&
         if (tree.setContent(&reader, true))
             return true;
     }
+    g_parsedBytes += xml.size();
     QString message;
     int line = 0;
     int column = 0;
@@ -1037,10 +1140,13 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     // The whole text is made and checked as the reader checks it before a
     // byte of the file is replaced: a show that would not open again is
     // refused with the reader's reason, and the one saved before stays.
-    // Past the bound on its size the rest of the text is not made.
-    const QByteArray xml = WriteText(kMaxDocumentBytes);
-    const QString refusal = RefusalOf(xml, readAs);
-    if (!refusal.isEmpty()) {
+    // Past the bound on its size the rest of the text is not made. What the
+    // reader counts is counted as the text is made; only a text those counts
+    // cannot clear is scanned again as the reader scans it.
+    STextCount tree;
+    const QByteArray xml = WriteText(kMaxDocumentBytes, &tree);
+    QString refusal;
+    if (MayBeRefused(xml, tree, readAs) && Refuses(xml, refusal, readAs)) {
         SetError(error, GetLangText(Txt::CannotWriteFile)
                             .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal)));
         return false;
@@ -1063,15 +1169,54 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     return WriteWholeFile(path, stored, error);
 }
 
-QString CXmlDocument::RefusalOf(const QByteArray& xml, const SDeferredChildren* readAs)
+bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs)
 {
-    if (xml.size() > kMaxDocumentBytes)
-        return TooLargeText(kMaxDocumentBytes);
+    if (xml.size() > kMaxDocumentBytes) {
+        reason = TooLargeText(kMaxDocumentBytes);
+        return true;
+    }
     SDeferredChildren deferred;
     if (readAs)
         deferred = *readAs;
-    QString error;
-    return CheckStructure(xml, error, readAs ? &deferred : nullptr) ? QString() : error;
+    return !CheckStructure(xml, reason, readAs ? &deferred : nullptr);
+}
+
+bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& tree, const SDeferredChildren* readAs) const
+{
+    if (xml.size() > kMaxDocumentBytes)
+        return true;
+    STextCount all = tree;
+    for (const SWrittenOutCount& written : m_writtenOutCounts) {
+        all.nodes += written.count.nodes;
+        all.attributes += written.count.attributes;
+        all.depth = std::max(all.depth, written.count.depth);
+        all.sure = all.sure && written.count.sure;
+    }
+    if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth)
+        return true;
+    // The reader cuts out every child of that name of the first section of
+    // that name below the root. When those are exactly the children written
+    // out, it weighs them as they are counted here; otherwise the whole
+    // document, which weighs at least as much as what it would cut apart.
+    const QDomElement root = m_document.documentElement();
+    const QDomElement section = readAs && readAs->section && readAs->child
+        ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
+    // A child left in the tree weighs in the rest here, alone there: never less.
+    bool cutAsRead = !section.isNull() && section == m_writtenOutParent && !m_writtenOut.isEmpty();
+    for (int i = 0; cutAsRead && i < m_writtenOutCounts.size(); ++i)
+        cutAsRead = m_writtenOutCounts[i].tag == QLatin1String(readAs->child);
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    if (cutAsRead) {
+        for (const SWrittenOutCount& written : m_writtenOutCounts) {
+            cutNodes += written.count.nodes;
+            cutAttributes += written.count.attributes;
+            cutBytes += written.elementBytes;
+            largestChild = std::max(largestChild,
+                                    TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
+        }
+    }
+    return TreeBytes(all.nodes - cutNodes, all.attributes - cutAttributes, xml.size() - cutBytes) + largestChild
+        > kMaxTreeBytes;
 }
 
 QByteArray CXmlDocument::ToBytes() const
@@ -1079,7 +1224,7 @@ QByteArray CXmlDocument::ToBytes() const
     return WriteText(std::numeric_limits<int>::max());
 }
 
-QByteArray CXmlDocument::WriteText(int maxBytes) const
+QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
@@ -1087,7 +1232,7 @@ QByteArray CXmlDocument::WriteText(int maxBytes) const
         writtenOut += text.size();
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes});
+        AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes, count});
     return out;
 }
 
@@ -1099,13 +1244,23 @@ void CXmlDocument::WriteOut(QDomElement child)
     if (parent != m_writtenOutParent) {
         m_writtenOutParent = parent;
         m_writtenOut.clear();
+        m_writtenOutCounts.clear();
     }
     int depth = 0;
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
     QByteArray text;
-    AppendNode(text, child, depth, {QDomNode(), {}});
+    SWrittenOutCount written;
+    AppendNode(text, child, depth, {QDomNode(), {}, std::numeric_limits<int>::max(), &written.count});
+    // The reader cuts the element out of the text without its indent and
+    // line break.
+    int first = 0;
+    while (first < text.size() && text[first] == ' ')
+        ++first;
+    written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
+    written.tag = child.tagName();
     m_writtenOut.append(text);
+    m_writtenOutCounts.append(written);
     parent.removeChild(child);
 }
 

@@ -177,8 +177,9 @@ public:
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
     bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
-    // The reason ReadDocumentText would refuse `xml`, empty when it would not.
-    static QString RefusalOf(const QByteArray& xml, const SDeferredChildren* readAs = nullptr);
+    // Whether ReadDocumentText would refuse `xml`; `reason` gets its reason,
+    // which is empty when no language is loaded: the verdict is the result.
+    static bool Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs = nullptr);
     // The text SaveFile stores: attributes in name order, so the same
     // document always gives the same bytes.
     QByteArray ToBytes() const;
@@ -196,25 +197,64 @@ public:
     // children's ranges are found, and each tree built at once (the rest,
     // or one child) is held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.
+    // It stops at the first node past a bound.
     static bool CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred = nullptr);
+    // What the readers have done in this process so far: bytes of text
+    // CheckStructure went over, and bytes handed to the parser. Tests bound
+    // the work a file causes with it rather than the time it takes.
+    struct SReadWork
+    {
+        qint64 scanned = 0;
+        qint64 parsed = 0;
+    };
+    static SReadWork ReadWork();
     // qUncompress with the size header checked against `maxBytes` before
     // anything is allocated, and the output bounded by that header.
     // With `inflater`, its kept stream inflates instead of a new one.
     static bool UncompressBounded(const QByteArray& data, QByteArray& out, QString* error = nullptr,
                                   int maxBytes = kMaxDocumentBytes, CBlobCompressor* inflater = nullptr);
 
+    // What CheckStructure counts of a text, counted as the text is written,
+    // never less than it finds; `sure` is false for a text it might count
+    // otherwise (nodes other than elements and text, odd names, a namespace
+    // near the root).
+    struct STextCount
+    {
+        qint64 nodes = 0;
+        qint64 attributes = 0;
+        int depth = 0; // of the deepest element with children, the root's 1
+        bool sure = true;
+    };
+
 private:
+    // A child written out (WriteOut): its count, the bytes of its element
+    // alone (without the indent and line break around it) and its tag.
+    struct SWrittenOutCount
+    {
+        STextCount count;
+        qint64 elementBytes = 0;
+        QString tag;
+    };
+
     // Points the cursor slots at the root of a tree just built; false with a
     // reason when it is no project document.
     bool AdoptRoot(QString& error);
     // ToBytes, given up once past `maxBytes`: the text then ends there.
-    QByteArray WriteText(int maxBytes) const;
+    // With `count`, the tree written (not the children written out) is counted.
+    QByteArray WriteText(int maxBytes, STextCount* count = nullptr) const;
+    // False when the counts of writing show the reader takes the text as it
+    // is without scanning it; true when it may refuse it (CheckStructure decides).
+    bool MayBeRefused(const QByteArray& xml, const STextCount& tree, const SDeferredChildren* readAs) const;
+    // CheckStructure, telling where it stopped.
+    static bool ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
+                              const char*& scannedTo);
     // Builds a tree from a text: false with the parser's reason, placed in
     // the whole text for a deferred child that starts at `deferredAt`.
     bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt = 0) const;
 
     QDomNode m_writtenOutParent;
     QVector<QByteArray> m_writtenOut;
+    QVector<SWrittenOutCount> m_writtenOutCounts;
     QByteArray m_deferredText;
     QVector<std::pair<int, int>> m_deferredRanges;
 

@@ -114,11 +114,7 @@ private slots:
         SingleApplication second(name);
         QVERIFY(second.isRunning());
         first.reset();
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(!second.sendMessage(QStringLiteral("late.kv3"), 500));
-        // Far below the socket's own 30 s waits, far above what a busy machine adds.
-        QVERIFY(timer.elapsed() < 5000);
     }
 
     void strangersAreNotHeard()

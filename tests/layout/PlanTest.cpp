@@ -7,7 +7,6 @@
 #include "show/Group.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -128,11 +127,8 @@ private slots:
         group.m_drawBackImage = true;
         group.m_imageMode = 0;
         group.m_layoutRect = QRect(0, 0, 100, 100);
-        QElapsedTimer timer;
-        timer.start();
         rig.view.ApplyViewSettings(group, true);
         rig.view.ApplyViewSettings(group, true);
-        QVERIFY(timer.elapsed() < 5000);
         QTEST(rig.host.Count(QStringLiteral("ShowInformation")), "told");
         QCOMPARE(rig.view.grab().toImage().pixelColor(50, 50), shown ? QColor(Qt::blue) : QColor(Qt::red));
     }

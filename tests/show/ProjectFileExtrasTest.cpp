@@ -12,7 +12,6 @@
 #include "show/ProjectFileV3.h"
 #include "show/TimeLine.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -834,12 +833,10 @@ private slots:
         QFETCH(int, universes);
         CPlaybackRig rig(universes);
         const QString path = Store(body, false);
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(rig.project.OpenProject(path));
         // Read as they are, these lists take well under two seconds with the
-        // sanitizers; searched instead of looked up, from 20 s to minutes.
-        QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        // sanitizers; searched instead of looked up, from 20 s to minutes
+        // (bench_projectio times the longest).
+        QVERIFY(rig.project.OpenProject(path));
         const CEffectScene* effectScene = rig.project.m_effectScenes.value(0);
         const CScene* scene = rig.project.m_firstPage->m_scenes.value(0);
         const CGroup* general = rig.project.m_generalGroup;

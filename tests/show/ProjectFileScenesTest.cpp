@@ -1,11 +1,15 @@
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "TestRegistry.h"
 #include "XmlText.h"
 
 #include "PlaybackRig.h"
+#include "Captions.h"
+#include "model/Language.h"
 #include "effects/GradientEffect.h"
 #include "effects/PanTiltEffect.h"
 #include "model/FixtureMatrix.h"
+#include "show/EffectScene.h"
 #include "show/ProjectFileV3.h"
 
 #include <QTemporaryDir>
@@ -124,6 +128,48 @@ void GenerateThreeSteps(CScene& scene, CEffect* effect, int position)
     }
 }
 
+// Shows at the bounds a reader puts on what a file makes. Their entries hold
+// the levels of the profile as it was when they were made: the profile then
+// changes, so that what the reader makes of the file (by the profile it
+// holds) and what the show holds now differ, and a show at the bound need
+// not hold it all.
+enum ECountedShow { EffectRowSteps, StepBlobLevels, EffectScenes };
+
+// `count` steps of 64 entries, one per universe, in one scene of a 64-universe
+// show: made on a profile of `madeOn` channels that then has `saved`.
+void FillSteps(CPlaybackRig& rig, int count, int madeOn, int saved, bool effectRow)
+{
+    auto* profile = new CLibraryProfile;
+    for (int c = 0; c < madeOn; ++c)
+        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+    profile->UpdateRoles();
+    rig.project.m_library << profile;
+    for (int u = 0; u < rig.project.UniverseCount(); ++u)
+        rig.Patch(profile, u, 0);
+    CScene* scene = rig.AddScene(QStringLiteral("S"));
+    CEffect* effect = nullptr;
+    if (effectRow) {
+        effect = new CGradientEffect;
+        effect->m_fixtures = rig.project.m_generalGroup->m_fixtures;
+        for (int i = 0; i < effect->m_fixtures.size(); ++i)
+            effect->m_fixtureSel << true;
+        scene->m_effects << effect;
+    }
+    for (int s = 0; s < count; ++s) {
+        auto* step = new CSceneStep(0, 40);
+        step->m_effect = effect;
+        for (CPatchedFixture* fixture : rig.project.m_generalGroup->m_fixtures)
+            step->AddEntry(new CStepFixture(fixture, scene));
+        scene->m_steps << step;
+    }
+    QList<CProfileChannelDef*>& channels = profile->CurrentMode()->m_channels;
+    while (channels.size() > saved)
+        delete channels.takeLast();
+    while (channels.size() < saved)
+        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
+    profile->UpdateRoles();
+}
+
 } // namespace
 
 class ProjectFileScenesTest : public QObject
@@ -133,6 +179,54 @@ class ProjectFileScenesTest : public QObject
 private slots:
     void initTestCase() { RegisterEffectOperations(); }
     void cleanup() { CScene::SetEffectRowGenerator(nullptr); }
+
+    // A save counts what the reader will make of the show as the reader
+    // counts it: what opens saves, what would not open is refused and the
+    // file saved before stays.
+    void countsAtSaveAreTheReaders_data()
+    {
+        Columns<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
+        const QString levels = GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
+        const QString memory = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(1024);
+        // 2049 x 64 entries of 512 channels pass 2^26 levels, but an effect
+        // row is stored once and generated again.
+        QTest::newRow("effect row past the levels of hand-made steps") << int(EffectRowSteps) << 2049 << true << true << QString();
+        // Entries of 512 levels of a profile now of one channel: the blobs
+        // hold every level.
+        QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
+        QTest::newRow("step blobs past") << int(StepBlobLevels) << 2049 << false << false << levels;
+        // Three buffers of every universe each: 1 GB at 256 universes with
+        // the page's. Made of one universe here; opening one would take it.
+        QTest::newRow("effect scenes within") << int(EffectScenes) << 2729 << true << false << QString();
+        QTest::newRow("effect scenes past") << int(EffectScenes) << 2730 << false << false << memory;
+    }
+    void countsAtSaveAreTheReaders()
+    {
+        const auto [show, count, saves, opens, reason] =
+            Row<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
+        CPlaybackRig rig(show == EffectScenes ? 256 : 64);
+        if (show == EffectScenes) {
+            for (int i = 0; i < count; ++i)
+                rig.project.m_effectScenes << new CEffectScene(QStringLiteral("E"), 1);
+        } else {
+            FillSteps(rig, count, show == EffectRowSteps ? 1 : 512, show == EffectRowSteps ? 512 : 1,
+                      show == EffectRowSteps);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("counted.kv3"));
+        QVERIFY(WriteBytes(path, "before"));
+        QString error;
+        QCOMPARE(rig.project.SaveProject(path, &error), saves);
+        if (!saves) {
+            QCOMPARE(error, GetLangText(Txt::CannotWriteFile)
+                                .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(reason)));
+            QCOMPARE(ReadBytes(path), QByteArray("before"));
+        } else if (opens) {
+            CPlaybackRig opened(64);
+            QVERIFY(opened.project.OpenProject(path));
+            QCOMPARE(opened.Page()->m_scenes.size(), 1);
+        }
+    }
 
     // Opening reads the file on a worker while it gives up a show with a
     // scene playing: the show is the file's, and what renders is told.

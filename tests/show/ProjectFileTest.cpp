@@ -1,5 +1,6 @@
 #include "DataTable.h"
 #include "FileBytes.h"
+#include "NoLanguage.h"
 #include "TestRegistry.h"
 #include "XmlText.h"
 
@@ -845,6 +846,12 @@ private slots:
         QCOMPARE(error, GetLangText(Txt::CannotWriteFile)
                             .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(reason)));
         QCOMPARE(ReadBytes(path), before);
+        {
+            // A host that loads no language has no words for the reason.
+            CNoLanguage noLanguage;
+            QVERIFY(!rig.project.SaveProject(path, &error));
+        }
+        QCOMPARE(ReadBytes(path), before);
 
         QList<CSceneStep*>& steps = rig.Page()->m_scenes.first()->m_steps;
         while (steps.size() > within)
@@ -856,6 +863,32 @@ private slots:
         const CScene* scene = opened.Page()->m_scenes.value(0);
         QVERIFY(scene && scene->m_steps.size() == within);
         QCOMPARE(scene->m_steps.last()->m_entries.last()->Levels(), last->Levels());
+    }
+
+    // Pages are read one at a time, and a save weighs them so: a show whose
+    // trees would pass the bound at once (some 360 MB, mostly attributes and
+    // names) but not page by page saves and opens.
+    void largeShowsOfManyPagesSave()
+    {
+        CPlaybackRig rig(1);
+        const QString name(4000, QLatin1Char('n'));
+        constexpr int kPages = 6, kScenes = 1600;
+        for (int p = 0; p < kPages; ++p) {
+            CPage* page = p == 0 ? rig.Page() : rig.project.AddPage(QStringLiteral("P%1").arg(p));
+            for (int s = 0; s < kScenes; ++s)
+                page->m_scenes << new CScene(name, 1);
+        }
+        const QString path = Path(QStringLiteral("pages.kv3"));
+        QString error;
+        QVERIFY2(rig.project.SaveProject(path, &error), qPrintable(error));
+        QByteArray xml;
+        QVERIFY(!CXmlDocument::ReadDocumentText(path, xml, error));
+        QCOMPARE(error, GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxTreeBytes >> 20));
+
+        CPlaybackRig opened(1);
+        QVERIFY(opened.project.OpenProject(path));
+        QCOMPARE(opened.project.m_pages.size(), kPages);
+        QCOMPARE(opened.project.m_pages.last()->m_scenes.size(), kScenes);
     }
 
     // QSaveFile: the old file is replaced only by a complete new one.

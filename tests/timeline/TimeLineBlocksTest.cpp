@@ -211,14 +211,9 @@ private slots:
         for (int i = 0; i < markers; ++i)
             rig.project.m_timeLine.AddMarker(new CTimeMarker(0));
         rig.Control().resize(20060, 400);
-        QElapsedTimer timer;
-        timer.start();
         rig.window->UpdateFromProject();
         rig.Control().SetPosition(0, true);
         rig.Control().SetPosition(1500, false);
-        // About a second at most with the sanitizers; a pass per pair of
-        // blocks took from 16 s to minutes.
-        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(line->m_blocks.last()->m_stop, length > 0 ? (kCrowd - 1) * step + length : -1);
         QCOMPARE(rig.Control().IsActive(line->m_blocks.first()), firstPlays);
     }

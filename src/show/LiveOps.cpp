@@ -13,31 +13,6 @@ void CLiveOps::Clear()
     }
 }
 
-void CLiveOps::AddDim(int universe, int slot)
-{
-    m_dims.push_back({quint16(universe), qint16(slot), -1, -1});
-}
-
-void CLiveOps::AddColourDim(int universe, int red, int green, int blue)
-{
-    m_dims.push_back({quint16(universe), qint16(red), qint16(green), qint16(blue)});
-}
-
-void CLiveOps::AddBlackout(int universe, int slot, quint8 level)
-{
-    m_forces[Blackout].push_back({quint16(universe), quint16(slot), level, 0});
-}
-
-void CLiveOps::AddBeamOn(int universe, int slot, quint8 level)
-{
-    m_forces[BeamOn].push_back({quint16(universe), quint16(slot), level, 0});
-}
-
-void CLiveOps::AddColour(int universe, int slot, Component component, bool inverted)
-{
-    m_forces[Colour].push_back({quint16(universe), quint16(slot), quint8(inverted ? 1 : 0), quint8(component)});
-}
-
 bool CLiveOps::IsNeutral(const SParameters& p)
 {
     return p.dimmer == 50 && !p.blackout && !p.beamOn && !p.liveColor;

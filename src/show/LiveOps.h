@@ -40,11 +40,24 @@ public:
 
     void Clear();
 
-    void AddDim(int universe, int slot);
-    void AddColourDim(int universe, int red, int green, int blue);
-    void AddBlackout(int universe, int slot, quint8 level);
-    void AddBeamOn(int universe, int slot, quint8 level);
-    void AddColour(int universe, int slot, Component component, bool inverted);
+    // Called for every channel of every entry a render goes through.
+    void AddDim(int universe, int slot) { m_dims.push_back({quint16(universe), qint16(slot), -1, -1}); }
+    void AddColourDim(int universe, int red, int green, int blue)
+    {
+        m_dims.push_back({quint16(universe), qint16(red), qint16(green), qint16(blue)});
+    }
+    void AddBlackout(int universe, int slot, quint8 level)
+    {
+        m_forces[Blackout].push_back({quint16(universe), quint16(slot), level, 0});
+    }
+    void AddBeamOn(int universe, int slot, quint8 level)
+    {
+        m_forces[BeamOn].push_back({quint16(universe), quint16(slot), level, 0});
+    }
+    void AddColour(int universe, int slot, Component component, bool inverted)
+    {
+        m_forces[Colour].push_back({quint16(universe), quint16(slot), quint8(inverted ? 1 : 0), quint8(component)});
+    }
 
     // Whether the parameters leave a render made without them as it is.
     static bool IsNeutral(const SParameters& p);

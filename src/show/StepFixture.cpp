@@ -467,8 +467,8 @@ bool CStepFixture::AddLiveOps(CLiveOps& ops, int universes) const
             ops.AddDim(universe, w);
     }
 
-    for (int i = 0; i < m_count; ++i) {
-        const CProfileChannelDef* def = m_profile->GetChannel(i);
+    for (int i = 0; i < m_count && mode; ++i) {
+        const CProfileChannelDef* def = mode->Channel(i);
         if (!def)
             continue;
         const bool beam = IsBeamChannel(def->m_type), additive = IsAdditiveColourChannel(def->m_type),

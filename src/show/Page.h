@@ -152,11 +152,11 @@ private:
     // About a tenth of a full render of 64 universes: a tick with nothing
     // due soon does a little, and one with much due does what is due.
     qint64 m_aheadBudget = 8192;
-    // About four full renders of 64 universes. Scenes started together, or
+    // About two full renders of 64 universes. Scenes started together, or
     // all of them after a change of the patch, take turns for their renders
     // over the ticks after; until then a step is rendered as it goes, which
     // costs a fraction of a render.
-    qint64 m_renderBudget = 450000;
+    qint64 m_renderBudget = 230000;
     qint64 m_renderLeft = 0; // of this tick
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;

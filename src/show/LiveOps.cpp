@@ -6,11 +6,29 @@
 void CLiveOps::Clear()
 {
     m_dims.clear();
-    for (int k = 0; k < kKinds; ++k) {
-        m_forces[k].clear();
+    for (std::vector<SRun>& forces : m_forces)
+        forces.clear();
+    for (int k = 0; k <= kFirstColour; ++k) {
         m_forcedRuns[k].Clear();
         m_forcedBuilt[k] = false;
     }
+}
+
+void CLiveOps::Append(std::vector<SRun>& runs, const SRun& op)
+{
+    if (!runs.empty()) {
+        SRun& last = runs.back();
+        const int stride = last.count == 1 ? op.first - last.first : last.stride;
+        const int shift = stride * last.count;
+        auto follows = [shift](int from, int to) { return from < 0 ? to < 0 : to == from + shift; };
+        if (stride != 0 && last.universe == op.universe && last.level == op.level && last.count < 0xFFFF
+            && follows(last.first, op.first) && follows(last.green, op.green) && follows(last.blue, op.blue)) {
+            last.stride = qint16(stride);
+            ++last.count;
+            return;
+        }
+    }
+    runs.push_back(op);
 }
 
 bool CLiveOps::IsNeutral(const SParameters& p)
@@ -18,11 +36,9 @@ bool CLiveOps::IsNeutral(const SParameters& p)
     return p.dimmer == 50 && !p.blackout && !p.beamOn && !p.liveColor;
 }
 
-const std::vector<CLiveOps::SForce>* CLiveOps::ForcesOf(const SParameters& p) const
+CLiveOps::Kind CLiveOps::KindOf(const SParameters& p)
 {
-    // Black-out wins over beam on, and either over the colour override.
-    const int kind = p.blackout ? Blackout : p.beamOn ? BeamOn : p.liveColor ? Colour : kKinds;
-    return kind == kKinds || m_forces[kind].empty() ? nullptr : &m_forces[kind];
+    return p.blackout ? Blackout : p.beamOn ? BeamOn : p.liveColor ? kFirstColour : kKinds;
 }
 
 void CLiveOps::Apply(const SParameters& p, CDmxLayer& levels) const
@@ -31,39 +47,46 @@ void CLiveOps::Apply(const SParameters& p, CDmxLayer& levels) const
         quint8 dimmed[256];
         for (int level = 0; level < 256; ++level)
             dimmed[level] = Dim(level, p.dimmer);
-        for (const SDim& d : m_dims) {
+        for (const SRun& d : m_dims) {
             quint8* out = levels[d.universe];
-            if (d.green < 0)
-                out[d.red] = dimmed[out[d.red]];
-            else
-                ColourDim(out[d.red], out[d.green], out[d.blue], p.dimmer);
+            for (int k = 0, at = 0; k < d.count; ++k, at += d.stride) {
+                if (d.green < 0)
+                    out[d.first + at] = dimmed[out[d.first + at]];
+                else
+                    ColourDim(out[d.first + at], out[d.green + at], out[d.blue + at], p.dimmer);
+            }
         }
     }
-    const std::vector<SForce>* forces = ForcesOf(p);
-    if (!forces)
+    const Kind kind = KindOf(p);
+    if (kind == kKinds)
         return;
-    if (!p.blackout && !p.beamOn) {
-        const quint8 components[] = {p.red, p.green, p.blue, p.white};
-        for (const SForce& f : *forces) {
-            const quint8 level = components[f.component];
-            levels[f.universe][f.slot] = f.level ? quint8(255 - level) : level;
+    const quint8 components[] = {p.red, p.green, p.blue, p.white};
+    // The components share no slot, so their order does not matter.
+    const int kinds = kind == kFirstColour ? 4 : 1;
+    for (int c = 0; c < kinds; ++c) {
+        for (const SRun& f : m_forces[kind + c]) {
+            const quint8 level = kind != kFirstColour ? f.level : f.level ? quint8(255 - components[c]) : components[c];
+            quint8* out = levels[f.universe];
+            for (int k = 0, at = f.first; k < f.count; ++k, at += f.stride)
+                out[at] = level;
         }
-        return;
     }
-    for (const SForce& f : *forces)
-        levels[f.universe][f.slot] = f.level;
 }
 
 const CSlotRuns* CLiveOps::Forced(const SParameters& p)
 {
-    const std::vector<SForce>* forces = ForcesOf(p);
-    if (!forces)
+    const Kind kind = KindOf(p);
+    if (kind == kKinds)
         return nullptr;
-    const int kind = int(forces - m_forces);
     if (!m_forcedBuilt[kind]) {
-        for (const SForce& f : *forces)
-            m_forcedRuns[kind].Add(f.universe, f.slot, CSlotRuns::Copy);
+        const int kinds = kind == kFirstColour ? 4 : 1;
+        for (int c = 0; c < kinds; ++c) {
+            for (const SRun& f : m_forces[kind + c]) {
+                for (int k = 0, at = f.first; k < f.count; ++k, at += f.stride)
+                    m_forcedRuns[kind].Add(f.universe, at, CSlotRuns::Copy);
+            }
+        }
         m_forcedBuilt[kind] = true;
     }
-    return &m_forcedRuns[kind];
+    return m_forcedRuns[kind].IsEmpty() ? nullptr : &m_forcedRuns[kind];
 }

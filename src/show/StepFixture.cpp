@@ -6,6 +6,8 @@
 #include "show/Scene.h"
 #include "show/ShowHost.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cstring>
 
@@ -484,15 +486,23 @@ bool CStepFixture::AddLiveOps(CLiveOps& ops, int universes) const
 
     if (m_profile->HasColor()) {
         const bool cmy = m_profile->IsCmy();
+        // The components are applied one after the other: a slot in two
+        // sets would get the one applied last, not the one of the last set.
+        QVarLengthArray<int, 16> forced;
+        auto add = [&](const CProfileChannelDef* channel, CLiveOps::Component component, bool inverted) {
+            const int slot = slotOf(channel);
+            if (!isActive(slot))
+                return;
+            fits = fits && !forced.contains(slot);
+            forced.append(slot);
+            ops.AddColour(universe, slot, component, inverted);
+        };
         for (const CColorSet& set : m_profile->ColorSets()) {
-            if (isActive(slotOf(set.red)))
-                ops.AddColour(universe, slotOf(set.red), CLiveOps::Red, cmy);
-            if (isActive(slotOf(set.green)))
-                ops.AddColour(universe, slotOf(set.green), CLiveOps::Green, cmy);
-            if (isActive(slotOf(set.blue)))
-                ops.AddColour(universe, slotOf(set.blue), CLiveOps::Blue, cmy);
-            if (m_profile->HasWhite() && isActive(slotOf(set.white)))
-                ops.AddColour(universe, slotOf(set.white), CLiveOps::White, false);
+            add(set.red, CLiveOps::Red, cmy);
+            add(set.green, CLiveOps::Green, cmy);
+            add(set.blue, CLiveOps::Blue, cmy);
+            if (m_profile->HasWhite())
+                add(set.white, CLiveOps::White, false);
         }
     }
     return fits;

@@ -60,17 +60,17 @@ QVector<int> Output(const CPlaybackRig& rig, int count)
     return levels;
 }
 
-// Scenes of random steps on fixtures of every kind, side by side: the live
-// parameters are applied after a kept render there.
+// Scenes of random steps on fixtures of every kind, side by side (mostly
+// five slots apart): the live parameters are applied after a kept render.
 void BuildShow(CPlaybackRig& rig, quint32 seed)
 {
     QRandomGenerator random(seed);
     QList<CPatchedFixture*> fixtures;
-    int address = 0;
+    int next[2] = {0, 0};
     for (int i = 0; i < 12; ++i) {
-        const QString kind = QStringList{"rgb", "cmy", "head", "fine", "raw"}[random.bounded(5)];
-        fixtures << PatchKind(rig, kind, i % 2, address);
-        address += 6;
+        const QString kind = QStringList{"rgb", "rgb", "cmy", "head", "fine", "raw"}[random.bounded(6)];
+        fixtures << PatchKind(rig, kind, i / 6, next[i / 6]);
+        next[i / 6] += random.bounded(3) == 0 ? 6 : 5;
     }
     for (int s = 0; s < 4; ++s) {
         CScene* scene = rig.AddScene(QStringLiteral("S%1").arg(s), random.bounded(3) * 100, random.bounded(3) * 100);

@@ -79,12 +79,24 @@ const CSlotRuns* CLiveOps::Forced(const SParameters& p)
     if (kind == kKinds)
         return nullptr;
     if (!m_forcedBuilt[kind]) {
+        // Gathered slot by slot first: the components of a colour set
+        // interleave, and runs in slot order are what a copy goes through fast.
         const int kinds = kind == kFirstColour ? 4 : 1;
+        int universes = 0;
+        for (int c = 0; c < kinds; ++c) {
+            for (const SRun& f : m_forces[kind + c])
+                universes = qMax(universes, f.universe + 1);
+        }
+        std::vector<quint8> forced(size_t(universes) * CDmxLayer::kSlots, 0);
         for (int c = 0; c < kinds; ++c) {
             for (const SRun& f : m_forces[kind + c]) {
                 for (int k = 0, at = f.first; k < f.count; ++k, at += f.stride)
-                    m_forcedRuns[kind].Add(f.universe, at, CSlotRuns::Copy);
+                    forced[size_t(f.universe) * CDmxLayer::kSlots + size_t(at)] = 1;
             }
+        }
+        for (size_t i = 0; i < forced.size(); ++i) {
+            if (forced[i])
+                m_forcedRuns[kind].Add(int(i / CDmxLayer::kSlots), int(i % CDmxLayer::kSlots), CSlotRuns::Copy);
         }
         m_forcedBuilt[kind] = true;
     }

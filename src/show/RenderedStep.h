@@ -41,7 +41,7 @@ public:
     void Follow(const CScene& scene);
     // Renders the step for the scene at once. `work` (scratch of as many
     // universes) is left dirty, and the scene's override mask as rendering
-    // the step leaves it. False when the render cannot be kept (entries of
+    // the step leaves it (without the live parameters where they come after). False when the render cannot be kept (entries of
     // another scene, a layer of another size): the caller renders as it goes.
     bool Render(const CSceneStep& step, const CScene& scene, CDmxLayer& work);
     void Forget();

@@ -6,32 +6,6 @@
 
 namespace {
 
-// A scene playing one step with two RGB fixtures, a second step and another
-// scene to delete.
-struct CTwoFixturesRig : CPlaybackRig
-{
-    CTwoFixturesRig()
-    {
-        CLibraryProfile* rgb = RgbProfile();
-        first = Patch(rgb, 0, 0);
-        second = Patch(rgb, 0, 3);
-        scene = AddScene(QStringLiteral("Playing"));
-        playing = AddStep(scene, 0, 100000, {{first, {10, 20, 30}}, {second, {40, 50, 60}}});
-        AddStep(scene, 0, 1000, {{first, {1, 1, 1}}});
-        other = AddScene(QStringLiteral("Other"));
-        AddStep(other, 0, 1000, {{first, {2, 2, 2}}});
-        scene->m_playMode = ReleaseNone;
-        Page()->PlayScene(scene);
-        Tick();
-    }
-
-    CPatchedFixture* first;
-    CPatchedFixture* second;
-    CScene* scene;
-    CScene* other;
-    CSceneStep* playing;
-};
-
 // Five scenes playing a step each on two RGB fixtures of their own.
 struct CFiveScenesRig : CPlaybackRig
 {
@@ -78,17 +52,21 @@ private slots:
     void aRemovedEntryLeavesTheOutput()
     {
         QFETCH(int, before);
-        CTwoFixturesRig rig;
-        QCOMPARE(rig.Out(0, 4), 50);
+        CFiveScenesRig rig;
+        CScene* scene = rig.Page()->m_scenes[0];
+        CSceneStep* playing = scene->m_steps[0];
+        rig.AddStep(scene, 0, 1000, {{playing->m_entries[0]->Fixture(), {1, 1, 1}}});
+        rig.Page()->PlayScene(scene);
+        rig.Tick();
         if (before == 1) {
-            rig.scene->m_selection = {rig.scene->m_steps.last()};
-            rig.scene->RemoveSelectedSteps(true);
+            scene->m_selection = {scene->m_steps.last()};
+            scene->RemoveSelectedSteps(true);
         } else if (before == 2) {
-            rig.Page()->DeleteScene(rig.other);
+            rig.Page()->DeleteScene(rig.Page()->m_scenes.last());
         }
         rig.Tick();
         QCOMPARE(rig.Out(0, 4), 50);
-        delete rig.playing->m_entries.takeAt(1);
+        delete playing->m_entries.takeAt(1);
         rig.Tick();
         QCOMPARE(rig.Out(0, 1), 20);
         QCOMPARE(rig.Out(0, 4), 0);

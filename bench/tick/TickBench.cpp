@@ -15,6 +15,7 @@
 // Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick [steady|crossfade|loop|chase]
 //   <dir>/bench/bench_tick soak [minutes of show time] [seed] [motion] [edits]
+//   <dir>/bench/bench_tick actions [motion]
 
 #include "BenchShow.h"
 #include "LoopbackNetwork.h"
@@ -39,6 +40,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <random>
 #include <vector>
@@ -346,6 +348,84 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
     std::fflush(stdout);
 }
 
+// The operator's actions on the show of the field (64 universes, 50 full
+// scenes, steady unless another motion is named), one after the other: each
+// is done before a tick, and that tick and the next ones are timed. What an
+// action changes is put back afterwards, outside the measured ticks.
+void Actions(Motion motion)
+{
+    const Case c{64, 50, Coverage::Full, motion};
+    CProject project;
+    BuildShow(project, c);
+    QUdpSocket polled, node;
+    CArtNetManager artNet;
+    ReachNode(artNet, polled, node, c.universes);
+    const CDmxLayer& output = project.m_output;
+    const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
+    long sent = 0, received = 0;
+    auto tick = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        project.Tick(kTickMs);
+        project.MergeOutput();
+        sent += artNet.SendUniverses(project.UniverseCount(), outputOf);
+        const auto end = std::chrono::steady_clock::now();
+        Drain(node, received);
+        return std::chrono::duration<double, std::micro>(end - start).count();
+    };
+    CPage* page = project.m_firstPage;
+    // Every scene answers the same key, as a key shared by all of them does.
+    auto pressSharedKey = [page] {
+        for (CScene* scene : page->m_scenes)
+            page->TriggerScene(scene, CPage::KeyTrigger, 1);
+    };
+    struct SAction
+    {
+        const char* name;
+        std::function<void(int)> act; // with the index of the measured tick
+        std::function<void()> undo;
+    };
+    const std::vector<SAction> actions = {
+        {"black-out on", [&](int t) { if (t == 0) project.SetBlackOut(true); }, nullptr},
+        {"black-out off", [&](int t) { if (t == 0) project.SetBlackOut(false); }, nullptr},
+        {"dimmer master", [&](int t) { if (t == 0) project.SetDimmer(30); }, [&] { project.SetDimmer(50); }},
+        // A 200 ms drag of the slider: a new value every tick.
+        {"dimmer drag", [&](int t) { if (t < 8) project.SetDimmer(50 - 5 * t); }, [&] { project.SetDimmer(50); }},
+        {"beam-on", [&](int t) { if (t == 0) project.SetBeamOn(true); }, [&] { project.SetBeamOn(false); }},
+        {"colour override", [&](int t) { if (t == 0) project.SetLiveColor(255, 128, 0); },
+         [&] { project.SetColorOverride(false); }},
+        {"stop all (key)", [&](int t) { if (t == 0) pressSharedKey(); }, nullptr},
+        {"start all (key)", [&](int t) { if (t == 0) pressSharedKey(); }, nullptr},
+        {"patch change", [&](int t) { if (t == 0) project.UpdateAfterPatch(false, false); }, nullptr},
+        {"delete an entry",
+         [&](int t) { if (t == 0) delete page->m_scenes[0]->m_steps[0]->m_entries.takeAt(0); }, nullptr},
+    };
+    for (int i = 0; i < kWarmUpTicks; ++i)
+        tick();
+    std::printf("64 universes  50 scenes  full  %s, one operator action at a time\n", kMotionNames[int(motion)]);
+    constexpr int kWatchedTicks = 40;
+    for (const SAction& action : actions) {
+        double longest = 0;
+        int late = 0;
+        for (int t = 0; t < kWatchedTicks; ++t) {
+            const auto start = std::chrono::steady_clock::now();
+            action.act(t);
+            const double actMicroseconds =
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+            const double spent = actMicroseconds + tick();
+            longest = std::max(longest, spent);
+            late += spent > kTickMs * 1000.0 ? 1 : 0;
+        }
+        std::printf("  %-16s longest tick %8.1f us  over %d ms %d/%d\n", action.name, longest, kTickMs, late,
+                    kWatchedTicks);
+        std::fflush(stdout);
+        if (action.undo)
+            action.undo();
+        for (int i = 0; i < kWarmUpTicks; ++i)
+            tick();
+    }
+    std::printf("  packets %ld/%ld\n", received, sent);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -366,6 +446,10 @@ int main(int argc, char** argv)
         const int soakMotion = motions.indexOf(arguments.value(3, QStringLiteral("loop")));
         Soak(arguments.value(1, QStringLiteral("20")).toDouble(), arguments.value(2, QStringLiteral("1")).toUInt(),
              Motion(qMax(0, soakMotion)), arguments.value(4) == QLatin1String("edits"));
+        return 0;
+    }
+    if (motion == QLatin1String("actions")) {
+        Actions(Motion(qMax(0, int(motions.indexOf(arguments.value(1, QStringLiteral("steady")))))));
         return 0;
     }
     const int only = int(motions.indexOf(motion));

@@ -126,10 +126,7 @@ CSceneStep* CDmxRecorder::AppendStep(CProject& project, int universe, int interv
     const int fade = m_config.withFade ? intervalMs : 0;
     const int wait = m_config.withFade ? 0 : intervalMs;
     auto* step = new CSceneStep(scene, fade, wait, universe, source);
-    CSceneStep* first = scene->m_steps.value(0);
-    scene->m_steps << step;
     // Channels seen for the first time are 0 in the steps before.
-    if (first)
-        scene->AddMissingEntries(step, first);
+    scene->AppendAlignedStep(step);
     return step;
 }

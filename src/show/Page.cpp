@@ -505,6 +505,7 @@ void CPage::Tick(int elapsedMs)
         ShowHost().RefreshLivePage();
     if (!m_hasPlaying)
         return;
+    m_renderLeft = m_renderBudget;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
@@ -726,8 +727,13 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
     const CScene* scene = entry->Scene();
     if (!step || !KeepsRenders(scene) || &target == &m_scratch)
         return nullptr;
-    if (const CRenderedStep* kept = entry->KeptRender(step, true))
+    if (CRenderedStep* kept = entry->KeptRender(step, true)) {
+        kept->Follow(*scene);
         return kept;
+    }
+    if (m_renderLeft <= 0)
+        return nullptr;
+    m_renderLeft -= CRenderedStep::Cost(*step, m_probe.UniverseCount());
     // Due before the parts ahead were done: the rest now, in its own scratch.
     CRenderedStep* ahead = AheadRender();
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;

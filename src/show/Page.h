@@ -108,6 +108,9 @@ public:
     // The least a tick spends on rendering steps ahead, in budget units of
     // CRenderedStep::Cost; small, renders take many ticks.
     void SetAheadBudget(qint64 units) { m_aheadBudget = qMax<qint64>(1, units); }
+    // The most a tick spends on renders of steps due now, in the same units;
+    // the first such render of a tick is always made.
+    void SetRenderBudget(qint64 units) { m_renderBudget = units; }
 
     QString m_name;
     int m_id = -1;
@@ -149,6 +152,12 @@ private:
     // About a tenth of a full render of 64 universes: a tick with nothing
     // due soon does a little, and one with much due does what is due.
     qint64 m_aheadBudget = 8192;
+    // About two full renders of 64 universes. Scenes started together, or
+    // all of them after a change of the patch, take turns for their renders
+    // over the ticks after; until then a step is rendered as it goes, which
+    // costs a fraction of a render.
+    qint64 m_renderBudget = 230000;
+    qint64 m_renderLeft = 0; // of this tick
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

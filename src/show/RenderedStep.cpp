@@ -11,7 +11,7 @@
 namespace {
 
 // Budget units, roughly in proportion to the time each part takes.
-constexpr qint64 kUniverseCost = 1;  // per entry, finding its universe
+constexpr qint64 kUniverseCost = 4;  // per entry, finding its universe and what the live parameters do
 constexpr qint64 kLevelsCost = 4;    // per entry, rendering it
 constexpr qint64 kMixCost = 2;       // per entry, building its mix
 constexpr qint64 kWritesCost = 64;   // per universe, collecting its writes
@@ -21,6 +21,8 @@ constexpr qint64 kWritesCost = 64;   // per universe, collecting its writes
 // on it overrides it, as the mix must see it.
 constexpr quint8 kOverridden = 1;
 constexpr quint8 kWritten = 2;
+// While the universes are found: some entry renders the slot.
+constexpr quint8 kClaimed = 4;
 
 } // namespace
 
@@ -47,7 +49,45 @@ CRenderedStep::SLiveParameters CRenderedStep::LiveParametersOf(const CScene& sce
 bool CRenderedStep::IsCurrent(const CSceneStep* step, const CScene& scene) const
 {
     return step && step->Serial() == m_stepSerial && m_generation == RenderGeneration(scene)
-           && m_live == LiveParametersOf(scene);
+           && (m_withoutLive || m_live == LiveParametersOf(scene));
+}
+
+void CRenderedStep::Follow(const CScene& scene)
+{
+    if (!m_withoutLive || !m_stepSerial)
+        return;
+    const SLiveParameters live = LiveParametersOf(scene);
+    if (m_followed && live == m_live)
+        return;
+    m_live = live;
+    m_followed = true;
+    if (CLiveOps::IsNeutral(live)) {
+        m_shown = &m_levels;
+        m_forced = nullptr;
+        return;
+    }
+    if (m_liveLevels.UniverseCount() != m_levels.UniverseCount())
+        m_liveLevels.Allocate(m_levels.UniverseCount());
+    for (int u : m_universes)
+        m_liveLevels.CopyUniverse(u, m_levels);
+    m_ops.Apply(live, m_liveLevels);
+    m_forced = m_ops.Forced(live);
+    m_shown = &m_liveLevels;
+}
+
+void CRenderedStep::WriteTo(CDmxLayer& target) const
+{
+    m_writes.Apply(0.0f, *m_shown, *m_shown, target);
+    if (m_forced)
+        m_forced->Apply(0.0f, *m_shown, *m_shown, target);
+}
+
+void CRenderedStep::MixInto(float t, const CDmxLayer& from, CDmxLayer& target) const
+{
+    m_mix.Apply(t, from, *m_shown, target);
+    // Forced slots jump to their level whatever the fade.
+    if (m_forced)
+        m_forced->Apply(t, from, *m_shown, target);
 }
 
 void CRenderedStep::Forget()
@@ -68,7 +108,10 @@ bool CRenderedStep::Render(const CSceneStep& step, const CScene& scene, CDmxLaye
     qint64 unlimited = std::numeric_limits<qint64>::max();
     if (!IsUnderWay(step, scene))
         Begin(step, scene);
-    return Run(step, scene, work, unlimited, false) == Progress::Done;
+    if (Run(step, scene, work, unlimited, false) != Progress::Done)
+        return false;
+    Follow(scene);
+    return true;
 }
 
 CRenderedStep::Progress CRenderedStep::Continue(const CSceneStep& step, const CScene& scene, CDmxLayer& work,
@@ -82,7 +125,8 @@ CRenderedStep::Progress CRenderedStep::Continue(const CSceneStep& step, const CS
 bool CRenderedStep::IsUnderWay(const CSceneStep& step, const CScene& scene) const
 {
     return m_phase != Phase::Idle && m_pending == &step && m_pendingSerial == step.Serial()
-           && m_pendingGeneration == RenderGeneration(scene) && m_pendingLive == LiveParametersOf(scene);
+           && m_pendingGeneration == RenderGeneration(scene)
+           && (m_phase == Phase::Universes || m_pendingWithoutLive || m_pendingLive == LiveParametersOf(scene));
 }
 
 void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
@@ -94,6 +138,10 @@ void CRenderedStep::Begin(const CSceneStep& step, const CScene& scene)
     m_pendingSerial = step.Serial();
     m_pendingGeneration = RenderGeneration(scene);
     m_pendingLive = LiveParametersOf(scene);
+    m_pendingWithoutLive = true;
+    m_ops.Clear();
+    m_shown = &m_levels;
+    m_forced = nullptr;
     m_universes.clear();
     std::fill(m_touched.begin(), m_touched.end(), quint8(0));
     m_writes.Clear();
@@ -121,16 +169,35 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
             const CStepFixture* entry = step.m_entries[m_next];
             if (entry->Scene() != &scene)
                 return fail();
-            const int u = entry->Fixture() ? entry->Fixture()->m_universe : -1;
+            const CPatchedFixture* fixture = entry->Fixture();
+            const int u = fixture ? fixture->m_universe : -1;
             if (u >= 0 && u < universes && !m_touched[size_t(u)]) {
                 m_touched[size_t(u)] = 1;
                 m_universes.push_back(u);
                 m_levels.Zero(u);
                 work.Zero(u);
             }
+            if (!m_pendingWithoutLive)
+                continue;
+            m_pendingWithoutLive = entry->AddLiveOps(m_ops, universes);
+            // Where entries share a slot, a later one may undo what the live
+            // parameters did to an earlier one's.
+            if (u >= 0 && u < universes) {
+                quint8* claims = work[u];
+                const int end = int(qBound<qint64>(0, qint64(fixture->m_address) + entry->ChannelCount(),
+                                                   CDmxLayer::kSlots));
+                for (int s = qMax(0, fixture->m_address); s < end; ++s) {
+                    m_pendingWithoutLive = m_pendingWithoutLive && !(claims[s] & kClaimed);
+                    claims[s] |= kClaimed;
+                }
+            }
         }
         if (m_next < entries)
             return Progress::Working;
+        if (!m_pendingWithoutLive)
+            m_ops.Clear();
+        // Rendered with them, the render holds for the live parameters of now.
+        m_pendingLive = LiveParametersOf(scene);
         std::sort(m_universes.begin(), m_universes.end());
         m_phase = Phase::Levels;
         m_next = 0;
@@ -152,7 +219,7 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
             const int count = active && overridden ? end - first : 0;
             if (count > 0 && leaveScene)
                 std::memcpy(saved, overridden + first, size_t(count));
-            entry->ApplyLevels(levels, true);
+            entry->ApplyLevels(levels, !m_pendingWithoutLive);
             if (count <= 0)
                 continue;
             quint8* flags = work[u];
@@ -201,5 +268,8 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
     m_stepSerial = m_pendingSerial;
     m_generation = m_pendingGeneration;
     m_live = m_pendingLive;
+    m_withoutLive = m_pendingWithoutLive;
+    // Rendered with them, the live parameters are already in the levels.
+    m_followed = !m_withoutLive;
     return Progress::Done;
 }

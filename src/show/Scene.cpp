@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QSet>
 #include <QPainter>
 
 #include <algorithm>
@@ -238,6 +239,39 @@ void CScene::AddMissingEntries(const CSceneStep* a, const CSceneStep* b)
     }
     for (CPatchedFixture* fixture : fixtures)
         AddFixtureToAllSteps(fixture);
+}
+
+void CScene::AppendAlignedStep(CSceneStep* step)
+{
+    const CSceneStep* first = m_steps.value(0);
+    m_steps << step;
+    if (!first)
+        return;
+    QSet<const CPatchedFixture*> known;
+    known.reserve(first->EntryCount());
+    for (const CStepFixture* entry : first->m_entries)
+        known.insert(entry->Fixture());
+    QSet<const CPatchedFixture*> own;
+    own.reserve(step->EntryCount());
+    QList<CPatchedFixture*> fresh;
+    for (const CStepFixture* entry : step->m_entries) {
+        own.insert(entry->Fixture());
+        if (!known.contains(entry->Fixture()))
+            fresh << entry->Fixture();
+    }
+    const QList<CStepFixture*> firstEntries = first->m_entries;
+    // Steps that all drive the same fixtures lack a fixture the first lacks,
+    // so no step needs searching.
+    for (CPatchedFixture* fixture : qAsConst(fresh)) {
+        for (CSceneStep* other : qAsConst(m_steps)) {
+            if (other != step)
+                other->m_entries << new CStepFixture(fixture, this);
+        }
+    }
+    for (const CStepFixture* entry : firstEntries) {
+        if (!own.contains(entry->Fixture()))
+            step->m_entries << new CStepFixture(entry->Fixture(), this);
+    }
 }
 
 bool CScene::UsesNoneOf(const QList<CPatchedFixture*>& fixtures) const

@@ -84,6 +84,13 @@ public:
     void AddFixtureToAllSteps(CPatchedFixture* fixture);
     // AddFixtureToAllSteps for every fixture of a's entries, then of b's.
     void AddMissingEntries(const CSceneStep* a, const CSceneStep* b);
+    // Appends a step (owned from now on) to steps that all drive the same
+    // fixtures, and keeps them so: a fixture new to the scene gets a zeroed
+    // entry in every other step, and the step one for each fixture it lacks,
+    // in the first step's order, as AddMissingEntries(step, first) would.
+    // Costs the step's entries and the fixtures it adds, never a search
+    // through every step: a recording appends for as long as it runs.
+    void AppendAlignedStep(CSceneStep* step);
     // False when some step uses one of the fixtures (a generated step through
     // its effect's fixtures, a hand-made one through an entry).
     bool UsesNoneOf(const QList<CPatchedFixture*>& fixtures) const;

@@ -162,9 +162,12 @@ CSceneStep::~CSceneStep()
     DeleteEntriesQuietly(m_entries);
 }
 
+quint64 CSceneStep::s_entriesSearched = 0;
+
 CStepFixture* CSceneStep::FindEntry(const CPatchedFixture* fixture) const
 {
     for (CStepFixture* entry : m_entries) {
+        ++s_entriesSearched;
         if (entry->Fixture() == fixture)
             return entry;
     }

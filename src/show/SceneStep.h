@@ -40,6 +40,9 @@ public:
     ~CSceneStep();
 
     CStepFixture* FindEntry(const CPatchedFixture* fixture) const;
+    // Entries every search of every step has gone through so far, so that
+    // work meant to stay apart from a scene's length can be seen to.
+    static quint64 EntriesSearched() { return s_entriesSearched; }
     int EntryCount() const { return m_entries.size(); }
     // Takes ownership; an entry for a fixture that already has one is deleted.
     CStepFixture* AddEntry(CStepFixture* entry);
@@ -109,6 +112,7 @@ public:
     QList<CStepFixture*> m_entries;
 
 private:
+    static quint64 s_entriesSearched;
     const quint64 m_serial = NextRenderStamp();
 
     CStepFixture* EntryForSelection(CScene* scene, CPatchedFixture* fixture, CStepSource& source, bool& created);

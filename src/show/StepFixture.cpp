@@ -2,8 +2,11 @@
 
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "show/LiveOps.h"
 #include "show/Scene.h"
 #include "show/ShowHost.h"
+
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -430,4 +433,77 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
                 force(slotOf(set.white), m_scene->m_white);
         }
     }
+}
+
+bool CStepFixture::AddLiveOps(CLiveOps& ops, int universes) const
+{
+    if (!m_fixture || !m_scene)
+        return true;
+    const int universe = m_fixture->m_universe;
+    const CScene* scene = m_scene;
+    const quint8* active = scene->ActiveMask(universe);
+    if (universe < 0 || universe >= universes || !active || !scene->OverrideMask(universe))
+        return true;
+
+    auto slotOf = [this](const CProfileChannelDef* channel) { return channel ? SlotOf(channel->m_index) : -1; };
+    auto isActive = [active](int slot) { return slot >= 0 && active[slot]; };
+    if (!m_profile) {
+        if (SlotOf(0) >= 0)
+            ops.AddBlackout(universe, SlotOf(0), 0);
+        return true;
+    }
+    // The mix walks the channels of the current mode, the render the entry's.
+    const CProfileMode* mode = m_profile->CurrentMode();
+    bool fits = mode && mode->ChannelCount() == m_count;
+
+    for (const CDimmerChannel& d : m_profile->Dimmers()) {
+        if (isActive(slotOf(d.channel)))
+            ops.AddDim(universe, slotOf(d.channel));
+    }
+    for (const CColorSet& set : m_profile->ColorSets()) {
+        const int r = slotOf(set.red), g = slotOf(set.green), b = slotOf(set.blue);
+        if (isActive(r) && isActive(g) && isActive(b))
+            ops.AddColourDim(universe, r, g, b);
+        const int w = m_profile->HasWhite() ? slotOf(set.white) : -1;
+        if (isActive(w))
+            ops.AddDim(universe, w);
+    }
+
+    for (int i = 0; i < m_count && mode; ++i) {
+        const CProfileChannelDef* def = mode->Channel(i);
+        if (!def)
+            continue;
+        const bool beam = IsBeamChannel(def->m_type), additive = IsAdditiveColourChannel(def->m_type),
+                   subtractive = IsSubtractiveColourChannel(def->m_type);
+        if (!beam && !additive && !subtractive)
+            continue;
+        fits = fits && !def->m_msb && !def->m_lsb;
+        if (SlotOf(i) >= 0)
+            ops.AddBlackout(universe, SlotOf(i), subtractive ? 255 : 0);
+        if (slotOf(def) >= 0)
+            ops.AddBeamOn(universe, slotOf(def), beam ? OpenBeamLevel(def) : additive ? 255 : 0);
+    }
+
+    if (m_profile->HasColor()) {
+        const bool cmy = m_profile->IsCmy();
+        // The components are applied one after the other: a slot in two
+        // sets would get the one applied last, not the one of the last set.
+        QVarLengthArray<int, 16> forced;
+        auto add = [&](const CProfileChannelDef* channel, CLiveOps::Component component, bool inverted) {
+            const int slot = slotOf(channel);
+            if (!isActive(slot))
+                return;
+            fits = fits && !forced.contains(slot);
+            forced.append(slot);
+            ops.AddColour(universe, slot, component, inverted);
+        };
+        for (const CColorSet& set : m_profile->ColorSets()) {
+            add(set.red, CLiveOps::Red, cmy);
+            add(set.green, CLiveOps::Green, cmy);
+            add(set.blue, CLiveOps::Blue, cmy);
+            if (m_profile->HasWhite())
+                add(set.white, CLiveOps::White, false);
+        }
+    }
+    return fits;
 }

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class CLibraryProfile;
+class CLiveOps;
 class CPatchedFixture;
 class CProfileChannelDef;
 class CScene;
@@ -137,6 +138,11 @@ public:
     // blackout, beam on and colour override apply, without it none does.
     // Rewrites the scene's override mask for the entry's slots.
     void ApplyLevels(const CLevelBuffers& output, bool live) const;
+    // What ApplyLevels with `live` adds to the levels it renders without,
+    // for a render of `universes` universes. False when a channel the live
+    // parameters force is half of a 16-bit pair, whose mix they would change,
+    // or when its levels are not those of its profile's current mode.
+    bool AddLiveOps(CLiveOps& ops, int universes) const;
 
 private:
     void StoreColor(bool secondGroup, int set, quint8 red, quint8 green, quint8 blue, quint8 white, bool mark);

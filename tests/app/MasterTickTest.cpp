@@ -1,6 +1,11 @@
 #include "TestRegistry.h"
 
+#include "RecordingHost.h"
 #include "RecordingStages.h"
+#include "app/DmxRecorder.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+#include "show/SceneStep.h"
 
 #include <QtTest>
 
@@ -22,6 +27,21 @@ CTickState Running(int mode, bool outputOn = true)
     state.outputOn = outputOn;
     state.outputMode = mode;
     return state;
+}
+
+// Entries searched while the recorder appends the samples from `first` to
+// `last`, each moving every one of `channels` slots of both input universes.
+quint64 SearchedWhileRecording(CProject& project, CDmxRecorder& recorder, int first, int last, int channels)
+{
+    const quint64 before = CSceneStep::EntriesSearched();
+    for (int sample = first; sample < last; ++sample) {
+        for (int u : {0, 1}) {
+            for (int slot = 0; slot < channels; ++slot)
+                project.m_dmxInput[u][slot] = quint8(sample % 250 + 1);
+        }
+        recorder.Tick(project, 25);
+    }
+    return CSceneStep::EntriesSearched() - before;
 }
 
 } // namespace
@@ -156,6 +176,38 @@ private slots:
         const int ms = tick.Fire(Running(0), stages);
         // The bound above only tells milliseconds from finer units; a busy machine may add seconds.
         QVERIFY2(ms >= 40 && ms < 10000, qPrintable(QString::number(ms)));
+    }
+
+    // A sample costs the same late in a recording as early on: the steps
+    // recorded so far are not searched again for every channel.
+    void aRecordedSampleCostsTheSameAtAnyLength_data()
+    {
+        QTest::addColumn<bool>("fade");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("waits") << false << 64;
+        QTest::newRow("fades") << true << 64;
+        QTest::newRow("one channel") << false << 1;
+    }
+    void aRecordedSampleCostsTheSameAtAnyLength()
+    {
+        QFETCH(bool, fade);
+        QFETCH(int, channels);
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(2);
+        project.m_recordScene = new CScene(QStringLiteral("DMX Record"), 2);
+        CDmxRecorder recorder;
+        recorder.Start(project, CRecordConfig{25, fade, false, false, 60, false, 0}, {0, 1});
+        SearchedWhileRecording(project, recorder, 0, 10, channels);
+        const quint64 early = SearchedWhileRecording(project, recorder, 10, 30, channels);
+        SearchedWhileRecording(project, recorder, 30, 300, channels);
+        const quint64 late = SearchedWhileRecording(project, recorder, 300, 320, channels);
+        QCOMPARE(late, early);
+        // Every step still drives every channel either universe recorded.
+        const QList<CSceneStep*>& steps = project.m_recordScene->m_steps;
+        QCOMPARE(steps.size(), 2 * 320);
+        for (const CSceneStep* step : steps)
+            QCOMPARE(step->EntryCount(), 2 * channels);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "show/Scene.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -13,7 +14,25 @@ namespace {
 
 constexpr int kNewCutOff = 4000; // Hz
 
+std::atomic<qint64> g_visits{0};
+
 } // namespace
+
+qint64 TimeLineVisits()
+{
+    return g_visits.load();
+}
+
+void CountTimeLineVisits(qint64 visits)
+{
+    g_visits.fetch_add(visits, std::memory_order_relaxed);
+}
+
+bool BlockCovers(const CTimeBlock& block, int t)
+{
+    g_visits.fetch_add(1, std::memory_order_relaxed);
+    return t >= block.m_start && (t < block.m_stop || block.m_stop < 1);
+}
 
 int SceneBlockCount(const CTimeLineData& data)
 {
@@ -123,6 +142,7 @@ void FixLineTimes(CTimeLine& line)
     for (const CTimeBlock* block : qAsConst(line.m_blocks))
         starts.push_back(block->m_start);
     std::sort(starts.begin(), starts.end());
+    CountTimeLineVisits(line.m_blocks.size());
     for (CTimeBlock* block : qAsConst(line.m_blocks)) {
         const auto next = std::upper_bound(starts.begin(), starts.end(), block->m_start);
         if (next != starts.end() && (block->m_stop < 1 || block->m_stop > *next))

@@ -22,10 +22,7 @@ CTimeBlock* CopyBlock(const CTimeBlock& block);
 
 int SceneBlockCount(const CTimeLineData& data);
 // Whether the block plays at t; an open end plays on.
-inline bool BlockCovers(const CTimeBlock& block, int t)
-{
-    return t >= block.m_start && (t < block.m_stop || block.m_stop < 1);
-}
+bool BlockCovers(const CTimeBlock& block, int t);
 // How long a block lasts of itself: its length, else its media's or its
 // scene's; below 1 for an open end.
 qint64 OwnLength(const CTimeBlock& block, bool onMediaLine);
@@ -34,3 +31,8 @@ qint64 OwnLength(const CTimeBlock& block, bool onMediaLine);
 void FixLineTimes(CTimeLine& line);
 // "page - scene"; empty when either is missing.
 QString SceneBlockLabel(const CTimeBlock& block);
+// What the timeline has gone over in this process so far: blocks weighed
+// against a time or given their ends, and markers matched to blocks. Tests
+// bound the work a crowded line causes rather than the time it takes.
+qint64 TimeLineVisits();
+void CountTimeLineVisits(qint64 visits);

@@ -388,7 +388,9 @@ void CTimeLineCtrl::AttachMarkers()
     QHash<int, const CTimeMarker*> markerAt;
     for (const CTimeMarker* marker : qAsConst(m_data.m_markers))
         markerAt.insert(marker->m_time, marker);
+    CountTimeLineVisits(m_data.m_markers.size());
     for (const CTimeLine* line : Lines()) {
+        CountTimeLineVisits(line->m_blocks.size());
         for (const CTimeBlock* block : line->m_blocks) {
             if (const CTimeMarker* marker = markerAt.value(block->m_start, nullptr))
                 m_views[block].marker = marker;

@@ -276,7 +276,7 @@ private slots:
             RestartMasterTick(*g_pMainWnd);
             QElapsedTimer waited;
             waited.start();
-            while (!stages.calls.contains(QStringLiteral("Merge")) && waited.elapsed() < 2000)
+            while (!stages.calls.contains(QStringLiteral("Merge")) && waited.elapsed() < 30000)
                 QTest::qWait(10);
             mergesWhileShown = stages.calls.count(QStringLiteral("Merge"));
             box->button(QMessageBox::Ok)->click();
@@ -290,7 +290,7 @@ private slots:
             QVERIFY(rig.window->OpenProject(rig.WriteFile(QStringLiteral("show.kv3"), "x")));
         else if (flow == "import")
             QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("old.kv2"), "x")));
-        QTRY_VERIFY(answered);
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 30000);
         rig.window->SetTickStages(nullptr);
         QCOMPARE(text, note);
         QVERIFY(!busyWhileShown);

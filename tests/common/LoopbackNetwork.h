@@ -109,7 +109,7 @@ inline bool Bind(QUdpSocket& socket, const QHostAddress& address)
     return socket.bind(address, 6454, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
 }
 
-inline QVector<QByteArray> Receive(QUdpSocket& socket, int count, int timeoutMs = 2000)
+inline QVector<QByteArray> Receive(QUdpSocket& socket, int count, int timeoutMs = 30000)
 {
     QVector<QByteArray> received;
     QElapsedTimer clock;

@@ -211,9 +211,13 @@ private slots:
         for (int i = 0; i < markers; ++i)
             rig.project.m_timeLine.AddMarker(new CTimeMarker(0));
         rig.Control().resize(20060, 400);
+        const qint64 before = TimeLineVisits();
         rig.window->UpdateFromProject();
         rig.Control().SetPosition(0, true);
         rig.Control().SetPosition(1500, false);
+        // A few passes over the line; a pass per pair of blocks makes hundreds of millions.
+        const qint64 visits = TimeLineVisits() - before;
+        QVERIFY2(visits < 10 * qint64(kCrowd), qPrintable(QString::number(visits)));
         QCOMPARE(line->m_blocks.last()->m_stop, length > 0 ? (kCrowd - 1) * step + length : -1);
         QCOMPARE(rig.Control().IsActive(line->m_blocks.first()), firstPlays);
     }

@@ -24,6 +24,7 @@
 namespace {
 
 CFixturesView* g_view = nullptr;
+qint64 g_decodedPictures = 0;
 
 constexpr float kMinZoom = 0.1f;
 constexpr float kMaxZoom = 3.0f;
@@ -216,8 +217,14 @@ void CFixturesView::LoadPicture()
         return;
     }
     QImageReader reader(m_picturePath);
+    ++g_decodedPictures;
     if (!reader.read(&m_picture))
         m_picture = QImage();
+}
+
+qint64 CFixturesView::DecodedPictures()
+{
+    return g_decodedPictures;
 }
 
 void CFixturesView::UpdateSize()

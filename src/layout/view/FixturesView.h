@@ -83,6 +83,9 @@ public:
     void ClampCrop();
     void RenderBackground();
     bool HasBackgroundCache() const { return !m_background.isNull(); }
+    // Background pictures handed to the decoder in this process so far:
+    // tests tell a refused picture was never decoded rather than time it.
+    static qint64 DecodedPictures();
     // Repaints when the output levels changed since the last repaint; the
     // master tick calls it while live colours are drawn.
     bool RefreshLiveColors();

@@ -137,9 +137,10 @@ void CPatchedFixture::AddPlayingScene(const CScene* scene)
 {
     if (!scene)
         return;
-    ++m_drivingCounts[KindOf(scene)];
     ++s_drivingTalliesTouched;
-    UpdateDisplayColor();
+    // Only whether a kind drives the fixture shows, not how many scenes of it.
+    if (++m_drivingCounts[KindOf(scene)] == 1)
+        UpdateDisplayColor();
 }
 
 void CPatchedFixture::RemovePlayingScene(const CScene* scene)
@@ -151,8 +152,8 @@ void CPatchedFixture::RemovePlayingScene(const CScene* scene)
     // A stop of a kind that was never counted must not cancel a later start.
     if (count == 0)
         return;
-    --count;
-    UpdateDisplayColor();
+    if (--count == 0)
+        UpdateDisplayColor();
 }
 
 void CPatchedFixture::UpdateDisplayColor()

@@ -173,8 +173,8 @@ private:
     QList<bool> m_beamFlags;
     QColor m_displayColor{Qt::black};
     // The colour depends only on which kinds drive the fixture, not on which
-    // scenes or in what order: a tally per kind is all it needs, and keeps a
-    // start of fifty scenes over thousands of fixtures from walking lists.
+    // scenes or in what order: a tally per kind is all it needs, so a start
+    // or stop costs the same however many scenes play.
     int m_drivingCounts[2] = {0, 0};
     static quint64 s_drivingTalliesTouched;
 };

@@ -126,34 +126,42 @@ int CPatchedFixture::FirstSelectedPanTilt(bool secondGroup) const
     return m_profile ? FirstSelected(m_profile->PanTiltPairs(secondGroup)) : 0;
 }
 
+quint64 CPatchedFixture::s_drivingTalliesTouched = 0;
+
+CPatchedFixture::DrivingKind CPatchedFixture::KindOf(const CScene* scene)
+{
+    return scene->IsEffectScene() ? EffectScene : PlainScene;
+}
+
 void CPatchedFixture::AddPlayingScene(const CScene* scene)
 {
     if (!scene)
         return;
-    m_drivingKinds << (scene->IsEffectScene() ? EffectScene : PlainScene);
-    UpdateDisplayColor();
+    ++s_drivingTalliesTouched;
+    // Only whether a kind drives the fixture shows, not how many scenes of it.
+    if (++m_drivingCounts[KindOf(scene)] == 1)
+        UpdateDisplayColor();
 }
 
 void CPatchedFixture::RemovePlayingScene(const CScene* scene)
 {
     if (!scene)
         return;
-    m_drivingKinds.removeOne(scene->IsEffectScene() ? EffectScene : PlainScene);
-    UpdateDisplayColor();
+    int& count = m_drivingCounts[KindOf(scene)];
+    ++s_drivingTalliesTouched;
+    // A stop of a kind that was never counted must not cancel a later start.
+    if (count == 0)
+        return;
+    if (--count == 0)
+        UpdateDisplayColor();
 }
 
 void CPatchedFixture::UpdateDisplayColor()
 {
-    if (m_drivingKinds.isEmpty()) {
-        m_displayColor = Qt::black;
-        return;
-    }
-    const quint8 first = m_drivingKinds.first();
-    m_displayColor = first == EffectScene ? kEffectSceneColor : kPlainSceneColor;
-    for (quint8 kind : qAsConst(m_drivingKinds)) {
-        if (kind != first) {
-            m_displayColor = kMixedScenesColor;
-            return;
-        }
-    }
+    const bool plain = m_drivingCounts[PlainScene] > 0;
+    const bool effect = m_drivingCounts[EffectScene] > 0;
+    m_displayColor = plain && effect ? kMixedScenesColor
+                     : effect        ? kEffectSceneColor
+                     : plain         ? kPlainSceneColor
+                                     : QColor(Qt::black);
 }

@@ -79,7 +79,11 @@ public:
     void AddPlayingScene(const CScene* scene);
     void RemovePlayingScene(const CScene* scene);
     QColor DisplayColor() const { return m_displayColor; }
-    int DrivingSceneCount() const { return m_drivingKinds.size(); }
+    int DrivingSceneCount() const { return m_drivingCounts[PlainScene] + m_drivingCounts[EffectScene]; }
+    // Driving-scene tallies every start and stop of every fixture has
+    // touched so far, so that a start can be seen to cost the same however
+    // many scenes already drive the fixture.
+    static quint64 DrivingTalliesTouched() { return s_drivingTalliesTouched; }
 
     // ---- Level writers (PatchedFixtureLevels.cpp) ----
     // They turn a level for a profile role (a channel, a colour set, a
@@ -143,6 +147,7 @@ public:
 private:
     enum DrivingKind : quint8 { PlainScene = 0, EffectScene = 1 };
 
+    static DrivingKind KindOf(const CScene* scene);
     void UpdateDisplayColor();
 
     // Colour sets and pan/tilt pairs follow one selection rule: set (pair)
@@ -167,5 +172,9 @@ private:
     CLibraryProfile* m_profile = nullptr;
     QList<bool> m_beamFlags;
     QColor m_displayColor{Qt::black};
-    QList<quint8> m_drivingKinds;
+    // The colour depends only on which kinds drive the fixture, not on which
+    // scenes or in what order: a tally per kind is all it needs, so a start
+    // or stop costs the same however many scenes play.
+    int m_drivingCounts[2] = {0, 0};
+    static quint64 s_drivingTalliesTouched;
 };

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
 #include "LibraryProfileBuilder.h"
 #include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
@@ -25,6 +26,21 @@ const QColor kBlack(0, 0, 0);
 const QColor kBlue(76, 120, 255);
 const QColor kGreen(25, 255, 82);
 const QColor kPurple(190, 128, 255);
+
+// One letter per colour, as a row of a table spells them.
+QChar ColourLetter(const QColor& colour)
+{
+    return colour == kBlue ? 'B' : colour == kGreen ? 'G' : colour == kPurple ? 'U' : colour == kBlack ? 'K' : '?';
+}
+
+// Starts and stops one scene on the fixture, returning the driving tallies touched.
+quint64 TalliesTouched(CPatchedFixture& fixture, const CScene& scene)
+{
+    const quint64 before = CPatchedFixture::DrivingTalliesTouched();
+    fixture.AddPlayingScene(&scene);
+    fixture.RemovePlayingScene(&scene);
+    return CPatchedFixture::DrivingTalliesTouched() - before;
+}
 
 CPatchedFixture MakeFixture(CLibraryProfile* profile)
 {
@@ -202,6 +218,67 @@ private slots:
         QCOMPARE(fixture.DisplayColor(), kPurple);
         fixture.RemovePlayingScene(&plain);
         QCOMPARE(fixture.DisplayColor(), kBlue);
+    }
+
+    // Ops "p+", "e-" start and stop plain scenes p, q and effect scenes e, f;
+    // one colour letter per op: K black, G green, B blue, U purple; then the
+    // scenes left driving.
+    void displayColourInAnyOrder_data()
+    {
+        Columns<QString, QString, int>("ops", "colours", "left");
+        QTest::newRow("stopped in start order") << "p+ e+ p- e-" << "GUBK" << 0;
+        QTest::newRow("stopped in reverse order") << "p+ e+ e- p-" << "GUGK" << 0;
+        QTest::newRow("effect first") << "e+ p+ e- p-" << "BUGK" << 0;
+        QTest::newRow("same scene twice") << "p+ p+ e+ p- p- e-" << "GGUUBK" << 0;
+        QTest::newRow("same effect twice") << "e+ e+ p+ e- p- e-" << "BBUUBK" << 0;
+        QTest::newRow("stops before any start") << "p- e- p+ e+" << "KKGU" << 2;
+        QTest::newRow("stop of a kind not driving") << "p+ e- e+ e-" << "GGUG" << 1;
+        QTest::newRow("interleaved") << "p+ e+ q+ f+ p- e- q- f-" << "GUUUUUBK" << 0;
+    }
+
+    void displayColourInAnyOrder()
+    {
+        const auto [ops, colours, left] = Row<QString, QString, int>("ops", "colours", "left");
+        CScene p(QStringLiteral("P"), 1), q(QStringLiteral("Q"), 1);
+        CEffectScene e(QStringLiteral("E"), 1), f(QStringLiteral("F"), 1);
+        const QHash<QChar, const CScene*> scenes{{'p', &p}, {'q', &q}, {'e', &e}, {'f', &f}};
+        CPatchedFixture fixture(0, 0);
+        QString seen;
+        for (const QString& op : ops.split(' ')) {
+            if (op.at(1) == '+')
+                fixture.AddPlayingScene(scenes.value(op.at(0)));
+            else
+                fixture.RemovePlayingScene(scenes.value(op.at(0)));
+            seen += ColourLetter(fixture.DisplayColor());
+        }
+        QCOMPARE(seen, colours);
+        QCOMPARE(fixture.DrivingSceneCount(), left);
+    }
+
+    // Fifty scenes started at once over thousands of fixtures: one more
+    // start and stop must not cost more for each scene already driving.
+    void startAndStopCostTheSameHoweverManyDrive_data()
+    {
+        Columns<int, bool>("driving", "effects");
+        QTest::newRow("one plain") << 1 << false;
+        QTest::newRow("fifty plain") << 50 << false;
+        QTest::newRow("fifty effects") << 50 << true;
+        QTest::newRow("a thousand plain") << 1000 << false;
+    }
+
+    void startAndStopCostTheSameHoweverManyDrive()
+    {
+        const auto [driving, effects] = Row<int, bool>("driving", "effects");
+        CScene plain(QStringLiteral("Plain"), 1);
+        CEffectScene effect(QStringLiteral("Effect"), 1);
+        const CScene& others = effects ? static_cast<const CScene&>(effect) : plain;
+        CPatchedFixture alone(0, 0), busy(0, 0);
+        for (int i = 0; i < driving; ++i)
+            busy.AddPlayingScene(&others);
+        for (const CScene* scene : {static_cast<const CScene*>(&plain), static_cast<const CScene*>(&effect)})
+            QCOMPARE(TalliesTouched(busy, *scene), TalliesTouched(alone, *scene));
+        QCOMPARE(busy.DrivingSceneCount(), driving);
+        QCOMPARE(busy.DisplayColor(), effects ? kBlue : kGreen);
     }
 };
 

@@ -178,24 +178,43 @@ void Drain(QUdpSocket& node, long& received)
     }
 }
 
-void Run(const Case& c)
+// The show of a case reaching its node on the loopback. A tick of `ms` plays
+// the scenes, merges them and sends every universe; Drain counts what came.
+struct SWiredShow
 {
     CProject project;
-    BuildShow(project, c);
     QUdpSocket polled, node;
     CArtNetManager artNet;
-    ReachNode(artNet, polled, node, c.universes);
-    const CDmxLayer& output = project.m_output;
-    const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
+    CArtNetManager::OutputBuffer outputOf;
     long sent = 0, received = 0;
-    auto tick = [&] {
-        project.Tick(kTickMs);
+
+    explicit SWiredShow(const Case& c)
+    {
+        BuildShow(project, c);
+        ReachNode(artNet, polled, node, c.universes);
+        const CDmxLayer& output = project.m_output;
+        outputOf = [&output](int u) { return output[u]; };
+    }
+    void Tick(int ms = kTickMs)
+    {
+        project.Tick(ms);
         project.MergeOutput();
         sent += artNet.SendUniverses(project.UniverseCount(), outputOf);
-    };
+    }
+    void Drain() { ::Drain(node, received); }
+    void DrainLast()
+    {
+        node.waitForReadyRead(50);
+        Drain();
+    }
+};
+
+void Run(const Case& c)
+{
+    SWiredShow show(c);
     for (int i = 0; i < kWarmUpTicks; ++i) {
-        tick();
-        Drain(node, received);
+        show.Tick();
+        show.Drain();
     }
 
     const bool changing = c.motion == Motion::Loop || c.motion == Motion::Chase;
@@ -210,15 +229,14 @@ void Run(const Case& c)
     for (int i = 0; i < measured; ++i) {
         const long before = g_allocations.load();
         const auto start = std::chrono::steady_clock::now();
-        tick();
+        show.Tick();
         const auto end = std::chrono::steady_clock::now();
         if (i >= settled)
             allocations += g_allocations.load() - before;
         times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-        Drain(node, received);
+        show.Drain();
     }
-    node.waitForReadyRead(50);
-    Drain(node, received);
+    show.DrainLast();
 
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
@@ -233,7 +251,7 @@ void Run(const Case& c)
                 "  over %d ms %ld/%d  %6.2f us/universe-frame  allocations/tick %.2f  packets %ld/%ld\n",
                 c.universes, c.scenes, c.coverage == Coverage::Split ? "split" : "full", kMotionNames[int(c.motion)],
                 median, mean, p99, times.back(), kTickMs, late, measured, median / c.universes,
-                double(allocations) / (measured - settled), received, sent);
+                double(allocations) / (measured - settled), show.received, show.sent);
     std::fflush(stdout);
 }
 
@@ -267,17 +285,11 @@ struct SThreadEvents
 void Soak(double minutes, unsigned seed, Motion motion, bool edits)
 {
     const Case c{64, 50, Coverage::Full, motion};
-    CProject project;
-    BuildShow(project, c);
+    SWiredShow show(c);
+    CProject& project = show.project;
     // The scene stopped and started fades out, through a step of its own.
     if (edits)
         project.m_firstPage->m_scenes[1]->m_fadeOut = 500;
-    QUdpSocket polled, node;
-    CArtNetManager artNet;
-    ReachNode(artNet, polled, node, c.universes);
-    const CDmxLayer& output = project.m_output;
-    const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
-    long sent = 0, received = 0;
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> jitter(24, 26);
     std::uniform_int_distribution<int> late(27, 60);
@@ -309,9 +321,7 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
         const SThreadEvents events = SThreadEvents::Now();
         const double cpu = ThreadCpuMicroseconds();
         const auto start = std::chrono::steady_clock::now();
-        project.Tick(step);
-        project.MergeOutput();
-        sent += artNet.SendUniverses(project.UniverseCount(), outputOf);
+        show.Tick(step);
         const auto end = std::chrono::steady_clock::now();
         if (index >= kWarmUpTicks) {
             const double spent = ThreadCpuMicroseconds() - cpu;
@@ -319,10 +329,9 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
             ticks.push_back({spent, std::chrono::duration<double, std::micro>(end - start).count(), index, step,
                              after.faults - events.faults, after.switches - events.switches});
         }
-        Drain(node, received);
+        show.Drain();
     }
-    node.waitForReadyRead(50);
-    Drain(node, received);
+    show.DrainLast();
 
     auto report = [&ticks](const char* what, double STick::*field) {
         std::vector<double> times;
@@ -336,7 +345,7 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
                     times.back(), kTickMs, late);
     };
     std::printf("64 universes  50 scenes  full  %s%s, %.1f min of show time in %zu ticks (seed %u)  packets %ld/%ld\n",
-                kMotionNames[int(motion)], edits ? " with edits" : "", minutes, ticks.size(), seed, received, sent);
+                kMotionNames[int(motion)], edits ? " with edits" : "", minutes, ticks.size(), seed, show.received, show.sent);
     report("processor", &STick::cpu);
     report("clock", &STick::wall);
     std::sort(ticks.begin(), ticks.end(), [](const STick& a, const STick& b) { return a.cpu > b.cpu; });
@@ -355,21 +364,13 @@ void Soak(double minutes, unsigned seed, Motion motion, bool edits)
 void Actions(Motion motion)
 {
     const Case c{64, 50, Coverage::Full, motion};
-    CProject project;
-    BuildShow(project, c);
-    QUdpSocket polled, node;
-    CArtNetManager artNet;
-    ReachNode(artNet, polled, node, c.universes);
-    const CDmxLayer& output = project.m_output;
-    const CArtNetManager::OutputBuffer outputOf = [&output](int u) { return output[u]; };
-    long sent = 0, received = 0;
+    SWiredShow show(c);
+    CProject& project = show.project;
     auto tick = [&] {
         const auto start = std::chrono::steady_clock::now();
-        project.Tick(kTickMs);
-        project.MergeOutput();
-        sent += artNet.SendUniverses(project.UniverseCount(), outputOf);
+        show.Tick();
         const auto end = std::chrono::steady_clock::now();
-        Drain(node, received);
+        show.Drain();
         return std::chrono::duration<double, std::micro>(end - start).count();
     };
     CPage* page = project.m_firstPage;
@@ -423,7 +424,7 @@ void Actions(Motion motion)
         for (int i = 0; i < kWarmUpTicks; ++i)
             tick();
     }
-    std::printf("  packets %ld/%ld\n", received, sent);
+    std::printf("  packets %ld/%ld\n", show.received, show.sent);
 }
 
 } // namespace

@@ -69,14 +69,14 @@ CEffectScene* AddScene(CProject& project, std::unique_ptr<CEffect> effect, const
     return scene;
 }
 
-// Hands each default effect, bound to the fixtures it drives, to `make`
-// with the name of what it drives and the caption of its kind.
-template <typename Make>
-void ForEachDefaultEffect(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
-                          Make make)
+} // namespace
+
+std::vector<SDefaultEffect> MakeDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
+                                               CFixtureMatrix* colorMatrix)
 {
+    std::vector<SDefaultEffect> made;
     if (!project.m_currentGroup)
-        return;
+        return made;
     const QList<CPatchedFixture*> fresh = project.m_currentGroup->m_selectedFixtures;
     QSet<const CPatchedFixture*> matrixMembers;
     if (colorMatrix) {
@@ -100,40 +100,33 @@ void ForEachDefaultEffect(CProject& project, const QList<CLibraryProfile*>& prof
         if (profile->HasColor() && !single.isEmpty()) {
             std::unique_ptr<CEffect> effect = ColorSequence();
             if (BindTo(project, *effect, single))
-                make(std::move(effect), name, Txt::EdSequencer);
+                made.push_back({std::move(effect), name, Txt::EdSequencer});
         }
         if (profile->HasPanTilt() && !own.isEmpty()) {
             std::unique_ptr<CEffect> effect = PanTiltCircle();
             if (BindTo(project, *effect, own))
-                make(std::move(effect), name, Txt::EdPanTilt);
+                made.push_back({std::move(effect), name, Txt::EdPanTilt});
         }
     }
 
     if (colorMatrix && colorMatrix->Profile()) {
         std::unique_ptr<CEffect> effect = std::make_unique<CMatrixAnimEffect>(colorMatrix, kColorStepMs);
         if (BindTo(project, *effect, fresh))
-            make(std::move(effect), colorMatrix->Profile()->GetBaseName(), Txt::Matrix);
+            made.push_back({std::move(effect), colorMatrix->Profile()->GetBaseName(), Txt::Matrix});
     }
+    return made;
 }
 
-} // namespace
-
-bool HasDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix)
+QList<CEffectScene*> AddDefaultEffects(CProject& project, std::vector<SDefaultEffect> effects)
 {
-    bool any = false;
-    ForEachDefaultEffect(project, profiles, colorMatrix,
-                         [&](std::unique_ptr<CEffect>, const QString&, int) { any = true; });
-    return any;
+    QList<CEffectScene*> added;
+    for (SDefaultEffect& made : effects)
+        added << AddScene(project, std::move(made.effect), made.driven, made.kindCaption);
+    return added;
 }
 
 QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
                                        CFixtureMatrix* colorMatrix)
 {
-    QList<CEffectScene*> added;
-    ForEachDefaultEffect(project, profiles, colorMatrix,
-                         [&](std::unique_ptr<CEffect> effect, const QString& driven, int kindCaption) {
-                             added << AddScene(project, std::move(effect), driven, kindCaption);
-                         });
-    return added;
+    return AddDefaultEffects(project, MakeDefaultEffects(project, profiles, colorMatrix));
 }
-

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "effects/Effect.h"
+
 #include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
 
 class CEffectScene;
 class CFixtureMatrix;
@@ -18,6 +24,17 @@ class CProject;
 QList<CEffectScene*> AddDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
                                        CFixtureMatrix* colorMatrix);
 
-// Whether AddDefaultEffects would make any effect scene, so that the operator
-// is not offered effects for fixtures that none of them can drive.
-bool HasDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix);
+// A default effect bound to the fixtures it drives, not yet in a scene:
+// what it drives and the caption of its kind name the scene.
+struct SDefaultEffect
+{
+    std::unique_ptr<CEffect> effect;
+    QString driven;
+    int kindCaption = 0;
+};
+// The effects AddDefaultEffects makes, made once so that the operator is
+// asked only when there is something to make, and none is bound twice.
+std::vector<SDefaultEffect> MakeDefaultEffects(CProject& project, const QList<CLibraryProfile*>& profiles,
+                                               CFixtureMatrix* colorMatrix);
+// Puts made effects into effect scenes of their own, in order.
+QList<CEffectScene*> AddDefaultEffects(CProject& project, std::vector<SDefaultEffect> effects);

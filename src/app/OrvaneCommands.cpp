@@ -90,12 +90,14 @@ void Orvane::RunMaintenanceCopy(bool compress)
 void Orvane::CreateEffectsForFixtures(const QList<CLibraryProfile*>& profiles, CFixtureMatrix* colorMatrix,
                                       bool newFixtures)
 {
-    if (!newFixtures || !HasDefaultEffects(m_project, profiles, colorMatrix))
+    if (!newFixtures)
+        return;
+    std::vector<SDefaultEffect> effects = MakeDefaultEffects(m_project, profiles, colorMatrix);
+    if (effects.empty())
         return;
     if (AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::CreateDefaultEffects)) != Yes)
         return;
-    if (AddDefaultEffects(m_project, profiles, colorMatrix).isEmpty())
-        return;
+    AddDefaultEffects(m_project, std::move(effects));
     // The effects page shows its new buttons if it is the page shown.
     ReloadPage();
     SetModified(true);

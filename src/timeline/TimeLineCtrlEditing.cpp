@@ -503,7 +503,6 @@ void CTimeLineCtrl::OnMediaDefaultSize()
         return;
     m_current->m_length = std::min(media, MaxBlockLength());
     FixLine(CurrentBlockLine());
-    emit timeBlockChanged();
     Modified();
 }
 

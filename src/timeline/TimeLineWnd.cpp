@@ -567,8 +567,8 @@ void CTimeLineWnd::OnBlockLenChanged(int ms)
 
 void CTimeLineWnd::BlockTimeTyped()
 {
+    // Fixing the line shows the block's times again, held as the line holds them.
     m_control->FixLine(m_control->CurrentBlockLine());
-    ShowBlockTimes();
     m_control->update();
     Modified();
 }

@@ -9,6 +9,23 @@
 #include <QListWidget>
 #include <QtTest>
 
+namespace {
+
+// The live pages window with the real editors, the RGB fixture selected.
+struct CFlowRig : CEffectsRig
+{
+    CEditorFactory factory{project};
+    CPagesWnd pages{project};
+
+    CFlowRig()
+    {
+        Select({rgb});
+        pages.SetEditorFactory(&factory);
+    }
+};
+
+} // namespace
+
 // The effect scene editor and the effects window as the live pages window
 // makes and chains them.
 class EffectEditFlowTest : public QObject
@@ -29,11 +46,8 @@ private slots:
     {
         QFETCH(QString, steps);
         QFETCH(int, effects);
-        CEffectsRig rig;
-        rig.Select({rig.rgb});
-        CEditorFactory factory(rig.project);
-        CPagesWnd pages(rig.project);
-        pages.SetEditorFactory(&factory);
+        CFlowRig rig;
+        CPagesWnd& pages = rig.pages;
         CEffectScene* scene = rig.AddEffectScene(false);
         QVERIFY(pages.EditEffectScene(scene));
         auto* editor = dynamic_cast<CEditEffectWnd*>(pages.ShownEditor());
@@ -86,11 +100,8 @@ private slots:
         QFETCH(bool, made);
         QFETCH(QString, steps);
         QFETCH(int, buttons);
-        CEffectsRig rig;
-        rig.Select({rig.rgb});
-        CEditorFactory factory(rig.project);
-        CPagesWnd pages(rig.project);
-        pages.SetEditorFactory(&factory);
+        CFlowRig rig;
+        CPagesWnd& pages = rig.pages;
         rig.AddEffectScene(true);
         if (!made)
             rig.AddEffectScene(false);

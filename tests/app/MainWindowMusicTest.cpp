@@ -3,6 +3,8 @@
 
 #include "../devices/FakeTransport.h"
 #include "MediaFiles.h"
+#include "ShownDialogs.h"
+#include "WindowRig.h"
 #include "app/Orvane.h"
 #include "media/SystemMusicPlayer.h"
 #include "show/TimeLine.h"
@@ -10,34 +12,7 @@
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 
-#include <QMessageBox>
-#include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// Answers every message box the moment it shows and keeps its text.
-class CBoxAnswerer : public QObject
-{
-public:
-    CBoxAnswerer() { qApp->installEventFilter(this); }
-    ~CBoxAnswerer() override { qApp->removeEventFilter(this); }
-    QStringList told;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show) {
-            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
-                told << box->text();
-                QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
-            }
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 // The timeline's music on a system with no sound output, played through
 // the main window: the operator reads it once in the window.
@@ -58,16 +33,15 @@ private slots:
     void aSilentSystemIsToldOnce()
     {
         const auto [ms, stop] = Row<int, bool>("ms", "stop");
-        QTemporaryDir dir;
+        CWindowRigBase rig;
         COrvaneSetup setup;
-        setup.programDir = dir.path();
         setup.deviceTransport = std::make_unique<CFakeTransport>();
-        setup.loadErrorWaitMs = 0;
-        Orvane window(std::move(setup));
+        rig.Start(std::move(setup));
+        Orvane& window = *rig.window;
         window.SetMusicPlayerMaker(
             [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
         const QString song =
-            WriteWav(QDir(dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
+            WriteWav(QDir(rig.dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
         CTimeLineData& data = window.Project().m_timeLine;
         data.m_lines.prepend(data.m_musicLine = NewMediaLine(CTimeLine::MusicLine));
         data.m_musicLine->m_wave = false;
@@ -77,7 +51,7 @@ private slots:
         CTimeLineWnd& timeLine = *window.TimeLinePanel();
         timeLine.Control().FixLine(data.m_musicLine);
 
-        CBoxAnswerer boxes;
+        CShownDialogs boxes(QMessageBox::Ok);
         const auto play = [&](int forMs) {
             timeLine.Play();
             QVERIFY(timeLine.IsPlaying());
@@ -92,8 +66,8 @@ private slots:
             play(ms);
         }
         QCoreApplication::processEvents();
-        QCOMPARE(boxes.told.size(), 1);
-        QVERIFY2(boxes.told.first().contains(QStringLiteral("music cannot be played")), qPrintable(boxes.told.first()));
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown.first().contains(QStringLiteral("music cannot be played")), qPrintable(boxes.shown.first()));
         timeLine.Stop();
     }
 };

@@ -14,7 +14,12 @@ class CFixtureProfile;
 
 // The one XML document class: a DOM with a cursor (the current element),
 // typed attribute access on that element, value encoders, and whole-file
-// storage in one of three modes chosen by the file suffix.
+// storage in one of three modes chosen by the file suffix. Its definitions
+// are spread by concern: XmlDocument.cpp (the tree, the cursor and the
+// values), XmlDocumentStorage.cpp (the storage modes and whole files),
+// XmlDocumentRead.cpp (the structure scan, its bounds and the trees built)
+// and XmlDocumentSave.cpp (the writer, which counts as it writes, and the
+// save check); the profile tree is ProfileFile.cpp's.
 class CBlobCompressor;
 
 class CXmlDocument
@@ -251,6 +256,17 @@ private:
     // Builds a tree from a text: false with the parser's reason, placed in
     // the whole text for a deferred child that starts at `deferredAt`.
     bool BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt = 0) const;
+    // What the trees of so many nodes, attributes and bytes of text take, as
+    // the reader weighs them against kMaxTreeBytes and the writer predicts it.
+    static qint64 TreeBytes(qint64 nodes, qint64 attributes, qint64 bytes);
+
+    // Storage shared by the reader, the writer and the copies.
+    static QString TooLargeText(int maxBytes);
+    static bool ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error);
+    static bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error);
+    // Unlike QByteArray::fromHex, which skips what it does not understand,
+    // this refuses any stray character and an odd digit count (a cut file).
+    static bool DecodeHexStrict(const QByteArray& text, QByteArray& out);
 
     QDomNode m_writtenOutParent;
     QVector<QByteArray> m_writtenOut;

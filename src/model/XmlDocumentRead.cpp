@@ -1,0 +1,434 @@
+// The reader: a file's text decoded, scanned for its structure and held to
+// the bounds on depth, nodes and memory before any tree is built, then the
+// tree built whole or with one section's children deferred.
+
+#include "model/XmlDocument.h"
+
+#include "Captions.h"
+#include "model/Language.h"
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// Largest stored form of a document of kMaxDocumentBytes in each mode.
+qint64 MaxStoredBytes(int mode)
+{
+    return mode == CXmlDocument::HexStorage ? 2 * qint64(CXmlDocument::kMaxDocumentBytes) + 2
+                                            : qint64(CXmlDocument::kMaxDocumentBytes) + 16;
+}
+
+// Elements, attributes and text only (no declaration, comment, section or
+// instruction), without a carriage return or tab anywhere and without a line
+// break inside an attribute value: the text every show this program writes
+// is, which both readers turn into the same tree.
+bool IsPlainMarkup(const QByteArray& xml)
+{
+    const char* p = xml.constData();
+    const char* const end = p + xml.size();
+    bool inTag = false;
+    char quote = 0;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == '\r' || c == '\t')
+            return false;
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            else if (c == '\n')
+                return false;
+        } else if (inTag) {
+            if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                inTag = false;
+        } else if (c == '<') {
+            if (p + 1 < end && (p[1] == '!' || p[1] == '?'))
+                return false;
+            inTag = true;
+        }
+    }
+    return true;
+}
+
+bool IsXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsBuiltInEntity(const char* name, const char* end)
+{
+    const size_t size = size_t(end - name);
+    if (size > 0 && *name == '#')
+        return true;
+    for (const char* builtIn : {"lt", "gt", "amp", "apos", "quot"}) {
+        if (std::strlen(builtIn) == size && std::memcmp(name, builtIn, size) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The nodes the parser builds from the text between two pieces of markup,
+// counted until they pass `limit`: none for white space alone, which it
+// drops; otherwise one for each run of text and one for each reference to
+// an entity it cannot expand, which splits the text around it.
+qint64 TextNodes(const char* p, const char* const end, qint64 limit)
+{
+    qint64 nodes = 0;
+    bool inText = false;
+    for (; p < end && nodes <= limit; ++p) {
+        if (*p == '&') {
+            const char* const semicolon = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
+            if (!semicolon)
+                break; // where the parser stops
+            if (IsBuiltInEntity(p + 1, semicolon)) {
+                inText = true;
+            } else {
+                nodes += inText ? 2 : 1;
+                inText = false;
+            }
+            p = semicolon;
+        } else if (!IsXmlSpace(*p)) {
+            inText = true;
+        }
+    }
+    return nodes + (inText ? 1 : 0);
+}
+
+// What the DOM takes for each node, attribute and byte of text, measured
+// on large documents and rounded up.
+constexpr qint64 kTreeNodeBytes = 220;
+constexpr qint64 kTreeAttributeBytes = 560;
+constexpr qint64 kTreeTextBytes = 4;
+
+std::atomic<qint64> g_scannedBytes{0};
+std::atomic<qint64> g_parsedBytes{0};
+
+} // namespace
+
+// ---- Structure scan and bounds ----
+
+qint64 CXmlDocument::TreeBytes(qint64 nodes, qint64 attributes, qint64 bytes)
+{
+    return nodes * kTreeNodeBytes + attributes * kTreeAttributeBytes + bytes * kTreeTextBytes;
+}
+
+CXmlDocument::SReadWork CXmlDocument::ReadWork()
+{
+    SReadWork work;
+    work.scanned = g_scannedBytes.load();
+    work.parsed = g_parsedBytes.load();
+    return work;
+}
+
+bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred)
+{
+    const char* scannedTo = xml.constData();
+    const bool passed = ScanStructure(xml, error, deferred, scannedTo);
+    g_scannedBytes += scannedTo - xml.constData();
+    return passed;
+}
+
+bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
+                                 const char*& scannedTo)
+{
+    // A scan of the markup, not a parser: it accepts whatever the parser
+    // accepts (old files hold characters a strict reader refuses) and
+    // counts every node the parser would build, exactly or a little over,
+    // up to the first error, where the parser stops too.
+    const char* const begin = xml.constData();
+    const char* p = begin;
+    const char* const end = p + xml.size();
+    const auto skipPast = [&](const char* marker) {
+        const char* found = std::search(p, end, marker, marker + std::strlen(marker));
+        p = found == end ? end : found + std::strlen(marker);
+    };
+    // Inside a tag a quoted value may hold '>', '=' or '['.
+    char quote = 0;
+    const auto quoted = [&quote](char c) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            return true;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            return true;
+        }
+        return false;
+    };
+    int depth = 0;
+    qint64 nodes = 0;
+    qint64 attributes = 0;
+
+    // Where the deferred children are cut out: each is one whole element
+    // of the section, so that the rest and every child parse on their own.
+    SDeferredChildren* const cut = deferred && deferred->section && deferred->child ? deferred : nullptr;
+    if (cut)
+        cut->ranges.clear();
+    bool cutSafe = cut != nullptr;
+    enum { BeforeSection, InSection, AfterSection } section = BeforeSection;
+    const char* childStart = nullptr;
+    qint64 childNodes = 0, childAttributes = 0;
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    const auto nameIs = [&end](const char* name, const char* wanted) {
+        const size_t size = std::strlen(wanted);
+        return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
+            && (IsXmlSpace(name[size]) || name[size] == '/' || name[size] == '>');
+    };
+    const auto endChild = [&] {
+        const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
+        cut->ranges.append({int(childStart - begin), int(p - begin)});
+        cutNodes += n;
+        cutAttributes += a;
+        cutBytes += bytes;
+        largestChild = std::max(largestChild, TreeBytes(n, a, bytes));
+        childStart = nullptr;
+    };
+    // What the trees weigh at least, whatever follows: the rest so far and
+    // the largest child, the open one included. Past the bound the file is
+    // refused there, not at its end.
+    const auto treeBytesSoFar = [&] {
+        qint64 n = 0, a = 0, bytes = 0;
+        if (childStart) {
+            n = nodes - childNodes;
+            a = attributes - childAttributes;
+            bytes = p - childStart;
+        }
+        return TreeBytes(nodes - cutNodes - n, attributes - cutAttributes - a, (p - begin) - cutBytes - bytes)
+            + std::max(largestChild, TreeBytes(n, a, bytes));
+    };
+    const auto tooMuchMemory = [&] {
+        if (cut)
+            cut->ranges.clear();
+        scannedTo = p;
+        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
+        return false;
+    };
+
+    while (p < end) {
+        const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
+        if (nodes + attributes > kMaxNodes)
+            break;
+        if (!tag || tag + 1 >= end) {
+            p = end;
+            break;
+        }
+        p = tag + 1;
+        if (*p == '/') {
+            depth = std::max(0, depth - 1);
+            skipPast(">");
+            if (cut && depth == 2 && childStart)
+                endChild();
+            else if (cut && depth == 1 && section == InSection)
+                section = AfterSection;
+            continue;
+        }
+        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child)) {
+            childStart = tag;
+            childNodes = nodes;
+            childAttributes = attributes;
+        }
+        ++nodes;
+        if (*p == '?') {
+            // Cut out of their text, the children would be read as UTF-8.
+            const char* const instruction = p;
+            skipPast("?>");
+            if (depth == 0 && nameIs(instruction + 1, "xml")) {
+                const QByteArray declaration = QByteArray::fromRawData(instruction, int(p - instruction)).toLower();
+                const int encoding = declaration.indexOf("encoding");
+                if (encoding >= 0 && declaration.indexOf("utf-8", encoding) < 0)
+                    cutSafe = false;
+            }
+        } else if (end - p >= 3 && std::memcmp(p, "!--", 3) == 0) {
+            p += 3;
+            skipPast("-->");
+        } else if (end - p >= 8 && std::memcmp(p, "![CDATA[", 8) == 0) {
+            skipPast("]]>");
+        } else if (*p == '!') {
+            // No file of ours declares anything: entities defined in the
+            // document could expand a few bytes into gigabytes of nodes.
+            quote = 0;
+            for (; p < end && (quote || *p != '>'); ++p) {
+                if (!quoted(*p) && *p == '[') {
+                    scannedTo = p;
+                    error = GetLangText(Txt::DocumentDeclaresEntities);
+                    return false;
+                }
+            }
+            p = std::min(p + 1, end);
+            cutSafe = false;
+        } else {
+            const char* const name = p;
+            quote = 0;
+            for (; p < end && (quote || *p != '>'); ++p) {
+                if (quoted(*p)) {
+                    // Nothing inside a value counts: on to its closing
+                    // quote (a step's levels are tens of kilobytes).
+                    if (quote) {
+                        const auto* close = static_cast<const char*>(std::memchr(p + 1, quote, size_t(end - p - 1)));
+                        p = close ? close - 1 : end - 1;
+                    }
+                    continue;
+                }
+                if (*p == '=')
+                    ++attributes;
+            }
+            const bool empty = p < end && p[-1] == '/';
+            if (cut && depth <= 1 && std::search(name, p, "xmlns", "xmlns" + 5) != p)
+                cutSafe = false; // a child alone would lose its namespaces
+            if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
+                section = empty ? AfterSection : InSection;
+            if (p < end && !empty && ++depth > kMaxDepth) {
+                scannedTo = p;
+                error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
+                return false;
+            }
+            p = std::min(p + 1, end);
+            if (cut && empty && depth == 2 && childStart)
+                endChild();
+        }
+        if (nodes + attributes > kMaxNodes)
+            break;
+        if (treeBytesSoFar() > kMaxTreeBytes)
+            return tooMuchMemory();
+    }
+    scannedTo = p;
+    if (nodes + attributes > kMaxNodes) {
+        error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+        return false;
+    }
+    if (cut && (!cutSafe || childStart))
+        cut->ranges.clear();
+    if (!cut || cut->ranges.isEmpty())
+        cutNodes = cutAttributes = cutBytes = largestChild = 0;
+    // Markup counts as text here: an estimate a little over, never under.
+    if (TreeBytes(nodes - cutNodes, attributes - cutAttributes, xml.size() - cutBytes) + largestChild > kMaxTreeBytes)
+        return tooMuchMemory();
+    return true;
+}
+
+// ---- Reading and building the tree ----
+
+bool CXmlDocument::LoadFile(const QString& path, QString& error)
+{
+    QByteArray xml;
+    return ReadDocumentText(path, xml, error) && ParseDocumentText(xml, error);
+}
+
+bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QString& error,
+                                    SDeferredChildren* deferred)
+{
+    xml.clear();
+    const int mode = GetStorageMode(path);
+    QByteArray stored;
+    if (!ReadWholeFile(path, MaxStoredBytes(mode), stored, error))
+        return false;
+    if (!DecodeStorage(mode, stored, xml, error))
+        return false;
+    stored.clear();
+
+    if (!CheckStructure(xml, error, deferred)) {
+        xml.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred)
+{
+    DropDeferred();
+    if (!deferred || deferred->ranges.isEmpty())
+        return BuildTree(m_document, xml, error) && AdoptRoot(error);
+
+    QByteArray rest;
+    int from = 0;
+    for (const auto& range : deferred->ranges) {
+        rest.append(xml.constData() + from, range.first - from);
+        from = range.second;
+    }
+    rest.append(xml.constData() + from, xml.size() - from);
+    // The rest is parsed first: an error there is reported where it is in
+    // the file, as if the tree were built whole.
+    if (!BuildTree(m_document, rest, error) || !AdoptRoot(error))
+        return false;
+    m_deferredText = xml;
+    m_deferredRanges = deferred->ranges;
+    return true;
+}
+
+bool CXmlDocument::ParseDeferred(int index, QDomDocument& tree, QString& error) const
+{
+    const auto range = m_deferredRanges.value(index, {0, 0});
+    const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
+                                                    range.second - range.first);
+    return BuildTree(tree, text, error, range.first);
+}
+
+void CXmlDocument::DropDeferred()
+{
+    m_deferredText = QByteArray();
+    m_deferredRanges.clear();
+}
+
+bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const
+{
+    // The stream reader builds the same tree a quarter faster, as long as
+    // no attribute holds a raw line break or tab (it makes them spaces, the
+    // DOM's own reader keeps them). Any other text, and any text the stream
+    // reader refuses, goes to the DOM's own reader, which also words the
+    // error the user sees.
+    if (IsPlainMarkup(xml)) {
+        g_parsedBytes += xml.size();
+        // Through a device the reader decodes a piece at a time; given the
+        // bytes it would hold the whole text again in UTF-16.
+        QBuffer device;
+        device.setData(xml);
+        device.open(QIODevice::ReadOnly);
+        QXmlStreamReader reader(&device);
+        if (tree.setContent(&reader, true))
+            return true;
+    }
+    g_parsedBytes += xml.size();
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!tree.setContent(xml, true, &message, &line, &column)) {
+        if (deferredAt > 0) {
+            // Placed in the whole text, where the user would look for it.
+            const char* const begin = m_deferredText.constData();
+            const char* const at = begin + deferredAt;
+            const char* const lineStart = std::find(std::reverse_iterator<const char*>(at),
+                                                    std::reverse_iterator<const char*>(begin), '\n').base();
+            if (line == 1)
+                column += int(at - lineStart);
+            line += int(std::count(begin, at, '\n'));
+        }
+        error = GetLangText(Txt::ParseErrorAt).arg(line).arg(column) + QLatin1Char('\n') + message
+            + QLatin1Char('.');
+        return false;
+    }
+    return true;
+}
+
+bool CXmlDocument::AdoptRoot(QString& error)
+{
+    for (QDomElement& element : m_element)
+        element = QDomElement();
+    const QDomElement root = m_document.documentElement();
+    m_element[RootSlot] = root;
+    m_element[CurrentSlot] = root;
+    if (root.tagName() != QLatin1String("ZKFile")) {
+        error = GetLangText(Txt::BadFileFormat);
+        return false;
+    }
+    m_oldFile = root.attribute(QStringLiteral("Version")) == QLatin1String("1.0");
+    return true;
+}

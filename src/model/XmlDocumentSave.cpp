@@ -1,0 +1,353 @@
+// Saving: the writer, which counts what the reader will count as it writes
+// the text, and the check that refuses to write a text the reader would
+// refuse.
+
+#include "model/XmlDocument.h"
+
+#include "Captions.h"
+#include "model/BlobCompressor.h"
+#include "model/Language.h"
+
+#include <QDir>
+#include <QTextStream>
+#include <QVector>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+
+namespace {
+
+// The DOM keeps attributes in a hash whose order changes from run to run;
+// written in name order, the same show gives the same bytes every time.
+// Layout and escaping are the DOM writer's own, with an indent of one.
+void AppendEscaped(QString& out, const QString& text, bool attribute)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('<'))
+            out += QLatin1String("&lt;");
+        else if (attribute && c == QLatin1Char('"'))
+            out += QLatin1String("&quot;");
+        else if (c == QLatin1Char('&'))
+            out += QLatin1String("&amp;");
+        else if (c == QLatin1Char('>') && i >= 2 && text[i - 1] == QLatin1Char(']') && text[i - 2] == QLatin1Char(']'))
+            out += QLatin1String("&gt;");
+        else if ((attribute && (c == QLatin1Char('\n') || c == QLatin1Char('\t'))) || c == QLatin1Char('\r'))
+            out += QStringLiteral("&#x%1;").arg(uint(c.unicode()), 0, 16);
+        else
+            out += c;
+    }
+}
+
+// The document's text goes straight into UTF-8: a show of tens of megabytes
+// of text would otherwise be held twice, once in UTF-16. Text that is plain
+// ASCII with nothing to escape, nearly all of it, is copied as it is; any
+// other is escaped and encoded whole, so the bytes are those of escaping the
+// whole text and encoding it once.
+bool IsPlainText(const QChar* data, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        const ushort c = data[i].unicode();
+        if (c >= 0x80 || c == '<' || c == '>' || c == '&' || c == '"' || c == '\n' || c == '\t' || c == '\r')
+            return false;
+    }
+    return true;
+}
+
+void AppendPlain(QByteArray& out, const QChar* data, int size)
+{
+    const int start = out.size();
+    out.resize(start + size);
+    char* target = out.data() + start;
+    for (int i = 0; i < size; ++i)
+        target[i] = char(data[i].unicode());
+}
+
+// Letters, digits and "_-.:": a name the reader's scan takes as one, and
+// nothing around it for another.
+bool IsPlainName(const QString& name)
+{
+    for (const QChar c : name) {
+        const ushort u = c.unicode();
+        if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-'
+              || u == '.' || u == ':'))
+            return false;
+    }
+    return !name.isEmpty();
+}
+
+void AppendName(QByteArray& out, const QString& name, CXmlDocument::STextCount* count = nullptr)
+{
+    if (IsPlainName(name)) {
+        AppendPlain(out, name.constData(), name.size());
+        return;
+    }
+    if (count)
+        count->sure = false;
+    if (IsPlainText(name.constData(), name.size()))
+        AppendPlain(out, name.constData(), name.size());
+    else
+        out += name.toUtf8();
+}
+
+// Text the parser drops: the scan counts no node for it. A carriage return
+// is written as a reference, which it counts.
+bool IsLayoutSpace(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+            return false;
+    }
+    return true;
+}
+
+void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
+{
+    if (IsPlainText(text.constData(), text.size())) {
+        AppendPlain(out, text.constData(), text.size());
+        return;
+    }
+    QString escaped;
+    AppendEscaped(escaped, text, attribute);
+    out += escaped.toUtf8();
+}
+
+// Children of one element written out before the text is (WriteOut), the
+// length past which the rest of the text is of no use to the caller, and
+// where what the reader will count of it is counted (the children written
+// out are counted when they are).
+struct SWrittenOut
+{
+    const QDomNode& parent;
+    const QVector<QByteArray>& texts;
+    int maxBytes = std::numeric_limits<int>::max();
+    CXmlDocument::STextCount* count = nullptr;
+};
+
+void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
+{
+    if (out.size() > writtenOut.maxBytes)
+        return;
+    CXmlDocument::STextCount* const count = writtenOut.count;
+    if (node.isText() && !node.isCDATASection()) {
+        const QString value = node.nodeValue();
+        if (count && !IsLayoutSpace(value))
+            ++count->nodes;
+        AppendEscapedUtf8(out, value, false);
+        return;
+    }
+    if (!node.isElement()) {
+        if (count)
+            count->sure = false;
+        QString text;
+        QTextStream stream(&text);
+        node.save(stream, 1);
+        stream.flush();
+        out += text.toUtf8();
+        return;
+    }
+    const QDomElement element = node.toElement();
+    if (!node.previousSibling().isText())
+        out.append(depth, ' ');
+    const QString tag = element.tagName();
+    const int tagStart = out.size();
+    out += '<';
+    AppendName(out, tag, count);
+    const QDomNamedNodeMap map = element.attributes();
+    QVector<QDomAttr> attributes;
+    attributes.reserve(map.count());
+    for (int i = 0; i < map.count(); ++i)
+        attributes.append(map.item(i).toAttr());
+    std::sort(attributes.begin(), attributes.end(),
+              [](const QDomAttr& a, const QDomAttr& b) { return a.name() < b.name(); });
+    for (const QDomAttr& attribute : qAsConst(attributes)) {
+        out += ' ';
+        AppendName(out, attribute.name(), count);
+        out += "=\"";
+        AppendEscapedUtf8(out, attribute.value(), true);
+        out += '"';
+    }
+    const bool written = !writtenOut.texts.isEmpty() && node == writtenOut.parent;
+    if (count) {
+        ++count->nodes;
+        count->attributes += attributes.size();
+        if (written || node.hasChildNodes())
+            count->depth = std::max(count->depth, depth + 1);
+        // Near the root a namespace keeps the reader from cutting its
+        // children apart, which changes what it weighs.
+        static const char kNamespace[] = "xmlns";
+        const char* const from = out.constData() + tagStart;
+        const char* const to = out.constData() + out.size();
+        if (depth <= 1 && std::search(from, to, kNamespace, kNamespace + 5) != to)
+            count->sure = false;
+    }
+    if (written) {
+        // Written out as element children: the same bytes they would make
+        // as children of the tree.
+        out += ">\n";
+        for (const QByteArray& text : writtenOut.texts) {
+            const qint64 room = qint64(writtenOut.maxBytes) + 1 - out.size();
+            if (room > 0)
+                out.append(text.constData(), int(std::min<qint64>(text.size(), room)));
+        }
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            AppendNode(out, child, depth + 1, writtenOut);
+        out.append(depth, ' ');
+        out += "</";
+        AppendName(out, tag);
+        out += '>';
+    } else if (node.hasChildNodes()) {
+        out += '>';
+        if (!node.firstChild().isText())
+            out += '\n';
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            AppendNode(out, child, depth + 1, writtenOut);
+        if (!node.lastChild().isText())
+            out.append(depth, ' ');
+        out += "</";
+        AppendName(out, tag);
+        out += '>';
+    } else {
+        out += "/>";
+    }
+    if (!node.nextSibling().isText())
+        out += '\n';
+}
+
+} // namespace
+
+// ---- The save check ----
+
+bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
+{
+    const int mode = GetStorageMode(path);
+    // The whole text is made and checked as the reader checks it before a
+    // byte of the file is replaced: a show that would not open again is
+    // refused with the reader's reason, and the one saved before stays.
+    // Past the bound on its size the rest of the text is not made. What the
+    // reader counts is counted as the text is made; only a text those counts
+    // cannot clear is scanned again as the reader scans it.
+    STextCount tree;
+    const QByteArray xml = WriteText(kMaxDocumentBytes, &tree);
+    QString refusal;
+    if (MayBeRefused(xml, tree, readAs) && Refuses(xml, refusal, readAs)) {
+        if (error)
+            *error = GetLangText(Txt::CannotWriteFile)
+                         .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal));
+        return false;
+    }
+    QByteArray stored;
+    if (mode == CompressedStorage) {
+        // qCompress would first take a buffer the size of the text.
+        stored = CBlobCompressor().CompressGrowing(xml);
+    } else {
+        stored = EncodeStorage(mode, xml);
+    }
+    // Compressed text is never empty (even nothing has its length): empty
+    // means zlib ran out of memory, and writing it would replace the show
+    // with an empty file.
+    if (stored.isEmpty() && mode != ScrambledStorage && mode != HexStorage) {
+        if (error)
+            *error = qt_error_string(ENOMEM);
+        return false;
+    }
+    return WriteWholeFile(path, stored, error);
+}
+
+bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs)
+{
+    if (xml.size() > kMaxDocumentBytes) {
+        reason = TooLargeText(kMaxDocumentBytes);
+        return true;
+    }
+    SDeferredChildren deferred;
+    if (readAs)
+        deferred = *readAs;
+    return !CheckStructure(xml, reason, readAs ? &deferred : nullptr);
+}
+
+bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& tree, const SDeferredChildren* readAs) const
+{
+    if (xml.size() > kMaxDocumentBytes)
+        return true;
+    STextCount all = tree;
+    for (const SWrittenOutCount& written : m_writtenOutCounts) {
+        all.nodes += written.count.nodes;
+        all.attributes += written.count.attributes;
+        all.depth = std::max(all.depth, written.count.depth);
+        all.sure = all.sure && written.count.sure;
+    }
+    if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth)
+        return true;
+    // The reader cuts out every child of that name of the first section of
+    // that name below the root. When those are exactly the children written
+    // out, it weighs them as they are counted here; otherwise the whole
+    // document, which weighs at least as much as what it would cut apart.
+    const QDomElement root = m_document.documentElement();
+    const QDomElement section = readAs && readAs->section && readAs->child
+        ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
+    // A child left in the tree weighs in the rest here, alone there: never less.
+    bool cutAsRead = !section.isNull() && section == m_writtenOutParent && !m_writtenOut.isEmpty();
+    for (int i = 0; cutAsRead && i < m_writtenOutCounts.size(); ++i)
+        cutAsRead = m_writtenOutCounts[i].tag == QLatin1String(readAs->child);
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    if (cutAsRead) {
+        for (const SWrittenOutCount& written : m_writtenOutCounts) {
+            cutNodes += written.count.nodes;
+            cutAttributes += written.count.attributes;
+            cutBytes += written.elementBytes;
+            largestChild = std::max(largestChild,
+                                    TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
+        }
+    }
+    return TreeBytes(all.nodes - cutNodes, all.attributes - cutAttributes, xml.size() - cutBytes) + largestChild
+        > kMaxTreeBytes;
+}
+
+// ---- Writing ----
+
+QByteArray CXmlDocument::ToBytes() const
+{
+    return WriteText(std::numeric_limits<int>::max());
+}
+
+QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
+{
+    QByteArray out;
+    qint64 writtenOut = 0;
+    for (const QByteArray& text : m_writtenOut)
+        writtenOut += text.size();
+    out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
+    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
+        AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes, count});
+    return out;
+}
+
+void CXmlDocument::WriteOut(QDomElement child)
+{
+    QDomNode parent = child.parentNode();
+    if (parent.isNull() || !child.nextSibling().isNull())
+        return;
+    if (parent != m_writtenOutParent) {
+        m_writtenOutParent = parent;
+        m_writtenOut.clear();
+        m_writtenOutCounts.clear();
+    }
+    int depth = 0;
+    for (QDomNode above = parent; above.isElement(); above = above.parentNode())
+        ++depth;
+    QByteArray text;
+    SWrittenOutCount written;
+    AppendNode(text, child, depth, {QDomNode(), {}, std::numeric_limits<int>::max(), &written.count});
+    // The reader cuts the element out of the text without its indent and
+    // line break.
+    int first = 0;
+    while (first < text.size() && text[first] == ' ')
+        ++first;
+    written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
+    written.tag = child.tagName();
+    m_writtenOut.append(text);
+    m_writtenOutCounts.append(written);
+    parent.removeChild(child);
+}

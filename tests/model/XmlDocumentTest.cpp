@@ -962,6 +962,9 @@ private slots:
         // A million bare elements, well within the bound on memory.
         QTest::newRow("too many nodes")
             << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << false << true << false;
+        // 950000 elements, and 150000 texts between them.
+        QTest::newRow("too many nodes with the texts")
+            << 10 << 80000 << 0 << 0 << QStringLiteral("t<b/>").repeated(150000) << 0 << false << true << false;
         // What the counts cannot vouch for is scanned.
         QTest::newRow("small") << 2 << 10 << 10 << 10 << QString() << 0 << true << false << true;
         QTest::newRow("a namespace near the root")

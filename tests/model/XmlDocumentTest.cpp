@@ -60,8 +60,8 @@ CXmlDocument::SDeferredChildren Pages()
 // A root with a section of `pages` pages written out as they are made, of
 // `elements` elements each, and `rest` elements in the root; all of
 // `attributes` attributes of 200 bytes (some 14 KB of trees and 2 KB of text
-// for ten). `extra` goes into the first page, the root or the section
-// (`into` 0-2).
+// for ten). `extra` goes into the first page, the root, the section or the
+// root before the section (`into` 0-3).
 void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attributes, const QString& extra, int into)
 {
     static const QString value(200, QLatin1Char('v'));
@@ -74,11 +74,15 @@ void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attrib
                 doc.SetAttrString(QStringLiteral("a%1").arg(a), value);
         }
     };
-    const auto addExtra = [&doc, &extra](QDomElement target) {
+    const auto addExtra = [&doc, &extra](QDomElement target, const QDomNode& before = QDomNode()) {
         QDomDocument parsed;
         parsed.setContent(QStringLiteral("<x>%1</x>").arg(extra));
-        for (QDomNode n = parsed.documentElement().firstChild(); !n.isNull(); n = n.nextSibling())
-            target.appendChild(doc.m_document.importNode(n, true));
+        for (QDomNode n = parsed.documentElement().firstChild(); !n.isNull(); n = n.nextSibling()) {
+            if (before.isNull())
+                target.appendChild(doc.m_document.importNode(n, true));
+            else
+                target.insertBefore(doc.m_document.importNode(n, true), before);
+        }
     };
     addElements(root, rest);
     doc.AddElement(QStringLiteral("ZKPages"), root);
@@ -92,7 +96,7 @@ void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attrib
         doc.WriteOut(page);
     }
     if (!extra.isEmpty() && into > 0)
-        addExtra(into == 1 ? QDomElement(root) : section);
+        addExtra(into == 2 ? section : QDomElement(root), into == 3 ? section : QDomNode());
     doc.AddElement(QStringLiteral("ZKMasks"), root);
 }
 
@@ -959,6 +963,9 @@ private slots:
             << 6 << 4500 << 0 << 10 << QStringLiteral("<!-- c -->") << 0 << true << true << false;
         QTest::newRow("one page too large") << 1 << 24500 << 0 << 10 << QString() << 0 << false << true << false;
         QTest::newRow("the rest and a page") << 1 << 12500 << 12500 << 10 << QString() << 0 << false << true << false;
+        // The reader cuts only the first section of that name, here empty.
+        QTest::newRow("pages under a later section")
+            << 6 << 4500 << 0 << 10 << QStringLiteral("<ZKPages/>") << 3 << false << true << false;
         // A million bare elements, well within the bound on memory.
         QTest::newRow("too many nodes")
             << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << false << true << false;

@@ -275,8 +275,12 @@ private slots:
         CPatchedFixture alone(0, 0), busy(0, 0);
         for (int i = 0; i < driving; ++i)
             busy.AddPlayingScene(&others);
-        for (const CScene* scene : {static_cast<const CScene*>(&plain), static_cast<const CScene*>(&effect)})
-            QCOMPARE(TalliesTouched(busy, *scene), TalliesTouched(alone, *scene));
+        for (const CScene* scene : {static_cast<const CScene*>(&plain), static_cast<const CScene*>(&effect)}) {
+            // The start and the stop each touch their tally, so that a cost
+            // the count misses cannot hide.
+            QCOMPARE(TalliesTouched(alone, *scene), quint64(2));
+            QCOMPARE(TalliesTouched(busy, *scene), quint64(2));
+        }
         QCOMPARE(busy.DrivingSceneCount(), driving);
         QCOMPARE(busy.DisplayColor(), effects ? kBlue : kGreen);
     }

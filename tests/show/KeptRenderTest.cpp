@@ -1,22 +1,37 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "show/RenderedStep.h"
 
 #include <QtTest>
 
 namespace {
 
-// Five scenes playing a step each on two RGB fixtures of their own.
+// Five scenes playing a step each on two RGB fixtures of their own or, on
+// a full rig, every one of the RGB fixtures filling its universes.
 struct CFiveScenesRig : CPlaybackRig
 {
-    CFiveScenesRig()
+    explicit CFiveScenesRig(int fullUniverses = 0)
+        : CPlaybackRig(fullUniverses ? fullUniverses : 4)
     {
         CLibraryProfile* rgb = RgbProfile();
+        const QList<CPatchedFixture*> all = fullUniverses ? Fill(rgb, 3) : QList<CPatchedFixture*>();
         for (int s = 0; s < 5; ++s) {
             CScene* scene = AddScene(QStringLiteral("S%1").arg(s));
             scene->m_playMode = ReleaseNone;
-            AddStep(scene, 0, 100000,
-                    {{Patch(rgb, 0, 6 * s), {10, 20, 30 + s}}, {Patch(rgb, 0, 6 * s + 3), {40, 50, 60 + s}}});
+            if (!fullUniverses) {
+                AddStep(scene, 0, 100000,
+                        {{Patch(rgb, 0, 6 * s), {10, 20, 30 + s}}, {Patch(rgb, 0, 6 * s + 3), {40, 50, 60 + s}}});
+                continue;
+            }
+            auto* step = new CSceneStep(0, 100000);
+            for (CPatchedFixture* fixture : all) {
+                auto* entry = new CStepFixture(fixture, scene);
+                entry->SetLevel(0, quint8(s + 1), true, false);
+                step->m_entries << entry; // each fixture once: no need to look for it
+            }
+            scene->m_steps << step;
+            scene->UpdateLength();
         }
     }
     void PlayAll()
@@ -92,6 +107,9 @@ private slots:
         rig.project.SetBlackOut(action == 2);
         rig.Tick();
         QCOMPARE(rig.ScenesRendered(), 5);
+        // One render a tick: renders the master dropped would not all be
+        // made again in the tick after it.
+        rig.Page()->SetRenderBudget(1);
         switch (action) {
         case 0: rig.project.SetDimmer(20); break;
         case 1: rig.project.SetBlackOut(true); break;
@@ -100,23 +118,36 @@ private slots:
         case 4: rig.project.SetLiveColor(1, 2, 3); break;
         default: rig.Page()->m_scenes[2]->SetDimmer(80); break;
         }
+        rig.Tick();
         QCOMPARE(rig.ScenesRendered(), 5);
     }
 
     // Steps all due at once are rendered a budget's worth a tick, the rest
     // in the ticks after, the levels exact meanwhile.
+    // A budget of exactly n renders makes n; one unit short of a render
+    // still makes the render it began.
     void rendersDueTogetherTakeTurns_data()
     {
         QTest::addColumn<int>("change");
-        QTest::newRow("scenes started together") << 0;
-        QTest::newRow("the patch") << 1;
-        QTest::newRow("an entry deleted") << 2;
+        QTest::addColumn<int>("renders");
+        QTest::addColumn<int>("unitsOver");
+        QTest::newRow("scenes started together") << 0 << 1 << 0;
+        QTest::newRow("a unit for a render") << 0 << 0 << 1;
+        QTest::newRow("the patch") << 1 << 0 << 1;
+        QTest::newRow("an entry deleted") << 2 << 0 << 1;
+        QTest::newRow("two renders' worth") << 0 << 2 << 0;
+        QTest::newRow("a unit short of two") << 0 << 2 << -1;
+        QTest::newRow("a unit over two") << 0 << 2 << 1;
     }
     void rendersDueTogetherTakeTurns()
     {
         QFETCH(int, change);
+        QFETCH(int, renders);
+        QFETCH(int, unitsOver);
         CFiveScenesRig rig;
-        rig.Page()->SetRenderBudget(1);
+        const qint64 cost = CRenderedStep::Cost(*rig.Page()->m_scenes[0]->m_steps[0], rig.project.UniverseCount());
+        rig.Page()->SetRenderBudget(renders * cost + unitsOver);
+        const int perTick = renders + (unitsOver > 0 ? 1 : 0);
         if (change == 0) {
             rig.PlayAll();
         } else {
@@ -130,10 +161,24 @@ private slots:
         }
         for (int tick = 1; tick <= 5; ++tick) {
             rig.Tick();
-            QCOMPARE(rig.ScenesRendered(), tick);
+            QCOMPARE(rig.ScenesRendered(), qMin(5, tick * perTick));
             QCOMPARE(rig.Out(0, 8), 31);
             QCOMPARE(rig.Out(0, 29), 64);
         }
+    }
+
+    // Scenes over every channel of 64 universes, started together: the
+    // default budget, about two full renders, makes two and the one it
+    // began within what was left; the rest wait their turn.
+    void fullScenesTakeTurnsAtTheDefaultBudget()
+    {
+        CFiveScenesRig rig(64);
+        rig.PlayAll();
+        rig.Tick();
+        QCOMPARE(rig.ScenesRendered(), 3);
+        QCOMPARE(rig.Out(63, 507), 5);
+        rig.Tick();
+        QCOMPARE(rig.ScenesRendered(), 5);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "../model/LibraryProfileBuilder.h"
+#include "LayerDifference.h"
 #include "RecordingHost.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
@@ -156,17 +157,6 @@ void Act(CProject& project, QRandomGenerator& random)
     default:
         break; // most ticks just play
     }
-}
-
-QString FirstDifference(const CDmxLayer& a, const CDmxLayer& b)
-{
-    for (int u = 0; u < a.UniverseCount(); ++u) {
-        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
-            if (a[u][s] != b[u][s])
-                return QStringLiteral("universe %1 slot %2: %3, plainly %4").arg(u).arg(s).arg(a[u][s]).arg(b[u][s]);
-        }
-    }
-    return QString();
 }
 
 // The plain mix of one entry, slot by slot, as the tick did before it kept

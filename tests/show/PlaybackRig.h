@@ -63,6 +63,23 @@ public:
         return fixture;
     }
 
+    // Every universe filled with fixtures of `channels` channels side by
+    // side, patched in one go.
+    QList<CPatchedFixture*> Fill(CLibraryProfile* profile, int channels)
+    {
+        QList<CPatchedFixture*> fixtures;
+        for (int u = 0; u < project.UniverseCount(); ++u) {
+            for (int address = 0; address + channels <= 512; address += channels) {
+                const int id = ++m_nextId;
+                fixtures << new CPatchedFixture(address, u, id, -1, QStringLiteral("F%1").arg(id), profile, false,
+                                                false, 0);
+                project.m_generalGroup->AddFixture(fixtures.last());
+            }
+        }
+        project.UpdateAfterPatch(false, false);
+        return fixtures;
+    }
+
     CScene* AddScene(const QString& name, int fadeIn = 0, int fadeOut = 0)
     {
         auto* scene = new CScene(name, project.UniverseCount());

@@ -140,10 +140,8 @@ void CArtNetManager::MarkUnread(QUdpSocket* socket)
         return;
     // A node's socket also wakes for the network's answer to earlier sends
     // (host or port unreachable), which the next read would swallow unseen.
-    if (const quint32 node = m_nodeSockets.AddressOf(socket)) {
-        if (const int error = CNodeSockets::TakeError(*socket))
-            NoteFailure(node, error, *socket);
-    }
+    if (m_nodeSockets.AddressOf(socket) != 0)
+        CNodeSockets::TakeErrors(*socket, [this, socket](quint32 node, int error) { NoteFailure(node, error, *socket); });
     if (std::find(m_unread.begin(), m_unread.end(), socket) == m_unread.end())
         m_unread.emplace_back(socket);
 }
@@ -206,8 +204,10 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
 void CArtNetManager::NoteFailure(quint32 address, int error, const QUdpSocket& socket)
 {
     // Once: a node that is gone fails every tick until it expires.
-    if (m_nodeSockets.MarkFailing(address))
-        qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: %2")
+    if (!m_nodeSockets.MarkFailing(address))
+        return;
+    m_linksStale = true; // a node waiting on the shared socket may take its socket
+    qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: %2")
                                             .arg(QHostAddress(address).toString(),
                                                  error != 0 ? qt_error_string(error) : socket.errorString());
 }
@@ -258,6 +258,7 @@ void CArtNetManager::RebuildTargets(int universeCount)
 
 void CArtNetManager::RebuildLinks()
 {
+    m_linksStale = false;
     m_links.clear();
     QHash<quint32, int> linkOf;
     for (const SArtNetTarget& target : qAsConst(m_targets)) {
@@ -296,6 +297,8 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
         return 0;
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)
         RebuildTargets(universeCount);
+    else if (m_linksStale)
+        RebuildLinks();
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     int sent = 0;

@@ -63,8 +63,6 @@ public:
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
-    // The sockets DMX goes out through, besides the polling one.
-    const CNodeSockets& NodeSockets() const { return m_nodeSockets; }
 
 signals:
     void nodeDetected();
@@ -111,6 +109,7 @@ private:
     int m_targetsUniverses = -1;      // the universe count they were built for
     std::vector<SLink> m_links;
     std::vector<int> m_linkTargets;   // indexes in m_targets, grouped by link
+    bool m_linksStale = false;        // a node's sends failed since the links were made
     std::vector<quint16> m_ports;     // the Port-Addresses m_targets names, each once
     std::vector<int> m_portIndex;     // per Port-Address, its index in m_ports or -1
     std::vector<int> m_targetPorts;   // per target, its index in m_ports

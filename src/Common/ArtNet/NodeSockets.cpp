@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
+#include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -38,7 +39,12 @@ bool ConnectTo(QUdpSocket& socket, quint32 address)
     to.sin_family = AF_INET;
     to.sin_port = htons(ArtNet::kUdpPort);
     to.sin_addr.s_addr = htonl(address);
-    return ::connect(int(socket.socketDescriptor()), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    const int fd = int(socket.socketDescriptor());
+    // Without it a connected socket hears of a refused port only, not of a
+    // node that no longer answers ARP.
+    const int on = 1;
+    return ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on) == 0
+        && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
 #else
     Q_UNUSED(socket)
     Q_UNUSED(address)
@@ -75,11 +81,6 @@ void CNodeSockets::Close()
     m_nodes.clear();
     m_failingOwn.clear();
     CloseSocket(m_shared);
-}
-
-int CNodeSockets::SocketCount() const
-{
-    return OwnSocketCount() + (m_shared ? 1 : 0);
 }
 
 int CNodeSockets::OwnSocketCount() const
@@ -192,26 +193,41 @@ QVector<QUdpSocket*> CNodeSockets::Sockets() const
     return sockets;
 }
 
-int CNodeSockets::TakeError(QUdpSocket& socket)
+void CNodeSockets::TakeErrors(QUdpSocket& socket, const Failed& failed)
 {
 #ifdef Q_OS_LINUX
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_ERROR, &error, &size) == 0)
-        return error;
+    const int fd = int(socket.socketDescriptor());
+    // The kernel may queue a report on any socket bound to the port, so each
+    // is told by the address its datagram was sent to, not by the socket.
+    // Left in the queue, reports would fill the socket's receive buffer.
+    char control[512];
+    for (int n = 0; n < 256; ++n) {
+        sockaddr_in to{};
+        msghdr message{};
+        message.msg_name = &to;
+        message.msg_namelen = sizeof to;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
+            break;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR && to.sin_family == AF_INET)
+                failed(ntohl(to.sin_addr.s_addr), int(reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c))->ee_errno));
+        }
+    }
 #else
     Q_UNUSED(socket)
+    Q_UNUSED(failed)
 #endif
-    return 0;
 }
 
 bool CNodeSockets::MarkFailing(quint32 address)
 {
+    // On the shared socket one node's failure cannot be told from another's.
     auto it = m_nodes.find(address);
-    if (it == m_nodes.end() || it->failing)
+    if (it == m_nodes.end() || it->failing || !HasOwnSocket(*it))
         return false;
     it->failing = true;
-    if (HasOwnSocket(*it))
-        m_failingOwn.push_back(address);
+    m_failingOwn.push_back(address);
     return true;
 }

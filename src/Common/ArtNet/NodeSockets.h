@@ -36,8 +36,6 @@ public:
     // the open file limit at most, so forged nodes cannot use up descriptors.
     void Open(const QHostAddress& bindAddress);
     void Close();
-    int Bound() const { return m_bound; }
-    int SocketCount() const;
 
     // Makes the sockets fit the addresses (IPv4, host order) DMX goes to now:
     // those no longer listed are closed and forgotten; a new address gets a
@@ -51,10 +49,13 @@ public:
     quint32 AddressOf(const QUdpSocket* socket) const;
     QVector<QUdpSocket*> Sockets() const;
 
-    // The error the network reported on `socket` about earlier sends (host or
-    // port unreachable), 0 when none; reading it clears it.
-    static int TakeError(QUdpSocket& socket);
-    // Notes that sends to `address` fail; true only the first time while it is listed.
+    // Hands each report of the network about earlier sends (host or port
+    // unreachable) waiting on `socket` to `failed`, with the node address it
+    // is about and its errno value.
+    using Failed = std::function<void(quint32 address, int error)>;
+    static void TakeErrors(QUdpSocket& socket, const Failed& failed);
+    // Notes that sends to `address` through its own socket fail; true only the
+    // first time while it is listed.
     bool MarkFailing(quint32 address);
 
 private:

@@ -332,6 +332,47 @@ private slots:
         QCOMPARE(Receive(node, 1).value(0), ArtNet::EncodeDmx(0, 1, m_universes[0].data()));
     }
 
+    // Nothing waiting in a socket depends on its notice alone: a reply whose
+    // notice never came is read at the next poll; and output stopped while a
+    // read pass is queued, or from a slot of the pass itself, is safe.
+    void repliesAreReadWhateverBecomesOfThePass_data()
+    {
+        Columns<QString>("case");
+        QTest::newRow("no notice, read at the poll") << QStringLiteral("no notice");
+        QTest::newRow("stopped while a pass is queued") << QStringLiteral("stopped while queued");
+        QTest::newRow("stopped by a node the pass found") << QStringLiteral("stopped by a slot");
+    }
+    void repliesAreReadWhateverBecomesOfThePass()
+    {
+        const auto [what] = Row<QString>("case");
+        QUdpSocket polled;
+        QVERIFY(Bind(polled, kPolledNode));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        QSocketNotifier* notifier = ReadNotifier(manager);
+        QVERIFY(notifier);
+        if (what == QLatin1String("no notice")) {
+            notifier->setEnabled(false);
+            polled.writeDatagram(PollReply(kNodeAddress, {0}), kController, 6454);
+            QTRY_VERIFY((QMetaObject::invokeMethod(&manager, "OnPollTimer"), HasNode(manager, kNodeAddress)));
+            return;
+        }
+        const int flood = 3 * CArtNetManager::kDatagramsPerPass;
+        for (int i = 0; i < flood; ++i)
+            polled.writeDatagram(PollReply(QHostAddress(0x7F000100u + quint32(i)), {0}, 16), kController, 6454);
+        if (what == QLatin1String("stopped by a slot"))
+            connect(&manager, &CArtNetManager::nodeDetected, &manager, &CArtNetManager::Stop);
+        QEvent event(QEvent::SockAct);
+        QCoreApplication::sendEvent(notifier, &event); // a pass that leaves the rest to a queued one
+        if (what == QLatin1String("stopped while queued")) {
+            QCOMPARE(manager.NodeList().Nodes().size(), CArtNetManager::kDatagramsPerPass);
+            manager.Stop();
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(!manager.IsRunning());
+        QVERIFY(manager.NodeList().Nodes().isEmpty());
+    }
+
     // A node re-patched while the output runs gets each universe on the port
     // that carries it, whatever port it had before.
     void aRepatchedNodeGetsEachUniverseOnItsOwnPort_data()

@@ -25,6 +25,7 @@ QString PortList(const QVector<quint16>& outputs)
 
 CArtNetManager::CArtNetManager(QObject* parent)
     : QObject(parent)
+    , m_nodeSockets(this, [this](QUdpSocket& socket) { Watch(socket); })
 {
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &CArtNetManager::OnPollTimer);
@@ -47,7 +48,8 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
     }
     m_socket = std::move(socket);
     m_failed = false;
-    connect(m_socket.get(), &QUdpSocket::readyRead, this, &CArtNetManager::OnReadyRead);
+    Watch(*m_socket);
+    m_nodeSockets.Open(bindAddress);
     Poll();
     m_pollTimer.start();
     return true;
@@ -57,6 +59,8 @@ void CArtNetManager::Stop()
 {
     m_pollTimer.stop();
     m_socket.reset();
+    m_nodeSockets.Close();
+    m_links.clear();
     m_nodes.Clear();
     m_sequences.clear();
 }
@@ -101,10 +105,18 @@ void CArtNetManager::Poll()
     }
 }
 
+void CArtNetManager::Watch(QUdpSocket& socket)
+{
+    connect(&socket, &QUdpSocket::readyRead, this, [this, s = &socket] { OnReadyRead(s); });
+}
+
 void CArtNetManager::OnPollTimer()
 {
-    // Read here too, so that nothing waiting in the socket depends on its
-    // notice alone, and nodes are judged after the replies that came.
+    // Read every socket here too, so that nothing waiting in one depends on
+    // its notice alone, and nodes are judged after the replies that came.
+    MarkUnread(m_socket.get());
+    for (QUdpSocket* socket : m_nodeSockets.Sockets())
+        MarkUnread(socket);
     if (!m_passQueued)
         ReadPass();
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_clock.elapsed(), kNodeTimeoutMs);
@@ -114,32 +126,59 @@ void CArtNetManager::OnPollTimer()
     Poll();
 }
 
-void CArtNetManager::OnReadyRead()
+void CArtNetManager::OnReadyRead(QUdpSocket* socket)
 {
+    MarkUnread(socket);
     // A pass already queued reads these too; two would give the flood twice the time.
     if (!m_passQueued)
         ReadPass();
 }
 
+void CArtNetManager::MarkUnread(QUdpSocket* socket)
+{
+    if (!socket)
+        return;
+    // A node's socket also wakes for the network's answer to earlier sends
+    // (host or port unreachable), which the next read would swallow unseen.
+    if (m_nodeSockets.AddressOf(socket) != 0)
+        CNodeSockets::TakeErrors(*socket, [this, socket](quint32 node, int error) { NoteFailure(node, error, *socket); });
+    if (std::find(m_unread.begin(), m_unread.end(), socket) == m_unread.end())
+        m_unread.emplace_back(socket);
+}
+
 void CArtNetManager::ReadPass()
 {
     m_passQueued = false;
-    // Every pass reads until a read finds nothing, rather than looking first:
-    // once an unbuffered UDP socket has signalled readyRead it watches for
-    // more only after a read, and a notice can come after an earlier pass
-    // took what it announced. Left unread, the socket would fall silent for good.
-    for (int n = 0; n < kDatagramsPerPass; ++n) {
-        // Checked each time: a slot of nodeDetected may have stopped us.
-        if (!m_socket)
+    // Every socket that signalled is read until a read finds nothing, rather
+    // than looking first: once an unbuffered UDP socket has signalled
+    // readyRead it watches for more only after a read, and a notice can come
+    // after an earlier pass took what it announced. Left unread, the socket
+    // would fall silent for good.
+    int read = 0;
+    while (!m_unread.empty()) {
+        QUdpSocket* socket = m_unread.front();
+        // Checked each time: a slot of nodeDetected may have stopped us, and
+        // a node's socket closes when the node is forgotten.
+        if (!socket) {
+            m_unread.pop_front();
+            continue;
+        }
+        if (read == kDatagramsPerPass) {
+            // The socket read last waits behind the others: a flood on one
+            // must not keep the replies on the rest unread.
+            m_unread.emplace_back(socket);
+            m_unread.pop_front();
+            m_passQueued = true;
+            QMetaObject::invokeMethod(this, &CArtNetManager::ReadPass, Qt::QueuedConnection);
             return;
-        const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
-        if (!datagram.isValid())
-            return;
+        }
+        const QNetworkDatagram datagram = socket->receiveDatagram(kMaxDatagram);
+        if (!datagram.isValid()) {
+            m_unread.pop_front();
+            continue;
+        }
+        ++read;
         HandleDatagram(datagram);
-    }
-    if (m_socket && m_socket->hasPendingDatagrams()) {
-        m_passQueued = true;
-        QMetaObject::invokeMethod(this, &CArtNetManager::ReadPass, Qt::QueuedConnection);
     }
 }
 
@@ -162,6 +201,17 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
     emit nodeDetected();
 }
 
+void CArtNetManager::NoteFailure(quint32 address, int error, const QUdpSocket& socket)
+{
+    // Once: a node that is gone fails every tick until it expires.
+    if (!m_nodeSockets.MarkFailing(address))
+        return;
+    m_linksStale = true; // a node waiting on the shared socket may take its socket
+    qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: %2")
+                                            .arg(QHostAddress(address).toString(),
+                                                 error != 0 ? qt_error_string(error) : socket.errorString());
+}
+
 quint8 CArtNetManager::NextSequence(quint16 portAddress)
 {
     // 0 would tell the node to stop ordering packets, so the count runs 1 to 255.
@@ -176,10 +226,12 @@ enum PacketState : quint8 { NotBuilt, Built, NoLevels };
 
 } // namespace
 
-void CArtNetManager::RebuildTargets()
+void CArtNetManager::RebuildTargets(int universeCount)
 {
     m_targetsRevision = m_nodes.Revision();
-    m_targets = m_nodes.Targets(ArtNet::kPortAddressCount);
+    m_targetsUniverses = universeCount;
+    // Only nodes that get a packet are given a socket.
+    m_targets = m_nodes.Targets(qBound(0, universeCount, ArtNet::kPortAddressCount));
     // Ports are found through a table by Port-Address, not by a search of
     // m_ports: with a thousand nodes a search per target costs seconds.
     if (m_portIndex.empty() && !m_targets.isEmpty())
@@ -201,31 +253,82 @@ void CArtNetManager::RebuildTargets()
     m_packets.resize(m_ports.size() * size_t(ArtNet::kDmxPacketSize));
     m_packetState.assign(m_ports.size(), NotBuilt);
     m_batch.Reserve(m_targets.size());
+    RebuildLinks();
+}
+
+void CArtNetManager::RebuildLinks()
+{
+    m_linksStale = false;
+    m_links.clear();
+    QHash<quint32, int> linkOf;
+    for (const SArtNetTarget& target : qAsConst(m_targets)) {
+        auto it = linkOf.find(target.address);
+        if (it == linkOf.end()) {
+            it = linkOf.insert(target.address, int(m_links.size()));
+            m_links.push_back({target.address, nullptr, 0, 0});
+        }
+        ++m_links[size_t(*it)].count;
+    }
+    int first = 0;
+    std::vector<quint32> remote;
+    for (SLink& link : m_links) {
+        link.first = first;
+        first += link.count;
+        link.count = 0;
+        // Nothing to this machine waits for a neighbour, and a socket
+        // connected to one of its own addresses would take the datagrams
+        // meant for the software listening there.
+        if (!m_subnets.IsOwn(link.address))
+            remote.push_back(link.address);
+    }
+    m_linkTargets.assign(size_t(first), 0);
+    for (int i = 0; i < m_targets.size(); ++i) {
+        SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
+        m_linkTargets[size_t(link.first + link.count++)] = i;
+    }
+    m_nodeSockets.Fit(remote);
+    for (SLink& link : m_links)
+        link.socket = m_subnets.IsOwn(link.address) ? m_socket.get() : m_nodeSockets.SocketOf(link.address);
 }
 
 int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputOf)
 {
     if (!m_socket || !outputOf)
         return 0;
-    if (m_targetsRevision != m_nodes.Revision())
-        RebuildTargets();
+    if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)
+        RebuildTargets(universeCount);
+    else if (m_linksStale)
+        RebuildLinks();
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
-    m_batch.Clear();
-    for (int i = 0; i < m_targets.size(); ++i) {
-        const SArtNetTarget& target = m_targets[i];
-        if (int(target.portAddress) >= universeCount)
+    int sent = 0;
+    for (const SLink& link : m_links) {
+        if (!link.socket)
             continue;
-        const size_t port = size_t(m_targetPorts[size_t(i)]);
-        char* packet = m_packets.data() + port * ArtNet::kDmxPacketSize;
-        if (m_packetState[port] == NotBuilt) {
-            const quint8* levels = outputOf(target.portAddress);
-            m_packetState[port] = levels ? Built : NoLevels;
-            if (levels)
-                ArtNet::EncodeDmx(packet, target.portAddress, NextSequence(target.portAddress), levels);
+        m_batch.Clear();
+        int added = 0;
+        for (int k = link.first; k < link.first + link.count; ++k) {
+            const int i = m_linkTargets[size_t(k)];
+            const SArtNetTarget& target = m_targets[i];
+            const size_t port = size_t(m_targetPorts[size_t(i)]);
+            char* packet = m_packets.data() + port * ArtNet::kDmxPacketSize;
+            if (m_packetState[port] == NotBuilt) {
+                const quint8* levels = outputOf(target.portAddress);
+                m_packetState[port] = levels ? Built : NoLevels;
+                if (levels)
+                    ArtNet::EncodeDmx(packet, target.portAddress, NextSequence(target.portAddress), levels);
+            }
+            if (m_packetState[port] == Built) {
+                m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
+                ++added;
+            }
         }
-        if (m_packetState[port] == Built)
-            m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
+        if (added == 0)
+            continue;
+        const int linkSent = m_batch.Send(*link.socket);
+        sent += linkSent;
+        if (linkSent < added || m_batch.RefusalError() != 0)
+            NoteFailure(link.address, linkSent < added ? 0 : m_batch.RefusalError(), *link.socket);
     }
-    return m_batch.Send(*m_socket);
+    return sent;
 }

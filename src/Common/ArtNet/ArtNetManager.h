@@ -3,12 +3,15 @@
 #include "Common/ArtNet/ArtNetNodeList.h"
 #include "Common/ArtNet/DatagramBatch.h"
 #include "Common/ArtNet/LocalSubnets.h"
+#include "Common/ArtNet/NodeSockets.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -17,8 +20,10 @@ class QNetworkDatagram;
 class QUdpSocket;
 
 // Art-Net output: discovers nodes by polling and sends each output port of
-// every node the universe it asks for. Lives on the GUI thread; the master
-// tick calls SendUniverses.
+// every node the universe it asks for. Polls go out through a socket of their
+// own and DMX through a socket per node (see CNodeSockets), so that a node
+// that stops answering costs no other node a frame. Lives on the GUI thread;
+// the master tick calls SendUniverses.
 class CArtNetManager : public QObject
 {
     Q_OBJECT
@@ -52,7 +57,9 @@ public:
     // The Art-Net pass of the master tick: one ArtDmx packet per output port
     // of every node whose Port-Address is below `universeCount`. Returns the
     // number of packets sent. The packets and the batch that sends them are
-    // made here, once, after the node list changed; otherwise it allocates nothing.
+    // made here, once, after the node list or `universeCount` changed;
+    // otherwise it allocates nothing. A node whose sends fail is written to
+    // the debug log once while it is listed.
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
@@ -61,18 +68,36 @@ signals:
     void nodeDetected();
 
 private slots:
-    void OnReadyRead();
     void OnPollTimer();
 
 private:
+    // The targets of one node address, and the socket they leave through.
+    struct SLink
+    {
+        quint32 address = 0;
+        QUdpSocket* socket = nullptr;
+        int first = 0; // in m_linkTargets
+        int count = 0;
+    };
+
     QList<QHostAddress> PollAddresses() const;
+    void Watch(QUdpSocket& socket);
+    void OnReadyRead(QUdpSocket* socket);
+    void MarkUnread(QUdpSocket* socket);
     void ReadPass();
     void HandleDatagram(const QNetworkDatagram& datagram);
+    // `error` is an errno value, or 0 for the one `socket` reported.
+    void NoteFailure(quint32 address, int error, const QUdpSocket& socket);
     quint8 NextSequence(quint16 portAddress);
-    // Called by SendUniverses when the node list changed since the last build.
-    void RebuildTargets();
+    // Called by SendUniverses when the node list or the universe count changed since the last build.
+    void RebuildTargets(int universeCount);
+    void RebuildLinks();
 
-    std::unique_ptr<QUdpSocket> m_socket;
+    std::unique_ptr<QUdpSocket> m_socket; // polls, and DMX to nodes on this machine
+    CNodeSockets m_nodeSockets;
+    // Sockets that signalled and were not yet read empty, in the order they
+    // are read; a socket closed since is null.
+    std::deque<QPointer<QUdpSocket>> m_unread;
     QTimer m_pollTimer;
     QElapsedTimer m_clock;
     CArtNetNodeList m_nodes;
@@ -81,6 +106,10 @@ private:
     QHash<quint16, quint8> m_sequences;
     QVector<SArtNetTarget> m_targets; // of every Port-Address
     quint64 m_targetsRevision = 0;    // of the node list m_targets was built from
+    int m_targetsUniverses = -1;      // the universe count they were built for
+    std::vector<SLink> m_links;
+    std::vector<int> m_linkTargets;   // indexes in m_targets, grouped by link
+    bool m_linksStale = false;        // a node's sends failed since the links were made
     std::vector<quint16> m_ports;     // the Port-Addresses m_targets names, each once
     std::vector<int> m_portIndex;     // per Port-Address, its index in m_ports or -1
     std::vector<int> m_targetPorts;   // per target, its index in m_ports

@@ -26,9 +26,10 @@ public:
     // this machine's own addresses (a visualiser answering for itself).
     // Never a subnet's network or broadcast address.
     bool MayName(quint32 named, quint32 sender, int interfaceIndex) const;
+    // Whether `address` is this machine's: the loopback or one of its interfaces'.
+    bool IsOwn(quint32 address) const;
 
 private:
-    bool IsOwn(quint32 address) const;
 
     QVector<SSubnet> m_subnets;
 };

@@ -1,0 +1,192 @@
+#pragma once
+
+// Tests and benchmarks that need real ARP: this program's own private network
+// namespace (see LoopbackNetwork.h) is the controller's, at 192.0.2.1/24, and
+// a child process in a network namespace of its own is the nodes', at
+// 192.0.2.2/24 and any more addresses a case adds, linked by a veth pair.
+// Sockets of the nodes' side are opened from a thread that enters its namespace.
+
+#include "LoopbackNetwork.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <thread>
+#include <vector>
+
+namespace VethNetwork {
+
+constexpr char kControllerLink[] = "orvctl0";
+constexpr char kNodeLink[] = "orvnode0";
+const QHostAddress kPairController(QStringLiteral("192.0.2.1"));
+const QHostAddress kHealthyNode(QStringLiteral("192.0.2.2"));
+const QHostAddress kBroadcast(QStringLiteral("192.0.2.255"));
+
+// The commands run with the system folders on the path, as root tools live there.
+inline bool RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), env.value(QStringLiteral("PATH")) + QStringLiteral(":/usr/sbin:/sbin"));
+    tool.setProcessEnvironment(env);
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool.start(program, arguments);
+    return tool.waitForFinished(10000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+// Whether every interface here is the loopback or the controller's end of the pair.
+inline bool OnlyLoopbackAndPair()
+{
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : interfaces) {
+        if (!(iface.flags() & QNetworkInterface::IsLoopBack) && iface.name() != QLatin1String(kControllerLink))
+            return false;
+    }
+    return true;
+}
+
+inline bool SetNeighbourOption(const char* link, const char* option, int value)
+{
+    QFile file(QStringLiteral("/proc/sys/net/ipv4/neigh/%1/%2").arg(QLatin1String(link), QLatin1String(option)));
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray::number(value)) > 0;
+}
+
+// The nodes' namespace, linked to this one; gone with the object.
+class CPeer
+{
+public:
+    CPeer() = default;
+    CPeer(const CPeer&) = delete;
+    CPeer& operator=(const CPeer&) = delete;
+    ~CPeer()
+    {
+        for (int fd : m_sockets)
+            ::close(fd);
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        RunTool(QStringLiteral("ip"), {QStringLiteral("link"), QStringLiteral("del"), QLatin1String(kControllerLink)});
+        m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+
+    // Only inside a private namespace of this program's own: the pair's
+    // addresses must never meet a real network.
+    bool Start()
+    {
+        if (!LoopbackNetwork::InPrivateNamespace())
+            return false;
+        m_process.start(QStringLiteral("unshare"),
+                        {QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo ready; exec sleep 600")});
+        if (!m_process.waitForReadyRead(10000) || !m_process.readAllStandardOutput().startsWith("ready"))
+            return false;
+        const QString pid = QString::number(m_process.processId());
+        const QString controller = QLatin1String(kControllerLink);
+        const QString node = QLatin1String(kNodeLink);
+        return RunTool(QStringLiteral("ip"), {QStringLiteral("link"), QStringLiteral("add"), controller, QStringLiteral("type"),
+                                              QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"), node,
+                                              QStringLiteral("netns"), pid})
+            && RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("192.0.2.1/24"),
+                                              QStringLiteral("dev"), controller})
+            && RunTool(QStringLiteral("ip"), {QStringLiteral("link"), QStringLiteral("set"), controller, QStringLiteral("up")})
+            && InPeer({QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")})
+            && AddNodeAddress(kHealthyNode)
+            && InPeer({QStringLiteral("link"), QStringLiteral("set"), node, QStringLiteral("up")});
+    }
+
+    // `ip` with these arguments in the nodes' namespace.
+    bool InPeer(const QStringList& ipArguments) const
+    {
+        return RunTool(QStringLiteral("nsenter"), QStringList{QStringLiteral("-t"), QString::number(m_process.processId()),
+                                                              QStringLiteral("-n"), QStringLiteral("ip")}
+                                                      + ipArguments);
+    }
+    bool AddNodeAddress(const QHostAddress& address) const
+    {
+        return InPeer({QStringLiteral("addr"), QStringLiteral("add"), address.toString() + QStringLiteral("/24"),
+                       QStringLiteral("dev"), QLatin1String(kNodeLink)});
+    }
+    bool RemoveNodeAddress(const QHostAddress& address) const
+    {
+        return InPeer({QStringLiteral("addr"), QStringLiteral("del"), address.toString() + QStringLiteral("/24"),
+                       QStringLiteral("dev"), QLatin1String(kNodeLink)});
+    }
+
+    // A non-blocking UDP socket of the nodes' side bound to `address`:6454
+    // (shared, as a node and the broadcast listener share the port); -1 when it cannot be made.
+    int Socket(const QHostAddress& address)
+    {
+        int fd = -1;
+        const QByteArray path = QStringLiteral("/proc/%1/ns/net").arg(m_process.processId()).toLatin1();
+        std::thread([&] {
+            const int ns = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            if (ns < 0)
+                return;
+            if (::setns(ns, CLONE_NEWNET) == 0) {
+                fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                const int one = 1;
+                sockaddr_in at{};
+                at.sin_family = AF_INET;
+                at.sin_port = htons(6454);
+                at.sin_addr.s_addr = htonl(address.toIPv4Address());
+                if (fd >= 0
+                    && (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0
+                        || ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)) {
+                    ::close(fd);
+                    fd = -1;
+                }
+            }
+            ::close(ns);
+        }).join();
+        if (fd >= 0)
+            m_sockets.push_back(fd);
+        return fd;
+    }
+
+private:
+    QProcess m_process;
+    std::vector<int> m_sockets;
+};
+
+inline bool SendTo(int fd, const QByteArray& datagram, const QHostAddress& to)
+{
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(6454);
+    at.sin_addr.s_addr = htonl(to.toIPv4Address());
+    return ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&at), sizeof at)
+        == datagram.size();
+}
+
+// The next datagram on `fd`, waiting up to `timeoutMs`; empty when none came.
+inline QByteArray Receive(int fd, int timeoutMs)
+{
+    char buffer[2048];
+    for (;;) {
+        const ssize_t size = ::recv(fd, buffer, sizeof buffer, 0);
+        if (size >= 0)
+            return QByteArray(buffer, int(size));
+        pollfd ready = {fd, POLLIN, 0};
+        if (::poll(&ready, 1, timeoutMs) <= 0)
+            return QByteArray();
+    }
+}
+
+// The Port-Address of an ArtDmx packet, -1 for anything else.
+inline int DmxPortAddress(const QByteArray& packet)
+{
+    if (packet.size() < 18 || !packet.startsWith(QByteArray("Art-Net\0", 8)) || quint8(packet[8]) != 0x00
+        || quint8(packet[9]) != 0x50)
+        return -1;
+    return quint8(packet[14]) | (quint8(packet[15]) & 0x7F) << 8;
+}
+
+} // namespace VethNetwork

@@ -58,8 +58,9 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
 void CArtNetManager::Stop()
 {
     m_pollTimer.stop();
-    m_socket.reset();
+    CNodeSockets::Discard(m_socket.release());
     m_nodeSockets.Close();
+    m_unread.clear();
     m_links.clear();
     m_nodes.Clear();
     m_sequences.clear();

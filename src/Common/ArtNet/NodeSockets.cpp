@@ -94,7 +94,7 @@ QUdpSocket* CNodeSockets::OpenSocket(quint32 connectTo)
     // Shared with the polling socket and other Art-Net software on this machine.
     if (!socket->bind(m_bindAddress, ArtNet::kUdpPort, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)
         || (connectTo != 0 && !ConnectTo(*socket, connectTo))) {
-        delete socket;
+        delete socket; // not watched yet, so no signal of its can be under way
         return nullptr;
     }
     m_opened(*socket);
@@ -110,8 +110,20 @@ QUdpSocket* CNodeSockets::SharedSocket()
 
 void CNodeSockets::CloseSocket(QUdpSocket*& socket)
 {
-    delete socket;
+    Discard(socket);
     socket = nullptr;
+}
+
+void CNodeSockets::Discard(QUdpSocket* socket)
+{
+    if (!socket)
+        return;
+    // Closing frees the port's descriptor at once; deleting waits for the
+    // event loop, as the socket may be the one whose readyRead is being
+    // delivered (a slot that stops the output while a reply is read).
+    socket->disconnect();
+    socket->close();
+    socket->deleteLater();
 }
 
 void CNodeSockets::Fit(const std::vector<quint32>& addresses)

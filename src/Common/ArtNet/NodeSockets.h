@@ -48,6 +48,8 @@ public:
     // The address whose own socket this is, 0 for the shared one or another.
     quint32 AddressOf(const QUdpSocket* socket) const;
     QVector<QUdpSocket*> Sockets() const;
+    // Closes `socket` now and deletes it when the event loop is back.
+    static void Discard(QUdpSocket* socket);
 
     // Hands each report of the network about earlier sends (host or port
     // unreachable) waiting on `socket` to `failed`, with the node address it

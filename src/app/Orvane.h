@@ -291,6 +291,7 @@ public slots:
 
 private slots:
     void OnNetworkBlink();
+    void OnSceneSoundFailed(const QString& reason);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -386,6 +387,7 @@ private:
     QTimer* m_timer = nullptr;
     std::function<CMusicPlayer*(QObject*)> m_makeMusicPlayer;
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
+    bool m_sceneSoundFailedTold = false;
     CMasterTick m_tick;
     CTickStages* m_pStages = nullptr;
 

@@ -136,6 +136,7 @@ bool Orvane::ChooseImportScenes(const QStringList& sceneNames, QList<bool>& keep
 
 void Orvane::OnProjectLoaded()
 {
+    m_sceneSoundFailedTold = false;
     if (m_timeLine)
         m_timeLine->UpdateFromProject();
     // The first reset comes before the panels are built.
@@ -333,12 +334,25 @@ void Orvane::AddMask()
 
 void Orvane::PlaySceneSound(const QString& path, int volume)
 {
-    if (!m_sceneSound)
+    if (!m_sceneSound) {
         m_sceneSound = m_makeMusicPlayer ? m_makeMusicPlayer(this) : new CSystemMusicPlayer(this);
+        // Told after the start that failed, never inside the scene's start.
+        connect(m_sceneSound, &CMusicPlayer::failed, this, &Orvane::OnSceneSoundFailed, Qt::QueuedConnection);
+    }
     m_sceneSound->Stop();
     m_sceneSound->SetFile(path);
     m_sceneSound->SetVolume(qBound(0, volume, 100));
     m_sceneSound->Play();
+}
+
+void Orvane::OnSceneSoundFailed(const QString& reason)
+{
+    // Without a sound output every start fails alike: one box a show, as
+    // for the timeline's music.
+    if (m_sceneSoundFailedTold)
+        return;
+    m_sceneSoundFailedTold = true;
+    ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::SceneSoundFailed).arg(reason));
 }
 
 void Orvane::StopSceneSound()

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "WindowRig.h"
 #include "TestRegistry.h"
 
@@ -10,6 +11,7 @@
 #include "layout/FixturesWnd.h"
 #include "layout/view/FixtureItem.h"
 #include "layout/view/FixturesView.h"
+#include "setup/AssignIdsDlg.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "model/PatchedFixture.h"
@@ -23,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,6 +150,44 @@ private slots:
         QVERIFY(rig.window->HasLayoutView());
         rig.window->SetLayoutMoveLocked(true);
         QVERIFY(rig.Fixtures().View()->IsLocked() && rig.window->IsLayoutMoveLocked());
+    }
+
+    // Assign IDs opens centred on the main window, wherever on the screen it
+    // stands, and moves up when that would put it below the screen's edge.
+    // The window is as tall as it may be, taller than the 800 x 600 screen.
+    void assignIdsOpensCentredOnTheMainWindow_data()
+    {
+        Columns<QPoint, bool>("topLeft", "centred");
+        QTest::newRow("upper left") << QPoint(0, 0) << true;
+        QTest::newRow("right") << QPoint(230, 100) << true;
+        QTest::newRow("low on the screen") << QPoint(230, 190) << false;
+    }
+    void assignIdsOpensCentredOnTheMainWindow()
+    {
+        const auto [topLeft, centred] = Row<QPoint, bool>("topLeft", "centred");
+        CFixturesWindowRig rig;
+        const QList<CPatchedFixture*> fixtures{rig.Patch(0), rig.Patch(10)};
+        rig.Fixtures().LoadProject();
+        for (CPatchedFixture* fixture : fixtures)
+            fixture->BeamFlags()[0] = true;
+        rig.Fixtures().View()->RefreshSelectedFlags();
+        rig.Fixtures().OnSelChanged();
+        rig.window->setGeometry(QRect(topLeft, QSize(560, 0)));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QRect shown;
+        OnNextModal<CAssignIdsDlg>([&shown](CAssignIdsDlg* dialog) {
+            shown = dialog->geometry();
+            dialog->reject();
+        });
+        rig.Fixtures().ToolAction(CFixturesWnd::AssignIdsAction)->trigger();
+        QVERIFY(shown.isValid());
+        const QPoint centre = rig.window->geometry().center();
+        QCOMPARE(shown.center().x(), centre.x());
+        if (centred)
+            QCOMPARE(shown.center().y(), centre.y());
+        else
+            QVERIFY(shown.center().y() < centre.y() && rig.window->screen()->availableGeometry().contains(shown));
     }
 
     void aRefreshChoiceTakesEffectOnOk()

@@ -3,10 +3,13 @@
 
 #include "../devices/FakeTransport.h"
 #include "MediaFiles.h"
+#include "RawChannelScene.h"
 #include "ShownDialogs.h"
 #include "WindowRig.h"
 #include "app/Orvane.h"
 #include "media/SystemMusicPlayer.h"
+#include "show/Page.h"
+#include "show/Scene.h"
 #include "show/TimeLine.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeLineCtrl.h"
@@ -14,8 +17,9 @@
 
 #include <QtTest>
 
-// The timeline's music on a system with no sound output, played through
-// the main window: the operator reads it once in the window.
+// The timeline's music and the scenes' sounds on a system with no sound
+// output, played through the main window: the operator reads it once in
+// the window.
 class MainWindowMusicTest : public QObject
 {
     Q_OBJECT
@@ -69,6 +73,52 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY2(boxes.shown.first().contains(QStringLiteral("music cannot be played")), qPrintable(boxes.shown.first()));
         timeLine.Stop();
+    }
+
+    // A scene with a sound, started by its key `starts` times in each of
+    // `shows` shows (File New between them): the box comes once a show.
+    void aSceneSoundOnASilentSystemIsToldOnce_data()
+    {
+        Columns<int, int>("starts", "shows");
+        QTest::newRow("one start") << 1 << 1;
+        QTest::newRow("three starts") << 3 << 1;
+        QTest::newRow("a new show") << 2 << 2;
+    }
+    void aSceneSoundOnASilentSystemIsToldOnce()
+    {
+        const auto [starts, shows] = Row<int, int>("starts", "shows");
+        CWindowRigBase rig;
+        COrvaneSetup setup;
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        rig.Start(std::move(setup));
+        Orvane& window = *rig.window;
+        window.SetMusicPlayerMaker(
+            [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
+        const QString bell =
+            WriteWav(QDir(rig.dir.path()), QStringLiteral("bell.wav"), WavFormat(), 44100, SquareOn(0, 3000));
+
+        CShownDialogs boxes(QMessageBox::Ok);
+        for (int show = 0; show < shows; ++show) {
+            if (show > 0)
+                window.OnFileNew();
+            CScene* scene = AddRawChannelScene(window.Project(), QStringLiteral("Bell"), {{0, 0, 255}});
+            scene->m_triggers.ParseShortCut(QStringLiteral("B"));
+            scene->m_playSound = true;
+            scene->m_sound = bell;
+            for (int start = 0; start < starts; ++start) {
+                QTest::keyClick(&window, Qt::Key_B);
+                QVERIFY(window.Project().m_firstPage->IsPlaying(scene));
+                QCoreApplication::processEvents();
+                // Pressed again it stops, at the next tick.
+                QTest::keyClick(&window, Qt::Key_B);
+                window.OnTimer();
+                QVERIFY(!window.Project().m_firstPage->IsPlaying(scene));
+            }
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.shown.size(), shows);
+        for (const QString& text : qAsConst(boxes.shown))
+            QVERIFY2(text.contains(QStringLiteral("sounds cannot be played")), qPrintable(text));
     }
 };
 

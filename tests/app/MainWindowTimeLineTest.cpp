@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "TypedKeys.h"
 
@@ -9,6 +10,7 @@
 #include "app/Orvane.h"
 #include "live/FadingWnd.h"
 #include "live/PageWnd.h"
+#include "show/Page.h"
 #include "show/EffectScene.h"
 #include "show/TimeLine.h"
 #include "timeline/ColorDlg.h"
@@ -274,11 +276,24 @@ private slots:
         QVERIFY(rig.Project().m_timeLine.m_markers.isEmpty());
     }
 
-    // Return finishes a typed length; with the pointer over the lines it
-    // must not also drop a marker there, nor reach the show as a key.
-    void returnInATimeFieldAddsNoMarker()
+    // Return or the keypad's Enter finishes a typed length; with the pointer
+    // over the lines it must not also drop a marker there, nor reach the
+    // show as a key. No key name gives either key to a trigger, so a scene
+    // is set to the key's code: it plays if the key gets through.
+    void finishingATimeFieldReachesNothingElse_data()
     {
+        Columns<int, bool>("key", "markerKey");
+        QTest::newRow("Return") << int(Qt::Key_Return) << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false;
+    }
+    void finishingATimeFieldReachesNothingElse()
+    {
+        const auto [code, markerKey] = Row<int, bool>("key", "markerKey");
+        const auto key = Qt::Key(code);
+        const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
         CTimeLineWindowRig rig;
+        CScene* scene = rig.Scene(QStringLiteral("S"));
+        scene->m_triggers.m_shortCut.m_key = key;
         rig.window->ShowToolPanel(Orvane::kTimelinePanel);
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
@@ -288,13 +303,17 @@ private slots:
                             ->findChild<QSpinBox*>(QStringLiteral("seconds"));
         seconds->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(seconds));
-        TypeInto(seconds, QStringLiteral("42"));
+        TypeInto(seconds, QStringLiteral("42"), false);
+        QTest::keyClick(seconds, key, modifiers);
         QCOMPARE(rig.window->TimeLinePanel()->Ruler().Length() / 1000 % 60, 42);
         QVERIFY(rig.Project().m_timeLine.m_markers.isEmpty());
-        // The same key from the lines themselves still drops one.
+        QVERIFY(!rig.Project().m_firstPage->IsPlaying(scene));
+        // The same key from the lines themselves: Return drops a marker, the
+        // keypad's Enter is a key of the show like any other.
         rig.Control().setFocus();
-        QTest::keyClick(rig.window.get(), Qt::Key_Return);
-        QCOMPARE(rig.Project().m_timeLine.m_markers.size(), 1);
+        QTest::keyClick(rig.window.get(), key, modifiers);
+        QCOMPARE(rig.Project().m_timeLine.m_markers.size(), markerKey ? 1 : 0);
+        QCOMPARE(rig.Project().m_firstPage->IsPlaying(scene), !markerKey);
     }
 };
 

@@ -9,7 +9,9 @@
 #include "setup/AddFixturesDlg.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // Where the main window's dialogs for project files start, after a profile
@@ -27,7 +29,9 @@ private slots:
 
     void projectDialogsStartInTheProjectsFolder_data()
     {
-        QTest::addColumn<QString>("project"); // "open", "new" (after one was open) or "none"
+        // "open", "new" (after one was open), "none", or after New with the
+        // last project's file or its folder, away from the program's, gone
+        QTest::addColumn<QString>("project");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("folder"); // below the program's folder
         // About with Ctrl held opens a project to copy.
@@ -35,6 +39,8 @@ private slots:
             QTest::addRow("open project, %s", command) << "open" << command << "Shows";
             QTest::addRow("after New, %s", command) << "new" << command << "Shows";
             QTest::addRow("no project yet, %s", command) << "none" << command << "";
+            QTest::addRow("last file gone, %s", command) << "file gone" << command << "Shows";
+            QTest::addRow("last folder gone, %s", command) << "folder gone" << command << "";
         }
     }
     void projectDialogsStartInTheProjectsFolder()
@@ -48,10 +54,20 @@ private slots:
         rig.Start(std::move(setup));
         for (const char* folder : {"Shows", "Profiles"})
             QVERIFY(QDir(rig.dir.path()).mkpath(QLatin1String(folder)));
+        // A file dialog asked for a folder that is gone starts in the
+        // nearest one above it: a folder away from the program's tells the two apart.
+        QTemporaryDir away;
         if (project != QLatin1String("none")) {
-            QVERIFY(rig.window->SaveProject(rig.Path(QStringLiteral("Shows/show.kv3"))));
-            if (project == QLatin1String("new"))
+            const bool folderGone = project == QLatin1String("folder gone");
+            const QString saved = folderGone ? away.filePath(QStringLiteral("show.kv3"))
+                                             : rig.Path(QStringLiteral("Shows/show.kv3"));
+            QVERIFY(rig.window->SaveProject(saved));
+            if (project != QLatin1String("open"))
                 rig.Action("actionFileNew")->trigger();
+            if (project == QLatin1String("file gone"))
+                QVERIFY(QFile::remove(saved));
+            if (folderGone)
+                QVERIFY(away.remove());
         }
         // A profile chosen in the library, as the add-fixtures dialog does.
         const QString profile = rig.WriteFile(QStringLiteral("Profiles/Par.kvp"), "not a profile");

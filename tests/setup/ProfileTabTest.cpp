@@ -324,18 +324,19 @@ private slots:
 
     // A profile file holds up to 256 beams: the choice shows its count and a
     // change of shape lays out every one of them again; the next profile
-    // has the usual 128 on offer.
+    // has the usual 128 on offer, opened or New.
     void beamsOfAFile_data()
     {
-        Columns<int, int>("beams", "offered");
-        QTest::newRow("two") << 2 << 128;
-        QTest::newRow("128") << 128 << 128;
-        QTest::newRow("129") << 129 << 129;
-        QTest::newRow("256") << 256 << 256;
+        Columns<int, int, bool>("beams", "offered", "thenNew");
+        QTest::newRow("two") << 2 << 128 << false;
+        QTest::newRow("128") << 128 << 128 << false;
+        QTest::newRow("129") << 129 << 129 << false;
+        QTest::newRow("256") << 256 << 256 << false;
+        QTest::newRow("256, then New") << 256 << 256 << true;
     }
     void beamsOfAFile()
     {
-        const auto [beams, offered] = Row<int, int>("beams", "offered");
+        const auto [beams, offered, thenNew] = Row<int, int, bool>("beams", "offered", "thenNew");
         CProfileRig rig;
         const QString path = rig.dir.filePath(QStringLiteral("Beams.kvp"));
         CLibraryProfile written;
@@ -352,7 +353,12 @@ private slots:
         QCOMPARE(rig.Beams().BeamCount(), beams);
         rig.Page().StoreToProfile(profile);
         QCOMPARE(profile->m_beams.size(), beams);
-        rig.Open(QStringLiteral("7"));
+        if (thenNew) {
+            rig.prompts->saveAnswer = CSetupPrompts::Discard;
+            rig.dialog->New();
+        } else {
+            rig.Open(QStringLiteral("7"));
+        }
         QCOMPARE(number->count(), 128);
         QCOMPARE(number->currentIndex(), 0);
     }

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
 
@@ -11,8 +12,8 @@ class TimeLineBlocksTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Blocks given as start and length (-1: as long as the scene) on one
-    // line; "loops" 0 makes every scene endless.
+    // Blocks given as start and length (-1 or 0: as long as the scene) on
+    // one line; "loops" 0 makes every scene endless, 2 lasts 2000 ms.
     void stopsAfterAFix_data()
     {
         QTest::addColumn<int>("loops");
@@ -26,6 +27,8 @@ private slots:
         QTest::newRow("overlap cut") << 0 << QList<int>{0, 1000} << QList<int>{4000, 500} << QList<int>{1000, 1500};
         QTest::newRow("equal starts keep both") << 0 << QList<int>{1000, 1000} << QList<int>{2000, 3000}
                                                 << QList<int>{3000, 4000};
+        QTest::newRow("no length is the scene's") << 2 << QList<int>{500} << QList<int>{0} << QList<int>{2500};
+        QTest::newRow("a length of 1 ms") << 2 << QList<int>{500} << QList<int>{1} << QList<int>{501};
     }
     void stopsAfterAFix()
     {
@@ -40,6 +43,30 @@ private slots:
             blocks << rig.Block(rig.Line(0), scene, starts[i], lengths[i]);
         for (int i = 0; i < stops.size(); ++i)
             QCOMPARE(blocks[i]->m_stop, stops[i]);
+    }
+
+    // Music blocks of no length of their own, given as start and the
+    // music's length (0 or -1: not known yet).
+    void musicStopsAfterAFix_data()
+    {
+        Columns<QList<int>, QList<int>, QList<int>>("starts", "mediaLengths", "stops");
+        QTest::newRow("unknown runs to the next") << QList<int>{1000, 6000} << QList<int>{0, -1}
+                                                  << QList<int>{6000, -1};
+        QTest::newRow("known stops before the next") << QList<int>{1000, 6000} << QList<int>{3000, 0}
+                                                     << QList<int>{4000, -1};
+        QTest::newRow("a music of 1 ms") << QList<int>{1000} << QList<int>{1} << QList<int>{1001};
+    }
+    void musicStopsAfterAFix()
+    {
+        const auto [starts, mediaLengths, stops] =
+            Row<QList<int>, QList<int>, QList<int>>("starts", "mediaLengths", "stops");
+        CTimeLineRig rig;
+        QList<int> fixed;
+        for (int i = 0; i < starts.size(); ++i)
+            rig.Music(QStringLiteral("a.wav"), starts[i], -1, mediaLengths[i]);
+        for (const CTimeBlock* block : qAsConst(rig.project.m_timeLine.m_musicLine->m_blocks))
+            fixed << block->m_stop;
+        QCOMPARE(fixed, stops);
     }
 
     void aSceneThatEndsGivesTheStop()

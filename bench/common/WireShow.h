@@ -49,8 +49,9 @@ public:
 };
 
 // `scenes` scenes that all play at once, each driving every channel of the
-// 64 universes through two steps with fades and waits of a second.
-inline bool SaveShow(const QString& path, int scenes)
+// 64 universes through two steps with fades and waits of a second. With a
+// key name, every scene answers that key and the show is saved stopped.
+inline bool SaveShow(const QString& path, int scenes, const QString& sharedKey = QString())
 {
     CBenchHost host;
     SetShowHost(&host);
@@ -71,7 +72,10 @@ inline bool SaveShow(const QString& path, int scenes)
             }
             scene->UpdateLength();
             page->m_scenes << scene;
-            page->PlayScene(scene);
+            if (sharedKey.isEmpty())
+                page->PlayScene(scene);
+            else
+                scene->m_triggers.ParseShortCut(sharedKey);
         }
         QString error;
         saved = project.SaveProject(path, &error);

@@ -506,11 +506,15 @@ void CPage::Tick(int elapsedMs)
     if (!m_hasPlaying)
         return;
     m_renderLeft = m_renderBudget;
+    m_dueWaited = false;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
         TickScene(m_playing[i], elapsedMs);
-    RenderAhead(elapsedMs);
+    // A step rendered as it goes costs its scene part of a render every tick
+    // until its turn comes: steps due later wait for the ticks after.
+    if (!m_dueWaited)
+        RenderAhead(elapsedMs);
 }
 
 void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
@@ -731,8 +735,10 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
         kept->Follow(*scene);
         return kept;
     }
-    if (m_renderLeft <= 0)
+    if (m_renderLeft <= 0) {
+        m_dueWaited = true;
         return nullptr;
+    }
     m_renderLeft -= CRenderedStep::Cost(*step, m_probe.UniverseCount());
     // Due before the parts ahead were done: the rest now, in its own scratch.
     CRenderedStep* ahead = AheadRender();

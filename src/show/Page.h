@@ -158,6 +158,7 @@ private:
     // costs a fraction of a render.
     qint64 m_renderBudget = 230000;
     qint64 m_renderLeft = 0; // of this tick
+    bool m_dueWaited = false; // some step due now waited for its render this tick
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

@@ -1,0 +1,342 @@
+// What the operator's key costs on the wire. Builds the show of the field
+// (64 fully patched universes, 50 scenes that each drive every channel
+// through two steps with fades and waits of a second), every scene answering
+// the same key, saved stopped with Art-Net output. Then builds the real main
+// window on it in this process (offscreen, shown, its own 25 ms timer
+// running) with a node of its own at 127.0.0.4, and presses the shared key
+// with real key events: one press starts all 50 scenes, the next stops them.
+// A thread counts the ArtDMX packets of every universe as they arrive.
+//
+// Prints, for each press, the time the key handler took and the longest gap
+// between two frames of any universe in the two seconds after it, and then
+// the same over the starts, the stops and the quiet second before each press.
+//
+// Everything that sends UDP runs inside a network namespace and IPC
+// namespace made for it (unshare -n -i) whose only interface is the
+// loopback, with a TMPDIR of its own. Build in Release and run by hand:
+//   cmake --build build/release --target bench_press
+//   build/release/bench/bench_press [presses] [rt] [noplan]
+// (20 presses when left out). With rt the window's thread and the counting
+// one run at real-time priority, as the program runs at a show. With noplan
+// the layout view is hidden: the bench's fixtures all stand on one spot, so
+// the view draws all 10,880 of them whenever the scenes' marks change.
+
+#include "WireShow.h"
+
+#include "app/Orvane.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace LoopbackNetwork;
+using namespace WireShow;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kScenes = 50;
+constexpr char kSharedKey[] = "F5";
+constexpr int kWatchMs = 2000;
+constexpr int kPressEveryMs = 3000;
+constexpr int kFlowingMs = 4000;
+
+double MsSince(Clock::time_point origin, Clock::time_point t)
+{
+    return std::chrono::duration<double, std::milli>(t - origin).count();
+}
+
+double ThreadCpuMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+bool RealTime(int priority)
+{
+    sched_param param = {};
+    param.sched_priority = priority;
+    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+// The node's frames, kept by the thread that reads them and looked at once
+// it is done.
+class CFrameCounter
+{
+public:
+    CFrameCounter(int fd, Clock::time_point origin) : m_fd(fd), m_origin(origin) {}
+
+    void Start(bool realTime)
+    {
+        m_thread = std::thread([this, realTime] {
+            if (realTime)
+                RealTime(30);
+            Run();
+        });
+    }
+    void Stop()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    long Frames() const { return m_frames.load(); }
+    bool AllFlowing() const { return m_flowing.load(); }
+    const std::vector<std::vector<double>>& Arrivals() const { return m_arrivals; }
+
+private:
+    void Run()
+    {
+        m_arrivals.assign(kUniverses, {});
+        for (auto& a : m_arrivals)
+            a.reserve(1 << 14);
+        char packet[2048];
+        while (!m_stop) {
+            pollfd ready = {m_fd, POLLIN, 0};
+            if (::poll(&ready, 1, 20) <= 0)
+                continue;
+            for (;;) {
+                const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
+                if (size < 0)
+                    break;
+                const double at = MsSince(m_origin, Clock::now());
+                const int universe = DmxUniverse(packet, size);
+                if (universe < 0 || universe >= kUniverses)
+                    continue;
+                m_arrivals[size_t(universe)].push_back(at);
+                ++m_frames;
+                if (!m_flowing)
+                    m_flowing = std::all_of(m_arrivals.begin(), m_arrivals.end(),
+                                            [](const std::vector<double>& a) { return !a.empty(); });
+            }
+        }
+    }
+
+    int m_fd;
+    Clock::time_point m_origin;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_flowing{false};
+    std::atomic<long> m_frames{0};
+    std::vector<std::vector<double>> m_arrivals; // per universe, ms since the origin
+};
+
+// The longest gap between two frames of one universe that ends after `from`
+// and begins before `to`, over every universe.
+double LongestGap(const std::vector<std::vector<double>>& arrivals, double from, double to)
+{
+    double longest = 0;
+    for (const std::vector<double>& a : arrivals) {
+        auto i = std::upper_bound(a.begin(), a.end(), from);
+        if (i == a.begin() || i == a.end())
+            continue;
+        for (; i != a.end() && *(i - 1) < to; ++i)
+            longest = std::max(longest, *i - *(i - 1));
+    }
+    return longest;
+}
+
+// Every event the window's thread handles that takes long, with what it
+// was, to tell the ticks from the painting and the key handler.
+class CTimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    struct SSlow
+    {
+        double at, ms, cpuMs;
+        int type;
+        QByteArray receiver;
+    };
+    Clock::time_point origin = Clock::now();
+    std::vector<SSlow> slow;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (m_depth++ > 0) {
+            const bool handled = QApplication::notify(receiver, event);
+            --m_depth;
+            return handled;
+        }
+        const Clock::time_point start = Clock::now();
+        const double cpu = ThreadCpuMs();
+        const int type = int(event->type());
+        const bool handled = QApplication::notify(receiver, event);
+        const double ms = MsSince(start, Clock::now());
+        if (ms >= kSlowEventMs)
+            slow.push_back({MsSince(origin, start), ms, ThreadCpuMs() - cpu, type, receiver->metaObject()->className()});
+        --m_depth;
+        return handled;
+    }
+
+    static constexpr double kSlowEventMs = 4;
+
+private:
+    int m_depth = 0;
+};
+
+struct SPress
+{
+    double at;        // ms since the origin
+    double handlerMs; // the key handler
+    bool starts;
+};
+
+void Summary(const char* what, const std::vector<double>& gaps)
+{
+    if (gaps.empty())
+        return;
+    std::vector<double> sorted = gaps;
+    std::sort(sorted.begin(), sorted.end());
+    const long over = long(sorted.end() - std::upper_bound(sorted.begin(), sorted.end(), double(kLateGapMs)));
+    std::printf("  %-22s longest gap: median %5.1f ms  max %5.1f ms  over %d ms %ld/%zu\n", what,
+                sorted[sorted.size() / 2], sorted.back(), kLateGapMs, over, sorted.size());
+}
+
+int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
+{
+    if (!OnlyLoopback()) {
+        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString show = dir.filePath(QStringLiteral("press.kv3"));
+    if (!dir.isValid()
+        || !WriteFile(dir.filePath(QStringLiteral("Orvane.ini")),
+                      QByteArray("StartScenes=0\nOpenLastProject=0\nNbUniverses=" + QByteArray::number(kUniverses) + "\n"))
+        || !SaveShow(show, kScenes, QString::fromLatin1(kSharedKey))) {
+        std::printf("cannot prepare the show in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
+    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
+    if (polled < 0 || node < 0) {
+        std::printf("cannot bind the node on the loopback\n");
+        return 1;
+    }
+    if (realTime && !RealTime(20))
+        std::printf("real-time priority refused: counting at normal priority\n");
+
+    const Clock::time_point origin = app.origin;
+    CFrameCounter counter(node, origin);
+    counter.Start(realTime);
+
+    COrvaneSetup setup;
+    setup.projectPath = show;
+    setup.programDir = dir.path();
+    Orvane window(std::move(setup));
+    window.showMaximized();
+    // The bench's fixtures all stand on one spot of the plan, where the
+    // layout view draws every one of them on each change of their marks.
+    if (!withPlan) {
+        for (QWidget* view : window.findChildren<QWidget*>()) {
+            if (view->inherits("CFixturesView"))
+                view->hide();
+        }
+    }
+
+    QTimer announce;
+    QObject::connect(&announce, &QTimer::timeout, [polled] { AnnounceNode(polled); });
+    announce.start(kReplyEveryMs);
+    AnnounceNode(polled);
+
+    auto runFor = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    const Clock::time_point giveUp = Clock::now() + std::chrono::minutes(kStartMinutes);
+    while (!counter.AllFlowing() && Clock::now() < giveUp)
+        runFor(100);
+    if (!counter.AllFlowing()) {
+        std::printf("not every universe reached the node\n");
+        counter.Stop();
+        return 1;
+    }
+    runFor(kFlowingMs);
+
+    std::vector<SPress> pressed;
+    for (int p = 0; p < presses; ++p) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+        const Clock::time_point before = Clock::now();
+        QApplication::sendEvent(target, &press);
+        const Clock::time_point after = Clock::now();
+        QApplication::sendEvent(target, &release);
+        pressed.push_back({MsSince(origin, before), MsSince(before, after), p % 2 == 0});
+        runFor(kPressEveryMs);
+    }
+    counter.Stop();
+    ::close(polled);
+    ::close(node);
+
+    const bool started = window.Project().m_firstPage && !window.Project().m_firstPage->m_playing.isEmpty();
+    std::printf("%d universes, %d full scenes on one key, %d presses%s%s; %ld frames counted\n", kUniverses, kScenes,
+                presses, realTime ? " at real-time priority" : "", withPlan ? "" : ", layout view hidden",
+                counter.Frames());
+    std::vector<double> starts, stops, quiet;
+    for (const SPress& p : pressed) {
+        const double gap = LongestGap(counter.Arrivals(), p.at, p.at + kWatchMs);
+        const double before = LongestGap(counter.Arrivals(), p.at - 1000, p.at);
+        (p.starts ? starts : stops).push_back(gap);
+        quiet.push_back(before);
+        std::printf("  %-5s at %7.1f s  handler %5.2f ms  longest gap after %5.1f ms  (before %5.1f ms)  events over %.0f ms:",
+                    p.starts ? "start" : "stop", p.at / 1000, p.handlerMs, gap, before, CTimedApplication::kSlowEventMs);
+        for (const CTimedApplication::SSlow& e : app.slow) {
+            if (e.at >= p.at - 1 && e.at < p.at + kWatchMs)
+                std::printf(" %s/%d@%.0f:%.1f(cpu %.1f)", e.receiver.constData(), e.type, e.at - p.at, e.ms, e.cpuMs);
+        }
+        std::printf("\n");
+    }
+    Summary("starting all 50", starts);
+    Summary("stopping all 50", stops);
+    Summary("the second before", quiet);
+    if (presses % 2 == 1 && !started)
+        std::printf("  the last press started no scene\n");
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!InPrivateNamespace()) {
+        QCoreApplication app(argc, argv);
+        // A TMPDIR of its own, and an IPC namespace: the window keys its
+        // single-instance state there.
+        QTemporaryDir tmp;
+        if (!tmp.isValid())
+            return 1;
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", tmp.path().toLocal8Bit());
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const int code = RunInPrivateNamespace(app.arguments().mid(1), -1, true);
+        return code == 0 ? 0 : 1;
+    }
+    CTimedApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int presses = args.size() > 1 ? args[1].toInt() : 20;
+    const bool realTime = args.contains(QStringLiteral("rt"));
+    const bool withPlan = !args.contains(QStringLiteral("noplan"));
+    if (presses < 1) {
+        std::printf("usage: bench_press [presses] [rt]\n");
+        return 1;
+    }
+    return Measure(app, presses, realTime, withPlan);
+}

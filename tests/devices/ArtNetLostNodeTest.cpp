@@ -115,7 +115,7 @@ class ArtNetLostNodeTest : public QObject
             std::array<int, kUniverses> frames{};
             int arrived = 0;
             while (arrived < kUniverses) {
-                const QByteArray packet = Receive(m_healthy, 2000);
+                const QByteArray packet = Receive(m_healthy, 30000);
                 if (packet.isEmpty())
                     return tick;
                 const int universe = DmxPortAddress(packet);
@@ -221,7 +221,7 @@ private slots:
         while (!Receive(polls, 0).isEmpty()) {
         }
         manager.Poll();
-        QCOMPARE(Receive(polls, 5000), ArtNet::EncodePoll());
+        QCOMPARE(Receive(polls, 30000), ArtNet::EncodePoll());
 
         // The failures go on, reported by the network each time a lost
         // node's entry fails again and found at the poll timer, run here by

@@ -24,6 +24,17 @@ class MainWindowMusicTest : public QObject
 {
     Q_OBJECT
 
+    // The main window, its players made for a system with no sound output.
+    static Orvane& SilentWindow(CWindowRigBase& rig)
+    {
+        COrvaneSetup setup;
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        rig.Start(std::move(setup));
+        rig.window->SetMusicPlayerMaker(
+            [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
+        return *rig.window;
+    }
+
 private slots:
     // A one-second music block, looping; the play goes on for `ms` in
     // quarter seconds, "stop" plays it again after a stop.
@@ -38,12 +49,7 @@ private slots:
     {
         const auto [ms, stop] = Row<int, bool>("ms", "stop");
         CWindowRigBase rig;
-        COrvaneSetup setup;
-        setup.deviceTransport = std::make_unique<CFakeTransport>();
-        rig.Start(std::move(setup));
-        Orvane& window = *rig.window;
-        window.SetMusicPlayerMaker(
-            [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
+        Orvane& window = SilentWindow(rig);
         const QString song =
             WriteWav(QDir(rig.dir.path()), QStringLiteral("song.wav"), WavFormat(), 44100, SquareOn(0, 3000));
         CTimeLineData& data = window.Project().m_timeLine;
@@ -88,12 +94,7 @@ private slots:
     {
         const auto [starts, shows] = Row<int, int>("starts", "shows");
         CWindowRigBase rig;
-        COrvaneSetup setup;
-        setup.deviceTransport = std::make_unique<CFakeTransport>();
-        rig.Start(std::move(setup));
-        Orvane& window = *rig.window;
-        window.SetMusicPlayerMaker(
-            [](QObject* parent) { return new CSystemMusicPlayer(parent, [] { return false; }); });
+        Orvane& window = SilentWindow(rig);
         const QString bell =
             WriteWav(QDir(rig.dir.path()), QStringLiteral("bell.wav"), WavFormat(), 44100, SquareOn(0, 3000));
 

@@ -49,20 +49,20 @@ public:
 };
 
 // `scenes` scenes that all play at once, each driving every channel of the
-// 64 universes through two steps with fades and waits of a second. With a
-// key name, every scene answers that key and the show is saved stopped.
-inline bool SaveShow(const QString& path, int scenes, const QString& sharedKey = QString())
+// show's universes through two steps with fades and waits of a second. With
+// a key name, every scene answers that key and the show is saved stopped.
+inline bool SaveShow(const QString& path, int scenes, int universes = kUniverses, const QString& sharedKey = QString())
 {
     CBenchHost host;
     SetShowHost(&host);
     bool saved = false;
     {
         CProject project;
-        NewRgbShow(project, kUniverses);
+        NewRgbShow(project, universes);
         CPage* page = project.m_firstPage;
         const QList<CPatchedFixture*> fixtures = project.m_generalGroup->m_fixtures;
         for (int s = 0; s < scenes; ++s) {
-            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), kUniverses);
+            auto* scene = new CScene(QStringLiteral("Scene %1").arg(s + 1), universes);
             scene->m_playMode = ReleaseNone; // all of them play at once
             for (int k = 0; k < 2; ++k) {
                 auto* step = new CSceneStep(kStepMs, kStepMs);

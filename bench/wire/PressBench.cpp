@@ -218,7 +218,7 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
     if (!dir.isValid()
         || !WriteFile(dir.filePath(QStringLiteral("Orvane.ini")),
                       QByteArray("StartScenes=0\nOpenLastProject=0\nNbUniverses=" + QByteArray::number(kUniverses) + "\n"))
-        || !SaveShow(show, kScenes, QString::fromLatin1(kSharedKey))) {
+        || !SaveShow(show, kScenes, kUniverses, QString::fromLatin1(kSharedKey))) {
         std::printf("cannot prepare the show in %s\n", qPrintable(dir.path()));
         return 1;
     }

@@ -201,6 +201,28 @@ inline int UdpSocket(const char* address, quint16 port)
     return fd;
 }
 
+// The node that answers polls and the one that gets the frames, on the
+// loopback of a namespace that has nothing else: false, said why, when not.
+struct SRealNode
+{
+    int polled = -1;
+    int node = -1;
+};
+inline bool OpenRealNode(SRealNode& real)
+{
+    if (!LoopbackNetwork::OnlyLoopback()) {
+        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
+        return false;
+    }
+    real.polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
+    real.node = UdpSocket(kRealNode, ArtNet::kUdpPort);
+    if (real.polled < 0 || real.node < 0) {
+        std::printf("cannot bind the node on the loopback\n");
+        return false;
+    }
+    return true;
+}
+
 inline void SendToProgram(int fd, const QByteArray& datagram)
 {
     static const sockaddr_in controller = SocketAddress("127.0.0.1", ArtNet::kUdpPort);

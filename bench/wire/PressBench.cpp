@@ -209,10 +209,6 @@ void Summary(const char* what, const std::vector<double>& gaps)
 
 int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
 {
-    if (!OnlyLoopback()) {
-        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
-        return 1;
-    }
     QTemporaryDir dir;
     const QString show = dir.filePath(QStringLiteral("press.kv3"));
     if (!dir.isValid()
@@ -222,12 +218,10 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
         std::printf("cannot prepare the show in %s\n", qPrintable(dir.path()));
         return 1;
     }
-    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
-    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
-    if (polled < 0 || node < 0) {
-        std::printf("cannot bind the node on the loopback\n");
+    SRealNode real;
+    if (!OpenRealNode(real))
         return 1;
-    }
+    const int polled = real.polled, node = real.node;
     if (realTime && !RealTime(20))
         std::printf("real-time priority refused: counting at normal priority\n");
 

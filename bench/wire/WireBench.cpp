@@ -44,16 +44,10 @@ struct Frames
 
 int Measure(const QString& program, const QString& show, const QString& tmp, int universe, int seconds)
 {
-    if (!OnlyLoopback()) {
-        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
+    SRealNode real;
+    if (!OpenRealNode(real))
         return 1;
-    }
-    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
-    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
-    if (polled < 0 || node < 0) {
-        std::printf("cannot bind the node on the loopback\n");
-        return 1;
-    }
+    const int polled = real.polled, node = real.node;
 
     QProcess orvane;
     const Clock::time_point launched = Clock::now();

@@ -301,6 +301,11 @@ void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
 
 void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale)
 {
+    DrawSymbol(painter, topLeft, scale, m_label);
+}
+
+void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale, CLabelLayout& label)
+{
     CSymbolPainter symbol(painter, topLeft, scale);
     const QPen pen = painter.pen();
     for (int i = 0; i < m_beamCount; ++i) {
@@ -317,14 +322,15 @@ void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float 
     painter.setPen(OutlinePen());
     if (!m_fixture) {
         painter.setFont(LabelFont());
-        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_labelNumber));
+        label.Draw(painter, text, QString::number(m_labelNumber));
     } else if (scale >= 2.0f && m_shapeType != Triangle) {
         painter.setFont(SmallLabelFont());
-        painter.drawText(text, Qt::AlignCenter,
-                         QStringLiteral("ID : %1\n@ : %2").arg(m_fixture->m_id).arg(m_fixture->m_address + 1));
+        label.Draw(painter, text,
+                   QLatin1String("ID : ") + QString::number(m_fixture->m_id) + QLatin1String("\n@ : ")
+                       + QString::number(m_fixture->m_address + 1));
     } else {
         painter.setFont(LabelFont());
-        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_fixture->m_id));
+        label.Draw(painter, text, QString::number(m_fixture->m_id));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "layout/view/LabelLayout.h"
+
 #include <QColor>
 #include <QList>
 #include <QPainterPath>
@@ -49,8 +51,11 @@ public:
     void SetOutput(const CDmxLayer* output) { m_output = output; }
     const CDmxLayer* Output() const { return m_output; }
 
-    // The top-left point is in unscaled view coordinates.
+    // The top-left point is in unscaled view coordinates. The label is laid
+    // out into `label`, kept for the next paint of the same fixture; without
+    // one the drawer keeps it itself.
     void DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale);
+    void DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale, CLabelLayout& label);
     void DrawBeams(QPainter& painter, const QPoint& topLeft, float scale);
     void DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam);
     // A percentage of 1 or more divides the colours by it (an effect's
@@ -108,4 +113,5 @@ private:
     std::shared_ptr<const SBeamShapes> m_shapes;
     QList<bool> m_colored;
     QList<QColor> m_colors;
+    CLabelLayout m_label;
 };

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QGlyphRun>
 #include <QTextLine>
 
 #include <cmath>
@@ -31,23 +32,21 @@ qint64 CLabelLayout::LayoutsMade()
     return g_layoutsMade;
 }
 
-bool CLabelLayout::IsFor(const QPainter& painter, const QRect& rect, const QString& text) const
-{
-    return m_layout && rect.size() == m_size && painter.layoutDirection() == m_direction && text == m_text
-        && painter.device()->logicalDpiY() == m_dpi && painter.font() == m_font;
-}
-
 // The steps and roundings are drawText's own, so that the glyphs land on
 // the same pixels: lines start on whole pixels, the block is centred by its
 // widest line and each line by its own advance, and a block that overflows
 // the rectangle is clipped to it.
-void CLabelLayout::Build(const QPainter& painter, const QRect& rect, const QString& text)
+void CLabelLayout::Prepare(const QFont& font, int dpi, Qt::LayoutDirection direction, const QRect& rect,
+                           const QString& text)
 {
+    if (m_layout && rect.size() == m_size && direction == m_direction && dpi == m_dpi && text == m_text
+        && font == m_font)
+        return;
     ++g_layoutsMade;
     m_text = text;
-    m_font = painter.font();
-    m_dpi = painter.device()->logicalDpiY();
-    m_direction = painter.layoutDirection();
+    m_font = font;
+    m_dpi = dpi;
+    m_direction = direction;
     m_size = rect.size();
     m_lineOffsets.clear();
 
@@ -58,7 +57,7 @@ void CLabelLayout::Build(const QPainter& painter, const QRect& rect, const QStri
     m_layout->setTextOption(option);
     m_layout->setCacheEnabled(true);
 
-    const QRectF r(rect);
+    const QRectF r(QPointF(0, 0), QSizeF(rect.size()));
     const qreal leading = QFontMetricsF(m_font).leading();
     qreal height = -leading;
     qreal width = 0;
@@ -78,17 +77,26 @@ void CLabelLayout::Build(const QPainter& painter, const QRect& rect, const QStri
     m_layout->endLayout();
 
     const qreal top = (r.height() - height) / 2;
-    m_clipped = !r.contains(QRectF(r.x() + (r.width() - width) / 2, r.y() + top, width, height));
-    for (int i = 0; i < m_layout->lineCount(); ++i)
-        m_lineOffsets << QPointF((r.width() - m_layout->lineAt(i).horizontalAdvance()) / 2, top);
+    m_clipped = !r.contains(QRectF((r.width() - width) / 2, top, width, height));
+    m_ink = QRectF();
+    for (int i = 0; i < m_layout->lineCount(); ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        m_lineOffsets << QPointF((r.width() - line.horizontalAdvance()) / 2, top);
+        for (const QGlyphRun& run : line.glyphRuns())
+            m_ink |= run.boundingRect().translated(m_lineOffsets.last());
+    }
+}
+
+QRectF CLabelLayout::InkRect(const QRect& rect) const
+{
+    return m_layout ? m_ink.translated(rect.topLeft()) : QRectF();
 }
 
 void CLabelLayout::Draw(QPainter& painter, const QRect& rect, const QString& text)
 {
     if (text.isEmpty() || painter.pen().style() == Qt::NoPen)
         return;
-    if (!IsFor(painter, rect, text))
-        Build(painter, rect, text);
+    Prepare(painter.font(), painter.device()->logicalDpiY(), painter.layoutDirection(), rect, text);
     const QPointF origin(rect.topLeft());
     if (m_clipped) {
         painter.save();

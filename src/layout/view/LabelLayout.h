@@ -20,13 +20,19 @@ class CLabelLayout
 {
 public:
     void Draw(QPainter& painter, const QRect& rect, const QString& text);
+    // Lays the label out for a painter whose font, device resolution and
+    // direction are given, unless it already is.
+    void Prepare(const QFont& font, int dpi, Qt::LayoutDirection direction, const QRect& rect, const QString& text);
+    // The boxes of the prepared label's glyphs when drawn in `rect`.
+    QRectF InkRect(const QRect& rect) const;
+    // Whether the prepared label overflows its rectangle, and so is drawn
+    // clipped to it.
+    bool IsClipped() const { return m_clipped; }
     // Layouts made by every label of the process: tests count the work of
     // a repaint with them rather than time it.
     static qint64 LayoutsMade();
 
 private:
-    bool IsFor(const QPainter& painter, const QRect& rect, const QString& text) const;
-    void Build(const QPainter& painter, const QRect& rect, const QString& text);
 
     QString m_text;
     QFont m_font;
@@ -36,4 +42,5 @@ private:
     std::unique_ptr<QTextLayout> m_layout;
     QVector<QPointF> m_lineOffsets; // from the rectangle's top-left
     bool m_clipped = false;         // the text overflows the rectangle
+    QRectF m_ink;                   // from the rectangle's top-left
 };

@@ -116,6 +116,12 @@ private slots:
                  Drawn(moved, scale, font, direction,
                        [&](QPainter& painter, const QRect& r) { painter.drawText(r, Qt::AlignCenter, text); }));
         QCOMPARE(CLabelLayout::LayoutsMade() - before, 1);
+        // A cell of another size is laid out afresh.
+        const QRect wider = rect.adjusted(0, 0, 9, 3);
+        QCOMPARE(Drawn(wider, scale, font, direction, drawLabel),
+                 Drawn(wider, scale, font, direction,
+                       [&](QPainter& painter, const QRect& r) { painter.drawText(r, Qt::AlignCenter, text); }));
+        QCOMPARE(CLabelLayout::LayoutsMade() - before, 2);
     }
 
     // A repaint lays out only the labels whose text, font or cell changed:
@@ -162,25 +168,32 @@ private slots:
     // by a fraction of a pixel, and in shapes whose symbols cover nothing.
     void aStackLooksAsDrawnOneByOne_data()
     {
-        Columns<float, QRect, int>("zoom", "crop", "shape");
-        QTest::newRow("zoom 1") << 1.0f << QRect() << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("labels hidden") << 0.5f << QRect() << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("zoom 1.25 cropped") << 1.25f << QRect(3, 5, 150, 100) << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("two-line labels") << 2.0f << QRect() << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("zoom 2.5 cropped") << 2.5f << QRect(1, 1, 150, 100) << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("zoom 3") << 3.0f << QRect() << int(CFixtureDrawer::Rectangle);
-        QTest::newRow("ellipses") << 1.5f << QRect() << int(CFixtureDrawer::Ellipse);
-        QTest::newRow("triangles") << 2.0f << QRect() << int(CFixtureDrawer::Triangle);
+        Columns<float, QRect, int, QString>("zoom", "crop", "shape", "top");
+        const int rectangle = CFixtureDrawer::Rectangle;
+        QTest::newRow("zoom 1") << 1.0f << QRect() << rectangle << "";
+        QTest::newRow("labels hidden") << 0.5f << QRect() << rectangle << "";
+        QTest::newRow("zoom 1.25 cropped") << 1.25f << QRect(3, 5, 150, 100) << rectangle << "";
+        QTest::newRow("two-line labels") << 2.0f << QRect() << rectangle << "";
+        QTest::newRow("zoom 2.5 cropped") << 2.5f << QRect(1, 1, 150, 100) << rectangle << "";
+        QTest::newRow("zoom 3") << 3.0f << QRect() << rectangle << "";
+        QTest::newRow("ellipses") << 1.5f << QRect() << int(CFixtureDrawer::Ellipse) << "";
+        QTest::newRow("triangles") << 2.0f << QRect() << int(CFixtureDrawer::Triangle) << "";
+        QTest::newRow("an ellipse on top") << 1.0f << QRect() << rectangle << "ellipse";
+        QTest::newRow("a picture on top") << 1.0f << QRect() << rectangle << "picture";
     }
     void aStackLooksAsDrawnOneByOne()
     {
-        const auto [zoom, crop, shape] = Row<float, QRect, int>("zoom", "crop", "shape");
+        const auto [zoom, crop, shape, top] = Row<float, QRect, int, QString>("zoom", "crop", "shape", "top");
         CLayoutRig rig;
         SStack stack(rig, 40, shape);
         // One placed a pixel off and one selected on top: neither covers
         // the others wholly.
         rig.view.FixtureItems().at(20)->m_rect.translate(1, 0);
         rig.view.FixtureItems().at(30)->Select();
+        if (top == QLatin1String("ellipse"))
+            rig.AddItem(rig.BeamsProfile({}), QPoint(40, 30))->SetProfile(CFixtureDrawer::Ellipse, 1, nullptr, 0);
+        else if (top == QLatin1String("picture"))
+            rig.view.FixtureItems().last()->Fixture()->m_drawType = 1;
         rig.view.SetSceneRect(QRect(0, 0, 200, 160));
         rig.view.SetZoom(zoom);
         if (crop.isValid()) {

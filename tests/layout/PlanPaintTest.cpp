@@ -9,17 +9,22 @@
 
 namespace {
 
+// How a symbol is drawn: scaled, and moved by fractions of a pixel.
+QTransform SymbolTransform(float scale)
+{
+    QTransform transform = QTransform::fromTranslate(0.37, 1.5).scale(double(scale), double(scale));
+    return transform.translate(3, 4);
+}
+
 // A label drawn once on a white picture, by the painter's own drawText or
-// by `label`, with the transform a symbol is drawn under.
+// by a kept layout.
 template <typename Draw>
 QImage Drawn(const QRect& rect, float scale, const QFont& font, Qt::LayoutDirection direction, Draw draw)
 {
     QImage image(160, 120, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.translate(0.37, 1.5);
-    painter.scale(double(scale), double(scale));
-    painter.translate(3, 4);
+    painter.setTransform(SymbolTransform(scale));
     painter.setLayoutDirection(direction);
     painter.setFont(font);
     painter.setPen(QColor(60, 60, 60));
@@ -90,37 +95,25 @@ private slots:
             "text", "points", "rect", "scale", "rightToLeft");
         const QFont font(QStringLiteral("Arial"), points);
         const Qt::LayoutDirection direction = rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
-        const QImage expected = Drawn(rect, scale, font, direction, [&](QPainter& painter, const QRect& r) {
-            painter.drawText(r, Qt::AlignCenter, text);
-        });
-        const QRect inked = Inked(expected);
-        QVERIFY(!inked.isEmpty());
         CLabelLayout label;
-        const auto drawLabel = [&](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); };
         const qint64 before = CLabelLayout::LayoutsMade();
-        QCOMPARE(Drawn(rect, scale, font, direction, drawLabel), expected);
-        QCOMPARE(Drawn(rect, scale, font, direction, drawLabel), expected);
-        QCOMPARE(CLabelLayout::LayoutsMade() - before, 1);
-        // Its glyph boxes hold what it drew (mapped as the painter does).
-        QTransform transform;
-        transform.translate(0.37, 1.5);
-        transform.scale(double(scale), double(scale));
-        transform.translate(3, 4);
-        QRect reach = transform.mapRect(label.InkRect(rect)).toAlignedRect().adjusted(-2, -2, 2, 2);
-        if (label.IsClipped())
-            reach &= transform.mapRect(QRectF(rect)).toAlignedRect().adjusted(-1, -1, 1, 1);
-        QVERIFY2(reach.contains(inked), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(inked.x()).arg(inked.y()).arg(inked.right()).arg(inked.bottom())));
-        // The same label moved draws what drawText draws there, unlaid out.
-        const QRect moved = rect.translated(7, 5);
-        QCOMPARE(Drawn(moved, scale, font, direction, drawLabel),
-                 Drawn(moved, scale, font, direction,
-                       [&](QPainter& painter, const QRect& r) { painter.drawText(r, Qt::AlignCenter, text); }));
-        QCOMPARE(CLabelLayout::LayoutsMade() - before, 1);
-        // A cell of another size is laid out afresh.
-        const QRect wider = rect.adjusted(0, 0, 9, 3);
-        QCOMPARE(Drawn(wider, scale, font, direction, drawLabel),
-                 Drawn(wider, scale, font, direction,
-                       [&](QPainter& painter, const QRect& r) { painter.drawText(r, Qt::AlignCenter, text); }));
+        // Laid out, then kept when moved, laid out afresh for a cell of another size.
+        for (const QRect& cell : {rect, rect, rect.translated(7, 5), rect.adjusted(0, 0, 9, 3)}) {
+            const QImage expected = Drawn(cell, scale, font, direction, [&text](QPainter& painter, const QRect& r) {
+                painter.drawText(r, Qt::AlignCenter, text);
+            });
+            QCOMPARE(Drawn(cell, scale, font, direction,
+                           [&](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); }),
+                     expected);
+            // Its glyph boxes, mapped as the painter maps them, hold what it drew.
+            const QTransform transform = SymbolTransform(scale);
+            QRect reach = transform.mapRect(label.InkRect(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
+            if (label.IsClipped())
+                reach &= transform.mapRect(QRectF(cell)).toAlignedRect().adjusted(-1, -1, 1, 1);
+            const QRect inked = Inked(expected);
+            QVERIFY(!inked.isEmpty());
+            QVERIFY(reach.contains(inked));
+        }
         QCOMPARE(CLabelLayout::LayoutsMade() - before, 2);
     }
 

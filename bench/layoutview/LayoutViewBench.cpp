@@ -2,7 +2,10 @@
 // fixtures (sixteen fully patched universes) drawn from the output levels,
 // which change before every repaint. Prints the median repaint time and its
 // share of the 25 ms tick, then checks that a tick with unchanged levels
-// repaints nothing. Build it in Release for meaningful times:
+// repaints nothing. Then the plan of a show whose fixtures were never
+// placed: 10,880 labelled symbols (64 universes) stacked on one spot, each
+// marked as driven by a scene, repainted as a start or stop of every scene
+// repaints it, at zoom 1 and 2. Build it in Release for meaningful times:
 //   cmake --build <dir> --target bench_layoutview && <dir>/bench/bench_layoutview
 
 #include "../../tests/model/LibraryProfileBuilder.h"
@@ -13,6 +16,7 @@
 #include "model/ProfileTypes.h"
 #include "show/Group.h"
 #include "show/Project.h"
+#include "show/Scene.h"
 
 #include <QApplication>
 #include <QImage>
@@ -30,6 +34,7 @@ constexpr int kFixtures = 2720;
 constexpr int kPerUniverse = 170; // three channels each
 constexpr int kColumns = 68;
 constexpr int kRuns = 60;
+constexpr int kStackedFixtures = 10880;
 
 // The machine may be shared: the thread's own processor time is reported
 // beside the wall time, as it leaves out the waits for a processor.
@@ -53,6 +58,67 @@ CLibraryProfile* RgbProfile(CProject& project)
     profile->UpdateRoles();
     project.m_library << profile;
     return profile;
+}
+
+struct STimes
+{
+    double wall;
+    double cpu;
+};
+
+template <typename Paint>
+STimes MedianTimes(int runs, Paint paint)
+{
+    std::vector<double> times;
+    std::vector<double> cpuTimes;
+    for (int run = 0; run < runs; ++run) {
+        const double cpuStart = ThreadMs();
+        const auto start = std::chrono::steady_clock::now();
+        paint(run);
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        cpuTimes.push_back(ThreadMs() - cpuStart);
+    }
+    return {Median(times), Median(cpuTimes)};
+}
+
+// Every fixture on the spot a show that never placed them gives, with the
+// mark of a playing scene, as the plan shows them while all scenes play.
+void StackedPlan(CLibraryProfile* profile)
+{
+    CProject project;
+    project.NewProject(kStackedFixtures / kPerUniverse);
+    CScene scene(QStringLiteral("S"), 4);
+    CFixturesView view(project);
+    for (int i = 0; i < kStackedFixtures; ++i) {
+        auto* fixture = new CPatchedFixture((i % kPerUniverse) * 3, i / kPerUniverse, i + 1, -1,
+                                            QStringLiteral("F%1").arg(i + 1), profile, false, false, 0);
+        project.m_generalGroup->AddFixture(fixture);
+        fixture->AddPlayingScene(&scene);
+        auto* item = new CFixtureItem(fixture, CFixtureItem::FixtureType);
+        item->m_rect.moveTopLeft(QPoint(10, 10));
+        view.AddFixtureItem(item);
+    }
+    for (float zoom : {1.0f, 2.0f}) {
+        view.SetZoom(zoom);
+        QImage target(view.size(), QImage::Format_ARGB32_Premultiplied);
+        const STimes t = MedianTimes(kRuns / 4, [&](int) { view.render(&target); });
+        std::printf("repaint of %d stacked labelled fixtures at zoom %.0f: median %.3f ms wall, %.3f ms processor\n",
+                    kStackedFixtures, double(zoom), t.wall, t.cpu);
+    }
+    // Live colours repaint at the view's interval while the scenes play.
+    view.SetZoom(1.0f);
+    QImage target(view.size(), QImage::Format_ARGB32_Premultiplied);
+    for (CFixtureItem* item : view.FixtureItems())
+        item->Fixture()->m_drawType = 2;
+    CDmxLayer& output = project.m_output;
+    const STimes live = MedianTimes(kRuns / 4, [&](int run) {
+        std::fill(output[0], output[0] + output.UniverseCount() * CDmxLayer::kSlots, quint8(run * 37));
+        view.render(&target);
+    });
+    std::printf("repaint of %d stacked fixtures in live colours: median %.3f ms wall, %.3f ms processor\n",
+                kStackedFixtures, live.wall, live.cpu);
+    for (int i = 0; i < kStackedFixtures; ++i)
+        view.FixtureItems().at(i)->Fixture()->RemovePlayingScene(&scene);
 }
 
 } // namespace
@@ -105,5 +171,6 @@ int main(int argc, char** argv)
     const bool changedRepaints = view.RefreshLiveColors();
     std::printf("unchanged ticks that repainted: %d of 100; a changed level repaints: %s\n", repaints,
                 changedRepaints ? "yes" : "no");
+    StackedPlan(profile);
     return repaints == 0 && changedRepaints ? 0 : 1;
 }

@@ -4,8 +4,9 @@
 #include <QPaintEngine>
 #include <QWidget>
 
-// A paint device that draws nothing and counts the pictures painted on it:
-// how much a widget's paint does, whatever the machine's speed.
+// A paint device that draws nothing and counts the pictures and runs of
+// text painted on it: how much a widget's paint does, whatever the
+// machine's speed.
 class CCountingPaintDevice : public QPaintDevice
 {
 public:
@@ -15,6 +16,7 @@ public:
     }
 
     int pixmaps() const { return m_engine.pixmaps; }
+    int textItems() const { return m_engine.textItems; }
 
     // The pictures one paint of the widget draws.
     static int PixmapsPainted(QWidget& widget)
@@ -63,12 +65,13 @@ private:
         void updateState(const QPaintEngineState&) override {}
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { ++pixmaps; }
         void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override { ++pixmaps; }
-        void drawTextItem(const QPointF&, const QTextItem&) override {}
+        void drawTextItem(const QPointF&, const QTextItem&) override { ++textItems; }
         void drawPath(const QPainterPath&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
         Type type() const override { return QPaintEngine::User; }
 
         int pixmaps = 0;
+        int textItems = 0;
     };
 
     QSize m_size;

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <map>
 #include <tuple>
@@ -277,29 +278,50 @@ void CFixtureDrawer::DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen
     // Stroking even a small rectangle costs the raster engine many times
     // what filling it does, and a large plan is mostly rectangles: the
     // outline is painted as a filled frame of the pen's width instead.
-    const QRect r = symbol.Map(m_shapes->rects.at(beam));
+    const QRect outer = RectangleFrame(symbol, beam, pen);
     if (pen.style() == Qt::NoPen) {
-        symbol.Fill(r, fill);
+        symbol.Fill(outer, fill);
         return;
     }
     const int t = symbol.Thickness(pen.widthF() > 1.5 ? 2.0 : 1.0);
+    symbol.Fill(outer, pen.color());
+    symbol.Fill(QRect(outer.x() + t, outer.y() + t, outer.width() - 2 * t, outer.height() - 2 * t), fill);
+}
+
+QRect CFixtureDrawer::RectangleFrame(const CSymbolPainter& symbol, int beam, const QPen& pen) const
+{
+    const QRect r = symbol.Map(m_shapes->rects.at(beam));
+    if (pen.style() == Qt::NoPen)
+        return r;
+    const int t = symbol.Thickness(pen.widthF() > 1.5 ? 2.0 : 1.0);
     // A wide pen is centred on the edge; a thin one lies inside the right and bottom.
     const int before = pen.widthF() > 1.5 ? t / 2 : 0;
-    symbol.Fill(QRect(r.x() - before, r.y() - before, r.width() + t, r.height() + t), pen.color());
-    symbol.Fill(QRect(r.x() - before + t, r.y() - before + t, r.width() - t, r.height() - t), fill);
+    return QRect(r.x() - before, r.y() - before, r.width() + t, r.height() + t);
+}
+
+QRect CFixtureDrawer::CornerMark(const CSymbolPainter& symbol, int beam) const
+{
+    if (!m_fixture)
+        return QRect();
+    const QColor& mark = m_fixture->DisplayColor();
+    if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
+        return QRect();
+    return symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16));
 }
 
 void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
 {
-    if (!m_fixture)
-        return;
-    const QColor& mark = m_fixture->DisplayColor();
-    if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
-        return;
-    symbol.Fill(symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16)), mark);
+    const QRect mark = CornerMark(symbol, beam);
+    if (!mark.isNull())
+        symbol.Fill(mark, m_fixture->DisplayColor());
 }
 
 void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale)
+{
+    DrawSymbol(painter, topLeft, scale, m_label);
+}
+
+void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale, CLabelLayout& label)
 {
     CSymbolPainter symbol(painter, topLeft, scale);
     const QPen pen = painter.pen();
@@ -307,25 +329,89 @@ void CFixtureDrawer::DrawSymbol(QPainter& painter, const QPoint& topLeft, float 
         DrawShape(symbol, i, pen, m_colors.at(i));
         DrawCornerMark(symbol, i);
     }
-    if (scale < 1.0f)
+    QRect rect;
+    QString text;
+    bool small = false;
+    if (!LabelOf(scale, rect, text, small))
         return;
     symbol.Transform();
-
-    QRect text = m_shapes->cells.first().adjusted(1, 0, -1, 0);
-    if (m_shapeType == Triangle)
-        text.setTop(text.top() + 8);
     painter.setPen(OutlinePen());
-    if (!m_fixture) {
-        painter.setFont(LabelFont());
-        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_labelNumber));
-    } else if (scale >= 2.0f && m_shapeType != Triangle) {
-        painter.setFont(SmallLabelFont());
-        painter.drawText(text, Qt::AlignCenter,
-                         QStringLiteral("ID : %1\n@ : %2").arg(m_fixture->m_id).arg(m_fixture->m_address + 1));
-    } else {
-        painter.setFont(LabelFont());
-        painter.drawText(text, Qt::AlignCenter, QStringLiteral("%1").arg(m_fixture->m_id));
+    painter.setFont(small ? SmallLabelFont() : LabelFont());
+    label.Draw(painter, rect, text);
+}
+
+bool CFixtureDrawer::LabelOf(float scale, QRect& rect, QString& text, bool& small) const
+{
+    if (scale < 1.0f)
+        return false;
+    rect = m_shapes->cells.first().adjusted(1, 0, -1, 0);
+    if (m_shapeType == Triangle)
+        rect.setTop(rect.top() + 8);
+    small = m_fixture && scale >= 2.0f && m_shapeType != Triangle;
+    if (!m_fixture)
+        text = QString::number(m_labelNumber);
+    else if (small)
+        text = QLatin1String("ID : ") + QString::number(m_fixture->m_id) + QLatin1String("\n@ : ")
+            + QString::number(m_fixture->m_address + 1);
+    else
+        text = QString::number(m_fixture->m_id);
+    return true;
+}
+
+CFixtureDrawer::SLabelFonts::SLabelFonts(QPainter& painter)
+    : dpi(painter.device()->logicalDpiY())
+    , direction(painter.layoutDirection())
+{
+    painter.save();
+    painter.setFont(LabelFont());
+    label = painter.font();
+    painter.setFont(SmallLabelFont());
+    small = painter.font();
+    painter.restore();
+}
+
+void CFixtureDrawer::SymbolExtent(QPainter& painter, const QPoint& topLeft, float scale, const SLabelFonts& fonts,
+                                  QRect& bounds, QRect& cover)
+{
+    const CSymbolPainter symbol(painter, topLeft, scale);
+    const QPen pen = painter.pen();
+    bounds = QRect();
+    cover = QRect();
+    for (int i = 0; i < m_beamCount; ++i) {
+        if (m_shapeType == Ellipse || m_shapeType == Octagon || m_shapeType == Triangle) {
+            // Stroked through the painter: the pen may reach past the shape,
+            // and a pixel further where the edge is rounded.
+            const int reach = int(std::ceil(std::max(1.0, pen.widthF()) * double(scale))) + 2;
+            bounds |= symbol.Map(m_shapes->rects.at(i)).adjusted(-reach, -reach, reach, reach);
+        } else {
+            bounds |= RectangleFrame(symbol, i, pen);
+        }
+        bounds |= CornerMark(symbol, i);
     }
+    QRect rect;
+    QString text;
+    bool small = false;
+    if (LabelOf(scale, rect, text, small) && !text.isEmpty()) {
+        m_label.Prepare(small ? fonts.small : fonts.label, fonts.dpi, fonts.direction, rect, text);
+        const QRectF ink = m_label.InkRect(rect);
+        if (!ink.isEmpty()) {
+            const auto mapped = [&topLeft, scale](const QRectF& r) {
+                const double s = double(scale);
+                return QRectF((r.x() + topLeft.x()) * s, (r.y() + topLeft.y()) * s, r.width() * s, r.height() * s)
+                    .toAlignedRect();
+            };
+            // Glyphs are placed at fractions of a pixel and hinted at the
+            // scaled size, and a clip is rounded to whole pixels after the
+            // painter's own offset: the room taken covers both.
+            QRect reach = mapped(ink).adjusted(-2, -2, 2, 2);
+            if (m_label.IsClipped())
+                reach &= mapped(rect).adjusted(-1, -1, 1, 1);
+            bounds |= reach;
+        }
+    }
+    const bool opaque = pen.style() != Qt::NoPen && pen.color().alpha() == 255 && m_colors.at(0).alpha() == 255;
+    if (m_shapeType == Rectangle && m_beamCount == 1 && opaque)
+        cover = RectangleFrame(symbol, 0, pen);
 }
 
 void CFixtureDrawer::DrawBeams(QPainter& painter, const QPoint& topLeft, float scale)

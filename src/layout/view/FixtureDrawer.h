@@ -1,6 +1,9 @@
 #pragma once
 
+#include "layout/view/LabelLayout.h"
+
 #include <QColor>
+#include <QFont>
 #include <QList>
 #include <QPainterPath>
 #include <QPoint>
@@ -49,8 +52,27 @@ public:
     void SetOutput(const CDmxLayer* output) { m_output = output; }
     const CDmxLayer* Output() const { return m_output; }
 
-    // The top-left point is in unscaled view coordinates.
+    // The top-left point is in unscaled view coordinates. The label is laid
+    // out into `label`, kept for the next paint of the same fixture; without
+    // one the drawer keeps it itself.
     void DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale);
+    void DrawSymbol(QPainter& painter, const QPoint& topLeft, float scale, CLabelLayout& label);
+
+    // The fonts a painter writes labels in, resolved once for many symbols.
+    struct SLabelFonts
+    {
+        explicit SLabelFonts(QPainter& painter);
+        QFont label;
+        QFont small;
+        int dpi;
+        Qt::LayoutDirection direction;
+    };
+    // What DrawSymbol paints with the painter as it stands, in its
+    // coordinates: nothing outside `bounds`, and every pixel of `cover` (null
+    // when there is none) opaque, whatever lay under it. The colours must be
+    // those DrawSymbol will paint.
+    void SymbolExtent(QPainter& painter, const QPoint& topLeft, float scale, const SLabelFonts& fonts,
+                      QRect& bounds, QRect& cover);
     void DrawBeams(QPainter& painter, const QPoint& topLeft, float scale);
     void DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam);
     // A percentage of 1 or more divides the colours by it (an effect's
@@ -78,6 +100,13 @@ private:
     struct SBeamShapes;
     void BuildShapes();
     void DrawShape(CSymbolPainter& symbol, int beam, const QPen& pen, const QColor& fill) const;
+    // The outer edge of a rectangle beam drawn with `pen`.
+    QRect RectangleFrame(const CSymbolPainter& symbol, int beam, const QPen& pen) const;
+    // The cell's corner showing the kinds of scene that drive the fixture;
+    // null when none does.
+    QRect CornerMark(const CSymbolPainter& symbol, int beam) const;
+    // The label DrawSymbol writes at that scale; false when it writes none.
+    bool LabelOf(float scale, QRect& rect, QString& text, bool& small) const;
     void DrawCornerMark(CSymbolPainter& symbol, int beam) const;
     // Output level of the channel at the fixture's address; 0 outside the
     // output's slots and universes.
@@ -108,4 +137,5 @@ private:
     std::shared_ptr<const SBeamShapes> m_shapes;
     QList<bool> m_colored;
     QList<QColor> m_colors;
+    CLabelLayout m_label;
 };

@@ -183,6 +183,17 @@ void CFixtureItem::Draw(QPainter& painter, float scale)
     }
 }
 
+bool CFixtureItem::Extent(QPainter& painter, float scale, const CFixtureDrawer::SLabelFonts& fonts, QRect& bounds,
+                          QRect& cover)
+{
+    if (m_fixture && m_fixture->m_drawType != 0)
+        return false;
+    const QList<bool> none;
+    PaintSelectionColors(m_fixture ? m_fixture->BeamFlags() : none);
+    m_drawer.SymbolExtent(painter, m_rect.topLeft(), scale, fonts, bounds, cover);
+    return true;
+}
+
 template <typename Hit>
 bool CFixtureItem::SelectCells(Hit hit, bool toggle, bool clearOthers)
 {

@@ -64,6 +64,11 @@ public:
     virtual bool AddBeams(const QList<bool>& beams);
     virtual bool RemoveBeams(const QList<bool>& beams);
     virtual void Draw(QPainter& painter, float scale);
+    // What Draw paints with the painter as it stands (see
+    // CFixtureDrawer::SymbolExtent); false when the item is not drawn as a
+    // plain symbol, whose extent is known.
+    bool Extent(QPainter& painter, float scale, const CFixtureDrawer::SLabelFonts& fonts, QRect& bounds,
+                QRect& cover);
     virtual bool SelectAt(const QPoint& point, bool toggle);
     virtual bool SelectInRect(const QRect& rect, bool toggle);
 

@@ -229,6 +229,7 @@ void CMatrixItem::DrawMatrix(QPainter& painter, float scale, bool toolActive, co
     }
     const int drawType = m_matrix->DrawType();
     const int intensity = drawType == 3 && !toolActive ? EditedColorIntensity() : -1;
+    m_labels.resize(size_t(m_matrix->MemberCount()));
     for (int m = 0; m < m_matrix->MemberCount(); ++m) {
         const QRect cell = m_matrix->MemberCell(m);
         if (cell.isNull())
@@ -245,7 +246,7 @@ void CMatrixItem::DrawMatrix(QPainter& painter, float scale, bool toolActive, co
             m_drawer.DrawLiveColors(painter, at, scale, flags, intensity);
         } else {
             PaintSelectionColors(flags);
-            m_drawer.DrawSymbol(painter, at, scale);
+            m_drawer.DrawSymbol(painter, at, scale, m_labels[size_t(m)]);
         }
     }
     m_drawer.SetFixture(m_fixture);

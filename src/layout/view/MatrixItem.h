@@ -2,6 +2,8 @@
 
 #include "layout/view/FixtureItem.h"
 
+#include <vector>
+
 class CFixtureMatrix;
 
 // The item of one fixture matrix: its member fixtures drawn side by side,
@@ -59,4 +61,5 @@ private:
 
     CFixtureMatrix* m_matrix = nullptr;
     QList<QList<bool>> m_toolMask; // one list per member, one flag per beam
+    std::vector<CLabelLayout> m_labels; // one per member: the drawer serves them all
 };

@@ -59,21 +59,9 @@ std::vector<QByteArray> ForgedReplies()
     return replies;
 }
 
-struct SWindow
+struct SWindow : SGaps
 {
     long frames = 0;
-    double longest = 0;
-    double longestEnd = 0; // ms since the count began
-    long late = 0;
-
-    void Gap(double ms, double end)
-    {
-        if (ms > longest) {
-            longest = ms;
-            longestEnd = end;
-        }
-        late += ms > kLateGapMs ? 1 : 0;
-    }
 };
 
 // Counted during the flood and after it. A gap across the flood's end
@@ -115,15 +103,13 @@ bool AllFlowed(const std::vector<SUniverse>& universes, int w)
 
 int Measure(const QString& program, const QString& show, const QString& tmp, int rate, int seconds, int floodSeconds)
 {
-    if (!OnlyLoopback()) {
-        std::printf("refusing to send Art-Net: this namespace has a network interface besides the loopback\n");
+    SRealNode real;
+    if (!OpenRealNode(real))
         return 1;
-    }
-    const int polled = UdpSocket(kRealNodePolled, ArtNet::kUdpPort);
-    const int node = UdpSocket(kRealNode, ArtNet::kUdpPort);
+    const int polled = real.polled, node = real.node;
     const int forger = UdpSocket(kForger, ArtNet::kUdpPort);
-    if (polled < 0 || node < 0 || forger < 0) {
-        std::printf("cannot bind the nodes on the loopback\n");
+    if (forger < 0) {
+        std::printf("cannot bind the forger on the loopback\n");
         return 1;
     }
     const std::vector<QByteArray> forged = ForgedReplies();
@@ -202,8 +188,8 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
             // The gap before the first frame counts too: a universe that
             // stops at the flood's start shows there.
             if (w == 1 && u.last < floodMs)
-                u.windows[0].Gap(floodMs - std::max(0.0, u.last), floodMs);
-            u.windows[w].Gap(at - std::max(0.0, u.last), at);
+                u.windows[0].Add(floodMs - std::max(0.0, u.last), floodMs);
+            u.windows[w].Add(at - std::max(0.0, u.last), at);
             u.last = at;
             ++u.windows[w].frames;
         }
@@ -218,9 +204,9 @@ int Measure(const QString& program, const QString& show, const QString& tmp, int
     const bool after = countedMs > floodMs;
     for (SUniverse& u : universes) {
         if (u.last < floodMs)
-            u.windows[0].Gap(floodMs - std::max(0.0, u.last), floodMs);
+            u.windows[0].Add(floodMs - std::max(0.0, u.last), floodMs);
         if (after)
-            u.windows[1].Gap(countedMs - std::max(0.0, u.last), countedMs);
+            u.windows[1].Add(countedMs - std::max(0.0, u.last), countedMs);
     }
     std::printf("%d universes, forged replies %ld (%.0f/s for %.0f s from %d nodes of 4 ports), counted %d s"
                 " (first frame %.1f s after launch, counted from %d s later)\n",

@@ -41,6 +41,24 @@ constexpr int kReplyEveryMs = 2000;
 constexpr char kRealNodePolled[] = "127.0.0.3";
 constexpr char kRealNode[] = "127.0.0.4";
 
+// The gaps between two frames of a universe: the longest, where it ended,
+// and how many were over kLateGapMs.
+struct SGaps
+{
+    double longest = 0;
+    double longestEnd = 0; // ms since the count began
+    long late = 0;
+
+    void Add(double gap, double end)
+    {
+        if (gap > longest) {
+            longest = gap;
+            longestEnd = end;
+        }
+        late += gap > kLateGapMs ? 1 : 0;
+    }
+};
+
 class CBenchHost : public CShowHost
 {
 public:
@@ -181,6 +199,15 @@ inline sockaddr_in SocketAddress(const char* address, quint16 port)
     return a;
 }
 
+// Room for a late read of the bench, which must not show as a lost frame:
+// root in its own namespace may pass the system's cap.
+inline void WidenReceiveBuffer(int fd)
+{
+    const int buffer = 8 << 20;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+}
+
 inline int UdpSocket(const char* address, quint16 port)
 {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -188,11 +215,7 @@ inline int UdpSocket(const char* address, quint16 port)
         return -1;
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    // Root in its own namespace may pass the system's cap: a late read of the
-    // bench must not show as a lost frame.
-    const int buffer = 8 << 20;
-    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    WidenReceiveBuffer(fd);
     const sockaddr_in local = SocketAddress(address, port);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         ::close(fd);
@@ -246,9 +269,9 @@ inline void AnnounceNode(int fd)
 // The Port-Address of an ArtDMX packet of `size` bytes, or -1 for any other.
 inline int DmxUniverse(const char* packet, ssize_t size)
 {
-    if (size != ArtNet::kDmxPacketSize || ArtNet::OpCodeOf(QByteArray::fromRawData(packet, int(size))) != ArtNet::kOpDmx)
+    if (size != ArtNet::kDmxPacketSize)
         return -1;
-    return quint8(packet[14]) | (quint8(packet[15]) << 8);
+    return LoopbackNetwork::DmxPortAddress(QByteArray::fromRawData(packet, int(size)));
 }
 
 } // namespace WireShow

@@ -80,43 +80,17 @@ QHostAddress LostAddress(const SCase& c, int i)
 // Universes 4i to 4i + 3 on page i + 1 of a node.
 QByteArray FourUniverses(const QHostAddress& node, int i)
 {
-    const quint16 first = quint16((4 * i) % kShowUniverses);
-    const quint8 low = quint8(first & 0x0F);
-    return LoopbackNetwork::PollReply(node, {low, quint8(low + 1), quint8(low + 2), quint8(low + 3)}, first, quint8(i + 1));
+    return VethNetwork::FourUniverses(node, quint16((4 * i) % kShowUniverses), quint8(i + 1));
 }
 
-// A counter of this namespace's /proc/net/snmp; -1 when it cannot be read.
-long SnmpCounter(const QByteArray& protocol, const QByteArray& name)
-{
-    QFile snmp(QStringLiteral("/proc/net/snmp"));
-    if (!snmp.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> lines = snmp.readAll().split('\n');
-    for (int i = 0; i + 1 < lines.size(); ++i) {
-        if (!lines[i].startsWith(protocol + ':') || !lines[i + 1].startsWith(protocol + ':'))
-            continue;
-        const int column = lines[i].split(' ').indexOf(name);
-        return column < 0 ? -1 : lines[i + 1].split(' ').value(column).toLong();
-    }
-    return -1;
-}
-
-struct SUniverse
+struct SUniverse : SGaps
 {
     double last = 0; // ms since the count began; its start counts as a frame for the first gap
-    double longest = 0;
-    double longestEnd = 0;
-    long late = 0;
     std::vector<long> windows;
 
     void Gap(double at)
     {
-        const double gap = at - last;
-        if (gap > longest) {
-            longest = gap;
-            longestEnd = at;
-        }
-        late += gap > kLateGapMs ? 1 : 0;
+        Add(at - last, at);
         last = at;
     }
 };
@@ -135,14 +109,11 @@ struct SResult
     long lostFramesBefore = 0;
 };
 
-// The healthy node's socket, with room for a late read of the benchmark:
-// root in its own namespace may pass the system's cap.
 int HealthySocket(VethNetwork::CPeer& peer)
 {
     const int fd = peer.Socket(VethNetwork::kHealthyNode);
-    const int buffer = 8 << 20;
-    if (fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    if (fd >= 0)
+        WidenReceiveBuffer(fd);
     return fd;
 }
 
@@ -206,7 +177,7 @@ SResult RunCase(const SCase& c, const QString& program, const QString& show, con
             counting = true;
             countFrom = now;
             countTo = now + std::chrono::seconds(seconds);
-            sndbufBefore = SnmpCounter("Udp", "SndbufErrors");
+            sndbufBefore = VethNetwork::SnmpCounter("Udp", "SndbufErrors");
             if (c.real) {
                 for (int i = 0; i < c.nodes; ++i) {
                     peer.RemoveNodeAddress(LostAddress(c, i));
@@ -273,7 +244,7 @@ SResult RunCase(const SCase& c, const QString& program, const QString& show, con
             ++u.windows[size_t(at / kWindowMs)];
         }
     }
-    result.sndbufErrors = SnmpCounter("Udp", "SndbufErrors") - sndbufBefore;
+    result.sndbufErrors = VethNetwork::SnmpCounter("Udp", "SndbufErrors") - sndbufBefore;
     StopProgram(orvane);
 
     // A universe that went quiet before the end has that gap too.

@@ -123,4 +123,13 @@ inline QVector<QByteArray> Receive(QUdpSocket& socket, int count, int timeoutMs 
     return received;
 }
 
+// The Port-Address of an ArtDmx packet, -1 for anything else.
+inline int DmxPortAddress(const QByteArray& packet)
+{
+    if (packet.size() < 18 || !packet.startsWith(QByteArray("Art-Net\0", 8)) || quint8(packet[8]) != 0x00
+        || quint8(packet[9]) != 0x50)
+        return -1;
+    return quint8(packet[14]) | (quint8(packet[15]) & 0x7F) << 8;
+}
+
 } // namespace LoopbackNetwork

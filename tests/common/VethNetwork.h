@@ -8,6 +8,7 @@
 
 #include "LoopbackNetwork.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 
@@ -52,6 +53,16 @@ inline bool OnlyLoopbackAndPair()
             return false;
     }
     return true;
+}
+
+// `address`:6454, Art-Net's port on either side.
+inline sockaddr_in ArtNetAddress(const QHostAddress& address)
+{
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(6454);
+    at.sin_addr.s_addr = htonl(address.toIPv4Address());
+    return at;
 }
 
 inline bool SetNeighbourOption(const char* link, const char* option, int value)
@@ -133,10 +144,7 @@ public:
             if (::setns(ns, CLONE_NEWNET) == 0) {
                 fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
                 const int one = 1;
-                sockaddr_in at{};
-                at.sin_family = AF_INET;
-                at.sin_port = htons(6454);
-                at.sin_addr.s_addr = htonl(address.toIPv4Address());
+                const sockaddr_in at = ArtNetAddress(address);
                 if (fd >= 0
                     && (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0
                         || ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)) {
@@ -158,10 +166,7 @@ private:
 
 inline bool SendTo(int fd, const QByteArray& datagram, const QHostAddress& to)
 {
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(6454);
-    at.sin_addr.s_addr = htonl(to.toIPv4Address());
+    const sockaddr_in at = ArtNetAddress(to);
     return ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&at), sizeof at)
         == datagram.size();
 }
@@ -180,13 +185,28 @@ inline QByteArray Receive(int fd, int timeoutMs)
     }
 }
 
-// The Port-Address of an ArtDmx packet, -1 for anything else.
-inline int DmxPortAddress(const QByteArray& packet)
+// Universes first to first + 3 (a multiple of four), on page `bindIndex` of a node.
+inline QByteArray FourUniverses(const QHostAddress& node, quint16 first, quint8 bindIndex = 1)
 {
-    if (packet.size() < 18 || !packet.startsWith(QByteArray("Art-Net\0", 8)) || quint8(packet[8]) != 0x00
-        || quint8(packet[9]) != 0x50)
+    const quint8 low = quint8(first & 0x0F);
+    return LoopbackNetwork::PollReply(node, {low, quint8(low + 1), quint8(low + 2), quint8(low + 3)}, first, bindIndex);
+}
+
+// A counter of this namespace's /proc/net/snmp, such as Udp SndbufErrors; -1
+// when it cannot be read.
+inline long SnmpCounter(const QByteArray& protocol, const QByteArray& name)
+{
+    QFile snmp(QStringLiteral("/proc/net/snmp"));
+    if (!snmp.open(QIODevice::ReadOnly))
         return -1;
-    return quint8(packet[14]) | (quint8(packet[15]) & 0x7F) << 8;
+    const QList<QByteArray> lines = snmp.readAll().split('\n');
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        if (!lines[i].startsWith(protocol + ':') || !lines[i + 1].startsWith(protocol + ':'))
+            continue;
+        const int column = lines[i].split(' ').indexOf(name);
+        return column < 0 ? -1 : lines[i + 1].split(' ').value(column).toLong();
+    }
+    return -1;
 }
 
 } // namespace VethNetwork

@@ -55,32 +55,15 @@ int LogLinesAbout(const QHostAddress& node)
     return int(std::count_if(g_deviceLog.begin(), g_deviceLog.end(), [&](const QString& l) { return l.startsWith(failing); }));
 }
 
-// The host unreachable reports this namespace has had, from /proc/net/snmp.
+// The host unreachable reports this namespace has had.
 long DestinationUnreachables()
 {
-    QFile snmp(QStringLiteral("/proc/net/snmp"));
-    if (!snmp.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> lines = snmp.readAll().split('\n');
-    for (int i = 0; i + 1 < lines.size(); ++i) {
-        if (!lines[i].startsWith("Icmp:") || !lines[i + 1].startsWith("Icmp:"))
-            continue;
-        const int column = lines[i].split(' ').indexOf("InDestUnreachs");
-        return column < 0 ? -1 : lines[i + 1].split(' ').value(column).toLong();
-    }
-    return -1;
+    return SnmpCounter("Icmp", "InDestUnreachs");
 }
 
 int OpenDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
-}
-
-// Universes first to first + 3, on page `bindIndex` of a node.
-QByteArray FourUniverses(const QHostAddress& node, quint16 first, quint8 bindIndex = 1)
-{
-    const quint8 low = quint8(first & 0x0F);
-    return PollReply(node, {low, quint8(low + 1), quint8(low + 2), quint8(low + 3)}, first, bindIndex);
 }
 
 } // namespace

@@ -141,8 +141,8 @@ void CArtNetManager::MarkUnread(QUdpSocket* socket)
         return;
     // A node's socket also wakes for the network's answer to earlier sends
     // (host or port unreachable), which the next read would swallow unseen.
-    if (m_nodeSockets.AddressOf(socket) != 0)
-        CNodeSockets::TakeErrors(*socket, [this, socket](quint32 node, int error) { NoteFailure(node, error, *socket); });
+    // Only those sockets ask for the answers: the others' queues stay empty.
+    CNodeSockets::TakeErrors(*socket, [this, socket](quint32 node, int error) { NoteFailure(node, error, *socket); });
     if (std::find(m_unread.begin(), m_unread.end(), socket) == m_unread.end())
         m_unread.emplace_back(socket);
 }
@@ -279,7 +279,9 @@ void CArtNetManager::RebuildLinks()
         // Nothing to this machine waits for a neighbour, and a socket
         // connected to one of its own addresses would take the datagrams
         // meant for the software listening there.
-        if (!m_subnets.IsOwn(link.address))
+        if (m_subnets.IsOwn(link.address))
+            link.socket = m_socket.get();
+        else
             remote.push_back(link.address);
     }
     m_linkTargets.assign(size_t(first), 0);
@@ -288,8 +290,10 @@ void CArtNetManager::RebuildLinks()
         m_linkTargets[size_t(link.first + link.count++)] = i;
     }
     m_nodeSockets.Fit(remote);
-    for (SLink& link : m_links)
-        link.socket = m_subnets.IsOwn(link.address) ? m_socket.get() : m_nodeSockets.SocketOf(link.address);
+    for (SLink& link : m_links) {
+        if (!link.socket)
+            link.socket = m_nodeSockets.SocketOf(link.address);
+    }
 }
 
 int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputOf)

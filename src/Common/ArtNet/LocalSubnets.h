@@ -30,6 +30,5 @@ public:
     bool IsOwn(quint32 address) const;
 
 private:
-
     QVector<SSubnet> m_subnets;
 };

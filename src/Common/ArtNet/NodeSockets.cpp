@@ -182,17 +182,6 @@ QUdpSocket* CNodeSockets::SocketOf(quint32 address) const
     return m_nodes.value(address).socket;
 }
 
-quint32 CNodeSockets::AddressOf(const QUdpSocket* socket) const
-{
-    if (!socket || socket == m_shared)
-        return 0;
-    for (auto it = m_nodes.begin(); it != m_nodes.end(); ++it) {
-        if (it->socket == socket)
-            return it.key();
-    }
-    return 0;
-}
-
 QVector<QUdpSocket*> CNodeSockets::Sockets() const
 {
     QVector<QUdpSocket*> sockets;

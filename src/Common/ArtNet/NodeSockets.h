@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QHostAddress>
-#include <QString>
 #include <QVector>
 
 #include <functional>
@@ -45,8 +44,6 @@ public:
     // The socket `address` sends through; null when Fit did not list it or no
     // socket could be opened.
     QUdpSocket* SocketOf(quint32 address) const;
-    // The address whose own socket this is, 0 for the shared one or another.
-    quint32 AddressOf(const QUdpSocket* socket) const;
     QVector<QUdpSocket*> Sockets() const;
     // Closes `socket` now and deletes it when the event loop is back.
     static void Discard(QUdpSocket* socket);

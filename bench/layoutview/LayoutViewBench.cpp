@@ -60,21 +60,36 @@ CLibraryProfile* RgbProfile(CProject& project)
     return profile;
 }
 
+// A fixture numbered from `i`, its item at `at`.
+CPatchedFixture* AddFixture(CProject& project, CFixturesView& view, CLibraryProfile* profile, int i, int drawType,
+                            const QPoint& at)
+{
+    auto* fixture = new CPatchedFixture((i % kPerUniverse) * 3, i / kPerUniverse, i + 1, -1,
+                                        QStringLiteral("F%1").arg(i + 1), profile, false, false, drawType);
+    project.m_generalGroup->AddFixture(fixture);
+    auto* item = new CFixtureItem(fixture, CFixtureItem::FixtureType);
+    item->m_rect.moveTopLeft(at);
+    view.AddFixtureItem(item);
+    return fixture;
+}
+
 struct STimes
 {
     double wall;
     double cpu;
 };
 
-template <typename Paint>
-STimes MedianTimes(int runs, Paint paint)
+// Each run is set up by `prepare` out of the time, then painted.
+template <typename Prepare, typename Paint>
+STimes MedianTimes(int runs, Prepare prepare, Paint paint)
 {
     std::vector<double> times;
     std::vector<double> cpuTimes;
     for (int run = 0; run < runs; ++run) {
+        prepare(run);
         const double cpuStart = ThreadMs();
         const auto start = std::chrono::steady_clock::now();
-        paint(run);
+        paint();
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         cpuTimes.push_back(ThreadMs() - cpuStart);
     }
@@ -89,19 +104,12 @@ void StackedPlan(CLibraryProfile* profile)
     project.NewProject(kStackedFixtures / kPerUniverse);
     CScene scene(QStringLiteral("S"), 4);
     CFixturesView view(project);
-    for (int i = 0; i < kStackedFixtures; ++i) {
-        auto* fixture = new CPatchedFixture((i % kPerUniverse) * 3, i / kPerUniverse, i + 1, -1,
-                                            QStringLiteral("F%1").arg(i + 1), profile, false, false, 0);
-        project.m_generalGroup->AddFixture(fixture);
-        fixture->AddPlayingScene(&scene);
-        auto* item = new CFixtureItem(fixture, CFixtureItem::FixtureType);
-        item->m_rect.moveTopLeft(QPoint(10, 10));
-        view.AddFixtureItem(item);
-    }
+    for (int i = 0; i < kStackedFixtures; ++i)
+        AddFixture(project, view, profile, i, 0, QPoint(10, 10))->AddPlayingScene(&scene);
     for (float zoom : {1.0f, 2.0f}) {
         view.SetZoom(zoom);
         QImage target(view.size(), QImage::Format_ARGB32_Premultiplied);
-        const STimes t = MedianTimes(kRuns / 4, [&](int) { view.render(&target); });
+        const STimes t = MedianTimes(kRuns / 4, [](int) {}, [&] { view.render(&target); });
         std::printf("repaint of %d stacked labelled fixtures at zoom %.0f: median %.3f ms wall, %.3f ms processor\n",
                     kStackedFixtures, double(zoom), t.wall, t.cpu);
     }
@@ -111,10 +119,12 @@ void StackedPlan(CLibraryProfile* profile)
     for (CFixtureItem* item : view.FixtureItems())
         item->Fixture()->m_drawType = 2;
     CDmxLayer& output = project.m_output;
-    const STimes live = MedianTimes(kRuns / 4, [&](int run) {
-        std::fill(output[0], output[0] + output.UniverseCount() * CDmxLayer::kSlots, quint8(run * 37));
-        view.render(&target);
-    });
+    const STimes live = MedianTimes(
+        kRuns / 4,
+        [&](int run) {
+            std::fill(output[0], output[0] + output.UniverseCount() * CDmxLayer::kSlots, quint8(run * 37));
+        },
+        [&] { view.render(&target); });
     std::printf("repaint of %d stacked fixtures in live colours: median %.3f ms wall, %.3f ms processor\n",
                 kStackedFixtures, live.wall, live.cpu);
     for (int i = 0; i < kStackedFixtures; ++i)
@@ -132,35 +142,24 @@ int main(int argc, char** argv)
     CLibraryProfile* profile = RgbProfile(project);
 
     CFixturesView view(project);
-    for (int i = 0; i < kFixtures; ++i) {
-        auto* fixture = new CPatchedFixture((i % kPerUniverse) * 3, i / kPerUniverse, i + 1, -1,
-                                            QStringLiteral("F%1").arg(i + 1), profile, false, false, 2);
-        project.m_generalGroup->AddFixture(fixture);
-        auto* item = new CFixtureItem(fixture, CFixtureItem::FixtureType);
-        item->m_rect.moveTopLeft(QPoint(10 + (i % kColumns) * 22, 10 + (i / kColumns) * 22));
-        view.AddFixtureItem(item);
-    }
+    for (int i = 0; i < kFixtures; ++i)
+        AddFixture(project, view, profile, i, 2, QPoint(10 + (i % kColumns) * 22, 10 + (i / kColumns) * 22));
     view.SetSceneRect(view.ItemsExtent());
     QImage target(view.size(), QImage::Format_ARGB32_Premultiplied);
 
-    std::vector<double> times;
-    std::vector<double> cpuTimes;
     CDmxLayer& output = project.m_output;
-    for (int run = 0; run < kRuns; ++run) {
-        for (int u = 0; u < output.UniverseCount(); ++u) {
-            for (int s = 0; s < CDmxLayer::kSlots; ++s)
-                output[u][s] = quint8((s * 7 + u * 13 + run * 29) & 0xFF);
-        }
-        const double cpuStart = ThreadMs();
-        const auto start = std::chrono::steady_clock::now();
-        view.render(&target);
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        cpuTimes.push_back(ThreadMs() - cpuStart);
-    }
-    const double median = Median(times);
+    const STimes t = MedianTimes(
+        kRuns,
+        [&](int run) {
+            for (int u = 0; u < output.UniverseCount(); ++u) {
+                for (int s = 0; s < CDmxLayer::kSlots; ++s)
+                    output[u][s] = quint8((s * 7 + u * 13 + run * 29) & 0xFF);
+            }
+        },
+        [&] { view.render(&target); });
     std::printf("repaint of %d fixtures with live colours (%dx%d px): median %.3f ms wall, %.3f ms processor "
                 "(%.1f%% of a 25 ms tick)\n",
-                kFixtures, view.width(), view.height(), median, Median(cpuTimes), median * 100.0 / 25.0);
+                kFixtures, view.width(), view.height(), t.wall, t.cpu, t.wall * 100.0 / 25.0);
 
     // The output as last painted: a tick that changes no level repaints nothing.
     view.RefreshLiveColors();

@@ -17,6 +17,7 @@ class CFixturesView;
 class CGroup;
 class CGroupOptionsDlg;
 class CHTabsWnd;
+class CPatchedFixture;
 class CProject;
 class QAction;
 class QGridLayout;
@@ -175,7 +176,9 @@ private:
     void RemoveSubGroupButton();
     void RebuildSubGroupButtons();
     void Modified();
-    void RemoveFromProject();
+    // `list`: the General group's selected fixtures and its selected
+    // matrices' members, as the question named them.
+    void RemoveFromProject(const QList<CPatchedFixture*>& list);
     void RemoveFromGroup();
     void ClosePatchDialog();
     void DropFixtureItem(CFixtureItem* item);

@@ -430,15 +430,14 @@ void CFixturesWnd::DelFixtures()
         != CShowHost::Yes)
         return;
     if (general)
-        RemoveFromProject();
+        RemoveFromProject(fixtures);
     else
         RemoveFromGroup();
 }
 
-void CFixturesWnd::RemoveFromProject()
+void CFixturesWnd::RemoveFromProject(const QList<CPatchedFixture*>& list)
 {
     CGroup* general = m_project.m_generalGroup;
-    const QList<CPatchedFixture*> list = ProjectRemovalList(*general);
     const QList<CFixtureMatrix*> matrices = general->m_selectedMatrices;
     if (!m_project.CanRemoveFixtures(list)) {
         WarnPlaying();

@@ -192,7 +192,7 @@ CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect
     layout->addWidget(buttons);
     // In a larger font than it was drawn for, the dialog grows rather than
     // lay its boxes over the buttons.
-    setFixedSize(360, std::max(m_sizeShown ? 360 + sizeBoxHeight : 360, minimumSizeHint().height()));
+    setFixedSize(360, std::max(360 + sizeBoxHeight, minimumSizeHint().height()));
 }
 
 void CGroupOptionsDlg::SetTriggerDialogRunner(TriggerDialogRunner runner)

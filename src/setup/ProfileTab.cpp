@@ -119,8 +119,7 @@ CProfileTab::CProfileTab(CAddFixturesDlg* dialog, QWidget* parent)
 
     m_beamNumber = new QComboBox(this);
     m_beamNumber->setFixedWidth(200);
-    for (int i = 1; i <= CBeamsView::kMaxBeams; ++i)
-        m_beamNumber->addItem(QString::number(i));
+    OfferBeamNumbers(1);
     m_assign = new QPushButton(GetLangText(Txt::Assignation), this);
     m_assign->setFixedSize(140, 26);
     m_assign->setEnabled(false);

@@ -5,7 +5,6 @@
 #include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
-#include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -26,14 +25,13 @@ auto WithVideoHidden(Run run)
 QString CSetupPrompts::OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                     const QString& filter)
 {
-    return WithVideoHidden([&] { return OpenFileIn(parent, title, QDir::current().absoluteFilePath(folder), filter); });
+    return WithVideoHidden([&] { return OpenFileIn(parent, title, folder, filter); });
 }
 
 QString CSetupPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& proposal,
                                     const QString& filter)
 {
-    return WithVideoHidden(
-        [&] { return SaveFileIn(parent, title, QDir::current().absoluteFilePath(proposal), filter); });
+    return WithVideoHidden([&] { return SaveFileIn(parent, title, proposal, filter); });
 }
 
 bool CSetupPrompts::GetText(QWidget* parent, const QString& title, const QString& label, QString& text)

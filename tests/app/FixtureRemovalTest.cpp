@@ -1,18 +1,10 @@
+#include "FixturesWindowRig.h"
 #include "TestRegistry.h"
-#include "WindowRig.h"
 
-#include "../devices/FakeTransport.h"
-#include "../model/LibraryProfileBuilder.h"
 #include "ShownDialogs.h"
 #include "app/DefaultEffects.h"
-#include "app/Orvane.h"
-#include "layout/FixturesWnd.h"
-#include "layout/view/FixturesView.h"
 #include "model/Language.h"
-#include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
-#include "show/Group.h"
-#include "show/Project.h"
 #include "Captions.h"
 
 #include <QKeyEvent>
@@ -50,12 +42,8 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(int, selected); // the first ones; -1: the last one
-        CWindowRigBase rig;
-        COrvaneSetup start;
-        start.deviceTransport = std::make_unique<CFakeTransport>();
-        rig.Start(std::move(start));
-        CProject& project = rig.window->Project();
-        CFixturesWnd& fixtures = *rig.window->FixturesWindow();
+        CFixturesWindowRig rig;
+        CProject& project = rig.Project();
         auto* profile = new CLibraryProfile;
         profile->SetPath(QStringLiteral("Head.kvp"));
         ProfileBuilder::AddChannel(*profile, ChannelType::Pan);
@@ -83,16 +71,8 @@ private slots:
             QCOMPARE(front->m_fixtures.size(), 3);
             project.SetCurrentGroup(project.m_groups.indexOf(front));
         }
-        fixtures.LoadProject();
-        for (CPatchedFixture* head : heads) {
-            for (bool& flag : head->BeamFlags())
-                flag = false;
-        }
-        const QList<CPatchedFixture*> chosen = selected < 0 ? heads.mid(2) : heads.mid(0, selected);
-        for (CPatchedFixture* head : chosen)
-            head->BeamFlags()[0] = true;
-        fixtures.View()->RefreshSelectedFlags();
-        fixtures.OnSelChanged();
+        rig.Fixtures().LoadProject();
+        rig.Select(selected < 0 ? heads.mid(2) : heads.mid(0, selected));
 
         CShownDialogs dialogs(QMessageBox::Yes);
         rig.window->SetDeleteTarget(0);

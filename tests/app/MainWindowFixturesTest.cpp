@@ -1,9 +1,7 @@
 #include "DataTable.h"
-#include "WindowRig.h"
+#include "FixturesWindowRig.h"
 #include "TestRegistry.h"
 
-#include "../devices/FakeTransport.h"
-#include "../model/LibraryProfileBuilder.h"
 #include "ModalAnswer.h"
 #include "app/GeneralPage.h"
 #include "app/OptionsDlg.h"
@@ -32,35 +30,6 @@
 
 // The fixtures window inside the main window: where it stands, what reaches
 // it and what the document asks of it. Nothing here starts Art-Net.
-
-namespace {
-
-struct CFixturesWindowRig : CWindowRigBase
-{
-    CFixturesWindowRig()
-    {
-        COrvaneSetup setup;
-        setup.deviceTransport = std::make_unique<CFakeTransport>();
-        Start(std::move(setup));
-    }
-
-    CProject& Project() { return window->Project(); }
-    CFixturesWnd& Fixtures() { return *window->FixturesWindow(); }
-
-    CPatchedFixture* Patch(int address)
-    {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
-        profile->UpdateRoles();
-        Project().m_library << profile;
-        auto* fixture = new CPatchedFixture(address, 0, address + 1, -1, QStringLiteral("F"), profile, false, false, 0);
-        fixture->AddPosition(10, 10);
-        Project().m_generalGroup->AddFixture(fixture);
-        return fixture;
-    }
-};
-
-} // namespace
 
 class MainWindowFixturesTest : public QObject
 {
@@ -126,9 +95,7 @@ private slots:
         CPatchedFixture* fixture = rig.Patch(0);
         rig.Patch(10);
         rig.Fixtures().LoadProject();
-        fixture->BeamFlags()[0] = true;
-        rig.Fixtures().View()->RefreshSelectedFlags();
-        rig.Fixtures().OnSelChanged();
+        rig.Select({fixture});
         rig.window->SetDeleteTarget(target);
         if (target == 0)
             OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
@@ -168,10 +135,7 @@ private slots:
         CFixturesWindowRig rig;
         const QList<CPatchedFixture*> fixtures{rig.Patch(0), rig.Patch(10)};
         rig.Fixtures().LoadProject();
-        for (CPatchedFixture* fixture : fixtures)
-            fixture->BeamFlags()[0] = true;
-        rig.Fixtures().View()->RefreshSelectedFlags();
-        rig.Fixtures().OnSelChanged();
+        rig.Select(fixtures);
         rig.window->setGeometry(QRect(topLeft, QSize(560, 0)));
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));

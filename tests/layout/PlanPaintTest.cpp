@@ -107,9 +107,7 @@ private slots:
                      expected);
             // Its glyph boxes, mapped as the painter maps them, hold what it drew.
             const QTransform transform = SymbolTransform(scale);
-            QRect reach = transform.mapRect(label.InkRect(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
-            if (label.IsClipped())
-                reach &= transform.mapRect(QRectF(cell)).toAlignedRect().adjusted(-1, -1, 1, 1);
+            const QRect reach = label.Reach(cell, [&transform](const QRectF& r) { return transform.mapRect(r); });
             const QRect inked = Inked(expected);
             QVERIFY(!inked.isEmpty());
             QVERIFY(reach.contains(inked));

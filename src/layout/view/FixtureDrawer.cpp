@@ -91,12 +91,13 @@ public:
         }
         return m_painter;
     }
-    // A rectangle of the symbol in the painter's coordinates as it stood.
-    QRect Map(const QRectF& rect) const
+    // A rectangle of the symbol in the painter's coordinates as it stood;
+    // Map rounds it to whole pixels.
+    QRect Map(const QRectF& rect) const { return MapF(rect).toRect(); }
+    QRectF MapF(const QRectF& rect) const
     {
         return QRectF((rect.x() + m_topLeft.x()) * m_scale, (rect.y() + m_topLeft.y()) * m_scale,
-                      rect.width() * m_scale, rect.height() * m_scale)
-            .toRect();
+                      rect.width() * m_scale, rect.height() * m_scale);
     }
     void Fill(const QRect& deviceRect, const QColor& color)
     {
@@ -391,23 +392,9 @@ void CFixtureDrawer::SymbolExtent(QPainter& painter, const QPoint& topLeft, floa
     QRect rect;
     QString text;
     bool small = false;
-    if (LabelOf(scale, rect, text, small) && !text.isEmpty()) {
+    if (LabelOf(scale, rect, text, small)) {
         m_label.Prepare(small ? fonts.small : fonts.label, fonts.dpi, fonts.direction, rect, text);
-        const QRectF ink = m_label.InkRect(rect);
-        if (!ink.isEmpty()) {
-            const auto mapped = [&topLeft, scale](const QRectF& r) {
-                const double s = double(scale);
-                return QRectF((r.x() + topLeft.x()) * s, (r.y() + topLeft.y()) * s, r.width() * s, r.height() * s)
-                    .toAlignedRect();
-            };
-            // Glyphs are placed at fractions of a pixel and hinted at the
-            // scaled size, and a clip is rounded to whole pixels after the
-            // painter's own offset: the room taken covers both.
-            QRect reach = mapped(ink).adjusted(-2, -2, 2, 2);
-            if (m_label.IsClipped())
-                reach &= mapped(rect).adjusted(-1, -1, 1, 1);
-            bounds |= reach;
-        }
+        bounds |= m_label.Reach(rect, [&symbol](const QRectF& r) { return symbol.MapF(r); });
     }
     const bool opaque = pen.style() != Qt::NoPen && pen.color().alpha() == 255 && m_colors.at(0).alpha() == 255;
     if (m_shapeType == Rectangle && m_beamCount == 1 && opaque)

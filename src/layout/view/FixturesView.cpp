@@ -432,26 +432,29 @@ bool CFixturesView::RefreshLiveColors()
 // where only the last is seen but every one was drawn at each start or
 // stop of a scene. An item is left out only when a single later one paints
 // every pixel it would; a few of the latest such covers are looked at.
-std::vector<bool> CFixturesView::CoveredItems(QPainter& painter, const QRect& shown) const
+std::vector<bool> CFixturesView::ItemsToDraw(QPainter& painter, const QRect& shown) const
 {
-    std::vector<bool> covered(size_t(m_fixtureItems.size()), false);
+    std::vector<bool> drawn(size_t(m_fixtureItems.size()), false);
     const CFixtureDrawer::SLabelFonts fonts(painter);
     std::array<QRect, 4> covers;
     size_t next = 0;
     for (int i = m_fixtureItems.size() - 1; i >= 0; --i) {
         CFixtureItem* item = m_fixtureItems.at(i);
+        if (!item->m_rect.intersects(shown))
+            continue;
+        drawn[size_t(i)] = true;
         QRect bounds;
         QRect cover;
-        if (!item->m_rect.intersects(shown) || !item->Extent(painter, m_zoom, fonts, bounds, cover))
+        if (!item->Extent(painter, m_zoom, fonts, bounds, cover))
             continue;
         if (std::any_of(covers.begin(), covers.end(), [&bounds](const QRect& c) { return c.contains(bounds); })) {
-            covered[size_t(i)] = true;
+            drawn[size_t(i)] = false;
         } else if (!cover.isEmpty()) {
             covers[next] = cover;
             next = (next + 1) % covers.size();
         }
     }
-    return covered;
+    return drawn;
 }
 
 void CFixturesView::paintEvent(QPaintEvent* event)
@@ -483,11 +486,10 @@ void CFixturesView::paintEvent(QPaintEvent* event)
     QRect shown(ToModel(exposed.topLeft()), ToModel(exposed.bottomRight() + QPoint(1, 1)));
     const int margin = 3 + int(4.0f / m_zoom);
     shown.adjust(-margin, -margin, margin, margin);
-    const std::vector<bool> covered = CoveredItems(painter, shown);
+    const std::vector<bool> drawn = ItemsToDraw(painter, shown);
     for (int i = 0; i < m_fixtureItems.size(); ++i) {
-        CFixtureItem* item = m_fixtureItems.at(i);
-        if (item->m_rect.intersects(shown) && !covered[size_t(i)])
-            item->Draw(painter, m_zoom);
+        if (drawn[size_t(i)])
+            m_fixtureItems.at(i)->Draw(painter, m_zoom);
     }
     for (CMatrixItem* item : qAsConst(m_matrixItems)) {
         if (item->m_rect.intersects(shown))

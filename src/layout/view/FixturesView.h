@@ -176,9 +176,9 @@ private:
     void LoadPicture();
     // Background colour, picture and grid, in scene coordinates.
     void DrawScene(QPainter& painter) const;
-    // Which fixture items of the exposed part another drawn later paints
-    // over whole.
-    std::vector<bool> CoveredItems(QPainter& painter, const QRect& shown) const;
+    // Which fixture items are drawn: those of the exposed part that no
+    // other drawn later paints over whole.
+    std::vector<bool> ItemsToDraw(QPainter& painter, const QRect& shown) const;
     void HoverHandles(const QPoint& point);
     void EndTool();
     // The colour matrix and cell under a model point; a miss disarms the

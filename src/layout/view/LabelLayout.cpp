@@ -87,9 +87,17 @@ void CLabelLayout::Prepare(const QFont& font, int dpi, Qt::LayoutDirection direc
     }
 }
 
-QRectF CLabelLayout::InkRect(const QRect& rect) const
+QRect CLabelLayout::Reach(const QRect& rect, const std::function<QRectF(const QRectF&)>& toDevice) const
 {
-    return m_layout ? m_ink.translated(rect.topLeft()) : QRectF();
+    if (!m_layout || m_ink.isEmpty())
+        return QRect();
+    // Glyphs are placed at fractions of a pixel and hinted at the scaled
+    // size, and a clip is rounded to whole pixels after the painter's own
+    // offset: the room taken covers both.
+    QRect reach = toDevice(m_ink.translated(rect.topLeft())).toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (m_clipped)
+        reach &= toDevice(QRectF(rect)).toAlignedRect().adjusted(-1, -1, 1, 1);
+    return reach;
 }
 
 void CLabelLayout::Draw(QPainter& painter, const QRect& rect, const QString& text)

@@ -6,6 +6,7 @@
 #include <QTextLayout>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class QPainter;
@@ -23,17 +24,15 @@ public:
     // Lays the label out for a painter whose font, device resolution and
     // direction are given, unless it already is.
     void Prepare(const QFont& font, int dpi, Qt::LayoutDirection direction, const QRect& rect, const QString& text);
-    // The boxes of the prepared label's glyphs when drawn in `rect`.
-    QRectF InkRect(const QRect& rect) const;
-    // Whether the prepared label overflows its rectangle, and so is drawn
-    // clipped to it.
-    bool IsClipped() const { return m_clipped; }
+    // The whole pixels the prepared label may touch when drawn in `rect`,
+    // `toDevice` mapping the painter's coordinates to the device's; null
+    // when it has no glyphs.
+    QRect Reach(const QRect& rect, const std::function<QRectF(const QRectF&)>& toDevice) const;
     // Layouts made by every label of the process: tests count the work of
     // a repaint with them rather than time it.
     static qint64 LayoutsMade();
 
 private:
-
     QString m_text;
     QFont m_font;
     int m_dpi = 0;

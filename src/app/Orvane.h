@@ -337,6 +337,8 @@ private:
     void RememberProject(const QString& path);
     // Where the dialogs for project files start.
     QString ProjectFolder() const;
+    // A file the operator picks from there, empty when cancelled.
+    QString ChooseProjectFile(int titleCaption, int filterCaption);
     // The show commands: the masks offered to the open scene editor, the
     // volume control showing the project's volume, the maintenance copies.
     void UpdateMaskMenu();

@@ -10,7 +10,6 @@
 #include "live/PagesWnd.h"
 #include "model/XmlDocument.h"
 #include "model/Language.h"
-#include "widgets/FolderFileDialog.h"
 #include "Captions.h"
 
 #include <QAction>
@@ -74,10 +73,7 @@ void Orvane::OnAbout()
 
 void Orvane::RunMaintenanceCopy(bool compress)
 {
-    SuspendVideoWindow();
-    const QString path =
-        OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(), GetLangText(Txt::MaintenanceFilter));
-    ResumeVideoWindow();
+    const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::MaintenanceFilter);
     if (path.isEmpty())
         return;
     // The copy goes beside the file, which stays as it was.

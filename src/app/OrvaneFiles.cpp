@@ -77,6 +77,14 @@ QString Orvane::ProjectFolder() const
     return ProjectDialogFolder(m_projectPath, m_options->m_lastProject, m_setup.programDir);
 }
 
+QString Orvane::ChooseProjectFile(int titleCaption, int filterCaption)
+{
+    SuspendVideoWindow();
+    const QString path = OpenFileIn(this, GetLangText(titleCaption), ProjectFolder(), GetLangText(filterCaption));
+    ResumeVideoWindow();
+    return path;
+}
+
 void Orvane::ShowProgress(const QString& text)
 {
     if (m_splash)
@@ -211,10 +219,7 @@ void Orvane::OnFileOpen()
 {
     if (m_bBusy || !MayDiscardProject())
         return;
-    SuspendVideoWindow();
-    const QString path = OpenFileIn(this, GetLangText(Txt::OpenProjectTitle), ProjectFolder(),
-                                    GetLangText(Txt::ProjectFilter));
-    ResumeVideoWindow();
+    const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::ProjectFilter);
     if (!path.isEmpty())
         OpenProject(path);
 }
@@ -251,10 +256,7 @@ void Orvane::OnFileImport()
 {
     if (m_bBusy)
         return;
-    SuspendVideoWindow();
-    const QString path = OpenFileIn(this, GetLangText(Txt::ImportTitle), ProjectFolder(),
-                                    GetLangText(Txt::OlderProjectFilter));
-    ResumeVideoWindow();
+    const QString path = ChooseProjectFile(Txt::ImportTitle, Txt::OlderProjectFilter);
     if (!path.isEmpty())
         ImportProject(path);
 }

@@ -299,8 +299,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
         rig.window->activateWindow();
         QCursor::setPos(rig.Control().mapToGlobal(rig.Control().rect().center()));
-        auto* seconds = rig.window->findChild<CZKFullTimeEdit*>(QStringLiteral("timeLineLength"))
-                            ->findChild<QSpinBox*>(QStringLiteral("seconds"));
+        QSpinBox* seconds = rig.window->findChild<CZKFullTimeEdit*>(QStringLiteral("timeLineLength"))->Seconds();
         seconds->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(seconds));
         TypeInto(seconds, QStringLiteral("42"), false);

@@ -52,8 +52,8 @@ private slots:
         COrvaneSetup setup;
         setup.deviceTransport = std::make_unique<CFakeTransport>();
         rig.Start(std::move(setup));
-        for (const char* folder : {"Shows", "Profiles"})
-            QVERIFY(QDir(rig.dir.path()).mkpath(QLatin1String(folder)));
+        for (const char* made : {"Shows", "Profiles"})
+            QVERIFY(QDir(rig.dir.path()).mkpath(QLatin1String(made)));
         // A file dialog asked for a folder that is gone starts in the
         // nearest one above it: a folder away from the program's tells the two apart.
         QTemporaryDir away;

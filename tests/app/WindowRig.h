@@ -19,22 +19,10 @@ inline void StopMasterTick(Orvane& window)
     for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (QObject::disconnect(timer, &QTimer::timeout, &window, &Orvane::OnTimer)) {
             timer->stop();
-            timer->setProperty("masterTick", true);
             stopped = true;
         }
     }
     QTest::qVerify(stopped, "StopMasterTick", "the window's master tick timer was not found", __FILE__, __LINE__);
-}
-
-// For a test about the running show itself: the window's own timer again.
-inline void RestartMasterTick(Orvane& window)
-{
-    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (timer->property("masterTick").toBool() && !timer->isActive()) {
-            QObject::connect(timer, &QTimer::timeout, &window, &Orvane::OnTimer);
-            timer->start();
-        }
-    }
 }
 
 // What every main-window rig shares: a window started in a folder of its

@@ -6,8 +6,6 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <functional>
-
 using namespace ProfileBuilder;
 
 namespace {
@@ -31,15 +29,6 @@ void Act(CProject& project, CScene* scene, const QString& actions)
         else
             scene->m_blackout = true;
     }
-}
-
-CLibraryProfile* AddProfile(CPlaybackRig& rig, const std::function<void(CLibraryProfile&)>& build)
-{
-    auto* profile = new CLibraryProfile;
-    build(*profile);
-    profile->UpdateRoles();
-    rig.project.m_library << profile;
-    return profile;
 }
 
 // Channel numbers as the roles tables were built leave them; a profile
@@ -66,7 +55,7 @@ CPatchedFixture* PatchKind(CPlaybackRig& rig, const QString& kind, int universe,
         return rig.Patch(rig.CmyProfile(), universe, address);
     if (kind == "head")
         return rig.Patch(rig.MovingHeadProfile(), universe, address);
-    CPatchedFixture* fixture = rig.Patch(AddProfile(rig, [&kind](CLibraryProfile& profile) {
+    CPatchedFixture* fixture = rig.Patch(rig.AddProfile([&kind](CLibraryProfile& profile) {
         if (kind == "spot") {
             CProfilePresetDef* open = AddPreset(AddChannel(profile, ChannelType::Shutter), PresetType::Undef, 20, 40);
             open->m_defaultPreset = true;

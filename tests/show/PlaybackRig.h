@@ -10,6 +10,7 @@
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -24,41 +25,36 @@ public:
     CPage* Page() { return project.m_firstPage; }
 
     // Profiles live in the project's library, which deletes them.
-    CLibraryProfile* RgbProfile()
+    CLibraryProfile* AddProfile(const std::function<void(CLibraryProfile&)>& build)
     {
         auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        build(*profile);
         profile->UpdateRoles();
         project.m_library << profile;
         return profile;
     }
+    CLibraryProfile* RgbProfile()
+    {
+        return AddProfile([](CLibraryProfile& profile) { ProfileBuilder::AddColorSet(profile, ChannelType::Red); });
+    }
     CLibraryProfile* CmyProfile()
     {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddColorSet(*profile, ChannelType::Cyan);
-        profile->UpdateRoles();
-        project.m_library << profile;
-        return profile;
+        return AddProfile([](CLibraryProfile& profile) { ProfileBuilder::AddColorSet(profile, ChannelType::Cyan); });
     }
     // Dimmer, 16-bit pan, 16-bit tilt: channels 0, 1/2, 3/4.
     CLibraryProfile* MovingHeadProfile()
     {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddDimmer(*profile);
-        ProfileBuilder::AddFine(*profile, ProfileBuilder::AddChannel(*profile, ChannelType::Pan));
-        ProfileBuilder::AddFine(*profile, ProfileBuilder::AddChannel(*profile, ChannelType::Tilt));
-        profile->UpdateRoles();
-        project.m_library << profile;
-        return profile;
+        return AddProfile([](CLibraryProfile& profile) {
+            ProfileBuilder::AddDimmer(profile);
+            ProfileBuilder::AddFine(profile, ProfileBuilder::AddChannel(profile, ChannelType::Pan));
+            ProfileBuilder::AddFine(profile, ProfileBuilder::AddChannel(profile, ChannelType::Tilt));
+        });
     }
 
     // Patched into the general group, which owns it.
     CPatchedFixture* Patch(CLibraryProfile* profile, int universe, int address)
     {
-        const int id = ++m_nextId;
-        auto* fixture = new CPatchedFixture(address, universe, id, -1, QStringLiteral("F%1").arg(id), profile, false,
-                                            false, 0);
-        project.m_generalGroup->AddFixture(fixture);
+        CPatchedFixture* fixture = AddFixture(profile, universe, address);
         project.UpdateAfterPatch(false, false);
         return fixture;
     }
@@ -69,12 +65,8 @@ public:
     {
         QList<CPatchedFixture*> fixtures;
         for (int u = 0; u < project.UniverseCount(); ++u) {
-            for (int address = 0; address + channels <= 512; address += channels) {
-                const int id = ++m_nextId;
-                fixtures << new CPatchedFixture(address, u, id, -1, QStringLiteral("F%1").arg(id), profile, false,
-                                                false, 0);
-                project.m_generalGroup->AddFixture(fixtures.last());
-            }
+            for (int address = 0; address + channels <= 512; address += channels)
+                fixtures << AddFixture(profile, u, address);
         }
         project.UpdateAfterPatch(false, false);
         return fixtures;
@@ -114,6 +106,26 @@ public:
         }
     }
 
+    void PlayAll()
+    {
+        for (CScene* scene : Page()->m_scenes)
+            Page()->PlayScene(scene);
+    }
+    // The playing scenes whose step `ahead` of the one playing has its render kept.
+    int StepsRendered(int ahead = 0) const
+    {
+        int rendered = 0;
+        for (CPlayingScene* entry : project.m_firstPage->m_playing) {
+            const CScene* scene = entry->Scene();
+            const int index = scene->CurrentStepIndex();
+            const CSceneStep* step = ahead == 0 ? scene->m_currentStep
+                                     : index < 0 ? nullptr
+                                                 : scene->m_steps[(index + ahead) % scene->m_steps.size()];
+            rendered += entry->KeptRender(step, false) ? 1 : 0;
+        }
+        return rendered;
+    }
+
     int Out(int universe, int slot) const { return project.m_output[universe][slot]; }
     int Played(int universe, int slot) const { return project.m_playback[universe][slot]; }
 
@@ -121,6 +133,15 @@ public:
     CProject project;
 
 private:
+    CPatchedFixture* AddFixture(CLibraryProfile* profile, int universe, int address)
+    {
+        const int id = ++m_nextId;
+        auto* fixture = new CPatchedFixture(address, universe, id, -1, QStringLiteral("F%1").arg(id), profile, false,
+                                            false, 0);
+        project.m_generalGroup->AddFixture(fixture);
+        return fixture;
+    }
+
     int m_nextId = 0;
 };
 
@@ -131,10 +152,8 @@ class CZoomHeadsRig : public CPlaybackRig
 public:
     CZoomHeadsRig()
     {
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
-        profile->UpdateRoles();
-        project.m_library << profile;
+        CLibraryProfile* profile =
+            AddProfile([](CLibraryProfile& zoom) { ProfileBuilder::AddChannel(zoom, ChannelType::Zoom); });
         for (int i = 0; i < 4; ++i)
             heads << Patch(profile, 0, 10 * i);
     }

@@ -139,11 +139,10 @@ enum ECountedShow { EffectRowSteps, StepBlobLevels, EffectScenes };
 // show: made on a profile of `madeOn` channels that then has `saved`.
 void FillSteps(CPlaybackRig& rig, int count, int madeOn, int saved, bool effectRow)
 {
-    auto* profile = new CLibraryProfile;
-    for (int c = 0; c < madeOn; ++c)
-        ProfileBuilder::AddChannel(*profile, ChannelType::Zoom);
-    profile->UpdateRoles();
-    rig.project.m_library << profile;
+    CLibraryProfile* profile = rig.AddProfile([madeOn](CLibraryProfile& zooms) {
+        for (int c = 0; c < madeOn; ++c)
+            ProfileBuilder::AddChannel(zooms, ChannelType::Zoom);
+    });
     for (int u = 0; u < rig.project.UniverseCount(); ++u)
         rig.Patch(profile, u, 0);
     CScene* scene = rig.AddScene(QStringLiteral("S"));

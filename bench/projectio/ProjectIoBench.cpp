@@ -24,6 +24,7 @@
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "model/SafeWrite.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
 #include "show/Group.h"
@@ -36,7 +37,6 @@
 #include "show/TimeLine.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -249,11 +249,8 @@ double Median(std::vector<double> values)
 // A ".kv3" file of `body` below the root, as the program stores it.
 bool StoreFile(const QString& path, const QByteArray& body)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly)
-        && file.write(CXmlDocument::EncodeStorage(CXmlDocument::CompressedStorage,
-                                                  "<ZKFile Version=\"2.0\"><ZKParams/>" + body + "</ZKFile>"))
-        > 0;
+    return SafeWriteFile(path, CXmlDocument::EncodeStorage(CXmlDocument::CompressedStorage,
+                                                           "<ZKFile Version=\"2.0\"><ZKParams/>" + body + "</ZKFile>"));
 }
 
 QList<std::pair<const char*, QByteArray>> LongListFiles()

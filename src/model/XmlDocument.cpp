@@ -20,7 +20,6 @@ void CXmlDocument::NewDocument()
         element = QDomElement();
     m_writtenOutParent = QDomNode();
     m_writtenOut.clear();
-    m_writtenOutCounts.clear();
     QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
     root.setAttribute(QStringLiteral("Version"), m_version);
     m_document.appendChild(root);

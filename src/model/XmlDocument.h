@@ -230,17 +230,18 @@ public:
         int depth = 0; // of the deepest element with children, the root's 1
         bool sure = true;
     };
-
-private:
-    // A child written out (WriteOut): its count, the bytes of its element
-    // alone (without the indent and line break around it) and its tag.
-    struct SWrittenOutCount
+    // A child written out (WriteOut): its text, its count, the bytes of its
+    // element alone (without the indent and line break around it) and its
+    // tag. Public only so that the writer's helpers can walk them.
+    struct SWrittenOutChild
     {
+        QByteArray text;
         STextCount count;
         qint64 elementBytes = 0;
         QString tag;
     };
 
+private:
     // Points the cursor slots at the root of a tree just built; false with a
     // reason when it is no project document.
     bool AdoptRoot(QString& error);
@@ -269,8 +270,7 @@ private:
     static bool DecodeHexStrict(const QByteArray& text, QByteArray& out);
 
     QDomNode m_writtenOutParent;
-    QVector<QByteArray> m_writtenOut;
-    QVector<SWrittenOutCount> m_writtenOutCounts;
+    QVector<SWrittenOutChild> m_writtenOut;
     QByteArray m_deferredText;
     QVector<std::pair<int, int>> m_deferredRanges;
 

@@ -120,7 +120,7 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
 struct SWrittenOut
 {
     const QDomNode& parent;
-    const QVector<QByteArray>& texts;
+    const QVector<CXmlDocument::SWrittenOutChild>& children;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
 };
@@ -168,7 +168,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
         AppendEscapedUtf8(out, attribute.value(), true);
         out += '"';
     }
-    const bool written = !writtenOut.texts.isEmpty() && node == writtenOut.parent;
+    const bool written = !writtenOut.children.isEmpty() && node == writtenOut.parent;
     if (count) {
         ++count->nodes;
         count->attributes += attributes.size();
@@ -186,10 +186,10 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
         // Written out as element children: the same bytes they would make
         // as children of the tree.
         out += ">\n";
-        for (const QByteArray& text : writtenOut.texts) {
+        for (const CXmlDocument::SWrittenOutChild& child : writtenOut.children) {
             const qint64 room = qint64(writtenOut.maxBytes) + 1 - out.size();
             if (room > 0)
-                out.append(text.constData(), int(std::min<qint64>(text.size(), room)));
+                out.append(child.text.constData(), int(std::min<qint64>(child.text.size(), room)));
         }
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
             AppendNode(out, child, depth + 1, writtenOut);
@@ -272,37 +272,33 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& tree, c
     if (xml.size() > kMaxDocumentBytes)
         return true;
     STextCount all = tree;
-    for (const SWrittenOutCount& written : m_writtenOutCounts) {
+    qint64 writtenOutBytes = 0, largestChild = 0;
+    for (const SWrittenOutChild& written : m_writtenOut) {
         all.nodes += written.count.nodes;
         all.attributes += written.count.attributes;
         all.depth = std::max(all.depth, written.count.depth);
         all.sure = all.sure && written.count.sure;
+        writtenOutBytes += written.elementBytes;
+        largestChild = std::max(largestChild,
+                                TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
     }
     if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth)
         return true;
     // The reader cuts out every child of that name of the first section of
     // that name below the root. When those are exactly the children written
-    // out, it weighs them as they are counted here; otherwise the whole
-    // document, which weighs at least as much as what it would cut apart.
+    // out, it weighs them as they are counted here, and the tree written is
+    // the rest; otherwise the whole document, which weighs at least as much
+    // as what it would cut apart.
     const QDomElement root = m_document.documentElement();
     const QDomElement section = readAs && readAs->section && readAs->child
         ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
     // A child left in the tree weighs in the rest here, alone there: never less.
-    bool cutAsRead = !section.isNull() && section == m_writtenOutParent && !m_writtenOut.isEmpty();
-    for (int i = 0; cutAsRead && i < m_writtenOutCounts.size(); ++i)
-        cutAsRead = m_writtenOutCounts[i].tag == QLatin1String(readAs->child);
-    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
-    if (cutAsRead) {
-        for (const SWrittenOutCount& written : m_writtenOutCounts) {
-            cutNodes += written.count.nodes;
-            cutAttributes += written.count.attributes;
-            cutBytes += written.elementBytes;
-            largestChild = std::max(largestChild,
-                                    TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
-        }
-    }
-    return TreeBytes(all.nodes - cutNodes, all.attributes - cutAttributes, xml.size() - cutBytes) + largestChild
-        > kMaxTreeBytes;
+    bool cutAsRead = !section.isNull() && section == m_writtenOutParent;
+    for (int i = 0; cutAsRead && i < m_writtenOut.size(); ++i)
+        cutAsRead = m_writtenOut[i].tag == QLatin1String(readAs->child);
+    if (cutAsRead)
+        return TreeBytes(tree.nodes, tree.attributes, xml.size() - writtenOutBytes) + largestChild > kMaxTreeBytes;
+    return TreeBytes(all.nodes, all.attributes, xml.size()) > kMaxTreeBytes;
 }
 
 // ---- Writing ----
@@ -316,8 +312,8 @@ QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
-    for (const QByteArray& text : m_writtenOut)
-        writtenOut += text.size();
+    for (const SWrittenOutChild& child : m_writtenOut)
+        writtenOut += child.text.size();
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
         AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes, count});
@@ -332,13 +328,12 @@ void CXmlDocument::WriteOut(QDomElement child)
     if (parent != m_writtenOutParent) {
         m_writtenOutParent = parent;
         m_writtenOut.clear();
-        m_writtenOutCounts.clear();
     }
     int depth = 0;
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
-    QByteArray text;
-    SWrittenOutCount written;
+    SWrittenOutChild written;
+    QByteArray& text = written.text;
     AppendNode(text, child, depth, {QDomNode(), {}, std::numeric_limits<int>::max(), &written.count});
     // The reader cuts the element out of the text without its indent and
     // line break.
@@ -347,7 +342,6 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++first;
     written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
     written.tag = child.tagName();
-    m_writtenOut.append(text);
-    m_writtenOutCounts.append(written);
+    m_writtenOut.append(std::move(written));
     parent.removeChild(child);
 }

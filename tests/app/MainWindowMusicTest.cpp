@@ -82,7 +82,8 @@ private slots:
     }
 
     // A scene with a sound, started by its key `starts` times in each of
-    // `shows` shows (File New between them): the box comes once a show.
+    // `shows` shows (File New between them): the box comes once a show,
+    // from the event loop once the start is over, not inside it.
     void aSceneSoundOnASilentSystemIsToldOnce_data()
     {
         Columns<int, int>("starts", "shows");
@@ -107,9 +108,12 @@ private slots:
             scene->m_playSound = true;
             scene->m_sound = bell;
             for (int start = 0; start < starts; ++start) {
+                const int told = boxes.shown.size();
                 QTest::keyClick(&window, Qt::Key_B);
                 QVERIFY(window.Project().m_firstPage->IsPlaying(scene));
+                QCOMPARE(boxes.shown.size(), told);
                 QCoreApplication::processEvents();
+                QCOMPARE(boxes.shown.size(), show + 1);
                 // Pressed again it stops, at the next tick.
                 QTest::keyClick(&window, Qt::Key_B);
                 window.OnTimer();

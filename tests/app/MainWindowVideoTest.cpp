@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "../devices/FakeTransport.h"
@@ -13,6 +14,7 @@
 #include "timeline/TimeLineWnd.h"
 #include "timeline/VideoDlg.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -61,28 +63,45 @@ class MainWindowVideoTest : public QObject
     Q_OBJECT
 
 private slots:
+    // A timeline box, or File Open's dialog from the menu.
     void modalBoxesMoveTheWindowAside_data()
     {
-        QTest::addColumn<bool>("onTop");
-        QTest::newRow("on top") << true;
-        QTest::newRow("not on top") << false;
+        Columns<bool, bool>("onTop", "fileOpen");
+        QTest::newRow("on top") << true << false;
+        QTest::newRow("not on top") << false << false;
+        QTest::newRow("File Open, on top") << true << true;
+        QTest::newRow("File Open, not on top") << false << true;
     }
     void modalBoxesMoveTheWindowAside()
     {
-        QFETCH(bool, onTop);
+        const auto [onTop, fileOpen] = Row<bool, bool>("onTop", "fileOpen");
         CVideoWindowRig rig(onTop);
         QCOMPARE(rig.window->VideoWindow(), rig.video.data());
         bool shownDuringTheBox = true;
-        CScriptedDialog<CColorDlg> script([&](CColorDlg&) {
+        bool boxCame = false;
+        const auto duringTheBox = [&] {
+            boxCame = true;
             shownDuringTheBox = rig.video->isVisible();
             // A box inside the box: the window comes back only after the outer one.
             rig.window->SuspendVideoWindow();
             rig.window->ResumeVideoWindow();
             shownDuringTheBox |= rig.video->isVisible();
-            return int(QDialog::Accepted);
-        });
-        int color = 0;
-        QVERIFY(CColorDlg::Run(color, rig.window.get()));
+        };
+        if (fileOpen) {
+            OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+                duringTheBox();
+                dialog->reject();
+            });
+            rig.Action("actionFileOpen")->trigger();
+        } else {
+            CScriptedDialog<CColorDlg> script([&](CColorDlg&) {
+                duringTheBox();
+                return int(QDialog::Accepted);
+            });
+            int color = 0;
+            QVERIFY(CColorDlg::Run(color, rig.window.get()));
+        }
+        QVERIFY(boxCame);
         QCOMPARE(shownDuringTheBox, !onTop);
         QVERIFY(rig.video->isVisible());
     }

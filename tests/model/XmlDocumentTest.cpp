@@ -61,9 +61,10 @@ CXmlDocument::SDeferredChildren Pages()
 // `elements` elements each, and `rest` elements in the root; all of
 // `attributes` attributes of 200 bytes (some 14 KB of trees and 2 KB of text
 // for ten). `extra` goes into the first page, the root, the section or the
-// root before the section (`into` 0-3).
+// root before the section (`into` 0-3), or names the pages written out (4).
 void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attributes, const QString& extra, int into)
 {
+    const QString pageTag = into == 4 ? extra : QStringLiteral("ZKPage");
     static const QString value(200, QLatin1Char('v'));
     doc.NewDocument();
     const QDomElement root = doc.m_element[CXmlDocument::RootSlot];
@@ -88,14 +89,14 @@ void BuildPaged(CXmlDocument& doc, int pages, int elements, int rest, int attrib
     doc.AddElement(QStringLiteral("ZKPages"), root);
     QDomElement section = doc.CurrentElement();
     for (int p = 0; p < pages; ++p) {
-        doc.AddElement(QStringLiteral("ZKPage"), section);
+        doc.AddElement(pageTag, section);
         const QDomElement page = doc.CurrentElement();
         addElements(page, elements);
         if (p == 0 && into == 0 && !extra.isEmpty())
             addExtra(page);
         doc.WriteOut(page);
     }
-    if (!extra.isEmpty() && into > 0)
+    if (!extra.isEmpty() && into > 0 && into < 4)
         addExtra(into == 2 ? section : QDomElement(root), into == 3 ? section : QDomNode());
     doc.AddElement(QStringLiteral("ZKMasks"), root);
 }
@@ -961,17 +962,29 @@ private slots:
         QTest::newRow("weighed by pages") << 6 << 4500 << 0 << 10 << QString() << 0 << true << false << false;
         QTest::newRow("scanned by pages")
             << 6 << 4500 << 0 << 10 << QStringLiteral("<!-- c -->") << 0 << true << true << false;
+        // The pages' text weighs in their trees alone, not in the rest's.
+        QTest::newRow("two large pages") << 2 << 15000 << 0 << 10 << QString() << 0 << true << false << false;
         QTest::newRow("one page too large") << 1 << 24500 << 0 << 10 << QString() << 0 << false << true << false;
         QTest::newRow("the rest and a page") << 1 << 12500 << 12500 << 10 << QString() << 0 << false << true << false;
         // The reader cuts only the first section of that name, here empty.
         QTest::newRow("pages under a later section")
             << 6 << 4500 << 0 << 10 << QStringLiteral("<ZKPages/>") << 3 << false << true << false;
+        QTest::newRow("pages under another name")
+            << 6 << 4500 << 0 << 10 << QStringLiteral("ZKScene") << 4 << false << true << false;
         // A million bare elements, well within the bound on memory.
         QTest::newRow("too many nodes")
             << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << false << true << false;
         // 950000 elements, and 150000 texts between them.
         QTest::newRow("too many nodes with the texts")
             << 10 << 80000 << 0 << 0 << QStringLiteral("t<b/>").repeated(150000) << 0 << false << true << false;
+        // Below the page (the root's third level) as deep as the reader goes, and one deeper.
+        const auto nested = [](int levels) {
+            return QStringLiteral("<n>").repeated(levels) + QLatin1Char('t') + QStringLiteral("</n>").repeated(levels);
+        };
+        const int belowPage = CXmlDocument::kMaxDepth - 3;
+        QTest::newRow("a page as deep as read") << 2 << 10 << 10 << 10 << nested(belowPage) << 0 << true << false << true;
+        QTest::newRow("a page nested too deep")
+            << 2 << 10 << 10 << 10 << nested(belowPage + 1) << 0 << false << true << false;
         // What the counts cannot vouch for is scanned.
         QTest::newRow("small") << 2 << 10 << 10 << 10 << QString() << 0 << true << false << true;
         QTest::newRow("a namespace near the root")

@@ -323,8 +323,8 @@ private slots:
     }
 
     // A profile file holds up to 256 beams: the choice shows its count and a
-    // change of shape lays out every one of them again; the next profile
-    // has the usual 128 on offer, opened or New.
+    // change of shape lays out every one of them again; a fresh tab and the
+    // next profile have the usual 128 on offer, opened or New.
     void beamsOfAFile_data()
     {
         Columns<int, int, bool>("beams", "offered", "thenNew");
@@ -338,6 +338,9 @@ private slots:
     {
         const auto [beams, offered, thenNew] = Row<int, int, bool>("beams", "offered", "thenNew");
         CProfileRig rig;
+        QComboBox* number = rig.Page().BeamNumberCombo();
+        QCOMPARE(number->count(), 128);
+        QCOMPARE(number->currentText(), QStringLiteral("1"));
         const QString path = rig.dir.filePath(QStringLiteral("Beams.kvp"));
         CLibraryProfile written;
         for (int i = 0; i < beams; ++i)
@@ -346,7 +349,6 @@ private slots:
         auto* profile = new CLibraryProfile;
         QVERIFY(profile->Load(path));
         rig.dialog->OpenProfileForEditing(profile);
-        QComboBox* number = rig.Page().BeamNumberCombo();
         QCOMPARE(number->currentText(), QString::number(beams));
         QCOMPARE(number->count(), offered);
         emit rig.Page().ShapesList()->itemClicked(rig.Page().ShapesList()->item(1));

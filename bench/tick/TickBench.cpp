@@ -487,9 +487,10 @@ void Renders()
                     "  scene-ticks without a kept render: %.2f %% of the first %d ticks, %.2f %% of %d, the last in"
                     " tick %ld\n  longest tick %.1f us (processor %.1f us)  most spent in a tick %lld units"
                     "  packets %ld/%ld\n",
-                    budget > 0 ? "1 unit (one render a tick)" : "default", 100.0 * double(missedEarly) / (50.0 * kEarlyTicks),
-                    kEarlyTicks, 100.0 * double(missed) / double(sceneTicks), kChangingTicks, lastMissed, longest.wall,
-                    longest.cpu, static_cast<long long>(mostSpent), show.received, show.sent);
+                    budget > 0 ? "1 unit (one render a tick)" : "default",
+                    100.0 * double(missedEarly) / (50.0 * kEarlyTicks), kEarlyTicks,
+                    100.0 * double(missed) / double(sceneTicks), kChangingTicks, lastMissed, longest.wall, longest.cpu,
+                    static_cast<long long>(mostSpent), show.received, show.sent);
         std::fflush(stdout);
     }
 

@@ -16,6 +16,7 @@
 //   cmake --build <dir> --target bench_tick && <dir>/bench/bench_tick [steady|crossfade|loop|chase]
 //   <dir>/bench/bench_tick soak [minutes of show time] [seed] [motion] [edits]
 //   <dir>/bench/bench_tick actions [motion]
+//   <dir>/bench/bench_tick renders
 
 #include "BenchShow.h"
 #include "LoopbackNetwork.h"
@@ -24,6 +25,7 @@
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Page.h"
+#include "show/PlayingScene.h"
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
@@ -101,6 +103,7 @@ struct Case
     int scenes;
     Coverage coverage;
     Motion motion;
+    int stepMs = kStepMs; // the fade and the wait of each changing step
 };
 
 void BuildShow(CProject& project, const Case& c)
@@ -117,7 +120,7 @@ void BuildShow(CProject& project, const Case& c)
             // A crossfade step fades for far longer than the measured ticks.
             auto* step = c.motion == Motion::Steady      ? new CSceneStep(0, 3600000)
                          : c.motion == Motion::Crossfade ? new CSceneStep(600000, 0)
-                                                         : new CSceneStep(kStepMs, kStepMs);
+                                                         : new CSceneStep(c.stepMs, c.stepMs);
             for (int f = 0; f < fixtures.size(); ++f) {
                 if (c.coverage == Coverage::Split && f % c.scenes != s)
                     continue;
@@ -427,6 +430,95 @@ void Actions(Motion motion)
     std::printf("  packets %ld/%ld\n", show.received, show.sent);
 }
 
+// The longest tick timed, on the clock and as this thread's processor time.
+struct SLongest
+{
+    double wall = 0, cpu = 0;
+    template <typename Tick> void Time(const Tick& tick)
+    {
+        const double cpuStart = ThreadCpuMicroseconds();
+        const auto start = std::chrono::steady_clock::now();
+        tick();
+        const auto end = std::chrono::steady_clock::now();
+        cpu = std::max(cpu, ThreadCpuMicroseconds() - cpuStart);
+        wall = std::max(wall, std::chrono::duration<double, std::micro>(end - start).count());
+    }
+};
+
+// Kept renders under steady demand: 50 chases of 100 ms steps (a 50 ms fade
+// and a 50 ms wait) over every channel of 16 universes, from their start, at
+// the default render budget and at one render a tick. A scene-tick is missed
+// when the scene played its step without a kept render, rendering it as it
+// went. Then the 64-universe show of 50 full scenes started all at once, as
+// a key they share starts them: what the ticks after spend on renders, due
+// now and ahead, in budget units (CRenderedStep::Cost), until every scene
+// holds the render of its step and a while after.
+void Renders()
+{
+    constexpr int kEarlyTicks = 500;
+    for (qint64 budget : {qint64(0), qint64(1)}) {
+        SWiredShow show({16, 50, Coverage::Full, Motion::Chase, 50});
+        CPage* page = show.project.m_firstPage;
+        if (budget > 0)
+            page->SetRenderBudget(budget);
+        std::vector<const CSceneStep*> played;
+        long sceneTicks = 0, missed = 0, missedEarly = 0, lastMissed = -1;
+        qint64 mostSpent = 0;
+        SLongest longest;
+        for (int i = 0; i < kChangingTicks; ++i) {
+            played.clear();
+            for (CPlayingScene* entry : page->m_playing)
+                played.push_back(entry->Scene()->m_currentStep);
+            longest.Time([&show] { show.Tick(); });
+            mostSpent = std::max(mostSpent, page->RenderSpent());
+            // A render made for the step in this tick is kept now; one that
+            // waited is not.
+            long missedNow = 0;
+            for (int e = 0; e < page->m_playing.size() && e < int(played.size()); ++e)
+                missedNow += page->m_playing[e]->KeptRender(played[size_t(e)], false) ? 0 : 1;
+            sceneTicks += long(played.size());
+            missed += missedNow;
+            missedEarly += i < kEarlyTicks ? missedNow : 0;
+            lastMissed = missedNow > 0 ? i : lastMissed;
+            show.Drain();
+        }
+        show.DrainLast();
+        std::printf("16 universes  50 full chases of 100 ms steps  render budget %s\n"
+                    "  scene-ticks without a kept render: %.2f %% of the first %d ticks, %.2f %% of %d, the last in"
+                    " tick %ld\n  longest tick %.1f us (processor %.1f us)  most spent in a tick %lld units"
+                    "  packets %ld/%ld\n",
+                    budget > 0 ? "1 unit (one render a tick)" : "default",
+                    100.0 * double(missedEarly) / (50.0 * kEarlyTicks), kEarlyTicks,
+                    100.0 * double(missed) / double(sceneTicks), kChangingTicks, lastMissed, longest.wall, longest.cpu,
+                    static_cast<long long>(mostSpent), show.received, show.sent);
+        std::fflush(stdout);
+    }
+
+    SWiredShow show({64, 50, Coverage::Full, Motion::Loop});
+    CPage* page = show.project.m_firstPage;
+    constexpr int kStartTicks = 200;
+    qint64 mostSpent = 0, spent = 0;
+    SLongest longest;
+    int allKept = -1;
+    for (int i = 0; i < kStartTicks; ++i) {
+        longest.Time([&show] { show.Tick(); });
+        mostSpent = std::max(mostSpent, page->RenderSpent());
+        spent += page->RenderSpent();
+        show.Drain();
+        bool kept = true;
+        for (CPlayingScene* entry : page->m_playing)
+            kept = kept && entry->KeptRender(entry->Scene()->m_currentStep, false);
+        if (kept && allKept < 0)
+            allKept = i + 1;
+    }
+    show.DrainLast();
+    std::printf("64 universes  50 full scenes started at once\n  every step kept after %d ticks  spent in a tick:"
+                " most %lld units, mean %lld over %d ticks\n  longest tick %.1f us (processor %.1f us)"
+                "  packets %ld/%ld\n",
+                allKept, static_cast<long long>(mostSpent), static_cast<long long>(spent / kStartTicks), kStartTicks,
+                longest.wall, longest.cpu, show.received, show.sent);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -447,6 +539,10 @@ int main(int argc, char** argv)
         const int soakMotion = motions.indexOf(arguments.value(3, QStringLiteral("loop")));
         Soak(arguments.value(1, QStringLiteral("20")).toDouble(), arguments.value(2, QStringLiteral("1")).toUInt(),
              Motion(qMax(0, soakMotion)), arguments.value(4) == QLatin1String("edits"));
+        return 0;
+    }
+    if (motion == QLatin1String("renders")) {
+        Renders();
         return 0;
     }
     if (motion == QLatin1String("actions")) {

@@ -506,15 +506,12 @@ void CPage::Tick(int elapsedMs)
     if (!m_hasPlaying)
         return;
     m_renderLeft = m_renderBudget;
-    m_dueWaited = false;
+    m_spent = 0;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
         TickScene(m_playing[i], elapsedMs);
-    // A step rendered as it goes costs its scene part of a render every tick
-    // until its turn comes: steps due later wait for the ticks after.
-    if (!m_dueWaited)
-        RenderAhead(elapsedMs);
+    RenderAhead(elapsedMs);
 }
 
 void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
@@ -735,11 +732,11 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
         kept->Follow(*scene);
         return kept;
     }
-    if (m_renderLeft <= 0) {
-        m_dueWaited = true;
+    if (m_renderLeft <= 0)
         return nullptr;
-    }
-    m_renderLeft -= CRenderedStep::Cost(*step, m_probe.UniverseCount());
+    const qint64 cost = CRenderedStep::Cost(*step, m_probe.UniverseCount());
+    m_renderLeft -= cost;
+    m_spent += cost;
     // Due before the parts ahead were done: the rest now, in its own scratch.
     CRenderedStep* ahead = AheadRender();
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;
@@ -799,13 +796,26 @@ void CPage::RenderAhead(int elapsedMs)
     });
 
     // Enough each tick that every step is ready in time, the soonest first.
-    qint64 budget = m_aheadBudget, sum = 0;
+    qint64 onTime = 0, sum = 0;
     for (const SDue& d : due) {
         sum += d.cost;
-        budget = qMax(budget, (sum + d.ticks - 1) / d.ticks);
+        onTime = qMax(onTime, (sum + d.ticks - 1) / d.ticks);
     }
+    qint64 budget = qMax(m_aheadBudget, onTime);
+    // The renders due now and these share one budget: the render budget, or
+    // what keeps every step on time where that is more. The renders due now
+    // came first. A burst of them (scenes started together) leaves the steps
+    // due later to the ticks after; one among steady scenes leaves them the
+    // rest, so that their next steps stay ready. The least ahead is for
+    // ticks that rendered nothing due now.
+    if (m_spent > 0)
+        budget = qMin(budget, qMax(m_renderBudget, onTime) - m_spent);
+    if (budget <= 0)
+        return;
+    const qint64 granted = budget;
     // A render under way goes on first: its scratch is kept for it alone,
     // so it is dropped before another starts.
+    bool working = false;
     if (CRenderedStep* ahead = AheadRender()) {
         const SDue* mine = nullptr;
         for (const SDue& d : due) {
@@ -814,23 +824,24 @@ void CPage::RenderAhead(int elapsedMs)
         }
         if (!mine)
             ahead->Forget();
-        else if (ahead->Continue(*mine->step, *mine->entry->Scene(), m_aheadWork, budget)
-                 == CRenderedStep::Progress::Working)
-            return;
+        else
+            working = ahead->Continue(*mine->step, *mine->entry->Scene(), m_aheadWork, budget)
+                      == CRenderedStep::Progress::Working;
     }
-    m_ahead = nullptr;
-    for (const SDue& d : due) {
-        if (budget <= 0)
-            return;
+    if (!working)
+        m_ahead = nullptr;
+    for (int i = 0; !working && i < due.size() && budget > 0; ++i) {
+        const SDue& d = due[i];
         if (d.entry->KeptRender(d.step, false))
             continue;
         const CRenderedStep* playing = d.entry->KeptRender(d.entry->Scene()->m_currentStep, false);
         CRenderedStep& rendered = d.entry->RenderFor(d.step, playing);
         if (rendered.Continue(*d.step, *d.entry->Scene(), m_aheadWork, budget) == CRenderedStep::Progress::Working) {
             m_ahead = &rendered;
-            return;
+            working = true;
         }
     }
+    m_spent += granted - budget;
 }
 
 void CPage::MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target)

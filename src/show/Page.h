@@ -105,12 +105,16 @@ public:
     // A playing scene keeps its rendered step between ticks; without, every
     // tick renders it anew, the plain way the kept renders are checked against.
     void SetKeepRenders(bool keep) { m_keepRenders = keep; }
-    // The least a tick spends on rendering steps ahead, in budget units of
-    // CRenderedStep::Cost; small, renders take many ticks.
+    // The least a tick that rendered no step due now spends on rendering
+    // steps ahead, in budget units of CRenderedStep::Cost; small, renders
+    // take many ticks.
     void SetAheadBudget(qint64 units) { m_aheadBudget = qMax<qint64>(1, units); }
     // The most a tick spends on renders of steps due now, in the same units;
-    // the first such render of a tick is always made.
+    // the first such render of a tick is always made. The renders ahead of a
+    // tick that made some get what they left (see RenderAhead).
     void SetRenderBudget(qint64 units) { m_renderBudget = units; }
+    // What the last tick spent on renders, due now and ahead, in those units.
+    qint64 RenderSpent() const { return m_spent; }
 
     QString m_name;
     int m_id = -1;
@@ -136,6 +140,9 @@ private:
     bool KeepsRenders(const CScene* scene) const;
     // Renders, a part each tick, the steps the playing scenes go on to, the
     // one due first first, so that no tick renders every scene's next step.
+    // What it spends and what the renders due now spent stay within the
+    // render budget, or within what keeps every step on time where that is
+    // more.
     void RenderAhead(int elapsedMs);
     // The render in parts under way, or null once its scene stopped.
     CRenderedStep* AheadRender() const;
@@ -158,7 +165,7 @@ private:
     // costs a fraction of a render.
     qint64 m_renderBudget = 230000;
     qint64 m_renderLeft = 0; // of this tick
-    bool m_dueWaited = false; // some step due now waited for its render this tick
+    qint64 m_spent = 0;      // by this tick
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

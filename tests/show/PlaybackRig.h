@@ -126,6 +126,20 @@ public:
         return rendered;
     }
 
+    // One tick; the playing scenes that played their step without its render
+    // kept, rendering it as they went.
+    int TickWithoutKeptRenders()
+    {
+        std::vector<std::pair<CPlayingScene*, const CSceneStep*>> played;
+        for (CPlayingScene* entry : Page()->m_playing)
+            played.emplace_back(entry, entry->Scene()->m_currentStep);
+        Tick();
+        int missed = 0;
+        for (const auto& [entry, step] : played)
+            missed += Page()->m_playing.contains(entry) && !entry->KeptRender(step, false) ? 1 : 0;
+        return missed;
+    }
+
     int Out(int universe, int slot) const { return project.m_output[universe][slot]; }
     int Played(int universe, int slot) const { return project.m_playback[universe][slot]; }
 

@@ -120,6 +120,10 @@ void CNodeAdmission::Admit()
             node.admitted = true;
             continue;
         }
+        // Tried again only once the kernel let its entry go: sent to at
+        // once, it would hold the entry, and its place, for good.
+        if (node.lost && node.unansweredEntry)
+            continue;
         // An entry already held is counted; a new one would be made.
         const int more = node.unansweredEntry ? 0 : 1;
         if (node.ownReply ? own + more > kMaxUnanswered : all + more > kMaxUnanswered)

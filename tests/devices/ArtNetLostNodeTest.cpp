@@ -36,7 +36,7 @@ private slots:
             QSKIP("already inside the private namespace");
         if (!CanMakeNamespace())
             QSKIP("network namespaces cannot be made here (unshare -n failed): the lost-node tests did not run");
-        QCOMPARE(RunInPrivateNamespace(QStringLiteral("ArtNetLostNodeTest")), 0);
+        QCOMPARE(RunInPrivateNamespace(QStringLiteral("ArtNetLostNodeTest"), 600000), 0);
     }
 };
 
@@ -139,16 +139,16 @@ class ArtNetLostNodeTest : public QObject
         return ticks;
     }
 
-    static bool EveryFrameArrives(int fd, int timeoutMs = 30000)
+    static bool EveryFrameArrives(int fd, int timeoutMs = 30000, int universes = kUniverses)
     {
         std::array<int, kUniverses> frames{};
         int arrived = 0;
-        while (arrived < kUniverses) {
+        while (arrived < universes) {
             const QByteArray packet = Receive(fd, timeoutMs);
             if (packet.isEmpty())
                 return false;
             const int universe = DmxPortAddress(packet);
-            if (universe >= 0 && universe < kUniverses && frames[size_t(universe)]++ == 0)
+            if (universe >= 0 && universe < universes && frames[size_t(universe)]++ == 0)
                 ++arrived;
         }
         return true;
@@ -299,17 +299,19 @@ private slots:
     // Forged replies name many absent addresses of the subnet, more than
     // are ever tried at once: the namespace holds only a few unanswered
     // neighbour entries and the sockets stay few, under a quarter of the
-    // open file limit. When the replies stop and the forged nodes expire,
-    // their sockets are closed.
+    // open file limit. Real nodes past the sockets' bound share a socket
+    // that no absent address is given, and keep every frame. When the
+    // replies stop and the forged nodes expire, their sockets are closed.
     void forgedAddressesAreTriedAFewAtATime_data()
     {
-        Columns<int>("limit");
-        QTest::newRow("the open file limit as it is") << 0;
-        QTest::newRow("a low open file limit") << 24;
+        Columns<int, int>("limit", "real");
+        QTest::newRow("the open file limit as it is") << 0 << 0;
+        QTest::newRow("a low open file limit") << 24 << 0;
+        QTest::newRow("more real nodes than sockets") << 24 << 12;
     }
     void forgedAddressesAreTriedAFewAtATime()
     {
-        const auto [extraLimit] = Row<int>("limit");
+        const auto [extraLimit, realCount] = Row<int, int>("limit", "real");
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit original = files;
@@ -332,10 +334,32 @@ private slots:
             replies << PollReply(QHostAddress(0xC0000200u + 20u + quint32(i)), {0}, 0, 1);
         m_responder->Answer(m_healthy, replies);
         PollAndWaitFor(kUniverses / 4 + forged);
+        // Listed after the forged ones, which take the sockets first.
+        std::vector<int> real;
+        for (int i = 0; i < realCount; ++i) {
+            const QHostAddress address(0xC0000200u + 100u + quint32(i));
+            real.push_back(StartNode(address, {FourUniverses(address, 0)}));
+            QVERIFY(real.back() >= 0);
+        }
+        PollAndWaitFor(kUniverses / 4 + forged + realCount);
 
-        // Long enough for the first addresses tried to be given up.
+        for (int fd : real) {
+            while (!Receive(fd, 0).isEmpty()) {
+            }
+        }
+        // Long enough for the first addresses tried to be given up. Each
+        // real node takes its four frames of every tick: one lost leaves
+        // the last tick's short.
         int opened = 0;
-        QVERIFY(RunShow(300, [&] { opened = std::max(opened, OpenDescriptors() - before); }));
+        bool realFrames = true;
+        QVERIFY(RunShow(300, [&] {
+            opened = std::max(opened, OpenDescriptors() - before - realCount);
+            for (int fd : real)
+                realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
+        }));
+        QVERIFY(realFrames);
+        for (int fd : real)
+            m_responder->Answer(fd, {});
         getrlimit(RLIMIT_NOFILE, &files);
         QVERIFY2(opened <= CNodeAdmission::kMaxUnanswered + 2 && rlim_t(opened) < files.rlim_cur / 4,
                  qPrintable(QStringLiteral("%1 descriptors under a limit of %2").arg(opened).arg(files.rlim_cur)));
@@ -348,9 +372,9 @@ private slots:
         }
         QTRY_COMPARE(m_manager->NodeList().Nodes().size(), kUniverses / 4);
         QCOMPARE(TicksWithEveryFrame(1), 1);
-        QCOMPARE(OpenDescriptors(), before + 1);
+        QCOMPARE(OpenDescriptors(), before + 1 + realCount);
         m_manager->Stop();
-        QCOMPARE(OpenDescriptors(), before - 1);
+        QCOMPARE(OpenDescriptors(), before - 1 + realCount);
     }
 
     // A real node that starts answering while many absent addresses are
@@ -454,14 +478,18 @@ private slots:
         QCOMPARE(m_manager->Poll(), 1);
         QCOMPARE(m_manager->NodeList().Nodes().size(), kUniverses / 4);
 
+        // A restart refused its poll and has the poll timer's next turn a
+        // whole interval away: only the resend brings the nodes a poll sooner.
+        m_manager->Stop();
+        QVERIFY(m_manager->Start());
         const int polls = m_responder->PollsHeard();
         QVERIFY(RunTool(QStringLiteral("ip"), QStringList{QStringLiteral("addr"), QStringLiteral("add")} + address));
-        QTRY_VERIFY(m_responder->PollsHeard() > polls);
+        QTRY_VERIFY_WITH_TIMEOUT(m_responder->PollsHeard() > polls, CArtNetManager::kPollIntervalMs / 2);
+        PollAndWaitFor(kUniverses / 4);
 
         m_responder->Answer(m_healthy, {});
-        QTest::qWait(100);
         for (int i = 0; i < rounds; ++i)
-            PollTimer();
+            QVERIFY(AnsweredPollTimer());
         QCOMPARE(m_manager->NodeList().Nodes().size(), 0);
     }
 

@@ -68,6 +68,7 @@ void CArtNetManager::Stop()
     m_unread.clear();
     m_links.clear();
     m_nodes.Clear();
+    m_admission = CNodeAdmission();
     m_sequences.clear();
 }
 

@@ -21,6 +21,10 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -110,7 +114,21 @@ public:
             && RunTool(QStringLiteral("ip"), {QStringLiteral("link"), QStringLiteral("set"), controller, QStringLiteral("up")})
             && InPeer({QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")})
             && AddNodeAddress(kHealthyNode)
-            && InPeer({QStringLiteral("link"), QStringLiteral("set"), node, QStringLiteral("up")});
+            && InPeer({QStringLiteral("link"), QStringLiteral("set"), node, QStringLiteral("up")})
+            && WaitForCarrier();
+    }
+
+    // A veth end carries nothing until both ends are up: datagrams sent
+    // before are lost, and the neighbour entries they made fail.
+    static bool WaitForCarrier()
+    {
+        for (int i = 0; i < 1000; ++i) {
+            const QNetworkInterface link = QNetworkInterface::interfaceFromName(QLatin1String(kControllerLink));
+            if (link.flags() & QNetworkInterface::IsRunning)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
     }
 
     // `ip` with these arguments in the nodes' namespace.
@@ -120,15 +138,22 @@ public:
                                                               QStringLiteral("-n"), QStringLiteral("ip")}
                                                       + ipArguments);
     }
-    bool AddNodeAddress(const QHostAddress& address) const
+    bool AddNodeAddress(const QHostAddress& address, int prefix = 24) const
     {
-        return InPeer({QStringLiteral("addr"), QStringLiteral("add"), address.toString() + QStringLiteral("/24"),
+        return InPeer({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("%1/%2").arg(address.toString()).arg(prefix),
                        QStringLiteral("dev"), QLatin1String(kNodeLink)});
     }
-    bool RemoveNodeAddress(const QHostAddress& address) const
+    bool RemoveNodeAddress(const QHostAddress& address, int prefix = 24) const
     {
-        return InPeer({QStringLiteral("addr"), QStringLiteral("del"), address.toString() + QStringLiteral("/24"),
+        return InPeer({QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("%1/%2").arg(address.toString()).arg(prefix),
                        QStringLiteral("dev"), QLatin1String(kNodeLink)});
+    }
+
+    // Closes a socket Socket opened, before the peer goes.
+    void CloseSocket(int fd)
+    {
+        m_sockets.erase(std::remove(m_sockets.begin(), m_sockets.end(), fd), m_sockets.end());
+        ::close(fd);
     }
 
     // A non-blocking UDP socket of the nodes' side bound to `address`:6454
@@ -163,6 +188,33 @@ private:
     QProcess m_process;
     std::vector<int> m_sockets;
 };
+
+// The controller's end of the pair, given another address (`prefix` bits).
+inline bool SetControllerAddress(const QHostAddress& from, const QHostAddress& to, int prefix = 24)
+{
+    const QString link = QLatin1String(kControllerLink);
+    return RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("%1/%2").arg(to.toString()).arg(prefix),
+                                          QStringLiteral("dev"), link})
+        && RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("%1/%2").arg(from.toString()).arg(prefix),
+                                          QStringLiteral("dev"), link});
+}
+
+// The entries of this namespace's neighbour table that hold no answer
+// (incomplete or failed): those a controller makes for absent addresses.
+inline QStringList UnansweredNeighbours()
+{
+    QFile arp(QStringLiteral("/proc/net/arp"));
+    QStringList unanswered;
+    if (!arp.open(QIODevice::ReadOnly))
+        return {QStringLiteral("/proc/net/arp cannot be read")};
+    const QList<QByteArray> lines = arp.readAll().split('\n');
+    for (int i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].simplified().split(' ');
+        if (fields.size() >= 3 && !(fields[2].toUInt(nullptr, 16) & 0x2))
+            unanswered << QString::fromLatin1(fields[0]);
+    }
+    return unanswered;
+}
 
 inline bool SendTo(int fd, const QByteArray& datagram, const QHostAddress& to)
 {
@@ -208,5 +260,78 @@ inline long SnmpCounter(const QByteArray& protocol, const QByteArray& name)
     }
     return -1;
 }
+
+// The nodes' side answering every ArtPoll its broadcast listener hears, as
+// real nodes do: each answering node sends its replies from its own socket
+// to the poll's source. Runs on a thread of its own while the test drives
+// the controller.
+class CResponder
+{
+public:
+    explicit CResponder(std::vector<int> listeners) : m_listeners(std::move(listeners)), m_thread([this] { Run(); }) {}
+    CResponder(const CResponder&) = delete;
+    CResponder& operator=(const CResponder&) = delete;
+    ~CResponder()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    // From now on `fd` answers each poll with `replies`; none stops it.
+    void Answer(int fd, const QList<QByteArray>& replies)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_nodes.erase(std::remove_if(m_nodes.begin(), m_nodes.end(), [fd](const SNode& n) { return n.fd == fd; }), m_nodes.end());
+        if (!replies.isEmpty())
+            m_nodes.push_back({fd, replies});
+    }
+    int PollsHeard() const { return m_polls; }
+
+private:
+    struct SNode
+    {
+        int fd;
+        QList<QByteArray> replies;
+    };
+
+    void Run()
+    {
+        char buffer[2048];
+        std::vector<pollfd> ready;
+        for (int fd : m_listeners)
+            ready.push_back({fd, POLLIN, 0});
+        while (!m_stop) {
+            if (::poll(ready.data(), nfds_t(ready.size()), 20) <= 0)
+                continue;
+            for (const pollfd& listener : ready) {
+                if (listener.revents & POLLIN)
+                    AnswerPoll(listener.fd, buffer, sizeof buffer);
+            }
+        }
+    }
+
+    void AnswerPoll(int listener, char* buffer, size_t capacity)
+    {
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        const ssize_t got = ::recvfrom(listener, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&from), &size);
+        if (got < 10 || QByteArray(buffer, 8) != QByteArray("Art-Net\0", 8) || quint8(buffer[9]) != 0x20)
+            return;
+        ++m_polls;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        from.sin_port = htons(6454);
+        for (const SNode& node : m_nodes) {
+            for (const QByteArray& reply : node.replies)
+                ::sendto(node.fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<const sockaddr*>(&from), sizeof from);
+        }
+    }
+
+    std::vector<int> m_listeners; // bound to the subnets' broadcast addresses
+    std::mutex m_mutex;
+    std::vector<SNode> m_nodes;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_polls{0};
+    std::thread m_thread;
+};
 
 } // namespace VethNetwork

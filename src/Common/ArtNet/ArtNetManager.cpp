@@ -29,7 +29,9 @@ CArtNetManager::CArtNetManager(QObject* parent)
 {
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &CArtNetManager::OnPollTimer);
-    m_clock.start();
+    m_pollRetry.setSingleShot(true);
+    m_pollRetry.setInterval(kPollRetryMs);
+    connect(&m_pollRetry, &QTimer::timeout, this, &CArtNetManager::SendPolls);
 }
 
 CArtNetManager::~CArtNetManager() = default;
@@ -50,6 +52,7 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
     m_failed = false;
     Watch(*m_socket);
     m_nodeSockets.Open(bindAddress);
+    m_neighbours.Refresh();
     Poll();
     m_pollTimer.start();
     return true;
@@ -58,11 +61,14 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
 void CArtNetManager::Stop()
 {
     m_pollTimer.stop();
+    m_pollRetry.stop();
+    m_pollsLeft.clear();
     CNodeSockets::Discard(m_socket.release());
     m_nodeSockets.Close();
     m_unread.clear();
     m_links.clear();
     m_nodes.Clear();
+    m_admission = CNodeAdmission();
     m_sequences.clear();
 }
 
@@ -92,18 +98,47 @@ QList<QHostAddress> CArtNetManager::PollAddresses() const
     return addresses;
 }
 
-void CArtNetManager::Poll()
+int CArtNetManager::Poll()
+{
+    if (!m_socket)
+        return 0;
+    if (m_subnets.Refresh()) {
+        // A new lease, or the operator moved the interface: the node
+        // sockets still hold the source address they were connected with.
+        m_nodeSockets.Reopen();
+        m_linksStale = true;
+    }
+    m_pollsLeft = PollAddresses();
+    m_roundOut = false;
+    const int before = m_pollsLeft.size();
+    SendPolls();
+    const int refused = m_pollsLeft.size();
+    if (refused > 0 && refused == before)
+        qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: polls refused: %1").arg(m_socket->errorString());
+    return refused;
+}
+
+void CArtNetManager::SendPolls()
 {
     if (!m_socket)
         return;
-    m_subnets.Refresh();
     const QByteArray poll = ArtNet::EncodePoll();
-    const QList<QHostAddress> addresses = PollAddresses();
-    for (const QHostAddress& address : addresses) {
-        if (m_socket->writeDatagram(poll, address, ArtNet::kUdpPort) != poll.size())
-            qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: poll to %1 failed: %2")
-                                                .arg(address.toString(), m_socket->errorString());
+    // A UDP send otherwise reports success for a datagram the kernel drops
+    // (a full neighbour table), and nodes would expire for polls never sent.
+    CNodeSockets::ReportRefusals(*m_socket, true);
+    QList<QHostAddress> refused;
+    for (const QHostAddress& address : qAsConst(m_pollsLeft)) {
+        if (m_socket->writeDatagram(poll, address, ArtNet::kUdpPort) == poll.size()) {
+            m_pollClockMs += m_roundOut ? 0 : kPollIntervalMs;
+            m_roundOut = true;
+        } else {
+            refused << address;
+        }
     }
+    CNodeSockets::ReportRefusals(*m_socket, false);
+    m_pollsLeft = refused;
+    if (!refused.isEmpty())
+        m_pollRetry.start();
 }
 
 void CArtNetManager::Watch(QUdpSocket& socket)
@@ -120,7 +155,8 @@ void CArtNetManager::OnPollTimer()
         MarkUnread(socket);
     if (!m_passQueued)
         ReadPass();
-    const QVector<SArtNetNode> lost = m_nodes.Expire(m_clock.elapsed(), kNodeTimeoutMs);
+    JudgeNodes();
+    const QVector<SArtNetNode> lost = m_nodes.Expire(m_pollClockMs, kNodeTimeoutMs);
     for (const SArtNetNode& node : lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node removed : [IP : %1] [Name : %2]")
                                             .arg(QHostAddress(node.address).toString(), node.shortName);
@@ -140,9 +176,8 @@ void CArtNetManager::MarkUnread(QUdpSocket* socket)
     if (!socket)
         return;
     // A node's socket also wakes for the network's answer to earlier sends
-    // (host or port unreachable), which the next read would swallow unseen.
-    // Only those sockets ask for the answers: the others' queues stay empty.
-    CNodeSockets::TakeErrors(*socket, [this, socket](quint32 node, int error) { NoteFailure(node, error, *socket); });
+    // (host or port unreachable), which the next read would fail on.
+    CNodeSockets::DropErrors(*socket);
     if (std::find(m_unread.begin(), m_unread.end(), socket) == m_unread.end())
         m_unread.emplace_back(socket);
 }
@@ -194,7 +229,11 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
     const quint32 sender = datagram.senderAddress().toIPv4Address(&ipv4);
     if (!reply || !ipv4 || !m_subnets.MayName(reply->address, sender, int(datagram.interfaceIndex())))
         return;
-    if (m_nodes.Update(*reply, m_clock.elapsed()) != CArtNetNodeList::EUpdate::Added)
+    const bool fromItself = reply->address == sender;
+    const CArtNetNodeList::EUpdate update = m_nodes.Update(*reply, m_pollClockMs, fromItself);
+    if (fromItself && m_admission.AnsweredPoll(sender))
+        m_linksStale = true;
+    if (update != CArtNetNodeList::EUpdate::Added)
         return;
     qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node added : [IP : %1] [Name : %2] [Ports : %3]")
                                         .arg(QHostAddress(reply->address).toString(), reply->shortName,
@@ -202,15 +241,15 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
     emit nodeDetected();
 }
 
-void CArtNetManager::NoteFailure(quint32 address, int error, const QUdpSocket& socket)
+void CArtNetManager::JudgeNodes()
 {
-    // Once: a node that is gone fails every tick until it expires.
-    if (!m_nodeSockets.MarkFailing(address))
-        return;
-    m_linksStale = true; // a node waiting on the shared socket may take its socket
-    qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: %2")
-                                            .arg(QHostAddress(address).toString(),
-                                                 error != 0 ? qt_error_string(error) : socket.errorString());
+    m_neighbours.Refresh();
+    const std::vector<quint32> lost = m_admission.Judge(m_neighbours);
+    for (quint32 address : lost)
+        qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: its address does not answer")
+                                            .arg(QHostAddress(address).toString());
+    // Judging may admit nodes as well as give them up.
+    m_linksStale = true;
 }
 
 quint8 CArtNetManager::NextSequence(quint16 portAddress)
@@ -270,8 +309,11 @@ void CArtNetManager::RebuildLinks()
         }
         ++m_links[size_t(*it)].count;
     }
+    QHash<quint32, bool> fromItself;
+    for (const SArtNetNode& node : m_nodes.Nodes())
+        fromItself[node.address] = fromItself.value(node.address) || node.fromItself;
     int first = 0;
-    std::vector<quint32> remote;
+    std::vector<CNodeAdmission::SListed> onLink;
     for (SLink& link : m_links) {
         link.first = first;
         first += link.count;
@@ -281,15 +323,27 @@ void CArtNetManager::RebuildLinks()
         // meant for the software listening there.
         if (m_subnets.IsOwn(link.address))
             link.socket = m_socket.get();
-        else
-            remote.push_back(link.address);
+        else if (m_subnets.IsOnLink(link.address))
+            onLink.push_back({link.address, fromItself.value(link.address)});
+    }
+    m_admission.List(onLink);
+    // A node behind a router shares the router's entry, which answers.
+    std::vector<CNodeSockets::SWanted> wanted;
+    for (const SLink& link : m_links) {
+        if (link.socket)
+            continue;
+        const bool routed = !m_subnets.IsOnLink(link.address);
+        const CNodeAdmission::EAdmit admit = routed ? CNodeAdmission::EAdmit::Free : m_admission.Admission(link.address);
+        if (admit != CNodeAdmission::EAdmit::None)
+            wanted.push_back({link.address, admit == CNodeAdmission::EAdmit::Free || fromItself.value(link.address)});
     }
     m_linkTargets.assign(size_t(first), 0);
     for (int i = 0; i < m_targets.size(); ++i) {
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
         m_linkTargets[size_t(link.first + link.count++)] = i;
     }
-    m_nodeSockets.Fit(remote);
+    for (quint32 address : m_nodeSockets.Fit(wanted))
+        m_admission.Refuse(address);
     for (SLink& link : m_links) {
         if (!link.socket)
             link.socket = m_nodeSockets.SocketOf(link.address);
@@ -330,10 +384,9 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
         }
         if (added == 0)
             continue;
-        const int linkSent = m_batch.Send(*link.socket);
-        sent += linkSent;
-        if (linkSent < added || m_batch.RefusalError() != 0)
-            NoteFailure(link.address, linkSent < added ? 0 : m_batch.RefusalError(), *link.socket);
+        // A send that fails says little: the network's reports are
+        // rate-limited, and a node is judged by its neighbour entry instead.
+        sent += m_batch.Send(*link.socket);
     }
     return sent;
 }

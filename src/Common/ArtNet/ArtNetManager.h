@@ -3,9 +3,10 @@
 #include "Common/ArtNet/ArtNetNodeList.h"
 #include "Common/ArtNet/DatagramBatch.h"
 #include "Common/ArtNet/LocalSubnets.h"
+#include "Common/ArtNet/NeighbourTable.h"
+#include "Common/ArtNet/NodeAdmission.h"
 #include "Common/ArtNet/NodeSockets.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
@@ -22,15 +23,21 @@ class QUdpSocket;
 // Art-Net output: discovers nodes by polling and sends each output port of
 // every node the universe it asks for. Polls go out through a socket of their
 // own and DMX through a socket per node (see CNodeSockets), so that a node
-// that stops answering costs no other node a frame. Lives on the GUI thread;
-// the master tick calls SendUniverses.
+// that stops answering costs no other node a frame; which nodes on this
+// machine's links are sent to at all follows the kernel's neighbour table
+// (see CNodeAdmission). Lives on the GUI thread; the master tick calls
+// SendUniverses.
 class CArtNetManager : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int kPollIntervalMs = 3000;
+    // A node is dropped when the polls that went out over this long brought
+    // no reply from it; polls the kernel refused do not count.
     static constexpr int kNodeTimeoutMs = 30000;
+    // A poll the kernel refused is sent again this soon.
+    static constexpr int kPollRetryMs = 250;
     // Datagrams read before the event loop gets its turn again: a flood of
     // replies must not keep the master tick from firing.
     static constexpr int kDatagramsPerPass = 32;
@@ -52,14 +59,17 @@ public:
     // Where polls go. Empty (the default) means the broadcast address of every
     // network interface that is up and not the loopback.
     void SetPollTargets(const QList<QHostAddress>& targets) { m_pollTargets = targets; }
-    void Poll();
+    // Polls every target, after taking note of changes to this machine's
+    // addresses. Returns how many polls the kernel refused; they are sent
+    // again soon, and do not count towards a node's time-out.
+    int Poll();
 
     // The Art-Net pass of the master tick: one ArtDmx packet per output port
     // of every node whose Port-Address is below `universeCount`. Returns the
     // number of packets sent. The packets and the batch that sends them are
     // made here, once, after the node list or `universeCount` changed;
-    // otherwise it allocates nothing. A node whose sends fail is written to
-    // the debug log once while it is listed.
+    // otherwise it allocates nothing. A node found lost is written to the
+    // debug log once until it answers again.
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
@@ -69,6 +79,7 @@ signals:
 
 private slots:
     void OnPollTimer();
+    void SendPolls();
 
 private:
     // The targets of one node address, and the socket they leave through.
@@ -86,8 +97,8 @@ private:
     void MarkUnread(QUdpSocket* socket);
     void ReadPass();
     void HandleDatagram(const QNetworkDatagram& datagram);
-    // `error` is an errno value, or 0 for the one `socket` reported.
-    void NoteFailure(quint32 address, int error, const QUdpSocket& socket);
+    // Judges the nodes by the neighbour table as it is now.
+    void JudgeNodes();
     quint8 NextSequence(quint16 portAddress);
     // Called by SendUniverses when the node list or the universe count changed since the last build.
     void RebuildTargets(int universeCount);
@@ -99,17 +110,24 @@ private:
     // are read; a socket closed since is null.
     std::deque<QPointer<QUdpSocket>> m_unread;
     QTimer m_pollTimer;
-    QElapsedTimer m_clock;
+    QTimer m_pollRetry;
+    QList<QHostAddress> m_pollsLeft; // targets of this round the kernel refused
+    bool m_roundOut = false;         // a poll of this round went out
+    // Moves on by a poll interval for every round of polls that went out: the
+    // time a node has been silent is counted on it.
+    qint64 m_pollClockMs = 0;
     CArtNetNodeList m_nodes;
     QList<QHostAddress> m_pollTargets;
     CLocalSubnets m_subnets;
+    CNeighbourTable m_neighbours;
+    CNodeAdmission m_admission;
     QHash<quint16, quint8> m_sequences;
     QVector<SArtNetTarget> m_targets; // of every Port-Address
     quint64 m_targetsRevision = 0;    // of the node list m_targets was built from
     int m_targetsUniverses = -1;      // the universe count they were built for
     std::vector<SLink> m_links;
     std::vector<int> m_linkTargets;   // indexes in m_targets, grouped by link
-    bool m_linksStale = false;        // a node's sends failed since the links were made
+    bool m_linksStale = false;        // what is sent to whom changed since the links were made
     std::vector<quint16> m_ports;     // the Port-Addresses m_targets names, each once
     std::vector<int> m_portIndex;     // per Port-Address, its index in m_ports or -1
     std::vector<int> m_targetPorts;   // per target, its index in m_ports

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-CArtNetNodeList::EUpdate CArtNetNodeList::Update(const ArtNet::SPollReply& reply, qint64 nowMs)
+CArtNetNodeList::EUpdate CArtNetNodeList::Update(const ArtNet::SPollReply& reply, qint64 nowMs, bool fromItself)
 {
     auto same = [&reply](const SArtNetNode& node) {
         return node.address == reply.address && node.bindIndex == reply.bindIndex;
@@ -27,6 +27,7 @@ CArtNetNodeList::EUpdate CArtNetNodeList::Update(const ArtNet::SPollReply& reply
         ++m_revision;
     }
     it->lastSeenMs = nowMs;
+    it->fromItself = fromItself;
     return added ? EUpdate::Added : EUpdate::Refreshed;
 }
 

@@ -12,6 +12,7 @@ struct SArtNetNode {
     QString longName;
     QVector<quint16> outputs; // Port-Addresses of its output ports
     qint64 lastSeenMs = 0;
+    bool fromItself = false; // its latest reply came from the address it names
 };
 
 // Where one ArtDmx packet goes: a node's address and the Port-Address it carries.
@@ -33,7 +34,8 @@ public:
 
     enum class EUpdate { Added, Refreshed, Refused };
 
-    EUpdate Update(const ArtNet::SPollReply& reply, qint64 nowMs);
+    // `fromItself`: the reply came from the address it names.
+    EUpdate Update(const ArtNet::SPollReply& reply, qint64 nowMs, bool fromItself = false);
     // Drops every node whose last reply is older than `timeoutMs`; returns them.
     QVector<SArtNetNode> Expire(qint64 nowMs, qint64 timeoutMs);
     // One target per node address and Port-Address below `universeCount`, in

@@ -23,7 +23,6 @@ struct CDatagramBatch::SBuffers
     };
     std::vector<SDatagram> datagrams;
     int count = 0;
-    int refusalError = 0;
 #ifdef Q_OS_LINUX
     std::vector<mmsghdr> messages;
     std::vector<iovec> vectors;
@@ -65,11 +64,6 @@ void CDatagramBatch::Add(const char* data, int size, quint32 address, quint16 po
     m_buffers->datagrams[size_t(m_buffers->count++)] = {data, size, address, port};
 }
 
-int CDatagramBatch::RefusalError() const
-{
-    return m_buffers->refusalError;
-}
-
 namespace {
 
 bool SendAlone(QUdpSocket& socket, const char* data, int size, quint32 address, quint16 port)
@@ -84,7 +78,6 @@ int CDatagramBatch::Send(QUdpSocket& socket)
     SBuffers& b = *m_buffers;
     const int count = b.count;
     int sent = 0;
-    b.refusalError = 0;
 #ifdef Q_OS_LINUX
     const int fd = int(socket.socketDescriptor());
     for (int i = 0; i < count; ++i) {
@@ -113,8 +106,6 @@ int CDatagramBatch::Send(QUdpSocket& socket)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && b.refusalError == 0)
-            b.refusalError = errno;
         // The first datagram left was refused: it goes alone, which reports
         // its failure as a single send would, and the batch goes on after it.
         const SBuffers::SDatagram& d = b.datagrams[size_t(done++)];

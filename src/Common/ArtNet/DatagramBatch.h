@@ -27,10 +27,6 @@ public:
     // Sends every datagram added since Clear; returns how many went whole. A
     // datagram the batched call refuses is tried alone through the socket.
     int Send(QUdpSocket& socket);
-    // The error the batched call gave for the first datagram it refused in
-    // the last Send, 0 when none: a connected socket tells there what the
-    // network answered to earlier sends, even when the datagram then went alone.
-    int RefusalError() const;
 
 private:
     struct SBuffers;

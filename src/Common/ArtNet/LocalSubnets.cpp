@@ -18,8 +18,9 @@ bool IsLoopback(quint32 address)
 
 } // namespace
 
-void CLocalSubnets::Refresh()
+bool CLocalSubnets::Refresh()
 {
+    const QVector<SSubnet> before = m_subnets;
     m_subnets.clear();
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& iface : interfaces) {
@@ -28,6 +29,17 @@ void CLocalSubnets::Refresh()
                 m_subnets.append({iface.index(), entry.ip().toIPv4Address(), entry.prefixLength()});
         }
     }
+    return m_subnets != before;
+}
+
+bool CLocalSubnets::IsOnLink(quint32 address) const
+{
+    for (const SSubnet& subnet : m_subnets) {
+        if (subnet.prefixLength >= 1 && subnet.prefixLength <= 32
+            && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength)))
+            return true;
+    }
+    return false;
 }
 
 bool CLocalSubnets::IsOwn(quint32 address) const

@@ -14,10 +14,15 @@ public:
         int interfaceIndex = 0;
         quint32 address = 0; // this machine's own address there, IPv4 host order
         int prefixLength = 0;
+        bool operator==(const SSubnet& o) const
+        {
+            return interfaceIndex == o.interfaceIndex && address == o.address && prefixLength == o.prefixLength;
+        }
     };
 
-    // Reads the subnets of every interface.
-    void Refresh();
+    // Reads the subnets of every interface; true when they changed since
+    // the last reading.
+    bool Refresh();
     void Set(const QVector<SSubnet>& subnets) { m_subnets = subnets; }
 
     // Whether a reply that came from `sender` on interface `interfaceIndex`
@@ -28,6 +33,8 @@ public:
     bool MayName(quint32 named, quint32 sender, int interfaceIndex) const;
     // Whether `address` is this machine's: the loopback or one of its interfaces'.
     bool IsOwn(quint32 address) const;
+    // Whether `address` is on one of this machine's links, reached without a router.
+    bool IsOnLink(quint32 address) const;
 
 private:
     QVector<SSubnet> m_subnets;

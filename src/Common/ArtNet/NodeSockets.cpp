@@ -9,7 +9,6 @@
 
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
-#include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -40,8 +39,8 @@ bool ConnectTo(QUdpSocket& socket, quint32 address)
     to.sin_port = htons(ArtNet::kUdpPort);
     to.sin_addr.s_addr = htonl(address);
     const int fd = int(socket.socketDescriptor());
-    // Without it a connected socket hears of a refused port only, not of a
-    // node that no longer answers ARP.
+    // Without it a report of the network about one datagram would fail the
+    // next send, and the kernel would count a datagram it refuses as sent.
     const int on = 1;
     return ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on) == 0
         && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
@@ -74,18 +73,23 @@ void CNodeSockets::Open(const QHostAddress& bindAddress)
 
 void CNodeSockets::Close()
 {
-    for (SNode& node : m_nodes) {
-        if (HasOwnSocket(node))
-            CloseSocket(node.socket);
-    }
+    Reopen();
     m_nodes.clear();
-    m_failingOwn.clear();
+}
+
+void CNodeSockets::Reopen()
+{
+    for (QUdpSocket*& socket : m_nodes) {
+        if (HasOwnSocket(socket))
+            CloseSocket(socket);
+        socket = nullptr;
+    }
     CloseSocket(m_shared);
 }
 
 int CNodeSockets::OwnSocketCount() const
 {
-    return int(std::count_if(m_nodes.begin(), m_nodes.end(), [this](const SNode& n) { return HasOwnSocket(n); }));
+    return int(std::count_if(m_nodes.begin(), m_nodes.end(), [this](QUdpSocket* s) { return HasOwnSocket(s); }));
 }
 
 QUdpSocket* CNodeSockets::OpenSocket(quint32 connectTo)
@@ -126,109 +130,84 @@ void CNodeSockets::Discard(QUdpSocket* socket)
     socket->deleteLater();
 }
 
-void CNodeSockets::Fit(const std::vector<quint32>& addresses)
+std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
 {
-    const QSet<quint32> listed(addresses.begin(), addresses.end());
+    QSet<quint32> listed;
+    listed.reserve(int(wanted.size()));
+    for (const SWanted& w : wanted)
+        listed.insert(w.address);
     for (auto it = m_nodes.begin(); it != m_nodes.end();) {
         if (listed.contains(it.key())) {
             ++it;
             continue;
         }
         if (HasOwnSocket(*it))
-            CloseSocket(it->socket);
+            CloseSocket(*it);
         it = m_nodes.erase(it);
     }
     int own = OwnSocketCount();
-    for (quint32 address : addresses) {
-        SNode& node = m_nodes[address];
-        if (HasOwnSocket(node) || (node.failing && node.socket))
+    std::vector<quint32> left;
+    for (const SWanted& w : wanted) {
+        QUdpSocket*& socket = m_nodes[w.address];
+        if (HasOwnSocket(socket))
             continue;
-        QUdpSocket* socket = nullptr;
-        if (!node.failing && own < m_bound - 1) {
-            socket = OpenSocket(address);
+        socket = nullptr;
+        if (own < m_bound - 1) {
+            socket = OpenSocket(w.address);
             own += socket ? 1 : 0;
-        } else if (!node.failing) {
-            // A node that answers is worth a socket more than one whose
-            // sends fail, which most likely no longer exists at all.
-            SNode* failing = TakeFailingOwn();
-            if (failing) {
-                CloseSocket(failing->socket);
-                failing->socket = SharedSocket();
-                socket = OpenSocket(address);
-                own -= socket ? 0 : 1;
-            }
         }
-        node.socket = socket ? socket : SharedSocket();
+        if (!socket && w.mayShare)
+            socket = SharedSocket();
+        if (!socket)
+            left.push_back(w.address);
     }
-    const bool shared = std::any_of(m_nodes.begin(), m_nodes.end(), [this](const SNode& n) { return n.socket == m_shared; });
-    if (m_shared && !shared)
+    if (m_shared && std::find(m_nodes.begin(), m_nodes.end(), m_shared) == m_nodes.end())
         CloseSocket(m_shared);
-}
-
-CNodeSockets::SNode* CNodeSockets::TakeFailingOwn()
-{
-    while (!m_failingOwn.empty()) {
-        const quint32 address = m_failingOwn.back();
-        m_failingOwn.pop_back();
-        auto it = m_nodes.find(address);
-        if (it != m_nodes.end() && HasOwnSocket(*it))
-            return &*it;
-    }
-    return nullptr;
+    return left;
 }
 
 QUdpSocket* CNodeSockets::SocketOf(quint32 address) const
 {
-    return m_nodes.value(address).socket;
+    return m_nodes.value(address);
 }
 
 QVector<QUdpSocket*> CNodeSockets::Sockets() const
 {
     QVector<QUdpSocket*> sockets;
-    for (const SNode& node : m_nodes) {
-        if (HasOwnSocket(node))
-            sockets << node.socket;
+    for (QUdpSocket* socket : m_nodes) {
+        if (HasOwnSocket(socket))
+            sockets << socket;
     }
     if (m_shared)
         sockets << m_shared;
     return sockets;
 }
 
-void CNodeSockets::TakeErrors(QUdpSocket& socket, const Failed& failed)
+void CNodeSockets::DropErrors(QUdpSocket& socket)
 {
 #ifdef Q_OS_LINUX
     const int fd = int(socket.socketDescriptor());
-    // The kernel may queue a report on any socket bound to the port, so each
-    // is told by the address its datagram was sent to, not by the socket.
-    // Left in the queue, reports would fill the socket's receive buffer.
     char control[512];
     for (int n = 0; n < 256; ++n) {
-        sockaddr_in to{};
         msghdr message{};
-        message.msg_name = &to;
-        message.msg_namelen = sizeof to;
         message.msg_control = control;
         message.msg_controllen = sizeof control;
         if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
             break;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
-            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR && to.sin_family == AF_INET)
-                failed(ntohl(to.sin_addr.s_addr), int(reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c))->ee_errno));
-        }
     }
 #else
     Q_UNUSED(socket)
-    Q_UNUSED(failed)
 #endif
 }
 
-bool CNodeSockets::MarkFailing(quint32 address)
+bool CNodeSockets::ReportRefusals(QUdpSocket& socket, bool on)
 {
-    // On the shared socket one node's failure cannot be told from another's.
-    auto it = m_nodes.find(address);
-    if (it == m_nodes.end() || it->failing || !HasOwnSocket(*it))
-        return false;
-    it->failing = true;
-    m_failingOwn.push_back(address);
-    return true;
+#ifdef Q_OS_LINUX
+    const int value = on ? 1 : 0;
+    return ::setsockopt(int(socket.socketDescriptor()), IPPROTO_IP, IP_RECVERR, &value, sizeof value) == 0;
+#else
+    Q_UNUSED(socket)
+    Q_UNUSED(on)
+    return false;
+#endif
 }

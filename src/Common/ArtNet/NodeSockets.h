@@ -18,7 +18,8 @@ class QUdpSocket;
 // expect the port a packet came from to be Art-Net's, and connected to its
 // node, so that it receives only that node's datagrams and the network's
 // errors about it. The count stays under a bound that a flood of forged
-// replies cannot raise; addresses beyond it share one more socket.
+// replies cannot raise; addresses known to answer share one more socket
+// beyond it.
 class CNodeSockets
 {
 public:
@@ -36,11 +37,22 @@ public:
     void Open(const QHostAddress& bindAddress);
     void Close();
 
-    // Makes the sockets fit the addresses (IPv4, host order) DMX goes to now:
-    // those no longer listed are closed and forgotten; a new address gets a
-    // socket of its own while the bound allows, else the socket of an address
-    // whose sends fail, else the shared one.
-    void Fit(const std::vector<quint32>& addresses);
+    struct SWanted
+    {
+        quint32 address = 0; // IPv4, host order
+        // Whether it may go through the shared socket: only addresses known to
+        // answer, as datagrams waiting on one that does not fill its buffer.
+        bool mayShare = false;
+    };
+    // Makes the sockets fit the addresses DMX goes to now: those no longer
+    // listed are closed and forgotten; a new address gets a socket of its own
+    // while the bound allows, else the shared one where it may. Returns the
+    // addresses left with no socket.
+    std::vector<quint32> Fit(const std::vector<SWanted>& wanted);
+    // Closes every node's socket, to be opened again by the next Fit: a
+    // connected socket keeps the source address it was given when connected,
+    // and sends nothing once this machine no longer has it.
+    void Reopen();
     // The socket `address` sends through; null when Fit did not list it or no
     // socket could be opened.
     QUdpSocket* SocketOf(quint32 address) const;
@@ -48,35 +60,27 @@ public:
     // Closes `socket` now and deletes it when the event loop is back.
     static void Discard(QUdpSocket* socket);
 
-    // Hands each report of the network about earlier sends (host or port
-    // unreachable) waiting on `socket` to `failed`, with the node address it
-    // is about and its errno value.
-    using Failed = std::function<void(quint32 address, int error)>;
-    static void TakeErrors(QUdpSocket& socket, const Failed& failed);
-    // Notes that sends to `address` through its own socket fail; true only the
-    // first time while it is listed.
-    bool MarkFailing(quint32 address);
+    // Drops the reports of the network about earlier sends waiting on
+    // `socket` (host or port unreachable): they are rate-limited and
+    // dropped by the kernel, so nothing is judged by them, but left in the
+    // queue they would fill the socket's receive buffer.
+    static void DropErrors(QUdpSocket& socket);
+    // Has the sends on `socket` report a datagram the kernel refuses (no
+    // buffer or neighbour entry for it), which a UDP send otherwise counts
+    // as sent. Turned off, reports of the network are not queued.
+    static bool ReportRefusals(QUdpSocket& socket, bool on);
 
 private:
-    struct SNode
-    {
-        QUdpSocket* socket = nullptr; // its own, the shared one, or null
-        bool failing = false;
-    };
-
     QUdpSocket* OpenSocket(quint32 connectTo);
-    // A node whose sends fail and that still has a socket of its own, or null.
-    SNode* TakeFailingOwn();
     QUdpSocket* SharedSocket();
     void CloseSocket(QUdpSocket*& socket);
-    bool HasOwnSocket(const SNode& node) const { return node.socket && node.socket != m_shared; }
+    bool HasOwnSocket(QUdpSocket* socket) const { return socket && socket != m_shared; }
     int OwnSocketCount() const;
 
     QObject* m_owner;
     Opened m_opened;
     QHostAddress m_bindAddress;
     int m_bound = 1;
-    QHash<quint32, SNode> m_nodes;
-    std::vector<quint32> m_failingOwn; // failing nodes that had a socket of their own when marked
+    QHash<quint32, QUdpSocket*> m_nodes; // its own socket, the shared one, or null
     QUdpSocket* m_shared = nullptr;
 };

@@ -95,16 +95,29 @@ private slots:
             "text", "points", "rect", "scale", "rightToLeft");
         const QFont font(QStringLiteral("Arial"), points);
         const Qt::LayoutDirection direction = rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+        QFont larger = font;
+        larger.setPointSize(points + 3);
         CLabelLayout label;
         const qint64 before = CLabelLayout::LayoutsMade();
-        // Laid out, then kept when moved, laid out afresh for a cell of another size.
-        for (const QRect& cell : {rect, rect, rect.translated(7, 5), rect.adjusted(0, 0, 9, 3)}) {
-            const QImage expected = Drawn(cell, scale, font, direction, [&text](QPainter& painter, const QRect& r) {
+        // Laid out once, kept when drawn again and when moved, laid out
+        // afresh for a cell of another size and for another font in it.
+        struct SDraw
+        {
+            QRect cell;
+            QFont font;
+            int layoutsSoFar;
+        };
+        const QRect wider = rect.adjusted(0, 0, 9, 3);
+        for (const SDraw& d : {SDraw{rect, font, 1}, SDraw{rect, font, 1}, SDraw{rect.translated(7, 5), font, 1},
+                               SDraw{wider, font, 2}, SDraw{wider, larger, 3}}) {
+            const QRect& cell = d.cell;
+            const QImage expected = Drawn(cell, scale, d.font, direction, [&text](QPainter& painter, const QRect& r) {
                 painter.drawText(r, Qt::AlignCenter, text);
             });
-            QCOMPARE(Drawn(cell, scale, font, direction,
+            QCOMPARE(Drawn(cell, scale, d.font, direction,
                            [&](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); }),
                      expected);
+            QCOMPARE(CLabelLayout::LayoutsMade() - before, d.layoutsSoFar);
             // Its glyph boxes, mapped as the painter maps them, hold what it drew.
             const QTransform transform = SymbolTransform(scale);
             const QRect reach = label.Reach(cell, [&transform](const QRectF& r) { return transform.mapRect(r); });
@@ -112,7 +125,6 @@ private slots:
             QVERIFY(!inked.isEmpty());
             QVERIFY(reach.contains(inked));
         }
-        QCOMPARE(CLabelLayout::LayoutsMade() - before, 2);
     }
 
     // A repaint lays out only the labels whose text, font or cell changed:
@@ -193,16 +205,27 @@ private slots:
         }
         QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
         rig.view.render(&drawn);
-        QImage oneByOne = drawn;
+        // Drawn afresh, whole: the white scene, every fixture in turn, the
+        // view's frame and handles.
+        QImage oneByOne(drawn.size(), drawn.format());
+        oneByOne.fill(Qt::white);
         {
             QPainter painter(&oneByOne);
+            painter.save();
             if (crop.isValid())
                 painter.translate(-double(crop.left()) * double(zoom), -double(crop.top()) * double(zoom));
-            const QRect spot = QRectF(QPointF(30, 20) * double(zoom), QSizeF(45, 45) * double(zoom)).toRect();
-            painter.fillRect(spot, Qt::white);
             painter.setPen(QPen(Qt::black));
             for (CFixtureItem* item : rig.view.FixtureItems())
                 item->Draw(painter, zoom);
+            painter.restore();
+            painter.setPen(QColor(115, 115, 110));
+            painter.drawRect(oneByOne.rect().adjusted(0, 0, -1, -1));
+            painter.setPen(QColor(50, 50, 50));
+            painter.setBrush(Qt::white);
+            for (int handle = 0; handle < CFixturesView::kNoHandle; ++handle) {
+                if (!rig.view.HandleRect(handle).isNull())
+                    painter.drawRect(rig.view.HandleRect(handle));
+            }
         }
         QCOMPARE(drawn, oneByOne);
     }

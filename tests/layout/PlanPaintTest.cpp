@@ -183,12 +183,21 @@ private slots:
         QTest::newRow("triangles") << 2.0f << QRect() << int(CFixtureDrawer::Triangle) << "";
         QTest::newRow("an ellipse on top") << 1.0f << QRect() << rectangle << "ellipse";
         QTest::newRow("a picture on top") << 1.0f << QRect() << rectangle << "picture";
+        QTest::newRow("changed after a paint") << 1.0f << QRect() << rectangle << "after a paint";
     }
     void aStackLooksAsDrawnOneByOne()
     {
         const auto [zoom, crop, shape, top] = Row<float, QRect, int, QString>("zoom", "crop", "shape", "top");
         CLayoutRig rig;
         SStack stack(rig, 40, shape);
+        QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
+        if (top == QLatin1String("after a paint")) {
+            // What the first paint kept must not outlive the changes below.
+            rig.view.render(&drawn);
+            for (CFixtureItem* item : rig.view.FixtureItems())
+                item->Fixture()->AddPlayingScene(&stack.scene);
+            rig.view.FixtureItems().at(35)->Fixture()->m_id = 3;
+        }
         // One placed a pixel off and one selected on top: neither covers
         // the others wholly.
         rig.view.FixtureItems().at(20)->m_rect.translate(1, 0);
@@ -203,7 +212,7 @@ private slots:
             rig.view.SetCrop(true, crop);
             rig.view.UpdateSize();
         }
-        QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn = QImage(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
         rig.view.render(&drawn);
         // Drawn afresh, whole: the white scene, every fixture in turn, the
         // view's frame and handles.
@@ -228,6 +237,50 @@ private slots:
             }
         }
         QCOMPARE(drawn, oneByOne);
+    }
+
+    // A stack's repaint works out again only the extents of the symbols
+    // that changed: not one when the scenes' marks or a selection did.
+    void aRepaintWorksOutOnlyChangedExtents_data()
+    {
+        Columns<QString, int>("change", "extents");
+        QTest::newRow("nothing") << "" << 0;
+        QTest::newRow("all scenes started") << "marks" << 0;
+        QTest::newRow("one selected") << "select" << 0;
+        QTest::newRow("one moved") << "move" << 1;
+        QTest::newRow("one new id") << "id" << 1;
+        QTest::newRow("one new address") << "address" << 1;
+        QTest::newRow("zoom") << "zoom" << 40;
+    }
+    void aRepaintWorksOutOnlyChangedExtents()
+    {
+        const auto [change, extents] = Row<QString, int>("change", "extents");
+        CLayoutRig rig;
+        SStack stack(rig, 40);
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        const auto extentsOfOnePaint = [&] {
+            const qint64 before = CFixtureDrawer::ExtentsWorkedOut();
+            rig.view.render(&image);
+            return CFixtureDrawer::ExtentsWorkedOut() - before;
+        };
+        QCOMPARE(extentsOfOnePaint(), 40);
+        CFixtureItem* item = rig.view.FixtureItems().at(17);
+        if (change == QLatin1String("marks")) {
+            for (CFixtureItem* each : rig.view.FixtureItems())
+                each->Fixture()->AddPlayingScene(&stack.scene);
+        } else if (change == QLatin1String("select")) {
+            item->Select();
+        } else if (change == QLatin1String("move")) {
+            item->m_rect.translate(0, 1);
+        } else if (change == QLatin1String("id")) {
+            item->Fixture()->m_id += 1000;
+        } else if (change == QLatin1String("address")) {
+            item->Fixture()->m_address += 1;
+        } else if (change == QLatin1String("zoom")) {
+            rig.view.SetZoom(2.0f);
+        }
+        QCOMPARE(extentsOfOnePaint(), extents);
+        QCOMPARE(extentsOfOnePaint(), 0);
     }
 
     // A stack's repaint writes the labels that show, not one per fixture.

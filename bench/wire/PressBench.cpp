@@ -8,9 +8,10 @@
 // A thread counts the ArtDMX packets of every universe as they arrive.
 //
 // Prints, for each press, when the tick was due, the time the key handler
-// took and the longest gap between two frames of any universe in the two
-// seconds after it, and then the same over the starts, the stops and the
-// quiet second before each press.
+// took, the events over 4 ms, the layout view's repaints and the longest gap
+// between two frames of any universe in the two seconds after it, and then
+// the same gaps over the starts, the stops and the quiet second before each
+// press.
 //
 // Everything that sends UDP runs inside a network namespace and IPC
 // namespace made for it (unshare -n -i) whose only interface is the
@@ -170,21 +171,22 @@ public:
         int type;
         QByteArray receiver;
     };
+    struct SPaint
+    {
+        double at, ms;
+    };
     Clock::time_point origin = Clock::now();
     std::vector<SSlow> slow;
+    std::vector<SPaint> planPaints; // the layout view's, inside a window's repaint
 
     bool notify(QObject* receiver, QEvent* event) override
     {
         if (m_depth++ > 0) {
+            const bool plan = event->type() == QEvent::Paint && receiver->inherits("CFixturesView");
             const Clock::time_point start = Clock::now();
             const bool handled = QApplication::notify(receiver, event);
-            if (event->type() == QEvent::Paint) {
-                const double ms = MsSince(start, Clock::now());
-                if (ms > 0.3) {
-                    QRect r = static_cast<QPaintEvent*>(event)->rect();
-                    std::printf("    paint %s %dx%d %.2f ms\n", receiver->metaObject()->className(), r.width(), r.height(), ms);
-                }
-            }
+            if (plan)
+                planPaints.push_back({MsSince(origin, start), MsSince(start, Clock::now())});
             --m_depth;
             return handled;
         }
@@ -344,6 +346,11 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, c
         for (const CTimedApplication::SSlow& e : app.slow) {
             if (e.at >= p.at - 1 && e.at < p.at + kWatchMs)
                 std::printf(" %s/%d@%.0f:%.1f(cpu %.1f)", e.receiver.constData(), e.type, e.at - p.at, e.ms, e.cpuMs);
+        }
+        std::printf("; plan painted:");
+        for (const CTimedApplication::SPaint& e : app.planPaints) {
+            if (e.at >= p.at - 1 && e.at < p.at + kWatchMs)
+                std::printf(" @%.0f:%.1f", e.at - p.at, e.ms);
         }
         std::printf("\n");
     }

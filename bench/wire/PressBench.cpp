@@ -7,16 +7,19 @@
 // with real key events: one press starts all 50 scenes, the next stops them.
 // A thread counts the ArtDMX packets of every universe as they arrive.
 //
-// Prints, for each press, the time the key handler took and the longest gap
+// Prints, for each press, when the tick was due, the time the key handler
+// took, the events over 4 ms, the layout view's repaints and the longest gap
 // between two frames of any universe in the two seconds after it, and then
-// the same over the starts, the stops and the quiet second before each press.
+// the same gaps over the starts, the stops and the quiet second before each
+// press.
 //
 // Everything that sends UDP runs inside a network namespace and IPC
 // namespace made for it (unshare -n -i) whose only interface is the
 // loopback, with a TMPDIR of its own. Build in Release and run by hand:
 //   cmake --build build/release --target bench_press
-//   build/release/bench/bench_press [presses] [rt] [noplan]
-// (20 presses when left out). With rt the window's thread and the counting
+//   build/release/bench/bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT]
+// (20 presses when left out; the window maximized on the offscreen screen,
+// 800 x 600, unless a size such as 1920x1080 is given). With rt the window's thread and the counting
 // one run at real-time priority, as the program runs at a show. With noplan
 // the layout view is hidden: the bench's fixtures all stand on one spot, so
 // the view draws all 10,880 of them whenever the scenes' marks change.
@@ -52,6 +55,12 @@ constexpr int kScenes = 50;
 constexpr char kSharedKey[] = "F5";
 constexpr int kWatchMs = 2000;
 constexpr int kPressEveryMs = 3000;
+// A wait of seconds tends to end on the tick's own boundaries, where every
+// press would land at one point of the 25 ms tick. Each press waits instead
+// for the tick to be due in a time that walks through the tick, by steps of
+// kPhaseStepMs up to kLatestPhaseMs (a press comes after the tick's own work).
+constexpr int kPhaseStepMs = 8;
+constexpr int kLatestPhaseMs = 20;
 constexpr int kFlowingMs = 4000;
 
 double MsSince(Clock::time_point origin, Clock::time_point t)
@@ -162,13 +171,22 @@ public:
         int type;
         QByteArray receiver;
     };
+    struct SPaint
+    {
+        double at, ms;
+    };
     Clock::time_point origin = Clock::now();
     std::vector<SSlow> slow;
+    std::vector<SPaint> planPaints; // the layout view's, inside a window's repaint
 
     bool notify(QObject* receiver, QEvent* event) override
     {
         if (m_depth++ > 0) {
+            const bool plan = event->type() == QEvent::Paint && receiver->inherits("CFixturesView");
+            const Clock::time_point start = Clock::now();
             const bool handled = QApplication::notify(receiver, event);
+            if (plan)
+                planPaints.push_back({MsSince(origin, start), MsSince(start, Clock::now())});
             --m_depth;
             return handled;
         }
@@ -194,6 +212,7 @@ struct SPress
     double at;        // ms since the origin
     double handlerMs; // the key handler
     bool starts;
+    int tickDueIn;    // ms, as the key was pressed
 };
 
 void Summary(const char* what, const std::vector<double>& gaps)
@@ -207,7 +226,7 @@ void Summary(const char* what, const std::vector<double>& gaps)
                 sorted[sorted.size() / 2], sorted.back(), kLateGapMs, over, sorted.size());
 }
 
-int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
+int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, const QSize& size)
 {
     QTemporaryDir dir;
     const QString show = dir.filePath(QStringLiteral("press.kv3"));
@@ -233,7 +252,13 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
     setup.projectPath = show;
     setup.programDir = dir.path();
     Orvane window(std::move(setup));
-    window.showMaximized();
+    if (size.isValid()) {
+        // Larger than the offscreen screen, as a window on a large display.
+        window.resize(size);
+        window.show();
+    } else {
+        window.showMaximized();
+    }
     // The bench's fixtures all stand on one spot of the plan, where the
     // layout view draws every one of them on each change of their marks.
     if (!withPlan) {
@@ -250,7 +275,7 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
 
     auto runFor = [](int ms) {
         QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec();
     };
     const Clock::time_point giveUp = Clock::now() + std::chrono::minutes(kStartMinutes);
@@ -263,8 +288,33 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
     }
     runFor(kFlowingMs);
 
+    QTimer* tick = nullptr;
+    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (timer->isActive() && timer->interval() == 25 && timer->timerType() == Qt::PreciseTimer)
+            tick = timer;
+    }
+    if (!tick) {
+        std::printf("no master tick found\n");
+        counter.Stop();
+        return 1;
+    }
+    const auto dueIn = [tick](int ms) {
+        bool before = false;
+        const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(1);
+        while (Clock::now() < giveUp) {
+            const int left = tick->remainingTime();
+            if (before && left <= ms)
+                return left;
+            before = before || left > ms;
+            QCoreApplication::processEvents();
+        }
+        return -1;
+    };
+
     std::vector<SPress> pressed;
     for (int p = 0; p < presses; ++p) {
+        // Starts and stops alike meet every phase of the tick.
+        const int tickDueIn = dueIn(p / 2 * kPhaseStepMs % (kLatestPhaseMs + 1));
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
@@ -272,7 +322,7 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
         QApplication::sendEvent(target, &press);
         const Clock::time_point after = Clock::now();
         QApplication::sendEvent(target, &release);
-        pressed.push_back({MsSince(origin, before), MsSince(before, after), p % 2 == 0});
+        pressed.push_back({MsSince(origin, before), MsSince(before, after), p % 2 == 0, tickDueIn});
         runFor(kPressEveryMs);
     }
     counter.Stop();
@@ -280,20 +330,27 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan)
     ::close(node);
 
     const bool started = window.Project().m_firstPage && !window.Project().m_firstPage->m_playing.isEmpty();
-    std::printf("%d universes, %d full scenes on one key, %d presses%s%s; %ld frames counted\n", kUniverses, kScenes,
-                presses, realTime ? " at real-time priority" : "", withPlan ? "" : ", layout view hidden",
-                counter.Frames());
+    std::printf("%d universes, %d full scenes on one key, %d presses%s, window %d x %d%s; %ld frames counted\n",
+                kUniverses, kScenes, presses, realTime ? " at real-time priority" : "", window.width(), window.height(),
+                withPlan ? "" : ", layout view hidden", counter.Frames());
     std::vector<double> starts, stops, quiet;
     for (const SPress& p : pressed) {
         const double gap = LongestGap(counter.Arrivals(), p.at, p.at + kWatchMs);
         const double before = LongestGap(counter.Arrivals(), p.at - 1000, p.at);
         (p.starts ? starts : stops).push_back(gap);
         quiet.push_back(before);
-        std::printf("  %-5s at %7.1f s  handler %5.2f ms  longest gap after %5.1f ms  (before %5.1f ms)  events over %.0f ms:",
-                    p.starts ? "start" : "stop", p.at / 1000, p.handlerMs, gap, before, CTimedApplication::kSlowEventMs);
+        std::printf("  %-5s at %7.1f s, tick due in %2d ms  handler %5.2f ms  longest gap after %5.1f ms  (before %5.1f ms)  "
+                    "events over %.0f ms:",
+                    p.starts ? "start" : "stop", p.at / 1000, p.tickDueIn, p.handlerMs, gap, before,
+                    CTimedApplication::kSlowEventMs);
         for (const CTimedApplication::SSlow& e : app.slow) {
             if (e.at >= p.at - 1 && e.at < p.at + kWatchMs)
                 std::printf(" %s/%d@%.0f:%.1f(cpu %.1f)", e.receiver.constData(), e.type, e.at - p.at, e.ms, e.cpuMs);
+        }
+        std::printf("; plan painted:");
+        for (const CTimedApplication::SPaint& e : app.planPaints) {
+            if (e.at >= p.at - 1 && e.at < p.at + kWatchMs)
+                std::printf(" @%.0f:%.1f", e.at - p.at, e.ms);
         }
         std::printf("\n");
     }
@@ -328,9 +385,15 @@ int main(int argc, char** argv)
     const int presses = args.size() > 1 ? args[1].toInt() : 20;
     const bool realTime = args.contains(QStringLiteral("rt"));
     const bool withPlan = !args.contains(QStringLiteral("noplan"));
+    QSize size;
+    for (const QString& arg : args.mid(1)) {
+        const QStringList wh = arg.split(QLatin1Char('x'));
+        if (wh.size() == 2)
+            size = QSize(wh[0].toInt(), wh[1].toInt());
+    }
     if (presses < 1) {
-        std::printf("usage: bench_press [presses] [rt]\n");
+        std::printf("usage: bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT]\n");
         return 1;
     }
-    return Measure(app, presses, realTime, withPlan);
+    return Measure(app, presses, realTime, withPlan, size);
 }

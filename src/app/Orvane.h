@@ -294,6 +294,7 @@ private slots:
     void OnSceneSoundFailed(const QString& reason);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -314,6 +315,8 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
+    // Runs the tick now if it is due, the next one a period after it.
+    void TickIfDue();
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.

@@ -93,6 +93,7 @@ void Orvane::RouteKey(int key, bool pressed)
     // An open editor has its keys from keyPressEvent.
     if (IsEditing() || !m_dispatcher)
         return;
+    TickIfDue();
     if (pressed && m_fixtures)
         m_fixtures->OnKeyTrigger(key, Qt::NoModifier);
     if (pressed && key == Qt::Key_Delete && m_fixtures && DeleteTarget() == 0)

@@ -16,6 +16,8 @@
 #include "timeline/TimeLineWnd.h"
 
 #include <QAction>
+#include <QEvent>
+#include <QTimer>
 
 void Orvane::OnTimer()
 {
@@ -29,6 +31,25 @@ void Orvane::OnTimer()
         m_bUiUpdate = false;
         RefreshShownPanel();
     }
+}
+
+// A key's work (fifty scenes started at once) or the repaint of a large
+// window may take most of a tick, and every universe waits behind it: a tick
+// that is due goes out first. The timer starts its period again from there
+// rather than fire a second tick behind the work.
+void Orvane::TickIfDue()
+{
+    if (!m_timer || !m_timer->isActive() || m_timer->remainingTime() != 0)
+        return;
+    m_timer->start();
+    OnTimer();
+}
+
+bool Orvane::event(QEvent* event)
+{
+    if (event->type() == QEvent::UpdateRequest)
+        TickIfDue();
+    return QMainWindow::event(event);
 }
 
 void Orvane::TickTimeline(int ms)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"
 
@@ -63,6 +64,16 @@ void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr, 
             *busyWhileShown = ShowHost().IsBusy();
         box->button(button)->click();
     });
+}
+
+// The master tick's timer, which the rig stopped and took off the tick.
+QTimer* TickTimer(Orvane& window)
+{
+    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (timer->interval() == 25 && timer->timerType() == Qt::PreciseTimer)
+            return timer;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -174,6 +185,42 @@ private slots:
         rig.window->SetTickStages(&stages);
         rig.window->OnTimer();
         QVERIFY(stages.calls.contains(QStringLiteral("Merge")));
+    }
+
+    // A key or a repaint that comes when the tick is due lets the tick go
+    // out first; one that comes before, or while the tick is stopped, leaves
+    // it to its timer.
+    void aDueTickGoesOutBeforeAKeyOrARepaint_data()
+    {
+        Columns<QString, QString, int>("event", "tick", "ticks");
+        QTest::newRow("key, tick due") << "key" << "due" << 1;
+        QTest::newRow("key, tick later") << "key" << "later" << 0;
+        QTest::newRow("key, tick stopped") << "key" << "stopped" << 0;
+        QTest::newRow("repaint, tick due") << "repaint" << "due" << 1;
+        QTest::newRow("repaint, tick later") << "repaint" << "later" << 0;
+    }
+    void aDueTickGoesOutBeforeAKeyOrARepaint()
+    {
+        const auto [event, tick, ticks] = Row<QString, QString, int>("event", "tick", "ticks");
+        CWindowRig rig;
+        CRecordingStages stages;
+        rig.window->SetTickStages(&stages);
+        QTimer* timer = TickTimer(*rig.window);
+        QVERIFY(timer);
+        if (tick == QLatin1String("due")) {
+            timer->start(1);
+            QThread::msleep(5);
+        } else if (tick == QLatin1String("later")) {
+            timer->start(60000);
+        }
+        // Sent straight to the window, so that nothing but the event itself runs.
+        if (event == QLatin1String("key")) {
+            QTest::keyPress(rig.window.get(), Qt::Key_F5);
+        } else {
+            QEvent update(QEvent::UpdateRequest);
+            QApplication::sendEvent(rig.window.get(), &update);
+        }
+        QCOMPARE(stages.calls.count(QStringLiteral("Merge")), ticks);
     }
 
     void theTickDoesNoShowWorkWhileAFileFlowRuns()

@@ -95,16 +95,29 @@ private slots:
             "text", "points", "rect", "scale", "rightToLeft");
         const QFont font(QStringLiteral("Arial"), points);
         const Qt::LayoutDirection direction = rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+        QFont larger = font;
+        larger.setPointSize(points + 3);
         CLabelLayout label;
         const qint64 before = CLabelLayout::LayoutsMade();
-        // Laid out, then kept when moved, laid out afresh for a cell of another size.
-        for (const QRect& cell : {rect, rect, rect.translated(7, 5), rect.adjusted(0, 0, 9, 3)}) {
-            const QImage expected = Drawn(cell, scale, font, direction, [&text](QPainter& painter, const QRect& r) {
+        // Laid out once, kept when drawn again and when moved, laid out
+        // afresh for a cell of another size and for another font in it.
+        struct SDraw
+        {
+            QRect cell;
+            QFont font;
+            int layoutsSoFar;
+        };
+        const QRect wider = rect.adjusted(0, 0, 9, 3);
+        for (const SDraw& d : {SDraw{rect, font, 1}, SDraw{rect, font, 1}, SDraw{rect.translated(7, 5), font, 1},
+                               SDraw{wider, font, 2}, SDraw{wider, larger, 3}}) {
+            const QRect& cell = d.cell;
+            const QImage expected = Drawn(cell, scale, d.font, direction, [&text](QPainter& painter, const QRect& r) {
                 painter.drawText(r, Qt::AlignCenter, text);
             });
-            QCOMPARE(Drawn(cell, scale, font, direction,
+            QCOMPARE(Drawn(cell, scale, d.font, direction,
                            [&](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); }),
                      expected);
+            QCOMPARE(CLabelLayout::LayoutsMade() - before, d.layoutsSoFar);
             // Its glyph boxes, mapped as the painter maps them, hold what it drew.
             const QTransform transform = SymbolTransform(scale);
             const QRect reach = label.Reach(cell, [&transform](const QRectF& r) { return transform.mapRect(r); });
@@ -112,7 +125,6 @@ private slots:
             QVERIFY(!inked.isEmpty());
             QVERIFY(reach.contains(inked));
         }
-        QCOMPARE(CLabelLayout::LayoutsMade() - before, 2);
     }
 
     // A repaint lays out only the labels whose text, font or cell changed:
@@ -171,12 +183,21 @@ private slots:
         QTest::newRow("triangles") << 2.0f << QRect() << int(CFixtureDrawer::Triangle) << "";
         QTest::newRow("an ellipse on top") << 1.0f << QRect() << rectangle << "ellipse";
         QTest::newRow("a picture on top") << 1.0f << QRect() << rectangle << "picture";
+        QTest::newRow("changed after a paint") << 1.0f << QRect() << rectangle << "after a paint";
     }
     void aStackLooksAsDrawnOneByOne()
     {
         const auto [zoom, crop, shape, top] = Row<float, QRect, int, QString>("zoom", "crop", "shape", "top");
         CLayoutRig rig;
         SStack stack(rig, 40, shape);
+        QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
+        if (top == QLatin1String("after a paint")) {
+            // What the first paint kept must not outlive the changes below.
+            rig.view.render(&drawn);
+            for (CFixtureItem* item : rig.view.FixtureItems())
+                item->Fixture()->AddPlayingScene(&stack.scene);
+            rig.view.FixtureItems().at(35)->Fixture()->m_id = 3;
+        }
         // One placed a pixel off and one selected on top: neither covers
         // the others wholly.
         rig.view.FixtureItems().at(20)->m_rect.translate(1, 0);
@@ -191,20 +212,75 @@ private slots:
             rig.view.SetCrop(true, crop);
             rig.view.UpdateSize();
         }
-        QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn = QImage(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
         rig.view.render(&drawn);
-        QImage oneByOne = drawn;
+        // Drawn afresh, whole: the white scene, every fixture in turn, the
+        // view's frame and handles.
+        QImage oneByOne(drawn.size(), drawn.format());
+        oneByOne.fill(Qt::white);
         {
             QPainter painter(&oneByOne);
+            painter.save();
             if (crop.isValid())
                 painter.translate(-double(crop.left()) * double(zoom), -double(crop.top()) * double(zoom));
-            const QRect spot = QRectF(QPointF(30, 20) * double(zoom), QSizeF(45, 45) * double(zoom)).toRect();
-            painter.fillRect(spot, Qt::white);
             painter.setPen(QPen(Qt::black));
             for (CFixtureItem* item : rig.view.FixtureItems())
                 item->Draw(painter, zoom);
+            painter.restore();
+            painter.setPen(QColor(115, 115, 110));
+            painter.drawRect(oneByOne.rect().adjusted(0, 0, -1, -1));
+            painter.setPen(QColor(50, 50, 50));
+            painter.setBrush(Qt::white);
+            for (int handle = 0; handle < CFixturesView::kNoHandle; ++handle) {
+                if (!rig.view.HandleRect(handle).isNull())
+                    painter.drawRect(rig.view.HandleRect(handle));
+            }
         }
         QCOMPARE(drawn, oneByOne);
+    }
+
+    // A stack's repaint works out again only the extents of the symbols
+    // that changed: not one when the scenes' marks or a selection did.
+    void aRepaintWorksOutOnlyChangedExtents_data()
+    {
+        Columns<QString, int>("change", "extents");
+        QTest::newRow("nothing") << "" << 0;
+        QTest::newRow("all scenes started") << "marks" << 0;
+        QTest::newRow("one selected") << "select" << 0;
+        QTest::newRow("one moved") << "move" << 1;
+        QTest::newRow("one new id") << "id" << 1;
+        QTest::newRow("one new address") << "address" << 1;
+        QTest::newRow("zoom") << "zoom" << 40;
+    }
+    void aRepaintWorksOutOnlyChangedExtents()
+    {
+        const auto [change, extents] = Row<QString, int>("change", "extents");
+        CLayoutRig rig;
+        SStack stack(rig, 40);
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        const auto extentsOfOnePaint = [&] {
+            const qint64 before = CFixtureDrawer::ExtentsWorkedOut();
+            rig.view.render(&image);
+            return CFixtureDrawer::ExtentsWorkedOut() - before;
+        };
+        QCOMPARE(extentsOfOnePaint(), 40);
+        CFixtureItem* item = rig.view.FixtureItems().at(17);
+        if (change == QLatin1String("marks")) {
+            for (CFixtureItem* each : rig.view.FixtureItems())
+                each->Fixture()->AddPlayingScene(&stack.scene);
+        } else if (change == QLatin1String("select")) {
+            item->Select();
+        } else if (change == QLatin1String("move")) {
+            item->m_rect.translate(0, 1);
+        } else if (change == QLatin1String("id")) {
+            item->Fixture()->m_id += 1000;
+        } else if (change == QLatin1String("address")) {
+            item->Fixture()->m_address += 1;
+        } else if (change == QLatin1String("zoom")) {
+            rig.view.SetZoom(2.0f);
+        }
+        QCOMPARE(extentsOfOnePaint(), extents);
+        QCOMPARE(extentsOfOnePaint(), 0);
     }
 
     // A stack's repaint writes the labels that show, not one per fixture.

@@ -180,6 +180,7 @@ std::map<ShapesKey, std::weak_ptr<const Shapes>>& ShapesInUse()
 
 void CFixtureDrawer::BuildShapes()
 {
+    m_extentKnown = false;
     const int w = m_cellWidth;
     const int h = m_cellHeight;
     const bool several = m_profile && m_profile->m_beams.size() > 1;
@@ -300,12 +301,17 @@ QRect CFixtureDrawer::RectangleFrame(const CSymbolPainter& symbol, int beam, con
     return QRect(r.x() - before, r.y() - before, r.width() + t, r.height() + t);
 }
 
-QRect CFixtureDrawer::CornerMark(const CSymbolPainter& symbol, int beam) const
+bool CFixtureDrawer::HasCornerMarks() const
 {
     if (!m_fixture)
-        return QRect();
+        return false;
     const QColor& mark = m_fixture->DisplayColor();
-    if (mark.red() == 0 && mark.green() == 0 && mark.blue() == 0)
+    return mark.red() != 0 || mark.green() != 0 || mark.blue() != 0;
+}
+
+QRect CFixtureDrawer::CornerMark(const CSymbolPainter& symbol, int beam) const
+{
+    if (!HasCornerMarks())
         return QRect();
     return symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16));
 }
@@ -369,36 +375,81 @@ CFixtureDrawer::SLabelFonts::SLabelFonts(QPainter& painter)
     painter.setFont(SmallLabelFont());
     small = painter.font();
     painter.restore();
+    // Every repaint resolves its fonts afresh; numbered by what they are,
+    // the symbols' kept extents outlive the repaint.
+    static std::unique_ptr<SLabelFonts> last;
+    if (last && last->label == label && last->small == small && last->dpi == dpi && last->direction == direction) {
+        id = last->id;
+        return;
+    }
+    id = last ? last->id + 1 : 1;
+    last = std::make_unique<SLabelFonts>(*this);
+}
+
+namespace {
+
+qint64 g_extentsWorkedOut = 0;
+
+} // namespace
+
+qint64 CFixtureDrawer::ExtentsWorkedOut()
+{
+    return g_extentsWorkedOut;
+}
+
+bool CFixtureDrawer::SExtentKey::operator==(const SExtentKey& other) const
+{
+    return topLeft == other.topLeft && scale == other.scale && penStyle == other.penStyle
+        && penWidth == other.penWidth && penAlpha == other.penAlpha && fillAlpha == other.fillAlpha
+        && fonts == other.fonts && id == other.id && address == other.address;
 }
 
 void CFixtureDrawer::SymbolExtent(QPainter& painter, const QPoint& topLeft, float scale, const SLabelFonts& fonts,
                                   QRect& bounds, QRect& cover)
 {
-    const CSymbolPainter symbol(painter, topLeft, scale);
-    const QPen pen = painter.pen();
-    bounds = QRect();
-    cover = QRect();
-    for (int i = 0; i < m_beamCount; ++i) {
-        if (m_shapeType == Ellipse || m_shapeType == Octagon || m_shapeType == Triangle) {
-            // Stroked through the painter: the pen may reach past the shape,
-            // and a pixel further where the edge is rounded.
-            const int reach = int(std::ceil(std::max(1.0, pen.widthF()) * double(scale))) + 2;
-            bounds |= symbol.Map(m_shapes->rects.at(i)).adjusted(-reach, -reach, reach, reach);
-        } else {
-            bounds |= RectangleFrame(symbol, i, pen);
+    const QPen& pen = painter.pen();
+    SExtentKey key;
+    key.topLeft = topLeft;
+    key.scale = scale;
+    key.penStyle = pen.style();
+    key.penWidth = pen.widthF();
+    key.penAlpha = pen.color().alpha();
+    key.fillAlpha = m_colors.at(0).alpha();
+    key.fonts = fonts.id;
+    key.id = m_fixture ? m_fixture->m_id : 0;
+    key.address = m_fixture ? m_fixture->m_address : 0;
+    if (!m_extentKnown || !(key == m_extentKey)) {
+        ++g_extentsWorkedOut;
+        const CSymbolPainter symbol(painter, topLeft, scale);
+        m_extentBounds = QRect();
+        m_extentMarks = QRect();
+        m_extentCover = QRect();
+        for (int i = 0; i < m_beamCount; ++i) {
+            if (m_shapeType == Ellipse || m_shapeType == Octagon || m_shapeType == Triangle) {
+                // Stroked through the painter: the pen may reach past the
+                // shape, and a pixel further where the edge is rounded.
+                const int reach = int(std::ceil(std::max(1.0, pen.widthF()) * double(scale))) + 2;
+                m_extentBounds |= symbol.Map(m_shapes->rects.at(i)).adjusted(-reach, -reach, reach, reach);
+            } else {
+                m_extentBounds |= RectangleFrame(symbol, i, pen);
+            }
+            m_extentMarks |= symbol.Map(m_shapes->cells.at(i).adjusted(16, 0, 0, -16));
         }
-        bounds |= CornerMark(symbol, i);
+        QRect rect;
+        QString text;
+        bool small = false;
+        if (LabelOf(scale, rect, text, small)) {
+            m_label.Prepare(small ? fonts.small : fonts.label, fonts.dpi, fonts.direction, rect, text);
+            m_extentBounds |= m_label.Reach(rect, [&symbol](const QRectF& r) { return symbol.MapF(r); });
+        }
+        const bool opaque = key.penStyle != Qt::NoPen && key.penAlpha == 255 && key.fillAlpha == 255;
+        if (m_shapeType == Rectangle && m_beamCount == 1 && opaque)
+            m_extentCover = RectangleFrame(symbol, 0, pen);
+        m_extentKey = key;
+        m_extentKnown = true;
     }
-    QRect rect;
-    QString text;
-    bool small = false;
-    if (LabelOf(scale, rect, text, small)) {
-        m_label.Prepare(small ? fonts.small : fonts.label, fonts.dpi, fonts.direction, rect, text);
-        bounds |= m_label.Reach(rect, [&symbol](const QRectF& r) { return symbol.MapF(r); });
-    }
-    const bool opaque = pen.style() != Qt::NoPen && pen.color().alpha() == 255 && m_colors.at(0).alpha() == 255;
-    if (m_shapeType == Rectangle && m_beamCount == 1 && opaque)
-        cover = RectangleFrame(symbol, 0, pen);
+    bounds = HasCornerMarks() ? m_extentBounds | m_extentMarks : m_extentBounds;
+    cover = m_extentCover;
 }
 
 void CFixtureDrawer::DrawBeams(QPainter& painter, const QPoint& topLeft, float scale)

@@ -44,7 +44,11 @@ public:
     void SetProfile(int shapeType, int labelNumber, CLibraryProfile* profile, int cellWidth, int cellHeight);
     // After a re-patch replaced the library profiles.
     void SetLibraryProfile(CLibraryProfile* profile);
-    void SetFixture(CPatchedFixture* fixture) { m_fixture = fixture; }
+    void SetFixture(CPatchedFixture* fixture)
+    {
+        m_fixture = fixture;
+        m_extentKnown = false;
+    }
     CPatchedFixture* Fixture() const { return m_fixture; }
     CLibraryProfile* Profile() const { return m_profile; }
     // The levels live drawing reads (the project's output); without one
@@ -66,6 +70,9 @@ public:
         QFont small;
         int dpi;
         Qt::LayoutDirection direction;
+        // The same for fonts, resolution and direction that lay labels out
+        // alike, another for any change of them.
+        quint64 id;
     };
     // What DrawSymbol paints with the painter as it stands, in its
     // coordinates: nothing outside `bounds`, and every pixel of `cover` (null
@@ -73,6 +80,9 @@ public:
     // those DrawSymbol will paint.
     void SymbolExtent(QPainter& painter, const QPoint& topLeft, float scale, const SLabelFonts& fonts,
                       QRect& bounds, QRect& cover);
+    // Extents worked out rather than kept, by every drawer of the process:
+    // tests count the work of a repaint with them rather than time it.
+    static qint64 ExtentsWorkedOut();
     void DrawBeams(QPainter& painter, const QPoint& topLeft, float scale);
     void DrawBeamsHighlight(QPainter& painter, const QPoint& topLeft, float scale, int beam);
     // A percentage of 1 or more divides the colours by it (an effect's
@@ -105,6 +115,7 @@ private:
     // The cell's corner showing the kinds of scene that drive the fixture;
     // null when none does.
     QRect CornerMark(const CSymbolPainter& symbol, int beam) const;
+    bool HasCornerMarks() const;
     // The label DrawSymbol writes at that scale; false when it writes none.
     bool LabelOf(float scale, QRect& rect, QString& text, bool& small) const;
     void DrawCornerMark(CSymbolPainter& symbol, int beam) const;
@@ -138,4 +149,27 @@ private:
     QList<bool> m_colored;
     QList<QColor> m_colors;
     CLabelLayout m_label;
+
+    // What SymbolExtent found last and what it depended on besides the
+    // shapes, the label number and the fixture, whose change forgets it. A
+    // stack of fixtures has it asked of every symbol at each repaint, when
+    // mostly only the scenes' marks changed: they are kept apart.
+    struct SExtentKey
+    {
+        QPoint topLeft;
+        float scale = 0.0f;
+        Qt::PenStyle penStyle = Qt::NoPen;
+        qreal penWidth = 0.0;
+        int penAlpha = 0;
+        int fillAlpha = 0;
+        quint64 fonts = 0;
+        int id = 0;
+        int address = 0;
+        bool operator==(const SExtentKey& other) const;
+    };
+    SExtentKey m_extentKey;
+    bool m_extentKnown = false;
+    QRect m_extentBounds; // without the marks
+    QRect m_extentMarks;  // every beam's mark
+    QRect m_extentCover;
 };

@@ -118,6 +118,13 @@ public:
     void MarkFixturesPlaying();
     // Also clears the fading flags.
     void UnmarkFixturesPlaying();
+    // The fixtures the first step drives, in entry order; walked from its
+    // entries only after the step or what it renders changed, as a start of
+    // every scene of a large show would otherwise walk millions of entries
+    // scattered over memory while every universe waits.
+    const QVector<CPatchedFixture*>& FirstStepFixtures();
+    // Walks of the entries FirstStepFixtures made so far, in all scenes.
+    static quint64 FixtureWalks() { return s_fixtureWalks; }
 
     // --- Channel masks, one 512-slot mask per universe
     int UniverseCount() const { return m_universeCount; }
@@ -310,4 +317,9 @@ private:
     QVector<quint8> m_activeMasks;   // universe * 512 + slot
     QVector<quint8> m_overrideMasks; // same layout
     quint64 m_renderStamp = NextRenderStamp();
+    QVector<CPatchedFixture*> m_firstStepFixtures;
+    const CSceneStep* m_fixturesStep = nullptr; // the step they were walked from
+    quint64 m_fixturesSerial = 0;               // its serial then
+    quint64 m_fixturesGeneration = 0;           // and the scene's render count
+    static quint64 s_fixtureWalks;
 };

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "LevelLists.h"
 #include "TestRegistry.h"
 
@@ -710,6 +711,47 @@ private slots:
         QVERIFY(scene.StaticChannels(3).isEmpty());
         QVERIFY(scene.IsStaticChannel(2, 9));
         QVERIFY(!scene.IsStaticChannel(4, 1));
+    }
+
+    // A start marks the fixtures of the first step as it stands; it walks
+    // that step's entries only after they, the step or the patch changed.
+    void aStartWalksTheEntriesOnlyAfterAChange_data()
+    {
+        Columns<QString, int, int>("change", "walks", "marked");
+        QTest::newRow("none") << QString() << 0 << 1;
+        QTest::newRow("an entry added") << QStringLiteral("add") << 1 << 2;
+        QTest::newRow("an entry deleted") << QStringLiteral("delete") << 1 << 0;
+        QTest::newRow("another first step") << QStringLiteral("step") << 1 << 2;
+        QTest::newRow("the patch") << QStringLiteral("patch") << 1 << 1;
+    }
+    void aStartWalksTheEntriesOnlyAfterAChange()
+    {
+        const auto [change, walks, marked] = Row<QString, int, int>("change", "walks", "marked");
+        CPlaybackRig rig;
+        CPatchedFixture* f = rig.Patch(rig.RgbProfile(), 0, 0);
+        CPatchedFixture* g = rig.Patch(rig.RgbProfile(), 0, 3);
+        CScene scene(QStringLiteral("Chase"), 4);
+        CSceneStep* first = rig.AddStep(&scene, 0, 100, {{f, {1, 1, 1}}});
+        scene.MarkFixturesPlaying();
+        scene.UnmarkFixturesPlaying();
+        if (change == QLatin1String("add")) {
+            first->m_entries.append(new CStepFixture(g, &scene));
+        } else if (change == QLatin1String("delete")) {
+            delete first->m_entries.takeFirst();
+        } else if (change == QLatin1String("step")) {
+            // Made where the first one was, so that only its serial tells them apart.
+            scene.m_steps.removeFirst();
+            delete first;
+            rig.AddStep(&scene, 0, 100, {{f, {1, 1, 1}}, {g, {2, 2, 2}}});
+        } else if (change == QLatin1String("patch")) {
+            RenderedContentChanged();
+        }
+        const quint64 before = CScene::FixtureWalks();
+        scene.MarkFixturesPlaying();
+        QCOMPARE(int(CScene::FixtureWalks() - before), walks);
+        QCOMPARE(f->DrivingSceneCount() + g->DrivingSceneCount(), marked);
+        scene.UnmarkFixturesPlaying();
+        QCOMPARE(f->DrivingSceneCount() + g->DrivingSceneCount(), 0);
     }
 
     void runningCopiesGiveUpSharedFixtures()

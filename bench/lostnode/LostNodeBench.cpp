@@ -45,7 +45,10 @@
 //   refused: at least 39.5 frames/s from one poll interval after the reopening.
 // The count of forged addresses is every absent one of the /24 the pair
 // uses, or fewer when given: the kernel's neighbour table is the whole
-// machine's, so never run two such cases at once.
+// machine's, so never run two such cases at once. A /24 holds fewer absent
+// addresses than the program has node sockets (a quarter of its limit of
+// open files, 256 at most); to have the forged ones outnumber its sockets,
+// give it a lower limit (512: 127 sockets).
 //
 // Everything that sends UDP runs inside network namespaces made for it: the
 // benchmark runs itself again in a namespace of its own (unshare -n -i, with
@@ -55,8 +58,8 @@
 // program gets its own TMPDIR and program folder. Needs root. Build in
 // Release and run by hand:
 //   cmake --build build/release --target orvane bench_lostnode
-//   build/release/bench/bench_lostnode [case|all] [seconds] [scenes] [forged]
-// (all, 60, 4 and every absent address when left out). The program is looked
+//   build/release/bench/bench_lostnode [case|all] [seconds] [scenes] [forged] [files]
+// (all, 60, 4, every absent address and the bench's own limit when left out). The program is looked
 // for in the build folder above this benchmark, or at $ORVANE_PROGRAM; give
 // an older build's there to measure it the same way. The field figures were
 // taken with the program at real-time priority: run the benchmark under
@@ -68,6 +71,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -272,9 +276,10 @@ bool SameSubnet(const QHostAddress& a, quint32 other, int prefix)
 class CCaseRun
 {
 public:
-    CCaseRun(const SCase& c, int forged, int seconds)
+    CCaseRun(const SCase& c, int forged, int seconds, int files)
         : m_case(c)
         , m_seconds(seconds)
+        , m_files(files)
         , m_forged(ForgedAddresses(c, forged))
     {
     }
@@ -295,6 +300,7 @@ private:
 
     const SCase& m_case;
     const int m_seconds;
+    const int m_files; // the program's limit of open files; 0: ours
     const std::vector<QHostAddress> m_forged;
     VethNetwork::CPeer m_peer;
     std::vector<SNode> m_nodes; // the healthy one first
@@ -544,7 +550,14 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
     QFile::remove(log);
     QProcess orvane;
     const Clock::time_point launched = Clock::now();
-    if (!StartProgram(orvane, program, show, tmp, log))
+    // The program inherits the limit; ours is back once it runs.
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const rlimit programFiles = {m_files > 0 ? rlim_t(m_files) : files.rlim_cur, files.rlim_max};
+    ::setrlimit(RLIMIT_NOFILE, &programFiles);
+    const bool started = StartProgram(orvane, program, show, tmp, log);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    if (!started)
         return m_result;
 
     const bool changes = m_case.kind != EKind::Lost && m_case.kind != EKind::Forged;
@@ -642,7 +655,8 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
 SNodeResult CCaseRun::Summarise(const SNode& node) const
 {
     SNodeResult r;
-    r.address = node.addresses[0].toString();
+    for (const QHostAddress& a : node.addresses)
+        r.address += (r.address.isEmpty() ? QString() : QStringLiteral(",")) + a.toString();
     // A universe that went quiet before the end has that gap too.
     const double countedMs = m_seconds * 1000.0;
     const int windowCount = int(node.universes[0].windows.size());
@@ -742,14 +756,15 @@ void Print(const SCase& c, const SResult& r, int seconds)
     std::fflush(stdout);
 }
 
-int Measure(const QString& program, const QString& show, const QString& tmp, const QString& which, int seconds, int forged)
+int Measure(const QString& program, const QString& show, const QString& tmp, const QString& which, int seconds, int forged,
+            int files)
 {
     int failed = 0;
     std::vector<std::pair<const SCase*, SResult>> results;
     for (const SCase& c : kCases) {
         if (which != QLatin1String("all") && which != QLatin1String(c.name))
             continue;
-        results.emplace_back(&c, CCaseRun(c, forged, seconds).Run(program, show, tmp));
+        results.emplace_back(&c, CCaseRun(c, forged, seconds, files).Run(program, show, tmp));
         Print(c, results.back().second, seconds);
         failed += Passed(results.back().second) ? 0 : 1;
     }
@@ -799,21 +814,22 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (LoopbackNetwork::InPrivateNamespace()) {
-        // program, show, tmp, case, seconds, forged: handed on by the run below.
-        if (args.size() != 7)
+        // program, show, tmp, case, seconds, forged, files: handed on by the run below.
+        if (args.size() != 8)
             return 1;
-        return Measure(args[1], args[2], args[3], args[4], args[5].toInt(), args[6].toInt());
+        return Measure(args[1], args[2], args[3], args[4], args[5].toInt(), args[6].toInt(), args[7].toInt());
     }
 
     const QString which = args.size() > 1 ? args[1] : QStringLiteral("all");
     const int seconds = args.size() > 2 ? args[2].toInt() : 60;
     const int scenes = args.size() > 3 ? args[3].toInt() : 4;
     const int forged = args.size() > 4 ? args[4].toInt() : MostForged();
+    const int files = args.size() > 5 ? args[5].toInt() : 0;
     const bool known = which == QLatin1String("all")
         || std::any_of(std::begin(kCases), std::end(kCases), [&](const SCase& c) { return which == QLatin1String(c.name); });
-    if (!known || seconds < 1 || scenes < 1 || forged < 1 || forged > MostForged()) {
+    if (!known || seconds < 1 || scenes < 1 || forged < 1 || forged > MostForged() || files < 0 || (files > 0 && files < 64)) {
         std::printf("usage: bench_lostnode [all|lost|manylost|forged2|forged4|resent|renumber|resubnet|behind|refused]"
-                    " [seconds] [scenes] [forged, 1 to %d]\n",
+                    " [seconds] [scenes] [forged, 1 to %d] [the program's limit of open files, 64 or more]\n",
                     MostForged());
         return 1;
     }
@@ -821,7 +837,7 @@ int main(int argc, char** argv)
     if (!PrepareRunFolder(run, QStringLiteral("lostnode.kv3")) || !SaveShow(run.show, scenes, kShowUniverses))
         return 1;
     PrintMachineNeighbours("before");
-    const int code = MeasureInNamespace(run, {which, QString::number(seconds), QString::number(forged)});
+    const int code = MeasureInNamespace(run, {which, QString::number(seconds), QString::number(forged), QString::number(files)});
     PrintMachineNeighbours("after");
     return code;
 }

@@ -207,6 +207,8 @@ struct SResult
     bool logOnce = false;
     std::vector<SNodeResult> nodes;
     long sndbufErrors = 0;
+    long unreachableIn = 0; // ICMP destination unreachable, to the controller and by it
+    long unreachableOut = 0;
     long polls = 0;
     long lostFramesBefore = 0;
     int forged = 0;
@@ -564,7 +566,7 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
     const double changeAt = changes ? m_seconds * 1000.0 / 3 : -1;
     std::vector<bool> flowing(kShowUniverses, false);
     bool settling = false, changed = false;
-    long sndbufBefore = 0;
+    long sndbufBefore = 0, inBefore = 0, outBefore = 0;
     Clock::time_point countFrom{};
     double nextSample = 0;
     std::vector<pollfd> ready;
@@ -580,6 +582,8 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
         if (settling && !m_counting && now >= countFrom) {
             countFrom = now;
             sndbufBefore = VethNetwork::SnmpCounter("Udp", "SndbufErrors");
+            inBefore = VethNetwork::SnmpCounter("Icmp", "InDestUnreachs");
+            outBefore = VethNetwork::SnmpCounter("Icmp", "OutDestUnreachs");
             Begin(0);
             continue;
         }
@@ -634,6 +638,8 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
         Receive(arrived);
     }
     m_result.sndbufErrors = VethNetwork::SnmpCounter("Udp", "SndbufErrors") - sndbufBefore;
+    m_result.unreachableIn = VethNetwork::SnmpCounter("Icmp", "InDestUnreachs") - inBefore;
+    m_result.unreachableOut = VethNetwork::SnmpCounter("Icmp", "OutDestUnreachs") - outBefore;
     StopProgram(orvane);
 
     QFile logFile(log);
@@ -748,8 +754,9 @@ void Print(const SCase& c, const SResult& r, int seconds)
     std::printf("\n");
     for (const SNodeResult& n : r.nodes)
         PrintNode(n);
-    std::printf("  unanswered neighbour entries max %d (of %d entries)  SndbufErrors +%ld  polls seen %ld  failing-node log lines %d",
-                r.maxUnanswered, r.maxEntries, r.sndbufErrors, r.polls, r.allFailLines);
+    std::printf("  unanswered neighbour entries max %d (of %d entries)  SndbufErrors +%ld  ICMP unreachable in +%ld out +%ld"
+                "  polls seen %ld\n  failing-node log lines %d",
+                r.maxUnanswered, r.maxEntries, r.sndbufErrors, r.unreachableIn, r.unreachableOut, r.polls, r.allFailLines);
     for (const auto& [address, lines] : r.failLines)
         std::printf("  %s: %d", qPrintable(address), lines);
     std::printf("  %s\n", Passed(r) ? "PASS" : "FAIL");

@@ -285,6 +285,13 @@ public:
         , m_forged(ForgedAddresses(c, forged))
     {
     }
+    ~CCaseRun()
+    {
+        if (m_closedFd >= 0)
+            ::close(m_closedFd);
+    }
+    CCaseRun(const CCaseRun&) = delete;
+    CCaseRun& operator=(const CCaseRun&) = delete;
 
     SResult Run(const QString& program, const QString& show, const QString& tmp);
 

@@ -163,16 +163,23 @@ inline int MeasureInNamespace(const SRunFolder& run, const QStringList& argument
 }
 
 // Offscreen, with its own TMPDIR, and not taken for a run inside the
-// namespace by anything it starts.
-inline bool StartProgram(QProcess& orvane, const QString& program, const QString& show, const QString& tmp)
+// namespace by anything it starts. With `debugLog`, its devices' debug log
+// (and the rest of its standard error) goes to that file instead of ours.
+inline bool StartProgram(QProcess& orvane, const QString& program, const QString& show, const QString& tmp,
+                         const QString& debugLog = QString())
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TMPDIR"), tmp);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp);
     env.remove(QString::fromLatin1(LoopbackNetwork::kNamespaceVariable));
+    if (debugLog.isEmpty()) {
+        orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    } else {
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("orvane.devices.debug=true"));
+        orvane.setStandardErrorFile(debugLog);
+    }
     orvane.setProcessEnvironment(env);
-    orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     orvane.setStandardOutputFile(QProcess::nullDevice());
     orvane.start(program, {show});
     if (orvane.waitForStarted(10000))

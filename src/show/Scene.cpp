@@ -442,13 +442,32 @@ bool CScene::InFadeOutDelay() const
 
 quint64 CScene::s_fixtureWalks = 0;
 
+namespace {
+
+// The entry list as the pointers it holds: read in one sweep of contiguous
+// memory, where the entries themselves lie scattered.
+quint64 EntriesDigest(const QList<CStepFixture*>& entries)
+{
+    quint64 digest = quint64(entries.size());
+    for (const CStepFixture* entry : entries)
+        digest = (digest ^ quint64(reinterpret_cast<quintptr>(entry))) * 0x100000001b3ull;
+    return digest;
+}
+
+} // namespace
+
 const QVector<CPatchedFixture*>& CScene::FirstStepFixtures()
 {
     const CSceneStep* first = m_steps.isEmpty() ? nullptr : m_steps.first();
-    // Entries made or deleted and the patch all move the render count, and
-    // a step's serial tells it from a step made later at the same address.
-    const quint64 generation = RenderGeneration(*this);
-    if (first == m_fixturesStep && (!first || first->Serial() == m_fixturesSerial) && generation == m_fixturesGeneration)
+    // An entry keeps its fixture for life. The list's digest sees entries
+    // made, moved or taken out; a deleted entry and the patch move the
+    // show-wide render count, so that a new entry at a freed address is seen
+    // too; a step's serial tells it from a step made later at its address.
+    // Levels and the fades of stopping scenes move the scene's own count only.
+    const quint64 generation = RenderGeneration();
+    const quint64 entries = first ? EntriesDigest(first->m_entries) : 0;
+    if (first == m_fixturesStep && (!first || first->Serial() == m_fixturesSerial) && generation == m_fixturesGeneration
+        && entries == m_fixturesEntries)
         return m_firstStepFixtures;
     ++s_fixtureWalks;
     m_firstStepFixtures.clear();
@@ -462,6 +481,7 @@ const QVector<CPatchedFixture*>& CScene::FirstStepFixtures()
     m_fixturesStep = first;
     m_fixturesSerial = first ? first->Serial() : 0;
     m_fixturesGeneration = generation;
+    m_fixturesEntries = entries;
     return m_firstStepFixtures;
 }
 

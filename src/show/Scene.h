@@ -119,9 +119,9 @@ public:
     // Also clears the fading flags.
     void UnmarkFixturesPlaying();
     // The fixtures the first step drives, in entry order; walked from its
-    // entries only after the step or what it renders changed, as a start of
-    // every scene of a large show would otherwise walk millions of entries
-    // scattered over memory while every universe waits.
+    // entries only after its list of entries or the patch changed, as a
+    // start of every scene of a large show would otherwise walk millions of
+    // entries scattered over memory while every universe waits.
     const QVector<CPatchedFixture*>& FirstStepFixtures();
     // Walks of the entries FirstStepFixtures made so far, in all scenes.
     static quint64 FixtureWalks() { return s_fixtureWalks; }
@@ -320,6 +320,7 @@ private:
     QVector<CPatchedFixture*> m_firstStepFixtures;
     const CSceneStep* m_fixturesStep = nullptr; // the step they were walked from
     quint64 m_fixturesSerial = 0;               // its serial then
-    quint64 m_fixturesGeneration = 0;           // and the scene's render count
+    quint64 m_fixturesGeneration = 0;           // the show-wide render count then
+    quint64 m_fixturesEntries = 0;              // and a digest of its entry list
     static quint64 s_fixtureWalks;
 };

@@ -723,6 +723,8 @@ private slots:
         QTest::newRow("an entry deleted") << QStringLiteral("delete") << 1 << 0;
         QTest::newRow("another first step") << QStringLiteral("step") << 1 << 2;
         QTest::newRow("the patch") << QStringLiteral("patch") << 1 << 1;
+        QTest::newRow("its levels") << QStringLiteral("levels") << 0 << 1;
+        QTest::newRow("an entry moved in") << QStringLiteral("move") << 1 << 2;
     }
     void aStartWalksTheEntriesOnlyAfterAChange()
     {
@@ -745,6 +747,11 @@ private slots:
             rig.AddStep(&scene, 0, 100, {{f, {1, 1, 1}}, {g, {2, 2, 2}}});
         } else if (change == QLatin1String("patch")) {
             RenderedContentChanged();
+        } else if (change == QLatin1String("levels")) {
+            RenderedContentChanged(&scene);
+        } else if (change == QLatin1String("move")) {
+            CSceneStep* second = rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}});
+            first->m_entries.append(second->m_entries.takeFirst());
         }
         const quint64 before = CScene::FixtureWalks();
         scene.MarkFixturesPlaying();

@@ -41,8 +41,6 @@ CAppOptions* g_pOptions = nullptr;
 
 namespace {
 
-constexpr int kTickMs = 25;
-
 const QString kOptionsFileName = QStringLiteral("Orvane.ini");
 
 } // namespace

@@ -66,6 +66,8 @@ class Orvane : public QMainWindow, public CShowHost, public CTickStages, public 
     Q_OBJECT
 
 public:
+    // The master tick's period.
+    static constexpr int kTickMs = 25;
     // The tool panels of the tool area, one shown at a time.
     enum EToolPanel { kPresetsPanel, kFadersPanel, kCommandsPanel, kFadingPanel, kTimelinePanel, kToolPanelCount };
 
@@ -315,8 +317,9 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
-    // Runs the tick now if it is due, the next one a period after it.
-    void TickIfDue();
+    // Runs the tick now if it is due within `withinMs`, the next one a
+    // period after it.
+    void TickIfDue(int withinMs = 0);
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.

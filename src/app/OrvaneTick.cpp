@@ -37,9 +37,9 @@ void Orvane::OnTimer()
 // window may take most of a tick, and every universe waits behind it: a tick
 // that is due goes out first. The timer starts its period again from there
 // rather than fire a second tick behind the work.
-void Orvane::TickIfDue()
+void Orvane::TickIfDue(int withinMs)
 {
-    if (!m_timer || !m_timer->isActive() || m_timer->remainingTime() != 0)
+    if (!m_timer || !m_timer->isActive() || m_timer->remainingTime() > withinMs)
         return;
     m_timer->start();
     OnTimer();

@@ -194,9 +194,11 @@ private slots:
     {
         Columns<QString, QString, int>("event", "tick", "ticks");
         QTest::newRow("key, tick due") << "key" << "due" << 1;
+        QTest::newRow("key, tick due within half a tick") << "key" << "soon" << 1;
         QTest::newRow("key, tick later") << "key" << "later" << 0;
         QTest::newRow("key, tick stopped") << "key" << "stopped" << 0;
         QTest::newRow("repaint, tick due") << "repaint" << "due" << 1;
+        QTest::newRow("repaint, tick due within half a tick") << "repaint" << "soon" << 0;
         QTest::newRow("repaint, tick later") << "repaint" << "later" << 0;
     }
     void aDueTickGoesOutBeforeAKeyOrARepaint()
@@ -210,6 +212,9 @@ private slots:
         if (tick == QLatin1String("due")) {
             timer->start(1);
             QThread::msleep(5);
+        } else if (tick == QLatin1String("soon")) {
+            // The timer fires only when the event loop turns, which it does not here.
+            timer->start(Orvane::kTickMs / 2 - 2);
         } else if (tick == QLatin1String("later")) {
             timer->start(60000);
         }

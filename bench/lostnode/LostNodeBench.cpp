@@ -34,7 +34,7 @@
 // reply after it (refused: from its listener's reopening) to its first frame
 // of every universe and the lowest frames/s from one poll interval after that
 // to the end. Also the growth of Udp SndbufErrors and the most neighbour
-// entries the controller's namespace held without an answer (flags 0x0 in
+// entries the controller's namespace held without an answer (not complete in
 // /proc/net/arp, read every second), and, from the program's debug log
 // (orvane.devices), the nodes it wrote as failing. A case passes with at most
 // kMaxUnanswered such entries and:
@@ -91,7 +91,6 @@ constexpr int kSettleMs = 3000;
 constexpr int kResendMs = 25000;
 constexpr int kPollIntervalMs = 3000;
 constexpr int kClosedMs = 2000;
-constexpr int kLinkWaitMs = 10000;
 constexpr double kTargetRate = 39.5;
 // "A few dozen" entries of the machine's shared table at most.
 constexpr int kMaxUnanswered = 36;
@@ -218,54 +217,9 @@ struct SResult
     int allFailLines = 0;
 };
 
-// The neighbour entries of this namespace, and those that never answered.
-std::pair<int, int> NeighbourEntries()
-{
-    QFile arp(QStringLiteral("/proc/net/arp"));
-    if (!arp.open(QIODevice::ReadOnly))
-        return {0, 0};
-    const QList<QByteArray> lines = arp.readAll().split('\n');
-    int entries = 0, unanswered = 0;
-    for (int i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> fields = lines[i].simplified().split(' ');
-        if (fields.size() < 3)
-            continue;
-        ++entries;
-        unanswered += fields[2] == "0x0" ? 1 : 0;
-    }
-    return {entries, unanswered};
-}
-
 bool Ip(const QStringList& arguments)
 {
     return VethNetwork::RunTool(QStringLiteral("ip"), arguments);
-}
-
-bool SetControllerAddress(bool add, const QString& cidr)
-{
-    return Ip({QStringLiteral("addr"), add ? QStringLiteral("add") : QStringLiteral("del"), cidr, QStringLiteral("dev"),
-               QLatin1String(VethNetwork::kControllerLink)});
-}
-
-bool SetNodeAddress(const VethNetwork::CPeer& peer, bool add, const QString& cidr)
-{
-    return peer.InPeer({QStringLiteral("addr"), add ? QStringLiteral("add") : QStringLiteral("del"), cidr,
-                        QStringLiteral("dev"), QLatin1String(VethNetwork::kNodeLink)});
-}
-
-// The pair carries traffic only once both ends are up: a count begun
-// before would take the link's own delay for the program's.
-bool WaitForLink()
-{
-    // A veth end has carrier only while its peer is up too.
-    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(kLinkWaitMs);
-    while (Clock::now() < until) {
-        const QNetworkInterface link = QNetworkInterface::interfaceFromName(QLatin1String(VethNetwork::kControllerLink));
-        if (link.isValid() && (link.flags() & QNetworkInterface::IsUp) && (link.flags() & QNetworkInterface::IsRunning))
-            return true;
-        ::usleep(20000);
-    }
-    return false;
 }
 
 // The same subnet as `other` with the node's prefix.
@@ -356,10 +310,10 @@ bool CCaseRun::Prepare()
         prefix = 25;
         healthy.push_back(Host(130));
         broadcasts.push_back(Host(127));
-        if (!SetControllerAddress(false, QStringLiteral("192.0.2.1/24")) || !SetControllerAddress(true, QStringLiteral("192.0.2.1/25"))
-            || !SetNodeAddress(m_peer, false, QStringLiteral("192.0.2.2/24"))
-            || !SetNodeAddress(m_peer, true, QStringLiteral("192.0.2.2/25"))
-            || !SetNodeAddress(m_peer, true, QStringLiteral("192.0.2.130/25"))) {
+        if (!VethNetwork::SetControllerAddress(false, QStringLiteral("192.0.2.1/24"))
+            || !VethNetwork::SetControllerAddress(true, QStringLiteral("192.0.2.1/25"))
+            || !m_peer.RemoveNodeAddress(VethNetwork::kHealthyNode, 24) || !m_peer.AddNodeAddress(VethNetwork::kHealthyNode, 25)
+            || !m_peer.AddNodeAddress(Host(130), 25)) {
             std::printf("%s: cannot split the subnet\n", m_case.name);
             return false;
         }
@@ -382,7 +336,9 @@ bool CCaseRun::Prepare()
             return false;
         }
     }
-    if (!WaitForLink()) {
+    // A veth end has carrier only while its peer is up too: a count begun
+    // before would take the link's own delay for the program's.
+    if (!VethNetwork::CPeer::WaitForCarrier()) {
         std::printf("%s: the veth pair did not come up\n", m_case.name);
         return false;
     }
@@ -470,15 +426,15 @@ void CCaseRun::Change(double at)
     SNode& healthy = m_nodes[0];
     switch (m_case.kind) {
     case EKind::Renumber:
-        SetControllerAddress(true, QStringLiteral("192.0.2.50/24"));
-        SetControllerAddress(false, QStringLiteral("192.0.2.1/24"));
+        VethNetwork::SetControllerAddress(true, QStringLiteral("192.0.2.50/24"));
+        VethNetwork::SetControllerAddress(false, QStringLiteral("192.0.2.1/24"));
         m_controller = kRenumbered;
         healthy.marking = true;
         healthy.event = at;
         break;
     case EKind::Resubnet:
-        SetControllerAddress(true, QStringLiteral("192.0.2.129/25"));
-        SetControllerAddress(false, QStringLiteral("192.0.2.1/25"));
+        VethNetwork::SetControllerAddress(true, QStringLiteral("192.0.2.129/25"));
+        VethNetwork::SetControllerAddress(false, QStringLiteral("192.0.2.1/25"));
         m_controller = Host(129);
         healthy.marking = true;
         healthy.event = at;
@@ -581,9 +537,8 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
         const Clock::time_point now = Clock::now();
         const double at = m_counting ? Ms(now - countFrom).count() : -1;
         if (Ms(now - launched).count() >= nextSample) {
-            const auto [entries, unanswered] = NeighbourEntries();
-            m_result.maxEntries = std::max(m_result.maxEntries, entries);
-            m_result.maxUnanswered = std::max(m_result.maxUnanswered, unanswered);
+            m_result.maxEntries = std::max(m_result.maxEntries, int(VethNetwork::NeighbourEntries().size()));
+            m_result.maxUnanswered = std::max(m_result.maxUnanswered, int(VethNetwork::UnansweredNeighbours().size()));
             nextSample += 1000;
         }
         if (settling && !m_counting && now >= countFrom) {

@@ -79,13 +79,6 @@ public:
     void AddPlayingScene(const CScene* scene);
     void RemovePlayingScene(const CScene* scene);
     QColor DisplayColor() const { return m_displayColor; }
-    // Asks the processor for the tallies ahead of a walk of many fixtures.
-    void PrefetchTallies() const
-    {
-#if defined(__GNUC__)
-        __builtin_prefetch(m_drivingCounts, 1);
-#endif
-    }
     int DrivingSceneCount() const { return m_drivingCounts[PlainScene] + m_drivingCounts[EffectScene]; }
     // Driving-scene tallies every start and stop of every fixture has
     // touched so far, so that a start can be seen to cost the same however

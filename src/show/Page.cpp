@@ -505,7 +505,6 @@ void CPage::Tick(int elapsedMs)
         ShowHost().RefreshLivePage();
     if (!m_hasPlaying)
         return;
-    m_renderLeft = m_renderBudget;
     m_spent = 0;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
@@ -732,11 +731,9 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
         kept->Follow(*scene);
         return kept;
     }
-    if (m_renderLeft <= 0)
+    if (m_spent >= m_renderBudget)
         return nullptr;
-    const qint64 cost = CRenderedStep::Cost(*step, m_probe.UniverseCount());
-    m_renderLeft -= cost;
-    m_spent += cost;
+    m_spent += CRenderedStep::Cost(*step, m_probe.UniverseCount());
     // Due before the parts ahead were done: the rest now, in its own scratch.
     CRenderedStep* ahead = AheadRender();
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;

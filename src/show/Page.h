@@ -164,8 +164,7 @@ private:
     // over the ticks after; until then a step is rendered as it goes, which
     // costs a fraction of a render.
     qint64 m_renderBudget = 230000;
-    qint64 m_renderLeft = 0; // of this tick
-    qint64 m_spent = 0;      // by this tick
+    qint64 m_spent = 0; // by this tick; the renders due now come first
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

@@ -485,32 +485,16 @@ const QVector<CPatchedFixture*>& CScene::FirstStepFixtures()
     return m_firstStepFixtures;
 }
 
-namespace {
-
-// The fixtures lie scattered over memory: asked for a few ahead, they come
-// in together instead of one wait after another.
-template <typename Touch>
-void ForEachFixture(const QVector<CPatchedFixture*>& fixtures, Touch touch)
-{
-    constexpr int kAhead = 8;
-    const int count = fixtures.size();
-    for (int i = 0; i < count; ++i) {
-        if (i + kAhead < count)
-            fixtures[i + kAhead]->PrefetchTallies();
-        touch(fixtures[i]);
-    }
-}
-
-} // namespace
-
 void CScene::MarkFixturesPlaying()
 {
-    ForEachFixture(FirstStepFixtures(), [this](CPatchedFixture* fixture) { fixture->AddPlayingScene(this); });
+    for (CPatchedFixture* fixture : FirstStepFixtures())
+        fixture->AddPlayingScene(this);
 }
 
 void CScene::UnmarkFixturesPlaying()
 {
-    ForEachFixture(FirstStepFixtures(), [this](CPatchedFixture* fixture) { fixture->RemovePlayingScene(this); });
+    for (CPatchedFixture* fixture : FirstStepFixtures())
+        fixture->RemovePlayingScene(this);
     m_fadingIn = false;
     m_fadingOut = false;
 }

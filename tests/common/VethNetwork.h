@@ -189,29 +189,42 @@ private:
     std::vector<int> m_sockets;
 };
 
-// The controller's end of the pair, given another address (`prefix` bits).
-inline bool SetControllerAddress(const QHostAddress& from, const QHostAddress& to, int prefix = 24)
+// Adds or removes an address (with its prefix, "192.0.2.1/24") of the
+// controller's end of the pair.
+inline bool SetControllerAddress(bool add, const QString& cidr)
 {
-    const QString link = QLatin1String(kControllerLink);
-    return RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("%1/%2").arg(to.toString()).arg(prefix),
-                                          QStringLiteral("dev"), link})
-        && RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("%1/%2").arg(from.toString()).arg(prefix),
-                                          QStringLiteral("dev"), link});
+    return RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), add ? QStringLiteral("add") : QStringLiteral("del"), cidr,
+                                          QStringLiteral("dev"), QLatin1String(kControllerLink)});
 }
 
-// The entries of this namespace's neighbour table that hold no answer
-// (incomplete or failed): those a controller makes for absent addresses.
-inline QStringList UnansweredNeighbours()
+// This namespace's neighbour table: each entry's address and whether it
+// holds an answer. Those that do not (incomplete or failed) are what a
+// controller makes for absent addresses.
+struct SNeighbourEntry
+{
+    QString address;
+    bool answered = false;
+};
+inline QVector<SNeighbourEntry> NeighbourEntries()
 {
     QFile arp(QStringLiteral("/proc/net/arp"));
-    QStringList unanswered;
+    QVector<SNeighbourEntry> entries;
     if (!arp.open(QIODevice::ReadOnly))
-        return {QStringLiteral("/proc/net/arp cannot be read")};
+        return entries;
     const QList<QByteArray> lines = arp.readAll().split('\n');
     for (int i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> fields = lines[i].simplified().split(' ');
-        if (fields.size() >= 3 && !(fields[2].toUInt(nullptr, 16) & 0x2))
-            unanswered << QString::fromLatin1(fields[0]);
+        if (fields.size() >= 3)
+            entries.append({QString::fromLatin1(fields[0]), (fields[2].toUInt(nullptr, 16) & 0x2) != 0});
+    }
+    return entries;
+}
+inline QStringList UnansweredNeighbours()
+{
+    QStringList unanswered;
+    for (const SNeighbourEntry& entry : NeighbourEntries()) {
+        if (!entry.answered)
+            unanswered << entry.address;
     }
     return unanswered;
 }

@@ -449,17 +449,11 @@ private slots:
         }
         QCOMPARE(TicksWithEveryFrame(20, fd), 20);
 
-        const QString link = QLatin1String(kControllerLink);
         // As a new lease does it: the old address goes, then the new one comes.
-        QVERIFY(RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("192.0.2.1/24"),
-                                               QStringLiteral("dev"), link}));
-        QVERIFY(RunTool(QStringLiteral("ip"), {QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("%1/%2").arg(to).arg(prefix),
-                                               QStringLiteral("dev"), link}));
+        QVERIFY(SetControllerAddress(false, QStringLiteral("192.0.2.1/24")));
+        QVERIFY(SetControllerAddress(true, QStringLiteral("%1/%2").arg(to).arg(prefix)));
         m_manager->SendUniverses(kUniverses, Out());
-        const int polls = m_responder->PollsHeard();
-        PollTimer();
-        QTRY_VERIFY(m_responder->PollsHeard() > polls);
-        QTest::qWait(100); // the replies to the poll are read
+        QVERIFY(AnsweredPollTimer());
         QCOMPARE(TicksWithEveryFrame(20, fd), 20);
     }
 
@@ -469,10 +463,9 @@ private slots:
     {
         const int rounds = CArtNetManager::kNodeTimeoutMs / CArtNetManager::kPollIntervalMs + 2;
         m_manager->SetPollTargets({kBroadcast});
-        const QString link = QLatin1String(kControllerLink);
-        const QStringList address = {QStringLiteral("192.0.2.1/24"), QStringLiteral("dev"), link};
+        const QString address = QStringLiteral("192.0.2.1/24");
         // With no address on the link there is no route to the broadcast address.
-        QVERIFY(RunTool(QStringLiteral("ip"), QStringList{QStringLiteral("addr"), QStringLiteral("del")} + address));
+        QVERIFY(SetControllerAddress(false, address));
         for (int i = 0; i < rounds; ++i)
             PollTimer();
         QCOMPARE(m_manager->Poll(), 1);
@@ -483,7 +476,7 @@ private slots:
         m_manager->Stop();
         QVERIFY(m_manager->Start());
         const int polls = m_responder->PollsHeard();
-        QVERIFY(RunTool(QStringLiteral("ip"), QStringList{QStringLiteral("addr"), QStringLiteral("add")} + address));
+        QVERIFY(SetControllerAddress(true, address));
         QTRY_VERIFY_WITH_TIMEOUT(m_responder->PollsHeard() > polls, CArtNetManager::kPollIntervalMs / 2);
         PollAndWaitFor(kUniverses / 4);
 

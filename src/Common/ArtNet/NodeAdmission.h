@@ -49,8 +49,6 @@ public:
     void Refuse(quint32 address);
 
     EAdmit Admission(quint32 address) const;
-    // Whether the last reply of `address` came from itself.
-    bool IsOwnReply(quint32 address) const { return m_nodes.value(address).ownReply; }
     // The listed addresses whose entry is asked and not answered, or that are
     // tried and not yet seen in the table; of all kinds, or answering polls themselves.
     int Unanswered(bool ownReplyOnly) const;

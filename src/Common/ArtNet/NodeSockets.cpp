@@ -38,12 +38,10 @@ bool ConnectTo(QUdpSocket& socket, quint32 address)
     to.sin_family = AF_INET;
     to.sin_port = htons(ArtNet::kUdpPort);
     to.sin_addr.s_addr = htonl(address);
-    const int fd = int(socket.socketDescriptor());
     // Without it a report of the network about one datagram would fail the
     // next send, and the kernel would count a datagram it refuses as sent.
-    const int on = 1;
-    return ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on) == 0
-        && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    return CNodeSockets::ReportRefusals(socket, true)
+        && ::connect(int(socket.socketDescriptor()), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
 #else
     Q_UNUSED(socket)
     Q_UNUSED(address)

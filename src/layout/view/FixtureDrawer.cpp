@@ -309,11 +309,14 @@ bool CFixtureDrawer::HasCornerMarks() const
     return mark.red() != 0 || mark.green() != 0 || mark.blue() != 0;
 }
 
+QRect CFixtureDrawer::CornerMarkRect(const CSymbolPainter& symbol, int beam) const
+{
+    return symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16));
+}
+
 QRect CFixtureDrawer::CornerMark(const CSymbolPainter& symbol, int beam) const
 {
-    if (!HasCornerMarks())
-        return QRect();
-    return symbol.Map(m_shapes->cells.at(beam).adjusted(16, 0, 0, -16));
+    return HasCornerMarks() ? CornerMarkRect(symbol, beam) : QRect();
 }
 
 void CFixtureDrawer::DrawCornerMark(CSymbolPainter& symbol, int beam) const
@@ -433,7 +436,7 @@ void CFixtureDrawer::SymbolExtent(QPainter& painter, const QPoint& topLeft, floa
             } else {
                 m_extentBounds |= RectangleFrame(symbol, i, pen);
             }
-            m_extentMarks |= symbol.Map(m_shapes->cells.at(i).adjusted(16, 0, 0, -16));
+            m_extentMarks |= CornerMarkRect(symbol, i);
         }
         QRect rect;
         QString text;

@@ -115,6 +115,8 @@ private:
     // The cell's corner showing the kinds of scene that drive the fixture;
     // null when none does.
     QRect CornerMark(const CSymbolPainter& symbol, int beam) const;
+    // Where that corner is, whether or not a mark shows there.
+    QRect CornerMarkRect(const CSymbolPainter& symbol, int beam) const;
     bool HasCornerMarks() const;
     // The label DrawSymbol writes at that scale; false when it writes none.
     bool LabelOf(float scale, QRect& rect, QString& text, bool& small) const;

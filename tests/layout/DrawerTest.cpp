@@ -295,9 +295,11 @@ private slots:
         };
         extentOf(kept);
 
-        if (change == QLatin1String("ellipse") || change == QLatin1String("cells")) {
-            shape = change == QLatin1String("ellipse") ? CFixtureDrawer::Ellipse : shape;
-            cell = change == QLatin1String("cells") ? 30 : cell;
+        if (change == QLatin1String("ellipse")) {
+            shape = CFixtureDrawer::Ellipse;
+            kept.SetProfile(shape, 7, profile, cell, cell);
+        } else if (change == QLatin1String("cells")) {
+            cell = 30;
             kept.SetProfile(shape, 7, profile, cell, cell);
         } else if (change == QLatin1String("library")) {
             shape = profile->m_shapeType = CFixtureDrawer::Octagon;

@@ -769,7 +769,7 @@ private slots:
             CSceneStep* second = rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}});
             first->m_entries.append(second->m_entries.takeFirst());
         } else if (change == QLatin1String("trade")) {
-            // Nothing is deleted and no step is made: only the entries tell.
+            // No entry is deleted and the first step stays: only its list tells.
             CSceneStep* second = rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}, {r, {5}}});
             std::swap(first->m_entries[0], second->m_entries[0]);
         } else if (change == QLatin1String("absorb")) {

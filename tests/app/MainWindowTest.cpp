@@ -104,14 +104,17 @@ struct CClockedWindowRig : CWindowRigBase
 // an event after each gap of `gapsMs` in turn: a key's press and release in
 // turn, or a repaint. Before each event the timer, which the rig took off
 // the tick, shows what it would then: due once its time has come, else the
-// milliseconds left.
-void PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& events, const QVector<int>& gapsMs)
+// milliseconds left. Returns false when those ran out, on a loaded machine,
+// before an event was done: the play then says nothing.
+bool PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& events, const QVector<int>& gapsMs)
 {
     QTimer* timer = TickTimer(*rig.window);
-    QVERIFY(timer);
+    if (!timer)
+        return false;
     const qint64 start = rig.clock.now;
     qint64 at = gapsMs.isEmpty() ? std::numeric_limits<qint64>::max() : gapsMs.first();
     int sent = 0;
+    bool judged = true;
     for (qint64 grid = Orvane::kTickMs; grid <= spanMs; grid += Orvane::kTickMs) {
         // The last timeout comes alone, so that both plays end at one time.
         for (; at < grid + lateMs && grid < spanMs; at += gapsMs.at(sent % gapsMs.size())) {
@@ -124,12 +127,14 @@ void PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& ev
                 QKeyEvent key(sent % 2 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
                 QApplication::sendEvent(rig.window.get(), &key);
             }
+            judged = judged && (at >= grid || timer->remainingTime() > 0);
             ++sent;
         }
         rig.clock.now = start + grid + lateMs;
         timer->stop();
         rig.window->OnTimer();
     }
+    return judged;
 }
 
 struct SPlayed
@@ -138,6 +143,7 @@ struct SPlayed
     int step = 0;
     int level = 0;
     int speed = 0;
+    bool judged = true;
 };
 
 // Where a scene is after `spanMs` of PlayClock: a chase of ten steps of a
@@ -165,8 +171,8 @@ SPlayed PlayShow(const QString& kind, int speed, int spanMs, int lateMs, const Q
         rig.window->CommandsPanel()->SpeedFader()->SpinBox()->setValue(speed);
     else
         scene->SetSpeed(speed);
-    PlayClock(rig, spanMs, lateMs, events, gapsMs);
-    return {scene->m_cyclePosition, scene->CurrentStepIndex(), project.m_output[0][1], scene->Speed()};
+    const bool judged = PlayClock(rig, spanMs, lateMs, events, gapsMs);
+    return {scene->m_cyclePosition, scene->CurrentStepIndex(), project.m_output[0][1], scene->Speed(), judged};
 }
 
 } // namespace
@@ -306,63 +312,70 @@ private slots:
     {
         const auto [events, timerState, byEvents, afterTimeout] =
             Row<QString, QString, int, int>("events", "timer", "byEvents", "afterTimeout");
-        CClockedWindowRig rig;
-        CProject& project = rig.window->Project();
-        CScene* keyed = AddRawChannelScene(project, QStringLiteral("Keyed"), {{0, 1, 255}});
-        keyed->m_triggers.ParseShortCut(QStringLiteral("F5"));
-        CRecordingStages stages;
-        QList<bool> sawKeyed;
-        rig.window->SetTickStages(&stages);
-        QTimer* timer = TickTimer(*rig.window);
-        QVERIFY(timer);
-        if (timerState == QLatin1String("due")) {
-            timer->start(0);
-        } else if (timerState == QLatin1String("period")) {
-            // Without the event loop, which would run the timeout.
-            timer->start(Orvane::kTickMs);
-            QDeadlineTimer giveUp(10000);
-            while (timer->remainingTime() != 0 && !giveUp.hasExpired())
-                QThread::usleep(200);
-        } else if (timerState != QLatin1String("stopped")) {
-            timer->start(timerState.toInt());
-        }
-        const int left = timer->isActive() ? timer->remainingTime() : -1;
+        for (int attempt = 1;; ++attempt) {
+            CClockedWindowRig rig;
+            CProject& project = rig.window->Project();
+            CScene* keyed = AddRawChannelScene(project, QStringLiteral("Keyed"), {{0, 1, 255}});
+            keyed->m_triggers.ParseShortCut(QStringLiteral("F5"));
+            CRecordingStages stages;
+            QList<bool> sawKeyed;
+            rig.window->SetTickStages(&stages);
+            QTimer* timer = TickTimer(*rig.window);
+            QVERIFY(timer);
+            if (timerState == QLatin1String("due")) {
+                timer->start(0);
+            } else if (timerState == QLatin1String("period")) {
+                // Without the event loop, which would run the timeout.
+                timer->start(Orvane::kTickMs);
+                QDeadlineTimer giveUp(10000);
+                while (timer->remainingTime() != 0 && !giveUp.hasExpired())
+                    QThread::usleep(200);
+            } else if (timerState != QLatin1String("stopped")) {
+                timer->start(timerState.toInt());
+            }
+            const int left = timer->isActive() ? timer->remainingTime() : -1;
 
-        // Sent straight to the window, so that nothing but the events run.
-        const auto send = [&](const QStringList& list) {
-            for (const QString& event : list) {
-                if (event == QLatin1String("repaint")) {
-                    QEvent update(QEvent::UpdateRequest);
-                    QApplication::sendEvent(rig.window.get(), &update);
-                } else {
-                    QKeyEvent key(event == QLatin1String("press") ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_F5,
-                                  Qt::NoModifier);
-                    QApplication::sendEvent(rig.window.get(), &key);
+            // Sent straight to the window, so that nothing but the events run.
+            const auto send = [&](const QStringList& list) {
+                for (const QString& event : list) {
+                    if (event == QLatin1String("repaint")) {
+                        QEvent update(QEvent::UpdateRequest);
+                        QApplication::sendEvent(rig.window.get(), &update);
+                    } else {
+                        QKeyEvent key(event == QLatin1String("press") ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_F5,
+                                      Qt::NoModifier);
+                        QApplication::sendEvent(rig.window.get(), &key);
+                    }
                 }
-            }
-        };
-        QStringList list = events.split(QLatin1Char(' '));
-        stages.duringProject = [&] {
-            sawKeyed << project.m_firstPage->IsPlaying(keyed);
-            if (list.first() == QLatin1String("tick")) {
-                list.removeFirst();
+            };
+            QStringList list = events.split(QLatin1Char(' '));
+            stages.duringProject = [&] {
+                sawKeyed << project.m_firstPage->IsPlaying(keyed);
+                if (list.first() == QLatin1String("tick")) {
+                    list.removeFirst();
+                    send(list);
+                }
+            };
+            if (list.first() == QLatin1String("tick"))
+                rig.window->OnTimer();
+            else
                 send(list);
-            }
-        };
-        if (list.first() == QLatin1String("tick"))
-            rig.window->OnTimer();
-        else
-            send(list);
-        QCOMPARE(stages.calls.count(QStringLiteral("Merge")), byEvents);
-        // The key's trigger came after the tick.
-        QCOMPARE(project.m_firstPage->IsPlaying(keyed), events.contains(QLatin1String("press")));
-        QVERIFY(!sawKeyed.contains(true));
-        // The timer was left as it was: its period goes on from its own time.
-        QCOMPARE(timer->isActive(), left >= 0);
-        QVERIFY(timer->remainingTime() <= left);
+            // A loaded machine may let the milliseconds left run out while
+            // the events are sent: then the tick was due after all.
+            if (timerState.toInt() > 0 && timer->remainingTime() == 0 && attempt < 20)
+                continue;
+            QCOMPARE(stages.calls.count(QStringLiteral("Merge")), byEvents);
+            // The key's trigger came after the tick.
+            QCOMPARE(project.m_firstPage->IsPlaying(keyed), events.contains(QLatin1String("press")));
+            QVERIFY(!sawKeyed.contains(true));
+            // The timer was left as it was: its period goes on from its own time.
+            QCOMPARE(timer->isActive(), left >= 0);
+            QVERIFY(timer->remainingTime() <= left);
 
-        rig.window->OnTimer();
-        QCOMPARE(stages.calls.count(QStringLiteral("Merge")), afterTimeout);
+            rig.window->OnTimer();
+            QCOMPARE(stages.calls.count(QStringLiteral("Merge")), afterTimeout);
+            break;
+        }
     }
 
     // Keys and repaints at any rate leave the show's time alone: over the
@@ -393,7 +406,11 @@ private slots:
             Row<QString, int, QString, QVector<int>, int>("scene", "speed", "events", "gapsMs", "lateMs");
         const int spanMs = scene == QLatin1String("fade") ? 400 : 2000;
         const SPlayed alone = PlayShow(scene, speed, spanMs, lateMs, events, {});
-        const SPlayed keyed = PlayShow(scene, speed, spanMs, lateMs, events, gapsMs);
+        QVERIFY(alone.judged);
+        SPlayed keyed;
+        for (int attempt = 0; attempt < 20 && (attempt == 0 || !keyed.judged); ++attempt)
+            keyed = PlayShow(scene, speed, spanMs, lateMs, events, gapsMs);
+        QVERIFY(keyed.judged);
         QCOMPARE(keyed.position, alone.position);
         QCOMPARE(keyed.step, alone.step);
         QCOMPARE(keyed.level, alone.level);

@@ -85,6 +85,19 @@ QTimer* TickTimer(Orvane& window)
     return nullptr;
 }
 
+// Sends "press" or "release" of F5, or "repaint", straight to the window, so
+// that nothing but the event itself runs.
+void SendEvent(Orvane& window, const QString& name)
+{
+    if (name == QLatin1String("repaint")) {
+        QEvent update(QEvent::UpdateRequest);
+        QApplication::sendEvent(&window, &update);
+        return;
+    }
+    QKeyEvent key(name == QLatin1String("press") ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(&window, &key);
+}
+
 // A main window on its own project whose master tick reads `clock`.
 struct CClockedWindowRig : CWindowRigBase
 {
@@ -120,13 +133,8 @@ bool PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& ev
         for (; at < grid + lateMs && grid < spanMs; at += gapsMs.at(sent % gapsMs.size())) {
             rig.clock.now = start + at;
             timer->start(int(qMax<qint64>(0, grid - at)));
-            if (events == QLatin1String("repaints")) {
-                QEvent update(QEvent::UpdateRequest);
-                QApplication::sendEvent(rig.window.get(), &update);
-            } else {
-                QKeyEvent key(sent % 2 ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
-                QApplication::sendEvent(rig.window.get(), &key);
-            }
+            const char* event = events == QLatin1String("repaints") ? "repaint" : sent % 2 ? "release" : "press";
+            SendEvent(*rig.window, QLatin1String(event));
             judged = judged && (at >= grid || timer->remainingTime() > 0);
             ++sent;
         }
@@ -335,18 +343,9 @@ private slots:
             }
             const int left = timer->isActive() ? timer->remainingTime() : -1;
 
-            // Sent straight to the window, so that nothing but the events run.
             const auto send = [&](const QStringList& list) {
-                for (const QString& event : list) {
-                    if (event == QLatin1String("repaint")) {
-                        QEvent update(QEvent::UpdateRequest);
-                        QApplication::sendEvent(rig.window.get(), &update);
-                    } else {
-                        QKeyEvent key(event == QLatin1String("press") ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_F5,
-                                      Qt::NoModifier);
-                        QApplication::sendEvent(rig.window.get(), &key);
-                    }
-                }
+                for (const QString& event : list)
+                    SendEvent(*rig.window, event);
             };
             QStringList list = events.split(QLatin1Char(' '));
             stages.duringProject = [&] {

@@ -54,6 +54,7 @@ struct COrvaneSetup
     std::unique_ptr<CDocumentLink> document; // null: the window's own project
     std::unique_ptr<CDeviceTransport> deviceTransport; // null: the back-end of this build
     int loadErrorWaitMs = 4000;
+    CMasterTick::Clock tickClock; // null: the monotonic clock
 };
 
 // The main window: owns the project document, the options record, the
@@ -317,9 +318,11 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
-    // Runs the tick now if it is due within `withinMs`, the next one a
-    // period after it.
-    void TickIfDue(int withinMs = 0);
+    // Runs the tick the timer owes now, if its time has come, in the timer's
+    // stead.
+    void TickIfDue();
+    // One master tick.
+    void RunTick();
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.
@@ -397,6 +400,8 @@ private:
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     bool m_sceneSoundFailedTold = false;
     CMasterTick m_tick;
+    // An event ran the tick the timer's pending timeout stands for.
+    bool m_bTickServed = false;
     CTickStages* m_pStages = nullptr;
 
     // Children of the window, deleted with it before the project goes.

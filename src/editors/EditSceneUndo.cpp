@@ -1,6 +1,7 @@
 #include "editors/EditSceneWnd.h"
 
 #include "editors/EditSceneShared.h"
+#include "effects/Effect.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
@@ -133,4 +134,23 @@ void CEditSceneWnd::ReplaceScene(CScene* copy)
             m_page->DropScene(copy);
     }
     delete old;
+}
+
+void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    QList<CScene*> copies = m_undoCopies;
+    if (m_opened)
+        copies << m_opened;
+    if (m_clip)
+        copies << m_clip;
+    // The show's scenes are cleaned by the project; the same calls clean the copies.
+    for (CScene* copy : qAsConst(copies)) {
+        copy->RemoveFixtures(fixtures, m_project);
+        for (CEffect* effect : qAsConst(copy->m_effects)) {
+            for (const CPatchedFixture* fixture : fixtures)
+                effect->RemoveFixture(fixture);
+            if (effect->m_matrix && matrices.contains(effect->m_matrix))
+                effect->ReleaseMatrix();
+        }
+    }
 }

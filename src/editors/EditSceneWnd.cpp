@@ -354,6 +354,7 @@ void CEditSceneWnd::Close()
     ClearUndo();
     delete m_opened;
     m_opened = nullptr;
+    EmptyClipboard();
     if (m_project.m_editedScene == m_scene) {
         m_project.SetEditedScene(nullptr, nullptr);
         m_project.ClearEditLayer();

@@ -2,7 +2,14 @@
 
 #include "live/LiveEditor.h"
 
+#include <QList>
+#include <QPointer>
+
+class CEditSceneWnd;
+class CFixtureMatrix;
+class CPatchedFixture;
 class CProject;
+class QWidget;
 
 // Makes the scene, effect scene and masks editors and the effects window
 // for the live pages window.
@@ -12,6 +19,15 @@ public:
     explicit CEditorFactory(CProject& project) : m_project(project) {}
     CLiveEditor* Create(Kind kind, QWidget* parent) override;
 
+    // The patch is about to delete these: the scene editor, open or waiting
+    // behind the effects window, drops them from the copies it keeps.
+    void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
+    // Ends the edit of `editor` as its Cancel does, asking as it asks.
+    // False for a widget that is no editor of this factory.
+    static bool Cancel(QWidget* editor);
+
 private:
     CProject& m_project;
+    // The scene editor made last, while it lives.
+    QPointer<CEditSceneWnd> m_sceneEditor;
 };

@@ -145,17 +145,16 @@ private slots:
             rig.window->OnFileOpen();
         else
             rig.window->OnFileNew();
-        QCOMPARE(Asked(dialogs.shown), asked);
-        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
-        QVERIFY(!project.m_editedScene);
-        QCOMPARE(project.m_firstPage->m_scenes.size(), command == "open" ? 2 : 0);
-
         // The editor's buttons, should it still be there, change nothing.
         if (editor && finish == "ok")
             editor->OnOk();
         else if (editor && finish == "cancel")
             editor->OnCancel();
         rig.Tick(4);
+        QCOMPARE(Asked(dialogs.shown), asked);
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        QVERIFY(!project.m_editedScene);
+        QCOMPARE(project.m_firstPage->m_scenes.size(), command == "open" ? 2 : 0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!editor);
         if (command == "open") {

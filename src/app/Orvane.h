@@ -167,6 +167,7 @@ public:
     void RepaintLayoutView() override;
     void StoreGroupView() override;
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override;
+    void FixtureProfilesChanged() override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;

@@ -198,6 +198,12 @@ void Orvane::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QLi
         m_editorFactory->FixturesDeleting(fixtures, matrices);
 }
 
+void Orvane::FixtureProfilesChanged()
+{
+    if (m_editorFactory)
+        m_editorFactory->FixtureProfilesChanged();
+}
+
 bool Orvane::IsLayoutMoveLocked() const
 {
     return m_fixtures && m_fixtures->View()->IsLocked();

@@ -136,15 +136,20 @@ void CEditSceneWnd::ReplaceScene(CScene* copy)
     delete old;
 }
 
-void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+QList<CScene*> CEditSceneWnd::Copies() const
 {
     QList<CScene*> copies = m_undoCopies;
     if (m_opened)
         copies << m_opened;
     if (m_clip)
         copies << m_clip;
+    return copies;
+}
+
+void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
     // The show's scenes are cleaned by the project; the same calls clean the copies.
-    for (CScene* copy : qAsConst(copies)) {
+    for (CScene* copy : Copies()) {
         copy->RemoveFixtures(fixtures, m_project);
         for (CEffect* effect : qAsConst(copy->m_effects)) {
             for (const CPatchedFixture* fixture : fixtures)
@@ -153,4 +158,10 @@ void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, co
                 effect->ReleaseMatrix();
         }
     }
+}
+
+void CEditSceneWnd::FixtureProfilesChanged()
+{
+    for (CScene* copy : Copies())
+        copy->FitEntriesToProfiles();
 }

@@ -69,6 +69,9 @@ public:
     // keeps (history, the scene as opened, the clipboard) as they leave the
     // show's scenes, so that no Undo, Cancel or Paste gives them back.
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
+    // Fixtures took other profiles: the copies' entries follow, before a
+    // former profile can leave the library.
+    void FixtureProfilesChanged();
 
     CScene* Scene() const { return m_scene; }
     bool IsPlaying() const { return m_playing; }
@@ -144,6 +147,8 @@ private:
     void SetToolIcon(Tool tool, const QString& name);
     int CurrentRow() const;
     void EmptyClipboard();
+    // Every copy of the scene the editor keeps.
+    QList<CScene*> Copies() const;
     // The selected steps, copied into a clipboard of their own.
     void FillClipboard();
     // Puts `copy` in place of the edited scene everywhere and deletes the old one.

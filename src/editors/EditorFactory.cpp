@@ -28,6 +28,12 @@ void CEditorFactory::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, c
         m_sceneEditor->FixturesDeleting(fixtures, matrices);
 }
 
+void CEditorFactory::FixtureProfilesChanged()
+{
+    if (m_sceneEditor)
+        m_sceneEditor->FixtureProfilesChanged();
+}
+
 bool CEditorFactory::Cancel(QWidget* editor)
 {
     if (auto* scene = qobject_cast<CEditSceneWnd*>(editor))

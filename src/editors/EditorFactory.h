@@ -19,9 +19,11 @@ public:
     explicit CEditorFactory(CProject& project) : m_project(project) {}
     CLiveEditor* Create(Kind kind, QWidget* parent) override;
 
-    // The patch is about to delete these: the scene editor, open or waiting
-    // behind the effects window, drops them from the copies it keeps.
+    // The patch is about to delete these, or fixtures took other profiles:
+    // the scene editor, open or waiting behind the effects window, fits the
+    // copies it keeps.
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
+    void FixtureProfilesChanged();
     // Ends the edit of `editor` as its Cancel does, asking as it asks.
     // False for a widget that is no editor of this factory.
     static bool Cancel(QWidget* editor);

@@ -36,7 +36,9 @@ private slots:
     void copiesLoseWhatThePatchDeletes_data()
     {
         Columns<QString, QString>("removed", "then");
-        for (const char* removed : {"fixture", "matrix"})
+        // "profile": the patch gave A another profile, then B, the last
+        // fixture of the former one, went.
+        for (const char* removed : {"fixture", "matrix", "profile"})
             for (const char* then : {"undo", "cancel", "paste"})
                 QTest::addRow("%s, %s", removed, then) << removed << then;
     }
@@ -46,7 +48,9 @@ private slots:
         CEditedShowRig rig;
         CProject& project = rig.Project();
         CPatchedFixture* a = rig.Patch(0);
-        CPatchedFixture* b = rig.Patch(3);
+        CPatchedFixture* b = removed == "profile"
+            ? project.AddFixture(3, 0, 4, -1, QStringLiteral("F"), a->Profile(), false, false, nullptr)
+            : rig.Patch(3);
         CFixtureMatrix* matrix = rig.PatchMatrix(6, 2);
         rig.Fixtures().LoadProject();
         CScene* scene = rig.AddScene(QStringLiteral("S"), {a, b});
@@ -62,6 +66,8 @@ private slots:
         editor->AddStep();
         QCOMPARE(editor->UndoCount(), 2);
 
+        if (removed == "profile")
+            rig.ChangeProfile(a, rig.ColorProfile());
         const QStringList asked = removed == "matrix" ? rig.Remove({}, {matrix}) : rig.Remove({b});
         QCOMPARE(asked.size(), 1);
         QCOMPARE(project.m_generalGroup->m_fixtures.size(), removed == "matrix" ? 2 : 3);

@@ -12,6 +12,9 @@
 
 #include <QTableWidget>
 #include "model/FixtureMatrix.h"
+#include "setup/AddFixturesDlg.h"
+#include "setup/PatchBlock.h"
+#include "setup/PatchTab.h"
 #include "show/Page.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
@@ -32,10 +35,7 @@ struct CEditedShowRig : CFixturesWindowRig
     CFixtureMatrix* PatchMatrix(int address, int members)
     {
         CProject& project = Project();
-        auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
-        profile->UpdateRoles();
-        project.m_library << profile;
+        CLibraryProfile* profile = ColorProfile();
         const int id = 100 + project.m_generalGroup->m_matrices.size();
         CFixtureMatrix* matrix = project.AddMatrix(profile, id, members, 1, nullptr);
         for (int i = 0; i < members; ++i)
@@ -44,6 +44,28 @@ struct CEditedShowRig : CFixturesWindowRig
                               QRect(20 * i, 0, 20, 20));
         project.UpdateAfterPatch(true, false);
         return matrix;
+    }
+
+    // A red, green and blue profile of the library.
+    CLibraryProfile* ColorProfile()
+    {
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        Project().m_library << profile;
+        return profile;
+    }
+
+    // The patch dialog, opened on the fixtures window, gives the fixture's
+    // block `profile` and is accepted.
+    void ChangeProfile(CPatchedFixture* fixture, CLibraryProfile* profile)
+    {
+        Fixtures().AddFixtures();
+        for (CPatchBlock* block : Fixtures().PatchDialog()->PatchPage()->m_blocks)
+            if (block->m_fixture == fixture)
+                block->m_profile = profile;
+        Fixtures().PatchDialog()->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A scene on the first page whose one step drives every fixture given.

@@ -165,3 +165,28 @@ void CEditSceneWnd::FixtureProfilesChanged()
     for (CScene* copy : Copies())
         copy->FitEntriesToProfiles();
 }
+
+void CEditSceneWnd::SceneDeleting(CScene* scene)
+{
+    for (CScene* copy : Copies()) {
+        if (copy->m_jumpTarget == scene) {
+            copy->m_jumpTarget = nullptr;
+            copy->m_jumpIndex = -1;
+            copy->m_autoJump = false;
+        }
+        copy->m_releaseList.removeAll(scene);
+    }
+    if (!scene || scene != m_scene)
+        return;
+    if (m_playing)
+        ShowHost().EnableLevelPanels(true);
+    m_playing = false;
+    ClearUndo();
+    delete m_opened;
+    m_opened = nullptr;
+    EmptyClipboard();
+    m_scene = nullptr;
+    // The page is in the middle of deleting the scene: the pages come back
+    // once it is gone.
+    QMetaObject::invokeMethod(this, &CEditSceneWnd::closeWnd, Qt::QueuedConnection);
+}

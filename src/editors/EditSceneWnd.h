@@ -72,6 +72,10 @@ public:
     // Fixtures took other profiles: the copies' entries follow, before a
     // former profile can leave the library.
     void FixtureProfilesChanged();
+    // The scene is about to be deleted: the copies' jumps and release lists
+    // let go of it as the show's scenes do; when it is the edited scene the
+    // edit ends, keeping nothing, and the editor closes.
+    void SceneDeleting(CScene* scene);
 
     CScene* Scene() const { return m_scene; }
     bool IsPlaying() const { return m_playing; }

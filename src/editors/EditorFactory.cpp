@@ -14,7 +14,8 @@ CLiveEditor* CEditorFactory::Create(Kind kind, QWidget* parent)
     case EffectSceneEditor:
         return new CEditEffectWnd(m_project, parent);
     case EffectsWindow:
-        return new CEffectsWnd(m_project, parent);
+        m_effectsWindow = new CEffectsWnd(m_project, parent);
+        return m_effectsWindow;
     case MasksEditor:
         return new CEditMasksWnd(m_project, parent);
     default:
@@ -32,6 +33,14 @@ void CEditorFactory::FixtureProfilesChanged()
 {
     if (m_sceneEditor)
         m_sceneEditor->FixtureProfilesChanged();
+}
+
+void CEditorFactory::SceneDeleting(CScene* scene)
+{
+    if (m_sceneEditor)
+        m_sceneEditor->SceneDeleting(scene);
+    if (m_effectsWindow)
+        m_effectsWindow->SceneDeleting(scene);
 }
 
 bool CEditorFactory::Cancel(QWidget* editor)

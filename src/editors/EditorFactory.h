@@ -6,6 +6,8 @@
 #include <QPointer>
 
 class CEditSceneWnd;
+class CEffectsWnd;
+class CScene;
 class CFixtureMatrix;
 class CPatchedFixture;
 class CProject;
@@ -24,12 +26,16 @@ public:
     // copies it keeps.
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
     void FixtureProfilesChanged();
+    // A scene is about to be deleted: neither the scene editor nor the
+    // effects window may keep it.
+    void SceneDeleting(CScene* scene);
     // Ends the edit of `editor` as its Cancel does, asking as it asks.
     // False for a widget that is no editor of this factory.
     static bool Cancel(QWidget* editor);
 
 private:
     CProject& m_project;
-    // The scene editor made last, while it lives.
+    // The scene editor and effects window made last, while they live.
     QPointer<CEditSceneWnd> m_sceneEditor;
+    QPointer<CEffectsWnd> m_effectsWindow;
 };

@@ -37,10 +37,12 @@ void CEditorFactory::FixtureProfilesChanged()
 
 void CEditorFactory::SceneDeleting(CScene* scene)
 {
-    if (m_sceneEditor)
-        m_sceneEditor->SceneDeleting(scene);
+    // The effects window goes first: the editor behind it can close only
+    // once it shows again.
     if (m_effectsWindow)
         m_effectsWindow->SceneDeleting(scene);
+    if (m_sceneEditor)
+        m_sceneEditor->SceneDeleting(scene);
 }
 
 bool CEditorFactory::Cancel(QWidget* editor)

@@ -84,10 +84,9 @@ private slots:
             QVERIFY(!rig.Editor());
         }
         rig.Tick(4);
-        if (rig.Editor()) {
-            QCOMPARE(rig.Stale(*editor->Scene()), QString());
+        QCOMPARE(rig.StaleInShow(), QString());
+        if (rig.Editor())
             editor->OnOk();
-        }
         QCOMPARE(rig.StaleInShow(), QString());
         // Played from its page, the scene drives what is left.
         CScene* played = project.m_firstPage->m_scenes.value(0);
@@ -171,6 +170,55 @@ private slots:
             rig.Tick(60);
             QVERIFY(project.m_firstPage->IsPlaying(reopened));
         }
+        QCOMPARE(rig.StaleInShow(), QString());
+    }
+
+    // A scene deleted while it plays goes at the next tick: the editor may
+    // have been opened on it meanwhile, or keep it in a copy's release list.
+    void editorLetsGoOfDeletedScenes_data()
+    {
+        Columns<QString>("edited");
+        QTest::newRow("the scene deleted") << "deleted";
+        QTest::newRow("the scene deleted, effects window over it") << "deleted effects";
+        QTest::newRow("a scene its release list names") << "other";
+    }
+    void editorLetsGoOfDeletedScenes()
+    {
+        const auto [edited] = Row<QString>("edited");
+        CEditedShowRig rig;
+        CProject& project = rig.Project();
+        CPatchedFixture* a = rig.Patch(0);
+        rig.Fixtures().LoadProject();
+        CScene* deleted = rig.AddScene(QStringLiteral("S"), {a});
+        CScene* other = rig.AddScene(QStringLiteral("T"), {a}, 90);
+        other->m_playMode = ReleaseList;
+        other->m_releaseList = {deleted};
+        rig.Press(deleted);
+        {
+            CShownDialogs yes(QMessageBox::Yes);
+            QVERIFY(rig.Pages().PageView()->DeleteScene(0));
+        }
+        QPointer<CEditSceneWnd> editor = rig.Edit(edited == "other" ? other : deleted);
+        QVERIFY(editor);
+        editor->AddStep();
+        if (edited == "deleted effects") {
+            QVERIFY(editor->IsPlaying());
+            editor->Play();
+            editor->OnSelEffectChanged(editor->EffectList()->item(0));
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectsMode));
+        }
+        rig.Tick(2);
+        QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
+        QCoreApplication::sendPostedEvents();
+        if (edited == "other") {
+            CShownDialogs no(QMessageBox::No);
+            editor->OnCancel();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!editor);
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        rig.Press(project.m_firstPage->m_scenes.value(0));
+        rig.Tick(40);
         QCOMPARE(rig.StaleInShow(), QString());
     }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FixturesWindowRig.h"
+#include "ShowReferences.h"
 #include "ShownDialogs.h"
 
 #include "editors/EditSceneWnd.h"
@@ -143,46 +144,6 @@ struct CEditedShowRig : CFixturesWindowRig
         Pages().PageView()->PressButton(n);
     }
 
-    // What in the scene names a fixture, profile or matrix the show no
-    // longer holds; empty when nothing does. Reads no freed object: only
-    // the pointers are compared.
-    QString Stale(const CScene& scene)
-    {
-        const CProject& project = Project();
-        const CGroup& general = *project.m_generalGroup;
-        const auto fixtureKnown = [&](const CPatchedFixture* fixture) {
-            return !fixture || general.m_fixtures.contains(const_cast<CPatchedFixture*>(fixture))
-                   || project.m_rawChannels.contains(const_cast<CPatchedFixture*>(fixture));
-        };
-        const auto effectStale = [&](const CEffect* effect) {
-            if (effect->m_matrix && !effect->m_ownsMatrix && !general.m_matrices.contains(effect->m_matrix))
-                return QStringLiteral("matrix");
-            for (const CPatchedFixture* fixture : effect->m_fixtures + effect->m_beamFixtures)
-                if (!fixtureKnown(fixture))
-                    return QStringLiteral("effect fixture");
-            return QString();
-        };
-        for (const CEffect* effect : scene.m_effects)
-            if (!effectStale(effect).isEmpty())
-                return scene.m_name + QStringLiteral(": ") + effectStale(effect);
-        for (int i = 0; i < scene.m_steps.size(); ++i) {
-            for (const CStepFixture* entry : scene.m_steps[i]->m_entries) {
-                if (!fixtureKnown(entry->Fixture()))
-                    return QStringLiteral("%1 step %2: fixture").arg(scene.m_name).arg(i);
-                if (entry->Profile() && !project.m_library.contains(entry->Profile()))
-                    return QStringLiteral("%1 step %2: profile").arg(scene.m_name).arg(i);
-            }
-        }
-        return QString();
-    }
-
-    // The same over every scene of every page.
-    QString StaleInShow()
-    {
-        for (const CPage* page : Project().m_pages)
-            for (const CScene* scene : page->m_scenes)
-                if (!Stale(*scene).isEmpty())
-                    return Stale(*scene);
-        return QString();
-    }
+    // What the show names and no longer holds, one line each.
+    QString StaleInShow() { return StaleReferences(Project()).join(QLatin1Char('\n')); }
 };

@@ -181,12 +181,8 @@ void CEditSceneWnd::SceneDeleting(CScene* scene)
     if (m_playing)
         ShowHost().EnableLevelPanels(true);
     m_playing = false;
-    ClearUndo();
-    delete m_opened;
-    m_opened = nullptr;
-    EmptyClipboard();
     m_scene = nullptr;
     // The page is in the middle of deleting the scene: the pages come back
     // once it is gone.
-    QMetaObject::invokeMethod(this, &CEditSceneWnd::closeWnd, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CEditSceneWnd::Close, Qt::QueuedConnection);
 }

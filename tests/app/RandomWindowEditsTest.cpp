@@ -287,18 +287,20 @@ private:
     {
         CScene* scene = Pick(Scenes());
         CPage* page = PageOf(scene);
+        // Taken now: an operation may delete the scene.
+        const QString name = scene ? scene->m_name : QString();
         switch (Below(8)) {
         case 0:
         case 1:
             if (scene && m_rig.Pages().EditScene(page, scene))
-                return QStringLiteral("edit %1").arg(scene->m_name);
+                return QStringLiteral("edit ") + name;
             break;
         case 2:
         case 3:
             if (scene) {
                 m_rig.Pages().SelectPage(Project().m_pages.indexOf(page));
                 m_rig.Pages().PageView()->PressButton(page->m_scenes.indexOf(scene));
-                return QStringLiteral("press %1").arg(scene->m_name);
+                return QStringLiteral("press ") + name;
             }
             break;
         case 4:
@@ -309,7 +311,7 @@ private:
                 CShownDialogs yes(QMessageBox::Yes);
                 m_rig.Pages().SelectPage(Project().m_pages.indexOf(page));
                 m_rig.Pages().PageView()->DeleteScene(page->m_scenes.indexOf(scene));
-                return QStringLiteral("delete %1").arg(scene->m_name);
+                return QStringLiteral("delete ") + name;
             }
             if (Project().m_pages.size() > 1 && Chance(50)) {
                 CShownDialogs yes(QMessageBox::Yes);

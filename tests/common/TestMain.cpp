@@ -31,10 +31,7 @@ int main(int argc, char** argv)
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     SetLanguage(0);
 
-    // "tst_area [TestClass] [QTest options]"; ORVANE_TEST_SKIP names
-    // classes (comma-separated) a run of the whole area leaves to a test
-    // entry of their own.
-    const QList<QByteArray> skipped = qgetenv("ORVANE_TEST_SKIP").split(',');
+    // "tst_area [TestClass] [QTest options]"
     const char* only = nullptr;
     std::vector<char*> args(argv, argv + argc);
     if (argc > 1 && argv[1][0] != '-') {
@@ -44,7 +41,7 @@ int main(int argc, char** argv)
     int failures = 0;
     bool ran = false;
     for (const TestRegistry::Entry& entry : TestRegistry::Entries()) {
-        if (only ? std::strcmp(only, entry.name) != 0 : skipped.contains(QByteArray(entry.name)))
+        if (only && std::strcmp(only, entry.name) != 0)
             continue;
         ran = true;
         std::unique_ptr<QObject> test = entry.make();

@@ -2,6 +2,8 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "app/DefaultEffects.h"
+#include "show/EffectScene.h"
 #include "editors/EffectsList.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -109,6 +111,7 @@ private slots:
         QTest::newRow("new, playing") << "new" << "playing" << "tick" << "";
         QTest::newRow("new, changed, Cancel") << "new" << "changed" << "cancel" << "save?";
         QTest::newRow("new, masks") << "new" << "masks" << "tick" << "save?";
+        QTest::newRow("open, effect scene") << "open" << "effect scene" << "tick" << "file";
     }
     void fileCommandsEndTheEditFirst()
     {
@@ -129,6 +132,13 @@ private slots:
         if (open == "masks") {
             rig.Action("actionMasks")->trigger();
             QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::MasksMode));
+        } else if (open == "effect scene") {
+            project.m_currentGroup->m_selectedFixtures = {a};
+            a->BeamFlags()[0] = true;
+            CEffectScene* made = AddDefaultEffects(project, {a->Profile()}, nullptr).value(0);
+            QVERIFY(made && rig.Pages().EditEffectScene(made));
+            QVERIFY(rig.window->SaveProject(path));
+            rig.Tick(2);
         } else {
             editor = rig.Edit(other);
             QVERIFY(editor);

@@ -2,6 +2,8 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "app/DefaultEffects.h"
+#include "show/EffectScene.h"
 #include "ShowReferences.h"
 #include "setup/PatchMatrixBlock.h"
 #include "effects/GradientEffect.h"
@@ -150,6 +152,9 @@ private:
         m_rig.Fixtures().LoadProject();
         for (int i = 0; i < 3; ++i)
             AddScene();
+        m_rig.Select(General().m_fixtures.mid(0, 2));
+        AddDefaultEffects(Project(), {profiles.first()}, nullptr);
+        m_rig.Pages().ReloadPages();
     }
 
     QString AddScene()
@@ -309,7 +314,7 @@ private:
         CPage* page = PageOf(scene);
         // Taken now: an operation may delete the scene.
         const QString name = scene ? scene->m_name : QString();
-        switch (Below(8)) {
+        switch (Below(9)) {
         case 0:
         case 1:
             if (scene && m_rig.Pages().EditScene(page, scene))
@@ -344,6 +349,14 @@ private:
         case 6:
             return AddScene();
         default:
+            if (Chance(50)) {
+                m_rig.Action("actionMasks")->trigger();
+                return QStringLiteral("masks editor");
+            }
+            if (CEffectScene* effects = Pick(Project().m_effectScenes)) {
+                m_rig.Pages().EditEffectScene(effects);
+                return QStringLiteral("effect scene editor");
+            }
             break;
         }
         m_rig.Tick(10 + Below(40));

@@ -3,16 +3,16 @@
 
 #include "DataTable.h"
 #include "app/DefaultEffects.h"
-#include "show/EffectScene.h"
 #include "editors/EffectsList.h"
 #include "model/Language.h"
+#include "show/EffectScene.h"
 #include "Captions.h"
 
 #include <QtTest>
 
 // The scene editor against what the rest of the window does to the show
-// meanwhile: the patch deleting what its copies name, and File Open and New
-// replacing the show under it.
+// meanwhile: the patch deleting what its copies name, the page deleting a
+// scene it has, and File Open and New replacing the show under it.
 
 namespace {
 

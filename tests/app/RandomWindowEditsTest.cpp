@@ -2,13 +2,13 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
-#include "app/DefaultEffects.h"
-#include "show/EffectScene.h"
 #include "ShowReferences.h"
-#include "setup/PatchMatrixBlock.h"
-#include "effects/GradientEffect.h"
-#include "editors/EffectsList.h"
+#include "app/DefaultEffects.h"
 #include "editors/EditorFactory.h"
+#include "editors/EffectsList.h"
+#include "effects/GradientEffect.h"
+#include "setup/PatchMatrixBlock.h"
+#include "show/EffectScene.h"
 #include "show/UndoKind.h"
 #include "widgets/HTabsWnd.h"
 
@@ -18,7 +18,6 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <functional>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -38,6 +37,7 @@
 namespace {
 
 constexpr int kDefaultSeeds = 40;
+constexpr int kOperations = 150;
 
 // A click on the close cross of tab n; false when the bar shows none.
 bool ClickClose(CHTabsWnd& tabs, int n)
@@ -50,7 +50,6 @@ bool ClickClose(CHTabsWnd& tabs, int n)
     QApplication::sendEvent(&tabs, &press);
     return true;
 }
-constexpr int kOperations = 150;
 
 class CRandomWindowRun;
 CRandomWindowRun* g_running = nullptr;

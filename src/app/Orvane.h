@@ -18,7 +18,7 @@
 
 class CAppOptions;
 class CDmxRecorder;
-class CLiveEditorFactory;
+class CEditorFactory;
 class CArtNetManager;
 class CCommandsWnd;
 class CDmxChannelsWnd;
@@ -168,6 +168,7 @@ public:
     void RepaintLayoutView() override;
     void StoreGroupView() override;
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override;
+    void FixtureProfilesChanged() override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;
@@ -343,6 +344,10 @@ private:
     // Asks whether to save a modified project; false when the command that
     // asked must not go on (Cancel, or the save failed).
     bool MayDiscardProject();
+    // An editor open in place of the live pages works on the show's own
+    // objects: before the show goes it ends as its Cancel ends it, asking
+    // whether to keep its changes. False when one stays open.
+    bool CloseEditors();
     void RememberProject(const QString& path);
     // Where the dialogs for project files start.
     QString ProjectFolder() const;
@@ -380,7 +385,7 @@ private:
     bool m_bRecording = false;
     bool m_bRecordDialogOpen = false;
     std::unique_ptr<CDmxRecorder> m_recorder;
-    std::unique_ptr<CLiveEditorFactory> m_editorFactory;
+    std::unique_ptr<CEditorFactory> m_editorFactory;
     QAction* m_actMasks = nullptr;
     int m_outputMode = 0;
     int m_livePagesMode = 0;

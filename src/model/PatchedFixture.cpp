@@ -66,6 +66,8 @@ int CPatchedFixture::BeamCount() const
 
 void CPatchedFixture::SetProfile(CLibraryProfile* profile)
 {
+    if (m_profile && m_profile != profile)
+        ++s_profileChanges;
     m_profile = profile;
     const int beams = BeamCount();
     while (m_beamFlags.size() > beams)
@@ -127,6 +129,7 @@ int CPatchedFixture::FirstSelectedPanTilt(bool secondGroup) const
 }
 
 quint64 CPatchedFixture::s_drivingTalliesTouched = 0;
+quint64 CPatchedFixture::s_profileChanges = 0;
 
 CPatchedFixture::DrivingKind CPatchedFixture::KindOf(const CScene* scene)
 {

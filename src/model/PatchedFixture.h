@@ -59,6 +59,9 @@ public:
     // the selection of the beams both have) and the colour caches start again.
     void SetProfile(CLibraryProfile* profile);
     CLibraryProfile* Profile() const { return m_profile; }
+    // Profile changes of patched fixtures so far, in all shows: step entries
+    // made for the former profile need fitting once it moves.
+    static quint64 ProfileChanges() { return s_profileChanges; }
 
     // Whether the channel serves a selected beam (a channel naming no beam
     // serves them all).
@@ -177,4 +180,5 @@ private:
     // or stop costs the same however many scenes play.
     int m_drivingCounts[2] = {0, 0};
     static quint64 s_drivingTalliesTouched;
+    static quint64 s_profileChanges;
 };

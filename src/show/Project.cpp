@@ -174,6 +174,7 @@ void CProject::UpdateAfterPatch(bool sortGroups, bool restartScenes)
 {
     // The patch may have deleted profiles the capabilities point to.
     m_selectionCaps.Reset();
+    FitEntriesToProfiles();
     RenderedContentChanged();
     if (sortGroups) {
         for (CGroup* group : m_groups)

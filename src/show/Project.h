@@ -257,6 +257,11 @@ public:
     void RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matrixCleanUp,
                         const QList<CLibraryProfile*>& keepProfiles = {});
     void DropProfileIfUnused(CLibraryProfile* profile);
+    void DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles);
+    // After fixtures took other profiles or modes (the patch dialog): their
+    // entries in every scene are made for the new ones, keeping the levels
+    // channel by channel. Walks the scenes only when some profile changed.
+    void FitEntriesToProfiles();
     void RemoveMatrix(CFixtureMatrix* matrix);
     // Fixtures were patched over raw channels: every scene that does not
     // play folds its raw-channel entries into theirs.
@@ -561,5 +566,6 @@ private:
     void DeleteRawChannels();
 
     int m_universeCount = 4;
+    quint64 m_fittedProfileChanges = 0; // CPatchedFixture::ProfileChanges() at the last fit
     bool m_inTick = false; // Tick or MergeOutput is running
 };

@@ -1,5 +1,6 @@
 #include "show/Project.h"
 
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
@@ -86,24 +87,32 @@ void DrawOutline(QPainter& painter)
     painter.drawRect(0, 0, kPresetIconSize - 1, kPresetIconSize - 1);
 }
 
-// Every scene of every page, every effect scene and every running copy,
-// each once: an operation that moves or converts levels must not reach a
-// scene twice.
+// Every scene of every page, every effect scene, every running copy (and
+// one still waiting to start or read as playing), the edited scene and the
+// recording, each once: an operation that moves or converts levels must not
+// reach a scene twice, and one that deletes what entries name must reach
+// them all.
 QList<CScene*> EveryScene(const CProject& project)
 {
     QList<CScene*> scenes;
-    auto add = [&scenes](CScene* scene) {
-        if (scene && !scenes.contains(scene))
+    QSet<const CScene*> met;
+    auto add = [&scenes, &met](CScene* scene) {
+        if (scene && !met.contains(scene)) {
+            met.insert(scene);
             scenes << scene;
+        }
     };
     for (const CPage* page : project.m_pages) {
         for (CScene* scene : page->m_scenes)
             add(scene);
     }
-    for (CEffectScene* scene : project.m_effectScenes)
-        add(scene);
-    for (CEffectScene* scene : project.m_runningCopies)
-        add(scene);
+    for (const QList<CEffectScene*>* copies :
+         {&project.m_effectScenes, &project.m_runningCopies, &project.m_queuedCopies, &project.m_savedPlayingCopies}) {
+        for (CEffectScene* scene : *copies)
+            add(scene);
+    }
+    add(project.m_editedScene);
+    add(project.m_recordScene);
     return scenes;
 }
 
@@ -118,6 +127,30 @@ void DropEntries(CScene* scene, const QList<CPatchedFixture*>& fixtures)
         for (int i = step->m_entries.size() - 1; i >= 0; --i) {
             if (fixtures.contains(step->m_entries[i]->Fixture()))
                 delete step->m_entries.takeAt(i);
+        }
+    }
+}
+
+// Curve channels keep the profile channel they were made from for the
+// editor's names only; one of a profile that leaves the library is dropped,
+// as a curve read from a file has none.
+void ForgetChannelDefs(const CProject& project, const CLibraryProfile* profile)
+{
+    QSet<const CProfileChannelDef*> defs;
+    for (const CProfileMode* mode : profile->m_modes) {
+        for (const CProfileChannelDef* channel : mode->m_channels)
+            defs.insert(channel);
+    }
+    QList<CEffect*> effects;
+    for (const CScene* scene : EveryScene(project))
+        effects += scene->m_effects;
+    effects << project.m_effectEngine.Effect();
+    for (CEffect* effect : effects) {
+        if (auto* curve = dynamic_cast<CCurveEffect*>(effect)) {
+            for (CProfileChannelDef*& def : curve->m_channelDefs) {
+                if (defs.contains(def))
+                    def = nullptr;
+            }
         }
     }
 }
@@ -217,11 +250,9 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
         return;
 
     // Every scene and copy lets go of the fixtures while they still exist.
-    QList<CScene*> scenes = EveryScene(*this);
-    if (m_editedScene && !scenes.contains(m_editedScene))
-        scenes << m_editedScene;
-    for (CScene* scene : scenes) {
-        if (scene->IsEffectScene() && !m_runningCopies.contains(static_cast<CEffectScene*>(scene)))
+    for (CScene* scene : EveryScene(*this)) {
+        auto* effectScene = scene->IsEffectScene() ? static_cast<CEffectScene*>(scene) : nullptr;
+        if (effectScene && !m_runningCopies.contains(effectScene))
             DropEntries(scene, removed);
         else
             scene->RemoveFixtures(removed, *this);
@@ -229,11 +260,9 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
             for (const CPatchedFixture* fixture : removed)
                 effect->RemoveFixture(fixture);
         }
-    }
-    for (CEffectScene* scene : m_effectScenes + m_runningCopies) {
-        for (CPatchedFixture* fixture : removed) {
-            scene->m_drivenFixtures.removeAll(fixture);
-            scene->m_capturedSelection.removeAll(fixture);
+        for (CPatchedFixture* fixture : effectScene ? removed : QList<CPatchedFixture*>()) {
+            effectScene->m_drivenFixtures.removeAll(fixture);
+            effectScene->m_capturedSelection.removeAll(fixture);
         }
     }
     // The effect being edited, and the engine's records made from it.
@@ -245,8 +274,11 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
     if (s_removedFixturesHook)
         s_removedFixturesHook(*this, removed);
 
+    QList<CLibraryProfile*> profiles;
     for (CPatchedFixture* fixture : removed) {
         CLibraryProfile* profile = fixture->Profile();
+        if (profile && !keepProfiles.contains(profile) && !profiles.contains(profile))
+            profiles << profile;
 
         for (int g = 1; g < m_groups.size(); ++g)
             m_groups[g]->RemoveFixture(fixture, false, false);
@@ -264,33 +296,60 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
                 RemoveMatrix(matrix);
         }
         m_generalGroup->RemoveFixture(fixture, matrixCleanUp, true);
-
-        if (profile && !keepProfiles.contains(profile))
-            DropProfileIfUnused(profile);
     }
+    DropProfilesIfUnused(profiles);
     ComputeSelectionCaps();
 }
 
 void CProject::DropProfileIfUnused(CLibraryProfile* profile)
 {
-    if (!profile)
+    DropProfilesIfUnused({profile});
+}
+
+void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
+{
+    if (profiles.isEmpty() || !m_generalGroup)
         return;
-    bool used = false;
-    for (CGroup* group : m_groups) {
-        bool usedHere = false;
-        for (const CPatchedFixture* member : group->m_fixtures)
-            usedHere = usedHere || member->Profile() == profile;
-        if (!usedHere)
-            group->RemoveProfileConfigs(profile);
-        used = used || usedHere;
-    }
+    // Entries made before a fixture took another profile name the old one
+    // until they are fitted.
+    FitEntriesToProfiles();
+    QSet<const CLibraryProfile*> named;
+    for (const CPatchedFixture* fixture : m_generalGroup->m_fixtures)
+        named.insert(fixture->Profile());
     // A matrix kept by the caller still draws with its profile.
     for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
-        used = used || matrix->Profile() == profile;
-    if (!used && m_library.removeAll(profile) > 0) {
+        named.insert(matrix->Profile());
+    bool dropped = false;
+    for (CLibraryProfile* profile : profiles) {
+        if (!profile)
+            continue;
+        // A group's presets layout of a profile it has no fixture of goes.
+        for (CGroup* group : m_groups) {
+            const bool usedHere = std::any_of(group->m_fixtures.begin(), group->m_fixtures.end(),
+                                              [profile](const CPatchedFixture* f) { return f->Profile() == profile; });
+            if (!usedHere)
+                group->RemoveProfileConfigs(profile);
+        }
+        if (named.contains(profile) || m_library.removeAll(profile) == 0)
+            continue;
         m_addedProfiles.removeAll(profile);
+        ForgetChannelDefs(*this, profile);
         delete profile;
+        dropped = true;
     }
+    if (dropped)
+        ComputeSelectionCaps();
+}
+
+void CProject::FitEntriesToProfiles()
+{
+    const quint64 changes = CPatchedFixture::ProfileChanges();
+    if (changes == m_fittedProfileChanges)
+        return;
+    m_fittedProfileChanges = changes;
+    for (CScene* scene : EveryScene(*this))
+        scene->FitEntriesToProfiles();
+    ShowHost().FixtureProfilesChanged();
 }
 
 void CProject::RemoveMatrix(CFixtureMatrix* matrix)

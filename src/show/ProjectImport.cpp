@@ -53,10 +53,13 @@ public:
 
         project.RemoveFixtures(project.m_importFixtures, true);
         project.m_importFixtures.clear();
-        for (int i = project.m_library.size() - 1; i >= 0; --i) {
-            if (!m_library.contains(project.m_library[i]))
-                delete project.m_library.takeAt(i);
+        // Through the library's own check: a profile goes only when nothing names it.
+        QList<CLibraryProfile*> added;
+        for (CLibraryProfile* profile : qAsConst(project.m_library)) {
+            if (!m_library.contains(profile))
+                added << profile;
         }
+        project.DropProfilesIfUnused(added);
 
         // Raw-channel records the file's steps made are used by nothing left.
         while (project.m_rawChannels.size() > m_rawChannelCount) {

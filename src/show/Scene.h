@@ -295,6 +295,9 @@ public:
     // Fixtures leaving the patch: hand-made steps keep their levels as raw
     // channels; effect rows drop the fixtures and are generated again.
     void RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource& source);
+    // Fixtures took other profiles: their entries in every step, the
+    // transition step too, are made for the new ones.
+    void FitEntriesToProfiles();
     // Writes the steps of `effect` (the caller keeps it) into the scene from
     // step index `position` on, with a clone of the effect; the effect
     // engine installs it. Without one, an effect row that loses fixtures

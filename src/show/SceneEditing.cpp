@@ -386,6 +386,14 @@ void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource&
                 dropped = effect->RemoveFixture(fixture) || dropped;
             if (dropped && !changedEffects.contains(effect))
                 changedEffects << effect;
+            // A fixture stored into another step after the effect was applied
+            // has zeroed entries in the effect's steps that the effect never
+            // bound: they go whether or not the row is generated again.
+            const int end = RowEnd(m_steps, i);
+            for (int k = i; k < end; ++k) {
+                for (const CPatchedFixture* fixture : removed)
+                    DropEntry(m_steps.at(k), fixture);
+            }
             continue;
         }
         for (const CPatchedFixture* fixture : removed)
@@ -419,6 +427,14 @@ void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource&
     for (const CPatchedFixture* fixture : removed)
         DropEntry(m_transitionStep, fixture);
     SettleAfterStepChange(formerIndex);
+}
+
+void CScene::FitEntriesToProfiles()
+{
+    for (CSceneStep* step : qAsConst(m_steps))
+        step->FitEntriesToProfiles();
+    if (m_transitionStep)
+        m_transitionStep->FitEntriesToProfiles();
 }
 
 // --- Effect scenes: static levels

@@ -192,6 +192,12 @@ void CSceneStep::ClearLevels()
         entry->ClearLevels();
 }
 
+void CSceneStep::FitEntriesToProfiles()
+{
+    for (CStepFixture* entry : m_entries)
+        entry->FitToProfile();
+}
+
 void CSceneStep::AddAllFixtures(CScene* scene, int universe, CStepSource& source)
 {
     int slot = 0;

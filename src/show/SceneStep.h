@@ -47,6 +47,8 @@ public:
     // Takes ownership; an entry for a fixture that already has one is deleted.
     CStepFixture* AddEntry(CStepFixture* entry);
     void ClearLevels();
+    // Every entry takes its fixture's profile (CStepFixture::FitToProfile).
+    void FitEntriesToProfiles();
     // Never the same for two steps, even at one address: what a kept render
     // of a step is known by.
     quint64 Serial() const { return m_serial; }

@@ -186,6 +186,11 @@ public:
         Q_UNUSED(fixtures);
         Q_UNUSED(matrices);
     }
+    // Fixtures took other profiles or modes and the show's step entries
+    // were made for them: step copies kept outside the show's scenes are
+    // fitted now (CSceneStep::FitEntriesToProfiles), before an old profile
+    // can leave the library.
+    virtual void FixtureProfilesChanged() {}
     // The layout view's move lock; there is none before the view is built.
     virtual bool HasLayoutView() const { return false; }
     virtual bool IsLayoutMoveLocked() const { return false; }

@@ -178,6 +178,23 @@ void CStepFixture::AllocateLevels(int count)
         m_heap = new quint8[size_t(count)];
 }
 
+bool CStepFixture::FitToProfile()
+{
+    CLibraryProfile* profile = m_fixture ? m_fixture->Profile() : nullptr;
+    if (!m_fixture || profile == m_profile)
+        return false;
+    const QVarLengthArray<quint8, kInlineLevels> kept(LevelData(), LevelData() + m_count);
+    if (m_count > kInlineLevels)
+        delete[] m_heap;
+    m_profile = profile;
+    AllocateLevels(m_profile ? std::max(0, m_profile->ChannelCount()) : 1);
+    std::memset(MutableLevels(), 0, size_t(m_count));
+    std::memcpy(MutableLevels(), kept.constData(), size_t(std::min(m_count, int(kept.size()))));
+    // The owning scene may be a copy the show does not know.
+    RenderedContentChanged();
+    return true;
+}
+
 void CStepFixture::ClearLevels()
 {
     std::memset(MutableLevels(), 0, size_t(m_count));

@@ -133,6 +133,12 @@ public:
     // of the fixture stores 0 and stays unmarked. True when it marked any.
     bool CaptureLevels(const CStepSource& source, bool selectedBeams);
     void ClearLevels();
+    // The fixture took another profile or mode: the entry takes it too. The
+    // levels stay channel by channel, so that the fixture's slots get the
+    // bytes they got (the patch gives a block only a profile of as many
+    // channels); channels past the old count start at 0. False when the
+    // entry already had the fixture's profile.
+    bool FitToProfile();
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.

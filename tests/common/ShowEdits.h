@@ -1,0 +1,65 @@
+#pragma once
+
+#include "effects/Effect.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/Group.h"
+#include "show/Project.h"
+#include "show/Scene.h"
+
+// Edits of the show library as the windows make them, for tests that edit
+// a show step by step.
+namespace ShowEdits {
+
+// The fixtures, every beam of them, become the current group's selection.
+inline void Select(CProject& project, const QList<CPatchedFixture*>& fixtures)
+{
+    for (CPatchedFixture* fixture : fixtures) {
+        for (bool& flag : fixture->BeamFlags())
+            flag = true;
+    }
+    project.m_currentGroup->m_selectedFixtures = fixtures;
+    project.m_currentGroup->m_selectedMatrices.clear();
+}
+
+// A level on the edit layer, as the control panels leave it for a store.
+inline void SetEditLevel(CProject& project, const CPatchedFixture* fixture, int channel, quint8 level)
+{
+    const int slot = fixture->m_address + channel;
+    if (!project.IsUniverse(fixture->m_universe) || slot < 0 || slot >= 512)
+        return;
+    project.m_edit[fixture->m_universe][slot] = level;
+    project.m_editMask[fixture->m_universe][slot] = 1;
+}
+
+// The effect editor's OK: the effect (taken) is bound to the selection and
+// written after the row (or in place of its effect row with `replace`).
+inline void ApplyEffect(CProject& project, CEffect* effect, CScene* scene, int row, bool replace)
+{
+    scene->m_currentStep = scene->StepAtRow(row);
+    project.BindEffectToSelection(effect, false, false);
+    project.m_effectEngine.SetEffect(effect);
+    project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+// The patch dialog's OK for a block given another profile or mode.
+inline void ChangeProfile(CProject& project, CPatchedFixture* fixture, CLibraryProfile* profile)
+{
+    fixture->SetProfile(profile);
+    project.DropProfilesIfUnused({profile});
+    project.UpdateAfterPatch(true, false);
+}
+
+// The patch dialog's OK for a block moved to another address.
+inline void MoveFixture(CProject& project, CPatchedFixture* fixture, int universe, int address)
+{
+    const QList<int> oldUniverses{fixture->m_universe}, oldAddresses{fixture->m_address};
+    fixture->m_universe = universe;
+    fixture->m_address = address;
+    const int length = fixture->Profile() ? fixture->Profile()->ChannelCount() : 1;
+    project.PatchChanged(oldUniverses, oldAddresses, {universe}, {address}, {length});
+    project.RemoveFixturesFromScenes({fixture});
+    project.UpdateAfterPatch(true, false);
+}
+
+} // namespace ShowEdits

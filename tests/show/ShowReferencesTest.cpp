@@ -1,0 +1,147 @@
+#include "DataTable.h"
+#include "ShowReferences.h"
+#include "TestRegistry.h"
+
+#include "PlaybackRig.h"
+#include "ShowEdits.h"
+#include "effects/GradientEffect.h"
+
+#include <QtTest>
+
+using namespace ProfileBuilder;
+
+namespace {
+
+// Dimmer then red, green, blue; and the same four channels as another
+// profile, as the patch dialog offers one of as many channels.
+struct CTwoProfiles
+{
+    explicit CTwoProfiles(CPlaybackRig& rig)
+        : dimmerRgb(rig.AddProfile([](CLibraryProfile& p) {
+              AddDimmer(p);
+              AddColorSet(p, ChannelType::Red);
+          })),
+          rgbDimmer(rig.AddProfile([](CLibraryProfile& p) {
+              AddColorSet(p, ChannelType::Red);
+              AddDimmer(p);
+          }))
+    {
+    }
+    CLibraryProfile* dimmerRgb;
+    CLibraryProfile* rgbDimmer;
+};
+
+// Each case edits a show the way the windows do and leaves its one scene
+// on the first page for the test to play.
+struct CReferenceCase
+{
+    const char* name;
+    void (*edit)(CPlaybackRig& rig);
+    // The output expected at universe 0 slots 0-3 once the scene has played.
+    QList<int> expected;
+};
+
+// A fixture takes another profile in the patch, then the last fixture of
+// its former profile is deleted: the profile leaves the library while the
+// scene's entry of the first fixture was made with it.
+void ProfileChangedThenLastUserDeleted(CPlaybackRig& rig)
+{
+    CTwoProfiles profiles(rig);
+    CPatchedFixture* f1 = rig.Patch(profiles.dimmerRgb, 0, 0);
+    CPatchedFixture* f2 = rig.Patch(profiles.dimmerRgb, 0, 10);
+    CScene* scene = rig.AddScene(QStringLiteral("S"));
+    rig.AddStep(scene, 0, 1000, {{f1, {200, 10, 20, 30}}, {f2, {255, 1, 2, 3}}});
+    ShowEdits::ChangeProfile(rig.project, f1, profiles.rgbDimmer);
+    rig.project.RemoveFixtures({f2}, false);
+}
+
+// The same while a scene of the first fixture plays on: its kept render
+// and its live parameters read the entry between ticks.
+void ProfileChangedWhilePlaying(CPlaybackRig& rig)
+{
+    CTwoProfiles profiles(rig);
+    CPatchedFixture* f1 = rig.Patch(profiles.dimmerRgb, 0, 0);
+    CPatchedFixture* f2 = rig.Patch(profiles.dimmerRgb, 0, 10);
+    CScene* playing = rig.AddScene(QStringLiteral("S1"));
+    rig.AddStep(playing, 0, 1000, {{f1, {200, 10, 20, 30}}});
+    CScene* other = rig.AddScene(QStringLiteral("S2"));
+    rig.AddStep(other, 0, 1000, {{f1, {200, 10, 20, 30}}, {f2, {255, 1, 2, 3}}});
+    rig.Page()->PlayScene(playing);
+    rig.Tick(2);
+    ShowEdits::ChangeProfile(rig.project, f1, profiles.rgbDimmer);
+    QVERIFY(rig.project.CanRemoveFixtures({f2}));
+    rig.project.RemoveFixtures({f2}, false);
+}
+
+// A fixture stored into a hand-made step after an effect row was inserted
+// gets zeroed entries in the effect's steps, which the effect never bound.
+void StoredAfterEffectThenDeleted(CPlaybackRig& rig)
+{
+    CTwoProfiles profiles(rig);
+    CPatchedFixture* a = rig.Patch(profiles.dimmerRgb, 0, 0);
+    CPatchedFixture* b = rig.Patch(profiles.dimmerRgb, 0, 10);
+    CScene* scene = rig.AddScene(QStringLiteral("S"));
+    rig.AddStep(scene, 0, 1000, {{a, {200, 10, 20, 30}}});
+    ShowEdits::Select(rig.project, {a});
+    auto* gradient = new CGradientEffect(1000);
+    gradient->m_pegColors = {CRgbwColor(0, 0, 255)};
+    gradient->m_pegPositions = {0.0};
+    ShowEdits::ApplyEffect(rig.project, gradient, scene, 1, false);
+    ShowEdits::Select(rig.project, {b});
+    ShowEdits::SetEditLevel(rig.project, b, 0, 90);
+    scene->m_steps.first()->StoreFixture(scene, b, rig.project);
+    QVERIFY(scene->m_steps.last()->FindEntry(b));
+    rig.project.RemoveFixtures({b}, false);
+    // The hand-made step plays, as the test plays the scene from its start.
+    scene->m_steps.first()->m_wait = 100000;
+}
+
+const CReferenceCase kCases[] = {
+    {"entry's former profile leaves the library", ProfileChangedThenLastUserDeleted, {200, 10, 20, 30}},
+    {"entry's former profile leaves while its scene plays", ProfileChangedWhilePlaying, {200, 10, 20, 30}},
+    {"fixture stored after an effect row is deleted", StoredAfterEffectThenDeleted, {200, 10, 20, 30}},
+};
+
+} // namespace
+
+// Every reference between show objects stays valid through the edits that
+// once left one pointing at freed memory; the scenes then play what they hold.
+class ShowReferencesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterEffectOperations(); }
+
+    void editsLeaveNoStaleReference_data()
+    {
+        Columns<int>("index");
+        for (int i = 0; i < int(std::size(kCases)); ++i)
+            QTest::newRow(kCases[i].name) << i;
+    }
+    void editsLeaveNoStaleReference()
+    {
+        const auto [index] = Row<int>("index");
+        const CReferenceCase& test = kCases[index];
+        CPlaybackRig rig;
+        test.edit(rig);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+        for (CScene* scene : rig.Page()->m_scenes) {
+            if (!rig.Page()->IsPlaying(scene))
+                rig.Page()->PlayScene(scene);
+        }
+        rig.Tick(8);
+        QList<int> out;
+        for (int slot = 0; slot < 4; ++slot)
+            out << rig.Out(0, slot);
+        QCOMPARE(out, test.expected);
+        rig.project.ReleaseScenes();
+        rig.Tick(4);
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+    }
+};
+
+ORVANE_TEST(ShowReferencesTest)
+#include "ShowReferencesTest.moc"

@@ -8,6 +8,8 @@
 
 #include "LoopbackNetwork.h"
 
+#include "Common/ArtNet/NeighbourTable.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -197,36 +199,20 @@ inline bool SetControllerAddress(bool add, const QString& cidr)
                                           QStringLiteral("dev"), QLatin1String(kControllerLink)});
 }
 
-// This namespace's neighbour table: each entry's address and whether it
-// holds an answer. Those that do not (incomplete or failed) are what a
-// controller makes for absent addresses.
-struct SNeighbourEntry
+// This namespace's neighbour table, read through the kernel's own
+// interface as the program reads it: that tells the entries being asked
+// (what the bound on unanswered addresses counts) from failed ones, which
+// /proc/net/arp shows alike.
+inline CNeighbourTable Neighbours()
 {
-    QString address;
-    bool answered = false;
-};
-inline QVector<SNeighbourEntry> NeighbourEntries()
-{
-    QFile arp(QStringLiteral("/proc/net/arp"));
-    QVector<SNeighbourEntry> entries;
-    if (!arp.open(QIODevice::ReadOnly))
-        return entries;
-    const QList<QByteArray> lines = arp.readAll().split('\n');
-    for (int i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> fields = lines[i].simplified().split(' ');
-        if (fields.size() >= 3)
-            entries.append({QString::fromLatin1(fields[0]), (fields[2].toUInt(nullptr, 16) & 0x2) != 0});
-    }
-    return entries;
+    CNeighbourTable table;
+    table.Refresh();
+    return table;
 }
-inline QStringList UnansweredNeighbours()
+inline int NeighbourEntries(const CNeighbourTable& table)
 {
-    QStringList unanswered;
-    for (const SNeighbourEntry& entry : NeighbourEntries()) {
-        if (!entry.answered)
-            unanswered << entry.address;
-    }
-    return unanswered;
+    using EState = CNeighbourTable::EState;
+    return table.Count(EState::Answered) + table.Count(EState::Unanswered) + table.Count(EState::Failed);
 }
 
 inline bool SendTo(int fd, const QByteArray& datagram, const QHostAddress& to)

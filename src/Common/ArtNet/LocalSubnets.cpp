@@ -2,7 +2,10 @@
 
 #include "Common/ArtNet/ArtNetPackets.h"
 
+#include <QFile>
 #include <QNetworkInterface>
+
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +19,25 @@ bool IsLoopback(quint32 address)
     return address >> 24 == 127;
 }
 
+bool Contains(const CLocalSubnets::SSubnet& subnet, quint32 address)
+{
+    return subnet.prefixLength >= 1 && subnet.prefixLength <= 32
+        && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength));
+}
+
+// IFF_NOARP in the interface's flags, as the kernel shows them; a link
+// whose flags cannot be read is taken to use ARP, which only costs speed.
+bool LinkUsesArp(const QString& interfaceName)
+{
+    constexpr uint kNoArpFlag = 0x80;
+    QFile flags(QStringLiteral("/sys/class/net/%1/flags").arg(interfaceName));
+    if (interfaceName.contains(QLatin1Char('/')) || !flags.open(QIODevice::ReadOnly))
+        return true;
+    bool hex = false;
+    const uint value = flags.read(32).trimmed().toUInt(&hex, 16);
+    return !hex || !(value & kNoArpFlag);
+}
+
 } // namespace
 
 bool CLocalSubnets::Refresh()
@@ -24,9 +46,10 @@ bool CLocalSubnets::Refresh()
     m_subnets.clear();
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& iface : interfaces) {
+        const bool arp = LinkUsesArp(iface.name());
         for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                m_subnets.append({iface.index(), entry.ip().toIPv4Address(), entry.prefixLength()});
+                m_subnets.append({iface.index(), entry.ip().toIPv4Address(), entry.prefixLength(), arp});
         }
     }
     return m_subnets != before;
@@ -34,12 +57,13 @@ bool CLocalSubnets::Refresh()
 
 bool CLocalSubnets::IsOnLink(quint32 address) const
 {
-    for (const SSubnet& subnet : m_subnets) {
-        if (subnet.prefixLength >= 1 && subnet.prefixLength <= 32
-            && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength)))
-            return true;
-    }
-    return false;
+    return std::any_of(m_subnets.begin(), m_subnets.end(), [address](const SSubnet& s) { return Contains(s, address); });
+}
+
+bool CLocalSubnets::UsesArp(quint32 address) const
+{
+    // An address on two links is reached through either, so the table may hold an entry for it.
+    return std::any_of(m_subnets.begin(), m_subnets.end(), [address](const SSubnet& s) { return s.arp && Contains(s, address); });
 }
 
 bool CLocalSubnets::IsOwn(quint32 address) const

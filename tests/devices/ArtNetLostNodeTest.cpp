@@ -58,6 +58,18 @@ int LogLinesAbout(const QHostAddress& node)
     return int(std::count_if(g_deviceLog.begin(), g_deviceLog.end(), [&](const QString& l) { return l.startsWith(failing); }));
 }
 
+// Keeps the devices' debug log in g_deviceLog until the returned guard goes.
+auto KeepingDeviceLog()
+{
+    g_deviceLog.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("orvane.devices.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(KeepDeviceLog);
+    return qScopeGuard([previous] {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+    });
+}
+
 int OpenDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
@@ -90,20 +102,42 @@ class ArtNetLostNodeTest : public QObject
     }
 
     // A node of the nodes' side at `address` that answers polls with `replies`.
-    int StartNode(const QHostAddress& address, const QList<QByteArray>& replies, int prefix = 24)
+    // `broadcast`: its replies go to the subnet's broadcast address, not the poll's source.
+    int StartNode(const QHostAddress& address, const QList<QByteArray>& replies, int prefix = 24, bool broadcast = false)
     {
         if (address != kHealthyNode && !m_peer->AddNodeAddress(address, prefix))
             return -1;
         const int fd = m_peer->Socket(address);
         if (fd >= 0)
-            m_responder->Answer(fd, replies);
+            m_responder->Answer(fd, replies, broadcast ? kBroadcast : QHostAddress());
         return fd;
     }
 
+    // Waits until `nodes` are listed, or three more rounds of polls reached
+    // the nodes' side without them: polls the kernel refuses (a full
+    // neighbour table) are sent again for as long as that lasts.
+    bool WaitForNodes(int nodes)
+    {
+        const int heard = m_responder->PollsHeard();
+        auto listed = [&] { return m_manager->NodeList().Nodes().size() == nodes; };
+        return QTest::qWaitFor([&] { return listed() || m_responder->PollsHeard() >= heard + 3; }, 300000) && listed();
+    }
     void PollAndWaitFor(int nodes)
     {
         m_manager->Poll();
-        QTRY_COMPARE_WITH_TIMEOUT(m_manager->NodeList().Nodes().size(), nodes, 10000);
+        QVERIFY2(WaitForNodes(nodes), qPrintable(QString::number(m_manager->NodeList().Nodes().size())));
+    }
+
+    // Whether each of `fds` had a datagram since this was last asked, kept in `served`.
+    static bool AllServed(const std::vector<int>& fds, std::vector<bool>& served)
+    {
+        served.resize(fds.size());
+        for (size_t i = 0; i < fds.size(); ++i) {
+            served[i] = served[i] || !Receive(fds[i], 0).isEmpty();
+            while (served[i] && !Receive(fds[i], 0).isEmpty()) {
+            }
+        }
+        return std::all_of(served.begin(), served.end(), [](bool s) { return s; });
     }
 
     // The poll timer's turn, run by hand: replies read, nodes judged and polled.
@@ -221,7 +255,7 @@ private slots:
         g_deviceLog.clear();
         m_manager = std::make_unique<CArtNetManager>();
         QVERIFY(m_manager->Start());
-        QTRY_COMPARE_WITH_TIMEOUT(m_manager->NodeList().Nodes().size(), kUniverses / 4, 10000);
+        QVERIFY(WaitForNodes(kUniverses / 4));
     }
 
     void cleanup()
@@ -250,12 +284,7 @@ private slots:
         QList<QHostAddress> lost;
         for (int i = 0; i < count; ++i)
             lost << QHostAddress(0xC0000200u + (real ? 10u : 20u) + quint32(i));
-        QLoggingCategory::setFilterRules(QStringLiteral("orvane.devices.debug=true"));
-        const QtMessageHandler previous = qInstallMessageHandler(KeepDeviceLog);
-        auto restore = qScopeGuard([previous] {
-            qInstallMessageHandler(previous);
-            QLoggingCategory::setFilterRules(QString());
-        });
+        auto log = KeepingDeviceLog();
 
         QList<QByteArray> forged = ShowReplies(kHealthyNode);
         for (int i = 0; i < lost.size(); ++i) {
@@ -345,17 +374,8 @@ private slots:
 
         // Each real node is sent to once it answered ARP, its own socket
         // asking first.
-        std::vector<bool> served(real.size());
-        QVERIFY(RunShowUntil([&] {
-            for (size_t i = 0; i < real.size(); ++i)
-                served[i] = served[i] || !Receive(real[i], 0).isEmpty();
-            return std::all_of(served.begin(), served.end(), [](bool s) { return s; });
-        }, 400));
-        TicksWithEveryFrame(1);
-        for (int fd : real) {
-            while (!Receive(fd, 0).isEmpty()) {
-            }
-        }
+        std::vector<bool> served;
+        QVERIFY(RunShowUntil([&] { return AllServed(real, served); }, 400));
         // Long enough for the first addresses tried to be given up. Each
         // real node takes its four frames of every tick: one lost leaves
         // the last tick's short.
@@ -493,6 +513,133 @@ private slots:
         for (int i = 0; i < rounds; ++i)
             QVERIFY(AnsweredPollTimer());
         QCOMPARE(m_manager->NodeList().Nodes().size(), 0);
+    }
+
+    // Many nodes start answering at once, to the poll's source or by
+    // broadcast, or on a link without ARP, which lists no neighbours: each
+    // is sent its frames soon after its first reply, with no turn of the
+    // poll timer, as a trial is judged on the tick.
+    void everyNodeIsServedSoon_data()
+    {
+        Columns<int, bool, bool>("nodes", "broadcast", "arp");
+        QTest::newRow("40 nodes answering the poll's source") << 40 << false << true;
+        QTest::newRow("40 nodes answering by broadcast") << 40 << true << true;
+        QTest::newRow("40 nodes on a link without ARP") << 40 << false << false;
+    }
+    void everyNodeIsServedSoon()
+    {
+        const auto [count, broadcast, arp] = Row<int, bool, bool>("nodes", "broadcast", "arp");
+        if (!arp)
+            QVERIFY(m_peer->TurnArpOff());
+        std::vector<int> nodes;
+        for (int i = 0; i < count; ++i) {
+            const QHostAddress address(0xC0000200u + 10u + quint32(i));
+            nodes.push_back(StartNode(address, {FourUniverses(address, quint16(4 * (i % 4)))}, 24, broadcast));
+            QVERIFY(nodes.back() >= 0);
+        }
+        PollAndWaitFor(kUniverses / 4 + count);
+        std::vector<bool> served;
+        int ticks = 0;
+        for (; ticks < 400 && !AllServed(nodes, served); ++ticks) {
+            QVERIFY(TicksWithEveryFrame(1) == 1);
+            QVERIFY(Neighbours().Count(CNeighbourTable::EState::Unanswered) <= CNodeAdmission::kMaxUnanswered);
+            QTest::qWait(5);
+        }
+        QVERIFY2(AllServed(nodes, served), qPrintable(QStringLiteral("%1 of %2 served")
+                                                         .arg(std::count(served.begin(), served.end(), true))
+                                                         .arg(count)));
+    }
+
+    // A node whose replies come from one of its addresses and name another
+    // is given up while that address does not answer ARP, and served again
+    // once it does. Its failed entry stays, as the kernel collects failed
+    // entries only while the machine holds many, so it is tried again by a
+    // back-off of the program's own.
+    void aNodeAnsweringArpAgainIsServed_data()
+    {
+        Columns<bool>("servedBefore");
+        QTest::newRow("served, then its address goes and comes back") << true;
+        QTest::newRow("its address absent when first named") << false;
+    }
+    void aNodeAnsweringArpAgainIsServed()
+    {
+        const auto [servedBefore] = Row<bool>("servedBefore");
+        auto log = KeepingDeviceLog();
+        const QHostAddress from(QStringLiteral("192.0.2.60"));
+        const QHostAddress named(QStringLiteral("192.0.2.61"));
+        const std::vector<int> receiver = {StartNode(named, {})};
+        QVERIFY(receiver.front() >= 0);
+        QVERIFY(StartNode(from, {FourUniverses(named, 0)}) >= 0);
+        auto absent = [&] {
+            return m_peer->RemoveNodeAddress(named)
+                && RunTool(QStringLiteral("ip"), {QStringLiteral("neigh"), QStringLiteral("flush"), QStringLiteral("to"), named.toString()});
+        };
+        if (!servedBefore)
+            QVERIFY(absent());
+        PollAndWaitFor(kUniverses / 4 + 1);
+        std::vector<bool> served;
+        if (servedBefore) {
+            QVERIFY(RunShowUntil([&] { return AllServed(receiver, served); }, 400));
+            QVERIFY(absent());
+        }
+        QVERIFY2(RunShowUntil([&] { return LogLinesAbout(named) > 0; }, 1000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        // Given up through a few of its retries.
+        QVERIFY(RunShow(200));
+        QVERIFY(m_peer->AddNodeAddress(named));
+        served.assign(1, false);
+        AllServed(receiver, served);
+        served.assign(1, false);
+        QVERIFY(RunShowUntil([&] { return AllServed(receiver, served); }, 2000));
+        QCOMPARE(LogLinesAbout(named), 1);
+    }
+
+    // Replies forged from the very absent addresses they name, more than
+    // the places for trials: each is given up when its ARP fails, whatever
+    // it replies, and real nodes answering by broadcast are served behind
+    // them. Past the sockets' bound the forged ones never share the real
+    // nodes' socket, where they would fill its buffer.
+    void forgedOwnRepliesHoldNoPlace_data()
+    {
+        Columns<int, int, int>("forged", "limit", "real");
+        QTest::newRow("a real node behind 48") << 48 << 0 << 1;
+        QTest::newRow("real nodes sharing a socket at a low open file limit") << 16 << 24 << 12;
+    }
+    void forgedOwnRepliesHoldNoPlace()
+    {
+        const auto [forged, extraLimit, realCount] = Row<int, int, int>("forged", "limit", "real");
+        rlimit files{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit original = files;
+        auto restore = qScopeGuard([original] { setrlimit(RLIMIT_NOFILE, &original); });
+        for (int i = 0; i < forged; ++i) {
+            const QHostAddress address(0xC0000200u + 100u + quint32(i));
+            QVERIFY(m_peer->AddHiddenAddress(address));
+            const int fd = m_peer->Socket(address);
+            QVERIFY(fd >= 0);
+            m_responder->Answer(fd, {FourUniverses(address, 0)});
+        }
+        std::vector<int> real;
+        for (int i = 0; i < realCount; ++i) {
+            const QHostAddress address(0xC0000200u + 10u + quint32(i));
+            real.push_back(StartNode(address, {FourUniverses(address, 0)}, 24, true));
+            QVERIFY(real.back() >= 0);
+        }
+        // The manager reads the bound when it starts; the nodes' side is made before.
+        if (extraLimit > 0) {
+            m_manager->Stop();
+            files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + extraLimit / 4 + 1));
+            QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+            QVERIFY(m_manager->Start());
+        }
+        PollAndWaitFor(kUniverses / 4 + forged + realCount);
+        std::vector<bool> served;
+        QVERIFY(RunShowUntil([&] { return AllServed(real, served); }, 1500));
+        bool realFrames = true;
+        QVERIFY(RunShow(200, [&] {
+            for (int fd : real)
+                realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
+        }));
+        QVERIFY(realFrames);
     }
 
     // A flood on one node's socket does not hold back a reply on another's:

@@ -195,8 +195,9 @@ void CArtNetManager::ReadPass()
     while (!m_unread.empty()) {
         QUdpSocket* socket = m_unread.front();
         // Checked each time: a slot of nodeDetected may have stopped us, and
-        // a node's socket closes when the node is forgotten.
-        if (!socket) {
+        // a node's socket closes when the node is forgotten or gives its
+        // descriptor up (deleted only later).
+        if (!socket || socket->state() != QAbstractSocket::BoundState) {
             m_unread.pop_front();
             continue;
         }

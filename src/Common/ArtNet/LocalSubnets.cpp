@@ -2,10 +2,17 @@
 
 #include "Common/ArtNet/ArtNetPackets.h"
 
-#include <QFile>
 #include <QNetworkInterface>
 
 #include <algorithm>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -25,17 +32,27 @@ bool Contains(const CLocalSubnets::SSubnet& subnet, quint32 address)
         && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength));
 }
 
-// IFF_NOARP in the interface's flags, as the kernel shows them; a link
-// whose flags cannot be read is taken to use ARP, which only costs speed.
+// IFF_NOARP in the interface's flags, as the kernel holds them for this
+// network namespace; a link whose flags cannot be read is taken to use ARP,
+// which only costs speed.
 bool LinkUsesArp(const QString& interfaceName)
 {
-    constexpr uint kNoArpFlag = 0x80;
-    QFile flags(QStringLiteral("/sys/class/net/%1/flags").arg(interfaceName));
-    if (interfaceName.contains(QLatin1Char('/')) || !flags.open(QIODevice::ReadOnly))
+#ifdef Q_OS_LINUX
+    const QByteArray name = interfaceName.toLocal8Bit();
+    ifreq request{};
+    if (name.isEmpty() || name.size() >= int(sizeof request.ifr_name))
         return true;
-    bool hex = false;
-    const uint value = flags.read(32).trimmed().toUInt(&hex, 16);
-    return !hex || !(value & kNoArpFlag);
+    memcpy(request.ifr_name, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return true;
+    const bool read = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    ::close(fd);
+    return !read || !(request.ifr_flags & IFF_NOARP);
+#else
+    Q_UNUSED(interfaceName)
+    return true;
+#endif
 }
 
 } // namespace

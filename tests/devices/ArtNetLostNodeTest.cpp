@@ -597,16 +597,17 @@ private slots:
     // the places for trials: each is given up when its ARP fails, whatever
     // it replies, and real nodes answering by broadcast are served behind
     // them. Past the sockets' bound the forged ones never share the real
-    // nodes' socket, where they would fill its buffer.
+    // nodes' socket, where the frames of every universe, waiting for their
+    // ARP, would fill its buffer.
     void forgedOwnRepliesHoldNoPlace_data()
     {
-        Columns<int, int, int>("forged", "limit", "real");
-        QTest::newRow("a real node behind 48") << 48 << 0 << 1;
-        QTest::newRow("real nodes sharing a socket at a low open file limit") << 16 << 24 << 12;
+        Columns<int, int, int, int>("forged", "pages", "limit", "real");
+        QTest::newRow("a real node behind 48") << 48 << 1 << 0 << 1;
+        QTest::newRow("real nodes sharing a socket at a low open file limit") << 32 << 4 << 24 << 12;
     }
     void forgedOwnRepliesHoldNoPlace()
     {
-        const auto [forged, extraLimit, realCount] = Row<int, int, int>("forged", "limit", "real");
+        const auto [forged, pages, extraLimit, realCount] = Row<int, int, int, int>("forged", "pages", "limit", "real");
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit original = files;
@@ -616,7 +617,7 @@ private slots:
             QVERIFY(m_peer->AddHiddenAddress(address));
             const int fd = m_peer->Socket(address);
             QVERIFY(fd >= 0);
-            m_responder->Answer(fd, {FourUniverses(address, 0)});
+            m_responder->Answer(fd, ShowReplies(address).mid(0, pages));
         }
         std::vector<int> real;
         for (int i = 0; i < realCount; ++i) {
@@ -631,7 +632,7 @@ private slots:
             QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
             QVERIFY(m_manager->Start());
         }
-        PollAndWaitFor(kUniverses / 4 + forged + realCount);
+        PollAndWaitFor(kUniverses / 4 + forged * pages + realCount);
         std::vector<bool> served;
         QVERIFY(RunShowUntil([&] { return AllServed(real, served); }, 1500));
         bool realFrames = true;

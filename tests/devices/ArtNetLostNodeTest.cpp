@@ -24,6 +24,8 @@
 using namespace LoopbackNetwork;
 using namespace VethNetwork;
 
+Q_DECLARE_METATYPE(QList<QHostAddress>)
+
 // Makes the private namespace and runs ArtNetLostNodeTest inside it.
 class ArtNetLostNodeNamespaceTest : public QObject
 {
@@ -126,6 +128,22 @@ class ArtNetLostNodeTest : public QObject
     {
         m_manager->Poll();
         QVERIFY2(WaitForNodes(nodes), qPrintable(QString::number(m_manager->NodeList().Nodes().size())));
+    }
+
+    // Restarts the manager, which reads its socket bound (a quarter of the
+    // open file limit) when it starts, under a limit `extra` descriptors
+    // above those open now; the limit is restored when the guard returned goes.
+    auto RestartWithFileLimit(int extra)
+    {
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        const rlimit original = files;
+        m_manager->Stop();
+        files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + extra / 4 + 1));
+        if (setrlimit(RLIMIT_NOFILE, &files) != 0)
+            qWarning() << "the open file limit stays as it was";
+        m_manager->Start();
+        return qScopeGuard([original] { setrlimit(RLIMIT_NOFILE, &original); });
     }
 
     // Whether each of `fds` had a datagram since this was last asked, kept in `served`.
@@ -459,16 +477,18 @@ private slots:
     }
     // The controller's address changes while the show runs, to another of
     // its subnet or to another subnet the node is on: the node's frames are
-    // back after one turn of the poll timer, with no restart.
+    // back after one turn of the poll timer, with no restart, also for nodes
+    // past the sockets' bound that share one, and no socket is left behind.
     void anAddressChangeKeepsTheNodesServed_data()
     {
-        Columns<QString, int, QString>("to", "prefix", "node");
-        QTest::newRow("another address of the subnet") << QStringLiteral("192.0.2.50") << 24 << QStringLiteral("192.0.2.2");
-        QTest::newRow("another subnet the node is on") << QStringLiteral("192.0.2.129") << 25 << QStringLiteral("192.0.2.130");
+        Columns<QString, int, QString, int>("to", "prefix", "node", "sharing");
+        QTest::newRow("another address of the subnet") << QStringLiteral("192.0.2.50") << 24 << QStringLiteral("192.0.2.2") << 0;
+        QTest::newRow("another subnet the node is on") << QStringLiteral("192.0.2.129") << 25 << QStringLiteral("192.0.2.130") << 0;
+        QTest::newRow("nodes sharing a socket") << QStringLiteral("192.0.2.50") << 24 << QStringLiteral("192.0.2.2") << 16;
     }
     void anAddressChangeKeepsTheNodesServed()
     {
-        const auto [to, prefix, nodeText] = Row<QString, int, QString>("to", "prefix", "node");
+        const auto [to, prefix, nodeText, sharing] = Row<QString, int, QString, int>("to", "prefix", "node", "sharing");
         const QHostAddress node(nodeText);
         int fd = m_healthy;
         if (node != kHealthyNode) {
@@ -476,7 +496,18 @@ private slots:
             QVERIFY(fd >= 0);
             PollAndWaitFor(2 * kUniverses / 4);
         }
+        std::vector<int> others;
+        for (int i = 0; i < sharing; ++i) {
+            const QHostAddress address(0xC0000200u + 10u + quint32(i));
+            others.push_back(StartNode(address, {FourUniverses(address, 0)}));
+            QVERIFY(others.back() >= 0);
+        }
+        auto restore = RestartWithFileLimit(sharing > 0 ? 24 : 1 << 20);
+        PollAndWaitFor((node != kHealthyNode ? 2 : 1) * kUniverses / 4 + sharing);
+        std::vector<bool> served;
+        QVERIFY(RunShowUntil([&] { return AllServed(others, served); }, 400));
         QCOMPARE(TicksWithEveryFrame(20, fd), 20);
+        const int descriptors = OpenDescriptors();
 
         // As a new lease does it: the old address goes, then the new one comes.
         QVERIFY(SetControllerAddress(false, QStringLiteral("192.0.2.1/24")));
@@ -484,20 +515,51 @@ private slots:
         m_manager->SendUniverses(kUniverses, Out());
         QVERIFY(AnsweredPollTimer());
         QCOMPARE(TicksWithEveryFrame(20, fd), 20);
+        served.assign(others.size(), false);
+        QVERIFY(RunShowUntil([&] { return AllServed(others, served); }, 400));
+        QCOMPARE(OpenDescriptors(), descriptors);
+    }
+
+    // A node behind a router shares the router's neighbour entry: it is sent
+    // every frame from the first tick, never tried nor reported as failing.
+    void aRoutedNodeIsSentToFreely()
+    {
+        auto log = KeepingDeviceLog();
+        const QHostAddress routed(QStringLiteral("198.51.100.2"));
+        QVERIFY(m_peer->InPeer({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("198.51.100.2/32"), QStringLiteral("dev"),
+                                QStringLiteral("lo")}));
+        QVERIFY(RunTool(QStringLiteral("ip"), {QStringLiteral("route"), QStringLiteral("add"), QStringLiteral("198.51.100.0/24"),
+                                               QStringLiteral("via"), kHealthyNode.toString()}));
+        const int fd = m_peer->Socket(routed);
+        QVERIFY(fd >= 0);
+        m_responder->Answer(fd, {FourUniverses(routed, 0)});
+        PollAndWaitFor(kUniverses / 4 + 1);
+        bool frames = true;
+        QVERIFY(RunShow(300, [&] { frames = frames && EveryFrameArrives(fd, 5000, 4); }));
+        QVERIFY(frames);
+        QCOMPARE(LogLinesAbout(routed), 0);
     }
 
     // While the kernel refuses polls they are sent again soon, and nodes do
     // not expire for them; polls that go out and stay unanswered do expire them.
+    // A round of polls to several targets ages the nodes by one interval.
+    void refusedPollsAreSentAgainAndAgeNoNode_data()
+    {
+        Columns<QList<QHostAddress>>("targets");
+        QTest::newRow("the broadcast address") << QList<QHostAddress>{kBroadcast};
+        QTest::newRow("the broadcast address and a node") << QList<QHostAddress>{kBroadcast, kHealthyNode};
+    }
     void refusedPollsAreSentAgainAndAgeNoNode()
     {
+        const auto [targets] = Row<QList<QHostAddress>>("targets");
         const int rounds = CArtNetManager::kNodeTimeoutMs / CArtNetManager::kPollIntervalMs + 2;
-        m_manager->SetPollTargets({kBroadcast});
+        m_manager->SetPollTargets(targets);
         const QString address = QStringLiteral("192.0.2.1/24");
         // With no address on the link there is no route to the broadcast address.
         QVERIFY(SetControllerAddress(false, address));
         for (int i = 0; i < rounds; ++i)
             PollTimer();
-        QCOMPARE(m_manager->Poll(), 1);
+        QCOMPARE(m_manager->Poll(), targets.size());
         QCOMPARE(m_manager->NodeList().Nodes().size(), kUniverses / 4);
 
         // A restart refused its poll and has the poll timer's next turn a
@@ -510,8 +572,11 @@ private slots:
         PollAndWaitFor(kUniverses / 4);
 
         m_responder->Answer(m_healthy, {});
-        for (int i = 0; i < rounds; ++i)
+        for (int i = 1; i <= rounds; ++i) {
             QVERIFY(AnsweredPollTimer());
+            if (i * CArtNetManager::kPollIntervalMs < CArtNetManager::kNodeTimeoutMs)
+                QCOMPARE(m_manager->NodeList().Nodes().size(), kUniverses / 4);
+        }
         QCOMPARE(m_manager->NodeList().Nodes().size(), 0);
     }
 
@@ -555,15 +620,17 @@ private slots:
     // once it does. Its failed entry stays, as the kernel collects failed
     // entries only while the machine holds many, so it is tried again by a
     // back-off of the program's own.
+    // After a restart it is tried from the first tick.
     void aNodeAnsweringArpAgainIsServed_data()
     {
-        Columns<bool>("servedBefore");
-        QTest::newRow("served, then its address goes and comes back") << true;
-        QTest::newRow("its address absent when first named") << false;
+        Columns<bool, bool>("servedBefore", "restart");
+        QTest::newRow("served, then its address goes and comes back") << true << false;
+        QTest::newRow("its address absent when first named") << false << false;
+        QTest::newRow("the output restarted once it came back") << true << true;
     }
     void aNodeAnsweringArpAgainIsServed()
     {
-        const auto [servedBefore] = Row<bool>("servedBefore");
+        const auto [servedBefore, restart] = Row<bool, bool>("servedBefore", "restart");
         auto log = KeepingDeviceLog();
         const QHostAddress from(QStringLiteral("192.0.2.60"));
         const QHostAddress named(QStringLiteral("192.0.2.61"));
@@ -589,6 +656,13 @@ private slots:
         served.assign(1, false);
         AllServed(receiver, served);
         served.assign(1, false);
+        if (restart) {
+            m_manager->Stop();
+            QVERIFY(m_manager->Start());
+            PollAndWaitFor(kUniverses / 4 + 1);
+            m_manager->SendUniverses(kUniverses, Out());
+            QVERIFY(!Receive(receiver.front(), 5000).isEmpty());
+        }
         QVERIFY(RunShowUntil([&] { return AllServed(receiver, served); }, 2000));
         QCOMPARE(LogLinesAbout(named), 1);
     }
@@ -608,10 +682,6 @@ private slots:
     void forgedOwnRepliesHoldNoPlace()
     {
         const auto [forged, pages, extraLimit, realCount] = Row<int, int, int, int>("forged", "pages", "limit", "real");
-        rlimit files{};
-        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
-        const rlimit original = files;
-        auto restore = qScopeGuard([original] { setrlimit(RLIMIT_NOFILE, &original); });
         for (int i = 0; i < forged; ++i) {
             const QHostAddress address(0xC0000200u + 100u + quint32(i));
             QVERIFY(m_peer->AddHiddenAddress(address));
@@ -625,13 +695,8 @@ private slots:
             real.push_back(StartNode(address, {FourUniverses(address, 0)}, 24, true));
             QVERIFY(real.back() >= 0);
         }
-        // The manager reads the bound when it starts; the nodes' side is made before.
-        if (extraLimit > 0) {
-            m_manager->Stop();
-            files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + extraLimit / 4 + 1));
-            QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
-            QVERIFY(m_manager->Start());
-        }
+        // The nodes' side is made first: its tools need descriptors.
+        auto restore = RestartWithFileLimit(extraLimit > 0 ? extraLimit : 1 << 20);
         PollAndWaitFor(kUniverses / 4 + forged * pages + realCount);
         std::vector<bool> served;
         QVERIFY(RunShowUntil([&] { return AllServed(real, served); }, 1500));

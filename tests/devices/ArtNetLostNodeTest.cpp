@@ -359,6 +359,7 @@ private slots:
     void forgedAddressesAreTriedAFewAtATime()
     {
         const auto [extraLimit, realCount] = Row<int, int>("limit", "real");
+        auto log = KeepingDeviceLog();
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit original = files;
@@ -405,6 +406,16 @@ private slots:
                 realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
         }));
         QVERIFY(realFrames);
+        // Each absent address is tried in turn, however few sockets there
+        // are, and reported once.
+        auto reported = [&] {
+            for (int i = 0; i < forged; ++i) {
+                if (LogLinesAbout(QHostAddress(0xC0000200u + 20u + quint32(i))) != 1)
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY2(RunShowUntil(reported, 2000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
         for (int fd : real)
             m_responder->Answer(fd, {});
         getrlimit(RLIMIT_NOFILE, &files);

@@ -7,8 +7,8 @@
 #include "Common/ArtNet/NodeAdmission.h"
 #include "Common/ArtNet/NodeSockets.h"
 
-#include <QHash>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>

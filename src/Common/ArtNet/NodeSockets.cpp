@@ -145,8 +145,7 @@ std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
     }
     int own = OwnSocketCount();
     std::vector<quint32> left;
-    // Addresses that may not share go first, as they have no other way out;
-    // at the bound, one that may share gives its socket up to them.
+    // Addresses that may not share go first, in the order given.
     std::vector<const SWanted*> order;
     for (const SWanted& w : wanted) {
         order.push_back(&w);

@@ -329,14 +329,19 @@ void CArtNetManager::RebuildLinks()
             onLink.push_back({link.address, fromItself.value(link.address)});
     }
     m_admission.List(onLink, m_clock.elapsed());
-    // A node behind a router shares the router's entry, which answers; a
-    // link without ARP makes no entries at all.
+    // A node behind a router shares the router's entry, which answers. On
+    // a link without ARP nothing can be asked, and every node is sent to
+    // freely, but each still takes an entry of the machine's table.
     std::vector<CNodeSockets::SWanted> wanted;
+    int entriesLeft = CNodeAdmission::kMaxEntries - m_admission.Entries();
     for (const SLink& link : m_links) {
         if (link.socket)
             continue;
-        const CNodeAdmission::EAdmit admit =
-            m_subnets.UsesArp(link.address) ? m_admission.Admission(link.address) : CNodeAdmission::EAdmit::Free;
+        CNodeAdmission::EAdmit admit = CNodeAdmission::EAdmit::Free;
+        if (m_subnets.UsesArp(link.address))
+            admit = m_admission.Admission(link.address);
+        else if (m_subnets.IsOnLink(link.address) && entriesLeft-- <= 0)
+            admit = CNodeAdmission::EAdmit::None;
         // Only an address that answered ARP may share: datagrams waiting for
         // an answer would fill the shared socket's buffer.
         if (admit != CNodeAdmission::EAdmit::None)

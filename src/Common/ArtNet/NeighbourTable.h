@@ -18,10 +18,11 @@ public:
         Failed,     // asked and never answered; sent to again, it is asked again
     };
 
-    // Reads the table as it is now; false where it cannot be read (not
-    // Linux), and every address then counts as answered. A table larger
-    // than anything the kernel allows by default is read only in part: the
-    // rest counts as absent.
+    // Reads the table as it is now, through the kernel's routing socket (a
+    // dump of at most the table, cheap enough for every tick); false where
+    // it cannot be read (not Linux), and every address then counts as
+    // answered. A table larger than anything the kernel allows by default
+    // is read only in part: the rest counts as absent.
     bool Refresh();
     // The table from the text of /proc/net/arp, which is read where the
     // kernel's own interface cannot be: it cannot tell a failed entry from

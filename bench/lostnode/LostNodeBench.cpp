@@ -26,7 +26,11 @@
 //            answering for all the universes;
 //   refused  the same forged addresses, and a third of the way in the
 //            healthy node's listener closes for 2 s (the program's
-//            datagrams meet a closed port meanwhile).
+//            datagrams meet a closed port meanwhile);
+//   many     a third of the way in, 200 nodes (.10 up) start answering at
+//            once, by broadcast, each for four of the universes;
+//   noarp    the same with 40 nodes, on a pair with ARP turned off at both
+//            ends (the nodes' end takes the controller's hardware address).
 // For each case it prints, per counted node, the frames per second per
 // universe (the lowest over the universes, per 10 s window and over the whole
 // count), the longest gap between two frames of any universe and the gaps
@@ -34,14 +38,16 @@
 // reply after it (refused: from its listener's reopening) to its first frame
 // of every universe and the lowest frames/s from one poll interval after that
 // to the end. Also the growth of Udp SndbufErrors and the most neighbour
-// entries the controller's namespace held without an answer (not complete in
-// /proc/net/arp, read every second), and, from the program's debug log
+// entries the controller's namespace held being asked (incomplete, read
+// every second), and, from the program's debug log
 // (orvane.devices), the nodes it wrote as failing. A case passes with at most
 // kMaxUnanswered such entries and:
 //   lost, manylost, forged*, resent: at least 39.5 frames/s and no gap over
 //            50 ms (manylost: each lost node written to the log once);
 //   renumber, resubnet, behind: every universe of the node within one poll
 //            interval (3 s) of its reply, then at least 39.5 frames/s;
+//   many, noarp: each node's universes within 2 s of its first reply (the
+//            slowest is printed), then at least 39.5 frames/s;
 //   refused: at least 39.5 frames/s from one poll interval after the reopening.
 // The count of forged addresses is every absent one of the /24 the pair
 // uses, or fewer when given: the kernel's neighbour table is the whole
@@ -92,13 +98,14 @@ constexpr int kResendMs = 25000;
 constexpr int kPollIntervalMs = 3000;
 constexpr int kClosedMs = 2000;
 constexpr double kTargetRate = 39.5;
-// "A few dozen" entries of the machine's shared table at most.
-constexpr int kMaxUnanswered = 36;
+constexpr double kManyRecoveryMs = 2000;
+// Entries of the machine's shared table being asked at once, at most.
+constexpr int kMaxUnanswered = 32;
 const QHostAddress kRenumbered(QStringLiteral("192.0.2.50"));
 const QHostAddress kLateNode(QStringLiteral("192.0.2.5"));
 constexpr quint32 kNet = 0xC0000200u; // 192.0.2.0
 
-enum class EKind { Lost, Forged, Renumber, Resubnet, Behind, Refused };
+enum class EKind { Lost, Forged, Renumber, Resubnet, Behind, Refused, Many };
 
 struct SCase
 {
@@ -114,7 +121,8 @@ const SCase kCases[] = {
     {"forged2", EKind::Forged, 2, false, false},    {"forged4", EKind::Forged, 4, false, false},
     {"resent", EKind::Forged, 2, true, false},      {"renumber", EKind::Renumber, 0, false, false},
     {"resubnet", EKind::Resubnet, 0, false, false}, {"behind", EKind::Behind, 0, true, false},
-    {"refused", EKind::Refused, 0, true, false},
+    {"refused", EKind::Refused, 0, true, false},    {"many", EKind::Many, 200, false, false},
+    {"noarp", EKind::Many, 40, false, false},
 };
 
 QHostAddress Host(int last)
@@ -127,7 +135,7 @@ QHostAddress Host(int last)
 std::vector<QHostAddress> ForgedAddresses(const SCase& c, int many)
 {
     std::vector<QHostAddress> forged;
-    if (c.kind == EKind::Lost || c.kind == EKind::Renumber || c.kind == EKind::Resubnet)
+    if (c.kind == EKind::Lost || c.kind == EKind::Renumber || c.kind == EKind::Resubnet || c.kind == EKind::Many)
         return forged;
     if (c.nodes > 0) {
         for (int i = 0; i < c.nodes; ++i)
@@ -177,6 +185,7 @@ struct SNode
     std::vector<int> fds;
     std::vector<int> pages;
     bool answering = true;
+    bool broadcast = false; // answers to the subnet's broadcast address
     bool counted = false;
     bool marking = false; // its next reply is the mark
     double mark = -1;     // ms since the count began
@@ -330,7 +339,12 @@ bool CCaseRun::Prepare()
         std::printf("%s: cannot add %s\n", m_case.name, qPrintable(kLateNode.toString()));
         return false;
     }
-    for (int i = 0; m_case.kind == EKind::Lost && i < m_case.nodes; ++i) {
+    if (QLatin1String(m_case.name) == QLatin1String("noarp") && !m_peer.TurnArpOff()) {
+        std::printf("%s: cannot turn ARP off\n", m_case.name);
+        return false;
+    }
+    const bool many = m_case.kind == EKind::Many;
+    for (int i = 0; (m_case.kind == EKind::Lost || many) && i < m_case.nodes; ++i) {
         if (!m_peer.AddNodeAddress(Host(10 + i))) {
             std::printf("%s: cannot add %s\n", m_case.name, qPrintable(Host(10 + i).toString()));
             return false;
@@ -347,6 +361,11 @@ bool CCaseRun::Prepare()
         AddNode({kLateNode}, {0, 1, 2, 3}, true).answering = false;
     for (int i = 0; m_case.kind == EKind::Lost && i < m_case.nodes; ++i)
         AddNode({Host(10 + i)}, {i}, false);
+    for (int i = 0; many && i < m_case.nodes; ++i) {
+        SNode& node = AddNode({Host(10 + i)}, {i % kPages}, true);
+        node.answering = false;
+        node.broadcast = true;
+    }
     for (const QHostAddress& b : broadcasts)
         m_pollFds.push_back(m_peer.Socket(b));
     bool bound = std::count(m_pollFds.begin(), m_pollFds.end(), -1) == 0;
@@ -377,8 +396,9 @@ void CCaseRun::Answer(int pollFd, double at)
             size_t k = 0;
             while (k + 1 < node.addresses.size() && !SameSubnet(node.addresses[k], source, node.prefix))
                 ++k;
+            const QHostAddress to = node.broadcast ? VethNetwork::kBroadcast : QHostAddress(source);
             for (int page : node.pages)
-                VethNetwork::SendTo(node.fds[k], FourUniverses(node.addresses[k], page), QHostAddress(source));
+                VethNetwork::SendTo(node.fds[k], FourUniverses(node.addresses[k], page), to);
             if (node.marking) {
                 node.marking = false;
                 node.mark = at;
@@ -440,9 +460,12 @@ void CCaseRun::Change(double at)
         healthy.event = at;
         break;
     case EKind::Behind:
-        m_nodes[1].answering = true;
-        m_nodes[1].marking = true;
-        m_nodes[1].event = at;
+    case EKind::Many:
+        for (size_t i = 1; i < m_nodes.size(); ++i) {
+            m_nodes[i].answering = true;
+            m_nodes[i].marking = true;
+            m_nodes[i].event = at;
+        }
         break;
     case EKind::Refused: {
         healthy.answering = false;
@@ -537,8 +560,9 @@ SResult CCaseRun::Run(const QString& program, const QString& show, const QString
         const Clock::time_point now = Clock::now();
         const double at = m_counting ? Ms(now - countFrom).count() : -1;
         if (Ms(now - launched).count() >= nextSample) {
-            m_result.maxEntries = std::max(m_result.maxEntries, int(VethNetwork::NeighbourEntries().size()));
-            m_result.maxUnanswered = std::max(m_result.maxUnanswered, int(VethNetwork::UnansweredNeighbours().size()));
+            const CNeighbourTable table = VethNetwork::Neighbours();
+            m_result.maxEntries = std::max(m_result.maxEntries, VethNetwork::NeighbourEntries(table));
+            m_result.maxUnanswered = std::max(m_result.maxUnanswered, table.Count(CNeighbourTable::EState::Unanswered));
             nextSample += 1000;
         }
         if (settling && !m_counting && now >= countFrom) {
@@ -633,6 +657,9 @@ SNodeResult CCaseRun::Summarise(const SNode& node) const
     double afterMin = 1e9, latest = 0;
     bool all = node.mark >= 0;
     for (int i = 0; i < kShowUniverses; ++i) {
+        // Only the universes the node answers for.
+        if (std::find(node.pages.begin(), node.pages.end(), i / 4) == node.pages.end())
+            continue;
         SUniverse u = node.universes[size_t(i)];
         u.Gap(countedMs);
         long frames = 0;
@@ -661,12 +688,23 @@ SNodeResult CCaseRun::Summarise(const SNode& node) const
     return r;
 }
 
+// The node a case changed: the late one, or the healthy one; of many, the
+// slowest to get every universe, one that never did first.
+const SNodeResult& Changed(const SResult& r)
+{
+    if (r.kind != EKind::Many)
+        return r.nodes.back();
+    return *std::max_element(r.nodes.begin() + 1, r.nodes.end(), [](const SNodeResult& a, const SNodeResult& b) {
+        return (a.recovery < 0 ? 1e9 : a.recovery) < (b.recovery < 0 ? 1e9 : b.recovery);
+    });
+}
+
 bool Passed(const SResult& r)
 {
     if (!r.ran || r.nodes.empty() || r.maxUnanswered > kMaxUnanswered)
         return false;
     const SNodeResult& healthy = r.nodes[0];
-    const SNodeResult& changed = r.nodes.back(); // the late node, or the healthy one
+    const SNodeResult& changed = Changed(r);
     switch (r.kind) {
     case EKind::Lost:
         for (const auto& [address, lines] : r.failLines) {
@@ -683,6 +721,9 @@ bool Passed(const SResult& r)
         return changed.recovery >= 0 && changed.recovery <= kPollIntervalMs && changed.afterMin >= kTargetRate;
     case EKind::Refused:
         return changed.afterMin >= kTargetRate;
+    case EKind::Many:
+        return changed.recovery >= 0 && changed.recovery <= kManyRecoveryMs
+            && std::all_of(r.nodes.begin(), r.nodes.end(), [](const SNodeResult& n) { return n.afterMin < 0 || n.afterMin >= kTargetRate; });
     }
     return false;
 }
@@ -714,8 +755,14 @@ void Print(const SCase& c, const SResult& r, int seconds)
     if (r.forged > 0)
         std::printf(", %d forged addresses%s", r.forged, c.resent ? " kept listed" : "");
     std::printf("\n");
-    for (const SNodeResult& n : r.nodes)
-        PrintNode(n);
+    for (const SNodeResult& n : r.nodes) {
+        if (r.kind != EKind::Many || &n == &r.nodes[0])
+            PrintNode(n);
+    }
+    if (r.kind == EKind::Many) {
+        std::printf("  %d nodes, the slowest:\n", int(r.nodes.size()) - 1);
+        PrintNode(Changed(r));
+    }
     std::printf("  unanswered neighbour entries max %d (of %d entries)  SndbufErrors +%ld  ICMP unreachable in +%ld out +%ld"
                 "  polls seen %ld\n  failing-node log lines %d",
                 r.maxUnanswered, r.maxEntries, r.sndbufErrors, r.unreachableIn, r.unreachableOut, r.polls, r.allFailLines);
@@ -745,7 +792,7 @@ int Measure(const QString& program, const QString& show, const QString& tmp, con
             continue;
         }
         const SNodeResult& h = r.nodes[0];
-        const SNodeResult& m = r.nodes.back();
+        const SNodeResult& m = Changed(r);
         std::printf("%-8s  %14.1f  %13.2f  %14.1f  %9ld  %12ld", c->name, *std::min_element(h.windowMin.begin(), h.windowMin.end()),
                     h.overallMin, h.longest, h.late, r.sndbufErrors);
         if (m.afterMin < 0)
@@ -797,7 +844,7 @@ int main(int argc, char** argv)
     const bool known = which == QLatin1String("all")
         || std::any_of(std::begin(kCases), std::end(kCases), [&](const SCase& c) { return which == QLatin1String(c.name); });
     if (!known || seconds < 1 || scenes < 1 || forged < 1 || forged > MostForged() || files < 0 || (files > 0 && files < 64)) {
-        std::printf("usage: bench_lostnode [all|lost|manylost|forged2|forged4|resent|renumber|resubnet|behind|refused]"
+        std::printf("usage: bench_lostnode [all|lost|manylost|forged2|forged4|resent|renumber|resubnet|behind|refused|many|noarp]"
                     " [seconds] [scenes] [forged, 1 to %d] [the program's limit of open files, 64 or more]\n",
                     MostForged());
         return 1;

@@ -8,6 +8,8 @@
 
 #include "LoopbackNetwork.h"
 
+#include "Common/ArtNet/NeighbourTable.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -149,6 +151,39 @@ public:
                        QStringLiteral("dev"), QLatin1String(kNodeLink)});
     }
 
+    // `address` on the nodes' side, where its ARP goes unanswered: it sends
+    // as the address of a node that forged replies name, from that very
+    // address, and is never found by ARP.
+    bool AddHiddenAddress(const QHostAddress& address)
+    {
+        const QString pid = QString::number(m_process.processId());
+        const QString link = QLatin1String(kNodeLink);
+        auto sysctl = [&](const QString& setting) {
+            return RunTool(QStringLiteral("nsenter"), {QStringLiteral("-t"), pid, QStringLiteral("-n"), QStringLiteral("sysctl"),
+                                                       QStringLiteral("-qw"), setting});
+        };
+        // ARP on the link answers only for its own addresses, and asks with them.
+        return (m_hiding
+                || (m_hiding = sysctl(QStringLiteral("net.ipv4.conf.%1.arp_ignore=1").arg(link))
+                        && sysctl(QStringLiteral("net.ipv4.conf.%1.arp_announce=2").arg(link))))
+            && InPeer({QStringLiteral("addr"), QStringLiteral("add"), address.toString() + QStringLiteral("/32"), QStringLiteral("dev"),
+                       QStringLiteral("lo")});
+    }
+
+    // Turns ARP off on both ends, as on a tunnel: each end then sends to its
+    // own hardware address, so the nodes' end takes the controller's.
+    bool TurnArpOff()
+    {
+        const QString address = QNetworkInterface::interfaceFromName(QLatin1String(kControllerLink)).hardwareAddress();
+        if (address.isEmpty())
+            return false;
+        const QString node = QLatin1String(kNodeLink);
+        return InPeer({QStringLiteral("link"), QStringLiteral("set"), node, QStringLiteral("address"), address})
+            && InPeer({QStringLiteral("link"), QStringLiteral("set"), node, QStringLiteral("arp"), QStringLiteral("off")})
+            && RunTool(QStringLiteral("ip"), {QStringLiteral("link"), QStringLiteral("set"), QLatin1String(kControllerLink),
+                                              QStringLiteral("arp"), QStringLiteral("off")});
+    }
+
     // Closes a socket Socket opened, before the peer goes.
     void CloseSocket(int fd)
     {
@@ -172,6 +207,7 @@ public:
                 const sockaddr_in at = ArtNetAddress(address);
                 if (fd >= 0
                     && (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0
+                        || ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one) != 0
                         || ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)) {
                     ::close(fd);
                     fd = -1;
@@ -187,6 +223,7 @@ public:
 private:
     QProcess m_process;
     std::vector<int> m_sockets;
+    bool m_hiding = false;
 };
 
 // Adds or removes an address (with its prefix, "192.0.2.1/24") of the
@@ -197,36 +234,20 @@ inline bool SetControllerAddress(bool add, const QString& cidr)
                                           QStringLiteral("dev"), QLatin1String(kControllerLink)});
 }
 
-// This namespace's neighbour table: each entry's address and whether it
-// holds an answer. Those that do not (incomplete or failed) are what a
-// controller makes for absent addresses.
-struct SNeighbourEntry
+// This namespace's neighbour table, read through the kernel's own
+// interface as the program reads it: that tells the entries being asked
+// (what the bound on unanswered addresses counts) from failed ones, which
+// /proc/net/arp shows alike.
+inline CNeighbourTable Neighbours()
 {
-    QString address;
-    bool answered = false;
-};
-inline QVector<SNeighbourEntry> NeighbourEntries()
-{
-    QFile arp(QStringLiteral("/proc/net/arp"));
-    QVector<SNeighbourEntry> entries;
-    if (!arp.open(QIODevice::ReadOnly))
-        return entries;
-    const QList<QByteArray> lines = arp.readAll().split('\n');
-    for (int i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> fields = lines[i].simplified().split(' ');
-        if (fields.size() >= 3)
-            entries.append({QString::fromLatin1(fields[0]), (fields[2].toUInt(nullptr, 16) & 0x2) != 0});
-    }
-    return entries;
+    CNeighbourTable table;
+    table.Refresh();
+    return table;
 }
-inline QStringList UnansweredNeighbours()
+inline int NeighbourEntries(const CNeighbourTable& table)
 {
-    QStringList unanswered;
-    for (const SNeighbourEntry& entry : NeighbourEntries()) {
-        if (!entry.answered)
-            unanswered << entry.address;
-    }
-    return unanswered;
+    using EState = CNeighbourTable::EState;
+    return table.Count(EState::Answered) + table.Count(EState::Unanswered) + table.Count(EState::Failed);
 }
 
 inline bool SendTo(int fd, const QByteArray& datagram, const QHostAddress& to)
@@ -290,13 +311,14 @@ public:
         m_thread.join();
     }
 
-    // From now on `fd` answers each poll with `replies`; none stops it.
-    void Answer(int fd, const QList<QByteArray>& replies)
+    // From now on `fd` answers each poll with `replies`, to the poll's
+    // source or to `broadcast`; none stops it.
+    void Answer(int fd, const QList<QByteArray>& replies, const QHostAddress& broadcast = QHostAddress())
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_nodes.erase(std::remove_if(m_nodes.begin(), m_nodes.end(), [fd](const SNode& n) { return n.fd == fd; }), m_nodes.end());
         if (!replies.isEmpty())
-            m_nodes.push_back({fd, replies});
+            m_nodes.push_back({fd, replies, broadcast.isNull() ? sockaddr_in{} : ArtNetAddress(broadcast)});
     }
     int PollsHeard() const { return m_polls; }
 
@@ -305,6 +327,7 @@ private:
     {
         int fd;
         QList<QByteArray> replies;
+        sockaddr_in to; // none: the poll's source
     };
 
     void Run()
@@ -334,8 +357,9 @@ private:
         const std::lock_guard<std::mutex> lock(m_mutex);
         from.sin_port = htons(6454);
         for (const SNode& node : m_nodes) {
+            const sockaddr_in& to = node.to.sin_family == AF_INET ? node.to : from;
             for (const QByteArray& reply : node.replies)
-                ::sendto(node.fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<const sockaddr*>(&from), sizeof from);
+                ::sendto(node.fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
         }
     }
 

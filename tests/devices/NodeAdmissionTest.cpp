@@ -7,6 +7,9 @@
 #include <QHostAddress>
 #include <QtTest>
 
+#include <QSet>
+
+#include <algorithm>
 #include <map>
 
 using EState = CNeighbourTable::EState;
@@ -22,29 +25,69 @@ quint32 Ip(const char* text)
 }
 
 constexpr quint32 kSubnet = 0xC0000200u; // 192.0.2.0
+constexpr qint64 kReadingMs = 50;
 
-// The kernel's side as the admission meets it: every address sent to has an
-// entry that never answers, and an entry no longer sent to is collected a
-// few readings later.
-struct SSilentKernel
+// A reading of scripted entries: A answered, U asked, F failed, - none.
+CNeighbourTable Reading(QChar entry, quint32 address)
 {
-    static constexpr int kCollectedAfter = 5;
-    std::map<quint32, int> entries; // address, readings left
+    CNeighbourTable table;
+    table.Parse("head\n");
+    const QString states = QStringLiteral("-AUF");
+    if (entry != QLatin1Char('-'))
+        table.Set(address, EState(states.indexOf(entry)));
+    return table;
+}
 
-    CNeighbourTable Read(const CNodeAdmission& admission, const std::vector<quint32>& listed)
+// The kernel's side as the admission meets it: an address sent to gets an
+// entry, answered at once by a real node and failed after three probes by
+// an absent one; sending to a failed entry asks again, at once when it is
+// sent to all along. Entries failed at the kernel's rounds, 15 s apart, are
+// collected only while the machine holds 128 entries or more.
+struct SKernel
+{
+    static constexpr qint64 kFailMs = 3000;
+    static constexpr qint64 kCollectMs = 15000;
+    static constexpr int kCollectAbove = 128;
+    QSet<quint32> real;
+    struct SEntry
     {
+        EState state = EState::Unanswered;
+        qint64 sinceMs = 0;
+    };
+    std::map<quint32, SEntry> entries;
+
+    CNeighbourTable Read(CNodeAdmission& admission, const std::vector<quint32>& listed, qint64 nowMs)
+    {
+        QSet<quint32> sent;
         for (quint32 address : listed) {
-            if (admission.Admission(address) != EAdmit::None)
-                entries[address] = kCollectedAfter;
-        }
-        QByteArray text = "IP address HW type Flags HW address Mask Device\n";
-        for (auto it = entries.begin(); it != entries.end();) {
-            text += QHostAddress(it->first).toString().toLatin1() + " 0x1 0x0 00:00:00:00:00:00 * veth\n";
-            it = --it->second == 0 ? entries.erase(it) : std::next(it);
+            if (!admission.Ask(address))
+                continue;
+            sent.insert(address);
+            auto it = entries.find(address);
+            if (it == entries.end() || it->second.state == EState::Failed)
+                entries[address] = {EState::Unanswered, nowMs};
         }
         CNeighbourTable table;
-        table.Parse(text);
+        table.Parse("head\n");
+        const bool collecting = int(entries.size()) >= kCollectAbove && nowMs % kCollectMs == 0;
+        for (auto it = entries.begin(); it != entries.end();) {
+            SEntry& e = it->second;
+            if (e.state == EState::Unanswered && real.contains(it->first))
+                e.state = EState::Answered;
+            else if (e.state == EState::Unanswered && nowMs - e.sinceMs >= kFailMs)
+                e = sent.contains(it->first) ? SEntry{EState::Unanswered, nowMs} : SEntry{EState::Failed, nowMs};
+            if (collecting && e.state == EState::Failed) {
+                it = entries.erase(it);
+                continue;
+            }
+            table.Set(it->first, e.state, e.state == EState::Unanswered ? nowMs - e.sinceMs : -1);
+            ++it;
+        }
         return table;
+    }
+    int Count(EState state) const
+    {
+        return int(std::count_if(entries.begin(), entries.end(), [state](const auto& e) { return e.second.state == state; }));
     }
 };
 
@@ -83,100 +126,144 @@ private slots:
         const auto [text, address, state] = Row<QByteArray, QString, EState>("table", "address", "state");
         CNeighbourTable table;
         QCOMPARE(table.State(Ip("192.0.2.2")), EState::Answered); // not read: nothing is held back
+        // Each reading is the table as it is then, nothing of the one before.
+        table.Parse("head\n192.0.2.8 0x1 0x2 02:00:00:00:00:08 * eth0\n192.0.2.9 0x1 0x2 02:00:00:00:00:09 * eth0\n");
         table.Parse(text);
         QCOMPARE(table.State(QHostAddress(address).toIPv4Address()), state);
     }
 
-    // However many addresses the replies name, and none of them answers,
-    // only a few are ever held unanswered in the kernel's table; a node that
-    // answers polls from its own address is sent to from its first listing.
+    // However many absent addresses the replies name, from other addresses
+    // or from themselves, the entries they hold asked at once and in all
+    // stay few, and real nodes listed with them are sent to soon: readings
+    // of the table come every 50 ms while trials are under way.
     void unansweredAddressesStayFew_data()
     {
-        Columns<int, int>("named", "real");
-        QTest::newRow("a few named") << 3 << 0;
-        QTest::newRow("named past the bound") << 40 << 0;
-        QTest::newRow("a real node behind named ones") << 482 << 1;
-        QTest::newRow("real nodes past the bound") << 0 << 40;
-        QTest::newRow("both past the bound") << 100 << 40;
+        Columns<int, int, int, int>("named", "forged", "real", "withinMs");
+        QTest::newRow("a few named") << 3 << 0 << 0 << 0;
+        QTest::newRow("named past the bound") << 40 << 0 << 0 << 0;
+        QTest::newRow("a real node behind named ones") << 482 << 0 << 1 << 1000;
+        QTest::newRow("real nodes past the bound") << 0 << 0 << 40 << 1000;
+        QTest::newRow("200 real nodes") << 0 << 0 << 200 << 2000;
+        QTest::newRow("both past the bound") << 100 << 0 << 40 << 1000;
+        QTest::newRow("a real node behind 48 replying for themselves") << 0 << 48 << 1 << 10000;
+        QTest::newRow("a real node behind 200 replying for themselves") << 0 << 200 << 1 << 45000;
+        QTest::newRow("more absent addresses than entries") << 200 << 300 << 1 << 150000;
     }
     void unansweredAddressesStayFew()
     {
-        const auto [named, real] = Row<int, int>("named", "real");
-        constexpr int kBound = CNodeAdmission::kMaxUnanswered;
+        const auto [named, forged, real, withinMs] = Row<int, int, int, int>("named", "forged", "real", "withinMs");
         std::vector<CNodeAdmission::SListed> listed;
         std::vector<quint32> addresses;
-        for (int i = 0; i < named + real; ++i) {
+        SKernel kernel;
+        for (int i = 0; i < named + forged + real; ++i) {
             listed.push_back({kSubnet + 0x10000u + quint32(i), i >= named});
             addresses.push_back(listed.back().address);
+            if (i >= named + forged)
+                kernel.real.insert(addresses.back());
         }
         CNodeAdmission admission;
-        admission.List(listed);
-        if (real > 0)
-            QCOMPARE(admission.Admission(listed[size_t(named)].address), EAdmit::Trial);
-        SSilentKernel kernel;
-        int tried = 0;
+        admission.List(listed, 0);
         std::vector<int> lostReports(addresses.size());
-        for (int reading = 0; reading < 400; ++reading) {
-            CNeighbourTable table = kernel.Read(admission, addresses);
-            QVERIFY2(int(kernel.entries.size()) <= 2 * kBound, qPrintable(QString::number(kernel.entries.size())));
-            for (quint32 lost : admission.Judge(table))
+        qint64 lastServed = -1;
+        for (qint64 now = kReadingMs; now <= 200000; now += kReadingMs) {
+            CNeighbourTable table = kernel.Read(admission, addresses, now);
+            QVERIFY2(kernel.Count(EState::Unanswered) <= CNodeAdmission::kMaxUnanswered, qPrintable(QString::number(now)));
+            QVERIFY(int(kernel.entries.size()) <= CNodeAdmission::kMaxEntries);
+            for (quint32 lost : admission.Judge(table, now).lost)
                 ++lostReports[lost - addresses.front()];
-            QVERIFY(admission.Unanswered(true) <= kBound);
-            QVERIFY(admission.Unanswered(false) <= 2 * kBound);
-            for (quint32 address : addresses)
-                tried += admission.Admission(address) == EAdmit::Trial ? 1 : 0;
+            QVERIFY(admission.Unanswered(true) <= CNodeAdmission::kMaxNamedUnanswered);
+            const bool served = std::all_of(addresses.end() - real, addresses.end(),
+                                            [&](quint32 a) { return admission.Admission(a) != EAdmit::None; });
+            lastServed = served && lastServed < 0 ? now : lastServed;
         }
-        // Each is tried in turn and reported once; named ones wait while real
-        // nodes fill every place.
-        QVERIFY(tried > 0);
+        QVERIFY2(real == 0 || (lastServed >= 0 && lastServed <= withinMs), qPrintable(QString::number(lastServed)));
+        // Each absent address is tried and reported once; real ones never.
         for (int i = 0; i < int(lostReports.size()); ++i)
-            QCOMPARE(lostReports[size_t(i)], i < named && real >= kBound ? 0 : 1);
+            QCOMPARE(lostReports[size_t(i)], i < named + forged ? 1 : 0);
     }
 
-    // One address through readings of the table (A answered, U asked and
-    // unanswered, - no entry) and poll replies from itself (P): it is given
-    // up after two unanswered readings, reported once until it answers
-    // again, and never given up while it answers polls.
+    // One address through readings of the table a second apart (A answered,
+    // U asked, F failed, - no entry) and poll replies from itself (P), with
+    // its admission after each (F free, T trial, N none): given up when its
+    // entry fails or stays unanswered for six seconds whatever it replies,
+    // tried again after one, two, four seconds, and reported once until it
+    // answers again.
     void aNodeIsJudgedByItsEntry_data()
     {
-        Columns<QString, bool, int, EAdmit>("events", "ownReply", "reports", "admission");
-        auto row = [](const char* events, bool own, int reports, EAdmit admit) {
-            QTest::newRow(events) << QString::fromLatin1(events) << own << reports << admit;
+        Columns<QString, QString, int>("events", "admissions", "reports");
+        auto row = [](const char* events, const char* admissions, int reports) {
+            QTest::newRow(events) << QString::fromLatin1(events) << QString::fromLatin1(admissions) << reports;
         };
-        row("A", false, 0, EAdmit::Free);
-        row("AU", false, 0, EAdmit::Trial);
-        row("AUA", false, 0, EAdmit::Free);
-        row("AUU", false, 1, EAdmit::None);
-        row("AUUUUUUUU", false, 1, EAdmit::None);
-        row("AUU-", false, 1, EAdmit::Trial);
-        row("--", false, 1, EAdmit::Trial);
-        row("AUUAUU", false, 2, EAdmit::None);
-        row("AUUP", true, 1, EAdmit::Trial);
-        row("AUUPUUPUU", true, 1, EAdmit::None);
-        row("PUPUPUPU", true, 0, EAdmit::Trial);
-        row("P-P-P-P-", true, 0, EAdmit::Trial);
+        row("AUA", "FTF", 0);
+        row("AF", "FN", 1);
+        row("AFFFFFFFFFF", "FNTNNTNNNNT", 1);
+        row("AFFA", "FNTF", 0 + 1);
+        row("AFFAFF", "FNTFNT", 2);
+        row("--U---", "TTTTTN", 1);
+        row("UPUPUPUPUPUP", "TTTTTTTTTTNN", 1);
+        row("AFPPP", "FNNNN", 1);
+        row("AUUUUUUU-", "FTTTTTTNT", 1);
     }
     void aNodeIsJudgedByItsEntry()
     {
-        const auto [events, ownReply, reports, admission] = Row<QString, bool, int, EAdmit>("events", "ownReply", "reports", "admission");
+        const auto [events, admissions, reports] = Row<QString, QString, int>("events", "admissions", "reports");
         const quint32 node = Ip("192.0.2.2");
         CNodeAdmission judge;
-        judge.List({{node, ownReply}});
+        judge.List({{node, false}}, 0);
         QCOMPARE(judge.Admission(node), EAdmit::Trial);
         int reported = 0;
+        qint64 now = 0;
+        QString seen;
         for (QChar event : events) {
             if (event == QLatin1Char('P')) {
-                judge.AnsweredPoll(node);
-                continue;
+                judge.AnsweredPoll(node, now);
+            } else {
+                judge.Ask(node); // the ticks in between
+                reported += int(judge.Judge(Reading(event, node), now += 1000).lost.size());
             }
-            const char flags = event == QLatin1Char('A') ? '2' : '0';
-            CNeighbourTable table;
-            table.Parse(event == QLatin1Char('-') ? QByteArray("head\n")
-                                                  : QByteArray("head\n192.0.2.2 0x1 0x") + flags + " 0 * eth0\n");
-            reported += int(judge.Judge(table).size());
+            seen += QStringLiteral("NTF").at(int(judge.Admission(node)));
         }
+        QCOMPARE(seen, admissions);
         QCOMPARE(reported, reports);
-        QCOMPARE(judge.Admission(node), admission);
+    }
+
+    // Addresses no longer listed are sent nothing: their entries are left to
+    // fail, hold places only while still asked, and count among the entries
+    // the program holds until the kernel lets them go.
+    void addressesNoLongerListedAreLetGo()
+    {
+        CNodeAdmission admission;
+        std::vector<CNodeAdmission::SListed> listed;
+        for (quint32 i = 0; i < CNodeAdmission::kMaxUnanswered; ++i)
+            listed.push_back({kSubnet + 10 + i, true});
+        admission.List(listed, 0);
+        CNeighbourTable asked;
+        asked.Parse("head\n");
+        for (const auto& l : listed)
+            asked.Set(l.address, EState::Unanswered);
+        admission.Judge(asked, 50);
+        const quint32 late = kSubnet + 200;
+        admission.List({{late, true}}, 100);
+        QCOMPARE(admission.Admission(late), EAdmit::None);
+        QCOMPARE(admission.Admission(listed.front().address), EAdmit::None);
+        QCOMPARE(admission.Entries(), CNodeAdmission::kMaxUnanswered);
+
+        CNeighbourTable failed;
+        failed.Parse("head\n");
+        for (const auto& l : listed)
+            failed.Set(l.address, EState::Failed);
+        admission.Judge(failed, 3000);
+        QCOMPARE(admission.Admission(late), EAdmit::Trial);
+        QCOMPARE(admission.Unanswered(false), 1);
+        QCOMPARE(admission.Entries(), CNodeAdmission::kMaxUnanswered + 1);
+        failed.Set(late, EState::Answered);
+        for (qint64 now = 3000; now < 60000; now += 1000) {
+            admission.Judge(failed, now);
+            QCOMPARE(admission.Admission(listed.back().address), EAdmit::None);
+        }
+        QCOMPARE(admission.Admission(late), EAdmit::Free);
+        admission.Judge(Reading(QLatin1Char('A'), late), 60000);
+        QCOMPARE(admission.Entries(), 1);
     }
 };
 

@@ -32,6 +32,7 @@ CArtNetManager::CArtNetManager(QObject* parent)
     m_pollRetry.setSingleShot(true);
     m_pollRetry.setInterval(kPollRetryMs);
     connect(&m_pollRetry, &QTimer::timeout, this, &CArtNetManager::SendPolls);
+    m_clock.start();
 }
 
 CArtNetManager::~CArtNetManager() = default;
@@ -194,8 +195,9 @@ void CArtNetManager::ReadPass()
     while (!m_unread.empty()) {
         QUdpSocket* socket = m_unread.front();
         // Checked each time: a slot of nodeDetected may have stopped us, and
-        // a node's socket closes when the node is forgotten.
-        if (!socket) {
+        // a node's socket closes when the node is forgotten or gives its
+        // descriptor up (deleted only later).
+        if (!socket || socket->state() != QAbstractSocket::BoundState) {
             m_unread.pop_front();
             continue;
         }
@@ -231,7 +233,7 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
         return;
     const bool fromItself = reply->address == sender;
     const CArtNetNodeList::EUpdate update = m_nodes.Update(*reply, m_pollClockMs, fromItself);
-    if (fromItself && m_admission.AnsweredPoll(sender))
+    if (fromItself && m_admission.AnsweredPoll(sender, m_clock.elapsed()))
         m_linksStale = true;
     if (update != CArtNetNodeList::EUpdate::Added)
         return;
@@ -244,12 +246,12 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
 void CArtNetManager::JudgeNodes()
 {
     m_neighbours.Refresh();
-    const std::vector<quint32> lost = m_admission.Judge(m_neighbours);
-    for (quint32 address : lost)
+    const CNodeAdmission::SJudged judged = m_admission.Judge(m_neighbours, m_clock.elapsed());
+    for (quint32 address : judged.lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: its address does not answer")
                                             .arg(QHostAddress(address).toString());
     // Judging may admit nodes as well as give them up.
-    m_linksStale = true;
+    m_linksStale = m_linksStale || judged.changed;
 }
 
 quint8 CArtNetManager::NextSequence(quint16 portAddress)
@@ -323,20 +325,33 @@ void CArtNetManager::RebuildLinks()
         // meant for the software listening there.
         if (m_subnets.IsOwn(link.address))
             link.socket = m_socket.get();
-        else if (m_subnets.IsOnLink(link.address))
+        else if (m_subnets.UsesArp(link.address))
             onLink.push_back({link.address, fromItself.value(link.address)});
     }
-    m_admission.List(onLink);
-    // A node behind a router shares the router's entry, which answers.
+    m_admission.List(onLink, m_clock.elapsed());
+    // A node behind a router shares the router's entry, which answers. On
+    // a link without ARP nothing can be asked, and every node is sent to
+    // freely, but each still takes an entry of the machine's table.
     std::vector<CNodeSockets::SWanted> wanted;
+    int entriesLeft = CNodeAdmission::kMaxEntries - m_admission.Entries();
     for (const SLink& link : m_links) {
         if (link.socket)
             continue;
-        const bool routed = !m_subnets.IsOnLink(link.address);
-        const CNodeAdmission::EAdmit admit = routed ? CNodeAdmission::EAdmit::Free : m_admission.Admission(link.address);
+        CNodeAdmission::EAdmit admit = CNodeAdmission::EAdmit::Free;
+        if (m_subnets.UsesArp(link.address))
+            admit = m_admission.Admission(link.address);
+        else if (m_subnets.IsOnLink(link.address) && entriesLeft-- <= 0)
+            admit = CNodeAdmission::EAdmit::None;
+        // Only an address that answered ARP may share: datagrams waiting for
+        // an answer would fill the shared socket's buffer.
         if (admit != CNodeAdmission::EAdmit::None)
-            wanted.push_back({link.address, admit == CNodeAdmission::EAdmit::Free || fromItself.value(link.address)});
+            wanted.push_back({link.address, admit == CNodeAdmission::EAdmit::Free});
     }
+    // Sockets go to trials of addresses answering polls themselves first,
+    // as the admission gives places.
+    std::stable_partition(wanted.begin(), wanted.end(), [&](const CNodeSockets::SWanted& w) {
+        return !w.mayShare && fromItself.value(w.address);
+    });
     m_linkTargets.assign(size_t(first), 0);
     for (int i = 0; i < m_targets.size(); ++i) {
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
@@ -347,6 +362,7 @@ void CArtNetManager::RebuildLinks()
     for (SLink& link : m_links) {
         if (!link.socket)
             link.socket = m_nodeSockets.SocketOf(link.address);
+        link.trial = m_admission.Admission(link.address) == CNodeAdmission::EAdmit::Trial;
     }
 }
 
@@ -354,6 +370,11 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
 {
     if (!m_socket || !outputOf)
         return 0;
+    // A node answers ARP in milliseconds, and a trial holds a place others
+    // wait for: while any is under way the table is read each tick, a dump
+    // of at most the kernel's table size.
+    if (m_admission.Due(m_clock.elapsed()))
+        JudgeNodes();
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)
         RebuildTargets(universeCount);
     else if (m_linksStale)
@@ -362,7 +383,7 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     int sent = 0;
     for (const SLink& link : m_links) {
-        if (!link.socket)
+        if (!link.socket || (link.trial && !m_admission.Ask(link.address)))
             continue;
         m_batch.Clear();
         int added = 0;

@@ -7,6 +7,7 @@
 #include "Common/ArtNet/NodeAdmission.h"
 #include "Common/ArtNet/NodeSockets.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
@@ -87,7 +88,8 @@ private:
     {
         quint32 address = 0;
         QUdpSocket* socket = nullptr;
-        int first = 0; // in m_linkTargets
+        bool trial = false; // sent to once, until its address answers ARP
+        int first = 0;      // in m_linkTargets
         int count = 0;
     };
 
@@ -121,6 +123,7 @@ private:
     CLocalSubnets m_subnets;
     CNeighbourTable m_neighbours;
     CNodeAdmission m_admission;
+    QElapsedTimer m_clock;  // of the admission's trials and back-offs
     QHash<quint16, quint8> m_sequences;
     QVector<SArtNetTarget> m_targets; // of every Port-Address
     quint64 m_targetsRevision = 0;    // of the node list m_targets was built from

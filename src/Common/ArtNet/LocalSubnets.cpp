@@ -4,6 +4,16 @@
 
 #include <QNetworkInterface>
 
+#include <algorithm>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 quint32 Mask(int prefixLength)
@@ -16,6 +26,35 @@ bool IsLoopback(quint32 address)
     return address >> 24 == 127;
 }
 
+bool Contains(const CLocalSubnets::SSubnet& subnet, quint32 address)
+{
+    return subnet.prefixLength >= 1 && subnet.prefixLength <= 32
+        && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength));
+}
+
+// IFF_NOARP in the interface's flags, as the kernel holds them for this
+// network namespace; a link whose flags cannot be read is taken to use ARP,
+// which only costs speed.
+bool LinkUsesArp(const QString& interfaceName)
+{
+#ifdef Q_OS_LINUX
+    const QByteArray name = interfaceName.toLocal8Bit();
+    ifreq request{};
+    if (name.isEmpty() || name.size() >= int(sizeof request.ifr_name))
+        return true;
+    memcpy(request.ifr_name, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return true;
+    const bool read = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    ::close(fd);
+    return !read || !(request.ifr_flags & IFF_NOARP);
+#else
+    Q_UNUSED(interfaceName)
+    return true;
+#endif
+}
+
 } // namespace
 
 bool CLocalSubnets::Refresh()
@@ -24,9 +63,10 @@ bool CLocalSubnets::Refresh()
     m_subnets.clear();
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& iface : interfaces) {
+        const bool arp = LinkUsesArp(iface.name());
         for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                m_subnets.append({iface.index(), entry.ip().toIPv4Address(), entry.prefixLength()});
+                m_subnets.append({iface.index(), entry.ip().toIPv4Address(), entry.prefixLength(), arp});
         }
     }
     return m_subnets != before;
@@ -34,12 +74,13 @@ bool CLocalSubnets::Refresh()
 
 bool CLocalSubnets::IsOnLink(quint32 address) const
 {
-    for (const SSubnet& subnet : m_subnets) {
-        if (subnet.prefixLength >= 1 && subnet.prefixLength <= 32
-            && (address & Mask(subnet.prefixLength)) == (subnet.address & Mask(subnet.prefixLength)))
-            return true;
-    }
-    return false;
+    return std::any_of(m_subnets.begin(), m_subnets.end(), [address](const SSubnet& s) { return Contains(s, address); });
+}
+
+bool CLocalSubnets::UsesArp(quint32 address) const
+{
+    // An address on two links is reached through either, so the table may hold an entry for it.
+    return std::any_of(m_subnets.begin(), m_subnets.end(), [address](const SSubnet& s) { return s.arp && Contains(s, address); });
 }
 
 bool CLocalSubnets::IsOwn(quint32 address) const

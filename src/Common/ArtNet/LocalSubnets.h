@@ -14,9 +14,13 @@ public:
         int interfaceIndex = 0;
         quint32 address = 0; // this machine's own address there, IPv4 host order
         int prefixLength = 0;
+        // Its link resolves neighbours by ARP; a tunnel or a link with ARP
+        // turned off lists none, and every address there is reached as it is.
+        bool arp = true;
         bool operator==(const SSubnet& o) const
         {
-            return interfaceIndex == o.interfaceIndex && address == o.address && prefixLength == o.prefixLength;
+            return interfaceIndex == o.interfaceIndex && address == o.address && prefixLength == o.prefixLength
+                && arp == o.arp;
         }
     };
 
@@ -35,6 +39,9 @@ public:
     bool IsOwn(quint32 address) const;
     // Whether `address` is on one of this machine's links, reached without a router.
     bool IsOnLink(quint32 address) const;
+    // Whether sending to `address` takes an entry of the neighbour table:
+    // it is on one of this machine's links, and that link uses ARP.
+    bool UsesArp(quint32 address) const;
 
 private:
     QVector<SSubnet> m_subnets;

@@ -4,83 +4,113 @@
 
 #include <algorithm>
 
-namespace {
+using EState = CNeighbourTable::EState;
 
-// A node answers ARP in milliseconds; two readings a poll apart leave no
-// doubt, where one might fall in the moment an entry is made again.
-constexpr int kMissesToLose = 2;
-
-} // namespace
-
-void CNodeAdmission::List(const std::vector<SListed>& addresses)
+void CNodeAdmission::List(const std::vector<SListed>& addresses, qint64 nowMs)
 {
+    m_nowMs = nowMs;
     QSet<quint32> listed;
     listed.reserve(int(addresses.size()));
     for (const SListed& a : addresses)
         listed.insert(a.address);
-    for (auto it = m_nodes.begin(); it != m_nodes.end();)
-        it = listed.contains(it.key()) ? std::next(it) : m_nodes.erase(it);
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        if (listed.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        // Its entry stays in the machine's table, asked for a while if it was a trial.
+        if (it->admitted || it->entry != EState::Absent)
+            m_former.insert(it.key(), {it->entry, it->admitted ? nowMs : it->sinceMs});
+        it = m_nodes.erase(it);
+    }
     int order = 0;
     for (const SListed& a : addresses) {
-        SNode& node = m_nodes[a.address];
-        node.order = order++;
-        node.ownReply = a.ownReply;
+        auto it = m_nodes.find(a.address);
+        if (it == m_nodes.end()) {
+            it = m_nodes.insert(a.address, SNode());
+            const SFormer former = m_former.take(a.address);
+            it->entry = former.entry;
+            it->sinceMs = former.sinceMs;
+        }
+        it->order = order++;
+        it->ownReply = a.ownReply;
     }
     Admit();
 }
 
-bool CNodeAdmission::AnsweredPoll(quint32 address)
+bool CNodeAdmission::AnsweredPoll(quint32 address, qint64 nowMs)
 {
+    m_nowMs = nowMs;
     auto it = m_nodes.find(address);
-    if (it == m_nodes.end())
+    if (it == m_nodes.end() || it->ownReply)
         return false;
-    const bool changed = !it->ownReply || it->lost;
     it->ownReply = true;
-    it->lost = false;
-    // Alive, whatever its entry shows (a link with no ARP at all).
-    it->misses = 0;
-    if (changed)
-        Admit();
-    return changed;
+    return Admit();
 }
 
-std::vector<quint32> CNodeAdmission::Judge(const CNeighbourTable& table)
+CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint64 nowMs)
 {
-    ++m_readings;
-    std::vector<quint32> lost;
+    m_nowMs = nowMs;
+    SJudged judged;
+    for (auto it = m_former.begin(); it != m_former.end();) {
+        it->entry = table.State(it.key());
+        it = it->entry == EState::Absent ? m_former.erase(it) : std::next(it);
+    }
     for (auto it = m_nodes.begin(); it != m_nodes.end(); ++it) {
         SNode& node = *it;
-        const CNeighbourTable::EState state = table.State(it.key());
-        node.answered = state == CNeighbourTable::EState::Answered;
-        node.unansweredEntry = state == CNeighbourTable::EState::Unanswered;
+        node.entry = table.State(it.key());
+        if (node.entry == EState::Answered) {
+            judged.changed = judged.changed || !node.admitted || !node.answered;
+            node.admitted = node.answered = true;
+            node.lost = node.reported = false;
+            node.retries = 0;
+            continue;
+        }
         if (node.answered) {
-            node.misses = 0;
-            node.lost = false;
-            node.reported = false;
-            continue;
+            // A trial again from now: its entry went, or is asked again.
+            node.answered = false;
+            node.sinceMs = nowMs;
+            node.askedAtMs = -1;
+            // Sent to all along, it is asked already, unless its entry went.
+            node.asked = node.entry != EState::Absent;
+            judged.changed = true;
         }
-        if (!node.admitted || ++node.misses < kMissesToLose)
+        // Not sent to yet, its entry is as an earlier trial left it.
+        if (!node.admitted || !node.asked)
             continue;
-        node.admitted = false;
-        node.lost = true;
-        node.misses = 0;
-        node.waitingSince = m_readings;
-        if (!node.reported) {
-            node.reported = true;
-            lost.push_back(it.key());
+        bool askedAgain = false;
+        const qint64 askedFor = table.AskedForMs(it.key());
+        if (node.entry == EState::Unanswered && askedFor >= 0) {
+            const qint64 askedAt = nowMs - askedFor;
+            askedAgain = node.askedAtMs >= 0 && askedAt > node.askedAtMs + kAskedAgainMs;
+            node.askedAtMs = node.askedAtMs < 0 ? askedAt : std::min(node.askedAtMs, askedAt);
         }
+        if (askedAgain || node.entry == EState::Failed || nowMs - node.sinceMs >= kTrialMs)
+            GiveUp(it.key(), node, judged);
     }
-    Admit();
-    return lost;
+    judged.changed = Admit() || judged.changed;
+    return judged;
+}
+
+void CNodeAdmission::GiveUp(quint32 address, SNode& node, SJudged& judged)
+{
+    node.admitted = false;
+    node.lost = true;
+    node.sinceMs = m_nowMs;
+    node.retryAtMs = m_nowMs + std::min(kMaxRetryMs, kFirstRetryMs << node.retries);
+    node.retries = quint8(std::min(node.retries + 1, 8));
+    judged.changed = true;
+    if (!node.reported) {
+        node.reported = true;
+        judged.lost.push_back(address);
+    }
 }
 
 void CNodeAdmission::Refuse(quint32 address)
 {
     auto it = m_nodes.find(address);
-    if (it != m_nodes.end() && it->admitted && !it->answered) {
+    if (it != m_nodes.end() && it->admitted && !it->answered)
         it->admitted = false;
-        it->misses = 0;
-    }
 }
 
 CNodeAdmission::EAdmit CNodeAdmission::Admission(quint32 address) const
@@ -91,46 +121,75 @@ CNodeAdmission::EAdmit CNodeAdmission::Admission(quint32 address) const
     return it->answered ? EAdmit::Free : EAdmit::Trial;
 }
 
-int CNodeAdmission::Unanswered(bool ownReplyOnly) const
+bool CNodeAdmission::Ask(quint32 address)
 {
-    return int(std::count_if(m_nodes.begin(), m_nodes.end(),
-                             [&](const SNode& n) { return Holds(n) && (n.ownReply || !ownReplyOnly); }));
+    const auto it = m_nodes.find(address);
+    if (it == m_nodes.end() || !it->admitted)
+        return false;
+    const bool ask = it->answered || !it->asked;
+    it->asked = true;
+    return ask;
 }
 
-void CNodeAdmission::Admit()
+bool CNodeAdmission::Due(qint64 nowMs) const
+{
+    return std::any_of(m_nodes.begin(), m_nodes.end(), [nowMs](const SNode& n) {
+        return (n.admitted && !n.answered) || (n.lost && n.retryAtMs <= nowMs);
+    });
+}
+
+int CNodeAdmission::Unanswered(bool namedOnly) const
+{
+    int asked = int(std::count_if(m_nodes.begin(), m_nodes.end(),
+                                  [&](const SNode& n) { return Holds(n) && !(namedOnly && n.ownReply); }));
+    if (!namedOnly) {
+        asked += int(std::count_if(m_former.begin(), m_former.end(), [this](const SFormer& f) { return Asked(f.entry, f.sinceMs); }));
+    }
+    return asked;
+}
+
+int CNodeAdmission::Entries() const
+{
+    return m_former.size()
+        + int(std::count_if(m_nodes.begin(), m_nodes.end(), [](const SNode& n) { return n.admitted || n.entry != EState::Absent; }));
+}
+
+bool CNodeAdmission::Admit()
 {
     int all = Unanswered(false);
-    int own = Unanswered(true);
+    int named = Unanswered(true);
+    int entries = Entries();
     std::vector<QHash<quint32, SNode>::iterator> waiting;
     for (auto it = m_nodes.begin(); it != m_nodes.end(); ++it) {
-        if (!it->admitted)
+        if (!it->admitted && !(it->lost && it->retryAtMs > m_nowMs))
             waiting.push_back(it);
     }
-    // Real nodes first, then those never given up, the longest waiting first.
+    // Addresses never tried first, so that no number of given-up ones
+    // retried keeps a new node waiting; then those answering polls themselves.
     std::sort(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) {
-        if (a->ownReply != b->ownReply)
-            return a->ownReply;
         if (a->lost != b->lost)
             return !a->lost;
-        return a->waitingSince != b->waitingSince ? a->waitingSince < b->waitingSince : a->order < b->order;
+        if (a->ownReply != b->ownReply)
+            return a->ownReply;
+        return a->lost && a->retryAtMs != b->retryAtMs ? a->retryAtMs < b->retryAtMs : a->order < b->order;
     });
+    bool admitted = false;
     for (auto it : waiting) {
         SNode& node = *it;
-        if (node.answered) {
-            node.admitted = true;
-            continue;
-        }
-        // Tried again only once the kernel let its entry go: sent to at
-        // once, it would hold the entry, and its place, for good.
-        if (node.lost && node.unansweredEntry)
-            continue;
-        // An entry already held is counted; a new one would be made.
-        const int more = node.unansweredEntry ? 0 : 1;
-        if (node.ownReply ? own + more > kMaxUnanswered : all + more > kMaxUnanswered)
+        // An entry asked already is counted; a failed one is asked again in place.
+        const int more = Holds(node) ? 0 : 1;
+        const int made = node.entry == EState::Absent ? 1 : 0;
+        if (all + more > kMaxUnanswered || (!node.ownReply && named + more > kMaxNamedUnanswered)
+            || entries + made > kMaxEntries)
             continue;
         node.admitted = true;
-        node.misses = 0;
+        node.sinceMs = m_nowMs;
+        node.askedAtMs = -1;
+        node.asked = false;
         all += more;
-        own += node.ownReply ? more : 0;
+        named += node.ownReply ? 0 : more;
+        entries += made;
+        admitted = true;
     }
+    return admitted;
 }

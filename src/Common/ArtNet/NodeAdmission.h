@@ -4,24 +4,39 @@
 
 #include <QHash>
 
-#include <functional>
 #include <vector>
 
 // Which node addresses on this machine's links DMX goes to. Every address
 // sent to takes an entry in the kernel's neighbour table, which all
-// programs and namespaces of the machine share; an address that never
-// answers keeps its entry for as long as it is sent to, and poll replies
-// can name any number of them. So an address is sent to freely only once
-// it answered ARP; others are tried a few at a time, and an address that
-// then stays unanswered through two readings of the table is given up and
-// waits for a free place. Addresses that answered polls from their own
-// address are tried within places of their own, so that no number of
-// named ones can crowd a real node out.
+// programs and namespaces of the machine share (1,024 entries by default);
+// an address that never answers keeps its entry, failed, until the kernel
+// collects it, which it does only while the machine holds many entries. Poll
+// replies can name any number of such addresses, from the very address they
+// name too, so only ARP tells a real node: an address is sent to freely once
+// it answered ARP. Others are tried a few at a time, sent to once, and given up as
+// soon as their entry fails (or is asked anew, which is how a failed entry
+// sent to again shows); one given up is tried again after a back-off of its own,
+// as sending to a failed entry asks again without making another.
 class CNodeAdmission
 {
 public:
-    // Addresses with an unanswered entry at once, of each kind.
-    static constexpr int kMaxUnanswered = 16;
+    // Addresses of ours being asked at once (incomplete entries), of every kind.
+    static constexpr int kMaxUnanswered = 32;
+    // Of those, addresses named only by another address's replies, so that
+    // they cannot crowd out addresses answering polls themselves.
+    static constexpr int kMaxNamedUnanswered = 16;
+    // Entries our addresses hold in the machine's table at most.
+    static constexpr int kMaxEntries = 256;
+    // A trial still not answered after this is given up whatever its entry
+    // shows: the kernel fails an address after three probes a second apart.
+    static constexpr qint64 kTrialMs = 6000;
+    // A given-up address is tried again after this, doubled each time it
+    // fails again up to kMaxRetryMs.
+    static constexpr qint64 kFirstRetryMs = 1000;
+    static constexpr qint64 kMaxRetryMs = 8000;
+    // An entry whose asking began this much later than a reading before
+    // found it begun failed in between and was asked again.
+    static constexpr qint64 kAskedAgainMs = 250;
 
     enum class EAdmit : quint8 {
         None,  // no DMX goes to it
@@ -32,44 +47,78 @@ public:
     struct SListed
     {
         quint32 address = 0;
-        bool ownReply = false; // its poll replies came from the address they name
+        bool ownReply = false; // its poll replies came from the address it names
+    };
+
+    struct SJudged
+    {
+        std::vector<quint32> lost; // newly given up, reported once until they answer again
+        bool changed = false;      // what is sent to whom
     };
 
     // The addresses DMX would go to, in the order of the node list; those
-    // no longer listed are forgotten.
-    void List(const std::vector<SListed>& addresses);
-    // A poll reply came from the very address it names: a real node, which
-    // is no longer taken as lost. True when that changes what is sent.
-    bool AnsweredPoll(quint32 address);
-    // Judges every listed address by the table as read now and fills the
-    // free places for trials. Returns the addresses newly found lost (to be
-    // reported once until they answer again).
-    std::vector<quint32> Judge(const CNeighbourTable& table);
+    // no longer listed are forgotten, but for the entries they still hold.
+    void List(const std::vector<SListed>& addresses, qint64 nowMs);
+    // A poll reply came from the very address it names. Anyone can send
+    // such a reply, so it is no sign of life; it only moves the address
+    // to the places of addresses that answer for themselves. True when that
+    // changes what is sent.
+    bool AnsweredPoll(quint32 address, qint64 nowMs);
+    // Judges every address by the table as read now and fills the free
+    // places for trials.
+    SJudged Judge(const CNeighbourTable& table, qint64 nowMs);
     // A trial that no socket could carry: it waits again, not judged.
     void Refuse(quint32 address);
 
     EAdmit Admission(quint32 address) const;
-    // The listed addresses whose entry is asked and not answered, or that are
-    // tried and not yet seen in the table; of all kinds, or answering polls themselves.
-    int Unanswered(bool ownReplyOnly) const;
+    // Whether datagrams go to `address` now: freely once it answered; a
+    // trial only once, to have it asked. An absent address sent to on
+    // would be asked again the moment its entry fails, and hold its place
+    // for good.
+    bool Ask(quint32 address);
+    // Whether the table is worth reading again soon: a trial is under way, or
+    // an address given up is due to be tried again.
+    bool Due(qint64 nowMs) const;
+    // Our addresses being asked now, of all kinds or named only.
+    int Unanswered(bool namedOnly) const;
+    // Entries our addresses hold in the table, listed or not.
+    int Entries() const;
 
 private:
     struct SNode
     {
-        int order = 0;            // in the node list
+        int order = 0; // in the node list
         bool ownReply = false;
         bool admitted = false;
-        bool answered = false;    // its entry was complete at the last reading
-        bool unansweredEntry = false;
-        bool lost = false;        // given up after staying unanswered
-        bool reported = false;    // reported lost since it last answered
-        quint8 misses = 0;        // readings in a row that found it admitted and unanswered
-        quint64 waitingSince = 0; // the reading it was given up at
+        bool answered = false; // its entry answered at the last reading
+        bool asked = false;    // as a trial, sent to once
+        CNeighbourTable::EState entry = CNeighbourTable::EState::Absent;
+        bool lost = false;     // given up, and waiting for retryAtMs
+        bool reported = false; // reported lost since it last answered
+        quint8 retries = 0;    // given up in a row
+        qint64 sinceMs = 0;    // tried from, or last sent to when not admitted
+        qint64 retryAtMs = 0;
+        qint64 askedAtMs = -1; // when its entry's asking began, as a trial
+    };
+    struct SFormer
+    {
+        CNeighbourTable::EState entry = CNeighbourTable::EState::Absent;
+        qint64 sinceMs = 0;
     };
 
-    bool Holds(const SNode& node) const { return (node.admitted && !node.answered) || node.unansweredEntry; }
-    void Admit();
+    // An entry is asked for a few seconds after the last datagram to it.
+    bool Asked(CNeighbourTable::EState entry, qint64 sinceMs) const
+    {
+        return entry == CNeighbourTable::EState::Unanswered && m_nowMs - sinceMs < kTrialMs;
+    }
+    bool Holds(const SNode& n) const
+    {
+        return n.admitted ? !n.answered : Asked(n.entry, n.sinceMs);
+    }
+    bool Admit();
+    void GiveUp(quint32 address, SNode& node, SJudged& judged);
 
     QHash<quint32, SNode> m_nodes;
-    quint64 m_readings = 0;
+    QHash<quint32, SFormer> m_former; // no longer listed, with an entry
+    qint64 m_nowMs = 0;
 };

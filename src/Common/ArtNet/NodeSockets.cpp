@@ -145,19 +145,35 @@ std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
     }
     int own = OwnSocketCount();
     std::vector<quint32> left;
+    // Addresses that may not share go first, in the order given.
+    std::vector<const SWanted*> order;
     for (const SWanted& w : wanted) {
-        QUdpSocket*& socket = m_nodes[w.address];
+        order.push_back(&w);
+        m_nodes[w.address]; // made now, so that no later insertion moves the entries held below
+    }
+    std::stable_partition(order.begin(), order.end(), [](const SWanted* w) { return !w->mayShare; });
+    auto sharer = order.rbegin();
+    for (const SWanted* w : order) {
+        QUdpSocket*& socket = m_nodes[w->address];
         if (HasOwnSocket(socket))
             continue;
         socket = nullptr;
+        for (; own >= m_bound - 1 && !w->mayShare && sharer != order.rend() && (*sharer)->mayShare; ++sharer) {
+            QUdpSocket*& given = m_nodes[(*sharer)->address];
+            if (HasOwnSocket(given) && SharedSocket()) {
+                CloseSocket(given);
+                given = m_shared;
+                --own;
+            }
+        }
         if (own < m_bound - 1) {
-            socket = OpenSocket(w.address);
+            socket = OpenSocket(w->address);
             own += socket ? 1 : 0;
         }
-        if (!socket && w.mayShare)
+        if (!socket && w->mayShare)
             socket = SharedSocket();
         if (!socket)
-            left.push_back(w.address);
+            left.push_back(w->address);
     }
     if (m_shared && std::find(m_nodes.begin(), m_nodes.end(), m_shared) == m_nodes.end())
         CloseSocket(m_shared);

@@ -46,8 +46,9 @@ public:
     };
     // Makes the sockets fit the addresses DMX goes to now: those no longer
     // listed are closed and forgotten; a new address gets a socket of its own
-    // while the bound allows, else the shared one where it may. Returns the
-    // addresses left with no socket.
+    // while the bound allows, else the shared one where it may. At the bound
+    // an address that may share gives its own socket up to one that may not,
+    // which has no other way out. Returns the addresses left with no socket.
     std::vector<quint32> Fit(const std::vector<SWanted>& wanted);
     // Closes every node's socket, to be opened again by the next Fit: a
     // connected socket keeps the source address it was given when connected,

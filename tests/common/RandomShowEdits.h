@@ -4,6 +4,7 @@
 #include "ShowEdits.h"
 #include "ShowReferences.h"
 
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
@@ -279,18 +280,30 @@ private:
     }
     void Reprofile()
     {
-        CPatchedFixture* fixture = PickOf(FreeFixtures());
+        CPatchedFixture* fixture = PickOf(Fixtures());
         if (!fixture)
             return;
+        // A matrix block takes the profile for every member.
+        CFixtureMatrix* matrix = project.m_generalGroup->MatrixOf(fixture);
         QList<const Template*> others;
         for (const Template& type : m_templates) {
             if (type.family == fixture->Profile()->ChannelCount() && type.profile->GetPath() != fixture->Profile()->GetPath())
                 others << &type;
         }
-        if (const Template* type = PickOf(others)) {
-            Note(fixture->m_name + QStringLiteral(" to ") + type->profile->GetPath());
-            ShowEdits::ChangeProfile(project, fixture, LibraryProfile(*type));
+        const Template* type = PickOf(others);
+        if (!type)
+            return;
+        Note(fixture->m_name + QStringLiteral(" to ") + type->profile->GetPath());
+        CLibraryProfile* profile = LibraryProfile(*type);
+        if (!matrix) {
+            ShowEdits::ChangeProfile(project, fixture, profile);
+            return;
         }
+        matrix->SetProfile(profile);
+        for (CPatchedFixture* member : matrix->Members())
+            member->SetProfile(profile);
+        project.DropProfilesIfUnused({profile});
+        project.UpdateAfterPatch(true, false);
     }
     void DeleteFixtures()
     {
@@ -298,8 +311,24 @@ private:
         if (!fixture)
             return;
         Note(fixture->m_name);
-        // A matrix member goes with its whole matrix, as the plan selects it.
         CFixtureMatrix* matrix = project.m_generalGroup->MatrixOf(fixture);
+        if (Pick(2) == 0) {
+            // The patch dialog's OK: a member leaves its matrix, the profiles
+            // of the blocks left stay for them.
+            Note(QStringLiteral("in the patch"));
+            if (!project.CanRemoveFixtures({fixture}))
+                return;
+            QList<CLibraryProfile*> blockProfiles;
+            for (const CPatchedFixture* other : Fixtures()) {
+                if (other != fixture && !blockProfiles.contains(other->Profile()))
+                    blockProfiles << other->Profile();
+            }
+            project.RemoveFixtures({fixture}, true, blockProfiles);
+            project.DropProfilesIfUnused(blockProfiles);
+            project.UpdateAfterPatch(true, false);
+            return;
+        }
+        // The plan's Delete: a member goes with its whole matrix, as the plan selects it.
         Remove(matrix ? matrix->Members() : QList<CPatchedFixture*>{fixture}, matrix);
     }
     void PatchMatrix()
@@ -379,6 +408,17 @@ private:
                                     EffectType::PanTilt, EffectType::Preset, EffectType::MatrixAnim};
         const int type = types[Pick(int(std::size(types)))];
         CEffect* effect = CreateEffect(type);
+        // The curve editor names its channels after the selection's profiles.
+        auto nameChannels = [effect](const QList<CPatchedFixture*>& fixtures) {
+            auto* curve = dynamic_cast<CCurveEffect*>(effect);
+            QList<CLibraryProfile*> profiles;
+            for (const CPatchedFixture* fixture : fixtures) {
+                if (!profiles.contains(fixture->Profile()))
+                    profiles << fixture->Profile();
+            }
+            for (CLibraryProfile* profile : curve ? profiles : QList<CLibraryProfile*>())
+                curve->SetChannelsFromProfile(profile, profiles.size() > 1);
+        };
         CFixtureMatrix* matrix = PickOf(project.m_generalGroup->m_matrices);
         project.m_currentGroup = project.m_generalGroup;
         if (matrix && (type == EffectType::MatrixAnim || Pick(4) == 0)) {
@@ -388,6 +428,7 @@ private:
         } else {
             ShowEdits::Select(project, SomeFixtures());
         }
+        nameChannels(project.m_generalGroup->m_selectedFixtures);
         Note(effect->GetName());
         return effect;
     }

@@ -252,6 +252,9 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
     // Every scene and copy lets go of the fixtures while they still exist.
     for (CScene* scene : EveryScene(*this)) {
         auto* effectScene = scene->IsEffectScene() ? static_cast<CEffectScene*>(scene) : nullptr;
+        // Copies waiting to start are the removal hook's, which may drop them.
+        if (effectScene && m_queuedCopies.contains(effectScene))
+            continue;
         if (effectScene && !m_runningCopies.contains(effectScene))
             DropEntries(scene, removed);
         else

@@ -3,6 +3,7 @@
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"

@@ -52,8 +52,8 @@ private slots:
 
     void editsAndPlaybackKeepReferencesValid()
     {
-        const int seeds = EnvironmentCount("ORVANE_RANDOM_SEEDS", 200);
-        const int operations = EnvironmentCount("ORVANE_RANDOM_OPERATIONS", 250);
+        const int seeds = EnvironmentCount("ORVANE_RANDOM_SEEDS", 300);
+        const int operations = EnvironmentCount("ORVANE_RANDOM_OPERATIONS", 300);
         if (seeds == 0)
             QSKIP("no seeds asked for");
         QTemporaryDir folder;

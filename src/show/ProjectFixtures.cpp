@@ -319,9 +319,17 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
     QSet<const CLibraryProfile*> named;
     for (const CPatchedFixture* fixture : m_generalGroup->m_fixtures)
         named.insert(fixture->Profile());
-    // A matrix kept by the caller still draws with its profile.
+    // A matrix kept by the caller still draws with its profile, and a grid
+    // an effect made of part of a matrix with the matrix's.
     for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
         named.insert(matrix->Profile());
+    QList<const CEffect*> effects{m_effectEngine.Effect()};
+    for (const CScene* scene : EveryScene(*this))
+        effects += QList<const CEffect*>(scene->m_effects.begin(), scene->m_effects.end());
+    for (const CEffect* effect : effects) {
+        if (effect && effect->m_ownsMatrix && effect->m_matrix)
+            named.insert(effect->m_matrix->Profile());
+    }
     bool dropped = false;
     for (CLibraryProfile* profile : profiles) {
         if (!profile)

@@ -6,6 +6,7 @@
 
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
+#include "effects/MatrixColorEffect.h"
 #include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
@@ -423,7 +424,18 @@ private:
         project.m_currentGroup = project.m_generalGroup;
         if (matrix && (type == EffectType::MatrixAnim || Pick(4) == 0)) {
             effect->m_matrix = matrix;
-            ShowEdits::Select(project, matrix->Members());
+            // On part of a matrix an effect may play on a grid of its own.
+            QList<CPatchedFixture*> members = matrix->Members();
+            if (auto* matrixEffect = dynamic_cast<CMatrixColorEffect*>(effect)) {
+                matrixEffect->m_applySel = Pick(2) == 0;
+                for (CPatchedFixture* member : members) {
+                    for (bool& flag : member->BeamFlags())
+                        flag = false;
+                }
+                if (matrixEffect->m_applySel && members.size() > 1)
+                    members.removeAt(Pick(members.size()));
+            }
+            ShowEdits::Select(project, members);
             project.m_generalGroup->m_selectedMatrices = {matrix};
         } else {
             ShowEdits::Select(project, SomeFixtures());

@@ -70,6 +70,13 @@ inline QStringList StaleReferences(const CProject& project)
             }
             if (effect->m_matrix && !effect->m_ownsMatrix && !matrices.contains(effect->m_matrix))
                 stale << where + QStringLiteral(": effect on a deleted matrix");
+            for (const CPatchedFixture* member : effect->m_ownsMatrix ? effect->m_matrix->Members()
+                                                                      : QList<CPatchedFixture*>()) {
+                if (!patched.contains(member))
+                    stale << where + QStringLiteral(": effect's own grid keeps a deleted member");
+            }
+            if (effect->m_ownsMatrix && effect->m_matrix && !library.contains(effect->m_matrix->Profile()))
+                stale << where + QStringLiteral(": effect's own grid names a profile out of the library");
             if (const auto* curve = dynamic_cast<const CCurveEffect*>(effect)) {
                 for (const CProfileChannelDef* channel : curve->m_channelDefs) {
                     if (channel && !channels.contains(channel))
@@ -104,6 +111,8 @@ inline QStringList StaleReferences(const CProject& project)
         }
     }
     for (const CFixtureMatrix* matrix : general.m_matrices) {
+        if (!library.contains(matrix->Profile()))
+            stale << QStringLiteral("matrix %1: profile out of the library").arg(matrix->Id());
         for (const CPatchedFixture* member : matrix->Members()) {
             if (!patched.contains(member))
                 stale << QStringLiteral("matrix %1: deleted member").arg(matrix->Id());

@@ -6,6 +6,8 @@
 #include "ShowEdits.h"
 #include "effects/CurveEffect.h"
 #include "effects/GradientEffect.h"
+#include "effects/MatrixAnimEffect.h"
+#include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
 
 #include <QtTest>
@@ -144,12 +146,39 @@ void CurveChannelsOfDroppedProfile(CPlaybackRig& rig)
     QVERIFY(!rig.project.m_library.contains(profiles.rgbDimmer));
 }
 
+// An effect on part of a matrix plays on a grid of its own, naming the
+// members; one of them leaves the patch, then the editor binds the row's
+// effect again.
+void OwnGridLosesMember(CPlaybackRig& rig)
+{
+    CTwoProfiles profiles(rig);
+    CFixtureMatrix* matrix = rig.project.AddMatrix(profiles.dimmerRgb, 1, 3, 1, nullptr);
+    QList<CPatchedFixture*> members;
+    for (int i = 0; i < 3; ++i) {
+        members << rig.project.AddFixture(20 + 4 * i, 0, 10 + i, 1, QStringLiteral("M"), profiles.dimmerRgb, false,
+                                          false, nullptr);
+        matrix->AddMember(members.last(), QRect(20 * i, 0, 20, 20));
+    }
+    rig.project.UpdateAfterPatch(true, false);
+    CScene* scene = rig.AddScene(QStringLiteral("S"));
+    auto* effect = new CMatrixAnimEffect(matrix, 0);
+    effect->m_applySel = true;
+    ShowEdits::Select(rig.project, members.mid(0, 2));
+    rig.project.m_currentGroup->m_selectedMatrices = {matrix};
+    ShowEdits::ApplyEffect(rig.project, effect, scene, -1, false);
+    QVERIFY(!scene->m_effects.isEmpty() && scene->m_effects.first()->m_ownsMatrix);
+    rig.project.RemoveFixtures({members.first()}, true);
+    std::unique_ptr<CEffect> edited(CloneEffect(scene->m_effects.first()));
+    rig.project.BindEffectToSelection(edited.get(), false, false);
+}
+
 const CReferenceCase kCases[] = {
     {"entry's former profile leaves the library", ProfileChangedThenLastUserDeleted, {200, 10, 20, 30}},
     {"entry's former profile leaves while its scene plays", ProfileChangedWhilePlaying, {200, 10, 20, 30}},
     {"fixture stored after an effect row is deleted", StoredAfterEffectThenDeleted, {200, 10, 20, 30}},
     {"copy waiting to start has a fixture re-profiled", QueuedCopyFixtureReprofiled, {}},
     {"curve names channels of a dropped profile", CurveChannelsOfDroppedProfile, {200, 10, 20, 30}},
+    {"effect's own grid loses a member", OwnGridLosesMember, {}},
 };
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "ShowEdits.h"
 #include "ShowReferences.h"
 #include "ShownDialogs.h"
-#include "effects/GradientEffect.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
 #include "live/SceneButton.h"
@@ -91,11 +90,8 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCOMPARE(f1->Profile(), bar);
         } else {
-            auto* gradient = new CGradientEffect(1000);
-            gradient->m_pegColors = {CRgbwColor(0, 0, 255)};
-            gradient->m_pegPositions = {0.0};
             ShowEdits::Select(project, {f1});
-            ShowEdits::ApplyEffect(project, gradient, scene, 0, false);
+            ShowEdits::ApplyEffect(project, ShowEdits::Gradient(CRgbwColor(0, 0, 255)), scene, 0, false);
             ShowEdits::Select(project, {f2});
             ShowEdits::SetEditLevel(project, f2, 0, 90);
             step->StoreFixture(scene, f2, project);

@@ -5,7 +5,6 @@
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
 #include "effects/CurveEffect.h"
-#include "effects/GradientEffect.h"
 #include "effects/MatrixAnimEffect.h"
 #include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
@@ -48,42 +47,24 @@ struct CReferenceCase
 
 // A fixture takes another profile in the patch, then the last fixture of
 // its former profile is deleted: the profile leaves the library while the
-// scene's entry of the first fixture was made with it.
-void ProfileChangedThenLastUserDeleted(CPlaybackRig& rig)
+// scene's entry of the first fixture was made with it. While a scene of the
+// first fixture plays on, its kept render and live parameters read the
+// entry between ticks.
+void ReprofileThenDeleteLastUser(CPlaybackRig& rig, bool whilePlaying)
 {
     CTwoProfiles profiles(rig);
     CPatchedFixture* f1 = rig.Patch(profiles.dimmerRgb, 0, 0);
     CPatchedFixture* f2 = rig.Patch(profiles.dimmerRgb, 0, 10);
-    CScene* scene = rig.AddScene(QStringLiteral("S"));
-    rig.AddStep(scene, 0, 1000, {{f1, {200, 10, 20, 30}}, {f2, {255, 1, 2, 3}}});
-    ShowEdits::ChangeProfile(rig.project, f1, profiles.rgbDimmer);
-    rig.project.RemoveFixtures({f2}, false);
-}
-
-// The same while a scene of the first fixture plays on: its kept render
-// and its live parameters read the entry between ticks.
-void ProfileChangedWhilePlaying(CPlaybackRig& rig)
-{
-    CTwoProfiles profiles(rig);
-    CPatchedFixture* f1 = rig.Patch(profiles.dimmerRgb, 0, 0);
-    CPatchedFixture* f2 = rig.Patch(profiles.dimmerRgb, 0, 10);
-    CScene* playing = rig.AddScene(QStringLiteral("S1"));
-    rig.AddStep(playing, 0, 1000, {{f1, {200, 10, 20, 30}}});
-    CScene* other = rig.AddScene(QStringLiteral("S2"));
-    rig.AddStep(other, 0, 1000, {{f1, {200, 10, 20, 30}}, {f2, {255, 1, 2, 3}}});
-    rig.Page()->PlayScene(playing);
-    rig.Tick(2);
+    if (whilePlaying) {
+        CScene* playing = rig.AddScene(QStringLiteral("S1"));
+        rig.AddStep(playing, 0, 1000, {{f1, {200, 10, 20, 30}}});
+        rig.Page()->PlayScene(playing);
+        rig.Tick(2);
+    }
+    rig.AddStep(rig.AddScene(QStringLiteral("S")), 0, 1000, {{f1, {200, 10, 20, 30}}, {f2, {255, 1, 2, 3}}});
     ShowEdits::ChangeProfile(rig.project, f1, profiles.rgbDimmer);
     QVERIFY(rig.project.CanRemoveFixtures({f2}));
     rig.project.RemoveFixtures({f2}, false);
-}
-
-CEffect* BlueGradient()
-{
-    auto* gradient = new CGradientEffect(1000);
-    gradient->m_pegColors = {CRgbwColor(0, 0, 255)};
-    gradient->m_pegPositions = {0.0};
-    return gradient;
 }
 
 // A fixture stored into a hand-made step after an effect row was inserted
@@ -96,7 +77,7 @@ void StoredAfterEffectThenDeleted(CPlaybackRig& rig)
     CScene* scene = rig.AddScene(QStringLiteral("S"));
     rig.AddStep(scene, 0, 1000, {{a, {200, 10, 20, 30}}});
     ShowEdits::Select(rig.project, {a});
-    ShowEdits::ApplyEffect(rig.project, BlueGradient(), scene, 0, false);
+    ShowEdits::ApplyEffect(rig.project, ShowEdits::Gradient(CRgbwColor(0, 0, 255)), scene, 0, false);
     ShowEdits::Select(rig.project, {b});
     ShowEdits::SetEditLevel(rig.project, b, 0, 90);
     scene->m_steps.first()->StoreFixture(scene, b, rig.project);
@@ -112,7 +93,7 @@ CEffectScene* QueuedCopy(CPlaybackRig& rig, const QList<CPatchedFixture*>& fixtu
 {
     CEffectScene* effectScene = rig.project.AddEffectScene();
     ShowEdits::Select(rig.project, fixtures);
-    ShowEdits::ApplyEffect(rig.project, BlueGradient(), effectScene, -1, false);
+    ShowEdits::ApplyEffect(rig.project, ShowEdits::Gradient(CRgbwColor(0, 0, 255)), effectScene, -1, false);
     rig.project.PlayEffectScene(effectScene);
     return rig.project.m_queuedCopies.value(0);
 }
@@ -173,8 +154,10 @@ void OwnGridLosesMember(CPlaybackRig& rig)
 }
 
 const CReferenceCase kCases[] = {
-    {"entry's former profile leaves the library", ProfileChangedThenLastUserDeleted, {200, 10, 20, 30}},
-    {"entry's former profile leaves while its scene plays", ProfileChangedWhilePlaying, {200, 10, 20, 30}},
+    {"entry's former profile leaves the library", [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, false); },
+     {200, 10, 20, 30}},
+    {"entry's former profile leaves while its scene plays",
+     [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, true); }, {200, 10, 20, 30}},
     {"fixture stored after an effect row is deleted", StoredAfterEffectThenDeleted, {200, 10, 20, 30}},
     {"copy waiting to start has a fixture re-profiled", QueuedCopyFixtureReprofiled, {}},
     {"curve names channels of a dropped profile", CurveChannelsOfDroppedProfile, {200, 10, 20, 30}},

@@ -247,19 +247,22 @@ public:
     //   profile may go and after every patch);
     // - effect bindings -> fixtures and matrix: dropped with the fixture,
     //   matrix released (RemoveFixtures, RemoveMatrix), the edited effect too;
+    //   a grid an effect made of part of a matrix loses the member, and goes
+    //   with its last one;
     // - curve channels -> profile channels: forgotten with the profile;
     // - groups, sub-groups, selections, matrices -> fixtures: dropped
     //   before the fixture is deleted; the host hears FixturesDeleting first;
     // - presets layouts -> profile: dropped with the last fixture of the
-    //   group having it; the library keeps a profile while a fixture or a
-    //   matrix has it (DropProfilesIfUnused);
+    //   group having it; the library keeps a profile while a fixture, a
+    //   matrix or an effect's own grid has it (DropProfilesIfUnused);
     // - jumps, release lists, crossfades, timeline blocks, the edited and
     //   sound scenes, scenes saved as playing -> scene: forgotten when the
     //   scene or its page is deleted (ForgetScene); the crossfade window and
     //   the live page and timeline windows hear FadingRemoveScene and
     //   RemoveSceneBlocks; playing and pending entries go with the scene;
     // - the scene editor's copies: the host fits them on
-    //   FixtureProfilesChanged and cleans them on FixturesDeleting.
+    //   FixtureProfilesChanged and cleans them on FixturesDeleting and
+    //   ProfilesDeleting.
     //
     // A group of the current selection, made current; a selected matrix
     // member brings its whole matrix.

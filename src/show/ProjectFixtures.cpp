@@ -132,26 +132,16 @@ void DropEntries(CScene* scene, const QList<CPatchedFixture*>& fixtures)
 }
 
 // Curve channels keep the profile channel they were made from for the
-// editor's names only; one of a profile that leaves the library is dropped,
-// as a curve read from a file has none.
+// editor's names only.
 void ForgetChannelDefs(const CProject& project, const CLibraryProfile* profile)
 {
-    QSet<const CProfileChannelDef*> defs;
-    for (const CProfileMode* mode : profile->m_modes) {
-        for (const CProfileChannelDef* channel : mode->m_channels)
-            defs.insert(channel);
-    }
     QList<CEffect*> effects;
     for (const CScene* scene : EveryScene(project))
         effects += scene->m_effects;
     effects << project.m_effectEngine.Effect();
     for (CEffect* effect : effects) {
-        if (auto* curve = dynamic_cast<CCurveEffect*>(effect)) {
-            for (CProfileChannelDef*& def : curve->m_channelDefs) {
-                if (defs.contains(def))
-                    def = nullptr;
-            }
-        }
+        if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
+            curve->ForgetChannelsOf(*profile);
     }
 }
 
@@ -330,7 +320,7 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
         if (effect && effect->m_ownsMatrix && effect->m_matrix)
             named.insert(effect->m_matrix->Profile());
     }
-    bool dropped = false;
+    QList<CLibraryProfile*> dropped;
     for (CLibraryProfile* profile : profiles) {
         if (!profile)
             continue;
@@ -345,11 +335,13 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
             continue;
         m_addedProfiles.removeAll(profile);
         ForgetChannelDefs(*this, profile);
-        delete profile;
-        dropped = true;
+        dropped << profile;
     }
-    if (dropped)
-        ComputeSelectionCaps();
+    if (dropped.isEmpty())
+        return;
+    ShowHost().ProfilesDeleting(dropped);
+    qDeleteAll(dropped);
+    ComputeSelectionCaps();
 }
 
 void CProject::FitEntriesToProfiles()

@@ -17,12 +17,17 @@
 // namespace made for it (unshare -n -i) whose only interface is the
 // loopback, with a TMPDIR of its own. Build in Release and run by hand:
 //   cmake --build build/release --target bench_press
-//   build/release/bench/bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT]
+//   build/release/bench/bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT] [stormMS] [resize]
 // (20 presses when left out; the window maximized on the offscreen screen,
 // 800 x 600, unless a size such as 1920x1080 is given). With rt the window's thread and the counting
 // one run at real-time priority, as the program runs at a show. With noplan
 // the layout view is hidden: the bench's fixtures all stand on one spot, so
 // the view draws all 10,880 of them whenever the scenes' marks change.
+// With stormMS (storm15, say) the presses give way to ten seconds of the
+// key pressed and released every MS milliseconds, and with resize to ten
+// seconds of the window resized at every tick: each prints the most and the
+// fewest frames any universe had in any second of it, and its shortest gap.
+// Neither may change the show's 40 frames a second.
 
 #include "WireShow.h"
 
@@ -41,6 +46,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -226,7 +232,35 @@ void Summary(const char* what, const std::vector<double>& gaps)
                 sorted[sorted.size() / 2], sorted.back(), kLateGapMs, over, sorted.size());
 }
 
-int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, const QSize& size)
+constexpr int kStressMs = 10000;
+
+// The most and fewest frames of one universe in any second between `from`
+// and `to`, and the shortest gap between two of them.
+void StressSummary(const char* what, const std::vector<std::vector<double>>& arrivals, double from, double to)
+{
+    size_t most = 0, fewest = SIZE_MAX;
+    double shortest = 1e9;
+    for (const std::vector<double>& a : arrivals) {
+        const auto first = std::lower_bound(a.begin(), a.end(), from);
+        const auto last = std::lower_bound(a.begin(), a.end(), to);
+        for (auto i = first; i != last; ++i) {
+            if (i != first)
+                shortest = std::min(shortest, *i - *(i - 1));
+            if (*i + 1000 <= to)
+                most = std::max(most, size_t(std::lower_bound(i, last, *i + 1000) - i));
+        }
+        for (double t = from; t + 1000 <= to; t += 100)
+            fewest = std::min(fewest, size_t(std::lower_bound(a.begin(), a.end(), t + 1000) - std::lower_bound(a.begin(), a.end(), t)));
+    }
+    size_t all = 0;
+    for (const std::vector<double>& a : arrivals)
+        all += size_t(std::lower_bound(a.begin(), a.end(), to) - std::lower_bound(a.begin(), a.end(), from));
+    std::printf("  %-22s frames a second of one universe: %.2f on average, in any second most %zu, fewest %zu; "
+                "shortest gap %.1f ms\n",
+                what, double(all) / double(arrivals.size()) * 1000 / (to - from), most, fewest, shortest);
+}
+
+int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, const QSize& size, int stormMs, bool resize)
 {
     QTemporaryDir dir;
     const QString show = dir.filePath(QStringLiteral("press.kv3"));
@@ -325,6 +359,27 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, c
         pressed.push_back({MsSince(origin, before), MsSince(before, after), p % 2 == 0, tickDueIn});
         runFor(kPressEveryMs);
     }
+    const double stressFrom = MsSince(origin, Clock::now());
+    if (stormMs > 0 || resize) {
+        QTimer stress;
+        int step = 0;
+        QObject::connect(&stress, &QTimer::timeout, [&] {
+            if (resize) {
+                const int grow = ++step % 40;
+                window.resize(1200 + grow * 10, 800 + grow * 5);
+                return;
+            }
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+            QApplication::sendEvent(target, &press);
+            QApplication::sendEvent(target, &release);
+        });
+        stress.setTimerType(Qt::PreciseTimer);
+        stress.start(resize ? 25 : stormMs);
+        runFor(kStressMs);
+    }
+    const double stressTo = MsSince(origin, Clock::now());
     counter.Stop();
     ::close(polled);
     ::close(node);
@@ -357,6 +412,8 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, c
     Summary("starting all 50", starts);
     Summary("stopping all 50", stops);
     Summary("the second before", quiet);
+    if (stormMs > 0 || resize)
+        StressSummary(resize ? "resizing the window" : "the key stormed", counter.Arrivals(), stressFrom, stressTo);
     if (presses % 2 == 1 && !started)
         std::printf("  the last press started no scene\n");
     std::fflush(stdout);
@@ -391,9 +448,15 @@ int main(int argc, char** argv)
         if (wh.size() == 2)
             size = QSize(wh[0].toInt(), wh[1].toInt());
     }
-    if (presses < 1) {
-        std::printf("usage: bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT]\n");
+    int stormMs = 0;
+    for (const QString& arg : args.mid(1)) {
+        if (arg.startsWith(QLatin1String("storm")))
+            stormMs = arg.mid(5).toInt();
+    }
+    const bool resize = args.contains(QStringLiteral("resize"));
+    if (presses < 0 || (args.size() > 1 && presses == 0 && args[1] != QLatin1String("0"))) {
+        std::printf("usage: bench_press [presses] [rt] [noplan] [WIDTHxHEIGHT] [stormMS] [resize]\n");
         return 1;
     }
-    return Measure(app, presses, realTime, withPlan, size);
+    return Measure(app, presses, realTime, withPlan, size, stormMs, resize);
 }

@@ -49,6 +49,8 @@ public:
     void Start();
     // Returns the milliseconds handed on, or -1 when no show work was done.
     int Fire(const CTickState& state, CTickStages& stages);
+    // A tick's stages are running.
+    bool IsRunning() const { return m_bRunning; }
 
 private:
     Clock m_clock;

@@ -62,6 +62,7 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
     , m_options(std::make_unique<CAppOptions>())
     , m_devices(std::make_unique<CDeviceManager>(std::move(m_setup.deviceTransport)))
     , m_midi(std::make_unique<CMidiManager>())
+    , m_tick(m_setup.tickClock)
 {
     if (m_setup.programDir.isEmpty())
         m_setup.programDir = QCoreApplication::applicationDirPath();

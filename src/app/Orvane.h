@@ -18,7 +18,7 @@
 
 class CAppOptions;
 class CDmxRecorder;
-class CLiveEditorFactory;
+class CEditorFactory;
 class CArtNetManager;
 class CCommandsWnd;
 class CDmxChannelsWnd;
@@ -54,6 +54,7 @@ struct COrvaneSetup
     std::unique_ptr<CDocumentLink> document; // null: the window's own project
     std::unique_ptr<CDeviceTransport> deviceTransport; // null: the back-end of this build
     int loadErrorWaitMs = 4000;
+    CMasterTick::Clock tickClock; // null: the monotonic clock
 };
 
 // The main window: owns the project document, the options record, the
@@ -167,6 +168,7 @@ public:
     void RepaintLayoutView() override;
     void StoreGroupView() override;
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override;
+    void FixtureProfilesChanged() override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;
@@ -317,9 +319,11 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
-    // Runs the tick now if it is due within `withinMs`, the next one a
-    // period after it.
-    void TickIfDue(int withinMs = 0);
+    // Runs the tick the timer owes now, if its time has come, in the timer's
+    // stead.
+    void TickIfDue();
+    // One master tick.
+    void RunTick();
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.
@@ -340,6 +344,10 @@ private:
     // Asks whether to save a modified project; false when the command that
     // asked must not go on (Cancel, or the save failed).
     bool MayDiscardProject();
+    // An editor open in place of the live pages works on the show's own
+    // objects: before the show goes it ends as its Cancel ends it, asking
+    // whether to keep its changes. False when one stays open.
+    bool CloseEditors();
     void RememberProject(const QString& path);
     // Where the dialogs for project files start.
     QString ProjectFolder() const;
@@ -377,7 +385,7 @@ private:
     bool m_bRecording = false;
     bool m_bRecordDialogOpen = false;
     std::unique_ptr<CDmxRecorder> m_recorder;
-    std::unique_ptr<CLiveEditorFactory> m_editorFactory;
+    std::unique_ptr<CEditorFactory> m_editorFactory;
     QAction* m_actMasks = nullptr;
     int m_outputMode = 0;
     int m_livePagesMode = 0;
@@ -397,6 +405,8 @@ private:
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     bool m_sceneSoundFailedTold = false;
     CMasterTick m_tick;
+    // An event ran the tick the timer's pending timeout stands for.
+    bool m_bTickServed = false;
     CTickStages* m_pStages = nullptr;
 
     // Children of the window, deleted with it before the project goes.

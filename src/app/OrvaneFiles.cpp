@@ -6,6 +6,7 @@
 #include "app/options/AppOptions.h"
 #include "app/ModalWrappers.h"
 #include "app/StartPath.h"
+#include "editors/EditorFactory.h"
 #include "layout/FixturesWnd.h"
 #include "live/PagesWnd.h"
 #include "model/Language.h"
@@ -99,6 +100,18 @@ void Orvane::ClearProgress()
     statusBar()->clearMessage();
 }
 
+bool Orvane::CloseEditors()
+{
+    // The effects window gives way to the editor waiting behind it, which
+    // then ends in turn: two at most.
+    for (int round = 0; round < 2 && m_pages && IsEditing(); ++round) {
+        CLiveEditor* editor = m_pages->ShownEditor();
+        if (!editor || !CEditorFactory::Cancel(editor->Widget()))
+            break;
+    }
+    return !IsEditing();
+}
+
 bool Orvane::MayDiscardProject()
 {
     if (!m_bModified)
@@ -123,7 +136,7 @@ void Orvane::RememberProject(const QString& path)
 
 bool Orvane::OpenProject(const QString& path)
 {
-    if (m_bBusy)
+    if (m_bBusy || !CloseEditors())
         return false;
     bool opened = false;
     if (m_fixtures)
@@ -205,7 +218,9 @@ bool Orvane::SaveProject(const QString& path)
 
 void Orvane::OnFileNew()
 {
-    if (m_bBusy || !MayDiscardProject())
+    // The editor's question comes first: what it keeps is part of the
+    // project the next question offers to save.
+    if (m_bBusy || !CloseEditors() || !MayDiscardProject())
         return;
     if (m_fixtures)
         m_fixtures->CancelPatchDialog();
@@ -217,7 +232,7 @@ void Orvane::OnFileNew()
 
 void Orvane::OnFileOpen()
 {
-    if (m_bBusy || !MayDiscardProject())
+    if (m_bBusy || !CloseEditors() || !MayDiscardProject())
         return;
     const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::ProjectFilter);
     if (!path.isEmpty())

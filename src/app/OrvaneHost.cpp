@@ -7,6 +7,7 @@
 #include "app/ModalWrappers.h"
 #include "app/ZikoraImportDlg.h"
 #include "editors/EditSceneWnd.h"
+#include "editors/EditorFactory.h"
 #include "live/CommandsWnd.h"
 #include "live/DmxChannelsWnd.h"
 #include "live/DmxLevelsWnd.h"
@@ -193,6 +194,14 @@ void Orvane::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QLi
 {
     if (m_fixtures)
         m_fixtures->View()->ForgetFixtures(fixtures, matrices);
+    if (m_editorFactory)
+        m_editorFactory->FixturesDeleting(fixtures, matrices);
+}
+
+void Orvane::FixtureProfilesChanged()
+{
+    if (m_editorFactory)
+        m_editorFactory->FixtureProfilesChanged();
 }
 
 bool Orvane::IsLayoutMoveLocked() const

@@ -93,10 +93,9 @@ void Orvane::RouteKey(int key, bool pressed)
     // An open editor has its keys from keyPressEvent.
     if (IsEditing() || !m_dispatcher)
         return;
-    // A key may start every scene of the show: a tick due before that work
-    // would be done goes out first, a little early, as the show's time
-    // follows the clock and not the count of ticks.
-    TickIfDue(kTickMs / 2);
+    // A key may start every scene of the show: a tick whose time has come
+    // goes out before that work rather than behind it.
+    TickIfDue();
     if (pressed && m_fixtures)
         m_fixtures->OnKeyTrigger(key, Qt::NoModifier);
     if (pressed && key == Qt::Key_Delete && m_fixtures && DeleteTarget() == 0)

@@ -19,7 +19,20 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <utility>
+
+// The timer's timeout. Its grid of 25 ms is the show's clock: the count of
+// ticks is show time (a scene above normal speed moves on by a fixed amount
+// each tick), so nothing else adds a tick or moves the grid.
 void Orvane::OnTimer()
+{
+    // An event already ran the tick this timeout stands for.
+    if (std::exchange(m_bTickServed, false))
+        return;
+    RunTick();
+}
+
+void Orvane::RunTick()
 {
     CTickState state;
     state.busy = m_bBusy;
@@ -34,15 +47,19 @@ void Orvane::OnTimer()
 }
 
 // A key's work (fifty scenes started at once) or the repaint of a large
-// window may take most of a tick, and every universe waits behind it: a tick
-// that is due goes out first. The timer starts its period again from there
-// rather than fire a second tick behind the work.
-void Orvane::TickIfDue(int withinMs)
+// window may take most of a tick, and every universe waits behind it. A tick
+// whose time has come goes out first, in place of the timer's timeout that
+// is waiting for the event loop; the timer itself is left alone, so the next
+// tick stays on the grid and a late one is caught up as before. A tick not
+// yet due waits for its time: running it early would add one.
+void Orvane::TickIfDue()
 {
-    if (!m_timer || !m_timer->isActive() || m_timer->remainingTime() > withinMs)
+    // Inside a tick (a stage waiting in an event loop) the timer's timeout
+    // would find the tick running too, and leave its time to the next one.
+    if (m_bTickServed || m_tick.IsRunning() || !m_timer || !m_timer->isActive() || m_timer->remainingTime() != 0)
         return;
-    m_timer->start();
-    OnTimer();
+    m_bTickServed = true;
+    RunTick();
 }
 
 bool Orvane::event(QEvent* event)

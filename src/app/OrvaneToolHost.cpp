@@ -3,6 +3,8 @@
 
 #include "app/Orvane.h"
 
+#include "editors/EditorFactory.h"
+
 #include "live/DmxChannelsWnd.h"
 #include "live/FadingWnd.h"
 #include "live/PageWnd.h"
@@ -141,6 +143,8 @@ void Orvane::RemoveSceneBlocks(CScene* scene)
 {
     if (m_timeLine)
         m_timeLine->Control().RemoveSceneBlocks(scene);
+    if (m_editorFactory)
+        m_editorFactory->SceneDeleting(scene);
 }
 
 void Orvane::ClearTimeLine()

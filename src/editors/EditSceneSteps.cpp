@@ -148,7 +148,7 @@ void CEditSceneWnd::UpdateActions()
     m_tools[ToolAdd]->setEnabled(true);
     for (Tool tool : {ToolRemove, ToolTime, ToolCut, ToolCopy, ToolCopyLive})
         m_tools[size_t(tool)]->setEnabled(current);
-    m_tools[ToolPaste]->setEnabled(!m_clipSteps.isEmpty());
+    m_tools[ToolPaste]->setEnabled(!ClipboardSteps().isEmpty());
     m_tools[ToolPlay]->setEnabled(m_scene && m_scene->IsDynamic());
     m_tools[ToolRecord]->setEnabled(ShowHost().HasDmxInputPort());
 }
@@ -200,10 +200,20 @@ void CEditSceneWnd::UpdateEffectList()
 
 void CEditSceneWnd::EmptyClipboard()
 {
-    qDeleteAll(m_clipSteps);
-    m_clipSteps.clear();
-    qDeleteAll(m_clipEffects);
-    m_clipEffects.clear();
+    delete m_clip;
+    m_clip = nullptr;
+}
+
+const QList<CSceneStep*>& CEditSceneWnd::ClipboardSteps() const
+{
+    static const QList<CSceneStep*> none;
+    return m_clip ? m_clip->m_steps : none;
+}
+
+const QList<CEffect*>& CEditSceneWnd::ClipboardEffects() const
+{
+    static const QList<CEffect*> none;
+    return m_clip ? m_clip->m_effects : none;
 }
 
 void CEditSceneWnd::AddStep()
@@ -239,16 +249,8 @@ void CEditSceneWnd::CutSteps()
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
     BeginChange();
-    EmptyClipboard();
-    for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
-        if (!m_scene->m_steps.contains(step) || m_clipSteps.contains(step))
-            continue;
-        m_clipSteps << step;
-        if (step->m_effect && !m_clipEffects.contains(step->m_effect))
-            m_clipEffects << step->m_effect;
-    }
-    // The scene forgets the steps and their effects; the clipboard owns them now.
-    m_scene->RemoveSelectedSteps(false);
+    FillClipboard();
+    m_scene->RemoveSelectedSteps(true);
     FillStepsTable(0);
     UpdateDuration();
     PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoCutSteps));
@@ -259,7 +261,14 @@ void CEditSceneWnd::CopySteps()
     if (!m_scene || m_playing)
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
+    FillClipboard();
+    UpdateActions();
+}
+
+void CEditSceneWnd::FillClipboard()
+{
     EmptyClipboard();
+    m_clip = new CScene(m_scene->m_name, m_scene->UniverseCount());
     const CEffect* runEffect = nullptr;
     CEffect* runClone = nullptr;
     QList<const CSceneStep*> copied;
@@ -271,14 +280,13 @@ void CEditSceneWnd::CopySteps()
             runEffect = step->m_effect;
             runClone = CloneEffect(step->m_effect);
             if (runClone)
-                m_clipEffects << runClone;
+                m_clip->m_effects << runClone;
         } else if (!step->m_effect) {
             runEffect = nullptr;
             runClone = nullptr;
         }
-        m_clipSteps << new CSceneStep(m_scene, *step, step->m_effect ? runClone : nullptr);
+        m_clip->m_steps << new CSceneStep(m_clip, *step, step->m_effect ? runClone : nullptr);
     }
-    UpdateActions();
 }
 
 void CEditSceneWnd::PasteSteps()
@@ -290,7 +298,7 @@ void CEditSceneWnd::PasteSteps()
     int row = CurrentRow();
     if (row < 0)
         row = m_steps->rowCount() - 1;
-    m_scene->PasteSteps(row, m_clipSteps);
+    m_scene->PasteSteps(row, ClipboardSteps());
     FillStepsTable(qMax(0, row));
     UpdateDuration();
     ShowHost().RefreshCurrentPanel();

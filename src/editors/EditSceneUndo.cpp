@@ -1,6 +1,7 @@
 #include "editors/EditSceneWnd.h"
 
 #include "editors/EditSceneShared.h"
+#include "effects/Effect.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
@@ -133,4 +134,55 @@ void CEditSceneWnd::ReplaceScene(CScene* copy)
             m_page->DropScene(copy);
     }
     delete old;
+}
+
+QList<CScene*> CEditSceneWnd::Copies() const
+{
+    QList<CScene*> copies = m_undoCopies;
+    if (m_opened)
+        copies << m_opened;
+    if (m_clip)
+        copies << m_clip;
+    return copies;
+}
+
+void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    // The show's scenes are cleaned by the project; the same calls clean the copies.
+    for (CScene* copy : Copies()) {
+        copy->RemoveFixtures(fixtures, m_project);
+        for (CEffect* effect : qAsConst(copy->m_effects)) {
+            for (const CPatchedFixture* fixture : fixtures)
+                effect->RemoveFixture(fixture);
+            if (effect->m_matrix && matrices.contains(effect->m_matrix))
+                effect->ReleaseMatrix();
+        }
+    }
+}
+
+void CEditSceneWnd::FixtureProfilesChanged()
+{
+    for (CScene* copy : Copies())
+        copy->FitEntriesToProfiles();
+}
+
+void CEditSceneWnd::SceneDeleting(CScene* scene)
+{
+    for (CScene* copy : Copies()) {
+        if (copy->m_jumpTarget == scene) {
+            copy->m_jumpTarget = nullptr;
+            copy->m_jumpIndex = -1;
+            copy->m_autoJump = false;
+        }
+        copy->m_releaseList.removeAll(scene);
+    }
+    if (!scene || scene != m_scene)
+        return;
+    if (m_playing)
+        ShowHost().EnableLevelPanels(true);
+    m_playing = false;
+    m_scene = nullptr;
+    // The page is in the middle of deleting the scene: the pages come back
+    // once it is gone.
+    QMetaObject::invokeMethod(this, &CEditSceneWnd::Close, Qt::QueuedConnection);
 }

@@ -310,8 +310,11 @@ void CEditSceneWnd::keyPressEvent(QKeyEvent* event)
 
 void CEditSceneWnd::OnOk()
 {
-    if (!m_scene)
+    // Its scene went while it waited behind the effects window: nothing is left to keep.
+    if (!m_scene) {
+        Close();
         return;
+    }
     StoreParams();
     // A scene that plays goes on playing where it is: the editor's
     // selection must not move its current step any more.
@@ -323,8 +326,10 @@ void CEditSceneWnd::OnOk()
 
 void CEditSceneWnd::OnCancel()
 {
-    if (!m_scene || !m_opened)
+    if (!m_scene || !m_opened) {
+        OnOk();
         return;
+    }
     const auto ask = [] {
         return ShowHost().AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges)) == CShowHost::Yes;
     };
@@ -354,6 +359,7 @@ void CEditSceneWnd::Close()
     ClearUndo();
     delete m_opened;
     m_opened = nullptr;
+    EmptyClipboard();
     if (m_project.m_editedScene == m_scene) {
         m_project.SetEditedScene(nullptr, nullptr);
         m_project.ClearEditLayer();

@@ -10,7 +10,9 @@
 
 class CEffect;
 class CEffectsList;
+class CFixtureMatrix;
 class CPage;
+class CPatchedFixture;
 class CProject;
 class CRecordDmxDlg;
 class CScene;
@@ -63,6 +65,17 @@ public:
     void OnRecordStopped();
     void RefreshLastUndo();
     void ClearUndo();
+    // The patch is about to delete these: they leave every copy the editor
+    // keeps (history, the scene as opened, the clipboard) as they leave the
+    // show's scenes, so that no Undo, Cancel or Paste gives them back.
+    void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
+    // Fixtures took other profiles: the copies' entries follow, before a
+    // former profile can leave the library.
+    void FixtureProfilesChanged();
+    // The scene is about to be deleted: the copies' jumps and release lists
+    // let go of it as the show's scenes do; when it is the edited scene the
+    // edit ends, keeping nothing, and the editor closes.
+    void SceneDeleting(CScene* scene);
 
     CScene* Scene() const { return m_scene; }
     bool IsPlaying() const { return m_playing; }
@@ -83,8 +96,8 @@ public:
     CTimeWidget* Clock() const { return m_clock; }
     int CurrentUndoIndex() const { return m_currentUndo; }
     int UndoCount() const { return m_undoCopies.size(); }
-    const QList<CSceneStep*>& ClipboardSteps() const { return m_clipSteps; }
-    const QList<CEffect*>& ClipboardEffects() const { return m_clipEffects; }
+    const QList<CSceneStep*>& ClipboardSteps() const;
+    const QList<CEffect*>& ClipboardEffects() const;
 
     // A time of the steps table: minutes, seconds and milliseconds; empty
     // from one hour on.
@@ -138,6 +151,10 @@ private:
     void SetToolIcon(Tool tool, const QString& name);
     int CurrentRow() const;
     void EmptyClipboard();
+    // Every copy of the scene the editor keeps.
+    QList<CScene*> Copies() const;
+    // The selected steps, copied into a clipboard of their own.
+    void FillClipboard();
     // Puts `copy` in place of the edited scene everywhere and deletes the old one.
     void ReplaceScene(CScene* copy);
     // What the fields would store differs from `reference`, or the scene's
@@ -158,8 +175,9 @@ private:
     CScene* m_scene = nullptr;
     // The scene as opened, kept apart from the history, which may drop it.
     CScene* m_opened = nullptr;
-    QList<CSceneStep*> m_clipSteps;
-    QList<CEffect*> m_clipEffects;
+    // The step clipboard: a scene of its own owns the copied steps and their
+    // effects, so that the patch cleans it as it cleans any scene.
+    CScene* m_clip = nullptr;
     QToolBar* m_toolBar = nullptr;
     CTimeWidget* m_clock = nullptr;
     CRecordDmxDlg* m_recordDlg = nullptr;

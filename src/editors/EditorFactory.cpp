@@ -9,14 +9,53 @@ CLiveEditor* CEditorFactory::Create(Kind kind, QWidget* parent)
 {
     switch (kind) {
     case SceneEditor:
-        return new CEditSceneWnd(m_project, parent);
+        m_sceneEditor = new CEditSceneWnd(m_project, parent);
+        return m_sceneEditor;
     case EffectSceneEditor:
         return new CEditEffectWnd(m_project, parent);
     case EffectsWindow:
-        return new CEffectsWnd(m_project, parent);
+        m_effectsWindow = new CEffectsWnd(m_project, parent);
+        return m_effectsWindow;
     case MasksEditor:
         return new CEditMasksWnd(m_project, parent);
     default:
         return nullptr;
     }
+}
+
+void CEditorFactory::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices)
+{
+    if (m_sceneEditor)
+        m_sceneEditor->FixturesDeleting(fixtures, matrices);
+}
+
+void CEditorFactory::FixtureProfilesChanged()
+{
+    if (m_sceneEditor)
+        m_sceneEditor->FixtureProfilesChanged();
+}
+
+void CEditorFactory::SceneDeleting(CScene* scene)
+{
+    // The effects window goes first: the editor behind it can close only
+    // once it shows again.
+    if (m_effectsWindow)
+        m_effectsWindow->SceneDeleting(scene);
+    if (m_sceneEditor)
+        m_sceneEditor->SceneDeleting(scene);
+}
+
+bool CEditorFactory::Cancel(QWidget* editor)
+{
+    if (auto* scene = qobject_cast<CEditSceneWnd*>(editor))
+        scene->OnCancel();
+    else if (auto* effectScene = qobject_cast<CEditEffectWnd*>(editor))
+        effectScene->OnCancel();
+    else if (auto* effects = qobject_cast<CEffectsWnd*>(editor))
+        effects->OnCancel();
+    else if (auto* masks = qobject_cast<CEditMasksWnd*>(editor))
+        masks->OnCancel();
+    else
+        return false;
+    return true;
 }

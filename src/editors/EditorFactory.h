@@ -2,7 +2,16 @@
 
 #include "live/LiveEditor.h"
 
+#include <QList>
+#include <QPointer>
+
+class CEditSceneWnd;
+class CEffectsWnd;
+class CScene;
+class CFixtureMatrix;
+class CPatchedFixture;
 class CProject;
+class QWidget;
 
 // Makes the scene, effect scene and masks editors and the effects window
 // for the live pages window.
@@ -12,6 +21,21 @@ public:
     explicit CEditorFactory(CProject& project) : m_project(project) {}
     CLiveEditor* Create(Kind kind, QWidget* parent) override;
 
+    // The patch is about to delete these, or fixtures took other profiles:
+    // the scene editor, open or waiting behind the effects window, fits the
+    // copies it keeps.
+    void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
+    void FixtureProfilesChanged();
+    // A scene is about to be deleted: neither the scene editor nor the
+    // effects window may keep it.
+    void SceneDeleting(CScene* scene);
+    // Ends the edit of `editor` as its Cancel does, asking as it asks.
+    // False for a widget that is no editor of this factory.
+    static bool Cancel(QWidget* editor);
+
 private:
     CProject& m_project;
+    // The scene editor and effects window made last, while they live.
+    QPointer<CEditSceneWnd> m_sceneEditor;
+    QPointer<CEffectsWnd> m_effectsWindow;
 };

@@ -419,6 +419,15 @@ void CEffectsWnd::OnCancel()
     Discard();
 }
 
+void CEffectsWnd::SceneDeleting(CScene* scene)
+{
+    if (!scene || scene != m_scene)
+        return;
+    m_scene = nullptr;
+    // Not inside the deletion: the editor behind it comes back first.
+    QMetaObject::invokeMethod(this, &CEffectsWnd::Discard, Qt::QueuedConnection);
+}
+
 void CEffectsWnd::Discard()
 {
     if (IsEffectScene()) {

@@ -48,6 +48,9 @@ public:
 
     void Apply(int scope);
     void ClosePage(bool restorePanels);
+    // The scene is about to be deleted: an effect edited for it has nowhere
+    // to go, and the window closes as its Cancel closes it.
+    void SceneDeleting(CScene* scene);
     // The locks and marks of the effect being edited, again; with
     // refreshPage the curve and preset pages mark their channels anew.
     void UpdateEditMode(bool refreshPage);

@@ -2,22 +2,31 @@
 #include "TestRegistry.h"
 #include "WindowRig.h"
 
+#include "ManualClock.h"
 #include "ModalAnswer.h"
+#include "RawChannelScene.h"
 #include "RecordingDocument.h"
 #include "RecordingStages.h"
 #include "app/options/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
 #include "app/ZikoraImportDlg.h"
+#include "live/CommandsWnd.h"
+#include "widgets/SliderCtrl.h"
+
+#include "../devices/FakeTransport.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -74,6 +83,104 @@ QTimer* TickTimer(Orvane& window)
             return timer;
     }
     return nullptr;
+}
+
+// Sends "press" or "release" of F5, or "repaint", straight to the window, so
+// that nothing but the event itself runs.
+void SendEvent(Orvane& window, const QString& name)
+{
+    if (name == QLatin1String("repaint")) {
+        QEvent update(QEvent::UpdateRequest);
+        QApplication::sendEvent(&window, &update);
+        return;
+    }
+    QKeyEvent key(name == QLatin1String("press") ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(&window, &key);
+}
+
+// A main window on its own project whose master tick reads `clock`.
+struct CClockedWindowRig : CWindowRigBase
+{
+    CManualClock clock;
+
+    CClockedWindowRig()
+    {
+        COrvaneSetup setup;
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        setup.tickClock = clock.Get();
+        Start(std::move(setup));
+    }
+};
+
+// Plays `spanMs` of the clock as the event loop would deliver it: the tick's
+// timeout `lateMs` after each 25 ms of the grid and, from the first gap on,
+// an event after each gap of `gapsMs` in turn: a key's press and release in
+// turn, or a repaint. Before each event the timer, which the rig took off
+// the tick, shows what it would then: due once its time has come, else the
+// milliseconds left. Returns false when those ran out, on a loaded machine,
+// before an event was done: the play then says nothing.
+bool PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& events, const QVector<int>& gapsMs)
+{
+    QTimer* timer = TickTimer(*rig.window);
+    if (!timer)
+        return false;
+    const qint64 start = rig.clock.now;
+    qint64 at = gapsMs.isEmpty() ? std::numeric_limits<qint64>::max() : gapsMs.first();
+    int sent = 0;
+    bool judged = true;
+    for (qint64 grid = Orvane::kTickMs; grid <= spanMs; grid += Orvane::kTickMs) {
+        // The last timeout comes alone, so that both plays end at one time.
+        for (; at < grid + lateMs && grid < spanMs; at += gapsMs.at(sent % gapsMs.size())) {
+            rig.clock.now = start + at;
+            timer->start(int(qMax<qint64>(0, grid - at)));
+            const char* event = events == QLatin1String("repaints") ? "repaint" : sent % 2 ? "release" : "press";
+            SendEvent(*rig.window, QLatin1String(event));
+            judged = judged && (at >= grid || timer->remainingTime() > 0);
+            ++sent;
+        }
+        rig.clock.now = start + grid + lateMs;
+        timer->stop();
+        rig.window->OnTimer();
+    }
+    return judged;
+}
+
+struct SPlayed
+{
+    int position = 0;
+    int step = 0;
+    int level = 0;
+    int speed = 0;
+    bool judged = true;
+};
+
+// Where a scene is after `spanMs` of PlayClock: a chase of ten steps of a
+// second at `speed`, or a short dark step and one fading up over 2 s, with
+// the Commands panel's speed fader at `speed`.
+SPlayed PlayShow(const QString& kind, int speed, int spanMs, int lateMs, const QString& events,
+                 const QVector<int>& gapsMs)
+{
+    CClockedWindowRig rig;
+    CProject& project = rig.window->Project();
+    const bool fade = kind == QLatin1String("fade");
+    CScene* scene = AddRawChannelScene(project, kind, {{0, 1, fade ? 0 : 255}});
+    for (int i = 1; i < (fade ? 2 : 10); ++i) {
+        auto* step = new CSceneStep(fade ? 2000 : 0, 1000);
+        auto* entry = new CStepFixture(project.GetChannelFixture(0, 1), scene);
+        entry->SetLevel(0, quint8(fade || i % 2 == 0 ? 255 : 0), true, true);
+        step->AddEntry(entry);
+        scene->m_steps << step;
+    }
+    if (fade)
+        scene->m_steps.first()->m_wait = 100;
+    scene->UpdateLength();
+    project.m_firstPage->PlayScene(scene);
+    if (fade)
+        rig.window->CommandsPanel()->SpeedFader()->SpinBox()->setValue(speed);
+    else
+        scene->SetSpeed(speed);
+    const bool judged = PlayClock(rig, spanMs, lateMs, events, gapsMs);
+    return {scene->m_cyclePosition, scene->CurrentStepIndex(), project.m_output[0][1], scene->Speed(), judged};
 }
 
 } // namespace
@@ -187,45 +294,133 @@ private slots:
         QVERIFY(stages.calls.contains(QStringLiteral("Merge")));
     }
 
-    // A key or a repaint that comes when the tick is due lets the tick go
-    // out first; one that comes before, or while the tick is stopped, leaves
-    // it to its timer.
+    // A key or a repaint that comes once the tick's time has come runs that
+    // tick before its own work, in place of the timer's timeout, which then
+    // does nothing: the timer keeps its time and no tick is added. One that
+    // comes before, inside a tick or while the tick is stopped leaves the
+    // tick to the timer. `timer`: "due", "period" (a 25 ms period that ran
+    // out), "stopped", or the milliseconds left.
     void aDueTickGoesOutBeforeAKeyOrARepaint_data()
     {
-        Columns<QString, QString, int>("event", "tick", "ticks");
-        QTest::newRow("key, tick due") << "key" << "due" << 1;
-        QTest::newRow("key, tick due within half a tick") << "key" << "soon" << 1;
-        QTest::newRow("key, tick later") << "key" << "later" << 0;
-        QTest::newRow("key, tick stopped") << "key" << "stopped" << 0;
-        QTest::newRow("repaint, tick due") << "repaint" << "due" << 1;
-        QTest::newRow("repaint, tick due within half a tick") << "repaint" << "soon" << 0;
-        QTest::newRow("repaint, tick later") << "repaint" << "later" << 0;
+        Columns<QString, QString, int, int>("events", "timer", "byEvents", "afterTimeout");
+        QTest::newRow("key, tick due") << "press" << "due" << 1 << 1;
+        QTest::newRow("press and release, tick due") << "press release" << "due" << 1 << 1;
+        QTest::newRow("key and repaint, tick due") << "press repaint" << "due" << 1 << 1;
+        QTest::newRow("key, period ran out") << "press" << "period" << 1 << 1;
+        QTest::newRow("key, tick due in 1 ms") << "press" << "1" << 0 << 1;
+        QTest::newRow("key, tick due in half a period") << "press release" << "12" << 0 << 1;
+        QTest::newRow("key, tick stopped") << "press" << "stopped" << 0 << 1;
+        QTest::newRow("repaint, tick due") << "repaint" << "due" << 1 << 1;
+        QTest::newRow("repaint, period ran out") << "repaint" << "period" << 1 << 1;
+        QTest::newRow("repaint, tick due in 10 ms") << "repaint" << "10" << 0 << 1;
+        // The tick the key finds running is the timer's own.
+        QTest::newRow("key inside a tick, tick due") << "tick press" << "due" << 1 << 2;
     }
     void aDueTickGoesOutBeforeAKeyOrARepaint()
     {
-        const auto [event, tick, ticks] = Row<QString, QString, int>("event", "tick", "ticks");
-        CWindowRig rig;
-        CRecordingStages stages;
-        rig.window->SetTickStages(&stages);
-        QTimer* timer = TickTimer(*rig.window);
-        QVERIFY(timer);
-        if (tick == QLatin1String("due")) {
-            timer->start(1);
-            QThread::msleep(5);
-        } else if (tick == QLatin1String("soon")) {
-            // The timer fires only when the event loop turns, which it does not here.
-            timer->start(Orvane::kTickMs / 2 - 2);
-        } else if (tick == QLatin1String("later")) {
-            timer->start(60000);
+        const auto [events, timerState, byEvents, afterTimeout] =
+            Row<QString, QString, int, int>("events", "timer", "byEvents", "afterTimeout");
+        for (int attempt = 1;; ++attempt) {
+            CClockedWindowRig rig;
+            CProject& project = rig.window->Project();
+            CScene* keyed = AddRawChannelScene(project, QStringLiteral("Keyed"), {{0, 1, 255}});
+            keyed->m_triggers.ParseShortCut(QStringLiteral("F5"));
+            CRecordingStages stages;
+            QList<bool> sawKeyed;
+            rig.window->SetTickStages(&stages);
+            QTimer* timer = TickTimer(*rig.window);
+            QVERIFY(timer);
+            if (timerState == QLatin1String("due")) {
+                timer->start(0);
+            } else if (timerState == QLatin1String("period")) {
+                // Without the event loop, which would run the timeout.
+                timer->start(Orvane::kTickMs);
+                QDeadlineTimer giveUp(10000);
+                while (timer->remainingTime() != 0 && !giveUp.hasExpired())
+                    QThread::usleep(200);
+            } else if (timerState != QLatin1String("stopped")) {
+                timer->start(timerState.toInt());
+            }
+            const int left = timer->isActive() ? timer->remainingTime() : -1;
+
+            const auto send = [&](const QStringList& list) {
+                for (const QString& event : list)
+                    SendEvent(*rig.window, event);
+            };
+            QStringList list = events.split(QLatin1Char(' '));
+            stages.duringProject = [&] {
+                sawKeyed << project.m_firstPage->IsPlaying(keyed);
+                if (list.first() == QLatin1String("tick")) {
+                    list.removeFirst();
+                    send(list);
+                }
+            };
+            if (list.first() == QLatin1String("tick"))
+                rig.window->OnTimer();
+            else
+                send(list);
+            // A loaded machine may let the milliseconds left run out while
+            // the events are sent: then the tick was due after all.
+            if (timerState.toInt() > 0 && timer->remainingTime() == 0 && attempt < 20)
+                continue;
+            QCOMPARE(stages.calls.count(QStringLiteral("Merge")), byEvents);
+            // The key's trigger came after the tick.
+            QCOMPARE(project.m_firstPage->IsPlaying(keyed), events.contains(QLatin1String("press")));
+            QVERIFY(!sawKeyed.contains(true));
+            // The timer was left as it was: its period goes on from its own time.
+            QCOMPARE(timer->isActive(), left >= 0);
+            QVERIFY(timer->remainingTime() <= left);
+
+            rig.window->OnTimer();
+            QCOMPARE(stages.calls.count(QStringLiteral("Merge")), afterTimeout);
+            break;
         }
-        // Sent straight to the window, so that nothing but the event itself runs.
-        if (event == QLatin1String("key")) {
-            QTest::keyPress(rig.window.get(), Qt::Key_F5);
-        } else {
-            QEvent update(QEvent::UpdateRequest);
-            QApplication::sendEvent(rig.window.get(), &update);
-        }
-        QCOMPARE(stages.calls.count(QStringLiteral("Merge")), ticks);
+    }
+
+    // Keys and repaints at any rate leave the show's time alone: over the
+    // same span of the clock, with the tick's timeout a little late or not,
+    // a chase and a step fade are where they are without them, so the count
+    // of ticks is one for each 25 ms of the grid.
+    void keysAndRepaintsLeaveTheShowsTempoAlone_data()
+    {
+        Columns<QString, int, QString, QVector<int>, int>("scene", "speed", "events", "gapsMs", "lateMs");
+        const QVector<int> mixed = {9, 13, 16, 11, 14, 10, 15, 12, 11};
+        QTest::newRow("chase at 60, keys every 13 ms") << "chase" << 60 << "keys" << QVector<int>{13} << 0;
+        QTest::newRow("chase at 60, keys every 9-16 ms") << "chase" << 60 << "keys" << mixed << 0;
+        QTest::newRow("chase at 60, keys every 9-16 ms, tick late") << "chase" << 60 << "keys" << mixed << 3;
+        QTest::newRow("chase at 50, keys every 9 ms, tick late") << "chase" << 50 << "keys" << QVector<int>{9} << 5;
+        QTest::newRow("chase at 0, keys every 16 ms") << "chase" << 0 << "keys" << QVector<int>{16} << 0;
+        QTest::newRow("chase at 0, keys every 9-16 ms, tick late") << "chase" << 0 << "keys" << mixed << 4;
+        QTest::newRow("fade, speed fader at 60, keys every 13 ms") << "fade" << 60 << "keys" << QVector<int>{13} << 0;
+        QTest::newRow("fade, speed fader at 60, keys every 9-16 ms, tick late")
+            << "fade" << 60 << "keys" << mixed << 2;
+        QTest::newRow("chase at 60, repaints every 10 ms, tick late")
+            << "chase" << 60 << "repaints" << QVector<int>{10} << 4;
+        QTest::newRow("fade, speed fader at 60, repaints every 7 ms, tick late")
+            << "fade" << 60 << "repaints" << QVector<int>{7} << 5;
+    }
+    void keysAndRepaintsLeaveTheShowsTempoAlone()
+    {
+        const auto [scene, speed, events, gapsMs, lateMs] =
+            Row<QString, int, QString, QVector<int>, int>("scene", "speed", "events", "gapsMs", "lateMs");
+        const int spanMs = scene == QLatin1String("fade") ? 400 : 2000;
+        const SPlayed alone = PlayShow(scene, speed, spanMs, lateMs, events, {});
+        QVERIFY(alone.judged);
+        SPlayed keyed;
+        for (int attempt = 0; attempt < 20 && (attempt == 0 || !keyed.judged); ++attempt)
+            keyed = PlayShow(scene, speed, spanMs, lateMs, events, gapsMs);
+        QVERIFY(keyed.judged);
+        QCOMPARE(keyed.position, alone.position);
+        QCOMPARE(keyed.step, alone.step);
+        QCOMPARE(keyed.level, alone.level);
+        QCOMPARE(alone.speed, speed);
+        // What was compared moved: the fade is under way, the chase moved
+        // on, by steps unless at its slowest.
+        QVERIFY(alone.position > 0);
+        if (scene == QLatin1String("fade"))
+            QVERIFY2(alone.level > 0 && alone.level < 255, qPrintable(QString::number(alone.level)));
+        else
+            QCOMPARE(alone.step > 0, speed > 0);
     }
 
     void theTickDoesNoShowWorkWhileAFileFlowRuns()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "ManualClock.h"
 #include "RecordingHost.h"
 #include "RecordingStages.h"
 #include "app/DmxRecorder.h"
@@ -10,16 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-// A clock the test moves by hand.
-struct CManualClock
-{
-    qint64 now = 1000;
-    CMasterTick::Clock Get()
-    {
-        return [this] { return now; };
-    }
-};
 
 CTickState Running(int mode, bool outputOn = true)
 {
@@ -139,7 +130,9 @@ private slots:
         CRecordingStages stages;
         int inner = 0;
         // A stage that waits in an event loop lets the timer fire again.
+        bool runningInside = false;
         stages.duringProject = [&] {
+            runningInside = tick.IsRunning();
             clock.now += 25;
             inner = tick.Fire(Running(0), stages);
         };
@@ -147,6 +140,8 @@ private slots:
         QCOMPARE(tick.Fire(Running(0), stages), 25);
         QCOMPARE(inner, -1);
         QCOMPARE(stages.calls.size(), 7);
+        QVERIFY(runningInside);
+        QVERIFY(!tick.IsRunning());
 
         // The guard is down again afterwards, and the time of the skipped
         // tick reaches the scenes with the next one.

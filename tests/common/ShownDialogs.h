@@ -34,8 +34,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* dialog = qobject_cast<QDialog*>(watched);
-        if (event->type() != QEvent::Show || !dialog || !dialog->isModal())
+        // Under another one, made later for a single command, it leaves
+        // the window to that one's answer, each time it is shown.
+        if (dialog && event->type() == QEvent::Hide)
+            dialog->setProperty(kAnswered, false);
+        if (event->type() != QEvent::Show || !dialog || !dialog->isModal() || dialog->property(kAnswered).toBool())
             return false;
+        dialog->setProperty(kAnswered, true);
         QPointer<QDialog> guard(dialog);
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             shown << box->text();
@@ -73,5 +78,6 @@ protected:
     }
 
 private:
+    static constexpr const char* kAnswered = "shownDialogsAnswered";
     QMessageBox::StandardButton m_answer;
 };

@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "InkedRect.h"
 #include "LayoutRig.h"
 #include "TestRegistry.h"
 
@@ -257,6 +258,78 @@ private slots:
         item->Fixture()->AddPlayingScene(&scene);
         QCOMPARE(CLayoutRig::Render(*item).pixelColor(18, 2), item->Fixture()->DisplayColor());
         item->Fixture()->RemovePlayingScene(&scene);
+    }
+
+    // The extent a drawer keeps of its symbol follows every change of what
+    // it paints: it is the one a new drawer works out, and the symbol lies
+    // within its bounds and paints every pixel of its cover.
+    void aKeptExtentFollowsTheSymbol_data()
+    {
+        Columns<QString>("change");
+        QTest::newRow("nothing") << "";
+        QTest::newRow("an ellipse") << "ellipse";
+        QTest::newRow("larger cells") << "cells";
+        QTest::newRow("the profile's shape re-patched") << "library";
+        QTest::newRow("a translucent pen") << "pen";
+        QTest::newRow("a finer resolution") << "dpi";
+    }
+    void aKeptExtentFollowsTheSymbol()
+    {
+        const auto [change] = Row<QString>("change");
+        const QPoint at(10, 10);
+        const float scale = 1.5f;
+        CLayoutRig rig;
+        CLibraryProfile* profile = rig.RgbProfile();
+        int shape = CFixtureDrawer::Rectangle;
+        int cell = 20;
+        CFixtureDrawer kept;
+        kept.SetProfile(shape, 7, profile, cell, cell);
+        QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+        QPen pen(Qt::black);
+        QRect bounds;
+        QRect cover;
+        const auto extentOf = [&](CFixtureDrawer& drawer) {
+            QPainter painter(&image);
+            painter.setPen(pen);
+            drawer.SymbolExtent(painter, at, scale, CFixtureDrawer::SLabelFonts(painter), bounds, cover);
+        };
+        extentOf(kept);
+
+        if (change == QLatin1String("ellipse")) {
+            shape = CFixtureDrawer::Ellipse;
+            kept.SetProfile(shape, 7, profile, cell, cell);
+        } else if (change == QLatin1String("cells")) {
+            cell = 30;
+            kept.SetProfile(shape, 7, profile, cell, cell);
+        } else if (change == QLatin1String("library")) {
+            shape = profile->m_shapeType = CFixtureDrawer::Octagon;
+            kept.SetLibraryProfile(profile);
+        } else if (change == QLatin1String("pen")) {
+            pen.setColor(QColor(0, 0, 0, 128));
+        } else if (change == QLatin1String("dpi")) {
+            image.setDotsPerMeterX(11811); // 300 dpi
+            image.setDotsPerMeterY(11811);
+        }
+        extentOf(kept);
+        const QRect keptBounds = bounds;
+        const QRect keptCover = cover;
+
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setPen(pen);
+            kept.DrawSymbol(painter, at, scale);
+        }
+        QVERIFY(keptBounds.contains(InkedRect(image, qRgba(0, 0, 0, 0))));
+        for (int y = keptCover.top(); y <= keptCover.bottom(); ++y) {
+            for (int x = keptCover.left(); x <= keptCover.right(); ++x)
+                QCOMPARE(qAlpha(image.pixel(x, y)), 255);
+        }
+        CFixtureDrawer fresh;
+        fresh.SetProfile(shape, 7, profile, cell, cell);
+        extentOf(fresh);
+        QCOMPARE(keptBounds, bounds);
+        QCOMPARE(keptCover, cover);
     }
 
     void labelsOnlyFromScaleOne()

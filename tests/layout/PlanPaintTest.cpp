@@ -1,5 +1,6 @@
 #include "CountingPaintDevice.h"
 #include "DataTable.h"
+#include "InkedRect.h"
 #include "LayoutRig.h"
 #include "TestRegistry.h"
 
@@ -30,19 +31,6 @@ QImage Drawn(const QRect& rect, float scale, const QFont& font, Qt::LayoutDirect
     painter.setPen(QColor(60, 60, 60));
     draw(painter, rect);
     return image;
-}
-
-// The smallest rectangle holding every pixel that is not white.
-QRect Inked(const QImage& image)
-{
-    QRect inked;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
-                inked |= QRect(x, y, 1, 1);
-        }
-    }
-    return inked;
 }
 
 // A plan whose fixtures all stand on one spot, as a show that never placed
@@ -121,7 +109,7 @@ private slots:
             // Its glyph boxes, mapped as the painter maps them, hold what it drew.
             const QTransform transform = SymbolTransform(scale);
             const QRect reach = label.Reach(cell, [&transform](const QRectF& r) { return transform.mapRect(r); });
-            const QRect inked = Inked(expected);
+            const QRect inked = InkedRect(expected, qRgb(255, 255, 255));
             QVERIFY(!inked.isEmpty());
             QVERIFY(reach.contains(inked));
         }
@@ -184,6 +172,7 @@ private slots:
         QTest::newRow("an ellipse on top") << 1.0f << QRect() << rectangle << "ellipse";
         QTest::newRow("a picture on top") << 1.0f << QRect() << rectangle << "picture";
         QTest::newRow("changed after a paint") << 1.0f << QRect() << rectangle << "after a paint";
+        QTest::newRow("the top one re-patched after a paint") << 1.0f << QRect() << rectangle << "re-patched";
     }
     void aStackLooksAsDrawnOneByOne()
     {
@@ -191,7 +180,17 @@ private slots:
         CLayoutRig rig;
         SStack stack(rig, 40, shape);
         QImage drawn(rig.view.size(), QImage::Format_ARGB32_Premultiplied);
-        if (top == QLatin1String("after a paint")) {
+        if (top == QLatin1String("re-patched")) {
+            // Into an ellipse, which hides nothing of the rectangles below.
+            rig.view.render(&drawn);
+            CLibraryProfile* round = rig.Profile([](CLibraryProfile& p) {
+                ProfileBuilder::AddColorSet(p, ChannelType::Red);
+                p.m_shapeType = CFixtureDrawer::Ellipse;
+            });
+            CFixtureItem* last = rig.view.FixtureItems().last();
+            last->Fixture()->SetProfile(round);
+            last->Drawer().SetLibraryProfile(round);
+        } else if (top == QLatin1String("after a paint")) {
             // What the first paint kept must not outlive the changes below.
             rig.view.render(&drawn);
             for (CFixtureItem* item : rig.view.FixtureItems())
@@ -251,6 +250,7 @@ private slots:
         QTest::newRow("one new id") << "id" << 1;
         QTest::newRow("one new address") << "address" << 1;
         QTest::newRow("zoom") << "zoom" << 40;
+        QTest::newRow("a bold font") << "font" << 40;
     }
     void aRepaintWorksOutOnlyChangedExtents()
     {
@@ -278,6 +278,10 @@ private slots:
             item->Fixture()->m_address += 1;
         } else if (change == QLatin1String("zoom")) {
             rig.view.SetZoom(2.0f);
+        } else if (change == QLatin1String("font")) {
+            QFont bold = rig.view.font();
+            bold.setBold(true);
+            rig.view.setFont(bold);
         }
         QCOMPARE(extentsOfOnePaint(), extents);
         QCOMPARE(extentsOfOnePaint(), 0);

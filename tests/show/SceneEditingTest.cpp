@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <utility>
+
 using namespace ProfileBuilder;
 
 namespace {
@@ -714,26 +716,40 @@ private slots:
     }
 
     // A start marks the fixtures of the first step as it stands; it walks
-    // that step's entries only after they, the step or the patch changed.
+    // that step's entries only after they, the step or the patch changed,
+    // also when the step keeps its count of entries.
     void aStartWalksTheEntriesOnlyAfterAChange_data()
     {
-        Columns<QString, int, int>("change", "walks", "marked");
-        QTest::newRow("none") << QString() << 0 << 1;
-        QTest::newRow("an entry added") << QStringLiteral("add") << 1 << 2;
-        QTest::newRow("an entry deleted") << QStringLiteral("delete") << 1 << 0;
-        QTest::newRow("another first step") << QStringLiteral("step") << 1 << 2;
-        QTest::newRow("the patch") << QStringLiteral("patch") << 1 << 1;
-        QTest::newRow("its levels") << QStringLiteral("levels") << 0 << 1;
-        QTest::newRow("an entry moved in") << QStringLiteral("move") << 1 << 2;
+        Columns<QString, int, QString>("change", "walks", "marked");
+        QTest::newRow("none") << QString() << 0 << "fr";
+        QTest::newRow("an entry added") << "add" << 1 << "fgr";
+        QTest::newRow("an entry deleted") << "delete" << 1 << "r";
+        QTest::newRow("another first step") << "step" << 1 << "fg";
+        QTest::newRow("the patch") << "patch" << 1 << "fr";
+        QTest::newRow("its levels") << "levels" << 0 << "fr";
+        QTest::newRow("an entry moved in") << "move" << 1 << "fgr";
+        QTest::newRow("an entry traded for another step's") << "trade" << 1 << "gr";
+        QTest::newRow("a raw channel taken in by a fixture") << "absorb" << 1 << "fh";
+        QTest::newRow("the first step removed") << "remove" << 1 << "gr";
     }
     void aStartWalksTheEntriesOnlyAfterAChange()
     {
-        const auto [change, walks, marked] = Row<QString, int, int>("change", "walks", "marked");
+        const auto [change, walks, marked] = Row<QString, int, QString>("change", "walks", "marked");
         CPlaybackRig rig;
         CPatchedFixture* f = rig.Patch(rig.RgbProfile(), 0, 0);
         CPatchedFixture* g = rig.Patch(rig.RgbProfile(), 0, 3);
+        CPatchedFixture* h = rig.Patch(rig.RgbProfile(), 0, 9);
+        CPatchedFixture* r = rig.project.GetChannelFixture(0, 9);
+        const QList<std::pair<QChar, CPatchedFixture*>> named{
+            {QLatin1Char('f'), f}, {QLatin1Char('g'), g}, {QLatin1Char('h'), h}, {QLatin1Char('r'), r}};
+        const auto markedNow = [&named] {
+            QString names;
+            for (const auto& [name, fixture] : named)
+                names += QString(fixture->DrivingSceneCount(), name);
+            return names;
+        };
         CScene scene(QStringLiteral("Chase"), 4);
-        CSceneStep* first = rig.AddStep(&scene, 0, 100, {{f, {1, 1, 1}}});
+        CSceneStep* first = rig.AddStep(&scene, 0, 100, {{f, {1, 1, 1}}, {r, {4}}});
         scene.MarkFixturesPlaying();
         scene.UnmarkFixturesPlaying();
         if (change == QLatin1String("add")) {
@@ -752,13 +768,23 @@ private slots:
         } else if (change == QLatin1String("move")) {
             CSceneStep* second = rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}});
             first->m_entries.append(second->m_entries.takeFirst());
+        } else if (change == QLatin1String("trade")) {
+            // No entry is deleted and the first step stays: only its list tells.
+            CSceneStep* second = rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}, {r, {5}}});
+            std::swap(first->m_entries[0], second->m_entries[0]);
+        } else if (change == QLatin1String("absorb")) {
+            scene.AbsorbRawChannels({h});
+        } else if (change == QLatin1String("remove")) {
+            rig.AddStep(&scene, 0, 100, {{g, {2, 2, 2}}, {r, {5}}});
+            scene.m_selection = {first};
+            scene.RemoveSelectedSteps(true);
         }
         const quint64 before = CScene::FixtureWalks();
         scene.MarkFixturesPlaying();
+        QCOMPARE(markedNow(), marked);
         QCOMPARE(int(CScene::FixtureWalks() - before), walks);
-        QCOMPARE(f->DrivingSceneCount() + g->DrivingSceneCount(), marked);
         scene.UnmarkFixturesPlaying();
-        QCOMPARE(f->DrivingSceneCount() + g->DrivingSceneCount(), 0);
+        QCOMPARE(markedNow(), QString());
     }
 
     void runningCopiesGiveUpSharedFixtures()

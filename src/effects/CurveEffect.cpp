@@ -222,6 +222,16 @@ void CCurveEffect::SetChannelsFromProfile(CLibraryProfile* profile, bool keep)
     }
 }
 
+void CCurveEffect::ForgetChannelsOf(const CFixtureProfile& profile)
+{
+    for (const CProfileMode* mode : profile.m_modes) {
+        for (CProfileChannelDef*& def : m_channelDefs) {
+            if (def && mode->m_channels.contains(def))
+                def = nullptr;
+        }
+    }
+}
+
 void CCurveEffect::Load(CXmlDocument& doc)
 {
     CEffect::Load(doc);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QVector>
 
+class CFixtureProfile;
 class CLibraryProfile;
 class CProfileChannelDef;
 
@@ -61,6 +62,9 @@ public:
     void ClearChannels();
     void ClearChannelRecords();
     void SetChannelsFromProfile(CLibraryProfile* profile, bool keep);
+    // The profile leaves the library: its channels are no longer named (the
+    // curves stay, known by type and occurrence as when read from a file).
+    void ForgetChannelsOf(const CFixtureProfile& profile);
 
     int m_precision = 0;
     int m_pointCount = 0;

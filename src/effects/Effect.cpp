@@ -111,6 +111,8 @@ bool CEffect::RemoveFixture(const CPatchedFixture* fixture)
         if (i < m_beamSel.size())
             m_beamSel.removeAt(i);
     }
+    if (m_ownsMatrix && m_matrix && m_matrix->RemoveMember(fixture) && m_matrix->MemberCount() == 0)
+        ReleaseMatrix();
     return index >= 0;
 }
 

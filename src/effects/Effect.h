@@ -73,8 +73,9 @@ public:
     // fields are untouched.
     void CopyFrom(const CEffect& other);
     void ClearFixtures();
-    // Removes the fixture and every beam entry of it; true when it was in
-    // the fixture list.
+    // Removes the fixture and every beam entry of it, and the member of a
+    // grid the effect made for itself (the grid goes with its last member);
+    // true when it was in the fixture list.
     bool RemoveFixture(const CPatchedFixture* fixture);
     bool UsesChannelType(int channelType, unsigned char occurrence) const;
 

@@ -32,9 +32,11 @@ bool CModeStaticLevels::Matches(const CFixtureProfile* profile) const
     return m_layout.isEmpty() ? m_mode == profile->m_currentMode : m_layout == LayoutOf(profile);
 }
 
-void SetEffectStepBuilder(EffectStepBuilder builder)
+EffectStepBuilder SetEffectStepBuilder(EffectStepBuilder builder)
 {
+    const EffectStepBuilder before = g_stepBuilder;
     g_stepBuilder = builder;
+    return before;
 }
 
 CEffectScene::CEffectScene(const QString& name, int universeCount)

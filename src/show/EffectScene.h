@@ -40,7 +40,8 @@ struct CStaticChannelLevel
 // selected at that moment, just before the scene starts. The effect engine
 // installs it; without one, effect scenes do not start.
 using EffectStepBuilder = bool (*)(CEffectScene& scene);
-void SetEffectStepBuilder(EffectStepBuilder builder);
+// Returns the builder installed before, for a test to put back.
+EffectStepBuilder SetEffectStepBuilder(EffectStepBuilder builder);
 
 // A scene whose steps are generated from its effect at every start, with
 // static levels on channels the effect leaves alone. Running copies of an

@@ -149,6 +149,8 @@ void CProject::Clear()
     DeleteRawChannels();
     m_invertedFixtures.clear();
     m_hasInvertedFixtures = false;
+    // No entry is left to fit: an open does not walk the show it read.
+    m_fittedProfileChanges = CPatchedFixture::ProfileChanges();
     qDeleteAll(m_dmxConfig);
     m_dmxConfig.clear();
 

@@ -233,6 +233,37 @@ public:
     // end of running copies of effect scenes
 
     // Groups and fixture bookkeeping (ProjectGroups.cpp, ProjectFixtures.cpp)
+    //
+    // The general group owns the fixtures and matrices, the library the
+    // profiles, the pages their scenes. What else points at them, and what
+    // keeps it valid when the other side goes or changes:
+    // - step entries -> fixture: RemoveFixtures turns hand-made entries into
+    //   raw channels and drops the fixture from effect rows (generated again)
+    //   and from every other step of an effect row, in pages, effect scenes,
+    //   running copies (waiting ones through the engine's hook), the edited
+    //   scene and transition steps;
+    // - step entries -> profile: remade for the fixture's new profile,
+    //   levels kept channel by channel (FitEntriesToProfiles, before any
+    //   profile may go and after every patch);
+    // - effect bindings -> fixtures and matrix: dropped with the fixture,
+    //   matrix released (RemoveFixtures, RemoveMatrix), the edited effect too;
+    //   a grid an effect made of part of a matrix loses the member, and goes
+    //   with its last one;
+    // - curve channels -> profile channels: forgotten with the profile;
+    // - groups, sub-groups, selections, matrices -> fixtures: dropped
+    //   before the fixture is deleted; the host hears FixturesDeleting first;
+    // - presets layouts -> profile: dropped with the last fixture of the
+    //   group having it; the library keeps a profile while a fixture, a
+    //   matrix or an effect's own grid has it (DropProfilesIfUnused);
+    // - jumps, release lists, crossfades, timeline blocks, the edited and
+    //   sound scenes, scenes saved as playing -> scene: forgotten when the
+    //   scene or its page is deleted (ForgetScene); the crossfade window and
+    //   the live page and timeline windows hear FadingRemoveScene and
+    //   RemoveSceneBlocks; playing and pending entries go with the scene;
+    // - the scene editor's copies: the host fits them on
+    //   FixtureProfilesChanged and cleans them on FixturesDeleting and
+    //   ProfilesDeleting.
+    //
     // A group of the current selection, made current; a selected matrix
     // member brings its whole matrix.
     CGroup* AddGroup(const QString& name);

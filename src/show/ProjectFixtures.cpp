@@ -132,26 +132,16 @@ void DropEntries(CScene* scene, const QList<CPatchedFixture*>& fixtures)
 }
 
 // Curve channels keep the profile channel they were made from for the
-// editor's names only; one of a profile that leaves the library is dropped,
-// as a curve read from a file has none.
+// editor's names only.
 void ForgetChannelDefs(const CProject& project, const CLibraryProfile* profile)
 {
-    QSet<const CProfileChannelDef*> defs;
-    for (const CProfileMode* mode : profile->m_modes) {
-        for (const CProfileChannelDef* channel : mode->m_channels)
-            defs.insert(channel);
-    }
     QList<CEffect*> effects;
     for (const CScene* scene : EveryScene(project))
         effects += scene->m_effects;
     effects << project.m_effectEngine.Effect();
     for (CEffect* effect : effects) {
-        if (auto* curve = dynamic_cast<CCurveEffect*>(effect)) {
-            for (CProfileChannelDef*& def : curve->m_channelDefs) {
-                if (defs.contains(def))
-                    def = nullptr;
-            }
-        }
+        if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
+            curve->ForgetChannelsOf(*profile);
     }
 }
 
@@ -252,6 +242,9 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
     // Every scene and copy lets go of the fixtures while they still exist.
     for (CScene* scene : EveryScene(*this)) {
         auto* effectScene = scene->IsEffectScene() ? static_cast<CEffectScene*>(scene) : nullptr;
+        // Copies waiting to start are the removal hook's, which may drop them.
+        if (effectScene && m_queuedCopies.contains(effectScene))
+            continue;
         if (effectScene && !m_runningCopies.contains(effectScene))
             DropEntries(scene, removed);
         else
@@ -316,10 +309,18 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
     QSet<const CLibraryProfile*> named;
     for (const CPatchedFixture* fixture : m_generalGroup->m_fixtures)
         named.insert(fixture->Profile());
-    // A matrix kept by the caller still draws with its profile.
+    // A matrix kept by the caller still draws with its profile, and a grid
+    // an effect made of part of a matrix with the matrix's.
     for (const CFixtureMatrix* matrix : m_generalGroup->m_matrices)
         named.insert(matrix->Profile());
-    bool dropped = false;
+    QList<const CEffect*> effects{m_effectEngine.Effect()};
+    for (const CScene* scene : EveryScene(*this))
+        effects += QList<const CEffect*>(scene->m_effects.begin(), scene->m_effects.end());
+    for (const CEffect* effect : effects) {
+        if (effect && effect->m_ownsMatrix && effect->m_matrix)
+            named.insert(effect->m_matrix->Profile());
+    }
+    QList<CLibraryProfile*> dropped;
     for (CLibraryProfile* profile : profiles) {
         if (!profile)
             continue;
@@ -334,11 +335,13 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
             continue;
         m_addedProfiles.removeAll(profile);
         ForgetChannelDefs(*this, profile);
-        delete profile;
-        dropped = true;
+        dropped << profile;
     }
-    if (dropped)
-        ComputeSelectionCaps();
+    if (dropped.isEmpty())
+        return;
+    ShowHost().ProfilesDeleting(dropped);
+    qDeleteAll(dropped);
+    ComputeSelectionCaps();
 }
 
 void CProject::FitEntriesToProfiles()

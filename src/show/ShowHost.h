@@ -191,6 +191,9 @@ public:
     // fitted now (CSceneStep::FitEntriesToProfiles), before an old profile
     // can leave the library.
     virtual void FixtureProfilesChanged() {}
+    // The profiles leave the library: copies kept outside the show's scenes
+    // let go of them now (a curve's channels: CCurveEffect::ForgetChannelsOf).
+    virtual void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) { Q_UNUSED(profiles); }
     // The layout view's move lock; there is none before the view is built.
     virtual bool HasLayoutView() const { return false; }
     virtual bool IsLayoutMoveLocked() const { return false; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Effect.h"
+#include "effects/GradientEffect.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
@@ -40,6 +41,15 @@ inline void ApplyEffect(CProject& project, CEffect* effect, CScene* scene, int r
     project.BindEffectToSelection(effect, false, false);
     project.m_effectEngine.SetEffect(effect);
     project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+// A gradient of one colour: one step of it over one second.
+inline CEffect* Gradient(const CRgbwColor& color)
+{
+    auto* gradient = new CGradientEffect(1000);
+    gradient->m_pegColors = {color};
+    gradient->m_pegPositions = {0.0};
+    return gradient;
 }
 
 // The patch dialog's OK for a block given another profile or mode.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
@@ -31,6 +33,11 @@ inline QStringList StaleReferences(const CProject& project)
     const QSet<const CPatchedFixture*> raw(project.m_rawChannels.begin(), project.m_rawChannels.end());
     const QSet<const CFixtureMatrix*> matrices(general.m_matrices.begin(), general.m_matrices.end());
     const QSet<const CLibraryProfile*> library(project.m_library.begin(), project.m_library.end());
+    QSet<const CProfileChannelDef*> channels;
+    for (const CLibraryProfile* profile : project.m_library) {
+        for (const CProfileMode* mode : profile->m_modes)
+            channels.unite(QSet<const CProfileChannelDef*>(mode->m_channels.begin(), mode->m_channels.end()));
+    }
     QSet<const CScene*> pageScenes;
     for (const CPage* page : project.m_pages)
         pageScenes.unite(QSet<const CScene*>(page->m_scenes.begin(), page->m_scenes.end()));
@@ -56,12 +63,26 @@ inline QStringList StaleReferences(const CProject& project)
                 stale << where + QStringLiteral(": step of an effect the scene lost");
         }
         for (const CEffect* effect : scene->m_effects) {
+            // A matrix effect leaves the slots of empty cells null.
             for (const CPatchedFixture* fixture : effect->m_fixtures + effect->m_beamFixtures) {
-                if (!patched.contains(fixture))
+                if (fixture && !patched.contains(fixture))
                     stale << where + QStringLiteral(": effect binds a deleted fixture");
             }
             if (effect->m_matrix && !effect->m_ownsMatrix && !matrices.contains(effect->m_matrix))
                 stale << where + QStringLiteral(": effect on a deleted matrix");
+            for (const CPatchedFixture* member : effect->m_ownsMatrix ? effect->m_matrix->Members()
+                                                                      : QList<CPatchedFixture*>()) {
+                if (!patched.contains(member))
+                    stale << where + QStringLiteral(": effect's own grid keeps a deleted member");
+            }
+            if (effect->m_ownsMatrix && effect->m_matrix && !library.contains(effect->m_matrix->Profile()))
+                stale << where + QStringLiteral(": effect's own grid names a profile out of the library");
+            if (const auto* curve = dynamic_cast<const CCurveEffect*>(effect)) {
+                for (const CProfileChannelDef* channel : curve->m_channelDefs) {
+                    if (channel && !channels.contains(channel))
+                        stale << where + QStringLiteral(": curve names a channel of a deleted profile");
+                }
+            }
         }
         if (scene->m_jumpTarget && !pageScenes.contains(scene->m_jumpTarget))
             stale << where + QStringLiteral(": jump to a deleted scene");
@@ -74,8 +95,10 @@ inline QStringList StaleReferences(const CProject& project)
         for (const CScene* scene : page->m_scenes)
             checkScene(scene, page->m_name + QLatin1Char('/') + scene->m_name);
     }
-    for (const CEffectScene* scene : project.m_effectScenes + project.m_runningCopies)
+    for (const CEffectScene* scene : project.m_effectScenes)
         checkScene(scene, scene->m_name);
+    for (const CEffectScene* scene : project.m_runningCopies)
+        checkScene(scene, QStringLiteral("running copy of ") + scene->m_name);
 
     for (const CGroup* group : project.m_groups) {
         for (const CPatchedFixture* fixture : group->m_fixtures + group->m_selectedFixtures) {
@@ -88,6 +111,8 @@ inline QStringList StaleReferences(const CProject& project)
         }
     }
     for (const CFixtureMatrix* matrix : general.m_matrices) {
+        if (!library.contains(matrix->Profile()))
+            stale << QStringLiteral("matrix %1: profile out of the library").arg(matrix->Id());
         for (const CPatchedFixture* member : matrix->Members()) {
             if (!patched.contains(member))
                 stale << QStringLiteral("matrix %1: deleted member").arg(matrix->Id());

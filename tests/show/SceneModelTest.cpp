@@ -520,7 +520,8 @@ private slots:
         CEffectScene scene(QStringLiteral("Rainbow"), 2);
         QVERIFY(scene.IsEffectScene());
         QVERIFY(!scene.IsDynamic());
-        SetEffectStepBuilder(&BuildOneStep);
+        // The engine's builder goes back afterwards: later tests start effect scenes.
+        const EffectStepBuilder installed = SetEffectStepBuilder(&BuildOneStep);
         QVERIFY(!scene.Start()); // no effect
 
         scene.m_effects << FakeEffect(0);
@@ -535,7 +536,7 @@ private slots:
         QCOMPARE(scene.CurrentStepIndex(), 0);
         QCOMPARE(scene.m_cycleLength, 400);
         QVERIFY(!scene.IsChannelActive(1, 7)); // regenerated from scratch
-        SetEffectStepBuilder(nullptr);
+        SetEffectStepBuilder(installed);
 
         scene.m_channelStaticLevels << CStaticChannelLevel{1, 20, 128};
         scene.m_modeStaticLevels << CModeStaticLevels{QStringLiteral("Par.kvp"), 1, {{0, 255}}};

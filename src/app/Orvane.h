@@ -169,6 +169,7 @@ public:
     void StoreGroupView() override;
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override;
     void FixtureProfilesChanged() override;
+    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override;
     bool HasLayoutView() const override { return m_fixtures != nullptr; }
     bool IsLayoutMoveLocked() const override;
     void SetLayoutMoveLocked(bool locked) override;

@@ -204,6 +204,12 @@ void Orvane::FixtureProfilesChanged()
         m_editorFactory->FixtureProfilesChanged();
 }
 
+void Orvane::ProfilesDeleting(const QList<CLibraryProfile*>& profiles)
+{
+    if (m_editorFactory)
+        m_editorFactory->ProfilesDeleting(profiles);
+}
+
 bool Orvane::IsLayoutMoveLocked() const
 {
     return m_fixtures && m_fixtures->View()->IsLocked();

@@ -1,7 +1,10 @@
 #include "editors/EditSceneWnd.h"
 
 #include "editors/EditSceneShared.h"
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
+#include "model/FixtureMatrix.h"
+#include "model/LibraryProfile.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
@@ -164,6 +167,20 @@ void CEditSceneWnd::FixtureProfilesChanged()
 {
     for (CScene* copy : Copies())
         copy->FitEntriesToProfiles();
+}
+
+void CEditSceneWnd::ProfilesDeleting(const QList<CLibraryProfile*>& profiles)
+{
+    for (CScene* copy : Copies()) {
+        for (CEffect* effect : qAsConst(copy->m_effects)) {
+            for (const CLibraryProfile* profile : profiles) {
+                if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
+                    curve->ForgetChannelsOf(*profile);
+                if (effect->m_ownsMatrix && effect->m_matrix && effect->m_matrix->Profile() == profile)
+                    effect->ReleaseMatrix();
+            }
+        }
+    }
 }
 
 void CEditSceneWnd::SceneDeleting(CScene* scene)

@@ -11,6 +11,7 @@
 class CEffect;
 class CEffectsList;
 class CFixtureMatrix;
+class CLibraryProfile;
 class CPage;
 class CPatchedFixture;
 class CProject;
@@ -72,6 +73,9 @@ public:
     // Fixtures took other profiles: the copies' entries follow, before a
     // former profile can leave the library.
     void FixtureProfilesChanged();
+    // The profiles leave the library: what the copies' effects name of them
+    // goes (a curve's channels, a grid made of the profile's fixtures).
+    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles);
     // The scene is about to be deleted: the copies' jumps and release lists
     // let go of it as the show's scenes do; when it is the edited scene the
     // edit ends, keeping nothing, and the editor closes.

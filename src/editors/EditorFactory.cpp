@@ -35,6 +35,12 @@ void CEditorFactory::FixtureProfilesChanged()
         m_sceneEditor->FixtureProfilesChanged();
 }
 
+void CEditorFactory::ProfilesDeleting(const QList<CLibraryProfile*>& profiles)
+{
+    if (m_sceneEditor)
+        m_sceneEditor->ProfilesDeleting(profiles);
+}
+
 void CEditorFactory::SceneDeleting(CScene* scene)
 {
     // The effects window goes first: the editor behind it can close only

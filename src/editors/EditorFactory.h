@@ -9,6 +9,7 @@ class CEditSceneWnd;
 class CEffectsWnd;
 class CScene;
 class CFixtureMatrix;
+class CLibraryProfile;
 class CPatchedFixture;
 class CProject;
 class QWidget;
@@ -26,6 +27,7 @@ public:
     // copies it keeps.
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
     void FixtureProfilesChanged();
+    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles);
     // A scene is about to be deleted: neither the scene editor nor the
     // effects window may keep it.
     void SceneDeleting(CScene* scene);

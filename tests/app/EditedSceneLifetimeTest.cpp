@@ -58,6 +58,9 @@ private slots:
         CScene* scene = rig.AddScene(QStringLiteral("S"), {a, b});
         if (removed == "matrix")
             rig.ApplyMatrixEffect(scene, matrix);
+        // The former profile's channels named by a curve go with it.
+        if (removed == "profile")
+            rig.ApplyCurveEffect(scene, {a});
         CEditSceneWnd* editor = rig.Edit(scene);
         QVERIFY(editor);
         // Every copy holds what goes: the scene as opened, the history's

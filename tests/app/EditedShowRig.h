@@ -5,6 +5,7 @@
 #include "ShownDialogs.h"
 
 #include "editors/EditSceneWnd.h"
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/MatrixAnimEffect.h"
 #include "layout/FixturesWnd.h"
@@ -109,6 +110,20 @@ struct CEditedShowRig : CFixturesWindowRig
         project.m_effectEngine.SetEffect(effect);
         project.ApplyEffect(scene, false, -1, -1, -1);
         group->m_selectedMatrices.clear();
+        group->m_selectedFixtures.clear();
+    }
+
+    // A curve row on `fixtures`, its channels named after their profile.
+    void ApplyCurveEffect(CScene* scene, const QList<CPatchedFixture*>& fixtures)
+    {
+        CProject& project = Project();
+        CGroup* group = project.m_currentGroup;
+        group->m_selectedFixtures = fixtures;
+        auto* effect = new CCurveEffect(1000);
+        effect->SetChannelsFromProfile(fixtures.first()->Profile(), false);
+        project.BindEffectToSelection(effect, false, true);
+        project.m_effectEngine.SetEffect(effect);
+        project.ApplyEffect(scene, false, -1, -1, -1);
         group->m_selectedFixtures.clear();
     }
 

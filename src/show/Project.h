@@ -260,9 +260,14 @@ public:
     //   scene or its page is deleted (ForgetScene); the crossfade window and
     //   the live page and timeline windows hear FadingRemoveScene and
     //   RemoveSceneBlocks; playing and pending entries go with the scene;
-    // - the scene editor's copies: the host fits them on
-    //   FixtureProfilesChanged and cleans them on FixturesDeleting and
-    //   ProfilesDeleting.
+    // - the scene editor's copies (history, the scene as opened, the step
+    //   clipboard): the host fits them on FixtureProfilesChanged and cleans
+    //   them on FixturesDeleting and ProfilesDeleting; their jumps and
+    //   release lists let go of a scene on RemoveSceneBlocks, and an editor
+    //   on that scene closes, keeping nothing;
+    // - windows editing the show (scene, effect scene and masks editors,
+    //   the effects window): closed as their Cancel closes them before File
+    //   Open or New replaces the show.
     //
     // A group of the current selection, made current; a selected matrix
     // member brings its whole matrix.

@@ -12,6 +12,7 @@ namespace {
 
 // Poll replies are 239 bytes; anything longer is cut here rather than read whole.
 constexpr qint64 kMaxDatagram = 1024;
+constexpr int kReplyBufferBytes = 4 << 20;
 
 QString PortList(const QVector<quint16>& outputs)
 {
@@ -49,6 +50,11 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
         m_failed = true;
         return false;
     }
+    // Every node answers a broadcast poll at once, and a tick may keep the
+    // socket unread meanwhile: the default buffer holds some 160 replies,
+    // and the ones past it would be lost at every poll alike. The kernel
+    // gives what its limit for users allows.
+    socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReplyBufferBytes);
     m_socket = std::move(socket);
     m_failed = false;
     Watch(*m_socket);

@@ -321,6 +321,10 @@ public:
             m_nodes.push_back({fd, replies, broadcast.isNull() ? sockaddr_in{} : ArtNetAddress(broadcast)});
     }
     int PollsHeard() const { return m_polls; }
+    // Polls whose replies were all sent.
+    int RoundsAnswered() const { return m_rounds; }
+    // While paused, polls are heard and left unanswered.
+    void Pause(bool paused) { m_paused = paused; }
 
 private:
     struct SNode
@@ -354,6 +358,8 @@ private:
         if (got < 10 || QByteArray(buffer, 8) != QByteArray("Art-Net\0", 8) || quint8(buffer[9]) != 0x20)
             return;
         ++m_polls;
+        if (m_paused)
+            return;
         const std::lock_guard<std::mutex> lock(m_mutex);
         from.sin_port = htons(6454);
         for (const SNode& node : m_nodes) {
@@ -361,6 +367,7 @@ private:
             for (const QByteArray& reply : node.replies)
                 ::sendto(node.fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
         }
+        ++m_rounds;
     }
 
     std::vector<int> m_listeners; // bound to the subnets' broadcast addresses
@@ -368,6 +375,8 @@ private:
     std::vector<SNode> m_nodes;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_polls{0};
+    std::atomic<int> m_rounds{0};
+    std::atomic<bool> m_paused{false};
     std::thread m_thread;
 };
 

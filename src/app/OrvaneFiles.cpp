@@ -6,7 +6,6 @@
 #include "app/options/AppOptions.h"
 #include "app/ModalWrappers.h"
 #include "app/StartPath.h"
-#include "editors/EditorFactory.h"
 #include "layout/FixturesWnd.h"
 #include "live/PagesWnd.h"
 #include "model/Language.h"
@@ -106,8 +105,9 @@ bool Orvane::CloseEditors()
     // then ends in turn: two at most.
     for (int round = 0; round < 2 && m_pages && IsEditing(); ++round) {
         CLiveEditor* editor = m_pages->ShownEditor();
-        if (!editor || !CEditorFactory::Cancel(editor->Widget()))
+        if (!editor)
             break;
+        editor->Cancel();
     }
     return !IsEditing();
 }

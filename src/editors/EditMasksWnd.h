@@ -19,6 +19,7 @@ public:
     CEditMasksWnd(CProject& project, QWidget* parent = nullptr);
 
     QWidget* Widget() override { return this; }
+    void Cancel() override { OnCancel(); }
     void Retranslate() override;
 
     int CurrentMask() const { return m_currentMask; }

@@ -1,10 +1,6 @@
 #include "editors/EditSceneWnd.h"
 
 #include "editors/EditSceneShared.h"
-#include "effects/CurveEffect.h"
-#include "effects/Effect.h"
-#include "model/FixtureMatrix.h"
-#include "model/LibraryProfile.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
@@ -154,12 +150,9 @@ void CEditSceneWnd::FixturesDeleting(const QList<CPatchedFixture*>& fixtures, co
     // The show's scenes are cleaned by the project; the same calls clean the copies.
     for (CScene* copy : Copies()) {
         copy->RemoveFixtures(fixtures, m_project);
-        for (CEffect* effect : qAsConst(copy->m_effects)) {
-            for (const CPatchedFixture* fixture : fixtures)
-                effect->RemoveFixture(fixture);
-            if (effect->m_matrix && matrices.contains(effect->m_matrix))
-                effect->ReleaseMatrix();
-        }
+        copy->UnbindFixtures(fixtures);
+        for (const CFixtureMatrix* matrix : matrices)
+            copy->ReleaseMatrix(matrix);
     }
 }
 
@@ -171,28 +164,14 @@ void CEditSceneWnd::FixtureProfilesChanged()
 
 void CEditSceneWnd::ProfilesDeleting(const QList<CLibraryProfile*>& profiles)
 {
-    for (CScene* copy : Copies()) {
-        for (CEffect* effect : qAsConst(copy->m_effects)) {
-            for (const CLibraryProfile* profile : profiles) {
-                if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
-                    curve->ForgetChannelsOf(*profile);
-                if (effect->m_ownsMatrix && effect->m_matrix && effect->m_matrix->Profile() == profile)
-                    effect->ReleaseMatrix();
-            }
-        }
-    }
+    for (CScene* copy : Copies())
+        copy->ForgetProfiles(profiles);
 }
 
 void CEditSceneWnd::SceneDeleting(CScene* scene)
 {
-    for (CScene* copy : Copies()) {
-        if (copy->m_jumpTarget == scene) {
-            copy->m_jumpTarget = nullptr;
-            copy->m_jumpIndex = -1;
-            copy->m_autoJump = false;
-        }
-        copy->m_releaseList.removeAll(scene);
-    }
+    for (CScene* copy : Copies())
+        copy->ForgetScene(scene);
     if (!scene || scene != m_scene)
         return;
     if (m_playing)

@@ -50,18 +50,3 @@ void CEditorFactory::SceneDeleting(CScene* scene)
     if (m_sceneEditor)
         m_sceneEditor->SceneDeleting(scene);
 }
-
-bool CEditorFactory::Cancel(QWidget* editor)
-{
-    if (auto* scene = qobject_cast<CEditSceneWnd*>(editor))
-        scene->OnCancel();
-    else if (auto* effectScene = qobject_cast<CEditEffectWnd*>(editor))
-        effectScene->OnCancel();
-    else if (auto* effects = qobject_cast<CEffectsWnd*>(editor))
-        effects->OnCancel();
-    else if (auto* masks = qobject_cast<CEditMasksWnd*>(editor))
-        masks->OnCancel();
-    else
-        return false;
-    return true;
-}

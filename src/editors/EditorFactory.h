@@ -12,7 +12,6 @@ class CFixtureMatrix;
 class CLibraryProfile;
 class CPatchedFixture;
 class CProject;
-class QWidget;
 
 // Makes the scene, effect scene and masks editors and the effects window
 // for the live pages window.
@@ -31,9 +30,6 @@ public:
     // A scene is about to be deleted: neither the scene editor nor the
     // effects window may keep it.
     void SceneDeleting(CScene* scene);
-    // Ends the edit of `editor` as its Cancel does, asking as it asks.
-    // False for a widget that is no editor of this factory.
-    static bool Cancel(QWidget* editor);
 
 private:
     CProject& m_project;

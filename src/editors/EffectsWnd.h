@@ -38,6 +38,7 @@ public:
 
     // CLiveEditor
     QWidget* Widget() override { return this; }
+    void Cancel() override { OnCancel(); }
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
     void Tick(int elapsedMs) override;
     void Retranslate() override;

@@ -37,6 +37,8 @@ public:
     virtual ~CLiveEditor() = default;
 
     virtual QWidget* Widget() = 0;
+    // Ends the edit as the editor's Cancel does, asking as it asks.
+    virtual void Cancel() {}
 
     // Keys the main window routes to the shown editor; true when used.
     virtual bool HandleKey(int key, Qt::KeyboardModifiers modifiers)

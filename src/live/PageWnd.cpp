@@ -500,14 +500,8 @@ bool CPageWnd::MoveScene(int n, CPage* target)
     if (m_page->IsPlaying(scene) || m_page->IsPending(scene))
         return false;
     // Jumps and release lists name scenes of their own page only.
-    for (CScene* other : qAsConst(m_page->m_scenes)) {
-        if (other->m_jumpTarget == scene) {
-            other->m_jumpTarget = nullptr;
-            other->m_jumpIndex = -1;
-            other->m_autoJump = false;
-        }
-        other->m_releaseList.removeAll(scene);
-    }
+    for (CScene* other : qAsConst(m_page->m_scenes))
+        other->ForgetScene(scene);
     scene->m_jumpTarget = nullptr;
     scene->m_jumpIndex = -1;
     scene->m_releaseList.clear();

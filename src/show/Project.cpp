@@ -417,14 +417,8 @@ void CProject::ForgetScene(CScene* scene)
     // another page takes its references along: every page is searched.
     for (CPage* page : qAsConst(m_pages)) {
         for (CScene* other : qAsConst(page->m_scenes)) {
-            if (other == scene)
-                continue;
-            if (other->m_jumpTarget == scene) {
-                other->m_jumpTarget = nullptr;
-                other->m_jumpIndex = -1;
-                other->m_autoJump = false;
-            }
-            other->m_releaseList.removeAll(scene);
+            if (other != scene)
+                other->ForgetScene(scene);
         }
     }
     if (m_soundScene == scene)

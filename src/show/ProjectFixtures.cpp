@@ -131,20 +131,6 @@ void DropEntries(CScene* scene, const QList<CPatchedFixture*>& fixtures)
     }
 }
 
-// Curve channels keep the profile channel they were made from for the
-// editor's names only.
-void ForgetChannelDefs(const CProject& project, const CLibraryProfile* profile)
-{
-    QList<CEffect*> effects;
-    for (const CScene* scene : EveryScene(project))
-        effects += scene->m_effects;
-    effects << project.m_effectEngine.Effect();
-    for (CEffect* effect : effects) {
-        if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
-            curve->ForgetChannelsOf(*profile);
-    }
-}
-
 } // namespace
 
 void CProject::SetRemovedFixturesHook(RemovedFixturesHook hook)
@@ -249,10 +235,7 @@ void CProject::RemoveFixtures(const QList<CPatchedFixture*>& fixtures, bool matr
             DropEntries(scene, removed);
         else
             scene->RemoveFixtures(removed, *this);
-        for (CEffect* effect : scene->m_effects) {
-            for (const CPatchedFixture* fixture : removed)
-                effect->RemoveFixture(fixture);
-        }
+        scene->UnbindFixtures(removed);
         for (CPatchedFixture* fixture : effectScene ? removed : QList<CPatchedFixture*>()) {
             effectScene->m_drivenFixtures.removeAll(fixture);
             effectScene->m_capturedSelection.removeAll(fixture);
@@ -334,11 +317,17 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
         if (named.contains(profile) || m_library.removeAll(profile) == 0)
             continue;
         m_addedProfiles.removeAll(profile);
-        ForgetChannelDefs(*this, profile);
         dropped << profile;
     }
     if (dropped.isEmpty())
         return;
+    // No grid of the show names them: only curve channels do.
+    for (CScene* scene : EveryScene(*this))
+        scene->ForgetProfiles(dropped);
+    if (auto* curve = dynamic_cast<CCurveEffect*>(m_effectEngine.Effect())) {
+        for (const CLibraryProfile* profile : qAsConst(dropped))
+            curve->ForgetChannelsOf(*profile);
+    }
     ShowHost().ProfilesDeleting(dropped);
     qDeleteAll(dropped);
     ComputeSelectionCaps();
@@ -363,12 +352,8 @@ void CProject::RemoveMatrix(CFixtureMatrix* matrix)
         m_groups[g]->RemoveMatrix(matrix, false);
     m_savedSelectedMatrices.removeAll(matrix);
     // Effects address a project matrix without owning it.
-    for (CScene* scene : EveryScene(*this)) {
-        for (CEffect* effect : scene->m_effects) {
-            if (effect && effect->m_matrix == matrix)
-                effect->ReleaseMatrix();
-        }
-    }
+    for (CScene* scene : EveryScene(*this))
+        scene->ReleaseMatrix(matrix);
     CEffect* edited = m_effectEngine.Effect();
     if (edited && edited->m_matrix == matrix) {
         edited->ReleaseMatrix();

@@ -10,6 +10,8 @@
 #include <QVector>
 
 class CEffect;
+class CFixtureMatrix;
+class CLibraryProfile;
 class CPatchedFixture;
 class CSceneStep;
 
@@ -295,6 +297,15 @@ public:
     // Fixtures leaving the patch: hand-made steps keep their levels as raw
     // channels; effect rows drop the fixtures and are generated again.
     void RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource& source);
+    // Every effect of the scene, on a row or not, lets go of the fixtures.
+    void UnbindFixtures(const QList<CPatchedFixture*>& removed);
+    // Effects addressing the matrix let go of it.
+    void ReleaseMatrix(const CFixtureMatrix* matrix);
+    // The profiles leave the library: curves forget their channels, and a
+    // grid an effect made of the profiles' fixtures goes.
+    void ForgetProfiles(const QList<CLibraryProfile*>& profiles);
+    // `scene` leaves this one's jump and release list (deleted or moved away).
+    void ForgetScene(const CScene* scene);
     // Fixtures took other profiles: their entries in every step, the
     // transition step too, are made for the new ones.
     void FitEntriesToProfiles();

@@ -4,7 +4,9 @@
 
 #include "show/EffectScene.h"
 
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
+#include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/SceneStep.h"
@@ -405,15 +407,10 @@ void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource&
                                           [effect](const CSceneStep* s) { return s->m_effect == effect; }) -
                              m_steps.begin();
         const bool regenerate = !effect->m_fixtures.isEmpty();
-        if (regenerate && !g_rowGenerator) {
-            for (CSceneStep* step : qAsConst(m_steps)) {
-                if (step->m_effect == effect) {
-                    for (const CPatchedFixture* fixture : removed)
-                        DropEntry(step, fixture);
-                }
-            }
+        // Without a generator the row keeps its steps, their entries of the
+        // fixtures dropped above.
+        if (regenerate && !g_rowGenerator)
             continue;
-        }
         for (int i = m_steps.size() - 1; i >= 0; --i) {
             if (m_steps.at(i)->m_effect == effect)
                 delete m_steps.takeAt(i);
@@ -427,6 +424,45 @@ void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource&
     for (const CPatchedFixture* fixture : removed)
         DropEntry(m_transitionStep, fixture);
     SettleAfterStepChange(formerIndex);
+}
+
+void CScene::UnbindFixtures(const QList<CPatchedFixture*>& removed)
+{
+    for (CEffect* effect : qAsConst(m_effects)) {
+        for (const CPatchedFixture* fixture : removed)
+            effect->RemoveFixture(fixture);
+    }
+}
+
+void CScene::ReleaseMatrix(const CFixtureMatrix* matrix)
+{
+    for (CEffect* effect : qAsConst(m_effects)) {
+        if (effect && effect->m_matrix == matrix)
+            effect->ReleaseMatrix();
+    }
+}
+
+void CScene::ForgetProfiles(const QList<CLibraryProfile*>& profiles)
+{
+    for (CEffect* effect : qAsConst(m_effects)) {
+        for (const CLibraryProfile* profile : profiles) {
+            // Curve channels keep the profile channel they were made from for the editor's names only.
+            if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
+                curve->ForgetChannelsOf(*profile);
+            if (effect->m_ownsMatrix && effect->m_matrix && effect->m_matrix->Profile() == profile)
+                effect->ReleaseMatrix();
+        }
+    }
+}
+
+void CScene::ForgetScene(const CScene* scene)
+{
+    if (m_jumpTarget == scene) {
+        m_jumpTarget = nullptr;
+        m_jumpIndex = -1;
+        m_autoJump = false;
+    }
+    m_releaseList.removeAll(const_cast<CScene*>(scene));
 }
 
 void CScene::FitEntriesToProfiles()

@@ -178,11 +178,11 @@ void CStepFixture::AllocateLevels(int count)
         m_heap = new quint8[size_t(count)];
 }
 
-bool CStepFixture::FitToProfile()
+void CStepFixture::FitToProfile()
 {
     CLibraryProfile* profile = m_fixture ? m_fixture->Profile() : nullptr;
     if (!m_fixture || profile == m_profile)
-        return false;
+        return;
     const QVarLengthArray<quint8, kInlineLevels> kept(LevelData(), LevelData() + m_count);
     if (m_count > kInlineLevels)
         delete[] m_heap;
@@ -192,7 +192,6 @@ bool CStepFixture::FitToProfile()
     std::memcpy(MutableLevels(), kept.constData(), size_t(std::min(m_count, int(kept.size()))));
     // The owning scene may be a copy the show does not know.
     RenderedContentChanged();
-    return true;
 }
 
 void CStepFixture::ClearLevels()

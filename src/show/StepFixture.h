@@ -136,9 +136,8 @@ public:
     // The fixture took another profile or mode: the entry takes it too. The
     // levels stay channel by channel, so that the fixture's slots get the
     // bytes they got (the patch gives a block only a profile of as many
-    // channels); channels past the old count start at 0. False when the
-    // entry already had the fixture's profile.
-    bool FitToProfile();
+    // channels); channels past the old count start at 0.
+    void FitToProfile();
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.

@@ -184,7 +184,7 @@ private:
         if (mode == CPagesWnd::SceneEditMode && m_rig.Editor() && m_rig.Editor()->Scene())
             return EditorCommand();
         if (mode == CPagesWnd::EffectsMode) {
-            CEditorFactory::Cancel(m_rig.Pages().ShownEditor()->Widget());
+            m_rig.Pages().ShownEditor()->Cancel();
             return QStringLiteral("effects window: cancel");
         }
         if (mode != CPagesWnd::PagesMode) {
@@ -197,7 +197,7 @@ private:
     void CloseAny()
     {
         if (CLiveEditor* editor = m_rig.Pages().ShownEditor())
-            CEditorFactory::Cancel(editor->Widget());
+            editor->Cancel();
     }
 
     QString FileCommand()
@@ -230,22 +230,18 @@ private:
             return QStringLiteral("remove %1 fixtures").arg(some.size());
         }
         case 1:
-            if (!General().m_matrices.isEmpty()) {
-                m_rig.Remove({}, {Pick(General().m_matrices)});
-                return QStringLiteral("remove a matrix");
-            }
-            break;
-        case 2:
-            if (CPatchedFixture* fixture = Pick(Loose())) {
-                // The patch offers only profiles of as many channels.
-                QList<CLibraryProfile*> fitting;
-                for (CLibraryProfile* profile : Project().m_library)
-                    if (profile->AnalysedChannelCount() == fixture->Profile()->AnalysedChannelCount())
-                        fitting << profile;
-                m_rig.ChangeProfile(fixture, Chance(30) ? m_rig.ColorProfile() : Pick(fitting));
-                return QStringLiteral("profile of %1").arg(fixture->m_name);
-            }
-            break;
+            m_rig.Remove({}, {Pick(General().m_matrices)});
+            return QStringLiteral("remove a matrix");
+        case 2: {
+            CPatchedFixture* fixture = Pick(Loose());
+            // The patch offers only profiles of as many channels.
+            QList<CLibraryProfile*> fitting;
+            for (CLibraryProfile* profile : Project().m_library)
+                if (profile->AnalysedChannelCount() == fixture->Profile()->AnalysedChannelCount())
+                    fitting << profile;
+            m_rig.ChangeProfile(fixture, Chance(30) ? m_rig.ColorProfile() : Pick(fitting));
+            return QStringLiteral("profile of %1").arg(fixture->m_name);
+        }
         case 3:
             return PatchDialogCommand();
         case 4:
@@ -258,13 +254,9 @@ private:
             fixtures.OnAddToNewGroup();
             return QStringLiteral("new group");
         default:
-            if (!General().m_fixtures.isEmpty()) {
-                m_rig.Remove(Some(General().m_fixtures));
-                return QStringLiteral("remove fixtures and members");
-            }
+            m_rig.Remove(Some(General().m_fixtures));
+            return QStringLiteral("remove fixtures and members");
         }
-        m_rig.Tick(5);
-        return QStringLiteral("ticks");
     }
 
     // The patch dialog: a fixture moved to a free address, or a new fixture
@@ -462,7 +454,6 @@ private:
         CEffect* effect = nullptr;
         if (Chance(40) && !General().m_matrices.isEmpty()) {
             CFixtureMatrix* matrix = Pick(General().m_matrices);
-            Project().m_currentGroup->m_selectedMatrices = {matrix};
             m_rig.Select(matrix->Members());
             Project().m_currentGroup->m_selectedMatrices = {matrix};
             effect = new CMatrixAnimEffect(matrix, 40);

@@ -197,7 +197,7 @@ private slots:
         row("AUA", "FTF", 0);
         row("AF", "FN", 1);
         row("AFFFFFFFFFF", "FNTNNTNNNNT", 1);
-        row("AFFA", "FNTF", 0 + 1);
+        row("AFFA", "FNTF", 1);
         row("AFFAFF", "FNTFNT", 2);
         row("--U---", "TTTTTN", 1);
         row("UPUPUPUPUPUP", "TTTTTTTTTTNN", 1);

@@ -42,7 +42,7 @@ public:
     }
 
     // Master tick stages owned by the document.
-    virtual void Tick(int ms) { Q_UNUSED(ms); }
+    virtual void Tick(int ms, int ticks) { Q_UNUSED(ms); Q_UNUSED(ticks); }
     virtual void MergeOutput() {}
 
     // The output mode the opened file was saved with; 0 when none.

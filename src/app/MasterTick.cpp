@@ -19,32 +19,49 @@ CMasterTick::Clock MonotonicClock()
 CMasterTick::CMasterTick(Clock clock)
     : m_clock(clock ? std::move(clock) : MonotonicClock())
 {
-    m_last = m_clock();
+    Start();
 }
 
 void CMasterTick::Start()
 {
-    m_last = m_clock();
+    m_start = m_clock();
+    m_slots = 0;
+}
+
+qint64 CMasterTick::SlotsAt(qint64 now) const
+{
+    // Floor division: a clock read before the start is in no slot yet.
+    const qint64 since = now - m_start;
+    return since >= 0 ? since / kPeriodMs : -((-since + kPeriodMs - 1) / kPeriodMs);
+}
+
+qint64 CMasterTick::MsToNextSlot() const
+{
+    return m_start + (m_slots + 1) * kPeriodMs - m_clock();
 }
 
 int CMasterTick::Fire(const CTickState& state, CTickStages& stages)
 {
     if (m_bRunning)
         return -1;
-    const qint64 now = m_clock();
-    const int ms = int(qBound<qint64>(0, now - m_last, INT_MAX));
-    m_last = now;
+    const qint64 slots = SlotsAt(m_clock()) - m_slots;
+    if (slots <= 0)
+        return -1;
+    m_slots += slots;
     if (state.busy)
         return -1;
 
+    // A stall of weeks still hands on a whole number of slots.
+    const int ticks = int(qMin<qint64>(slots, INT_MAX / kPeriodMs));
+    const int ms = ticks * kPeriodMs;
     struct CRunning {
         bool& flag;
         explicit CRunning(bool& f) : flag(f) { flag = true; }
         ~CRunning() { flag = false; }
     } running(m_bRunning);
     stages.TickTimeline(ms);
-    stages.TickProject(ms);
-    stages.TickLivePagesOrEditor(ms);
+    stages.TickProject(ms, ticks);
+    stages.TickLivePagesOrEditor(ms, ticks);
     stages.MergeOutput();
     stages.TickLayoutView(ms);
     stages.TickLevelMonitor(ms);

@@ -87,6 +87,7 @@ Orvane::Orvane(COrvaneSetup setup, QWidget* parent)
 
 Orvane::~Orvane()
 {
+    m_bTickOn = false;
     m_timer->stop();
     CPageOptionsDlg::SetTriggerDialogRunner(nullptr);
     CGroupOptionsDlg::SetTriggerDialogRunner(nullptr);
@@ -138,9 +139,11 @@ void Orvane::RunStartUp()
 
     m_timer = new QTimer(this);
     m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);
     m_tick.Start();
-    m_timer->start(kTickMs);
+    m_bTickOn = true;
+    ArmTickTimer();
     CloseSplash();
     // After the window shows, with the tick already running under the boxes.
     QTimer::singleShot(0, this, &Orvane::ShowHeldMessages);
@@ -222,6 +225,7 @@ void Orvane::closeEvent(QCloseEvent* event)
     if (!SaveOptions(&error))
         ::ShowInformation(this, GetLangText(Txt::Error),
                           GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(OptionsPath()), error));
+    m_bTickOn = false;
     m_timer->stop();
     if (m_timeLine)
         m_timeLine->Stop();

@@ -68,7 +68,7 @@ class Orvane : public QMainWindow, public CShowHost, public CTickStages, public 
 
 public:
     // The master tick's period.
-    static constexpr int kTickMs = 25;
+    static constexpr int kTickMs = CMasterTick::kPeriodMs;
     // The tool panels of the tool area, one shown at a time.
     enum EToolPanel { kPresetsPanel, kFadersPanel, kCommandsPanel, kFadingPanel, kTimelinePanel, kToolPanelCount };
 
@@ -244,8 +244,8 @@ public:
 
     // CTickStages: what the master tick runs, in its order.
     void TickTimeline(int ms) override;
-    void TickProject(int ms) override;
-    void TickLivePagesOrEditor(int ms) override;
+    void TickProject(int ms, int ticks) override;
+    void TickLivePagesOrEditor(int ms, int ticks) override;
     void MergeOutput() override;
     void TickLayoutView(int ms) override;
     void TickLevelMonitor(int ms) override;
@@ -320,11 +320,12 @@ private:
     void StartArtNet();
     void RouteMidi(int kind, int channel, int number, int value);
     void RouteKey(int key, bool pressed);
-    // Runs the tick the timer owes now, if its time has come, in the timer's
-    // stead.
+    // Runs the slot of the grid that has come, ahead of the timer.
     void TickIfDue();
-    // One master tick.
+    // One master tick, if a slot has come.
     void RunTick();
+    // Sets the timer for the grid's next slot.
+    void ArmTickTimer();
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.
@@ -406,8 +407,8 @@ private:
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     bool m_sceneSoundFailedTold = false;
     CMasterTick m_tick;
-    // An event ran the tick the timer's pending timeout stands for.
-    bool m_bTickServed = false;
+    // The tick runs: from start-up until the window closes.
+    bool m_bTickOn = false;
     CTickStages* m_pStages = nullptr;
 
     // Children of the window, deleted with it before the project goes.

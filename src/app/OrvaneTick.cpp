@@ -19,17 +19,26 @@
 #include <QEvent>
 #include <QTimer>
 
-#include <utility>
 
-// The timer's timeout. Its grid of 25 ms is the show's clock: the count of
-// ticks is show time (a scene above normal speed moves on by a fixed amount
-// each tick), so nothing else adds a tick or moves the grid.
+// The timer is only a reminder of the master tick's grid, which the tick
+// keeps on the clock: its timeout runs the slot that has come, if a key or a
+// repaint did not run it first, and is set again for the next slot. A late
+// timeout is not re-based: the tick it runs covers every slot it was late by.
 void Orvane::OnTimer()
 {
-    // An event already ran the tick this timeout stands for.
-    if (std::exchange(m_bTickServed, false))
-        return;
     RunTick();
+    ArmTickTimer();
+}
+
+void Orvane::ArmTickTimer()
+{
+    if (!m_timer || !m_bTickOn)
+        return;
+    // Inside a tick (a stage waiting in an event loop) the slot that comes
+    // waits for that tick to end; a timer set for a time already past would
+    // spin meanwhile.
+    const qint64 next = m_tick.IsRunning() ? kTickMs : qBound<qint64>(0, m_tick.MsToNextSlot(), kTickMs);
+    m_timer->start(int(next));
 }
 
 void Orvane::RunTick()
@@ -47,19 +56,16 @@ void Orvane::RunTick()
 }
 
 // A key's work (fifty scenes started at once) or the repaint of a large
-// window may take most of a tick, and every universe waits behind it. A tick
-// whose time has come goes out first, in place of the timer's timeout that
-// is waiting for the event loop; the timer itself is left alone, so the next
-// tick stays on the grid and a late one is caught up as before. A tick not
-// yet due waits for its time: running it early would add one.
+// window may take most of a tick, and every universe waits behind it. A slot
+// that has come goes out first, ahead of the timer's timeout, which then
+// finds nothing due and waits for the next slot. A slot not yet come waits
+// for its time: running it early would add a tick.
 void Orvane::TickIfDue()
 {
-    // Inside a tick (a stage waiting in an event loop) the timer's timeout
-    // would find the tick running too, and leave its time to the next one.
-    if (m_bTickServed || m_tick.IsRunning() || !m_timer || !m_timer->isActive() || m_timer->remainingTime() != 0)
+    if (!m_bTickOn || m_tick.IsRunning() || !m_tick.IsDue())
         return;
-    m_bTickServed = true;
     RunTick();
+    ArmTickTimer();
 }
 
 bool Orvane::event(QEvent* event)
@@ -75,14 +81,14 @@ void Orvane::TickTimeline(int ms)
         m_timeLine->Tick(ms);
 }
 
-void Orvane::TickProject(int ms)
+void Orvane::TickProject(int ms, int ticks)
 {
-    m_document->Tick(ms);
+    m_document->Tick(ms, ticks);
 }
 
-void Orvane::TickLivePagesOrEditor(int ms)
+void Orvane::TickLivePagesOrEditor(int ms, int ticks)
 {
-    m_pages->Tick(ms);
+    m_pages->Tick(ms, ticks);
 }
 
 void Orvane::MergeOutput()

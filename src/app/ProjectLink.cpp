@@ -29,9 +29,9 @@ bool CProjectLink::Save(const QString& path, QString& reason)
     return m_project.SaveProject(path, &reason);
 }
 
-void CProjectLink::Tick(int ms)
+void CProjectLink::Tick(int ms, int ticks)
 {
-    m_project.Tick(ms);
+    m_project.Tick(ms, ticks);
 }
 
 void CProjectLink::MergeOutput()

@@ -18,7 +18,7 @@ public:
     bool Import(const QString& path) override;
     bool Save(const QString& path, QString& reason) override;
 
-    void Tick(int ms) override;
+    void Tick(int ms, int ticks) override;
     void MergeOutput() override;
 
     int LoadedDmxMode() const override;

@@ -351,7 +351,7 @@ void CEditEffectWnd::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-void CEditEffectWnd::Tick(int elapsedMs)
+void CEditEffectWnd::Tick(int elapsedMs, int)
 {
     if (ShowHost().SendEditDmxOption())
         return;

@@ -37,7 +37,7 @@ public:
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
-    void Tick(int elapsedMs) override;
+    void Tick(int elapsedMs, int ticks) override;
     void Retranslate() override;
     void UpdateEffectList() override;
     // An effect scene that holds an effect is edited, one without is made.

@@ -162,8 +162,9 @@ void CEditSceneWnd::UpdateDmxButton()
     m_steps->verticalHeader()->setStyleSheet(on ? kBlackHeader : kRedHeader);
 }
 
-void CEditSceneWnd::Tick(int elapsedMs)
+void CEditSceneWnd::Tick(int elapsedMs, int ticks)
 {
+    Q_UNUSED(ticks);
     if (!ShowHost().SendEditDmxOption() && g_blink.Advance(elapsedMs))
         SetToolIcon(ToolDmx, g_blink.IconName());
     if (m_playing && m_scene) {

@@ -50,7 +50,7 @@ public:
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
-    void Tick(int elapsedMs) override;
+    void Tick(int elapsedMs, int ticks) override;
     void Retranslate() override;
     void UpdateEffectList() override;
     void SetScene(CPage* page, CScene* scene, bool playing) override;

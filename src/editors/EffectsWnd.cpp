@@ -558,14 +558,14 @@ void CEffectsWnd::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-void CEffectsWnd::Tick(int elapsedMs)
+void CEffectsWnd::Tick(int elapsedMs, int ticks)
 {
     if (!ShowHost().SendEditDmxOption()) {
         if (m_blink.Advance(elapsedMs))
             SetActionIcon(ActDmx, m_blink.IconName());
     }
     if (m_page)
-        m_page->Tick(ScaleElapsedBySpeed(elapsedMs, m_speed));
+        m_page->Tick(ScaleElapsedBySpeed(elapsedMs, m_speed, ticks));
 }
 
 void CEffectsWnd::Retranslate()

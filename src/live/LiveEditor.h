@@ -47,7 +47,7 @@ public:
         Q_UNUSED(modifiers);
         return false;
     }
-    virtual void Tick(int elapsedMs) { Q_UNUSED(elapsedMs); }
+    virtual void Tick(int elapsedMs, int ticks) { Q_UNUSED(elapsedMs); Q_UNUSED(ticks); }
     virtual void Retranslate() {}
     virtual void UpdateEffectList() {}
     virtual void UpdatePage() {}

@@ -425,10 +425,10 @@ bool CPagesWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     return editor && editor->HandleKey(key, modifiers);
 }
 
-void CPagesWnd::Tick(int elapsedMs)
+void CPagesWnd::Tick(int elapsedMs, int ticks)
 {
     if (CLiveEditor* editor = ShownEditor()) {
-        editor->Tick(elapsedMs);
+        editor->Tick(elapsedMs, ticks);
         return;
     }
     // Scenes stop on their own (fade-outs, loop counts, effect copies): the

@@ -70,7 +70,7 @@ public:
 
     // Passed on to the editor shown; HandleKey is true when it used the key.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
-    void Tick(int elapsedMs);
+    void Tick(int elapsedMs, int ticks = 1);
     void Retranslate();
     void UpdateEffectList();
     void UpdatePage();

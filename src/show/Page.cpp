@@ -499,7 +499,7 @@ void CPage::DeleteScene(CScene* scene)
 
 // --- Tick
 
-void CPage::Tick(int elapsedMs)
+void CPage::Tick(int elapsedMs, int ticks)
 {
     if (m_hasPending && ProcessPendingStops())
         ShowHost().RefreshLivePage();
@@ -509,11 +509,11 @@ void CPage::Tick(int elapsedMs)
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
-        TickScene(m_playing[i], elapsedMs);
+        TickScene(m_playing[i], elapsedMs, ticks);
     RenderAhead(elapsedMs);
 }
 
-void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
+void CPage::TickScene(CPlayingScene* entry, int elapsedMs, int ticks)
 {
     CScene* scene = entry ? entry->Scene() : nullptr;
     if (!scene)
@@ -524,7 +524,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
     }
     CDmxLayer& playback = m_project.m_playback;
     if (scene == m_project.m_editedScene) {
-        ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, false);
+        ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, playback, false);
         return;
     }
     const bool paused = scene->m_paused;
@@ -564,7 +564,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
         }
         const float r = FadeRatio(scene->m_fadeInCounter, scene->m_runningFadeInLength);
         if (scene->m_dynamicFadeIn) {
-            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, m_scratch, true);
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, m_scratch, true);
             CrossfadeStep(entry, scene->m_currentStep, r, playback);
         } else {
             MixStep(entry, scene->m_currentStep, r, playback);
@@ -595,7 +595,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
 
     if (scene->m_fadingOut) {
         if (scene->InFadeOutDelay()) {
-            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, true);
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, playback, true);
             if (paused)
                 return;
             ShowHost().FadingUpdateProgress(scene);
@@ -610,7 +610,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
         }
         const float r = FadeRatio(scene->m_fadeOutCounter, scene->m_runningFadeOutLength);
         if (scene->m_dynamicFadeOut) {
-            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, m_scratch, true);
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, m_scratch, true);
             CrossfadeStep(entry, scene->m_transitionStep, qMax(0.0f, 1.0f - r), playback);
         } else {
             MixStep(entry, scene->m_transitionStep, r, playback);
@@ -624,10 +624,10 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs)
         return;
     }
 
-    ApplySceneStep(entry, scene->m_currentStep, elapsedMs, playback, false);
+    ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, playback, false);
 }
 
-void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, CDmxLayer& target,
+void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, int ticks, CDmxLayer& target,
                            bool keepRunningWhenPaused)
 {
     CScene* scene = entry->Scene();
@@ -656,7 +656,7 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
         return;
 
     // Saturating: a cycle of the longest steps may end near the int limit.
-    scene->m_cyclePosition = int(std::min<qint64>(qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed),
+    scene->m_cyclePosition = int(std::min<qint64>(qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed, ticks),
                                                   std::numeric_limits<int>::max()));
     scene->UpdateStepTime();
 

@@ -91,9 +91,10 @@ public:
 
     // One master tick: the pending pass, then every playing scene in the
     // order it was started, each writing over the playback layer.
-    void Tick(int elapsedMs);
-    void TickScene(CPlayingScene* entry, int elapsedMs);
-    void ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, CDmxLayer& target,
+    // `ticks`: the slots of the master tick's grid that `elapsedMs` covers.
+    void Tick(int elapsedMs, int ticks = 1);
+    void TickScene(CPlayingScene* entry, int elapsedMs, int ticks);
+    void ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs, int ticks, CDmxLayer& target,
                         bool keepRunningWhenPaused);
     // Crossfades from the entry's start levels into the step at ratio t.
     void MixStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);

@@ -115,7 +115,7 @@ public:
     static CLevelBuffers Buffers(CDmxLayer& layer) { return CLevelBuffers(layer[0], layer.UniverseCount()); }
 
     // Playback.
-    void Tick(int elapsedMs);
+    void Tick(int elapsedMs, int ticks = 1);
     void MergeOutput();
     void RefreshOutput();
     void StartPlayback();

@@ -23,7 +23,7 @@ void InvertSlot(quint8* output, int address, const CProfileChannelDef* channel)
 
 } // namespace
 
-void CProject::Tick(int elapsedMs)
+void CProject::Tick(int elapsedMs, int ticks)
 {
     if (m_inTick || !m_playbackRunning)
         return;
@@ -37,7 +37,7 @@ void CProject::Tick(int elapsedMs)
     // still taken each time round so that a misbehaving host cannot make
     // the loop read past the list.
     for (int i = 0; i < m_pages.size(); ++i)
-        m_pages[i]->Tick(elapsed);
+        m_pages[i]->Tick(elapsed, qMax(1, ticks));
     m_inTick = false;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Scene time for `elapsedMs` of wall time at a speed of 0 to 100, 50 being
-// normal. Above 50 a fixed amount is added per call, not a factor: a fast
-// scene gains up to 360 ms per tick whatever the tick length. Below 50 the
-// time shrinks to between 5 % (speed 0) and 100 %.
-int ScaleElapsedBySpeed(int elapsedMs, int speed);
+// Scene time for `elapsedMs` of wall time, `ticks` master ticks, at a speed
+// of 0 to 100, 50 being normal. Above 50 a fixed amount is added per tick,
+// not a factor: a fast scene gains up to 360 ms per tick whatever the tick
+// length, and a late tick that stands for several slots of the grid gains it
+// for each. Below 50 the time shrinks to between 5 % (speed 0) and 100 %.
+int ScaleElapsedBySpeed(int elapsedMs, int speed, int ticks = 1);

@@ -143,8 +143,8 @@ struct CEditedShowRig : CFixturesWindowRig
     {
         for (int i = 0; i < count; ++i) {
             window->TickTimeline(25);
-            window->TickProject(25);
-            window->TickLivePagesOrEditor(25);
+            window->TickProject(25, 1);
+            window->TickLivePagesOrEditor(25, 1);
             window->MergeOutput();
             window->TickLayoutView(25);
         }

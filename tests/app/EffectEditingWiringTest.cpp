@@ -344,7 +344,7 @@ private slots:
         pegs.m_pegColors = {CRgbwColor(200, 100, 50), CRgbwColor(200, 100, 50)};
         page->GradientCtrl()->SetPegs(pegs);
         page->OnClickedStatic();
-        rig.window->TickLivePagesOrEditor(25);
+        rig.window->TickLivePagesOrEditor(25, 1);
         const QString preview = Slots(project.m_edit[0], 60, 69);
         rig.Effects()->OnOk();
         QVERIFY(!scene->m_steps.isEmpty());

@@ -62,7 +62,7 @@ private slots:
             CEffectScene* circle = AddDefaultEffects(project, {profile}, nullptr).value(0);
             QVERIFY(circle);
             project.ToggleEffectScene(circle, true, false);
-            rig.window->TickProject(25);
+            rig.window->TickProject(25, 1);
             QVERIFY(!project.CanRemoveFixtures({heads[0]}));
         }
         if (setup.contains(QLatin1String("group"))) {

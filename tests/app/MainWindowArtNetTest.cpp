@@ -114,28 +114,28 @@ private slots:
         // Port-Address 2 is past the project's two universes.
         Discover(*rig.window, polled, {1, 2, 0});
         QVERIFY(Receive(node, 1, 200).isEmpty());
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(Receive(node, 2),
                  QVector<QByteArray>({ArtNet::EncodeDmx(1, 1, rig.doc->output[1].data()),
                                       ArtNet::EncodeDmx(0, 1, rig.doc->output[0].data())}));
         QCOMPARE(rig.TakeWrites(), QStringList());
 
         rig.Action("actionOutputMode2")->trigger();
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(Receive(node, 2),
                  QVector<QByteArray>({ArtNet::EncodeDmx(1, 2, rig.doc->output[1].data()),
                                       ArtNet::EncodeDmx(0, 2, rig.doc->output[0].data())}));
         QCOMPARE(rig.TakeWrites(), QStringList({"A:0=1"}));
 
         rig.Action("actionOutputMode0")->trigger();
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList({"A:0=1"}));
         QVERIFY(Receive(node, 1, 300).isEmpty());
 
         rig.Action("actionOutputMode2")->trigger();
         rig.Action("actionOutputOn")->trigger();
         QVERIFY(!rig.window->IsOutputOn());
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList());
         QVERIFY(Receive(node, 1, 300).isEmpty());
     }
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(dark != idle);
         QTRY_COMPARE_WITH_TIMEOUT(icon->icon().cacheKey(), lit, 30000);
         // The tick goes on without Art-Net, and does not retry it every 25 ms.
-        rig.window->OnTimer();
+        rig.NextTick();
         QVERIFY(rig.window->ArtNetManager()->HasFailed());
 
         // Once the port is free, turning output on again starts it.

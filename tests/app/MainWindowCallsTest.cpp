@@ -155,8 +155,8 @@ struct CCallsRig : CWindowRigBase
         for (CEffectScene* scene : Project().m_effectScenes) {
             Project().SelectEffectFixtures(scene->m_effects.value(0));
             Project().ToggleEffectScene(scene, true, false);
-            window->TickProject(25);
-            window->TickProject(25);
+            window->TickProject(25, 1);
+            window->TickProject(25, 1);
             int driven = 0;
             for (const CEffectScene* copy : Project().m_runningCopies) {
                 if (copy->m_source == scene && copy->m_steps.size() > 1)
@@ -261,7 +261,7 @@ private slots:
             QCoreApplication::processEvents();
             const int started = std::exchange(counter.paints, 0);
             project.m_firstPage->StopScene(scene, false, false, false, false);
-            rig.window->TickProject(25);
+            rig.window->TickProject(25, 1);
             QCoreApplication::processEvents();
             result = QStringLiteral("repainted on start %1, on stop %2").arg(qMin(started, 1)).arg(qMin(counter.paints, 1));
         } else {

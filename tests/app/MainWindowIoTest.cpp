@@ -82,7 +82,7 @@ private slots:
         CIoRig rig;
         QVERIFY(rig.window->IsOutputOn());
         QCOMPARE(rig.window->OutputMode(), 0);
-        rig.window->OnTimer();
+        rig.NextTick();
         rig.Action("actionOutputOn")->trigger();
         rig.Action("actionOutputOn")->trigger();
         QVERIFY(rig.window->IsOutputOn());
@@ -108,17 +108,17 @@ private slots:
         rig.Interface(1).secondary->universeA = 0;
         rig.Interface(1).secondary->universeB = 3;
 
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList({"A:0=1", "A:1=0", "B:0=2", "B:2=0"}));
 
         // Each tick sends the buffers as they are then.
         rig.doc->output[1].fill(200);
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList({"A:0=1", "A:1=0", "B:0=2", "B:2=0"}));
 
         rig.Action("actionOutputOn")->trigger();
         QVERIFY(!rig.window->IsOutputOn());
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList());
     }
 
@@ -130,7 +130,7 @@ private slots:
         rig.Interface(0).portA = {kPortInput, 1};
         rig.Interface(0).portB = {kPortOutput, 0};
 
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.TakeWrites(), QStringList({"A:1=0"}));
         QCOMPARE(int(std::count(rig.doc->input[1].begin(), rig.doc->input[1].end(), 40)), 512);
         QCOMPARE(int(std::count(rig.doc->input[0].begin(), rig.doc->input[0].end(), 0)), 512);

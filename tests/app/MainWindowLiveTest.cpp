@@ -79,7 +79,7 @@ struct CLiveWindowRig : CWindowRigBase
     void Tick(int count)
     {
         for (int i = 0; i < count; ++i) {
-            window->TickProject(25);
+            window->TickProject(25, 1);
             window->MergeOutput();
         }
     }
@@ -88,8 +88,8 @@ struct CLiveWindowRig : CWindowRigBase
     void TickWithPages(int count)
     {
         for (int i = 0; i < count; ++i) {
-            window->TickProject(25);
-            window->TickLivePagesOrEditor(25);
+            window->TickProject(25, 1);
+            window->TickLivePagesOrEditor(25, 1);
             window->MergeOutput();
         }
     }
@@ -130,7 +130,7 @@ public:
         keys << QKeySequence(int(modifiers) | key).toString();
         return true;
     }
-    void Tick(int elapsedMs) override { ticked += elapsedMs; }
+    void Tick(int elapsedMs, int) override { ticked += elapsedMs; }
     void Close() { emit closeWnd(); }
 
     QStringList keys;

@@ -49,11 +49,7 @@ struct COpenedShowRig : CWindowRigBase
         QVERIFY(window->OpenProject(show));
     }
 
-    void Tick(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            window->OnTimer();
-    }
+    void Tick(int count) { NextTick(count); }
     void PlayScene()
     {
         QTest::mouseClick(window->LivePages()->PageView()->Button(0), Qt::LeftButton);

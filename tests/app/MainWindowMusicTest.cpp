@@ -116,7 +116,7 @@ private slots:
                 QCOMPARE(boxes.shown.size(), show + 1);
                 // Pressed again it stops, at the next tick.
                 QTest::keyClick(&window, Qt::Key_B);
-                window.OnTimer();
+                rig.NextTick();
                 QVERIFY(!window.Project().m_firstPage->IsPlaying(scene));
             }
         }

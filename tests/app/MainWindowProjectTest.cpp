@@ -66,7 +66,7 @@ struct CProjectWindowRig : CWindowRigBase
     void Tick(int count, int ms = 25)
     {
         for (int i = 0; i < count; ++i) {
-            window->TickProject(ms);
+            window->TickProject(ms, 1);
             window->MergeOutput();
         }
     }
@@ -190,7 +190,7 @@ private slots:
         QVERIFY(rig.window->IsOutputOn());
         QCOMPARE(rig.window->OutputMode(), 0);
 
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.transport->writes.size(), 2);
         QByteArray expected(512, '\0');
         expected[0] = char(255);
@@ -279,19 +279,19 @@ private slots:
         project.m_liveMask[2][0] = 1;
         project.m_live[2][0] = 50;
         rig.window->RaiseLiveLevelsChanged();
-        rig.window->OnTimer();
+        rig.NextTick();
         QVERIFY(!release->isEnabled());
 
         project.GetChannelFixture(0, 5);
         project.m_liveMask[0][5] = 1;
         project.m_live[0][5] = 99;
         project.m_live[0][6] = 77; // a level without its mask is not output
-        rig.window->OnTimer();
+        rig.NextTick();
         QVERIFY(!release->isEnabled()); // nobody raised the flag
         QCOMPARE(rig.Out(0, 5), 99);
         QCOMPARE(rig.Out(0, 6), 0);
         rig.window->RaiseLiveLevelsChanged();
-        rig.window->OnTimer();
+        rig.NextTick();
         QVERIFY(release->isEnabled());
 
         release->trigger();
@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(int(project.m_live[0][6]), 77);
         QCOMPARE(int(project.m_liveMask[2][0]), 1);
         QCOMPARE(int(project.m_live[2][0]), 50);
-        rig.window->OnTimer();
+        rig.NextTick();
         QCOMPARE(rig.Out(0, 5), 0);
     }
 

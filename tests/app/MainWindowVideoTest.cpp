@@ -136,7 +136,7 @@ private slots:
         QVERIFY(rig.Control().RemoveLine(0));
         QVERIFY(!rig.Line());
         for (int tick = 0; tick < 4; ++tick) {
-            rig.window->OnTimer();
+            rig.NextTick();
             QTest::qWait(30);
         }
         QVERIFY(rig.video.isNull());

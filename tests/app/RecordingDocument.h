@@ -59,7 +59,7 @@ public:
         reason = saveReason;
         return saveResult;
     }
-    void Tick(int) override { calls << QStringLiteral("Tick"); }
+    void Tick(int, int) override { calls << QStringLiteral("Tick"); }
     void MergeOutput() override { calls << QStringLiteral("MergeOutput"); }
     int LoadedDmxMode() const override { return loadedDmxMode; }
     void ClearLoadedDmxMode() override

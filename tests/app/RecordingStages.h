@@ -13,13 +13,13 @@ public:
     std::function<void()> duringProject; // runs inside TickProject
 
     void TickTimeline(int ms) override { Add("Timeline", ms); }
-    void TickProject(int ms) override
+    void TickProject(int ms, int ticks) override
     {
-        Add("Project", ms);
+        Add("Project", ms, ticks);
         if (duringProject)
             duringProject();
     }
-    void TickLivePagesOrEditor(int ms) override { Add("LivePages", ms); }
+    void TickLivePagesOrEditor(int ms, int ticks) override { Add("LivePages", ms, ticks); }
     void MergeOutput() override { calls << QStringLiteral("Merge"); }
     void TickLayoutView(int ms) override { Add("Layout", ms); }
     void TickLevelMonitor(int ms) override { Add("Monitor", ms); }
@@ -29,5 +29,10 @@ public:
     void UpdateReleaseLive() override { calls << QStringLiteral("ReleaseLive"); }
 
 private:
-    void Add(const char* stage, int ms) { calls << QStringLiteral("%1:%2").arg(QLatin1String(stage)).arg(ms); }
+    // Ticks are written down where a tick stands for more than one slot.
+    void Add(const char* stage, int ms, int ticks = 1)
+    {
+        calls << QStringLiteral("%1:%2").arg(QLatin1String(stage)).arg(ms)
+                     + (ticks == 1 ? QString() : QStringLiteral("x%1").arg(ticks));
+    }
 };

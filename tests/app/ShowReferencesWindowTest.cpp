@@ -122,8 +122,8 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
         QVERIFY(project.m_firstPage->IsPlaying(scene));
         for (int i = 0; i < 8; ++i) {
-            rig.window->TickProject(25);
-            rig.window->TickLivePagesOrEditor(25);
+            rig.window->TickProject(25, 1);
+            rig.window->TickLivePagesOrEditor(25, 1);
             rig.window->MergeOutput();
         }
         // F1's bytes as stored, whatever its profile now calls them.

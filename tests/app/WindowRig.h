@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileBytes.h"
+#include "ManualClock.h"
 #include "app/Orvane.h"
 
 #include <QAction>
@@ -12,7 +13,8 @@
 
 // Tests drive the master tick by hand, so the window's own timer is stopped:
 // on a busy machine it would fire between a test's steps. The timer is the
-// one whose timeout runs OnTimer.
+// one whose timeout runs OnTimer. The tick's clock is the rig's, which moves
+// only when a test moves it.
 inline void StopMasterTick(Orvane& window)
 {
     bool stopped = false;
@@ -30,6 +32,7 @@ inline void StopMasterTick(Orvane& window)
 struct CWindowRigBase
 {
     QTemporaryDir dir;
+    CManualClock clock;
     std::unique_ptr<Orvane> window;
 
     // An options file written before Start is the one the window reads.
@@ -39,8 +42,19 @@ struct CWindowRigBase
             WriteFile(QStringLiteral("Orvane.ini"), ini);
         setup.programDir = dir.path();
         setup.loadErrorWaitMs = loadErrorWaitMs;
+        if (!setup.tickClock)
+            setup.tickClock = clock.Get();
         window = std::make_unique<Orvane>(std::move(setup));
         StopMasterTick(*window);
+    }
+
+    // The next slot of the tick's grid comes and the timer's timeout runs it.
+    void NextTick(int count = 1)
+    {
+        for (int i = 0; i < count; ++i) {
+            clock.now += Orvane::kTickMs;
+            window->OnTimer();
+        }
     }
 
     QString Path(const QString& name) const { return dir.filePath(name); }

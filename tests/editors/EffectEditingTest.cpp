@@ -267,7 +267,7 @@ private slots:
         QVERIFY(row >= 0);
         qobject_cast<QCheckBox*>(page->Table()->cellWidget(row, 1))->setChecked(true);
         rig.project.m_edit.Zero(0);
-        rig.window->Tick(2000);
+        rig.window->Tick(2000, 1);
         // Every driven slot takes the row's level; no other slot is touched.
         const int first = fixture->m_address, end = first + fixture->Profile()->ChannelCount();
         QStringList marked;

@@ -265,7 +265,7 @@ private slots:
             QVERIFY(rig.Page()->ToggleScene(scene, true, true, false));
         scene->SetSpeed(speed);
         rig.window->EditEffect(scene, EffectType::Gradient, false);
-        rig.window->Tick(25);
+        rig.window->Tick(25, 1);
         QCOMPARE(rig.FakePage()->ticks, QList<int>({pageMs}));
     }
 

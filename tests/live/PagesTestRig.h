@@ -61,7 +61,7 @@ public:
         calls << QStringLiteral("HandleKey:%1").arg(key);
         return true;
     }
-    void Tick(int ms) override { calls << QStringLiteral("Tick:%1").arg(ms); }
+    void Tick(int ms, int) override { calls << QStringLiteral("Tick:%1").arg(ms); }
     void Retranslate() override { calls << QStringLiteral("Retranslate"); }
     void UpdateEffectList() override { calls << QStringLiteral("UpdateEffectList"); }
     void UpdatePage() override { calls << QStringLiteral("UpdatePage"); }

@@ -322,11 +322,7 @@ int Measure(CTimedApplication& app, int presses, bool realTime, bool withPlan, c
     }
     runFor(kFlowingMs);
 
-    QTimer* tick = nullptr;
-    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (timer->isActive() && timer->interval() == 25 && timer->timerType() == Qt::PreciseTimer)
-            tick = timer;
-    }
+    QTimer* tick = window.findChild<QTimer*>(QStringLiteral("masterTickTimer"), Qt::FindDirectChildrenOnly);
     if (!tick) {
         std::printf("no master tick found\n");
         counter.Stop();

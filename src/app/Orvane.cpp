@@ -138,6 +138,7 @@ void Orvane::RunStartUp()
     RestoreStartPage();
 
     m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("masterTickTimer"));
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);

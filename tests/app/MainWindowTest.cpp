@@ -79,11 +79,7 @@ void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr, 
 // The master tick's timer, which the rig stopped and took off the tick.
 QTimer* TickTimer(Orvane& window)
 {
-    for (QTimer* timer : window.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (timer->isSingleShot() && timer->timerType() == Qt::PreciseTimer)
-            return timer;
-    }
-    return nullptr;
+    return window.findChild<QTimer*>(QStringLiteral("masterTickTimer"), Qt::FindDirectChildrenOnly);
 }
 
 // Sends "press" or "release" of F5, or "repaint", straight to the window, so

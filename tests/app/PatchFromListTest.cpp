@@ -17,7 +17,7 @@ class PatchFromListTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Each gesture asks for the list once: "click" with the mouse on
+    // Each gesture asks to patch from the list: "click" with the mouse on
     // "Patch from the list", "number" on the Number box, "down" the arrow
     // key from "Patch the current profile", "space" on the list's radio.
     void aMissingProfileIsSaidOnceAndNothingTakes_data()
@@ -46,11 +46,9 @@ private slots:
         CShownDialogs shown(QMessageBox::Ok);
         for (const QString& gesture : gestures.split(' ')) {
             if (gesture == "click") {
-                SyntheticMouse::Press(list, QPoint(5, list->height() / 2));
-                SyntheticMouse::Release(list, QPoint(5, list->height() / 2));
+                SyntheticMouse::Drag(list, QPoint(5, 5), QPoint(5, 5));
             } else if (gesture == "number") {
-                SyntheticMouse::Press(tab->CountSpin(), QPoint(10, 10));
-                SyntheticMouse::Release(tab->CountSpin(), QPoint(10, 10));
+                SyntheticMouse::Drag(tab->CountSpin(), QPoint(10, 10), QPoint(10, 10));
             } else if (gesture == "down") {
                 current->setFocus();
                 QTest::keyClick(current, Qt::Key_Down);
@@ -60,8 +58,7 @@ private slots:
             }
             QCoreApplication::processEvents();
         }
-        QCOMPARE(shown.shown.size(), boxes);
-        QCOMPARE(shown.shown.filter(QStringLiteral("You must select a profile")).size(), boxes);
+        QCOMPARE(shown.shown, QVector<QString>(boxes, QStringLiteral("You must select a profile")).toList());
         QVERIFY(current->isChecked() && !list->isChecked() && !tab->IsListMode());
         QVERIFY(!tab->CurrentProfile() && !tab->PatchButton()->isEnabled());
         QCOMPARE(dialog->focusWidget(), tab->ProfileList());

@@ -166,7 +166,7 @@ void CChannelPresetCtrl::UpdateLayout(bool withPartner)
         width = listWidth + 16;
     else if (m_displayMode == DisplayDefault)
         width = listWidth + 54;
-    SetFixedSizeShared(qMax(width, 60), big ? 328 : 164, withPartner);
+    SetFixedSizeShared(qMax(width, 60), big ? BigHeight : SmallHeight, withPartner);
 }
 
 void CChannelPresetCtrl::SetDisplayMode(int mode, bool big)

@@ -661,5 +661,5 @@ void CColorPresetCtrl::UpdateLayout(bool withPartner)
         width = big ? 220 : 160;
     else if (m_displayMode == DisplayDefault)
         width = big ? 320 : 260;
-    SetFixedSizeShared(width + (m_white ? 36 : 0), big ? 328 : 164, withPartner);
+    SetFixedSizeShared(width + (m_white ? 36 : 0), big ? BigHeight : SmallHeight, withPartner);
 }

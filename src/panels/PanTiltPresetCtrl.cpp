@@ -415,5 +415,5 @@ void CPanTiltPresetCtrl::UpdateLayout(bool withPartner)
         width = big ? 268 : 139;
     else if (m_displayMode == DisplayDefault)
         width = big ? 344 : 215;
-    SetFixedSizeShared(width, big ? 328 : 164, withPartner);
+    SetFixedSizeShared(width, big ? BigHeight : SmallHeight, withPartner);
 }

@@ -16,6 +16,8 @@ class CPresetCtrl : public QWidget
 public:
     enum { DisplayCursor = 0, DisplayPreset = 1, DisplayDefault = 2 };
     enum { SizeBig = 0, SizeSmall = 1 };
+    // A small control takes half a column, a big one all of it.
+    enum { SmallHeight = 164, BigHeight = 2 * SmallHeight };
 
     // Looks its record up by (profile or none, key1, key2) in the window's
     // current group; a record value out of range counts as unset.

@@ -97,6 +97,7 @@ public:
     // The column whose lone small control leaves a half free under `pos`, or -1.
     int FindDropColumn(const QPoint& pos, bool* foundHalf = nullptr);
     void MoveControl(int id, const QPoint& pos);
+    QSize minimumSizeHint() const override;
 
 public slots:
     void OnMasterColorChanged(uchar red, uchar green, uchar blue, uchar white);

@@ -14,14 +14,6 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace {
-
-// A lone small control leaves the other half of its column to a drop; the
-// highlight shows that half, one small control's height away.
-constexpr int kSmallHeight = 164;
-
-} // namespace
-
 void CPresetsWnd::EnsureColumn(int index)
 {
     while (m_columns.size() <= index) {
@@ -179,7 +171,8 @@ int CPresetsWnd::FindDropColumn(const QPoint& pos, bool* foundHalf)
         CPresetCtrl* lone = top && !bottom ? top : (!top && bottom ? bottom : nullptr);
         if (lone && lone->Size() == CPresetCtrl::SizeSmall && pos.x() >= lone->x()
             && pos.x() <= lone->geometry().right()) {
-            m_dropHighlight = lone->geometry().translated(0, top ? kSmallHeight : -kSmallHeight);
+            const int halfAway = top ? CPresetCtrl::SmallHeight : -CPresetCtrl::SmallHeight;
+            m_dropHighlight = lone->geometry().translated(0, halfAway);
             if (foundHalf)
                 *foundHalf = true;
             return i;
@@ -189,6 +182,14 @@ int CPresetsWnd::FindDropColumn(const QPoint& pos, bool* foundHalf)
             m_dropHighlight.setLeft(any->geometry().right() + 1);
     }
     return -1;
+}
+
+QSize CPresetsWnd::minimumSizeHint() const
+{
+    // A full column's height whatever the selection shows: were the panel to
+    // follow its controls, the split bar would take their room from the plan
+    // above each time they come or go, and move it under the pointer.
+    return QWidget::minimumSizeHint().expandedTo(QSize(0, CPresetCtrl::BigHeight));
 }
 
 void CPresetsWnd::ResizeAfterMove(CPresetCtrl* control, CPresetCtrl* formerPartner)

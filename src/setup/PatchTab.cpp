@@ -185,8 +185,11 @@ void CPatchTab::BuildLayout()
     layout->addLayout(left);
     layout->addLayout(right, 1);
 
-    connect(m_radioCurrent, &QRadioButton::pressed, this, &CPatchTab::OnRadioCurrent);
-    connect(m_radioList, &QRadioButton::pressed, this, &CPatchTab::OnRadioList);
+    // On the click, not the press: a box opened under a press leaves the
+    // button half pressed, and the release or key that finishes it then
+    // checks the choice the box refused.
+    connect(m_radioCurrent, &QRadioButton::clicked, this, &CPatchTab::OnRadioCurrent);
+    connect(m_radioList, &QRadioButton::clicked, this, &CPatchTab::OnRadioList);
     connect(m_nameEdit, &QLineEdit::textEdited, this, &CPatchTab::OnNameEdited);
     connect(m_universeCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CPatchTab::OnUniverseChanged);
@@ -454,8 +457,18 @@ void CPatchTab::OnRadioCurrent()
 void CPatchTab::OnRadioList()
 {
     if (!m_selectedProfile) {
-        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchMustSelectProfile));
+        // The box speaks over the choice as it was, and leaves the operator
+        // where the missing profile is chosen: once the key or click that
+        // asked is done, as an arrow key moves the focus after its click.
         SetListMode(false);
+        ShowHost().ShowInformation(GetLangText(Txt::Warning), GetLangText(Txt::PatchMustSelectProfile));
+        QMetaObject::invokeMethod(
+            m_profileList,
+            [list = m_profileList] {
+                list->window()->activateWindow();
+                list->setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
         return;
     }
     SetListMode(true);

@@ -25,14 +25,18 @@ struct CFixturesWindowRig : CWindowRigBase
     CProject& Project() { return window->Project(); }
     CFixturesWnd& Fixtures() { return *window->FixturesWindow(); }
 
-    CPatchedFixture* Patch(int address)
+    // A fixture of red, green and blue, or of one dimmer, on the plan at `at`.
+    CPatchedFixture* Patch(int address, bool colour = true, const QPoint& at = QPoint(10, 10))
     {
         auto* profile = new CLibraryProfile;
-        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        if (colour)
+            ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        else
+            ProfileBuilder::AddDimmer(*profile);
         profile->UpdateRoles();
         Project().m_library << profile;
         auto* fixture = new CPatchedFixture(address, 0, address + 1, -1, QStringLiteral("F"), profile, false, false, 0);
-        fixture->AddPosition(10, 10);
+        fixture->AddPosition(at.x(), at.y());
         Project().m_generalGroup->AddFixture(fixture);
         return fixture;
     }

@@ -42,4 +42,16 @@ inline void Drag(QWidget* widget, const QPoint& from, const QPoint& to,
     Release(widget, to, modifiers);
 }
 
+// A click at a point of the screen, given to whatever widget shows there as
+// the operator's click would be; that widget, or null where none shows.
+inline QWidget* ClickAt(const QPoint& global)
+{
+    QWidget* widget = QApplication::widgetAt(global);
+    if (widget) {
+        Press(widget, widget->mapFromGlobal(global));
+        Release(widget, widget->mapFromGlobal(global));
+    }
+    return widget;
+}
+
 } // namespace SyntheticMouse

@@ -95,6 +95,8 @@ CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint
         SNode& node = *it;
         if (node.noArp)
             continue;
+        // A reading older than the trial tells nothing of it.
+        bool after = table.ReadAtMs() > node.sinceMs;
         node.entry = table.State(it.key());
         if (node.entry == EState::Answered) {
             judged.changed = judged.changed || !node.admitted || !node.answered;
@@ -109,12 +111,11 @@ CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint
             // Sent to all along, it is asked already, unless its entry went.
             node.asked = node.entry != EState::Absent;
             judged.changed = true;
+            after = true;
         }
         // Not sent to yet, its entry is as an earlier trial left it.
         if (!node.admitted || !node.asked)
             continue;
-        // A reading older than the trial tells nothing of it.
-        const bool after = table.ReadAtMs() > node.sinceMs;
         bool askedAgain = false;
         const qint64 askedAt = table.AskedAtMs(it.key());
         if (after && node.entry == EState::Unanswered && askedAt >= 0) {
@@ -132,7 +133,8 @@ void CNodeAdmission::GiveUp(quint32 address, SNode& node, SJudged& judged)
 {
     node.admitted = false;
     node.lost = true;
-    node.sinceMs = m_nowMs;
+    // sinceMs stays: a trial is sent to once, when it begins, so its entry
+    // is asked for no longer than it would be had it stayed.
     node.retryAtMs = m_nowMs + std::min(kMaxRetryMs, kFirstRetryMs << node.retries);
     node.retries = quint8(std::min(node.retries + 1, 8));
     judged.changed = true;

@@ -73,11 +73,6 @@ auto KeepingDeviceLog()
     });
 }
 
-int OpenDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
-}
-
 } // namespace
 
 class ArtNetLostNodeTest : public QObject

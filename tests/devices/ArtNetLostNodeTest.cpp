@@ -449,13 +449,15 @@ private slots:
     }
 
     // A real node that starts answering while many absent addresses are
-    // listed gets its frames within one poll interval, and the healthy node
-    // keeps every frame after one of its datagrams was refused (its
-    // listener closed for a moment), as it still answers ARP.
+    // listed gets its frames from the first tick after its reply, also
+    // when it was named before by another's replies and waited behind them;
+    // and the healthy node keeps every frame after one of its datagrams was
+    // refused (its listener closed for a moment), as it still answers ARP.
     void aRealNodeIsNotCrowdedOut_data()
     {
         Columns<QString>("event");
         QTest::newRow("a node starts answering") << QStringLiteral("new node");
+        QTest::newRow("a named node starts answering for itself") << QStringLiteral("named node");
         QTest::newRow("a datagram is refused") << QStringLiteral("refused");
     }
     void aRealNodeIsNotCrowdedOut()
@@ -469,8 +471,21 @@ private slots:
         PollAndWaitFor(kUniverses / 4 + forged);
         QVERIFY(RunShow(40));
 
-        if (event == QLatin1String("new node")) {
-            const QHostAddress late(QStringLiteral("192.0.2.3"));
+        const QHostAddress late(QStringLiteral("192.0.2.3"));
+        if (event == QLatin1String("named node")) {
+            // Named by the healthy node's replies, behind the absent ones;
+            // then its own reply, of another page, is read with no tick.
+            const int node = StartNode(late, {});
+            QVERIFY(node >= 0);
+            m_responder->Answer(m_healthy, replies + QList<QByteArray>{FourUniverses(late, 0, 1)});
+            PollAndWaitFor(kUniverses / 4 + forged + 1);
+            QVERIFY(RunShow(2));
+            QVERIFY(Receive(node, 0).isEmpty());
+            m_responder->Answer(node, {FourUniverses(late, 4, 2)});
+            PollAndWaitFor(kUniverses / 4 + forged + 2);
+            m_manager->SendUniverses(kUniverses, Out());
+            QVERIFY(!Receive(node, 5000).isEmpty());
+        } else if (event == QLatin1String("new node")) {
             const int node = StartNode(late, ShowReplies(late));
             QVERIFY(node >= 0);
             PollAndWaitFor(2 * kUniverses / 4 + forged);
@@ -719,13 +734,26 @@ private slots:
     // ARP, would fill its buffer.
     void forgedOwnRepliesHoldNoPlace_data()
     {
-        Columns<int, int, int, int>("forged", "pages", "limit", "real");
-        QTest::newRow("a real node behind 48") << 48 << 1 << 0 << 1;
-        QTest::newRow("real nodes sharing a socket at a low open file limit") << 32 << 4 << 24 << 12;
+        Columns<int, int, int, int, bool>("forged", "pages", "limit", "real", "realFirst");
+        QTest::newRow("a real node behind 48") << 48 << 1 << 0 << 1 << false;
+        QTest::newRow("real nodes sharing a socket at a low open file limit") << 32 << 4 << 24 << 12 << false;
+        QTest::newRow("real nodes first, more than sockets") << 36 << 4 << 40 << 48 << true;
     }
     void forgedOwnRepliesHoldNoPlace()
     {
-        const auto [forged, pages, extraLimit, realCount] = Row<int, int, int, int>("forged", "pages", "limit", "real");
+        const auto [forged, pages, extraLimit, realCount, realFirst] =
+            Row<int, int, int, int, bool>("forged", "pages", "limit", "real", "realFirst");
+        std::vector<int> real;
+        auto startReal = [&] {
+            for (int i = 0; i < realCount; ++i) {
+                const QHostAddress address(0xC0000200u + 10u + quint32(i));
+                real.push_back(StartNode(address, {FourUniverses(address, 0)}, 24, true));
+                QVERIFY(real.back() >= 0);
+            }
+        };
+        // Listed first, answered nodes would take every socket of their own.
+        if (realFirst)
+            startReal();
         for (int i = 0; i < forged; ++i) {
             const QHostAddress address(0xC0000200u + 100u + quint32(i));
             QVERIFY(m_peer->AddHiddenAddress(address));
@@ -733,12 +761,8 @@ private slots:
             QVERIFY(fd >= 0);
             m_responder->Answer(fd, ShowReplies(address).mid(0, pages));
         }
-        std::vector<int> real;
-        for (int i = 0; i < realCount; ++i) {
-            const QHostAddress address(0xC0000200u + 10u + quint32(i));
-            real.push_back(StartNode(address, {FourUniverses(address, 0)}, 24, true));
-            QVERIFY(real.back() >= 0);
-        }
+        if (!realFirst)
+            startReal();
         // The nodes' side is made first: its tools need descriptors.
         auto restore = RestartWithFileLimit(extraLimit);
         PollAndWaitFor(kUniverses / 4 + forged * pages + realCount);

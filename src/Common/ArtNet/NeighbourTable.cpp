@@ -23,8 +23,12 @@ namespace {
 // The default table holds 1,024 entries of some 80 bytes each.
 constexpr qint64 kMaxTableBytes = 1 << 20;
 constexpr int kMaxEntries = 1 << 14;
-// Notices read in one call at most; the rest wait for the next.
-constexpr int kMaxNoticeReads = 16;
+// Notices read in one call at most (one a datagram); the rest wait for the
+// next. A burst of changes brings hundreds, and an answer must not wait
+// behind them for many calls.
+constexpr int kMaxNoticeReads = 4096;
+// Room for the notices of a burst between two calls.
+constexpr int kNoticeBufferBytes = 1 << 20;
 // "Complete" in the table's flags: the entry holds the address's hardware address.
 constexpr uint kCompleteFlag = 0x2;
 
@@ -257,6 +261,8 @@ void CNeighbourTable::Follow()
     group.nl_groups = RTMGRP_NEIGH;
     if (m_notices >= 0 && ::bind(m_notices, reinterpret_cast<const sockaddr*>(&group), sizeof group) != 0)
         Unfollow();
+    if (m_notices >= 0)
+        ::setsockopt(m_notices, SOL_SOCKET, SO_RCVBUF, &kNoticeBufferBytes, sizeof kNoticeBufferBytes);
 #endif
 }
 

@@ -474,15 +474,20 @@ private slots:
         const QHostAddress late(QStringLiteral("192.0.2.3"));
         if (event == QLatin1String("named node")) {
             // Named by the healthy node's replies, behind the absent ones;
-            // then its own reply, of another page, is read with no tick.
+            // then the same reply comes from itself, read with no tick.
             const int node = StartNode(late, {});
             QVERIFY(node >= 0);
-            m_responder->Answer(m_healthy, replies + QList<QByteArray>{FourUniverses(late, 0, 1)});
+            m_responder->Answer(m_healthy, replies + QList<QByteArray>{FourUniverses(late, 0)});
             PollAndWaitFor(kUniverses / 4 + forged + 1);
             QVERIFY(RunShow(2));
             QVERIFY(Receive(node, 0).isEmpty());
-            m_responder->Answer(node, {FourUniverses(late, 4, 2)});
-            PollAndWaitFor(kUniverses / 4 + forged + 2);
+            m_responder->Answer(m_healthy, replies);
+            m_responder->Answer(node, {FourUniverses(late, 0)});
+            m_manager->Poll();
+            const auto& nodes = m_manager->NodeList().Nodes();
+            QVERIFY(QTest::qWaitFor([&] {
+                return std::any_of(nodes.begin(), nodes.end(), [&](const SArtNetNode& n) { return n.address == late.toIPv4Address() && n.fromItself; });
+            }, 30000));
             m_manager->SendUniverses(kUniverses, Out());
             QVERIFY(!Receive(node, 5000).isEmpty());
         } else if (event == QLatin1String("new node")) {

@@ -183,7 +183,7 @@ private slots:
         const QByteArray all = kEntries.join();
         QTest::newRow("in one datagram") << QList<QByteArray>{all + Done()} << true;
         QTest::newRow("over several") << QList<QByteArray>{kEntries.mid(0, 3).join(), kEntries.mid(3).join(), Done()} << true;
-        QTest::newRow("an error reply") << QList<QByteArray>{kEntries.mid(0, 3).join(), Error()} << false;
+        QTest::newRow("an error reply") << QList<QByteArray>{kEntries.mid(0, 3).join() + Error(), kEntries.mid(3).join(), Done()} << false;
         QTest::newRow("interrupted by a change")
             << QList<QByteArray>{kEntries.mid(0, 3).join(), Entry("192.0.2.10", NUD_REACHABLE, 0, NLM_F_MULTI | NLM_F_DUMP_INTR),
                                  kEntries.mid(3).join(), Done()}

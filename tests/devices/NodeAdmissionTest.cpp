@@ -263,8 +263,8 @@ private slots:
         int readings = 0;
         for (qint64 now = 0; now <= endMs; now += kTickMs) {
             QString before = Admissions(admission, addresses);
-            for (quint32 address : kernel.notices) {
-                const bool changed = admission.EntryAnswered(address, now);
+            if (!kernel.notices.empty()) {
+                const bool changed = admission.EntriesAnswered(kernel.notices, now);
                 QCOMPARE(changed, Admissions(admission, addresses) != std::exchange(before, Admissions(admission, addresses)));
             }
             kernel.notices.clear();
@@ -381,8 +381,7 @@ private slots:
         add(own, true, true);
         CNodeAdmission admission;
         admission.List(listed, 0);
-        for (int i = 0; i < answered; ++i)
-            admission.EntryAnswered(addresses[size_t(i)], 0);
+        admission.EntriesAnswered(std::vector<quint32>(addresses.begin(), addresses.begin() + answered), 0);
         const QString seen = Admissions(admission, addresses);
         const int leftOut = int(admission.TakeLeftOut().size());
         QCOMPARE((QVector<int>{int(seen.count(QLatin1Char('F'))), int(seen.count(QLatin1Char('T'))),

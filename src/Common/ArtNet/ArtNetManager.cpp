@@ -380,20 +380,25 @@ void CArtNetManager::RebuildLinks()
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
         m_linkTargets[size_t(link.first + link.count++)] = i;
     }
-    QSet<quint32> noSocket;
+    QSet<quint32> refused;
     for (quint32 address : m_nodeSockets.Fit(wanted)) {
         m_admission.Refuse(address);
-        noSocket.insert(address);
-        if (!m_noSocket.contains(address))
-            qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: no socket can be opened for it")
-                                                .arg(QHostAddress(address).toString());
+        refused.insert(address);
     }
-    m_noSocket = noSocket;
+    // Reported once, until it has a socket or is forgotten.
+    QSet<quint32> noSocket;
     for (SLink& link : m_links) {
         if (!link.socket)
             link.socket = m_nodeSockets.SocketOf(link.address);
         link.trial = m_admission.Admission(link.address) == CNodeAdmission::EAdmit::Trial;
+        if (link.socket || (!refused.contains(link.address) && !m_noSocket.contains(link.address)))
+            continue;
+        if (!m_noSocket.contains(link.address))
+            qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: no socket can be opened for it")
+                                                .arg(QHostAddress(link.address).toString());
+        noSocket.insert(link.address);
     }
+    m_noSocket = noSocket;
 }
 
 int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputOf)
@@ -404,8 +409,9 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // wait for: the kernel's notices free it at once, and while any trial
     // is under way the table is read a few times a second besides.
     const qint64 now = m_clock.elapsed();
-    for (quint32 address : m_neighbours.Answered())
-        m_linksStale = m_admission.EntryAnswered(address, now) || m_linksStale;
+    const std::vector<quint32> answered = m_neighbours.Answered();
+    if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
+        m_linksStale = true;
     if (m_admission.Due(now))
         JudgeNodes();
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)

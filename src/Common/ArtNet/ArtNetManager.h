@@ -126,7 +126,7 @@ private:
     CLocalSubnets m_subnets;
     CNeighbourTable m_neighbours;
     CNodeAdmission m_admission;
-    QSet<quint32> m_noSocket; // addresses reported left with no socket, until they have one
+    QSet<quint32> m_noSocket; // listed addresses reported left with no socket, until they have one
     bool m_listFull = false;  // a node left out of the full list was reported
     QElapsedTimer m_clock;  // of the admission's trials and back-offs
     QHash<quint16, quint8> m_sequences;

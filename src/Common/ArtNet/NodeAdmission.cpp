@@ -58,19 +58,23 @@ bool CNodeAdmission::AnsweredPoll(quint32 address, qint64 nowMs)
     return Admit();
 }
 
-bool CNodeAdmission::EntryAnswered(quint32 address, qint64 nowMs)
+bool CNodeAdmission::EntriesAnswered(const std::vector<quint32>& addresses, qint64 nowMs)
 {
     m_nowMs = nowMs;
-    const auto former = m_former.find(address);
-    if (former != m_former.end())
-        former->entry = EState::Answered;
-    const auto it = m_nodes.find(address);
-    if (it == m_nodes.end() || it->noArp)
+    bool changed = false;
+    for (quint32 address : addresses) {
+        const auto former = m_former.find(address);
+        if (former != m_former.end())
+            former->entry = EState::Answered;
+        const auto it = m_nodes.find(address);
+        if (it == m_nodes.end() || it->noArp)
+            continue;
+        it->entry = EState::Answered;
+        changed = changed || !it->admitted || !it->answered;
+        Answer(*it);
+    }
+    if (!changed)
         return false;
-    it->entry = EState::Answered;
-    if (it->admitted && it->answered)
-        return false;
-    Answer(*it);
     Admit();
     return true;
 }

@@ -13,7 +13,8 @@
 // collects it, which it does only while the machine holds many entries. Poll
 // replies can name any number of such addresses, from the very address they
 // name too, so only ARP tells a real node: an address is sent to freely once
-// it answered ARP. Others are tried a few at a time, sent to once, and given up as
+// it answered ARP, however many there are. Others are tried a few at a time, and
+// hold a bounded number of entries; each is sent to once, and given up as
 // soon as their entry fails (or is asked anew, which is how a failed entry
 // sent to again shows); one given up is tried again after a back-off of its own,
 // as sending to a failed entry asks again without making another.
@@ -72,9 +73,9 @@ public:
     // to the places of addresses that answer for themselves. True when that
     // changes what is sent.
     bool AnsweredPoll(quint32 address, qint64 nowMs);
-    // The kernel told that the entry of `address` answered: true when that
-    // changes what is sent.
-    bool EntryAnswered(quint32 address, qint64 nowMs);
+    // The kernel told that the entries of `addresses` answered: true when
+    // that changes what is sent.
+    bool EntriesAnswered(const std::vector<quint32>& addresses, qint64 nowMs);
     // Judges every address by the table as last read and fills the free
     // places for trials. A trial begun after that reading is judged only by
     // its time.

@@ -489,6 +489,9 @@ private slots:
         QCOMPARE(OpenDescriptors(), baseline);
 
         QVERIFY(sockets.Fit(wanted(0, own, true)).empty());
+        QHash<quint32, QUdpSocket*> first;
+        for (const CNodeSockets::SWanted& w : wanted(0, own, true))
+            first.insert(w.address, sockets.SocketOf(w.address));
         std::vector<int> taken;
         for (int fd; full && (fd = ::dup(0)) >= 0;)
             taken.push_back(fd);
@@ -508,7 +511,9 @@ private slots:
             return socket && ::getpeername(int(socket->socketDescriptor()), reinterpret_cast<sockaddr*>(&peer), &size) == 0;
         };
         QVector<int> seen(4);
+        int kept = 0; // answered ones on the very socket they had
         for (const CNodeSockets::SWanted& w : second) {
+            kept += w.mayShare && isOwn(w.address) && sockets.SocketOf(w.address) == first.value(w.address) ? 1 : 0;
             if (isOwn(w.address))
                 ++seen[w.mayShare ? 0 : 2];
             else if (sockets.SocketOf(w.address))
@@ -520,6 +525,7 @@ private slots:
         for (const QString& t : expected.split(QLatin1Char(' ')))
             want << value(t);
         QCOMPARE(seen, want);
+        QCOMPARE(kept, seen[0]);
 
         sockets.Reopen();
         QVERIFY(sockets.Sockets().isEmpty());

@@ -292,7 +292,8 @@ private slots:
 
     // One address through readings of the table a second apart (A
     // answered, U asked, R asked from this reading on, F failed, - no
-    // entry) and poll replies from itself (P), with its admission after
+    // entry, S cut short: the last whole one stands) and poll replies from
+    // itself (P), with its admission after
     // each (F free, T trial, N none). A tick reads the table only while it
     // is due; a lower-case reading is the poll timer's, which looks at
     // answered addresses too. An address is given up when its entry fails,
@@ -314,6 +315,7 @@ private slots:
             1);
         row(QStringLiteral("AfFA"), QStringLiteral("FNTF"), 1);
         row(QStringLiteral("AfFAfF"), QStringLiteral("FNTFNT"), 2);
+        row(QStringLiteral("AfFSF"), QStringLiteral("FNTTN"), 1);
         row(QStringLiteral("--U---"), QStringLiteral("TTTTTN"), 1);
         row(QStringLiteral("URR"), QStringLiteral("TTN"), 1);
         row(QStringLiteral("UPUPUPUPUPUP"), QStringLiteral("TTTTTTTTTTNN"), 1);
@@ -330,6 +332,7 @@ private slots:
         int reported = 0;
         qint64 now = 0;
         QString seen;
+        CNeighbourTable last;
         for (QChar event : events) {
             const QString before = Admissions(judge, {node});
             if (event == QLatin1Char('P')) {
@@ -338,7 +341,9 @@ private slots:
                 judge.Ask(node); // the ticks in between
                 now += 1000;
                 if (judge.Due(now, event.isLower())) {
-                    const CNodeAdmission::SJudged judged = judge.Judge(Reading(event, node, now), now);
+                    if (event != QLatin1Char('S'))
+                        last = Reading(event, node, now);
+                    const CNodeAdmission::SJudged judged = judge.Judge(last, now);
                     reported += int(judged.lost.size());
                     QVERIFY(judged.changed || Admissions(judge, {node}) == before);
                 }

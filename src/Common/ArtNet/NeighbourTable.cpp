@@ -136,7 +136,7 @@ bool CNeighbourTable::Refresh(qint64 nowMs)
     // The file is generated as it is read, so its size is unknown beforehand;
     // one that fills the bound was cut by it.
     const QByteArray text = file.read(kMaxTableBytes);
-    return text.size() < kMaxTableBytes && Parse(text, nowMs);
+    return file.error() == QFileDevice::NoError && text.size() < kMaxTableBytes && Parse(text, nowMs);
 }
 
 int CNeighbourTable::ReadNetlink(qint64 nowMs)

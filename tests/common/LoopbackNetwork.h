@@ -5,6 +5,7 @@
 // the namespace re-runs the test program in it, naming the class to run.
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -102,6 +103,12 @@ inline QByteArray PollReply(const QHostAddress& ip, const QVector<quint8>& swOut
     p[19] = char((portAddress >> 4) & 0x0F); // Sub-Net
     p[211] = char(bindIndex);
     return p;
+}
+
+// Descriptors this process holds open now.
+inline int OpenDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
 
 inline bool Bind(QUdpSocket& socket, const QHostAddress& address)

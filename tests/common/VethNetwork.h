@@ -241,7 +241,7 @@ inline bool SetControllerAddress(bool add, const QString& cidr)
 inline CNeighbourTable Neighbours()
 {
     CNeighbourTable table;
-    table.Refresh();
+    table.Refresh(0);
     return table;
 }
 inline int NeighbourEntries(const CNeighbourTable& table)

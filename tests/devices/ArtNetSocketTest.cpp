@@ -5,6 +5,7 @@
 
 #include "Common/ArtNet/ArtNetManager.h"
 #include "Common/ArtNet/DatagramBatch.h"
+#include "Common/ArtNet/NodeSockets.h"
 #include "devices/DeviceLog.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,11 @@
 #include <QSocketNotifier>
 #include <QUdpSocket>
 #include <QtTest>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -437,6 +443,98 @@ private slots:
         }
         QCOMPARE(manager.SendUniverses(3, Out()), answers ? 1 : 0);
         QCOMPARE(Receive(node, 1, answers ? 30000 : 200).size(), answers ? 1 : 0);
+    }
+
+    // Node sockets keep to their bound (a quarter of the open file limit):
+    // addresses that answered share one socket past it, and give their own
+    // up to trials, which never share; with no descriptor left for the
+    // shared socket nothing is given up and the trials wait. Reopened or
+    // closed, no socket stays open, the shared one included.
+    void nodeSocketsKeepToTheirBound_data()
+    {
+        // After a first fit of as many answered addresses as there are own
+        // sockets ("own"): answered ones added, trials, descriptors all used;
+        // then answered ones on own sockets, sharing, trials on own
+        // sockets, addresses left out.
+        Columns<int, QString, bool, QString>("added", "trials", "full", "sockets");
+        QTest::newRow("answered ones share past the bound") << 3 << "0" << false << "own 3 0 0";
+        QTest::newRow("trials take answered ones' own sockets") << 0 << "2" << false << "own-2 2 2 0";
+        QTest::newRow("trials past the bound wait") << 0 << "own+2" << false << "0 own own 2";
+        QTest::newRow("no descriptor for the shared socket") << 0 << "2" << true << "own 0 0 2";
+    }
+    void nodeSocketsKeepToTheirBound()
+    {
+        const auto [added, trials, full, expected] = Row<int, QString, bool, QString>("added", "trials", "full", "sockets");
+        rlimit files{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit original = files;
+        auto restore = qScopeGuard([original] { setrlimit(RLIMIT_NOFILE, &original); });
+        files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + 8));
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+        const int baseline = OpenDescriptors();
+        QObject owner;
+        CNodeSockets sockets(&owner, [](QUdpSocket&) {});
+        sockets.Open(kController);
+        auto wanted = [](int from, int count, bool mayShare) {
+            std::vector<CNodeSockets::SWanted> w;
+            for (int i = 0; i < count; ++i)
+                w.push_back({0x7F000200u + quint32(from + i), mayShare});
+            return w;
+        };
+        // Own sockets allowed: all but the shared one of a fit past the bound.
+        QVERIFY(sockets.Fit(wanted(0, 100, true)).empty());
+        const int own = sockets.Sockets().size() - 1;
+        QVERIFY(own >= 4);
+        sockets.Close();
+        QCOMPARE(OpenDescriptors(), baseline);
+
+        QVERIFY(sockets.Fit(wanted(0, own, true)).empty());
+        QHash<quint32, QUdpSocket*> first;
+        for (const CNodeSockets::SWanted& w : wanted(0, own, true))
+            first.insert(w.address, sockets.SocketOf(w.address));
+        std::vector<int> taken;
+        for (int fd; full && (fd = ::dup(0)) >= 0;)
+            taken.push_back(fd);
+        auto second = wanted(0, own + added, true);
+        auto value = [own = own](const QString& t) { return t.startsWith(QLatin1String("own")) ? own + t.mid(3).toInt() : t.toInt(); };
+        const int trialCount = value(trials);
+        for (const CNodeSockets::SWanted& t : wanted(1000, trialCount, false))
+            second.insert(second.begin(), t);
+        const std::vector<quint32> left = sockets.Fit(second);
+        for (int fd : taken)
+            ::close(fd);
+        // Each connected socket is a node's own; the shared one is not connected.
+        auto isOwn = [&](quint32 address) {
+            QUdpSocket* socket = sockets.SocketOf(address);
+            sockaddr_in peer{};
+            socklen_t size = sizeof peer;
+            return socket && ::getpeername(int(socket->socketDescriptor()), reinterpret_cast<sockaddr*>(&peer), &size) == 0;
+        };
+        QVector<int> seen(4);
+        int kept = 0; // answered ones on the very socket they had
+        for (const CNodeSockets::SWanted& w : second) {
+            kept += w.mayShare && isOwn(w.address) && sockets.SocketOf(w.address) == first.value(w.address) ? 1 : 0;
+            if (isOwn(w.address))
+                ++seen[w.mayShare ? 0 : 2];
+            else if (sockets.SocketOf(w.address))
+                ++seen[w.mayShare ? 1 : 3]; // a trial sharing is counted as if left out, and fails below
+        }
+        QCOMPARE(seen[3], 0);
+        seen[3] = int(left.size());
+        QVector<int> want;
+        for (const QString& t : expected.split(QLatin1Char(' ')))
+            want << value(t);
+        QCOMPARE(seen, want);
+        QCOMPARE(kept, seen[0]);
+
+        sockets.Reopen();
+        QVERIFY(sockets.Sockets().isEmpty());
+        QCOMPARE(OpenDescriptors(), baseline);
+        QVERIFY(sockets.Fit(second).size() <= left.size());
+        sockets.Close();
+        QVERIFY(sockets.Sockets().isEmpty());
+        QCOMPARE(OpenDescriptors(), baseline);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void aPortThatCannotBeOpenedIsReported()

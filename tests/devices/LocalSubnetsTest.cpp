@@ -60,6 +60,36 @@ private slots:
                      {kOther, Ip(QStringLiteral("198.51.100.7")), 24}});
         QCOMPARE(subnets.MayName(Ip(named), Ip(sender), iface), accepted);
     }
+
+    // A reading differs from the one before by any subnet's interface,
+    // address, prefix or use of ARP: each changes where and how DMX goes.
+    void aChangeOfAnySubnetIsSeen_data()
+    {
+        Columns<QString>("change");
+        for (const char* change : {"interface", "address", "prefix", "arp"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void aChangeOfAnySubnetIsSeen()
+    {
+        const auto [change] = Row<QString>("change");
+        CLocalSubnets subnets;
+        subnets.Refresh();
+        QVERIFY(!subnets.Refresh());
+        QVector<CLocalSubnets::SSubnet> before = subnets.Subnets();
+        QVERIFY(!before.isEmpty()); // the loopback's at least
+        CLocalSubnets::SSubnet& s = before.front();
+        if (change == QLatin1String("interface"))
+            ++s.interfaceIndex;
+        else if (change == QLatin1String("address"))
+            ++s.address;
+        else if (change == QLatin1String("prefix"))
+            --s.prefixLength;
+        else
+            s.arp = !s.arp;
+        subnets.Set(before);
+        QVERIFY(subnets.Refresh());
+        QVERIFY(!subnets.Refresh());
+    }
 };
 
 ORVANE_TEST(LocalSubnetsTest)

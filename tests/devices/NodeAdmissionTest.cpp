@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "NeighbourMessages.h"
 
 #include "Common/ArtNet/NodeAdmission.h"
 
@@ -25,63 +26,87 @@ quint32 Ip(const char* text)
 }
 
 constexpr quint32 kSubnet = 0xC0000200u; // 192.0.2.0
-constexpr qint64 kReadingMs = 50;
+constexpr qint64 kTickMs = 50;
+constexpr qint64 kPollMs = 3000;
 
-// A reading of scripted entries: A answered, U asked, F failed, - none.
-CNeighbourTable Reading(QChar entry, quint32 address)
+// A reading taken at `nowMs` of scripted entries: A answered, U asked, R
+// asked from this very reading on, F failed, - none.
+CNeighbourTable Reading(QChar entry, quint32 address, qint64 nowMs)
 {
     CNeighbourTable table;
-    table.Parse("head\n");
-    const QString states = QStringLiteral("-AUF");
-    if (entry != QLatin1Char('-'))
-        table.Set(address, EState(states.indexOf(entry)));
+    table.Parse("head\n", nowMs);
+    const int state = QStringLiteral("-AUF").indexOf(entry.toUpper());
+    if (entry.toUpper() == QLatin1Char('R'))
+        table.Set(address, EState::Unanswered, nowMs);
+    else if (state > 0)
+        table.Set(address, EState(state));
     return table;
 }
 
+// The admission of every address, to tell what a call changed.
+QString Admissions(const CNodeAdmission& admission, const std::vector<quint32>& addresses)
+{
+    QString seen;
+    for (quint32 a : addresses)
+        seen += QStringLiteral("NTF").at(int(admission.Admission(a)));
+    return seen;
+}
+
 // The kernel's side as the admission meets it: an address sent to gets an
-// entry, answered at once by a real node and failed after three probes by
-// an absent one; sending to a failed entry asks again, at once when it is
-// sent to all along. Entries failed at the kernel's rounds, 15 s apart, are
-// collected only while the machine holds 128 entries or more.
+// entry, answered at once by a real node (with a notice) and failed after
+// three probes by an absent one; sending to a failed entry asks again.
+// Entries failed at the kernel's rounds, 15 s apart, are collected only
+// while the machine holds 128 entries or more. Read as /proc/net/arp
+// shows it, a failed entry looks asked.
 struct SKernel
 {
     static constexpr qint64 kFailMs = 3000;
     static constexpr qint64 kCollectMs = 15000;
     static constexpr int kCollectAbove = 128;
     QSet<quint32> real;
+    bool proc = false;
     struct SEntry
     {
         EState state = EState::Unanswered;
         qint64 sinceMs = 0;
     };
     std::map<quint32, SEntry> entries;
+    std::vector<quint32> notices;
 
-    CNeighbourTable Read(CNodeAdmission& admission, const std::vector<quint32>& listed, qint64 nowMs)
+    // A tick: the datagrams the admission has go out.
+    void Send(CNodeAdmission& admission, const std::vector<quint32>& listed, qint64 nowMs)
     {
-        QSet<quint32> sent;
         for (quint32 address : listed) {
             if (!admission.Ask(address))
                 continue;
-            sent.insert(address);
             auto it = entries.find(address);
-            if (it == entries.end() || it->second.state == EState::Failed)
-                entries[address] = {EState::Unanswered, nowMs};
+            if (it != entries.end() && it->second.state != EState::Failed)
+                continue;
+            const bool answers = real.contains(address);
+            entries[address] = {answers ? EState::Answered : EState::Unanswered, nowMs};
+            if (answers)
+                notices.push_back(address);
         }
-        CNeighbourTable table;
-        table.Parse("head\n");
         const bool collecting = int(entries.size()) >= kCollectAbove && nowMs % kCollectMs == 0;
         for (auto it = entries.begin(); it != entries.end();) {
             SEntry& e = it->second;
-            if (e.state == EState::Unanswered && real.contains(it->first))
-                e.state = EState::Answered;
-            else if (e.state == EState::Unanswered && nowMs - e.sinceMs >= kFailMs)
-                e = sent.contains(it->first) ? SEntry{EState::Unanswered, nowMs} : SEntry{EState::Failed, nowMs};
-            if (collecting && e.state == EState::Failed) {
-                it = entries.erase(it);
-                continue;
-            }
-            table.Set(it->first, e.state, e.state == EState::Unanswered ? nowMs - e.sinceMs : -1);
-            ++it;
+            if (e.state == EState::Unanswered && nowMs - e.sinceMs >= kFailMs)
+                e = {EState::Failed, nowMs};
+            it = collecting && e.state == EState::Failed ? entries.erase(it) : std::next(it);
+        }
+    }
+    CNeighbourTable Read(qint64 nowMs) const
+    {
+        CNeighbourTable table;
+        QByteArray text = "IP address HW type Flags HW address Mask Device\n";
+        for (const auto& [address, e] : entries) {
+            text += QHostAddress(address).toString().toLatin1()
+                + (e.state == EState::Answered ? " 0x1 0x2 02:00:00:00:00:01 * eth0\n" : " 0x1 0x0 00:00:00:00:00:00 * eth0\n");
+        }
+        table.Parse(proc ? text : QByteArray("head\n"), nowMs);
+        if (!proc) {
+            for (const auto& [address, e] : entries)
+                table.Set(address, e.state, e.state == EState::Unanswered ? e.sinceMs : -1);
         }
         return table;
     }
@@ -90,6 +115,22 @@ struct SKernel
         return int(std::count_if(entries.begin(), entries.end(), [state](const auto& e) { return e.second.state == state; }));
     }
 };
+
+// The table's parts named in the scripted dumps below.
+const QList<QByteArray> kEntries = {
+    NeighbourMessages::Entry("192.0.2.2", NUD_REACHABLE),   NeighbourMessages::Entry("192.0.2.3", NUD_INCOMPLETE, 1500),
+    NeighbourMessages::Entry("192.0.2.4", NUD_FAILED),      NeighbourMessages::Entry("192.0.2.5", NUD_STALE),
+    NeighbourMessages::Entry("192.0.2.6", NUD_PROBE),       NeighbourMessages::Entry("192.0.2.7", NUD_NOARP),
+    NeighbourMessages::Entry("192.0.2.9", NUD_INCOMPLETE),  NeighbourMessages::Entry("192.0.2.9", NUD_DELAY),
+};
+
+QString States(const CNeighbourTable& table, int from, int to)
+{
+    QString states;
+    for (int i = from; i <= to; ++i)
+        states += QStringLiteral("-AUF").at(int(table.State(kSubnet + quint32(i))));
+    return states;
+}
 
 } // namespace
 
@@ -115,7 +156,8 @@ private slots:
                                              "192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n",
             "192.0.2.9", EState::Answered);
         row("another address", "192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n", "192.0.2.8", EState::Absent);
-        row("cut off", "192.0.2.9 0x1", "192.0.2.9", EState::Absent);
+        // Text cut short is no reading: the one before stands.
+        row("cut off", "192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n192.0.2.8 0x1", "192.0.2.9", EState::Answered);
         row("not hexadecimal", "192.0.2.9 0x1 zz 00:00:00:00:00:00 * eth0\n", "192.0.2.9", EState::Absent);
         row("not an address", "192.0.2.999 0x1 0x0 00:00:00:00:00:00 * eth0\n", "192.0.2.9", EState::Absent);
         QTest::newRow("no header") << QByteArray("192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n")
@@ -127,34 +169,86 @@ private slots:
         CNeighbourTable table;
         QCOMPARE(table.State(Ip("192.0.2.2")), EState::Answered); // not read: nothing is held back
         // Each reading is the table as it is then, nothing of the one before.
-        table.Parse("head\n192.0.2.8 0x1 0x2 02:00:00:00:00:08 * eth0\n192.0.2.9 0x1 0x2 02:00:00:00:00:09 * eth0\n");
-        table.Parse(text);
+        QVERIFY(table.Parse("head\n192.0.2.8 0x1 0x2 02:00:00:00:00:08 * eth0\n192.0.2.9 0x1 0x2 02:00:00:00:00:09 * eth0\n"));
+        QCOMPARE(table.Parse(text), text.endsWith('\n'));
         QCOMPARE(table.State(QHostAddress(address).toIPv4Address()), state);
+    }
+
+    // The kernel's dump, as it comes through the routing socket, is taken
+    // whole or not at all: the last whole reading stands.
+    void aDumpIsTakenOnlyWhole_data()
+    {
+        using namespace NeighbourMessages;
+        Columns<QList<QByteArray>, bool>("datagrams", "whole");
+        const QByteArray all = kEntries.join();
+        QTest::newRow("in one datagram") << QList<QByteArray>{all + Done()} << true;
+        QTest::newRow("over several") << QList<QByteArray>{kEntries.mid(0, 3).join(), kEntries.mid(3).join(), Done()} << true;
+        QTest::newRow("an error reply") << QList<QByteArray>{kEntries.mid(0, 3).join() + Error(), kEntries.mid(3).join(), Done()} << false;
+        QTest::newRow("interrupted by a change")
+            << QList<QByteArray>{kEntries.mid(0, 3).join(), Entry("192.0.2.10", NUD_REACHABLE, 0, NLM_F_MULTI | NLM_F_DUMP_INTR),
+                                 kEntries.mid(3).join(), Done()}
+            << false;
+        QTest::newRow("a receive error") << QList<QByteArray>{kEntries.mid(0, 3).join(), QByteArray(), Done()} << false;
+        QTest::newRow("no end") << QList<QByteArray>{all} << false;
+    }
+    void aDumpIsTakenOnlyWhole()
+    {
+        const auto [datagrams, whole] = Row<QList<QByteArray>, bool>("datagrams", "whole");
+        CNeighbourTable table;
+        QVERIFY(table.ReadDump(NeighbourMessages::Source({NeighbourMessages::Entry("192.0.2.8", NUD_REACHABLE),
+                                                          NeighbourMessages::Done()}),
+                               100));
+        QCOMPARE(table.ReadDump(NeighbourMessages::Source(datagrams), 5000), whole);
+        QCOMPARE(States(table, 2, 9), whole ? QStringLiteral("AUFAAA-A") : QStringLiteral("------A-"));
+        QCOMPARE(table.AskedAtMs(Ip("192.0.2.3")), whole ? 3500 : -1);
+        QCOMPARE(table.ReadAtMs(), whole ? 5000 : 100);
+        QCOMPARE(table.Readings(), whole ? 2 : 1);
+    }
+
+    // The kernel's notices only bring answers sooner: one of another state
+    // lowers nothing, as the address may answer on another link.
+    void noticesOnlyBringAnswers()
+    {
+        using namespace NeighbourMessages;
+        CNeighbourTable table;
+        QVERIFY(table.ReadDump(Source({kEntries.join(), Done()}), 0));
+        const std::vector<quint32> answered = table.Answered(
+            Source({Entry("192.0.2.3", NUD_REACHABLE, 0, 0) + Entry("192.0.2.2", NUD_FAILED, 0, 0),
+                    Entry("192.0.2.5", NUD_REACHABLE, 0, 0) + Entry("192.0.2.8", NUD_STALE, 0, 0) + Entry("192.0.2.4", NUD_INCOMPLETE, 0, 0)}));
+        QCOMPARE(answered, std::vector<quint32>({Ip("192.0.2.3"), Ip("192.0.2.8")}));
+        QCOMPARE(States(table, 2, 9), QStringLiteral("AAFAAAAA"));
+        QVERIFY(table.Answered(Source({})).empty());
     }
 
     // However many absent addresses the replies name, from other addresses
     // or from themselves, the entries they hold asked at once and in all
-    // stay few, and real nodes listed with them are sent to soon: readings
-    // of the table come every 50 ms while trials are under way.
+    // stay few, and real nodes listed with them are sent to soon, whatever
+    // their number: a tick comes every 50 ms, the kernel's notices bring
+    // answers to the next, and the table is read four times a second at
+    // most, every three seconds at least. Read as /proc/net/arp shows it,
+    // a failed entry is given up only by its time.
     void unansweredAddressesStayFew_data()
     {
-        Columns<int, int, int, int>("named", "forged", "real", "withinMs");
-        QTest::newRow("a few named") << 3 << 0 << 0 << 0;
-        QTest::newRow("named past the bound") << 40 << 0 << 0 << 0;
-        QTest::newRow("a real node behind named ones") << 482 << 0 << 1 << 1000;
-        QTest::newRow("real nodes past the bound") << 0 << 0 << 40 << 1000;
-        QTest::newRow("200 real nodes") << 0 << 0 << 200 << 2000;
-        QTest::newRow("both past the bound") << 100 << 0 << 40 << 1000;
-        QTest::newRow("a real node behind 48 replying for themselves") << 0 << 48 << 1 << 10000;
-        QTest::newRow("a real node behind 200 replying for themselves") << 0 << 200 << 1 << 45000;
-        QTest::newRow("more absent addresses than entries") << 200 << 300 << 1 << 150000;
+        Columns<int, int, int, int, bool>("named", "forged", "real", "withinMs", "proc");
+        QTest::newRow("a few named") << 3 << 0 << 0 << 0 << false;
+        QTest::newRow("named past the bound") << 40 << 0 << 0 << 0 << false;
+        QTest::newRow("a real node behind named ones") << 482 << 0 << 1 << 1000 << false;
+        QTest::newRow("real nodes past the bound") << 0 << 0 << 40 << 1000 << false;
+        QTest::newRow("300 real nodes") << 0 << 0 << 300 << 2000 << false;
+        QTest::newRow("both past the bound") << 100 << 0 << 40 << 1000 << false;
+        QTest::newRow("a real node behind 48 replying for themselves") << 0 << 48 << 1 << 10000 << false;
+        QTest::newRow("a real node behind 200 replying for themselves") << 0 << 200 << 1 << 45000 << false;
+        QTest::newRow("more absent addresses than entries") << 200 << 300 << 1 << 150000 << false;
+        QTest::newRow("read from /proc: a real node behind 48") << 0 << 48 << 1 << 10000 << true;
+        QTest::newRow("read from /proc: named past the bound") << 40 << 0 << 0 << 0 << true;
     }
     void unansweredAddressesStayFew()
     {
-        const auto [named, forged, real, withinMs] = Row<int, int, int, int>("named", "forged", "real", "withinMs");
+        const auto [named, forged, real, withinMs, proc] = Row<int, int, int, int, bool>("named", "forged", "real", "withinMs", "proc");
         std::vector<CNodeAdmission::SListed> listed;
         std::vector<quint32> addresses;
         SKernel kernel;
+        kernel.proc = proc;
         for (int i = 0; i < named + forged + real; ++i) {
             listed.push_back({kSubnet + 0x10000u + quint32(i), i >= named});
             addresses.push_back(listed.back().address);
@@ -165,44 +259,68 @@ private slots:
         admission.List(listed, 0);
         std::vector<int> lostReports(addresses.size());
         qint64 lastServed = -1;
-        for (qint64 now = kReadingMs; now <= 200000; now += kReadingMs) {
-            CNeighbourTable table = kernel.Read(admission, addresses, now);
-            QVERIFY2(kernel.Count(EState::Unanswered) <= CNodeAdmission::kMaxUnanswered, qPrintable(QString::number(now)));
-            QVERIFY(int(kernel.entries.size()) <= CNodeAdmission::kMaxEntries);
-            for (quint32 lost : admission.Judge(table, now).lost)
-                ++lostReports[lost - addresses.front()];
-            QVERIFY(admission.Unanswered(true) <= CNodeAdmission::kMaxNamedUnanswered);
+        const qint64 endMs = 200000;
+        int readings = 0;
+        for (qint64 now = 0; now <= endMs; now += kTickMs) {
+            QString before = Admissions(admission, addresses);
+            if (!kernel.notices.empty()) {
+                const bool changed = admission.EntriesAnswered(kernel.notices, now);
+                QCOMPARE(changed, Admissions(admission, addresses) != std::exchange(before, Admissions(admission, addresses)));
+            }
+            kernel.notices.clear();
+            if (admission.Due(now, now % kPollMs == 0)) {
+                ++readings;
+                const CNodeAdmission::SJudged judged = admission.Judge(kernel.Read(now), now);
+                for (quint32 lost : judged.lost)
+                    ++lostReports[lost - addresses.front()];
+                QVERIFY(judged.changed || Admissions(admission, addresses) == before);
+            }
+            kernel.Send(admission, addresses, now);
+            QVERIFY2(kernel.Count(EState::Unanswered) <= 32, qPrintable(QString::number(now)));
+            QVERIFY(kernel.Count(EState::Unanswered) + kernel.Count(EState::Failed) <= 256);
+            QVERIFY(admission.Unanswered(true) <= 16);
             const bool served = std::all_of(addresses.end() - real, addresses.end(),
                                             [&](quint32 a) { return admission.Admission(a) != EAdmit::None; });
             lastServed = served && lastServed < 0 ? now : lastServed;
         }
         QVERIFY2(real == 0 || (lastServed >= 0 && lastServed <= withinMs), qPrintable(QString::number(lastServed)));
+        QVERIFY2(readings <= endMs / 250 + 1, qPrintable(QString::number(readings)));
         // Each absent address is tried and reported once; real ones never.
         for (int i = 0; i < int(lostReports.size()); ++i)
             QCOMPARE(lostReports[size_t(i)], i < named + forged ? 1 : 0);
     }
 
-    // One address through readings of the table a second apart (A answered,
-    // U asked, F failed, - no entry) and poll replies from itself (P), with
-    // its admission after each (F free, T trial, N none): given up when its
-    // entry fails or stays unanswered for six seconds whatever it replies,
-    // tried again after one, two, four seconds, and reported once until it
-    // answers again.
+    // One address through readings of the table a second apart (A
+    // answered, U asked, R asked from this reading on, F failed, - no
+    // entry, S cut short: the last whole one stands) and poll replies from
+    // itself (P), with its admission after
+    // each (F free, T trial, N none). A tick reads the table only while it
+    // is due; a lower-case reading is the poll timer's, which looks at
+    // answered addresses too. An address is given up when its entry fails,
+    // is asked anew, or stays unanswered for six seconds whatever it
+    // replies; it is tried again after one, two, four, then eight seconds
+    // at most, and reported once until it answers again.
     void aNodeIsJudgedByItsEntry_data()
     {
         Columns<QString, QString, int>("events", "admissions", "reports");
-        auto row = [](const char* events, const char* admissions, int reports) {
-            QTest::newRow(events) << QString::fromLatin1(events) << QString::fromLatin1(admissions) << reports;
+        auto row = [](const QString& events, const QString& admissions, int reports) {
+            QTest::newRow(qPrintable(events)) << events << admissions << reports;
         };
-        row("AUA", "FTF", 0);
-        row("AF", "FN", 1);
-        row("AFFFFFFFFFF", "FNTNNTNNNNT", 1);
-        row("AFFA", "FNTF", 1);
-        row("AFFAFF", "FNTFNT", 2);
-        row("--U---", "TTTTTN", 1);
-        row("UPUPUPUPUPUP", "TTTTTTTTTTNN", 1);
-        row("AFPPP", "FNNNN", 1);
-        row("AUUUUUUU-", "FTTTTTTNT", 1);
+        row(QStringLiteral("AuA"), QStringLiteral("FTF"), 0);
+        row(QStringLiteral("AUu"), QStringLiteral("FFT"), 0);
+        row(QStringLiteral("Af"), QStringLiteral("FN"), 1);
+        row(QStringLiteral("Af") + QString(27, QLatin1Char('F')),
+            QStringLiteral("FNTNNTNNNNTN") + QString(7, QLatin1Char('N')) + QStringLiteral("TN") + QString(7, QLatin1Char('N'))
+                + QStringLiteral("T"),
+            1);
+        row(QStringLiteral("AfFA"), QStringLiteral("FNTF"), 1);
+        row(QStringLiteral("AfFAfF"), QStringLiteral("FNTFNT"), 2);
+        row(QStringLiteral("AfFSF"), QStringLiteral("FNTTN"), 1);
+        row(QStringLiteral("--U---"), QStringLiteral("TTTTTN"), 1);
+        row(QStringLiteral("URR"), QStringLiteral("TTN"), 1);
+        row(QStringLiteral("UPUPUPUPUPUP"), QStringLiteral("TTTTTTTTTTNN"), 1);
+        row(QStringLiteral("AfPPP"), QStringLiteral("FNNNN"), 1);
+        row(QStringLiteral("AuUUUUUU-"), QStringLiteral("FTTTTTTNT"), 1);
     }
     void aNodeIsJudgedByItsEntry()
     {
@@ -214,56 +332,135 @@ private slots:
         int reported = 0;
         qint64 now = 0;
         QString seen;
+        CNeighbourTable last;
         for (QChar event : events) {
+            const QString before = Admissions(judge, {node});
             if (event == QLatin1Char('P')) {
-                judge.AnsweredPoll(node, now);
+                QCOMPARE(judge.AnsweredPoll(node, now), Admissions(judge, {node}) != before);
             } else {
                 judge.Ask(node); // the ticks in between
-                reported += int(judge.Judge(Reading(event, node), now += 1000).lost.size());
+                now += 1000;
+                if (judge.Due(now, event.isLower())) {
+                    if (event != QLatin1Char('S'))
+                        last = Reading(event, node, now);
+                    const CNodeAdmission::SJudged judged = judge.Judge(last, now);
+                    reported += int(judged.lost.size());
+                    QVERIFY(judged.changed || Admissions(judge, {node}) == before);
+                }
             }
-            seen += QStringLiteral("NTF").at(int(judge.Admission(node)));
+            seen += Admissions(judge, {node});
         }
         QCOMPARE(seen, admissions);
         QCOMPARE(reported, reports);
     }
 
+    // Places for trials and entries, as the listed addresses take them:
+    // addresses that answered hold none, those answering polls themselves
+    // go before those only named, and a link without ARP shares the entry
+    // bound. Each address left out at it is reported once.
+    void placesGoWhereTheyShould_data()
+    {
+        // Free, trials, trials of addresses answering polls themselves, left out.
+        Columns<int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "admitted");
+        QTest::newRow("answered nodes hold no place") << 300 << 0 << 40 << 0 << QVector<int>{300, 32, 32, 0};
+        QTest::newRow("own replies go first") << 0 << 20 << 20 << 0 << QVector<int>{0, 32, 20, 0};
+        QTest::newRow("no ARP past the bound") << 0 << 0 << 0 << 300 << QVector<int>{256, 0, 0, 44};
+        QTest::newRow("no ARP and trials share the bound") << 0 << 0 << 40 << 250 << QVector<int>{250, 6, 6, 34};
+        QTest::newRow("no ARP and answered nodes") << 100 << 0 << 0 << 200 << QVector<int>{300, 0, 0, 0};
+    }
+    void placesGoWhereTheyShould()
+    {
+        const auto [answered, named, own, noArp, expected] =
+            Row<int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "admitted");
+        std::vector<CNodeAdmission::SListed> listed;
+        std::vector<quint32> addresses;
+        auto add = [&](int count, bool ownReply, bool arp) {
+            for (int i = 0; i < count; ++i) {
+                listed.push_back({kSubnet + 0x10000u + quint32(listed.size()), ownReply, arp});
+                addresses.push_back(listed.back().address);
+            }
+        };
+        add(answered, true, true);
+        add(noArp, true, false);
+        add(named, false, true);
+        add(own, true, true);
+        CNodeAdmission admission;
+        admission.List(listed, 0);
+        admission.EntriesAnswered(std::vector<quint32>(addresses.begin(), addresses.begin() + answered), 0);
+        const QString seen = Admissions(admission, addresses);
+        const int leftOut = int(admission.TakeLeftOut().size());
+        QCOMPARE((QVector<int>{int(seen.count(QLatin1Char('F'))), int(seen.count(QLatin1Char('T'))),
+                               int(seen.mid(answered + noArp + named).count(QLatin1Char('T'))), leftOut}),
+                 expected);
+        admission.List(listed, 100);
+        QVERIFY(admission.TakeLeftOut().empty());
+    }
+
+    // An address given up while its entry is still asked holds its place:
+    // tried again, it takes none besides.
+    void anEntryStillAskedKeepsItsPlace()
+    {
+        std::vector<CNodeAdmission::SListed> listed;
+        std::vector<quint32> addresses;
+        for (quint32 i = 0; i < 32; ++i) {
+            listed.push_back({kSubnet + 10 + i, true});
+            addresses.push_back(listed.back().address);
+        }
+        CNodeAdmission admission;
+        admission.List(listed, 0);
+        for (qint64 now : {1000, 2000, 3000}) {
+            CNeighbourTable table;
+            table.Parse("head\n", now);
+            for (quint32 a : addresses) {
+                admission.Ask(a);
+                table.Set(a, EState::Unanswered, std::min<qint64>(now, 2000)); // asked anew at 2 s
+            }
+            admission.Judge(table, now);
+            QCOMPARE(Admissions(admission, addresses), QString(32, now == 2000 ? QLatin1Char('N') : QLatin1Char('T')));
+        }
+    }
+
     // Addresses no longer listed are sent nothing: their entries are left to
-    // fail, hold places only while still asked, and count among the entries
-    // the program holds until the kernel lets them go.
+    // fail, hold places for six seconds after the last datagram while still
+    // asked, and count among the entries the program holds until the
+    // kernel lets them go; one that answered counts no more.
     void addressesNoLongerListedAreLetGo()
     {
         CNodeAdmission admission;
         std::vector<CNodeAdmission::SListed> listed;
-        for (quint32 i = 0; i < CNodeAdmission::kMaxUnanswered; ++i)
+        for (quint32 i = 0; i < 32; ++i)
             listed.push_back({kSubnet + 10 + i, true});
         admission.List(listed, 0);
-        CNeighbourTable asked;
-        asked.Parse("head\n");
-        for (const auto& l : listed)
-            asked.Set(l.address, EState::Unanswered);
-        admission.Judge(asked, 50);
+        auto reading = [&](EState state, qint64 now) {
+            CNeighbourTable table;
+            table.Parse("head\n", now);
+            for (const auto& l : listed)
+                table.Set(l.address, state);
+            return table;
+        };
+        admission.Judge(reading(EState::Unanswered, 50), 50);
         const quint32 late = kSubnet + 200;
-        admission.List({{late, true}}, 100);
+        admission.List({{late, true}}, 4000);
         QCOMPARE(admission.Admission(late), EAdmit::None);
         QCOMPARE(admission.Admission(listed.front().address), EAdmit::None);
-        QCOMPARE(admission.Entries(), CNodeAdmission::kMaxUnanswered);
+        QCOMPARE(admission.Entries(), 32);
+        admission.Judge(reading(EState::Unanswered, 7000), 7000);
+        QCOMPARE(admission.Admission(late), EAdmit::None);
 
-        CNeighbourTable failed;
-        failed.Parse("head\n");
-        for (const auto& l : listed)
-            failed.Set(l.address, EState::Failed);
-        admission.Judge(failed, 3000);
+        CNeighbourTable failed = reading(EState::Failed, 7500);
+        admission.Judge(failed, 7500);
         QCOMPARE(admission.Admission(late), EAdmit::Trial);
         QCOMPARE(admission.Unanswered(false), 1);
-        QCOMPARE(admission.Entries(), CNodeAdmission::kMaxUnanswered + 1);
+        QCOMPARE(admission.Entries(), 33);
         failed.Set(late, EState::Answered);
-        for (qint64 now = 3000; now < 60000; now += 1000) {
+        for (qint64 now = 8000; now < 60000; now += 1000) {
             admission.Judge(failed, now);
             QCOMPARE(admission.Admission(listed.back().address), EAdmit::None);
         }
         QCOMPARE(admission.Admission(late), EAdmit::Free);
-        admission.Judge(Reading(QLatin1Char('A'), late), 60000);
-        QCOMPARE(admission.Entries(), 1);
+        QCOMPARE(admission.Entries(), 32);
+        admission.Judge(Reading(QLatin1Char('A'), late, 60000), 60000);
+        QCOMPARE(admission.Entries(), 0);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QSet>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -59,7 +60,8 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
     m_failed = false;
     Watch(*m_socket);
     m_nodeSockets.Open(bindAddress);
-    m_neighbours.Refresh();
+    m_neighbours.Follow();
+    m_neighbours.Refresh(m_clock.elapsed());
     Poll();
     m_pollTimer.start();
     return true;
@@ -72,10 +74,13 @@ void CArtNetManager::Stop()
     m_pollsLeft.clear();
     CNodeSockets::Discard(m_socket.release());
     m_nodeSockets.Close();
+    m_neighbours.Unfollow();
     m_unread.clear();
     m_links.clear();
     m_nodes.Clear();
     m_admission = CNodeAdmission();
+    m_noSocket.clear();
+    m_listFull = false;
     m_sequences.clear();
 }
 
@@ -162,8 +167,11 @@ void CArtNetManager::OnPollTimer()
         MarkUnread(socket);
     if (!m_passQueued)
         ReadPass();
-    JudgeNodes();
+    // Answered nodes too are looked at, unless a reading is that recent.
+    if (m_admission.Due(m_clock.elapsed(), true))
+        JudgeNodes();
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_pollClockMs, kNodeTimeoutMs);
+    m_listFull = m_listFull && m_nodes.Nodes().size() >= CArtNetNodeList::kMaxNodes;
     for (const SArtNetNode& node : lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net Node removed : [IP : %1] [Name : %2]")
                                             .arg(QHostAddress(node.address).toString(), node.shortName);
@@ -239,6 +247,13 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
         return;
     const bool fromItself = reply->address == sender;
     const CArtNetNodeList::EUpdate update = m_nodes.Update(*reply, m_pollClockMs, fromItself);
+    if (update == CArtNetNodeList::EUpdate::Refused && !m_listFull) {
+        m_listFull = true;
+        qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: the node list is full (%2 nodes); "
+                                                       "nodes answering later are left out until some go")
+                                            .arg(QHostAddress(reply->address).toString())
+                                            .arg(CArtNetNodeList::kMaxNodes);
+    }
     if (fromItself && m_admission.AnsweredPoll(sender, m_clock.elapsed()))
         m_linksStale = true;
     if (update != CArtNetNodeList::EUpdate::Added)
@@ -251,8 +266,10 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
 
 void CArtNetManager::JudgeNodes()
 {
-    m_neighbours.Refresh();
-    const CNodeAdmission::SJudged judged = m_admission.Judge(m_neighbours, m_clock.elapsed());
+    const qint64 now = m_clock.elapsed();
+    // A reading cut short leaves the last whole one, which judges no trial begun since.
+    m_neighbours.Refresh(now);
+    const CNodeAdmission::SJudged judged = m_admission.Judge(m_neighbours, now);
     for (quint32 address : judged.lost)
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: sends to node %1 fail: its address does not answer")
                                             .arg(QHostAddress(address).toString());
@@ -331,23 +348,23 @@ void CArtNetManager::RebuildLinks()
         // meant for the software listening there.
         if (m_subnets.IsOwn(link.address))
             link.socket = m_socket.get();
-        else if (m_subnets.UsesArp(link.address))
-            onLink.push_back({link.address, fromItself.value(link.address)});
+        else if (m_subnets.IsOnLink(link.address))
+            onLink.push_back({link.address, fromItself.value(link.address), m_subnets.UsesArp(link.address)});
     }
     m_admission.List(onLink, m_clock.elapsed());
-    // A node behind a router shares the router's entry, which answers. On
-    // a link without ARP nothing can be asked, and every node is sent to
-    // freely, but each still takes an entry of the machine's table.
+    for (quint32 address : m_admission.TakeLeftOut())
+        qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: the neighbour entries of addresses "
+                                                       "that never answered are at their bound (%2)")
+                                            .arg(QHostAddress(address).toString())
+                                            .arg(CNodeAdmission::kMaxEntries);
+    // A node behind a router shares the router's entry, which answers.
     std::vector<CNodeSockets::SWanted> wanted;
-    int entriesLeft = CNodeAdmission::kMaxEntries - m_admission.Entries();
     for (const SLink& link : m_links) {
         if (link.socket)
             continue;
         CNodeAdmission::EAdmit admit = CNodeAdmission::EAdmit::Free;
-        if (m_subnets.UsesArp(link.address))
+        if (m_subnets.IsOnLink(link.address))
             admit = m_admission.Admission(link.address);
-        else if (m_subnets.IsOnLink(link.address) && entriesLeft-- <= 0)
-            admit = CNodeAdmission::EAdmit::None;
         // Only an address that answered ARP may share: datagrams waiting for
         // an answer would fill the shared socket's buffer.
         if (admit != CNodeAdmission::EAdmit::None)
@@ -363,13 +380,25 @@ void CArtNetManager::RebuildLinks()
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
         m_linkTargets[size_t(link.first + link.count++)] = i;
     }
-    for (quint32 address : m_nodeSockets.Fit(wanted))
+    QSet<quint32> refused;
+    for (quint32 address : m_nodeSockets.Fit(wanted)) {
         m_admission.Refuse(address);
+        refused.insert(address);
+    }
+    // Reported once, until it has a socket or is forgotten.
+    QSet<quint32> noSocket;
     for (SLink& link : m_links) {
         if (!link.socket)
             link.socket = m_nodeSockets.SocketOf(link.address);
         link.trial = m_admission.Admission(link.address) == CNodeAdmission::EAdmit::Trial;
+        if (link.socket || (!refused.contains(link.address) && !m_noSocket.contains(link.address)))
+            continue;
+        if (!m_noSocket.contains(link.address))
+            qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: no socket can be opened for it")
+                                                .arg(QHostAddress(link.address).toString());
+        noSocket.insert(link.address);
     }
+    m_noSocket = noSocket;
 }
 
 int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputOf)
@@ -377,9 +406,13 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     if (!m_socket || !outputOf)
         return 0;
     // A node answers ARP in milliseconds, and a trial holds a place others
-    // wait for: while any is under way the table is read each tick, a dump
-    // of at most the kernel's table size.
-    if (m_admission.Due(m_clock.elapsed()))
+    // wait for: the kernel's notices free it at once, and while any trial
+    // is under way the table is read a few times a second besides.
+    const qint64 now = m_clock.elapsed();
+    const std::vector<quint32> answered = m_neighbours.Answered();
+    if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
+        m_linksStale = true;
+    if (m_admission.Due(now))
         JudgeNodes();
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)
         RebuildTargets(universeCount);

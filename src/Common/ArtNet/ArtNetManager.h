@@ -12,6 +12,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -74,6 +75,8 @@ public:
     int SendUniverses(int universeCount, const OutputBuffer& outputOf);
 
     const CArtNetNodeList& NodeList() const { return m_nodes; }
+    // The neighbour table as the output last read it.
+    const CNeighbourTable& Neighbours() const { return m_neighbours; }
 
 signals:
     void nodeDetected();
@@ -123,6 +126,8 @@ private:
     CLocalSubnets m_subnets;
     CNeighbourTable m_neighbours;
     CNodeAdmission m_admission;
+    QSet<quint32> m_noSocket; // listed addresses reported left with no socket, until they have one
+    bool m_listFull = false;  // a node left out of the full list was reported
     QElapsedTimer m_clock;  // of the admission's trials and back-offs
     QHash<quint16, quint8> m_sequences;
     QVector<SArtNetTarget> m_targets; // of every Port-Address

@@ -28,6 +28,7 @@ public:
     // the last reading.
     bool Refresh();
     void Set(const QVector<SSubnet>& subnets) { m_subnets = subnets; }
+    const QVector<SSubnet>& Subnets() const { return m_subnets; }
 
     // Whether a reply that came from `sender` on interface `interfaceIndex`
     // (0: not known) may name `named` as its node: its own address, another

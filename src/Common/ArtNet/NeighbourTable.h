@@ -4,6 +4,9 @@
 #include <QHash>
 #include <QtGlobal>
 
+#include <functional>
+#include <vector>
+
 // What the kernel's neighbour (ARP) table of this network namespace holds
 // about IPv4 addresses. The kernel keeps it whatever the network reports
 // back, so it tells which addresses answer even when its reports of the
@@ -11,49 +14,92 @@
 class CNeighbourTable
 {
 public:
+    // An address has answered while its entry holds the hardware address
+    // the kernel learnt from it: reachable, stale, delay and probe (each an
+    // entry that answered once and is only being confirmed), or one that
+    // needs no answer (no ARP on its link, or set by hand). Incomplete and
+    // failed entries hold none: their addresses never answered, or no
+    // longer do, and only they count against what a program may hold.
     enum class EState : quint8 {
         Absent,     // no entry: never sent to lately, or reached through a router
-        Answered,   // the address answered ARP (resolved, stale or being re-checked), or needs none
+        Answered,   // see above
         Unanswered, // being asked and not (yet) answered
         Failed,     // asked and never answered; sent to again, it is asked again
     };
 
-    // Reads the table as it is now, through the kernel's routing socket (a
-    // dump of at most the table, cheap enough for every tick); false where
-    // it cannot be read (not Linux), and every address then counts as
-    // answered. A table larger than anything the kernel allows by default
-    // is read only in part: the rest counts as absent.
-    bool Refresh();
-    // The table from the text of /proc/net/arp, which is read where the
-    // kernel's own interface cannot be: it cannot tell a failed entry from
-    // one being asked, and shows both as unanswered.
-    void Parse(const QByteArray& text);
-    // One entry as a reading found it; `askedForMs`: how long an unanswered
-    // one has been asked, -1 when not known.
-    void Set(quint32 address, EState state, qint64 askedForMs = -1);
+    // The next datagram of the kernel's answer into `buffer`: its size, or
+    // a negative number on an error or time-out.
+    using Receive = std::function<int(char* buffer, int capacity)>;
+
+    CNeighbourTable() = default;
+    ~CNeighbourTable();
+    CNeighbourTable(const CNeighbourTable& other);
+    CNeighbourTable& operator=(const CNeighbourTable& other);
+
+    // Reads the table as it is now (`nowMs` on the caller's clock), through
+    // the kernel's routing socket, else /proc/net/arp. False when no whole
+    // reading could be made: the last whole one stands. Where the table
+    // cannot be read at all (not Linux) every address counts as answered. A
+    // table larger than anything the kernel allows by default is read only
+    // in part: the rest counts as absent.
+    bool Refresh(qint64 nowMs);
+    // A dump of the kernel's routing socket, datagram by datagram. Taken only
+    // whole: an error, a time-out or a reply the kernel marks interrupted
+    // (the table changed under it) leaves the last reading as it was.
+    bool ReadDump(const Receive& receive, qint64 nowMs);
+    // The table from the text of /proc/net/arp, which cannot tell a failed
+    // entry from one being asked, and shows both as unanswered. Text cut
+    // short (not ending at a line's end) is not taken.
+    bool Parse(const QByteArray& text, qint64 nowMs = 0);
+    // One entry as a reading found it; `askedAtMs`: when an unanswered
+    // one's asking began, -1 when not known.
+    void Set(quint32 address, EState state, qint64 askedAtMs = -1);
+
+    // Listens to the kernel's notices of entries that change. A notice only
+    // hastens what a reading finds (the kernel drops them when they come
+    // faster than they are read), so readings go on all the same.
+    void Follow();
+    void Unfollow();
+    // The addresses whose entries answered since the last call, by the
+    // notices that came, and marks them answered here. Cheap: a call finds
+    // nothing in one system call.
+    std::vector<quint32> Answered();
+    // The same from notices as the kernel sends them (a test's own).
+    std::vector<quint32> Answered(const Receive& receive);
 
     EState State(quint32 address) const
     {
         return m_readable ? m_states.value(address, {}).state : EState::Answered;
     }
-    // How long an unanswered entry has been asked, -1 when not known. An
-    // entry still sent to when it fails is asked again at once, so a
-    // reading rarely finds it failed: its asking begins anew instead.
-    qint64 AskedForMs(quint32 address) const { return m_states.value(address, {}).askedForMs; }
+    // When an unanswered entry's asking began, -1 when not known. An entry
+    // still sent to when it fails is asked again at once, so a reading
+    // rarely finds it failed: its asking begins anew instead.
+    qint64 AskedAtMs(quint32 address) const { return m_states.value(address, {}).askedAtMs; }
     // Entries in `state`, of every address read.
     int Count(EState state) const;
     // Whether failed entries show as failed, not as unanswered.
     bool TellsFailed() const { return m_tellsFailed; }
+    // Whole readings taken since this table was made, and when the last was.
+    int Readings() const { return m_readings; }
+    qint64 ReadAtMs() const { return m_readAtMs; }
 
 private:
-    bool ReadNetlink();
-
     struct SEntry
     {
         EState state = EState::Absent;
-        qint64 askedForMs = -1;
+        qint64 askedAtMs = -1;
     };
-    QHash<quint32, SEntry> m_states;
+    using States = QHash<quint32, SEntry>;
+
+    // 1: read whole; 0: cut short; -1: the kernel's interface cannot be had.
+    int ReadNetlink(qint64 nowMs);
+    static void Merge(States& states, quint32 address, EState state, qint64 askedAtMs);
+    void Take(States& states, bool tellsFailed, qint64 nowMs);
+
+    States m_states;
     bool m_readable = false;
     bool m_tellsFailed = false;
+    int m_readings = 0;
+    qint64 m_readAtMs = 0;
+    int m_notices = -1; // the socket of the kernel's notices
 };

@@ -18,19 +18,29 @@ void CNodeAdmission::List(const std::vector<SListed>& addresses, qint64 nowMs)
             ++it;
             continue;
         }
-        // Its entry stays in the machine's table, asked for a while if it was a trial.
-        if (it->admitted || it->entry != EState::Absent)
-            m_former.insert(it.key(), {it->entry, it->admitted ? nowMs : it->sinceMs});
+        // Its entry stays in the machine's table, asked for a while if it
+        // was a trial: one sent to since the last reading has an entry now.
+        EState entry = it->entry;
+        if (it->admitted && !it->answered && it->asked && entry == EState::Absent)
+            entry = EState::Unanswered;
+        if (!it->noArp && (it->admitted || entry != EState::Absent))
+            m_former.insert(it.key(), {entry, it->admitted ? nowMs : it->sinceMs});
         it = m_nodes.erase(it);
     }
     int order = 0;
     for (const SListed& a : addresses) {
         auto it = m_nodes.find(a.address);
+        if (it != m_nodes.end() && it->noArp == a.arp) {
+            // Its link turned ARP on or off: it is judged anew.
+            m_nodes.erase(it);
+            it = m_nodes.end();
+        }
         if (it == m_nodes.end()) {
             it = m_nodes.insert(a.address, SNode());
             const SFormer former = m_former.take(a.address);
             it->entry = former.entry;
             it->sinceMs = former.sinceMs;
+            it->noArp = !a.arp;
         }
         it->order = order++;
         it->ownReply = a.ownReply;
@@ -48,9 +58,38 @@ bool CNodeAdmission::AnsweredPoll(quint32 address, qint64 nowMs)
     return Admit();
 }
 
-CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint64 nowMs)
+bool CNodeAdmission::EntriesAnswered(const std::vector<quint32>& addresses, qint64 nowMs)
 {
     m_nowMs = nowMs;
+    bool changed = false;
+    for (quint32 address : addresses) {
+        const auto former = m_former.find(address);
+        if (former != m_former.end())
+            former->entry = EState::Answered;
+        const auto it = m_nodes.find(address);
+        if (it == m_nodes.end() || it->noArp)
+            continue;
+        it->entry = EState::Answered;
+        changed = changed || !it->admitted || !it->answered;
+        Answer(*it);
+    }
+    if (!changed)
+        return false;
+    Admit();
+    return true;
+}
+
+void CNodeAdmission::Answer(SNode& node)
+{
+    node.admitted = node.answered = true;
+    node.lost = node.reported = node.leftOut = false;
+    node.retries = 0;
+}
+
+CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint64 nowMs)
+{
+    m_nowMs = m_judgedAtMs = nowMs;
+    m_judged = true;
     SJudged judged;
     for (auto it = m_former.begin(); it != m_former.end();) {
         it->entry = table.State(it.key());
@@ -58,12 +97,14 @@ CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint
     }
     for (auto it = m_nodes.begin(); it != m_nodes.end(); ++it) {
         SNode& node = *it;
+        if (node.noArp)
+            continue;
+        // A reading older than the trial tells nothing of it.
+        bool after = table.ReadAtMs() > node.sinceMs;
         node.entry = table.State(it.key());
         if (node.entry == EState::Answered) {
             judged.changed = judged.changed || !node.admitted || !node.answered;
-            node.admitted = node.answered = true;
-            node.lost = node.reported = false;
-            node.retries = 0;
+            Answer(node);
             continue;
         }
         if (node.answered) {
@@ -74,18 +115,18 @@ CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint
             // Sent to all along, it is asked already, unless its entry went.
             node.asked = node.entry != EState::Absent;
             judged.changed = true;
+            after = true;
         }
         // Not sent to yet, its entry is as an earlier trial left it.
         if (!node.admitted || !node.asked)
             continue;
         bool askedAgain = false;
-        const qint64 askedFor = table.AskedForMs(it.key());
-        if (node.entry == EState::Unanswered && askedFor >= 0) {
-            const qint64 askedAt = nowMs - askedFor;
+        const qint64 askedAt = table.AskedAtMs(it.key());
+        if (after && node.entry == EState::Unanswered && askedAt >= 0) {
             askedAgain = node.askedAtMs >= 0 && askedAt > node.askedAtMs + kAskedAgainMs;
             node.askedAtMs = node.askedAtMs < 0 ? askedAt : std::min(node.askedAtMs, askedAt);
         }
-        if (askedAgain || node.entry == EState::Failed || nowMs - node.sinceMs >= kTrialMs)
+        if ((after && (askedAgain || node.entry == EState::Failed)) || nowMs - node.sinceMs >= kTrialMs)
             GiveUp(it.key(), node, judged);
     }
     judged.changed = Admit() || judged.changed;
@@ -96,7 +137,8 @@ void CNodeAdmission::GiveUp(quint32 address, SNode& node, SJudged& judged)
 {
     node.admitted = false;
     node.lost = true;
-    node.sinceMs = m_nowMs;
+    // sinceMs stays: a trial is sent to once, when it begins, so its entry
+    // is asked for no longer than it would be had it stayed.
     node.retryAtMs = m_nowMs + std::min(kMaxRetryMs, kFirstRetryMs << node.retries);
     node.retries = quint8(std::min(node.retries + 1, 8));
     judged.changed = true;
@@ -109,7 +151,7 @@ void CNodeAdmission::GiveUp(quint32 address, SNode& node, SJudged& judged)
 void CNodeAdmission::Refuse(quint32 address)
 {
     auto it = m_nodes.find(address);
-    if (it != m_nodes.end() && it->admitted && !it->answered)
+    if (it != m_nodes.end() && it->admitted && !it->answered && !it->noArp)
         it->admitted = false;
 }
 
@@ -118,7 +160,7 @@ CNodeAdmission::EAdmit CNodeAdmission::Admission(quint32 address) const
     const auto it = m_nodes.constFind(address);
     if (it == m_nodes.constEnd() || !it->admitted)
         return EAdmit::None;
-    return it->answered ? EAdmit::Free : EAdmit::Trial;
+    return it->answered || it->noArp ? EAdmit::Free : EAdmit::Trial;
 }
 
 bool CNodeAdmission::Ask(quint32 address)
@@ -126,15 +168,17 @@ bool CNodeAdmission::Ask(quint32 address)
     const auto it = m_nodes.find(address);
     if (it == m_nodes.end() || !it->admitted)
         return false;
-    const bool ask = it->answered || !it->asked;
+    const bool ask = it->answered || it->noArp || !it->asked;
     it->asked = true;
     return ask;
 }
 
-bool CNodeAdmission::Due(qint64 nowMs) const
+bool CNodeAdmission::Due(qint64 nowMs, bool look) const
 {
-    return std::any_of(m_nodes.begin(), m_nodes.end(), [nowMs](const SNode& n) {
-        return (n.admitted && !n.answered) || (n.lost && n.retryAtMs <= nowMs);
+    if (m_judged && nowMs - m_judgedAtMs < kReadingMs)
+        return false;
+    return look || std::any_of(m_nodes.begin(), m_nodes.end(), [nowMs](const SNode& n) {
+        return !n.noArp && ((n.admitted && !n.answered) || (n.lost && n.retryAtMs <= nowMs));
     });
 }
 
@@ -150,8 +194,15 @@ int CNodeAdmission::Unanswered(bool namedOnly) const
 
 int CNodeAdmission::Entries() const
 {
-    return m_former.size()
-        + int(std::count_if(m_nodes.begin(), m_nodes.end(), [](const SNode& n) { return n.admitted || n.entry != EState::Absent; }));
+    return int(std::count_if(m_former.begin(), m_former.end(), [](const SFormer& f) { return Unanswering(f.entry); }))
+        + int(std::count_if(m_nodes.begin(), m_nodes.end(), [](const SNode& n) { return Counted(n); }));
+}
+
+std::vector<quint32> CNodeAdmission::TakeLeftOut()
+{
+    std::vector<quint32> leftOut;
+    leftOut.swap(m_leftOut);
+    return leftOut;
 }
 
 bool CNodeAdmission::Admit()
@@ -173,23 +224,31 @@ bool CNodeAdmission::Admit()
             return a->ownReply;
         return a->lost && a->retryAtMs != b->retryAtMs ? a->retryAtMs < b->retryAtMs : a->order < b->order;
     });
-    bool admitted = false;
+    bool changed = false;
     for (auto it : waiting) {
         SNode& node = *it;
         // An entry asked already is counted; a failed one is asked again in place.
-        const int more = Holds(node) ? 0 : 1;
-        const int made = node.entry == EState::Absent ? 1 : 0;
-        if (all + more > kMaxUnanswered || (!node.ownReply && named + more > kMaxNamedUnanswered)
-            || entries + made > kMaxEntries)
+        const int more = node.noArp || Holds(node) ? 0 : 1;
+        const int made = Counted(node) ? 0 : 1;
+        if (all + more > kMaxUnanswered || (!node.ownReply && named + more > kMaxNamedUnanswered))
             continue;
+        if (entries + made > kMaxEntries) {
+            if (!node.leftOut) {
+                node.leftOut = true;
+                m_leftOut.push_back(it.key());
+                changed = true;
+            }
+            continue;
+        }
         node.admitted = true;
         node.sinceMs = m_nowMs;
         node.askedAtMs = -1;
         node.asked = false;
+        node.leftOut = node.leftOut && !node.noArp;
         all += more;
         named += node.ownReply ? 0 : more;
         entries += made;
-        admitted = true;
+        changed = true;
     }
-    return admitted;
+    return changed;
 }

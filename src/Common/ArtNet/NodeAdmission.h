@@ -13,7 +13,8 @@
 // collects it, which it does only while the machine holds many entries. Poll
 // replies can name any number of such addresses, from the very address they
 // name too, so only ARP tells a real node: an address is sent to freely once
-// it answered ARP. Others are tried a few at a time, sent to once, and given up as
+// it answered ARP, however many there are. Others are tried a few at a time, and
+// hold a bounded number of entries; each is sent to once, and given up as
 // soon as their entry fails (or is asked anew, which is how a failed entry
 // sent to again shows); one given up is tried again after a back-off of its own,
 // as sending to a failed entry asks again without making another.
@@ -25,7 +26,10 @@ public:
     // Of those, addresses named only by another address's replies, so that
     // they cannot crowd out addresses answering polls themselves.
     static constexpr int kMaxNamedUnanswered = 16;
-    // Entries our addresses hold in the machine's table at most.
+    // Entries our addresses hold in the machine's table without an answer
+    // (see CNeighbourTable::EState), with those on links without ARP, where
+    // a real node cannot be told from a forged one. An address that answered
+    // is a node on the link, which needs its entry whatever the count.
     static constexpr int kMaxEntries = 256;
     // A trial still not answered after this is given up whatever its entry
     // shows: the kernel fails an address after three probes a second apart.
@@ -37,17 +41,22 @@ public:
     // An entry whose asking began this much later than a reading before
     // found it begun failed in between and was asked again.
     static constexpr qint64 kAskedAgainMs = 250;
+    // Readings of the table while trials wait are this far apart at least:
+    // a reading costs in proportion to the machine's whole table, and the
+    // kernel's notices bring answers sooner.
+    static constexpr qint64 kReadingMs = 250;
 
     enum class EAdmit : quint8 {
         None,  // no DMX goes to it
         Trial, // DMX goes to it while it is asked; it may never answer
-        Free,  // it answered ARP at the last reading
+        Free,  // it answered ARP at the last reading, or its link has no ARP
     };
 
     struct SListed
     {
         quint32 address = 0;
         bool ownReply = false; // its poll replies came from the address it names
+        bool arp = true;       // its link resolves it by ARP
     };
 
     struct SJudged
@@ -64,8 +73,12 @@ public:
     // to the places of addresses that answer for themselves. True when that
     // changes what is sent.
     bool AnsweredPoll(quint32 address, qint64 nowMs);
-    // Judges every address by the table as read now and fills the free
-    // places for trials.
+    // The kernel told that the entries of `addresses` answered: true when
+    // that changes what is sent.
+    bool EntriesAnswered(const std::vector<quint32>& addresses, qint64 nowMs);
+    // Judges every address by the table as last read and fills the free
+    // places for trials. A trial begun after that reading is judged only by
+    // its time.
     SJudged Judge(const CNeighbourTable& table, qint64 nowMs);
     // A trial that no socket could carry: it waits again, not judged.
     void Refuse(quint32 address);
@@ -76,25 +89,32 @@ public:
     // would be asked again the moment its entry fails, and hold its place
     // for good.
     bool Ask(quint32 address);
-    // Whether the table is worth reading again soon: a trial is under way, or
-    // an address given up is due to be tried again.
-    bool Due(qint64 nowMs) const;
+    // Whether the table is worth reading now, kReadingMs after the last
+    // reading: a trial is under way, an address given up is due to be
+    // tried again, or `look` (a look at every address, answered ones too).
+    bool Due(qint64 nowMs, bool look = false) const;
     // Our addresses being asked now, of all kinds or named only.
     int Unanswered(bool namedOnly) const;
-    // Entries our addresses hold in the table, listed or not.
+    // Entries our addresses hold in the table with no answer, listed or
+    // not, and those on links without ARP.
     int Entries() const;
+    // Addresses newly left out at the entry bound since the last call:
+    // each is reported once until it is sent to.
+    std::vector<quint32> TakeLeftOut();
 
 private:
     struct SNode
     {
         int order = 0; // in the node list
         bool ownReply = false;
+        bool noArp = false;
         bool admitted = false;
         bool answered = false; // its entry answered at the last reading
         bool asked = false;    // as a trial, sent to once
         CNeighbourTable::EState entry = CNeighbourTable::EState::Absent;
         bool lost = false;     // given up, and waiting for retryAtMs
         bool reported = false; // reported lost since it last answered
+        bool leftOut = false;  // reported left out since it was last admitted
         quint8 retries = 0;    // given up in a row
         qint64 sinceMs = 0;    // tried from, or last sent to when not admitted
         qint64 retryAtMs = 0;
@@ -106,6 +126,10 @@ private:
         qint64 sinceMs = 0;
     };
 
+    static bool Unanswering(CNeighbourTable::EState entry)
+    {
+        return entry == CNeighbourTable::EState::Unanswered || entry == CNeighbourTable::EState::Failed;
+    }
     // An entry is asked for a few seconds after the last datagram to it.
     bool Asked(CNeighbourTable::EState entry, qint64 sinceMs) const
     {
@@ -113,12 +137,25 @@ private:
     }
     bool Holds(const SNode& n) const
     {
+        if (n.noArp)
+            return false;
         return n.admitted ? !n.answered : Asked(n.entry, n.sinceMs);
     }
+    // Whether `n` takes one of the entries kMaxEntries bounds.
+    static bool Counted(const SNode& n)
+    {
+        if (n.noArp)
+            return n.admitted;
+        return n.admitted ? !n.answered : Unanswering(n.entry);
+    }
+    static void Answer(SNode& node);
     bool Admit();
     void GiveUp(quint32 address, SNode& node, SJudged& judged);
 
     QHash<quint32, SNode> m_nodes;
     QHash<quint32, SFormer> m_former; // no longer listed, with an entry
+    std::vector<quint32> m_leftOut;
     qint64 m_nowMs = 0;
+    qint64 m_judgedAtMs = 0;
+    bool m_judged = false;
 };

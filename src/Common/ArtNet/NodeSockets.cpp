@@ -145,24 +145,24 @@ std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
     }
     int own = OwnSocketCount();
     std::vector<quint32> left;
-    // Addresses that may not share go first, in the order given.
+    // Addresses that may not share go first, in the order given. No
+    // reference into m_nodes is held across a change of it.
     std::vector<const SWanted*> order;
-    for (const SWanted& w : wanted) {
+    for (const SWanted& w : wanted)
         order.push_back(&w);
-        m_nodes[w.address]; // made now, so that no later insertion moves the entries held below
-    }
     std::stable_partition(order.begin(), order.end(), [](const SWanted* w) { return !w->mayShare; });
     auto sharer = order.rbegin();
     for (const SWanted* w : order) {
-        QUdpSocket*& socket = m_nodes[w->address];
+        QUdpSocket* socket = m_nodes.value(w->address);
         if (HasOwnSocket(socket))
             continue;
         socket = nullptr;
         for (; own >= m_bound - 1 && !w->mayShare && sharer != order.rend() && (*sharer)->mayShare; ++sharer) {
-            QUdpSocket*& given = m_nodes[(*sharer)->address];
-            if (HasOwnSocket(given) && SharedSocket()) {
-                CloseSocket(given);
-                given = m_shared;
+            // Given up only once the shared socket is there to take its datagrams.
+            const auto given = m_nodes.find((*sharer)->address);
+            if (given != m_nodes.end() && HasOwnSocket(*given) && SharedSocket()) {
+                CloseSocket(*given);
+                *given = m_shared;
                 --own;
             }
         }
@@ -172,6 +172,7 @@ std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
         }
         if (!socket && w->mayShare)
             socket = SharedSocket();
+        m_nodes.insert(w->address, socket);
         if (!socket)
             left.push_back(w->address);
     }

@@ -1,6 +1,7 @@
 #include "EditedShowRig.h"
 #include "TestRegistry.h"
 
+#include "AskedQuestions.h"
 #include "DataTable.h"
 #include "app/DefaultEffects.h"
 #include "editors/EffectsList.h"
@@ -13,22 +14,6 @@
 // The scene editor against what the rest of the window does to the show
 // meanwhile: the patch deleting what its copies name, the page deleting a
 // scene it has, and File Open and New replacing the show under it.
-
-namespace {
-
-// The questions and file dialogs shown, in order: "save?" for the save
-// question, "file" for a file dialog, the text of any other box.
-QString Asked(const QStringList& shown)
-{
-    QStringList tags;
-    for (const QString& text : shown)
-        tags << (text == GetLangText(Txt::SaveChanges) ? QStringLiteral("save?")
-                 : text.startsWith(QLatin1String("folder:")) ? QStringLiteral("file")
-                                                              : text);
-    return tags.join(QLatin1Char(' '));
-}
-
-} // namespace
 
 class EditedSceneLifetimeTest : public QObject
 {
@@ -85,7 +70,7 @@ private slots:
         } else {
             CShownDialogs no(QMessageBox::No);
             editor->OnCancel();
-            QCOMPARE(Asked(no.shown), QStringLiteral("save?"));
+            QCOMPARE(Asked(no.shown), QStringLiteral("keep S?"));
             QVERIFY(!rig.Editor());
         }
         rig.Tick(4);
@@ -107,13 +92,13 @@ private slots:
         // "changed": a step added; "effects": the effects window over the editor.
         QTest::newRow("open, editing") << "open" << "editing" << "tick" << "file";
         QTest::newRow("open, playing") << "open" << "playing" << "tick" << "file";
-        QTest::newRow("open, changed, OK") << "open" << "changed" << "ok" << "save? file";
+        QTest::newRow("open, changed, OK") << "open" << "changed" << "ok" << "keep T? file";
         QTest::newRow("open, playing, Cancel") << "open" << "playing" << "cancel" << "file";
         QTest::newRow("open, effects window") << "open" << "effects" << "tick" << "file";
         QTest::newRow("new, editing, OK") << "new" << "editing" << "ok" << "";
         QTest::newRow("new, playing") << "new" << "playing" << "tick" << "";
-        QTest::newRow("new, changed, Cancel") << "new" << "changed" << "cancel" << "save?";
-        QTest::newRow("new, masks") << "new" << "masks" << "tick" << "save?";
+        QTest::newRow("new, changed, Cancel") << "new" << "changed" << "cancel" << "keep T?";
+        QTest::newRow("new, masks") << "new" << "masks" << "tick" << "";
         QTest::newRow("open, effect scene") << "open" << "effect scene" << "tick" << "file";
     }
     void fileCommandsEndTheEditFirst()

@@ -52,56 +52,34 @@ struct CQuestionsRig : CEditedShowRig
             if (editor == "effects")
                 scene->OnSelEffectChanged(scene->EffectList()->item(0));
         }
-        QVERIFY((window->LivePagesMode() != 0));
+        QVERIFY(window->LivePagesMode() != CPagesWnd::PagesMode);
     }
 
-    // What the edit's question names.
-    QString EditedName()
-    {
-        if (editor == "masks")
-            return GetLangText(Txt::EdMasks);
-        return editor == "effect scene" ? Project().m_effectScenes.first()->m_name : QStringLiteral("T");
-    }
-
-    // The edit as the show has it once kept: T's step added, the effect
-    // scene renamed, the mask renamed.
-    bool EditInShow()
+    // The edit where it is: in the show (T's step added, a mask renamed in
+    // place), or in the effect scene editor's field until it is kept.
+    bool EditFound(bool inShow)
     {
         CProject& project = Project();
         if (editor == "masks")
             return project.m_masks.value(0).m_name == QLatin1String("Z");
-        if (editor == "effect scene")
-            return !project.m_effectScenes.isEmpty() && project.m_effectScenes.first()->m_name == "Renamed";
-        const CScene* scene = project.m_firstPage->m_scenes.value(0);
-        return scene && scene->m_steps.size() > 1;
-    }
-
-    // The edit where it lives while the editor is open: in place for the
-    // scene and masks, in the field for the effect scene.
-    bool EditHeld()
-    {
-        if (editor == "effect scene") {
-            auto* shown = dynamic_cast<CEditEffectWnd*>(Pages().ShownEditor());
-            return shown && shown->NameEdit()->text() == QLatin1String("Renamed");
-        }
-        return EditInShow();
+        if (editor != "effect scene")
+            return project.m_firstPage->m_scenes.value(0) && project.m_firstPage->m_scenes.first()->m_steps.size() > 1;
+        if (inShow)
+            return project.m_effectScenes.value(0) && project.m_effectScenes.first()->m_name == "Renamed";
+        auto* shown = dynamic_cast<CEditEffectWnd*>(Pages().ShownEditor());
+        return shown && shown->NameEdit()->text() == QLatin1String("Renamed");
     }
 
     // The command; true when the window let it go on.
     bool Run(const QString& command)
     {
-        if (command == "open") {
-            Action("actionFileOpen")->trigger();
-            return !(window->LivePagesMode() != 0);
-        }
-        if (command == "new") {
-            Action("actionFileNew")->trigger();
-            return window->ProjectPath().isEmpty();
-        }
         if (command == "exit")
             return window->close();
-        window->handleMessage(path);
-        return !(window->LivePagesMode() != 0);
+        if (command == "hand-over")
+            window->handleMessage(path);
+        else
+            Action(command == "open" ? "actionFileOpen" : "actionFileNew")->trigger();
+        return window->LivePagesMode() == CPagesWnd::PagesMode;
     }
 };
 
@@ -161,7 +139,9 @@ private slots:
         QPointer<QWidget> shown = rig.Pages().ShownEditor()->Widget();
         const QString title = rig.window->windowTitle();
         const bool modified = rig.window->IsModified();
-        const QString name = rig.EditedName();
+        const QString name = editor == "masks" ? GetLangText(Txt::EdMasks)
+                             : editor == "effect scene" ? rig.Project().m_effectScenes.first()->m_name
+                                                        : QStringLiteral("T");
 
         CShownDialogs dialogs(QMessageBox::No);
         dialogs.script = answers.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -174,7 +154,7 @@ private slots:
             QVERIFY(!wentOn);
             QCOMPARE(rig.window->LivePagesMode(), mode);
             QCOMPARE(rig.Pages().ShownEditor() ? rig.Pages().ShownEditor()->Widget() : nullptr, shown.data());
-            QVERIFY(rig.EditHeld());
+            QVERIFY(rig.EditFound(false));
             QCOMPARE(rig.window->windowTitle(), title);
             QCOMPARE(rig.window->IsModified(), modified);
             QCOMPARE(rig.window->ProjectPath(), rig.path);
@@ -186,9 +166,34 @@ private slots:
         QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
         // What was saved, read back.
         QVERIFY(rig.window->OpenProject(rig.path));
-        QCOMPARE(rig.EditInShow(), outcome == "kept");
+        QCOMPARE(rig.EditFound(true), outcome == "kept");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!shown);
+    }
+
+    // The editor's own Cancel asks the same question; Cancel or Escape at it
+    // go back to the edit.
+    void theEditorsCancelAsksTheSame_data()
+    {
+        Columns<QString, QString, QString>("editor", "answer", "outcome");
+        for (const char* editor : {"scene", "effect scene", "masks"})
+            for (const char* answer : {"Escape", "Cancel", "No", "Yes"})
+                QTest::addRow("%s, %s", editor, answer)
+                    << editor << answer << (answer[0] == 'Y' ? "kept" : answer[0] == 'N' ? "dropped" : "stays");
+    }
+    void theEditorsCancelAsksTheSame()
+    {
+        const auto [editor, answer, outcome] = Row<QString, QString, QString>("editor", "answer", "outcome");
+        CQuestionsRig rig(editor, true);
+        QPointer<QWidget> shown = rig.Pages().ShownEditor()->Widget();
+        CShownDialogs dialogs;
+        dialogs.script = QStringList{answer};
+        rig.Pages().ShownEditor()->Cancel();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(Asked(dialogs.shown).startsWith(QLatin1String("keep ")));
+        QCOMPARE(rig.Pages().ShownEditor() ? rig.Pages().ShownEditor()->Widget() : nullptr,
+                 outcome == "stays" ? shown.data() : nullptr);
+        QCOMPARE(rig.EditFound(outcome != "stays"), outcome != "dropped");
     }
 };
 

@@ -254,10 +254,12 @@ void Orvane::OnFileNew()
 
 void Orvane::OnFileOpen()
 {
-    if (!MayCloseShow())
+    // The file is the last answer: cancelled, it too leaves the edit open.
+    SClosingAnswers answers;
+    if (m_bBusy || !AskBeforeClosingShow(answers))
         return;
     const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::ProjectFilter);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && CarryOut(answers))
         OpenProject(path);
 }
 

@@ -78,7 +78,7 @@ struct CQuestionsRig : CEditedShowRig
         if (command == "hand-over")
             window->handleMessage(path);
         else
-            Action(command == "open" ? "actionFileOpen" : "actionFileNew")->trigger();
+            Action(command.startsWith("open") ? "actionFileOpen" : "actionFileNew")->trigger();
         return window->LivePagesMode() == CPagesWnd::PagesMode;
     }
 };
@@ -117,6 +117,8 @@ private slots:
                 {"No Escape", "keep? save?", inPlace ? "stays" : ""},
                 {"", "", "unchanged"},
             };
+            QTest::addRow("%s, open, no file chosen", editor)
+                << editor << "open, no file" << "Yes No" << "keep? save? file" << "stays";
             for (const char* command : {"open", "new", "exit", "hand-over"}) {
                 for (const CAnswers& row : rows) {
                     if (!*row.outcome)
@@ -145,7 +147,7 @@ private slots:
 
         CShownDialogs dialogs(QMessageBox::No);
         dialogs.script = answers.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        dialogs.pick = rig.path;
+        dialogs.pick = command == "open, no file" ? QString() : rig.path;
         const bool wentOn = rig.Run(command);
         QCOMPARE(Asked(dialogs.shown), QString(asked).replace(QLatin1String("keep?"),
                                                               QStringLiteral("keep %1?").arg(name)));

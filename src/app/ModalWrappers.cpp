@@ -33,6 +33,16 @@ int AskQuestion(QWidget* parent, const QString& title, const QString& text)
     return answer;
 }
 
+int AskYesNoCancel(QWidget* parent, const QString& title, const QString& text)
+{
+    SuspendVideoWindow();
+    const int answer = QMessageBox::question(parent, title, text,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    ResumeVideoWindow();
+    return answer;
+}
+
 void ShowInformation(QWidget* parent, const QString& title, const QString& text)
 {
     SuspendVideoWindow();

@@ -12,5 +12,8 @@ void ResumeVideoWindow();
 
 // A modal Yes/No question; returns QMessageBox::Yes or QMessageBox::No.
 int AskQuestion(QWidget* parent, const QString& title, const QString& text);
+// A modal question that can be backed out of: Yes, No or Cancel, which
+// Escape and the close button give; Yes is the default.
+int AskYesNoCancel(QWidget* parent, const QString& title, const QString& text);
 // A modal information box with one OK button.
 void ShowInformation(QWidget* parent, const QString& title, const QString& text);

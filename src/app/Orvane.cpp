@@ -217,7 +217,8 @@ void Orvane::ApplyOptions()
 
 void Orvane::closeEvent(QCloseEvent* event)
 {
-    if (m_bBusy || !MayDiscardProject()) {
+    // An open edit asks before the project's question, as File Open does.
+    if (!MayCloseShow()) {
         event->ignore();
         return;
     }

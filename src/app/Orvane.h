@@ -140,6 +140,7 @@ public:
     void ShowSplashMessage(const QString& text) override;
     void CloseSplash() override;
     int AskQuestion(const QString& title, const QString& text) override;
+    int AskYesNoCancel(const QString& title, const QString& text) override;
     void ShowInformation(const QString& title, const QString& text) override;
     void WaitAfterLoadError() override;
     void EffectTooLarge() override;
@@ -343,13 +344,18 @@ private:
     // Shows the information boxes held back while a file flow ran or before
     // the tick started; nothing while a flow still runs.
     void ShowHeldMessages();
-    // Asks whether to save a modified project; false when the command that
-    // asked must not go on (Cancel, or the save failed).
-    bool MayDiscardProject();
-    // An editor open in place of the live pages works on the show's own
-    // objects: before the show goes it ends as its Cancel ends it, asking
-    // whether to keep its changes. False when one stays open.
-    bool CloseEditors();
+    // Before the show in the window goes (File Open, New, Exit, a show
+    // handed over): the open edit asks whether to keep its changes, then
+    // the project whether to be saved. Nothing is done before every answer
+    // is in, so Cancel at any question leaves the edit open and the show as
+    // it was. False when the command must not go on (Cancel, or the save
+    // failed).
+    bool MayCloseShow();
+    struct SClosingAnswers;
+    bool AskBeforeClosingShow(SClosingAnswers& answers);
+    bool CarryOut(const SClosingAnswers& answers);
+    // The file Save As writes to, picked by the operator; empty when cancelled.
+    QString ChooseSavePath();
     void RememberProject(const QString& path);
     // Where the dialogs for project files start.
     QString ProjectFolder() const;

@@ -99,33 +99,55 @@ void Orvane::ClearProgress()
     statusBar()->clearMessage();
 }
 
-bool Orvane::CloseEditors()
+// What the operator answered before the show goes.
+struct Orvane::SClosingAnswers
 {
-    // The effects window gives way to the editor waiting behind it, which
-    // then ends in turn: two at most.
-    for (int round = 0; round < 2 && m_pages && IsEditing(); ++round) {
-        CLiveEditor* editor = m_pages->ShownEditor();
-        if (!editor)
-            break;
-        editor->Cancel();
-    }
-    return !IsEditing();
-}
+    bool editOpen = false;
+    bool keepEdit = false;
+    bool save = false;
+    QString savePath;
+};
 
-bool Orvane::MayDiscardProject()
+bool Orvane::AskBeforeClosingShow(SClosingAnswers& answers)
 {
-    if (!m_bModified)
+    // The edit comes first: what it keeps is part of the show the next
+    // question offers to save.
+    if (IsEditing() && m_pages) {
+        answers.editOpen = true;
+        if (m_pages->EditHasChanges()) {
+            const int answer = AskYesNoCancel(GetLangText(Txt::AppTitle),
+                                              GetLangText(Txt::EdKeepChanges).arg(m_pages->EditedName()));
+            if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+                return false;
+            answers.keepEdit = answer == QMessageBox::Yes;
+        }
+    }
+    if (!m_bModified && !answers.keepEdit)
         return true;
-    SuspendVideoWindow();
-    const int answer = QMessageBox::question(this, GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges),
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::Yes);
-    ResumeVideoWindow();
+    const int answer = AskYesNoCancel(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges));
     if (answer == QMessageBox::No)
         return true;
     if (answer != QMessageBox::Yes)
         return false;
-    return OnFileSave();
+    // Older formats are read, never written: such a project is saved anew.
+    answers.save = true;
+    answers.savePath = !m_projectPath.isEmpty() && IsCurrentFormat(m_projectPath) ? m_projectPath : ChooseSavePath();
+    return !answers.savePath.isEmpty();
+}
+
+bool Orvane::CarryOut(const SClosingAnswers& answers)
+{
+    if (answers.editOpen && (!m_pages || !m_pages->EndEdit(answers.keepEdit)))
+        return false;
+    return !answers.save || SaveProject(answers.savePath);
+}
+
+bool Orvane::MayCloseShow()
+{
+    if (m_bBusy)
+        return false;
+    SClosingAnswers answers;
+    return AskBeforeClosingShow(answers) && CarryOut(answers);
 }
 
 void Orvane::RememberProject(const QString& path)
@@ -136,7 +158,9 @@ void Orvane::RememberProject(const QString& path)
 
 bool Orvane::OpenProject(const QString& path)
 {
-    if (m_bBusy || !CloseEditors())
+    // An open editor works on the show's own objects; it ends through the
+    // questions of MayCloseShow first.
+    if (m_bBusy || IsEditing())
         return false;
     bool opened = false;
     if (m_fixtures)
@@ -218,9 +242,7 @@ bool Orvane::SaveProject(const QString& path)
 
 void Orvane::OnFileNew()
 {
-    // The editor's question comes first: what it keeps is part of the
-    // project the next question offers to save.
-    if (m_bBusy || !CloseEditors() || !MayDiscardProject())
+    if (!MayCloseShow())
         return;
     if (m_fixtures)
         m_fixtures->CancelPatchDialog();
@@ -232,10 +254,12 @@ void Orvane::OnFileNew()
 
 void Orvane::OnFileOpen()
 {
-    if (m_bBusy || !CloseEditors() || !MayDiscardProject())
+    // The file is the last answer: cancelled, it too leaves the edit open.
+    SClosingAnswers answers;
+    if (m_bBusy || !AskBeforeClosingShow(answers))
         return;
     const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::ProjectFilter);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && CarryOut(answers))
         OpenProject(path);
 }
 
@@ -247,10 +271,8 @@ bool Orvane::OnFileSave()
     return SaveProject(m_projectPath);
 }
 
-bool Orvane::OnFileSaveAs()
+QString Orvane::ChooseSavePath()
 {
-    if (m_bBusy)
-        return false;
     QString suggestion = m_projectPath.isEmpty() ? ProjectFolder() : m_projectPath;
     if (!m_projectPath.isEmpty() && !IsCurrentFormat(suggestion)) {
         const QFileInfo info(suggestion);
@@ -260,11 +282,17 @@ bool Orvane::OnFileSaveAs()
     QString path = SaveFileIn(this, GetLangText(Txt::SaveProjectTitle), suggestion,
                               GetLangText(Txt::CurrentProjectFilter));
     ResumeVideoWindow();
-    if (path.isEmpty())
-        return false;
-    if (!IsCurrentFormat(path))
+    if (!path.isEmpty() && !IsCurrentFormat(path))
         path += QStringLiteral(".kv3");
-    return SaveProject(path);
+    return path;
+}
+
+bool Orvane::OnFileSaveAs()
+{
+    if (m_bBusy)
+        return false;
+    const QString path = ChooseSavePath();
+    return !path.isEmpty() && SaveProject(path);
 }
 
 void Orvane::OnFileImport()
@@ -278,19 +306,18 @@ void Orvane::OnFileImport()
 
 void Orvane::handleMessage(const QString& message)
 {
-    // Never while an editor is open, nor in the middle of another file flow,
-    // nor under a modal dialog: it holds pointers into the show it edits.
-    if (m_livePagesMode != 0 || m_bBusy || QApplication::activeModalWidget() || message.isEmpty()
-        || !QFileInfo(message).isFile())
+    // Never in the middle of another file flow, nor under a modal dialog,
+    // which edits the show in place.
+    if (m_bBusy || QApplication::activeModalWidget() || message.isEmpty() || !QFileInfo(message).isFile())
         return;
-    if (!MayDiscardProject())
-        return;
-    OpenProject(message);
-    // Back to the front as it was left, maximised or not.
+    // Back to the front as it was left, maximised or not: its questions
+    // come before the show is opened.
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
+    if (MayCloseShow())
+        OpenProject(message);
 }
 
 void Orvane::SetModified(bool modified)

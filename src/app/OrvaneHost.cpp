@@ -82,6 +82,11 @@ int Orvane::AskQuestion(const QString& title, const QString& text)
     return ::AskQuestion(this, title, text);
 }
 
+int Orvane::AskYesNoCancel(const QString& title, const QString& text)
+{
+    return ::AskYesNoCancel(this, title, text);
+}
+
 void Orvane::ShowInformation(const QString& title, const QString& text)
 {
     // A box inside a file flow, or before the tick starts, would hold the

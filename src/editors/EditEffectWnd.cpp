@@ -259,6 +259,7 @@ void CEditEffectWnd::ApplyAndClose(int scope)
 
 void CEditEffectWnd::Close()
 {
+    m_closed = true;
     ReleaseScene();
     emit closeWnd();
 }
@@ -288,14 +289,25 @@ void CEditEffectWnd::OnApplyAll()
 
 void CEditEffectWnd::OnCancel()
 {
-    if (!m_scene) {
-        Close();
-        return;
-    }
+    CancelAsking();
+}
+
+bool CEditEffectWnd::HasChanges() const
+{
+    if (!m_scene)
+        return false;
     const CEffect* effect = m_project.m_effectEngine.Effect();
-    const bool changed = (effect && effect->m_flag) || FieldsChanged();
-    if (changed
-        && ShowHost().AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges)) == CShowHost::Yes) {
+    return (effect && effect->m_flag) || FieldsChanged();
+}
+
+QString CEditEffectWnd::EditedName() const
+{
+    return m_scene ? m_scene->m_name : QString();
+}
+
+void CEditEffectWnd::EndEdit(bool keep)
+{
+    if (keep && m_scene) {
         StoreParams();
         Apply(-1);
     } else {
@@ -304,6 +316,27 @@ void CEditEffectWnd::OnCancel()
         m_cancelled = true;
     }
     Close();
+}
+
+void CEditEffectWnd::SceneDeleting(CScene* scene)
+{
+    if (!scene || scene != m_scene)
+        return;
+    ReleaseScene();
+    m_scene = nullptr;
+    m_cancelled = true;
+    // The scene is being deleted from inside a call of the show: the pages
+    // come back once it is gone, after the effects window over the editor,
+    // whose page still shows the engine's effect, has closed.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_closed)
+                return;
+            m_project.m_effectEngine.Clear(true);
+            Close();
+        },
+        Qt::QueuedConnection);
 }
 
 void CEditEffectWnd::OnSelEffectChanged(QListWidgetItem* item)

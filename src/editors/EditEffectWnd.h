@@ -8,6 +8,7 @@
 #include <array>
 
 class CEffectScene;
+class CScene;
 class CEffectTitleWidget;
 class CProject;
 class CZKTimeEdit;
@@ -36,6 +37,9 @@ public:
     // CLiveEditor
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
+    bool HasChanges() const override;
+    QString EditedName() const override;
+    void EndEdit(bool keep) override;
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
     void Tick(int elapsedMs, int ticks) override;
     void Retranslate() override;
@@ -47,6 +51,9 @@ public:
     bool WasCancelled() const override { return m_cancelled; }
 
     void SetScene(CEffectScene* scene, bool edit);
+    // The scene is about to be deleted: the edit ends, keeping nothing, and
+    // the editor closes.
+    void SceneDeleting(CScene* scene);
     void StoreParams();
     void Apply(int scope);
 
@@ -85,6 +92,7 @@ private:
     CEffectScene* m_scene = nullptr;
     bool m_edit = false;
     bool m_cancelled = false;
+    bool m_closed = false;
     QToolBar* m_toolBar = nullptr;
     CEffectTitleWidget* m_title = nullptr;
     QAction* m_dmx = nullptr;

@@ -129,17 +129,43 @@ void CEditMasksWnd::RemoveMask()
 
 void CEditMasksWnd::OnOk()
 {
-    m_backup.clear();
-    emit closeWnd();
+    EndEdit(true);
 }
 
 void CEditMasksWnd::OnCancel()
 {
-    if (ShowHost().AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges)) == CShowHost::Yes) {
-        OnOk();
-        return;
+    CancelAsking();
+}
+
+bool CEditMasksWnd::HasChanges() const
+{
+    const QList<CMask>& masks = m_project.m_masks;
+    if (masks.size() != m_backup.size())
+        return true;
+    for (int i = 0; i < masks.size(); ++i) {
+        const CMask& now = masks.at(i);
+        const CMask& then = m_backup.at(i);
+        if (now.m_name != then.m_name || now.m_levels.size() != then.m_levels.size())
+            return true;
+        for (int l = 0; l < now.m_levels.size(); ++l) {
+            const CChannelLevel& a = now.m_levels.at(l);
+            const CChannelLevel& b = then.m_levels.at(l);
+            if (a.m_universe != b.m_universe || a.m_channel != b.m_channel || a.m_level != b.m_level)
+                return true;
+        }
     }
-    m_project.m_masks = m_backup;
+    return false;
+}
+
+QString CEditMasksWnd::EditedName() const
+{
+    return GetLangText(Txt::EdMasks);
+}
+
+void CEditMasksWnd::EndEdit(bool keep)
+{
+    if (!keep)
+        m_project.m_masks = m_backup;
     m_backup.clear();
     emit closeWnd();
 }

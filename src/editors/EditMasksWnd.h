@@ -20,6 +20,9 @@ public:
 
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
+    bool HasChanges() const override;
+    QString EditedName() const override;
+    void EndEdit(bool keep) override;
     void Retranslate() override;
 
     int CurrentMask() const { return m_currentMask; }

@@ -326,26 +326,32 @@ void CEditSceneWnd::OnOk()
 
 void CEditSceneWnd::OnCancel()
 {
-    if (!m_scene || !m_opened) {
+    CancelAsking();
+}
+
+bool CEditSceneWnd::HasChanges() const
+{
+    // A scene that went keeps nothing to ask about.
+    return m_scene && m_opened && (m_undoCopies.size() > 1 || ChangedFrom(*m_opened));
+}
+
+QString CEditSceneWnd::EditedName() const
+{
+    return m_scene ? m_scene->m_name : QString();
+}
+
+void CEditSceneWnd::EndEdit(bool keep)
+{
+    if (keep || !m_scene || !m_opened) {
         OnOk();
         return;
     }
-    const auto ask = [] {
-        return ShowHost().AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges)) == CShowHost::Yes;
-    };
-    if (m_undoCopies.size() <= 1) {
-        if (ChangedFrom(*m_opened)) {
-            if (ask()) {
-                OnOk();
-                return;
-            }
-            RestoreParams(*m_opened);
-        }
-    } else if (ask()) {
-        StoreParams();
-    } else {
+    // Without an entry of its own the history holds no change to the steps:
+    // the fields alone are put back.
+    if (m_undoCopies.size() > 1)
         ReplaceScene(CopyOf(*m_opened));
-    }
+    else if (ChangedFrom(*m_opened))
+        RestoreParams(*m_opened);
     // A scene that plays goes on playing where it is: the editor's
     // selection must not move its current step any more.
     if (m_playing)
@@ -354,16 +360,21 @@ void CEditSceneWnd::OnCancel()
     Close();
 }
 
+void CEditSceneWnd::ReleaseScene()
+{
+    if (m_project.m_editedScene == m_scene) {
+        m_project.SetEditedScene(nullptr, nullptr);
+        m_project.ClearEditLayer();
+    }
+}
+
 void CEditSceneWnd::Close()
 {
     ClearUndo();
     delete m_opened;
     m_opened = nullptr;
     EmptyClipboard();
-    if (m_project.m_editedScene == m_scene) {
-        m_project.SetEditedScene(nullptr, nullptr);
-        m_project.ClearEditLayer();
-    }
+    ReleaseScene();
     m_scene = nullptr;
     emit closeWnd();
 }

@@ -49,6 +49,12 @@ public:
     // CLiveEditor
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
+    bool HasChanges() const override;
+    QString EditedName() const override;
+    void EndEdit(bool keep) override;
+    // The show no longer edits the scene: it is not the edited scene, and
+    // the edit layer is cleared.
+    void ReleaseScene() override;
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
     void Tick(int elapsedMs, int ticks) override;
     void Retranslate() override;

@@ -12,7 +12,8 @@ CLiveEditor* CEditorFactory::Create(Kind kind, QWidget* parent)
         m_sceneEditor = new CEditSceneWnd(m_project, parent);
         return m_sceneEditor;
     case EffectSceneEditor:
-        return new CEditEffectWnd(m_project, parent);
+        m_effectSceneEditor = new CEditEffectWnd(m_project, parent);
+        return m_effectSceneEditor;
     case EffectsWindow:
         m_effectsWindow = new CEffectsWnd(m_project, parent);
         return m_effectsWindow;
@@ -49,4 +50,6 @@ void CEditorFactory::SceneDeleting(CScene* scene)
         m_effectsWindow->SceneDeleting(scene);
     if (m_sceneEditor)
         m_sceneEditor->SceneDeleting(scene);
+    if (m_effectSceneEditor)
+        m_effectSceneEditor->SceneDeleting(scene);
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPointer>
 
+class CEditEffectWnd;
 class CEditSceneWnd;
 class CEffectsWnd;
 class CScene;
@@ -27,13 +28,14 @@ public:
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices);
     void FixtureProfilesChanged();
     void ProfilesDeleting(const QList<CLibraryProfile*>& profiles);
-    // A scene is about to be deleted: neither the scene editor nor the
-    // effects window may keep it.
+    // A scene is about to be deleted: neither the scene and effect scene
+    // editors nor the effects window may keep it.
     void SceneDeleting(CScene* scene);
 
 private:
     CProject& m_project;
-    // The scene editor and effects window made last, while they live.
+    // The editors and effects window made last, while they live.
     QPointer<CEditSceneWnd> m_sceneEditor;
+    QPointer<CEditEffectWnd> m_effectSceneEditor;
     QPointer<CEffectsWnd> m_effectsWindow;
 };

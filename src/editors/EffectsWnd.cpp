@@ -407,16 +407,22 @@ void CEffectsWnd::OnApplyAll()
 
 void CEffectsWnd::OnCancel()
 {
-    auto* effectScene = IsEffectScene() ? static_cast<CEffectScene*>(m_scene) : nullptr;
+    CancelAsking();
+}
+
+bool CEffectsWnd::HasChanges() const
+{
+    // An effect edited for a scene that went has nowhere to go.
+    if (!m_page || !m_scene)
+        return false;
     const CEffect* effect = m_engine->Effect();
-    const bool changed =
-        m_page && ((effectScene && effectScene->m_staticLevelsChanged) || (effect && effect->m_flag));
-    if (changed
-        && ShowHost().AskQuestion(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges)) == CShowHost::Yes) {
-        OnOk();
-        return;
-    }
-    Discard();
+    return (IsEffectScene() && static_cast<const CEffectScene*>(m_scene)->m_staticLevelsChanged)
+           || (effect && effect->m_flag);
+}
+
+QString CEffectsWnd::EditedName() const
+{
+    return m_scene ? m_scene->m_name : QString();
 }
 
 void CEffectsWnd::SceneDeleting(CScene* scene)

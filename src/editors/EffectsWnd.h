@@ -39,6 +39,9 @@ public:
     // CLiveEditor
     QWidget* Widget() override { return this; }
     void Cancel() override { OnCancel(); }
+    bool HasChanges() const override;
+    QString EditedName() const override;
+    void EndEdit(bool keep) override { keep ? OnOk() : Discard(); }
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
     void Tick(int elapsedMs, int ticks) override;
     void Retranslate() override;

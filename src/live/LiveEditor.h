@@ -40,6 +40,17 @@ public:
     // Ends the edit as the editor's Cancel does, asking as it asks.
     virtual void Cancel() {}
 
+    // The edit holds something the show does not have, or would lose.
+    virtual bool HasChanges() const { return false; }
+    // What the edit is about, as its question names it (the scene's name).
+    virtual QString EditedName() const { return QString(); }
+    // Ends the edit without a question: `keep` hands it to the show as OK
+    // does, otherwise it goes as the question's No drops it.
+    virtual void EndEdit(bool keep) { Q_UNUSED(keep); }
+    // The editors' Cancel: an edit with changes asks whether to keep them,
+    // and Cancel or Escape at that question go back to the edit.
+    void CancelAsking();
+
     // Keys the main window routes to the shown editor; true when used.
     virtual bool HandleKey(int key, Qt::KeyboardModifiers modifiers)
     {

@@ -377,6 +377,16 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
         SetMode(PagesMode);
         return;
     }
+    if (m_editorMode == SceneEditMode && !EditedScene()) {
+        // The scene went while its effect was edited: the editor behind has
+        // nothing left to show.
+        m_editor->ReleaseScene();
+        DeleteEditor(m_editor, m_editorWidget);
+        m_editedScene = nullptr;
+        ShowPages();
+        SetMode(PagesMode);
+        return;
+    }
     if (m_editorMode == SceneEditMode) {
         ShowEditor(m_editor);
         m_editor->UpdateDmxButton();
@@ -417,6 +427,35 @@ void CPagesWnd::OnCloseEditor()
     EndEffectSceneEdit(cancelled);
     ShowPages();
     SetMode(PagesMode);
+}
+
+bool CPagesWnd::EditHasChanges() const
+{
+    if (m_mode == PagesMode)
+        return false;
+    return (m_effectsWidget && m_effectsEditor->HasChanges()) || (m_editorWidget && m_editor->HasChanges());
+}
+
+QString CPagesWnd::EditedName() const
+{
+    // The effects window edits part of the scene its editor names.
+    const QString name = m_editorWidget ? m_editor->EditedName() : QString();
+    if (!name.isEmpty() || !m_effectsWidget)
+        return name;
+    return m_effectsEditor->EditedName();
+}
+
+bool CPagesWnd::EndEdit(bool keep)
+{
+    // The effects window gives way to the editor waiting behind it, which
+    // then ends in turn: two at most.
+    for (int round = 0; round < 2 && m_mode != PagesMode; ++round) {
+        CLiveEditor* editor = ShownEditor();
+        if (!editor)
+            break;
+        editor->EndEdit(keep);
+    }
+    return m_mode == PagesMode;
 }
 
 bool CPagesWnd::HandleKey(int key, Qt::KeyboardModifiers modifiers)

@@ -68,6 +68,15 @@ public:
     bool EditEffectScene(CEffectScene* scene, bool made = false);
     bool EditMasks();
 
+    // The open edit before the show goes (File Open, New, Exit, a show
+    // handed over), the effects window and the editor waiting behind it
+    // taken as one edit: whether it holds changes, what its question names,
+    // and its end without a question, kept or dropped; false when an editor
+    // stays open.
+    bool EditHasChanges() const;
+    QString EditedName() const;
+    bool EndEdit(bool keep);
+
     // Passed on to the editor shown; HandleKey is true when it used the key.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     void Tick(int elapsedMs, int ticks = 1);

@@ -264,10 +264,12 @@ public:
     //   clipboard): the host fits them on FixtureProfilesChanged and cleans
     //   them on FixturesDeleting and ProfilesDeleting; their jumps and
     //   release lists let go of a scene on RemoveSceneBlocks, and an editor
-    //   on that scene closes, keeping nothing;
+    //   on that scene (the scene and effect scene editors, the effects
+    //   window) closes, keeping nothing; RemoveEffectScene tells the host too;
     // - windows editing the show (scene, effect scene and masks editors,
-    //   the effects window): closed as their Cancel closes them before File
-    //   Open or New replaces the show.
+    //   the effects window): before File Open, New, Exit or a handed-over
+    //   show replaces the show, their edit is kept or dropped as the
+    //   operator answers, or the command goes no further.
     //
     // A group of the current selection, made current; a selected matrix
     // member brings its whole matrix.

@@ -77,6 +77,8 @@ bool CProject::RemoveEffectScene(int n)
     if (n < 0 || n >= m_effectScenes.size())
         return false;
     CEffectScene* effectScene = m_effectScenes[n];
+    // Its editor and the timeline's blocks let go of it while it still is.
+    ShowHost().RemoveSceneBlocks(effectScene);
     if (g_stopEffectScene)
         g_stopEffectScene(*this, effectScene, true);
     // Copies still fading out, or saved as playing, outlive their source.

@@ -21,7 +21,7 @@ class QObject;
 class CShowHost
 {
 public:
-    enum Answer { Yes = 0x4000, No = 0x10000 };
+    enum Answer { Yes = 0x4000, No = 0x10000, Cancel = 0x400000 };
 
     virtual ~CShowHost() = default;
 
@@ -34,6 +34,9 @@ public:
         Q_UNUSED(text);
         return No;
     }
+    // A question that can be backed out of: Yes, No or Cancel, which Escape
+    // and the window's close button also give.
+    virtual int AskYesNoCancel(const QString& title, const QString& text) { return AskQuestion(title, text); }
     virtual void ShowInformation(const QString& title, const QString& text)
     {
         Q_UNUSED(title);

@@ -1,34 +1,23 @@
 #include "EditedShowRig.h"
 #include "TestRegistry.h"
 
+#include "AskedQuestions.h"
 #include "DataTable.h"
 #include "app/DefaultEffects.h"
+#include "editors/EditEffectWnd.h"
+#include "editors/EffectsWnd.h"
 #include "editors/EffectsList.h"
 #include "model/Language.h"
 #include "show/EffectScene.h"
 #include "Captions.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 // The scene editor against what the rest of the window does to the show
 // meanwhile: the patch deleting what its copies name, the page deleting a
 // scene it has, and File Open and New replacing the show under it.
-
-namespace {
-
-// The questions and file dialogs shown, in order: "save?" for the save
-// question, "file" for a file dialog, the text of any other box.
-QString Asked(const QStringList& shown)
-{
-    QStringList tags;
-    for (const QString& text : shown)
-        tags << (text == GetLangText(Txt::SaveChanges) ? QStringLiteral("save?")
-                 : text.startsWith(QLatin1String("folder:")) ? QStringLiteral("file")
-                                                              : text);
-    return tags.join(QLatin1Char(' '));
-}
-
-} // namespace
 
 class EditedSceneLifetimeTest : public QObject
 {
@@ -85,7 +74,7 @@ private slots:
         } else {
             CShownDialogs no(QMessageBox::No);
             editor->OnCancel();
-            QCOMPARE(Asked(no.shown), QStringLiteral("save?"));
+            QCOMPARE(Asked(no.shown), QStringLiteral("keep S?"));
             QVERIFY(!rig.Editor());
         }
         rig.Tick(4);
@@ -107,13 +96,13 @@ private slots:
         // "changed": a step added; "effects": the effects window over the editor.
         QTest::newRow("open, editing") << "open" << "editing" << "tick" << "file";
         QTest::newRow("open, playing") << "open" << "playing" << "tick" << "file";
-        QTest::newRow("open, changed, OK") << "open" << "changed" << "ok" << "save? file";
+        QTest::newRow("open, changed, OK") << "open" << "changed" << "ok" << "keep T? file";
         QTest::newRow("open, playing, Cancel") << "open" << "playing" << "cancel" << "file";
         QTest::newRow("open, effects window") << "open" << "effects" << "tick" << "file";
         QTest::newRow("new, editing, OK") << "new" << "editing" << "ok" << "";
         QTest::newRow("new, playing") << "new" << "playing" << "tick" << "";
-        QTest::newRow("new, changed, Cancel") << "new" << "changed" << "cancel" << "save?";
-        QTest::newRow("new, masks") << "new" << "masks" << "tick" << "save?";
+        QTest::newRow("new, changed, Cancel") << "new" << "changed" << "cancel" << "keep T?";
+        QTest::newRow("new, masks") << "new" << "masks" << "tick" << "";
         QTest::newRow("open, effect scene") << "open" << "effect scene" << "tick" << "file";
     }
     void fileCommandsEndTheEditFirst()
@@ -188,16 +177,22 @@ private slots:
 
     // A scene deleted while it plays goes at the next tick: the editor may
     // have been opened on it meanwhile, or keep it in a copy's release list.
+    // "before the close": what the operator does between the deletion and
+    // the editors' queued close.
     void editorLetsGoOfDeletedScenes_data()
     {
-        Columns<QString>("edited");
-        QTest::newRow("the scene deleted") << "deleted";
-        QTest::newRow("the scene deleted, effects window over it") << "deleted effects";
-        QTest::newRow("a scene its release list names") << "other";
+        Columns<QString, QString>("edited", "before the close");
+        QTest::newRow("the scene deleted") << "deleted" << "";
+        QTest::newRow("the scene deleted, effects window over it") << "deleted effects" << "";
+        QTest::newRow("a scene its release list names") << "other" << "";
+        QTest::newRow("the scene deleted, Escape") << "deleted" << "escape";
+        QTest::newRow("the scene deleted, File New") << "deleted" << "new";
+        QTest::newRow("effects window over it, its OK") << "deleted effects" << "ok";
+        QTest::newRow("effects window over it, its Cancel") << "deleted effects" << "cancel";
     }
     void editorLetsGoOfDeletedScenes()
     {
-        const auto [edited] = Row<QString>("edited");
+        const auto [edited, before] = Row<QString, QString>("edited", "before the close");
         CEditedShowRig rig;
         CProject& project = rig.Project();
         CPatchedFixture* a = rig.Patch(0);
@@ -222,6 +217,20 @@ private slots:
         }
         rig.Tick(2);
         QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
+        if (!before.isEmpty()) {
+            // Nothing is left to ask about, and no editor shows without its scene.
+            CShownDialogs dialogs(QMessageBox::No);
+            if (before == "escape")
+                QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+            else if (before == "new")
+                rig.window->OnFileNew();
+            else
+                QTest::mouseClick(rig.Pages().findChild<CEffectsWnd*>()->EndButton(
+                                      before == "ok" ? CEffectsWnd::BtnOk : CEffectsWnd::BtnCancel),
+                                  Qt::LeftButton);
+            QCOMPARE(Asked(dialogs.shown), QString(before == "new" ? "save?" : ""));
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        }
         QCoreApplication::sendPostedEvents();
         if (edited == "other") {
             CShownDialogs no(QMessageBox::No);
@@ -230,8 +239,54 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!editor);
         QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        if (before == "new")
+            return;
         rig.Press(project.m_firstPage->m_scenes.value(0));
         rig.Tick(40);
+        QCOMPARE(rig.StaleInShow(), QString());
+    }
+
+    // An effect scene deleted under its editor (a copy's source going, say):
+    // the editor and the effects window over it let go of it and close.
+    void effectSceneEditorLetsGoOfItsDeletedScene_data()
+    {
+        Columns<QString>("open");
+        QTest::newRow("its editor") << "editor";
+        QTest::newRow("the effects window over it") << "effects";
+        QTest::newRow("its editor, OK before the close") << "ok";
+    }
+    void effectSceneEditorLetsGoOfItsDeletedScene()
+    {
+        const auto [open] = Row<QString>("open");
+        CEditedShowRig rig;
+        CProject& project = rig.Project();
+        CPatchedFixture* a = rig.Patch(0);
+        rig.Fixtures().LoadProject();
+        project.m_currentGroup->m_selectedFixtures = {a};
+        a->BeamFlags()[0] = true;
+        CEffectScene* scene = AddDefaultEffects(project, {a->Profile()}, nullptr).value(0);
+        QVERIFY(scene && rig.Pages().EditEffectScene(scene));
+        QPointer<CEditEffectWnd> editor = rig.Pages().findChild<CEditEffectWnd*>();
+        editor->NameEdit()->setText(QStringLiteral("Renamed"));
+        if (open == "effects") {
+            rig.Select({a});
+            editor->UpdateEffectList();
+            editor->OnSelEffectChanged(editor->KindItem(EffectType::Curve));
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectsMode));
+        }
+        const int count = project.m_effectScenes.size();
+        CShownDialogs dialogs(QMessageBox::Yes);
+        project.DeleteEffectScene(project.m_effectScenes.indexOf(scene));
+        QCOMPARE(project.m_effectScenes.size(), count - 1);
+        QVERIFY(!project.m_editedScene);
+        if (open == "ok")
+            QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnOk), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!editor);
+        QCOMPARE(Asked(dialogs.shown), QString());
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        QCOMPARE(project.m_effectScenes.size(), count - 1);
         QCOMPARE(rig.StaleInShow(), QString());
     }
 };

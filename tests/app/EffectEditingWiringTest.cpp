@@ -319,8 +319,10 @@ private slots:
             *asked = box->text();
             box->button(QMessageBox::No)->click();
         });
+        const QString name = rig.Effects()->EditedName();
+        QVERIFY(!name.isEmpty());
         rig.Effects()->OnCancel();
-        QCOMPARE(*asked, GetLangText(Txt::SaveChanges));
+        QCOMPARE(*asked, GetLangText(Txt::EdKeepChanges).arg(name));
         QCOMPARE(rig.Pages().Mode(), int(CPagesWnd::PagesMode));
     }
 

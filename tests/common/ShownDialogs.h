@@ -9,10 +9,13 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
+#include <QTest>
 
 // For its life, answers every modal window the program shows, as an
 // operator would, and writes down what each one was: a message box by its
-// text, answered with `answer` (or its only button); a file dialog as
+// text, answered with the next word of `script` ("Yes", "No", "Cancel", or
+// "Escape" and "Close", the key and the window's close button), once the
+// script is used up with `answer` (or its only button); a file dialog as
 // "folder: <where it starts>", cancelled unless `pick` names a file for it
 // to choose; any other dialog by its class,
 // cancelled. It acts on the window's own show event, so no timer decides
@@ -29,6 +32,7 @@ public:
 
     QStringList shown;
     QString pick;
+    QStringList script;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -45,13 +49,26 @@ protected:
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             shown << box->text();
             const QMessageBox::StandardButton answer = m_answer;
+            const QString word = script.isEmpty() ? QString() : script.takeFirst();
             QMetaObject::invokeMethod(
                 this,
-                [guard, answer] {
+                [guard, answer, word] {
                     auto* box = qobject_cast<QMessageBox*>(guard.data());
                     if (!box)
                         return;
-                    QAbstractButton* button = box->button(answer);
+                    if (word == QLatin1String("Escape")) {
+                        QTest::keyClick(box, Qt::Key_Escape);
+                        return;
+                    }
+                    if (word == QLatin1String("Close")) {
+                        box->close();
+                        return;
+                    }
+                    const QMessageBox::StandardButton named = word == QLatin1String("Yes") ? QMessageBox::Yes
+                                                              : word == QLatin1String("No")  ? QMessageBox::No
+                                                              : word == QLatin1String("Cancel") ? QMessageBox::Cancel
+                                                                                                 : answer;
+                    QAbstractButton* button = box->button(named);
                     if (!button && box->buttons().size() == 1)
                         button = box->buttons().first();
                     if (button)

@@ -143,20 +143,25 @@ private slots:
         QTest::addColumn<QString>("ops");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("names");
-        QTest::newRow("remove B") << "sel:1 remove ok" << int(CShowHost::Yes) << "A C";
-        QTest::newRow("rename, cancel No") << "rename:0:Z cancel" << int(CShowHost::No) << "A B C";
-        QTest::newRow("rename, cancel Yes") << "rename:2:Z cancel" << int(CShowHost::Yes) << "A B Z";
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("remove B") << "sel:1 remove ok" << int(CShowHost::Yes) << "A C" << false;
+        QTest::newRow("rename, cancel No") << "rename:0:Z cancel" << int(CShowHost::No) << "A B C" << true;
+        QTest::newRow("rename, cancel Yes") << "rename:2:Z cancel" << int(CShowHost::Yes) << "A B Z" << true;
         QTest::newRow("remove all, cancel No") << "sel:0 remove sel:0 remove sel:0 remove cancel"
-                                               << int(CShowHost::No) << "A B C";
-        QTest::newRow("empty name refused") << "rename:1: ok" << int(CShowHost::Yes) << "A B C";
-        QTest::newRow("remove without selection") << "remove ok" << int(CShowHost::Yes) << "A B C";
-        QTest::newRow("no change still asks") << "cancel" << int(CShowHost::No) << "A B C";
+                                               << int(CShowHost::No) << "A B C" << true;
+        QTest::newRow("empty name refused") << "rename:1: ok" << int(CShowHost::Yes) << "A B C" << false;
+        QTest::newRow("remove without selection") << "remove ok" << int(CShowHost::Yes) << "A B C" << false;
+        QTest::newRow("no change, nothing asked") << "cancel" << int(CShowHost::No) << "A B C" << false;
+        QTest::newRow("renamed back, nothing asked") << "rename:0:Z rename:0:A cancel" << int(CShowHost::No)
+                                                     << "A B C" << false;
+        QTest::newRow("rename, cancel Cancel") << "rename:1:Z cancel ok" << int(CShowHost::Cancel) << "A Z C" << true;
     }
     void masksEditor()
     {
         QFETCH(QString, ops);
         QFETCH(int, answer);
         QFETCH(QString, names);
+        QFETCH(bool, asks);
         CSceneEditorRig r;
         for (const char* name : {"A", "B", "C"})
             r.project.m_masks << CMask{QString::fromLatin1(name), {{0, 5, 7}, {1, 9, 200}}};
@@ -180,7 +185,7 @@ private slots:
         QCOMPARE(MaskNames(r.project), names);
         QCOMPARE(r.project.m_masks.last().m_levels.size(), 2);
         QCOMPARE(int(r.project.m_masks.last().m_levels[1].m_level), 200);
-        QCOMPARE(r.host.calls.join(' ').contains("AskQuestion"), ops.contains("cancel"));
+        QCOMPARE(r.host.calls.join(' ').contains("AskQuestion"), asks);
         delete masks;
     }
 

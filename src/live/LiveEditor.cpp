@@ -1,0 +1,17 @@
+#include "live/LiveEditor.h"
+
+#include "Captions.h"
+#include "model/Language.h"
+#include "show/ShowHost.h"
+
+void CLiveEditor::CancelAsking()
+{
+    if (!HasChanges()) {
+        EndEdit(false);
+        return;
+    }
+    const int answer = ShowHost().AskYesNoCancel(GetLangText(Txt::AppTitle),
+                                                 GetLangText(Txt::EdKeepChanges).arg(EditedName()));
+    if (answer == CShowHost::Yes || answer == CShowHost::No)
+        EndEdit(answer == CShowHost::Yes);
+}

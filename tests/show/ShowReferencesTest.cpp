@@ -154,10 +154,11 @@ void OwnGridLosesMember(CPlaybackRig& rig)
 }
 
 const CReferenceCase kCases[] = {
+    // The re-profiled fixture's dimmer moved last: its level with it.
     {"entry's former profile leaves the library", [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, false); },
-     {200, 10, 20, 30}},
+     {10, 20, 30, 200}},
     {"entry's former profile leaves while its scene plays",
-     [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, true); }, {200, 10, 20, 30}},
+     [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, true); }, {10, 20, 30, 200}},
     {"fixture stored after an effect row is deleted", StoredAfterEffectThenDeleted, {200, 10, 20, 30}},
     {"copy waiting to start has a fixture re-profiled", QueuedCopyFixtureReprofiled, {}},
     {"curve names channels of a dropped profile", CurveChannelsOfDroppedProfile, {200, 10, 20, 30}},

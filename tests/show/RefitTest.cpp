@@ -1,0 +1,109 @@
+#include "DataTable.h"
+#include "ShowReferences.h"
+#include "TestRegistry.h"
+
+#include "PlaybackRig.h"
+
+#include <QtTest>
+
+using namespace ProfileBuilder;
+
+namespace {
+
+QString Repeat(const char* letters, int times)
+{
+    return QString::fromLatin1(letters).repeated(times);
+}
+
+QList<int> Numbers(int first, int count, int step = 1)
+{
+    QList<int> numbers;
+    for (int i = 0; i < count; ++i)
+        numbers << first + i * step;
+    return numbers;
+}
+
+QList<int> LevelsOf(const CStepFixture* entry)
+{
+    QList<int> levels;
+    for (int c = 0; entry && c < entry->ChannelCount(); ++c)
+        levels << entry->Level(c);
+    return levels;
+}
+
+} // namespace
+
+// A fixture given another profile or mode keeps each level on the channel
+// of the same function, in every step and in the step a scene fades out
+// from, and the scene drives those channels from the next tick on.
+class RefitTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void levelsFollowTheirFunction_data()
+    {
+        Columns<QString, QList<int>, QString, QList<int>>("from", "levels", "to", "expected");
+        const QList<int> dimRgb{200, 10, 20, 30};
+        QTest::newRow("green before red") << "DRGB" << dimRgb << "DGRB" << QList<int>{200, 20, 10, 30};
+        QTest::newRow("dimmer moved first") << "RGBD" << QList<int>{10, 20, 30, 200} << "DRGB" << dimRgb;
+        QTest::newRow("white added before blue") << "DRGB" << dimRgb << "DRGWB" << QList<int>{200, 10, 20, 0, 30};
+        QTest::newRow("a channel dropped") << "DRGBW" << QList<int>{200, 10, 20, 30, 40} << "RGBW"
+                                           << QList<int>{10, 20, 30, 40};
+        QTest::newRow("fine bytes stay fine") << "DPpTt" << QList<int>{200, 1, 2, 3, 4} << "PTptD"
+                                              << QList<int>{1, 3, 2, 4, 200};
+        // A channel whose function the other profile lacks keeps the level
+        // of its place, unless that level went to its function elsewhere.
+        QTest::newRow("the rest by position") << "DZXG" << QList<int>{200, 7, 9, 40} << "IDXS"
+                                              << QList<int>{0, 200, 9, 40};
+        QTest::newRow("a larger profile") << "DRGB" << dimRgb << "DRGBZSPT" << dimRgb + QList<int>{0, 0, 0, 0};
+        QTest::newRow("a smaller profile") << "DRGBZS" << QList<int>{200, 10, 20, 30, 5, 6} << "BGR"
+                                           << QList<int>{30, 20, 10};
+        // Two sets of each colour: the first red stays the first red.
+        QTest::newRow("more than 24 channels shrink") << Repeat("RGB", 10) << Numbers(1, 30) << Repeat("GRB", 4)
+                                                      << QList<int>{2, 1, 3, 5, 4, 6, 8, 7, 9, 11, 10, 12};
+        QTest::newRow("growing past 24 channels") << "DRGB" << dimRgb << "D" + Repeat("RGB", 9)
+                                                  << dimRgb + Numbers(0, 24, 0);
+    }
+    void levelsFollowTheirFunction()
+    {
+        const auto [from, levels, to, expected] =
+            Row<QString, QList<int>, QString, QList<int>>("from", "levels", "to", "expected");
+        for (const bool fading : {false, true}) {
+            CPlaybackRig rig;
+            CLibraryProfile* had = rig.AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(from)); });
+            CLibraryProfile* has = rig.AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(to)); });
+            CPatchedFixture* fixture = rig.Patch(had, 0, 10);
+            CScene* scene = rig.AddScene(QStringLiteral("S"), 0, 100000);
+            rig.AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}});
+            rig.Page()->PlayScene(scene);
+            rig.Tick(2);
+            if (fading) {
+                rig.Page()->StopScene(scene, false, false, false, true);
+                rig.Tick();
+                QVERIFY(scene->m_transitionStep);
+            }
+            // Heap blocks of entries come and go: a level left unset would show.
+            for (int i = 0; i < 8; ++i) {
+                auto* block = new quint8[size_t(expected.size())];
+                std::memset(block, 0xA5, size_t(expected.size()));
+                delete[] block;
+            }
+            fixture->SetProfile(has);
+            rig.project.FitEntriesToProfiles();
+            rig.Tick(2);
+
+            QCOMPARE(LevelsOf(scene->m_steps.first()->FindEntry(fixture)), expected);
+            QCOMPARE(StaleReferences(rig.project), QStringList());
+            if (fading)
+                continue;
+            QList<int> out;
+            for (int c = 0; c < expected.size(); ++c)
+                out << rig.Out(0, 10 + c);
+            QCOMPARE(out, expected);
+        }
+    }
+};
+
+ORVANE_TEST(RefitTest)
+#include "RefitTest.moc"

@@ -3,6 +3,10 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowEdits.h"
+#include "effects/MatrixAnimEffect.h"
+#include "show/EffectScene.h"
+#include "model/FixtureMatrix.h"
 
 #include <QtTest>
 
@@ -102,6 +106,66 @@ private slots:
                 out << rig.Out(0, 10 + c);
             QCOMPARE(out, expected);
         }
+    }
+
+    // An effect scene's effect on part of a matrix plays on a grid of its
+    // own, of the matrix's profile. The matrix then takes another profile:
+    // the grid's keeps its place in the library until the grid goes, with
+    // its last member or with the effect scene; a copy outside the show
+    // lets go of it when it leaves.
+    void ownGridKeepsItsProfile_data()
+    {
+        Columns<QString>("then");
+        QTest::newRow("its members leave the patch") << "members";
+        QTest::newRow("its effect scene is deleted") << "scene";
+    }
+    void ownGridKeepsItsProfile()
+    {
+        const auto [then] = Row<QString>("then");
+        CPlaybackRig rig;
+        CLibraryProfile* had = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "DRGB"); });
+        CLibraryProfile* has = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "RGBD"); });
+        CFixtureMatrix* matrix = rig.project.AddMatrix(had, 1, 3, 1, nullptr);
+        QList<CPatchedFixture*> members;
+        for (int i = 0; i < 3; ++i) {
+            members << rig.project.AddFixture(4 * i, 0, 10 + i, 1, QStringLiteral("M"), had, false, false, nullptr);
+            matrix->AddMember(members.last(), QRect(20 * i, 0, 20, 20));
+        }
+        rig.project.UpdateAfterPatch(true, false);
+        CEffectScene* scene = rig.project.AddEffectScene();
+        auto* anim = new CMatrixAnimEffect(matrix, 0);
+        anim->m_applySel = true;
+        ShowEdits::Select(rig.project, members.mid(0, 2));
+        rig.project.m_currentGroup->m_selectedMatrices = {matrix};
+        ShowEdits::ApplyEffect(rig.project, anim, scene, -1, false);
+        CEffect* effect = scene->m_effects.value(0);
+        QVERIFY(effect && effect->m_ownsMatrix);
+        CScene clipboard(QStringLiteral("clipboard"), 4);
+        CEffect* copied = CloneEffect(effect);
+        clipboard.m_effects << copied;
+        rig.host.profilesDeleting = [&clipboard](const QList<CLibraryProfile*>& profiles) {
+            clipboard.ForgetProfiles(profiles);
+        };
+
+        matrix->SetProfile(has);
+        for (CPatchedFixture* member : members)
+            member->SetProfile(has);
+        rig.project.DropProfilesIfUnused({had});
+        rig.project.UpdateAfterPatch(true, false);
+        QVERIFY(rig.project.m_library.contains(had));
+        QVERIFY(effect->m_ownsMatrix && effect->m_matrix->Profile() == had);
+
+        if (then == "members") {
+            rig.project.RemoveFixtures(members.mid(0, 2), true);
+            QVERIFY(!effect->m_ownsMatrix && !effect->m_matrix);
+        } else {
+            QVERIFY(rig.project.RemoveEffectScene(0));
+        }
+        rig.project.DropProfilesIfUnused({had});
+        QVERIFY(!rig.project.m_library.contains(had));
+        QVERIFY(!copied->m_ownsMatrix && !copied->m_matrix);
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+        rig.host.profilesDeleting = nullptr;
     }
 };
 

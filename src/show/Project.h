@@ -337,6 +337,8 @@ public:
     // False for the first page, an index past the end or a page with
     // playing scenes.
     bool RemovePage(int n);
+    // The page leaves the show: groups linked to it link to none.
+    void ForgetPage(const CPage* page);
     // "Scene <n>" on the current page; with fromLive it holds one step of
     // the live levels.
     CScene* AddScene(bool fromLive);

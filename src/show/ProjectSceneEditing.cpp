@@ -89,14 +89,14 @@ bool CProject::RemoveEffectScene(int n)
     CEffectScene* effectScene = m_effectScenes[n];
     if (g_stopEffectScene)
         g_stopEffectScene(*this, effectScene, true);
-    // Copies still fading out, or saved as playing, outlive their source.
-    for (CEffectScene* copy : qAsConst(m_runningCopies)) {
-        if (copy->m_source == effectScene)
-            copy->m_source = nullptr;
-    }
-    for (CEffectScene* copy : qAsConst(m_savedPlayingCopies)) {
-        if (copy && copy->m_source == effectScene)
-            copy->m_source = nullptr;
+    // Copies still fading out, or saved as playing, outlive their source;
+    // so does a copy the pending pass still reads.
+    for (const QList<CEffectScene*>* copies :
+         {&m_runningCopies, &m_queuedCopies, &m_retiredCopies, &m_savedPlayingCopies}) {
+        for (CEffectScene* copy : *copies) {
+            if (copy && copy->m_source == effectScene)
+                copy->m_source = nullptr;
+        }
     }
     ForgetScene(effectScene);
     m_effectScenes.removeAt(n);

@@ -22,7 +22,8 @@
 // profile, which the library holds; effects bind patched fixtures and a
 // matrix of the patch or their own; groups and matrices hold patched
 // fixtures; jumps, release lists, crossfades and timeline blocks name
-// scenes of the pages.
+// scenes of the pages; running copies name an effect scene of the show,
+// the selection's capabilities profiles of the library, groups a page.
 inline QStringList StaleReferences(const CProject& project)
 {
     QStringList stale;
@@ -117,6 +118,20 @@ inline QStringList StaleReferences(const CProject& project)
             if (!patched.contains(member))
                 stale << QStringLiteral("matrix %1: deleted member").arg(matrix->Id());
         }
+    }
+    const QSet<const CEffectScene*> effectScenes(project.m_effectScenes.begin(), project.m_effectScenes.end());
+    for (const CEffectScene* copy : project.m_runningCopies + project.m_queuedCopies) {
+        if (copy->m_source && !effectScenes.contains(copy->m_source))
+            stale << QStringLiteral("copy of %1: source is no effect scene of the show").arg(copy->m_name);
+    }
+    for (const CLibraryProfile* profile : project.m_selectionCaps.m_profiles) {
+        if (!library.contains(profile))
+            stale << QStringLiteral("selection capabilities: profile out of the library");
+    }
+    const QSet<const CPage*> pages(project.m_pages.begin(), project.m_pages.end());
+    for (const CGroup* group : project.m_groups) {
+        if (group->m_page && !pages.contains(group->m_page))
+            stale << group->m_name + QStringLiteral(": linked to a closed page");
     }
     for (const CFadingButton* button : project.m_fadingButtons) {
         for (const CScene* scene : button->m_fadeInScenes + button->m_fadeOutScenes) {

@@ -167,6 +167,30 @@ private slots:
         QCOMPARE(StaleReferences(rig.project), QStringList());
         rig.host.profilesDeleting = nullptr;
     }
+
+    // The selection's capabilities name the selection's profiles: never one
+    // leaving the library, nor one of a show that closed.
+    void selectionCapsLetGoOfProfiles()
+    {
+        CPlaybackRig rig;
+        CLibraryProfile* had = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "DRGB"); });
+        CLibraryProfile* has = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "RGBD"); });
+        CPatchedFixture* fixture = rig.Patch(had, 0, 0);
+        ShowEdits::Select(rig.project, {fixture});
+        rig.project.SelectionChanged();
+        QCOMPARE(rig.project.m_selectionCaps.m_profiles, QList<CLibraryProfile*>({had}));
+        QList<CLibraryProfile*> named;
+        rig.host.profilesDeleting = [&](const QList<CLibraryProfile*>&) {
+            named = rig.project.m_selectionCaps.m_profiles;
+        };
+        fixture->SetProfile(has);
+        rig.project.DropProfilesIfUnused({had});
+        rig.host.profilesDeleting = nullptr;
+        QVERIFY(!rig.project.m_library.contains(had));
+        QCOMPARE(named, QList<CLibraryProfile*>({has}));
+        rig.project.Clear();
+        QVERIFY(rig.project.m_selectionCaps.m_profiles.isEmpty());
+    }
 };
 
 ORVANE_TEST(RefitTest)

@@ -24,6 +24,32 @@
 // fixtures; jumps, release lists, crossfades and timeline blocks name
 // scenes of the pages; running copies name an effect scene of the show,
 // the selection's capabilities profiles of the library, groups a page.
+// The links between the pages' scenes, by name: "T releases S", "T jumps
+// to S". A target that is no scene of the pages reads "a deleted scene".
+// Names survive what addresses do not: a scene deleted while a link to it
+// stays, its address then given to a new copy of the scene holding the
+// link, passes an address check; by name the link then reads "T releases
+// T", where none should be left.
+inline QStringList SceneLinks(const CProject& project)
+{
+    QSet<const CScene*> pageScenes;
+    for (const CPage* page : project.m_pages)
+        pageScenes.unite(QSet<const CScene*>(page->m_scenes.begin(), page->m_scenes.end()));
+    const auto name = [&pageScenes](const CScene* scene) {
+        return pageScenes.contains(scene) ? scene->m_name : QStringLiteral("a deleted scene");
+    };
+    QStringList links;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes) {
+            if (scene->m_jumpTarget)
+                links << scene->m_name + QStringLiteral(" jumps to ") + name(scene->m_jumpTarget);
+            for (const CScene* released : scene->m_releaseList)
+                links << scene->m_name + QStringLiteral(" releases ") + name(released);
+        }
+    }
+    return links;
+}
+
 inline QStringList StaleReferences(const CProject& project)
 {
     QStringList stale;

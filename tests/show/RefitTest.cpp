@@ -4,9 +4,6 @@
 
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
-#include "effects/MatrixAnimEffect.h"
-#include "show/EffectScene.h"
-#include "model/FixtureMatrix.h"
 
 #include <QtTest>
 
@@ -125,20 +122,9 @@ private slots:
         CPlaybackRig rig;
         CLibraryProfile* had = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "DRGB"); });
         CLibraryProfile* has = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "RGBD"); });
-        CFixtureMatrix* matrix = rig.project.AddMatrix(had, 1, 3, 1, nullptr);
-        QList<CPatchedFixture*> members;
-        for (int i = 0; i < 3; ++i) {
-            members << rig.project.AddFixture(4 * i, 0, 10 + i, 1, QStringLiteral("M"), had, false, false, nullptr);
-            matrix->AddMember(members.last(), QRect(20 * i, 0, 20, 20));
-        }
-        rig.project.UpdateAfterPatch(true, false);
-        CEffectScene* scene = rig.project.AddEffectScene();
-        auto* anim = new CMatrixAnimEffect(matrix, 0);
-        anim->m_applySel = true;
-        ShowEdits::Select(rig.project, members.mid(0, 2));
-        rig.project.m_currentGroup->m_selectedMatrices = {matrix};
-        ShowEdits::ApplyEffect(rig.project, anim, scene, -1, false);
-        CEffect* effect = scene->m_effects.value(0);
+        CFixtureMatrix* matrix = ShowEdits::PatchMatrix(rig.project, had, 3, 0);
+        const QList<CPatchedFixture*> members = matrix->Members();
+        CEffect* effect = ShowEdits::ApplyOnPartOf(rig.project, matrix, 2, rig.project.AddEffectScene());
         QVERIFY(effect && effect->m_ownsMatrix);
         CScene clipboard(QStringLiteral("clipboard"), 4);
         CEffect* copied = CloneEffect(effect);

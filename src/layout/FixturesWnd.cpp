@@ -371,9 +371,9 @@ void CFixturesWnd::SelectEffectFixtures(const CEffect* effect)
 void CFixturesWnd::SelectLinkedPage()
 {
     const CGroup* group = CurrentGroup();
-    // A file may name a page that is gone.
-    if (group && group->m_page >= 0 && group->m_page < m_project.m_pages.size() && ShowHost().LivePagesMode() == 0)
-        ShowHost().SelectLivePage(group->m_page);
+    const int page = group && group->m_page ? int(m_project.m_pages.indexOf(group->m_page)) : -1;
+    if (page >= 0 && ShowHost().LivePagesMode() == 0)
+        ShowHost().SelectLivePage(page);
 }
 
 void CFixturesWnd::SwitchGroup(int n)

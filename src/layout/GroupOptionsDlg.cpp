@@ -59,7 +59,9 @@ QSpinBox* SizeSpin(int minimum, int value, QWidget* parent)
 CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect& layoutRect, const QRect& extent,
                                    QWidget* parent)
     : QDialog(parent, Qt::Tool)
+    , m_project(project)
     , m_group(group)
+    , m_listedPages(project.m_pages)
     , m_name(new QLineEdit(group.m_name, this))
     , m_triggers(new QPushButton(group.m_triggers.GetText(), this))
     , m_page(new QComboBox(this))
@@ -96,7 +98,7 @@ CGroupOptionsDlg::CGroupOptionsDlg(CProject& project, CGroup& group, const QRect
     m_page->addItem(QString());
     for (const CPage* page : qAsConst(project.m_pages))
         m_page->addItem(page->m_name);
-    m_shownPage = group.m_page >= 0 && group.m_page + 1 < m_page->count() ? group.m_page + 1 : 0;
+    m_shownPage = group.m_page ? int(m_listedPages.indexOf(group.m_page)) + 1 : 0;
     m_page->setCurrentIndex(m_shownPage);
     layout->addWidget(pageBox);
 
@@ -249,8 +251,10 @@ void CGroupOptionsDlg::OnBrowseImage()
 void CGroupOptionsDlg::OnOk()
 {
     m_group.m_name = m_name->text();
-    if (m_page->currentIndex() != m_shownPage || m_group.m_page + 1 == m_shownPage)
-        m_group.m_page = m_page->currentIndex() - 1;
+    if (m_page->currentIndex() != m_shownPage) {
+        CPage* page = m_listedPages.value(m_page->currentIndex() - 1, nullptr);
+        m_group.m_page = m_project.m_pages.contains(page) ? page : nullptr;
+    }
     m_group.m_backColor = m_color;
     m_group.m_backImage = m_imagePath->text();
     if (m_imageMode->currentIndex() != m_shownImageMode || m_group.m_imageMode == m_shownImageMode)

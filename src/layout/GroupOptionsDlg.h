@@ -2,11 +2,13 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QList>
 #include <QRect>
 
 #include <functional>
 
 class CGroup;
+class CPage;
 class CProject;
 class CTriggers;
 class QCheckBox;
@@ -71,7 +73,10 @@ protected:
 private:
     void ShowColor();
 
+    CProject& m_project;
     CGroup& m_group;
+    // The pages the page combo lists after its empty first item.
+    QList<CPage*> m_listedPages;
     QLineEdit* m_name;
     QPushButton* m_triggers;
     QComboBox* m_page;

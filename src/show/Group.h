@@ -10,6 +10,7 @@
 class CFixtureMatrix;
 class CLayoutItem;
 class CLibraryProfile;
+class CPage;
 class CPatchedFixture;
 
 // One control of the presets panel for one channel of one profile in one
@@ -132,7 +133,10 @@ public:
     int m_imageMode = 0;
     QRect m_layoutRect; // meaningful for the general group
     QRect m_viewRect;
-    int m_page = -1; // live page shown when the group becomes current; none when negative
+    // The live page shown when the group becomes current, or none. It is
+    // the page itself, so that it follows its page wherever the page list
+    // moves it; the project unlinks it when the page closes.
+    CPage* m_page = nullptr;
     CTriggers m_triggers;
     QList<CPatchedFixture*> m_fixtures;
     QList<CFixtureMatrix*> m_matrices;

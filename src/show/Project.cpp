@@ -113,6 +113,7 @@ void CProject::Clear()
     m_savedSelectedMatrices.clear();
 
     m_addedProfiles.clear();
+    m_selectionCaps.Reset();
     qDeleteAll(m_library);
     m_library.clear();
     m_currentPage = nullptr;

@@ -260,6 +260,16 @@ public:
     //   scene or its page is deleted (ForgetScene); the crossfade window and
     //   the live page and timeline windows hear FadingRemoveScene and
     //   RemoveSceneBlocks; playing and pending entries go with the scene;
+    // - running copies -> their effect scene (CEffectScene::m_source):
+    //   running, waiting and saved copies follow the effect scene editor's
+    //   swap (SetEditedScene); when the effect scene is deleted its copies
+    //   go with it (StopEffectSceneHook), and copies that outlive it
+    //   (fading out, saved as playing, retired) play on with none;
+    // - the selection's capabilities -> profiles (CSelectionCaps::m_profiles):
+    //   made again from the selection at every change of it, and when
+    //   profiles leave the library before the host hears of it (the
+    //   selection has no fixture of theirs); emptied by UpdateAfterPatch and
+    //   Clear, which may delete profiles;
     // - the scene editor's copies (history, the scene as opened, the step
     //   clipboard): the host fits them on FixtureProfilesChanged and cleans
     //   them on FixturesDeleting and ProfilesDeleting; their jumps and
@@ -339,6 +349,8 @@ public:
     // False for the first page, an index past the end or a page with
     // playing scenes.
     bool RemovePage(int n);
+    // The page leaves the show: groups linked to it link to none.
+    void ForgetPage(const CPage* page);
     // "Scene <n>" on the current page; with fromLive it holds one step of
     // the live levels.
     CScene* AddScene(bool fromLive);

@@ -201,9 +201,13 @@ void CProject::SetEditedScene(CScene* oldScene, CScene* newScene)
             auto* newEffectScene = static_cast<CEffectScene*>(newScene);
             ReplaceAll(m_effectScenes, oldEffectScene, newEffectScene);
             ReplaceAll(m_savedPlayingCopies, oldEffectScene, newEffectScene);
-            for (CEffectScene* copy : m_runningCopies) {
-                if (copy->m_source == oldEffectScene)
-                    copy->m_source = newEffectScene;
+            // Copies running, waiting to start or saved as playing follow
+            // their effect scene.
+            for (const QList<CEffectScene*>* copies : {&m_runningCopies, &m_queuedCopies, &m_savedPlayingCopies}) {
+                for (CEffectScene* copy : *copies) {
+                    if (copy && copy->m_source == oldEffectScene)
+                        copy->m_source = newEffectScene;
+                }
             }
         }
         ReplaceAll(m_savedPlayingScenes, oldScene, newScene);

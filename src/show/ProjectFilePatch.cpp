@@ -215,7 +215,8 @@ void CProjectFileV3::WriteGroups(CProject& project)
             if (!ids.isEmpty())
                 SetAttrString(QStringLiteral("ZKMatrix"), IdList(ids));
         }
-        SetAttrInt(QStringLiteral("ZKPage"), group->m_page);
+        // A page number on disk: the page's place in the list being saved.
+        SetAttrInt(QStringLiteral("ZKPage"), group->m_page ? int(project.m_pages.indexOf(group->m_page)) : -1);
         group->m_triggers.WriteXml(*this);
         WriteGroupView(group, general);
         WriteSubGroups(group);
@@ -391,6 +392,7 @@ void CProjectFileV3::readGroups(CProject& project)
     if (!general || !SelectGroups())
         return;
     m_profilesByPath.clear();
+    m_groupPages.clear();
     for (CLibraryProfile* profile : qAsConst(project.m_library)) {
         if (!m_profilesByPath.contains(profile->GetPath()))
             m_profilesByPath.insert(profile->GetPath(), profile);
@@ -398,7 +400,9 @@ void CProjectFileV3::readGroups(CProject& project)
 
     if (SelectElement(QStringLiteral("ZKGlobalGroup"), -1)) {
         GetAttrString(QStringLiteral("ZKName"), general->m_name);
-        GetAttrInt(QStringLiteral("ZKPage"), general->m_page);
+        int page = -1;
+        GetAttrInt(QStringLiteral("ZKPage"), page);
+        m_groupPages << qMakePair(general, page);
         general->m_triggers.ReadXml(*this);
         readGroupView(project, general, true);
         readSubGroups(project, general);
@@ -437,7 +441,9 @@ void CProjectFileV3::readGroups(CProject& project)
                 }
             }
         }
-        GetAttrInt(QStringLiteral("ZKPage"), group->m_page);
+        int page = -1;
+        GetAttrInt(QStringLiteral("ZKPage"), page);
+        m_groupPages << qMakePair(group, page);
         group->m_triggers.ReadXml(*this);
         readGroupView(project, group, false);
         readSubGroups(project, group);
@@ -447,6 +453,15 @@ void CProjectFileV3::readGroups(CProject& project)
     project.m_savedSelectedFixtures = general->m_selectedFixtures;
     project.m_savedSelectedMatrices = general->m_selectedMatrices;
     SelectRoot();
+}
+
+void CProjectFileV3::linkGroupPages(CProject& project)
+{
+    for (const QPair<CGroup*, int>& link : qAsConst(m_groupPages)) {
+        if (project.m_groups.contains(link.first))
+            link.first->m_page = project.m_pages.value(link.second, nullptr);
+    }
+    m_groupPages.clear();
 }
 
 void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool general)

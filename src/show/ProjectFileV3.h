@@ -152,6 +152,9 @@ public:
     // One "ZKFixture" (current); null when it cannot be patched.
     CPatchedFixture* readFixture(CProject& project, CLibraryProfile* profile);
     void readGroups(CProject& project);
+    // The groups' linked pages, by the numbers readGroups read, once
+    // readPages has made the pages; a number naming no page links none.
+    void linkGroupPages(CProject& project);
     void readGroupView(CProject& project, CGroup* group, bool general);
     void readSubGroups(CProject& project, CGroup* group);
     void readPresetConfigs(CGroup* group);
@@ -235,4 +238,6 @@ private:
     QHash<int, CFixtureMatrix*> m_matricesById;
     // The library by path, the first of equal paths; readGroups fills it.
     QHash<QString, CLibraryProfile*> m_profilesByPath;
+    // Per group read, the page number its file names (-1 for none).
+    QList<QPair<CGroup*, int>> m_groupPages;
 };

@@ -321,6 +321,9 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
     }
     if (dropped.isEmpty())
         return;
+    // The selection names no fixture of theirs: whatever the host reads of
+    // the capabilities while it lets go of them names none of them either.
+    ComputeSelectionCaps();
     // No grid of the show names them: only curve channels do.
     for (CScene* scene : EveryScene(*this))
         scene->ForgetProfiles(dropped);
@@ -330,7 +333,6 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
     }
     ShowHost().ProfilesDeleting(dropped);
     qDeleteAll(dropped);
-    ComputeSelectionCaps();
 }
 
 void CProject::FitEntriesToProfiles()

@@ -47,8 +47,11 @@ public:
         }
         qDeleteAll(scenes);
         project.m_importScenes.clear();
-        while (project.m_pages.size() > m_pageCount)
-            delete project.m_pages.takeLast();
+        while (project.m_pages.size() > m_pageCount) {
+            CPage* page = project.m_pages.takeLast();
+            project.ForgetPage(page);
+            delete page;
+        }
         project.m_currentPage = m_currentPage;
 
         project.RemoveFixtures(project.m_importFixtures, true);

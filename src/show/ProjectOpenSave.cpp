@@ -154,6 +154,7 @@ bool CProject::readProject(CProjectFileV3& doc, QString& error)
             return false;
         doc.readGroups(*this);
         doc.readPages(*this);
+        doc.linkGroupPages(*this);
         doc.readEffectScenes(*this);
         doc.readFadingButtons(*this);
         doc.readTimeLines(*this);

@@ -208,8 +208,8 @@ bool CProject::StartQueuedEffectCopy(CPage* page, CScene* scene)
         return true;
     }
     m_queuedCopies.removeOne(copy);
-    // An effect scene swapped by the editor leaves a waiting copy's source
-    // behind; it plays on without one rather than reach a deleted scene.
+    // Swaps and deletions of effect scenes keep a waiting copy's source
+    // valid; a copy naming none of the show's plays on without one.
     if (copy->m_source && !m_effectScenes.contains(copy->m_source))
         copy->m_source = nullptr;
     StopOverlappingEffects(copy);

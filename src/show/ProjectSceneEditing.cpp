@@ -5,6 +5,7 @@
 
 #include "effects/Effect.h"
 #include "show/EffectScene.h"
+#include "show/Group.h"
 #include "show/Page.h"
 #include "show/Scene.h"
 #include "show/ShowHost.h"
@@ -44,6 +45,7 @@ bool CProject::RemovePage(int n)
     // Out of the list first: while the page deletes its scenes, the other
     // pages' scenes lose their references to them and this page is gone.
     m_pages.removeAt(n);
+    ForgetPage(page);
     for (int i = m_savedPlayingPages.size() - 1; i >= 0; --i) {
         if (m_savedPlayingPages[i] != page)
             continue;
@@ -55,6 +57,14 @@ bool CProject::RemovePage(int n)
     }
     delete page;
     return true;
+}
+
+void CProject::ForgetPage(const CPage* page)
+{
+    for (CGroup* group : qAsConst(m_groups)) {
+        if (group->m_page == page)
+            group->m_page = nullptr;
+    }
 }
 
 CScene* CProject::AddScene(bool fromLive)
@@ -81,14 +91,14 @@ bool CProject::RemoveEffectScene(int n)
     ShowHost().RemoveSceneBlocks(effectScene);
     if (g_stopEffectScene)
         g_stopEffectScene(*this, effectScene, true);
-    // Copies still fading out, or saved as playing, outlive their source.
-    for (CEffectScene* copy : qAsConst(m_runningCopies)) {
-        if (copy->m_source == effectScene)
-            copy->m_source = nullptr;
-    }
-    for (CEffectScene* copy : qAsConst(m_savedPlayingCopies)) {
-        if (copy && copy->m_source == effectScene)
-            copy->m_source = nullptr;
+    // Copies still fading out, or saved as playing, outlive their source;
+    // so does a copy the pending pass still reads.
+    for (const QList<CEffectScene*>* copies :
+         {&m_runningCopies, &m_queuedCopies, &m_retiredCopies, &m_savedPlayingCopies}) {
+        for (CEffectScene* copy : *copies) {
+            if (copy && copy->m_source == effectScene)
+                copy->m_source = nullptr;
+        }
     }
     ForgetScene(effectScene);
     m_effectScenes.removeAt(n);

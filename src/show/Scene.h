@@ -307,7 +307,8 @@ public:
     // `scene` leaves this one's jump and release list (deleted or moved away).
     void ForgetScene(const CScene* scene);
     // Fixtures took other profiles: their entries in every step, the
-    // transition step too, are made for the new ones.
+    // transition step too, are made for the new ones, and the marks of
+    // their slots in the active masks move with the levels.
     void FitEntriesToProfiles();
     // Writes the steps of `effect` (the caller keeps it) into the scene from
     // step index `position` on, with a clone of the effect; the effect

@@ -11,6 +11,9 @@
 #include "model/PatchedFixture.h"
 #include "show/SceneStep.h"
 
+#include <QSet>
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace {
@@ -467,10 +470,39 @@ void CScene::ForgetScene(const CScene* scene)
 
 void CScene::FitEntriesToProfiles()
 {
-    for (CSceneStep* step : qAsConst(m_steps))
-        step->FitEntriesToProfiles();
+    QList<CSceneStep*> steps = m_steps;
     if (m_transitionStep)
-        m_transitionStep->FitEntriesToProfiles();
+        steps << m_transitionStep;
+    // A level the scene drives stays driven on its new channel: the marks
+    // move once per fixture, before any of its entries is fitted. Slots
+    // past the former channels may be another fixture's now, and the
+    // former channels past the new ones no longer this fixture's: both
+    // keep their marks.
+    QSet<const CPatchedFixture*> moved;
+    for (const CSceneStep* step : qAsConst(steps)) {
+        for (const CStepFixture* entry : step->m_entries) {
+            const CPatchedFixture* fixture = entry->Fixture();
+            if (!fixture || entry->Profile() == fixture->Profile() || moved.contains(fixture))
+                continue;
+            moved.insert(fixture);
+            quint8* active = ActiveMask(fixture->m_universe);
+            if (!active)
+                continue;
+            const int had = entry->ChannelCount();
+            const int has = fixture->Profile() ? std::max(0, fixture->Profile()->ChannelCount()) : 1;
+            const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
+            const int first = fixture->m_address;
+            QVarLengthArray<quint8, 64> former;
+            for (int i = 0; i < had; ++i)
+                former.append(first + i >= 0 && first + i < kSlotsPerUniverse ? active[first + i] : 0);
+            for (int i = 0; i < has && first + i < kSlotsPerUniverse; ++i) {
+                if (first + i >= 0 && (sources[i] >= 0 || i < had))
+                    active[first + i] = sources[i] >= 0 ? former[sources[i]] : 0;
+            }
+        }
+    }
+    for (CSceneStep* step : qAsConst(steps))
+        step->FitEntriesToProfiles();
 }
 
 // --- Effect scenes: static levels

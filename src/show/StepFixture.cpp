@@ -183,15 +183,72 @@ void CStepFixture::FitToProfile()
     CLibraryProfile* profile = m_fixture ? m_fixture->Profile() : nullptr;
     if (!m_fixture || profile == m_profile)
         return;
+    const int count = profile ? std::max(0, profile->ChannelCount()) : 1;
+    const QVector<int> sources = ChannelSources(m_profile, m_count, profile, count);
     const QVarLengthArray<quint8, kInlineLevels> kept(LevelData(), LevelData() + m_count);
     if (m_count > kInlineLevels)
         delete[] m_heap;
     m_profile = profile;
-    AllocateLevels(m_profile ? std::max(0, m_profile->ChannelCount()) : 1);
-    std::memset(MutableLevels(), 0, size_t(m_count));
-    std::memcpy(MutableLevels(), kept.constData(), size_t(std::min(m_count, int(kept.size()))));
+    AllocateLevels(count);
+    quint8* levels = MutableLevels();
+    for (int i = 0; i < m_count; ++i)
+        levels[i] = sources[i] >= 0 ? kept[sources[i]] : 0;
     // The owning scene may be a copy the show does not know.
     RenderedContentChanged();
+}
+
+namespace {
+
+// What makes a channel "the same" in two profiles; no type for a channel of
+// an unknown or undefined type, which only its position can match.
+struct CChannelFunction
+{
+    int type = -1;
+    bool fine = false;
+    int order = 0;
+
+    bool operator==(const CChannelFunction& other) const
+    {
+        return type >= 0 && type == other.type && fine == other.fine && order == other.order;
+    }
+};
+
+QVector<CChannelFunction> ChannelFunctions(const CLibraryProfile* profile, int count)
+{
+    QVector<CChannelFunction> functions(std::max(0, count));
+    const CProfileMode* mode = profile ? profile->CurrentMode() : nullptr;
+    int seen[ChannelType::kCount][2] = {};
+    for (int i = 0; i < functions.size(); ++i) {
+        const CProfileChannelDef* channel = mode ? mode->Channel(i) : nullptr;
+        if (!channel || channel->m_type <= ChannelType::Undef || channel->m_type >= ChannelType::kCount)
+            continue;
+        const bool fine = channel->m_lsb;
+        functions[i] = {channel->m_type, fine, seen[channel->m_type][fine]++};
+    }
+    return functions;
+}
+
+} // namespace
+
+QVector<int> CStepFixture::ChannelSources(const CLibraryProfile* from, int fromCount, const CLibraryProfile* to,
+                                          int toCount)
+{
+    const QVector<CChannelFunction> had = ChannelFunctions(from, fromCount);
+    const QVector<CChannelFunction> has = ChannelFunctions(to, toCount);
+    QVector<int> sources(has.size(), -1);
+    QVector<bool> taken(had.size(), false);
+    for (int i = 0; i < has.size(); ++i) {
+        const int at = had.indexOf(has[i]);
+        if (at >= 0) {
+            sources[i] = at;
+            taken[at] = true;
+        }
+    }
+    for (int i = 0; i < has.size() && i < had.size(); ++i) {
+        if (sources[i] < 0 && !taken[i])
+            sources[i] = i;
+    }
+    return sources;
 }
 
 void CStepFixture::ClearLevels()

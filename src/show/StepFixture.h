@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QVector>
 #include <QtGlobal>
 
 class CLibraryProfile;
@@ -133,11 +134,18 @@ public:
     // of the fixture stores 0 and stays unmarked. True when it marked any.
     bool CaptureLevels(const CStepSource& source, bool selectedBeams);
     void ClearLevels();
-    // The fixture took another profile or mode: the entry takes it too. The
-    // levels stay channel by channel, so that the fixture's slots get the
-    // bytes they got (the patch gives a block only a profile of as many
-    // channels); channels past the old count start at 0.
+    // The fixture took another profile or mode: the entry takes it too,
+    // each channel with the level ChannelSources gives it. Reads the former
+    // profile, which the library keeps until every entry is fitted.
     void FitToProfile();
+    // For each of the `toCount` channels of `to`, the channel of `from`
+    // (`fromCount` channels) whose level it keeps: the one of the same
+    // function (type, fine byte or not, and order among the channels of
+    // that type and byte), else the one at its position when neither has
+    // a function in the other profile; -1 for a channel that starts at 0,
+    // as in a new step. A null profile names no function.
+    static QVector<int> ChannelSources(const CLibraryProfile* from, int fromCount, const CLibraryProfile* to,
+                                       int toCount);
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.

@@ -29,7 +29,7 @@ private slots:
         Columns<QString, QString>("removed", "then");
         // "profile": the patch gave A another profile, then B, the last
         // fixture of the former one, went.
-        for (const char* removed : {"fixture", "matrix", "profile"})
+        for (const char* removed : {"fixture", "matrix", "matrix, step by step", "profile"})
             for (const char* then : {"undo", "cancel", "paste"})
                 QTest::addRow("%s, %s", removed, then) << removed << then;
     }
@@ -45,7 +45,7 @@ private slots:
         CFixtureMatrix* matrix = rig.PatchMatrix(6, 2);
         rig.Fixtures().LoadProject();
         CScene* scene = rig.AddScene(QStringLiteral("S"), {a, b});
-        if (removed == "matrix")
+        if (removed.startsWith("matrix"))
             rig.ApplyMatrixEffect(scene, matrix);
         // The former profile's channels named by a curve go with it.
         if (removed == "profile")
@@ -62,9 +62,24 @@ private slots:
 
         if (removed == "profile")
             rig.ChangeProfile(a, rig.ColorProfile());
-        const QStringList asked = removed == "matrix" ? rig.Remove({}, {matrix}) : rig.Remove({b});
+        QStringList asked;
+        if (removed == "matrix, step by step") {
+            // The two steps of the window's Remove: the matrix goes before
+            // its members. From the first on no copy's effect names it,
+            // whatever the allocator gives its address to next.
+            const QList<CPatchedFixture*> members = matrix->Members();
+            QVERIFY(!editor->ClipboardEffects().isEmpty());
+            project.RemoveMatrix(matrix);
+            for (const CEffect* effect : editor->ClipboardEffects())
+                QVERIFY(!effect->m_matrix);
+            project.RemoveFixtures(members, false);
+            project.UpdateAfterPatch(false, false);
+            asked << QStringLiteral("none");
+        } else {
+            asked = removed.startsWith("matrix") ? rig.Remove({}, {matrix}) : rig.Remove({b});
+        }
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(project.m_generalGroup->m_fixtures.size(), removed == "matrix" ? 2 : 3);
+        QCOMPARE(project.m_generalGroup->m_fixtures.size(), removed.startsWith("matrix") ? 2 : 3);
 
         if (then == "undo") {
             editor->Undo();
@@ -244,6 +259,9 @@ private slots:
         rig.Press(project.m_firstPage->m_scenes.value(0));
         rig.Tick(40);
         QCOMPARE(rig.StaleInShow(), QString());
+        // By name: a copy given the deleted scene's address would pass
+        // for it by address.
+        QCOMPARE(SceneLinks(project), QStringList());
     }
 
     // An effect scene deleted under its editor (a copy's source going, say):

@@ -126,11 +126,13 @@ private slots:
             rig.window->TickLivePagesOrEditor(25, 1);
             rig.window->MergeOutput();
         }
-        // F1's bytes as stored, whatever its profile now calls them.
+        // F1's levels, each on the channel of its function: the other
+        // profile has the dimmer last.
         QList<int> out;
         for (int slot = 0; slot < 4; ++slot)
             out << project.m_output[0][slot];
-        QCOMPARE(out, QList<int>({200, 150, 100, 50}));
+        QCOMPARE(out, edit == QLatin1String("profile") ? QList<int>({150, 100, 50, 200})
+                                                       : QList<int>({200, 150, 100, 50}));
     }
 };
 

@@ -152,17 +152,7 @@ public:
         }
     }
     void FixtureProfilesChanged() override { m_clipboard.FitEntriesToProfiles(); }
-    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override
-    {
-        for (CEffect* effect : m_clipboard.m_effects) {
-            for (const CLibraryProfile* profile : profiles) {
-                if (auto* curve = dynamic_cast<CCurveEffect*>(effect))
-                    curve->ForgetChannelsOf(*profile);
-                if (effect->m_ownsMatrix && effect->m_matrix && effect->m_matrix->Profile() == profile)
-                    effect->ReleaseMatrix();
-            }
-        }
-    }
+    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override { m_clipboard.ForgetProfiles(profiles); }
 
 private:
     struct Template

@@ -144,6 +144,13 @@ public:
         if (fixturesDeleting)
             fixturesDeleting(fixtures, matrices);
     }
+    // What copies kept outside the show do when profiles leave the library, where a test gives it.
+    std::function<void(const QList<CLibraryProfile*>&)> profilesDeleting;
+    void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override
+    {
+        if (profilesDeleting)
+            profilesDeleting(profiles);
+    }
     void RepaintLayoutView() override { calls << QStringLiteral("RepaintLayoutView"); }
     void StoreGroupView() override { calls << QStringLiteral("StoreGroupView"); }
     bool HasLayoutView() const override { return layoutView; }

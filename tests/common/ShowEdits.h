@@ -2,6 +2,8 @@
 
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
+#include "effects/MatrixAnimEffect.h"
+#include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
@@ -50,6 +52,31 @@ inline CEffect* Gradient(const CRgbwColor& color)
     gradient->m_pegColors = {color};
     gradient->m_pegPositions = {0.0};
     return gradient;
+}
+
+// Matrix 1 of `members` fixtures of the profile, four slots apart from
+// `address` on, patched.
+inline CFixtureMatrix* PatchMatrix(CProject& project, CLibraryProfile* profile, int members, int address)
+{
+    CFixtureMatrix* matrix = project.AddMatrix(profile, 1, members, 1, nullptr);
+    for (int i = 0; i < members; ++i)
+        matrix->AddMember(project.AddFixture(address + 4 * i, 0, 10 + i, 1, QStringLiteral("M"), profile, false,
+                                             false, nullptr),
+                          QRect(20 * i, 0, 20, 20));
+    project.UpdateAfterPatch(true, false);
+    return matrix;
+}
+
+// An animation on the matrix's first `count` members, applied to the
+// scene: on part of a matrix it plays on a grid of its own.
+inline CEffect* ApplyOnPartOf(CProject& project, CFixtureMatrix* matrix, int count, CScene* scene)
+{
+    auto* effect = new CMatrixAnimEffect(matrix, 0);
+    effect->m_applySel = true;
+    Select(project, matrix->Members().mid(0, count));
+    project.m_currentGroup->m_selectedMatrices = {matrix};
+    ApplyEffect(project, effect, scene, -1, false);
+    return scene->m_effects.value(0);
 }
 
 // The patch dialog's OK for a block given another profile or mode.

@@ -22,7 +22,34 @@
 // profile, which the library holds; effects bind patched fixtures and a
 // matrix of the patch or their own; groups and matrices hold patched
 // fixtures; jumps, release lists, crossfades and timeline blocks name
-// scenes of the pages.
+// scenes of the pages; running copies name an effect scene of the show,
+// the selection's capabilities profiles of the library, groups a page.
+// The links between the pages' scenes, by name: "T releases S", "T jumps
+// to S". A target that is no scene of the pages reads "a deleted scene".
+// Names survive what addresses do not: a scene deleted while a link to it
+// stays, its address then given to a new copy of the scene holding the
+// link, passes an address check; by name the link then reads "T releases
+// T", where none should be left.
+inline QStringList SceneLinks(const CProject& project)
+{
+    QSet<const CScene*> pageScenes;
+    for (const CPage* page : project.m_pages)
+        pageScenes.unite(QSet<const CScene*>(page->m_scenes.begin(), page->m_scenes.end()));
+    const auto name = [&pageScenes](const CScene* scene) {
+        return pageScenes.contains(scene) ? scene->m_name : QStringLiteral("a deleted scene");
+    };
+    QStringList links;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes) {
+            if (scene->m_jumpTarget)
+                links << scene->m_name + QStringLiteral(" jumps to ") + name(scene->m_jumpTarget);
+            for (const CScene* released : scene->m_releaseList)
+                links << scene->m_name + QStringLiteral(" releases ") + name(released);
+        }
+    }
+    return links;
+}
+
 inline QStringList StaleReferences(const CProject& project)
 {
     QStringList stale;
@@ -117,6 +144,20 @@ inline QStringList StaleReferences(const CProject& project)
             if (!patched.contains(member))
                 stale << QStringLiteral("matrix %1: deleted member").arg(matrix->Id());
         }
+    }
+    const QSet<const CEffectScene*> effectScenes(project.m_effectScenes.begin(), project.m_effectScenes.end());
+    for (const CEffectScene* copy : project.m_runningCopies + project.m_queuedCopies) {
+        if (copy->m_source && !effectScenes.contains(copy->m_source))
+            stale << QStringLiteral("copy of %1: source is no effect scene of the show").arg(copy->m_name);
+    }
+    for (const CLibraryProfile* profile : project.m_selectionCaps.m_profiles) {
+        if (!library.contains(profile))
+            stale << QStringLiteral("selection capabilities: profile out of the library");
+    }
+    const QSet<const CPage*> pages(project.m_pages.begin(), project.m_pages.end());
+    for (const CGroup* group : project.m_groups) {
+        if (group->m_page && !pages.contains(group->m_page))
+            stale << group->m_name + QStringLiteral(": linked to a closed page");
     }
     for (const CFadingButton* button : project.m_fadingButtons) {
         for (const CScene* scene : button->m_fadeInScenes + button->m_fadeOutScenes) {

@@ -417,7 +417,7 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("selected");
         QTest::newRow("page 2 of 3") << 2 << 0 << 2;
-        QTest::newRow("page 7 of 3") << 7 << 0 << -1;
+        QTest::newRow("a page not in the list") << 7 << 0 << -1;
         QTest::newRow("no link") << -1 << 0 << -1;
         QTest::newRow("an editor is open") << 1 << 1 << -1;
     }
@@ -429,7 +429,9 @@ private slots:
         CWindowRig rig;
         while (rig.project.m_pages.size() < 3)
             rig.project.AddPage(QStringLiteral("P"));
-        rig.AddGroup(QStringLiteral("G1"), {0})->m_page = page;
+        CPage stray(rig.project, QStringLiteral("Gone"));
+        rig.AddGroup(QStringLiteral("G1"), {0})->m_page =
+            page < 0 ? nullptr : page < rig.project.m_pages.size() ? rig.project.m_pages[page] : &stray;
         rig.Load();
         rig.host.livePagesMode = mode;
         rig.host.calls.clear();

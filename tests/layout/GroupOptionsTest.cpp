@@ -90,7 +90,7 @@ private slots:
         while (rig.project.m_pages.size() < 3)
             rig.project.AddPage(QStringLiteral("P"));
         CGroup group(QStringLiteral("G"));
-        group.m_page = 1;
+        group.m_page = rig.project.m_pages[1];
         group.m_drawGrid = true;
         group.m_magnetGrid = true;
         CGroupOptionsDlg dialog(rig.project, group, kNoRect, kNoRect, nullptr);
@@ -106,7 +106,7 @@ private slots:
         dialog.ImageModeCombo()->setCurrentIndex(2);
         dialog.OnOk();
         QCOMPARE(group.m_name, QStringLiteral("Front"));
-        QCOMPARE(group.m_page, -1);
+        QCOMPARE(group.m_page, nullptr);
         QVERIFY(!group.m_drawGrid);
         QVERIFY(group.m_magnetGrid); // as the disabled check shows it
         QVERIFY(group.m_drawBackImage);
@@ -118,7 +118,7 @@ private slots:
     {
         QTest::addColumn<int>("page");
         QTest::addColumn<int>("imageMode");
-        QTest::newRow("page 7 of 3") << 7 << 0;
+        QTest::newRow("a page not in the list") << 7 << 0;
         QTest::newRow("image mode 9") << -1 << 9;
     }
     void valuesTheFormCannotShowAreKept()
@@ -129,13 +129,15 @@ private slots:
         while (rig.project.m_pages.size() < 3)
             rig.project.AddPage(QStringLiteral("P"));
         CGroup group(QStringLiteral("G"));
-        group.m_page = page;
+        // Not a page of the show: the combo cannot show it.
+        CPage stray(rig.project, QStringLiteral("Gone"));
+        group.m_page = page >= 0 ? &stray : nullptr;
         group.m_imageMode = imageMode;
         CGroupOptionsDlg dialog(rig.project, group, kNoRect, kNoRect, nullptr);
         QCOMPARE(dialog.PageCombo()->currentIndex(), 0);
         QCOMPARE(dialog.ImageModeCombo()->currentIndex(), 0);
         dialog.OnOk();
-        QCOMPARE(group.m_page, page);
+        QCOMPARE(group.m_page, page >= 0 ? &stray : nullptr);
         QCOMPARE(group.m_imageMode, imageMode);
     }
 

@@ -80,6 +80,32 @@ inline void AddColorSet(CFixtureProfile& profile, int firstType, const QByteArra
         AddChannel(profile, t, beams);
 }
 
+// One channel per letter, in order: D dimmer, R G B W red, green, blue and
+// white, P T pan and tilt, p t the fine byte of the last pan or tilt,
+// Z zoom, S shutter, I iris, X a channel of no known type. Spaces are skipped.
+inline void AddChannels(CFixtureProfile& profile, const char* letters)
+{
+    CProfileChannelDef* coarse[2] = {nullptr, nullptr};
+    for (const char* c = letters; *c; ++c) {
+        switch (*c) {
+        case 'D': AddDimmer(profile); break;
+        case 'R': AddChannel(profile, ChannelType::Red); break;
+        case 'G': AddChannel(profile, ChannelType::Green); break;
+        case 'B': AddChannel(profile, ChannelType::Blue); break;
+        case 'W': AddChannel(profile, ChannelType::White); break;
+        case 'P': coarse[0] = AddChannel(profile, ChannelType::Pan); break;
+        case 'T': coarse[1] = AddChannel(profile, ChannelType::Tilt); break;
+        case 'p': AddFine(profile, coarse[0]); break;
+        case 't': AddFine(profile, coarse[1]); break;
+        case 'Z': AddChannel(profile, ChannelType::Zoom); break;
+        case 'S': AddChannel(profile, ChannelType::Shutter); break;
+        case 'I': AddChannel(profile, ChannelType::Iris); break;
+        case 'X': AddChannel(profile, ChannelType::Undef); break;
+        default: break;
+        }
+    }
+}
+
 inline QByteArray Beams(std::initializer_list<int> numbers)
 {
     QByteArray bytes;

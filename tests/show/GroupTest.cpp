@@ -1,8 +1,10 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
 #include "PlaybackRig.h"
 #include "model/FixtureMatrix.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -402,6 +404,50 @@ private slots:
         r.plain[0]->SetLayoutItem(nullptr);
         r.matrix->SetLayoutItem(nullptr);
         r.members[0]->SetLayoutItem(nullptr);
+    }
+
+    // Pages One, Two and Three, and a group linked to Three: the link
+    // follows its page through the edits of the page list, and through
+    // saving and opening; it goes when its page closes.
+    void linkedPageFollowsItsPage_data()
+    {
+        Columns<QString, QString>("edits", "linked");
+        QTest::newRow("Two closes") << "close Two" << "Three";
+        QTest::newRow("a page is added") << "add" << "Three";
+        QTest::newRow("Three closes") << "close Three" << "";
+        QTest::newRow("Three moves before Two") << "move" << "Three";
+        QTest::newRow("saved and opened") << "save" << "Three";
+        QTest::newRow("Two closes, then saved and opened") << "close Two,save" << "Three";
+        QTest::newRow("moved, added, saved and opened") << "move,add,save" << "Three";
+        QTest::newRow("Three closes, then saved and opened") << "close Three,save" << "";
+    }
+    void linkedPageFollowsItsPage()
+    {
+        const auto [edits, linked] = Row<QString, QString>("edits", "linked");
+        GroupRig show;
+        CProject& project = show.Project();
+        project.m_firstPage->m_name = QStringLiteral("One");
+        project.AddPage(QStringLiteral("Two"));
+        CPage* three = project.AddPage(QStringLiteral("Three"));
+        show.Select(show.General(), {show.plain.first()});
+        CGroup* group = project.AddGroup(QStringLiteral("G"));
+        group->m_page = three;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("show.kv3"));
+        for (const QString& edit : edits.split(QLatin1Char(','))) {
+            if (edit.startsWith(QLatin1String("close ")))
+                QVERIFY(project.RemovePage(edit.endsWith(QLatin1String("Two")) ? 1 : 2));
+            else if (edit == QLatin1String("add"))
+                project.AddPage(QStringLiteral("Four"));
+            else if (edit == QLatin1String("move"))
+                project.m_pages.move(2, 1);
+            else
+                QVERIFY(project.SaveProject(path) && project.OpenProject(path));
+        }
+        group = project.m_groups.value(1);
+        QVERIFY(group);
+        QVERIFY(!group->m_page || project.m_pages.contains(group->m_page));
+        QCOMPARE(group->m_page ? group->m_page->m_name : QString(), linked);
     }
 };
 

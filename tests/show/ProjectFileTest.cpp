@@ -127,7 +127,8 @@ QStringList Describe(const CProject& project)
         QStringList flags;
         for (const QList<bool>& list : group->m_beamFlags)
             flags << Flags(list);
-        lines << Line("group", g, group->m_name, group->m_page, group->m_triggers.GetText(), group->m_zoom,
+        lines << Line("group", g, group->m_name, int(project.m_pages.indexOf(group->m_page)), group->m_triggers.GetText(),
+                      group->m_zoom,
                       group->m_scrollX, group->m_scrollY, group->m_drawGrid, group->m_magnetGrid,
                       group->m_backColor.name(), group->m_backImage, group->m_drawBackImage, group->m_imageMode);
         lines << Line(" view", Rect(group->m_viewRect), group->m_commonPositions,
@@ -306,7 +307,9 @@ class ProjectFileTest : public QObject
         group->AddFixture(c1);
         group->AddFixture(project.m_generalGroup->m_fixtures[4]);
         group->m_matrices << matrix;
-        group->m_page = 2;
+        // A page that is not the current one, linked by its place in the list.
+        project.m_pages << new CPage(project, QStringLiteral("Linked"));
+        group->m_page = project.m_pages.last();
         group->m_triggers.ParseShortCut(QStringLiteral("F5"));
         group->m_zoom = 1.5f;
         group->m_scrollY = 40;

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -308,6 +309,39 @@ private slots:
         rig.Select({0});
         QVERIFY(rig.project.StopEffectScene(again, false));
         QVERIFY(rig.project.PlayEffectScene(again));
+    }
+
+    // The editor swaps an effect scene for its copy and deletes the one it
+    // replaced: copies running or waiting to start follow to the new one,
+    // play on and stop with it.
+    void copiesFollowTheirEffectSceneSwappedByTheEditor_data()
+    {
+        Columns<bool>("started");
+        QTest::newRow("running") << true;
+        QTest::newRow("waiting to start") << false;
+    }
+    void copiesFollowTheirEffectSceneSwappedByTheEditor()
+    {
+        const auto [started] = Row<bool>("started");
+        CCopiesRig rig;
+        CEffectScene* full = rig.ZoomEffect(255);
+        rig.Select({0, 1});
+        QVERIFY(rig.project.PlayEffectScene(full));
+        if (started)
+            rig.Tick();
+        CEffectScene* copy = started ? rig.Running(0) : rig.project.m_queuedCopies.value(0);
+        auto* swapped = new CEffectScene(*full, true, true, true, true);
+        rig.project.SetEditedScene(full, swapped);
+        delete full;
+        rig.project.SetEditedScene(nullptr, nullptr);
+        rig.Tick();
+        QCOMPARE(rig.project.m_runningCopies, QList<CEffectScene*>({copy}));
+        QCOMPARE(copy->m_source, swapped);
+        QCOMPARE(rig.Zooms(), QList<int>({255, 255, 0, 0}));
+        QVERIFY(rig.project.StopEffectScene(swapped, true));
+        rig.Tick(2);
+        QVERIFY(rig.project.m_runningCopies.isEmpty());
+        QCOMPARE(rig.Zooms(), QList<int>({0, 0, 0, 0}));
     }
 
     void removedFixturesLeaveWaitingCopies()

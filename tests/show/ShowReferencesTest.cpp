@@ -133,31 +133,21 @@ void CurveChannelsOfDroppedProfile(CPlaybackRig& rig)
 void OwnGridLosesMember(CPlaybackRig& rig)
 {
     CTwoProfiles profiles(rig);
-    CFixtureMatrix* matrix = rig.project.AddMatrix(profiles.dimmerRgb, 1, 3, 1, nullptr);
-    QList<CPatchedFixture*> members;
-    for (int i = 0; i < 3; ++i) {
-        members << rig.project.AddFixture(20 + 4 * i, 0, 10 + i, 1, QStringLiteral("M"), profiles.dimmerRgb, false,
-                                          false, nullptr);
-        matrix->AddMember(members.last(), QRect(20 * i, 0, 20, 20));
-    }
-    rig.project.UpdateAfterPatch(true, false);
+    CFixtureMatrix* matrix = ShowEdits::PatchMatrix(rig.project, profiles.dimmerRgb, 3, 20);
     CScene* scene = rig.AddScene(QStringLiteral("S"));
-    auto* effect = new CMatrixAnimEffect(matrix, 0);
-    effect->m_applySel = true;
-    ShowEdits::Select(rig.project, members.mid(0, 2));
-    rig.project.m_currentGroup->m_selectedMatrices = {matrix};
-    ShowEdits::ApplyEffect(rig.project, effect, scene, -1, false);
-    QVERIFY(!scene->m_effects.isEmpty() && scene->m_effects.first()->m_ownsMatrix);
-    rig.project.RemoveFixtures({members.first()}, true);
+    const CEffect* effect = ShowEdits::ApplyOnPartOf(rig.project, matrix, 2, scene);
+    QVERIFY(effect && effect->m_ownsMatrix);
+    rig.project.RemoveFixtures({matrix->Members().first()}, true);
     std::unique_ptr<CEffect> edited(CloneEffect(scene->m_effects.first()));
     rig.project.BindEffectToSelection(edited.get(), false, false);
 }
 
 const CReferenceCase kCases[] = {
+    // The re-profiled fixture's dimmer moved last: its level with it.
     {"entry's former profile leaves the library", [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, false); },
-     {200, 10, 20, 30}},
+     {10, 20, 30, 200}},
     {"entry's former profile leaves while its scene plays",
-     [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, true); }, {200, 10, 20, 30}},
+     [](CPlaybackRig& rig) { ReprofileThenDeleteLastUser(rig, true); }, {10, 20, 30, 200}},
     {"fixture stored after an effect row is deleted", StoredAfterEffectThenDeleted, {200, 10, 20, 30}},
     {"copy waiting to start has a fixture re-profiled", QueuedCopyFixtureReprofiled, {}},
     {"curve names channels of a dropped profile", CurveChannelsOfDroppedProfile, {200, 10, 20, 30}},

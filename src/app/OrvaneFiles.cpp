@@ -115,11 +115,10 @@ bool Orvane::AskBeforeClosingShow(SClosingAnswers& answers)
     if (IsEditing() && m_pages) {
         answers.editOpen = true;
         if (m_pages->EditHasChanges()) {
-            const int answer = AskYesNoCancel(GetLangText(Txt::AppTitle),
-                                              GetLangText(Txt::EdKeepChanges).arg(m_pages->EditedName()));
-            if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+            const int answer = CLiveEditor::AskKeepChanges(m_pages->EditedName());
+            if (answer != CShowHost::Yes && answer != CShowHost::No)
                 return false;
-            answers.keepEdit = answer == QMessageBox::Yes;
+            answers.keepEdit = answer == CShowHost::Yes;
         }
     }
     if (!m_bModified && !answers.keepEdit)

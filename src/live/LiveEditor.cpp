@@ -10,8 +10,12 @@ void CLiveEditor::CancelAsking()
         EndEdit(false);
         return;
     }
-    const int answer = ShowHost().AskYesNoCancel(GetLangText(Txt::AppTitle),
-                                                 GetLangText(Txt::EdKeepChanges).arg(EditedName()));
+    const int answer = AskKeepChanges(EditedName());
     if (answer == CShowHost::Yes || answer == CShowHost::No)
         EndEdit(answer == CShowHost::Yes);
+}
+
+int CLiveEditor::AskKeepChanges(const QString& name)
+{
+    return ShowHost().AskYesNoCancel(GetLangText(Txt::AppTitle), GetLangText(Txt::EdKeepChanges).arg(name));
 }

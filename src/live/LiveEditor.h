@@ -50,6 +50,9 @@ public:
     // The editors' Cancel: an edit with changes asks whether to keep them,
     // and Cancel or Escape at that question go back to the edit.
     void CancelAsking();
+    // The question of an edit about `name` with changes: CShowHost::Yes to
+    // keep them, No to drop them, Cancel to go back to the edit.
+    static int AskKeepChanges(const QString& name);
 
     // Keys the main window routes to the shown editor; true when used.
     virtual bool HandleKey(int key, Qt::KeyboardModifiers modifiers)

@@ -377,17 +377,9 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
         SetMode(PagesMode);
         return;
     }
-    if (m_editorMode == SceneEditMode && !EditedScene()) {
-        // The scene went while its effect was edited: the editor behind has
-        // nothing left to show.
-        m_editor->ReleaseScene();
-        DeleteEditor(m_editor, m_editorWidget);
-        m_editedScene = nullptr;
-        ShowPages();
-        SetMode(PagesMode);
-        return;
-    }
-    if (m_editorMode == SceneEditMode) {
+    // A scene that went while its effect was edited leaves the editor
+    // behind it nothing to show: the edit ends below.
+    if (m_editorMode == SceneEditMode && EditedScene()) {
         ShowEditor(m_editor);
         m_editor->UpdateDmxButton();
         if (done && !cancelled)
@@ -400,7 +392,7 @@ void CPagesWnd::OnCloseEffects(bool done, bool cancelled)
     }
     // The effect scene's editor comes back for its parameters only; an
     // apply or a cancel ends the whole edit.
-    if (!done && cancelled) {
+    if (m_editorMode != SceneEditMode && !done && cancelled) {
         ShowEditor(m_editor);
         // The selection may have changed while the effect was edited.
         m_editor->UpdateEffectList();

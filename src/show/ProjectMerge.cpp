@@ -37,7 +37,7 @@ void CProject::Tick(int elapsedMs, int ticks)
     // still taken each time round so that a misbehaving host cannot make
     // the loop read past the list.
     for (int i = 0; i < m_pages.size(); ++i)
-        m_pages[i]->Tick(elapsed, qMax(1, ticks));
+        m_pages[i]->Tick(elapsed, ticks);
     m_inTick = false;
 }
 

@@ -489,7 +489,7 @@ void CScene::FitEntriesToProfiles()
             if (!active)
                 continue;
             const int had = entry->ChannelCount();
-            const int has = fixture->Profile() ? std::max(0, fixture->Profile()->ChannelCount()) : 1;
+            const int has = CStepFixture::ChannelCountFor(fixture->Profile());
             const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
             const int first = fixture->m_address;
             QVarLengthArray<quint8, 64> former;

@@ -136,7 +136,7 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
     : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene)
 {
-    AllocateLevels(m_profile ? std::max(0, m_profile->ChannelCount()) : 1);
+    AllocateLevels(ChannelCountFor(m_profile));
     std::memset(MutableLevels(), 0, size_t(m_count));
     RenderedContentChanged(m_scene);
 }
@@ -183,7 +183,7 @@ void CStepFixture::FitToProfile()
     CLibraryProfile* profile = m_fixture ? m_fixture->Profile() : nullptr;
     if (!m_fixture || profile == m_profile)
         return;
-    const int count = profile ? std::max(0, profile->ChannelCount()) : 1;
+    const int count = ChannelCountFor(profile);
     const QVector<int> sources = ChannelSources(m_profile, m_count, profile, count);
     const QVarLengthArray<quint8, kInlineLevels> kept(LevelData(), LevelData() + m_count);
     if (m_count > kInlineLevels)
@@ -195,6 +195,11 @@ void CStepFixture::FitToProfile()
         levels[i] = sources[i] >= 0 ? kept[sources[i]] : 0;
     // The owning scene may be a copy the show does not know.
     RenderedContentChanged();
+}
+
+int CStepFixture::ChannelCountFor(const CLibraryProfile* profile)
+{
+    return profile ? std::max(0, profile->ChannelCount()) : 1;
 }
 
 namespace {

@@ -146,6 +146,8 @@ public:
     // as in a new step. A null profile names no function.
     static QVector<int> ChannelSources(const CLibraryProfile* from, int fromCount, const CLibraryProfile* to,
                                        int toCount);
+    // The channels an entry of `profile` holds: one without a profile.
+    static int ChannelCountFor(const CLibraryProfile* profile);
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.

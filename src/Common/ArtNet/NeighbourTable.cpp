@@ -102,26 +102,6 @@ CNeighbourTable::~CNeighbourTable()
     Unfollow();
 }
 
-// A copy is a reading; the notices stay with the table that follows them.
-CNeighbourTable::CNeighbourTable(const CNeighbourTable& other)
-    : m_states(other.m_states)
-    , m_readable(other.m_readable)
-    , m_tellsFailed(other.m_tellsFailed)
-    , m_readings(other.m_readings)
-    , m_readAtMs(other.m_readAtMs)
-{
-}
-
-CNeighbourTable& CNeighbourTable::operator=(const CNeighbourTable& other)
-{
-    m_states = other.m_states;
-    m_readable = other.m_readable;
-    m_tellsFailed = other.m_tellsFailed;
-    m_readings = other.m_readings;
-    m_readAtMs = other.m_readAtMs;
-    return *this;
-}
-
 bool CNeighbourTable::Refresh(qint64 nowMs)
 {
     const int read = ReadNetlink(nowMs);
@@ -253,34 +233,34 @@ void CNeighbourTable::Merge(States& states, quint32 address, EState state, qint6
 void CNeighbourTable::Follow()
 {
 #ifdef Q_OS_LINUX
-    if (m_notices >= 0)
+    if (m_notices.fd >= 0)
         return;
-    m_notices = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
+    m_notices.fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
     sockaddr_nl group{};
     group.nl_family = AF_NETLINK;
     group.nl_groups = RTMGRP_NEIGH;
-    if (m_notices >= 0 && ::bind(m_notices, reinterpret_cast<const sockaddr*>(&group), sizeof group) != 0)
+    if (m_notices.fd >= 0 && ::bind(m_notices.fd, reinterpret_cast<const sockaddr*>(&group), sizeof group) != 0)
         Unfollow();
-    if (m_notices >= 0)
-        ::setsockopt(m_notices, SOL_SOCKET, SO_RCVBUF, &kNoticeBufferBytes, sizeof kNoticeBufferBytes);
+    if (m_notices.fd >= 0)
+        ::setsockopt(m_notices.fd, SOL_SOCKET, SO_RCVBUF, &kNoticeBufferBytes, sizeof kNoticeBufferBytes);
 #endif
 }
 
 void CNeighbourTable::Unfollow()
 {
 #ifdef Q_OS_LINUX
-    if (m_notices >= 0)
-        ::close(m_notices);
+    if (m_notices.fd >= 0)
+        ::close(m_notices.fd);
 #endif
-    m_notices = -1;
+    m_notices.fd = -1;
 }
 
 std::vector<quint32> CNeighbourTable::Answered()
 {
 #ifdef Q_OS_LINUX
-    if (m_notices < 0)
+    if (m_notices.fd < 0)
         return {};
-    const int fd = m_notices;
+    const int fd = m_notices.fd;
     // A notice dropped for want of room (ENOBUFS) is left to the next reading.
     return Answered([fd](char* buffer, int capacity) { return int(::recv(fd, buffer, size_t(capacity), MSG_DONTWAIT)); });
 #else

@@ -33,8 +33,9 @@ public:
 
     CNeighbourTable() = default;
     ~CNeighbourTable();
-    CNeighbourTable(const CNeighbourTable& other);
-    CNeighbourTable& operator=(const CNeighbourTable& other);
+    // A copy is a reading; the notices stay with the table that follows them.
+    CNeighbourTable(const CNeighbourTable& other) = default;
+    CNeighbourTable& operator=(const CNeighbourTable& other) = default;
 
     // Reads the table as it is now (`nowMs` on the caller's clock), through
     // the kernel's routing socket, else /proc/net/arp. False when no whole
@@ -101,5 +102,13 @@ private:
     bool m_tellsFailed = false;
     int m_readings = 0;
     qint64 m_readAtMs = 0;
-    int m_notices = -1; // the socket of the kernel's notices
+    // The socket of the kernel's notices, which a copy does not take.
+    struct SNoticeSocket
+    {
+        int fd = -1;
+        SNoticeSocket() = default;
+        SNoticeSocket(const SNoticeSocket&) {}
+        SNoticeSocket& operator=(const SNoticeSocket&) { return *this; }
+    };
+    SNoticeSocket m_notices;
 };

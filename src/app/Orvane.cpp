@@ -140,7 +140,6 @@ void Orvane::RunStartUp()
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("masterTickTimer"));
     m_timer->setTimerType(Qt::PreciseTimer);
-    m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);
     m_tick.Start();
     m_bTickOn = true;

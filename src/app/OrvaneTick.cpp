@@ -22,10 +22,15 @@
 
 // The timer is only a reminder of the master tick's grid, which the tick
 // keeps on the clock: its timeout runs the slot that has come, if a key or a
-// repaint did not run it first, and is set again for the next slot. A late
-// timeout is not re-based: the tick it runs covers every slot it was late by.
+// repaint did not run it first, and it goes off again at the next slot. A
+// late timeout is not re-based: the tick it runs covers every slot it was
+// late by.
 void Orvane::OnTimer()
 {
+    // Gone off at a slot, it repeats from here on the grid.
+    const qint64 sinceSlot = -m_tick.MsToNextSlot();
+    if (m_timer && m_bTickOn && !m_tick.IsRunning() && m_timer->interval() != kTickMs && sinceSlot >= 0 && sinceSlot <= 1)
+        m_timer->start(kTickMs);
     RunTick();
     ArmTickTimer();
 }
@@ -38,6 +43,15 @@ void Orvane::ArmTickTimer()
     // waits for that tick to end; a timer set for a time already past would
     // spin meanwhile.
     const qint64 next = m_tick.IsRunning() ? kTickMs : qBound<qint64>(0, m_tick.MsToNextSlot(), kTickMs);
+    // Setting a timer costs more than a quiet tick: one that repeats on the
+    // grid is left to go off at its next slot, or within the millisecond
+    // after it that its time is rounded up by. Any other, re-based by a late
+    // timeout or set for one slot, is set for the next slot, and repeats from there.
+    if (m_timer->isActive() && m_timer->interval() == kTickMs) {
+        const qint64 remaining = m_timer->remainingTime();
+        if (remaining >= next && remaining <= next + 1)
+            return;
+    }
     m_timer->start(int(next));
 }
 

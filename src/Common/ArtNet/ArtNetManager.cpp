@@ -365,11 +365,16 @@ void CArtNetManager::RebuildLinks()
         CNodeAdmission::EAdmit admit = CNodeAdmission::EAdmit::Free;
         if (m_subnets.IsOnLink(link.address))
             admit = m_admission.Admission(link.address);
-        // Only an address that answered ARP has a socket of its own or shares
-        // one: datagrams waiting for an answer would fill its buffer.
+        // Only an address that answered ARP may share: datagrams waiting for
+        // an answer would fill the shared socket's buffer.
         if (admit != CNodeAdmission::EAdmit::None)
             wanted.push_back({link.address, admit == CNodeAdmission::EAdmit::Free});
     }
+    // Sockets go to trials of addresses answering polls themselves first,
+    // as the admission gives places.
+    std::stable_partition(wanted.begin(), wanted.end(), [&](const CNodeSockets::SWanted& w) {
+        return !w.mayShare && fromItself.value(w.address);
+    });
     m_linkTargets.assign(size_t(first), 0);
     for (int i = 0; i < m_targets.size(); ++i) {
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
@@ -402,10 +407,8 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
         return 0;
     // A node answers ARP in milliseconds, and a trial holds a place others
     // wait for: the kernel's notices free it at once, and while any trial
-    // is under way the table is read twice a second besides.
+    // is under way the table is read a few times a second besides.
     const qint64 now = m_clock.elapsed();
-    // Read here, not when the event loop sees them: a tick that came first
-    // would leave a node that answered without its frames.
     const std::vector<quint32> answered = m_neighbours.Answered();
     if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
         m_linksStale = true;
@@ -418,10 +421,6 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     int sent = 0;
-    // Bytes the socket of the trials sent to last has for more than the
-    // datagram that has a trial asked, found when the first is asked.
-    QUdpSocket* roomOf = nullptr;
-    int room = 0;
     for (const SLink& link : m_links) {
         if (!link.socket || (link.trial && !m_admission.Ask(link.address)))
             continue;
@@ -438,22 +437,10 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
                 if (levels)
                     ArtNet::EncodeDmx(packet, target.portAddress, NextSequence(target.portAddress), levels);
             }
-            if (m_packetState[port] != Built)
-                continue;
-            // What a trial is sent beyond its first datagram waits for its
-            // answer in the buffer every trial shares: it takes half of it at
-            // most, so that the next trials can still be asked.
-            if (link.trial && added > 0) {
-                if (roomOf != link.socket) {
-                    roomOf = link.socket;
-                    room = CNodeSockets::SpareRoom(*link.socket);
-                }
-                if (room < CNodeSockets::kDatagramCharge)
-                    break;
-                room -= CNodeSockets::kDatagramCharge;
+            if (m_packetState[port] == Built) {
+                m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
+                ++added;
             }
-            m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
-            ++added;
         }
         if (added == 0)
             continue;

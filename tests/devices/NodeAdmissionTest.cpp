@@ -43,6 +43,11 @@ CNeighbourTable Reading(QChar entry, quint32 address, qint64 nowMs)
     return table;
 }
 
+CNeighbourTable NothingRead()
+{
+    return Reading(QLatin1Char('-'), 0, 0);
+}
+
 // The admission of every address, to tell what a call changed.
 QString Admissions(const CNodeAdmission& admission, const std::vector<quint32>& addresses)
 {
@@ -256,7 +261,7 @@ private slots:
                 kernel.real.insert(addresses.back());
         }
         CNodeAdmission admission;
-        admission.List(listed, 0);
+        admission.List(listed, NothingRead(), 0);
         std::vector<int> lostReports(addresses.size());
         qint64 lastServed = -1;
         const qint64 endMs = 200000;
@@ -327,7 +332,7 @@ private slots:
         const auto [events, admissions, reports] = Row<QString, QString, int>("events", "admissions", "reports");
         const quint32 node = Ip("192.0.2.2");
         CNodeAdmission judge;
-        judge.List({{node, false}}, 0);
+        judge.List({{node, false}}, NothingRead(), 0);
         QCOMPARE(judge.Admission(node), EAdmit::Trial);
         int reported = 0;
         qint64 now = 0;
@@ -352,6 +357,43 @@ private slots:
         }
         QCOMPARE(seen, admissions);
         QCOMPARE(reported, reports);
+    }
+
+    // A node is judged by what is newest of it: the table as last read, a
+    // notice since, or the entry it left when it was listed before.
+    void anAnswerIsTakenFromWhatIsNewest_data()
+    {
+        Columns<QChar, bool, bool, int, QString>("entry", "notice", "relisted", "judgedReadAt", "admissions");
+        QTest::newRow("answered at the reading before it was listed") << QChar('A') << false << false << -1 << "F";
+        QTest::newRow("absent from that reading") << QChar('-') << false << false << -1 << "T";
+        QTest::newRow("answered since, judged by a reading from before") << QChar('-') << true << false << 0 << "TFF";
+        QTest::newRow("answered since, judged by a reading after") << QChar('-') << true << false << 300 << "TFT";
+        QTest::newRow("listed again after it answered") << QChar('-') << true << true << -1 << "TFNF";
+    }
+    void anAnswerIsTakenFromWhatIsNewest()
+    {
+        const auto [entry, notice, relisted, judgedReadAt, admissions] =
+            Row<QChar, bool, bool, int, QString>("entry", "notice", "relisted", "judgedReadAt", "admissions");
+        const quint32 node = Ip("192.0.2.2");
+        const CNeighbourTable reading = Reading(entry, node, 0);
+        CNodeAdmission admission;
+        admission.List({{node, true}}, reading, 100);
+        QString seen = Admissions(admission, {node});
+        if (notice) {
+            admission.EntriesAnswered({node}, 200);
+            seen += Admissions(admission, {node});
+        }
+        if (relisted) {
+            admission.List({}, reading, 300);
+            seen += Admissions(admission, {node});
+            admission.List({{node, true}}, reading, 400);
+            seen += Admissions(admission, {node});
+        }
+        if (judgedReadAt >= 0) {
+            admission.Judge(Reading(QLatin1Char('-'), node, judgedReadAt), 400);
+            seen += Admissions(admission, {node});
+        }
+        QCOMPARE(seen, admissions);
     }
 
     // Places for trials and entries, as the listed addresses take them:
@@ -385,14 +427,14 @@ private slots:
         add(named, false, true);
         add(own, true, true);
         CNodeAdmission admission;
-        admission.List(listed, 0);
+        admission.List(listed, NothingRead(), 0);
         admission.EntriesAnswered(std::vector<quint32>(addresses.begin(), addresses.begin() + answered), 0);
         const QString seen = Admissions(admission, addresses);
         const int leftOut = int(admission.TakeLeftOut().size());
         QCOMPARE((QVector<int>{int(seen.count(QLatin1Char('F'))), int(seen.count(QLatin1Char('T'))),
                                int(seen.mid(answered + noArp + named).count(QLatin1Char('T'))), leftOut}),
                  expected);
-        admission.List(listed, 100);
+        admission.List(listed, NothingRead(), 100);
         QVERIFY(admission.TakeLeftOut().empty());
     }
 
@@ -407,7 +449,7 @@ private slots:
             addresses.push_back(listed.back().address);
         }
         CNodeAdmission admission;
-        admission.List(listed, 0);
+        admission.List(listed, NothingRead(), 0);
         for (qint64 now : {1000, 2000, 3000}) {
             CNeighbourTable table;
             table.Parse("head\n", now);
@@ -430,7 +472,7 @@ private slots:
         std::vector<CNodeAdmission::SListed> listed;
         for (quint32 i = 0; i < 32; ++i)
             listed.push_back({kSubnet + 10 + i, true});
-        admission.List(listed, 0);
+        admission.List(listed, NothingRead(), 0);
         auto reading = [&](EState state, qint64 now) {
             CNeighbourTable table;
             table.Parse("head\n", now);
@@ -440,7 +482,7 @@ private slots:
         };
         admission.Judge(reading(EState::Unanswered, 50), 50);
         const quint32 late = kSubnet + 200;
-        admission.List({{late, true}}, 4000);
+        admission.List({{late, true}}, NothingRead(), 4000);
         QCOMPARE(admission.Admission(late), EAdmit::None);
         QCOMPARE(admission.Admission(listed.front().address), EAdmit::None);
         QCOMPARE(admission.Entries(), 32);

@@ -351,7 +351,7 @@ void CArtNetManager::RebuildLinks()
         else if (m_subnets.IsOnLink(link.address))
             onLink.push_back({link.address, fromItself.value(link.address), m_subnets.UsesArp(link.address)});
     }
-    m_admission.List(onLink, m_clock.elapsed());
+    m_admission.List(onLink, m_neighbours, m_clock.elapsed());
     for (quint32 address : m_admission.TakeLeftOut())
         qCDebug(lcDevices).noquote() << QStringLiteral("Art-Net: node %1 left out: the neighbour entries of addresses "
                                                        "that never answered are at their bound (%2)")

@@ -6,7 +6,7 @@
 
 using EState = CNeighbourTable::EState;
 
-void CNodeAdmission::List(const std::vector<SListed>& addresses, qint64 nowMs)
+void CNodeAdmission::List(const std::vector<SListed>& addresses, const CNeighbourTable& reading, qint64 nowMs)
 {
     m_nowMs = nowMs;
     QSet<quint32> listed;
@@ -37,10 +37,15 @@ void CNodeAdmission::List(const std::vector<SListed>& addresses, qint64 nowMs)
         }
         if (it == m_nodes.end()) {
             it = m_nodes.insert(a.address, SNode());
-            const SFormer former = m_former.take(a.address);
-            it->entry = former.entry;
-            it->sinceMs = former.sinceMs;
+            // What it left is newer than the reading; the kernel's notice of
+            // an entry that answered before it was listed went unheeded.
+            const bool former = m_former.contains(a.address);
+            const SFormer left = m_former.take(a.address);
+            it->entry = former ? left.entry : reading.State(a.address);
+            it->sinceMs = left.sinceMs;
             it->noArp = !a.arp;
+            if (!it->noArp && it->entry == EState::Answered)
+                Answer(*it);
         }
         it->order = order++;
         it->ownReply = a.ownReply;
@@ -79,9 +84,10 @@ bool CNodeAdmission::EntriesAnswered(const std::vector<quint32>& addresses, qint
     return true;
 }
 
-void CNodeAdmission::Answer(SNode& node)
+void CNodeAdmission::Answer(SNode& node) const
 {
     node.admitted = node.answered = true;
+    node.sinceMs = m_nowMs;
     node.lost = node.reported = node.leftOut = false;
     node.retries = 0;
 }
@@ -108,6 +114,9 @@ CNodeAdmission::SJudged CNodeAdmission::Judge(const CNeighbourTable& table, qint
             continue;
         }
         if (node.answered) {
+            // A reading from before it answered tells nothing of it.
+            if (!after)
+                continue;
             // A trial again from now: its entry went, or is asked again.
             node.answered = false;
             node.sinceMs = nowMs;

@@ -67,7 +67,9 @@ public:
 
     // The addresses DMX would go to, in the order of the node list; those
     // no longer listed are forgotten, but for the entries they still hold.
-    void List(const std::vector<SListed>& addresses, qint64 nowMs);
+    // One newly listed whose entry answered at the last reading of the
+    // table, `reading`, is sent to freely from the start.
+    void List(const std::vector<SListed>& addresses, const CNeighbourTable& reading, qint64 nowMs);
     // A poll reply came from the very address it names. Anyone can send
     // such a reply, so it is no sign of life; it only moves the address
     // to the places of addresses that answer for themselves. True when that
@@ -116,7 +118,7 @@ private:
         bool reported = false; // reported lost since it last answered
         bool leftOut = false;  // reported left out since it was last admitted
         quint8 retries = 0;    // given up in a row
-        qint64 sinceMs = 0;    // tried from, or last sent to when not admitted
+        qint64 sinceMs = 0;    // tried or answered from, or last sent to when not admitted
         qint64 retryAtMs = 0;
         qint64 askedAtMs = -1; // when its entry's asking began, as a trial
     };
@@ -148,7 +150,7 @@ private:
             return n.admitted;
         return n.admitted ? !n.answered : Unanswering(n.entry);
     }
-    static void Answer(SNode& node);
+    void Answer(SNode& node) const;
     bool Admit();
     void GiveUp(quint32 address, SNode& node, SJudged& judged);
 

@@ -365,16 +365,11 @@ void CArtNetManager::RebuildLinks()
         CNodeAdmission::EAdmit admit = CNodeAdmission::EAdmit::Free;
         if (m_subnets.IsOnLink(link.address))
             admit = m_admission.Admission(link.address);
-        // Only an address that answered ARP may share: datagrams waiting for
-        // an answer would fill the shared socket's buffer.
+        // Only an address that answered ARP has a socket of its own or shares
+        // one: datagrams waiting for an answer would fill its buffer.
         if (admit != CNodeAdmission::EAdmit::None)
             wanted.push_back({link.address, admit == CNodeAdmission::EAdmit::Free});
     }
-    // Sockets go to trials of addresses answering polls themselves first,
-    // as the admission gives places.
-    std::stable_partition(wanted.begin(), wanted.end(), [&](const CNodeSockets::SWanted& w) {
-        return !w.mayShare && fromItself.value(w.address);
-    });
     m_linkTargets.assign(size_t(first), 0);
     for (int i = 0; i < m_targets.size(); ++i) {
         SLink& link = m_links[size_t(linkOf.value(m_targets[i].address))];
@@ -421,6 +416,9 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     int sent = 0;
+    // Bytes the trials' socket has for more than the datagram that has a
+    // trial asked, found when the first is; -1 until then.
+    int room = -1;
     for (const SLink& link : m_links) {
         if (!link.socket || (link.trial && !m_admission.Ask(link.address)))
             continue;
@@ -437,10 +435,19 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
                 if (levels)
                     ArtNet::EncodeDmx(packet, target.portAddress, NextSequence(target.portAddress), levels);
             }
-            if (m_packetState[port] == Built) {
-                m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
-                ++added;
+            if (m_packetState[port] != Built)
+                continue;
+            // What a trial is sent beyond its first datagram waits for its
+            // answer in the buffer every trial shares: it takes half of it at
+            // most, so that the next trials can still be asked.
+            if (link.trial && added > 0) {
+                room = room < 0 ? CNodeSockets::SpareRoom(*link.socket) : room;
+                if (room < CNodeSockets::kDatagramCharge)
+                    break;
+                room -= CNodeSockets::kDatagramCharge;
             }
+            m_batch.Add(packet, ArtNet::kDmxPacketSize, target.address, ArtNet::kUdpPort);
+            ++added;
         }
         if (added == 0)
             continue;

@@ -11,6 +11,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #endif
 
@@ -83,6 +85,7 @@ void CNodeSockets::Reopen()
         socket = nullptr;
     }
     CloseSocket(m_shared);
+    CloseSocket(m_trials);
 }
 
 int CNodeSockets::OwnSocketCount() const
@@ -108,6 +111,15 @@ QUdpSocket* CNodeSockets::SharedSocket()
     if (!m_shared)
         m_shared = OpenSocket(0);
     return m_shared;
+}
+
+QUdpSocket* CNodeSockets::TrialSocket()
+{
+    // Not told of the network's reports: a trial is judged by its entry, and
+    // each report would wake the program for nothing.
+    if (!m_trials)
+        m_trials = OpenSocket(0);
+    return m_trials;
 }
 
 void CNodeSockets::CloseSocket(QUdpSocket*& socket)
@@ -143,41 +155,28 @@ std::vector<quint32> CNodeSockets::Fit(const std::vector<SWanted>& wanted)
             CloseSocket(*it);
         it = m_nodes.erase(it);
     }
+    // The shared socket and the trials' are within the bound.
+    const int ownBound = m_bound - 2;
     int own = OwnSocketCount();
     std::vector<quint32> left;
-    // Addresses that may not share go first, in the order given. No
-    // reference into m_nodes is held across a change of it.
-    std::vector<const SWanted*> order;
-    for (const SWanted& w : wanted)
-        order.push_back(&w);
-    std::stable_partition(order.begin(), order.end(), [](const SWanted* w) { return !w->mayShare; });
-    auto sharer = order.rbegin();
-    for (const SWanted* w : order) {
-        QUdpSocket* socket = m_nodes.value(w->address);
+    for (const SWanted& w : wanted) {
+        QUdpSocket* socket = m_nodes.value(w.address);
         if (HasOwnSocket(socket))
             continue;
-        socket = nullptr;
-        for (; own >= m_bound - 1 && !w->mayShare && sharer != order.rend() && (*sharer)->mayShare; ++sharer) {
-            // Given up only once the shared socket is there to take its datagrams.
-            const auto given = m_nodes.find((*sharer)->address);
-            if (given != m_nodes.end() && HasOwnSocket(*given) && SharedSocket()) {
-                CloseSocket(*given);
-                *given = m_shared;
-                --own;
-            }
-        }
-        if (own < m_bound - 1) {
-            socket = OpenSocket(w->address);
-            own += socket ? 1 : 0;
-        }
-        if (!socket && w->mayShare)
+        if (!w.mayShare)
+            socket = TrialSocket();
+        else if (own < ownBound && (socket = OpenSocket(w.address)))
+            ++own;
+        else
             socket = SharedSocket();
-        m_nodes.insert(w->address, socket);
+        m_nodes.insert(w.address, socket);
         if (!socket)
-            left.push_back(w->address);
+            left.push_back(w.address);
     }
-    if (m_shared && std::find(m_nodes.begin(), m_nodes.end(), m_shared) == m_nodes.end())
-        CloseSocket(m_shared);
+    for (QUdpSocket** socket : {&m_shared, &m_trials}) {
+        if (*socket && std::find(m_nodes.begin(), m_nodes.end(), *socket) == m_nodes.end())
+            CloseSocket(*socket);
+    }
     return left;
 }
 
@@ -193,9 +192,27 @@ QVector<QUdpSocket*> CNodeSockets::Sockets() const
         if (HasOwnSocket(socket))
             sockets << socket;
     }
-    if (m_shared)
-        sockets << m_shared;
+    for (QUdpSocket* socket : {m_shared, m_trials}) {
+        if (socket)
+            sockets << socket;
+    }
     return sockets;
+}
+
+int CNodeSockets::SpareRoom(QUdpSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    const int fd = int(socket.socketDescriptor());
+    int buffer = 0;
+    socklen_t size = sizeof buffer;
+    int waiting = 0;
+    if (::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, &size) != 0 || ::ioctl(fd, SIOCOUTQ, &waiting) != 0)
+        return 0;
+    return std::max(0, buffer / 2 - waiting);
+#else
+    Q_UNUSED(socket)
+    return 0;
+#endif
 }
 
 void CNodeSockets::DropErrors(QUdpSocket& socket)

@@ -364,14 +364,15 @@ private slots:
     // replies stop and the forged nodes expire, their sockets are closed.
     void forgedAddressesAreTriedAFewAtATime_data()
     {
-        Columns<int, int>("limit", "real");
-        QTest::newRow("the open file limit as it is") << 0 << 0;
-        QTest::newRow("a low open file limit") << 24 << 0;
-        QTest::newRow("more real nodes than sockets") << 24 << 12;
+        Columns<int, int, bool>("limit", "real", "everyUniverse");
+        QTest::newRow("the open file limit as it is") << 0 << 0 << false;
+        QTest::newRow("a low open file limit") << 24 << 0 << false;
+        QTest::newRow("more real nodes than sockets") << 24 << 12 << false;
+        QTest::newRow("each claiming every universe") << 0 << 0 << true;
     }
     void forgedAddressesAreTriedAFewAtATime()
     {
-        const auto [extraLimit, realCount] = Row<int, int>("limit", "real");
+        const auto [extraLimit, realCount, everyUniverse] = Row<int, int, bool>("limit", "real", "everyUniverse");
         auto log = KeepingDeviceLog();
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
@@ -391,10 +392,18 @@ private slots:
         // Two and a half times the addresses tried at once, each claiming universe 0.
         const int forged = 5 * CNodeAdmission::kMaxNamedUnanswered / 2;
         QList<QByteArray> replies = ShowReplies(kHealthyNode);
-        for (int i = 0; i < forged; ++i)
-            replies << PollReply(QHostAddress(0xC0000200u + 20u + quint32(i)), {0}, 0, 1);
+        for (int i = 0; i < forged; ++i) {
+            const QHostAddress address(0xC0000200u + 20u + quint32(i));
+            if (!everyUniverse)
+                replies << PollReply(address, {0}, 0, 1);
+            for (int page = 0; everyUniverse && page < kUniverses / 4; ++page)
+                replies << FourUniverses(address, quint16(4 * page), quint8(page + 1));
+        }
         m_responder->Answer(m_healthy, replies);
-        PollAndWaitFor(kUniverses / 4 + forged);
+        PollAndWaitFor(kUniverses / 4 + forged * (everyUniverse ? kUniverses / 4 : 1));
+        // Every trial is asked, whatever waits with the others' asks.
+        const auto allAsked = [&] { return Neighbours().Count(CNeighbourTable::EState::Unanswered) >= CNodeAdmission::kMaxNamedUnanswered; };
+        QVERIFY(RunShowUntil(allAsked, 40));
         // Listed after the forged ones, which take the sockets first.
         std::vector<int> real;
         for (int i = 0; i < realCount; ++i) {
@@ -402,7 +411,7 @@ private slots:
             real.push_back(StartNode(address, {FourUniverses(address, 0)}));
             QVERIFY(real.back() >= 0);
         }
-        PollAndWaitFor(kUniverses / 4 + forged + realCount);
+        PollAndWaitFor(kUniverses / 4 + forged * (everyUniverse ? kUniverses / 4 : 1) + realCount);
 
         // Each real node is sent to once it answered ARP, its own socket
         // asking first.

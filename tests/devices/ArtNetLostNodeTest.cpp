@@ -413,7 +413,7 @@ private slots:
         }
         PollAndWaitFor(kUniverses / 4 + forged * (everyUniverse ? kUniverses / 4 : 1) + realCount);
 
-        // Each real node is sent to once it answered ARP, its own socket
+        // Each real node is sent to once it answered ARP, the trials' socket
         // asking first.
         std::vector<bool> served;
         QVERIFY(RunShowUntil([&] { return AllServed(real, served); }, 400));

@@ -411,7 +411,7 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
         return 0;
     // A node answers ARP in milliseconds, and a trial holds a place others
     // wait for: the kernel's notices free it at once, and while any trial
-    // is under way the table is read a few times a second besides.
+    // is under way the table is read twice a second besides.
     const qint64 now = m_clock.elapsed();
     if (m_noticesCame) {
         m_noticesCame = false;
@@ -429,9 +429,10 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // One packet per universe and tick, whatever the node count.
     std::fill(m_packetState.begin(), m_packetState.end(), quint8(NotBuilt));
     int sent = 0;
-    // Bytes the trials' socket has for more than the datagram that has a
-    // trial asked, found when the first is; -1 until then.
-    int room = -1;
+    // Bytes the socket of the trials sent to last has for more than the
+    // datagram that has a trial asked, found when the first is asked.
+    QUdpSocket* roomOf = nullptr;
+    int room = 0;
     for (const SLink& link : m_links) {
         if (!link.socket || (link.trial && !m_admission.Ask(link.address)))
             continue;
@@ -454,7 +455,10 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
             // answer in the buffer every trial shares: it takes half of it at
             // most, so that the next trials can still be asked.
             if (link.trial && added > 0) {
-                room = room < 0 ? CNodeSockets::SpareRoom(*link.socket) : room;
+                if (roomOf != link.socket) {
+                    roomOf = link.socket;
+                    room = CNodeSockets::SpareRoom(*link.socket);
+                }
                 if (room < CNodeSockets::kDatagramCharge)
                     break;
                 room -= CNodeSockets::kDatagramCharge;

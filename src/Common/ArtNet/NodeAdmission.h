@@ -44,7 +44,7 @@ public:
     // Readings of the table while trials wait are this far apart at least:
     // a reading costs in proportion to the machine's whole table, and the
     // kernel's notices bring answers sooner.
-    static constexpr qint64 kReadingMs = 250;
+    static constexpr qint64 kReadingMs = 500;
 
     enum class EAdmit : quint8 {
         None,  // no DMX goes to it

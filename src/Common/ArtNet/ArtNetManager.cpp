@@ -61,13 +61,6 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
     Watch(*m_socket);
     m_nodeSockets.Open(bindAddress);
     m_neighbours.Follow();
-    if (m_neighbours.NoticeSocket() >= 0) {
-        m_noticeWatch = std::make_unique<QSocketNotifier>(m_neighbours.NoticeSocket(), QSocketNotifier::Read);
-        connect(m_noticeWatch.get(), &QSocketNotifier::activated, this, [this] {
-            m_noticesCame = true;
-            m_noticeWatch->setEnabled(false);
-        });
-    }
     m_neighbours.Refresh(m_clock.elapsed());
     Poll();
     m_pollTimer.start();
@@ -81,8 +74,6 @@ void CArtNetManager::Stop()
     m_pollsLeft.clear();
     CNodeSockets::Discard(m_socket.release());
     m_nodeSockets.Close();
-    m_noticeWatch.reset();
-    m_noticesCame = false;
     m_neighbours.Unfollow();
     m_unread.clear();
     m_links.clear();
@@ -413,13 +404,11 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // wait for: the kernel's notices free it at once, and while any trial
     // is under way the table is read twice a second besides.
     const qint64 now = m_clock.elapsed();
-    if (m_noticesCame) {
-        m_noticesCame = false;
-        const std::vector<quint32> answered = m_neighbours.Answered();
-        m_noticeWatch->setEnabled(true);
-        if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
-            m_linksStale = true;
-    }
+    // Read here, not when the event loop sees them: a tick that came first
+    // would leave a node that answered without its frames.
+    const std::vector<quint32> answered = m_neighbours.Answered();
+    if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
+        m_linksStale = true;
     if (m_admission.Due(now))
         JudgeNodes();
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)

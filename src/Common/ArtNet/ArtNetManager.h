@@ -13,7 +13,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -126,11 +125,6 @@ private:
     QList<QHostAddress> m_pollTargets;
     CLocalSubnets m_subnets;
     CNeighbourTable m_neighbours;
-    // Watches the table's notices, which the next tick reads once some came
-    // (read on every tick, they were most often none). Declared after the
-    // table, whose socket it watches, so as to go first.
-    std::unique_ptr<QSocketNotifier> m_noticeWatch;
-    bool m_noticesCame = false;
     CNodeAdmission m_admission;
     QSet<quint32> m_noSocket; // listed addresses reported left with no socket, until they have one
     bool m_listFull = false;  // a node left out of the full list was reported

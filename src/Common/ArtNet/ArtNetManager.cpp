@@ -61,6 +61,10 @@ bool CArtNetManager::Start(const QHostAddress& bindAddress)
     Watch(*m_socket);
     m_nodeSockets.Open(bindAddress);
     m_neighbours.Follow();
+    if (m_neighbours.NoticeSocket() >= 0) {
+        m_noticeWatch = std::make_unique<QSocketNotifier>(m_neighbours.NoticeSocket(), QSocketNotifier::Read);
+        connect(m_noticeWatch.get(), &QSocketNotifier::activated, this, &CArtNetManager::ReadNotices);
+    }
     m_neighbours.Refresh(m_clock.elapsed());
     Poll();
     m_pollTimer.start();
@@ -74,6 +78,7 @@ void CArtNetManager::Stop()
     m_pollsLeft.clear();
     CNodeSockets::Discard(m_socket.release());
     m_nodeSockets.Close();
+    m_noticeWatch.reset();
     m_neighbours.Unfollow();
     m_unread.clear();
     m_links.clear();
@@ -264,6 +269,13 @@ void CArtNetManager::HandleDatagram(const QNetworkDatagram& datagram)
     emit nodeDetected();
 }
 
+void CArtNetManager::ReadNotices()
+{
+    const std::vector<quint32> answered = m_neighbours.Answered();
+    if (!answered.empty() && m_admission.EntriesAnswered(answered, m_clock.elapsed()))
+        m_linksStale = true;
+}
+
 void CArtNetManager::JudgeNodes()
 {
     const qint64 now = m_clock.elapsed();
@@ -404,11 +416,6 @@ int CArtNetManager::SendUniverses(int universeCount, const OutputBuffer& outputO
     // wait for: the kernel's notices free it at once, and while any trial
     // is under way the table is read twice a second besides.
     const qint64 now = m_clock.elapsed();
-    // Read here, not when the event loop sees them: a tick that came first
-    // would leave a node that answered without its frames.
-    const std::vector<quint32> answered = m_neighbours.Answered();
-    if (!answered.empty() && m_admission.EntriesAnswered(answered, now))
-        m_linksStale = true;
     if (m_admission.Due(now))
         JudgeNodes();
     if (m_targetsRevision != m_nodes.Revision() || m_targetsUniverses != universeCount)

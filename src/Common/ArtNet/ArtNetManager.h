@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -102,6 +103,8 @@ private:
     void MarkUnread(QUdpSocket* socket);
     void ReadPass();
     void HandleDatagram(const QNetworkDatagram& datagram);
+    // Takes the answers the kernel's notices brought.
+    void ReadNotices();
     // Judges the nodes by the neighbour table as it is now.
     void JudgeNodes();
     quint8 NextSequence(quint16 portAddress);
@@ -125,6 +128,10 @@ private:
     QList<QHostAddress> m_pollTargets;
     CLocalSubnets m_subnets;
     CNeighbourTable m_neighbours;
+    // Watches the table's notices, read as they come rather than on every
+    // tick, where they were most often none. Declared after the table, whose
+    // socket it watches, so as to go first.
+    std::unique_ptr<QSocketNotifier> m_noticeWatch;
     CNodeAdmission m_admission;
     QSet<quint32> m_noSocket; // listed addresses reported left with no socket, until they have one
     bool m_listFull = false;  // a node left out of the full list was reported

@@ -61,6 +61,8 @@ public:
     // faster than they are read), so readings go on all the same.
     void Follow();
     void Unfollow();
+    // The socket the notices come on, readable when some came; -1 when not followed.
+    int NoticeSocket() const { return m_notices.fd; }
     // The addresses whose entries answered since the last call, by the
     // notices that came, and marks them answered here. Cheap: a call finds
     // nothing in one system call.

@@ -394,9 +394,11 @@ private slots:
         QList<QByteArray> replies = ShowReplies(kHealthyNode);
         for (int i = 0; i < forged; ++i) {
             const QHostAddress address(0xC0000200u + 20u + quint32(i));
-            if (!everyUniverse)
+            if (!everyUniverse) {
                 replies << PollReply(address, {0}, 0, 1);
-            for (int page = 0; everyUniverse && page < kUniverses / 4; ++page)
+                continue;
+            }
+            for (int page = 0; page < kUniverses / 4; ++page)
                 replies << FourUniverses(address, quint16(4 * page), quint8(page + 1));
         }
         m_responder->Answer(m_healthy, replies);

@@ -37,12 +37,18 @@ void CNodeAdmission::List(const std::vector<SListed>& addresses, const CNeighbou
         }
         if (it == m_nodes.end()) {
             it = m_nodes.insert(a.address, SNode());
-            // What it left is newer than the reading; the kernel's notice of
-            // an entry that answered before it was listed went unheeded.
-            const bool former = m_former.contains(a.address);
-            const SFormer left = m_former.take(a.address);
-            it->entry = former ? left.entry : reading.State(a.address);
-            it->sinceMs = left.sinceMs;
+            // The entry it left when listed before is newer than the reading.
+            // Otherwise the reading tells, with the notices that came since:
+            // an entry that answered before its address was listed has no
+            // notice to come.
+            const auto former = m_former.constFind(a.address);
+            if (former != m_former.constEnd()) {
+                it->entry = former->entry;
+                it->sinceMs = former->sinceMs;
+                m_former.erase(former);
+            } else {
+                it->entry = reading.State(a.address);
+            }
             it->noArp = !a.arp;
             if (!it->noArp && it->entry == EState::Answered)
                 Answer(*it);

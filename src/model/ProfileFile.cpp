@@ -272,10 +272,24 @@ void WriteChannel(CXmlDocument& doc, const CProfileMode& mode, const CProfileCha
             doc.SetAttrByte(Key("ZKBeamIndex"), quint8(beam));
         }
     }
-    if (!c.m_lsb) {
+    // Left out for what is written as fine, not for a flag without partner.
+    if (!lsb) {
         WritePresets(doc, "ZKPresets", c.m_presets);
         if (c.m_twoPresets && c.m_secondPresets)
             WritePresets(doc, "ZKPresets2", c.m_secondPresets->m_presets);
+    }
+}
+
+void ReadChannelPresets(CXmlDocument& doc, const QDomElement& element, CProfileChannelDef& c)
+{
+    const QDomElement presets = element.firstChildElement(Key("ZKPresets"));
+    if (presets.isNull())
+        return;
+    ReadPresets(doc, presets, c.m_presets);
+    const QDomElement second = element.firstChildElement(Key("ZKPresets2"));
+    if (c.m_twoPresets && !second.isNull()) {
+        c.m_secondPresets = new CProfileChannelDef;
+        ReadPresets(doc, second, c.m_secondPresets->m_presets);
     }
 }
 
@@ -319,14 +333,26 @@ void ReadChannel(CXmlDocument& doc, CProfileChannelDef& c)
         if (doc.GetAttrByte(Key("ZKBeamIndex"), beam))
             c.m_beams.append(char(beam));
     }
-    const QDomElement presets = element.firstChildElement(Key("ZKPresets"));
-    if (!c.m_lsb && !presets.isNull()) {
-        ReadPresets(doc, presets, c.m_presets);
-        const QDomElement second = element.firstChildElement(Key("ZKPresets2"));
-        if (c.m_twoPresets && !second.isNull()) {
-            c.m_secondPresets = new CProfileChannelDef;
-            ReadPresets(doc, second, c.m_secondPresets->m_presets);
-        }
+    if (!c.m_lsb)
+        ReadChannelPresets(doc, element, c);
+}
+
+// A coarse or fine flag without a partner in the mode is damage: the writer
+// can only write it as unset, so it is read as unset, and a fine channel
+// that turns out coarse gets its presets. Otherwise the channel would be
+// fine until saved, coarse once opened again, and a second save would differ
+// from the first.
+void DropUnpairedFlags(CXmlDocument& doc, const CProfileMode& mode, const QList<QDomElement>& elements)
+{
+    for (int i = 0; i < mode.m_channels.size(); ++i) {
+        CProfileChannelDef& c = *mode.m_channels[i];
+        if (!(c.m_msb || c.m_lsb) || mode.Channel(c.m_partner16Index))
+            continue;
+        const bool wasFine = c.m_lsb;
+        c.m_msb = c.m_lsb = false;
+        c.m_partner16Index = -1;
+        if (wasFine)
+            ReadChannelPresets(doc, elements[i], c);
     }
 }
 
@@ -443,14 +469,17 @@ bool CXmlDocument::ReadProfile(CFixtureProfile& profile, QString* error)
         profile.m_modes.append(new CProfileMode);
         CProfileMode* mode = profile.m_modes[k];
         int index = 0;
+        QList<QDomElement> elements;
         for (QDomElement e = modeElement.firstChildElement(Key("ZKChannel")); !e.isNull();
              e = e.nextSiblingElement(Key("ZKChannel"))) {
             m_element[ChannelSlot] = m_element[CurrentSlot] = e;
             auto* channel = new CProfileChannelDef;
             channel->m_index = index++;
             mode->m_channels.append(channel);
+            elements.append(e);
             ReadChannel(*this, *channel);
         }
+        DropUnpairedFlags(*this, *mode, elements);
     }
     profile.m_currentMode = 0;
 

@@ -53,6 +53,20 @@ void CProjectFileBase::CountBufferBytes(qint64 bytes)
         throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
 }
 
+void CProjectFileBase::Count(qint64& made, qint64 more, qint64 cap, int caption)
+{
+    made += more;
+    if (made > cap)
+        throw CFileRefused(GetLangText(caption).arg(cap));
+}
+
+void CProjectFileBase::Count(qint64& made, qint64 more, qint64 cap, const QString& tag)
+{
+    made += more;
+    if (made > cap)
+        throw CFileRefused(GetLangText(Txt::TooManyElements).arg(QString::number(cap), tag));
+}
+
 int CProjectFileBase::CountChildren(const QString& tag) const
 {
     int count = 0;

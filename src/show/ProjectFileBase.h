@@ -49,8 +49,9 @@ protected:
     // whatever the file holds for it: a file of a few kilobytes naming a
     // million scenes would take tens of gigabytes. Counted before they are
     // made (`buffers` of one universe each); past kMaxUniverseBufferBytes the
-    // file is refused.
-    static constexpr qint64 kMaxUniverseBufferBytes = qint64(1024) * 1024 * 1024;
+    // file is refused. Half of what an open may take at most, the rest being
+    // the trees of the text and the objects the buffers belong to.
+    static constexpr qint64 kMaxUniverseBufferBytes = qint64(256) * 1024 * 1024;
     static constexpr int kSceneBuffers = 2;       // active and override masks
     static constexpr int kEffectSceneBuffers = 3; // and the static channels
     static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers
@@ -62,6 +63,12 @@ protected:
     void CountBeamFlags(qint64 flags);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;
+    // Adds `more` to `made`; past `cap` the file is refused with the caption,
+    // given the cap. Elements that make objects costing far more than their
+    // text are counted so before they are made.
+    static void Count(qint64& made, qint64 more, qint64 cap, int caption);
+    // The same for elements of a kind no caption names: the message names the tag.
+    static void Count(qint64& made, qint64 more, qint64 cap, const QString& tag);
 
     // The attributes every fixture record of the patch has.
     struct SFixtureRecord {

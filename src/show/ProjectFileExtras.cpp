@@ -15,6 +15,8 @@
 #include "show/Project.h"
 #include "show/ShowHost.h"
 #include "show/TimeLine.h"
+#include "Captions.h"
+#include "model/Language.h"
 
 #include <QHash>
 #include <QSet>
@@ -253,7 +255,9 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         return;
     const bool startScenes = ShowHost().StartScenesOption();
     m_fileModes = ModesAsRead(project);
-    CountUniverseBuffers(project, kEffectSceneBuffers * CountChildren(Key("ZKEffScene")));
+    const int sceneCount = CountChildren(Key("ZKEffScene"));
+    Count(m_scenesRead, sceneCount, kMaxScenes, Txt::TooManyScenes);
+    CountUniverseBuffers(project, kEffectSceneBuffers * sceneCount);
 
     ForEachChild(Key("ZKEffScene"), [&]() {
         QString name;
@@ -284,7 +288,9 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         }
 
         if (startScenes && effect && SelectElement(Key("ZKPlayingEffects"))) {
-            CountUniverseBuffers(project, kEffectSceneBuffers * CountChildren(Key("ZKPlayingEffect")));
+            const int copies = CountChildren(Key("ZKPlayingEffect"));
+            Count(m_scenesRead, copies, kMaxScenes, Txt::TooManyScenes);
+            CountUniverseBuffers(project, kEffectSceneBuffers * copies);
             ForEachChild(Key("ZKPlayingEffect"), [&]() {
                 CEffect* copyEffect = CloneEffect(effect);
                 if (!copyEffect)
@@ -475,6 +481,8 @@ void CProjectFileV3::readFadingButtons(CProject& project)
         SelectElement(Key(".."));
     };
 
+    qint64 buttons = 0;
+    Count(buttons, CountChildren(Key("ZKFadingBut")), kMaxFadingButtons, Key("ZKFadingBut"));
     ForEachChild(Key("ZKFadingBut"), [&]() {
         QString name;
         if (!GetAttrString(Key("ZKName"), name))
@@ -600,6 +608,9 @@ void CProjectFileV3::readTimeLines(CProject& project)
     GetAttrBool(Key("ZKTLLockMarker"), timeLine.m_lockMarker);
     GetAttrBool(Key("ZKTLMoveMarker"), timeLine.m_moveMarker);
 
+    qint64 lines = 0;
+    qint64 blocks = 0;
+    Count(lines, CountChildren(Key("ZKTimeLine")), kMaxTimeLines, Key("ZKTimeLine"));
     ForEachChild(Key("ZKTimeLine"), [&]() {
         QString name;
         int type = -1;
@@ -633,6 +644,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
         timeLine.AddLine(line);
 
         if (SelectElement(Key("ZKTimeBlocks"))) {
+            Count(blocks, CountChildren(Key("ZKTimeBlock")), kMaxTimeBlocks, Key("ZKTimeBlock"));
             ForEachChild(Key("ZKTimeBlock"), [&]() {
                 CTimeBlock* block = nullptr;
                 if (line->IsMedia()) {
@@ -673,6 +685,8 @@ void CProjectFileV3::readTimeLines(CProject& project)
     });
 
     if (SelectElement(Key("ZKTimeMarkers"))) {
+        qint64 markers = 0;
+        Count(markers, CountChildren(Key("ZKTimeMarker")), kMaxTimeMarkers, Key("ZKTimeMarker"));
         ForEachChild(Key("ZKTimeMarker"), [&]() {
             int time = 0;
             if (GetAttrInt(Key("ZKTMTime"), time))
@@ -708,6 +722,8 @@ void CProjectFileV3::readMasks(CProject& project)
 {
     if (!SelectMasks())
         return;
+    qint64 masks = 0;
+    Count(masks, CountChildren(Key("ZKMask")), kMaxMasks, Key("ZKMask"));
     ForEachChild(Key("ZKMask"), [&]() {
         CMask mask;
         GetAttrString(Key("ZKName"), mask.m_name);

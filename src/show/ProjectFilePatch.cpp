@@ -306,6 +306,8 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
+    qint64 blocks = 0;
+    Count(blocks, CountChildren(QStringLiteral("ZKFixtures")), kMaxPatchBlocks, QStringLiteral("ZKFixtures"));
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -400,9 +402,7 @@ void CProjectFileV3::readGroups(CProject& project)
 
     if (SelectElement(QStringLiteral("ZKGlobalGroup"), -1)) {
         GetAttrString(QStringLiteral("ZKName"), general->m_name);
-        int page = -1;
-        GetAttrInt(QStringLiteral("ZKPage"), page);
-        m_groupPages << qMakePair(general, page);
+        m_groupPages << qMakePair(general, readPageNumber());
         general->m_triggers.ReadXml(*this);
         readGroupView(project, general, true);
         readSubGroups(project, general);
@@ -410,6 +410,8 @@ void CProjectFileV3::readGroups(CProject& project)
         SelectElement(QStringLiteral(".."));
     }
 
+    qint64 groups = 0;
+    Count(groups, CountChildren(QStringLiteral("ZKGroup")), kMaxGroups, QStringLiteral("ZKGroup"));
     ForEachChild(QStringLiteral("ZKGroup"), [&] {
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);
@@ -441,9 +443,7 @@ void CProjectFileV3::readGroups(CProject& project)
                 }
             }
         }
-        int page = -1;
-        GetAttrInt(QStringLiteral("ZKPage"), page);
-        m_groupPages << qMakePair(group, page);
+        m_groupPages << qMakePair(group, readPageNumber());
         group->m_triggers.ReadXml(*this);
         readGroupView(project, group, false);
         readSubGroups(project, group);
@@ -455,10 +455,22 @@ void CProjectFileV3::readGroups(CProject& project)
     SelectRoot();
 }
 
+int CProjectFileV3::readPageNumber() const
+{
+    // Read as an int, "abc" or "3x" would be page 0, the first: no page is
+    // the only reading of a number that is not one.
+    QString text;
+    bool ok = false;
+    const int page = GetAttrString(QStringLiteral("ZKPage"), text) ? text.toInt(&ok) : -1;
+    return ok ? page : -1;
+}
+
 void CProjectFileV3::linkGroupPages(CProject& project)
 {
+    // Looked up, not searched for: a file of many groups took minutes.
+    const QSet<const CGroup*> groups(project.m_groups.cbegin(), project.m_groups.cend());
     for (const QPair<CGroup*, int>& link : qAsConst(m_groupPages)) {
-        if (project.m_groups.contains(link.first))
+        if (groups.contains(link.first))
             link.first->m_page = project.m_pages.value(link.second, nullptr);
     }
     m_groupPages.clear();

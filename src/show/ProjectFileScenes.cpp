@@ -405,13 +405,18 @@ void CProjectFileV3::readPages(CProject& project)
     m_stepEntriesRead = 0;
     m_stepLevelsRead = 0;
     m_blobLevelsRead = 0;
+    m_scenesRead = 0;
+    m_stepsRead = 0;
     if (SelectPages()) {
         // Effect rows select their fixtures to be generated; the selection
         // read with the groups is the one the show opens with.
         CSelectionKeeper keeper(project);
         m_readingPages = true;
         QDomElement pages = Element(PagesHandle);
-        CountUniverseBuffers(project, kPageBuffers * (DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"))));
+        const int pageCount = DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"));
+        qint64 pagesRead = 0;
+        Count(pagesRead, pageCount, kMaxPages, QStringLiteral("ZKPage"));
+        CountUniverseBuffers(project, kPageBuffers * pageCount);
         const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
@@ -449,6 +454,9 @@ void CProjectFileV3::readPages(CProject& project)
         SelectPages();
     }
     if (project.m_pages.isEmpty()) {
+        // Counted as a save counts it, or a show at the bound would open
+        // and never save.
+        CountUniverseBuffers(project, kPageBuffers);
         // Saved data, not a caption: every show plays from a first page.
         project.m_pages << new CPage(project, QStringLiteral("Scenes"));
     }
@@ -461,7 +469,9 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 {
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
-    CountUniverseBuffers(project, kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
+    const int sceneCount = CountChildren(QStringLiteral("ZKScene"));
+    Count(m_scenesRead, sceneCount, kMaxScenes, Txt::TooManyScenes);
+    CountUniverseBuffers(project, kSceneBuffers * sceneCount);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.
@@ -515,9 +525,14 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 
         if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
             bool first = true;
+            Count(m_stepsRead, CountChildren(QStringLiteral("ZKStep")), kMaxSteps, Txt::TooManySteps);
             ForEachChild(QStringLiteral("ZKStep"), [&] {
                 if (!CurrentElement().firstChildElement(QStringLiteral("ZKEffect")).isNull()) {
+                    // The row was counted as one step: the rest it generated count too.
+                    const int before = scene->m_steps.size();
                     readEffectRow(project, scene);
+                    Count(m_stepsRead, std::max(0, int(scene->m_steps.size()) - before - 1), kMaxSteps,
+                          Txt::TooManySteps);
                     return;
                 }
                 auto* step = new CSceneStep(0, 1000);

@@ -128,13 +128,6 @@ bool CProjectFileV2::SelectSection(Section section)
     return true;
 }
 
-void CProjectFileV2::Count(qint64& made, qint64 more, qint64 cap, int caption)
-{
-    made += more;
-    if (made > cap)
-        throw CFileRefused(GetLangText(caption).arg(cap));
-}
-
 CPatchedFixture* CProjectFileV2::FindFileFixture(int fileId, bool import) const
 {
     const qint64 key = import ? qint64(fileId) + kImportIdOffset : qint64(fileId);

@@ -74,9 +74,6 @@ public:
 
 private:
     bool SelectSection(Section section);
-    // Adds `more` to `made`; past `cap` the file is refused with the caption,
-    // given the cap.
-    static void Count(qint64& made, qint64 more, qint64 cap, int caption);
 
     QDomElement m_sections[SectionCount];
     QHash<int, CPatchedFixture*> m_fixturesById;

@@ -217,6 +217,19 @@ public:
     // reader allocate without bound.
     static constexpr int kMaxMatrixSide = 256;
     static constexpr int kMaxPositions = 4096; // layout positions of one object
+    // Elements of a few bytes that each make an object of hundreds or
+    // thousands: a file of a few kilobytes could name a million. Far above
+    // any show, counted before they are made; past one the file is refused.
+    static constexpr qint64 kMaxPatchBlocks = 4096; // each a profile, some a matrix
+    static constexpr qint64 kMaxGroups = 4096;
+    static constexpr qint64 kMaxPages = 1024;
+    static constexpr qint64 kMaxScenes = 1 << 16; // plain, effect and running copies
+    static constexpr qint64 kMaxSteps = 1 << 17; // as many as a page can save
+    static constexpr qint64 kMaxFadingButtons = 4096;
+    static constexpr qint64 kMaxTimeLines = 4096;
+    static constexpr qint64 kMaxTimeBlocks = 1 << 16;
+    static constexpr qint64 kMaxTimeMarkers = 1 << 16;
+    static constexpr qint64 kMaxMasks = 4096;
 
     // Plain steps: the ids of the previous plain step written, and the
     // (fixture, length) entries of the previous plain step read; both are
@@ -240,4 +253,9 @@ private:
     QHash<QString, CLibraryProfile*> m_profilesByPath;
     // Per group read, the page number its file names (-1 for none).
     QList<QPair<CGroup*, int>> m_groupPages;
+    // The page a group's "ZKPage" names; -1 for anything but a number.
+    int readPageNumber() const;
+    // Elements counted against the bounds above.
+    qint64 m_scenesRead = 0;
+    qint64 m_stepsRead = 0;
 };

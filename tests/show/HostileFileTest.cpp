@@ -2,12 +2,18 @@
 
 #include "DataTable.h"
 #include "FileBytes.h"
+#include "CrowdedShow.h"
 #include "HostileXml.h"
 #include "Captions.h"
 #include "PlaybackRig.h"
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 #include "show/EffectScene.h"
+#include "show/FadingButton.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/ProjectFileV3.h"
+#include "show/TimeLine.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -52,6 +58,29 @@ QByteArray InflatingSteps(int steps)
     return (kHead + OneScene({}, step.repeated(steps)) + QStringLiteral("</ZKFile>")).toUtf8();
 }
 
+// Per kind of CrowdedShows(), the reader's bound and the message past it.
+QPair<int, QString> CrowdedBound(const QString& kind)
+{
+    using F = CProjectFileV3;
+    const auto elements = [](qint64 bound, const char* tag) {
+        return qMakePair(int(bound), GetLangText(Txt::TooManyElements).arg(QString::number(bound), tag));
+    };
+    const QHash<QString, QPair<int, QString>> bounds = {
+        {"groups", elements(F::kMaxGroups, "ZKGroup")},
+        {"pages", elements(F::kMaxPages, "ZKPage")},
+        {"scenes", {int(F::kMaxScenes), GetLangText(Txt::TooManyScenes).arg(F::kMaxScenes)}},
+        {"effect scenes", {int(F::kMaxScenes), GetLangText(Txt::TooManyScenes).arg(F::kMaxScenes)}},
+        {"steps", {int(F::kMaxSteps), GetLangText(Txt::TooManySteps).arg(F::kMaxSteps)}},
+        {"matrices", elements(F::kMaxPatchBlocks, "ZKFixtures")},
+        {"fading buttons", elements(F::kMaxFadingButtons, "ZKFadingBut")},
+        {"timeline lines", elements(F::kMaxTimeLines, "ZKTimeLine")},
+        {"timeline blocks", elements(F::kMaxTimeBlocks, "ZKTimeBlock")},
+        {"timeline markers", elements(F::kMaxTimeMarkers, "ZKTimeMarker")},
+        {"masks", elements(F::kMaxMasks, "ZKMask")},
+    };
+    return bounds.value(kind);
+}
+
 // Runs out of memory where the patch asks about the universes.
 class COutOfMemoryHost : public CRecordingHost
 {
@@ -93,6 +122,37 @@ private slots:
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
         for (const CHostileXml& document : HostileXmlDocuments())
             QTest::newRow(document.name) << document.xml << document.Error();
+        // One past the bound is refused before the first of them is made.
+        for (const CCrowdedShow& show : CrowdedShows()) {
+            const QPair<int, QString> bound = CrowdedBound(show.kind);
+            QTest::newRow(qPrintable(QStringLiteral("%1 past the bound").arg(show.kind)))
+                << show.Xml(bound.first + 1) << bound.second;
+        }
+    }
+
+    // A show's worth of each kind opens, every element made.
+    void crowdedKindsOpenAtAShowsSize()
+    {
+        for (const CCrowdedShow& show : CrowdedShows()) {
+            QVERIFY(!CrowdedBound(show.kind).second.isEmpty());
+            CPlaybackRig rig;
+            QVERIFY2(rig.project.OpenProject(Store(QStringLiteral("show.kv3"), show.Xml(40))), show.kind);
+            const CProject& p = rig.project;
+            const QHash<QString, int> made = {
+                {"groups", p.m_groups.size() - 1},
+                {"pages", p.m_pages.size()},
+                {"scenes", p.m_firstPage->m_scenes.size()},
+                {"steps", p.m_firstPage->m_scenes.value(0) ? p.m_firstPage->m_scenes[0]->m_steps.size() : 0},
+                {"effect scenes", p.m_effectScenes.size()},
+                {"matrices", p.m_generalGroup->m_matrices.size()},
+                {"fading buttons", p.m_fadingButtons.size()},
+                {"timeline lines", p.m_timeLine.m_lines.size()},
+                {"timeline blocks", p.m_timeLine.m_lines.value(0) ? p.m_timeLine.m_lines[0]->m_blocks.size() : 0},
+                {"timeline markers", p.m_timeLine.m_markers.size()},
+                {"masks", p.m_masks.size()},
+            };
+            QCOMPARE(made.value(show.kind), 40);
+        }
     }
 
     void refusedFilesSayWhyAndLeaveAnEmptyShow()

@@ -186,7 +186,7 @@ private slots:
     {
         Columns<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
         const QString levels = GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
-        const QString memory = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(1024);
+        const QString memory = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256);
         // 2049 x 64 entries of 512 channels pass 2^26 levels, but an effect
         // row is stored once and generated again.
         QTest::newRow("effect row past the levels of hand-made steps") << int(EffectRowSteps) << 2049 << true << true << QString();
@@ -194,10 +194,10 @@ private slots:
         // hold every level.
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
         QTest::newRow("step blobs past") << int(StepBlobLevels) << 2049 << false << false << levels;
-        // Three buffers of every universe each: 1 GB at 256 universes with
+        // Three buffers of every universe each: 256 MB at 256 universes with
         // the page's. Made of one universe here; opening one would take it.
-        QTest::newRow("effect scenes within") << int(EffectScenes) << 2729 << true << false << QString();
-        QTest::newRow("effect scenes past") << int(EffectScenes) << 2730 << false << false << memory;
+        QTest::newRow("effect scenes within") << int(EffectScenes) << 681 << true << false << QString();
+        QTest::newRow("effect scenes past") << int(EffectScenes) << 682 << false << false << memory;
     }
     void countsAtSaveAreTheReaders()
     {

@@ -8,6 +8,7 @@
 #include "Captions.h"
 #include "model/Language.h"
 #include "model/FixtureMatrix.h"
+#include "model/ProfileChannelDef.h"
 #include "model/XmlDocument.h"
 #include "show/ProjectFileV3.h"
 
@@ -706,17 +707,17 @@ private slots:
                                 << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>")
                                        .arg(QStringLiteral("<ZKScene/>").repeated(4200));
         QTest::newRow("pages") << "large.kv3"
-                               << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(2800));
+                               << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(700));
         QTest::newRow("effect scenes")
             << "large.kv3"
             << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
-        // 524289 fixtures of the 256 beams a profile keeps: just over a
-        // gigabyte of flags.
+        // 131073 fixtures of the 256 beams a profile keeps: just over 256 MB
+        // of flags.
         const QString beamsPatch =
             QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary><ZKProfile><ZKProperties><ZKBeams>%1</ZKBeams>"
                            "</ZKProperties><ZKModes><ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile></ZKLibrary>"
                            "%2</ZKFixtures></ZKPatch>")
-                .arg(QStringLiteral("<ZKBeam/>").repeated(256), QStringLiteral("<ZKFixture/>").repeated(524289));
+                .arg(QStringLiteral("<ZKBeam/>").repeated(256), QStringLiteral("<ZKFixture/>").repeated(131073));
         QTest::newRow("fixtures of many beams") << "large.kv3" << beamsPatch;
         QTest::newRow("fixtures of many beams, older format") << "large.kv2" << beamsPatch;
     }
@@ -729,8 +730,72 @@ private slots:
         CPlaybackRig rig(256);
         QVERIFY(!rig.project.OpenProject(path));
         QVERIFY(rig.host.calls.contains(QStringLiteral("ShowSplashMessage:")
-                                        + GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(1024)));
+                                        + GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256)));
         QVERIFY(IsNewEmptyProject(rig.project));
+    }
+
+    // A group's page is its place in the page list; a "number" that is no
+    // number names no page, for the general group as for the others.
+    void groupPageNumbersLinkOnlyAPage_data()
+    {
+        Columns<QString, QString>("number", "linked");
+        for (const char* number : {"abc", "", "3x", "0x3", "3.5", "2147483648", "-1", "2"})
+            QTest::newRow(number) << QString::fromLatin1(number) << QString();
+        QTest::newRow("0") << "0" << "A";
+        QTest::newRow("1") << "1" << "B";
+        QTest::newRow("1 among spaces") << " 1 " << "B";
+    }
+    void groupPageNumbersLinkOnlyAPage()
+    {
+        const auto [number, linked] = Row<QString, QString>("number", "linked");
+        const QString path = Path(QStringLiteral("pages.kv3"));
+        QVERIFY(WriteProjectXml(path, File(QStringLiteral("<ZKGroups><ZKGlobalGroup ZKPage=\"%1\"/>"
+                                                          "<ZKGroup ZKName=\"G\" ZKPage=\"%1\"/></ZKGroups>"
+                                                          "<ZKPages><ZKPage ZKName=\"A\"/><ZKPage ZKName=\"B\"/>"
+                                                          "</ZKPages>")
+                                               .arg(number))));
+        CPlaybackRig rig;
+        QVERIFY(rig.project.OpenProject(path));
+        QCOMPARE(rig.project.m_groups.size(), 2);
+        for (const CGroup* group : qAsConst(rig.project.m_groups))
+            QCOMPARE(group->m_page ? group->m_page->m_name : QString(), linked);
+    }
+
+    // A fine or coarse flag whose partner is missing from the mode: the
+    // channel is coarse from the open on, and a saved show saves again byte
+    // for byte.
+    void unpairedFineFlagsSaveAlike_data()
+    {
+        Columns<QString>("flag");
+        QTest::newRow("fine, no partner") << "ZKChannelLSB=\"1\"";
+        QTest::newRow("fine, partner past the mode") << "ZKChannelLSB=\"1\" ZKChannel16BitsIndex=\"9\"";
+        QTest::newRow("fine, partner -1") << "ZKChannelLSB=\"1\" ZKChannel16BitsIndex=\"-1\"";
+        QTest::newRow("coarse, no partner") << "ZKChannelMSB=\"1\"";
+    }
+    void unpairedFineFlagsSaveAlike()
+    {
+        const auto [flag] = Row<QString>("flag");
+        const QString profile = EmbeddedProfile(QStringLiteral("Rgb.kvp"), kRgb);
+        const QString path = Path(QStringLiteral("fine.kv3"));
+        QVERIFY(WriteProjectXml(
+            path, File(QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary ZKMatrixId=\"-1\">%1</ZKLibrary>"
+                                      "<ZKFixture ZKId=\"1\"/></ZKFixtures></ZKPatch>")
+                           .arg(QString(profile).replace(QStringLiteral("<ZKChannel ZKChannelType=\"%1\"/>")
+                                                             .arg(ChannelType::Green),
+                                                         QStringLiteral("<ZKChannel ZKChannelType=\"%1\" %2>"
+                                                                        "<ZKPresets/></ZKChannel>")
+                                                             .arg(ChannelType::Green)
+                                                             .arg(flag))))));
+        CPlaybackRig rig;
+        QByteArray saves[2];
+        for (QByteArray& saved : saves) {
+            QVERIFY(rig.project.OpenProject(path));
+            const CProfileChannelDef* green = rig.project.m_library.value(0)->GetChannel(1);
+            QVERIFY(green && !green->m_lsb && !green->m_msb);
+            QVERIFY(rig.project.SaveProject(path));
+            saved = ReadBytes(path);
+        }
+        QCOMPARE(qUncompress(saves[1]), qUncompress(saves[0]));
     }
 
     // Records that cannot be trusted are dropped one by one; the rest of

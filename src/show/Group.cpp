@@ -129,6 +129,14 @@ CFixtureMatrix* CGroup::AddMatrix(CLibraryProfile* profile, int id, int columns,
 
 void CGroup::RemoveFixture(CPatchedFixture* fixture, bool matrixCleanUp, bool deleteFixture)
 {
+    // Selecting one of the group's matrices selects its members, whether the
+    // group holds them or not: a non-member may be selected and stored in a
+    // sub-group, and must not be named there once it is gone.
+    m_selectedFixtures.removeAll(fixture);
+    for (CSubGroup* subGroup : m_subGroups) {
+        while (subGroup->RemoveFixture(fixture)) {
+        }
+    }
     const int index = m_fixtures.indexOf(fixture);
     if (index < 0)
         return;
@@ -137,11 +145,6 @@ void CGroup::RemoveFixture(CPatchedFixture* fixture, bool matrixCleanUp, bool de
             matrix->RemoveMember(fixture);
             if (matrix->MemberCount() == 0)
                 RemoveMatrix(matrix, true);
-        }
-    }
-    m_selectedFixtures.removeAll(fixture);
-    for (CSubGroup* subGroup : m_subGroups) {
-        while (subGroup->RemoveFixture(fixture)) {
         }
     }
     if (deleteFixture) {

@@ -86,10 +86,10 @@ public:
     CFixtureMatrix* AddMatrix(CLibraryProfile* profile, int id, int columns, int rows, int groupCount,
                               CLayoutItem* layoutItem);
 
-    // Takes the fixture out of the group: out of its matrix first with
-    // `matrixCleanUp` (a matrix left empty is deleted), then out of the
-    // selection and every sub-group, deleted with `deleteFixture`, and last
-    // out of the members with its beam flags. Nothing for a non-member.
+    // Takes the fixture out of the selection and every sub-group, member or
+    // not; then, for a member, out of its matrix with `matrixCleanUp` (a
+    // matrix left empty is deleted), deleted with `deleteFixture`, and last
+    // out of the members with its beam flags.
     void RemoveFixture(CPatchedFixture* fixture, bool matrixCleanUp, bool deleteFixture);
     // Out of the members and the selected matrices, deleted when asked.
     void RemoveMatrix(CFixtureMatrix* matrix, bool deleteMatrix);

@@ -22,7 +22,8 @@
 
 // A show edited at random as an operator edits it through the windows, and
 // played between the edits: patching, moving and re-profiling fixtures,
-// deleting fixtures, matrices and groups, storing selections, applying
+// deleting fixtures, matrices and groups (some holding a matrix but not
+// its members, selected through it), storing selections, applying
 // effects, cutting and pasting steps, deleting scenes and pages, masks,
 // links between scenes, saving and opening again; scenes and effect copies
 // start, stop and release while ticks run. Every choice comes from the
@@ -366,8 +367,26 @@ private:
             Note(QStringLiteral("removed"));
             return;
         }
-        ShowEdits::Select(project, SomeFixtures());
-        project.AddGroup(QStringLiteral("G"));
+        CFixtureMatrix* matrix = PickOf(project.m_generalGroup->m_matrices);
+        if (matrix && Pick(3) == 0) {
+            // A matrix selected with no cell lit makes a group of the matrix
+            // alone; selecting it there selects members the group lacks.
+            Note(QStringLiteral("of a matrix alone"));
+            ShowEdits::Select(project, {});
+            project.m_generalGroup->m_selectedMatrices = {matrix};
+            project.AddGroup(QStringLiteral("G"));
+            for (CPatchedFixture* member : matrix->Members()) {
+                for (bool& flag : member->BeamFlags())
+                    flag = Pick(2) == 0;
+            }
+            ShowEdits::SelectThroughMatrix(project, matrix);
+            if (Pick(2) == 0)
+                project.m_currentGroup->AddSubGroup();
+            project.SelectionChanged();
+        } else {
+            ShowEdits::Select(project, SomeFixtures());
+            project.AddGroup(QStringLiteral("G"));
+        }
         project.m_currentGroup = Pick(2) ? project.m_generalGroup : project.m_currentGroup;
     }
 

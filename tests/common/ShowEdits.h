@@ -25,6 +25,19 @@ inline void Select(CProject& project, const QList<CPatchedFixture*>& fixtures)
     project.m_currentGroup->m_selectedMatrices.clear();
 }
 
+// The plan's click on one of the current group's matrices: its members
+// with a beam lit join the selection, whether the group holds them or not.
+inline void SelectThroughMatrix(CProject& project, CFixtureMatrix* matrix)
+{
+    CGroup* group = project.m_currentGroup;
+    group->m_selectedFixtures.clear();
+    for (CPatchedFixture* member : matrix->Members()) {
+        if (member->IsAnyBeamSelected())
+            group->m_selectedFixtures << member;
+    }
+    group->m_selectedMatrices = {matrix};
+}
+
 // A level on the edit layer, as the control panels leave it for a store.
 inline void SetEditLevel(CProject& project, const CPatchedFixture* fixture, int channel, quint8 level)
 {

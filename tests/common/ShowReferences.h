@@ -20,10 +20,11 @@
 // pointer, found by comparing addresses only: a stale pointer is never read.
 // Entries name a patched fixture or a raw channel and that fixture's
 // profile, which the library holds; effects bind patched fixtures and a
-// matrix of the patch or their own; groups and matrices hold patched
-// fixtures; jumps, release lists, crossfades and timeline blocks name
-// scenes of the pages; running copies name an effect scene of the show,
-// the selection's capabilities profiles of the library, groups a page.
+// matrix of the patch or their own; groups, their stored selections and
+// matrices hold patched fixtures; jumps, release lists, crossfades and
+// timeline blocks name scenes of the pages; copies, running, waiting or
+// finished, name an effect scene of the show, the selection's capabilities
+// profiles of the library, groups a page.
 // The links between the pages' scenes, by name: "T releases S", "T jumps
 // to S". A target that is no scene of the pages reads "a deleted scene".
 // Names survive what addresses do not: a scene deleted while a link to it
@@ -136,6 +137,12 @@ inline QStringList StaleReferences(const CProject& project)
             if (!matrices.contains(matrix))
                 stale << group->m_name + QStringLiteral(": holds a deleted matrix");
         }
+        for (const CSubGroup* subGroup : group->m_subGroups) {
+            for (const CPatchedFixture* fixture : subGroup->m_fixtures) {
+                if (!patched.contains(fixture))
+                    stale << group->m_name + QStringLiteral(": stored selection holds a deleted fixture");
+            }
+        }
     }
     for (const CFixtureMatrix* matrix : general.m_matrices) {
         if (!library.contains(matrix->Profile()))
@@ -146,7 +153,7 @@ inline QStringList StaleReferences(const CProject& project)
         }
     }
     const QSet<const CEffectScene*> effectScenes(project.m_effectScenes.begin(), project.m_effectScenes.end());
-    for (const CEffectScene* copy : project.m_runningCopies + project.m_queuedCopies) {
+    for (const CEffectScene* copy : project.m_runningCopies + project.m_queuedCopies + project.m_retiredCopies) {
         if (copy->m_source && !effectScenes.contains(copy->m_source))
             stale << QStringLiteral("copy of %1: source is no effect scene of the show").arg(copy->m_name);
     }

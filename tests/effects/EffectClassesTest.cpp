@@ -965,6 +965,35 @@ private slots:
         QVERIFY(effect.m_beamIndex.isEmpty());
     }
 
+    // An effect's own grid goes with its last member, and not before: it
+    // keeps the profile the grid draws with in the library till then.
+    void ownGridGoesWithItsLastMember_data()
+    {
+        QTest::addColumn<int>("removed");
+        QTest::newRow("one of three") << 1;
+        QTest::newRow("two of three") << 2;
+        QTest::newRow("all three") << 3;
+    }
+    void ownGridGoesWithItsLastMember()
+    {
+        QFETCH(int, removed);
+        auto project = ProjectMatrix();
+        CPatchedFixture members[3] = {{0, 0, 1, 7, QString(), nullptr, false, false, 0},
+                                      {3, 0, 2, 7, QString(), nullptr, false, false, 0},
+                                      {6, 0, 3, 7, QString(), nullptr, false, false, 0}};
+        for (int i = 0; i < 3; ++i) {
+            members[i].BeamFlags() = {true};
+            project->AddMember(&members[i], QRect(20 * i, 0, 20, 20));
+        }
+        CMatrixAnimEffect effect;
+        effect.SetMatrix(project->BuildVirtualGrid());
+        QVERIFY(effect.m_ownsMatrix && effect.m_matrix->MemberCount() == 3);
+        for (int i = 0; i < removed; ++i)
+            effect.RemoveFixture(&members[i]);
+        QCOMPARE(effect.m_ownsMatrix, removed < 3);
+        QCOMPARE(effect.m_matrix ? effect.m_matrix->MemberCount() : 0, 3 - removed);
+    }
+
     void usesChannelType()
     {
         CGradientEffect gradient(0);

@@ -2,6 +2,8 @@
 
 #include "DataTable.h"
 #include "PlaybackRig.h"
+#include "ShowEdits.h"
+#include "ShowReferences.h"
 #include "model/FixtureMatrix.h"
 
 #include <QTemporaryDir>
@@ -267,6 +269,45 @@ private slots:
         QVERIFY(!general->IsMatrixSelection());
         delete r.plain[0];
         qDeleteAll(r.members);
+    }
+
+    // A group may hold a matrix without its members; selecting the matrix
+    // there selects them all the same. A member deleted from the show is
+    // named by no selection and no stored one.
+    void deletedMemberLeavesSelectionsMadeThroughAMatrix_data()
+    {
+        Columns<bool>("addedToGroup");
+        QTest::newRow("new group of the matrix alone") << false;
+        QTest::newRow("matrix added to a group") << true;
+    }
+    void deletedMemberLeavesSelectionsMadeThroughAMatrix()
+    {
+        const auto [addedToGroup] = Row<bool>("addedToGroup");
+        GroupRig r;
+        if (addedToGroup) {
+            r.Select(r.General(), {r.plain[0]});
+            r.Project().AddGroup(QStringLiteral("A"));
+            r.Project().m_currentGroup = r.General();
+        }
+        r.Select(r.General(), {}, {r.matrix}); // no cell lit
+        if (addedToGroup)
+            r.Project().AddSelectionToGroup(1);
+        else
+            r.Project().AddGroup(QStringLiteral("Grid"));
+        CGroup* group = r.Project().m_currentGroup;
+        QCOMPARE(group->m_matrices, QList<CFixtureMatrix*>({r.matrix}));
+        QVERIFY(!group->m_fixtures.contains(r.members[0]));
+        for (CPatchedFixture* member : r.members.mid(0, 2))
+            member->BeamFlags() = {true};
+        ShowEdits::SelectThroughMatrix(r.Project(), r.matrix);
+        QVERIFY(group->AddSubGroup());
+        r.Project().SelectionChanged();
+
+        r.Project().RemoveFixtures({r.members[0]}, true);
+        QCOMPARE(group->m_selectedFixtures, QList<CPatchedFixture*>({r.members[1]}));
+        QCOMPARE(group->m_subGroups[0]->m_fixtures, QList<CPatchedFixture*>({r.members[1]}));
+        QCOMPARE(r.Project().m_selectionCaps.m_profiles, QList<CLibraryProfile*>({r.profile}));
+        QCOMPARE(StaleReferences(r.Project()), QStringList());
     }
 
     void removingAMatrixDropsItFromTheSelection()

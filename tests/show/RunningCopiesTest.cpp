@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowReferences.h"
 #include "effects/GradientEffect.h"
 #include "effects/PanTiltEffect.h"
 #include "effects/PresetEffect.h"
@@ -309,6 +310,22 @@ private slots:
         rig.Select({0});
         QVERIFY(rig.project.StopEffectScene(again, false));
         QVERIFY(rig.project.PlayEffectScene(again));
+    }
+
+    // A copy the last pass finished is deleted only by the next call that
+    // may: until then it names no effect scene deleted in between.
+    void aCopyFinishedInTheLastPassForgetsItsDeletedEffectScene()
+    {
+        CCopiesRig rig;
+        CEffectScene* full = rig.ZoomEffect(255);
+        rig.Select({0});
+        QVERIFY(rig.project.PlayEffectScene(full));
+        rig.Tick();
+        QVERIFY(rig.project.StopEffectScene(full, true));
+        rig.Tick();
+        QCOMPARE(rig.project.m_retiredCopies.size(), 1);
+        QVERIFY(rig.project.RemoveEffectScene(0));
+        QCOMPARE(StaleReferences(rig.project), QStringList());
     }
 
     // The editor swaps an effect scene for its copy and deletes the one it

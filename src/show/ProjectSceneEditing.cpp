@@ -92,9 +92,9 @@ bool CProject::RemoveEffectScene(int n)
     if (g_stopEffectScene)
         g_stopEffectScene(*this, effectScene, true);
     // Copies still fading out, or saved as playing, outlive their source;
-    // so does a copy the pending pass still reads.
-    for (const QList<CEffectScene*>* copies :
-         {&m_runningCopies, &m_queuedCopies, &m_retiredCopies, &m_savedPlayingCopies}) {
+    // so does a copy the pending pass still reads. Queued copies went with
+    // the stop above.
+    for (const QList<CEffectScene*>* copies : {&m_runningCopies, &m_retiredCopies, &m_savedPlayingCopies}) {
         for (CEffectScene* copy : *copies) {
             if (copy && copy->m_source == effectScene)
                 copy->m_source = nullptr;

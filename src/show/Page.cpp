@@ -505,7 +505,11 @@ void CPage::Tick(int elapsedMs, int ticks)
         ShowHost().RefreshLivePage();
     if (!m_hasPlaying)
         return;
-    m_spent = m_spentBefore;
+    // Renders made before the tick stand for its own renders due now: the
+    // rest are made before the next ticks, and meanwhile played as they go,
+    // which costs a fraction of a render. The steps due next keep what
+    // keeps them on time.
+    m_spent = m_spentBefore > 0 ? m_renderBudget : 0;
     m_spentBefore = 0;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
@@ -769,8 +773,9 @@ bool CPage::RenderDueNow(qint64& budget)
         budget -= cost;
         m_spentBefore += cost;
         // Outside the tick the scene is left as it was: what reads its
-        // override mask before the tick sees what the last tick left.
-        // One that cannot be kept is rendered as the tick goes.
+        // override mask before the tick sees what the last tick left. A
+        // render that cannot be kept is left to the tick, which plays the
+        // step as it goes.
         if (!RenderWhole(entry, step, true))
             return false;
     }

@@ -115,11 +115,12 @@ public:
     // tick that made some get what they left (see RenderAhead).
     void SetRenderBudget(qint64 units) { m_renderBudget = units; }
     // What the last tick spent on renders, due now and ahead, in those units;
-    // with what was rendered for it before it began (RenderDueNow).
+    // the whole budget for those due now where some were made before it (RenderDueNow).
     qint64 RenderSpent() const { return m_spent; }
     // Renders, before the tick, the steps the next tick plays that have no
     // kept render (scenes just started), while `budget` lasts; the first is
-    // always made. What they cost is taken from that tick's render budget.
+    // always made. That tick then leaves its renders of the steps due now
+    // to the next of these calls.
     // True while some are left.
     bool RenderDueNow(qint64& budget);
 

@@ -44,6 +44,12 @@ public:
     // Master tick stages owned by the document.
     virtual void Tick(int ms, int ticks) { Q_UNUSED(ms); Q_UNUSED(ticks); }
     virtual void MergeOutput() {}
+    // Between ticks: the next tick's renders ahead of it (CProject::RenderDueNow).
+    virtual bool RenderDueNow(qint64& budget)
+    {
+        Q_UNUSED(budget);
+        return false;
+    }
 
     // The output mode the opened file was saved with; 0 when none.
     virtual int LoadedDmxMode() const { return 0; }

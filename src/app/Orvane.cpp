@@ -141,6 +141,10 @@ void Orvane::RunStartUp()
     m_timer->setObjectName(QStringLiteral("masterTickTimer"));
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);
+    m_renderTimer = new QTimer(this);
+    m_renderTimer->setSingleShot(true);
+    m_renderTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_renderTimer, &QTimer::timeout, this, &Orvane::RenderBeforeTick);
     m_tick.Start();
     m_bTickOn = true;
     ArmTickTimer();

@@ -323,6 +323,9 @@ private:
     void RouteKey(int key, bool pressed);
     // Runs the slot of the grid that has come, ahead of the timer.
     void TickIfDue();
+    // The first renders of scenes just started, a render at a time in the
+    // time left before the slot (OrvaneHost.cpp).
+    void RenderBeforeTick();
     // One master tick, if a slot has come.
     void RunTick();
     // Sets the timer for the grid's next slot.
@@ -409,6 +412,8 @@ private:
 
     std::unique_ptr<QSplashScreen> m_splash;
     QTimer* m_timer = nullptr;
+    QTimer* m_renderTimer = nullptr; // RenderBeforeTick's
+    double m_renderMs = 0;           // what one of its renders took of late
     std::function<CMusicPlayer*(QObject*)> m_makeMusicPlayer;
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     bool m_sceneSoundFailedTold = false;

@@ -25,6 +25,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPainter>
@@ -314,6 +316,34 @@ void Orvane::OnSceneStarted(CPage* page, CScene* scene)
 {
     if (CPageWnd* view = SettledPageView())
         view->OnSceneStarted(page, scene);
+    if (m_renderTimer && !m_renderTimer->isActive())
+        m_renderTimer->start(0);
+}
+
+// Fifty scenes started by one key would leave the tick that sends their
+// first frame fifty renders to make. They are made here instead, one at a
+// time while the slot is further off than a render takes, and after that
+// tick in the time before the next; a render only starts where it ends
+// before its slot. What is not ready by then the tick plays as it goes.
+void Orvane::RenderBeforeTick()
+{
+    if (!m_bTickOn || m_bBusy || m_tick.IsRunning())
+        return;
+    TickIfDue();
+    const qint64 left = m_tick.MsToNextSlot();
+    if (double(left) <= m_renderMs + 1) {
+        // Just after the slot, when the tick has gone out.
+        m_renderTimer->start(int(qBound<qint64>(0, left, kTickMs)) + 1);
+        return;
+    }
+    QElapsedTimer took;
+    took.start();
+    qint64 budget = 1; // a render
+    const bool more = m_document->RenderDueNow(budget);
+    // A render slowed once by the machine does not stop them for good.
+    m_renderMs = qMax(double(took.nsecsElapsed()) / 1e6, m_renderMs * 0.75);
+    if (more)
+        m_renderTimer->start(0);
 }
 
 void Orvane::OnSceneStopped(CPage* page, CScene* scene)

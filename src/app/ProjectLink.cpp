@@ -34,6 +34,11 @@ void CProjectLink::Tick(int ms, int ticks)
     m_project.Tick(ms, ticks);
 }
 
+bool CProjectLink::RenderDueNow(qint64& budget)
+{
+    return m_project.RenderDueNow(budget);
+}
+
 void CProjectLink::MergeOutput()
 {
     m_project.MergeOutput();

@@ -505,7 +505,12 @@ void CPage::Tick(int elapsedMs, int ticks)
         ShowHost().RefreshLivePage();
     if (!m_hasPlaying)
         return;
-    m_spent = 0;
+    // Renders made before the tick stand for its own renders due now: the
+    // rest are made before the next ticks, and meanwhile played as they go,
+    // which costs a fraction of a render. The steps due next keep what
+    // keeps them on time.
+    m_spent = m_spentBefore > 0 ? m_renderBudget : 0;
+    m_spentBefore = 0;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)
@@ -734,13 +739,47 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
     if (m_spent >= m_renderBudget)
         return nullptr;
     m_spent += CRenderedStep::Cost(*step, m_probe.UniverseCount());
+    return RenderWhole(entry, step, false);
+}
+
+CRenderedStep* CPage::RenderWhole(CPlayingScene* entry, const CSceneStep* step, bool leaveScene)
+{
+    const CScene& scene = *entry->Scene();
     // Due before the parts ahead were done: the rest now, in its own scratch.
     CRenderedStep* ahead = AheadRender();
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;
     CRenderedStep& rendered = entry->RenderFor(step, underWay ? nullptr : ahead);
-    if (rendered.Render(*step, *scene, &rendered == ahead ? m_aheadWork : m_probe))
-        return &rendered;
-    return nullptr;
+    CDmxLayer& work = &rendered == ahead ? m_aheadWork : m_probe;
+    if (!leaveScene)
+        return rendered.Render(*step, scene, work) ? &rendered : nullptr;
+    qint64 unlimited = std::numeric_limits<qint64>::max();
+    return rendered.Continue(*step, scene, work, unlimited) == CRenderedStep::Progress::Done ? &rendered : nullptr;
+}
+
+bool CPage::RenderDueNow(qint64& budget)
+{
+    const int universes = m_probe.UniverseCount();
+    for (CPlayingScene* entry : m_playing) {
+        CScene* scene = entry->Scene();
+        // What the tick plays through a kept render: the current step, but
+        // for a fade-out (its own transition) or a crossfade read from the scratch.
+        const CSceneStep* step = scene ? scene->m_currentStep : nullptr;
+        if (!step || !KeepsRenders(scene) || scene->m_fadingOut || scene->m_stopping
+            || (scene->m_fadingIn && scene->m_customTiming && scene->m_dynamicFadeIn) || entry->KeptRender(step, false))
+            continue;
+        if (budget <= 0)
+            return true;
+        const qint64 cost = CRenderedStep::Cost(*step, universes);
+        budget -= cost;
+        m_spentBefore += cost;
+        // Outside the tick the scene is left as it was: what reads its
+        // override mask before the tick sees what the last tick left. A
+        // render that cannot be kept is left to the tick, which plays the
+        // step as it goes.
+        if (!RenderWhole(entry, step, true))
+            return false;
+    }
+    return false;
 }
 
 CRenderedStep* CPage::AheadRender() const

@@ -114,8 +114,15 @@ public:
     // the first such render of a tick is always made. The renders ahead of a
     // tick that made some get what they left (see RenderAhead).
     void SetRenderBudget(qint64 units) { m_renderBudget = units; }
-    // What the last tick spent on renders, due now and ahead, in those units.
+    // What the last tick spent on renders, due now and ahead, in those units;
+    // the whole budget for those due now where some were made before it (RenderDueNow).
     qint64 RenderSpent() const { return m_spent; }
+    // Renders, before the tick, the steps the next tick plays that have no
+    // kept render (scenes just started), while `budget` lasts; the first is
+    // always made. That tick then leaves its renders of the steps due now
+    // to the next of these calls.
+    // True while some are left.
+    bool RenderDueNow(qint64& budget);
 
     QString m_name;
     int m_id = -1;
@@ -138,6 +145,8 @@ private:
     // The entry's kept render of the step, brought up to date; null where
     // the step is rendered as it goes.
     const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
+    // Renders the step whole into the entry's render for it; null where it cannot be kept.
+    CRenderedStep* RenderWhole(CPlayingScene* entry, const CSceneStep* step, bool leaveScene);
     bool KeepsRenders(const CScene* scene) const;
     // Renders, a part each tick, the steps the playing scenes go on to, the
     // one due first first, so that no tick renders every scene's next step.
@@ -166,6 +175,7 @@ private:
     // costs a fraction of a render.
     qint64 m_renderBudget = 230000;
     qint64 m_spent = 0; // by this tick; the renders due now come first
+    qint64 m_spentBefore = 0; // by RenderDueNow since the last tick, for the next one
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

@@ -116,6 +116,10 @@ public:
 
     // Playback.
     void Tick(int elapsedMs, int ticks = 1);
+    // Between ticks: renders the steps the next tick plays that are not
+    // rendered yet, while `budget` lasts (see CPage::RenderDueNow); true
+    // while some are left.
+    bool RenderDueNow(qint64& budget);
     void MergeOutput();
     void RefreshOutput();
     void StartPlayback();

@@ -41,6 +41,16 @@ void CProject::Tick(int elapsedMs, int ticks)
     m_inTick = false;
 }
 
+bool CProject::RenderDueNow(qint64& budget)
+{
+    if (m_inTick || !m_playbackRunning)
+        return false;
+    bool left = false;
+    for (CPage* page : m_pages)
+        left = page->RenderDueNow(budget) || left;
+    return left;
+}
+
 void CProject::MergeOutput()
 {
     if (m_inTick)

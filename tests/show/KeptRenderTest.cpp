@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
+#include "LayerDifference.h"
 #include "PlaybackRig.h"
 #include "show/RenderedStep.h"
 
@@ -33,6 +35,24 @@ struct CFiveScenesRig : CPlaybackRig
             scene->m_steps << step;
             scene->UpdateLength();
         }
+    }
+};
+
+// Four scenes of two steps, on RGB fixtures of their own over two
+// universes, fading in as a scene or as a step, or not at all.
+struct CStartRig : CPlaybackRig
+{
+    CStartRig(int sceneFade, int stepFade, bool keep) : CPlaybackRig(2)
+    {
+        CLibraryProfile* rgb = RgbProfile();
+        for (int s = 0; s < 4; ++s) {
+            CScene* scene = AddScene(QStringLiteral("S%1").arg(s), sceneFade);
+            scene->m_playMode = ReleaseNone;
+            CPatchedFixture* fixture = Patch(rgb, s % 2, 3 * s);
+            AddStep(scene, stepFade, 1000, {{fixture, {10 + s, 200, 90}}});
+            AddStep(scene, stepFade, 1000, {{fixture, {250, 5, 60 + s}}});
+        }
+        Page()->SetKeepRenders(keep);
     }
 };
 
@@ -153,6 +173,42 @@ private slots:
             QCOMPARE(rig.Out(0, 8), 31);
             QCOMPARE(rig.Out(0, 29), 64);
         }
+    }
+
+    // Scenes just started have the steps they play first rendered before
+    // the tick that sends them, at least one of them whatever the budget.
+    // That tick plays them as it would have rendered them itself, and what
+    // they cost comes out of its own render budget.
+    void startedScenesAreRenderedBeforeTheirFirstTick_data()
+    {
+        Columns<int, int, int>("sceneFade", "stepFade", "ahead");
+        QTest::newRow("holding") << 0 << 0 << 4;
+        QTest::newRow("a scene fading in") << 500 << 0 << 4;
+        QTest::newRow("a step fading in") << 0 << 500 << 4;
+        QTest::newRow("one unit for them all") << 0 << 500 << 1;
+    }
+    void startedScenesAreRenderedBeforeTheirFirstTick()
+    {
+        const auto [sceneFade, stepFade, ahead] = Row<int, int, int>("sceneFade", "stepFade", "ahead");
+        CStartRig rig(sceneFade, stepFade, true), plain(sceneFade, stepFade, false);
+        const qint64 cost = CRenderedStep::Cost(*rig.Page()->m_scenes[0]->m_steps[0], rig.project.UniverseCount());
+        rig.Page()->SetRenderBudget(ahead * cost);
+        rig.PlayAll();
+        plain.PlayAll();
+        qint64 budget = ahead == 4 ? 4 * cost : 1;
+        QCOMPARE(rig.project.RenderDueNow(budget), ahead < 4);
+        QCOMPARE(rig.StepsRendered(), ahead);
+        for (int tick = 1; tick <= 3; ++tick) {
+            rig.Tick();
+            plain.Tick();
+            QCOMPARE(FirstDifference(rig.project.m_output, plain.project.m_output), QString());
+            if (tick == 1) {
+                QCOMPARE(rig.StepsRendered(), ahead);
+                QCOMPARE(rig.StepsRendered(1), 0);
+                QCOMPARE(rig.Page()->RenderSpent(), ahead * cost);
+            }
+        }
+        QVERIFY(rig.Out(1, 11) > 0);
     }
 
     // Scenes over every channel of 64 universes, started together: the

@@ -236,6 +236,12 @@ private slots:
         QVERIFY(!editor);
         QVERIFY(!effects);
         QVERIFY(pages.IsEffectsTabShown());
+
+        // So does a cancel.
+        pages.PageView()->EditScene(0);
+        factory.Last(CLiveEditorFactory::EffectSceneEditor)->AskEffect(eEffectPreset, true);
+        factory.Last(CLiveEditorFactory::EffectsWindow)->Close(true, true);
+        QCOMPARE(pages.Mode(), 0);
     }
 
     void aNewSceneOpensInTheEditorOfItsKind()

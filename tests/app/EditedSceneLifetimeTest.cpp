@@ -299,6 +299,10 @@ private slots:
             QTest::mouseClick(rig.Pages().findChild<CEffectsWnd*>()->EndButton(CEffectsWnd::BtnParams),
                               Qt::LeftButton);
             QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectSceneEditMode));
+            // The event loop runs before anything else is done: the effects window is gone.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!rig.Pages().findChild<CEffectsWnd*>());
+            QVERIFY(project.m_effectEngine.Effect());
         }
         const int count = project.m_effectScenes.size();
         CShownDialogs dialogs(QMessageBox::Yes);

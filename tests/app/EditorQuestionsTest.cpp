@@ -8,9 +8,12 @@
 #include "editors/EditMasksWnd.h"
 #include "editors/EffectsList.h"
 #include "editors/EffectsWnd.h"
+#include "editors/ModalRun.h"
+#include "editors/TriggerDlg.h"
 #include "show/EffectScene.h"
 #include "TypedKeys.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,7 +29,8 @@ namespace {
 // open on it, `changed` or not; `marked`, the show was changed before the
 // edit. "effect": the effects window over T's editor, the effect alone
 // changed; "effect scene's effect": the effect scene's editor back from the
-// effects window by its Parameters, with the effect changed there.
+// effects window by its Parameters, with the effect changed there; "effect
+// scene's triggers": F5 given to the effect scene by its trigger dialog.
 struct CQuestionsRig : CEditedShowRig
 {
     QString editor;
@@ -55,6 +59,17 @@ struct CQuestionsRig : CEditedShowRig
             auto* scene = Pages().findChild<CEditEffectWnd*>();
             if (editor == "effect scene" && changed)
                 scene->NameEdit()->setText(QStringLiteral("Renamed"));
+            if (editor == "effect scene's triggers" && changed) {
+                SetDialogRunner([](QDialog& d) {
+                    auto& dialog = static_cast<CTriggerDlg&>(d);
+                    dialog.ShortcutList()->setCurrentIndex(dialog.ShortcutList()->findText(QStringLiteral("F5")));
+                    dialog.OnOk();
+                    return dialog.result();
+                });
+                QTest::keyClick(scene->TriggersButton(), Qt::Key_Space);
+                SetDialogRunner(nullptr);
+                QVERIFY(TriggersSet());
+            }
             if (editor == "effect scene's effect") {
                 // A kind of effect other than the scene's own.
                 scene->UpdateEffectList();
@@ -87,6 +102,9 @@ struct CQuestionsRig : CEditedShowRig
         Project().m_effectEngine.Effect()->m_flag = changed;
     }
 
+    // The trigger dialog writes the scene's own triggers.
+    bool TriggersSet() { return Project().m_effectScenes.first()->m_triggers.GetText().contains(QLatin1String("F5")); }
+
     QString Name()
     {
         return editor == "masks"                ? GetLangText(Txt::EdMasks)
@@ -106,6 +124,8 @@ struct CQuestionsRig : CEditedShowRig
             return edited && edited->m_flag;
         if (editor == "masks")
             return project.m_masks.value(0).m_name == QLatin1String("Z");
+        if (editor == "effect scene's triggers")
+            return TriggersSet();
         if (editor == "effect scene's effect")
             return project.m_effectScenes.value(0) && project.m_effectScenes.first()->m_effects.value(0)
                    && project.m_effectScenes.first()->m_effects.first()->m_type == effectType;
@@ -179,7 +199,8 @@ private slots:
             {"No Escape", "keep? save?", "stays", true},
             {"No No", "keep? save?", "dropped", true},
         };
-        for (const char* editor : {"scene", "effects", "effect", "effect scene", "effect scene's effect", "masks"}) {
+        for (const char* editor : {"scene", "effects", "effect", "effect scene", "effect scene's effect",
+                                   "effect scene's triggers", "masks"}) {
             QTest::addRow("%s, open, no file chosen", editor)
                 << editor << "open, no file" << "Yes No" << "keep? save? file" << "stays" << false;
             for (const char* command : {"open", "new", "exit", "hand-over"}) {
@@ -240,7 +261,8 @@ private slots:
     void theEditorsCancelAsksTheSame_data()
     {
         Columns<QString, QString, QString>("editor", "answer", "outcome");
-        for (const char* editor : {"scene", "effect", "effect scene", "effect scene's effect", "masks"})
+        for (const char* editor :
+             {"scene", "effect", "effect scene", "effect scene's effect", "effect scene's triggers", "masks"})
             for (const char* answer : {"Escape", "Cancel", "No", "Yes"})
                 QTest::addRow("%s, %s", editor, answer)
                     << editor << answer << (answer[0] == 'Y' ? "kept" : answer[0] == 'N' ? "dropped" : "stays");

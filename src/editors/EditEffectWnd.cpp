@@ -4,6 +4,7 @@
 #include "editors/EditSceneShared.h"
 #include "editors/EditorKeys.h"
 #include "effects/EffectEngine.h"
+#include "live/TriggerDispatcher.h"
 #include "model/Language.h"
 #include "show/EffectScene.h"
 #include "show/Group.h"
@@ -155,6 +156,7 @@ void CEditEffectWnd::SetScene(CEffectScene* scene, bool edit)
     m_scene = scene;
     m_edit = edit;
     m_cancelled = false;
+    m_savedTriggers = scene->m_triggers;
     // Colours and levels set meanwhile are the scene's static levels.
     m_project.SetEditedScene(nullptr, scene);
     if (!scene->m_steps.isEmpty()) {
@@ -196,7 +198,9 @@ bool CEditEffectWnd::FieldsChanged() const
 {
     return m_name->text() != m_scene->m_name || FadeFieldDiffers(m_fadeIn, m_scene->m_fadeIn)
            || FadeFieldDiffers(m_fadeOut, m_scene->m_fadeOut)
-           || (m_loops->currentIndex() >= 0 && m_loops->currentIndex() != m_scene->m_loopCount);
+           || (m_loops->currentIndex() >= 0 && m_loops->currentIndex() != m_scene->m_loopCount)
+           || CTriggerDispatcher::FormatCommandTrigger(m_scene->m_triggers)
+                  != CTriggerDispatcher::FormatCommandTrigger(m_savedTriggers);
 }
 
 void CEditEffectWnd::UpdateButtons()
@@ -311,6 +315,8 @@ void CEditEffectWnd::EndEdit(bool keep)
         StoreParams();
         Apply(-1);
     } else {
+        if (m_scene)
+            m_scene->m_triggers = m_savedTriggers;
         // The copy the effects window handed back is not wanted.
         m_project.m_effectEngine.Clear(true);
         m_cancelled = true;

@@ -2,6 +2,7 @@
 
 #include "editors/DmxBlink.h"
 #include "live/LiveEditor.h"
+#include "model/Triggers.h"
 
 #include <QWidget>
 
@@ -60,6 +61,7 @@ public:
     QListWidget* KindList() const { return m_kinds; }
     QListWidgetItem* KindItem(int type) const;
     QLineEdit* NameEdit() const { return m_name; }
+    QPushButton* TriggersButton() const { return m_triggers; }
     QComboBox* LoopsCombo() const { return m_loops; }
     QPushButton* EndButton(Button button) const { return m_buttons[size_t(button)]; }
 
@@ -93,6 +95,9 @@ private:
     bool m_edit = false;
     bool m_cancelled = false;
     bool m_closed = false;
+    // The trigger dialog edits the scene's own triggers: Cancel's No puts
+    // these back.
+    CTriggers m_savedTriggers;
     QToolBar* m_toolBar = nullptr;
     CEffectTitleWidget* m_title = nullptr;
     QAction* m_dmx = nullptr;

@@ -101,7 +101,6 @@ void CEditMasksWnd::OnCelChanged(int row, int column)
         m_table->item(row, column)->setText(m_project.m_masks[row].m_name);
     } else {
         m_project.m_masks[row].m_name = item->text();
-        ShowHost().SetModified(true);
     }
     m_busy = false;
 }
@@ -114,7 +113,13 @@ void CEditMasksWnd::OnCelDoubleClicked(int row, int column)
 
 void CEditMasksWnd::AddMask()
 {
-    ShowHost().AddMask();
+    // The host marks the show as it adds; here the mark waits, as for every
+    // change of the edit, until the edit is kept.
+    CShowHost& host = ShowHost();
+    const bool marked = host.IsModified();
+    host.AddMask();
+    if (!marked)
+        host.SetModified(false);
     FillTable();
 }
 
@@ -124,7 +129,6 @@ void CEditMasksWnd::RemoveMask()
         return;
     m_project.m_masks.removeAt(m_currentMask);
     FillTable();
-    ShowHost().SetModified(true);
 }
 
 void CEditMasksWnd::OnOk()
@@ -164,7 +168,11 @@ QString CEditMasksWnd::EditedName() const
 
 void CEditMasksWnd::EndEdit(bool keep)
 {
-    if (!keep)
+    // The edit works on the show's own list; the show is marked only once
+    // the changes are kept, so dropping them leaves the mark as it was.
+    if (keep && HasChanges())
+        ShowHost().SetModified(true);
+    else if (!keep)
         m_project.m_masks = m_backup;
     m_backup.clear();
     emit closeWnd();

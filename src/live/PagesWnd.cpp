@@ -430,11 +430,10 @@ bool CPagesWnd::EditHasChanges() const
 
 QString CPagesWnd::EditedName() const
 {
-    // The effects window edits part of the scene its editor names.
-    const QString name = m_editorWidget ? m_editor->EditedName() : QString();
-    if (!name.isEmpty() || !m_effectsWidget)
-        return name;
-    return m_effectsEditor->EditedName();
+    // The effects window edits part of the scene of the editor behind it:
+    // the one shown names the edit.
+    const CLiveEditor* shown = ShownEditor();
+    return shown ? shown->EditedName() : QString();
 }
 
 bool CPagesWnd::EndEdit(bool keep)

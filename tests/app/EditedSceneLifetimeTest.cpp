@@ -272,6 +272,8 @@ private slots:
         QTest::newRow("its editor") << "editor";
         QTest::newRow("the effects window over it") << "effects";
         QTest::newRow("its editor, OK before the close") << "ok";
+        QTest::newRow("its editor, back from the effects window") << "params";
+        QTest::newRow("the effects window over it, its Cancel before the close") << "effects, cancel";
     }
     void effectSceneEditorLetsGoOfItsDeletedScene()
     {
@@ -286,25 +288,46 @@ private slots:
         QVERIFY(scene && rig.Pages().EditEffectScene(scene));
         QPointer<CEditEffectWnd> editor = rig.Pages().findChild<CEditEffectWnd*>();
         editor->NameEdit()->setText(QStringLiteral("Renamed"));
-        if (open == "effects") {
+        if (open != "editor" && open != "ok") {
             rig.Select({a});
             editor->UpdateEffectList();
             editor->OnSelEffectChanged(editor->KindItem(EffectType::Curve));
             QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectsMode));
+            QVERIFY(project.m_effectEngine.Effect());
+        }
+        if (open == "params") {
+            QTest::mouseClick(rig.Pages().findChild<CEffectsWnd*>()->EndButton(CEffectsWnd::BtnParams),
+                              Qt::LeftButton);
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectSceneEditMode));
+            // The event loop runs before anything else is done: the effects window is gone.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!rig.Pages().findChild<CEffectsWnd*>());
+            QVERIFY(project.m_effectEngine.Effect());
         }
         const int count = project.m_effectScenes.size();
         CShownDialogs dialogs(QMessageBox::Yes);
         project.DeleteEffectScene(project.m_effectScenes.indexOf(scene));
         QCOMPARE(project.m_effectScenes.size(), count - 1);
         QVERIFY(!project.m_editedScene);
+        // Until it closes, the editor names nothing and holds nothing to keep.
+        QCOMPARE(editor->EditedName(), QString());
+        QVERIFY(!editor->HasChanges());
         if (open == "ok")
             QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnOk), Qt::LeftButton);
+        if (open == "effects, cancel") {
+            // The effect scene's editor does not come back without its scene.
+            QTest::mouseClick(rig.Pages().findChild<CEffectsWnd*>()->EndButton(CEffectsWnd::BtnCancel),
+                              Qt::LeftButton);
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        }
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!editor);
         QCOMPARE(Asked(dialogs.shown), QString());
         QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
         QCOMPARE(project.m_effectScenes.size(), count - 1);
+        // Nor does the engine keep an effect for the scene that went.
+        QVERIFY(!project.m_effectEngine.Effect());
         QCOMPARE(rig.StaleInShow(), QString());
     }
 };

@@ -7,9 +7,16 @@
 #include "editors/EditEffectWnd.h"
 #include "editors/EditMasksWnd.h"
 #include "editors/EffectsList.h"
+#include "editors/EffectsWnd.h"
+#include "editors/ModalRun.h"
+#include "editors/TriggerDlg.h"
 #include "show/EffectScene.h"
+#include "TypedKeys.h"
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 // File Open, New, Exit and a show handed over by a second start, with an
@@ -18,50 +25,110 @@
 
 namespace {
 
-// A saved, unchanged show with a scene T, an effect scene and a mask A, and
-// one editor open on it, `changed` or not.
+// A saved show with a scene T, an effect scene and a mask A, and one editor
+// open on it, `changed` or not; `marked`, the show was changed before the
+// edit. "effect": the effects window over T's editor, the effect alone
+// changed; "effect scene's effect": the effect scene's editor back from the
+// effects window by its Parameters, with the effect changed there; "effect
+// scene's triggers": F5 given to the effect scene by its trigger dialog.
 struct CQuestionsRig : CEditedShowRig
 {
     QString editor;
     QString path = Path(QStringLiteral("show.kv3"));
+    int effectType = -1;
 
-    CQuestionsRig(const QString& editorKind, bool changed) : editor(editorKind)
+    CQuestionsRig(const QString& editorKind, bool changed, bool marked = false) : editor(editorKind)
     {
         CProject& project = Project();
         CPatchedFixture* a = Patch(0);
         Fixtures().LoadProject();
         AddScene(QStringLiteral("T"), {a});
         project.m_masks << CMask{QStringLiteral("A"), {{0, 1, 2}}};
-        project.m_currentGroup->m_selectedFixtures = {a};
-        a->BeamFlags()[0] = true;
+        Select({a});
         QVERIFY(!AddDefaultEffects(project, {a->Profile()}, nullptr).isEmpty());
         QVERIFY(window->SaveProject(path));
+        if (marked)
+            window->SetModified(true);
         if (editor == "masks") {
             Action("actionMasks")->trigger();
+            QTableWidget* table = Pages().findChild<CEditMasksWnd*>()->Table();
             if (changed)
-                Pages().findChild<CEditMasksWnd*>()->Table()->item(0, 0)->setText(QStringLiteral("Z"));
-        } else if (editor == "effect scene") {
+                TypeIntoCell(table, table->model()->index(0, 0), QStringLiteral("Z"));
+        } else if (editor.startsWith("effect scene")) {
             QVERIFY(Pages().EditEffectScene(project.m_effectScenes.first()));
-            if (changed)
-                Pages().findChild<CEditEffectWnd*>()->NameEdit()->setText(QStringLiteral("Renamed"));
+            auto* scene = Pages().findChild<CEditEffectWnd*>();
+            if (editor == "effect scene" && changed)
+                scene->NameEdit()->setText(QStringLiteral("Renamed"));
+            if (editor == "effect scene's triggers" && changed) {
+                SetDialogRunner([](QDialog& d) {
+                    auto& dialog = static_cast<CTriggerDlg&>(d);
+                    dialog.ShortcutList()->setCurrentIndex(dialog.ShortcutList()->findText(QStringLiteral("F5")));
+                    dialog.OnOk();
+                    return dialog.result();
+                });
+                QTest::keyClick(scene->TriggersButton(), Qt::Key_Space);
+                SetDialogRunner(nullptr);
+                QVERIFY(TriggersSet());
+            }
+            if (editor == "effect scene's effect") {
+                // A kind of effect other than the scene's own.
+                scene->UpdateEffectList();
+                effectType = project.m_effectScenes.first()->m_effects.first()->m_type == EffectType::Curve
+                                 ? EffectType::Preset : EffectType::Curve;
+                scene->OnSelEffectChanged(scene->KindItem(effectType));
+                QCOMPARE(window->LivePagesMode(), int(CPagesWnd::EffectsMode));
+                ChangeEffect(changed);
+                QTest::mouseClick(Pages().findChild<CEffectsWnd*>()->EndButton(CEffectsWnd::BtnParams),
+                                  Qt::LeftButton);
+                QCOMPARE(window->LivePagesMode(), int(CPagesWnd::EffectSceneEditMode));
+            }
         } else {
             CEditSceneWnd* scene = Edit(project.m_firstPage->m_scenes.first());
             QVERIFY(scene);
-            if (changed)
+            if (changed && editor != "effect")
                 scene->AddStep();
-            if (editor == "effects")
+            if (editor.startsWith("effect")) {
                 scene->OnSelEffectChanged(scene->EffectList()->item(0));
+                ChangeEffect(changed && editor == "effect");
+            }
         }
         QVERIFY(window->LivePagesMode() != CPagesWnd::PagesMode);
     }
 
-    // The edit where it is: in the show (T's step added, a mask renamed in
-    // place), or in the effect scene editor's field until it is kept.
+    // What an effect's page does to the effect it changes.
+    void ChangeEffect(bool changed)
+    {
+        QVERIFY(Project().m_effectEngine.Effect());
+        Project().m_effectEngine.Effect()->m_flag = changed;
+    }
+
+    // The trigger dialog writes the scene's own triggers.
+    bool TriggersSet() { return Project().m_effectScenes.first()->m_triggers.GetText().contains(QLatin1String("F5")); }
+
+    QString Name()
+    {
+        return editor == "masks"                ? GetLangText(Txt::EdMasks)
+               : editor.startsWith("effect scene") ? Project().m_effectScenes.first()->m_name
+                                                   : QStringLiteral("T");
+    }
+
+    // The edit where it is: in the show (T's step added or the new effect's
+    // step, a mask renamed in place, the effect scene's effect of the new
+    // kind), or, before it is kept, in the effect scene editor's field or
+    // the effect being edited.
     bool EditFound(bool inShow)
     {
         CProject& project = Project();
+        const CEffect* edited = project.m_effectEngine.Effect();
+        if (!inShow && (editor == "effect" || editor == "effect scene's effect"))
+            return edited && edited->m_flag;
         if (editor == "masks")
             return project.m_masks.value(0).m_name == QLatin1String("Z");
+        if (editor == "effect scene's triggers")
+            return TriggersSet();
+        if (editor == "effect scene's effect")
+            return project.m_effectScenes.value(0) && project.m_effectScenes.first()->m_effects.value(0)
+                   && project.m_effectScenes.first()->m_effects.first()->m_type == effectType;
         if (editor != "effect scene")
             return project.m_firstPage->m_scenes.value(0) && project.m_firstPage->m_scenes.first()->m_steps.size() > 1;
         if (inShow)
@@ -81,6 +148,20 @@ struct CQuestionsRig : CEditedShowRig
             Action(command.startsWith("open") ? "actionFileOpen" : "actionFileNew")->trigger();
         return window->LivePagesMode() == CPagesWnd::PagesMode;
     }
+
+    // The shown editor's own Cancel button.
+    QAbstractButton* CancelButton()
+    {
+        QWidget* shown = Pages().ShownEditor() ? Pages().ShownEditor()->Widget() : nullptr;
+        if (!shown)
+            return nullptr;
+        if (auto* box = shown->findChild<QDialogButtonBox*>())
+            return box->button(QDialogButtonBox::Cancel);
+        for (QPushButton* button : shown->findChildren<QPushButton*>())
+            if (button->text() == GetLangText(Txt::Cancel))
+                return button;
+        return nullptr;
+    }
 };
 
 } // namespace
@@ -93,57 +174,58 @@ private slots:
     // "answers": one word a box, the editor's first; "stays": the editor
     // open with its edit and the show and title as they were; "kept" and
     // "dropped": the command went on, the saved show with or without the
-    // edit.
+    // edit. "marked": the show was changed before the edit, so the project
+    // asks after the edit's No too.
     void theEditAsksOnceThenTheProject_data()
     {
-        Columns<QString, QString, QString, QString, QString>("editor", "command", "answers", "asked", "outcome");
-        for (const char* editor : {"scene", "effects", "effect scene", "masks"}) {
-            // The masks editor changes the show in place: the project asks after its No.
-            const bool inPlace = QString::fromLatin1(editor) == "masks";
-            struct CAnswers
-            {
-                const char* answers;
-                const char* asked;
-                const char* outcome;
-            };
-            const CAnswers rows[] = {
-                {"Cancel", "keep?", "stays"},
-                {"Escape", "keep?", "stays"},
-                {"Close", "keep?", "stays"},
-                {"Yes Cancel", "keep? save?", "stays"},
-                {"Yes Escape", "keep? save?", "stays"},
-                {"Yes Yes", "keep? save?", "kept"},
-                {inPlace ? "No No" : "No", inPlace ? "keep? save?" : "keep?", "dropped"},
-                {"No Escape", "keep? save?", inPlace ? "stays" : ""},
-                {"", "", "unchanged"},
-            };
+        Columns<QString, QString, QString, QString, QString, bool>("editor", "command", "answers", "asked", "outcome",
+                                                                   "marked");
+        struct CAnswers
+        {
+            const char* answers;
+            const char* asked;
+            const char* outcome;
+            bool marked;
+        };
+        const CAnswers rows[] = {
+            {"Cancel", "keep?", "stays", false},
+            {"Escape", "keep?", "stays", false},
+            {"Close", "keep?", "stays", false},
+            {"Yes Cancel", "keep? save?", "stays", false},
+            {"Yes Escape", "keep? save?", "stays", false},
+            {"Yes Yes", "keep? save?", "kept", false},
+            {"No", "keep?", "dropped", false},
+            {"", "", "unchanged", false},
+            {"No Escape", "keep? save?", "stays", true},
+            {"No No", "keep? save?", "dropped", true},
+        };
+        for (const char* editor : {"scene", "effects", "effect", "effect scene", "effect scene's effect",
+                                   "effect scene's triggers", "masks"}) {
             QTest::addRow("%s, open, no file chosen", editor)
-                << editor << "open, no file" << "Yes No" << "keep? save? file" << "stays";
+                << editor << "open, no file" << "Yes No" << "keep? save? file" << "stays" << false;
             for (const char* command : {"open", "new", "exit", "hand-over"}) {
                 for (const CAnswers& row : rows) {
-                    if (!*row.outcome)
-                        continue;
                     const QString asked = QString::fromLatin1(row.asked)
                                           + (QString::fromLatin1(command) == "open" && row.outcome[0] != 's'
                                                  ? QStringLiteral(" file") : QString());
-                    QTest::addRow("%s, %s, %s", editor, command, *row.answers ? row.answers : "nothing changed")
-                        << editor << command << row.answers << asked.trimmed() << row.outcome;
+                    QTest::addRow("%s, %s, %s%s", editor, command, *row.answers ? row.answers : "nothing changed",
+                                  row.marked ? ", changed before" : "")
+                        << editor << command << row.answers << asked.trimmed() << row.outcome << row.marked;
                 }
             }
         }
     }
     void theEditAsksOnceThenTheProject()
     {
-        const auto [editor, command, answers, asked, outcome] =
-            Row<QString, QString, QString, QString, QString>("editor", "command", "answers", "asked", "outcome");
-        CQuestionsRig rig(editor, outcome != "unchanged");
+        const auto [editor, command, answers, asked, outcome, marked] =
+            Row<QString, QString, QString, QString, QString, bool>("editor", "command", "answers", "asked", "outcome",
+                                                                   "marked");
+        CQuestionsRig rig(editor, outcome != "unchanged", marked);
         const int mode = rig.window->LivePagesMode();
         QPointer<QWidget> shown = rig.Pages().ShownEditor()->Widget();
         const QString title = rig.window->windowTitle();
-        const bool modified = rig.window->IsModified();
-        const QString name = editor == "masks" ? GetLangText(Txt::EdMasks)
-                             : editor == "effect scene" ? rig.Project().m_effectScenes.first()->m_name
-                                                        : QStringLiteral("T");
+        QCOMPARE(rig.window->IsModified(), marked);
+        const QString name = rig.Name();
 
         CShownDialogs dialogs(QMessageBox::No);
         dialogs.script = answers.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -158,7 +240,7 @@ private slots:
             QCOMPARE(rig.Pages().ShownEditor() ? rig.Pages().ShownEditor()->Widget() : nullptr, shown.data());
             QVERIFY(rig.EditFound(false));
             QCOMPARE(rig.window->windowTitle(), title);
-            QCOMPARE(rig.window->IsModified(), modified);
+            QCOMPARE(rig.window->IsModified(), marked);
             QCOMPARE(rig.window->ProjectPath(), rig.path);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(shown);
@@ -174,11 +256,13 @@ private slots:
     }
 
     // The editor's own Cancel asks the same question; Cancel or Escape at it
-    // go back to the edit.
+    // go back to the edit. What is dropped leaves the show's mark as it was,
+    // so New asks nothing of a show saved before the edit.
     void theEditorsCancelAsksTheSame_data()
     {
         Columns<QString, QString, QString>("editor", "answer", "outcome");
-        for (const char* editor : {"scene", "effect scene", "masks"})
+        for (const char* editor :
+             {"scene", "effect", "effect scene", "effect scene's effect", "effect scene's triggers", "masks"})
             for (const char* answer : {"Escape", "Cancel", "No", "Yes"})
                 QTest::addRow("%s, %s", editor, answer)
                     << editor << answer << (answer[0] == 'Y' ? "kept" : answer[0] == 'N' ? "dropped" : "stays");
@@ -188,14 +272,33 @@ private slots:
         const auto [editor, answer, outcome] = Row<QString, QString, QString>("editor", "answer", "outcome");
         CQuestionsRig rig(editor, true);
         QPointer<QWidget> shown = rig.Pages().ShownEditor()->Widget();
-        CShownDialogs dialogs;
-        dialogs.script = QStringList{answer};
-        rig.Pages().ShownEditor()->Cancel();
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY(Asked(dialogs.shown).startsWith(QLatin1String("keep ")));
-        QCOMPARE(rig.Pages().ShownEditor() ? rig.Pages().ShownEditor()->Widget() : nullptr,
-                 outcome == "stays" ? shown.data() : nullptr);
+        const QString title = rig.window->windowTitle();
+        const QString name = rig.Name();
+        {
+            CShownDialogs dialogs;
+            dialogs.script = QStringList{answer};
+            QAbstractButton* cancel = rig.CancelButton();
+            QVERIFY(cancel);
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            QCOMPARE(Asked(dialogs.shown), QStringLiteral("keep %1?").arg(name));
+        }
+        // The effects window gives way to the editor behind it.
+        QWidget* after = rig.Pages().ShownEditor() ? rig.Pages().ShownEditor()->Widget() : nullptr;
+        QCOMPARE(after == shown.data(), outcome == "stays");
+        if (editor != "effect")
+            QVERIFY(!after || outcome == "stays");
         QCOMPARE(rig.EditFound(outcome != "stays"), outcome != "dropped");
+        QCOMPARE(rig.window->IsModified(), outcome == "kept");
+        if (outcome != "kept")
+            QCOMPARE(rig.window->windowTitle(), title);
+        if (outcome == "stays")
+            return;
+        // A kept effect is a change of the scene editor behind it.
+        CShownDialogs dialogs(QMessageBox::No);
+        rig.Action("actionFileNew")->trigger();
+        QCOMPARE(Asked(dialogs.shown), QString(outcome == "dropped" ? ""
+                                               : editor == "effect" ? "keep T? save?"
+                                                                    : "save?"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "AskedQuestions.h"
 #include "DataTable.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"
@@ -7,6 +8,7 @@
 #include "RawChannelScene.h"
 #include "RecordingDocument.h"
 #include "RecordingStages.h"
+#include "ShownDialogs.h"
 #include "app/options/AppOptions.h"
 #include "app/Globals.h"
 #include "app/Orvane.h"
@@ -600,6 +602,98 @@ private slots:
         QCOMPARE(rig.doc->Count(QStringLiteral("Save:")), 1);
         QCOMPARE(rig.doc->calls.last(), "Save:" + rig.Path(QStringLiteral("renamed.kv3")) + ":busy=1");
         QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - renamed.kv3"));
+    }
+
+    // A project that cannot be saved where it is, untitled or of an older
+    // format, is saved through Save As, from the save question too; a
+    // Save As cancelled saves nothing and the command does not go on.
+    void saveAsFromTheQuestionAndTheMenu_data()
+    {
+        Columns<QString, QString, QString, QString, QString>("project", "command", "file", "asked", "saved");
+        for (const char* command : {"new", "exit"}) {
+            QTest::addRow("current, %s", command) << "show.kv3" << command << "" << "save?" << "show.kv3";
+            for (const char* project : {"old.kv2", "untitled"}) {
+                QTest::addRow("%s, %s, file chosen", project, command)
+                    << project << command << "picked" << "save? file" << "picked.kv3";
+                QTest::addRow("%s, %s, Save As cancelled", project, command)
+                    << project << command << "" << "save? file" << "";
+            }
+        }
+        for (const char* command : {"save as", "save"}) {
+            for (const char* project : {"old.kv2", "untitled"})
+                QTest::addRow("%s, %s, cancelled", project, command) << project << command << "" << "file" << "";
+        }
+        QTest::newRow("current, save as") << "show.kv3" << "save as" << "picked.kv3" << "file" << "picked.kv3";
+    }
+    void saveAsFromTheQuestionAndTheMenu()
+    {
+        const auto [project, command, file, asked, saved] =
+            Row<QString, QString, QString, QString, QString>("project", "command", "file", "asked", "saved");
+        CWindowRig rig;
+        const QString path = project == "untitled" ? QString() : rig.WriteFile(project, "x");
+        if (!path.isEmpty())
+            QVERIFY(rig.window->OpenProject(path));
+        rig.window->SetModified(true);
+        const int resets = rig.doc->Count(QStringLiteral("Reset:"));
+
+        CShownDialogs dialogs(QMessageBox::Yes);
+        dialogs.pick = file.isEmpty() ? QString() : rig.Path(file);
+        bool wentOn = false;
+        if (command == "exit") {
+            wentOn = rig.window->close();
+        } else if (command == "new") {
+            rig.window->OnFileNew();
+            wentOn = rig.doc->Count(QStringLiteral("Reset:")) > resets;
+        } else {
+            wentOn = command == "save" ? rig.window->OnFileSave() : rig.window->OnFileSaveAs();
+        }
+        QCOMPARE(Asked(dialogs.shown), asked);
+        QCOMPARE(rig.doc->calls.filter(QStringLiteral("Save:")),
+                 saved.isEmpty() ? QStringList() : QStringList{"Save:" + rig.Path(saved) + ":busy=1"});
+        QCOMPARE(wentOn, !saved.isEmpty());
+        if (saved.isEmpty()) {
+            QVERIFY(rig.window->IsModified());
+            QCOMPARE(rig.window->ProjectPath(), path);
+        } else if (command.startsWith("save")) {
+            QVERIFY(!rig.window->IsModified());
+            QCOMPARE(rig.window->ProjectPath(), rig.Path(saved));
+        }
+    }
+
+    // New and Exit wait for a file flow to end, changed show or not.
+    void noShowClosesDuringAFileFlow_data()
+    {
+        Columns<QString, QString>("flow", "command");
+        for (const char* flow : {"open", "import", "save"})
+            for (const char* command : {"new", "exit"})
+                QTest::addRow("%s, %s", flow, command) << flow << command;
+    }
+    void noShowClosesDuringAFileFlow()
+    {
+        const auto [flow, command] = Row<QString, QString>("flow", "command");
+        CWindowRig rig;
+        const QString show = rig.WriteFile(QStringLiteral("show.kv3"), "x");
+        QVERIFY(rig.window->OpenProject(show));
+        rig.doc->calls.clear();
+        CShownDialogs dialogs(QMessageBox::Yes);
+        bool closed = false;
+        rig.doc->duringFlow = [&] {
+            if (command == "exit")
+                closed = rig.window->close();
+            else
+                rig.window->OnFileNew();
+        };
+        if (flow == "open")
+            QVERIFY(rig.window->OpenProject(show));
+        else if (flow == "import")
+            QVERIFY(rig.window->ImportProject(rig.WriteFile(QStringLiteral("old.kv2"), "x")));
+        else
+            QVERIFY(rig.window->SaveProject(show));
+        QVERIFY(!closed);
+        QCOMPARE(dialogs.shown, QStringList());
+        QCOMPARE(rig.doc->Count(QStringLiteral("Reset:")), 0);
+        QCOMPARE(rig.doc->calls.filter(QRegularExpression(QStringLiteral("^(Open|Import|Save):"))).size(), 1);
+        QCOMPARE(rig.window->ProjectPath(), show);
     }
 
     void theSaveQuestionGuardsUnsavedWork()

@@ -155,6 +155,15 @@ private slots:
         QTest::newRow("renamed back, nothing asked") << "rename:0:Z rename:0:A cancel" << int(CShowHost::No)
                                                      << "A B C" << false;
         QTest::newRow("rename, cancel Cancel") << "rename:1:Z cancel ok" << int(CShowHost::Cancel) << "A Z C" << true;
+        // C removed and recorded again under its name: only its levels tell.
+        QTest::newRow("C recorded again alike") << "sel:2 remove add:C:1.9.200 cancel" << int(CShowHost::No)
+                                                << "A B C" << false;
+        QTest::newRow("C recorded at another level") << "sel:2 remove add:C:1.9.201 cancel" << int(CShowHost::No)
+                                                     << "A B C" << true;
+        QTest::newRow("C recorded on another channel") << "sel:2 remove add:C:1.8.200 cancel" << int(CShowHost::No)
+                                                       << "A B C" << true;
+        QTest::newRow("C recorded in another universe") << "sel:2 remove add:C:2.9.200 cancel" << int(CShowHost::No)
+                                                        << "A B C" << true;
     }
     void masksEditor()
     {
@@ -174,6 +183,12 @@ private slots:
                 masks->Table()->selectRow(f[1].toInt());
             else if (f[0] == "remove")
                 masks->RemoveMask();
+            else if (f[0] == "add") {
+                // What the host records; the editor lists it.
+                const QStringList at = f[2].split('.');
+                r.project.m_masks << CMask{f[1], {{0, 5, 7}, {at[0].toInt(), at[1].toInt(), quint8(at[2].toInt())}}};
+                masks->AddMask();
+            }
             else if (f[0] == "rename")
                 masks->Table()->item(f[1].toInt(), 0)->setText(f[2]);
             else if (f[0] == "ok")
@@ -186,6 +201,8 @@ private slots:
         QCOMPARE(r.project.m_masks.last().m_levels.size(), 2);
         QCOMPARE(int(r.project.m_masks.last().m_levels[1].m_level), 200);
         QCOMPARE(r.host.calls.join(' ').contains("AskQuestion"), asks);
+        // The show is marked only by changes kept.
+        QCOMPARE(r.host.modified, names != "A B C");
         delete masks;
     }
 

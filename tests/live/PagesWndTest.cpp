@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "DataTable.h"
 #include "PagesTestRig.h"
 #include "live/PageWnd.h"
 #include "live/PagesWnd.h"
@@ -9,6 +10,8 @@
 #include "widgets/ProSlider.h"
 
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
@@ -236,6 +239,42 @@ private slots:
         QVERIFY(!editor);
         QVERIFY(!effects);
         QVERIFY(pages.IsEffectsTabShown());
+
+        // So does a cancel.
+        pages.PageView()->EditScene(0);
+        factory.Last(CLiveEditorFactory::EffectSceneEditor)->AskEffect(eEffectPreset, true);
+        factory.Last(CLiveEditorFactory::EffectsWindow)->Close(true, true);
+        QCOMPARE(pages.Mode(), 0);
+    }
+
+    // The scene went while its effect was edited: however the effects window
+    // closes, the scene editor has nothing to show and the edit ends.
+    void anEditorWhoseSceneWentDoesNotComeBack_data()
+    {
+        Columns<bool, bool>("done", "cancelled");
+        QTest::newRow("Cancel") << true << true;
+        QTest::newRow("Parameters") << false << true;
+        QTest::newRow("OK") << true << false;
+    }
+    void anEditorWhoseSceneWentDoesNotComeBack()
+    {
+        const auto [done, cancelled] = Row<bool, bool>("done", "cancelled");
+        CPagesRig rig;
+        CScene* a = rig.PlayableScene(rig.Page(), QStringLiteral("A"));
+        CFakeEditorFactory factory;
+        CPagesWnd pages(rig.project);
+        pages.SetEditorFactory(&factory);
+        QVERIFY(pages.EditScene(rig.Page(), a));
+        QPointer<CFakeEditor> editor = factory.Last(CLiveEditorFactory::SceneEditor);
+        editor->AskEffect(eEffectCurve, false);
+        QCOMPARE(pages.Mode(), 3);
+        std::unique_ptr<CScene> gone(a);
+        rig.Page()->m_scenes.removeOne(a);
+        factory.Last(CLiveEditorFactory::EffectsWindow)->Close(done, cancelled);
+        QCOMPARE(pages.Mode(), 0);
+        QCOMPARE(pages.ShownEditor(), static_cast<CLiveEditor*>(nullptr));
+        FlushDeletes();
+        QVERIFY(!editor);
     }
 
     void aNewSceneOpensInTheEditorOfItsKind()

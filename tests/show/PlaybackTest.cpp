@@ -401,15 +401,16 @@ private slots:
         QVERIFY(page->PlayScene(twice));
         // A pass ends when the position rounded down to 40 ms reaches the
         // 100 ms cycle: 100 -> 80 on tick 4 does not, 125 -> 120 on tick 5
-        // does, and the 25 ms past the end are dropped. With no fade-out the
-        // scene is queued at the end of the second pass and gone a tick later.
+        // does, and the 25 ms past the end go on into the second pass. With
+        // no fade-out the scene is queued at the end of the second pass and
+        // gone a tick later.
         rig.Tick(4);
         QCOMPARE(twice->m_loopsDone, qint16(0));
         rig.Tick();
         QCOMPARE(twice->m_loopsDone, qint16(1));
-        QCOMPARE(twice->m_cyclePosition, 0);
+        QCOMPARE(twice->m_cyclePosition, 25);
         QVERIFY(!page->IsPending(twice));
-        rig.Tick(4);
+        rig.Tick(3);
         QVERIFY(!page->IsPending(twice));
         rig.Tick();
         QCOMPARE(rig.Out(0, 0), 201);
@@ -422,7 +423,7 @@ private slots:
         // r = 0.4, 0.65, 0.9, 1.
         twice->m_fadeOut = 100;
         QVERIFY(page->PlayScene(twice));
-        rig.Tick(10);
+        rig.Tick(9);
         QVERIFY(twice->m_fadingOut);
         QVERIFY(!page->IsPending(twice));
         const QList<int> levels = {120, 70, 20, 0};

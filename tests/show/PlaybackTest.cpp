@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -388,6 +389,45 @@ private slots:
         QCOMPARE(rig.Out(0, 0), 201);
         QCOMPARE(page->m_playing.size(), 1);
         QCOMPARE(rig.host.Count(QStringLiteral("OnSceneStopped")), 0);
+    }
+
+    // A late tick ends every pass it covers, as its slots one by one would:
+    // the loops are counted, the run ends on the last, and the scene is at
+    // the same place. A 100 ms cycle; `loops` 0 loops for ever.
+    void aLateTickEndsEveryPassItCovers_data()
+    {
+        Columns<int, int, int>("loops", "speed", "lateSlots");
+        QTest::newRow("three loops, two passes in one tick") << 3 << 50 << 10;
+        QTest::newRow("two loops, the run ended in one tick") << 2 << 50 << 12;
+        QTest::newRow("endless, speed 100") << 0 << 100 << 9;
+        QTest::newRow("five loops, speed 70, four passes") << 5 << 70 << 3;
+    }
+    void aLateTickEndsEveryPassItCovers()
+    {
+        const auto [loops, speed, lateSlots] = Row<int, int, int>("loops", "speed", "lateSlots");
+        const auto play = [&, loops = loops, speed = speed, lateSlots = lateSlots](bool late) {
+            CPlaybackRig rig;
+            CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+            CScene* scene = rig.AddScene(QStringLiteral("Loops"));
+            scene->m_loopCount = qint16(loops);
+            rig.AddStep(scene, 0, 60, {{rgb, {201, 0, 0}}});
+            rig.AddStep(scene, 0, 40, {{rgb, {0, 201, 0}}});
+            rig.Page()->PlayScene(scene);
+            scene->SetSpeed(speed);
+            rig.Tick(3);
+            for (int i = 0; i < (late ? 1 : lateSlots); ++i) {
+                rig.project.Tick(late ? 25 * lateSlots : 25, late ? lateSlots : 1);
+                rig.project.MergeOutput();
+            }
+            return QStringLiteral("loops %1 playing %2 step %3 at %4")
+                .arg(scene->m_loopsDone)
+                .arg(rig.Page()->IsPlaying(scene) && !rig.Page()->IsPending(scene))
+                .arg(scene->CurrentStepIndex())
+                .arg(scene->m_cyclePosition);
+        };
+        const QString quiet = play(false);
+        QCOMPARE(play(true), quiet);
+        QVERIFY2(!quiet.startsWith(QLatin1String("loops 0 ")) || loops == 0, qPrintable(quiet));
     }
 
     void loopCountEndsTheRun()

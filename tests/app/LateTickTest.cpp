@@ -109,7 +109,8 @@ private slots:
             const CEffectWnd* page = rig.EffectPage();
             if ((page != nullptr) != (open == QLatin1String("effects")))
                 return QStringLiteral("no effects window");
-            if (!rig.window->Project().m_firstPage->IsPlaying(rig.scene) || rig.window->Project().m_editedScene != rig.scene)
+            const CProject& project = rig.window->Project();
+            if (!project.m_firstPage->IsPlaying(rig.scene) || project.m_editedScene != rig.scene)
                 return QStringLiteral("not the playing edited scene");
             QVector<int> timeouts;
             for (int slot = 1; slot <= 12; ++slot) {

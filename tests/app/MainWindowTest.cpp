@@ -464,7 +464,8 @@ private slots:
     }
     void aStallLeavesTheShowsTempoAlone()
     {
-        const auto [scene, speed, stallMs, everyMs] = Row<QString, int, int, int>("scene", "speed", "stallMs", "everyMs");
+        const auto [scene, speed, stallMs, everyMs] =
+            Row<QString, int, int, int>("scene", "speed", "stallMs", "everyMs");
         const SPlayed quiet = PlayShow(scene, speed, 3000, 0, QString(), {});
         const SPlayed stalled = PlayShow(scene, speed, 3000, 0, QString(), {}, 300, stallMs, everyMs);
         // Below normal speed a tick's scene time is rounded down: one long

@@ -40,6 +40,27 @@ qint64 CMasterTick::MsToNextSlot() const
     return m_start + (m_slots + 1) * kPeriodMs - m_clock();
 }
 
+bool CMasterTick::RepeatsFromHere(const STimer& timer) const
+{
+    const qint64 sinceSlot = -MsToNextSlot();
+    return !m_bRunning && timer.interval != kPeriodMs && sinceSlot >= 0 && sinceSlot <= 1;
+}
+
+int CMasterTick::TimerSetting(const STimer& timer) const
+{
+    // Inside a tick (a stage waiting in an event loop) the slot that comes
+    // waits for that tick to end; a timer set for a time already past would
+    // spin meanwhile.
+    const qint64 next = m_bRunning ? kPeriodMs : qBound<qint64>(0, MsToNextSlot(), kPeriodMs);
+    // Setting a timer costs more than a quiet tick: one that repeats on the
+    // grid is left to go off at its next slot, or within the millisecond
+    // after it that its time is rounded up by. Any other, re-based by a late
+    // timeout or set for one slot, is set for the next slot, and repeats from there.
+    if (timer.active && timer.interval == kPeriodMs && timer.remaining >= next && timer.remaining <= next + 1)
+        return -1;
+    return int(next);
+}
+
 int CMasterTick::Fire(const CTickState& state, CTickStages& stages)
 {
     if (m_bRunning)

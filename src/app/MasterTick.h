@@ -65,6 +65,19 @@ public:
     // A tick's stages are running.
     bool IsRunning() const { return m_bRunning; }
 
+    // The timer that reminds of the grid, as the tick finds it.
+    struct STimer
+    {
+        bool active = false;
+        int interval = 0;
+        qint64 remaining = -1;
+    };
+    // A timeout at its slot, or within the millisecond after it, of a timer
+    // set for less than a period: from here on it repeats on the grid.
+    bool RepeatsFromHere(const STimer& timer) const;
+    // What the timer is set for after a tick, or -1 to leave it going.
+    int TimerSetting(const STimer& timer) const;
+
 private:
     qint64 SlotsAt(qint64 now) const;
 

@@ -27,32 +27,24 @@
 // late by.
 void Orvane::OnTimer()
 {
-    // Gone off at a slot, it repeats from here on the grid.
-    const qint64 sinceSlot = -m_tick.MsToNextSlot();
-    if (m_timer && m_bTickOn && !m_tick.IsRunning() && m_timer->interval() != kTickMs && sinceSlot >= 0 && sinceSlot <= 1)
+    if (m_timer && m_bTickOn && m_tick.RepeatsFromHere(TickTimerState()))
         m_timer->start(kTickMs);
     RunTick();
     ArmTickTimer();
+}
+
+CMasterTick::STimer Orvane::TickTimerState() const
+{
+    return {m_timer->isActive(), m_timer->interval(), m_timer->remainingTime()};
 }
 
 void Orvane::ArmTickTimer()
 {
     if (!m_timer || !m_bTickOn)
         return;
-    // Inside a tick (a stage waiting in an event loop) the slot that comes
-    // waits for that tick to end; a timer set for a time already past would
-    // spin meanwhile.
-    const qint64 next = m_tick.IsRunning() ? kTickMs : qBound<qint64>(0, m_tick.MsToNextSlot(), kTickMs);
-    // Setting a timer costs more than a quiet tick: one that repeats on the
-    // grid is left to go off at its next slot, or within the millisecond
-    // after it that its time is rounded up by. Any other, re-based by a late
-    // timeout or set for one slot, is set for the next slot, and repeats from there.
-    if (m_timer->isActive() && m_timer->interval() == kTickMs) {
-        const qint64 remaining = m_timer->remainingTime();
-        if (remaining >= next && remaining <= next + 1)
-            return;
-    }
-    m_timer->start(int(next));
+    const int ms = m_tick.TimerSetting(TickTimerState());
+    if (ms >= 0)
+        m_timer->start(ms);
 }
 
 void Orvane::RunTick()

@@ -177,7 +177,8 @@ void CDeviceManager::MarkLost(SDmxInterface& iface)
 void CDeviceManager::Tick(int elapsedMs, int universeCount, const OutputBuffer& outputOf, const InputBuffer& inputOf,
                           bool recording, bool editing)
 {
-    m_standAloneMs += std::max(elapsedMs, 0);
+    // A tick after a long stall may hand on nearly an int of milliseconds.
+    m_standAloneMs = int(std::min<qint64>(qint64(m_standAloneMs) + std::max(elapsedMs, 0), kStandAlonePeriodMs));
     const bool fetchStandAlone = m_standAloneMs >= kStandAlonePeriodMs;
     if (fetchStandAlone)
         m_standAloneMs = 0;

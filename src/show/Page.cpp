@@ -661,28 +661,33 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
         return;
 
     // Saturating: a cycle of the longest steps may end near the int limit.
-    scene->m_cyclePosition = int(std::min<qint64>(qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed, ticks),
-                                                  std::numeric_limits<int>::max()));
+    const qint64 position = qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed, ticks);
+    scene->m_cyclePosition = int(std::min<qint64>(position, std::numeric_limits<int>::max()));
     scene->UpdateStepTime();
 
     if (scene->m_roundedPosition >= scene->m_cycleLength) {
         if (write)
             entry->SetStartLevels(target);
+        // What the tick ran past the end goes on into the next pass, as it
+        // does from step to step: a late tick that covers the end of a pass,
+        // or of several, leaves the scene where its slots one by one would have.
+        const CScene::SPasses passes = scene->PassesEndedAt(position);
         if (edited) {
-            scene->RestartCycle();
+            scene->RestartCycle(passes.carried);
             ShowHost().NotifySceneEditorScene(scene);
             return;
         }
         if (scene->m_loopCount >= 1 && !scene->m_noLoopCount) {
-            scene->m_loopsDone += 1;
+            const qint64 left = qMax<qint64>(1, qint64(scene->m_loopCount) - scene->m_loopsDone);
+            scene->m_loopsDone += int(qMin(passes.ended, left));
             scene->m_cyclePosition = 0;
             scene->m_roundedPosition = 0;
-            if (scene->m_loopsDone < scene->m_loopCount && scene->m_cycleLength != 0)
-                scene->RestartCycle();
+            if (passes.ended < left && scene->m_cycleLength != 0)
+                scene->RestartCycle(passes.carried);
             else
                 SceneEnded(scene, scene->m_fadeOut >= 1 && scene->m_fadeOutCounter < 0);
         } else {
-            scene->RestartCycle();
+            scene->RestartCycle(passes.carried);
         }
         return;
     }

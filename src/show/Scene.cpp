@@ -369,7 +369,19 @@ void CScene::UpdateStepTime()
     m_roundedPosition = RoundDownTo40(m_cyclePosition);
 }
 
-void CScene::RestartCycle()
+CScene::SPasses CScene::PassesEndedAt(qint64 position) const
+{
+    if (m_cycleLength <= 0)
+        return {1, 0};
+    // The first position whose 40 ms position reaches the length.
+    const qint64 end = (qint64(m_cycleLength) + 39) / 40 * 40;
+    if (position < end)
+        return {0, int(qMax<qint64>(0, position))};
+    const qint64 ended = (position - end) / m_cycleLength + 1;
+    return {ended, int(position - ended * m_cycleLength)};
+}
+
+void CScene::RestartCycle(int carried)
 {
     if (m_steps.isEmpty())
         return;
@@ -378,6 +390,11 @@ void CScene::RestartCycle()
     m_stepStart = 0;
     m_currentStepIndex = 0;
     m_stepEnd = ToInt(m_steps.first()->Duration());
+    if (carried > 0) {
+        m_cyclePosition = carried;
+        UpdateStepTime();
+        AdvanceToPosition();
+    }
 }
 
 void CScene::BeginFadeIn(bool custom)

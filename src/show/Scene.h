@@ -107,7 +107,17 @@ public:
     void SeekTo(int ms);
     void AdvanceToPosition();
     void UpdateStepTime();
-    void RestartCycle();
+    // The passes a cycle position has run past (a pass ends once the 40 ms
+    // position reaches the cycle length) and where it stands in the pass after
+    // them. A cycle of length 0 ends once, at 0.
+    struct SPasses
+    {
+        qint64 ended = 0;
+        int carried = 0;
+    };
+    SPasses PassesEndedAt(qint64 position) const;
+    // A new pass from the first step, `carried` into it.
+    void RestartCycle(int carried = 0);
 
     // --- Fades
     void BeginFadeIn(bool custom);

@@ -110,10 +110,11 @@ struct CClockedWindowRig : CWindowRigBase
 
 // Plays `spanMs` of the clock as the event loop would deliver it: the tick's
 // timeout `lateMs` after each 25 ms of the grid, but none during a stall of
-// `stallMs` from `stallAtMs` on; from the first gap on, an event after each
-// gap of `gapsMs` in turn: a key's press and release in turn, or a repaint.
+// `stallMs` from `stallAtMs` on, and again every `stallEveryMs`; from the
+// first gap on, an event after each gap of `gapsMs` in turn: a key's press
+// and release in turn, or a repaint.
 void PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& events, const QVector<int>& gapsMs,
-               int stallAtMs = 0, int stallMs = 0)
+               int stallAtMs = 0, int stallMs = 0, int stallEveryMs = 0)
 {
     const qint64 start = rig.clock.now;
     qint64 at = gapsMs.isEmpty() ? std::numeric_limits<qint64>::max() : gapsMs.first();
@@ -126,9 +127,11 @@ void PlayClock(CClockedWindowRig& rig, int spanMs, int lateMs, const QString& ev
             SendEvent(*rig.window, QLatin1String(event));
             ++sent;
         }
-        if (stallMs > 0 && grid >= stallAtMs && grid < stallAtMs + stallMs && grid < spanMs)
+        const qint64 stalledFrom =
+            stallAtMs + (stallEveryMs > 0 && grid >= stallAtMs ? (grid - stallAtMs) / stallEveryMs * stallEveryMs : 0);
+        if (stallMs > 0 && grid >= stalledFrom && grid < stalledFrom + stallMs && grid < spanMs)
             continue;
-        rig.clock.now = start + qMax<qint64>(grid + lateMs, stallMs > 0 && grid >= stallAtMs ? stallAtMs + stallMs : 0);
+        rig.clock.now = start + grid + lateMs;
         rig.window->OnTimer();
     }
 }
@@ -142,17 +145,19 @@ struct SPlayed
 };
 
 // Where a scene is after `spanMs` of PlayClock: a chase of ten steps of a
-// second at `speed`, or a short dark step and one fading up over 2 s, with
-// the Commands panel's speed fader at `speed`.
+// second (a "short chase": of 50 ms) at `speed`, or a short dark step and one
+// fading up over 2 s, with the Commands panel's speed fader at `speed`.
 SPlayed PlayShow(const QString& kind, int speed, int spanMs, int lateMs, const QString& events,
-                 const QVector<int>& gapsMs, int stallAtMs = 0, int stallMs = 0)
+                 const QVector<int>& gapsMs, int stallAtMs = 0, int stallMs = 0, int stallEveryMs = 0)
 {
     CClockedWindowRig rig;
     CProject& project = rig.window->Project();
     const bool fade = kind == QLatin1String("fade");
+    const int waitMs = kind == QLatin1String("short chase") ? 50 : 1000;
     CScene* scene = AddRawChannelScene(project, kind, {{0, 1, fade ? 0 : 255}});
+    scene->m_steps.first()->m_wait = waitMs;
     for (int i = 1; i < (fade ? 2 : 10); ++i) {
-        auto* step = new CSceneStep(fade ? 2000 : 0, 1000);
+        auto* step = new CSceneStep(fade ? 2000 : 0, waitMs);
         auto* entry = new CStepFixture(project.GetChannelFixture(0, 1), scene);
         entry->SetLevel(0, quint8(fade || i % 2 == 0 ? 255 : 0), true, true);
         step->AddEntry(entry);
@@ -166,7 +171,7 @@ SPlayed PlayShow(const QString& kind, int speed, int spanMs, int lateMs, const Q
         rig.window->CommandsPanel()->SpeedFader()->SpinBox()->setValue(speed);
     else
         scene->SetSpeed(speed);
-    PlayClock(rig, spanMs, lateMs, events, gapsMs, stallAtMs, stallMs);
+    PlayClock(rig, spanMs, lateMs, events, gapsMs, stallAtMs, stallMs, stallEveryMs);
     return {scene->m_cyclePosition, scene->CurrentStepIndex(), project.m_output[0][1], scene->Speed()};
 }
 
@@ -284,8 +289,8 @@ private slots:
     // A key or a repaint that comes once a slot of the grid has come runs
     // that slot's tick before its own work; the timer's timeout after it
     // finds nothing due. One that comes before the slot, inside a tick or
-    // once the tick has stopped runs nothing. `clock`: milliseconds since the
-    // last tick, or "stopped".
+    // once the window closed runs nothing. `clock`: milliseconds since the
+    // last tick, after "stopped" when the window closed first.
     void aDueTickGoesOutBeforeAKeyOrARepaint_data()
     {
         Columns<QString, QString, int, int>("events", "clock", "byEvents", "afterTimeout");
@@ -296,6 +301,7 @@ private slots:
         QTest::newRow("key, slot due in 1 ms") << "press" << "24" << 0 << 1;
         QTest::newRow("key, slot due in half a period") << "press release" << "13" << 0 << 1;
         QTest::newRow("key, tick stopped") << "press" << "stopped" << 0 << 0;
+        QTest::newRow("repaint, tick stopped, slot come") << "repaint" << "stopped 25" << 0 << 0;
         QTest::newRow("repaint, slot come") << "repaint" << "25" << 1 << 1;
         QTest::newRow("repaint, slot due in 10 ms") << "repaint" << "15" << 0 << 1;
         // The tick the key finds running is the timer's own.
@@ -312,10 +318,10 @@ private slots:
         CRecordingStages stages;
         QList<bool> sawKeyed;
         rig.window->SetTickStages(&stages);
-        if (clockState == QLatin1String("stopped"))
+        const bool stopped = clockState.startsWith(QLatin1String("stopped"));
+        if (stopped)
             QVERIFY(rig.window->close());
-        else
-            rig.clock.now += clockState.toInt();
+        rig.clock.now += clockState.section(QLatin1Char(' '), -1).toInt();
 
         const auto send = [&](const QStringList& list) {
             for (const QString& event : list)
@@ -340,7 +346,7 @@ private slots:
 
         // The timeout comes when the slot has: it runs it unless an event did.
         rig.clock.now = qMax(rig.clock.now, 1000 + qint64(Orvane::kTickMs));
-        if (clockState != QLatin1String("stopped"))
+        if (!stopped)
             rig.window->OnTimer();
         QCOMPARE(stages.calls.count(QStringLiteral("Merge")), afterTimeout);
         // Every tick stood for one slot.
@@ -441,26 +447,33 @@ private slots:
 
     // A stall (a long start of every scene, a busy machine) holds up the
     // ticks, not the show: the tick after it stands for every slot it
-    // covered, so a chase above normal speed is where it would have been.
+    // covered, so a chase is where it would have been, whether the tick ends
+    // a pass of its cycle, or several, or none. `everyMs`: the stall comes
+    // again so often.
     void aStallLeavesTheShowsTempoAlone_data()
     {
-        Columns<int, int>("speed", "stallMs");
-        QTest::newRow("speed 60, 80 ms") << 60 << 80;
-        QTest::newRow("speed 100, 80 ms") << 100 << 80;
-        QTest::newRow("speed 100, 200 ms") << 100 << 200;
-        QTest::newRow("speed 60, three periods and a half") << 60 << 90;
-        QTest::newRow("speed 20, 200 ms") << 20 << 200;
+        Columns<QString, int, int, int>("scene", "speed", "stallMs", "everyMs");
+        QTest::newRow("speed 60, 80 ms") << "chase" << 60 << 80 << 0;
+        QTest::newRow("speed 100, 80 ms") << "chase" << 100 << 80 << 0;
+        QTest::newRow("speed 100, 200 ms") << "chase" << 100 << 200 << 0;
+        QTest::newRow("speed 60, three periods and a half") << "chase" << 60 << 90 << 0;
+        QTest::newRow("speed 20, 200 ms") << "chase" << 20 << 200 << 0;
+        QTest::newRow("speed 100, 200 ms every 2 s") << "chase" << 100 << 200 << 2000;
+        QTest::newRow("50 ms steps, speed 50, 200 ms every 250 ms") << "short chase" << 50 << 200 << 250;
+        QTest::newRow("50 ms steps, speed 50, 80 ms every 150 ms") << "short chase" << 50 << 80 << 150;
+        QTest::newRow("50 ms steps, speed 60, 200 ms every 250 ms") << "short chase" << 60 << 200 << 250;
+        QTest::newRow("50 ms steps, speed 100, 200 ms every 250 ms") << "short chase" << 100 << 200 << 250;
     }
     void aStallLeavesTheShowsTempoAlone()
     {
-        const auto [speed, stallMs] = Row<int, int>("speed", "stallMs");
-        const SPlayed quiet = PlayShow(QStringLiteral("chase"), speed, 3000, 0, QString(), {});
-        // The stall ends inside the cycle: the start of a new cycle drops
-        // what the tick that ends the old one overran, stall or none.
-        const SPlayed stalled = PlayShow(QStringLiteral("chase"), speed, 3000, 0, QString(), {}, 300, stallMs);
+        const auto [scene, speed, stallMs, everyMs] =
+            Row<QString, int, int, int>("scene", "speed", "stallMs", "everyMs");
+        const SPlayed quiet = PlayShow(scene, speed, 3000, 0, QString(), {});
+        const SPlayed stalled = PlayShow(scene, speed, 3000, 0, QString(), {}, 300, stallMs, everyMs);
         // Below normal speed a tick's scene time is rounded down: one long
         // tick rounds once where the quiet ticks round each time.
-        QVERIFY2(qAbs(stalled.position - quiet.position) <= (speed > 50 ? 0 : ScaleElapsedBySpeed(25, speed)),
+        const int stalls = everyMs > 0 ? (3000 - 300) / everyMs + 1 : 1;
+        QVERIFY2(qAbs(stalled.position - quiet.position) <= (speed >= 50 ? 0 : stalls * ScaleElapsedBySpeed(25, speed)),
                  qPrintable(QStringLiteral("%1 %2").arg(stalled.position).arg(quiet.position)));
         QCOMPARE(stalled.step, quiet.step);
         QVERIFY(quiet.step > 0);

@@ -81,6 +81,9 @@ private slots:
         QTest::newRow("inside a running tick") << "+25 r f" << QStringList{"25", "25"} << QVector<int>{-5, 20};
         QTest::newRow("a clock that goes back") << "+25 f -500 f +500 f +25 f" << QStringList{"25", "25"}
                                                 << QVector<int>{25, 525, 25, 25};
+        // Show time moves on by whole slots, as much as an int of ms holds.
+        QTest::newRow("a stall of weeks") << "+25 f +5000000000 f +25 f"
+                                          << QStringList{"25", "2147483625x85899345", "25"} << QVector<int>{25, 25, 25};
     }
     void theGridCountsSlots()
     {
@@ -93,7 +96,7 @@ private slots:
         QVector<int> seen;
         for (const QString& call : calls.split(QLatin1Char(' '))) {
             if (call.startsWith(QLatin1Char('+')) || call.startsWith(QLatin1Char('-'))) {
-                clock.now += call.toInt();
+                clock.now += call.toLongLong();
                 continue;
             }
             CTickState state = Running(0);
@@ -113,6 +116,57 @@ private slots:
         QCOMPARE(stages.calls.filter(QStringLiteral("Project:")).replaceInStrings(QStringLiteral("Project:"), QString()),
                  handedOn);
         QCOMPARE(seen, toNextSlot);
+    }
+
+    // The timer only reminds of the grid: it is set again only when it would
+    // not go off at the next slot. Each row: the clock, ms after the slot
+    // last run (`running`: inside the tick of the slot after); the timer as
+    // found; whether a timeout now repeats from here, and what the timer is
+    // set for after the tick (-1 left going).
+    void theTimerIsSetOnlyOffTheGrid_data()
+    {
+        Columns<int, bool, bool, int, int, bool, int>("clockMs", "running", "active", "interval", "remaining",
+                                                      "repeats", "setting");
+        QTest::newRow("repeating, at its slot") << 25 << false << true << 25 << 25 << false << 0;
+        QTest::newRow("set for part of a period, at its slot") << 25 << false << true << 23 << 0 << true << 0;
+        QTest::newRow("set for part of a period, a ms late") << 26 << false << true << 23 << 0 << true << 0;
+        QTest::newRow("set for part of a period, 2 ms late") << 27 << false << true << 23 << 0 << false << 0;
+        QTest::newRow("repeating on the grid") << 0 << false << true << 25 << 25 << false << -1;
+        QTest::newRow("repeating, rounded up a ms") << 3 << false << true << 25 << 23 << false << -1;
+        QTest::newRow("repeating off the grid") << 0 << false << true << 25 << 20 << false << 25;
+        QTest::newRow("set for part of a period") << 5 << false << true << 20 << 20 << false << 20;
+        QTest::newRow("stopped") << 5 << false << false << 25 << -1 << false << 20;
+        QTest::newRow("inside a tick, its next slot come") << 60 << true << true << 25 << 0 << false << 25;
+    }
+    void theTimerIsSetOnlyOffTheGrid()
+    {
+        const auto [clockMs, running, active, interval, remaining, repeats, setting] =
+            Row<int, bool, bool, int, int, bool, int>("clockMs", "running", "active", "interval", "remaining",
+                                                      "repeats", "setting");
+        CManualClock clock;
+        CMasterTick tick(clock.Get());
+        tick.Start();
+        CRecordingStages stages;
+        clock.now += 25;
+        tick.Fire(Running(0), stages);
+        const qint64 slot = clock.now;
+        const CMasterTick::STimer timer{active, interval, remaining};
+        bool repeated = !repeats;
+        int set = setting - 1;
+        const auto ask = [&] {
+            clock.now = slot + clockMs;
+            repeated = tick.RepeatsFromHere(timer);
+            set = tick.TimerSetting(timer);
+        };
+        if (running) {
+            clock.now = slot + 25;
+            stages.duringProject = ask;
+            tick.Fire(Running(0), stages);
+        } else {
+            ask();
+        }
+        QCOMPARE(repeated, repeats);
+        QCOMPARE(set, setting);
     }
 
     void outputModeChoosesThePasses_data()

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -390,6 +391,45 @@ private slots:
         QCOMPARE(rig.host.Count(QStringLiteral("OnSceneStopped")), 0);
     }
 
+    // A late tick ends every pass it covers, as its slots one by one would:
+    // the loops are counted, the run ends on the last, and the scene is at
+    // the same place. A 100 ms cycle; `loops` 0 loops for ever.
+    void aLateTickEndsEveryPassItCovers_data()
+    {
+        Columns<int, int, int>("loops", "speed", "lateSlots");
+        QTest::newRow("three loops, two passes in one tick") << 3 << 50 << 10;
+        QTest::newRow("two loops, the run ended in one tick") << 2 << 50 << 12;
+        QTest::newRow("endless, speed 100") << 0 << 100 << 9;
+        QTest::newRow("five loops, speed 70, four passes") << 5 << 70 << 3;
+    }
+    void aLateTickEndsEveryPassItCovers()
+    {
+        const auto [loops, speed, lateSlots] = Row<int, int, int>("loops", "speed", "lateSlots");
+        const auto play = [&, loops = loops, speed = speed, lateSlots = lateSlots](bool late) {
+            CPlaybackRig rig;
+            CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+            CScene* scene = rig.AddScene(QStringLiteral("Loops"));
+            scene->m_loopCount = qint16(loops);
+            rig.AddStep(scene, 0, 60, {{rgb, {201, 0, 0}}});
+            rig.AddStep(scene, 0, 40, {{rgb, {0, 201, 0}}});
+            rig.Page()->PlayScene(scene);
+            scene->SetSpeed(speed);
+            rig.Tick(3);
+            for (int i = 0; i < (late ? 1 : lateSlots); ++i) {
+                rig.project.Tick(late ? 25 * lateSlots : 25, late ? lateSlots : 1);
+                rig.project.MergeOutput();
+            }
+            return QStringLiteral("loops %1 playing %2 step %3 at %4")
+                .arg(scene->m_loopsDone)
+                .arg(rig.Page()->IsPlaying(scene) && !rig.Page()->IsPending(scene))
+                .arg(scene->CurrentStepIndex())
+                .arg(scene->m_cyclePosition);
+        };
+        const QString quiet = play(false);
+        QCOMPARE(play(true), quiet);
+        QVERIFY2(!quiet.startsWith(QLatin1String("loops 0 ")) || loops == 0, qPrintable(quiet));
+    }
+
     void loopCountEndsTheRun()
     {
         CPlaybackRig rig;
@@ -401,15 +441,16 @@ private slots:
         QVERIFY(page->PlayScene(twice));
         // A pass ends when the position rounded down to 40 ms reaches the
         // 100 ms cycle: 100 -> 80 on tick 4 does not, 125 -> 120 on tick 5
-        // does, and the 25 ms past the end are dropped. With no fade-out the
-        // scene is queued at the end of the second pass and gone a tick later.
+        // does, and the 25 ms past the end go on into the second pass. With
+        // no fade-out the scene is queued at the end of the second pass and
+        // gone a tick later.
         rig.Tick(4);
         QCOMPARE(twice->m_loopsDone, qint16(0));
         rig.Tick();
         QCOMPARE(twice->m_loopsDone, qint16(1));
-        QCOMPARE(twice->m_cyclePosition, 0);
+        QCOMPARE(twice->m_cyclePosition, 25);
         QVERIFY(!page->IsPending(twice));
-        rig.Tick(4);
+        rig.Tick(3);
         QVERIFY(!page->IsPending(twice));
         rig.Tick();
         QCOMPARE(rig.Out(0, 0), 201);
@@ -422,7 +463,7 @@ private slots:
         // r = 0.4, 0.65, 0.9, 1.
         twice->m_fadeOut = 100;
         QVERIFY(page->PlayScene(twice));
-        rig.Tick(10);
+        rig.Tick(9);
         QVERIFY(twice->m_fadingOut);
         QVERIFY(!page->IsPending(twice));
         const QList<int> levels = {120, 70, 20, 0};

@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "KeptDeviceLog.h"
 #include "VethNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
@@ -47,30 +48,9 @@ namespace {
 
 constexpr int kUniverses = 16;
 
-QStringList g_deviceLog;
-
-void KeepDeviceLog(QtMsgType, const QMessageLogContext& context, const QString& message)
-{
-    if (context.category && QLatin1String(context.category) == QLatin1String("orvane.devices"))
-        g_deviceLog << message;
-}
-
 int LogLinesAbout(const QHostAddress& node)
 {
-    const QString failing = QStringLiteral("Art-Net: sends to node %1 fail").arg(node.toString());
-    return int(std::count_if(g_deviceLog.begin(), g_deviceLog.end(), [&](const QString& l) { return l.startsWith(failing); }));
-}
-
-// Keeps the devices' debug log in g_deviceLog until the returned guard goes.
-auto KeepingDeviceLog()
-{
-    g_deviceLog.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("orvane.devices.debug=true"));
-    const QtMessageHandler previous = qInstallMessageHandler(KeepDeviceLog);
-    return qScopeGuard([previous] {
-        qInstallMessageHandler(previous);
-        QLoggingCategory::setFilterRules(QString());
-    });
+    return KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: sends to node %1 fail").arg(node.toString()));
 }
 
 } // namespace
@@ -278,7 +258,7 @@ private slots:
         m_responder = std::make_unique<CResponder>(std::vector<int>{listener});
         m_healthy = StartNode(kHealthyNode, ShowReplies(kHealthyNode));
         QVERIFY(m_healthy >= 0);
-        g_deviceLog.clear();
+        KeptDeviceLog::Lines().clear();
         m_sinceInit.start();
         m_manager = std::make_unique<CArtNetManager>();
         QVERIFY(m_manager->Start());
@@ -315,7 +295,7 @@ private slots:
         QList<QHostAddress> lost;
         for (int i = 0; i < count; ++i)
             lost << QHostAddress(0xC0000200u + (real ? 10u : 20u) + quint32(i));
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
 
         QList<QByteArray> forged = ShowReplies(kHealthyNode);
         for (int i = 0; i < lost.size(); ++i) {
@@ -349,10 +329,10 @@ private slots:
         auto allLogged = [&] {
             return std::all_of(lost.begin(), lost.end(), [](const QHostAddress& n) { return LogLinesAbout(n) > 0; });
         };
-        QVERIFY2(RunShowUntil(allLogged, 2000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(RunShowUntil(allLogged, 2000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         QVERIFY(RunShow(100));
         for (const QHostAddress& node : lost)
-            QVERIFY2(LogLinesAbout(node) == 1, qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+            QVERIFY2(LogLinesAbout(node) == 1, qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         QCOMPARE(LogLinesAbout(kHealthyNode), 0);
     }
 
@@ -373,7 +353,7 @@ private slots:
     void forgedAddressesAreTriedAFewAtATime()
     {
         const auto [extraLimit, realCount, everyUniverse] = Row<int, int, bool>("limit", "real", "everyUniverse");
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit original = files;
@@ -438,7 +418,7 @@ private slots:
             }
             return true;
         };
-        QVERIFY2(extraLimit > 0 || RunShowUntil(reported, 2000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(extraLimit > 0 || RunShowUntil(reported, 2000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         for (int fd : real)
             m_responder->Answer(fd, {});
         getrlimit(RLIMIT_NOFILE, &files);
@@ -581,7 +561,7 @@ private slots:
     // every frame from the first tick, never tried nor reported as failing.
     void aRoutedNodeIsSentToFreely()
     {
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         const QHostAddress routed(QStringLiteral("198.51.100.2"));
         QVERIFY(m_peer->InPeer({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("198.51.100.2/32"), QStringLiteral("dev"),
                                 QStringLiteral("lo")}));
@@ -708,7 +688,7 @@ private slots:
     void aNodeAnsweringArpAgainIsServed()
     {
         const auto [servedBefore, restart] = Row<bool, bool>("servedBefore", "restart");
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         const QHostAddress from(QStringLiteral("192.0.2.60"));
         const QHostAddress named(QStringLiteral("192.0.2.61"));
         const std::vector<int> receiver = {StartNode(named, {})};
@@ -726,7 +706,7 @@ private slots:
             QVERIFY(RunShowUntil([&] { return AllServed(receiver, served); }, 400));
             QVERIFY(absent());
         }
-        QVERIFY2(RunShowUntil([&] { return LogLinesAbout(named) > 0; }, 1000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(RunShowUntil([&] { return LogLinesAbout(named) > 0; }, 1000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         // Given up through a retry or two.
         QVERIFY(RunShow(60));
         QVERIFY(m_peer->AddNodeAddress(named));

@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 
 #include <array>
@@ -772,6 +774,41 @@ private slots:
                 realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
         }));
         QVERIFY(realFrames);
+    }
+
+    // Trials are judged on the tick alone, with no turn of the event loop
+    // or the poll timer: absent addresses that replies name, each claiming
+    // every universe, are given up and reported as their entries fail. What
+    // waits for their ARP takes half a socket's send buffer at most.
+    void trialsAreJudgedOnTheTick()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        QList<QHostAddress> absent;
+        QList<QByteArray> replies = ShowReplies(kHealthyNode);
+        for (quint32 i = 0; i < quint32(CNodeAdmission::kMaxNamedUnanswered); ++i) {
+            absent << QHostAddress(0xC0000200u + 30u + i);
+            for (int page = 0; page < kUniverses / 4; ++page)
+                replies << FourUniverses(absent.back(), quint16(4 * page), quint8(page + 1));
+        }
+        m_responder->Answer(m_healthy, replies);
+        PollAndWaitFor(kUniverses / 4 * (1 + absent.size()));
+        auto allReported = [&] {
+            return std::all_of(absent.begin(), absent.end(), [](const QHostAddress& a) { return LogLinesAbout(a) == 1; });
+        };
+        for (int tick = 0; tick < 400 && !allReported(); ++tick) {
+            m_manager->SendUniverses(kUniverses, Out());
+            // Half the buffer, besides the datagram that has each trial asked.
+            for (QUdpSocket* socket : m_manager->findChildren<QUdpSocket*>()) {
+                const int fd = int(socket->socketDescriptor());
+                int buffer = 0;
+                socklen_t size = sizeof buffer;
+                int waiting = 0;
+                if (fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, &size) == 0 && ::ioctl(fd, SIOCOUTQ, &waiting) == 0)
+                    QVERIFY2(waiting <= buffer / 2 + absent.size() * CNodeSockets::kDatagramCharge, qPrintable(QString::number(waiting)));
+            }
+            QThread::msleep(20);
+        }
+        QVERIFY2(allReported(), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
     }
 
     // A flood on one node's socket does not hold back a reply on another's:

@@ -658,6 +658,31 @@ private slots:
             QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket.arg(address.toString())), 1);
     }
 
+    // Replies past the node list's bound are left out, reported once.
+    void aFullNodeListIsReportedOnce()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        QUdpSocket polled;
+        QVERIFY(Bind(polled, kPolledNode));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        const int full = CArtNetNodeList::kMaxNodes;
+        // Pages 1 to 250 of five addresses of this machine, then the first page re-patched.
+        auto reply = [&](int node, quint8 port) {
+            polled.writeDatagram(PollReply(QHostAddress(0x7F000003u + quint32(node / 250)), {port}, 0, quint8(node % 250 + 1)),
+                                 kController, 6454);
+        };
+        for (int sent = 0; sent < full + 200;) {
+            for (const int batch = sent + 100; sent < batch;)
+                reply(sent++, 0);
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), std::min(sent, full));
+        }
+        reply(0, 1);
+        QTRY_COMPARE(manager.NodeList().Nodes().first().outputs, QVector<quint16>{1});
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node 127.0.0.7 left out: the node list is full")), 1);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node")), 1);
+    }
+
     void aPortThatCannotBeOpenedIsReported()
     {
         CArtNetManager manager;

@@ -553,7 +553,7 @@ private slots:
     }
 
     // Addresses on a link without ARP take entries of the neighbour table
-    // all the same (here, subnets of the loopback): past the bound the last
+    // all the same (here, subnets of the loopback with ARP off): past the bound the last
     // listed are sent nothing, and each is reported once, however often
     // the links are made again.
     void aLinkWithoutArpKeepsToTheEntryBound()

@@ -44,8 +44,10 @@ inline QByteArray Attribute(quint16 type, const void* data, size_t size)
     return bytes;
 }
 
-// One IPv4 entry in `nud` (NUD_REACHABLE, ...), changed `sinceMs` ago.
-inline QByteArray Entry(const char* address, quint16 nud, qint64 sinceMs = 0, quint16 flags = NLM_F_MULTI)
+// One IPv4 entry in `nud` (NUD_REACHABLE, ...), changed `sinceMs` ago;
+// `type` RTM_DELNEIGH: the notice of its deletion.
+inline QByteArray Entry(const char* address, quint16 nud, qint64 sinceMs = 0, quint16 flags = NLM_F_MULTI,
+                        quint16 type = RTM_NEWNEIGH)
 {
     ndmsg entry{};
     entry.ndm_family = AF_INET;
@@ -56,7 +58,7 @@ inline QByteArray Entry(const char* address, quint16 nud, qint64 sinceMs = 0, qu
     nda_cacheinfo times{};
     times.ndm_updated = quint32(sinceMs * ::sysconf(_SC_CLK_TCK) / 1000);
     payload += Attribute(NDA_CACHEINFO, &times, sizeof times);
-    return Message(RTM_NEWNEIGH, flags, payload);
+    return Message(type, flags, payload);
 }
 
 inline QByteArray Done()
@@ -82,6 +84,22 @@ inline CNeighbourTable::Receive Source(const QList<QByteArray>& datagrams)
         const QByteArray& d = datagrams[(*next)++];
         memcpy(buffer, d.constData(), size_t(d.size()));
         return int(d.size());
+    };
+}
+
+// Hands out `chunks` of a file one per call, then its end (0); an empty
+// one is a read error.
+inline CNeighbourTable::Receive Chunks(const QList<QByteArray>& chunks)
+{
+    auto next = std::make_shared<int>(0);
+    return [chunks, next](char* buffer, int capacity) {
+        if (*next >= chunks.size())
+            return 0;
+        const QByteArray& c = chunks[(*next)++];
+        if (c.isEmpty() || c.size() > capacity)
+            return -1;
+        memcpy(buffer, c.constData(), size_t(c.size()));
+        return int(c.size());
     };
 }
 

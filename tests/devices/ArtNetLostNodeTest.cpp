@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "KeptDeviceLog.h"
 #include "VethNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
@@ -10,6 +11,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 
 #include <array>
@@ -47,30 +50,9 @@ namespace {
 
 constexpr int kUniverses = 16;
 
-QStringList g_deviceLog;
-
-void KeepDeviceLog(QtMsgType, const QMessageLogContext& context, const QString& message)
-{
-    if (context.category && QLatin1String(context.category) == QLatin1String("orvane.devices"))
-        g_deviceLog << message;
-}
-
 int LogLinesAbout(const QHostAddress& node)
 {
-    const QString failing = QStringLiteral("Art-Net: sends to node %1 fail").arg(node.toString());
-    return int(std::count_if(g_deviceLog.begin(), g_deviceLog.end(), [&](const QString& l) { return l.startsWith(failing); }));
-}
-
-// Keeps the devices' debug log in g_deviceLog until the returned guard goes.
-auto KeepingDeviceLog()
-{
-    g_deviceLog.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("orvane.devices.debug=true"));
-    const QtMessageHandler previous = qInstallMessageHandler(KeepDeviceLog);
-    return qScopeGuard([previous] {
-        qInstallMessageHandler(previous);
-        QLoggingCategory::setFilterRules(QString());
-    });
+    return KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: sends to node %1 fail").arg(node.toString()));
 }
 
 } // namespace
@@ -278,7 +260,7 @@ private slots:
         m_responder = std::make_unique<CResponder>(std::vector<int>{listener});
         m_healthy = StartNode(kHealthyNode, ShowReplies(kHealthyNode));
         QVERIFY(m_healthy >= 0);
-        g_deviceLog.clear();
+        KeptDeviceLog::Lines().clear();
         m_sinceInit.start();
         m_manager = std::make_unique<CArtNetManager>();
         QVERIFY(m_manager->Start());
@@ -315,7 +297,7 @@ private slots:
         QList<QHostAddress> lost;
         for (int i = 0; i < count; ++i)
             lost << QHostAddress(0xC0000200u + (real ? 10u : 20u) + quint32(i));
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
 
         QList<QByteArray> forged = ShowReplies(kHealthyNode);
         for (int i = 0; i < lost.size(); ++i) {
@@ -349,10 +331,10 @@ private slots:
         auto allLogged = [&] {
             return std::all_of(lost.begin(), lost.end(), [](const QHostAddress& n) { return LogLinesAbout(n) > 0; });
         };
-        QVERIFY2(RunShowUntil(allLogged, 2000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(RunShowUntil(allLogged, 2000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         QVERIFY(RunShow(100));
         for (const QHostAddress& node : lost)
-            QVERIFY2(LogLinesAbout(node) == 1, qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+            QVERIFY2(LogLinesAbout(node) == 1, qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         QCOMPARE(LogLinesAbout(kHealthyNode), 0);
     }
 
@@ -373,7 +355,7 @@ private slots:
     void forgedAddressesAreTriedAFewAtATime()
     {
         const auto [extraLimit, realCount, everyUniverse] = Row<int, int, bool>("limit", "real", "everyUniverse");
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         rlimit files{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit original = files;
@@ -438,7 +420,7 @@ private slots:
             }
             return true;
         };
-        QVERIFY2(extraLimit > 0 || RunShowUntil(reported, 2000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(extraLimit > 0 || RunShowUntil(reported, 2000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         for (int fd : real)
             m_responder->Answer(fd, {});
         getrlimit(RLIMIT_NOFILE, &files);
@@ -581,7 +563,7 @@ private slots:
     // every frame from the first tick, never tried nor reported as failing.
     void aRoutedNodeIsSentToFreely()
     {
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         const QHostAddress routed(QStringLiteral("198.51.100.2"));
         QVERIFY(m_peer->InPeer({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("198.51.100.2/32"), QStringLiteral("dev"),
                                 QStringLiteral("lo")}));
@@ -708,7 +690,7 @@ private slots:
     void aNodeAnsweringArpAgainIsServed()
     {
         const auto [servedBefore, restart] = Row<bool, bool>("servedBefore", "restart");
-        auto log = KeepingDeviceLog();
+        auto log = KeptDeviceLog::Keeping();
         const QHostAddress from(QStringLiteral("192.0.2.60"));
         const QHostAddress named(QStringLiteral("192.0.2.61"));
         const std::vector<int> receiver = {StartNode(named, {})};
@@ -726,7 +708,7 @@ private slots:
             QVERIFY(RunShowUntil([&] { return AllServed(receiver, served); }, 400));
             QVERIFY(absent());
         }
-        QVERIFY2(RunShowUntil([&] { return LogLinesAbout(named) > 0; }, 1000), qPrintable(g_deviceLog.join(QLatin1Char('\n'))));
+        QVERIFY2(RunShowUntil([&] { return LogLinesAbout(named) > 0; }, 1000), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
         // Given up through a retry or two.
         QVERIFY(RunShow(60));
         QVERIFY(m_peer->AddNodeAddress(named));
@@ -792,6 +774,41 @@ private slots:
                 realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
         }));
         QVERIFY(realFrames);
+    }
+
+    // Trials are judged on the tick alone, with no turn of the event loop
+    // or the poll timer: absent addresses that replies name, each claiming
+    // every universe, are given up and reported as their entries fail. What
+    // waits for their ARP takes half a socket's send buffer at most.
+    void trialsAreJudgedOnTheTick()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        QList<QHostAddress> absent;
+        QList<QByteArray> replies = ShowReplies(kHealthyNode);
+        for (quint32 i = 0; i < quint32(CNodeAdmission::kMaxNamedUnanswered); ++i) {
+            absent << QHostAddress(0xC0000200u + 30u + i);
+            for (int page = 0; page < kUniverses / 4; ++page)
+                replies << FourUniverses(absent.back(), quint16(4 * page), quint8(page + 1));
+        }
+        m_responder->Answer(m_healthy, replies);
+        PollAndWaitFor(kUniverses / 4 * (1 + absent.size()));
+        auto allReported = [&] {
+            return std::all_of(absent.begin(), absent.end(), [](const QHostAddress& a) { return LogLinesAbout(a) == 1; });
+        };
+        for (int tick = 0; tick < 400 && !allReported(); ++tick) {
+            m_manager->SendUniverses(kUniverses, Out());
+            // Half the buffer, besides the datagram that has each trial asked.
+            for (QUdpSocket* socket : m_manager->findChildren<QUdpSocket*>()) {
+                const int fd = int(socket->socketDescriptor());
+                int buffer = 0;
+                socklen_t size = sizeof buffer;
+                int waiting = 0;
+                if (fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, &size) == 0 && ::ioctl(fd, SIOCOUTQ, &waiting) == 0)
+                    QVERIFY2(waiting <= buffer / 2 + absent.size() * CNodeSockets::kDatagramCharge, qPrintable(QString::number(waiting)));
+            }
+            QThread::msleep(20);
+        }
+        QVERIFY2(allReported(), qPrintable(KeptDeviceLog::Lines().join(QLatin1Char('\n'))));
     }
 
     // A flood on one node's socket does not hold back a reply on another's:

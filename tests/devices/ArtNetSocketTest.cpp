@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "KeptDeviceLog.h"
 #include "LoopbackNetwork.h"
 
 #include "Common/ArtNet/ArtNetManager.h"
@@ -56,6 +57,13 @@ class ArtNetLoopbackTest : public QObject
     CArtNetManager::OutputBuffer Out()
     {
         return [this](int u) -> const quint8* { return u >= 0 && u < 3 ? m_universes[size_t(u)].data() : nullptr; };
+    }
+
+    static bool Ip(const QStringList& arguments)
+    {
+        QProcess ip;
+        ip.start(QStringLiteral("ip"), arguments);
+        return ip.waitForFinished(10000) && ip.exitStatus() == QProcess::NormalExit && ip.exitCode() == 0;
     }
 
     // A manager on the controller's address, polling the node at 127.0.0.3.
@@ -542,6 +550,137 @@ private slots:
         QVERIFY(sockets.Sockets().isEmpty());
         QCOMPARE(OpenDescriptors(), baseline);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Addresses on a link without ARP take entries of the neighbour table
+    // all the same (here, subnets of the loopback with ARP off): past the bound the last
+    // listed are sent nothing, and each is reported once, however often
+    // the links are made again.
+    void aLinkWithoutArpKeepsToTheEntryBound()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        const QString lo = QStringLiteral("lo");
+        QVERIFY(Ip({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("192.0.2.129/25"), QStringLiteral("dev"), lo}));
+        QVERIFY(Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("off")}));
+        auto removed = qScopeGuard([lo] {
+            Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("on")});
+            Ip({QStringLiteral("addr"), QStringLiteral("del"), QStringLiteral("192.0.2.129/25"), QStringLiteral("dev"), lo});
+        });
+        QList<QHostAddress> addresses;
+        for (quint32 i = 0; i < 200; ++i)
+            addresses << QHostAddress(0xC6336402u + i); // 198.51.100.2 on
+        for (quint32 i = 0; i < 100; ++i)
+            addresses << QHostAddress(0xC0000282u + i); // 192.0.2.130 on
+        const int bound = CNodeAdmission::kMaxEntries;
+        // The first listed, the last within the bound, then those past it.
+        std::vector<std::unique_ptr<QUdpSocket>> nodes;
+        for (int i = 0; i < addresses.size(); i = i == 0 ? bound - 1 : i + 1) {
+            nodes.push_back(std::make_unique<QUdpSocket>());
+            QVERIFY(Bind(*nodes.back(), addresses[i]));
+        }
+        QUdpSocket replier;
+        QVERIFY(Bind(replier, QHostAddress(QStringLiteral("198.51.100.1"))));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        auto reply = [&](int from, int to) {
+            for (int i = from; i < to; ++i)
+                replier.writeDatagram(PollReply(addresses[i], {0}), kController, 6454);
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), to);
+        };
+        for (int i = 0; i < addresses.size() - 1; i += 50)
+            reply(i, std::min(i + 50, addresses.size() - 1));
+        const QString leftOut = QStringLiteral("Art-Net: node %1 left out: the neighbour entries");
+        for (int tick = 0; tick < 3; ++tick) {
+            QCOMPARE(manager.SendUniverses(1, Out()), bound);
+            if (tick == 1)
+                reply(addresses.size() - 1, addresses.size());
+        }
+        QVERIFY(!Receive(*nodes[0], 1).isEmpty());
+        QVERIFY(!Receive(*nodes[1], 1).isEmpty());
+        for (size_t i = 2; i < nodes.size(); ++i)
+            QVERIFY2(!nodes[i]->hasPendingDatagrams(), qPrintable(nodes[i]->localAddress().toString()));
+        for (int i = 0; i < addresses.size(); ++i)
+            QCOMPARE(KeptDeviceLog::LinesStartingWith(leftOut.arg(addresses[i].toString())), i < bound ? 0 : 1);
+    }
+
+    // A node whose socket cannot be opened, all descriptors taken, is
+    // reported once, however often the links are made again, and gets its
+    // frames at the poll after descriptors are freed: sent to freely on a
+    // link without ARP, or tried.
+    void aNodeWithNoSocketIsReportedOnce_data()
+    {
+        Columns<bool>("arp");
+        QTest::newRow("a link without ARP") << false;
+        QTest::newRow("trials") << true;
+    }
+    void aNodeWithNoSocketIsReportedOnce()
+    {
+        const auto [arp] = Row<bool>("arp");
+        auto log = KeptDeviceLog::Keeping();
+        const QString lo = QStringLiteral("lo");
+        QVERIFY(Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), arp ? QStringLiteral("on") : QStringLiteral("off")}));
+        auto arpOn = qScopeGuard([lo] { Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("on")}); });
+        rlimit files{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit original = files;
+        auto restore = qScopeGuard([original] { setrlimit(RLIMIT_NOFILE, &original); });
+        files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + 8));
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+        const QList<QHostAddress> addresses = {QHostAddress(QStringLiteral("198.51.100.60")), QHostAddress(QStringLiteral("198.51.100.61"))};
+        QUdpSocket node;
+        QVERIFY(Bind(node, addresses[0]));
+        QUdpSocket replier;
+        QVERIFY(Bind(replier, QHostAddress(QStringLiteral("198.51.100.1"))));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        std::vector<int> taken;
+        const QString noSocket = QStringLiteral("Art-Net: node %1 left out: no socket can be opened for it");
+        auto reply = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                replier.writeDatagram(PollReply(addresses[i], {0}), kController, 6454);
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), count);
+            for (int fd; count == 1 && (fd = ::dup(0)) >= 0;)
+                taken.push_back(fd);
+            for (int tick = 0; tick < 3; ++tick)
+                QCOMPARE(manager.SendUniverses(1, Out()), 0);
+            for (int i = 0; i < count; ++i)
+                QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket.arg(addresses[i].toString())), 1);
+        };
+        reply(1);
+        // A new node has the links made again.
+        reply(2);
+        for (int fd : taken)
+            ::close(fd);
+        QMetaObject::invokeMethod(&manager, "OnPollTimer");
+        QCOMPARE(manager.SendUniverses(1, Out()), 2);
+        QCOMPARE(Receive(node, 1).size(), 1);
+        for (const QHostAddress& address : addresses)
+            QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket.arg(address.toString())), 1);
+    }
+
+    // Replies past the node list's bound are left out, reported once.
+    void aFullNodeListIsReportedOnce()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        QUdpSocket polled;
+        QVERIFY(Bind(polled, kPolledNode));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        const int full = CArtNetNodeList::kMaxNodes;
+        // Pages 1 to 250 of five addresses of this machine, then the first page re-patched.
+        auto reply = [&](int node, quint8 port) {
+            polled.writeDatagram(PollReply(QHostAddress(0x7F000003u + quint32(node / 250)), {port}, 0, quint8(node % 250 + 1)),
+                                 kController, 6454);
+        };
+        for (int sent = 0; sent < full + 200;) {
+            for (const int batch = sent + 100; sent < batch;)
+                reply(sent++, 0);
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), std::min(sent, full));
+        }
+        reply(0, 1);
+        QTRY_COMPARE(manager.NodeList().Nodes().first().outputs, QVector<quint16>{1});
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node 127.0.0.7 left out: the node list is full")), 1);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node")), 1);
     }
 
     void aPortThatCannotBeOpenedIsReported()

@@ -180,7 +180,8 @@ private slots:
     }
 
     // The kernel's dump, as it comes through the routing socket, is taken
-    // whole or not at all: the last whole reading stands.
+    // whole or not at all: the last whole reading stands, not the text of
+    // /proc/net/arp, which cannot tell failed entries.
     void aDumpIsTakenOnlyWhole_data()
     {
         using namespace NeighbourMessages;
@@ -203,11 +204,44 @@ private slots:
         QVERIFY(table.ReadDump(NeighbourMessages::Source({NeighbourMessages::Entry("192.0.2.8", NUD_REACHABLE),
                                                           NeighbourMessages::Done()}),
                                100));
-        QCOMPARE(table.ReadDump(NeighbourMessages::Source(datagrams), 5000), whole);
+        const QByteArray text = "head\n192.0.2.2 0x1 0x0 00:00:00:00:00:00 * eth0\n";
+        QCOMPARE(table.Read(NeighbourMessages::Source(datagrams), NeighbourMessages::Chunks({text}), 5000), whole);
         QCOMPARE(States(table, 2, 9), whole ? QStringLiteral("AUFAAA-A") : QStringLiteral("------A-"));
         QCOMPARE(table.AskedAtMs(Ip("192.0.2.3")), whole ? 3500 : -1);
         QCOMPARE(table.ReadAtMs(), whole ? 5000 : 100);
         QCOMPARE(table.Readings(), whole ? 2 : 1);
+    }
+
+    // The text of /proc/net/arp is taken only whole: a read error, or text
+    // that fills the bound on its size, leaves the last reading standing.
+    void theTextIsTakenOnlyWhole_data()
+    {
+        Columns<QList<QByteArray>, bool>("chunks", "whole");
+        const QByteArray line = "192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n";
+        // A text of `size` bytes, in reads of 32 KiB at most.
+        auto text = [&](int size) {
+            const int lines = (size - 80) / line.size();
+            const QByteArray all = QByteArray("head") + QByteArray(size - 5 - lines * line.size(), ' ') + '\n' + line.repeated(lines);
+            QList<QByteArray> chunks;
+            for (int at = 0; at < all.size(); at += 32768)
+                chunks << all.mid(at, 32768);
+            return chunks;
+        };
+        const int bound = 1 << 20;
+        QTest::newRow("in one read") << QList<QByteArray>{"head\n" + line} << true;
+        QTest::newRow("over several reads") << QList<QByteArray>{"head\n192.0", line.mid(5)} << true;
+        QTest::newRow("a read error") << QList<QByteArray>{"head\n" + line, QByteArray(), line} << false;
+        QTest::newRow("just under the bound") << text(bound - 1) << true;
+        QTest::newRow("filling the bound") << text(bound) << false;
+    }
+    void theTextIsTakenOnlyWhole()
+    {
+        const auto [chunks, whole] = Row<QList<QByteArray>, bool>("chunks", "whole");
+        CNeighbourTable table;
+        QVERIFY(table.Parse("head\n192.0.2.9 0x1 0x2 02:00:00:00:00:09 * eth0\n", 100));
+        QCOMPARE(table.Read({}, NeighbourMessages::Chunks(chunks), 5000), whole);
+        QCOMPARE(table.State(Ip("192.0.2.9")), whole ? EState::Unanswered : EState::Answered);
+        QCOMPARE(table.ReadAtMs(), whole ? 5000 : 100);
     }
 
     // The kernel's notices only bring answers sooner: one of another state
@@ -219,7 +253,9 @@ private slots:
         QVERIFY(table.ReadDump(Source({kEntries.join(), Done()}), 0));
         const std::vector<quint32> answered = table.Answered(
             Source({Entry("192.0.2.3", NUD_REACHABLE, 0, 0) + Entry("192.0.2.2", NUD_FAILED, 0, 0),
-                    Entry("192.0.2.5", NUD_REACHABLE, 0, 0) + Entry("192.0.2.8", NUD_STALE, 0, 0) + Entry("192.0.2.4", NUD_INCOMPLETE, 0, 0)}));
+                    Entry("192.0.2.5", NUD_REACHABLE, 0, 0) + Entry("192.0.2.8", NUD_STALE, 0, 0) + Entry("192.0.2.4", NUD_INCOMPLETE, 0, 0),
+                    // A deletion carries the state the entry had, not an answer.
+                    Entry("192.0.2.4", NUD_STALE, 0, 0, RTM_DELNEIGH)}));
         QCOMPARE(answered, std::vector<quint32>({Ip("192.0.2.3"), Ip("192.0.2.8")}));
         QCOMPARE(States(table, 2, 9), QStringLiteral("AAFAAAAA"));
         QVERIFY(table.Answered(Source({})).empty());
@@ -326,6 +362,9 @@ private slots:
         row(QStringLiteral("UPUPUPUPUPUP"), QStringLiteral("TTTTTTTTTTNN"), 1);
         row(QStringLiteral("AfPPP"), QStringLiteral("FNNNN"), 1);
         row(QStringLiteral("AuUUUUUU-"), QStringLiteral("FTTTTTTNT"), 1);
+        // Tried again at the reading that stands when the next is cut short:
+        // the asking it shows is older than the trial's own.
+        row(QStringLiteral("AfRSR"), QStringLiteral("FNTTT"), 1);
     }
     void aNodeIsJudgedByItsEntry()
     {
@@ -399,21 +438,23 @@ private slots:
     // Places for trials and entries, as the listed addresses take them:
     // addresses that answered hold none, those answering polls themselves
     // go before those only named, and a link without ARP shares the entry
-    // bound. Each address left out at it is reported once.
+    // bound with the failed entries of addresses not tried yet, each counted
+    // once. Each address left out at it is reported once.
     void placesGoWhereTheyShould_data()
     {
         // Free, trials, trials of addresses answering polls themselves, left out.
-        Columns<int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "admitted");
-        QTest::newRow("answered nodes hold no place") << 300 << 0 << 40 << 0 << QVector<int>{300, 32, 32, 0};
-        QTest::newRow("own replies go first") << 0 << 20 << 20 << 0 << QVector<int>{0, 32, 20, 0};
-        QTest::newRow("no ARP past the bound") << 0 << 0 << 0 << 300 << QVector<int>{256, 0, 0, 44};
-        QTest::newRow("no ARP and trials share the bound") << 0 << 0 << 40 << 250 << QVector<int>{250, 6, 6, 34};
-        QTest::newRow("no ARP and answered nodes") << 100 << 0 << 0 << 200 << QVector<int>{300, 0, 0, 0};
+        Columns<int, int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "failed", "admitted");
+        QTest::newRow("answered nodes hold no place") << 300 << 0 << 40 << 0 << 0 << QVector<int>{300, 32, 32, 0};
+        QTest::newRow("own replies go first") << 0 << 20 << 20 << 0 << 0 << QVector<int>{0, 32, 20, 0};
+        QTest::newRow("no ARP past the bound") << 0 << 0 << 0 << 300 << 0 << QVector<int>{256, 0, 0, 44};
+        QTest::newRow("no ARP and trials share the bound") << 0 << 0 << 40 << 250 << 0 << QVector<int>{250, 6, 6, 34};
+        QTest::newRow("no ARP and answered nodes") << 100 << 0 << 0 << 200 << 0 << QVector<int>{300, 0, 0, 0};
+        QTest::newRow("no ARP and failed entries") << 0 << 0 << 0 << 40 << 240 << QVector<int>{16, 32, 32, 24};
     }
     void placesGoWhereTheyShould()
     {
-        const auto [answered, named, own, noArp, expected] =
-            Row<int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "admitted");
+        const auto [answered, named, own, noArp, failed, expected] =
+            Row<int, int, int, int, int, QVector<int>>("answered", "named", "own", "noArp", "failed", "admitted");
         std::vector<CNodeAdmission::SListed> listed;
         std::vector<quint32> addresses;
         auto add = [&](int count, bool ownReply, bool arp) {
@@ -426,8 +467,12 @@ private slots:
         add(noArp, true, false);
         add(named, false, true);
         add(own, true, true);
+        add(failed, true, true);
+        CNeighbourTable reading = NothingRead();
+        for (auto a = addresses.end() - failed; a != addresses.end(); ++a)
+            reading.Set(*a, EState::Failed);
         CNodeAdmission admission;
-        admission.List(listed, NothingRead(), 0);
+        admission.List(listed, reading, 0);
         admission.EntriesAnswered(std::vector<quint32>(addresses.begin(), addresses.begin() + answered), 0);
         const QString seen = Admissions(admission, addresses);
         const int leftOut = int(admission.TakeLeftOut().size());
@@ -503,6 +548,121 @@ private slots:
         QCOMPARE(admission.Entries(), 32);
         admission.Judge(Reading(QLatin1Char('A'), late, 60000), 60000);
         QCOMPARE(admission.Entries(), 0);
+    }
+
+    // Trials no longer listed before any reading hold the places of the
+    // entries they were sent to, unless never sent to, until a notice
+    // tells they answered.
+    void anUnlistedTrialHoldsItsPlace_data()
+    {
+        Columns<bool, bool, EAdmit, int>("sent", "answered", "late", "held");
+        QTest::newRow("never sent to") << false << false << EAdmit::Trial << 1;
+        QTest::newRow("sent to") << true << false << EAdmit::None << 32;
+        QTest::newRow("sent to, then answered") << true << true << EAdmit::Trial << 1;
+    }
+    void anUnlistedTrialHoldsItsPlace()
+    {
+        const auto [sent, answered, late, held] = Row<bool, bool, EAdmit, int>("sent", "answered", "late", "held");
+        std::vector<CNodeAdmission::SListed> listed;
+        std::vector<quint32> addresses;
+        for (quint32 i = 0; i < 32; ++i) {
+            listed.push_back({kSubnet + 10 + i, true});
+            addresses.push_back(listed.back().address);
+        }
+        CNodeAdmission admission;
+        admission.List(listed, NothingRead(), 0);
+        for (quint32 a : addresses)
+            QVERIFY(!sent || admission.Ask(a));
+        const quint32 other = kSubnet + 200;
+        admission.List({{other, true}}, NothingRead(), 100);
+        if (answered) {
+            QVERIFY(!admission.EntriesAnswered(addresses, 200));
+            admission.List({{other, true}}, NothingRead(), 300);
+        }
+        QCOMPARE(admission.Admission(other), late);
+        QCOMPARE((QVector<int>{admission.Unanswered(false), admission.Entries()}), (QVector<int>{held, held}));
+    }
+
+    // A notice frees the trials it names at once, and the place of the
+    // entry they held: one left out at the bound takes it. A notice of an
+    // address answered already, on a link without ARP, or not listed
+    // changes nothing.
+    void aNoticeFreesTheTrialsItNames_data()
+    {
+        // Listed: a trial (t), an answered address (a), then addresses on a
+        // link without ARP up to the entry bound, the last left out (l).
+        Columns<QString, QString, bool>("notice", "admissions", "changed");
+        QTest::newRow("a trial") << "t" << "FFF" << true;
+        QTest::newRow("a trial, then an answered address") << "ta" << "FFF" << true;
+        QTest::newRow("an answered address") << "a" << "TFN" << false;
+        QTest::newRow("an address without ARP left out") << "l" << "TFN" << false;
+        QTest::newRow("an address not listed") << "u" << "TFN" << false;
+    }
+    void aNoticeFreesTheTrialsItNames()
+    {
+        const auto [notice, admissions, changed] = Row<QString, QString, bool>("notice", "admissions", "changed");
+        const quint32 trial = kSubnet + 2;
+        const quint32 answered = kSubnet + 3;
+        std::vector<CNodeAdmission::SListed> listed = {{trial, true}, {answered, true}};
+        for (quint32 i = 0; i < CNodeAdmission::kMaxEntries; ++i)
+            listed.push_back({kSubnet + 0x10000u + i, true, false});
+        const quint32 leftOut = listed.back().address;
+        CNodeAdmission admission;
+        admission.List(listed, Reading(QLatin1Char('A'), answered, 0), 0);
+        QCOMPARE(admission.TakeLeftOut(), std::vector<quint32>{leftOut});
+        const quint32 of[] = {trial, answered, leftOut, kSubnet + 250};
+        std::vector<quint32> named;
+        for (QChar c : notice)
+            named.push_back(of[QStringLiteral("talu").indexOf(c)]);
+        QCOMPARE(admission.EntriesAnswered(named, 100), changed);
+        QCOMPARE(Admissions(admission, {trial, answered, leftOut}), admissions);
+        QCOMPARE(admission.Entries(), CNodeAdmission::kMaxEntries);
+    }
+
+    // A link that turns ARP on or off has its addresses judged anew: on a
+    // link without ARP an address needs no answer; with ARP it has one only
+    // as its entry shows.
+    void aLinkTurningArpOnOrOffIsJudgedAnew_data()
+    {
+        Columns<bool, QChar, bool, QString>("arp", "entry", "arpAfter", "admissions");
+        QTest::newRow("ARP turned on") << false << QChar('-') << true << "FT";
+        QTest::newRow("ARP turned off") << true << QChar('-') << false << "TF";
+        QTest::newRow("ARP kept, answered") << true << QChar('A') << true << "FF";
+        QTest::newRow("no ARP kept") << false << QChar('-') << false << "FF";
+    }
+    void aLinkTurningArpOnOrOffIsJudgedAnew()
+    {
+        const auto [arp, entry, arpAfter, admissions] = Row<bool, QChar, bool, QString>("arp", "entry", "arpAfter", "admissions");
+        const quint32 node = Ip("192.0.2.2");
+        CNodeAdmission admission;
+        admission.List({{node, true, arp}}, Reading(entry, node, 0), 0);
+        QString seen = Admissions(admission, {node});
+        admission.List({{node, true, arpAfter}}, NothingRead(), 100);
+        QCOMPARE(seen + Admissions(admission, {node}), admissions);
+    }
+
+    // An address left out at the entry bound is reported once until it
+    // answers; left out again after that, it is reported again.
+    void aLeftOutAddressIsReportedAgainAfterItAnswered()
+    {
+        const quint32 node = Ip("192.0.2.2");
+        std::vector<CNodeAdmission::SListed> listed;
+        for (quint32 i = 0; i < CNodeAdmission::kMaxEntries; ++i)
+            listed.push_back({kSubnet + 0x10000u + i, true, false});
+        listed.push_back({node, true});
+        CNodeAdmission admission;
+        admission.List(listed, NothingRead(), 0);
+        QCOMPARE(admission.TakeLeftOut(), std::vector<quint32>{node});
+        admission.List(listed, NothingRead(), 50);
+        QVERIFY(admission.TakeLeftOut().empty());
+        admission.EntriesAnswered({node}, 100);
+        QCOMPARE(admission.Admission(node), EAdmit::Free);
+        // Its entry goes, and the trial it is again fails: its place went to nobody else.
+        admission.Judge(Reading(QLatin1Char('-'), node, 1000), 1000);
+        admission.Ask(node);
+        QCOMPARE(admission.Judge(Reading(QLatin1Char('F'), node, 2000), 2000).lost, std::vector<quint32>{node});
+        admission.Judge(Reading(QLatin1Char('-'), node, 3000), 3000);
+        QCOMPARE(admission.TakeLeftOut(), std::vector<quint32>{node});
     }
 };
 

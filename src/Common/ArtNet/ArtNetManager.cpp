@@ -175,6 +175,9 @@ void CArtNetManager::OnPollTimer()
     // Answered nodes too are looked at, unless a reading is that recent.
     if (m_admission.Due(m_clock.elapsed(), true))
         JudgeNodes();
+    // Descriptors freed since give a node left with no socket its frames:
+    // nothing else remakes the links of a node that answers unchanged.
+    m_linksStale = m_linksStale || !m_noSocket.isEmpty();
     const QVector<SArtNetNode> lost = m_nodes.Expire(m_pollClockMs, kNodeTimeoutMs);
     m_listFull = m_listFull && m_nodes.Nodes().size() >= CArtNetNodeList::kMaxNodes;
     for (const SArtNetNode& node : lost)

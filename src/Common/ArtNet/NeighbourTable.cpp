@@ -104,22 +104,45 @@ CNeighbourTable::~CNeighbourTable()
 
 bool CNeighbourTable::Refresh(qint64 nowMs)
 {
-    const int read = ReadNetlink(nowMs);
-    if (read >= 0)
-        return read > 0;
     QFile file(QStringLiteral("/proc/net/arp"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (m_readings == 0)
-            m_readable = false;
-        return false;
+    const Receive arp = [&file](char* buffer, int capacity) {
+        if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
+            return -1;
+        return int(file.read(buffer, capacity));
+    };
+#ifdef Q_OS_LINUX
+    const int fd = OpenDump();
+    if (fd >= 0) {
+        const bool read = Read([fd](char* buffer, int capacity) { return int(::recv(fd, buffer, size_t(capacity), 0)); }, arp, nowMs);
+        ::close(fd);
+        return read;
     }
-    // The file is generated as it is read, so its size is unknown beforehand;
-    // one that fills the bound was cut by it.
-    const QByteArray text = file.read(kMaxTableBytes);
-    return file.error() == QFileDevice::NoError && text.size() < kMaxTableBytes && Parse(text, nowMs);
+#endif
+    return Read({}, arp, nowMs);
 }
 
-int CNeighbourTable::ReadNetlink(qint64 nowMs)
+bool CNeighbourTable::Read(const Receive& dump, const Receive& arp, qint64 nowMs)
+{
+    if (dump)
+        return ReadDump(dump, nowMs);
+    // The file is generated as it is read, so its size is unknown beforehand;
+    // one that fills the bound was cut by it.
+    QByteArray text;
+    char chunk[32768];
+    for (;;) {
+        const int size = arp(chunk, int(sizeof chunk));
+        if (size < 0)
+            return false;
+        if (size == 0)
+            break;
+        text.append(chunk, size);
+        if (text.size() >= kMaxTableBytes)
+            return false;
+    }
+    return Parse(text, nowMs);
+}
+
+int CNeighbourTable::OpenDump()
 {
 #ifdef Q_OS_LINUX
     const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
@@ -141,14 +164,12 @@ int CNeighbourTable::ReadNetlink(qint64 nowMs)
     dump.request.ndm_family = AF_INET;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
-    int read = -1;
-    if (::sendto(fd, &dump, sizeof dump, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) == ssize_t(sizeof dump)) {
-        read = ReadDump([fd](char* buffer, int capacity) { return int(::recv(fd, buffer, size_t(capacity), 0)); }, nowMs) ? 1 : 0;
+    if (::sendto(fd, &dump, sizeof dump, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) != ssize_t(sizeof dump)) {
+        ::close(fd);
+        return -1;
     }
-    ::close(fd);
-    return read;
+    return fd;
 #else
-    Q_UNUSED(nowMs)
     return -1;
 #endif
 }

@@ -44,6 +44,12 @@ public:
     // table larger than anything the kernel allows by default is read only
     // in part: the rest counts as absent.
     bool Refresh(qint64 nowMs);
+    // The same from the caller's sources: `dump`, the routing socket's
+    // answer to a dump request, or where that socket cannot be had (null)
+    // `arp`, the text of /proc/net/arp read by chunks up to its end (0). A
+    // dump cut short is no reading, nor is text that a read error or the
+    // bound on its size cut.
+    bool Read(const Receive& dump, const Receive& arp, qint64 nowMs);
     // A dump of the kernel's routing socket, datagram by datagram. Taken only
     // whole: an error, a time-out or a reply the kernel marks interrupted
     // (the table changed under it) leaves the last reading as it was.
@@ -94,8 +100,9 @@ private:
     };
     using States = QHash<quint32, SEntry>;
 
-    // 1: read whole; 0: cut short; -1: the kernel's interface cannot be had.
-    int ReadNetlink(qint64 nowMs);
+    // A routing socket that a dump of the table was asked on; -1 when the
+    // kernel's interface cannot be had.
+    static int OpenDump();
     static void Merge(States& states, quint32 address, EState state, qint64 askedAtMs);
     void Take(States& states, bool tellsFailed, qint64 nowMs);
 

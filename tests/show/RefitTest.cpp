@@ -32,6 +32,49 @@ QList<int> LevelsOf(const CStepFixture* entry)
     return levels;
 }
 
+// A fixture at `address` of universe 0 and a dimmer pair at the start of
+// universe 1, both in the two steps of a scene with a 2-s fade-out.
+struct CRefitRig : CPlaybackRig
+{
+    CRefitRig(const QString& from, const QList<int>& levels, const QString& to, int address)
+    {
+        had = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(from)); });
+        has = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(to)); });
+        fixture = Patch(had, 0, address);
+        CPatchedFixture* pair = Patch(AddProfile([](CLibraryProfile& p) { AddChannels(p, "DD"); }), 1, 0);
+        scene = AddScene(QStringLiteral("S"), 0, 2000);
+        for (int s = 0; s < 2; ++s)
+            AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
+    }
+    void Play(bool fading)
+    {
+        Page()->PlayScene(scene);
+        Tick(2);
+        if (!fading)
+            return;
+        Page()->StopScene(scene, false, false, false, true);
+        Tick(40);
+    }
+    void Refit()
+    {
+        fixture->SetProfile(has);
+        project.FitEntriesToProfiles();
+    }
+    // The fixture's slots inside its universe, then the pair's.
+    QList<int> Output() const
+    {
+        QList<int> out;
+        for (int c = 0; c < CStepFixture::ChannelCountFor(has) && fixture->m_address + c < 512; ++c)
+            out << Out(0, fixture->m_address + c);
+        return out << Out(1, 0) << Out(1, 1);
+    }
+
+    CLibraryProfile* had = nullptr;
+    CLibraryProfile* has = nullptr;
+    CPatchedFixture* fixture = nullptr;
+    CScene* scene = nullptr;
+};
+
 } // namespace
 
 // A fixture given another profile or mode keeps each level on the channel
@@ -44,64 +87,71 @@ class RefitTest : public QObject
 private slots:
     void levelsFollowTheirFunction_data()
     {
-        Columns<QString, QList<int>, QString, QList<int>>("from", "levels", "to", "expected");
+        Columns<QString, QList<int>, QString, QList<int>, int, QList<int>>("from", "levels", "to", "expected",
+                                                                          "address", "out");
+        // What goes out on the fixture's slots is its levels unless given.
+        auto row = [](const char* name, const char* from, const QList<int>& levels, const QString& to,
+                      const QList<int>& expected, int address = 10, const QList<int>& out = {}) {
+            QTest::newRow(name) << QString(from) << levels << to << expected << address << out;
+        };
         const QList<int> dimRgb{200, 10, 20, 30};
-        QTest::newRow("green before red") << "DRGB" << dimRgb << "DGRB" << QList<int>{200, 20, 10, 30};
-        QTest::newRow("dimmer moved first") << "RGBD" << QList<int>{10, 20, 30, 200} << "DRGB" << dimRgb;
-        QTest::newRow("white added before blue") << "DRGB" << dimRgb << "DRGWB" << QList<int>{200, 10, 20, 0, 30};
-        QTest::newRow("a channel dropped") << "DRGBW" << QList<int>{200, 10, 20, 30, 40} << "RGBW"
-                                           << QList<int>{10, 20, 30, 40};
-        QTest::newRow("fine bytes stay fine") << "DPpTt" << QList<int>{200, 1, 2, 3, 4} << "PTptD"
-                                              << QList<int>{1, 3, 2, 4, 200};
-        // A channel whose function the other profile lacks keeps the level
-        // of its place, unless that level went to its function elsewhere.
-        QTest::newRow("the rest by position") << "DZXG" << QList<int>{200, 7, 9, 40} << "IDXS"
-                                              << QList<int>{0, 200, 9, 40};
-        QTest::newRow("a larger profile") << "DRGB" << dimRgb << "DRGBZSPT" << dimRgb + QList<int>{0, 0, 0, 0};
-        QTest::newRow("a smaller profile") << "DRGBZS" << QList<int>{200, 10, 20, 30, 5, 6} << "BGR"
-                                           << QList<int>{30, 20, 10};
+        row("green before red", "DRGB", dimRgb, "DGRB", {200, 20, 10, 30});
+        row("dimmer moved first", "RGBD", {10, 20, 30, 200}, "DRGB", dimRgb);
+        row("white added before blue", "DRGB", dimRgb, "DRGWB", {200, 10, 20, 0, 30});
+        row("a channel dropped", "DRGBW", {200, 10, 20, 30, 40}, "RGBW", {10, 20, 30, 40});
+        row("fine bytes stay fine", "DPpTt", {200, 1, 2, 3, 4}, "PTptD", {1, 3, 2, 4, 200});
+        row("a fine byte ahead of its coarse one", "pPD", {1, 2, 3}, "PpD", {2, 1, 3});
+        row("a lone pan beside a 16-bit one", "PpP", {1, 2, 3}, "PPp", {1, 3, 2});
+        // A known function never takes another's level: it starts at 0.
+        row("a function without its own", "DZXG", {200, 7, 9, 40}, "IDXS", {0, 200, 9, 0});
+        row("a shutter does not turn white", "RGBS", {200, 60, 10, 255}, "RGBW", {200, 60, 10, 0});
+        row("colours do not move a head", "DRGB", dimRgb, "DPpTt", {200, 0, 0, 0, 0});
+        // Channels of no known type go by position, and only to each other.
+        row("undefined channels", "XDX", {1, 2, 3}, "DXX", {2, 0, 3});
+        row("channels of unknown types", "UDU", {1, 2, 3}, "DUU", {2, 0, 3});
+        row("a larger profile", "DRGB", dimRgb, "DRGBZSPT", dimRgb + QList<int>{0, 0, 0, 0});
+        row("a smaller profile", "DRGBZS", {200, 10, 20, 30, 5, 6}, "BGR", {30, 20, 10});
         // Two sets of each colour: the first red stays the first red.
-        QTest::newRow("more than 24 channels shrink") << Repeat("RGB", 10) << Numbers(1, 30) << Repeat("GRB", 4)
-                                                      << QList<int>{2, 1, 3, 5, 4, 6, 8, 7, 9, 11, 10, 12};
-        QTest::newRow("growing past 24 channels") << "DRGB" << dimRgb << "D" + Repeat("RGB", 9)
-                                                  << dimRgb + Numbers(0, 24, 0);
+        row("more than 24 channels shrink", qPrintable(Repeat("RGB", 10)), Numbers(1, 30), Repeat("GRB", 4),
+            {2, 1, 3, 5, 4, 6, 8, 7, 9, 11, 10, 12});
+        row("growing past 24 channels", "DRGB", dimRgb, "D" + Repeat("RGB", 9), dimRgb + Numbers(0, 24, 0));
+        // Green and blue lay past the universe, where the scene drove
+        // nothing; the next universe keeps its own.
+        row("at the end of a universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, 510, {0, 200});
     }
     void levelsFollowTheirFunction()
     {
-        const auto [from, levels, to, expected] =
-            Row<QString, QList<int>, QString, QList<int>>("from", "levels", "to", "expected");
+        const auto [from, levels, to, expected, address, out] =
+            Row<QString, QList<int>, QString, QList<int>, int, QList<int>>("from", "levels", "to", "expected",
+                                                                         "address", "out");
         for (const bool fading : {false, true}) {
-            CPlaybackRig rig;
-            CLibraryProfile* had = rig.AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(from)); });
-            CLibraryProfile* has = rig.AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(to)); });
-            CPatchedFixture* fixture = rig.Patch(had, 0, 10);
-            CScene* scene = rig.AddScene(QStringLiteral("S"), 0, 100000);
-            rig.AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}});
-            rig.Page()->PlayScene(scene);
-            rig.Tick(2);
-            if (fading) {
-                rig.Page()->StopScene(scene, false, false, false, true);
-                rig.Tick();
-                QVERIFY(scene->m_transitionStep);
-            }
+            // A fade goes on as if the fixture had had its new profile all along.
+            CRefitRig rig(from, levels, to, address), fitted(from, levels, to, address);
+            fitted.Refit();
+            rig.Play(fading);
+            fitted.Play(fading);
             // Heap blocks of entries come and go: a level left unset would show.
             for (int i = 0; i < 8; ++i) {
                 auto* block = new quint8[size_t(expected.size())];
                 std::memset(block, 0xA5, size_t(expected.size()));
                 delete[] block;
             }
-            fixture->SetProfile(has);
-            rig.project.FitEntriesToProfiles();
+            rig.Refit();
             rig.Tick(2);
+            fitted.Tick(2);
 
-            QCOMPARE(LevelsOf(scene->m_steps.first()->FindEntry(fixture)), expected);
+            for (const CSceneStep* step : rig.scene->m_steps)
+                QCOMPARE(LevelsOf(step->FindEntry(rig.fixture)), expected);
             QCOMPARE(StaleReferences(rig.project), QStringList());
-            if (fading)
-                continue;
-            QList<int> out;
-            for (int c = 0; c < expected.size(); ++c)
-                out << rig.Out(0, 10 + c);
-            QCOMPARE(out, expected);
+            if (fading) {
+                QVERIFY(rig.scene->m_transitionStep);
+                QVERIFY(rig.Out(1, 0) > 0 && rig.Out(1, 0) < 77);
+                QCOMPARE(rig.Output(), fitted.Output());
+            } else {
+                const QList<int> pair{77, 88};
+                QCOMPARE(rig.Output(), (out.isEmpty() ? expected : out) + pair);
+                QCOMPARE(rig.StepsRendered(), 1);
+            }
         }
     }
 

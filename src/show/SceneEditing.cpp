@@ -518,7 +518,7 @@ void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources
         if (!inUniverse(i))
             continue;
         const int source = sources[i];
-        if (source >= 0 && inUniverse(source))
+        if (source >= 0)
             levels[first + i] = former[source];
         else if (clearUnfed && i < had)
             levels[first + i] = 0;

@@ -32,16 +32,18 @@ QList<int> LevelsOf(const CStepFixture* entry)
     return levels;
 }
 
-// A fixture at `address` of universe 0 and a dimmer pair at the start of
-// universe 1, both in the two steps of a scene with a 2-s fade-out.
+// A fixture at `address` of universe 0 and a dimmer pair at `pairAt` of
+// universe 0 (-1: at the start of universe 1), both in the two steps of a
+// scene with a 2-s fade-out.
 struct CRefitRig : CPlaybackRig
 {
-    CRefitRig(const QString& from, const QList<int>& levels, const QString& to, int address)
+    CRefitRig(const QString& from, const QList<int>& levels, const QString& to, int address, int pairAt)
     {
         had = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(from)); });
         has = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(to)); });
         fixture = Patch(had, 0, address);
-        CPatchedFixture* pair = Patch(AddProfile([](CLibraryProfile& p) { AddChannels(p, "DD"); }), 1, 0);
+        pair = Patch(AddProfile([](CLibraryProfile& p) { AddChannels(p, "DD"); }), pairAt < 0 ? 1 : 0,
+                     std::max(0, pairAt));
         scene = AddScene(QStringLiteral("S"), 0, 2000);
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
@@ -66,12 +68,13 @@ struct CRefitRig : CPlaybackRig
         QList<int> out;
         for (int c = 0; c < CStepFixture::ChannelCountFor(has) && fixture->m_address + c < 512; ++c)
             out << Out(0, fixture->m_address + c);
-        return out << Out(1, 0) << Out(1, 1);
+        return out << Out(pair->m_universe, pair->m_address) << Out(pair->m_universe, pair->m_address + 1);
     }
 
     CLibraryProfile* had = nullptr;
     CLibraryProfile* has = nullptr;
     CPatchedFixture* fixture = nullptr;
+    CPatchedFixture* pair = nullptr;
     CScene* scene = nullptr;
 };
 
@@ -87,12 +90,12 @@ class RefitTest : public QObject
 private slots:
     void levelsFollowTheirFunction_data()
     {
-        Columns<QString, QList<int>, QString, QList<int>, int, QList<int>>("from", "levels", "to", "expected",
-                                                                          "address", "out");
+        Columns<QString, QList<int>, QString, QList<int>, int, QList<int>, int>("from", "levels", "to", "expected",
+                                                                               "address", "out", "pairAt");
         // What goes out on the fixture's slots is its levels unless given.
         auto row = [](const char* name, const char* from, const QList<int>& levels, const QString& to,
-                      const QList<int>& expected, int address = 10, const QList<int>& out = {}) {
-            QTest::newRow(name) << QString(from) << levels << to << expected << address << out;
+                      const QList<int>& expected, int address = 10, const QList<int>& out = {}, int pairAt = -1) {
+            QTest::newRow(name) << QString(from) << levels << to << expected << address << out << pairAt;
         };
         const QList<int> dimRgb{200, 10, 20, 30};
         row("green before red", "DRGB", dimRgb, "DGRB", {200, 20, 10, 30});
@@ -118,15 +121,18 @@ private slots:
         // Green and blue lay past the universe, where the scene drove
         // nothing; the next universe keeps its own.
         row("at the end of a universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, 510, {0, 200});
+        // The zoom's slot is the next fixture's, which drives it still.
+        row("grown over the next fixture", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, 10,
+            dimRgb + QList<int>{77}, 14);
     }
     void levelsFollowTheirFunction()
     {
-        const auto [from, levels, to, expected, address, out] =
-            Row<QString, QList<int>, QString, QList<int>, int, QList<int>>("from", "levels", "to", "expected",
-                                                                         "address", "out");
+        const auto [from, levels, to, expected, address, out, pairAt] =
+            Row<QString, QList<int>, QString, QList<int>, int, QList<int>, int>("from", "levels", "to", "expected",
+                                                                              "address", "out", "pairAt");
         for (const bool fading : {false, true}) {
             // A fade goes on as if the fixture had had its new profile all along.
-            CRefitRig rig(from, levels, to, address), fitted(from, levels, to, address);
+            CRefitRig rig(from, levels, to, address, pairAt), fitted(from, levels, to, address, pairAt);
             fitted.Refit();
             rig.Play(fading);
             fitted.Play(fading);
@@ -145,7 +151,8 @@ private slots:
             QCOMPARE(StaleReferences(rig.project), QStringList());
             if (fading) {
                 QVERIFY(rig.scene->m_transitionStep);
-                QVERIFY(rig.Out(1, 0) > 0 && rig.Out(1, 0) < 77);
+                const int pairDimmer = rig.Output().value(rig.Output().size() - 2);
+                QVERIFY(pairDimmer > 0 && pairDimmer < 77);
                 QCOMPARE(rig.Output(), fitted.Output());
             } else {
                 const QList<int> pair{77, 88};

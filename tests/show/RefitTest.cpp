@@ -32,9 +32,11 @@ QList<int> LevelsOf(const CStepFixture* entry)
     return levels;
 }
 
+enum class Fade { None, Out, DynamicIn };
+
 // A fixture at `address` of universe 0 and a dimmer pair at `pairAt` of
 // universe 0 (-1: at the start of universe 1), both in the two steps of a
-// scene with a 2-s fade-out.
+// scene with 2-s fades; another scene holds the fixture at other levels.
 struct CRefitRig : CPlaybackRig
 {
     CRefitRig(const QString& from, const QList<int>& levels, const QString& to, int address, int pairAt)
@@ -44,15 +46,27 @@ struct CRefitRig : CPlaybackRig
         fixture = Patch(had, 0, address);
         pair = Patch(AddProfile([](CLibraryProfile& p) { AddChannels(p, "DD"); }), pairAt < 0 ? 1 : 0,
                      std::max(0, pairAt));
+        under = AddScene(QStringLiteral("U"));
+        std::vector<int> others;
+        for (int level : levels)
+            others.push_back(255 - level);
+        AddStep(under, 0, 100000, {{fixture, others}});
         scene = AddScene(QStringLiteral("S"), 0, 2000);
+        scene->m_customFadeIn = 2000;
+        scene->m_dynamicFadeIn = true;
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
     }
-    void Play(bool fading)
+    // Halfway through the fade.
+    void Play(Fade fade)
     {
-        Page()->PlayScene(scene);
-        Tick(2);
-        if (!fading)
+        if (fade == Fade::DynamicIn) {
+            Page()->PlayScene(under);
+            Tick(2);
+        }
+        Page()->PlayScene(scene, -1, -1, fade == Fade::DynamicIn);
+        Tick(fade == Fade::DynamicIn ? 40 : 2);
+        if (fade != Fade::Out)
             return;
         Page()->StopScene(scene, false, false, false, true);
         Tick(40);
@@ -75,14 +89,16 @@ struct CRefitRig : CPlaybackRig
     CLibraryProfile* has = nullptr;
     CPatchedFixture* fixture = nullptr;
     CPatchedFixture* pair = nullptr;
+    CScene* under = nullptr;
     CScene* scene = nullptr;
 };
 
 } // namespace
 
 // A fixture given another profile or mode keeps each level on the channel
-// of the same function, in every step and in the step a scene fades out
-// from, and the scene drives those channels from the next tick on.
+// of the same function, in every step, and the scene drives those channels
+// from the next tick on; a fade under way goes on from the levels it faded
+// from, on their new channels.
 class RefitTest : public QObject
 {
     Q_OBJECT
@@ -130,12 +146,12 @@ private slots:
         const auto [from, levels, to, expected, address, out, pairAt] =
             Row<QString, QList<int>, QString, QList<int>, int, QList<int>, int>("from", "levels", "to", "expected",
                                                                               "address", "out", "pairAt");
-        for (const bool fading : {false, true}) {
+        for (const Fade fade : {Fade::None, Fade::Out, Fade::DynamicIn}) {
             // A fade goes on as if the fixture had had its new profile all along.
             CRefitRig rig(from, levels, to, address, pairAt), fitted(from, levels, to, address, pairAt);
             fitted.Refit();
-            rig.Play(fading);
-            fitted.Play(fading);
+            rig.Play(fade);
+            fitted.Play(fade);
             // Heap blocks of entries come and go: a level left unset would show.
             for (int i = 0; i < 8; ++i) {
                 auto* block = new quint8[size_t(expected.size())];
@@ -149,8 +165,8 @@ private slots:
             for (const CSceneStep* step : rig.scene->m_steps)
                 QCOMPARE(LevelsOf(step->FindEntry(rig.fixture)), expected);
             QCOMPARE(StaleReferences(rig.project), QStringList());
-            if (fading) {
-                QVERIFY(rig.scene->m_transitionStep);
+            if (fade != Fade::None) {
+                QVERIFY(rig.scene->m_fadingIn || rig.scene->m_transitionStep);
                 const int pairDimmer = rig.Output().value(rig.Output().size() - 2);
                 QVERIFY(pairDimmer > 0 && pairDimmer < 77);
                 QCOMPARE(rig.Output(), fitted.Output());

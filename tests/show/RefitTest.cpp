@@ -57,7 +57,7 @@ struct CRefitRig : CPlaybackRig
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
     }
-    // Halfway through the fade.
+    // Plays the scene; with a fade, up to halfway through it.
     void Play(Fade fade)
     {
         if (fade == Fade::DynamicIn) {

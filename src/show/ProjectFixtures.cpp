@@ -341,8 +341,17 @@ void CProject::FitEntriesToProfiles()
     if (changes == m_fittedProfileChanges)
         return;
     m_fittedProfileChanges = changes;
+    // A scene fading, in or out or between steps, fades from levels taken
+    // slot by slot: they go where the scene's levels go.
+    QHash<const CScene*, QList<CDmxLayer*>> fadeLevels;
+    for (const CPage* page : qAsConst(m_pages)) {
+        for (CPlayingScene* entry : page->m_playing)
+            fadeLevels[entry->Scene()] << &entry->StartLevels() << &entry->FadeFrom();
+    }
+    for (auto copy = m_copyFadeFrom.begin(); copy != m_copyFadeFrom.end(); ++copy)
+        fadeLevels[copy.key()] << &copy.value();
     for (CScene* scene : EveryScene(*this))
-        scene->FitEntriesToProfiles();
+        scene->FitEntriesToProfiles(fadeLevels.value(scene));
     ShowHost().FixtureProfilesChanged();
 }
 

@@ -9,6 +9,7 @@
 #include <QTime>
 #include <QVector>
 
+class CDmxLayer;
 class CEffect;
 class CFixtureMatrix;
 class CLibraryProfile;
@@ -318,8 +319,9 @@ public:
     void ForgetScene(const CScene* scene);
     // Fixtures took other profiles: their entries in every step, the
     // transition step too, are made for the new ones, and the marks of
-    // their slots in the active masks move with the levels.
-    void FitEntriesToProfiles();
+    // their slots in the active masks move with the levels, as do the slots
+    // of `fadeLevels`, the levels the scene's fades start from.
+    void FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels = {});
     // Writes the steps of `effect` (the caller keeps it) into the scene from
     // step index `position` on, with a clone of the effect; the effect
     // engine installs it. Without one, an effect row that loses fixtures
@@ -335,6 +337,10 @@ protected:
 
 private:
     static QString TimeText(int ms);
+    // Moves the levels of a fixture at slot `first` as ChannelSources gave them
+    // for its `had` former channels; with `clearUnfed` the level of a former
+    // channel that nothing feeds is cleared. Slots past the universe stay out.
+    static void MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had, bool clearUnfed);
 
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time

@@ -9,6 +9,7 @@
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "show/DmxLayer.h"
 #include "show/SceneStep.h"
 
 #include <QSet>
@@ -468,16 +469,16 @@ void CScene::ForgetScene(const CScene* scene)
     m_releaseList.removeAll(const_cast<CScene*>(scene));
 }
 
-void CScene::FitEntriesToProfiles()
+void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
 {
     QList<CSceneStep*> steps = m_steps;
     if (m_transitionStep)
         steps << m_transitionStep;
-    // A level the scene drives stays driven on its new channel: the marks
-    // move once per fixture, before any of its entries is fitted. Slots
-    // past the former channels may be another fixture's now, and the
-    // former channels past the new ones no longer this fixture's: both
-    // keep their marks.
+    // A level the scene drives stays driven on its new channel, and a fade
+    // goes on from it there: the marks and the levels faded from move once
+    // per fixture, before any of its entries is fitted. Slots past the
+    // former channels may be another fixture's now, and the former channels
+    // past the new ones no longer this fixture's: both keep theirs.
     QSet<const CPatchedFixture*> moved;
     for (const CSceneStep* step : qAsConst(steps)) {
         for (const CStepFixture* entry : step->m_entries) {
@@ -485,24 +486,43 @@ void CScene::FitEntriesToProfiles()
             if (!fixture || entry->Profile() == fixture->Profile() || moved.contains(fixture))
                 continue;
             moved.insert(fixture);
-            quint8* active = ActiveMask(fixture->m_universe);
-            if (!active)
+            const int universe = fixture->m_universe;
+            if (universe < 0 || universe >= m_universeCount)
                 continue;
             const int had = entry->ChannelCount();
             const int has = CStepFixture::ChannelCountFor(fixture->Profile());
             const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
-            const int first = fixture->m_address;
-            QVarLengthArray<quint8, 64> former;
-            for (int i = 0; i < had; ++i)
-                former.append(first + i >= 0 && first + i < kSlotsPerUniverse ? active[first + i] : 0);
-            for (int i = 0; i < has && first + i < kSlotsPerUniverse; ++i) {
-                if (first + i >= 0 && (sources[i] >= 0 || i < had))
-                    active[first + i] = sources[i] >= 0 ? former[sources[i]] : 0;
+            MoveChannels(m_activeMasks.data() + universe * kSlotsPerUniverse, fixture->m_address, sources, had,
+                         true);
+            for (CDmxLayer* layer : fadeLevels) {
+                if (layer && universe < layer->UniverseCount())
+                    MoveChannels((*layer)[universe], fixture->m_address, sources, had, false);
             }
         }
     }
     for (CSceneStep* step : qAsConst(steps))
         step->FitEntriesToProfiles();
+    if (!moved.isEmpty())
+        RenderedContentChanged(this);
+}
+
+void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had, bool clearUnfed)
+{
+    const auto inUniverse = [first](int channel) {
+        return first + channel >= 0 && first + channel < kSlotsPerUniverse;
+    };
+    QVarLengthArray<quint8, 64> former;
+    for (int i = 0; i < had; ++i)
+        former.append(inUniverse(i) ? levels[first + i] : 0);
+    for (int i = 0; i < sources.size(); ++i) {
+        if (!inUniverse(i))
+            continue;
+        const int source = sources[i];
+        if (source >= 0)
+            levels[first + i] = former[source];
+        else if (clearUnfed && i < had)
+            levels[first + i] = 0;
+    }
 }
 
 // --- Effect scenes: static levels

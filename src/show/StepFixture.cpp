@@ -193,8 +193,6 @@ void CStepFixture::FitToProfile()
     quint8* levels = MutableLevels();
     for (int i = 0; i < m_count; ++i)
         levels[i] = sources[i] >= 0 ? kept[sources[i]] : 0;
-    // The owning scene may be a copy the show does not know.
-    RenderedContentChanged();
 }
 
 int CStepFixture::ChannelCountFor(const CLibraryProfile* profile)
@@ -204,31 +202,33 @@ int CStepFixture::ChannelCountFor(const CLibraryProfile* profile)
 
 namespace {
 
-// What makes a channel "the same" in two profiles; no type for a channel of
-// an unknown or undefined type, which only its position can match.
+// What makes a channel "the same" in two profiles: its type, whether it is
+// a fine byte, and its order among the channels of that type and byte. No
+// type for a channel of an unknown or undefined type.
 struct CChannelFunction
 {
     int type = -1;
     bool fine = false;
     int order = 0;
 
-    bool operator==(const CChannelFunction& other) const
-    {
-        return type >= 0 && type == other.type && fine == other.fine && order == other.order;
-    }
+    int Kind() const { return type * 2 + (fine ? 1 : 0); }
 };
+
+constexpr int kChannelKinds = ChannelType::kCount * 2;
 
 QVector<CChannelFunction> ChannelFunctions(const CLibraryProfile* profile, int count)
 {
     QVector<CChannelFunction> functions(std::max(0, count));
     const CProfileMode* mode = profile ? profile->CurrentMode() : nullptr;
-    int seen[ChannelType::kCount][2] = {};
+    int seen[kChannelKinds] = {};
     for (int i = 0; i < functions.size(); ++i) {
         const CProfileChannelDef* channel = mode ? mode->Channel(i) : nullptr;
         if (!channel || channel->m_type <= ChannelType::Undef || channel->m_type >= ChannelType::kCount)
             continue;
-        const bool fine = channel->m_lsb;
-        functions[i] = {channel->m_type, fine, seen[channel->m_type][fine]++};
+        CChannelFunction& function = functions[i];
+        function.type = channel->m_type;
+        function.fine = channel->m_lsb;
+        function.order = seen[function.Kind()]++;
     }
     return functions;
 }
@@ -240,18 +240,31 @@ QVector<int> CStepFixture::ChannelSources(const CLibraryProfile* from, int fromC
 {
     const QVector<CChannelFunction> had = ChannelFunctions(from, fromCount);
     const QVector<CChannelFunction> has = ChannelFunctions(to, toCount);
-    QVector<int> sources(has.size(), -1);
-    QVector<bool> taken(had.size(), false);
-    for (int i = 0; i < has.size(); ++i) {
-        const int at = had.indexOf(has[i]);
-        if (at >= 0) {
-            sources[i] = at;
-            taken[at] = true;
-        }
+    // The former channels grouped by kind, each kind's in order: the channel
+    // of a function is one look away, however many channels a mode has.
+    int first[kChannelKinds + 1] = {};
+    for (const CChannelFunction& function : had) {
+        if (function.type >= 0)
+            ++first[function.Kind() + 1];
     }
-    for (int i = 0; i < has.size() && i < had.size(); ++i) {
-        if (sources[i] < 0 && !taken[i])
+    for (int k = 0; k < kChannelKinds; ++k)
+        first[k + 1] += first[k];
+    QVarLengthArray<int, kInlineLevels> byKind(first[kChannelKinds]);
+    for (int i = 0; i < had.size(); ++i) {
+        if (had[i].type >= 0)
+            byKind[first[had[i].Kind()] + had[i].order] = i;
+    }
+
+    QVector<int> sources(has.size(), -1);
+    for (int i = 0; i < has.size(); ++i) {
+        const CChannelFunction& function = has[i];
+        if (function.type >= 0) {
+            const int at = first[function.Kind()] + function.order;
+            if (at < first[function.Kind() + 1])
+                sources[i] = byKind[at];
+        } else if (i < had.size() && had[i].type < 0) {
             sources[i] = i;
+        }
     }
     return sources;
 }

@@ -136,14 +136,16 @@ public:
     void ClearLevels();
     // The fixture took another profile or mode: the entry takes it too,
     // each channel with the level ChannelSources gives it. Reads the former
-    // profile, which the library keeps until every entry is fitted.
+    // profile, which the library keeps until every entry is fitted. The
+    // owning scene counts the change (CScene::FitEntriesToProfiles).
     void FitToProfile();
     // For each of the `toCount` channels of `to`, the channel of `from`
-    // (`fromCount` channels) whose level it keeps: the one of the same
-    // function (type, fine byte or not, and order among the channels of
-    // that type and byte), else the one at its position when neither has
-    // a function in the other profile; -1 for a channel that starts at 0,
-    // as in a new step. A null profile names no function.
+    // (`fromCount` channels) whose level it keeps. A channel of a known
+    // type keeps only the level of the same function (type, fine byte or
+    // not, and order among the channels of that type and byte); one of no
+    // known type keeps the level at its position when that channel has no
+    // known type either. -1 for a channel that starts at 0, as in a new
+    // step. A null profile names no function.
     static QVector<int> ChannelSources(const CLibraryProfile* from, int fromCount, const CLibraryProfile* to,
                                        int toCount);
     // The channels an entry of `profile` holds: one without a profile.

@@ -81,11 +81,30 @@ inline void AddColorSet(CFixtureProfile& profile, int firstType, const QByteArra
 }
 
 // One channel per letter, in order: D dimmer, R G B W red, green, blue and
-// white, P T pan and tilt, p t the fine byte of the last pan or tilt,
-// Z zoom, S shutter, I iris, X a channel of no known type. Spaces are skipped.
+// white, P T pan and tilt, p t the fine byte of the last pan or tilt (of the
+// next one when none came yet), Z zoom, S shutter, I iris, X a channel of
+// undefined type, U one of a type no release knows. Spaces are skipped.
 inline void AddChannels(CFixtureProfile& profile, const char* letters)
 {
     CProfileChannelDef* coarse[2] = {nullptr, nullptr};
+    CProfileChannelDef* early[2] = {nullptr, nullptr}; // fine bytes ahead of their coarse one
+    auto addCoarse = [&](int axis, int type) {
+        coarse[axis] = AddChannel(profile, type);
+        if (CProfileChannelDef* fine = early[axis]) {
+            const QList<CProfileChannelDef*>& channels = profile.CurrentMode()->m_channels;
+            fine->m_lsb = true;
+            fine->m_partner16Index = channels.indexOf(coarse[axis]);
+            coarse[axis]->m_msb = true;
+            coarse[axis]->m_partner16Index = channels.indexOf(fine);
+            early[axis] = nullptr;
+        }
+    };
+    auto addFine = [&](int axis, int type) {
+        if (coarse[axis])
+            AddFine(profile, coarse[axis]);
+        else
+            early[axis] = AddChannel(profile, type);
+    };
     for (const char* c = letters; *c; ++c) {
         switch (*c) {
         case 'D': AddDimmer(profile); break;
@@ -93,14 +112,15 @@ inline void AddChannels(CFixtureProfile& profile, const char* letters)
         case 'G': AddChannel(profile, ChannelType::Green); break;
         case 'B': AddChannel(profile, ChannelType::Blue); break;
         case 'W': AddChannel(profile, ChannelType::White); break;
-        case 'P': coarse[0] = AddChannel(profile, ChannelType::Pan); break;
-        case 'T': coarse[1] = AddChannel(profile, ChannelType::Tilt); break;
-        case 'p': AddFine(profile, coarse[0]); break;
-        case 't': AddFine(profile, coarse[1]); break;
+        case 'P': addCoarse(0, ChannelType::Pan); break;
+        case 'T': addCoarse(1, ChannelType::Tilt); break;
+        case 'p': addFine(0, ChannelType::Pan); break;
+        case 't': addFine(1, ChannelType::Tilt); break;
         case 'Z': AddChannel(profile, ChannelType::Zoom); break;
         case 'S': AddChannel(profile, ChannelType::Shutter); break;
         case 'I': AddChannel(profile, ChannelType::Iris); break;
         case 'X': AddChannel(profile, ChannelType::Undef); break;
+        case 'U': AddChannel(profile, ChannelType::kCount + 64); break;
         default: break;
         }
     }

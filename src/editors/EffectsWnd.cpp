@@ -343,7 +343,11 @@ void CEffectsWnd::Apply(int scope)
     m_project.ApplyEffect(m_scene, m_edit, scope, m_page ? m_page->GetPlayStep() : -1,
                           m_page ? m_page->GetPlayTime() : -1);
     QApplication::restoreOverrideCursor();
-    ShowHost().SetModified(true);
+    // The effect scene's edit ends with this apply; a scene's goes on in its
+    // editor, which marks the show if it is kept, and its No leaves the mark
+    // as it was.
+    if (IsEffectScene())
+        ShowHost().SetModified(true);
 }
 
 void CEffectsWnd::DropUnselectedFixtures()

@@ -30,7 +30,8 @@ namespace {
 // edit. "effect": the effects window over T's editor, the effect alone
 // changed; "effect scene's effect": the effect scene's editor back from the
 // effects window by its Parameters, with the effect changed there; "effect
-// scene's triggers": F5 given to the effect scene by its trigger dialog.
+// scene's triggers": F5 given to the effect scene by its trigger dialog;
+// "applied effect": an effect applied to T by the effects window's OK.
 struct CQuestionsRig : CEditedShowRig
 {
     QString editor;
@@ -85,11 +86,15 @@ struct CQuestionsRig : CEditedShowRig
         } else {
             CEditSceneWnd* scene = Edit(project.m_firstPage->m_scenes.first());
             QVERIFY(scene);
-            if (changed && editor != "effect")
+            if (changed && editor != "effect" && editor != "applied effect")
                 scene->AddStep();
-            if (editor.startsWith("effect")) {
+            if (editor.startsWith("effect") || editor == "applied effect") {
                 scene->OnSelEffectChanged(scene->EffectList()->item(0));
                 ChangeEffect(changed && editor == "effect");
+            }
+            if (editor == "applied effect") {
+                QTest::mouseClick(Pages().findChild<CEffectsWnd*>()->EndButton(CEffectsWnd::BtnOk), Qt::LeftButton);
+                QCOMPARE(window->LivePagesMode(), int(CPagesWnd::SceneEditMode));
             }
         }
         QVERIFY(window->LivePagesMode() != CPagesWnd::PagesMode);
@@ -262,7 +267,8 @@ private slots:
     {
         Columns<QString, QString, QString>("editor", "answer", "outcome");
         for (const char* editor :
-             {"scene", "effect", "effect scene", "effect scene's effect", "effect scene's triggers", "masks"})
+             {"scene", "effect", "applied effect", "effect scene", "effect scene's effect", "effect scene's triggers",
+              "masks"})
             for (const char* answer : {"Escape", "Cancel", "No", "Yes"})
                 QTest::addRow("%s, %s", editor, answer)
                     << editor << answer << (answer[0] == 'Y' ? "kept" : answer[0] == 'N' ? "dropped" : "stays");
@@ -288,16 +294,19 @@ private slots:
         if (editor != "effect")
             QVERIFY(!after || outcome == "stays");
         QCOMPARE(rig.EditFound(outcome != "stays"), outcome != "dropped");
-        QCOMPARE(rig.window->IsModified(), outcome == "kept");
+        // An effect kept is still part of the scene editor's edit, which
+        // marks the show when it is kept in turn.
+        QCOMPARE(rig.window->IsModified(), outcome == "kept" && editor != "effect");
         if (outcome != "kept")
             QCOMPARE(rig.window->windowTitle(), title);
         if (outcome == "stays")
             return;
-        // A kept effect is a change of the scene editor behind it.
+        // A kept effect is a change of the scene editor behind it: its No
+        // leaves nothing to save.
         CShownDialogs dialogs(QMessageBox::No);
         rig.Action("actionFileNew")->trigger();
         QCOMPARE(Asked(dialogs.shown), QString(outcome == "dropped" ? ""
-                                               : editor == "effect" ? "keep T? save?"
+                                               : editor == "effect" ? "keep T?"
                                                                     : "save?"));
     }
 };

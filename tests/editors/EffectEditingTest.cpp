@@ -149,7 +149,8 @@ private slots:
               "written");
     }
 
-    // An apply changes the show, whichever way it is asked for; ending
+    // An apply to an effect scene changes the show, whichever way it is
+    // asked for; one to a scene is the scene editor's to keep, and ending
     // without one does not.
     void applyMarksTheShowModified_data()
     {
@@ -157,7 +158,8 @@ private slots:
         QTest::addColumn<bool>("effectScene");
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("modified");
-        QTest::newRow("effects window, ok") << true << false << "ok" << true;
+        QTest::newRow("effects window, ok") << true << true << "ok" << true;
+        QTest::newRow("effects window over a scene, ok") << true << false << "ok" << false;
         QTest::newRow("effects window, apply selected") << true << true << "applySelected" << true;
         QTest::newRow("effects window, cancel") << true << false << "cancel" << false;
         QTest::newRow("effect scene editor, ok") << false << true << "ok" << true;

@@ -50,6 +50,7 @@ public:
         Q_UNUSED(budget);
         return false;
     }
+    virtual void LeaveDueRendersBetweenTicks() {}
 
     // The output mode the opened file was saved with; 0 when none.
     virtual int LoadedDmxMode() const { return 0; }

@@ -332,15 +332,19 @@ void Orvane::RenderBeforeTick()
     TickIfDue();
     const qint64 left = m_tick.MsToNextSlot();
     if (double(left) <= m_renderMs + 1) {
-        // Just after the slot, when the tick has gone out.
+        // Just after the slot, when the tick has gone out; that tick plays
+        // them as they go, a fraction of what rendering them would hold
+        // its frame back by.
+        m_document->LeaveDueRendersBetweenTicks();
         m_renderTimer->start(int(qBound<qint64>(0, left, kTickMs)) + 1);
+        // One render slowed by the machine holds none off for good.
+        m_renderMs *= 0.75;
         return;
     }
     QElapsedTimer took;
     took.start();
     qint64 budget = 1; // a render
     const bool more = m_document->RenderDueNow(budget);
-    // A render slowed once by the machine does not stop them for good.
     m_renderMs = qMax(double(took.nsecsElapsed()) / 1e6, m_renderMs * 0.75);
     if (more)
         m_renderTimer->start(0);

@@ -39,6 +39,11 @@ bool CProjectLink::RenderDueNow(qint64& budget)
     return m_project.RenderDueNow(budget);
 }
 
+void CProjectLink::LeaveDueRendersBetweenTicks()
+{
+    m_project.LeaveDueRendersBetweenTicks();
+}
+
 void CProjectLink::MergeOutput()
 {
     m_project.MergeOutput();

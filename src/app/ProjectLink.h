@@ -21,6 +21,7 @@ public:
     void Tick(int ms, int ticks) override;
     void MergeOutput() override;
     bool RenderDueNow(qint64& budget) override;
+    void LeaveDueRendersBetweenTicks() override;
 
     int LoadedDmxMode() const override;
     void ClearLoadedDmxMode() override;

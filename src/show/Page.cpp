@@ -508,9 +508,10 @@ void CPage::Tick(int elapsedMs, int ticks)
     // Renders made before the tick stand for its own renders due now: the
     // rest are made before the next ticks, and meanwhile played as they go,
     // which costs a fraction of a render. The steps due next keep what
-    // keeps them on time.
-    m_spent = m_spentBefore > 0 ? m_renderBudget : 0;
+    // keeps them on time. So does a tick whose slot came too soon for any.
+    m_spent = m_spentBefore > 0 || m_leaveDueRenders ? m_renderBudget : 0;
     m_spentBefore = 0;
+    m_leaveDueRenders = false;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
     for (int i = 0; i < count && i < m_playing.size(); ++i)

@@ -123,6 +123,9 @@ public:
     // to the next of these calls.
     // True while some are left.
     bool RenderDueNow(qint64& budget);
+    // The next tick came too soon for RenderDueNow to make any: it leaves
+    // its renders of steps due now to the time after it all the same.
+    void LeaveDueRendersBetweenTicks() { m_leaveDueRenders = true; }
 
     QString m_name;
     int m_id = -1;
@@ -176,6 +179,7 @@ private:
     qint64 m_renderBudget = 230000;
     qint64 m_spent = 0; // by this tick; the renders due now come first
     qint64 m_spentBefore = 0; // by RenderDueNow since the last tick, for the next one
+    bool m_leaveDueRenders = false; // for the next tick
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

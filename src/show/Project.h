@@ -120,6 +120,8 @@ public:
     // rendered yet, while `budget` lasts (see CPage::RenderDueNow); true
     // while some are left.
     bool RenderDueNow(qint64& budget);
+    // The next tick leaves them to the time after it (CPage::LeaveDueRendersBetweenTicks).
+    void LeaveDueRendersBetweenTicks();
     void MergeOutput();
     void RefreshOutput();
     void StartPlayback();

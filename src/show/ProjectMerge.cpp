@@ -51,6 +51,12 @@ bool CProject::RenderDueNow(qint64& budget)
     return left;
 }
 
+void CProject::LeaveDueRendersBetweenTicks()
+{
+    for (CPage* page : qAsConst(m_pages))
+        page->LeaveDueRendersBetweenTicks();
+}
+
 void CProject::MergeOutput()
 {
     if (m_inTick)

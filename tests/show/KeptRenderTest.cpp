@@ -178,7 +178,8 @@ private slots:
     // Scenes just started have the steps they play first rendered before
     // the tick that sends them, at least one of them whatever the budget.
     // That tick plays them as it would have rendered them itself, and what
-    // they cost comes out of its own render budget.
+    // they cost comes out of its own render budget. A slot too near for any
+    // (`ahead` 0) leaves them all to the time after the tick.
     void startedScenesAreRenderedBeforeTheirFirstTick_data()
     {
         Columns<int, int, int>("sceneFade", "stepFade", "ahead");
@@ -186,17 +187,22 @@ private slots:
         QTest::newRow("a scene fading in") << 500 << 0 << 4;
         QTest::newRow("a step fading in") << 0 << 500 << 4;
         QTest::newRow("one unit for them all") << 0 << 500 << 1;
+        QTest::newRow("the slot too near") << 0 << 500 << 0;
     }
     void startedScenesAreRenderedBeforeTheirFirstTick()
     {
         const auto [sceneFade, stepFade, ahead] = Row<int, int, int>("sceneFade", "stepFade", "ahead");
         CStartRig rig(sceneFade, stepFade, true), plain(sceneFade, stepFade, false);
         const qint64 cost = CRenderedStep::Cost(*rig.Page()->m_scenes[0]->m_steps[0], rig.project.UniverseCount());
-        rig.Page()->SetRenderBudget(ahead * cost);
+        const qint64 renderBudget = (ahead > 0 ? ahead : 4) * cost;
+        rig.Page()->SetRenderBudget(renderBudget);
         rig.PlayAll();
         plain.PlayAll();
         qint64 budget = ahead == 4 ? 4 * cost : 1;
-        QCOMPARE(rig.project.RenderDueNow(budget), ahead < 4);
+        if (ahead > 0)
+            QCOMPARE(rig.project.RenderDueNow(budget), ahead < 4);
+        else
+            rig.project.LeaveDueRendersBetweenTicks();
         QCOMPARE(rig.StepsRendered(), ahead);
         for (int tick = 1; tick <= 3; ++tick) {
             rig.Tick();
@@ -205,7 +211,9 @@ private slots:
             if (tick == 1) {
                 QCOMPARE(rig.StepsRendered(), ahead);
                 QCOMPARE(rig.StepsRendered(1), 0);
-                QCOMPARE(rig.Page()->RenderSpent(), ahead * cost);
+                QCOMPARE(rig.Page()->RenderSpent(), renderBudget);
+                budget = 4 * cost;
+                QVERIFY(ahead > 0 || !rig.project.RenderDueNow(budget));
             }
         }
         QVERIFY(rig.Out(1, 11) > 0);

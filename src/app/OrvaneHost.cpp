@@ -382,8 +382,8 @@ void Orvane::AddMask()
                 mask.m_levels.append({u, slot, levels[slot]});
         }
     }
+    // Part of the masks editor's edit, which marks the show if it is kept.
     m_project.m_masks << mask;
-    SetModified(true);
 }
 
 void Orvane::PlaySceneSound(const QString& path, int volume)

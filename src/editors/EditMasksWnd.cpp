@@ -113,13 +113,7 @@ void CEditMasksWnd::OnCelDoubleClicked(int row, int column)
 
 void CEditMasksWnd::AddMask()
 {
-    // The host marks the show as it adds; here the mark waits, as for every
-    // change of the edit, until the edit is kept.
-    CShowHost& host = ShowHost();
-    const bool marked = host.IsModified();
-    host.AddMask();
-    if (!marked)
-        host.SetModified(false);
+    ShowHost().AddMask();
     FillTable();
 }
 

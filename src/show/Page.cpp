@@ -509,8 +509,7 @@ void CPage::Tick(int elapsedMs, int ticks)
     // rest are made before the next ticks, and meanwhile played as they go,
     // which costs a fraction of a render. The steps due next keep what
     // keeps them on time. So does a tick whose slot came too soon for any.
-    m_spent = m_spentBefore > 0 || m_leaveDueRenders ? m_renderBudget : 0;
-    m_spentBefore = 0;
+    m_spent = m_leaveDueRenders ? m_renderBudget : 0;
     m_leaveDueRenders = false;
     // Scenes started during the pass (follow-ons) write from the next tick.
     const int count = m_playing.size();
@@ -775,9 +774,8 @@ bool CPage::RenderDueNow(qint64& budget)
             continue;
         if (budget <= 0)
             return true;
-        const qint64 cost = CRenderedStep::Cost(*step, universes);
-        budget -= cost;
-        m_spentBefore += cost;
+        budget -= CRenderedStep::Cost(*step, universes);
+        m_leaveDueRenders = true;
         // Outside the tick the scene is left as it was: what reads its
         // override mask before the tick sees what the last tick left. A
         // render that cannot be kept is left to the tick, which plays the

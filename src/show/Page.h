@@ -178,8 +178,8 @@ private:
     // costs a fraction of a render.
     qint64 m_renderBudget = 230000;
     qint64 m_spent = 0; // by this tick; the renders due now come first
-    qint64 m_spentBefore = 0; // by RenderDueNow since the last tick, for the next one
-    bool m_leaveDueRenders = false; // for the next tick
+    // The next tick's renders due now are made between ticks (RenderDueNow).
+    bool m_leaveDueRenders = false;
     // The scene whose stop the operator asked for, while its follow-on runs.
     CScene* m_stopRequest = nullptr;
     // The scenes the running play-mode pass has released.

@@ -67,6 +67,12 @@ void CProjectFileBase::Count(qint64& made, qint64 more, qint64 cap, const QStrin
         throw CFileRefused(GetLangText(Txt::TooManyElements).arg(QString::number(cap), tag));
 }
 
+void CProjectFileBase::CheckChildCount(const QString& tag, qint64 cap) const
+{
+    qint64 made = 0;
+    Count(made, CountChildren(tag), cap, tag);
+}
+
 int CProjectFileBase::CountChildren(const QString& tag) const
 {
     int count = 0;

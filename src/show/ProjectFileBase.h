@@ -69,6 +69,8 @@ protected:
     static void Count(qint64& made, qint64 more, qint64 cap, int caption);
     // The same for elements of a kind no caption names: the message names the tag.
     static void Count(qint64& made, qint64 more, qint64 cap, const QString& tag);
+    // Refuses the file where the current element has more than `cap` children `tag`.
+    void CheckChildCount(const QString& tag, qint64 cap) const;
 
     // The attributes every fixture record of the patch has.
     struct SFixtureRecord {

@@ -481,8 +481,7 @@ void CProjectFileV3::readFadingButtons(CProject& project)
         SelectElement(Key(".."));
     };
 
-    qint64 buttons = 0;
-    Count(buttons, CountChildren(Key("ZKFadingBut")), kMaxFadingButtons, Key("ZKFadingBut"));
+    CheckChildCount(Key("ZKFadingBut"), kMaxFadingButtons);
     ForEachChild(Key("ZKFadingBut"), [&]() {
         QString name;
         if (!GetAttrString(Key("ZKName"), name))
@@ -608,9 +607,8 @@ void CProjectFileV3::readTimeLines(CProject& project)
     GetAttrBool(Key("ZKTLLockMarker"), timeLine.m_lockMarker);
     GetAttrBool(Key("ZKTLMoveMarker"), timeLine.m_moveMarker);
 
-    qint64 lines = 0;
+    CheckChildCount(Key("ZKTimeLine"), kMaxTimeLines);
     qint64 blocks = 0;
-    Count(lines, CountChildren(Key("ZKTimeLine")), kMaxTimeLines, Key("ZKTimeLine"));
     ForEachChild(Key("ZKTimeLine"), [&]() {
         QString name;
         int type = -1;
@@ -685,8 +683,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
     });
 
     if (SelectElement(Key("ZKTimeMarkers"))) {
-        qint64 markers = 0;
-        Count(markers, CountChildren(Key("ZKTimeMarker")), kMaxTimeMarkers, Key("ZKTimeMarker"));
+        CheckChildCount(Key("ZKTimeMarker"), kMaxTimeMarkers);
         ForEachChild(Key("ZKTimeMarker"), [&]() {
             int time = 0;
             if (GetAttrInt(Key("ZKTMTime"), time))
@@ -722,8 +719,7 @@ void CProjectFileV3::readMasks(CProject& project)
 {
     if (!SelectMasks())
         return;
-    qint64 masks = 0;
-    Count(masks, CountChildren(Key("ZKMask")), kMaxMasks, Key("ZKMask"));
+    CheckChildCount(Key("ZKMask"), kMaxMasks);
     ForEachChild(Key("ZKMask"), [&]() {
         CMask mask;
         GetAttrString(Key("ZKName"), mask.m_name);

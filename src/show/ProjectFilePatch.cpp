@@ -306,8 +306,7 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
-    qint64 blocks = 0;
-    Count(blocks, CountChildren(QStringLiteral("ZKFixtures")), kMaxPatchBlocks, QStringLiteral("ZKFixtures"));
+    CheckChildCount(QStringLiteral("ZKFixtures"), kMaxPatchBlocks);
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -410,8 +409,7 @@ void CProjectFileV3::readGroups(CProject& project)
         SelectElement(QStringLiteral(".."));
     }
 
-    qint64 groups = 0;
-    Count(groups, CountChildren(QStringLiteral("ZKGroup")), kMaxGroups, QStringLiteral("ZKGroup"));
+    CheckChildCount(QStringLiteral("ZKGroup"), kMaxGroups);
     ForEachChild(QStringLiteral("ZKGroup"), [&] {
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);

@@ -6,6 +6,8 @@
 #include "show/Scene.h"
 #include "show/ShowHost.h"
 
+#include <QHash>
+#include <QPair>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -240,31 +242,19 @@ QVector<int> CStepFixture::ChannelSources(const CLibraryProfile* from, int fromC
 {
     const QVector<CChannelFunction> had = ChannelFunctions(from, fromCount);
     const QVector<CChannelFunction> has = ChannelFunctions(to, toCount);
-    // The former channels grouped by kind, each kind's in order: the channel
-    // of a function is one look away, however many channels a mode has.
-    int first[kChannelKinds + 1] = {};
-    for (const CChannelFunction& function : had) {
-        if (function.type >= 0)
-            ++first[function.Kind() + 1];
-    }
-    for (int k = 0; k < kChannelKinds; ++k)
-        first[k + 1] += first[k];
-    QVarLengthArray<int, kInlineLevels> byKind(first[kChannelKinds]);
+    // The former channel of each function is one look away, however many
+    // channels a mode has.
+    QHash<QPair<int, int>, int> byFunction;
     for (int i = 0; i < had.size(); ++i) {
         if (had[i].type >= 0)
-            byKind[first[had[i].Kind()] + had[i].order] = i;
+            byFunction.insert({had[i].Kind(), had[i].order}, i);
     }
-
     QVector<int> sources(has.size(), -1);
     for (int i = 0; i < has.size(); ++i) {
-        const CChannelFunction& function = has[i];
-        if (function.type >= 0) {
-            const int at = first[function.Kind()] + function.order;
-            if (at < first[function.Kind() + 1])
-                sources[i] = byKind[at];
-        } else if (i < had.size() && had[i].type < 0) {
+        if (has[i].type >= 0)
+            sources[i] = byFunction.value({has[i].Kind(), has[i].order}, -1);
+        else if (i < had.size() && had[i].type < 0)
             sources[i] = i;
-        }
     }
     return sources;
 }

@@ -1,0 +1,209 @@
+#include "show/ShowBounds.h"
+
+#include "model/FixtureMatrix.h"
+#include "model/Language.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
+#include "show/EffectScene.h"
+#include "show/FadingButton.h"
+#include "show/Group.h"
+#include "show/Page.h"
+#include "show/Project.h"
+#include "show/SceneStep.h"
+#include "show/ShowHost.h"
+#include "show/StepFixture.h"
+#include "show/TimeLine.h"
+#include "Captions.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// Indexed by CShowBounds::Kind.
+const qint64 kBounds[CShowBounds::KindCount] = {
+    1024,            // pages
+    qint64(1) << 16, // scenes
+    qint64(1) << 17, // steps: as many as a page can save
+    // Steps without fixtures of their own repeat the previous step's, so a
+    // few bytes of file can ask for millions of entries (some 300 MB here).
+    qint64(1) << 21, // step entries
+    qint64(1) << 26, // step levels
+    4096,            // groups
+    4096,            // masks
+    4096,            // crossfade buttons
+    4096,            // timeline lines
+    qint64(1) << 16, // timeline blocks
+    qint64(1) << 16, // timeline markers
+    4096,            // patch blocks
+};
+
+qint64 ScenesHeld(const CProject& project)
+{
+    qint64 scenes = project.m_effectScenes.size();
+    for (const CPage* page : project.m_pages)
+        scenes += page->m_scenes.size();
+    for (const CEffectScene* copy : project.m_runningCopies)
+        scenes += copy->m_source ? 1 : 0;
+    return scenes;
+}
+
+template <typename Visit>
+void ForEachHandMadeEntry(const CProject& project, Visit visit)
+{
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes) {
+            for (const CSceneStep* step : scene->m_steps) {
+                // The rows of an effect are generated again on open.
+                if (step->m_effect)
+                    continue;
+                for (const CStepFixture* entry : step->m_entries) {
+                    if (entry->Fixture())
+                        visit(entry->Fixture());
+                }
+            }
+        }
+    }
+}
+
+qint64 PatchBlocksHeld(const CProject& project)
+{
+    if (!project.m_generalGroup)
+        return 0;
+    QSet<int> matrices;
+    for (const CFixtureMatrix* matrix : project.m_generalGroup->m_matrices)
+        matrices.insert(matrix->Id());
+    QSet<int> matrixBlocks;
+    QSet<const CLibraryProfile*> profileBlocks;
+    for (const CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
+        if (fixture->m_matrixId >= 0 && matrices.contains(fixture->m_matrixId))
+            matrixBlocks.insert(fixture->m_matrixId);
+        else if (fixture->Profile())
+            profileBlocks.insert(fixture->Profile());
+    }
+    return matrixBlocks.size() + profileBlocks.size();
+}
+
+} // namespace
+
+qint64 CShowBounds::Bound(Kind kind)
+{
+    return kBounds[kind];
+}
+
+QString CShowBounds::Word(Kind kind)
+{
+    // One caption holds every word, in the order of the kinds: the language
+    // table has a fixed number of lines.
+    return GetLangText(Txt::BoundWords).split(QLatin1Char('|')).value(kind);
+}
+
+QString CShowBounds::FileAsksTooMany(Kind kind)
+{
+    return GetLangText(Txt::TooManyElements).arg(Bound(kind)).arg(Word(kind));
+}
+
+QString CShowBounds::ShowHoldsTooMany(Kind kind)
+{
+    return GetLangText(Txt::ShowHoldsTooMany).arg(Bound(kind)).arg(Word(kind));
+}
+
+qint64 CShowBounds::Held(const CProject& project, Kind kind)
+{
+    qint64 held = 0;
+    switch (kind) {
+    case Pages:
+        return project.m_pages.size();
+    case Scenes:
+        return ScenesHeld(project);
+    case Steps:
+        for (const CPage* page : project.m_pages) {
+            for (const CScene* scene : page->m_scenes)
+                held += scene->m_steps.size();
+        }
+        return held;
+    case StepEntries:
+        ForEachHandMadeEntry(project, [&](const CPatchedFixture*) { ++held; });
+        return held;
+    case StepLevels:
+        ForEachHandMadeEntry(project, [&](const CPatchedFixture* fixture) {
+            held += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
+        });
+        return held;
+    case Groups:
+        // The general group is always there and is not one of the file's groups.
+        return std::max(0, int(project.m_groups.size()) - 1);
+    case Masks:
+        return project.m_masks.size();
+    case FadingButtons:
+        return project.m_fadingButtons.size();
+    case TimeLines:
+        return project.m_timeLine.m_lines.size();
+    case TimeBlocks:
+        for (const CTimeLine* line : project.m_timeLine.m_lines)
+            held += line->m_blocks.size();
+        return held;
+    case TimeMarkers:
+        return project.m_timeLine.m_markers.size();
+    case PatchBlocks:
+        return PatchBlocksHeld(project);
+    case KindCount:
+        break;
+    }
+    return 0;
+}
+
+qint64 CShowBounds::UniverseBufferBytes(const CProject& project, qint64 buffers)
+{
+    return std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount());
+}
+
+qint64 CShowBounds::BufferBytesHeld(const CProject& project)
+{
+    qint64 buffers = kPageBuffers * qint64(std::max(1, int(project.m_pages.size())));
+    for (const CPage* page : project.m_pages)
+        buffers += kSceneBuffers * qint64(page->m_scenes.size());
+    buffers += kEffectSceneBuffers * qint64(project.m_effectScenes.size());
+    for (const CEffectScene* copy : project.m_runningCopies)
+        buffers += copy->m_source ? kEffectSceneBuffers : 0;
+    qint64 flags = 0;
+    if (project.m_generalGroup) {
+        for (const CPatchedFixture* fixture : project.m_generalGroup->m_fixtures)
+            flags += fixture->BeamCount();
+    }
+    for (const CGroup* group : project.m_groups) {
+        for (const CSubGroup* subGroup : group->m_subGroups) {
+            for (const CPatchedFixture* fixture : subGroup->m_fixtures)
+                flags += fixture->BeamCount();
+        }
+    }
+    return UniverseBufferBytes(project, buffers) + flags * kBeamFlagBytes;
+}
+
+bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
+{
+    if (more <= 0)
+        return true;
+    if (Held(project, kind) + more > Bound(kind))
+        return false;
+    int buffers = 0;
+    if (kind == Pages)
+        buffers = kPageBuffers;
+    else if (kind == Scenes)
+        buffers = effectScenes ? kEffectSceneBuffers : kSceneBuffers;
+    return buffers == 0
+        || BufferBytesHeld(project) + UniverseBufferBytes(project, buffers * more) <= kMaxUniverseBufferBytes;
+}
+
+bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
+{
+    if (HasRoom(project, kind, more, effectScenes))
+        return true;
+    QString text = ShowHoldsTooMany(kind);
+    if (Held(project, kind) + more <= Bound(kind))
+        text = GetLangText(Txt::ShowBuffersFull).arg(project.UniverseCount()).arg(Word(kind));
+    ShowHost().ShowStatusMessage(text);
+    ShowHost().ShowInformation(GetLangText(Txt::Warning), text);
+    return false;
+}

@@ -603,6 +603,46 @@ private slots:
             QCOMPARE(KeptDeviceLog::LinesStartingWith(leftOut.arg(addresses[i].toString())), i < bound ? 0 : 1);
     }
 
+    // Nodes reached through a router share the router's neighbour entry and
+    // take none of the entries bounded for our own links: however many there
+    // are, a node on a link without ARP listed after them is sent to, and
+    // none is left out. (Here the routed nodes are this machine's by a local
+    // route on no subnet of its interfaces; a listener of their own takes
+    // their frames.)
+    void routedNodesTakeNoNeighbourEntries()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        const QString lo = QStringLiteral("lo");
+        const QString routes = QStringLiteral("198.18.0.0/23");
+        QVERIFY(Ip({QStringLiteral("route"), QStringLiteral("add"), QStringLiteral("local"), routes, QStringLiteral("dev"), lo}));
+        QVERIFY(Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("off")}));
+        auto removed = qScopeGuard([lo, routes] {
+            Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("on")});
+            Ip({QStringLiteral("route"), QStringLiteral("del"), QStringLiteral("local"), routes, QStringLiteral("dev"), lo});
+        });
+        QUdpSocket routed;
+        QVERIFY(Bind(routed, QHostAddress(QHostAddress::AnyIPv4)));
+        QUdpSocket onLink;
+        QVERIFY(Bind(onLink, QHostAddress(QStringLiteral("198.51.100.70"))));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        const int count = CNodeAdmission::kMaxEntries;
+        for (int from = 0; from < count; from += 64) {
+            for (int i = from; i < from + 64; ++i) {
+                const QHostAddress node(0xC6120001u + quint32(i)); // 198.18.0.1 on
+                QUdpSocket from;
+                QVERIFY(from.bind(node));
+                QCOMPARE(from.writeDatagram(PollReply(node, {0}), kController, 6454), 239);
+            }
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), from + 64);
+        }
+        onLink.writeDatagram(PollReply(QHostAddress(QStringLiteral("198.51.100.70")), {0}), kController, 6454);
+        QTRY_COMPARE(manager.NodeList().Nodes().size(), count + 1);
+        QCOMPARE(manager.SendUniverses(1, Out()), count + 1);
+        QCOMPARE(Receive(onLink, 1).size(), 1);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node")), 0);
+    }
+
     // A node whose socket cannot be opened, all descriptors taken, is
     // reported once, however often the links are made again, and gets its
     // frames at the poll after descriptors are freed: sent to freely on a

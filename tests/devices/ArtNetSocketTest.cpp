@@ -603,6 +603,46 @@ private slots:
             QCOMPARE(KeptDeviceLog::LinesStartingWith(leftOut.arg(addresses[i].toString())), i < bound ? 0 : 1);
     }
 
+    // Nodes reached through a router share the router's neighbour entry and
+    // take none of the entries bounded for our own links: however many there
+    // are, a node on a link without ARP listed after them is sent to, and
+    // none is left out. (Here the routed nodes are this machine's by a local
+    // route on no subnet of its interfaces; a listener of their own takes
+    // their frames.)
+    void routedNodesTakeNoNeighbourEntries()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        const QString lo = QStringLiteral("lo");
+        const QString routes = QStringLiteral("198.18.0.0/23");
+        QVERIFY(Ip({QStringLiteral("route"), QStringLiteral("add"), QStringLiteral("local"), routes, QStringLiteral("dev"), lo}));
+        QVERIFY(Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("off")}));
+        auto removed = qScopeGuard([lo, routes] {
+            Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("on")});
+            Ip({QStringLiteral("route"), QStringLiteral("del"), QStringLiteral("local"), routes, QStringLiteral("dev"), lo});
+        });
+        QUdpSocket routed;
+        QVERIFY(Bind(routed, QHostAddress(QHostAddress::AnyIPv4)));
+        QUdpSocket onLink;
+        QVERIFY(Bind(onLink, QHostAddress(QStringLiteral("198.51.100.70"))));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        const int count = CNodeAdmission::kMaxEntries;
+        for (int from = 0; from < count; from += 64) {
+            for (int i = from; i < from + 64; ++i) {
+                const QHostAddress node(0xC6120001u + quint32(i)); // 198.18.0.1 on
+                QUdpSocket from;
+                QVERIFY(from.bind(node));
+                QCOMPARE(from.writeDatagram(PollReply(node, {0}), kController, 6454), 239);
+            }
+            QTRY_COMPARE(manager.NodeList().Nodes().size(), from + 64);
+        }
+        onLink.writeDatagram(PollReply(QHostAddress(QStringLiteral("198.51.100.70")), {0}), kController, 6454);
+        QTRY_COMPARE(manager.NodeList().Nodes().size(), count + 1);
+        QCOMPARE(manager.SendUniverses(1, Out()), count + 1);
+        QCOMPARE(Receive(onLink, 1).size(), 1);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(QStringLiteral("Art-Net: node")), 0);
+    }
+
     // A node whose socket cannot be opened, all descriptors taken, is
     // reported once, however often the links are made again, and gets its
     // frames at the poll after descriptors are freed: sent to freely on a
@@ -656,6 +696,70 @@ private slots:
         QCOMPARE(Receive(node, 1).size(), 1);
         for (const QHostAddress& address : addresses)
             QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket.arg(address.toString())), 1);
+    }
+
+    // A trial left with no socket is reported once, also when it waits
+    // meanwhile behind trials of addresses answering polls themselves that
+    // take every place, and is refused again once they go.
+    void aNodeWithNoSocketIsNotReportedAgainAfterWaiting()
+    {
+        auto log = KeptDeviceLog::Keeping();
+        const QString lo = QStringLiteral("lo");
+        QVERIFY(Ip({QStringLiteral("link"), QStringLiteral("set"), lo, QStringLiteral("arp"), QStringLiteral("on")}));
+        rlimit files{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit original = files;
+        std::vector<int> taken;
+        auto release = [&] {
+            for (int fd : taken)
+                ::close(fd);
+            taken.clear();
+        };
+        auto restore = qScopeGuard([original, &release] {
+            release();
+            setrlimit(RLIMIT_NOFILE, &original);
+        });
+        files.rlim_cur = rlim_t(4 * (OpenDescriptors() / 4 + 8));
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+        auto takeAll = [&] {
+            for (int fd; (fd = ::dup(0)) >= 0;)
+                taken.push_back(fd);
+        };
+        const QHostAddress node(QStringLiteral("198.51.100.60"));
+        QUdpSocket replier;
+        QVERIFY(Bind(replier, QHostAddress(QStringLiteral("198.51.100.1"))));
+        CArtNetManager manager;
+        QVERIFY(StartPolling(manager));
+        replier.writeDatagram(PollReply(node, {0}), kController, 6454);
+        QTRY_COMPARE(manager.NodeList().Nodes().size(), 1);
+        const QString noSocket = QStringLiteral("Art-Net: node %1 left out: no socket can be opened for it").arg(node.toString());
+        takeAll();
+        QCOMPARE(manager.SendUniverses(1, Out()), 0);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket), 1);
+
+        release();
+        const int others = CNodeAdmission::kMaxUnanswered;
+        for (int i = 0; i < others; ++i) {
+            const QHostAddress other(0xC6336464u + quint32(i)); // 198.51.100.100 on
+            QUdpSocket from;
+            QVERIFY(from.bind(other));
+            from.writeDatagram(PollReply(other, {0}), kController, 6454);
+        }
+        QTRY_COMPARE(manager.NodeList().Nodes().size(), others + 1);
+        takeAll();
+        QCOMPARE(manager.SendUniverses(1, Out()), 0);
+
+        // The others stop answering; the node goes on until they expire.
+        release();
+        for (int poll = 0; poll < 20 && manager.NodeList().Nodes().size() > 1; ++poll) {
+            replier.writeDatagram(PollReply(node, {0}), kController, 6454);
+            QCoreApplication::processEvents();
+            QMetaObject::invokeMethod(&manager, "OnPollTimer");
+        }
+        QCOMPARE(manager.NodeList().Nodes().size(), 1);
+        takeAll();
+        QCOMPARE(manager.SendUniverses(1, Out()), 0);
+        QCOMPARE(KeptDeviceLog::LinesStartingWith(noSocket), 1);
     }
 
     // Replies past the node list's bound are left out, reported once.

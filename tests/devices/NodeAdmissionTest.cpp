@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "FileBytes.h"
 #include "NeighbourMessages.h"
 
 #include "Common/ArtNet/NodeAdmission.h"
@@ -9,9 +10,19 @@
 #include <QtTest>
 
 #include <QSet>
+#include <QTemporaryDir>
+
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <iterator>
 #include <map>
+#include <thread>
 
 using EState = CNeighbourTable::EState;
 using EAdmit = CNodeAdmission::EAdmit;
@@ -137,6 +148,28 @@ QString States(const CNeighbourTable& table, int from, int to)
     return states;
 }
 
+// Runs `work` on a thread of its own on which system call `refused` (none
+// when negative) fails with EPERM, as a sandbox may have it; the rest of
+// the program is left as it was. False when the kernel cannot filter calls.
+bool WithCallRefused(long refused, const std::function<void()>& work)
+{
+    bool filtered = true;
+    std::thread([&] {
+        sock_filter program[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, quint32(refused), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        const sock_fprog filter = {quint16(std::size(program)), program};
+        filtered = refused < 0
+            || (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter, 0, 0) == 0);
+        if (filtered)
+            work();
+    }).join();
+    return filtered;
+}
+
 } // namespace
 
 class NodeAdmissionTest : public QObject
@@ -214,9 +247,10 @@ private slots:
 
     // The text of /proc/net/arp is taken only whole: a read error, or text
     // that fills the bound on its size, leaves the last reading standing.
+    // Read from a file, it is read to its end however many reads that takes.
     void theTextIsTakenOnlyWhole_data()
     {
-        Columns<QList<QByteArray>, bool>("chunks", "whole");
+        Columns<QList<QByteArray>, bool, bool>("chunks", "fromFile", "whole");
         const QByteArray line = "192.0.2.9 0x1 0x0 00:00:00:00:00:00 * eth0\n";
         // A text of `size` bytes, in reads of 32 KiB at most.
         auto text = [&](int size) {
@@ -228,20 +262,52 @@ private slots:
             return chunks;
         };
         const int bound = 1 << 20;
-        QTest::newRow("in one read") << QList<QByteArray>{"head\n" + line} << true;
-        QTest::newRow("over several reads") << QList<QByteArray>{"head\n192.0", line.mid(5)} << true;
-        QTest::newRow("a read error") << QList<QByteArray>{"head\n" + line, QByteArray(), line} << false;
-        QTest::newRow("just under the bound") << text(bound - 1) << true;
-        QTest::newRow("filling the bound") << text(bound) << false;
+        QList<QByteArray> bytes;
+        for (char c : QByteArray("head\n" + line))
+            bytes << QByteArray(1, c);
+        QTest::newRow("in one read") << QList<QByteArray>{"head\n" + line} << false << true;
+        QTest::newRow("over several reads") << QList<QByteArray>{"head\n192.0", line.mid(5)} << false << true;
+        QTest::newRow("in reads of one byte") << bytes << false << true;
+        QTest::newRow("a read error") << QList<QByteArray>{"head\n" + line, QByteArray(), line} << false << false;
+        QTest::newRow("just under the bound") << text(bound - 1) << false << true;
+        QTest::newRow("filling the bound") << text(bound) << false << false;
+        QTest::newRow("a file of many reads") << text(bound - 1) << true << true;
+        QTest::newRow("a file filling the bound") << text(bound) << true << false;
+        QTest::newRow("no file") << QList<QByteArray>{} << true << false;
     }
     void theTextIsTakenOnlyWhole()
     {
-        const auto [chunks, whole] = Row<QList<QByteArray>, bool>("chunks", "whole");
+        const auto [chunks, fromFile, whole] = Row<QList<QByteArray>, bool, bool>("chunks", "fromFile", "whole");
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("arp"));
+        QVERIFY(chunks.isEmpty() || !fromFile || WriteBytes(path, chunks.join()));
         CNeighbourTable table;
         QVERIFY(table.Parse("head\n192.0.2.9 0x1 0x2 02:00:00:00:00:09 * eth0\n", 100));
-        QCOMPARE(table.Read({}, NeighbourMessages::Chunks(chunks), 5000), whole);
+        const CNeighbourTable::Receive source = fromFile ? CNeighbourTable::FileChunks(path) : NeighbourMessages::Chunks(chunks);
+        QCOMPARE(table.Read({}, source, 5000), whole);
         QCOMPARE(table.State(Ip("192.0.2.9")), whole ? EState::Unanswered : EState::Answered);
         QCOMPARE(table.ReadAtMs(), whole ? 5000 : 100);
+    }
+
+    // Where the routing socket cannot be had, or takes no request, the table
+    // is read from /proc/net/arp at once.
+    void theTextStandsInForTheRoutingSocket_data()
+    {
+        Columns<long, bool>("refused", "dump");
+        QTest::newRow("the routing socket") << -1L << true;
+        QTest::newRow("no socket") << long(SYS_socket) << false;
+        QTest::newRow("the request refused") << long(SYS_sendto) << false;
+    }
+    void theTextStandsInForTheRoutingSocket()
+    {
+        const auto [refused, dump] = Row<long, bool>("refused", "dump");
+        CNeighbourTable table;
+        bool read = false;
+        if (!WithCallRefused(refused, [&] { read = table.Refresh(100); }))
+            QSKIP("the kernel filters no system calls here");
+        QVERIFY(read);
+        QCOMPARE(table.Readings(), 1);
+        QCOMPARE(table.TellsFailed(), dump);
     }
 
     // The kernel's notices only bring answers sooner: one of another state

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
@@ -102,14 +103,21 @@ CNeighbourTable::~CNeighbourTable()
     Unfollow();
 }
 
+CNeighbourTable::Receive CNeighbourTable::FileChunks(const QString& path)
+{
+    // Opened at the first read, and kept open to its end: the kernel makes
+    // the text as it is read, so each opening starts it anew.
+    auto file = std::make_shared<QFile>(path);
+    return [file](char* buffer, int capacity) {
+        if (!file->isOpen() && !file->open(QIODevice::ReadOnly))
+            return -1;
+        return int(file->read(buffer, capacity));
+    };
+}
+
 bool CNeighbourTable::Refresh(qint64 nowMs)
 {
-    QFile file(QStringLiteral("/proc/net/arp"));
-    const Receive arp = [&file](char* buffer, int capacity) {
-        if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
-            return -1;
-        return int(file.read(buffer, capacity));
-    };
+    const Receive arp = FileChunks(QStringLiteral("/proc/net/arp"));
 #ifdef Q_OS_LINUX
     const int fd = OpenDump();
     if (fd >= 0) {

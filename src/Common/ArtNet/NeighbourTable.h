@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -50,6 +51,8 @@ public:
     // dump cut short is no reading, nor is text that a read error or the
     // bound on its size cut.
     bool Read(const Receive& dump, const Receive& arp, qint64 nowMs);
+    // The text of the file at `path` (/proc/net/arp) by chunks, as Read takes it.
+    static Receive FileChunks(const QString& path);
     // A dump of the kernel's routing socket, datagram by datagram. Taken only
     // whole: an error, a time-out or a reply the kernel marks interrupted
     // (the table changed under it) leaves the last reading as it was.

@@ -137,6 +137,9 @@ private slots:
         QTest::newRow("set for part of a period") << 5 << false << true << 20 << 20 << false << 20;
         QTest::newRow("stopped") << 5 << false << false << 25 << -1 << false << 20;
         QTest::newRow("inside a tick, its next slot come") << 60 << true << true << 25 << 0 << false << 25;
+        QTest::newRow("inside a tick, set for part of a period, at its slot")
+            << 50 << true << true << 23 << 0 << false << 25;
+        QTest::newRow("stopped, its last setting kept") << 5 << false << false << 25 << 20 << false << 20;
     }
     void theTimerIsSetOnlyOffTheGrid()
     {

@@ -61,6 +61,19 @@ int CMasterTick::TimerSetting(const STimer& timer) const
     return int(next);
 }
 
+void CMasterTick::TimedOut(CTimer& timer) const
+{
+    if (RepeatsFromHere(timer.State()))
+        timer.Start(kPeriodMs);
+}
+
+void CMasterTick::Rearm(CTimer& timer) const
+{
+    const int ms = TimerSetting(timer.State());
+    if (ms >= 0)
+        timer.Start(ms);
+}
+
 int CMasterTick::Fire(const CTickState& state, CTickStages& stages)
 {
     if (m_bRunning)

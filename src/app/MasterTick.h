@@ -78,6 +78,20 @@ public:
     // What the timer is set for after a tick, or -1 to leave it going.
     int TimerSetting(const STimer& timer) const;
 
+    // The window's timer, or a test's.
+    class CTimer
+    {
+    public:
+        virtual ~CTimer() = default;
+        virtual STimer State() const = 0;
+        virtual void Start(int ms) = 0;
+    };
+    // A timeout of `timer`, before the tick it runs: one that repeats from
+    // here is set to repeat on the grid.
+    void TimedOut(CTimer& timer) const;
+    // After a tick: `timer` is set for the next slot unless it goes off then anyway.
+    void Rearm(CTimer& timer) const;
+
 private:
     qint64 SlotsAt(qint64 now) const;
 

@@ -330,7 +330,6 @@ private:
     void RunTick();
     // Sets the timer for the grid's next slot.
     void ArmTickTimer();
-    CMasterTick::STimer TickTimerState() const;
     // The page view, unless its buttons may point into a project being replaced.
     CPageWnd* SettledPageView() const;
     // The page view's lights, while it is the page view that shows.

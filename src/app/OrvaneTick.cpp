@@ -5,6 +5,7 @@
 
 #include "app/options/AppOptions.h"
 #include "app/DmxRecorder.h"
+#include "app/QtTickTimer.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "devices/DeviceManager.h"
 #include "editors/EditSceneWnd.h"
@@ -27,24 +28,20 @@
 // late by.
 void Orvane::OnTimer()
 {
-    if (m_timer && m_bTickOn && m_tick.RepeatsFromHere(TickTimerState()))
-        m_timer->start(kTickMs);
+    if (m_timer && m_bTickOn) {
+        CQtTickTimer timer(*m_timer);
+        m_tick.TimedOut(timer);
+    }
     RunTick();
     ArmTickTimer();
-}
-
-CMasterTick::STimer Orvane::TickTimerState() const
-{
-    return {m_timer->isActive(), m_timer->interval(), m_timer->remainingTime()};
 }
 
 void Orvane::ArmTickTimer()
 {
     if (!m_timer || !m_bTickOn)
         return;
-    const int ms = m_tick.TimerSetting(TickTimerState());
-    if (ms >= 0)
-        m_timer->start(ms);
+    CQtTickTimer timer(*m_timer);
+    m_tick.Rearm(timer);
 }
 
 void Orvane::RunTick()

@@ -661,7 +661,8 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
         return;
 
     // Saturating: a cycle of the longest steps may end near the int limit.
-    const qint64 position = qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed, ticks);
+    const qint64 position =
+        qint64(scene->m_cyclePosition) + ScaleElapsedBySpeed(elapsedMs, speed, ticks, scene->m_speedLeftover);
     scene->m_cyclePosition = int(std::min<qint64>(position, std::numeric_limits<int>::max()));
     scene->UpdateStepTime();
 

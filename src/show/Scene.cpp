@@ -144,6 +144,7 @@ bool CScene::Start(int stepIndex, int stepTime, bool markFixtures, bool customFa
     m_transitionStep = nullptr;
     GoToStep(stepIndex, stepTime);
     m_loopsDone = 0;
+    m_speedLeftover = 0;
     m_startCounter = 0;
     m_fadeOutCounter = -1;
     m_runningFadeOutLength = 0;
@@ -375,10 +376,8 @@ CScene::SPasses CScene::PassesEndedAt(qint64 position) const
         return {1, 0};
     // The first position whose 40 ms position reaches the length.
     const qint64 end = (qint64(m_cycleLength) + 39) / 40 * 40;
-    if (position < end)
-        return {0, int(qMax<qint64>(0, position))};
-    const qint64 ended = (position - end) / m_cycleLength + 1;
-    return {ended, int(position - ended * m_cycleLength)};
+    const qint64 ended = qMax<qint64>(0, position) / end;
+    return {ended, int(qMax<qint64>(0, position) - ended * end)};
 }
 
 void CScene::RestartCycle(int carried)

@@ -108,9 +108,11 @@ public:
     void SeekTo(int ms);
     void AdvanceToPosition();
     void UpdateStepTime();
-    // The passes a cycle position has run past (a pass ends once the 40 ms
-    // position reaches the cycle length) and where it stands in the pass after
-    // them. A cycle of length 0 ends once, at 0.
+    // The passes a cycle position has run past and where it stands in the
+    // pass after them. A pass ends once the 40 ms position reaches the cycle
+    // length, so the last step stays on up to the next multiple of 40 ms: a
+    // pass lasts that long, every one as the first. A cycle of length 0 ends
+    // once, at 0.
     struct SPasses
     {
         qint64 ended = 0;
@@ -194,6 +196,7 @@ public:
     int m_roundedPosition = 0; // cycle position down to a multiple of 40 ms
     int m_cyclePosition = 0;
     int m_stepTime = 0; // time since the current step's fade began
+    int m_speedLeftover = 0; // hundredths of a ms a slow speed has yet to hand on
 
     // --- Fades and delays
     int m_fadeIn = 0;

@@ -5,10 +5,12 @@
 #include "RecordingHost.h"
 #include "RecordingStages.h"
 #include "app/DmxRecorder.h"
+#include "app/QtTickTimer.h"
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -35,6 +37,23 @@ quint64 SearchedWhileRecording(CProject& project, CDmxRecorder& recorder, int fi
     }
     return CSceneStep::EntriesSearched() - before;
 }
+
+// A timer that only records what it is set for.
+struct CStartedTimer final : CMasterTick::CTimer
+{
+    explicit CStartedTimer(const CMasterTick::STimer& found)
+        : state(found)
+    {
+    }
+    CMasterTick::STimer State() const override { return state; }
+    void Start(int ms) override
+    {
+        started << ms;
+        state = {true, ms, ms};
+    }
+    CMasterTick::STimer state;
+    QVector<int> started;
+};
 
 } // namespace
 
@@ -137,6 +156,9 @@ private slots:
         QTest::newRow("set for part of a period") << 5 << false << true << 20 << 20 << false << 20;
         QTest::newRow("stopped") << 5 << false << false << 25 << -1 << false << 20;
         QTest::newRow("inside a tick, its next slot come") << 60 << true << true << 25 << 0 << false << 25;
+        QTest::newRow("inside a tick, set for part of a period, at its slot")
+            << 50 << true << true << 23 << 0 << false << 25;
+        QTest::newRow("stopped, its last setting kept") << 5 << false << false << 25 << 20 << false << 20;
     }
     void theTimerIsSetOnlyOffTheGrid()
     {
@@ -153,10 +175,15 @@ private slots:
         const CMasterTick::STimer timer{active, interval, remaining};
         bool repeated = !repeats;
         int set = setting - 1;
+        // Each asked of a timer as found, which records what it is set for.
         const auto ask = [&] {
             clock.now = slot + clockMs;
-            repeated = tick.RepeatsFromHere(timer);
-            set = tick.TimerSetting(timer);
+            CStartedTimer timedOut(timer), rearmed(timer);
+            tick.TimedOut(timedOut);
+            tick.Rearm(rearmed);
+            QVERIFY(timedOut.started.size() <= 1 && rearmed.started.size() <= 1);
+            repeated = timedOut.started == QVector<int>{CMasterTick::kPeriodMs};
+            set = rearmed.started.value(0, -1);
         };
         if (running) {
             clock.now = slot + 25;
@@ -167,6 +194,20 @@ private slots:
         }
         QCOMPARE(repeated, repeats);
         QCOMPARE(set, setting);
+    }
+
+    // The window's timer is read as it runs: its time left shrinks from its interval.
+    void theWindowsTimerIsReadAsItRuns()
+    {
+        QTimer qtTimer;
+        CQtTickTimer timer(qtTimer);
+        QCOMPARE(timer.State().active, false);
+        timer.Start(60000);
+        QTest::qSleep(5);
+        const CMasterTick::STimer state = timer.State();
+        QVERIFY(state.active);
+        QCOMPARE(state.interval, 60000);
+        QVERIFY2(state.remaining >= 0 && state.remaining < 60000, qPrintable(QString::number(state.remaining)));
     }
 
     void outputModeChoosesThePasses_data()

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "FakeTransport.h"
@@ -5,6 +6,8 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <climits>
 
 namespace {
 
@@ -296,6 +299,26 @@ private slots:
         Tick(manager, false, false, 200);
         QCOMPARE(changed.count(), 2);
         QCOMPARE(changed.at(1), QList<QVariant>({0, 0, 0}));
+    }
+
+    // The stand-alone inputs are read once 200 ms of ticks have added up,
+    // whatever a tick hands on: a stall of weeks reads them once, and a
+    // negative time (a clock gone back) does not put the read off.
+    void standAloneWaitAddsUpTicks_data()
+    {
+        Columns<QVector<int>, int>("ticksMs", "reads");
+        QTest::newRow("eight ticks") << QVector<int>{25, 25, 25, 25, 25, 25, 25, 25} << 1;
+        QTest::newRow("a stall of weeks after a tick") << QVector<int>{25, 2147483625} << 1;
+        QTest::newRow("a stall of weeks after 175 ms") << QVector<int>{175, INT_MAX, 200} << 2;
+        QTest::newRow("negative time") << QVector<int>{175, -100, 25} << 1;
+    }
+    void standAloneWaitAddsUpTicks()
+    {
+        const auto [ticksMs, reads] = Row<QVector<int>, int>("ticksMs", "reads");
+        CDeviceManager& manager = Manager({Device(QStringLiteral("A"), 1, false, true)});
+        for (int ms : ticksMs)
+            Tick(manager, false, false, ms);
+        QCOMPARE(m_fake->standAloneReads, reads);
     }
 
     void anInterfaceUnusableFor200TicksIsLost()

@@ -430,6 +430,36 @@ private slots:
         QVERIFY2(!quiet.startsWith(QLatin1String("loops 0 ")) || loops == 0, qPrintable(quiet));
     }
 
+    // Steps edited down to nothing leave a playing scene a cycle of length
+    // 0: each tick ends a pass there, so an endless scene holds its first
+    // step and a counted one ends.
+    void aCycleEditedToNothingEndsEachTick_data()
+    {
+        Columns<int, bool>("loops", "playing");
+        QTest::newRow("endless") << 0 << true;
+        QTest::newRow("twice") << 2 << false;
+    }
+    void aCycleEditedToNothingEndsEachTick()
+    {
+        const auto [loops, playing] = Row<int, bool>("loops", "playing");
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* scene = rig.AddScene(QStringLiteral("Nothing"));
+        scene->m_loopCount = qint16(loops);
+        rig.AddStep(scene, 0, 60, {{rgb, {201, 0, 0}}});
+        rig.AddStep(scene, 0, 40, {{rgb, {0, 201, 0}}});
+        QVERIFY(rig.Page()->PlayScene(scene));
+        rig.Tick();
+        for (CSceneStep* step : scene->m_steps)
+            step->m_wait = 0;
+        scene->UpdateLength();
+        QCOMPARE(scene->m_cycleLength, 0);
+        rig.Tick(3);
+        QCOMPARE(rig.Page()->IsPlaying(scene), playing);
+        QCOMPARE(rig.Out(0, 0), playing ? 201 : 0);
+        QCOMPARE(scene->CurrentStepIndex(), 0);
+    }
+
     void loopCountEndsTheRun()
     {
         CPlaybackRig rig;
@@ -441,16 +471,17 @@ private slots:
         QVERIFY(page->PlayScene(twice));
         // A pass ends when the position rounded down to 40 ms reaches the
         // 100 ms cycle: 100 -> 80 on tick 4 does not, 125 -> 120 on tick 5
-        // does, and the 25 ms past the end go on into the second pass. With
-        // no fade-out the scene is queued at the end of the second pass and
-        // gone a tick later.
+        // does. A pass lasts up to that 120 ms, so the 5 ms past it go on
+        // into the second pass, which ends on tick 10 as the first would.
+        // With no fade-out the scene is queued at the end of the second pass
+        // and gone a tick later.
         rig.Tick(4);
         QCOMPARE(twice->m_loopsDone, qint16(0));
         rig.Tick();
         QCOMPARE(twice->m_loopsDone, qint16(1));
-        QCOMPARE(twice->m_cyclePosition, 25);
+        QCOMPARE(twice->m_cyclePosition, 5);
         QVERIFY(!page->IsPending(twice));
-        rig.Tick(3);
+        rig.Tick(4);
         QVERIFY(!page->IsPending(twice));
         rig.Tick();
         QCOMPARE(rig.Out(0, 0), 201);
@@ -464,6 +495,8 @@ private slots:
         twice->m_fadeOut = 100;
         QVERIFY(page->PlayScene(twice));
         rig.Tick(9);
+        QVERIFY(!twice->m_fadingOut);
+        rig.Tick();
         QVERIFY(twice->m_fadingOut);
         QVERIFY(!page->IsPending(twice));
         const QList<int> levels = {120, 70, 20, 0};

@@ -36,8 +36,8 @@ struct CRenderRig : CWindowRigBase
         COrvaneSetup setup;
         setup.deviceTransport = std::make_unique<CFakeTransport>();
         setup.projectPath = projectPath;
-        // Each render reads the clock twice: before and after.
-        setup.renderClockNs = [this] { return renderNs += renderMs * 500000; };
+        // Read before and after each render.
+        setup.renderClockNs = [this] { return renderNs += renderMs * 1000000; };
         Start(std::move(setup), ini);
     }
 
@@ -210,6 +210,145 @@ private slots:
         // The tick after it renders the steps after them ahead again.
         rig.Tick(2);
         QCOMPARE(rig.Kept(1), kScenes);
+    }
+
+    // Four scenes started by their buttons `slotIn` ms before the slot, the
+    // first render taking `firstMs` and the others `renderMs`, in a `state` of
+    // the window. `before`: their steps kept before the slot;
+    // `afterSlot`: kept once the timer set for after the slot has come.
+    void rendersWaitForTheTimeBeforeTheSlot_data()
+    {
+        Columns<QString, int, int, int, int, int>("state", "slotIn", "firstMs", "renderMs", "before", "afterSlot");
+        QTest::newRow("quiet") << "" << 20 << 0 << 0 << 4 << 4;
+        QTest::newRow("the slot 2 ms off") << "" << 2 << 0 << 0 << 4 << 4;
+        QTest::newRow("the slot 1 ms off") << "" << 1 << 0 << 0 << 0 << 4;
+        QTest::newRow("the slot come") << "" << 0 << 0 << 0 << 4 << 4;
+        QTest::newRow("renders of 5 ms, 20 ms off") << "" << 20 << 5 << 5 << 4 << 4;
+        QTest::newRow("renders of 30 ms") << "" << 20 << 30 << 30 << 1 << 2;
+        QTest::newRow("a first render of 30 ms") << "" << 20 << 30 << 0 << 1 << 4;
+        QTest::newRow("during a file flow") << "busy" << 20 << 0 << 0 << 0 << 4;
+        QTest::newRow("the window closed") << "closed" << 20 << 0 << 0 << 0 << 0;
+    }
+    void rendersWaitForTheTimeBeforeTheSlot()
+    {
+        const auto [state, slotIn, firstMs, renderMs, before, afterSlot] =
+            Row<QString, int, int, int, int, int>("state", "slotIn", "firstMs", "renderMs", "before", "afterSlot");
+        CRenderRig rig;
+        rig.AddScenes();
+        rig.Tick();
+        rig.SlotIn(slotIn);
+        if (state == QLatin1String("busy"))
+            rig.window->SetBusy(true);
+        if (state == QLatin1String("closed")) {
+            rig.window->SetModified(false);
+            QVERIFY(rig.window->close());
+        }
+        for (int s = 0; s < kScenes; ++s)
+            rig.window->LivePages()->PageView()->PressButton(s);
+        rig.renderMs = firstMs;
+        QTimer& timer = rig.RenderTimer();
+        // The first render runs alone: the timer is set for now after it.
+        QVERIFY(timer.isActive() || state == QLatin1String("closed"));
+        if (timer.isActive()) {
+            timer.stop();
+            QMetaObject::invokeMethod(&timer, "timeout");
+        }
+        rig.renderMs = renderMs;
+        QVERIFY(rig.RunRendersDueNow());
+        QCOMPARE(rig.Kept(), before);
+        if (state == QLatin1String("closed")) {
+            QVERIFY(!timer.isActive());
+            return;
+        }
+        if (state == QLatin1String("busy")) {
+            QVERIFY(!timer.isActive());
+            rig.window->SetBusy(false);
+            QVERIFY(rig.RunRendersDueNow());
+            QCOMPARE(rig.Kept(), afterSlot);
+            return;
+        }
+        // The slot came while they were left: it played them as it went,
+        // its own renders of them left for the time after it.
+        const bool left = before < kScenes;
+        QCOMPARE(timer.isActive(), left);
+        if (left)
+            QVERIFY2(timer.interval() > slotIn, qPrintable(QString::number(timer.interval())));
+        // A slot that has come goes out ahead of the renders.
+        if (slotIn > 0)
+            rig.Tick();
+        else
+            rig.nextSlot += Orvane::kTickMs;
+        for (int s = 0; s < kScenes; ++s)
+            QCOMPARE(rig.Out(s), 10 + s);
+        QCOMPARE(rig.Kept(), before);
+        if (left) {
+            rig.clock.now += 1;
+            rig.FireRenderTimer();
+            QVERIFY(rig.RunRendersDueNow());
+        }
+        QCOMPARE(rig.Kept(), afterSlot);
+    }
+
+    // Scene 0 `odd`, the others started by their buttons 20 ms before the
+    // slot: only steps the tick plays from their kept render are rendered
+    // before it, and a render that cannot be kept ends them, to be played
+    // as the tick goes.
+    void onlyWhatTheTickPlaysFromARenderIsRenderedBeforeIt_data()
+    {
+        Columns<QString, int>("odd", "othersKept");
+        QTest::newRow("stopped") << "stopped" << 3;
+        QTest::newRow("fading out at its end, its render dropped") << "fading out" << 3;
+        QTest::newRow("crossfading in from what plays") << "dynamic fade-in" << 3;
+        QTest::newRow("playing with no step") << "no step" << 3;
+        QTest::newRow("a step that cannot be kept, first") << "foreign entry" << 0;
+    }
+    void onlyWhatTheTickPlaysFromARenderIsRenderedBeforeIt()
+    {
+        const auto [odd, othersKept] = Row<QString, int>("odd", "othersKept");
+        CRenderRig rig;
+        rig.AddScenes();
+        CScene* scene = rig.scenes[0];
+        CPage& page = rig.Page();
+        if (odd == QLatin1String("stopped")) {
+            rig.window->LivePages()->PageView()->PressButton(0);
+            rig.window->LivePages()->PageView()->PressButton(0);
+            QVERIFY(page.IsPending(scene));
+        } else if (odd == QLatin1String("fading out")) {
+            scene->m_loopCount = 1;
+            scene->m_fadeOut = 1000;
+            for (CSceneStep* step : scene->m_steps)
+                step->m_wait = 50;
+            scene->UpdateLength();
+            QVERIFY(page.PlayScene(scene));
+            QVERIFY(rig.RunRendersDueNow());
+            for (int ticks = 0; ticks < 10 && !scene->m_fadingOut; ++ticks)
+                rig.Tick();
+            QVERIFY(scene->m_fadingOut && !page.IsPending(scene));
+            scene->ContentChanged();
+        } else if (odd == QLatin1String("dynamic fade-in")) {
+            scene->m_dynamicFadeIn = true;
+            scene->m_customFadeIn = 1000;
+            QVERIFY(page.PlayScene(scene, -1, -1, true));
+        } else if (odd == QLatin1String("no step")) {
+            QVERIFY(page.PlayScene(scene));
+            QVERIFY(rig.RunRendersDueNow());
+            rig.Tick();
+            scene->m_selection = {scene->m_steps.begin(), scene->m_steps.end()};
+            scene->RemoveSelectedSteps(true);
+            QVERIFY(page.IsPlaying(scene) && !scene->m_currentStep);
+        } else {
+            scene->m_steps[0]->AddEntry(new CStepFixture(rig.Project().GetChannelFixture(0, 50), rig.scenes[1]));
+            rig.window->LivePages()->PageView()->PressButton(0);
+        }
+        rig.SlotIn(20);
+        for (int s = 1; s < kScenes; ++s)
+            rig.window->LivePages()->PageView()->PressButton(s);
+        QVERIFY(rig.RunRendersDueNow());
+        QCOMPARE(StepsKept(page, 0, {scene}), 0);
+        QCOMPARE(StepsKept(page, 0, {rig.scenes[1], rig.scenes[2], rig.scenes[3]}), othersKept);
+        rig.Tick();
+        for (int s = 1; s < kScenes; ++s)
+            QCOMPARE(rig.Out(s), 10 + s);
     }
 };
 

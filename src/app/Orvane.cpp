@@ -30,6 +30,7 @@
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSplashScreen>
 #include <QSplitter>
@@ -125,6 +126,18 @@ void Orvane::RunStartUp()
     ApplyPalette();
     OpenInterfaces();
 
+    // Before the show opens: the scenes it restores as playing ask for it.
+    m_renderTimer = new QTimer(this);
+    m_renderTimer->setObjectName(QStringLiteral("renderBeforeTickTimer"));
+    m_renderTimer->setSingleShot(true);
+    m_renderTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_renderTimer, &QTimer::timeout, this, &Orvane::RenderBeforeTick);
+    if (!m_setup.renderClockNs) {
+        auto since = std::make_shared<QElapsedTimer>();
+        since->start();
+        m_setup.renderClockNs = [since] { return since->nsecsElapsed(); };
+    }
+
     const QString lastProject = m_options->m_lastProject;
     if (!m_setup.projectPath.isEmpty())
         OpenProject(m_setup.projectPath);
@@ -141,10 +154,6 @@ void Orvane::RunStartUp()
     m_timer->setObjectName(QStringLiteral("masterTickTimer"));
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &Orvane::OnTimer);
-    m_renderTimer = new QTimer(this);
-    m_renderTimer->setSingleShot(true);
-    m_renderTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_renderTimer, &QTimer::timeout, this, &Orvane::RenderBeforeTick);
     m_tick.Start();
     m_bTickOn = true;
     ArmTickTimer();

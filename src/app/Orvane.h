@@ -55,6 +55,7 @@ struct COrvaneSetup
     std::unique_ptr<CDeviceTransport> deviceTransport; // null: the back-end of this build
     int loadErrorWaitMs = 4000;
     CMasterTick::Clock tickClock; // null: the monotonic clock
+    std::function<qint64()> renderClockNs; // what renders between ticks take; null: the monotonic clock
 };
 
 // The main window: owns the project document, the options record, the
@@ -182,6 +183,7 @@ public:
     void MarkColorFx() override;
     void OnSceneStarted(CPage* page, CScene* scene) override;
     void OnSceneStopped(CPage* page, CScene* scene) override;
+    void RenderStartedScenes() override;
     void UpdateSceneName(CScene* scene) override;
     void UpdateScenePage(CScene* scene, CPage* page) override;
     int TimeLineSceneLineCount() const override;
@@ -223,7 +225,7 @@ public:
     int LivePagesMode() const override { return m_livePagesMode; }
     CEffect* EditedEffect() const override;
     bool IsBusy() const override { return m_bBusy; }
-    void SetBusy(bool busy) override { m_bBusy = busy; }
+    void SetBusy(bool busy) override;
     bool IsRecording() const override { return m_bRecording; }
     void AddMask() override;
     void StartDmxRecord() override;
@@ -414,6 +416,7 @@ private:
     QTimer* m_timer = nullptr;
     QTimer* m_renderTimer = nullptr; // RenderBeforeTick's
     double m_renderMs = 0;           // what one of its renders took of late
+    bool m_rendersAsked = false;     // scenes started since it last found none to render
     std::function<CMusicPlayer*(QObject*)> m_makeMusicPlayer;
     CMusicPlayer* m_sceneSound = nullptr; // a child of the window
     bool m_sceneSoundFailedTold = false;

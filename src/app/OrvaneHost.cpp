@@ -25,7 +25,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -316,8 +315,21 @@ void Orvane::OnSceneStarted(CPage* page, CScene* scene)
 {
     if (CPageWnd* view = SettledPageView())
         view->OnSceneStarted(page, scene);
+}
+
+void Orvane::RenderStartedScenes()
+{
+    m_rendersAsked = true;
     if (m_renderTimer && !m_renderTimer->isActive())
         m_renderTimer->start(0);
+}
+
+void Orvane::SetBusy(bool busy)
+{
+    m_bBusy = busy;
+    // Renders asked for during a file flow wait for its end.
+    if (!busy && m_rendersAsked)
+        RenderStartedScenes();
 }
 
 // Fifty scenes started by one key would leave the tick that sends their
@@ -341,11 +353,11 @@ void Orvane::RenderBeforeTick()
         m_renderMs *= 0.75;
         return;
     }
-    QElapsedTimer took;
-    took.start();
+    const qint64 begun = m_setup.renderClockNs();
     qint64 budget = 1; // a render
     const bool more = m_document->RenderDueNow(budget);
-    m_renderMs = qMax(double(took.nsecsElapsed()) / 1e6, m_renderMs * 0.75);
+    m_renderMs = qMax(double(m_setup.renderClockNs() - begun) / 1e6, m_renderMs * 0.75);
+    m_rendersAsked = more;
     if (more)
         m_renderTimer->start(0);
 }

@@ -127,6 +127,10 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
         m_project.PlaySceneSound(scene);
     m_hasPlaying = true;
     m_project.StartPlayback();
+    // However it was started (a key, its button, a crossfade, the timeline,
+    // a follow-on, a show opened), its first step may be rendered before the
+    // tick that sends it.
+    ShowHost().RenderStartedScenes();
     return true;
 }
 
@@ -745,10 +749,13 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
     if (m_spent >= m_renderBudget)
         return nullptr;
     m_spent += CRenderedStep::Cost(*step, m_probe.UniverseCount());
-    return RenderWhole(entry, step, false);
+    return RenderWhole(entry, step);
 }
 
-CRenderedStep* CPage::RenderWhole(CPlayingScene* entry, const CSceneStep* step, bool leaveScene)
+// Made between ticks as the tick would make it: the scene's override mask is
+// read only by renders and mixes inside the tick, each of which writes the
+// slots it reads first, so it may be left as the render leaves it.
+CRenderedStep* CPage::RenderWhole(CPlayingScene* entry, const CSceneStep* step)
 {
     const CScene& scene = *entry->Scene();
     // Due before the parts ahead were done: the rest now, in its own scratch.
@@ -756,10 +763,7 @@ CRenderedStep* CPage::RenderWhole(CPlayingScene* entry, const CSceneStep* step, 
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;
     CRenderedStep& rendered = entry->RenderFor(step, underWay ? nullptr : ahead);
     CDmxLayer& work = &rendered == ahead ? m_aheadWork : m_probe;
-    if (!leaveScene)
-        return rendered.Render(*step, scene, work) ? &rendered : nullptr;
-    qint64 unlimited = std::numeric_limits<qint64>::max();
-    return rendered.Continue(*step, scene, work, unlimited) == CRenderedStep::Progress::Done ? &rendered : nullptr;
+    return rendered.Render(*step, scene, work) ? &rendered : nullptr;
 }
 
 bool CPage::RenderDueNow(qint64& budget)
@@ -768,20 +772,19 @@ bool CPage::RenderDueNow(qint64& budget)
     for (CPlayingScene* entry : m_playing) {
         CScene* scene = entry->Scene();
         // What the tick plays through a kept render: the current step, but
-        // for a fade-out (its own transition) or a crossfade read from the scratch.
+        // for a fade-out (its own transition), a crossfade read from the
+        // scratch, or a scene stopped, which the tick finishes before it plays.
         const CSceneStep* step = scene ? scene->m_currentStep : nullptr;
-        if (!step || !KeepsRenders(scene) || scene->m_fadingOut || scene->m_stopping
+        if (!step || !KeepsRenders(scene) || scene->m_fadingOut || IsPending(scene)
             || (scene->m_fadingIn && scene->m_customTiming && scene->m_dynamicFadeIn) || entry->KeptRender(step, false))
             continue;
         if (budget <= 0)
             return true;
         budget -= CRenderedStep::Cost(*step, universes);
         m_leaveDueRenders = true;
-        // Outside the tick the scene is left as it was: what reads its
-        // override mask before the tick sees what the last tick left. A
-        // render that cannot be kept is left to the tick, which plays the
-        // step as it goes.
-        if (!RenderWhole(entry, step, true))
+        // A render that cannot be kept is left to the tick, which plays the
+        // step as it goes; trying it again would never end.
+        if (!RenderWhole(entry, step))
             return false;
     }
     return false;

@@ -121,7 +121,8 @@ public:
     // kept render (scenes just started), while `budget` lasts; the first is
     // always made. That tick then leaves its renders of the steps due now
     // to the next of these calls.
-    // True while some are left.
+    // True while some are left; false after one that cannot be kept, which
+    // ends them until the tick.
     bool RenderDueNow(qint64& budget);
     // The next tick came too soon for RenderDueNow to make any: it leaves
     // its renders of steps due now to the time after it all the same.
@@ -149,7 +150,7 @@ private:
     // the step is rendered as it goes.
     const CRenderedStep* KeptRender(CPlayingScene* entry, const CSceneStep* step, const CDmxLayer& target);
     // Renders the step whole into the entry's render for it; null where it cannot be kept.
-    CRenderedStep* RenderWhole(CPlayingScene* entry, const CSceneStep* step, bool leaveScene);
+    CRenderedStep* RenderWhole(CPlayingScene* entry, const CSceneStep* step);
     bool KeepsRenders(const CScene* scene) const;
     // Renders, a part each tick, the steps the playing scenes go on to, the
     // one due first first, so that no tick renders every scene's next step.

@@ -43,7 +43,8 @@ void CProject::Tick(int elapsedMs, int ticks)
 
 bool CProject::RenderDueNow(qint64& budget)
 {
-    if (m_inTick || !m_playbackRunning)
+    // Playback stopped, no page has a scene playing.
+    if (m_inTick)
         return false;
     bool left = false;
     for (CPage* page : m_pages)

@@ -117,6 +117,9 @@ public:
         Q_UNUSED(page);
         Q_UNUSED(scene);
     }
+    // A scene of a page started playing, in any mode and by any way: its
+    // first step may be rendered between ticks (CProject::RenderDueNow).
+    virtual void RenderStartedScenes() {}
 
     // A scene or its page was renamed: the timeline and the crossfade window
     // show the new names.

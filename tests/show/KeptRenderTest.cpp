@@ -179,7 +179,8 @@ private slots:
     // the tick that sends them, at least one of them whatever the budget.
     // That tick plays them as it would have rendered them itself, and what
     // they cost comes out of its own render budget. A slot too near for any
-    // (`ahead` 0) leaves them all to the time after the tick.
+    // (`ahead` 0) leaves them all to the time after the tick. One unit makes
+    // one render; a budget of n renders exactly makes n.
     void startedScenesAreRenderedBeforeTheirFirstTick_data()
     {
         Columns<int, int, int>("sceneFade", "stepFade", "ahead");
@@ -187,6 +188,7 @@ private slots:
         QTest::newRow("a scene fading in") << 500 << 0 << 4;
         QTest::newRow("a step fading in") << 0 << 500 << 4;
         QTest::newRow("one unit for them all") << 0 << 500 << 1;
+        QTest::newRow("exactly two renders' worth") << 0 << 0 << 2;
         QTest::newRow("the slot too near") << 0 << 500 << 0;
     }
     void startedScenesAreRenderedBeforeTheirFirstTick()
@@ -198,7 +200,7 @@ private slots:
         rig.Page()->SetRenderBudget(renderBudget);
         rig.PlayAll();
         plain.PlayAll();
-        qint64 budget = ahead == 4 ? 4 * cost : 1;
+        qint64 budget = ahead == 1 ? 1 : ahead * cost;
         if (ahead > 0)
             QCOMPARE(rig.project.RenderDueNow(budget), ahead < 4);
         else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../model/LibraryProfileBuilder.h"
+#include "KeptSteps.h"
 #include "RecordingHost.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
@@ -112,19 +113,7 @@ public:
             Page()->PlayScene(scene);
     }
     // The playing scenes whose step `ahead` of the one playing has its render kept.
-    int StepsRendered(int ahead = 0) const
-    {
-        int rendered = 0;
-        for (CPlayingScene* entry : project.m_firstPage->m_playing) {
-            const CScene* scene = entry->Scene();
-            const int index = scene->CurrentStepIndex();
-            const CSceneStep* step = ahead == 0 ? scene->m_currentStep
-                                     : index < 0 ? nullptr
-                                                 : scene->m_steps[(index + ahead) % scene->m_steps.size()];
-            rendered += entry->KeptRender(step, false) ? 1 : 0;
-        }
-        return rendered;
-    }
+    int StepsRendered(int ahead = 0) const { return StepsKept(*project.m_firstPage, ahead); }
 
     // One tick; the playing scenes that played their step without its render
     // kept, rendering it as they went.

@@ -343,9 +343,6 @@ private:
     // counted from `first`. Slots past the universe stay out.
     static void MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,
                              const QVarLengthArray<bool, 64>& cleared);
-    // Marks the fine byte with no former level of each marked coarse byte
-    // of `fixture`'s new profile, whose channels ChannelSources fed.
-    static void MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVector<int>& sources);
 
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time

@@ -40,52 +40,45 @@ int ChannelCountOf(const CPatchedFixture* fixture)
     return fixture->Profile() ? fixture->Profile()->ChannelCount() : 1;
 }
 
-// How many fixtures of a scene's entries cover each slot, with the
-// channels of their current profiles; counted on the first question, once
-// for every universe.
-class CSlotCover
+// How many fixtures of the steps' entries cover each slot, with the
+// channels of their current profiles, by universe.
+QHash<int, QVector<int>> FixturesOverSlots(const QList<CSceneStep*>& steps)
 {
-public:
-    explicit CSlotCover(const QList<CSceneStep*>& steps) : m_steps(steps) {}
-
-    // Whether an entry of a fixture other than `fixture` covers `slot` of its universe.
-    bool ByOthers(const CPatchedFixture& fixture, int slot)
-    {
-        if (slot < 0 || slot >= kSlotsPerUniverse)
-            return false;
-        if (!m_counted)
-            Count();
-        const auto counts = m_counts.constFind(fixture.m_universe);
-        if (counts == m_counts.constEnd())
-            return false;
-        const bool own = slot >= fixture.m_address && slot < fixture.m_address + ChannelCountOf(&fixture);
-        return (*counts)[slot] > (own ? 1 : 0);
-    }
-
-private:
-    void Count()
-    {
-        m_counted = true;
-        QSet<const CPatchedFixture*> met;
-        for (const CSceneStep* step : m_steps) {
-            for (const CStepFixture* entry : step->m_entries) {
-                const CPatchedFixture* fixture = entry->Fixture();
-                if (!fixture || met.contains(fixture))
-                    continue;
-                met.insert(fixture);
-                QVector<int>& counts = m_counts[fixture->m_universe];
-                counts.resize(kSlotsPerUniverse);
-                const int end = std::min(fixture->m_address + ChannelCountOf(fixture), kSlotsPerUniverse);
-                for (int slot = std::max(0, fixture->m_address); slot < end; ++slot)
-                    ++counts[slot];
-            }
+    QHash<int, QVector<int>> counts;
+    QSet<const CPatchedFixture*> met;
+    for (const CSceneStep* step : steps) {
+        for (const CStepFixture* entry : step->m_entries) {
+            const CPatchedFixture* fixture = entry->Fixture();
+            if (!fixture || met.contains(fixture))
+                continue;
+            met.insert(fixture);
+            QVector<int>& universe = counts[fixture->m_universe];
+            universe.resize(kSlotsPerUniverse);
+            const int end = std::min(fixture->m_address + ChannelCountOf(fixture), kSlotsPerUniverse);
+            for (int slot = std::max(0, fixture->m_address); slot < end; ++slot)
+                ++universe[slot];
         }
     }
+    return counts;
+}
 
-    const QList<CSceneStep*>& m_steps;
-    QHash<int, QVector<int>> m_counts; // by universe
-    bool m_counted = false;
-};
+// A mix writes a 16-bit pair as one value, and a mark of a coarse byte
+// marks its fine one: a new fine byte of a driven coarse one, with no
+// former level (`sources` as ChannelSources gave them), is driven with it.
+void MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVector<int>& sources)
+{
+    const CProfileMode* mode = fixture.Profile() ? fixture.Profile()->CurrentMode() : nullptr;
+    const int count = mode ? std::min(int(sources.size()), mode->ChannelCount()) : 0;
+    const auto slot = [&fixture](int channel) {
+        const int at = fixture.m_address + channel;
+        return at >= 0 && at < kSlotsPerUniverse ? at : -1;
+    };
+    for (int c = 0; c < count; ++c) {
+        const int fine = CSlotRuns::FinePartner(*mode, c, count);
+        if (fine >= 0 && sources[fine] < 0 && slot(c) >= 0 && active[slot(c)] && slot(fine) >= 0)
+            active[slot(fine)] = 1;
+    }
+}
 
 bool IsRawChannel(const CPatchedFixture* fixture)
 {
@@ -527,10 +520,23 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
     // goes on from it there: the marks and the levels faded from move once
     // per fixture, before any of its entries is fitted. A slot the fixture
     // no longer drives, a channel of no former function or one dropped,
-    // loses its mark, so that no later profile drives it at 0: unless
-    // another entry of the scene covers it, whose mark it may be.
+    // loses its mark, so that no later profile drives it at 0, and its level
+    // faded from, which a fresh patch would not have either: unless another
+    // entry of the scene covers it, whose mark and level they may be.
     QSet<const CPatchedFixture*> moved;
-    CSlotCover cover(steps);
+    QHash<int, QVector<int>> cover;
+    bool counted = false;
+    const auto coveredByOthers = [&](const CPatchedFixture& fixture, int slot) {
+        if (!counted) {
+            cover = FixturesOverSlots(steps);
+            counted = true;
+        }
+        const QVector<int> counts = cover.value(fixture.m_universe);
+        if (slot < 0 || slot >= counts.size())
+            return false;
+        const bool own = slot >= fixture.m_address && slot < fixture.m_address + ChannelCountOf(&fixture);
+        return counts[slot] > (own ? 1 : 0);
+    };
     for (const CSceneStep* step : qAsConst(steps)) {
         for (const CStepFixture* entry : step->m_entries) {
             const CPatchedFixture* fixture = entry->Fixture();
@@ -546,20 +552,14 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
             const int had = entry->ChannelCount();
             const int has = CStepFixture::ChannelCountFor(fixture->Profile());
             const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
-            // The levels faded from at slots the fixture grows over are what
-            // was there, as they would be had it had its profile all along;
-            // at its former slots they were its own.
-            QVarLengthArray<bool, 64> unmarked(std::max(had, has)), unfaded(std::max(had, has));
-            for (int c = 0; c < unmarked.size(); ++c) {
-                const bool left = c < has ? sources[c] < 0 : true;
-                unmarked[c] = left && !cover.ByOthers(*fixture, first + c);
-                unfaded[c] = unmarked[c] && c < had;
-            }
-            MoveChannels(active, first, sources, had, unmarked);
+            QVarLengthArray<bool, 64> cleared(std::max(had, has));
+            for (int c = 0; c < cleared.size(); ++c)
+                cleared[c] = (c >= has || sources[c] < 0) && !coveredByOthers(*fixture, first + c);
+            MoveChannels(active, first, sources, had, cleared);
             MarkNewFineBytes(active, *fixture, sources);
             for (CDmxLayer* layer : fadeLevels) {
                 if (layer && universe < layer->UniverseCount())
-                    MoveChannels((*layer)[universe], first, sources, had, unfaded);
+                    MoveChannels((*layer)[universe], first, sources, had, cleared);
             }
         }
     }
@@ -567,24 +567,6 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
         step->FitEntriesToProfiles();
     if (!moved.isEmpty())
         RenderedContentChanged(this);
-}
-
-void CScene::MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVector<int>& sources)
-{
-    // A mix writes a 16-bit pair as one value, and a mark of a coarse byte
-    // marks its fine one: a new fine byte of a driven coarse one is driven
-    // with it, at the level a new channel starts at.
-    const CProfileMode* mode = fixture.Profile() ? fixture.Profile()->CurrentMode() : nullptr;
-    const int count = mode ? std::min(int(sources.size()), mode->ChannelCount()) : 0;
-    const auto slot = [&fixture](int channel) {
-        const int at = fixture.m_address + channel;
-        return at >= 0 && at < kSlotsPerUniverse ? at : -1;
-    };
-    for (int c = 0; c < count; ++c) {
-        const int fine = CSlotRuns::FinePartner(*mode, c, count);
-        if (fine >= 0 && sources[fine] < 0 && slot(c) >= 0 && active[slot(c)] && slot(fine) >= 0)
-            active[slot(fine)] = 1;
-    }
 }
 
 void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,

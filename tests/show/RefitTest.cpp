@@ -56,13 +56,15 @@ enum class Fade { None, Out, DynamicIn, CopyOut };
 
 // Where the rig patches: its fixture at `address` of `universe` (-1: of
 // none) of `universes`, and a dimmer pair at `pairAt` of the same universe
-// (-1: at the start of universe 1).
+// (-1: at the start of universe 1). The scene marks `leftMark` of the
+// fixture's universe with no entry there, as a deleted step leaves it.
 struct SPlace
 {
     int address = 10;
     int pairAt = -1;
     int universe = 0;
     int universes = 4;
+    int leftMark = -1;
 };
 
 // The profile of `letters`; "-" for none: one channel, no mode.
@@ -105,6 +107,8 @@ struct CRefitRig : CPlaybackRig
         scene->m_customFadeIn = 2000;
         scene->m_dynamicFadeIn = true;
         scene->m_playMode = ReleaseNone;
+        if (place.leftMark >= 0)
+            scene->ActiveMask(place.universe)[place.leftMark] = 1;
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
         auto* zoom = new CPresetEffect;
@@ -216,6 +220,8 @@ private slots:
         row("shrunk, then grown back", "DRGB", dimRgb, "D|DRGB", {200, 0, 0, 0}, {200, 11, 22, 33}, {},
             {0, 11, 22, 33});
         row("a fine byte dropped, then back", "DPp", {200, 100, 50}, "DP|DPp", {200, 100, 0});
+        row("grown over a mark left behind", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, dimRgb + QList<int>{99},
+            {10, -1, 0, 4, 14}, {0, 0, 0, 0, 99});
         // The pair's slots stay the pair's.
         row("shrunk under the next fixture", "DRGB", dimRgb, "D", {200}, {}, {10, 12}, {0});
         // Two sets of each colour: the first red stays the first red.

@@ -209,6 +209,8 @@ private slots:
         row("a function without its own", "DZXG", {200, 7, 9, 40}, "IDXS", {0, 200, 9, 0});
         row("a shutter does not turn white", "RGBS", {200, 60, 10, 255}, "RGBW", {200, 60, 10, 0});
         row("colours do not move a head", "DRGB", dimRgb, "DPpTt", {200, 0, 0, 0, 0});
+        row("nor drive its fine byte alone", "DRGB", dimRgb, "DPpTt", {200, 0, 0, 0, 0}, {200, 0, 44, 0, 0}, {},
+            {0, 0, 44});
         // Channels of no known type go by position, and only to each other.
         row("undefined channels", "XDX", {1, 2, 3}, "DXX", {2, 0, 3});
         row("channels of unknown types", "UDU", {1, 2, 3}, "DUU", {2, 0, 3});

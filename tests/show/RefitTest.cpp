@@ -95,7 +95,8 @@ struct CRefitRig : CPlaybackRig
         std::vector<int> others;
         for (int level : levels)
             others.push_back(255 - level);
-        CSceneStep* step = raw.isEmpty() ? AddStep(under, 0, 100000, {{fixture, others}}) : AddStep(under, 0, 100000, {});
+        CSceneStep* step =
+            raw.isEmpty() ? AddStep(under, 0, 100000, {{fixture, others}}) : AddStep(under, 0, 100000, {});
         for (int c = 0; c < raw.size(); ++c) {
             if (raw[c] == 0)
                 continue;
@@ -217,14 +218,14 @@ private slots:
         row("no profile", "XRGB", {5, 10, 20, 30}, "-", {5});
         row("a larger profile", "DRGB", dimRgb, "DRGBZSPT", dimRgb + QList<int>{0, 0, 0, 0});
         row("a smaller profile", "DRGBZS", {200, 10, 20, 30, 5, 6}, "BGR", {30, 20, 10});
-        // A dropped channel's slot is no longer driven: grown back, it
-        // leaves what plays under it alone, and a fade takes what is there.
+        // A dropped channel's slot is no longer driven nor faded from: grown
+        // back, it leaves what plays under it alone.
         row("shrunk, then grown back", "DRGB", dimRgb, "D|DRGB", {200, 0, 0, 0}, {200, 11, 22, 33}, {},
             {0, 11, 22, 33});
         row("a fine byte dropped, then back", "DPp", {200, 100, 50}, "DP|DPp", {200, 100, 0});
         row("grown over a mark left behind", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, dimRgb + QList<int>{99},
             {10, -1, 0, 4, 14}, {0, 0, 0, 0, 99});
-        // The pair's slots stay the pair's.
+        // The pair's slots stay the pair's; nothing plays under them.
         row("shrunk under the next fixture", "DRGB", dimRgb, "D", {200}, {}, {10, 12}, {0});
         // Two sets of each colour: the first red stays the first red.
         row("more than 24 channels shrink", qPrintable(Repeat("RGB", 10)), Numbers(1, 30), Repeat("GRB", 4),
@@ -247,6 +248,8 @@ private slots:
         const auto [from, levels, to, expected, out, place, under] =
             Row<QString, QList<int>, QString, QList<int>, QList<int>, SPlace, QList<int>>(
                 "from", "levels", "to", "expected", "out", "place", "under");
+        // Where the fixture has a zoom throughout, a copy of the effect
+        // scene fades it out as well.
         QList<Fade> fades{Fade::None, Fade::Out, Fade::DynamicIn};
         const QStringList profiles = QStringList{from} + to.split(QLatin1Char('|'));
         if (profiles.filter(QStringLiteral("Z")).size() == profiles.size())

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QTime>
+#include <QVarLengthArray>
 #include <QVector>
 
 class CDmxLayer;
@@ -341,9 +342,10 @@ protected:
 private:
     static QString TimeText(int ms);
     // Moves the levels of a fixture at slot `first` as ChannelSources gave them
-    // for its `had` former channels; with `clearUnfed` the level of a former
-    // channel that nothing feeds is cleared. Slots past the universe stay out.
-    static void MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had, bool clearUnfed);
+    // for its `had` former channels, then clears the slots `cleared` names,
+    // counted from `first`. Slots past the universe stay out.
+    static void MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,
+                             const QVarLengthArray<bool, 64>& cleared);
 
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time

@@ -11,7 +11,9 @@
 #include "model/PatchedFixture.h"
 #include "show/DmxLayer.h"
 #include "show/SceneStep.h"
+#include "show/SlotRuns.h"
 
+#include <QHash>
 #include <QSet>
 #include <QVarLengthArray>
 
@@ -36,6 +38,46 @@ int RowEnd(const QList<CSceneStep*>& steps, int start)
 int ChannelCountOf(const CPatchedFixture* fixture)
 {
     return fixture->Profile() ? fixture->Profile()->ChannelCount() : 1;
+}
+
+// How many fixtures of the steps' entries cover each slot, with the
+// channels of their current profiles, by universe.
+QHash<int, QVector<int>> FixturesOverSlots(const QList<CSceneStep*>& steps)
+{
+    QHash<int, QVector<int>> counts;
+    QSet<const CPatchedFixture*> met;
+    for (const CSceneStep* step : steps) {
+        for (const CStepFixture* entry : step->m_entries) {
+            const CPatchedFixture* fixture = entry->Fixture();
+            if (!fixture || met.contains(fixture))
+                continue;
+            met.insert(fixture);
+            QVector<int>& universe = counts[fixture->m_universe];
+            universe.resize(kSlotsPerUniverse);
+            const int end = std::min(fixture->m_address + ChannelCountOf(fixture), kSlotsPerUniverse);
+            for (int slot = std::max(0, fixture->m_address); slot < end; ++slot)
+                ++universe[slot];
+        }
+    }
+    return counts;
+}
+
+// A mix writes a 16-bit pair as one value, and a mark of a coarse byte
+// marks its fine one: a new fine byte of a driven coarse one, with no
+// former level (`sources` as ChannelSources gave them), is driven with it.
+void MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVector<int>& sources)
+{
+    const CProfileMode* mode = fixture.Profile() ? fixture.Profile()->CurrentMode() : nullptr;
+    const int count = mode ? std::min(int(sources.size()), mode->ChannelCount()) : 0;
+    const auto slot = [&fixture](int channel) {
+        const int at = fixture.m_address + channel;
+        return at >= 0 && at < kSlotsPerUniverse ? at : -1;
+    };
+    for (int c = 0; c < count; ++c) {
+        const int fine = CSlotRuns::FinePartner(*mode, c, count);
+        if (fine >= 0 && sources[fine] < 0 && slot(c) >= 0 && active[slot(c)] && slot(fine) >= 0)
+            active[slot(fine)] = 1;
+    }
 }
 
 bool IsRawChannel(const CPatchedFixture* fixture)
@@ -476,10 +518,25 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
         steps << m_transitionStep;
     // A level the scene drives stays driven on its new channel, and a fade
     // goes on from it there: the marks and the levels faded from move once
-    // per fixture, before any of its entries is fitted. Slots past the
-    // former channels may be another fixture's now, and the former channels
-    // past the new ones no longer this fixture's: both keep theirs.
+    // per fixture, before any of its entries is fitted. A slot the fixture
+    // no longer drives, a channel of no former function or one dropped,
+    // loses its mark, so that no later profile drives it at 0, and its level
+    // faded from, which a fresh patch would not have either: unless another
+    // entry of the scene covers it, whose mark and level they may be.
     QSet<const CPatchedFixture*> moved;
+    QHash<int, QVector<int>> cover;
+    bool counted = false;
+    const auto coveredByOthers = [&](const CPatchedFixture& fixture, int slot) {
+        if (!counted) {
+            cover = FixturesOverSlots(steps);
+            counted = true;
+        }
+        const QVector<int> counts = cover.value(fixture.m_universe);
+        if (slot < 0 || slot >= counts.size())
+            return false;
+        const bool own = slot >= fixture.m_address && slot < fixture.m_address + ChannelCountOf(&fixture);
+        return counts[slot] > (own ? 1 : 0);
+    };
     for (const CSceneStep* step : qAsConst(steps)) {
         for (const CStepFixture* entry : step->m_entries) {
             const CPatchedFixture* fixture = entry->Fixture();
@@ -487,16 +544,22 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
                 continue;
             moved.insert(fixture);
             const int universe = fixture->m_universe;
-            if (universe < 0 || universe >= m_universeCount)
+            // Null for a fixture of no universe of the scene, which drives nothing.
+            quint8* active = ActiveMask(universe);
+            if (!active)
                 continue;
+            const int first = fixture->m_address;
             const int had = entry->ChannelCount();
             const int has = CStepFixture::ChannelCountFor(fixture->Profile());
             const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
-            MoveChannels(m_activeMasks.data() + universe * kSlotsPerUniverse, fixture->m_address, sources, had,
-                         true);
+            QVarLengthArray<bool, 64> cleared(std::max(had, has));
+            for (int c = 0; c < cleared.size(); ++c)
+                cleared[c] = (c >= has || sources[c] < 0) && !coveredByOthers(*fixture, first + c);
+            MoveChannels(active, first, sources, had, cleared);
+            MarkNewFineBytes(active, *fixture, sources);
             for (CDmxLayer* layer : fadeLevels) {
                 if (layer && universe < layer->UniverseCount())
-                    MoveChannels((*layer)[universe], fixture->m_address, sources, had, false);
+                    MoveChannels((*layer)[universe], first, sources, had, cleared);
             }
         }
     }
@@ -506,7 +569,8 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
         RenderedContentChanged(this);
 }
 
-void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had, bool clearUnfed)
+void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,
+                          const QVarLengthArray<bool, 64>& cleared)
 {
     const auto inUniverse = [first](int channel) {
         return first + channel >= 0 && first + channel < kSlotsPerUniverse;
@@ -515,12 +579,11 @@ void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources
     for (int i = 0; i < had; ++i)
         former.append(inUniverse(i) ? levels[first + i] : 0);
     for (int i = 0; i < sources.size(); ++i) {
-        if (!inUniverse(i))
-            continue;
-        const int source = sources[i];
-        if (source >= 0)
-            levels[first + i] = former[source];
-        else if (clearUnfed && i < had)
+        if (inUniverse(i) && sources[i] >= 0)
+            levels[first + i] = former[sources[i]];
+    }
+    for (int i = 0; i < cleared.size(); ++i) {
+        if (inUniverse(i) && cleared[i])
             levels[first + i] = 0;
     }
 }

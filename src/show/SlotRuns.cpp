@@ -16,20 +16,6 @@
 
 namespace {
 
-// The fine partner of channel c when c is the coarse byte of a 16-bit pair
-// whose fine byte lies in the same mode; -1 otherwise.
-int FinePartner(const CProfileMode& mode, int c, int count)
-{
-    const CProfileChannelDef* channel = mode.m_channels[c];
-    if (!channel || !channel->m_msb)
-        return -1;
-    const int p = channel->m_partner16Index;
-    if (p < 0 || p >= count || p == c)
-        return -1;
-    const CProfileChannelDef* fine = mode.m_channels[p];
-    return fine && fine->m_lsb ? p : -1;
-}
-
 // Whether channel c is written together with its coarse byte.
 bool IsWrittenWithCoarse(const CProfileMode& mode, int c, int count)
 {
@@ -37,7 +23,7 @@ bool IsWrittenWithCoarse(const CProfileMode& mode, int c, int count)
     if (!channel || !channel->m_lsb)
         return false;
     const int coarse = channel->m_partner16Index;
-    return coarse >= 0 && coarse < count && coarse != c && FinePartner(mode, coarse, count) == c;
+    return coarse >= 0 && coarse < count && coarse != c && CSlotRuns::FinePartner(mode, coarse, count) == c;
 }
 
 bool IsSlot(int slot)
@@ -71,7 +57,7 @@ void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode
         if (channel && (channel->m_msb || channel->m_lsb)) {
             if (IsWrittenWithCoarse(mode, c, count))
                 continue;
-            const int fine = FinePartner(mode, c, count);
+            const int fine = CSlotRuns::FinePartner(mode, c, count);
             const int fineSlot = fine >= 0 ? address + fine : -1;
             if (IsSlot(fineSlot)) {
                 if (override[slot]) {
@@ -219,6 +205,18 @@ private:
 };
 
 } // namespace
+
+int CSlotRuns::FinePartner(const CProfileMode& mode, int c, int count)
+{
+    const CProfileChannelDef* channel = mode.m_channels[c];
+    if (!channel || !channel->m_msb)
+        return -1;
+    const int p = channel->m_partner16Index;
+    if (p < 0 || p >= count || p == c)
+        return -1;
+    const CProfileChannelDef* fine = mode.m_channels[p];
+    return fine && fine->m_lsb ? p : -1;
+}
 
 void CSlotRuns::Add(int universe, int slot, Kind kind, int fineOffset)
 {

@@ -5,6 +5,7 @@
 #include <vector>
 
 class CDmxLayer;
+class CProfileMode;
 class CScene;
 class CSceneStep;
 class CStepFixture;
@@ -45,6 +46,10 @@ public:
     // t. Runs past the universes of any layer are skipped. `to` may be
     // `target` itself.
     void Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxLayer& target) const;
+
+    // The fine partner of channel c of the first `count` channels of `mode`,
+    // which a mix writes with it, when c is the coarse byte of such a pair; -1 otherwise.
+    static int FinePartner(const CProfileMode& mode, int c, int count);
 
 private:
     std::vector<SRun> m_runs;

@@ -19,7 +19,7 @@
 // What the show's objects point at and no longer exists, one line per
 // pointer, found by comparing addresses only: a stale pointer is never read.
 // Entries name a patched fixture or a raw channel and that fixture's
-// profile, which the library holds; effects bind patched fixtures and a
+// profile, which the library holds if any; effects bind patched fixtures and a
 // matrix of the patch or their own; groups, their stored selections and
 // matrices hold patched fixtures; jumps, release lists, crossfades and
 // timeline blocks name scenes of the pages; copies, running, waiting or
@@ -83,7 +83,7 @@ inline QStringList StaleReferences(const CProject& project)
                     stale << where + QStringLiteral(": entry of a deleted fixture");
                 else if (entry->Profile() != fixture->Profile())
                     stale << where + QStringLiteral(": entry of %1 keeps a former profile").arg(fixture->m_name);
-                else if (!library.contains(entry->Profile()))
+                else if (entry->Profile() && !library.contains(entry->Profile()))
                     stale << where + QStringLiteral(": entry of %1 names a profile out of the library")
                                          .arg(fixture->m_name);
             }

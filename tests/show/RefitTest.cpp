@@ -4,6 +4,8 @@
 
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
+#include "effects/PresetEffect.h"
+#include "show/EffectScene.h"
 
 #include <QtTest>
 
@@ -32,40 +34,109 @@ QList<int> LevelsOf(const CStepFixture* entry)
     return levels;
 }
 
-enum class Fade { None, Out, DynamicIn };
+// The slots the scene marks where none of its entries lies, by universe * 512 + slot.
+QList<int> MarksOutsideEntries(const CScene& scene)
+{
+    QSet<int> covered;
+    for (const CSceneStep* step : scene.m_steps) {
+        for (const CStepFixture* entry : step->m_entries) {
+            for (int c = 0; entry->Fixture() && c < entry->ChannelCount(); ++c)
+                covered << entry->Fixture()->m_universe * 512 + entry->Fixture()->m_address + c;
+        }
+    }
+    QList<int> outside;
+    for (int at = 0; at < scene.UniverseCount() * 512; ++at) {
+        if (scene.IsChannelActive(at / 512, at % 512) && !covered.contains(at))
+            outside << at;
+    }
+    return outside;
+}
 
-// A fixture at `address` of universe 0 and a dimmer pair at `pairAt` of
-// universe 0 (-1: at the start of universe 1), both in the two steps of a
-// scene with 2-s fades; another scene holds the fixture at other levels.
+enum class Fade { None, Out, DynamicIn, CopyOut };
+
+// Where the rig patches: its fixture at `address` of `universe` (-1: of
+// none) of `universes`, and a dimmer pair at `pairAt` of the same universe
+// (-1: at the start of universe 1). The scene marks `leftMark` of the
+// fixture's universe with no entry there, as a deleted step leaves it.
+struct SPlace
+{
+    int address = 10;
+    int pairAt = -1;
+    int universe = 0;
+    int universes = 4;
+    int leftMark = -1;
+};
+
+// The profile of `letters`; "-" for none: one channel, no mode.
+CLibraryProfile* Profile(CPlaybackRig& rig, const QString& letters)
+{
+    if (letters == QLatin1String("-"))
+        return nullptr;
+    return rig.AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(letters)); });
+}
+
+// The fixture and the pair are both in the two steps of a scene with 2-s
+// fades. Another scene holds the fixture at other levels, or raw channels
+// on its slots (`under`, 0 for none), and an effect scene fades a copy of
+// its zoom out over 2 s.
 struct CRefitRig : CPlaybackRig
 {
-    CRefitRig(const QString& from, const QList<int>& levels, const QString& to, int address, int pairAt)
+    CRefitRig(const QString& from, const QList<int>& levels, const QString& to, const SPlace& place,
+              const QList<int>& raw)
+        : CPlaybackRig(place.universes)
     {
-        had = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(from)); });
-        has = AddProfile([&](CLibraryProfile& p) { AddChannels(p, qPrintable(to)); });
-        fixture = Patch(had, 0, address);
-        pair = Patch(AddProfile([](CLibraryProfile& p) { AddChannels(p, "DD"); }), pairAt < 0 ? 1 : 0,
-                     std::max(0, pairAt));
+        had = Profile(*this, from);
+        for (const QString& letters : to.split(QLatin1Char('|')))
+            refits << Profile(*this, letters);
+        fixture = Patch(had, place.universe, place.address);
+        pair = Patch(Profile(*this, QStringLiteral("DD")), place.pairAt < 0 ? 1 : place.universe,
+                     std::max(0, place.pairAt));
         under = AddScene(QStringLiteral("U"));
         std::vector<int> others;
         for (int level : levels)
             others.push_back(255 - level);
-        AddStep(under, 0, 100000, {{fixture, others}});
+        CSceneStep* step =
+            raw.isEmpty() ? AddStep(under, 0, 100000, {{fixture, others}}) : AddStep(under, 0, 100000, {});
+        for (int c = 0; c < raw.size(); ++c) {
+            if (raw[c] == 0)
+                continue;
+            auto* entry = new CStepFixture(project.GetChannelFixture(place.universe, place.address + c), under);
+            entry->SetLevel(0, quint8(raw[c]), true, true);
+            step->AddEntry(entry);
+        }
         scene = AddScene(QStringLiteral("S"), 0, 2000);
         scene->m_customFadeIn = 2000;
         scene->m_dynamicFadeIn = true;
+        scene->m_playMode = ReleaseNone;
+        if (place.leftMark >= 0)
+            scene->ActiveMask(place.universe)[place.leftMark] = 1;
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
+        auto* zoom = new CPresetEffect;
+        zoom->m_percent = false;
+        zoom->m_dmxMin = zoom->m_dmxMax = 255;
+        zoom->m_channelTypes = {ChannelType::Zoom};
+        effectScene = project.AddEffectScene();
+        effectScene->m_effects << zoom;
+        effectScene->m_fadeOut = 2000;
     }
-    // Plays the scene; with a fade, up to halfway through it.
+    // Plays the scene; with a fade, up to halfway through it. A copy's fade
+    // is left where its stop was asked for, before its first tick.
     void Play(Fade fade)
     {
-        if (fade == Fade::DynamicIn) {
+        if (fade == Fade::DynamicIn || !under->m_steps[0]->FindEntry(fixture)) {
             Page()->PlayScene(under);
             Tick(2);
         }
         Page()->PlayScene(scene, -1, -1, fade == Fade::DynamicIn);
         Tick(fade == Fade::DynamicIn ? 40 : 2);
+        if (fade == Fade::CopyOut) {
+            project.m_currentGroup->m_selectedFixtures = {fixture};
+            QVERIFY(project.PlayEffectScene(effectScene));
+            Tick(2);
+            QVERIFY(project.StopEffectScene(effectScene, false));
+            QCOMPARE(project.m_copyFadeFrom.size(), 1);
+        }
         if (fade != Fade::Out)
             return;
         Page()->StopScene(scene, false, false, false, true);
@@ -73,27 +144,33 @@ struct CRefitRig : CPlaybackRig
     }
     void Refit()
     {
-        fixture->SetProfile(has);
-        project.FitEntriesToProfiles();
+        for (CLibraryProfile* profile : qAsConst(refits)) {
+            fixture->SetProfile(profile);
+            project.FitEntriesToProfiles();
+        }
     }
     // The fixture's slots inside its universe, then the pair's.
     QList<int> Output() const
     {
         QList<int> out;
-        for (int c = 0; c < CStepFixture::ChannelCountFor(has) && fixture->m_address + c < 512; ++c)
-            out << Out(0, fixture->m_address + c);
+        const int channels = fixture->m_universe < 0 ? 0 : CStepFixture::ChannelCountFor(refits.last());
+        for (int c = 0; c < channels && fixture->m_address + c < 512; ++c)
+            out << Out(fixture->m_universe, fixture->m_address + c);
         return out << Out(pair->m_universe, pair->m_address) << Out(pair->m_universe, pair->m_address + 1);
     }
 
     CLibraryProfile* had = nullptr;
-    CLibraryProfile* has = nullptr;
+    QList<CLibraryProfile*> refits;
     CPatchedFixture* fixture = nullptr;
     CPatchedFixture* pair = nullptr;
     CScene* under = nullptr;
     CScene* scene = nullptr;
+    CEffectScene* effectScene = nullptr;
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(SPlace)
 
 // A fixture given another profile or mode keeps each level on the channel
 // of the same function, in every step, and the scene drives those channels
@@ -104,14 +181,18 @@ class RefitTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterEffectOperations(); }
+
     void levelsFollowTheirFunction_data()
     {
-        Columns<QString, QList<int>, QString, QList<int>, int, QList<int>, int>("from", "levels", "to", "expected",
-                                                                               "address", "out", "pairAt");
+        Columns<QString, QList<int>, QString, QList<int>, QList<int>, SPlace, QList<int>>(
+            "from", "levels", "to", "expected", "out", "place", "under");
         // What goes out on the fixture's slots is its levels unless given.
+        // Refits in turn are parted by "|".
         auto row = [](const char* name, const char* from, const QList<int>& levels, const QString& to,
-                      const QList<int>& expected, int address = 10, const QList<int>& out = {}, int pairAt = -1) {
-            QTest::newRow(name) << QString(from) << levels << to << expected << address << out << pairAt;
+                      const QList<int>& expected, const QList<int>& out = {}, const SPlace& place = {},
+                      const QList<int>& under = {}) {
+            QTest::newRow(name) << QString(from) << levels << to << expected << out << place << under;
         };
         const QList<int> dimRgb{200, 10, 20, 30};
         row("green before red", "DRGB", dimRgb, "DGRB", {200, 20, 10, 30});
@@ -121,37 +202,72 @@ private slots:
         row("fine bytes stay fine", "DPpTt", {200, 1, 2, 3, 4}, "PTptD", {1, 3, 2, 4, 200});
         row("a fine byte ahead of its coarse one", "pPD", {1, 2, 3}, "PpD", {2, 1, 3});
         row("a lone pan beside a 16-bit one", "PpP", {1, 2, 3}, "PPp", {1, 3, 2});
+        // A new fine byte fades from what a fresh patch has there, not from
+        // the channel that was at its slot: coarse and fine fade as one.
+        row("pan and tilt made 16-bit", "DPT", {200, 100, 50}, "DPpTt", {200, 100, 0, 50, 0});
+        row("16-bit ahead of the dimmer", "PTD", {100, 50, 200}, "PpTtD", {100, 0, 50, 0, 200});
         // A known function never takes another's level: it starts at 0.
         row("a function without its own", "DZXG", {200, 7, 9, 40}, "IDXS", {0, 200, 9, 0});
         row("a shutter does not turn white", "RGBS", {200, 60, 10, 255}, "RGBW", {200, 60, 10, 0});
         row("colours do not move a head", "DRGB", dimRgb, "DPpTt", {200, 0, 0, 0, 0});
+        row("nor drive its fine byte alone", "DRGB", dimRgb, "DPpTt", {200, 0, 0, 0, 0}, {200, 0, 44, 0, 0}, {},
+            {0, 0, 44});
         // Channels of no known type go by position, and only to each other.
         row("undefined channels", "XDX", {1, 2, 3}, "DXX", {2, 0, 3});
         row("channels of unknown types", "UDU", {1, 2, 3}, "DUU", {2, 0, 3});
+        row("no profile", "XRGB", {5, 10, 20, 30}, "-", {5});
         row("a larger profile", "DRGB", dimRgb, "DRGBZSPT", dimRgb + QList<int>{0, 0, 0, 0});
         row("a smaller profile", "DRGBZS", {200, 10, 20, 30, 5, 6}, "BGR", {30, 20, 10});
+        // A dropped channel's slot is no longer driven nor faded from: grown
+        // back, it leaves what plays under it alone.
+        row("shrunk, then grown back", "DRGB", dimRgb, "D|DRGB", {200, 0, 0, 0}, {200, 11, 22, 33}, {},
+            {0, 11, 22, 33});
+        row("a fine byte dropped, then back", "DPp", {200, 100, 50}, "DP|DPp", {200, 100, 0});
+        row("grown over a mark left behind", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, dimRgb + QList<int>{99},
+            {10, -1, 0, 4, 14}, {0, 0, 0, 0, 99});
+        // The pair's slots stay the pair's; nothing plays under them.
+        row("shrunk under the next fixture", "DRGB", dimRgb, "D", {200}, {}, {10, 12}, {0});
         // Two sets of each colour: the first red stays the first red.
         row("more than 24 channels shrink", qPrintable(Repeat("RGB", 10)), Numbers(1, 30), Repeat("GRB", 4),
             {2, 1, 3, 5, 4, 6, 8, 7, 9, 11, 10, 12});
         row("growing past 24 channels", "DRGB", dimRgb, "D" + Repeat("RGB", 9), dimRgb + Numbers(0, 24, 0));
         // Green and blue lay past the universe, where the scene drove
         // nothing; the next universe keeps its own.
-        row("at the end of a universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, 510, {0, 200});
+        row("at the end of a universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, {0, 200}, {510});
+        row("in the last of two universes", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, {}, {10, -1, 1, 2});
+        row("in the last of four universes", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, {}, {10, -1, 3, 4});
+        row("in no universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, {}, {10, -1, -1});
         // The zoom's slot is the next fixture's, which drives it still.
-        row("grown over the next fixture", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, 10,
-            dimRgb + QList<int>{77}, 14);
+        row("grown over the next fixture", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, dimRgb + QList<int>{77},
+            {10, 14});
+        // A zoom before and after: a copy fading it out goes on from its level.
+        row("a zoom moved first", "DRGBZ", {200, 10, 20, 30, 5}, "ZDRGB", {5, 200, 10, 20, 30});
     }
     void levelsFollowTheirFunction()
     {
-        const auto [from, levels, to, expected, address, out, pairAt] =
-            Row<QString, QList<int>, QString, QList<int>, int, QList<int>, int>("from", "levels", "to", "expected",
-                                                                              "address", "out", "pairAt");
-        for (const Fade fade : {Fade::None, Fade::Out, Fade::DynamicIn}) {
-            // A fade goes on as if the fixture had had its new profile all along.
-            CRefitRig rig(from, levels, to, address, pairAt), fitted(from, levels, to, address, pairAt);
-            fitted.Refit();
+        const auto [from, levels, to, expected, out, place, under] =
+            Row<QString, QList<int>, QString, QList<int>, QList<int>, SPlace, QList<int>>(
+                "from", "levels", "to", "expected", "out", "place", "under");
+        // Where the fixture has a zoom throughout, a copy of the effect
+        // scene fades it out as well.
+        QList<Fade> fades{Fade::None, Fade::Out, Fade::DynamicIn};
+        const QStringList profiles = QStringList{from} + to.split(QLatin1Char('|'));
+        if (profiles.filter(QStringLiteral("Z")).size() == profiles.size())
+            fades << Fade::CopyOut;
+        for (const Fade fade : fades) {
+            // A fade goes on as if the fixture had had its new profile all
+            // along. Effect copies bind the selection of the last show
+            // made: one rig at a time.
+            QList<int> fresh;
+            {
+                CRefitRig fitted(from, levels, to, place, under);
+                fitted.Refit();
+                fitted.Play(fade);
+                fitted.Tick(2);
+                fresh = fitted.Output();
+            }
+            CRefitRig rig(from, levels, to, place, under);
             rig.Play(fade);
-            fitted.Play(fade);
             // Heap blocks of entries come and go: a level left unset would show.
             for (int i = 0; i < 8; ++i) {
                 auto* block = new quint8[size_t(expected.size())];
@@ -160,20 +276,26 @@ private slots:
             }
             rig.Refit();
             rig.Tick(2);
-            fitted.Tick(2);
 
             for (const CSceneStep* step : rig.scene->m_steps)
                 QCOMPARE(LevelsOf(step->FindEntry(rig.fixture)), expected);
             QCOMPARE(StaleReferences(rig.project), QStringList());
-            if (fade != Fade::None) {
+            QCOMPARE(MarksOutsideEntries(*rig.scene), QList<int>());
+            const QList<int> output = rig.Output();
+            if (fade == Fade::CopyOut) {
+                const int zoom = output.value(profiles.last().indexOf(QLatin1Char('Z')));
+                QVERIFY2(zoom > 5 && zoom < 255, qPrintable(QString::number(zoom)));
+                QCOMPARE(output, fresh);
+            } else if (fade != Fade::None) {
                 QVERIFY(rig.scene->m_fadingIn || rig.scene->m_transitionStep);
-                const int pairDimmer = rig.Output().value(rig.Output().size() - 2);
+                const int pairDimmer = output.value(output.size() - 2);
                 QVERIFY(pairDimmer > 0 && pairDimmer < 77);
-                QCOMPARE(rig.Output(), fitted.Output());
+                QCOMPARE(output, fresh);
             } else {
                 const QList<int> pair{77, 88};
-                QCOMPARE(rig.Output(), (out.isEmpty() ? expected : out) + pair);
-                QCOMPARE(rig.StepsRendered(), 1);
+                const QList<int> shown = place.universe < 0 ? QList<int>() : out.isEmpty() ? expected : out;
+                QCOMPARE(output, shown + pair);
+                QCOMPARE(rig.StepsRendered(), rig.Page()->m_playing.size());
             }
         }
     }

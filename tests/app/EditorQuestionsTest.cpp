@@ -341,6 +341,43 @@ private slots:
                                                                     : "save?"));
     }
 
+    // Each edit of an effect scene puts back, on its No, the triggers that
+    // scene had when its edit began, whichever scene was edited before.
+    void eachEffectSceneKeepsItsOwnTriggers()
+    {
+        CQuestionsRig rig("scene", false);
+        rig.Editor()->EndEdit(false);
+        CProject& project = rig.Project();
+        project.m_effectScenes << new CEffectScene(QStringLiteral("Second"), project.UniverseCount());
+        const QList<CEffectScene*> scenes = project.m_effectScenes;
+        QStringList kept;
+        for (int scene : {0, 1, 0}) {
+            QVERIFY(rig.Pages().EditEffectScene(scenes[scene]));
+            auto* editor = rig.Pages().findChild<CEditEffectWnd*>();
+            if (kept.isEmpty()) {
+                SetDialogRunner([](QDialog& d) {
+                    auto& dialog = static_cast<CTriggerDlg&>(d);
+                    dialog.ShortcutList()->setCurrentIndex(dialog.ShortcutList()->findText(QStringLiteral("F5")));
+                    dialog.OnOk();
+                    return dialog.result();
+                });
+                QTest::keyClick(editor->TriggersButton(), Qt::Key_Space);
+                SetDialogRunner(nullptr);
+                QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnOk), Qt::LeftButton);
+            } else {
+                editor->NameEdit()->setText(QStringLiteral("Renamed"));
+                CShownDialogs dialogs(QMessageBox::No);
+                QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnCancel), Qt::LeftButton);
+                QCOMPARE(dialogs.shown.size(), 1);
+            }
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            kept << scenes[0]->m_triggers.GetText() + QLatin1Char('|') + scenes[1]->m_triggers.GetText();
+        }
+        QVERIFY2(kept.first().section(QLatin1Char('|'), 0, 0).contains(QLatin1String("F5")), qPrintable(kept.first()));
+        QCOMPARE(kept, (QStringList{kept.first(), kept.first(), kept.first()}));
+    }
+
     // Ctrl+S during an edit writes the show's edit into the file; the
     // editor's Cancel and No then drop it from the window only. The window
     // says so: the title's mark, and New's question. A change made after

@@ -390,6 +390,9 @@ private:
 
     QString m_projectPath;
     bool m_bModified = false;
+    // Saved while an editor held changes: the file has them, and the show
+    // no longer will if that edit is dropped.
+    bool m_fileHoldsEdit = false;
     bool m_bBusy = false;
     bool m_bUiUpdate = false;
     bool m_bLiveLevelsChanged = false;

@@ -121,7 +121,8 @@ bool Orvane::AskBeforeClosingShow(SClosingAnswers& answers)
             answers.keepEdit = answer == CShowHost::Yes;
         }
     }
-    if (!m_bModified && !answers.keepEdit)
+    // A file saved during the edit holds it, whatever the answer leaves.
+    if (!m_bModified && !answers.keepEdit && !m_fileHoldsEdit)
         return true;
     const int answer = AskYesNoCancel(GetLangText(Txt::AppTitle), GetLangText(Txt::SaveChanges));
     if (answer == QMessageBox::No)
@@ -235,6 +236,8 @@ bool Orvane::SaveProject(const QString& path)
     }
     RememberProject(path);
     m_bModified = false;
+    // The editors work on the show itself: the file took their changes too.
+    m_fileHoldsEdit = IsEditing() && m_pages && m_pages->EditHasChanges();
     UpdateTitle();
     return true;
 }

@@ -37,6 +37,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 constexpr int kNetworkBlinkMs = 500;
@@ -397,6 +399,10 @@ CEffect* Orvane::EditedEffect() const
 void Orvane::SetLivePagesMode(int mode)
 {
     m_livePagesMode = mode;
+    // Kept, an edit marks the show itself; dropped, it leaves the file
+    // holding what the show no longer has.
+    if (mode == CPagesWnd::PagesMode && std::exchange(m_fileHoldsEdit, false))
+        SetModified(true);
     if (m_fading)
         m_fading->SetEditMode(mode != 0);
     // Only a scene's editor changes what the timeline plays.

@@ -6,11 +6,14 @@
 #include "editors/ModalRun.h"
 #include "editors/TimeStepDlg.h"
 #include "model/Language.h"
+#include "model/LibraryProfile.h"
+#include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
+#include "show/StepFixture.h"
 #include "show/UndoKind.h"
 #include "widgets/TimeBoxDelegate.h"
 #include "widgets/TimeWidget.h"
@@ -42,6 +45,26 @@ void KeepPlayable(CSceneStep& step)
     if (step.m_fade + step.m_wait == 0) {
         step.m_fade = 0;
         step.m_wait = kMinWaitMs;
+    }
+}
+
+// Writes one level of a mask into the step, in the entry of the fixture
+// that owns the slot; a slot of no fixture has nowhere to go.
+void StoreMaskLevel(CProject& project, CScene* scene, CSceneStep& step, const CChannelLevel& level)
+{
+    if (!project.m_generalGroup)
+        return;
+    for (CPatchedFixture* fixture : qAsConst(project.m_generalGroup->m_fixtures)) {
+        const CLibraryProfile* profile = fixture->Profile();
+        const int channel = level.m_channel - fixture->m_address;
+        if (!profile || fixture->m_universe != level.m_universe || channel < 0 || channel >= profile->ChannelCount())
+            continue;
+        CStepFixture* entry = step.FindEntry(fixture);
+        if (!entry)
+            entry = step.AddEntryFor(fixture, scene, false, project);
+        if (entry)
+            entry->SetLevel(channel, level.m_level, true, false);
+        return;
     }
 }
 
@@ -374,6 +397,11 @@ void CEditSceneWnd::ApplyLevelsToSelection(const QString& label)
         if (m_scene->m_steps.contains(step))
             step->StoreFixtures(m_scene, false, m_project);
     }
+    LevelsStored(label);
+}
+
+void CEditSceneWnd::LevelsStored(const QString& label)
+{
     m_project.RefreshEditLayer(true);
     ShowHost().RefreshCurrentPanel();
     PushUndo(UndoCopyLive, label);
@@ -395,5 +423,14 @@ void CEditSceneWnd::OnMaskChanged(int mask)
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
     BeginChange();
-    ApplyLevelsToSelection(GetLangText(Txt::EdUndoApplyMask));
+    // The mask's levels alone: a fixture or channel it does not hold keeps
+    // its levels in each step, where Copy Live would take the whole group
+    // from the edit layer.
+    for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
+        if (!m_scene->m_steps.contains(step))
+            continue;
+        for (const CChannelLevel& level : m_project.m_masks.at(mask).m_levels)
+            StoreMaskLevel(m_project, m_scene, *step, level);
+    }
+    LevelsStored(GetLangText(Txt::EdUndoApplyMask));
 }

@@ -173,6 +173,8 @@ private:
     bool ChangedFrom(const CScene& reference) const;
     void RestoreParams(const CScene& reference);
     void ApplyLevelsToSelection(const QString& label);
+    // The levels went into the steps: the edit layer, the panels and the history follow.
+    void LevelsStored(const QString& label);
     void BeginChange();
     // Ends the edit: the undo history and the opened copy go.
     void Close();

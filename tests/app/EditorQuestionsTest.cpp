@@ -12,6 +12,10 @@
 #include "editors/TriggerDlg.h"
 #include "show/EffectScene.h"
 #include "TypedKeys.h"
+#include "ModalAnswer.h"
+
+#include <QApplication>
+#include <QInputDialog>
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -152,6 +156,33 @@ struct CQuestionsRig : CEditedShowRig
         else
             Action(command.startsWith("open") ? "actionFileOpen" : "actionFileNew")->trigger();
         return window->LivePagesMode() == CPagesWnd::PagesMode;
+    }
+
+    // The keys as the operator presses them, to the widget with the focus.
+    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key(key), modifiers);
+    }
+
+    // The change each editor makes: a step (Ctrl+M), a mask renamed, a
+    // mask recorded by the masks editor's Add.
+    void Change(const QString& change)
+    {
+        if (change == "step") {
+            Pages().ShownEditor()->Widget()->setFocus();
+            Press(Qt::Key_M);
+        } else if (change == "rename") {
+            QTableWidget* table = Pages().findChild<CEditMasksWnd*>()->Table();
+            TypeIntoCell(table, table->model()->index(0, 0), QStringLiteral("Z"));
+        } else {
+            OnNextModal<QInputDialog>([](QInputDialog* dialog) { dialog->accept(); });
+            for (QAction* action : Pages().findChild<CEditMasksWnd*>()->findChildren<QAction*>())
+                if (action->text() == GetLangText(Txt::EdAddMask))
+                    action->trigger();
+        }
     }
 
     // The shown editor's own Cancel button.
@@ -308,6 +339,107 @@ private slots:
         QCOMPARE(Asked(dialogs.shown), QString(outcome == "dropped" ? ""
                                                : editor == "effect" ? "keep T?"
                                                                     : "save?"));
+    }
+
+    // Each edit of an effect scene puts back, on its No, the triggers that
+    // scene had when its edit began, whichever scene was edited before.
+    void eachEffectSceneKeepsItsOwnTriggers()
+    {
+        CQuestionsRig rig("scene", false);
+        rig.Editor()->EndEdit(false);
+        CProject& project = rig.Project();
+        project.m_effectScenes << new CEffectScene(QStringLiteral("Second"), project.UniverseCount());
+        const QList<CEffectScene*> scenes = project.m_effectScenes;
+        QStringList kept;
+        for (int scene : {0, 1, 0}) {
+            QVERIFY(rig.Pages().EditEffectScene(scenes[scene]));
+            auto* editor = rig.Pages().findChild<CEditEffectWnd*>();
+            if (kept.isEmpty()) {
+                SetDialogRunner([](QDialog& d) {
+                    auto& dialog = static_cast<CTriggerDlg&>(d);
+                    dialog.ShortcutList()->setCurrentIndex(dialog.ShortcutList()->findText(QStringLiteral("F5")));
+                    dialog.OnOk();
+                    return dialog.result();
+                });
+                QTest::keyClick(editor->TriggersButton(), Qt::Key_Space);
+                SetDialogRunner(nullptr);
+                QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnOk), Qt::LeftButton);
+            } else {
+                editor->NameEdit()->setText(QStringLiteral("Renamed"));
+                CShownDialogs dialogs(QMessageBox::No);
+                QTest::mouseClick(editor->EndButton(CEditEffectWnd::BtnCancel), Qt::LeftButton);
+                QCOMPARE(dialogs.shown.size(), 1);
+            }
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            kept << scenes[0]->m_triggers.GetText() + QLatin1Char('|') + scenes[1]->m_triggers.GetText();
+        }
+        QVERIFY2(kept.first().section(QLatin1Char('|'), 0, 0).contains(QLatin1String("F5")), qPrintable(kept.first()));
+        QCOMPARE(kept, (QStringList{kept.first(), kept.first(), kept.first()}));
+    }
+
+    // Ctrl+S during an edit writes the show's edit into the file; the
+    // editor's Cancel and No then drop it from the window only. The window
+    // says so: the title's mark, and New's question. A change made after
+    // the save, or never saved, leaves the file as the window is.
+    void aDroppedEditTheFileHoldsMarksTheShow_data()
+    {
+        Columns<QString, QString, bool, QString, bool>("editor", "change", "saveFirst", "cancelAsked", "held");
+        QTest::newRow("scene, step added, saved") << "scene" << "step" << false << "keep T?" << true;
+        QTest::newRow("masks, renamed, saved") << "masks" << "rename" << false << "keep masks?" << true;
+        QTest::newRow("effects window over the scene editor, saved")
+            << "effects" << "step" << false << "keep T?" << true;
+        QTest::newRow("scene, saved before the step") << "scene" << "step" << true << "keep T?" << false;
+        QTest::newRow("masks, saved before the rename") << "masks" << "rename" << true << "keep masks?" << false;
+        QTest::newRow("masks, recorded by Add, never saved") << "masks" << "add" << true << "keep masks?" << false;
+        // New at the open edit asks the edit's question, then the project's.
+        QTest::newRow("scene, step added, saved, New") << "scene" << "step" << false << "keep T? save?" << true;
+        QTest::newRow("scene, saved before the step, New") << "scene" << "step" << true << "keep T?" << false;
+    }
+    void aDroppedEditTheFileHoldsMarksTheShow()
+    {
+        const auto [editor, change, saveFirst, cancelAsked, held] =
+            Row<QString, QString, bool, QString, bool>("editor", "change", "saveFirst", "cancelAsked", "held");
+        CQuestionsRig rig(editor == "masks" ? "masks" : "scene", false);
+        const int masks = rig.Project().m_masks.size();
+        if (saveFirst)
+            rig.Press(Qt::Key_S);
+        rig.Change(change);
+        QCOMPARE(rig.Project().m_masks.size(), masks + (change == "add" ? 1 : 0));
+        QVERIFY(change == "add" || rig.EditFound(true));
+        if (editor == "effects") {
+            rig.Editor()->OnSelEffectChanged(rig.Editor()->EffectList()->item(0));
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::EffectsMode));
+        }
+        if (!saveFirst)
+            rig.Press(Qt::Key_S);
+        QVERIFY(!rig.window->IsModified());
+        const bool byNew = QByteArray(QTest::currentDataTag()).endsWith("New");
+        if (byNew) {
+            CShownDialogs dialogs(QMessageBox::No);
+            rig.Action("actionFileNew")->trigger();
+            QCOMPARE(Asked(dialogs.shown), QString(cancelAsked));
+            QVERIFY(rig.window->ProjectPath().isEmpty());
+            QVERIFY(rig.window->OpenProject(rig.path));
+            QCOMPARE(rig.EditFound(true), held);
+            return;
+        }
+        {
+            CShownDialogs dialogs;
+            dialogs.script = QStringList{QStringLiteral("No")};
+            for (int editors = 0; editors < 2 && rig.window->LivePagesMode() != CPagesWnd::PagesMode; ++editors)
+                QTest::mouseClick(rig.CancelButton(), Qt::LeftButton);
+            QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+            QCOMPARE(Asked(dialogs.shown), QString(cancelAsked).replace("masks", rig.Name()));
+        }
+        QCOMPARE(rig.window->windowTitle().endsWith(QLatin1String(" *")), held);
+        QCOMPARE(rig.Project().m_masks.size(), masks);
+        CShownDialogs dialogs(QMessageBox::No);
+        rig.Action("actionFileNew")->trigger();
+        QCOMPARE(Asked(dialogs.shown), QString(held ? "save?" : ""));
+        QVERIFY(rig.window->OpenProject(rig.path));
+        QCOMPARE(rig.EditFound(true), held);
+        QCOMPARE(rig.Project().m_masks.size(), masks);
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
+#include "ChosenFile.h"
 #include "FakeMusicPlayer.h"
 #include "ModalAnswer.h"
 #include "PatchMatrix.h"
@@ -104,8 +105,7 @@ struct CCallsRig : CWindowRigBase
         QString dialog;
         OnNextModal<QFileDialog>([&](QFileDialog* box) {
             dialog = box->windowTitle() + QLatin1Char('|') + box->nameFilters().join(';');
-            box->selectFile(file);
-            QMetaObject::invokeMethod(box, "accept");
+            ChooseFile(box, file);
         });
         const Qt::Key key = held == Qt::ControlModifier ? Qt::Key_Control : Qt::Key_Shift;
         QTest::keyPress(window->menuBar(), key, held);

@@ -1,4 +1,5 @@
 #include "AskedQuestions.h"
+#include "ChosenFile.h"
 #include "DataTable.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"
@@ -607,8 +608,7 @@ private slots:
         QString suggested;
         OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
             suggested = dialog->selectedFiles().value(0);
-            dialog->selectFile(rig.Path(QStringLiteral("renamed")));
-            QMetaObject::invokeMethod(dialog, "accept");
+            ChooseFile(dialog, rig.Path(QStringLiteral("renamed")));
         });
         QVERIFY(rig.window->OnFileSave());
         QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("old.kv3"));

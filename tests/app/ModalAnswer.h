@@ -1,33 +1,65 @@
 #pragma once
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QEvent>
+#include <QPointer>
 #include <QTest>
-#include <QTimer>
+#include <QWidget>
 #include <functional>
-#include <memory>
 
-// Acts on the next modal window of type T as soon as it is shown: the
-// tests answer the program's boxes and file dialogs as an operator would.
-// Gives up when the test that armed it is over, so that a box that never
-// came cannot answer a later test's, or after thirty seconds.
+// Acts on the next modal window of type T as the operator would, once its
+// modal loop runs: the tests answer the program's boxes and file dialogs.
+// It watches for the window's own show event, so no timer decides whether
+// the window came, however slow the machine; it lets go when the test that
+// armed it is over, so that a window that never came cannot be answered for
+// a later test.
 template <typename T>
 void OnNextModal(std::function<void(T*)> act)
 {
-    auto* timer = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    const QByteArray test = QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
-    QObject::connect(timer, &QTimer::timeout, [timer, act, started, test] {
-        const QByteArray now = QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
-        if (now != test || started->elapsed() > 30000) {
-            timer->stop();
-            timer->deleteLater();
-        } else if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(window);
+    class CWatch : public QObject
+    {
+    public:
+        CWatch(std::function<void(T*)> act)
+            : m_act(std::move(act))
+            , m_test(Current())
+        {
+            qApp->installEventFilter(this);
         }
-    });
-    timer->start(5);
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() != QEvent::Show)
+                return false;
+            if (Current() != m_test) {
+                deleteLater();
+                return false;
+            }
+            auto* window = qobject_cast<T*>(watched);
+            if (!window || !window->isModal())
+                return false;
+            qApp->removeEventFilter(this);
+            // Queued: the act runs inside the window's modal loop, as the
+            // operator's answer comes.
+            QPointer<T> guard(window);
+            QMetaObject::invokeMethod(
+                qApp,
+                [guard, act = m_act] {
+                    if (guard)
+                        act(guard.data());
+                },
+                Qt::QueuedConnection);
+            deleteLater();
+            return false;
+        }
+
+    private:
+        static QByteArray Current()
+        {
+            return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
+        }
+        std::function<void(T*)> m_act;
+        QByteArray m_test;
+    };
+    new CWatch(std::move(act));
 }

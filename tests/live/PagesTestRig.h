@@ -88,6 +88,7 @@ public:
         calls << QStringLiteral("EditEffect:%1:%2").arg(type).arg(edit);
     }
     CEffect* EditedEffect() const override { return effect; }
+    QString EditedName() const override { return name; }
 
     void Close() { emit closeWnd(); }
     void Close(bool done, bool cancelled) { emit closeWnd(done, cancelled); }
@@ -96,6 +97,7 @@ public:
     int kind;
     CScene* scene = nullptr;
     CEffect* effect = nullptr;
+    QString name;
     QStringList calls;
 
 signals:

@@ -277,6 +277,27 @@ private slots:
         QVERIFY(!editor);
     }
 
+    // The edit's question names what the editor shown edits: the effects
+    // window over a scene's editor, its own.
+    void theEditorShownNamesTheEdit()
+    {
+        CPagesRig rig;
+        CScene* a = rig.PlayableScene(rig.Page(), QStringLiteral("A"));
+        CFakeEditorFactory factory;
+        CPagesWnd pages(rig.project);
+        pages.SetEditorFactory(&factory);
+        QVERIFY(pages.EditScene(rig.Page(), a));
+        CFakeEditor* scene = factory.Last(CLiveEditorFactory::SceneEditor);
+        scene->name = QStringLiteral("scene");
+        QCOMPARE(pages.EditedName(), QStringLiteral("scene"));
+        scene->AskEffect(eEffectPreset, false);
+        factory.Last(CLiveEditorFactory::EffectsWindow)->name = QStringLiteral("effect");
+        QCOMPARE(pages.EditedName(), QStringLiteral("effect"));
+        factory.Last(CLiveEditorFactory::EffectsWindow)->Close(true, false);
+        QCOMPARE(pages.EditedName(), QStringLiteral("scene"));
+        FlushDeletes();
+    }
+
     void aNewSceneOpensInTheEditorOfItsKind()
     {
         CPagesRig rig;

@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace {
@@ -80,6 +81,12 @@ int CProjectFileBase::CountChildren(const QString& tag) const
          child = child.nextSiblingElement(tag))
         ++count;
     return count;
+}
+
+int CProjectFileBase::StepRecordValues(int fixtures)
+{
+    const qint64 channels = qint64(kMaxFileUniverses) * kSlotsPerUniverse;
+    return int(std::min<qint64>(2 * qint64(std::max(0, fixtures)) + 3 * channels, std::numeric_limits<int>::max()));
 }
 
 bool CProjectFileBase::SelectRoot()

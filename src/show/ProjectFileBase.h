@@ -133,6 +133,12 @@ protected:
         }
     }
 
+    // Values of a step's "SIds" list that can name something: a record of two
+    // for each of `fixtures`, of three for each channel of every universe a
+    // file may name. What a longer list holds past that is damage, and is
+    // not read.
+    static int StepRecordValues(int fixtures);
+
     // Ids may repeat in a damaged file: the first fixture with one is the
     // one the index keeps.
     static void IndexFixturesById(QHash<int, CPatchedFixture*>& index, const QList<CPatchedFixture*>& fixtures);

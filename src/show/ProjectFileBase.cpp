@@ -44,7 +44,10 @@ void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buff
 
 void CProjectFileBase::CountBeamFlags(qint64 flags)
 {
-    CountBufferBytes(std::max<qint64>(0, flags) * qint64(sizeof(void*)));
+    // A list of flags keeps each in a pointer's room, and grown a flag at a
+    // time it holds room for up to as many again: 131,000 fixtures of 256
+    // beams take some 16 bytes a flag.
+    CountBufferBytes(std::max<qint64>(0, flags) * qint64(2 * sizeof(void*)));
 }
 
 void CProjectFileBase::CountBufferBytes(qint64 bytes)

@@ -59,7 +59,7 @@ protected:
     // Every fixture keeps a flag per beam of its profile, and so does each of
     // its places in a subgroup: with a profile of thousands of beams a record
     // of a few bytes would make kilobytes. Counted before they are made, with
-    // the universe buffers, as an entry of a list each.
+    // the universe buffers, at what a list grown a flag at a time takes.
     void CountBeamFlags(qint64 flags);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;

@@ -58,6 +58,16 @@ QByteArray InflatingSteps(int steps)
     return (kHead + OneScene({}, step.repeated(steps)) + QStringLiteral("</ZKFile>")).toUtf8();
 }
 
+// Fixtures of a one-channel profile of 256 beams, all at one address: a
+// flag per beam each.
+QByteArray BeamFlagBomb(int fixtures)
+{
+    const QByteArray library = "<ZKLibrary ZKMatrixId=\"-1\"><ZKProfile><ZKProperties>" + BeamsXml(256)
+        + "</ZKProperties><ZKModes><ZKMode><ZKChannel ZKChannelType=\"7\"/></ZKMode></ZKModes></ZKProfile></ZKLibrary>";
+    return kHead.toUtf8() + "<ZKPatch><ZKFixtures>" + library + QByteArray("<ZKFixture/>").repeated(fixtures)
+        + "</ZKFixtures></ZKPatch></ZKFile>";
+}
+
 // Per kind of CrowdedShows(), the reader's bound and the message past it.
 QPair<int, QString> CrowdedBound(const QString& kind)
 {
@@ -119,6 +129,8 @@ private slots:
                                                << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        QTest::newRow("beam flags") << BeamFlagBomb(131000)
+                                    << GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256);
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
         for (const CHostileXml& document : HostileXmlDocuments())
             QTest::newRow(document.name) << document.xml << document.Error();

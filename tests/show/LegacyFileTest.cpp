@@ -147,6 +147,9 @@ private slots:
         QTest::newRow("no jump: auto jump read") << "ZKAutoJump=\"1\"" << -1 << true;
         QTest::newRow("jump -1: auto jump read") << "ZKJump=\"-1\" ZKAutoJump=\"1\"" << -1 << true;
         QTest::newRow("jump past the scenes: none") << "ZKJump=\"3\" ZKAutoJump=\"1\"" << -1 << false;
+        // Text that is no whole number names no scene (as an int it would be the first).
+        QTest::newRow("jump 1.5: none") << "ZKJump=\"1.5\" ZKAutoJump=\"1\"" << -1 << true;
+        QTest::newRow("jump abc: none") << "ZKJump=\"abc\" ZKAutoJump=\"1\"" << -1 << true;
     }
 
     void jumpAndAutoJump()

@@ -67,9 +67,10 @@ public:
     // never take more than half a gigabyte.
     static constexpr qint64 kMaxTreeBytes = qint64(320) * 1024 * 1024;
     // The parser checks each attribute of an element against all those
-    // before it, so an element of tens of thousands takes minutes; the
-    // widest element of a show has some forty.
-    static constexpr int kMaxAttributes = 256;
+    // before it, so an element of tens of thousands takes minutes, and even
+    // at this bound a file of such elements takes seconds; the widest
+    // element of a show has some forty.
+    static constexpr int kMaxAttributes = 128;
 
     CXmlDocument() = default;
 

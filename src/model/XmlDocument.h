@@ -209,8 +209,9 @@ public:
     static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
     // A streaming pass over the text, before any tree is built: false with
     // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes
-    // or an element of more than kMaxAttributes, would take a tree of more than kMaxTreeBytes or declares entities of
-    // its own (a DOCTYPE with an internal subset). With `deferred`, its
+    // or an element of more than kMaxAttributes, would take a tree of more
+    // than kMaxTreeBytes or declares entities of its own (a DOCTYPE with an
+    // internal subset). With `deferred`, its
     // children's ranges are found, and each tree built at once (the rest,
     // or one child) is held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.

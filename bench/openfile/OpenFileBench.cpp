@@ -1,4 +1,4 @@
-// Opens each project file given and prints whether it opened, the time it
+// Opens each project or profile file given and prints whether it opened, the time it
 // took and the peak memory of the process so far. For checking by hand that
 // hostile files (deep, crowded, inflating) are refused within bounds. Build
 // it in Release:
@@ -8,6 +8,7 @@
 // "groups"), to be opened by a run of its own under /usr/bin/time -v.
 
 #include "CrowdedShow.h"
+#include "model/FixtureProfile.h"
 #include "model/Language.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
@@ -60,7 +61,15 @@ int main(int argc, char** argv)
         CProject project;
         project.NewProject(64); // as many universes as any show here patches
         const auto start = std::chrono::steady_clock::now();
-        const bool opened = project.OpenProject(path);
+        // Profiles (".kvp", ".zkp") are opened as the library opens them.
+        const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
+        CFixtureProfile profile;
+        QString error;
+        const bool opened = suffix == QLatin1String("kvp") || suffix == QLatin1String("zkp")
+            ? profile.Load(path, false, &error)
+            : project.OpenProject(path);
+        if (!error.isEmpty())
+            host.ShowSplashMessage(error);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);

@@ -20,7 +20,8 @@ struct CRgbwColor
     // File form "r|g|b|w" in decimal.
     QString ToString() const;
     // Exactly four parts, each a base-10 number truncated to a byte (not a
-    // number: 0); any other text gives (0,0,0,0).
+    // number: 0); any other text, or one longer than four numbers with
+    // room to spare, gives (0,0,0,0).
     static CRgbwColor FromString(const QString& text);
 
     friend constexpr bool operator==(const CRgbwColor& x, const CRgbwColor& y)

@@ -404,7 +404,10 @@ void CXmlDocument::WriteProfile(const CFixtureProfile& profile, bool allModes)
         SetAttrInt(Key("ZKNbMode"), allModes ? profile.m_modes.size() : 1);
     }
     for (const CProfileMode* mode : modes) {
-        if (mode->m_channels.isEmpty())
+        // The reader ends every profile with an empty mode of its own: a last
+        // mode without channels is that one. Any other empty mode is written,
+        // or the modes after it would move up a place when the file is read.
+        if (mode->m_channels.isEmpty() && mode == modes.last())
             continue;
         AddElement(Key("ZKMode"), m_element[ModesSlot]);
         m_element[ModeSlot] = m_element[CurrentSlot];

@@ -128,6 +128,16 @@ bool CXmlDocument::GetAttrInt(const QString& name, int& value) const
     return true;
 }
 
+bool CXmlDocument::GetAttrWhole(const QString& name, int& value) const
+{
+    QString text;
+    bool ok = false;
+    const int parsed = GetAttrString(name, text) ? text.toInt(&ok, 10) : 0;
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
 bool CXmlDocument::GetAttrLong(const QString& name, long& value) const
 {
     int parsed = 0;
@@ -221,12 +231,14 @@ QString CXmlDocument::IntListToString(const QList<int>& list)
     return pieces.join(QLatin1Char('|'));
 }
 
-void CXmlDocument::StringToIntList(const QString& text, QList<int>& list)
+void CXmlDocument::StringToIntList(const QString& text, QList<int>& list, int maxCount)
 {
     list.clear();
-    ForEachPiece(text, QLatin1Char('|'), [&list](const QStringRef& piece) {
+    if (maxCount <= 0)
+        return;
+    ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& piece) {
         list.append(piece.toInt());
-        return true;
+        return list.size() < maxCount;
     });
 }
 

@@ -66,6 +66,11 @@ public:
     // file is refused before they are built, so that the trees of a file
     // never take more than half a gigabyte.
     static constexpr qint64 kMaxTreeBytes = qint64(320) * 1024 * 1024;
+    // The parser checks each attribute of an element against all those
+    // before it, so an element of tens of thousands takes minutes, and even
+    // at this bound a file of such elements takes seconds; the widest
+    // element of a show has some forty.
+    static constexpr int kMaxAttributes = 128;
 
     CXmlDocument() = default;
 
@@ -92,6 +97,11 @@ public:
     bool GetAttrByte(const QString& name, quint8& value) const;
     bool GetAttrBool(const QString& name, bool& value) const;
     bool GetAttrColor(const QString& name, QColor& color) const;
+    // A number in base 10 that an int holds, and nothing else: false, value
+    // unchanged, for text such as "", "abc", "3x", "0x1" or "1.5" too. For
+    // places in lists (pages, scenes), where 0 is the first and must not
+    // stand for a text that names none.
+    bool GetAttrWhole(const QString& name, int& value) const;
     // A duration in ms, brought within 0..kMaxTimeMs: the editors enter no
     // longer time, and the tick's sums of such times cannot overflow.
     static constexpr int kMaxTimeMs = ((99 * 60 + 59) * 60 + 59) * 1000 + 999;
@@ -123,7 +133,9 @@ public:
         }
     }
     static QString IntListToString(const QList<int>& list);
-    static void StringToIntList(const QString& text, QList<int>& list);
+    // At most the first `maxCount` pieces: a list longer than what it can
+    // name is damaged, and would otherwise take memory for every separator.
+    static void StringToIntList(const QString& text, QList<int>& list, int maxCount);
     static QString EncodeBlob(const QByteArray& bytes);
     // The same through a compressor kept by a writer of many blobs.
     static QString EncodeBlob(const QByteArray& bytes, CBlobCompressor& compressor);
@@ -196,9 +208,10 @@ public:
     static QByteArray EncodeStorage(int mode, const QByteArray& xml);
     static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
     // A streaming pass over the text, before any tree is built: false with
-    // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes,
-    // would take a tree of more than kMaxTreeBytes or declares entities of
-    // its own (a DOCTYPE with an internal subset). With `deferred`, its
+    // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes
+    // or an element of more than kMaxAttributes, would take a tree of more
+    // than kMaxTreeBytes or declares entities of its own (a DOCTYPE with an
+    // internal subset). With `deferred`, its
     // children's ranges are found, and each tree built at once (the rest,
     // or one child) is held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.
@@ -228,6 +241,7 @@ public:
         qint64 nodes = 0;
         qint64 attributes = 0;
         int depth = 0; // of the deepest element with children, the root's 1
+        int widest = 0; // attributes of the element with most
         bool sure = true;
     };
     // A child written out (WriteOut): its text, its count, the bytes of its

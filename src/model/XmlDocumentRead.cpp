@@ -267,6 +267,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             cutSafe = false;
         } else {
             const char* const name = p;
+            int elementAttributes = 0;
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
                 if (quoted(*p)) {
@@ -278,9 +279,13 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
                     }
                     continue;
                 }
-                if (*p == '=')
-                    ++attributes;
+                if (*p == '=' && ++elementAttributes > kMaxAttributes) {
+                    scannedTo = p;
+                    error = GetLangText(Txt::DocumentTooManyAttributes).arg(kMaxAttributes);
+                    return false;
+                }
             }
+            attributes += elementAttributes;
             const bool empty = p < end && p[-1] == '/';
             if (cut && depth <= 1 && std::search(name, p, "xmlns", "xmlns" + 5) != p)
                 cutSafe = false; // a child alone would lose its namespaces

@@ -172,6 +172,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
     if (count) {
         ++count->nodes;
         count->attributes += attributes.size();
+        count->widest = std::max(count->widest, int(attributes.size()));
         if (written || node.hasChildNodes())
             count->depth = std::max(count->depth, depth + 1);
         // Near the root a namespace keeps the reader from cutting its
@@ -277,12 +278,13 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& tree, c
         all.nodes += written.count.nodes;
         all.attributes += written.count.attributes;
         all.depth = std::max(all.depth, written.count.depth);
+        all.widest = std::max(all.widest, written.count.widest);
         all.sure = all.sure && written.count.sure;
         writtenOutBytes += written.elementBytes;
         largestChild = std::max(largestChild,
                                 TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
     }
-    if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth)
+    if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth || all.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
     // that name below the root. When those are exactly the children written

@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace {
@@ -43,7 +44,10 @@ void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buff
 
 void CProjectFileBase::CountBeamFlags(qint64 flags)
 {
-    CountBufferBytes(std::max<qint64>(0, flags) * qint64(sizeof(void*)));
+    // A list of flags keeps each in a pointer's room, and grown a flag at a
+    // time it holds room for up to as many again: 131,000 fixtures of 256
+    // beams take some 16 bytes a flag.
+    CountBufferBytes(std::max<qint64>(0, flags) * qint64(2 * sizeof(void*)));
 }
 
 void CProjectFileBase::CountBufferBytes(qint64 bytes)
@@ -80,6 +84,12 @@ int CProjectFileBase::CountChildren(const QString& tag) const
          child = child.nextSiblingElement(tag))
         ++count;
     return count;
+}
+
+int CProjectFileBase::StepRecordValues(int fixtures)
+{
+    const qint64 channels = qint64(kMaxFileUniverses) * kSlotsPerUniverse;
+    return int(std::min<qint64>(2 * qint64(std::max(0, fixtures)) + 3 * channels, std::numeric_limits<int>::max()));
 }
 
 bool CProjectFileBase::SelectRoot()

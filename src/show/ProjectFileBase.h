@@ -59,7 +59,7 @@ protected:
     // Every fixture keeps a flag per beam of its profile, and so does each of
     // its places in a subgroup: with a profile of thousands of beams a record
     // of a few bytes would make kilobytes. Counted before they are made, with
-    // the universe buffers, as an entry of a list each.
+    // the universe buffers, at what a list grown a flag at a time takes.
     void CountBeamFlags(qint64 flags);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;
@@ -132,6 +132,12 @@ protected:
             record(fixture, length);
         }
     }
+
+    // Values of a step's "SIds" list that can name something: a record of two
+    // for each of `fixtures`, of three for each channel of every universe a
+    // file may name. What a longer list holds past that is damage, and is
+    // not read.
+    static int StepRecordValues(int fixtures);
 
     // Ids may repeat in a damaged file: the first fixture with one is the
     // one the index keeps.

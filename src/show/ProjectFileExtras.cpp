@@ -469,7 +469,7 @@ void CProjectFileV3::readFadingButtons(CProject& project)
         ForEachChild(Key(entryTag), [&]() {
             int pageId = -1;
             int sceneIndex = -1;
-            if (!GetAttrInt(Key("ZKFBScPage"), pageId) || !GetAttrInt(Key("ZKFBScScene"), sceneIndex))
+            if (!GetAttrWhole(Key("ZKFBScPage"), pageId) || !GetAttrWhole(Key("ZKFBScScene"), sceneIndex))
                 return;
             CPage* page = project.m_pages.value(pageId, nullptr);
             CScene* scene = page ? page->m_scenes.value(sceneIndex, nullptr) : nullptr;
@@ -662,7 +662,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
                 } else {
                     int pageId = -1;
                     int sceneIndex = -1;
-                    if (!GetAttrInt(Key("ZKTBPage"), pageId) || !GetAttrInt(Key("ZKTBScene"), sceneIndex))
+                    if (!GetAttrWhole(Key("ZKTBPage"), pageId) || !GetAttrWhole(Key("ZKTBScene"), sceneIndex))
                         return;
                     CPage* page = project.m_pages.value(pageId, nullptr);
                     CScene* scene = page ? page->m_scenes.value(sceneIndex, nullptr) : nullptr;

@@ -419,7 +419,8 @@ void CProjectFileV3::readGroups(CProject& project)
         QString text;
         QList<int> ids;
         if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
-            StringToIntList(text, ids);
+            // A group lists each fixture of the show once at most.
+            StringToIntList(text, ids, general->m_fixtures.size());
             QSet<CPatchedFixture*> added;
             for (int id : ids) {
                 CPatchedFixture* fixture = FindGeneralFixture(id);
@@ -431,7 +432,7 @@ void CProjectFileV3::readGroups(CProject& project)
             }
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
-            StringToIntList(text, ids);
+            StringToIntList(text, ids, general->m_matrices.size());
             QSet<CFixtureMatrix*> added;
             for (int id : ids) {
                 CFixtureMatrix* matrix = FindGeneralMatrix(id);
@@ -455,12 +456,9 @@ void CProjectFileV3::readGroups(CProject& project)
 
 int CProjectFileV3::readPageNumber() const
 {
-    // Read as an int, "abc" or "3x" would be page 0, the first: no page is
-    // the only reading of a number that is not one.
-    QString text;
-    bool ok = false;
-    const int page = GetAttrString(QStringLiteral("ZKPage"), text) ? text.toInt(&ok) : -1;
-    return ok ? page : -1;
+    int page = -1;
+    GetAttrWhole(QStringLiteral("ZKPage"), page);
+    return page;
 }
 
 void CProjectFileV3::linkGroupPages(CProject& project)

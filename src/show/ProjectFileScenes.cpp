@@ -501,7 +501,7 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         GetAttrBool(QStringLiteral("ZKDynamicFadeOut"), scene->m_dynamicFadeOut);
         if (GetAttrInt(QStringLiteral("ZKLoop"), value))
             scene->m_loopCount = qint16(value);
-        GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
+        GetAttrWhole(QStringLiteral("ZKJump"), scene->m_jumpIndex);
         GetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
         GetAttrInt(QStringLiteral("ZKPlayMode"), scene->m_playMode);
         QString releaseList;
@@ -621,7 +621,8 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     if (GetAttrString(QStringLiteral("SIds"), text)) {
         m_previousEntries.clear();
         QList<int> values;
-        StringToIntList(text, values);
+        StringToIntList(text, values,
+                        StepRecordValues(project.m_generalGroup ? project.m_generalGroup->m_fixtures.size() : 0));
         // Every record of the list keeps its place in the level data: one
         // that names nothing (or a fixture already listed) becomes a run of
         // bytes to pass over, so the records after it, in this step and in

@@ -336,7 +336,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         if (!plain)
             readActiveUniverses(project, scene);
         if (plain) {
-            GetAttrInt(QStringLiteral("ZKJump"), scene->m_jumpIndex);
+            GetAttrWhole(QStringLiteral("ZKJump"), scene->m_jumpIndex);
             // The auto jump belongs to scenes that jump nowhere.
             if (scene->m_jumpIndex < 0)
                 GetAttrBool(QStringLiteral("ZKAutoJump"), scene->m_autoJump);
@@ -409,7 +409,7 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
         if (GetAttrString(QStringLiteral("SIds"), text)) {
             m_previousEntries.clear();
             QList<int> values;
-            StringToIntList(text, values);
+            StringToIntList(text, values, StepRecordValues(m_fixturesById.size()));
             // Every record keeps its place in the level data, matched or not.
             ForEachStepRecord(
                 values, [&](int id) { return FindFileFixture(id, import); },

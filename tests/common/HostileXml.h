@@ -11,7 +11,7 @@
 // have the parser build a million nodes or gigabytes of tree.
 struct CHostileXml
 {
-    enum Reason { DeclaresEntities, TooManyNodes, TooMuchMemory };
+    enum Reason { DeclaresEntities, TooManyNodes, TooMuchMemory, TooManyAttributes };
     const char* name;
     QByteArray xml;
     Reason reason;
@@ -24,6 +24,8 @@ struct CHostileXml
             return GetLangText(Txt::DocumentDeclaresEntities);
         case TooManyNodes:
             return GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes);
+        case TooManyAttributes:
+            return GetLangText(Txt::DocumentTooManyAttributes).arg(CXmlDocument::kMaxAttributes);
         default:
             return GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxTreeBytes / (1024 * 1024));
         }
@@ -34,6 +36,15 @@ struct CHostileXml
 inline QByteArray CrowdedXml(const QByteArray& unit, int count)
 {
     return "<ZKFile Version=\"2.0\">" + unit.repeated(count) + "</ZKFile>";
+}
+
+// One element of `count` attributes, each named apart, in a root element.
+inline QByteArray WideElementXml(int count)
+{
+    QByteArray element = "<a";
+    for (int i = 0; i < count; ++i)
+        element += " a" + QByteArray::number(i) + "=\"\"";
+    return CrowdedXml(element + "/>", 1);
 }
 
 // A profile's beam positions, `count` of them, in rows of 256 cells.
@@ -70,5 +81,7 @@ inline QList<CHostileXml> HostileXmlDocuments()
         {"CDATA sections", CrowdedXml("<![CDATA[]]>", maxNodes), CHostileXml::TooManyNodes},
         {"attributes", CrowdedXml("<a b=\"1\"/>", maxNodes * 9 / 20), CHostileXml::TooMuchMemory},
         {"long names", CrowdedXml("<" + QByteArray(98, 'n') + "/>", maxNodes * 3 / 5), CHostileXml::TooMuchMemory},
+        // Some 1.3 MB: the parser's time grows with the square of an element's attributes.
+        {"attributes on one element", WideElementXml(150000), CHostileXml::TooManyAttributes},
     };
 }

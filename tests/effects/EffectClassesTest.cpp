@@ -130,6 +130,9 @@ private slots:
         QCOMPARE(CRgbwColor::FromString(QStringLiteral("12|34|56")), CRgbwColor());
         QCOMPARE(CRgbwColor::FromString(QStringLiteral("1|2|3|4|5")), CRgbwColor());
         QCOMPARE(CRgbwColor::FromString(QString()), CRgbwColor());
+        QCOMPARE(CRgbwColor::FromString(QStringLiteral("1|2|3|4") + QString(60, QLatin1Char(' '))), CRgbwColor());
+        QCOMPARE(CRgbwColor::FromString(QStringLiteral("-2147483647|-2147483647|-2147483647|-2147483647")),
+                 CRgbwColor(1, 1, 1, 1));
         // Values keep their low byte; a part that is no number is 0.
         QCOMPARE(CRgbwColor::FromString(QStringLiteral("300|0|0|0")), CRgbwColor(44, 0, 0, 0));
         QCOMPARE(CRgbwColor::FromString(QStringLiteral("-1|x||7")), CRgbwColor(255, 0, 0, 7));

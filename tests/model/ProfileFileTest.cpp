@@ -401,6 +401,40 @@ private slots:
         QCOMPARE(loaded.m_beamExtentX, 0.28f);
     }
 
+    // The reader ends every profile with an empty mode; any other mode
+    // without channels keeps its place, and a second save is the first.
+    void emptyModesKeepTheirPlace_data()
+    {
+        QTest::addColumn<QList<int>>("channels");
+        QTest::newRow("between two") << QList<int>{1, 0, 2};
+        QTest::newRow("first") << QList<int>{0, 3};
+        QTest::newRow("two in a row") << QList<int>{2, 0, 0, 1};
+        QTest::newRow("last, besides the reader's") << QList<int>{1, 0};
+    }
+    void emptyModesKeepTheirPlace()
+    {
+        QFETCH(QList<int>, channels);
+        CFixtureProfile profile;
+        for (int m = 0; m < channels.size(); ++m) {
+            if (m > 0)
+                profile.m_modes.append(new CProfileMode);
+            for (int c = 0; c < channels[m]; ++c)
+                AddChannel(*profile.m_modes[m], ChannelType::Dimmer, QStringLiteral("M%1.%2").arg(m).arg(c));
+        }
+        profile.m_modes.append(new CProfileMode);
+        const QString path = Path(QStringLiteral("empty.kvp"));
+        QVERIFY(profile.Save(path));
+        const QByteArray first = ReadBytes(path);
+        CFixtureProfile loaded;
+        QVERIFY(loaded.Load(path));
+        QList<int> read;
+        for (const CProfileMode* mode : loaded.m_modes)
+            read << mode->ChannelCount();
+        QCOMPARE(read, channels + QList<int>{0});
+        QVERIFY(loaded.Save(path));
+        QCOMPARE(ReadBytes(path), first);
+    }
+
     // A thousand cells either way is the most a beam may lie off; a file
     // beyond it is refused, a profile beyond it is written at the limit, and
     // a position is written as it was read.
@@ -520,7 +554,9 @@ private slots:
         CFixtureProfile profile;
         CProfileMode& mode = *profile.m_modes[0];
         CProfileChannelDef outside;
-        AddChannel(mode, ChannelType::Pan, QStringLiteral("P"))->m_lsb = true; // no partner at all
+        CProfileChannelDef* pan = AddChannel(mode, ChannelType::Pan, QStringLiteral("P"));
+        pan->m_lsb = true; // no partner at all: written coarse, presets and all
+        pan->AddDimmerPreset(0, 255, true);
         CProfileChannelDef* tilt = AddChannel(mode, ChannelType::Tilt, QStringLiteral("T"));
         tilt->m_msb = true;
         tilt->m_partner16 = &outside; // not in the mode
@@ -534,6 +570,39 @@ private slots:
         QVERIFY(loaded.Load(path));
         QVERIFY(!loaded.GetChannel(0)->m_lsb && !loaded.GetChannel(1)->m_msb);
         QVERIFY(!loaded.GetChannel(0)->m_partner16 && !loaded.GetChannel(1)->m_partner16);
+        QCOMPARE(loaded.GetChannel(0)->m_presets.size(), 1);
+    }
+
+    // The flags of a channel as the file holds them, damaged or not: fine or
+    // coarse without a partner in the mode is neither (a fine one gets its
+    // presets, the stale partner is forgotten); second presets come only
+    // with their flag and with first ones. A save reads back the same.
+    void presetFlagsAsTheFileHoldsThem_data()
+    {
+        Columns<QString, int, int>("channel", "presets", "secondPresets");
+        const QString two = QStringLiteral("<ZKPresets><ZKPreset/><ZKPreset/></ZKPresets>");
+        const QString one = QStringLiteral("<ZKPresets2><ZKPreset/></ZKPresets2>");
+        QTest::newRow("fine, partner past the mode") << "ZKChannelLSB=\"1\" ZKChannel16BitsIndex=\"9\">" + two << 2 << -1;
+        QTest::newRow("coarse, partner past the mode") << "ZKChannelMSB=\"1\" ZKChannel16BitsIndex=\"5\">" + two << 2 << -1;
+        QTest::newRow("second presets") << "ZKChannel2Presets=\"1\" ZKChannel2PresetsIndex=\"0\">" + two + one << 2 << 1;
+        QTest::newRow("second presets without the flag") << "ZKChannel2Presets=\"0\">" + two + one << 2 << -1;
+        QTest::newRow("second presets without first ones") << "ZKChannel2Presets=\"1\" ZKChannel2PresetsIndex=\"0\">" + one
+                                                           << 0 << -1;
+    }
+    void presetFlagsAsTheFileHoldsThem()
+    {
+        const auto [channel, presets, secondPresets] = Row<QString, int, int>("channel", "presets", "secondPresets");
+        QVERIFY(WriteXml(QStringLiteral("flags.kvp"), ProfileXml("<ZKChannel ZKChannelType=\"1\" " + channel + "</ZKChannel>")));
+        CFixtureProfile profile;
+        for (int pass = 0; pass < 2; ++pass) {
+            QVERIFY(profile.Load(Path(QStringLiteral("flags.kvp"))));
+            const CProfileChannelDef* c = profile.GetChannel(0);
+            QVERIFY(!c->m_lsb && !c->m_msb);
+            QCOMPARE(c->m_partner16Index, -1);
+            QCOMPARE(c->m_presets.size(), presets);
+            QCOMPARE(c->m_secondPresets ? c->m_secondPresets->m_presets.size() : -1, secondPresets);
+            QVERIFY(profile.Save(Path(QStringLiteral("flags.kvp"))));
+        }
     }
 
     void otherStoredForms()

@@ -309,6 +309,10 @@ private slots:
                                     << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("100000 deep, unclosed") << QByteArray("<a>").repeated(100000)
                                                << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        const int widest = CXmlDocument::kMaxAttributes;
+        QTest::newRow("widest element") << WideElementXml(widest) << QString();
+        QTest::newRow("one attribute wider")
+            << WideElementXml(widest + 1) << GetLangText(Txt::DocumentTooManyAttributes).arg(widest);
         // Within the bound on memory, which a million attributes pass first.
         QTest::newRow("too many attributes")
             << "<ZKFile>" + QByteArray("<a b='1'/>").repeated(CXmlDocument::kMaxNodes / 5)
@@ -360,7 +364,8 @@ private slots:
         for (const char* suffix : {"kv2", "kv1", "kvp", "zkp"}) {
             const QString name = QStringLiteral("hostile.") + QLatin1String(suffix);
             for (const CHostileXml& document : HostileXmlDocuments()) {
-                if (qstrcmp(suffix, "kv2") == 0 || document.reason == CHostileXml::DeclaresEntities)
+                if (qstrcmp(suffix, "kv2") == 0 || document.reason == CHostileXml::DeclaresEntities
+                    || document.reason == CHostileXml::TooManyAttributes)
                     QTest::addRow("%s, %s", document.name, suffix) << name << document.xml << document.Error();
             }
             QTest::addRow("legit, %s", suffix) << name << legit << QString();
@@ -823,10 +828,14 @@ private slots:
         QCOMPARE(CXmlDocument::IntListToString({}), QString());
         QCOMPARE(CXmlDocument::IntListToString({-1, 0, 42}), QStringLiteral("-1|0|42"));
         QList<int> list{5, 6};
-        CXmlDocument::StringToIntList(QString(), list);
+        CXmlDocument::StringToIntList(QString(), list, 10);
         QCOMPARE(list, QList<int>({0}));
-        CXmlDocument::StringToIntList(QStringLiteral("3||x|-7|"), list);
+        CXmlDocument::StringToIntList(QStringLiteral("3||x|-7|"), list, 10);
         QCOMPARE(list, QList<int>({3, 0, 0, -7, 0}));
+        CXmlDocument::StringToIntList(QStringLiteral("3||x|-7|"), list, 3);
+        QCOMPARE(list, QList<int>({3, 0, 0}));
+        CXmlDocument::StringToIntList(QStringLiteral("3|4"), list, 0);
+        QVERIFY(list.isEmpty());
     }
 
     // The pieces splitRef would give, empty ones too, up to the one the
@@ -914,22 +923,27 @@ private slots:
     // storage; the file saved before stays. One the reader takes loads.
     void documentsTheReaderRefusesAreNotWritten_data()
     {
-        Columns<int, int, QString>("depth", "valueBytes", "reason");
-        const int maxDepth = CXmlDocument::kMaxDepth;
-        QTest::newRow("deepest read") << maxDepth << 0 << QString();
-        QTest::newRow("one deeper") << maxDepth + 1 << 0 << GetLangText(Txt::DocumentTooDeep).arg(maxDepth);
-        QTest::newRow("longer") << 1 << CXmlDocument::kMaxDocumentBytes
+        Columns<int, int, int, QString>("depth", "valueBytes", "attributes", "reason");
+        const int maxDepth = CXmlDocument::kMaxDepth, widest = CXmlDocument::kMaxAttributes;
+        QTest::newRow("deepest read") << maxDepth << 0 << 1 << QString();
+        QTest::newRow("one deeper") << maxDepth + 1 << 0 << 1 << GetLangText(Txt::DocumentTooDeep).arg(maxDepth);
+        QTest::newRow("longer") << 1 << CXmlDocument::kMaxDocumentBytes << 1
                                 << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
+        QTest::newRow("widest read") << 2 << 0 << widest << QString();
+        QTest::newRow("one wider") << 2 << 0 << widest + 1 << GetLangText(Txt::DocumentTooManyAttributes).arg(widest);
     }
     void documentsTheReaderRefusesAreNotWritten()
     {
-        const auto [depth, valueBytes, reason] = Row<int, int, QString>("depth", "valueBytes", "reason");
+        const auto [depth, valueBytes, attributes, reason] =
+            Row<int, int, int, QString>("depth", "valueBytes", "attributes", "reason");
         CXmlDocument doc;
         doc.NewDocument();
         for (int level = 1; level < depth; ++level)
             doc.AddElement(QStringLiteral("ZKLevel"), doc.CurrentElement());
         doc.CurrentElement().appendChild(doc.m_document.createTextNode(QStringLiteral("x")));
         doc.SetAttrString(QStringLiteral("ZKValue"), QString(valueBytes, QLatin1Char('v')));
+        for (int i = 1; i < attributes; ++i)
+            doc.SetAttrInt(QStringLiteral("ZKA%1").arg(i), i);
         for (const char* name : {"refused.kv3", "refused.kvp"}) {
             const QString path = Path(QLatin1String(name));
             QVERIFY(WriteBytes(path, "before"));

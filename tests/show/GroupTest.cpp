@@ -250,7 +250,8 @@ private slots:
     {
         GroupRig r;
         CGroup* general = r.General();
-        r.Select(general, {r.members[0], r.plain[0]}, {r.matrix});
+        // A selection that names a fixture twice stores it twice.
+        r.Select(general, {r.members[0], r.plain[0], r.plain[0]}, {r.matrix});
         QVERIFY(general->AddSubGroup());
         general->RemoveFixture(r.plain[0], true, false);
         QCOMPARE(general->m_fixtures.size(), 4);

@@ -58,6 +58,16 @@ QByteArray InflatingSteps(int steps)
     return (kHead + OneScene({}, step.repeated(steps)) + QStringLiteral("</ZKFile>")).toUtf8();
 }
 
+// Fixtures of a one-channel profile of 256 beams, all at one address: a
+// flag per beam each.
+QByteArray BeamFlagBomb(int fixtures)
+{
+    const QByteArray library = "<ZKLibrary ZKMatrixId=\"-1\"><ZKProfile><ZKProperties>" + BeamsXml(256)
+        + "</ZKProperties><ZKModes><ZKMode><ZKChannel ZKChannelType=\"7\"/></ZKMode></ZKModes></ZKProfile></ZKLibrary>";
+    return kHead.toUtf8() + "<ZKPatch><ZKFixtures>" + library + QByteArray("<ZKFixture/>").repeated(fixtures)
+        + "</ZKFixtures></ZKPatch></ZKFile>";
+}
+
 // Per kind of CrowdedShows(), the reader's bound and the message past it.
 QPair<int, QString> CrowdedBound(const QString& kind)
 {
@@ -119,6 +129,8 @@ private slots:
                                                << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
+        QTest::newRow("beam flags") << BeamFlagBomb(131000)
+                                    << GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256);
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
         for (const CHostileXml& document : HostileXmlDocuments())
             QTest::newRow(document.name) << document.xml << document.Error();
@@ -257,6 +269,43 @@ private slots:
             QCOMPARE(fixture->Profile()->m_beams.size(), CFixtureProfile::kMaxBeams);
             QCOMPARE(fixture->BeamFlags().size(), CFixtureProfile::kMaxBeams);
         }
+    }
+
+    // A list is read as far as it can name something (a group each fixture
+    // once; a step each fixture and every channel of every universe): past
+    // that it is damage, and a few kilobytes of it could ask for gigabytes.
+    void listsAreReadNoFurtherThanTheyCanName_data()
+    {
+        Columns<QString, QString, bool>("attribute", "list", "named");
+        const QString channels = QStringLiteral("-1|0|0|").repeated(256 * 512);
+        QTest::newRow("group, as long as it may be") << "ZKFixtures" << "%1" << true;
+        QTest::newRow("group, longer") << "ZKFixtures" << "99|%1" << false;
+        QTest::newRow("step, as long as it may be") << "SIds" << channels + "%1|3" << true;
+        QTest::newRow("step, longer") << "SIds" << channels + "-1|0|1|%1|3" << false;
+    }
+    void listsAreReadNoFurtherThanTheyCanName()
+    {
+        const auto [attribute, list, named] = Row<QString, QString, bool>("attribute", "list", "named");
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        rig.AddStep(rig.AddScene(QStringLiteral("S")), 0, 1000, {{rgb, {1, 2, 3}}});
+        rig.project.m_generalGroup->m_selectedFixtures = {rgb};
+        QVERIFY(rig.project.AddGroup(QStringLiteral("G")));
+        const QString path = m_dir.filePath(QStringLiteral("lists.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        QString xml = QString::fromUtf8(qUncompress(ReadBytes(path)));
+        const QString was = QStringLiteral("%1=\"%2").arg(attribute, QString::number(rgb->m_id));
+        QCOMPARE(xml.count(was), 1);
+        xml.replace(was, QStringLiteral("%1=\"%2").arg(attribute, list.arg(rgb->m_id)));
+
+        QVERIFY(rig.project.OpenProject(Store(QStringLiteral("long.kv3"), xml.toUtf8())));
+        CPatchedFixture* fixture = rig.project.PatchedFixtures().value(0);
+        const CSceneStep* step = rig.project.m_firstPage->m_scenes.value(0)->m_steps.value(0);
+        QVERIFY(fixture && step && rig.project.m_groups.size() == 2);
+        const bool inStep = std::any_of(step->m_entries.begin(), step->m_entries.end(),
+                                        [&](const CStepFixture* entry) { return entry->Fixture() == fixture; });
+        QCOMPARE(attribute == QLatin1String("SIds") ? inStep : rig.project.m_groups[1]->m_fixtures.contains(fixture),
+                 named);
     }
 
     void stepTimesAreClampedOnRead()

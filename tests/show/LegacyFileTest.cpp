@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FileBytes.h"
 #include "LevelLists.h"
 #include "TestRegistry.h"
@@ -146,6 +147,9 @@ private slots:
         QTest::newRow("no jump: auto jump read") << "ZKAutoJump=\"1\"" << -1 << true;
         QTest::newRow("jump -1: auto jump read") << "ZKJump=\"-1\" ZKAutoJump=\"1\"" << -1 << true;
         QTest::newRow("jump past the scenes: none") << "ZKJump=\"3\" ZKAutoJump=\"1\"" << -1 << false;
+        // Text that is no whole number names no scene (as an int it would be the first).
+        QTest::newRow("jump 1.5: none") << "ZKJump=\"1.5\" ZKAutoJump=\"1\"" << -1 << true;
+        QTest::newRow("jump abc: none") << "ZKJump=\"abc\" ZKAutoJump=\"1\"" << -1 << true;
     }
 
     void jumpAndAutoJump()
@@ -209,6 +213,27 @@ private slots:
         QCOMPARE(Entries(steps[1]), QStringLiteral("#1=50,0,0"));
         QCOMPARE(Entries(steps[2]), QStringLiteral("#1=0,0,0")); // damaged data is none
         QCOMPARE(Entries(steps[3]), QStringLiteral("#1=1,2,3"));
+    }
+
+    // A step's list is read as far as it can name something (each fixture,
+    // every channel of every universe); past that it is damage, and a few
+    // kilobytes of it could ask for gigabytes.
+    void stepListsAreReadNoFurtherThanTheyCanName_data()
+    {
+        Columns<QString, bool>("before", "named");
+        QTest::newRow("as long as it may be") << QString() << true;
+        QTest::newRow("longer") << "-1|0|1|" << false;
+    }
+    void stepListsAreReadNoFurtherThanTheyCanName()
+    {
+        const auto [before, named] = Row<QString, bool>("before", "named");
+        const QString ids = QStringLiteral("-1|0|0|").repeated(256 * 512) + before + QStringLiteral("1|3");
+        const QString xml = OneFixtureShow(
+            QStringLiteral("<ZKScene><ZKSteps><ZKStep><SData SIds=\"%1\" SLvl=\"%2\"/></ZKStep></ZKSteps></ZKScene>")
+                .arg(ids, Blob({1})));
+        CPlaybackRig rig;
+        QVERIFY(rig.project.OpenProject(WriteXml(QStringLiteral("list.kv2"), xml)));
+        QCOMPARE(Entries(rig.project.m_firstPage->m_scenes[0]->m_steps[0]).contains(QStringLiteral("#1=")), named);
     }
 
     // Fixtures written without an id would all have had 0.

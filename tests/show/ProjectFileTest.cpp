@@ -10,7 +10,11 @@
 #include "model/FixtureMatrix.h"
 #include "model/ProfileChannelDef.h"
 #include "model/XmlDocument.h"
+#include "show/FadingButton.h"
+#include "show/Group.h"
+#include "show/Page.h"
 #include "show/ProjectFileV3.h"
+#include "show/TimeLine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -734,31 +738,65 @@ private slots:
         QVERIFY(IsNewEmptyProject(rig.project));
     }
 
-    // A group's page is its place in the page list; a "number" that is no
-    // number names no page, for the general group as for the others.
-    void groupPageNumbersLinkOnlyAPage_data()
+    // A page or scene is named by its place in a list; a "number" that is no
+    // whole number names none (read as an int, text would be 0, the first):
+    // a group's page, a crossfade button's and a timeline block's page and
+    // scene, a scene's jump.
+    void pageAndSceneNumbersLinkOnlyWholeNumbers_data()
     {
         Columns<QString, QString>("number", "linked");
-        for (const char* number : {"abc", "", "3x", "0x3", "3.5", "2147483648", "-1", "2"})
-            QTest::newRow(number) << QString::fromLatin1(number) << QString();
-        QTest::newRow("0") << "0" << "A";
-        QTest::newRow("1") << "1" << "B";
-        QTest::newRow("1 among spaces") << " 1 " << "B";
+        for (const char* number : {"abc", "", "3x", "0x1", "1.5", "2147483648", "-1", "2"})
+            QTest::newRow(number) << QString::fromLatin1(number) << "- - - - -";
+        QTest::newRow("0") << "0" << "A a0 b0 a1 a0";
+        QTest::newRow("1") << "1" << "B b1 b1 b1 a1";
+        QTest::newRow("1 among spaces") << " 1 " << "B b1 b1 b1 a1";
     }
-    void groupPageNumbersLinkOnlyAPage()
+    void pageAndSceneNumbersLinkOnlyWholeNumbers()
     {
         const auto [number, linked] = Row<QString, QString>("number", "linked");
         const QString path = Path(QStringLiteral("pages.kv3"));
-        QVERIFY(WriteProjectXml(path, File(QStringLiteral("<ZKGroups><ZKGlobalGroup ZKPage=\"%1\"/>"
-                                                          "<ZKGroup ZKName=\"G\" ZKPage=\"%1\"/></ZKGroups>"
-                                                          "<ZKPages><ZKPage ZKName=\"A\"/><ZKPage ZKName=\"B\"/>"
-                                                          "</ZKPages>")
-                                               .arg(number))));
+        const auto scenes = [](const QString& page, const QString& jump) {
+            return "<ZKScenes><ZKScene ZKName=\"" + page + "0\" ZKJump=\"" + jump + "\"/><ZKScene ZKName=\"" + page
+                + "1\"/></ZKScenes>";
+        };
+        // Each reference once with the number as its page, once as its scene.
+        const QString references = QStringLiteral("ZKFBScPage=\"%1\" ZKFBScScene=\"%1\"/>"
+                                                  "<ZKFBSceneIn ZKFBScPage=\"1\" ZKFBScScene=\"%1\"/>"
+                                                  "<ZKFBSceneIn ZKFBScPage=\"%1\" ZKFBScScene=\"1\"/>");
+        const QString timeBlocks = QStringLiteral("<ZKTimeBlock ZKTBPage=\"%1\" ZKTBScene=\"%1\"/>"
+                                                  "<ZKTimeBlock ZKTBPage=\"1\" ZKTBScene=\"%1\"/>"
+                                                  "<ZKTimeBlock ZKTBPage=\"%1\" ZKTBScene=\"1\"/>");
+        const QString xml = QStringLiteral("<ZKGroups><ZKGlobalGroup ZKPage=\"%1\"/><ZKGroup ZKName=\"G\" ZKPage=\"%1\"/>"
+                                           "</ZKGroups><ZKPages><ZKPage ZKName=\"A\">%2</ZKPage>"
+                                           "<ZKPage ZKName=\"B\">%3</ZKPage></ZKPages>"
+                                           "<ZKFadingButs><ZKFadingBut ZKName=\"F\"><ZKFBScenesIn><ZKFBSceneIn %4"
+                                           "</ZKFBScenesIn></ZKFadingBut></ZKFadingButs>"
+                                           "<ZKTimeLines><ZKTimeLine ZKName=\"L\" Type=\"0\"><ZKTimeBlocks>%5"
+                                           "</ZKTimeBlocks></ZKTimeLine></ZKTimeLines>")
+                                .arg(number, scenes(QStringLiteral("a"), number), scenes(QStringLiteral("b"), QStringLiteral("-1")),
+                                     references.arg(number),
+                                     timeBlocks.arg(number));
+        QVERIFY(WriteProjectXml(path, File(xml)));
         CPlaybackRig rig;
         QVERIFY(rig.project.OpenProject(path));
-        QCOMPARE(rig.project.m_groups.size(), 2);
-        for (const CGroup* group : qAsConst(rig.project.m_groups))
-            QCOMPARE(group->m_page ? group->m_page->m_name : QString(), linked);
+        const CProject& p = rig.project;
+        QCOMPARE(p.m_groups.size(), 2);
+        QCOMPARE(p.m_groups[1]->m_page, p.m_groups[0]->m_page);
+        const auto name = [](const auto* named) { return named ? named->m_name : QStringLiteral("-"); };
+        // Group page; the three references of the button, then of the
+        // timeline line (what names nothing is left out); the jump.
+        QList<CScene*> fadeIn = p.m_fadingButtons.value(0) ? p.m_fadingButtons[0]->m_fadeInScenes : QList<CScene*>();
+        QList<CScene*> blocks;
+        for (const CTimeBlock* block : p.m_timeLine.m_lines.value(0)->m_blocks)
+            blocks << block->m_scene;
+        QStringList found{name(p.m_groups[0]->m_page)};
+        for (const QList<CScene*>& scenes : {fadeIn, blocks}) {
+            for (int i = 0; i < 3; ++i)
+                found << name(scenes.value(i, nullptr));
+        }
+        found << name(p.m_pages[0]->m_scenes[0]->m_jumpTarget);
+        const QStringList expected = linked.split(QLatin1Char(' '));
+        QCOMPARE(found, expected.mid(0, 4) + expected.mid(1, 3) + expected.mid(4));
     }
 
     // A fine or coarse flag whose partner is missing from the mode: the

@@ -11,6 +11,7 @@
 #include "model/ProfileChannelDef.h"
 #include "model/XmlDocument.h"
 #include "show/ProjectFileV3.h"
+#include "show/ShowBounds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -897,7 +898,7 @@ private slots:
         QTest::newRow("text") << 1030 << 1010 << 7u
                               << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
         // Steps of 32768 levels, past 2^26 levels in all.
-        QTest::newRow("step levels") << 2049 << 2047 << 0u << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
+        QTest::newRow("step levels") << 2049 << 2047 << 0u << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
     }
     void showsTheReaderWouldRefuseAreNotSaved()
     {

@@ -212,7 +212,8 @@ QByteArray CurveRowsXml(int fixtures, int rows, int handMade)
     // The row bare, as small as a hostile file makes it: the fixtures it
     // selects, without their beams or levels.
     QByteArray row = xml.mid(first, end - first);
-    for (const QByteArray tag : {QByteArray("ZKEBeamFixts"), QByteArray("ZKStepFixts")}) {
+    for (const char* name : {"ZKEBeamFixts", "ZKStepFixts"}) {
+        const QByteArray tag(name);
         const int from = row.indexOf("<" + tag);
         const int to = row.indexOf("</" + tag + ">");
         if (from >= 0 && to > from)

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -123,6 +124,21 @@ public:
 
     bool HasFixtures() const { return !m_enabled.isEmpty(); }
 
+    // What Write will make: every step holds an entry per enabled fixture
+    // (an effect scene's static channels may add theirs).
+    CScene::SEffectRowSize Size() const
+    {
+        CScene::SEffectRowSize size;
+        size.steps = StepsToWrite();
+        qint64 levels = 0;
+        for (const CPatchedFixture* fixture : m_enabled)
+            levels += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
+        const qint64 statics = m_effectScene ? m_effectScene->m_channelStaticLevels.size() : 0;
+        size.entries = size.steps * (m_enabled.size() + statics);
+        size.levels = size.steps * (levels + statics);
+        return size;
+    }
+
     void Write()
     {
         const CEffect* effect = m_engine.Effect();
@@ -157,6 +173,22 @@ public:
     }
 
 private:
+    qint64 StepsToWrite() const
+    {
+        const CEffect* effect = m_engine.Effect();
+        if (const auto* gradient = dynamic_cast<const CGradientEffect*>(effect))
+            return gradient->m_gradType != 0 ? std::max(0, m_engine.m_stepCount) : 1;
+        if (dynamic_cast<const CTrichroEffect*>(effect) || dynamic_cast<const CMatrixColorEffect*>(effect)
+            || dynamic_cast<const CPanTiltEffect*>(effect))
+            return std::max(0, m_engine.m_stepCount);
+        if (const auto* curve = dynamic_cast<const CCurveEffect*>(effect)) {
+            qint64 steps = 0;
+            ForEachCurveStep(*curve, [&](int, int) { ++steps; });
+            return steps;
+        }
+        return dynamic_cast<const CPresetEffect*>(effect) ? 1 : 0;
+    }
+
     CSceneStep* NewStep(int fade, int wait)
     {
         return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project);
@@ -281,7 +313,9 @@ private:
 
     // One step per curve point, each lasting a whole number of 40 ms grains:
     // points closer than that to the last written step fold into the next.
-    void WriteCurve(const CCurveEffect& curve)
+    // `step(fade, phase)` is called for each step to write.
+    template <typename Step>
+    static void ForEachCurveStep(const CCurveEffect& curve, Step step)
     {
         const int points = curve.m_pointCount;
         const double pointTime = curve.m_pointTime;
@@ -297,18 +331,25 @@ private:
             elapsed = qint64(std::min(pointTime + double(elapsed), kLongestMs));
             const qint64 fade = (elapsed - written) / kTimeGrainMs * kTimeGrainMs;
             if (fade > 0) {
-                CSceneStep* step = NewStep(int(fade), 0);
-                CEffectScene* registerIn = Registering() ? m_effectScene : nullptr;
-                for (int i = 0; i < m_enabled.size(); ++i) {
-                    CPatchedFixture* fixture = m_enabled.at(i);
-                    if (CStepFixture* entry = EntryOf(step, fixture))
-                        m_project.StoreCurveValues(registerIn, &curve, fixture, entry, m_enabledIndexes.at(i), phase);
-                }
-                Insert(step);
+                step(int(fade), phase);
                 written += fade;
             }
             phase = int(phaseStep + phase);
         }
+    }
+
+    void WriteCurve(const CCurveEffect& curve)
+    {
+        ForEachCurveStep(curve, [&](int fade, int phase) {
+            CSceneStep* step = NewStep(fade, 0);
+            CEffectScene* registerIn = Registering() ? m_effectScene : nullptr;
+            for (int i = 0; i < m_enabled.size(); ++i) {
+                CPatchedFixture* fixture = m_enabled.at(i);
+                if (CStepFixture* entry = EntryOf(step, fixture))
+                    m_project.StoreCurveValues(registerIn, &curve, fixture, entry, m_enabledIndexes.at(i), phase);
+            }
+            Insert(step);
+        });
     }
 
     // --- Preset
@@ -417,28 +458,48 @@ private:
 };
 
 // Writes the engine's bound effect into the scene; the scene owns the clone
-// its steps point to.
-void WriteEngineSteps(CProject& project, const CEffectEngine& engine, CScene* scene, int position)
+// its steps point to. `admit`, when given, learns what the row will make
+// before anything is made, and may throw to refuse it.
+void WriteEngineSteps(CProject& project, const CEffectEngine& engine, CScene* scene, int position,
+                      const CScene::EffectRowAdmit& admit = {})
 {
     if (!scene || !engine.Effect())
         return;
-    CEffect* clone = CloneEffect(engine.Effect());
+    std::unique_ptr<CEffect> clone(CloneEffect(engine.Effect()));
     if (!clone)
         return;
-    CGeneratedStepWriter writer(project, engine, *scene, clone, position);
-    if (!writer.HasFixtures()) {
-        delete clone;
+    CGeneratedStepWriter writer(project, engine, *scene, clone.get(), position);
+    if (!writer.HasFixtures())
         return;
-    }
+    if (admit)
+        admit(writer.Size());
     if (scene->IsEffectScene()) {
         auto* effectScene = static_cast<CEffectScene*>(scene);
         for (int universe = 0; universe < effectScene->UniverseCount(); ++universe)
             effectScene->SetStaticChannels(universe, {});
     }
     writer.Write();
-    scene->m_effects << clone;
+    scene->m_effects << clone.release();
     writer.WriteStaticLevels();
     scene->UpdateLength();
+}
+
+// Generates the effect (the caller keeps it) and writes its steps into the
+// scene from step index `position` on.
+void GenerateRow(CProject& project, const CEffect* effect, CScene* scene, int position,
+                 const CScene::EffectRowAdmit& admit)
+{
+    if (!effect || !scene)
+        return;
+    CEffect* clone = CloneEffect(effect);
+    if (!clone)
+        return;
+    // An engine of its own: the project's engine holds the effect the
+    // editor is working on, which a start or a patch change must not take.
+    CEffectEngine engine;
+    engine.SetEffect(clone);
+    engine.GenerateEffect();
+    WriteEngineSteps(project, engine, scene, position, admit);
 }
 
 // --- Binding
@@ -535,10 +596,10 @@ CProject* SeamProject()
     return LiveProjects().isEmpty() ? nullptr : LiveProjects().last();
 }
 
-void RegenerateEffectRow(CScene& scene, CEffect* effect, int position)
+void RegenerateEffectRow(CScene& scene, CEffect* effect, int position, const CScene::EffectRowAdmit& admit)
 {
     if (CProject* project = SeamProject())
-        project->GenerateEffectSteps(effect, &scene, position);
+        GenerateRow(*project, effect, &scene, position, admit);
 }
 
 // An effect scene's steps for the fixtures selected now. The scene keeps
@@ -731,17 +792,7 @@ void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
 
 void CProject::GenerateEffectSteps(const CEffect* effect, CScene* scene, int position)
 {
-    if (!effect || !scene)
-        return;
-    CEffect* clone = CloneEffect(effect);
-    if (!clone)
-        return;
-    // An engine of its own: the project's engine holds the effect the
-    // editor is working on, which a start or a patch change must not take.
-    CEffectEngine engine;
-    engine.SetEffect(clone);
-    engine.GenerateEffect();
-    WriteEngineSteps(*this, engine, scene, position);
+    GenerateRow(*this, effect, scene, position, {});
 }
 
 void CProject::ApplyEffectToScene(CScene* scene, int position)

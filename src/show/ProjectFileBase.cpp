@@ -39,42 +39,37 @@ QString CProjectFileBase::CurrentFailure()
 
 void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buffers)
 {
-    CountBufferBytes(std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount()));
+    CountBufferBytes(CShowBounds::UniverseBufferBytes(project, buffers));
 }
 
 void CProjectFileBase::CountBeamFlags(qint64 flags)
 {
-    // A list of flags keeps each in a pointer's room, and grown a flag at a
-    // time it holds room for up to as many again: 131,000 fixtures of 256
-    // beams take some 16 bytes a flag.
-    CountBufferBytes(std::max<qint64>(0, flags) * qint64(2 * sizeof(void*)));
+    CountBufferBytes(std::max<qint64>(0, flags) * CShowBounds::kBeamFlagBytes);
 }
 
 void CProjectFileBase::CountBufferBytes(qint64 bytes)
 {
     m_universeBufferBytes += bytes;
-    if (m_universeBufferBytes > kMaxUniverseBufferBytes)
-        throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024)));
+    if (m_universeBufferBytes > CShowBounds::kMaxUniverseBufferBytes)
+        throw CFileRefused(CShowBounds::BuffersTooLarge());
 }
 
-void CProjectFileBase::Count(qint64& made, qint64 more, qint64 cap, int caption)
+void CProjectFileBase::CountFromHeld(const CProject& project)
+{
+    m_universeBufferBytes = CShowBounds::BufferBytesHeld(project);
+}
+
+void CProjectFileBase::Count(qint64& made, qint64 more, CShowBounds::Kind kind)
 {
     made += more;
-    if (made > cap)
-        throw CFileRefused(GetLangText(caption).arg(cap));
+    if (made > CShowBounds::Bound(kind))
+        throw CFileRefused(CShowBounds::FileAsksTooMany(kind));
 }
 
-void CProjectFileBase::Count(qint64& made, qint64 more, qint64 cap, const QString& tag)
-{
-    made += more;
-    if (made > cap)
-        throw CFileRefused(GetLangText(Txt::TooManyElements).arg(QString::number(cap), tag));
-}
-
-void CProjectFileBase::CheckChildCount(const QString& tag, qint64 cap) const
+void CProjectFileBase::CheckChildCount(const QString& tag, CShowBounds::Kind kind) const
 {
     qint64 made = 0;
-    Count(made, CountChildren(tag), cap, tag);
+    Count(made, CountChildren(tag), kind);
 }
 
 int CProjectFileBase::CountChildren(const QString& tag) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/XmlDocument.h"
+#include "show/ShowBounds.h"
 
 #include <QHash>
 #include <QList>
@@ -48,29 +49,26 @@ protected:
     // Every scene, effect scene and page keeps buffers of every universe,
     // whatever the file holds for it: a file of a few kilobytes naming a
     // million scenes would take tens of gigabytes. Counted before they are
-    // made (`buffers` of one universe each); past kMaxUniverseBufferBytes the
-    // file is refused. Half of what an open may take at most, the rest being
-    // the trees of the text and the objects the buffers belong to.
-    static constexpr qint64 kMaxUniverseBufferBytes = qint64(256) * 1024 * 1024;
-    static constexpr int kSceneBuffers = 2;       // active and override masks
-    static constexpr int kEffectSceneBuffers = 3; // and the static channels
-    static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers
+    // made (`buffers` of one universe each); past the show's buffer bound
+    // (CShowBounds) the file is refused.
     void CountUniverseBuffers(const CProject& project, qint64 buffers);
     // Every fixture keeps a flag per beam of its profile, and so does each of
     // its places in a subgroup: with a profile of thousands of beams a record
     // of a few bytes would make kilobytes. Counted before they are made, with
     // the universe buffers, at what a list grown a flag at a time takes.
     void CountBeamFlags(qint64 flags);
+    // Counting starts from what the show holds already: a file read into a
+    // show (an import) may bring no more than the show has room for.
+    void CountFromHeld(const CProject& project);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;
-    // Adds `more` to `made`; past `cap` the file is refused with the caption,
-    // given the cap. Elements that make objects costing far more than their
-    // text are counted so before they are made.
-    static void Count(qint64& made, qint64 more, qint64 cap, int caption);
-    // The same for elements of a kind no caption names: the message names the tag.
-    static void Count(qint64& made, qint64 more, qint64 cap, const QString& tag);
-    // Refuses the file where the current element has more than `cap` children `tag`.
-    void CheckChildCount(const QString& tag, qint64 cap) const;
+    // Adds `more` to `made`; past the bound of the kind the file is refused,
+    // in the user's words. Elements that make objects costing far more than
+    // their text are counted so before they are made.
+    static void Count(qint64& made, qint64 more, CShowBounds::Kind kind);
+    // Refuses the file where the current element has more children `tag`
+    // than the kind allows.
+    void CheckChildCount(const QString& tag, CShowBounds::Kind kind) const;
 
     // The attributes every fixture record of the patch has.
     struct SFixtureRecord {

@@ -256,8 +256,8 @@ void CProjectFileV3::readEffectScenes(CProject& project)
     const bool startScenes = ShowHost().StartScenesOption();
     m_fileModes = ModesAsRead(project);
     const int sceneCount = CountChildren(Key("ZKEffScene"));
-    Count(m_scenesRead, sceneCount, kMaxScenes, Txt::TooManyScenes);
-    CountUniverseBuffers(project, kEffectSceneBuffers * sceneCount);
+    Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
+    CountUniverseBuffers(project, CShowBounds::kEffectSceneBuffers * sceneCount);
 
     ForEachChild(Key("ZKEffScene"), [&]() {
         QString name;
@@ -289,8 +289,8 @@ void CProjectFileV3::readEffectScenes(CProject& project)
 
         if (startScenes && effect && SelectElement(Key("ZKPlayingEffects"))) {
             const int copies = CountChildren(Key("ZKPlayingEffect"));
-            Count(m_scenesRead, copies, kMaxScenes, Txt::TooManyScenes);
-            CountUniverseBuffers(project, kEffectSceneBuffers * copies);
+            Count(m_scenesRead, copies, CShowBounds::Scenes);
+            CountUniverseBuffers(project, CShowBounds::kEffectSceneBuffers * copies);
             ForEachChild(Key("ZKPlayingEffect"), [&]() {
                 CEffect* copyEffect = CloneEffect(effect);
                 if (!copyEffect)
@@ -481,7 +481,7 @@ void CProjectFileV3::readFadingButtons(CProject& project)
         SelectElement(Key(".."));
     };
 
-    CheckChildCount(Key("ZKFadingBut"), kMaxFadingButtons);
+    CheckChildCount(Key("ZKFadingBut"), CShowBounds::FadingButtons);
     ForEachChild(Key("ZKFadingBut"), [&]() {
         QString name;
         if (!GetAttrString(Key("ZKName"), name))
@@ -607,7 +607,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
     GetAttrBool(Key("ZKTLLockMarker"), timeLine.m_lockMarker);
     GetAttrBool(Key("ZKTLMoveMarker"), timeLine.m_moveMarker);
 
-    CheckChildCount(Key("ZKTimeLine"), kMaxTimeLines);
+    CheckChildCount(Key("ZKTimeLine"), CShowBounds::TimeLines);
     qint64 blocks = 0;
     ForEachChild(Key("ZKTimeLine"), [&]() {
         QString name;
@@ -642,7 +642,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
         timeLine.AddLine(line);
 
         if (SelectElement(Key("ZKTimeBlocks"))) {
-            Count(blocks, CountChildren(Key("ZKTimeBlock")), kMaxTimeBlocks, Key("ZKTimeBlock"));
+            Count(blocks, CountChildren(Key("ZKTimeBlock")), CShowBounds::TimeBlocks);
             ForEachChild(Key("ZKTimeBlock"), [&]() {
                 CTimeBlock* block = nullptr;
                 if (line->IsMedia()) {
@@ -683,7 +683,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
     });
 
     if (SelectElement(Key("ZKTimeMarkers"))) {
-        CheckChildCount(Key("ZKTimeMarker"), kMaxTimeMarkers);
+        CheckChildCount(Key("ZKTimeMarker"), CShowBounds::TimeMarkers);
         ForEachChild(Key("ZKTimeMarker"), [&]() {
             int time = 0;
             if (GetAttrInt(Key("ZKTMTime"), time))
@@ -719,7 +719,7 @@ void CProjectFileV3::readMasks(CProject& project)
 {
     if (!SelectMasks())
         return;
-    CheckChildCount(Key("ZKMask"), kMaxMasks);
+    CheckChildCount(Key("ZKMask"), CShowBounds::Masks);
     ForEachChild(Key("ZKMask"), [&]() {
         CMask mask;
         GetAttrString(Key("ZKName"), mask.m_name);

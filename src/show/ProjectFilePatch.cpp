@@ -306,7 +306,7 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
-    CheckChildCount(QStringLiteral("ZKFixtures"), kMaxPatchBlocks);
+    CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -409,7 +409,7 @@ void CProjectFileV3::readGroups(CProject& project)
         SelectElement(QStringLiteral(".."));
     }
 
-    CheckChildCount(QStringLiteral("ZKGroup"), kMaxGroups);
+    CheckChildCount(QStringLiteral("ZKGroup"), CShowBounds::Groups);
     ForEachChild(QStringLiteral("ZKGroup"), [&] {
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);

@@ -33,12 +33,6 @@
 
 namespace {
 
-// Hand-made step entries one file may make, and the channel levels they
-// hold together. Steps without "SIds" repeat the previous step's fixtures,
-// so a few bytes of file can ask for millions of entries; past these (some
-// 300 MB) the file is refused rather than exhausting memory.
-constexpr qint64 kMaxStepEntries = qint64(1) << 21;
-constexpr qint64 kMaxStepLevels = qint64(1) << 26;
 // Level sets whose texts a save keeps for the steps after them.
 constexpr int kMaxKnownLevelSets = 4096;
 
@@ -126,28 +120,9 @@ private:
     QHash<int, SLast> m_last;
 };
 
-void CountEntries(qint64& made, qint64 more)
+qint64 LevelsOf(const CPatchedFixture* fixture)
 {
-    made += more;
-    if (made > kMaxStepEntries)
-        throw CFileRefused(GetLangText(Txt::TooManyStepEntries).arg(kMaxStepEntries));
-}
-
-// A step's blob may inflate to 64 MB, a tenth of a second's work: the
-// blobs of a file together may hold no more levels than its steps may, or a
-// file of a few hundred such steps would take minutes to open.
-void CountBlobLevels(qint64& read, qint64 more)
-{
-    read += more;
-    if (read > kMaxStepLevels)
-        throw CFileRefused(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
-}
-
-void CountLevels(qint64& made, const CPatchedFixture* fixture)
-{
-    made += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
-    if (made > kMaxStepLevels)
-        throw CFileRefused(GetLangText(Txt::TooManyStepLevels).arg(kMaxStepLevels));
+    return fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
 }
 
 } // namespace
@@ -156,41 +131,28 @@ void CountLevels(qint64& made, const CPatchedFixture* fixture)
 
 void CProjectFileV3::CountAsRead(const CProject& project)
 {
-    if (project.m_generalGroup) {
-        for (const CPatchedFixture* fixture : qAsConst(project.m_generalGroup->m_fixtures))
-            CountBeamFlags(fixture->BeamCount());
+    for (int kind = 0; kind < CShowBounds::KindCount; ++kind) {
+        qint64 held = 0;
+        Count(held, CShowBounds::Held(project, CShowBounds::Kind(kind)), CShowBounds::Kind(kind));
     }
-    for (const CGroup* group : qAsConst(project.m_groups)) {
-        for (const CSubGroup* subGroup : group->m_subGroups) {
-            for (const CPatchedFixture* fixture : subGroup->m_fixtures)
-                CountBeamFlags(fixture->BeamCount());
-        }
-    }
-    CountUniverseBuffers(project, kPageBuffers * qint64(project.m_pages.size()));
-    qint64 entries = 0, levels = 0, blobLevels = 0;
+    // The levels of hand-made steps are stored as the entries hold them,
+    // which after a change of profile may be more than the profile has:
+    // the reader counts those it inflates too.
+    qint64 blobLevels = 0;
     for (const CPage* page : qAsConst(project.m_pages)) {
-        CountUniverseBuffers(project, kSceneBuffers * qint64(page->m_scenes.size()));
-        // Only hand-made steps: the rows of an effect are generated again.
         for (const CScene* scene : qAsConst(page->m_scenes)) {
             for (const CSceneStep* step : scene->m_steps) {
                 if (step->m_effect)
                     continue;
                 for (const CStepFixture* entry : step->m_entries) {
-                    const CPatchedFixture* fixture = entry->Fixture();
-                    if (!fixture)
-                        continue;
-                    CountEntries(entries, 1);
-                    CountLevels(levels, fixture);
-                    CountBlobLevels(blobLevels, fixture->Profile() ? entry->ChannelCount() : 1);
+                    if (const CPatchedFixture* fixture = entry->Fixture())
+                        Count(blobLevels, fixture->Profile() ? entry->ChannelCount() : 1, CShowBounds::StepLevels);
                 }
             }
         }
     }
-    CountUniverseBuffers(project, kEffectSceneBuffers * qint64(project.m_effectScenes.size()));
-    for (const CEffectScene* copy : qAsConst(project.m_runningCopies)) {
-        if (copy->m_source)
-            CountUniverseBuffers(project, kEffectSceneBuffers);
-    }
+    if (CShowBounds::BufferBytesHeld(project) > CShowBounds::kMaxUniverseBufferBytes)
+        throw CFileRefused(CShowBounds::BuffersTooLarge());
 }
 
 void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
@@ -415,8 +377,8 @@ void CProjectFileV3::readPages(CProject& project)
         QDomElement pages = Element(PagesHandle);
         const int pageCount = DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"));
         qint64 pagesRead = 0;
-        Count(pagesRead, pageCount, kMaxPages, QStringLiteral("ZKPage"));
-        CountUniverseBuffers(project, kPageBuffers * pageCount);
+        Count(pagesRead, pageCount, CShowBounds::Pages);
+        CountUniverseBuffers(project, CShowBounds::kPageBuffers * pageCount);
         const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
@@ -456,7 +418,7 @@ void CProjectFileV3::readPages(CProject& project)
     if (project.m_pages.isEmpty()) {
         // Counted as a save counts it, or a show at the bound would open
         // and never save.
-        CountUniverseBuffers(project, kPageBuffers);
+        CountUniverseBuffers(project, CShowBounds::kPageBuffers);
         // Saved data, not a caption: every show plays from a first page.
         project.m_pages << new CPage(project, QStringLiteral("Scenes"));
     }
@@ -470,8 +432,8 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
     const int sceneCount = CountChildren(QStringLiteral("ZKScene"));
-    Count(m_scenesRead, sceneCount, kMaxScenes, Txt::TooManyScenes);
-    CountUniverseBuffers(project, kSceneBuffers * sceneCount);
+    Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
+    CountUniverseBuffers(project, CShowBounds::kSceneBuffers * sceneCount);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.
@@ -525,14 +487,12 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 
         if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
             bool first = true;
-            Count(m_stepsRead, CountChildren(QStringLiteral("ZKStep")), kMaxSteps, Txt::TooManySteps);
+            // An effect row counts as one step here; readEffectRow counts
+            // the rest of what it generates before generating it.
+            Count(m_stepsRead, CountChildren(QStringLiteral("ZKStep")), CShowBounds::Steps);
             ForEachChild(QStringLiteral("ZKStep"), [&] {
                 if (!CurrentElement().firstChildElement(QStringLiteral("ZKEffect")).isNull()) {
-                    // The row was counted as one step: the rest it generated count too.
-                    const int before = scene->m_steps.size();
                     readEffectRow(project, scene);
-                    Count(m_stepsRead, std::max(0, int(scene->m_steps.size()) - before - 1), kMaxSteps,
-                          Txt::TooManySteps);
                     return;
                 }
                 auto* step = new CSceneStep(0, 1000);
@@ -657,13 +617,15 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     }
     // Data that does not decode counts as none: the entries stay at 0.
     DecodeBlob(text, levels, m_compressor);
-    CountBlobLevels(m_blobLevelsRead, levels.size());
-    CountEntries(m_stepEntriesRead, m_previousEntries.size());
+    // A step's blob may inflate to 64 MB, a tenth of a second's work: the
+    // blobs of a file together may hold no more levels than its steps may.
+    Count(m_blobLevelsRead, levels.size(), CShowBounds::StepLevels);
+    Count(m_stepEntriesRead, m_previousEntries.size(), CShowBounds::StepEntries);
     qint64 offset = 0;
     step->m_entries.reserve(m_previousEntries.size());
     for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
         if (record.first) {
-            CountLevels(m_stepLevelsRead, record.first);
+            Count(m_stepLevelsRead, LevelsOf(record.first), CShowBounds::StepLevels);
             auto* entry = new CStepFixture(record.first, scene);
             step->m_entries << entry;
             FillLevels(entry, levels, offset, record.second);
@@ -696,7 +658,15 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
     // Generation writes only the beams the effect selects; readPages puts
     // the file's own selection back afterwards.
     SelectRowFixtures(project, effect);
-    const bool generated = CScene::GenerateEffectRow(*scene, effect, first) && scene->m_steps.size() > first;
+    // What the row makes is counted before it is made: a row of a few
+    // hundred bytes may make a hundred steps over a thousand fixtures.
+    const auto admit = [this](const CScene::SEffectRowSize& row) {
+        // The row was counted as one step with the scene's others.
+        Count(m_stepsRead, std::max<qint64>(0, row.steps - 1), CShowBounds::Steps);
+        Count(m_stepEntriesRead, row.entries, CShowBounds::StepEntries);
+        Count(m_stepLevelsRead, row.levels, CShowBounds::StepLevels);
+    };
+    const bool generated = CScene::GenerateEffectRow(*scene, effect, first, admit) && scene->m_steps.size() > first;
     if (generated) {
         readEffectStepLevels(project, scene, effect, first, scene->m_steps.size());
         return;
@@ -721,8 +691,8 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
         if (!fixture || listed.contains(fixture))
             return;
         listed.insert(fixture);
-        CountEntries(m_stepEntriesRead, 1);
-        CountLevels(m_stepLevelsRead, fixture);
+        Count(m_stepEntriesRead, 1, CShowBounds::StepEntries);
+        Count(m_stepLevelsRead, LevelsOf(fixture), CShowBounds::StepLevels);
         QByteArray levels;
         DigitsToBytes(digits, levels);
         auto* entry = new CStepFixture(fixture, scene);

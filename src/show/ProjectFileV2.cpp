@@ -52,27 +52,30 @@ public:
     }
 
     // `levels` from `offset` on, at most `length` bytes, are the fixture's.
-    // Returns the number of entries made.
-    int AddFixture(CPatchedFixture* fixture, const QByteArray& levels, qint64 offset, qint64 length)
+    // Each entry is told to `count(entries, levels)` before it is made,
+    // which may throw.
+    template <typename Count>
+    void AddFixture(CPatchedFixture* fixture, const QByteArray& levels, qint64 offset, qint64 length, Count count)
     {
         if (!fixture || m_made.contains(fixture))
-            return 0;
+            return;
         if (!fixture->Profile()) {
             const quint8 level = length > 0 && offset >= 0 && offset < levels.size() ? quint8(levels[int(offset)]) : 0;
-            return SetRaw(fixture, level) ? 1 : 0;
+            SetRaw(fixture, level, count);
+            return;
         }
         m_made.insert(fixture);
         const int channels = std::max(0, fixture->Profile()->ChannelCount());
         const qint64 available = std::max<qint64>(0, qint64(levels.size()) - offset);
         const int filled = int(std::min<qint64>({qint64(channels), std::max<qint64>(0, length), available}));
         if (!m_toRawChannels) {
+            count(1, std::max(1, channels));
             auto* entry = new CStepFixture(fixture, m_scene);
             m_step->m_entries << entry;
             for (int c = 0; c < filled; ++c)
                 entry->SetLevel(c, quint8(levels[int(offset + c)]), false, false);
-            return 1;
+            return;
         }
-        int made = 0;
         for (int c = 0; c < channels; ++c) {
             const quint8 level = c < filled ? quint8(levels[int(offset + c)]) : 0;
             CPatchedFixture* raw = m_project.GetChannelFixture(fixture->m_universe, fixture->m_address + c);
@@ -82,21 +85,21 @@ public:
                 existing->SetLevel(0, level, false, false);
                 continue;
             }
-            made += SetRaw(raw, level) ? 1 : 0;
+            SetRaw(raw, level, count);
         }
-        return made;
     }
 
 private:
-    bool SetRaw(CPatchedFixture* raw, quint8 level)
+    template <typename Count>
+    void SetRaw(CPatchedFixture* raw, quint8 level, Count count)
     {
         if (m_rawEntries.contains(raw))
-            return false;
+            return;
+        count(1, 1);
         auto* entry = new CStepFixture(raw, m_scene);
         m_step->m_entries << entry;
         entry->SetLevel(0, level, false, false);
         m_rawEntries.insert(raw, entry);
-        return true;
     }
 
     CProject& m_project;
@@ -110,6 +113,16 @@ private:
 } // namespace
 
 // ---- Container ----
+
+void CProjectFileV2::CountFromHeld(const CProject& project)
+{
+    CProjectFileBase::CountFromHeld(project);
+    m_scenesRead = CShowBounds::Held(project, CShowBounds::Scenes);
+    m_stepsRead = CShowBounds::Held(project, CShowBounds::Steps);
+    m_entriesRead = CShowBounds::Held(project, CShowBounds::StepEntries);
+    m_levelsRead = CShowBounds::Held(project, CShowBounds::StepLevels);
+    m_blobLevelsRead = 0;
+}
 
 void CProjectFileV2::LocateSections()
 {
@@ -245,7 +258,8 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
                     fixture->m_matrixId = matrixId;
                     matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
                 }
-                Count(fixturesRead, 1, maxFixtures, Txt::TooManyFixtures);
+                if (++fixturesRead > maxFixtures)
+                    throw CFileRefused(GetLangText(Txt::TooManyFixtures).arg(maxFixtures));
             });
         } catch (...) {
             delete matrix; // not yet the general group's
@@ -312,9 +326,9 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
 
     // Jumps count over the plain scenes of the file.
     QList<CScene*> fileScenes;
-    CountUniverseBuffers(project, kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
+    CountUniverseBuffers(project, CShowBounds::kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
     ForEachChild(QStringLiteral("ZKScene"), [&] {
-        Count(m_scenesRead, 1, kMaxScenes, Txt::TooManyScenes);
+        Count(m_scenesRead, 1, CShowBounds::Scenes);
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);
         // On the page at once: a reader that throws leaves nothing unowned.
@@ -347,7 +361,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         if (SelectElement(QStringLiteral("ZKSteps"), -1)) {
             bool first = true;
             ForEachChild(QStringLiteral("ZKStep"), [&] {
-                Count(m_stepsRead, 1, kMaxSteps, Txt::TooManySteps);
+                Count(m_stepsRead, 1, CShowBounds::Steps);
                 auto* step = new CSceneStep(0, 1000);
                 scene->m_steps << step;
                 readLegacyStep(project, scene, step, first, import);
@@ -404,6 +418,10 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
         m_previousEntries.clear();
 
     CStepBuilder builder(project, scene, step, import);
+    const auto count = [this](qint64 entries, qint64 levels) {
+        Count(m_entriesRead, entries, CShowBounds::StepEntries);
+        Count(m_levelsRead, levels, CShowBounds::StepLevels);
+    };
     if (SelectElement(QStringLiteral("SData"), -1)) {
         QString text;
         if (GetAttrString(QStringLiteral("SIds"), text)) {
@@ -424,11 +442,10 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
             DecodeBlob(text, levels);
             // Each blob may inflate to 64 MB: together they may hold no more
             // levels than steps may, or a few hundred would take minutes.
-            Count(m_blobLevelsRead, levels.size(), kMaxStepLevels, Txt::TooManyStepLevels);
+            Count(m_blobLevelsRead, levels.size(), CShowBounds::StepLevels);
             qint64 offset = 0;
             for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
-                Count(m_entriesRead, builder.AddFixture(record.first, levels, offset, record.second),
-                      kMaxStepEntries, Txt::TooManyStepEntries);
+                builder.AddFixture(record.first, levels, offset, record.second, count);
                 offset += record.second;
             }
         }
@@ -458,7 +475,7 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
             return;
         QByteArray levels;
         DigitsToBytes(digits, levels);
-        Count(m_entriesRead, builder.AddFixture(fixture, levels, 0, levels.size()), kMaxStepEntries, Txt::TooManyStepEntries);
+        builder.AddFixture(fixture, levels, 0, levels.size(), count);
     });
     SelectElement(QStringLiteral(".."));
 }
@@ -468,6 +485,7 @@ void CProjectFileV2::readLegacyStep(CProject& project, CScene* scene, CSceneStep
 bool CProject::readLegacyProject(CProjectFileV2& doc, bool import, QString& error)
 {
     try {
+        doc.CountFromHeld(*this);
         doc.LocateSections();
         if (!import)
             doc.readLegacyParams(*this);

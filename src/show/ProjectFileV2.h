@@ -27,7 +27,8 @@ class CSceneStep;
 // ids are raised by kImportIdOffset and every id of the file is looked up
 // among them only. Every reader takes the file as untrusted: a record that
 // is missing parts, names nothing or lies out of range is dropped; a file
-// that asks for more than the caps below is refused by an exception.
+// that asks for more than a show may hold (CShowBounds) is refused by an
+// exception.
 class CProjectFileV2 : public CProjectFileBase
 {
 public:
@@ -65,12 +66,11 @@ public:
     // import fixtures in import mode.
     void IndexFixtures(const CProject& project, bool import);
 
-    // Caps on what one file may make.
     static constexpr int kMaxMatrixSide = 256;
-    static constexpr qint64 kMaxScenes = 1 << 16;
-    static constexpr qint64 kMaxSteps = 1 << 20;
-    static constexpr qint64 kMaxStepEntries = qint64(1) << 21;
-    static constexpr qint64 kMaxStepLevels = qint64(1) << 26;
+
+    // What the readers make is counted against the show's bounds from what
+    // the show holds already: an import adds to it.
+    void CountFromHeld(const CProject& project);
 
 private:
     bool SelectSection(Section section);
@@ -84,5 +84,6 @@ private:
     qint64 m_scenesRead = 0;
     qint64 m_stepsRead = 0;
     qint64 m_entriesRead = 0;
+    qint64 m_levelsRead = 0;
     qint64 m_blobLevelsRead = 0;
 };

@@ -112,10 +112,10 @@ public:
     // page is turned into text as soon as it is made (CXmlDocument::WriteOut):
     // the file's bytes are the same, the tree then holds no pages.
     void WriteProject(CProject& project, bool pagesOut = false);
-    // What the readers count of a show before they make it (universe
-    // buffers, beam flags, step entries and levels), counted here of the
-    // show as it stands: throws CFileRefused with the reader's reason for a
-    // show that would not open again.
+    // What the readers count of a show before they make it (every kind of
+    // the show's bounds, the universe buffers and beam flags), counted here
+    // of the show as it stands: throws CFileRefused with the reader's reason
+    // for a show that would not open again.
     void CountAsRead(const CProject& project);
 
     // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
@@ -217,19 +217,6 @@ public:
     // reader allocate without bound.
     static constexpr int kMaxMatrixSide = 256;
     static constexpr int kMaxPositions = 4096; // layout positions of one object
-    // Elements of a few bytes that each make an object of hundreds or
-    // thousands: a file of a few kilobytes could name a million. Far above
-    // any show, counted before they are made; past one the file is refused.
-    static constexpr qint64 kMaxPatchBlocks = 4096; // each a profile, some a matrix
-    static constexpr qint64 kMaxGroups = 4096;
-    static constexpr qint64 kMaxPages = 1024;
-    static constexpr qint64 kMaxScenes = 1 << 16; // plain, effect and running copies
-    static constexpr qint64 kMaxSteps = 1 << 17; // as many as a page can save
-    static constexpr qint64 kMaxFadingButtons = 4096;
-    static constexpr qint64 kMaxTimeLines = 4096;
-    static constexpr qint64 kMaxTimeBlocks = 1 << 16;
-    static constexpr qint64 kMaxTimeMarkers = 1 << 16;
-    static constexpr qint64 kMaxMasks = 4096;
 
     // Plain steps: the ids of the previous plain step written, and the
     // (fixture, length) entries of the previous plain step read; both are
@@ -255,7 +242,7 @@ private:
     QList<QPair<CGroup*, int>> m_groupPages;
     // The page a group's "ZKPage" names; -1 for anything but a number.
     int readPageNumber() const;
-    // Elements counted against the bounds above.
+    // Elements counted against the show's bounds.
     qint64 m_scenesRead = 0;
     qint64 m_stepsRead = 0;
 };

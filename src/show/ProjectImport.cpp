@@ -10,6 +10,7 @@
 #include "show/Page.h"
 #include "show/ProjectFileV2.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "Captions.h"
 
@@ -147,6 +148,8 @@ bool CProject::RunImportDialog()
         m_firstPage->DeleteScene(m_importScenes.takeAt(i));
     }
     if (newPage) {
+        if (!CShowBounds::AskRoom(*this, CShowBounds::Pages))
+            return false;
         auto* page = new CPage(*this, GetLangText(Txt::NewTab));
         m_pages << page;
         m_currentPage = page;

@@ -10,6 +10,8 @@
 #include <QVarLengthArray>
 #include <QVector>
 
+#include <functional>
+
 class CDmxLayer;
 class CEffect;
 class CFixtureMatrix;
@@ -330,10 +332,21 @@ public:
     // step index `position` on, with a clone of the effect; the effect
     // engine installs it. Without one, an effect row that loses fixtures
     // keeps its steps minus their entries.
-    using EffectRowGenerator = void (*)(CScene& scene, CEffect* effect, int position);
-    static void SetEffectRowGenerator(EffectRowGenerator generator);
+    //
+    // Before it makes anything the generator tells `admit`, when given, what
+    // the row will make: a reader counts it against the show's bounds and
+    // throws to refuse a row that would pass them.
+    struct SEffectRowSize {
+        qint64 steps = 0;
+        qint64 entries = 0; // over all the steps
+        qint64 levels = 0;  // the channel levels those entries hold
+    };
+    using EffectRowAdmit = std::function<void(const SEffectRowSize&)>;
+    using EffectRowGenerator = void (*)(CScene& scene, CEffect* effect, int position, const EffectRowAdmit& admit);
+    // Returns the generator installed before.
+    static EffectRowGenerator SetEffectRowGenerator(EffectRowGenerator generator);
     // Runs the installed generator; false when none is installed.
-    static bool GenerateEffectRow(CScene& scene, CEffect* effect, int position);
+    static bool GenerateEffectRow(CScene& scene, CEffect* effect, int position, const EffectRowAdmit& admit = {});
 
 protected:
     // Deletes the effects through the effect engine's operations.

@@ -18,6 +18,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -124,16 +125,16 @@ QList<RemapBlock> CheckedBlocks(const QList<int>& oldUniverses, const QList<int>
 
 } // namespace
 
-void CScene::SetEffectRowGenerator(EffectRowGenerator generator)
+CScene::EffectRowGenerator CScene::SetEffectRowGenerator(EffectRowGenerator generator)
 {
-    g_rowGenerator = generator;
+    return std::exchange(g_rowGenerator, generator);
 }
 
-bool CScene::GenerateEffectRow(CScene& scene, CEffect* effect, int position)
+bool CScene::GenerateEffectRow(CScene& scene, CEffect* effect, int position, const EffectRowAdmit& admit)
 {
     if (!g_rowGenerator)
         return false;
-    g_rowGenerator(scene, effect, position);
+    g_rowGenerator(scene, effect, position, admit);
     return true;
 }
 
@@ -462,7 +463,7 @@ void CScene::RemoveFixtures(const QList<CPatchedFixture*>& removed, CStepSource&
                 delete m_steps.takeAt(i);
         }
         if (regenerate)
-            g_rowGenerator(*this, effect, position);
+            g_rowGenerator(*this, effect, position, {});
         RemoveEffectIfUnused(effect, true);
     }
 

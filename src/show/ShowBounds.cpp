@@ -24,7 +24,9 @@ namespace {
 // Indexed by CShowBounds::Kind.
 const qint64 kBounds[CShowBounds::KindCount] = {
     1024,            // pages
-    qint64(1) << 16, // scenes
+    // A scene is some 40 nodes of text: more than this many would pass the
+    // nodes a document may hold, and the show would never save.
+    qint64(1) << 14, // scenes
     qint64(1) << 17, // steps: as many as a page can save
     // Steps without fixtures of their own repeat the previous step's, so a
     // few bytes of file can ask for millions of entries (some 300 MB here).
@@ -49,15 +51,14 @@ qint64 ScenesHeld(const CProject& project)
     return scenes;
 }
 
+// Generated entries count as hand-made ones do: the rows of an effect are
+// generated again on open and take the same memory.
 template <typename Visit>
-void ForEachHandMadeEntry(const CProject& project, Visit visit)
+void ForEachEntry(const CProject& project, Visit visit)
 {
     for (const CPage* page : project.m_pages) {
         for (const CScene* scene : page->m_scenes) {
             for (const CSceneStep* step : scene->m_steps) {
-                // The rows of an effect are generated again on open.
-                if (step->m_effect)
-                    continue;
                 for (const CStepFixture* entry : step->m_entries) {
                     if (entry->Fixture())
                         visit(entry->Fixture());
@@ -124,10 +125,10 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         }
         return held;
     case StepEntries:
-        ForEachHandMadeEntry(project, [&](const CPatchedFixture*) { ++held; });
+        ForEachEntry(project, [&](const CPatchedFixture*) { ++held; });
         return held;
     case StepLevels:
-        ForEachHandMadeEntry(project, [&](const CPatchedFixture* fixture) {
+        ForEachEntry(project, [&](const CPatchedFixture* fixture) {
             held += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
         });
         return held;
@@ -179,6 +180,11 @@ qint64 CShowBounds::BufferBytesHeld(const CProject& project)
         }
     }
     return UniverseBufferBytes(project, buffers) + flags * kBeamFlagBytes;
+}
+
+QString CShowBounds::BuffersTooLarge()
+{
+    return GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024));
 }
 
 bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)

@@ -13,6 +13,7 @@
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/ProjectFileV3.h"
+#include "show/ShowBounds.h"
 #include "show/TimeLine.h"
 
 #include <QRegularExpression>
@@ -71,24 +72,23 @@ QByteArray BeamFlagBomb(int fixtures)
 // Per kind of CrowdedShows(), the reader's bound and the message past it.
 QPair<int, QString> CrowdedBound(const QString& kind)
 {
-    using F = CProjectFileV3;
-    const auto elements = [](qint64 bound, const char* tag) {
-        return qMakePair(int(bound), GetLangText(Txt::TooManyElements).arg(QString::number(bound), tag));
+    using B = CShowBounds;
+    const QHash<QString, B::Kind> kinds = {
+        {"groups", B::Groups},
+        {"pages", B::Pages},
+        {"scenes", B::Scenes},
+        {"effect scenes", B::Scenes},
+        {"steps", B::Steps},
+        {"matrices", B::PatchBlocks},
+        {"fading buttons", B::FadingButtons},
+        {"timeline lines", B::TimeLines},
+        {"timeline blocks", B::TimeBlocks},
+        {"timeline markers", B::TimeMarkers},
+        {"masks", B::Masks},
     };
-    const QHash<QString, QPair<int, QString>> bounds = {
-        {"groups", elements(F::kMaxGroups, "ZKGroup")},
-        {"pages", elements(F::kMaxPages, "ZKPage")},
-        {"scenes", {int(F::kMaxScenes), GetLangText(Txt::TooManyScenes).arg(F::kMaxScenes)}},
-        {"effect scenes", {int(F::kMaxScenes), GetLangText(Txt::TooManyScenes).arg(F::kMaxScenes)}},
-        {"steps", {int(F::kMaxSteps), GetLangText(Txt::TooManySteps).arg(F::kMaxSteps)}},
-        {"matrices", elements(F::kMaxPatchBlocks, "ZKFixtures")},
-        {"fading buttons", elements(F::kMaxFadingButtons, "ZKFadingBut")},
-        {"timeline lines", elements(F::kMaxTimeLines, "ZKTimeLine")},
-        {"timeline blocks", elements(F::kMaxTimeBlocks, "ZKTimeBlock")},
-        {"timeline markers", elements(F::kMaxTimeMarkers, "ZKTimeMarker")},
-        {"masks", elements(F::kMaxMasks, "ZKMask")},
-    };
-    return bounds.value(kind);
+    if (!kinds.contains(kind))
+        return {};
+    return qMakePair(int(B::Bound(kinds[kind])), B::FileAsksTooMany(kinds[kind]));
 }
 
 // Runs out of memory where the patch asks about the universes.
@@ -124,9 +124,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
-        QTest::newRow("step entries") << StepEntryBomb(4200) << GetLangText(Txt::TooManyStepEntries).arg(1 << 21);
+        QTest::newRow("step entries") << StepEntryBomb(4200) << CShowBounds::FileAsksTooMany(CShowBounds::StepEntries);
         QTest::newRow("inflating step levels") << InflatingSteps(2)
-                                               << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
+                                               << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("beam flags") << BeamFlagBomb(131000)

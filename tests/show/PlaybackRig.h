@@ -135,7 +135,7 @@ public:
     CRecordingHost host;
     CProject project;
 
-private:
+    // Patches without updating the show: for many fixtures, UpdateAfterPatch once after.
     CPatchedFixture* AddFixture(CLibraryProfile* profile, int universe, int address)
     {
         const int id = ++m_nextId;
@@ -145,6 +145,7 @@ private:
         return fixture;
     }
 
+private:
     int m_nextId = 0;
 };
 

@@ -15,6 +15,7 @@
 #include "show/Page.h"
 #include "show/ProjectFileV3.h"
 #include "show/TimeLine.h"
+#include "show/ShowBounds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -935,7 +936,7 @@ private slots:
         QTest::newRow("text") << 1030 << 1010 << 7u
                               << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
         // Steps of 32768 levels, past 2^26 levels in all.
-        QTest::newRow("step levels") << 2049 << 2047 << 0u << GetLangText(Txt::TooManyStepLevels).arg(1 << 26);
+        QTest::newRow("step levels") << 2049 << 2047 << 0u << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
     }
     void showsTheReaderWouldRefuseAreNotSaved()
     {

@@ -53,8 +53,17 @@ class SceneEditingTest : public QObject
 {
     Q_OBJECT
 
+    CScene::EffectRowGenerator m_engineGenerator = nullptr;
+
 private slots:
-    void initTestCase() { RegisterEffectOperations(); }
+    void initTestCase()
+    {
+        RegisterEffectOperations();
+        m_engineGenerator = CScene::SetEffectRowGenerator(nullptr);
+        CScene::SetEffectRowGenerator(m_engineGenerator);
+    }
+    // The tests after these generate effect rows with the engine again.
+    void cleanupTestCase() { CScene::SetEffectRowGenerator(m_engineGenerator); }
 
     void rowsGroupRunsOfOneEffect()
     {
@@ -458,7 +467,7 @@ private slots:
     {
         static int generatedAt = -2;
         static int fixturesLeft = -1;
-        CScene::SetEffectRowGenerator([](CScene& scene, CEffect* effect, int position) {
+        CScene::SetEffectRowGenerator([](CScene& scene, CEffect* effect, int position, const CScene::EffectRowAdmit&) {
             generatedAt = position;
             fixturesLeft = effect->m_fixtures.size();
             CEffect* clone = CloneEffect(effect);

@@ -10,6 +10,7 @@
 #include "show/Page.h"
 #include "show/ProjectFileV2.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "Captions.h"
 
@@ -156,6 +157,12 @@ bool CProject::RunImportDialog()
             page->m_scenes << scene;
         }
     }
+    // What the file brings is known only now: a show it would take past a
+    // bound is told so, and the caller takes all of it out again.
+    ShowHost().CloseSplash();
+    if (!CShowBounds::AskHoldsWithin(*this))
+        return false;
+    ShowHost().ShowSplashMessage(GetLangText(Txt::Loading));
     if (m_generalGroup)
         AbsorbRawChannelsInScenes(m_generalGroup->m_fixtures);
     UpdateAfterPatch(true, false);

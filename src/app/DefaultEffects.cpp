@@ -10,6 +10,7 @@
 #include "show/EffectScene.h"
 #include "show/Group.h"
 #include "show/Project.h"
+#include "show/ShowBounds.h"
 #include "model/Language.h"
 #include "Captions.h"
 
@@ -120,6 +121,9 @@ std::vector<SDefaultEffect> MakeDefaultEffects(CProject& project, const QList<CL
 QList<CEffectScene*> AddDefaultEffects(CProject& project, std::vector<SDefaultEffect> effects)
 {
     QList<CEffectScene*> added;
+    // All of them or none: a show with room for some would hold an arbitrary few.
+    if (!CShowBounds::AskRoom(project, CShowBounds::Scenes, qint64(effects.size()), true))
+        return added;
     for (SDefaultEffect& made : effects)
         added << AddScene(project, std::move(made.effect), made.driven, made.kindCaption);
     return added;

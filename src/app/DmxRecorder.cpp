@@ -4,6 +4,7 @@
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/StepFixture.h"
 
 #include <cstring>
 
@@ -54,8 +55,18 @@ private:
 
 } // namespace
 
-void CDmxRecorder::Start(CProject& project, const CRecordConfig& config, const QList<int>& inputUniverses)
+void CDmxRecorder::Start(CProject& project, const CRecordConfig& config, const QList<int>& inputUniverses,
+                         const CScene* into)
 {
+    // Counted once: the show stays as it is while it records.
+    for (CShowBounds::Kind kind : {CShowBounds::Steps, CShowBounds::StepEntries, CShowBounds::StepLevels})
+        m_roomFor[kind] = CShowBounds::Bound(kind) - CShowBounds::Held(project, kind);
+    m_intoSteps = into && !into->IsEffectScene() ? into->m_steps.size() : 0;
+    m_intoFirstEntries = 0;
+    m_intoFirstLevels = 0;
+    if (m_intoSteps > 0)
+        CShowBounds::CountEntries({into->m_steps.first()}, m_intoFirstEntries, m_intoFirstLevels);
+    m_full = CShowBounds::KindCount;
     m_config = config;
     m_config.sampleMs = qMax(1, m_config.sampleMs);
     m_universes.clear();
@@ -79,17 +90,21 @@ void CDmxRecorder::Start(CProject& project, const CRecordConfig& config, const Q
 
 bool CDmxRecorder::Tick(CProject& project, int ms)
 {
-    if (!project.m_recordScene)
+    if (!project.m_recordScene || m_full != CShowBounds::KindCount)
         return false;
     if (!m_counting) {
         // Waiting for the input to move: every tick looks.
         Sample(project, m_config.sampleMs);
+        if (m_full != CShowBounds::KindCount)
+            return false;
     } else {
         m_elapsedMs += qMax(0, ms);
         m_accumulatedMs += qMax(0, ms);
         while (m_accumulatedMs >= m_config.sampleMs) {
             m_accumulatedMs -= m_config.sampleMs;
             Sample(project, m_config.sampleMs);
+            if (m_full != CShowBounds::KindCount)
+                return false;
             if (m_config.stopAfterSteps && project.m_recordScene->m_steps.size() >= m_config.maxSteps)
                 return false;
         }
@@ -108,7 +123,16 @@ bool CDmxRecorder::Sample(CProject& project, int intervalMs)
         if (!m_firstSample && std::memcmp(input, record, kSlots) == 0)
             continue;
         std::memcpy(record, input, kSlots);
-        m_lastStep = AppendStep(project, u, intervalMs);
+        CScene& recorded = *project.m_recordScene;
+        const int entriesBefore = recorded.m_steps.isEmpty() ? 0 : recorded.m_steps.first()->EntryCount();
+        CSceneStep* step = AppendStep(project, u, intervalMs);
+        const CShowBounds::Kind passed = KindPassed(recorded);
+        if (passed != CShowBounds::KindCount) {
+            DropLastStep(recorded, entriesBefore);
+            m_full = passed;
+            return changed;
+        }
+        m_lastStep = step;
         changed = true;
     }
     if (changed && !m_counting)
@@ -117,6 +141,44 @@ bool CDmxRecorder::Sample(CProject& project, int intervalMs)
         m_lastStep->m_wait += intervalMs;
     m_firstSample = false;
     return changed;
+}
+
+bool CDmxRecorder::StoppedAtBound(CShowBounds::Kind* kind) const
+{
+    if (kind)
+        *kind = m_full;
+    return m_full != CShowBounds::KindCount;
+}
+
+CShowBounds::Kind CDmxRecorder::KindPassed(const CScene& recorded) const
+{
+    const qint64 steps = recorded.m_steps.size();
+    if (steps > m_roomFor[CShowBounds::Steps])
+        return CShowBounds::Steps;
+    // The steps are aligned: each drives the fixtures of the first. Pasted,
+    // they take those of the scene's first step, and its steps take theirs;
+    // counted as if none were shared.
+    qint64 entries = 0;
+    qint64 levels = 0;
+    if (steps > 0)
+        CShowBounds::CountEntries({recorded.m_steps.first()}, entries, levels);
+    if (steps * (entries + m_intoFirstEntries) + m_intoSteps * entries > m_roomFor[CShowBounds::StepEntries])
+        return CShowBounds::StepEntries;
+    if (steps * (levels + m_intoFirstLevels) + m_intoSteps * levels > m_roomFor[CShowBounds::StepLevels])
+        return CShowBounds::StepLevels;
+    return CShowBounds::KindCount;
+}
+
+void CDmxRecorder::DropLastStep(CScene& recorded, int entriesBefore)
+{
+    delete recorded.m_steps.takeLast();
+    // Fixtures first seen in the dropped step were given to every step before.
+    for (CSceneStep* step : qAsConst(recorded.m_steps)) {
+        if (step->m_entries.size() <= entriesBefore)
+            continue;
+        DeleteEntriesQuietly(step->m_entries.mid(entriesBefore));
+        step->m_entries.erase(step->m_entries.begin() + entriesBefore, step->m_entries.end());
+    }
 }
 
 CSceneStep* CDmxRecorder::AppendStep(CProject& project, int universe, int intervalMs)

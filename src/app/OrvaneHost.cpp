@@ -19,6 +19,7 @@
 #include "media/SystemMusicPlayer.h"
 #include "panels/PresetsWnd.h"
 #include "timeline/TimeLineWnd.h"
+#include "show/ShowBounds.h"
 #include "widgets/FitMessage.h"
 #include "model/Language.h"
 #include "Captions.h"
@@ -372,6 +373,8 @@ void Orvane::OnSceneStopped(CPage* page, CScene* scene)
 
 void Orvane::AddMask()
 {
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::Masks))
+        return;
     const QString proposal = GetLangText(Txt::EdMaskNumbered).arg(m_project.m_masks.size() + 1);
     SuspendVideoWindow();
     bool ok = false;

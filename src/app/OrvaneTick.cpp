@@ -6,6 +6,8 @@
 #include "app/options/AppOptions.h"
 #include "app/DmxRecorder.h"
 #include "app/QtTickTimer.h"
+#include "model/Language.h"
+#include "Captions.h"
 #include "Common/ArtNet/ArtNetManager.h"
 #include "devices/DeviceManager.h"
 #include "editors/EditSceneWnd.h"
@@ -134,8 +136,16 @@ void Orvane::ArtNetPass(int ms)
 
 void Orvane::RecordDmxInput(int ms)
 {
-    if (m_bRecording && m_recorder && !m_recorder->Tick(m_project, ms))
-        StopDmxRecord();
+    if (!m_bRecording || !m_recorder || m_recorder->Tick(m_project, ms))
+        return;
+    StopDmxRecord();
+    CShowBounds::Kind full = CShowBounds::KindCount;
+    if (!m_recorder->StoppedAtBound(&full))
+        return;
+    // Said after the tick: a message inside it would hold the show on the wire.
+    const QString text = CShowBounds::ShowHoldsTooMany(full);
+    ShowStatusMessage(text);
+    QTimer::singleShot(0, this, [this, text] { ShowInformation(GetLangText(Txt::Warning), text); });
 }
 
 void Orvane::UpdateReleaseLive()
@@ -186,7 +196,8 @@ void Orvane::StartDmxRecord()
     }
     if (!m_recorder)
         m_recorder = std::make_unique<CDmxRecorder>();
-    m_recorder->Start(m_project, config, universes);
+    const auto* editor = dynamic_cast<CEditSceneWnd*>(m_pages->ShownEditor());
+    m_recorder->Start(m_project, config, universes, editor ? editor->Scene() : nullptr);
     m_bRecording = true;
 }
 

@@ -121,11 +121,11 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
     m_project.m_recordScene = nullptr;
     for (CPage* page : qAsConst(m_project.m_pages))
         page->DropScene(recorded);
-    if (keep && m_scene) {
+    int row = CurrentRow();
+    if (row < 0)
+        row = m_steps->rowCount() - 1;
+    if (keep && m_scene && RoomForStepChange([&](CScene& scene) { scene.PasteSteps(row, recorded->m_steps); })) {
         QScopedValueRollback<bool> busy(m_busy, true);
-        int row = CurrentRow();
-        if (row < 0)
-            row = m_steps->rowCount() - 1;
         BeginChange();
         m_scene->PasteSteps(row, recorded->m_steps);
         // The recorded channels play in the scene as they did in the recording.

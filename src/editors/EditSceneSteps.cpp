@@ -12,6 +12,7 @@
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "show/StepFixture.h"
 #include "show/UndoKind.h"
@@ -23,6 +24,8 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolButton>
+
+#include <memory>
 
 using namespace EditScene;
 
@@ -239,14 +242,30 @@ const QList<CEffect*>& CEditSceneWnd::ClipboardEffects() const
     return m_clip ? m_clip->m_effects : none;
 }
 
+bool CEditSceneWnd::RoomForStepChange(const std::function<void(CScene&)>& change) const
+{
+    if (!m_scene || m_scene->IsEffectScene())
+        return true;
+    const std::unique_ptr<CScene> trial(CopyOf(*m_scene));
+    trial->m_currentStep = trial->m_steps.value(m_scene->CurrentStepIndex());
+    change(*trial);
+    return CShowBounds::AskRoomForSceneChange(m_project, *m_scene, *trial);
+}
+
 void CEditSceneWnd::AddStep()
 {
     if (!m_scene || m_playing)
         return;
+    const int row = CurrentRow();
+    const bool selectionOnly = !ShowHost().ChannelFadersShown();
+    const int current = m_scene->m_steps.indexOf(m_scene->m_currentStep);
+    if (!RoomForStepChange([&](CScene& scene) {
+            scene.InsertStep(row, selectionOnly, scene.m_steps.value(current), m_project);
+        }))
+        return;
     QScopedValueRollback<bool> busy(m_busy, true);
     BeginChange();
-    const int row = CurrentRow();
-    m_scene->InsertStep(row, !ShowHost().ChannelFadersShown(), m_scene->m_currentStep, m_project);
+    m_scene->InsertStep(row, selectionOnly, m_scene->m_currentStep, m_project);
     FillStepsTable(row + 1);
     UpdateDuration();
     if (m_scene->m_steps.size() == 1)
@@ -321,6 +340,8 @@ void CEditSceneWnd::PasteSteps()
     int row = CurrentRow();
     if (row < 0)
         row = m_steps->rowCount() - 1;
+    if (!RoomForStepChange([&](CScene& scene) { scene.PasteSteps(row, ClipboardSteps()); }))
+        return;
     m_scene->PasteSteps(row, ClipboardSteps());
     FillStepsTable(qMax(0, row));
     UpdateDuration();

@@ -3,6 +3,7 @@
 #include "live/LiveEditor.h"
 
 #include <QList>
+#include <functional>
 #include <QTime>
 #include <QWidget>
 
@@ -180,6 +181,9 @@ private:
     void Close();
     void RunRecordDialog();
     void TakeRecordedSteps(bool keep);
+    // Tries a change of the steps on a copy of the scene: true when the show
+    // has room for what it adds, else the user is told and the scene stays.
+    bool RoomForStepChange(const std::function<void(CScene&)>& change) const;
     void SetTableEditable(bool editable);
 
     CProject& m_project;

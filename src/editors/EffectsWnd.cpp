@@ -332,6 +332,7 @@ void CEffectsWnd::Apply(int scope)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
+    const QString formerName = m_scene->m_name;
     if (m_scene->m_name.isEmpty() || m_scene->m_name.startsWith(QLatin1String("Effect"))) {
         m_scene->m_name = effect->GetName();
         ShowHost().UpdateSceneName(m_scene);
@@ -340,9 +341,14 @@ void CEffectsWnd::Apply(int scope)
         DropUnselectedFixtures();
     if (m_page && m_page->HasUngeneratedChanges())
         m_engine->GenerateEffect();
-    m_project.ApplyEffect(m_scene, m_edit, scope, m_page ? m_page->GetPlayStep() : -1,
-                          m_page ? m_page->GetPlayTime() : -1);
+    const bool applied = m_project.ApplyEffect(m_scene, m_edit, scope, m_page ? m_page->GetPlayStep() : -1,
+                                               m_page ? m_page->GetPlayTime() : -1);
     QApplication::restoreOverrideCursor();
+    if (!applied && m_scene->m_name != formerName) {
+        // A refused effect leaves the scene as it was, its name too.
+        m_scene->m_name = formerName;
+        ShowHost().UpdateSceneName(m_scene);
+    }
     // The effect scene's edit ends with this apply; a scene's goes on in its
     // editor, which marks the show if it is kept, and its No leaves the mark
     // as it was.

@@ -483,8 +483,16 @@ void CFixturesWnd::RebuildItems()
 void CFixturesWnd::OnTabAdded()
 {
     StoreGroupView();
-    if (!m_project.AddGroup(GetLangText(Txt::NewTab)))
+    if (!m_project.AddGroup(GetLangText(Txt::NewTab))) {
+        // The bar has made its tab already: it goes again.
+        QStringList names;
+        for (const CGroup* group : qAsConst(m_project.m_groups))
+            names << group->m_name;
+        Tabs()->SetTabs(names);
+        Tabs()->m_current = m_project.CurrentGroupIndex();
+        Tabs()->update();
         return;
+    }
     LoadGroup(false);
     Modified();
 }

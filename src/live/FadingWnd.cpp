@@ -7,6 +7,7 @@
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "widgets/TimeBoxDelegate.h"
 #include "widgets/TimeWidget.h"
@@ -708,6 +709,8 @@ CFadingButton* CFadingWnd::Store(const QString& name)
     }
     if (checked[FadeOutList].isEmpty() && checked[FadeInList].isEmpty())
         return nullptr;
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::FadingButtons))
+        return nullptr;
     auto* button = new CFadingButton(trimmed);
     for (CScene* scene : qAsConst(checked[FadeOutList])) {
         button->m_fadeOutPages << PageOf(scene);
@@ -726,6 +729,9 @@ CFadingButton* CFadingWnd::Store(const QString& name)
 
 void CFadingWnd::OnStore()
 {
+    // Asked before the name, so that nothing is typed for nothing.
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::FadingButtons))
+        return;
     QString name = GetLangText(Txt::FadingDefaultName).arg(m_project.m_fadingButtons.size() + 1);
     if (m_askName && m_askName(name))
         Store(name);

@@ -13,6 +13,7 @@
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 #include <QContextMenuEvent>
@@ -414,11 +415,13 @@ CScene* CPageWnd::NewScene()
     CScene* scene = nullptr;
     if (m_effects) {
         scene = m_project.AddEffectScene();
-        m_project.UniqueEffectScenePosition(m_project.m_effectScenes.size() - 1);
+        if (scene)
+            m_project.UniqueEffectScenePosition(m_project.m_effectScenes.size() - 1);
     } else if (m_page) {
         MakePageCurrent();
         scene = m_project.AddScene(false);
-        m_page->UniqueScenePosition(m_page->m_scenes.size() - 1);
+        if (scene)
+            m_page->UniqueScenePosition(m_page->m_scenes.size() - 1);
     }
     if (!scene)
         return nullptr;
@@ -435,6 +438,10 @@ CScene* CPageWnd::CopyScene(int n)
     if (!source)
         return nullptr;
     CScene* copy = nullptr;
+    if (m_effects ? !CShowBounds::AskRoom(m_project, CShowBounds::Scenes, 1, true)
+                  : !m_page || !CShowBounds::AskRoom(m_project, CShowBounds::Scenes)
+                        || !CShowBounds::AskRoomForSteps(m_project, source->m_steps))
+        return nullptr;
     if (m_effects) {
         auto* effectSource = static_cast<CEffectScene*>(source);
         auto* effectCopy = new CEffectScene(*effectSource, true, true, true, true);

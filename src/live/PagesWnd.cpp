@@ -126,7 +126,11 @@ void CPagesWnd::OnTabAdded()
 {
     // The bar has its new tab already; the page takes its name.
     const QString name = m_tabs->m_tabNames.isEmpty() ? GetLangText(Txt::NewTab) : m_tabs->m_tabNames.last();
-    m_project.AddPage(name);
+    if (!m_project.AddPage(name)) {
+        // The bar has made its tab already: it goes again.
+        RefreshTabs();
+        return;
+    }
     ShowHost().SetModified(true);
     RefreshTabs();
     SelectPage(m_project.m_pages.size() - 1);
@@ -134,7 +138,8 @@ void CPagesWnd::OnTabAdded()
 
 void CPagesWnd::OnNewPageRequested()
 {
-    m_project.AddPage(GetLangText(Txt::NewTab));
+    if (!m_project.AddPage(GetLangText(Txt::NewTab)))
+        return;
     ShowHost().SetModified(true);
     RefreshTabs();
     SelectPage(m_project.m_pages.size() - 1);

@@ -5,9 +5,12 @@
 #include "show/Project.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 
 CScene* CPage::NewScene(const QString& name, bool fromLive)
 {
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::Scenes))
+        return nullptr;
     auto* scene = new CScene(name, m_project.UniverseCount());
     if (fromLive) {
         m_project.CopyLiveToEdit();

@@ -453,12 +453,16 @@ public:
     // effect row), an effect scene a clone of the effect, generated at each
     // start. Scope -1 only writes; for an effect scene 0 then starts a copy
     // on the selection and 1 rebuilds its running copies at `step` and
-    // `time`. The engine is left empty.
-    void ApplyEffect(CScene* scene, bool replace, int scope, int step, int time);
+    // `time`. The engine is left empty. False when nothing was written: no
+    // effect, one too large, or a show with no room for the steps.
+    bool ApplyEffect(CScene* scene, bool replace, int scope, int step, int time);
     // Binds a clone of the effect (the caller keeps it) to the engine,
     // generates it and writes its steps into the scene from step index
     // `position` on. Nothing for a null effect or scene.
     void GenerateEffectSteps(const CEffect* effect, CScene* scene, int position);
+    // ApplyEffect's row in a plain scene: after the current step's row, or
+    // in place of its effect row with `replace`.
+    void WriteEffectRow(CScene& scene, bool replace);
     // Writes what the engine generated into the scene from step index
     // `position` on, with a clone of the bound effect joining the scene's
     // effects; nothing when the effect enables no fixture.

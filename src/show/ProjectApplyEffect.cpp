@@ -19,6 +19,7 @@
 #include "show/Group.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "Captions.h"
 
@@ -717,12 +718,12 @@ CProject::CEffectSeams::~CEffectSeams()
 
 // --- Applying
 
-void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int time)
+bool CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int time)
 {
     const CEffect* bound = m_effectEngine.Effect();
     if (!scene || !bound) {
         m_effectEngine.Clear(true);
-        return;
+        return false;
     }
 
     if (scene->IsEffectScene()) {
@@ -748,7 +749,7 @@ void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         m_effectEngine.Clear(true);
         if (scope == 0 || scope == 1)
             ReapplyEffectScene(effectScene, scope == 0, step, time);
-        return;
+        return true;
     }
 
     // The editor generated the effect it shows; generating again would
@@ -761,33 +762,50 @@ void CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         if (m_effectEngine.TooLarge())
             ShowHost().EffectTooLarge();
         m_effectEngine.Clear(true);
-        return;
+        return false;
     }
 
-    const int currentIndex = scene->CurrentStepIndex();
-    int position = scene->m_steps.size();
+    // Tried on a copy first: the row's steps, and the entries that aligning
+    // them gives the scene's own steps, are known only once written.
+    {
+        CScene trial(*scene, true, true, true);
+        trial.m_currentStep = trial.m_steps.value(scene->CurrentStepIndex());
+        WriteEffectRow(trial, replace);
+        if (!CShowBounds::AskRoomForSceneChange(*this, *scene, trial)) {
+            m_effectEngine.Clear(true);
+            return false;
+        }
+    }
+    WriteEffectRow(*scene, replace);
+    m_effectEngine.Clear(true);
+    return true;
+}
+
+void CProject::WriteEffectRow(CScene& scene, bool replace)
+{
+    const int currentIndex = scene.CurrentStepIndex();
+    int position = scene.m_steps.size();
     bool currentCut = false;
     if (currentIndex >= 0) {
-        CEffect* rowEffect = scene->m_steps.at(currentIndex)->m_effect;
+        CEffect* rowEffect = scene.m_steps.at(currentIndex)->m_effect;
         if (!replace) {
-            position = RowEndOf(*scene, currentIndex);
+            position = RowEndOf(scene, currentIndex);
         } else if (rowEffect) {
-            scene->m_currentStep = nullptr; // about to be deleted
-            CutEffectRow(*scene, currentIndex, rowEffect);
+            scene.m_currentStep = nullptr; // about to be deleted
+            CutEffectRow(scene, currentIndex, rowEffect);
             position = currentIndex;
             currentCut = true;
         }
     }
 
-    const int stepsBefore = scene->m_steps.size();
-    ApplyEffectToScene(scene, position);
-    if (stepsBefore > 0 && scene->m_steps.size() > stepsBefore && position < scene->m_steps.size())
-        scene->AddMissingEntries(scene->m_steps.at(position), scene->m_steps.first());
-    scene->SettleAfterStepChange(currentIndex);
+    const int stepsBefore = scene.m_steps.size();
+    ApplyEffectToScene(&scene, position);
+    if (stepsBefore > 0 && scene.m_steps.size() > stepsBefore && position < scene.m_steps.size())
+        scene.AddMissingEntries(scene.m_steps.at(position), scene.m_steps.first());
+    scene.SettleAfterStepChange(currentIndex);
     // The replaced step's place shows what replaced it.
-    if (currentCut && !scene->m_steps.isEmpty())
-        scene->GoToStep(std::min(position, int(scene->m_steps.size()) - 1), 0);
-    m_effectEngine.Clear(true);
+    if (currentCut && !scene.m_steps.isEmpty())
+        scene.GoToStep(std::min(position, int(scene.m_steps.size()) - 1), 0);
 }
 
 void CProject::GenerateEffectSteps(const CEffect* effect, CScene* scene, int position)

@@ -3,6 +3,7 @@
 #include "model/FixtureMatrix.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
+#include "show/ShowBounds.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void PlaceAt(Item* item, int slot, const QPoint& point)
 
 CGroup* CProject::AddGroup(const QString& name)
 {
-    if (!m_generalGroup)
+    if (!m_generalGroup || !CShowBounds::AskRoom(*this, CShowBounds::Groups))
         return nullptr;
     CGroup* current = m_currentGroup ? m_currentGroup : m_generalGroup;
     const int currentIndex = CurrentGroupIndex();

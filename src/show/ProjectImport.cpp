@@ -159,6 +159,12 @@ bool CProject::RunImportDialog()
             page->m_scenes << scene;
         }
     }
+    // What the file brings is known only now: a show it would take past a
+    // bound is told so, and the caller takes all of it out again.
+    ShowHost().CloseSplash();
+    if (!CShowBounds::AskHoldsWithin(*this))
+        return false;
+    ShowHost().ShowSplashMessage(GetLangText(Txt::Loading));
     if (m_generalGroup)
         AbsorbRawChannelsInScenes(m_generalGroup->m_fixtures);
     UpdateAfterPatch(true, false);

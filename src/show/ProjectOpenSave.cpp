@@ -164,8 +164,9 @@ bool CProject::readProject(CProjectFileV3& doc, QString& error)
         return false;
     }
     // Whatever the file held, the show has a first page to play on.
+    // Its buffers are counted already, pages or not: no room is asked.
     if (m_pages.isEmpty())
-        AddPage(kDefaultPageName);
+        m_pages << new CPage(*this, kDefaultPageName);
     if (!m_firstPage || !m_pages.contains(m_firstPage))
         m_firstPage = m_pages.first();
     if (!m_currentPage || !m_pages.contains(m_currentPage))

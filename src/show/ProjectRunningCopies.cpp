@@ -10,6 +10,7 @@
 #include "show/PlayingScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 namespace {
@@ -162,12 +163,33 @@ const bool g_hooksInstalled = [] {
 
 // --- Starting
 
+namespace {
+
+// A running copy is a scene of the show while it runs, and so are the copies
+// waiting for the next tick. Started live, by a trigger as often as by a
+// hand: a copy with no room is not made, and the status bar says why, with
+// no message to stop the show.
+bool RoomForEffectCopy(const CProject& project)
+{
+    qint64 more = 1;
+    for (CEffectScene* queued : project.m_queuedCopies)
+        more += queued && queued->m_source && !project.m_runningCopies.contains(queued) ? 1 : 0;
+    if (CShowBounds::HasRoom(project, CShowBounds::Scenes, more, true))
+        return true;
+    ShowHost().ShowStatusMessage(CShowBounds::NoRoomText(project, CShowBounds::Scenes, more));
+    return false;
+}
+
+} // namespace
+
 bool CProject::PlayEffectScene(CEffectScene* effectScene, int stepIndex, int timeMs)
 {
     Q_UNUSED(g_hooksInstalled);
     if (!effectScene || !effectScene->IsDynamic() || !m_firstPage)
         return false;
     DeleteRetiredCopies(*this);
+    if (!RoomForEffectCopy(*this))
+        return false;
     auto* copy = new CEffectScene(*effectScene, false, true, false, true);
     copy->m_runningCopy = true;
     copy->m_source = effectScene;
@@ -361,6 +383,8 @@ bool CProject::ReplaceCopyForSelection(CEffectScene* copy, bool removeFlag)
         return true;
     }
 
+    if (!RoomForEffectCopy(*this))
+        return false;
     auto* fading = new CEffectScene(*copy, true, true, false, true);
     fading->m_runningCopy = true;
     fading->m_source = copy->m_source;

@@ -8,6 +8,7 @@
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 namespace {
@@ -23,6 +24,8 @@ void CProject::SetStopEffectSceneHook(StopEffectSceneHook hook)
 
 CPage* CProject::AddPage(const QString& name)
 {
+    if (!CShowBounds::AskRoom(*this, CShowBounds::Pages))
+        return nullptr;
     auto* page = new CPage(*this, name);
     m_currentPage = page;
     m_pages << page;
@@ -77,6 +80,8 @@ CScene* CProject::AddScene(bool fromLive)
 
 CEffectScene* CProject::AddEffectScene()
 {
+    if (!CShowBounds::AskRoom(*this, CShowBounds::Scenes, 1, true))
+        return nullptr;
     auto* scene = new CEffectScene(QStringLiteral("Effect %1").arg(m_effectScenes.size() + 1), m_universeCount);
     m_effectScenes << scene;
     return scene;

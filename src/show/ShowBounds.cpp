@@ -128,9 +128,7 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         ForEachEntry(project, [&](const CPatchedFixture*) { ++held; });
         return held;
     case StepLevels:
-        ForEachEntry(project, [&](const CPatchedFixture* fixture) {
-            held += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
-        });
+        ForEachEntry(project, [&](const CPatchedFixture* fixture) { held += LevelsOf(fixture); });
         return held;
     case Groups:
         // The general group is always there and is not one of the file's groups.
@@ -206,10 +204,91 @@ bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more, bool 
 {
     if (HasRoom(project, kind, more, effectScenes))
         return true;
-    QString text = ShowHoldsTooMany(kind);
+    TellNoRoom(project, kind, more);
+    return false;
+}
+
+QString CShowBounds::NoRoomText(const CProject& project, Kind kind, qint64 more)
+{
     if (Held(project, kind) + more <= Bound(kind))
-        text = GetLangText(Txt::ShowBuffersFull).arg(project.UniverseCount()).arg(Word(kind));
+        return GetLangText(Txt::ShowBuffersFull).arg(project.UniverseCount()).arg(Word(kind));
+    return ShowHoldsTooMany(kind);
+}
+
+void CShowBounds::TellNoRoom(const CProject& project, Kind kind, qint64 more)
+{
+    const QString text = NoRoomText(project, kind, more);
     ShowHost().ShowStatusMessage(text);
     ShowHost().ShowInformation(GetLangText(Txt::Warning), text);
+}
+
+qint64 CShowBounds::LevelsOf(const CPatchedFixture* fixture)
+{
+    return fixture && fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
+}
+
+void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels)
+{
+    // Generated steps count as Held counts them.
+    for (const CSceneStep* step : steps) {
+        if (!step)
+            continue;
+        for (const CStepFixture* entry : step->m_entries) {
+            if (!entry->Fixture())
+                continue;
+            ++entries;
+            levels += LevelsOf(entry->Fixture());
+        }
+    }
+}
+
+bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps)
+{
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CountEntries(steps, entries, levels);
+    return AskRoom(project, Steps, steps.size()) && AskRoom(project, StepEntries, entries)
+        && AskRoom(project, StepLevels, levels);
+}
+
+bool CShowBounds::AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after)
+{
+    // The steps of effect scenes are made again from their effect.
+    if (before.IsEffectScene())
+        return true;
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CountEntries(before.m_steps, entries, levels);
+    qint64 entriesAfter = 0;
+    qint64 levelsAfter = 0;
+    CountEntries(after.m_steps, entriesAfter, levelsAfter);
+    return AskRoom(project, Steps, after.m_steps.size() - before.m_steps.size())
+        && AskRoom(project, StepEntries, entriesAfter - entries) && AskRoom(project, StepLevels, levelsAfter - levels);
+}
+
+bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)
+{
+    for (int kind = 0; kind < KindCount; ++kind) {
+        if (Held(project, Kind(kind)) > Bound(Kind(kind))) {
+            if (over)
+                *over = Kind(kind);
+            return false;
+        }
+    }
+    if (BufferBytesHeld(project) > kMaxUniverseBufferBytes) {
+        // Pages and scenes keep the buffers; the scenes are what grows.
+        if (over)
+            *over = Scenes;
+        return false;
+    }
+    return true;
+}
+
+bool CShowBounds::AskHoldsWithin(const CProject& project)
+{
+    Kind over = Scenes;
+    if (HoldsWithin(project, &over))
+        return true;
+    TellNoRoom(project, over, 0);
     return false;
 }

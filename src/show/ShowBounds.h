@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
 class CProject;
+class CScene;
+class CSceneStep;
+class CPatchedFixture;
 
 // How much of each costly element kind a show may hold. Elements of a few
 // bytes of file each make objects of hundreds or thousands, so a hostile file
@@ -68,4 +72,30 @@ public:
     // HasRoom; when there is none, tells the user why (in the status bar and
     // a message) and returns false, so the command changes nothing.
     static bool AskRoom(const CProject& project, Kind kind, qint64 more = 1, bool effectScenes = false);
+    // Why the show has no room for `more` of the kind: its bound, or its
+    // universe buffers.
+    static QString NoRoomText(const CProject& project, Kind kind, qint64 more = 1);
+    // Tells the user NoRoomText, in the status bar and a message.
+    static void TellNoRoom(const CProject& project, Kind kind, qint64 more = 1);
+
+    // The channel levels an entry of the fixture holds in a hand-made step.
+    static qint64 LevelsOf(const CPatchedFixture* fixture);
+    // The hand-made entries of the steps and the levels they hold.
+    static void CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels);
+    // AskRoom for copies of the steps in a plain scene: the steps, their
+    // hand-made entries and the levels these hold.
+    static bool AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps);
+    // AskRoom for what a plain scene of the show gains from `before` to
+    // `after`, a copy of it that a change was tried on: only the change
+    // knows which entries aligning its steps adds.
+    static bool AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after);
+
+    // For commands whose growth is known only once made (steps aligned on
+    // the scene's fixtures, an import): true when the show holds no more of
+    // any kind than its bound and its buffers fit; else the kind past its
+    // bound, for TellNoRoom.
+    static bool HoldsWithin(const CProject& project, Kind* over = nullptr);
+    // HoldsWithin; when not, tells the user (the command then takes back
+    // what it made).
+    static bool AskHoldsWithin(const CProject& project);
 };

@@ -5,6 +5,7 @@
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeScaleCtrl.h"
@@ -169,6 +170,8 @@ bool CTimeLineCtrl::AddSceneBlock(CPage* page, CScene* scene, CTimeLine* line, i
     // The file names a block's scene by its page: an effect scene has none.
     if (!page || !scene || !page->m_scenes.contains(scene) || !line || line->IsMedia() || !Lines().contains(line))
         return false;
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeBlocks))
+        return false;
     CTimeBlock* block = NewSceneBlock(m_data, page, scene);
     block->m_start = m_ruler.XToTime(x);
     line->AddBlock(block);
@@ -203,6 +206,10 @@ bool CTimeLineCtrl::AddMediaFile(int type, const QString& path, bool emptyTimeLi
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
+    const bool newLine = !(type == CTimeLine::VideoLine ? m_data.m_videoLine : m_data.m_musicLine);
+    if ((newLine && !CShowBounds::AskRoom(m_project, CShowBounds::TimeLines))
+        || !CShowBounds::AskRoom(m_project, CShowBounds::TimeBlocks))
+        return false;
     CMediaTimeLine* line = MediaLine(type);
     const int start = MediaAppendTime(line);
     if (start >= CTimeScaleCtrl::kMaxLength)
@@ -222,6 +229,8 @@ bool CTimeLineCtrl::AddMediaFile(int type, const QString& path, bool emptyTimeLi
 
 void CTimeLineCtrl::InsertLine(int index)
 {
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeLines))
+        return;
     m_data.m_lines.insert(std::clamp(index, 0, int(Lines().size())), NewSceneLine(m_data));
     LayoutLines();
     Modified();
@@ -365,12 +374,16 @@ bool CTimeLineCtrl::OnAddMarker()
 
 void CTimeLineCtrl::AddMarkerAtX(int x)
 {
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeMarkers))
+        return;
     m_ruler.AddMarkerAtX(x);
     MarkerAdded();
 }
 
 void CTimeLineCtrl::AddMarkerAt(int ms)
 {
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeMarkers))
+        return;
     m_ruler.AddMarkerAtTime(ms);
     MarkerAdded();
 }

@@ -6,6 +6,7 @@
 #include "Captions.h"
 #include "model/Language.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "timeline/TimeLineBlocks.h"
 #include "timeline/TimeScaleCtrl.h"
@@ -413,6 +414,14 @@ bool CTimeLineCtrl::PasteBlock(const SClip& clip, CTimeLine* line, int t)
 void CTimeLineCtrl::OnPaste()
 {
     if (m_playback || m_clipboard.isEmpty() || !m_currentLine)
+        return;
+    qint64 pasting = 1;
+    if (m_clipboard.size() > 1) {
+        pasting = 0;
+        for (const SClip& clip : qAsConst(m_clipboard))
+            pasting += Lines().contains(const_cast<CTimeLine*>(clip.line)) ? 1 : 0;
+    }
+    if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeBlocks, pasting))
         return;
     ClearSelection();
     int x = m_menuPos.x();

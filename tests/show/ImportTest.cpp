@@ -3,6 +3,9 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowAtBound.h"
+#include "model/Language.h"
+#include "Captions.h"
 #include "StepEntries.h"
 #include "model/XmlDocument.h"
 
@@ -109,6 +112,36 @@ class ImportTest : public QObject
     QString WriteKv2(const QString& name, const QString& xml) const { return Write(name, qCompress(xml.toUtf8())); }
 
 private slots:
+    // A show with room for one step more takes no file of two: the import
+    // says so in the user's words and leaves the show as it was.
+    void importIntoAFullShowChangesNothing_data()
+    {
+        QTest::addColumn<int>("room");
+        QTest::addColumn<bool>("imported");
+        QTest::newRow("room for one") << 1 << false;
+        QTest::newRow("room for both") << 2 << true;
+    }
+    void importIntoAFullShowChangesNothing()
+    {
+        QFETCH(int, room);
+        QFETCH(bool, imported);
+        CShowRig show;
+        show.rig.host.importKeep = {true};
+        FillToBound(show.project, CShowBounds::Steps, room);
+        const QString before = State(show.project);
+        const QString twoSteps = RgbScene(QStringLiteral("Two"), 3, 9).replace(
+            QStringLiteral("</ZKStep></ZKSteps>"), QStringLiteral("</ZKStep><ZKStep/></ZKSteps>"));
+        const QString xml = OldFile(QStringLiteral("<ZKFixture ZKId=\"3\" ZKAddress=\"10\"/>"), twoSteps);
+        show.rig.host.calls.clear();
+        QCOMPARE(show.project.ImportProject(WriteKv2(QStringLiteral("two.kv2"), xml)), imported);
+        QCOMPARE(CShowBounds::Held(show.project, CShowBounds::Steps), CShowBounds::Bound(CShowBounds::Steps) - room + (imported ? 2 : 0));
+        const QString refused = QStringLiteral("ShowInformation:%1:%2")
+                                    .arg(GetLangText(Txt::Warning), CShowBounds::ShowHoldsTooMany(CShowBounds::Steps));
+        QCOMPARE(show.rig.host.calls.contains(refused), !imported);
+        if (!imported)
+            QCOMPARE(State(show.project), before);
+    }
+
     void importedIdsAreTheFilesOwn()
     {
         CShowRig show;

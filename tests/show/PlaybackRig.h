@@ -154,7 +154,7 @@ private:
 class CZoomHeadsRig : public CPlaybackRig
 {
 public:
-    CZoomHeadsRig()
+    explicit CZoomHeadsRig(int universes = 4) : CPlaybackRig(universes)
     {
         CLibraryProfile* profile =
             AddProfile([](CLibraryProfile& zoom) { ProfileBuilder::AddChannel(zoom, ChannelType::Zoom); });

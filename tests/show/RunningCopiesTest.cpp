@@ -2,6 +2,9 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowAtBound.h"
+#include "model/Language.h"
+#include "Captions.h"
 #include "ShowReferences.h"
 #include "effects/GradientEffect.h"
 #include "effects/PanTiltEffect.h"
@@ -16,6 +19,8 @@ namespace {
 class CCopiesRig : public CZoomHeadsRig
 {
 public:
+    using CZoomHeadsRig::CZoomHeadsRig;
+
     CEffectScene* ZoomEffect(int level, int fadeOut = 0)
     {
         auto* effect = new CPresetEffect;
@@ -57,6 +62,22 @@ class RunningCopiesTest : public QObject
 
 private slots:
     void initTestCase() { RegisterEffectOperations(); }
+
+    // A copy is a scene of the show while it runs. Started live, often by a
+    // trigger, a copy with no room is not made: the status bar says why,
+    // and no message stops the show.
+    void aCopyWithNoRoomIsNotStarted()
+    {
+        CCopiesRig rig(256);
+        CEffectScene* full = rig.ZoomEffect(255);
+        rig.Select({0, 1});
+        FillToBound(rig.project, CShowBounds::Scenes);
+        rig.host.calls.clear();
+        QVERIFY(!rig.project.PlayEffectScene(full));
+        QVERIFY(rig.project.m_queuedCopies.isEmpty());
+        const QString words = GetLangText(Txt::ShowBuffersFull).arg(256).arg(CShowBounds::Word(CShowBounds::Scenes));
+        QCOMPARE(rig.host.calls, QStringList{QStringLiteral("ShowStatusMessage:") + words});
+    }
 
     void copiesStartOnTheNextTickAndGiveUpWhatANewOneTakes()
     {

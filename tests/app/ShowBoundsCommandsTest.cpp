@@ -1,0 +1,269 @@
+#include "RecordingHost.h"
+#include "ShowAtBound.h"
+#include "ShownDialogs.h"
+#include "TestRegistry.h"
+#include "WindowRig.h"
+
+#include "../devices/FakeTransport.h"
+#include "../model/LibraryProfileBuilder.h"
+#include "app/DmxRecorder.h"
+#include "editors/EditSceneWnd.h"
+#include "effects/CurveEffect.h"
+#include "layout/FixturesWnd.h"
+#include "live/FadingWnd.h"
+#include "live/PageWnd.h"
+#include "live/PagesWnd.h"
+#include "model/Language.h"
+#include "model/PatchedFixture.h"
+#include "show/EffectScene.h"
+#include "timeline/TimeLineCtrl.h"
+#include "timeline/TimeLineWnd.h"
+#include "widgets/HTabsWnd.h"
+#include "Captions.h"
+
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+// Every command that grows a show asks first whether the show has room: at
+// the bound it says so in the user's words and changes nothing, so that
+// whatever the program lets a user make it also saves and opens again.
+// Nothing here starts Art-Net.
+
+namespace {
+
+// The main window over a show of `universes`, with scene T (one step on one
+// fixture) on the first page.
+struct CBoundsRig : CWindowRigBase
+{
+    explicit CBoundsRig(int universes)
+    {
+        COrvaneSetup setup;
+        setup.deviceTransport = std::make_unique<CFakeTransport>();
+        Start(std::move(setup), QStringLiteral("NbUniverses=%1\n").arg(universes).toUtf8());
+        auto* profile = new CLibraryProfile;
+        ProfileBuilder::AddColorSet(*profile, ChannelType::Red);
+        profile->UpdateRoles();
+        Project().m_library << profile;
+        fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("F"), profile, false, false, 0);
+        fixture->AddPosition(10, 10);
+        Project().m_generalGroup->AddFixture(fixture);
+        Project().UpdateAfterPatch(true, false);
+        t = new CScene(QStringLiteral("T"), Project().UniverseCount());
+        auto* step = new CSceneStep(0, 1000);
+        step->AddEntry(new CStepFixture(fixture, t));
+        t->m_steps << step;
+        Project().m_firstPage->m_scenes << t;
+        Pages().ReloadPages();
+    }
+
+    CProject& Project() { return window->Project(); }
+    CPagesWnd& Pages() { return *window->LivePages(); }
+    CTimeLineCtrl& TimeLine() { return window->TimeLinePanel()->Control(); }
+    CEditSceneWnd* EditT()
+    {
+        return Pages().EditScene(Project().m_firstPage, t) ? dynamic_cast<CEditSceneWnd*>(Pages().ShownEditor())
+                                                           : nullptr;
+    }
+
+    CPatchedFixture* fixture = nullptr;
+    CScene* t = nullptr;
+};
+
+struct SCommand
+{
+    CShowBounds::Kind kind;
+    int universes;
+    std::function<void(CBoundsRig&)> run;
+};
+
+using Kind = CShowBounds::Kind;
+
+const QMap<QString, SCommand>& Commands()
+{
+    static const QMap<QString, SCommand> commands = {
+        {"new page", {Kind::Pages, 1, [](CBoundsRig& rig) { emit rig.Pages().PageView()->newPageRequested(); }}},
+        {"new page tab",
+         {Kind::Pages, 1,
+          [](CBoundsRig& rig) {
+              CHTabsWnd* tabs = rig.Pages().findChild<CHTabsWnd*>();
+              tabs->AddTab(QStringLiteral("New"));
+              emit tabs->tabAdded();
+          }}},
+        {"new scene", {Kind::Scenes, 256, [](CBoundsRig& rig) { rig.Pages().PageView()->NewScene(); }}},
+        {"new effect scene",
+         {Kind::Scenes, 256,
+          [](CBoundsRig& rig) {
+              rig.Pages().ShowEffectsTab();
+              rig.Pages().PageView()->NewScene();
+          }}},
+        {"scene copied", {Kind::Scenes, 256, [](CBoundsRig& rig) { rig.Pages().PageView()->CopyScene(0); }}},
+        {"new group", {Kind::Groups, 1, [](CBoundsRig& rig) { rig.window->FixturesWindow()->OnAddToNewGroup(); }}},
+        {"new group tab",
+         {Kind::Groups, 1,
+          [](CBoundsRig& rig) {
+              CHTabsWnd* tabs = rig.window->FixturesWindow()->findChild<CHTabsWnd*>();
+              tabs->AddTab(QStringLiteral("New"));
+              emit tabs->tabAdded();
+          }}},
+        {"new mask", {Kind::Masks, 1, [](CBoundsRig& rig) { rig.window->AddMask(); }}},
+        {"new crossfade button",
+         {Kind::FadingButtons, 1, [](CBoundsRig& rig) { rig.window->FadingPanel()->StoreButton()->click(); }}},
+        {"new timeline line", {Kind::TimeLines, 1, [](CBoundsRig& rig) { rig.TimeLine().InsertLine(0); }}},
+        {"new timeline block",
+         {Kind::TimeBlocks, 1,
+          [](CBoundsRig& rig) {
+              rig.TimeLine().AddSceneBlock(rig.Project().m_firstPage, rig.t, rig.TimeLine().SceneLine(0), 0);
+          }}},
+        {"new timeline marker", {Kind::TimeMarkers, 1, [](CBoundsRig& rig) { rig.TimeLine().AddMarkerAt(0); }}},
+        {"step added",
+         {Kind::Steps, 1, [](CBoundsRig& rig) { rig.EditT()->ToolButton(CEditSceneWnd::ToolAdd)->click(); }}},
+        {"steps pasted",
+         {Kind::Steps, 1,
+          [](CBoundsRig& rig) {
+              CEditSceneWnd* editor = rig.EditT();
+              editor->Scene()->m_selection = editor->Scene()->m_steps;
+              editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
+              editor->ToolButton(CEditSceneWnd::ToolPaste)->click();
+          }}},
+        {"effect row applied",
+         {Kind::Steps, 1,
+          [](CBoundsRig& rig) {
+              CProject& project = rig.Project();
+              rig.EditT();
+              project.m_currentGroup->m_selectedFixtures = {rig.fixture};
+              auto* effect = new CCurveEffect(1000);
+              effect->SetChannelsFromProfile(rig.fixture->Profile(), false);
+              project.BindEffectToSelection(effect, false, true);
+              project.m_effectEngine.SetEffect(effect);
+              QVERIFY(!project.ApplyEffect(project.m_editedScene, false, -1, -1, -1));
+          }}},
+    };
+    return commands;
+}
+
+// What the show holds of every kind, and whether the window has marked it.
+QString Counts(CBoundsRig& rig)
+{
+    QStringList counts;
+    for (int kind = 0; kind < CShowBounds::KindCount; ++kind)
+        counts << QString::number(CShowBounds::Held(rig.Project(), Kind(kind)));
+    counts << QString::number(CShowBounds::BufferBytesHeld(rig.Project()));
+    return counts.join(QLatin1Char(' ')) + (rig.window->IsModified() ? QStringLiteral(" *") : QString());
+}
+
+} // namespace
+
+class ShowBoundsCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aCommandAtTheBoundSaysSoAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const QString& name : Commands().keys())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void aCommandAtTheBoundSaysSoAndChangesNothing()
+    {
+        QFETCH(QString, command);
+        const SCommand& row = Commands()[command];
+        CBoundsRig rig(row.universes);
+        CProject& project = rig.Project();
+        FillToBound(project, row.kind, 0, rig.t);
+        if (row.kind == Kind::Pages)
+            rig.Pages().ReloadPages();
+        const QString before = Counts(rig);
+        QVERIFY(!before.endsWith(QLatin1Char('*')));
+
+        CShownDialogs dialogs(QMessageBox::Ok);
+        row.run(rig);
+
+        const bool buffers = CShowBounds::Held(project, row.kind) < CShowBounds::Bound(row.kind);
+        const QString words = buffers ? GetLangText(Txt::ShowBuffersFull).arg(256).arg(CShowBounds::Word(row.kind))
+                                      : CShowBounds::ShowHoldsTooMany(row.kind);
+        QCOMPARE(dialogs.shown, QStringList{words});
+        QCOMPARE(rig.window->statusBar()->currentMessage(), words);
+        QCOMPARE(Counts(rig), before);
+        // The tab bars show what the show holds, no more.
+        QCOMPARE(rig.Pages().findChild<CHTabsWnd*>()->m_tabNames.size(), project.m_pages.size());
+        QCOMPARE(rig.window->FixturesWindow()->findChild<CHTabsWnd*>()->m_tabNames.size(), project.m_groups.size());
+        // The editor's history holds its opening only.
+        if (auto* editor = dynamic_cast<CEditSceneWnd*>(rig.Pages().ShownEditor()))
+            QCOMPARE(editor->UndoTable()->rowCount(), 1);
+    }
+
+    // The recorder stops where the show, with the recording pasted into the
+    // scene edited, would pass the bound; what it recorded stays.
+    void theRecorderStopsAtTheBoundAndKeepsWhatItRecorded_data()
+    {
+        QTest::addColumn<int>("into");
+        QTest::newRow("into an empty scene") << 0;
+        QTest::newRow("into a scene of two steps") << 2;
+    }
+    void theRecorderStopsAtTheBoundAndKeepsWhatItRecorded()
+    {
+        QFETCH(int, into);
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(1);
+        auto* edited = new CScene(QStringLiteral("T"), 1);
+        for (int i = 0; i < into; ++i)
+            edited->m_steps << new CSceneStep(0, 1000);
+        project.m_firstPage->m_scenes << edited;
+        FillToBound(project, Kind::Steps, 5);
+        project.m_recordScene = new CScene(QStringLiteral("DMX Record"), 1);
+        CDmxRecorder recorder;
+        recorder.Start(project, CRecordConfig{25, false, false, false, 60, false, 0}, {0}, edited);
+        int samples = 0;
+        bool going = true;
+        for (; going && samples < 20; ++samples) {
+            project.m_dmxInput[0][0] = quint8(samples + 1);
+            going = recorder.Tick(project, 25);
+        }
+        QCOMPARE(samples, 6);
+        QCOMPARE(project.m_recordScene->m_steps.size(), 5);
+        Kind full = Kind::KindCount;
+        QVERIFY(recorder.StoppedAtBound(&full));
+        QCOMPARE(full, Kind::Steps);
+        QVERIFY(!recorder.Tick(project, 25));
+    }
+
+    // A show grown to the bound by the commands saves and opens again.
+    void aShowGrownToTheBoundSavesAndOpensAgain()
+    {
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(1);
+        while (project.AddPage(QStringLiteral("P")))
+            ;
+        QCOMPARE(CShowBounds::Held(project, Kind::Pages), CShowBounds::Bound(Kind::Pages));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("full.kv3"));
+        QString error;
+        QVERIFY2(project.SaveProject(path, &error), qPrintable(error));
+        CProject opened;
+        QVERIFY(opened.OpenProject(path));
+        QCOMPARE(CShowBounds::Held(opened, Kind::Pages), CShowBounds::Bound(Kind::Pages));
+    }
+
+    // The show of empty scenes at 256 universes: some 1,000 fit, and
+    // the command stops at the last that does.
+    void scenesAt256UniversesStopAtTheBuffers()
+    {
+        CBoundsRig rig(256);
+        FillToBound(rig.Project(), Kind::Scenes);
+        const qint64 scenes = CShowBounds::Held(rig.Project(), Kind::Scenes);
+        QVERIFY2(scenes > 1000 && scenes < 1100, qPrintable(QString::number(scenes)));
+        QVERIFY(CShowBounds::BufferBytesHeld(rig.Project()) <= CShowBounds::kMaxUniverseBufferBytes);
+    }
+};
+
+ORVANE_TEST(ShowBoundsCommandsTest)
+#include "ShowBoundsCommandsTest.moc"

@@ -78,9 +78,9 @@ public:
     // Tells the user NoRoomText, in the status bar and a message.
     static void TellNoRoom(const CProject& project, Kind kind, qint64 more = 1);
 
-    // The channel levels an entry of the fixture holds in a hand-made step.
+    // The channel levels an entry of the fixture holds in a step.
     static qint64 LevelsOf(const CPatchedFixture* fixture);
-    // The hand-made entries of the steps and the levels they hold.
+    // The entries of the steps, hand-made or generated, and the levels they hold.
     static void CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels);
     // AskRoom for copies of the steps in a plain scene: the steps, their
     // hand-made entries and the levels these hold.

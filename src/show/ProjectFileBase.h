@@ -57,8 +57,8 @@ protected:
     // of a few bytes would make kilobytes. Counted before they are made, with
     // the universe buffers, at what a list grown a flag at a time takes.
     void CountBeamFlags(qint64 flags);
-    // Counting starts from what the show holds already: a file read into a
-    // show (an import) may bring no more than the show has room for.
+    // The universe buffers and beam flags are counted from what the show
+    // holds already: a file read into a show (an import) adds to them.
     void CountFromHeld(const CProject& project);
     // The children `tag` of the current element.
     int CountChildren(const QString& tag) const;

@@ -117,11 +117,7 @@ private:
 void CProjectFileV2::CountFromHeld(const CProject& project)
 {
     CProjectFileBase::CountFromHeld(project);
-    m_scenesRead = CShowBounds::Held(project, CShowBounds::Scenes);
-    m_stepsRead = CShowBounds::Held(project, CShowBounds::Steps);
-    m_entriesRead = CShowBounds::Held(project, CShowBounds::StepEntries);
-    m_levelsRead = CShowBounds::Held(project, CShowBounds::StepLevels);
-    m_blobLevelsRead = 0;
+    m_scenesRead = m_stepsRead = m_entriesRead = m_levelsRead = m_blobLevelsRead = 0;
 }
 
 void CProjectFileV2::LocateSections()

@@ -68,8 +68,10 @@ public:
 
     static constexpr int kMaxMatrixSide = 256;
 
-    // What the readers make is counted against the show's bounds from what
-    // the show holds already: an import adds to it.
+    // The buffers of every universe that the show keeps already count, as
+    // an import adds its scenes' to them. Of the other kinds a file makes no
+    // more than any file may; whether the scenes an import keeps fit the
+    // show is asked once the operator has chosen them.
     void CountFromHeld(const CProject& project);
 
 private:

@@ -332,23 +332,6 @@ private slots:
         QCOMPARE(B::Held(opened.project, B::Steps), B::Bound(B::Steps));
     }
 
-    // An import adds to the show: it may bring no more than the show has
-    // room for, and a show at a bound stays as it was.
-    void importCountsWhatTheShowHolds()
-    {
-        CPlaybackRig rig(4);
-        CBoundShow(rig, B::Steps).Grow(B::Bound(B::Steps));
-        const QByteArray xml = "<ZKFile Version=\"1.5\"><ZKScenes><ZKScene ZKName=\"I\"><ZKSteps>"
-            + QByteArray("<ZKStep/>").repeated(4) + "</ZKSteps></ZKScene></ZKScenes></ZKFile>";
-        const QString path = m_dir.filePath(QStringLiteral("import.kv2"));
-        QVERIFY(WriteBytes(path, qCompress(xml)));
-        QVERIFY(!rig.project.ImportProject(path));
-        QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowSplashMessage:")),
-                 QStringList("ShowSplashMessage:" + B::FileAsksTooMany(B::Steps)));
-        QCOMPARE(B::Held(rig.project, B::Steps), B::Bound(B::Steps));
-        QCOMPARE(B::Held(rig.project, B::Scenes), qint64(1));
-    }
-
     // A show the program made past the buffers is refused by the save in
     // the words the reader would use.
     void saveRefusesScenesPastTheBuffers()

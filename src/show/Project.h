@@ -320,6 +320,10 @@ public:
     // Fixtures were patched over raw channels: every scene that does not
     // play folds its raw-channel entries into theirs.
     void AbsorbRawChannelsInScenes(const QList<CPatchedFixture*>& fixtures);
+    // Deletes the raw-channel records from `first` on in m_rawChannels that
+    // no step of any scene names: each keeps its universe active, and a
+    // saved show would name a universe that its reopening no longer has.
+    void DropRawChannelsNamedByNothing(int first);
     // The name the patch dialog and the import know it by.
     void RemoveFixturesFromScenes(const QList<CPatchedFixture*>& fixtures) { AbsorbRawChannelsInScenes(fixtures); }
     // Channel blocks moved by the patch: stored levels follow them in every
@@ -534,7 +538,9 @@ public:
     bool ImportProject(const QString& path);
     // The imported fixtures go; the dialog decides which imported scenes
     // stay and where. False when it was cancelled (the scenes are still there).
-    bool RunImportDialog();
+    // `firstRawChannel` is where the records the import made start in
+    // m_rawChannels.
+    bool RunImportDialog(int firstRawChannel);
     // Filled while an import runs, emptied when it ends.
     QList<CPatchedFixture*> m_importFixtures;
     QList<CScene*> m_importScenes;

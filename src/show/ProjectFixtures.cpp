@@ -14,6 +14,7 @@
 #include "show/PlayingScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/StepFixture.h"
 #include "show/ShowHost.h"
 
 #include <QFileInfo>
@@ -384,6 +385,32 @@ void CProject::AbsorbRawChannelsInScenes(const QList<CPatchedFixture*>& fixtures
             if (!page->IsPlaying(scene))
                 scene->AbsorbRawChannels(fixtures);
         }
+    }
+}
+
+void CProject::DropRawChannelsNamedByNothing(int first)
+{
+    if (first < 0 || first >= m_rawChannels.size())
+        return;
+    QSet<const CPatchedFixture*> named;
+    for (const CScene* scene : EveryScene(*this)) {
+        QList<CSceneStep*> steps = scene->m_steps;
+        if (scene->m_transitionStep)
+            steps << scene->m_transitionStep;
+        for (const CSceneStep* step : qAsConst(steps)) {
+            for (const CStepFixture* entry : step->m_entries)
+                named.insert(entry->Fixture());
+        }
+    }
+    for (int i = m_rawChannels.size() - 1; i >= first; --i) {
+        CPatchedFixture* record = m_rawChannels[i];
+        if (named.contains(record))
+            continue;
+        m_rawChannels.removeAt(i);
+        const qint64 at = qint64(record->m_universe) * CDmxLayer::kSlots + record->m_address;
+        if (at >= 0 && at < m_rawChannelTable.size() && m_rawChannelTable[int(at)] == record)
+            m_rawChannelTable[int(at)] = nullptr;
+        delete record;
     }
 }
 

@@ -107,10 +107,11 @@ bool CProject::ImportProject(const QString& path)
     m_importFixtures.clear();
     m_importScenes.clear();
     CImportUndo undo(*this);
+    const int firstRawChannel = m_rawChannels.size();
     bool imported = false;
     error.clear();
     try {
-        imported = readLegacyProject(doc, true, error) && RunImportDialog();
+        imported = readLegacyProject(doc, true, error) && RunImportDialog(firstRawChannel);
     } catch (...) {
         error = CProjectFileBase::CurrentFailure();
         imported = false;
@@ -126,7 +127,7 @@ bool CProject::ImportProject(const QString& path)
     return imported;
 }
 
-bool CProject::RunImportDialog()
+bool CProject::RunImportDialog(int firstRawChannel)
 {
     // The imported scenes already hold raw channels: the fixtures can go.
     RemoveFixtures(m_importFixtures, true);
@@ -167,6 +168,9 @@ bool CProject::RunImportDialog()
     ShowHost().ShowSplashMessage(GetLangText(Txt::Loading));
     if (m_generalGroup)
         AbsorbRawChannelsInScenes(m_generalGroup->m_fixtures);
+    // Records of steps that kept no level for them, of scenes left out, or
+    // folded into patched fixtures: the saved show would not make them again.
+    DropRawChannelsNamedByNothing(firstRawChannel);
     UpdateAfterPatch(true, false);
     ShowHost().OnProjectLoaded();
     ShowHost().CloseSplash();

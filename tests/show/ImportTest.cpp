@@ -246,6 +246,51 @@ private slots:
         QCOMPARE(tab->m_scenes[1]->m_jumpTarget, tab->m_scenes[0]);
     }
 
+    // Raw channels that no kept step names do not stay behind: each would
+    // keep its universe active, which the show saved and opened again no
+    // longer has.
+    void importKeepsOnlyTheRawChannelsItsScenesName_data()
+    {
+        QTest::addColumn<QString>("fixtures");
+        QTest::addColumn<QString>("scenes");
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<int>("raw");
+        QTest::addColumn<QString>("active");
+        const QString atZero = QStringLiteral("<ZKFixture ZKId=\"1\"/>");
+        const QString atTwo = QStringLiteral("<ZKFixture ZKId=\"2\" ZKUniverse=\"2\"/>");
+        const QString lit = RgbScene(QStringLiteral("Lit"), 1, 5);
+        QTest::newRow("channel record without levels")
+            << atZero
+            << lit + QStringLiteral("<ZKScene ZKName=\"Bare\"><ZKSteps><ZKStep><SData SIds=\"-1|2|5\"/>"
+                                    "</ZKStep></ZKSteps></ZKScene>")
+            << "11" << 3 << "1000";
+        QTest::newRow("scene left out") << atZero + atTwo << lit + RgbScene(QStringLiteral("Out"), 2, 5) << "10"
+                                        << 3 << "1000";
+        QTest::newRow("levels folded into the patch")
+            << QStringLiteral("<ZKFixture ZKId=\"1\" ZKAddress=\"100\"/>") << lit << "1" << 0 << "1000";
+        QTest::newRow("kept scene in another universe") << atTwo << RgbScene(QStringLiteral("Two"), 2, 5) << "1"
+                                                        << 3 << "1010";
+    }
+
+    void importKeepsOnlyTheRawChannelsItsScenesName()
+    {
+        QFETCH(QString, fixtures);
+        QFETCH(QString, scenes);
+        QFETCH(QString, keep);
+        QFETCH(int, raw);
+        QFETCH(QString, active);
+        CShowRig show;
+        for (const QChar c : keep)
+            show.rig.host.importKeep << (c == QLatin1Char('1'));
+        QVERIFY(show.project.ImportProject(WriteKv2(QStringLiteral("raw.kv2"), OldFile(fixtures, scenes))));
+        QString flags;
+        for (int u = 0; u < show.project.UniverseCount(); ++u)
+            flags += show.project.IsActive(u) ? QLatin1Char('1') : QLatin1Char('0');
+        QCOMPARE(flags, active);
+        QCOMPARE(show.project.m_rawChannels.size(), raw);
+        QCOMPARE(Entries(show.mine->m_steps[0]), QStringLiteral("#3=1,1,1"));
+    }
+
     void unfinishedImportLeavesTheProject_data()
     {
         QTest::addColumn<QString>("fixtures");

@@ -59,10 +59,8 @@ struct COrvaneSetup
 };
 
 // The main window: owns the project document, the options record, the
-// device, MIDI and Art-Net managers and, with the issues ahead, every panel;
-// runs the 25 ms master tick and the file commands. Windows that do not
-// exist yet are reached through the empty member stages below, which their
-// issues fill.
+// device, MIDI and Art-Net managers and every panel; runs the 25 ms master
+// tick and the file commands.
 class Orvane : public QMainWindow, public CShowHost, public CTickStages, public CTriggerTargets
 {
     Q_OBJECT

@@ -402,16 +402,20 @@ void CProject::DropRawChannelsNamedByNothing(int first)
                 named.insert(entry->Fixture());
         }
     }
-    for (int i = m_rawChannels.size() - 1; i >= first; --i) {
+    // One pass: a removal per record would make a show of many records slow.
+    int kept = first;
+    for (int i = first; i < m_rawChannels.size(); ++i) {
         CPatchedFixture* record = m_rawChannels[i];
-        if (named.contains(record))
+        if (named.contains(record)) {
+            m_rawChannels[kept++] = record;
             continue;
-        m_rawChannels.removeAt(i);
+        }
         const qint64 at = qint64(record->m_universe) * CDmxLayer::kSlots + record->m_address;
         if (at >= 0 && at < m_rawChannelTable.size() && m_rawChannelTable[int(at)] == record)
             m_rawChannelTable[int(at)] = nullptr;
         delete record;
     }
+    m_rawChannels.erase(m_rawChannels.begin() + kept, m_rawChannels.end());
 }
 
 void CProject::PatchChanged(const QList<int>& oldUniverses, const QList<int>& oldAddresses,

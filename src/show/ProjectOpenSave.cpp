@@ -124,6 +124,7 @@ bool CProject::readCurrentFile(QByteArray& xml, const QVector<std::pair<int, int
     if (!parsed || !readProject(doc, error))
         return false;
     m_fixturesLeftOut = doc.m_fixturesLeftOut;
+    DropRawChannelsNamedByNothing(0);
     UpdateAfterPatch(true, true);
     return true;
 }
@@ -140,6 +141,7 @@ bool CProject::readLegacyFile(const QString& path, QString& error)
     if (!doc.LoadFile(path, error) || !readLegacyProject(doc, false, error))
         return false;
     m_fixturesLeftOut = doc.m_fixturesLeftOut;
+    DropRawChannelsNamedByNothing(0);
     // Nothing was saved as playing in these formats: nothing restarts.
     UpdateAfterPatch(true, false);
     return true;

@@ -26,7 +26,7 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     1024,            // pages
     // A scene is some 40 nodes of text: more than this many would pass the
     // nodes a document may hold, and the show would never save.
-    qint64(1) << 14, // scenes
+    qint64(1) << 13, // scenes
     qint64(1) << 17, // steps: as many as a page can save
     // Steps without fixtures of their own repeat the previous step's, so a
     // few bytes of file can ask for millions of entries (some 300 MB here).

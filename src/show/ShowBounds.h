@@ -49,8 +49,11 @@ public:
 
     // Every scene, effect scene and page keeps buffers of every universe,
     // whatever it holds, and every fixture a flag per beam: with many
-    // universes these, not the counts, bound what a show may hold.
-    static constexpr qint64 kMaxUniverseBufferBytes = qint64(256) * 1024 * 1024;
+    // universes these, not the counts, bound what a show may hold. A scene
+    // also writes its mask of every universe in use as text, and a document
+    // holds no more than 64 MB: within 64 MB of buffers the masks take half
+    // of that at most.
+    static constexpr qint64 kMaxUniverseBufferBytes = qint64(64) * 1024 * 1024;
     static constexpr int kSceneBuffers = 2;       // active and override masks
     static constexpr int kEffectSceneBuffers = 3; // and the static channels
     static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers

@@ -252,17 +252,6 @@ private slots:
         QVERIFY(opened.OpenProject(path));
         QCOMPARE(CShowBounds::Held(opened, Kind::Pages), CShowBounds::Bound(Kind::Pages));
     }
-
-    // The show of empty scenes at 256 universes: some 1,000 fit, and
-    // the command stops at the last that does.
-    void scenesAt256UniversesStopAtTheBuffers()
-    {
-        CBoundsRig rig(256);
-        FillToBound(rig.Project(), Kind::Scenes);
-        const qint64 scenes = CShowBounds::Held(rig.Project(), Kind::Scenes);
-        QVERIFY2(scenes > 1000 && scenes < 1100, qPrintable(QString::number(scenes)));
-        QVERIFY(CShowBounds::BufferBytesHeld(rig.Project()) <= CShowBounds::kMaxUniverseBufferBytes);
-    }
 };
 
 ORVANE_TEST(ShowBoundsCommandsTest)

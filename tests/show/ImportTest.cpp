@@ -291,6 +291,19 @@ private slots:
         QCOMPARE(Entries(show.mine->m_steps[0]), QStringLiteral("#3=1,1,1"));
     }
 
+    // The same of an older show opened: a record named by no entry keeps no
+    // universe active, so the show saves the same bytes once reopened.
+    void openKeepsOnlyTheRawChannelsItsScenesName()
+    {
+        const QString bare = QStringLiteral("<ZKFile Version=\"1.5\"><ZKParams ZKDmxMode=\"2\"/><ZKPatch/><ZKScenes>"
+                                            "<ZKScene ZKName=\"Bare\"><ZKSteps><ZKStep><SData SIds=\"-1|2|5\"/>"
+                                            "</ZKStep></ZKSteps></ZKScene></ZKScenes></ZKFile>");
+        CShowRig show;
+        QVERIFY(show.project.OpenProject(WriteKv2(QStringLiteral("bare.kv2"), bare)));
+        QVERIFY(!show.project.IsActive(2));
+        QCOMPARE(show.project.m_rawChannels.size(), 0);
+    }
+
     void unfinishedImportLeavesTheProject_data()
     {
         QTest::addColumn<QString>("fixtures");

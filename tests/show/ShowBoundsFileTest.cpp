@@ -332,6 +332,34 @@ private slots:
         QCOMPARE(B::Held(opened.project, B::Steps), B::Bound(B::Steps));
     }
 
+    // New scenes on one page until the show says no: by the scene bound
+    // with one universe, by the buffers with every one of 256 in use. What
+    // the command let the operator make saves and opens again.
+    void scenesMadeUntilRefusedSaveAndOpen_data()
+    {
+        QTest::addColumn<int>("universes");
+        QTest::addColumn<int>("scenes");
+        QTest::newRow("one universe") << 1 << int(B::Bound(B::Scenes));
+        QTest::newRow("256 universes in use") << 256 << 254;
+    }
+    void scenesMadeUntilRefusedSaveAndOpen()
+    {
+        QFETCH(int, universes);
+        QFETCH(int, scenes);
+        CPlaybackRig rig(universes);
+        for (int u = 0; u < universes; ++u)
+            rig.project.GetChannelFixture(u, 0);
+        while (rig.project.AddScene(false)) {
+        }
+        QCOMPARE(B::Held(rig.project, B::Scenes), qint64(scenes));
+        const QString path = m_dir.filePath(QStringLiteral("made.kv3"));
+        QString error;
+        QVERIFY2(rig.project.SaveProject(path, &error), qPrintable(error));
+        CPlaybackRig again(universes);
+        QVERIFY(again.project.OpenProject(path));
+        QCOMPARE(B::Held(again.project, B::Scenes), qint64(scenes));
+    }
+
     // A show the program made past the buffers is refused by the save in
     // the words the reader would use.
     void saveRefusesScenesPastTheBuffers()

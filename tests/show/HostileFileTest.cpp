@@ -130,7 +130,7 @@ private slots:
         QTest::newRow("deep") << QByteArray("<a>").repeated(100000)
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("beam flags") << BeamFlagBomb(131000)
-                                    << GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256);
+                                    << CShowBounds::BuffersTooLarge();
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
         for (const CHostileXml& document : HostileXmlDocuments())
             QTest::newRow(document.name) << document.xml << document.Error();

@@ -206,7 +206,7 @@ private slots:
     {
         Columns<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
         const QString levels = CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
-        const QString memory = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256);
+        const QString memory = CShowBounds::BuffersTooLarge();
         // 2049 x 64 entries of 512 channels pass 2^26 levels: the entries an
         // effect row generates take as much memory as hand-made ones.
         QTest::newRow("effect row past the levels") << int(EffectRowSteps) << 2049 << false << false << levels;
@@ -214,10 +214,10 @@ private slots:
         // hold every level.
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
         QTest::newRow("step blobs past") << int(StepBlobLevels) << 2049 << false << false << levels;
-        // Three buffers of every universe each: 256 MB at 256 universes with
+        // Three buffers of every universe each: 64 MB at 256 universes with
         // the page's. Made of one universe here; opening one would take it.
-        QTest::newRow("effect scenes within") << int(EffectScenes) << 681 << true << false << QString();
-        QTest::newRow("effect scenes past") << int(EffectScenes) << 682 << false << false << memory;
+        QTest::newRow("effect scenes within") << int(EffectScenes) << 169 << true << false << QString();
+        QTest::newRow("effect scenes past") << int(EffectScenes) << 170 << false << false << memory;
     }
     void countsAtSaveAreTheReaders()
     {

@@ -716,8 +716,8 @@ private slots:
         QTest::newRow("effect scenes")
             << "large.kv3"
             << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
-        // 131073 fixtures of the 256 beams a profile keeps: just over 256 MB
-        // of flags.
+        // 131073 fixtures of the 256 beams a profile keeps: far over the
+        // bound of flags.
         const QString beamsPatch =
             QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary><ZKProfile><ZKProperties><ZKBeams>%1</ZKBeams>"
                            "</ZKProperties><ZKModes><ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile></ZKLibrary>"
@@ -734,8 +734,7 @@ private slots:
         QVERIFY(WriteProjectXml(path, File(body)));
         CPlaybackRig rig(256);
         QVERIFY(!rig.project.OpenProject(path));
-        QVERIFY(rig.host.calls.contains(QStringLiteral("ShowSplashMessage:")
-                                        + GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(256)));
+        QVERIFY(rig.host.calls.contains(QStringLiteral("ShowSplashMessage:") + CShowBounds::BuffersTooLarge()));
         QVERIFY(IsNewEmptyProject(rig.project));
     }
 
@@ -978,8 +977,8 @@ private slots:
     void largeShowsOfManyPagesSave()
     {
         CPlaybackRig rig(1);
-        const QString name(4000, QLatin1Char('n'));
-        constexpr int kPages = 6, kScenes = 1600;
+        const QString name(4800, QLatin1Char('n'));
+        constexpr int kPages = 6, kScenes = 1360;
         for (int p = 0; p < kPages; ++p) {
             CPage* page = p == 0 ? rig.Page() : rig.project.AddPage(QStringLiteral("P%1").arg(p));
             for (int s = 0; s < kScenes; ++s)

@@ -287,7 +287,8 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             }
             attributes += elementAttributes;
             const bool empty = p < end && p[-1] == '/';
-            if (cut && depth <= 1 && std::search(name, p, "xmlns", "xmlns" + 5) != p)
+            static const char kXmlns[] = "xmlns";
+            if (cut && depth <= 1 && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
                 cutSafe = false; // a child alone would lose its namespaces
             if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
                 section = empty ? AfterSection : InSection;

@@ -6,7 +6,6 @@
 #include "editors/ModalRun.h"
 #include "editors/TimeStepDlg.h"
 #include "model/Language.h"
-#include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Project.h"
@@ -48,26 +47,6 @@ void KeepPlayable(CSceneStep& step)
     if (step.m_fade + step.m_wait == 0) {
         step.m_fade = 0;
         step.m_wait = kMinWaitMs;
-    }
-}
-
-// Writes one level of a mask into the step, in the entry of the fixture
-// that owns the slot; a slot of no fixture has nowhere to go.
-void StoreMaskLevel(CProject& project, CScene* scene, CSceneStep& step, const CChannelLevel& level)
-{
-    if (!project.m_generalGroup)
-        return;
-    for (CPatchedFixture* fixture : qAsConst(project.m_generalGroup->m_fixtures)) {
-        const CLibraryProfile* profile = fixture->Profile();
-        const int channel = level.m_channel - fixture->m_address;
-        if (!profile || fixture->m_universe != level.m_universe || channel < 0 || channel >= profile->ChannelCount())
-            continue;
-        CStepFixture* entry = step.FindEntry(fixture);
-        if (!entry)
-            entry = step.AddEntryFor(fixture, scene, false, project);
-        if (entry)
-            entry->SetLevel(channel, level.m_level, true, false);
-        return;
     }
 }
 
@@ -446,12 +425,29 @@ void CEditSceneWnd::OnMaskChanged(int mask)
     BeginChange();
     // The mask's levels alone: a fixture or channel it does not hold keeps
     // its levels in each step, where Copy Live would take the whole group
-    // from the edit layer.
+    // from the edit layer. A slot of no fixture has nowhere to go.
+    struct SOwnedLevel {
+        CPatchedFixture* fixture;
+        int channel;
+        quint8 level;
+    };
+    QList<SOwnedLevel> owned;
+    for (const CChannelLevel& level : m_project.m_masks.at(mask).m_levels) {
+        CPatchedFixture* fixture = m_project.m_generalGroup
+            ? m_project.m_generalGroup->FindFixtureAt(level.m_universe, level.m_channel) : nullptr;
+        if (fixture)
+            owned.append({fixture, level.m_channel - fixture->m_address, level.m_level});
+    }
     for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
         if (!m_scene->m_steps.contains(step))
             continue;
-        for (const CChannelLevel& level : m_project.m_masks.at(mask).m_levels)
-            StoreMaskLevel(m_project, m_scene, *step, level);
+        for (const SOwnedLevel& level : qAsConst(owned)) {
+            CStepFixture* entry = step->FindEntry(level.fixture);
+            if (!entry)
+                entry = step->AddEntryFor(level.fixture, m_scene, false, m_project);
+            if (entry)
+                entry->SetLevel(level.channel, level.level, true, false);
+        }
     }
     LevelsStored(GetLangText(Txt::EdUndoApplyMask));
 }

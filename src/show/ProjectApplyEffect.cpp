@@ -133,7 +133,7 @@ public:
         size.steps = StepsToWrite();
         qint64 levels = 0;
         for (const CPatchedFixture* fixture : m_enabled)
-            levels += fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
+            levels += CShowBounds::LevelsOf(fixture);
         const qint64 statics = m_effectScene ? m_effectScene->m_channelStaticLevels.size() : 0;
         size.entries = size.steps * (m_enabled.size() + statics);
         size.levels = size.steps * (levels + statics);

@@ -120,11 +120,6 @@ private:
     QHash<int, SLast> m_last;
 };
 
-qint64 LevelsOf(const CPatchedFixture* fixture)
-{
-    return fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
-}
-
 } // namespace
 
 // ---- Writers ----
@@ -625,7 +620,7 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     step->m_entries.reserve(m_previousEntries.size());
     for (const QPair<CPatchedFixture*, int>& record : qAsConst(m_previousEntries)) {
         if (record.first) {
-            Count(m_stepLevelsRead, LevelsOf(record.first), CShowBounds::StepLevels);
+            Count(m_stepLevelsRead, CShowBounds::LevelsOf(record.first), CShowBounds::StepLevels);
             auto* entry = new CStepFixture(record.first, scene);
             step->m_entries << entry;
             FillLevels(entry, levels, offset, record.second);
@@ -692,7 +687,7 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
             return;
         listed.insert(fixture);
         Count(m_stepEntriesRead, 1, CShowBounds::StepEntries);
-        Count(m_stepLevelsRead, LevelsOf(fixture), CShowBounds::StepLevels);
+        Count(m_stepLevelsRead, CShowBounds::LevelsOf(fixture), CShowBounds::StepLevels);
         QByteArray levels;
         DigitsToBytes(digits, levels);
         auto* entry = new CStepFixture(fixture, scene);

@@ -114,12 +114,6 @@ private:
 
 // ---- Container ----
 
-void CProjectFileV2::CountFromHeld(const CProject& project)
-{
-    CProjectFileBase::CountFromHeld(project);
-    m_scenesRead = m_stepsRead = m_entriesRead = m_levelsRead = m_blobLevelsRead = 0;
-}
-
 void CProjectFileV2::LocateSections()
 {
     static const char* const tags[SectionCount] = {"ZKParams", "ZKPatch", "ZKScenes", "ZKPrograms", "ZKGroups"};

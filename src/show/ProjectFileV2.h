@@ -72,7 +72,7 @@ public:
     // an import adds its scenes' to them. Of the other kinds a file makes no
     // more than any file may; whether the scenes an import keeps fit the
     // show is asked once the operator has chosen them.
-    void CountFromHeld(const CProject& project);
+    using CProjectFileBase::CountFromHeld;
 
 private:
     bool SelectSection(Section section);

@@ -24,8 +24,8 @@ namespace {
 // Indexed by CShowBounds::Kind.
 const qint64 kBounds[CShowBounds::KindCount] = {
     1024,            // pages
-    // A scene is some 40 nodes of text: more than this many would pass the
-    // nodes a document may hold, and the show would never save.
+    // A page's scenes are read as one tree: a page of twice as many new
+    // scenes would take more than a tree may, and would never save.
     qint64(1) << 13, // scenes
     qint64(1) << 17, // steps: as many as a page can save
     // Steps without fixtures of their own repeat the previous step's, so a
@@ -53,18 +53,11 @@ qint64 ScenesHeld(const CProject& project)
 
 // Generated entries count as hand-made ones do: the rows of an effect are
 // generated again on open and take the same memory.
-template <typename Visit>
-void ForEachEntry(const CProject& project, Visit visit)
+void EntriesHeld(const CProject& project, qint64& entries, qint64& levels)
 {
     for (const CPage* page : project.m_pages) {
-        for (const CScene* scene : page->m_scenes) {
-            for (const CSceneStep* step : scene->m_steps) {
-                for (const CStepFixture* entry : step->m_entries) {
-                    if (entry->Fixture())
-                        visit(entry->Fixture());
-                }
-            }
-        }
+        for (const CScene* scene : page->m_scenes)
+            CShowBounds::CountEntries(scene->m_steps, entries, levels);
     }
 }
 
@@ -125,11 +118,12 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         }
         return held;
     case StepEntries:
-        ForEachEntry(project, [&](const CPatchedFixture*) { ++held; });
-        return held;
-    case StepLevels:
-        ForEachEntry(project, [&](const CPatchedFixture* fixture) { held += LevelsOf(fixture); });
-        return held;
+    case StepLevels: {
+        qint64 entries = 0;
+        qint64 levels = 0;
+        EntriesHeld(project, entries, levels);
+        return kind == StepEntries ? entries : levels;
+    }
     case Groups:
         // The general group is always there and is not one of the file's groups.
         return std::max(0, int(project.m_groups.size()) - 1);

@@ -25,6 +25,15 @@ public:
         Q_UNUSED(path);
         return false;
     }
+    // Reads the file aside, the open project left as it is: true when Open
+    // would read it. Else `reason` says why in the operator's words, or is
+    // empty when the operator was asked already (as about the universes).
+    virtual bool Admits(const QString& path, QString& reason)
+    {
+        Q_UNUSED(path);
+        reason.clear();
+        return true;
+    }
     // Adds the chosen scenes of an older project file; true when anything
     // was imported. The open project stays as it was on failure.
     virtual bool Import(const QString& path)

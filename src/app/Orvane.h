@@ -357,6 +357,11 @@ private:
     struct SClosingAnswers;
     bool AskBeforeClosingShow(SClosingAnswers& answers);
     bool CarryOut(const SClosingAnswers& answers);
+    // Reads the file aside, the show in the window left as it is; when it
+    // would be refused the operator is told why in a box. True when it reads.
+    bool FileWouldOpen(const QString& path);
+    // Gives up the show in the window for the file, which FileWouldOpen read.
+    bool OpenReadableFile(const QString& path);
     // The file Save As writes to, picked by the operator; empty when cancelled.
     QString ChooseSavePath();
     void RememberProject(const QString& path);

@@ -63,6 +63,14 @@ bool IsCurrentFormat(const QString& path)
     return QFileInfo(path).suffix().compare(QLatin1String("kv3"), Qt::CaseInsensitive) == 0;
 }
 
+// The flows' progress texts share one caption, in this order.
+enum EProgress { Opening, Importing, Saving };
+
+QString ProgressText(EProgress flow, const QString& path)
+{
+    return GetLangText(Txt::ProjectProgress).split(QLatin1Char('|')).value(flow).arg(QFileInfo(path).fileName());
+}
+
 } // namespace
 
 void Orvane::UpdateTitle()
@@ -162,6 +170,47 @@ bool Orvane::OpenProject(const QString& path)
     // questions of MayCloseShow first.
     if (m_bBusy || IsEditing())
         return false;
+    return FileWouldOpen(path) && OpenReadableFile(path);
+}
+
+bool Orvane::FileWouldOpen(const QString& path)
+{
+    if (m_bBusy)
+        return false;
+    QString reason;
+    bool read = false;
+    {
+        CBusyScope busy(*this);
+        ShowProgress(ProgressText(Opening, path));
+        bool answered = false;
+        QString thrown;
+        read = RunGuarded(
+            [&] {
+                const bool admitted = m_document->Admits(path, reason);
+                answered = true;
+                return admitted;
+            },
+            thrown);
+        // Only memory running out gets a read this far without an answer.
+        if (!answered)
+            reason = GetLangText(Txt::NotEnoughMemoryToOpen);
+        ClearProgress();
+    }
+    // Empty when the operator was asked already, as about the universes.
+    if (!read && !reason.isEmpty()) {
+        // At start-up the window holds the new show it began with.
+        const QString text = GetLangText(Txt::CannotOpenFile).arg(QDir::toNativeSeparators(path), reason)
+            + QLatin1Char('\n') + GetLangText(m_timer ? Txt::OpenRefusedShowKept : Txt::OpenRefusedNewShow);
+        ShowInformation(GetLangText(Txt::Error), text);
+    }
+    ShowHeldMessages();
+    return read;
+}
+
+bool Orvane::OpenReadableFile(const QString& path)
+{
+    if (m_bBusy || IsEditing())
+        return false;
     bool opened = false;
     if (m_fixtures)
         m_fixtures->CancelPatchDialog(); // its records point into the outgoing project
@@ -169,7 +218,7 @@ bool Orvane::OpenProject(const QString& path)
         CBusyScope busy(*this);
         if (m_pages)
             m_pages->DetachFromProject();
-        ShowProgress(GetLangText(Txt::OpeningProject).arg(QFileInfo(path).fileName()));
+        ShowProgress(ProgressText(Opening, path));
         QString reason;
         opened = RunGuarded([&] { return m_document->Open(path); }, reason);
         if (!opened && !reason.isEmpty()) {
@@ -200,7 +249,7 @@ bool Orvane::ImportProject(const QString& path)
     bool imported = false;
     {
         CBusyScope busy(*this);
-        ShowProgress(GetLangText(Txt::ImportingProject).arg(QFileInfo(path).fileName()));
+        ShowProgress(ProgressText(Importing, path));
         QString reason;
         imported = RunGuarded([&] { return m_document->Import(path); }, reason);
         ClearProgress();
@@ -220,7 +269,7 @@ bool Orvane::SaveProject(const QString& path)
     QString reason;
     {
         CBusyScope busy(*this);
-        ShowProgress(GetLangText(Txt::SavingProject).arg(QFileInfo(path).fileName()));
+        ShowProgress(ProgressText(Saving, path));
         saved = RunGuarded([&] { return m_document->Save(path, reason); }, reason);
         ClearProgress();
     }
@@ -257,12 +306,14 @@ void Orvane::OnFileNew()
 void Orvane::OnFileOpen()
 {
     // The file is the last answer: cancelled, it too leaves the edit open.
+    // A file that will be refused leaves everything as it was, the save
+    // asked for included.
     SClosingAnswers answers;
     if (m_bBusy || !AskBeforeClosingShow(answers))
         return;
     const QString path = ChooseProjectFile(Txt::OpenProjectTitle, Txt::ProjectFilter);
-    if (!path.isEmpty() && CarryOut(answers))
-        OpenProject(path);
+    if (!path.isEmpty() && FileWouldOpen(path) && CarryOut(answers))
+        OpenReadableFile(path);
 }
 
 bool Orvane::OnFileSave()
@@ -318,8 +369,9 @@ void Orvane::handleMessage(const QString& message)
     show();
     raise();
     activateWindow();
-    if (MayCloseShow())
-        OpenProject(message);
+    SClosingAnswers answers;
+    if (AskBeforeClosingShow(answers) && FileWouldOpen(message) && CarryOut(answers))
+        OpenReadableFile(message);
 }
 
 void Orvane::SetModified(bool modified)

@@ -6,6 +6,46 @@
 #include "show/Scene.h"
 #include "show/ShowHost.h"
 
+namespace {
+
+// The host while a file is read aside. The operator's questions and the
+// options still reach the window; what the read would do to the window's
+// panels reaches nothing, and scenes saved as playing do not start. The
+// error the open would put on the splash screen is kept for the caller.
+class CTrialHost : public CShowHost
+{
+public:
+    explicit CTrialHost(CShowHost& window)
+        : m_window(window)
+    {
+        SetShowHost(this);
+    }
+    ~CTrialHost() override { SetShowHost(&m_window); }
+    CTrialHost(const CTrialHost&) = delete;
+    CTrialHost& operator=(const CTrialHost&) = delete;
+
+    QString error;
+
+    void ShowSplashMessage(const QString& text) override { m_shown = text; }
+    void WaitAfterLoadError() override { error = m_shown; }
+    void CloseSplash() override { m_window.CloseSplash(); }
+    int AskQuestion(const QString& title, const QString& text) override { return m_window.AskQuestion(title, text); }
+    int AskYesNoCancel(const QString& title, const QString& text) override
+    {
+        return m_window.AskYesNoCancel(title, text);
+    }
+    bool IsBusy() const override { return true; }
+    bool SendEditDmxOption() const override { return m_window.SendEditDmxOption(); }
+    int UniverseCountOption() const override { return m_window.UniverseCountOption(); }
+    void SetUniverseCountOption(int count) override { m_window.SetUniverseCountOption(count); }
+
+private:
+    CShowHost& m_window;
+    QString m_shown;
+};
+
+} // namespace
+
 void CProjectLink::Reset(int universes)
 {
     if (universes >= 0)
@@ -16,6 +56,22 @@ void CProjectLink::Reset(int universes)
 bool CProjectLink::Open(const QString& path)
 {
     return m_project.OpenProject(path);
+}
+
+bool CProjectLink::Admits(const QString& path, QString& reason)
+{
+    // The file is read in full into a show of its own, so the open show is
+    // dropped only for a file that reads: for a moment both are held. The
+    // trial show goes before its host.
+    CTrialHost host(ShowHost());
+    bool read = false;
+    {
+        CProject trial;
+        trial.NewProject(m_project.UniverseCount());
+        read = trial.OpenProject(path);
+    }
+    reason = read ? QString() : host.error;
+    return read;
 }
 
 bool CProjectLink::Import(const QString& path)

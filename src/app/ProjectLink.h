@@ -15,6 +15,7 @@ public:
 
     void Reset(int universes) override;
     bool Open(const QString& path) override;
+    bool Admits(const QString& path, QString& reason) override;
     bool Import(const QString& path) override;
     bool Save(const QString& path, QString& reason) override;
 

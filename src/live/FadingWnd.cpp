@@ -22,6 +22,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -116,11 +118,21 @@ CFadingWnd::CFadingWnd(CProject& project, QWidget* parent)
     connect(m_pauseButton, &QPushButton::toggled, this, &CFadingWnd::SetPaused);
     connect(m_storeButton, &QPushButton::clicked, this, &CFadingWnd::OnStore);
 
-    m_buttonStrip = new QWidget(this);
+    // The stored crossfades scroll sideways: a show may hold thousands,
+    // and the panel must never ask the window to be wider than the screen.
+    m_buttonScroll = new QScrollArea(this);
+    m_buttonScroll->setObjectName(QStringLiteral("fadingButtonsScroll"));
+    m_buttonScroll->setFrameShape(QFrame::NoFrame);
+    m_buttonScroll->setWidgetResizable(true);
+    m_buttonScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_buttonScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_buttonStrip = new QWidget(m_buttonScroll);
     m_buttonLayout = new QHBoxLayout(m_buttonStrip);
     m_buttonLayout->setContentsMargins(0, 0, 0, 0);
     m_buttonLayout->addStretch(1);
-    layout->addWidget(m_buttonStrip);
+    m_buttonScroll->setWidget(m_buttonStrip);
+    layout->addWidget(m_buttonScroll);
+    FitButtonScrollHeight();
 
     m_askName = [this](QString& name) {
         const std::unique_ptr<QInputDialog> dialog = NameDialog(this, name);
@@ -692,7 +704,17 @@ void CFadingWnd::RebuildFadingButtons()
         m_buttonLayout->insertWidget(i, widget);
         m_buttonWidgets << widget;
     }
+    FitButtonScrollHeight();
     UpdateTransport();
+}
+
+void CFadingWnd::FitButtonScrollHeight()
+{
+    // A row of buttons and, below it, room for the scroll bar whether it
+    // shows or not; without buttons the row takes no room, as before.
+    const int row = m_buttonStrip->sizeHint().height();
+    m_buttonScroll->setFixedHeight(
+        m_buttonWidgets.isEmpty() ? 0 : row + m_buttonScroll->horizontalScrollBar()->sizeHint().height());
 }
 
 CFadingButton* CFadingWnd::Store(const QString& name)

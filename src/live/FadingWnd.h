@@ -16,6 +16,7 @@ class QInputDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -133,6 +134,7 @@ private:
     void Renumber(int list);
     void ClearSceneFlags(int list, CScene* scene);
     void RebuildFadingButtons();
+    void FitButtonScrollHeight();
     void EndRun();
     // Delay + fade of the scene in that list.
     static int Duration(const CRunScene& run);
@@ -151,6 +153,7 @@ private:
     QPushButton* m_storeButton = nullptr;
     QProgressBar* m_progressBar = nullptr;
     CTimeWidget* m_timeWidget = nullptr;
+    QScrollArea* m_buttonScroll = nullptr;
     QWidget* m_buttonStrip = nullptr;
     QHBoxLayout* m_buttonLayout = nullptr;
     QList<QPushButton*> m_buttonWidgets;

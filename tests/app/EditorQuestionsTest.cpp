@@ -395,6 +395,10 @@ private slots:
         // New at the open edit asks the edit's question, then the project's.
         QTest::newRow("scene, step added, saved, New") << "scene" << "step" << false << "keep T? save?" << true;
         QTest::newRow("scene, saved before the step, New") << "scene" << "step" << true << "keep T?" << false;
+        // The mark the dropped edit left is the last of it: an edit of the
+        // show opened next, left unchanged, marks nothing.
+        QTest::newRow("scene, step added, saved, then the next show's edit")
+            << "scene" << "step" << false << "keep T?" << true;
     }
     void aDroppedEditTheFileHoldsMarksTheShow()
     {
@@ -440,6 +444,15 @@ private slots:
         QVERIFY(rig.window->OpenProject(rig.path));
         QCOMPARE(rig.EditFound(true), held);
         QCOMPARE(rig.Project().m_masks.size(), masks);
+        if (!QByteArray(QTest::currentDataTag()).endsWith("next show's edit"))
+            return;
+        QVERIFY(rig.Edit(rig.Project().m_firstPage->m_scenes.first()));
+        QTest::mouseClick(rig.CancelButton(), Qt::LeftButton);
+        QCOMPARE(rig.window->LivePagesMode(), int(CPagesWnd::PagesMode));
+        QVERIFY(!rig.window->windowTitle().endsWith(QLatin1String(" *")));
+        CShownDialogs next(QMessageBox::No);
+        rig.Action("actionFileNew")->trigger();
+        QCOMPARE(Asked(next.shown), QString());
     }
 };
 

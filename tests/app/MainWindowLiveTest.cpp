@@ -18,12 +18,14 @@
 #include "model/PatchedFixture.h"
 #include "panels/ChannelPresetCtrl.h"
 #include "panels/PresetsWnd.h"
+#include "show/FadingButton.h"
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/EffectScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/StepFixture.h"
 #include "timeline/TimeLineWnd.h"
 #include "widgets/HTabsWnd.h"
@@ -36,6 +38,9 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScreen>
+#include <QProgressBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -211,6 +216,44 @@ private slots:
         QCOMPARE(window.CommandsPanel()->DimmerFader()->Value(), 30);
     }
 
+    // However many crossfades a show stores, Live > Crossfade keeps the
+    // window within the screen: the buttons scroll, and Store and the end
+    // of the progress bar stay in sight; the last button scrolls into view.
+    void theCrossfadeButtonsScrollWithinTheScreen_data()
+    {
+        QTest::addColumn<int>("buttons");
+        for (int buttons : {20, 400, int(CShowBounds::Bound(CShowBounds::FadingButtons))})
+            QTest::addRow("%d buttons", buttons) << buttons;
+    }
+    void theCrossfadeButtonsScrollWithinTheScreen()
+    {
+        QFETCH(int, buttons);
+        CLiveWindowRig rig;
+        for (int i = 0; i < buttons; ++i)
+            rig.Project().m_fadingButtons << new CFadingButton(QStringLiteral("Crossfade %1").arg(i + 1));
+        rig.window->OnProjectLoaded();
+        rig.window->show();
+        rig.Action("actionToolPanelFading")->trigger();
+        QCoreApplication::processEvents();
+
+        Orvane& window = *rig.window;
+        CFadingWnd& fading = *window.FadingPanel();
+        const QRect screen = window.screen()->availableGeometry();
+        QVERIFY2(window.width() <= screen.width() && window.minimumSizeHint().width() <= screen.width(),
+                 qPrintable(QStringLiteral("%1 px").arg(window.width())));
+        const QRect inWindow = window.rect();
+        for (QWidget* widget : QList<QWidget*>{fading.StoreButton(), fading.findChild<QProgressBar*>()}) {
+            QVERIFY(widget->isVisible());
+            QVERIFY(inWindow.contains(QRect(widget->mapTo(&window, QPoint()), widget->size())));
+        }
+        QPushButton* last = fading.FadingButtonWidget(buttons - 1);
+        auto* scroll = fading.findChild<QScrollArea*>();
+        QVERIFY(last && scroll && scroll->isAncestorOf(last));
+        scroll->ensureWidgetVisible(last);
+        QVERIFY(scroll->viewport()->rect().contains(QRect(last->mapTo(scroll->viewport(), QPoint()), last->size())));
+        QCOMPARE(fading.FadingButtonWidget(0)->height(), last->height());
+    }
+
     void livePagesWindowComesFirstAndTakesThePageTriggers()
     {
         CLiveWindowRig rig;
@@ -355,13 +398,15 @@ private slots:
     {
         CLiveWindowRig rig;
         rig.window->show();
+        const QString empty = QDir(rig.dir.path()).filePath(QStringLiteral("empty.kv3"));
+        QVERIFY(rig.window->SaveProject(empty));
         rig.AddScene(QStringLiteral("Old"), 3, 90);
         rig.Pages().ReloadPages();
         QCOMPARE(rig.View().ButtonCount(), 1);
         QCoreApplication::processEvents();
 
         rig.window->SetModified(false);
-        QVERIFY(!rig.window->OpenProject(QDir(rig.dir.path()).filePath(QStringLiteral("missing.kv3"))));
+        QVERIFY(rig.window->OpenProject(empty));
         QCoreApplication::processEvents();
         QCOMPARE(rig.View().ButtonCount(), 0);
         QCOMPARE(rig.View().Page(), rig.Page());

@@ -1,6 +1,7 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "TestRegistry.h"
+#include "ShownDialogs.h"
 #include "WindowRig.h"
 
 #include "FakeMusicPlayer.h"
@@ -348,13 +349,19 @@ private slots:
         QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
         QVERIFY(!rig.window->IsBusy());
 
-        // Opening clears the project first: a failed open ends in a new one.
-        QVERIFY(!rig.window->OpenProject(existing));
-        QCOMPARE(project.m_pages.size(), 1);
-        QVERIFY(project.m_firstPage->m_scenes.isEmpty());
+        // A file that cannot be read is told in a box, and the open show stays.
+        const QString path = rig.window->ProjectPath();
+        {
+            CShownDialogs dialogs;
+            QVERIFY(!rig.window->OpenProject(existing));
+            QCOMPARE(dialogs.shown.size(), 1);
+            QVERIFY2(dialogs.shown.first().contains(QString(250, QLatin1Char('o')) + QStringLiteral(".kv3")),
+                     qPrintable(dialogs.shown.first()));
+        }
+        QCOMPARE(project.m_firstPage->m_scenes.size(), 1);
         QVERIFY(!rig.window->IsBusy());
-        QVERIFY(!rig.window->IsModified());
-        QVERIFY(rig.window->ProjectPath().isEmpty());
+        QVERIFY(rig.window->IsModified());
+        QCOMPARE(rig.window->ProjectPath(), path);
     }
 
     // Older files open through the window, and File Import reaches the

@@ -8,10 +8,11 @@
 
 namespace {
 
-// The host while a file is read aside. The operator's questions and the
-// options still reach the window; what the read would do to the window's
-// panels reaches nothing, and scenes saved as playing do not start. The
-// error the open would put on the splash screen is kept for the caller.
+// The host while a file is read aside. The operator's questions, and the
+// universe count a question sets, still reach the window, and the splash
+// goes before a question as it would; what the read would do to the
+// window's panels reaches nothing, and scenes saved as playing do not
+// start. The error the open would put on the splash is kept instead.
 class CTrialHost : public CShowHost
 {
 public:
@@ -30,13 +31,6 @@ public:
     void WaitAfterLoadError() override { error = m_shown; }
     void CloseSplash() override { m_window.CloseSplash(); }
     int AskQuestion(const QString& title, const QString& text) override { return m_window.AskQuestion(title, text); }
-    int AskYesNoCancel(const QString& title, const QString& text) override
-    {
-        return m_window.AskYesNoCancel(title, text);
-    }
-    bool IsBusy() const override { return true; }
-    bool SendEditDmxOption() const override { return m_window.SendEditDmxOption(); }
-    int UniverseCountOption() const override { return m_window.UniverseCountOption(); }
     void SetUniverseCountOption(int count) override { m_window.SetUniverseCountOption(count); }
 
 private:

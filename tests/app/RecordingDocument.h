@@ -21,6 +21,7 @@ public:
     bool runningEffects = false;
     bool liveLevels = false;
     std::function<void()> duringFlow; // runs inside Open, Import and Save
+    std::function<bool(QString& reason)> admits; // answers Admits; unset, every file reads
 
     void Reset(int universes) override
     {
@@ -43,6 +44,11 @@ public:
         }
         ShowHost().OnProjectLoaded();
         return true;
+    }
+    bool Admits(const QString& path, QString& reason) override
+    {
+        reason.clear();
+        return admits ? admits(reason) : CDocumentLink::Admits(path, reason);
     }
     bool Import(const QString& path) override
     {

@@ -362,6 +362,9 @@ private:
     bool FileWouldOpen(const QString& path);
     // Gives up the show in the window for the file, which FileWouldOpen read.
     bool OpenReadableFile(const QString& path);
+    // The box of an open refused for `reason`, which names the show the
+    // window now holds: the one kept, or a new one.
+    void TellRefusedOpen(const QString& path, const QString& reason, bool showKept);
     // The file Save As writes to, picked by the operator; empty when cancelled.
     QString ChooseSavePath();
     void RememberProject(const QString& path);
@@ -419,6 +422,8 @@ private:
     QPalette m_palette;
 
     std::unique_ptr<QSplashScreen> m_splash;
+    QString m_splashText; // the splash's last message
+    QString m_loadError;  // the one it showed before the pause after a load error
     QTimer* m_timer = nullptr;
     QTimer* m_renderTimer = nullptr; // RenderBeforeTick's
     double m_renderMs = 0;           // what one of its renders took of late

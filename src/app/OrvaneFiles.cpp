@@ -20,6 +20,7 @@
 #include <QStatusBar>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -196,15 +197,21 @@ bool Orvane::FileWouldOpen(const QString& path)
             reason = GetLangText(Txt::NotEnoughMemoryToOpen);
         ClearProgress();
     }
-    // Empty when the operator was asked already, as about the universes.
-    if (!read && !reason.isEmpty()) {
-        // At start-up the window holds the new show it began with.
-        const QString text = GetLangText(Txt::CannotOpenFile).arg(QDir::toNativeSeparators(path), reason)
-            + QLatin1Char('\n') + GetLangText(m_timer ? Txt::OpenRefusedShowKept : Txt::OpenRefusedNewShow);
-        ShowInformation(GetLangText(Txt::Error), text);
-    }
+    // At start-up the window holds the new show it began with.
+    if (!read)
+        TellRefusedOpen(path, reason, m_timer != nullptr);
     ShowHeldMessages();
     return read;
+}
+
+void Orvane::TellRefusedOpen(const QString& path, const QString& reason, bool showKept)
+{
+    // Empty when the operator was asked already, as about the universes.
+    if (reason.isEmpty())
+        return;
+    const QString text = GetLangText(Txt::CannotOpenFile).arg(QDir::toNativeSeparators(path), reason)
+        + QLatin1Char('\n') + GetLangText(showKept ? Txt::OpenRefusedShowKept : Txt::OpenRefusedNewShow);
+    ShowInformation(GetLangText(Txt::Error), text);
 }
 
 bool Orvane::OpenReadableFile(const QString& path)
@@ -219,11 +226,21 @@ bool Orvane::OpenReadableFile(const QString& path)
         if (m_pages)
             m_pages->DetachFromProject();
         ShowProgress(ProgressText(Opening, path));
-        QString reason;
-        opened = RunGuarded([&] { return m_document->Open(path); }, reason);
-        if (!opened && !reason.isEmpty()) {
+        // Read aside a moment ago, the file may still have changed since.
+        m_loadError.clear();
+        bool answered = false;
+        QString thrown;
+        opened = RunGuarded(
+            [&] {
+                const bool read = m_document->Open(path);
+                answered = true;
+                return read;
+            },
+            thrown);
+        if (!answered) {
             // Whatever the document had read is not to be trusted.
-            RunGuarded([&] { m_document->Reset(-1); return true; }, reason);
+            m_loadError = GetLangText(Txt::NotEnoughMemoryToOpen);
+            RunGuarded([&] { m_document->Reset(-1); return true; }, thrown);
         }
         ClearProgress();
         // A load error was left on the splash screen for its pause; after
@@ -236,6 +253,8 @@ bool Orvane::OpenReadableFile(const QString& path)
         m_projectPath.clear();
     m_bModified = false;
     UpdateTitle();
+    if (!opened)
+        TellRefusedOpen(path, std::exchange(m_loadError, QString()), false);
     ShowHeldMessages();
     return opened;
 }

@@ -65,6 +65,7 @@ void Orvane::ShowSplashMessage(const QString& text)
     if (!m_splash)
         m_splash = std::make_unique<QSplashScreen>(SplashPicture(), Qt::WindowStaysOnTopHint);
     m_splash->show();
+    m_splashText = text;
     const int width = m_splash->width() - 2 * kSplashMargin;
     m_splash->showMessage(FitMessage(text, m_splash->fontMetrics(), width),
                           Qt::AlignBottom | Qt::AlignHCenter | Qt::TextWordWrap, QColor(60, 60, 60));
@@ -112,7 +113,9 @@ void Orvane::ShowHeldMessages()
 
 void Orvane::WaitAfterLoadError()
 {
-    // The error stays on the splash screen long enough to be read.
+    // The error stays on the splash screen long enough to be read, and is
+    // told again in a box once the flow ends.
+    m_loadError = m_splashText;
     QThread::msleep(ulong(qMax(0, m_setup.loadErrorWaitMs)));
 }
 

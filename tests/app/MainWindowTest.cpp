@@ -272,6 +272,7 @@ private slots:
     {
         QElapsedTimer started;
         started.start();
+        CShownDialogs dialogs;
         CWindowRig rig(QByteArray(), QStringLiteral("broken.kv3"),
                        [](CRecordingDocument& doc) { doc.openResult = false; }, 60);
         // The wait after a load error is the window's, and it is injectable.
@@ -280,6 +281,13 @@ private slots:
         QCOMPARE(rig.window->ProjectPath(), QString());
         QCOMPARE(rig.window->windowTitle(), QStringLiteral("Orvane - Untitled"));
         QCOMPARE(rig.doc->calls.last(), QStringLiteral("Reset:-1"));
+        // Once the window is up, the error is told again in a box.
+        QVERIFY(dialogs.shown.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs.shown, QStringList{GetLangText(Txt::CannotOpenFile).arg(
+                                                QDir::toNativeSeparators(rig.Path(QStringLiteral("broken.kv3"))),
+                                                QStringLiteral("Bad file format."))
+                                            + QLatin1Char('\n') + GetLangText(Txt::OpenRefusedNewShow)});
 
         CRecordingStages stages;
         rig.window->SetTickStages(&stages);
@@ -508,7 +516,12 @@ private slots:
     {
         CWindowRig rig;
         rig.doc->duringFlow = [] { throw std::runtime_error("out of memory"); };
-        QVERIFY(!rig.window->OpenProject(rig.WriteFile(QStringLiteral("a.kv3"), "x")));
+        {
+            CShownDialogs dialogs;
+            QVERIFY(!rig.window->OpenProject(rig.WriteFile(QStringLiteral("a.kv3"), "x")));
+            QCOMPARE(dialogs.shown.size(), 1);
+            QVERIFY(dialogs.shown.first().contains(GetLangText(Txt::NotEnoughMemoryToOpen)));
+        }
         QVERIFY(!rig.window->IsBusy());
         // Whatever was half read is replaced by a new project.
         QCOMPARE(rig.doc->calls.last(), QStringLiteral("Reset:-1"));
@@ -809,6 +822,7 @@ private slots:
         // The universe question of a refused patch, as the document asks it.
         rig.doc->openResult = false;
         rig.doc->duringFlow = [] { ShowHost().SetUniverseCountOption(7); };
+        CShownDialogs dialogs;
         rig.window->OpenProject(rig.WriteFile(QStringLiteral("big.kv3"), "x"));
         QVERIFY(rig.Ini().contains(QLatin1String("NbUniverses=7\n")));
         QCOMPARE(ShowHost().UniverseCountOption(), 7);

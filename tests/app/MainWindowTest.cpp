@@ -31,6 +31,7 @@
 #include <QtTest>
 
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 namespace {
@@ -525,6 +526,16 @@ private slots:
         QVERIFY(!rig.window->IsBusy());
         // Whatever was half read is replaced by a new project.
         QCOMPARE(rig.doc->calls.last(), QStringLiteral("Reset:-1"));
+        // Read aside, the file opens nothing.
+        rig.doc->admits = [](QString&) -> bool { throw std::bad_alloc(); };
+        {
+            CShownDialogs dialogs;
+            QVERIFY(!rig.window->OpenProject(rig.Path(QStringLiteral("a.kv3"))));
+            QCOMPARE(dialogs.shown.size(), 1);
+            QVERIFY(dialogs.shown.first().contains(GetLangText(Txt::NotEnoughMemoryToOpen)));
+        }
+        QVERIFY(!rig.window->IsBusy());
+        QCOMPARE(rig.doc->Count(QStringLiteral("Open:")), 1);
 
         QVERIFY(!rig.window->ImportProject(rig.WriteFile(QStringLiteral("b.kv2"), "x")));
         QVERIFY(!rig.window->IsBusy());

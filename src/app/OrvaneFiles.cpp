@@ -171,7 +171,9 @@ bool Orvane::OpenProject(const QString& path)
     // questions of MayCloseShow first.
     if (m_bBusy || IsEditing())
         return false;
-    return FileWouldOpen(path) && OpenReadableFile(path);
+    // At start-up there is no show to keep: the file is read once, and a
+    // refusal told once the window is up.
+    return (!m_timer || FileWouldOpen(path)) && OpenReadableFile(path);
 }
 
 bool Orvane::FileWouldOpen(const QString& path)
@@ -197,9 +199,8 @@ bool Orvane::FileWouldOpen(const QString& path)
             reason = GetLangText(Txt::NotEnoughMemoryToOpen);
         ClearProgress();
     }
-    // At start-up the window holds the new show it began with.
     if (!read)
-        TellRefusedOpen(path, reason, m_timer != nullptr);
+        TellRefusedOpen(path, reason, true);
     ShowHeldMessages();
     return read;
 }

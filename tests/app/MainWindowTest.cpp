@@ -274,8 +274,16 @@ private slots:
         QElapsedTimer started;
         started.start();
         CShownDialogs dialogs;
+        // With no show to keep, the file is not read aside first.
         CWindowRig rig(QByteArray(), QStringLiteral("broken.kv3"),
-                       [](CRecordingDocument& doc) { doc.openResult = false; }, 60);
+                       [](CRecordingDocument& doc) {
+                           doc.openResult = false;
+                           doc.admits = [](QString& reason) {
+                               reason = QStringLiteral("read aside");
+                               return false;
+                           };
+                       },
+                       60);
         // The wait after a load error is the window's, and it is injectable.
         QVERIFY(started.elapsed() >= 60);
         QVERIFY(!rig.window->IsBusy());

@@ -194,7 +194,7 @@ bool Orvane::FileWouldOpen(const QString& path)
                 return admitted;
             },
             thrown);
-        // Only memory running out gets a read this far without an answer.
+        // A read ended by an exception ran out of memory.
         if (!answered)
             reason = GetLangText(Txt::NotEnoughMemoryToOpen);
         ClearProgress();
@@ -227,7 +227,8 @@ bool Orvane::OpenReadableFile(const QString& path)
         if (m_pages)
             m_pages->DetachFromProject();
         ShowProgress(ProgressText(Opening, path));
-        // Read aside a moment ago, the file may still have changed since.
+        // What the document puts on the splash is told in a box after the
+        // flow: the file read aside may have changed since, or memory run short.
         m_loadError.clear();
         bool answered = false;
         QString thrown;

@@ -711,7 +711,7 @@ void CFadingWnd::RebuildFadingButtons()
 void CFadingWnd::FitButtonScrollHeight()
 {
     // A row of buttons and, below it, room for the scroll bar whether it
-    // shows or not; without buttons the row takes no room, as before.
+    // shows or not; without buttons the row takes no room.
     const int row = m_buttonStrip->sizeHint().height();
     m_buttonScroll->setFixedHeight(
         m_buttonWidgets.isEmpty() ? 0 : row + m_buttonScroll->horizontalScrollBar()->sizeHint().height());

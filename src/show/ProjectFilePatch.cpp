@@ -28,6 +28,13 @@ constexpr int kMaxLayoutExtent = 1 << 24;
 // Cell of a matrix member in layout pixels per beam-grid step.
 constexpr int kMatrixCellPixels = 20;
 
+// Layout positions of one fixture or matrix: one per group, the general
+// group's and every one of the user's the show may hold.
+int MaxPositions()
+{
+    return int(CShowBounds::Bound(CShowBounds::Groups)) + 1;
+}
+
 QString IdList(const QList<int>& ids)
 {
     QString text;
@@ -324,7 +331,7 @@ bool CProjectFileV3::readPatch(CProject& project)
             GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
             QString text;
             if (GetAttrString(QStringLiteral("ZKPosition"), text))
-                matrixPositions = StringToPositions(text, kMaxPositions);
+                matrixPositions = StringToPositions(text, MaxPositions());
             SelectElement(QStringLiteral(".."));
         }
 
@@ -357,7 +364,12 @@ bool CProjectFileV3::readPatch(CProject& project)
                 matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
             }
         });
-        if (matrix) {
+        if (matrix && matrix->MemberCount() == 0) {
+            // Every member was left out: the matrix goes with them, so that
+            // groups and effects that name it let go of it now and the next
+            // save writes what the next open reads.
+            delete matrix;
+        } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
         }
@@ -379,7 +391,7 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
     auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
     if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
-        for (const QPoint& position : StringToPositions(text, kMaxPositions))
+        for (const QPoint& position : StringToPositions(text, MaxPositions()))
             fixture->AddPosition(position);
     }
     return fixture;
@@ -410,37 +422,41 @@ void CProjectFileV3::readGroups(CProject& project)
     }
 
     CheckChildCount(QStringLiteral("ZKGroup"), CShowBounds::Groups);
+    qint64 members = 0;
     ForEachChild(QStringLiteral("ZKGroup"), [&] {
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);
         auto* group = new CGroup(name);
         project.m_groups << group; // owned by the project from here, whatever follows
 
+        // A group holds each fixture and matrix of the show once at most.
+        // The list is walked as written, not cut at the count the patch
+        // kept: ids of fixtures left out of the patch take no member's place.
         QString text;
-        QList<int> ids;
         if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
-            // A group lists each fixture of the show once at most.
-            StringToIntList(text, ids, general->m_fixtures.size());
             QSet<CPatchedFixture*> added;
-            for (int id : ids) {
-                CPatchedFixture* fixture = FindGeneralFixture(id);
+            ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                CPatchedFixture* fixture = FindGeneralFixture(id.toInt());
                 if (fixture && !added.contains(fixture)) {
+                    Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(fixture);
                     group->m_fixtures << fixture;
                     group->m_beamFlags << fixture->BeamFlags();
                 }
-            }
+                return added.size() < general->m_fixtures.size();
+            });
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
-            StringToIntList(text, ids, general->m_matrices.size());
             QSet<CFixtureMatrix*> added;
-            for (int id : ids) {
-                CFixtureMatrix* matrix = FindGeneralMatrix(id);
+            ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                CFixtureMatrix* matrix = FindGeneralMatrix(id.toInt());
                 if (matrix && !added.contains(matrix)) {
+                    Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(matrix);
                     group->m_matrices << matrix;
                 }
-            }
+                return added.size() < general->m_matrices.size();
+            });
         }
         m_groupPages << qMakePair(group, readPageNumber());
         group->m_triggers.ReadXml(*this);

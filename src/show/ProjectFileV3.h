@@ -216,7 +216,6 @@ public:
     // Caps on what a file may ask for, so a hostile file cannot make the
     // reader allocate without bound.
     static constexpr int kMaxMatrixSide = 256;
-    static constexpr int kMaxPositions = 4096; // layout positions of one object
 
     // Plain steps: the ids of the previous plain step written, and the
     // (fixture, length) entries of the previous plain step read; both are

@@ -39,6 +39,10 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     qint64(1) << 16, // timeline blocks
     qint64(1) << 16, // timeline markers
     4096,            // patch blocks
+    // A member costs its place in the group's lists, its beam flags and
+    // its place in the group's plan, some 60 bytes with what the layout
+    // view keeps: 128 MB at the bound, above 4,096 groups of 512.
+    qint64(1) << 21, // group members
 };
 
 qint64 ScenesHeld(const CProject& project)
@@ -77,6 +81,16 @@ qint64 PatchBlocksHeld(const CProject& project)
             profileBlocks.insert(fixture->Profile());
     }
     return matrixBlocks.size() + profileBlocks.size();
+}
+
+qint64 GroupMembersHeld(const CProject& project)
+{
+    qint64 members = 0;
+    for (const CGroup* group : project.m_groups) {
+        if (group != project.m_generalGroup)
+            members += group->m_fixtures.size() + group->m_matrices.size();
+    }
+    return members;
 }
 
 } // namespace
@@ -141,6 +155,8 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         return project.m_timeLine.m_markers.size();
     case PatchBlocks:
         return PatchBlocksHeld(project);
+    case GroupMembers:
+        return GroupMembersHeld(project);
     case KindCount:
         break;
     }

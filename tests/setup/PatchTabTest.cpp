@@ -1,11 +1,14 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "SetupRig.h"
 
 #include "Fetched.h"
 #include "model/FixtureMatrix.h"
+#include "show/ShowBounds.h"
 #include "model/PatchedFixture.h"
 #include "setup/DipSwitchCtrl.h"
 #include "setup/ProfileTab.h"
+#include "setup/ZKTabWidget.h"
 
 #include <QFileInfo>
 
@@ -365,6 +368,53 @@ private slots:
         QCOMPARE(profile->HasFinePanTilt(), file.startsWith(QLatin1String("Moving")));
         QCOMPARE(profile->HasColor(), file.contains(QLatin1String("RGB")) || file.startsWith(QLatin1String("CMY")));
         QCOMPARE(profile->BeamCount(), file.contains(QLatin1String("Bar")) ? 8 : 1);
+    }
+
+    // At the bound of fixture profiles and matrices in the patch, the
+    // commands that would add a block say so and change nothing; those
+    // that add fixtures to a block the patch has go on.
+    void blockCommandsAskForRoom_data()
+    {
+        Columns<QString, bool>("command", "adds");
+        QTest::newRow("fixtures of a new profile") << "patch new" << false;
+        QTest::newRow("fixtures of a profile patched") << "patch held" << true;
+        QTest::newRow("a matrix") << "matrix" << false;
+        QTest::newRow("copies pasted") << "paste" << true;
+    }
+    void blockCommandsAskForRoom()
+    {
+        const auto [command, adds] = Row<QString, bool>("command", "adds");
+        using B = CShowBounds;
+        CSetupRig rig(9);
+        rig.UseBuilder();
+        rig.builder->columns = 1;
+        rig.builder->rows = 1;
+        rig.builder->cells = {{8, 100, 1}};
+        CLibraryProfile* edited = rig.Edit(QStringLiteral("Edited.kvp"), 1);
+        std::vector<std::unique_ptr<CLibraryProfile>> profiles;
+        CPatchBlock* held = rig.AddBlock(edited, 8, 0);
+        for (int b = 1; b < B::Bound(B::PatchBlocks); ++b) {
+            profiles.emplace_back(MakeProfile(QStringLiteral("P%1.kvp").arg(b), 1));
+            rig.AddBlock(profiles.back().get(), (b - 1) / 512, (b - 1) % 512);
+        }
+        if (command == QLatin1String("patch new"))
+            rig.Edit(QStringLiteral("New.kvp"), 1);
+        const int blocks = rig.Tab().m_blocks.size();
+
+        if (command.startsWith(QLatin1String("patch")))
+            rig.Patch(8, 10, 1);
+        else if (command == QLatin1String("matrix"))
+            rig.Tab().OnMatrix();
+        else {
+            rig.Select({held});
+            rig.Tab().Copy();
+            rig.Tab().GridTabs()->setCurrentIndex(8);
+            rig.Tab().Paste();
+        }
+        QCOMPARE(rig.Tab().m_blocks.size(), blocks + (adds ? 1 : 0));
+        QCOMPARE(rig.Messages(B::ShowHoldsTooMany(B::PatchBlocks)), adds ? 0 : 1);
+        QVERIFY(rig.Tab().m_matrixBlocks.isEmpty());
+        QVERIFY(rig.builder->requests.isEmpty());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "DataTable.h"
 #include "TestRegistry.h"
 #include "SetupRig.h"
+#include "PatchMatrix.h"
 
 #include "Fetched.h"
 #include "model/FixtureMatrix.h"
@@ -392,10 +393,12 @@ private slots:
         rig.builder->cells = {{8, 100, 1}};
         CLibraryProfile* edited = rig.Edit(QStringLiteral("Edited.kvp"), 1);
         std::vector<std::unique_ptr<CLibraryProfile>> profiles;
-        CPatchBlock* held = rig.AddBlock(edited, 8, 0);
-        for (int b = 1; b < B::Bound(B::PatchBlocks); ++b) {
+        // The edited profile's block, a matrix and profiles of their own.
+        CPatchBlock* held = rig.AddBlock(edited, 8, 200);
+        AddNewMatrix(rig.Tab(), edited, 8);
+        for (int b = 2; b < B::Bound(B::PatchBlocks); ++b) {
             profiles.emplace_back(MakeProfile(QStringLiteral("P%1.kvp").arg(b), 1));
-            rig.AddBlock(profiles.back().get(), (b - 1) / 512, (b - 1) % 512);
+            rig.AddBlock(profiles.back().get(), (b - 2) / 512, (b - 2) % 512);
         }
         if (command == QLatin1String("patch new"))
             rig.Edit(QStringLiteral("New.kvp"), 1);
@@ -413,7 +416,7 @@ private slots:
         }
         QCOMPARE(rig.Tab().m_blocks.size(), blocks + (adds ? 1 : 0));
         QCOMPARE(rig.Messages(B::ShowHoldsTooMany(B::PatchBlocks)), adds ? 0 : 1);
-        QVERIFY(rig.Tab().m_matrixBlocks.isEmpty());
+        QCOMPARE(rig.Tab().m_matrixBlocks.size(), 1);
         QVERIFY(rig.builder->requests.isEmpty());
     }
 };

@@ -375,6 +375,8 @@ private slots:
         for (int i = 0; i < qMax(after.size(), before.size()); ++i)
             QCOMPARE(after.value(i), before.value(i));
         QCOMPARE(rig.project.m_loadedDmxMode, 2);
+        // Front's three fixtures and its matrix.
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::GroupMembers), qint64(4));
         QVERIFY(rig.host.layoutMoveLocked);
         QCOMPARE(rig.host.calls.filter(QStringLiteral("OnProjectLoaded")).size(), 1);
         QVERIFY(!rig.host.calls.contains(QLatin1String("WaitAfterLoadError")));

@@ -306,6 +306,8 @@ void CProjectFileV3::WritePresetConfigs(const CGroup* group)
 bool CProjectFileV3::readPatch(CProject& project)
 {
     CGroup* general = project.m_generalGroup;
+    m_patchRecords = 0;
+    m_patchBlocks = 0;
     if (!general || !SelectPatch()) {
         IndexGeneralGroup(project);
         SelectRoot();
@@ -314,7 +316,8 @@ bool CProjectFileV3::readPatch(CProject& project)
 
     int highestUniverse = -1;
     CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
-    ForEachChild(QStringLiteral("ZKFixtures"), [&] {
+    m_patchBlocks = ForEachChild(QStringLiteral("ZKFixtures"), [&] {
+        m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
         int matrixId = -1;
@@ -429,13 +432,17 @@ void CProjectFileV3::readGroups(CProject& project)
         auto* group = new CGroup(name);
         project.m_groups << group; // owned by the project from here, whatever follows
 
-        // A group holds each fixture and matrix of the show once at most.
-        // The list is walked as written, not cut at the count the patch
-        // kept: ids of fixtures left out of the patch take no member's place.
+        // A group names each fixture and matrix of the file once at most:
+        // its lists are read as far as the patch's records and blocks go,
+        // those left out of the patch included, so that an id of a fixture
+        // left out takes no other member's place.
         QString text;
         if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
             QSet<CPatchedFixture*> added;
+            int read = 0;
             ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                if (++read > m_patchRecords)
+                    return false;
                 CPatchedFixture* fixture = FindGeneralFixture(id.toInt());
                 if (fixture && !added.contains(fixture)) {
                     Count(members, 1, CShowBounds::GroupMembers);
@@ -443,19 +450,22 @@ void CProjectFileV3::readGroups(CProject& project)
                     group->m_fixtures << fixture;
                     group->m_beamFlags << fixture->BeamFlags();
                 }
-                return added.size() < general->m_fixtures.size();
+                return true;
             });
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
             QSet<CFixtureMatrix*> added;
+            int read = 0;
             ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                if (++read > m_patchBlocks)
+                    return false;
                 CFixtureMatrix* matrix = FindGeneralMatrix(id.toInt());
                 if (matrix && !added.contains(matrix)) {
                     Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(matrix);
                     group->m_matrices << matrix;
                 }
-                return added.size() < general->m_matrices.size();
+                return true;
             });
         }
         m_groupPages << qMakePair(group, readPageNumber());

@@ -41,8 +41,8 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     4096,            // patch blocks
     // A member costs its places in the group's lists and its beam flags,
     // some 36 bytes as read, and its fixture's place in the group's plan 8
-    // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Four
-    // times what an operator groups of a rig of 2,048 fixtures in 256.
+    // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Room for
+    // every fixture of a rig of 2,048 in each of 1,024 groups.
     qint64(1) << 21, // group members
 };
 

@@ -933,26 +933,30 @@ private slots:
     // writes what the open after it reads.
     void whatRemainsOfAPatchWithFixturesLeftOutSavesAlike_data()
     {
-        Columns<QString, QString, QString, int>("patch", "group", "members", "leftOut");
+        Columns<QString, QString, QString, QString, int>("patch", "group", "members", "matrices", "leftOut");
         const QString rgb = EmbeddedProfile(QStringLiteral("Rgb.kvp"), kRgb);
         const QString free = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"-1\">%1</ZKLibrary>"
                                             "<ZKFixture ZKId=\"1\" ZKUniverse=\"300\"/>"
                                             "<ZKFixture ZKId=\"2\" ZKAddress=\"3\"/>"
                                             "<ZKFixture ZKId=\"3\" ZKAddress=\"6\"/></ZKFixtures>")
                                  .arg(rgb);
-        const QString matrix = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"4\">%1"
-                                              "<ZKMatrix ZKMatrixSizeX=\"2\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
-                                              "<ZKFixture ZKId=\"7\" ZKAddress=\"511\"/>"
-                                              "<ZKFixture ZKId=\"8\" ZKAddress=\"-1\"/></ZKFixtures>")
-                                   .arg(rgb);
-        QTest::newRow("first member left out") << free << "ZKFixtures=\"1|2|3\"" << "2,3" << 1;
+        const QString matrices = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"4\">%1"
+                                                "<ZKMatrix ZKMatrixSizeX=\"2\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
+                                                "<ZKFixture ZKId=\"7\" ZKAddress=\"511\"/>"
+                                                "<ZKFixture ZKId=\"8\" ZKAddress=\"-1\"/></ZKFixtures>"
+                                                "<ZKFixtures><ZKLibrary ZKMatrixId=\"6\">%1"
+                                                "<ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
+                                                "<ZKFixture ZKId=\"9\" ZKAddress=\"20\"/></ZKFixtures>")
+                                     .arg(rgb);
+        QTest::newRow("first member left out") << free << "ZKFixtures=\"1|2|3\"" << "2,3" << "" << 1;
         QTest::newRow("every member of a matrix left out")
-            << free + matrix << "ZKFixtures=\"3|7|2\" ZKMatrix=\"4\"" << "2,3" << 3;
+            << free + matrices << "ZKFixtures=\"3|7|2\" ZKMatrix=\"4|6\"" << "2,3" << "6" << 3;
     }
     void whatRemainsOfAPatchWithFixturesLeftOutSavesAlike()
     {
-        const auto [patch, group, members, leftOut] = Row<QString, QString, QString, int>("patch", "group", "members", "leftOut");
-        // An effect scene of a matrix effect on matrix 4.
+        const auto [patch, group, members, matrices, leftOut] =
+            Row<QString, QString, QString, QString, int>("patch", "group", "members", "matrices", "leftOut");
+        // An effect scene of an effect on matrix 4.
         const QString effects = QStringLiteral("<ZKEffScenes><ZKEffScene ZKName=\"E\"><ZKEffect ZKEType=\"1\">"
                                                "<ZKEMatrix ZKMatrixId=\"4\"/></ZKEffect></ZKEffScene></ZKEffScenes>");
         const QString path = Path(QStringLiteral("leftout.kv3"));
@@ -966,14 +970,13 @@ private slots:
             QCOMPARE(rig.project.m_fixturesLeftOut, round == 0 ? leftOut : 0);
             QCOMPARE(rig.project.m_groups.size(), 2);
             QCOMPARE(Ids(rig.project.m_groups[1]->m_fixtures), members);
-            QVERIFY(rig.project.m_groups[1]->m_matrices.isEmpty());
-            QVERIFY(rig.project.m_generalGroup->m_matrices.isEmpty());
+            QCOMPARE(Ids(rig.project.m_groups[1]->m_matrices), matrices);
+            QCOMPARE(Ids(rig.project.m_generalGroup->m_matrices), matrices);
             const QString saved = Path(QStringLiteral("saved%1.kv3").arg(round));
             QVERIFY(rig.project.SaveProject(saved));
             saves << QString::fromUtf8(qUncompress(ReadBytes(saved)));
         }
         QVERIFY(!saves[0].contains(QLatin1String("ZKMatrixId=\"4\"")));
-        QVERIFY(!saves[0].contains(QLatin1String("ZKMatrix=")));
         QCOMPARE(saves[1], saves[0]);
         QCOMPARE(saves[2], saves[1]);
     }

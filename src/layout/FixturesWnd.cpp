@@ -100,7 +100,7 @@ CFixturesWnd::CFixturesWnd(CProject& project, QWidget* parent)
     CGroup* current = CurrentGroup();
     m_tabBar = new RIRIdidIre(current ? current->m_name : QString(), this);
     CHTabsWnd* tabs = Tabs();
-    connect(tabs, &CHTabsWnd::tabAdded, this, &CFixturesWnd::OnTabAdded);
+    connect(tabs, &CHTabsWnd::addRequested, this, &CFixturesWnd::OnAddToNewGroup);
     connect(tabs, &CHTabsWnd::tabClosed, this, &CFixturesWnd::OnTabClosed);
     connect(tabs, &CHTabsWnd::tabChanged, this, &CFixturesWnd::OnTabChanged);
     connect(tabs, &CHTabsWnd::doubleClicked, this, &CFixturesWnd::OnDoubleClicked);
@@ -480,27 +480,17 @@ void CFixturesWnd::RebuildItems()
 
 // ---- Tab bar and view signals
 
-void CFixturesWnd::OnTabAdded()
-{
-    StoreGroupView();
-    if (!m_project.AddGroup(GetLangText(Txt::NewTab))) {
-        // The bar has made its tab already: it goes again.
-        QStringList names;
-        for (const CGroup* group : qAsConst(m_project.m_groups))
-            names << group->m_name;
-        Tabs()->SetTabs(names);
-        Tabs()->m_current = m_project.CurrentGroupIndex();
-        Tabs()->update();
-        return;
-    }
-    LoadGroup(false);
-    Modified();
-}
-
 void CFixturesWnd::OnAddToNewGroup()
 {
-    Tabs()->AddTab(GetLangText(Txt::NewTab));
-    OnTabAdded();
+    // The group is asked for before the bar or the layout builds anything:
+    // a refusal costs nothing, however many tabs the bar holds.
+    StoreGroupView();
+    CGroup* group = m_project.AddGroup(GetLangText(Txt::NewTab));
+    if (!group)
+        return;
+    Tabs()->AddTab(group->m_name);
+    LoadGroup(false);
+    Modified();
 }
 
 void CFixturesWnd::OnAddToGroup(int n)
@@ -508,7 +498,8 @@ void CFixturesWnd::OnAddToGroup(int n)
     if (n < 1 || n >= m_project.m_groups.size())
         return;
     StoreGroupView();
-    m_project.AddSelectionToGroup(n);
+    if (!m_project.AddSelectionToGroup(n))
+        return;
     Tabs()->m_current = n;
     Tabs()->update();
     LoadGroup(false);

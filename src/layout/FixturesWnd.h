@@ -118,7 +118,6 @@ public:
     bool IsLiveDrawing() const { return m_liveDrawing; }
 
 public slots:
-    void OnTabAdded();
     void OnAddToNewGroup();
     void OnAddToGroup(int n);
     void OnTabChanged(int n);

@@ -45,7 +45,7 @@ CPagesWnd::CPagesWnd(CProject& project, QWidget* parent)
     layout->addWidget(m_stack);
 
     connect(m_tabs, &CHTabsWnd::tabChanged, this, &CPagesWnd::OnTabChanged);
-    connect(m_tabs, &CHTabsWnd::tabAdded, this, &CPagesWnd::OnTabAdded);
+    connect(m_tabs, &CHTabsWnd::addRequested, this, &CPagesWnd::OnNewPageRequested);
     connect(m_tabs, &CHTabsWnd::tabClosed, this, &CPagesWnd::OnTabClosed);
     connect(m_effectsTab, &QToolButton::clicked, this, [this] { ShowEffectsTab(); });
     connect(m_pageWnd, &CPageWnd::editScene, this, &CPagesWnd::EditScene);
@@ -120,20 +120,6 @@ bool CPagesWnd::IsEffectsTabShown() const
 void CPagesWnd::OnTabChanged(int n)
 {
     SelectPage(n);
-}
-
-void CPagesWnd::OnTabAdded()
-{
-    // The bar has its new tab already; the page takes its name.
-    const QString name = m_tabs->m_tabNames.isEmpty() ? GetLangText(Txt::NewTab) : m_tabs->m_tabNames.last();
-    if (!m_project.AddPage(name)) {
-        // The bar has made its tab already: it goes again.
-        RefreshTabs();
-        return;
-    }
-    ShowHost().SetModified(true);
-    RefreshTabs();
-    SelectPage(m_project.m_pages.size() - 1);
 }
 
 void CPagesWnd::OnNewPageRequested()

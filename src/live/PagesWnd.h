@@ -99,7 +99,6 @@ public slots:
 
 private:
     void OnTabChanged(int n);
-    void OnTabAdded();
     void OnTabClosed(int n);
     void OnNewPageRequested();
     void RefreshTabs();

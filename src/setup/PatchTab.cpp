@@ -15,7 +15,9 @@
 #include "setup/ProfilesList.h"
 #include "setup/SetupPrompts.h"
 #include "setup/ZKTabWidget.h"
+#include "show/Group.h"
 #include "show/Project.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "Captions.h"
 
@@ -543,6 +545,32 @@ void CPatchTab::OnNbFixtChanged()
 
 // ---- Patching ----
 
+bool CPatchTab::AskRoomToAdd(const CLibraryProfile* profile, int fixtures, bool matrix) const
+{
+    // The patch as OK leaves it: a block per profile of free fixtures and
+    // one per matrix, with what the command adds.
+    QSet<const CLibraryProfile*> freeProfiles;
+    qint64 newMembers = fixtures + (matrix ? 1 : 0);
+    for (const CPatchBlock* block : m_blocks) {
+        if (!block->IsInMatrix() && block->m_profile)
+            freeProfiles.insert(block->m_profile);
+        newMembers += block->m_new ? 1 : 0;
+    }
+    qint64 blocks = freeProfiles.size();
+    for (const CPatchMatrixBlock* block : m_matrixBlocks) {
+        blocks += block->m_members.isEmpty() ? 0 : 1;
+        newMembers += block->m_new ? 1 : 0;
+    }
+    if (matrix || !profile || !freeProfiles.contains(profile))
+        ++blocks;
+    using B = CShowBounds;
+    if (!B::AskRoom(m_project, B::PatchBlocks, blocks - B::Held(m_project, B::PatchBlocks)))
+        return false;
+    // New fixtures and matrices join the group shown too.
+    const CGroup* shown = m_project.m_currentGroup;
+    return !shown || shown == m_project.m_generalGroup || B::AskRoom(m_project, B::GroupMembers, newMembers);
+}
+
 bool CPatchTab::PreparePatch(QString& baseName)
 {
     ClearSelection();
@@ -574,6 +602,12 @@ bool CPatchTab::PreparePatch(QString& baseName)
 
 void CPatchTab::OnPatch()
 {
+    if (PatchChannelCount(m_currentProfile) < 1)
+        return;
+    const CLibraryProfile* profile =
+        !m_listMode ? m_currentProfile : m_freshCopyNeeded || !m_listCopy ? nullptr : m_listCopy;
+    if (!AskRoomToAdd(profile, m_countSpin->value(), false))
+        return;
     QString base;
     if (!PreparePatch(base))
         return;
@@ -612,8 +646,10 @@ void CPatchTab::OnPatch()
 
 void CPatchTab::OnMatrix()
 {
+    if (!m_builderFactory || PatchChannelCount(m_currentProfile) < 1 || !AskRoomToAdd(nullptr, 0, true))
+        return;
     QString base;
-    if (!m_builderFactory || !PreparePatch(base))
+    if (!PreparePatch(base))
         return;
     const int u = m_universeCombo->currentIndex();
     const int a = m_firstChannelCombo->currentText().toInt() - 1;
@@ -626,6 +662,11 @@ void CPatchTab::OnMatrix()
     const int side = std::min(int(std::sqrt(double(m))), 10);
     std::unique_ptr<CMatrixBuilder> builder = m_builderFactory();
     if (!builder || !builder->Run({m_currentProfile, u, a, side, side, blocked, m, nullptr}, this))
+        return;
+    int placeable = 0;
+    for (int i = 0; i < builder->CellCount(); ++i)
+        placeable += IsPlaceableCell(*builder, i, n) ? 1 : 0;
+    if (!AskRoomToAdd(nullptr, placeable, true))
         return;
     auto* matrix = new CPatchMatrixBlock(m_currentProfile, builder->Columns(), builder->Rows());
     matrix->m_id = NextFreeMatrixId();
@@ -858,6 +899,17 @@ void CPatchTab::Copy()
 
 void CPatchTab::Paste()
 {
+    // Copies of blocks the patch holds: new fixtures, no new profile.
+    int copies = 0;
+    const CLibraryProfile* profile = nullptr;
+    for (const CPatchBlock* source : qAsConst(m_clipboard)) {
+        if (!source->IsInMatrix() && source->ChannelCount() >= 1) {
+            ++copies;
+            profile = source->m_profile;
+        }
+    }
+    if (copies > 0 && !AskRoomToAdd(profile, copies, false))
+        return;
     const int u = m_gridTabs->currentIndex();
     const QList<CPatchBlock*> blocks = BlocksOfUniverse(u);
     int a = 0;

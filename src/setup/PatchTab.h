@@ -89,6 +89,11 @@ public:
     CZKTabWidget* GridTabs() const { return m_gridTabs; }
     QAction* ContextAction(int n) const;
 
+    // Whether the show has room for what a patch command adds to the patch
+    // as OK would apply it: `fixtures` more, of `profile` (null for a copy
+    // no block has yet) or in a new matrix. Says why not when it has none.
+    bool AskRoomToAdd(const CLibraryProfile* profile, int fixtures, bool matrix) const;
+
     // Placing.
     int CountFittingFixtures(int first, int channelCount, int universe, int* firstBlocked = nullptr) const;
     int NextFreeId() const;

@@ -392,7 +392,8 @@ void CPatchWnd::dropEvent(QDropEvent* event)
         update();
         return;
     }
-    CLibraryProfile* profile = m_tab->AddDroppedProfile();
+    // A fresh copy of the profile: a block of its own in the patch.
+    CLibraryProfile* profile = m_tab->AskRoomToAdd(nullptr, 1, false) ? m_tab->AddDroppedProfile() : nullptr;
     if (!profile) {
         DeletePreview();
         update();

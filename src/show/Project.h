@@ -290,8 +290,9 @@ public:
     // A group of the current selection, made current; a selected matrix
     // member brings its whole matrix.
     CGroup* AddGroup(const QString& name);
-    // Adds the selection to group n (1 or more) and makes it current.
-    void AddSelectionToGroup(int n);
+    // Adds the selection to group n (1 or more) and makes it current;
+    // false, nothing changed, without room for the new members.
+    bool AddSelectionToGroup(int n);
     // Deletes group n (1 or more); later groups keep their layout positions.
     void RemoveGroup(int n);
     CPatchedFixture* AddFixture(int address, int universe, int id, int matrixId, const QString& name,

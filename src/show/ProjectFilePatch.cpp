@@ -28,6 +28,13 @@ constexpr int kMaxLayoutExtent = 1 << 24;
 // Cell of a matrix member in layout pixels per beam-grid step.
 constexpr int kMatrixCellPixels = 20;
 
+// Layout positions of one fixture or matrix: one per group, the general
+// group's and every one of the user's the show may hold.
+int MaxPositions()
+{
+    return int(CShowBounds::Bound(CShowBounds::Groups)) + 1;
+}
+
 QString IdList(const QList<int>& ids)
 {
     QString text;
@@ -299,6 +306,8 @@ void CProjectFileV3::WritePresetConfigs(const CGroup* group)
 bool CProjectFileV3::readPatch(CProject& project)
 {
     CGroup* general = project.m_generalGroup;
+    m_patchRecords = 0;
+    m_patchBlocks = 0;
     if (!general || !SelectPatch()) {
         IndexGeneralGroup(project);
         SelectRoot();
@@ -307,7 +316,8 @@ bool CProjectFileV3::readPatch(CProject& project)
 
     int highestUniverse = -1;
     CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
-    ForEachChild(QStringLiteral("ZKFixtures"), [&] {
+    m_patchBlocks = ForEachChild(QStringLiteral("ZKFixtures"), [&] {
+        m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
         int matrixId = -1;
@@ -324,7 +334,7 @@ bool CProjectFileV3::readPatch(CProject& project)
             GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
             QString text;
             if (GetAttrString(QStringLiteral("ZKPosition"), text))
-                matrixPositions = StringToPositions(text, kMaxPositions);
+                matrixPositions = StringToPositions(text, MaxPositions());
             SelectElement(QStringLiteral(".."));
         }
 
@@ -357,7 +367,12 @@ bool CProjectFileV3::readPatch(CProject& project)
                 matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
             }
         });
-        if (matrix) {
+        if (matrix && matrix->MemberCount() == 0) {
+            // Every member was left out: the matrix goes with them, so that
+            // groups and effects that name it let go of it now and the next
+            // save writes what the next open reads.
+            delete matrix;
+        } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
         }
@@ -379,7 +394,7 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
     auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
     if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
-        for (const QPoint& position : StringToPositions(text, kMaxPositions))
+        for (const QPoint& position : StringToPositions(text, MaxPositions()))
             fixture->AddPosition(position);
     }
     return fixture;
@@ -410,37 +425,48 @@ void CProjectFileV3::readGroups(CProject& project)
     }
 
     CheckChildCount(QStringLiteral("ZKGroup"), CShowBounds::Groups);
+    qint64 members = 0;
     ForEachChild(QStringLiteral("ZKGroup"), [&] {
         QString name;
         GetAttrString(QStringLiteral("ZKName"), name);
         auto* group = new CGroup(name);
         project.m_groups << group; // owned by the project from here, whatever follows
 
+        // A group names each fixture and matrix of the file once at most:
+        // its lists are read as far as the patch's records and blocks go,
+        // those left out of the patch included, so that an id of a fixture
+        // left out takes no other member's place.
         QString text;
-        QList<int> ids;
         if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
-            // A group lists each fixture of the show once at most.
-            StringToIntList(text, ids, general->m_fixtures.size());
             QSet<CPatchedFixture*> added;
-            for (int id : ids) {
-                CPatchedFixture* fixture = FindGeneralFixture(id);
+            int read = 0;
+            ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                if (++read > m_patchRecords)
+                    return false;
+                CPatchedFixture* fixture = FindGeneralFixture(id.toInt());
                 if (fixture && !added.contains(fixture)) {
+                    Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(fixture);
                     group->m_fixtures << fixture;
                     group->m_beamFlags << fixture->BeamFlags();
                 }
-            }
+                return true;
+            });
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
-            StringToIntList(text, ids, general->m_matrices.size());
             QSet<CFixtureMatrix*> added;
-            for (int id : ids) {
-                CFixtureMatrix* matrix = FindGeneralMatrix(id);
+            int read = 0;
+            ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
+                if (++read > m_patchBlocks)
+                    return false;
+                CFixtureMatrix* matrix = FindGeneralMatrix(id.toInt());
                 if (matrix && !added.contains(matrix)) {
+                    Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(matrix);
                     group->m_matrices << matrix;
                 }
-            }
+                return true;
+            });
         }
         m_groupPages << qMakePair(group, readPageNumber());
         group->m_triggers.ReadXml(*this);

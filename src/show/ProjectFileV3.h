@@ -216,7 +216,6 @@ public:
     // Caps on what a file may ask for, so a hostile file cannot make the
     // reader allocate without bound.
     static constexpr int kMaxMatrixSide = 256;
-    static constexpr int kMaxPositions = 4096; // layout positions of one object
 
     // Plain steps: the ids of the previous plain step written, and the
     // (fixture, length) entries of the previous plain step read; both are
@@ -236,6 +235,10 @@ private:
     QDomElement m_handles[HandleCount];
     QHash<int, CPatchedFixture*> m_fixturesById;
     QHash<int, CFixtureMatrix*> m_matricesById;
+    // Fixture records and blocks of the patch read, kept or left out: what
+    // a group's lists may name.
+    int m_patchRecords = 0;
+    int m_patchBlocks = 0;
     // The library by path, the first of equal paths; readGroups fills it.
     QHash<QString, CLibraryProfile*> m_profilesByPath;
     // Per group read, the page number its file names (-1 for none).

@@ -5,6 +5,8 @@
 #include "show/Group.h"
 #include "show/ShowBounds.h"
 
+#include <QSet>
+
 namespace {
 
 // Groups take the function keys in turn; the general group has F1.
@@ -56,6 +58,12 @@ CGroup* CProject::AddGroup(const QString& name)
         if (!group->m_matrices.contains(matrix))
             group->m_matrices << matrix;
     }
+    // Made apart from the show so far: without room for its members it goes
+    // again, and the show is as it was.
+    if (!CShowBounds::AskRoom(*this, CShowBounds::GroupMembers, group->m_fixtures.size() + group->m_matrices.size())) {
+        delete group;
+        return nullptr;
+    }
     group->m_selectedFixtures = current->m_selectedFixtures;
     group->m_selectedMatrices = current->m_selectedMatrices;
     group->m_commonPositions = current->m_commonPositions;
@@ -93,15 +101,26 @@ void CProject::SetCurrentGroup(int n)
         m_currentGroup = m_groups[n];
 }
 
-void CProject::AddSelectionToGroup(int n)
+bool CProject::AddSelectionToGroup(int n)
 {
     if (n < 1 || n >= m_groups.size() || !m_currentGroup)
-        return;
+        return false;
     CGroup* group = m_groups[n];
     const int currentIndex = CurrentGroupIndex();
     // Copies: the current group may be group n itself.
     const QList<CPatchedFixture*> selectedFixtures = m_currentGroup->m_selectedFixtures;
     const QList<CFixtureMatrix*> selectedMatrices = m_currentGroup->m_selectedMatrices;
+    QSet<const void*> joining;
+    for (CPatchedFixture* fixture : selectedFixtures) {
+        if (!group->m_fixtures.contains(fixture))
+            joining.insert(fixture);
+    }
+    for (CFixtureMatrix* matrix : selectedMatrices) {
+        if (!group->m_matrices.contains(matrix))
+            joining.insert(matrix);
+    }
+    if (!CShowBounds::AskRoom(*this, CShowBounds::GroupMembers, joining.size()))
+        return false;
     group->m_selectedFixtures.clear();
     group->m_selectedMatrices.clear();
 
@@ -122,6 +141,7 @@ void CProject::AddSelectionToGroup(int n)
         group->m_selectedMatrices << matrix;
     }
     m_currentGroup = group;
+    return true;
 }
 
 void CProject::RemoveGroup(int n)

@@ -39,6 +39,11 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     qint64(1) << 16, // timeline blocks
     qint64(1) << 16, // timeline markers
     4096,            // patch blocks
+    // A member costs its places in the group's lists and its beam flags,
+    // some 36 bytes as read, and its fixture's place in the group's plan 8
+    // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Room for
+    // every fixture of a rig of 2,048 in each of 1,024 groups.
+    qint64(1) << 21, // group members
 };
 
 qint64 ScenesHeld(const CProject& project)
@@ -77,6 +82,16 @@ qint64 PatchBlocksHeld(const CProject& project)
             profileBlocks.insert(fixture->Profile());
     }
     return matrixBlocks.size() + profileBlocks.size();
+}
+
+qint64 GroupMembersHeld(const CProject& project)
+{
+    qint64 members = 0;
+    for (const CGroup* group : project.m_groups) {
+        if (group != project.m_generalGroup)
+            members += group->m_fixtures.size() + group->m_matrices.size();
+    }
+    return members;
 }
 
 } // namespace
@@ -141,6 +156,8 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         return project.m_timeLine.m_markers.size();
     case PatchBlocks:
         return PatchBlocksHeld(project);
+    case GroupMembers:
+        return GroupMembersHeld(project);
     case KindCount:
         break;
     }

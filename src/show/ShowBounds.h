@@ -33,6 +33,7 @@ public:
         TimeBlocks,    // over every line of the timeline
         TimeMarkers,
         PatchBlocks,   // a profile's free fixtures or one matrix
+        GroupMembers,  // fixtures and matrices of the user's groups, over every group
         KindCount
     };
 

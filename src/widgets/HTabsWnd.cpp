@@ -1,7 +1,5 @@
 #include "widgets/HTabsWnd.h"
 
-#include "Captions.h"
-#include "model/Language.h"
 #include "widgets/Glyphs.h"
 
 #include <QMouseEvent>
@@ -55,6 +53,7 @@ void CHTabsWnd::SetTabText(int n, const QString& text)
 
 int CHTabsWnd::TabWidth(int n) const
 {
+    ++m_widthsMeasured;
     int w = fontMetrics().horizontalAdvance(m_tabNames[n]) + 2 * kTextPadding;
     if (HasCloseButton(n))
         w += kCloseSize + 2;
@@ -110,17 +109,25 @@ void CHTabsWnd::EnsureVisible(int n)
 {
     if (n < 0 || n >= m_tabRects.size() || m_scrollRightRect.isNull())
         return;
-    // Scroll one tab at a time until n lies wholly inside the tab area.
-    for (int guard = m_tabNames.size(); guard > 0; --guard) {
-        const QRect r = m_tabRects[n];
-        if (r.left() < m_tabArea.left())
-            --m_firstVisible;
-        else if (r.right() > m_tabArea.right() && m_firstVisible < n)
-            ++m_firstVisible;
-        else
-            break;
-        UpdateLayout();
+    const QRect r = m_tabRects[n];
+    int first = m_firstVisible;
+    if (r.left() < m_tabArea.left()) {
+        first = n;
+    } else if (r.right() > m_tabArea.right() && first < n) {
+        // The first tab from which n still ends inside the area, found in
+        // one walk back: a layout per tab scrolled made the first add after
+        // opening thousands of tabs take minutes.
+        int room = m_tabArea.width() - TabWidth(n);
+        first = n;
+        while (first > m_firstVisible + 1 && room - TabWidth(first - 1) >= 0) {
+            room -= TabWidth(first - 1);
+            --first;
+        }
     }
+    if (first == m_firstVisible)
+        return;
+    m_firstVisible = first;
+    UpdateLayout();
 }
 
 QRect CHTabsWnd::CloseButtonRect(int n) const
@@ -202,8 +209,7 @@ void CHTabsWnd::mousePressEvent(QMouseEvent* event)
         return;
     }
     if (m_addRect.contains(pos)) {
-        AddTab(GetLangText(Txt::NewTab));
-        emit tabAdded();
+        emit addRequested();
         return;
     }
     const int n = TabAt(pos);

@@ -10,7 +10,8 @@
 // scroll buttons at the right end.
 //
 // Calls from code change the bar without a signal; the signals report what
-// the user did.
+// the user did. The add button only asks: the owner adds the tab once it has
+// made what the tab stands for, so a refusal leaves the bar as it was.
 class CHTabsWnd : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     QRect ScrollRightRect() const { return m_scrollRightRect; }
     QRect CloseButtonRect(int n) const;
     int FirstVisibleTab() const { return m_firstVisible; }
+    // Tab widths measured since the bar was made: its layouts' work, which
+    // stays in proportion to the tabs whatever tab is brought into sight.
+    qint64 WidthsMeasured() const { return m_widthsMeasured; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -43,7 +47,7 @@ public:
     static constexpr int kHeight = 24;
 
 signals:
-    void tabAdded();
+    void addRequested();
     void tabClosed(int n);
     void tabChanged(int n);
     void doubleClicked(int n);
@@ -74,4 +78,5 @@ private:
     // The tab whose body took the last press, so that a double click counts
     // only on a tab the first click really hit.
     int m_lastPressedTab = -1;
+    mutable qint64 m_widthsMeasured = 0;
 };

@@ -16,6 +16,7 @@
 #include "model/Language.h"
 #include "model/PatchedFixture.h"
 #include "show/EffectScene.h"
+#include "show/Group.h"
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 #include "widgets/HTabsWnd.h"
@@ -92,8 +93,7 @@ const QMap<QString, SCommand>& Commands()
          {Kind::Pages, 1,
           [](CBoundsRig& rig) {
               CHTabsWnd* tabs = rig.Pages().findChild<CHTabsWnd*>();
-              tabs->AddTab(QStringLiteral("New"));
-              emit tabs->tabAdded();
+              QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->AddButtonRect().center());
           }}},
         {"new scene", {Kind::Scenes, 256, [](CBoundsRig& rig) { rig.Pages().PageView()->NewScene(); }}},
         {"new effect scene",
@@ -107,9 +107,23 @@ const QMap<QString, SCommand>& Commands()
         {"new group tab",
          {Kind::Groups, 1,
           [](CBoundsRig& rig) {
+              // Refused before the bar measures a tab.
               CHTabsWnd* tabs = rig.window->FixturesWindow()->findChild<CHTabsWnd*>();
-              tabs->AddTab(QStringLiteral("New"));
-              emit tabs->tabAdded();
+              const qint64 measured = tabs->WidthsMeasured();
+              QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->AddButtonRect().center());
+              QCOMPARE(tabs->WidthsMeasured(), measured);
+          }}},
+        {"new group of the selection",
+         {Kind::GroupMembers, 1,
+          [](CBoundsRig& rig) {
+              rig.Project().m_generalGroup->m_selectedFixtures = {rig.fixture};
+              rig.window->FixturesWindow()->OnAddToNewGroup();
+          }}},
+        {"selection added to a group",
+         {Kind::GroupMembers, 1,
+          [](CBoundsRig& rig) {
+              rig.Project().m_generalGroup->m_selectedFixtures = {rig.fixture};
+              rig.window->FixturesWindow()->OnAddToGroup(1);
           }}},
         {"new mask", {Kind::Masks, 1, [](CBoundsRig& rig) { rig.window->AddMask(); }}},
         {"new crossfade button",
@@ -179,6 +193,7 @@ private slots:
         FillToBound(project, row.kind, 0, rig.t);
         if (row.kind == Kind::Pages)
             rig.Pages().ReloadPages();
+        rig.window->FixturesWindow()->LoadProject();
         const QString before = Counts(rig);
         QVERIFY(!before.endsWith(QLatin1Char('*')));
 
@@ -197,6 +212,27 @@ private slots:
         // The editor's history holds its opening only.
         if (auto* editor = dynamic_cast<CEditSceneWnd*>(rig.Pages().ShownEditor()))
             QCOMPARE(editor->UndoTable()->rowCount(), 1);
+    }
+
+    // The group tab "+" after opening a show of many groups: the new tab
+    // comes last, current and in sight, in work in proportion to the tabs.
+    void theGroupTabAddsAfterManyGroupsInOneLayout()
+    {
+        CBoundsRig rig(1);
+        for (int g = 0; g < 1000; ++g)
+            rig.Project().m_groups << new CGroup(QStringLiteral("G%1").arg(g));
+        rig.window->FixturesWindow()->LoadProject();
+        CHTabsWnd* tabs = rig.window->FixturesWindow()->findChild<CHTabsWnd*>();
+        const qint64 measured = tabs->WidthsMeasured();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->AddButtonRect().center());
+        QCOMPARE(rig.Project().m_groups.size(), 1002);
+        QCOMPARE(tabs->TabCount(), 1002);
+        QCOMPARE(tabs->m_current, 1001);
+        QCOMPARE(rig.Project().CurrentGroupIndex(), 1001);
+        QVERIFY(tabs->m_tabRects[1001].left() >= 0);
+        QVERIFY(tabs->FirstVisibleTab() > 0);
+        QVERIFY(tabs->WidthsMeasured() - measured <= 8 * 1002);
+        QVERIFY(rig.window->IsModified());
     }
 
     // The recorder stops where the show, with the recording pasted into the

@@ -32,7 +32,7 @@ inline QList<CCrowdedShow> CrowdedShows()
         {"effect scenes", "<ZKEffScenes>", "<ZKEffScene/>", "</ZKEffScenes>"},
         {"matrices", "<ZKPatch>",
          "<ZKFixtures><ZKLibrary ZKMatrixId=\"1\"><ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/>" + profile
-             + "</ZKLibrary></ZKFixtures>",
+             + "</ZKLibrary><ZKFixture/></ZKFixtures>",
          "</ZKPatch>"},
         {"fading buttons", "<ZKFadingButs>", "<ZKFadingBut ZKName=\"\"/>", "</ZKFadingButs>"},
         {"timeline lines", "<ZKTimeLines>", "<ZKTimeLine ZKName=\"\" Type=\"0\"/>", "</ZKTimeLines>"},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/PatchedFixture.h"
 #include "show/FadingButton.h"
 #include "show/Group.h"
 #include "show/Page.h"
@@ -10,6 +11,32 @@
 #include "show/TimeLine.h"
 
 #include <QtGlobal>
+
+// A member more for the user's groups: groups of 1,024 fixtures patched
+// for them (of the first fixture's profile), which leaves the show's own
+// fixtures free to join a group.
+inline void AddGroupMember(CProject& project)
+{
+    constexpr int kFillers = 1024;
+    constexpr int kFirstId = 100000;
+    CGroup* general = project.m_generalGroup;
+    if (general->m_fixtures.last()->m_id != kFirstId + kFillers - 1) {
+        for (int n = 0; n < kFillers; ++n) {
+            auto* filler = new CPatchedFixture(0, 0, kFirstId + n, -1, QStringLiteral("Filler"),
+                                               general->m_fixtures.first()->Profile(), false, false, 0);
+            general->m_fixtures << filler;
+            general->m_beamFlags << filler->BeamFlags();
+        }
+    }
+    CGroup* group = project.m_groups.last();
+    if (group == general || group->m_fixtures.size() == kFillers) {
+        group = new CGroup(QStringLiteral("G"));
+        project.m_groups << group;
+    }
+    CPatchedFixture* filler = general->m_fixtures[general->m_fixtures.size() - kFillers + group->m_fixtures.size()];
+    group->m_fixtures << filler;
+    group->m_beamFlags << filler->BeamFlags();
+}
 
 // Brings the show to `room` elements short of what it may hold of the kind,
 // made straight in the model (a command each would take minutes). Scenes
@@ -40,6 +67,9 @@ inline void FillToBound(CProject& project, CShowBounds::Kind kind, qint64 room =
             break;
         case CShowBounds::Groups:
             project.m_groups << new CGroup(QStringLiteral("G"));
+            break;
+        case CShowBounds::GroupMembers:
+            AddGroupMember(project);
             break;
         case CShowBounds::Masks:
             project.m_masks << CMask{QStringLiteral("M"), {}};

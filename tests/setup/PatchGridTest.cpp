@@ -3,6 +3,7 @@
 
 #include "app/options/AppOptions.h"
 #include "setup/ZKTabWidget.h"
+#include "show/ShowBounds.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -181,24 +182,37 @@ private slots:
     {
         QTest::addColumn<int>("channel");
         QTest::addColumn<int>("blocks");
-        QTest::newRow("free place") << 100 << 2;
-        QTest::newRow("onto a block") << 3 << 1;
+        QTest::addColumn<bool>("full");
+        QTest::newRow("free place") << 100 << 2 << false;
+        QTest::newRow("onto a block") << 3 << 1 << false;
+        // A dropped profile is a copy of its own: a block more in the patch.
+        QTest::newRow("free place, patch at its bound") << 100 << int(CShowBounds::Bound(CShowBounds::PatchBlocks))
+                                                        << true;
     }
     void droppingAProfile()
     {
         QFETCH(int, channel);
         QFETCH(int, blocks);
-        CSetupRig rig(2, {{QStringLiteral("Wash.kvp"), 6}});
+        QFETCH(bool, full);
+        CSetupRig rig(full ? 9 : 2, {{QStringLiteral("Wash.kvp"), 6}});
         Show(rig);
         rig.AddBlock(MakeProfile(QStringLiteral("Own.kvp"), 10), 0, 0);
         rig.project.m_library << rig.Tab().m_blocks.first()->m_profile;
+        for (int b = 1; full && b < CShowBounds::Bound(CShowBounds::PatchBlocks); ++b) {
+            rig.project.m_library << MakeProfile(QStringLiteral("P%1.kvp").arg(b), 1);
+            rig.AddBlock(rig.project.m_library.last(), 1 + (b - 1) / 512, (b - 1) % 512);
+        }
+        const int library = rig.project.m_library.size();
         rig.Tab().ProfileList()->setCurrentRow(0);
         CPatchWnd& grid = *rig.Tab().Grid(0);
         DropProfile(rig, grid, CellCenter(grid, channel));
         QCOMPARE(rig.Tab().m_blocks.size(), blocks);
         QVERIFY(!grid.Preview());
         QCOMPARE(rig.Messages(QStringLiteral("Address max exceeded")), 0);
-        if (blocks == 1)
+        QCOMPARE(rig.Messages(CShowBounds::ShowHoldsTooMany(CShowBounds::PatchBlocks)), full ? 1 : 0);
+        if (full)
+            QCOMPARE(rig.project.m_library.size(), library);
+        if (blocks != 2)
             return;
         const CPatchBlock* dropped = rig.Tab().m_blocks.last();
         QCOMPARE(dropped->m_start, channel);

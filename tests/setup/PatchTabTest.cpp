@@ -1,11 +1,16 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 #include "SetupRig.h"
+#include "ShowAtBound.h"
+#include "PatchMatrix.h"
 
 #include "Fetched.h"
 #include "model/FixtureMatrix.h"
+#include "show/ShowBounds.h"
 #include "model/PatchedFixture.h"
 #include "setup/DipSwitchCtrl.h"
 #include "setup/ProfileTab.h"
+#include "setup/ZKTabWidget.h"
 
 #include <QFileInfo>
 
@@ -365,6 +370,100 @@ private slots:
         QCOMPARE(profile->HasFinePanTilt(), file.startsWith(QLatin1String("Moving")));
         QCOMPARE(profile->HasColor(), file.contains(QLatin1String("RGB")) || file.startsWith(QLatin1String("CMY")));
         QCOMPARE(profile->BeamCount(), file.contains(QLatin1String("Bar")) ? 8 : 1);
+    }
+
+    // At the bound of fixture profiles and matrices in the patch, the
+    // commands that would add a block say so and change nothing; those
+    // that add fixtures to a block the patch has go on.
+    void blockCommandsAskForRoom_data()
+    {
+        Columns<QString, bool>("command", "adds");
+        QTest::newRow("fixtures of a new profile") << "patch new" << false;
+        QTest::newRow("fixtures of a profile patched") << "patch held" << true;
+        QTest::newRow("a matrix") << "matrix" << false;
+        QTest::newRow("copies pasted") << "paste" << true;
+    }
+    void blockCommandsAskForRoom()
+    {
+        const auto [command, adds] = Row<QString, bool>("command", "adds");
+        using B = CShowBounds;
+        CSetupRig rig(9);
+        rig.UseBuilder();
+        rig.builder->columns = 1;
+        rig.builder->rows = 1;
+        rig.builder->cells = {{8, 100, 1}};
+        CLibraryProfile* edited = rig.Edit(QStringLiteral("Edited.kvp"), 1);
+        std::vector<std::unique_ptr<CLibraryProfile>> profiles;
+        // The edited profile's block, a matrix and profiles of their own.
+        CPatchBlock* held = rig.AddBlock(edited, 8, 200);
+        AddNewMatrix(rig.Tab(), edited, 8);
+        for (int b = 2; b < B::Bound(B::PatchBlocks); ++b) {
+            profiles.emplace_back(MakeProfile(QStringLiteral("P%1.kvp").arg(b), 1));
+            rig.AddBlock(profiles.back().get(), (b - 2) / 512, (b - 2) % 512);
+        }
+        if (command == QLatin1String("patch new"))
+            rig.Edit(QStringLiteral("New.kvp"), 1);
+        const int blocks = rig.Tab().m_blocks.size();
+
+        if (command.startsWith(QLatin1String("patch")))
+            rig.Patch(8, 10, 1);
+        else if (command == QLatin1String("matrix"))
+            rig.Tab().OnMatrix();
+        else {
+            rig.Select({held});
+            rig.Tab().Copy();
+            rig.Tab().GridTabs()->setCurrentIndex(8);
+            rig.Tab().Paste();
+        }
+        QCOMPARE(rig.Tab().m_blocks.size(), blocks + (adds ? 1 : 0));
+        QCOMPARE(rig.Messages(B::ShowHoldsTooMany(B::PatchBlocks)), adds ? 0 : 1);
+        QCOMPARE(rig.Tab().m_matrixBlocks.size(), 1);
+        QVERIFY(rig.builder->requests.isEmpty());
+    }
+
+    // New fixtures and matrices join the group shown too: with that group
+    // at the bound of group members the commands say so and change nothing.
+    void commandsIntoAFullGroupAskForRoom_data()
+    {
+        Columns<QString, bool, int, bool>("command", "general", "room", "refused");
+        QTest::newRow("fixtures patched into the group") << "patch" << false << 0 << true;
+        QTest::newRow("fixtures patched into the group, room for one") << "patch" << false << 1 << false;
+        // The matrix is a member as well as its fixture.
+        QTest::newRow("a matrix of one into the group, room for one") << "matrix" << false << 1 << true;
+        QTest::newRow("fixtures patched into the general group") << "patch" << true << 0 << false;
+        // What the dialog holds unapplied counts too.
+        QTest::newRow("patched twice into the group, room for one") << "patch twice" << false << 1 << true;
+        QTest::newRow("patched and pasted into the group, room for one") << "paste" << false << 1 << true;
+    }
+    void commandsIntoAFullGroupAskForRoom()
+    {
+        const auto [command, general, room, refused] =
+            Row<QString, bool, int, bool>("command", "general", "room", "refused");
+        using B = CShowBounds;
+        CSetupRig rig(9);
+        rig.UseBuilder();
+        rig.builder->columns = 1;
+        rig.builder->rows = 1;
+        rig.builder->cells = {{8, 100, 1}};
+        CLibraryProfile* edited = rig.Edit(QStringLiteral("Edited.kvp"), 1);
+        rig.project.AddFixture(0, 8, 1, -1, QStringLiteral("F"), edited, false, false, nullptr);
+        FillToBound(rig.project, B::GroupMembers, room);
+        rig.project.m_currentGroup = general ? rig.project.m_generalGroup : rig.project.m_groups.last();
+        const bool twice = command == QLatin1String("patch twice") || command == QLatin1String("paste");
+        if (twice)
+            rig.Patch(8, 20, 1);
+        if (command == QLatin1String("paste")) {
+            rig.Select({rig.Tab().m_blocks.first()});
+            rig.Tab().Copy();
+            rig.Tab().GridTabs()->setCurrentIndex(8);
+            rig.Tab().Paste();
+        } else if (command.startsWith(QLatin1String("patch"))) {
+            rig.Patch(8, 10, 1);
+        } else {
+            rig.Tab().OnMatrix();
+        }
+        QCOMPARE(rig.Tab().m_blocks.size(), (refused ? 0 : 1) + (twice ? 1 : 0));
+        QCOMPARE(rig.Messages(B::ShowHoldsTooMany(B::GroupMembers)), refused ? 1 : 0);
     }
 };
 

@@ -375,6 +375,8 @@ private slots:
         for (int i = 0; i < qMax(after.size(), before.size()); ++i)
             QCOMPARE(after.value(i), before.value(i));
         QCOMPARE(rig.project.m_loadedDmxMode, 2);
+        // Front's three fixtures and its matrix.
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::GroupMembers), qint64(4));
         QVERIFY(rig.host.layoutMoveLocked);
         QCOMPARE(rig.host.calls.filter(QStringLiteral("OnProjectLoaded")).size(), 1);
         QVERIFY(!rig.host.calls.contains(QLatin1String("WaitAfterLoadError")));
@@ -925,6 +927,59 @@ private slots:
         QVERIFY(dup->m_viewRect.isNull());
     }
 
+    // Fixtures left out of the patch take nothing else with them: a group
+    // keeps every other member it lists, and a matrix whose every member
+    // was left out goes with the references to it, so that the next save
+    // writes what the open after it reads.
+    void whatRemainsOfAPatchWithFixturesLeftOutSavesAlike_data()
+    {
+        Columns<QString, QString, QString, QString, int>("patch", "group", "members", "matrices", "leftOut");
+        const QString rgb = EmbeddedProfile(QStringLiteral("Rgb.kvp"), kRgb);
+        const QString free = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"-1\">%1</ZKLibrary>"
+                                            "<ZKFixture ZKId=\"1\" ZKUniverse=\"300\"/>"
+                                            "<ZKFixture ZKId=\"2\" ZKAddress=\"3\"/>"
+                                            "<ZKFixture ZKId=\"3\" ZKAddress=\"6\"/></ZKFixtures>")
+                                 .arg(rgb);
+        const QString matrices = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"4\">%1"
+                                                "<ZKMatrix ZKMatrixSizeX=\"2\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
+                                                "<ZKFixture ZKId=\"7\" ZKAddress=\"511\"/>"
+                                                "<ZKFixture ZKId=\"8\" ZKAddress=\"-1\"/></ZKFixtures>"
+                                                "<ZKFixtures><ZKLibrary ZKMatrixId=\"6\">%1"
+                                                "<ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
+                                                "<ZKFixture ZKId=\"9\" ZKAddress=\"20\"/></ZKFixtures>")
+                                     .arg(rgb);
+        QTest::newRow("first member left out") << free << "ZKFixtures=\"1|2|3\"" << "2,3" << "" << 1;
+        QTest::newRow("every member of a matrix left out")
+            << free + matrices << "ZKFixtures=\"3|7|2\" ZKMatrix=\"4|6\"" << "2,3" << "6" << 3;
+    }
+    void whatRemainsOfAPatchWithFixturesLeftOutSavesAlike()
+    {
+        const auto [patch, group, members, matrices, leftOut] =
+            Row<QString, QString, QString, QString, int>("patch", "group", "members", "matrices", "leftOut");
+        // An effect scene of an effect on matrix 4.
+        const QString effects = QStringLiteral("<ZKEffScenes><ZKEffScene ZKName=\"E\"><ZKEffect ZKEType=\"1\">"
+                                               "<ZKEMatrix ZKMatrixId=\"4\"/></ZKEffect></ZKEffScene></ZKEffScenes>");
+        const QString path = Path(QStringLiteral("leftout.kv3"));
+        QVERIFY(WriteProjectXml(path, File(QStringLiteral("<ZKPatch>") + patch + QStringLiteral("</ZKPatch><ZKGroups>"
+                                               "<ZKGlobalGroup/><ZKGroup ZKName=\"G\" ") + group +
+                                           QStringLiteral("/></ZKGroups>") + effects)));
+        QStringList saves;
+        for (int round = 0; round < 3; ++round) {
+            CPlaybackRig rig;
+            QVERIFY(rig.project.OpenProject(round == 0 ? path : Path(QStringLiteral("saved%1.kv3").arg(round - 1))));
+            QCOMPARE(rig.project.m_fixturesLeftOut, round == 0 ? leftOut : 0);
+            QCOMPARE(rig.project.m_groups.size(), 2);
+            QCOMPARE(Ids(rig.project.m_groups[1]->m_fixtures), members);
+            QCOMPARE(Ids(rig.project.m_groups[1]->m_matrices), matrices);
+            QCOMPARE(Ids(rig.project.m_generalGroup->m_matrices), matrices);
+            const QString saved = Path(QStringLiteral("saved%1.kv3").arg(round));
+            QVERIFY(rig.project.SaveProject(saved));
+            saves << QString::fromUtf8(qUncompress(ReadBytes(saved)));
+        }
+        QVERIFY(!saves[0].contains(QLatin1String("ZKMatrixId=\"4\"")));
+        QCOMPARE(saves[1], saves[0]);
+        QCOMPARE(saves[2], saves[1]);
+    }
 
     // A show past what the reader takes is not written, says why and keeps
     // the file saved before; a show just within it saves and opens again.

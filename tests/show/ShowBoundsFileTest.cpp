@@ -90,6 +90,9 @@ public:
             case B::PatchBlocks:
                 AddProfileBlock();
                 break;
+            case B::GroupMembers:
+                AddMember();
+                break;
             case B::KindCount:
                 break;
             }
@@ -157,6 +160,26 @@ private:
         });
         profile->SetPath(QStringLiteral("p%1.kvp").arg(n));
         m_rig.AddFixture(profile, n / 512, n % 512);
+    }
+
+    // Groups of the same 1,024 one-channel fixtures, filled one by one.
+    void AddMember()
+    {
+        if (m_fixtures.isEmpty()) {
+            CLibraryProfile* profile = m_rig.AddProfile([](CLibraryProfile& built) {
+                ProfileBuilder::AddChannel(built, ChannelType::Zoom);
+            });
+            for (int f = 0; f < 1024; ++f)
+                m_fixtures << m_rig.AddFixture(profile, f / 512, f % 512);
+        }
+        CGroup* group = m_project.m_groups.last();
+        if (group == m_project.m_generalGroup || group->m_fixtures.size() == m_fixtures.size()) {
+            group = new CGroup(QStringLiteral("G"));
+            m_project.m_groups << group;
+        }
+        CPatchedFixture* fixture = m_fixtures[group->m_fixtures.size()];
+        group->m_fixtures << fixture;
+        group->m_beamFlags << fixture->BeamFlags();
     }
 
     CPlaybackRig& m_rig;
@@ -358,6 +381,84 @@ private slots:
         CPlaybackRig again(universes);
         QVERIFY(again.project.OpenProject(path));
         QCOMPARE(B::Held(again.project, B::Scenes), qint64(scenes));
+    }
+
+    // Every fixture keeps a place in every group's plan, and a show of as
+    // many groups as it may hold keeps them all on reopening; the bound is
+    // of the user's groups, the general group aside.
+    void everyPlaceOfEveryGroupOpensAgain_data()
+    {
+        Columns<int, bool>("groups", "roomForOneMore");
+        QTest::newRow("one short of the bound") << int(B::Bound(B::Groups)) - 1 << true;
+        QTest::newRow("at the bound") << int(B::Bound(B::Groups)) << false;
+    }
+    void everyPlaceOfEveryGroupOpensAgain()
+    {
+        const auto [groups, roomForOneMore] = Row<int, bool>("groups", "roomForOneMore");
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        CPatchedFixture* fixture = rig.Patch(profile, 0, 0);
+        for (int g = 0; g < groups; ++g) {
+            auto* group = new CGroup(QStringLiteral("G"));
+            group->AddFixture(fixture);
+            rig.project.m_groups << group;
+        }
+        for (int g = 0; g <= groups; ++g) {
+            if (!fixture->SetPosition(g, QPoint(g, 7)))
+                fixture->AddPosition(g, 7);
+        }
+        QCOMPARE(rig.project.m_groups.size(), groups + 1);
+        QCOMPARE(B::HasRoom(rig.project, B::Groups), roomForOneMore);
+
+        const QString first = m_dir.filePath(QStringLiteral("places.kv3"));
+        const QString second = m_dir.filePath(QStringLiteral("places2.kv3"));
+        QVERIFY(rig.project.SaveProject(first));
+        CPlaybackRig opened(1);
+        QVERIFY(opened.project.OpenProject(first));
+        const CPatchedFixture* reopened = opened.project.m_generalGroup->m_fixtures.value(0);
+        QVERIFY(reopened);
+        QCOMPARE(reopened->PositionCount(), groups + 1);
+        QCOMPARE(reopened->Position(groups), QPoint(groups, 7));
+        QVERIFY(opened.project.SaveProject(second));
+        QVERIFY(ReadBytes(first) == ReadBytes(second));
+    }
+
+    // The members of every group count together, as the reader meets them:
+    // a file at the bound opens, one member more anywhere is refused.
+    void groupMembersPastTheBoundAreRefused_data()
+    {
+        Columns<int, QString>("extra", "refusal");
+        QTest::newRow("at the bound") << 0 << QString();
+        QTest::newRow("one member past") << 1 << B::FileAsksTooMany(B::GroupMembers);
+    }
+    void groupMembersPastTheBoundAreRefused()
+    {
+        const auto [extra, refusal] = Row<int, QString>("extra", "refusal");
+        CPlaybackRig rig(2);
+        CBoundShow(rig, B::GroupMembers).Grow(1024);
+        CProjectFileV3 doc;
+        doc.WriteProject(rig.project);
+        QByteArray xml = doc.ToBytes();
+        // The one group of all 1,024, repeated to the bound; the extra
+        // group names a fixture, an id no fixture has and itself again.
+        const int from = xml.indexOf("<ZKGroup ");
+        const int to = xml.indexOf("</ZKGroup>", from) + int(strlen("</ZKGroup>"));
+        QVERIFY(from > 0 && to > from);
+        const QByteArray group = xml.mid(from, to - from);
+        QByteArray more = group.repeated(int(B::Bound(B::GroupMembers) / 1024) - 1);
+        if (extra)
+            more += "<ZKGroup ZKName=\"X\" ZKFixtures=\"5|99999|5\"/>";
+        xml.insert(to, more);
+        const QString path = m_dir.filePath(QStringLiteral("members.kv3"));
+        QVERIFY(WriteBytes(path, qCompress(xml)));
+        CPlaybackRig opened(2);
+        QCOMPARE(opened.project.OpenProject(path), refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QCOMPARE(B::Held(opened.project, B::GroupMembers), B::Bound(B::GroupMembers));
+            return;
+        }
+        const QStringList told = opened.host.calls.filter(QStringLiteral("ShowSplashMessage:"));
+        QCOMPARE(told.value(told.size() - 1), "ShowSplashMessage:" + refusal);
     }
 
     // A show the program made past the buffers is refused by the save in

@@ -13,7 +13,7 @@ namespace {
 
 struct Bar {
     std::unique_ptr<CHTabsWnd> tabs = std::make_unique<CHTabsWnd>();
-    QSignalSpy added{tabs.get(), &CHTabsWnd::tabAdded};
+    QSignalSpy added{tabs.get(), &CHTabsWnd::addRequested};
     QSignalSpy closed{tabs.get(), &CHTabsWnd::tabClosed};
     QSignalSpy changed{tabs.get(), &CHTabsWnd::tabChanged};
     QSignalSpy doubled{tabs.get(), &CHTabsWnd::doubleClicked};
@@ -112,9 +112,12 @@ private slots:
         QVERIFY(strip.Tabs()->CloseButtonRect(0).isNull());
     }
 
-    void theAddButtonAppendsANewCurrentTab()
+    // The add button asks; the owner adds the tab once it has what the tab
+    // stands for, so a refusal leaves the bar as it was.
+    void theAddButtonAsksAndTheOwnerAppendsANewCurrentTab()
     {
         Bar bar(kThree);
+        connect(bar.tabs.get(), &CHTabsWnd::addRequested, this, [&] { bar.tabs->AddTab(QStringLiteral("New")); });
         bar.Press(bar.tabs->AddButtonRect().center());
         QCOMPARE(bar.tabs->TabCount(), 4);
         QCOMPARE(bar.tabs->m_tabNames.last(), QStringLiteral("New"));
@@ -192,16 +195,36 @@ private slots:
         QVERIFY(bar.tabs->m_tabRects.last().left() >= 0);
         QCOMPARE(bar.Signals(), 0);
 
-        // The add button lies over tabs scrolled beneath it: a press adds,
-        // and the new tab is scrolled into sight.
+        // The add button lies over tabs scrolled beneath it: a press asks.
         bar.tabs->SetTabs(Numbered(20));
         bar.Press(bar.tabs->AddButtonRect().center());
         QCOMPARE(bar.added.count(), 1);
         QCOMPARE(bar.changed.count(), 0);
-        QCOMPARE(bar.tabs->m_current, 20);
-        const QRect shown = bar.tabs->m_tabRects[20];
+        QCOMPARE(bar.tabs->TabCount(), 20);
+    }
+
+    // A tab added is scrolled into sight at once, right after the last tab
+    // that still shows it whole, in work in proportion to the tabs.
+    void anAddedTabIsScrolledIntoSightInOneLayout_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::newRow("20") << 20;
+        QTest::newRow("2,000") << 2000;
+    }
+    void anAddedTabIsScrolledIntoSightInOneLayout()
+    {
+        QFETCH(int, tabs);
+        Bar bar(Numbered(tabs), 300);
+        const qint64 measured = bar.tabs->WidthsMeasured();
+        bar.tabs->AddTab(QStringLiteral("New"));
+        QVERIFY(bar.tabs->WidthsMeasured() - measured <= 8 * qint64(tabs));
+        QCOMPARE(bar.tabs->m_current, tabs);
+        const QRect shown = bar.tabs->m_tabRects[tabs];
         QVERIFY(shown.left() >= 0);
         QVERIFY(shown.right() < bar.tabs->AddButtonRect().left());
+        // With the tab before the first shown, it would not fit.
+        const QRect before = bar.tabs->m_tabRects[bar.tabs->FirstVisibleTab() - 1];
+        QVERIFY(before.width() + shown.right() + 1 > bar.tabs->AddButtonRect().left() - 2);
     }
 
     void anEmptyBarStillTakesPresses()
@@ -211,7 +234,9 @@ private slots:
         bar.Press(QPoint(100, 12));
         QCOMPARE(bar.Signals(), 0);
         bar.Press(bar.tabs->AddButtonRect().center());
-        QCOMPARE(bar.tabs->m_tabNames, QStringList({QStringLiteral("New")}));
+        QCOMPARE(bar.added.count(), 1);
+        QVERIFY(bar.tabs->m_tabNames.isEmpty());
+        bar.tabs->AddTab(QStringLiteral("New"));
         QCOMPARE(bar.tabs->m_current, 0);
         // Owners may set any index; painting copes.
         bar.tabs->m_current = 7;

@@ -221,8 +221,7 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
             entry->ApplyLevels(levels, !m_pendingWithoutLive);
             if (count <= 0)
                 continue;
-            // The render may have made the universe's masks.
-            active = scene.ActiveMask(u);
+            // The render may have made the universe's masks to override a slot.
             const quint8* overridden = scene.OverrideMask(u);
             quint8* flags = work[u];
             for (int s = first; s < end; ++s) {

@@ -120,7 +120,7 @@ private slots:
         QTest::newRow("cleared") << 3 << "";
         QTest::newRow("a copy") << 4 << "3:10,11 200:5";
         QTest::newRow("moved into a universe without masks") << 5 << "3: 200:5 250:101,102";
-        QTest::newRow("clear slots moved") << 6 << "";
+        QTest::newRow("clear slots moved") << 6 << "3:400";
     }
     void masksAreHeldWhereASlotIsMarked()
     {
@@ -128,7 +128,9 @@ private slots:
         QFETCH(QString, held);
         CScene scene(QStringLiteral("S"), 256);
         const CScene& reader = scene;
-        if (change != 0 && change != 6) {
+        if (change == 6)
+            scene.ActiveMask(3)[400] = 1;
+        else if (change != 0) {
             scene.ActiveMask(3)[10] = scene.ActiveMask(3)[11] = 1;
             scene.ActiveMask(200)[5] = 1;
         }

@@ -459,6 +459,10 @@ private slots:
         QCOMPARE(MasksOf(opened.project), MasksOf(saved.project));
         QCOMPARE(B::BufferBytesHeld(opened.project) - B::BeamFlagBytes(opened.project),
                  B::UniverseBufferBytes(B::kSceneBuffers) * scenes);
+        // A mask whose last mark went is not written either.
+        CScene* cleared = opened.project.m_firstPage->m_scenes.first();
+        cleared->ActiveMask(3)[0] = 1;
+        cleared->ActiveMask(3)[0] = 0;
         const QString first = m_dir.filePath(QStringLiteral("first.kv3"));
         const QString second = m_dir.filePath(QStringLiteral("second.kv3"));
         QVERIFY(opened.project.SaveProject(first));

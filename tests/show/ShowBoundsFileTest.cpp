@@ -398,15 +398,21 @@ private slots:
     void showsSavedEarlierOpenAtEveryUniverseCount()
     {
         const auto [scenes, steps, savedAt, universes] = Row<int, int, int, int>("scenes", "steps", "savedAt", "universes");
-        CPlaybackRig saved(savedAt);
-        const QByteArray now = EarlierShow(saved, scenes, steps, m_dir.filePath(QStringLiteral("now.kv3")));
-        QVERIFY(!now.isEmpty());
-        const QString earlier = m_dir.filePath(QStringLiteral("earlier.kv3"));
-        QVERIFY(WriteBytes(earlier, qCompress(WithClearMasks(qUncompress(now)))));
+        // Each show is made once for the four universe counts.
+        const QString earlier = m_dir.filePath(QStringLiteral("earlier-%1-%2-%3.kv3").arg(scenes).arg(steps).arg(savedAt));
+        static QHash<QString, QPair<QByteArray, QStringList>> made;
+        if (!made.contains(earlier)) {
+            CPlaybackRig saved(savedAt);
+            const QByteArray bytes = EarlierShow(saved, scenes, steps, m_dir.filePath(QStringLiteral("now.kv3")));
+            QVERIFY(!bytes.isEmpty());
+            QVERIFY(WriteBytes(earlier, qCompress(WithClearMasks(qUncompress(bytes)))));
+            made.insert(earlier, qMakePair(bytes, MasksOf(saved.project)));
+        }
+        const QByteArray now = made.value(earlier).first;
 
         CPlaybackRig opened(universes);
         QVERIFY(opened.project.OpenProject(earlier));
-        QCOMPARE(MasksOf(opened.project), MasksOf(saved.project));
+        QCOMPARE(MasksOf(opened.project), made.value(earlier).second);
         QCOMPARE(B::BufferBytesHeld(opened.project) - B::BeamFlagBytes(opened.project),
                  B::UniverseBufferBytes(B::kSceneBuffers) * scenes);
         // A mask whose last mark went is not written either.

@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolButton>
+#include <utility>
 
 using namespace EditScene;
 
@@ -129,11 +130,14 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
         BeginChange();
         m_scene->PasteSteps(row, recorded->m_steps);
         // The recorded channels play in the scene as they did in the recording.
-        for (int u = 0; u < m_scene->UniverseCount() && u < recorded->UniverseCount(); ++u) {
-            quint8* to = m_scene->ActiveMask(u);
-            const quint8* from = recorded->ActiveMask(u);
-            for (int slot = 0; slot < kSlotsPerUniverse; ++slot)
-                to[slot] = to[slot] || from[slot];
+        for (int u : recorded->MaskUniverses()) {
+            const quint8* from = std::as_const(*recorded).ActiveMask(u);
+            for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
+                if (!from[slot])
+                    continue;
+                if (quint8* to = m_scene->ActiveMask(u))
+                    to[slot] = 1;
+            }
         }
         FillStepsTable(row + 1);
         UpdateDuration();

@@ -378,7 +378,7 @@ void CEffectsWnd::DropUnselectedFixtures()
             else
                 heldElsewhere = true;
         }
-        quint8* mask = heldElsewhere ? nullptr : m_scene->ActiveMask(fixture->m_universe);
+        quint8* mask = heldElsewhere ? nullptr : m_scene->ActiveMaskIfHeld(fixture->m_universe);
         if (!mask)
             continue;
         for (int c = 0; c < channels; ++c) {

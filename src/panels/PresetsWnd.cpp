@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -87,7 +88,7 @@ public:
         case EffectEditing:
             return m_project.m_editMask[universe][slot] ? PresetModeOn : PresetModeOff;
         default: {
-            const quint8* active = m_project.m_editedScene->ActiveMask(universe);
+            const quint8* active = std::as_const(*m_project.m_editedScene).ActiveMask(universe);
             return active && active[slot] ? PresetModeOn : PresetModeOff;
         }
         }

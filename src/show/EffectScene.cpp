@@ -40,7 +40,7 @@ EffectStepBuilder SetEffectStepBuilder(EffectStepBuilder builder)
 }
 
 CEffectScene::CEffectScene(const QString& name, int universeCount)
-    : CScene(name, universeCount), m_staticChannels(UniverseCount())
+    : CScene(name, universeCount)
 {
 }
 
@@ -48,8 +48,7 @@ CEffectScene::CEffectScene(const CEffectScene& source, bool copyLists, bool copy
                            bool copySteps)
     : CScene(source, copyLiveParameters, copyTriggers, copySteps),
       m_modeStaticLevels(source.m_modeStaticLevels),
-      m_channelStaticLevels(source.m_channelStaticLevels),
-      m_staticChannels(UniverseCount())
+      m_channelStaticLevels(source.m_channelStaticLevels)
 {
     if (copyLists) {
         m_drivenFixtures = source.m_drivenFixtures;
@@ -78,13 +77,15 @@ void CEffectScene::ClearGeneratedSteps()
 
 QList<int> CEffectScene::StaticChannels(int universe) const
 {
-    if (universe < 0 || universe >= m_staticChannels.size())
-        return {};
-    return m_staticChannels.at(universe);
+    return m_staticChannels.value(universe);
 }
 
 void CEffectScene::SetStaticChannels(int universe, const QList<int>& channels)
 {
-    if (universe >= 0 && universe < m_staticChannels.size())
-        m_staticChannels[universe] = channels;
+    if (universe < 0 || universe >= UniverseCount())
+        return;
+    if (channels.isEmpty())
+        m_staticChannels.remove(universe);
+    else
+        m_staticChannels.insert(universe, channels);
 }

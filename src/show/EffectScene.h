@@ -2,6 +2,7 @@
 
 #include "show/Scene.h"
 
+#include <QMap>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -71,6 +72,8 @@ public:
     // Static channels of a universe; empty outside the scene's universes.
     QList<int> StaticChannels(int universe) const;
     void SetStaticChannels(int universe, const QList<int>& channels);
+    // The universes that have static channels.
+    int StaticUniversesHeld() const { return m_staticChannels.size(); }
 
     // Scene editing
     // Static levels of a profile mode (the profile's current mode) and of
@@ -82,8 +85,8 @@ public:
     void SetChannelStaticLevel(int universe, int channel, quint8 level);
     void RemoveChannelStaticLevel(int universe, int channel);
     // Static channels: the output slots (0-511) the effect drives, per
-    // universe. Slots past the universe or universes the scene holds no mask
-    // for are ignored; a slot is listed once. -1 skips an optional channel.
+    // universe. Slots past the universe or universes past the scene's are
+    // ignored; a slot is listed once. -1 skips an optional channel.
     void AddStaticChannel(int universe, int channel);
     void AddStaticColorChannels(int universe, int red, int green, int blue, int white);
     void AddStaticPanTiltChannels(int universe, int pan, int tilt, int panFine, int tiltFine);
@@ -115,5 +118,5 @@ public:
     QList<CPatchedFixture*> m_capturedSelection; // not owned
 
 private:
-    QVector<QList<int>> m_staticChannels; // per universe
+    QMap<int, QList<int>> m_staticChannels; // by universe, only those that have some
 };

@@ -36,11 +36,26 @@ bool IsLiveMode()
 CPage::CPage(CProject& project, const QString& name)
     : m_name(name),
       m_project(project),
-      m_scratch(project.UniverseCount()),
-      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0),
-      m_probe(project.UniverseCount()),
-      m_aheadWork(project.UniverseCount())
+      m_scratchCleared(size_t(qMax(0, project.UniverseCount())), 0)
 {
+}
+
+void CPage::AddPlaying(CPlayingScene* entry)
+{
+    if (m_aheadWork.UniverseCount() != m_project.UniverseCount())
+        m_aheadWork.Allocate(m_project.UniverseCount());
+    m_playing << entry;
+}
+
+CDmxLayer& CPage::Scratch()
+{
+    return m_project.m_pageScratch;
+}
+
+void CPage::ReleaseAheadWork()
+{
+    m_ahead = nullptr;
+    m_aheadWork = CDmxLayer();
 }
 
 CPage::~CPage()
@@ -121,7 +136,7 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
     if (entry)
         entry->Reset();
     else
-        m_playing << new CPlayingScene(m_project, scene, custom);
+        AddPlaying(new CPlayingScene(m_project, scene, custom));
 
     if (!fromTimeline && !scene->IsEffectScene())
         m_project.PlaySceneSound(scene);
@@ -136,10 +151,11 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
 
 bool CPage::SharesChannel(const CScene* a, const CScene* b) const
 {
-    const int universes = qMin(a->UniverseCount(), b->UniverseCount());
-    for (int u = 0; u < universes; ++u) {
+    for (int u : a->MaskUniverses()) {
         const quint8* maskA = a->ActiveMask(u);
         const quint8* maskB = b->ActiveMask(u);
+        if (!maskA || !maskB)
+            continue;
         for (int s = 0; s < CDmxLayer::kSlots; ++s) {
             if (maskA[s] && maskB[s])
                 return true;
@@ -427,6 +443,7 @@ void CPage::FinishStop(CScene* scene, bool remove)
         }
     }
     if (m_playing.isEmpty()) {
+        ReleaseAheadWork();
         m_hasPlaying = false;
         m_project.UpdatePlaybackState();
     }
@@ -495,6 +512,7 @@ void CPage::DeleteScene(CScene* scene)
     m_scenes.removeOne(scene);
     delete scene;
     if (m_playing.isEmpty() && m_hasPlaying) {
+        ReleaseAheadWork();
         m_hasPlaying = false;
         m_project.UpdatePlaybackState();
     }
@@ -573,7 +591,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs, int ticks)
         }
         const float r = FadeRatio(scene->m_fadeInCounter, scene->m_runningFadeInLength);
         if (scene->m_dynamicFadeIn) {
-            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, m_scratch, true);
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, Scratch(), true);
             CrossfadeStep(entry, scene->m_currentStep, r, playback);
         } else {
             MixStep(entry, scene->m_currentStep, r, playback);
@@ -619,7 +637,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs, int ticks)
         }
         const float r = FadeRatio(scene->m_fadeOutCounter, scene->m_runningFadeOutLength);
         if (scene->m_dynamicFadeOut) {
-            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, m_scratch, true);
+            ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, Scratch(), true);
             CrossfadeStep(entry, scene->m_transitionStep, qMax(0.0f, 1.0f - r), playback);
         } else {
             MixStep(entry, scene->m_transitionStep, r, playback);
@@ -711,22 +729,22 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
 void CPage::PrepareScratch(CSceneStep* step)
 {
     // Only the universes the step writes need a clean buffer.
-    const int universes = m_scratch.UniverseCount();
+    const int universes = Scratch().UniverseCount();
     std::fill(m_scratchCleared.begin(), m_scratchCleared.end(), quint8(0));
     for (const CStepFixture* fixture : step->m_entries) {
         const int u = fixture->Fixture() ? fixture->Fixture()->m_universe : -1;
         if (u >= 0 && u < universes && !m_scratchCleared[u]) {
-            m_scratch.Zero(u);
+            Scratch().Zero(u);
             m_scratchCleared[u] = 1;
         }
     }
-    step->ApplyLevels(CProject::Buffers(m_scratch), true);
+    step->ApplyLevels(CProject::Buffers(Scratch()), true);
 }
 
 void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target)
 {
-    m_runs.BuildMix(*step, *scene, m_scratch.UniverseCount());
-    m_runs.Apply(t, from, m_scratch, target);
+    m_runs.BuildMix(*step, *scene, Scratch().UniverseCount());
+    m_runs.Apply(t, from, Scratch(), target);
 }
 
 bool CPage::KeepsRenders(const CScene* scene) const
@@ -740,7 +758,7 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
 {
     // A render into the scratch is what a dynamic crossfade reads next.
     const CScene* scene = entry->Scene();
-    if (!step || !KeepsRenders(scene) || &target == &m_scratch)
+    if (!step || !KeepsRenders(scene) || &target == &Scratch())
         return nullptr;
     if (CRenderedStep* kept = entry->KeptRender(step, true)) {
         kept->Follow(*scene);
@@ -748,7 +766,7 @@ const CRenderedStep* CPage::KeptRender(CPlayingScene* entry, const CSceneStep* s
     }
     if (m_spent >= m_renderBudget)
         return nullptr;
-    m_spent += CRenderedStep::Cost(*step, m_probe.UniverseCount());
+    m_spent += CRenderedStep::Cost(*step, m_project.m_pageProbe.UniverseCount());
     return RenderWhole(entry, step);
 }
 
@@ -762,13 +780,13 @@ CRenderedStep* CPage::RenderWhole(CPlayingScene* entry, const CSceneStep* step)
     CRenderedStep* ahead = AheadRender();
     const bool underWay = ahead && entry->Owns(ahead) && ahead->PendingStep() == step;
     CRenderedStep& rendered = entry->RenderFor(step, underWay ? nullptr : ahead);
-    CDmxLayer& work = &rendered == ahead ? m_aheadWork : m_probe;
+    CDmxLayer& work = &rendered == ahead ? m_aheadWork : m_project.m_pageProbe;
     return rendered.Render(*step, scene, work) ? &rendered : nullptr;
 }
 
 bool CPage::RenderDueNow(qint64& budget)
 {
-    const int universes = m_probe.UniverseCount();
+    const int universes = m_project.m_pageProbe.UniverseCount();
     for (CPlayingScene* entry : m_playing) {
         CScene* scene = entry->Scene();
         // What the tick plays through a kept render: the current step, but

@@ -67,6 +67,10 @@ public:
     bool IsPending(const CScene* scene) const { return m_pending.contains(const_cast<CScene*>(scene)); }
     CPlayingScene* PlayingEntry(const CScene* scene) const;
 
+    // Appends a playing entry (owned from now on), making the page's
+    // scratch of the renders ahead with the first.
+    void AddPlaying(CPlayingScene* entry);
+
     // Scene list upkeep.
     void ResolveJumps();
     void ReplaceInStopLists(CScene* oldScene, CScene* newScene);
@@ -102,7 +106,7 @@ public:
     // preceding ApplySceneStep left it.
     void CrossfadeStep(CPlayingScene* entry, CSceneStep* step, float t, CDmxLayer& target);
 
-    CDmxLayer& Scratch() { return m_scratch; }
+    CDmxLayer& Scratch();
     // A playing scene keeps its rendered step between ticks; without, every
     // tick renders it anew, the plain way the kept renders are checked against.
     void SetKeepRenders(bool keep) { m_keepRenders = keep; }
@@ -162,12 +166,18 @@ private:
     CRenderedStep* AheadRender() const;
     void TellStarted(CScene* scene);
 
+    // Once nothing plays: the scratch of the renders ahead goes until the next start.
+    void ReleaseAheadWork();
+
     CProject& m_project;
-    CDmxLayer m_scratch;
+    // The page's scratch (Scratch()) and the probe, the scratch of the kept
+    // renders apart from what a crossfade reads, are the project's, shared
+    // by the pages.
     std::vector<quint8> m_scratchCleared; // per universe, during PrepareScratch
     CSlotRuns m_runs;                     // of the step mixed as it goes
-    CDmxLayer m_probe;                    // scratch of the kept renders, apart from what a crossfade reads
-    CDmxLayer m_aheadWork;                // scratch of the render in parts, kept between its ticks
+    // Scratch of the render in parts, kept between its ticks: made when a
+    // scene starts on the page, never in a tick.
+    CDmxLayer m_aheadWork;
     CRenderedStep* m_ahead = nullptr;     // that render, owned by its playing scene
     bool m_keepRenders = true;
     // About a tenth of a full render of 64 universes: a tick with nothing

@@ -73,7 +73,7 @@ void CProject::ReallocUniverses()
     DeleteRawChannels();
     m_active.fill(0, m_universeCount);
     for (CDmxLayer* layer : {&m_liveMask, &m_editMask, &m_effectMask, &m_playback, &m_edit, &m_live, &m_output,
-                             &m_dmxInput, &m_recordInput, &m_scratch})
+                             &m_dmxInput, &m_recordInput, &m_scratch, &m_pageScratch, &m_pageProbe})
         layer->Allocate(m_universeCount);
     m_rawChannelTable.fill(nullptr, m_universeCount * CDmxLayer::kSlots);
 }

@@ -599,6 +599,10 @@ public:
     // Scratch of operations that render a step outside playback; never the
     // edit layer, which is the edited scene's preview.
     CDmxLayer m_scratch;
+    // The scratch and the probe of the pages' renders: pages tick one after
+    // another, and neither is kept from one use to the next.
+    CDmxLayer m_pageScratch;
+    CDmxLayer m_pageProbe;
     QVector<CPatchedFixture*> m_rawChannelTable; // universe * 512 + slot; owns the records
 
     QList<CPage*> m_pages;                 // owned; the first page is element 0

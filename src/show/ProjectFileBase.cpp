@@ -37,9 +37,18 @@ QString CProjectFileBase::CurrentFailure()
     }
 }
 
-void CProjectFileBase::CountUniverseBuffers(const CProject& project, qint64 buffers)
+void CProjectFileBase::CountUniverseBuffers(qint64 buffers)
 {
-    CountBufferBytes(CShowBounds::UniverseBufferBytes(project, buffers));
+    CountBufferBytes(CShowBounds::UniverseBufferBytes(buffers));
+}
+
+quint8* CProjectFileBase::MarkableMask(CScene* scene, int universe)
+{
+    if (!scene || universe < 0 || universe >= scene->UniverseCount())
+        return nullptr;
+    if (!scene->HasMasks(universe))
+        CountUniverseBuffers(CShowBounds::kSceneBuffers);
+    return scene->ActiveMask(universe);
 }
 
 void CProjectFileBase::CountBeamFlags(qint64 flags)
@@ -187,9 +196,12 @@ void CProjectFileBase::readActiveUniverses(CProject& project, CScene* scene)
             || !GetAttrString(QStringLiteral("ZKActivBuffer"), buffer))
             return;
         // A longer text is cut at the universe's end; a shorter one leaves
-        // the rest of the mask clear.
-        if (quint8* mask = project.IsUniverse(universe) ? scene->ActiveMask(universe) : nullptr)
-            StringToBoolArray(buffer, mask, kSlotsPerUniverse);
+        // the rest of the mask clear. A universe the scene marks no slot of
+        // takes no mask.
+        if (!project.IsUniverse(universe)
+            || (!scene->HasMasks(universe) && !buffer.leftRef(kSlotsPerUniverse).contains(QLatin1Char('1'))))
+            return;
+        StringToBoolArray(buffer, MarkableMask(scene, universe), kSlotsPerUniverse);
     });
     SelectElement(QStringLiteral(".."));
 }

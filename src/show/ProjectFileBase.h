@@ -46,12 +46,15 @@ public:
     int ForEachChild(const QString& tag, const std::function<void()>& visit);
 
 protected:
-    // Every scene, effect scene and page keeps buffers of every universe,
-    // whatever the file holds for it: a file of a few kilobytes naming a
-    // million scenes would take tens of gigabytes. Counted before they are
-    // made (`buffers` of one universe each); past the show's buffer bound
-    // (CShowBounds) the file is refused.
-    void CountUniverseBuffers(const CProject& project, qint64 buffers);
+    // A scene keeps masks of each universe where it marks a slot: a file of
+    // a few hundred kilobytes marking every universe in every scene would
+    // take gigabytes. Counted before they are made (`buffers` of one
+    // universe each); past the show's buffer bound (CShowBounds) the file is
+    // refused.
+    void CountUniverseBuffers(qint64 buffers);
+    // The scene's writable active mask of the universe, null outside its
+    // universes; masks it makes are counted first.
+    quint8* MarkableMask(CScene* scene, int universe);
     // Every fixture keeps a flag per beam of its profile, and so does each of
     // its places in a subgroup: with a profile of thousands of beams a record
     // of a few bytes would make kilobytes. Counted before they are made, with

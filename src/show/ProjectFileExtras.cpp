@@ -257,7 +257,6 @@ void CProjectFileV3::readEffectScenes(CProject& project)
     m_fileModes = ModesAsRead(project);
     const int sceneCount = CountChildren(Key("ZKEffScene"));
     Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
-    CountUniverseBuffers(project, CShowBounds::kEffectSceneBuffers * sceneCount);
 
     ForEachChild(Key("ZKEffScene"), [&]() {
         QString name;
@@ -290,7 +289,6 @@ void CProjectFileV3::readEffectScenes(CProject& project)
         if (startScenes && effect && SelectElement(Key("ZKPlayingEffects"))) {
             const int copies = CountChildren(Key("ZKPlayingEffect"));
             Count(m_scenesRead, copies, CShowBounds::Scenes);
-            CountUniverseBuffers(project, CShowBounds::kEffectSceneBuffers * copies);
             ForEachChild(Key("ZKPlayingEffect"), [&]() {
                 CEffect* copyEffect = CloneEffect(effect);
                 if (!copyEffect)

@@ -100,9 +100,6 @@ class CMaskTexts
 public:
     QString Text(int universe, const quint8* mask)
     {
-        static const QString clear(kSlotsPerUniverse, QLatin1Char('0'));
-        if (!mask || std::all_of(mask, mask + kSlotsPerUniverse, [](quint8 flag) { return flag == 0; }))
-            return clear;
         SLast& last = m_last[universe];
         if (last.mask.size() != kSlotsPerUniverse
             || std::memcmp(last.mask.constData(), mask, kSlotsPerUniverse) != 0) {
@@ -146,7 +143,7 @@ void CProjectFileV3::CountAsRead(const CProject& project)
             }
         }
     }
-    if (CShowBounds::BufferBytesHeld(project) > CShowBounds::kMaxUniverseBufferBytes)
+    if (CShowBounds::BufferBytesSaved(project) > CShowBounds::kMaxUniverseBufferBytes)
         throw CFileRefused(CShowBounds::BuffersTooLarge());
 }
 
@@ -231,12 +228,15 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
 
         Create(QStringLiteral("ZKActivUniverses"), SceneHandle, ActiveUniversesHandle);
         SetAttrInt(kNumber, project.UniverseCount());
-        for (int u = 0; u < project.UniverseCount(); ++u) {
-            if (!project.IsActive(u))
+        // A universe of no marks is left out: the reader takes it as clear.
+        for (int u : scene->MaskUniverses()) {
+            const quint8* mask = scene->ActiveMask(u);
+            if (!project.IsActive(u) || !mask
+                || std::all_of(mask, mask + kSlotsPerUniverse, [](quint8 flag) { return flag == 0; }))
                 continue;
             Create(QStringLiteral("ZKActivUniverse"), ActiveUniversesHandle);
             SetAttrInt(QStringLiteral("ZKUniverse"), u);
-            SetAttrString(QStringLiteral("ZKActivBuffer"), masks.Text(u, scene->ActiveMask(u)));
+            SetAttrString(QStringLiteral("ZKActivBuffer"), masks.Text(u, mask));
         }
 
         Create(QStringLiteral("ZKSteps"), SceneHandle, StepsHandle);
@@ -373,7 +373,6 @@ void CProjectFileV3::readPages(CProject& project)
         const int pageCount = DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"));
         qint64 pagesRead = 0;
         Count(pagesRead, pageCount, CShowBounds::Pages);
-        CountUniverseBuffers(project, CShowBounds::kPageBuffers * pageCount);
         const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
@@ -411,9 +410,6 @@ void CProjectFileV3::readPages(CProject& project)
         SelectPages();
     }
     if (project.m_pages.isEmpty()) {
-        // Counted as a save counts it, or a show at the bound would open
-        // and never save.
-        CountUniverseBuffers(project, CShowBounds::kPageBuffers);
         // Saved data, not a caption: every show plays from a first page.
         project.m_pages << new CPage(project, QStringLiteral("Scenes"));
     }
@@ -428,7 +424,6 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         return;
     const int sceneCount = CountChildren(QStringLiteral("ZKScene"));
     Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
-    CountUniverseBuffers(project, CShowBounds::kSceneBuffers * sceneCount);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.

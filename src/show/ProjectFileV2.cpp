@@ -316,7 +316,6 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
 
     // Jumps count over the plain scenes of the file.
     QList<CScene*> fileScenes;
-    CountUniverseBuffers(project, CShowBounds::kSceneBuffers * CountChildren(QStringLiteral("ZKScene")));
     ForEachChild(QStringLiteral("ZKScene"), [&] {
         Count(m_scenesRead, 1, CShowBounds::Scenes);
         QString name;
@@ -365,7 +364,7 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         if (plain && !scene->m_steps.isEmpty()) {
             for (const CStepFixture* entry : qAsConst(scene->m_steps.first()->m_entries)) {
                 const CPatchedFixture* fixture = entry->Fixture();
-                quint8* mask = fixture ? scene->ActiveMask(fixture->m_universe) : nullptr;
+                quint8* mask = fixture ? MarkableMask(scene, fixture->m_universe) : nullptr;
                 if (!mask)
                     continue;
                 const int end = std::min(kSlotsPerUniverse, fixture->m_address + entry->ChannelCount());

@@ -261,7 +261,7 @@ void CProject::StartEffectCopy(CEffectScene* copy)
     if (!m_runningCopies.contains(copy))
         m_runningCopies << copy;
     if (!m_firstPage->IsPlaying(copy))
-        m_firstPage->m_playing << new CPlayingScene(*this, copy, false);
+        m_firstPage->AddPlaying(new CPlayingScene(*this, copy, false));
     m_firstPage->m_hasPlaying = true;
     // A copy that gave up its last fixture to this one may have ended
     // playback a moment ago.

@@ -179,7 +179,7 @@ void ReleaseSlot(CProject& project, int universe, int slot,
     project.m_edit[universe][slot] = 0;
     project.m_editMask[universe][slot] = 0;
     project.m_playback[universe][slot] = 0;
-    if (quint8* active = edited->ActiveMask(universe))
+    if (quint8* active = edited->ActiveMaskIfHeld(universe))
         active[slot] = 0;
 }
 

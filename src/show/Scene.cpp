@@ -17,6 +17,9 @@ namespace {
 
 CEffectOperations g_effectOperations;
 
+// What the masks of a universe without masks read.
+const quint8 kClearMask[kSlotsPerUniverse] = {};
+
 // Button pictures are small; anything larger is refused before decoding.
 constexpr int kMaxPictureSide = 2048;
 
@@ -38,8 +41,7 @@ void SetEffectOperations(const CEffectOperations& operations)
 }
 
 CScene::CScene(const QString& name, int universeCount)
-    : m_name(name), m_universeCount(std::max(0, universeCount)),
-      m_activeMasks(m_universeCount * kSlotsPerUniverse, 0), m_overrideMasks(m_universeCount * kSlotsPerUniverse, 0)
+    : m_name(name), m_universeCount(std::max(0, universeCount))
 {
 }
 
@@ -103,7 +105,11 @@ CScene::CScene(const CScene& source, bool copyLiveParameters, bool copyTriggers,
             m_steps << new CSceneStep(this, *step, effect);
         }
     }
-    m_activeMasks = source.m_activeMasks;
+    for (const SMasks& masks : source.m_masks) {
+        const quint8* active = masks.block.get();
+        if (std::any_of(active, active + kSlotsPerUniverse, [](quint8 mark) { return mark != 0; }))
+            std::copy(active, active + kSlotsPerUniverse, MakeMasks(masks.universe));
+    }
 }
 
 CScene::~CScene()
@@ -515,34 +521,78 @@ void CScene::UnmarkFixturesPlaying()
     m_fadingOut = false;
 }
 
+quint8* CScene::HeldMasks(int universe) const
+{
+    const auto at = std::lower_bound(m_masks.begin(), m_masks.end(), universe,
+                                     [](const SMasks& masks, int u) { return masks.universe < u; });
+    return at != m_masks.end() && at->universe == universe ? at->block.get() : nullptr;
+}
+
+quint8* CScene::MakeMasks(int universe)
+{
+    if (quint8* held = HeldMasks(universe))
+        return held;
+    const auto at = std::lower_bound(m_masks.begin(), m_masks.end(), universe,
+                                     [](const SMasks& masks, int u) { return masks.universe < u; });
+    SMasks masks;
+    masks.universe = universe;
+    masks.block.reset(new quint8[2 * kSlotsPerUniverse]());
+    return m_masks.insert(at, std::move(masks))->block.get();
+}
+
 quint8* CScene::ActiveMask(int universe)
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
     // Whoever asks for a writable mask may change what the scene renders.
     RenderedContentChanged(this);
-    return m_activeMasks.data() + universe * kSlotsPerUniverse;
+    return MakeMasks(universe);
 }
 
 const quint8* CScene::ActiveMask(int universe) const
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    return m_activeMasks.constData() + universe * kSlotsPerUniverse;
+    const quint8* held = HeldMasks(universe);
+    return held ? held : kClearMask;
 }
 
 quint8* CScene::OverrideMask(int universe)
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    return m_overrideMasks.data() + universe * kSlotsPerUniverse;
+    return MakeMasks(universe) + kSlotsPerUniverse;
 }
 
 const quint8* CScene::OverrideMask(int universe) const
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    return m_overrideMasks.constData() + universe * kSlotsPerUniverse;
+    const quint8* held = HeldMasks(universe);
+    return held ? held + kSlotsPerUniverse : kClearMask;
+}
+
+quint8* CScene::ActiveMaskIfHeld(int universe)
+{
+    quint8* held = HeldMasks(universe);
+    if (held)
+        RenderedContentChanged(this);
+    return held;
+}
+
+quint8* CScene::OverrideMaskIfHeld(int universe)
+{
+    quint8* held = HeldMasks(universe);
+    return held ? held + kSlotsPerUniverse : nullptr;
+}
+
+QVector<int> CScene::MaskUniverses() const
+{
+    QVector<int> universes;
+    universes.reserve(int(m_masks.size()));
+    for (const SMasks& masks : m_masks)
+        universes << masks.universe;
+    return universes;
 }
 
 bool CScene::IsChannelActive(int universe, int slot) const
@@ -553,13 +603,20 @@ bool CScene::IsChannelActive(int universe, int slot) const
 
 void CScene::ClearActiveMasks()
 {
-    m_activeMasks.fill(0);
+    for (SMasks& masks : m_masks)
+        std::fill_n(masks.block.get(), kSlotsPerUniverse, quint8(0));
+    const auto unused = [](const SMasks& masks) {
+        const quint8* overridden = masks.block.get() + kSlotsPerUniverse;
+        return std::all_of(overridden, overridden + kSlotsPerUniverse, [](quint8 mark) { return mark == 0; });
+    };
+    m_masks.erase(std::remove_if(m_masks.begin(), m_masks.end(), unused), m_masks.end());
     RenderedContentChanged(this);
 }
 
 void CScene::ClearOverrideMasks()
 {
-    m_overrideMasks.fill(0);
+    for (SMasks& masks : m_masks)
+        std::fill_n(masks.block.get() + kSlotsPerUniverse, kSlotsPerUniverse, quint8(0));
 }
 
 void CScene::SetSpeed(int speed)

@@ -11,6 +11,8 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class CDmxLayer;
 class CEffect;
@@ -50,7 +52,8 @@ enum ScenePlayMode : int {
 class CScene
 {
 public:
-    // One zeroed active mask and override mask per universe.
+    // Every slot of `universeCount` universes unmarked; masks are made for a
+    // universe only once a slot of it is written.
     CScene(const QString& name, int universeCount);
     // Copies the scene's settings and active masks; with copyLiveParameters
     // its speed, dimmer and live flags (else the defaults), with copyTriggers
@@ -145,14 +148,27 @@ public:
     static quint64 FixtureWalks() { return s_fixtureWalks; }
 
     // --- Channel masks, one 512-slot mask per universe
+    // A scene keeps masks only for the universes where it marks or overrides
+    // a slot: a show of many universes holds many scenes of a few each.
     int UniverseCount() const { return m_universeCount; }
-    // Null outside the scene's universes.
+    // Null outside the scene's universes. The writable masks are made on
+    // first use (both of the universe at once); the read-only ones of a
+    // universe without masks read all clear, so reading makes nothing.
     quint8* ActiveMask(int universe);
     const quint8* ActiveMask(int universe) const;
     quint8* OverrideMask(int universe);
     const quint8* OverrideMask(int universe) const;
+    // The writable masks where the universe has them, else null: for
+    // writers whose clear slots need no mask.
+    quint8* ActiveMaskIfHeld(int universe);
+    quint8* OverrideMaskIfHeld(int universe);
+    // The universes that have masks, ascending.
+    QVector<int> MaskUniverses() const;
+    int MaskUniversesHeld() const { return int(m_masks.size()); }
+    bool HasMasks(int universe) const { return HeldMasks(universe) != nullptr; }
     // False outside the universes and slots.
     bool IsChannelActive(int universe, int slot) const;
+    // Every slot unmarked; masks left with no override go.
     void ClearActiveMasks();
     void ClearOverrideMasks();
 
@@ -363,8 +379,16 @@ private:
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time
     int m_dimmer = 50; // 50: levels unchanged
-    QVector<quint8> m_activeMasks;   // universe * 512 + slot
-    QVector<quint8> m_overrideMasks; // same layout
+    // The active mask of the universe, then its override mask.
+    struct SMasks
+    {
+        int universe = 0;
+        std::unique_ptr<quint8[]> block;
+    };
+    // The masks of the universe, or null.
+    quint8* HeldMasks(int universe) const;
+    quint8* MakeMasks(int universe);
+    std::vector<SMasks> m_masks; // by universe
     quint64 m_renderStamp = NextRenderStamp();
     QVector<CPatchedFixture*> m_firstStepFixtures;
     const CSceneStep* m_fixturesStep = nullptr; // the step they were walked from

@@ -337,19 +337,29 @@ void CScene::RemapChannels(const QList<int>& oldUniverses, const QList<int>& old
     if (blocks.isEmpty())
         return;
     RenderedContentChanged(this);
-    const QVector<quint8> before = m_activeMasks;
-    auto at = [](int universe, int slot) { return universe * kSlotsPerUniverse + slot; };
+    // The marks of the universes the blocks leave, as they were.
+    QHash<int, QByteArray> before;
     for (const RemapBlock& block : blocks) {
-        for (int i = 0; i < block.length; ++i) {
+        const quint8* held = ActiveMaskIfHeld(block.oldUniverse);
+        if (held && !before.contains(block.oldUniverse))
+            before.insert(block.oldUniverse, QByteArray(reinterpret_cast<const char*>(held), kSlotsPerUniverse));
+    }
+    for (const RemapBlock& block : blocks) {
+        quint8* active = ActiveMaskIfHeld(block.oldUniverse);
+        for (int i = 0; active && i < block.length; ++i) {
             if (IsSlot(block.oldAddress + i))
-                m_activeMasks[at(block.oldUniverse, block.oldAddress + i)] = 0;
+                active[block.oldAddress + i] = 0;
         }
     }
     for (const RemapBlock& block : blocks) {
-        for (int i = 0; i < block.length; ++i) {
-            if (block.MovesSlot(i))
-                m_activeMasks[at(block.newUniverse, block.newAddress + i)] =
-                    before[at(block.oldUniverse, block.oldAddress + i)];
+        const QByteArray marks = before.value(block.oldUniverse);
+        for (int i = 0; !marks.isEmpty() && i < block.length; ++i) {
+            if (!block.MovesSlot(i))
+                continue;
+            // A clear slot needs no mask where the universe has none.
+            const quint8 mark = quint8(marks.at(block.oldAddress + i));
+            if (quint8* active = mark ? ActiveMask(block.newUniverse) : ActiveMaskIfHeld(block.newUniverse))
+                active[block.newAddress + i] = mark;
         }
     }
 }
@@ -545,10 +555,11 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
                 continue;
             moved.insert(fixture);
             const int universe = fixture->m_universe;
-            // Null for a fixture of no universe of the scene, which drives nothing.
-            quint8* active = ActiveMask(universe);
-            if (!active)
+            // A fixture of no universe of the scene drives nothing.
+            if (universe < 0 || universe >= m_universeCount)
                 continue;
+            // Without masks the universe has no marks to move.
+            quint8* active = ActiveMaskIfHeld(universe);
             const int first = fixture->m_address;
             const int had = entry->ChannelCount();
             const int has = CStepFixture::ChannelCountFor(fixture->Profile());
@@ -556,8 +567,10 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
             QVarLengthArray<bool, 64> cleared(std::max(had, has));
             for (int c = 0; c < cleared.size(); ++c)
                 cleared[c] = (c >= has || sources[c] < 0) && !coveredByOthers(*fixture, first + c);
-            MoveChannels(active, first, sources, had, cleared);
-            MarkNewFineBytes(active, *fixture, sources);
+            if (active) {
+                MoveChannels(active, first, sources, had, cleared);
+                MarkNewFineBytes(active, *fixture, sources);
+            }
             for (CDmxLayer* layer : fadeLevels) {
                 if (layer && universe < layer->UniverseCount())
                     MoveChannels((*layer)[universe], first, sources, had, cleared);
@@ -669,15 +682,17 @@ void CEffectScene::RemoveChannelStaticLevel(int universe, int channel)
 
 void CEffectScene::AddStaticChannel(int universe, int channel)
 {
-    if (universe < 0 || universe >= m_staticChannels.size() || !IsSlot(channel))
+    if (universe < 0 || universe >= UniverseCount() || !IsSlot(channel))
         return;
-    if (!m_staticChannels[universe].contains(channel))
-        m_staticChannels[universe] << channel;
+    QList<int>& channels = m_staticChannels[universe];
+    if (!channels.contains(channel))
+        channels << channel;
 }
 
 bool CEffectScene::IsStaticChannel(int universe, int channel) const
 {
-    return universe >= 0 && universe < m_staticChannels.size() && m_staticChannels[universe].contains(channel);
+    const auto channels = m_staticChannels.constFind(universe);
+    return channels != m_staticChannels.constEnd() && channels->contains(channel);
 }
 
 void CEffectScene::AddStaticColorChannels(int universe, int red, int green, int blue, int white)
@@ -780,19 +795,23 @@ void CEffectScene::RemapChannels(const QList<int>& oldUniverses, const QList<int
                                  const QList<int>& lengths)
 {
     const QList<RemapBlock> blocks =
-        CheckedBlocks(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths, m_staticChannels.size());
+        CheckedBlocks(oldUniverses, oldAddresses, newUniverses, newAddresses, lengths, UniverseCount());
     if (!blocks.isEmpty()) {
         // Read from the lists as they were, so that a channel one block moves
         // into another block's old range is not moved again.
-        const QVector<QList<int>> before = m_staticChannels;
+        const QMap<int, QList<int>> before = m_staticChannels;
         for (const RemapBlock& block : blocks) {
-            QList<int>& channels = m_staticChannels[block.oldUniverse];
+            const auto channels = m_staticChannels.find(block.oldUniverse);
+            if (channels == m_staticChannels.end())
+                continue;
             for (int i = 0; i < block.length; ++i)
-                channels.removeAll(block.oldAddress + i);
+                channels->removeAll(block.oldAddress + i);
+            if (channels->isEmpty())
+                m_staticChannels.erase(channels);
         }
         for (const RemapBlock& block : blocks) {
             for (int i = 0; i < block.length; ++i) {
-                if (block.MovesSlot(i) && before[block.oldUniverse].contains(block.oldAddress + i))
+                if (block.MovesSlot(i) && before.value(block.oldUniverse).contains(block.oldAddress + i))
                     AddStaticChannel(block.newUniverse, block.newAddress + i);
             }
         }

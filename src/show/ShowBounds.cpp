@@ -164,19 +164,49 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
     return 0;
 }
 
-qint64 CShowBounds::UniverseBufferBytes(const CProject& project, qint64 buffers)
+qint64 CShowBounds::UniverseBufferBytes(qint64 buffers)
 {
-    return std::max<qint64>(0, buffers) * kSlotsPerUniverse * std::max(1, project.UniverseCount());
+    return std::max<qint64>(0, buffers) * kSlotsPerUniverse;
+}
+
+qint64 CShowBounds::SceneBufferBytes(const CScene& scene)
+{
+    qint64 buffers = kSceneBuffers * qint64(scene.MaskUniversesHeld());
+    if (scene.IsEffectScene())
+        buffers += kStaticBuffers * qint64(static_cast<const CEffectScene&>(scene).StaticUniversesHeld());
+    return UniverseBufferBytes(buffers);
 }
 
 qint64 CShowBounds::BufferBytesHeld(const CProject& project)
 {
-    qint64 buffers = kPageBuffers * qint64(std::max(1, int(project.m_pages.size())));
-    for (const CPage* page : project.m_pages)
-        buffers += kSceneBuffers * qint64(page->m_scenes.size());
-    buffers += kEffectSceneBuffers * qint64(project.m_effectScenes.size());
+    qint64 bytes = 0;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes)
+            bytes += SceneBufferBytes(*scene);
+    }
+    for (const CEffectScene* scene : project.m_effectScenes)
+        bytes += SceneBufferBytes(*scene);
     for (const CEffectScene* copy : project.m_runningCopies)
-        buffers += copy->m_source ? kEffectSceneBuffers : 0;
+        bytes += copy->m_source ? SceneBufferBytes(*copy) : 0;
+    return bytes + BeamFlagBytes(project);
+}
+
+qint64 CShowBounds::BufferBytesSaved(const CProject& project)
+{
+    qint64 masks = 0;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes) {
+            for (int u : scene->MaskUniverses()) {
+                const quint8* mask = scene->ActiveMask(u);
+                masks += project.IsActive(u) && std::any_of(mask, mask + kSlotsPerUniverse, [](quint8 m) { return m != 0; });
+            }
+        }
+    }
+    return UniverseBufferBytes(kSceneBuffers * masks) + BeamFlagBytes(project);
+}
+
+qint64 CShowBounds::BeamFlagBytes(const CProject& project)
+{
     qint64 flags = 0;
     if (project.m_generalGroup) {
         for (const CPatchedFixture* fixture : project.m_generalGroup->m_fixtures)
@@ -188,27 +218,24 @@ qint64 CShowBounds::BufferBytesHeld(const CProject& project)
                 flags += fixture->BeamCount();
         }
     }
-    return UniverseBufferBytes(project, buffers) + flags * kBeamFlagBytes;
+    return flags * kBeamFlagBytes;
 }
 
 QString CShowBounds::BuffersTooLarge()
 {
-    return GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxUniverseBufferBytes / (1024 * 1024));
+    return GetLangText(Txt::ShowBuffersFull).arg(kMaxUniverseBufferBytes / (1024 * 1024));
 }
 
 bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
 {
+    Q_UNUSED(effectScenes);
     if (more <= 0)
         return true;
     if (Held(project, kind) + more > Bound(kind))
         return false;
-    int buffers = 0;
-    if (kind == Pages)
-        buffers = kPageBuffers;
-    else if (kind == Scenes)
-        buffers = effectScenes ? kEffectSceneBuffers : kSceneBuffers;
-    return buffers == 0
-        || BufferBytesHeld(project) + UniverseBufferBytes(project, buffers * more) <= kMaxUniverseBufferBytes;
+    // A new page or scene marks nothing yet; a show past its buffer bound,
+    // which would not save, takes none more.
+    return (kind != Pages && kind != Scenes) || BufferBytesHeld(project) <= kMaxUniverseBufferBytes;
 }
 
 bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
@@ -222,7 +249,7 @@ bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more, bool 
 QString CShowBounds::NoRoomText(const CProject& project, Kind kind, qint64 more)
 {
     if (Held(project, kind) + more <= Bound(kind))
-        return GetLangText(Txt::ShowBuffersFull).arg(project.UniverseCount()).arg(Word(kind));
+        return BuffersTooLarge();
     return ShowHoldsTooMany(kind);
 }
 

@@ -48,30 +48,40 @@ public:
     // What the show holds of the kind now.
     static qint64 Held(const CProject& project, Kind kind);
 
-    // Every scene, effect scene and page keeps buffers of every universe,
-    // whatever it holds, and every fixture a flag per beam: with many
-    // universes these, not the counts, bound what a show may hold. A scene
-    // also writes its mask of every universe in use as text, and a document
+    // A scene keeps two masks (active and override) of each universe where
+    // it marks or overrides a slot, an effect scene a list of static
+    // channels of each universe it drives, and every fixture a flag per
+    // beam: a scene costs what it holds, whatever the universe count, and
+    // these, not the counts, bound a show whose scenes mark many universes.
+    // A scene writes each mask that marks a slot as text, and a document
     // holds no more than 64 MB: within 64 MB of buffers the masks take half
-    // of that at most.
+    // of that at most. A page holds no buffers of its own.
     static constexpr qint64 kMaxUniverseBufferBytes = qint64(64) * 1024 * 1024;
-    static constexpr int kSceneBuffers = 2;       // active and override masks
-    static constexpr int kEffectSceneBuffers = 3; // and the static channels
-    static constexpr int kPageBuffers = 3;        // scratch, probe, render-ahead layers
+    static constexpr int kSceneBuffers = 2;  // of a universe where a scene marks a slot
+    static constexpr int kStaticBuffers = 1; // of a universe where an effect scene has static channels
     // What one beam flag of a fixture or of its place in a subgroup costs:
     // a list keeps each in a pointer's room, and grown a flag at a time it
     // holds room for up to as many again.
     static constexpr qint64 kBeamFlagBytes = 16;
-    static qint64 UniverseBufferBytes(const CProject& project, qint64 buffers);
+    // What `buffers` buffers of one universe take.
+    static qint64 UniverseBufferBytes(qint64 buffers);
+    // What the scene's masks and static channels take.
+    static qint64 SceneBufferBytes(const CScene& scene);
     // What the show's universe buffers and beam flags take now, counted as
     // a reader counts them.
     static qint64 BufferBytesHeld(const CProject& project);
+    // What a reader of the show saved counts: the masks that mark a slot
+    // of a universe in use, of the scenes of the pages (effect scenes make
+    // theirs as they play), and the beam flags. Never more than held.
+    static qint64 BufferBytesSaved(const CProject& project);
+    static qint64 BeamFlagBytes(const CProject& project);
     // What a file or a save past the buffer bound is told.
     static QString BuffersTooLarge();
 
     // True when `more` elements of the kind fit within its bound and, for
-    // pages and scenes, their universe buffers within theirs. `effectScenes`
-    // says that the scenes are effect scenes, which keep a buffer more.
+    // pages and scenes, the show's buffers within theirs: a new page or
+    // scene holds none until it marks a slot, effect scene or not
+    // (`effectScenes` no longer changes the answer).
     static bool HasRoom(const CProject& project, Kind kind, qint64 more = 1, bool effectScenes = false);
     // HasRoom; when there is none, tells the user why (in the status bar and
     // a message) and returns false, so the command changes nothing.

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -400,7 +401,8 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
             continue;
         }
         quint8 level = editLevels[slot];
-        if (level != 0 && m_scene && m_scene->ActiveMask(universe) && !m_scene->IsChannelActive(universe, slot)) {
+        if (level != 0 && m_scene && std::as_const(*m_scene).ActiveMask(universe)
+            && !m_scene->IsChannelActive(universe, slot)) {
             const CProfileChannelDef* def = m_profile ? m_profile->GetChannel(i) : nullptr;
             if (selectedBeams && def && !m_fixture->IsChannelSelected(def)) {
                 level = 0;
@@ -420,10 +422,12 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         return;
     const int universe = m_fixture->m_universe;
     quint8* out = output.Universe(universe);
-    // The writable accessor counts as an edit of the mask.
+    // The writable accessor counts as an edit of the mask. A universe
+    // without masks has no override to clear; one is made only to force a
+    // slot, once for the scene's universe.
     const quint8* active = static_cast<const CScene*>(m_scene)->ActiveMask(universe);
-    quint8* overridden = m_scene->OverrideMask(universe);
-    if (!out || !active || !overridden)
+    quint8* overridden = m_scene->OverrideMaskIfHeld(universe);
+    if (!out || !active)
         return;
 
     const int count = m_count;
@@ -432,7 +436,8 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         const int slot = SlotOf(i);
         if (slot < 0)
             continue;
-        overridden[slot] = 0;
+        if (overridden)
+            overridden[slot] = 0;
         if (active[slot])
             out[slot] = levels[i];
     }
@@ -459,10 +464,12 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
     if (!live)
         return;
 
-    auto force = [out, overridden](int slot, quint8 level) {
+    auto force = [this, universe, out, &overridden](int slot, quint8 level) {
         if (slot < 0)
             return;
         out[slot] = level;
+        if (!overridden)
+            overridden = m_scene->OverrideMask(universe);
         overridden[slot] = 1;
     };
 

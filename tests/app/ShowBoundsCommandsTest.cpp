@@ -201,7 +201,7 @@ private slots:
         row.run(rig);
 
         const bool buffers = CShowBounds::Held(project, row.kind) < CShowBounds::Bound(row.kind);
-        const QString words = buffers ? GetLangText(Txt::ShowBuffersFull).arg(256).arg(CShowBounds::Word(row.kind))
+        const QString words = buffers ? CShowBounds::BuffersTooLarge()
                                       : CShowBounds::ShowHoldsTooMany(row.kind);
         QCOMPARE(dialogs.shown, QStringList{words});
         QCOMPARE(rig.window->statusBar()->currentMessage(), words);

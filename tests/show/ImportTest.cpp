@@ -112,6 +112,38 @@ class ImportTest : public QObject
     QString WriteKv2(const QString& name, const QString& xml) const { return Write(name, qCompress(xml.toUtf8())); }
 
 private slots:
+    // A show past its buffer bound takes no import, not even of a scene
+    // that marks nothing: the import says why and leaves the show as it was.
+    void importIntoAShowPastTheBuffersChangesNothing_data()
+    {
+        QTest::addColumn<int>("past");
+        QTest::newRow("at the bound") << 0;
+        QTest::newRow("a mask past it") << 1;
+    }
+    void importIntoAShowPastTheBuffersChangesNothing()
+    {
+        QFETCH(int, past);
+        CPlaybackRig rig(256);
+        rig.host.importAccepted = true;
+        rig.host.importKeep = {true};
+        for (int s = 0; s < 256; ++s) {
+            CScene* scene = rig.AddScene(QStringLiteral("S"));
+            for (int u = 0; u < 256; ++u)
+                scene->ActiveMask(u)[1] = 1;
+        }
+        for (int u = 0; u < past; ++u)
+            rig.AddScene(QStringLiteral("Past"))->ActiveMask(u)[1] = 1;
+        const QString before = State(rig.project);
+        const QString xml = QStringLiteral("<ZKFile Version=\"1.5\"><ZKScenes><ZKScene ZKName=\"Bare\"/></ZKScenes></ZKFile>");
+        rig.host.calls.clear();
+        QCOMPARE(rig.project.ImportProject(WriteKv2(QStringLiteral("bare.kv2"), xml)), past == 0);
+        QCOMPARE(rig.host.calls.contains(QStringLiteral("ShowInformation:%1:%2")
+                                             .arg(GetLangText(Txt::Warning), CShowBounds::BuffersTooLarge())),
+                 past > 0);
+        if (past > 0)
+            QCOMPARE(State(rig.project), before);
+    }
+
     // A show with room for one step more takes no file of two: the import
     // says so in the user's words and leaves the show as it was.
     void importIntoAFullShowChangesNothing_data()

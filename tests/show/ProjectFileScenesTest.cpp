@@ -144,7 +144,7 @@ void GenerateThreeSteps(CScene& scene, CEffect* effect, int position, const CSce
 // changes, so that what the reader makes of the file (by the profile it
 // holds) and what the show holds now differ, and a show at the bound need
 // not hold it all.
-enum ECountedShow { EffectRowSteps, StepBlobLevels, EffectScenes };
+enum ECountedShow { EffectRowSteps, StepBlobLevels, MarkedScenes, MarkedScenesOneInUse };
 
 // `count` steps of 64 entries, one per universe, in one scene of a 64-universe
 // show: made on a profile of `madeOn` channels that then has `saved`.
@@ -214,19 +214,26 @@ private slots:
         // hold every level.
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
         QTest::newRow("step blobs past") << int(StepBlobLevels) << 2049 << false << false << levels;
-        // Three buffers of every universe each: 64 MB at 256 universes with
-        // the page's. Made of one universe here; opening one would take it.
-        QTest::newRow("effect scenes within") << int(EffectScenes) << 169 << true << false << QString();
-        QTest::newRow("effect scenes past") << int(EffectScenes) << 170 << false << false << memory;
+        // Scenes marking a slot of each of 256 universes, 256 KB of masks
+        // each: 257 pass 64 MB where every universe is in use; where only
+        // the first is, the file holds one mask of each and opens.
+        QTest::newRow("masks of universes in use past") << int(MarkedScenes) << 257 << false << false << memory;
+        QTest::newRow("masks of universes not in use") << int(MarkedScenesOneInUse) << 257 << true << true << QString();
     }
     void countsAtSaveAreTheReaders()
     {
         const auto [show, count, saves, opens, reason] =
             Row<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
-        CPlaybackRig rig(show == EffectScenes ? 256 : 64);
-        if (show == EffectScenes) {
-            for (int i = 0; i < count; ++i)
-                rig.project.m_effectScenes << new CEffectScene(QStringLiteral("E"), 1);
+        const bool marked = show == MarkedScenes || show == MarkedScenesOneInUse;
+        CPlaybackRig rig(marked ? 256 : 64);
+        if (marked) {
+            for (int u = 0; u < (show == MarkedScenes ? 256 : 1); ++u)
+                rig.project.GetChannelFixture(u, 0);
+            for (int i = 0; i < count; ++i) {
+                CScene* scene = rig.AddScene(QStringLiteral("S"));
+                for (int u = 0; u < 256; ++u)
+                    scene->ActiveMask(u)[1] = 1;
+            }
         } else {
             FillSteps(rig, count, show == EffectRowSteps ? 1 : 512, show == EffectRowSteps ? 512 : 1,
                       show == EffectRowSteps);
@@ -243,7 +250,7 @@ private slots:
         } else if (opens) {
             CPlaybackRig opened(64);
             QVERIFY(opened.project.OpenProject(path));
-            QCOMPARE(opened.Page()->m_scenes.size(), 1);
+            QCOMPARE(opened.Page()->m_scenes.size(), marked ? count : 1);
         }
     }
 

@@ -703,21 +703,20 @@ private slots:
         QVERIFY(rig.host.calls.lastIndexOf(QStringLiteral("OnProjectLoaded")) > wait);
     }
 
-    // Scenes and pages keep buffers of every universe, fixtures a flag per
-    // beam: a small file naming thousands of them at 256 universes, or of a
-    // profile of thousands of beams, is refused before they are made.
+    // Scenes keep masks of each universe they mark, fixtures a flag per
+    // beam: a small file whose scenes mark every one of 256 universes, or of
+    // a profile of thousands of beams, is refused before they are made.
     void showsTooLargeForMemoryAreRefused_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("body");
-        QTest::newRow("scenes") << "large.kv3"
-                                << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>")
-                                       .arg(QStringLiteral("<ZKScene/>").repeated(4200));
-        QTest::newRow("pages") << "large.kv3"
-                               << QStringLiteral("<ZKPages>%1</ZKPages>").arg(QStringLiteral("<ZKPage/>").repeated(700));
-        QTest::newRow("effect scenes")
+        QString masks;
+        for (int u = 0; u < 256; ++u)
+            masks += QStringLiteral("<ZKActivUniverse ZKUniverse=\"%1\" ZKActivBuffer=\"01\"/>").arg(u);
+        const QString scene = QStringLiteral("<ZKScene><ZKActivUniverses>%1</ZKActivUniverses></ZKScene>").arg(masks);
+        QTest::newRow("scenes marking every universe")
             << "large.kv3"
-            << QStringLiteral("<ZKEffScenes>%1</ZKEffScenes>").arg(QStringLiteral("<ZKEffScene/>").repeated(2800));
+            << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>").arg(scene.repeated(260));
         // 131073 fixtures of the 256 beams a profile keeps: far over the
         // bound of flags.
         const QString beamsPatch =

@@ -75,7 +75,7 @@ private slots:
         rig.host.calls.clear();
         QVERIFY(!rig.project.PlayEffectScene(full));
         QVERIFY(rig.project.m_queuedCopies.isEmpty());
-        const QString words = GetLangText(Txt::ShowBuffersFull).arg(256).arg(CShowBounds::Word(CShowBounds::Scenes));
+        const QString words = CShowBounds::ShowHoldsTooMany(CShowBounds::Scenes);
         QCOMPARE(rig.host.calls, QStringList{QStringLiteral("ShowStatusMessage:") + words});
     }
 

@@ -107,6 +107,84 @@ class SceneModelTest : public QObject
     Q_OBJECT
 
 private slots:
+    // A scene of 256 universes keeps masks only of those where it marks or
+    // overrides a slot: reading makes none, and what it holds reads as
+    // before through copies, clears and patch moves.
+    void masksAreHeldWhereASlotIsMarked_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("held");
+        QTest::newRow("reads") << 0 << "";
+        QTest::newRow("marks") << 1 << "3:10,11 200:5";
+        QTest::newRow("an override alone") << 2 << "9:";
+        QTest::newRow("cleared") << 3 << "";
+        QTest::newRow("a copy") << 4 << "3:10,11 200:5";
+        QTest::newRow("moved into a universe without masks") << 5 << "3: 200:5 250:101,102";
+        QTest::newRow("clear slots moved") << 6 << "3:400";
+    }
+    void masksAreHeldWhereASlotIsMarked()
+    {
+        QFETCH(int, change);
+        QFETCH(QString, held);
+        CScene scene(QStringLiteral("S"), 256);
+        const CScene& reader = scene;
+        if (change == 6)
+            scene.ActiveMask(3)[400] = 1;
+        else if (change != 0) {
+            scene.ActiveMask(3)[10] = scene.ActiveMask(3)[11] = 1;
+            scene.ActiveMask(200)[5] = 1;
+        }
+        std::unique_ptr<CScene> copy;
+        switch (change) {
+        case 2:
+            scene.OverrideMask(9)[1] = 1;
+            scene.ClearActiveMasks();
+            break;
+        case 3:
+            scene.OverrideMask(9)[1] = 1;
+            scene.ClearOverrideMasks();
+            scene.ClearActiveMasks();
+            break;
+        case 4:
+            scene.OverrideMask(9)[1] = 1;
+            copy = std::make_unique<CScene>(scene, false, false, false);
+            QCOMPARE(int(copy->OverrideMask(3)[10]), 0);
+            break;
+        case 5:
+        case 6:
+            scene.RemapChannels({3, 5}, {9, 0}, {250, 6}, {100, 0}, {3, 512});
+            break;
+        }
+        const CScene& shown = copy ? *copy : reader;
+        QStringList masks;
+        for (int u : shown.MaskUniverses()) {
+            QStringList marked;
+            for (int s = 0; s < 512; ++s) {
+                if (shown.ActiveMask(u)[s])
+                    marked << QString::number(s);
+            }
+            masks << QStringLiteral("%1:%2").arg(u).arg(marked.join(QLatin1Char(',')));
+        }
+        QCOMPARE(masks.join(QLatin1Char(' ')), held);
+        // A universe without masks reads clear, active and overridden.
+        QVERIFY(!shown.IsChannelActive(100, 0) && !shown.ActiveMask(100)[0] && !shown.OverrideMask(100)[0]);
+        QVERIFY(!shown.ActiveMask(256) && !shown.OverrideMask(-1));
+        QCOMPARE(shown.MaskUniversesHeld(), shown.MaskUniverses().size());
+    }
+
+    void effectScenesHoldStaticChannelsOfTheUniversesTheyDrive()
+    {
+        CEffectScene scene(QStringLiteral("E"), 256);
+        scene.AddStaticChannel(200, 4);
+        scene.AddStaticChannel(256, 4); // no such universe
+        QCOMPARE(scene.StaticUniversesHeld(), 1);
+        scene.RemapChannels({200}, {4}, {201}, {7}, {1});
+        QCOMPARE(scene.StaticChannels(201), QList<int>({7}));
+        QCOMPARE(scene.StaticUniversesHeld(), 1);
+        scene.SetStaticChannels(201, {});
+        QCOMPARE(scene.StaticUniversesHeld(), 0);
+    }
+
     void lengthsAndDurations()
     {
         CScene scene(QStringLiteral("S"), 4);

@@ -277,6 +277,13 @@ private slots:
         QCOMPARE(MaskSlots(overridden, 0, 6), QList<int>({1, 1, 1, 1, 1, 0}));
         QCOMPARE(MaskSlots(overridden, 20, 5), QList<int>({1, 1, 1, 1, 1}));
         QCOMPARE(int(overridden[40]), 1);
+        // A universe where the scene marks nothing gets its masks to force a slot.
+        CStepFixture unmarked(Patch(owner, &rgb, 3, 0), &scene);
+        unmarked.SetLevel(0, 90, false, false);
+        QVERIFY(!scene.HasMasks(3));
+        unmarked.ApplyLevels(out.Buffers(), true);
+        QCOMPARE(Slots(out, 3, 0, 2), QList<int>({0, 0}));
+        QCOMPARE(MaskSlots(std::as_const(scene).OverrideMask(3), 0, 6), QList<int>({1, 1, 1, 1, 1, 0}));
 
         // A render without live parameters forgets the override.
         rgbEntry.ApplyLevels(out.Buffers(), false);

@@ -207,9 +207,11 @@ private slots:
         Columns<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
         const QString levels = CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
         const QString memory = CShowBounds::BuffersTooLarge();
-        // 2049 x 64 entries of 512 channels pass 2^26 levels: the entries an
-        // effect row generates take as much memory as hand-made ones.
-        QTest::newRow("effect row past the levels") << int(EffectRowSteps) << 2049 << false << false << levels;
+        // 916 x 64 entries of 512 channels pass the levels of generated
+        // steps, which have a bound of their own; 915 do not.
+        const QString generated = CShowBounds::FileAsksTooMany(CShowBounds::GeneratedLevels);
+        QTest::newRow("effect row within the levels") << int(EffectRowSteps) << 915 << true << false << QString();
+        QTest::newRow("effect row past the levels") << int(EffectRowSteps) << 916 << false << false << generated;
         // Entries of 512 levels of a profile now of one channel: the blobs
         // hold every level.
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();

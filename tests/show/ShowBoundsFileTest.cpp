@@ -38,6 +38,8 @@ int UniversesFor(B::Kind kind)
         return 4;
     case B::PatchBlocks:
         return 8;
+    case B::GeneratedLevels:
+        return 4;
     default:
         return 2;
     }
@@ -46,6 +48,9 @@ int UniversesFor(B::Kind kind)
 // Adds `count` elements of the kind to the show, as bare as the model makes
 // them. Steps hold entries of 32 one-channel fixtures or of 4 fixtures of
 // 512 channels for levels; timeline blocks are spread over 16 lines.
+// Generated entries come a scene at a time, each a copy of one curve row
+// (200 steps over 1,000 one-channel fixtures, or over 6 fixtures of 250
+// channels for levels); one more is an entry that aligning gave a step.
 class CBoundShow
 {
 public:
@@ -54,6 +59,10 @@ public:
     // For levels, an entry of 512 at a time.
     void Grow(qint64 count)
     {
+        if (m_kind == B::GeneratedEntries || m_kind == B::GeneratedLevels) {
+            GrowRows(count);
+            return;
+        }
         for (qint64 i = 0; i < count; i += m_kind == B::StepLevels ? 512 : 1) {
             switch (m_kind) {
             case B::Pages:
@@ -90,7 +99,7 @@ public:
             case B::PatchBlocks:
                 AddProfileBlock();
                 break;
-            case B::KindCount:
+            default:
                 break;
             }
         }
@@ -136,6 +145,40 @@ private:
         step->AddEntry(entry);
     }
 
+    void GrowRows(qint64 count)
+    {
+        if (!m_row) {
+            const bool levels = m_kind == B::GeneratedLevels;
+            CLibraryProfile* profile = m_rig.AddProfile([levels](CLibraryProfile& built) {
+                ProfileBuilder::AddDimmer(built);
+                for (int c = 1; c < (levels ? 250 : 1); ++c)
+                    ProfileBuilder::AddChannel(built, ChannelType::Zoom);
+            });
+            for (int f = 0; f < (levels ? 6 : 1000); ++f)
+                m_fixtures << m_rig.AddFixture(profile, f / (levels ? 2 : 512), levels ? f % 2 * 250 : f % 512);
+            m_rig.project.UpdateAfterPatch(false, false);
+            ShowEdits::Select(m_project, m_fixtures);
+            auto* curve = new CCurveEffect(200 * 40);
+            curve->SetChannelsFromProfile(profile, false);
+            for (int c = 0; c < curve->m_activeChannels.size(); ++c)
+                curve->m_activeChannels[c] = true;
+            m_row = m_rig.AddScene(QStringLiteral("R"));
+            ShowEdits::ApplyEffect(m_project, curve, m_row, -1, false);
+            m_rowSize = B::Held(m_project, m_kind);
+            count -= m_rowSize;
+        }
+        if (m_rowSize <= 0)
+            return;
+        for (; count >= m_rowSize; count -= m_rowSize)
+            m_project.m_firstPage->m_scenes << new CScene(*m_row, true, true, true);
+        if (count > 0) {
+            CPatchedFixture* extra = m_rig.Patch(m_rig.AddProfile([](CLibraryProfile& built) {
+                ProfileBuilder::AddDimmer(built);
+            }), 1, 511);
+            m_row->m_steps.first()->AddEntry(new CStepFixture(extra, m_row));
+        }
+    }
+
     void AddBlock()
     {
         CTimeLineData& timeLine = m_project.m_timeLine;
@@ -163,6 +206,8 @@ private:
     CProject& m_project;
     const B::Kind m_kind;
     QList<CPatchedFixture*> m_fixtures;
+    CScene* m_row = nullptr;
+    qint64 m_rowSize = 0;
     int m_blocks = 0;
 };
 
@@ -182,25 +227,25 @@ QByteArray ShowXml(const QByteArray& scenes, const QByteArray& rest = {})
 }
 
 // A show whose one scene holds `handMade` empty steps, then `rows` times a
-// curve row of 200 steps of 40 ms over `fixtures` one-channel fixtures (of
-// two universes), the row made by the engine once and repeated in the text.
-// 200 rows over 1,024 fixtures are a file of some 500 KB.
-QByteArray CurveRowsXml(int fixtures, int rows, int handMade)
+// curve row of `steps` steps of 40 ms over `fixtures` one-channel fixtures,
+// the row made by the engine once and repeated in the text. 200 rows of 200
+// steps over 1,024 fixtures are a file of some 500 KB.
+QByteArray CurveRowsXml(int fixtures, int rows, int handMade, int steps = 200)
 {
-    CPlaybackRig rig(2);
+    CPlaybackRig rig((fixtures + 511) / 512);
     CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
     QList<CPatchedFixture*> patched;
     for (int f = 0; f < fixtures; ++f)
         patched << rig.AddFixture(profile, f / 512, f % 512);
     rig.project.UpdateAfterPatch(false, false);
     ShowEdits::Select(rig.project, patched);
-    auto* curve = new CCurveEffect(200 * 40);
+    auto* curve = new CCurveEffect(steps * 40);
     curve->SetChannelsFromProfile(profile, false);
     for (int c = 0; c < curve->m_activeChannels.size(); ++c)
         curve->m_activeChannels[c] = true;
     CScene* scene = rig.AddScene(QStringLiteral("S"));
     ShowEdits::ApplyEffect(rig.project, curve, scene, -1, false);
-    if (scene->m_steps.size() != 200)
+    if (scene->m_steps.size() != steps)
         return {};
     CProjectFileV3 doc;
     doc.WriteProject(rig.project);
@@ -281,9 +326,9 @@ private slots:
         QTest::newRow("effect rows at the step bound") << "rows.kv3" << 2 << CurveRowsXml(1, 655, 72) << QString();
         QTest::newRow("effect rows one step past") << "rows.kv3" << 2 << CurveRowsXml(1, 655, 73) << steps;
         // 200 rows of 200 steps over 1,024 fixtures would make 40,960,000
-        // entries: refused at the eleventh row, before it is generated.
+        // entries: refused at the fifteenth row, before it is generated.
         QTest::newRow("effect rows past the entries") << "rows.kv3" << 2 << CurveRowsXml(1024, 200, 0)
-                                                      << B::FileAsksTooMany(B::StepEntries);
+                                                      << B::FileAsksTooMany(B::GeneratedEntries);
         // Blocks count over every line, not line by line.
         const int half = int(B::Bound(B::TimeBlocks) / 2) + 1;
         const QByteArray line = "<ZKTimeLine ZKName=\"\" Type=\"0\"><ZKTimeBlocks>"

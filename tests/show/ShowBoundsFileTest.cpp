@@ -3,9 +3,12 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowAtBound.h"
 #include "ShowEdits.h"
 #include "effects/CurveEffect.h"
+#include "effects/GradientEffect.h"
 #include "model/Language.h"
+#include "show/EffectScene.h"
 #include "show/FadingButton.h"
 #include "show/Group.h"
 #include "show/Page.h"
@@ -276,6 +279,94 @@ class ShowBoundsFileTest : public QObject
     QTemporaryDir m_dir;
 
 private slots:
+    // The capacities as an operator reads them, a console's published ones:
+    // every other test reads them from the table.
+    void publishedCapacities_data()
+    {
+        Columns<int, QString, qint64>("kind", "word", "capacity");
+        const auto row = [](B::Kind kind, const char* word, qint64 capacity) {
+            QTest::newRow(word) << int(kind) << QString::fromLatin1(word) << capacity;
+        };
+        row(B::Pages, "pages", 1024);
+        row(B::Scenes, "scenes", 8192);
+        row(B::Steps, "steps", 131072);
+        row(B::StepEntries, "fixture entries in steps", 2097152);
+        row(B::StepLevels, "channel levels in steps", 67108864);
+        row(B::Groups, "groups", 4096);
+        row(B::Masks, "masks", 4096);
+        row(B::FadingButtons, "crossfade buttons", 4096);
+        row(B::TimeLines, "timeline lines", 4096);
+        row(B::TimeBlocks, "timeline blocks", 65536);
+        row(B::TimeMarkers, "timeline markers", 65536);
+        row(B::PatchBlocks, "fixture profiles and matrices in the patch", 4096);
+        row(B::GeneratedEntries, "fixture entries in steps made by effects", 3000000);
+        row(B::GeneratedLevels, "channel levels in steps made by effects", 30000000);
+        QCOMPARE(int(B::KindCount), 14);
+    }
+    void publishedCapacities()
+    {
+        const auto [kind, word, capacity] = Row<int, QString, qint64>("kind", "word", "capacity");
+        QCOMPARE(B::Word(B::Kind(kind)), word);
+        QCOMPARE(B::Bound(B::Kind(kind)), capacity);
+    }
+
+    // What the show holds of a kind as the save and the room checks count
+    // it: running copies of effect scenes are scenes, an entry of a raw
+    // channel holds one level, and a generated step's entries are not
+    // hand-made ones.
+    void heldAsTheSaveAndTheCommandsCountIt_data()
+    {
+        Columns<QString, int, qint64>("show", "kind", "held");
+        QTest::newRow("running copies") << "copies" << int(B::Scenes) << B::Bound(B::Scenes) + 1;
+        QTest::newRow("raw channels' levels") << "raw" << int(B::StepLevels) << qint64(3 + 4);
+        QTest::newRow("hand-made entries beside generated ones") << "raw" << int(B::StepEntries) << qint64(4);
+        QTest::newRow("generated entries") << "raw" << int(B::GeneratedEntries) << qint64(2);
+        QTest::newRow("generated levels") << "raw" << int(B::GeneratedLevels) << qint64(1 + 4);
+    }
+    void heldAsTheSaveAndTheCommandsCountIt()
+    {
+        const auto [show, kind, held] = Row<QString, int, qint64>("show", "kind", "held");
+        const auto k = B::Kind(kind);
+        CPlaybackRig rig(1);
+        if (show == "copies") {
+            // Plain scenes one short of the bound, an effect scene and a copy
+            // of it running: at the bound; one more copy passes it.
+            FillToBound(rig.project, B::Scenes, 2);
+            CEffectScene* source = rig.project.AddEffectScene();
+            for (int i = 0; i < 2; ++i) {
+                auto* copy = new CEffectScene(QStringLiteral("C"), 1);
+                copy->m_runningCopy = true;
+                copy->m_source = source;
+                rig.project.m_runningCopies << copy;
+                QCOMPARE(B::HasRoom(rig.project, B::Scenes, 1, true), false);
+            }
+        } else {
+            // A step of three raw channels and a fixture of four channels,
+            // and a generated step of one raw channel and that fixture.
+            CPatchedFixture* four = rig.Patch(rig.AddProfile([](CLibraryProfile& built) {
+                for (int c = 0; c < 4; ++c)
+                    ProfileBuilder::AddChannel(built, ChannelType::Zoom);
+            }), 0, 0);
+            CScene* scene = rig.AddScene(QStringLiteral("S"));
+            scene->m_effects << new CGradientEffect(1000);
+            for (int generated = 0; generated < 2; ++generated) {
+                auto* step = new CSceneStep(0, 40);
+                step->m_effect = generated ? scene->m_effects.first() : nullptr;
+                for (int c = 0; c < (generated ? 1 : 3); ++c)
+                    step->AddEntry(new CStepFixture(rig.project.GetChannelFixture(0, 100 + c), scene));
+                step->AddEntry(new CStepFixture(four, scene));
+                scene->m_steps << step;
+            }
+        }
+        QCOMPARE(B::Held(rig.project, k), held);
+        QCOMPARE(B::HoldsWithin(rig.project), held <= B::Bound(k));
+        const QString path = m_dir.filePath(QStringLiteral("held.kv3"));
+        QString error;
+        QCOMPARE(rig.project.SaveProject(path, &error), held <= B::Bound(k));
+        if (held > B::Bound(k))
+            QCOMPARE(error, SaveRefusal(path, B::FileAsksTooMany(k)));
+    }
+
     // Whatever the program lets a show hold, it saves and opens again as it
     // was; one more is refused by the save, which keeps the file it had.
     void showAtEachBoundSavesAndOpensAgain_data()
@@ -375,6 +466,32 @@ private slots:
         CPlaybackRig opened(universes);
         QVERIFY(opened.project.OpenProject(saved));
         QCOMPARE(B::Held(opened.project, B::Steps), B::Bound(B::Steps));
+    }
+
+    // Entries that effect rows generate have a bound of their own, far
+    // above the hand-made ones': a file of a few kilobytes asks for them all.
+    void generatedEntriesHaveABoundOfTheirOwn_data()
+    {
+        Columns<int, int, QString>("fixtures", "rows", "refusal");
+        QTest::newRow("1,100 fixtures in ten rows") << 1100 << 10 << QString();
+        QTest::newRow("at the bound") << 1000 << 15 << QString();
+        QTest::newRow("a row past it") << 1000 << 16 << B::FileAsksTooMany(B::GeneratedEntries);
+    }
+    void generatedEntriesHaveABoundOfTheirOwn()
+    {
+        const auto [fixtures, rows, refusal] = Row<int, int, QString>("fixtures", "rows", "refusal");
+        const QString path = m_dir.filePath(QStringLiteral("generated.kv3"));
+        QVERIFY(WriteBytes(path, qCompress(CurveRowsXml(fixtures, rows, 0))));
+        CPlaybackRig rig(4);
+        QCOMPARE(rig.project.OpenProject(path), refusal.isEmpty());
+        if (!refusal.isEmpty()) {
+            QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowSplashMessage:")).last(), "ShowSplashMessage:" + refusal);
+            return;
+        }
+        QCOMPARE(B::Held(rig.project, B::GeneratedEntries), qint64(fixtures) * rows * 200);
+        QCOMPARE(B::Held(rig.project, B::StepEntries), qint64(0));
+        QString error;
+        QVERIFY2(rig.project.SaveProject(m_dir.filePath(QStringLiteral("saved.kv3")), &error), qPrintable(error));
     }
 
     // New scenes on one page until the show says no: by the scene bound

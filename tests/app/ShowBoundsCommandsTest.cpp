@@ -185,6 +185,19 @@ const QMap<QString, SCommand>& Commands()
               rig.EditTSelected();
               rig.Project().SetFixtureChannelLevel(rig.other, 0, 200);
           }}},
+        {"fixture colour picked",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) {
+              rig.EditTSelected();
+              rig.Project().SetFixtureColor(rig.other, 0, 200, 0, 0, 0);
+          }}},
+        {"selection colour set",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) {
+              rig.EditTSelected();
+              rig.Project().m_currentGroup->m_selectedFixtures = {rig.other};
+              rig.Project().SetSelectionColor(200, 0, 0, 0, false);
+          }}},
         {"default levels",
          {Kind::StepEntries, 1,
           [](CBoundsRig& rig) {

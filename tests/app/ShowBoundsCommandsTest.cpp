@@ -344,8 +344,10 @@ private slots:
         QCOMPARE(full, Kind::StepEntries);
         const CScene& recorded = *project.m_recordScene;
         QCOMPARE(recorded.m_steps.size(), kept);
+        // The first sample, of an input still at 0, drives nothing; growing,
+        // the n-th kept step drives n channels, and every step those.
         for (const CSceneStep* step : recorded.m_steps)
-            QCOMPARE(step->EntryCount(), recorded.m_steps.first()->EntryCount());
+            QCOMPARE(step->EntryCount(), growing ? kept : channels);
 
         // Pasted as the editor pastes it: admitted, and the show still saves.
         CScene trial(*edited, true, true, true);

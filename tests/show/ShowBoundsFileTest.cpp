@@ -230,25 +230,30 @@ QByteArray ShowXml(const QByteArray& scenes, const QByteArray& rest = {})
 }
 
 // A show whose one scene holds `handMade` empty steps, then `rows` times a
-// curve row of `steps` steps of 40 ms over `fixtures` one-channel fixtures,
-// the row made by the engine once and repeated in the text. 200 rows of 200
-// steps over 1,024 fixtures are a file of some 500 KB.
-QByteArray CurveRowsXml(int fixtures, int rows, int handMade, int steps = 200)
+// curve row of 200 steps of 40 ms over `fixtures` fixtures of `channels`
+// channels, the row made by the engine once and repeated in the text. 200
+// rows over 1,024 one-channel fixtures are a file of some 500 KB.
+QByteArray CurveRowsXml(int fixtures, int rows, int handMade, int channels = 1)
 {
-    CPlaybackRig rig((fixtures + 511) / 512);
-    CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+    const int perUniverse = 512 / channels;
+    CPlaybackRig rig((fixtures + perUniverse - 1) / perUniverse);
+    CLibraryProfile* profile = rig.AddProfile([channels](CLibraryProfile& built) {
+        ProfileBuilder::AddDimmer(built);
+        for (int c = 1; c < channels; ++c)
+            ProfileBuilder::AddChannel(built, ChannelType::Zoom);
+    });
     QList<CPatchedFixture*> patched;
     for (int f = 0; f < fixtures; ++f)
-        patched << rig.AddFixture(profile, f / 512, f % 512);
+        patched << rig.AddFixture(profile, f / perUniverse, f % perUniverse * channels);
     rig.project.UpdateAfterPatch(false, false);
     ShowEdits::Select(rig.project, patched);
-    auto* curve = new CCurveEffect(steps * 40);
+    auto* curve = new CCurveEffect(200 * 40);
     curve->SetChannelsFromProfile(profile, false);
     for (int c = 0; c < curve->m_activeChannels.size(); ++c)
         curve->m_activeChannels[c] = true;
     CScene* scene = rig.AddScene(QStringLiteral("S"));
     ShowEdits::ApplyEffect(rig.project, curve, scene, -1, false);
-    if (scene->m_steps.size() != steps)
+    if (scene->m_steps.size() != 200)
         return {};
     CProjectFileV3 doc;
     doc.WriteProject(rig.project);
@@ -472,16 +477,20 @@ private slots:
     // above the hand-made ones': a file of a few kilobytes asks for them all.
     void generatedEntriesHaveABoundOfTheirOwn_data()
     {
-        Columns<int, int, QString>("fixtures", "rows", "refusal");
-        QTest::newRow("1,100 fixtures in ten rows") << 1100 << 10 << QString();
-        QTest::newRow("at the bound") << 1000 << 15 << QString();
-        QTest::newRow("a row past it") << 1000 << 16 << B::FileAsksTooMany(B::GeneratedEntries);
+        Columns<int, int, int, QString>("fixtures", "channels", "rows", "refusal");
+        QTest::newRow("1,100 fixtures in ten rows") << 1100 << 1 << 10 << QString();
+        QTest::newRow("at the bound") << 1000 << 1 << 15 << QString();
+        QTest::newRow("a row past it") << 1000 << 1 << 16 << B::FileAsksTooMany(B::GeneratedEntries);
+        // Rows of 300,000 levels: 100 are the bound.
+        QTest::newRow("levels at the bound") << 6 << 250 << 100 << QString();
+        QTest::newRow("levels a row past it") << 6 << 250 << 101 << B::FileAsksTooMany(B::GeneratedLevels);
     }
     void generatedEntriesHaveABoundOfTheirOwn()
     {
-        const auto [fixtures, rows, refusal] = Row<int, int, QString>("fixtures", "rows", "refusal");
+        const auto [fixtures, channels, rows, refusal] =
+            Row<int, int, int, QString>("fixtures", "channels", "rows", "refusal");
         const QString path = m_dir.filePath(QStringLiteral("generated.kv3"));
-        QVERIFY(WriteBytes(path, qCompress(CurveRowsXml(fixtures, rows, 0))));
+        QVERIFY(WriteBytes(path, qCompress(CurveRowsXml(fixtures, rows, 0, channels))));
         CPlaybackRig rig(4);
         QCOMPARE(rig.project.OpenProject(path), refusal.isEmpty());
         if (!refusal.isEmpty()) {
@@ -489,6 +498,7 @@ private slots:
             return;
         }
         QCOMPARE(B::Held(rig.project, B::GeneratedEntries), qint64(fixtures) * rows * 200);
+        QCOMPARE(B::Held(rig.project, B::GeneratedLevels), qint64(fixtures) * channels * rows * 200);
         QCOMPARE(B::Held(rig.project, B::StepEntries), qint64(0));
         QString error;
         QVERIFY2(rig.project.SaveProject(m_dir.filePath(QStringLiteral("saved.kv3")), &error), qPrintable(error));

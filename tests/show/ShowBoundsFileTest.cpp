@@ -41,8 +41,6 @@ int UniversesFor(B::Kind kind)
         return 4;
     case B::PatchBlocks:
         return 8;
-    case B::GeneratedLevels:
-        return 4;
     default:
         return 2;
     }
@@ -52,8 +50,8 @@ int UniversesFor(B::Kind kind)
 // them. Steps hold entries of 32 one-channel fixtures or of 4 fixtures of
 // 512 channels for levels; timeline blocks are spread over 16 lines.
 // Generated entries come a scene at a time, each a copy of one curve row
-// (200 steps over 1,000 one-channel fixtures, or over 6 fixtures of 250
-// channels for levels); one more is an entry that aligning gave a step.
+// of 200 steps over 1,000 one-channel fixtures; one more is an entry that
+// aligning gave a generated step.
 class CBoundShow
 {
 public:
@@ -62,7 +60,7 @@ public:
     // For levels, an entry of 512 at a time.
     void Grow(qint64 count)
     {
-        if (m_kind == B::GeneratedEntries || m_kind == B::GeneratedLevels) {
+        if (m_kind == B::GeneratedEntries) {
             GrowRows(count);
             return;
         }
@@ -151,14 +149,10 @@ private:
     void GrowRows(qint64 count)
     {
         if (!m_row) {
-            const bool levels = m_kind == B::GeneratedLevels;
-            CLibraryProfile* profile = m_rig.AddProfile([levels](CLibraryProfile& built) {
-                ProfileBuilder::AddDimmer(built);
-                for (int c = 1; c < (levels ? 250 : 1); ++c)
-                    ProfileBuilder::AddChannel(built, ChannelType::Zoom);
-            });
-            for (int f = 0; f < (levels ? 6 : 1000); ++f)
-                m_fixtures << m_rig.AddFixture(profile, f / (levels ? 2 : 512), levels ? f % 2 * 250 : f % 512);
+            CLibraryProfile* profile =
+                m_rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+            for (int f = 0; f < 1000; ++f)
+                m_fixtures << m_rig.AddFixture(profile, f / 512, f % 512);
             m_rig.project.UpdateAfterPatch(false, false);
             ShowEdits::Select(m_project, m_fixtures);
             auto* curve = new CCurveEffect(200 * 40);
@@ -230,21 +224,16 @@ QByteArray ShowXml(const QByteArray& scenes, const QByteArray& rest = {})
 }
 
 // A show whose one scene holds `handMade` empty steps, then `rows` times a
-// curve row of 200 steps of 40 ms over `fixtures` fixtures of `channels`
-// channels, the row made by the engine once and repeated in the text. 200
-// rows over 1,024 one-channel fixtures are a file of some 500 KB.
-QByteArray CurveRowsXml(int fixtures, int rows, int handMade, int channels = 1)
+// curve row of 200 steps of 40 ms over `fixtures` one-channel fixtures, the
+// row made by the engine once and repeated in the text. 200 rows over 1,024
+// fixtures are a file of some 500 KB.
+QByteArray CurveRowsXml(int fixtures, int rows, int handMade)
 {
-    const int perUniverse = 512 / channels;
-    CPlaybackRig rig((fixtures + perUniverse - 1) / perUniverse);
-    CLibraryProfile* profile = rig.AddProfile([channels](CLibraryProfile& built) {
-        ProfileBuilder::AddDimmer(built);
-        for (int c = 1; c < channels; ++c)
-            ProfileBuilder::AddChannel(built, ChannelType::Zoom);
-    });
+    CPlaybackRig rig((fixtures + 511) / 512);
+    CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
     QList<CPatchedFixture*> patched;
     for (int f = 0; f < fixtures; ++f)
-        patched << rig.AddFixture(profile, f / perUniverse, f % perUniverse * channels);
+        patched << rig.AddFixture(profile, f / 512, f % 512);
     rig.project.UpdateAfterPatch(false, false);
     ShowEdits::Select(rig.project, patched);
     auto* curve = new CCurveEffect(200 * 40);
@@ -379,7 +368,7 @@ private slots:
         QTest::addColumn<int>("kind");
         // Generated levels at their bound take minutes to generate in a
         // sanitizer build: the reader's and the save's counts of them are
-        // tested on rows that claim them.
+        // tested on rows that claim them (ProjectFileScenesTest).
         for (int kind = 0; kind < B::KindCount; ++kind) {
             if (kind != B::GeneratedLevels)
                 QTest::newRow(qPrintable(B::Word(B::Kind(kind)))) << kind;

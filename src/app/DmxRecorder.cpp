@@ -6,6 +6,8 @@
 #include "show/SceneStep.h"
 #include "show/StepFixture.h"
 
+#include <QSet>
+
 #include <cstring>
 
 namespace {
@@ -59,13 +61,26 @@ void CDmxRecorder::Start(CProject& project, const CRecordConfig& config, const Q
                          const CScene* into)
 {
     // Counted once: the show stays as it is while it records.
-    for (CShowBounds::Kind kind : {CShowBounds::Steps, CShowBounds::StepEntries, CShowBounds::StepLevels})
+    for (CShowBounds::Kind kind : {CShowBounds::Steps, CShowBounds::StepEntries, CShowBounds::StepLevels,
+                                   CShowBounds::GeneratedEntries, CShowBounds::GeneratedLevels})
         m_roomFor[kind] = CShowBounds::Bound(kind) - CShowBounds::Held(project, kind);
-    m_intoSteps = into && !into->IsEffectScene() ? into->m_steps.size() : 0;
-    m_intoFirstEntries = 0;
-    m_intoFirstLevels = 0;
-    if (m_intoSteps > 0)
-        CShowBounds::CountEntries({into->m_steps.first()}, m_intoFirstEntries, m_intoFirstLevels);
+    m_intoSteps[0] = m_intoSteps[1] = 0;
+    m_intoFirst.clear();
+    m_intoDriving.clear();
+    if (into && !into->IsEffectScene() && !into->m_steps.isEmpty()) {
+        for (const CStepFixture* entry : into->m_steps.first()->m_entries) {
+            if (entry->Fixture())
+                m_intoFirst << entry->Fixture();
+        }
+        for (const CSceneStep* step : into->m_steps) {
+            const int generated = step->m_effect ? 1 : 0;
+            ++m_intoSteps[generated];
+            for (const CStepFixture* entry : step->m_entries) {
+                if (entry->Fixture())
+                    ++m_intoDriving[entry->Fixture()][generated];
+            }
+        }
+    }
     m_full = CShowBounds::KindCount;
     m_config = config;
     m_config.sampleMs = qMax(1, m_config.sampleMs);
@@ -155,17 +170,45 @@ CShowBounds::Kind CDmxRecorder::KindPassed(const CScene& recorded) const
     const qint64 steps = recorded.m_steps.size();
     if (steps > m_roomFor[CShowBounds::Steps])
         return CShowBounds::Steps;
-    // The steps are aligned: each drives the fixtures of the first. Pasted,
-    // they take those of the scene's first step, and its steps take theirs;
-    // counted as if none were shared.
-    qint64 entries = 0;
-    qint64 levels = 0;
-    if (steps > 0)
-        CShowBounds::CountEntries({recorded.m_steps.first()}, entries, levels);
-    if (steps * (entries + m_intoFirstEntries) + m_intoSteps * entries > m_roomFor[CShowBounds::StepEntries])
-        return CShowBounds::StepEntries;
-    if (steps * (levels + m_intoFirstLevels) + m_intoSteps * levels > m_roomFor[CShowBounds::StepLevels])
-        return CShowBounds::StepLevels;
+    if (steps == 0)
+        return CShowBounds::KindCount;
+    // The recorded steps are aligned: each drives the fixtures of the first.
+    // The paste gives every step of the scene those and the fixtures of the
+    // scene's first step: counted exactly, so that the recording stops
+    // neither short of what the paste admits nor past it.
+    QList<const CPatchedFixture*> driven;
+    QSet<const CPatchedFixture*> seen;
+    for (const CStepFixture* entry : recorded.m_steps.first()->m_entries) {
+        if (entry->Fixture() && !seen.contains(entry->Fixture())) {
+            seen.insert(entry->Fixture());
+            driven << entry->Fixture();
+        }
+    }
+    for (const CPatchedFixture* fixture : m_intoFirst) {
+        if (!seen.contains(fixture)) {
+            seen.insert(fixture);
+            driven << fixture;
+        }
+    }
+    // Entries and levels, of hand-made steps and of generated ones.
+    qint64 added[4] = {};
+    for (const CPatchedFixture* fixture : qAsConst(driven)) {
+        const qint64 levels = CShowBounds::LevelsOf(fixture);
+        const std::array<qint64, 2> driving = m_intoDriving.value(fixture, std::array<qint64, 2>{});
+        for (int generated = 0; generated < 2; ++generated) {
+            const qint64 lacking = m_intoSteps[generated] - driving[generated];
+            added[2 * generated] += lacking;
+            added[2 * generated + 1] += lacking * levels;
+        }
+        added[0] += steps;
+        added[1] += steps * levels;
+    }
+    const CShowBounds::Kind kinds[4] = {CShowBounds::StepEntries, CShowBounds::StepLevels,
+                                        CShowBounds::GeneratedEntries, CShowBounds::GeneratedLevels};
+    for (int k = 0; k < 4; ++k) {
+        if (added[k] > m_roomFor[kinds[k]])
+            return kinds[k];
+    }
     return CShowBounds::KindCount;
 }
 

@@ -3,8 +3,12 @@
 #include "app/options/AppOptions.h"
 #include "show/ShowBounds.h"
 
+#include <QHash>
 #include <QList>
 
+#include <array>
+
+class CPatchedFixture;
 class CProject;
 class CScene;
 class CSceneStep;
@@ -48,11 +52,13 @@ private:
     int m_elapsedMs = 0;
     int m_accumulatedMs = 0;
     CSceneStep* m_lastStep = nullptr;
-    // The room the show had at the start, and what the scene pasted into
-    // adds to the recording's entries and takes of them.
+    // The room the show had at the start, and what of the scene pasted into
+    // decides what the paste adds: its first step's fixtures, which every
+    // step then drives, and how many of its hand-made and generated steps
+    // drive each fixture already.
     qint64 m_roomFor[CShowBounds::KindCount] = {};
-    qint64 m_intoSteps = 0;
-    qint64 m_intoFirstEntries = 0;
-    qint64 m_intoFirstLevels = 0;
+    qint64 m_intoSteps[2] = {};
+    QList<const CPatchedFixture*> m_intoFirst;
+    QHash<const CPatchedFixture*, std::array<qint64, 2>> m_intoDriving;
     CShowBounds::Kind m_full = CShowBounds::KindCount;
 };

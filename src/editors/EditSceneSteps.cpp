@@ -409,7 +409,9 @@ void CEditSceneWnd::LevelsStored(const QString& label)
 
 void CEditSceneWnd::CopyLive()
 {
-    if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
+    // A fixture of the group new to the scene joins every step.
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty()
+        || !CShowBounds::AskRoomForFixtures(m_project, *m_scene, m_project.GroupFixtures()))
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
     BeginChange();
@@ -419,10 +421,8 @@ void CEditSceneWnd::CopyLive()
 
 void CEditSceneWnd::OnMaskChanged(int mask)
 {
-    if (!m_scene || m_playing || m_scene->m_selection.isEmpty() || !m_project.ApplyMask(mask))
+    if (!m_scene || m_playing || m_scene->m_selection.isEmpty() || mask < 0 || mask >= m_project.m_masks.size())
         return;
-    QScopedValueRollback<bool> busy(m_busy, true);
-    BeginChange();
     // The mask's levels alone: a fixture or channel it does not hold keeps
     // its levels in each step, where Copy Live would take the whole group
     // from the edit layer. A slot of no fixture has nowhere to go.
@@ -432,12 +432,19 @@ void CEditSceneWnd::OnMaskChanged(int mask)
         quint8 level;
     };
     QList<SOwnedLevel> owned;
+    QList<CPatchedFixture*> fixtures;
     for (const CChannelLevel& level : m_project.m_masks.at(mask).m_levels) {
         CPatchedFixture* fixture = m_project.m_generalGroup
             ? m_project.m_generalGroup->FindFixtureAt(level.m_universe, level.m_channel) : nullptr;
-        if (fixture)
+        if (fixture) {
             owned.append({fixture, level.m_channel - fixture->m_address, level.m_level});
+            fixtures << fixture;
+        }
     }
+    if (!CShowBounds::AskRoomForFixtures(m_project, *m_scene, fixtures) || !m_project.ApplyMask(mask))
+        return;
+    QScopedValueRollback<bool> busy(m_busy, true);
+    BeginChange();
     for (CSceneStep* step : qAsConst(m_scene->m_selection)) {
         if (!m_scene->m_steps.contains(step))
             continue;

@@ -10,6 +10,7 @@
 #include "show/PlayingScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 #include <QScopedValueRollback>
@@ -476,6 +477,9 @@ void CProject::SetFixtureColor(CPatchedFixture* fixture, int colorSet, quint8 re
     if (!fixture || m_editGuard || m_colorLock)
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
+    if (m_editedScene && !IsEditedScenePlayingHere() && !m_effectEditing
+        && !CShowBounds::AskRoomForFixtures(*this, *m_editedScene, {fixture}))
+        return;
     fixture->WriteColor(colorSet, red, green, blue, white, CLayerTarget::Of(*this, !m_editedScene));
     if (!m_editedScene)
         return;
@@ -506,6 +510,9 @@ void CProject::DefaultLevels()
     if (selected.isEmpty())
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
+    const bool storing = m_editedScene && (m_editedScene->IsEffectScene() || !IsEditedScenePlayingHere());
+    if (storing && !CShowBounds::AskRoomForFixtures(*this, *m_editedScene, selected))
+        return;
 
     // With an edited scene the defaults go where the scene's steps capture
     // from, the edit layer and its mask; the playback layer belongs to the
@@ -518,7 +525,7 @@ void CProject::DefaultLevels()
         ShowHost().RaiseLiveLevelsChanged();
 
     if (m_editedScene) {
-        if (m_editedScene->IsEffectScene() || !IsEditedScenePlayingHere()) {
+        if (storing) {
             for (CSceneStep* step : SelectedSteps(*m_editedScene))
                 step->StoreFixtures(m_editedScene, true, *this);
         }

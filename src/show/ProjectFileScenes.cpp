@@ -361,6 +361,8 @@ void CProjectFileV3::readPages(CProject& project)
     IndexGeneralGroup(project);
     m_stepEntriesRead = 0;
     m_stepLevelsRead = 0;
+    m_generatedEntriesRead = 0;
+    m_generatedLevelsRead = 0;
     m_blobLevelsRead = 0;
     m_scenesRead = 0;
     m_stepsRead = 0;
@@ -653,8 +655,8 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
     const auto admit = [this](const CScene::SEffectRowSize& row) {
         // The row was counted as one step with the scene's others.
         Count(m_stepsRead, std::max<qint64>(0, row.steps - 1), CShowBounds::Steps);
-        Count(m_stepEntriesRead, row.entries, CShowBounds::StepEntries);
-        Count(m_stepLevelsRead, row.levels, CShowBounds::StepLevels);
+        Count(m_generatedEntriesRead, row.entries, CShowBounds::GeneratedEntries);
+        Count(m_generatedLevelsRead, row.levels, CShowBounds::GeneratedLevels);
     };
     const bool generated = CScene::GenerateEffectRow(*scene, effect, first, admit) && scene->m_steps.size() > first;
     if (generated) {
@@ -681,8 +683,9 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
         if (!fixture || listed.contains(fixture))
             return;
         listed.insert(fixture);
-        Count(m_stepEntriesRead, 1, CShowBounds::StepEntries);
-        Count(m_stepLevelsRead, CShowBounds::LevelsOf(fixture), CShowBounds::StepLevels);
+        // The step holds the effect, and counts as the generated ones do.
+        Count(m_generatedEntriesRead, 1, CShowBounds::GeneratedEntries);
+        Count(m_generatedLevelsRead, CShowBounds::LevelsOf(fixture), CShowBounds::GeneratedLevels);
         QByteArray levels;
         DigitsToBytes(digits, levels);
         auto* entry = new CStepFixture(fixture, scene);

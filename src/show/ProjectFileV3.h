@@ -190,6 +190,9 @@ public:
     // Hand-made step entries made so far by readPages (bounded).
     qint64 m_stepEntriesRead = 0;
     qint64 m_stepLevelsRead = 0;
+    // Those of the steps effect rows generate.
+    qint64 m_generatedEntriesRead = 0;
+    qint64 m_generatedLevelsRead = 0;
     qint64 m_blobLevelsRead = 0; // inflated from the steps' blobs
     CBlobCompressor m_compressor; // of every step's levels
     QHash<QByteArray, QString> m_levelTexts; // written, by level set

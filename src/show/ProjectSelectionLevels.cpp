@@ -8,6 +8,7 @@
 #include "show/EffectScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 #include "show/UndoKind.h"
 
@@ -25,12 +26,25 @@ struct CSceneStore
 {
     std::function<void(CEffectScene&)> effectScene;
     std::function<void(CSceneStep&, CScene&)> step;
+    // The fixtures `step` may give an entry: one new to the scene joins
+    // every step.
+    QList<CPatchedFixture*> fixtures;
     int undoKind = 0;
     QString undoLabel;
 };
 
+// Whether the edited scene has room for what `store` may add: asked before
+// anything is written, so that a refused change leaves the show as it was.
+bool RoomForLevelChange(const CProject& project, const QList<CPatchedFixture*>& fixtures)
+{
+    const CScene* scene = project.m_editedScene;
+    if (!scene || scene->IsEffectScene() || project.IsEditedScenePlayingHere() || project.m_fullColorDrawing)
+        return true;
+    return CShowBounds::AskRoomForFixtures(project, *scene, fixtures);
+}
+
 // Stores the change into the edited scene, then shows it. The caller holds
-// the edit guard.
+// the edit guard and has asked RoomForLevelChange.
 void FinishLevelChange(CProject& project, const CSceneStore& store)
 {
     CScene* scene = project.m_editedScene;
@@ -221,6 +235,8 @@ void CProject::SetSelectionColor(quint8 red, quint8 green, quint8 blue, quint8 w
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
+    if (!RoomForLevelChange(*this, selected))
+        return;
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
     for (const CPatchedFixture* fixture : selected)
         fixture->WriteAllColors(red, green, blue, white, master, target);
@@ -256,6 +272,8 @@ void CProject::SetSelectionPanTilt(quint8 pan, quint8 tilt, quint8 panFine, quin
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
+    if (!RoomForLevelChange(*this, selected))
+        return;
     const int n = selected.size();
     const bool spread = panSpread != 0 || tiltSpread != 0;
     QVector<quint8> pans(n, pan);
@@ -305,6 +323,8 @@ void CProject::SetSelectionPreset(const CProfileChannelDef* reference, const CPr
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
     const QList<CPatchedFixture*> selected = SelectedFixtures();
+    if (!RoomForLevelChange(*this, selected))
+        return;
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
     for (const CPatchedFixture* fixture : selected) {
         if (!fixture->Profile())
@@ -341,6 +361,8 @@ void CProject::SetSelectionChannelPreset(const CLibraryProfile* profile, const C
     if (!OwnsChannel(profile, channel) || m_editGuard || (m_dimmerLock && IsLockedDimmer(channel)))
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
+    if (!RoomForLevelChange(*this, SelectedFixtures()))
+        return;
     // The channel is one of this profile's: on a fixture of another profile
     // its number would name an unrelated channel.
     const CLayerTarget target = CLayerTarget::Of(*this, !m_editedScene);
@@ -364,13 +386,16 @@ void CProject::SetChannelLevel(int universe, int slot, quint8 level)
     if (m_editGuard || !IsUniverse(universe) || slot < 0 || slot >= kSlots)
         return;
     const QScopedValueRollback<bool> guard(m_editGuard, true);
+    CPatchedFixture* const channelFixture = GetChannelFixture(universe, slot);
+    if (!RoomForLevelChange(*this, {channelFixture}))
+        return;
     m_active[universe] = 1;
     WriteHandLevel(*this, universe, slot, level);
 
     CSceneStore store;
     store.effectScene = [&](CEffectScene& scene) { scene.SetChannelStaticLevel(universe, slot, level); };
     store.step = [&](CSceneStep& step, CScene& scene) {
-        step.StoreFixture(&scene, GetChannelFixture(universe, slot), *this);
+        step.StoreFixture(&scene, channelFixture, *this);
     };
     store.undoKind = UndoDmxLevelBase + slot;
     store.undoLabel = GetLangText(Txt::UndoDmxLevel);
@@ -392,6 +417,8 @@ void CProject::SetFixtureChannelLevel(CPatchedFixture* fixture, int channel, qui
             return;
     }
     const QScopedValueRollback<bool> guard(m_editGuard, true);
+    if (!RoomForLevelChange(*this, {fixture}))
+        return;
     const int universe = fixture->m_universe;
     WriteHandLevel(*this, universe, slot, level);
 

@@ -9,6 +9,7 @@
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/Project.h"
+#include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowHost.h"
 #include "show/StepFixture.h"
@@ -44,6 +45,14 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Room for
     // every fixture of a rig of 2,048 in each of 1,024 groups.
     qint64(1) << 21, // group members
+    // A generated entry costs some 76 bytes and no file: a file of a few
+    // kilobytes may ask for all of them. 3,000,000 take some 230 MB, which
+    // with every other kind at its bound keeps an open under 512 MB, and
+    // hold a hundred scenes of a curve row over 150 fixtures. Past 24
+    // levels an entry keeps them in a block of its own: ten levels to an
+    // entry keep that within the same memory.
+    3000000,         // generated entries
+    30000000,        // generated levels
 };
 
 qint64 ScenesHeld(const CProject& project)
@@ -56,13 +65,11 @@ qint64 ScenesHeld(const CProject& project)
     return scenes;
 }
 
-// Generated entries count as hand-made ones do: the rows of an effect are
-// generated again on open and take the same memory.
-void EntriesHeld(const CProject& project, qint64& entries, qint64& levels)
+void EntriesHeld(const CProject& project, bool generated, qint64& entries, qint64& levels)
 {
     for (const CPage* page : project.m_pages) {
         for (const CScene* scene : page->m_scenes)
-            CShowBounds::CountEntries(scene->m_steps, entries, levels);
+            CShowBounds::CountEntries(scene->m_steps, entries, levels, generated);
     }
 }
 
@@ -133,11 +140,13 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         }
         return held;
     case StepEntries:
-    case StepLevels: {
+    case StepLevels:
+    case GeneratedEntries:
+    case GeneratedLevels: {
         qint64 entries = 0;
         qint64 levels = 0;
-        EntriesHeld(project, entries, levels);
-        return kind == StepEntries ? entries : levels;
+        EntriesHeld(project, kind == GeneratedEntries || kind == GeneratedLevels, entries, levels);
+        return kind == StepEntries || kind == GeneratedEntries ? entries : levels;
     }
     case Groups:
         // The general group is always there and is not one of the file's groups.
@@ -265,11 +274,12 @@ qint64 CShowBounds::LevelsOf(const CPatchedFixture* fixture)
     return fixture && fixture->Profile() ? std::max(1, fixture->Profile()->ChannelCount()) : 1;
 }
 
-void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels)
+void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels, bool generated)
 {
-    // Generated steps count as Held counts them.
+    // A generated step counts every entry it holds, those that aligning it
+    // on the scene's fixtures gave it too.
     for (const CSceneStep* step : steps) {
-        if (!step)
+        if (!step || (step->m_effect != nullptr) != generated)
             continue;
         for (const CStepFixture* entry : step->m_entries) {
             if (!entry->Fixture())
@@ -280,13 +290,74 @@ void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries,
     }
 }
 
+namespace {
+
+// AskRoom for every kind of a step command, `counts` in the order of the
+// kinds from StepEntries on: hand-made entries and levels, then generated.
+bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4])
+{
+    const CShowBounds::Kind kinds[4] = {CShowBounds::StepEntries, CShowBounds::StepLevels,
+                                        CShowBounds::GeneratedEntries, CShowBounds::GeneratedLevels};
+    if (!CShowBounds::AskRoom(project, CShowBounds::Steps, steps))
+        return false;
+    for (int k = 0; k < 4; ++k) {
+        if (!CShowBounds::AskRoom(project, kinds[k], counts[k]))
+            return false;
+    }
+    return true;
+}
+
+void CountAllEntries(const QList<CSceneStep*>& steps, qint64 (&counts)[4])
+{
+    CShowBounds::CountEntries(steps, counts[0], counts[1], false);
+    CShowBounds::CountEntries(steps, counts[2], counts[3], true);
+}
+
+} // namespace
+
 bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps)
 {
-    qint64 entries = 0;
-    qint64 levels = 0;
-    CountEntries(steps, entries, levels);
-    return AskRoom(project, Steps, steps.size()) && AskRoom(project, StepEntries, entries)
-        && AskRoom(project, StepLevels, levels);
+    qint64 counts[4] = {};
+    CountAllEntries(steps, counts);
+    return AskRoomForStepKinds(project, steps.size(), counts);
+}
+
+bool CShowBounds::AskRoomForFixtures(const CProject& project, const CScene& scene,
+                                     const QList<CPatchedFixture*>& fixtures)
+{
+    // The steps of effect scenes are made again from their effect.
+    if (scene.IsEffectScene() || fixtures.isEmpty())
+        return true;
+    QSet<const CPatchedFixture*> wanted;
+    qint64 wantedLevels = 0;
+    for (const CPatchedFixture* fixture : fixtures) {
+        if (fixture && !wanted.contains(fixture)) {
+            wanted.insert(fixture);
+            wantedLevels += LevelsOf(fixture);
+        }
+    }
+    // One pass over the scene's entries, not a search per fixture and step:
+    // a fader moves many times a second.
+    qint64 counts[4] = {};
+    for (const CSceneStep* step : scene.m_steps) {
+        qint64 held = 0;
+        qint64 heldLevels = 0;
+        for (const CStepFixture* entry : step->m_entries) {
+            if (wanted.contains(entry->Fixture())) {
+                ++held;
+                heldLevels += LevelsOf(entry->Fixture());
+            }
+        }
+        const int k = step->m_effect ? 2 : 0;
+        counts[k] += wanted.size() - held;
+        counts[k + 1] += wantedLevels - heldLevels;
+    }
+    return AskRoomForStepKinds(project, 0, counts);
+}
+
+bool CShowBounds::AskRoomForEffectRow(const CProject& project, qint64 steps, qint64 entries, qint64 levels)
+{
+    return AskRoomForStepKinds(project, steps, {0, 0, entries, levels});
 }
 
 bool CShowBounds::AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after)
@@ -294,14 +365,13 @@ bool CShowBounds::AskRoomForSceneChange(const CProject& project, const CScene& b
     // The steps of effect scenes are made again from their effect.
     if (before.IsEffectScene())
         return true;
-    qint64 entries = 0;
-    qint64 levels = 0;
-    CountEntries(before.m_steps, entries, levels);
-    qint64 entriesAfter = 0;
-    qint64 levelsAfter = 0;
-    CountEntries(after.m_steps, entriesAfter, levelsAfter);
-    return AskRoom(project, Steps, after.m_steps.size() - before.m_steps.size())
-        && AskRoom(project, StepEntries, entriesAfter - entries) && AskRoom(project, StepLevels, levelsAfter - levels);
+    qint64 counts[4] = {};
+    CountAllEntries(before.m_steps, counts);
+    qint64 countsAfter[4] = {};
+    CountAllEntries(after.m_steps, countsAfter);
+    for (int k = 0; k < 4; ++k)
+        countsAfter[k] -= counts[k];
+    return AskRoomForStepKinds(project, after.m_steps.size() - before.m_steps.size(), countsAfter);
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "RecordingHost.h"
 #include "ShowAtBound.h"
 #include "ShownDialogs.h"
@@ -6,7 +7,9 @@
 
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
+#include "app/DefaultEffects.h"
 #include "app/DmxRecorder.h"
+#include "effects/GradientEffect.h"
 #include "editors/EditSceneWnd.h"
 #include "effects/CurveEffect.h"
 #include "layout/FixturesWnd.h"
@@ -39,7 +42,8 @@
 namespace {
 
 // The main window over a show of `universes`, with scene T (one step on one
-// fixture) on the first page.
+// fixture) on the first page, and a fixture T does not drive that the one
+// mask sets.
 struct CBoundsRig : CWindowRigBase
 {
     explicit CBoundsRig(int universes)
@@ -54,6 +58,10 @@ struct CBoundsRig : CWindowRigBase
         fixture = new CPatchedFixture(0, 0, 1, -1, QStringLiteral("F"), profile, false, false, 0);
         fixture->AddPosition(10, 10);
         Project().m_generalGroup->AddFixture(fixture);
+        other = new CPatchedFixture(10, 0, 2, -1, QStringLiteral("O"), profile, false, false, 0);
+        other->AddPosition(30, 10);
+        Project().m_generalGroup->AddFixture(other);
+        Project().m_masks << CMask{QStringLiteral("M"), {CChannelLevel{0, 10, 200}}};
         Project().UpdateAfterPatch(true, false);
         t = new CScene(QStringLiteral("T"), Project().UniverseCount());
         auto* step = new CSceneStep(0, 1000);
@@ -72,9 +80,39 @@ struct CBoundsRig : CWindowRigBase
                                                            : nullptr;
     }
 
+    // T's editor with its steps selected, as a level edit finds it.
+    CEditSceneWnd* EditTSelected()
+    {
+        CEditSceneWnd* editor = EditT();
+        editor->Scene()->m_selection = editor->Scene()->m_steps;
+        return editor;
+    }
+
     CPatchedFixture* fixture = nullptr;
+    CPatchedFixture* other = nullptr;
     CScene* t = nullptr;
 };
+
+// A curve over T's fixture, applied after T's step.
+void ApplyCurve(CBoundsRig& rig)
+{
+    CProject& project = rig.Project();
+    rig.EditT();
+    project.m_currentGroup->m_selectedFixtures = {rig.fixture};
+    auto* effect = new CCurveEffect(1000);
+    effect->SetChannelsFromProfile(rig.fixture->Profile(), false);
+    project.BindEffectToSelection(effect, false, true);
+    project.m_effectEngine.SetEffect(effect);
+    QVERIFY(!project.ApplyEffect(project.m_editedScene, false, -1, -1, -1));
+}
+
+// T's steps copied and pasted after themselves.
+void PasteT(CBoundsRig& rig)
+{
+    CEditSceneWnd* editor = rig.EditTSelected();
+    editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
+    editor->ToolButton(CEditSceneWnd::ToolPaste)->click();
+}
 
 struct SCommand
 {
@@ -137,37 +175,64 @@ const QMap<QString, SCommand>& Commands()
         {"new timeline marker", {Kind::TimeMarkers, 1, [](CBoundsRig& rig) { rig.TimeLine().AddMarkerAt(0); }}},
         {"step added",
          {Kind::Steps, 1, [](CBoundsRig& rig) { rig.EditT()->ToolButton(CEditSceneWnd::ToolAdd)->click(); }}},
-        {"steps pasted",
-         {Kind::Steps, 1,
+        {"steps pasted", {Kind::Steps, 1, PasteT}},
+        {"effect row applied", {Kind::Steps, 1, ApplyCurve}},
+        {"effect row applied at the generated entries", {Kind::GeneratedEntries, 1, ApplyCurve}},
+        // Step commands at the entry bound, with room for steps.
+        {"step added at the entries",
+         {Kind::StepEntries, 1, [](CBoundsRig& rig) { rig.EditT()->ToolButton(CEditSceneWnd::ToolAdd)->click(); }}},
+        {"steps pasted at the entries", {Kind::StepEntries, 1, PasteT}},
+        {"scene copied at the steps", {Kind::Steps, 1, [](CBoundsRig& rig) { rig.Pages().PageView()->CopyScene(0); }}},
+        {"scene copied at the entries",
+         {Kind::StepEntries, 1, [](CBoundsRig& rig) { rig.Pages().PageView()->CopyScene(0); }}},
+        // Level edits that store a fixture new to T, which every step of T
+        // then drives.
+        {"live levels copied",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) { rig.EditTSelected()->ToolButton(CEditSceneWnd::ToolCopyLive)->click(); }}},
+        {"mask applied",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) { QMetaObject::invokeMethod(rig.EditTSelected(), "OnMaskChanged", Q_ARG(int, 0)); }}},
+        {"fader moved",
+         {Kind::StepEntries, 1,
           [](CBoundsRig& rig) {
-              CEditSceneWnd* editor = rig.EditT();
-              editor->Scene()->m_selection = editor->Scene()->m_steps;
-              editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
-              editor->ToolButton(CEditSceneWnd::ToolPaste)->click();
+              rig.EditTSelected();
+              rig.Project().SetFixtureChannelLevel(rig.other, 0, 200);
           }}},
-        {"effect row applied",
-         {Kind::Steps, 1,
+        {"fixture colour picked",
+         {Kind::StepEntries, 1,
           [](CBoundsRig& rig) {
-              CProject& project = rig.Project();
-              rig.EditT();
-              project.m_currentGroup->m_selectedFixtures = {rig.fixture};
-              auto* effect = new CCurveEffect(1000);
-              effect->SetChannelsFromProfile(rig.fixture->Profile(), false);
-              project.BindEffectToSelection(effect, false, true);
-              project.m_effectEngine.SetEffect(effect);
-              QVERIFY(!project.ApplyEffect(project.m_editedScene, false, -1, -1, -1));
+              rig.EditTSelected();
+              rig.Project().SetFixtureColor(rig.other, 0, 200, 0, 0, 0);
+          }}},
+        {"selection colour set",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) {
+              rig.EditTSelected();
+              rig.Project().m_currentGroup->m_selectedFixtures = {rig.other};
+              rig.Project().SetSelectionColor(200, 0, 0, 0, false);
+          }}},
+        {"default levels",
+         {Kind::StepEntries, 1,
+          [](CBoundsRig& rig) {
+              rig.EditTSelected();
+              rig.Project().m_currentGroup->m_selectedFixtures = {rig.other};
+              rig.Project().DefaultLevels();
           }}},
     };
     return commands;
 }
 
-// What the show holds of every kind, and whether the window has marked it.
+// What the show holds of every kind, the channels T marks, and whether the
+// window has marked the show.
 QString Counts(CBoundsRig& rig)
 {
     QStringList counts;
     for (int kind = 0; kind < CShowBounds::KindCount; ++kind)
         counts << QString::number(CShowBounds::Held(rig.Project(), Kind(kind)));
     counts << QString::number(CShowBounds::BufferBytesHeld(rig.Project()));
+    const quint8* marks = rig.t->ActiveMask(0);
+    counts << QString::number(std::count(marks, marks + kSlotsPerUniverse, quint8(1)));
     return counts.join(QLatin1Char(' ')) + (rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }
 
@@ -269,6 +334,84 @@ private slots:
         QVERIFY(recorder.StoppedAtBound(&full));
         QCOMPARE(full, Kind::Steps);
         QVERIFY(!recorder.Tick(project, 25));
+    }
+
+    // The recorder counts what pasting its steps into the edited scene adds
+    // (the fixtures of the scene's first step in every recorded step, the
+    // recorded fixtures in every step of the scene), and stops with the
+    // last step that the paste admits. A step dropped at the bound takes
+    // the entries its new channels gave the steps before it.
+    void theRecorderStopsWhereItsPasteStillFits_data()
+    {
+        // The scene's steps and the raw channels each drives, the channels
+        // the first sample drives, whether each sample drives one more,
+        // and the steps kept with room for 50 entries.
+        Columns<int, int, int, bool, int>("intoSteps", "intoChannels", "channels", "growing", "kept");
+        QTest::newRow("into an empty scene") << 0 << 0 << 4 << false << 12;
+        QTest::newRow("into steps of other channels") << 3 << 5 << 4 << false << 4;
+        QTest::newRow("a new channel every sample") << 1 << 2 << 1 << true << 5;
+    }
+    void theRecorderStopsWhereItsPasteStillFits()
+    {
+        const auto [intoSteps, intoChannels, channels, growing, kept] =
+            Row<int, int, int, bool, int>("intoSteps", "intoChannels", "channels", "growing", "kept");
+        // Recorded on universe 0; the scene's and the filler's channels are
+        // of universe 1, which the recording does not capture.
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(2);
+        auto* edited = new CScene(QStringLiteral("T"), 2);
+        for (int i = 0; i < intoSteps; ++i) {
+            edited->m_steps << new CSceneStep(0, 1000);
+            for (int c = 0; c < intoChannels; ++c)
+                edited->m_steps.last()->AddEntry(new CStepFixture(project.GetChannelFixture(1, 100 + c), edited));
+        }
+        project.m_firstPage->m_scenes << edited;
+        FillToBound(project, Kind::StepEntries, 50);
+        project.m_recordScene = new CScene(QStringLiteral("DMX Record"), 2);
+        CDmxRecorder recorder;
+        recorder.Start(project, CRecordConfig{25, false, false, false, 60, false, 0}, {0}, edited);
+        for (int sample = 0; sample < 50 && recorder.Tick(project, 25); ++sample) {
+            for (int c = 0; c < channels + (growing ? sample + 1 : 0); ++c)
+                project.m_dmxInput[0][c] = quint8(sample + 1);
+        }
+        Kind full = Kind::KindCount;
+        QVERIFY(recorder.StoppedAtBound(&full));
+        QCOMPARE(full, Kind::StepEntries);
+        const CScene& recorded = *project.m_recordScene;
+        QCOMPARE(recorded.m_steps.size(), kept);
+        // The first sample, of an input still at 0, drives nothing; growing,
+        // the n-th kept step drives n channels, and every step those.
+        for (const CSceneStep* step : recorded.m_steps)
+            QCOMPARE(step->EntryCount(), growing ? kept : channels);
+
+        // Pasted as the editor pastes it: admitted, and the show still saves.
+        CScene trial(*edited, true, true, true);
+        trial.PasteSteps(intoSteps, recorded.m_steps);
+        QVERIFY(CShowBounds::AskRoomForSceneChange(project, *edited, trial));
+        edited->PasteSteps(intoSteps, recorded.m_steps);
+        QVERIFY(CShowBounds::HoldsWithin(project));
+    }
+
+    // Default effects come all or none: with room for one of two, none.
+    void defaultEffectsNeedRoomForAll_data()
+    {
+        Columns<int, int>("room", "added");
+        QTest::newRow("room for one of two") << 1 << 0;
+        QTest::newRow("room for both") << 2 << 2;
+    }
+    void defaultEffectsNeedRoomForAll()
+    {
+        const auto [room, added] = Row<int, int>("room", "added");
+        CRecordingHost host;
+        CProject project;
+        project.NewProject(1);
+        FillToBound(project, Kind::Scenes, room);
+        std::vector<SDefaultEffect> effects;
+        for (int i = 0; i < 2; ++i)
+            effects.push_back({std::make_unique<CGradientEffect>(1000), QStringLiteral("E"), Txt::EdSequencer});
+        QCOMPARE(AddDefaultEffects(project, std::move(effects)).size(), added);
+        QCOMPARE(CShowBounds::Held(project, Kind::Scenes), CShowBounds::Bound(Kind::Scenes) - room + added);
     }
 
     // A show grown to the bound by the commands saves and opens again.

@@ -139,6 +139,15 @@ void GenerateThreeSteps(CScene& scene, CEffect* effect, int position, const CSce
     }
 }
 
+// Stands in for the effect engine: tells `admit` the next of these sizes
+// and makes nothing, so a row may claim millions of entries.
+QList<CScene::SEffectRowSize> g_claims;
+void GenerateClaimed(CScene&, CEffect*, int, const CScene::EffectRowAdmit& admit)
+{
+    if (admit && !g_claims.isEmpty())
+        admit(g_claims.takeFirst());
+}
+
 // Shows at the bounds a reader puts on what a file makes. Their entries hold
 // the levels of the profile as it was when they were made: the profile then
 // changes, so that what the reader makes of the file (by the profile it
@@ -207,9 +216,11 @@ private slots:
         Columns<int, int, bool, bool, QString>("show", "count", "saves", "opens", "reason");
         const QString levels = CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
         const QString memory = CShowBounds::BuffersTooLarge();
-        // 2049 x 64 entries of 512 channels pass 2^26 levels: the entries an
-        // effect row generates take as much memory as hand-made ones.
-        QTest::newRow("effect row past the levels") << int(EffectRowSteps) << 2049 << false << false << levels;
+        // 916 x 64 entries of 512 channels pass the levels of generated
+        // steps, which have a bound of their own; 915 do not.
+        const QString generated = CShowBounds::FileAsksTooMany(CShowBounds::GeneratedLevels);
+        QTest::newRow("effect row within the levels") << int(EffectRowSteps) << 915 << true << false << QString();
+        QTest::newRow("effect row past the levels") << int(EffectRowSteps) << 916 << false << false << generated;
         // Entries of 512 levels of a profile now of one channel: the blobs
         // hold every level.
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
@@ -444,6 +455,37 @@ private slots:
                 QVERIFY(!r.project().m_savedPlayingCopies[0]);
             }
         }
+    }
+
+    // The reader counts what the rows of a file will generate, over every
+    // row, against the bounds of generated entries and levels, which lie
+    // above the hand-made ones'.
+    void generatedRowsCountAgainstTheirOwnBounds_data()
+    {
+        Columns<qint64, qint64, QString>("entries", "levels", "refusal");
+        const qint64 entries = CShowBounds::Bound(CShowBounds::GeneratedEntries);
+        const qint64 levels = CShowBounds::Bound(CShowBounds::GeneratedLevels);
+        QTest::newRow("entries at the bound") << entries << entries << QString();
+        QTest::newRow("an entry past") << entries + 1 << entries + 1
+                                       << CShowBounds::FileAsksTooMany(CShowBounds::GeneratedEntries);
+        QTest::newRow("levels at the bound") << qint64(2) << levels << QString();
+        QTest::newRow("a level past") << qint64(2) << levels + 1
+                                      << CShowBounds::FileAsksTooMany(CShowBounds::GeneratedLevels);
+    }
+    void generatedRowsCountAgainstTheirOwnBounds()
+    {
+        const auto [entries, levels, refusal] = Row<qint64, qint64, QString>("entries", "levels", "refusal");
+        CPagesRig r;
+        CScene::SetEffectRowGenerator(&GenerateClaimed);
+        g_claims = {{1, entries / 2, levels / 2}, {1, entries - entries / 2, levels - levels / 2}};
+        const QString row = QStringLiteral("<ZKStep><ZKEffect ZKEType=\"4\"/></ZKStep>");
+        QString refused;
+        try {
+            ReadPages(r.project(), OneScene(row + row));
+        } catch (const CFileRefused& error) {
+            refused = error.Message();
+        }
+        QCOMPARE(refused, refusal);
     }
 
     void generatedRowTakesTheFixedLevelsOfChannelsTheEffectLeaves()

@@ -79,6 +79,42 @@ private slots:
         QCOMPARE(rig.host.calls, QStringList{QStringLiteral("ShowStatusMessage:") + words});
     }
 
+    // Copies waiting for the next tick take room as running ones do, and so
+    // does the copy that fades out what a stop for a new selection gives
+    // up: at the bound neither is made, and the show stays at it.
+    void copiesTakeRoomBeforeTheyRun_data()
+    {
+        QTest::addColumn<bool>("queued");
+        QTest::newRow("a copy behind a queued one") << true;
+        QTest::newRow("the fading copy of a stop for the selection") << false;
+    }
+    void copiesTakeRoomBeforeTheyRun()
+    {
+        QFETCH(bool, queued);
+        CCopiesRig rig(1);
+        CEffectScene* full = rig.ZoomEffect(255, 1000);
+        rig.Select({0, 1});
+        if (queued) {
+            FillToBound(rig.project, CShowBounds::Scenes, 1);
+            QVERIFY(rig.project.PlayEffectScene(full));
+            rig.Select({2});
+            rig.host.calls.clear();
+            QVERIFY(!rig.project.PlayEffectScene(full));
+        } else {
+            QVERIFY(rig.project.PlayEffectScene(full));
+            rig.Tick();
+            FillToBound(rig.project, CShowBounds::Scenes);
+            rig.Select({0});
+            rig.host.calls.clear();
+            QVERIFY(!rig.project.StopEffectScene(full, false));
+        }
+        const QString words = CShowBounds::ShowHoldsTooMany(CShowBounds::Scenes);
+        QCOMPARE(rig.host.calls, QStringList{QStringLiteral("ShowStatusMessage:") + words});
+        rig.Tick();
+        QCOMPARE(rig.project.m_runningCopies.size(), 1);
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::Scenes), CShowBounds::Bound(CShowBounds::Scenes));
+    }
+
     void copiesStartOnTheNextTickAndGiveUpWhatANewOneTakes()
     {
         CCopiesRig rig;

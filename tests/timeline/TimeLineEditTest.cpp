@@ -1,6 +1,7 @@
 #include "DataTable.h"
 #include "SyntheticMouse.h"
 #include "TestRegistry.h"
+#include "ShowAtBound.h"
 #include "TimeLineRig.h"
 
 #include "show/Page.h"
@@ -258,6 +259,33 @@ private slots:
         QCOMPARE(pasted->m_start, 8000);
         QCOMPARE(pasted->m_stop, 9000);
         QCOMPARE(edit.rig.Control().Label(pasted), QStringLiteral("Scenes - S"));
+    }
+
+    // Blocks copied from two lines paste both or neither: with room for
+    // one more block, neither.
+    void pastedBlocksNeedRoomForAll_data()
+    {
+        Columns<int, int>("room", "pasted");
+        QTest::newRow("room for one of two") << 1 << 0;
+        QTest::newRow("room for both") << 2 << 2;
+    }
+    void pastedBlocksNeedRoomForAll()
+    {
+        const auto [room, pasted] = Row<int, int>("room", "pasted");
+        SEdit edit;
+        edit.rig.AnswerMenus();
+        edit.rig.Control().InsertLine(1);
+        edit.rig.ShowLines();
+        edit.Add(1000, 500);
+        edit.rig.Block(edit.rig.Line(1), edit.scene, 1000, 500);
+        Drag(&edit.rig.Control(), edit.rig.At(edit.line, 500) - QPoint(0, 5), edit.rig.At(edit.rig.Line(1), 2000));
+        QCOMPARE(edit.rig.Control().Selection().size(), 2);
+        edit.rig.Control().OnCopy();
+        FillToBound(edit.rig.project, CShowBounds::TimeBlocks, room, edit.scene);
+        const qint64 before = CShowBounds::Held(edit.rig.project, CShowBounds::TimeBlocks);
+        edit.rig.RightClick(edit.rig.At(edit.line, 15000));
+        edit.rig.Control().OnPaste();
+        QCOMPARE(CShowBounds::Held(edit.rig.project, CShowBounds::TimeBlocks), before + pasted);
     }
 
     void aDeletedSceneLeavesTheClipboard()

@@ -21,6 +21,7 @@
 #include "show/SceneStep.h"
 #include "show/ShowBounds.h"
 #include "show/ShowHost.h"
+#include "show/StepAlignment.h"
 #include "Captions.h"
 
 #include <QElapsedTimer>
@@ -124,6 +125,8 @@ public:
     }
 
     bool HasFixtures() const { return !m_enabled.isEmpty(); }
+    // The fixtures each written step holds an entry of, in order.
+    const QList<CPatchedFixture*>& Enabled() const { return m_enabled; }
 
     // What Write will make: every step holds an entry per enabled fixture
     // (an effect scene's static channels may add theirs).
@@ -701,6 +704,92 @@ void CutEffectRow(CScene& scene, int from, CEffect* effect)
     scene.RemoveEffectIfUnused(effect, true);
 }
 
+// Where a row goes: after the current step's row, or with replace in place
+// of the current step and the rest of its effect row (`cut`); at the end
+// without a current step.
+struct SRowPlace {
+    int current = -1;
+    int position = 0;
+    CEffect* cut = nullptr;
+};
+
+SRowPlace PlaceOfRow(const CScene& scene, bool replace)
+{
+    SRowPlace place;
+    place.current = scene.CurrentStepIndex();
+    place.position = scene.m_steps.size();
+    if (place.current >= 0) {
+        CEffect* rowEffect = scene.m_steps.at(place.current)->m_effect;
+        if (!replace) {
+            place.position = RowEndOf(scene, place.current);
+        } else if (rowEffect) {
+            place.cut = rowEffect;
+            place.position = place.current;
+        }
+    }
+    return place;
+}
+
+void CountStep(const CSceneStep* step, bool generated, qint64 sign, CShowBounds::SStepGrowth& growth)
+{
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CShowBounds::CountEntries({const_cast<CSceneStep*>(step)}, entries, levels);
+    (generated ? growth.generatedEntries : growth.entries) += sign * entries;
+    (generated ? growth.generatedLevels : growth.levels) += sign * levels;
+}
+
+// What CProject::WriteEffectRow will add to the plain scene, found before
+// anything is made: the row's own steps, the cut row's that go, and the
+// entries aligning the steps on the fixtures of the row and the first step
+// adds. Costs the row's size and a look at each step's list of fixtures.
+CShowBounds::SStepGrowth EffectRowGrowth(CProject& project, const CEffectEngine& engine, CScene& scene,
+                                         bool replace)
+{
+    CShowBounds::SStepGrowth growth;
+    const SRowPlace place = PlaceOfRow(scene, replace);
+    QList<const CSceneStep*> kept;
+    kept.reserve(scene.m_steps.size());
+    for (int i = 0; i < scene.m_steps.size(); ++i) {
+        const CSceneStep* step = scene.m_steps.at(i);
+        if (place.cut && step->m_effect == place.cut) {
+            if (i >= place.current) {
+                --growth.steps;
+                CountStep(step, true, -1, growth);
+                continue;
+            }
+            // Stays as a hand-made step.
+            CountStep(step, true, -1, growth);
+            CountStep(step, false, 1, growth);
+        }
+        kept << step;
+    }
+
+    const CGeneratedStepWriter writer(project, engine, scene, nullptr, place.position);
+    if (!writer.HasFixtures())
+        return growth;
+    const CScene::SEffectRowSize row = writer.Size();
+    growth.steps += row.steps;
+    growth.generatedEntries += row.entries;
+    growth.generatedLevels += row.levels;
+    if (kept.isEmpty() || row.steps <= 0)
+        return growth;
+    // The row's first step is the scene's first when it goes in at the front.
+    const CStepAlignment alignment(writer.Enabled(), place.position == 0 ? writer.Enabled()
+                                                                        : CStepAlignment::FixturesOf(kept.first()));
+    for (const CSceneStep* step : qAsConst(kept)) {
+        const bool generated = step->m_effect && step->m_effect != place.cut;
+        CStepAlignment::Count(alignment.MissingIn(*step), generated ? growth.generatedEntries : growth.entries,
+                              generated ? growth.generatedLevels : growth.levels);
+    }
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CStepAlignment::Count(alignment.MissingInA(), entries, levels);
+    growth.generatedEntries += row.steps * entries;
+    growth.generatedLevels += row.steps * levels;
+    return growth;
+}
+
 } // namespace
 
 // --- Seams
@@ -765,16 +854,9 @@ bool CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         return false;
     }
 
-    // Tried on a copy first: the row's steps, and the entries that aligning
-    // them gives the scene's own steps, are known only once written.
-    {
-        CScene trial(*scene, true, true, true);
-        trial.m_currentStep = trial.m_steps.value(scene->CurrentStepIndex());
-        WriteEffectRow(trial, replace);
-        if (!CShowBounds::AskRoomForSceneChange(*this, *scene, trial)) {
-            m_effectEngine.Clear(true);
-            return false;
-        }
+    if (!CShowBounds::AskRoomForStepGrowth(*this, EffectRowGrowth(*this, m_effectEngine, *scene, replace))) {
+        m_effectEngine.Clear(true);
+        return false;
     }
     WriteEffectRow(*scene, replace);
     m_effectEngine.Clear(true);
@@ -783,28 +865,19 @@ bool CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
 
 void CProject::WriteEffectRow(CScene& scene, bool replace)
 {
-    const int currentIndex = scene.CurrentStepIndex();
-    int position = scene.m_steps.size();
-    bool currentCut = false;
-    if (currentIndex >= 0) {
-        CEffect* rowEffect = scene.m_steps.at(currentIndex)->m_effect;
-        if (!replace) {
-            position = RowEndOf(scene, currentIndex);
-        } else if (rowEffect) {
-            scene.m_currentStep = nullptr; // about to be deleted
-            CutEffectRow(scene, currentIndex, rowEffect);
-            position = currentIndex;
-            currentCut = true;
-        }
+    const SRowPlace place = PlaceOfRow(scene, replace);
+    if (place.cut) {
+        scene.m_currentStep = nullptr; // about to be deleted
+        CutEffectRow(scene, place.current, place.cut);
     }
-
+    const int position = place.position;
     const int stepsBefore = scene.m_steps.size();
     ApplyEffectToScene(&scene, position);
     if (stepsBefore > 0 && scene.m_steps.size() > stepsBefore && position < scene.m_steps.size())
         scene.AddMissingEntries(scene.m_steps.at(position), scene.m_steps.first());
-    scene.SettleAfterStepChange(currentIndex);
+    scene.SettleAfterStepChange(place.current);
     // The replaced step's place shows what replaced it.
-    if (currentCut && !scene.m_steps.isEmpty())
+    if (place.cut && !scene.m_steps.isEmpty())
         scene.GoToStep(std::min(position, int(scene.m_steps.size()) - 1), 0);
 }
 

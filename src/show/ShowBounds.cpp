@@ -245,19 +245,12 @@ bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneSte
         && AskRoom(project, StepLevels, levels);
 }
 
-bool CShowBounds::AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after)
+bool CShowBounds::AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth)
 {
-    // The steps of effect scenes are made again from their effect.
-    if (before.IsEffectScene())
-        return true;
-    qint64 entries = 0;
-    qint64 levels = 0;
-    CountEntries(before.m_steps, entries, levels);
-    qint64 entriesAfter = 0;
-    qint64 levelsAfter = 0;
-    CountEntries(after.m_steps, entriesAfter, levelsAfter);
-    return AskRoom(project, Steps, after.m_steps.size() - before.m_steps.size())
-        && AskRoom(project, StepEntries, entriesAfter - entries) && AskRoom(project, StepLevels, levelsAfter - levels);
+    // Generated entries count as hand-made ones do (EntriesHeld).
+    return AskRoom(project, Steps, growth.steps)
+        && AskRoom(project, StepEntries, growth.entries + growth.generatedEntries)
+        && AskRoom(project, StepLevels, growth.levels + growth.generatedLevels);
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

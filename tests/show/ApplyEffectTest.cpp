@@ -12,6 +12,7 @@
 #include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
+#include "show/ShowBounds.h"
 
 #include <QtTest>
 
@@ -53,6 +54,26 @@ void Apply(CProject& project, CEffect* effect, CScene* scene, bool replace)
     project.BindEffectToSelection(effect, false, false);
     project.m_effectEngine.SetEffect(effect);
     project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+// A curve on every channel of the profile: a step each 40 ms of `length`.
+CCurveEffect* ChannelCurve(CLibraryProfile* profile, int length)
+{
+    auto* curve = new CCurveEffect(length);
+    curve->SetChannelsFromProfile(profile, false);
+    for (bool& active : curve->m_activeChannels)
+        active = true;
+    return curve;
+}
+
+// `count` one-channel dimmers from address 0 of universe 0.
+QList<CPatchedFixture*> Dimmers(CPlaybackRig& rig, CLibraryProfile* dimmer, int count)
+{
+    QList<CPatchedFixture*> fixtures;
+    for (int a = 0; a < count; ++a)
+        fixtures << rig.AddFixture(dimmer, 0, a);
+    rig.project.UpdateAfterPatch(false, false);
+    return fixtures;
 }
 
 QList<int> Fades(const CScene* scene)
@@ -231,6 +252,62 @@ private slots:
             QCOMPARE(Levels(step, expected[i].first).mid(panTilt ? 1 : 0, panTilt ? 4 : 3), expected[i].second);
         }
         VerifyConsistent(scene);
+    }
+
+    // Each row makes its own entries and no more, whatever the scene holds
+    // already: no copy of the scene, no row made twice, no search through
+    // the steps the scene held.
+    void eachRowMakesItsOwnEntriesOnly()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
+        Select(rig.project, Dimmers(rig, dimmer, 64));
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        quint64 firstSearched = 0;
+        for (int row = 0; row < 5; ++row) {
+            const quint64 made = CStepFixture::EntriesMade();
+            const quint64 searched = CSceneStep::EntriesSearched();
+            Apply(rig.project, ChannelCurve(dimmer, 20 * 40), scene, false);
+            QCOMPARE(CStepFixture::EntriesMade() - made, quint64(20 * 64));
+            if (row == 0)
+                firstSearched = CSceneStep::EntriesSearched() - searched;
+            QVERIFY(CSceneStep::EntriesSearched() - searched <= firstSearched);
+        }
+        QCOMPARE(scene->m_steps.size(), 100);
+        VerifyConsistent(scene);
+    }
+
+    // A row is counted in full against the entry bound before it is made:
+    // its 10 steps of 64 entries, an entry of the hand-made step's fixture
+    // in each, and the row's 64 fixtures in the hand-made step.
+    void aRowIsCountedInFullAgainstTheEntryBound_data()
+    {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("room for it") << qint64(640 + 10 + 64);
+        QTest::newRow("an entry short") << qint64(640 + 10 + 64 - 1);
+    }
+    void aRowIsCountedInFullAgainstTheEntryBound()
+    {
+        QFETCH(qint64, room);
+        CPlaybackRig rig(1);
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
+        const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
+        CScene* filler = rig.AddScene(QStringLiteral("F"));
+        const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
+        for (qint64 entries = 1; entries < held; entries += 64) {
+            auto* step = new CSceneStep(0, 40);
+            for (int f = 0; f < 64 && entries + f < held; ++f)
+                step->m_entries << new CStepFixture(fixtures.at(f), filler);
+            filler->m_steps << step;
+        }
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), held);
+        Select(rig.project, fixtures.mid(0, 64));
+        Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        const bool fits = room == 640 + 10 + 64;
+        QCOMPARE(scene->m_steps.size(), fits ? 11 : 1);
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), fits ? held + room : held);
     }
 
     void curvePointsFoldIntoStepsOfWholeGrains()

@@ -357,12 +357,12 @@ bool CEffectsWnd::Apply(int scope)
         m_scene->m_name = formerName;
         ShowHost().UpdateSceneName(m_scene);
     }
-    return applied;
     // The effect scene's edit ends with this apply; a scene's goes on in its
     // editor, which marks the show if it is kept, and its No leaves the mark
     // as it was.
-    if (IsEffectScene())
+    if (applied && IsEffectScene())
         ShowHost().SetModified(true);
+    return applied;
 }
 
 QList<CEffectsWnd::SChannels> CEffectsWnd::DropUnselectedFixtures()

@@ -279,34 +279,45 @@ private slots:
 
     // A row is counted in full against the entry bound before it is made:
     // its 10 steps of 64 entries, an entry of the hand-made step's fixture
-    // in each, and the row's 64 fixtures in the hand-made step.
+    // in each, and the row's 64 fixtures in the hand-made step; or, in
+    // place of such a row, 15 steps of 64 and X's entry in each less the
+    // 10 steps of 65 it replaces.
     void aRowIsCountedInFullAgainstTheEntryBound_data()
     {
+        QTest::addColumn<bool>("replace");
         QTest::addColumn<qint64>("room");
-        QTest::newRow("room for it") << qint64(640 + 10 + 64);
-        QTest::newRow("an entry short") << qint64(640 + 10 + 64 - 1);
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("room for it") << false << qint64(640 + 10 + 64) << true;
+        QTest::newRow("an entry short") << false << qint64(640 + 10 + 64 - 1) << false;
+        QTest::newRow("room in place of a row") << true << qint64(15 * 65 - 10 * 65) << true;
+        QTest::newRow("an entry short in place of a row") << true << qint64(15 * 65 - 10 * 65 - 1) << false;
     }
     void aRowIsCountedInFullAgainstTheEntryBound()
     {
+        QFETCH(bool, replace);
         QFETCH(qint64, room);
+        QFETCH(bool, fits);
         CPlaybackRig rig(1);
         CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
         const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
         CScene* scene = rig.AddScene(QStringLiteral("S"));
         rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
+        Select(rig.project, fixtures.mid(0, 64));
+        if (replace) {
+            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+            scene->m_currentStep = scene->m_steps.at(1);
+        }
         CScene* filler = rig.AddScene(QStringLiteral("F"));
         const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
-        for (qint64 entries = 1; entries < held; entries += 64) {
+        for (qint64 entries = CShowBounds::Held(rig.project, CShowBounds::StepEntries); entries < held; entries += 64) {
             auto* step = new CSceneStep(0, 40);
             for (int f = 0; f < 64 && entries + f < held; ++f)
                 step->m_entries << new CStepFixture(fixtures.at(f), filler);
             filler->m_steps << step;
         }
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), held);
-        Select(rig.project, fixtures.mid(0, 64));
-        Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
-        const bool fits = room == 640 + 10 + 64;
-        QCOMPARE(scene->m_steps.size(), fits ? 11 : 1);
+        Apply(rig.project, ChannelCurve(dimmer, (replace ? 15 : 10) * 40), scene, replace);
+        QCOMPARE(scene->m_steps.size(), fits ? (replace ? 16 : 11) : (replace ? 11 : 1));
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), fits ? held + room : held);
     }
 

@@ -277,36 +277,40 @@ private slots:
         VerifyConsistent(scene);
     }
 
-    // A row is counted in full against the entry bound before it is made:
-    // its 10 steps of 64 entries, an entry of the hand-made step's fixture
-    // in each, and the row's 64 fixtures in the hand-made step; or, in
-    // place of such a row, 15 steps of 64 and X's entry in each less the
-    // 10 steps of 65 it replaces.
+    // A row is counted in full against the entry bound before it is made.
+    // After a step of X: 10 steps of 64 entries, X's entry in each, and the
+    // row's 64 fixtures in X's step. In place of such a row after X's step:
+    // 15 steps of 65 less the 10 of 65 it replaces. In place of a row in
+    // front of X's step: 25 steps of 32, which become the first, so only
+    // X's step gets their 32 fixtures; less the 10 steps of 64 replaced.
     void aRowIsCountedInFullAgainstTheEntryBound_data()
     {
-        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("place");
         QTest::addColumn<qint64>("room");
-        QTest::addColumn<bool>("fits");
-        QTest::newRow("room for it") << false << qint64(640 + 10 + 64) << true;
-        QTest::newRow("an entry short") << false << qint64(640 + 10 + 64 - 1) << false;
-        QTest::newRow("room in place of a row") << true << qint64(15 * 65 - 10 * 65) << true;
-        QTest::newRow("an entry short in place of a row") << true << qint64(15 * 65 - 10 * 65 - 1) << false;
+        QTest::addColumn<int>("steps"); // of the scene after the apply
+        QTest::newRow("after a step") << "after" << qint64(640 + 10 + 64) << 11;
+        QTest::newRow("after a step, an entry short") << "after" << qint64(640 + 10 + 64 - 1) << 1;
+        QTest::newRow("in place") << "in place" << qint64(15 * 65 - 10 * 65) << 16;
+        QTest::newRow("in place, an entry short") << "in place" << qint64(15 * 65 - 10 * 65 - 1) << 11;
+        QTest::newRow("in front") << "in front" << qint64(25 * 32 + 32 - 10 * 64) << 26;
+        QTest::newRow("in front, an entry short") << "in front" << qint64(25 * 32 + 32 - 10 * 64 - 1) << 11;
     }
     void aRowIsCountedInFullAgainstTheEntryBound()
     {
-        QFETCH(bool, replace);
+        QFETCH(QString, place);
         QFETCH(qint64, room);
-        QFETCH(bool, fits);
+        QFETCH(int, steps);
         CPlaybackRig rig(1);
         CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
         const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
         CScene* scene = rig.AddScene(QStringLiteral("S"));
-        rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
         Select(rig.project, fixtures.mid(0, 64));
-        if (replace) {
+        if (place == "in front")
             Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
-            scene->m_currentStep = scene->m_steps.at(1);
-        }
+        rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
+        if (place == "in place")
+            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        scene->m_currentStep = scene->m_steps.value(place == "in place" ? 1 : 0);
         CScene* filler = rig.AddScene(QStringLiteral("F"));
         const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
         for (qint64 entries = CShowBounds::Held(rig.project, CShowBounds::StepEntries); entries < held; entries += 64) {
@@ -316,8 +320,12 @@ private slots:
             filler->m_steps << step;
         }
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), held);
-        Apply(rig.project, ChannelCurve(dimmer, (replace ? 15 : 10) * 40), scene, replace);
-        QCOMPARE(scene->m_steps.size(), fits ? (replace ? 16 : 11) : (replace ? 11 : 1));
+        if (place == "in front")
+            Select(rig.project, fixtures.mid(0, 32));
+        const int length = place == "after" ? 10 : place == "in place" ? 15 : 25;
+        Apply(rig.project, ChannelCurve(dimmer, length * 40), scene, place != "after");
+        QCOMPARE(scene->m_steps.size(), steps);
+        const bool fits = steps == 1 + length;
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), fits ? held + room : held);
     }
 

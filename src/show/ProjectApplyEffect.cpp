@@ -739,19 +739,29 @@ void CountStep(const CSceneStep* step, bool generated, qint64 sign, CShowBounds:
     (generated ? growth.generatedLevels : growth.levels) += sign * levels;
 }
 
-// What CProject::WriteEffectRow will add to the plain scene, found before
-// anything is made: the row's own steps, the cut row's that go, and the
-// entries aligning the steps on the fixtures of the row and the first step
-// adds. Costs the row's size and a look at each step's list of fixtures.
-CShowBounds::SStepGrowth EffectRowGrowth(CProject& project, const CEffectEngine& engine, CScene& scene,
-                                         bool replace)
-{
+// What writing the engine's row into a plain scene will add, found before
+// anything is made: the row's own steps, those of the cut row that go, and
+// the entries aligning the steps on the fixtures of the row and the first
+// step gives them (CScene::AddMissingEntries), kept for the writing so that
+// it walks the scene's steps no more. Costs the row's size and a look at
+// each step's list of fixtures.
+struct SRowPlan {
+    SRowPlace place;
     CShowBounds::SStepGrowth growth;
-    const SRowPlace place = PlaceOfRow(scene, replace);
-    QList<const CSceneStep*> kept;
+    QList<QPair<CSceneStep*, QList<CPatchedFixture*>>> lacking; // steps kept that lack some, in order
+    QList<CPatchedFixture*> lackingInRow;                        // of each of the row's steps
+};
+
+SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, bool replace)
+{
+    SRowPlan plan;
+    plan.place = PlaceOfRow(scene, replace);
+    const SRowPlace& place = plan.place;
+    CShowBounds::SStepGrowth& growth = plan.growth;
+    QList<CSceneStep*> kept;
     kept.reserve(scene.m_steps.size());
     for (int i = 0; i < scene.m_steps.size(); ++i) {
-        const CSceneStep* step = scene.m_steps.at(i);
+        CSceneStep* step = scene.m_steps.at(i);
         if (place.cut && step->m_effect == place.cut) {
             if (i >= place.current) {
                 --growth.steps;
@@ -767,27 +777,56 @@ CShowBounds::SStepGrowth EffectRowGrowth(CProject& project, const CEffectEngine&
 
     const CGeneratedStepWriter writer(project, engine, scene, nullptr, place.position);
     if (!writer.HasFixtures())
-        return growth;
+        return plan;
     const CScene::SEffectRowSize row = writer.Size();
     growth.steps += row.steps;
     growth.generatedEntries += row.entries;
     growth.generatedLevels += row.levels;
     if (kept.isEmpty() || row.steps <= 0)
-        return growth;
+        return plan;
     // The row's first step is the scene's first when it goes in at the front.
     const CStepAlignment alignment(writer.Enabled(), place.position == 0 ? writer.Enabled()
                                                                         : CStepAlignment::FixturesOf(kept.first()));
-    for (const CSceneStep* step : qAsConst(kept)) {
+    for (CSceneStep* step : qAsConst(kept)) {
+        QList<CPatchedFixture*> missing = alignment.MissingIn(*step);
+        if (missing.isEmpty())
+            continue;
         const bool generated = step->m_effect && step->m_effect != place.cut;
-        CStepAlignment::Count(alignment.MissingIn(*step), generated ? growth.generatedEntries : growth.entries,
+        CStepAlignment::Count(missing, generated ? growth.generatedEntries : growth.entries,
                               generated ? growth.generatedLevels : growth.levels);
+        plan.lacking.append({step, missing});
     }
+    plan.lackingInRow = alignment.MissingInA();
     qint64 entries = 0;
     qint64 levels = 0;
-    CStepAlignment::Count(alignment.MissingInA(), entries, levels);
+    CStepAlignment::Count(plan.lackingInRow, entries, levels);
     growth.generatedEntries += row.steps * entries;
     growth.generatedLevels += row.steps * levels;
-    return growth;
+    return plan;
+}
+
+// ApplyEffect's row in a plain scene, as planned: after the current step's
+// row, or in place of its effect row with replace.
+void WriteRow(CProject& project, CScene& scene, const SRowPlan& plan)
+{
+    const SRowPlace& place = plan.place;
+    if (place.cut) {
+        scene.m_currentStep = nullptr; // about to be deleted
+        CutEffectRow(scene, place.current, place.cut);
+    }
+    const int stepsBefore = scene.m_steps.size();
+    project.ApplyEffectToScene(&scene, place.position);
+    const int written = scene.m_steps.size() - stepsBefore;
+    if (stepsBefore > 0 && written > 0) {
+        for (const auto& lacking : plan.lacking)
+            CStepAlignment::Append(&scene, *lacking.first, lacking.second);
+        for (int i = place.position; i < place.position + written; ++i)
+            CStepAlignment::Append(&scene, *scene.m_steps.at(i), plan.lackingInRow);
+    }
+    scene.SettleAfterStepChange(place.current);
+    // The replaced step's place shows what replaced it.
+    if (place.cut && !scene.m_steps.isEmpty())
+        scene.GoToStep(std::min(place.position, int(scene.m_steps.size()) - 1), 0);
 }
 
 } // namespace
@@ -854,31 +893,14 @@ bool CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         return false;
     }
 
-    if (!CShowBounds::AskRoomForStepGrowth(*this, EffectRowGrowth(*this, m_effectEngine, *scene, replace))) {
+    const SRowPlan plan = PlanRow(*this, m_effectEngine, *scene, replace);
+    if (!CShowBounds::AskRoomForStepGrowth(*this, plan.growth)) {
         m_effectEngine.Clear(true);
         return false;
     }
-    WriteEffectRow(*scene, replace);
+    WriteRow(*this, *scene, plan);
     m_effectEngine.Clear(true);
     return true;
-}
-
-void CProject::WriteEffectRow(CScene& scene, bool replace)
-{
-    const SRowPlace place = PlaceOfRow(scene, replace);
-    if (place.cut) {
-        scene.m_currentStep = nullptr; // about to be deleted
-        CutEffectRow(scene, place.current, place.cut);
-    }
-    const int position = place.position;
-    const int stepsBefore = scene.m_steps.size();
-    ApplyEffectToScene(&scene, position);
-    if (stepsBefore > 0 && scene.m_steps.size() > stepsBefore && position < scene.m_steps.size())
-        scene.AddMissingEntries(scene.m_steps.at(position), scene.m_steps.first());
-    scene.SettleAfterStepChange(place.current);
-    // The replaced step's place shows what replaced it.
-    if (place.cut && !scene.m_steps.isEmpty())
-        scene.GoToStep(std::min(position, int(scene.m_steps.size()) - 1), 0);
 }
 
 void CProject::GenerateEffectSteps(const CEffect* effect, CScene* scene, int position)

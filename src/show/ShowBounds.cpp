@@ -18,6 +18,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -247,10 +248,25 @@ bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneSte
 
 bool CShowBounds::AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth)
 {
-    // Generated entries count as hand-made ones do (EntriesHeld).
-    return AskRoom(project, Steps, growth.steps)
-        && AskRoom(project, StepEntries, growth.entries + growth.generatedEntries)
-        && AskRoom(project, StepLevels, growth.levels + growth.generatedLevels);
+    if (!AskRoom(project, Steps, growth.steps))
+        return false;
+    // Generated entries count as hand-made ones do (EntriesHeld), both
+    // counts from one walk through the show's entries.
+    const qint64 entries = growth.entries + growth.generatedEntries;
+    const qint64 levels = growth.levels + growth.generatedLevels;
+    if (entries <= 0 && levels <= 0)
+        return true;
+    qint64 heldEntries = 0;
+    qint64 heldLevels = 0;
+    EntriesHeld(project, heldEntries, heldLevels);
+    for (const auto& [kind, held, more] : {std::tuple{StepEntries, heldEntries, entries},
+                                           std::tuple{StepLevels, heldLevels, levels}}) {
+        if (more > 0 && held + more > Bound(kind)) {
+            TellNoRoom(project, kind, more);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

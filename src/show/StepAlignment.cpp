@@ -51,9 +51,13 @@ void CStepAlignment::Count(const QList<CPatchedFixture*>& fixtures, qint64& entr
 
 void CStepAlignment::Align(CScene* scene, CSceneStep& step) const
 {
-    const QList<CPatchedFixture*> missing = MissingIn(step);
-    step.m_entries.reserve(step.m_entries.size() + missing.size());
-    for (CPatchedFixture* fixture : missing)
+    Append(scene, step, MissingIn(step));
+}
+
+void CStepAlignment::Append(CScene* scene, CSceneStep& step, const QList<CPatchedFixture*>& fixtures)
+{
+    step.m_entries.reserve(step.m_entries.size() + fixtures.size());
+    for (CPatchedFixture* fixture : fixtures)
         step.m_entries << new CStepFixture(fixture, scene);
 }
 

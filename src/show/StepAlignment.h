@@ -33,6 +33,8 @@ public:
     static void Count(const QList<CPatchedFixture*>& fixtures, qint64& entries, qint64& levels);
     // Appends a zeroed entry of the scene for each fixture the step lacks.
     void Align(CScene* scene, CSceneStep& step) const;
+    // Appends a zeroed entry of the scene for each of the fixtures.
+    static void Append(CScene* scene, CSceneStep& step, const QList<CPatchedFixture*>& fixtures);
 
 private:
     // Those of `fixtures` that `held` does not list.

@@ -195,7 +195,8 @@ private:
 
     CSceneStep* NewStep(int fade, int wait)
     {
-        return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project);
+        // The enabled fixtures are distinct and not null (see the constructor).
+        return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project, true);
     }
 
     // A new step holds one entry per enabled fixture, in their order; a

@@ -6,7 +6,10 @@
 // (malloc, calloc, realloc) of one generation. Random patterns use a pinned
 // seed, so every run generates the same steps. Preset effects make no steps
 // and are not timed. Then a sequence wave is applied to a plain scene on 500
-// and 2,000 RGB fixtures, as the operator applies it (--apply: only that).
+// and 2,000 RGB fixtures, as the operator applies it (--apply: only that),
+// and five curve rows of 200 steps over 1,024 dimmers into one scene, one
+// after another: each row makes as many entries, so each should take about
+// as long whatever the scene already holds (--rows: only that).
 // Build it in Release for meaningful times:
 //   cmake -S . -B build/benchfx -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/benchfx --target bench_effects && build/benchfx/bench/bench_effects
@@ -524,6 +527,49 @@ void RunApply(int count)
     std::fflush(stdout);
 }
 
+// Five curve rows of 200 steps over `count` one-channel dimmers, applied
+// one after another into one plain scene: the time of each.
+void RunRows(int count)
+{
+    CProject project;
+    project.NewProject(count / 512 + 1);
+    auto* profile = new CLibraryProfile;
+    AddChannel(*profile, ChannelType::Dimmer);
+    profile->UpdateRoles();
+    project.m_library << profile;
+    QList<CPatchedFixture*> fixtures;
+    for (int i = 0; i < count; ++i) {
+        auto* fixture = new CPatchedFixture(i % 512, i / 512, i + 1, -1, QStringLiteral("D%1").arg(i + 1), profile,
+                                            false, false, 0);
+        for (bool& flag : fixture->BeamFlags())
+            flag = true;
+        project.m_generalGroup->AddFixture(fixture);
+        fixtures << fixture;
+    }
+    project.UpdateAfterPatch(false, false);
+    project.m_currentGroup->m_selectedFixtures = fixtures;
+    auto* scene = new CScene(QStringLiteral("Rows"), project.UniverseCount());
+    project.m_firstPage->m_scenes << scene;
+    const std::vector<CPatchedFixture*> driven(fixtures.begin(), fixtures.end());
+    std::printf("%-22s %5d dimmers ", "curve rows, ms each", count);
+    for (int row = 0; row < 5; ++row) {
+        // 200 points of 40 ms: a step each.
+        CEffect* curve = DimmerSine(driven);
+        static_cast<CCurveEffect*>(curve)->m_len = 8000;
+        static_cast<CCurveEffect*>(curve)->m_pointTime = 40.0f;
+        project.m_effectEngine.SetEffect(curve);
+        const auto start = std::chrono::steady_clock::now();
+        project.ApplyEffect(scene, false, -1, -1, -1);
+        std::printf(" %9.1f", std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                                  .count());
+        std::fflush(stdout);
+    }
+    long entries = 0;
+    for (const CSceneStep* step : scene->m_steps)
+        entries += step->EntryCount();
+    std::printf("   (%d steps, %ld entries)\n", int(scene->m_steps.size()), entries);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -534,6 +580,12 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     CEffectRandom::PinSeed(kSeed);
     const bool applyOnly = app.arguments().contains(QStringLiteral("--apply"));
+    if (app.arguments().contains(QStringLiteral("--rows"))) {
+        SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
+        SetLanguage(0);
+        RunRows(1024);
+        return 0;
+    }
     // The captions of the progress text a long apply shows.
     SetLangFolder(QStringLiteral(":/Orvane/Resources/"));
     SetLanguage(0);

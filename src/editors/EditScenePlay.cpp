@@ -125,7 +125,7 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
     int row = CurrentRow();
     if (row < 0)
         row = m_steps->rowCount() - 1;
-    if (keep && m_scene && RoomForStepChange([&](CScene& scene) { scene.PasteSteps(row, recorded->m_steps); })) {
+    if (keep && m_scene && RoomForPaste(recorded->m_steps)) {
         QScopedValueRollback<bool> busy(m_busy, true);
         BeginChange();
         m_scene->PasteSteps(row, recorded->m_steps);

@@ -13,6 +13,7 @@
 #include "show/SceneStep.h"
 #include "show/ShowBounds.h"
 #include "show/ShowHost.h"
+#include "show/StepAlignment.h"
 #include "show/StepFixture.h"
 #include "show/UndoKind.h"
 #include "widgets/TimeBoxDelegate.h"
@@ -20,6 +21,7 @@
 
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolButton>
@@ -29,6 +31,16 @@
 using namespace EditScene;
 
 namespace {
+
+// What the alignment gives the steps, generated and hand-made apart.
+void CountAlignment(const CStepAlignment& alignment, const QList<CSceneStep*>& steps, CShowBounds::SStepGrowth& growth)
+{
+    for (const CSceneStep* step : steps) {
+        const bool generated = step->m_effect;
+        CStepAlignment::Count(alignment.MissingIn(*step), generated ? growth.generatedEntries : growth.entries,
+                              generated ? growth.generatedLevels : growth.levels);
+    }
+}
 
 constexpr int kMinWaitMs = 40;
 
@@ -221,14 +233,92 @@ const QList<CEffect*>& CEditSceneWnd::ClipboardEffects() const
     return m_clip ? m_clip->m_effects : none;
 }
 
-bool CEditSceneWnd::RoomForStepChange(const std::function<void(CScene&)>& change) const
+bool CEditSceneWnd::RoomForNewStep(int row, bool selectionOnly) const
 {
     if (!m_scene || m_scene->IsEffectScene())
         return true;
-    const std::unique_ptr<CScene> trial(CopyOf(*m_scene));
-    trial->m_currentStep = trial->m_steps.value(m_scene->CurrentStepIndex());
-    change(*trial);
-    return CShowBounds::AskRoomForSceneChange(m_project, *m_scene, *trial);
+    CShowBounds::SStepGrowth growth;
+    growth.steps = 1;
+    const CSceneStep* model = m_scene->m_currentStep;
+    // A copy of one of the scene's own steps drives its fixtures already.
+    if (model && !model->m_effect && m_scene->m_steps.contains(const_cast<CSceneStep*>(model))) {
+        CShowBounds::CountEntries({const_cast<CSceneStep*>(model)}, growth.entries, growth.levels);
+        return CShowBounds::AskRoomForStepGrowth(m_project, growth);
+    }
+    // Made once on a scene of the same marks but no steps: what capturing
+    // the step marks stays there.
+    CScene trial(*m_scene, false, false, false);
+    const CSceneStep* step = trial.InsertStep(row, selectionOnly, model, m_project);
+    for (const CSceneStep* made : trial.m_steps)
+        CShowBounds::CountStepEntries(made, growth.entries, growth.levels);
+    if (!m_scene->m_steps.isEmpty()) {
+        const CStepAlignment alignment(CStepAlignment::FixturesOf(step),
+                                       CStepAlignment::FixturesOf(m_scene->m_steps.first()));
+        CountAlignment(alignment, m_scene->m_steps, growth);
+        CStepAlignment::Count(alignment.MissingInA(), growth.entries, growth.levels);
+    }
+    return CShowBounds::AskRoomForStepGrowth(m_project, growth);
+}
+
+bool CEditSceneWnd::RoomForPaste(const QList<CSceneStep*>& pasted) const
+{
+    if (!m_scene || m_scene->IsEffectScene())
+        return true;
+    CShowBounds::SStepGrowth growth;
+    const QSet<const CSceneStep*> own(m_scene->m_steps.cbegin(), m_scene->m_steps.cend());
+    const CSceneStep* first = m_scene->m_steps.value(0);
+    // The runs of PasteSteps: each after one from a step not of the scene
+    // gives every step then in the scene the fixtures of its last step and
+    // of the first step.
+    struct SRun {
+        int begin;
+        int end;
+        bool aligns;
+    };
+    QList<SRun> runs;
+    for (int i = 0; i < pasted.size();) {
+        if (!pasted.at(i)) {
+            ++i;
+            continue;
+        }
+        const CEffect* effect = pasted.at(i)->m_effect;
+        SRun run{i, i + 1, false};
+        while (effect && run.end < pasted.size() && pasted.at(run.end) && pasted.at(run.end)->m_effect == effect)
+            ++run.end;
+        for (int k = run.begin; k < run.end; ++k) {
+            CShowBounds::CountStepEntries(pasted.at(k), effect ? growth.generatedEntries : growth.entries,
+                                      effect ? growth.generatedLevels : growth.levels);
+            run.aligns = run.aligns || !own.contains(pasted.at(k));
+        }
+        run.aligns = run.aligns && first;
+        growth.steps += run.end - run.begin;
+        runs << run;
+        i = run.end;
+    }
+    // Each aligning run takes the first step's fixtures as the runs before
+    // left them: after the last, every step then in the scene drives the
+    // fixtures of every aligning run's last step and of the first step.
+    QList<CPatchedFixture*> lasts;
+    int lastAligning = -1;
+    for (int r = 0; r < runs.size(); ++r) {
+        if (runs.at(r).aligns) {
+            lasts << CStepAlignment::FixturesOf(pasted.at(runs.at(r).end - 1));
+            lastAligning = r;
+        }
+    }
+    if (lastAligning < 0)
+        return CShowBounds::AskRoomForStepGrowth(m_project, growth);
+    const CStepAlignment alignment(lasts, CStepAlignment::FixturesOf(first));
+    CountAlignment(alignment, m_scene->m_steps, growth);
+    for (int r = 0; r <= lastAligning; ++r) {
+        for (int k = runs.at(r).begin; k < runs.at(r).end; ++k) {
+            const bool generated = pasted.at(k)->m_effect;
+            CStepAlignment::Count(alignment.MissingIn(*pasted.at(k)),
+                                  generated ? growth.generatedEntries : growth.entries,
+                                  generated ? growth.generatedLevels : growth.levels);
+        }
+    }
+    return CShowBounds::AskRoomForStepGrowth(m_project, growth);
 }
 
 void CEditSceneWnd::AddStep()
@@ -237,10 +327,7 @@ void CEditSceneWnd::AddStep()
         return;
     const int row = CurrentRow();
     const bool selectionOnly = !ShowHost().ChannelFadersShown();
-    const int current = m_scene->m_steps.indexOf(m_scene->m_currentStep);
-    if (!RoomForStepChange([&](CScene& scene) {
-            scene.InsertStep(row, selectionOnly, scene.m_steps.value(current), m_project);
-        }))
+    if (!RoomForNewStep(row, selectionOnly))
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
     BeginChange();
@@ -319,7 +406,7 @@ void CEditSceneWnd::PasteSteps()
     int row = CurrentRow();
     if (row < 0)
         row = m_steps->rowCount() - 1;
-    if (!RoomForStepChange([&](CScene& scene) { scene.PasteSteps(row, ClipboardSteps()); }))
+    if (!RoomForPaste(ClipboardSteps()))
         return;
     m_scene->PasteSteps(row, ClipboardSteps());
     FillStepsTable(qMax(0, row));

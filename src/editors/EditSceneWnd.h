@@ -181,9 +181,12 @@ private:
     void Close();
     void RunRecordDialog();
     void TakeRecordedSteps(bool keep);
-    // Tries a change of the steps on a copy of the scene: true when the show
-    // has room for what it adds, else the user is told and the scene stays.
-    bool RoomForStepChange(const std::function<void(CScene&)>& change) const;
+    // True when the show has room for what InsertStep or PasteSteps would
+    // add to the scene, the entries that aligning its steps gives them
+    // included, else the user is told and the scene stays. Counted before
+    // anything is made: the scene is not copied.
+    bool RoomForNewStep(int row, bool selectionOnly) const;
+    bool RoomForPaste(const QList<CSceneStep*>& pasted) const;
     void SetTableEditable(bool editable);
 
     CProject& m_project;

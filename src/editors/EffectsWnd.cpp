@@ -28,6 +28,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString kIcons = QStringLiteral(":/Orvane/Images/Icons/");
@@ -325,11 +327,11 @@ void CEffectsWnd::UpdateButtons()
 
 // --- Applying and ending
 
-void CEffectsWnd::Apply(int scope)
+bool CEffectsWnd::Apply(int scope)
 {
     CEffect* effect = m_engine->Effect();
     if (!effect || !m_scene)
-        return;
+        return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const QString formerName = m_scene->m_name;
@@ -337,14 +339,20 @@ void CEffectsWnd::Apply(int scope)
         m_scene->m_name = effect->GetName();
         ShowHost().UpdateSceneName(m_scene);
     }
+    QList<SChannels> unmarked;
     if (m_edit && !IsEffectScene())
-        DropUnselectedFixtures();
+        unmarked = DropUnselectedFixtures();
     if (m_page && m_page->HasUngeneratedChanges())
         m_engine->GenerateEffect();
     const bool applied = m_project.ApplyEffect(m_scene, m_edit, scope, m_page ? m_page->GetPlayStep() : -1,
                                                m_page ? m_page->GetPlayTime() : -1);
     QApplication::restoreOverrideCursor();
-    if (!applied && m_scene->m_name != formerName) {
+    if (applied) {
+        for (const SChannels& channels : qAsConst(unmarked)) {
+            if (quint8* mask = m_scene->ActiveMaskIfHeld(channels.universe))
+                std::fill(mask + channels.first, mask + channels.end, quint8(0));
+        }
+    } else if (m_scene->m_name != formerName) {
         // A refused effect leaves the scene as it was, its name too.
         m_scene->m_name = formerName;
         ShowHost().UpdateSceneName(m_scene);
@@ -352,12 +360,14 @@ void CEffectsWnd::Apply(int scope)
     // The effect scene's edit ends with this apply; a scene's goes on in its
     // editor, which marks the show if it is kept, and its No leaves the mark
     // as it was.
-    if (IsEffectScene())
+    if (applied && IsEffectScene())
         ShowHost().SetModified(true);
+    return applied;
 }
 
-void CEffectsWnd::DropUnselectedFixtures()
+QList<CEffectsWnd::SChannels> CEffectsWnd::DropUnselectedFixtures()
 {
+    QList<SChannels> unmarked;
     CEffect* effect = m_engine->Effect();
     const CEffect* original = m_scene->m_currentStep ? m_scene->m_currentStep->m_effect : nullptr;
     for (int i = effect->m_fixtures.size() - 1; i >= 0; --i) {
@@ -378,15 +388,12 @@ void CEffectsWnd::DropUnselectedFixtures()
             else
                 heldElsewhere = true;
         }
-        quint8* mask = heldElsewhere ? nullptr : m_scene->ActiveMaskIfHeld(fixture->m_universe);
-        if (!mask)
-            continue;
-        for (int c = 0; c < channels; ++c) {
-            const int slot = fixture->m_address + c;
-            if (slot >= 0 && slot < 512)
-                mask[slot] = 0;
-        }
+        const int first = std::clamp(fixture->m_address, 0, kSlotsPerUniverse);
+        const int end = std::clamp(fixture->m_address + channels, first, kSlotsPerUniverse);
+        if (!heldElsewhere && end > first)
+            unmarked << SChannels{fixture->m_universe, first, end};
     }
+    return unmarked;
 }
 
 void CEffectsWnd::ApplyAndClose(int scope)
@@ -395,9 +402,10 @@ void CEffectsWnd::ApplyAndClose(int scope)
         Discard();
         return;
     }
-    Apply(scope);
+    // A refused apply leaves nothing to keep: no history entry, no mark.
+    const bool applied = Apply(scope);
     ClosePage(true);
-    emit closeWnd(true, false);
+    emit closeWnd(applied, false);
 }
 
 void CEffectsWnd::OnOk()

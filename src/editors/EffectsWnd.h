@@ -50,7 +50,8 @@ public:
     void EditEffect(CScene* scene, int type, bool edit) override;
     CEffect* EditedEffect() const override;
 
-    void Apply(int scope);
+    // False when nothing was applied (the show had no room, say): the scene is left as it was.
+    bool Apply(int scope);
     void ClosePage(bool restorePanels);
     // The scene is about to be deleted: an effect edited for it has nowhere
     // to go, and the window closes as its Cancel closes it.
@@ -94,7 +95,16 @@ private:
     void SetActionIcon(Action action, const QString& name);
     // The Play/Stop and direction icons of the pan/tilt page.
     void ShowPanTiltLook();
-    void DropUnselectedFixtures();
+    // Slots [first, end) of a universe.
+    struct SChannels {
+        int universe;
+        int first;
+        int end;
+    };
+    // Takes the fixtures whose beams are all unlit out of the edited effect:
+    // the channels their rewritten row alone drove, which an admitted apply
+    // marks no more.
+    QList<SChannels> DropUnselectedFixtures();
     bool IsEffectScene() const;
 
     CProject& m_project;

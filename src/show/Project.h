@@ -465,9 +465,6 @@ public:
     // generates it and writes its steps into the scene from step index
     // `position` on. Nothing for a null effect or scene.
     void GenerateEffectSteps(const CEffect* effect, CScene* scene, int position);
-    // ApplyEffect's row in a plain scene: after the current step's row, or
-    // in place of its effect row with `replace`.
-    void WriteEffectRow(CScene& scene, bool replace);
     // Writes what the engine generated into the scene from step index
     // `position` on, with a clone of the bound effect joining the scene's
     // effects; nothing when the effect enables no fixture.

@@ -21,6 +21,7 @@
 #include "show/SceneStep.h"
 #include "show/ShowBounds.h"
 #include "show/ShowHost.h"
+#include "show/StepAlignment.h"
 #include "Captions.h"
 
 #include <QElapsedTimer>
@@ -124,6 +125,8 @@ public:
     }
 
     bool HasFixtures() const { return !m_enabled.isEmpty(); }
+    // The fixtures each written step holds an entry of, in order.
+    const QList<CPatchedFixture*>& Enabled() const { return m_enabled; }
 
     // What Write will make: every step holds an entry per enabled fixture
     // (an effect scene's static channels may add theirs).
@@ -192,7 +195,8 @@ private:
 
     CSceneStep* NewStep(int fade, int wait)
     {
-        return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project);
+        // The enabled fixtures are distinct and not null (see the constructor).
+        return new CSceneStep(&m_scene, fade, wait, m_clone, m_enabled, m_project, true);
     }
 
     // A new step holds one entry per enabled fixture, in their order; a
@@ -701,6 +705,131 @@ void CutEffectRow(CScene& scene, int from, CEffect* effect)
     scene.RemoveEffectIfUnused(effect, true);
 }
 
+// Where a row goes: after the current step's row, or with replace in place
+// of the current step and the rest of its effect row (`cut`); at the end
+// without a current step.
+struct SRowPlace {
+    int current = -1;
+    int position = 0;
+    CEffect* cut = nullptr;
+};
+
+SRowPlace PlaceOfRow(const CScene& scene, bool replace)
+{
+    SRowPlace place;
+    place.current = scene.CurrentStepIndex();
+    place.position = scene.m_steps.size();
+    if (place.current >= 0) {
+        CEffect* rowEffect = scene.m_steps.at(place.current)->m_effect;
+        if (!replace) {
+            place.position = RowEndOf(scene, place.current);
+        } else if (rowEffect) {
+            place.cut = rowEffect;
+            place.position = place.current;
+        }
+    }
+    return place;
+}
+
+void CountStep(const CSceneStep* step, bool generated, qint64 sign, CShowBounds::SStepGrowth& growth)
+{
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CShowBounds::CountStepEntries(step, entries, levels);
+    (generated ? growth.generatedEntries : growth.entries) += sign * entries;
+    (generated ? growth.generatedLevels : growth.levels) += sign * levels;
+}
+
+// What writing the engine's row into a plain scene will add, found before
+// anything is made: the row's own steps, those of the cut row that go, and
+// the entries aligning the steps on the fixtures of the row and the first
+// step gives them (CScene::AddMissingEntries), kept for the writing so that
+// it walks the scene's steps no more. Costs the row's size and a look at
+// each step's list of fixtures.
+struct SRowPlan {
+    SRowPlace place;
+    CShowBounds::SStepGrowth growth;
+    QList<QPair<CSceneStep*, QList<CPatchedFixture*>>> lacking; // steps kept that lack some, in order
+    QList<CPatchedFixture*> lackingInRow;                        // of each of the row's steps
+};
+
+SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, bool replace)
+{
+    SRowPlan plan;
+    plan.place = PlaceOfRow(scene, replace);
+    const SRowPlace& place = plan.place;
+    CShowBounds::SStepGrowth& growth = plan.growth;
+    QList<CSceneStep*> kept;
+    kept.reserve(scene.m_steps.size());
+    for (int i = 0; i < scene.m_steps.size(); ++i) {
+        CSceneStep* step = scene.m_steps.at(i);
+        if (place.cut && step->m_effect == place.cut) {
+            if (i >= place.current) {
+                --growth.steps;
+                CountStep(step, true, -1, growth);
+                continue;
+            }
+            // Stays as a hand-made step.
+            CountStep(step, true, -1, growth);
+            CountStep(step, false, 1, growth);
+        }
+        kept << step;
+    }
+
+    const CGeneratedStepWriter writer(project, engine, scene, nullptr, place.position);
+    if (!writer.HasFixtures())
+        return plan;
+    const CScene::SEffectRowSize row = writer.Size();
+    growth.steps += row.steps;
+    growth.generatedEntries += row.entries;
+    growth.generatedLevels += row.levels;
+    if (kept.isEmpty() || row.steps <= 0)
+        return plan;
+    // The row's first step is the scene's first when it goes in at the front.
+    const CStepAlignment alignment(writer.Enabled(), place.position == 0 ? writer.Enabled()
+                                                                        : CStepAlignment::FixturesOf(kept.first()));
+    for (CSceneStep* step : qAsConst(kept)) {
+        QList<CPatchedFixture*> missing = alignment.MissingIn(*step);
+        if (missing.isEmpty())
+            continue;
+        const bool generated = step->m_effect && step->m_effect != place.cut;
+        CStepAlignment::Count(missing, generated ? growth.generatedEntries : growth.entries,
+                              generated ? growth.generatedLevels : growth.levels);
+        plan.lacking.append({step, missing});
+    }
+    plan.lackingInRow = alignment.MissingInA();
+    qint64 entries = 0;
+    qint64 levels = 0;
+    CStepAlignment::Count(plan.lackingInRow, entries, levels);
+    growth.generatedEntries += row.steps * entries;
+    growth.generatedLevels += row.steps * levels;
+    return plan;
+}
+
+// ApplyEffect's row in a plain scene, as planned: after the current step's
+// row, or in place of its effect row with replace.
+void WriteRow(CProject& project, CScene& scene, const SRowPlan& plan)
+{
+    const SRowPlace& place = plan.place;
+    if (place.cut) {
+        scene.m_currentStep = nullptr; // about to be deleted
+        CutEffectRow(scene, place.current, place.cut);
+    }
+    const int stepsBefore = scene.m_steps.size();
+    project.ApplyEffectToScene(&scene, place.position);
+    const int written = scene.m_steps.size() - stepsBefore;
+    if (stepsBefore > 0 && written > 0) {
+        for (const auto& lacking : plan.lacking)
+            CStepAlignment::Append(&scene, *lacking.first, lacking.second);
+        for (int i = place.position; i < place.position + written; ++i)
+            CStepAlignment::Append(&scene, *scene.m_steps.at(i), plan.lackingInRow);
+    }
+    scene.SettleAfterStepChange(place.current);
+    // The replaced step's place shows what replaced it.
+    if (place.cut && !scene.m_steps.isEmpty())
+        scene.GoToStep(std::min(place.position, int(scene.m_steps.size()) - 1), 0);
+}
+
 } // namespace
 
 // --- Seams
@@ -765,47 +894,14 @@ bool CProject::ApplyEffect(CScene* scene, bool replace, int scope, int step, int
         return false;
     }
 
-    // Tried on a copy first: the row's steps, and the entries that aligning
-    // them gives the scene's own steps, are known only once written.
-    {
-        CScene trial(*scene, true, true, true);
-        trial.m_currentStep = trial.m_steps.value(scene->CurrentStepIndex());
-        WriteEffectRow(trial, replace);
-        if (!CShowBounds::AskRoomForSceneChange(*this, *scene, trial)) {
-            m_effectEngine.Clear(true);
-            return false;
-        }
+    const SRowPlan plan = PlanRow(*this, m_effectEngine, *scene, replace);
+    if (!CShowBounds::AskRoomForStepGrowth(*this, plan.growth)) {
+        m_effectEngine.Clear(true);
+        return false;
     }
-    WriteEffectRow(*scene, replace);
+    WriteRow(*this, *scene, plan);
     m_effectEngine.Clear(true);
     return true;
-}
-
-void CProject::WriteEffectRow(CScene& scene, bool replace)
-{
-    const int currentIndex = scene.CurrentStepIndex();
-    int position = scene.m_steps.size();
-    bool currentCut = false;
-    if (currentIndex >= 0) {
-        CEffect* rowEffect = scene.m_steps.at(currentIndex)->m_effect;
-        if (!replace) {
-            position = RowEndOf(scene, currentIndex);
-        } else if (rowEffect) {
-            scene.m_currentStep = nullptr; // about to be deleted
-            CutEffectRow(scene, currentIndex, rowEffect);
-            position = currentIndex;
-            currentCut = true;
-        }
-    }
-
-    const int stepsBefore = scene.m_steps.size();
-    ApplyEffectToScene(&scene, position);
-    if (stepsBefore > 0 && scene.m_steps.size() > stepsBefore && position < scene.m_steps.size())
-        scene.AddMissingEntries(scene.m_steps.at(position), scene.m_steps.first());
-    scene.SettleAfterStepChange(currentIndex);
-    // The replaced step's place shows what replaced it.
-    if (currentCut && !scene.m_steps.isEmpty())
-        scene.GoToStep(std::min(position, int(scene.m_steps.size()) - 1), 0);
 }
 
 void CProject::GenerateEffectSteps(const CEffect* effect, CScene* scene, int position)

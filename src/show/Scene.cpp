@@ -4,6 +4,7 @@
 #include "model/Language.h"
 #include "model/PatchedFixture.h"
 #include "show/SceneStep.h"
+#include "show/StepAlignment.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -237,15 +238,9 @@ void CScene::AddFixtureToAllSteps(CPatchedFixture* fixture)
 
 void CScene::AddMissingEntries(const CSceneStep* a, const CSceneStep* b)
 {
-    QList<CPatchedFixture*> fixtures;
-    for (const CSceneStep* step : {a, b}) {
-        if (!step)
-            continue;
-        for (const CStepFixture* entry : step->m_entries)
-            fixtures << entry->Fixture();
-    }
-    for (CPatchedFixture* fixture : fixtures)
-        AddFixtureToAllSteps(fixture);
+    const CStepAlignment alignment(CStepAlignment::FixturesOf(a), CStepAlignment::FixturesOf(b));
+    for (CSceneStep* step : qAsConst(m_steps))
+        alignment.Align(this, *step);
 }
 
 void CScene::AppendAlignedStep(CSceneStep* step)

@@ -130,15 +130,17 @@ CSceneStep::CSceneStep(CScene* scene, bool fill, bool selectionOnly, CStepSource
 }
 
 CSceneStep::CSceneStep(CScene* scene, int fade, int wait, CEffect* effect, const QList<CPatchedFixture*>& fixtures,
-                       const CStepSource& source)
+                       const CStepSource& source, bool distinct)
     : m_fade(fade), m_wait(wait), m_effect(effect)
 {
     const bool capture = scene && !scene->IsEffectScene();
     // Thousands of fixtures: searching the entries for a repeat of each
     // would cost the square of their number, so repeats are looked for once.
-    std::vector<const CPatchedFixture*> sorted(fixtures.begin(), fixtures.end());
-    std::sort(sorted.begin(), sorted.end());
-    const bool distinct = std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+    if (!distinct) {
+        std::vector<const CPatchedFixture*> sorted(fixtures.begin(), fixtures.end());
+        std::sort(sorted.begin(), sorted.end());
+        distinct = std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+    }
     m_entries.reserve(fixtures.size());
     for (CPatchedFixture* fixture : fixtures) {
         if (!fixture || (!distinct && FindEntry(fixture)))

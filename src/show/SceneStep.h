@@ -30,9 +30,10 @@ public:
     CSceneStep(CScene* scene, bool fill, bool selectionOnly, CStepSource& source);
     // A generated step: one entry per fixture the effect enables, in order;
     // captured from the edit layer for a plain scene, zeroed for an effect
-    // scene.
+    // scene. With `distinct` the fixtures are known to be distinct and not
+    // null, and are not looked through for repeats.
     CSceneStep(CScene* scene, int fade, int wait, CEffect* effect, const QList<CPatchedFixture*>& fixtures,
-               const CStepSource& source);
+               const CStepSource& source, bool distinct = false);
     // Copy for another scene: same times and levels, the given effect.
     CSceneStep(CScene* scene, const CSceneStep& source, CEffect* effect);
     CSceneStep(const CSceneStep&) = delete;

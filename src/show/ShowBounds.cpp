@@ -19,6 +19,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -290,6 +291,12 @@ void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries,
     }
 }
 
+void CShowBounds::CountStepEntries(const CSceneStep* step, qint64& entries, qint64& levels)
+{
+    CountEntries({const_cast<CSceneStep*>(step)}, entries, levels, false);
+    CountEntries({const_cast<CSceneStep*>(step)}, entries, levels, true);
+}
+
 namespace {
 
 // AskRoom for every kind of a step command, `counts` in the order of the
@@ -355,23 +362,10 @@ bool CShowBounds::AskRoomForFixtures(const CProject& project, const CScene& scen
     return AskRoomForStepKinds(project, 0, counts);
 }
 
-bool CShowBounds::AskRoomForEffectRow(const CProject& project, qint64 steps, qint64 entries, qint64 levels)
+bool CShowBounds::AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth)
 {
-    return AskRoomForStepKinds(project, steps, {0, 0, entries, levels});
-}
-
-bool CShowBounds::AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after)
-{
-    // The steps of effect scenes are made again from their effect.
-    if (before.IsEffectScene())
-        return true;
-    qint64 counts[4] = {};
-    CountAllEntries(before.m_steps, counts);
-    qint64 countsAfter[4] = {};
-    CountAllEntries(after.m_steps, countsAfter);
-    for (int k = 0; k < 4; ++k)
-        countsAfter[k] -= counts[k];
-    return AskRoomForStepKinds(project, after.m_steps.size() - before.m_steps.size(), countsAfter);
+    return AskRoomForStepKinds(project, growth.steps,
+                               {growth.entries, growth.levels, growth.generatedEntries, growth.generatedLevels});
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

@@ -102,6 +102,8 @@ public:
     // generated ones) and the levels they hold.
     static void CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels,
                              bool generated = false);
+    // Adds every entry of the step, whichever kind it is, and its levels.
+    static void CountStepEntries(const CSceneStep* step, qint64& entries, qint64& levels);
     // AskRoom for copies of the steps in a plain scene: the steps, their
     // entries and the levels these hold, hand-made and generated.
     static bool AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps);
@@ -110,13 +112,19 @@ public:
     // new to the scene, which every step then drives.
     static bool AskRoomForFixtures(const CProject& project, const CScene& scene,
                                    const QList<CPatchedFixture*>& fixtures);
-    // AskRoom for an effect row of `steps` generated steps that hold
-    // `entries` entries and `levels` levels in all.
-    static bool AskRoomForEffectRow(const CProject& project, qint64 steps, qint64 entries, qint64 levels);
-    // AskRoom for what a plain scene of the show gains from `before` to
-    // `after`, a copy of it that a change was tried on: only the change
-    // knows which entries aligning its steps adds.
-    static bool AskRoomForSceneChange(const CProject& project, const CScene& before, const CScene& after);
+    // What a step command adds to a plain scene, counted before it makes
+    // anything: its steps (fewer when it takes some away), and the entries
+    // and levels these steps and the alignment of the scene's other steps
+    // add, of hand-made steps and of steps an effect row generates apart.
+    struct SStepGrowth {
+        qint64 steps = 0;
+        qint64 entries = 0;
+        qint64 levels = 0;
+        qint64 generatedEntries = 0;
+        qint64 generatedLevels = 0;
+    };
+    // AskRoom for the growth's steps, then for its entries and levels.
+    static bool AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth);
 
     // For commands whose growth is known only once made (steps aligned on
     // the scene's fixtures, an import): true when the show holds no more of

@@ -136,9 +136,12 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
     }
 }
 
+quint64 CStepFixture::s_entriesMade = 0;
+
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
     : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene)
 {
+    ++s_entriesMade;
     AllocateLevels(ChannelCountFor(m_profile));
     std::memset(MutableLevels(), 0, size_t(m_count));
     RenderedContentChanged(m_scene);
@@ -153,6 +156,7 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepS
 CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
     : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene)
 {
+    ++s_entriesMade;
     AllocateLevels(other.m_count);
     std::memcpy(MutableLevels(), other.LevelData(), size_t(m_count));
     RenderedContentChanged(m_scene);

@@ -150,6 +150,9 @@ public:
                                        int toCount);
     // The channels an entry of `profile` holds: one without a profile.
     static int ChannelCountFor(const CLibraryProfile* profile);
+    // Entries made so far, in all scenes: what a command makes can be told
+    // from what it only walks past.
+    static quint64 EntriesMade() { return s_entriesMade; }
 
     // Renders the entry into `output`; with `live` the scene's dimmer,
     // blackout, beam on and colour override apply, without it none does.
@@ -176,6 +179,7 @@ private:
     // channels: their levels live in the entry itself, so an entry is one
     // heap block. Larger modes get a block of their own.
     static constexpr int kInlineLevels = 24;
+    static quint64 s_entriesMade;
 
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;

@@ -2,18 +2,23 @@
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
+#include "ShowAtBound.h"
+#include "ShowEdits.h"
+#include "ShownDialogs.h"
 
 #include "../devices/FakeTransport.h"
 #include "../model/LibraryProfileBuilder.h"
 #include "Captions.h"
 #include "app/Orvane.h"
 #include "editors/CurveEffectWnd.h"
+#include "editors/EditSceneWnd.h"
 #include "editors/EditEffectWnd.h"
 #include "editors/EffectsWnd.h"
 #include "editors/GradientCtrl.h"
 #include "editors/GradientEffectWnd.h"
 #include "editors/PanTiltEffectWnd.h"
 #include "editors/PresetEffectWnd.h"
+#include "effects/CurveEffect.h"
 #include "effects/EffectEngine.h"
 #include "effects/GradientEffect.h"
 #include "effects/PresetEffect.h"
@@ -143,6 +148,27 @@ QString Slots(const quint8* layer, int from, int to)
     for (int s = from; s < to; ++s)
         levels << QString::number(layer[s]);
     return levels.join(' ');
+}
+
+// What the operator may see change of a scene being edited: its steps and
+// the entries of F2 in them, the marks of F1 and F2, the editor's history
+// and the window's "*".
+QString EditedState(CEffectWindowRig& rig, CEditSceneWnd& editor)
+{
+    const CScene* scene = editor.Scene();
+    int entries = 0;
+    int ofF2 = 0;
+    for (const CSceneStep* step : scene->m_steps) {
+        entries += step->EntryCount();
+        ofF2 += step->FindEntry(rig.fixtures.at(1)) ? 1 : 0;
+    }
+    return QStringLiteral("%1 steps, %2 entries, %3 of F2, marks %4 | %5, %6 undo%7")
+        .arg(scene->m_steps.size())
+        .arg(entries)
+        .arg(ofF2)
+        .arg(Slots(scene->ActiveMask(0), 0, 3), Slots(scene->ActiveMask(0), 20, 23))
+        .arg(editor.UndoTable()->rowCount())
+        .arg(rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }
 
 } // namespace
@@ -308,6 +334,57 @@ private slots:
     }
 
     // Cancel after moving the figure asks before the change is lost.
+    // An effect row edited with F2 dropped from the selection and grown by
+    // five steps: admitted, F2's channels are marked no more; refused at the
+    // step bound, the scene stays as it was, its marks included.
+    void droppingAFixtureFromAnEditedRow_data()
+    {
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("room for the steps") << qint64(5) << "105 steps, 105 entries, 0 of F2, marks 1 1 1 | 0 0 0, 2 undo";
+        QTest::newRow("a step short") << qint64(4) << "100 steps, 200 entries, 100 of F2, marks 1 1 1 | 1 1 1, 1 undo";
+    }
+    void droppingAFixtureFromAnEditedRow()
+    {
+        QFETCH(qint64, room);
+        QFETCH(QString, after);
+        CEffectWindowRig rig;
+        CProject& project = rig.Project();
+        auto* scene = new CScene(QStringLiteral("S"), project.UniverseCount());
+        project.m_firstPage->m_scenes << scene;
+        rig.Select({1, 2});
+        auto* curve = new CCurveEffect(100 * 40);
+        curve->SetChannelsFromProfile(rig.fixtures.at(0)->Profile(), false);
+        for (bool& active : curve->m_activeChannels)
+            active = true;
+        ShowEdits::ApplyEffect(project, curve, scene, -1, false);
+        FillToBound(project, CShowBounds::Steps, room);
+        rig.Pages().ReloadPages();
+        QVERIFY(rig.Pages().EditScene(project.m_firstPage, scene));
+        auto* editor = dynamic_cast<CEditSceneWnd*>(rig.Pages().ShownEditor());
+        QVERIFY(editor);
+        editor->Scene()->SelectRow(0);
+        editor->EditEffect();
+        CEffectsWnd* effects = rig.Effects();
+        QVERIFY(effects);
+        const QString before = EditedState(rig, *editor);
+        QCOMPARE(before, QStringLiteral("100 steps, 200 entries, 100 of F2, marks 1 1 1 | 1 1 1, 1 undo"));
+
+        // F2's beams unlit in the layout: it stays in the selection, lit no more.
+        for (bool& flag : rig.fixtures.at(1)->BeamFlags())
+            flag = false;
+        project.SelectionChanged();
+        auto* page = qobject_cast<CCurveEffectWnd*>(effects->Page());
+        QVERIFY(page);
+        page->OnTimeChanged(QTime(0, 0, 4, 200)); // five steps more
+        CShownDialogs dialogs(QMessageBox::Ok);
+        effects->OnOk();
+        QCOMPARE(rig.Pages().ShownEditor(), static_cast<CLiveEditor*>(editor));
+        QCOMPARE(EditedState(rig, *editor), after);
+        const QStringList refused{CShowBounds::ShowHoldsTooMany(CShowBounds::Steps)};
+        QCOMPARE(dialogs.shown, room < 5 ? refused : QStringList());
+    }
+
     void panTiltCancelAsks()
     {
         CEffectWindowRig rig;

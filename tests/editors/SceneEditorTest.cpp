@@ -6,6 +6,7 @@
 #include "editors/ScenesListDlg.h"
 #include "editors/TimeStepDlg.h"
 #include "editors/TriggerDlg.h"
+#include "show/ShowBounds.h"
 #include "show/UndoKind.h"
 #include "widgets/ZKTimeEdit.h"
 
@@ -376,6 +377,53 @@ private slots:
         }
         QCOMPARE(r.UndoLabels(), labels);
         QCOMPARE(r.editor->Scene()->m_steps.size(), steps);
+    }
+
+    // Add Step and Paste count what they add before they make it: a step
+    // of dimmer X (captured, or pasted from scene B), the entry of the RGB
+    // fixture it lacks, and X's in the two steps of scene A's effect row.
+    void stepCommandsAreCountedInFullAgainstTheEntryBound_data()
+    {
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("add, room") << false << qint64(4);
+        QTest::newRow("add, an entry short") << false << qint64(3);
+        QTest::newRow("paste, room") << true << qint64(4);
+        QTest::newRow("paste, an entry short") << true << qint64(3);
+    }
+    void stepCommandsAreCountedInFullAgainstTheEntryBound()
+    {
+        QFETCH(bool, paste);
+        QFETCH(qint64, room);
+        CSceneEditorRig r;
+        CLibraryProfile* dimmer = r.AddProfile([](CLibraryProfile& p) { ProfileBuilder::AddDimmer(p); });
+        CPatchedFixture* x = r.Patch(dimmer, 0, 100);
+        QList<CPatchedFixture*> fill;
+        for (int a = 0; a < 64; ++a)
+            fill << r.AddFixture(dimmer, 1, a);
+        r.project.UpdateAfterPatch(false, false);
+        for (bool& flag : x->BeamFlags())
+            flag = true;
+        r.project.m_currentGroup->m_selectedFixtures = {x};
+        if (paste) {
+            r.AddStep(r.Scene(1), 0, 1000, {{x, {7}}});
+            r.editor->SetScene(r.Page(), r.Scene(1), false);
+            r.editor->Scene()->m_selection = r.editor->Scene()->m_steps;
+            r.editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
+        }
+        r.Open(0, "fx:2x1000");
+        CScene* filler = r.Scene(2);
+        const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
+        for (qint64 entries = CShowBounds::Held(r.project, CShowBounds::StepEntries); entries < held; entries += 64) {
+            auto* step = new CSceneStep(0, 40);
+            for (int f = 0; f < 64 && entries + f < held; ++f)
+                step->m_entries << new CStepFixture(fill.at(f), filler);
+            filler->m_steps << step;
+        }
+        r.editor->ToolButton(paste ? CEditSceneWnd::ToolPaste : CEditSceneWnd::ToolAdd)->click();
+        const bool fits = room == 4;
+        QCOMPARE(r.editor->Scene()->m_steps.size(), fits ? 3 : 2);
+        QCOMPARE(CShowBounds::Held(r.project, CShowBounds::StepEntries), fits ? held + room : held);
     }
 
     void effectsGoToTheEffectsWindow()

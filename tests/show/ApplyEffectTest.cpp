@@ -12,6 +12,7 @@
 #include "effects/TrichroEffect.h"
 #include "model/FixtureMatrix.h"
 #include "show/EffectScene.h"
+#include "show/ShowBounds.h"
 
 #include <QtTest>
 
@@ -53,6 +54,26 @@ void Apply(CProject& project, CEffect* effect, CScene* scene, bool replace)
     project.BindEffectToSelection(effect, false, false);
     project.m_effectEngine.SetEffect(effect);
     project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+// A curve on every channel of the profile: a step each 40 ms of `length`.
+CCurveEffect* ChannelCurve(CLibraryProfile* profile, int length)
+{
+    auto* curve = new CCurveEffect(length);
+    curve->SetChannelsFromProfile(profile, false);
+    for (bool& active : curve->m_activeChannels)
+        active = true;
+    return curve;
+}
+
+// `count` one-channel dimmers from address 0 of universe 0.
+QList<CPatchedFixture*> Dimmers(CPlaybackRig& rig, CLibraryProfile* dimmer, int count)
+{
+    QList<CPatchedFixture*> fixtures;
+    for (int a = 0; a < count; ++a)
+        fixtures << rig.AddFixture(dimmer, 0, a);
+    rig.project.UpdateAfterPatch(false, false);
+    return fixtures;
 }
 
 QList<int> Fades(const CScene* scene)
@@ -231,6 +252,81 @@ private slots:
             QCOMPARE(Levels(step, expected[i].first).mid(panTilt ? 1 : 0, panTilt ? 4 : 3), expected[i].second);
         }
         VerifyConsistent(scene);
+    }
+
+    // Each row makes its own entries and no more, whatever the scene holds
+    // already: no copy of the scene, no row made twice, no search through
+    // the steps the scene held.
+    void eachRowMakesItsOwnEntriesOnly()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
+        Select(rig.project, Dimmers(rig, dimmer, 64));
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        quint64 firstSearched = 0;
+        for (int row = 0; row < 5; ++row) {
+            const quint64 made = CStepFixture::EntriesMade();
+            const quint64 searched = CSceneStep::EntriesSearched();
+            Apply(rig.project, ChannelCurve(dimmer, 20 * 40), scene, false);
+            QCOMPARE(CStepFixture::EntriesMade() - made, quint64(20 * 64));
+            if (row == 0)
+                firstSearched = CSceneStep::EntriesSearched() - searched;
+            QVERIFY(CSceneStep::EntriesSearched() - searched <= firstSearched);
+        }
+        QCOMPARE(scene->m_steps.size(), 100);
+        VerifyConsistent(scene);
+    }
+
+    // A row is counted in full against the entry bound before it is made.
+    // After a step of X: 10 steps of 64 entries, X's entry in each, and the
+    // row's 64 fixtures in X's step. In place of such a row after X's step:
+    // 15 steps of 65 less the 10 of 65 it replaces. In place of a row in
+    // front of X's step: 25 steps of 32, which become the first, so only
+    // X's step gets their 32 fixtures; less the 10 steps of 64 replaced.
+    void aRowIsCountedInFullAgainstTheEntryBound_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<int>("steps"); // of the scene after the apply
+        QTest::newRow("after a step") << "after" << qint64(640 + 10 + 64) << 11;
+        QTest::newRow("after a step, an entry short") << "after" << qint64(640 + 10 + 64 - 1) << 1;
+        QTest::newRow("in place") << "in place" << qint64(15 * 65 - 10 * 65) << 16;
+        QTest::newRow("in place, an entry short") << "in place" << qint64(15 * 65 - 10 * 65 - 1) << 11;
+        QTest::newRow("in front") << "in front" << qint64(25 * 32 + 32 - 10 * 64) << 26;
+        QTest::newRow("in front, an entry short") << "in front" << qint64(25 * 32 + 32 - 10 * 64 - 1) << 11;
+    }
+    void aRowIsCountedInFullAgainstTheEntryBound()
+    {
+        QFETCH(QString, place);
+        QFETCH(qint64, room);
+        QFETCH(int, steps);
+        CPlaybackRig rig(1);
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
+        const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        Select(rig.project, fixtures.mid(0, 64));
+        if (place == "in front")
+            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
+        if (place == "in place")
+            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        scene->m_currentStep = scene->m_steps.value(place == "in place" ? 1 : 0);
+        CScene* filler = rig.AddScene(QStringLiteral("F"));
+        const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
+        for (qint64 entries = CShowBounds::Held(rig.project, CShowBounds::StepEntries); entries < held; entries += 64) {
+            auto* step = new CSceneStep(0, 40);
+            for (int f = 0; f < 64 && entries + f < held; ++f)
+                step->m_entries << new CStepFixture(fixtures.at(f), filler);
+            filler->m_steps << step;
+        }
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), held);
+        if (place == "in front")
+            Select(rig.project, fixtures.mid(0, 32));
+        const int length = place == "after" ? 10 : place == "in place" ? 15 : 25;
+        Apply(rig.project, ChannelCurve(dimmer, length * 40), scene, place != "after");
+        QCOMPARE(scene->m_steps.size(), steps);
+        const bool fits = steps == 1 + length;
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), fits ? held + room : held);
     }
 
     void curvePointsFoldIntoStepsOfWholeGrains()

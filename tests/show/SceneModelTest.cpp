@@ -541,6 +541,53 @@ private slots:
         QVERIFY(!scene.UsesNoneOf({&c}));
     }
 
+    // Every step gets, in order, each fixture of step a's entries, then of
+    // step b's, that it lacks; steps of any order, the two steps too.
+    // Steps are written as their fixtures' letters, "-" for none.
+    void alignmentAppendsWhatEachStepLacks_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<QString>("aligned");
+        QTest::newRow("a new fixture") << "AB AB C" << 2 << 0 << "ABC ABC CAB";
+        QTest::newRow("steps of other orders") << "AB BA C" << 2 << 0 << "ABC BAC CAB";
+        QTest::newRow("steps lacking part of the first") << "ABC A DB" << 2 << 0 << "ABCD ADBC DBAC";
+        QTest::newRow("one step as both") << "AB C" << 0 << 0 << "AB CAB";
+        QTest::newRow("an empty step") << "AB -" << 1 << 0 << "AB AB";
+    }
+    void alignmentAppendsWhatEachStepLacks()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(QString, aligned);
+        CLibraryProfile profile;
+        AddChannel(profile, ChannelType::Zoom);
+        profile.AnalyseChannels();
+        std::vector<std::unique_ptr<CPatchedFixture>> fixtures;
+        for (int f = 0; f < 4; ++f)
+            fixtures.push_back(std::make_unique<CPatchedFixture>(f, 0, f + 1, -1, QString(QChar('A' + f)), &profile,
+                                                                 false, false, 0));
+        CScene scene(QStringLiteral("S"), 1);
+        for (const QString& letters : steps.split(' ')) {
+            CSceneStep* step = AddStep(scene, 0, 100);
+            for (const QChar letter : letters) {
+                if (letter != '-')
+                    step->AddEntry(new CStepFixture(fixtures.at(size_t(letter.unicode() - 'A')).get(), &scene));
+            }
+        }
+        scene.AddMissingEntries(scene.m_steps.at(a), scene.m_steps.at(b));
+        QStringList lists;
+        for (const CSceneStep* step : scene.m_steps) {
+            QString letters;
+            for (const CStepFixture* entry : step->m_entries)
+                letters += entry->Fixture()->m_name;
+            lists << letters;
+        }
+        QCOMPARE(lists.join(' '), aligned);
+    }
+
     void liveParametersAndTexts()
     {
         SetLangFolder(QStringLiteral(":/Orvane/Resources/"));

@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 // Every scene of every page and every effect scene, step by step: its
 // times, the effect row it belongs to (rows counted from the first), and
 // its entries, by fixture id or raw slot, with their levels. What a save

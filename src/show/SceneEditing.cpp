@@ -574,8 +574,8 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
             const int end = RowEnd(m_steps, i);
             for (int k = i; k < end && !rows.contains(effect); ++k) {
                 for (const CStepFixture* entry : m_steps.at(k)->m_entries) {
-                    const CPatchedFixture* fixture = entry->Fixture();
-                    if (fixture && moved.contains(fixture) && effect->m_fixtures.contains(const_cast<CPatchedFixture*>(fixture))) {
+                    CPatchedFixture* fixture = entry->Fixture();
+                    if (fixture && moved.contains(fixture) && effect->m_fixtures.contains(fixture)) {
                         rows << effect;
                         break;
                     }

@@ -31,9 +31,10 @@ inline QStringList ScenesText(const CProject& project)
             QStringList entries;
             for (const CStepFixture* entry : step->m_entries) {
                 const CPatchedFixture* fixture = entry->Fixture();
-                const QString name = !fixture               ? QStringLiteral("?")
-                                     : fixture->m_id >= 0 ? QStringLiteral("F%1").arg(fixture->m_id)
-                                                          : QStringLiteral("raw %1.%2").arg(fixture->m_universe).arg(fixture->m_address);
+                const QString name =
+                    !fixture               ? QStringLiteral("?")
+                    : fixture->m_id >= 0 ? QStringLiteral("F%1").arg(fixture->m_id)
+                                         : QStringLiteral("raw %1.%2").arg(fixture->m_universe).arg(fixture->m_address);
                 QStringList levels;
                 for (int c = 0; c < entry->ChannelCount(); ++c)
                     levels << QString::number(entry->Level(c));

@@ -591,6 +591,10 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs, int ticks)
         }
         const float r = FadeRatio(scene->m_fadeInCounter, scene->m_runningFadeInLength);
         if (scene->m_dynamicFadeIn) {
+            // A 16-bit pair mixes its fine byte whether or not the scene
+            // drives it: what another scene, or a former profile, left in the
+            // scratch must not show there.
+            ClearScratch(*scene->m_currentStep);
             ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, Scratch(), true);
             CrossfadeStep(entry, scene->m_currentStep, r, playback);
         } else {
@@ -637,6 +641,7 @@ void CPage::TickScene(CPlayingScene* entry, int elapsedMs, int ticks)
         }
         const float r = FadeRatio(scene->m_fadeOutCounter, scene->m_runningFadeOutLength);
         if (scene->m_dynamicFadeOut) {
+            ClearScratch(*scene->m_currentStep);
             ApplySceneStep(entry, scene->m_currentStep, elapsedMs, ticks, Scratch(), true);
             CrossfadeStep(entry, scene->m_transitionStep, qMax(0.0f, 1.0f - r), playback);
         } else {
@@ -728,17 +733,22 @@ void CPage::ApplySceneStep(CPlayingScene* entry, CSceneStep* step, int elapsedMs
 
 void CPage::PrepareScratch(CSceneStep* step)
 {
+    ClearScratch(*step);
+    step->ApplyLevels(CProject::Buffers(Scratch()), true);
+}
+
+void CPage::ClearScratch(const CSceneStep& step)
+{
     // Only the universes the step writes need a clean buffer.
     const int universes = Scratch().UniverseCount();
     std::fill(m_scratchCleared.begin(), m_scratchCleared.end(), quint8(0));
-    for (const CStepFixture* fixture : step->m_entries) {
+    for (const CStepFixture* fixture : step.m_entries) {
         const int u = fixture->Fixture() ? fixture->Fixture()->m_universe : -1;
         if (u >= 0 && u < universes && !m_scratchCleared[u]) {
             Scratch().Zero(u);
             m_scratchCleared[u] = 1;
         }
     }
-    step->ApplyLevels(CProject::Buffers(Scratch()), true);
 }
 
 void CPage::MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target)

@@ -149,6 +149,8 @@ private:
     bool SharesChannel(const CScene* a, const CScene* b) const;
     // Renders the step whole into the scratch, on clean universes.
     void PrepareScratch(CSceneStep* step);
+    // Zeroes the scratch in the universes the step writes.
+    void ClearScratch(const CSceneStep& step);
     void MixEntries(CScene* scene, CSceneStep* step, float t, const CDmxLayer& from, CDmxLayer& target);
     // The entry's kept render of the step, brought up to date; null where
     // the step is rendered as it goes.

@@ -350,6 +350,11 @@ void CProjectFileV3::WriteEffectStepLevels(const CSceneStep* step)
             continue;
         Create(QStringLiteral("ZKStepFixt"), EntryListHandle);
         SetAttrInt(kId, entry->Fixture()->m_id);
+        if (!entry->Fixture()->Profile()) {
+            // A raw channel the row's steps hold beside the effect's fixtures.
+            SetAttrInt(QStringLiteral("ZKUniverse"), entry->Fixture()->m_universe);
+            SetAttrInt(QStringLiteral("ZKAddress"), entry->Fixture()->m_address);
+        }
         SetAttrString(QStringLiteral("ZKDmxBuffer"), BytesOf(entry));
     }
 }
@@ -679,7 +684,7 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
         QString digits;
         if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
             return;
-        CPatchedFixture* fixture = FindGeneralFixture(id);
+        CPatchedFixture* fixture = RowEntryFixture(project, id);
         if (!fixture || listed.contains(fixture))
             return;
         listed.insert(fixture);
@@ -732,19 +737,25 @@ void CProjectFileV3::AttachVirtualGrid(CProject& project, CEffect* effect)
     attach();
 }
 
+CPatchedFixture* CProjectFileV3::RowEntryFixture(CProject& project, int id)
+{
+    if (id != -1)
+        return FindGeneralFixture(id);
+    int universe = -1;
+    int address = -1;
+    if (!GetAttrInt(QStringLiteral("ZKUniverse"), universe) || !GetAttrInt(QStringLiteral("ZKAddress"), address))
+        return nullptr;
+    return project.GetChannelFixture(universe, address);
+}
+
 void CProjectFileV3::readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end)
 {
-    Q_UNUSED(project);
     first = std::max(0, first);
     end = std::min(end, int(scene->m_steps.size()));
     if (first >= end || !SelectElement(QStringLiteral("ZKStepFixts"), -1))
         return;
     // One look-up table per generated step, so the row costs steps x entries.
-    QVector<QHash<const CPatchedFixture*, CStepFixture*>> entries(end - first);
-    for (int s = first; s < end; ++s) {
-        for (CStepFixture* entry : scene->m_steps[s]->m_entries)
-            entries[s - first].insert(entry->Fixture(), entry);
-    }
+    CScene::RowEntries entries = scene->RowEntryTables(first, end);
     // A fixture counts once: repeating it could only make the row cost more.
     QSet<const CPatchedFixture*> done;
     ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
@@ -752,29 +763,18 @@ void CProjectFileV3::readEffectStepLevels(CProject& project, CScene* scene, CEff
         QString digits;
         if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
             return;
-        CPatchedFixture* fixture = FindGeneralFixture(id);
-        if (!fixture || !fixture->Profile() || done.contains(fixture))
+        CPatchedFixture* fixture = RowEntryFixture(project, id);
+        if (!fixture || done.contains(fixture))
             return;
         done.insert(fixture);
+        if (!CScene::RowMakes(entries, fixture)) {
+            // Entries of its own in every step of the row, counted before they are made.
+            Count(m_stepEntriesRead, entries.size(), CShowBounds::StepEntries);
+            Count(m_stepLevelsRead, qint64(entries.size()) * CShowBounds::LevelsOf(fixture), CShowBounds::StepLevels);
+        }
         QByteArray levels;
         DigitsToBytes(digits, levels);
-        const CLibraryProfile* profile = fixture->Profile();
-        const int channels = std::min(int(levels.size()), profile->ChannelCount());
-        QHash<int, int> occurrences; // channel type -> channels of it met so far
-        for (int c = 0; c < channels; ++c) {
-            const CProfileChannelDef* channel = profile->GetChannel(c);
-            if (!channel)
-                continue;
-            const int occurrence = occurrences.value(channel->m_type, 0);
-            occurrences.insert(channel->m_type, occurrence + 1);
-            const quint8 level = quint8(levels[c]);
-            if (level == 0 || effect->UsesChannelType(channel->m_type, (unsigned char)occurrence))
-                continue;
-            for (const QHash<const CPatchedFixture*, CStepFixture*>& step : qAsConst(entries)) {
-                if (CStepFixture* entry = step.value(fixture, nullptr))
-                    entry->SetLevel(c, level, false, false);
-            }
-        }
+        scene->KeepStoredRowLevels(entries, first, *effect, fixture, levels);
     });
     SelectElement(QStringLiteral(".."));
 }

@@ -171,6 +171,8 @@ public:
     void WriteReleaseList(const CPage& page, const CScene& scene);
     void ResolveReleaseList(const CPage& page, CScene& scene, const QString& text);
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
+    // The fixture a row's stored entry names: by id, or a raw channel by its slot.
+    CPatchedFixture* RowEntryFixture(CProject& project, int id);
     // files-scenes: shared with the effect-scene reader
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
     // selection and the steps generated from it, appended to the scene.

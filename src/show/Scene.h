@@ -3,6 +3,8 @@
 #include "model/Triggers.h"
 #include "show/StepFixture.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -317,6 +319,8 @@ public:
     // is still the scene's (the one nearest `formerIndex`, its old place,
     // when it went), with the run-time position on it.
     void SettleAfterStepChange(int formerIndex);
+    // Deletes the steps of each row and generates it again (FitEntriesToProfiles).
+    void RegenerateRows(const QList<CEffect*>& rows);
 
     // Fixtures moved in the patch: the five lists are parallel, one block
     // per element. Every block is read from the masks as they were before,
@@ -342,8 +346,23 @@ public:
     // Fixtures took other profiles: their entries in every step, the
     // transition step too, are made for the new ones, and the marks of
     // their slots in the active masks move with the levels, as do the slots
-    // of `fadeLevels`, the levels the scene's fades start from.
+    // of `fadeLevels`, the levels the scene's fades start from. An effect
+    // row of a plain scene whose fixtures changed is generated again for
+    // their new profiles, as the next open would make it, keeping what its
+    // first step held besides the effect (KeepStoredRowLevels).
     void FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels = {});
+    // Per step of the row [first, end), its entries by fixture.
+    using RowEntries = QVector<QHash<const CPatchedFixture*, CStepFixture*>>;
+    RowEntries RowEntryTables(int first, int end) const;
+    // What a file keeps of a generated row besides its effect, the levels of
+    // its first step, given back to the row made again: a fixture the
+    // generation made no entry for (stored into the scene beside the
+    // effect's) gets an entry of `levels` in every step, one it made keeps
+    // the effect's levels but takes the non-zero ones of the channels the
+    // effect does not drive. `first` is the row's first step.
+    void KeepStoredRowLevels(RowEntries& entries, int first, const CEffect& effect, CPatchedFixture* fixture,
+                             const QByteArray& levels);
+    static bool RowMakes(const RowEntries& entries, const CPatchedFixture* fixture);
     // Writes the steps of `effect` (the caller keeps it) into the scene from
     // step index `position` on, with a clone of the effect; the effect
     // engine installs it. Without one, an effect row that loses fixtures

@@ -577,10 +577,115 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
             }
         }
     }
+    // Rows to make again: found before the entries take the new profiles.
+    QList<CEffect*> rows;
+    if (g_rowGenerator && !IsEffectScene() && !moved.isEmpty()) {
+        for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i)) {
+            CEffect* effect = m_steps.at(i)->m_effect;
+            if (!effect)
+                continue;
+            const int end = RowEnd(m_steps, i);
+            for (int k = i; k < end && !rows.contains(effect); ++k) {
+                for (const CStepFixture* entry : m_steps.at(k)->m_entries) {
+                    CPatchedFixture* fixture = entry->Fixture();
+                    if (fixture && moved.contains(fixture) && effect->m_fixtures.contains(fixture)) {
+                        rows << effect;
+                        break;
+                    }
+                }
+            }
+        }
+    }
     for (CSceneStep* step : qAsConst(steps))
         step->FitEntriesToProfiles();
+    if (!rows.isEmpty())
+        RegenerateRows(rows);
     if (!moved.isEmpty())
         RenderedContentChanged(this);
+}
+
+void CScene::RegenerateRows(const QList<CEffect*>& rows)
+{
+    const int formerIndex = m_currentStep ? m_steps.indexOf(m_currentStep) : m_currentStepIndex;
+    for (CEffect* effect : rows) {
+        const int position = std::find_if(m_steps.begin(), m_steps.end(),
+                                          [effect](const CSceneStep* s) { return s->m_effect == effect; }) -
+                             m_steps.begin();
+        if (position >= m_steps.size())
+            continue;
+        QList<QPair<CPatchedFixture*, QByteArray>> kept;
+        for (const CStepFixture* entry : m_steps.at(position)->m_entries) {
+            if (entry->Fixture())
+                kept << qMakePair(entry->Fixture(), QByteArray(reinterpret_cast<const char*>(entry->LevelData()),
+                                                               entry->ChannelCount()));
+        }
+        for (int i = m_steps.size() - 1; i >= position; --i) {
+            if (m_steps.at(i)->m_effect == effect)
+                delete m_steps.takeAt(i);
+        }
+        const int before = m_steps.size();
+        g_rowGenerator(*this, effect, position, {});
+        const int end = position + int(m_steps.size()) - before;
+        RowEntries entries = RowEntryTables(position, end);
+        for (const auto& [fixture, levels] : qAsConst(kept))
+            KeepStoredRowLevels(entries, position, *effect, fixture, levels);
+        RemoveEffectIfUnused(effect, true);
+    }
+    SettleAfterStepChange(formerIndex);
+}
+
+CScene::RowEntries CScene::RowEntryTables(int first, int end) const
+{
+    first = std::max(0, first);
+    end = std::min(end, int(m_steps.size()));
+    RowEntries entries(std::max(0, end - first));
+    for (int s = first; s < end; ++s) {
+        for (CStepFixture* entry : m_steps.at(s)->m_entries)
+            entries[s - first].insert(entry->Fixture(), entry);
+    }
+    return entries;
+}
+
+bool CScene::RowMakes(const RowEntries& entries, const CPatchedFixture* fixture)
+{
+    return std::any_of(entries.begin(), entries.end(), [fixture](const auto& step) { return step.contains(fixture); });
+}
+
+void CScene::KeepStoredRowLevels(RowEntries& entries, int first, const CEffect& effect, CPatchedFixture* fixture,
+                                 const QByteArray& levels)
+{
+    if (!fixture || first < 0 || first + entries.size() > m_steps.size())
+        return;
+    if (!RowMakes(entries, fixture)) {
+        for (int s = 0; s < entries.size(); ++s) {
+            auto* entry = new CStepFixture(fixture, this);
+            m_steps[first + s]->m_entries << entry;
+            entries[s].insert(fixture, entry);
+            const int count = std::min(int(levels.size()), entry->ChannelCount());
+            for (int c = 0; c < count; ++c)
+                entry->SetLevel(c, quint8(levels[c]), false, false);
+        }
+        return;
+    }
+    const CLibraryProfile* profile = fixture->Profile();
+    if (!profile)
+        return;
+    const int channels = std::min(int(levels.size()), profile->ChannelCount());
+    QHash<int, int> occurrences; // channel type -> channels of it met so far
+    for (int c = 0; c < channels; ++c) {
+        const CProfileChannelDef* channel = profile->GetChannel(c);
+        if (!channel)
+            continue;
+        const int occurrence = occurrences.value(channel->m_type, 0);
+        occurrences.insert(channel->m_type, occurrence + 1);
+        const quint8 level = quint8(levels[c]);
+        if (level == 0 || effect.UsesChannelType(channel->m_type, (unsigned char)occurrence))
+            continue;
+        for (const QHash<const CPatchedFixture*, CStepFixture*>& step : qAsConst(entries)) {
+            if (CStepFixture* entry = step.value(fixture, nullptr))
+                entry->SetLevel(c, level, false, false);
+        }
+    }
 }
 
 void CScene::MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../model/LibraryProfileBuilder.h"
+#include "ScenesText.h"
 #include "ShowEdits.h"
 #include "ShowReferences.h"
 
@@ -133,24 +134,17 @@ public:
     QStringList log; // the last operations, newest last
     CProject project;
     bool saved = false; // the last save and open both succeeded
+    // Where the show the last open read differs from the one saved: the
+    // first scene line that differs, before and after, or empty.
+    QString reopenedOtherwise;
 
-    // The host calls the scene editor answers.
+    // The host calls the scene editor answers, as it answers them for its copies.
     void FixturesDeleting(const QList<CPatchedFixture*>& fixtures, const QList<CFixtureMatrix*>& matrices) override
     {
-        for (CSceneStep* step : m_clipboard.m_steps) {
-            for (const CPatchedFixture* fixture : fixtures) {
-                if (CStepFixture* entry = step->FindEntry(fixture)) {
-                    step->m_entries.removeOne(entry);
-                    delete entry;
-                }
-            }
-        }
-        for (CEffect* effect : m_clipboard.m_effects) {
-            for (const CPatchedFixture* fixture : fixtures)
-                effect->RemoveFixture(fixture);
-            if (!effect->m_ownsMatrix && matrices.contains(effect->m_matrix))
-                effect->ReleaseMatrix();
-        }
+        m_clipboard.RemoveFixtures(fixtures, project);
+        m_clipboard.UnbindFixtures(fixtures);
+        for (const CFixtureMatrix* matrix : matrices)
+            m_clipboard.ReleaseMatrix(matrix);
     }
     void FixtureProfilesChanged() override { m_clipboard.FitEntriesToProfiles(); }
     void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override { m_clipboard.ForgetProfiles(profiles); }
@@ -634,7 +628,9 @@ private:
     {
         // The editor closes with the show it edits: its clipboard goes.
         ClearClipboard();
+        const QStringList before = ScenesText(project);
         saved = project.SaveProject(m_path) && project.OpenProject(m_path);
+        reopenedOtherwise = saved ? FirstDifference(before, ScenesText(project)) : QString();
     }
 
     static constexpr int kSlots = 512;

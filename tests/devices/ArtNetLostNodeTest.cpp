@@ -12,7 +12,9 @@
 #include <QtTest>
 
 #include <linux/sockios.h>
+#include <netinet/in.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 
 #include <array>
@@ -862,6 +864,97 @@ private slots:
         QTRY_VERIFY(floodReadFirst >= 0);
         QVERIFY2(floodReadFirst < 3 * pass, qPrintable(QString::number(floodReadFirst)));
         QTRY_COMPARE(m_manager->NodeList().Nodes().size(), nodes + flood);
+    }
+
+    // Sockets that signal wait behind those signalled before them: floods
+    // on several nodes' sockets noticed after another node's reply do not
+    // pass it. The first flooded socket fills the pass under way and waits
+    // behind the reply; the reply is read in the pass after the next. The
+    // order the sockets signal in is the test's own, whatever the kernel's.
+    void floodsNoticedLaterWaitBehindAReply()
+    {
+        const QHostAddress other(QStringLiteral("192.0.2.3"));
+        const QList<QHostAddress> flooded{kHealthyNode, QHostAddress(QStringLiteral("192.0.2.4")),
+                                          QHostAddress(QStringLiteral("192.0.2.5"))};
+        std::vector<int> floodFds{m_healthy};
+        const int node = StartNode(other, {FourUniverses(other, 0)});
+        QVERIFY(node >= 0);
+        for (int i = 1; i < flooded.size(); ++i) {
+            floodFds.push_back(StartNode(flooded[i], {FourUniverses(flooded[i], 8)}));
+            QVERIFY(floodFds.back() >= 0);
+        }
+        const int nodes = kUniverses / 4 + 1 + (flooded.size() - 1);
+        PollAndWaitFor(nodes);
+        auto answered = [&] {
+            return std::all_of(flooded.begin(), flooded.end(), [](const QHostAddress& a) {
+                       return Neighbours().State(a.toIPv4Address()) == CNeighbourTable::EState::Answered;
+                   })
+                   && Neighbours().State(other.toIPv4Address()) == CNeighbourTable::EState::Answered;
+        };
+        QVERIFY(RunShowUntil(answered, 100));
+        QCOMPARE(TicksWithEveryFrame(1), 1);
+        for (const int fd : floodFds)
+            m_responder->Answer(fd, {});
+        m_responder->Answer(node, {});
+        QTest::qWait(100);
+        const auto socketOf = [&](const QHostAddress& address) -> QUdpSocket* {
+            // Connected by descriptor: the kernel knows the peer.
+            for (QUdpSocket* socket : m_manager->findChildren<QUdpSocket*>()) {
+                sockaddr_in peer{};
+                socklen_t size = sizeof peer;
+                if (::getpeername(int(socket->socketDescriptor()), reinterpret_cast<sockaddr*>(&peer), &size) == 0
+                    && ntohl(peer.sin_addr.s_addr) == address.toIPv4Address())
+                    return socket;
+            }
+            return nullptr;
+        };
+        QList<QUdpSocket*> floodSockets;
+        for (const QHostAddress& address : flooded)
+            floodSockets << socketOf(address);
+        QUdpSocket* reply = socketOf(other);
+        QVERIFY(reply && !floodSockets.contains(nullptr));
+
+        // Each flood datagram is a reply for a page its node did not have:
+        // each one read adds a node.
+        const int pass = CArtNetManager::kDatagramsPerPass;
+        const int flood = 3 * pass; // within a socket's receive buffer
+        for (int f = 0; f < flooded.size(); ++f) {
+            for (int i = 0; i < flood; ++i)
+                QVERIFY(SendTo(floodFds[size_t(f)], FourUniverses(flooded[f], 0, quint8(10 + i)),
+                               kPairController));
+        }
+        QVERIFY(SendTo(node, FourUniverses(other, 4), kPairController));
+        // Arrived, with no event loop to read them yet.
+        for (int wait = 0; wait < 500 && !(reply->hasPendingDatagrams()
+                                           && std::all_of(floodSockets.begin(), floodSockets.end(),
+                                                          [](QUdpSocket* s) { return s->hasPendingDatagrams(); }));
+             ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+        auto repatched = [&] {
+            for (const SArtNetNode& n : m_manager->NodeList().Nodes()) {
+                if (n.address == other.toIPv4Address())
+                    return n.outputs == QVector<quint16>({4, 5, 6, 7});
+            }
+            return false;
+        };
+        int floodReadFirst = -1; // flood datagrams read before the other node's reply
+        const QMetaObject::Connection added = connect(m_manager.get(), &CArtNetManager::nodeDetected, this, [&] {
+            if (floodReadFirst < 0 && repatched())
+                floodReadFirst = m_manager->NodeList().Nodes().size() - nodes - 1;
+        });
+        // The first flooded socket signals alone and fills a pass; the reply
+        // signals, then the other flooded sockets.
+        emit floodSockets[0]->readyRead();
+        QCOMPARE(m_manager->NodeList().Nodes().size(), nodes + pass);
+        emit reply->readyRead();
+        for (int f = 1; f < floodSockets.size(); ++f)
+            emit floodSockets[f]->readyRead();
+        QTRY_COMPARE(m_manager->NodeList().Nodes().size(), nodes + flooded.size() * flood);
+        disconnect(added);
+        QVERIFY(repatched());
+        QCOMPARE(floodReadFirst, 2 * pass);
     }
 };
 

@@ -1,4 +1,6 @@
+#include "DataTable.h"
 #include "LevelLists.h"
+#include "ScenesText.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -14,6 +16,7 @@
 #include "show/EffectScene.h"
 #include "show/ShowBounds.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace ProfileBuilder;
@@ -575,6 +578,52 @@ private slots:
         QCOMPARE(scene->m_steps[1]->EntryCount(), 1);
         QCOMPARE(Levels(scene->m_steps[1], keep), QList<int>({5, 0, 0}));
         VerifyConsistent(scene);
+    }
+
+    // A file keeps an effect row as its effect and the levels of its first
+    // step; the open generates the row again. What the row holds besides the
+    // effect comes back, and a row whose fixture took another profile is
+    // made as the open makes it, so that the show reopens step for step.
+    void aRowReopensAsItWasSaved_data()
+    {
+        Columns<QString>("then");
+        QTest::newRow("a fixture stored beside the effect") << "fixture";
+        QTest::newRow("a raw channel beside the effect") << "raw";
+        QTest::newRow("the head refit to 16-bit pan and tilt") << "refit";
+    }
+    void aRowReopensAsItWasSaved()
+    {
+        const auto [then] = Row<QString>("then");
+        CPlaybackRig rig;
+        CLibraryProfile* spot = rig.AddProfile([](CLibraryProfile& p) { AddChannels(p, "PTD"); });
+        CLibraryProfile* head = rig.MovingHeadProfile();
+        CLibraryProfile* rgb = rig.RgbProfile();
+        spot->SetPath(QStringLiteral("Test/Spot.kvp"));
+        head->SetPath(QStringLiteral("Test/Head.kvp"));
+        rgb->SetPath(QStringLiteral("Test/Rgb.kvp"));
+        CPatchedFixture* mover = rig.Patch(spot, 0, 0);
+        CPatchedFixture* par = rig.Patch(rgb, 0, 20);
+        mover->m_id = 1;
+        par->m_id = 2;
+        Select(rig.project, {mover});
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        Apply(rig.project, new CPanTiltEffect, scene, false);
+        QVERIFY(scene->m_steps.size() > 1);
+        CPatchedFixture* beside = then == "raw" ? rig.project.GetChannelFixture(1, 5) : par;
+        if (then == "refit") {
+            mover->SetProfile(head);
+            rig.project.UpdateAfterPatch(true, false);
+            QVERIFY(scene->m_steps.size() > 1);
+        } else {
+            scene->AddFixtureToAllSteps(beside);
+            for (CSceneStep* step : scene->m_steps)
+                step->FindEntry(beside)->SetLevel(0, 90, true, false);
+        }
+        const QStringList saved = ScenesText(rig.project);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("show.kv3"));
+        QVERIFY(rig.project.SaveProject(path) && rig.project.OpenProject(path));
+        QCOMPARE(FirstDifference(saved, ScenesText(rig.project)), QString());
     }
 };
 

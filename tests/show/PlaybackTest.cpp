@@ -391,6 +391,45 @@ private slots:
         QCOMPARE(rig.host.Count(QStringLiteral("OnSceneStopped")), 0);
     }
 
+    // A slow scene carries the hundredths of a ms its ticks leave over; a
+    // restart plays from nothing, tick for tick like its first run, whatever
+    // its former run had yet to hand on.
+    void aSlowSceneRestartsAsItFirstStarted_data()
+    {
+        Columns<int, int>("speed", "formerTicks");
+        QTest::newRow("speed 0, 3 ticks before") << 0 << 3;
+        QTest::newRow("speed 0, 1 tick before") << 0 << 1;
+        QTest::newRow("speed 20, 2 ticks before") << 20 << 2;
+        QTest::newRow("speed 49, 5 ticks before") << 49 << 5;
+    }
+    void aSlowSceneRestartsAsItFirstStarted()
+    {
+        const auto [speed, formerTicks] = Row<int, int>("speed", "formerTicks");
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* scene = rig.AddScene(QStringLiteral("Slow"));
+        rig.AddStep(scene, 0, 60000, {{rgb, {201, 0, 0}}});
+        CPage* page = rig.Page();
+        const auto positions = [&](int ticks) {
+            QList<int> seen;
+            if (!page->PlayScene(scene))
+                return seen;
+            scene->SetSpeed(speed);
+            for (int i = 0; i < ticks; ++i) {
+                rig.Tick();
+                seen << scene->m_cyclePosition;
+            }
+            page->StopScene(scene, false, false, false, false);
+            rig.Tick();
+            return page->IsPlaying(scene) ? QList<int>() : seen;
+        };
+        const QList<int> first = positions(8);
+        QCOMPARE(first.size(), 8);
+        QCOMPARE(positions(formerTicks).size(), formerTicks);
+        QVERIFY(scene->m_speedLeftover != 0);
+        QCOMPARE(positions(8), first);
+    }
+
     // A late tick ends every pass it covers, as its slots one by one would:
     // the loops are counted, the run ends on the last, and the scene is at
     // the same place. A 100 ms cycle; `loops` 0 loops for ever.

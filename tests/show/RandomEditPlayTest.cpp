@@ -35,7 +35,8 @@ int EnvironmentCount(const char* name, int fallback)
 } // namespace
 
 // A show edited at random through the show library's own edits, played
-// between them, keeps every reference valid. ORVANE_RANDOM_SEEDS and
+// between them, keeps every reference valid, and reopens with every scene
+// as it was saved, step by step. ORVANE_RANDOM_SEEDS and
 // ORVANE_RANDOM_OPERATIONS raise the work (bench_showedits runs far more).
 class RandomEditPlayTest : public QObject
 {
@@ -71,6 +72,13 @@ private slots:
                 }
                 if (show.log.last().startsWith(QLatin1String("save"))) {
                     QVERIFY2(show.saved, qPrintable(QStringLiteral("seed %1: the show did not save and open").arg(seed)));
+                    if (!show.reopenedOtherwise.isEmpty()) {
+                        ReportRunning();
+                        QFAIL(qPrintable(QStringLiteral("seed %1, edit %2: the show reopened otherwise:\n%3")
+                                             .arg(seed)
+                                             .arg(n)
+                                             .arg(show.reopenedOtherwise)));
+                    }
                     ++saves;
                 }
             }

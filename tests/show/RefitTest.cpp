@@ -57,7 +57,9 @@ enum class Fade { None, Out, DynamicIn, CopyOut };
 // Where the rig patches: its fixture at `address` of `universe` (-1: of
 // none) of `universes`, and a dimmer pair at `pairAt` of the same universe
 // (-1: at the start of universe 1). The scene marks `leftMark` of the
-// fixture's universe with no entry there, as a deleted step leaves it.
+// fixture's universe with no entry there, as a deleted step leaves it, and
+// leaves the fixture's channel `undriven` unmarked, as a level set on its
+// own leaves its neighbours.
 struct SPlace
 {
     int address = 10;
@@ -65,6 +67,7 @@ struct SPlace
     int universe = 0;
     int universes = 4;
     int leftMark = -1;
+    int undriven = -1;
 };
 
 // The profile of `letters`; "-" for none: one channel, no mode.
@@ -112,6 +115,8 @@ struct CRefitRig : CPlaybackRig
             scene->ActiveMask(place.universe)[place.leftMark] = 1;
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
+        if (place.undriven >= 0)
+            scene->ActiveMask(place.universe)[place.address + place.undriven] = 0;
         auto* zoom = new CPresetEffect;
         zoom->m_percent = false;
         zoom->m_dmxMin = zoom->m_dmxMax = 255;
@@ -223,6 +228,10 @@ private slots:
         row("shrunk, then grown back", "DRGB", dimRgb, "D|DRGB", {200, 0, 0, 0}, {200, 11, 22, 33}, {},
             {0, 11, 22, 33});
         row("a fine byte dropped, then back", "DPp", {200, 100, 50}, "DP|DPp", {200, 100, 0});
+        // A fine byte moved with its level keeps its own mark: undriven
+        // beside a driven coarse byte, it stays so.
+        row("an undriven fine byte moved", "DPp", {200, 100, 50}, "PpD", {100, 50, 200}, {100, 0, 200},
+            {10, -1, 0, 4, -1, 2});
         row("grown over a mark left behind", "DRGB", dimRgb, "DRGBZ", dimRgb + QList<int>{0}, dimRgb + QList<int>{99},
             {10, -1, 0, 4, 14}, {0, 0, 0, 0, 99});
         // The pair's slots stay the pair's; nothing plays under them.

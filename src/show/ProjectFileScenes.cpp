@@ -150,7 +150,7 @@ void CProjectFileV3::CountAsRead(const CProject& project)
         throw CFileRefused(CShowBounds::BuffersTooLarge());
 }
 
-void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
+void CProjectFileV3::WritePages(CProject& project)
 {
     SelectRoot();
     Create(QStringLiteral("ZKPages"), RootParent, PagesHandle);
@@ -163,7 +163,7 @@ void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
         SetAttrString(kName, page->m_name);
         page->m_triggers.WriteXml(*this);
         WritePageScenes(project, page);
-        if (pagesOut) {
+        if (m_writeOut) {
             // Torn down here: on the worker it would fight this thread for
             // the heap while the next page is made.
             WriteOut(Element(PageHandle));
@@ -256,9 +256,11 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
             effect->Save(*this);
             WriteEffectSelection(effect);
             WriteEffectStepLevels(step);
+            WrittenOut(Element(StepHandle));
             while (i < scene->m_steps.size() && scene->m_steps[i]->m_effect == effect)
                 ++i;
         }
+        WrittenOut(Element(SceneHandle));
     }
 }
 
@@ -307,6 +309,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         known = m_levelTexts.insert(levels, text);
     }
     SetAttrString(QStringLiteral("SLvl"), known.value());
+    WrittenOut(Element(StepHandle));
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)

@@ -561,13 +561,17 @@ private slots:
         QVERIFY2(error.startsWith(GetLangText(Txt::ParseErrorAt).arg(4).section(QLatin1Char(','), 0, 0)), qPrintable(error));
     }
 
-    // Children written out as they are made give the bytes of the whole tree.
+    // Elements written out as they are made, at any depth and inside one
+    // another, give the bytes of the whole tree; an instruction of the
+    // mark's name that marks nothing is written as it is.
     void writtenOutChildrenKeepTheBytes()
     {
         CXmlDocument whole, out;
         for (CXmlDocument* doc : {&whole, &out}) {
             doc->NewDocument();
             doc->AddElement(QStringLiteral("ZKParams"), doc->m_element[CXmlDocument::RootSlot]);
+            doc->CurrentElement().appendChild(doc->m_document.createProcessingInstruction(
+                QStringLiteral("written-out"), QStringLiteral("0")));
             doc->AddElement(QStringLiteral("ZKPages"), doc->m_element[CXmlDocument::RootSlot]);
             const QDomElement pages = doc->CurrentElement();
             for (int i = 0; i < 3; ++i) {
@@ -575,13 +579,22 @@ private slots:
                 const QDomElement page = doc->CurrentElement();
                 doc->SetAttrString(QStringLiteral("ZKName"), kNonAscii + QString::number(i));
                 doc->AddElement(QStringLiteral("ZKScene"), page);
-                doc->AddElement(QStringLiteral("ZKStep"), doc->CurrentElement());
-                if (doc == &out)
+                const QDomElement scene = doc->CurrentElement();
+                for (int s = 0; s < 2; ++s) {
+                    doc->AddElement(QStringLiteral("ZKStep"), scene);
+                    doc->SetAttrInt(QStringLiteral("ZKWait"), s);
+                    if (doc == &out && i != s)
+                        doc->WriteOut(doc->CurrentElement());
+                }
+                if (doc == &out && i > 0)
+                    doc->WriteOut(scene);
+                if (doc == &out && i < 2)
                     doc->WriteOut(page);
             }
             doc->AddElement(QStringLiteral("ZKMasks"), doc->m_element[CXmlDocument::RootSlot]);
         }
-        QVERIFY(out.m_document.elementsByTagName(QStringLiteral("ZKPage")).isEmpty());
+        QCOMPARE(out.m_document.elementsByTagName(QStringLiteral("ZKPage")).size(), 1);
+        QCOMPARE(out.m_document.elementsByTagName(QStringLiteral("ZKStep")).size(), 0);
         QCOMPARE(out.ToBytes(), whole.ToBytes());
         QVERIFY(out.SaveFile(Path(QStringLiteral("out.kv3"))));
         QCOMPARE(ReadBytes(Path(QStringLiteral("out.kv3"))), qCompress(whole.ToBytes(), -1));

@@ -265,6 +265,37 @@ private slots:
         QVERIFY(ReadBytes(first) == ReadBytes(second));
     }
 
+    // A show of a few kilobytes of file may make a text past the bounds of
+    // reading (fixtures are one-channel, each of nine nodes): the save stops
+    // as soon as what it made is past them, having written out no more than
+    // that, and keeps the file it had.
+    void saveOfATextPastTheBoundsStopsThere()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        const int fixtures = CXmlDocument::kMaxNodes / 7;
+        for (int f = 0; f < fixtures; ++f)
+            rig.AddFixture(profile, 0, f % 512);
+        const QString tooMany = GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes);
+        CProjectFileV3 doc;
+        QString refusal;
+        try {
+            doc.WriteProject(rig.project, true);
+        } catch (const CFileRefused& refused) {
+            refusal = refused.Message();
+        }
+        QCOMPARE(refusal, tooMany);
+        QVERIFY(doc.ToBytes().count("<ZKFixture ") <= CXmlDocument::kMaxNodes / 9 + 1);
+
+        const QString path = m_dir.filePath(QStringLiteral("kept.kv3"));
+        QVERIFY(CPlaybackRig(1).project.SaveProject(path));
+        const QByteArray kept = ReadBytes(path);
+        QString error;
+        QVERIFY(!rig.project.SaveProject(path, &error));
+        QCOMPARE(error, SaveRefusal(path, tooMany));
+        QVERIFY(ReadBytes(path) == kept);
+    }
+
     // What a reader refuses, it refuses before making it, whatever the
     // format and however the file spreads it, in the user's words; a file
     // at the bound opens.

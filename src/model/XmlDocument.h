@@ -195,9 +195,9 @@ public:
     // What the elements and attributes made since NewDocument give at least
     // (every element and attribute a node, every name and value its bytes):
     // past the bounds of reading the text will be refused, so a writer can
-    // stop there rather than make the rest. Empty within them; else the
-    // reader's reason.
-    QString GrownPastBounds() const;
+    // stop there rather than make the rest. True past them, `reason` then
+    // the reader's (empty when no language is loaded: the verdict is the result).
+    bool GrownPastBounds(QString& reason) const;
     // Nothing is written that would not load again: a text past the bounds
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.

@@ -325,13 +325,15 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
     return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes;
 }
 
-QString CXmlDocument::GrownPastBounds() const
+bool CXmlDocument::GrownPastBounds(QString& reason) const
 {
     if (m_grownBytes > kMaxDocumentBytes)
-        return TooLargeText(kMaxDocumentBytes);
-    if (m_grownNodes > kMaxNodes)
-        return GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
-    return QString();
+        reason = TooLargeText(kMaxDocumentBytes);
+    else if (m_grownNodes > kMaxNodes)
+        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+    else
+        return false;
+    return true;
 }
 
 // ---- Writing ----

@@ -23,11 +23,9 @@ QDomElement& CProjectFileV3::Create(const QString& tag, int parent, int kind)
     if (below.isNull())
         below = m_element[CurrentSlot];
     AddElement(tag, below);
-    if (m_writeOut) {
-        const QString past = GrownPastBounds();
-        if (!past.isEmpty())
-            throw CFileRefused(past);
-    }
+    QString past;
+    if (m_writeOut && GrownPastBounds(past))
+        throw CFileRefused(past);
     if (kind >= 0 && kind < HandleCount)
         m_handles[kind] = m_element[CurrentSlot];
     return m_element[CurrentSlot];

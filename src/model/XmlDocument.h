@@ -164,6 +164,15 @@ public:
         // when the text cannot be cut apart safely (a DOCTYPE, namespaces,
         // an encoding other than UTF-8).
         QVector<std::pair<int, int>> ranges;
+        // Within each child, the children of that name of its first element
+        // of that name are cut out again (a page's scenes): each is a tree
+        // of its own, and the child's tree is built without them. Their
+        // ranges in the whole text, in document order; those of child i are
+        // subRanges[subFirst[i]] up to subRanges[subFirst[i + 1]].
+        const char* subSection = nullptr;
+        const char* subChild = nullptr;
+        QVector<std::pair<int, int>> subRanges;
+        QVector<int> subFirst;
     };
 
     static int GetStorageMode(const QString& path);
@@ -179,9 +188,14 @@ public:
                                  SDeferredChildren* deferred = nullptr);
     bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges.size(); }
-    // The index-th deferred child as the root element of `tree`; false with
-    // the parser's reason, placed in the whole text.
+    // The index-th deferred child as the root element of `tree`, without its
+    // own deferred children; false with the parser's reason, placed in the
+    // whole text.
     bool ParseDeferred(int index, QDomDocument& tree, QString& error) const;
+    // The deferred children of the index-th deferred child (SDeferredChildren's
+    // subChild), and the sub-th of them as the root element of `tree`.
+    int DeferredSubCount(int index) const;
+    bool ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const;
     // Gives up the text the deferred children were kept in.
     void DropDeferred();
     // Turns an element just made into the text the file will hold and
@@ -305,6 +319,8 @@ private:
     qint64 m_grownBytes = 0;
     QByteArray m_deferredText;
     QVector<std::pair<int, int>> m_deferredRanges;
+    QVector<std::pair<int, int>> m_deferredSubRanges;
+    QVector<int> m_deferredSubFirst;
 
 public:
     QString m_version = QStringLiteral("2.0");

@@ -398,7 +398,9 @@ void CProjectFileV3::readPages(CProject& project)
                 QString error;
                 if (!ParseDeferred(i, tree, error))
                     throw CFileRefused(error);
+                m_deferredPage = i;
                 readPage(tree.documentElement());
+                m_deferredPage = -1;
             }
             DropDeferred();
         } else {
@@ -429,14 +431,17 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 {
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
-    const int sceneCount = CountChildren(QStringLiteral("ZKScene"));
+    // A page's scenes were cut out of its tree as it was read: each is built
+    // into a tree of its own, in order, as it is read.
+    const int deferredScenes = DeferredSubCount(m_deferredPage);
+    const int sceneCount = CountChildren(QStringLiteral("ZKScene")) + deferredScenes;
     Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
     CountUniverseBuffers(project, CShowBounds::kSceneBuffers * sceneCount);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.
     QList<QPair<CScene*, QString>> releaseLists;
-    ForEachChild(QStringLiteral("ZKScene"), [&] {
+    const auto readScene = [&] {
         QString name;
         GetAttrString(kName, name);
         auto* scene = new CScene(name, project.UniverseCount());
@@ -502,7 +507,18 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         }
         scene->UpdateLength();
         scene->LoadButtonPicture();
-    });
+    };
+    ForEachChild(QStringLiteral("ZKScene"), readScene);
+    const QDomElement scenes = CurrentElement();
+    for (int i = 0; i < deferredScenes; ++i) {
+        QDomDocument tree;
+        QString error;
+        if (!ParseDeferredSub(m_deferredPage, i, tree, error))
+            throw CFileRefused(error);
+        m_element[CurrentSlot] = tree.documentElement();
+        readScene();
+        m_element[CurrentSlot] = scenes;
+    }
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
     for (const auto& entry : qAsConst(releaseLists))

@@ -190,6 +190,7 @@ public:
     // the grid the beams of its selection span.
     void AttachVirtualGrid(CProject& project, CEffect* effect);
     bool m_readingPages = false;
+    int m_deferredPage = -1; // the deferred child readPage reads, if any
     bool m_rowSelectionReady = false;
     QSet<const CPatchedFixture*> m_rowPatched; // the general group's fixtures
     // Hand-made step entries made so far by readPages (bounded).

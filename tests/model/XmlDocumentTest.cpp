@@ -542,6 +542,59 @@ private slots:
         QCOMPARE(doc.m_document.toByteArray(1), whole.toByteArray(1));
     }
 
+    // A page's scenes are cut out of the page's own text, those of its first
+    // scene list only, each a tree of its own: put back in order, they give
+    // the page's tree.
+    void deferredScenesBuildThePageTrees_data()
+    {
+        QTest::addColumn<QByteArray>("pages");
+        QTest::addColumn<QVector<int>>("scenes");
+        QTest::newRow("scenes of each page")
+            << QByteArray("<ZKPage a=\"1\"><ZKScenes n=\"2\"><ZKScene b=\"1\"><ZKSteps><ZKStep/></ZKSteps></ZKScene>"
+                          "<ZKScene/></ZKScenes></ZKPage><ZKPage/><ZKPage><ZKScenes><ZKScene/></ZKScenes></ZKPage>")
+            << QVector<int>{2, 0, 1};
+        QTest::newRow("the first list only")
+            << QByteArray("<ZKPage><ZKScenes><ZKScene/></ZKScenes><ZKScenes><ZKScene c=\"2\"/></ZKScenes></ZKPage>")
+            << QVector<int>{1};
+        QTest::newRow("lists deeper down")
+            << QByteArray("<ZKPage><x><ZKScenes><ZKScene/></ZKScenes></x><ZKScenes><y><ZKScene/></y></ZKScenes></ZKPage>")
+            << QVector<int>{0};
+    }
+    void deferredScenesBuildThePageTrees()
+    {
+        QFETCH(QByteArray, pages);
+        QFETCH(QVector<int>, scenes);
+        const QByteArray xml = "<ZKFile Version=\"2.0\"><ZKPages>" + pages + "</ZKPages></ZKFile>";
+        QDomDocument whole;
+        QVERIFY(whole.setContent(xml, true));
+        const QStringList expected = TakeChildren(whole, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
+        CXmlDocument::SDeferredChildren deferred = Pages();
+        deferred.subSection = "ZKScenes";
+        deferred.subChild = "ZKScene";
+        QString error;
+        QVERIFY2(CXmlDocument::CheckStructure(xml, error, &deferred), qPrintable(error));
+        CXmlDocument doc;
+        QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
+        QCOMPARE(doc.DeferredCount(), scenes.size());
+        QStringList read;
+        for (int i = 0; i < scenes.size(); ++i) {
+            QDomDocument page;
+            QVERIFY2(doc.ParseDeferred(i, page, error), qPrintable(error));
+            QCOMPARE(doc.DeferredSubCount(i), scenes[i]);
+            QDomElement list = page.documentElement().firstChildElement(QStringLiteral("ZKScenes"));
+            for (int j = 0; j < scenes[i]; ++j) {
+                QDomDocument scene;
+                QVERIFY2(doc.ParseDeferredSub(i, j, scene, error), qPrintable(error));
+                list.appendChild(page.importNode(scene.documentElement(), true));
+            }
+            QString text;
+            QTextStream stream(&text);
+            page.documentElement().save(stream, 1);
+            read << text;
+        }
+        QCOMPARE(read, expected);
+    }
+
     // A page that does not parse is reported where it stands in the file.
     void damagedDeferredChildIsPlacedInTheFile()
     {

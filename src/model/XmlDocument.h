@@ -234,8 +234,9 @@ public:
     // or an element of more than kMaxAttributes, would take a tree of more
     // than kMaxTreeBytes or declares entities of its own (a DOCTYPE with an
     // internal subset). With `deferred`, its
-    // children's ranges are found, and each tree built at once (the rest,
-    // or one child) is held to kMaxTreeBytes.
+    // children's ranges are found (and their own children's, with a
+    // subChild), and the trees built at once (the rest, a child without its
+    // own children, and the largest of those) are held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.
     // It stops at the first node past a bound.
     static bool CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred = nullptr);

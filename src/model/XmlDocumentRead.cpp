@@ -349,8 +349,10 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             attributes += elementAttributes;
             const bool empty = p < end && p[-1] == '/';
             static const char kXmlns[] = "xmlns";
-            if (cut && depth <= 1 && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
-                cutSafe = false; // a child alone would lose its namespaces
+            // A child alone would lose its namespaces, and so would a child's
+            // own child those of the child and of its list.
+            if (cut && depth <= (cutSubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
+                cutSafe = false;
             if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
                 section = empty ? AfterSection : InSection;
             if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, cut->subSection))

@@ -556,6 +556,8 @@ private slots:
         QTest::newRow("the first list only")
             << QByteArray("<ZKPage><ZKScenes><ZKScene/></ZKScenes><ZKScenes><ZKScene c=\"2\"/></ZKScenes></ZKPage>")
             << QVector<int>{1};
+        QTest::newRow("a namespace of a page")
+            << QByteArray("<ZKPage xmlns:p=\"u\"><ZKScenes><ZKScene p:a=\"1\"/></ZKScenes></ZKPage>") << QVector<int>{};
         QTest::newRow("lists deeper down")
             << QByteArray("<ZKPage><x><ZKScenes><ZKScene/></ZKScenes></x><ZKScenes><y><ZKScene/></y></ZKScenes></ZKPage>")
             << QVector<int>{0};
@@ -592,6 +594,7 @@ private slots:
             page.documentElement().save(stream, 1);
             read << text;
         }
+        read += TakeChildren(doc.m_document, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
         QCOMPARE(read, expected);
     }
 

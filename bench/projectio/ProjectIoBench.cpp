@@ -336,9 +336,14 @@ int TimeOneShow(const QString& which, const QString& path)
     profile->UpdateRoles();
     const bool fixtures = which == QLatin1String("fixtures");
     const int patched = fixtures ? 990000 : 2;
-    for (int f = 0; f < patched; ++f)
-        project.m_generalGroup->AddFixture(new CPatchedFixture(f % 512, (f / 512) % 4, f + 1, -1,
-                                                               QStringLiteral("D"), profile, false, false, 0));
+    // Straight into the lists: AddFixture looks for each one first.
+    CGroup* general = project.m_generalGroup;
+    for (int f = 0; f < patched; ++f) {
+        auto* fixture = new CPatchedFixture(f % 512, (f / 512) % 4, f + 1, -1, QStringLiteral("D"), profile, false,
+                                            false, 0);
+        general->m_fixtures << fixture;
+        general->m_beamFlags << fixture->BeamFlags();
+    }
     project.UpdateAfterPatch(false, false);
     if (!fixtures) {
         for (int s = 0; s < 64; ++s) {

@@ -10,6 +10,11 @@
 // times, 20,000 effect rows over 20,000 fixtures, a release list of 500,000
 // scenes) and the hostile document of long names, timed as they open: the
 // tests bound their work, not their time.
+// --show fixtures|page times one show alone, for its peak memory: 990,000
+// one-channel fixtures in 4 universes (whose save is refused for its nodes,
+// and must stop there), or 131,072 steps in 64 scenes of 2,048 on one page
+// over 2 one-channel fixtures; it prints the save's and the open's time and
+// the peak memory before and after each.
 // --keep leaves the full-size file behind. --universes N patches N universes
 // full in the timed show and leaves out the table by size, so that the
 // process's peak memory (/usr/bin/time -v) is that show's; --pages N does
@@ -67,7 +72,7 @@ public:
 
 // Stands in for the effect engine, which the show library does not link:
 // a row of 50 steps of 40 ms with an entry per enabled fixture.
-void GenerateRow(CScene& scene, CEffect* effect, int position)
+void GenerateRow(CScene& scene, CEffect* effect, int position, const CScene::EffectRowAdmit&)
 {
     CEffect* clone = CloneEffect(effect);
     if (!clone)
@@ -319,12 +324,66 @@ long PeakKb()
     return usage.ru_maxrss;
 }
 
+// The show of --show, saved and opened once, with the peak memory after
+// each step.
+int TimeOneShow(const QString& which, const QString& path)
+{
+    CProject project;
+    project.NewProject(4);
+    auto* profile = RgbProfile(project);
+    profile->CurrentMode()->m_channels.erase(profile->CurrentMode()->m_channels.begin() + 1,
+                                             profile->CurrentMode()->m_channels.end());
+    profile->UpdateRoles();
+    const bool fixtures = which == QLatin1String("fixtures");
+    const int patched = fixtures ? 990000 : 2;
+    // Straight into the lists: AddFixture looks for each one first.
+    CGroup* general = project.m_generalGroup;
+    for (int f = 0; f < patched; ++f) {
+        auto* fixture = new CPatchedFixture(f % 512, (f / 512) % 4, f + 1, -1, QStringLiteral("D"), profile, false,
+                                            false, 0);
+        general->m_fixtures << fixture;
+        general->m_beamFlags << fixture->BeamFlags();
+    }
+    project.UpdateAfterPatch(false, false);
+    if (!fixtures) {
+        for (int s = 0; s < 64; ++s) {
+            auto* scene = new CScene(QStringLiteral("S"), project.UniverseCount());
+            project.m_firstPage->m_scenes << scene;
+            for (int i = 0; i < 2048; ++i) {
+                auto* step = new CSceneStep(0, 40);
+                for (int f = 0; f < patched; ++f) {
+                    auto* entry = new CStepFixture(project.m_generalGroup->m_fixtures[f], scene);
+                    entry->SetLevel(0, quint8(i + f), true, true);
+                    step->AddEntry(entry);
+                }
+                scene->m_steps << step;
+            }
+        }
+    }
+    std::printf("show: %d fixtures, %lld steps; peak memory after building: %ld MiB\n",
+                project.m_generalGroup->m_fixtures.size(), StepCount(project), PeakKb() / 1024);
+    QString error;
+    bool saved = false;
+    const double saveMs = Ms([&] { saved = project.SaveProject(path, &error); });
+    std::printf("save: %s in %.0f ms; peak memory %ld MiB\n", saved ? "saved" : qPrintable(error), saveMs,
+                PeakKb() / 1024);
+    if (!saved)
+        return 0;
+    project.Clear();
+    bool opened = false;
+    const double openMs = Ms([&] { opened = project.OpenProject(path); });
+    std::printf("open: %s in %.0f ms, file %.1f MiB; peak memory %ld MiB\n", opened ? "opened" : "refused", openMs,
+                double(QFileInfo(path).size()) / (1024.0 * 1024.0), PeakKb() / 1024);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QString keep;
+    QString show;
     int universes = 0;
     int pages = 0;
     for (int i = 1; i + 1 < argc; ++i) {
@@ -332,6 +391,8 @@ int main(int argc, char** argv)
             keep = QString::fromLocal8Bit(argv[i + 1]);
         else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--universes"))
             universes = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 256);
+        else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--show"))
+            show = QString::fromLocal8Bit(argv[i + 1]);
         else if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--pages"))
             pages = std::clamp(QString::fromLocal8Bit(argv[i + 1]).toInt(), 1, 400);
     }
@@ -340,6 +401,13 @@ int main(int argc, char** argv)
     CScene::SetEffectRowGenerator(&GenerateRow);
     QTemporaryDir dir;
     const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("bench.kv3")) : keep;
+    if (!show.isEmpty()) {
+        host.m_universes = 16;
+        const int result = TimeOneShow(show, path);
+        CScene::SetEffectRowGenerator(nullptr);
+        SetShowHost(nullptr);
+        return result;
+    }
 
     CShowSize timed;
     if (universes > 0)

@@ -18,10 +18,11 @@ void CXmlDocument::NewDocument()
     m_document = QDomDocument();
     for (QDomElement& element : m_element)
         element = QDomElement();
-    m_writtenOutParent = QDomNode();
     m_writtenOut.clear();
     QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
     root.setAttribute(QStringLiteral("Version"), m_version);
+    m_grownNodes = 2;
+    m_grownBytes = root.tagName().size() + 7 + m_version.size();
     m_document.appendChild(root);
     m_element[RootSlot] = root;
     m_element[CurrentSlot] = root;
@@ -32,6 +33,8 @@ void CXmlDocument::AddElement(const QString& tag, QDomElement parent)
     QDomElement element = m_document.createElement(tag);
     parent.appendChild(element);
     m_element[CurrentSlot] = element;
+    ++m_grownNodes;
+    m_grownBytes += tag.size() + 3;
 }
 
 bool CXmlDocument::SelectElement(const QString& tag, int index)
@@ -65,9 +68,22 @@ bool CXmlDocument::SelectBookmark()
 
 // ---- Attributes ----
 
+void CXmlDocument::SetAttr(const QString& name, const QString& text)
+{
+    QDomElement& element = m_element[CurrentSlot];
+    if (element.hasAttribute(name)) {
+        m_grownBytes -= element.attribute(name).size();
+    } else {
+        ++m_grownNodes;
+        m_grownBytes += name.size() + 4;
+    }
+    m_grownBytes += text.size();
+    element.setAttribute(name, text);
+}
+
 void CXmlDocument::SetAttrString(const QString& name, const QString& text)
 {
-    m_element[CurrentSlot].setAttribute(name, text);
+    SetAttr(name, text);
 }
 
 namespace {
@@ -92,17 +108,17 @@ QString NumberText(int value)
 
 void CXmlDocument::SetAttrInt(const QString& name, int value)
 {
-    m_element[CurrentSlot].setAttribute(name, NumberText(value));
+    SetAttr(name, NumberText(value));
 }
 
 void CXmlDocument::SetAttrByte(const QString& name, quint8 value)
 {
-    m_element[CurrentSlot].setAttribute(name, NumberText(int(value)));
+    SetAttr(name, NumberText(int(value)));
 }
 
 void CXmlDocument::SetAttrBool(const QString& name, bool value)
 {
-    m_element[CurrentSlot].setAttribute(name, value ? QStringLiteral("1") : QStringLiteral("0"));
+    SetAttr(name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void CXmlDocument::SetAttrColor(const QString& name, const QColor& color)

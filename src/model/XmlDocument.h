@@ -164,6 +164,15 @@ public:
         // when the text cannot be cut apart safely (a DOCTYPE, namespaces,
         // an encoding other than UTF-8).
         QVector<std::pair<int, int>> ranges;
+        // Within each child, the children of that name of its first element
+        // of that name are cut out again (a page's scenes): each is a tree
+        // of its own, and the child's tree is built without them. Their
+        // ranges in the whole text, in document order; those of child i are
+        // subRanges[subFirst[i]] up to subRanges[subFirst[i + 1]].
+        const char* subSection = nullptr;
+        const char* subChild = nullptr;
+        QVector<std::pair<int, int>> subRanges;
+        QVector<int> subFirst;
     };
 
     static int GetStorageMode(const QString& path);
@@ -179,17 +188,30 @@ public:
                                  SDeferredChildren* deferred = nullptr);
     bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges.size(); }
-    // The index-th deferred child as the root element of `tree`; false with
-    // the parser's reason, placed in the whole text.
+    // The index-th deferred child as the root element of `tree`, without its
+    // own deferred children; false with the parser's reason, placed in the
+    // whole text.
     bool ParseDeferred(int index, QDomDocument& tree, QString& error) const;
+    // The deferred children of the index-th deferred child (SDeferredChildren's
+    // subChild), and the sub-th of them as the root element of `tree`.
+    int DeferredSubCount(int index) const;
+    bool ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const;
     // Gives up the text the deferred children were kept in.
     void DropDeferred();
-    // Turns the last child of an element into the text the file will hold
-    // and drops it from the tree: a show's pages would otherwise stand as a
-    // tree several times the size of the show until the file is written.
-    // The children of one element at a time are kept so, in order, and
-    // written in its place by SaveFile and ToBytes.
+    // Turns an element just made into the text the file will hold and
+    // drops it from the tree, leaving a mark in its place that the text
+    // takes when the tree is written (SaveFile, ToBytes, and the WriteOut of
+    // an element above it, which takes the marks' texts into its own): a
+    // show would otherwise stand as a tree several times its size until the
+    // file is written. Elements at any depth may be written out so, each
+    // once it is whole; one beside text of its parent stays in the tree.
     void WriteOut(QDomElement child);
+    // What the elements and attributes made since NewDocument give at least
+    // (every element and attribute a node, every name and value its bytes):
+    // past the bounds of reading the text will be refused, so a writer can
+    // stop there rather than make the rest. True past them, `reason` then
+    // the reader's (empty when no language is loaded: the verdict is the result).
+    bool GrownPastBounds(QString& reason) const;
     // Nothing is written that would not load again: a text past the bounds
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
@@ -212,8 +234,9 @@ public:
     // or an element of more than kMaxAttributes, would take a tree of more
     // than kMaxTreeBytes or declares entities of its own (a DOCTYPE with an
     // internal subset). With `deferred`, its
-    // children's ranges are found, and each tree built at once (the rest,
-    // or one child) is held to kMaxTreeBytes.
+    // children's ranges are found (and their own children's, with a
+    // subChild), and the trees built at once (the rest, a child without its
+    // own children, and the largest of those) are held to kMaxTreeBytes.
     // Whether it is well-formed is the parser's to say.
     // It stops at the first node past a bound.
     static bool CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred = nullptr);
@@ -244,15 +267,19 @@ public:
         int widest = 0; // attributes of the element with most
         bool sure = true;
     };
-    // A child written out (WriteOut): its text, its count, the bytes of its
-    // element alone (without the indent and line break around it) and its
-    // tag. Public only so that the writer's helpers can walk them.
-    struct SWrittenOutChild
+    // An element written out (WriteOut): its text, what the reader will
+    // count of it, the bytes of its element alone (without the indent and
+    // line break around it), its tag, and the mark that stands for it in the
+    // tree; `taken` once the text of an element above holds its text. Public
+    // only so that the writer's helpers can walk them.
+    struct SWrittenOut
     {
+        QDomNode mark;
         QByteArray text;
         STextCount count;
         qint64 elementBytes = 0;
         QString tag;
+        bool taken = false;
     };
 
 private:
@@ -260,11 +287,12 @@ private:
     // reason when it is no project document.
     bool AdoptRoot(QString& error);
     // ToBytes, given up once past `maxBytes`: the text then ends there.
-    // With `count`, the tree written (not the children written out) is counted.
+    // With `count`, what the reader will count of it, the elements written
+    // out included.
     QByteArray WriteText(int maxBytes, STextCount* count = nullptr) const;
     // False when the counts of writing show the reader takes the text as it
     // is without scanning it; true when it may refuse it (CheckStructure decides).
-    bool MayBeRefused(const QByteArray& xml, const STextCount& tree, const SDeferredChildren* readAs) const;
+    bool MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const;
     // CheckStructure, telling where it stopped.
     static bool ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
                               const char*& scannedTo);
@@ -283,10 +311,17 @@ private:
     // this refuses any stray character and an odd digit count (a cut file).
     static bool DecodeHexStrict(const QByteArray& text, QByteArray& out);
 
-    QDomNode m_writtenOutParent;
-    QVector<SWrittenOutChild> m_writtenOut;
+    // Counted as an attribute is set: a new one counts, one set again
+    // counts its new value instead of the old.
+    void SetAttr(const QString& name, const QString& text);
+
+    QVector<SWrittenOut> m_writtenOut;
+    qint64 m_grownNodes = 0;
+    qint64 m_grownBytes = 0;
     QByteArray m_deferredText;
     QVector<std::pair<int, int>> m_deferredRanges;
+    QVector<std::pair<int, int>> m_deferredSubRanges;
+    QVector<int> m_deferredSubFirst;
 
 public:
     QString m_version = QStringLiteral("2.0");

@@ -170,8 +170,12 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
     // Where the deferred children are cut out: each is one whole element
     // of the section, so that the rest and every child parse on their own.
     SDeferredChildren* const cut = deferred && deferred->section && deferred->child ? deferred : nullptr;
-    if (cut)
+    if (cut) {
         cut->ranges.clear();
+        cut->subRanges.clear();
+        cut->subFirst.clear();
+    }
+    const bool cutSubs = cut && cut->subSection && cut->subChild;
     bool cutSafe = cut != nullptr;
     enum { BeforeSection, InSection, AfterSection } section = BeforeSection;
     const char* childStart = nullptr;
@@ -182,13 +186,59 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
             && (IsXmlSpace(name[size]) || name[size] == '/' || name[size] == '>');
     };
+    // Within the open child, its own deferred children (a page's scenes):
+    // the child's tree is weighed without them, and with the largest, which
+    // is built while the child's tree is held.
+    enum { BeforeSub, InSub, AfterSub } subSection = BeforeSub;
+    const char* subStart = nullptr;
+    qint64 subNodes = 0, subAttributes = 0;
+    qint64 subCutNodes = 0, subCutAttributes = 0, subCutBytes = 0, largestSub = 0;
+    const auto endSub = [&] {
+        const qint64 n = nodes - subNodes, a = attributes - subAttributes, bytes = p - subStart;
+        cut->subRanges.append({int(subStart - begin), int(p - begin)});
+        subCutNodes += n;
+        subCutAttributes += a;
+        subCutBytes += bytes;
+        largestSub = std::max(largestSub, TreeBytes(n, a, bytes));
+        subStart = nullptr;
+    };
+    // What the open child's trees weigh at least: its own and its largest
+    // deferred child, the open one included.
+    const auto childTreeBytes = [&] {
+        const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
+        qint64 sn = 0, sa = 0, sbytes = 0;
+        if (subStart) {
+            sn = nodes - subNodes;
+            sa = attributes - subAttributes;
+            sbytes = p - subStart;
+        }
+        return TreeBytes(n - subCutNodes - sn, a - subCutAttributes - sa, bytes - subCutBytes - sbytes)
+            + std::max(largestSub, TreeBytes(sn, sa, sbytes));
+    };
+    const auto startChild = [&](const char* at) {
+        childStart = at;
+        childNodes = nodes;
+        childAttributes = attributes;
+        subSection = BeforeSub;
+        subStart = nullptr;
+        subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
+        cut->subFirst.append(cut->subRanges.size());
+    };
     const auto endChild = [&] {
         const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
+        if (subStart) {
+            // Cut apart where it does not close, it would not parse as the
+            // whole does: the child is weighed and built whole.
+            cut->subRanges.resize(cut->subFirst.last());
+            subStart = nullptr;
+            subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
+        }
+        const qint64 weight = childTreeBytes();
         cut->ranges.append({int(childStart - begin), int(p - begin)});
         cutNodes += n;
         cutAttributes += a;
         cutBytes += bytes;
-        largestChild = std::max(largestChild, TreeBytes(n, a, bytes));
+        largestChild = std::max(largestChild, weight);
         childStart = nullptr;
     };
     // What the trees weigh at least, whatever follows: the rest so far and
@@ -202,11 +252,16 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             bytes = p - childStart;
         }
         return TreeBytes(nodes - cutNodes - n, attributes - cutAttributes - a, (p - begin) - cutBytes - bytes)
-            + std::max(largestChild, TreeBytes(n, a, bytes));
+            + std::max(largestChild, childStart ? childTreeBytes() : 0);
+    };
+    const auto dropCut = [&] {
+        cut->ranges.clear();
+        cut->subRanges.clear();
+        cut->subFirst.clear();
     };
     const auto tooMuchMemory = [&] {
         if (cut)
-            cut->ranges.clear();
+            dropCut();
         scannedTo = p;
         error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
         return false;
@@ -225,16 +280,22 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         if (*p == '/') {
             depth = std::max(0, depth - 1);
             skipPast(">");
-            if (cut && depth == 2 && childStart)
+            if (cutSubs && childStart && depth == 4 && subStart)
+                endSub();
+            else if (cutSubs && childStart && depth == 3 && subSection == InSub)
+                subSection = AfterSub;
+            else if (cut && depth == 2 && childStart)
                 endChild();
             else if (cut && depth == 1 && section == InSection)
                 section = AfterSection;
             continue;
         }
-        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child)) {
-            childStart = tag;
-            childNodes = nodes;
-            childAttributes = attributes;
+        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child))
+            startChild(tag);
+        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, cut->subChild)) {
+            subStart = tag;
+            subNodes = nodes;
+            subAttributes = attributes;
         }
         ++nodes;
         if (*p == '?') {
@@ -288,17 +349,23 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             attributes += elementAttributes;
             const bool empty = p < end && p[-1] == '/';
             static const char kXmlns[] = "xmlns";
-            if (cut && depth <= 1 && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
-                cutSafe = false; // a child alone would lose its namespaces
+            // A child alone would lose its namespaces, and so would a child's
+            // own child those of the child and of its list.
+            if (cut && depth <= (cutSubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
+                cutSafe = false;
             if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
                 section = empty ? AfterSection : InSection;
+            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, cut->subSection))
+                subSection = empty ? AfterSub : InSub;
             if (p < end && !empty && ++depth > kMaxDepth) {
                 scannedTo = p;
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
                 return false;
             }
             p = std::min(p + 1, end);
-            if (cut && empty && depth == 2 && childStart)
+            if (cutSubs && empty && childStart && depth == 4 && subStart)
+                endSub();
+            else if (cut && empty && depth == 2 && childStart)
                 endChild();
         }
         if (nodes + attributes > kMaxNodes)
@@ -312,9 +379,11 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         return false;
     }
     if (cut && (!cutSafe || childStart))
-        cut->ranges.clear();
+        dropCut();
     if (!cut || cut->ranges.isEmpty())
         cutNodes = cutAttributes = cutBytes = largestChild = 0;
+    if (cut && !cut->ranges.isEmpty())
+        cut->subFirst.append(cut->subRanges.size());
     // Markup counts as text here: an estimate a little over, never under.
     if (TreeBytes(nodes - cutNodes, attributes - cutAttributes, xml.size() - cutBytes) + largestChild > kMaxTreeBytes)
         return tooMuchMemory();
@@ -367,12 +436,53 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
         return false;
     m_deferredText = xml;
     m_deferredRanges = deferred->ranges;
+    if (deferred->subFirst.size() == deferred->ranges.size() + 1) {
+        m_deferredSubRanges = deferred->subRanges;
+        m_deferredSubFirst = deferred->subFirst;
+    }
     return true;
+}
+
+int CXmlDocument::DeferredSubCount(int index) const
+{
+    if (index < 0 || index + 1 >= m_deferredSubFirst.size())
+        return 0;
+    return m_deferredSubFirst[index + 1] - m_deferredSubFirst[index];
 }
 
 bool CXmlDocument::ParseDeferred(int index, QDomDocument& tree, QString& error) const
 {
     const auto range = m_deferredRanges.value(index, {0, 0});
+    const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
+                                                    range.second - range.first);
+    const int subs = DeferredSubCount(index);
+    if (subs == 0)
+        return BuildTree(tree, text, error, range.first);
+    QByteArray rest;
+    int from = range.first;
+    for (int i = 0; i < subs; ++i) {
+        const auto& subRange = m_deferredSubRanges[m_deferredSubFirst[index] + i];
+        rest.append(m_deferredText.constData() + from, subRange.first - from);
+        from = subRange.second;
+    }
+    rest.append(m_deferredText.constData() + from, range.second - from);
+    if (BuildTree(tree, rest, error))
+        return true;
+    // Told where it is in the whole text, which the child cut apart is not.
+    tree = QDomDocument();
+    if (!BuildTree(tree, text, error, range.first))
+        return false;
+    // The child parses whole but not cut apart: never, as it is cut out only
+    // where its own children close.
+    tree = QDomDocument();
+    return false;
+}
+
+bool CXmlDocument::ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const
+{
+    if (sub < 0 || sub >= DeferredSubCount(index))
+        return false;
+    const auto range = m_deferredSubRanges[m_deferredSubFirst[index] + sub];
     const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
                                                     range.second - range.first);
     return BuildTree(tree, text, error, range.first);
@@ -382,6 +492,8 @@ void CXmlDocument::DropDeferred()
 {
     m_deferredText = QByteArray();
     m_deferredRanges.clear();
+    m_deferredSubRanges.clear();
+    m_deferredSubFirst.clear();
 }
 
 bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const

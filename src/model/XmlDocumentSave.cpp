@@ -113,23 +113,66 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
     out += escaped.toUtf8();
 }
 
-// Children of one element written out before the text is (WriteOut), the
-// length past which the rest of the text is of no use to the caller, and
-// where what the reader will count of it is counted (the children written
-// out are counted when they are).
-struct SWrittenOut
+// The mark an element written out leaves in the tree (WriteOut): its
+// index among the texts written out, checked against the mark kept there,
+// so that an instruction of the same name read from a file is never taken
+// for one.
+const QString kWrittenOutMark = QStringLiteral("written-out");
+
+// The texts of the elements written out, the length past which the rest of
+// the text is of no use to the caller, where what the reader will count of
+// it is counted, and whether a text taken in place of its mark is given up
+// (it is then held in the text of the element above it).
+struct SWriting
 {
-    const QDomNode& parent;
-    const QVector<CXmlDocument::SWrittenOutChild>& children;
+    QVector<CXmlDocument::SWrittenOut>& writtenOut;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
+    bool takeTexts = false;
 };
 
-void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWrittenOut& writtenOut)
+// The element written out that `node` marks, if it is such a mark.
+CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node, QVector<CXmlDocument::SWrittenOut>& writtenOut)
 {
-    if (out.size() > writtenOut.maxBytes)
+    const QDomProcessingInstruction mark = node.toProcessingInstruction();
+    if (mark.target() != kWrittenOutMark)
+        return nullptr;
+    bool whole = false;
+    const int index = mark.data().toInt(&whole);
+    if (!whole || index < 0 || index >= writtenOut.size() || writtenOut[index].mark != node)
+        return nullptr;
+    return &writtenOut[index];
+}
+
+void AddCount(CXmlDocument::STextCount& to, const CXmlDocument::STextCount& from)
+{
+    to.nodes += from.nodes;
+    to.attributes += from.attributes;
+    to.depth = std::max(to.depth, from.depth);
+    to.widest = std::max(to.widest, from.widest);
+    to.sure = to.sure && from.sure;
+}
+
+void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting& writing)
+{
+    if (out.size() > writing.maxBytes)
         return;
-    CXmlDocument::STextCount* const count = writtenOut.count;
+    CXmlDocument::STextCount* const count = writing.count;
+    if (node.isProcessingInstruction()) {
+        if (CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
+            // The element's own text, laid out where it stood.
+            const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
+            if (room > 0)
+                out.append(written->text.constData(), int(std::min<qint64>(written->text.size(), room)));
+            if (count)
+                AddCount(*count, written->count);
+            if (writing.takeTexts) {
+                written->text = QByteArray();
+                written->taken = true;
+            }
+            return;
+        }
+    }
     if (node.isText() && !node.isCDATASection()) {
         const QString value = node.nodeValue();
         if (count && !IsLayoutSpace(value))
@@ -168,12 +211,11 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
         AppendEscapedUtf8(out, attribute.value(), true);
         out += '"';
     }
-    const bool written = !writtenOut.children.isEmpty() && node == writtenOut.parent;
     if (count) {
         ++count->nodes;
         count->attributes += attributes.size();
         count->widest = std::max(count->widest, int(attributes.size()));
-        if (written || node.hasChildNodes())
+        if (node.hasChildNodes())
             count->depth = std::max(count->depth, depth + 1);
         // Near the root a namespace keeps the reader from cutting its
         // children apart, which changes what it weighs.
@@ -183,27 +225,12 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWritten
         if (depth <= 1 && std::search(from, to, kNamespace, kNamespace + 5) != to)
             count->sure = false;
     }
-    if (written) {
-        // Written out as element children: the same bytes they would make
-        // as children of the tree.
-        out += ">\n";
-        for (const CXmlDocument::SWrittenOutChild& child : writtenOut.children) {
-            const qint64 room = qint64(writtenOut.maxBytes) + 1 - out.size();
-            if (room > 0)
-                out.append(child.text.constData(), int(std::min<qint64>(child.text.size(), room)));
-        }
-        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(out, child, depth + 1, writtenOut);
-        out.append(depth, ' ');
-        out += "</";
-        AppendName(out, tag);
-        out += '>';
-    } else if (node.hasChildNodes()) {
+    if (node.hasChildNodes()) {
         out += '>';
         if (!node.firstChild().isText())
             out += '\n';
         for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-            AppendNode(out, child, depth + 1, writtenOut);
+            AppendNode(out, child, depth + 1, writing);
         if (!node.lastChild().isText())
             out.append(depth, ' ');
         out += "</";
@@ -229,10 +256,10 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     // Past the bound on its size the rest of the text is not made. What the
     // reader counts is counted as the text is made; only a text those counts
     // cannot clear is scanned again as the reader scans it.
-    STextCount tree;
-    const QByteArray xml = WriteText(kMaxDocumentBytes, &tree);
+    STextCount count;
+    const QByteArray xml = WriteText(kMaxDocumentBytes, &count);
     QString refusal;
-    if (MayBeRefused(xml, tree, readAs) && Refuses(xml, refusal, readAs)) {
+    if (MayBeRefused(xml, count, readAs) && Refuses(xml, refusal, readAs)) {
         if (error)
             *error = GetLangText(Txt::CannotWriteFile)
                          .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal));
@@ -268,39 +295,45 @@ bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferr
     return !CheckStructure(xml, reason, readAs ? &deferred : nullptr);
 }
 
-bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& tree, const SDeferredChildren* readAs) const
+bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const
 {
     if (xml.size() > kMaxDocumentBytes)
         return true;
-    STextCount all = tree;
-    qint64 writtenOutBytes = 0, largestChild = 0;
-    for (const SWrittenOutChild& written : m_writtenOut) {
-        all.nodes += written.count.nodes;
-        all.attributes += written.count.attributes;
-        all.depth = std::max(all.depth, written.count.depth);
-        all.widest = std::max(all.widest, written.count.widest);
-        all.sure = all.sure && written.count.sure;
-        writtenOutBytes += written.elementBytes;
-        largestChild = std::max(largestChild,
-                                TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
-    }
-    if (!all.sure || all.nodes + all.attributes > kMaxNodes || all.depth > kMaxDepth || all.widest > kMaxAttributes)
+    if (!count.sure || count.nodes + count.attributes > kMaxNodes || count.depth > kMaxDepth
+        || count.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
-    // that name below the root. When those are exactly the children written
-    // out, it weighs them as they are counted here, and the tree written is
-    // the rest; otherwise the whole document, which weighs at least as much
-    // as what it would cut apart.
+    // that name below the root. Those written out in their place there are
+    // weighed alone, as it weighs them; all else, the rest, weighs as one
+    // tree. A child the reader cuts that is still in the tree weighs in the
+    // rest here, alone there: never less.
     const QDomElement root = m_document.documentElement();
     const QDomElement section = readAs && readAs->section && readAs->child
         ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
-    // A child left in the tree weighs in the rest here, alone there: never less.
-    bool cutAsRead = !section.isNull() && section == m_writtenOutParent;
-    for (int i = 0; cutAsRead && i < m_writtenOut.size(); ++i)
-        cutAsRead = m_writtenOut[i].tag == QLatin1String(readAs->child);
-    if (cutAsRead)
-        return TreeBytes(tree.nodes, tree.attributes, xml.size() - writtenOutBytes) + largestChild > kMaxTreeBytes;
-    return TreeBytes(all.nodes, all.attributes, xml.size()) > kMaxTreeBytes;
+    STextCount rest = count;
+    qint64 restBytes = xml.size(), largestChild = 0;
+    for (const SWrittenOut& written : m_writtenOut) {
+        if (written.taken || section.isNull() || written.mark.parentNode() != section
+            || written.tag != QLatin1String(readAs->child))
+            continue;
+        rest.nodes -= written.count.nodes;
+        rest.attributes -= written.count.attributes;
+        restBytes -= written.elementBytes;
+        largestChild = std::max(largestChild,
+                                TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
+    }
+    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes;
+}
+
+bool CXmlDocument::GrownPastBounds(QString& reason) const
+{
+    if (m_grownBytes > kMaxDocumentBytes)
+        reason = TooLargeText(kMaxDocumentBytes);
+    else if (m_grownNodes > kMaxNodes)
+        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+    else
+        return false;
+    return true;
 }
 
 // ---- Writing ----
@@ -314,29 +347,28 @@ QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
-    for (const SWrittenOutChild& child : m_writtenOut)
-        writtenOut += child.text.size();
+    for (const SWrittenOut& written : m_writtenOut)
+        writtenOut += written.text.size();
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
+    // Nothing is taken from the texts here: they stay for the next time.
+    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, {m_writtenOutParent, m_writtenOut, maxBytes, count});
+        AppendNode(out, node, 0, {texts, maxBytes, count, false});
     return out;
 }
 
 void CXmlDocument::WriteOut(QDomElement child)
 {
     QDomNode parent = child.parentNode();
-    if (parent.isNull() || !child.nextSibling().isNull())
+    // Beside text its layout would change.
+    if (!parent.isElement() || child.previousSibling().isText() || child.nextSibling().isText())
         return;
-    if (parent != m_writtenOutParent) {
-        m_writtenOutParent = parent;
-        m_writtenOut.clear();
-    }
     int depth = 0;
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
-    SWrittenOutChild written;
+    SWrittenOut written;
     QByteArray& text = written.text;
-    AppendNode(text, child, depth, {QDomNode(), {}, std::numeric_limits<int>::max(), &written.count});
+    AppendNode(text, child, depth, {m_writtenOut, std::numeric_limits<int>::max(), &written.count, true});
     // The reader cuts the element out of the text without its indent and
     // line break.
     int first = 0;
@@ -344,6 +376,7 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++first;
     written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
     written.tag = child.tagName();
+    written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(m_writtenOut.size()));
+    parent.replaceChild(written.mark, child);
     m_writtenOut.append(std::move(written));
-    parent.removeChild(child);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/EffectEngine.h" // edited scene and selection levels
+#include "model/XmlDocument.h" // where a file's pages and scenes lie
 #include "show/DmxLayer.h"
 #include "show/SelectionCaps.h"
 #include "show/StepFixture.h"
@@ -524,8 +525,9 @@ public:
     // project is cleared; `error` says why when they fail (or stays empty
     // when the user was already asked, as about the universes).
     // The ".kv3" document from its text (CXmlDocument::ReadDocumentText,
-    // which found where its pages lie), freed once the last page is read.
-    bool readCurrentFile(QByteArray& xml, const QVector<std::pair<int, int>>& pages, QString& error);
+    // which found where its pages and their scenes lie), freed once the last
+    // page is read.
+    bool readCurrentFile(QByteArray& xml, const CXmlDocument::SDeferredChildren& pages, QString& error);
     bool readLegacyFile(const QString& path, QString& error);
     // Tells the user once, after an open, how many fixtures the patch left out.
     void ReportLeftOutFixtures();

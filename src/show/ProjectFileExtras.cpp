@@ -200,6 +200,7 @@ void CProjectFileV3::WriteEffectScenes(CProject& project)
                     WriteEffectSelection(copyEffect);
             }
         }
+        WrittenOut(Element(SceneHandle));
     }
     SelectRoot();
 }
@@ -451,6 +452,7 @@ void CProjectFileV3::WriteFadingButtons(CProject& project)
         SetAttrInt(Key("ZKFBPos"), button->m_position);
         writeList("ZKFBScenesOut", "ZKFBSceneOut", button->m_fadeOutPages, button->m_fadeOutScenes);
         writeList("ZKFBScenesIn", "ZKFBSceneIn", button->m_fadeInPages, button->m_fadeInScenes);
+        WrittenOut(Element(FadingButtonHandle));
     }
     SelectRoot();
 }
@@ -570,6 +572,7 @@ void CProjectFileV3::WriteTimeLines(CProject& project)
                 SetAttrInt(Key("ZKTBLen"), block->m_length);
                 SetAttrInt(Key("ZKTBColor"), block->m_color);
             }
+            WrittenOut(CurrentElement());
         }
         if (written > 0) {
             m_element[CurrentSlot] = Element(TimeBlocksHandle);
@@ -584,6 +587,7 @@ void CProjectFileV3::WriteTimeLines(CProject& project)
             Create(Key("ZKTimeMarker"), TimeMarkersHandle);
             SetAttrInt(Key("ZKTMTime"), marker->m_time);
             SetAttrInt(Key("ZKTMPause"), 0);
+            WrittenOut(CurrentElement());
         }
     }
     SelectRoot();

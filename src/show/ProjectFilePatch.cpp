@@ -178,6 +178,7 @@ void CProjectFileV3::WritePatch(CProject& project)
             }
             WritePatchedFixture(fixture);
         }
+        WrittenOut(Element(FixtureBlockHandle));
     }
     SelectRoot();
 }
@@ -196,6 +197,7 @@ void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture)
     for (int g = 0; g < fixture->PositionCount(); ++g)
         positions << fixture->Position(g);
     SetAttrString(QStringLiteral("ZKPosition"), PositionsToString(positions));
+    WrittenOut(CurrentElement());
 }
 
 // ---- Groups writer ----
@@ -228,6 +230,7 @@ void CProjectFileV3::WriteGroups(CProject& project)
         WriteGroupView(group, general);
         WriteSubGroups(group);
         WritePresetConfigs(group);
+        WrittenOut(Element(GroupHandle));
     }
     SelectRoot();
 }

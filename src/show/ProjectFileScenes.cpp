@@ -147,7 +147,7 @@ void CProjectFileV3::CountAsRead(const CProject& project)
         throw CFileRefused(CShowBounds::BuffersTooLarge());
 }
 
-void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
+void CProjectFileV3::WritePages(CProject& project)
 {
     SelectRoot();
     Create(QStringLiteral("ZKPages"), RootParent, PagesHandle);
@@ -160,7 +160,7 @@ void CProjectFileV3::WritePages(CProject& project, bool pagesOut)
         SetAttrString(kName, page->m_name);
         page->m_triggers.WriteXml(*this);
         WritePageScenes(project, page);
-        if (pagesOut) {
+        if (m_writeOut) {
             // Torn down here: on the worker it would fight this thread for
             // the heap while the next page is made.
             WriteOut(Element(PageHandle));
@@ -256,9 +256,11 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
             effect->Save(*this);
             WriteEffectSelection(effect);
             WriteEffectStepLevels(step);
+            WrittenOut(Element(StepHandle));
             while (i < scene->m_steps.size() && scene->m_steps[i]->m_effect == effect)
                 ++i;
         }
+        WrittenOut(Element(SceneHandle));
     }
 }
 
@@ -307,6 +309,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
         known = m_levelTexts.insert(levels, text);
     }
     SetAttrString(QStringLiteral("SLvl"), known.value());
+    WrittenOut(Element(StepHandle));
 }
 
 void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
@@ -401,7 +404,9 @@ void CProjectFileV3::readPages(CProject& project)
                 QString error;
                 if (!ParseDeferred(i, tree, error))
                     throw CFileRefused(error);
+                m_deferredPage = i;
                 readPage(tree.documentElement());
+                m_deferredPage = -1;
             }
             DropDeferred();
         } else {
@@ -429,13 +434,16 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 {
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
-    const int sceneCount = CountChildren(QStringLiteral("ZKScene"));
+    // A page's scenes were cut out of its tree as it was read: each is built
+    // into a tree of its own, in order, as it is read.
+    const int deferredScenes = DeferredSubCount(m_deferredPage);
+    const int sceneCount = CountChildren(QStringLiteral("ZKScene")) + deferredScenes;
     Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.
     QList<QPair<CScene*, QString>> releaseLists;
-    ForEachChild(QStringLiteral("ZKScene"), [&] {
+    const auto readScene = [&] {
         QString name;
         GetAttrString(kName, name);
         auto* scene = new CScene(name, project.UniverseCount());
@@ -501,7 +509,18 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         }
         scene->UpdateLength();
         scene->LoadButtonPicture();
-    });
+    };
+    ForEachChild(QStringLiteral("ZKScene"), readScene);
+    const QDomElement scenes = CurrentElement();
+    for (int i = 0; i < deferredScenes; ++i) {
+        QDomDocument tree;
+        QString error;
+        if (!ParseDeferredSub(m_deferredPage, i, tree, error))
+            throw CFileRefused(error);
+        m_element[CurrentSlot] = tree.documentElement();
+        readScene();
+        m_element[CurrentSlot] = scenes;
+    }
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
     for (const auto& entry : qAsConst(releaseLists))

@@ -23,6 +23,9 @@ QDomElement& CProjectFileV3::Create(const QString& tag, int parent, int kind)
     if (below.isNull())
         below = m_element[CurrentSlot];
     AddElement(tag, below);
+    QString past;
+    if (m_writeOut && GrownPastBounds(past))
+        throw CFileRefused(past);
     if (kind >= 0 && kind < HandleCount)
         m_handles[kind] = m_element[CurrentSlot];
     return m_element[CurrentSlot];
@@ -94,8 +97,15 @@ void CProjectFileV3::IndexGeneralGroup(const CProject& project)
 
 // ---- Whole project ----
 
-void CProjectFileV3::WriteProject(CProject& project, bool pagesOut)
+void CProjectFileV3::WrittenOut(const QDomElement& element)
 {
+    if (m_writeOut)
+        WriteOut(element);
+}
+
+void CProjectFileV3::WriteProject(CProject& project, bool writeOut)
+{
+    m_writeOut = writeOut;
     NewDocument();
     for (QDomElement& handle : m_handles)
         handle = QDomElement();
@@ -104,7 +114,7 @@ void CProjectFileV3::WriteProject(CProject& project, bool pagesOut)
     WriteParams(project);
     WritePatch(project);
     WriteGroups(project);
-    WritePages(project, pagesOut);
+    WritePages(project);
     WriteEffectScenes(project);
     WriteFadingButtons(project);
     WriteTimeLines(project);

@@ -108,10 +108,15 @@ public:
     static QList<QPoint> StringToPositions(const QString& text, int maxRecords);
 
     // ---- Whole project ----
-    // NewDocument, then the eight sections in order. With pagesOut, each
-    // page is turned into text as soon as it is made (CXmlDocument::WriteOut):
-    // the file's bytes are the same, the tree then holds no pages.
-    void WriteProject(CProject& project, bool pagesOut = false);
+    // NewDocument, then the eight sections in order. With `writeOut`, each
+    // element of a kind the show holds many of (a fixture, a block of the
+    // patch, a group, a step, a scene, a page, a crossfade button, a timeline
+    // block or marker) is turned into text as soon as it is whole
+    // (CXmlDocument::WriteOut): the file's bytes are the same, the tree then
+    // holds only the sections, and the memory of a save is about its text.
+    // The writing then stops, throwing CFileRefused with the reader's
+    // reason, as soon as what it made is past the bounds of reading.
+    void WriteProject(CProject& project, bool writeOut = false);
     // What the readers count of a show before they make it (every kind of
     // the show's bounds, the universe buffers and beam flags), counted here
     // of the show as it stands: throws CFileRefused with the reader's reason
@@ -128,7 +133,7 @@ public:
     void WritePresetConfigs(const CGroup* group);
 
     // ---- Writers of pages and scenes (ProjectFileScenes.cpp) ----
-    void WritePages(CProject& project, bool pagesOut = false);
+    void WritePages(CProject& project);
     void WritePageScenes(CProject& project, CPage* page);
     // `first` is set by the caller before the first step of a scene and
     // cleared by the call.
@@ -187,6 +192,7 @@ public:
     // the grid the beams of its selection span.
     void AttachVirtualGrid(CProject& project, CEffect* effect);
     bool m_readingPages = false;
+    int m_deferredPage = -1; // the deferred child readPage reads, if any
     bool m_rowSelectionReady = false;
     QSet<const CPatchedFixture*> m_rowPatched; // the general group's fixtures
     // Hand-made step entries made so far by readPages (bounded).
@@ -226,6 +232,9 @@ public:
     // (fixture, length) entries of the previous plain step read; both are
     // emptied at the start of every scene.
     QList<int> m_previousIds;
+    // WriteProject's `writeOut`; WrittenOut turns the element into text then.
+    bool m_writeOut = false;
+    void WrittenOut(const QDomElement& element);
     QList<QPair<CPatchedFixture*, int>> m_previousEntries;
 
     // Static levels of effect scenes (ProjectFileExtras.cpp): per profile

@@ -22,12 +22,16 @@ namespace {
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
 
-// The pages are built into trees one at a time, as they are read.
+// The pages are built into trees one at a time, as they are read, and
+// each page's scenes one at a time again: a page may hold every step of a
+// show, which as one tree would take more than the show.
 CXmlDocument::SDeferredChildren ShowPages()
 {
     CXmlDocument::SDeferredChildren pages;
     pages.section = "ZKPages";
     pages.child = "ZKPage";
+    pages.subSection = "ZKScenes";
+    pages.subChild = "ZKScene";
     return pages;
 }
 
@@ -86,7 +90,7 @@ bool CProject::OpenProject(const QString& path)
         if (current) {
             SDocumentText read = text.get();
             if (read.read) {
-                opened = readCurrentFile(read.xml, read.pages.ranges, error);
+                opened = readCurrentFile(read.xml, read.pages, error);
             } else {
                 error = read.error;
                 opened = false;
@@ -114,12 +118,10 @@ bool CProject::OpenProject(const QString& path)
     return true;
 }
 
-bool CProject::readCurrentFile(QByteArray& xml, const QVector<std::pair<int, int>>& pages, QString& error)
+bool CProject::readCurrentFile(QByteArray& xml, const CXmlDocument::SDeferredChildren& pages, QString& error)
 {
     CProjectFileV3 doc;
-    CXmlDocument::SDeferredChildren deferred = ShowPages();
-    deferred.ranges = pages;
-    const bool parsed = doc.ParseDocumentText(xml, error, &deferred);
+    const bool parsed = doc.ParseDocumentText(xml, error, &pages);
     xml = QByteArray();
     if (!parsed || !readProject(doc, error))
         return false;

@@ -542,6 +542,62 @@ private slots:
         QCOMPARE(doc.m_document.toByteArray(1), whole.toByteArray(1));
     }
 
+    // A page's scenes are cut out of the page's own text, those of its first
+    // scene list only, each a tree of its own: put back in order, they give
+    // the page's tree.
+    void deferredScenesBuildThePageTrees_data()
+    {
+        QTest::addColumn<QByteArray>("pages");
+        QTest::addColumn<QVector<int>>("scenes");
+        QTest::newRow("scenes of each page")
+            << QByteArray("<ZKPage a=\"1\"><ZKScenes n=\"2\"><ZKScene b=\"1\"><ZKSteps><ZKStep/></ZKSteps></ZKScene>"
+                          "<ZKScene/></ZKScenes></ZKPage><ZKPage/><ZKPage><ZKScenes><ZKScene/></ZKScenes></ZKPage>")
+            << QVector<int>{2, 0, 1};
+        QTest::newRow("the first list only")
+            << QByteArray("<ZKPage><ZKScenes><ZKScene/></ZKScenes><ZKScenes><ZKScene c=\"2\"/></ZKScenes></ZKPage>")
+            << QVector<int>{1};
+        QTest::newRow("a namespace of a page")
+            << QByteArray("<ZKPage xmlns:p=\"u\"><ZKScenes><ZKScene p:a=\"1\"/></ZKScenes></ZKPage>") << QVector<int>{};
+        QTest::newRow("lists deeper down")
+            << QByteArray("<ZKPage><x><ZKScenes><ZKScene/></ZKScenes></x><ZKScenes><y><ZKScene/></y></ZKScenes></ZKPage>")
+            << QVector<int>{0};
+    }
+    void deferredScenesBuildThePageTrees()
+    {
+        QFETCH(QByteArray, pages);
+        QFETCH(QVector<int>, scenes);
+        const QByteArray xml = "<ZKFile Version=\"2.0\"><ZKPages>" + pages + "</ZKPages></ZKFile>";
+        QDomDocument whole;
+        QVERIFY(whole.setContent(xml, true));
+        const QStringList expected = TakeChildren(whole, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
+        CXmlDocument::SDeferredChildren deferred = Pages();
+        deferred.subSection = "ZKScenes";
+        deferred.subChild = "ZKScene";
+        QString error;
+        QVERIFY2(CXmlDocument::CheckStructure(xml, error, &deferred), qPrintable(error));
+        CXmlDocument doc;
+        QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
+        QCOMPARE(doc.DeferredCount(), scenes.size());
+        QStringList read;
+        for (int i = 0; i < scenes.size(); ++i) {
+            QDomDocument page;
+            QVERIFY2(doc.ParseDeferred(i, page, error), qPrintable(error));
+            QCOMPARE(doc.DeferredSubCount(i), scenes[i]);
+            QDomElement list = page.documentElement().firstChildElement(QStringLiteral("ZKScenes"));
+            for (int j = 0; j < scenes[i]; ++j) {
+                QDomDocument scene;
+                QVERIFY2(doc.ParseDeferredSub(i, j, scene, error), qPrintable(error));
+                list.appendChild(page.importNode(scene.documentElement(), true));
+            }
+            QString text;
+            QTextStream stream(&text);
+            page.documentElement().save(stream, 1);
+            read << text;
+        }
+        read += TakeChildren(doc.m_document, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
+        QCOMPARE(read, expected);
+    }
+
     // A page that does not parse is reported where it stands in the file.
     void damagedDeferredChildIsPlacedInTheFile()
     {
@@ -561,13 +617,17 @@ private slots:
         QVERIFY2(error.startsWith(GetLangText(Txt::ParseErrorAt).arg(4).section(QLatin1Char(','), 0, 0)), qPrintable(error));
     }
 
-    // Children written out as they are made give the bytes of the whole tree.
+    // Elements written out as they are made, at any depth and inside one
+    // another, give the bytes of the whole tree; an instruction of the
+    // mark's name that marks nothing is written as it is.
     void writtenOutChildrenKeepTheBytes()
     {
         CXmlDocument whole, out;
         for (CXmlDocument* doc : {&whole, &out}) {
             doc->NewDocument();
             doc->AddElement(QStringLiteral("ZKParams"), doc->m_element[CXmlDocument::RootSlot]);
+            doc->CurrentElement().appendChild(doc->m_document.createProcessingInstruction(
+                QStringLiteral("written-out"), QStringLiteral("0")));
             doc->AddElement(QStringLiteral("ZKPages"), doc->m_element[CXmlDocument::RootSlot]);
             const QDomElement pages = doc->CurrentElement();
             for (int i = 0; i < 3; ++i) {
@@ -575,13 +635,22 @@ private slots:
                 const QDomElement page = doc->CurrentElement();
                 doc->SetAttrString(QStringLiteral("ZKName"), kNonAscii + QString::number(i));
                 doc->AddElement(QStringLiteral("ZKScene"), page);
-                doc->AddElement(QStringLiteral("ZKStep"), doc->CurrentElement());
-                if (doc == &out)
+                const QDomElement scene = doc->CurrentElement();
+                for (int s = 0; s < 2; ++s) {
+                    doc->AddElement(QStringLiteral("ZKStep"), scene);
+                    doc->SetAttrInt(QStringLiteral("ZKWait"), s);
+                    if (doc == &out && i != s)
+                        doc->WriteOut(doc->CurrentElement());
+                }
+                if (doc == &out && i > 0)
+                    doc->WriteOut(scene);
+                if (doc == &out && i < 2)
                     doc->WriteOut(page);
             }
             doc->AddElement(QStringLiteral("ZKMasks"), doc->m_element[CXmlDocument::RootSlot]);
         }
-        QVERIFY(out.m_document.elementsByTagName(QStringLiteral("ZKPage")).isEmpty());
+        QCOMPARE(out.m_document.elementsByTagName(QStringLiteral("ZKPage")).size(), 1);
+        QCOMPARE(out.m_document.elementsByTagName(QStringLiteral("ZKStep")).size(), 0);
         QCOMPARE(out.ToBytes(), whole.ToBytes());
         QVERIFY(out.SaveFile(Path(QStringLiteral("out.kv3"))));
         QCOMPARE(ReadBytes(Path(QStringLiteral("out.kv3"))), qCompress(whole.ToBytes(), -1));

@@ -323,15 +323,29 @@ private slots:
         QCOMPARE(Entries(show.mine->m_steps[0]), QStringLiteral("#3=1,1,1"));
     }
 
-    // The same of an older show opened: a record named by no entry keeps no
-    // universe active, so the show saves the same bytes once reopened.
+    // The same of a show opened, older or current: a record named by no
+    // entry keeps no universe active, so the show saves the same bytes once
+    // reopened.
+    void openKeepsOnlyTheRawChannelsItsScenesName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("xml");
+        const QString scene = QStringLiteral("<ZKScenes><ZKScene ZKName=\"Bare\"><ZKSteps><ZKStep>"
+                                             "<SData SIds=\"-1|2|5\"/></ZKStep></ZKSteps></ZKScene></ZKScenes>");
+        QTest::newRow("older") << "bare.kv2"
+                               << "<ZKFile Version=\"1.5\"><ZKParams ZKDmxMode=\"2\"/><ZKPatch/>" + scene
+                + "</ZKFile>";
+        QTest::newRow("current") << "bare.kv3"
+                                 << "<ZKFile Version=\"2.0\"><ZKParams ZKDmxMode=\"2\"/><ZKPages><ZKPage ZKName=\"P\">"
+                + scene + "</ZKPage></ZKPages></ZKFile>";
+    }
     void openKeepsOnlyTheRawChannelsItsScenesName()
     {
-        const QString bare = QStringLiteral("<ZKFile Version=\"1.5\"><ZKParams ZKDmxMode=\"2\"/><ZKPatch/><ZKScenes>"
-                                            "<ZKScene ZKName=\"Bare\"><ZKSteps><ZKStep><SData SIds=\"-1|2|5\"/>"
-                                            "</ZKStep></ZKSteps></ZKScene></ZKScenes></ZKFile>");
+        QFETCH(QString, name);
+        QFETCH(QString, xml);
         CShowRig show;
-        QVERIFY(show.project.OpenProject(WriteKv2(QStringLiteral("bare.kv2"), bare)));
+        QVERIFY(show.project.OpenProject(WriteKv2(name, xml)));
+        QCOMPARE(show.project.m_firstPage->m_scenes.size(), 1);
         QVERIFY(!show.project.IsActive(2));
         QCOMPARE(show.project.m_rawChannels.size(), 0);
     }

@@ -444,6 +444,76 @@ private slots:
         QVERIFY(ReadBytes(first) == ReadBytes(second));
     }
 
+    // 131,072 steps in 64 scenes of 2,048 on one page, over 4 one-channel
+    // fixtures (a page of some 16 MB of text, whose tree would take more
+    // than a tree may): the reader builds each scene's tree apart from the
+    // page's, and the save weighs them so; the show saves, opens again and
+    // saves the same bytes.
+    void stepsAtTheirBoundOnOnePageSaveAndOpenAgain()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        QList<CPatchedFixture*> fixtures;
+        for (int f = 0; f < 4; ++f)
+            fixtures << rig.AddFixture(profile, 0, f);
+        rig.project.UpdateAfterPatch(false, false);
+        const int scenes = 64;
+        for (int s = 0; s < scenes; ++s) {
+            CScene* scene = rig.AddScene(QStringLiteral("S"));
+            for (int i = 0; i < B::Bound(B::Steps) / scenes; ++i) {
+                auto* step = new CSceneStep(0, 40);
+                for (int f = 0; f < fixtures.size(); ++f) {
+                    auto* entry = new CStepFixture(fixtures[f], scene);
+                    entry->SetLevel(0, quint8(f ? s * 4 + i / 512 + f : i), false, false);
+                    step->AddEntry(entry);
+                }
+                scene->m_steps << step;
+            }
+        }
+        QCOMPARE(B::Held(rig.project, B::Steps), B::Bound(B::Steps));
+        const QString first = m_dir.filePath(QStringLiteral("page.kv3"));
+        const QString second = m_dir.filePath(QStringLiteral("page2.kv3"));
+        QString error;
+        QVERIFY2(rig.project.SaveProject(first, &error), qPrintable(error));
+        CPlaybackRig opened(1);
+        QVERIFY(opened.project.OpenProject(first));
+        QCOMPARE(opened.project.m_pages.size(), 1);
+        QCOMPARE(B::Held(opened.project, B::Steps), B::Bound(B::Steps));
+        QVERIFY(opened.project.SaveProject(second));
+        QVERIFY(ReadBytes(first) == ReadBytes(second));
+    }
+
+    // A show of a few kilobytes of file may make a text past the bounds of
+    // reading (fixtures are one-channel, each of nine nodes): the save stops
+    // as soon as what it made is past them, having written out no more than
+    // that, and keeps the file it had.
+    void saveOfATextPastTheBoundsStopsThere()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        const int fixtures = CXmlDocument::kMaxNodes / 7;
+        for (int f = 0; f < fixtures; ++f)
+            rig.AddFixture(profile, 0, f % 512);
+        const QString tooMany = GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxNodes);
+        CProjectFileV3 doc;
+        QString refusal;
+        try {
+            doc.WriteProject(rig.project, true);
+        } catch (const CFileRefused& refused) {
+            refusal = refused.Message();
+        }
+        QCOMPARE(refusal, tooMany);
+        QVERIFY(doc.ToBytes().count("<ZKFixture ") <= CXmlDocument::kMaxNodes / 9 + 1);
+
+        const QString path = m_dir.filePath(QStringLiteral("kept.kv3"));
+        QVERIFY(CPlaybackRig(1).project.SaveProject(path));
+        const QByteArray kept = ReadBytes(path);
+        QString error;
+        QVERIFY(!rig.project.SaveProject(path, &error));
+        QCOMPARE(error, SaveRefusal(path, tooMany));
+        QVERIFY(ReadBytes(path) == kept);
+    }
+
     // What a reader refuses, it refuses before making it, whatever the
     // format and however the file spreads it, in the user's words; a file
     // at the bound opens.

@@ -231,7 +231,7 @@ QString Counts(CBoundsRig& rig)
     for (int kind = 0; kind < CShowBounds::KindCount; ++kind)
         counts << QString::number(CShowBounds::Held(rig.Project(), Kind(kind)));
     counts << QString::number(CShowBounds::BufferBytesHeld(rig.Project()));
-    const quint8* marks = rig.t->ActiveMask(0);
+    const quint8* marks = qAsConst(*rig.t).ActiveMask(0);
     counts << QString::number(std::count(marks, marks + kSlotsPerUniverse, quint8(1)));
     return counts.join(QLatin1Char(' ')) + (rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }

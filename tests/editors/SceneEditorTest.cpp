@@ -1,3 +1,4 @@
+#include "ShowAtBound.h"
 #include "TestRegistry.h"
 
 #include "SceneEditorRig.h"
@@ -380,20 +381,29 @@ private slots:
     }
 
     // Add Step and Paste count what they add before they make it: a step
-    // of dimmer X (captured, or pasted from scene B), the entry of the RGB
-    // fixture it lacks, and X's in the two steps of scene A's effect row.
+    // of dimmer X (captured, or pasted from scene B) and the entry of the
+    // RGB fixture it lacks, hand-made; X's in the two steps of scene A's
+    // effect row, generated. Each kind against its own bound.
     void stepCommandsAreCountedInFullAgainstTheEntryBound_data()
     {
         QTest::addColumn<bool>("paste");
+        QTest::addColumn<int>("kind");
         QTest::addColumn<qint64>("room");
-        QTest::newRow("add, room") << false << qint64(4);
-        QTest::newRow("add, an entry short") << false << qint64(3);
-        QTest::newRow("paste, room") << true << qint64(4);
-        QTest::newRow("paste, an entry short") << true << qint64(3);
+        for (bool paste : {false, true}) {
+            const char* command = paste ? "paste" : "add";
+            for (int kind : {int(CShowBounds::StepEntries), int(CShowBounds::GeneratedEntries)}) {
+                const char* word = kind == CShowBounds::StepEntries ? "entry" : "generated entry";
+                QTest::newRow(qPrintable(QStringLiteral("%1, room for each %2").arg(command, word)))
+                    << paste << kind << qint64(2);
+                QTest::newRow(qPrintable(QStringLiteral("%1, a %2 short").arg(command, word)))
+                    << paste << kind << qint64(1);
+            }
+        }
     }
     void stepCommandsAreCountedInFullAgainstTheEntryBound()
     {
         QFETCH(bool, paste);
+        QFETCH(int, kind);
         QFETCH(qint64, room);
         CSceneEditorRig r;
         CLibraryProfile* dimmer = r.AddProfile([](CLibraryProfile& p) { ProfileBuilder::AddDimmer(p); });
@@ -412,18 +422,24 @@ private slots:
             r.editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
         }
         r.Open(0, "fx:2x1000");
-        CScene* filler = r.Scene(2);
-        const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
-        for (qint64 entries = CShowBounds::Held(r.project, CShowBounds::StepEntries); entries < held; entries += 64) {
-            auto* step = new CSceneStep(0, 40);
-            for (int f = 0; f < 64 && entries + f < held; ++f)
-                step->m_entries << new CStepFixture(fill.at(f), filler);
-            filler->m_steps << step;
+        const auto bounded = CShowBounds::Kind(kind);
+        const qint64 held = CShowBounds::Bound(bounded) - room;
+        if (bounded == CShowBounds::GeneratedEntries) {
+            FillToBound(r.project, bounded, room);
+        } else {
+            CScene* filler = r.Scene(2);
+            for (qint64 entries = CShowBounds::Held(r.project, bounded); entries < held; entries += 64) {
+                auto* step = new CSceneStep(0, 40);
+                for (int f = 0; f < 64 && entries + f < held; ++f)
+                    step->m_entries << new CStepFixture(fill.at(f), filler);
+                filler->m_steps << step;
+            }
         }
+        QCOMPARE(CShowBounds::Held(r.project, bounded), held);
         r.editor->ToolButton(paste ? CEditSceneWnd::ToolPaste : CEditSceneWnd::ToolAdd)->click();
-        const bool fits = room == 4;
+        const bool fits = room == 2;
         QCOMPARE(r.editor->Scene()->m_steps.size(), fits ? 3 : 2);
-        QCOMPARE(CShowBounds::Held(r.project, CShowBounds::StepEntries), fits ? held + room : held);
+        QCOMPARE(CShowBounds::Held(r.project, bounded), fits ? held + room : held);
     }
 
     void effectsGoToTheEffectsWindow()

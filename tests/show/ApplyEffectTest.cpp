@@ -1,6 +1,7 @@
 #include "DataTable.h"
 #include "LevelLists.h"
 #include "ScenesText.h"
+#include "ShowAtBound.h"
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
@@ -281,22 +282,24 @@ private slots:
     }
 
     // A row is counted in full against the entry bound before it is made.
-    // After a step of X: 10 steps of 64 entries, X's entry in each, and the
-    // row's 64 fixtures in X's step. In place of such a row after X's step:
-    // 15 steps of 65 less the 10 of 65 it replaces. In place of a row in
-    // front of X's step: 25 steps of 32, which become the first, so only
-    // X's step gets their 32 fixtures; less the 10 steps of 64 replaced.
+    // A row's generated entries count in full against their own bound, the
+    // entries it gives hand-made steps against theirs. After a step of X:
+    // 10 steps of 64 entries and X's entry in each; X's step takes the
+    // row's 64 fixtures. In place of such a row after X's step: 15 steps of
+    // 65 less the 10 of 65 it replaces. In place of a row in front of X's
+    // step: 25 steps of 32, which become the first, less the 10 steps of 64
+    // replaced; only X's step gets their 32 fixtures.
     void aRowIsCountedInFullAgainstTheEntryBound_data()
     {
         QTest::addColumn<QString>("place");
         QTest::addColumn<qint64>("room");
         QTest::addColumn<int>("steps"); // of the scene after the apply
-        QTest::newRow("after a step") << "after" << qint64(640 + 10 + 64) << 11;
-        QTest::newRow("after a step, an entry short") << "after" << qint64(640 + 10 + 64 - 1) << 1;
+        QTest::newRow("after a step") << "after" << qint64(640 + 10) << 11;
+        QTest::newRow("after a step, an entry short") << "after" << qint64(640 + 10 - 1) << 1;
         QTest::newRow("in place") << "in place" << qint64(15 * 65 - 10 * 65) << 16;
         QTest::newRow("in place, an entry short") << "in place" << qint64(15 * 65 - 10 * 65 - 1) << 11;
-        QTest::newRow("in front") << "in front" << qint64(25 * 32 + 32 - 10 * 64) << 26;
-        QTest::newRow("in front, an entry short") << "in front" << qint64(25 * 32 + 32 - 10 * 64 - 1) << 11;
+        QTest::newRow("in front") << "in front" << qint64(25 * 32 - 10 * 64) << 26;
+        QTest::newRow("in front, an entry short") << "in front" << qint64(25 * 32 - 10 * 64 - 1) << 11;
     }
     void aRowIsCountedInFullAgainstTheEntryBound()
     {
@@ -314,22 +317,19 @@ private slots:
         if (place == "in place")
             Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
         scene->m_currentStep = scene->m_steps.value(place == "in place" ? 1 : 0);
-        CScene* filler = rig.AddScene(QStringLiteral("F"));
-        const qint64 held = CShowBounds::Bound(CShowBounds::StepEntries) - room;
-        for (qint64 entries = CShowBounds::Held(rig.project, CShowBounds::StepEntries); entries < held; entries += 64) {
-            auto* step = new CSceneStep(0, 40);
-            for (int f = 0; f < 64 && entries + f < held; ++f)
-                step->m_entries << new CStepFixture(fixtures.at(f), filler);
-            filler->m_steps << step;
-        }
-        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), held);
+        FillToBound(rig.project, CShowBounds::GeneratedEntries, room);
+        const qint64 held = CShowBounds::Bound(CShowBounds::GeneratedEntries) - room;
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::GeneratedEntries), held);
+        const qint64 handMade = CShowBounds::Held(rig.project, CShowBounds::StepEntries);
         if (place == "in front")
             Select(rig.project, fixtures.mid(0, 32));
         const int length = place == "after" ? 10 : place == "in place" ? 15 : 25;
         Apply(rig.project, ChannelCurve(dimmer, length * 40), scene, place != "after");
         QCOMPARE(scene->m_steps.size(), steps);
         const bool fits = steps == 1 + length;
-        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), fits ? held + room : held);
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::GeneratedEntries), fits ? held + room : held);
+        const qint64 given = place == "after" ? 64 : place == "in front" ? 32 : 0;
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), handMade + (fits ? given : 0));
     }
 
     void curvePointsFoldIntoStepsOfWholeGrains()

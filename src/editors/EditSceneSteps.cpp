@@ -249,6 +249,7 @@ bool CEditSceneWnd::RoomForNewStep(int row, bool selectionOnly) const
     // the step marks stays there.
     CScene trial(*m_scene, false, false, false);
     const CSceneStep* step = trial.InsertStep(row, selectionOnly, model, m_project);
+    growth.maskBytes = CShowBounds::MaskBytesAdded(*m_scene, trial.m_steps);
     for (const CSceneStep* made : trial.m_steps)
         CShowBounds::CountStepEntries(made, growth.entries, growth.levels);
     if (!m_scene->m_steps.isEmpty()) {
@@ -265,6 +266,7 @@ bool CEditSceneWnd::RoomForPaste(const QList<CSceneStep*>& pasted) const
     if (!m_scene || m_scene->IsEffectScene())
         return true;
     CShowBounds::SStepGrowth growth;
+    growth.maskBytes = CShowBounds::MaskBytesAdded(*m_scene, pasted);
     const QSet<const CSceneStep*> own(m_scene->m_steps.cbegin(), m_scene->m_steps.cend());
     const CSceneStep* first = m_scene->m_steps.value(0);
     // The runs of PasteSteps: each after one from a step not of the scene

@@ -783,6 +783,7 @@ SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, 
     growth.steps += row.steps;
     growth.generatedEntries += row.entries;
     growth.generatedLevels += row.levels;
+    growth.maskBytes = CShowBounds::MaskBytesAdded(scene, writer.Enabled());
     if (kept.isEmpty() || row.steps <= 0)
         return plan;
     // The row's first step is the scene's first when it goes in at the front.

@@ -301,7 +301,7 @@ namespace {
 
 // AskRoom for every kind of a step command, `counts` in the order of the
 // kinds from StepEntries on: hand-made entries and levels, then generated.
-bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4])
+bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4], qint64 maskBytes = 0)
 {
     const CShowBounds::Kind kinds[4] = {CShowBounds::StepEntries, CShowBounds::StepLevels,
                                         CShowBounds::GeneratedEntries, CShowBounds::GeneratedLevels};
@@ -310,6 +310,10 @@ bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&c
     for (int k = 0; k < 4; ++k) {
         if (!CShowBounds::AskRoom(project, kinds[k], counts[k]))
             return false;
+    }
+    if (maskBytes > 0 && CShowBounds::BufferBytesHeld(project) + maskBytes > CShowBounds::kMaxUniverseBufferBytes) {
+        CShowBounds::TellNoRoom(project, CShowBounds::Scenes, 0);
+        return false;
     }
     return true;
 }
@@ -359,13 +363,43 @@ bool CShowBounds::AskRoomForFixtures(const CProject& project, const CScene& scen
         counts[k] += wanted.size() - held;
         counts[k + 1] += wantedLevels - heldLevels;
     }
-    return AskRoomForStepKinds(project, 0, counts);
+    return AskRoomForStepKinds(project, 0, counts, MaskBytesAdded(scene, fixtures));
+}
+
+qint64 CShowBounds::MaskBytesAdded(const CScene& scene, const QList<CPatchedFixture*>& fixtures)
+{
+    QSet<int> universes;
+    for (const CPatchedFixture* fixture : fixtures) {
+        const int u = fixture ? fixture->m_universe : -1;
+        if (u >= 0 && u < scene.UniverseCount() && !scene.HasMasks(u))
+            universes.insert(u);
+    }
+    return UniverseBufferBytes(kSceneBuffers * qint64(universes.size()));
+}
+
+qint64 CShowBounds::MaskBytesAdded(const CScene& scene, const QList<CSceneStep*>& steps)
+{
+    QList<CPatchedFixture*> fixtures;
+    QSet<const CPatchedFixture*> seen;
+    for (const CSceneStep* step : steps) {
+        if (!step)
+            continue;
+        for (const CStepFixture* entry : step->m_entries) {
+            CPatchedFixture* fixture = entry->Fixture();
+            if (fixture && !seen.contains(fixture)) {
+                seen.insert(fixture);
+                fixtures << fixture;
+            }
+        }
+    }
+    return MaskBytesAdded(scene, fixtures);
 }
 
 bool CShowBounds::AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth)
 {
     return AskRoomForStepKinds(project, growth.steps,
-                               {growth.entries, growth.levels, growth.generatedEntries, growth.generatedLevels});
+                               {growth.entries, growth.levels, growth.generatedEntries, growth.generatedLevels},
+                               growth.maskBytes);
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

@@ -122,7 +122,13 @@ public:
         qint64 levels = 0;
         qint64 generatedEntries = 0;
         qint64 generatedLevels = 0;
+        // Of the masks of universes the scene marks for the first time.
+        qint64 maskBytes = 0;
     };
+    // What the scene's masks grow by when it marks the fixtures' channels.
+    static qint64 MaskBytesAdded(const CScene& scene, const QList<CPatchedFixture*>& fixtures);
+    // The same for every fixture the steps hold.
+    static qint64 MaskBytesAdded(const CScene& scene, const QList<CSceneStep*>& steps);
     // AskRoom for the growth's steps, then for its entries and levels.
     static bool AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth);
 

@@ -805,6 +805,42 @@ private slots:
                  !room);
     }
 
+    // A level edit storing fixtures of universes the scene marks for the
+    // first time asks for their masks too, with room for one more universe
+    // and not two.
+    void levelEditsAskForTheMasksOfNewUniverses_data()
+    {
+        Columns<QList<int>, bool>("universes", "room");
+        QTest::newRow("a universe it marks already and a new one") << QList<int>{0, 1} << true;
+        QTest::newRow("one new universe") << QList<int>{1} << true;
+        QTest::newRow("two fixtures of one new universe") << QList<int>{1, 1} << true;
+        QTest::newRow("two new universes") << QList<int>{1, 2} << false;
+    }
+    void levelEditsAskForTheMasksOfNewUniverses()
+    {
+        const auto [universes, room] = Row<QList<int>, bool>("universes", "room");
+        CPlaybackRig rig(256);
+        CScene* edited = rig.AddScene(QStringLiteral("X"));
+        edited->ActiveMask(0)[7] = 1;
+        // Two masks short, less the fixtures' beam flags.
+        const int short1k = int(B::kMaxUniverseBufferBytes / B::UniverseBufferBytes(B::kSceneBuffers)) - 3;
+        for (int held = 0; held < short1k;) {
+            CScene* scene = rig.AddScene(QStringLiteral("S"));
+            for (int u = 0; u < 256 && held < short1k; ++u, ++held)
+                scene->ActiveMask(u)[7] = 1;
+        }
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        QList<CPatchedFixture*> fixtures;
+        for (int u : universes)
+            fixtures << rig.AddFixture(dimmer, u, int(fixtures.size()));
+        rig.project.UpdateAfterPatch(false, false);
+        rig.host.calls.clear();
+        QCOMPARE(B::AskRoomForFixtures(rig.project, *edited, fixtures), room);
+        QCOMPARE(rig.host.calls.contains(QStringLiteral("ShowInformation:%1:%2")
+                                             .arg(GetLangText(Txt::Warning), B::BuffersTooLarge())),
+                 !room);
+    }
+
     // A show whose scenes really mark many universes is refused by the save
     // in the words the reader would use, the file's by the reader before it
     // makes their masks.

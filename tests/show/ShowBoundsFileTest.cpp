@@ -849,7 +849,8 @@ private slots:
         CPlaybackRig rig(256);
         for (int u = 0; u < 256; ++u)
             rig.project.GetChannelFixture(u, 0);
-        for (int s = 0; s < 257; ++s) {
+        const int scenes = int(B::kMaxUniverseBufferBytes / (256 * B::UniverseBufferBytes(B::kSceneBuffers))) + 1;
+        for (int s = 0; s < scenes; ++s) {
             CScene* scene = rig.AddScene(QStringLiteral("S"));
             for (int u = 0; u < 256; ++u)
                 scene->ActiveMask(u)[s % 512] = 1;

@@ -174,10 +174,19 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->ranges.clear();
         cut->subRanges.clear();
         cut->subFirst.clear();
+        cut->rangeCut.clear();
     }
-    const bool cutSubs = cut && cut->subSection && cut->subChild;
+    const int cutCount = cut ? 1 + cut->others.size() : 0;
+    bool anySubs = false;
+    for (int i = 0; i < cutCount; ++i)
+        anySubs = anySubs || (cut->Cut(i).subSection && cut->Cut(i).subChild);
+    // The section open (its place in the cuts), and those met: only the
+    // first of each name is cut apart.
+    int section = -1;
+    QVector<bool> sectionMet(cutCount, false);
+    SDeferredChildren::SCut open;
+    bool cutSubs = false;
     bool cutSafe = cut != nullptr;
-    enum { BeforeSection, InSection, AfterSection } section = BeforeSection;
     const char* childStart = nullptr;
     qint64 childNodes = 0, childAttributes = 0;
     qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
@@ -217,6 +226,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
     };
     const auto startChild = [&](const char* at) {
         childStart = at;
+        cut->rangeCut.append(section);
         childNodes = nodes;
         childAttributes = attributes;
         subSection = BeforeSub;
@@ -258,6 +268,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->ranges.clear();
         cut->subRanges.clear();
         cut->subFirst.clear();
+        cut->rangeCut.clear();
     };
     const auto tooMuchMemory = [&] {
         if (cut)
@@ -286,13 +297,15 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
                 subSection = AfterSub;
             else if (cut && depth == 2 && childStart)
                 endChild();
-            else if (cut && depth == 1 && section == InSection)
-                section = AfterSection;
+            else if (cut && depth == 1 && section >= 0)
+                section = -1;
             continue;
         }
-        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child))
+        if (cut && depth == 2 && section >= 0 && nameIs(p, open.child)) {
             startChild(tag);
-        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, cut->subChild)) {
+            cutSubs = open.subSection && open.subChild;
+        }
+        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, open.subChild)) {
             subStart = tag;
             subNodes = nodes;
             subAttributes = attributes;
@@ -351,11 +364,17 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             static const char kXmlns[] = "xmlns";
             // A child alone would lose its namespaces, and so would a child's
             // own child those of the child and of its list.
-            if (cut && depth <= (cutSubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
+            if (cut && depth <= (anySubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
                 cutSafe = false;
-            if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
-                section = empty ? AfterSection : InSection;
-            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, cut->subSection))
+            for (int i = 0; cut && depth == 1 && i < cutCount; ++i) {
+                if (!sectionMet[i] && cut->Cut(i).section && cut->Cut(i).child && nameIs(name, cut->Cut(i).section)) {
+                    sectionMet[i] = true;
+                    open = cut->Cut(i);
+                    section = empty ? -1 : i;
+                    break;
+                }
+            }
+            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, open.subSection))
                 subSection = empty ? AfterSub : InSub;
             if (p < end && !empty && ++depth > kMaxDepth) {
                 scannedTo = p;
@@ -440,7 +459,49 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
         m_deferredSubRanges = deferred->subRanges;
         m_deferredSubFirst = deferred->subFirst;
     }
+    m_deferredRangeCut = deferred->rangeCut;
+    m_deferredRangeCut.resize(m_deferredRanges.size());
+    m_deferredCuts = *deferred;
     return true;
+}
+
+QVector<int> CXmlDocument::DeferredChildrenOf(const QDomElement& parent, const QString& tag) const
+{
+    QVector<int> children;
+    if (m_deferredRanges.isEmpty() || parent.isNull())
+        return children;
+    const QDomElement root = m_document.documentElement();
+    if (parent.parentNode() != root)
+        return children;
+    const int cuts = 1 + m_deferredCuts.others.size();
+    for (int cut = 0; cut < cuts; ++cut) {
+        const SDeferredChildren::SCut spec = m_deferredCuts.Cut(cut);
+        if (!spec.section || !spec.child || tag != QLatin1String(spec.child)
+            || root.firstChildElement(QLatin1String(spec.section)) != parent)
+            continue;
+        for (int i = 0; i < m_deferredRangeCut.size(); ++i) {
+            if (m_deferredRangeCut[i] == cut)
+                children.append(i);
+        }
+    }
+    return children;
+}
+
+int CXmlDocument::DeferredSubsOf(const QDomElement& parent, const QString& tag, int open) const
+{
+    const int subs = DeferredSubCount(open);
+    if (subs == 0 || parent.isNull())
+        return 0;
+    const SDeferredChildren::SCut spec = m_deferredCuts.Cut(m_deferredRangeCut.value(open, -1));
+    if (!spec.subSection || !spec.subChild || tag != QLatin1String(spec.subChild))
+        return 0;
+    // The sub-section is the first of its name below the child's root, which
+    // is the root of its own tree.
+    const QDomNode childRoot = parent.parentNode();
+    if (!childRoot.isElement() || !childRoot.parentNode().isDocument()
+        || childRoot.toElement().firstChildElement(QLatin1String(spec.subSection)) != parent)
+        return 0;
+    return subs;
 }
 
 int CXmlDocument::DeferredSubCount(int index) const
@@ -494,6 +555,8 @@ void CXmlDocument::DropDeferred()
     m_deferredRanges.clear();
     m_deferredSubRanges.clear();
     m_deferredSubFirst.clear();
+    m_deferredRangeCut.clear();
+    m_deferredCuts = SDeferredChildren();
 }
 
 bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const

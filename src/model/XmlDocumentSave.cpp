@@ -308,13 +308,23 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
     // tree. A child the reader cuts that is still in the tree weighs in the
     // rest here, alone there: never less.
     const QDomElement root = m_document.documentElement();
-    const QDomElement section = readAs && readAs->section && readAs->child
-        ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
+    QVector<std::pair<QDomElement, QString>> sections;
+    for (int i = 0; readAs && readAs->section && readAs->child && i <= readAs->others.size(); ++i) {
+        const SDeferredChildren::SCut cut = readAs->Cut(i);
+        if (cut.section && cut.child)
+            sections.append({root.firstChildElement(QLatin1String(cut.section)), QLatin1String(cut.child)});
+    }
+    const auto cutOut = [&sections](const SWrittenOut& written) {
+        for (const auto& section : sections) {
+            if (!section.first.isNull() && written.mark.parentNode() == section.first && written.tag == section.second)
+                return true;
+        }
+        return false;
+    };
     STextCount rest = count;
     qint64 restBytes = xml.size(), largestChild = 0;
     for (const SWrittenOut& written : m_writtenOut) {
-        if (written.taken || section.isNull() || written.mark.parentNode() != section
-            || written.tag != QLatin1String(readAs->child))
+        if (written.taken || !cutOut(written))
             continue;
         rest.nodes -= written.count.nodes;
         rest.attributes -= written.count.attributes;

@@ -58,8 +58,13 @@ public:
     // before a tree is built (deep nesting would exhaust the parser's stack).
     static constexpr int kMaxDepth = 64;
     // Every node counts: elements, attributes, texts, comments, processing
-    // instructions.
+    // instructions. No tree built at once holds more (with children cut
+    // out, SDeferredChildren, the rest and each child are trees of their
+    // own); the whole document holds no more than kMaxDocumentNodes, which
+    // a show with every kind of the capacity table at its bound stays well
+    // within (some 2.1 million).
     static constexpr int kMaxNodes = 1000 * 1000;
+    static constexpr int kMaxDocumentNodes = 4 * kMaxNodes;
     // Within kMaxNodes, attributes and long names or texts can still make a
     // tree of most of a gigabyte: past this estimate of the trees held at
     // once (the document, or the rest and its largest deferred child) a

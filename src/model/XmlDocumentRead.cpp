@@ -189,7 +189,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
     bool cutSafe = cut != nullptr;
     const char* childStart = nullptr;
     qint64 childNodes = 0, childAttributes = 0;
-    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0, largestChildNodes = 0;
     const auto nameIs = [&end](const char* name, const char* wanted) {
         const size_t size = std::strlen(wanted);
         return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
@@ -224,9 +224,9 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         return TreeBytes(n - subCutNodes - sn, a - subCutAttributes - sa, bytes - subCutBytes - sbytes)
             + std::max(largestSub, TreeBytes(sn, sa, sbytes));
     };
-    const auto startChild = [&](const char* at) {
+    const auto startChild = [&](const char* at, int cutIndex) {
         childStart = at;
-        cut->rangeCut.append(section);
+        cut->rangeCut.append(cutIndex);
         childNodes = nodes;
         childAttributes = attributes;
         subSection = BeforeSub;
@@ -244,6 +244,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
         }
         const qint64 weight = childTreeBytes();
+        largestChildNodes = std::max(largestChildNodes, n + a - subCutNodes - subCutAttributes);
         cut->ranges.append({int(childStart - begin), int(p - begin)});
         cutNodes += n;
         cutAttributes += a;
@@ -270,6 +271,30 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->subFirst.clear();
         cut->rangeCut.clear();
     };
+    // The nodes of the trees open, each alone: the rest so far, the open
+    // child without its deferred children, and its open deferred child.
+    const auto treeNodesSoFar = [&] {
+        const qint64 all = nodes + attributes;
+        const qint64 child = childStart ? all - childNodes - childAttributes : 0;
+        const qint64 sub = childStart && subStart ? all - subNodes - subAttributes : 0;
+        return std::max({all - cutNodes - cutAttributes - child, child - subCutNodes - subCutAttributes - sub, sub});
+    };
+    // Those of the tree that text here belongs to.
+    const auto innerTreeNodes = [&] {
+        const qint64 all = nodes + attributes;
+        if (childStart && subStart)
+            return all - subNodes - subAttributes;
+        if (childStart)
+            return all - childNodes - childAttributes - subCutNodes - subCutAttributes;
+        return all - cutNodes - cutAttributes;
+    };
+    const auto tooManyNodes = [&](qint64 bound) {
+        if (cut)
+            dropCut();
+        scannedTo = p;
+        error = GetLangText(Txt::DocumentTooManyElements).arg(bound);
+        return false;
+    };
     const auto tooMuchMemory = [&] {
         if (cut)
             dropCut();
@@ -280,9 +305,12 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
 
     while (p < end) {
         const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
-        if (nodes + attributes > kMaxNodes)
+        nodes += TextNodes(p, tag ? tag : end,
+                           std::min(kMaxDocumentNodes - nodes - attributes, kMaxNodes - innerTreeNodes()));
+        if (nodes + attributes > kMaxDocumentNodes)
             break;
+        if (innerTreeNodes() > kMaxNodes)
+            return tooManyNodes(kMaxNodes);
         if (!tag || tag + 1 >= end) {
             p = end;
             break;
@@ -301,9 +329,16 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
                 section = -1;
             continue;
         }
-        if (cut && depth == 2 && section >= 0 && nameIs(p, open.child)) {
-            startChild(tag);
-            cutSubs = open.subSection && open.subChild;
+        // A section may hold lists of several kinds, each cut apart.
+        for (int i = section; cut && depth == 2 && section >= 0 && i < cutCount; ++i) {
+            const SDeferredChildren::SCut candidate = cut->Cut(i);
+            if (candidate.section && candidate.child && std::strcmp(candidate.section, cut->Cut(section).section) == 0
+                && nameIs(p, candidate.child)) {
+                open = candidate;
+                startChild(tag, i);
+                cutSubs = open.subSection && open.subChild;
+                break;
+            }
         }
         if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, open.subChild)) {
             subStart = tag;
@@ -368,8 +403,8 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
                 cutSafe = false;
             for (int i = 0; cut && depth == 1 && i < cutCount; ++i) {
                 if (!sectionMet[i] && cut->Cut(i).section && cut->Cut(i).child && nameIs(name, cut->Cut(i).section)) {
-                    sectionMet[i] = true;
-                    open = cut->Cut(i);
+                    for (int j = i; j < cutCount; ++j)
+                        sectionMet[j] = sectionMet[j] || (cut->Cut(j).section && std::strcmp(cut->Cut(j).section, cut->Cut(i).section) == 0);
                     section = empty ? -1 : i;
                     break;
                 }
@@ -387,20 +422,22 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             else if (cut && empty && depth == 2 && childStart)
                 endChild();
         }
-        if (nodes + attributes > kMaxNodes)
+        if (nodes + attributes > kMaxDocumentNodes)
             break;
         if (treeBytesSoFar() > kMaxTreeBytes)
             return tooMuchMemory();
+        if (treeNodesSoFar() > kMaxNodes)
+            return tooManyNodes(kMaxNodes);
     }
     scannedTo = p;
-    if (nodes + attributes > kMaxNodes) {
-        error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
-        return false;
-    }
+    if (nodes + attributes > kMaxDocumentNodes)
+        return tooManyNodes(kMaxDocumentNodes);
     if (cut && (!cutSafe || childStart))
         dropCut();
     if (!cut || cut->ranges.isEmpty())
-        cutNodes = cutAttributes = cutBytes = largestChild = 0;
+        cutNodes = cutAttributes = cutBytes = largestChild = largestChildNodes = 0;
+    if (std::max(nodes + attributes - cutNodes - cutAttributes, largestChildNodes) > kMaxNodes)
+        return tooManyNodes(kMaxNodes);
     if (cut && !cut->ranges.isEmpty())
         cut->subFirst.append(cut->subRanges.size());
     // Markup counts as text here: an estimate a little over, never under.

@@ -299,7 +299,7 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
 {
     if (xml.size() > kMaxDocumentBytes)
         return true;
-    if (!count.sure || count.nodes + count.attributes > kMaxNodes || count.depth > kMaxDepth
+    if (!count.sure || count.nodes + count.attributes > kMaxDocumentNodes || count.depth > kMaxDepth
         || count.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
@@ -322,7 +322,7 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
         return false;
     };
     STextCount rest = count;
-    qint64 restBytes = xml.size(), largestChild = 0;
+    qint64 restBytes = xml.size(), largestChild = 0, largestChildNodes = 0;
     for (const SWrittenOut& written : m_writtenOut) {
         if (written.taken || !cutOut(written))
             continue;
@@ -331,16 +331,20 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
         restBytes -= written.elementBytes;
         largestChild = std::max(largestChild,
                                 TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
+        largestChildNodes = std::max(largestChildNodes, written.count.nodes + written.count.attributes);
     }
-    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes;
+    // Nodes are weighed as bytes are: the rest as one tree, each child
+    // written out alone.
+    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes
+        || rest.nodes + rest.attributes > kMaxNodes || largestChildNodes > kMaxNodes;
 }
 
 bool CXmlDocument::GrownPastBounds(QString& reason) const
 {
     if (m_grownBytes > kMaxDocumentBytes)
         reason = TooLargeText(kMaxDocumentBytes);
-    else if (m_grownNodes > kMaxNodes)
-        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+    else if (m_grownNodes > kMaxDocumentNodes)
+        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxDocumentNodes);
     else
         return false;
     return true;

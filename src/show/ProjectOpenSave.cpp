@@ -26,7 +26,7 @@ const QString kGeneralGroupName = QStringLiteral("General");
 // each page's scenes one at a time again: a page may hold every step of a
 // show, which as one tree would take more than the show. So are the other
 // lists of a kind of the capacity table (patch blocks, groups, effect
-// scenes, crossfade buttons, timeline lines and their blocks): at their
+// scenes, crossfade buttons, timeline lines and their blocks, markers): at their
 // bounds together they would take more than a tree may.
 CXmlDocument::SDeferredChildren ShowPages()
 {
@@ -39,7 +39,8 @@ CXmlDocument::SDeferredChildren ShowPages()
                     {"ZKGroups", "ZKGroup", nullptr, nullptr},
                     {"ZKEffScenes", "ZKEffScene", nullptr, nullptr},
                     {"ZKFadingButs", "ZKFadingBut", nullptr, nullptr},
-                    {"ZKTimeLines", "ZKTimeLine", "ZKTimeBlocks", "ZKTimeBlock"}};
+                    {"ZKTimeLines", "ZKTimeLine", "ZKTimeBlocks", "ZKTimeBlock"},
+                    {"ZKTimeLines", "ZKTimeMarkers", nullptr, nullptr}};
     return pages;
 }
 

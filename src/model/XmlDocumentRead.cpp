@@ -271,15 +271,9 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->subFirst.clear();
         cut->rangeCut.clear();
     };
-    // The nodes of the trees open, each alone: the rest so far, the open
-    // child without its deferred children, and its open deferred child.
-    const auto treeNodesSoFar = [&] {
-        const qint64 all = nodes + attributes;
-        const qint64 child = childStart ? all - childNodes - childAttributes : 0;
-        const qint64 sub = childStart && subStart ? all - subNodes - subAttributes : 0;
-        return std::max({all - cutNodes - cutAttributes - child, child - subCutNodes - subCutAttributes - sub, sub});
-    };
-    // Those of the tree that text here belongs to.
+    // The nodes of the tree that markup here belongs to (the rest, the open
+    // child without its deferred children, or its open deferred child): no
+    // other grows meanwhile, so each is held to kMaxNodes as it grows.
     const auto innerTreeNodes = [&] {
         const qint64 all = nodes + attributes;
         if (childStart && subStart)
@@ -426,8 +420,6 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             break;
         if (treeBytesSoFar() > kMaxTreeBytes)
             return tooMuchMemory();
-        if (treeNodesSoFar() > kMaxNodes)
-            return tooManyNodes(kMaxNodes);
     }
     scannedTo = p;
     if (nodes + attributes > kMaxDocumentNodes)
@@ -436,6 +428,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         dropCut();
     if (!cut || cut->ranges.isEmpty())
         cutNodes = cutAttributes = cutBytes = largestChild = largestChildNodes = 0;
+    // Children not cut apart after all are part of the rest.
     if (std::max(nodes + attributes - cutNodes - cutAttributes, largestChildNodes) > kMaxNodes)
         return tooManyNodes(kMaxNodes);
     if (cut && !cut->ranges.isEmpty())

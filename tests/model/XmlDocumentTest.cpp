@@ -1058,6 +1058,10 @@ private slots:
         // many for one tree, not for the trees of pages.
         QTest::newRow("a million nodes over pages")
             << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << true << false << false;
+        // A namespace near the root keeps the pages in the rest's tree.
+        QTest::newRow("a million nodes over pages and a namespace") << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0
+                                                                    << QStringLiteral("<x xmlns=\"u\"/>") << 1
+                                                                    << false << true << false;
         QTest::newRow("too many nodes in the rest")
             << 1 << 10 << CXmlDocument::kMaxNodes << 0 << QString() << 0 << false << true << false;
         // 800000 elements, and 150000 texts between them, in one page.

@@ -10,11 +10,15 @@
 // times, 20,000 effect rows over 20,000 fixtures, a release list of 500,000
 // scenes) and the hostile document of long names, timed as they open: the
 // tests bound their work, not their time.
-// --show fixtures|page times one show alone, for its peak memory: 990,000
-// one-channel fixtures in 4 universes (whose save is refused for its nodes,
-// and must stop there), or 131,072 steps in 64 scenes of 2,048 on one page
-// over 2 one-channel fixtures; it prints the save's and the open's time and
-// the peak memory before and after each.
+// --show fixtures|page|every times one show alone, for its peak memory:
+// 990,000 one-channel fixtures in 4 universes (whose save is refused for its
+// nodes, and must stop there), 131,072 steps in 64 scenes of 2,048 on one
+// page over 2 one-channel fixtures, or every kind of the capacity table at
+// its bound at once but the levels, the patch blocks and the generated
+// entries (FillToBound; its generated entries are not an effect row the
+// reader takes as written); it
+// prints the save's and the open's time and the peak memory before and
+// after each.
 // --keep leaves the full-size file behind. --universes N patches N universes
 // full in the timed show and leaves out the table by size, so that the
 // process's peak memory (/usr/bin/time -v) is that show's; --pages N does
@@ -23,6 +27,7 @@
 
 #include "BenchShow.h"
 #include "HostileXml.h"
+#include "ShowAtBound.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
@@ -345,7 +350,13 @@ int TimeOneShow(const QString& which, const QString& path)
         general->m_beamFlags << fixture->BeamFlags();
     }
     project.UpdateAfterPatch(false, false);
-    if (!fixtures) {
+    if (which == QLatin1String("every")) {
+        using B = CShowBounds;
+        for (B::Kind kind : {B::StepEntries, B::GroupMembers, B::Groups, B::TimeLines,
+                             B::TimeMarkers, B::Masks, B::FadingButtons, B::Steps, B::Scenes, B::Pages})
+            FillToBound(project, kind);
+        FillToBound(project, B::TimeBlocks, 0, project.m_firstPage->m_scenes.value(0));
+    } else if (!fixtures) {
         for (int s = 0; s < 64; ++s) {
             auto* scene = new CScene(QStringLiteral("S"), project.UniverseCount());
             project.m_firstPage->m_scenes << scene;

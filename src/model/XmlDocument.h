@@ -58,8 +58,13 @@ public:
     // before a tree is built (deep nesting would exhaust the parser's stack).
     static constexpr int kMaxDepth = 64;
     // Every node counts: elements, attributes, texts, comments, processing
-    // instructions.
+    // instructions. No tree built at once holds more (with children cut
+    // out, SDeferredChildren, the rest and each child are trees of their
+    // own); the whole document holds no more than kMaxDocumentNodes, which
+    // a show with every kind of the capacity table at its bound stays well
+    // within (some 2.1 million).
     static constexpr int kMaxNodes = 1000 * 1000;
+    static constexpr int kMaxDocumentNodes = 4 * kMaxNodes;
     // Within kMaxNodes, attributes and long names or texts can still make a
     // tree of most of a gigabyte: past this estimate of the trees held at
     // once (the document, or the rest and its largest deferred child) a
@@ -173,6 +178,23 @@ public:
         const char* subChild = nullptr;
         QVector<std::pair<int, int>> subRanges;
         QVector<int> subFirst;
+        // Further sections cut so (a show's patch blocks, groups, effect
+        // scenes, crossfade buttons and timeline lines besides its pages),
+        // each the first of its name below the root. Which of them each
+        // range is a child of: 0 the section above, i + 1 others[i].
+        struct SCut
+        {
+            const char* section = nullptr;
+            const char* child = nullptr;
+            const char* subSection = nullptr;
+            const char* subChild = nullptr;
+        };
+        QVector<SCut> others;
+        QVector<int> rangeCut;
+        SCut Cut(int index) const
+        {
+            return index <= 0 ? SCut{section, child, subSection, subChild} : others.value(index - 1);
+        }
     };
 
     static int GetStorageMode(const QString& path);
@@ -188,6 +210,14 @@ public:
                                  SDeferredChildren* deferred = nullptr);
     bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges.size(); }
+    // The places (as ParseDeferred takes them) of the deferred children
+    // `tag` of `parent`, in order; none unless `parent` is a section the
+    // reader cut apart.
+    QVector<int> DeferredChildrenOf(const QDomElement& parent, const QString& tag) const;
+    // How many deferred children `tag` the element `parent` of the tree of
+    // the deferred child `open` has (ParseDeferredSub's); 0 unless it is
+    // that child's sub-section.
+    int DeferredSubsOf(const QDomElement& parent, const QString& tag, int open) const;
     // The index-th deferred child as the root element of `tree`, without its
     // own deferred children; false with the parser's reason, placed in the
     // whole text.
@@ -322,6 +352,8 @@ private:
     QVector<std::pair<int, int>> m_deferredRanges;
     QVector<std::pair<int, int>> m_deferredSubRanges;
     QVector<int> m_deferredSubFirst;
+    QVector<int> m_deferredRangeCut;
+    SDeferredChildren m_deferredCuts;
 
 public:
     QString m_version = QStringLiteral("2.0");

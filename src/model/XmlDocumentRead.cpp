@@ -174,13 +174,22 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->ranges.clear();
         cut->subRanges.clear();
         cut->subFirst.clear();
+        cut->rangeCut.clear();
     }
-    const bool cutSubs = cut && cut->subSection && cut->subChild;
+    const int cutCount = cut ? 1 + cut->others.size() : 0;
+    bool anySubs = false;
+    for (int i = 0; i < cutCount; ++i)
+        anySubs = anySubs || (cut->Cut(i).subSection && cut->Cut(i).subChild);
+    // The section open (its place in the cuts), and those met: only the
+    // first of each name is cut apart.
+    int section = -1;
+    QVector<bool> sectionMet(cutCount, false);
+    SDeferredChildren::SCut open;
+    bool cutSubs = false;
     bool cutSafe = cut != nullptr;
-    enum { BeforeSection, InSection, AfterSection } section = BeforeSection;
     const char* childStart = nullptr;
     qint64 childNodes = 0, childAttributes = 0;
-    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0;
+    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0, largestChildNodes = 0;
     const auto nameIs = [&end](const char* name, const char* wanted) {
         const size_t size = std::strlen(wanted);
         return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
@@ -215,8 +224,9 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         return TreeBytes(n - subCutNodes - sn, a - subCutAttributes - sa, bytes - subCutBytes - sbytes)
             + std::max(largestSub, TreeBytes(sn, sa, sbytes));
     };
-    const auto startChild = [&](const char* at) {
+    const auto startChild = [&](const char* at, int cutIndex) {
         childStart = at;
+        cut->rangeCut.append(cutIndex);
         childNodes = nodes;
         childAttributes = attributes;
         subSection = BeforeSub;
@@ -234,6 +244,7 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
         }
         const qint64 weight = childTreeBytes();
+        largestChildNodes = std::max(largestChildNodes, n + a - subCutNodes - subCutAttributes);
         cut->ranges.append({int(childStart - begin), int(p - begin)});
         cutNodes += n;
         cutAttributes += a;
@@ -258,6 +269,25 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         cut->ranges.clear();
         cut->subRanges.clear();
         cut->subFirst.clear();
+        cut->rangeCut.clear();
+    };
+    // The nodes of the tree that markup here belongs to (the rest, the open
+    // child without its deferred children, or its open deferred child): no
+    // other grows meanwhile, so each is held to kMaxNodes as it grows.
+    const auto innerTreeNodes = [&] {
+        const qint64 all = nodes + attributes;
+        if (childStart && subStart)
+            return all - subNodes - subAttributes;
+        if (childStart)
+            return all - childNodes - childAttributes - subCutNodes - subCutAttributes;
+        return all - cutNodes - cutAttributes;
+    };
+    const auto tooManyNodes = [&](qint64 bound) {
+        if (cut)
+            dropCut();
+        scannedTo = p;
+        error = GetLangText(Txt::DocumentTooManyElements).arg(bound);
+        return false;
     };
     const auto tooMuchMemory = [&] {
         if (cut)
@@ -269,9 +299,12 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
 
     while (p < end) {
         const char* const tag = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        nodes += TextNodes(p, tag ? tag : end, kMaxNodes - nodes - attributes);
-        if (nodes + attributes > kMaxNodes)
+        nodes += TextNodes(p, tag ? tag : end,
+                           std::min(kMaxDocumentNodes - nodes - attributes, kMaxNodes - innerTreeNodes()));
+        if (nodes + attributes > kMaxDocumentNodes)
             break;
+        if (innerTreeNodes() > kMaxNodes)
+            return tooManyNodes(kMaxNodes);
         if (!tag || tag + 1 >= end) {
             p = end;
             break;
@@ -286,13 +319,22 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
                 subSection = AfterSub;
             else if (cut && depth == 2 && childStart)
                 endChild();
-            else if (cut && depth == 1 && section == InSection)
-                section = AfterSection;
+            else if (cut && depth == 1 && section >= 0)
+                section = -1;
             continue;
         }
-        if (cut && depth == 2 && section == InSection && nameIs(p, cut->child))
-            startChild(tag);
-        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, cut->subChild)) {
+        // A section may hold lists of several kinds, each cut apart.
+        for (int i = section; cut && depth == 2 && section >= 0 && i < cutCount; ++i) {
+            const SDeferredChildren::SCut candidate = cut->Cut(i);
+            if (candidate.section && candidate.child && std::strcmp(candidate.section, cut->Cut(section).section) == 0
+                && nameIs(p, candidate.child)) {
+                open = candidate;
+                startChild(tag, i);
+                cutSubs = open.subSection && open.subChild;
+                break;
+            }
+        }
+        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, open.subChild)) {
             subStart = tag;
             subNodes = nodes;
             subAttributes = attributes;
@@ -351,11 +393,17 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             static const char kXmlns[] = "xmlns";
             // A child alone would lose its namespaces, and so would a child's
             // own child those of the child and of its list.
-            if (cut && depth <= (cutSubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
+            if (cut && depth <= (anySubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
                 cutSafe = false;
-            if (cut && depth == 1 && section == BeforeSection && nameIs(name, cut->section))
-                section = empty ? AfterSection : InSection;
-            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, cut->subSection))
+            for (int i = 0; cut && depth == 1 && i < cutCount; ++i) {
+                if (!sectionMet[i] && cut->Cut(i).section && cut->Cut(i).child && nameIs(name, cut->Cut(i).section)) {
+                    for (int j = i; j < cutCount; ++j)
+                        sectionMet[j] = sectionMet[j] || (cut->Cut(j).section && std::strcmp(cut->Cut(j).section, cut->Cut(i).section) == 0);
+                    section = empty ? -1 : i;
+                    break;
+                }
+            }
+            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, open.subSection))
                 subSection = empty ? AfterSub : InSub;
             if (p < end && !empty && ++depth > kMaxDepth) {
                 scannedTo = p;
@@ -368,20 +416,21 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             else if (cut && empty && depth == 2 && childStart)
                 endChild();
         }
-        if (nodes + attributes > kMaxNodes)
+        if (nodes + attributes > kMaxDocumentNodes)
             break;
         if (treeBytesSoFar() > kMaxTreeBytes)
             return tooMuchMemory();
     }
     scannedTo = p;
-    if (nodes + attributes > kMaxNodes) {
-        error = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
-        return false;
-    }
+    if (nodes + attributes > kMaxDocumentNodes)
+        return tooManyNodes(kMaxDocumentNodes);
     if (cut && (!cutSafe || childStart))
         dropCut();
     if (!cut || cut->ranges.isEmpty())
-        cutNodes = cutAttributes = cutBytes = largestChild = 0;
+        cutNodes = cutAttributes = cutBytes = largestChild = largestChildNodes = 0;
+    // Children not cut apart after all are part of the rest.
+    if (std::max(nodes + attributes - cutNodes - cutAttributes, largestChildNodes) > kMaxNodes)
+        return tooManyNodes(kMaxNodes);
     if (cut && !cut->ranges.isEmpty())
         cut->subFirst.append(cut->subRanges.size());
     // Markup counts as text here: an estimate a little over, never under.
@@ -440,7 +489,49 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
         m_deferredSubRanges = deferred->subRanges;
         m_deferredSubFirst = deferred->subFirst;
     }
+    m_deferredRangeCut = deferred->rangeCut;
+    m_deferredRangeCut.resize(m_deferredRanges.size());
+    m_deferredCuts = *deferred;
     return true;
+}
+
+QVector<int> CXmlDocument::DeferredChildrenOf(const QDomElement& parent, const QString& tag) const
+{
+    QVector<int> children;
+    if (m_deferredRanges.isEmpty() || parent.isNull())
+        return children;
+    const QDomElement root = m_document.documentElement();
+    if (parent.parentNode() != root)
+        return children;
+    const int cuts = 1 + m_deferredCuts.others.size();
+    for (int cut = 0; cut < cuts; ++cut) {
+        const SDeferredChildren::SCut spec = m_deferredCuts.Cut(cut);
+        if (!spec.section || !spec.child || tag != QLatin1String(spec.child)
+            || root.firstChildElement(QLatin1String(spec.section)) != parent)
+            continue;
+        for (int i = 0; i < m_deferredRangeCut.size(); ++i) {
+            if (m_deferredRangeCut[i] == cut)
+                children.append(i);
+        }
+    }
+    return children;
+}
+
+int CXmlDocument::DeferredSubsOf(const QDomElement& parent, const QString& tag, int open) const
+{
+    const int subs = DeferredSubCount(open);
+    if (subs == 0 || parent.isNull())
+        return 0;
+    const SDeferredChildren::SCut spec = m_deferredCuts.Cut(m_deferredRangeCut.value(open, -1));
+    if (!spec.subSection || !spec.subChild || tag != QLatin1String(spec.subChild))
+        return 0;
+    // The sub-section is the first of its name below the child's root, which
+    // is the root of its own tree.
+    const QDomNode childRoot = parent.parentNode();
+    if (!childRoot.isElement() || !childRoot.parentNode().isDocument()
+        || childRoot.toElement().firstChildElement(QLatin1String(spec.subSection)) != parent)
+        return 0;
+    return subs;
 }
 
 int CXmlDocument::DeferredSubCount(int index) const
@@ -494,6 +585,8 @@ void CXmlDocument::DropDeferred()
     m_deferredRanges.clear();
     m_deferredSubRanges.clear();
     m_deferredSubFirst.clear();
+    m_deferredRangeCut.clear();
+    m_deferredCuts = SDeferredChildren();
 }
 
 bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const

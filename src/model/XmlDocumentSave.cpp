@@ -299,7 +299,7 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
 {
     if (xml.size() > kMaxDocumentBytes)
         return true;
-    if (!count.sure || count.nodes + count.attributes > kMaxNodes || count.depth > kMaxDepth
+    if (!count.sure || count.nodes + count.attributes > kMaxDocumentNodes || count.depth > kMaxDepth
         || count.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
@@ -308,29 +308,43 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
     // tree. A child the reader cuts that is still in the tree weighs in the
     // rest here, alone there: never less.
     const QDomElement root = m_document.documentElement();
-    const QDomElement section = readAs && readAs->section && readAs->child
-        ? root.firstChildElement(QLatin1String(readAs->section)) : QDomElement();
+    QVector<std::pair<QDomElement, QString>> sections;
+    for (int i = 0; readAs && readAs->section && readAs->child && i <= readAs->others.size(); ++i) {
+        const SDeferredChildren::SCut cut = readAs->Cut(i);
+        if (cut.section && cut.child)
+            sections.append({root.firstChildElement(QLatin1String(cut.section)), QLatin1String(cut.child)});
+    }
+    const auto cutOut = [&sections](const SWrittenOut& written) {
+        for (const auto& section : sections) {
+            if (!section.first.isNull() && written.mark.parentNode() == section.first && written.tag == section.second)
+                return true;
+        }
+        return false;
+    };
     STextCount rest = count;
-    qint64 restBytes = xml.size(), largestChild = 0;
+    qint64 restBytes = xml.size(), largestChild = 0, largestChildNodes = 0;
     for (const SWrittenOut& written : m_writtenOut) {
-        if (written.taken || section.isNull() || written.mark.parentNode() != section
-            || written.tag != QLatin1String(readAs->child))
+        if (written.taken || !cutOut(written))
             continue;
         rest.nodes -= written.count.nodes;
         rest.attributes -= written.count.attributes;
         restBytes -= written.elementBytes;
         largestChild = std::max(largestChild,
                                 TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
+        largestChildNodes = std::max(largestChildNodes, written.count.nodes + written.count.attributes);
     }
-    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes;
+    // Nodes are weighed as bytes are: the rest as one tree, each child
+    // written out alone.
+    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes
+        || rest.nodes + rest.attributes > kMaxNodes || largestChildNodes > kMaxNodes;
 }
 
 bool CXmlDocument::GrownPastBounds(QString& reason) const
 {
     if (m_grownBytes > kMaxDocumentBytes)
         reason = TooLargeText(kMaxDocumentBytes);
-    else if (m_grownNodes > kMaxNodes)
-        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxNodes);
+    else if (m_grownNodes > kMaxDocumentNodes)
+        reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxDocumentNodes);
     else
         return false;
     return true;

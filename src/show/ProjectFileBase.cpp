@@ -87,7 +87,8 @@ int CProjectFileBase::CountChildren(const QString& tag) const
     for (QDomElement child = m_element[CurrentSlot].firstChildElement(tag); !child.isNull();
          child = child.nextSiblingElement(tag))
         ++count;
-    return count;
+    return count + DeferredChildrenOf(m_element[CurrentSlot], tag).size()
+        + DeferredSubsOf(m_element[CurrentSlot], tag, m_openDeferred);
 }
 
 int CProjectFileBase::StepRecordValues(int fixtures)
@@ -112,6 +113,29 @@ int CProjectFileBase::ForEachChild(const QString& tag, const std::function<void(
         m_element[CurrentSlot] = child;
         visit();
         ++visited;
+    }
+    // One deferred tree at a time, given up once visited; a sub-child's own
+    // tree cuts nothing out, so nothing below it is looked for.
+    const int open = m_openDeferred;
+    const auto visitTree = [&](bool parsed, QDomDocument& tree, const QString& error, int opened) {
+        if (!parsed)
+            throw CFileRefused(error);
+        m_openDeferred = opened;
+        m_element[CurrentSlot] = tree.documentElement();
+        visit();
+        m_openDeferred = open;
+        ++visited;
+    };
+    for (int index : DeferredChildrenOf(parent, tag)) {
+        QDomDocument tree;
+        QString error;
+        visitTree(ParseDeferred(index, tree, error), tree, error, index);
+    }
+    const int subs = DeferredSubsOf(parent, tag, open);
+    for (int sub = 0; sub < subs; ++sub) {
+        QDomDocument tree;
+        QString error;
+        visitTree(ParseDeferredSub(open, sub, tree, error), tree, error, -1);
     }
     m_element[CurrentSlot] = parent;
     return visited;

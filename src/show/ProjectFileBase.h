@@ -43,6 +43,9 @@ public:
     // current for `visit`; the current element is back on the parent after
     // every visit, whatever the visit selected. Linear in the child count
     // (selecting the n-th child by index is not). Returns the number visited.
+    // Children the reader cut out of the tree (SDeferredChildren) are each
+    // built into a tree of their own as they are visited, after those in
+    // the tree; one that does not parse refuses the file (CFileRefused).
     int ForEachChild(const QString& tag, const std::function<void()>& visit);
 
 protected:
@@ -147,6 +150,10 @@ protected:
     qint64 m_universeBufferBytes = 0; // and beam flags
 
 private:
+    // The deferred child whose tree ForEachChild is visiting, if any: its
+    // own deferred children are found through it.
+    int m_openDeferred = -1;
+
     void CountBufferBytes(qint64 bytes);
 
 public:

@@ -22,6 +22,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <utility>
+
 namespace {
 
 constexpr int kSlots = 512;
@@ -684,14 +686,19 @@ void CProjectFileV3::readTimeLines(CProject& project)
         }
     });
 
-    if (SelectElement(Key("ZKTimeMarkers"))) {
+    // The first list of markers counts, as a list cut out of the tree is
+    // found only through its section.
+    bool markersRead = false;
+    ForEachChild(Key("ZKTimeMarkers"), [&]() {
+        if (std::exchange(markersRead, true))
+            return;
         CheckChildCount(Key("ZKTimeMarker"), CShowBounds::TimeMarkers);
         ForEachChild(Key("ZKTimeMarker"), [&]() {
             int time = 0;
             if (GetAttrInt(Key("ZKTMTime"), time))
                 timeLine.AddMarker(new CTimeMarker(time));
         });
-    }
+    });
     SelectRoot();
 }
 

@@ -380,7 +380,8 @@ void CProjectFileV3::readPages(CProject& project)
         CSelectionKeeper keeper(project);
         m_readingPages = true;
         QDomElement pages = Element(PagesHandle);
-        const int pageCount = DeferredCount() > 0 ? DeferredCount() : CountChildren(QStringLiteral("ZKPage"));
+        const QVector<int> deferredPages = DeferredChildrenOf(pages, QStringLiteral("ZKPage"));
+        const int pageCount = !deferredPages.isEmpty() ? deferredPages.size() : CountChildren(QStringLiteral("ZKPage"));
         qint64 pagesRead = 0;
         Count(pagesRead, pageCount, CShowBounds::Pages);
         const auto readPage = [&](const QDomElement& element) {
@@ -398,8 +399,8 @@ void CProjectFileV3::readPages(CProject& project)
         // The pages hold nearly all of a show: each page's tree is given up
         // once the page is read, so that the show is never held twice, as
         // tree and as show. Nothing reads them again.
-        if (DeferredCount() > 0) {
-            for (int i = 0; i < DeferredCount(); ++i) {
+        if (!deferredPages.isEmpty()) {
+            for (int i : deferredPages) {
                 QDomDocument tree;
                 QString error;
                 if (!ParseDeferred(i, tree, error))
@@ -408,7 +409,6 @@ void CProjectFileV3::readPages(CProject& project)
                 readPage(tree.documentElement());
                 m_deferredPage = -1;
             }
-            DropDeferred();
         } else {
             const QString tag = QStringLiteral("ZKPage");
             for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {

@@ -24,7 +24,10 @@ const QString kGeneralGroupName = QStringLiteral("General");
 
 // The pages are built into trees one at a time, as they are read, and
 // each page's scenes one at a time again: a page may hold every step of a
-// show, which as one tree would take more than the show.
+// show, which as one tree would take more than the show. So are the other
+// lists of a kind of the capacity table (patch blocks, groups, effect
+// scenes, crossfade buttons, timeline lines and their blocks, markers): at their
+// bounds together they would take more than a tree may.
 CXmlDocument::SDeferredChildren ShowPages()
 {
     CXmlDocument::SDeferredChildren pages;
@@ -32,6 +35,12 @@ CXmlDocument::SDeferredChildren ShowPages()
     pages.child = "ZKPage";
     pages.subSection = "ZKScenes";
     pages.subChild = "ZKScene";
+    pages.others = {{"ZKPatch", "ZKFixtures", nullptr, nullptr},
+                    {"ZKGroups", "ZKGroup", nullptr, nullptr},
+                    {"ZKEffScenes", "ZKEffScene", nullptr, nullptr},
+                    {"ZKFadingButs", "ZKFadingBut", nullptr, nullptr},
+                    {"ZKTimeLines", "ZKTimeLine", "ZKTimeBlocks", "ZKTimeBlock"},
+                    {"ZKTimeLines", "ZKTimeMarkers", nullptr, nullptr}};
     return pages;
 }
 
@@ -163,6 +172,7 @@ bool CProject::readProject(CProjectFileV3& doc, QString& error)
         doc.readFadingButtons(*this);
         doc.readTimeLines(*this);
         doc.readMasks(*this);
+        doc.DropDeferred();
     } catch (...) {
         error = CProjectFileBase::CurrentFailure();
         return false;

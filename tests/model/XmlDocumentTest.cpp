@@ -1054,12 +1054,19 @@ private slots:
             << 6 << 4500 << 0 << 10 << QStringLiteral("<ZKPages/>") << 3 << false << true << false;
         QTest::newRow("pages under another name")
             << 6 << 4500 << 0 << 10 << QStringLiteral("ZKScene") << 4 << false << true << false;
-        // A million bare elements, well within the bound on memory.
-        QTest::newRow("too many nodes")
-            << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << false << true << false;
-        // 950000 elements, and 150000 texts between them.
+        // A million bare elements, well within the bound on memory: too
+        // many for one tree, not for the trees of pages.
+        QTest::newRow("a million nodes over pages")
+            << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0 << QString() << 0 << true << false << false;
+        // A namespace near the root keeps the pages in the rest's tree.
+        QTest::newRow("a million nodes over pages and a namespace") << 10 << CXmlDocument::kMaxNodes / 10 << 0 << 0
+                                                                    << QStringLiteral("<x xmlns=\"u\"/>") << 1
+                                                                    << false << true << false;
+        QTest::newRow("too many nodes in the rest")
+            << 1 << 10 << CXmlDocument::kMaxNodes << 0 << QString() << 0 << false << true << false;
+        // 800000 elements, and 150000 texts between them, in one page.
         QTest::newRow("too many nodes with the texts")
-            << 10 << 80000 << 0 << 0 << QStringLiteral("t<b/>").repeated(150000) << 0 << false << true << false;
+            << 1 << 800000 << 0 << 0 << QStringLiteral("t<b/>").repeated(150000) << 0 << false << true << false;
         // Below the page (the root's third level) as deep as the reader goes, and one deeper.
         const auto nested = [](int levels) {
             return QStringLiteral("<n>").repeated(levels) + QLatin1Char('t') + QStringLiteral("</n>").repeated(levels);

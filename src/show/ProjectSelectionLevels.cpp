@@ -4,19 +4,17 @@
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
-#include "effects/Effect.h"
 #include "model/ProfileTypes.h"
-#include "show/StepFixture.h"
 #include "show/EffectScene.h"
 #include "show/Scene.h"
 #include "show/SceneStep.h"
 #include "show/ShowBounds.h"
 #include "show/ShowHost.h"
+#include "show/StepFixture.h"
 #include "show/UndoKind.h"
 
 #include <QHash>
 #include <QScopedValueRollback>
-#include <QVector>
 #include <algorithm>
 #include <functional>
 
@@ -47,51 +45,22 @@ bool RoomForLevelChange(const CProject& project, const QList<CPatchedFixture*>& 
     return CShowBounds::AskRoomForFixtures(project, *scene, fixtures);
 }
 
-// Whether the effect's row generates the fixture's entries (its enabled fixtures).
-bool RowDrives(const CEffect& effect, const CPatchedFixture* fixture)
-{
-    for (int i = 0; i < effect.m_fixtures.size(); ++i) {
-        if (effect.m_fixtures.at(i) == fixture && effect.m_fixtureSel.value(i, false))
-            return true;
-    }
-    return false;
-}
-
-// Stores into a step of an effect row. The channels the effect drives on
-// the fixtures it generates keep what it generated: a file keeps the effect
-// and regenerates them, so a level stored there would play until the show
+// Stores into a step of an effect row. The channels the effect generates
+// keep what it generated: a level stored there would play until the show
 // is opened again and then be lost.
 void StoreInRowStep(CSceneStep& step, CScene& scene, const CSceneStore& store)
 {
-    const CEffect& effect = *step.m_effect;
-    QHash<const CPatchedFixture*, QVector<QPair<int, quint8>>> driven;
+    QHash<const CPatchedFixture*, QVector<QPair<int, quint8>>> generated;
     for (const CStepFixture* entry : step.m_entries) {
-        const CPatchedFixture* fixture = entry->Fixture();
-        const CLibraryProfile* profile = fixture ? fixture->Profile() : nullptr;
-        if (!profile || !RowDrives(effect, fixture))
-            continue;
-        QVector<QPair<int, quint8>>& levels = driven[fixture];
-        QHash<int, int> occurrences; // channel type -> channels of it met so far
-        const int channels = std::min(entry->ChannelCount(), profile->ChannelCount());
-        for (int c = 0; c < channels; ++c) {
-            const CProfileChannelDef* channel = profile->GetChannel(c);
-            if (!channel)
-                continue;
-            const int occurrence = occurrences.value(channel->m_type, 0);
-            occurrences.insert(channel->m_type, occurrence + 1);
-            if (effect.UsesChannelType(channel->m_type, (unsigned char)occurrence))
-                levels.append({c, entry->Level(c)});
+        for (int c = 0; c < entry->ChannelCount(); ++c) {
+            if (step.EffectDrives(entry->Fixture(), c))
+                generated[entry->Fixture()].append({c, entry->Level(c)});
         }
     }
     store.step(step, scene);
     for (CStepFixture* entry : step.m_entries) {
-        const auto levels = driven.constFind(entry->Fixture());
-        if (levels == driven.constEnd())
-            continue;
-        for (const auto& [channel, level] : levels.value()) {
-            if (channel < entry->ChannelCount())
-                entry->SetLevel(channel, level, false, false);
-        }
+        for (const auto& [channel, level] : generated.value(entry->Fixture()))
+            entry->SetLevel(channel, level, false, false);
     }
 }
 

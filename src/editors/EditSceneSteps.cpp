@@ -538,6 +538,8 @@ void CEditSceneWnd::OnMaskChanged(int mask)
         if (!m_scene->m_steps.contains(step))
             continue;
         for (const SOwnedLevel& level : qAsConst(owned)) {
+            if (step->EffectDrives(level.fixture, level.channel))
+                continue;
             CStepFixture* entry = step->FindEntry(level.fixture);
             if (!entry)
                 entry = step->AddEntryFor(level.fixture, m_scene, false, m_project);

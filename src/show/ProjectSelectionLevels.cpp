@@ -10,8 +10,10 @@
 #include "show/SceneStep.h"
 #include "show/ShowBounds.h"
 #include "show/ShowHost.h"
+#include "show/StepFixture.h"
 #include "show/UndoKind.h"
 
+#include <QHash>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <functional>
@@ -43,6 +45,25 @@ bool RoomForLevelChange(const CProject& project, const QList<CPatchedFixture*>& 
     return CShowBounds::AskRoomForFixtures(project, *scene, fixtures);
 }
 
+// Stores into a step of an effect row. The channels the effect generates
+// keep what it generated: a level stored there would play until the show
+// is opened again and then be lost.
+void StoreInRowStep(CSceneStep& step, CScene& scene, const CSceneStore& store)
+{
+    QHash<const CPatchedFixture*, QVector<QPair<int, quint8>>> generated;
+    for (const CStepFixture* entry : step.m_entries) {
+        for (int c = 0; c < entry->ChannelCount(); ++c) {
+            if (step.EffectDrives(entry->Fixture(), c))
+                generated[entry->Fixture()].append({c, entry->Level(c)});
+        }
+    }
+    store.step(step, scene);
+    for (CStepFixture* entry : step.m_entries) {
+        for (const auto& [channel, level] : generated.value(entry->Fixture()))
+            entry->SetLevel(channel, level, false, false);
+    }
+}
+
 // Stores the change into the edited scene, then shows it. The caller holds
 // the edit guard and has asked RoomForLevelChange.
 void FinishLevelChange(CProject& project, const CSceneStore& store)
@@ -59,7 +80,11 @@ void FinishLevelChange(CProject& project, const CSceneStore& store)
                 if (!step || !scene->m_steps.contains(step) || done.contains(step))
                     continue;
                 done << step;
-                if (store.step)
+                if (!store.step)
+                    continue;
+                if (step->m_effect)
+                    StoreInRowStep(*step, *scene, store);
+                else
                     store.step(*step, *scene);
             }
             ShowHost().NotifySceneEditor(store.undoKind, store.undoLabel);

@@ -1,5 +1,6 @@
 #include "show/SceneStep.h"
 
+#include "effects/Effect.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Scene.h"
@@ -373,4 +374,25 @@ void CSceneStep::SetFade(const QTime& time)
 void CSceneStep::SetWait(const QTime& time)
 {
     m_wait = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+}
+
+bool CSceneStep::EffectDrives(const CPatchedFixture* fixture, int channel) const
+{
+    const CLibraryProfile* profile = fixture ? fixture->Profile() : nullptr;
+    if (!m_effect || !profile || channel < 0 || channel >= profile->ChannelCount())
+        return false;
+    // The row's entries are generated for the effect's enabled fixtures.
+    bool enabled = false;
+    for (int i = 0; i < m_effect->m_fixtures.size() && !enabled; ++i)
+        enabled = m_effect->m_fixtures.at(i) == fixture && m_effect->m_fixtureSel.value(i, false);
+    const CProfileChannelDef* def = profile->GetChannel(channel);
+    if (!enabled || !def)
+        return false;
+    // The effect names a channel by its type and which of that type it is.
+    int occurrence = 0;
+    for (int c = 0; c < channel; ++c) {
+        const CProfileChannelDef* before = profile->GetChannel(c);
+        occurrence += before && before->m_type == def->m_type ? 1 : 0;
+    }
+    return m_effect->UsesChannelType(def->m_type, (unsigned char)occurrence);
 }

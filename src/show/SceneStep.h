@@ -104,6 +104,11 @@ public:
     void StoreFunctionForSelection(CScene* scene, const CProfileChannelDef* channel, const CProfilePresetDef* preset,
                                    quint8 level, bool allowOtherIndex, bool fine, CStepSource& source);
 
+    // Whether the step's effect row generates channel `channel` of the
+    // fixture. A file keeps the effect and generates such a level again on
+    // open, so a level edit leaves it as generated.
+    bool EffectDrives(const CPatchedFixture* fixture, int channel) const;
+
     // From the editor's time fields (milliseconds since midnight; an
     // invalid time is 0).
     void SetFade(const QTime& time);

@@ -466,6 +466,24 @@ private slots:
         QVERIFY(r.host.calls.contains(QStringLiteral("UpdateSceneName")));
     }
 
+    // The effect's channels keep what it generated, which is what a file gives back.
+    void aMaskLeavesWhatAnEffectGenerates()
+    {
+        CSceneEditorRig r;
+        r.Open(0, "0/1000 fx:2x0");
+        CEffect* effect = r.Scene(0)->m_effects.first();
+        effect->m_fixtures << r.rgb;
+        effect->m_fixtureSel << true;
+        r.project.m_masks << CMask{QStringLiteral("M"), {{0, 0, 99}}};
+        r.SelectRows({0, 1, 2});
+        r.editor->OnMaskChanged(0);
+        QCOMPARE(r.Reds(), QStringLiteral("99,0,1"));
+        // Listed but not enabled, the fixture is not generated: it takes the mask.
+        effect->m_fixtureSel[0] = false;
+        r.editor->OnMaskChanged(0);
+        QCOMPARE(r.Reds(), QStringLiteral("99,99,99"));
+    }
+
     void releaseListDialog_data()
     {
         QTest::addColumn<bool>("onlyScene");

@@ -590,6 +590,7 @@ private slots:
         QTest::newRow("a fixture stored beside the effect") << "fixture";
         QTest::newRow("a raw channel beside the effect") << "raw";
         QTest::newRow("the head refit to 16-bit pan and tilt") << "refit";
+        QTest::newRow("pan and tilt stored on the row's steps") << "stored";
     }
     void aRowReopensAsItWasSaved()
     {
@@ -610,7 +611,15 @@ private slots:
         Apply(rig.project, new CPanTiltEffect, scene, false);
         QVERIFY(scene->m_steps.size() > 1);
         CPatchedFixture* beside = then == "raw" ? rig.project.GetChannelFixture(1, 5) : par;
-        if (then == "refit") {
+        if (then == "stored") {
+            // The effect's channels keep what it generated; its dimmer takes the level.
+            scene->m_selection = scene->m_steps;
+            rig.project.SetEditedScene(scene, scene);
+            rig.project.SetSelectionPanTilt(10, 20, 0, 0, 0, 0, false);
+            rig.project.SetFixtureChannelLevel(mover, 2, 70);
+            rig.project.SetEditedScene(scene, nullptr);
+            QCOMPARE(int(scene->m_steps.last()->FindEntry(mover)->Level(2)), 70);
+        } else if (then == "refit") {
             mover->SetProfile(head);
             rig.project.UpdateAfterPatch(true, false);
             QVERIFY(scene->m_steps.size() > 1);

@@ -57,11 +57,10 @@ public:
     // channels of each universe it drives, and every fixture a flag per
     // beam: a scene costs what it holds, whatever the universe count, and
     // these, not the counts, bound a show whose scenes mark many universes.
-    // A scene writes each mask that marks a slot as some 560 bytes of text:
-    // a document of 64 MB, all an earlier build saved, held fewer than
-    // 120,000, and 128 MB of buffers hold 131,072, so that every show such a
-    // build saved opens. A page holds no buffers of its own.
-    static constexpr qint64 kMaxUniverseBufferBytes = qint64(128) * 1024 * 1024;
+    // A scene writes each mask that marks a slot as some 560 bytes of text,
+    // and a document holds no more than 64 MB: within 64 MB of buffers the
+    // masks take some 35 MB. A page holds no buffers of its own.
+    static constexpr qint64 kMaxUniverseBufferBytes = qint64(64) * 1024 * 1024;
     static constexpr int kSceneBuffers = 2;  // of a universe where a scene marks a slot
     static constexpr int kStaticBuffers = 1; // of a universe where an effect scene has static channels
     // What one beam flag of a fixture or of its place in a subgroup costs:

@@ -126,7 +126,8 @@ private slots:
         CPlaybackRig rig(256);
         rig.host.importAccepted = true;
         rig.host.importKeep = {true};
-        for (int s = 0; s < 256; ++s) {
+        const int full = int(CShowBounds::kMaxUniverseBufferBytes / CShowBounds::UniverseBufferBytes(256 * CShowBounds::kSceneBuffers));
+        for (int s = 0; s < full; ++s) {
             CScene* scene = rig.AddScene(QStringLiteral("S"));
             for (int u = 0; u < 256; ++u)
                 scene->ActiveMask(u)[1] = 1;

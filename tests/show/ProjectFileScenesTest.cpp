@@ -226,10 +226,12 @@ private slots:
         QTest::newRow("step blobs within") << int(StepBlobLevels) << 2047 << true << true << QString();
         QTest::newRow("step blobs past") << int(StepBlobLevels) << 2049 << false << false << levels;
         // Scenes marking a slot of each of 256 universes, 256 KB of masks
-        // each: 257 pass 64 MB where every universe is in use; where only
-        // the first is, the file holds one mask of each and opens.
-        QTest::newRow("masks of universes in use past") << int(MarkedScenes) << 257 << false << false << memory;
-        QTest::newRow("masks of universes not in use") << int(MarkedScenesOneInUse) << 257 << true << true << QString();
+        // each: one more than the buffer bound holds passes it where every
+        // universe is in use; where only the first is, the file holds one
+        // mask of each and opens.
+        const int past = int(CShowBounds::kMaxUniverseBufferBytes / (256 * 1024)) + 1;
+        QTest::newRow("masks of universes in use past") << int(MarkedScenes) << past << false << false << memory;
+        QTest::newRow("masks of universes not in use") << int(MarkedScenesOneInUse) << past << true << true << QString();
     }
     void countsAtSaveAreTheReaders()
     {

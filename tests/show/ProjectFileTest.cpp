@@ -716,7 +716,7 @@ private slots:
         const QString scene = QStringLiteral("<ZKScene><ZKActivUniverses>%1</ZKActivUniverses></ZKScene>").arg(masks);
         QTest::newRow("scenes marking every universe")
             << "large.kv3"
-            << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>").arg(scene.repeated(260));
+            << QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>").arg(scene.repeated(int(CShowBounds::kMaxUniverseBufferBytes / (256 * 1024)) + 4));
         // 131073 fixtures of the 256 beams a profile keeps: far over the
         // bound of flags.
         const QString beamsPatch =
@@ -1016,7 +1016,7 @@ private slots:
         QList<CSceneStep*>& steps = rig.Page()->m_scenes.first()->m_steps;
         while (steps.size() > within)
             delete steps.takeLast();
-        QVERIFY(rig.project.SaveProject(path, &error));
+        QVERIFY2(rig.project.SaveProject(path, &error), qPrintable(error));
         const CStepFixture* last = steps.last()->m_entries.last();
         CPlaybackRig opened(64);
         QVERIFY(opened.project.OpenProject(path));

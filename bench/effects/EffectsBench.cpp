@@ -489,6 +489,26 @@ QString MatrixRig(int side)
     return QStringLiteral("%1x%1 matrix").arg(side);
 }
 
+// Patches `count` fixtures of the profile, `channels` slots apart and as
+// many to a universe as fit, every beam on, and selects them all.
+QList<CPatchedFixture*> PatchSelected(CProject& project, CLibraryProfile* profile, int count, int channels,
+                                      const QString& prefix)
+{
+    const int perUniverse = 512 / channels;
+    QList<CPatchedFixture*> fixtures;
+    for (int i = 0; i < count; ++i) {
+        auto* fixture = new CPatchedFixture(i % perUniverse * channels, i / perUniverse, i + 1, -1,
+                                            prefix + QString::number(i + 1), profile, false, false, 0);
+        for (bool& flag : fixture->BeamFlags())
+            flag = true;
+        project.m_generalGroup->AddFixture(fixture);
+        fixtures << fixture;
+    }
+    project.UpdateAfterPatch(false, false);
+    project.m_currentGroup->m_selectedFixtures = fixtures;
+    return fixtures;
+}
+
 // Applying a sequence wave, as the operator does, to an empty plain scene on
 // `count` selected RGB fixtures: the written step entries and the time.
 void RunApply(int count)
@@ -497,17 +517,7 @@ void RunApply(int count)
     project.NewProject(count * 3 / 510 + 1);
     CLibraryProfile* profile = MakePixelProfile().release();
     project.m_library << profile;
-    QList<CPatchedFixture*> fixtures;
-    for (int i = 0; i < count; ++i) {
-        auto* fixture = new CPatchedFixture(i % 170 * 3, i / 170, i + 1, -1, QStringLiteral("F%1").arg(i + 1),
-                                            profile, false, false, 0);
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-        project.m_generalGroup->AddFixture(fixture);
-        fixtures << fixture;
-    }
-    project.UpdateAfterPatch(false, false);
-    project.m_currentGroup->m_selectedFixtures = fixtures;
+    const QList<CPatchedFixture*> fixtures = PatchSelected(project, profile, count, 3, QStringLiteral("F"));
     auto* scene = new CScene(QStringLiteral("Wave"), project.UniverseCount());
     project.m_firstPage->m_scenes << scene;
     auto* effect = new CTrichroEffect(200);
@@ -537,17 +547,7 @@ void RunRows(int count)
     AddChannel(*profile, ChannelType::Dimmer);
     profile->UpdateRoles();
     project.m_library << profile;
-    QList<CPatchedFixture*> fixtures;
-    for (int i = 0; i < count; ++i) {
-        auto* fixture = new CPatchedFixture(i % 512, i / 512, i + 1, -1, QStringLiteral("D%1").arg(i + 1), profile,
-                                            false, false, 0);
-        for (bool& flag : fixture->BeamFlags())
-            flag = true;
-        project.m_generalGroup->AddFixture(fixture);
-        fixtures << fixture;
-    }
-    project.UpdateAfterPatch(false, false);
-    project.m_currentGroup->m_selectedFixtures = fixtures;
+    const QList<CPatchedFixture*> fixtures = PatchSelected(project, profile, count, 1, QStringLiteral("D"));
     auto* scene = new CScene(QStringLiteral("Rows"), project.UniverseCount());
     project.m_firstPage->m_scenes << scene;
     const std::vector<CPatchedFixture*> driven(fixtures.begin(), fixtures.end());

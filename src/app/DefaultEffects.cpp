@@ -122,7 +122,7 @@ QList<CEffectScene*> AddDefaultEffects(CProject& project, std::vector<SDefaultEf
 {
     QList<CEffectScene*> added;
     // All of them or none: a show with room for some would hold an arbitrary few.
-    if (!CShowBounds::AskRoom(project, CShowBounds::Scenes, qint64(effects.size()), true))
+    if (!CShowBounds::AskRoom(project, CShowBounds::Scenes, qint64(effects.size())))
         return added;
     for (SDefaultEffect& made : effects)
         added << AddScene(project, std::move(made.effect), made.driven, made.kindCaption);

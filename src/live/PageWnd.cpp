@@ -438,7 +438,7 @@ CScene* CPageWnd::CopyScene(int n)
     if (!source)
         return nullptr;
     CScene* copy = nullptr;
-    if (m_effects ? !CShowBounds::AskRoom(m_project, CShowBounds::Scenes, 1, true)
+    if (m_effects ? !CShowBounds::AskRoom(m_project, CShowBounds::Scenes)
                   : !m_page || !CShowBounds::AskRoom(m_project, CShowBounds::Scenes)
                         || !CShowBounds::AskRoomForSteps(m_project, source->m_steps))
         return nullptr;

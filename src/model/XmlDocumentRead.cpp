@@ -505,9 +505,9 @@ QVector<int> CXmlDocument::DeferredChildrenOf(const QDomElement& parent, const Q
         return children;
     const int cuts = 1 + m_deferredCuts.others.size();
     for (int cut = 0; cut < cuts; ++cut) {
-        const SDeferredChildren::SCut spec = m_deferredCuts.Cut(cut);
-        if (!spec.section || !spec.child || tag != QLatin1String(spec.child)
-            || root.firstChildElement(QLatin1String(spec.section)) != parent)
+        const SDeferredChildren::SCut wanted = m_deferredCuts.Cut(cut);
+        if (!wanted.section || !wanted.child || tag != QLatin1String(wanted.child)
+            || root.firstChildElement(QLatin1String(wanted.section)) != parent)
             continue;
         for (int i = 0; i < m_deferredRangeCut.size(); ++i) {
             if (m_deferredRangeCut[i] == cut)
@@ -522,14 +522,14 @@ int CXmlDocument::DeferredSubsOf(const QDomElement& parent, const QString& tag, 
     const int subs = DeferredSubCount(open);
     if (subs == 0 || parent.isNull())
         return 0;
-    const SDeferredChildren::SCut spec = m_deferredCuts.Cut(m_deferredRangeCut.value(open, -1));
-    if (!spec.subSection || !spec.subChild || tag != QLatin1String(spec.subChild))
+    const SDeferredChildren::SCut wanted = m_deferredCuts.Cut(m_deferredRangeCut.value(open, -1));
+    if (!wanted.subSection || !wanted.subChild || tag != QLatin1String(wanted.subChild))
         return 0;
     // The sub-section is the first of its name below the child's root, which
     // is the root of its own tree.
     const QDomNode childRoot = parent.parentNode();
     if (!childRoot.isElement() || !childRoot.parentNode().isDocument()
-        || childRoot.toElement().firstChildElement(QLatin1String(spec.subSection)) != parent)
+        || childRoot.toElement().firstChildElement(QLatin1String(wanted.subSection)) != parent)
         return 0;
     return subs;
 }

@@ -174,7 +174,7 @@ bool RoomForEffectCopy(const CProject& project)
     qint64 more = 1;
     for (CEffectScene* queued : project.m_queuedCopies)
         more += queued && queued->m_source && !project.m_runningCopies.contains(queued) ? 1 : 0;
-    if (CShowBounds::HasRoom(project, CShowBounds::Scenes, more, true))
+    if (CShowBounds::HasRoom(project, CShowBounds::Scenes, more))
         return true;
     ShowHost().ShowStatusMessage(CShowBounds::NoRoomText(project, CShowBounds::Scenes, more));
     return false;

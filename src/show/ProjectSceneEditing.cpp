@@ -80,7 +80,7 @@ CScene* CProject::AddScene(bool fromLive)
 
 CEffectScene* CProject::AddEffectScene()
 {
-    if (!CShowBounds::AskRoom(*this, CShowBounds::Scenes, 1, true))
+    if (!CShowBounds::AskRoom(*this, CShowBounds::Scenes))
         return nullptr;
     auto* scene = new CEffectScene(QStringLiteral("Effect %1").arg(m_effectScenes.size() + 1), m_universeCount);
     m_effectScenes << scene;

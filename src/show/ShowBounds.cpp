@@ -236,9 +236,8 @@ QString CShowBounds::BuffersTooLarge()
     return GetLangText(Txt::ShowBuffersFull).arg(kMaxUniverseBufferBytes / (1024 * 1024));
 }
 
-bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
+bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more)
 {
-    Q_UNUSED(effectScenes);
     if (more <= 0)
         return true;
     if (Held(project, kind) + more > Bound(kind))
@@ -248,9 +247,9 @@ bool CShowBounds::HasRoom(const CProject& project, Kind kind, qint64 more, bool 
     return (kind != Pages && kind != Scenes) || BufferBytesHeld(project) <= kMaxUniverseBufferBytes;
 }
 
-bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more, bool effectScenes)
+bool CShowBounds::AskRoom(const CProject& project, Kind kind, qint64 more)
 {
-    if (HasRoom(project, kind, more, effectScenes))
+    if (HasRoom(project, kind, more))
         return true;
     TellNoRoom(project, kind, more);
     return false;

@@ -84,12 +84,11 @@ public:
 
     // True when `more` elements of the kind fit within its bound and, for
     // pages and scenes, the show's buffers within theirs: a new page or
-    // scene holds none until it marks a slot, effect scene or not
-    // (`effectScenes` no longer changes the answer).
-    static bool HasRoom(const CProject& project, Kind kind, qint64 more = 1, bool effectScenes = false);
+    // scene holds none until it marks a slot, effect scene or not.
+    static bool HasRoom(const CProject& project, Kind kind, qint64 more = 1);
     // HasRoom; when there is none, tells the user why (in the status bar and
     // a message) and returns false, so the command changes nothing.
-    static bool AskRoom(const CProject& project, Kind kind, qint64 more = 1, bool effectScenes = false);
+    static bool AskRoom(const CProject& project, Kind kind, qint64 more = 1);
     // Why the show has no room for `more` of the kind: its bound, or its
     // universe buffers.
     static QString NoRoomText(const CProject& project, Kind kind, qint64 more = 1);

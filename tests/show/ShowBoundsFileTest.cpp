@@ -376,7 +376,7 @@ private slots:
                 copy->m_runningCopy = true;
                 copy->m_source = source;
                 rig.project.m_runningCopies << copy;
-                QCOMPARE(B::HasRoom(rig.project, B::Scenes, 1, true), false);
+                QCOMPARE(B::HasRoom(rig.project, B::Scenes), false);
             }
         } else {
             // A step of three raw channels and a fixture of four channels,

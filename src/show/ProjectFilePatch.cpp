@@ -391,7 +391,7 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
     SFixtureRecord record;
     int drawType = 0;
     GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
-    if (!readFixtureRecord(record, profile))
+    if (!readFixtureRecord(record, profile) || !ClaimFixtureId(record.id))
         return nullptr;
 
     auto* fixture = CreateFixture(project, record, profile, drawType);

@@ -234,7 +234,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
         try {
             ForEachChild(QStringLiteral("ZKFixture"), [&] {
                 const bool hasId = CurrentElement().hasAttribute(QStringLiteral("ZKId"));
-                CPatchedFixture* fixture = readLegacyFixture(project, profile, import);
+                CPatchedFixture* fixture = readLegacyFixture(project, profile, hasId, import);
                 if (!fixture)
                     return;
                 general->m_fixtures << fixture;
@@ -255,7 +255,9 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
             delete matrix; // not yet the general group's
             throw;
         }
-        if (matrix) {
+        if (matrix && matrix->MemberCount() == 0) {
+            delete matrix; // every member was left out: the show would not save it
+        } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
         }
@@ -285,7 +287,8 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     return AcceptUniverses(project, highestUniverse);
 }
 
-CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryProfile* profile, bool import)
+CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryProfile* profile, bool hasId,
+                                                   bool import)
 {
     SFixtureRecord record;
     int x = 0;
@@ -299,6 +302,9 @@ CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryPr
             return nullptr;
         record.id += kImportIdOffset;
     }
+    // One without an id is given a free one once the whole patch is read.
+    if (hasId && !ClaimFixtureId(record.id))
+        return nullptr;
 
     auto* fixture = CreateFixture(project, record, profile, 0);
     fixture->AddPosition(BoundedExtent(x), BoundedExtent(y));

@@ -27,6 +27,13 @@ QString RgbProfile()
         .arg(ChannelType::Blue);
 }
 
+QString DimmerProfile()
+{
+    return QStringLiteral("<ZKProfile><ZKProperties ZKFixtPath=\"Dimmer.kvp\"/><ZKModes ZKNbMode=\"1\">"
+                          "<ZKMode ZKNbChannel=\"1\"><ZKChannel ZKChannelType=\"%1\"/></ZKMode></ZKModes></ZKProfile>")
+        .arg(ChannelType::Dimmer);
+}
+
 QString Blob(std::initializer_list<int> values)
 {
     return CXmlDocument::EncodeBlob(Bytes(values));
@@ -255,6 +262,63 @@ private slots:
         // "b" keeps the 0 it was given; "a" and "c" take 1 and 3.
         QCOMPARE(ids.join(QLatin1Char(' ')), QStringLiteral("a1 b0 c3 d2"));
         QCOMPARE(Entries(rig.project.m_firstPage->m_scenes[0]->m_steps[0]), QStringLiteral("#0=7,8,9"));
+    }
+
+    // Ids repeat only in a damaged file. The first fixture patched with an
+    // id keeps it; a later one is left out, and told, with a matrix of its
+    // own. A save writes the patch in address order (the later one first
+    // here): were both kept, a step naming the id would find the other
+    // fixture once the save is opened.
+    void aRepeatedIdKeepsTheFirstFixture_data()
+    {
+        Columns<QString, QString, QString, int>("name", "first", "later", "matrices");
+        const QString free = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"-1\">%1</ZKLibrary>%2</ZKFixtures>");
+        const QString matrix = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"2\">%1<ZKMatrix ZKMatrixSizeX=\"1\""
+                                              " ZKMatrixSizeY=\"1\"/></ZKLibrary>%2</ZKFixtures>");
+        const QString first = QStringLiteral("<ZKFixture ZKName=\"first\" ZKId=\"4\" ZKUniverse=\"1\" ZKAddress=\"20\"/>");
+        const QString later = QStringLiteral("<ZKFixture ZKName=\"later\" ZKId=\"4\"/>");
+        const QString firstFree = free.arg(RgbProfile(), first);
+        const QString firstInMatrix = matrix.arg(RgbProfile(), first);
+        const QString laterFree = free.arg(DimmerProfile(), later);
+        const QString laterInMatrix = matrix.arg(DimmerProfile(), later);
+        for (const QString& suffix : {QStringLiteral("kv2"), QStringLiteral("kv3")}) {
+            QTest::addRow("%s fixture, fixture", qPrintable(suffix)) << "dup." + suffix << firstFree << laterFree << 0;
+            QTest::addRow("%s fixture, matrix fixture", qPrintable(suffix))
+                << "dup." + suffix << firstFree << laterInMatrix << 0;
+            QTest::addRow("%s matrix fixture, fixture", qPrintable(suffix))
+                << "dup." + suffix << firstInMatrix << laterFree << 1;
+        }
+        QTest::newRow("kv1 fixture, matrix fixture") << "dup.kv1" << firstFree << laterInMatrix << 0;
+    }
+    void aRepeatedIdKeepsTheFirstFixture()
+    {
+        const auto [name, first, later, matrices] = Row<QString, QString, QString, int>("name", "first", "later", "matrices");
+        QString scene = QStringLiteral("<ZKScenes><ZKScene><ZKSteps><ZKStep><SData SIds=\"4|3\" SLvl=\"%1\"/></ZKStep>"
+                                       "</ZKSteps></ZKScene></ZKScenes>")
+                            .arg(Blob({1, 2, 3}));
+        if (name.endsWith(QLatin1String("kv3")))
+            scene = QStringLiteral("<ZKPages><ZKPage>%1</ZKPage></ZKPages>").arg(scene);
+        const QString xml =
+            QStringLiteral("<ZKFile Version=\"2.0\"><ZKPatch>%1%2</ZKPatch>%3</ZKFile>").arg(first, later, scene);
+        CPlaybackRig rig;
+        CProject& project = rig.project;
+        QVERIFY(project.OpenProject(WriteXml(name, xml)));
+        QCOMPARE(project.m_fixturesLeftOut, 1);
+        QByteArray saved;
+        for (int round = 0; round < 2; ++round) {
+            const QList<CPatchedFixture*>& fixtures = project.m_generalGroup->m_fixtures;
+            QCOMPARE(fixtures.size(), 1);
+            QCOMPARE(fixtures[0]->m_name, QStringLiteral("first"));
+            QCOMPARE(project.m_generalGroup->m_matrices.size(), matrices);
+            QCOMPARE(Entries(project.m_firstPage->m_scenes[0]->m_steps[0]), QStringLiteral("#4=1,2,3"));
+            const QString path = m_dir.filePath(QStringLiteral("saved%1.kv3").arg(round));
+            QVERIFY(project.SaveProject(path));
+            if (round == 1)
+                QCOMPARE(ReadBytes(path), saved);
+            saved = ReadBytes(path);
+            QVERIFY(project.OpenProject(path));
+        }
+        QCOMPARE(project.m_fixturesLeftOut, 0);
     }
 
     void damagedFilesEndInANewProject_data()

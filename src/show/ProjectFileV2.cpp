@@ -196,6 +196,9 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     qint64 fixturesRead = 0;
     int highestUniverse = -1;
     QList<CPatchedFixture*> withoutId;
+    // A matrix id, like a fixture id, is the first matrix's (see ClaimFixtureId);
+    // the fixtures of a later block of the id are patched free of it.
+    QSet<int> matrixIds;
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -224,7 +227,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
 
         CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
-        if (hasMatrix && columns >= 1 && rows >= 1) {
+        if (hasMatrix && columns >= 1 && rows >= 1 && !matrixIds.contains(matrixId)) {
             matrix = new CFixtureMatrix(profile, matrixId, std::min(columns, kMaxMatrixSide),
                                         std::min(rows, kMaxMatrixSide), 0);
             matrix->AddPosition(matrixPosition);
@@ -260,6 +263,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
         } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
+            matrixIds.insert(matrixId);
         }
     });
 

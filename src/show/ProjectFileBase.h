@@ -166,6 +166,7 @@ private:
     QSet<int> m_patchedIds;
 
 public:
-    // Fixture records refused by readFixtureRecord: the open tells the user.
+    // Fixture records refused by readFixtureRecord or ClaimFixtureId: the
+    // open tells the user.
     int m_fixturesLeftOut = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
+#include "effects/GradientEffect.h"
 #include "effects/PresetEffect.h"
 #include "show/EffectScene.h"
 
@@ -173,6 +174,72 @@ struct CRefitRig : CPlaybackRig
     CEffectScene* effectScene = nullptr;
 };
 
+// A fixture held by scene S at 200, 0, 0, 0 and by a playing copy of an
+// effect scene whose gradient gives it a colour: "static", "moving" (three
+// steps that fade), or static and "fading out" over 2 s, a quarter through.
+// `fitFirst` gives the fixture its last profile before anything plays.
+struct CCopyRig : CPlaybackRig
+{
+    CCopyRig(const QString& to, bool copyFirst, const QString& copy, bool fitFirst)
+    {
+        const bool moving = copy == QLatin1String("moving");
+        for (const QString& letters : QStringList{QStringLiteral("DRGB")} + to.split(QLatin1Char('|')))
+            profiles << Profile(*this, letters);
+        fixture = Patch(profiles.first(), 0, 10);
+        scene = AddScene(QStringLiteral("S"));
+        AddStep(scene, 0, 100000, {{fixture, {200, 0, 0, 0}}});
+        auto* gradient = new CGradientEffect(1200);
+        gradient->m_gradType = moving ? 1 : 0;
+        gradient->m_pegColors = {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66), CRgbwColor(77, 88, 99)};
+        gradient->m_pegPositions = {0.0, 0.5, 1.0};
+        effectScene = project.AddEffectScene();
+        effectScene->m_effects << gradient;
+        effectScene->m_fadeOut = 2000;
+        if (fitFirst)
+            Refit();
+        ShowEdits::Select(project, {fixture});
+        // On a fixture it finds nothing to drive on, the copy does not start.
+        for (int i = 0; i < 2; ++i) {
+            if ((i == 0) == copyFirst)
+                project.PlayEffectScene(effectScene);
+            else
+                Page()->PlayScene(scene);
+            Tick(2);
+        }
+        Tick(16);
+        if (copy != QLatin1String("fading out"))
+            return;
+        QVERIFY(project.StopEffectScene(effectScene, false));
+        Tick(20);
+    }
+    void Refit()
+    {
+        for (CLibraryProfile* profile : profiles.mid(1))
+            ShowEdits::ChangeProfile(project, fixture, profile);
+    }
+    QList<int> Output() const
+    {
+        QList<int> out;
+        for (int c = 0; c < CStepFixture::ChannelCountFor(fixture->Profile()); ++c)
+            out << Out(0, 10 + c);
+        return out;
+    }
+
+    // Where the copy plays: its step, its time in it and its position.
+    QList<int> CopyPlace() const
+    {
+        const CEffectScene* copy = project.m_runningCopies.value(0);
+        if (!copy)
+            return {};
+        return {copy->CurrentStepIndex(), copy->m_stepTime, copy->m_roundedPosition};
+    }
+
+    QList<CLibraryProfile*> profiles;
+    CPatchedFixture* fixture = nullptr;
+    CScene* scene = nullptr;
+    CEffectScene* effectScene = nullptr;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(SPlace)
@@ -307,6 +374,91 @@ private slots:
                 QCOMPARE(rig.StepsRendered(), rig.Page()->m_playing.size());
             }
         }
+    }
+
+    // A playing copy of an effect scene gives a refit fixture the effect's
+    // levels for its new profile, where it plays, as a copy started on it
+    // now would: a channel the former profile lacked shows the effect again.
+    void effectCopyFollowsRefit_data()
+    {
+        Columns<QString, bool, QString, QList<int>>("to", "copyFirst", "copy", "expected");
+        // S no longer holds the colour it held at 0: the copy's shows.
+        QTest::newRow("shrunk, then grown back, the copy under") << "D|DRGB" << true << "static"
+                                                                 << QList<int>{200, 11, 22, 33};
+        QTest::newRow("shrunk, then grown back, the copy over") << "D|DRGB" << false << "static"
+                                                                << QList<int>{200, 11, 22, 33};
+        // On a dimmer alone the effect drives the dimmer. Through a profile
+        // it drives nothing of, the copy plays on, as S does; S's dimmer went.
+        QTest::newRow("a dimmer alone") << "D" << false << "static" << QList<int>{22};
+        QTest::newRow("through a zoom alone") << "Z|DRGB" << false << "static" << QList<int>{0, 11, 22, 33};
+        // A moving copy goes on at its point of the cycle, halfway through a
+        // fade, from the levels it faded from on their new channels.
+        QTest::newRow("moving, colours moved") << "BGRD" << false << "moving" << QList<int>();
+        QTest::newRow("moving, grown") << "DRGBZ" << true << "moving" << QList<int>();
+        // One on its way out fades out what it had, from where it was: a
+        // colour the fixture lost in between is not faded out again.
+        QTest::newRow("fading out, colours moved") << "BGRD" << false << "fading out" << QList<int>();
+        QTest::newRow("fading out, shrunk and grown back")
+            << "D|DRGB" << true << "fading out" << QList<int>{200, 0, 0, 0};
+    }
+    void effectCopyFollowsRefit()
+    {
+        const auto [to, copyFirst, copy, expected] = Row<QString, bool, QString, QList<int>>(
+            "to", "copyFirst", "copy", "expected");
+        QList<int> fresh, freshPlace;
+        {
+            CCopyRig fitted(to, copyFirst, copy, true);
+            fitted.Tick(2);
+            fresh = fitted.Output();
+            freshPlace = fitted.CopyPlace();
+        }
+        CCopyRig rig(to, copyFirst, copy, false);
+        QCOMPARE(rig.project.m_runningCopies.size(), 1);
+        rig.Refit();
+        rig.Tick(2);
+        QCOMPARE(rig.Output(), expected.isEmpty() ? fresh : expected);
+        QCOMPARE(rig.CopyPlace(), freshPlace);
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+
+        // S and the copy each count once as driving the fixture, whatever
+        // the copy holds now, and no longer once stopped.
+        QCOMPARE(rig.fixture->DrivingSceneCount(), 2);
+        rig.project.StopEffectScene(rig.effectScene, true);
+        rig.Page()->StopScene(rig.scene, false, false, false, false);
+        rig.Tick(2);
+        QCOMPARE(rig.fixture->DrivingSceneCount(), 0);
+    }
+
+    // A copy that gave a fixture up to a newer copy keeps it given up
+    // through a refit, though its effect still binds it: the newer one
+    // alone drives it.
+    void copyKeepsWhatItGaveUp()
+    {
+        CPlaybackRig rig;
+        CLibraryProfile* drgb = Profile(rig, QStringLiteral("DRGB"));
+        CLibraryProfile* dimmer = Profile(rig, QStringLiteral("D"));
+        const QList<CPatchedFixture*> fixtures{rig.Patch(drgb, 0, 10), rig.Patch(drgb, 0, 20)};
+        for (const CRgbwColor& colour : {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66)}) {
+            CEffectScene* effectScene = rig.project.AddEffectScene();
+            effectScene->m_effects << ShowEdits::Gradient(colour);
+            ShowEdits::Select(rig.project, fixtures.mid(0, rig.project.m_runningCopies.isEmpty() ? 2 : 1));
+            QVERIFY(rig.project.PlayEffectScene(effectScene));
+            rig.Tick(2);
+        }
+        QCOMPARE(rig.project.m_runningCopies.size(), 2);
+        QVERIFY(!rig.project.m_runningCopies[0]->m_steps.first()->FindEntry(fixtures[0]));
+        for (CLibraryProfile* profile : {dimmer, drgb}) {
+            for (CPatchedFixture* fixture : fixtures)
+                ShowEdits::ChangeProfile(rig.project, fixture, profile);
+        }
+        rig.Tick(2);
+
+        QVERIFY(!rig.project.m_runningCopies[0]->m_steps.first()->FindEntry(fixtures[0]));
+        QCOMPARE(fixtures[0]->DrivingSceneCount(), 1);
+        QList<int> out;
+        for (int slot : {11, 12, 13, 21, 22, 23})
+            out << rig.Out(0, slot);
+        QCOMPARE(out, QList<int>({44, 55, 66, 11, 22, 33}));
     }
 
     // An effect scene's effect on part of a matrix plays on a grid of its

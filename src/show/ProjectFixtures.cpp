@@ -349,24 +349,13 @@ bool HoldsEntryOfFormerProfile(const CScene& scene)
     return false;
 }
 
-QVector<QPair<int, int>> StepTimes(const CScene& scene)
-{
-    QVector<QPair<int, int>> times;
-    times.reserve(scene.m_steps.size());
-    for (const CSceneStep* step : scene.m_steps)
-        times << qMakePair(step->m_fade, step->m_wait);
-    return times;
-}
-
-// Made again where it plays: steps timed as before go on at the same point
-// of the cycle, others at the same step and time in it. The fixtures it
-// gave up to a newer copy, which its effect still binds, stay given up.
-// Counted as driving the fixtures of its new first step only.
+// Made again where it plays: the effect times its steps whatever the
+// profiles, so the copy goes on at the same point of its cycle. The
+// fixtures it gave up to a newer copy, which its effect still binds, stay
+// given up. Counted as driving the fixtures of its new first step only.
 void RemakePlayingCopy(CProject& project, CEffectScene& copy)
 {
     const int index = copy.CurrentStepIndex();
-    const int time = copy.m_stepTime;
-    const QVector<QPair<int, int>> timed = StepTimes(copy);
     const QVector<CPatchedFixture*> held = copy.FirstStepFixtures();
     for (CPatchedFixture* fixture : held)
         fixture->RemovePlayingScene(&copy);
@@ -383,12 +372,9 @@ void RemakePlayingCopy(CProject& project, CEffectScene& copy)
             }
             entries.erase(entries.begin() + left, entries.end());
         }
-        if (index >= 0 && StepTimes(copy) == timed) {
-            copy.m_currentStep = copy.m_steps.at(index);
-            copy.m_currentStepIndex = index;
-        } else {
-            copy.GoToStep(std::clamp(index, 0, std::max(0, int(copy.m_steps.size()) - 1)), time);
-        }
+        copy.m_currentStep = copy.m_steps.value(index);
+        if (!copy.m_currentStep)
+            copy.GoToStep(0, 0);
     }
     for (CPatchedFixture* fixture : copy.FirstStepFixtures())
         fixture->AddPlayingScene(&copy);

@@ -61,13 +61,6 @@ void CSceneHistory::RefreshLast(const CScene& scene)
 {
     if (m_entries.isEmpty())
         return;
-    // The state before names steps of this one: it is kept whole first.
-    const int before = m_entries.size() - 2;
-    if (before >= 0 && !m_entries[before].body) {
-        CScene* whole = StateAt(before);
-        Delete(m_entries[before]);
-        m_entries[before] = {whole, whole, {}};
-    }
     Delete(m_entries.last());
     m_entries.removeLast();
     PushCopy(scene);
@@ -173,25 +166,13 @@ void CSceneHistory::NoteSynced(const CScene& scene)
 
 bool CSceneHistory::Arm(const CScene& scene)
 {
-    // The newest state equals the scene when nothing the scene renders has
-    // changed since they were equal (every change of an entry or a level
-    // counts), its steps are the same ones, and their times are the same.
-    m_armed = false;
-    if (!m_synced || m_entries.isEmpty() || !m_entries.last().body
-        || RenderGeneration(scene) != m_syncGeneration)
-        return false;
-    const CScene& body = *m_entries.last().body;
-    const int count = scene.m_steps.size();
-    if (count != m_syncSerials.size() || count != body.m_steps.size())
-        return false;
-    for (int i = 0; i < count; ++i) {
-        const CSceneStep& step = *scene.m_steps.at(i);
-        const CSceneStep& kept = *body.m_steps.at(i);
-        if (step.Serial() != m_syncSerials.at(i) || !Unchanged(kept, step))
-            return false;
-    }
-    m_armed = true;
-    return true;
+    // The newest state still equals the scene when nothing the scene renders
+    // has changed since they were equal: every entry made and every level
+    // set counts. Steps gone since, or whose times changed, PushChange finds
+    // by their serials and times.
+    m_armed = m_synced && !m_entries.isEmpty() && m_entries.last().body
+              && RenderGeneration(scene) == m_syncGeneration;
+    return m_armed;
 }
 
 void CSceneHistory::PushChange(const CScene& scene)

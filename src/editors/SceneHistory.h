@@ -27,7 +27,9 @@ public:
     void Clear();
     // A new newest state: a whole copy of `scene`, which it now equals.
     void PushCopy(const CScene& scene);
-    // The newest state becomes a whole copy of `scene` again.
+    // The newest state becomes a whole copy of `scene` again: the state of a
+    // run of level edits. A state PushChange made is never refreshed, so no
+    // older state names steps of a refreshed one.
     void RefreshLast(const CScene& scene);
     void RemoveFirst();
     // Keeps the first `count` states; the last of them is kept whole.

@@ -478,8 +478,10 @@ private:
         const bool replace = scene->m_currentStep && scene->m_currentStep->m_effect && Chance(50);
         Project().BindEffectToSelection(effect, false, false);
         Project().m_effectEngine.SetEffect(effect);
-        Project().ApplyEffect(scene, replace, -1, -1, -1);
-        editor.PushUndo(UndoNewEffect, QStringLiteral("Effect"));
+        // As the effects window tells the editor before it applies.
+        editor.StepCommandComing(scene);
+        if (Project().ApplyEffect(scene, replace, -1, -1, -1))
+            editor.PushUndo(UndoNewEffect, QStringLiteral("Effect"));
         editor.FillStepsTable();
         editor.UpdateDuration();
         return replace ? QStringLiteral("editor: replace effect") : QStringLiteral("editor: insert effect");

@@ -48,22 +48,8 @@ struct CHistoryRig : CEditedShowRig
         editor = Edit(scene);
     }
 
-    // The edited scene as undo must give it back: its steps, entries and
-    // levels, rows, effects, marks and name.
-    QString State()
-    {
-        const CScene& edited = *editor->Scene();
-        QStringList lines = ScenesText(Project());
-        QStringList marks;
-        for (int u : edited.MaskUniverses())
-            for (int slot = 0; slot < kSlotsPerUniverse; ++slot)
-                if (edited.IsChannelActive(u, slot))
-                    marks << QStringLiteral("%1.%2").arg(u).arg(slot);
-        lines << QStringLiteral("name %1, marks %2").arg(edited.m_name, marks.join(QLatin1Char(' ')));
-        for (const CEffect* effect : edited.m_effects)
-            lines << QStringLiteral("effect %1 on %2").arg(effect->m_type).arg(effect->m_fixtures.size());
-        return lines.join(QLatin1Char('\n'));
-    }
+    // The edited scene as undo must give it back.
+    QString State() { return SceneStateText(*editor->Scene()); }
 
     void SelectRow(int row)
     {

@@ -6,10 +6,12 @@
 // command (opening the effects window, the apply, the editor's history
 // entry), the ms of the apply with its history entry, the history's entries,
 // the step entries the command made (the row's and the history's), and what
-// a whole copy of the scene (what a history entry used to cost) takes.
+// a whole copy of the scene (what a history entry used to cost) takes;
+// with --no-copy that copy is not made, so that its memory never shapes the
+// next row's time.
 // Build it in Release for meaningful times:
 //   cmake --build build/release --target bench_applyrows
-//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_applyrows
+//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_applyrows [--no-copy]
 
 #include "../../tests/devices/FakeTransport.h"
 #include "app/Orvane.h"
@@ -76,6 +78,7 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const bool noCopy = app.arguments().contains(QStringLiteral("--no-copy"));
     QTemporaryDir dir;
     COrvaneSetup setup;
     setup.programDir = dir.path();
@@ -140,9 +143,12 @@ int main(int argc, char** argv)
             return 1;
         }
         editor = dynamic_cast<CEditSceneWnd*>(pages.ShownEditor());
-        const auto copyStart = Clock::now();
-        std::unique_ptr<CScene> copy(new CScene(*editor->Scene(), true, true, true));
-        const double fullCopy = MsSince(copyStart);
+        double fullCopy = 0;
+        if (!noCopy) {
+            const auto copyStart = Clock::now();
+            std::unique_ptr<CScene> copy(new CScene(*editor->Scene(), true, true, true));
+            fullCopy = MsSince(copyStart);
+        }
         std::printf("%4d %10.1f %10.1f %10.1f %8d %14ld %14llu %14.1f\n", row + 1, command, command - open, open,
                     editor->UndoCount(), EntriesOf(*editor->Scene()), static_cast<unsigned long long>(made),
                     fullCopy);

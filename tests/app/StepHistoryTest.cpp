@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <functional>
+
 // The scene editor's history of step commands made in the main window (an
 // effect row applied in the effects window, steps added, pasted, cut and
 // deleted): undo and redo give back each state exactly, and an entry costs
@@ -96,33 +98,27 @@ struct CHistoryRig : CEditedShowRig
     {
         const QString what = command.section(QLatin1Char(':'), 0, 0);
         const QString arg = command.section(QLatin1Char(':'), 1);
-        if (what == QLatin1String("apply") || what == QLatin1String("edit"))
-            ApplyCurve(arg, what == QLatin1String("edit"), 2 + seconds++);
-        else if (what == QLatin1String("row"))
-            SelectRow(arg.toInt());
-        else if (what == QLatin1String("add"))
-            editor->AddStep();
-        else if (what == QLatin1String("copy"))
-            editor->CopySteps();
-        else if (what == QLatin1String("paste"))
-            editor->PasteSteps();
-        else if (what == QLatin1String("cut"))
-            editor->CutSteps();
-        else if (what == QLatin1String("delete"))
-            editor->DelSteps();
-        else if (what == QLatin1String("level") || what == QLatin1String("stored"))
+        const auto setLevel = [&] {
             editor->Scene()->m_steps.at(arg.toInt())->m_entries.first()->SetLevel(0, quint8(200 + ++seconds), true,
                                                                                   false);
-        else if (what == QLatin1String("refused"))
-            editor->StepCommandComing(editor->Scene());
-        else if (what == QLatin1String("cell"))
-            editor->OnCelStepChanged(arg.toInt(), 0);
-        else if (what == QLatin1String("fade"))
-            editor->OnTimeFadeChanged(QTime(0, 0).addMSecs(480));
-        else
-            QFAIL(qPrintable(command));
-        if (what == QLatin1String("stored"))
-            editor->PushUndo(UndoColor, QStringLiteral("Color"));
+        };
+        const QHash<QString, std::function<void()>> commands{
+            {"apply", [&] { ApplyCurve(arg, false, 2 + seconds++); }},
+            {"edit", [&] { ApplyCurve(arg, true, 2 + seconds++); }},
+            {"row", [&] { SelectRow(arg.toInt()); }},
+            {"add", [&] { editor->AddStep(); }},
+            {"copy", [&] { editor->CopySteps(); }},
+            {"paste", [&] { editor->PasteSteps(); }},
+            {"cut", [&] { editor->CutSteps(); }},
+            {"delete", [&] { editor->DelSteps(); }},
+            {"level", setLevel},
+            {"stored", [&] { setLevel(), editor->PushUndo(UndoColor, QStringLiteral("Color")); }},
+            {"refused", [&] { editor->StepCommandComing(editor->Scene()); }},
+            {"cell", [&] { editor->OnCelStepChanged(arg.toInt(), 0); }},
+            {"fade", [&] { editor->OnTimeFadeChanged(QTime(0, 0).addMSecs(480)); }},
+        };
+        QVERIFY2(commands.contains(what), qPrintable(command));
+        commands.value(what)();
     }
 
     QList<CPatchedFixture*> dimmers;
@@ -231,35 +227,18 @@ private slots:
         QCOMPARE(rig.editor->UndoCount(), rows + 3);
     }
 
-    // What the history holds in part still leaves with a fixture the patch
-    // removes: undo and redo give back the states without it.
-    void aFixtureRemovedLeavesEveryState()
+    // What the show deletes meanwhile leaves every state, those the history
+    // holds in part too: a fixture the patch removes, a scene jumped to.
+    void whatTheShowDeletesLeavesEveryState_data()
     {
-        CHistoryRig rig(QStringLiteral("12 3"));
-        rig.Run(QStringLiteral("row:0"));
-        rig.Run(QStringLiteral("apply:23"));
-        rig.Run(QStringLiteral("row:1"));
-        rig.Run(QStringLiteral("apply:12"));
-        QCOMPARE(rig.editor->UndoCount(), 3);
-        QCOMPARE(rig.Remove({rig.dimmers.at(1)}).size(), 1);
-        const QString now = rig.State();
-        QVERIFY(!now.contains(QLatin1String("F11")));
-        for (int i = 0; i < 2; ++i) {
-            rig.editor->Undo();
-            QCOMPARE(rig.StaleInShow(), QString());
-            QVERIFY2(!rig.State().contains(QLatin1String("F11=")), qPrintable(rig.State()));
-        }
-        rig.editor->Redo();
-        rig.editor->Redo();
-        QCOMPARE(rig.State(), now);
-        QCOMPARE(rig.StaleInShow(), QString());
+        Columns<QString>("deleted");
+        QTest::newRow("a fixture") << "fixture";
+        QTest::newRow("a scene jumped to") << "scene";
     }
-
-    // A scene deleted meanwhile leaves the jump and the release list of
-    // every state the history holds.
-    void aDeletedSceneLeavesEveryState()
+    void whatTheShowDeletesLeavesEveryState()
     {
-        CHistoryRig rig(QStringLiteral("12"));
+        const auto [deleted] = Row<QString>("deleted");
+        CHistoryRig rig(QStringLiteral("12 3"));
         CScene* target = new CScene(QStringLiteral("J"), rig.Project().UniverseCount());
         rig.Project().m_firstPage->m_scenes << target;
         rig.Pages().ReloadPages();
@@ -268,20 +247,26 @@ private slots:
         edited->m_jumpIndex = 1;
         edited->m_playMode = ReleaseList;
         edited->m_releaseList = {target};
-        rig.Run(QStringLiteral("add"));
-        rig.Run(QStringLiteral("apply:12"));
-        rig.Run(QStringLiteral("add"));
-        {
+        for (const char* command : {"row:0", "apply:23", "row:1", "add", "row:1", "apply:12"})
+            rig.Run(QLatin1String(command));
+        QCOMPARE(rig.editor->UndoCount(), 4);
+        if (deleted == "fixture") {
+            QCOMPARE(rig.Remove({rig.dimmers.at(1)}).size(), 1);
+        } else {
             CShownDialogs yes(QMessageBox::Yes);
             QVERIFY(rig.Pages().PageView()->DeleteScene(1));
         }
-        QCOMPARE(rig.Project().m_firstPage->m_scenes.size(), 1);
+        const QString now = rig.State();
         for (int i = 0; i < 3; ++i) {
             rig.editor->Undo();
-            QVERIFY(!rig.editor->Scene()->m_jumpTarget);
-            QVERIFY(rig.editor->Scene()->m_releaseList.isEmpty());
+            QCOMPARE(rig.StaleInShow(), QString());
+            const CScene& state = *rig.editor->Scene();
+            QVERIFY2(deleted != "fixture" || !rig.State().contains(QLatin1String("F11=")), qPrintable(rig.State()));
+            QVERIFY(deleted != "scene" || (!state.m_jumpTarget && state.m_releaseList.isEmpty()));
         }
-        QCOMPARE(rig.StaleInShow(), QString());
+        for (int i = 0; i < 3; ++i)
+            rig.editor->Redo();
+        QCOMPARE(rig.State(), now);
     }
 };
 

@@ -84,8 +84,14 @@ void CEditSceneWnd::BeginStepCommand()
 
 void CEditSceneWnd::StepCommandComing(CScene* scene)
 {
+    // Whatever comes, the history is armed for it alone: every entry of a
+    // step command is pushed after its own BeginChange, BeginStepCommand or
+    // this, so that no change made since an earlier, refused command passes
+    // for one the newest entry holds.
     if (scene && scene == m_scene && !m_playing)
         BeginStepCommand();
+    else
+        m_history.Disarm();
 }
 
 void CEditSceneWnd::RefreshLastUndo()

@@ -93,7 +93,7 @@ struct CHistoryRig : CEditedShowRig
     // as the level panels store it, "level:N" as a store made while the
     // effects window is open changes it, without a word to the editor;
     // "refused" a row the show then refuses, "cell:N" a time typed in row N,
-    // "fade" the current step's fade field edited.
+    // "fade" the current step's fade field edited, "play" the editor's Play.
     void Run(const QString& command)
     {
         const QString what = command.section(QLatin1Char(':'), 0, 0);
@@ -116,6 +116,7 @@ struct CHistoryRig : CEditedShowRig
             {"refused", [&] { editor->StepCommandComing(editor->Scene()); }},
             {"cell", [&] { editor->OnCelStepChanged(arg.toInt(), 0); }},
             {"fade", [&] { editor->OnTimeFadeChanged(QTime(0, 0).addMSecs(480)); }},
+            {"play", [&] { editor->Play(); }},
         };
         QVERIFY2(commands.contains(what), qPrintable(command));
         commands.value(what)();
@@ -149,6 +150,7 @@ private slots:
         QTest::newRow("a run of level stores before a row") << "12 12" << "stored:0 stored:1 row:0 apply:2";
         QTest::newRow("a fade edited before a step added") << "12 12" << "row:0 fade add";
         QTest::newRow("a refused row, then a time typed") << "12 12" << "refused level:0 cell:0";
+        QTest::newRow("a refused row, then a row while playing") << "12 12" << "refused level:0 play apply:1 play";
         QTest::newRow("steps added and pasted around rows")
             << "12" << "apply:1 row:1 add row:1 copy row:0 paste row:3 cut row:0 delete apply:23";
     }

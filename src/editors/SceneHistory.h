@@ -38,7 +38,9 @@ public:
     CScene* StateAt(int index) const;
 
     // Before a step command: true when the newest state is `scene` as it
-    // stands, so that PushChange may keep only what the command changes.
+    // stands (nothing the scene renders has changed since they were equal),
+    // so that PushChange may keep only what the command changes. A command
+    // adds entries to the steps it keeps, never changes their levels.
     bool Arm(const CScene& scene);
     void Disarm() { m_armed = false; }
     bool IsArmed() const { return m_armed; }
@@ -65,7 +67,9 @@ private:
     // A state kept whole has `body`, holding its steps and effects (the
     // settings scene itself, or a scene of its own whose settings are not
     // read). An older one has none: its settings scene holds its effects
-    // and held steps, `order` says where each of its steps is.
+    // and held steps, `order` says where each of its steps is. Held steps
+    // are only ever copied: their entries may still name as their scene a
+    // body that went with a newer state.
     struct SEntry
     {
         CScene* settings = nullptr;

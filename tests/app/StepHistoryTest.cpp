@@ -3,6 +3,7 @@
 
 #include "DataTable.h"
 #include "ScenesText.h"
+#include "ShowAtBound.h"
 #include "editors/CurveEffectWnd.h"
 #include "editors/EffectsWnd.h"
 #include "show/StepFixture.h"
@@ -227,6 +228,31 @@ private slots:
         rig.editor->AddStep();
         QCOMPARE(CStepFixture::EntriesMade() - beforeAdd, quint64(3 * 3));
         QCOMPARE(rig.editor->UndoCount(), rows + 3);
+    }
+
+    // A row the show has no room for adds no entry and changes nothing;
+    // undo and redo then give back the states as they were.
+    void aRefusedRowAddsNoEntry()
+    {
+        CHistoryRig rig(QStringLiteral("12"));
+        rig.Run(QStringLiteral("apply:1"));
+        const QString applied = rig.State();
+        FillToBound(rig.Project(), CShowBounds::Steps);
+        {
+            CShownDialogs ok(QMessageBox::Ok);
+            rig.Run(QStringLiteral("apply:2"));
+            QCOMPARE(ok.shown.size(), 1);
+        }
+        QCOMPARE(rig.editor->UndoCount(), 2);
+        QCOMPARE(rig.State(), applied);
+        rig.Run(QStringLiteral("level:0"));
+        const QString changed = rig.State();
+        rig.Run(QStringLiteral("cell:0"));
+        QCOMPARE(rig.editor->UndoCount(), 3);
+        rig.editor->Undo();
+        QCOMPARE(rig.State(), applied);
+        rig.editor->Redo();
+        QCOMPARE(rig.State(), changed);
     }
 
     // What the show deletes meanwhile leaves every state, those the history

@@ -127,7 +127,7 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
         row = m_steps->rowCount() - 1;
     if (keep && m_scene && RoomForPaste(recorded->m_steps)) {
         QScopedValueRollback<bool> busy(m_busy, true);
-        BeginChange();
+        BeginStepCommand();
         m_scene->PasteSteps(row, recorded->m_steps);
         // The recorded channels play in the scene as they did in the recording.
         for (int u : recorded->MaskUniverses()) {

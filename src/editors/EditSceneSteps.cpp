@@ -172,7 +172,7 @@ void CEditSceneWnd::UpdateActions()
 
 void CEditSceneWnd::UpdateUndoButtons()
 {
-    const int entries = m_undoCopies.size();
+    const int entries = m_history.Count();
     m_tools[ToolUndo]->setEnabled(m_currentUndo != 0 && entries > 1);
     m_tools[ToolRedo]->setEnabled(m_currentUndo >= 0 && m_currentUndo <= entries - 2);
 }
@@ -332,7 +332,7 @@ void CEditSceneWnd::AddStep()
     if (!RoomForNewStep(row, selectionOnly))
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
-    BeginChange();
+    BeginStepCommand();
     m_scene->InsertStep(row, selectionOnly, m_scene->m_currentStep, m_project);
     FillStepsTable(row + 1);
     UpdateDuration();
@@ -346,7 +346,7 @@ void CEditSceneWnd::DelSteps()
     if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
-    BeginChange();
+    BeginStepCommand();
     m_scene->RemoveSelectedSteps(true);
     FillStepsTable(0);
     UpdateDuration();
@@ -358,7 +358,7 @@ void CEditSceneWnd::CutSteps()
     if (!m_scene || m_playing || m_scene->m_selection.isEmpty())
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
-    BeginChange();
+    BeginStepCommand();
     FillClipboard();
     m_scene->RemoveSelectedSteps(true);
     FillStepsTable(0);
@@ -404,7 +404,7 @@ void CEditSceneWnd::PasteSteps()
     if (!m_scene || m_playing)
         return;
     QScopedValueRollback<bool> busy(m_busy, true);
-    BeginChange();
+    BeginStepCommand();
     int row = CurrentRow();
     if (row < 0)
         row = m_steps->rowCount() - 1;

@@ -22,6 +22,7 @@ void CEditSceneWnd::PushUndo(int kind, const QString& label)
     if (kind == m_lastUndoKind && kind != UndoStepOperation) {
         // The run goes on: the entry is refreshed again at its end.
         m_lastEntryRefreshed = false;
+        m_history.Disarm();
         return;
     }
     QScopedValueRollback<bool> busy(m_busy, true);
@@ -33,8 +34,7 @@ void CEditSceneWnd::PushUndo(int kind, const QString& label)
             RefreshLastUndo();
     } else {
         // A change made while an earlier entry is shown drops the later ones.
-        for (int r = n - 1; r > m_currentUndo; --r)
-            delete m_undoCopies.takeAt(r);
+        m_history.Truncate(m_currentUndo + 1);
         m_undo->setRowCount(m_currentUndo + 1);
         n = m_currentUndo + 1;
         m_currentUndo = -1;
@@ -45,15 +45,20 @@ void CEditSceneWnd::PushUndo(int kind, const QString& label)
         m_undo->insertRow(n);
     } else {
         m_undo->removeRow(0);
-        delete m_undoCopies.takeFirst();
+        m_history.RemoveFirst();
         row = kUndoLimit - 1;
         m_undo->insertRow(row);
     }
-    m_undoCopies << CopyOf(*m_scene);
+    // A step command the history saw coming costs what it changed.
+    if ((kind == UndoStepOperation || kind == UndoNewEffect) && m_history.IsArmed())
+        m_history.PushChange(*m_scene);
+    else
+        m_history.PushCopy(*m_scene);
+    m_history.Disarm();
     auto* item = new QTableWidgetItem(label);
     item->setData(Qt::UserRole, kind);
     m_undo->setItem(row, 0, item);
-    m_tools[ToolUndo]->setEnabled(m_undoCopies.size() > 1);
+    m_tools[ToolUndo]->setEnabled(m_history.Count() > 1);
     m_tools[ToolRedo]->setEnabled(false);
     m_lastEntryRefreshed = false;
 }
@@ -67,39 +72,57 @@ void CEditSceneWnd::BeginChange()
         RefreshLastUndo();
         m_lastEntryRefreshed = true;
     }
+    m_history.Disarm();
+}
+
+void CEditSceneWnd::BeginStepCommand()
+{
+    BeginChange();
+    if (m_scene && m_currentUndo == -1)
+        m_history.Arm(*m_scene);
+}
+
+void CEditSceneWnd::StepCommandComing(CScene* scene)
+{
+    // Whatever comes, the history is armed for it alone: every entry of a
+    // step command is pushed after its own BeginChange, BeginStepCommand or
+    // this, so that no change made since an earlier, refused command passes
+    // for one the newest entry holds.
+    if (scene && scene == m_scene && !m_playing)
+        BeginStepCommand();
+    else
+        m_history.Disarm();
 }
 
 void CEditSceneWnd::RefreshLastUndo()
 {
     const int rows = m_undo->rowCount();
-    if (rows == 0 || m_undoCopies.size() != rows)
+    if (rows == 0 || m_history.Count() != rows)
         return;
     const QTableWidgetItem* item = m_undo->item(rows - 1, 0);
     if (!item || item->data(Qt::UserRole).toInt() <= UndoStepOperation)
         return;
-    delete m_undoCopies.takeLast();
-    m_undoCopies << CopyOf(*m_scene);
+    m_history.RefreshLast(*m_scene);
 }
 
 void CEditSceneWnd::ClearUndo()
 {
-    qDeleteAll(m_undoCopies);
-    m_undoCopies.clear();
+    m_history.Clear();
     m_currentUndo = -1;
 }
 
 void CEditSceneWnd::Undo()
 {
-    if (m_playing || m_currentUndo == 0 || m_undoCopies.isEmpty())
+    if (m_playing || m_currentUndo == 0 || m_history.Count() == 0)
         return;
-    const int target = m_currentUndo > 0 ? m_currentUndo - 1 : m_undoCopies.size() - 2;
+    const int target = m_currentUndo > 0 ? m_currentUndo - 1 : m_history.Count() - 2;
     if (target >= 0)
         m_undo->setCurrentCell(target, 0);
 }
 
 void CEditSceneWnd::Redo()
 {
-    if (m_playing || m_currentUndo < 0 || m_currentUndo >= m_undoCopies.size() - 1)
+    if (m_playing || m_currentUndo < 0 || m_currentUndo >= m_history.Count() - 1)
         return;
     m_undo->setCurrentCell(m_currentUndo + 1, 0);
 }
@@ -109,12 +132,12 @@ void CEditSceneWnd::OnSelUndoChanged()
     if (m_busy || m_playing || !m_scene)
         return;
     const int r = m_undo->currentRow();
-    if (r < 0 || r >= m_undoCopies.size())
+    if (r < 0 || r >= m_history.Count())
         return;
     if (m_currentUndo == -1)
         RefreshLastUndo();
     m_currentUndo = r;
-    ReplaceScene(CopyOf(*m_undoCopies.at(r)));
+    ReplaceScene(m_history.StateAt(r));
     // Undo gives back steps, effects, triggers and media; the fields shown stay.
     StoreParams();
     SetSceneFields(false);
@@ -135,9 +158,11 @@ void CEditSceneWnd::ReplaceScene(CScene* copy)
     delete old;
 }
 
-QList<CScene*> CEditSceneWnd::Copies() const
+QList<CScene*> CEditSceneWnd::Copies()
 {
-    QList<CScene*> copies = m_undoCopies;
+    // The states kept in part are made whole first: the steps they hold
+    // are cleaned as the scenes' are, and no state names a fixture that went.
+    QList<CScene*> copies = m_history.WholeScenes();
     if (m_opened)
         copies << m_opened;
     if (m_clip)
@@ -170,7 +195,13 @@ void CEditSceneWnd::ProfilesDeleting(const QList<CLibraryProfile*>& profiles)
 
 void CEditSceneWnd::SceneDeleting(CScene* scene)
 {
-    for (CScene* copy : Copies())
+    // Jumps and release lists are settings, which every state keeps whole.
+    QList<CScene*> copies = m_history.SettingScenes();
+    if (m_opened)
+        copies << m_opened;
+    if (m_clip)
+        copies << m_clip;
+    for (CScene* copy : copies)
         copy->ForgetScene(scene);
     if (!scene || scene != m_scene)
         return;

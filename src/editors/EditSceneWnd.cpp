@@ -332,7 +332,7 @@ void CEditSceneWnd::OnCancel()
 bool CEditSceneWnd::HasChanges() const
 {
     // A scene that went keeps nothing to ask about.
-    return m_scene && m_opened && (m_undoCopies.size() > 1 || ChangedFrom(*m_opened));
+    return m_scene && m_opened && (m_history.Count() > 1 || ChangedFrom(*m_opened));
 }
 
 QString CEditSceneWnd::EditedName() const
@@ -348,7 +348,7 @@ void CEditSceneWnd::EndEdit(bool keep)
     }
     // Without an entry of its own the history holds no change to the steps:
     // the fields alone are put back.
-    if (m_undoCopies.size() > 1)
+    if (m_history.Count() > 1)
         ReplaceScene(CopyOf(*m_opened));
     else if (ChangedFrom(*m_opened))
         RestoreParams(*m_opened);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/SceneHistory.h"
 #include "live/LiveEditor.h"
 
 #include <QList>
@@ -34,8 +35,8 @@ class QToolBar;
 class QToolButton;
 
 // The page on which one scene of a live page is programmed step by step,
-// with an undo history of whole copies of the scene. It works on the scene
-// the page owns and swaps in copies on undo, redo and cancel.
+// with an undo history of the scene's states (CSceneHistory). It works on
+// the scene the page owns and swaps in copies on undo, redo and cancel.
 class CEditSceneWnd : public QWidget, public CLiveEditor
 {
     Q_OBJECT
@@ -88,6 +89,9 @@ public:
     // let go of it as the show's scenes do; when it is the edited scene the
     // edit ends, keeping nothing, and the editor closes.
     void SceneDeleting(CScene* scene);
+    // A step command on `scene` is about to change it (the effects window's
+    // apply): its history entry may keep only what the command changes.
+    void StepCommandComing(CScene* scene);
 
     CScene* Scene() const { return m_scene; }
     bool IsPlaying() const { return m_playing; }
@@ -107,7 +111,7 @@ public:
     QCheckBox* CurrentTabBox() const { return m_currentTab; }
     CTimeWidget* Clock() const { return m_clock; }
     int CurrentUndoIndex() const { return m_currentUndo; }
-    int UndoCount() const { return m_undoCopies.size(); }
+    int UndoCount() const { return m_history.Count(); }
     const QList<CSceneStep*>& ClipboardSteps() const;
     const QList<CEffect*>& ClipboardEffects() const;
 
@@ -164,7 +168,7 @@ private:
     int CurrentRow() const;
     void EmptyClipboard();
     // Every copy of the scene the editor keeps.
-    QList<CScene*> Copies() const;
+    QList<CScene*> Copies();
     // The selected steps, copied into a clipboard of their own.
     void FillClipboard();
     // Puts `copy` in place of the edited scene everywhere and deletes the old one.
@@ -177,6 +181,8 @@ private:
     // The levels went into the steps: the edit layer, the panels and the history follow.
     void LevelsStored(const QString& label);
     void BeginChange();
+    // BeginChange for a command whose entry CSceneHistory::PushChange can make.
+    void BeginStepCommand();
     // Ends the edit: the undo history and the opened copy go.
     void Close();
     void RunRecordDialog();
@@ -225,5 +231,5 @@ private:
     // The last entry already holds the scene as it was before the change
     // under way.
     bool m_lastEntryRefreshed = false;
-    QList<CScene*> m_undoCopies;
+    CSceneHistory m_history;
 };

@@ -16,6 +16,9 @@ CLiveEditor* CEditorFactory::Create(Kind kind, QWidget* parent)
         return m_effectSceneEditor;
     case EffectsWindow:
         m_effectsWindow = new CEffectsWnd(m_project, parent);
+        if (m_sceneEditor)
+            QObject::connect(m_effectsWindow, &CEffectsWnd::rowComing, m_sceneEditor,
+                             &CEditSceneWnd::StepCommandComing);
         return m_effectsWindow;
     case MasksEditor:
         return new CEditMasksWnd(m_project, parent);

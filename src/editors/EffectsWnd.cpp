@@ -344,6 +344,8 @@ bool CEffectsWnd::Apply(int scope)
         unmarked = DropUnselectedFixtures();
     if (m_page && m_page->HasUngeneratedChanges())
         m_engine->GenerateEffect();
+    if (!IsEffectScene())
+        emit rowComing(m_scene);
     const bool applied = m_project.ApplyEffect(m_scene, m_edit, scope, m_page ? m_page->GetPlayStep() : -1,
                                                m_page ? m_page->GetPlayTime() : -1);
     QApplication::restoreOverrideCursor();

@@ -79,6 +79,9 @@ public slots:
 
 signals:
     void closeWnd(bool done, bool cancelled);
+    // The apply is about to write a row into a plain scene: what the scene
+    // editor's history needs to know first.
+    void rowComing(CScene* scene);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

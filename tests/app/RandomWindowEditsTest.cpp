@@ -28,7 +28,8 @@
 // operations, the fixtures window's patch and Remove, the page's buttons and
 // the file commands, in any order, with the master tick's passes between
 // them. A run passes when nothing crashes, the sanitizers report nothing and
-// nothing in the show names what the show no longer holds.
+// nothing in the show names what the show no longer holds, and the scene
+// editor's undo and redo give back each state a step command left.
 //
 // ORVANE_RANDOM_SEEDS and ORVANE_RANDOM_OPERATIONS set the number of seeds
 // and of operations a seed runs (by hand, more; 0 seeds, none);
@@ -80,10 +81,14 @@ public:
     QString Run(int operations)
     {
         for (int i = 0; i < operations; ++i) {
+            const SHistoryMark before = MarkHistory();
             const QString done = Step();
             m_log << done;
             if (m_trace)
                 qInfo("%d: %s", i, qPrintable(done));
+            const QString history = FollowHistory(before, done);
+            if (!history.isEmpty())
+                return m_log.join(QLatin1Char('\n')) + QStringLiteral("\nundo gave back otherwise:\n") + history;
             // What the event loop would deliver before the operator's next action.
             QCoreApplication::sendPostedEvents();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -98,6 +103,63 @@ public:
     }
 
 private:
+    // The scene editor's history as the run saw it made: per entry, the
+    // edited scene as a step command left it, or nothing where the run does
+    // not know the entry's state (a run of level stores takes the state where
+    // it ends; the patch cleans every state).
+    struct SHistoryMark
+    {
+        CEditSceneWnd* editor = nullptr;
+        int count = 0;
+        int current = -1;
+        const QTableWidgetItem* last = nullptr;
+    };
+    SHistoryMark MarkHistory()
+    {
+        if (CEditSceneWnd* shown = m_rig.Editor())
+            m_historyEditor = shown;
+        CEditSceneWnd* editor = m_historyEditor.data();
+        if (!editor || !editor->Scene())
+            return {};
+        const int count = editor->UndoCount();
+        return {editor, count, editor->CurrentUndoIndex(), count ? editor->UndoTable()->item(count - 1, 0) : nullptr};
+    }
+    // Empty while undo and redo give back what the run knows.
+    QString FollowHistory(const SHistoryMark& before, const QString& done)
+    {
+        const SHistoryMark after = MarkHistory();
+        if (!after.editor || after.editor != before.editor || !done.startsWith(QLatin1String("editor"))) {
+            m_states = QStringList();
+            for (int i = 0; i < after.count; ++i)
+                m_states << QString();
+            return {};
+        }
+        const QString now = SceneStateText(*after.editor->Scene());
+        // An entry made from an earlier one takes the place of the later
+        // ones, perhaps at the address of the last one's row.
+        if (after.count != before.count || after.last != before.last || (before.current >= 0 && after.current < 0)) {
+            // A change made from an earlier entry drops the later ones; at the
+            // history's limit the oldest goes.
+            if (before.current >= 0)
+                m_states = m_states.mid(0, before.current + 1);
+            if (m_states.size() == CEditSceneWnd::kUndoLimit)
+                m_states.removeFirst();
+            static const QStringList stepCommands{"editor: add step", "editor: delete steps", "editor: cut",
+                                                  "editor: paste", "editor: insert effect", "editor: replace effect"};
+            m_states << (stepCommands.contains(done) ? now : QString());
+            if (m_states.size() != after.count)
+                return QStringLiteral("%1 entries, %2 followed").arg(after.count).arg(m_states.size());
+        } else if ((done == QLatin1String("editor: undo") || done == QLatin1String("editor: redo"))
+                   && after.current >= 0 && !m_states.value(after.current).isEmpty()
+                   && m_states.at(after.current) != now) {
+            const QStringList expected = m_states.at(after.current).split(QLatin1Char('\n'));
+            const QStringList got = now.split(QLatin1Char('\n'));
+            return QStringLiteral("entry %1 of %2:\n").arg(after.current).arg(after.count)
+                   + FirstDifference(expected, got);
+        }
+        return {};
+    }
+
     int Below(int n) { return n > 0 ? int(m_random.bounded(quint32(n))) : 0; }
     bool Chance(int percent) { return Below(100) < percent; }
     template <typename T>
@@ -478,14 +540,18 @@ private:
         const bool replace = scene->m_currentStep && scene->m_currentStep->m_effect && Chance(50);
         Project().BindEffectToSelection(effect, false, false);
         Project().m_effectEngine.SetEffect(effect);
-        Project().ApplyEffect(scene, replace, -1, -1, -1);
-        editor.PushUndo(UndoNewEffect, QStringLiteral("Effect"));
+        // As the effects window tells the editor before it applies.
+        editor.StepCommandComing(scene);
+        if (Project().ApplyEffect(scene, replace, -1, -1, -1))
+            editor.PushUndo(UndoNewEffect, QStringLiteral("Effect"));
         editor.FillStepsTable();
         editor.UpdateDuration();
         return replace ? QStringLiteral("editor: replace effect") : QStringLiteral("editor: insert effect");
     }
 
     CEditedShowRig m_rig;
+    QPointer<CEditSceneWnd> m_historyEditor;
+    QStringList m_states;
     const quint32 m_seed;
     QRandomGenerator m_random;
     const bool m_trace;

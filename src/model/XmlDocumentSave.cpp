@@ -257,7 +257,8 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     // reader counts is counted as the text is made; only a text those counts
     // cannot clear is scanned again as the reader scans it.
     STextCount count;
-    const QByteArray xml = WriteText(kMaxDocumentBytes, &count);
+    const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
+    const QByteArray xml = WriteText(maxBytes, &count);
     QString refusal;
     if (MayBeRefused(xml, count, readAs) && Refuses(xml, refusal, readAs)) {
         if (error)
@@ -285,8 +286,9 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
 
 bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs)
 {
-    if (xml.size() > kMaxDocumentBytes) {
-        reason = TooLargeText(kMaxDocumentBytes);
+    const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
+    if (xml.size() > maxBytes) {
+        reason = TooLargeText(maxBytes);
         return true;
     }
     SDeferredChildren deferred;
@@ -297,20 +299,21 @@ bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferr
 
 bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const
 {
-    if (xml.size() > kMaxDocumentBytes)
+    if (xml.size() > (readAs ? readAs->maxBytes : kMaxDocumentBytes))
         return true;
     if (!count.sure || count.nodes + count.attributes > kMaxDocumentNodes || count.depth > kMaxDepth
         || count.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
     // that name below the root. Those written out in their place there are
-    // weighed alone, as it weighs them; all else, the rest, weighs as one
-    // tree. A child the reader cuts that is still in the tree weighs in the
-    // rest here, alone there: never less.
+    // weighed alone, as it weighs them (here with what it cuts out of them
+    // again); all else, the rest, weighs as one tree. A child the reader
+    // cuts that is still in the tree weighs in the rest here, alone there:
+    // never less.
     const QDomElement root = m_document.documentElement();
     QVector<std::pair<QDomElement, QString>> sections;
-    for (int i = 0; readAs && readAs->section && readAs->child && i <= readAs->others.size(); ++i) {
-        const SDeferredChildren::SCut cut = readAs->Cut(i);
+    for (int i = 0; readAs && i < readAs->cuts.size(); ++i) {
+        const SDeferredChildren::SLevel& cut = readAs->cuts[i].levels[0];
         if (cut.section && cut.child)
             sections.append({root.firstChildElement(QLatin1String(cut.section)), QLatin1String(cut.child)});
     }
@@ -335,14 +338,15 @@ bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, 
     }
     // Nodes are weighed as bytes are: the rest as one tree, each child
     // written out alone.
-    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes
+    const qint64 trees = TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild;
+    return trees > kMaxTreeBytes || trees + xml.size() > kMaxReadBytes
         || rest.nodes + rest.attributes > kMaxNodes || largestChildNodes > kMaxNodes;
 }
 
-bool CXmlDocument::GrownPastBounds(QString& reason) const
+bool CXmlDocument::GrownPastBounds(QString& reason, int maxBytes) const
 {
-    if (m_grownBytes > kMaxDocumentBytes)
-        reason = TooLargeText(kMaxDocumentBytes);
+    if (m_grownBytes > maxBytes)
+        reason = TooLargeText(maxBytes);
     else if (m_grownNodes > kMaxDocumentNodes)
         reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxDocumentNodes);
     else

@@ -56,6 +56,32 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     30000000,        // generated levels
 };
 
+// The most text an element of each kind takes as the program writes it,
+// with names of a few words: what shows saved by the program measure, with
+// room to spare. Levels are stored compressed, as two digits a byte, which
+// levels that vary from step to step do not shrink; an entry is its
+// fixture's record in the step's list, a member its id in the group's, a
+// patch block its profile with the fixtures' records.
+const qint64 kTextBytes[CShowBounds::KindCount] = {
+    512,  // pages (some 40)
+    1024, // scenes (some 620)
+    128,  // steps (some 90)
+    12,   // step entries
+    2,    // step levels
+    512,  // groups (some 280)
+    1024, // masks
+    256,  // crossfade buttons (some 40)
+    256,  // timeline lines (some 40)
+    160,  // timeline blocks (some 100)
+    96,   // timeline markers (some 50)
+    4096, // patch blocks (some 760 for a small profile)
+    8,    // group members (some 4)
+    0,    // generated entries: not written
+    0,    // generated levels
+};
+// The text of a universe's mask where a scene marks a slot (some 570).
+constexpr qint64 kMaskTextBytes = 640;
+
 qint64 ScenesHeld(const CProject& project)
 {
     qint64 scenes = project.m_effectScenes.size();
@@ -229,6 +255,14 @@ qint64 CShowBounds::BeamFlagBytes(const CProject& project)
         }
     }
     return flags * kBeamFlagBytes;
+}
+
+qint64 CShowBounds::DocumentBytes()
+{
+    qint64 bytes = 1024 * 1024; // the show's parameters and what every show holds
+    for (int kind = 0; kind < KindCount; ++kind)
+        bytes += kBounds[kind] * kTextBytes[kind];
+    return bytes + kMaxUniverseBufferBytes / UniverseBufferBytes(kSceneBuffers) * kMaskTextBytes;
 }
 
 QString CShowBounds::BuffersTooLarge()

@@ -93,26 +93,27 @@ QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
     return out;
 }
 
-QByteArray CBlobCompressor::CompressGrowing(const QByteArray& bytes)
+bool CBlobCompressor::CompressInto(const QByteArray& bytes, const std::function<bool(const char*, qint64)>& write)
 {
+    QByteArray length(4, '\0');
+    PutLength(length, quint32(bytes.size()));
+    if (!write(length.constData(), length.size()))
+        return false;
     if (bytes.isEmpty())
-        return QByteArray(4, '\0'); // qCompress of nothing
+        return true; // qCompress of nothing is its length alone
     if (!ReadyToDeflate())
-        return QByteArray();
+        return false;
     z_stream& z = m_stream->z;
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
     z.avail_in = uInt(bytes.size());
-    QByteArray out(4, '\0'); // the length, once the stream is made
     int result = Z_OK;
     do {
         char chunk[64 * 1024];
         z.next_out = reinterpret_cast<Bytef*>(chunk);
         z.avail_out = uInt(sizeof chunk);
         result = deflate(&z, Z_FINISH);
-        if (result == Z_STREAM_ERROR)
-            return QByteArray();
-        out.append(chunk, int(sizeof chunk - z.avail_out));
+        if (result == Z_STREAM_ERROR || !write(chunk, qint64(sizeof chunk - z.avail_out)))
+            return false;
     } while (result != Z_STREAM_END);
-    PutLength(out, quint32(bytes.size()));
-    return out;
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 
 // Compresses blobs exactly as qCompress at the default level does (a 4-byte
@@ -18,10 +19,10 @@ public:
 
     // Empty when zlib fails, as qCompress returns.
     QByteArray Compress(const QByteArray& bytes);
-    // What Compress returns, made in a buffer that grows with the stream
-    // rather than one of the input's size first: for a text of tens of
-    // megabytes, which deflates to a small part of that.
-    QByteArray CompressGrowing(const QByteArray& bytes);
+    // What Compress returns, handed to `write` a piece at a time as it is
+    // made rather than held: for a text of tens or hundreds of megabytes,
+    // which goes straight into a file. False when zlib or `write` fails.
+    bool CompressInto(const QByteArray& bytes, const std::function<bool(const char*, qint64)>& write);
     // Inflates one whole zlib stream of `size` bytes into `out` of
     // `capacity` bytes, as zlib's uncompress does: false unless the stream
     // is sound and ends within `capacity`. `produced` gets the length.

@@ -261,6 +261,10 @@ public:
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
     bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
+    // SaveFile of a document made for this one save: the texts of the
+    // elements written out are given up as the file's text takes them, so
+    // that the save never holds them twice. It cannot be written again.
+    bool SaveFileOnce(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr);
     // Whether ReadDocumentText would refuse `xml`; `reason` gets its reason,
     // which is empty when no language is loaded: the verdict is the result.
     static bool Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs = nullptr);
@@ -322,6 +326,11 @@ public:
     {
         QDomNode mark;
         QByteArray text;
+        // The elements written out below it stay apart until the file's text
+        // is made: where each goes into `text` (before the byte at that
+        // place), and its index, in order; `bytes` is the text with them.
+        QVector<std::pair<int, int>> below;
+        qint64 bytes = 0;
         STextCount count;
         qint64 elementBytes = 0;
         QString tag;
@@ -335,7 +344,8 @@ private:
     // ToBytes, given up once past `maxBytes`: the text then ends there.
     // With `count`, what the reader will count of it, the elements written
     // out included.
-    QByteArray WriteText(int maxBytes, STextCount* count = nullptr) const;
+    QByteArray WriteText(int maxBytes, STextCount* count = nullptr, bool giveUpTexts = false) const;
+    bool Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const;
     // False when the counts of writing show the reader takes the text as it
     // is without scanning it; true when it may refuse it (CheckStructure decides).
     bool MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const;

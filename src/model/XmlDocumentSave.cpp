@@ -7,6 +7,7 @@
 #include "Captions.h"
 #include "model/BlobCompressor.h"
 #include "model/Language.h"
+#include "model/SafeWrite.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -121,15 +122,41 @@ const QString kWrittenOutMark = QStringLiteral("written-out");
 
 // The texts of the elements written out, the length past which the rest of
 // the text is of no use to the caller, where what the reader will count of
-// it is counted, and whether a text taken in place of its mark is given up
-// (it is then held in the text of the element above it).
+// it is counted, whether a text written into the file's is freed, and, when
+// the text of an element written out is made, where those below it go.
 struct SWriting
 {
     QVector<CXmlDocument::SWrittenOut>& writtenOut;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
-    bool takeTexts = false;
+    // A text written is freed, its element still counted as written out.
+    bool freeTexts = false;
+    QVector<std::pair<int, int>>* below = nullptr;
+    qint64* belowBytes = nullptr;
 };
+
+// The text of an element written out, with those written out below it in
+// their places, up to the length past which the caller has no use for it.
+void AppendWrittenOut(QByteArray& out, CXmlDocument::SWrittenOut& written, const SWriting& writing)
+{
+    const auto appendUpTo = [&](const char* data, int size) {
+        const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
+        if (room > 0)
+            out.append(data, int(std::min<qint64>(size, room)));
+    };
+    int from = 0;
+    for (const auto& [at, index] : qAsConst(written.below)) {
+        appendUpTo(written.text.constData() + from, at - from);
+        if (index >= 0 && index < writing.writtenOut.size())
+            AppendWrittenOut(out, writing.writtenOut[index], writing);
+        from = at;
+    }
+    appendUpTo(written.text.constData() + from, written.text.size() - from);
+    if (writing.freeTexts) {
+        written.text = QByteArray();
+        written.below = {};
+    }
+}
 
 // The element written out that `node` marks, if it is such a mark.
 CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node, QVector<CXmlDocument::SWrittenOut>& writtenOut)
@@ -160,16 +187,18 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
     CXmlDocument::STextCount* const count = writing.count;
     if (node.isProcessingInstruction()) {
         if (CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
-            // The element's own text, laid out where it stood.
-            const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
-            if (room > 0)
-                out.append(written->text.constData(), int(std::min<qint64>(written->text.size(), room)));
             if (count)
                 AddCount(*count, written->count);
-            if (writing.takeTexts) {
-                written->text = QByteArray();
+            if (writing.below) {
+                // Held by the element above from now on, and copied only
+                // into the file's text: a show's text is never held twice.
+                writing.below->append({out.size(), int(written - writing.writtenOut.data())});
+                *writing.belowBytes += written->bytes;
                 written->taken = true;
+                return;
             }
+            // The element's own text, laid out where it stood.
+            AppendWrittenOut(out, *written, writing);
             return;
         }
     }
@@ -249,6 +278,16 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
 
 bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
 {
+    return Save(path, error, readAs, false);
+}
+
+bool CXmlDocument::SaveFileOnce(const QString& path, QString* error, const SDeferredChildren* readAs)
+{
+    return Save(path, error, readAs, true);
+}
+
+bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const
+{
     const int mode = GetStorageMode(path);
     // The whole text is made and checked as the reader checks it before a
     // byte of the file is replaced: a show that would not open again is
@@ -258,7 +297,7 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
     // cannot clear is scanned again as the reader scans it.
     STextCount count;
     const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
-    const QByteArray xml = WriteText(maxBytes, &count);
+    const QByteArray xml = WriteText(maxBytes, &count, giveUpTexts);
     QString refusal;
     if (MayBeRefused(xml, count, readAs) && Refuses(xml, refusal, readAs)) {
         if (error)
@@ -266,22 +305,32 @@ bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferred
                          .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal));
         return false;
     }
-    QByteArray stored;
-    if (mode == CompressedStorage) {
-        // qCompress would first take a buffer the size of the text.
-        stored = CBlobCompressor().CompressGrowing(xml);
-    } else {
-        stored = EncodeStorage(mode, xml);
-    }
-    // Compressed text is never empty (even nothing has its length): empty
-    // means zlib ran out of memory, and writing it would replace the show
-    // with an empty file.
-    if (stored.isEmpty() && mode != ScrambledStorage && mode != HexStorage) {
-        if (error)
-            *error = qt_error_string(ENOMEM);
-        return false;
-    }
-    return WriteWholeFile(path, stored, error);
+    if (mode != CompressedStorage)
+        return WriteWholeFile(path, EncodeStorage(mode, xml), error);
+    // Deflated straight into the file, never held: a show's text may be
+    // hundreds of megabytes.
+    bool writeFailed = false;
+    bool deflateFailed = false;
+    QString reason;
+    const bool written = SafeWriteFile(
+        path,
+        [&](const std::function<bool(const char*, qint64)>& write) {
+            const bool deflated = CBlobCompressor().CompressInto(xml, [&](const char* data, qint64 size) {
+                writeFailed = writeFailed || !write(data, size);
+                return !writeFailed;
+            });
+            // Deflate fails by itself only when zlib runs out of memory.
+            deflateFailed = !deflated && !writeFailed;
+            return deflated;
+        },
+        &reason);
+    if (written)
+        return true;
+    if (deflateFailed)
+        reason = qt_error_string(ENOMEM);
+    if (error)
+        *error = GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }
 
 bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs)
@@ -361,17 +410,18 @@ QByteArray CXmlDocument::ToBytes() const
     return WriteText(std::numeric_limits<int>::max());
 }
 
-QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
+QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count, bool giveUpTexts) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
     for (const SWrittenOut& written : m_writtenOut)
         writtenOut += written.text.size();
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
-    // Nothing is taken from the texts here: they stay for the next time.
+    // Nothing is taken from the texts here, unless given up: they stay for
+    // the next time.
     auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, {texts, maxBytes, count, false});
+        AppendNode(out, node, 0, {texts, maxBytes, count, giveUpTexts});
     return out;
 }
 
@@ -386,13 +436,18 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++depth;
     SWrittenOut written;
     QByteArray& text = written.text;
-    AppendNode(text, child, depth, {m_writtenOut, std::numeric_limits<int>::max(), &written.count, true});
+    qint64 belowBytes = 0;
+    AppendNode(text, child, depth,
+               {m_writtenOut, std::numeric_limits<int>::max(), &written.count, false, &written.below, &belowBytes});
+    // Held until the file is written, by the hundred thousand.
+    text.squeeze();
+    written.bytes = text.size() + belowBytes;
     // The reader cuts the element out of the text without its indent and
     // line break.
     int first = 0;
     while (first < text.size() && text[first] == ' ')
         ++first;
-    written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
+    written.elementBytes = written.bytes - first - (text.endsWith('\n') ? 1 : 0);
     written.tag = child.tagName();
     written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(m_writtenOut.size()));
     parent.replaceChild(written.mark, child);

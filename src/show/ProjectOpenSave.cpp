@@ -187,7 +187,7 @@ bool CProject::SaveProject(const QString& path, QString* error)
         doc->CountAsRead(*this);
         doc->WriteProject(*this, true);
         const CXmlDocument::SDeferredChildren pages = CProjectFileV3::ShowDocument();
-        saved = doc->SaveFile(path, error, &pages);
+        saved = doc->SaveFileOnce(path, error, &pages);
     } catch (const CFileRefused& refused) {
         if (error)
             *error = GetLangText(Txt::CannotWriteFile)

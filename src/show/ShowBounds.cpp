@@ -74,9 +74,11 @@ const qint64 kTextBytes[CShowBounds::KindCount] = {
     256,  // timeline lines (some 40)
     160,  // timeline blocks (some 100)
     96,   // timeline markers (some 50)
-    4096, // patch blocks (some 760 for a small profile)
+    2048, // patch blocks (some 760 for a small profile)
     8,    // group members (some 4)
-    0,    // generated entries: not written
+    // Generated steps are not written, their row is: its records of its
+    // fixtures, spread over the steps it generates (some 1 an entry).
+    8,    // generated entries
     0,    // generated levels
 };
 // The text of a universe's mask where a scene marks a slot (some 570).
@@ -255,6 +257,11 @@ qint64 CShowBounds::BeamFlagBytes(const CProject& project)
         }
     }
     return flags * kBeamFlagBytes;
+}
+
+qint64 CShowBounds::TextBytes(Kind kind)
+{
+    return kind >= 0 && kind < KindCount ? kTextBytes[kind] : 0;
 }
 
 qint64 CShowBounds::DocumentBytes()

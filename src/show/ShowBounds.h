@@ -87,6 +87,8 @@ public:
     // as the program writes it with names of a few words: the most a show's
     // document holds, for its reader and its save alike.
     static qint64 DocumentBytes();
+    // The most text one element of the kind takes in it.
+    static qint64 TextBytes(Kind kind);
 
     // True when `more` elements of the kind fit within its bound and, for
     // pages and scenes, the show's buffers within theirs: a new page or

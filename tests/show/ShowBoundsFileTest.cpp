@@ -432,6 +432,11 @@ private slots:
         const QString second = m_dir.filePath(QStringLiteral("second.kv3"));
         QString error;
         QVERIFY2(rig.project.SaveProject(first, &error), qPrintable(error));
+        // Within what a show's document holds for the kind.
+        const QString empty = m_dir.filePath(QStringLiteral("empty.kv3"));
+        QVERIFY(CPlaybackRig(UniversesFor(k)).project.SaveProject(empty));
+        QVERIFY(qUncompress(ReadBytes(first)).size() - qUncompress(ReadBytes(empty)).size()
+                <= B::Bound(k) * B::TextBytes(k));
         CPlaybackRig opened(UniversesFor(k));
         QVERIFY(opened.project.OpenProject(first));
         QCOMPARE(B::Held(opened.project, k), B::Bound(k));

@@ -277,6 +277,9 @@ QList<std::pair<const char*, QByteArray>> LongListFiles()
             + QByteArray::number(i) + "\"/></ZKFixtures>";
         ids += (i ? "|" : "") + QByteArray::number(i);
     }
+    QByteArray fixtures;
+    for (int i = 0; i < 20000; ++i)
+        fixtures += "<ZKFixture ZKId=\"" + QByteArray::number(i) + "\"/>";
     QByteArray released;
     for (int i = 1; i < 6000; ++i)
         released += (i > 1 ? "|" : "") + QByteArray::number(i);
@@ -288,7 +291,7 @@ QList<std::pair<const char*, QByteArray>> LongListFiles()
         {"effect rows over a large patch",
          "<ZKPatch><ZKFixtures><ZKLibrary ZKMatrixId=\"-1\"><ZKProfile><ZKProperties/><ZKModes><ZKMode><ZKChannel/>"
          "</ZKMode></ZKModes></ZKProfile></ZKLibrary>"
-             + QByteArray("<ZKFixture/>").repeated(20000)
+             + fixtures
              + "</ZKFixtures></ZKPatch><ZKPages><ZKPage><ZKScenes><ZKScene><ZKSteps>"
              + QByteArray("<ZKStep><ZKEffect ZKEType=\"1\"/></ZKStep>").repeated(20000)
              + "</ZKSteps></ZKScene></ZKScenes></ZKPage></ZKPages>"},

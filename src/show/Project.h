@@ -202,6 +202,9 @@ public:
     // the copy's fixtures; false for a bad index or when nothing is left to
     // play (the copy then plays on as it was).
     bool RefreshRunningCopy(int index, int stepIndex, int timeMs);
+    // The copy's steps made again from its first effect, bound as it is, for
+    // the profiles its fixtures have now; false when the effect binds nothing.
+    bool RemakeCopySteps(CEffectScene& copy);
     // The live sliders of an effect scene reach its running copies.
     void SetSceneLiveParams(CScene* scene, bool dimmerChanged);
     // The preset effect's level as the effect scene's first step holds it

@@ -169,6 +169,16 @@ bool CProjectFileBase::readFixtureRecord(SFixtureRecord& record, const CLibraryP
     return true;
 }
 
+bool CProjectFileBase::ClaimFixtureId(int id)
+{
+    if (m_patchedIds.contains(id)) {
+        ++m_fixturesLeftOut;
+        return false;
+    }
+    m_patchedIds.insert(id);
+    return true;
+}
+
 CPatchedFixture* CProjectFileBase::CreateFixture(CProject& project, const SFixtureRecord& record,
                                                  CLibraryProfile* profile, int drawType)
 {

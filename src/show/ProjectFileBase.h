@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <algorithm>
@@ -93,6 +94,12 @@ protected:
     // library, and the library's parent made current again; null, nothing
     // kept, when the profile does not read.
     CLibraryProfile* readLibraryProfile(CProject& project);
+    // Ids repeat only in a damaged file. The first fixture patched with an
+    // id keeps it, and a later record of the id is left out (and counted
+    // with the others left out): a save writes the patch in its own order,
+    // and every step, group and matrix naming the id must find the same
+    // fixture when that save is opened. False when the id is taken.
+    bool ClaimFixtureId(int id);
     // The fixture of the record; an inverted one joins the project's list
     // of them.
     static CPatchedFixture* CreateFixture(CProject& project, const SFixtureRecord& record, CLibraryProfile* profile,
@@ -157,7 +164,10 @@ protected:
 private:
     void CountBufferBytes(qint64 bytes);
 
+    QSet<int> m_patchedIds;
+
 public:
-    // Fixture records refused by readFixtureRecord: the open tells the user.
+    // Fixture records refused by readFixtureRecord or ClaimFixtureId: the
+    // open tells the user.
     int m_fixturesLeftOut = 0;
 };

@@ -318,6 +318,9 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
+    // A matrix id, like a fixture id, is the first matrix's (see ClaimFixtureId);
+    // the fixtures of a later block of the id are patched free of it.
+    QSet<int> matrixIds;
     CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
     m_patchBlocks = ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
@@ -347,7 +350,7 @@ bool CProjectFileV3::readPatch(CProject& project)
 
         CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
-        if (hasMatrix && columns >= 1 && rows >= 1) {
+        if (hasMatrix && columns >= 1 && rows >= 1 && !matrixIds.contains(matrixId)) {
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
             matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
@@ -378,6 +381,7 @@ bool CProjectFileV3::readPatch(CProject& project)
         } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
+            matrixIds.insert(matrixId);
         }
     });
     IndexGeneralGroup(project);
@@ -391,7 +395,7 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
     SFixtureRecord record;
     int drawType = 0;
     GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
-    if (!readFixtureRecord(record, profile))
+    if (!readFixtureRecord(record, profile) || !ClaimFixtureId(record.id))
         return nullptr;
 
     auto* fixture = CreateFixture(project, record, profile, drawType);

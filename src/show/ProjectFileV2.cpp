@@ -196,6 +196,9 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     qint64 fixturesRead = 0;
     int highestUniverse = -1;
     QList<CPatchedFixture*> withoutId;
+    // A matrix id, like a fixture id, is the first matrix's (see ClaimFixtureId);
+    // the fixtures of a later block of the id are patched free of it.
+    QSet<int> matrixIds;
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -224,7 +227,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
 
         CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
-        if (hasMatrix && columns >= 1 && rows >= 1) {
+        if (hasMatrix && columns >= 1 && rows >= 1 && !matrixIds.contains(matrixId)) {
             matrix = new CFixtureMatrix(profile, matrixId, std::min(columns, kMaxMatrixSide),
                                         std::min(rows, kMaxMatrixSide), 0);
             matrix->AddPosition(matrixPosition);
@@ -234,7 +237,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
         try {
             ForEachChild(QStringLiteral("ZKFixture"), [&] {
                 const bool hasId = CurrentElement().hasAttribute(QStringLiteral("ZKId"));
-                CPatchedFixture* fixture = readLegacyFixture(project, profile, import);
+                CPatchedFixture* fixture = readLegacyFixture(project, profile, hasId, import);
                 if (!fixture)
                     return;
                 general->m_fixtures << fixture;
@@ -255,9 +258,12 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
             delete matrix; // not yet the general group's
             throw;
         }
-        if (matrix) {
+        if (matrix && matrix->MemberCount() == 0) {
+            delete matrix; // every member was left out: the show would not save it
+        } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
+            matrixIds.insert(matrixId);
         }
     });
 
@@ -285,7 +291,8 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     return AcceptUniverses(project, highestUniverse);
 }
 
-CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryProfile* profile, bool import)
+CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryProfile* profile, bool hasId,
+                                                   bool import)
 {
     SFixtureRecord record;
     int x = 0;
@@ -299,6 +306,9 @@ CPatchedFixture* CProjectFileV2::readLegacyFixture(CProject& project, CLibraryPr
             return nullptr;
         record.id += kImportIdOffset;
     }
+    // One without an id is given a free one once the whole patch is read.
+    if (hasId && !ClaimFixtureId(record.id))
+        return nullptr;
 
     auto* fixture = CreateFixture(project, record, profile, 0);
     fixture->AddPosition(BoundedExtent(x), BoundedExtent(y));

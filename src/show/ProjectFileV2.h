@@ -53,8 +53,9 @@ public:
     void readLegacyParams(CProject& project);
     // False only for the universe-count question (whatever the answer).
     bool readLegacyPatch(CProject& project, bool import);
-    // One "ZKFixture" (current); null when it cannot be patched.
-    CPatchedFixture* readLegacyFixture(CProject& project, CLibraryProfile* profile, bool import);
+    // One "ZKFixture" (current); null when it cannot be patched or its id
+    // (`hasId`: the record gives one) is another fixture's already.
+    CPatchedFixture* readLegacyFixture(CProject& project, CLibraryProfile* profile, bool hasId, bool import);
     void readLegacyScenes(CProject& project, int pass, bool import);
     void readLegacyStep(CProject& project, CScene* scene, CSceneStep* step, bool first, bool import);
 

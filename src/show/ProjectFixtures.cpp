@@ -336,12 +336,70 @@ void CProject::DropProfilesIfUnused(const QList<CLibraryProfile*>& profiles)
     qDeleteAll(dropped);
 }
 
+namespace {
+
+bool HoldsEntryOfFormerProfile(const CScene& scene)
+{
+    for (const CSceneStep* step : scene.m_steps) {
+        for (const CStepFixture* entry : step->m_entries) {
+            if (entry->Fixture() && entry->Profile() != entry->Fixture()->Profile())
+                return true;
+        }
+    }
+    return false;
+}
+
+// Made again where it plays: the effect times its steps whatever the
+// profiles, so the copy goes on at the same point of its cycle. The
+// fixtures it gave up to a newer copy, which its effect still binds, stay
+// given up. Counted as driving the fixtures of its new first step only.
+void RemakePlayingCopy(CProject& project, CEffectScene& copy)
+{
+    const int index = copy.CurrentStepIndex();
+    const QVector<CPatchedFixture*> held = copy.FirstStepFixtures();
+    for (CPatchedFixture* fixture : held)
+        fixture->RemovePlayingScene(&copy);
+    if (project.RemakeCopySteps(copy)) {
+        const QSet<const CPatchedFixture*> kept(held.begin(), held.end());
+        for (CSceneStep* step : qAsConst(copy.m_steps)) {
+            QList<CStepFixture*>& entries = step->m_entries;
+            int left = 0;
+            for (int i = 0; i < entries.size(); ++i) {
+                if (kept.contains(entries.at(i)->Fixture()))
+                    entries[left++] = entries.at(i);
+                else
+                    delete entries.at(i);
+            }
+            entries.erase(entries.begin() + left, entries.end());
+        }
+        copy.m_currentStep = copy.m_steps.value(index);
+        if (!copy.m_currentStep)
+            copy.GoToStep(0, 0);
+    }
+    for (CPatchedFixture* fixture : copy.FirstStepFixtures())
+        fixture->AddPlayingScene(&copy);
+}
+
+} // namespace
+
 void CProject::FitEntriesToProfiles()
 {
     const quint64 changes = CPatchedFixture::ProfileChanges();
     if (changes == m_fittedProfileChanges)
         return;
     m_fittedProfileChanges = changes;
+    // A copy of an effect scene plays what its effect made for the profiles
+    // of its start. Fitted channel by channel, it would keep no level on a
+    // channel the former profile lacked, and drive none there: a fixture
+    // refit through fewer channels and back would lose the effect's colour
+    // for good. It takes the effect's levels for the new profile, as a copy
+    // started now would; one on its way out fades out what it had.
+    QList<CEffectScene*> remade;
+    for (CEffectScene* copy : m_runningCopies + m_queuedCopies) {
+        if (!copy->m_fadingOut && !copy->m_stopping && !m_copyFadeFrom.contains(copy)
+            && !m_releasingCopies.contains(copy) && HoldsEntryOfFormerProfile(*copy))
+            remade << copy;
+    }
     // A scene fading, in or out or between steps, fades from levels taken
     // slot by slot: they go where the scene's levels go.
     QHash<const CScene*, QList<CDmxLayer*>> fadeLevels;
@@ -353,6 +411,8 @@ void CProject::FitEntriesToProfiles()
         fadeLevels[copy.key()] << &copy.value();
     for (CScene* scene : EveryScene(*this))
         scene->FitEntriesToProfiles(fadeLevels.value(scene));
+    for (CEffectScene* copy : qAsConst(remade))
+        RemakePlayingCopy(*this, *copy);
     ShowHost().FixtureProfilesChanged();
 }
 

@@ -107,13 +107,19 @@ void WritePresetLevels(const CPresetEffect& effect, const CPresetLevels& levels,
 // it at the step and time; false when nothing is left to play.
 bool RestartFromEffect(CProject& project, CEffectScene& copy, int stepIndex, int timeMs)
 {
+    const CEffect* effect = copy.m_effects.value(0);
+    project.m_boundFixtureCount = effect ? effect->m_fixtures.size() : 0;
+    return project.RemakeCopySteps(copy) && copy.CScene::Start(stepIndex, timeMs, false, false, false);
+}
+
+} // namespace
+
+bool CProject::RemakeCopySteps(CEffectScene& copy)
+{
     if (copy.m_effects.isEmpty() || !copy.m_effects.first())
         return false;
     CEffect* effect = copy.m_effects.first();
-    if (effect->IsMatrix() && !effect->m_matrix)
-        return false;
-    project.m_boundFixtureCount = effect->m_fixtures.size();
-    if (project.m_boundFixtureCount == 0)
+    if ((effect->IsMatrix() && !effect->m_matrix) || effect->m_fixtures.isEmpty())
         return false;
 
     copy.DeleteSteps();
@@ -121,7 +127,7 @@ bool RestartFromEffect(CProject& project, CEffectScene& copy, int stepIndex, int
     copy.m_effects = {effect};
     qDeleteAll(others);
     copy.ClearActiveMasks();
-    project.GenerateEffectSteps(effect, &copy, 0);
+    GenerateEffectSteps(effect, &copy, 0);
     // The generated steps point at a clone the writing added; the copy keeps
     // its own effect as its only one.
     const QList<CEffect*> generated = copy.m_effects.mid(1);
@@ -132,10 +138,8 @@ bool RestartFromEffect(CProject& project, CEffectScene& copy, int stepIndex, int
     }
     qDeleteAll(generated);
     copy.UpdateLength();
-    return copy.CScene::Start(stepIndex, timeMs, false, false, false);
+    return true;
 }
-
-} // namespace
 
 void CProject::ReapplyEffectScene(CEffectScene* effectScene, bool onSelection, int stepIndex, int timeMs)
 {

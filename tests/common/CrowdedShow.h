@@ -10,12 +10,19 @@ struct CCrowdedShow
 {
     const char* kind;
     QByteArray head; // what the elements need around them
-    QByteArray unit;
+    QByteArray unit; // "%1" in it becomes the unit's number: ids a file does not repeat
     QByteArray tail;
 
     QByteArray Xml(int count) const
     {
-        return "<ZKFile Version=\"2.0\">" + head + unit.repeated(count) + tail + "</ZKFile>";
+        QByteArray units;
+        if (unit.contains("%1")) {
+            for (int i = 0; i < count; ++i)
+                units += QByteArray(unit).replace("%1", QByteArray::number(i + 1));
+        } else {
+            units = unit.repeated(count);
+        }
+        return "<ZKFile Version=\"2.0\">" + head + units + tail + "</ZKFile>";
     }
 };
 
@@ -31,8 +38,8 @@ inline QList<CCrowdedShow> CrowdedShows()
          "</ZKSteps></ZKScene></ZKScenes></ZKPage></ZKPages>"},
         {"effect scenes", "<ZKEffScenes>", "<ZKEffScene/>", "</ZKEffScenes>"},
         {"matrices", "<ZKPatch>",
-         "<ZKFixtures><ZKLibrary ZKMatrixId=\"1\"><ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/>" + profile
-             + "</ZKLibrary><ZKFixture/></ZKFixtures>",
+         "<ZKFixtures><ZKLibrary ZKMatrixId=\"%1\"><ZKMatrix ZKMatrixSizeX=\"1\" ZKMatrixSizeY=\"1\"/>" + profile
+             + "</ZKLibrary><ZKFixture ZKId=\"%1\"/></ZKFixtures>",
          "</ZKPatch>"},
         {"fading buttons", "<ZKFadingButs>", "<ZKFadingBut ZKName=\"\"/>", "</ZKFadingButs>"},
         {"timeline lines", "<ZKTimeLines>", "<ZKTimeLine ZKName=\"\" Type=\"0\"/>", "</ZKTimeLines>"},

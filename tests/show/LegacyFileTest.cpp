@@ -27,6 +27,13 @@ QString RgbProfile()
         .arg(ChannelType::Blue);
 }
 
+QString DimmerProfile()
+{
+    return QStringLiteral("<ZKProfile><ZKProperties ZKFixtPath=\"Dimmer.kvp\"/><ZKModes ZKNbMode=\"1\">"
+                          "<ZKMode ZKNbChannel=\"1\"><ZKChannel ZKChannelType=\"%1\"/></ZKMode></ZKModes></ZKProfile>")
+        .arg(ChannelType::Dimmer);
+}
+
 QString Blob(std::initializer_list<int> values)
 {
     return CXmlDocument::EncodeBlob(Bytes(values));
@@ -255,6 +262,72 @@ private slots:
         // "b" keeps the 0 it was given; "a" and "c" take 1 and 3.
         QCOMPARE(ids.join(QLatin1Char(' ')), QStringLiteral("a1 b0 c3 d2"));
         QCOMPARE(Entries(rig.project.m_firstPage->m_scenes[0]->m_steps[0]), QStringLiteral("#0=7,8,9"));
+    }
+
+    // Ids repeat only in a damaged file. The first fixture patched with an
+    // id keeps it; a later one is left out, and told, with a matrix of its
+    // own. The first matrix of an id keeps it too; the fixtures of a later
+    // one are patched free. A save writes the patch in address order (the
+    // later one first here): were both kept, a step or matrix naming the id
+    // would find the other one once the save is opened.
+    void aRepeatedIdKeepsItsFirstOwner_data()
+    {
+        Columns<QString, QString, QString, QString, int, int>("name", "first", "later", "patch", "matrices",
+                                                              "leftOut");
+        const QString free = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"-1\">%1</ZKLibrary>%2</ZKFixtures>");
+        const QString matrix = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"2\">%1<ZKMatrix ZKMatrixSizeX=\"1\""
+                                              " ZKMatrixSizeY=\"1\"/></ZKLibrary>%2</ZKFixtures>");
+        const QString first = QStringLiteral("<ZKFixture ZKName=\"first\" ZKId=\"4\" ZKUniverse=\"1\" ZKAddress=\"20\"/>");
+        const QString later = QStringLiteral("<ZKFixture ZKName=\"later\" ZKId=\"%1\"/>");
+        const QString firstFree = free.arg(RgbProfile(), first);
+        const QString firstInMatrix = matrix.arg(RgbProfile(), first);
+        const QString laterFree = free.arg(DimmerProfile(), later.arg(4));
+        const QString laterInMatrix = matrix.arg(DimmerProfile(), later.arg(4));
+        for (const char* suffix : {"kv2", "kv3"}) {
+            const QString name = QStringLiteral("dup.") + suffix;
+            QTest::addRow("%s fixture, fixture", suffix) << name << firstFree << laterFree << "first:3" << 0 << 1;
+            QTest::addRow("%s fixture, matrix fixture", suffix)
+                << name << firstFree << laterInMatrix << "first:3" << 0 << 1;
+            QTest::addRow("%s matrix fixture, fixture", suffix)
+                << name << firstInMatrix << laterFree << "first:3" << 1 << 1;
+            QTest::addRow("%s matrix, matrix", suffix)
+                << name << firstInMatrix << matrix.arg(DimmerProfile(), later.arg(5)) << "later:1 first:3" << 1 << 0;
+        }
+        QTest::newRow("kv1 fixture, matrix fixture") << "dup.kv1" << firstFree << laterInMatrix << "first:3" << 0 << 1;
+    }
+    void aRepeatedIdKeepsItsFirstOwner()
+    {
+        const auto [name, first, later, patch, matrices, leftOut] =
+            Row<QString, QString, QString, QString, int, int>("name", "first", "later", "patch", "matrices", "leftOut");
+        QString scene = QStringLiteral("<ZKScenes><ZKScene><ZKSteps><ZKStep><SData SIds=\"4|3\" SLvl=\"%1\"/></ZKStep>"
+                                       "</ZKSteps></ZKScene></ZKScenes>")
+                            .arg(Blob({1, 2, 3}));
+        if (name.endsWith(QLatin1String("kv3")))
+            scene = QStringLiteral("<ZKPages><ZKPage>%1</ZKPage></ZKPages>").arg(scene);
+        const QString xml =
+            QStringLiteral("<ZKFile Version=\"2.0\"><ZKPatch>%1%2</ZKPatch>%3</ZKFile>").arg(first, later, scene);
+        CPlaybackRig rig;
+        CProject& project = rig.project;
+        QVERIFY(project.OpenProject(WriteXml(name, xml)));
+        QCOMPARE(project.m_fixturesLeftOut, leftOut);
+        QByteArray saved;
+        for (int round = 0; round < 2; ++round) {
+            QStringList fixtures;
+            for (const CPatchedFixture* fixture : project.m_generalGroup->m_fixtures)
+                fixtures << fixture->m_name + QLatin1Char(':') + QString::number(fixture->Profile()->ChannelCount());
+            QCOMPARE(fixtures.join(QLatin1Char(' ')), patch);
+            QCOMPARE(project.m_generalGroup->m_matrices.size(), matrices);
+            if (matrices > 0)
+                QCOMPARE(project.m_generalGroup->m_matrices[0]->MemberCount(), 1);
+            QCOMPARE(Entries(project.m_firstPage->m_scenes[0]->m_steps[0]), QStringLiteral("#4=1,2,3"));
+            const QString path = m_dir.filePath(QStringLiteral("saved%1.kv3").arg(round));
+            QVERIFY(project.SaveProject(path));
+            if (round == 1)
+                QCOMPARE(ReadBytes(path), saved);
+            saved = ReadBytes(path);
+            QVERIFY(project.OpenProject(path));
+        }
+        QCOMPARE(project.m_fixturesLeftOut, 0);
     }
 
     void damagedFilesEndInANewProject_data()

@@ -816,11 +816,14 @@ private slots:
                 .arg(patch, ids.join(QLatin1Char('|')) + QStringLiteral("|2999").repeated(300000),
                      QStringLiteral("2999;1|").repeated(300000));
         // Each effect row selects its fixtures to be generated.
+        text.clear();
+        for (int i = 0; i < 20000; ++i)
+            text += QStringLiteral("<ZKFixture ZKId=\"%1\"/>").arg(i);
         QTest::newRow("effect rows over a large patch")
             << QStringLiteral("<ZKPatch><ZKFixtures><ZKLibrary ZKMatrixId=\"-1\"><ZKProfile><ZKProperties/><ZKModes>"
                               "<ZKMode><ZKChannel/></ZKMode></ZKModes></ZKProfile></ZKLibrary>%1</ZKFixtures></ZKPatch>"
                               "<ZKPages><ZKPage><ZKScenes><ZKScene><ZKSteps>%2</ZKSteps></ZKScene></ZKScenes></ZKPage></ZKPages>")
-                   .arg(QStringLiteral("<ZKFixture/>").repeated(20000),
+                   .arg(text,
                         QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"/></ZKStep>").repeated(20000))
             << "steps" << 20000 << 1;
         QTest::newRow("matrices of a group") << matrixGroup << "matrices" << 3000 << 1;

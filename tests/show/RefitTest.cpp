@@ -4,6 +4,7 @@
 
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
+#include "effects/GradientEffect.h"
 #include "effects/PresetEffect.h"
 #include "show/EffectScene.h"
 
@@ -173,6 +174,63 @@ struct CRefitRig : CPlaybackRig
     CEffectScene* effectScene = nullptr;
 };
 
+// A fixture held by scene S at 200, 0, 0, 0 and by a playing copy of an
+// effect scene whose gradient gives it a colour: "static", "moving" (three
+// steps that fade), or static and "fading out" over 2 s, a quarter through.
+// `fitFirst` gives the fixture its last profile before anything plays.
+struct CCopyRig : CPlaybackRig
+{
+    CCopyRig(const QString& to, bool copyFirst, const QString& copy, bool fitFirst)
+    {
+        for (const QString& letters : QStringList{QStringLiteral("DRGB")} + to.split(QLatin1Char('|')))
+            profiles << Profile(*this, letters);
+        fixture = Patch(profiles.first(), 0, 10);
+        scene = AddScene(QStringLiteral("S"));
+        AddStep(scene, 0, 100000, {{fixture, {200, 0, 0, 0}}});
+        auto* gradient = new CGradientEffect(1200);
+        gradient->m_gradType = copy == QLatin1String("moving") ? 1 : 0;
+        gradient->m_pegColors = {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66), CRgbwColor(77, 88, 99)};
+        gradient->m_pegPositions = {0.0, 0.5, 1.0};
+        effectScene = project.AddEffectScene();
+        effectScene->m_effects << gradient;
+        effectScene->m_fadeOut = 2000;
+        if (fitFirst)
+            Refit();
+        ShowEdits::Select(project, {fixture});
+        for (int i = 0; i < 2; ++i) {
+            if ((i == 0) == copyFirst)
+                QVERIFY(project.PlayEffectScene(effectScene));
+            else
+                Page()->PlayScene(scene);
+            Tick(2);
+        }
+        Tick(16);
+        if (copy == QLatin1String("fading out"))
+            QVERIFY(project.StopEffectScene(effectScene, false));
+        Tick(copy == QLatin1String("fading out") ? 20 : 0);
+    }
+    void Refit()
+    {
+        for (CLibraryProfile* profile : profiles.mid(1))
+            ShowEdits::ChangeProfile(project, fixture, profile);
+    }
+    // The fixture's slots, then the copy's step, its time in it and its position.
+    QList<int> Shown() const
+    {
+        QList<int> out;
+        for (int c = 0; c < CStepFixture::ChannelCountFor(fixture->Profile()); ++c)
+            out << Out(0, 10 + c);
+        if (const CEffectScene* copy = project.m_runningCopies.value(0))
+            out << copy->CurrentStepIndex() << copy->m_stepTime << copy->m_roundedPosition;
+        return out;
+    }
+
+    QList<CLibraryProfile*> profiles;
+    CPatchedFixture* fixture = nullptr;
+    CScene* scene = nullptr;
+    CEffectScene* effectScene = nullptr;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(SPlace)
@@ -307,6 +365,88 @@ private slots:
                 QCOMPARE(rig.StepsRendered(), rig.Page()->m_playing.size());
             }
         }
+    }
+
+    // A playing copy of an effect scene gives a refit fixture the effect's
+    // levels for its new profile, where it plays, as a copy started on it
+    // now would: a channel the former profile lacked shows the effect again.
+    void effectCopyFollowsRefit_data()
+    {
+        Columns<QString, bool, QString, QList<int>>("to", "copyFirst", "copy", "expected");
+        // Where given, what goes out on the fixture's slots; else what a
+        // refit before the play gives. S no longer holds the colour it held
+        // at 0: the copy's shows.
+        QTest::newRow("shrunk, then grown back, the copy under") << "D|DRGB" << true << "static"
+                                                                 << QList<int>{200, 11, 22, 33};
+        QTest::newRow("shrunk, then grown back, the copy over") << "D|DRGB" << false << "static"
+                                                                << QList<int>{200, 11, 22, 33};
+        // On a dimmer alone the effect drives the dimmer. Through a profile
+        // it drives nothing of, the copy plays on, as S does; S's dimmer went.
+        QTest::newRow("a dimmer alone") << "D" << false << "static" << QList<int>{22};
+        QTest::newRow("through a zoom alone") << "Z|DRGB" << false << "static" << QList<int>{0, 11, 22, 33};
+        // A moving copy goes on at its point of the cycle, halfway through a
+        // fade, from the levels it faded from on their new channels.
+        QTest::newRow("moving, colours moved") << "BGRD" << false << "moving" << QList<int>();
+        QTest::newRow("moving, grown") << "DRGBZ" << true << "moving" << QList<int>();
+        // One on its way out fades out what it had, from where it was: a
+        // colour the fixture lost in between is not faded out again.
+        QTest::newRow("fading out, colours moved") << "BGRD" << false << "fading out" << QList<int>();
+        QTest::newRow("fading out, shrunk and grown back")
+            << "D|DRGB" << true << "fading out" << QList<int>{200, 0, 0, 0};
+    }
+    void effectCopyFollowsRefit()
+    {
+        const auto [to, copyFirst, copy, expected] = Row<QString, bool, QString, QList<int>>(
+            "to", "copyFirst", "copy", "expected");
+        QList<int> fresh;
+        {
+            CCopyRig fitted(to, copyFirst, copy, true);
+            fitted.Tick();
+            fresh = fitted.Shown();
+        }
+        CCopyRig rig(to, copyFirst, copy, false);
+        rig.Refit();
+        rig.Tick();
+        if (expected.isEmpty())
+            QCOMPARE(rig.Shown(), fresh);
+        else
+            QCOMPARE(rig.Shown().mid(0, expected.size()), expected);
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+
+        // S and the copy each count once as driving the fixture, whatever
+        // the copy holds now, and no longer once stopped.
+        QCOMPARE(rig.fixture->DrivingSceneCount(), 2);
+        rig.project.StopEffectScene(rig.effectScene, true);
+        rig.Page()->StopScene(rig.scene, false, false, false, false);
+        rig.Tick(2);
+        QCOMPARE(rig.fixture->DrivingSceneCount(), 0);
+    }
+
+    // A copy that gave a fixture up to a newer copy keeps it given up
+    // through a refit, though its effect still binds it: the newer one
+    // alone drives it.
+    void copyKeepsWhatItGaveUp()
+    {
+        CPlaybackRig rig;
+        const QList<CLibraryProfile*> profiles{Profile(rig, QStringLiteral("DRGB")), Profile(rig, QStringLiteral("D"))};
+        const QList<CPatchedFixture*> fixtures{rig.Patch(profiles[0], 0, 10), rig.Patch(profiles[0], 0, 20)};
+        for (const CRgbwColor& colour : {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66)}) {
+            rig.project.AddEffectScene()->m_effects << ShowEdits::Gradient(colour);
+            ShowEdits::Select(rig.project, fixtures.mid(0, rig.project.m_runningCopies.isEmpty() ? 2 : 1));
+            QVERIFY(rig.project.PlayEffectScene(rig.project.m_effectScenes.last()));
+            rig.Tick(2);
+        }
+        for (CLibraryProfile* profile : {profiles[1], profiles[0]}) {
+            for (CPatchedFixture* fixture : fixtures)
+                ShowEdits::ChangeProfile(rig.project, fixture, profile);
+        }
+        rig.Tick(2);
+        QVERIFY(!rig.project.m_runningCopies[0]->m_steps.first()->FindEntry(fixtures[0]));
+        QCOMPARE(fixtures[0]->DrivingSceneCount(), 1);
+        QList<int> out;
+        for (int slot : {11, 12, 13, 21, 22, 23})
+            out << rig.Out(0, slot);
+        QCOMPARE(out, QList<int>({44, 55, 66, 11, 22, 33}));
     }
 
     // An effect scene's effect on part of a matrix plays on a grid of its

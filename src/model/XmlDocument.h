@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <utility>
 
 class CFixtureProfile;
@@ -328,8 +329,16 @@ public:
         QByteArray text;
         // The elements written out below it stay apart until the file's text
         // is made: where each goes into `text` (before the byte at that
-        // place), and its index, in order; `bytes` is the text with them.
-        QVector<std::pair<int, int>> below;
+        // place), its index, and the list it stands in when that is the
+        // first of its name directly below this element (which a reader may
+        // cut apart again), in order; `bytes` is the text with them.
+        struct SBelow
+        {
+            int at = 0;
+            int index = 0;
+            QString list;
+        };
+        QVector<SBelow> below;
         qint64 bytes = 0;
         STextCount count;
         qint64 elementBytes = 0;
@@ -345,10 +354,22 @@ private:
     // With `count`, what the reader will count of it, the elements written
     // out included.
     QByteArray WriteText(int maxBytes, STextCount* count = nullptr, bool giveUpTexts = false) const;
+    // What WriteText counts, and the length of its text, without making
+    // the texts of the elements written out.
+    qint64 MeasureText(STextCount& count) const;
+    // The text handed to `flush` a piece at a time, each piece given up once
+    // handed on; false once `flush` fails.
+    bool WriteTextTo(const std::function<bool(QByteArray&)>& flush, bool giveUpTexts) const;
     bool Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const;
-    // False when the counts of writing show the reader takes the text as it
-    // is without scanning it; true when it may refuse it (CheckStructure decides).
-    bool MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const;
+    // False when the counts of writing show the reader takes a text of
+    // `textBytes` as it is without scanning it; true when it may refuse it
+    // (CheckStructure decides).
+    bool MayBeRefused(qint64 textBytes, const STextCount& count, const SDeferredChildren* readAs) const;
+    // What trees the reader builds of an element written out that it cuts
+    // at `level` of `cut` take at most at once, and the nodes of the
+    // largest of them.
+    std::pair<qint64, qint64> WeighWrittenOut(const SWrittenOut& written, const SDeferredChildren::SCut& cut,
+                                              int level) const;
     // CheckStructure, telling where it stopped.
     static bool ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
                               const char*& scannedTo);

@@ -81,9 +81,6 @@ const qint64 kTextBytes[CShowBounds::KindCount] = {
     8,    // generated entries
     0,    // generated levels
 };
-// The text of a universe's mask where a scene marks a slot (some 570).
-constexpr qint64 kMaskTextBytes = 640;
-
 qint64 ScenesHeld(const CProject& project)
 {
     qint64 scenes = project.m_effectScenes.size();

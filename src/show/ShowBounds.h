@@ -87,8 +87,10 @@ public:
     // as the program writes it with names of a few words: the most a show's
     // document holds, for its reader and its save alike.
     static qint64 DocumentBytes();
-    // The most text one element of the kind takes in it.
+    // The most text one element of the kind takes in it, and a universe's
+    // mask where a scene marks a slot (some 570).
     static qint64 TextBytes(Kind kind);
+    static constexpr qint64 kMaskTextBytes = 640;
 
     // True when `more` elements of the kind fit within its bound and, for
     // pages and scenes, the show's buffers within theirs: a new page or

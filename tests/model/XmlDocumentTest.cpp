@@ -674,6 +674,11 @@ private slots:
         QCOMPARE(out.ToBytes(), whole.ToBytes());
         QVERIFY(out.SaveFile(Path(QStringLiteral("out.kv3"))));
         QCOMPARE(ReadBytes(Path(QStringLiteral("out.kv3"))), qCompress(whole.ToBytes(), -1));
+        // Saved once, the texts given up as they go into the file.
+        CXmlDocument::SDeferredChildren readAs = Pages();
+        readAs.cuts[0].levels[1] = {"ZKScenes", "ZKScene"};
+        QVERIFY(out.SaveFileOnce(Path(QStringLiteral("once.kv3")), nullptr, &readAs));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("once.kv3"))), qCompress(whole.ToBytes(), -1));
     }
 
     void missingFileGivesTheSystemReason()

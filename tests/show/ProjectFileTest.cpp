@@ -1016,7 +1016,16 @@ private slots:
         QList<CSceneStep*>& steps = rig.Page()->m_scenes.first()->m_steps;
         while (steps.size() > within)
             delete steps.takeLast();
+        // Weighed step by step as the reader builds it, the scene needs no
+        // scan of the text to be cleared.
+        const qint64 scanned = CXmlDocument::ReadWork().scanned;
         QVERIFY2(rig.project.SaveProject(path, &error), qPrintable(error));
+        QCOMPARE(CXmlDocument::ReadWork().scanned, scanned);
+        // Levels that vary take what a show's document holds for them.
+        qint64 text = 1 << 20;
+        for (CShowBounds::Kind kind : {CShowBounds::Steps, CShowBounds::StepEntries, CShowBounds::StepLevels})
+            text += CShowBounds::Held(rig.project, kind) * CShowBounds::TextBytes(kind);
+        QVERIFY(qUncompress(ReadBytes(path)).size() <= text);
         const CStepFixture* last = steps.last()->m_entries.last();
         CPlaybackRig opened(64);
         QVERIFY(opened.project.OpenProject(path));

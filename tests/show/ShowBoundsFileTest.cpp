@@ -650,6 +650,8 @@ private slots:
         const QString second = m_dir.filePath(QStringLiteral("again.kv3"));
         QString error;
         QVERIFY2(rig.project.SaveProject(first, &error), qPrintable(error));
+        QVERIFY(qUncompress(ReadBytes(first)).size()
+                <= B::Bound(B::Scenes) * (B::TextBytes(B::Scenes) + 4 * B::kMaskTextBytes) + (1 << 20));
         CPlaybackRig again(universes);
         QVERIFY(again.project.OpenProject(first));
         QCOMPARE(MasksOf(again.project), MasksOf(rig.project));

@@ -490,6 +490,28 @@ private slots:
         QCOMPARE(CXmlDocument::CheckStructure(xml, error, &pages), opensByPages);
     }
 
+    // A show's document may hold more text than others: the text counts
+    // with the trees built from it. A rest of some 280 MB of trees beside
+    // pages of a megabyte each opens with 50 pages, not with 120.
+    void theTextHeldCountsWithTheTrees_data()
+    {
+        Columns<int, bool>("pages", "opens");
+        QTest::newRow("50 pages") << 50 << true;
+        QTest::newRow("120 pages") << 120 << false;
+    }
+    void theTextHeldCountsWithTheTrees()
+    {
+        const auto [pages, opens] = Row<int, bool>("pages", "opens");
+        const QByteArray xml = "<ZKFile>" + QByteArray("<a b=\"\" c=\"\" d=\"\" e=\"\"/>").repeated(110000) + "<ZKPages>"
+            + ("<ZKPage a=\"" + QByteArray(1 << 20, 'x') + "\"/>").repeated(pages) + "</ZKPages></ZKFile>";
+        CXmlDocument::SDeferredChildren show = Pages();
+        show.maxBytes = 128 << 20;
+        QString error;
+        QCOMPARE(CXmlDocument::CheckStructure(xml, error, &show), opens);
+        if (!opens)
+            QCOMPARE(error, GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxReadBytes >> 20));
+    }
+
     // Pages cut out of the text build the trees they would build in the
     // whole one, and the rest builds the whole tree without them. Text that
     // could read otherwise once cut apart is not cut.

@@ -739,6 +739,28 @@ private slots:
         QVERIFY(IsNewEmptyProject(rig.project));
     }
 
+    // An earlier build wrote the mask of every universe in use into a
+    // document of up to 64 MB: one whose scenes mark a slot of all 256
+    // universes in that much text (some 110,000 masks) opens.
+    void masksAnEarlierBuildCouldSaveOpen()
+    {
+        const QByteArray mask = '1' + QByteArray(511, '0');
+        QByteArray masks;
+        for (int u = 0; u < 256; ++u)
+            masks += "<ZKActivUniverse ZKUniverse=\"" + QByteArray::number(u) + "\" ZKActivBuffer=\"" + mask + "\"/>\n";
+        const QByteArray scene = "<ZKScene><ZKActivUniverses>" + masks + "</ZKActivUniverses></ZKScene>";
+        const int scenes = int((CXmlDocument::kMaxDocumentBytes - 4096) / scene.size());
+        const QString path = Path(QStringLiteral("masks.kv3"));
+        QVERIFY(WriteBytes(path, qCompress(File(QStringLiteral("<ZKPages><ZKPage><ZKScenes>%1</ZKScenes></ZKPage></ZKPages>"))
+                                               .toUtf8()
+                                               .replace("%1", scene.repeated(scenes)))));
+        CPlaybackRig rig(256);
+        QVERIFY(rig.project.OpenProject(path));
+        QCOMPARE(rig.Page()->m_scenes.size(), scenes);
+        QCOMPARE(CShowBounds::BufferBytesHeld(rig.project) - CShowBounds::BeamFlagBytes(rig.project),
+                 CShowBounds::UniverseBufferBytes(CShowBounds::kSceneBuffers) * 256 * scenes);
+    }
+
     // A page or scene is named by its place in a list; a "number" that is no
     // whole number names none (read as an int, text would be 0, the first):
     // a group's page, a crossfade button's and a timeline block's page and

@@ -26,10 +26,8 @@ namespace {
 // Indexed by CShowBounds::Kind.
 const qint64 kBounds[CShowBounds::KindCount] = {
     1024,            // pages
-    // A page's scenes are read as one tree: a page of twice as many new
-    // scenes would take more than a tree may, and would never save.
     qint64(1) << 13, // scenes
-    qint64(1) << 17, // steps: as many as a page can save
+    qint64(1) << 17, // steps
     // Steps without fixtures of their own repeat the previous step's, so a
     // few bytes of file can ask for millions of entries (some 300 MB here).
     qint64(1) << 21, // step entries

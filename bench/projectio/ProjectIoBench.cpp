@@ -10,13 +10,15 @@
 // times, 20,000 effect rows over 20,000 fixtures, a release list of 500,000
 // scenes) and the hostile document of long names, timed as they open: the
 // tests bound their work, not their time.
-// --show fixtures|page|every times one show alone, for its peak memory:
+// --show fixtures|page|every|recording times one show alone, for its peak memory:
 // 990,000 one-channel fixtures in 4 universes (whose save is refused for its
 // nodes, and must stop there), 131,072 steps in 64 scenes of 2,048 on one
 // page over 2 one-channel fixtures, or every kind of the capacity table at
 // its bound at once but the levels, the patch blocks and the generated
 // entries (FillToBound; its generated entries are not an effect row the
-// reader takes as written); it
+// reader takes as written), or a recording to where the recorder stops (16
+// fixtures of 32 channels, every level changing every 40 ms, 131,072 steps:
+// the step, entry and level bounds at once, some 140 MB of text); it
 // prints the save's and the open's time and the peak memory before and
 // after each.
 // --keep leaves the full-size file behind. --universes N patches N universes
@@ -34,6 +36,7 @@
 #include "model/FixtureMatrix.h"
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "model/ProfileChannelDef.h"
 #include "model/SafeWrite.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
@@ -343,12 +346,21 @@ int TimeOneShow(const QString& which, const QString& path)
                                              profile->CurrentMode()->m_channels.end());
     profile->UpdateRoles();
     const bool fixtures = which == QLatin1String("fixtures");
-    const int patched = fixtures ? 990000 : 2;
+    const bool recording = which == QLatin1String("recording");
+    if (recording) {
+        for (int c = 1; c < 32; ++c) {
+            auto* channel = new CProfileChannelDef;
+            channel->m_type = ChannelType::Red;
+            profile->CurrentMode()->m_channels << channel;
+        }
+        profile->UpdateRoles();
+    }
+    const int patched = fixtures ? 990000 : recording ? 16 : 2;
     // Straight into the lists: AddFixture looks for each one first.
     CGroup* general = project.m_generalGroup;
     for (int f = 0; f < patched; ++f) {
-        auto* fixture = new CPatchedFixture(f % 512, (f / 512) % 4, f + 1, -1, QStringLiteral("D"), profile, false,
-                                            false, 0);
+        auto* fixture = new CPatchedFixture(recording ? 32 * f : f % 512, (f / 512) % 4, f + 1, -1,
+                                            QStringLiteral("D"), profile, false, false, 0);
         general->m_fixtures << fixture;
         general->m_beamFlags << fixture->BeamFlags();
     }
@@ -359,6 +371,22 @@ int TimeOneShow(const QString& which, const QString& path)
                              B::TimeMarkers, B::Masks, B::FadingButtons, B::Steps, B::Scenes, B::Pages})
             FillToBound(project, kind);
         FillToBound(project, B::TimeBlocks, 0, project.m_firstPage->m_scenes.value(0));
+    } else if (recording) {
+        auto* scene = new CScene(QStringLiteral("Recording"), project.UniverseCount());
+        project.m_firstPage->m_scenes << scene;
+        quint32 noise = 1;
+        for (int i = 0; i < CShowBounds::Bound(CShowBounds::Steps); ++i) {
+            auto* step = new CSceneStep(0, 40);
+            for (int f = 0; f < patched; ++f) {
+                auto* entry = new CStepFixture(project.m_generalGroup->m_fixtures[f], scene);
+                for (int c = 0; c < 32; ++c) {
+                    noise = noise * 1664525u + 1013904223u;
+                    entry->SetLevel(c, quint8(noise >> 24), true, true);
+                }
+                step->AddEntry(entry);
+            }
+            scene->m_steps << step;
+        }
     } else if (!fixtures) {
         for (int s = 0; s < 64; ++s) {
             auto* scene = new CScene(QStringLiteral("S"), project.UniverseCount());

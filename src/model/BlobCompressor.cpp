@@ -1,5 +1,7 @@
 #include "model/BlobCompressor.h"
 
+#include <algorithm>
+
 #include <zlib.h>
 
 #include <climits>
@@ -93,26 +95,47 @@ QByteArray CBlobCompressor::Compress(const QByteArray& bytes)
     return out;
 }
 
-QByteArray CBlobCompressor::CompressGrowing(const QByteArray& bytes)
+bool CBlobCompressor::CompressInto(const QByteArray& bytes, const Write& write)
 {
-    if (bytes.isEmpty())
-        return QByteArray(4, '\0'); // qCompress of nothing
+    return CompressInto(
+        quint32(bytes.size()), [&bytes](const Write& feed) { return feed(bytes.constData(), bytes.size()); }, write);
+}
+
+bool CBlobCompressor::CompressInto(quint32 length, const std::function<bool(const Write& feed)>& produce,
+                                   const Write& write)
+{
+    QByteArray header(4, '\0');
+    PutLength(header, length);
+    if (!write(header.constData(), header.size()))
+        return false;
+    if (length == 0) // qCompress of nothing is its length alone
+        return produce([](const char*, qint64 size) { return size == 0; });
     if (!ReadyToDeflate())
-        return QByteArray();
+        return false;
     z_stream& z = m_stream->z;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
-    z.avail_in = uInt(bytes.size());
-    QByteArray out(4, '\0'); // the length, once the stream is made
-    int result = Z_OK;
-    do {
-        char chunk[64 * 1024];
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = uInt(sizeof chunk);
-        result = deflate(&z, Z_FINISH);
-        if (result == Z_STREAM_ERROR)
-            return QByteArray();
-        out.append(chunk, int(sizeof chunk - z.avail_out));
-    } while (result != Z_STREAM_END);
-    PutLength(out, quint32(bytes.size()));
-    return out;
+    qint64 fed = 0;
+    const auto deflateAll = [&](const char* data, qint64 size, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z.avail_in = uInt(size);
+        int result = Z_OK;
+        do {
+            char chunk[64 * 1024];
+            z.next_out = reinterpret_cast<Bytef*>(chunk);
+            z.avail_out = uInt(sizeof chunk);
+            result = deflate(&z, flush);
+            if (result == Z_STREAM_ERROR || !write(chunk, qint64(sizeof chunk - z.avail_out)))
+                return false;
+        } while (flush == Z_FINISH ? result != Z_STREAM_END : z.avail_out == 0);
+        return true;
+    };
+    const bool produced = produce([&](const char* data, qint64 size) {
+        fed += size;
+        // Pieces of zlib's own size at most, whatever the caller's.
+        for (qint64 from = 0; from < size; from += 1 << 30) {
+            if (!deflateAll(data + from, std::min<qint64>(size - from, 1 << 30), Z_NO_FLUSH))
+                return false;
+        }
+        return true;
+    });
+    return produced && fed == qint64(length) && deflateAll(nullptr, 0, Z_FINISH);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 
 // Compresses blobs exactly as qCompress at the default level does (a 4-byte
@@ -18,10 +19,15 @@ public:
 
     // Empty when zlib fails, as qCompress returns.
     QByteArray Compress(const QByteArray& bytes);
-    // What Compress returns, made in a buffer that grows with the stream
-    // rather than one of the input's size first: for a text of tens of
-    // megabytes, which deflates to a small part of that.
-    QByteArray CompressGrowing(const QByteArray& bytes);
+    // What Compress returns, handed to `write` a piece at a time as it is
+    // made rather than held: for a text of tens or hundreds of megabytes,
+    // which goes straight into a file. False when zlib or `write` fails.
+    using Write = std::function<bool(const char*, qint64)>;
+    bool CompressInto(const QByteArray& bytes, const Write& write);
+    // The same of a text of `length` bytes that `produce` hands over a piece
+    // at a time, through the function it is given: never held whole either.
+    // False too when `produce` fails or its pieces do not come to `length`.
+    bool CompressInto(quint32 length, const std::function<bool(const Write& feed)>& produce, const Write& write);
     // Inflates one whole zlib stream of `size` bytes into `out` of
     // `capacity` bytes, as zlib's uncompress does: false unless the stream
     // is sound and ends within `capacity`. `produced` gets the length.

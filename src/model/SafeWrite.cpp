@@ -49,6 +49,15 @@ void SyncFolderOf(const QString& path)
 
 bool SafeWriteFile(const QString& path, const QByteArray& bytes, QString* reason)
 {
+    return SafeWriteFile(
+        path, [&bytes](const std::function<bool(const char*, qint64)>& write) {
+            return write(bytes.constData(), bytes.size());
+        },
+        reason);
+}
+
+bool SafeWriteFile(const QString& path, const SafeWritePieces& produce, QString* reason)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (reason)
@@ -59,8 +68,18 @@ bool SafeWriteFile(const QString& path, const QByteArray& bytes, QString* reason
     // may leave the device with no message of its own, or none at all after
     // a short write: the reason is then the errno the write left.
     errno = 0;
-    const bool written = file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
-    const int writeErrno = errno;
+    int writeErrno = 0;
+    bool wrote = true;
+    const auto write = [&](const char* data, qint64 size) {
+        wrote = wrote && file.write(data, size) == size;
+        if (!wrote && writeErrno == 0)
+            writeErrno = errno;
+        return wrote;
+    };
+    const bool produced = produce(write);
+    const bool written = produced && wrote && file.flush() && file.error() == QFileDevice::NoError;
+    if (writeErrno == 0)
+        writeErrno = errno;
     if (written && file.commit()) {
         SyncFolderOf(path);
         return true;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <utility>
 
 class CFixtureProfile;
@@ -67,10 +68,13 @@ public:
     static constexpr int kMaxDocumentNodes = 4 * kMaxNodes;
     // Within kMaxNodes, attributes and long names or texts can still make a
     // tree of most of a gigabyte: past this estimate of the trees held at
-    // once (the document, or the rest and its largest deferred child) a
-    // file is refused before they are built, so that the trees of a file
-    // never take more than half a gigabyte.
+    // once (the rest, and its largest deferred element with the largest
+    // below that) a file is refused before they are built; and past
+    // kMaxReadBytes with the text they are built from, which a show's
+    // document may make larger than kMaxDocumentBytes. Every file an earlier
+    // build saved stays within both.
     static constexpr qint64 kMaxTreeBytes = qint64(320) * 1024 * 1024;
+    static constexpr qint64 kMaxReadBytes = kMaxTreeBytes + kMaxDocumentBytes;
     // The parser checks each attribute of an element against all those
     // before it, so an element of tens of thousands takes minutes, and even
     // at this bound a file of such elements takes seconds; the widest
@@ -157,44 +161,51 @@ public:
     void WriteProfile(const CFixtureProfile& profile, bool allModes);
     bool ReadProfile(CFixtureProfile& profile, QString* error = nullptr);
 
-    // Children of one section that a document leaves out of its tree and
-    // keeps as text, each built into a tree of its own when it is read
-    // (ParseDeferred): a show's pages hold nearly all of it, and as one tree
-    // they would take several times the memory of the show they make.
+    // Lists that a document leaves out of its tree and keeps as text, each
+    // element built into a tree of its own when it is read (ParseDeferred):
+    // a show's pages hold nearly all of it, and as one tree they would take
+    // several times the memory of the show they make.
     struct SDeferredChildren
     {
-        const char* section = nullptr; // below the root, the first of that name
-        const char* child = nullptr;
-        // Byte ranges [first, second) of the text, in document order; none
-        // when the text cannot be cut apart safely (a DOCTYPE, namespaces,
-        // an encoding other than UTF-8).
-        QVector<std::pair<int, int>> ranges;
-        // Within each child, the children of that name of its first element
-        // of that name are cut out again (a page's scenes): each is a tree
-        // of its own, and the child's tree is built without them. Their
-        // ranges in the whole text, in document order; those of child i are
-        // subRanges[subFirst[i]] up to subRanges[subFirst[i + 1]].
-        const char* subSection = nullptr;
-        const char* subChild = nullptr;
-        QVector<std::pair<int, int>> subRanges;
-        QVector<int> subFirst;
-        // Further sections cut so (a show's patch blocks, groups, effect
-        // scenes, crossfade buttons and timeline lines besides its pages),
-        // each the first of its name below the root. Which of them each
-        // range is a child of: 0 the section above, i + 1 others[i].
-        struct SCut
+        // Lists within lists are cut out again: a page's scenes, a scene's
+        // steps. Level 0 are the children `child` of the first element
+        // `section` below the root; level k + 1 the children `child` of the
+        // first element `section` directly below the root of a level k
+        // element's own tree.
+        static constexpr int kLevels = 3;
+        struct SLevel
         {
             const char* section = nullptr;
             const char* child = nullptr;
-            const char* subSection = nullptr;
-            const char* subChild = nullptr;
         };
-        QVector<SCut> others;
-        QVector<int> rangeCut;
-        SCut Cut(int index) const
+        struct SCut
         {
-            return index <= 0 ? SCut{section, child, subSection, subChild} : others.value(index - 1);
-        }
+            SLevel levels[kLevels];
+            // The levels named, from the first on.
+            int Depth() const;
+        };
+        QVector<SCut> cuts;
+        // What the scan found: each level's elements as byte ranges
+        // [first, second) of the text, in document order; none at all when
+        // the text cannot be cut apart safely (a DOCTYPE, namespaces, an
+        // encoding other than UTF-8). Those below the i-th element of level
+        // k - 1 are ranges[k][firsts[k][i]] up to ranges[k][firsts[k][i + 1]];
+        // rangeCut says which cut each element of level 0 belongs to.
+        QVector<std::pair<int, int>> ranges[kLevels];
+        QVector<int> firsts[kLevels];
+        QVector<int> rangeCut;
+        // The largest text a document read so may hold: a show's comes from
+        // what its capacities take as text.
+        int maxBytes = kMaxDocumentBytes;
+
+        void ClearRanges();
+    };
+    // Where a deferred element is: its level and its place among all of
+    // that level.
+    struct SDeferredPlace
+    {
+        int level = -1;
+        int index = -1;
     };
 
     static int GetStorageMode(const QString& path);
@@ -209,22 +220,27 @@ public:
     static bool ReadDocumentText(const QString& path, QByteArray& xml, QString& error,
                                  SDeferredChildren* deferred = nullptr);
     bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
-    int DeferredCount() const { return m_deferredRanges.size(); }
+    int DeferredCount() const { return m_deferredRanges[0].size(); }
     // The places (as ParseDeferred takes them) of the deferred children
     // `tag` of `parent`, in order; none unless `parent` is a section the
     // reader cut apart.
     QVector<int> DeferredChildrenOf(const QDomElement& parent, const QString& tag) const;
-    // How many deferred children `tag` the element `parent` of the tree of
-    // the deferred child `open` has (ParseDeferredSub's); 0 unless it is
-    // that child's sub-section.
-    int DeferredSubsOf(const QDomElement& parent, const QString& tag, int open) const;
-    // The index-th deferred child as the root element of `tree`, without its
-    // own deferred children; false with the parser's reason, placed in the
-    // whole text.
-    bool ParseDeferred(int index, QDomDocument& tree, QString& error) const;
-    // The deferred children of the index-th deferred child (SDeferredChildren's
-    // subChild), and the sub-th of them as the root element of `tree`.
-    int DeferredSubCount(int index) const;
+    // The deferred elements `tag` of the element `parent` of the tree of the
+    // deferred element `open`: those of the next level, when `parent` is
+    // its list of them; their first place and count (none otherwise).
+    std::pair<int, int> DeferredBelow(const QDomElement& parent, const QString& tag, SDeferredPlace open) const;
+    // The deferred element as the root element of `tree`, without the
+    // deferred elements below it; false with the parser's reason, placed in
+    // the whole text.
+    bool ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QString& error) const;
+    bool ParseDeferred(int index, QDomDocument& tree, QString& error) const
+    {
+        return ParseDeferredAt({0, index}, tree, error);
+    }
+    // The deferred elements below the deferred element `place`: their first
+    // place at the next level and their count.
+    std::pair<int, int> DeferredBelowOf(SDeferredPlace place) const;
+    int DeferredSubCount(int index) const { return DeferredBelowOf({0, index}).second; }
     bool ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const;
     // Gives up the text the deferred children were kept in.
     void DropDeferred();
@@ -241,11 +257,15 @@ public:
     // past the bounds of reading the text will be refused, so a writer can
     // stop there rather than make the rest. True past them, `reason` then
     // the reader's (empty when no language is loaded: the verdict is the result).
-    bool GrownPastBounds(QString& reason) const;
+    bool GrownPastBounds(QString& reason, int maxBytes = kMaxDocumentBytes) const;
     // Nothing is written that would not load again: a text past the bounds
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
     bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
+    // SaveFile of a document made for this one save: the texts of the
+    // elements written out are given up as the file's text takes them, so
+    // that the save never holds them twice. It cannot be written again.
+    bool SaveFileOnce(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr);
     // Whether ReadDocumentText would refuse `xml`; `reason` gets its reason,
     // which is empty when no language is loaded: the verdict is the result.
     static bool Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs = nullptr);
@@ -256,17 +276,18 @@ public:
     static bool UncompressFileCopy(const QString& path);
 
     // The storage modes as plain byte transforms. Decode fails with a reason
-    // on malformed input and never yields more than kMaxDocumentBytes.
+    // on malformed input and never yields more than `maxBytes`.
     static QByteArray EncodeStorage(int mode, const QByteArray& xml);
-    static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error);
+    static bool DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error,
+                              int maxBytes = kMaxDocumentBytes);
     // A streaming pass over the text, before any tree is built: false with
     // a reason when it nests deeper than kMaxDepth, has more than kMaxNodes
-    // or an element of more than kMaxAttributes, would take a tree of more
-    // than kMaxTreeBytes or declares entities of its own (a DOCTYPE with an
-    // internal subset). With `deferred`, its
-    // children's ranges are found (and their own children's, with a
-    // subChild), and the trees built at once (the rest, a child without its
-    // own children, and the largest of those) are held to kMaxTreeBytes.
+    // in a tree built at once or kMaxDocumentNodes in all, an element of
+    // more than kMaxAttributes, would build trees of more than kMaxTreeBytes
+    // or hold more than kMaxReadBytes with them, or declares entities of its own (a DOCTYPE with an internal
+    // subset). With `deferred`, the ranges of its elements are found, and
+    // the trees built at once (the rest, its largest deferred element
+    // without those below, and so on down) are weighed, not the whole.
     // Whether it is well-formed is the parser's to say.
     // It stops at the first node past a bound.
     static bool CheckStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred = nullptr);
@@ -306,6 +327,19 @@ public:
     {
         QDomNode mark;
         QByteArray text;
+        // The elements written out below it stay apart until the file's text
+        // is made: where each goes into `text` (before the byte at that
+        // place), its index, and the list it stands in when that is the
+        // first of its name directly below this element (which a reader may
+        // cut apart again), in order; `bytes` is the text with them.
+        struct SBelow
+        {
+            int at = 0;
+            int index = 0;
+            QString list;
+        };
+        QVector<SBelow> below;
+        qint64 bytes = 0;
         STextCount count;
         qint64 elementBytes = 0;
         QString tag;
@@ -319,10 +353,23 @@ private:
     // ToBytes, given up once past `maxBytes`: the text then ends there.
     // With `count`, what the reader will count of it, the elements written
     // out included.
-    QByteArray WriteText(int maxBytes, STextCount* count = nullptr) const;
-    // False when the counts of writing show the reader takes the text as it
-    // is without scanning it; true when it may refuse it (CheckStructure decides).
-    bool MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const;
+    QByteArray WriteText(int maxBytes, STextCount* count = nullptr, bool giveUpTexts = false) const;
+    // What WriteText counts, and the length of its text, without making
+    // the texts of the elements written out.
+    qint64 MeasureText(STextCount& count) const;
+    // The text handed to `flush` a piece at a time, each piece given up once
+    // handed on; false once `flush` fails.
+    bool WriteTextTo(const std::function<bool(QByteArray&)>& flush, bool giveUpTexts) const;
+    bool Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const;
+    // False when the counts of writing show the reader takes a text of
+    // `textBytes` as it is without scanning it; true when it may refuse it
+    // (CheckStructure decides).
+    bool MayBeRefused(qint64 textBytes, const STextCount& count, const SDeferredChildren* readAs) const;
+    // What trees the reader builds of an element written out that it cuts
+    // at `level` of `cut` take at most at once, and the nodes of the
+    // largest of them.
+    std::pair<qint64, qint64> WeighWrittenOut(const SWrittenOut& written, const SDeferredChildren::SCut& cut,
+                                              int level) const;
     // CheckStructure, telling where it stopped.
     static bool ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
                               const char*& scannedTo);
@@ -335,7 +382,9 @@ private:
 
     // Storage shared by the reader, the writer and the copies.
     static QString TooLargeText(int maxBytes);
-    static bool ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error);
+    // Past `maxBytes` of file, the user hears of a document past `documentBytes`.
+    static bool ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error,
+                              int documentBytes = kMaxDocumentBytes);
     static bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error);
     // Unlike QByteArray::fromHex, which skips what it does not understand,
     // this refuses any stray character and an odd digit count (a cut file).
@@ -349,11 +398,10 @@ private:
     qint64 m_grownNodes = 0;
     qint64 m_grownBytes = 0;
     QByteArray m_deferredText;
-    QVector<std::pair<int, int>> m_deferredRanges;
-    QVector<std::pair<int, int>> m_deferredSubRanges;
-    QVector<int> m_deferredSubFirst;
+    QVector<std::pair<int, int>> m_deferredRanges[SDeferredChildren::kLevels];
+    QVector<int> m_deferredFirsts[SDeferredChildren::kLevels];
     QVector<int> m_deferredRangeCut;
-    SDeferredChildren m_deferredCuts;
+    QVector<SDeferredChildren::SCut> m_deferredCuts;
 
 public:
     QString m_version = QStringLiteral("2.0");

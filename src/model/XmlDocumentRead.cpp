@@ -17,11 +17,10 @@
 
 namespace {
 
-// Largest stored form of a document of kMaxDocumentBytes in each mode.
-qint64 MaxStoredBytes(int mode)
+// Largest stored form of a document of `maxBytes` in each mode.
+qint64 MaxStoredBytes(int mode, int maxBytes)
 {
-    return mode == CXmlDocument::HexStorage ? 2 * qint64(CXmlDocument::kMaxDocumentBytes) + 2
-                                            : qint64(CXmlDocument::kMaxDocumentBytes) + 16;
+    return mode == CXmlDocument::HexStorage ? 2 * qint64(maxBytes) + 2 : qint64(maxBytes) + 16;
 }
 
 // Elements, attributes and text only (no declaration, comment, section or
@@ -135,6 +134,23 @@ bool CXmlDocument::CheckStructure(const QByteArray& xml, QString& error, SDeferr
     return passed;
 }
 
+int CXmlDocument::SDeferredChildren::SCut::Depth() const
+{
+    int depth = 0;
+    while (depth < kLevels && levels[depth].section && levels[depth].child)
+        ++depth;
+    return depth;
+}
+
+void CXmlDocument::SDeferredChildren::ClearRanges()
+{
+    for (int level = 0; level < kLevels; ++level) {
+        ranges[level].clear();
+        firsts[level].clear();
+    }
+    rangeCut.clear();
+}
+
 bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferredChildren* deferred,
                                  const char*& scannedTo)
 {
@@ -166,121 +182,95 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
     int depth = 0;
     qint64 nodes = 0;
     qint64 attributes = 0;
+    const int maxDocumentBytes = deferred ? deferred->maxBytes : kMaxDocumentBytes;
+    // What reading holds besides the trees: the text, and the part of it
+    // deferred elements are kept in.
+    const qint64 textHeld = std::min<qint64>(xml.size(), maxDocumentBytes);
 
-    // Where the deferred children are cut out: each is one whole element
-    // of the section, so that the rest and every child parse on their own.
-    SDeferredChildren* const cut = deferred && deferred->section && deferred->child ? deferred : nullptr;
-    if (cut) {
-        cut->ranges.clear();
-        cut->subRanges.clear();
-        cut->subFirst.clear();
-        cut->rangeCut.clear();
-    }
-    const int cutCount = cut ? 1 + cut->others.size() : 0;
-    bool anySubs = false;
+    // Where the deferred elements are cut out: each is one whole element of
+    // its list, so that the rest and every element parse on their own.
+    using SCut = SDeferredChildren::SCut;
+    constexpr int kLevels = SDeferredChildren::kLevels;
+    SDeferredChildren* const cut = deferred && !deferred->cuts.isEmpty() ? deferred : nullptr;
+    if (cut)
+        cut->ClearRanges();
+    const int cutCount = cut ? cut->cuts.size() : 0;
+    int deepestCut = 0;
     for (int i = 0; i < cutCount; ++i)
-        anySubs = anySubs || (cut->Cut(i).subSection && cut->Cut(i).subChild);
+        deepestCut = std::max(deepestCut, cut->cuts[i].Depth());
     // The section open (its place in the cuts), and those met: only the
     // first of each name is cut apart.
     int section = -1;
     QVector<bool> sectionMet(cutCount, false);
-    SDeferredChildren::SCut open;
-    bool cutSubs = false;
+    SCut open;
     bool cutSafe = cut != nullptr;
-    const char* childStart = nullptr;
-    qint64 childNodes = 0, childAttributes = 0;
-    qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largestChild = 0, largestChildNodes = 0;
     const auto nameIs = [&end](const char* name, const char* wanted) {
         const size_t size = std::strlen(wanted);
         return size_t(end - name) > size && std::memcmp(name, wanted, size) == 0
             && (IsXmlSpace(name[size]) || name[size] == '/' || name[size] == '>');
     };
-    // Within the open child, its own deferred children (a page's scenes):
-    // the child's tree is weighed without them, and with the largest, which
-    // is built while the child's tree is held.
-    enum { BeforeSub, InSub, AfterSub } subSection = BeforeSub;
-    const char* subStart = nullptr;
-    qint64 subNodes = 0, subAttributes = 0;
-    qint64 subCutNodes = 0, subCutAttributes = 0, subCutBytes = 0, largestSub = 0;
-    const auto endSub = [&] {
-        const qint64 n = nodes - subNodes, a = attributes - subAttributes, bytes = p - subStart;
-        cut->subRanges.append({int(subStart - begin), int(p - begin)});
-        subCutNodes += n;
-        subCutAttributes += a;
-        subCutBytes += bytes;
-        largestSub = std::max(largestSub, TreeBytes(n, a, bytes));
-        subStart = nullptr;
+    // The trees a deferred element and those open around it build: frame 0
+    // is the rest, frame k + 1 the open element of level k. Each frame
+    // weighs its own tree without the elements cut out of it (their nodes,
+    // attributes and bytes), and the largest of those, which is built while
+    // its own is held.
+    struct SFrame
+    {
+        const char* start = nullptr;
+        qint64 nodes = 0, attributes = 0;
+        qint64 cutNodes = 0, cutAttributes = 0, cutBytes = 0, largest = 0;
+        // Its list of the next level's elements: not met yet, open, or past.
+        enum { Before, In, After } list = Before;
     };
-    // What the open child's trees weigh at least: its own and its largest
-    // deferred child, the open one included.
-    const auto childTreeBytes = [&] {
-        const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
-        qint64 sn = 0, sa = 0, sbytes = 0;
-        if (subStart) {
-            sn = nodes - subNodes;
-            sa = attributes - subAttributes;
-            sbytes = p - subStart;
+    QVector<SFrame> frames(1);
+    frames[0].start = begin;
+    const auto openLevels = [&frames] { return frames.size() - 1; };
+    const auto weightSoFar = [&] {
+        qint64 inner = 0, innerNodes = 0, innerAttributes = 0, innerBytes = 0;
+        for (int i = frames.size() - 1; i >= 0; --i) {
+            const SFrame& f = frames[i];
+            const qint64 n = nodes - f.nodes, a = attributes - f.attributes, bytes = p - f.start;
+            inner = TreeBytes(n - f.cutNodes - innerNodes, a - f.cutAttributes - innerAttributes,
+                              bytes - f.cutBytes - innerBytes)
+                + std::max(f.largest, inner);
+            innerNodes = n;
+            innerAttributes = a;
+            innerBytes = bytes;
         }
-        return TreeBytes(n - subCutNodes - sn, a - subCutAttributes - sa, bytes - subCutBytes - sbytes)
-            + std::max(largestSub, TreeBytes(sn, sa, sbytes));
+        return inner;
     };
-    const auto startChild = [&](const char* at, int cutIndex) {
-        childStart = at;
-        cut->rangeCut.append(cutIndex);
-        childNodes = nodes;
-        childAttributes = attributes;
-        subSection = BeforeSub;
-        subStart = nullptr;
-        subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
-        cut->subFirst.append(cut->subRanges.size());
+    const auto startElement = [&](const char* at) {
+        const int level = openLevels();
+        if (level + 1 < kLevels)
+            cut->firsts[level + 1].append(cut->ranges[level + 1].size());
+        SFrame frame;
+        frame.start = at;
+        frame.nodes = nodes;
+        frame.attributes = attributes;
+        frames.append(frame);
     };
-    const auto endChild = [&] {
-        const qint64 n = nodes - childNodes, a = attributes - childAttributes, bytes = p - childStart;
-        if (subStart) {
-            // Cut apart where it does not close, it would not parse as the
-            // whole does: the child is weighed and built whole.
-            cut->subRanges.resize(cut->subFirst.last());
-            subStart = nullptr;
-            subCutNodes = subCutAttributes = subCutBytes = largestSub = 0;
-        }
-        const qint64 weight = childTreeBytes();
-        largestChildNodes = std::max(largestChildNodes, n + a - subCutNodes - subCutAttributes);
-        cut->ranges.append({int(childStart - begin), int(p - begin)});
-        cutNodes += n;
-        cutAttributes += a;
-        cutBytes += bytes;
-        largestChild = std::max(largestChild, weight);
-        childStart = nullptr;
+    const auto endElement = [&] {
+        const SFrame f = frames.takeLast();
+        const qint64 n = nodes - f.nodes, a = attributes - f.attributes, bytes = p - f.start;
+        SFrame& parent = frames.last();
+        cut->ranges[openLevels()].append({int(f.start - begin), int(p - begin)});
+        parent.cutNodes += n;
+        parent.cutAttributes += a;
+        parent.cutBytes += bytes;
+        parent.largest = std::max(parent.largest,
+                                  TreeBytes(n - f.cutNodes, a - f.cutAttributes, bytes - f.cutBytes) + f.largest);
     };
-    // What the trees weigh at least, whatever follows: the rest so far and
-    // the largest child, the open one included. Past the bound the file is
-    // refused there, not at its end.
-    const auto treeBytesSoFar = [&] {
-        qint64 n = 0, a = 0, bytes = 0;
-        if (childStart) {
-            n = nodes - childNodes;
-            a = attributes - childAttributes;
-            bytes = p - childStart;
-        }
-        return TreeBytes(nodes - cutNodes - n, attributes - cutAttributes - a, (p - begin) - cutBytes - bytes)
-            + std::max(largestChild, childStart ? childTreeBytes() : 0);
-    };
-    const auto dropCut = [&] {
-        cut->ranges.clear();
-        cut->subRanges.clear();
-        cut->subFirst.clear();
-        cut->rangeCut.clear();
-    };
-    // The nodes of the tree that markup here belongs to (the rest, the open
-    // child without its deferred children, or its open deferred child): no
+    // The nodes of the tree that markup here belongs to (the rest, or the
+    // innermost open deferred element without those cut out of it): no
     // other grows meanwhile, so each is held to kMaxNodes as it grows.
     const auto innerTreeNodes = [&] {
-        const qint64 all = nodes + attributes;
-        if (childStart && subStart)
-            return all - subNodes - subAttributes;
-        if (childStart)
-            return all - childNodes - childAttributes - subCutNodes - subCutAttributes;
-        return all - cutNodes - cutAttributes;
+        const SFrame& f = frames.last();
+        return nodes + attributes - f.nodes - f.attributes - f.cutNodes - f.cutAttributes;
+    };
+    const auto dropCut = [&] {
+        cut->ClearRanges();
+        frames.resize(1);
+        frames[0].cutNodes = frames[0].cutAttributes = frames[0].cutBytes = frames[0].largest = 0;
     };
     const auto tooManyNodes = [&](qint64 bound) {
         if (cut)
@@ -289,12 +279,16 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         error = GetLangText(Txt::DocumentTooManyElements).arg(bound);
         return false;
     };
-    const auto tooMuchMemory = [&] {
+    const auto tooMuchMemory = [&](qint64 trees) {
         if (cut)
             dropCut();
         scannedTo = p;
-        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxTreeBytes / (1024 * 1024));
+        const qint64 bound = trees > kMaxTreeBytes ? kMaxTreeBytes : kMaxReadBytes;
+        error = GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(bound / (1024 * 1024));
         return false;
+    };
+    const auto pastMemory = [&textHeld](qint64 trees) {
+        return trees > kMaxTreeBytes || trees + textHeld > kMaxReadBytes;
     };
 
     while (p < end) {
@@ -313,35 +307,39 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         if (*p == '/') {
             depth = std::max(0, depth - 1);
             skipPast(">");
-            if (cutSubs && childStart && depth == 4 && subStart)
-                endSub();
-            else if (cutSubs && childStart && depth == 3 && subSection == InSub)
-                subSection = AfterSub;
-            else if (cut && depth == 2 && childStart)
-                endChild();
-            else if (cut && depth == 1 && section >= 0)
+            // An element of level k opens at depth 2k + 2, its list at 2k + 1.
+            const int level = cut ? openLevels() : 0;
+            if (cut && level > 0 && depth == 2 * level)
+                endElement();
+            else if (cut && level > 0 && depth == 2 * level + 1 && frames.last().list == SFrame::In)
+                frames.last().list = SFrame::After;
+            else if (cut && level == 0 && depth == 1 && section >= 0)
                 section = -1;
             continue;
         }
-        // A section may hold lists of several kinds, each cut apart.
-        for (int i = section; cut && depth == 2 && section >= 0 && i < cutCount; ++i) {
-            const SDeferredChildren::SCut candidate = cut->Cut(i);
-            if (candidate.section && candidate.child && std::strcmp(candidate.section, cut->Cut(section).section) == 0
-                && nameIs(p, candidate.child)) {
-                open = candidate;
-                startChild(tag, i);
-                cutSubs = open.subSection && open.subChild;
-                break;
+        if (cut) {
+            const int level = openLevels();
+            if (level == 0 && depth == 2 && section >= 0) {
+                // A section may hold lists of several kinds, each cut apart.
+                for (int i = section; i < cutCount; ++i) {
+                    const SCut& candidate = cut->cuts[i];
+                    if (candidate.Depth() > 0
+                        && std::strcmp(candidate.levels[0].section, cut->cuts[section].levels[0].section) == 0
+                        && nameIs(p, candidate.levels[0].child)) {
+                        open = candidate;
+                        cut->rangeCut.append(i);
+                        startElement(tag);
+                        break;
+                    }
+                }
+            } else if (level > 0 && level < open.Depth() && depth == 2 * level + 2
+                       && frames.last().list == SFrame::In && nameIs(p, open.levels[level].child)) {
+                startElement(tag);
             }
-        }
-        if (cutSubs && childStart && depth == 4 && subSection == InSub && nameIs(p, open.subChild)) {
-            subStart = tag;
-            subNodes = nodes;
-            subAttributes = attributes;
         }
         ++nodes;
         if (*p == '?') {
-            // Cut out of their text, the children would be read as UTF-8.
+            // Cut out of their text, the elements would be read as UTF-8.
             const char* const instruction = p;
             skipPast("?>");
             if (depth == 0 && nameIs(instruction + 1, "xml")) {
@@ -371,8 +369,13 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
         } else {
             const char* const name = p;
             int elementAttributes = 0;
+            bool declaresNamespace = false;
             quote = 0;
             for (; p < end && (quote || *p != '>'); ++p) {
+                // Only an attribute's name declares one: a name or text in
+                // a value (a scene called "xmlns") does not.
+                if (!quote && IsXmlSpace(*p) && end - p > 5 && std::memcmp(p + 1, "xmlns", 5) == 0)
+                    declaresNamespace = true;
                 if (quoted(*p)) {
                     // Nothing inside a value counts: on to its closing
                     // quote (a step's levels are tens of kilobytes).
@@ -390,52 +393,59 @@ bool CXmlDocument::ScanStructure(const QByteArray& xml, QString& error, SDeferre
             }
             attributes += elementAttributes;
             const bool empty = p < end && p[-1] == '/';
-            static const char kXmlns[] = "xmlns";
-            // A child alone would lose its namespaces, and so would a child's
-            // own child those of the child and of its list.
-            if (cut && depth <= (anySubs ? 3 : 1) && std::search(name, p, kXmlns, kXmlns + sizeof kXmlns - 1) != p)
+            // An element alone would lose the namespaces of those around it,
+            // up to the lists of the deepest level cut.
+            if (cut && depth <= 2 * deepestCut - 1 && declaresNamespace)
                 cutSafe = false;
-            for (int i = 0; cut && depth == 1 && i < cutCount; ++i) {
-                if (!sectionMet[i] && cut->Cut(i).section && cut->Cut(i).child && nameIs(name, cut->Cut(i).section)) {
+            const int level = cut ? openLevels() : 0;
+            for (int i = 0; cut && level == 0 && depth == 1 && i < cutCount; ++i) {
+                if (!sectionMet[i] && cut->cuts[i].Depth() > 0 && nameIs(name, cut->cuts[i].levels[0].section)) {
                     for (int j = i; j < cutCount; ++j)
-                        sectionMet[j] = sectionMet[j] || (cut->Cut(j).section && std::strcmp(cut->Cut(j).section, cut->Cut(i).section) == 0);
+                        sectionMet[j] = sectionMet[j]
+                            || (cut->cuts[j].Depth() > 0
+                                && std::strcmp(cut->cuts[j].levels[0].section, cut->cuts[i].levels[0].section) == 0);
                     section = empty ? -1 : i;
                     break;
                 }
             }
-            if (cutSubs && childStart && depth == 3 && subSection == BeforeSub && nameIs(name, open.subSection))
-                subSection = empty ? AfterSub : InSub;
+            if (cut && level > 0 && level < open.Depth() && depth == 2 * level + 1
+                && frames.last().list == SFrame::Before && nameIs(name, open.levels[level].section))
+                frames.last().list = empty ? SFrame::After : SFrame::In;
             if (p < end && !empty && ++depth > kMaxDepth) {
                 scannedTo = p;
                 error = GetLangText(Txt::DocumentTooDeep).arg(kMaxDepth);
                 return false;
             }
             p = std::min(p + 1, end);
-            if (cutSubs && empty && childStart && depth == 4 && subStart)
-                endSub();
-            else if (cut && empty && depth == 2 && childStart)
-                endChild();
+            if (cut && empty && level > 0 && depth == 2 * level && frames.last().start == name - 1)
+                endElement();
         }
         if (nodes + attributes > kMaxDocumentNodes)
             break;
-        if (treeBytesSoFar() > kMaxTreeBytes)
-            return tooMuchMemory();
+        const qint64 trees = weightSoFar();
+        if (pastMemory(trees))
+            return tooMuchMemory(trees);
     }
     scannedTo = p;
     if (nodes + attributes > kMaxDocumentNodes)
         return tooManyNodes(kMaxDocumentNodes);
-    if (cut && (!cutSafe || childStart))
+    if (cut && (!cutSafe || openLevels() > 0))
         dropCut();
-    if (!cut || cut->ranges.isEmpty())
-        cutNodes = cutAttributes = cutBytes = largestChild = largestChildNodes = 0;
-    // Children not cut apart after all are part of the rest.
-    if (std::max(nodes + attributes - cutNodes - cutAttributes, largestChildNodes) > kMaxNodes)
+    if (cut && cut->ranges[0].isEmpty())
+        dropCut();
+    // Elements not cut apart after all are part of the rest.
+    const SFrame& rest = frames[0];
+    if (nodes + attributes - rest.cutNodes - rest.cutAttributes > kMaxNodes)
         return tooManyNodes(kMaxNodes);
-    if (cut && !cut->ranges.isEmpty())
-        cut->subFirst.append(cut->subRanges.size());
+    if (cut && !cut->ranges[0].isEmpty()) {
+        for (int level = 1; level < kLevels; ++level)
+            cut->firsts[level].append(cut->ranges[level].size());
+    }
     // Markup counts as text here: an estimate a little over, never under.
-    if (TreeBytes(nodes - cutNodes, attributes - cutAttributes, xml.size() - cutBytes) + largestChild > kMaxTreeBytes)
-        return tooMuchMemory();
+    const qint64 trees =
+        TreeBytes(nodes - rest.cutNodes, attributes - rest.cutAttributes, xml.size() - rest.cutBytes) + rest.largest;
+    if (pastMemory(trees))
+        return tooMuchMemory(trees);
     return true;
 }
 
@@ -452,10 +462,11 @@ bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QStrin
 {
     xml.clear();
     const int mode = GetStorageMode(path);
+    const int maxBytes = deferred ? deferred->maxBytes : kMaxDocumentBytes;
     QByteArray stored;
-    if (!ReadWholeFile(path, MaxStoredBytes(mode), stored, error))
+    if (!ReadWholeFile(path, MaxStoredBytes(mode, maxBytes), stored, error, maxBytes))
         return false;
-    if (!DecodeStorage(mode, stored, xml, error))
+    if (!DecodeStorage(mode, stored, xml, error, maxBytes))
         return false;
     stored.clear();
 
@@ -469,12 +480,12 @@ bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QStrin
 bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred)
 {
     DropDeferred();
-    if (!deferred || deferred->ranges.isEmpty())
+    if (!deferred || deferred->ranges[0].isEmpty())
         return BuildTree(m_document, xml, error) && AdoptRoot(error);
 
     QByteArray rest;
     int from = 0;
-    for (const auto& range : deferred->ranges) {
+    for (const auto& range : deferred->ranges[0]) {
         rest.append(xml.constData() + from, range.first - from);
         from = range.second;
     }
@@ -484,28 +495,31 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
     if (!BuildTree(m_document, rest, error) || !AdoptRoot(error))
         return false;
     m_deferredText = xml;
-    m_deferredRanges = deferred->ranges;
-    if (deferred->subFirst.size() == deferred->ranges.size() + 1) {
-        m_deferredSubRanges = deferred->subRanges;
-        m_deferredSubFirst = deferred->subFirst;
+    m_deferredRanges[0] = deferred->ranges[0];
+    // Each level below has a first place for every element above and one
+    // past the last, or it is not read (a scan that did not finish).
+    for (int level = 1; level < SDeferredChildren::kLevels; ++level) {
+        if (deferred->firsts[level].size() != m_deferredRanges[level - 1].size() + 1)
+            break;
+        m_deferredRanges[level] = deferred->ranges[level];
+        m_deferredFirsts[level] = deferred->firsts[level];
     }
     m_deferredRangeCut = deferred->rangeCut;
-    m_deferredRangeCut.resize(m_deferredRanges.size());
-    m_deferredCuts = *deferred;
+    m_deferredRangeCut.resize(m_deferredRanges[0].size());
+    m_deferredCuts = deferred->cuts;
     return true;
 }
 
 QVector<int> CXmlDocument::DeferredChildrenOf(const QDomElement& parent, const QString& tag) const
 {
     QVector<int> children;
-    if (m_deferredRanges.isEmpty() || parent.isNull())
+    if (m_deferredRanges[0].isEmpty() || parent.isNull())
         return children;
     const QDomElement root = m_document.documentElement();
     if (parent.parentNode() != root)
         return children;
-    const int cuts = 1 + m_deferredCuts.others.size();
-    for (int cut = 0; cut < cuts; ++cut) {
-        const SDeferredChildren::SCut wanted = m_deferredCuts.Cut(cut);
+    for (int cut = 0; cut < m_deferredCuts.size(); ++cut) {
+        const SDeferredChildren::SLevel& wanted = m_deferredCuts[cut].levels[0];
         if (!wanted.section || !wanted.child || tag != QLatin1String(wanted.child)
             || root.firstChildElement(QLatin1String(wanted.section)) != parent)
             continue;
@@ -517,76 +531,90 @@ QVector<int> CXmlDocument::DeferredChildrenOf(const QDomElement& parent, const Q
     return children;
 }
 
-int CXmlDocument::DeferredSubsOf(const QDomElement& parent, const QString& tag, int open) const
+std::pair<int, int> CXmlDocument::DeferredBelowOf(SDeferredPlace place) const
 {
-    const int subs = DeferredSubCount(open);
-    if (subs == 0 || parent.isNull())
-        return 0;
-    const SDeferredChildren::SCut wanted = m_deferredCuts.Cut(m_deferredRangeCut.value(open, -1));
-    if (!wanted.subSection || !wanted.subChild || tag != QLatin1String(wanted.subChild))
-        return 0;
-    // The sub-section is the first of its name below the child's root, which
-    // is the root of its own tree.
-    const QDomNode childRoot = parent.parentNode();
-    if (!childRoot.isElement() || !childRoot.parentNode().isDocument()
-        || childRoot.toElement().firstChildElement(QLatin1String(wanted.subSection)) != parent)
-        return 0;
-    return subs;
+    const int below = place.level + 1;
+    if (place.level < 0 || below >= SDeferredChildren::kLevels || place.index < 0
+        || place.index + 1 >= m_deferredFirsts[below].size())
+        return {0, 0};
+    const int first = m_deferredFirsts[below][place.index];
+    return {first, m_deferredFirsts[below][place.index + 1] - first};
 }
 
-int CXmlDocument::DeferredSubCount(int index) const
+std::pair<int, int> CXmlDocument::DeferredBelow(const QDomElement& parent, const QString& tag,
+                                                SDeferredPlace open) const
 {
-    if (index < 0 || index + 1 >= m_deferredSubFirst.size())
-        return 0;
-    return m_deferredSubFirst[index + 1] - m_deferredSubFirst[index];
+    const std::pair<int, int> below = DeferredBelowOf(open);
+    if (below.second == 0 || parent.isNull())
+        return {0, 0};
+    // The level-0 element an element of any level lies in names the cut.
+    SDeferredPlace top = open;
+    while (top.level > 0) {
+        const QVector<int>& firsts = m_deferredFirsts[top.level];
+        top.index = int(std::upper_bound(firsts.begin(), firsts.end(), top.index) - firsts.begin()) - 1;
+        --top.level;
+    }
+    const SDeferredChildren::SCut cut = m_deferredCuts.value(m_deferredRangeCut.value(top.index, -1));
+    const SDeferredChildren::SLevel& wanted = cut.levels[open.level + 1];
+    if (open.level + 1 >= cut.Depth() || tag != QLatin1String(wanted.child))
+        return {0, 0};
+    // The list is the first of its name below the element's root, which is
+    // the root of its own tree.
+    const QDomNode elementRoot = parent.parentNode();
+    if (!elementRoot.isElement() || !elementRoot.parentNode().isDocument()
+        || elementRoot.toElement().firstChildElement(QLatin1String(wanted.section)) != parent)
+        return {0, 0};
+    return below;
 }
 
-bool CXmlDocument::ParseDeferred(int index, QDomDocument& tree, QString& error) const
+bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QString& error) const
 {
-    const auto range = m_deferredRanges.value(index, {0, 0});
+    if (place.level < 0 || place.level >= SDeferredChildren::kLevels || place.index < 0
+        || place.index >= m_deferredRanges[place.level].size())
+        return false;
+    const auto range = m_deferredRanges[place.level][place.index];
     const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
                                                     range.second - range.first);
-    const int subs = DeferredSubCount(index);
-    if (subs == 0)
+    const std::pair<int, int> below = DeferredBelowOf(place);
+    if (below.second == 0)
         return BuildTree(tree, text, error, range.first);
     QByteArray rest;
     int from = range.first;
-    for (int i = 0; i < subs; ++i) {
-        const auto& subRange = m_deferredSubRanges[m_deferredSubFirst[index] + i];
-        rest.append(m_deferredText.constData() + from, subRange.first - from);
-        from = subRange.second;
+    for (int i = below.first; i < below.first + below.second; ++i) {
+        const auto& belowRange = m_deferredRanges[place.level + 1][i];
+        rest.append(m_deferredText.constData() + from, belowRange.first - from);
+        from = belowRange.second;
     }
     rest.append(m_deferredText.constData() + from, range.second - from);
     if (BuildTree(tree, rest, error))
         return true;
-    // Told where it is in the whole text, which the child cut apart is not.
+    // Told where it is in the whole text, which the element cut apart is not.
     tree = QDomDocument();
     if (!BuildTree(tree, text, error, range.first))
         return false;
-    // The child parses whole but not cut apart: never, as it is cut out only
-    // where its own children close.
+    // The element parses whole but not cut apart: never, as it is cut out
+    // only where its own elements close.
     tree = QDomDocument();
     return false;
 }
 
 bool CXmlDocument::ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const
 {
-    if (sub < 0 || sub >= DeferredSubCount(index))
+    const std::pair<int, int> below = DeferredBelowOf({0, index});
+    if (sub < 0 || sub >= below.second)
         return false;
-    const auto range = m_deferredSubRanges[m_deferredSubFirst[index] + sub];
-    const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
-                                                    range.second - range.first);
-    return BuildTree(tree, text, error, range.first);
+    return ParseDeferredAt({1, below.first + sub}, tree, error);
 }
 
 void CXmlDocument::DropDeferred()
 {
     m_deferredText = QByteArray();
-    m_deferredRanges.clear();
-    m_deferredSubRanges.clear();
-    m_deferredSubFirst.clear();
+    for (int level = 0; level < SDeferredChildren::kLevels; ++level) {
+        m_deferredRanges[level].clear();
+        m_deferredFirsts[level].clear();
+    }
     m_deferredRangeCut.clear();
-    m_deferredCuts = SDeferredChildren();
+    m_deferredCuts.clear();
 }
 
 bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString& error, int deferredAt) const

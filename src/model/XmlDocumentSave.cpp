@@ -7,6 +7,7 @@
 #include "Captions.h"
 #include "model/BlobCompressor.h"
 #include "model/Language.h"
+#include "model/SafeWrite.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -121,15 +122,60 @@ const QString kWrittenOutMark = QStringLiteral("written-out");
 
 // The texts of the elements written out, the length past which the rest of
 // the text is of no use to the caller, where what the reader will count of
-// it is counted, and whether a text taken in place of its mark is given up
-// (it is then held in the text of the element above it).
+// it is counted, whether a text written into the file's is freed, and, when
+// the text of an element written out is made, where those below it go.
 struct SWriting
 {
     QVector<CXmlDocument::SWrittenOut>& writtenOut;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
-    bool takeTexts = false;
+    // A text written is freed, its element still counted as written out.
+    bool freeTexts = false;
+    // Making the text of an element written out (its root): where those
+    // below it go, and what their text comes to.
+    QVector<CXmlDocument::SWrittenOut::SBelow>* below = nullptr;
+    qint64* belowBytes = nullptr;
+    QDomNode root = QDomNode();
+    // Measuring: the texts written out are not made, only their length
+    // added here.
+    qint64* measured = nullptr;
+    // Writing a piece at a time: each piece of some size is handed on and
+    // given up; once that fails, nothing more is made.
+    const std::function<bool(QByteArray&)>* flush = nullptr;
+    bool* failed = nullptr;
 };
+
+constexpr int kPieceBytes = 1 << 20;
+
+void FlushPiece(QByteArray& out, const SWriting& writing)
+{
+    if (writing.flush && !*writing.failed && out.size() >= kPieceBytes && !(*writing.flush)(out))
+        *writing.failed = true;
+}
+
+// The text of an element written out, with those written out below it in
+// their places, up to the length past which the caller has no use for it.
+void AppendWrittenOut(QByteArray& out, CXmlDocument::SWrittenOut& written, const SWriting& writing)
+{
+    const auto appendUpTo = [&](const char* data, int size) {
+        const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
+        if (room > 0)
+            out.append(data, int(std::min<qint64>(size, room)));
+        FlushPiece(out, writing);
+    };
+    int from = 0;
+    for (const CXmlDocument::SWrittenOut::SBelow& below : qAsConst(written.below)) {
+        appendUpTo(written.text.constData() + from, below.at - from);
+        if (below.index >= 0 && below.index < writing.writtenOut.size())
+            AppendWrittenOut(out, writing.writtenOut[below.index], writing);
+        from = below.at;
+    }
+    appendUpTo(written.text.constData() + from, written.text.size() - from);
+    if (writing.freeTexts) {
+        written.text = QByteArray();
+        written.below = {};
+    }
+}
 
 // The element written out that `node` marks, if it is such a mark.
 CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node, QVector<CXmlDocument::SWrittenOut>& writtenOut)
@@ -155,21 +201,31 @@ void AddCount(CXmlDocument::STextCount& to, const CXmlDocument::STextCount& from
 
 void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting& writing)
 {
-    if (out.size() > writing.maxBytes)
+    if (out.size() > writing.maxBytes || (writing.failed && *writing.failed))
         return;
     CXmlDocument::STextCount* const count = writing.count;
     if (node.isProcessingInstruction()) {
         if (CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
-            // The element's own text, laid out where it stood.
-            const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
-            if (room > 0)
-                out.append(written->text.constData(), int(std::min<qint64>(written->text.size(), room)));
             if (count)
                 AddCount(*count, written->count);
-            if (writing.takeTexts) {
-                written->text = QByteArray();
-                written->taken = true;
+            if (writing.measured) {
+                *writing.measured += written->bytes;
+                return;
             }
+            if (writing.below) {
+                // Held by the element above from now on, and copied only
+                // into the file's text: a show's text is never held twice.
+                const QDomElement list = node.parentNode().toElement();
+                const bool firstList = list.parentNode() == writing.root
+                    && writing.root.toElement().firstChildElement(list.tagName()) == list;
+                writing.below->append(
+                    {out.size(), int(written - writing.writtenOut.data()), firstList ? list.tagName() : QString()});
+                *writing.belowBytes += written->bytes;
+                written->taken = true;
+                return;
+            }
+            // The element's own text, laid out where it stood.
+            AppendWrittenOut(out, *written, writing);
             return;
         }
     }
@@ -241,6 +297,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
     }
     if (!node.nextSibling().isText())
         out += '\n';
+    FlushPiece(out, writing);
 }
 
 } // namespace
@@ -249,44 +306,87 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
 
 bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
 {
+    return Save(path, error, readAs, false);
+}
+
+bool CXmlDocument::SaveFileOnce(const QString& path, QString* error, const SDeferredChildren* readAs)
+{
+    return Save(path, error, readAs, true);
+}
+
+bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const
+{
     const int mode = GetStorageMode(path);
-    // The whole text is made and checked as the reader checks it before a
-    // byte of the file is replaced: a show that would not open again is
-    // refused with the reader's reason, and the one saved before stays.
-    // Past the bound on its size the rest of the text is not made. What the
-    // reader counts is counted as the text is made; only a text those counts
-    // cannot clear is scanned again as the reader scans it.
+    // Nothing is written that the reader would refuse: a show that would
+    // not open again is refused with the reader's reason, and the one saved
+    // before stays. What the reader counts is counted as the elements are
+    // written out; only a text those counts cannot clear is made whole and
+    // scanned as the reader scans it (past the bound on its size, the rest
+    // of it is not made). Any other goes into the file a piece at a time.
     STextCount count;
-    const QByteArray xml = WriteText(kMaxDocumentBytes, &count);
-    QString refusal;
-    if (MayBeRefused(xml, count, readAs) && Refuses(xml, refusal, readAs)) {
-        if (error)
-            *error = GetLangText(Txt::CannotWriteFile)
-                         .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal));
-        return false;
+    const qint64 textBytes = MeasureText(count);
+    const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
+    QByteArray xml;
+    if (MayBeRefused(textBytes, count, readAs)) {
+        xml = WriteText(maxBytes, nullptr, giveUpTexts);
+        QString refusal;
+        if (Refuses(xml, refusal, readAs)) {
+            if (error)
+                *error = GetLangText(Txt::CannotWriteFile)
+                             .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(refusal));
+            return false;
+        }
+    } else if (mode != CompressedStorage) {
+        xml = WriteText(maxBytes, nullptr, giveUpTexts);
     }
-    QByteArray stored;
-    if (mode == CompressedStorage) {
-        // qCompress would first take a buffer the size of the text.
-        stored = CBlobCompressor().CompressGrowing(xml);
-    } else {
-        stored = EncodeStorage(mode, xml);
-    }
-    // Compressed text is never empty (even nothing has its length): empty
-    // means zlib ran out of memory, and writing it would replace the show
-    // with an empty file.
-    if (stored.isEmpty() && mode != ScrambledStorage && mode != HexStorage) {
-        if (error)
-            *error = qt_error_string(ENOMEM);
-        return false;
-    }
-    return WriteWholeFile(path, stored, error);
+    if (mode != CompressedStorage)
+        return WriteWholeFile(path, EncodeStorage(mode, xml), error);
+    // Deflated straight into the file, never held: a show's text may be
+    // hundreds of megabytes.
+    bool writeFailed = false;
+    bool deflateFailed = false;
+    QString reason;
+    const bool written = SafeWriteFile(
+        path,
+        [&](const CBlobCompressor::Write& write) {
+            const CBlobCompressor::Write written = [&](const char* data, qint64 size) {
+                writeFailed = writeFailed || !write(data, size);
+                return !writeFailed;
+            };
+            CBlobCompressor compressor;
+            const bool deflated = textBytes == xml.size()
+                ? compressor.CompressInto(xml, written)
+                : compressor.CompressInto(
+                      quint32(textBytes),
+                      [&](const CBlobCompressor::Write& feed) {
+                          return WriteTextTo(
+                              [&feed](QByteArray& piece) {
+                                  const bool fed = feed(piece.constData(), piece.size());
+                                  piece.resize(0);
+                                  return fed;
+                              },
+                              giveUpTexts);
+                      },
+                      written);
+            // Deflate fails by itself only when zlib runs out of memory.
+            deflateFailed = !deflated && !writeFailed;
+            return deflated;
+        },
+        &reason);
+    if (written)
+        return true;
+    if (deflateFailed)
+        reason = qt_error_string(ENOMEM);
+    if (error)
+        *error = GetLangText(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }
 
 bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs)
 {
-    if (xml.size() > kMaxDocumentBytes) {
-        reason = TooLargeText(kMaxDocumentBytes);
+    const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
+    if (xml.size() > maxBytes) {
+        reason = TooLargeText(maxBytes);
         return true;
     }
     SDeferredChildren deferred;
@@ -295,54 +395,83 @@ bool CXmlDocument::Refuses(const QByteArray& xml, QString& reason, const SDeferr
     return !CheckStructure(xml, reason, readAs ? &deferred : nullptr);
 }
 
-bool CXmlDocument::MayBeRefused(const QByteArray& xml, const STextCount& count, const SDeferredChildren* readAs) const
+bool CXmlDocument::MayBeRefused(qint64 textBytes, const STextCount& count, const SDeferredChildren* readAs) const
 {
-    if (xml.size() > kMaxDocumentBytes)
+    if (textBytes > (readAs ? readAs->maxBytes : kMaxDocumentBytes))
         return true;
     if (!count.sure || count.nodes + count.attributes > kMaxDocumentNodes || count.depth > kMaxDepth
         || count.widest > kMaxAttributes)
         return true;
     // The reader cuts out every child of that name of the first section of
     // that name below the root. Those written out in their place there are
-    // weighed alone, as it weighs them; all else, the rest, weighs as one
-    // tree. A child the reader cuts that is still in the tree weighs in the
-    // rest here, alone there: never less.
+    // weighed alone, as it weighs them, and those written out below them
+    // that it cuts again likewise; all else, the rest, weighs as one tree.
+    // A child the reader cuts that is still in the tree weighs in the rest
+    // here, alone there: never less.
     const QDomElement root = m_document.documentElement();
-    QVector<std::pair<QDomElement, QString>> sections;
-    for (int i = 0; readAs && readAs->section && readAs->child && i <= readAs->others.size(); ++i) {
-        const SDeferredChildren::SCut cut = readAs->Cut(i);
-        if (cut.section && cut.child)
-            sections.append({root.firstChildElement(QLatin1String(cut.section)), QLatin1String(cut.child)});
+    struct SSection
+    {
+        QDomElement element;
+        SDeferredChildren::SCut cut;
+    };
+    QVector<SSection> sections;
+    for (int i = 0; readAs && i < readAs->cuts.size(); ++i) {
+        const SDeferredChildren::SCut& cut = readAs->cuts[i];
+        if (cut.Depth() > 0)
+            sections.append({root.firstChildElement(QLatin1String(cut.levels[0].section)), cut});
     }
-    const auto cutOut = [&sections](const SWrittenOut& written) {
-        for (const auto& section : sections) {
-            if (!section.first.isNull() && written.mark.parentNode() == section.first && written.tag == section.second)
-                return true;
+    const auto cutAs = [&sections](const SWrittenOut& written) -> const SDeferredChildren::SCut* {
+        for (const SSection& section : sections) {
+            if (!section.element.isNull() && written.mark.parentNode() == section.element
+                && written.tag == QLatin1String(section.cut.levels[0].child))
+                return &section.cut;
         }
-        return false;
+        return nullptr;
     };
     STextCount rest = count;
-    qint64 restBytes = xml.size(), largestChild = 0, largestChildNodes = 0;
+    qint64 restBytes = textBytes, largest = 0, largestNodes = 0;
     for (const SWrittenOut& written : m_writtenOut) {
-        if (written.taken || !cutOut(written))
+        const SDeferredChildren::SCut* const cut = written.taken ? nullptr : cutAs(written);
+        if (!cut)
             continue;
         rest.nodes -= written.count.nodes;
         rest.attributes -= written.count.attributes;
         restBytes -= written.elementBytes;
-        largestChild = std::max(largestChild,
-                                TreeBytes(written.count.nodes, written.count.attributes, written.elementBytes));
-        largestChildNodes = std::max(largestChildNodes, written.count.nodes + written.count.attributes);
+        const auto [weight, nodes] = WeighWrittenOut(written, *cut, 0);
+        largest = std::max(largest, weight);
+        largestNodes = std::max(largestNodes, nodes);
     }
-    // Nodes are weighed as bytes are: the rest as one tree, each child
-    // written out alone.
-    return TreeBytes(rest.nodes, rest.attributes, restBytes) + largestChild > kMaxTreeBytes
-        || rest.nodes + rest.attributes > kMaxNodes || largestChildNodes > kMaxNodes;
+    const qint64 trees = TreeBytes(rest.nodes, rest.attributes, restBytes) + largest;
+    return trees > kMaxTreeBytes || trees + textBytes > kMaxReadBytes || rest.nodes + rest.attributes > kMaxNodes
+        || largestNodes > kMaxNodes;
 }
 
-bool CXmlDocument::GrownPastBounds(QString& reason) const
+std::pair<qint64, qint64> CXmlDocument::WeighWrittenOut(const SWrittenOut& written, const SDeferredChildren::SCut& cut,
+                                                        int level) const
 {
-    if (m_grownBytes > kMaxDocumentBytes)
-        reason = TooLargeText(kMaxDocumentBytes);
+    qint64 nodes = written.count.nodes, attributes = written.count.attributes, bytes = written.elementBytes;
+    qint64 largest = 0, largestNodes = 0;
+    if (level + 1 < cut.Depth()) {
+        const SDeferredChildren::SLevel& next = cut.levels[level + 1];
+        for (const SWrittenOut::SBelow& below : written.below) {
+            const SWrittenOut& element = m_writtenOut[below.index];
+            if (below.list != QLatin1String(next.section) || element.tag != QLatin1String(next.child))
+                continue;
+            nodes -= element.count.nodes;
+            attributes -= element.count.attributes;
+            bytes -= element.elementBytes;
+            const auto [weight, belowNodes] = WeighWrittenOut(element, cut, level + 1);
+            largest = std::max(largest, weight);
+            largestNodes = std::max(largestNodes, belowNodes);
+        }
+    }
+    return {TreeBytes(nodes, attributes, bytes) + largest, std::max(nodes + attributes, largestNodes)};
+}
+
+bool CXmlDocument::GrownPastBounds(QString& reason, int maxBytes) const
+{
+    if (m_grownBytes > maxBytes)
+        reason = TooLargeText(maxBytes);
     else if (m_grownNodes > kMaxDocumentNodes)
         reason = GetLangText(Txt::DocumentTooManyElements).arg(kMaxDocumentNodes);
     else
@@ -357,17 +486,41 @@ QByteArray CXmlDocument::ToBytes() const
     return WriteText(std::numeric_limits<int>::max());
 }
 
-QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count) const
+qint64 CXmlDocument::MeasureText(STextCount& count) const
+{
+    QByteArray rest;
+    qint64 measured = 0;
+    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
+    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
+        AppendNode(rest, node, 0, {texts, std::numeric_limits<int>::max(), &count, false, nullptr, nullptr, {}, &measured});
+    return rest.size() + measured;
+}
+
+bool CXmlDocument::WriteTextTo(const std::function<bool(QByteArray&)>& flush, bool giveUpTexts) const
+{
+    QByteArray out;
+    out.reserve(2 * kPieceBytes);
+    bool failed = false;
+    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
+    const SWriting writing{texts, std::numeric_limits<int>::max(), nullptr, giveUpTexts, nullptr, nullptr, {},
+                           nullptr, &flush, &failed};
+    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
+        AppendNode(out, node, 0, writing);
+    return !failed && (out.isEmpty() || flush(out));
+}
+
+QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count, bool giveUpTexts) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
     for (const SWrittenOut& written : m_writtenOut)
         writtenOut += written.text.size();
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
-    // Nothing is taken from the texts here: they stay for the next time.
+    // Nothing is taken from the texts here, unless given up: they stay for
+    // the next time.
     auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
     for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, {texts, maxBytes, count, false});
+        AppendNode(out, node, 0, {texts, maxBytes, count, giveUpTexts});
     return out;
 }
 
@@ -382,13 +535,18 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++depth;
     SWrittenOut written;
     QByteArray& text = written.text;
-    AppendNode(text, child, depth, {m_writtenOut, std::numeric_limits<int>::max(), &written.count, true});
+    qint64 belowBytes = 0;
+    AppendNode(text, child, depth,
+               {m_writtenOut, std::numeric_limits<int>::max(), &written.count, false, &written.below, &belowBytes, child});
+    // Held until the file is written, by the hundred thousand.
+    text.squeeze();
+    written.bytes = text.size() + belowBytes;
     // The reader cuts the element out of the text without its indent and
     // line break.
     int first = 0;
     while (first < text.size() && text[first] == ' ')
         ++first;
-    written.elementBytes = text.size() - first - (text.endsWith('\n') ? 1 : 0);
+    written.elementBytes = written.bytes - first - (text.endsWith('\n') ? 1 : 0);
     written.tag = child.tagName();
     written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(m_writtenOut.size()));
     parent.replaceChild(written.mark, child);

@@ -131,20 +131,20 @@ QByteArray CXmlDocument::EncodeStorage(int mode, const QByteArray& xml)
     }
 }
 
-bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error)
+bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray& xml, QString& error, int maxBytes)
 {
     xml.clear();
     switch (mode) {
     case ScrambledStorage:
-        if (stored.size() > kMaxDocumentBytes) {
-            error = TooLargeText(kMaxDocumentBytes);
+        if (stored.size() > maxBytes) {
+            error = TooLargeText(maxBytes);
             return false;
         }
         xml = Unscramble(stored);
         return true;
     case HexStorage:
-        if (stored.size() / 2 > kMaxDocumentBytes) {
-            error = TooLargeText(kMaxDocumentBytes);
+        if (stored.size() / 2 > maxBytes) {
+            error = TooLargeText(maxBytes);
             return false;
         }
         if (!DecodeHexStrict(stored, xml)) {
@@ -153,7 +153,7 @@ bool CXmlDocument::DecodeStorage(int mode, const QByteArray& stored, QByteArray&
         }
         return true;
     default:
-        return UncompressBounded(stored, xml, &error);
+        return UncompressBounded(stored, xml, &error, maxBytes);
     }
 }
 
@@ -212,7 +212,8 @@ QString CXmlDocument::TooLargeText(int maxBytes)
     return GetLangText(Txt::DocumentTooLarge).arg(maxBytes / (1024 * 1024));
 }
 
-bool CXmlDocument::ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error)
+bool CXmlDocument::ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& bytes, QString& error,
+                                 int documentBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -221,7 +222,7 @@ bool CXmlDocument::ReadWholeFile(const QString& path, qint64 maxBytes, QByteArra
     }
     if (!file.isSequential()) {
         if (file.size() > maxBytes) {
-            error = TooLargeText(kMaxDocumentBytes);
+            error = TooLargeText(documentBytes);
             return false;
         }
         bytes = file.readAll();
@@ -236,7 +237,7 @@ bool CXmlDocument::ReadWholeFile(const QString& path, qint64 maxBytes, QByteArra
     }
     if (bytes.size() > maxBytes) {
         bytes.clear();
-        error = TooLargeText(kMaxDocumentBytes);
+        error = TooLargeText(documentBytes);
         return false;
     }
     if (file.error() != QFileDevice::NoError) {

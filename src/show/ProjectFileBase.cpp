@@ -88,7 +88,7 @@ int CProjectFileBase::CountChildren(const QString& tag) const
          child = child.nextSiblingElement(tag))
         ++count;
     return count + DeferredChildrenOf(m_element[CurrentSlot], tag).size()
-        + DeferredSubsOf(m_element[CurrentSlot], tag, m_openDeferred);
+        + DeferredBelow(m_element[CurrentSlot], tag, m_openDeferred).second;
 }
 
 int CProjectFileBase::StepRecordValues(int fixtures)
@@ -114,29 +114,25 @@ int CProjectFileBase::ForEachChild(const QString& tag, const std::function<void(
         visit();
         ++visited;
     }
-    // One deferred tree at a time, given up once visited; a sub-child's own
-    // tree cuts nothing out, so nothing below it is looked for.
-    const int open = m_openDeferred;
-    const auto visitTree = [&](bool parsed, QDomDocument& tree, const QString& error, int opened) {
-        if (!parsed)
+    // One deferred tree at a time, given up once visited; those below an
+    // element are found through it while it is open.
+    const SDeferredPlace open = m_openDeferred;
+    const auto visitTree = [&](SDeferredPlace place) {
+        QDomDocument tree;
+        QString error;
+        if (!ParseDeferredAt(place, tree, error))
             throw CFileRefused(error);
-        m_openDeferred = opened;
+        m_openDeferred = place;
         m_element[CurrentSlot] = tree.documentElement();
         visit();
         m_openDeferred = open;
         ++visited;
     };
-    for (int index : DeferredChildrenOf(parent, tag)) {
-        QDomDocument tree;
-        QString error;
-        visitTree(ParseDeferred(index, tree, error), tree, error, index);
-    }
-    const int subs = DeferredSubsOf(parent, tag, open);
-    for (int sub = 0; sub < subs; ++sub) {
-        QDomDocument tree;
-        QString error;
-        visitTree(ParseDeferredSub(open, sub, tree, error), tree, error, -1);
-    }
+    for (int index : DeferredChildrenOf(parent, tag))
+        visitTree({0, index});
+    const std::pair<int, int> below = DeferredBelow(parent, tag, open);
+    for (int i = below.first; i < below.first + below.second; ++i)
+        visitTree({open.level + 1, i});
     m_element[CurrentSlot] = parent;
     return visited;
 }

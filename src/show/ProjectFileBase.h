@@ -156,11 +156,12 @@ protected:
 
     qint64 m_universeBufferBytes = 0; // and beam flags
 
-private:
-    // The deferred child whose tree ForEachChild is visiting, if any: its
-    // own deferred children are found through it.
-    int m_openDeferred = -1;
+protected:
+    // The deferred element whose tree is being read, if any: the deferred
+    // elements below it are found through it.
+    SDeferredPlace m_openDeferred;
 
+private:
     void CountBufferBytes(qint64 bytes);
 
     QSet<int> m_patchedIds;

@@ -405,9 +405,9 @@ void CProjectFileV3::readPages(CProject& project)
                 QString error;
                 if (!ParseDeferred(i, tree, error))
                     throw CFileRefused(error);
-                m_deferredPage = i;
+                m_openDeferred = {0, i};
                 readPage(tree.documentElement());
-                m_deferredPage = -1;
+                m_openDeferred = {};
             }
         } else {
             const QString tag = QStringLiteral("ZKPage");
@@ -434,11 +434,10 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
 {
     if (!SelectElement(QStringLiteral("ZKScenes"), -1))
         return;
-    // A page's scenes were cut out of its tree as it was read: each is built
-    // into a tree of its own, in order, as it is read.
-    const int deferredScenes = DeferredSubCount(m_deferredPage);
-    const int sceneCount = CountChildren(QStringLiteral("ZKScene")) + deferredScenes;
-    Count(m_scenesRead, sceneCount, CShowBounds::Scenes);
+    // A page's scenes were cut out of its tree as it was read, and their
+    // steps out of theirs: each is built into a tree of its own, in order,
+    // as it is read.
+    Count(m_scenesRead, CountChildren(QStringLiteral("ZKScene")), CShowBounds::Scenes);
     const bool restartScenes = ShowHost().StartScenesOption();
     // Release lists name scenes by their place in the page: resolved once
     // every scene of the page is read.
@@ -511,16 +510,6 @@ void CProjectFileV3::readScenes(CProject& project, CPage* page)
         scene->LoadButtonPicture();
     };
     ForEachChild(QStringLiteral("ZKScene"), readScene);
-    const QDomElement scenes = CurrentElement();
-    for (int i = 0; i < deferredScenes; ++i) {
-        QDomDocument tree;
-        QString error;
-        if (!ParseDeferredSub(m_deferredPage, i, tree, error))
-            throw CFileRefused(error);
-        m_element[CurrentSlot] = tree.documentElement();
-        readScene();
-        m_element[CurrentSlot] = scenes;
-    }
     SelectElement(QStringLiteral(".."));
     page->ResolveJumps();
     for (const auto& entry : qAsConst(releaseLists))

@@ -4,6 +4,7 @@
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
 #include "show/Project.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 #include <QStringList>
@@ -12,6 +13,21 @@
 #include <limits>
 
 // ---- Container ----
+
+CXmlDocument::SDeferredChildren CProjectFileV3::ShowDocument()
+{
+    SDeferredChildren show;
+    show.cuts = {{{{"ZKPages", "ZKPage"}, {"ZKScenes", "ZKScene"}, {"ZKSteps", "ZKStep"}}},
+                 {{{"ZKPatch", "ZKFixtures"}}},
+                 {{{"ZKGroups", "ZKGroup"}}},
+                 {{{"ZKEffScenes", "ZKEffScene"}}},
+                 {{{"ZKFadingButs", "ZKFadingBut"}}},
+                 {{{"ZKTimeLines", "ZKTimeLine"}, {"ZKTimeBlocks", "ZKTimeBlock"}}},
+                 {{{"ZKTimeLines", "ZKTimeMarkers"}}},
+                 {{{"ZKMasks", "ZKMask"}}}};
+    show.maxBytes = int(CShowBounds::DocumentBytes());
+    return show;
+}
 
 QDomElement& CProjectFileV3::Create(const QString& tag, int parent, int kind)
 {
@@ -24,7 +40,7 @@ QDomElement& CProjectFileV3::Create(const QString& tag, int parent, int kind)
         below = m_element[CurrentSlot];
     AddElement(tag, below);
     QString past;
-    if (m_writeOut && GrownPastBounds(past))
+    if (m_writeOut && GrownPastBounds(past, CShowBounds::DocumentBytes()))
         throw CFileRefused(past);
     if (kind >= 0 && kind < HandleCount)
         m_handles[kind] = m_element[CurrentSlot];

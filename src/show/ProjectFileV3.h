@@ -39,6 +39,13 @@ class CSceneStep;
 class CProjectFileV3 : public CProjectFileBase
 {
 public:
+    // How a show is read and saved: the lists of a kind of the capacity
+    // table are built into trees one element at a time (a page may hold
+    // every step of a show, and a scene nearly all, which as one tree would
+    // take more than the show), and the document holds the text of a show
+    // at every capacity at once.
+    static SDeferredChildren ShowDocument();
+
     // Element kinds that get a handle (see Create).
     enum Handle {
         ParamsHandle,
@@ -192,7 +199,6 @@ public:
     // the grid the beams of its selection span.
     void AttachVirtualGrid(CProject& project, CEffect* effect);
     bool m_readingPages = false;
-    int m_deferredPage = -1; // the deferred child readPage reads, if any
     bool m_rowSelectionReady = false;
     QSet<const CPatchedFixture*> m_rowPatched; // the general group's fixtures
     // Hand-made step entries made so far by readPages (bounded).

@@ -22,32 +22,10 @@ namespace {
 const QString kDefaultPageName = QStringLiteral("Scenes");
 const QString kGeneralGroupName = QStringLiteral("General");
 
-// The pages are built into trees one at a time, as they are read, and
-// each page's scenes one at a time again: a page may hold every step of a
-// show, which as one tree would take more than the show. So are the other
-// lists of a kind of the capacity table (patch blocks, groups, effect
-// scenes, crossfade buttons, timeline lines and their blocks, markers): at their
-// bounds together they would take more than a tree may.
-CXmlDocument::SDeferredChildren ShowPages()
-{
-    CXmlDocument::SDeferredChildren pages;
-    pages.section = "ZKPages";
-    pages.child = "ZKPage";
-    pages.subSection = "ZKScenes";
-    pages.subChild = "ZKScene";
-    pages.others = {{"ZKPatch", "ZKFixtures", nullptr, nullptr},
-                    {"ZKGroups", "ZKGroup", nullptr, nullptr},
-                    {"ZKEffScenes", "ZKEffScene", nullptr, nullptr},
-                    {"ZKFadingButs", "ZKFadingBut", nullptr, nullptr},
-                    {"ZKTimeLines", "ZKTimeLine", "ZKTimeBlocks", "ZKTimeBlock"},
-                    {"ZKTimeLines", "ZKTimeMarkers", nullptr, nullptr}};
-    return pages;
-}
-
 struct SDocumentText
 {
     QByteArray xml;
-    CXmlDocument::SDeferredChildren pages = ShowPages();
+    CXmlDocument::SDeferredChildren pages = CProjectFileV3::ShowDocument();
     QString error;
     bool read = false;
 };
@@ -208,8 +186,8 @@ bool CProject::SaveProject(const QString& path, QString* error)
         // before stays, and the user learns why.
         doc->CountAsRead(*this);
         doc->WriteProject(*this, true);
-        const CXmlDocument::SDeferredChildren pages = ShowPages();
-        saved = doc->SaveFile(path, error, &pages);
+        const CXmlDocument::SDeferredChildren pages = CProjectFileV3::ShowDocument();
+        saved = doc->SaveFileOnce(path, error, &pages);
     } catch (const CFileRefused& refused) {
         if (error)
             *error = GetLangText(Txt::CannotWriteFile)

@@ -26,10 +26,8 @@ namespace {
 // Indexed by CShowBounds::Kind.
 const qint64 kBounds[CShowBounds::KindCount] = {
     1024,            // pages
-    // A page's scenes are read as one tree: a page of twice as many new
-    // scenes would take more than a tree may, and would never save.
     qint64(1) << 13, // scenes
-    qint64(1) << 17, // steps: as many as a page can save
+    qint64(1) << 17, // steps
     // Steps without fixtures of their own repeat the previous step's, so a
     // few bytes of file can ask for millions of entries (some 300 MB here).
     qint64(1) << 21, // step entries
@@ -56,6 +54,31 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     30000000,        // generated levels
 };
 
+// The most text an element of each kind takes as the program writes it,
+// with names of a few words: what shows saved by the program measure, with
+// room to spare. Levels are stored compressed, as two digits a byte, which
+// levels that vary from step to step do not shrink; an entry is its
+// fixture's record in the step's list, a member its id in the group's, a
+// patch block its profile with the fixtures' records.
+const qint64 kTextBytes[CShowBounds::KindCount] = {
+    512,  // pages (some 40)
+    1024, // scenes (some 620)
+    128,  // steps (some 90)
+    12,   // step entries
+    2,    // step levels
+    512,  // groups (some 280)
+    1024, // masks
+    256,  // crossfade buttons (some 40)
+    256,  // timeline lines (some 40)
+    160,  // timeline blocks (some 100)
+    96,   // timeline markers (some 50)
+    2048, // patch blocks (some 760 for a small profile)
+    8,    // group members (some 4)
+    // Generated steps are not written, their row is: its records of its
+    // fixtures, spread over the steps it generates (some 1 an entry).
+    8,    // generated entries
+    0,    // generated levels
+};
 qint64 ScenesHeld(const CProject& project)
 {
     qint64 scenes = project.m_effectScenes.size();
@@ -229,6 +252,19 @@ qint64 CShowBounds::BeamFlagBytes(const CProject& project)
         }
     }
     return flags * kBeamFlagBytes;
+}
+
+qint64 CShowBounds::TextBytes(Kind kind)
+{
+    return kind >= 0 && kind < KindCount ? kTextBytes[kind] : 0;
+}
+
+qint64 CShowBounds::DocumentBytes()
+{
+    qint64 bytes = 1024 * 1024; // the show's parameters and what every show holds
+    for (int kind = 0; kind < KindCount; ++kind)
+        bytes += kBounds[kind] * kTextBytes[kind];
+    return bytes + kMaxUniverseBufferBytes / UniverseBufferBytes(kSceneBuffers) * kMaskTextBytes;
 }
 
 QString CShowBounds::BuffersTooLarge()

@@ -57,10 +57,11 @@ public:
     // channels of each universe it drives, and every fixture a flag per
     // beam: a scene costs what it holds, whatever the universe count, and
     // these, not the counts, bound a show whose scenes mark many universes.
-    // A scene writes each mask that marks a slot as some 560 bytes of text,
-    // and a document holds no more than 64 MB: within 64 MB of buffers the
-    // masks take some 35 MB. A page holds no buffers of its own.
-    static constexpr qint64 kMaxUniverseBufferBytes = qint64(64) * 1024 * 1024;
+    // A scene writes each mask that marks a slot as some 570 bytes of text:
+    // a show an earlier build saved, which wrote the mask of every universe
+    // in use into a document of no more than 64 MB, holds fewer than 128 Ki
+    // that mark a slot, each of 1 KB here.
+    static constexpr qint64 kMaxUniverseBufferBytes = qint64(128) * 1024 * 1024;
     static constexpr int kSceneBuffers = 2;  // of a universe where a scene marks a slot
     static constexpr int kStaticBuffers = 1; // of a universe where an effect scene has static channels
     // What one beam flag of a fixture or of its place in a subgroup costs:
@@ -81,6 +82,15 @@ public:
     static qint64 BeamFlagBytes(const CProject& project);
     // What a file or a save past the buffer bound is told.
     static QString BuffersTooLarge();
+
+    // The text of a show with every kind at its bound and its buffers full,
+    // as the program writes it with names of a few words: the most a show's
+    // document holds, for its reader and its save alike.
+    static qint64 DocumentBytes();
+    // The most text one element of the kind takes in it, and a universe's
+    // mask where a scene marks a slot (some 570).
+    static qint64 TextBytes(Kind kind);
+    static constexpr qint64 kMaskTextBytes = 640;
 
     // True when `more` elements of the kind fit within its bound and, for
     // pages and scenes, the show's buffers within theirs: a new page or

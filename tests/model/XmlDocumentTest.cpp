@@ -10,6 +10,7 @@
 #include "model/Language.h"
 #include "model/XmlDocument.h"
 
+#include <functional>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,8 +53,7 @@ int NodeCount(const QDomNode& node)
 CXmlDocument::SDeferredChildren Pages()
 {
     CXmlDocument::SDeferredChildren pages;
-    pages.section = "ZKPages";
-    pages.child = "ZKPage";
+    pages.cuts = {{{{"ZKPages", "ZKPage"}}}};
     return pages;
 }
 
@@ -490,6 +490,28 @@ private slots:
         QCOMPARE(CXmlDocument::CheckStructure(xml, error, &pages), opensByPages);
     }
 
+    // A show's document may hold more text than others: the text counts
+    // with the trees built from it. A rest of some 280 MB of trees beside
+    // pages of a megabyte each opens with 50 pages, not with 120.
+    void theTextHeldCountsWithTheTrees_data()
+    {
+        Columns<int, bool>("pages", "opens");
+        QTest::newRow("50 pages") << 50 << true;
+        QTest::newRow("120 pages") << 120 << false;
+    }
+    void theTextHeldCountsWithTheTrees()
+    {
+        const auto [pages, opens] = Row<int, bool>("pages", "opens");
+        const QByteArray xml = "<ZKFile>" + QByteArray("<a b=\"\" c=\"\" d=\"\" e=\"\"/>").repeated(110000) + "<ZKPages>"
+            + ("<ZKPage a=\"" + QByteArray(1 << 20, 'x') + "\"/>").repeated(pages) + "</ZKPages></ZKFile>";
+        CXmlDocument::SDeferredChildren show = Pages();
+        show.maxBytes = 128 << 20;
+        QString error;
+        QCOMPARE(CXmlDocument::CheckStructure(xml, error, &show), opens);
+        if (!opens)
+            QCOMPARE(error, GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxReadBytes >> 20));
+    }
+
     // Pages cut out of the text build the trees they would build in the
     // whole one, and the rest builds the whole tree without them. Text that
     // could read otherwise once cut apart is not cut.
@@ -524,7 +546,7 @@ private slots:
         CXmlDocument::SDeferredChildren deferred = Pages();
         QString error;
         QVERIFY2(CXmlDocument::CheckStructure(xml, error, &deferred), qPrintable(error));
-        QCOMPARE(deferred.ranges.size(), cut);
+        QCOMPARE(deferred.ranges[0].size(), cut);
         CXmlDocument doc;
         QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
         QCOMPARE(doc.DeferredCount(), cut);
@@ -543,57 +565,77 @@ private slots:
     }
 
     // A page's scenes are cut out of the page's own text, those of its first
-    // scene list only, each a tree of its own: put back in order, they give
-    // the page's tree.
+    // scene list only, each a tree of its own, and a scene's steps out of
+    // the scene's: put back in order, they give the page's tree.
     void deferredScenesBuildThePageTrees_data()
     {
         QTest::addColumn<QByteArray>("pages");
         QTest::addColumn<QVector<int>>("scenes");
+        QTest::addColumn<QVector<int>>("steps");
         QTest::newRow("scenes of each page")
-            << QByteArray("<ZKPage a=\"1\"><ZKScenes n=\"2\"><ZKScene b=\"1\"><ZKSteps><ZKStep/></ZKSteps></ZKScene>"
-                          "<ZKScene/></ZKScenes></ZKPage><ZKPage/><ZKPage><ZKScenes><ZKScene/></ZKScenes></ZKPage>")
-            << QVector<int>{2, 0, 1};
+            << QByteArray("<ZKPage a=\"1\"><ZKScenes n=\"2\"><ZKScene b=\"1\"><ZKSteps><ZKStep/><ZKStep><x/></ZKStep>"
+                          "</ZKSteps></ZKScene><ZKScene/></ZKScenes></ZKPage><ZKPage/><ZKPage><ZKScenes><ZKScene>"
+                          "<ZKSteps n=\"1\"><ZKStep c=\"3\"/></ZKSteps></ZKScene></ZKScenes></ZKPage>")
+            << QVector<int>{2, 0, 1} << QVector<int>{2, 0, 1};
         QTest::newRow("the first list only")
-            << QByteArray("<ZKPage><ZKScenes><ZKScene/></ZKScenes><ZKScenes><ZKScene c=\"2\"/></ZKScenes></ZKPage>")
-            << QVector<int>{1};
+            << QByteArray("<ZKPage><ZKScenes><ZKScene><ZKSteps><ZKStep/></ZKSteps><ZKSteps><ZKStep d=\"4\"/></ZKSteps>"
+                          "</ZKScene></ZKScenes><ZKScenes><ZKScene c=\"2\"/></ZKScenes></ZKPage>")
+            << QVector<int>{1} << QVector<int>{1};
         QTest::newRow("a namespace of a page")
-            << QByteArray("<ZKPage xmlns:p=\"u\"><ZKScenes><ZKScene p:a=\"1\"/></ZKScenes></ZKPage>") << QVector<int>{};
+            << QByteArray("<ZKPage xmlns:p=\"u\"><ZKScenes><ZKScene p:a=\"1\"/></ZKScenes></ZKPage>") << QVector<int>{}
+            << QVector<int>{};
+        QTest::newRow("a namespace of a scene's step list")
+            << QByteArray("<ZKPage><ZKScenes><ZKScene><ZKSteps xmlns:p=\"u\"><ZKStep p:a=\"1\"/></ZKSteps></ZKScene>"
+                          "</ZKScenes></ZKPage>")
+            << QVector<int>{} << QVector<int>{};
+        QTest::newRow("a namespace's name in a value")
+            << QByteArray("<ZKPage a=\"xmlns:p\"><ZKScenes><ZKScene b=' xmlns:q=\"u\"'/></ZKScenes></ZKPage>")
+            << QVector<int>{1} << QVector<int>{0};
         QTest::newRow("lists deeper down")
             << QByteArray("<ZKPage><x><ZKScenes><ZKScene/></ZKScenes></x><ZKScenes><y><ZKScene/></y></ZKScenes></ZKPage>")
-            << QVector<int>{0};
+            << QVector<int>{0} << QVector<int>{};
     }
     void deferredScenesBuildThePageTrees()
     {
         QFETCH(QByteArray, pages);
         QFETCH(QVector<int>, scenes);
+        QFETCH(QVector<int>, steps);
         const QByteArray xml = "<ZKFile Version=\"2.0\"><ZKPages>" + pages + "</ZKPages></ZKFile>";
         QDomDocument whole;
         QVERIFY(whole.setContent(xml, true));
         const QStringList expected = TakeChildren(whole, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
         CXmlDocument::SDeferredChildren deferred = Pages();
-        deferred.subSection = "ZKScenes";
-        deferred.subChild = "ZKScene";
+        deferred.cuts[0].levels[1] = {"ZKScenes", "ZKScene"};
+        deferred.cuts[0].levels[2] = {"ZKSteps", "ZKStep"};
         QString error;
         QVERIFY2(CXmlDocument::CheckStructure(xml, error, &deferred), qPrintable(error));
         CXmlDocument doc;
         QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
         QCOMPARE(doc.DeferredCount(), scenes.size());
+        // Each element's tree with those cut out of it put back.
+        const std::function<QDomDocument(CXmlDocument::SDeferredPlace, const char*)> rebuild =
+            [&](CXmlDocument::SDeferredPlace place, const char* list) {
+                QDomDocument tree;
+                if (!doc.ParseDeferredAt(place, tree, error))
+                    return QDomDocument();
+                const auto [first, count] = doc.DeferredBelowOf(place);
+                QDomElement into = tree.documentElement().firstChildElement(QLatin1String(list));
+                for (int i = first; i < first + count; ++i)
+                    into.appendChild(tree.importNode(rebuild({place.level + 1, i}, "ZKSteps").documentElement(), true));
+                return tree;
+            };
         QStringList read;
+        QVector<int> stepsRead;
         for (int i = 0; i < scenes.size(); ++i) {
-            QDomDocument page;
-            QVERIFY2(doc.ParseDeferred(i, page, error), qPrintable(error));
             QCOMPARE(doc.DeferredSubCount(i), scenes[i]);
-            QDomElement list = page.documentElement().firstChildElement(QStringLiteral("ZKScenes"));
-            for (int j = 0; j < scenes[i]; ++j) {
-                QDomDocument scene;
-                QVERIFY2(doc.ParseDeferredSub(i, j, scene, error), qPrintable(error));
-                list.appendChild(page.importNode(scene.documentElement(), true));
-            }
+            for (int j = 0; j < scenes[i]; ++j)
+                stepsRead << doc.DeferredBelowOf({1, doc.DeferredBelowOf({0, i}).first + j}).second;
             QString text;
             QTextStream stream(&text);
-            page.documentElement().save(stream, 1);
+            rebuild({0, i}, "ZKScenes").documentElement().save(stream, 1);
             read << text;
         }
+        QCOMPARE(stepsRead, steps);
         read += TakeChildren(doc.m_document, QStringLiteral("ZKPages"), QStringLiteral("ZKPage"));
         QCOMPARE(read, expected);
     }
@@ -654,6 +696,11 @@ private slots:
         QCOMPARE(out.ToBytes(), whole.ToBytes());
         QVERIFY(out.SaveFile(Path(QStringLiteral("out.kv3"))));
         QCOMPARE(ReadBytes(Path(QStringLiteral("out.kv3"))), qCompress(whole.ToBytes(), -1));
+        // Saved once, the texts given up as they go into the file.
+        CXmlDocument::SDeferredChildren readAs = Pages();
+        readAs.cuts[0].levels[1] = {"ZKScenes", "ZKScene"};
+        QVERIFY(out.SaveFileOnce(Path(QStringLiteral("once.kv3")), nullptr, &readAs));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("once.kv3"))), qCompress(whole.ToBytes(), -1));
     }
 
     void missingFileGivesTheSystemReason()
@@ -992,19 +1039,25 @@ private slots:
     // storage; the file saved before stays. One the reader takes loads.
     void documentsTheReaderRefusesAreNotWritten_data()
     {
-        Columns<int, int, int, QString>("depth", "valueBytes", "attributes", "reason");
+        Columns<int, int, int, int, QString>("depth", "valueBytes", "attributes", "maxBytes", "reason");
         const int maxDepth = CXmlDocument::kMaxDepth, widest = CXmlDocument::kMaxAttributes;
-        QTest::newRow("deepest read") << maxDepth << 0 << 1 << QString();
-        QTest::newRow("one deeper") << maxDepth + 1 << 0 << 1 << GetLangText(Txt::DocumentTooDeep).arg(maxDepth);
-        QTest::newRow("longer") << 1 << CXmlDocument::kMaxDocumentBytes << 1
-                                << GetLangText(Txt::DocumentTooLarge).arg(CXmlDocument::kMaxDocumentBytes >> 20);
-        QTest::newRow("widest read") << 2 << 0 << widest << QString();
-        QTest::newRow("one wider") << 2 << 0 << widest + 1 << GetLangText(Txt::DocumentTooManyAttributes).arg(widest);
+        const int maxBytes = CXmlDocument::kMaxDocumentBytes, mb = 1 << 20;
+        QTest::newRow("deepest read") << maxDepth << 0 << 1 << maxBytes << QString();
+        QTest::newRow("one deeper") << maxDepth + 1 << 0 << 1 << maxBytes
+                                    << GetLangText(Txt::DocumentTooDeep).arg(maxDepth);
+        QTest::newRow("longer") << 1 << maxBytes << 1 << maxBytes << GetLangText(Txt::DocumentTooLarge).arg(maxBytes >> 20);
+        // A reader that takes larger documents (a show's) saves and reads
+        // them, and one that takes smaller ones neither.
+        QTest::newRow("within a larger bound") << 1 << maxBytes << 1 << maxBytes + mb << QString();
+        QTest::newRow("past a smaller bound") << 1 << mb << 1 << mb << GetLangText(Txt::DocumentTooLarge).arg(1);
+        QTest::newRow("widest read") << 2 << 0 << widest << maxBytes << QString();
+        QTest::newRow("one wider") << 2 << 0 << widest + 1 << maxBytes
+                                   << GetLangText(Txt::DocumentTooManyAttributes).arg(widest);
     }
     void documentsTheReaderRefusesAreNotWritten()
     {
-        const auto [depth, valueBytes, attributes, reason] =
-            Row<int, int, int, QString>("depth", "valueBytes", "attributes", "reason");
+        const auto [depth, valueBytes, attributes, maxBytes, reason] =
+            Row<int, int, int, int, QString>("depth", "valueBytes", "attributes", "maxBytes", "reason");
         CXmlDocument doc;
         doc.NewDocument();
         for (int level = 1; level < depth; ++level)
@@ -1013,23 +1066,30 @@ private slots:
         doc.SetAttrString(QStringLiteral("ZKValue"), QString(valueBytes, QLatin1Char('v')));
         for (int i = 1; i < attributes; ++i)
             doc.SetAttrInt(QStringLiteral("ZKA%1").arg(i), i);
+        CXmlDocument::SDeferredChildren readAs = Pages();
+        readAs.maxBytes = maxBytes;
         for (const char* name : {"refused.kv3", "refused.kvp"}) {
             const QString path = Path(QLatin1String(name));
             QVERIFY(WriteBytes(path, "before"));
             QString error;
-            QCOMPARE(doc.SaveFile(path, &error), reason.isEmpty());
+            QCOMPARE(doc.SaveFile(path, &error, &readAs), reason.isEmpty());
             if (!reason.isEmpty()) {
                 QCOMPARE(error, GetLangText(Txt::CannotWriteFile)
                                     .arg(QDir::toNativeSeparators(path), GetLangText(Txt::WouldNotOpenAgain).arg(reason)));
                 QCOMPARE(ReadBytes(path), QByteArray("before"));
                 // Without captions the reason has no words; the save still fails.
                 CNoLanguage noLanguage;
-                QVERIFY(!doc.SaveFile(path, &error));
+                QVERIFY(!doc.SaveFile(path, &error, &readAs));
                 QCOMPARE(ReadBytes(path), QByteArray("before"));
                 continue;
             }
+            QByteArray xml;
+            QVERIFY2(CXmlDocument::ReadDocumentText(path, xml, error, &readAs), qPrintable(error));
             CXmlDocument loaded;
-            QVERIFY2(loaded.LoadFile(path, error), qPrintable(error));
+            QVERIFY2(loaded.ParseDocumentText(xml, error, &readAs), qPrintable(error));
+            // A reader of the usual bound refuses what a larger one took.
+            if (valueBytes >= CXmlDocument::kMaxDocumentBytes)
+                QVERIFY(!loaded.LoadFile(path, error));
         }
     }
 

@@ -6,7 +6,9 @@
 #include "ShowEdits.h"
 #include "effects/GradientEffect.h"
 #include "effects/PresetEffect.h"
+#include "model/FixtureProfile.h"
 #include "show/EffectScene.h"
+#include "show/SlotRuns.h"
 
 #include <QtTest>
 
@@ -269,6 +271,9 @@ private slots:
         // the channel that was at its slot: coarse and fine fade as one.
         row("pan and tilt made 16-bit", "DPT", {200, 100, 50}, "DPpTt", {200, 100, 0, 50, 0});
         row("16-bit ahead of the dimmer", "PTD", {100, 50, 200}, "PpTtD", {100, 0, 50, 0, 200});
+        // Where the fixture drove nothing before, its new fine byte is driven
+        // with its coarse one.
+        row("a new fine byte past the former channels", "DPT", {200, 100, 50}, "DPTt", {200, 100, 50, 0});
         // A known function never takes another's level: it starts at 0.
         row("a function without its own", "DZXG", {200, 7, 9, 40}, "IDXS", {0, 200, 9, 0});
         row("a shutter does not turn white", "RGBS", {200, 60, 10, 255}, "RGBW", {200, 60, 10, 0});
@@ -346,6 +351,14 @@ private slots:
 
             for (const CSceneStep* step : rig.scene->m_steps)
                 QCOMPARE(LevelsOf(step->FindEntry(rig.fixture)), expected);
+            // Every fine byte of a driven coarse one is driven.
+            const CProfileMode* mode = rig.fixture->Profile() ? rig.fixture->Profile()->CurrentMode() : nullptr;
+            for (int c = 0; mode && place.universe >= 0 && place.undriven < 0 && c < mode->ChannelCount(); ++c) {
+                const int fine = CSlotRuns::FinePartner(*mode, c, mode->ChannelCount());
+                const int coarseSlot = place.address + c, fineSlot = place.address + fine;
+                if (fine >= 0 && fineSlot < kSlotsPerUniverse && rig.scene->IsChannelActive(place.universe, coarseSlot))
+                    QVERIFY(rig.scene->IsChannelActive(place.universe, fineSlot));
+            }
             QCOMPARE(StaleReferences(rig.project), QStringList());
             QCOMPARE(MarksOutsideEntries(*rig.scene), QList<int>());
             const QList<int> output = rig.Output();

@@ -115,12 +115,12 @@ QHash<const CPatchedFixture*, QVector<bool>> ChannelsOnlyRowsGenerate(const QLis
 {
     if (rows.isEmpty())
         return {};
-    // Per channel of a former profile: 1 where a row made again generates
-    // it, 2 where something else may hold it (a hand-made step, a row left
-    // as it is, a level stored on a row's step beside its effect).
+    // Per channel of a former profile: 1 where a row generates it (every row
+    // of a fixture taking another profile is made again), 2 where something
+    // else may hold it: a hand-made step, or a level stored on a row's step
+    // beside its effect.
     QHash<const CPatchedFixture*, QVector<quint8>> held;
     for (const CSceneStep* step : steps) {
-        const bool again = step->m_effect && rows.contains(step->m_effect);
         for (const CStepFixture* entry : step->m_entries) {
             const CPatchedFixture* fixture = entry->Fixture();
             if (!fixture || !moved.contains(fixture) || entry->Profile() == fixture->Profile())
@@ -129,7 +129,7 @@ QHash<const CPatchedFixture*, QVector<bool>> ChannelsOnlyRowsGenerate(const QLis
             flags.resize(std::max(int(flags.size()), entry->ChannelCount()));
             for (int c = 0; c < entry->ChannelCount(); ++c) {
                 if (generation.Generates(step->m_effect, fixture, entry->Profile(), c))
-                    flags[c] |= again ? 1 : 2;
+                    flags[c] |= 1;
                 else if (!step->m_effect || entry->Level(c) != 0)
                     flags[c] |= 2;
             }

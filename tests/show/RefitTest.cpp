@@ -241,7 +241,7 @@ struct CCopyRig : CPlaybackRig
 // Fixture 1 at slot 10, DRGB, its dimmer held by hand at 200 in scene S,
 // and scene U a row of a gradient on it, `moving` or not. `beside` the
 // effect, U may hold the fixture's dimmer at 90 on the row's steps
-// ("stored") or at 50 in a step of its own ("step"). Both play, U last
+// ("stored") or at 0 in a step of its own ("step"). Both play, U last
 // with `rowOver`. `fitFirst` refits the fixture before the row is made.
 struct CRowRig : CPlaybackRig
 {
@@ -257,7 +257,7 @@ struct CRowRig : CPlaybackRig
         AddStep(held, 0, 100000, {{fixture, {200}}});
         CScene* row = AddScene(QStringLiteral("U"));
         if (beside == QLatin1String("step"))
-            AddStep(row, 0, 300, {{fixture, {50}}});
+            AddStep(row, 0, 300, {{fixture, {0}}});
         if (fitFirst)
             Refit();
         ShowEdits::Select(project, {fixture});
@@ -509,25 +509,33 @@ private slots:
         // of U's own keeps the mark the row shared on a dimmer alone.
         row("a dimmer stored on the row, moved", "RGBDZ", true, false, "stored");
         row("a step of the dimmer beside the row, through a dimmer alone", "D|DRGB", true, false, "step");
+        row("moving, a step of the dimmer beside the row, colours moved", "BGRD", false, true, "step");
     }
     void effectRowFollowsRefit()
     {
-        constexpr int kTicks = 26;
         const auto [to, rowOver, moving, beside] = Row<QString, bool, bool, QString>("to", "rowOver", "moving", "beside");
+        // A moving row goes on at its place; where every profile has the
+        // colours, the fade under way goes on from them, else the next one
+        // starts from the levels made for the new profile.
+        bool colours = true;
+        for (const QString& letters : to.split(QLatin1Char('|')))
+            colours = colours && letters.contains(QLatin1Char('R')) && letters.contains(QLatin1Char('B'));
+        const auto shown = [colours](CRowRig& rig) {
+            rig.Tick(2);
+            const QList<int> soon = colours ? rig.Shown() : QList<int>();
+            rig.Tick(24);
+            return soon + rig.Shown();
+        };
         QList<int> fresh;
         QStringList freshScenes;
         {
             CRowRig fitted(to, rowOver, moving, beside, true);
-            fitted.Tick(kTicks);
-            fresh = fitted.Shown();
+            fresh = shown(fitted);
             freshScenes = ScenesText(fitted.project);
         }
-        // A moving row goes on at its place, into its next step's fade from
-        // the levels it made for the new profile.
         CRowRig rig(to, rowOver, moving, beside, false);
         rig.Refit();
-        rig.Tick(kTicks);
-        QCOMPARE(rig.Shown(), fresh);
+        QCOMPARE(shown(rig), fresh);
         QCOMPARE(FirstDifference(freshScenes, ScenesText(rig.project)), QString());
         QCOMPARE(StaleReferences(rig.project), QStringList());
 

@@ -241,7 +241,8 @@ struct CCopyRig : CPlaybackRig
 // Fixture 1 at slot 10, DRGB, its dimmer held by hand at 200 in scene S,
 // and scene U a row of a gradient on it, `moving` or not. `beside` the
 // effect, U may hold the fixture's dimmer at 90 on the row's steps
-// ("stored") or at 0 in a step of its own ("step"). Both play, U last
+// ("stored") or on those of a row of fixture 2 ("row"), or at 0 in a step
+// of its own ("step"). Both play, U last
 // with `rowOver`. `fitFirst` refits the fixture before the row is made.
 struct CRowRig : CPlaybackRig
 {
@@ -262,10 +263,21 @@ struct CRowRig : CPlaybackRig
             Refit();
         ShowEdits::Select(project, {fixture});
         ShowEdits::ApplyEffect(project, ThreeColours(moving), row, -1, false);
-        for (int s = 0; beside == QLatin1String("stored") && s < row->m_steps.size(); ++s) {
-            if (row->m_steps[s]->m_effect)
-                row->m_steps[s]->FindEntry(fixture)->SetLevel(fixture->Profile()->Dimmers().first().channel->m_index,
-                                                              90, true, false);
+        const CEffect* own = row->m_effects.value(0);
+        if (beside == QLatin1String("row")) {
+            CPatchedFixture* other = Patch(profiles.first(), 0, 30);
+            other->m_id = 2;
+            ShowEdits::Select(project, {other});
+            ShowEdits::ApplyEffect(project, ThreeColours(false), row, -1, false);
+        }
+        const int dimmer = fixture->Profile()->HasDimmers() ? fixture->Profile()->Dimmers().first().channel->m_index : -1;
+        for (CSceneStep* step : row->m_steps) {
+            if (dimmer < 0 || !step->m_effect || (step->m_effect == own) != (beside == QLatin1String("stored")))
+                continue;
+            CStepFixture* entry = step->FindEntry(fixture);
+            if (!entry)
+                entry = step->AddEntry(new CStepFixture(fixture, row));
+            entry->SetLevel(dimmer, 90, true, false);
         }
         for (CScene* scene : rowOver ? QList<CScene*>{held, row} : QList<CScene*>{row, held}) {
             Page()->PlayScene(scene);
@@ -505,11 +517,15 @@ private slots:
         row("through a zoom alone and back", "Z|DRGB", true, false);
         row("moving, through a zoom alone and back, the row under", "Z|DRGB", false, true);
         row("moving, colours moved", "BGRD", true, true);
+        // The dimmer's fine byte it marked with it is the row's too.
+        row("through a 16-bit dimmer alone to a 16-bit dimmer and colours", "Dd|DdRGB", true, false);
         // The operator's dimmer moves with its function; one held by a step
-        // of U's own keeps the mark the row shared on a dimmer alone.
+        // of U's own, or beside another row, keeps the mark the row shared
+        // on a dimmer alone.
         row("a dimmer stored on the row, moved", "RGBDZ", true, false, "stored");
         row("a step of the dimmer beside the row, through a dimmer alone", "D|DRGB", true, false, "step");
         row("moving, a step of the dimmer beside the row, colours moved", "BGRD", false, true, "step");
+        row("the dimmer stored beside another row, through a dimmer alone", "D|DRGB", true, false, "row");
     }
     void effectRowFollowsRefit()
     {

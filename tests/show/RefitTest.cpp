@@ -270,7 +270,8 @@ struct CRowRig : CPlaybackRig
             ShowEdits::Select(project, {other});
             ShowEdits::ApplyEffect(project, ThreeColours(false), row, -1, false);
         }
-        const int dimmer = fixture->Profile()->HasDimmers() ? fixture->Profile()->Dimmers().first().channel->m_index : -1;
+        const CLibraryProfile* profile = fixture->Profile();
+        const int dimmer = profile->HasDimmers() ? profile->Dimmers().first().channel->m_index : -1;
         for (CSceneStep* step : row->m_steps) {
             if (dimmer < 0 || !step->m_effect || (step->m_effect == own) != (beside == QLatin1String("stored")))
                 continue;
@@ -529,7 +530,8 @@ private slots:
     }
     void effectRowFollowsRefit()
     {
-        const auto [to, rowOver, moving, beside] = Row<QString, bool, bool, QString>("to", "rowOver", "moving", "beside");
+        const auto [to, rowOver, moving, beside] =
+            Row<QString, bool, bool, QString>("to", "rowOver", "moving", "beside");
         // A moving row goes on at its place; where every profile has the
         // colours, the fade under way goes on from them, else the next one
         // starts from the levels made for the new profile.

@@ -63,6 +63,92 @@ QHash<int, QVector<int>> FixturesOverSlots(const QList<CSceneStep*>& steps)
     return counts;
 }
 
+// What rows generate, looked up once per effect and profile: a refit of
+// many fixtures in long rows asks it of every channel of every entry.
+class CRowGeneration
+{
+public:
+    // CSceneStep::EffectDrives of a step of `effect`, for an entry of `profile`.
+    bool Generates(const CEffect* effect, const CPatchedFixture* fixture, const CLibraryProfile* profile,
+                   int channel)
+    {
+        if (!effect || !fixture || !profile)
+            return false;
+        auto enabled = m_enabled.find(effect);
+        if (enabled == m_enabled.end()) {
+            QSet<const CPatchedFixture*> fixtures;
+            for (int i = 0; i < effect->m_fixtures.size(); ++i) {
+                if (effect->m_fixtureSel.value(i, false))
+                    fixtures.insert(effect->m_fixtures.at(i));
+            }
+            enabled = m_enabled.insert(effect, fixtures);
+        }
+        if (!enabled->contains(fixture))
+            return false;
+        const auto key = qMakePair(effect, profile);
+        auto channels = m_channels.find(key);
+        if (channels == m_channels.end()) {
+            QVector<bool> generated(profile->ChannelCount());
+            QHash<int, int> occurrences; // channel type -> channels of it met so far
+            for (int c = 0; c < generated.size(); ++c) {
+                if (const CProfileChannelDef* def = profile->GetChannel(c))
+                    generated[c] = CSceneStep::EffectGenerates(*effect, *profile, c, occurrences[def->m_type]++);
+            }
+            channels = m_channels.insert(key, generated);
+        }
+        return channels->value(channel, false);
+    }
+
+private:
+    QHash<const CEffect*, QSet<const CPatchedFixture*>> m_enabled;
+    QHash<QPair<const CEffect*, const CLibraryProfile*>, QVector<bool>> m_channels;
+};
+
+// Per fixture taking another profile, for each channel of the profile its
+// entries still have, whether only the rows (made again for the new one)
+// generate it: no hand-made step holds the fixture, and no step stores a
+// level there beside its effect. Fixtures of no such channel are left out.
+QHash<const CPatchedFixture*, QVector<bool>> ChannelsOnlyRowsGenerate(const QList<CSceneStep*>& steps,
+                                                                      const QList<CEffect*>& rows,
+                                                                      const QSet<const CPatchedFixture*>& moved,
+                                                                      CRowGeneration& generation)
+{
+    if (rows.isEmpty())
+        return {};
+    // Per channel of a former profile: 1 where a row generates it (every row
+    // of a fixture taking another profile is made again), 2 where something
+    // else may hold it: a hand-made step, or a level stored on a row's step
+    // beside its effect.
+    QHash<const CPatchedFixture*, QVector<quint8>> held;
+    for (const CSceneStep* step : steps) {
+        for (const CStepFixture* entry : step->m_entries) {
+            const CPatchedFixture* fixture = entry->Fixture();
+            if (!fixture || !moved.contains(fixture) || entry->Profile() == fixture->Profile())
+                continue;
+            QVector<quint8>& flags = held[fixture];
+            flags.resize(std::max(int(flags.size()), entry->ChannelCount()));
+            for (int c = 0; c < entry->ChannelCount(); ++c) {
+                if (generation.Generates(step->m_effect, fixture, entry->Profile(), c))
+                    flags[c] |= 1;
+                else if (!step->m_effect || entry->Level(c) != 0)
+                    flags[c] |= 2;
+            }
+        }
+    }
+    QHash<const CPatchedFixture*, QVector<bool>> owned;
+    for (auto it = held.cbegin(); it != held.cend(); ++it) {
+        QVector<bool> channels(it.value().size());
+        bool any = false;
+        for (int c = 0; c < channels.size(); ++c) {
+            channels[c] = it.value().at(c) == 1;
+            any = any || channels[c];
+        }
+        if (any)
+            owned.insert(it.key(), channels);
+    }
+    return owned;
+}
+
 // A mix writes a 16-bit pair as one value, and a mark of a coarse byte
 // marks its fine one: a new fine byte of a driven coarse one, with no
 // former level (`sources` as ChannelSources gave them), is driven with it.
@@ -527,54 +613,11 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
     QList<CSceneStep*> steps = m_steps;
     if (m_transitionStep)
         steps << m_transitionStep;
-    // A level the scene drives stays driven on its new channel, and a fade
-    // goes on from it there: the marks and the levels faded from move once
-    // per fixture, before any of its entries is fitted. A slot the fixture
-    // no longer drives, a channel of no former function or one dropped,
-    // loses its mark, so that no later profile drives it at 0, and its level
-    // faded from, which a fresh patch would not have either: unless another
-    // entry of the scene covers it, whose mark and level they may be.
     QSet<const CPatchedFixture*> moved;
-    QHash<int, QVector<int>> cover;
-    bool counted = false;
-    const auto coveredByOthers = [&](const CPatchedFixture& fixture, int slot) {
-        if (!counted) {
-            cover = FixturesOverSlots(steps);
-            counted = true;
-        }
-        const QVector<int> counts = cover.value(fixture.m_universe);
-        if (slot < 0 || slot >= counts.size())
-            return false;
-        const bool own = slot >= fixture.m_address && slot < fixture.m_address + ChannelCountOf(&fixture);
-        return counts[slot] > (own ? 1 : 0);
-    };
     for (const CSceneStep* step : qAsConst(steps)) {
         for (const CStepFixture* entry : step->m_entries) {
-            const CPatchedFixture* fixture = entry->Fixture();
-            if (!fixture || entry->Profile() == fixture->Profile() || moved.contains(fixture))
-                continue;
-            moved.insert(fixture);
-            const int universe = fixture->m_universe;
-            // A fixture of no universe of the scene drives nothing.
-            if (universe < 0 || universe >= m_universeCount)
-                continue;
-            // Without masks the universe has no marks to move.
-            quint8* active = ActiveMaskIfHeld(universe);
-            const int first = fixture->m_address;
-            const int had = entry->ChannelCount();
-            const int has = CStepFixture::ChannelCountFor(fixture->Profile());
-            const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
-            QVarLengthArray<bool, 64> cleared(std::max(had, has));
-            for (int c = 0; c < cleared.size(); ++c)
-                cleared[c] = (c >= has || sources[c] < 0) && !coveredByOthers(*fixture, first + c);
-            if (active) {
-                MoveChannels(active, first, sources, had, cleared);
-                MarkNewFineBytes(active, *fixture, sources);
-            }
-            for (CDmxLayer* layer : fadeLevels) {
-                if (layer && universe < layer->UniverseCount())
-                    MoveChannels((*layer)[universe], first, sources, had, cleared);
-            }
+            if (entry->Fixture() && entry->Profile() != entry->Fixture()->Profile())
+                moved.insert(entry->Fixture());
         }
     }
     // Rows to make again: found before the entries take the new profiles.
@@ -593,6 +636,84 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
                         break;
                     }
                 }
+            }
+        }
+    }
+    CRowGeneration generation;
+    const QHash<const CPatchedFixture*, QVector<bool>> rowOwned =
+        ChannelsOnlyRowsGenerate(m_steps, rows, moved, generation);
+    // A level the scene drives stays driven on its new channel, and a fade
+    // goes on from it there: the marks and the levels faded from move once
+    // per fixture, before any of its entries is fitted. A slot the fixture
+    // no longer drives, a channel of no former function or one dropped,
+    // loses its mark, so that no later profile drives it at 0, and its level
+    // faded from, which a fresh patch would not have either: unless another
+    // entry of the scene covers it, whose mark and level they may be. So
+    // does a channel whose former one only the rows generated, when they
+    // no longer generate it: the generation made the mark, not the operator.
+    QHash<int, QVector<int>> cover;
+    bool counted = false;
+    const auto coveredByOthers = [&](const CPatchedFixture& fixture, int slot) {
+        if (!counted) {
+            cover = FixturesOverSlots(steps);
+            counted = true;
+        }
+        const QVector<int> counts = cover.value(fixture.m_universe);
+        if (slot < 0 || slot >= counts.size())
+            return false;
+        const bool own = slot >= fixture.m_address && slot < fixture.m_address + ChannelCountOf(&fixture);
+        return counts[slot] > (own ? 1 : 0);
+    };
+    const auto rowsGenerate = [&](const CPatchedFixture* fixture, int channel) {
+        return std::any_of(rows.begin(), rows.end(), [&](const CEffect* effect) {
+            return generation.Generates(effect, fixture, fixture->Profile(), channel);
+        });
+    };
+    QSet<const CPatchedFixture*> fitted;
+    for (const CSceneStep* step : qAsConst(steps)) {
+        for (const CStepFixture* entry : step->m_entries) {
+            const CPatchedFixture* fixture = entry->Fixture();
+            if (!fixture || entry->Profile() == fixture->Profile() || fitted.contains(fixture))
+                continue;
+            fitted.insert(fixture);
+            const int universe = fixture->m_universe;
+            // A fixture of no universe of the scene drives nothing.
+            if (universe < 0 || universe >= m_universeCount)
+                continue;
+            // Without masks the universe has no marks to move.
+            quint8* active = ActiveMaskIfHeld(universe);
+            const int first = fixture->m_address;
+            const int had = entry->ChannelCount();
+            const int has = CStepFixture::ChannelCountFor(fixture->Profile());
+            const QVector<int> sources = CStepFixture::ChannelSources(entry->Profile(), had, fixture->Profile(), has);
+            const QVector<bool> generated = rowOwned.value(fixture);
+            QVarLengthArray<bool, 64> cleared(std::max(had, has));
+            for (int c = 0; c < cleared.size(); ++c) {
+                const int source = c < has ? sources[c] : -1;
+                const bool lost = source < 0 || (generated.value(source) && !rowsGenerate(fixture, c));
+                cleared[c] = lost && !coveredByOthers(*fixture, first + c);
+            }
+            if (active) {
+                MoveChannels(active, first, sources, had, cleared);
+                MarkNewFineBytes(active, *fixture, sources);
+            }
+            for (CDmxLayer* layer : fadeLevels) {
+                if (layer && universe < layer->UniverseCount())
+                    MoveChannels((*layer)[universe], first, sources, had, cleared);
+            }
+        }
+    }
+    // What the rows generated is no level of the operator's: the first step,
+    // whose levels the rows keep, takes the new profiles without it.
+    for (CEffect* effect : qAsConst(rows)) {
+        const auto step = std::find_if(m_steps.begin(), m_steps.end(),
+                                       [effect](const CSceneStep* s) { return s->m_effect == effect; });
+        if (step == m_steps.end())
+            continue;
+        for (CStepFixture* entry : (*step)->m_entries) {
+            for (int c = 0; moved.contains(entry->Fixture()) && c < entry->ChannelCount(); ++c) {
+                if (generation.Generates(effect, entry->Fixture(), entry->Profile(), c))
+                    entry->SetLevel(c, 0, false, false);
             }
         }
     }
@@ -619,6 +740,11 @@ void CScene::RegenerateRows(const QList<CEffect*>& rows)
                 kept << qMakePair(entry->Fixture(), QByteArray(reinterpret_cast<const char*>(entry->LevelData()),
                                                                entry->ChannelCount()));
         }
+        // A row playing goes on at its place in the same step made again,
+        // as it does through a refit that leaves its steps where they are.
+        const int current = m_currentStep && m_currentStep->m_effect == effect
+                                ? int(m_steps.indexOf(m_currentStep)) - position
+                                : -1;
         for (int i = m_steps.size() - 1; i >= position; --i) {
             if (m_steps.at(i)->m_effect == effect)
                 delete m_steps.takeAt(i);
@@ -626,6 +752,8 @@ void CScene::RegenerateRows(const QList<CEffect*>& rows)
         const int before = m_steps.size();
         g_rowGenerator(*this, effect, position, {});
         const int end = position + int(m_steps.size()) - before;
+        if (current >= 0 && position + current < end)
+            m_currentStep = m_steps.at(position + current);
         RowEntries entries = RowEntryTables(position, end);
         for (const auto& [fixture, levels] : qAsConst(kept))
             KeepStoredRowLevels(entries, position, *effect, fixture, levels);
@@ -679,7 +807,7 @@ void CScene::KeepStoredRowLevels(RowEntries& entries, int first, const CEffect& 
         const int occurrence = occurrences.value(channel->m_type, 0);
         occurrences.insert(channel->m_type, occurrence + 1);
         const quint8 level = quint8(levels[c]);
-        if (level == 0 || effect.UsesChannelType(channel->m_type, (unsigned char)occurrence))
+        if (level == 0 || CSceneStep::EffectGenerates(effect, *profile, c, occurrence))
             continue;
         for (const QHash<const CPatchedFixture*, CStepFixture*>& step : qAsConst(entries)) {
             if (CStepFixture* entry = step.value(fixture, nullptr))

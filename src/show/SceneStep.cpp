@@ -13,6 +13,23 @@
 // here as free functions until the fixture record gets its own.
 namespace {
 
+// The colour kinds: on a fixture of dimmers alone they drive its dimmers
+// (the writer of generated steps, CGeneratedStepWriter::WriteColorTrack).
+bool GivesColour(const CEffect& effect)
+{
+    switch (effect.m_type) {
+    case EffectType::Gradient:
+    case EffectType::Trichro:
+    case EffectType::MatrixAnim:
+    case EffectType::MatrixGif:
+    case EffectType::MatrixMedia:
+    case EffectType::MatrixText:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void StoreChannelInEntry(const CPatchedFixture& fixture, CStepFixture& entry, const CProfileChannelDef* channel,
                          quint8 level, bool partners)
 {
@@ -394,5 +411,19 @@ bool CSceneStep::EffectDrives(const CPatchedFixture* fixture, int channel) const
         const CProfileChannelDef* before = profile->GetChannel(c);
         occurrence += before && before->m_type == def->m_type ? 1 : 0;
     }
-    return m_effect->UsesChannelType(def->m_type, (unsigned char)occurrence);
+    return EffectGenerates(*m_effect, *profile, channel, occurrence);
+}
+
+bool CSceneStep::EffectGenerates(const CEffect& effect, const CLibraryProfile& profile, int channel, int occurrence)
+{
+    const CProfileChannelDef* def = profile.GetChannel(channel);
+    if (!def)
+        return false;
+    if (GivesColour(effect) && profile.IsDimmerOnly()) {
+        for (const CDimmerChannel& dimmer : profile.Dimmers(false)) {
+            if (dimmer.channel && (dimmer.channel == def || dimmer.channel->m_partner16 == def))
+                return true;
+        }
+    }
+    return effect.UsesChannelType(def->m_type, (unsigned char)occurrence);
 }

@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 class CEffect;
+class CLibraryProfile;
 class CPatchedFixture;
 class CProfileChannelDef;
 class CProfilePresetDef;
@@ -108,6 +109,12 @@ public:
     // fixture. A file keeps the effect and generates such a level again on
     // open, so a level edit leaves it as generated.
     bool EffectDrives(const CPatchedFixture* fixture, int channel) const;
+    // Whether `effect` generates channel `channel` of `profile` for a
+    // fixture it enables, the channel being the `occurrence`-th of its type
+    // (counted from 0): one of a type the effect names, or a dimmer (or its
+    // fine byte) of a profile of dimmers alone, which a colour effect gives
+    // the mean of its colour.
+    static bool EffectGenerates(const CEffect& effect, const CLibraryProfile& profile, int channel, int occurrence);
 
     // From the editor's time fields (milliseconds since midnight; an
     // invalid time is 0).

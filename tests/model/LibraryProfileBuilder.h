@@ -82,12 +82,13 @@ inline void AddColorSet(CFixtureProfile& profile, int firstType, const QByteArra
 
 // One channel per letter, in order: D dimmer, R G B W red, green, blue and
 // white, P T pan and tilt, p t the fine byte of the last pan or tilt (of the
-// next one when none came yet), Z zoom, S shutter, I iris, X a channel of
+// next one when none came yet), d the fine byte of the last dimmer, Z zoom, S shutter, I iris, X a channel of
 // undefined type, U one of a type no release knows. Spaces are skipped.
 inline void AddChannels(CFixtureProfile& profile, const char* letters)
 {
     CProfileChannelDef* coarse[2] = {nullptr, nullptr};
     CProfileChannelDef* early[2] = {nullptr, nullptr}; // fine bytes ahead of their coarse one
+    CProfileChannelDef* dimmer = nullptr; // the last, whose fine byte 'd' follows it
     auto addCoarse = [&](int axis, int type) {
         coarse[axis] = AddChannel(profile, type);
         if (CProfileChannelDef* fine = early[axis]) {
@@ -107,7 +108,11 @@ inline void AddChannels(CFixtureProfile& profile, const char* letters)
     };
     for (const char* c = letters; *c; ++c) {
         switch (*c) {
-        case 'D': AddDimmer(profile); break;
+        case 'D': dimmer = AddDimmer(profile); break;
+        case 'd':
+            if (dimmer)
+                AddFine(profile, dimmer);
+            break;
         case 'R': AddChannel(profile, ChannelType::Red); break;
         case 'G': AddChannel(profile, ChannelType::Green); break;
         case 'B': AddChannel(profile, ChannelType::Blue); break;

@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "ScenesText.h"
 #include "ShowReferences.h"
 #include "TestRegistry.h"
 
@@ -176,6 +177,16 @@ struct CRefitRig : CPlaybackRig
     CEffectScene* effectScene = nullptr;
 };
 
+// A gradient from 11, 22, 33: static, or moving in three steps that fade.
+CGradientEffect* ThreeColours(bool moving)
+{
+    auto* gradient = new CGradientEffect(1200);
+    gradient->m_gradType = moving ? 1 : 0;
+    gradient->m_pegColors = {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66), CRgbwColor(77, 88, 99)};
+    gradient->m_pegPositions = {0.0, 0.5, 1.0};
+    return gradient;
+}
+
 // A fixture held by scene S at 200, 0, 0, 0 and by a playing copy of an
 // effect scene whose gradient gives it a colour: "static", "moving" (three
 // steps that fade), or static and "fading out" over 2 s, a quarter through.
@@ -189,12 +200,8 @@ struct CCopyRig : CPlaybackRig
         fixture = Patch(profiles.first(), 0, 10);
         scene = AddScene(QStringLiteral("S"));
         AddStep(scene, 0, 100000, {{fixture, {200, 0, 0, 0}}});
-        auto* gradient = new CGradientEffect(1200);
-        gradient->m_gradType = copy == QLatin1String("moving") ? 1 : 0;
-        gradient->m_pegColors = {CRgbwColor(11, 22, 33), CRgbwColor(44, 55, 66), CRgbwColor(77, 88, 99)};
-        gradient->m_pegPositions = {0.0, 0.5, 1.0};
         effectScene = project.AddEffectScene();
-        effectScene->m_effects << gradient;
+        effectScene->m_effects << ThreeColours(copy == QLatin1String("moving"));
         effectScene->m_fadeOut = 2000;
         if (fitFirst)
             Refit();
@@ -231,6 +238,76 @@ struct CCopyRig : CPlaybackRig
     CPatchedFixture* fixture = nullptr;
     CScene* scene = nullptr;
     CEffectScene* effectScene = nullptr;
+};
+
+// Fixture 1 at slot 10, DRGB, its dimmer held by hand at 200 in scene S,
+// and scene U a row of a gradient on it, `moving` or not. `beside` the
+// effect, U may hold the fixture's dimmer at 90 on the row's steps
+// ("stored") or on those of a row of fixture 2 ("row"), or at 0 in a step
+// of its own ("step"). Both play, U last
+// with `rowOver`. `fitFirst` refits the fixture before the row is made.
+struct CRowRig : CPlaybackRig
+{
+    CRowRig(const QString& to, bool rowOver, bool moving, const QString& beside, bool fitFirst)
+    {
+        for (const QString& letters : QStringList{QStringLiteral("DRGB")} + to.split(QLatin1Char('|'))) {
+            profiles << Profile(*this, letters);
+            profiles.last()->SetPath(QStringLiteral("Test/%1.kvp").arg(profiles.size()));
+        }
+        fixture = Patch(profiles.first(), 0, 10);
+        fixture->m_id = 1;
+        CScene* held = AddScene(QStringLiteral("S"));
+        AddStep(held, 0, 100000, {{fixture, {200}}});
+        CScene* row = AddScene(QStringLiteral("U"));
+        if (beside == QLatin1String("step"))
+            AddStep(row, 0, 300, {{fixture, {0}}});
+        if (fitFirst)
+            Refit();
+        ShowEdits::Select(project, {fixture});
+        ShowEdits::ApplyEffect(project, ThreeColours(moving), row, -1, false);
+        const CEffect* own = row->m_effects.value(0);
+        if (beside == QLatin1String("row")) {
+            CPatchedFixture* other = Patch(profiles.first(), 0, 30);
+            other->m_id = 2;
+            ShowEdits::Select(project, {other});
+            ShowEdits::ApplyEffect(project, ThreeColours(false), row, -1, false);
+        }
+        const CLibraryProfile* profile = fixture->Profile();
+        const int dimmer = profile->HasDimmers() ? profile->Dimmers().first().channel->m_index : -1;
+        for (CSceneStep* step : row->m_steps) {
+            if (dimmer < 0 || !step->m_effect || (step->m_effect == own) != (beside == QLatin1String("stored")))
+                continue;
+            CStepFixture* entry = step->FindEntry(fixture);
+            if (!entry)
+                entry = step->AddEntry(new CStepFixture(fixture, row));
+            entry->SetLevel(dimmer, 90, true, false);
+        }
+        for (CScene* scene : rowOver ? QList<CScene*>{held, row} : QList<CScene*>{row, held}) {
+            Page()->PlayScene(scene);
+            Tick(2);
+        }
+    }
+    void Refit()
+    {
+        for (CLibraryProfile* profile : profiles.mid(1))
+            ShowEdits::ChangeProfile(project, fixture, profile);
+    }
+    // What goes out on the fixture's slots, then which of them S and U mark.
+    QList<int> Shown() const
+    {
+        QList<int> out;
+        const int channels = CStepFixture::ChannelCountFor(fixture->Profile());
+        for (int c = 0; c < channels; ++c)
+            out << Out(0, 10 + c);
+        for (const CScene* scene : project.m_firstPage->m_scenes) {
+            for (int c = 0; c < channels; ++c)
+                out << (scene->IsChannelActive(0, 10 + c) ? 1 : 0);
+        }
+        return out;
+    }
+
+    QList<CLibraryProfile*> profiles;
+    CPatchedFixture* fixture = nullptr;
 };
 
 } // namespace
@@ -421,7 +498,7 @@ private slots:
         rig.Refit();
         rig.Tick();
         if (expected.isEmpty())
-            QCOMPARE(rig.Shown(), fresh);
+        QCOMPARE(rig.Shown(), fresh);
         else
             QCOMPARE(rig.Shown().mid(0, expected.size()), expected);
         QCOMPARE(StaleReferences(rig.project), QStringList());
@@ -433,6 +510,74 @@ private slots:
         rig.Page()->StopScene(rig.scene, false, false, false, false);
         rig.Tick(2);
         QCOMPARE(rig.fixture->DrivingSceneCount(), 0);
+    }
+
+    // An effect row follows a refit of its fixture as if the fixture had
+    // had its new profile when the row was made: what the effect generated
+    // for a profile in between, a dimmer level and its mark, is not kept as
+    // the operator's, and what the operator stored beside the effect stays.
+    // The show then reopens as it was.
+    void effectRowFollowsRefit_data()
+    {
+        Columns<QString, bool, bool, QString>("to", "rowOver", "moving", "beside");
+        const auto row = [](const char* name, const char* to, bool rowOver, bool moving, const char* beside = "") {
+            QTest::newRow(name) << QString(to) << rowOver << moving << QString(beside);
+        };
+        // On a dimmer alone the row gives it the colour's mean.
+        row("through a dimmer alone and back, the row over", "D|DRGB", true, false);
+        row("through a dimmer alone and back, the row under", "D|DRGB", false, false);
+        row("moving, through a dimmer alone and back", "D|DRGB", true, true);
+        row("moving, on a dimmer alone", "D", true, true);
+        row("through a zoom alone and back", "Z|DRGB", true, false);
+        row("moving, through a zoom alone and back, the row under", "Z|DRGB", false, true);
+        row("moving, colours moved", "BGRD", true, true);
+        // The dimmer's fine byte it marked with it is the row's too.
+        row("through a 16-bit dimmer alone to a 16-bit dimmer and colours", "Dd|DdRGB", true, false);
+        // The operator's dimmer moves with its function; one held by a step
+        // of U's own, or beside another row, keeps the mark the row shared
+        // on a dimmer alone.
+        row("a dimmer stored on the row, moved", "RGBDZ", true, false, "stored");
+        row("a step of the dimmer beside the row, through a dimmer alone", "D|DRGB", true, false, "step");
+        row("moving, a step of the dimmer beside the row, colours moved", "BGRD", false, true, "step");
+        row("the dimmer stored beside another row, through a dimmer alone", "D|DRGB", true, false, "row");
+    }
+    void effectRowFollowsRefit()
+    {
+        const auto [to, rowOver, moving, beside] =
+            Row<QString, bool, bool, QString>("to", "rowOver", "moving", "beside");
+        // A moving row goes on at its place; where every profile has the
+        // colours, the fade under way goes on from them, else the next one
+        // starts from the levels made for the new profile.
+        bool colours = true;
+        for (const QString& letters : to.split(QLatin1Char('|')))
+            colours = colours && letters.contains(QLatin1Char('R')) && letters.contains(QLatin1Char('B'));
+        const auto shown = [colours](CRowRig& rig) {
+            rig.Tick(2);
+            const QList<int> soon = colours ? rig.Shown() : QList<int>();
+            rig.Tick(24);
+            return soon + rig.Shown();
+        };
+        QList<int> fresh;
+        QStringList freshScenes;
+        {
+            CRowRig fitted(to, rowOver, moving, beside, true);
+            fresh = shown(fitted);
+            freshScenes = ScenesText(fitted.project);
+        }
+        CRowRig rig(to, rowOver, moving, beside, false);
+        rig.Refit();
+        QCOMPARE(shown(rig), fresh);
+        QCOMPARE(FirstDifference(freshScenes, ScenesText(rig.project)), QString());
+        QCOMPARE(StaleReferences(rig.project), QStringList());
+
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("show.kv3"));
+        const QList<int> marks = rig.Shown().mid(rig.fixture->Profile()->ChannelCount());
+        QVERIFY(rig.project.SaveProject(path) && rig.project.OpenProject(path));
+        QCOMPARE(FirstDifference(freshScenes, ScenesText(rig.project)), QString());
+        rig.fixture = rig.project.m_generalGroup->m_fixtures.value(0);
+        QVERIFY(rig.fixture);
+        QCOMPARE(rig.Shown().mid(rig.fixture->Profile()->ChannelCount()), marks);
     }
 
     // A copy that gave a fixture up to a newer copy keeps it given up

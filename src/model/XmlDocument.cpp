@@ -128,6 +128,15 @@ void CXmlDocument::SetAttrColor(const QString& name, const QColor& color)
 
 bool CXmlDocument::GetAttrString(const QString& name, QString& text) const
 {
+    if (!AttrText(name, text))
+        return false;
+    if (!m_parsedAttributes.contains(name))
+        m_keptTextBytes += 2 * qint64(text.size());
+    return true;
+}
+
+bool CXmlDocument::AttrText(const QString& name, QString& text) const
+{
     const QDomElement& current = m_element[CurrentSlot];
     if (!current.hasAttribute(name))
         return false;
@@ -138,7 +147,7 @@ bool CXmlDocument::GetAttrString(const QString& name, QString& text) const
 bool CXmlDocument::GetAttrInt(const QString& name, int& value) const
 {
     QString text;
-    if (!GetAttrString(name, text))
+    if (!AttrText(name, text))
         return false;
     value = text.toInt(); // not a number: 0
     return true;
@@ -148,7 +157,7 @@ bool CXmlDocument::GetAttrWhole(const QString& name, int& value) const
 {
     QString text;
     bool ok = false;
-    const int parsed = GetAttrString(name, text) ? text.toInt(&ok, 10) : 0;
+    const int parsed = AttrText(name, text) ? text.toInt(&ok, 10) : 0;
     if (ok)
         value = parsed;
     return ok;

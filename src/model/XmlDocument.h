@@ -5,6 +5,7 @@
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -101,6 +102,12 @@ public:
     // False, target unchanged, when the attribute is missing; text that is
     // not a number reads as 0.
     bool GetAttrString(const QString& name, QString& text) const;
+    // What the texts read by GetAttrString take, as the reader keeps them,
+    // besides those of the attributes a reader turns into numbers or bytes
+    // (a step's levels, a mask, a list of ids): what a show keeps of its
+    // file's text beyond it.
+    qint64 KeptTextBytes() const { return m_keptTextBytes; }
+    void SetParsedAttributes(const QSet<QString>& names) { m_parsedAttributes = names; }
     bool GetAttrInt(const QString& name, int& value) const;
     bool GetAttrLong(const QString& name, long& value) const;
     bool GetAttrByte(const QString& name, quint8& value) const;
@@ -221,6 +228,8 @@ public:
                                  SDeferredChildren* deferred = nullptr);
     bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges[0].size(); }
+    // The text the deferred elements are kept in.
+    qint64 DeferredTextBytes() const { return m_deferredText.size(); }
     // The places (as ParseDeferred takes them) of the deferred children
     // `tag` of `parent`, in order; none unless `parent` is a section the
     // reader cut apart.
@@ -393,7 +402,10 @@ private:
     // Counted as an attribute is set: a new one counts, one set again
     // counts its new value instead of the old.
     void SetAttr(const QString& name, const QString& text);
+    bool AttrText(const QString& name, QString& text) const;
 
+    QSet<QString> m_parsedAttributes;
+    mutable qint64 m_keptTextBytes = 0;
     QVector<SWrittenOut> m_writtenOut;
     qint64 m_grownNodes = 0;
     qint64 m_grownBytes = 0;

@@ -97,6 +97,20 @@ int CProjectFileBase::StepRecordValues(int fixtures)
     return int(std::min<qint64>(2 * qint64(std::max(0, fixtures)) + 3 * channels, std::numeric_limits<int>::max()));
 }
 
+CProjectFileBase::CProjectFileBase()
+{
+    // Texts the readers turn into numbers, bytes or lists, and keep no more.
+    SetParsedAttributes({QStringLiteral("SLvl"), QStringLiteral("SIds"), QStringLiteral("ZKActivBuffer"),
+                         QStringLiteral("ZKDmxBuffer"), QStringLiteral("ZKFixtures"), QStringLiteral("ZKMatrix"),
+                         QStringLiteral("ZKGrpSel"), QStringLiteral("ZKReleaseList"), QStringLiteral("ZKPosition")});
+}
+
+void CProjectFileBase::CheckKeptText() const
+{
+    if (KeptTextBytes() + DeferredTextBytes() > kMaxReadBytes)
+        throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxReadBytes / (1024 * 1024)));
+}
+
 bool CProjectFileBase::SelectRoot()
 {
     if (m_element[RootSlot].isNull())
@@ -112,6 +126,7 @@ int CProjectFileBase::ForEachChild(const QString& tag, const std::function<void(
     for (QDomElement child = parent.firstChildElement(tag); !child.isNull(); child = child.nextSiblingElement(tag)) {
         m_element[CurrentSlot] = child;
         visit();
+        CheckKeptText();
         ++visited;
     }
     // One deferred tree at a time, given up once visited; those below an
@@ -125,6 +140,7 @@ int CProjectFileBase::ForEachChild(const QString& tag, const std::function<void(
         m_openDeferred = place;
         m_element[CurrentSlot] = tree.documentElement();
         visit();
+        CheckKeptText();
         m_openDeferred = open;
         ++visited;
     };

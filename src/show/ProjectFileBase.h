@@ -33,6 +33,8 @@ public:
 class CProjectFileBase : public CXmlDocument
 {
 public:
+    CProjectFileBase();
+
     // Make the root current; false, cursor unchanged, without one.
     bool SelectRoot();
 
@@ -167,6 +169,12 @@ private:
     QSet<int> m_patchedIds;
 
 public:
+    // What the show keeps of the file's text (its names, paths and other
+    // texts) and the text still held add up to no more than reading may
+    // take: a file of a few hundred kilobytes may hold hundreds of megabytes
+    // of names. Throws CFileRefused past that.
+    void CheckKeptText() const;
+
     // Fixture records refused by readFixtureRecord or ClaimFixtureId: the
     // open tells the user.
     int m_fixturesLeftOut = 0;

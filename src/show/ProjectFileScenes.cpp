@@ -407,6 +407,7 @@ void CProjectFileV3::readPages(CProject& project)
                     throw CFileRefused(error);
                 m_openDeferred = {0, i};
                 readPage(tree.documentElement());
+                CheckKeptText();
                 m_openDeferred = {};
             }
         } else {

@@ -167,6 +167,23 @@ private slots:
         }
     }
 
+    // Names of a few hundred megabytes in a file of a few hundred
+    // kilobytes: what the show would keep of them, with the text read, is
+    // past what reading may take.
+    void longNamesAreRefused()
+    {
+        const QByteArray scene = "<ZKScene ZKName=\"" + QByteArray(100000, 'n') + "\"/>";
+        const int scenes = int(CXmlDocument::kMaxReadBytes / 3 / scene.size()) + 8;
+        const QString path = Store(QStringLiteral("names.kv3"), kHead.toUtf8() + "<ZKPages><ZKPage><ZKScenes>"
+                                                                    + scene.repeated(scenes)
+                                                                    + "</ZKScenes></ZKPage></ZKPages></ZKFile>");
+        CPlaybackRig rig;
+        QVERIFY(!rig.project.OpenProject(path));
+        QCOMPARE(rig.host.calls.filter(QStringLiteral("ShowSplashMessage:")),
+                 QStringList("ShowSplashMessage:"
+                             + GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxReadBytes >> 20)));
+    }
+
     void refusedFilesSayWhyAndLeaveAnEmptyShow()
     {
         QFETCH(QByteArray, bytes);

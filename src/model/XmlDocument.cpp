@@ -141,7 +141,6 @@ bool CXmlDocument::AttrText(const QString& name, QString& text) const
     if (!current.hasAttribute(name))
         return false;
     text = current.attribute(name);
-    m_readTextBytes += text.size();
     return true;
 }
 

@@ -107,11 +107,6 @@ public:
     // (a step's levels, a mask, a list of ids): what a show keeps of its
     // file's text beyond it.
     qint64 KeptTextBytes() const { return m_keptTextBytes; }
-    // The values of the attributes read so far, and the text of the deferred
-    // elements built into trees so far: a reader that has gone over much
-    // more text than it read is going over text no show is made of.
-    qint64 ReadTextBytes() const { return m_readTextBytes; }
-    qint64 DeferredBytesParsed() const { return m_deferredBytesParsed; }
     void SetParsedAttributes(const QSet<QString>& names) { m_parsedAttributes = names; }
     bool GetAttrInt(const QString& name, int& value) const;
     bool GetAttrLong(const QString& name, long& value) const;
@@ -411,8 +406,6 @@ private:
 
     QSet<QString> m_parsedAttributes;
     mutable qint64 m_keptTextBytes = 0;
-    mutable qint64 m_readTextBytes = 0;
-    mutable qint64 m_deferredBytesParsed = 0;
     QVector<SWrittenOut> m_writtenOut;
     qint64 m_grownNodes = 0;
     qint64 m_grownBytes = 0;

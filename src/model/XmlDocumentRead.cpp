@@ -576,7 +576,6 @@ bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QSt
     const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
                                                     range.second - range.first);
     const std::pair<int, int> below = DeferredBelowOf(place);
-    m_deferredBytesParsed += text.size();
     if (below.second == 0)
         return BuildTree(tree, text, error, range.first);
     QByteArray rest;
@@ -587,8 +586,6 @@ bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QSt
         from = belowRange.second;
     }
     rest.append(m_deferredText.constData() + from, range.second - from);
-    // Those below count when they are built.
-    m_deferredBytesParsed -= text.size() - rest.size();
     if (BuildTree(tree, rest, error))
         return true;
     // Told where it is in the whole text, which the element cut apart is not.

@@ -107,13 +107,7 @@ CProjectFileBase::CProjectFileBase()
 
 void CProjectFileBase::CheckKeptText() const
 {
-    // A show's text is most of it values the reader reads, the rest the
-    // markup around them; text it goes over without reading (values no
-    // reader knows, white space, comments) only holds memory. Past the size
-    // of any document an earlier build saved, that is refused.
-    constexpr qint64 kMarkupPerValueByte = 2;
-    if (KeptTextBytes() + DeferredTextBytes() > kMaxReadBytes
-        || DeferredBytesParsed() > kMarkupPerValueByte * ReadTextBytes() + kMaxDocumentBytes)
+    if (KeptTextBytes() + DeferredTextBytes() > kMaxReadBytes)
         throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxReadBytes / (1024 * 1024)));
 }
 

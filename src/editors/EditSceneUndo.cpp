@@ -50,11 +50,10 @@ void CEditSceneWnd::PushUndo(int kind, const QString& label)
         m_undo->insertRow(row);
     }
     // A step command the history saw coming costs what it changed.
-    if ((kind == UndoStepOperation || kind == UndoNewEffect) && m_history.IsArmed())
+    if (kind == UndoStepOperation || kind == UndoNewEffect)
         m_history.PushChange(*m_scene);
     else
         m_history.PushCopy(*m_scene);
-    m_history.Disarm();
     auto* item = new QTableWidgetItem(label);
     item->setData(Qt::UserRole, kind);
     m_undo->setItem(row, 0, item);

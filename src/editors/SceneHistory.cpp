@@ -164,7 +164,7 @@ void CSceneHistory::NoteSynced(const CScene& scene)
     m_armed = false;
 }
 
-bool CSceneHistory::Arm(const CScene& scene)
+void CSceneHistory::Arm(const CScene& scene)
 {
     // The newest state still equals the scene when nothing the scene renders
     // has changed since they were equal: every entry made and every level
@@ -172,7 +172,6 @@ bool CSceneHistory::Arm(const CScene& scene)
     // by their serials and times.
     m_armed = m_synced && !m_entries.isEmpty() && m_entries.last().body
               && RenderGeneration(scene) == m_syncGeneration;
-    return m_armed;
 }
 
 void CSceneHistory::PushChange(const CScene& scene)

@@ -37,13 +37,12 @@ public:
     // A new scene holding state `index`, owned by the caller.
     CScene* StateAt(int index) const;
 
-    // Before a step command: true when the newest state is `scene` as it
+    // Before a step command: armed when the newest state is `scene` as it
     // stands (nothing the scene renders has changed since they were equal),
     // so that PushChange may keep only what the command changes. A command
     // adds entries to the steps it keeps, never changes their levels.
-    bool Arm(const CScene& scene);
+    void Arm(const CScene& scene);
     void Disarm() { m_armed = false; }
-    bool IsArmed() const { return m_armed; }
     // After an armed command: `scene` becomes the newest state, kept whole,
     // and the state before it keeps only the steps the command replaced.
     void PushChange(const CScene& scene);

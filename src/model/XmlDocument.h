@@ -249,8 +249,6 @@ public:
     // The deferred elements below the deferred element `place`: their first
     // place at the next level and their count.
     std::pair<int, int> DeferredBelowOf(SDeferredPlace place) const;
-    int DeferredSubCount(int index) const { return DeferredBelowOf({0, index}).second; }
-    bool ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const;
     // Gives up the text the deferred children were kept in.
     void DropDeferred();
     // Turns an element just made into the text the file will hold and
@@ -266,7 +264,7 @@ public:
     // past the bounds of reading the text will be refused, so a writer can
     // stop there rather than make the rest. True past them, `reason` then
     // the reader's (empty when no language is loaded: the verdict is the result).
-    bool GrownPastBounds(QString& reason, int maxBytes = kMaxDocumentBytes) const;
+    bool GrownPastBounds(QString& reason, int maxBytes) const;
     // Nothing is written that would not load again: a text past the bounds
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
@@ -362,7 +360,9 @@ private:
     // ToBytes, given up once past `maxBytes`: the text then ends there.
     // With `count`, what the reader will count of it, the elements written
     // out included.
-    QByteArray WriteText(int maxBytes, STextCount* count = nullptr, bool giveUpTexts = false) const;
+    QByteArray WriteText(int maxBytes, bool giveUpTexts = false) const;
+    // The texts of the elements written out, which a const writer may give up.
+    QVector<SWrittenOut>& WrittenOutTexts() const;
     // What WriteText counts, and the length of its text, without making
     // the texts of the elements written out.
     qint64 MeasureText(STextCount& count) const;

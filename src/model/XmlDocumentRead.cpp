@@ -598,14 +598,6 @@ bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QSt
     return false;
 }
 
-bool CXmlDocument::ParseDeferredSub(int index, int sub, QDomDocument& tree, QString& error) const
-{
-    const std::pair<int, int> below = DeferredBelowOf({0, index});
-    if (sub < 0 || sub >= below.second)
-        return false;
-    return ParseDeferredAt({1, below.first + sub}, tree, error);
-}
-
 void CXmlDocument::DropDeferred()
 {
     m_deferredText = QByteArray();

@@ -132,9 +132,8 @@ struct SWriting
     // A text written is freed, its element still counted as written out.
     bool freeTexts = false;
     // Making the text of an element written out (its root): where those
-    // below it go, and what their text comes to.
+    // below it go.
     QVector<CXmlDocument::SWrittenOut::SBelow>* below = nullptr;
-    qint64* belowBytes = nullptr;
     QDomNode root = QDomNode();
     // Measuring: the texts written out are not made, only their length
     // added here.
@@ -220,7 +219,6 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
                     && writing.root.toElement().firstChildElement(list.tagName()) == list;
                 writing.below->append(
                     {out.size(), int(written - writing.writtenOut.data()), firstList ? list.tagName() : QString()});
-                *writing.belowBytes += written->bytes;
                 written->taken = true;
                 return;
             }
@@ -300,6 +298,12 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
     FlushPiece(out, writing);
 }
 
+void AppendDocument(QByteArray& out, const QDomDocument& document, const SWriting& writing)
+{
+    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling())
+        AppendNode(out, node, 0, writing);
+}
+
 } // namespace
 
 // ---- The save check ----
@@ -328,7 +332,7 @@ bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChil
     const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
     QByteArray xml;
     if (MayBeRefused(textBytes, count, readAs)) {
-        xml = WriteText(maxBytes, nullptr, giveUpTexts);
+        xml = WriteText(maxBytes, giveUpTexts);
         QString refusal;
         if (Refuses(xml, refusal, readAs)) {
             if (error)
@@ -337,7 +341,7 @@ bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChil
             return false;
         }
     } else if (mode != CompressedStorage) {
-        xml = WriteText(maxBytes, nullptr, giveUpTexts);
+        xml = WriteText(maxBytes, giveUpTexts);
     }
     if (mode != CompressedStorage)
         return WriteWholeFile(path, EncodeStorage(mode, xml), error);
@@ -490,9 +494,10 @@ qint64 CXmlDocument::MeasureText(STextCount& count) const
 {
     QByteArray rest;
     qint64 measured = 0;
-    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
-    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(rest, node, 0, {texts, std::numeric_limits<int>::max(), &count, false, nullptr, nullptr, {}, &measured});
+    SWriting writing{WrittenOutTexts()};
+    writing.count = &count;
+    writing.measured = &measured;
+    AppendDocument(rest, m_document, writing);
     return rest.size() + measured;
 }
 
@@ -501,15 +506,15 @@ bool CXmlDocument::WriteTextTo(const std::function<bool(QByteArray&)>& flush, bo
     QByteArray out;
     out.reserve(2 * kPieceBytes);
     bool failed = false;
-    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
-    const SWriting writing{texts, std::numeric_limits<int>::max(), nullptr, giveUpTexts, nullptr, nullptr, {},
-                           nullptr, &flush, &failed};
-    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, writing);
+    SWriting writing{WrittenOutTexts()};
+    writing.freeTexts = giveUpTexts;
+    writing.flush = &flush;
+    writing.failed = &failed;
+    AppendDocument(out, m_document, writing);
     return !failed && (out.isEmpty() || flush(out));
 }
 
-QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count, bool giveUpTexts) const
+QByteArray CXmlDocument::WriteText(int maxBytes, bool giveUpTexts) const
 {
     QByteArray out;
     qint64 writtenOut = 0;
@@ -518,10 +523,16 @@ QByteArray CXmlDocument::WriteText(int maxBytes, STextCount* count, bool giveUpT
     out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
     // Nothing is taken from the texts here, unless given up: they stay for
     // the next time.
-    auto& texts = const_cast<QVector<SWrittenOut>&>(m_writtenOut);
-    for (QDomNode node = m_document.firstChild(); !node.isNull(); node = node.nextSibling())
-        AppendNode(out, node, 0, {texts, maxBytes, count, giveUpTexts});
+    SWriting writing{WrittenOutTexts()};
+    writing.maxBytes = maxBytes;
+    writing.freeTexts = giveUpTexts;
+    AppendDocument(out, m_document, writing);
     return out;
+}
+
+QVector<CXmlDocument::SWrittenOut>& CXmlDocument::WrittenOutTexts() const
+{
+    return const_cast<QVector<SWrittenOut>&>(m_writtenOut);
 }
 
 void CXmlDocument::WriteOut(QDomElement child)
@@ -535,12 +546,16 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++depth;
     SWrittenOut written;
     QByteArray& text = written.text;
-    qint64 belowBytes = 0;
-    AppendNode(text, child, depth,
-               {m_writtenOut, std::numeric_limits<int>::max(), &written.count, false, &written.below, &belowBytes, child});
+    SWriting writing{m_writtenOut};
+    writing.count = &written.count;
+    writing.below = &written.below;
+    writing.root = child;
+    AppendNode(text, child, depth, writing);
     // Held until the file is written, by the hundred thousand.
     text.squeeze();
-    written.bytes = text.size() + belowBytes;
+    written.bytes = text.size();
+    for (const SWrittenOut::SBelow& below : qAsConst(written.below))
+        written.bytes += m_writtenOut[below.index].bytes;
     // The reader cuts the element out of the text without its indent and
     // line break.
     int first = 0;

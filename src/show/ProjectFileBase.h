@@ -162,6 +162,9 @@ protected:
     // The deferred element whose tree is being read, if any: the deferred
     // elements below it are found through it.
     SDeferredPlace m_openDeferred;
+    // A matrix id, like a fixture id, is the first matrix's: the fixtures of
+    // a later block of the id are patched free of it.
+    QSet<int> m_matrixIds;
 
 private:
     void CountBufferBytes(qint64 bytes);

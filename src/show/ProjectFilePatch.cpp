@@ -318,9 +318,6 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
-    // A matrix id, like a fixture id, is the first matrix's (see ClaimFixtureId);
-    // the fixtures of a later block of the id are patched free of it.
-    QSet<int> matrixIds;
     CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
     m_patchBlocks = ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
@@ -350,7 +347,7 @@ bool CProjectFileV3::readPatch(CProject& project)
 
         CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
-        if (hasMatrix && columns >= 1 && rows >= 1 && !matrixIds.contains(matrixId)) {
+        if (hasMatrix && columns >= 1 && rows >= 1 && !m_matrixIds.contains(matrixId)) {
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
             matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
@@ -381,7 +378,7 @@ bool CProjectFileV3::readPatch(CProject& project)
         } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
-            matrixIds.insert(matrixId);
+            m_matrixIds.insert(matrixId);
         }
     });
     IndexGeneralGroup(project);

@@ -380,10 +380,9 @@ void CProjectFileV3::readPages(CProject& project)
         CSelectionKeeper keeper(project);
         m_readingPages = true;
         QDomElement pages = Element(PagesHandle);
-        const QVector<int> deferredPages = DeferredChildrenOf(pages, QStringLiteral("ZKPage"));
-        const int pageCount = !deferredPages.isEmpty() ? deferredPages.size() : CountChildren(QStringLiteral("ZKPage"));
+        const QString tag = QStringLiteral("ZKPage");
         qint64 pagesRead = 0;
-        Count(pagesRead, pageCount, CShowBounds::Pages);
+        Count(pagesRead, CountChildren(tag), CShowBounds::Pages);
         const auto readPage = [&](const QDomElement& element) {
             m_element[CurrentSlot] = element;
             QString name;
@@ -398,27 +397,16 @@ void CProjectFileV3::readPages(CProject& project)
         };
         // The pages hold nearly all of a show: each page's tree is given up
         // once the page is read, so that the show is never held twice, as
-        // tree and as show. Nothing reads them again.
-        if (!deferredPages.isEmpty()) {
-            for (int i : deferredPages) {
-                QDomDocument tree;
-                QString error;
-                if (!ParseDeferred(i, tree, error))
-                    throw CFileRefused(error);
-                m_openDeferred = {0, i};
-                readPage(tree.documentElement());
-                CheckKeptText();
-                m_openDeferred = {};
-            }
-        } else {
-            const QString tag = QStringLiteral("ZKPage");
-            for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {
-                readPage(element);
-                const QDomElement next = element.nextSiblingElement(tag);
-                pages.removeChild(element);
-                element = next;
-            }
+        // tree and as show. Nothing reads them again. Those cut out of the
+        // tree are built one at a time.
+        for (QDomElement element = pages.firstChildElement(tag); !element.isNull();) {
+            readPage(element);
+            const QDomElement next = element.nextSiblingElement(tag);
+            pages.removeChild(element);
+            element = next;
         }
+        m_element[CurrentSlot] = pages;
+        ForEachChild(tag, [&] { readPage(CurrentElement()); });
         m_readingPages = m_rowSelectionReady = false;
         SelectPages();
     }

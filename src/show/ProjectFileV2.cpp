@@ -196,9 +196,6 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
     qint64 fixturesRead = 0;
     int highestUniverse = -1;
     QList<CPatchedFixture*> withoutId;
-    // A matrix id, like a fixture id, is the first matrix's (see ClaimFixtureId);
-    // the fixtures of a later block of the id are patched free of it.
-    QSet<int> matrixIds;
     ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         if (!SelectElement(QStringLiteral("ZKLibrary"), -1))
             return;
@@ -227,7 +224,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
 
         CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
         CFixtureMatrix* matrix = nullptr;
-        if (hasMatrix && columns >= 1 && rows >= 1 && !matrixIds.contains(matrixId)) {
+        if (hasMatrix && columns >= 1 && rows >= 1 && !m_matrixIds.contains(matrixId)) {
             matrix = new CFixtureMatrix(profile, matrixId, std::min(columns, kMaxMatrixSide),
                                         std::min(rows, kMaxMatrixSide), 0);
             matrix->AddPosition(matrixPosition);
@@ -263,7 +260,7 @@ bool CProjectFileV2::readLegacyPatch(CProject& project, bool import)
         } else if (matrix) {
             matrix->OrderMembers();
             general->m_matrices << matrix;
-            matrixIds.insert(matrixId);
+            m_matrixIds.insert(matrixId);
         }
     });
 

@@ -40,7 +40,7 @@ QDomElement& CProjectFileV3::Create(const QString& tag, int parent, int kind)
         below = m_element[CurrentSlot];
     AddElement(tag, below);
     QString past;
-    if (m_writeOut && GrownPastBounds(past, CShowBounds::DocumentBytes()))
+    if (m_writeOut && GrownPastBounds(past, m_maxDocumentBytes))
         throw CFileRefused(past);
     if (kind >= 0 && kind < HandleCount)
         m_handles[kind] = m_element[CurrentSlot];
@@ -122,6 +122,7 @@ void CProjectFileV3::WrittenOut(const QDomElement& element)
 void CProjectFileV3::WriteProject(CProject& project, bool writeOut)
 {
     m_writeOut = writeOut;
+    m_maxDocumentBytes = ShowDocument().maxBytes;
     NewDocument();
     for (QDomElement& handle : m_handles)
         handle = QDomElement();

@@ -240,6 +240,7 @@ public:
     QList<int> m_previousIds;
     // WriteProject's `writeOut`; WrittenOut turns the element into text then.
     bool m_writeOut = false;
+    int m_maxDocumentBytes = kMaxDocumentBytes; // the show's, while it is written
     void WrittenOut(const QDomElement& element);
     QList<QPair<CPatchedFixture*, int>> m_previousEntries;
 

@@ -28,9 +28,6 @@ struct CSceneStore
 {
     std::function<void(CEffectScene&)> effectScene;
     std::function<void(CSceneStep&, CScene&)> step;
-    // The fixtures `step` may give an entry: one new to the scene joins
-    // every step.
-    QList<CPatchedFixture*> fixtures;
     int undoKind = 0;
     QString undoLabel;
 };

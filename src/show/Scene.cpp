@@ -525,10 +525,10 @@ quint8* CScene::HeldMasks(int universe) const
 
 quint8* CScene::MakeMasks(int universe)
 {
-    if (quint8* held = HeldMasks(universe))
-        return held;
     const auto at = std::lower_bound(m_masks.begin(), m_masks.end(), universe,
                                      [](const SMasks& masks, int u) { return masks.universe < u; });
+    if (at != m_masks.end() && at->universe == universe)
+        return at->block.get();
     SMasks masks;
     masks.universe = universe;
     masks.block.reset(new quint8[2 * kSlotsPerUniverse]());

@@ -13,23 +13,6 @@
 // here as free functions until the fixture record gets its own.
 namespace {
 
-// The colour kinds: on a fixture of dimmers alone they drive its dimmers
-// (the writer of generated steps, CGeneratedStepWriter::WriteColorTrack).
-bool GivesColour(const CEffect& effect)
-{
-    switch (effect.m_type) {
-    case EffectType::Gradient:
-    case EffectType::Trichro:
-    case EffectType::MatrixAnim:
-    case EffectType::MatrixGif:
-    case EffectType::MatrixMedia:
-    case EffectType::MatrixText:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void StoreChannelInEntry(const CPatchedFixture& fixture, CStepFixture& entry, const CProfileChannelDef* channel,
                          quint8 level, bool partners)
 {
@@ -419,7 +402,9 @@ bool CSceneStep::EffectGenerates(const CEffect& effect, const CLibraryProfile& p
     const CProfileChannelDef* def = profile.GetChannel(channel);
     if (!def)
         return false;
-    if (GivesColour(effect) && profile.IsDimmerOnly()) {
+    // A colour effect on a fixture of dimmers alone drives its dimmers (the
+    // writer of generated steps, CGeneratedStepWriter::WriteColorTrack).
+    if (effect.IsColor() && profile.IsDimmerOnly()) {
         for (const CDimmerChannel& dimmer : profile.Dimmers(false)) {
             if (dimmer.channel && (dimmer.channel == def || dimmer.channel->m_partner16 == def))
                 return true;

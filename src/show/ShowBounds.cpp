@@ -19,7 +19,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <tuple>
 
 namespace {
 
@@ -315,21 +314,19 @@ void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries,
     // A generated step counts every entry it holds, those that aligning it
     // on the scene's fixtures gave it too.
     for (const CSceneStep* step : steps) {
-        if (!step || (step->m_effect != nullptr) != generated)
-            continue;
-        for (const CStepFixture* entry : step->m_entries) {
-            if (!entry->Fixture())
-                continue;
-            ++entries;
-            levels += LevelsOf(entry->Fixture());
-        }
+        if (step && (step->m_effect != nullptr) == generated)
+            CountStepEntries(step, entries, levels);
     }
 }
 
 void CShowBounds::CountStepEntries(const CSceneStep* step, qint64& entries, qint64& levels)
 {
-    CountEntries({const_cast<CSceneStep*>(step)}, entries, levels, false);
-    CountEntries({const_cast<CSceneStep*>(step)}, entries, levels, true);
+    for (const CStepFixture* entry : step->m_entries) {
+        if (!entry->Fixture())
+            continue;
+        ++entries;
+        levels += LevelsOf(entry->Fixture());
+    }
 }
 
 namespace {
@@ -353,18 +350,13 @@ bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&c
     return true;
 }
 
-void CountAllEntries(const QList<CSceneStep*>& steps, qint64 (&counts)[4])
-{
-    CShowBounds::CountEntries(steps, counts[0], counts[1], false);
-    CShowBounds::CountEntries(steps, counts[2], counts[3], true);
-}
-
 } // namespace
 
 bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps)
 {
     qint64 counts[4] = {};
-    CountAllEntries(steps, counts);
+    CountEntries(steps, counts[0], counts[1], false);
+    CountEntries(steps, counts[2], counts[3], true);
     return AskRoomForStepKinds(project, steps.size(), counts);
 }
 

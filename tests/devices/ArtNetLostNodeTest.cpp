@@ -75,6 +75,17 @@ class ArtNetLostNodeTest : public QObject
         return [this](int u) -> const quint8* { return u >= 0 && u < kUniverses ? m_universes[size_t(u)].data() : nullptr; };
     }
 
+    // Whether the node at `address` outputs universes 4 to 7, as its second
+    // reply patched it.
+    bool Repatched(const QHostAddress& address) const
+    {
+        for (const SArtNetNode& n : m_manager->NodeList().Nodes()) {
+            if (n.address == address.toIPv4Address())
+                return n.outputs == QVector<quint16>({4, 5, 6, 7});
+        }
+        return false;
+    }
+
     // The healthy node's replies: one per page of four universes, the whole show.
     static QList<QByteArray> ShowReplies(const QHostAddress& node)
     {
@@ -843,19 +854,12 @@ private slots:
         QVERIFY(SendTo(node, FourUniverses(other, 4), kPairController));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
-        auto repatched = [&] {
-            for (const SArtNetNode& n : m_manager->NodeList().Nodes()) {
-                if (n.address == other.toIPv4Address())
-                    return n.outputs == QVector<quint16>({4, 5, 6, 7});
-            }
-            return false;
-        };
         // At most the pass under way when the reply came, the next one and
         // the one that reads it.
         int floodReadFirst = -1; // flood datagrams read before the other node's reply
         std::function<void()> tick;
         tick = [&] {
-            if (floodReadFirst < 0 && repatched())
+            if (floodReadFirst < 0 && Repatched(other))
                 floodReadFirst = m_manager->NodeList().Nodes().size() - nodes;
             else
                 QMetaObject::invokeMethod(m_manager.get(), tick, Qt::QueuedConnection);
@@ -932,16 +936,9 @@ private slots:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
-        auto repatched = [&] {
-            for (const SArtNetNode& n : m_manager->NodeList().Nodes()) {
-                if (n.address == other.toIPv4Address())
-                    return n.outputs == QVector<quint16>({4, 5, 6, 7});
-            }
-            return false;
-        };
         int floodReadFirst = -1; // flood datagrams read before the other node's reply
         const QMetaObject::Connection added = connect(m_manager.get(), &CArtNetManager::nodeDetected, this, [&] {
-            if (floodReadFirst < 0 && repatched())
+            if (floodReadFirst < 0 && Repatched(other))
                 floodReadFirst = m_manager->NodeList().Nodes().size() - nodes - 1;
         });
         // The first flooded socket signals alone and fills a pass; the reply
@@ -953,7 +950,7 @@ private slots:
             emit floodSockets[f]->readyRead();
         QTRY_COMPARE(m_manager->NodeList().Nodes().size(), nodes + flooded.size() * flood);
         disconnect(added);
-        QVERIFY(repatched());
+        QVERIFY(Repatched(other));
         QCOMPARE(floodReadFirst, 2 * pass);
     }
 };

@@ -627,7 +627,7 @@ private slots:
         QStringList read;
         QVector<int> stepsRead;
         for (int i = 0; i < scenes.size(); ++i) {
-            QCOMPARE(doc.DeferredSubCount(i), scenes[i]);
+            QCOMPARE(doc.DeferredBelowOf({0, i}).second, scenes[i]);
             for (int j = 0; j < scenes[i]; ++j)
                 stepsRead << doc.DeferredBelowOf({1, doc.DeferredBelowOf({0, i}).first + j}).second;
             QString text;

@@ -389,9 +389,6 @@ private slots:
         using B = CShowBounds;
         CSetupRig rig(9);
         rig.UseBuilder();
-        rig.builder->columns = 1;
-        rig.builder->rows = 1;
-        rig.builder->cells = {{8, 100, 1}};
         CLibraryProfile* edited = rig.Edit(QStringLiteral("Edited.kvp"), 1);
         std::vector<std::unique_ptr<CLibraryProfile>> profiles;
         // The edited profile's block, a matrix and profiles of their own.

@@ -1009,7 +1009,8 @@ private slots:
         Columns<int, int, quint32, QString>("past", "within", "seed", "reason");
         // Steps of 64 KB of text each, past 64 MB of text: a show's document
         // holds the text of every level the table allows, varying or not.
-        QTest::newRow("text") << 2049 << 1100 << 7u << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
+        QTest::newRow("levels that vary, past 64 MB of text") << 2049 << 1100 << 7u
+                                                              << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
         // Steps of 32768 levels, past 2^26 levels in all.
         QTest::newRow("step levels") << 2049 << 2047 << 0u << CShowBounds::FileAsksTooMany(CShowBounds::StepLevels);
     }

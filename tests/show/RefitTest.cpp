@@ -187,11 +187,25 @@ CGradientEffect* ThreeColours(bool moving)
     return gradient;
 }
 
+// A fixture refit in turn to the profiles after the first: what the copy
+// and row rigs share.
+struct CRefitThroughRig : CPlaybackRig
+{
+    void Refit()
+    {
+        for (CLibraryProfile* profile : profiles.mid(1))
+            ShowEdits::ChangeProfile(project, fixture, profile);
+    }
+
+    QList<CLibraryProfile*> profiles;
+    CPatchedFixture* fixture = nullptr;
+};
+
 // A fixture held by scene S at 200, 0, 0, 0 and by a playing copy of an
 // effect scene whose gradient gives it a colour: "static", "moving" (three
 // steps that fade), or static and "fading out" over 2 s, a quarter through.
 // `fitFirst` gives the fixture its last profile before anything plays.
-struct CCopyRig : CPlaybackRig
+struct CCopyRig : CRefitThroughRig
 {
     CCopyRig(const QString& to, bool copyFirst, const QString& copy, bool fitFirst)
     {
@@ -218,11 +232,7 @@ struct CCopyRig : CPlaybackRig
             QVERIFY(project.StopEffectScene(effectScene, false));
         Tick(copy == QLatin1String("fading out") ? 20 : 0);
     }
-    void Refit()
-    {
-        for (CLibraryProfile* profile : profiles.mid(1))
-            ShowEdits::ChangeProfile(project, fixture, profile);
-    }
+
     // The fixture's slots, then the copy's step, its time in it and its position.
     QList<int> Shown() const
     {
@@ -234,8 +244,6 @@ struct CCopyRig : CPlaybackRig
         return out;
     }
 
-    QList<CLibraryProfile*> profiles;
-    CPatchedFixture* fixture = nullptr;
     CScene* scene = nullptr;
     CEffectScene* effectScene = nullptr;
 };
@@ -246,7 +254,7 @@ struct CCopyRig : CPlaybackRig
 // ("stored") or on those of a row of fixture 2 ("row"), or at 0 in a step
 // of its own ("step"). Both play, U last
 // with `rowOver`. `fitFirst` refits the fixture before the row is made.
-struct CRowRig : CPlaybackRig
+struct CRowRig : CRefitThroughRig
 {
     CRowRig(const QString& to, bool rowOver, bool moving, const QString& beside, bool fitFirst)
     {
@@ -287,11 +295,7 @@ struct CRowRig : CPlaybackRig
             Tick(2);
         }
     }
-    void Refit()
-    {
-        for (CLibraryProfile* profile : profiles.mid(1))
-            ShowEdits::ChangeProfile(project, fixture, profile);
-    }
+
     // What goes out on the fixture's slots, then which of them S and U mark.
     QList<int> Shown() const
     {
@@ -306,8 +310,6 @@ struct CRowRig : CPlaybackRig
         return out;
     }
 
-    QList<CLibraryProfile*> profiles;
-    CPatchedFixture* fixture = nullptr;
 };
 
 } // namespace

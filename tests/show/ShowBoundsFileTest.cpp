@@ -746,8 +746,6 @@ private slots:
         QCOMPARE(told.value(told.size() - 1), "ShowSplashMessage:" + refusal);
     }
 
-    // A show the program made past the buffers is refused by the save in
-    // the words the reader would use.
     // Shows an earlier build saved, which wrote a mask of every universe in
     // use, cleared or not, open at every universe count the program may set,
     // their scenes holding the masks that mark a slot and no other; saved,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/PackedText.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QDomDocument>
@@ -226,10 +228,13 @@ public:
     // built without them.
     static bool ReadDocumentText(const QString& path, QByteArray& xml, QString& error,
                                  SDeferredChildren* deferred = nullptr);
-    bool ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred = nullptr);
+    // The text is given up once the tree is built, or with `deferred` once
+    // it is packed (CPackedText): pass it with std::move for its memory to
+    // go then.
+    bool ParseDocumentText(QByteArray xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges[0].size(); }
-    // The text the deferred elements are kept in.
-    qint64 DeferredTextBytes() const { return m_deferredText.size(); }
+    // What the text the deferred elements are kept in takes.
+    qint64 DeferredTextBytes() const { return m_deferredText.HeldBytes() + m_deferredOwnText.HeldBytes(); }
     // The places (as ParseDeferred takes them) of the deferred children
     // `tag` of `parent`, in order; none unless `parent` is a section the
     // reader cut apart.
@@ -409,7 +414,12 @@ private:
     QVector<SWrittenOut> m_writtenOut;
     qint64 m_grownNodes = 0;
     qint64 m_grownBytes = 0;
-    QByteArray m_deferredText;
+    CPackedText m_deferredText;
+    // The text of each deferred element with deferred elements below it,
+    // without them: its own tree's, from m_ownTextStarts[level][index] up to
+    // the next start.
+    CPackedText m_deferredOwnText;
+    QVector<int> m_ownTextStarts[SDeferredChildren::kLevels];
     QVector<std::pair<int, int>> m_deferredRanges[SDeferredChildren::kLevels];
     QVector<int> m_deferredFirsts[SDeferredChildren::kLevels];
     QVector<int> m_deferredRangeCut;

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <iterator>
 
 namespace {
 
@@ -477,7 +476,7 @@ bool CXmlDocument::ReadDocumentText(const QString& path, QByteArray& xml, QStrin
     return true;
 }
 
-bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, const SDeferredChildren* deferred)
+bool CXmlDocument::ParseDocumentText(QByteArray xml, QString& error, const SDeferredChildren* deferred)
 {
     DropDeferred();
     if (!deferred || deferred->ranges[0].isEmpty())
@@ -490,11 +489,6 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
         from = range.second;
     }
     rest.append(xml.constData() + from, xml.size() - from);
-    // The rest is parsed first: an error there is reported where it is in
-    // the file, as if the tree were built whole.
-    if (!BuildTree(m_document, rest, error) || !AdoptRoot(error))
-        return false;
-    m_deferredText = xml;
     m_deferredRanges[0] = deferred->ranges[0];
     // Each level below has a first place for every element above and one
     // past the last, or it is not read (a scan that did not finish).
@@ -507,6 +501,36 @@ bool CXmlDocument::ParseDocumentText(const QByteArray& xml, QString& error, cons
     m_deferredRangeCut = deferred->rangeCut;
     m_deferredRangeCut.resize(m_deferredRanges[0].size());
     m_deferredCuts = deferred->cuts;
+    // The text is kept deflated from here on, and given up whole before any
+    // tree is built (when the caller gave it up too). An element's own tree
+    // is built from its text without the elements cut out below it: that
+    // is kept apart, so that reading a scene's own tree does not inflate
+    // every block its steps lie in, which reading the steps does again.
+    for (int level = 0; level + 1 < SDeferredChildren::kLevels; ++level) {
+        QVector<int>& starts = m_ownTextStarts[level];
+        for (int i = 0; i < m_deferredRanges[level].size(); ++i) {
+            starts.append(m_deferredOwnText.size());
+            const auto range = m_deferredRanges[level][i];
+            const std::pair<int, int> below = DeferredBelowOf({level, i});
+            int at = range.first;
+            for (int j = below.first; j < below.first + below.second; ++j) {
+                const auto& belowRange = m_deferredRanges[level + 1][j];
+                m_deferredOwnText.Append(xml.constData() + at, belowRange.first - at);
+                at = belowRange.second;
+            }
+            if (below.second > 0)
+                m_deferredOwnText.Append(xml.constData() + at, range.second - at);
+        }
+        starts.append(m_deferredOwnText.size());
+    }
+    m_deferredText = CPackedText(xml);
+    xml = QByteArray();
+    // The rest is parsed first: an error there is reported where it is in
+    // the file, as if the tree were built whole.
+    if (!BuildTree(m_document, rest, error) || !AdoptRoot(error)) {
+        DropDeferred();
+        return false;
+    }
     return true;
 }
 
@@ -573,24 +597,17 @@ bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QSt
         || place.index >= m_deferredRanges[place.level].size())
         return false;
     const auto range = m_deferredRanges[place.level][place.index];
-    const QByteArray text = QByteArray::fromRawData(m_deferredText.constData() + range.first,
-                                                    range.second - range.first);
     const std::pair<int, int> below = DeferredBelowOf(place);
     if (below.second == 0)
-        return BuildTree(tree, text, error, range.first);
-    QByteArray rest;
-    int from = range.first;
-    for (int i = below.first; i < below.first + below.second; ++i) {
-        const auto& belowRange = m_deferredRanges[place.level + 1][i];
-        rest.append(m_deferredText.constData() + from, belowRange.first - from);
-        from = belowRange.second;
-    }
-    rest.append(m_deferredText.constData() + from, range.second - from);
+        return BuildTree(tree, m_deferredText.Mid(range.first, range.second), error, range.first);
+    const QVector<int>& starts = m_ownTextStarts[place.level];
+    QByteArray rest = m_deferredOwnText.Mid(starts.value(place.index), starts.value(place.index + 1));
     if (BuildTree(tree, rest, error))
         return true;
     // Told where it is in the whole text, which the element cut apart is not.
     tree = QDomDocument();
-    if (!BuildTree(tree, text, error, range.first))
+    rest = QByteArray();
+    if (!BuildTree(tree, m_deferredText.Mid(range.first, range.second), error, range.first))
         return false;
     // The element parses whole but not cut apart: never, as it is cut out
     // only where its own elements close.
@@ -600,10 +617,12 @@ bool CXmlDocument::ParseDeferredAt(SDeferredPlace place, QDomDocument& tree, QSt
 
 void CXmlDocument::DropDeferred()
 {
-    m_deferredText = QByteArray();
+    m_deferredText = CPackedText();
+    m_deferredOwnText = CPackedText();
     for (int level = 0; level < SDeferredChildren::kLevels; ++level) {
         m_deferredRanges[level].clear();
         m_deferredFirsts[level].clear();
+        m_ownTextStarts[level].clear();
     }
     m_deferredRangeCut.clear();
     m_deferredCuts.clear();
@@ -634,13 +653,9 @@ bool CXmlDocument::BuildTree(QDomDocument& tree, const QByteArray& xml, QString&
     if (!tree.setContent(xml, true, &message, &line, &column)) {
         if (deferredAt > 0) {
             // Placed in the whole text, where the user would look for it.
-            const char* const begin = m_deferredText.constData();
-            const char* const at = begin + deferredAt;
-            const char* const lineStart = std::find(std::reverse_iterator<const char*>(at),
-                                                    std::reverse_iterator<const char*>(begin), '\n').base();
             if (line == 1)
-                column += int(at - lineStart);
-            line += int(std::count(begin, at, '\n'));
+                column += deferredAt - m_deferredText.LineStartOf(deferredAt);
+            line += m_deferredText.LineBreaksBefore(deferredAt);
         }
         error = GetLangText(Txt::ParseErrorAt).arg(line).arg(column) + QLatin1Char('\n') + message
             + QLatin1Char('.');

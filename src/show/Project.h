@@ -528,8 +528,8 @@ public:
     // project is cleared; `error` says why when they fail (or stays empty
     // when the user was already asked, as about the universes).
     // The ".kv3" document from its text (CXmlDocument::ReadDocumentText,
-    // which found where its pages and their scenes lie), freed once the last
-    // page is read.
+    // which found where its pages and their scenes lie), given up as soon
+    // as the document keeps it packed.
     bool readCurrentFile(QByteArray& xml, const CXmlDocument::SDeferredChildren& pages, QString& error);
     bool readLegacyFile(const QString& path, QString& error);
     // Tells the user once, after an open, how many fixtures the patch left out.

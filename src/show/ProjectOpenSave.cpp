@@ -108,8 +108,7 @@ bool CProject::OpenProject(const QString& path)
 bool CProject::readCurrentFile(QByteArray& xml, const CXmlDocument::SDeferredChildren& pages, QString& error)
 {
     CProjectFileV3 doc;
-    const bool parsed = doc.ParseDocumentText(xml, error, &pages);
-    xml = QByteArray();
+    const bool parsed = doc.ParseDocumentText(std::move(xml), error, &pages);
     if (!parsed || !readProject(doc, error))
         return false;
     m_fixturesLeftOut = doc.m_fixturesLeftOut;

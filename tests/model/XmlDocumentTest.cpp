@@ -594,6 +594,21 @@ private slots:
         QTest::newRow("lists deeper down")
             << QByteArray("<ZKPage><x><ZKScenes><ZKScene/></ZKScenes></x><ZKScenes><y><ZKScene/></y></ZKScenes></ZKPage>")
             << QVector<int>{0} << QVector<int>{};
+        // Held packed in blocks, which elements and the gaps between them
+        // straddle.
+        QByteArray large;
+        for (int page = 0; page < 2; ++page) {
+            large += "<ZKPage a=\"" + QByteArray::number(page) + "\"><ZKScenes>";
+            for (int scene = 0; scene < 3; ++scene) {
+                large += "<ZKScene b=\"" + QByteArray::number(scene) + "\" p=\""
+                    + QByteArray::number(page * 10 + scene).repeated(200003) + "\"><ZKSteps>\n";
+                for (int step = 0; step < 4; ++step)
+                    large += "<ZKStep p=\"" + QByteArray::number(step * 7 + scene).repeated(150001) + "\"/>\n";
+                large += "</ZKSteps><q/></ZKScene>";
+            }
+            large += "</ZKScenes></ZKPage>";
+        }
+        QTest::newRow("pages over several blocks") << large << QVector<int>{3, 3} << QVector<int>{4, 4, 4, 4, 4, 4};
     }
     void deferredScenesBuildThePageTrees()
     {
@@ -612,6 +627,11 @@ private slots:
         CXmlDocument doc;
         QVERIFY2(doc.ParseDocumentText(xml, error, &deferred), qPrintable(error));
         QCOMPARE(doc.DeferredCount(), scenes.size());
+        // What the elements are read from is held deflated, but for the
+        // text after the last whole block.
+        if (xml.size() > 4 * CPackedText::kBlockBytes)
+            QVERIFY2(doc.DeferredTextBytes() < xml.size() / 8 + 2 * CPackedText::kBlockBytes,
+                     QByteArray::number(doc.DeferredTextBytes()));
         // Each element's tree with those cut out of it put back.
         const std::function<QDomDocument(CXmlDocument::SDeferredPlace, const char*)> rebuild =
             [&](CXmlDocument::SDeferredPlace place, const char* list) {
@@ -640,10 +660,26 @@ private slots:
         QCOMPARE(read, expected);
     }
 
-    // A page that does not parse is reported where it stands in the file.
+    // A page that does not parse is reported where it stands in the file,
+    // also past the blocks its text is held in.
+    void damagedDeferredChildIsPlacedInTheFile_data()
+    {
+        Columns<QByteArray, QByteArray, int>("before", "damaged", "line");
+        const QByteArray onItsSecondLine = "<ZKPage>\n <a></b></ZKPage>";
+        QTest::newRow("near the start") << QByteArray() << onItsSecondLine << 4;
+        QTest::newRow("past several blocks")
+            << "<ZKPage><t>" + QByteArray("a line of text\n").repeated(200000) + "</t></ZKPage>" << onItsSecondLine
+            << 200004;
+        // Its column counts from a line that starts blocks before it.
+        QTest::newRow("on a line over blocks")
+            << "<ZKPage><t>" + QByteArray(2500000, 'x') + "</t></ZKPage>" << QByteArray("<ZKPage><a></b></ZKPage>")
+            << 3;
+    }
     void damagedDeferredChildIsPlacedInTheFile()
     {
-        const QByteArray xml = "<ZKFile>\n<ZKPages>\n <ZKPage/><ZKPage>\n <a></b></ZKPage>\n</ZKPages></ZKFile>";
+        const auto [before, damagedPage, line] = Row<QByteArray, QByteArray, int>("before", "damaged", "line");
+        const QByteArray xml =
+            "<ZKFile>\n<ZKPages>\n " + before + "<ZKPage/>" + damagedPage + "\n</ZKPages></ZKFile>";
         CXmlDocument whole;
         QString expected;
         QVERIFY(!whole.ParseDocumentText(xml, expected));
@@ -653,10 +689,13 @@ private slots:
         CXmlDocument doc;
         QVERIFY(doc.ParseDocumentText(xml, error, &deferred));
         QDomDocument tree;
-        QVERIFY(doc.ParseDeferred(0, tree, error));
-        QVERIFY(!doc.ParseDeferred(1, tree, error));
+        const int damaged = doc.DeferredCount() - 1;
+        for (int i = 0; i < damaged; ++i)
+            QVERIFY(doc.ParseDeferred(i, tree, error));
+        QVERIFY(!doc.ParseDeferred(damaged, tree, error));
         QCOMPARE(error, expected);
-        QVERIFY2(error.startsWith(GetLangText(Txt::ParseErrorAt).arg(4).section(QLatin1Char(','), 0, 0)), qPrintable(error));
+        QVERIFY2(error.startsWith(GetLangText(Txt::ParseErrorAt).arg(line).section(QLatin1Char(','), 0, 0)),
+                 qPrintable(error));
     }
 
     // Elements written out as they are made, at any depth and inside one

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QVector>
+
+#include <memory>
+
+struct z_stream_s;
+
+// A long text kept deflated in blocks and read back a range at a time. A
+// show's reader goes back to its document's text for one element after
+// another until the show is made; held whole, the text would sit beside
+// the show it makes, while deflated it takes a fraction of that (of text
+// a crafted file repeats, nearly nothing).
+//
+// Reading keeps the last block inflated, so ranges read in order inflate
+// each block once; it is not for use from two threads at once.
+class CPackedText
+{
+public:
+    CPackedText() = default;
+    // Throws std::bad_alloc when the memory for the blocks runs out, as
+    // Append does.
+    explicit CPackedText(const QByteArray& text);
+    // Text added at the end, deflated a block at a time as blocks fill.
+    void Append(const char* data, int size);
+
+    int size() const;
+    // What it holds: the deflated blocks and the one kept inflated.
+    qint64 HeldBytes() const;
+
+    // The bytes [from, to) appended to `out` (those within the text).
+    void AppendTo(QByteArray& out, int from, int to) const;
+    QByteArray Mid(int from, int to) const;
+    // The line breaks before `at`, and where the line of `at` starts: for
+    // telling where an error is, they inflate the blocks before it.
+    int LineBreaksBefore(int at) const;
+    int LineStartOf(int at) const;
+
+    static constexpr int kBlockBytes = 1 << 20;
+
+private:
+    // The block, inflated; throws std::bad_alloc when zlib cannot.
+    const QByteArray& Block(int index) const;
+    void AddBlock(const QByteArray& deflated);
+
+    QVector<QByteArray> m_blocks;
+    qint64 m_packedBytes = 0;
+    // The text after the last block, as it is until it makes a block.
+    QByteArray m_tail;
+    mutable int m_inflatedIndex = -1;
+    mutable QByteArray m_inflated;
+    struct SInflaterEnd
+    {
+        void operator()(z_stream_s* z) const;
+    };
+    mutable std::unique_ptr<z_stream_s, SInflaterEnd> m_inflater;
+};

@@ -94,7 +94,7 @@ void CPackedText::Append(const char* data, int size)
 {
     while (size > 0) {
         const int take = std::min(size, kBlockBytes - m_tail.size());
-        if (m_tail.isEmpty() && take == kBlockBytes) {
+        if (take == kBlockBytes) {
             AddBlock(DeflateBlock(data, take));
         } else {
             m_tail.append(data, take);

@@ -3,6 +3,7 @@
 
 #include "model/PackedText.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <algorithm>
@@ -105,6 +106,11 @@ private slots:
         const auto [whole, appended] = PackedBothWays(repeated);
         QVERIFY2(whole.HeldBytes() < repeated.size() / 50, QByteArray::number(whole.HeldBytes()));
         QVERIFY2(appended.HeldBytes() < repeated.size() / 50, QByteArray::number(appended.HeldBytes()));
+        // Text that does not deflate, and text not yet a block, count whole.
+        QByteArray noise(3 * kBlock + 100, Qt::Uninitialized);
+        QRandomGenerator random(7);
+        std::generate(noise.begin(), noise.end(), [&random] { return char(random.generate()); });
+        QVERIFY(CPackedText(noise).HeldBytes() >= noise.size());
         const QByteArray small = LinedText(kBlock - 1);
         QVERIFY(CPackedText(small).HeldBytes() >= small.size());
         QCOMPARE(CPackedText().Mid(0, 10), QByteArray());

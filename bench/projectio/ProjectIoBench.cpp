@@ -16,11 +16,12 @@
 // page over 2 one-channel fixtures, or every kind of the capacity table at
 // its bound at once but the levels, the patch blocks and the generated
 // entries (FillToBound; its generated entries are not an effect row the
-// reader takes as written), or a recording to where the recorder stops (16
-// fixtures of 32 channels, every level changing every 40 ms, 131,072 steps:
-// the step, entry and level bounds at once, some 140 MB of text); it
-// prints the save's and the open's time and the peak memory before and
-// after each.
+// reader takes as written), or a recording made by the recorder to where it
+// stops, pasted into a scene as the editor pastes it (16 fixtures of 32
+// channels, every level changing every 40 ms, 131,072 steps: the step,
+// entry and level bounds at once, some 140 MB of text); it prints the
+// save's and the open's time and the peak memory before and after each,
+// and whether a save of the show opened gives the same bytes.
 // --keep leaves the full-size file behind. --universes N patches N universes
 // full in the timed show and leaves out the table by size, so that the
 // process's peak memory (/usr/bin/time -v) is that show's; --pages N does
@@ -30,6 +31,7 @@
 #include "BenchShow.h"
 #include "HostileXml.h"
 #include "ShowAtBound.h"
+#include "app/DmxRecorder.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
@@ -50,6 +52,7 @@
 #include "show/TimeLine.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -372,21 +375,39 @@ int TimeOneShow(const QString& which, const QString& path)
             FillToBound(project, kind);
         FillToBound(project, B::TimeBlocks, 0, project.m_firstPage->m_scenes.value(0));
     } else if (recording) {
-        auto* scene = new CScene(QStringLiteral("Recording"), project.UniverseCount());
-        project.m_firstPage->m_scenes << scene;
+        // Through the recorder, as the scene editor records: every level
+        // new at every sample, until it stops at a bound; then pasted into
+        // the edited scene as the editor pastes it.
+        auto* edited = new CScene(QStringLiteral("Recording"), project.UniverseCount());
+        project.m_firstPage->m_scenes << edited;
+        project.m_recordScene = new CScene(QStringLiteral("DMX Record"), project.UniverseCount());
+        CDmxRecorder recorder;
+        recorder.Start(project, CRecordConfig{}, {0}, edited);
         quint32 noise = 1;
-        for (int i = 0; i < CShowBounds::Bound(CShowBounds::Steps); ++i) {
-            auto* step = new CSceneStep(0, 40);
-            for (int f = 0; f < patched; ++f) {
-                auto* entry = new CStepFixture(project.m_generalGroup->m_fixtures[f], scene);
-                for (int c = 0; c < 32; ++c) {
-                    noise = noise * 1664525u + 1013904223u;
-                    entry->SetLevel(c, quint8(noise >> 24), true, true);
-                }
-                step->AddEntry(entry);
+        long ticks = 0;
+        do {
+            for (int slot = 0; slot < 32 * patched; ++slot) {
+                noise = noise * 1664525u + 1013904223u;
+                project.m_dmxInput[0][slot] = quint8(noise >> 24);
             }
-            scene->m_steps << step;
+            ++ticks;
+        } while (recorder.Tick(project, 25));
+        CShowBounds::Kind full = CShowBounds::KindCount;
+        recorder.StoppedAtBound(&full);
+        CScene* recorded = project.m_recordScene;
+        project.m_recordScene = nullptr;
+        std::printf("recorder: stopped after %ld ticks (%.1f min) at %d steps, at the bound of kind %d\n", ticks,
+                    ticks * 25 / 60000.0, recorded->m_steps.size(), int(full));
+        edited->PasteSteps(0, recorded->m_steps);
+        for (int u : recorded->MaskUniverses()) {
+            const quint8* from = std::as_const(*recorded).ActiveMask(u);
+            for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
+                if (quint8* to = from[slot] ? edited->ActiveMask(u) : nullptr)
+                    to[slot] = 1;
+            }
         }
+        delete recorded;
+        std::printf("pasted: the show %s within its bounds\n", CShowBounds::HoldsWithin(project) ? "holds" : "is not");
     } else if (!fixtures) {
         for (int s = 0; s < 64; ++s) {
             auto* scene = new CScene(QStringLiteral("S"), project.UniverseCount());
@@ -416,6 +437,16 @@ int TimeOneShow(const QString& which, const QString& path)
     const double openMs = Ms([&] { opened = project.OpenProject(path); });
     std::printf("open: %s in %.0f ms, file %.1f MiB; peak memory %ld MiB\n", opened ? "opened" : "refused", openMs,
                 double(QFileInfo(path).size()) / (1024.0 * 1024.0), PeakKb() / 1024);
+    if (!opened)
+        return 0;
+    const QString again = path + QStringLiteral(".again.kv3");
+    const double againMs = Ms([&] { saved = project.SaveProject(again, &error); });
+    QFile first(path), second(again);
+    const bool same = saved && first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly)
+        && first.readAll() == second.readAll();
+    std::printf("saved again: %s in %.0f ms, %s bytes; peak memory %ld MiB\n", saved ? "saved" : qPrintable(error),
+                againMs, same ? "the same" : "other", PeakKb() / 1024);
+    QFile::remove(again);
     return 0;
 }
 

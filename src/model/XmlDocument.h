@@ -233,8 +233,9 @@ public:
     // go then.
     bool ParseDocumentText(QByteArray xml, QString& error, const SDeferredChildren* deferred = nullptr);
     int DeferredCount() const { return m_deferredRanges[0].size(); }
-    // What the text the deferred elements are kept in takes.
+    // What the text the deferred elements are kept in takes, and its length.
     qint64 DeferredTextBytes() const { return m_deferredText.HeldBytes() + m_deferredOwnText.HeldBytes(); }
+    qint64 DeferredTextLength() const { return m_deferredText.size(); }
     // The places (as ParseDeferred takes them) of the deferred children
     // `tag` of `parent`, in order; none unless `parent` is a section the
     // reader cut apart.

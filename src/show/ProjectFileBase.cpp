@@ -107,7 +107,7 @@ CProjectFileBase::CProjectFileBase()
 
 void CProjectFileBase::CheckKeptText() const
 {
-    if (KeptTextBytes() + DeferredTextBytes() > kMaxReadBytes)
+    if (KeptTextBytes() + DeferredTextLength() > kMaxReadBytes)
         throw CFileRefused(GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(kMaxReadBytes / (1024 * 1024)));
 }
 

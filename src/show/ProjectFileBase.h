@@ -173,9 +173,10 @@ private:
 
 public:
     // What the show keeps of the file's text (its names, paths and other
-    // texts) and the text still held add up to no more than reading may
-    // take: a file of a few hundred kilobytes may hold hundreds of megabytes
-    // of names. Throws CFileRefused past that.
+    // texts) and the text itself add up to no more than reading may take:
+    // a file of a few hundred kilobytes may hold hundreds of megabytes of
+    // names. The text counts as long as it is, though it is held packed: a
+    // save makes it again beside the show. Throws CFileRefused past that.
     void CheckKeptText() const;
 
     // Fixture records refused by readFixtureRecord or ClaimFixtureId: the

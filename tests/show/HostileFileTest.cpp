@@ -168,12 +168,12 @@ private slots:
     }
 
     // Names of a few hundred megabytes in a file of a few hundred
-    // kilobytes: what the show would keep of them (two bytes a letter) is
-    // past what reading may take.
+    // kilobytes: what the show would keep of them (two bytes a letter),
+    // with the text a save makes again, is past what reading may take.
     void longNamesAreRefused()
     {
         const QByteArray scene = "<ZKScene ZKName=\"" + QByteArray(100000, 'n') + "\"/>";
-        const int scenes = int(CXmlDocument::kMaxReadBytes / 2 / scene.size()) + 8;
+        const int scenes = int(CXmlDocument::kMaxReadBytes / 3 / scene.size()) + 8;
         const QString path = Store(QStringLiteral("names.kv3"), kHead.toUtf8() + "<ZKPages><ZKPage><ZKScenes>"
                                                                     + scene.repeated(scenes)
                                                                     + "</ZKScenes></ZKPage></ZKPages></ZKFile>");

@@ -580,6 +580,9 @@ void CProjectFileV3::WriteTimeLines(CProject& project)
             m_element[CurrentSlot] = Element(TimeBlocksHandle);
             SetAttrInt(Key("ZKNumber"), written);
         }
+        // Whole, as the reader cuts it out: its blocks alone would leave it
+        // in the rest, which the save would then have to scan to clear.
+        WrittenOut(Element(TimeLineHandle));
     }
 
     if (!timeLine.m_markers.isEmpty()) {

@@ -431,7 +431,11 @@ private slots:
         const QString first = m_dir.filePath(QStringLiteral("first.kv3"));
         const QString second = m_dir.filePath(QStringLiteral("second.kv3"));
         QString error;
+        // Weighed as the reader cuts it, element by element: never made
+        // whole to be scanned.
+        const qint64 scanned = CXmlDocument::ReadWork().scanned;
         QVERIFY2(rig.project.SaveProject(first, &error), qPrintable(error));
+        QCOMPARE(CXmlDocument::ReadWork().scanned, scanned);
         // Within what a show's document holds for the kind.
         const QString empty = m_dir.filePath(QStringLiteral("empty.kv3"));
         QVERIFY(CPlaybackRig(UniversesFor(k)).project.SaveProject(empty));
@@ -479,7 +483,9 @@ private slots:
         const QString first = m_dir.filePath(QStringLiteral("together.kv3"));
         const QString second = m_dir.filePath(QStringLiteral("together2.kv3"));
         QString error;
+        const qint64 scanned = CXmlDocument::ReadWork().scanned;
         QVERIFY2(rig.project.SaveProject(first, &error), qPrintable(error));
+        QCOMPARE(CXmlDocument::ReadWork().scanned, scanned);
         CPlaybackRig opened(UniversesFor(B::PatchBlocks));
         QVERIFY(opened.project.OpenProject(first));
         for (int kind : kinds)

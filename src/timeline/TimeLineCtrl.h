@@ -323,6 +323,17 @@ private:
     CMusicPlayer* m_player = nullptr;
     int m_volume = -1;
     QHash<const CTimeBlock*, SBlockView> m_views;
+    // The label of the blocks of one page's scene and the names it was made
+    // of, which all of them share: a line may hold tens of thousands of
+    // blocks of one scene, whose own copies of a long name would take
+    // gigabytes.
+    struct SSharedLabel
+    {
+        QString page;
+        QString scene;
+        QString label;
+    };
+    QHash<QPair<const void*, const void*>, SSharedLabel> m_sharedLabels;
     QHash<const CTimeLine*, QRect> m_lineRects;
     CAudioFileDecoder m_decoder;
 

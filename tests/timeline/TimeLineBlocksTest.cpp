@@ -153,6 +153,32 @@ private slots:
         QVERIFY(rig.Line(0)->m_blocks.isEmpty());
     }
 
+    // Blocks of one scene share one label, whatever its length; a new name
+    // gives them a new one.
+    void blocksOfOneSceneShareTheirLabel()
+    {
+        CTimeLineRig rig;
+        CScene* scene = rig.Scene(QString(25000, QLatin1Char('n')));
+        CScene* other = rig.Scene(QStringLiteral("T"));
+        QList<CTimeBlock*> blocks;
+        for (int i = 0; i < 3; ++i)
+            blocks << rig.Block(rig.Line(0), i == 1 ? other : scene, 1000 * i, 1000);
+        // As a show's blocks are labelled once it is open.
+        rig.Control().RefreshFromProject();
+        const QString page = rig.project.m_firstPage->m_name + QStringLiteral(" - ");
+        QCOMPARE(rig.Control().Label(blocks[0]), page + scene->m_name);
+        QVERIFY(rig.Control().Label(blocks[0]).isSharedWith(rig.Control().Label(blocks[2])));
+        QCOMPARE(rig.Control().Label(blocks[1]), page + QStringLiteral("T"));
+        scene->m_name = QStringLiteral("S");
+        rig.Control().UpdateSceneName(scene);
+        for (int i : {0, 2})
+            QCOMPARE(rig.Control().Label(blocks[i]), page + QStringLiteral("S"));
+        QCOMPARE(rig.Control().Label(blocks[1]), page + QStringLiteral("T"));
+        rig.project.m_firstPage->m_name = QStringLiteral("P");
+        rig.Control().UpdateSceneName(scene);
+        QCOMPARE(rig.Control().Label(blocks[2]), QStringLiteral("P - S"));
+    }
+
     void aBlockWithoutItsPageKeepsItsLabel()
     {
         CTimeLineRig rig;

@@ -112,11 +112,9 @@ CTimeBlock* CopyBlock(const CTimeBlock& block)
     return copy;
 }
 
-QString SceneBlockLabel(const CTimeBlock& block)
+QString SceneBlockLabel(const QString& page, const QString& scene)
 {
-    if (!block.m_page || !block.m_scene)
-        return QString();
-    return block.m_page->m_name + QStringLiteral(" - ") + block.m_scene->GetName();
+    return page + QStringLiteral(" - ") + scene;
 }
 
 qint64 OwnLength(const CTimeBlock& block, bool onMediaLine)

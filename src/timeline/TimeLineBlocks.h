@@ -29,8 +29,8 @@ qint64 OwnLength(const CTimeBlock& block, bool onMediaLine);
 // Stops from lengths and content, then no block runs past the start of a
 // later one; an open end stops where the next block begins.
 void FixLineTimes(CTimeLine& line);
-// "page - scene"; empty when either is missing.
-QString SceneBlockLabel(const CTimeBlock& block);
+// "page - scene".
+QString SceneBlockLabel(const QString& page, const QString& scene);
 // What the timeline has gone over in this process so far: blocks weighed
 // against a time or given their ends, and markers matched to blocks. Tests
 // bound the work a crowded line causes rather than the time it takes.

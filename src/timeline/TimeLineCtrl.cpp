@@ -461,14 +461,15 @@ void CTimeLineCtrl::UpdateLabel(const CTimeBlock* block)
     // A block whose page or scene is gone keeps the label it had.
     if (!block->m_page || !block->m_scene)
         return;
-    SSharedLabel& shared = m_sharedLabels[{block->m_page, block->m_scene}];
-    const QString& page = block->m_page->m_name;
-    const QString scene = block->m_scene->GetName();
-    // Renamed, or another page or scene where one was, each gets a name of
-    // its own: one that is the same data made the label.
-    if (shared.label.isNull() || !shared.page.isSharedWith(page) || !shared.scene.isSharedWith(scene))
-        shared = {page, scene, SceneBlockLabel(*block)};
-    m_views[block].label = shared.label;
+    SBlockView& view = m_views[block];
+    view.labelPage = block->m_page->m_name;
+    view.label = block->m_scene->GetName();
+    view.pagedLabel = true;
+}
+
+QString CTimeLineCtrl::ShownLabel(const SBlockView& view)
+{
+    return view.pagedLabel ? SceneBlockLabel(view.labelPage, view.label) : view.label;
 }
 
 void CTimeLineCtrl::ShowVideoAtCursor()
@@ -938,7 +939,6 @@ void CTimeLineCtrl::Clear()
     m_currentLine = nullptr;
     DropClips([](const SClip&) { return true; });
     m_views.clear();
-    m_sharedLabels.clear();
     m_lineRects.clear();
     m_data.Clear();
     m_told = {};
@@ -1038,7 +1038,6 @@ void CTimeLineCtrl::RefreshEditedScene(bool entering)
 int CTimeLineCtrl::RefreshFromProject()
 {
     m_views.clear();
-    m_sharedLabels.clear();
     ClearSelection();
     DropClips([](const SClip&) { return true; });
     m_currentLine = nullptr;

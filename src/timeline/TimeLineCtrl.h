@@ -94,7 +94,7 @@ public:
     void InsertLine(int index);
     void MoveLine(int from, int to);
     bool RemoveLine(int index);
-    QString Label(const CTimeBlock* block) const { return m_views.value(block).label; }
+    QString Label(const CTimeBlock* block) const { return ShownLabel(m_views.value(block)); }
     bool IsActive(const CTimeBlock* block) const { return m_views.value(block).active; }
     bool IsPending(const CTimeBlock* block) const { return m_views.value(block).pending; }
     void SetPending(const CTimeBlock* block, bool pending) { m_views[block].pending = pending; }
@@ -229,7 +229,13 @@ private:
     struct SBlockView
     {
         QRect rect;
+        // A media block's file, or the names of a scene block's page and
+        // scene as they were last labelled: shared with the names, not
+        // copied, as a line may hold tens of thousands of blocks of one
+        // long name; put together only where a label is shown.
         QString label;
+        QString labelPage;
+        bool pagedLabel = false;
         bool active = false;
         bool pending = false;
         const CTimeMarker* marker = nullptr;
@@ -242,6 +248,8 @@ private:
         QVector<int> shownLeft;
         QVector<int> shownRight;
     };
+    // "page - scene" of a scene block, or a media block's file.
+    static QString ShownLabel(const SBlockView& view);
     // A wave loaded for one block of a line, for the others that show the
     // same file the same way: one decoding and one copy serve them all.
     struct SLoadedWave
@@ -323,17 +331,6 @@ private:
     CMusicPlayer* m_player = nullptr;
     int m_volume = -1;
     QHash<const CTimeBlock*, SBlockView> m_views;
-    // The label of the blocks of one page's scene and the names it was made
-    // of, which all of them share: a line may hold tens of thousands of
-    // blocks of one scene, whose own copies of a long name would take
-    // gigabytes.
-    struct SSharedLabel
-    {
-        QString page;
-        QString scene;
-        QString label;
-    };
-    QHash<QPair<const void*, const void*>, SSharedLabel> m_sharedLabels;
     QHash<const CTimeLine*, QRect> m_lineRects;
     CAudioFileDecoder m_decoder;
 

@@ -158,7 +158,7 @@ void CTimeLineCtrl::Redraw()
                 p.fillRect(view.rect, BlockBrush(block->m_color, selected, view.rect.height()));
                 const QRect text = view.rect.adjusted(4, 0, -4, 0);
                 if (text.width() >= kLabelMinWidth)
-                    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, view.label);
+                    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, ShownLabel(view));
                 p.drawRect(view.rect);
             }
         }

@@ -11,7 +11,9 @@
 #endif
 
 #ifdef ORVANE_HEAP_FROM_SANITIZER
-#include <sanitizer/allocator_interface.h>
+#include <cstddef>
+// The sanitizer's runtime has it; GCC ships no header of it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif

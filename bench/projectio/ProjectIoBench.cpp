@@ -399,13 +399,7 @@ int TimeOneShow(const QString& which, const QString& path)
         std::printf("recorder: stopped after %ld ticks (%.1f min) at %d steps, at the bound of kind %d\n", ticks,
                     ticks * 25 / 60000.0, recorded->m_steps.size(), int(full));
         edited->PasteSteps(0, recorded->m_steps);
-        for (int u : recorded->MaskUniverses()) {
-            const quint8* from = std::as_const(*recorded).ActiveMask(u);
-            for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
-                if (quint8* to = from[slot] ? edited->ActiveMask(u) : nullptr)
-                    to[slot] = 1;
-            }
-        }
+        edited->MarkActiveChannelsOf(*recorded);
         delete recorded;
         std::printf("pasted: the show %s within its bounds\n", CShowBounds::HoldsWithin(project) ? "holds" : "is not");
     } else if (!fixtures) {

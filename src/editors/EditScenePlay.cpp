@@ -19,7 +19,6 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolButton>
-#include <utility>
 
 using namespace EditScene;
 
@@ -129,16 +128,7 @@ void CEditSceneWnd::TakeRecordedSteps(bool keep)
         QScopedValueRollback<bool> busy(m_busy, true);
         BeginStepCommand();
         m_scene->PasteSteps(row, recorded->m_steps);
-        // The recorded channels play in the scene as they did in the recording.
-        for (int u : recorded->MaskUniverses()) {
-            const quint8* from = std::as_const(*recorded).ActiveMask(u);
-            for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
-                if (!from[slot])
-                    continue;
-                if (quint8* to = m_scene->ActiveMask(u))
-                    to[slot] = 1;
-            }
-        }
+        m_scene->MarkActiveChannelsOf(*recorded);
         FillStepsTable(row + 1);
         UpdateDuration();
         PushUndo(UndoStepOperation, GetLangText(Txt::EdUndoPasteSteps));

@@ -11,23 +11,15 @@
 
 namespace {
 
-// Raw deflate at the fastest level: the text is kept only while it is
-// read, a show's text deflates well at any level, and a block needs no
-// header or checksum of its own. Throws when zlib cannot.
+// At the fastest level: the text is kept only while it is read, and a
+// show's text deflates well at any level. Throws when zlib cannot.
 QByteArray DeflateBlock(const char* text, int size)
 {
-    z_stream z{};
-    if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::bad_alloc();
-    QByteArray block(int(deflateBound(&z, uLong(size))), Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text));
-    z.avail_in = uInt(size);
-    z.next_out = reinterpret_cast<Bytef*>(block.data());
-    z.avail_out = uInt(block.size());
-    const int result = deflate(&z, Z_FINISH);
-    const uLong packed = z.total_out;
-    deflateEnd(&z);
-    if (result != Z_STREAM_END)
+    uLongf packed = compressBound(uLong(size));
+    QByteArray block(int(packed), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef*>(block.data()), &packed, reinterpret_cast<const Bytef*>(text),
+                  uLong(size), Z_BEST_SPEED)
+        != Z_OK)
         throw std::bad_alloc();
     block.resize(int(packed));
     block.squeeze();
@@ -108,12 +100,6 @@ void CPackedText::Append(const char* data, int size)
     }
 }
 
-void CPackedText::SInflaterEnd::operator()(z_stream_s* z) const
-{
-    inflateEnd(z);
-    delete z;
-}
-
 int CPackedText::size() const
 {
     return m_blocks.size() * kBlockBytes + m_tail.size();
@@ -132,22 +118,14 @@ const QByteArray& CPackedText::Block(int index) const
         return m_inflated;
     m_inflatedIndex = -1;
     m_inflated.resize(kBlockBytes);
-    if (!m_inflater) {
-        std::unique_ptr<z_stream> z(new z_stream{});
-        if (inflateInit2(z.get(), -MAX_WBITS) != Z_OK)
-            throw std::bad_alloc();
-        m_inflater.reset(z.release());
-    } else if (inflateReset(m_inflater.get()) != Z_OK) {
-        throw std::bad_alloc();
-    }
-    z_stream& z = *m_inflater;
+    if (!m_inflater)
+        m_inflater = std::make_unique<CBlobCompressor>();
     const QByteArray& block = m_blocks[index];
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.constData()));
-    z.avail_in = uInt(block.size());
-    z.next_out = reinterpret_cast<Bytef*>(m_inflated.data());
-    z.avail_out = uInt(kBlockBytes);
+    qint64 inflated = 0;
     // Blocks deflated here inflate unless memory runs out.
-    if (inflate(&z, Z_FINISH) != Z_STREAM_END || z.total_out != uLong(kBlockBytes))
+    if (!m_inflater->Inflate(reinterpret_cast<const uchar*>(block.constData()), block.size(), m_inflated.data(),
+                             kBlockBytes, inflated)
+        || inflated != kBlockBytes)
         throw std::bad_alloc();
     m_inflatedIndex = index;
     return m_inflated;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "model/BlobCompressor.h"
+
 #include <QByteArray>
 #include <QVector>
 
 #include <memory>
-
-struct z_stream_s;
 
 // A long text kept deflated in blocks and read back a range at a time. A
 // show's reader goes back to its document's text for one element after
@@ -50,9 +50,6 @@ private:
     QByteArray m_tail;
     mutable int m_inflatedIndex = -1;
     mutable QByteArray m_inflated;
-    struct SInflaterEnd
-    {
-        void operator()(z_stream_s* z) const;
-    };
-    mutable std::unique_ptr<z_stream_s, SInflaterEnd> m_inflater;
+    // Kept for the blocks read one after another.
+    mutable std::unique_ptr<CBlobCompressor> m_inflater;
 };

@@ -482,13 +482,19 @@ bool CXmlDocument::ParseDocumentText(QByteArray xml, QString& error, const SDefe
     if (!deferred || deferred->ranges[0].isEmpty())
         return BuildTree(m_document, xml, error) && AdoptRoot(error);
 
+    // The text [from, to) without the elements [first, first + count) of
+    // `cut`, which lie within it, handed to `append` a piece at a time.
+    const auto withoutCut = [&xml](int from, int to, const QVector<std::pair<int, int>>& cut, int first, int count,
+                                   const auto& append) {
+        for (int i = first; i < first + count; ++i) {
+            append(xml.constData() + from, cut[i].first - from);
+            from = cut[i].second;
+        }
+        append(xml.constData() + from, to - from);
+    };
     QByteArray rest;
-    int from = 0;
-    for (const auto& range : deferred->ranges[0]) {
-        rest.append(xml.constData() + from, range.first - from);
-        from = range.second;
-    }
-    rest.append(xml.constData() + from, xml.size() - from);
+    withoutCut(0, xml.size(), deferred->ranges[0], 0, deferred->ranges[0].size(),
+               [&rest](const char* data, int size) { rest.append(data, size); });
     m_deferredRanges[0] = deferred->ranges[0];
     // Each level below has a first place for every element above and one
     // past the last, or it is not read (a scan that did not finish).
@@ -510,16 +516,11 @@ bool CXmlDocument::ParseDocumentText(QByteArray xml, QString& error, const SDefe
         QVector<int>& starts = m_ownTextStarts[level];
         for (int i = 0; i < m_deferredRanges[level].size(); ++i) {
             starts.append(m_deferredOwnText.size());
-            const auto range = m_deferredRanges[level][i];
             const std::pair<int, int> below = DeferredBelowOf({level, i});
-            int at = range.first;
-            for (int j = below.first; j < below.first + below.second; ++j) {
-                const auto& belowRange = m_deferredRanges[level + 1][j];
-                m_deferredOwnText.Append(xml.constData() + at, belowRange.first - at);
-                at = belowRange.second;
-            }
             if (below.second > 0)
-                m_deferredOwnText.Append(xml.constData() + at, range.second - at);
+                withoutCut(m_deferredRanges[level][i].first, m_deferredRanges[level][i].second,
+                           m_deferredRanges[level + 1], below.first, below.second,
+                           [this](const char* data, int size) { m_deferredOwnText.Append(data, size); });
         }
         starts.append(m_deferredOwnText.size());
     }

@@ -596,6 +596,19 @@ bool CScene::IsChannelActive(int universe, int slot) const
     return mask && slot >= 0 && slot < kSlotsPerUniverse && mask[slot] != 0;
 }
 
+void CScene::MarkActiveChannelsOf(const CScene& other)
+{
+    for (int u : other.MaskUniverses()) {
+        const quint8* from = other.ActiveMask(u);
+        for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
+            if (!from[slot])
+                continue;
+            if (quint8* to = ActiveMask(u))
+                to[slot] = 1;
+        }
+    }
+}
+
 void CScene::ClearActiveMasks()
 {
     for (SMasks& masks : m_masks)

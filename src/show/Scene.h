@@ -170,6 +170,9 @@ public:
     bool HasMasks(int universe) const { return HeldMasks(universe) != nullptr; }
     // False outside the universes and slots.
     bool IsChannelActive(int universe, int slot) const;
+    // The channels `other` marks active marked here too (a recording pasted
+    // in plays its channels as it recorded them).
+    void MarkActiveChannelsOf(const CScene& other);
     // Every slot unmarked; masks left with no override go.
     void ClearActiveMasks();
     void ClearOverrideMasks();

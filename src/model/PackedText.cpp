@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <new>
 #include <system_error>
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+std::atomic<qint64> s_blocksInflated{0};
 
 // At the fastest level: the text is kept only while it is read, and a
 // show's text deflates well at any level. Throws when zlib cannot.
@@ -107,28 +110,45 @@ int CPackedText::size() const
 
 qint64 CPackedText::HeldBytes() const
 {
-    return m_packedBytes + m_inflated.capacity() + m_tail.capacity();
+    qint64 held = m_packedBytes + m_tail.capacity();
+    for (const SInflated& inflated : m_inflated)
+        held += inflated.text.capacity();
+    return held;
 }
 
 const QByteArray& CPackedText::Block(int index) const
 {
     if (index == m_blocks.size())
         return m_tail;
-    if (index == m_inflatedIndex)
-        return m_inflated;
-    m_inflatedIndex = -1;
-    m_inflated.resize(kBlockBytes);
+    SInflated* slot = &m_inflated[0];
+    for (SInflated& inflated : m_inflated) {
+        if (inflated.index == index) {
+            inflated.used = ++m_reads;
+            return inflated.text;
+        }
+        if (inflated.used < slot->used)
+            slot = &inflated;
+    }
+    slot->index = -1;
+    slot->text.resize(kBlockBytes);
     if (!m_inflater)
         m_inflater = std::make_unique<CBlobCompressor>();
     const QByteArray& block = m_blocks[index];
     qint64 inflated = 0;
     // Blocks deflated here inflate unless memory runs out.
-    if (!m_inflater->Inflate(reinterpret_cast<const uchar*>(block.constData()), block.size(), m_inflated.data(),
+    if (!m_inflater->Inflate(reinterpret_cast<const uchar*>(block.constData()), block.size(), slot->text.data(),
                              kBlockBytes, inflated)
         || inflated != kBlockBytes)
         throw std::bad_alloc();
-    m_inflatedIndex = index;
-    return m_inflated;
+    slot->index = index;
+    slot->used = ++m_reads;
+    ++s_blocksInflated;
+    return slot->text;
+}
+
+qint64 CPackedText::BlocksInflated()
+{
+    return s_blocksInflated;
 }
 
 void CPackedText::AppendTo(QByteArray& out, int from, int to) const

@@ -13,8 +13,14 @@
 // the show it makes, while deflated it takes a fraction of that (of text
 // a crafted file repeats, nearly nothing).
 //
-// Reading keeps the last block inflated, so ranges read in order inflate
-// each block once; it is not for use from two threads at once.
+// A save keeps the text of each element it has written the same way until
+// the file takes it: an element's text comes after the texts of those
+// below it, and the file wants it before them.
+//
+// Reading keeps the last few blocks inflated, so ranges read in order, or
+// an element's range read between those of the elements below it,
+// inflate each block about once; it is not for use from two threads at
+// once.
 class CPackedText
 {
 public:
@@ -26,7 +32,7 @@ public:
     void Append(const char* data, int size);
 
     int size() const;
-    // What it holds: the deflated blocks and the one kept inflated.
+    // What it holds: the deflated blocks and those kept inflated.
     qint64 HeldBytes() const;
 
     // The bytes [from, to) appended to `out` (those within the text).
@@ -38,6 +44,9 @@ public:
     int LineStartOf(int at) const;
 
     static constexpr int kBlockBytes = 1 << 20;
+    // Blocks inflated in this process so far, by every packed text: tests
+    // bound the work of reading with it.
+    static qint64 BlocksInflated();
 
 private:
     // The block, inflated; throws std::bad_alloc when zlib cannot.
@@ -48,8 +57,16 @@ private:
     qint64 m_packedBytes = 0;
     // The text after the last block, as it is until it makes a block.
     QByteArray m_tail;
-    mutable int m_inflatedIndex = -1;
-    mutable QByteArray m_inflated;
+    // The blocks kept inflated, the one read longest ago replaced first.
+    struct SInflated
+    {
+        int index = -1;
+        quint64 used = 0;
+        QByteArray text;
+    };
+    static constexpr int kInflatedBlocks = 4;
+    mutable SInflated m_inflated[kInflatedBlocks];
+    mutable quint64 m_reads = 0;
     // Kept for the blocks read one after another.
     mutable std::unique_ptr<CBlobCompressor> m_inflater;
 };

@@ -265,6 +265,9 @@ public:
     // file is written. Elements at any depth may be written out so, each
     // once it is whole; one beside text of its parent stays in the tree.
     void WriteOut(QDomElement child);
+    // What the texts of the elements written out take until the file is
+    // written.
+    qint64 WrittenOutTextBytes() const { return m_writtenText.HeldBytes(); }
     // What the elements and attributes made since NewDocument give at least
     // (every element and attribute a node, every name and value its bytes):
     // past the bounds of reading the text will be refused, so a writer can
@@ -275,10 +278,6 @@ public:
     // of reading (checked as ReadDocumentText checks it, with the children
     // its reader defers, when given) fails, and the file stays as it was.
     bool SaveFile(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr) const;
-    // SaveFile of a document made for this one save: the texts of the
-    // elements written out are given up as the file's text takes them, so
-    // that the save never holds them twice. It cannot be written again.
-    bool SaveFileOnce(const QString& path, QString* error = nullptr, const SDeferredChildren* readAs = nullptr);
     // Whether ReadDocumentText would refuse `xml`; `reason` gets its reason,
     // which is empty when no language is loaded: the verdict is the result.
     static bool Refuses(const QByteArray& xml, QString& reason, const SDeferredChildren* readAs = nullptr);
@@ -331,17 +330,19 @@ public:
         int widest = 0; // attributes of the element with most
         bool sure = true;
     };
-    // An element written out (WriteOut): its text, what the reader will
-    // count of it, the bytes of its element alone (without the indent and
-    // line break around it), its tag, and the mark that stands for it in the
-    // tree; `taken` once the text of an element above holds its text. Public
-    // only so that the writer's helpers can walk them.
+    // An element written out (WriteOut): where its text lies among those
+    // kept packed, what the reader will count of it, the bytes of its
+    // element alone (without the indent and line break around it), its
+    // tag, and the mark that stands for it in the tree; `taken` once the
+    // text of an element above holds its text. Public only so that the
+    // writer's helpers can walk them.
     struct SWrittenOut
     {
         QDomNode mark;
-        QByteArray text;
+        int textFrom = 0;
+        int textSize = 0;
         // The elements written out below it stay apart until the file's text
-        // is made: where each goes into `text` (before the byte at that
+        // is made: where each goes into its text (before the byte at that
         // place), its index, and the list it stands in when that is the
         // first of its name directly below this element (which a reader may
         // cut apart again), in order; `bytes` is the text with them.
@@ -366,16 +367,13 @@ private:
     // ToBytes, given up once past `maxBytes`: the text then ends there.
     // With `count`, what the reader will count of it, the elements written
     // out included.
-    QByteArray WriteText(int maxBytes, bool giveUpTexts = false) const;
-    // The texts of the elements written out, which a const writer may give up.
-    QVector<SWrittenOut>& WrittenOutTexts() const;
+    QByteArray WriteText(int maxBytes) const;
     // What WriteText counts, and the length of its text, without making
     // the texts of the elements written out.
     qint64 MeasureText(STextCount& count) const;
     // The text handed to `flush` a piece at a time, each piece given up once
     // handed on; false once `flush` fails.
-    bool WriteTextTo(const std::function<bool(QByteArray&)>& flush, bool giveUpTexts) const;
-    bool Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const;
+    bool WriteTextTo(const std::function<bool(QByteArray&)>& flush) const;
     // False when the counts of writing show the reader takes a text of
     // `textBytes` as it is without scanning it; true when it may refuse it
     // (CheckStructure decides).
@@ -413,6 +411,9 @@ private:
     QSet<QString> m_parsedAttributes;
     mutable qint64 m_keptTextBytes = 0;
     QVector<SWrittenOut> m_writtenOut;
+    // Their texts, without those below each: a show's text, held whole
+    // until the file is written, would take the memory of the show again.
+    CPackedText m_writtenText;
     qint64 m_grownNodes = 0;
     qint64 m_grownBytes = 0;
     CPackedText m_deferredText;

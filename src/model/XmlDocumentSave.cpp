@@ -120,17 +120,16 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, bool attribute)
 // for one.
 const QString kWrittenOutMark = QStringLiteral("written-out");
 
-// The texts of the elements written out, the length past which the rest of
-// the text is of no use to the caller, where what the reader will count of
-// it is counted, whether a text written into the file's is freed, and, when
-// the text of an element written out is made, where those below it go.
+// The elements written out and their texts, the length past which the rest
+// of the text is of no use to the caller, where what the reader will count
+// of it is counted, and, when the text of an element written out is made,
+// where those below it go.
 struct SWriting
 {
-    QVector<CXmlDocument::SWrittenOut>& writtenOut;
+    const QVector<CXmlDocument::SWrittenOut>& writtenOut;
+    const CPackedText& writtenText;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
-    // A text written is freed, its element still counted as written out.
-    bool freeTexts = false;
     // Making the text of an element written out (its root): where those
     // below it go.
     QVector<CXmlDocument::SWrittenOut::SBelow>* below = nullptr;
@@ -154,30 +153,32 @@ void FlushPiece(QByteArray& out, const SWriting& writing)
 
 // The text of an element written out, with those written out below it in
 // their places, up to the length past which the caller has no use for it.
-void AppendWrittenOut(QByteArray& out, CXmlDocument::SWrittenOut& written, const SWriting& writing)
+void AppendWrittenOut(QByteArray& out, const CXmlDocument::SWrittenOut& written, const SWriting& writing)
 {
-    const auto appendUpTo = [&](const char* data, int size) {
+    if (out.size() > writing.maxBytes)
+        return;
+    // Straight from the packed texts, which keep the block of an element's
+    // text inflated while those below it are read between its pieces.
+    const auto appendUpTo = [&](int from, int to) {
         const qint64 room = qint64(writing.maxBytes) + 1 - out.size();
         if (room > 0)
-            out.append(data, int(std::min<qint64>(size, room)));
+            writing.writtenText.AppendTo(out, written.textFrom + from,
+                                         written.textFrom + int(std::min<qint64>(to, from + room)));
         FlushPiece(out, writing);
     };
     int from = 0;
     for (const CXmlDocument::SWrittenOut::SBelow& below : qAsConst(written.below)) {
-        appendUpTo(written.text.constData() + from, below.at - from);
+        appendUpTo(from, below.at);
         if (below.index >= 0 && below.index < writing.writtenOut.size())
             AppendWrittenOut(out, writing.writtenOut[below.index], writing);
         from = below.at;
     }
-    appendUpTo(written.text.constData() + from, written.text.size() - from);
-    if (writing.freeTexts) {
-        written.text = QByteArray();
-        written.below = {};
-    }
+    appendUpTo(from, written.textSize);
 }
 
 // The element written out that `node` marks, if it is such a mark.
-CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node, QVector<CXmlDocument::SWrittenOut>& writtenOut)
+const CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node,
+                                              const QVector<CXmlDocument::SWrittenOut>& writtenOut)
 {
     const QDomProcessingInstruction mark = node.toProcessingInstruction();
     if (mark.target() != kWrittenOutMark)
@@ -204,7 +205,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
         return;
     CXmlDocument::STextCount* const count = writing.count;
     if (node.isProcessingInstruction()) {
-        if (CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
+        if (const CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
             if (count)
                 AddCount(*count, written->count);
             if (writing.measured) {
@@ -219,7 +220,6 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
                     && writing.root.toElement().firstChildElement(list.tagName()) == list;
                 writing.below->append(
                     {out.size(), int(written - writing.writtenOut.data()), firstList ? list.tagName() : QString()});
-                written->taken = true;
                 return;
             }
             // The element's own text, laid out where it stood.
@@ -310,16 +310,6 @@ void AppendDocument(QByteArray& out, const QDomDocument& document, const SWritin
 
 bool CXmlDocument::SaveFile(const QString& path, QString* error, const SDeferredChildren* readAs) const
 {
-    return Save(path, error, readAs, false);
-}
-
-bool CXmlDocument::SaveFileOnce(const QString& path, QString* error, const SDeferredChildren* readAs)
-{
-    return Save(path, error, readAs, true);
-}
-
-bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChildren* readAs, bool giveUpTexts) const
-{
     const int mode = GetStorageMode(path);
     // Nothing is written that the reader would refuse: a show that would
     // not open again is refused with the reader's reason, and the one saved
@@ -332,7 +322,7 @@ bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChil
     const int maxBytes = readAs ? readAs->maxBytes : kMaxDocumentBytes;
     QByteArray xml;
     if (MayBeRefused(textBytes, count, readAs)) {
-        xml = WriteText(maxBytes, giveUpTexts);
+        xml = WriteText(maxBytes);
         QString refusal;
         if (Refuses(xml, refusal, readAs)) {
             if (error)
@@ -341,7 +331,7 @@ bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChil
             return false;
         }
     } else if (mode != CompressedStorage) {
-        xml = WriteText(maxBytes, giveUpTexts);
+        xml = WriteText(maxBytes);
     }
     if (mode != CompressedStorage)
         return WriteWholeFile(path, EncodeStorage(mode, xml), error);
@@ -368,8 +358,7 @@ bool CXmlDocument::Save(const QString& path, QString* error, const SDeferredChil
                                   const bool fed = feed(piece.constData(), piece.size());
                                   piece.resize(0);
                                   return fed;
-                              },
-                              giveUpTexts);
+                              });
                       },
                       written);
             // Deflate fails by itself only when zlib runs out of memory.
@@ -494,45 +483,33 @@ qint64 CXmlDocument::MeasureText(STextCount& count) const
 {
     QByteArray rest;
     qint64 measured = 0;
-    SWriting writing{WrittenOutTexts()};
+    SWriting writing{m_writtenOut, m_writtenText};
     writing.count = &count;
     writing.measured = &measured;
     AppendDocument(rest, m_document, writing);
     return rest.size() + measured;
 }
 
-bool CXmlDocument::WriteTextTo(const std::function<bool(QByteArray&)>& flush, bool giveUpTexts) const
+bool CXmlDocument::WriteTextTo(const std::function<bool(QByteArray&)>& flush) const
 {
     QByteArray out;
     out.reserve(2 * kPieceBytes);
     bool failed = false;
-    SWriting writing{WrittenOutTexts()};
-    writing.freeTexts = giveUpTexts;
+    SWriting writing{m_writtenOut, m_writtenText};
     writing.flush = &flush;
     writing.failed = &failed;
     AppendDocument(out, m_document, writing);
     return !failed && (out.isEmpty() || flush(out));
 }
 
-QByteArray CXmlDocument::WriteText(int maxBytes, bool giveUpTexts) const
+QByteArray CXmlDocument::WriteText(int maxBytes) const
 {
     QByteArray out;
-    qint64 writtenOut = 0;
-    for (const SWrittenOut& written : m_writtenOut)
-        writtenOut += written.text.size();
-    out.reserve(int(std::min<qint64>(writtenOut + 1024 * 1024, maxBytes)));
-    // Nothing is taken from the texts here, unless given up: they stay for
-    // the next time.
-    SWriting writing{WrittenOutTexts()};
+    out.reserve(int(std::min<qint64>(qint64(m_writtenText.size()) + 1024 * 1024, maxBytes)));
+    SWriting writing{m_writtenOut, m_writtenText};
     writing.maxBytes = maxBytes;
-    writing.freeTexts = giveUpTexts;
     AppendDocument(out, m_document, writing);
     return out;
-}
-
-QVector<CXmlDocument::SWrittenOut>& CXmlDocument::WrittenOutTexts() const
-{
-    return const_cast<QVector<SWrittenOut>&>(m_writtenOut);
 }
 
 void CXmlDocument::WriteOut(QDomElement child)
@@ -545,17 +522,20 @@ void CXmlDocument::WriteOut(QDomElement child)
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
     SWrittenOut written;
-    QByteArray& text = written.text;
-    SWriting writing{m_writtenOut};
+    QByteArray text;
+    SWriting writing{m_writtenOut, m_writtenText};
     writing.count = &written.count;
     writing.below = &written.below;
     writing.root = child;
     AppendNode(text, child, depth, writing);
-    // Held until the file is written, by the hundred thousand.
-    text.squeeze();
+    written.textFrom = m_writtenText.size();
+    written.textSize = text.size();
+    m_writtenText.Append(text.constData(), text.size());
     written.bytes = text.size();
-    for (const SWrittenOut::SBelow& below : qAsConst(written.below))
+    for (const SWrittenOut::SBelow& below : qAsConst(written.below)) {
         written.bytes += m_writtenOut[below.index].bytes;
+        m_writtenOut[below.index].taken = true;
+    }
     // The reader cuts the element out of the text without its indent and
     // line break.
     int first = 0;

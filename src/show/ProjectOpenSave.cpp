@@ -186,7 +186,7 @@ bool CProject::SaveProject(const QString& path, QString* error)
         doc->CountAsRead(*this);
         doc->WriteProject(*this, true);
         const CXmlDocument::SDeferredChildren pages = CProjectFileV3::ShowDocument();
-        saved = doc->SaveFileOnce(path, error, &pages);
+        saved = doc->SaveFile(path, error, &pages);
     } catch (const CFileRefused& refused) {
         if (error)
             *error = GetLangText(Txt::CannotWriteFile)

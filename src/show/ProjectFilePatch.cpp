@@ -443,6 +443,10 @@ void CProjectFileV3::readGroups(CProject& project)
         QString text;
         if (GetAttrString(QStringLiteral("ZKFixtures"), text)) {
             QSet<CPatchedFixture*> added;
+            // Gathered first: the group's lists then take the room of their
+            // members alone, not that of a list grown a member at a time,
+            // which over millions of members is tens of megabytes.
+            QVector<CPatchedFixture*> fixtures;
             int read = 0;
             ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& id) {
                 if (++read > m_patchRecords)
@@ -451,11 +455,16 @@ void CProjectFileV3::readGroups(CProject& project)
                 if (fixture && !added.contains(fixture)) {
                     Count(members, 1, CShowBounds::GroupMembers);
                     added.insert(fixture);
-                    group->m_fixtures << fixture;
-                    group->m_beamFlags << fixture->BeamFlags();
+                    fixtures << fixture;
                 }
                 return true;
             });
+            group->m_fixtures.reserve(fixtures.size());
+            group->m_beamFlags.reserve(fixtures.size());
+            for (CPatchedFixture* fixture : qAsConst(fixtures)) {
+                group->m_fixtures << fixture;
+                group->m_beamFlags << fixture->BeamFlags();
+            }
         }
         if (GetAttrString(QStringLiteral("ZKMatrix"), text)) {
             QSet<CFixtureMatrix*> added;

@@ -162,10 +162,11 @@ CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
     RenderedContentChanged(m_scene);
 }
 
+static_assert(sizeof(CStepFixture) <= 40, "an entry past 40 bytes takes a larger block of the allocator");
+
 CStepFixture::~CStepFixture()
 {
-    if (m_count > kInlineLevels)
-        delete[] m_heap;
+    FreeLevels();
     // Its scene may be gone by now: the change counts for every scene.
     if (!g_quietDeletes)
         RenderedContentChanged();
@@ -181,8 +182,17 @@ void DeleteEntriesQuietly(const QList<CStepFixture*>& entries)
 void CStepFixture::AllocateLevels(int count)
 {
     m_count = count;
-    if (count > kInlineLevels)
-        m_heap = new quint8[size_t(count)];
+    if (count > kInlineLevels) {
+        quint8* const heap = new quint8[size_t(count)];
+        std::memcpy(m_levels, &heap, sizeof heap);
+    }
+}
+
+void CStepFixture::FreeLevels()
+{
+    if (m_count > kInlineLevels)
+        delete[] HeapLevels();
+    m_count = 0;
 }
 
 void CStepFixture::FitToProfile()
@@ -192,9 +202,8 @@ void CStepFixture::FitToProfile()
         return;
     const int count = ChannelCountFor(profile);
     const QVector<int> sources = ChannelSources(m_profile, m_count, profile, count);
-    const QVarLengthArray<quint8, kInlineLevels> kept(LevelData(), LevelData() + m_count);
-    if (m_count > kInlineLevels)
-        delete[] m_heap;
+    const QVarLengthArray<quint8, 32> kept(LevelData(), LevelData() + m_count);
+    FreeLevels();
     m_profile = profile;
     AllocateLevels(count);
     quint8* levels = MutableLevels();

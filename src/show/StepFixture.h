@@ -5,6 +5,8 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <cstring>
+
 class CLibraryProfile;
 class CLiveOps;
 class CPatchedFixture;
@@ -113,7 +115,7 @@ public:
     // 0 outside the channels.
     quint8 Level(int channel) const;
     // ChannelCount() levels in channel order.
-    const quint8* LevelData() const { return m_count > kInlineLevels ? m_heap : m_inline; }
+    const quint8* LevelData() const { return m_count > kInlineLevels ? HeapLevels() : m_levels; }
     QByteArray Levels() const { return QByteArray(reinterpret_cast<const char*>(LevelData()), m_count); }
 
     // Out-of-range channels, sets and pairs are ignored. With mark, a written
@@ -172,23 +174,31 @@ private:
     // Slot of channel i, -1 when it lies past the universe.
     int SlotOf(int channel) const;
     void MarkSlot(int slot) const;
-    quint8* MutableLevels() { return m_count > kInlineLevels ? m_heap : m_inline; }
+    quint8* MutableLevels() { return m_count > kInlineLevels ? HeapLevels() : m_levels; }
+    // The block of a mode of more levels than the entry holds, kept where
+    // those levels would be.
+    quint8* HeapLevels() const
+    {
+        quint8* heap = nullptr;
+        std::memcpy(&heap, m_levels, sizeof heap);
+        return heap;
+    }
     void AllocateLevels(int count);
+    void FreeLevels();
 
     // Shows hold millions of entries, nearly all of fixtures with a few
     // channels: their levels live in the entry itself, so an entry is one
-    // heap block. Larger modes get a block of their own.
-    static constexpr int kInlineLevels = 24;
+    // heap block. Larger modes get a block of their own. An entry takes
+    // the 48 bytes of the allocator's smallest block that holds it: at a
+    // show's capacities, entries are the most of its memory.
+    static constexpr int kInlineLevels = 12;
     static quint64 s_entriesMade;
 
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;
     CScene* m_scene = nullptr;
     int m_count = 0;
-    union {
-        quint8 m_inline[kInlineLevels];
-        quint8* m_heap;
-    };
+    quint8 m_levels[kInlineLevels];
 };
 
 // Deletes the entries of a step that goes with them, counting no change: no

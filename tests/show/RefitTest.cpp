@@ -378,10 +378,16 @@ private slots:
             {10, -1, 0, 4, 14}, {0, 0, 0, 0, 99});
         // The pair's slots stay the pair's; nothing plays under them.
         row("shrunk under the next fixture", "DRGB", dimRgb, "D", {200}, {}, {10, 12}, {0});
-        // Two sets of each colour: the first red stays the first red.
-        row("more than 24 channels shrink", qPrintable(Repeat("RGB", 10)), Numbers(1, 30), Repeat("GRB", 4),
+        // Two sets of each colour: the first red stays the first red. The
+        // levels move between the entry and a block of their own, at the
+        // one channel past what an entry holds, too.
+        row("30 channels shrink to 12", qPrintable(Repeat("RGB", 10)), Numbers(1, 30), Repeat("GRB", 4),
             {2, 1, 3, 5, 4, 6, 8, 7, 9, 11, 10, 12});
-        row("growing past 24 channels", "DRGB", dimRgb, "D" + Repeat("RGB", 9), dimRgb + Numbers(0, 24, 0));
+        row("growing from 4 channels to 28", "DRGB", dimRgb, "D" + Repeat("RGB", 9), dimRgb + Numbers(0, 24, 0));
+        row("growing from 12 channels to 13", qPrintable(Repeat("RGB", 4)), Numbers(1, 12), "D" + Repeat("RGB", 4),
+            QList<int>{0} + Numbers(1, 12));
+        row("13 channels shrink to 12", qPrintable("D" + Repeat("RGB", 4)), Numbers(1, 13), Repeat("BGR", 4),
+            {4, 3, 2, 7, 6, 5, 10, 9, 8, 13, 12, 11});
         // Green and blue lay past the universe, where the scene drove
         // nothing; the next universe keeps its own.
         row("at the end of a universe", "DRGB", dimRgb, "GDRB", {20, 200, 10, 30}, {0, 200}, {510});

@@ -300,13 +300,18 @@ void CGroup::SaveViewState(int groupIndex, int scrollX, int scrollY, const QRect
 void CGroup::SortFixtures()
 {
     // By universe, then address; fixtures at the same place keep their order.
+    const auto before = [](const CPatchedFixture* x, const CPatchedFixture* y) {
+        return x->m_universe != y->m_universe ? x->m_universe < y->m_universe : x->m_address < y->m_address;
+    };
+    // As a show's file holds them: left as they are, the lists are not made
+    // again beside themselves, which over millions of members is tens of
+    // megabytes.
+    if (std::is_sorted(m_fixtures.cbegin(), m_fixtures.cend(), before) && m_beamFlags.size() == m_fixtures.size())
+        return;
     QVector<int> order(m_fixtures.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
-        const CPatchedFixture* x = m_fixtures[a];
-        const CPatchedFixture* y = m_fixtures[b];
-        return x->m_universe != y->m_universe ? x->m_universe < y->m_universe : x->m_address < y->m_address;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [this, &before](int a, int b) { return before(m_fixtures[a], m_fixtures[b]); });
     QList<CPatchedFixture*> fixtures;
     QList<QList<bool>> flags;
     fixtures.reserve(order.size());

@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "HeapInUse.h"
 #include "FileBytes.h"
 #include "TestRegistry.h"
 
@@ -14,6 +15,7 @@
 #include "show/Group.h"
 #include "show/Page.h"
 #include "show/ProjectFileV3.h"
+#include "show/BackgroundFree.h"
 #include "show/ShowBounds.h"
 #include "show/TimeLine.h"
 #include "Captions.h"
@@ -722,6 +724,40 @@ private slots:
         QTest::newRow("at the bound") << 0 << QString();
         QTest::newRow("one member past") << 1 << B::FileAsksTooMany(B::GroupMembers);
     }
+    // A member read takes its places in its group's lists, not the room of
+    // lists grown a member at a time (a third more, at groups of 1,500):
+    // the heap is counted once what the save gave up has gone.
+    void groupMembersTakeTheirOwnRoom()
+    {
+        CPlaybackRig rig(3);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        QList<CPatchedFixture*> fixtures;
+        for (int f = 0; f < 1500; ++f)
+            fixtures << rig.AddFixture(profile, f / 512, f % 512);
+        for (int g = 0; g < 1000; ++g) {
+            auto* group = new CGroup(QStringLiteral("G"));
+            rig.project.m_groups << group;
+            for (CPatchedFixture* fixture : qAsConst(fixtures)) {
+                group->m_fixtures << fixture;
+                group->m_beamFlags << fixture->BeamFlags();
+            }
+        }
+        rig.project.UpdateAfterPatch(false, false);
+        const QString path = m_dir.filePath(QStringLiteral("groups.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        CBackgroundFree::Wait();
+        const qint64 heap = HeapInUse();
+        CPlaybackRig opened(3);
+        QVERIFY(opened.project.OpenProject(path));
+        QCOMPARE(B::Held(opened.project, B::GroupMembers), qint64(1500000));
+        QVERIFY2(HeapInUse() - heap < 1500000 * 20, QByteArray::number(HeapInUse() - heap));
+        // Nor are the lists of a group in order made again by the patch.
+        const CGroup* group = opened.project.m_groups.last();
+        CPatchedFixture* const* members = &group->m_fixtures.constFirst();
+        opened.project.UpdateAfterPatch(true, false);
+        QCOMPARE(&group->m_fixtures.constFirst(), members);
+    }
+
     void groupMembersPastTheBoundAreRefused()
     {
         const auto [extra, refusal] = Row<int, QString>("extra", "refusal");

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVector>
 
+#include <deque>
 #include <functional>
 #include <utility>
 
@@ -360,6 +361,10 @@ public:
         bool taken = false;
     };
 
+    // Apart, not in one block: grown by the hundred thousand, a block would
+    // be copied into one twice its size, beside itself, as the save goes.
+    using SWrittenOutList = std::deque<SWrittenOut>;
+
 private:
     // Points the cursor slots at the root of a tree just built; false with a
     // reason when it is no project document.
@@ -410,7 +415,7 @@ private:
 
     QSet<QString> m_parsedAttributes;
     mutable qint64 m_keptTextBytes = 0;
-    QVector<SWrittenOut> m_writtenOut;
+    SWrittenOutList m_writtenOut;
     // Their texts, without those below each: a show's text, held whole
     // until the file is written, would take the memory of the show again.
     CPackedText m_writtenText;

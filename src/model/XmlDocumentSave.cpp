@@ -126,7 +126,7 @@ const QString kWrittenOutMark = QStringLiteral("written-out");
 // where those below it go.
 struct SWriting
 {
-    const QVector<CXmlDocument::SWrittenOut>& writtenOut;
+    const CXmlDocument::SWrittenOutList& writtenOut;
     const CPackedText& writtenText;
     int maxBytes = std::numeric_limits<int>::max();
     CXmlDocument::STextCount* count = nullptr;
@@ -169,25 +169,25 @@ void AppendWrittenOut(QByteArray& out, const CXmlDocument::SWrittenOut& written,
     int from = 0;
     for (const CXmlDocument::SWrittenOut::SBelow& below : qAsConst(written.below)) {
         appendUpTo(from, below.at);
-        if (below.index >= 0 && below.index < writing.writtenOut.size())
-            AppendWrittenOut(out, writing.writtenOut[below.index], writing);
+        if (below.index >= 0 && size_t(below.index) < writing.writtenOut.size())
+            AppendWrittenOut(out, writing.writtenOut[size_t(below.index)], writing);
         from = below.at;
     }
     appendUpTo(from, written.textSize);
 }
 
-// The element written out that `node` marks, if it is such a mark.
-const CXmlDocument::SWrittenOut* WrittenOutAt(const QDomNode& node,
-                                              const QVector<CXmlDocument::SWrittenOut>& writtenOut)
+// The index of the element written out that `node` marks, -1 when it is no
+// such mark.
+int WrittenOutAt(const QDomNode& node, const CXmlDocument::SWrittenOutList& writtenOut)
 {
     const QDomProcessingInstruction mark = node.toProcessingInstruction();
     if (mark.target() != kWrittenOutMark)
-        return nullptr;
+        return -1;
     bool whole = false;
     const int index = mark.data().toInt(&whole);
-    if (!whole || index < 0 || index >= writtenOut.size() || writtenOut[index].mark != node)
-        return nullptr;
-    return &writtenOut[index];
+    if (!whole || index < 0 || size_t(index) >= writtenOut.size() || writtenOut[size_t(index)].mark != node)
+        return -1;
+    return index;
 }
 
 void AddCount(CXmlDocument::STextCount& to, const CXmlDocument::STextCount& from)
@@ -205,7 +205,9 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
         return;
     CXmlDocument::STextCount* const count = writing.count;
     if (node.isProcessingInstruction()) {
-        if (const CXmlDocument::SWrittenOut* const written = WrittenOutAt(node, writing.writtenOut)) {
+        const int index = WrittenOutAt(node, writing.writtenOut);
+        if (index >= 0) {
+            const CXmlDocument::SWrittenOut* const written = &writing.writtenOut[size_t(index)];
             if (count)
                 AddCount(*count, written->count);
             if (writing.measured) {
@@ -219,7 +221,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
                 const bool firstList = list.parentNode() == writing.root
                     && writing.root.toElement().firstChildElement(list.tagName()) == list;
                 writing.below->append(
-                    {out.size(), int(written - writing.writtenOut.data()), firstList ? list.tagName() : QString()});
+                    {out.size(), index, firstList ? list.tagName() : QString()});
                 return;
             }
             // The element's own text, laid out where it stood.
@@ -447,7 +449,7 @@ std::pair<qint64, qint64> CXmlDocument::WeighWrittenOut(const SWrittenOut& writt
     if (level + 1 < cut.Depth()) {
         const SDeferredChildren::SLevel& next = cut.levels[level + 1];
         for (const SWrittenOut::SBelow& below : written.below) {
-            const SWrittenOut& element = m_writtenOut[below.index];
+            const SWrittenOut& element = m_writtenOut[size_t(below.index)];
             if (below.list != QLatin1String(next.section) || element.tag != QLatin1String(next.child))
                 continue;
             nodes -= element.count.nodes;
@@ -533,8 +535,8 @@ void CXmlDocument::WriteOut(QDomElement child)
     m_writtenText.Append(text.constData(), text.size());
     written.bytes = text.size();
     for (const SWrittenOut::SBelow& below : qAsConst(written.below)) {
-        written.bytes += m_writtenOut[below.index].bytes;
-        m_writtenOut[below.index].taken = true;
+        written.bytes += m_writtenOut[size_t(below.index)].bytes;
+        m_writtenOut[size_t(below.index)].taken = true;
     }
     // The reader cuts the element out of the text without its indent and
     // line break.
@@ -543,7 +545,7 @@ void CXmlDocument::WriteOut(QDomElement child)
         ++first;
     written.elementBytes = written.bytes - first - (text.endsWith('\n') ? 1 : 0);
     written.tag = child.tagName();
-    written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(m_writtenOut.size()));
+    written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(qulonglong(m_writtenOut.size())));
     parent.replaceChild(written.mark, child);
-    m_writtenOut.append(std::move(written));
+    m_writtenOut.push_back(std::move(written));
 }

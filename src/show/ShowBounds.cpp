@@ -28,7 +28,7 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     qint64(1) << 13, // scenes
     qint64(1) << 17, // steps
     // Steps without fixtures of their own repeat the previous step's, so a
-    // few bytes of file can ask for millions of entries (some 300 MB here).
+    // few bytes of file can ask for millions of entries (some 200 MB here).
     qint64(1) << 21, // step entries
     qint64(1) << 26, // step levels
     4096,            // groups
@@ -43,10 +43,9 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Room for
     // every fixture of a rig of 2,048 in each of 1,024 groups.
     qint64(1) << 21, // group members
-    // A generated entry costs some 76 bytes and no file: a file of a few
-    // kilobytes may ask for all of them. 3,000,000 take some 230 MB, which
-    // with every other kind at its bound keeps an open under 512 MB, and
-    // hold a hundred scenes of a curve row over 150 fixtures. Past 24
+    // A generated entry costs some 56 bytes and no file: a file of a few
+    // kilobytes may ask for all of them. 3,000,000 take some 170 MB, and
+    // hold a hundred scenes of a curve row over 150 fixtures. Past 12
     // levels an entry keeps them in a block of its own: ten levels to an
     // entry keep that within the same memory.
     3000000,         // generated entries

@@ -151,6 +151,12 @@ private slots:
         QCOMPARE(general->m_fixtures, QList<CPatchedFixture*>({early, middle, twin, late}));
         QCOMPARE(general->m_beamFlags,
                  QList<QList<bool>>({QList<bool>{false}, QList<bool>{false}, QList<bool>{false}, QList<bool>{true}}));
+        // A group already in order whose flags fall short gets its members' own.
+        general->m_beamFlags.removeLast();
+        rig.project.UpdateAfterPatch(true, false);
+        QCOMPARE(general->m_fixtures, QList<CPatchedFixture*>({early, middle, twin, late}));
+        QCOMPARE(general->m_beamFlags.size(), 4);
+        QCOMPARE(general->m_beamFlags.last(), late->BeamFlags());
         QVERIFY(rig.project.IsActive(0));
         QVERIFY(rig.project.IsActive(1));
         QVERIFY(!rig.project.IsActive(2));

@@ -11,6 +11,7 @@
 #include "model/PatchedFixture.h"
 #include "show/DmxLayer.h"
 #include "show/SceneStep.h"
+#include "show/StepAlignment.h"
 #include "show/SlotRuns.h"
 
 #include <QHash>
@@ -345,8 +346,16 @@ void CScene::PasteSteps(int row, const QList<CSceneStep*>& clipboard)
     const int rowStart = RowToStepIndex(row);
     int at = rowStart < 0 ? 0 : RowEnd(m_steps, rowStart);
     CSceneStep* const formerFirst = m_steps.value(0);
-    const QList<CSceneStep*> ownSteps = m_steps;
+    const QSet<const CSceneStep*> ownSteps(m_steps.cbegin(), m_steps.cend());
     bool pasted = false;
+    // Once a run has aligned every step on the former first step, each
+    // drives every fixture that step drives. A later run that brings none
+    // new to it then aligns only the steps pasted since: a search through
+    // every step of the scene for each pasted one took a paste of
+    // thousands of steps minutes.
+    QSet<const CPatchedFixture*> firstDrives;
+    bool aligned = false;
+    int unalignedFrom = at;
 
     for (int i = 0; i < clipboard.size();) {
         if (!clipboard.at(i)) {
@@ -371,8 +380,25 @@ void CScene::PasteSteps(int row, const QList<CSceneStep*>& clipboard)
             m_stepTime = 0;
             foreign = foreign || !ownSteps.contains(clipboard.at(k));
         }
-        if (formerFirst && foreign)
-            AddMissingEntries(last, formerFirst);
+        if (formerFirst && foreign) {
+            const QList<CPatchedFixture*> lastDrives = CStepAlignment::FixturesOf(last);
+            const bool nothingNew = aligned && std::all_of(lastDrives.cbegin(), lastDrives.cend(),
+                                                           [&](const CPatchedFixture* f) {
+                                                               return !f || firstDrives.contains(f);
+                                                           });
+            if (nothingNew) {
+                const CStepAlignment alignment(lastDrives, CStepAlignment::FixturesOf(formerFirst));
+                for (int index = unalignedFrom; index < at; ++index)
+                    alignment.Align(this, *m_steps.at(index));
+            } else {
+                AddMissingEntries(last, formerFirst);
+                firstDrives.clear();
+                for (const CStepFixture* entry : formerFirst->m_entries)
+                    firstDrives.insert(entry->Fixture());
+                aligned = true;
+            }
+            unalignedFrom = at;
+        }
         pasted = true;
         i = end;
     }

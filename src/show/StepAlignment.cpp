@@ -49,8 +49,11 @@ void CStepAlignment::Count(const QList<CPatchedFixture*>& fixtures, qint64& entr
         levels += CShowBounds::LevelsOf(fixture);
 }
 
+quint64 CStepAlignment::s_stepsAligned = 0;
+
 void CStepAlignment::Align(CScene* scene, CSceneStep& step) const
 {
+    ++s_stepsAligned;
     Append(scene, step, MissingIn(step));
 }
 

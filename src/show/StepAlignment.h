@@ -33,6 +33,9 @@ public:
     static void Count(const QList<CPatchedFixture*>& fixtures, qint64& entries, qint64& levels);
     // Appends a zeroed entry of the scene for each fixture the step lacks.
     void Align(CScene* scene, CSceneStep& step) const;
+    // Steps aligned in this process so far: tests bound the work of a
+    // command with it.
+    static quint64 StepsAligned() { return s_stepsAligned; }
     // Appends a zeroed entry of the scene for each of the fixtures.
     static void Append(CScene* scene, CSceneStep& step, const QList<CPatchedFixture*>& fixtures);
 
@@ -41,6 +44,8 @@ private:
     static QList<CPatchedFixture*> Missing(const QList<CPatchedFixture*>& fixtures,
                                            const QList<CPatchedFixture*>& held);
     static bool Lists(const CSceneStep& step, const QList<CPatchedFixture*>& fixtures);
+
+    static quint64 s_stepsAligned;
 
     QList<CPatchedFixture*> m_a;
     QList<CPatchedFixture*> m_b;

@@ -7,6 +7,7 @@
 #include "effects/GradientEffect.h"
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
+#include "show/StepAlignment.h"
 
 #include <QtTest>
 
@@ -40,6 +41,41 @@ struct RowScene
         d->m_effect = e2;
     }
 };
+
+// Steps written as "0 1|0 2": each of the fixtures named, by their index,
+// at a level that names the step; in a clipboard, "o1" is the scene's own
+// second step.
+QList<CSceneStep*> StepsOf(CPlaybackRig& rig, CScene& scene, const QString& text,
+                           const QList<CPatchedFixture*>& fixtures)
+{
+    QList<CSceneStep*> steps;
+    for (const QString& step : text.split(QLatin1Char('|'))) {
+        if (step.startsWith(QLatin1Char('o'))) {
+            steps << scene.m_steps.at(step.mid(1).toInt());
+            continue;
+        }
+        steps << new CSceneStep(0, 1000);
+        for (const QString& f : step.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            auto* entry = new CStepFixture(fixtures.at(f.toInt()), &scene);
+            entry->SetLevel(0, quint8(10 + rig.project.m_pages.size() + steps.size()), true, true);
+            steps.last()->AddEntry(entry);
+        }
+    }
+    return steps;
+}
+
+// Every step's fixtures, in order, with the level of their first channel.
+QString EntriesText(const CScene& scene)
+{
+    QStringList steps;
+    for (const CSceneStep* step : scene.m_steps) {
+        QStringList entries;
+        for (const CStepFixture* entry : step->m_entries)
+            entries << QStringLiteral("%1:%2").arg(entry->Fixture()->m_id).arg(entry->Level(0));
+        steps << entries.join(QLatin1Char(' '));
+    }
+    return steps.join(QLatin1Char('|'));
+}
 
 QList<int> Sorted(QList<int> list)
 {
@@ -203,6 +239,71 @@ private slots:
         s.scene->PasteSteps(s.scene->RowCount() - 1, clipboard);
         QCOMPARE(s.scene->EffectCount(), 4);
         QVERIFY(s.scene->m_steps[8]->m_effect != pb->m_effect);
+    }
+
+    // A paste leaves each step as if the whole scene had been aligned after
+    // each foreign step came in, on that step and the step that was first.
+    void pasteAlignsAsEachStepAlignedTheWholeScene_data()
+    {
+        Columns<QString, QString, int>("steps", "clipboard", "row");
+        QTest::newRow("steps of the scene's fixtures") << "0 1|0 1|0 1" << "0 1|0 1|1 0" << 2;
+        QTest::newRow("a later step brings a fixture") << "0 1|0 1" << "0 1|0 1 2|0 1|3" << 0;
+        QTest::newRow("steps of fewer fixtures") << "0 1|0 1" << "1|1|0" << 1;
+        QTest::newRow("before the first step") << "0 1|0 1" << "2|0 1|0 1" << -1;
+        QTest::newRow("own steps between foreign ones") << "0 1|0 1" << "0 1|o0|3|o1|0" << 1;
+        QTest::newRow("steps that drove other fixtures") << "0|1|0 2" << "0|0|3|0" << 2;
+        QTest::newRow("own steps alone") << "0|1" << "o0|o1" << 0;
+    }
+    void pasteAlignsAsEachStepAlignedTheWholeScene()
+    {
+        const auto [steps, clipboard, row] = Row<QString, QString, int>("steps", "clipboard", "row");
+        CPlaybackRig rig;
+        QList<CPatchedFixture*> fixtures;
+        for (int f = 0; f < 4; ++f)
+            fixtures << rig.Patch(rig.RgbProfile(), 0, 10 * f);
+        CScene* pasted = rig.AddScene(QStringLiteral("Pasted"));
+        CScene* aligned = rig.AddScene(QStringLiteral("Aligned"));
+        QList<CSceneStep*> sources;
+        for (CScene* scene : {pasted, aligned}) {
+            scene->m_steps = StepsOf(rig, *scene, steps, fixtures);
+            sources = StepsOf(rig, *scene, clipboard, fixtures);
+            if (scene == pasted) {
+                pasted->PasteSteps(row, sources);
+            } else {
+                CSceneStep* first = aligned->m_steps.value(0);
+                const QList<CSceneStep*> own = aligned->m_steps;
+                int at = row + 1;
+                for (CSceneStep* source : qAsConst(sources)) {
+                    auto* copy = new CSceneStep(aligned, *source, nullptr);
+                    aligned->m_steps.insert(at++, copy);
+                    if (!own.contains(source))
+                        aligned->AddMissingEntries(copy, first);
+                }
+            }
+            for (CSceneStep* source : qAsConst(sources)) {
+                if (!scene->m_steps.contains(source))
+                    delete source;
+            }
+        }
+        QCOMPARE(EntriesText(*pasted), EntriesText(*aligned));
+    }
+
+    // Steps of the scene's own fixtures are aligned once each, not once
+    // for every step pasted after them.
+    void pasteAlignsEachStepAboutOnce()
+    {
+        CPlaybackRig rig;
+        const QList<CPatchedFixture*> fixtures{rig.Patch(rig.RgbProfile(), 0, 0), rig.Patch(rig.RgbProfile(), 0, 10)};
+        CScene* scene = rig.AddScene(QStringLiteral("Long"));
+        CScene source(QStringLiteral("Source"), rig.project.UniverseCount());
+        const QString steps = QStringLiteral("0 1|").repeated(1000).chopped(1);
+        scene->m_steps = StepsOf(rig, *scene, steps, fixtures);
+        source.m_steps = StepsOf(rig, source, steps, fixtures);
+        const quint64 before = CStepAlignment::StepsAligned();
+        scene->PasteSteps(scene->RowCount() - 1, source.m_steps);
+        QCOMPARE(scene->m_steps.size(), 2000);
+        QVERIFY2(CStepAlignment::StepsAligned() - before <= 2 * 2000,
+                 QByteArray::number(CStepAlignment::StepsAligned() - before));
     }
 
     void removingStepsDropsEffectsNoLongerUsed()

@@ -166,7 +166,10 @@ public:
     // Drawing.
     void LayoutLines();
     void UpdateBlockRects(const CTimeLine* line = nullptr);
+    // The picture of the part of the control in sight (DrawnRect(), in the
+    // control's coordinates).
     const QPixmap& Drawing() const { return m_drawing; }
+    QRect DrawnRect() const { return m_drawn; }
     // The sound envelope of a media block whose wave is not loaded yet.
     void LoadWave(CMediaTimeBlock* block) { LoadWave(block, nullptr); }
     void ApplyFilter(CMediaTimeBlock* block);
@@ -208,6 +211,11 @@ private slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The part of the control its scroll area shows; from the top, as much
+    // as a screen holds, when it is not on screen.
+    QRect ShownPart() const;
+    // Draws that part into m_drawing.
+    void DrawShownPart();
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -352,6 +360,7 @@ private:
     QRect m_bandRect;
     QPoint m_bandAnchor;
     QPixmap m_drawing;
+    QRect m_drawn;
 
     CMediaTimeBlock* m_musicBlock = nullptr;
     CMediaTimeBlock* m_videoBlock = nullptr;

@@ -1,5 +1,6 @@
 // The control's drawing: the layout of lines and blocks, the cached
-// picture of the whole timeline and the waves of media blocks.
+// picture of the part of the timeline in sight and the waves of media
+// blocks.
 
 #include "timeline/TimeLineCtrl.h"
 
@@ -7,6 +8,7 @@
 #include "timeline/TimeScaleCtrl.h"
 
 #include <QHash>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVector>
 
@@ -18,6 +20,7 @@ namespace {
 constexpr int kLabelMinWidth = 20;
 constexpr int kLoopMinWidth = 16;
 constexpr int kMaxDrawing = 65535; // px
+constexpr int kUnshownHeight = 4096; // px
 
 // A block's picture as a brush of the block's height: filling a rectangle
 // with it tiles it along the block instead of scaling it for every block.
@@ -122,20 +125,43 @@ QColor CTimeLineCtrl::LineColor(const CTimeLine& line, int sceneLinesBefore)
     return sceneLinesBefore % 2 ? QColor(200, 200, 240) : QColor(180, 180, 180);
 }
 
+QRect CTimeLineCtrl::ShownPart() const
+{
+    const QRect shown = isVisible() ? visibleRegion().boundingRect() : QRect();
+    if (!shown.isEmpty())
+        return shown;
+    return QRect(0, 0, width(), std::min(height(), kUnshownHeight));
+}
+
 void CTimeLineCtrl::Redraw()
 {
-    const QSize size = this->size();
-    if (size.isEmpty() || size.width() > kMaxDrawing || size.height() > kMaxDrawing) {
-        update();
+    DrawShownPart();
+    update();
+}
+
+void CTimeLineCtrl::DrawShownPart()
+{
+    // Only the part in sight: a picture of the whole control took its width
+    // by the height of every line, hundreds of megabytes for a few thousand
+    // lines, and past 65,535 pixels none could be made.
+    const QRect part = ShownPart();
+    if (part.isEmpty() || part.width() > kMaxDrawing || part.height() > kMaxDrawing) {
+        m_drawn = QRect();
         return;
     }
-    if (m_drawing.size() != size)
-        m_drawing = QPixmap(size);
+    if (m_drawing.size() != part.size())
+        m_drawing = QPixmap(part.size());
+    m_drawn = part;
     m_drawing.fill(QColor(220, 220, 220));
     QPainter p(&m_drawing);
+    p.translate(-part.topLeft());
     int sceneLines = 0;
     for (const CTimeLine* line : Lines()) {
         const QRect band = m_lineRects.value(line);
+        if (!band.intersects(part)) {
+            sceneLines += line->IsMedia() ? 0 : 1;
+            continue;
+        }
         const QVector<bool> hidden = HiddenBlocks(*this, line->m_blocks);
         if (line->IsMedia()) {
             const auto* media = static_cast<const CMediaTimeLine*>(line);
@@ -183,7 +209,6 @@ void CTimeLineCtrl::Redraw()
         p.drawLine(x, 0, x, height());
     }
     p.end();
-    update();
 }
 
 void CTimeLineCtrl::DrawMediaBlock(QPainter& p, const CMediaTimeLine& line, const CMediaTimeBlock& block,
@@ -279,13 +304,15 @@ void CTimeLineCtrl::DrawWave(QPainter& p, const CMediaTimeBlock& block, const QR
     p.drawRect(band);
 }
 
-void CTimeLineCtrl::paintEvent(QPaintEvent*)
+void CTimeLineCtrl::paintEvent(QPaintEvent* event)
 {
+    // Scrolled or grown, the control shows a part not drawn yet.
+    if (!m_drawn.contains(event->rect()))
+        DrawShownPart();
     QPainter p(this);
-    if (m_drawing.size() == size())
-        p.drawPixmap(0, 0, m_drawing);
-    else
-        p.fillRect(rect(), QColor(220, 220, 220));
+    p.fillRect(event->rect(), QColor(220, 220, 220));
+    if (m_drawn.isValid())
+        p.drawPixmap(m_drawn.topLeft(), m_drawing);
     if (m_dropShown && m_dropRect.isValid())
         p.fillRect(m_dropRect, QColor(240, 240, 240));
     p.setPen(Qt::red);

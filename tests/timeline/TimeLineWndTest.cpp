@@ -3,9 +3,12 @@
 #include "TestRegistry.h"
 #include "TimeLineRig.h"
 
+#include "show/ShowBounds.h"
 #include "widgets/ZKFullTimeEdit.h"
 
 #include <QComboBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -217,6 +220,47 @@ private slots:
         QVERIFY(!play->isEnabled());
         rig.window->SetEditMode(false);
         QVERIFY(play->isEnabled());
+    }
+
+    // At its capacity of lines, scrolled to the last: that line's block is
+    // drawn, from a picture of the lines in sight alone.
+    void theLinesInSightAreDrawnAtTheCapacity()
+    {
+        CTimeLineRig rig;
+        CTimeLineData& timeLine = rig.project.m_timeLine;
+        while (timeLine.m_lines.size() < CShowBounds::Bound(CShowBounds::TimeLines))
+            timeLine.AddLine(new CTimeLine(QStringLiteral("L")));
+        CTimeBlock* block = rig.Block(timeLine.m_lines.last(), rig.Scene(QStringLiteral("S")), 0, 5000);
+        rig.window->resize(900, 600);
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        rig.Control().LayoutLines();
+        QCoreApplication::processEvents();
+        QScrollBar* bar = nullptr;
+        for (QScrollArea* area : rig.window->findChildren<QScrollArea*>()) {
+            if (area->widget()->isAncestorOf(&rig.Control()))
+                bar = area->verticalScrollBar();
+        }
+        QVERIFY(bar && bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        QCoreApplication::processEvents();
+        const QRect drawn = rig.Control().DrawnRect();
+        const QRect rect = rig.Control().BlockRect(block);
+        QVERIFY2(drawn.contains(rect.center()), qPrintable(QStringLiteral("%1 %2").arg(drawn.y()).arg(rect.y())));
+        QVERIFY(drawn.height() <= rig.window->height());
+        const QImage picture = rig.Control().Drawing().toImage();
+        const QPoint inBlock = rect.center() - drawn.topLeft();
+        const QPoint pastBlock(rect.right() + 40 - drawn.left(), inBlock.y());
+        QVERIFY(picture.pixel(inBlock) != picture.pixel(pastBlock));
+        // In the colour its header has, after as many scene lines, however
+        // many lines above it are out of sight.
+        QCOMPARE(QColor(picture.pixel(pastBlock)), CTimeLineCtrl::LineColor(*timeLine.m_lines.last(), 4095));
+        const int line = CTimeLineCtrl::kSceneLineHeight;
+        bar->setValue(bar->maximum() - line);
+        QCoreApplication::processEvents();
+        const QPoint above = pastBlock + drawn.topLeft() - QPoint(0, line) - rig.Control().DrawnRect().topLeft();
+        QCOMPARE(QColor(rig.Control().Drawing().toImage().pixel(above)),
+                 CTimeLineCtrl::LineColor(*timeLine.m_lines.last(), 4094));
     }
 };
 

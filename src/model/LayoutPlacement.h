@@ -26,6 +26,18 @@ public:
 
     void AddPosition(const QPoint& point) { m_positions << point; }
     void AddPosition(int x, int y) { m_positions << QPoint(x, y); }
+    // Positions read, appended in the room of their own count: grown one at
+    // a time, the lists of thousands of fixtures in thousands of groups
+    // kept up to twice their room.
+    void AddPositions(const QList<QPoint>& points)
+    {
+        if (m_positions.isEmpty()) {
+            m_positions = points;
+            return;
+        }
+        m_positions.reserve(m_positions.size() + points.size());
+        m_positions.append(points);
+    }
     // (0, 0) for a group without a position.
     QPoint Position(int group) const;
     bool SetPosition(int group, const QPoint& point);

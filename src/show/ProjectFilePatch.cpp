@@ -351,8 +351,7 @@ bool CProjectFileV3::readPatch(CProject& project)
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
             matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
-            for (const QPoint& position : matrixPositions)
-                matrix->AddPosition(position);
+            matrix->AddPositions(matrixPositions);
         }
         const QSize cellSize = profile->GetBeamsRect(kMatrixCellPixels, kMatrixCellPixels).size();
 
@@ -397,10 +396,8 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
 
     auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
-    if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
-        for (const QPoint& position : StringToPositions(text, MaxPositions()))
-            fixture->AddPosition(position);
-    }
+    if (GetAttrString(QStringLiteral("ZKPosition"), text))
+        fixture->AddPositions(StringToPositions(text, MaxPositions()));
     return fixture;
 }
 

@@ -86,6 +86,7 @@ QList<QPoint> CProjectFileV3::StringToPositions(const QString& text, int maxReco
     QList<QPoint> positions;
     if (text.isEmpty())
         return positions;
+    positions.reserve(qMin(maxRecords, int(text.count(QLatin1Char('|'))) + 1));
     ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
         if (positions.size() >= maxRecords)
             return false;

@@ -758,6 +758,32 @@ private slots:
         QCOMPARE(&group->m_fixtures.constFirst(), members);
     }
 
+    // A place in every group's plan for each fixture: read in the room of
+    // their count, not in lists grown a place at a time.
+    void fixturePlacesTakeTheirOwnRoom()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        FillToBound(rig.project, B::Groups);
+        const int places = int(B::Bound(B::Groups)) + 1;
+        for (int f = 0; f < 500; ++f) {
+            CPatchedFixture* fixture = rig.AddFixture(profile, 0, f);
+            for (int g = fixture->PositionCount(); g < places; ++g)
+                fixture->AddPosition(g, f);
+        }
+        const QString path = m_dir.filePath(QStringLiteral("places.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+        CBackgroundFree::Wait();
+        const qint64 heap = HeapInUse();
+        CPlaybackRig opened(1);
+        QVERIFY(opened.project.OpenProject(path));
+        const CPatchedFixture* last = opened.project.m_generalGroup->m_fixtures.last();
+        QCOMPARE(last->PositionCount(), places);
+        QCOMPARE(last->Position(places - 1), QPoint(places - 1, 499));
+        // 8 bytes a place, and little for the rest of the show.
+        QVERIFY2(HeapInUse() - heap < qint64(500) * places * 10, QByteArray::number(HeapInUse() - heap));
+    }
+
     void groupMembersPastTheBoundAreRefused()
     {
         const auto [extra, refusal] = Row<int, QString>("extra", "refusal");

@@ -553,6 +553,13 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
         if (!matricesById.contains(matrix->Id()))
             matricesById.insert(matrix->Id(), matrix);
     }
+    // Gathered first, then added in the room of their count.
+    QVector<CPatchedFixture*> selected;
+    // Members whose flags read the same share one list of them, as they
+    // share their fixture's until then: a list each for millions of
+    // members took tens of megabytes.
+    constexpr int kKeptFlagLists = 16;
+    QVector<QList<bool>> kept;
     ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
         const int separator = record.indexOf(QLatin1Char(';'));
         const QStringRef id = separator < 0 ? record : record.left(separator);
@@ -562,17 +569,26 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
         QList<bool>& flags = group->m_beamFlags[index];
         if (record.count(QLatin1Char(';')) != flags.size())
             return true;
+        QList<bool> read = flags;
         int k = -1; // the id comes first
         ForEachPiece(record, QLatin1Char(';'), [&](const QStringRef& field) {
-            if (k >= 0)
-                flags[k] = field.toInt() == 1;
+            if (k >= 0 && read.at(k) != (field.toInt() == 1))
+                read[k] = !read.at(k);
             ++k;
             return true;
         });
+        if (read != flags) {
+            const auto same = std::find(kept.cbegin(), kept.cend(), read);
+            if (same != kept.cend())
+                read = *same;
+            else if (kept.size() < kKeptFlagLists)
+                kept << read;
+            flags = read;
+        }
         CPatchedFixture* fixture = group->m_fixtures[index];
         if (!selectedFixtures.contains(fixture)) {
             selectedFixtures.insert(fixture);
-            group->m_selectedFixtures << fixture;
+            selected << fixture;
         }
         if (fixture->m_matrixId >= 0) {
             CFixtureMatrix* matrix = matricesById.value(fixture->m_matrixId, nullptr);
@@ -583,6 +599,9 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
         }
         return true;
     });
+    group->m_selectedFixtures.reserve(group->m_selectedFixtures.size() + selected.size());
+    for (CPatchedFixture* fixture : qAsConst(selected))
+        group->m_selectedFixtures << fixture;
 }
 
 void CProjectFileV3::readSubGroups(CProject& project, CGroup* group)

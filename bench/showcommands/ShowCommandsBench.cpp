@@ -68,7 +68,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -96,15 +95,6 @@ long ResidentMb()
     return fields.size() > 1 ? fields[1].toLong() * sysconf(_SC_PAGESIZE) / (1024 * 1024) : -1;
 }
 
-const char* KindName(int kind)
-{
-    static const char* const names[CShowBounds::KindCount] = {
-        "pages", "scenes", "steps", "step entries", "step levels", "groups", "masks", "crossfade buttons",
-        "timeline lines", "timeline blocks", "timeline markers", "patch blocks", "group members",
-        "generated entries", "generated levels"};
-    return kind >= 0 && kind < CShowBounds::KindCount ? names[kind] : "?";
-}
-
 // Answers every modal window as an operator building a show would: a name
 // box with the name it proposes, a question with No (the default effects of
 // new profiles are not wanted), a message with its only button; it keeps the
@@ -116,7 +106,6 @@ public:
     ~COperator() override { qApp->removeEventFilter(this); }
 
     QStringList messages;
-    int named = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -143,7 +132,6 @@ protected:
                 },
                 Qt::QueuedConnection);
         } else if (qobject_cast<QInputDialog*>(dialog)) {
-            ++named;
             QMetaObject::invokeMethod(
                 this, [guard] { if (guard) guard->accept(); }, Qt::QueuedConnection);
         } else {
@@ -184,7 +172,6 @@ bool WriteProfile(const QString& path, int channels)
 // show.
 struct SBuilt
 {
-    const char* what = "";
     long commands = 0;
     long refused = 0;
     double seconds = 0;
@@ -193,8 +180,6 @@ struct SBuilt
     double slowestMs = 0;
     bool cut = false;
 };
-
-std::vector<SBuilt> g_built;
 
 class CBench
 {
@@ -225,10 +210,9 @@ public:
 
     // Runs `command` until it is refused, does nothing more, `done` says so
     // or the budget is spent.
-    SBuilt Repeat(const char* what, const std::function<bool()>& command, const std::function<bool()>& done = {})
+    void Repeat(const char* what, const std::function<bool()>& command, const std::function<bool()>& done = {})
     {
         SBuilt built;
-        built.what = what;
         const auto start = Clock::now();
         while (!(done && done())) {
             const int before = m_operator.messages.size();
@@ -264,8 +248,6 @@ public:
         if (built.refused)
             std::printf("    refused: %s\n", qPrintable(m_lastRefusal.simplified()));
         std::fflush(stdout);
-        g_built.push_back(built);
-        return built;
     }
 
     // The fixtures the show needs, each patched alone from a profile of the
@@ -546,10 +528,11 @@ void PrintHeld(CProject& project)
     for (int kind = 0; kind < CShowBounds::KindCount; ++kind) {
         const qint64 held = CShowBounds::Held(project, Kind(kind));
         const qint64 bound = CShowBounds::Bound(Kind(kind));
-        std::printf("  %-20s %12lld / %-12lld %6.1f %%\n", KindName(kind), static_cast<long long>(held),
+        std::printf("  %-44s %12lld / %-12lld %6.1f %%\n", qPrintable(CShowBounds::Word(Kind(kind))),
+                    static_cast<long long>(held),
                     static_cast<long long>(bound), 100.0 * double(held) / double(bound));
     }
-    std::printf("  %-20s %12lld / %-12lld bytes\n", "universe buffers",
+    std::printf("  %-44s %12lld / %-12lld bytes\n", "universe buffers",
                 static_cast<long long>(CShowBounds::BufferBytesHeld(project)),
                 static_cast<long long>(CShowBounds::kMaxUniverseBufferBytes));
     std::fflush(stdout);

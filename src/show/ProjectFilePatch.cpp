@@ -572,8 +572,9 @@ void CProjectFileV3::readGroupView(CProject& project, CGroup* group, bool genera
         QList<bool> read = flags;
         int k = -1; // the id comes first
         ForEachPiece(record, QLatin1Char(';'), [&](const QStringRef& field) {
-            if (k >= 0 && read.at(k) != (field.toInt() == 1))
-                read[k] = !read.at(k);
+            const bool on = field.toInt() == 1;
+            if (k >= 0 && read.at(k) != on)
+                read[k] = on;
             ++k;
             return true;
         });

@@ -45,8 +45,7 @@ struct RowScene
 // Steps written as "0 1|0 2": each of the fixtures named, by their index,
 // at a level that names the step; in a clipboard, "o1" is the scene's own
 // second step.
-QList<CSceneStep*> StepsOf(CPlaybackRig& rig, CScene& scene, const QString& text,
-                           const QList<CPatchedFixture*>& fixtures)
+QList<CSceneStep*> StepsOf(CScene& scene, const QString& text, const QList<CPatchedFixture*>& fixtures)
 {
     QList<CSceneStep*> steps;
     for (const QString& step : text.split(QLatin1Char('|'))) {
@@ -57,7 +56,7 @@ QList<CSceneStep*> StepsOf(CPlaybackRig& rig, CScene& scene, const QString& text
         steps << new CSceneStep(0, 1000);
         for (const QString& f : step.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             auto* entry = new CStepFixture(fixtures.at(f.toInt()), &scene);
-            entry->SetLevel(0, quint8(10 + rig.project.m_pages.size() + steps.size()), true, true);
+            entry->SetLevel(0, quint8(10 + steps.size()), true, true);
             steps.last()->AddEntry(entry);
         }
     }
@@ -265,8 +264,8 @@ private slots:
         CScene* aligned = rig.AddScene(QStringLiteral("Aligned"));
         QList<CSceneStep*> sources;
         for (CScene* scene : {pasted, aligned}) {
-            scene->m_steps = StepsOf(rig, *scene, steps, fixtures);
-            sources = StepsOf(rig, *scene, clipboard, fixtures);
+            scene->m_steps = StepsOf(*scene, steps, fixtures);
+            sources = StepsOf(*scene, clipboard, fixtures);
             if (scene == pasted) {
                 pasted->PasteSteps(row, sources);
             } else {
@@ -297,8 +296,8 @@ private slots:
         CScene* scene = rig.AddScene(QStringLiteral("Long"));
         CScene source(QStringLiteral("Source"), rig.project.UniverseCount());
         const QString steps = QStringLiteral("0 1|").repeated(1000).chopped(1);
-        scene->m_steps = StepsOf(rig, *scene, steps, fixtures);
-        source.m_steps = StepsOf(rig, source, steps, fixtures);
+        scene->m_steps = StepsOf(*scene, steps, fixtures);
+        source.m_steps = StepsOf(source, steps, fixtures);
         const quint64 before = CStepAlignment::StepsAligned();
         scene->PasteSteps(scene->RowCount() - 1, source.m_steps);
         QCOMPARE(scene->m_steps.size(), 2000);

@@ -260,7 +260,7 @@ private slots:
         QCoreApplication::processEvents();
         const QPoint above = pastBlock + drawn.topLeft() - QPoint(0, line) - rig.Control().DrawnRect().topLeft();
         QCOMPARE(QColor(rig.Control().Drawing().toImage().pixel(above)),
-                 CTimeLineCtrl::LineColor(*timeLine.m_lines.last(), 4094));
+                 CTimeLineCtrl::LineColor(*timeLine.m_lines.at(4094), 4094));
     }
 };
 

@@ -18,7 +18,9 @@
 //   mkdir -p /tmp/scb/tmp /tmp/scb/home
 //   TMPDIR=/tmp/scb/tmp HOME=/tmp/scb/home QT_QPA_PLATFORM=offscreen
 //     unshare -i -n build/release/bench/bench_showcommands [--universes N] [--budget S] [--keep FILE]
-// --budget caps the seconds one kind may take (300 by default); a kind cut
+//     [--only STAGE ...]
+// --only runs the stages named (as the bench prints them) and no other, to
+// time one command on its own. --budget caps the seconds one kind may take (300 by default); a kind cut
 // short prints the count it reached. --keep copies the show saved to FILE,
 // to be opened again in a process of its own.
 
@@ -467,12 +469,16 @@ public:
         });
     }
 
-    void Timeline()
+    void TimeLines()
     {
         Repeat("timeline line inserted", [&] {
             TimeLine().InsertLine(0);
             return true;
         });
+    }
+
+    void TimeBlocks()
+    {
         CPage* page = Project().m_pages[0];
         CScene* scene = page->m_scenes.value(0);
         int block = 0;
@@ -484,6 +490,10 @@ public:
             ++block;
             return added;
         });
+    }
+
+    void TimeMarkers()
+    {
         int marker = 0;
         Repeat("timeline marker added", [&] {
             TimeLine().AddMarkerAt(10 * ++marker);
@@ -555,6 +565,7 @@ int main(int argc, char** argv)
     int universes = 4;
     double budget = 300;
     QString keep;
+    QStringList only;
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--universes"))
             universes = std::max(1, args[i + 1].toInt());
@@ -562,6 +573,8 @@ int main(int argc, char** argv)
             budget = std::max(1.0, args[i + 1].toDouble());
         else if (args[i] == QLatin1String("--keep"))
             keep = args[i + 1];
+        else if (args[i] == QLatin1String("--only"))
+            only << args[i + 1];
     }
     QTemporaryDir dir;
     std::printf("%d universes, at most %.0f s a kind\n", universes, budget);
@@ -583,10 +596,14 @@ int main(int argc, char** argv)
         {"generated steps", &CBench::GeneratedSteps},
         {"masks", &CBench::Masks},
         {"crossfade buttons", &CBench::CrossfadeButtons},
-        {"timeline", &CBench::Timeline},
+        {"timeline lines", &CBench::TimeLines},
+        {"timeline blocks", &CBench::TimeBlocks},
+        {"timeline markers", &CBench::TimeMarkers},
         {"groups", &CBench::Groups},
     };
     for (const SStage& stage : stages) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(stage.name)))
+            continue;
         std::printf("%s\n", stage.name);
         std::fflush(stdout);
         const auto start = Clock::now();

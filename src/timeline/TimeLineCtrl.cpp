@@ -376,22 +376,20 @@ void CTimeLineCtrl::AddMarkerAtX(int x)
 {
     if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeMarkers))
         return;
-    m_ruler.AddMarkerAtX(x);
-    MarkerAdded();
+    MarkerAdded(m_ruler.AddMarkerAtX(x));
 }
 
 void CTimeLineCtrl::AddMarkerAt(int ms)
 {
     if (!CShowBounds::AskRoom(m_project, CShowBounds::TimeMarkers))
         return;
-    m_ruler.AddMarkerAtTime(ms);
-    MarkerAdded();
+    MarkerAdded(m_ruler.AddMarkerAtTime(ms));
 }
 
-void CTimeLineCtrl::MarkerAdded()
+void CTimeLineCtrl::MarkerAdded(const CTimeMarker* marker)
 {
     Redraw();
-    emit markerAdded();
+    emit markerAdded(marker);
     Modified();
 }
 

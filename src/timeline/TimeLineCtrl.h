@@ -182,7 +182,7 @@ public:
     static QColor LineColor(const CTimeLine& line, int sceneLinesBefore);
 
 signals:
-    void markerAdded();
+    void markerAdded(const CTimeMarker* marker);
     void selChanged(bool selected);
     void timeBlockChanged();
     void headerChanged();
@@ -287,7 +287,7 @@ private:
     bool AddMediaFile(int type, const QString& path, bool emptyTimeLine);
     void UpdateLabel(const CTimeBlock* block);
     void AddMarkerAtX(int x);
-    void MarkerAdded();
+    void MarkerAdded(const CTimeMarker* marker);
     // The scenes some block of a scene line plays at t.
     QSet<const CScene*> ScenesCoveredAt(int t) const;
     void FollowMusic(int t, bool jump);

@@ -78,6 +78,7 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     connect(m_ruler, &CTimeScaleCtrl::posChanged, this, &CTimeLineWnd::OnCurPosChanged);
     connect(m_ruler, &CTimeScaleCtrl::markerChanged, this, &CTimeLineWnd::OnMarkerChanged);
     connect(m_ruler, &CTimeScaleCtrl::endMarkerChanged, this, &CTimeLineWnd::RefillMarkers);
+    connect(m_ruler, &CTimeScaleCtrl::markersReordered, this, &CTimeLineWnd::RefillMarkers);
     connect(m_ruler, &CTimeScaleCtrl::timeChanged, m_control, &CTimeLineCtrl::OnTimeChanged);
     connect(m_ruler, &CTimeScaleCtrl::markerRemoved, m_control, &CTimeLineCtrl::ForgetMarker);
     connect(m_ruler, &CTimeScaleCtrl::markerChanged, m_control, &CTimeLineCtrl::MoveMarkedBlocks);
@@ -108,7 +109,7 @@ CTimeLineWnd::CTimeLineWnd(CProject& project, std::function<CMusicPlayer*()> mak
     });
     connect(m_control, &CTimeLineCtrl::selChanged, this, &CTimeLineWnd::OnSelBlockChanged);
     connect(m_control, &CTimeLineCtrl::timeBlockChanged, this, &CTimeLineWnd::OnTimeBlockChanged);
-    connect(m_control, &CTimeLineCtrl::markerAdded, this, &CTimeLineWnd::RefillMarkers);
+    connect(m_control, &CTimeLineCtrl::markerAdded, this, &CTimeLineWnd::OnMarkerAdded);
     connect(m_control, &CTimeLineCtrl::headerChanged, m_lineHeader, qOverload<>(&QWidget::update));
     connect(m_control, &CTimeLineCtrl::timeLineLenChanged, this, [this](int ms) {
         SetLength(ms);
@@ -655,6 +656,23 @@ void CTimeLineWnd::RefillMarkers()
     m_markerList->clear();
     for (const CTimeMarker* marker : m_ruler->Markers())
         m_markerList->addItem(TimeMarkerLabel(*marker));
+    m_markerList->setCurrentIndex(m_ruler->SelectedIndex());
+    m_refilling = false;
+}
+
+void CTimeLineWnd::OnMarkerAdded(const CTimeMarker* marker)
+{
+    const QList<CTimeMarker*>& markers = m_ruler->Markers();
+    if (m_markerList->count() == markers.size())
+        return;
+    // Filling the list again costs a label per marker, a click at a time.
+    const int at = markers.indexOf(const_cast<CTimeMarker*>(marker));
+    if (at < 0 || m_markerList->count() + 1 != markers.size()) {
+        RefillMarkers();
+        return;
+    }
+    m_refilling = true;
+    m_markerList->insertItem(at, TimeMarkerLabel(*marker));
     m_markerList->setCurrentIndex(m_ruler->SelectedIndex());
     m_refilling = false;
 }

@@ -9,6 +9,7 @@ class CProject;
 class CTimeLineCtrl;
 class CTimeLineData;
 class CTimeLineHeader;
+class CTimeMarker;
 class CTimeScaleCtrl;
 class CTimeScaleHeader;
 class CZKFullTimeEdit;
@@ -64,6 +65,7 @@ private slots:
     void OnMarkerTimeChanged(int ms);
     void OnComboMarkerChanged(int index);
     void RefillMarkers();
+    void OnMarkerAdded(const CTimeMarker* marker);
     void OnMarkerChanged();
     void OnSelMarkerChanged(bool selected);
     void OnCurPosLock();

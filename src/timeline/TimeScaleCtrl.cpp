@@ -384,25 +384,23 @@ const QVector<const CTimeMarker*>& CTimeScaleCtrl::ShownMarkers() const
 {
     if (m_shownValid)
         return m_shown;
-    // Zoomed out, thousands of markers share a few pixels; each x is drawn once.
-    QVector<std::pair<int, const CTimeMarker*>> placed;
-    placed.reserve(m_views.size());
-    for (auto it = m_views.cbegin(); it != m_views.cend(); ++it) {
-        if (!it->rect.isEmpty())
-            placed.append({it->x, it.key()});
-    }
-    // Which of the markers at one x is kept does not show: they look alike.
-    std::sort(placed.begin(), placed.end());
+    // Zoomed out, thousands of markers share a few pixels; each x is drawn
+    // once. In time order they come in the order of their x, and this runs
+    // again each time a marker is added.
     m_shown.clear();
-    for (int i = 0; i < placed.size(); ++i) {
-        if (i == 0 || placed[i - 1].first != placed[i].first)
-            m_shown.append(placed[i].second);
+    int lastX = 0;
+    for (const CTimeMarker* marker : MarkersWithin(ViewStartTime(), ViewEndTime())) {
+        const auto view = m_views.constFind(marker);
+        if (view == m_views.cend() || view->rect.isEmpty() || (!m_shown.isEmpty() && view->x == lastX))
+            continue;
+        m_shown.append(marker);
+        lastX = view->x;
     }
     m_shownValid = true;
     return m_shown;
 }
 
-void CTimeScaleCtrl::AddMarkerAtX(int& x)
+CTimeMarker* CTimeScaleCtrl::AddMarkerAtX(int& x)
 {
     auto* marker = new CTimeMarker(XToTime(x));
     m_data.AddMarker(marker);
@@ -410,16 +408,33 @@ void CTimeScaleCtrl::AddMarkerAtX(int& x)
     PlaceMarker(marker, x);
     Modified();
     update();
+    return marker;
 }
 
-void CTimeScaleCtrl::AddMarkerAtTime(int ms)
+CTimeMarker* CTimeScaleCtrl::AddMarkerAtTime(int ms)
 {
     auto* marker = new CTimeMarker(std::clamp(ms, 0, m_length));
     m_data.AddMarker(marker);
     PlaceMarker(marker, TimeToX(marker->m_time));
-    SortMarkers();
+    PutInOrder(marker);
     Modified();
     update();
+    return marker;
+}
+
+void CTimeScaleCtrl::PutInOrder(CTimeMarker* marker)
+{
+    // A show holds up to 65,536 markers: one added to a list in order only
+    // moves to its place, and the list beside the ruler takes that one item.
+    QList<CTimeMarker*>& markers = m_data.m_markers;
+    if (markers.isEmpty() || markers.last() != marker || !std::is_sorted(markers.begin(), markers.end() - 1, Earlier)) {
+        SortMarkers();
+        emit markersReordered();
+        return;
+    }
+    markers.removeLast();
+    markers.insert(std::upper_bound(markers.begin(), markers.end(), marker, Earlier), marker);
+    IndexMarker(marker);
 }
 
 void CTimeScaleCtrl::SortMarkers()

@@ -53,8 +53,9 @@ public:
     bool MarkersReadOnly() const { return m_markersReadOnly; }
     void ToggleLockMarkers();
 
-    void AddMarkerAtX(int& x);
-    void AddMarkerAtTime(int ms);
+    // The marker added.
+    CTimeMarker* AddMarkerAtX(int& x);
+    CTimeMarker* AddMarkerAtTime(int ms);
     void SelectMarker(int index);
     void SelectNextMarker();
     void SelectPrevMarker();
@@ -93,6 +94,8 @@ signals:
     void posChanged();
     void markerChanged();
     void endMarkerChanged();
+    // Markers other than the one just added changed their order.
+    void markersReordered();
     void selChanged(bool selected);
     // Before the marker is deleted: whatever points at it lets go.
     void markerRemoved(const CTimeMarker* marker);
@@ -122,6 +125,7 @@ private:
     void PlaceMarker(const CTimeMarker* marker, int x);
     void UpdateMarkerRects();
     void SortMarkers();
+    void PutInOrder(CTimeMarker* marker);
     // The markers by time, kept beside the list (which the user orders).
     void IndexMarkers() const;
     void IndexMarker(CTimeMarker* marker);

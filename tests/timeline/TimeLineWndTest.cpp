@@ -148,6 +148,58 @@ private slots:
         QCOMPARE(rig.window->PlayTime(), pausedBefore ? 7000 : 7025);
     }
 
+    // The list beside the ruler names the markers in the ruler's order, the
+    // selected one current: `held` markers the show already had ("5000 1000"
+    // is out of time order), the last of them selected, then each of
+    // `added`, "m" by the mouse's menu, "t" at a time (a key or the tool
+    // button). An add at a time puts the markers in time order.
+    void theMarkerListFollowsEachAdd_data()
+    {
+        Columns<QString, QString>("held", "added");
+        QTest::newRow("at times in order") << "" << "t1000 t2000 t3000";
+        QTest::newRow("at times out of order") << "" << "t3000 t1000 t2000 t500";
+        QTest::newRow("at one time") << "" << "t2000 t2000 t1000 t2000";
+        QTest::newRow("by the mouse, then at a time") << "" << "m5000 m1000 t3000 m2000 t4000";
+        QTest::newRow("a show's markers out of order") << "5000 1000" << "t3000 t6000";
+        QTest::newRow("a show's markers in order") << "1000 5000" << "t3000 t6000";
+    }
+    void theMarkerListFollowsEachAdd()
+    {
+        const auto [held, added] = Row<QString, QString>("held", "added");
+        CTimeLineRig rig;
+        for (const QString& t : held.split(' ', Qt::SkipEmptyParts))
+            rig.project.m_timeLine.AddMarker(new CTimeMarker(t.toInt()));
+        rig.window->UpdateFromProject();
+        rig.Ruler().SelectMarker(rig.Ruler().Markers().size() - 1);
+        rig.ShowLines();
+        rig.AnswerMenus(QStringLiteral("Add Marker"));
+        const auto* list = rig.window->findChild<QComboBox*>(QStringLiteral("timeLineMarkers"));
+        for (const QString& add : added.split(' ')) {
+            const int ms = add.mid(1).toInt();
+            const QList<CTimeMarker*> before = rig.Ruler().Markers();
+            if (add.startsWith('m'))
+                rig.RightClick(rig.At(rig.Line(0), ms));
+            else
+                rig.Control().AddMarkerAt(ms);
+            const QList<CTimeMarker*>& markers = rig.Ruler().Markers();
+            QStringList expected;
+            for (const CTimeMarker* marker : markers)
+                expected << TimeMarkerLabel(*marker);
+            QStringList listed;
+            for (int i = 0; i < list->count(); ++i)
+                listed << list->itemText(i);
+            QCOMPARE(listed, expected);
+            if (add.startsWith('t'))
+                QVERIFY(std::is_sorted(markers.begin(), markers.end(),
+                                       [](const CTimeMarker* a, const CTimeMarker* b) { return a->m_time < b->m_time; }));
+            // Of markers at one time, the newest holds the blocks: it comes last.
+            const int at = int(std::find_if(markers.begin(), markers.end(),
+                                            [&](CTimeMarker* m) { return !before.contains(m); }) - markers.begin());
+            QVERIFY(at == markers.size() - 1 || markers[at + 1]->m_time != ms);
+            QCOMPARE(list->currentIndex(), rig.Ruler().SelectedIndex());
+        }
+    }
+
     void removingAMarkerUnlinksItsBlocks()
     {
         CTimeLineRig rig;

@@ -417,13 +417,38 @@ public:
         Repeat("scene copied (curve row)", [&] { return Pages().PageView()->CopyScene(0) != nullptr; });
     }
 
+    // A step of no fixture in a scene of its own, copied and pasted until
+    // the steps are full: the entries and levels fill first.
+    void EmptySteps()
+    {
+        CScene* scene = NewSceneOn(0);
+        CEditSceneWnd* editor = Editor();
+        if (!scene || !editor) {
+            std::printf("  no scene editor on page 1\n");
+            return;
+        }
+        Project().m_currentGroup->m_selectedFixtures.clear();
+        Project().SelectionChanged();
+        editor->ToolButton(CEditSceneWnd::ToolAdd)->click();
+        Repeat("empty steps copied and pasted", [&] {
+            // As many as there is room for, then one past it.
+            const qint64 room = CShowBounds::Bound(Kind::Steps) - Held(Kind::Steps);
+            scene->m_selection = scene->m_steps.mid(0, int(std::clamp<qint64>(room, 1, scene->m_steps.size())));
+            editor->ToolButton(CEditSceneWnd::ToolCopy)->click();
+            editor->ToolButton(CEditSceneWnd::ToolPaste)->click();
+            return true;
+        });
+        std::printf("    scene holds %d steps, %lld in the show\n", int(scene->m_steps.size()), Held(Kind::Steps));
+        Pages().EndEdit(true);
+    }
+
     // Scenes with nothing in them, a "new scene" on each page and copies of
     // it, as many on each page, until the scenes are full.
     void EmptyScenes()
     {
-        // Room is kept for the scenes of hand-made and generated steps.
+        // Room is kept for the scenes of hand-made, empty and generated steps.
         const qint64 rows = m_generators > 0 ? CShowBounds::Bound(Kind::GeneratedEntries) / (200 * m_generators) : 0;
-        const qint64 wanted = CShowBounds::Bound(Kind::Scenes) - 1 - rows;
+        const qint64 wanted = CShowBounds::Bound(Kind::Scenes) - 2 - rows;
         const int pages = Project().m_pages.size();
         int page = 2;
         Repeat(
@@ -594,6 +619,7 @@ int main(int argc, char** argv)
         {"empty scenes", &CBench::EmptyScenes},
         {"hand-made steps", &CBench::HandMadeSteps},
         {"generated steps", &CBench::GeneratedSteps},
+        {"empty steps", &CBench::EmptySteps},
         {"masks", &CBench::Masks},
         {"crossfade buttons", &CBench::CrossfadeButtons},
         {"timeline lines", &CBench::TimeLines},

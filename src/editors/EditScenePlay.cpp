@@ -153,7 +153,22 @@ void CEditSceneWnd::UpdateDmxButton()
     const bool on = ShowHost().SendEditDmxOption();
     SetToolIcon(ToolDmx, on ? QStringLiteral("XLR.png") : QStringLiteral("XLR_Cross.png"));
     m_clock->SetPenColor(on ? QColor(80, 80, 80) : QColor(255, 0, 0));
-    m_steps->verticalHeader()->setStyleSheet(on ? kBlackHeader : kRedHeader);
+    SetStepNumbersStyle(on ? kBlackHeader : kRedHeader);
+}
+
+void CEditSceneWnd::SetStepNumbersStyle(const QString& sheet)
+{
+    // A style sheet gives every row the style's height. Rows are made at
+    // the plain step's height: each row resized places every row after it
+    // again, and a table of 131,072 steps filled row by row took seconds.
+    // The effect rows keep their own height.
+    QVector<int> heights(m_steps->rowCount());
+    for (int row = 0; row < heights.size(); ++row)
+        heights[row] = m_steps->rowHeight(row);
+    m_steps->verticalHeader()->setStyleSheet(sheet);
+    m_steps->verticalHeader()->setDefaultSectionSize(kPlainRowHeight);
+    for (int row = 0; row < heights.size(); ++row)
+        m_steps->setRowHeight(row, heights[row]);
 }
 
 void CEditSceneWnd::Tick(int elapsedMs, int ticks)

@@ -122,7 +122,7 @@ void CEditSceneWnd::FillStepRow(const CSceneStep* step, int row, qint64& total, 
         total += step->m_wait;
         if (row != 0)
             total += step->m_fade;
-        m_steps->setRowHeight(row, 20);
+        m_steps->setRowHeight(row, kPlainRowHeight);
     }
     auto* third = new QTableWidgetItem(CellText(total));
     third->setFlags(fixed);

@@ -104,7 +104,6 @@ void CEditSceneWnd::BuildPage()
 
     m_steps = new QTableWidget(0, 3);
     m_steps->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_steps->verticalHeader()->setDefaultSectionSize(20);
     m_steps->verticalHeader()->setMinimumSectionSize(20);
     m_steps->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_steps->horizontalHeader()->setHighlightSections(false);
@@ -132,7 +131,7 @@ void CEditSceneWnd::BuildPage()
     m_undo->horizontalHeader()->setDefaultSectionSize(40);
     m_undo->horizontalHeader()->setMinimumSectionSize(20);
     m_undo->horizontalHeader()->setStretchLastSection(true);
-    m_steps->verticalHeader()->setStyleSheet(kBlackHeader);
+    SetStepNumbersStyle(kBlackHeader);
     m_undo->verticalHeader()->setStyleSheet(kBlackHeader);
     connect(m_undo, &QTableWidget::itemSelectionChanged, this, &CEditSceneWnd::OnSelUndoChanged);
 

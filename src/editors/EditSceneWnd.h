@@ -162,6 +162,8 @@ private:
     void SetSceneFields(bool resetHistory);
     void FillJumpCombo();
     void FillStepRow(const CSceneStep* step, int row, qint64& total, qint64 rowLength);
+    static constexpr int kPlainRowHeight = 20;
+    void SetStepNumbersStyle(const QString& sheet);
     void UpdateActions();
     void UpdateUndoButtons();
     void SetToolIcon(Tool tool, const QString& name);

@@ -392,6 +392,7 @@ protected:
 
 private:
     static QString TimeText(int ms);
+    void DropGoneFromSelection();
     // Moves the levels of a fixture at slot `first` as ChannelSources gave them
     // for its `had` former channels, then clears the slots `cleared` names,
     // counted from `first`. Slots past the universe stay out.

@@ -290,13 +290,25 @@ void CScene::ClearSelection()
 
 // --- Steps
 
+void CScene::DropGoneFromSelection()
+{
+    // A paste selects what it pasted, up to every step of the scene: a
+    // search of the steps for each of those would take minutes.
+    const bool many = m_selection.size() > 16;
+    QSet<const CSceneStep*> held;
+    if (many)
+        held = QSet<const CSceneStep*>(m_steps.cbegin(), m_steps.cend());
+    m_selection.erase(std::remove_if(m_selection.begin(), m_selection.end(),
+                                     [&](CSceneStep* step) {
+                                         return many ? !held.contains(step) : !m_steps.contains(step);
+                                     }),
+                      m_selection.end());
+}
+
 void CScene::SettleAfterStepChange(int formerIndex)
 {
     UpdateLength();
-    for (int i = m_selection.size() - 1; i >= 0; --i) {
-        if (!m_steps.contains(m_selection.at(i)))
-            m_selection.removeAt(i);
-    }
+    DropGoneFromSelection();
     if (m_steps.isEmpty()) {
         m_currentStep = nullptr;
         m_currentStepIndex = 0;
@@ -409,14 +421,25 @@ void CScene::PasteSteps(int row, const QList<CSceneStep*>& clipboard)
 void CScene::RemoveSelectedSteps(bool deleteSteps)
 {
     const int formerIndex = m_currentStep ? m_steps.indexOf(m_currentStep) : m_currentStepIndex;
-    const QList<CSceneStep*> selection = m_selection;
+    // One pass over the steps, not a search for each selected one: the
+    // selection may hold every step of the scene. A step listed twice is
+    // taken out (and deleted) once.
+    const QSet<const CSceneStep*> selected(m_selection.cbegin(), m_selection.cend());
     m_selection.clear();
+    QList<CSceneStep*> taken;
+    m_steps.erase(std::remove_if(m_steps.begin(), m_steps.end(),
+                                 [&](CSceneStep* step) {
+                                     if (!selected.contains(step))
+                                         return false;
+                                     taken << step;
+                                     return true;
+                                 }),
+                  m_steps.end());
     QList<CEffect*> effects;
-    for (CSceneStep* step : selection) {
-        // A step listed twice is taken out (and deleted) once.
-        if (!m_steps.removeOne(step))
-            continue;
-        if (step->m_effect && !effects.contains(step->m_effect))
+    for (CSceneStep* step : taken) {
+        // A row's steps come together: most steps have the effect last seen.
+        if (step->m_effect && (effects.isEmpty() || effects.last() != step->m_effect) &&
+            !effects.contains(step->m_effect))
             effects << step->m_effect;
         if (deleteSteps)
             delete step;

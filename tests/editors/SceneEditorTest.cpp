@@ -12,6 +12,7 @@
 #include "widgets/ZKTimeEdit.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
@@ -23,6 +24,14 @@
 Q_DECLARE_METATYPE(eEffect)
 
 namespace {
+
+QString HeightsOf(const QTableWidget& table)
+{
+    QStringList rows;
+    for (int i = 0; i < table.rowCount(); ++i)
+        rows << QString::number(table.rowHeight(i));
+    return rows.join(',');
+}
 
 // Runs the editor's operations written in `ops`, blank-separated: add, del,
 // cut, copy, paste, undo, redo, "sel:<row>", "colorN" (N colour pushes)
@@ -72,19 +81,28 @@ private slots:
         QTest::newRow("effect row") << "fx:25x40" << "00m 01s 000" << "40";
         QTest::newRow("effect then plain") << "fx:3x1000 500/500" << "00m 03s 000,00m 04s 000" << "40,20";
         QTest::newRow("an hour shows nothing") << "0/3599000 0/1000" << "59m 59s 000," << "20,20";
+        QTest::newRow("plain around a row") << "0/1000 fx:2x500 0/1000" << "00m 01s 000,00m 02s 000,00m 03s 000"
+                                            << "20,40,20";
     }
+    // Only the rows of another height than a plain step's are resized: each
+    // resize places every row after it again, and a scene holds 131,072.
+    // The steps' numbers turn red and back with the DMX button, and the
+    // rows keep their heights.
     void stepsTable()
     {
         QFETCH(QString, steps);
         QFETCH(QString, totals);
         QFETCH(QString, heights);
         CSceneEditorRig r;
+        QSignalSpy resized(r.editor->StepsTable()->verticalHeader(), &QHeaderView::sectionResized);
         r.Open(0, steps);
         QCOMPARE(r.Column(2), totals);
-        QStringList rows;
-        for (int i = 0; i < r.editor->StepsTable()->rowCount(); ++i)
-            rows << QString::number(r.editor->StepsTable()->rowHeight(i));
-        QCOMPARE(rows.join(','), heights);
+        QCOMPARE(HeightsOf(*r.editor->StepsTable()), heights);
+        const QStringList tall = heights.split(',');
+        for (const QList<QVariant>& resize : qAsConst(resized))
+            QCOMPARE(tall.value(resize.at(0).toInt()), QStringLiteral("40"));
+        r.editor->UpdateDmxButton();
+        QCOMPARE(HeightsOf(*r.editor->StepsTable()), heights);
     }
 
     void effectRowCellsAreNotEditable()

@@ -11,6 +11,7 @@
 
 #include <QtTest>
 
+#include <memory>
 #include <utility>
 
 using namespace ProfileBuilder;
@@ -331,6 +332,52 @@ private slots:
         delete s.d;
         delete s.e2;
         QCOMPARE(s.scene->m_steps, QList<CSceneStep*>({s.a, s.e}));
+    }
+
+    // A selection of `selected` of 40 steps, every third listed twice and
+    // each followed by a step of no scene: a step added keeps what is the
+    // scene's, in its order; removing the selection takes each step once,
+    // in the scene's order, whatever their count.
+    void aSelectionOfManyStepsIsKeptAndRemoved_data()
+    {
+        Columns<int>("selected");
+        for (int selected : {1, 6, 16, 17, 40})
+            QTest::addRow("%d selected", selected) << selected;
+    }
+    void aSelectionOfManyStepsIsKeptAndRemoved()
+    {
+        const auto [selected] = Row<int>("selected");
+        CPlaybackRig rig;
+        CPatchedFixture* rgb = rig.Patch(rig.RgbProfile(), 0, 0);
+        CScene* scene = rig.AddScene(QStringLiteral("Many"));
+        QList<CSceneStep*> steps;
+        for (int i = 0; i < 40; ++i)
+            steps << rig.AddStep(scene, 0, 1000, {{rgb, {quint8(i), 0, 0}}});
+        std::vector<std::unique_ptr<CSceneStep>> strangers;
+        QList<CSceneStep*> chosen;
+        for (int i = 0; i < selected; ++i)
+            chosen << steps[(i * 7) % 40]; // 7 and 40 share no factor: no step twice
+        for (int i = 0; i < selected; ++i) {
+            scene->m_selection << chosen[i];
+            if (i % 3 == 0)
+                scene->m_selection << chosen[i];
+            strangers.push_back(std::make_unique<CSceneStep>());
+            scene->m_selection << strangers.back().get();
+        }
+        QList<CSceneStep*> kept;
+        for (CSceneStep* step : scene->m_selection) {
+            if (steps.contains(step))
+                kept << step;
+        }
+        scene->InsertStep(scene->RowCount() - 1, false, nullptr, rig.project);
+        QCOMPARE(scene->m_selection, kept);
+
+        QList<CSceneStep*> left = scene->m_steps;
+        for (CSceneStep* step : chosen)
+            left.removeOne(step);
+        scene->RemoveSelectedSteps(true);
+        QCOMPARE(scene->m_steps, left);
+        QVERIFY(scene->m_selection.isEmpty());
     }
 
     void removingTheCurrentStepMovesToTheNearestOne()

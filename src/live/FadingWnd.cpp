@@ -697,15 +697,20 @@ void CFadingWnd::RebuildFadingButtons()
     const QList<CFadingButton*> buttons = FadingButtons();
     for (int i = 0; i < buttons.size(); ++i) {
         buttons[i]->m_position = i;
-        auto* widget = new QPushButton(buttons[i]->m_name, m_buttonStrip);
-        widget->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(widget, &QPushButton::clicked, this, [this, widget] { Play(m_buttonWidgets.indexOf(widget)); });
-        connect(widget, &QWidget::customContextMenuRequested, this, &CFadingWnd::OnFadingButtonsMenu);
-        m_buttonLayout->insertWidget(i, widget);
-        m_buttonWidgets << widget;
+        AddButtonWidget(*buttons[i]);
     }
     FitButtonScrollHeight();
     UpdateTransport();
+}
+
+void CFadingWnd::AddButtonWidget(const CFadingButton& button)
+{
+    auto* widget = new QPushButton(button.m_name, m_buttonStrip);
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QPushButton::clicked, this, [this, widget] { Play(m_buttonWidgets.indexOf(widget)); });
+    connect(widget, &QWidget::customContextMenuRequested, this, &CFadingWnd::OnFadingButtonsMenu);
+    m_buttonLayout->insertWidget(m_buttonWidgets.size(), widget);
+    m_buttonWidgets << widget;
 }
 
 void CFadingWnd::FitButtonScrollHeight()
@@ -743,8 +748,17 @@ CFadingButton* CFadingWnd::Store(const QString& name)
         button->m_fadeInScenes << scene;
     }
     button->m_position = m_project.m_fadingButtons.size();
+    // The new button goes last: the others keep their widgets, which a
+    // show of 4,096 buttons would otherwise make again at each Store.
+    const bool inPlace = m_buttonWidgets.size() == m_project.m_fadingButtons.size();
     m_project.m_fadingButtons << button;
-    RebuildFadingButtons();
+    if (inPlace) {
+        AddButtonWidget(*button);
+        FitButtonScrollHeight();
+        UpdateTransport();
+    } else {
+        RebuildFadingButtons();
+    }
     SetModified();
     return button;
 }

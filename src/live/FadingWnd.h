@@ -134,6 +134,8 @@ private:
     void Renumber(int list);
     void ClearSceneFlags(int list, CScene* scene);
     void RebuildFadingButtons();
+    // A widget for the button at the end of the strip.
+    void AddButtonWidget(const CFadingButton& button);
     void FitButtonScrollHeight();
     void EndRun();
     // Delay + fade of the scene in that list.

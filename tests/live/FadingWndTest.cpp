@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestRegistry.h"
 
 #include "../model/LibraryProfileBuilder.h"
@@ -15,6 +16,7 @@
 #include "widgets/ZKTimeEdit.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -258,6 +260,60 @@ private slots:
         rig.wnd->RemoveFadingButton(0);
         QVERIFY(rig.project.m_fadingButtons.isEmpty());
         QVERIFY(!rig.wnd->FadingButtonWidget(0));
+    }
+
+    // Buttons the show held at `held` positions (-1: never placed), shown
+    // in the strip or not yet, then `stored` Stores, `removed` (an index)
+    // taken away between the first and the others: the strip shows the
+    // buttons in their order, a Store keeps the widgets there were, and
+    // each widget plays its own button.
+    void storesKeepTheStripInTheButtonsOrder_data()
+    {
+        Columns<QString, bool, int, int>("held", "shown", "stored", "removed");
+        QTest::newRow("none held") << "" << true << 3 << -1;
+        QTest::newRow("held in order") << "0 1" << true << 2 << -1;
+        QTest::newRow("held out of order") << "5 -1 2" << true << 2 << -1;
+        QTest::newRow("held, not yet shown") << "1 0" << false << 2 << -1;
+        QTest::newRow("one removed between") << "0 1 2" << true << 2 << 1;
+    }
+    void storesKeepTheStripInTheButtonsOrder()
+    {
+        const auto [held, shown, stored, removed] = Row<QString, bool, int, int>("held", "shown", "stored", "removed");
+        CFadingRig rig;
+        int named = 0;
+        for (const QString& position : held.split(' ', Qt::SkipEmptyParts)) {
+            auto* button = new CFadingButton(QStringLiteral("H%1").arg(++named));
+            button->m_position = position.toInt();
+            button->m_fadeInScenes << rig.b;
+            button->m_fadeInPages << rig.Page();
+            rig.project.m_fadingButtons << button;
+        }
+        if (shown)
+            rig.wnd->Reload();
+        QVERIFY(rig.wnd->AddScene(CFadingWnd::FadeInList, rig.a, true));
+        for (int i = 0; i < stored; ++i) {
+            if (i == 1 && removed >= 0)
+                rig.wnd->RemoveFadingButton(removed);
+            const QPushButton* first = rig.wnd->FadingButtonWidget(0);
+            QVERIFY(rig.wnd->Store(QStringLiteral("S%1").arg(i + 1)));
+            if (first)
+                QCOMPARE(rig.wnd->FadingButtonWidget(0), first);
+        }
+        QList<CFadingButton*> order = rig.project.m_fadingButtons;
+        std::sort(order.begin(), order.end(),
+                  [](const CFadingButton* x, const CFadingButton* y) { return x->m_position < y->m_position; });
+        QCOMPARE(order.size(), int(held.split(' ', Qt::SkipEmptyParts).size()) + stored - (removed >= 0));
+        for (int i = 0; i < order.size(); ++i) {
+            QCOMPARE(order[i]->m_position, i);
+            QPushButton* widget = rig.wnd->FadingButtonWidget(i);
+            QCOMPARE(widget->text(), order[i]->m_name);
+            QCOMPARE(widget->parentWidget()->layout()->indexOf(widget), i);
+            rig.wnd->ClearLists();
+            QTest::mouseClick(widget, Qt::LeftButton);
+            QCOMPARE(Names(*rig.wnd, CFadingWnd::FadeInList),
+                     QStringList(order[i]->m_name.startsWith('S') ? QStringLiteral("A") : QStringLiteral("B")));
+        }
+        QVERIFY(!rig.wnd->FadingButtonWidget(order.size()));
     }
 
     void storeAsksANameAndNeedsACheckedScene()

@@ -1,3 +1,4 @@
+#include "ComboItems.h"
 #include "LayoutRig.h"
 #include "TestRegistry.h"
 #include "../widgets/WidgetTestUtil.h"
@@ -422,10 +423,7 @@ private slots:
     {
         QFETCH(int, count);
         CMatrixDimDlg dialog(count);
-        QStringList offered;
-        for (int i = 0; i < dialog.RowsBox()->count(); ++i)
-            offered << dialog.RowsBox()->itemText(i);
-        QTEST(offered, "offered");
+        QTEST(ComboItems(*dialog.RowsBox()), "offered");
         QTEST(dialog.Rows(), "rows");
         QTEST(dialog.Columns(), "columns");
         if (count == 12) {

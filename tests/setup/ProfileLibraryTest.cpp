@@ -1,3 +1,4 @@
+#include "ComboItems.h"
 #include "TestRegistry.h"
 #include "SetupRig.h"
 
@@ -12,14 +13,6 @@ QStringList Texts(const QListWidget& list)
     for (int i = 0; i < list.count(); ++i)
         texts << list.item(i)->text();
     return texts;
-}
-
-QStringList Items(const QComboBox& combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo.count(); ++i)
-        items << combo.itemText(i);
-    return items;
 }
 
 QByteArray Contents(const QString& path)
@@ -53,19 +46,19 @@ private slots:
         QCOMPARE(Texts(*tab.ProfileList()), (QStringList{"Beam", "Par", "README", "wash"}));
         QCOMPARE(tab.ProfileList()->item(1)->data(CProfilesList::PathRole).toString(),
                  QStringLiteral("Profiles/Par.kvp.kvp"));
-        QCOMPARE(Items(*tab.FolderCombo()), QStringList{"Acme"});
+        QCOMPARE(ComboItems(*tab.FolderCombo()), QStringList{"Acme"});
         QCOMPARE(tab.FolderLabel()->text(), QStringLiteral("Manufacturer :"));
 
         tab.FolderCombo()->setCurrentIndex(0);
         QCOMPARE(tab.LibraryFolder(), QStringLiteral("Profiles/Acme"));
-        QCOMPARE(Items(*tab.FolderCombo()), (QStringList{"..", "Old"}));
+        QCOMPARE(ComboItems(*tab.FolderCombo()), (QStringList{"..", "Old"}));
         QCOMPARE(tab.FolderCombo()->currentIndex(), -1);
         QCOMPARE(tab.FolderLabel()->text(), QStringLiteral("Acme :"));
         QCOMPARE(Texts(*tab.ProfileList()), QStringList{"Spot"});
 
         tab.FolderCombo()->setCurrentIndex(0);
         QCOMPARE(tab.LibraryFolder(), QStringLiteral("Profiles"));
-        QVERIFY(!Items(*tab.FolderCombo()).contains(QStringLiteral("..")));
+        QVERIFY(!ComboItems(*tab.FolderCombo()).contains(QStringLiteral("..")));
     }
 
     void importingAFile_data()

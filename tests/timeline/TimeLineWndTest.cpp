@@ -1,3 +1,4 @@
+#include "ComboItems.h"
 #include "DataTable.h"
 #include "SyntheticMouse.h"
 #include "TestRegistry.h"
@@ -185,10 +186,7 @@ private slots:
             QStringList expected;
             for (const CTimeMarker* marker : markers)
                 expected << TimeMarkerLabel(*marker);
-            QStringList listed;
-            for (int i = 0; i < list->count(); ++i)
-                listed << list->itemText(i);
-            QCOMPARE(listed, expected);
+            QCOMPARE(ComboItems(*list), expected);
             if (add.startsWith('t'))
                 QVERIFY(std::is_sorted(markers.begin(), markers.end(),
                                        [](const CTimeMarker* a, const CTimeMarker* b) { return a->m_time < b->m_time; }));

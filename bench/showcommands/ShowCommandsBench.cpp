@@ -25,6 +25,7 @@
 // to be opened again in a process of its own.
 
 #include "../../tests/devices/FakeTransport.h"
+#include "ShownDialogs.h"
 #include "app/Orvane.h"
 #include "editors/EditSceneWnd.h"
 #include "effects/CurveEffect.h"
@@ -48,14 +49,10 @@
 #include "timeline/TimeLineCtrl.h"
 #include "timeline/TimeLineWnd.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QInputDialog>
-#include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -96,54 +93,6 @@ long ResidentMb()
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLong() * sysconf(_SC_PAGESIZE) / (1024 * 1024) : -1;
 }
-
-// Answers every modal window as an operator building a show would: a name
-// box with the name it proposes, a question with No (the default effects of
-// new profiles are not wanted), a message with its only button; it keeps the
-// messages' texts, which is how a refusal at a bound shows.
-class COperator : public QObject
-{
-public:
-    COperator() { qApp->installEventFilter(this); }
-    ~COperator() override { qApp->removeEventFilter(this); }
-
-    QStringList messages;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* dialog = qobject_cast<QDialog*>(watched);
-        if (!dialog || event->type() != QEvent::Show || !dialog->isModal())
-            return false;
-        QPointer<QDialog> guard(dialog);
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            messages << box->text();
-            QMetaObject::invokeMethod(
-                this,
-                [guard] {
-                    auto* box = qobject_cast<QMessageBox*>(guard.data());
-                    if (!box)
-                        return;
-                    QAbstractButton* button = box->button(QMessageBox::No);
-                    if (!button && !box->buttons().isEmpty())
-                        button = box->buttons().first();
-                    if (button)
-                        button->click();
-                    else
-                        box->reject();
-                },
-                Qt::QueuedConnection);
-        } else if (qobject_cast<QInputDialog*>(dialog)) {
-            QMetaObject::invokeMethod(
-                this, [guard] { if (guard) guard->accept(); }, Qt::QueuedConnection);
-        } else {
-            messages << QString::fromLatin1(dialog->metaObject()->className());
-            QMetaObject::invokeMethod(
-                this, [guard] { if (guard) guard->reject(); }, Qt::QueuedConnection);
-        }
-        return false;
-    }
-};
 
 // The bench drives the window itself: its master tick would play between
 // the commands.
@@ -191,6 +140,7 @@ public:
         , m_budget(budget)
         , m_folder(folder)
     {
+        m_operator.acceptNames = true;
         QFile ini(QDir(folder).filePath(QStringLiteral("Orvane.ini")));
         if (ini.open(QIODevice::WriteOnly))
             ini.write(QStringLiteral("NbUniverses=%1\n").arg(universes).toUtf8());
@@ -217,7 +167,7 @@ public:
         SBuilt built;
         const auto start = Clock::now();
         while (!(done && done())) {
-            const int before = m_operator.messages.size();
+            const int before = m_operator.shown.size();
             const auto one = Clock::now();
             const bool did = command();
             // What the event loop does between two clicks: the events a
@@ -231,9 +181,9 @@ public:
                 built.firstMs = ms;
             built.lastMs = ms;
             built.slowestMs = std::max(built.slowestMs, ms);
-            if (m_operator.messages.size() > before) {
+            if (m_operator.shown.size() > before) {
                 ++built.refused;
-                m_lastRefusal = m_operator.messages.last();
+                m_lastRefusal = m_operator.shown.last();
                 break;
             }
             if (!did)
@@ -336,13 +286,18 @@ public:
         });
     }
 
-    // A scene of the page, made with the page's "new scene" and left
-    // through the editor's OK.
+    // A scene of the page, made with the page's "new scene" (the editor
+    // before it left through its OK), in its editor; null, and said, when
+    // none opened.
     CScene* NewSceneOn(int page)
     {
         Pages().EndEdit(true);
         Pages().SelectPage(page);
-        return Pages().PageView()->NewScene();
+        CScene* scene = Pages().PageView()->NewScene();
+        if (scene && Editor())
+            return scene;
+        std::printf("  no scene editor on page %d\n", page + 1);
+        return nullptr;
     }
 
     // One step of every 32-channel fixture at levels of their own, then
@@ -350,11 +305,9 @@ public:
     void HandMadeSteps()
     {
         CScene* scene = NewSceneOn(0);
-        CEditSceneWnd* editor = Editor();
-        if (!scene || !editor) {
-            std::printf("  no scene editor on page 1\n");
+        if (!scene)
             return;
-        }
+        CEditSceneWnd* editor = Editor();
         // A new step and the faders take the selected fixtures: the 32 of
         // them only.
         Project().m_currentGroup->m_selectedFixtures = m_hand;
@@ -394,10 +347,8 @@ public:
     void GeneratedSteps()
     {
         CScene* scene = NewSceneOn(1);
-        if (!scene || !Editor()) {
-            std::printf("  no scene editor on page 2\n");
+        if (!scene)
             return;
-        }
         CProject& project = Project();
         project.m_currentGroup->m_selectedFixtures = m_generating;
         project.SelectionChanged();
@@ -422,11 +373,9 @@ public:
     void EmptySteps()
     {
         CScene* scene = NewSceneOn(0);
-        CEditSceneWnd* editor = Editor();
-        if (!scene || !editor) {
-            std::printf("  no scene editor on page 1\n");
+        if (!scene)
             return;
-        }
+        CEditSceneWnd* editor = Editor();
         Project().m_currentGroup->m_selectedFixtures.clear();
         Project().SelectionChanged();
         editor->ToolButton(CEditSceneWnd::ToolAdd)->click();
@@ -553,7 +502,11 @@ public:
     QList<CPatchedFixture*> m_hand;
     QList<CPatchedFixture*> m_generating;
     QList<CPatchedFixture*> m_single;
-    COperator m_operator;
+    // Answers every modal window as an operator building a show would: a
+    // name box with the name it proposes, a question with No (the default
+    // effects of new profiles are not wanted), a message with its only
+    // button. The messages it keeps are how a refusal at a bound shows.
+    CShownDialogs m_operator;
     QString m_lastRefusal;
     std::unique_ptr<Orvane> m_window;
 };
@@ -653,13 +606,13 @@ int main(int argc, char** argv)
     if (!saved)
         return 1;
 
-    const int before = bench.m_operator.messages.size();
+    const int before = bench.m_operator.shown.size();
     start = Clock::now();
     const bool opened = bench.Window().OpenProject(first);
     std::printf("open (the window's, the check of the file, then the read): %s in %.2f s, resident %ld MB, peak %ld MB\n",
                 opened ? "read" : "REFUSED", SecondsSince(start), ResidentMb(), PeakMb());
-    for (int i = before; i < bench.m_operator.messages.size(); ++i)
-        std::printf("  told: %s\n", qPrintable(bench.m_operator.messages[i].simplified()));
+    for (int i = before; i < bench.m_operator.shown.size(); ++i)
+        std::printf("  told: %s\n", qPrintable(bench.m_operator.shown[i].simplified()));
     std::fflush(stdout);
     if (!opened)
         return 1;

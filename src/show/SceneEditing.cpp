@@ -292,8 +292,8 @@ void CScene::ClearSelection()
 
 void CScene::DropGoneFromSelection()
 {
-    // A paste selects what it pasted, up to every step of the scene: a
-    // search of the steps for each of those would take minutes.
+    // The selection may hold every step of the scene: a search of the steps
+    // for each selected one would take minutes.
     const bool many = m_selection.size() > 16;
     QSet<const CSceneStep*> held;
     if (many)

@@ -424,10 +424,11 @@ CTimeMarker* CTimeScaleCtrl::AddMarkerAtTime(int ms)
 
 void CTimeScaleCtrl::PutInOrder(CTimeMarker* marker)
 {
-    // A show holds up to 65,536 markers: one added to a list in order only
-    // moves to its place, and the list beside the ruler takes that one item.
+    // A show holds up to 65,536 markers: one added (last in the list) to a
+    // list in order only moves to its place, and the list beside the ruler
+    // takes that one item.
     QList<CTimeMarker*>& markers = m_data.m_markers;
-    if (markers.isEmpty() || markers.last() != marker || !std::is_sorted(markers.begin(), markers.end() - 1, Earlier)) {
+    if (!std::is_sorted(markers.begin(), markers.end() - 1, Earlier)) {
         SortMarkers();
         emit markersReordered();
         return;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -17,7 +18,8 @@
 // "Escape" and "Close", the key and the window's close button), once the
 // script is used up with `answer` (or its only button); a file dialog as
 // "folder: <where it starts>", cancelled unless `pick` names a file for it
-// to choose; any other dialog by its class,
+// to choose; a name box, with `acceptNames`, accepted with the name it
+// proposes and not written down; any other dialog by its class,
 // cancelled. It acts on the window's own show event, so no timer decides
 // whether a window came.
 class CShownDialogs : public QObject
@@ -33,6 +35,7 @@ public:
     QStringList shown;
     QString pick;
     QStringList script;
+    bool acceptNames = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -77,6 +80,11 @@ protected:
                         box->reject();
                 },
                 Qt::QueuedConnection);
+            return false;
+        }
+        if (acceptNames && qobject_cast<QInputDialog*>(dialog)) {
+            QMetaObject::invokeMethod(
+                this, [guard] { if (guard) guard->accept(); }, Qt::QueuedConnection);
             return false;
         }
         if (auto* files = qobject_cast<QFileDialog*>(dialog)) {

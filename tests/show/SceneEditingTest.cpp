@@ -337,11 +337,12 @@ private slots:
     // A selection of `selected` of 40 steps, every third listed twice and
     // each followed by a step of no scene: a step added keeps what is the
     // scene's, in its order; removing the selection takes each step once,
-    // in the scene's order, whatever their count.
+    // in the scene's order, whatever their count. 6 steps make a selection
+    // of 14, 7 one of 17, past the 16 searched without a set.
     void aSelectionOfManyStepsIsKeptAndRemoved_data()
     {
         Columns<int>("selected");
-        for (int selected : {1, 6, 16, 17, 40})
+        for (int selected : {1, 6, 7, 40})
             QTest::addRow("%d selected", selected) << selected;
     }
     void aSelectionOfManyStepsIsKeptAndRemoved()

@@ -13,8 +13,11 @@
 #include <QSet>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -83,6 +86,58 @@ QHash<int, int> IndexById(const QList<CPatchedFixture*>& fixtures)
     return index;
 }
 
+// The groups each fixture or matrix is a member of, past the general
+// group, in order: one sorted list of them all, for the patch's places.
+class CMemberGroups
+{
+public:
+    explicit CMemberGroups(const CProject& project)
+    {
+        for (int g = 1; g < project.m_groups.size(); ++g) {
+            const CGroup* group = project.m_groups[g];
+            for (const CPatchedFixture* fixture : group->m_fixtures)
+                m_members.push_back({static_cast<const CLayoutPlacement*>(fixture), g});
+            for (const CFixtureMatrix* matrix : group->m_matrices)
+                m_members.push_back({static_cast<const CLayoutPlacement*>(matrix), g});
+        }
+        std::sort(m_members.begin(), m_members.end());
+    }
+
+    // The item's places as written: its own in the general group and in
+    // every group that holds it, the general one in the others. The layout
+    // shows an item only in the groups that hold it, and every way into a
+    // group gives the item its place there, so the others are never seen;
+    // kept as they came, they would cost a place per group for each of
+    // tens of thousands of fixtures, in the file and in memory.
+    CProjectFileV3::PlaceRuns PlacesOf(const CLayoutPlacement& item) const
+    {
+        CProjectFileV3::PlaceRuns runs;
+        const int count = item.PositionCount();
+        const QPoint general = item.Position(0);
+        const auto put = [&runs](const QPoint& point, int places) {
+            if (places <= 0)
+                return;
+            if (!runs.isEmpty() && runs.constLast().first == point)
+                runs.last().second += places;
+            else
+                runs.append({point, places});
+        };
+        put(general, qMin(count, 1));
+        int next = 1;
+        const auto first = std::lower_bound(m_members.cbegin(), m_members.cend(), std::make_pair(&item, 0));
+        for (auto it = first; it != m_members.cend() && it->first == &item && it->second < count; ++it) {
+            put(general, it->second - next);
+            put(item.Position(it->second), 1);
+            next = it->second + 1;
+        }
+        put(general, count - next);
+        return runs;
+    }
+
+private:
+    std::vector<std::pair<const CLayoutPlacement*, int>> m_members;
+};
+
 } // namespace
 
 // ---- Patch writer ----
@@ -142,6 +197,7 @@ void CProjectFileV3::WritePatch(CProject& project)
         blockOf[f] = it.value();
         ++blockSizes[it.value()];
     }
+    const CMemberGroups members(project);
     for (int b = 0; b < blocks.size(); ++b)
         blocks[b].fixtures.reserve(blockSizes[b]);
     for (int f = 0; f < general->m_fixtures.size(); ++f) {
@@ -163,10 +219,7 @@ void CProjectFileV3::WritePatch(CProject& project)
             // Creates "ZKMatrix" below the library element and makes it current.
             WriteMatrixSize(block.matrix->Columns(), block.matrix->Rows());
             SetAttrInt(QStringLiteral("ZKDrawType"), block.matrix->DrawType());
-            QList<QPoint> positions;
-            for (int g = 0; g < block.matrix->PositionCount(); ++g)
-                positions << block.matrix->Position(g);
-            SetAttrString(QStringLiteral("ZKPosition"), PositionsToString(positions));
+            SetAttrString(QStringLiteral("ZKPosition"), PlacesToString(members.PlacesOf(*block.matrix)));
         }
         SelectFixtureBlock();
         for (CPatchedFixture* fixture : block.fixtures) {
@@ -176,14 +229,14 @@ void CProjectFileV3::WritePatch(CProject& project)
                 if (!fixture->SetPosition(0, cell))
                     fixture->AddPosition(cell);
             }
-            WritePatchedFixture(fixture);
+            WritePatchedFixture(fixture, members.PlacesOf(*fixture));
         }
         WrittenOut(Element(FixtureBlockHandle));
     }
     SelectRoot();
 }
 
-void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture)
+void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places)
 {
     Create(QStringLiteral("ZKFixture"), FixtureBlockHandle);
     SetAttrString(QStringLiteral("ZKName"), fixture->m_name);
@@ -193,10 +246,7 @@ void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture)
     SetAttrBool(QStringLiteral("ZKInvPan"), fixture->m_invertPan);
     SetAttrBool(QStringLiteral("ZKInvTilt"), fixture->m_invertTilt);
     SetAttrInt(QStringLiteral("ZKDrawType"), fixture->m_drawType);
-    QList<QPoint> positions;
-    for (int g = 0; g < fixture->PositionCount(); ++g)
-        positions << fixture->Position(g);
-    SetAttrString(QStringLiteral("ZKPosition"), PositionsToString(positions));
+    SetAttrString(QStringLiteral("ZKPosition"), PlacesToString(places));
     WrittenOut(CurrentElement());
 }
 
@@ -328,7 +378,7 @@ bool CProjectFileV3::readPatch(CProject& project)
         int columns = 0;
         int rows = 0;
         int drawType = 0;
-        QList<QPoint> matrixPositions;
+        PlaceRuns matrixPlaces;
         bool hasMatrix = false;
         if (matrixId >= 0 && SelectElement(QStringLiteral("ZKMatrix"), -1)) {
             hasMatrix = true;
@@ -337,7 +387,7 @@ bool CProjectFileV3::readPatch(CProject& project)
             GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
             QString text;
             if (GetAttrString(QStringLiteral("ZKPosition"), text))
-                matrixPositions = StringToPositions(text, MaxPositions());
+                matrixPlaces = StringToPlaces(text, MaxPositions());
             SelectElement(QStringLiteral(".."));
         }
 
@@ -351,7 +401,8 @@ bool CProjectFileV3::readPatch(CProject& project)
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
             matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
-            matrix->AddPositions(matrixPositions);
+            for (const auto& run : qAsConst(matrixPlaces))
+                matrix->AddPositions(run.first, run.second);
         }
         const QSize cellSize = profile->GetBeamsRect(kMatrixCellPixels, kMatrixCellPixels).size();
 
@@ -396,8 +447,10 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
 
     auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
-    if (GetAttrString(QStringLiteral("ZKPosition"), text))
-        fixture->AddPositions(StringToPositions(text, MaxPositions()));
+    if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
+        for (const auto& run : StringToPlaces(text, MaxPositions()))
+            fixture->AddPositions(run.first, run.second);
+    }
     return fixture;
 }
 

@@ -70,32 +70,50 @@ void CProjectFileV3::LocateSections()
     SelectRoot();
 }
 
-QString CProjectFileV3::PositionsToString(const QList<QPoint>& positions)
+QString CProjectFileV3::PlacesToString(const PlaceRuns& runs)
 {
+    if (runs.isEmpty())
+        return QStringLiteral("0;0");
     QString text;
-    const QPoint first = positions.value(0);
-    text = QString::number(first.x()) + QLatin1Char(';') + QString::number(first.y());
-    for (int i = 1; i < positions.size(); ++i)
-        text += QLatin1Char('|') + QString::number(positions[i].x()) + QLatin1Char(';')
-            + QString::number(positions[i].y());
+    for (const auto& run : runs) {
+        if (!text.isEmpty())
+            text += QLatin1Char('|');
+        text += QString::number(run.first.x()) + QLatin1Char(';') + QString::number(run.first.y());
+        if (run.second > 1)
+            text += QLatin1Char('*') + QString::number(run.second);
+    }
     return text;
 }
 
-QList<QPoint> CProjectFileV3::StringToPositions(const QString& text, int maxRecords)
+CProjectFileV3::PlaceRuns CProjectFileV3::StringToPlaces(const QString& text, int maxPlaces)
 {
-    QList<QPoint> positions;
-    if (text.isEmpty())
-        return positions;
-    positions.reserve(qMin(maxRecords, int(text.count(QLatin1Char('|'))) + 1));
+    PlaceRuns runs;
+    int places = 0;
     ForEachPiece(text, QLatin1Char('|'), [&](const QStringRef& record) {
-        if (positions.size() >= maxRecords)
+        if (places >= maxPlaces)
             return false;
         const int separator = record.indexOf(QLatin1Char(';'));
-        if (separator > 0)
-            positions << QPoint(record.left(separator).toInt(), record.mid(separator + 1).toInt());
+        if (separator <= 0)
+            return true;
+        const int star = record.indexOf(QLatin1Char('*'), separator + 1);
+        int count = 1;
+        if (star >= 0) {
+            bool ok = false;
+            count = record.mid(star + 1).toInt(&ok);
+            if (!ok || count < 1)
+                return true;
+        }
+        count = qMin(count, maxPlaces - places);
+        const QPoint point(record.left(separator).toInt(),
+                           record.mid(separator + 1, star >= 0 ? star - separator - 1 : -1).toInt());
+        if (!runs.isEmpty() && runs.constLast().first == point)
+            runs.last().second += count;
+        else
+            runs.append({point, count});
+        places += count;
         return true;
     });
-    return positions;
+    return runs;
 }
 
 void CProjectFileV3::IndexGeneralGroup(const CProject& project)

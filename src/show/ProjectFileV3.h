@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QPoint>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -109,10 +110,14 @@ public:
     bool SelectMasks() { return SelectHandle(MasksHandle); }
     bool SelectFixtureBlock() { return SelectHandle(FixtureBlockHandle); }
 
-    // Position lists "x;y|x;y..." (one pair per group index).
-    static QString PositionsToString(const QList<QPoint>& positions);
-    // Records without ";" or with it first are skipped; at most `maxRecords`.
-    static QList<QPoint> StringToPositions(const QString& text, int maxRecords);
+    // Layout places, one per group index, as runs of equal places (the
+    // place and how many groups in a row it holds).
+    using PlaceRuns = QVector<QPair<QPoint, int>>;
+    // "x;y|x;y*n|...": a record holds one place, or n in a row after "*".
+    static QString PlacesToString(const PlaceRuns& runs);
+    // Records without ";" or with it first, or with a count below 1, are
+    // skipped; at most `maxPlaces` places.
+    static PlaceRuns StringToPlaces(const QString& text, int maxPlaces);
 
     // ---- Whole project ----
     // NewDocument, then the eight sections in order. With `writeOut`, each
@@ -133,7 +138,7 @@ public:
     // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
     void WriteParams(CProject& project);
     void WritePatch(CProject& project);
-    void WritePatchedFixture(const CPatchedFixture* fixture);
+    void WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places);
     void WriteGroups(CProject& project);
     void WriteGroupView(const CGroup* group, bool general);
     void WriteSubGroups(const CGroup* group);

@@ -22,8 +22,7 @@ QString GroupKeyName(int groupIndex)
 template <typename Item>
 void PlaceAt(Item* item, int slot, const QPoint& point)
 {
-    while (item->PositionCount() <= slot)
-        item->AddPosition(item->Position(0));
+    item->AddPositions(item->Position(0), slot + 1 - item->PositionCount());
     item->SetPosition(slot, point);
 }
 

@@ -39,9 +39,10 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     qint64(1) << 16, // timeline markers
     4096,            // patch blocks
     // A member costs its places in the group's lists and its beam flags,
-    // some 36 bytes as read, and its fixture's place in the group's plan 8
-    // more: 2,048 groups of 1,024 open in 150 MB and save in 210. Room for
-    // every fixture of a rig of 2,048 in each of 1,024 groups.
+    // some 36 bytes as read, and its fixture's place in the group's plan a
+    // run of 12 more, with the run of its general place after it: 2,048
+    // groups of 1,024 open in 150 MB and save in 210. Room for every
+    // fixture of a rig of 2,048 in each of 1,024 groups.
     qint64(1) << 21, // group members
     // A generated entry costs some 56 bytes and no file: a file of a few
     // kilobytes may ask for all of them. 3,000,000 take some 170 MB, and
@@ -56,8 +57,8 @@ const qint64 kBounds[CShowBounds::KindCount] = {
 // with names of a few words: what shows saved by the program measure, with
 // room to spare. Levels are stored compressed, as two digits a byte, which
 // levels that vary from step to step do not shrink; an entry is its
-// fixture's record in the step's list, a member its id in the group's, a
-// patch block its profile with the fixtures' records.
+// fixture's record in the step's list, a member its id in the group's and
+// its place, a patch block its profile with the fixtures' records.
 const qint64 kTextBytes[CShowBounds::KindCount] = {
     512,  // pages (some 40)
     1024, // scenes (some 620)
@@ -71,7 +72,8 @@ const qint64 kTextBytes[CShowBounds::KindCount] = {
     160,  // timeline blocks (some 100)
     96,   // timeline markers (some 50)
     2048, // patch blocks (some 760 for a small profile)
-    8,    // group members (some 4)
+    32,   // group members (some 4, and its fixture's place in the group's plan
+          // with the run of its general place after it, some 24)
     // Generated steps are not written, their row is: its records of its
     // fixtures, spread over the steps it generates (some 1 an entry).
     8,    // generated entries

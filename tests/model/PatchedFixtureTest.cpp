@@ -6,6 +6,7 @@
 #include "show/EffectScene.h"
 #include "show/Scene.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace ProfileBuilder;
@@ -111,6 +112,55 @@ private slots:
         QCOMPARE(fixture.PositionCount(), 2);
         QVERIFY(fixture.RemovePosition(0));
         QCOMPARE(fixture.Position(0), QPoint(7, 8));
+    }
+
+    // Edits of the places, checked place by place against a plain list: the
+    // runs stay as few as the places allow. "+p*n" adds n places at (p, p),
+    // "sg=p" sets group g's, "-g" removes it.
+    void placesKeptAsRuns_data()
+    {
+        Columns<QString>("edits");
+        QTest::newRow("adds extend the last run") << "+1*3 +1 +2 +1*2 +3*0";
+        QTest::newRow("sets split a run at its start, middle and end") << "+1*5 s0=2 s2=3 s4=4";
+        QTest::newRow("a set back joins the run again") << "+1*5 s2=3 s2=1 s0=2 s0=1";
+        QTest::newRow("a set joins both neighbours") << "+1 +2 +1 s1=1 +2 s3=1";
+        QTest::newRow("removals empty a run and join its neighbours") << "+1 +2 +1 -1 +2*2 +1 -2 -2";
+        QTest::newRow("removals shorten a run") << "+1*4 -0 -2 -1 -0 +5";
+        QTest::newRow("outside the places nothing changes") << "+1 +2 s2=3 s-1=3 -2 --1 +4*2";
+    }
+    void placesKeptAsRuns()
+    {
+        const auto [edits] = Row<QString>("edits");
+        CPatchedFixture fixture(0, 0);
+        QList<QPoint> plain;
+        for (const QString& edit : edits.split(QLatin1Char(' '))) {
+            const QStringList parts = edit.mid(1).split(QRegularExpression(QStringLiteral("[*=]")));
+            const int first = parts.value(0).toInt();
+            if (edit.startsWith(QLatin1Char('+'))) {
+                const int count = parts.size() > 1 ? parts[1].toInt() : 1;
+                fixture.AddPositions(QPoint(first, first), count);
+                for (int i = 0; i < count; ++i)
+                    plain << QPoint(first, first);
+            } else if (edit.startsWith(QLatin1Char('s'))) {
+                const QPoint point(parts[1].toInt(), parts[1].toInt());
+                const bool inside = first >= 0 && first < plain.size();
+                QCOMPARE(fixture.SetPosition(first, point), inside);
+                if (inside)
+                    plain[first] = point;
+            } else {
+                const bool inside = first >= 0 && first < plain.size();
+                QCOMPARE(fixture.RemovePosition(first), inside);
+                if (inside)
+                    plain.removeAt(first);
+            }
+            QCOMPARE(fixture.PositionCount(), plain.size());
+            int changes = 0;
+            for (int g = -1; g <= plain.size(); ++g) {
+                QCOMPARE(fixture.Position(g), plain.value(g));
+                changes += g > 0 && g < plain.size() && plain[g] != plain[g - 1];
+            }
+            QCOMPARE(fixture.Runs().size(), plain.isEmpty() ? 0 : changes + 1);
+        }
     }
 
     void channelsServeSelectedBeams()

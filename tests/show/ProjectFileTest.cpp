@@ -361,6 +361,12 @@ private slots:
         // Members placed at their cells, as saving places them.
         for (CPatchedFixture* member : rig.project.m_generalGroup->m_matrices[0]->Members())
             member->SetPosition(0, rig.project.m_generalGroup->m_matrices[0]->CellOfFixture(member));
+        // A1 and B1 are not in Front, whose plan never shows them: the file
+        // keeps their general place there.
+        for (int id : {1, 2}) {
+            CPatchedFixture* outside = rig.project.m_generalGroup->FindFixture(id);
+            outside->SetPosition(1, outside->Position(0));
+        }
         const QStringList before = Describe(rig.project);
 
         const QString first = Path(QStringLiteral("round1.kv3"));
@@ -462,7 +468,11 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(project.m_generalGroup->FindFixture(5 + i)->Position(0), QPoint(20 * (i % 2), 20 * (i / 2)));
         const QDomElement a1 = Children(patch, QStringLiteral("ZKFixtures"))[0].firstChildElement(QStringLiteral("ZKFixture"));
-        QCOMPARE(a1.attribute(QStringLiteral("ZKPosition")), QStringLiteral("10;20|-5;7"));
+        // A1 is not in Front: its general place stands there too, one run of
+        // two places. A2 is.
+        QCOMPARE(a1.attribute(QStringLiteral("ZKPosition")), QStringLiteral("10;20*2"));
+        const QDomElement a2 = Children(Children(patch, QStringLiteral("ZKFixtures"))[0], QStringLiteral("ZKFixture"))[1];
+        QCOMPARE(a2.attribute(QStringLiteral("ZKPosition")), QStringLiteral("30;60|-15;21"));
         QCOMPARE(a1.attribute(QStringLiteral("ZKInvPan")), QStringLiteral("0"));
     }
 
@@ -512,6 +522,33 @@ private slots:
         QCOMPARE(nullConfig.attribute(QStringLiteral("ZKFixtPath")), QString());
         const QDomElement params = LoadRoot(path, doc).firstChildElement(QStringLiteral("ZKParams"));
         QCOMPARE(params.attribute(QStringLiteral("ZKDmxConfig")), QStringLiteral("2;0;0;-1;-1;-1|1;2;3;4;5;6"));
+    }
+
+    // Layout places as a file lists them: a record a place, or a run of
+    // equal places after "*"; records the reader cannot take are skipped,
+    // and no item reads more places than a show has groups.
+    void placeRecords_data()
+    {
+        Columns<QString, int, QString>("text", "maxPlaces", "runs");
+        QTest::newRow("one a record, as earlier builds wrote") << "5;6|7;8|7;8" << 9 << "5;6*1 7;8*2";
+        QTest::newRow("runs") << "5;6*3|-7;8|-7;8*2|5;6" << 9 << "5;6*3 -7;8*3 5;6*1";
+        QTest::newRow("counts that are no count") << "1;1*0|2;2*-3|3;3*|4;4*x|5;5*2" << 9 << "5;5*2";
+        QTest::newRow("records without x") << ";9|1;2*2|*4|9" << 9 << "1;2*2";
+        QTest::newRow("no more places than groups") << "1;1*3|2;2*5000|3;3" << 5 << "1;1*3 2;2*2";
+        QTest::newRow("a count past any int") << "1;1*99999999999|2;2" << 4097 << "2;2*1";
+        QTest::newRow("nothing") << "" << 9 << "";
+    }
+    void placeRecords()
+    {
+        const auto [text, maxPlaces, runs] = Row<QString, int, QString>("text", "maxPlaces", "runs");
+        QStringList read;
+        for (const auto& run : CProjectFileV3::StringToPlaces(text, maxPlaces))
+            read << QStringLiteral("%1;%2*%3").arg(run.first.x()).arg(run.first.y()).arg(run.second);
+        QCOMPARE(read.join(QLatin1Char(' ')), runs);
+        // What the writer makes of them reads back the same.
+        const CProjectFileV3::PlaceRuns parsed = CProjectFileV3::StringToPlaces(text, maxPlaces);
+        if (!parsed.isEmpty())
+            QCOMPARE(CProjectFileV3::StringToPlaces(CProjectFileV3::PlacesToString(parsed), maxPlaces), parsed);
     }
 
     // A file made by hand from the layout, not by our writer.

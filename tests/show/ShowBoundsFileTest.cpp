@@ -771,27 +771,73 @@ private slots:
         QCOMPARE(&group->m_fixtures.constFirst(), members);
     }
 
-    // A place in every group's plan for each fixture: read in the room of
-    // their count, not in lists grown a place at a time.
-    void fixturePlacesTakeTheirOwnRoom()
+    // Every slot patched with a dimmer and groups added by the command, each
+    // of two fixtures moved in its plan, the general plan moved now and then
+    // in between: a fixture has a place in every group's plan, and the
+    // show saves, opens and saves the same bytes, at any universe count. A
+    // fixture keeps its place in the groups that hold it; the others never
+    // show it, and it reads its general place there. Places cost what
+    // differs, not a place per group: the memory of the open is bounded by
+    // the fixtures, not fixtures times groups.
+    void everySlotInManyGroupsSavesAndOpens_data()
     {
-        CPlaybackRig rig(1);
+        Columns<int, int>("universes", "groups");
+        QTest::newRow("4 universes, every group") << 4 << int(B::Bound(B::Groups));
+        QTest::newRow("64 universes, 256 groups") << 64 << 256;
+    }
+    void everySlotInManyGroupsSavesAndOpens()
+    {
+        const auto [universes, groups] = Row<int, int>("universes", "groups");
+        CPlaybackRig rig(universes);
         CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
-        FillToBound(rig.project, B::Groups);
-        const int places = int(B::Bound(B::Groups)) + 1;
-        for (int f = 0; f < 500; ++f) {
-            CPatchedFixture* fixture = rig.AddFixture(profile, 0, f);
-            for (int g = fixture->PositionCount(); g < places; ++g)
-                fixture->AddPosition(g, f);
+        const QList<CPatchedFixture*> fixtures = rig.Fill(profile, 1);
+        const int count = fixtures.size();
+        const auto place = [](int f, int shift) { return QPoint(20 * (f % 64) + shift, 20 * (f / 64)); };
+        for (int f = 0; f < count; ++f)
+            fixtures[f]->SetPosition(0, place(f, 0));
+        CProject& project = rig.project;
+        for (int g = 1; g <= groups; ++g) {
+            if (g % 64 == 0) {
+                for (int f = 0; f < count; ++f)
+                    fixtures[f]->SetPosition(0, place(f, g));
+            }
+            project.SetCurrentGroup(0);
+            // In the patch's order, which the open gives a group's list.
+            const int a = g % count, b = (g * 7 + 1) % count;
+            project.m_generalGroup->m_selectedFixtures = {fixtures[qMin(a, b)], fixtures[qMax(a, b)]};
+            QVERIFY(project.AddGroup(QStringLiteral("G")));
+            fixtures[g % count]->SetPosition(g, QPoint(g, 5));
         }
-        CPlaybackRig opened(1);
-        const qint64 heap = HeapToReopen(rig, opened, "places.kv3");
+
+        CPlaybackRig opened(universes);
+        const qint64 heap = HeapToReopen(rig, opened, "slots.kv3");
         QVERIFY(heap >= 0);
-        const CPatchedFixture* last = opened.project.m_generalGroup->m_fixtures.last();
-        QCOMPARE(last->PositionCount(), places);
-        QCOMPARE(last->Position(places - 1), QPoint(places - 1, 499));
-        // 8 bytes a place, and little for the rest of the show.
-        QVERIFY2(heap < qint64(500) * places * 10, QByteArray::number(heap));
+        // Some 340 bytes a fixture and 700 a group; a place a group would
+        // take 8 bytes times fixtures times groups more.
+        QVERIFY2(heap < qint64(count) * 512 + qint64(groups) * 1024, QByteArray::number(heap));
+        const QList<CPatchedFixture*>& read = opened.project.m_generalGroup->m_fixtures;
+        QCOMPARE(read.size(), count);
+        QCOMPARE(opened.project.m_groups.size(), groups + 1);
+        int runs = 0;
+        for (int f = 0; f < count; ++f) {
+            QCOMPARE(read[f]->PositionCount(), groups + 1);
+            runs += read[f]->Runs().size();
+        }
+        // A run for each fixture, and two for each place of a member.
+        QVERIFY2(runs <= count + 4 * groups, QByteArray::number(runs));
+        const auto reopened = [&](int f) { return opened.project.m_generalGroup->FindFixture(fixtures[f % count]->m_id); };
+        for (int g = 1; g <= groups; ++g) {
+            const CGroup* group = opened.project.m_groups[g];
+            QCOMPARE(group->m_fixtures.size(), 2);
+            QCOMPARE(reopened(g)->Position(g), QPoint(g, 5));
+            QCOMPARE(reopened(g * 7 + 1)->Position(g), fixtures[(g * 7 + 1) % count]->Position(g));
+            const CPatchedFixture* outside = reopened(g + 2);
+            if (!group->m_fixtures.contains(const_cast<CPatchedFixture*>(outside)))
+                QCOMPARE(outside->Position(g), outside->Position(0));
+        }
+        const QString again = m_dir.filePath(QStringLiteral("slots2.kv3"));
+        QVERIFY(opened.project.SaveProject(again));
+        QVERIFY(ReadBytes(m_dir.filePath(QStringLiteral("slots.kv3"))) == ReadBytes(again));
     }
 
     void groupMembersPastTheBoundAreRefused()

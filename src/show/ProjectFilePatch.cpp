@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,12 @@ constexpr int kMaxZoomPercent = 10000;
 constexpr int kMaxLayoutExtent = 1 << 24;
 // Cell of a matrix member in layout pixels per beam-grid step.
 constexpr int kMatrixCellPixels = 20;
+
+// A block of the patch is read as one tree, some 6 KB a fixture as the
+// reader weighs it: one profile patched into every slot of 128 universes
+// would make a block past what a tree may take. Past this many fixtures, a
+// block holds the rest in parts of as many, each read apart.
+constexpr int kFixturesPerPart = 4096;
 
 // Layout positions of one fixture or matrix: one per group, the general
 // group's and every one of the user's the show may hold.
@@ -222,23 +229,43 @@ void CProjectFileV3::WritePatch(CProject& project)
             SetAttrString(QStringLiteral("ZKPosition"), PlacesToString(members.PlacesOf(*block.matrix)));
         }
         SelectFixtureBlock();
-        for (CPatchedFixture* fixture : block.fixtures) {
+        // Each member's cell, found once: a search of the members for each
+        // one would make a save of a large matrix quadratic.
+        QHash<const CPatchedFixture*, QPoint> cells;
+        if (block.matrix) {
+            const QList<CPatchedFixture*>& matrixMembers = block.matrix->Members();
+            for (int m = matrixMembers.size() - 1; m >= 0; --m)
+                cells.insert(matrixMembers[m], block.matrix->MemberCell(m).topLeft());
+        }
+        Handle parent = FixtureBlockHandle;
+        for (int f = 0; f < block.fixtures.size(); ++f) {
+            if (f > 0 && f % kFixturesPerPart == 0) {
+                if (parent == FixturePartHandle)
+                    WrittenOut(Element(FixturePartHandle));
+                else
+                    Create(QStringLiteral("ZKMoreFixtures"), FixtureBlockHandle, FixturePartsHandle);
+                Create(QStringLiteral("ZKFixturePart"), FixturePartsHandle, FixturePartHandle);
+                parent = FixturePartHandle;
+            }
+            CPatchedFixture* fixture = block.fixtures[f];
             if (block.matrix) {
                 // A member is placed by its cell, whatever its item shows.
-                const QPoint cell = block.matrix->CellOfFixture(fixture);
+                const QPoint cell = cells.value(fixture);
                 if (!fixture->SetPosition(0, cell))
                     fixture->AddPosition(cell);
             }
-            WritePatchedFixture(fixture, members.PlacesOf(*fixture));
+            WritePatchedFixture(fixture, members.PlacesOf(*fixture), parent);
         }
+        if (parent == FixturePartHandle)
+            WrittenOut(Element(FixturePartHandle));
         WrittenOut(Element(FixtureBlockHandle));
     }
     SelectRoot();
 }
 
-void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places)
+void CProjectFileV3::WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places, Handle parent)
 {
-    Create(QStringLiteral("ZKFixture"), FixtureBlockHandle);
+    Create(QStringLiteral("ZKFixture"), parent);
     SetAttrString(QStringLiteral("ZKName"), fixture->m_name);
     SetAttrInt(QStringLiteral("ZKAddress"), fixture->m_address);
     SetAttrInt(QStringLiteral("ZKUniverse"), fixture->m_universe);
@@ -368,6 +395,7 @@ bool CProjectFileV3::readPatch(CProject& project)
     }
 
     int highestUniverse = -1;
+    int parts = 0;
     CheckChildCount(QStringLiteral("ZKFixtures"), CShowBounds::PatchBlocks);
     m_patchBlocks = ForEachChild(QStringLiteral("ZKFixtures"), [&] {
         m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
@@ -395,39 +423,56 @@ bool CProjectFileV3::readPatch(CProject& project)
         if (!profile)
             return; // without its profile no fixture of the block knows its channels
 
-        CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
-        CFixtureMatrix* matrix = nullptr;
+        // Held here until its members are read: a part refused on the way
+        // leaves nothing behind.
+        std::unique_ptr<CFixtureMatrix> matrix;
         if (hasMatrix && columns >= 1 && rows >= 1 && !m_matrixIds.contains(matrixId)) {
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
-            matrix = new CFixtureMatrix(profile, matrixId, columns, rows, drawType);
+            matrix = std::make_unique<CFixtureMatrix>(profile, matrixId, columns, rows, drawType);
             for (const auto& run : qAsConst(matrixPlaces))
                 matrix->AddPositions(run.first, run.second);
         }
         const QSize cellSize = profile->GetBeamsRect(kMatrixCellPixels, kMatrixCellPixels).size();
 
-        ForEachChild(QStringLiteral("ZKFixture"), [&] {
-            CPatchedFixture* fixture = readFixture(project, profile);
-            if (!fixture)
-                return;
-            // New, so no member yet: appended without the membership search,
-            // which would make a large patch quadratic.
-            general->m_fixtures << fixture;
-            general->m_beamFlags << fixture->BeamFlags();
-            highestUniverse = qMax(highestUniverse, fixture->m_universe);
-            if (matrix) {
-                fixture->m_matrixId = matrixId;
-                matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
-            }
-        });
+        const auto readFixtures = [&] {
+            CountBeamFlags(qint64(CountChildren(QStringLiteral("ZKFixture"))) * profile->BeamCount());
+            ForEachChild(QStringLiteral("ZKFixture"), [&] {
+                CPatchedFixture* fixture = readFixture(project, profile);
+                if (!fixture)
+                    return;
+                // New, so no member yet: appended without the membership
+                // search, which would make a large patch quadratic.
+                general->m_fixtures << fixture;
+                general->m_beamFlags << fixture->BeamFlags();
+                highestUniverse = qMax(highestUniverse, fixture->m_universe);
+                if (matrix) {
+                    fixture->m_matrixId = matrixId;
+                    matrix->AddMember(fixture, QRect(fixture->Position(0), cellSize));
+                }
+            });
+        };
+        readFixtures();
+        if (SelectElement(QStringLiteral("ZKMoreFixtures"), -1)) {
+            // Each part follows a block's or a part's worth of fixtures: a
+            // document of no more nodes holds no more parts.
+            parts += CountChildren(QStringLiteral("ZKFixturePart"));
+            if (parts > CXmlDocument::kMaxDocumentNodes / kFixturesPerPart)
+                throw CFileRefused(GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxDocumentNodes));
+            ForEachChild(QStringLiteral("ZKFixturePart"), [&] {
+                m_patchRecords += CountChildren(QStringLiteral("ZKFixture"));
+                readFixtures();
+            });
+            SelectElement(QStringLiteral(".."));
+        }
         if (matrix && matrix->MemberCount() == 0) {
             // Every member was left out: the matrix goes with them, so that
             // groups and effects that name it let go of it now and the next
             // save writes what the next open reads.
-            delete matrix;
+            matrix.reset();
         } else if (matrix) {
             matrix->OrderMembers();
-            general->m_matrices << matrix;
+            general->m_matrices << matrix.release();
             m_matrixIds.insert(matrixId);
         }
     });

@@ -18,7 +18,7 @@ CXmlDocument::SDeferredChildren CProjectFileV3::ShowDocument()
 {
     SDeferredChildren show;
     show.cuts = {{{{"ZKPages", "ZKPage"}, {"ZKScenes", "ZKScene"}, {"ZKSteps", "ZKStep"}}},
-                 {{{"ZKPatch", "ZKFixtures"}}},
+                 {{{"ZKPatch", "ZKFixtures"}, {"ZKMoreFixtures", "ZKFixturePart"}}},
                  {{{"ZKGroups", "ZKGroup"}}},
                  {{{"ZKEffScenes", "ZKEffScene"}}},
                  {{{"ZKFadingButs", "ZKFadingBut"}}},

@@ -52,6 +52,8 @@ public:
         ParamsHandle,
         PatchHandle,
         FixtureBlockHandle,   // "ZKFixtures" of the patch
+        FixturePartsHandle,   // "ZKMoreFixtures" of a block
+        FixturePartHandle,    // "ZKFixturePart"
         GroupsHandle,
         GroupHandle,          // "ZKGlobalGroup" or "ZKGroup"
         SubGroupsHandle,
@@ -138,7 +140,7 @@ public:
     // ---- Writers (ProjectFileV3.cpp, ProjectFilePatch.cpp) ----
     void WriteParams(CProject& project);
     void WritePatch(CProject& project);
-    void WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places);
+    void WritePatchedFixture(const CPatchedFixture* fixture, const PlaceRuns& places, Handle parent);
     void WriteGroups(CProject& project);
     void WriteGroupView(const CGroup* group, bool general);
     void WriteSubGroups(const CGroup* group);

@@ -131,6 +131,14 @@ private slots:
                               << GetLangText(Txt::DocumentTooDeep).arg(CXmlDocument::kMaxDepth);
         QTest::newRow("beam flags") << BeamFlagBomb(131000)
                                     << CShowBounds::BuffersTooLarge();
+        // Each part of a patch block follows 4,096 fixtures of it. The
+        // block's matrix, made first, goes with the refusal.
+        QTest::newRow("parts of a patch block past any document")
+            << "<ZKFile Version=\"2.0\"><ZKPatch><ZKFixtures><ZKLibrary ZKMatrixId=\"1\"><ZKMatrix ZKMatrixSizeX=\"1\""
+                   " ZKMatrixSizeY=\"1\"/><ZKProfile><ZKProperties/></ZKProfile></ZKLibrary><ZKMoreFixtures>"
+                   + QByteArray("<ZKFixturePart/>").repeated(CXmlDocument::kMaxDocumentNodes / 4096 + 1)
+                   + "</ZKMoreFixtures></ZKFixtures></ZKPatch></ZKFile>"
+            << GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxDocumentNodes);
         QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << GetLangText(Txt::NotAProjectFile);
         for (const CHostileXml& document : HostileXmlDocuments())
             QTest::newRow(document.name) << document.xml << document.Error();

@@ -1007,8 +1007,21 @@ private slots:
                                                 "<ZKFixture ZKId=\"9\" ZKAddress=\"20\"/></ZKFixtures>")
                                      .arg(rgb);
         QTest::newRow("first member left out") << free << "ZKFixtures=\"1|2|3\"" << "2,3" << "" << 1;
-        QTest::newRow("every member of a matrix left out")
-            << free + matrices << "ZKFixtures=\"3|7|2\" ZKMatrix=\"4|6\"" << "2,3" << "6" << 3;
+        // A block's fixtures past its first go in parts of it, read apart;
+        // without the block's profile, they are not patched either.
+        const QString part = QStringLiteral("<ZKMoreFixtures><ZKFixturePart><ZKFixture ZKId=\"5\" ZKAddress=\"9\"/>"
+                                            "</ZKFixturePart></ZKMoreFixtures></ZKFixtures>");
+        QTest::newRow("a part of a block")
+            << QString(free).replace(QLatin1String("</ZKFixtures>"), part) << "ZKFixtures=\"1|2|3|5\"" << "2,3,5" << ""
+            << 1;
+        QTest::newRow("a part of a block without its profile")
+            << free + "<ZKFixtures>" + part << "ZKFixtures=\"1|2|3|5\"" << "2,3" << "" << 1;
+        const QString matrix = QStringLiteral("<ZKFixtures><ZKLibrary ZKMatrixId=\"6\">%1"
+                                              "<ZKMatrix ZKMatrixSizeX=\"2\" ZKMatrixSizeY=\"1\"/></ZKLibrary>"
+                                              "<ZKFixture ZKId=\"7\" ZKAddress=\"511\"/>")
+                                   .arg(rgb);
+        QTest::newRow("a matrix's member in a part of its block")
+            << free + matrix + part << "ZKFixtures=\"3|5|2\" ZKMatrix=\"6\"" << "2,3,5" << "6" << 2;
     }
     void whatRemainsOfAPatchWithFixturesLeftOutSavesAlike()
     {

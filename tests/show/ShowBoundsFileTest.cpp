@@ -329,6 +329,16 @@ class ShowBoundsFileTest : public QObject
         return opened.project.OpenProject(path) ? HeapInUse() - heap : -1;
     }
 
+    // Saves the rig's show, opens it in `opened` and saves that again: true
+    // when both saves wrote the same bytes.
+    bool SavedAlikeAfterOpen(CPlaybackRig& rig, CPlaybackRig& opened, const char* name)
+    {
+        const QString first = m_dir.filePath(QLatin1String(name));
+        const QString second = first + QStringLiteral(".again");
+        return rig.project.SaveProject(first) && opened.project.OpenProject(first)
+            && opened.project.SaveProject(second) && ReadBytes(first) == ReadBytes(second);
+    }
+
 private slots:
     // The capacities as an operator reads them, a console's published ones:
     // every other test reads them from the table.
@@ -556,19 +566,21 @@ private slots:
         QVERIFY(ReadBytes(first) == ReadBytes(second));
     }
 
-    // A show of a few kilobytes of file may make a text past the bounds of
-    // reading: fixtures are one-channel, each of nine nodes, all in one
-    // patch block, whose tree would take more than a tree may. The save is
-    // refused in the reader's words and keeps the file it had.
+    // A show the model holds may make a text past the bounds of reading:
+    // one-channel fixtures, many to a slot, each of ten nodes, more than a
+    // document holds. The save is refused in the reader's words as soon as
+    // it is past them, and keeps the file it had.
     void saveOfATextPastTheBoundsStopsThere()
     {
         CPlaybackRig rig(1);
         CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
-        const int fixtures = CXmlDocument::kMaxNodes / 7;
-        for (int f = 0; f < fixtures; ++f)
-            rig.AddFixture(profile, 0, f % 512);
-        const QString tooMany =
-            GetLangText(Txt::DocumentNeedsTooMuchMemory).arg(CXmlDocument::kMaxTreeBytes / (1024 * 1024));
+        CGroup* general = rig.project.m_generalGroup;
+        for (int f = 0; f < CXmlDocument::kMaxDocumentNodes / 9; ++f) {
+            auto* fixture = new CPatchedFixture(f % 512, 0, f + 1, -1, QString(), profile, false, false, 0);
+            general->m_fixtures << fixture;
+            general->m_beamFlags << fixture->BeamFlags();
+        }
+        const QString tooMany = GetLangText(Txt::DocumentTooManyElements).arg(CXmlDocument::kMaxDocumentNodes);
         const QString path = m_dir.filePath(QStringLiteral("kept.kv3"));
         QVERIFY(CPlaybackRig(1).project.SaveProject(path));
         const QByteArray kept = ReadBytes(path);
@@ -838,6 +850,48 @@ private slots:
         const QString again = m_dir.filePath(QStringLiteral("slots2.kv3"));
         QVERIFY(opened.project.SaveProject(again));
         QVERIFY(ReadBytes(m_dir.filePath(QStringLiteral("slots.kv3"))) == ReadBytes(again));
+    }
+
+    // One profile patched into every slot of 128 universes, alone or as one
+    // matrix: a block of the patch no tree could hold, written in blocks
+    // that continue it, and read back as the one profile or matrix.
+    void oneProfileInEverySlotSavesAndOpens_data()
+    {
+        Columns<bool>("matrix");
+        QTest::newRow("free fixtures") << false;
+        QTest::newRow("a matrix of 256 by 256") << true;
+    }
+    void oneProfileInEverySlotSavesAndOpens()
+    {
+        const auto [asMatrix] = Row<bool>("matrix");
+        CPlaybackRig rig(128);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        const QList<CPatchedFixture*> fixtures = rig.Fill(profile, 1);
+        if (asMatrix) {
+            auto* matrix = new CFixtureMatrix(profile, 1, 256, 256, 0);
+            matrix->AddPosition(5, 6);
+            rig.project.m_generalGroup->m_matrices << matrix;
+            for (int f = 0; f < fixtures.size(); ++f) {
+                fixtures[f]->m_matrixId = 1;
+                matrix->AddMember(fixtures[f], QRect(20 * (f % 256), 20 * (f / 256), 20, 20));
+            }
+            matrix->OrderMembers();
+        }
+        CPlaybackRig opened(128);
+        QVERIFY(SavedAlikeAfterOpen(rig, opened, "slots.kv3"));
+        QCOMPARE(opened.project.m_library.size(), 1);
+        const QList<CPatchedFixture*>& read = opened.project.m_generalGroup->m_fixtures;
+        QCOMPARE(read.size(), fixtures.size());
+        QCOMPARE(read.last()->m_id, fixtures.last()->m_id);
+        QCOMPARE(read.last()->Profile(), opened.project.m_library.first());
+        QCOMPARE(opened.project.m_generalGroup->m_matrices.size(), asMatrix ? 1 : 0);
+        if (asMatrix) {
+            const CFixtureMatrix* matrix = opened.project.m_generalGroup->m_matrices.first();
+            QCOMPARE(matrix->MemberCount(), fixtures.size());
+            QCOMPARE(matrix->Position(0), QPoint(5, 6));
+            QCOMPARE(matrix->CellOfFixture(read.last()), QPoint(255 * 20, 255 * 20));
+            QCOMPARE(read.last()->m_matrixId, 1);
+        }
     }
 
     void groupMembersPastTheBoundAreRefused()

@@ -144,16 +144,18 @@ void CEditSceneWnd::OnSelStepChanged()
     // The current row goes last: its first step becomes the current step.
     const int current = m_steps->currentRow();
     bool currentSelected = false;
+    QList<int> rows;
     for (const QTableWidgetItem* item : m_steps->selectedItems()) {
         if (item->column() != 0)
             continue;
         if (item->row() == current)
             currentSelected = true;
         else
-            m_scene->SelectRow(item->row());
+            rows << item->row();
     }
     if (currentSelected)
-        m_scene->SelectRow(current);
+        rows << current;
+    m_scene->SelectRows(rows);
     m_project.RefreshEditLayer(true);
     UpdateActions();
     m_lastUndoKind = 0;

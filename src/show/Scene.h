@@ -305,6 +305,8 @@ public:
     // Makes the row's first step current and adds the row's steps to the
     // selection; a missing row only clears the current step.
     void SelectRow(int row);
+    // SelectRow for each row in turn.
+    void SelectRows(const QList<int>& rows);
     void ClearSelection();
     int EffectCount() const { return m_effects.size(); }
     // A new current step after the row's last step (first for a missing

@@ -269,16 +269,34 @@ int CScene::StepToRow(const CSceneStep* step) const
 
 void CScene::SelectRow(int row)
 {
-    const int first = RowToStepIndex(row);
-    if (first < 0) {
-        m_currentStep = nullptr;
-        return;
-    }
-    m_currentStep = m_steps.at(first);
-    const int end = RowEnd(m_steps, first);
-    for (int i = first; i < end; ++i) {
-        if (!m_selection.contains(m_steps.at(i)))
-            m_selection << m_steps.at(i);
+    SelectRows({row});
+}
+
+void CScene::SelectRows(const QList<int>& rows)
+{
+    // Where each row starts, found in one pass, and the steps selected in
+    // a set: a search for each row and each step would make selecting every
+    // row of a scene of many steps take minutes.
+    QVector<int> starts;
+    for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i))
+        starts << i;
+    QSet<const CSceneStep*> selected;
+    for (const CSceneStep* step : qAsConst(m_selection))
+        selected.insert(step);
+    for (int row : rows) {
+        if (row < 0 || row >= starts.size()) {
+            m_currentStep = nullptr;
+            continue;
+        }
+        const int first = starts.at(row);
+        m_currentStep = m_steps.at(first);
+        const int end = RowEnd(m_steps, first);
+        for (int i = first; i < end; ++i) {
+            if (!selected.contains(m_steps.at(i))) {
+                selected.insert(m_steps.at(i));
+                m_selection << m_steps.at(i);
+            }
+        }
     }
 }
 

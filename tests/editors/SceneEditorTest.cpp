@@ -117,6 +117,29 @@ private slots:
         QVERIFY(!(table->item(1, 2)->flags() & Qt::ItemIsEditable));
     }
 
+    // Rows selected in any order: each row's steps are selected, and the
+    // current row's first step is the current step.
+    void theCurrentRowGivesTheCurrentStep_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("down") << QList<int>{0, 2};
+        QTest::newRow("up") << QList<int>{2, 0};
+        QTest::newRow("from the middle") << QList<int>{1, 2, 0};
+    }
+    void theCurrentRowGivesTheCurrentStep()
+    {
+        QFETCH(QList<int>, rows);
+        CSceneEditorRig r;
+        r.Open(0, "0/1000 0/2000 0/3000");
+        QTableWidget* table = r.editor->StepsTable();
+        table->clearSelection();
+        for (int row : rows)
+            table->setCurrentCell(row, 0, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const CScene* scene = r.editor->Scene();
+        QCOMPARE(scene->m_currentStep, scene->m_steps[rows.last()]);
+        QCOMPARE(scene->m_selection.size(), rows.size());
+    }
+
     void clipboard()
     {
         CSceneEditorRig r;

@@ -149,6 +149,15 @@ private slots:
         QCOMPARE(s.scene->m_selection.size(), 3);
         s.scene->ClearSelection();
         QVERIFY(s.scene->m_selection.isEmpty());
+
+        // Several rows at once, as the editor selects them: each in turn,
+        // the last one's first step current.
+        s.scene->SelectRows({3, s.scene->RowCount(), 0, 3, 1});
+        QCOMPARE(s.scene->m_selection, QList<CSceneStep*>({s.e, s.a, s.b, s.c}));
+        QCOMPARE(s.scene->m_currentStep, s.b);
+        s.scene->SelectRows({2, s.scene->RowCount()});
+        QCOMPARE(s.scene->m_selection, QList<CSceneStep*>({s.e, s.a, s.b, s.c, s.d}));
+        QCOMPARE(s.scene->m_currentStep, nullptr);
     }
 
     void insertingStepsAfterARow()

@@ -853,8 +853,8 @@ private slots:
     }
 
     // One profile patched into every slot of 128 universes, alone or as one
-    // matrix: a block of the patch no tree could hold, written in blocks
-    // that continue it, and read back as the one profile or matrix.
+    // matrix: a block of the patch no tree could hold, written in parts
+    // read apart, and read back as the one profile or matrix.
     void oneProfileInEverySlotSavesAndOpens_data()
     {
         Columns<bool>("matrix");

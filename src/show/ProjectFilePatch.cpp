@@ -121,14 +121,7 @@ public:
         CProjectFileV3::PlaceRuns runs;
         const int count = item.PositionCount();
         const QPoint general = item.Position(0);
-        const auto put = [&runs](const QPoint& point, int places) {
-            if (places <= 0)
-                return;
-            if (!runs.isEmpty() && runs.constLast().first == point)
-                runs.last().second += places;
-            else
-                runs.append({point, places});
-        };
+        const auto put = [&runs](const QPoint& point, int places) { CProjectFileV3::AddPlaces(runs, point, places); };
         put(general, qMin(count, 1));
         int next = 1;
         const auto first = std::lower_bound(m_members.cbegin(), m_members.cend(), std::make_pair(&item, 0));

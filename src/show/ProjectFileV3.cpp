@@ -85,6 +85,16 @@ QString CProjectFileV3::PlacesToString(const PlaceRuns& runs)
     return text;
 }
 
+void CProjectFileV3::AddPlaces(PlaceRuns& runs, const QPoint& point, int count)
+{
+    if (count <= 0)
+        return;
+    if (!runs.isEmpty() && runs.constLast().first == point)
+        runs.last().second += count;
+    else
+        runs.append({point, count});
+}
+
 CProjectFileV3::PlaceRuns CProjectFileV3::StringToPlaces(const QString& text, int maxPlaces)
 {
     PlaceRuns runs;
@@ -106,10 +116,7 @@ CProjectFileV3::PlaceRuns CProjectFileV3::StringToPlaces(const QString& text, in
         count = qMin(count, maxPlaces - places);
         const QPoint point(record.left(separator).toInt(),
                            record.mid(separator + 1, star >= 0 ? star - separator - 1 : -1).toInt());
-        if (!runs.isEmpty() && runs.constLast().first == point)
-            runs.last().second += count;
-        else
-            runs.append({point, count});
+        AddPlaces(runs, point, count);
         places += count;
         return true;
     });

@@ -115,6 +115,8 @@ public:
     // Layout places, one per group index, as runs of equal places (the
     // place and how many groups in a row it holds).
     using PlaceRuns = QVector<QPair<QPoint, int>>;
+    // Appends `count` places at the point, to the last run when it holds it.
+    static void AddPlaces(PlaceRuns& runs, const QPoint& point, int count);
     // "x;y|x;y*n|...": a record holds one place, or n in a row after "*".
     static QString PlacesToString(const PlaceRuns& runs);
     // Records without ";" or with it first, or with a count below 1, are

@@ -280,9 +280,7 @@ void CScene::SelectRows(const QList<int>& rows)
     QVector<int> starts;
     for (int i = 0; i < m_steps.size(); i = RowEnd(m_steps, i))
         starts << i;
-    QSet<const CSceneStep*> selected;
-    for (const CSceneStep* step : qAsConst(m_selection))
-        selected.insert(step);
+    QSet<const CSceneStep*> selected(m_selection.cbegin(), m_selection.cend());
     for (int row : rows) {
         if (row < 0 || row >= starts.size()) {
             m_currentStep = nullptr;

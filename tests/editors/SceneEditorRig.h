@@ -81,7 +81,7 @@ public:
         return reds.join(QLatin1Char(','));
     }
 
-    void SelectRows(std::initializer_list<int> rows)
+    void SelectRows(const QList<int>& rows)
     {
         QTableWidget* table = editor->StepsTable();
         table->clearSelection();

@@ -131,10 +131,7 @@ private slots:
         QFETCH(QList<int>, rows);
         CSceneEditorRig r;
         r.Open(0, "0/1000 0/2000 0/3000");
-        QTableWidget* table = r.editor->StepsTable();
-        table->clearSelection();
-        for (int row : rows)
-            table->setCurrentCell(row, 0, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        r.SelectRows(rows);
         const CScene* scene = r.editor->Scene();
         QCOMPARE(scene->m_currentStep, scene->m_steps[rows.last()]);
         QCOMPARE(scene->m_selection.size(), rows.size());

@@ -541,12 +541,12 @@ private slots:
     void placeRecords()
     {
         const auto [text, maxPlaces, runs] = Row<QString, int, QString>("text", "maxPlaces", "runs");
+        const CProjectFileV3::PlaceRuns parsed = CProjectFileV3::StringToPlaces(text, maxPlaces);
         QStringList read;
-        for (const auto& run : CProjectFileV3::StringToPlaces(text, maxPlaces))
+        for (const auto& run : parsed)
             read << QStringLiteral("%1;%2*%3").arg(run.first.x()).arg(run.first.y()).arg(run.second);
         QCOMPARE(read.join(QLatin1Char(' ')), runs);
         // What the writer makes of them reads back the same.
-        const CProjectFileV3::PlaceRuns parsed = CProjectFileV3::StringToPlaces(text, maxPlaces);
         if (!parsed.isEmpty())
             QCOMPARE(CProjectFileV3::StringToPlaces(CProjectFileV3::PlacesToString(parsed), maxPlaces), parsed);
     }

@@ -269,6 +269,7 @@ bool CEditSceneWnd::RoomForPaste(const QList<CSceneStep*>& pasted) const
         return true;
     CShowBounds::SStepGrowth growth;
     growth.maskBytes = CShowBounds::MaskBytesAdded(*m_scene, pasted);
+    growth.effectFixtures = CShowBounds::EffectFixturesOf(pasted);
     const QSet<const CSceneStep*> own(m_scene->m_steps.cbegin(), m_scene->m_steps.cend());
     const CSceneStep* first = m_scene->m_steps.value(0);
     // The runs of PasteSteps: each after one from a step not of the scene

@@ -779,6 +779,17 @@ SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, 
     const CGeneratedStepWriter writer(project, engine, scene, nullptr, place.position);
     if (!writer.HasFixtures())
         return plan;
+    // The row keeps a copy of the effect and its selection; the one it
+    // replaces goes with each run of steps it made.
+    growth.effectFixtures = CShowBounds::EffectFixturesOf(engine.Effect());
+    if (place.cut) {
+        QList<CSceneStep*> cut;
+        for (CSceneStep* step : scene.m_steps) {
+            if (step->m_effect == place.cut)
+                cut << step;
+        }
+        growth.effectFixtures -= CShowBounds::EffectFixturesOf(cut);
+    }
     const CScene::SEffectRowSize row = writer.Size();
     growth.steps += row.steps;
     growth.generatedEntries += row.entries;

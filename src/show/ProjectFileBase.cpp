@@ -102,7 +102,8 @@ CProjectFileBase::CProjectFileBase()
     // Texts the readers turn into numbers, bytes or lists, and keep no more.
     SetParsedAttributes({QStringLiteral("SLvl"), QStringLiteral("SIds"), QStringLiteral("ZKActivBuffer"),
                          QStringLiteral("ZKDmxBuffer"), QStringLiteral("ZKFixtures"), QStringLiteral("ZKMatrix"),
-                         QStringLiteral("ZKGrpSel"), QStringLiteral("ZKReleaseList"), QStringLiteral("ZKPosition")});
+                         QStringLiteral("ZKGrpSel"), QStringLiteral("ZKReleaseList"), QStringLiteral("ZKPosition"),
+                         QStringLiteral("ZKIds"), QStringLiteral("ZKESels"), QStringLiteral("ZKBeamIndexes")});
 }
 
 void CProjectFileBase::CheckKeptText() const

@@ -166,6 +166,8 @@ void CProjectFileV3::WriteEffectScenes(CProject& project)
     m_fileModes = ModesAsWritten(project);
     Create(Key("ZKEffScenes"), RootParent, EffectScenesHandle);
     SetAttrInt(Key("ZKNumber"), project.m_effectScenes.size());
+    qint64 copyRoom = CShowBounds::Bound(CShowBounds::EffectFixtures)
+        - CShowBounds::Held(project, CShowBounds::EffectFixtures);
 
     for (const CEffectScene* scene : qAsConst(project.m_effectScenes)) {
         Create(Key("ZKEffScene"), EffectScenesHandle, SceneHandle);
@@ -193,12 +195,23 @@ void CProjectFileV3::WriteEffectScenes(CProject& project)
         }
 
         if (project.IsScenePlaying(scene)) {
-            Create(Key("ZKPlayingEffects"), SceneHandle, PlayingEffectsHandle);
+            bool listed = false;
             for (const CEffectScene* copy : qAsConst(project.m_runningCopies)) {
                 if (copy->m_source != scene)
                     continue;
+                // The copies are saved to start again, not as the show: one
+                // past the room the rows leave is not saved, and a show that
+                // plays is never refused for it. The reader takes the same.
+                const CEffect* copyEffect = copy->m_effects.value(0, nullptr);
+                const qint64 records = CShowBounds::EffectFixturesOf(copyEffect);
+                if (records > copyRoom)
+                    continue;
+                copyRoom -= records;
+                if (!listed)
+                    Create(Key("ZKPlayingEffects"), SceneHandle, PlayingEffectsHandle);
+                listed = true;
                 Create(Key("ZKPlayingEffect"), PlayingEffectsHandle, EffectHandle);
-                if (const CEffect* copyEffect = copy->m_effects.value(0, nullptr))
+                if (copyEffect)
                     WriteEffectSelection(copyEffect);
             }
         }
@@ -293,6 +306,9 @@ void CProjectFileV3::readEffectScenes(CProject& project)
             const int copies = CountChildren(Key("ZKPlayingEffect"));
             Count(m_scenesRead, copies, CShowBounds::Scenes);
             ForEachChild(Key("ZKPlayingEffect"), [&]() {
+                const qint64 records = EffectRecordCount();
+                if (records > CShowBounds::Bound(CShowBounds::EffectFixtures) - m_effectFixturesRead)
+                    return;
                 CEffect* copyEffect = CloneEffect(effect);
                 if (!copyEffect)
                     return;

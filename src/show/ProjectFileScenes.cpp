@@ -41,9 +41,51 @@ const QString kNumber = QStringLiteral("ZKNumber");
 const QString kId = QStringLiteral("ZKId");
 const QString kSel = QStringLiteral("ZKESel");
 
-QString BytesOf(const CStepFixture* entry)
+const QString kIds = QStringLiteral("ZKIds");
+const QString kSels = QStringLiteral("ZKESels");
+const QString kBeamIndexes = QStringLiteral("ZKBeamIndexes");
+
+// The records of a step's "SIds" list for the entries, and the levels they
+// hold, in the same order.
+void StepRecordsOf(const QList<CStepFixture*>& entries, QList<int>& ids, QByteArray& levels)
 {
-    return CXmlDocument::BytesToDigits(entry->Levels());
+    ids.reserve(3 * entries.size());
+    int bytes = 0;
+    for (const CStepFixture* entry : entries)
+        bytes += entry->ChannelCount();
+    levels.reserve(bytes);
+    for (const CStepFixture* entry : entries) {
+        const CPatchedFixture* fixture = entry->Fixture();
+        if (!fixture)
+            continue;
+        if (!fixture->Profile()) {
+            // A raw channel is one byte, and the reader counts on exactly one.
+            ids << -1 << fixture->m_universe << fixture->m_address;
+            levels.append(char(entry->Level(0)));
+        } else {
+            ids << fixture->m_id << entry->ChannelCount();
+            levels.append(reinterpret_cast<const char*>(entry->LevelData()), entry->ChannelCount());
+        }
+    }
+}
+
+QString IdsOf(const QList<CPatchedFixture*>& fixtures)
+{
+    QList<int> ids;
+    ids.reserve(fixtures.size());
+    for (const CPatchedFixture* fixture : fixtures)
+        ids << (fixture ? fixture->m_id : -1);
+    return CXmlDocument::IntListToString(ids);
+}
+
+QString FlagsOf(const QList<bool>& flags, int count)
+{
+    QString text(count, QLatin1Char('0'));
+    for (int i = 0; i < count && i < flags.size(); ++i) {
+        if (flags.at(i))
+            text[i] = QLatin1Char('1');
+    }
+    return text;
 }
 
 // What an effect row changes of the general group while it is read: the
@@ -130,15 +172,21 @@ void CProjectFileV3::CountAsRead(const CProject& project)
     // The levels of hand-made steps are stored as the entries hold them,
     // which after a change of profile may be more than the profile has:
     // the reader counts those it inflates too.
+    // So are a row's: its first step, as it stores it.
     qint64 blobLevels = 0;
+    qint64 rowBlobLevels = 0;
     for (const CPage* page : qAsConst(project.m_pages)) {
         for (const CScene* scene : qAsConst(page->m_scenes)) {
+            const CEffect* row = nullptr;
             for (const CSceneStep* step : scene->m_steps) {
-                if (step->m_effect)
+                const bool stored = !step->m_effect || step->m_effect != row;
+                row = step->m_effect;
+                if (!stored)
                     continue;
                 for (const CStepFixture* entry : step->m_entries) {
                     if (const CPatchedFixture* fixture = entry->Fixture())
-                        Count(blobLevels, fixture->Profile() ? entry->ChannelCount() : 1, CShowBounds::StepLevels);
+                        Count(row ? rowBlobLevels : blobLevels, fixture->Profile() ? entry->ChannelCount() : 1,
+                              row ? CShowBounds::GeneratedLevels : CShowBounds::StepLevels);
                 }
             }
         }
@@ -165,7 +213,7 @@ void CProjectFileV3::WritePages(CProject& project)
             // the heap while the next page is made.
             WriteOut(Element(PageHandle));
             for (Handle below : {PageHandle, ScenesHandle, SceneHandle, ActiveUniversesHandle, StepsHandle,
-                                 StepHandle, EntryListHandle, EffectHandle, PlayingEffectsHandle})
+                                 StepHandle, EffectHandle, PlayingEffectsHandle})
                 m_handles[below] = QDomElement();
             for (int slot = 0; slot < SlotCount; ++slot) {
                 if (slot != RootSlot)
@@ -276,24 +324,7 @@ void CProjectFileV3::WriteStep(const CSceneStep* step, bool& first)
 
     QList<int> ids;
     QByteArray levels;
-    ids.reserve(3 * step->m_entries.size());
-    int bytes = 0;
-    for (const CStepFixture* entry : step->m_entries)
-        bytes += entry->ChannelCount();
-    levels.reserve(bytes);
-    for (const CStepFixture* entry : step->m_entries) {
-        const CPatchedFixture* fixture = entry->Fixture();
-        if (!fixture)
-            continue;
-        if (!fixture->Profile()) {
-            // A raw channel is one byte, and the reader counts on exactly one.
-            ids << -1 << fixture->m_universe << fixture->m_address;
-            levels.append(char(entry->Level(0)));
-        } else {
-            ids << fixture->m_id << entry->ChannelCount();
-            levels.append(reinterpret_cast<const char*>(entry->LevelData()), entry->ChannelCount());
-        }
-    }
+    StepRecordsOf(step->m_entries, ids, levels);
     Create(QStringLiteral("SData"), StepHandle);
     if (ids != m_previousIds) {
         m_previousIds = ids;
@@ -319,47 +350,42 @@ void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
         SetAttrInt(QStringLiteral("ZKMatrixId"), effect->m_matrix->Id());
         SetAttrBool(QStringLiteral("ZKVirtualMatrix"), effect->IsMatrix() && effect->m_ownsMatrix);
     }
-    // An empty matrix slot is written as id -1: the reader keeps it in place,
-    // so every later record keeps its pixel.
-    Create(QStringLiteral("ZKEFixts"), EffectHandle, EntryListHandle);
-    SetAttrInt(kNumber, effect->m_fixtures.size());
-    for (int i = 0; i < effect->m_fixtures.size(); ++i) {
-        const CPatchedFixture* fixture = effect->m_fixtures[i];
-        Create(QStringLiteral("ZKEFixt"), EntryListHandle);
-        SetAttrInt(kId, fixture ? fixture->m_id : -1);
-        SetAttrBool(kSel, effect->m_fixtureSel.value(i, false));
+    // Each list is one attribute a value per record: an element per record
+    // made a row over a few thousand fixtures cost more of a document than
+    // all the show's steps. An empty matrix slot is written as id -1: the
+    // reader keeps it in place, so every later record keeps its pixel.
+    const int fixtures = effect->m_fixtures.size();
+    Create(QStringLiteral("ZKEFixts"), EffectHandle);
+    SetAttrInt(kNumber, fixtures);
+    if (fixtures > 0) {
+        SetAttrString(kIds, IdsOf(effect->m_fixtures));
+        SetAttrString(kSels, FlagsOf(effect->m_fixtureSel, fixtures));
     }
-    Create(QStringLiteral("ZKEBeamFixts"), EffectHandle, EntryListHandle);
-    SetAttrInt(kNumber, effect->m_beamFixtures.size());
-    for (int i = 0; i < effect->m_beamFixtures.size(); ++i) {
-        const CPatchedFixture* fixture = effect->m_beamFixtures[i];
-        Create(QStringLiteral("ZKEBeamFixt"), EntryListHandle);
-        SetAttrInt(kId, fixture ? fixture->m_id : -1);
-        SetAttrInt(QStringLiteral("ZKBeamIndex"), effect->m_beamIndex.value(i, 0));
-        SetAttrBool(kSel, effect->m_beamSel.value(i, false));
+    const int beams = effect->m_beamFixtures.size();
+    Create(QStringLiteral("ZKEBeamFixts"), EffectHandle);
+    SetAttrInt(kNumber, beams);
+    if (beams > 0) {
+        SetAttrString(kIds, IdsOf(effect->m_beamFixtures));
+        QList<int> indexes = effect->m_beamIndex.mid(0, beams);
+        while (indexes.size() < beams)
+            indexes << 0;
+        SetAttrString(kBeamIndexes, IntListToString(indexes));
+        SetAttrString(kSels, FlagsOf(effect->m_beamSel, beams));
     }
     m_element[CurrentSlot] = Element(EffectHandle);
 }
 
 void CProjectFileV3::WriteEffectStepLevels(const CSceneStep* step)
 {
-    Create(QStringLiteral("ZKStepFixts"), StepHandle, EntryListHandle);
-    int count = 0;
-    for (const CStepFixture* entry : step->m_entries)
-        count += entry->Fixture() ? 1 : 0;
-    SetAttrInt(kNumber, count);
-    for (const CStepFixture* entry : step->m_entries) {
-        if (!entry->Fixture())
-            continue;
-        Create(QStringLiteral("ZKStepFixt"), EntryListHandle);
-        SetAttrInt(kId, entry->Fixture()->m_id);
-        if (!entry->Fixture()->Profile()) {
-            // A raw channel the row's steps hold beside the effect's fixtures.
-            SetAttrInt(QStringLiteral("ZKUniverse"), entry->Fixture()->m_universe);
-            SetAttrInt(QStringLiteral("ZKAddress"), entry->Fixture()->m_address);
-        }
-        SetAttrString(QStringLiteral("ZKDmxBuffer"), BytesOf(entry));
-    }
+    // As a hand-made step's list and levels.
+    QList<int> ids;
+    QByteArray levels;
+    StepRecordsOf(step->m_entries, ids, levels);
+    Create(QStringLiteral("ZKStepFixts"), StepHandle);
+    if (ids.isEmpty())
+        return;
+    SetAttrString(QStringLiteral("SIds"), IntListToString(ids));
+    SetAttrString(QStringLiteral("SLvl"), EncodeBlob(levels, m_compressor));
 }
 
 // ---- Readers ----
@@ -372,6 +398,8 @@ void CProjectFileV3::readPages(CProject& project)
     m_generatedEntriesRead = 0;
     m_generatedLevelsRead = 0;
     m_blobLevelsRead = 0;
+    m_rowBlobLevelsRead = 0;
+    m_effectFixturesRead = 0;
     m_scenesRead = 0;
     m_stepsRead = 0;
     if (SelectPages()) {
@@ -673,27 +701,62 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
     auto* step = new CSceneStep(0, 1000);
     step->m_effect = effect;
     scene->m_steps << step;
-    if (!SelectElement(QStringLiteral("ZKStepFixts"), -1))
-        return;
-    QSet<const CPatchedFixture*> listed;
-    ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
-        int id = 0;
-        QString digits;
-        if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
-            return;
-        CPatchedFixture* fixture = RowEntryFixture(project, id);
-        if (!fixture || listed.contains(fixture))
-            return;
-        listed.insert(fixture);
+    ForEachStoredRowEntry(project, [&](CPatchedFixture* fixture, const QByteArray& levels) {
         // The step holds the effect, and counts as the generated ones do.
         Count(m_generatedEntriesRead, 1, CShowBounds::GeneratedEntries);
         Count(m_generatedLevelsRead, CShowBounds::LevelsOf(fixture), CShowBounds::GeneratedLevels);
-        QByteArray levels;
-        DigitsToBytes(digits, levels);
         auto* entry = new CStepFixture(fixture, scene);
         step->m_entries << entry;
         FillLevels(entry, levels, 0, levels.size());
     });
+}
+
+void CProjectFileV3::ForEachStoredRowEntry(CProject& project,
+                                           const std::function<void(CPatchedFixture*, const QByteArray&)>& entry)
+{
+    if (!SelectElement(QStringLiteral("ZKStepFixts"), -1))
+        return;
+    // A fixture counts once: repeating it could only make the row cost more.
+    QSet<const CPatchedFixture*> listed;
+    const auto take = [&](CPatchedFixture* fixture, const QByteArray& levels) {
+        if (!fixture || listed.contains(fixture))
+            return;
+        listed.insert(fixture);
+        entry(fixture, levels);
+    };
+    QString text;
+    if (GetAttrString(QStringLiteral("SIds"), text)) {
+        QList<int> values;
+        StringToIntList(text, values,
+                        StepRecordValues(project.m_generalGroup ? project.m_generalGroup->m_fixtures.size() : 0));
+        QByteArray levels;
+        if (GetAttrString(QStringLiteral("SLvl"), text))
+            DecodeBlob(text, levels, m_compressor);
+        // A blob may inflate far past its text: the rows' blobs together
+        // hold no more levels than the rows may generate.
+        Count(m_rowBlobLevelsRead, levels.size(), CShowBounds::GeneratedLevels);
+        qint64 offset = 0;
+        ForEachStepRecord(
+            values, [this](int id) { return FindGeneralFixture(id); },
+            [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); },
+            [&](CPatchedFixture* fixture, int length) {
+                take(fixture, offset < levels.size() ? levels.mid(int(offset), length) : QByteArray());
+                offset += length;
+            });
+    } else {
+        // As earlier builds wrote it: an element per entry.
+        ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
+            int id = 0;
+            QString digits;
+            if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
+                return;
+            CPatchedFixture* fixture = RowEntryFixture(project, id);
+            QByteArray levels;
+            if (fixture && !listed.contains(fixture))
+                DigitsToBytes(digits, levels);
+            take(fixture, levels);
+        });
+    }
     SelectElement(QStringLiteral(".."));
 }
 
@@ -749,31 +812,18 @@ void CProjectFileV3::readEffectStepLevels(CProject& project, CScene* scene, CEff
 {
     first = std::max(0, first);
     end = std::min(end, int(scene->m_steps.size()));
-    if (first >= end || !SelectElement(QStringLiteral("ZKStepFixts"), -1))
+    if (first >= end)
         return;
     // One look-up table per generated step, so the row costs steps x entries.
     CScene::RowEntries entries = scene->RowEntryTables(first, end);
-    // A fixture counts once: repeating it could only make the row cost more.
-    QSet<const CPatchedFixture*> done;
-    ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
-        int id = 0;
-        QString digits;
-        if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
-            return;
-        CPatchedFixture* fixture = RowEntryFixture(project, id);
-        if (!fixture || done.contains(fixture))
-            return;
-        done.insert(fixture);
+    ForEachStoredRowEntry(project, [&](CPatchedFixture* fixture, const QByteArray& levels) {
         if (!CScene::RowMakes(entries, fixture)) {
             // Entries of its own in every step of the row, counted before they are made.
             Count(m_stepEntriesRead, entries.size(), CShowBounds::StepEntries);
             Count(m_stepLevelsRead, qint64(entries.size()) * CShowBounds::LevelsOf(fixture), CShowBounds::StepLevels);
         }
-        QByteArray levels;
-        DigitsToBytes(digits, levels);
         scene->KeepStoredRowLevels(entries, first, *effect, fixture, levels);
     });
-    SelectElement(QStringLiteral(".."));
 }
 
 void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
@@ -790,37 +840,77 @@ void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
         SelectElement(QStringLiteral(".."));
     }
 
-    if (SelectElement(QStringLiteral("ZKEFixts"), -1)) {
-        ForEachChild(QStringLiteral("ZKEFixt"), [&] {
-            int id = 0;
-            bool selected = false;
-            if (!GetAttrInt(kId, id) || !GetAttrBool(kSel, selected))
-                return;
-            CPatchedFixture* fixture = id == -1 ? nullptr : FindGeneralFixture(id);
-            if (!fixture && id != -1)
-                return;
-            effect->m_fixtures << fixture;
-            effect->m_fixtureSel << selected;
-        });
+    ForEachEffectRecord(QStringLiteral("ZKEFixts"), QStringLiteral("ZKEFixt"),
+                        [&](CPatchedFixture* fixture, int, bool selected) {
+                            effect->m_fixtures << fixture;
+                            effect->m_fixtureSel << selected;
+                        });
+    ForEachEffectRecord(QStringLiteral("ZKEBeamFixts"), QStringLiteral("ZKEBeamFixt"),
+                        [&](CPatchedFixture* fixture, int beam, bool selected) {
+                            effect->m_beamIndex << beam;
+                            effect->m_beamFixtures << fixture;
+                            effect->m_beamSel << selected;
+                        });
+    if (virtualGrid && effect->IsMatrix())
+        AttachVirtualGrid(project, effect);
+}
+
+qint64 CProjectFileV3::EffectRecordCount()
+{
+    qint64 records = 0;
+    for (const auto& list : {std::make_pair(QStringLiteral("ZKEFixts"), QStringLiteral("ZKEFixt")),
+                             std::make_pair(QStringLiteral("ZKEBeamFixts"), QStringLiteral("ZKEBeamFixt"))}) {
+        if (!SelectElement(list.first, -1))
+            continue;
+        QString ids;
+        if (GetAttrString(kIds, ids))
+            records += ids.isEmpty() ? 0 : ids.count(QLatin1Char('|')) + 1;
+        else
+            records += CountChildren(list.second);
         SelectElement(QStringLiteral(".."));
     }
-    if (SelectElement(QStringLiteral("ZKEBeamFixts"), -1)) {
-        ForEachChild(QStringLiteral("ZKEBeamFixt"), [&] {
+    return records;
+}
+
+void CProjectFileV3::ForEachEffectRecord(const QString& listTag, const QString& recordTag,
+                                         const std::function<void(CPatchedFixture*, int beam, bool selected)>& take)
+{
+    if (!SelectElement(listTag, -1))
+        return;
+    // Id -1 is an empty matrix place, kept; an id no fixture has is left out.
+    const auto record = [&](int id, int beam, bool selected) {
+        CPatchedFixture* fixture = id == -1 ? nullptr : FindGeneralFixture(id);
+        if (fixture || id == -1)
+            take(fixture, beam, selected);
+    };
+    const qint64 room = std::max<qint64>(0, CShowBounds::Bound(CShowBounds::EffectFixtures) - m_effectFixturesRead);
+    QString text;
+    if (GetAttrString(kIds, text)) {
+        // One more than the room, so that a list past it is counted past it.
+        QList<int> ids;
+        if (!text.isEmpty())
+            StringToIntList(text, ids, int(std::min<qint64>(room + 1, std::numeric_limits<int>::max())));
+        Count(m_effectFixturesRead, ids.size(), CShowBounds::EffectFixtures);
+        QList<int> beams;
+        if (GetAttrString(kBeamIndexes, text))
+            StringToIntList(text, beams, ids.size());
+        QString flags;
+        GetAttrString(kSels, flags);
+        for (int i = 0; i < ids.size(); ++i)
+            record(ids.at(i), beams.value(i, 0), i < flags.size() && flags.at(i) == QLatin1Char('1'));
+    } else {
+        // As earlier builds wrote them: an element per record.
+        ForEachChild(recordTag, [&] {
+            Count(m_effectFixturesRead, 1, CShowBounds::EffectFixtures);
             int id = 0;
             int beam = 0;
             bool selected = false;
-            if (!GetAttrInt(kId, id) || !GetAttrInt(QStringLiteral("ZKBeamIndex"), beam)
-                || !GetAttrBool(kSel, selected))
+            if (!GetAttrInt(kId, id) || !GetAttrBool(kSel, selected))
                 return;
-            CPatchedFixture* fixture = id == -1 ? nullptr : FindGeneralFixture(id);
-            if (!fixture && id != -1)
+            if (recordTag == QLatin1String("ZKEBeamFixt") && !GetAttrInt(QStringLiteral("ZKBeamIndex"), beam))
                 return;
-            effect->m_beamIndex << beam;
-            effect->m_beamFixtures << fixture;
-            effect->m_beamSel << selected;
+            record(id, beam, selected);
         });
-        SelectElement(QStringLiteral(".."));
     }
-    if (virtualGrid && effect->IsMatrix())
-        AttachVirtualGrid(project, effect);
+    SelectElement(QStringLiteral(".."));
 }

@@ -74,7 +74,6 @@ public:
         ActiveUniversesHandle,
         StepsHandle,
         StepHandle,
-        EntryListHandle,      // "ZKStepFixts", "ZKEFixts" or "ZKEBeamFixts"
         EffectHandle,         // "ZKEffect" or "ZKPlayingEffect"
         PlayingEffectsHandle,
         StaticLevelsHandle,
@@ -194,6 +193,17 @@ public:
     void readEffectStepLevels(CProject& project, CScene* scene, CEffect* effect, int first, int end);
     // The fixture a row's stored entry names: by id, or a raw channel by its slot.
     CPatchedFixture* RowEntryFixture(CProject& project, int id);
+    // Each fixture the "ZKStepFixts" of the current row element names, once,
+    // with the levels stored for it.
+    void ForEachStoredRowEntry(CProject& project,
+                               const std::function<void(CPatchedFixture*, const QByteArray&)>& entry);
+    // Each record of the effect's list `listTag` below the current element
+    // that names a fixture or an empty matrix place (null), counted against
+    // the show's effect selections; `beam` is 0 but in the beam list.
+    void ForEachEffectRecord(const QString& listTag, const QString& recordTag,
+                             const std::function<void(CPatchedFixture*, int beam, bool selected)>& take);
+    // The records of both lists below the current element, read or not.
+    qint64 EffectRecordCount();
     // files-scenes: shared with the effect-scene reader
     // One "ZKStep" (current) that holds a "ZKEffect": the effect, its
     // selection and the steps generated from it, appended to the scene.
@@ -217,6 +227,8 @@ public:
     qint64 m_generatedEntriesRead = 0;
     qint64 m_generatedLevelsRead = 0;
     qint64 m_blobLevelsRead = 0; // inflated from the steps' blobs
+    qint64 m_rowBlobLevelsRead = 0; // and from the rows' stored steps
+    qint64 m_effectFixturesRead = 0;
     CBlobCompressor m_compressor; // of every step's levels
     QHash<QByteArray, QString> m_levelTexts; // written, by level set
     // end files-scenes

@@ -1,5 +1,6 @@
 #include "show/ShowBounds.h"
 
+#include "effects/Effect.h"
 #include "model/FixtureMatrix.h"
 #include "model/Language.h"
 #include "model/LibraryProfile.h"
@@ -51,6 +52,11 @@ const qint64 kBounds[CShowBounds::KindCount] = {
     // entry keep that within the same memory.
     3000000,         // generated entries
     30000000,        // generated levels
+    // A fixture of an effect costs its place in two lists, a beam in three,
+    // some 24 bytes. Every show an earlier build saved holds fewer than
+    // 1.4 million: it wrote each as an element of three nodes or more, in
+    // a document of no more than 4 million.
+    qint64(1) << 21, // fixtures and beams in effect selections
 };
 
 // The most text an element of each kind takes as the program writes it,
@@ -78,6 +84,7 @@ const qint64 kTextBytes[CShowBounds::KindCount] = {
     // fixtures, spread over the steps it generates (some 1 an entry).
     8,    // generated entries
     0,    // generated levels
+    10,   // fixtures and beams in effect selections (an id and a flag, some 7)
 };
 qint64 ScenesHeld(const CProject& project)
 {
@@ -95,6 +102,19 @@ void EntriesHeld(const CProject& project, bool generated, qint64& entries, qint6
         for (const CScene* scene : page->m_scenes)
             CShowBounds::CountEntries(scene->m_steps, entries, levels, generated);
     }
+}
+
+// The rows of the plain scenes. Running copies of playing effect scenes are
+// saved to start again only while they fit beside these, and read so: a
+// show that plays live is never refused for them.
+qint64 EffectFixturesHeld(const CProject& project)
+{
+    qint64 held = 0;
+    for (const CPage* page : project.m_pages) {
+        for (const CScene* scene : page->m_scenes)
+            held += CShowBounds::EffectFixturesOf(scene->m_steps);
+    }
+    return held;
 }
 
 qint64 PatchBlocksHeld(const CProject& project)
@@ -191,6 +211,8 @@ qint64 CShowBounds::Held(const CProject& project, Kind kind)
         return PatchBlocksHeld(project);
     case GroupMembers:
         return GroupMembersHeld(project);
+    case EffectFixtures:
+        return EffectFixturesHeld(project);
     case KindCount:
         break;
     }
@@ -320,6 +342,24 @@ void CShowBounds::CountEntries(const QList<CSceneStep*>& steps, qint64& entries,
     }
 }
 
+qint64 CShowBounds::EffectFixturesOf(const CEffect* effect)
+{
+    return effect ? qint64(effect->m_fixtures.size()) + effect->m_beamFixtures.size() : 0;
+}
+
+qint64 CShowBounds::EffectFixturesOf(const QList<CSceneStep*>& steps)
+{
+    qint64 records = 0;
+    const CEffect* last = nullptr;
+    for (const CSceneStep* step : steps) {
+        const CEffect* effect = step ? step->m_effect : nullptr;
+        if (effect && effect != last)
+            records += EffectFixturesOf(effect);
+        last = effect;
+    }
+    return records;
+}
+
 void CShowBounds::CountStepEntries(const CSceneStep* step, qint64& entries, qint64& levels)
 {
     for (const CStepFixture* entry : step->m_entries) {
@@ -334,7 +374,8 @@ namespace {
 
 // AskRoom for every kind of a step command, `counts` in the order of the
 // kinds from StepEntries on: hand-made entries and levels, then generated.
-bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4], qint64 maskBytes = 0)
+bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4], qint64 maskBytes = 0,
+                         qint64 effectFixtures = 0)
 {
     const CShowBounds::Kind kinds[4] = {CShowBounds::StepEntries, CShowBounds::StepLevels,
                                         CShowBounds::GeneratedEntries, CShowBounds::GeneratedLevels};
@@ -344,6 +385,8 @@ bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&c
         if (!CShowBounds::AskRoom(project, kinds[k], counts[k]))
             return false;
     }
+    if (!CShowBounds::AskRoom(project, CShowBounds::EffectFixtures, effectFixtures))
+        return false;
     if (maskBytes > 0 && CShowBounds::BufferBytesHeld(project) + maskBytes > CShowBounds::kMaxUniverseBufferBytes) {
         CShowBounds::TellNoRoom(project, CShowBounds::Scenes, 0);
         return false;
@@ -358,7 +401,7 @@ bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneSte
     qint64 counts[4] = {};
     CountEntries(steps, counts[0], counts[1], false);
     CountEntries(steps, counts[2], counts[3], true);
-    return AskRoomForStepKinds(project, steps.size(), counts);
+    return AskRoomForStepKinds(project, steps.size(), counts, 0, EffectFixturesOf(steps));
 }
 
 bool CShowBounds::AskRoomForFixtures(const CProject& project, const CScene& scene,
@@ -427,7 +470,7 @@ bool CShowBounds::AskRoomForStepGrowth(const CProject& project, const SStepGrowt
 {
     return AskRoomForStepKinds(project, growth.steps,
                                {growth.entries, growth.levels, growth.generatedEntries, growth.generatedLevels},
-                               growth.maskBytes);
+                               growth.maskBytes, growth.effectFixtures);
 }
 
 bool CShowBounds::HoldsWithin(const CProject& project, Kind* over)

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class CProject;
+class CEffect;
 class CScene;
 class CSceneStep;
 class CPatchedFixture;
@@ -38,6 +39,11 @@ public:
         // stores the row, not the steps, so these cost memory but no file.
         GeneratedEntries,
         GeneratedLevels,
+        // The fixtures and beams the effects of rows (and of running copies
+        // of effect scenes, saved to start again) are bound to, empty matrix
+        // places included: few bytes of file each, but no other kind bounds
+        // them.
+        EffectFixtures,
         KindCount
     };
 
@@ -111,10 +117,16 @@ public:
     // generated ones) and the levels they hold.
     static void CountEntries(const QList<CSceneStep*>& steps, qint64& entries, qint64& levels,
                              bool generated = false);
+    // The records of the effect's fixture and beam lists.
+    static qint64 EffectFixturesOf(const CEffect* effect);
+    // Those of the rows of the steps: an effect counts once for each run
+    // of steps it made, as a file holds it.
+    static qint64 EffectFixturesOf(const QList<CSceneStep*>& steps);
     // Adds every entry of the step, whichever kind it is, and its levels.
     static void CountStepEntries(const CSceneStep* step, qint64& entries, qint64& levels);
     // AskRoom for copies of the steps in a plain scene: the steps, their
-    // entries and the levels these hold, hand-made and generated.
+    // entries and the levels these hold, hand-made and generated, and their
+    // rows' effect selections.
     static bool AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps);
     // AskRoom for an entry of each fixture in every step of the scene that
     // lacks one: what a level edit adds at most when it stores a fixture
@@ -124,13 +136,16 @@ public:
     // What a step command adds to a plain scene, counted before it makes
     // anything: its steps (fewer when it takes some away), and the entries
     // and levels these steps and the alignment of the scene's other steps
-    // add, of hand-made steps and of steps an effect row generates apart.
+    // add, of hand-made steps and of steps an effect row generates apart,
+    // and what the selections of the rows it makes add (less when it
+    // replaces one).
     struct SStepGrowth {
         qint64 steps = 0;
         qint64 entries = 0;
         qint64 levels = 0;
         qint64 generatedEntries = 0;
         qint64 generatedLevels = 0;
+        qint64 effectFixtures = 0;
         // Of the masks of universes the scene marks for the first time.
         qint64 maskBytes = 0;
     };
@@ -138,7 +153,8 @@ public:
     static qint64 MaskBytesAdded(const CScene& scene, const QList<CPatchedFixture*>& fixtures);
     // The same for every fixture the steps hold.
     static qint64 MaskBytesAdded(const CScene& scene, const QList<CSceneStep*>& steps);
-    // AskRoom for the growth's steps, then for its entries and levels.
+    // AskRoom for the growth's steps, then for its entries and levels, then
+    // for its effect selections.
     static bool AskRoomForStepGrowth(const CProject& project, const SStepGrowth& growth);
 
     // For commands whose growth is known only once made (steps aligned on

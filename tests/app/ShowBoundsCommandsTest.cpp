@@ -178,6 +178,10 @@ const QMap<QString, SCommand>& Commands()
         {"steps pasted", {Kind::Steps, 1, PasteT}},
         {"effect row applied", {Kind::Steps, 1, ApplyCurve}},
         {"effect row applied at the generated entries", {Kind::GeneratedEntries, 1, ApplyCurve}},
+        {"effect row applied at the effect selections", {Kind::EffectFixtures, 1, ApplyCurve}},
+        {"steps pasted at the effect selections", {Kind::EffectFixtures, 1, PasteT}},
+        {"scene copied at the effect selections",
+         {Kind::EffectFixtures, 1, [](CBoundsRig& rig) { rig.Pages().PageView()->CopyScene(0); }}},
         // Step commands at the entry bound, with room for steps.
         {"step added at the entries",
          {Kind::StepEntries, 1, [](CBoundsRig& rig) { rig.EditT()->ToolButton(CEditSceneWnd::ToolAdd)->click(); }}},

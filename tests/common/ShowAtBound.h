@@ -44,7 +44,7 @@ inline void AddGroupMember(CProject& project)
 // stop at their bound or, with many universes, at the universe buffers';
 // steps and entries go to a scene of their own on the first page (entries
 // of the last universe's raw channels from 448 on); blocks to the first
-// line, on `scene`.
+// line, on `scene`; effect selections to a row of `scene`.
 inline void FillToBound(CProject& project, CShowBounds::Kind kind, qint64 room = 0, CScene* scene = nullptr)
 {
     const qint64 bound = CShowBounds::Bound(kind) - room;
@@ -84,6 +84,22 @@ inline void FillToBound(CProject& project, CShowBounds::Kind kind, qint64 room =
             filler->m_steps.last()->m_entries << new CStepFixture(
                 project.GetChannelFixture(project.UniverseCount() - 1, 448 + filler->m_steps.last()->EntryCount()),
                 filler);
+            break;
+        case CShowBounds::EffectFixtures:
+            // A row of `scene` (or of a scene of its own) bound to empty
+            // matrix places.
+            if (!filler) {
+                filler = scene;
+                if (!filler) {
+                    filler = new CScene(QStringLiteral("Rows"), project.UniverseCount());
+                    project.m_firstPage->m_scenes << filler;
+                }
+                filler->m_effects << new CGradientEffect(1000);
+                filler->m_steps << new CSceneStep(0, 1000);
+                filler->m_steps.last()->m_effect = filler->m_effects.last();
+            }
+            filler->m_effects.last()->m_fixtures << nullptr;
+            filler->m_effects.last()->m_fixtureSel << false;
             break;
         case CShowBounds::Groups:
             project.m_groups << new CGroup(QStringLiteral("G"));

@@ -332,6 +332,36 @@ private slots:
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::StepEntries), handMade + (fits ? given : 0));
     }
 
+    // A row's selection (a record of each fixture and beam) against the
+    // bound of effect selections: after a row of 64 fixtures, or in its
+    // place, which gives its records back.
+    void aRowsSelectionIsCountedAgainstItsBound_data()
+    {
+        Columns<bool, int, qint64, bool>("replace", "selected", "room", "applied");
+        QTest::newRow("after a row") << false << 64 << qint64(128) << true;
+        QTest::newRow("after a row, a record short") << false << 64 << qint64(127) << false;
+        QTest::newRow("in place of one as large") << true << 64 << qint64(0) << true;
+        QTest::newRow("in place, a fixture more") << true << 65 << qint64(2) << true;
+        QTest::newRow("in place, a fixture more, a record short") << true << 65 << qint64(1) << false;
+    }
+    void aRowsSelectionIsCountedAgainstItsBound()
+    {
+        const auto [replace, selected, room, applied] = Row<bool, int, qint64, bool>("replace", "selected", "room", "applied");
+        CPlaybackRig rig(1);
+        CLibraryProfile* dimmer = rig.AddProfile([](CLibraryProfile& p) { AddDimmer(p); });
+        const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        Select(rig.project, fixtures.mid(0, 64));
+        Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        scene->m_currentStep = scene->m_steps.first();
+        FillToBound(rig.project, CShowBounds::EffectFixtures, room);
+        const qint64 bound = CShowBounds::Bound(CShowBounds::EffectFixtures);
+        Select(rig.project, fixtures.mid(0, selected));
+        Apply(rig.project, ChannelCurve(dimmer, 5 * 40), scene, replace);
+        QCOMPARE(scene->m_steps.size(), applied ? (replace ? 5 : 15) : 10);
+        QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::EffectFixtures), applied ? bound : bound - room);
+    }
+
     void curvePointsFoldIntoStepsOfWholeGrains()
     {
         CPlaybackRig rig;

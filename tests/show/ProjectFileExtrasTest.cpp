@@ -196,7 +196,7 @@ private slots:
         const QDomElement playing = Child(second, "ZKPlayingEffects");
         QCOMPARE(ChildCount(second, "ZKPlayingEffects"), 1);
         QCOMPARE(ChildCount(playing, "ZKPlayingEffect"), 2);
-        QCOMPARE(Child(Child(Child(playing, "ZKPlayingEffect", 1), "ZKEFixts"), "ZKEFixt").attribute(QStringLiteral("ZKId")),
+        QCOMPARE(Child(Child(playing, "ZKPlayingEffect", 1), "ZKEFixts").attribute(QStringLiteral("ZKIds")),
                  QString::number(b->m_id));
 
         // The profile is used in one mode only: in the file that mode is

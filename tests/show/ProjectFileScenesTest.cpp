@@ -329,10 +329,16 @@ private slots:
         const QDomElement steps = FirstDescendant(doc, QStringLiteral("ZKSteps"));
         QCOMPARE(steps.attribute(QStringLiteral("ZKNumber")), QStringLiteral("20"));
         QCOMPARE(steps.elementsByTagName(QStringLiteral("ZKStep")).size(), 7);
-        QCOMPARE(AttributeText(FirstDescendant(doc, QStringLiteral("ZKStepFixt"))), QStringLiteral("ZKDmxBuffer=007000255 ZKId=7"));
-        const QDomNodeList beams = doc.m_document.elementsByTagName(QStringLiteral("ZKEBeamFixt"));
-        QCOMPARE(beams.size(), 2);
-        QCOMPARE(AttributeText(beams.item(1)), QStringLiteral("ZKBeamIndex=0 ZKESel=0 ZKId=-1"));
+        // A row's lists and stored step are an attribute each, not an
+        // element per record.
+        const QDomElement stored = FirstDescendant(doc, QStringLiteral("ZKStepFixts"));
+        QCOMPARE(stored.attribute(QStringLiteral("SIds")), QStringLiteral("7|3"));
+        QVERIFY(doc.DecodeBlob(stored.attribute(QStringLiteral("SLvl")), levels));
+        QCOMPARE(levels, Bytes({7, 0, 255}));
+        QCOMPARE(AttributeText(FirstDescendant(doc, QStringLiteral("ZKEBeamFixts"))),
+                 QStringLiteral("ZKBeamIndexes=0|0 ZKESels=10 ZKIds=7|-1 ZKNumber=2"));
+        QCOMPARE(AttributeText(FirstDescendant(doc, QStringLiteral("ZKEFixts"))), QStringLiteral("ZKNumber=0"));
+        QVERIFY(steps.elementsByTagName(QStringLiteral("ZKStepFixt")).isEmpty());
     }
 
     void recordsThatDoNotFitKeepTheLevelsAligned()
@@ -490,6 +496,44 @@ private slots:
         QCOMPARE(refused, refusal);
     }
 
+    // Every record of the rows' selections counts, over every row, against
+    // the bound of effect selections: a list of a few bytes a record would
+    // otherwise ask for any memory.
+    void effectSelectionsCountAgainstTheirBound_data()
+    {
+        Columns<qint64, bool, QString>("records", "elements", "refusal");
+        const qint64 bound = CShowBounds::Bound(CShowBounds::EffectFixtures);
+        const QString past = CShowBounds::FileAsksTooMany(CShowBounds::EffectFixtures);
+        QTest::newRow("at the bound") << bound << false << QString();
+        QTest::newRow("one past") << bound + 1 << false << past;
+        QTest::newRow("one past, beams as elements") << bound + 1 << true << past;
+    }
+    void effectSelectionsCountAgainstTheirBound()
+    {
+        const auto [records, elements, refusal] = Row<qint64, bool, QString>("records", "elements", "refusal");
+        CScene::SetEffectRowGenerator(nullptr);
+        CPagesRig r;
+        const auto row = [elements = elements](qint64 fixtures, qint64 beams) {
+            const auto list = [](qint64 count) { return QStringLiteral("|-1").repeated(int(count)).mid(1); };
+            const QString beamList =
+                elements ? QStringLiteral("<ZKEBeamFixts>%1</ZKEBeamFixts>")
+                               .arg(QStringLiteral("<ZKEBeamFixt ZKId=\"-1\" ZKBeamIndex=\"0\" ZKESel=\"0\"/>")
+                                        .repeated(int(beams)))
+                         : QStringLiteral("<ZKEBeamFixts ZKIds=\"%1\"/>").arg(list(beams));
+            return QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"><ZKEFixts ZKIds=\"%1\"/>%2</ZKEffect></ZKStep>")
+                .arg(list(fixtures), beamList);
+        };
+        QString refused;
+        try {
+            ReadPages(r.project(), OneScene(row(records / 2, 1) + row(records - records / 2 - 2, 1)));
+        } catch (const CFileRefused& error) {
+            refused = error.Message();
+        }
+        QCOMPARE(refused, refusal);
+        if (refusal.isEmpty())
+            QCOMPARE(CShowBounds::Held(r.project(), CShowBounds::EffectFixtures), records);
+    }
+
     void generatedRowTakesTheFixedLevelsOfChannelsTheEffectLeaves()
     {
         CPagesRig r;
@@ -538,6 +582,79 @@ private slots:
         QVERIFY(part->m_matrix && part->m_matrix != matrix && part->m_matrix->IsVirtual());
         QVERIFY(part->m_ownsMatrix);
         QCOMPARE(part->m_matrix->Columns(), 1);
+    }
+
+    // A row's selection and stored step, as earlier builds wrote them (an
+    // element a record) or as an attribute a list, damaged or not, read
+    // alike. Without a generator the row stays the one step it stored.
+    void effectListsReadInEitherForm_data()
+    {
+        Columns<QString, QString, QString>("selection", "stored", "read");
+        const QString levels = CXmlDocument::EncodeBlob(Bytes({1, 2, 3, 4, 5, 6}));
+        const QString read = QStringLiteral("7,- 10 | 8 2 1 | 7:1,2,3");
+        QTest::newRow("elements") << QStringLiteral(
+            "<ZKEFixts><ZKEFixt ZKId=\"7\" ZKESel=\"1\"/><ZKEFixt ZKId=\"-1\" ZKESel=\"0\"/>"
+            "<ZKEFixt ZKId=\"99\" ZKESel=\"1\"/></ZKEFixts>"
+            "<ZKEBeamFixts><ZKEBeamFixt ZKId=\"8\" ZKBeamIndex=\"2\" ZKESel=\"1\"/></ZKEBeamFixts>")
+                                  << QStringLiteral("<ZKStepFixt ZKId=\"7\" ZKDmxBuffer=\"001002003\"/>") << read;
+        QTest::newRow("attributes") << QStringLiteral(
+            "<ZKEFixts ZKIds=\"7|-1|99\" ZKESels=\"101\"/><ZKEBeamFixts ZKIds=\"8\" ZKBeamIndexes=\"2\" ZKESels=\"1\"/>")
+                                    << QStringLiteral("SIds=\"7|3\" SLvl=\"%1\"").arg(CXmlDocument::EncodeBlob(Bytes({1, 2, 3})))
+                                    << read;
+        QTest::newRow("without flags or beam indexes")
+            << QStringLiteral("<ZKEFixts ZKIds=\"7|-1\"/><ZKEBeamFixts ZKIds=\"8\"/>") << QString()
+            << QStringLiteral("7,- 00 | 8 0 0 | ");
+        QTest::newRow("empty lists") << QStringLiteral("<ZKEFixts ZKIds=\"\"/><ZKEBeamFixts ZKIds=\"\"/>")
+                                     << QString() << QStringLiteral("  |    | ");
+        QTest::newRow("levels short of the records")
+            << QString() << QStringLiteral("SIds=\"8|5|7|3\" SLvl=\"%1\"").arg(levels)
+            << QStringLiteral("  |    | 8:1,2,3,4,5 7:6,0,0");
+        QTest::newRow("records naming nothing keep their bytes")
+            << QString() << QStringLiteral("SIds=\"99|2|7|3|-1|0|20|7|3\" SLvl=\"%1\"").arg(levels)
+            << QStringLiteral("  |    | 7:3,4,5 raw:6");
+    }
+    void effectListsReadInEitherForm()
+    {
+        const auto [selection, stored, read] = Row<QString, QString, QString>("selection", "stored", "read");
+        CScene::SetEffectRowGenerator(nullptr);
+        CPagesRig r;
+        const QString storedStep = stored.startsWith(QLatin1Char('<'))
+            ? QStringLiteral("<ZKStepFixts>%1</ZKStepFixts>").arg(stored)
+            : QStringLiteral("<ZKStepFixts %1/>").arg(stored);
+        ReadPages(r.project(), OneScene(QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\">%1</ZKEffect>%2</ZKStep>")
+                                            .arg(selection, storedStep)));
+        const CScene* scene = r.Scene(0, 0);
+        QCOMPARE(scene->m_steps.size(), 1);
+        const CEffect* effect = scene->m_steps[0]->m_effect;
+        QVERIFY(effect);
+        const auto ids = [](const QList<CPatchedFixture*>& fixtures) {
+            QStringList text;
+            for (const CPatchedFixture* fixture : fixtures)
+                text << (fixture ? QString::number(fixture->m_id) : QStringLiteral("-"));
+            return text.join(QLatin1Char(','));
+        };
+        const auto flags = [](const QList<bool>& values) {
+            QString text;
+            for (bool value : values)
+                text += value ? QLatin1Char('1') : QLatin1Char('0');
+            return text;
+        };
+        QStringList beamIndexes;
+        for (int index : effect->m_beamIndex)
+            beamIndexes << QString::number(index);
+        QStringList entries;
+        for (const CStepFixture* entry : scene->m_steps[0]->m_entries) {
+            QStringList bytes;
+            for (char level : entry->Levels())
+                bytes << QString::number(quint8(level));
+            const CPatchedFixture* fixture = entry->Fixture();
+            entries << (fixture->Profile() ? QString::number(fixture->m_id) : QStringLiteral("raw")) + ':'
+                    + bytes.join(QLatin1Char(','));
+        }
+        QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5 | %6")
+                     .arg(ids(effect->m_fixtures), flags(effect->m_fixtureSel), ids(effect->m_beamFixtures),
+                          beamIndexes.join(QLatin1Char(',')), flags(effect->m_beamSel), entries.join(QLatin1Char(' '))),
+                 read);
     }
 
     void openedShowKeepsItsSelectionThroughItsEffectRows()

@@ -49,6 +49,15 @@ int UniversesFor(B::Kind kind)
     }
 }
 
+// The records of each running copy's effect selection, in order.
+QList<qint64> CopySelections(const CProject& project)
+{
+    QList<qint64> records;
+    for (const CEffectScene* copy : project.m_runningCopies)
+        records << B::EffectFixturesOf(copy->m_effects.value(0, nullptr));
+    return records;
+}
+
 // Adds `count` elements of the kind to the show, as bare as the model makes
 // them. Steps hold entries of 32 one-channel fixtures or of 4 fixtures of
 // 512 channels for levels; timeline blocks are spread over 16 lines.
@@ -65,6 +74,10 @@ public:
     {
         if (m_kind == B::GeneratedEntries) {
             GrowRows(count);
+            return;
+        }
+        if (m_kind == B::EffectFixtures) {
+            GrowSelections(count);
             return;
         }
         for (qint64 i = 0; i < count; i += m_kind == B::StepLevels ? 512 : 1) {
@@ -182,6 +195,23 @@ private:
         }
     }
 
+    // Rows of an effect bound to empty matrix places only, 65,536 to a row:
+    // the reader keeps such a row as the one step that holds its effect.
+    void GrowSelections(qint64 count)
+    {
+        CScene* scene = Scene();
+        for (; count > 0; --count) {
+            if (!m_effect || m_effect->m_fixtures.size() == 65536) {
+                m_effect = new CGradientEffect(1000);
+                scene->m_effects << m_effect;
+                scene->m_steps << new CSceneStep(0, 40);
+                scene->m_steps.last()->m_effect = m_effect;
+            }
+            m_effect->m_fixtures << nullptr;
+            m_effect->m_fixtureSel << false;
+        }
+    }
+
     void AddBlock()
     {
         CTimeLineData& timeLine = m_project.m_timeLine;
@@ -231,6 +261,7 @@ private:
     QList<CPatchedFixture*> m_fixtures;
     CScene* m_row = nullptr;
     qint64 m_rowSize = 0;
+    CEffect* m_effect = nullptr;
     int m_blocks = 0;
 };
 
@@ -331,12 +362,15 @@ class ShowBoundsFileTest : public QObject
 
     // Saves the rig's show, opens it in `opened` and saves that again: true
     // when both saves wrote the same bytes.
-    bool SavedAlikeAfterOpen(CPlaybackRig& rig, CPlaybackRig& opened, const char* name)
+    // `ticks` after the open start what it restarts.
+    bool SavedAlikeAfterOpen(CPlaybackRig& rig, CPlaybackRig& opened, const char* name, int ticks = 0)
     {
         const QString first = m_dir.filePath(QLatin1String(name));
         const QString second = first + QStringLiteral(".again");
-        return rig.project.SaveProject(first) && opened.project.OpenProject(first)
-            && opened.project.SaveProject(second) && ReadBytes(first) == ReadBytes(second);
+        if (!rig.project.SaveProject(first) || !opened.project.OpenProject(first))
+            return false;
+        opened.Tick(ticks);
+        return opened.project.SaveProject(second) && ReadBytes(first) == ReadBytes(second);
     }
 
 private slots:
@@ -363,7 +397,8 @@ private slots:
         row(B::GroupMembers, "group members", 2097152);
         row(B::GeneratedEntries, "fixture entries in steps made by effects", 3000000);
         row(B::GeneratedLevels, "channel levels in steps made by effects", 30000000);
-        QCOMPARE(int(B::KindCount), 15);
+        row(B::EffectFixtures, "fixtures and beams in effect selections", 2097152);
+        QCOMPARE(int(B::KindCount), 16);
     }
     void publishedCapacities()
     {
@@ -384,6 +419,7 @@ private slots:
         QTest::newRow("hand-made entries beside generated ones") << "raw" << int(B::StepEntries) << qint64(4);
         QTest::newRow("generated entries") << "raw" << int(B::GeneratedEntries) << qint64(2);
         QTest::newRow("generated levels") << "raw" << int(B::GeneratedLevels) << qint64(1 + 4);
+        QTest::newRow("a row's selection, once a run") << "rows" << int(B::EffectFixtures) << qint64(2 * 3);
     }
     void heldAsTheSaveAndTheCommandsCountIt()
     {
@@ -402,6 +438,25 @@ private slots:
                 rig.project.m_runningCopies << copy;
                 QCOMPARE(B::HasRoom(rig.project, B::Scenes), false);
             }
+        } else if (show == "rows") {
+            // Two fixtures and a beam, in two runs of steps with a plain
+            // step between them; a copy of an effect scene running is not
+            // the show's.
+            CScene* scene = rig.AddScene(QStringLiteral("S"));
+            auto* effect = new CGradientEffect(1000);
+            effect->m_fixtures = {nullptr, nullptr};
+            effect->m_beamFixtures = {nullptr};
+            scene->m_effects << effect;
+            for (int s = 0; s < 4; ++s) {
+                scene->m_steps << new CSceneStep(0, 40);
+                scene->m_steps.last()->m_effect = s == 2 ? nullptr : effect;
+            }
+            auto* copy = new CEffectScene(QStringLiteral("C"), 1);
+            copy->m_runningCopy = true;
+            copy->m_source = rig.project.AddEffectScene();
+            copy->m_effects << new CGradientEffect(1000);
+            copy->m_effects.first()->m_fixtures = {nullptr};
+            rig.project.m_runningCopies << copy;
         } else {
             // A step of three raw channels and a fixture of four channels,
             // and a generated step of one raw channel and that fixture.
@@ -488,7 +543,8 @@ private slots:
         // each refused once; every kind at once holds those pairs too.
         // Kinds that add others first: members add groups, blocks lines,
         // scenes pages.
-        QTest::newRow("every kind") << QVector<int>{B::StepEntries, B::GeneratedEntries, B::GroupMembers, B::Groups,
+        QTest::newRow("every kind") << QVector<int>{B::StepEntries, B::GeneratedEntries, B::EffectFixtures,
+                                                    B::GroupMembers, B::Groups,
                                                     B::TimeBlocks, B::TimeLines, B::TimeMarkers, B::PatchBlocks,
                                                     B::Masks, B::FadingButtons, B::Scenes, B::Pages, B::Steps};
     }
@@ -892,6 +948,86 @@ private slots:
             QCOMPARE(matrix->CellOfFixture(read.last()), QPoint(255 * 20, 255 * 20));
             QCOMPARE(read.last()->m_matrixId, 1);
         }
+    }
+
+    // Effects over many fixtures, each fixture in the effect's lists and in
+    // its stored step: one row over every slot of 128 universes, many rows
+    // over a few thousand, and copies of an effect scene playing on every
+    // slot, saved to start again.
+    void effectsOverManyFixturesSaveAndOpen_data()
+    {
+        Columns<int, int, int>("universes", "rows", "copies");
+        QTest::newRow("a row over 65,536 dimmers") << 128 << 1 << 0;
+        QTest::newRow("110 rows over 4,096") << 8 << 110 << 0;
+        QTest::newRow("two copies over 65,536") << 128 << 0 << 2;
+    }
+    void effectsOverManyFixturesSaveAndOpen()
+    {
+        const auto [universes, rows, copies] = Row<int, int, int>("universes", "rows", "copies");
+        CPlaybackRig rig(universes);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        const QList<CPatchedFixture*> fixtures = rig.Fill(profile, 1);
+        ShowEdits::Select(rig.project, fixtures);
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        for (int r = 0; r < rows; ++r)
+            ShowEdits::ApplyEffect(rig.project, ShowEdits::Gradient(CRgbwColor(r, 2, 3)), scene, -1, false);
+        QCOMPARE(scene->m_steps.size(), rows);
+        if (copies) {
+            CEffectScene* effectScene = rig.project.AddEffectScene();
+            ShowEdits::ApplyEffect(rig.project, ShowEdits::Gradient(CRgbwColor(1, 2, 3)), effectScene, -1, false);
+            for (int c = 0; c < copies; ++c) {
+                ShowEdits::Select(rig.project, fixtures.mid(c));
+                QVERIFY(rig.project.PlayEffectScene(effectScene));
+                rig.Tick(1);
+            }
+            rig.Tick(2);
+            QCOMPARE(rig.project.m_runningCopies.size(), copies);
+        }
+        CPlaybackRig opened(universes);
+        opened.host.startScenes = true;
+        QVERIFY(SavedAlikeAfterOpen(rig, opened, "effects.kv3", 2));
+        for (B::Kind kind : {B::GeneratedEntries, B::EffectFixtures})
+            QCOMPARE(B::Held(opened.project, kind), B::Held(rig.project, kind));
+        QCOMPARE(CopySelections(opened.project), CopySelections(rig.project));
+        QCOMPARE(CopySelections(opened.project).size(), copies);
+    }
+
+    // Running copies are saved to start again while they fit beside the
+    // rows' selections, and read so: the one past is left out of the file
+    // and the show saves, opens and saves alike.
+    void playingCopiesPastTheRoomAreLeftOut()
+    {
+        CPlaybackRig rig(1);
+        const QList<CPatchedFixture*> fixtures = {rig.Patch(rig.RgbProfile(), 0, 0), rig.Patch(rig.RgbProfile(), 0, 3)};
+        FillToBound(rig.project, B::EffectFixtures, 3);
+        CEffectScene* effectScene = rig.project.AddEffectScene();
+        ShowEdits::ApplyEffect(rig.project, ShowEdits::Gradient(CRgbwColor(1, 2, 3)), effectScene, -1, false);
+        for (CPatchedFixture* fixture : fixtures) {
+            ShowEdits::Select(rig.project, {fixture});
+            QVERIFY(rig.project.PlayEffectScene(effectScene));
+            rig.Tick(1);
+        }
+        QCOMPARE(CopySelections(rig.project), QList<qint64>({2, 2}));
+        CPlaybackRig opened(1);
+        opened.host.startScenes = true;
+        QVERIFY(SavedAlikeAfterOpen(rig, opened, "copies.kv3", 2));
+        QCOMPARE(CopySelections(opened.project), QList<qint64>({2}));
+        QCOMPARE(opened.project.m_runningCopies.first()->m_effects.first()->m_fixtures,
+                 QList<CPatchedFixture*>({opened.project.m_generalGroup->m_fixtures.first()}));
+
+        // A file of both copies opens with the one that fits.
+        const QString path = m_dir.filePath(QStringLiteral("copies.kv3"));
+        QByteArray xml = qUncompress(ReadBytes(path));
+        const int from = xml.indexOf("<ZKPlayingEffect>");
+        const int to = xml.indexOf("</ZKPlayingEffect>") + int(strlen("</ZKPlayingEffect>"));
+        QVERIFY(from > 0 && to > from);
+        xml.insert(to, xml.mid(from, to - from));
+        QVERIFY(WriteBytes(path, qCompress(xml)));
+        CPlaybackRig both(1);
+        both.host.startScenes = true;
+        QVERIFY(both.project.OpenProject(path));
+        both.Tick(2);
+        QCOMPARE(CopySelections(both.project), QList<qint64>({2}));
     }
 
     void groupMembersPastTheBoundAreRefused()

@@ -5,6 +5,7 @@
 #include "model/PatchedFixture.h"
 #include "show/ShowHost.h"
 
+#include <QSet>
 #include <QVector>
 
 #include <algorithm>
@@ -99,6 +100,18 @@ void CGroup::AddFixture(CPatchedFixture* fixture)
         return;
     m_fixtures << fixture;
     m_beamFlags << fixture->BeamFlags();
+}
+
+void CGroup::AddFixtures(const QList<CPatchedFixture*>& fixtures)
+{
+    QSet<const CPatchedFixture*> members(m_fixtures.cbegin(), m_fixtures.cend());
+    for (CPatchedFixture* fixture : fixtures) {
+        if (!fixture || members.contains(fixture))
+            continue;
+        members.insert(fixture);
+        m_fixtures << fixture;
+        m_beamFlags << fixture->BeamFlags();
+    }
 }
 
 CPatchedFixture* CGroup::AddFixture(int address, int universe, int id, int matrixId, const QString& name,

@@ -76,6 +76,9 @@ public:
     // Adds an existing fixture with a copy of its current beam flags;
     // nothing for a member or a null fixture.
     void AddFixture(CPatchedFixture* fixture);
+    // The same for each fixture in turn, in the time of the lists, not of
+    // a search of the members for each.
+    void AddFixtures(const QList<CPatchedFixture*>& fixtures);
     // Patches a new fixture into the group (the general group owns it). A
     // matrix member gets one layout position, any other fixture
     // `groupCount`; each at the layout item's top-left corner.

@@ -40,23 +40,28 @@ CGroup* CProject::AddGroup(const QString& name)
     // Members; a matrix member brings its whole matrix, so the new layout
     // can place the matrix. Its matrix may not be in the current group
     // (another group's selection): the fixture then comes alone.
+    QList<CPatchedFixture*> members;
+    QSet<const CFixtureMatrix*> matrices;
+    const auto addMatrix = [&](CFixtureMatrix* matrix) {
+        if (!matrices.contains(matrix)) {
+            matrices.insert(matrix);
+            group->m_matrices << matrix;
+        }
+    };
     for (CPatchedFixture* fixture : current->m_selectedFixtures) {
         CFixtureMatrix* matrix = fixture->m_matrixId >= 0 ? current->FindMatrix(fixture->m_matrixId) : nullptr;
         if (!matrix) {
-            group->AddFixture(fixture);
-            continue;
+            members << fixture;
+        } else if (!matrices.contains(matrix)) {
+            members += matrix->Members();
+            addMatrix(matrix);
         }
-        if (group->m_fixtures.contains(fixture))
-            continue;
-        for (CPatchedFixture* member : matrix->Members())
-            group->AddFixture(member);
-        if (!group->m_matrices.contains(matrix))
-            group->m_matrices << matrix;
     }
-    for (CFixtureMatrix* matrix : current->m_selectedMatrices) {
-        if (!group->m_matrices.contains(matrix))
-            group->m_matrices << matrix;
-    }
+    for (CFixtureMatrix* matrix : current->m_selectedMatrices)
+        addMatrix(matrix);
+    // In the order the open gives them, so that a save opens as it was.
+    group->AddFixtures(members);
+    group->SortFixtures();
     // Made apart from the show so far: without room for its members it goes
     // again, and the show is as it was.
     if (!CShowBounds::AskRoom(*this, CShowBounds::GroupMembers, group->m_fixtures.size() + group->m_matrices.size())) {
@@ -109,9 +114,10 @@ bool CProject::AddSelectionToGroup(int n)
     // Copies: the current group may be group n itself.
     const QList<CPatchedFixture*> selectedFixtures = m_currentGroup->m_selectedFixtures;
     const QList<CFixtureMatrix*> selectedMatrices = m_currentGroup->m_selectedMatrices;
+    const QSet<const CPatchedFixture*> members(group->m_fixtures.cbegin(), group->m_fixtures.cend());
     QSet<const void*> joining;
     for (CPatchedFixture* fixture : selectedFixtures) {
-        if (!group->m_fixtures.contains(fixture))
+        if (!members.contains(fixture))
             joining.insert(fixture);
     }
     for (CFixtureMatrix* matrix : selectedMatrices) {
@@ -123,15 +129,18 @@ bool CProject::AddSelectionToGroup(int n)
     group->m_selectedFixtures.clear();
     group->m_selectedMatrices.clear();
 
+    QList<CPatchedFixture*> added;
     for (CPatchedFixture* fixture : selectedFixtures) {
-        if (group->m_fixtures.contains(fixture))
+        if (!joining.remove(fixture))
             continue;
         // A matrix member has the one position of its matrix cell.
         if (fixture->m_matrixId < 0)
             PlaceAt(fixture, n, fixture->Position(currentIndex));
-        group->AddFixture(fixture);
+        added << fixture;
         group->m_selectedFixtures << fixture;
     }
+    group->AddFixtures(added);
+    group->SortFixtures();
     for (CFixtureMatrix* matrix : selectedMatrices) {
         if (group->m_matrices.contains(matrix))
             continue;

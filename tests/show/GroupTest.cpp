@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include "DataTable.h"
+#include "FileBytes.h"
 #include "PlaybackRig.h"
 #include "ShowEdits.h"
 #include "ShowReferences.h"
@@ -142,8 +143,9 @@ private slots:
         GroupRig r;
         r.Select(r.General(), {r.members[1], r.plain[0]}, {r.matrix});
         CGroup* group = r.Project().AddGroup(QStringLiteral("New"));
+        // In patch order, as the show opens again.
         QCOMPARE(group->m_fixtures,
-                 QList<CPatchedFixture*>({r.members[0], r.members[1], r.members[2], r.plain[0]}));
+                 QList<CPatchedFixture*>({r.plain[0], r.members[0], r.members[1], r.members[2]}));
         QCOMPARE(group->m_beamFlags.size(), 4);
         QCOMPARE(group->m_matrices, QList<CFixtureMatrix*>({r.matrix}));
         QCOMPARE(group->m_selectedFixtures, QList<CPatchedFixture*>({r.members[1], r.plain[0]}));
@@ -201,6 +203,48 @@ private slots:
         QCOMPARE(group->m_selectedMatrices, QList<CFixtureMatrix*>({r.matrix}));
         QCOMPARE(r.plain[1]->Position(1), QPoint(42, 43));
         QCOMPARE(Positions(r.members[0]), memberBefore);
+    }
+
+    // Whatever order the selection has, the group holds its members in
+    // patch order, as the open gives them: the show saves, opens and saves
+    // alike, and the members keep their order.
+    void aGroupOfAnySelectionOpensAsItWasMade_data()
+    {
+        Columns<bool>("added");
+        QTest::newRow("a new group") << false;
+        QTest::newRow("added to a group") << true;
+    }
+    void aGroupOfAnySelectionOpensAsItWasMade()
+    {
+        const auto [added] = Row<bool>("added");
+        GroupRig r;
+        r.Select(r.General(), {r.plain[1]});
+        r.Project().AddGroup(QStringLiteral("A"));
+        r.Project().m_currentGroup = r.General();
+        r.Select(r.General(), {r.members[2], r.plain[0], r.members[0], r.plain[0]});
+        if (added)
+            r.Project().AddSelectionToGroup(1);
+        else
+            r.Project().AddGroup(QStringLiteral("B"));
+        const auto ids = [](const CGroup* group) {
+            QList<int> list;
+            for (const CPatchedFixture* fixture : group->m_fixtures)
+                list << fixture->m_id;
+            return list;
+        };
+        const QList<int> made = ids(r.Project().m_groups.last());
+        // A new group takes a selected member's whole matrix.
+        QCOMPARE(made, QList<int>({r.plain[0]->m_id, added ? r.plain[1]->m_id : r.members[0]->m_id,
+                                   added ? r.members[0]->m_id : r.members[1]->m_id, r.members[2]->m_id}));
+
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("a.kv3"));
+        const QString second = dir.filePath(QStringLiteral("b.kv3"));
+        CPlaybackRig opened;
+        QVERIFY(r.Project().SaveProject(first) && opened.project.OpenProject(first));
+        QVERIFY(opened.project.SaveProject(second));
+        QCOMPARE(ReadBytes(second), ReadBytes(first));
+        QCOMPARE(ids(opened.project.m_groups.last()), made);
     }
 
     void addingToAMissingGroupOrTheGeneralGroupDoesNothing()

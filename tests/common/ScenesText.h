@@ -82,6 +82,30 @@ inline QString SceneStateText(const CScene& scene)
     return lines.join(QLatin1Char('\n'));
 }
 
+// An effect's selection: its fixtures by id (an empty place "-") and their
+// flags, then its beams with their indexes and flags.
+inline QString EffectSelectionText(const CEffect& effect)
+{
+    const auto ids = [](const QList<CPatchedFixture*>& fixtures) {
+        QStringList text;
+        for (const CPatchedFixture* fixture : fixtures)
+            text << (fixture ? QString::number(fixture->m_id) : QStringLiteral("-"));
+        return text.join(QLatin1Char(','));
+    };
+    const auto flags = [](const QList<bool>& values) {
+        QString text;
+        for (bool value : values)
+            text += QLatin1Char(value ? '1' : '0');
+        return text;
+    };
+    QStringList indexes;
+    for (int index : effect.m_beamIndex)
+        indexes << QString::number(index);
+    return QStringLiteral("%1 %2 | %3 %4 %5")
+        .arg(ids(effect.m_fixtures), flags(effect.m_fixtureSel), ids(effect.m_beamFixtures),
+             indexes.join(QLatin1Char(',')), flags(effect.m_beamSel));
+}
+
 // The first line where `after` differs from `before`, both given; empty when none does.
 inline QString FirstDifference(const QStringList& before, const QStringList& after)
 {

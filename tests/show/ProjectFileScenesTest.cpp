@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "ScenesText.h"
 #include "FileBytes.h"
 #include "TestRegistry.h"
 #include "XmlText.h"
@@ -591,7 +592,7 @@ private slots:
     {
         Columns<QString, QString, QString>("selection", "stored", "read");
         const QString levels = CXmlDocument::EncodeBlob(Bytes({1, 2, 3, 4, 5, 6}));
-        const QString read = QStringLiteral("7,- 10 | 8 2 1 | 7:1,2,3");
+        const QString read = QStringLiteral("7,- 10 | 8 2 1 | F7=1,2,3");
         QTest::newRow("elements") << QStringLiteral(
             "<ZKEFixts><ZKEFixt ZKId=\"7\" ZKESel=\"1\"/><ZKEFixt ZKId=\"-1\" ZKESel=\"0\"/>"
             "<ZKEFixt ZKId=\"99\" ZKESel=\"1\"/></ZKEFixts>"
@@ -608,10 +609,10 @@ private slots:
                                      << QString() << QStringLiteral("  |    | ");
         QTest::newRow("levels short of the records")
             << QString() << QStringLiteral("SIds=\"8|5|7|3\" SLvl=\"%1\"").arg(levels)
-            << QStringLiteral("  |    | 8:1,2,3,4,5 7:6,0,0");
+            << QStringLiteral("  |    | F7=6,0,0 F8=1,2,3,4,5");
         QTest::newRow("records naming nothing keep their bytes")
             << QString() << QStringLiteral("SIds=\"99|2|7|3|-1|0|20|7|3\" SLvl=\"%1\"").arg(levels)
-            << QStringLiteral("  |    | 7:3,4,5 raw:6");
+            << QStringLiteral("  |    | F7=3,4,5 raw 0.20=6");
     }
     void effectListsReadInEitherForm()
     {
@@ -625,36 +626,11 @@ private slots:
                                             .arg(selection, storedStep)));
         const CScene* scene = r.Scene(0, 0);
         QCOMPARE(scene->m_steps.size(), 1);
-        const CEffect* effect = scene->m_steps[0]->m_effect;
-        QVERIFY(effect);
-        const auto ids = [](const QList<CPatchedFixture*>& fixtures) {
-            QStringList text;
-            for (const CPatchedFixture* fixture : fixtures)
-                text << (fixture ? QString::number(fixture->m_id) : QStringLiteral("-"));
-            return text.join(QLatin1Char(','));
-        };
-        const auto flags = [](const QList<bool>& values) {
-            QString text;
-            for (bool value : values)
-                text += value ? QLatin1Char('1') : QLatin1Char('0');
-            return text;
-        };
-        QStringList beamIndexes;
-        for (int index : effect->m_beamIndex)
-            beamIndexes << QString::number(index);
-        QStringList entries;
-        for (const CStepFixture* entry : scene->m_steps[0]->m_entries) {
-            QStringList bytes;
-            for (char level : entry->Levels())
-                bytes << QString::number(quint8(level));
-            const CPatchedFixture* fixture = entry->Fixture();
-            entries << (fixture->Profile() ? QString::number(fixture->m_id) : QStringLiteral("raw")) + ':'
-                    + bytes.join(QLatin1Char(','));
-        }
-        QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5 | %6")
-                     .arg(ids(effect->m_fixtures), flags(effect->m_fixtureSel), ids(effect->m_beamFixtures),
-                          beamIndexes.join(QLatin1Char(',')), flags(effect->m_beamSel), entries.join(QLatin1Char(' '))),
-                 read);
+        QVERIFY(scene->m_steps[0]->m_effect);
+        QStringList steps;
+        AddSceneText(steps, QString(), *scene);
+        const QString entries = steps.value(1).section(QStringLiteral("row 0: "), 1);
+        QCOMPARE(EffectSelectionText(*scene->m_steps[0]->m_effect) + " | " + entries, read);
     }
 
     void openedShowKeepsItsSelectionThroughItsEffectRows()

@@ -959,7 +959,7 @@ private slots:
         Columns<int, int, int>("universes", "rows", "copies");
         QTest::newRow("a row over 65,536 dimmers") << 128 << 1 << 0;
         QTest::newRow("110 rows over 4,096") << 8 << 110 << 0;
-        QTest::newRow("two copies over 65,536") << 128 << 0 << 2;
+        QTest::newRow("two copies over 8,192") << 16 << 0 << 2;
     }
     void effectsOverManyFixturesSaveAndOpen()
     {

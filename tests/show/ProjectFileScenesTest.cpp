@@ -509,6 +509,33 @@ private slots:
         QTest::newRow("one past") << bound + 1 << false << past;
         QTest::newRow("one past, beams as elements") << bound + 1 << true << past;
     }
+
+    // A row's stored step is a compressed blob like a hand-made step's: the
+    // rows' blobs together inflate to no more levels than rows may generate.
+    void storedRowLevelsCountAgainstTheGeneratedLevels_data()
+    {
+        Columns<qint64, QString>("levels", "refusal");
+        const qint64 bound = CShowBounds::Bound(CShowBounds::GeneratedLevels);
+        QTest::newRow("at the bound") << bound << QString();
+        QTest::newRow("one past") << bound + 1 << CShowBounds::FileAsksTooMany(CShowBounds::GeneratedLevels);
+    }
+    void storedRowLevelsCountAgainstTheGeneratedLevels()
+    {
+        const auto [levels, refusal] = Row<qint64, QString>("levels", "refusal");
+        CScene::SetEffectRowGenerator(nullptr);
+        CPagesRig r;
+        const auto row = [](qint64 bytes) {
+            return QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"/><ZKStepFixts SIds=\"7|3\" SLvl=\"%1\"/></ZKStep>")
+                .arg(CXmlDocument::EncodeBlob(QByteArray(int(bytes), '\1')));
+        };
+        QString refused;
+        try {
+            ReadPages(r.project(), OneScene(row(levels / 2) + row(levels - levels / 2)));
+        } catch (const CFileRefused& error) {
+            refused = error.Message();
+        }
+        QCOMPARE(refused, refusal);
+    }
     void effectSelectionsCountAgainstTheirBound()
     {
         const auto [records, elements, refusal] = Row<qint64, bool, QString>("records", "elements", "refusal");

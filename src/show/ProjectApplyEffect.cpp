@@ -760,10 +760,12 @@ SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, 
     const SRowPlace& place = plan.place;
     CShowBounds::SStepGrowth& growth = plan.growth;
     QList<CSceneStep*> kept;
+    QList<CSceneStep*> cut;
     kept.reserve(scene.m_steps.size());
     for (int i = 0; i < scene.m_steps.size(); ++i) {
         CSceneStep* step = scene.m_steps.at(i);
         if (place.cut && step->m_effect == place.cut) {
+            cut << step;
             if (i >= place.current) {
                 --growth.steps;
                 CountStep(step, true, -1, growth);
@@ -781,15 +783,7 @@ SRowPlan PlanRow(CProject& project, const CEffectEngine& engine, CScene& scene, 
         return plan;
     // The row keeps a copy of the effect and its selection; the one it
     // replaces goes with each run of steps it made.
-    growth.effectFixtures = CShowBounds::EffectFixturesOf(engine.Effect());
-    if (place.cut) {
-        QList<CSceneStep*> cut;
-        for (CSceneStep* step : scene.m_steps) {
-            if (step->m_effect == place.cut)
-                cut << step;
-        }
-        growth.effectFixtures -= CShowBounds::EffectFixturesOf(cut);
-    }
+    growth.effectFixtures = CShowBounds::EffectFixturesOf(engine.Effect()) - CShowBounds::EffectFixturesOf(cut);
     const CScene::SEffectRowSize row = writer.Size();
     growth.steps += row.steps;
     growth.generatedEntries += row.entries;

@@ -93,6 +93,13 @@ QHash<int, int> IndexById(const QList<CPatchedFixture*>& fixtures)
     return index;
 }
 
+// Appends the places a "ZKPosition" text lists to the item's.
+void PlaceFromText(CLayoutPlacement& item, const QString& text)
+{
+    for (const auto& run : CProjectFileV3::StringToPlaces(text, MaxPositions()))
+        item.AddPositions(run.first, run.second);
+}
+
 // The groups each fixture or matrix is a member of, past the general
 // group, in order: one sorted list of them all, for the patch's places.
 class CMemberGroups
@@ -399,16 +406,14 @@ bool CProjectFileV3::readPatch(CProject& project)
         int columns = 0;
         int rows = 0;
         int drawType = 0;
-        PlaceRuns matrixPlaces;
+        QString matrixPlaces;
         bool hasMatrix = false;
         if (matrixId >= 0 && SelectElement(QStringLiteral("ZKMatrix"), -1)) {
             hasMatrix = true;
             GetAttrInt(QStringLiteral("ZKMatrixSizeX"), columns);
             GetAttrInt(QStringLiteral("ZKMatrixSizeY"), rows);
             GetAttrInt(QStringLiteral("ZKDrawType"), drawType);
-            QString text;
-            if (GetAttrString(QStringLiteral("ZKPosition"), text))
-                matrixPlaces = StringToPlaces(text, MaxPositions());
+            GetAttrString(QStringLiteral("ZKPosition"), matrixPlaces);
             SelectElement(QStringLiteral(".."));
         }
 
@@ -423,8 +428,7 @@ bool CProjectFileV3::readPatch(CProject& project)
             columns = qMin(columns, kMaxMatrixSide);
             rows = qMin(rows, kMaxMatrixSide);
             matrix = std::make_unique<CFixtureMatrix>(profile, matrixId, columns, rows, drawType);
-            for (const auto& run : qAsConst(matrixPlaces))
-                matrix->AddPositions(run.first, run.second);
+            PlaceFromText(*matrix, matrixPlaces);
         }
         const QSize cellSize = profile->GetBeamsRect(kMatrixCellPixels, kMatrixCellPixels).size();
 
@@ -485,10 +489,8 @@ CPatchedFixture* CProjectFileV3::readFixture(CProject& project, CLibraryProfile*
 
     auto* fixture = CreateFixture(project, record, profile, drawType);
     QString text;
-    if (GetAttrString(QStringLiteral("ZKPosition"), text)) {
-        for (const auto& run : StringToPlaces(text, MaxPositions()))
-            fixture->AddPositions(run.first, run.second);
-    }
+    if (GetAttrString(QStringLiteral("ZKPosition"), text))
+        PlaceFromText(*fixture, text);
     return fixture;
 }
 

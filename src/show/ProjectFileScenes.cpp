@@ -45,6 +45,9 @@ const QString kIds = QStringLiteral("ZKIds");
 const QString kSels = QStringLiteral("ZKESels");
 const QString kBeamIndexes = QStringLiteral("ZKBeamIndexes");
 
+const CProjectFileV3::SEffectList kFixtureList{"ZKEFixts", "ZKEFixt", false};
+const CProjectFileV3::SEffectList kBeamList{"ZKEBeamFixts", "ZKEBeamFixt", true};
+
 // The records of a step's "SIds" list for the entries, and the levels they
 // hold, in the same order.
 void StepRecordsOf(const QList<CStepFixture*>& entries, QList<int>& ids, QByteArray& levels)
@@ -366,9 +369,9 @@ void CProjectFileV3::WriteEffectSelection(const CEffect* effect)
     SetAttrInt(kNumber, beams);
     if (beams > 0) {
         SetAttrString(kIds, IdsOf(effect->m_beamFixtures));
-        QList<int> indexes = effect->m_beamIndex.mid(0, beams);
-        while (indexes.size() < beams)
-            indexes << 0;
+        QList<int> indexes;
+        for (int i = 0; i < beams; ++i)
+            indexes << effect->m_beamIndex.value(i, 0);
         SetAttrString(kBeamIndexes, IntListToString(indexes));
         SetAttrString(kSels, FlagsOf(effect->m_beamSel, beams));
     }
@@ -602,9 +605,6 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
     QString text;
     if (GetAttrString(QStringLiteral("SIds"), text)) {
         m_previousEntries.clear();
-        QList<int> values;
-        StringToIntList(text, values,
-                        StepRecordValues(project.m_generalGroup ? project.m_generalGroup->m_fixtures.size() : 0));
         // Every record of the list keeps its place in the level data: one
         // that names nothing (or a fixture already listed) becomes a run of
         // bytes to pass over, so the records after it, in this step and in
@@ -619,17 +619,14 @@ void CProjectFileV3::readStep(CProject& project, CScene* scene, CSceneStep* step
                 m_previousEntries.append(qMakePair(static_cast<CPatchedFixture*>(nullptr), 0));
             m_previousEntries.last().second = int(std::min<qint64>(length, std::numeric_limits<int>::max()));
         };
-        ForEachStepRecord(
-            values, [this](int id) { return FindGeneralFixture(id); },
-            [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); },
-            [&](CPatchedFixture* fixture, int length) {
-                if (!fixture || listed.contains(fixture)) {
-                    skip(length);
-                    return;
-                }
-                listed.insert(fixture);
-                m_previousEntries.append(qMakePair(fixture, length));
-            });
+        ForEachStepRecordIn(project, text, [&](CPatchedFixture* fixture, int length) {
+            if (!fixture || listed.contains(fixture)) {
+                skip(length);
+                return;
+            }
+            listed.insert(fixture);
+            m_previousEntries.append(qMakePair(fixture, length));
+        });
     }
 
     QByteArray levels;
@@ -711,6 +708,17 @@ void CProjectFileV3::readEffectRow(CProject& project, CScene* scene)
     });
 }
 
+void CProjectFileV3::ForEachStepRecordIn(CProject& project, const QString& ids,
+                                         const std::function<void(CPatchedFixture*, int)>& record)
+{
+    QList<int> values;
+    StringToIntList(ids, values,
+                    StepRecordValues(project.m_generalGroup ? project.m_generalGroup->m_fixtures.size() : 0));
+    ForEachStepRecord(
+        values, [this](int id) { return FindGeneralFixture(id); },
+        [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); }, record);
+}
+
 void CProjectFileV3::ForEachStoredRowEntry(CProject& project,
                                            const std::function<void(CPatchedFixture*, const QByteArray&)>& entry)
 {
@@ -724,25 +732,20 @@ void CProjectFileV3::ForEachStoredRowEntry(CProject& project,
         listed.insert(fixture);
         entry(fixture, levels);
     };
-    QString text;
-    if (GetAttrString(QStringLiteral("SIds"), text)) {
-        QList<int> values;
-        StringToIntList(text, values,
-                        StepRecordValues(project.m_generalGroup ? project.m_generalGroup->m_fixtures.size() : 0));
+    QString ids;
+    if (GetAttrString(QStringLiteral("SIds"), ids)) {
         QByteArray levels;
+        QString text;
         if (GetAttrString(QStringLiteral("SLvl"), text))
             DecodeBlob(text, levels, m_compressor);
         // A blob may inflate far past its text: the rows' blobs together
         // hold no more levels than the rows may generate.
         Count(m_rowBlobLevelsRead, levels.size(), CShowBounds::GeneratedLevels);
         qint64 offset = 0;
-        ForEachStepRecord(
-            values, [this](int id) { return FindGeneralFixture(id); },
-            [&project](int universe, int slot) { return project.GetChannelFixture(universe, slot); },
-            [&](CPatchedFixture* fixture, int length) {
-                take(fixture, offset < levels.size() ? levels.mid(int(offset), length) : QByteArray());
-                offset += length;
-            });
+        ForEachStepRecordIn(project, ids, [&](CPatchedFixture* fixture, int length) {
+            take(fixture, offset < levels.size() ? levels.mid(int(offset), length) : QByteArray());
+            offset += length;
+        });
     } else {
         // As earlier builds wrote it: an element per entry.
         ForEachChild(QStringLiteral("ZKStepFixt"), [&] {
@@ -750,11 +753,9 @@ void CProjectFileV3::ForEachStoredRowEntry(CProject& project,
             QString digits;
             if (!GetAttrInt(kId, id) || !GetAttrString(QStringLiteral("ZKDmxBuffer"), digits))
                 return;
-            CPatchedFixture* fixture = RowEntryFixture(project, id);
             QByteArray levels;
-            if (fixture && !listed.contains(fixture))
-                DigitsToBytes(digits, levels);
-            take(fixture, levels);
+            DigitsToBytes(digits, levels);
+            take(RowEntryFixture(project, id), levels);
         });
     }
     SelectElement(QStringLiteral(".."));
@@ -840,17 +841,15 @@ void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
         SelectElement(QStringLiteral(".."));
     }
 
-    ForEachEffectRecord(QStringLiteral("ZKEFixts"), QStringLiteral("ZKEFixt"),
-                        [&](CPatchedFixture* fixture, int, bool selected) {
-                            effect->m_fixtures << fixture;
-                            effect->m_fixtureSel << selected;
-                        });
-    ForEachEffectRecord(QStringLiteral("ZKEBeamFixts"), QStringLiteral("ZKEBeamFixt"),
-                        [&](CPatchedFixture* fixture, int beam, bool selected) {
-                            effect->m_beamIndex << beam;
-                            effect->m_beamFixtures << fixture;
-                            effect->m_beamSel << selected;
-                        });
+    ForEachEffectRecord(kFixtureList, [&](CPatchedFixture* fixture, int, bool selected) {
+        effect->m_fixtures << fixture;
+        effect->m_fixtureSel << selected;
+    });
+    ForEachEffectRecord(kBeamList, [&](CPatchedFixture* fixture, int beam, bool selected) {
+        effect->m_beamIndex << beam;
+        effect->m_beamFixtures << fixture;
+        effect->m_beamSel << selected;
+    });
     if (virtualGrid && effect->IsMatrix())
         AttachVirtualGrid(project, effect);
 }
@@ -858,24 +857,23 @@ void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
 qint64 CProjectFileV3::EffectRecordCount()
 {
     qint64 records = 0;
-    for (const auto& list : {std::make_pair(QStringLiteral("ZKEFixts"), QStringLiteral("ZKEFixt")),
-                             std::make_pair(QStringLiteral("ZKEBeamFixts"), QStringLiteral("ZKEBeamFixt"))}) {
-        if (!SelectElement(list.first, -1))
+    for (const SEffectList* list : {&kFixtureList, &kBeamList}) {
+        if (!SelectElement(QLatin1String(list->tag), -1))
             continue;
         QString ids;
         if (GetAttrString(kIds, ids))
             records += ids.isEmpty() ? 0 : ids.count(QLatin1Char('|')) + 1;
         else
-            records += CountChildren(list.second);
+            records += CountChildren(QLatin1String(list->recordTag));
         SelectElement(QStringLiteral(".."));
     }
     return records;
 }
 
-void CProjectFileV3::ForEachEffectRecord(const QString& listTag, const QString& recordTag,
+void CProjectFileV3::ForEachEffectRecord(const SEffectList& list,
                                          const std::function<void(CPatchedFixture*, int beam, bool selected)>& take)
 {
-    if (!SelectElement(listTag, -1))
+    if (!SelectElement(QLatin1String(list.tag), -1))
         return;
     // Id -1 is an empty matrix place, kept; an id no fixture has is left out.
     const auto record = [&](int id, int beam, bool selected) {
@@ -900,14 +898,13 @@ void CProjectFileV3::ForEachEffectRecord(const QString& listTag, const QString& 
             record(ids.at(i), beams.value(i, 0), i < flags.size() && flags.at(i) == QLatin1Char('1'));
     } else {
         // As earlier builds wrote them: an element per record.
-        ForEachChild(recordTag, [&] {
+        ForEachChild(QLatin1String(list.recordTag), [&] {
             Count(m_effectFixturesRead, 1, CShowBounds::EffectFixtures);
             int id = 0;
             int beam = 0;
             bool selected = false;
-            if (!GetAttrInt(kId, id) || !GetAttrBool(kSel, selected))
-                return;
-            if (recordTag == QLatin1String("ZKEBeamFixt") && !GetAttrInt(QStringLiteral("ZKBeamIndex"), beam))
+            if (!GetAttrInt(kId, id) || !GetAttrBool(kSel, selected)
+                || (list.beams && !GetAttrInt(QStringLiteral("ZKBeamIndex"), beam)))
                 return;
             record(id, beam, selected);
         });

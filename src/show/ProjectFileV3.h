@@ -197,10 +197,21 @@ public:
     // with the levels stored for it.
     void ForEachStoredRowEntry(CProject& project,
                                const std::function<void(CPatchedFixture*, const QByteArray&)>& entry);
-    // Each record of the effect's list `listTag` below the current element
-    // that names a fixture or an empty matrix place (null), counted against
-    // the show's effect selections; `beam` is 0 but in the beam list.
-    void ForEachEffectRecord(const QString& listTag, const QString& recordTag,
+    // Walks a step's "SIds" list (ForEachStepRecord) by the general group's
+    // ids and the project's raw channels.
+    void ForEachStepRecordIn(CProject& project, const QString& ids,
+                             const std::function<void(CPatchedFixture*, int)>& record);
+    // An effect's list of fixtures or of beams, and the element of each
+    // record as earlier builds wrote it.
+    struct SEffectList {
+        const char* tag;
+        const char* recordTag;
+        bool beams;
+    };
+    // Each record of the list below the current element that names a
+    // fixture or an empty matrix place (null), counted against the show's
+    // effect selections; `beam` is 0 but in the beam list.
+    void ForEachEffectRecord(const SEffectList& list,
                              const std::function<void(CPatchedFixture*, int beam, bool selected)>& take);
     // The records of both lists below the current element, read or not.
     qint64 EffectRecordCount();

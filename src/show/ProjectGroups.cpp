@@ -42,20 +42,20 @@ CGroup* CProject::AddGroup(const QString& name)
     // (another group's selection): the fixture then comes alone.
     QList<CPatchedFixture*> members;
     QSet<const CFixtureMatrix*> matrices;
+    // True for a matrix new to the group.
     const auto addMatrix = [&](CFixtureMatrix* matrix) {
-        if (!matrices.contains(matrix)) {
-            matrices.insert(matrix);
-            group->m_matrices << matrix;
-        }
+        if (matrices.contains(matrix))
+            return false;
+        matrices.insert(matrix);
+        group->m_matrices << matrix;
+        return true;
     };
     for (CPatchedFixture* fixture : current->m_selectedFixtures) {
         CFixtureMatrix* matrix = fixture->m_matrixId >= 0 ? current->FindMatrix(fixture->m_matrixId) : nullptr;
-        if (!matrix) {
+        if (!matrix)
             members << fixture;
-        } else if (!matrices.contains(matrix)) {
+        else if (addMatrix(matrix))
             members += matrix->Members();
-            addMatrix(matrix);
-        }
     }
     for (CFixtureMatrix* matrix : current->m_selectedMatrices)
         addMatrix(matrix);

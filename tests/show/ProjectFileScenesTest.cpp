@@ -77,6 +77,17 @@ void ReadPages(CProject& project, const QString& body)
     doc.readPages(project);
 }
 
+// ReadPages; the reader's refusal, empty when it read the pages.
+QString PagesRefusal(CProject& project, const QString& body)
+{
+    try {
+        ReadPages(project, body);
+    } catch (const CFileRefused& error) {
+        return error.Message();
+    }
+    return QString();
+}
+
 // One page holding one scene whose <ZKSteps> children are `steps`.
 QString OneScene(const QString& steps, const QString& sceneAttributes = QString())
 {
@@ -488,13 +499,7 @@ private slots:
         CScene::SetEffectRowGenerator(&GenerateClaimed);
         g_claims = {{1, entries / 2, levels / 2}, {1, entries - entries / 2, levels - levels / 2}};
         const QString row = QStringLiteral("<ZKStep><ZKEffect ZKEType=\"4\"/></ZKStep>");
-        QString refused;
-        try {
-            ReadPages(r.project(), OneScene(row + row));
-        } catch (const CFileRefused& error) {
-            refused = error.Message();
-        }
-        QCOMPARE(refused, refusal);
+        QCOMPARE(PagesRefusal(r.project(), OneScene(row + row)), refusal);
     }
 
     // Every record of the rows' selections counts, over every row, against
@@ -508,6 +513,25 @@ private slots:
         QTest::newRow("at the bound") << bound << false << QString();
         QTest::newRow("one past") << bound + 1 << false << past;
         QTest::newRow("one past, beams as elements") << bound + 1 << true << past;
+    }
+    void effectSelectionsCountAgainstTheirBound()
+    {
+        const auto [records, elements, refusal] = Row<qint64, bool, QString>("records", "elements", "refusal");
+        CScene::SetEffectRowGenerator(nullptr);
+        CPagesRig r;
+        const auto row = [elements = elements](qint64 fixtures, qint64 beams) {
+            const auto list = [](qint64 count) { return QStringLiteral("|-1").repeated(int(count)).mid(1); };
+            const QString beamList =
+                elements ? QStringLiteral("<ZKEBeamFixts>%1</ZKEBeamFixts>")
+                               .arg(QStringLiteral("<ZKEBeamFixt ZKId=\"-1\" ZKBeamIndex=\"0\" ZKESel=\"0\"/>")
+                                        .repeated(int(beams)))
+                         : QStringLiteral("<ZKEBeamFixts ZKIds=\"%1\"/>").arg(list(beams));
+            return QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"><ZKEFixts ZKIds=\"%1\"/>%2</ZKEffect></ZKStep>")
+                .arg(list(fixtures), beamList);
+        };
+        QCOMPARE(PagesRefusal(r.project(), OneScene(row(records / 2, 1) + row(records - records / 2 - 2, 1))), refusal);
+        if (refusal.isEmpty())
+            QCOMPARE(CShowBounds::Held(r.project(), CShowBounds::EffectFixtures), records);
     }
 
     // A row's stored step is a compressed blob like a hand-made step's: the
@@ -528,38 +552,7 @@ private slots:
             return QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"/><ZKStepFixts SIds=\"7|3\" SLvl=\"%1\"/></ZKStep>")
                 .arg(CXmlDocument::EncodeBlob(QByteArray(int(bytes), '\1')));
         };
-        QString refused;
-        try {
-            ReadPages(r.project(), OneScene(row(levels / 2) + row(levels - levels / 2)));
-        } catch (const CFileRefused& error) {
-            refused = error.Message();
-        }
-        QCOMPARE(refused, refusal);
-    }
-    void effectSelectionsCountAgainstTheirBound()
-    {
-        const auto [records, elements, refusal] = Row<qint64, bool, QString>("records", "elements", "refusal");
-        CScene::SetEffectRowGenerator(nullptr);
-        CPagesRig r;
-        const auto row = [elements = elements](qint64 fixtures, qint64 beams) {
-            const auto list = [](qint64 count) { return QStringLiteral("|-1").repeated(int(count)).mid(1); };
-            const QString beamList =
-                elements ? QStringLiteral("<ZKEBeamFixts>%1</ZKEBeamFixts>")
-                               .arg(QStringLiteral("<ZKEBeamFixt ZKId=\"-1\" ZKBeamIndex=\"0\" ZKESel=\"0\"/>")
-                                        .repeated(int(beams)))
-                         : QStringLiteral("<ZKEBeamFixts ZKIds=\"%1\"/>").arg(list(beams));
-            return QStringLiteral("<ZKStep><ZKEffect ZKEType=\"1\"><ZKEFixts ZKIds=\"%1\"/>%2</ZKEffect></ZKStep>")
-                .arg(list(fixtures), beamList);
-        };
-        QString refused;
-        try {
-            ReadPages(r.project(), OneScene(row(records / 2, 1) + row(records - records / 2 - 2, 1)));
-        } catch (const CFileRefused& error) {
-            refused = error.Message();
-        }
-        QCOMPARE(refused, refusal);
-        if (refusal.isEmpty())
-            QCOMPARE(CShowBounds::Held(r.project(), CShowBounds::EffectFixtures), records);
+        QCOMPARE(PagesRefusal(r.project(), OneScene(row(levels / 2) + row(levels - levels / 2))), refusal);
     }
 
     void generatedRowTakesTheFixedLevelsOfChannelsTheEffectLeaves()

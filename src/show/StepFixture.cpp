@@ -2,6 +2,7 @@
 
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
+#include "show/BlockPool.h"
 #include "show/LiveOps.h"
 #include "show/Scene.h"
 #include "show/ShowHost.h"
@@ -22,6 +23,27 @@ quint64 g_renderClock = 1;
 quint64 g_renderGeneration = 1;
 // Entries deleted with their step change no render that can still be used.
 int g_quietDeletes = 0;
+
+// Pools outlive every entry, whenever the program lets go of its last.
+CBlockPool& EntryPool()
+{
+    static CBlockPool* const pool = new CBlockPool(sizeof(CStepFixture));
+    return *pool;
+}
+
+// Level blocks of up to kPooledLevels levels come from a pool for each
+// eight bytes of size; larger ones, rare, from the heap.
+constexpr int kPooledLevels = 64;
+
+CBlockPool* LevelPool(int count)
+{
+    if (count > kPooledLevels)
+        return nullptr;
+    static CBlockPool* const pools[kPooledLevels / 8] = {
+        new CBlockPool(8),  new CBlockPool(16), new CBlockPool(24), new CBlockPool(32),
+        new CBlockPool(40), new CBlockPool(48), new CBlockPool(56), new CBlockPool(64)};
+    return pools[(count - 1) / 8];
+}
 
 int ToByte(int value)
 {
@@ -162,7 +184,7 @@ CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
     RenderedContentChanged(m_scene);
 }
 
-static_assert(sizeof(CStepFixture) <= 40, "an entry past 40 bytes takes a larger block of the allocator");
+static_assert(sizeof(CStepFixture) <= 40, "an entry is the most of a show's memory: its size counts");
 
 CStepFixture::~CStepFixture()
 {
@@ -179,19 +201,37 @@ void DeleteEntriesQuietly(const QList<CStepFixture*>& entries)
     --g_quietDeletes;
 }
 
+void* CStepFixture::operator new(std::size_t size)
+{
+    return size == EntryPool().BlockSize() ? EntryPool().Take() : ::operator new(size);
+}
+
+void CStepFixture::operator delete(void* entry, std::size_t size)
+{
+    if (size == EntryPool().BlockSize())
+        EntryPool().Give(entry);
+    else
+        ::operator delete(entry);
+}
+
 void CStepFixture::AllocateLevels(int count)
 {
     m_count = count;
     if (count > kInlineLevels) {
-        quint8* const heap = new quint8[size_t(count)];
+        CBlockPool* pool = LevelPool(count);
+        quint8* const heap = static_cast<quint8*>(pool ? pool->Take() : ::operator new(size_t(count)));
         std::memcpy(m_levels, &heap, sizeof heap);
     }
 }
 
 void CStepFixture::FreeLevels()
 {
-    if (m_count > kInlineLevels)
-        delete[] HeapLevels();
+    if (m_count > kInlineLevels) {
+        if (CBlockPool* pool = LevelPool(m_count))
+            pool->Give(HeapLevels());
+        else
+            ::operator delete(HeapLevels());
+    }
     m_count = 0;
 }
 

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <cstddef>
 #include <cstring>
 
 class CLibraryProfile;
@@ -107,6 +108,10 @@ public:
     ~CStepFixture();
     CStepFixture(const CStepFixture&) = delete;
     CStepFixture& operator=(const CStepFixture&) = delete;
+    // Entries, and the level blocks of larger modes, come from pools of
+    // their size (CBlockPool).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* entry, std::size_t size);
 
     CPatchedFixture* Fixture() const { return m_fixture; }
     CLibraryProfile* Profile() const { return m_profile; }
@@ -188,9 +193,8 @@ private:
 
     // Shows hold millions of entries, nearly all of fixtures with a few
     // channels: their levels live in the entry itself, so an entry is one
-    // heap block. Larger modes get a block of their own. An entry takes
-    // the 48 bytes of the allocator's smallest block that holds it: at a
-    // show's capacities, entries are the most of its memory.
+    // block of its pool, of 40 bytes. Larger modes get a block of their
+    // own. At a show's capacities, entries are the most of its memory.
     static constexpr int kInlineLevels = 12;
     static quint64 s_entriesMade;
 

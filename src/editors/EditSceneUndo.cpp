@@ -4,6 +4,7 @@
 #include "show/Page.h"
 #include "show/Project.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/UndoKind.h"
 
 #include <QScopedValueRollback>
@@ -135,8 +136,17 @@ void CEditSceneWnd::OnSelUndoChanged()
         return;
     if (m_currentUndo == -1)
         RefreshLastUndo();
+    CScene* state = m_history.StateAt(r);
+    if (!CShowBounds::AskRoomToReplace(m_project, *m_scene, *state)) {
+        // The show has filled the room the state left: the scene stays as
+        // it is, and so does the entry shown.
+        delete state;
+        QScopedValueRollback<bool> busy(m_busy, true);
+        m_undo->setCurrentCell(m_currentUndo, m_currentUndo >= 0 ? 0 : -1);
+        return;
+    }
     m_currentUndo = r;
-    ReplaceScene(m_history.StateAt(r));
+    ReplaceScene(state);
     // Undo gives back steps, effects, triggers and media; the fields shown stay.
     StoreParams();
     SetSceneFields(false);

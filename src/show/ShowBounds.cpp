@@ -404,6 +404,21 @@ bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneSte
     return AskRoomForStepKinds(project, steps.size(), counts, 0, EffectFixturesOf(steps));
 }
 
+bool CShowBounds::AskRoomToReplace(const CProject& project, const CScene& scene, const CScene& replacement)
+{
+    qint64 counts[4] = {};
+    qint64 held[4] = {};
+    CountEntries(replacement.m_steps, counts[0], counts[1], false);
+    CountEntries(replacement.m_steps, counts[2], counts[3], true);
+    CountEntries(scene.m_steps, held[0], held[1], false);
+    CountEntries(scene.m_steps, held[2], held[3], true);
+    for (int k = 0; k < 4; ++k)
+        counts[k] -= held[k];
+    return AskRoomForStepKinds(project, replacement.m_steps.size() - scene.m_steps.size(), counts,
+                               SceneBufferBytes(replacement) - SceneBufferBytes(scene),
+                               EffectFixturesOf(replacement.m_steps) - EffectFixturesOf(scene.m_steps));
+}
+
 bool CShowBounds::AskRoomForFixtures(const CProject& project, const CScene& scene,
                                      const QList<CPatchedFixture*>& fixtures)
 {

@@ -128,6 +128,10 @@ public:
     // entries and the levels these hold, hand-made and generated, and their
     // rows' effect selections.
     static bool AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps);
+    // AskRoom for what `replacement` holds beyond `scene`, which it is to
+    // take the place of: a state the scene editor's history puts back may
+    // hold more than the room the show has left since.
+    static bool AskRoomToReplace(const CProject& project, const CScene& scene, const CScene& replacement);
     // AskRoom for an entry of each fixture in every step of the scene that
     // lacks one: what a level edit adds at most when it stores a fixture
     // new to the scene, which every step then drives.

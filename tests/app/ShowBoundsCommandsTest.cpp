@@ -93,8 +93,8 @@ struct CBoundsRig : CWindowRigBase
     CScene* t = nullptr;
 };
 
-// A curve over T's fixture, applied after T's step.
-void ApplyCurve(CBoundsRig& rig)
+// A curve over T's fixture, applied after T's step; true when it was.
+bool CurveApplied(CBoundsRig& rig)
 {
     CProject& project = rig.Project();
     rig.EditT();
@@ -103,7 +103,12 @@ void ApplyCurve(CBoundsRig& rig)
     effect->SetChannelsFromProfile(rig.fixture->Profile(), false);
     project.BindEffectToSelection(effect, false, true);
     project.m_effectEngine.SetEffect(effect);
-    QVERIFY(!project.ApplyEffect(project.m_editedScene, false, -1, -1, -1));
+    return project.ApplyEffect(project.m_editedScene, false, -1, -1, -1);
+}
+
+void ApplyCurve(CBoundsRig& rig)
+{
+    QVERIFY(!CurveApplied(rig));
 }
 
 // T's steps copied and pasted after themselves.
@@ -240,6 +245,10 @@ QString Counts(CBoundsRig& rig)
     return counts.join(QLatin1Char(' ')) + (rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }
 
+// What the scene editor's history holds before the show fills up: the
+// steps removed, a step added and taken back, a step added.
+enum EHistory { Removed, Redone, Added };
+
 } // namespace
 
 class ShowBoundsCommandsTest : public QObject
@@ -281,6 +290,77 @@ private slots:
         // The editor's history holds its opening only.
         if (auto* editor = dynamic_cast<CEditSceneWnd*>(rig.Pages().ShownEditor()))
             QCOMPARE(editor->UndoTable()->rowCount(), 1);
+    }
+
+    // Undo and Redo in the scene editor put back a state of the scene: when
+    // the show has filled the room it left since, they say so and change
+    // nothing, and once there is room again the same click puts it back. A
+    // state that holds no more than the scene goes back at the bound.
+    void anUndoPastTheRoomLeftSaysSoAndChangesNothing_data()
+    {
+        Columns<int, bool, int, bool>("kind", "row", "history", "refused");
+        QTest::newRow("a step undone at the steps") << int(Kind::Steps) << false << int(Removed) << true;
+        QTest::newRow("an entry undone at the entries") << int(Kind::StepEntries) << false << int(Removed) << true;
+        QTest::newRow("a row undone at the generated entries")
+            << int(Kind::GeneratedEntries) << true << int(Removed) << true;
+        QTest::newRow("a row undone at the effect selections")
+            << int(Kind::EffectFixtures) << true << int(Removed) << true;
+        QTest::newRow("a step redone at the steps") << int(Kind::Steps) << false << int(Redone) << true;
+        QTest::newRow("a new step undone at the steps") << int(Kind::Steps) << false << int(Added) << false;
+        QTest::newRow("a new step undone at the entries") << int(Kind::StepEntries) << false << int(Added) << false;
+        QTest::newRow("a new step undone at the effect selections")
+            << int(Kind::EffectFixtures) << true << int(Added) << false;
+        QTest::newRow("a new step undone at the generated entries")
+            << int(Kind::GeneratedEntries) << true << int(Added) << false;
+    }
+    void anUndoPastTheRoomLeftSaysSoAndChangesNothing()
+    {
+        const auto [kindIndex, row, history, refused] = Row<int, bool, int, bool>("kind", "row", "history", "refused");
+        const Kind kind = Kind(kindIndex);
+        CBoundsRig rig(1);
+        CEditSceneWnd* editor = rig.EditT();
+        if (row) {
+            // The history keeps the row with the next step command.
+            QVERIFY(CurveApplied(rig));
+            QCOMPARE(rig.Pages().ShownEditor(), editor);
+            editor->ToolButton(CEditSceneWnd::ToolAdd)->click();
+        }
+        const int steps = editor->Scene()->m_steps.size();
+        if (history == Removed) {
+            editor->Scene()->m_selection = editor->Scene()->m_steps;
+            editor->ToolButton(CEditSceneWnd::ToolRemove)->click();
+            QCOMPARE(editor->Scene()->m_steps.size(), 0);
+        } else {
+            editor->ToolButton(CEditSceneWnd::ToolAdd)->click();
+            if (history == Redone)
+                editor->ToolButton(CEditSceneWnd::ToolUndo)->click();
+        }
+        FillToBound(rig.Project(), kind);
+        const auto state = [&] {
+            QStringList counts;
+            for (int k = 0; k < CShowBounds::KindCount; ++k)
+                counts << QString::number(CShowBounds::Held(rig.Project(), Kind(k)));
+            return counts.join(QLatin1Char(' ')) + QStringLiteral(" / %1 steps, entry %2 of %3 selected")
+                                                        .arg(editor->Scene()->m_steps.size())
+                                                        .arg(editor->UndoTable()->currentRow())
+                                                        .arg(editor->UndoTable()->selectedItems().size());
+        };
+        const QString before = state();
+        QToolButton* again = editor->ToolButton(history == Redone ? CEditSceneWnd::ToolRedo : CEditSceneWnd::ToolUndo);
+        const int wanted = history == Redone ? steps + 1 : steps;
+        {
+            CShownDialogs dialogs(QMessageBox::Ok);
+            again->click();
+            QCOMPARE(dialogs.shown, refused ? QStringList{CShowBounds::ShowHoldsTooMany(kind)} : QStringList());
+        }
+        if (refused) {
+            QCOMPARE(state(), before);
+            delete rig.Project().m_firstPage->m_scenes.takeLast(); // the filler
+            rig.Pages().ReloadPages();
+            again->click();
+        }
+        QCOMPARE(editor->Scene()->m_steps.size(), wanted);
+        QVERIFY(CShowBounds::HoldsWithin(rig.Project()));
     }
 
     // The group tab "+" after opening a show of many groups: the new tab

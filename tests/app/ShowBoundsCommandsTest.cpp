@@ -336,14 +336,10 @@ private slots:
                 editor->ToolButton(CEditSceneWnd::ToolUndo)->click();
         }
         FillToBound(rig.Project(), kind);
+        rig.t = editor->Scene();
         const auto state = [&] {
-            QStringList counts;
-            for (int k = 0; k < CShowBounds::KindCount; ++k)
-                counts << QString::number(CShowBounds::Held(rig.Project(), Kind(k)));
-            return counts.join(QLatin1Char(' ')) + QStringLiteral(" / %1 steps, entry %2 of %3 selected")
-                                                        .arg(editor->Scene()->m_steps.size())
-                                                        .arg(editor->UndoTable()->currentRow())
-                                                        .arg(editor->UndoTable()->selectedItems().size());
+            const QTableWidget* undo = editor->UndoTable();
+            return Counts(rig) + QStringLiteral(", entry %1, %2 selected").arg(undo->currentRow()).arg(undo->selectedItems().size());
         };
         const QString before = state();
         QToolButton* again = editor->ToolButton(history == Redone ? CEditSceneWnd::ToolRedo : CEditSceneWnd::ToolUndo);

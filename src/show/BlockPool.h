@@ -5,7 +5,7 @@
 
 // Blocks of one size, cut from chunks of many: a show holds millions of
 // step entries and level blocks of a few dozen bytes, and the heap adds to
-// each a header and a rounding that come to a fifth of the show's memory.
+// each a header and a rounding that come to an eighth of a large show's memory.
 // A block given back is taken again first; once every block is back, the
 // chunks go back to the heap, so a show closed leaves nothing held.
 //

@@ -12,14 +12,10 @@
 #endif
 #endif
 
-namespace {
-
-constexpr std::size_t kAlign = alignof(std::max_align_t) < 8 ? alignof(std::max_align_t) : 8;
-
-} // namespace
-
+// A block holds the free list's pointer, and what is kept in it is aligned
+// as that pointer.
 CBlockPool::CBlockPool(std::size_t blockSize)
-    : m_blockSize((std::max(blockSize, sizeof(void*)) + kAlign - 1) / kAlign * kAlign)
+    : m_blockSize((std::max(blockSize, sizeof(void*)) + alignof(void*) - 1) / alignof(void*) * alignof(void*))
 {
 }
 

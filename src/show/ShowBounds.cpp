@@ -372,8 +372,16 @@ void CShowBounds::CountStepEntries(const CSceneStep* step, qint64& entries, qint
 
 namespace {
 
-// AskRoom for every kind of a step command, `counts` in the order of the
-// kinds from StepEntries on: hand-made entries and levels, then generated.
+// Adds the steps' entries and levels, in the order of the kinds from
+// StepEntries on: hand-made entries and levels, then generated.
+void CountStepKinds(const QList<CSceneStep*>& steps, qint64 (&counts)[4])
+{
+    CShowBounds::CountEntries(steps, counts[0], counts[1], false);
+    CShowBounds::CountEntries(steps, counts[2], counts[3], true);
+}
+
+// AskRoom for every kind of a step command, `counts` as CountStepKinds
+// gives them.
 bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&counts)[4], qint64 maskBytes = 0,
                          qint64 effectFixtures = 0)
 {
@@ -399,8 +407,7 @@ bool AskRoomForStepKinds(const CProject& project, qint64 steps, const qint64 (&c
 bool CShowBounds::AskRoomForSteps(const CProject& project, const QList<CSceneStep*>& steps)
 {
     qint64 counts[4] = {};
-    CountEntries(steps, counts[0], counts[1], false);
-    CountEntries(steps, counts[2], counts[3], true);
+    CountStepKinds(steps, counts);
     return AskRoomForStepKinds(project, steps.size(), counts, 0, EffectFixturesOf(steps));
 }
 
@@ -408,10 +415,8 @@ bool CShowBounds::AskRoomToReplace(const CProject& project, const CScene& scene,
 {
     qint64 counts[4] = {};
     qint64 held[4] = {};
-    CountEntries(replacement.m_steps, counts[0], counts[1], false);
-    CountEntries(replacement.m_steps, counts[2], counts[3], true);
-    CountEntries(scene.m_steps, held[0], held[1], false);
-    CountEntries(scene.m_steps, held[2], held[3], true);
+    CountStepKinds(replacement.m_steps, counts);
+    CountStepKinds(scene.m_steps, held);
     for (int k = 0; k < 4; ++k)
         counts[k] -= held[k];
     return AskRoomForStepKinds(project, replacement.m_steps.size() - scene.m_steps.size(), counts,

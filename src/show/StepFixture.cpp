@@ -32,17 +32,19 @@ CBlockPool& EntryPool()
 }
 
 // Level blocks of up to kPooledLevels levels come from a pool for each
-// eight bytes of size; larger ones, rare, from the heap.
+// eight bytes of size, made when first asked for; larger ones, rare, from
+// the heap.
 constexpr int kPooledLevels = 64;
 
 CBlockPool* LevelPool(int count)
 {
     if (count > kPooledLevels)
         return nullptr;
-    static CBlockPool* const pools[kPooledLevels / 8] = {
-        new CBlockPool(8),  new CBlockPool(16), new CBlockPool(24), new CBlockPool(32),
-        new CBlockPool(40), new CBlockPool(48), new CBlockPool(56), new CBlockPool(64)};
-    return pools[(count - 1) / 8];
+    static CBlockPool* pools[kPooledLevels / 8] = {};
+    CBlockPool*& pool = pools[(count - 1) / 8];
+    if (!pool)
+        pool = new CBlockPool(size_t((count - 1) / 8 + 1) * 8);
+    return pool;
 }
 
 int ToByte(int value)
@@ -203,15 +205,14 @@ void DeleteEntriesQuietly(const QList<CStepFixture*>& entries)
 
 void* CStepFixture::operator new(std::size_t size)
 {
-    return size == EntryPool().BlockSize() ? EntryPool().Take() : ::operator new(size);
+    Q_ASSERT(size <= EntryPool().BlockSize());
+    Q_UNUSED(size);
+    return EntryPool().Take();
 }
 
-void CStepFixture::operator delete(void* entry, std::size_t size)
+void CStepFixture::operator delete(void* entry)
 {
-    if (size == EntryPool().BlockSize())
-        EntryPool().Give(entry);
-    else
-        ::operator delete(entry);
+    EntryPool().Give(entry);
 }
 
 void CStepFixture::AllocateLevels(int count)

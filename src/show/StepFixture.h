@@ -96,7 +96,7 @@ protected:
 // of the fixture's universe and reaches the output only where the owning
 // scene's active mask is set. Slots past 511 or universes the scene has no
 // mask for are never written or marked.
-class CStepFixture
+class CStepFixture final
 {
 public:
     // Zeroed levels.
@@ -111,7 +111,7 @@ public:
     // Entries, and the level blocks of larger modes, come from pools of
     // their size (CBlockPool).
     static void* operator new(std::size_t size);
-    static void operator delete(void* entry, std::size_t size);
+    static void operator delete(void* entry);
 
     CPatchedFixture* Fixture() const { return m_fixture; }
     CLibraryProfile* Profile() const { return m_profile; }

@@ -14,10 +14,10 @@ class BlockPoolTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Blocks of every size are whole and apart (each keeps what was written
-    // into it after all the others), a pool holds little more than its
-    // blocks, a block given back is taken again, and the last one back lets
-    // the chunks go.
+    // Blocks of every size are whole and apart (each keeps the bytes asked
+    // for, written before all the others'), a pool holds little more than
+    // its blocks, a block given back is taken again, and the last one back
+    // lets the chunks go.
     void blocksAreApartAndGivenBack_data()
     {
         QTest::addColumn<int>("size");
@@ -31,10 +31,10 @@ private slots:
         std::vector<char*> blocks(5000);
         for (size_t i = 0; i < blocks.size(); ++i) {
             blocks[i] = static_cast<char*>(pool.Take());
-            std::memset(blocks[i], int(i & 0xFF), pool.BlockSize());
+            std::memset(blocks[i], int(i & 0xFF), size_t(size));
         }
         for (size_t i = 0; i < blocks.size(); ++i)
-            QCOMPARE(size_t(std::count(blocks[i], blocks[i] + pool.BlockSize(), char(i & 0xFF))), pool.BlockSize());
+            QCOMPARE(int(std::count(blocks[i], blocks[i] + size, char(i & 0xFF))), size);
 #ifndef ORVANE_HEAP_FROM_SANITIZER
         QVERIFY(pool.Chunks() * CBlockPool::kChunkBytes <= blocks.size() * pool.BlockSize() + CBlockPool::kChunkBytes);
         pool.Give(blocks[7]);

@@ -121,6 +121,14 @@ void MakeTwoPixels(CLibraryProfile& profile)
     profile.AnalyseChannels();
 }
 
+// A profile of `channels` gobo channels: one channel of no colour or beam role each.
+void MakeGobos(CLibraryProfile& profile, int channels)
+{
+    for (int c = 0; c < channels; ++c)
+        AddChannel(profile, ChannelType::GoboWheel);
+    profile.AnalyseChannels();
+}
+
 CPatchedFixture* Patch(std::vector<std::unique_ptr<CPatchedFixture>>& owner, CLibraryProfile* profile,
                        int universe, int address)
 {
@@ -567,9 +575,7 @@ private slots:
     {
         QFETCH(int, channels);
         CLibraryProfile profile;
-        for (int c = 0; c < channels; ++c)
-            AddChannel(profile, ChannelType::GoboWheel);
-        profile.AnalyseChannels();
+        MakeGobos(profile, channels);
         std::vector<std::unique_ptr<CPatchedFixture>> owner;
         CPatchedFixture* fixture = Patch(owner, &profile, 1, 400);
         CScene scene(QStringLiteral("S"), 4);
@@ -612,9 +618,7 @@ private slots:
     {
         QFETCH(int, channels);
         CLibraryProfile profile;
-        for (int c = 0; c < channels; ++c)
-            AddChannel(profile, ChannelType::GoboWheel);
-        profile.AnalyseChannels();
+        MakeGobos(profile, channels);
         std::vector<std::unique_ptr<CPatchedFixture>> owner;
         CPatchedFixture* fixture = Patch(owner, &profile, 1, 0);
         CScene scene(QStringLiteral("S"), 4);

@@ -146,10 +146,10 @@ QListWidgetItem* CEditEffectWnd::KindItem(int type) const
 void CEditEffectWnd::SetEffectScene(CEffectScene* scene)
 {
     if (scene)
-        SetScene(scene, !scene->m_effects.isEmpty());
+        OpenScene(scene, !scene->m_effects.isEmpty());
 }
 
-void CEditEffectWnd::SetScene(CEffectScene* scene, bool edit)
+void CEditEffectWnd::OpenScene(CEffectScene* scene, bool edit)
 {
     if (!scene)
         return;

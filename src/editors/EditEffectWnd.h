@@ -51,7 +51,7 @@ public:
     void ReleaseScene() override;
     bool WasCancelled() const override { return m_cancelled; }
 
-    void SetScene(CEffectScene* scene, bool edit);
+    void OpenScene(CEffectScene* scene, bool edit);
     // The scene is about to be deleted: the edit ends, keeping nothing, and
     // the editor closes.
     void SceneDeleting(CScene* scene);

@@ -196,7 +196,7 @@ void CEditSceneWnd::OnSelEffectChanged(QListWidgetItem* item)
     emit editEffect(eEffect(item->data(Qt::UserRole).toInt()), false);
 }
 
-void CEditSceneWnd::EditEffect()
+void CEditSceneWnd::EditStepEffect()
 {
     if (m_busy || m_playing || !m_scene || !m_scene->m_currentStep || !m_scene->m_currentStep->m_effect)
         return;
@@ -207,7 +207,7 @@ void CEditSceneWnd::OnCelStepDoubleClicked(int row, int column)
 {
     Q_UNUSED(row);
     Q_UNUSED(column);
-    EditEffect();
+    EditStepEffect();
 }
 
 void CEditSceneWnd::OnSelStepClicked(QTableWidgetItem* item)
@@ -219,7 +219,7 @@ void CEditSceneWnd::OnSelStepClicked(QTableWidgetItem* item)
     QMenu menu(this);
     menu.setStyleSheet(QStringLiteral("QMenu { background: rgb(195, 195, 190) }"));
     menu.addAction(QIcon(kIcons + QStringLiteral("Params.png")), GetLangText(Txt::EdEdit), this,
-                   &CEditSceneWnd::EditEffect);
+                   &CEditSceneWnd::EditStepEffect);
     menu.exec(QCursor::pos());
 }
 

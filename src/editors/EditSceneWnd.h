@@ -132,7 +132,7 @@ public slots:
     void Record();
     void CopyLive();
     void EnableDmx();
-    void EditEffect();
+    void EditStepEffect();
     void OnOk();
     void OnCancel();
     void OnTimeFadeChanged(const QTime& time);

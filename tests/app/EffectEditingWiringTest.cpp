@@ -364,7 +364,7 @@ private slots:
         auto* editor = dynamic_cast<CEditSceneWnd*>(rig.Pages().ShownEditor());
         QVERIFY(editor);
         editor->Scene()->SelectRow(0);
-        editor->EditEffect();
+        editor->EditStepEffect();
         CEffectsWnd* effects = rig.Effects();
         QVERIFY(effects);
         const QString before = EditedState(rig, *editor);

@@ -722,7 +722,7 @@ private slots:
         rig.doc->calls.clear();
         CShownDialogs dialogs(QMessageBox::Yes);
         bool closed = false;
-        rig.doc->duringFlow = [&] {
+        rig.doc->duringFlow = [&, command = command] {
             if (command == "exit")
                 closed = rig.window->close();
             else

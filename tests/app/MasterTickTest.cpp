@@ -176,7 +176,7 @@ private slots:
         bool repeated = !repeats;
         int set = setting - 1;
         // Each asked of a timer as found, which records what it is set for.
-        const auto ask = [&] {
+        const auto ask = [&, clockMs = clockMs] {
             clock.now = slot + clockMs;
             CStartedTimer timedOut(timer), rearmed(timer);
             tick.TimedOut(timedOut);

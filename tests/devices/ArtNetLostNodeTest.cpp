@@ -419,7 +419,7 @@ private slots:
         // the last tick's short.
         int opened = 0;
         bool realFrames = true;
-        QVERIFY(RunShow(300, [&] {
+        QVERIFY(RunShow(300, [&, realCount = realCount] {
             opened = std::max(opened, OpenDescriptors() - before - realCount);
             for (int fd : real)
                 realFrames = realFrames && EveryFrameArrives(fd, 5000, 4);
@@ -757,7 +757,7 @@ private slots:
         const auto [forged, pages, extraLimit, realCount, realFirst] =
             Row<int, int, int, int, bool>("forged", "pages", "limit", "real", "realFirst");
         std::vector<int> real;
-        auto startReal = [&] {
+        auto startReal = [&, realCount = realCount] {
             for (int i = 0; i < realCount; ++i) {
                 const QHostAddress address(0xC0000200u + 10u + quint32(i));
                 real.push_back(StartNode(address, {FourUniverses(address, 0)}, 24, true));

@@ -177,7 +177,7 @@ private slots:
         if (effectsWindow)
             rig.window->EditEffect(scene, EffectType::Gradient, false);
         else
-            editor.SetScene(static_cast<CEffectScene*>(scene), true);
+            editor.OpenScene(static_cast<CEffectScene*>(scene), true);
         rig.host.modified = false;
         End(effectsWindow ? rig.window.get() : nullptr, &editor, how);
         QTEST(rig.host.modified, "modified");

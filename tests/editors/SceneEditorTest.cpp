@@ -486,9 +486,9 @@ private slots:
         r.Open(0, "fx:3x40 0/1000");
         qRegisterMetaType<eEffect>("eEffect");
         QSignalSpy edits(r.editor.get(), &CEditSceneWnd::editEffect);
-        r.editor->EditEffect();
+        r.editor->EditStepEffect();
         r.SelectRows({1});
-        r.editor->EditEffect(); // a plain row has no effect to edit
+        r.editor->EditStepEffect(); // a plain row has no effect to edit
         emit r.editor->EffectList()->itemClicked(r.editor->EffectList()->item(3));
         QCOMPARE(edits.count(), 2);
         QCOMPARE(edits[0][0].value<eEffect>(), eEffectGradient);

@@ -806,7 +806,9 @@ private slots:
             QCOMPARE(sources[i]->m_type, types[i]);
             std::unique_ptr<CEffect> clone(CloneEffect(sources[i].get()));
             QVERIFY(clone);
-            QCOMPARE(typeid(*clone), typeid(*sources[i]));
+            const CEffect& copy = *clone;
+            const CEffect& source = *sources[i];
+            QCOMPARE(typeid(copy), typeid(source));
         }
     }
 

@@ -99,11 +99,11 @@ private slots:
         for (const SDraw& d : {SDraw{rect, font, 1}, SDraw{rect, font, 1}, SDraw{rect.translated(7, 5), font, 1},
                                SDraw{wider, font, 2}, SDraw{wider, larger, 3}}) {
             const QRect& cell = d.cell;
-            const QImage expected = Drawn(cell, scale, d.font, direction, [&text](QPainter& painter, const QRect& r) {
+            const QImage expected = Drawn(cell, scale, d.font, direction, [text = text](QPainter& painter, const QRect& r) {
                 painter.drawText(r, Qt::AlignCenter, text);
             });
             QCOMPARE(Drawn(cell, scale, d.font, direction,
-                           [&](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); }),
+                           [&, text = text](QPainter& painter, const QRect& r) { label.Draw(painter, r, text); }),
                      expected);
             QCOMPARE(CLabelLayout::LayoutsMade() - before, d.layoutsSoFar);
             // Its glyph boxes, mapped as the painter maps them, hold what it drew.

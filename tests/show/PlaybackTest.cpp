@@ -410,7 +410,7 @@ private slots:
         CScene* scene = rig.AddScene(QStringLiteral("Slow"));
         rig.AddStep(scene, 0, 60000, {{rgb, {201, 0, 0}}});
         CPage* page = rig.Page();
-        const auto positions = [&](int ticks) {
+        const auto positions = [&, speed = speed](int ticks) {
             QList<int> seen;
             if (!page->PlayScene(scene))
                 return seen;

@@ -191,7 +191,8 @@ bool CNeighbourTable::ReadDump(const Receive& receive, qint64 nowMs)
         int size = receive(buffer, int(sizeof buffer));
         if (size <= 0)
             return false;
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, size); h = NLMSG_NEXT(h, size)) {
+        unsigned int left = unsigned(size);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
             if ((h->nlmsg_flags & NLM_F_DUMP_INTR) || h->nlmsg_type == NLMSG_ERROR)
                 return false;
             if (h->nlmsg_type == NLMSG_DONE) {
@@ -308,7 +309,8 @@ std::vector<quint32> CNeighbourTable::Answered(const Receive& receive)
             continue;
         if (size <= 0)
             break;
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, size); h = NLMSG_NEXT(h, size)) {
+        unsigned int left = unsigned(size);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
             SNeighbour entry;
             // Only news of an answer is taken: a notice of any other state
             // cannot tell whether the address answers on another link.

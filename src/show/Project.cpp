@@ -8,9 +8,11 @@
 #include "show/Page.h"
 #include "show/PlayingScene.h"
 #include "show/Scene.h"
+#include "show/ShowBounds.h"
 #include "show/ShowHost.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
@@ -200,6 +202,14 @@ void CProject::UpdateAfterPatch(bool sortGroups, bool restartScenes)
         return;
 
     if (ShowHost().StartScenesOption()) {
+        using B = CShowBounds;
+        const auto isCopy = [](const CEffectScene* copy) { return copy != nullptr; };
+        if (std::any_of(m_savedPlayingCopies.begin(), m_savedPlayingCopies.end(), isCopy)) {
+            m_restartRoom = SRestartRoom{B::Bound(B::Steps) - B::Held(*this, B::Steps),
+                                         B::Bound(B::GeneratedEntries) - B::Held(*this, B::GeneratedEntries),
+                                         B::Bound(B::GeneratedLevels) - B::Held(*this, B::GeneratedLevels)};
+        }
+        const auto restarted = qScopeGuard([this] { m_restartRoom.reset(); });
         const int count = qMin(m_savedPlayingScenes.size(), qMin(m_savedPlayingPages.size(), m_savedPlayingCopies.size()));
         for (int i = count - 1; i >= 0; --i) {
             if (CEffectScene* copy = m_savedPlayingCopies[i]) {

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 class CEffectScene;
 class CFixtureMatrix;
 class CFadingButton;
@@ -615,6 +617,18 @@ public:
     QList<CPage*> m_savedPlayingPages;           // null for an effect copy
     QList<CScene*> m_savedPlayingScenes;
     QList<CEffectScene*> m_savedPlayingCopies;   // null for a plain scene
+    // While the copies start again after an open, what their steps may still
+    // make. A file keeps a copy as its selection, a few bytes a fixture, and
+    // the copy makes its effect's steps over every fixture of it: copies
+    // start only within the room the show's own steps and generated entries
+    // and levels leave, so that a file never asks for more than the bounds.
+    struct SRestartRoom
+    {
+        qint64 steps = 0;
+        qint64 entries = 0;
+        qint64 levels = 0;
+    };
+    std::optional<SRestartRoom> m_restartRoom;
     QList<CPatchedFixture*> m_savedSelectedFixtures;
     QList<CFixtureMatrix*> m_savedSelectedMatrices;
     QList<CLibraryProfile*> m_library;           // owned

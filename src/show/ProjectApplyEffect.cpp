@@ -607,6 +607,44 @@ void RegenerateEffectRow(CScene& scene, CEffect* effect, int position, const CSc
         GenerateRow(*project, effect, &scene, position, admit);
 }
 
+// Writes an effect scene's steps. While copies saved as playing start again
+// after an open, a copy whose steps would pass the room left is not started,
+// and the status bar says why.
+bool GenerateSceneSteps(CProject& project, const CEffect* effect, CEffectScene& scene)
+{
+    if (!project.m_restartRoom) {
+        GenerateRow(project, effect, &scene, 0, {});
+        return true;
+    }
+    using B = CShowBounds;
+    struct SNoRoom {};
+    CProject::SRestartRoom& room = *project.m_restartRoom;
+    const auto admit = [&room, &scene](const CScene::SEffectRowSize& size) {
+        const struct {
+            qint64 need;
+            qint64& left;
+            B::Kind kind;
+        } kinds[] = {{size.steps, room.steps, B::Steps},
+                     {size.entries, room.entries, B::GeneratedEntries},
+                     {size.levels, room.levels, B::GeneratedLevels}};
+        for (const auto& k : kinds) {
+            if (k.need > k.left) {
+                ShowHost().ShowStatusMessage(
+                    GetLangText(Txt::EffectNotStartedAgain).arg(scene.GetName(), B::ShowHoldsTooMany(k.kind)));
+                throw SNoRoom();
+            }
+        }
+        for (const auto& k : kinds)
+            k.left -= k.need;
+    };
+    try {
+        GenerateRow(project, effect, &scene, 0, admit);
+    } catch (const SNoRoom&) {
+        return false;
+    }
+    return true;
+}
+
 // An effect scene's steps for the fixtures selected now. The scene keeps
 // its own effect object: the generated steps are pointed at it.
 bool BuildEffectSceneSteps(CEffectScene& scene)
@@ -653,7 +691,10 @@ bool BuildEffectSceneSteps(CEffectScene& scene)
             scene.m_drivenFixtures << fixture;
     }
     scene.ClearActiveMasks();
-    project->GenerateEffectSteps(effect, &scene, 0);
+    if (!GenerateSceneSteps(*project, effect, scene)) {
+        scene.m_effects = {effect};
+        return false;
+    }
 
     const QList<CEffect*> generated = scene.m_effects;
     scene.m_effects = {effect};

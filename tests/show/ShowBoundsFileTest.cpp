@@ -1030,6 +1030,105 @@ private slots:
         QCOMPARE(CopySelections(both.project), QList<qint64>({2}));
     }
 
+    // A file keeps a playing copy as its selection, and the copy makes its
+    // effect's steps over all of it as it starts again: copies start only
+    // within the room the show's steps and generated entries and levels
+    // leave, and the rest of the show opens as saved. Each of `copies`
+    // effect scenes plays a curve of 200 steps over its share of `fixtures`
+    // of `channels` channels; `rows` scenes hold the curve as a row over
+    // the first 8. The saved copies are bound as a start binds them, without
+    // the steps they would make here.
+    void copiesStartAgainWithinTheRoomLeft_data()
+    {
+        Columns<int, int, int, int, qint64, int, int>("fixtures", "channels", "rows", "copies", "steps left",
+                                                      "started", "full");
+        const int none = B::KindCount;
+        QTest::newRow("the copy's steps left") << 4 << 1 << 0 << 1 << qint64(200) << 1 << none;
+        QTest::newRow("a step fewer") << 4 << 1 << 0 << 1 << qint64(199) << 0 << int(B::Steps);
+        QTest::newRow("two copies, the steps of one") << 4 << 1 << 0 << 2 << qint64(399) << 1 << int(B::Steps);
+        QTest::newRow("an entry fewer") << 14993 << 1 << 1 << 1 << qint64(-1) << 0 << int(B::GeneratedEntries);
+        QTest::newRow("two copies, the levels of one") << 8 << 512 << 36 << 2 << qint64(-1) << 1
+                                                        << int(B::GeneratedLevels);
+    }
+    void copiesStartAgainWithinTheRoomLeft()
+    {
+        const auto [fixtures, channels, rows, copies, stepsLeft, started, full] =
+            Row<int, int, int, int, qint64, int, int>("fixtures", "channels", "rows", "copies", "steps left",
+                                                      "started", "full");
+        const int universes = (fixtures * channels + 511) / 512;
+        CPlaybackRig rig(universes);
+        CLibraryProfile* profile = rig.AddProfile([channels = channels](CLibraryProfile& built) {
+            for (int c = 0; c < channels; ++c)
+                ProfileBuilder::AddChannel(built, ChannelType::Zoom);
+        });
+        QList<CPatchedFixture*> patched;
+        for (int f = 0; f < fixtures; ++f)
+            patched << rig.AddFixture(profile, f * channels / 512, f * channels % 512);
+        rig.project.UpdateAfterPatch(false, false);
+        const auto apply = [&](const QList<CPatchedFixture*>& selection, CScene* scene) {
+            auto* curve = new CCurveEffect(200 * 40);
+            curve->SetChannelsFromProfile(profile, false);
+            for (int c = 0; c < curve->m_activeChannels.size(); ++c)
+                curve->m_activeChannels[c] = true;
+            ShowEdits::Select(rig.project, selection);
+            ShowEdits::ApplyEffect(rig.project, curve, scene, -1, false);
+        };
+        if (rows > 0) {
+            CScene* row = rig.AddScene(QStringLiteral("R"));
+            apply(patched.mid(0, 8), row);
+            for (int r = 1; r < rows; ++r)
+                rig.project.m_firstPage->m_scenes << new CScene(*row, true, true, true);
+        }
+        if (stepsLeft >= 0)
+            FillToBound(rig.project, B::Steps, stepsLeft);
+        const int share = fixtures / copies;
+        QStringList names;
+        for (int c = 0; c < copies; ++c) {
+            CEffectScene* effectScene = rig.project.AddEffectScene();
+            names << effectScene->GetName();
+            apply(patched.mid(c * share, share), effectScene);
+            auto* copy = new CEffectScene(*effectScene, false, true, false, false);
+            copy->m_runningCopy = true;
+            copy->m_source = effectScene;
+            copy->m_effects << CloneEffect(effectScene->m_effects.first());
+            rig.project.BindEffectToSelection(copy->m_effects.first(), false, false);
+            rig.project.m_runningCopies << copy;
+        }
+        const QString path = m_dir.filePath(QStringLiteral("copies.kv3"));
+        QVERIFY(rig.project.SaveProject(path));
+
+        CPlaybackRig opened(universes);
+        opened.host.startScenes = true;
+        const quint64 made = CStepFixture::EntriesMade();
+        QVERIFY(opened.project.OpenProject(path));
+        opened.Tick(1);
+        for (B::Kind kind : {B::Steps, B::GeneratedEntries, B::GeneratedLevels})
+            QCOMPARE(B::Held(opened.project, kind), B::Held(rig.project, kind));
+        QCOMPARE(opened.project.m_runningCopies.size(), started);
+        QCOMPARE(qint64(CStepFixture::EntriesMade() - made),
+                 B::Held(opened.project, B::GeneratedEntries) + 200 * share * started);
+        QStringList told;
+        for (const QString& name : names)
+            told << opened.host.calls.filter(GetLangText(Txt::EffectNotStartedAgain).arg(name, QString()));
+        QCOMPARE(told.size(), copies - started);
+        if (full == B::KindCount)
+            return;
+        QVERIFY(told.first().endsWith(B::ShowHoldsTooMany(B::Kind(full))));
+        if (full != B::Steps)
+            return;
+        // The room bounds only what the file asks for: the operator's own
+        // start is never refused.
+        for (int c = 0; c < copies; ++c) {
+            CEffectScene* effectScene = opened.project.m_effectScenes[c];
+            if (!opened.project.IsScenePlaying(effectScene)) {
+                ShowEdits::Select(opened.project, opened.project.m_generalGroup->m_fixtures.mid(c * share, share));
+                QVERIFY(opened.project.PlayEffectScene(effectScene));
+            }
+        }
+        opened.Tick(1);
+        QCOMPARE(opened.project.m_runningCopies.size(), copies);
+    }
+
     void groupMembersPastTheBoundAreRefused()
     {
         const auto [extra, refusal] = Row<int, QString>("extra", "refusal");

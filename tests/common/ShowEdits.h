@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/GradientEffect.h"
 #include "effects/MatrixAnimEffect.h"
@@ -56,6 +57,16 @@ inline void ApplyEffect(CProject& project, CEffect* effect, CScene* scene, int r
     project.BindEffectToSelection(effect, false, false);
     project.m_effectEngine.SetEffect(effect);
     project.ApplyEffect(scene, replace, -1, -1, -1);
+}
+
+// A curve on every channel of the profile: a step each 40 ms of `length`.
+inline CCurveEffect* ChannelCurve(CLibraryProfile* profile, int length)
+{
+    auto* curve = new CCurveEffect(length);
+    curve->SetChannelsFromProfile(profile, false);
+    for (int c = 0; c < curve->m_activeChannels.size(); ++c)
+        curve->m_activeChannels[c] = true;
+    return curve;
 }
 
 // A gradient of one colour: one step of it over one second.

@@ -5,6 +5,7 @@
 #include "TestRegistry.h"
 
 #include "PlaybackRig.h"
+#include "ShowEdits.h"
 #include "effects/CurveEffect.h"
 #include "effects/Effect.h"
 #include "effects/EffectEngine.h"
@@ -58,16 +59,6 @@ void Apply(CProject& project, CEffect* effect, CScene* scene, bool replace)
     project.BindEffectToSelection(effect, false, false);
     project.m_effectEngine.SetEffect(effect);
     project.ApplyEffect(scene, replace, -1, -1, -1);
-}
-
-// A curve on every channel of the profile: a step each 40 ms of `length`.
-CCurveEffect* ChannelCurve(CLibraryProfile* profile, int length)
-{
-    auto* curve = new CCurveEffect(length);
-    curve->SetChannelsFromProfile(profile, false);
-    for (bool& active : curve->m_activeChannels)
-        active = true;
-    return curve;
 }
 
 // `count` one-channel dimmers from address 0 of universe 0.
@@ -271,7 +262,7 @@ private slots:
         for (int row = 0; row < 5; ++row) {
             const quint64 made = CStepFixture::EntriesMade();
             const quint64 searched = CSceneStep::EntriesSearched();
-            Apply(rig.project, ChannelCurve(dimmer, 20 * 40), scene, false);
+            Apply(rig.project, ShowEdits::ChannelCurve(dimmer, 20 * 40), scene, false);
             QCOMPARE(CStepFixture::EntriesMade() - made, quint64(20 * 64));
             if (row == 0)
                 firstSearched = CSceneStep::EntriesSearched() - searched;
@@ -312,10 +303,10 @@ private slots:
         CScene* scene = rig.AddScene(QStringLiteral("S"));
         Select(rig.project, fixtures.mid(0, 64));
         if (place == "in front")
-            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+            Apply(rig.project, ShowEdits::ChannelCurve(dimmer, 10 * 40), scene, false);
         rig.AddStep(scene, 0, 1000, {{fixtures.last(), {9}}});
         if (place == "in place")
-            Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+            Apply(rig.project, ShowEdits::ChannelCurve(dimmer, 10 * 40), scene, false);
         scene->m_currentStep = scene->m_steps.value(place == "in place" ? 1 : 0);
         FillToBound(rig.project, CShowBounds::GeneratedEntries, room);
         const qint64 held = CShowBounds::Bound(CShowBounds::GeneratedEntries) - room;
@@ -324,7 +315,7 @@ private slots:
         if (place == "in front")
             Select(rig.project, fixtures.mid(0, 32));
         const int length = place == "after" ? 10 : place == "in place" ? 15 : 25;
-        Apply(rig.project, ChannelCurve(dimmer, length * 40), scene, place != "after");
+        Apply(rig.project, ShowEdits::ChannelCurve(dimmer, length * 40), scene, place != "after");
         QCOMPARE(scene->m_steps.size(), steps);
         const bool fits = steps == 1 + length;
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::GeneratedEntries), fits ? held + room : held);
@@ -352,12 +343,12 @@ private slots:
         const QList<CPatchedFixture*> fixtures = Dimmers(rig, dimmer, 65);
         CScene* scene = rig.AddScene(QStringLiteral("S"));
         Select(rig.project, fixtures.mid(0, 64));
-        Apply(rig.project, ChannelCurve(dimmer, 10 * 40), scene, false);
+        Apply(rig.project, ShowEdits::ChannelCurve(dimmer, 10 * 40), scene, false);
         scene->m_currentStep = scene->m_steps.first();
         FillToBound(rig.project, CShowBounds::EffectFixtures, room);
         const qint64 bound = CShowBounds::Bound(CShowBounds::EffectFixtures);
         Select(rig.project, fixtures.mid(0, selected));
-        Apply(rig.project, ChannelCurve(dimmer, 5 * 40), scene, replace);
+        Apply(rig.project, ShowEdits::ChannelCurve(dimmer, 5 * 40), scene, replace);
         QCOMPARE(scene->m_steps.size(), applied ? (replace ? 5 : 15) : 10);
         QCOMPARE(CShowBounds::Held(rig.project, CShowBounds::EffectFixtures), applied ? bound : bound - room);
     }

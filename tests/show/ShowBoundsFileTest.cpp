@@ -174,12 +174,8 @@ private:
                 m_fixtures << m_rig.AddFixture(profile, f / 512, f % 512);
             m_rig.project.UpdateAfterPatch(false, false);
             ShowEdits::Select(m_project, m_fixtures);
-            auto* curve = new CCurveEffect(200 * 40);
-            curve->SetChannelsFromProfile(profile, false);
-            for (int c = 0; c < curve->m_activeChannels.size(); ++c)
-                curve->m_activeChannels[c] = true;
             m_row = m_rig.AddScene(QStringLiteral("R"));
-            ShowEdits::ApplyEffect(m_project, curve, m_row, -1, false);
+            ShowEdits::ApplyEffect(m_project, ShowEdits::ChannelCurve(profile, 200 * 40), m_row, -1, false);
             m_rowSize = B::Held(m_project, m_kind);
             count -= m_rowSize;
         }
@@ -293,12 +289,8 @@ QByteArray CurveRowsXml(int fixtures, int rows, int handMade)
         patched << rig.AddFixture(profile, f / 512, f % 512);
     rig.project.UpdateAfterPatch(false, false);
     ShowEdits::Select(rig.project, patched);
-    auto* curve = new CCurveEffect(200 * 40);
-    curve->SetChannelsFromProfile(profile, false);
-    for (int c = 0; c < curve->m_activeChannels.size(); ++c)
-        curve->m_activeChannels[c] = true;
     CScene* scene = rig.AddScene(QStringLiteral("S"));
-    ShowEdits::ApplyEffect(rig.project, curve, scene, -1, false);
+    ShowEdits::ApplyEffect(rig.project, ShowEdits::ChannelCurve(profile, 200 * 40), scene, -1, false);
     if (scene->m_steps.size() != 200)
         return {};
     CProjectFileV3 doc;
@@ -1066,12 +1058,8 @@ private slots:
             patched << rig.AddFixture(profile, f * channels / 512, f * channels % 512);
         rig.project.UpdateAfterPatch(false, false);
         const auto apply = [&](const QList<CPatchedFixture*>& selection, CScene* scene) {
-            auto* curve = new CCurveEffect(200 * 40);
-            curve->SetChannelsFromProfile(profile, false);
-            for (int c = 0; c < curve->m_activeChannels.size(); ++c)
-                curve->m_activeChannels[c] = true;
             ShowEdits::Select(rig.project, selection);
-            ShowEdits::ApplyEffect(rig.project, curve, scene, -1, false);
+            ShowEdits::ApplyEffect(rig.project, ShowEdits::ChannelCurve(profile, 200 * 40), scene, -1, false);
         };
         if (rows > 0) {
             CScene* row = rig.AddScene(QStringLiteral("R"));

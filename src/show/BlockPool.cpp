@@ -4,14 +4,6 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ORVANE_HEAP_BLOCKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORVANE_HEAP_BLOCKS 1
-#endif
-#endif
-
 // A block holds the free list's pointer, and what is kept in it is aligned
 // as that pointer.
 CBlockPool::CBlockPool(std::size_t blockSize)
@@ -26,16 +18,19 @@ CBlockPool::~CBlockPool()
 
 void* CBlockPool::Take()
 {
-#ifdef ORVANE_HEAP_BLOCKS
-    ++m_out;
-    return ::operator new(m_blockSize);
-#else
+    if (kHeapBlocks) {
+        ++m_out;
+        return ::operator new(m_blockSize);
+    }
     void* block = m_free;
     if (block) {
         std::memcpy(&m_free, block, sizeof m_free);
     } else {
         if (m_next == nullptr || std::size_t(m_end - m_next) < m_blockSize) {
-            m_chunks.reserve(m_chunks.size() + 1);
+            // Room for the chunk first, so that a chunk is never lost to a
+            // list that could not grow.
+            if (m_chunks.size() == m_chunks.capacity())
+                m_chunks.reserve(std::max<std::size_t>(16, m_chunks.capacity() * 2));
             char* chunk = static_cast<char*>(::operator new(kChunkBytes));
             m_chunks.push_back(chunk);
             m_next = chunk;
@@ -46,7 +41,6 @@ void* CBlockPool::Take()
     }
     ++m_out;
     return block;
-#endif
 }
 
 void CBlockPool::Give(void* block)
@@ -54,14 +48,14 @@ void CBlockPool::Give(void* block)
     if (!block)
         return;
     --m_out;
-#ifdef ORVANE_HEAP_BLOCKS
-    ::operator delete(block);
-#else
+    if (kHeapBlocks) {
+        ::operator delete(block);
+        return;
+    }
     std::memcpy(block, &m_free, sizeof m_free);
     m_free = block;
     if (m_out == 0)
         ReleaseChunks();
-#endif
 }
 
 void CBlockPool::ReleaseChunks()

@@ -10,11 +10,23 @@
 // chunks go back to the heap, so a show closed leaves nothing held.
 //
 // Not thread-safe: the blocks belong to the show, which lives on one thread.
-// Under the address sanitizer every block is a heap block of its own, so
-// that a block used after it was given back is still caught.
 class CBlockPool
 {
 public:
+    // Under the address sanitizer every block is a heap block of its own, so
+    // that a block used after it was given back is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kHeapBlocks = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr bool kHeapBlocks = true;
+#else
+    static constexpr bool kHeapBlocks = false;
+#endif
+#else
+    static constexpr bool kHeapBlocks = false;
+#endif
+
     explicit CBlockPool(std::size_t blockSize);
     ~CBlockPool();
     CBlockPool(const CBlockPool&) = delete;

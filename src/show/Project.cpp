@@ -203,8 +203,7 @@ void CProject::UpdateAfterPatch(bool sortGroups, bool restartScenes)
 
     if (ShowHost().StartScenesOption()) {
         using B = CShowBounds;
-        const auto isCopy = [](const CEffectScene* copy) { return copy != nullptr; };
-        if (std::any_of(m_savedPlayingCopies.begin(), m_savedPlayingCopies.end(), isCopy)) {
+        if (m_savedPlayingCopies.count(nullptr) < m_savedPlayingCopies.size()) {
             m_restartRoom = SRestartRoom{B::Bound(B::Steps) - B::Held(*this, B::Steps),
                                          B::Bound(B::GeneratedEntries) - B::Held(*this, B::GeneratedEntries),
                                          B::Bound(B::GeneratedLevels) - B::Held(*this, B::GeneratedLevels)};

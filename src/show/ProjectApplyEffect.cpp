@@ -612,31 +612,30 @@ void RegenerateEffectRow(CScene& scene, CEffect* effect, int position, const CSc
 // and the status bar says why.
 bool GenerateSceneSteps(CProject& project, const CEffect* effect, CEffectScene& scene)
 {
-    if (!project.m_restartRoom) {
-        GenerateRow(project, effect, &scene, 0, {});
-        return true;
-    }
     using B = CShowBounds;
     struct SNoRoom {};
-    CProject::SRestartRoom& room = *project.m_restartRoom;
-    const auto admit = [&room, &scene](const CScene::SEffectRowSize& size) {
-        const struct {
-            qint64 need;
-            qint64& left;
-            B::Kind kind;
-        } kinds[] = {{size.steps, room.steps, B::Steps},
-                     {size.entries, room.entries, B::GeneratedEntries},
-                     {size.levels, room.levels, B::GeneratedLevels}};
-        for (const auto& k : kinds) {
-            if (k.need > k.left) {
-                ShowHost().ShowStatusMessage(
-                    GetLangText(Txt::EffectNotStartedAgain).arg(scene.GetName(), B::ShowHoldsTooMany(k.kind)));
-                throw SNoRoom();
+    CScene::EffectRowAdmit admit;
+    if (project.m_restartRoom) {
+        CProject::SRestartRoom& room = *project.m_restartRoom;
+        admit = [&room, &scene](const CScene::SEffectRowSize& size) {
+            const struct {
+                qint64 need;
+                qint64& left;
+                B::Kind kind;
+            } kinds[] = {{size.steps, room.steps, B::Steps},
+                         {size.entries, room.entries, B::GeneratedEntries},
+                         {size.levels, room.levels, B::GeneratedLevels}};
+            for (const auto& k : kinds) {
+                if (k.need > k.left) {
+                    ShowHost().ShowStatusMessage(
+                        GetLangText(Txt::EffectNotStartedAgain).arg(scene.GetName(), B::ShowHoldsTooMany(k.kind)));
+                    throw SNoRoom();
+                }
             }
-        }
-        for (const auto& k : kinds)
-            k.left -= k.need;
-    };
+            for (const auto& k : kinds)
+                k.left -= k.need;
+        };
+    }
     try {
         GenerateRow(project, effect, &scene, 0, admit);
     } catch (const SNoRoom&) {

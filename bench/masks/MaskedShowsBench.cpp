@@ -50,7 +50,7 @@ int NewScenes(int universes, const QString& path)
     int made = 0;
     for (; CScene* scene = rig.project.AddScene(false); ++made) {
         for (int u = 0; u < 4; ++u)
-            scene->ActiveMask((4 * made + u) % universes)[made % 512] = 1;
+            scene->ActiveMask((4 * made + u) % universes)->Set(made % 512);
     }
     const double building = Seconds(start);
     const auto saving = std::chrono::steady_clock::now();

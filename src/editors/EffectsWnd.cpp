@@ -351,8 +351,9 @@ bool CEffectsWnd::Apply(int scope)
     QApplication::restoreOverrideCursor();
     if (applied) {
         for (const SChannels& channels : qAsConst(unmarked)) {
-            if (quint8* mask = m_scene->ActiveMaskIfHeld(channels.universe))
-                std::fill(mask + channels.first, mask + channels.end, quint8(0));
+            CSlotMask* mask = m_scene->ActiveMaskIfHeld(channels.universe);
+            for (int slot = channels.first; mask && slot < channels.end; ++slot)
+                mask->Set(slot, false);
         }
     } else if (m_scene->m_name != formerName) {
         // A refused effect leaves the scene as it was, its name too.

@@ -88,8 +88,8 @@ public:
         case EffectEditing:
             return m_project.m_editMask[universe][slot] ? PresetModeOn : PresetModeOff;
         default: {
-            const quint8* active = std::as_const(*m_project.m_editedScene).ActiveMask(universe);
-            return active && active[slot] ? PresetModeOn : PresetModeOff;
+            const CSlotMask* active = std::as_const(*m_project.m_editedScene).ActiveMask(universe);
+            return active && active->Test(slot) ? PresetModeOn : PresetModeOff;
         }
         }
     }

@@ -152,14 +152,10 @@ bool CPage::PlayScene(CScene* scene, int stepIndex, int timeMs, bool custom, boo
 bool CPage::SharesChannel(const CScene* a, const CScene* b) const
 {
     for (int u : a->MaskUniverses()) {
-        const quint8* maskA = a->ActiveMask(u);
-        const quint8* maskB = b->ActiveMask(u);
-        if (!maskA || !maskB)
-            continue;
-        for (int s = 0; s < CDmxLayer::kSlots; ++s) {
-            if (maskA[s] && maskB[s])
-                return true;
-        }
+        const CSlotMask* maskA = a->ActiveMask(u);
+        const CSlotMask* maskB = b->ActiveMask(u);
+        if (maskA && maskB && maskA->Intersects(*maskB))
+            return true;
     }
     return false;
 }

@@ -135,14 +135,10 @@ bool MasksOverlap(const CScene& a, const CScene& b, const QVector<quint8>& activ
     for (int u = 0; u < universeCount; ++u) {
         if (!active[u])
             continue;
-        const quint8* maskA = a.ActiveMask(u);
-        const quint8* maskB = b.ActiveMask(u);
-        if (!maskA || !maskB)
-            continue;
-        for (int s = 0; s < kSlots; ++s) {
-            if (maskA[s] && maskB[s])
-                return true;
-        }
+        const CSlotMask* maskA = a.ActiveMask(u);
+        const CSlotMask* maskB = b.ActiveMask(u);
+        if (maskA && maskB && maskA->Intersects(*maskB))
+            return true;
     }
     return false;
 }
@@ -287,11 +283,11 @@ bool CProject::CanPreviewEditedScene() const
                 for (const CPatchedFixture* fixture : selected) {
                     int first = 0;
                     int end = 0;
-                    const quint8* mask = scene->ActiveMask(fixture->m_universe);
+                    const CSlotMask* mask = scene->ActiveMask(fixture->m_universe);
                     if (!mask || !FixtureSlots(*fixture, m_universeCount, first, end))
                         continue;
                     for (int s = first; s < end; ++s) {
-                        if (mask[s])
+                        if (mask->Test(s))
                             return false;
                     }
                 }
@@ -457,10 +453,10 @@ void CProject::UpdateEditMaskForSelection()
         const int u = fixture->m_universe;
         quint8* editMask = m_editMask[u];
         if (fixture->IsAnyBeamSelected()) {
-            const quint8* active = std::as_const(*m_editedScene).ActiveMask(u);
+            const CSlotMask* active = std::as_const(*m_editedScene).ActiveMask(u);
             for (int s = first; s < end; ++s) {
                 if (!editMask[s])
-                    editMask[s] = active ? active[s] : 0;
+                    editMask[s] = active && active->Test(s) ? 1 : 0;
             }
         } else {
             std::memset(m_edit[u] + first, 0, size_t(end - first));

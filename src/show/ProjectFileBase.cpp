@@ -42,7 +42,7 @@ void CProjectFileBase::CountUniverseBuffers(qint64 buffers)
     CountBufferBytes(CShowBounds::UniverseBufferBytes(buffers));
 }
 
-quint8* CProjectFileBase::MarkableMask(CScene* scene, int universe)
+CSlotMask* CProjectFileBase::MarkableMask(CScene* scene, int universe)
 {
     if (!scene || universe < 0 || universe >= scene->UniverseCount())
         return nullptr;
@@ -248,7 +248,12 @@ void CProjectFileBase::readActiveUniverses(CProject& project, CScene* scene)
         if (!project.IsUniverse(universe)
             || (!scene->HasMasks(universe) && !buffer.leftRef(kSlotsPerUniverse).contains(QLatin1Char('1'))))
             return;
-        StringToBoolArray(buffer, MarkableMask(scene, universe), kSlotsPerUniverse);
+        if (CSlotMask* mask = MarkableMask(scene, universe)) {
+            quint8 flags[kSlotsPerUniverse];
+            mask->ToBytes(flags);
+            StringToBoolArray(buffer, flags, kSlotsPerUniverse);
+            mask->FromBytes(flags);
+        }
     });
     SelectElement(QStringLiteral(".."));
 }

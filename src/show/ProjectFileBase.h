@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 class CLibraryProfile;
+class CSlotMask;
 class CPatchedFixture;
 class CProject;
 class CScene;
@@ -60,7 +61,7 @@ protected:
     void CountUniverseBuffers(qint64 buffers);
     // The scene's writable active mask of the universe, null outside its
     // universes; masks it makes are counted first.
-    quint8* MarkableMask(CScene* scene, int universe);
+    CSlotMask* MarkableMask(CScene* scene, int universe);
     // Every fixture keeps a flag per beam of its profile, and so does each of
     // its places in a subgroup: with a profile of thousands of beams a record
     // of a few bytes would make kilobytes. Counted before they are made, with

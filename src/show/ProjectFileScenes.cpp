@@ -143,20 +143,21 @@ void FillLevels(CStepFixture* entry, const QByteArray& data, qint64 offset, int 
 class CMaskTexts
 {
 public:
-    QString Text(int universe, const quint8* mask)
+    QString Text(int universe, const CSlotMask& mask)
     {
         SLast& last = m_last[universe];
-        if (last.mask.size() != kSlotsPerUniverse
-            || std::memcmp(last.mask.constData(), mask, kSlotsPerUniverse) != 0) {
-            last.mask = QByteArray(reinterpret_cast<const char*>(mask), kSlotsPerUniverse);
-            last.text = CXmlDocument::BoolArrayToString(mask, kSlotsPerUniverse);
+        if (last.text.isEmpty() || last.mask != mask) {
+            last.mask = mask;
+            quint8 flags[kSlotsPerUniverse];
+            mask.ToBytes(flags);
+            last.text = CXmlDocument::BoolArrayToString(flags, kSlotsPerUniverse);
         }
         return last.text;
     }
 
 private:
     struct SLast {
-        QByteArray mask;
+        CSlotMask mask;
         QString text;
     };
     QHash<int, SLast> m_last;
@@ -281,13 +282,12 @@ void CProjectFileV3::WritePageScenes(CProject& project, CPage* page)
         SetAttrInt(kNumber, project.UniverseCount());
         // A universe of no marks is left out: the reader takes it as clear.
         for (int u : scene->MaskUniverses()) {
-            const quint8* mask = scene->ActiveMask(u);
-            if (!project.IsActive(u) || !mask
-                || std::all_of(mask, mask + kSlotsPerUniverse, [](quint8 flag) { return flag == 0; }))
+            const CSlotMask* mask = scene->ActiveMask(u);
+            if (!project.IsActive(u) || !mask || !mask->Any())
                 continue;
             Create(QStringLiteral("ZKActivUniverse"), ActiveUniversesHandle);
             SetAttrInt(QStringLiteral("ZKUniverse"), u);
-            SetAttrString(QStringLiteral("ZKActivBuffer"), masks.Text(u, mask));
+            SetAttrString(QStringLiteral("ZKActivBuffer"), masks.Text(u, *mask));
         }
 
         Create(QStringLiteral("ZKSteps"), SceneHandle, StepsHandle);

@@ -371,12 +371,12 @@ void CProjectFileV2::readLegacyScenes(CProject& project, int pass, bool import)
         if (plain && !scene->m_steps.isEmpty()) {
             for (const CStepFixture* entry : qAsConst(scene->m_steps.first()->m_entries)) {
                 const CPatchedFixture* fixture = entry->Fixture();
-                quint8* mask = fixture ? MarkableMask(scene, fixture->m_universe) : nullptr;
+                CSlotMask* mask = fixture ? MarkableMask(scene, fixture->m_universe) : nullptr;
                 if (!mask)
                     continue;
                 const int end = std::min(kSlotsPerUniverse, fixture->m_address + entry->ChannelCount());
                 for (int slot = std::max(0, fixture->m_address); slot < end; ++slot)
-                    mask[slot] = 1;
+                    mask->Set(slot);
             }
         }
         scene->UpdateLength();

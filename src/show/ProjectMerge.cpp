@@ -104,9 +104,9 @@ void CProject::MergeUniverse(int u, bool mergeEdit)
     const quint8* edit = m_edit[u];
     // Read through the const accessor: the writable one counts as an edit of
     // the mask, and would make every playing scene render anew each tick.
-    const quint8* sceneMask = std::as_const(*m_editedScene).ActiveMask(u); // null past the scene's universes
+    const CSlotMask* sceneMask = std::as_const(*m_editedScene).ActiveMask(u); // null past the scene's universes
     for (int s = 0; s < CDmxLayer::kSlots; ++s) {
-        if (editMask[s] || (sceneMask && sceneMask[s]))
+        if (editMask[s] || (sceneMask && sceneMask->Test(s)))
             output[s] = edit[s];
     }
 }

@@ -215,8 +215,8 @@ void ReleaseSlot(CProject& project, int universe, int slot,
     project.m_edit[universe][slot] = 0;
     project.m_editMask[universe][slot] = 0;
     project.m_playback[universe][slot] = 0;
-    if (quint8* active = edited->ActiveMaskIfHeld(universe))
-        active[slot] = 0;
+    if (CSlotMask* active = edited->ActiveMaskIfHeld(universe))
+        active->Set(slot, false);
 }
 
 void FinishModeSwitch(CProject& project)
@@ -585,8 +585,8 @@ void CProject::SetFixtureChannel(CPatchedFixture* fixture, int channel, quint8 l
     }
     m_editMask[universe][slot] = 1;
     m_edit[universe][slot] = level;
-    if (quint8* active = m_editedScene->ActiveMask(universe))
-        active[slot] = 1;
+    if (CSlotMask* active = m_editedScene->ActiveMask(universe))
+        active->Set(slot);
     m_playback[universe][slot] = level;
     if (m_editedScene->IsEffectScene()) {
         auto* scene = static_cast<CEffectScene*>(m_editedScene);

@@ -205,32 +205,32 @@ CRenderedStep::Progress CRenderedStep::Run(const CSceneStep& step, const CScene&
 
     if (m_phase == Phase::Levels) {
         const CLevelBuffers levels(m_levels[0], universes);
-        quint8 saved[CDmxLayer::kSlots];
+        CSlotMask saved;
         for (; m_next < entries && budget > 0; ++m_next, budget -= kLevelsCost) {
             const CStepFixture* entry = step.m_entries[m_next];
             const CPatchedFixture* fixture = entry->Fixture();
             const int u = fixture ? fixture->m_universe : -1;
-            const quint8* active = u >= 0 && u < universes ? scene.ActiveMask(u) : nullptr;
+            const CSlotMask* active = u >= 0 && u < universes ? scene.ActiveMask(u) : nullptr;
             const int first = fixture ? qMax(0, fixture->m_address) : 0;
             const int end = fixture ? int(qBound<qint64>(0, qint64(fixture->m_address) + entry->ChannelCount(),
                                                          CDmxLayer::kSlots))
                                     : 0;
             const int count = active ? end - first : 0;
             if (count > 0 && leaveScene)
-                std::memcpy(saved, scene.OverrideMask(u) + first, size_t(count));
+                saved = *scene.OverrideMask(u);
             entry->ApplyLevels(levels, !m_pendingWithoutLive);
             if (count <= 0)
                 continue;
             // The render may have made the universe's masks to override a slot.
-            const quint8* overridden = scene.OverrideMask(u);
+            const CSlotMask* overridden = scene.OverrideMask(u);
             quint8* flags = work[u];
             for (int s = first; s < end; ++s) {
-                const bool forced = overridden[s] != 0;
-                flags[s] = quint8((flags[s] & kWritten) | (active[s] || forced ? kWritten : 0)
+                const bool forced = overridden->Test(s);
+                flags[s] = quint8((flags[s] & kWritten) | (active->Test(s) || forced ? kWritten : 0)
                                   | (forced ? kOverridden : 0));
             }
-            if (quint8* held = leaveScene ? entry->Scene()->OverrideMaskIfHeld(u) : nullptr)
-                std::memcpy(held + first, saved, size_t(count));
+            if (CSlotMask* held = leaveScene ? entry->Scene()->OverrideMaskIfHeld(u) : nullptr)
+                held->CopyRange(saved, first, end);
         }
         if (m_next < entries)
             return Progress::Working;

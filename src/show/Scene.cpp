@@ -19,7 +19,8 @@ namespace {
 CEffectOperations g_effectOperations;
 
 // What the masks of a universe without masks read.
-const quint8 kClearMask[kSlotsPerUniverse] = {};
+const CSlotMask kClearMask;
+static_assert(CSlotMask::kSlots == kSlotsPerUniverse, "a mask holds a universe");
 
 // Button pictures are small; anything larger is refused before decoding.
 constexpr int kMaxPictureSide = 2048;
@@ -107,9 +108,8 @@ CScene::CScene(const CScene& source, bool copyLiveParameters, bool copyTriggers,
         }
     }
     for (const SMasks& masks : source.m_masks) {
-        const quint8* active = masks.block.get();
-        if (std::any_of(active, active + kSlotsPerUniverse, [](quint8 mark) { return mark != 0; }))
-            std::copy(active, active + kSlotsPerUniverse, MakeMasks(masks.universe));
+        if (masks.pair[0].Any())
+            MakeMasks(masks.universe)[0] = masks.pair[0];
     }
 }
 
@@ -516,26 +516,26 @@ void CScene::UnmarkFixturesPlaying()
     m_fadingOut = false;
 }
 
-quint8* CScene::HeldMasks(int universe) const
+CSlotMask* CScene::HeldMasks(int universe) const
 {
     const auto at = std::lower_bound(m_masks.begin(), m_masks.end(), universe,
                                      [](const SMasks& masks, int u) { return masks.universe < u; });
-    return at != m_masks.end() && at->universe == universe ? at->block.get() : nullptr;
+    return at != m_masks.end() && at->universe == universe ? at->pair.get() : nullptr;
 }
 
-quint8* CScene::MakeMasks(int universe)
+CSlotMask* CScene::MakeMasks(int universe)
 {
     const auto at = std::lower_bound(m_masks.begin(), m_masks.end(), universe,
                                      [](const SMasks& masks, int u) { return masks.universe < u; });
     if (at != m_masks.end() && at->universe == universe)
-        return at->block.get();
+        return at->pair.get();
     SMasks masks;
     masks.universe = universe;
-    masks.block.reset(new quint8[2 * kSlotsPerUniverse]());
-    return m_masks.insert(at, std::move(masks))->block.get();
+    masks.pair.reset(new CSlotMask[2]);
+    return m_masks.insert(at, std::move(masks))->pair.get();
 }
 
-quint8* CScene::ActiveMask(int universe)
+CSlotMask* CScene::ActiveMask(int universe)
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
@@ -544,41 +544,41 @@ quint8* CScene::ActiveMask(int universe)
     return MakeMasks(universe);
 }
 
-const quint8* CScene::ActiveMask(int universe) const
+const CSlotMask* CScene::ActiveMask(int universe) const
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    const quint8* held = HeldMasks(universe);
-    return held ? held : kClearMask;
+    const CSlotMask* held = HeldMasks(universe);
+    return held ? held : &kClearMask;
 }
 
-quint8* CScene::OverrideMask(int universe)
+CSlotMask* CScene::OverrideMask(int universe)
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    return MakeMasks(universe) + kSlotsPerUniverse;
+    return MakeMasks(universe) + 1;
 }
 
-const quint8* CScene::OverrideMask(int universe) const
+const CSlotMask* CScene::OverrideMask(int universe) const
 {
     if (universe < 0 || universe >= m_universeCount)
         return nullptr;
-    const quint8* held = HeldMasks(universe);
-    return held ? held + kSlotsPerUniverse : kClearMask;
+    const CSlotMask* held = HeldMasks(universe);
+    return held ? held + 1 : &kClearMask;
 }
 
-quint8* CScene::ActiveMaskIfHeld(int universe)
+CSlotMask* CScene::ActiveMaskIfHeld(int universe)
 {
-    quint8* held = HeldMasks(universe);
+    CSlotMask* held = HeldMasks(universe);
     if (held)
         RenderedContentChanged(this);
     return held;
 }
 
-quint8* CScene::OverrideMaskIfHeld(int universe)
+CSlotMask* CScene::OverrideMaskIfHeld(int universe)
 {
-    quint8* held = HeldMasks(universe);
-    return held ? held + kSlotsPerUniverse : nullptr;
+    CSlotMask* held = HeldMasks(universe);
+    return held ? held + 1 : nullptr;
 }
 
 QVector<int> CScene::MaskUniverses() const
@@ -592,31 +592,26 @@ QVector<int> CScene::MaskUniverses() const
 
 bool CScene::IsChannelActive(int universe, int slot) const
 {
-    const quint8* mask = ActiveMask(universe);
-    return mask && slot >= 0 && slot < kSlotsPerUniverse && mask[slot] != 0;
+    const CSlotMask* mask = ActiveMask(universe);
+    return mask && mask->Test(slot);
 }
 
 void CScene::MarkActiveChannelsOf(const CScene& other)
 {
     for (int u : other.MaskUniverses()) {
-        const quint8* from = other.ActiveMask(u);
-        for (int slot = 0; slot < kSlotsPerUniverse; ++slot) {
-            if (!from[slot])
-                continue;
-            if (quint8* to = ActiveMask(u))
-                to[slot] = 1;
-        }
+        const CSlotMask* from = other.ActiveMask(u);
+        if (!from->Any())
+            continue;
+        if (CSlotMask* to = ActiveMask(u))
+            to->Unite(*from);
     }
 }
 
 void CScene::ClearActiveMasks()
 {
     for (SMasks& masks : m_masks)
-        std::fill_n(masks.block.get(), kSlotsPerUniverse, quint8(0));
-    const auto unused = [](const SMasks& masks) {
-        const quint8* overridden = masks.block.get() + kSlotsPerUniverse;
-        return std::all_of(overridden, overridden + kSlotsPerUniverse, [](quint8 mark) { return mark == 0; });
-    };
+        masks.pair[0].Clear();
+    const auto unused = [](const SMasks& masks) { return !masks.pair[1].Any(); };
     m_masks.erase(std::remove_if(m_masks.begin(), m_masks.end(), unused), m_masks.end());
     RenderedContentChanged(this);
 }
@@ -624,7 +619,7 @@ void CScene::ClearActiveMasks()
 void CScene::ClearOverrideMasks()
 {
     for (SMasks& masks : m_masks)
-        std::fill_n(masks.block.get() + kSlotsPerUniverse, kSlotsPerUniverse, quint8(0));
+        masks.pair[1].Clear();
 }
 
 void CScene::SetSpeed(int speed)

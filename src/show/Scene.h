@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Triggers.h"
+#include "show/SlotMask.h"
 #include "show/StepFixture.h"
 
 #include <QByteArray>
@@ -156,14 +157,14 @@ public:
     // Null outside the scene's universes. The writable masks are made on
     // first use (both of the universe at once); the read-only ones of a
     // universe without masks read all clear, so reading makes nothing.
-    quint8* ActiveMask(int universe);
-    const quint8* ActiveMask(int universe) const;
-    quint8* OverrideMask(int universe);
-    const quint8* OverrideMask(int universe) const;
+    CSlotMask* ActiveMask(int universe);
+    const CSlotMask* ActiveMask(int universe) const;
+    CSlotMask* OverrideMask(int universe);
+    const CSlotMask* OverrideMask(int universe) const;
     // The writable masks where the universe has them, else null: for
     // writers whose clear slots need no mask.
-    quint8* ActiveMaskIfHeld(int universe);
-    quint8* OverrideMaskIfHeld(int universe);
+    CSlotMask* ActiveMaskIfHeld(int universe);
+    CSlotMask* OverrideMaskIfHeld(int universe);
     // The universes that have masks, ascending.
     QVector<int> MaskUniverses() const;
     int MaskUniversesHeld() const { return int(m_masks.size()); }
@@ -404,15 +405,16 @@ private:
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time
     int m_dimmer = 50; // 50: levels unchanged
-    // The active mask of the universe, then its override mask.
+    // The active mask of the universe, then its override mask. They stay
+    // where they were made while the scene makes other universes' masks.
     struct SMasks
     {
         int universe = 0;
-        std::unique_ptr<quint8[]> block;
+        std::unique_ptr<CSlotMask[]> pair;
     };
     // The masks of the universe, or null.
-    quint8* HeldMasks(int universe) const;
-    quint8* MakeMasks(int universe);
+    CSlotMask* HeldMasks(int universe) const;
+    CSlotMask* MakeMasks(int universe);
     std::vector<SMasks> m_masks; // by universe
     quint64 m_renderStamp = NextRenderStamp();
     QVector<CPatchedFixture*> m_firstStepFixtures;

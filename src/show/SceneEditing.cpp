@@ -153,7 +153,7 @@ QHash<const CPatchedFixture*, QVector<bool>> ChannelsOnlyRowsGenerate(const QLis
 // A mix writes a 16-bit pair as one value, and a mark of a coarse byte
 // marks its fine one: a new fine byte of a driven coarse one, with no
 // former level (`sources` as ChannelSources gave them), is driven with it.
-void MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVector<int>& sources)
+void MarkNewFineBytes(CSlotMask& active, const CPatchedFixture& fixture, const QVector<int>& sources)
 {
     const CProfileMode* mode = fixture.Profile() ? fixture.Profile()->CurrentMode() : nullptr;
     const int count = mode ? std::min(int(sources.size()), mode->ChannelCount()) : 0;
@@ -163,8 +163,8 @@ void MarkNewFineBytes(quint8* active, const CPatchedFixture& fixture, const QVec
     };
     for (int c = 0; c < count; ++c) {
         const int fine = CSlotRuns::FinePartner(*mode, c, count);
-        if (fine >= 0 && sources[fine] < 0 && slot(c) >= 0 && active[slot(c)] && slot(fine) >= 0)
-            active[slot(fine)] = 1;
+        if (fine >= 0 && sources[fine] < 0 && active.Test(slot(c)))
+            active.Set(slot(fine));
     }
 }
 
@@ -489,28 +489,26 @@ void CScene::RemapChannels(const QList<int>& oldUniverses, const QList<int>& old
         return;
     RenderedContentChanged(this);
     // The marks of the universes the blocks leave, as they were.
-    QHash<int, QByteArray> before;
+    QHash<int, CSlotMask> before;
     for (const RemapBlock& block : blocks) {
-        const quint8* held = ActiveMaskIfHeld(block.oldUniverse);
+        const CSlotMask* held = ActiveMaskIfHeld(block.oldUniverse);
         if (held && !before.contains(block.oldUniverse))
-            before.insert(block.oldUniverse, QByteArray(reinterpret_cast<const char*>(held), kSlotsPerUniverse));
+            before.insert(block.oldUniverse, *held);
     }
     for (const RemapBlock& block : blocks) {
-        quint8* active = ActiveMaskIfHeld(block.oldUniverse);
-        for (int i = 0; active && i < block.length; ++i) {
-            if (IsSlot(block.oldAddress + i))
-                active[block.oldAddress + i] = 0;
-        }
+        CSlotMask* active = ActiveMaskIfHeld(block.oldUniverse);
+        for (int i = 0; active && i < block.length; ++i)
+            active->Set(block.oldAddress + i, false);
     }
     for (const RemapBlock& block : blocks) {
-        const QByteArray marks = before.value(block.oldUniverse);
-        for (int i = 0; !marks.isEmpty() && i < block.length; ++i) {
+        const auto marks = before.constFind(block.oldUniverse);
+        for (int i = 0; marks != before.constEnd() && i < block.length; ++i) {
             if (!block.MovesSlot(i))
                 continue;
             // A clear slot needs no mask where the universe has none.
-            const quint8 mark = quint8(marks.at(block.oldAddress + i));
-            if (quint8* active = mark ? ActiveMask(block.newUniverse) : ActiveMaskIfHeld(block.newUniverse))
-                active[block.newAddress + i] = mark;
+            const bool mark = marks->Test(block.oldAddress + i);
+            if (CSlotMask* active = mark ? ActiveMask(block.newUniverse) : ActiveMaskIfHeld(block.newUniverse))
+                active->Set(block.newAddress + i, mark);
         }
     }
 }
@@ -746,7 +744,7 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
             if (universe < 0 || universe >= m_universeCount)
                 continue;
             // Without masks the universe has no marks to move.
-            quint8* active = ActiveMaskIfHeld(universe);
+            CSlotMask* active = ActiveMaskIfHeld(universe);
             const int first = fixture->m_address;
             const int had = entry->ChannelCount();
             const int has = CStepFixture::ChannelCountFor(fixture->Profile());
@@ -759,8 +757,11 @@ void CScene::FitEntriesToProfiles(const QList<CDmxLayer*>& fadeLevels)
                 cleared[c] = lost && !coveredByOthers(*fixture, first + c);
             }
             if (active) {
-                MoveChannels(active, first, sources, had, cleared);
-                MarkNewFineBytes(active, *fixture, sources);
+                quint8 marks[kSlotsPerUniverse];
+                active->ToBytes(marks);
+                MoveChannels(marks, first, sources, had, cleared);
+                active->FromBytes(marks);
+                MarkNewFineBytes(*active, *fixture, sources);
             }
             for (CDmxLayer* layer : fadeLevels) {
                 if (layer && universe < layer->UniverseCount())

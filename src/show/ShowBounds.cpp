@@ -252,8 +252,7 @@ qint64 CShowBounds::BufferBytesSaved(const CProject& project)
     for (const CPage* page : project.m_pages) {
         for (const CScene* scene : page->m_scenes) {
             for (int u : scene->MaskUniverses()) {
-                const quint8* mask = scene->ActiveMask(u);
-                masks += project.IsActive(u) && std::any_of(mask, mask + kSlotsPerUniverse, [](quint8 m) { return m != 0; });
+                masks += project.IsActive(u) && scene->ActiveMask(u)->Any();
             }
         }
     }

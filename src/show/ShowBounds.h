@@ -66,7 +66,9 @@ public:
     // A scene writes each mask that marks a slot as some 570 bytes of text:
     // a show an earlier build saved, which wrote the mask of every universe
     // in use into a document of no more than 64 MB, holds fewer than 128 Ki
-    // that mark a slot, each of 1 KB here.
+    // that mark a slot, each of 1 KB here. They are counted at a byte a
+    // slot, as they were once held, so that each of those shows still fits;
+    // held as bits, they take an eighth of it.
     static constexpr qint64 kMaxUniverseBufferBytes = qint64(128) * 1024 * 1024;
     static constexpr int kSceneBuffers = 2;  // of a universe where a scene marks a slot
     static constexpr int kStaticBuffers = 1; // of a universe where an effect scene has static channels

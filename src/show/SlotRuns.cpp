@@ -31,19 +31,33 @@ bool IsSlot(int slot)
     return slot >= 0 && slot < CDmxLayer::kSlots;
 }
 
-void AddRawChannel(CSlotRuns& runs, const CPatchedFixture& patched, const quint8* active, const quint8* override)
+// The overridden slots as a mask, or as a byte a slot where any bit set is
+// one: a render keeps them beside flags of its own.
+bool Overridden(const CSlotMask& override, int slot)
+{
+    return override.Test(slot);
+}
+
+bool Overridden(const quint8* override, int slot)
+{
+    return override[slot] != 0;
+}
+
+template <typename Override>
+void AddRawChannel(CSlotRuns& runs, const CPatchedFixture& patched, const CSlotMask& active, const Override& override)
 {
     const int s = patched.m_address;
     if (!IsSlot(s))
         return;
-    if (override[s])
+    if (Overridden(override, s))
         runs.Add(patched.m_universe, s, CSlotRuns::Copy);
-    else if (active[s])
+    else if (active.Test(s))
         runs.Add(patched.m_universe, s, CSlotRuns::Mix8);
 }
 
-void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode& mode, const quint8* active,
-                const quint8* override)
+template <typename Override>
+void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode& mode, const CSlotMask& active,
+                const Override& override)
 {
     const int u = fixture.Fixture()->m_universe;
     const int address = fixture.Fixture()->m_address;
@@ -60,20 +74,34 @@ void AddFixture(CSlotRuns& runs, const CStepFixture& fixture, const CProfileMode
             const int fine = CSlotRuns::FinePartner(mode, c, count);
             const int fineSlot = fine >= 0 ? address + fine : -1;
             if (IsSlot(fineSlot)) {
-                if (override[slot]) {
+                if (Overridden(override, slot)) {
                     runs.Add(u, slot, CSlotRuns::Copy);
                     runs.Add(u, fineSlot, CSlotRuns::Copy);
-                } else if (active[slot]) {
+                } else if (active.Test(slot)) {
                     runs.Add(u, slot, CSlotRuns::Mix16, fineSlot - slot);
                 }
                 continue;
             }
         }
-        if (override[slot])
+        if (Overridden(override, slot))
             runs.Add(u, slot, CSlotRuns::Copy);
-        else if (active[slot])
+        else if (active.Test(slot))
             runs.Add(u, slot, CSlotRuns::Mix8);
     }
+}
+
+template <typename Override>
+void AddEntryOf(CSlotRuns& runs, const CStepFixture& entry, const CSlotMask& active, const Override& override)
+{
+    const CPatchedFixture* patched = entry.Fixture();
+    if (!patched)
+        return;
+    if (!entry.Profile()) {
+        AddRawChannel(runs, *patched, active, override);
+        return;
+    }
+    if (const CProfileMode* mode = entry.Profile()->CurrentMode())
+        AddFixture(runs, entry, *mode, active, override);
 }
 
 // Single-precision rounding can put the mix a hair below its lower end,
@@ -249,17 +277,16 @@ void CSlotRuns::BuildMix(const CSceneStep& step, const CScene& scene, int univer
     }
 }
 
-void CSlotRuns::AddEntry(const CStepFixture& entry, const quint8* active, const quint8* override)
+void CSlotRuns::AddEntry(const CStepFixture& entry, const CSlotMask* active, const CSlotMask* override)
 {
-    const CPatchedFixture* patched = entry.Fixture();
-    if (!patched || !active || !override)
-        return;
-    if (!entry.Profile()) {
-        AddRawChannel(*this, *patched, active, override);
-        return;
-    }
-    if (const CProfileMode* mode = entry.Profile()->CurrentMode())
-        AddFixture(*this, entry, *mode, active, override);
+    if (active && override)
+        AddEntryOf(*this, entry, *active, *override);
+}
+
+void CSlotRuns::AddEntry(const CStepFixture& entry, const CSlotMask* active, const quint8* overridden)
+{
+    if (active && overridden)
+        AddEntryOf(*this, entry, *active, overridden);
 }
 
 void CSlotRuns::Apply(float t, const CDmxLayer& from, const CDmxLayer& to, CDmxLayer& target) const

@@ -8,6 +8,7 @@ class CDmxLayer;
 class CProfileMode;
 class CScene;
 class CSceneStep;
+class CSlotMask;
 class CStepFixture;
 
 // What carrying a step's levels to a layer writes, as runs of slots in the
@@ -39,8 +40,10 @@ public:
     // its coarse channel. Universes from `universes` on are left out.
     void BuildMix(const CSceneStep& step, const CScene& scene, int universes);
     // Appends the mix of one entry under the masks of its universe; nothing
-    // without both.
-    void AddEntry(const CStepFixture& entry, const quint8* active, const quint8* override);
+    // without both. The overridden slots may come as a byte a slot, any
+    // bit of which set overrides.
+    void AddEntry(const CStepFixture& entry, const CSlotMask* active, const CSlotMask* override);
+    void AddEntry(const CStepFixture& entry, const CSlotMask* active, const quint8* overridden);
 
     // Runs the runs: copies from `to`, mixes from `from` into `to` at ratio
     // t. Runs past the universes of any layer are skipped. `to` may be

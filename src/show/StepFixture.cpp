@@ -339,8 +339,8 @@ void CStepFixture::MarkSlot(int slot) const
 {
     if (slot < 0 || !m_scene)
         return;
-    if (quint8* active = m_scene->ActiveMask(m_fixture->m_universe))
-        active[slot] = 1;
+    if (CSlotMask* active = m_scene->ActiveMask(m_fixture->m_universe))
+        active->Set(slot);
 }
 
 void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartners)
@@ -479,8 +479,8 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
     // The writable accessor counts as an edit of the mask. A universe
     // without masks has no override to clear; one is made only to force a
     // slot, once for the scene's universe.
-    const quint8* active = static_cast<const CScene*>(m_scene)->ActiveMask(universe);
-    quint8* overridden = m_scene->OverrideMaskIfHeld(universe);
+    const CSlotMask* active = static_cast<const CScene*>(m_scene)->ActiveMask(universe);
+    CSlotMask* overridden = m_scene->OverrideMaskIfHeld(universe);
     if (!out || !active)
         return;
 
@@ -491,14 +491,14 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         if (slot < 0)
             continue;
         if (overridden)
-            overridden[slot] = 0;
-        if (active[slot])
+            overridden->Set(slot, false);
+        if (active->Test(slot))
             out[slot] = levels[i];
     }
 
     const int dimmer = live ? m_scene->Dimmer() : 50;
     auto slotOf = [this](const CProfileChannelDef* channel) { return channel ? SlotOf(channel->m_index) : -1; };
-    auto isActive = [active](int slot) { return slot >= 0 && active[slot]; };
+    auto isActive = [active](int slot) { return active->Test(slot); };
 
     if (dimmer != 50 && m_profile) {
         for (const CDimmerChannel& d : m_profile->Dimmers()) {
@@ -524,7 +524,7 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         out[slot] = level;
         if (!overridden)
             overridden = m_scene->OverrideMask(universe);
-        overridden[slot] = 1;
+        overridden->Set(slot);
     };
 
     if (m_scene->m_blackout) {
@@ -583,12 +583,12 @@ bool CStepFixture::AddLiveOps(CLiveOps& ops, int universes) const
         return true;
     const int universe = m_fixture->m_universe;
     const CScene* scene = m_scene;
-    const quint8* active = scene->ActiveMask(universe);
+    const CSlotMask* active = scene->ActiveMask(universe);
     if (universe < 0 || universe >= universes || !active || !scene->OverrideMask(universe))
         return true;
 
     auto slotOf = [this](const CProfileChannelDef* channel) { return channel ? SlotOf(channel->m_index) : -1; };
-    auto isActive = [active](int slot) { return slot >= 0 && active[slot]; };
+    auto isActive = [active](int slot) { return active->Test(slot); };
     if (!m_profile) {
         if (SlotOf(0) >= 0)
             ops.AddBlackout(universe, SlotOf(0), 0);

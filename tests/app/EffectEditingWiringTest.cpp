@@ -1,4 +1,5 @@
 #include "WindowRig.h"
+#include "MaskSlots.h"
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
@@ -142,6 +143,14 @@ struct CEffectWindowRig : CWindowRigBase
     QList<CPatchedFixture*> fixtures;
 };
 
+QString MarkText(const CSlotMask* mask, int from, int to)
+{
+    QStringList marks;
+    for (int mark : MaskSlots(mask, from, to - from))
+        marks << QString::number(mark);
+    return marks.join(' ');
+}
+
 QString Slots(const quint8* layer, int from, int to)
 {
     QStringList levels;
@@ -166,7 +175,7 @@ QString EditedState(CEffectWindowRig& rig, CEditSceneWnd& editor)
         .arg(scene->m_steps.size())
         .arg(entries)
         .arg(ofF2)
-        .arg(Slots(scene->ActiveMask(0), 0, 3), Slots(scene->ActiveMask(0), 20, 23))
+        .arg(MarkText(scene->ActiveMask(0), 0, 3), MarkText(scene->ActiveMask(0), 20, 23))
         .arg(editor.UndoTable()->rowCount())
         .arg(rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }

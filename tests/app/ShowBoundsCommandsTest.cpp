@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "MaskSlots.h"
 #include "RecordingHost.h"
 #include "ShowAtBound.h"
 #include "ShownDialogs.h"
@@ -240,8 +241,7 @@ QString Counts(CBoundsRig& rig)
     for (int kind = 0; kind < CShowBounds::KindCount; ++kind)
         counts << QString::number(CShowBounds::Held(rig.Project(), Kind(kind)));
     counts << QString::number(CShowBounds::BufferBytesHeld(rig.Project()));
-    const quint8* marks = qAsConst(*rig.t).ActiveMask(0);
-    counts << QString::number(std::count(marks, marks + kSlotsPerUniverse, quint8(1)));
+    counts << QString::number(MaskSlots(qAsConst(*rig.t).ActiveMask(0), 0, kSlotsPerUniverse).count(1));
     return counts.join(QLatin1Char(' ')) + (rig.window->IsModified() ? QStringLiteral(" *") : QString());
 }
 

@@ -61,7 +61,7 @@ QString Readout(const CWindowRig& rig, const CScene& scene)
     const CPatchedFixture* first = rig.fixtures.at(0);
     QStringList active;
     for (int slot = 0; slot < 512; ++slot)
-        if (scene.ActiveMask(0)[slot])
+        if (scene.ActiveMask(0)->Test(slot))
             active << QString::number(slot);
     const CFixtureMatrix* matrix = rig.host.effectsMatrix;
     return QStringLiteral("slots=%1 listed=%2 flag=%3 id=%4:%5 matrix=%6")
@@ -196,7 +196,7 @@ private slots:
         CWindowRig rig;
         rig.Load();
         CScene* scene = rig.AddScene(QStringLiteral("S"));
-        scene->ActiveMask(0)[1] = 1;
+        scene->ActiveMask(0)->Set(1);
         for (const QString& run : runs.split(QLatin1Char('|')))
             ApplyPatch(rig, [&](CPatchTab& tab) { EditFirst(rig, tab, run); });
         QTEST(Readout(rig, *scene), "readout");

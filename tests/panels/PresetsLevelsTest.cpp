@@ -154,7 +154,7 @@ private slots:
             project.m_liveMask[1][7] = 1;
             break;
         case PlainSceneActive:
-            scene->ActiveMask(1)[7] = 1;
+            scene->ActiveMask(1)->Set(7);
             Q_FALLTHROUGH();
         case PlainScene:
             project.m_editedScene = scene;

@@ -332,8 +332,8 @@ private slots:
         CPatchedFixture* a = rig.Patch(rig.RgbProfile(), 0, 0);
         CPatchedFixture* b = rig.Patch(rig.RgbProfile(), 0, 10);
         CScene* scene = rig.AddScene(QStringLiteral("S"));
-        scene->ActiveMask(0)[0] = 1;
-        scene->ActiveMask(0)[10] = 1;
+        scene->ActiveMask(0)->Set(0);
+        scene->ActiveMask(0)->Set(10);
         rig.project.m_editMask[0][2] = 1; // held by the editor already
         rig.project.m_edit[0][11] = 70;
         rig.project.m_editMask[0][11] = 1;

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "MaskSlots.h"
 
 #include "PlaybackRig.h"
 #include "effects/Effect.h"
@@ -449,30 +450,23 @@ private slots:
         project.m_runningCopies << copy;
         const QList<CScene*> scenes = {onPage, onFirst, effectScene, copy};
         for (CScene* scene : scenes) {
-            scene->ActiveMask(0)[1] = 1;
-            scene->ActiveMask(0)[3] = 2;
+            scene->ActiveMask(0)->Set(1);
+            scene->ActiveMask(0)->Set(4);
         }
 
         project.PatchChanged({}, {}, {}, {}, {});
-        QCOMPARE(int(onPage->ActiveMask(0)[1]), 1);
+        QVERIFY(onPage->ActiveMask(0)->Test(1));
 
         // (0: 1..4 -> 3..6) and (0: 3..4 -> 1..2), each read from before:
-        // slot 1 -> 3, slot 3 -> 5 and back to 1.
+        // slot 1 -> 3, slot 4 -> 6 and back to 2, slot 3 (clear) -> 5 and 1.
         project.PatchChanged({0, 0}, {1, 3}, {0, 0}, {3, 1}, {4, 2});
-        for (CScene* scene : scenes) {
-            const quint8* mask = scene->ActiveMask(0);
-            QCOMPARE(int(mask[1]), 2);
-            QCOMPARE(int(mask[2]), 0);
-            QCOMPARE(int(mask[3]), 1);
-            QCOMPARE(int(mask[4]), 0);
-            QCOMPARE(int(mask[5]), 2);
-            QCOMPARE(int(mask[6]), 0);
-        }
+        for (CScene* scene : scenes)
+            QCOMPARE(MaskSlots(scene->ActiveMask(0), 1, 6), QList<int>({0, 1, 1, 0, 0, 1}));
 
         // Lists of unequal length: only the blocks all five describe.
         project.PatchChanged({0, 0}, {3}, {1, 1}, {3, 9}, {1, 1});
-        QCOMPARE(int(onFirst->ActiveMask(1)[3]), 1);
-        QCOMPARE(int(onFirst->ActiveMask(1)[9]), 0);
+        QVERIFY(onFirst->ActiveMask(1)->Test(3));
+        QVERIFY(!onFirst->ActiveMask(1)->Test(9));
     }
 
     void sceneNumbersAndJumpsForTheWriter()

@@ -130,10 +130,10 @@ private slots:
         for (int s = 0; s < full; ++s) {
             CScene* scene = rig.AddScene(QStringLiteral("S"));
             for (int u = 0; u < 256; ++u)
-                scene->ActiveMask(u)[1] = 1;
+                scene->ActiveMask(u)->Set(1);
         }
         for (int u = 0; u < past; ++u)
-            rig.AddScene(QStringLiteral("Past"))->ActiveMask(u)[1] = 1;
+            rig.AddScene(QStringLiteral("Past"))->ActiveMask(u)->Set(1);
         const QString before = State(rig.project);
         const QString xml = QStringLiteral("<ZKFile Version=\"1.5\"><ZKScenes><ZKScene ZKName=\"Bare\"/></ZKScenes></ZKFile>");
         rig.host.calls.clear();

@@ -141,7 +141,10 @@ void Act(CProject& project, QRandomGenerator& random)
             step->m_entries[random.bounded(step->m_entries.size())]->SetLevel(0, quint8(value), value & 1, false);
         break;
     case 9:
-        scene->ActiveMask(random.bounded(kUniverses))[random.bounded(512)] ^= 1;
+        if (CSlotMask* mask = scene->ActiveMask(random.bounded(kUniverses))) {
+            const int slot = random.bounded(512);
+            mask->Set(slot, !mask->Test(slot));
+        }
         break;
     case 10: {
         // Replaces the fixture's entry where the step has one.
@@ -165,8 +168,9 @@ void PlainMix(const CScene& scene, const CStepFixture& entry, float t, const CDm
               CDmxLayer& target)
 {
     const int u = entry.Fixture()->m_universe;
-    const quint8* active = scene.ActiveMask(u);
-    const quint8* override = scene.OverrideMask(u);
+    quint8 active[CSlotMask::kSlots], override[CSlotMask::kSlots];
+    scene.ActiveMask(u)->ToBytes(active);
+    scene.OverrideMask(u)->ToBytes(override);
     const CProfileMode* mode = entry.Profile() ? entry.Profile()->CurrentMode() : nullptr;
     const int count = mode ? qMin(entry.ChannelCount(), mode->ChannelCount()) : 1;
     auto mix = [t](int a, int b) { return int(float(a) * (1.0f - t) + float(b) * t); };
@@ -464,7 +468,7 @@ private slots:
         CStepFixture* entry = step->m_entries.first();
         switch (change) {
         case 0: entry->SetLevel(0, quint8(entry->Level(0) ^ 1), false, false); break;
-        case 1: changed->ActiveMask(0)[7] ^= 1; break;
+        case 1: changed->ActiveMask(0)->Set(7, !changed->ActiveMask(0)->Test(7)); break;
         case 2:
             for (CPatchedFixture* fixture : project.m_generalGroup->m_fixtures) {
                 if (!step->FindEntry(fixture)) {

@@ -272,7 +272,7 @@ private slots:
         scene->m_steps << step;
         scene->UpdateLength();
         for (int slot = 508; slot < 512; ++slot)
-            scene->ActiveMask(0)[slot] = 1;
+            scene->ActiveMask(0)->Set(slot);
         QVERIFY(rig.Page()->PlayScene(scene));
         // r = 0.5 on tick 3: the tilt coarse at 511 fades as 8 bits.
         rig.Tick(3);

@@ -116,11 +116,11 @@ struct CRefitRig : CPlaybackRig
         scene->m_dynamicFadeIn = true;
         scene->m_playMode = ReleaseNone;
         if (place.leftMark >= 0)
-            scene->ActiveMask(place.universe)[place.leftMark] = 1;
+            scene->ActiveMask(place.universe)->Set(place.leftMark);
         for (int s = 0; s < 2; ++s)
             AddStep(scene, 0, 100000, {{fixture, std::vector<int>(levels.begin(), levels.end())}, {pair, {77, 88}}});
         if (place.undriven >= 0)
-            scene->ActiveMask(place.universe)[place.address + place.undriven] = 0;
+            scene->ActiveMask(place.universe)->Set(place.address + place.undriven, false);
         auto* zoom = new CPresetEffect;
         zoom->m_percent = false;
         zoom->m_dmxMin = zoom->m_dmxMax = 255;

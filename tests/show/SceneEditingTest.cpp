@@ -451,8 +451,8 @@ private slots:
         CPlaybackRig rig;
         CScene* scene = rig.AddScene(QStringLiteral("Moved"));
         for (int slot : {1, 2, 4})
-            scene->ActiveMask(0)[slot] = 1;
-        scene->ActiveMask(1)[100] = 1;
+            scene->ActiveMask(0)->Set(slot);
+        scene->ActiveMask(1)->Set(100);
 
         // (u0 1..4 -> 3..6) and (u0 3..4 -> 1..2): slots 3..6 get the old
         // 1..4 = 1,1,0,1 and slots 1..2 the old 3..4 = 0,1. Reading the first
@@ -486,7 +486,7 @@ private slots:
         CEffectScene scene(QStringLiteral("Effect"), 2);
         scene.SetStaticChannels(0, {1, 2, 4, 50});
         for (int slot : {1, 2, 4})
-            scene.ActiveMask(0)[slot] = 1;
+            scene.ActiveMask(0)->Set(slot);
 
         scene.RemapChannels({0, 0}, {1, 3}, {0, 0}, {3, 1}, {4, 2});
         // 1 -> 3, 2 -> 4, 4 -> 6 (first block) and 4 -> 2 (second block);

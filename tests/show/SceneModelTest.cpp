@@ -129,26 +129,27 @@ private slots:
         CScene scene(QStringLiteral("S"), 256);
         const CScene& reader = scene;
         if (change == 6)
-            scene.ActiveMask(3)[400] = 1;
+            scene.ActiveMask(3)->Set(400);
         else if (change != 0) {
-            scene.ActiveMask(3)[10] = scene.ActiveMask(3)[11] = 1;
-            scene.ActiveMask(200)[5] = 1;
+            scene.ActiveMask(3)->Set(10);
+            scene.ActiveMask(3)->Set(11);
+            scene.ActiveMask(200)->Set(5);
         }
         std::unique_ptr<CScene> copy;
         switch (change) {
         case 2:
-            scene.OverrideMask(9)[1] = 1;
+            scene.OverrideMask(9)->Set(1);
             scene.ClearActiveMasks();
             break;
         case 3:
-            scene.OverrideMask(9)[1] = 1;
+            scene.OverrideMask(9)->Set(1);
             scene.ClearOverrideMasks();
             scene.ClearActiveMasks();
             break;
         case 4:
-            scene.OverrideMask(9)[1] = 1;
+            scene.OverrideMask(9)->Set(1);
             copy = std::make_unique<CScene>(scene, false, false, false);
-            QCOMPARE(int(copy->OverrideMask(3)[10]), 0);
+            QVERIFY(!copy->OverrideMask(3)->Test(10));
             break;
         case 5:
         case 6:
@@ -160,15 +161,46 @@ private slots:
         for (int u : shown.MaskUniverses()) {
             QStringList marked;
             for (int s = 0; s < 512; ++s) {
-                if (shown.ActiveMask(u)[s])
+                if (shown.ActiveMask(u)->Test(s))
                     marked << QString::number(s);
             }
             masks << QStringLiteral("%1:%2").arg(u).arg(marked.join(QLatin1Char(',')));
         }
         QCOMPARE(masks.join(QLatin1Char(' ')), held);
         // A universe without masks reads clear, active and overridden.
-        QVERIFY(!shown.IsChannelActive(100, 0) && !shown.ActiveMask(100)[0] && !shown.OverrideMask(100)[0]);
+        QVERIFY(!shown.IsChannelActive(100, 0) && !shown.ActiveMask(100)->Test(0) && !shown.OverrideMask(100)->Test(0));
         QVERIFY(!shown.ActiveMask(256) && !shown.OverrideMask(-1));
+    }
+
+    // A mark is a bit of a word of 64 slots: each keeps its own slot at the
+    // words' edges, slots outside the universe read clear and take no mark,
+    // and a copy of a range leaves the slots around it alone.
+    void marksKeepTheirSlotsAtTheWordsEdges()
+    {
+        const auto held = [](const CSlotMask& mask) {
+            QList<int> marks;
+            for (int s = -64; s < 600; ++s) {
+                if (mask.Test(s))
+                    marks << s;
+            }
+            return marks;
+        };
+        CSlotMask mask;
+        for (int slot : {-1, -64, 512, 575})
+            mask.Set(slot);
+        QVERIFY(!mask.Any());
+        for (int slot : {0, 63, 64, 127, 128, 511})
+            mask.Set(slot);
+        QCOMPARE(held(mask), QList<int>({0, 63, 64, 127, 128, 511}));
+        CSlotMask copy;
+        copy.Set(62);
+        copy.Set(65);
+        QVERIFY(!copy.Intersects(mask));
+        copy.CopyRange(mask, 63, 128);
+        QCOMPARE(held(copy), QList<int>({62, 63, 64, 127}));
+        mask.Set(511, false);
+        mask.Set(0, false);
+        QCOMPARE(held(mask), QList<int>({63, 64, 127, 128}));
     }
 
     void effectScenesHoldStaticChannelsOfTheUniversesTheyDrive()
@@ -462,7 +494,7 @@ private slots:
             source.m_effects << FakeEffect(0);
             source.m_steps.at(1)->m_effect = FakeEffect(0);
             source.m_steps.first()->AddEntry(new CStepFixture(&fixture, &source))->SetLevel(0, 90, true, false);
-            source.OverrideMask(1)[3] = 1;
+            source.OverrideMask(1)->Set(3);
             source.m_fadeIn = 1200;
             source.m_loopCount = 2;
             source.m_position = 5;
@@ -483,7 +515,7 @@ private slots:
             QCOMPARE(int(bare.m_loopCount), 2);
             QCOMPARE(bare.m_position, -1);
             QVERIFY(bare.IsChannelActive(1, 3));
-            QCOMPARE(int(bare.OverrideMask(1)[3]), 0);
+            QVERIFY(!bare.OverrideMask(1)->Test(3));
             QCOMPARE(bare.Speed(), 50);
             QVERIFY(!bare.m_blackout);
             QCOMPARE(bare.m_triggers.m_shortCut.m_key, -1);
@@ -655,7 +687,7 @@ private slots:
         SetEffectStepBuilder(&BuildNothing);
         QVERIFY(!scene.Start());
         SetEffectStepBuilder(&BuildOneStep);
-        scene.ActiveMask(1)[7] = 1;
+        scene.ActiveMask(1)->Set(7);
         QVERIFY(scene.Start());
         QCOMPARE(scene.CurrentStepIndex(), 0);
         QCOMPARE(scene.m_cycleLength, 400);

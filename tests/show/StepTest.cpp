@@ -1,4 +1,5 @@
 #include "LevelLists.h"
+#include "MaskSlots.h"
 #include "TestRegistry.h"
 
 #include "../model/LibraryProfileBuilder.h"
@@ -152,14 +153,6 @@ QList<int> Slots(const Output& out, int universe, int first, int count)
     return levels;
 }
 
-QList<int> MaskSlots(const quint8* mask, int first, int count)
-{
-    QList<int> bits;
-    for (int s = first; s < first + count; ++s)
-        bits << mask[s];
-    return bits;
-}
-
 } // namespace
 
 class StepTest : public QObject
@@ -245,7 +238,7 @@ private slots:
 
         // A set with an undriven component is not colour-dimmed; white still is.
         scene.SetDimmer(25);
-        scene.ActiveMask(0)[2] = 0;
+        scene.ActiveMask(0)->Set(2, false);
         Output partial(99);
         entry.ApplyLevels(partial.Buffers(), true);
         QCOMPARE(Slots(partial, 0, 0, 5), QList<int>({100, 100, 99, 0, 5}));
@@ -281,10 +274,10 @@ private slots:
         QCOMPARE(Slots(out, 0, 0, 6), QList<int>({0, 0, 0, 0, 0, 33}));
         QCOMPARE(Slots(out, 0, 20, 5), QList<int>({255, 255, 255, 0, 0}));
         QCOMPARE(int(out.At(0, 40)), 0);
-        const quint8* overridden = scene.OverrideMask(0);
+        const CSlotMask* overridden = scene.OverrideMask(0);
         QCOMPARE(MaskSlots(overridden, 0, 6), QList<int>({1, 1, 1, 1, 1, 0}));
         QCOMPARE(MaskSlots(overridden, 20, 5), QList<int>({1, 1, 1, 1, 1}));
-        QCOMPARE(int(overridden[40]), 1);
+        QVERIFY(overridden->Test(40));
         // A universe where the scene marks nothing gets its masks to force a slot.
         CStepFixture unmarked(Patch(owner, &rgb, 3, 0), &scene);
         unmarked.SetLevel(0, 90, false, false);
@@ -335,7 +328,7 @@ private slots:
         CStepFixture rgbEntry(Patch(owner, &rgb, 0, 0), &scene);
         SetLevels(rgbEntry, {128, 1, 2, 3, 4});
         rgbEntry.SetLevel(3, 3, false, false);
-        scene.ActiveMask(0)[3] = 0; // blue undriven: keeps what the layer had
+        scene.ActiveMask(0)->Set(3, false); // blue undriven: keeps what the layer had
         CStepFixture cmyEntry(Patch(owner, &cmy, 0, 10), &scene);
         SetLevels(cmyEntry, {1, 2, 3, 4, 5});
 
@@ -442,7 +435,7 @@ private slots:
             source.Edit(0, slot, 100);
 
         CScene scene(QStringLiteral("S"), 4);
-        scene.ActiveMask(0)[3] = 1; // already driven: stored whatever its beam
+        scene.ActiveMask(0)->Set(3); // already driven: stored whatever its beam
         CStepFixture entry(fixture, &scene);
         QVERIFY(entry.CaptureLevels(source, true));
         QCOMPARE(EntryLevels(entry), QList<int>({100, 100, 100, 100, 0, 0}));
@@ -478,7 +471,7 @@ private slots:
         source.Edit(1, 100, 60);
         source.Edit(1, 200, 70);
         CScene scene(QStringLiteral("S"), 4);
-        scene.ActiveMask(1)[200] = 1; // the scene drives it already
+        scene.ActiveMask(1)->Set(200); // the scene drives it already
 
         CSceneStep step(&scene, true, false, source);
         QCOMPARE(step.m_fade, 0);

@@ -2,6 +2,7 @@
 
 #include "DataTable.h"
 #include "LayerDifference.h"
+#include "MaskSlots.h"
 #include "PlaybackRig.h"
 #include "show/RenderedStep.h"
 
@@ -128,6 +129,35 @@ private slots:
         }
         rig.Tick();
         QCOMPARE(rig.StepsRendered(), 5);
+    }
+
+    // A render made in parts ahead of its step leaves the scene's override
+    // mask as it found it, though its entries force slots as they render:
+    // a black-out over a 16-bit pair, which no live pass may apply after.
+    void aRenderInPartsLeavesTheOverrides()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* fine = rig.AddProfile([](CLibraryProfile& built) {
+            ProfileBuilder::AddFine(built, ProfileBuilder::AddDimmer(built));
+        });
+        CScene* scene = rig.AddScene(QStringLiteral("S"));
+        CPatchedFixture* fixture = rig.Patch(fine, 0, 10);
+        const CSceneStep* step = rig.AddStep(scene, 0, 1000, {{fixture, {200, 100}}});
+        scene->m_blackout = true;
+        scene->OverrideMask(0)->Set(3);
+        const CSlotMask before = *scene->OverrideMask(0);
+        CDmxLayer work(1);
+        CRenderedStep ahead(1);
+        CRenderedStep::Progress progress = CRenderedStep::Progress::Working;
+        for (int part = 0; part < 100 && progress == CRenderedStep::Progress::Working; ++part) {
+            qint64 budget = 1;
+            progress = ahead.Continue(*step, *scene, work, budget);
+        }
+        QCOMPARE(int(progress), int(CRenderedStep::Progress::Done));
+        QVERIFY(*scene->OverrideMask(0) == before);
+        CRenderedStep whole(1);
+        QVERIFY(whole.Render(*step, *scene, work));
+        QCOMPARE(MaskSlots(scene->OverrideMask(0), 10, 2), QList<int>({1, 1}));
     }
 
     // Steps all due at once are rendered a budget's worth a tick, the rest

@@ -26,7 +26,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>

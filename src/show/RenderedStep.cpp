@@ -5,7 +5,6 @@
 #include "show/SceneStep.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace {

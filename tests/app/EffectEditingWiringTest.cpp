@@ -1,5 +1,4 @@
 #include "WindowRig.h"
-#include "MaskSlots.h"
 #include "TestRegistry.h"
 
 #include "ModalAnswer.h"
@@ -143,20 +142,19 @@ struct CEffectWindowRig : CWindowRigBase
     QList<CPatchedFixture*> fixtures;
 };
 
-QString MarkText(const CSlotMask* mask, int from, int to)
-{
-    QStringList marks;
-    for (int mark : MaskSlots(mask, from, to - from))
-        marks << QString::number(mark);
-    return marks.join(' ');
-}
-
 QString Slots(const quint8* layer, int from, int to)
 {
     QStringList levels;
     for (int s = from; s < to; ++s)
         levels << QString::number(layer[s]);
     return levels.join(' ');
+}
+
+QString MarkText(const CSlotMask* mask, int from, int to)
+{
+    quint8 marks[CSlotMask::kSlots];
+    mask->ToBytes(marks);
+    return Slots(marks, from, to);
 }
 
 // What the operator may see change of a scene being edited: its steps and

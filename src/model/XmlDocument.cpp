@@ -19,6 +19,7 @@ void CXmlDocument::NewDocument()
     for (QDomElement& element : m_element)
         element = QDomElement();
     m_writtenOut.clear();
+    m_writtenTags.clear();
     m_writtenText = CPackedText();
     QDomElement root = m_document.createElement(QStringLiteral("ZKFile"));
     root.setAttribute(QStringLiteral("Version"), m_version);

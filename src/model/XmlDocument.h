@@ -416,6 +416,7 @@ private:
     QSet<QString> m_parsedAttributes;
     mutable qint64 m_keptTextBytes = 0;
     SWrittenOutList m_writtenOut;
+    QSet<QString> m_writtenTags;
     // Their texts, without those below each: a show's text, held whole
     // until the file is written, would take the memory of the show again.
     CPackedText m_writtenText;

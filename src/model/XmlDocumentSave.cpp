@@ -535,8 +535,12 @@ void CXmlDocument::WriteOut(QDomElement child)
     m_writtenText.Append(text.constData(), text.size());
     written.bytes = text.size();
     for (const SWrittenOut::SBelow& below : qAsConst(written.below)) {
-        written.bytes += m_writtenOut[size_t(below.index)].bytes;
-        m_writtenOut[size_t(below.index)].taken = true;
+        SWrittenOut& taken = m_writtenOut[size_t(below.index)];
+        written.bytes += taken.bytes;
+        taken.taken = true;
+        // Its mark left the tree with this element: kept, it would hold an
+        // instruction for each of the show's steps until the file is made.
+        taken.mark = QDomNode();
     }
     // The reader cuts the element out of the text without its indent and
     // line break.
@@ -544,7 +548,8 @@ void CXmlDocument::WriteOut(QDomElement child)
     while (first < text.size() && text[first] == ' ')
         ++first;
     written.elementBytes = written.bytes - first - (text.endsWith('\n') ? 1 : 0);
-    written.tag = child.tagName();
+    // One copy of each name, not one for each of a show's elements.
+    written.tag = *m_writtenTags.insert(child.tagName());
     written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(qulonglong(m_writtenOut.size())));
     parent.replaceChild(written.mark, child);
     m_writtenOut.push_back(std::move(written));

@@ -610,6 +610,9 @@ void CProjectFileV3::WriteTimeLines(CProject& project)
             SetAttrInt(Key("ZKTMPause"), 0);
             WrittenOut(CurrentElement());
         }
+        // Whole, as the reader cuts it out: its markers' marks go with it,
+        // and the save check weighs it alone, as the reader builds it.
+        WrittenOut(Element(TimeMarkersHandle));
     }
     SelectRoot();
 }
@@ -705,6 +708,13 @@ void CProjectFileV3::readTimeLines(CProject& project)
         }
     });
 
+    SelectRoot();
+}
+
+void CProjectFileV3::readTimeMarkers(CProject& project)
+{
+    if (!SelectTimeLines())
+        return;
     // The first list of markers counts, as a list cut out of the tree is
     // found only through its section.
     bool markersRead = false;
@@ -715,7 +725,7 @@ void CProjectFileV3::readTimeLines(CProject& project)
         ForEachChild(Key("ZKTimeMarker"), [&]() {
             int time = 0;
             if (GetAttrInt(Key("ZKTMTime"), time))
-                timeLine.AddMarker(new CTimeMarker(time));
+                project.m_timeLine.AddMarker(new CTimeMarker(time));
         });
     });
     SelectRoot();

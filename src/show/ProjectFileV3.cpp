@@ -141,8 +141,15 @@ void CProjectFileV3::IndexGeneralGroup(const CProject& project)
 
 void CProjectFileV3::WrittenOut(const QDomElement& element)
 {
-    if (m_writeOut)
-        WriteOut(element);
+    if (!m_writeOut)
+        return;
+    WriteOut(element);
+    // A handle would keep the element, and the marks of all written out
+    // below it, until the file is made.
+    for (QDomElement& handle : m_handles) {
+        if (handle == element)
+            handle = QDomElement();
+    }
 }
 
 void CProjectFileV3::WriteProject(CProject& project, bool writeOut)

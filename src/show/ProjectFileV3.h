@@ -249,6 +249,9 @@ public:
     void readStaticLevels(CProject& project, CEffectScene* effectScene);
     void readFadingButtons(CProject& project);
     void readTimeLines(CProject& project);
+    // The markers are one tree as they are read: read before the show is
+    // built, that tree is never held beside the whole of it.
+    void readTimeMarkers(CProject& project);
     void readMasks(CProject& project);
     // A "ZKUniverse"/"ZKChannel"/"ZKLevel" record (current); false when it
     // lacks one or names no channel of the project.

@@ -140,6 +140,7 @@ bool CProject::readProject(CProjectFileV3& doc, QString& error)
     try {
         doc.LocateSections();
         doc.readParams(*this);
+        doc.readTimeMarkers(*this);
         if (!doc.readPatch(*this))
             return false;
         doc.readGroups(*this);

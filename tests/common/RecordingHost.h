@@ -146,6 +146,7 @@ public:
     }
     // What copies kept outside the show do when profiles leave the library, where a test gives it.
     std::function<void(const QList<CLibraryProfile*>&)> profilesDeleting;
+    std::function<void()> startScenesAsked;
     void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override
     {
         if (profilesDeleting)
@@ -190,7 +191,13 @@ public:
     void SetOpenTriggerDialog(QObject* dialog) override { openTriggerDialog = dialog; }
     int DeleteTarget() const override { return deleteTarget; }
     void SetDeleteTarget(int target) override { deleteTarget = target; }
-    bool StartScenesOption() const override { return startScenes; }
+    // A reader asks as it reads each page's scenes.
+    bool StartScenesOption() const override
+    {
+        if (startScenesAsked)
+            startScenesAsked();
+        return startScenes;
+    }
     bool SendEditDmxOption() const override { return sendEditDmx; }
     int UniverseCountOption() const override { return universeCount; }
     void SetUniverseCountOption(int count) override { universeCount = count; }

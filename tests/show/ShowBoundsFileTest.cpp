@@ -1308,6 +1308,44 @@ private slots:
         QVERIFY2(heap >= 0 && heap < counted / 4, QByteArray::number(heap));
     }
 
+    // A show's markers are one tree as they are read, of some 60 MB at
+    // their capacity: read once the show was built, that tree was held
+    // beside the whole of it, the largest part of the open's peak.
+    void markersAreReadBeforeTheShow()
+    {
+        CPlaybackRig rig(1);
+        CBoundShow(rig, B::TimeMarkers).Grow(3);
+        rig.AddScene(QStringLiteral("S"));
+        CPlaybackRig opened(1);
+        QList<int> markersAtScenes;
+        opened.host.startScenesAsked = [&] { markersAtScenes << opened.project.m_timeLine.m_markers.size(); };
+        QVERIFY(HeapToReopen(rig, opened, "markers.kv3") >= 0);
+        QVERIFY(!markersAtScenes.isEmpty());
+        QCOMPARE(markersAtScenes.count(3), markersAtScenes.size());
+    }
+
+    // Elements the save writes out as it goes keep a few bytes each beside
+    // their text until the file is made: a mark left in the tree for each
+    // of a show's steps or markers, or a copy of its tag, would take the
+    // memory of a large show's save past its open.
+    void saveKeepsLittleForEachElementWrittenOut_data()
+    {
+        Columns<int, int>("kind", "count");
+        QTest::newRow("steps, within their scenes") << int(B::Steps) << 50000;
+        QTest::newRow("timeline markers") << int(B::TimeMarkers) << 50000;
+    }
+    void saveKeepsLittleForEachElementWrittenOut()
+    {
+        const auto [kind, count] = Row<int, int>("kind", "count");
+        CPlaybackRig rig(1);
+        CBoundShow(rig, B::Kind(kind)).Grow(count);
+        CProjectFileV3 doc;
+        const qint64 heap = HeapInUse();
+        doc.WriteProject(rig.project, true);
+        const qint64 each = (HeapInUse() - heap) / count;
+        QVERIFY2(each > 0 && each < 160, QByteArray::number(each));
+    }
+
     // A show whose scenes really mark many universes is refused by the save
     // in the words the reader would use, the file's by the reader before it
     // makes their masks.

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVector>
 
 class CFixtureMatrix;
 class CPatchedFixture;
@@ -89,10 +90,10 @@ public:
     // virtual grid handed to it, or a deep copy); never for a project matrix.
     bool m_ownsMatrix = false;
     QList<CPatchedFixture*> m_fixtures;
-    QList<bool> m_fixtureSel;
-    QList<int> m_beamIndex;
+    QVector<bool> m_fixtureSel;
+    QVector<int> m_beamIndex;
     QList<CPatchedFixture*> m_beamFixtures;
-    QList<bool> m_beamSel;
+    QVector<bool> m_beamSel;
 
 protected:
     // The matrix as a copy takes it: a deep copy of a virtual matrix, which

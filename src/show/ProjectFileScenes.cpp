@@ -80,7 +80,7 @@ QString IdsOf(const QList<CPatchedFixture*>& fixtures)
     return CXmlDocument::IntListToString(ids);
 }
 
-QString FlagsOf(const QList<bool>& flags, int count)
+QString FlagsOf(const QVector<bool>& flags, int count)
 {
     QString text(count, QLatin1Char('0'));
     for (int i = 0; i < count && i < flags.size(); ++i) {

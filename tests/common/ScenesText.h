@@ -92,7 +92,7 @@ inline QString EffectSelectionText(const CEffect& effect)
             text << (fixture ? QString::number(fixture->m_id) : QStringLiteral("-"));
         return text.join(QLatin1Char(','));
     };
-    const auto flags = [](const QList<bool>& values) {
+    const auto flags = [](const QVector<bool>& values) {
         QString text;
         for (bool value : values)
             text += QLatin1Char(value ? '1' : '0');

@@ -957,10 +957,10 @@ private slots:
         effect.m_beamSel = {true, false, true, false};
         QVERIFY(effect.RemoveFixture(&b));
         QCOMPARE(effect.m_fixtures, (QList<CPatchedFixture*>{&a}));
-        QCOMPARE(effect.m_fixtureSel, (QList<bool>{true}));
-        QCOMPARE(effect.m_beamIndex, (QList<int>{0, 2}));
+        QCOMPARE(effect.m_fixtureSel, (QVector<bool>{true}));
+        QCOMPARE(effect.m_beamIndex, (QVector<int>{0, 2}));
         QCOMPARE(effect.m_beamFixtures, (QList<CPatchedFixture*>{&a, &a}));
-        QCOMPARE(effect.m_beamSel, (QList<bool>{true, false}));
+        QCOMPARE(effect.m_beamSel, (QVector<bool>{true, false}));
         QVERIFY(!effect.RemoveFixture(&c));
         // Lists that disagree in length from a file are no reason to crash.
         effect.m_fixtureSel.clear();

@@ -445,7 +445,7 @@ private slots:
         CTrichroEffect sequence;
         rig.project.BindEffectToSelection(&sequence, false, false);
         QCOMPARE(sequence.m_fixtures, QList<CPatchedFixture*>({bar, head})); // the head through its dimmer
-        QCOMPARE(sequence.m_beamIndex, QList<int>({1, 0}));                    // the bar's selected beam
+        QCOMPARE(sequence.m_beamIndex, QVector<int>({1, 0}));                    // the bar's selected beam
         QCOMPARE(rig.project.m_boundFixtureCount, 2);
         rig.project.BindEffectToSelection(&sequence, true, false); // colour only
         QCOMPARE(sequence.m_fixtures, QList<CPatchedFixture*>({bar}));
@@ -490,8 +490,8 @@ private slots:
         auto* animation = new CMatrixAnimEffect(matrix, 40);
         rig.project.BindEffectToSelection(animation, false, false);
         QCOMPARE(animation->m_fixtures, QList<CPatchedFixture*>({a, nullptr, nullptr, b}));
-        QCOMPARE(animation->m_fixtureSel, QList<bool>({true, false, false, true}));
-        QCOMPARE(animation->m_beamIndex, QList<int>({0, -1, -1, 0}));
+        QCOMPARE(animation->m_fixtureSel, QVector<bool>({true, false, false, true}));
+        QCOMPARE(animation->m_beamIndex, QVector<int>({0, -1, -1, 0}));
         QCOMPARE(rig.project.m_boundFixtureCount, 4);
 
         // Writing walks the tracks of the empty slots too.
@@ -512,7 +512,7 @@ private slots:
         gradient.m_matrix = matrix;
         rig.project.BindEffectToSelection(&gradient, false, false);
         QCOMPARE(gradient.m_beamFixtures, QList<CPatchedFixture*>({a, nullptr, nullptr, b}));
-        QCOMPARE(gradient.m_beamIndex, QList<int>({0, 0, 0, 0}));
+        QCOMPARE(gradient.m_beamIndex, QVector<int>({0, 0, 0, 0}));
     }
 
     // Over the step budget the effect makes no steps, and the host is told.

@@ -747,7 +747,7 @@ private slots:
         const CEffect* savedEffect = saved->m_effects.first();
         QCOMPARE(savedEffect->m_fixtures,
                  QList<CPatchedFixture*>({FixtureWithId(project, idB), FixtureWithId(project, idA)}));
-        QCOMPARE(savedEffect->m_fixtureSel, QList<bool>({true, false}));
+        QCOMPARE(savedEffect->m_fixtureSel, QVector<bool>({true, false}));
         // The effect scene itself keeps no selection.
         QVERIFY(project.m_effectScenes.first()->m_effects.first()->m_fixtures.isEmpty());
 

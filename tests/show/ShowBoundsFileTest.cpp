@@ -831,6 +831,19 @@ private slots:
         QCOMPARE(&group->m_fixtures.constFirst(), members);
     }
 
+    // An effect's selection, read from a file, keeps a fixture's place and
+    // a byte for whether it is selected: a flag in a list of pointer-sized
+    // places took 8, 16 MB of a show at the selections' capacity.
+    void effectSelectionsTakeTheirOwnRoom()
+    {
+        CPlaybackRig rig(1);
+        CBoundShow(rig, B::EffectFixtures).Grow(4 * 65536);
+        CPlaybackRig opened(1);
+        const qint64 heap = HeapToReopen(rig, opened, "selections.kv3");
+        QCOMPARE(B::Held(opened.project, B::EffectFixtures), qint64(4 * 65536));
+        QVERIFY2(heap >= 0 && heap < 4 * 65536 * 24, QByteArray::number(heap));
+    }
+
     // Every slot patched with a dimmer and groups added by the command, each
     // of two fixtures moved in its plan, the general plan moved now and then
     // in between: a fixture has a place in every group's plan, and the

@@ -5,6 +5,7 @@
 #include "model/LibraryProfile.h"
 #include "model/PatchedFixture.h"
 #include "show/Group.h"
+#include "show/MemberGroups.h"
 #include "show/Project.h"
 #include "show/ShowHost.h"
 #include "Captions.h"
@@ -17,8 +18,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -99,51 +98,6 @@ void PlaceFromText(CLayoutPlacement& item, const QString& text)
     for (const auto& run : CProjectFileV3::StringToPlaces(text, MaxPositions()))
         item.AddPositions(run.first, run.second);
 }
-
-// The groups each fixture or matrix is a member of, past the general
-// group, in order: one sorted list of them all, for the patch's places.
-class CMemberGroups
-{
-public:
-    explicit CMemberGroups(const CProject& project)
-    {
-        for (int g = 1; g < project.m_groups.size(); ++g) {
-            const CGroup* group = project.m_groups[g];
-            for (const CPatchedFixture* fixture : group->m_fixtures)
-                m_members.push_back({static_cast<const CLayoutPlacement*>(fixture), g});
-            for (const CFixtureMatrix* matrix : group->m_matrices)
-                m_members.push_back({static_cast<const CLayoutPlacement*>(matrix), g});
-        }
-        std::sort(m_members.begin(), m_members.end());
-    }
-
-    // The item's places as written: its own in the general group and in
-    // every group that holds it, the general one in the others. The layout
-    // shows an item only in the groups that hold it, and every way into a
-    // group gives the item its place there, so the others are never seen;
-    // kept as they came, they would cost a place per group for each of
-    // tens of thousands of fixtures, in the file and in memory.
-    CProjectFileV3::PlaceRuns PlacesOf(const CLayoutPlacement& item) const
-    {
-        CProjectFileV3::PlaceRuns runs;
-        const int count = item.PositionCount();
-        const QPoint general = item.Position(0);
-        const auto put = [&runs](const QPoint& point, int places) { CProjectFileV3::AddPlaces(runs, point, places); };
-        put(general, qMin(count, 1));
-        int next = 1;
-        const auto first = std::lower_bound(m_members.cbegin(), m_members.cend(), std::make_pair(&item, 0));
-        for (auto it = first; it != m_members.cend() && it->first == &item && it->second < count; ++it) {
-            put(general, it->second - next);
-            put(item.Position(it->second), 1);
-            next = it->second + 1;
-        }
-        put(general, count - next);
-        return runs;
-    }
-
-private:
-    std::vector<std::pair<const CLayoutPlacement*, int>> m_members;
-};
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include "show/EffectScene.h"
 #include "show/FadingButton.h"
 #include "show/Group.h"
+#include "show/MemberGroups.h"
 #include "show/Page.h"
 #include "show/ProjectFileV3.h"
 #include "show/BackgroundFree.h"
@@ -829,6 +830,42 @@ private slots:
         CPatchedFixture* const* members = &group->m_fixtures.constFirst();
         opened.project.UpdateAfterPatch(true, false);
         QCOMPARE(&group->m_fixtures.constFirst(), members);
+    }
+
+    // The save's list of the groups that hold each fixture, for the patch's
+    // places: four bytes a member and a few for each fixture. As sorted
+    // pairs of fixture and group it took 16, and up to 48 while it grew: 50
+    // MB at the members' capacity, the peak of a large show's save. A
+    // fixture reads its own place only in the groups that hold it.
+    void saveListsTheGroupsOfEachFixtureInFourBytes()
+    {
+        CPlaybackRig rig(1);
+        CLibraryProfile* profile = rig.AddProfile([](CLibraryProfile& built) { ProfileBuilder::AddDimmer(built); });
+        QList<CPatchedFixture*> fixtures;
+        for (int f = 0; f < 500; ++f)
+            fixtures << rig.AddFixture(profile, 0, f);
+        for (int g = 1; g <= 400; ++g) {
+            rig.project.m_groups << new CGroup(QStringLiteral("G"));
+            if (g != 2 && g != 4)
+                rig.project.m_groups.last()->m_fixtures = fixtures.mid(1);
+            else
+                rig.project.m_groups.last()->m_fixtures = fixtures;
+        }
+        CPatchedFixture* first = fixtures.first();
+        while (first->PositionCount() > 0)
+            first->RemovePosition(0);
+        first->AddPosition(7, 7);
+        for (int g = 1; g < 6; ++g)
+            first->AddPosition(10 * g, 1);
+
+        const qint64 heap = HeapInUse();
+        const CMemberGroups members(rig.project);
+        const qint64 held = HeapInUse() - heap;
+        QVERIFY2(held > 0 && held < 200000 * 6, QByteArray::number(held));
+        const QPoint general(7, 7);
+        QCOMPARE(members.PlacesOf(*first), (CProjectFileV3::PlaceRuns{
+                                               {general, 2}, {QPoint(20, 1), 1}, {general, 1}, {QPoint(40, 1), 1},
+                                               {general, 1}}));
     }
 
     // An effect's selection, read from a file, keeps a fixture's place and

@@ -858,6 +858,7 @@ private slots:
         for (int g = 1; g < 6; ++g)
             first->AddPosition(10 * g, 1);
 
+        CBackgroundFree::Wait();
         const qint64 heap = HeapInUse();
         const CMemberGroups members(rig.project);
         const qint64 held = HeapInUse() - heap;
@@ -1390,6 +1391,7 @@ private slots:
         CPlaybackRig rig(1);
         CBoundShow(rig, B::Kind(kind)).Grow(count);
         CProjectFileV3 doc;
+        CBackgroundFree::Wait();
         const qint64 heap = HeapInUse();
         doc.WriteProject(rig.project, true);
         const qint64 each = (HeapInUse() - heap) / count;

@@ -1,3 +1,4 @@
+#include "MaskSlots.h"
 #include "PatchMatrix.h"
 #include "TestRegistry.h"
 #include "WindowRig.h"
@@ -59,13 +60,9 @@ void EditFirst(CWindowRig& rig, CPatchTab& tab, const QString& edit)
 QString Readout(const CWindowRig& rig, const CScene& scene)
 {
     const CPatchedFixture* first = rig.fixtures.at(0);
-    QStringList active;
-    for (int slot = 0; slot < 512; ++slot)
-        if (scene.ActiveMask(0)->Test(slot))
-            active << QString::number(slot);
     const CFixtureMatrix* matrix = rig.host.effectsMatrix;
     return QStringLiteral("slots=%1 listed=%2 flag=%3 id=%4:%5 matrix=%6")
-        .arg(active.join(QLatin1Char(',')))
+        .arg(MarkedSlots(*scene.ActiveMask(0)))
         .arg(rig.project.m_invertedFixtures.count(const_cast<CPatchedFixture*>(first)))
         .arg(int(rig.project.m_hasInvertedFixtures))
         .arg(first->m_id)

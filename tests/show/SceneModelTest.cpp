@@ -1,3 +1,4 @@
+#include "MaskSlots.h"
 #include "TestRegistry.h"
 
 #include "../model/LibraryProfileBuilder.h"
@@ -158,14 +159,8 @@ private slots:
         }
         const CScene& shown = copy ? *copy : reader;
         QStringList masks;
-        for (int u : shown.MaskUniverses()) {
-            QStringList marked;
-            for (int s = 0; s < 512; ++s) {
-                if (shown.ActiveMask(u)->Test(s))
-                    marked << QString::number(s);
-            }
-            masks << QStringLiteral("%1:%2").arg(u).arg(marked.join(QLatin1Char(',')));
-        }
+        for (int u : shown.MaskUniverses())
+            masks << QStringLiteral("%1:%2").arg(u).arg(MarkedSlots(*shown.ActiveMask(u)));
         QCOMPARE(masks.join(QLatin1Char(' ')), held);
         // A universe without masks reads clear, active and overridden.
         QVERIFY(!shown.IsChannelActive(100, 0) && !shown.ActiveMask(100)->Test(0) && !shown.OverrideMask(100)->Test(0));

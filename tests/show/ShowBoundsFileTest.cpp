@@ -1,5 +1,6 @@
 #include "DataTable.h"
 #include "HeapInUse.h"
+#include "MaskSlots.h"
 #include "FileBytes.h"
 #include "TestRegistry.h"
 
@@ -321,12 +322,8 @@ QStringList MasksOf(const CProject& project)
     for (const CPage* page : project.m_pages) {
         for (const CScene* scene : page->m_scenes) {
             QString line = scene->m_name + QLatin1Char(' ') + QString::number(scene->m_steps.size());
-            for (int u : scene->MaskUniverses()) {
-                const CSlotMask* mask = scene->ActiveMask(u);
-                line += QStringLiteral(" %1:").arg(u);
-                for (int s = 0; s < kSlotsPerUniverse; ++s)
-                    line += mask->Test(s) ? QStringLiteral("%1,").arg(s) : QString();
-            }
+            for (int u : scene->MaskUniverses())
+                line += QStringLiteral(" %1:").arg(u) + MarkedSlots(*scene->ActiveMask(u));
             scenes << line;
         }
     }

@@ -840,15 +840,30 @@ void CProjectFileV3::readEffectSelection(CProject& project, CEffect* effect)
         SelectElement(QStringLiteral(".."));
     }
 
-    ForEachEffectRecord(kFixtureList, [&](CPatchedFixture* fixture, int, bool selected) {
-        effect->m_fixtures << fixture;
-        effect->m_fixtureSel << selected;
-    });
-    ForEachEffectRecord(kBeamList, [&](CPatchedFixture* fixture, int beam, bool selected) {
-        effect->m_beamIndex << beam;
-        effect->m_beamFixtures << fixture;
-        effect->m_beamSel << selected;
-    });
+    // Lists of millions, grown a record at a time, would hold room for up
+    // to as many again.
+    ForEachEffectRecord(
+        kFixtureList,
+        [&](CPatchedFixture* fixture, int, bool selected) {
+            effect->m_fixtures << fixture;
+            effect->m_fixtureSel << selected;
+        },
+        [&](int records) {
+            effect->m_fixtures.reserve(records);
+            effect->m_fixtureSel.reserve(records);
+        });
+    ForEachEffectRecord(
+        kBeamList,
+        [&](CPatchedFixture* fixture, int beam, bool selected) {
+            effect->m_beamIndex << beam;
+            effect->m_beamFixtures << fixture;
+            effect->m_beamSel << selected;
+        },
+        [&](int records) {
+            effect->m_beamIndex.reserve(records);
+            effect->m_beamFixtures.reserve(records);
+            effect->m_beamSel.reserve(records);
+        });
     if (virtualGrid && effect->IsMatrix())
         AttachVirtualGrid(project, effect);
 }
@@ -870,7 +885,8 @@ qint64 CProjectFileV3::EffectRecordCount()
 }
 
 void CProjectFileV3::ForEachEffectRecord(const SEffectList& list,
-                                         const std::function<void(CPatchedFixture*, int beam, bool selected)>& take)
+                                         const std::function<void(CPatchedFixture*, int beam, bool selected)>& take,
+                                         const std::function<void(int records)>& expect)
 {
     if (!SelectElement(QLatin1String(list.tag), -1))
         return;
@@ -888,6 +904,8 @@ void CProjectFileV3::ForEachEffectRecord(const SEffectList& list,
         if (!text.isEmpty())
             StringToIntList(text, ids, int(std::min<qint64>(room + 1, std::numeric_limits<int>::max())));
         Count(m_effectFixturesRead, ids.size(), CShowBounds::EffectFixtures);
+        if (expect)
+            expect(ids.size());
         QList<int> beams;
         if (GetAttrString(kBeamIndexes, text))
             StringToIntList(text, beams, ids.size());

@@ -210,9 +210,11 @@ public:
     };
     // Each record of the list below the current element that names a
     // fixture or an empty matrix place (null), counted against the show's
-    // effect selections; `beam` is 0 but in the beam list.
+    // effect selections; `beam` is 0 but in the beam list. `expect` is
+    // told first how many records a list of them in one text holds.
     void ForEachEffectRecord(const SEffectList& list,
-                             const std::function<void(CPatchedFixture*, int beam, bool selected)>& take);
+                             const std::function<void(CPatchedFixture*, int beam, bool selected)>& take,
+                             const std::function<void(int records)>& expect = {});
     // The records of both lists below the current element, read or not.
     qint64 EffectRecordCount();
     // files-scenes: shared with the effect-scene reader

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Triggers.h"
+#include "show/SceneNumber.h"
 #include "show/SlotMask.h"
 #include "show/StepFixture.h"
 
@@ -154,6 +155,8 @@ public:
     // A scene keeps masks only for the universes where it marks or overrides
     // a slot: a show of many universes holds many scenes of a few each.
     int UniverseCount() const { return m_universeCount; }
+    // What its step entries know it by (CSceneNumber).
+    quint32 Number() const { return m_number.Value(); }
     // Null outside the scene's universes. The writable masks are made on
     // first use (both of the universe at once); the read-only ones of a
     // universe without masks read all clear, so reading makes nothing.
@@ -402,6 +405,7 @@ private:
     static void MoveChannels(quint8* levels, int first, const QVector<int>& sources, int had,
                              const QVarLengthArray<bool, 64>& cleared);
 
+    CSceneNumber m_number{this};
     int m_universeCount = 0;
     int m_speed = 50;  // 50: normal time
     int m_dimmer = 50; // 50: levels unchanged

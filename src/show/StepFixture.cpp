@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -163,12 +164,12 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
 quint64 CStepFixture::s_entriesMade = 0;
 
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
-    : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene)
+    : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene ? scene->Number() : 0)
 {
     ++s_entriesMade;
     AllocateLevels(ChannelCountFor(m_profile));
     std::memset(MutableLevels(), 0, size_t(m_count));
-    RenderedContentChanged(m_scene);
+    RenderedContentChanged(scene);
 }
 
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepSource& source, bool selectedBeams)
@@ -178,15 +179,15 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepS
 }
 
 CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
-    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene)
+    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene ? scene->Number() : 0)
 {
     ++s_entriesMade;
     AllocateLevels(other.m_count);
     std::memcpy(MutableLevels(), other.LevelData(), size_t(m_count));
-    RenderedContentChanged(m_scene);
+    RenderedContentChanged(scene);
 }
 
-static_assert(sizeof(CStepFixture) <= 40, "an entry is the most of a show's memory: its size counts");
+static_assert(sizeof(CStepFixture) <= 32, "an entry is the most of a show's memory: its size counts");
 
 CStepFixture::~CStepFixture()
 {
@@ -215,9 +216,14 @@ void CStepFixture::operator delete(void* entry)
     EntryPool().Give(entry);
 }
 
+CScene* CStepFixture::Scene() const
+{
+    return CSceneNumber::SceneOf(m_scene);
+}
+
 void CStepFixture::AllocateLevels(int count)
 {
-    m_count = count;
+    m_count = quint16(count);
     if (count > kInlineLevels) {
         CBlockPool* pool = LevelPool(count);
         quint8* const heap = static_cast<quint8*>(pool ? pool->Take() : ::operator new(size_t(count)));
@@ -254,7 +260,7 @@ void CStepFixture::FitToProfile()
 
 int CStepFixture::ChannelCountFor(const CLibraryProfile* profile)
 {
-    return profile ? std::max(0, profile->ChannelCount()) : 1;
+    return profile ? std::clamp(profile->ChannelCount(), 0, int(std::numeric_limits<quint16>::max())) : 1;
 }
 
 namespace {
@@ -317,7 +323,7 @@ QVector<int> CStepFixture::ChannelSources(const CLibraryProfile* from, int fromC
 void CStepFixture::ClearLevels()
 {
     std::memset(MutableLevels(), 0, size_t(m_count));
-    RenderedContentChanged(m_scene);
+    RenderedContentChanged(Scene());
 }
 
 quint8 CStepFixture::Level(int channel) const
@@ -337,9 +343,10 @@ int CStepFixture::SlotOf(int channel) const
 
 void CStepFixture::MarkSlot(int slot) const
 {
-    if (slot < 0 || !m_scene)
+    CScene* const scene = Scene();
+    if (slot < 0 || !scene)
         return;
-    if (CSlotMask* active = m_scene->ActiveMask(m_fixture->m_universe))
+    if (CSlotMask* active = scene->ActiveMask(m_fixture->m_universe))
         active->Set(slot);
 }
 
@@ -347,12 +354,13 @@ void CStepFixture::SetLevel(int channel, quint8 level, bool mark, bool withPartn
 {
     if (channel < 0 || channel >= m_count)
         return;
+    CScene* const scene = Scene();
     MutableLevels()[channel] = level;
-    RenderedContentChanged(m_scene);
+    RenderedContentChanged(scene);
     if (!mark)
         return;
     const int slot = SlotOf(channel);
-    if (slot >= 0 && m_scene && !m_scene->IsChannelActive(m_fixture->m_universe, slot))
+    if (slot >= 0 && scene && !scene->IsChannelActive(m_fixture->m_universe, slot))
         MarkChannelActive(channel, withPartners);
 }
 
@@ -446,7 +454,8 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
     const int universe = m_fixture->m_universe;
     const quint8* editLevels = source.EditLevels(universe);
     const quint8* editMask = source.EditMask(universe);
-    RenderedContentChanged(m_scene);
+    CScene* const scene = Scene();
+    RenderedContentChanged(scene);
     bool marked = false;
     for (int i = 0; i < m_count; ++i) {
         const int slot = SlotOf(i);
@@ -455,8 +464,8 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
             continue;
         }
         quint8 level = editLevels[slot];
-        if (level != 0 && m_scene && std::as_const(*m_scene).ActiveMask(universe)
-            && !m_scene->IsChannelActive(universe, slot)) {
+        if (level != 0 && scene && std::as_const(*scene).ActiveMask(universe)
+            && !scene->IsChannelActive(universe, slot)) {
             const CProfileChannelDef* def = m_profile ? m_profile->GetChannel(i) : nullptr;
             if (selectedBeams && def && !m_fixture->IsChannelSelected(def)) {
                 level = 0;
@@ -472,15 +481,16 @@ bool CStepFixture::CaptureLevels(const CStepSource& source, bool selectedBeams)
 
 void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
 {
-    if (!m_fixture || !m_scene)
+    CScene* const scene = Scene();
+    if (!m_fixture || !scene)
         return;
     const int universe = m_fixture->m_universe;
     quint8* out = output.Universe(universe);
     // The writable accessor counts as an edit of the mask. A universe
     // without masks has no override to clear; one is made only to force a
     // slot, once for the scene's universe.
-    const CSlotMask* active = static_cast<const CScene*>(m_scene)->ActiveMask(universe);
-    CSlotMask* overridden = m_scene->OverrideMaskIfHeld(universe);
+    const CSlotMask* active = static_cast<const CScene*>(scene)->ActiveMask(universe);
+    CSlotMask* overridden = scene->OverrideMaskIfHeld(universe);
     if (!out || !active)
         return;
 
@@ -496,7 +506,7 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
             out[slot] = levels[i];
     }
 
-    const int dimmer = live ? m_scene->Dimmer() : 50;
+    const int dimmer = live ? scene->Dimmer() : 50;
     auto slotOf = [this](const CProfileChannelDef* channel) { return channel ? SlotOf(channel->m_index) : -1; };
     auto isActive = [active](int slot) { return active->Test(slot); };
 
@@ -518,16 +528,16 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
     if (!live)
         return;
 
-    auto force = [this, universe, out, &overridden](int slot, quint8 level) {
+    auto force = [scene, universe, out, &overridden](int slot, quint8 level) {
         if (slot < 0)
             return;
         out[slot] = level;
         if (!overridden)
-            overridden = m_scene->OverrideMask(universe);
+            overridden = scene->OverrideMask(universe);
         overridden->Set(slot);
     };
 
-    if (m_scene->m_blackout) {
+    if (scene->m_blackout) {
         if (!m_profile) {
             force(SlotOf(0), 0);
             return;
@@ -546,7 +556,7 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
     if (!m_profile)
         return;
 
-    if (m_scene->m_beamOn) {
+    if (scene->m_beamOn) {
         for (int i = 0; i < count; ++i) {
             const CProfileChannelDef* def = m_profile->GetChannel(i);
             if (!def)
@@ -561,28 +571,28 @@ void CStepFixture::ApplyLevels(const CLevelBuffers& output, bool live) const
         return;
     }
 
-    if (m_scene->m_liveColor && m_profile->HasColor()) {
+    if (scene->m_liveColor && m_profile->HasColor()) {
         const bool cmy = m_profile->IsCmy();
         auto component = [cmy](quint8 level) { return cmy ? quint8(255 - level) : level; };
         for (const CColorSet& set : m_profile->ColorSets()) {
             if (isActive(slotOf(set.red)))
-                force(slotOf(set.red), component(m_scene->m_red));
+                force(slotOf(set.red), component(scene->m_red));
             if (isActive(slotOf(set.green)))
-                force(slotOf(set.green), component(m_scene->m_green));
+                force(slotOf(set.green), component(scene->m_green));
             if (isActive(slotOf(set.blue)))
-                force(slotOf(set.blue), component(m_scene->m_blue));
+                force(slotOf(set.blue), component(scene->m_blue));
             if (m_profile->HasWhite() && isActive(slotOf(set.white)))
-                force(slotOf(set.white), m_scene->m_white);
+                force(slotOf(set.white), scene->m_white);
         }
     }
 }
 
 bool CStepFixture::AddLiveOps(CLiveOps& ops, int universes) const
 {
-    if (!m_fixture || !m_scene)
+    const CScene* const scene = Scene();
+    if (!m_fixture || !scene)
         return true;
     const int universe = m_fixture->m_universe;
-    const CScene* scene = m_scene;
     const CSlotMask* active = scene->ActiveMask(universe);
     if (universe < 0 || universe >= universes || !active || !scene->OverrideMask(universe))
         return true;

@@ -115,7 +115,7 @@ public:
 
     CPatchedFixture* Fixture() const { return m_fixture; }
     CLibraryProfile* Profile() const { return m_profile; }
-    CScene* Scene() const { return m_scene; }
+    CScene* Scene() const;
     int ChannelCount() const { return m_count; }
     // 0 outside the channels.
     quint8 Level(int channel) const;
@@ -155,7 +155,9 @@ public:
     // step. A null profile names no function.
     static QVector<int> ChannelSources(const CLibraryProfile* from, int fromCount, const CLibraryProfile* to,
                                        int toCount);
-    // The channels an entry of `profile` holds: one without a profile.
+    // The channels an entry of `profile` holds: one without a profile. A
+    // mode past 65,535 channels keeps only those; no universe reaches past
+    // its 512th.
     static int ChannelCountFor(const CLibraryProfile* profile);
     // Entries made so far, in all scenes: what a command makes can be told
     // from what it only walks past.
@@ -193,15 +195,17 @@ private:
 
     // Shows hold millions of entries, nearly all of fixtures with a few
     // channels: their levels live in the entry itself, so an entry is one
-    // block of its pool, of 40 bytes. Larger modes get a block of their
-    // own. At a show's capacities, entries are the most of its memory.
-    static constexpr int kInlineLevels = 12;
+    // block of its pool, of 32 bytes. Larger modes get a block of their
+    // own. At a show's capacities, entries are the most of its memory, so
+    // the entry names its scene by number and counts its channels in two
+    // bytes (ChannelCountFor).
+    static constexpr int kInlineLevels = 10;
     static quint64 s_entriesMade;
 
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;
-    CScene* m_scene = nullptr;
-    int m_count = 0;
+    quint32 m_scene = 0;
+    quint16 m_count = 0;
     quint8 m_levels[kInlineLevels];
 };
 

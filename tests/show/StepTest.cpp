@@ -555,13 +555,46 @@ private slots:
         QCOMPARE(EntryLevels(*fromEdit.FindEntry(fixture)), QList<int>({120, 0, 0}));
     }
 
+    // An entry names its scene by the scene's number: once the scene is
+    // gone it finds none, and no scene made while others wait takes the
+    // number; numbers are given again all the same, or their table would
+    // grow with every running copy ever made.
+    void entryOfAGoneSceneFindsNone()
+    {
+        CLibraryProfile profile;
+        MakeGobos(profile, 1);
+        std::vector<std::unique_ptr<CPatchedFixture>> owner;
+        CPatchedFixture* fixture = Patch(owner, &profile, 0, 0);
+        const auto made = [](int count) {
+            std::vector<std::unique_ptr<CScene>> scenes;
+            for (int i = 0; i < count; ++i)
+                scenes.push_back(std::make_unique<CScene>(QStringLiteral("L"), 4));
+            return scenes;
+        };
+        made(2 * CSceneNumber::kReuseDelay);
+        auto scene = std::make_unique<CScene>(QStringLiteral("S"), 4);
+        CScene other(QStringLiteral("O"), 4);
+        CStepFixture entry(fixture, scene.get()), copy(entry, &other);
+        QCOMPARE(entry.Scene(), scene.get());
+        QCOMPARE(copy.Scene(), &other);
+        scene.reset();
+        const auto later = made(2 * CSceneNumber::kReuseDelay);
+        QVERIFY(!entry.Scene());
+        QCOMPARE(copy.Scene(), &other);
+
+        const quint32 numbers = CSceneNumber::Made();
+        for (int i = 0; i < 4 * CSceneNumber::kReuseDelay; ++i)
+            CScene(QStringLiteral("C"), 4);
+        QVERIFY2(CSceneNumber::Made() <= numbers + 1, qPrintable(QString::number(CSceneNumber::Made() - numbers)));
+    }
+
     // Small modes keep their levels inside the entry, larger ones apart: on
     // both sides of that line every channel keeps its own level through a
     // copy, a clear of the copy and a render.
     void entriesOfAnySizeKeepTheirLevels_data()
     {
         QTest::addColumn<int>("channels");
-        for (int channels : {1, 3, 23, 24, 25, 64})
+        for (int channels : {1, 3, 10, 11, 12, 23, 24, 25, 64})
             QTest::addRow("%d channels", channels) << channels;
     }
     void entriesOfAnySizeKeepTheirLevels()
@@ -598,13 +631,32 @@ private slots:
         QCOMPARE(Slots(out, 1, 400, channels), expected);
     }
 
+    // An entry counts its channels in two bytes: a mode of more keeps the
+    // first 65,535 levels, never a count that wrapped round past them.
+    void modePastTheEntrysCountKeepsItsFirstLevels()
+    {
+        CLibraryProfile profile;
+        MakeGobos(profile, 65536 + 7);
+        std::vector<std::unique_ptr<CPatchedFixture>> owner;
+        CPatchedFixture* fixture = Patch(owner, &profile, 0, 0);
+        CScene scene(QStringLiteral("S"), 4);
+        CStepFixture entry(fixture, &scene);
+        entry.SetLevel(65534, 9, false, false);
+        entry.SetLevel(8, 7, false, false);
+        CStepFixture copy(entry, &scene);
+        QCOMPARE(copy.ChannelCount(), 65535);
+        QCOMPARE(copy.Levels().count(char(0)), 65533);
+        QCOMPARE(int(copy.Level(8)), 7);
+        QCOMPARE(int(copy.Level(65534)), 9);
+    }
+
     // Entries and their level blocks lie side by side in their pools: a
     // block a byte short, or one handed out twice, shows as a neighbour's
     // levels changed. Half are made again in the blocks given back.
     void entriesSideBySideKeepTheirLevels_data()
     {
         QTest::addColumn<int>("channels");
-        for (int channels : {12, 13, 16, 17, 24, 25, 40, 63, 64, 65, 200})
+        for (int channels : {10, 11, 12, 13, 16, 17, 24, 25, 40, 63, 64, 65, 200})
             QTest::addRow("%d channels", channels) << channels;
     }
     void entriesSideBySideKeepTheirLevels()

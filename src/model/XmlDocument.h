@@ -336,12 +336,12 @@ public:
     // element alone (without the indent and line break around it), its
     // tag, and the mark that stands for it in the tree; `taken` once the
     // text of an element above holds its text. Public only so that the
-    // writer's helpers can walk them.
+    // writer's helpers can walk them. A large show's save keeps hundreds of
+    // thousands of them until its file is made, so its counts are kept in
+    // the room of an int (SetCount).
     struct SWrittenOut
     {
         QDomNode mark;
-        int textFrom = 0;
-        int textSize = 0;
         // The elements written out below it stay apart until the file's text
         // is made: where each goes into its text (before the byte at that
         // place), its index, and the list it stands in when that is the
@@ -354,11 +354,21 @@ public:
             QString list;
         };
         QVector<SBelow> below;
-        qint64 bytes = 0;
-        STextCount count;
-        qint64 elementBytes = 0;
         QString tag;
+        qint64 bytes = 0;
+        int textFrom = 0;
+        int textSize = 0;
+        int nodes = 0;
+        int attributes = 0;
+        int depth = 0;
+        int widest = 0;
+        quint16 layoutBytes = 0; // the indent and line break of its text
+        bool sure = true;
         bool taken = false;
+
+        STextCount Count() const { return {nodes, attributes, depth, widest, sure}; }
+        void SetCount(const STextCount& count);
+        qint64 ElementBytes() const { return bytes - layoutBytes; }
     };
 
     // Apart, not in one block: grown by the hundred thousand, a block would

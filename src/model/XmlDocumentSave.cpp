@@ -209,7 +209,7 @@ void AppendNode(QByteArray& out, const QDomNode& node, int depth, const SWriting
         if (index >= 0) {
             const CXmlDocument::SWrittenOut* const written = &writing.writtenOut[size_t(index)];
             if (count)
-                AddCount(*count, written->count);
+                AddCount(*count, written->Count());
             if (writing.measured) {
                 *writing.measured += written->bytes;
                 return;
@@ -429,9 +429,9 @@ bool CXmlDocument::MayBeRefused(qint64 textBytes, const STextCount& count, const
         const SDeferredChildren::SCut* const cut = written.taken ? nullptr : cutAs(written);
         if (!cut)
             continue;
-        rest.nodes -= written.count.nodes;
-        rest.attributes -= written.count.attributes;
-        restBytes -= written.elementBytes;
+        rest.nodes -= written.nodes;
+        rest.attributes -= written.attributes;
+        restBytes -= written.ElementBytes();
         const auto [weight, nodes] = WeighWrittenOut(written, *cut, 0);
         largest = std::max(largest, weight);
         largestNodes = std::max(largestNodes, nodes);
@@ -444,7 +444,7 @@ bool CXmlDocument::MayBeRefused(qint64 textBytes, const STextCount& count, const
 std::pair<qint64, qint64> CXmlDocument::WeighWrittenOut(const SWrittenOut& written, const SDeferredChildren::SCut& cut,
                                                         int level) const
 {
-    qint64 nodes = written.count.nodes, attributes = written.count.attributes, bytes = written.elementBytes;
+    qint64 nodes = written.nodes, attributes = written.attributes, bytes = written.ElementBytes();
     qint64 largest = 0, largestNodes = 0;
     if (level + 1 < cut.Depth()) {
         const SDeferredChildren::SLevel& next = cut.levels[level + 1];
@@ -452,15 +452,29 @@ std::pair<qint64, qint64> CXmlDocument::WeighWrittenOut(const SWrittenOut& writt
             const SWrittenOut& element = m_writtenOut[size_t(below.index)];
             if (below.list != QLatin1String(next.section) || element.tag != QLatin1String(next.child))
                 continue;
-            nodes -= element.count.nodes;
-            attributes -= element.count.attributes;
-            bytes -= element.elementBytes;
+            nodes -= element.nodes;
+            attributes -= element.attributes;
+            bytes -= element.ElementBytes();
             const auto [weight, belowNodes] = WeighWrittenOut(element, cut, level + 1);
             largest = std::max(largest, weight);
             largestNodes = std::max(largestNodes, belowNodes);
         }
     }
     return {TreeBytes(nodes, attributes, bytes) + largest, std::max(nodes + attributes, largestNodes)};
+}
+
+static_assert(sizeof(CXmlDocument::SWrittenOut) <= 64, "a large show's save keeps one for each step and marker");
+
+void CXmlDocument::SWrittenOut::SetCount(const STextCount& count)
+{
+    // Held at most at the largest int: a count past it is refused all the
+    // same, and what is taken away from the whole stays no less.
+    const auto held = [](qint64 value) { return int(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max())); };
+    nodes = held(count.nodes);
+    attributes = held(count.attributes);
+    depth = count.depth;
+    widest = count.widest;
+    sure = count.sure;
 }
 
 bool CXmlDocument::GrownPastBounds(QString& reason, int maxBytes) const
@@ -524,9 +538,10 @@ void CXmlDocument::WriteOut(QDomElement child)
     for (QDomNode above = parent; above.isElement(); above = above.parentNode())
         ++depth;
     SWrittenOut written;
+    STextCount count;
     QByteArray text;
     SWriting writing{m_writtenOut, m_writtenText};
-    writing.count = &written.count;
+    writing.count = &count;
     writing.below = &written.below;
     writing.root = child;
     AppendNode(text, child, depth, writing);
@@ -547,7 +562,8 @@ void CXmlDocument::WriteOut(QDomElement child)
     int first = 0;
     while (first < text.size() && text[first] == ' ')
         ++first;
-    written.elementBytes = written.bytes - first - (text.endsWith('\n') ? 1 : 0);
+    written.layoutBytes = quint16(std::min(first + (text.endsWith('\n') ? 1 : 0), 0xFFFF));
+    written.SetCount(count);
     // One copy of each name, not one for each of a show's elements.
     written.tag = *m_writtenTags.insert(child.tagName());
     written.mark = m_document.createProcessingInstruction(kWrittenOutMark, QString::number(qulonglong(m_writtenOut.size())));

@@ -1403,7 +1403,7 @@ private slots:
         const qint64 heap = HeapInUse();
         doc.WriteProject(rig.project, true);
         const qint64 each = (HeapInUse() - heap) / count;
-        QVERIFY2(each > 0 && each < 160, QByteArray::number(each));
+        QVERIFY2(each > 0 && each < 104, QByteArray::number(each));
     }
 
     // A show whose scenes really mark many universes is refused by the save

@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QStringListModel>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -186,6 +187,9 @@ QWidget* CTimeLineWnd::CreateToolBar()
     m_markerTimeField = TimeField("timeLineMarkerTime");
     m_markerList = new QComboBox;
     m_markerList->setObjectName(QStringLiteral("timeLineMarkers"));
+    // A show holds up to 65,536 markers: a list of their labels takes a
+    // fraction of the items a combo box makes of its own.
+    m_markerList->setModel(new QStringListModel(m_markerList));
     m_colorBlock->setEnabled(false);
     m_pause->setEnabled(false);
     m_stop->setEnabled(false);

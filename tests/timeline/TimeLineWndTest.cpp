@@ -2,6 +2,7 @@
 #include "DataTable.h"
 #include "SyntheticMouse.h"
 #include "TestRegistry.h"
+#include "HeapInUse.h"
 #include "TimeLineRig.h"
 
 #include "show/ShowBounds.h"
@@ -270,6 +271,21 @@ private slots:
         QVERIFY(!play->isEnabled());
         rig.window->SetEditMode(false);
         QVERIFY(play->isEnabled());
+    }
+
+    // A show holds tens of thousands of markers: the list beside the ruler
+    // keeps a label for each, not a combo box's item of its own.
+    void theMarkerListKeepsLittleForEachMarker()
+    {
+        CTimeLineRig rig;
+        constexpr int kMarkers = 20000;
+        for (int i = 0; i < kMarkers; ++i)
+            rig.project.m_timeLine.AddMarker(new CTimeMarker(i));
+        const qint64 before = HeapInUse();
+        rig.window->UpdateFromProject();
+        const qint64 each = (HeapInUse() - before) / kMarkers;
+        QCOMPARE(rig.window->findChild<QComboBox*>(QStringLiteral("timeLineMarkers"))->count(), kMarkers);
+        QVERIFY2(each > 0 && each < 240, QByteArray::number(each));
     }
 
     // At its capacity of lines, scrolled to the last: that line's block is

@@ -164,7 +164,7 @@ void ColourDim(quint8& red, quint8& green, quint8& blue, int dimmer)
 quint64 CStepFixture::s_entriesMade = 0;
 
 CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene)
-    : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_scene(scene ? scene->Number() : 0)
+    : m_fixture(fixture), m_profile(fixture ? fixture->Profile() : nullptr), m_sceneNumber(scene ? scene->Number() : 0)
 {
     ++s_entriesMade;
     AllocateLevels(ChannelCountFor(m_profile));
@@ -179,7 +179,7 @@ CStepFixture::CStepFixture(CPatchedFixture* fixture, CScene* scene, const CStepS
 }
 
 CStepFixture::CStepFixture(const CStepFixture& other, CScene* scene)
-    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_scene(scene ? scene->Number() : 0)
+    : m_fixture(other.m_fixture), m_profile(other.m_profile), m_sceneNumber(scene ? scene->Number() : 0)
 {
     ++s_entriesMade;
     AllocateLevels(other.m_count);
@@ -218,7 +218,7 @@ void CStepFixture::operator delete(void* entry)
 
 CScene* CStepFixture::Scene() const
 {
-    return CSceneNumber::SceneOf(m_scene);
+    return CSceneNumber::SceneOf(m_sceneNumber);
 }
 
 void CStepFixture::AllocateLevels(int count)

@@ -204,7 +204,7 @@ private:
 
     CPatchedFixture* m_fixture = nullptr;
     CLibraryProfile* m_profile = nullptr;
-    quint32 m_scene = 0;
+    quint32 m_sceneNumber = 0;
     quint16 m_count = 0;
     quint8 m_levels[kInlineLevels];
 };

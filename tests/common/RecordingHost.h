@@ -146,7 +146,6 @@ public:
     }
     // What copies kept outside the show do when profiles leave the library, where a test gives it.
     std::function<void(const QList<CLibraryProfile*>&)> profilesDeleting;
-    std::function<void()> startScenesAsked;
     void ProfilesDeleting(const QList<CLibraryProfile*>& profiles) override
     {
         if (profilesDeleting)
@@ -191,7 +190,8 @@ public:
     void SetOpenTriggerDialog(QObject* dialog) override { openTriggerDialog = dialog; }
     int DeleteTarget() const override { return deleteTarget; }
     void SetDeleteTarget(int target) override { deleteTarget = target; }
-    // A reader asks as it reads each page's scenes.
+    // A reader asks as it reads each page's scenes; a test may see when.
+    std::function<void()> startScenesAsked;
     bool StartScenesOption() const override
     {
         if (startScenesAsked)

@@ -1,8 +1,8 @@
 #include "ComboItems.h"
 #include "DataTable.h"
+#include "HeapInUse.h"
 #include "SyntheticMouse.h"
 #include "TestRegistry.h"
-#include "HeapInUse.h"
 #include "TimeLineRig.h"
 
 #include "show/ShowBounds.h"
